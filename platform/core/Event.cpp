@@ -1,0 +1,44 @@
+#include "platform/core/Event.h"
+
+#include <chrono>
+
+namespace platform {
+
+void Event::Set()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        set_ = true;
+    }
+    if (manualReset_)
+        cv_.notify_all();
+    else
+        cv_.notify_one();
+}
+
+void Event::Reset()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    set_ = false;
+}
+
+bool Event::IsSet()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return set_;
+}
+
+bool Event::Wait(DWORD timeoutMilliseconds)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    auto ready = [this] { return set_; };
+    if (timeoutMilliseconds == INFINITE)
+        cv_.wait(lock, ready);
+    else if (!cv_.wait_for(lock, std::chrono::milliseconds(timeoutMilliseconds), ready))
+        return false;
+    if (!manualReset_)
+        set_ = false;
+    return true;
+}
+
+} // namespace platform
