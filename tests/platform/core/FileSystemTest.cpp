@@ -216,3 +216,14 @@ TEST(AtomicWrite, FailsCleanlyWhenTheFolderIsMissing)
     EXPECT_FALSE(WriteFileAtomic(dir / "no/such/folder/file", std::string_view("x"), &error));
     EXPECT_FALSE(error.empty());
 }
+
+TEST(Paths, SeparatorsDotsAndDoubledSlashesResolve)
+{
+    ScopedTempFolder dir;
+    ASSERT_TRUE(MakeDirectories(dir / "Music/Tracks"));
+    WriteTestFile(dir / "Music/Tracks/Theme.OGG", "ogg");
+    EXPECT_EQ(ResolvePath(dir.Path() + "\\music\\\\.\\tracks\\..\\Tracks\\theme.ogg"),
+              dir / "Music/./Tracks/../Tracks/Theme.OGG");
+    EXPECT_EQ(ResolvePath(dir.Path() + "\\MUSIC\\"), dir / "Music/");
+    EXPECT_EQ(NativePath("a\\b/c"), "a/b/c");
+}
