@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 using namespace platform;
@@ -70,4 +71,15 @@ TEST(Event, SetFromAnotherThreadEndsAnInfiniteWait)
     EXPECT_TRUE(event.Wait(INFINITE));
     setter.Join();
     EXPECT_TRUE(setter.Finished());
+}
+
+TEST(Event, WaiterMayDestroyTheEventAsSoonAsItIsReleased)
+{
+    for (int round = 0; round < 200; ++round) {
+        auto event = std::make_unique<Event>();
+        std::thread setter([raw = event.get()] { raw->Set(); });
+        EXPECT_TRUE(event->Wait(5000));
+        event.reset(); // the setter may still be inside Set
+        setter.join();
+    }
 }
