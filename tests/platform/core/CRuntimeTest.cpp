@@ -1,3 +1,8 @@
+// The C library's own headers come first on purpose: ours must not clash
+// with their macros.
+#include <cstdlib>
+#include <ctime>
+
 #include "platform/core/CRuntime.h"
 
 #include "platform/core/Clock.h"
@@ -40,7 +45,7 @@ TEST(CRuntime, SrandRestartsTheSequenceAndSeedOneEqualsUnseeded)
     EXPECT_EQ(platform::rand(), static_cast<int>((2644526596u >> 16) & 0x7FFF));
     for (int v : first) {
         EXPECT_GE(v, 0);
-        EXPECT_LE(v, RAND_MAX);
+        EXPECT_LE(v, kRandMax);
     }
 }
 
