@@ -55,12 +55,3 @@ TEST(Clock, RemovingAClockRestoresRealTime)
     Sleep(2);
     EXPECT_GE(GetClock().NowMicroseconds() - a, 2000u);
 }
-
-TEST(Clock, TimerPeriodRequestsArePaired)
-{
-    int before = TimerPeriodRequests();
-    EXPECT_EQ(timeBeginPeriod(1), 0u);
-    EXPECT_EQ(TimerPeriodRequests(), before + 1);
-    EXPECT_EQ(timeEndPeriod(1), 0u);
-    EXPECT_EQ(TimerPeriodRequests(), before);
-}
