@@ -50,9 +50,3 @@ TEST(AllocationTracker, ReportIsWrittenOnlyWhenTheSwitchIsOn)
     platform::SetCurrentDirectory(previous);
     std::filesystem::remove_all(folder);
 }
-
-TEST(AllocationTracker, TheProgramRecordsNothingAndKeepsTheSwitchOff)
-{
-    EXPECT_FALSE(Zolt::AllocationTracker::Instance().ReportAtExit());
-    EXPECT_EQ(Zolt::AllocationTracker::Instance().BlockCount(), 0u);
-}

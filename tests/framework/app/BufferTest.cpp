@@ -132,12 +132,3 @@ TEST(Buffer, AssignKeepsPositionsAndWritingAfterItStaysInsideTheData)
     EXPECT_EQ(buffer.ByteSize(), 0);
     EXPECT_TRUE(buffer.Exhausted());
 }
-
-TEST(Buffer, NineBitsNeedTwoBytes)
-{
-    Buffer buffer;
-    buffer.PutBits(0x1FF, 9);
-    EXPECT_EQ(buffer.ByteSize(), 2);
-    buffer.Rewind();
-    EXPECT_EQ(buffer.TakeBits(9, false), 0x1FFu);
-}
