@@ -62,7 +62,9 @@ void InputTranslator::Translate(const InputEvent& event, InputContext& context, 
 void InputTranslator::Mouse(const InputEvent& event, InputContext& context, std::vector<TranslatedMessage>* out)
 {
     HWND source = event.window ? context.WindowForNative(event.window) : context.FocusWindow();
-    if (source) {
+    if (event.kind == InputEvent::Kind::MouseWheel) {
+        // The wheel turns where the pointer already is.
+    } else if (source) {
         const POINT origin = context.ClientOrigin(source);
         pointer_ = POINT{origin.x + event.x, origin.y + event.y};
     } else if (event.window) {

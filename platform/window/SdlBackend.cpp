@@ -291,7 +291,6 @@ void SdlBackend::PumpEvents(std::vector<InputEvent>* events)
             e.kind = InputEvent::Kind::MouseWheel;
             e.window = event.wheel.windowID;
             e.wheel = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-            SDL_GetMouseState(&e.x, &e.y);
             events->push_back(e);
             break;
         }

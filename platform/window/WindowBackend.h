@@ -24,7 +24,7 @@ namespace platform {
 
 // One event from the system, already in Windows terms where that is cheap:
 // keys carry virtual-key codes (side-specific for the modifiers), positions
-// are client coordinates of `window`.
+// are client coordinates of `window` (a wheel turns where the pointer is).
 struct InputEvent {
     enum class Kind {
         MouseMove,
