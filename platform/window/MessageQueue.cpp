@@ -220,6 +220,7 @@ void PumpInput()
             {
                 std::lock_guard<std::mutex> lock(s.mutex);
                 s.pointer = pt;
+                s.lastInputTick = GetTickCount();
             }
             for (const TranslatedMessage& t : messages) {
                 if (t.setCursorFirst)

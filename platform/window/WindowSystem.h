@@ -7,6 +7,7 @@
 // and of sent messages wait on `mutex`.
 #pragma once
 
+#include "platform/core/Clock.h"
 #include "platform/window/InputTranslator.h"
 #include "platform/window/Window.h"
 
@@ -92,6 +93,7 @@ public:
     HWND focus = nullptr;
     HWND capture = nullptr;
     POINT pointer{0, 0};
+    DWORD lastInputTick = GetTickCount(); // the last keyboard or mouse input
     DWORD uiThread = 0; // the thread that made the first window: it pumps the back end
     InputTranslator translator; // used by the ui thread only
 

@@ -193,3 +193,32 @@ TEST_F(WindowState, DisablingAWindowTellsIt)
 
 } // namespace
 } // namespace platform::testing
+
+#include "platform/core/ModuleRegistry.h"
+#include "platform/window/User32Module.h"
+
+namespace platform::testing {
+namespace {
+
+TEST_F(WindowState, TheLastInputTimeIsTheTickOfTheLatestKeyOrMouseInput)
+{
+    ManualClock clock(1'000'000);
+    ScopedClock scoped(clock);
+    HWND w = MakeWindow();
+    clock.AdvanceMilliseconds(5000);
+    InjectMouseMove(w, 3, 3);
+    Pump();
+    clock.AdvanceMilliseconds(700);
+    RegisterUser32Module();
+    HMODULE user32 = LoadModule("USER32.DLL");
+    ASSERT_NE(user32, nullptr);
+    auto lastInput = GetEntryAs<BOOL (*)(LASTINPUTINFO*)>(user32, "GetLastInputInfo");
+    ASSERT_NE(lastInput, nullptr);
+    LASTINPUTINFO info{sizeof(LASTINPUTINFO), 0};
+    ASSERT_TRUE(lastInput(&info));
+    EXPECT_EQ(GetTickCount() - info.dwTime, 700u);
+    FreeModule(user32);
+}
+
+} // namespace
+} // namespace platform::testing
