@@ -576,10 +576,11 @@ BOOL ShowWindow(HWND window, int command)
         WindowData* w = s.Find(window);
         if (!w)
             return;
+        const bool appears = visible && !minimized && (!w->visible || w->minimized || w->maximized != maximized);
         w->visible = visible;
         w->minimized = minimized;
         w->maximized = maximized;
-        if (visible && !minimized) {
+        if (appears) {
             w->needsPaint = true;
             w->erase = true;
         }
