@@ -787,6 +787,8 @@ uint32_t NativeWindowId(HWND window)
     return w ? w->native : 0;
 }
 
+uint32_t EnsureNativeWindow(HWND window) { return EnsureNative(window); }
+
 HWND WindowForNativeId(uint32_t nativeId) { return System().WindowForNative(nativeId); }
 
 DWORD GetCurrentThreadId() { return CurrentThreadId(); }
