@@ -1,5 +1,7 @@
 #include "platform/core/Clock.h"
 
+#include "platform/core/Testing.h"
+
 #include <chrono>
 #include <thread>
 
@@ -67,6 +69,12 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency)
 {
     if (!frequency)
         return FALSE;
+    int64_t code = 0;
+    if (testing::ShouldFail("QueryPerformanceFrequency", &code)) {
+        // Hardware without a counter answers FALSE with a rate of 0.
+        frequency->QuadPart = 0;
+        return FALSE;
+    }
     frequency->QuadPart = kPerformanceFrequency;
     return TRUE;
 }
