@@ -26,8 +26,6 @@ public:
     void EndPass(int64_t total);
     // Overrun still to be repaid.
     uint64_t Debt() const { return debt_; }
-    int64_t FullPeriod() const { return full_; }
-    int64_t Eighth() const { return eighth_; }
 
 private:
     int64_t eighth_;

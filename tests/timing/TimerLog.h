@@ -1,6 +1,5 @@
-// Test double: an observer that writes every notice into one log, as
-// "S<id>@<pass>" (start), "T" (tick) or "F" (finish), and can react to a
-// notice from inside the callback.
+// Test double: an observer that logs every notice as "S<id>@<pass>" (start),
+// "T" (tick) or "F" (finish), and may react from inside the callback.
 #pragma once
 
 #include "timing/TimeObjectMessageObserver.h"
@@ -13,9 +12,7 @@ namespace TimeLibrary::testing {
 class TimerLog : public TimeObjectMessageObserver {
 public:
     explicit TimerLog(const int* pass = nullptr) : pass_(pass) {}
-
     void OnTimerStart(uint32_t id) override { Add('S', id); }
-    void OnTimerSpare(uint32_t id) override { Add('?', id); }
     void OnTimerFinish(uint32_t id) override { Add('F', id); }
     void OnTimerTick(uint32_t id) override { Add('T', id); }
 
