@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pak/PakFormat.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/MappedFile.h"
 
 // A search: first through the directory in key order, then the disk files of
@@ -18,7 +19,7 @@ struct PakInterface::FindState {
     bool archiveStarted = false;
     bool archiveDone = false;
     bool diskStarted = false;
-    std::vector<platform::FoundFile> disk;
+    std::vector<platform::FindData> disk;
     size_t diskNext = 0;
 };
 
@@ -57,7 +58,7 @@ bool IsReadMode(const char* mode)
 
 PakFileHandle* OpenOnDisk(const char* name, const char* mode)
 {
-    FILE* f = platform::OpenFileShared(name, mode);
+    FILE* f = platform::OpenFile(name, mode);
     if (!f)
         return nullptr;
     auto* handle = new PakFileHandle;
@@ -99,11 +100,13 @@ bool PatternMatchesKey(const std::string& pattern, const std::string& key, std::
     return true;
 }
 
-void FillFromDisk(const platform::FoundFile& f, PakFindData* data)
+void FillFromDisk(const platform::FindData& f, PakFindData* data)
 {
     *data = PakFindData{};
-    data->dwFileAttributes = f.directory ? kPakAttributeDirectory : 0x80 /* normal */;
-    data->ftCreationTime = data->ftLastAccessTime = data->ftLastWriteTime = f.lastWrite;
+    data->dwFileAttributes = f.isDirectory ? kPakAttributeDirectory : 0x80 /* normal */;
+    data->ftCreationTime = f.creationTime;
+    data->ftLastAccessTime = f.lastAccessTime;
+    data->ftLastWriteTime = f.lastWriteTime;
     data->nFileSizeHigh = static_cast<platform::DWORD>(f.size >> 32);
     data->nFileSizeLow = static_cast<platform::DWORD>(f.size);
     CopyName(data->cFileName, f.name);
@@ -153,7 +156,7 @@ std::string NormalizePakPath(const std::string& name, const std::string& working
 std::string NormalizePakPath(const std::string& name)
 {
     bool needsDirectory = (name.size() >= 2 && name[1] == ':') || (!name.empty() && name[0] == '/');
-    return NormalizePakPath(name, needsDirectory ? platform::WorkingDirectory() : std::string());
+    return NormalizePakPath(name, needsDirectory ? platform::GetCurrentDirectory() : std::string());
 }
 
 void NormalizePakPath(const char* name, char* out, size_t outSize)
@@ -382,7 +385,8 @@ PakFindHandle PakInterface::BeginFind(const char* pattern, PakFindData* data)
     if (FindInArchives(state.get(), data))
         return state.release();
     state->diskStarted = true;
-    if (!platform::FindMatchingFiles(state->pattern, &state->disk))
+    state->disk = platform::FindFiles(state->pattern);
+    if (state->disk.empty())
         return kInvalidPakFindHandle;
     FillFromDisk(state->disk[0], data);
     state->diskNext = 1;
@@ -398,7 +402,7 @@ bool PakInterface::ContinueFind(PakFindHandle search, PakFindData* data)
         if (FindInArchives(state, data))
             return true;
         state->diskStarted = true;
-        platform::FindMatchingFiles(state->pattern, &state->disk);
+        state->disk = platform::FindFiles(state->pattern);
         state->diskNext = 0;
     }
     if (state->diskNext >= state->disk.size())

@@ -5,7 +5,9 @@
 #include <filesystem>
 
 #include "pak/PakInterface.h"
-#include "platform/core/MappedFile.h"
+#include <cerrno>
+
+#include "platform/core/Testing.h"
 #include "tests/pak/PakTestFiles.h"
 
 using paktest::TempFolder;
@@ -144,7 +146,7 @@ TEST_F(BinaryFile, DiskKeepsThePreviousFileUntilTheWholeNewOneIsStored)
     ASSERT_TRUE(f.WriteString("half", 16));
     EXPECT_EQ(dir.Read("data.bin"), "old profile"); // a crash here loses nothing
 
-    platform::testing::FailNextAtomicWriteAfter(5); // the disk fills up mid-way
+    platform::testing::FailNext("WriteFileAtomic.Write", ENOSPC); // the disk fills up
     EXPECT_FALSE(f.Close());
     EXPECT_NE(f.LastError().find("data.bin"), std::string::npos) << f.LastError();
     EXPECT_EQ(dir.Read("data.bin"), "old profile");
