@@ -199,7 +199,12 @@ bool PakInterface::AddPakArchive(const std::string& fileName)
     archive->fileName = fileName;
     archive->view = std::move(view);
     for (PakDirectoryRecord& r : records) {
-        PakEntry& entry = directory_[NormalizePakPath(r.name, std::string())];
+        // Stored names are only upper-cased: the packer already writes them
+        // in the form a looked-up name normalises to.
+        std::string key = r.name;
+        for (char& c : key)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        PakEntry& entry = directory_[key];
         entry.archive = archive.get();
         entry.name = std::move(r.name);
         entry.fileTime = r.fileTime;
@@ -324,7 +329,7 @@ char* PakInterface::ReadLine(char* buffer, int size, PakFileHandle* handle)
     if (!handle || !buffer)
         return nullptr;
     if (!handle->entry)
-        return std::fgets(buffer, size, handle->file);
+        return size > 0 ? std::fgets(buffer, size, handle->file) : nullptr;
     const PakEntry& e = *handle->entry;
     // A buffer of no bytes has no room even for the terminator.
     if (handle->position >= e.size || size <= 0)

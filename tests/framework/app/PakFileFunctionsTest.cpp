@@ -87,17 +87,4 @@ TEST(PakFileFunctions, WithALayerMembersComeFirstAndCannotBeWritten)
     EXPECT_EQ(h, nullptr);
 }
 
-TEST(PakFileFunctions, NullHandlesAreRefusedNotFollowed)
-{
-    WithLayer none(nullptr);
-    char b[1];
-    EXPECT_EQ(PakFileRead(b, 1, 1, nullptr), 0u);
-    EXPECT_EQ(PakFileGetChar(nullptr), EOF);
-    EXPECT_NE(PakFileAtEnd(nullptr), 0);
-    EXPECT_EQ(PakFileSeek(nullptr, 0, SEEK_SET), -1);
-    EXPECT_EQ(PakFileTell(nullptr), -1);
-    EXPECT_EQ(PakFileClose(nullptr), EOF);
-    EXPECT_EQ(PakFileOpen(nullptr, "rb"), nullptr);
-}
-
 } // namespace
