@@ -172,7 +172,7 @@ TEST_F(BinaryFile, ArchiveMemberIsReadableButNeverWritten)
 {
     PakInterface* layer = GetProcessPakInterface();
     ASSERT_EQ(GetSharedPakInterface(), layer);
-    ASSERT_TRUE(layer->AddPakArchive(dir.Write("anim.pak", paktest::MakeArchive({{"anim/walk.ani", "\x01\x02"}}))))
+    ASSERT_TRUE(layer->AddPakArchive(dir.Write("anim.pak", paktest::MakeArchive({{"anim\\walk.ani", "\x01\x02"}}))))
         << layer->LastError();
     std::filesystem::current_path(dir.Path());
 
