@@ -179,6 +179,7 @@ TEST_F(DeckTest, RestoringAHandCardByCard)
 
     deck->PlaceBoardCard(ace);
     deck->PlaceBoardCard(Card::None());
+    deck->PlaceBoardCard(Card(20, 1));
     deck->PlaceBoardCard(Card(0, 1));
     EXPECT_EQ(Names(deck->GetBoard()), "Ab 2c");
     EXPECT_TRUE(CardImage(0)->visible);
