@@ -13,7 +13,8 @@ constexpr long CLOCKS_PER_SEC = 1000;
 int rand();
 void srand(unsigned int seed);
 
-// Milliseconds of the platform clock since the process started.
+// Milliseconds of the platform clock since the process started; installing a
+// manual clock does not make it jump.
 long clock();
 // Makes "now" the process start for clock() (tests that install a manual
 // clock call it so that clock() starts from 0).

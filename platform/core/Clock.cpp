@@ -10,6 +10,16 @@ RealClock gRealClock;
 std::atomic<Clock*> gClock{&gRealClock};
 std::atomic<int> gTimerPeriodRequests{0};
 constexpr int64_t kPerformanceFrequency = 1000000; // the counter counts microseconds
+
+// The process start, in the time base of the clock in force. Signed: after a
+// switch to a manual clock that starts at 0 it lies before that clock's 0.
+std::atomic<int64_t>& ProcessOrigin()
+{
+    static std::atomic<int64_t> origin{static_cast<int64_t>(gClock.load()->NowMicroseconds())};
+    return origin;
+}
+// Taken during static initialisation, so that "process start" is the start.
+[[maybe_unused]] const bool gOriginTaken = (ProcessOrigin(), true);
 } // namespace
 
 uint64_t RealClock::NowMicroseconds()
@@ -25,7 +35,21 @@ void RealClock::SleepMicroseconds(uint64_t us)
 
 Clock& GetClock() { return *gClock.load(); }
 
-void SetClock(Clock* clock) { gClock.store(clock ? clock : &gRealClock); }
+void SetClock(Clock* clock)
+{
+    int64_t elapsed = static_cast<int64_t>(ProcessMicroseconds());
+    Clock* next = clock ? clock : &gRealClock;
+    gClock.store(next);
+    ProcessOrigin().store(static_cast<int64_t>(next->NowMicroseconds()) - elapsed);
+}
+
+uint64_t ProcessMicroseconds()
+{
+    int64_t elapsed = static_cast<int64_t>(GetClock().NowMicroseconds()) - ProcessOrigin().load();
+    return elapsed > 0 ? static_cast<uint64_t>(elapsed) : 0;
+}
+
+void ResetProcessStart() { ProcessOrigin().store(static_cast<int64_t>(GetClock().NowMicroseconds())); }
 
 DWORD GetTickCount() { return static_cast<DWORD>(GetClock().NowMicroseconds() / 1000); }
 
