@@ -132,11 +132,18 @@ int GifDecoder::NextDataByte()
         return -1;
     if (mBlockPos >= mBlockLength) {
         uint8_t length = 0;
-        if (!mIn.ReadU8(length) || length == 0 || !mIn.ReadExact(mBlock.data(), length)) {
+        if (mTruncated || !mIn.ReadU8(length) || length == 0) {
             mDataEnded = true;
             return -1;
         }
-        mBlockLength = length;
+        // A file cut inside a sub-block still gives the bytes it holds.
+        const size_t got = mIn.Read(mBlock.data(), length);
+        if (got == 0) {
+            mDataEnded = true;
+            return -1;
+        }
+        mTruncated = got < length;
+        mBlockLength = int(got);
         mBlockPos = 0;
     }
     return mBlock[mBlockPos++];

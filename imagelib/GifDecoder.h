@@ -48,6 +48,7 @@ private:
     int mBlockLength = 0;
     int mBlockPos = 0;
     bool mDataEnded = false;
+    bool mTruncated = false;
     uint32_t mBits = 0;
     int mBitCount = 0;
     int mMinCodeSize = 0;

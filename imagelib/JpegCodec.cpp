@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace ImageLib {
 

@@ -2,34 +2,18 @@
 // the PakFile* functions, so images may lie in the archives or on disk.
 #include "imagelib/ImageSource.h"
 
-#if __has_include("pak/PakInterface.h")
-#include "pak/PakInterface.h"
-#define IMAGELIB_HAVE_PAK 1
-#else
-#include <cstdio>
-#define IMAGELIB_HAVE_PAK 0
-#endif
+#include "framework/app/PakFileFunctions.h"
 
 namespace ImageLib {
 
 namespace {
 
-#if IMAGELIB_HAVE_PAK
-using Handle = decltype(PakFileOpen("", ""));
+using Handle = PakFileHandle*;
 Handle Open(const char* name) { return PakFileOpen(name, "rb"); }
 void Close(Handle h) { PakFileClose(h); }
-size_t ReadBytes(void* buffer, size_t count, Handle h) { return static_cast<size_t>(PakFileRead(buffer, 1, count, h)); }
+size_t ReadBytes(void* buffer, size_t count, Handle h) { return PakFileRead(buffer, 1, count, h); }
 int SeekTo(Handle h, long offset, int origin) { return PakFileSeek(h, offset, origin); }
 long TellOf(Handle h) { return PakFileTell(h); }
-#else
-// Until the archive layer is linked in, plain disk files stand in for it.
-using Handle = FILE*;
-Handle Open(const char* name) { return std::fopen(name, "rb"); }
-void Close(Handle h) { std::fclose(h); }
-size_t ReadBytes(void* buffer, size_t count, Handle h) { return std::fread(buffer, 1, count, h); }
-int SeekTo(Handle h, long offset, int origin) { return std::fseek(h, offset, origin); }
-long TellOf(Handle h) { return std::ftell(h); }
-#endif
 
 Handle AsHandle(void* p) { return static_cast<Handle>(p); }
 
