@@ -31,8 +31,8 @@ Image* ReadPngImage(const std::string& fileName);
 Image* ReadGifImage(const std::string& fileName);
 Image* ReadJ2kImage(const std::string& fileName);
 
-// Write a disk file (mode "wb"); false when the file cannot be written. A
-// file that failed half-way is removed.
+// Write a disk file (mode "wb"); false when the file cannot be created or a
+// write fails (a full disk included).
 bool SavePngFile(const std::string& fileName, Image* image);
 bool SaveJpegFile(const std::string& fileName, Image* image);
 

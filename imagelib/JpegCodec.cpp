@@ -163,7 +163,6 @@ bool SaveJpegFile(const std::string& fileName, Image* image)
     if (setjmp(errors.jump)) {
         jpeg_destroy_compress(&info);
         std::fclose(file);
-        std::remove(fileName.c_str());
         return false;
     }
     jpeg_create_compress(&info);
@@ -189,11 +188,7 @@ bool SaveJpegFile(const std::string& fileName, Image* image)
     jpeg_destroy_compress(&info);
     // A full disk shows only when the buffered bytes are flushed.
     const bool written = std::ferror(file) == 0;
-    if (std::fclose(file) != 0 || !written) {
-        std::remove(fileName.c_str());
-        return false;
-    }
-    return true;
+    return std::fclose(file) == 0 && written;
 }
 
 } // namespace ImageLib

@@ -100,7 +100,6 @@ bool SavePngFile(const std::string& fileName, Image* image)
     if (!info || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         std::fclose(file);
-        std::remove(fileName.c_str());
         return false;
     }
     png_init_io(png, file);
@@ -117,11 +116,7 @@ bool SavePngFile(const std::string& fileName, Image* image)
     png_destroy_write_struct(&png, &info);
     // A full disk shows only when the buffered bytes are flushed.
     const bool written = std::ferror(file) == 0;
-    if (std::fclose(file) != 0 || !written) {
-        std::remove(fileName.c_str());
-        return false;
-    }
-    return true;
+    return std::fclose(file) == 0 && written;
 }
 
 } // namespace ImageLib
