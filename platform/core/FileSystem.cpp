@@ -140,10 +140,10 @@ std::string ResolvePath(std::string_view path)
             next = native.size();
         std::string part = native.substr(pos, next - pos);
         pos = next + 1;
-        if (part.empty() || part == "." || part == "..") {
+        if (part.empty())
+            continue; // doubled or trailing separator
+        if (part == "." || part == "..") {
             resolved = JoinPath(resolved, part);
-            if (part.empty() && pos <= native.size())
-                resolved += "/";
             continue;
         }
         std::string candidate = JoinPath(resolved, part);
