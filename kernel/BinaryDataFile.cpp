@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "pak/PakInterface.h"
-#include "platform/core/MappedFile.h"
+#include "platform/core/FileSystem.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ bool BinaryDataFile::Close()
     bool stored = true;
     if (changing_) {
         std::string error;
-        stored = platform::WriteFileAtomically(path_, contents_.data(), contents_.size(), &error);
+        stored = platform::WriteFileAtomic(path_, contents_.data(), contents_.size(), &error);
         if (!stored)
             lastError_ = error;
     }
@@ -67,7 +67,7 @@ bool BinaryDataFile::Truncate()
         // A member: the empty file goes to disk, where it is found from now
         // on only when no member has its name.
         Close();
-        if (!platform::WriteFileAtomically(path_, nullptr, 0, &lastError_))
+        if (!platform::WriteFileAtomic(path_, nullptr, 0, &lastError_))
             return false;
         return Open(mode_);
     }
@@ -92,14 +92,14 @@ bool BinaryDataFile::Create()
 {
     if (path_.empty())
         return false;
-    return platform::WriteFileAtomically(path_, nullptr, 0, &lastError_);
+    return platform::WriteFileAtomic(path_, nullptr, 0, &lastError_);
 }
 
 bool BinaryDataFile::Delete()
 {
     if (path_.empty())
         return false;
-    return platform::RemoveFileAtPath(path_);
+    return platform::DeleteFile(path_);
 }
 
 bool BinaryDataFile::SeekTo(int offset)
@@ -249,9 +249,7 @@ void BinaryDataFile::ListFiles(const std::string& directory, const std::string& 
                                std::vector<std::string>* out)
 {
     out->clear();
-    std::vector<platform::FoundFile> found;
-    platform::FindMatchingFiles(directory + "*." + extension, &found);
-    for (const platform::FoundFile& f : found)
+    for (const platform::FindData& f : platform::FindFiles(directory + "*." + extension))
         if (!f.name.empty() && f.name[0] != '.')
             out->push_back(f.name);
 }

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/core/MappedFile.h"
+#include "platform/core/FileSystem.h"
 
 namespace {
 
@@ -18,14 +18,12 @@ bool Walk(const std::string& folder, const std::string& prefix, int depth, uint6
         *error = folder + ": folders nested too deeply (a link loop?)";
         return false;
     }
-    std::vector<platform::FoundFile> found;
-    platform::FindMatchingFiles(folder + "/*", &found);
-    for (const platform::FoundFile& f : found) {
+    for (const platform::FindData& f : platform::FindFiles(folder + "/*")) {
         if (f.name == "." || f.name == "..")
             continue;
         std::string path = folder + "/" + f.name;
         std::string name = prefix.empty() ? f.name : prefix + "\\" + f.name;
-        if (f.directory) {
+        if (f.isDirectory) {
             if (!Walk(path, name, depth + 1, fileTime, members, error))
                 return false;
             continue;
@@ -54,11 +52,10 @@ bool CollectPakMembers(const std::string& folder, uint64_t fileTime, std::vector
                        std::string* error)
 {
     members->clear();
-    std::vector<platform::FoundFile> probe;
     std::string root = folder;
     while (root.size() > 1 && (root.back() == '/' || root.back() == '\\'))
         root.pop_back();
-    if (!platform::FindMatchingFiles(root + "/*", &probe)) {
+    if (!platform::DirectoryExists(root)) {
         *error = folder + ": not a readable folder";
         return false;
     }

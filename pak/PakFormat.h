@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -49,9 +50,21 @@ struct PakMemberSource {
 bool BuildPakArchive(const std::vector<PakMemberSource>& members, std::vector<uint8_t>* out, std::string* error);
 
 // XORs every byte with the key while copying: the one transform for both
-// directions.
+// directions. Works a block of 32 bytes at a time, which the compiler turns
+// into vector moves, since reading a member is this loop and nothing else.
 inline void PakDescramble(uint8_t* out, const uint8_t* in, size_t n)
 {
-    for (size_t i = 0; i < n; ++i)
+    constexpr uint64_t kWordKey = 0x0101010101010101ull * kPakScrambleKey;
+    size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        uint64_t w[4];
+        std::memcpy(w, in + i, sizeof w);
+        w[0] ^= kWordKey;
+        w[1] ^= kWordKey;
+        w[2] ^= kWordKey;
+        w[3] ^= kWordKey;
+        std::memcpy(out + i, w, sizeof w);
+    }
+    for (; i < n; ++i)
         out[i] = static_cast<uint8_t>(in[i] ^ kPakScrambleKey);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pak/PakFormat.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/MappedFile.h"
 
 // A search: first through the directory in key order, then the disk files of
@@ -18,7 +19,7 @@ struct PakInterface::FindState {
     bool archiveStarted = false;
     bool archiveDone = false;
     bool diskStarted = false;
-    std::vector<platform::FoundFile> disk;
+    std::vector<platform::FindData> disk;
     size_t diskNext = 0;
 };
 
@@ -57,7 +58,7 @@ bool IsReadMode(const char* mode)
 
 PakFileHandle* OpenOnDisk(const char* name, const char* mode)
 {
-    FILE* f = platform::OpenFileShared(name, mode);
+    FILE* f = platform::OpenFile(name, mode);
     if (!f)
         return nullptr;
     auto* handle = new PakFileHandle;
@@ -99,11 +100,13 @@ bool PatternMatchesKey(const std::string& pattern, const std::string& key, std::
     return true;
 }
 
-void FillFromDisk(const platform::FoundFile& f, PakFindData* data)
+void FillFromDisk(const platform::FindData& f, PakFindData* data)
 {
     *data = PakFindData{};
-    data->dwFileAttributes = f.directory ? kPakAttributeDirectory : 0x80 /* normal */;
-    data->ftCreationTime = data->ftLastAccessTime = data->ftLastWriteTime = f.lastWrite;
+    data->dwFileAttributes = f.isDirectory ? kPakAttributeDirectory : 0x80 /* normal */;
+    data->ftCreationTime = f.creationTime;
+    data->ftLastAccessTime = f.lastAccessTime;
+    data->ftLastWriteTime = f.lastWriteTime;
     data->nFileSizeHigh = static_cast<platform::DWORD>(f.size >> 32);
     data->nFileSizeLow = static_cast<platform::DWORD>(f.size);
     CopyName(data->cFileName, f.name);
@@ -153,7 +156,7 @@ std::string NormalizePakPath(const std::string& name, const std::string& working
 std::string NormalizePakPath(const std::string& name)
 {
     bool needsDirectory = (name.size() >= 2 && name[1] == ':') || (!name.empty() && name[0] == '/');
-    return NormalizePakPath(name, needsDirectory ? platform::WorkingDirectory() : std::string());
+    return NormalizePakPath(name, needsDirectory ? platform::GetCurrentDirectory() : std::string());
 }
 
 void NormalizePakPath(const char* name, char* out, size_t outSize)
@@ -196,7 +199,12 @@ bool PakInterface::AddPakArchive(const std::string& fileName)
     archive->fileName = fileName;
     archive->view = std::move(view);
     for (PakDirectoryRecord& r : records) {
-        PakEntry& entry = directory_[NormalizePakPath(r.name, std::string())];
+        // Stored names are only upper-cased: the packer already writes them
+        // in the form a looked-up name normalises to.
+        std::string key = r.name;
+        for (char& c : key)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        PakEntry& entry = directory_[key];
         entry.archive = archive.get();
         entry.name = std::move(r.name);
         entry.fileTime = r.fileTime;
@@ -321,7 +329,7 @@ char* PakInterface::ReadLine(char* buffer, int size, PakFileHandle* handle)
     if (!handle || !buffer)
         return nullptr;
     if (!handle->entry)
-        return std::fgets(buffer, size, handle->file);
+        return size > 0 ? std::fgets(buffer, size, handle->file) : nullptr;
     const PakEntry& e = *handle->entry;
     // A buffer of no bytes has no room even for the terminator.
     if (handle->position >= e.size || size <= 0)
@@ -382,7 +390,8 @@ PakFindHandle PakInterface::BeginFind(const char* pattern, PakFindData* data)
     if (FindInArchives(state.get(), data))
         return state.release();
     state->diskStarted = true;
-    if (!platform::FindMatchingFiles(state->pattern, &state->disk))
+    state->disk = platform::FindFiles(state->pattern);
+    if (state->disk.empty())
         return kInvalidPakFindHandle;
     FillFromDisk(state->disk[0], data);
     state->diskNext = 1;
@@ -398,7 +407,7 @@ bool PakInterface::ContinueFind(PakFindHandle search, PakFindData* data)
         if (FindInArchives(state, data))
             return true;
         state->diskStarted = true;
-        platform::FindMatchingFiles(state->pattern, &state->disk);
+        state->disk = platform::FindFiles(state->pattern);
         state->diskNext = 0;
     }
     if (state->diskNext >= state->disk.size())

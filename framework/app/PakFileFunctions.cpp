@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "pak/PakInterface.h"
-#include "platform/core/MappedFile.h"
+#include "platform/core/FileSystem.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ PakFileHandle* PakFileOpen(const char* name, const char* mode)
         return layer->OpenFile(name, mode);
     if (!name || !mode)
         return nullptr;
-    FILE* f = platform::OpenFileShared(name, mode);
+    FILE* f = platform::OpenFile(name, mode);
     if (!f)
         return nullptr;
     auto* handle = new PakFileHandle;

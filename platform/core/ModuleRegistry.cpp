@@ -75,6 +75,11 @@ void UnregisterModule(std::string_view name)
 
 HMODULE LoadModule(std::string_view fileName)
 {
+    // Our replacement libraries live in the platform's static library, where
+    // nothing would pull a file holding only a static registration into the
+    // program; they are registered here, once, on first use instead.
+    static std::once_flag builtIns;
+    std::call_once(builtIns, RegisterBuiltInModules);
     if (fileName.empty() || testing::ShouldFail("LoadModule"))
         return nullptr;
     Registry& r = TheRegistry();

@@ -61,6 +61,11 @@ public:
 // hidden, or the operation "LoadModule" was made to fail); otherwise counts a
 // reference and returns the library.
 HMODULE LoadModule(std::string_view fileName);
+
+// Registers the platform's own replacement libraries (defined in
+// platform/BuiltInModules.cpp, which names each service's registration
+// function). LoadModule calls it once before its first look-up.
+void RegisterBuiltInModules();
 // As GetProcAddress: null when the library lacks the entry (or it is hidden).
 ModuleProc GetEntry(HMODULE module, std::string_view entryName);
 template <class F>

@@ -11,7 +11,7 @@
 
 #include "pak/PakFolderPacker.h"
 #include "pak/PakFormat.h"
-#include "platform/core/MappedFile.h"
+#include "platform/core/FileSystem.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ int main(int argc, char** argv)
     }
     std::vector<uint8_t> archive;
     if (!BuildPakArchive(members, &archive, &error) ||
-        !platform::WriteFileAtomically(argv[2], archive.data(), archive.size(), &error)) {
+        !platform::WriteFileAtomic(argv[2], archive.data(), archive.size(), &error)) {
         std::fprintf(stderr, "pakpack: %s\n", error.c_str());
         return 1;
     }
