@@ -77,8 +77,8 @@ TEST(ActiveFontLayer, OwnedNullImageIsDestroyedQuietly)
 
 TEST(ActiveFontLayer, DrawLockIsRecursive)
 {
-    platform::CriticalSectionLock outer(gFontDrawLock);
-    platform::CriticalSectionLock inner(gFontDrawLock);
+    CriticalSectionLock outer(gFontDrawLock);
+    CriticalSectionLock inner(gFontDrawLock);
     SUCCEED();
 }
 
