@@ -1,6 +1,7 @@
 // The plain blit of the memory image, normal and additive.
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/PixelMath.h"
+#include "framework/graphics/PixelKernels.h"
 #include "framework/graphics/PixelSimd.h"
 
 #include <algorithm>
@@ -75,6 +76,8 @@ void BlitRuns(uint32_t* dst, int dstW, const Reader& read, const uint8_t* runs, 
                 int k = 0;
 #if defined(ZOLT_PIXEL_SIMD)
                 if constexpr (std::is_same_v<Reader, BitsReader>) {
+                    if (pixel::HasWideKernels())
+                        k = pixel::BlendOwnAlphaWide(d + i, read.bits + s0 + i, run);
                     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
                     for (; k + 4 <= run; k += 4) {
                         const __m128i s = pixel::Load4(read.bits + s0 + i + k);
@@ -148,7 +151,7 @@ int AddRun4(uint32_t* d, const uint32_t* s, int count)
 {
     const __m128i rgb = _mm_set1_epi32(0x00FFFFFF);
     const __m128i zero = _mm_setzero_si128();
-    int i = 0;
+    int i = pixel::HasWideKernels() ? pixel::AddWide(d, s, count, Translucent) : 0;
     for (; i + 4 <= count; i += 4) {
         __m128i sv = pixel::Load4(s + i);
         if constexpr (Translucent) {
@@ -170,6 +173,14 @@ void BlitAdd(uint32_t* dst, int dstW, const Reader& read, int srcW, int x, int y
              bool translucent)
 {
     const bool white = tint == Color::White;
+    if constexpr (std::is_same_v<Reader, BitsReader>) {
+        if (white && pixel::HasWideKernels()) {
+            pixel::AddRectWide(dst + static_cast<size_t>(y) * dstW + x, dstW,
+                               read.bits + static_cast<size_t>(src.y) * srcW + src.x, srcW, src.width, src.height,
+                               translucent);
+            return;
+        }
+    }
     const uint32_t t[3] = {pixel::AdditiveTint(tint.red, tint.alpha), pixel::AdditiveTint(tint.green, tint.alpha),
                            pixel::AdditiveTint(tint.blue, tint.alpha)};
     for (int row = 0; row < src.height; ++row) {

@@ -2,6 +2,7 @@
 // two-pass box/linear filter.
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/PixelMath.h"
+#include "framework/graphics/PixelSimd.h"
 #include "framework/graphics/StretchMapping.h"
 
 #include <algorithm>
@@ -14,25 +15,85 @@ namespace {
 
 int Trunc(double v) { return static_cast<int>(v); }
 
-// Four channel sums of one filter cell.
+// Four channel sums of one filter cell (blue, green, red, alpha).
+#if defined(ZOLT_PIXEL_SIMD)
 struct Sum4 {
-    uint32_t b = 0, g = 0, r = 0, a = 0;
+    __m128i v = _mm_setzero_si128();
 
-    void Add(uint32_t p, uint32_t w)
+    static Sum4 Of(uint32_t p)
     {
-        b += (p & 0xFF) * w;
-        g += ((p >> 8) & 0xFF) * w;
-        r += ((p >> 16) & 0xFF) * w;
-        a += (p >> 24) * w;
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i bytes = _mm_cvtsi32_si128(static_cast<int>(p));
+        return Sum4{_mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero)};
     }
-    void Add(const Sum4& s, uint32_t w)
+    // Adds a pixel's channels times w; every product is below 2^16 (255 x
+    // 257 at most), so a 16-bit multiply is exact.
+    void Add(const Sum4& pixel, uint32_t w) { v = _mm_add_epi32(v, _mm_mullo_epi16(pixel.v, _mm_set1_epi32(static_cast<int>(w)))); }
+    void Add(uint32_t p, uint32_t w) { Add(Of(p), w); }
+    // Adds sums below 2^16 times w (at most 256): a full 32-bit product
+    // from its low and high 16-bit halves.
+    void AddWide(const Sum4& s, uint32_t w)
     {
-        b += s.b * w;
-        g += s.g * w;
-        r += s.r * w;
-        a += s.a * w;
+        const __m128i wv = _mm_set1_epi32(static_cast<int>(w));
+        const __m128i lo = _mm_mullo_epi16(s.v, wv), hi = _mm_mulhi_epu16(s.v, wv);
+        v = _mm_add_epi32(v, _mm_add_epi32(lo, _mm_slli_epi32(hi, 16)));
+    }
+    // The top 16 bits of each sum: blue, green, red, alpha.
+    void High(uint32_t out[4]) const
+    {
+        alignas(16) uint32_t lanes[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), _mm_srli_epi32(v, 16));
+        for (int i = 0; i < 4; ++i)
+            out[i] = lanes[i];
     }
 };
+// Composes two filtered pixels onto out[0..1] (out[0] only when single):
+// channel (c x a) >> 8 plus (d x (256 - a)) >> 8, alpha dA + (255 - dA) x a
+// / 255, with c and a the top 16 bits of the sums. An alpha of 0 leaves the
+// pixel as it was, as it must.
+inline void Compose2(uint32_t* out, const Sum4& first, const Sum4& second, bool single = false)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i c16 = _mm_packs_epi32(_mm_srli_epi32(first.v, 16), _mm_srli_epi32(second.v, 16));
+    const __m128i a16 = _mm_shufflehi_epi16(_mm_shufflelo_epi16(c16, 0xFF), 0xFF);
+    const __m128i dBytes = single ? _mm_cvtsi32_si128(static_cast<int>(out[0]))
+                                  : _mm_loadl_epi64(reinterpret_cast<const __m128i*>(out));
+    const __m128i d16 = _mm_unpacklo_epi8(dBytes, zero);
+    const __m128i k255 = _mm_set1_epi16(255);
+    const __m128i colour = _mm_add_epi16(
+        _mm_srli_epi16(_mm_mullo_epi16(c16, a16), 8),
+        _mm_srli_epi16(_mm_mullo_epi16(d16, _mm_sub_epi16(_mm_set1_epi16(256), a16)), 8));
+    // x / 255 for x up to 65025 as (x + 1 + (x >> 8)) >> 8.
+    const __m128i x = _mm_mullo_epi16(_mm_sub_epi16(k255, d16), a16);
+    const __m128i div = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_srli_epi16(x, 8)), 8);
+    const __m128i alpha = _mm_add_epi16(d16, div);
+    const __m128i alphaLanes = _mm_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1);
+    const __m128i merged = _mm_or_si128(_mm_andnot_si128(alphaLanes, colour), _mm_and_si128(alphaLanes, alpha));
+    const __m128i bytes = _mm_packus_epi16(merged, zero);
+    if (single)
+        out[0] = static_cast<uint32_t>(_mm_cvtsi128_si32(bytes));
+    else
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), bytes);
+}
+#else
+struct Sum4 {
+    uint32_t c[4] = {0, 0, 0, 0};
+
+    static Sum4 Of(uint32_t p) { return Sum4{{p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF, p >> 24}}; }
+    void Add(const Sum4& pixel, uint32_t w)
+    {
+        for (int i = 0; i < 4; ++i)
+            c[i] += pixel.c[i] * w;
+    }
+    void Add(uint32_t p, uint32_t w) { Add(Of(p), w); }
+    void AddWide(const Sum4& s, uint32_t w) { Add(s, w); }
+    void High(uint32_t out[4]) const
+    {
+        for (int i = 0; i < 4; ++i)
+            out[i] = c[i] >> 16;
+    }
+};
+#endif
 
 // Where one output cell of a pass takes its input: two input indices with
 // weights (enlarging), or spread input cells (reducing, see Spread).
@@ -114,20 +175,23 @@ void FilteredStretch(uint32_t* dst, int dstW, const Reader& read, int srcW, int 
         spreadX = ReduceSpreads(s.x, s.width, d.width, ix, iw);
 
     // Horizontal pass of one source row into `cells` sums.
+    std::vector<Sum4> unpacked(static_cast<size_t>(iw));
     auto horizontal = [&](int sy, std::vector<Sum4>& out) {
         out.assign(static_cast<size_t>(cells), Sum4{});
-        const size_t row = static_cast<size_t>(sy) * srcW;
+        const size_t row = static_cast<size_t>(sy) * srcW + ix;
+        for (int i = 0; i < iw; ++i)
+            unpacked[static_cast<size_t>(i)] = Sum4::Of(read(row + i));
         if (enlargeX) {
             for (int c = 0; c < d.width; ++c) {
                 const Tap& t = tapsX[static_cast<size_t>(c)];
                 Sum4& o = out[static_cast<size_t>(c + 1)];
-                o.Add(read(row + t.first), t.weight);
-                o.Add(read(row + t.second), t.secondWeight);
+                o.Add(unpacked[static_cast<size_t>(t.first - ix)], t.weight);
+                o.Add(unpacked[static_cast<size_t>(t.second - ix)], t.secondWeight);
             }
         } else {
             for (int i = 0; i < iw; ++i) {
                 const Spread& sp = spreadX[static_cast<size_t>(i)];
-                const uint32_t p = read(row + ix + i);
+                const Sum4& p = unpacked[static_cast<size_t>(i)];
                 if (sp.cellA >= 0 && sp.cellA < cells)
                     out[static_cast<size_t>(sp.cellA)].Add(p, sp.weightA);
                 if (sp.cellB >= 0 && sp.cellB < cells)
@@ -138,20 +202,29 @@ void FilteredStretch(uint32_t* dst, int dstW, const Reader& read, int srcW, int 
 
     auto compose = [&](int j, const Sum4* sums) {
         uint32_t* out = dst + static_cast<size_t>(d.y + j) * dstW + d.x;
+#if defined(ZOLT_PIXEL_SIMD)
+        int c = 0;
+        for (; c + 2 <= d.width; c += 2)
+            Compose2(out + c, sums[c + 1], sums[c + 2]);
+        if (c < d.width)
+            Compose2(out + c, sums[c + 1], Sum4{}, true);
+#else
         for (int c = 0; c < d.width; ++c) {
-            const Sum4& v = sums[c + 1];
-            const uint32_t a = v.a >> 16;
+            uint32_t v[4];
+            sums[c + 1].High(v);
+            const uint32_t a = v[3];
             if (a == 0)
                 continue;
             const uint32_t dp = out[c];
             const uint32_t dA = dp >> 24;
-            const uint32_t r = (((v.r >> 16) * a) >> 8) + ((((dp >> 16) & 0xFF) * (256 - a)) >> 8);
-            const uint32_t g = (((v.g >> 16) * a) >> 8) + ((((dp >> 8) & 0xFF) * (256 - a)) >> 8);
-            const uint32_t b = (((v.b >> 16) * a) >> 8) + (((dp & 0xFF) * (256 - a)) >> 8);
+            const uint32_t r = ((v[2] * a) >> 8) + ((((dp >> 16) & 0xFF) * (256 - a)) >> 8);
+            const uint32_t g = ((v[1] * a) >> 8) + ((((dp >> 8) & 0xFF) * (256 - a)) >> 8);
+            const uint32_t b = ((v[0] * a) >> 8) + (((dp & 0xFF) * (256 - a)) >> 8);
             const uint32_t outA = dA + (255 - dA) * a / 255;
             out[c] = (outA << 24) | (std::min<uint32_t>(r, 255) << 16) | (std::min<uint32_t>(g, 255) << 8) |
                      std::min<uint32_t>(b, 255);
         }
+#endif
     };
 
     if (enlargeY) {
@@ -173,10 +246,10 @@ void FilteredStretch(uint32_t* dst, int dstW, const Reader& read, int srcW, int 
             const Tap& t = tapsY[static_cast<size_t>(j)];
             const std::vector<Sum4>& upper = rowOf(t.first);
             const std::vector<Sum4>& lower = rowOf(t.second);
-            for (int c = 0; c < cells; ++c) {
+            for (int c = 1; c <= d.width; ++c) {
                 Sum4 v;
-                v.Add(upper[static_cast<size_t>(c)], t.weight);
-                v.Add(lower[static_cast<size_t>(c)], t.secondWeight);
+                v.AddWide(upper[static_cast<size_t>(c)], t.weight);
+                v.AddWide(lower[static_cast<size_t>(c)], t.secondWeight);
                 line[static_cast<size_t>(c)] = v;
             }
             compose(j, line.data());
@@ -196,7 +269,7 @@ void FilteredStretch(uint32_t* dst, int dstW, const Reader& read, int srcW, int 
                     continue;
                 Sum4* v = vertical.data() + static_cast<size_t>(cell) * cells;
                 for (int c = 0; c < cells; ++c)
-                    v[c].Add(hrow[static_cast<size_t>(c)], w);
+                    v[c].AddWide(hrow[static_cast<size_t>(c)], w);
             }
         }
         for (int j = 0; j < d.height; ++j)
