@@ -51,11 +51,27 @@ struct PaletteReader {
     uint32_t operator()(size_t i) const { return palette[indices[i]]; }
 };
 
+// Copies n pixels between different images. Runs are short (a row or at
+// most 255 pixels), where an inline loop beats the library call's set-up.
+inline void CopyPixels(uint32_t* d, const uint32_t* s, int n)
+{
+    int i = 0;
+#if defined(ZOLT_PIXEL_SIMD)
+    for (; i + 8 <= n; i += 8) {
+        const __m128i a = pixel::Load4(s + i), b = pixel::Load4(s + i + 4);
+        pixel::Store4(d + i, a);
+        pixel::Store4(d + i + 4, b);
+    }
+#endif
+    for (; i < n; ++i)
+        d[i] = s[i];
+}
+
 // Opaque destination, no tint: copy opaque runs, skip transparent ones and
 // blend the translucent ones, guided by the source's alpha run map.
 template <typename Reader>
 void BlitRuns(uint32_t* dst, int dstW, const Reader& read, const uint8_t* runs, int srcW, int x, int y,
-              const Rect& src)
+              const Rect& src, bool sameImage)
 {
     for (int row = 0; row < src.height; ++row) {
         const size_t s0 = static_cast<size_t>(src.y + row) * srcW + src.x;
@@ -67,7 +83,10 @@ void BlitRuns(uint32_t* dst, int dstW, const Reader& read, const uint8_t* runs, 
             const uint32_t a = pixel::Alpha(first);
             if (a == 255) {
                 if constexpr (std::is_same_v<Reader, BitsReader>) {
-                    std::memmove(d + i, read.bits + s0 + i, static_cast<size_t>(run) * sizeof(uint32_t));
+                    if (sameImage)
+                        std::memmove(d + i, read.bits + s0 + i, static_cast<size_t>(run) * sizeof(uint32_t));
+                    else
+                        CopyPixels(d + i, read.bits + s0 + i, run);
                 } else {
                     for (int k = 0; k < run; ++k)
                         d[i + k] = read(s0 + i + k);
@@ -237,9 +256,9 @@ void MemoryImage::BlitImage(Image* source, int x, int y, const Rect& sourceRect,
             if (!hasTrans_ && !hasAlpha_ && tint == Color::White) {
                 const uint8_t* runs = src->RequireRLAlpha();
                 if (palettized)
-                    BlitRuns(dst, width_, paletteReader, runs, src->width_, x, y, r);
+                    BlitRuns(dst, width_, paletteReader, runs, src->width_, x, y, r, src == this);
                 else
-                    BlitRuns(dst, width_, bitsReader, runs, src->width_, x, y, r);
+                    BlitRuns(dst, width_, bitsReader, runs, src->width_, x, y, r, src == this);
             } else if (palettized) {
                 BlitBlend(dst, width_, paletteReader, src->width_, x, y, r, tint);
             } else {
