@@ -194,7 +194,7 @@ void FilteredStretch(uint32_t* dst, int dstW, const Reader& read, int srcW, int 
                 const Sum4& p = unpacked[static_cast<size_t>(i)];
                 if (sp.cellA >= 0 && sp.cellA < cells)
                     out[static_cast<size_t>(sp.cellA)].Add(p, sp.weightA);
-                if (sp.cellB >= 0 && sp.cellB < cells)
+                if (sp.weightB != 0 && sp.cellB >= 0 && sp.cellB < cells)
                     out[static_cast<size_t>(sp.cellB)].Add(p, sp.weightB);
             }
         }
@@ -265,7 +265,7 @@ void FilteredStretch(uint32_t* dst, int dstW, const Reader& read, int srcW, int 
             for (int part = 0; part < 2; ++part) {
                 const int cell = part == 0 ? sp.cellA : sp.cellB;
                 const uint32_t w = part == 0 ? sp.weightA : sp.weightB;
-                if (cell < 0 || cell >= rowsOut)
+                if (w == 0 || cell < 0 || cell >= rowsOut)
                     continue;
                 Sum4* v = vertical.data() + static_cast<size_t>(cell) * cells;
                 for (int c = 0; c < cells; ++c)
