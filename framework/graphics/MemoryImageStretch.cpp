@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 #include <vector>
 
 namespace Zolt {
@@ -51,10 +52,9 @@ struct Sum4 {
 // channel (c x a) >> 8 plus (d x (256 - a)) >> 8, alpha dA + (255 - dA) x a
 // / 255, with c and a the top 16 bits of the sums. An alpha of 0 leaves the
 // pixel as it was, as it must.
-inline void Compose2(uint32_t* out, const Sum4& first, const Sum4& second, bool single = false)
+inline void Compose2(uint32_t* out, __m128i c16, bool single)
 {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i c16 = _mm_packs_epi32(_mm_srli_epi32(first.v, 16), _mm_srli_epi32(second.v, 16));
     const __m128i a16 = _mm_shufflehi_epi16(_mm_shufflelo_epi16(c16, 0xFF), 0xFF);
     const __m128i dBytes = single ? _mm_cvtsi32_si128(static_cast<int>(out[0]))
                                   : _mm_loadl_epi64(reinterpret_cast<const __m128i*>(out));
@@ -74,6 +74,10 @@ inline void Compose2(uint32_t* out, const Sum4& first, const Sum4& second, bool 
         out[0] = static_cast<uint32_t>(_mm_cvtsi128_si32(bytes));
     else
         _mm_storel_epi64(reinterpret_cast<__m128i*>(out), bytes);
+}
+inline void Compose2(uint32_t* out, const Sum4& first, const Sum4& second, bool single = false)
+{
+    Compose2(out, _mm_packs_epi32(_mm_srli_epi32(first.v, 16), _mm_srli_epi32(second.v, 16)), single);
 }
 #else
 struct Sum4 {
@@ -148,6 +152,99 @@ std::vector<Spread> ReduceSpreads(double origin, double length, int outCount, in
     }
     return spreads;
 }
+
+struct BitsReader {
+    const uint32_t* bits;
+    uint32_t operator()(size_t i) const { return bits[i]; }
+};
+struct PaletteReader {
+    const uint32_t* palette;
+    const uint8_t* indices;
+    uint32_t operator()(size_t i) const { return palette[indices[i]]; }
+};
+
+#if defined(ZOLT_PIXEL_SIMD)
+// Enlarging both ways from ARGB bits, with the sums of the horizontal pass
+// kept as four 16-bit channels per cell (they never pass 255 x 257), so
+// that two cells share a register; the vertical pass forms the 32-bit sums
+// from 16-bit halves and composes right away. The same arithmetic as the
+// general pass.
+// One register in a container (vectors of the raw type lose its alignment
+// attribute).
+struct Lanes {
+    __m128i v;
+};
+
+void FilteredEnlarge(uint32_t* dst, int dstW, const uint32_t* bits, int srcW, int ix, int iw,
+                     const std::vector<Tap>& tapsX, const std::vector<Tap>& tapsY, const Rect& d)
+{
+    const int pairs = (d.width + 1) / 2;
+    // Weights of each pair of output columns: first taps and second taps.
+    std::vector<Lanes> weightA(static_cast<size_t>(pairs)), weightB(static_cast<size_t>(pairs));
+    auto tapAt = [&](int c) -> const Tap& { return tapsX[static_cast<size_t>(std::min(c, d.width - 1))]; };
+    for (int k = 0; k < pairs; ++k) {
+        const Tap& t0 = tapAt(2 * k);
+        const Tap& t1 = tapAt(2 * k + 1);
+        weightA[static_cast<size_t>(k)].v = _mm_setr_epi16(
+            short(t0.weight), short(t0.weight), short(t0.weight), short(t0.weight), short(t1.weight),
+            short(t1.weight), short(t1.weight), short(t1.weight));
+        weightB[static_cast<size_t>(k)].v = _mm_setr_epi16(
+            short(t0.secondWeight), short(t0.secondWeight), short(t0.secondWeight), short(t0.secondWeight),
+            short(t1.secondWeight), short(t1.secondWeight), short(t1.secondWeight), short(t1.secondWeight));
+    }
+    const __m128i zero = _mm_setzero_si128();
+    std::vector<uint64_t> pixels16(static_cast<size_t>(iw) + 1);
+    std::vector<Lanes> rows[2] = {std::vector<Lanes>(static_cast<size_t>(pairs)),
+                                    std::vector<Lanes>(static_cast<size_t>(pairs))};
+    int rowIndex[2] = {-1, -1};
+    auto horizontal = [&](int sy, std::vector<Lanes>& out) {
+        const uint32_t* row = bits + static_cast<size_t>(sy) * srcW + ix;
+        int i = 0;
+        for (; i + 2 <= iw; i += 2)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(&pixels16[static_cast<size_t>(i)]),
+                             _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + i)), zero));
+        for (; i < iw; ++i)
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(&pixels16[static_cast<size_t>(i)]),
+                             _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(row[i])), zero));
+        auto at = [&](int x) {
+            return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&pixels16[static_cast<size_t>(x - ix)]));
+        };
+        for (int k = 0; k < pairs; ++k) {
+            const Tap& t0 = tapAt(2 * k);
+            const Tap& t1 = tapAt(2 * k + 1);
+            const __m128i a = _mm_unpacklo_epi64(at(t0.first), at(t1.first));
+            const __m128i b = _mm_unpacklo_epi64(at(t0.second), at(t1.second));
+            out[static_cast<size_t>(k)].v = _mm_add_epi16(_mm_mullo_epi16(a, weightA[static_cast<size_t>(k)].v),
+                                                          _mm_mullo_epi16(b, weightB[static_cast<size_t>(k)].v));
+        }
+    };
+    auto rowOf = [&](int sy) -> const std::vector<Lanes>& {
+        for (int k = 0; k < 2; ++k)
+            if (rowIndex[k] == sy)
+                return rows[k];
+        const int slot = rowIndex[0] < rowIndex[1] ? 0 : 1;
+        horizontal(sy, rows[slot]);
+        rowIndex[slot] = sy;
+        return rows[slot];
+    };
+    for (int j = 0; j < d.height; ++j) {
+        const Tap& t = tapsY[static_cast<size_t>(j)];
+        const Lanes* upper = rowOf(t.first).data();
+        const Lanes* lower = rowOf(t.second).data();
+        const __m128i wu = _mm_set1_epi16(short(t.weight)), wl = _mm_set1_epi16(short(t.secondWeight));
+        uint32_t* out = dst + static_cast<size_t>(d.y + j) * dstW + d.x;
+        for (int k = 0; k < pairs; ++k) {
+            const __m128i hu = upper[k].v, hl = lower[k].v;
+            const __m128i luLo = _mm_mullo_epi16(hu, wu), luHi = _mm_mulhi_epu16(hu, wu);
+            const __m128i llLo = _mm_mullo_epi16(hl, wl), llHi = _mm_mulhi_epu16(hl, wl);
+            const __m128i v0 = _mm_add_epi32(_mm_unpacklo_epi16(luLo, luHi), _mm_unpacklo_epi16(llLo, llHi));
+            const __m128i v1 = _mm_add_epi32(_mm_unpackhi_epi16(luLo, luHi), _mm_unpackhi_epi16(llLo, llHi));
+            const __m128i c16 = _mm_packs_epi32(_mm_srli_epi32(v0, 16), _mm_srli_epi32(v1, 16));
+            Compose2(out + 2 * k, c16, 2 * k + 1 >= d.width);
+        }
+    }
+}
+#endif
 
 template <typename Reader>
 void FilteredStretch(uint32_t* dst, int dstW, const Reader& read, int srcW, int srcH, const DoubleRect& s,
@@ -227,6 +324,15 @@ void FilteredStretch(uint32_t* dst, int dstW, const Reader& read, int srcW, int 
 #endif
     };
 
+#if defined(ZOLT_PIXEL_SIMD)
+    if constexpr (std::is_same_v<Reader, BitsReader>) {
+        if (enlargeX && enlargeY) {
+            FilteredEnlarge(dst, dstW, read.bits, srcW, ix, iw, tapsX,
+                            EnlargeTaps(s.y, s.height, d.height, iy, iy + ih - 1, 256), d);
+            return;
+        }
+    }
+#endif
     if (enlargeY) {
         const std::vector<Tap> tapsY = EnlargeTaps(s.y, s.height, d.height, iy, iy + ih - 1, 256);
         // Rows are visited in order, so two cached horizontal rows suffice.
@@ -277,15 +383,6 @@ void FilteredStretch(uint32_t* dst, int dstW, const Reader& read, int srcW, int 
     }
 }
 
-struct BitsReader {
-    const uint32_t* bits;
-    uint32_t operator()(size_t i) const { return bits[i]; }
-};
-struct PaletteReader {
-    const uint32_t* palette;
-    const uint8_t* indices;
-    uint32_t operator()(size_t i) const { return palette[indices[i]]; }
-};
 
 } // namespace
 
