@@ -57,11 +57,16 @@ inline void CopyPixels(uint32_t* d, const uint32_t* s, int n)
 {
     int i = 0;
 #if defined(ZOLT_PIXEL_SIMD)
-    for (; i + 8 <= n; i += 8) {
+    for (; i + 16 <= n; i += 16) {
         const __m128i a = pixel::Load4(s + i), b = pixel::Load4(s + i + 4);
+        const __m128i c = pixel::Load4(s + i + 8), e = pixel::Load4(s + i + 12);
         pixel::Store4(d + i, a);
         pixel::Store4(d + i + 4, b);
+        pixel::Store4(d + i + 8, c);
+        pixel::Store4(d + i + 12, e);
     }
+    for (; i + 4 <= n; i += 4)
+        pixel::Store4(d + i, pixel::Load4(s + i));
 #endif
     for (; i < n; ++i)
         d[i] = s[i];
