@@ -167,7 +167,8 @@ TEST(BlitterReference, FilteredStretchOfBitsMatchesItsPalettisedTwin)
     auto plain = testing::MakeImage(13, 11, pixels);
     auto paletted = testing::MakeImage(13, 11, pixels);
     ASSERT_TRUE(paletted->ConvertToPalette());
-    const Rect dests[] = {Rect(1, 2, 31, 27), Rect(-3, 0, 40, 23), Rect(0, 0, 6, 30), Rect(2, 1, 29, 5)};
+    const Rect dests[] = {Rect(1, 2, 31, 27), Rect(-3, 0, 40, 23), Rect(0, 0, 6, 30), Rect(2, 1, 29, 5),
+                          Rect(3, 2, 6, 5),   Rect(-1, 0, 7, 4),   Rect(0, 0, 1, 1)};
     for (const Rect& dest : dests) {
         auto a = testing::MakeImage(33, 31, std::vector<uint32_t>(33 * 31, 0x60402010));
         auto b = testing::MakeImage(33, 31, std::vector<uint32_t>(33 * 31, 0x60402010));
