@@ -115,6 +115,13 @@ bool WidgetManager::HandleMouseDown(int x, int y, int clickCode)
     Point local{x, y};
     Widget* picked = PickEnabledWidget(x, y, &local);
     Widget* target = capturedWidget_ ? capturedWidget_ : picked;
+    if (target && target != picked) {
+        // A press that goes to the captured widget is given in that
+        // widget's own coordinates, not in those of the widget under it.
+        Point origin;
+        target->GetScreenPosition(origin);
+        local = Point{x - origin.x, y - origin.y};
+    }
 
     captureMask_ |= bit;
     lastClickButton_ = bit == kRightBit ? -1 : bit == kLeftBit ? 1 : 2;
