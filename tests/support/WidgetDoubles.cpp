@@ -17,7 +17,7 @@ void BlockFont::RenderText(Zolt::Graphics* g, int x, int y, const std::string& t
     g->SetColor(saved);
 }
 
-void ProbeWidget::Log(const std::string& event)
+void ProbeWidget::Record(const std::string& event)
 {
     if (log_)
         log_->push_back(name_ + ":" + event);
@@ -42,70 +42,70 @@ void ProbeWidget::Paint(Zolt::Graphics* g)
 
 void ProbeWidget::PaintOverlayAt(Zolt::Graphics*, int priority)
 {
-    Log("overlay" + std::to_string(priority));
+    Record("overlay" + std::to_string(priority));
 }
 
 void ProbeWidget::OnFocusGained()
 {
     Widget::OnFocusGained();
-    Log("focus");
+    Record("focus");
 }
 
 void ProbeWidget::OnFocusLost()
 {
     Widget::OnFocusLost();
-    Log("blur");
+    Record("blur");
 }
 
 void ProbeWidget::OnChar(char c)
 {
-    Log(std::string("char ") + c);
+    Record(std::string("char ") + c);
 }
 
 void ProbeWidget::OnKeyDown(int key)
 {
-    Log("keydown " + std::to_string(key));
+    Record("keydown " + std::to_string(key));
     Widget::OnKeyDown(key);
 }
 
 void ProbeWidget::OnKeyUp(int key)
 {
-    Log("keyup " + std::to_string(key));
+    Record("keyup " + std::to_string(key));
 }
 
 void ProbeWidget::OnMouseEnter()
 {
-    Log("enter");
+    Record("enter");
 }
 
 void ProbeWidget::OnMouseLeave()
 {
-    Log("leave");
+    Record("leave");
 }
 
 void ProbeWidget::OnMouseMove(int x, int y)
 {
-    Log("move " + std::to_string(x) + "," + std::to_string(y));
+    Record("move " + std::to_string(x) + "," + std::to_string(y));
 }
 
 void ProbeWidget::OnMouseDown(int x, int y, int code)
 {
-    Log("down " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(code));
+    Record("down " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(code));
 }
 
 void ProbeWidget::OnMouseUp(int x, int y, int code)
 {
-    Log("up " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(code));
+    Record("up " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(code));
 }
 
 void ProbeWidget::OnMouseDrag(int x, int y)
 {
-    Log("drag " + std::to_string(x) + "," + std::to_string(y));
+    Record("drag " + std::to_string(x) + "," + std::to_string(y));
 }
 
 void ProbeWidget::OnMouseWheel(int delta)
 {
-    Log("wheel " + std::to_string(delta));
+    Record("wheel " + std::to_string(delta));
 }
 
 WidgetScene::WidgetScene(int width, int height) : screen(std::make_unique<Zolt::MemoryImage>(nullptr))

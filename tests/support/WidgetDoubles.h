@@ -104,7 +104,7 @@ public:
     std::function<bool(int, int)> acceptsPoint;
 
 private:
-    void Log(const std::string& event);
+    void Record(const std::string& event);
     std::string name_;
     std::vector<std::string>* log_;
 };
