@@ -35,12 +35,13 @@ void ButtonWidget::SetLabelFont(Font* font)
     Invalidate();
 }
 
-void ButtonWidget::EnsureLabelFont(int points, int charset)
+void ButtonWidget::EnsureLabelFont()
 {
     if (labelFont_ || label_.empty())
         return;
     if (WidgetHost* host = Host())
-        labelFont_ = host->MakeSystemFont("Arial Unicode MS", points, charset, false, false, false);
+        labelFont_ =
+            host->MakeSystemFont("Arial Unicode MS", defaultFontPoints_, defaultFontCharset_, false, false, false);
 }
 
 int ButtonWidget::LabelX() const
@@ -95,7 +96,7 @@ void ButtonWidget::Paint(Graphics* g)
 {
     if (hiddenFace)
         return;
-    EnsureLabelFont(10, 0);
+    EnsureLabelFont();
     const bool pressed = ShowsPressed() != pressedLookInverted;
     const int x = LabelX();
     const int y = LabelY();

@@ -72,7 +72,7 @@ public:
 
 protected:
     // Creates the default label font when there is a label and no font.
-    void EnsureLabelFont(int points, int charset);
+    void EnsureLabelFont();
     // Label x and y for the current font and size.
     int LabelX() const;
     int LabelY() const;
@@ -87,6 +87,9 @@ protected:
     int labelJustification_ = 0;
     std::unique_ptr<Font> labelFont_;
     ButtonListener* listener_;
+    // The default label font: system font at this size and character set.
+    int defaultFontPoints_ = 10;
+    int defaultFontCharset_ = 0;
 };
 
 } // namespace Zolt

@@ -9,6 +9,8 @@ DialogButton::DialogButton(Image* componentImage, int id, ButtonListener* listen
     : ButtonWidget(id, listener), componentImage_(componentImage)
 {
     wantsHandCursor_ = true;
+    defaultFontPoints_ = 12;
+    defaultFontCharset_ = 1;
     static constexpr int32_t kColors[] = {255, 255, 255, 255, 255, 255, 0,   0,   0,
                                           255, 255, 255, 132, 132, 132, 212, 212, 212};
     SetColorsRgb(kColors, 6);
@@ -22,7 +24,7 @@ void DialogButton::Paint(Graphics* g)
         ButtonWidget::Paint(g);
         return;
     }
-    EnsureLabelFont(12, 1);
+    EnsureLabelFont();
     const bool pressed = ShowsPressed();
     const Rect whole(0, 0, width_, height_);
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace widget_testing {
 
 void BlockFont::RenderText(Zolt::Graphics* g, int x, int y, const std::string& text, const Zolt::Color& color,
@@ -111,8 +113,16 @@ void ProbeWidget::OnMouseWheel(int delta)
 WidgetScene::WidgetScene(int width, int height) : screen(std::make_unique<Zolt::MemoryImage>(nullptr))
 {
     screen->MakeBlank(width, height);
+    ResetScreen();
     manager.SetInputMapping(Zolt::Rect(0, 0, width, height), Zolt::Rect(0, 0, width, height));
     manager.SetScreenImage(screen.get());
+}
+
+void WidgetScene::ResetScreen()
+{
+    std::fill_n(screen->RequireBits(), screen->GetWidth() * screen->GetHeight(), 0xFF000000u);
+    screen->MarkBitsChanged();
+    screen->ScanAlpha();
 }
 
 WidgetScene::~WidgetScene()

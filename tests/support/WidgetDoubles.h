@@ -109,7 +109,8 @@ private:
     std::vector<std::string>* log_;
 };
 
-// A widget manager over a 200 x 150 screen with a fake application.
+// A widget manager over an opaque black 200 x 150 screen with a fake
+// application.
 class WidgetScene {
 public:
     explicit WidgetScene(int width = 200, int height = 150);
@@ -120,6 +121,8 @@ public:
     ProbeWidget& Get(const std::string& name);
     // Everything logged since the last call, then cleared.
     std::vector<std::string> TakeLog();
+    // Opaque black again (an opaque screen copies opaque pixels exactly).
+    void ResetScreen();
     // Clears every dirty flag without painting.
     void ClearDirty();
     uint32_t Pixel(int x, int y) const;

@@ -79,7 +79,7 @@ TEST(WidgetPaint, ChildrenArePaintedInTheirParentsClipAndPlace)
     child.fill = Color(0, 0, 255);
     scene.manager.PaintDirtyWidgets();
     EXPECT_EQ(scene.Pixel(35, 35), Opaque(0x0000FF));
-    EXPECT_EQ(scene.Pixel(40, 40), 0u); // outside the panel
+    EXPECT_EQ(scene.Pixel(40, 40), Opaque(0)); // outside the panel
     EXPECT_FALSE(child.IsDirty());
 
     panel.SetClipsChildren(false);
