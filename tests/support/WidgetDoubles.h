@@ -136,6 +136,15 @@ private:
     std::vector<std::unique_ptr<ProbeWidget>> widgets_;
 };
 
+// Makes a host the process-wide one for the lifetime of the guard.
+class ScopedWidgetHost {
+public:
+    explicit ScopedWidgetHost(Zolt::WidgetHost* host) { Zolt::SetWidgetHost(host); }
+    ~ScopedWidgetHost() { Zolt::SetWidgetHost(nullptr); }
+    ScopedWidgetHost(const ScopedWidgetHost&) = delete;
+    ScopedWidgetHost& operator=(const ScopedWidgetHost&) = delete;
+};
+
 // 0xAARRGGBB of an opaque colour.
 constexpr uint32_t Opaque(uint32_t rgb)
 {
