@@ -138,6 +138,14 @@ TEST(WidgetLifetime, DeletingAnAttachedWidgetDropsEveryRoleAndLink)
     scene.manager.AddChild(parent);
     scene.manager.RemoveAllChildren(true, true);
     EXPECT_TRUE(scene.manager.GetChildren().empty());
+
+    // A manager that goes first leaves its widgets unlinked, not dangling.
+    ProbeWidget survivor("survivor", nullptr);
+    auto manager = std::make_unique<WidgetManager>(nullptr);
+    manager->AddChild(&survivor);
+    manager.reset();
+    EXPECT_EQ(survivor.GetManager(), nullptr);
+    EXPECT_EQ(survivor.GetParent(), nullptr);
 }
 
 TEST(WidgetNumbers, DigitsAreCountedAndDrawnFromTheStrip)

@@ -192,9 +192,14 @@ TEST(WidgetBarrier, PushingReleasesWhatIsBehindAndPoppingRestoresFocus)
     scene.manager.PopModalBarrier(&dialog);
     EXPECT_EQ(scene.manager.GetModalBarrier(), &inner);
     scene.manager.PopModalBarrier(&inner);
+    // Focus restored while the application is away is only told on return.
+    scene.manager.HandleAppFocusLost();
     scene.manager.PopModalBarrier(&dialog);
     EXPECT_EQ(scene.manager.GetModalBarrier(), nullptr);
     EXPECT_EQ(scene.manager.GetFocusWidget(), &game);
+    EXPECT_FALSE(game.HasFocus());
+    scene.manager.HandleAppFocusGained();
+    EXPECT_TRUE(game.HasFocus());
     EXPECT_EQ(scene.manager.PickWidget(10, 10, nullptr), &game);
 }
 
