@@ -2,6 +2,7 @@
 #include "framework/app/Profiler.h"
 
 #include "platform/core/Clock.h"
+#include "platform/core/Testing.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,19 @@ TEST(PerfTimer, ReadWhileRunningGivesTimeSoFarAndKeepsRunning)
     timer.Start();
     clock.Advance(1500);
     EXPECT_DOUBLE_EQ(timer.GetDuration(), 1.5);
+}
+
+TEST(PerfTimer, NoCounterRateGivesZeroDuration)
+{
+    platform::ManualClock clock(5'000'000);
+    platform::ScopedClock use(clock);
+    Zolt::PerfTimer timer;
+    timer.Start();
+    clock.AdvanceMilliseconds(250);
+    platform::testing::FailNext("QueryPerformanceFrequency", 0, 2);
+    timer.Stop();
+    EXPECT_EQ(timer.GetDuration(), 0.0);
+    platform::testing::ClearFailures();
 }
 
 TEST(Profiler, CounterRateMeasurementEndsUnderAManualClock)
