@@ -417,7 +417,9 @@ void DirectDrawSurface::PresentIfVisible()
     if (clipper_ && clipper_->Window()) window = clipper_->Window();
     RECT source{0, 0, width_, height_};
     RECT area;
-    if (!fullScreen && window && machine.GetClientArea(window, area)) {
+    if (!fullScreen && window) {
+        // A window that shows nothing (minimised, or gone) gets no present.
+        if (!machine.GetClientArea(window, area)) return;
         source.left = std::max(source.left, area.left);
         source.top = std::max(source.top, area.top);
         source.right = std::min(source.right, area.right);

@@ -42,8 +42,10 @@ bool DirectDrawSurface::ClipAreaFor(RECT& clip) const
 {
     if (!clipper_ || !clipper_->Window() || !IsVisiblePrimary()) return false;
     RECT area;
-    if (!DisplayMachine::Instance().GetClientArea(clipper_->Window(), area)) return false;
-    clip = Intersect(clip, area);
+    if (!DisplayMachine::Instance().GetClientArea(clipper_->Window(), area))
+        clip = RECT{0, 0, 0, 0}; // nothing of the window is visible
+    else
+        clip = Intersect(clip, area);
     return true;
 }
 
