@@ -32,7 +32,7 @@ void SetAdapter(const std::string& description, const std::string& driver, const
 // "CreateClipper", "DirectDrawCreateClipper", "SetHWnd", "SetClipper",
 // "GetAttachedSurface", "Lock", "Unlock", "Blt", "BltFast", "Flip",
 // "FlipToGDISurface", "GetSurfaceDesc", "GetPixelFormat", "SetColorKey",
-// "GetDC", "Restore", "RestoreAllSurfaces".
+// "GetDC", "Restore", "RestoreAllSurfaces", "CreatePalette", "SetPalette".
 void FailNext(const std::string& operation, HRESULT result, int times = 1);
 void ClearFailures();
 

@@ -360,6 +360,17 @@ HRESULT DirectDraw::CreateClipper(DWORD flags, DirectDrawClipper** out, IUnknown
     return DD_OK;
 }
 
+HRESULT DirectDraw::CreatePalette(DWORD caps, PALETTEENTRY* entries, DirectDrawPalette** out, IUnknown* outer)
+{
+    if (HRESULT hr = DisplayMachine::Instance().TakeFailure("CreatePalette"); FAILED(hr)) return hr;
+    if (!out || !entries) return DDERR_INVALIDPARAMS;
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    if (!(caps & DDPCAPS_8BIT) || (caps & (DDPCAPS_1BIT | DDPCAPS_2BIT | DDPCAPS_4BIT))) return DDERR_UNSUPPORTED;
+    *out = DirectDrawPalette::Create(caps, entries);
+    return DD_OK;
+}
+
 HRESULT DirectDraw::CreateSurface(DDSURFACEDESC2* desc, DirectDrawSurface** out, IUnknown* outer)
 {
     if (HRESULT hr = DisplayMachine::Instance().TakeFailure("CreateSurface"); FAILED(hr)) return hr;

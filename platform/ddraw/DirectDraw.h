@@ -9,6 +9,7 @@
 
 #include "platform/ddraw/DDrawTypes.h"
 #include "platform/ddraw/DirectDrawClipper.h"
+#include "platform/ddraw/DirectDrawPalette.h"
 #include "platform/ddraw/DirectDrawSurface.h"
 
 #include <atomic>
@@ -33,6 +34,7 @@ public:
     ULONG Release() override;
 
     HRESULT CreateClipper(DWORD flags, DirectDrawClipper** out, IUnknown* outer);
+    HRESULT CreatePalette(DWORD caps, PALETTEENTRY* entries, DirectDrawPalette** out, IUnknown* outer);
     HRESULT CreateSurface(DDSURFACEDESC2* desc, DirectDrawSurface** out, IUnknown* outer);
     HRESULT CreateSurface(DDSURFACEDESC* desc, DirectDrawSurface** out, IUnknown* outer);
     HRESULT EnumDisplayModes(DWORD flags, DDSURFACEDESC2* filter, void* context, EnumModesCallback2 callback);

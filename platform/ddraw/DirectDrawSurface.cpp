@@ -1,6 +1,7 @@
 #include "platform/ddraw/DirectDrawSurface.h"
 
 #include "platform/ddraw/DirectDrawClipper.h"
+#include "platform/ddraw/DirectDrawPalette.h"
 #include "platform/ddraw/DisplayMachine.h"
 
 #include <algorithm>
@@ -69,6 +70,7 @@ DirectDrawSurface::~DirectDrawSurface()
         if (link_->primary == this) link_->primary = nullptr;
     }
     if (clipper_) clipper_->Release();
+    if (palette_) palette_->Release();
     if (backBuffer_) {
         backBuffer_->frontBuffer_ = nullptr;
         backBuffer_->Release();
@@ -332,6 +334,26 @@ HRESULT DirectDrawSurface::SetClipper(DirectDrawClipper* clipper)
     return DD_OK;
 }
 
+HRESULT DirectDrawSurface::GetPalette(DirectDrawPalette** out)
+{
+    if (!out) return DDERR_INVALIDPARAMS;
+    *out = palette_;
+    if (!palette_) return DDERR_NOPALETTEATTACHED;
+    palette_->AddRef();
+    return DD_OK;
+}
+
+HRESULT DirectDrawSurface::SetPalette(DirectDrawPalette* palette)
+{
+    if (HRESULT hr = DisplayMachine::Instance().TakeFailure("SetPalette"); FAILED(hr)) return hr;
+    if (lost_) return DDERR_SURFACELOST;
+    if (palette && !layout_.IsPalettised()) return DDERR_NOTPALETTIZED;
+    if (palette) palette->AddRef();
+    if (palette_) palette_->Release();
+    palette_ = palette;
+    return DD_OK;
+}
+
 HRESULT DirectDrawSurface::GetAttachedSurface(DDSCAPS2* caps, DirectDrawSurface** out)
 {
     if (HRESULT hr = DisplayMachine::Instance().TakeFailure("GetAttachedSurface"); FAILED(hr)) return hr;
@@ -426,7 +448,8 @@ void DirectDrawSurface::PresentIfVisible()
         source.bottom = std::min(source.bottom, area.bottom);
         if (source.left >= source.right || source.top >= source.bottom) return;
     }
-    ddraw::SurfaceView view{pixels_.data(), width_, height_, pitch_, layout_};
+    ddraw::SurfaceView view{pixels_.data(), width_, height_, pitch_, layout_,
+                            palette_ ? palette_->Argb().data() : nullptr};
     machine.Present(window, view, source, fullScreen);
 }
 

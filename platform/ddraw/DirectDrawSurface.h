@@ -23,6 +23,7 @@
 namespace platform {
 
 class DirectDrawClipper;
+class DirectDrawPalette;
 class DirectDrawSurface;
 
 namespace ddraw {
@@ -75,6 +76,8 @@ public:
     HRESULT GetCaps(DDSCAPS* caps);
     HRESULT GetClipper(DirectDrawClipper** out);
     HRESULT SetClipper(DirectDrawClipper* clipper);
+    HRESULT GetPalette(DirectDrawPalette** out);
+    HRESULT SetPalette(DirectDrawPalette* palette);
     HRESULT GetColorKey(DWORD flags, DDCOLORKEY* key);
     HRESULT SetColorKey(DWORD flags, DDCOLORKEY* key);
     HRESULT GetDC(HDC* dc);
@@ -97,6 +100,7 @@ public:
     const ddraw::PixelLayout& Layout() const { return layout_; }
     DWORD Caps() const { return caps_; }
     const uint8_t* Pixels() const { return pixels_.data(); }
+    DirectDrawPalette* Palette() const { return palette_; }
     uint8_t* Pixels() { return pixels_.data(); }
     bool IsLockedOrBusy() const { return !locks_.empty() || dcOut_; }
     // False once anything wrote into the padding at the end of a row.
@@ -148,6 +152,7 @@ private:
     DDCOLORKEY sourceKey_{};
     DDCOLORKEY destKey_{};
     DirectDrawClipper* clipper_ = nullptr;     // one reference held
+    DirectDrawPalette* palette_ = nullptr;     // one reference held
     DirectDrawSurface* backBuffer_ = nullptr;  // one reference held (flip chain front only)
     DirectDrawSurface* frontBuffer_ = nullptr; // not owned (back buffer only)
 };

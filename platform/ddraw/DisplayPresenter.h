@@ -21,13 +21,32 @@ struct SurfaceView {
     int height = 0;
     int pitch = 0;
     PixelLayout layout;
+    const uint32_t* palette = nullptr; // 256 ARGB entries of an 8-bit surface, or null
 
     uint32_t ArgbAt(int x, int y) const
     {
         int bytes = layout.BytesPerPixel();
-        return layout.ToArgb(LoadPixel(pixels + size_t(y) * size_t(pitch) + size_t(x) * size_t(bytes), bytes));
+        uint32_t raw = LoadPixel(pixels + size_t(y) * size_t(pitch) + size_t(x) * size_t(bytes), bytes);
+        if (palette && layout.IsPalettised()) return palette[raw & 0xFF] | 0xFF000000u;
+        return layout.ToArgb(raw);
     }
 };
+
+// Converts the `source` rectangle of the view into tightly packed
+// 0xAARRGGBB rows at `out`.
+inline void ConvertRows(const SurfaceView& view, const RECT& source, uint32_t* out)
+{
+    int width = source.right - source.left;
+    int bytes = view.layout.BytesPerPixel();
+    if (view.palette && view.layout.IsPalettised()) {
+        for (LONG y = source.top; y < source.bottom; ++y)
+            for (LONG x = source.left; x < source.right; ++x) *out++ = view.ArgbAt(x, y);
+        return;
+    }
+    for (LONG y = source.top; y < source.bottom; ++y, out += width)
+        ConvertRowToArgb(view.pixels + size_t(y) * size_t(view.pitch) + size_t(source.left) * size_t(bytes), out, width,
+                         view.layout);
+}
 
 class DisplayPresenter {
 public:

@@ -45,9 +45,7 @@ void HeadlessPresenter::Present(HWND window, const SurfaceView& primary, const R
     frame_.width = source.right - source.left;
     frame_.height = source.bottom - source.top;
     frame_.pixels.resize(size_t(frame_.width) * size_t(frame_.height));
-    size_t i = 0;
-    for (LONG y = source.top; y < source.bottom; ++y)
-        for (LONG x = source.left; x < source.right; ++x) frame_.pixels[i++] = primary.ArgbAt(x, y);
+    ConvertRows(primary, source, frame_.pixels.data());
     ++presents_;
 }
 

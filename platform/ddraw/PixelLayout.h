@@ -100,6 +100,10 @@ private:
     }
 };
 
+// Converts `count` pixels of a row in `layout` into 0xAARRGGBB; quick for the
+// display's own formats (the presenters run it on every frame).
+void ConvertRowToArgb(const uint8_t* source, uint32_t* out, int count, const PixelLayout& layout);
+
 // Little-endian pixel access for 1 to 4 bytes per pixel.
 inline uint32_t LoadPixel(const uint8_t* p, int bytes)
 {

@@ -75,9 +75,7 @@ void SdlPresenter::Present(HWND, const SurfaceView& primary, const RECT& source,
     frameHeight_ = source.bottom - source.top;
     frameFullScreen_ = fullScreen;
     frame_.resize(size_t(frameWidth_) * size_t(frameHeight_));
-    size_t i = 0;
-    for (LONG y = source.top; y < source.bottom; ++y)
-        for (LONG x = source.left; x < source.right; ++x) frame_[i++] = primary.ArgbAt(x, y);
+    ConvertRows(primary, source, frame_.data());
     pending_ = true;
     if (std::this_thread::get_id() == owner_) Render();
 }

@@ -125,6 +125,34 @@ TEST_F(Presentation, UnlockingThePrimaryPresentsWhatWasDrawn)
     EXPECT_EQ(hooks::PresentCount(), before + 1);
 }
 
+TEST_F(Presentation, EightBitPrimaryShowsItsPaletteColours)
+{
+    hooks::SetDesktop(640, 480, 8, 60);
+    HWND window = hooks::CreateWindow(0, 0, 16, 16);
+    auto dd = MakeDirectDraw(window, DDSCL_NORMAL);
+    auto primary = MakePrimary(*dd);
+    PALETTEENTRY entries[256] = {};
+    entries[7] = PALETTEENTRY{0x12, 0x34, 0x56, 0};
+    DirectDrawPalette* raw = nullptr;
+    EXPECT_EQ(dd->CreatePalette(DDPCAPS_4BIT, entries, &raw, nullptr), DDERR_UNSUPPORTED);
+    ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &raw, nullptr), DD_OK);
+    Ref<DirectDrawPalette> palette(raw);
+    ASSERT_EQ(primary->SetPalette(palette.get()), DD_OK);
+    Write(*primary, 3, 3, 7);
+    EXPECT_EQ(hooks::PresentedPixel(3, 3), 0xFF123456u);
+    PALETTEENTRY changed{0xFF, 0, 0, 0};
+    ASSERT_EQ(palette->SetEntries(0, 7, 1, &changed), DD_OK);
+    EXPECT_EQ(palette->SetEntries(0, 255, 2, entries), DDERR_INVALIDPARAMS);
+    Write(*primary, 3, 3, 7);
+    EXPECT_EQ(hooks::PresentedPixel(3, 3), 0xFFFF0000u);
+
+    hooks::ResetDisplay();
+    hooks::SetDesktop(640, 480, 32, 60);
+    auto dd32 = MakeDirectDraw();
+    auto rgb32 = MakeSurface(*dd32, 4, 4);
+    EXPECT_EQ(rgb32->SetPalette(palette.get()), DDERR_NOTPALETTIZED);
+}
+
 TEST(PresentGeometry, FullScreenPictureKeepsItsShapeCentred)
 {
     RECT pillar = ddraw::FitInside(1024, 768, 1680, 1050);
@@ -152,6 +180,17 @@ TEST(PixelLayoutConversion, ChannelsExpandToFullBytesAndReduceToTheirTopBits)
     auto bgr = ddraw::PixelLayout::Xbgr8888();
     EXPECT_EQ(bgr.FromArgb(0xFF112233), 0x332211u);
     EXPECT_EQ(bgr.ToArgb(0x332211), 0xFF112233u);
+
+    // The quick row conversions agree with the per-pixel one.
+    for (auto layout : {rgb565, rgb555, bgr, ddraw::PixelLayout::Xrgb8888(), ddraw::PixelLayout::Rgb888()}) {
+        uint8_t row[4 * 5];
+        for (int i = 0; i < int(sizeof row); ++i) row[i] = uint8_t(i * 37 + 11);
+        uint32_t out[5];
+        ddraw::ConvertRowToArgb(row, out, 5, layout);
+        int bytes = layout.BytesPerPixel();
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(out[i], layout.ToArgb(ddraw::LoadPixel(row + i * bytes, bytes))) << layout.bitsPerPixel;
+    }
 }
 
 TEST_F(Presentation, SdlBackEndStartsAndPresentsUnderTheDummyDriver)
