@@ -1,6 +1,7 @@
 #include "platform/ddraw/PixelLayout.h"
 
 #include <array>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -34,12 +35,14 @@ void ConvertRowToArgb(const uint8_t* source, uint32_t* out, int count, const Pix
 {
     if (layout.bitsPerPixel == 32 && !layout.IsPalettised() && layout.alpha == 0) {
         if (layout.red == 0xFF0000 && layout.green == 0xFF00 && layout.blue == 0xFF) {
-            for (int i = 0; i < count; ++i) out[i] = 0xFF000000u | LoadPixel(source + 4 * i, 4);
+            std::memcpy(out, source, size_t(count) * 4);
+            for (int i = 0; i < count; ++i) out[i] |= 0xFF000000u;
             return;
         }
         if (layout.red == 0xFF && layout.green == 0xFF00 && layout.blue == 0xFF0000) {
+            std::memcpy(out, source, size_t(count) * 4);
             for (int i = 0; i < count; ++i) {
-                uint32_t v = LoadPixel(source + 4 * i, 4);
+                uint32_t v = out[i];
                 out[i] = 0xFF000000u | (v & 0xFF00) | (v & 0xFF) << 16 | (v >> 16 & 0xFF);
             }
             return;
