@@ -2,14 +2,12 @@
 
 #include "platform/core/Clock.h"
 
-#include <atomic>
 #include <cstdint>
 
 namespace platform {
 
 namespace {
 thread_local uint32_t tRandState = 1;
-std::atomic<uint64_t> gProcessStartMicroseconds{GetClock().NowMicroseconds()};
 } // namespace
 
 int rand()
@@ -20,13 +18,8 @@ int rand()
 
 void srand(unsigned int seed) { tRandState = seed; }
 
-long clock()
-{
-    uint64_t now = GetClock().NowMicroseconds();
-    uint64_t start = gProcessStartMicroseconds.load();
-    return now >= start ? static_cast<long>((now - start) / 1000) : 0;
-}
+long clock() { return static_cast<long>(ProcessMicroseconds() / 1000); }
 
-void ResetProcessClock() { gProcessStartMicroseconds.store(GetClock().NowMicroseconds()); }
+void ResetProcessClock() { ResetProcessStart(); }
 
 } // namespace platform

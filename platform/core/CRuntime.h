@@ -5,15 +5,19 @@
 
 namespace platform {
 
-constexpr int RAND_MAX = 0x7FFF;
-constexpr long CLOCKS_PER_SEC = 1000;
+// Not named RAND_MAX / CLOCKS_PER_SEC: those are macros of the C library
+// (with other values: 2147483647 and 1000000 here), which would replace any
+// name of ours. Scale platform::rand() by kRandMax, never by RAND_MAX.
+constexpr int kRandMax = 0x7FFF;
+constexpr long kClocksPerSecond = 1000;
 
 // The Windows generator: state = state * 214013 + 2531011 (mod 2^32), result
 // bits 16..30. Each thread has its own state, starting at 1.
 int rand();
 void srand(unsigned int seed);
 
-// Milliseconds of the platform clock since the process started.
+// Milliseconds of the platform clock since the process started; installing a
+// manual clock does not make it jump.
 long clock();
 // Makes "now" the process start for clock() (tests that install a manual
 // clock call it so that clock() starts from 0).

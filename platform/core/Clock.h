@@ -48,8 +48,15 @@ private:
 
 // The clock in force (a RealClock unless a test installed another).
 Clock& GetClock();
-// Installs `clock` (not owned); null restores the real clock.
+// Installs `clock` (not owned); null restores the real clock. The time since
+// process start (ProcessMicroseconds, the C runtime's clock()) carries on
+// from where it was rather than jumping to the new clock's origin.
 void SetClock(Clock* clock);
+
+// Microseconds since the process started, read from the clock in force.
+uint64_t ProcessMicroseconds();
+// Makes "now" the process start (tests that want clock() to start from 0).
+void ResetProcessStart();
 
 // Installs a clock for the lifetime of the guard.
 class ScopedClock {

@@ -6,10 +6,11 @@ namespace platform {
 
 void Event::Set()
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        set_ = true;
-    }
+    // Notify under the lock: a woken waiter may destroy the event as soon as
+    // its wait returns (a thread signalling "done" to its owner), so Set must
+    // not touch the condition variable after the waiter can run.
+    std::lock_guard<std::mutex> lock(mutex_);
+    set_ = true;
     if (manualReset_)
         cv_.notify_all();
     else

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -19,14 +20,15 @@ public:
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
 
-    // Starts `body` on a new thread; false when a thread is already running
-    // or the system refused one.
+    // Starts `body` on a new thread; false when a thread is still running
+    // or the system refused one. A finished thread is joined first, so the
+    // object can be started again.
     bool Start(std::function<void()> body, ThreadPriority priority = ThreadPriority::Normal,
                const std::string& name = {});
     // Waits for the thread to end; no effect when none was started.
     void Join();
     bool Joinable() const { return thread_.joinable(); }
-    bool Finished() const { return finished_.load(); }
+    bool Finished() const { return finished_->load(); }
     bool IsCurrent() const { return thread_.get_id() == std::this_thread::get_id(); }
 
     void SetPriority(ThreadPriority priority) { priority_.store(priority); }
@@ -34,7 +36,9 @@ public:
 
 private:
     std::thread thread_;
-    std::atomic<bool> finished_{false};
+    // Shared with the running body, which may outlive this object when the
+    // thread deletes its own Thread.
+    std::shared_ptr<std::atomic<bool>> finished_ = std::make_shared<std::atomic<bool>>(false);
     std::atomic<ThreadPriority> priority_{ThreadPriority::Normal};
 };
 

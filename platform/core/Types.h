@@ -48,4 +48,9 @@ struct FILETIME {
 
 constexpr DWORD INFINITE = 0xFFFFFFFFu;
 
+// A library loaded by name (platform/core/ModuleRegistry.h); the pointer stays
+// valid for the whole process.
+struct LoadedModule;
+using HMODULE = LoadedModule*;
+
 } // namespace platform

@@ -1,0 +1,510 @@
+#include "platform/core/FileSystem.h"
+
+#include "platform/core/Testing.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+constexpr uint64_t kFileTimeOfUnixEpoch = 116444736000000000ull; // 1970-01-01 in 100 ns since 1601
+
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldCase(a[i]) != FoldCase(b[i]))
+            return false;
+    return true;
+}
+
+bool LessNoCase(const std::string& a, const std::string& b)
+{
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        char x = FoldCase(a[i]), y = FoldCase(b[i]);
+        if (x != y)
+            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b; // a stable order for names that differ only in case
+}
+
+bool IsDotOrDotDot(const char* name) { return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0; }
+
+// Consumes an injected failure of `operation`, leaving its errno in errno.
+bool Injected(std::string_view operation, int defaultErrno)
+{
+    int64_t code = 0;
+    if (!testing::ShouldFail(operation, &code))
+        return false;
+    errno = code != 0 ? static_cast<int>(code) : defaultErrno;
+    return true;
+}
+
+// The names in a folder (without "." and ".."); false when it cannot be read.
+bool ReadFolderNames(const std::string& folder, std::vector<std::string>* names)
+{
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return false;
+    while (dirent* entry = readdir(dir))
+        if (!IsDotOrDotDot(entry->d_name))
+            names->emplace_back(entry->d_name);
+    closedir(dir);
+    return true;
+}
+
+std::string JoinPath(const std::string& folder, std::string_view name)
+{
+    if (folder.empty())
+        return std::string(name);
+    if (folder.back() == '/')
+        return folder + std::string(name);
+    return folder + "/" + std::string(name);
+}
+
+// Splits a native path into its folder ("" for the current one) and last part.
+std::pair<std::string, std::string> SplitLast(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return {std::string(), path};
+    std::string folder = path.substr(0, slash);
+    if (folder.empty())
+        folder = "/";
+    return {folder, path.substr(slash + 1)};
+}
+
+std::string StripTrailingSlashes(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+FILETIME FromTimespec(const struct statx_timestamp& t) { return UnixTimeToFileTime(t.tv_sec, t.tv_nsec); }
+
+bool StatTimes(const std::string& path, bool followLinks, struct statx* sx)
+{
+    int flags = followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
+    return statx(AT_FDCWD, path.c_str(), flags, STATX_BASIC_STATS | STATX_BTIME, sx) == 0;
+}
+
+FileTimes TimesOf(const struct statx& sx)
+{
+    FileTimes times;
+    times.lastWrite = FromTimespec(sx.stx_mtime);
+    times.lastAccess = FromTimespec(sx.stx_atime);
+    times.creation = (sx.stx_mask & STATX_BTIME) ? FromTimespec(sx.stx_btime) : times.lastWrite;
+    return times;
+}
+
+std::string ErrnoText(int error) { return std::strerror(error); }
+
+} // namespace
+
+std::string NativePath(std::string_view path)
+{
+    std::string native(path);
+    std::replace(native.begin(), native.end(), '\\', '/');
+    return native;
+}
+
+std::string ResolvePath(std::string_view path)
+{
+    std::string native = NativePath(path);
+    struct stat st;
+    if (native.empty() || lstat(native.c_str(), &st) == 0)
+        return native;
+
+    std::string resolved = native[0] == '/' ? "/" : "";
+    size_t pos = resolved.size();
+    bool matching = true;
+    while (pos <= native.size()) {
+        size_t next = native.find('/', pos);
+        if (next == std::string::npos)
+            next = native.size();
+        std::string part = native.substr(pos, next - pos);
+        pos = next + 1;
+        if (part.empty())
+            continue; // doubled or trailing separator
+        if (part == "." || part == "..") {
+            resolved = JoinPath(resolved, part);
+            continue;
+        }
+        std::string candidate = JoinPath(resolved, part);
+        if (matching && lstat(candidate.c_str(), &st) != 0) {
+            std::vector<std::string> names;
+            std::string found;
+            if (ReadFolderNames(resolved, &names)) {
+                std::sort(names.begin(), names.end(), LessNoCase);
+                for (const std::string& name : names)
+                    if (EqualsNoCase(name, part)) {
+                        found = name;
+                        break;
+                    }
+            }
+            if (found.empty())
+                matching = false;
+            else
+                candidate = JoinPath(resolved, found);
+        }
+        resolved = candidate;
+    }
+    if (!native.empty() && native.back() == '/' && (resolved.empty() || resolved.back() != '/'))
+        resolved += "/";
+    return resolved;
+}
+
+bool WildcardMatch(std::string_view pattern, std::string_view name)
+{
+    // Iterative match with one back-tracking point for the last "*".
+    auto match = [](std::string_view p, std::string_view n) {
+        size_t pi = 0, ni = 0, starP = std::string_view::npos, starN = 0;
+        while (ni < n.size()) {
+            if (pi < p.size() && (p[pi] == '?' || FoldCase(p[pi]) == FoldCase(n[ni]))) {
+                ++pi;
+                ++ni;
+            } else if (pi < p.size() && p[pi] == '*') {
+                starP = pi++;
+                starN = ni;
+            } else if (starP != std::string_view::npos) {
+                pi = starP + 1;
+                ni = ++starN;
+            } else {
+                return false;
+            }
+        }
+        while (pi < p.size() && p[pi] == '*')
+            ++pi;
+        return pi == p.size();
+    };
+    if (match(pattern, name))
+        return true;
+    // "name.*" also finds "name", and "*.*" everything.
+    if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*")
+        return match(pattern.substr(0, pattern.size() - 2), name);
+    return false;
+}
+
+FILETIME UnixTimeToFileTime(int64_t seconds, uint32_t nanoseconds)
+{
+    int64_t ticks = seconds * 10000000 + nanoseconds / 100 + static_cast<int64_t>(kFileTimeOfUnixEpoch);
+    uint64_t value = ticks < 0 ? 0 : static_cast<uint64_t>(ticks);
+    return FILETIME{static_cast<DWORD>(value & 0xFFFFFFFFu), static_cast<DWORD>(value >> 32)};
+}
+
+uint64_t FileTimeToUint64(const FILETIME& time)
+{
+    return (uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+int64_t FileTimeToUnixSeconds(const FILETIME& time)
+{
+    return (static_cast<int64_t>(FileTimeToUint64(time)) - static_cast<int64_t>(kFileTimeOfUnixEpoch)) / 10000000;
+}
+
+std::vector<FindData> FindFiles(std::string_view pattern)
+{
+    std::vector<FindData> found;
+    if (Injected("FindFiles", ENOENT))
+        return found;
+    auto [folderPart, namePattern] = SplitLast(NativePath(pattern));
+    if (namePattern.empty())
+        return found;
+    std::string folder = folderPart.empty() ? std::string() : ResolvePath(folderPart);
+    std::vector<std::string> names;
+    if (!ReadFolderNames(folder, &names))
+        return found;
+    for (const std::string& name : names) {
+        if (!WildcardMatch(namePattern, name))
+            continue;
+        std::string full = JoinPath(folder, name);
+        struct statx sx;
+        if (!StatTimes(full, true, &sx) && !StatTimes(full, false, &sx))
+            continue; // vanished meanwhile
+        FindData data;
+        data.name = name;
+        data.isDirectory = S_ISDIR(sx.stx_mode);
+        data.size = data.isDirectory ? 0 : sx.stx_size;
+        FileTimes times = TimesOf(sx);
+        data.creationTime = times.creation;
+        data.lastAccessTime = times.lastAccess;
+        data.lastWriteTime = times.lastWrite;
+        found.push_back(std::move(data));
+    }
+    std::sort(found.begin(), found.end(), [](const FindData& a, const FindData& b) { return LessNoCase(a.name, b.name); });
+    return found;
+}
+
+bool FileExists(std::string_view path)
+{
+    struct stat st;
+    return !path.empty() && stat(ResolvePath(path).c_str(), &st) == 0;
+}
+
+bool DirectoryExists(std::string_view path)
+{
+    struct stat st;
+    return !path.empty() && stat(ResolvePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<uint64_t> FileSize(std::string_view path)
+{
+    struct stat st;
+    if (path.empty() || stat(ResolvePath(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return std::nullopt;
+    return static_cast<uint64_t>(st.st_size);
+}
+
+std::optional<FileTimes> GetFileTimes(std::string_view path)
+{
+    struct statx sx;
+    if (path.empty() || !StatTimes(ResolvePath(path), true, &sx))
+        return std::nullopt;
+    return TimesOf(sx);
+}
+
+std::FILE* OpenFile(std::string_view path, const char* mode)
+{
+    if (path.empty() || !mode || Injected("OpenFile", EACCES))
+        return nullptr;
+    return std::fopen(ResolvePath(path).c_str(), mode);
+}
+
+bool ReadWholeFile(std::string_view path, std::string* contents)
+{
+    std::FILE* file = OpenFile(path, "rb");
+    if (!file)
+        return false;
+    std::string data;
+    char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        data.append(buffer, got);
+    bool ok = !std::ferror(file);
+    std::fclose(file);
+    if (ok && contents)
+        *contents = std::move(data);
+    return ok;
+}
+
+bool CreateDirectory(std::string_view path)
+{
+    return !path.empty() && mkdir(StripTrailingSlashes(ResolvePath(path)).c_str(), 0777) == 0;
+}
+
+bool MakeDirectories(std::string_view path)
+{
+    if (path.empty() || Injected("MakeDirectories", EACCES))
+        return false;
+    std::string target = StripTrailingSlashes(ResolvePath(path));
+    // Make each prefix that ends before a separator, then the whole path.
+    for (size_t slash = target.find('/', 1); slash != std::string::npos; slash = target.find('/', slash + 1))
+        mkdir(target.substr(0, slash).c_str(), 0777);
+    mkdir(target.c_str(), 0777);
+    struct stat st;
+    return stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool DeleteFile(std::string_view path)
+{
+    if (path.empty())
+        return false;
+    std::string target = ResolvePath(path);
+    struct stat st;
+    if (lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
+    return unlink(target.c_str()) == 0;
+}
+
+bool RemoveDirectory(std::string_view path)
+{
+    return !path.empty() && rmdir(StripTrailingSlashes(ResolvePath(path)).c_str()) == 0;
+}
+
+namespace {
+
+// Deletes the folder `name` of the folder open as `parentFd`, never stepping
+// through a symbolic link: the folder is opened with O_NOFOLLOW and entries
+// are examined without following links, so a link is unlinked, not entered.
+bool DeleteTreeAt(int parentFd, const char* name)
+{
+    int fd = openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return false;
+    }
+    // Names first, deletions after: removing entries while reading a
+    // folder may make the reading skip some.
+    std::vector<std::string> names;
+    while (dirent* entry = readdir(dir))
+        if (!IsDotOrDotDot(entry->d_name))
+            names.emplace_back(entry->d_name);
+    bool ok = true;
+    for (const std::string& entryName : names) {
+        struct stat st;
+        if (fstatat(fd, entryName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            ok = false;
+            continue;
+        }
+        if (S_ISDIR(st.st_mode))
+            ok = DeleteTreeAt(fd, entryName.c_str()) && ok;
+        else
+            ok = unlinkat(fd, entryName.c_str(), 0) == 0 && ok;
+    }
+    closedir(dir); // closes fd
+    return unlinkat(parentFd, name, AT_REMOVEDIR) == 0 && ok;
+}
+
+} // namespace
+
+bool DeleteTree(std::string_view path)
+{
+    if (path.empty())
+        return false;
+    std::string target = StripTrailingSlashes(ResolvePath(path));
+    struct stat st;
+    if (lstat(target.c_str(), &st) != 0)
+        return false;
+    if (S_ISLNK(st.st_mode))
+        return unlink(target.c_str()) == 0;
+    if (!S_ISDIR(st.st_mode))
+        return false;
+    return DeleteTreeAt(AT_FDCWD, target.c_str());
+}
+
+std::string GetCurrentDirectory()
+{
+    std::vector<char> buffer(256);
+    for (;;) {
+        if (getcwd(buffer.data(), buffer.size()))
+            return std::string(buffer.data());
+        if (errno != ERANGE)
+            return std::string();
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+bool SetCurrentDirectory(std::string_view path)
+{
+    return !path.empty() && chdir(ResolvePath(path).c_str()) == 0;
+}
+
+bool MoveFile(std::string_view from, std::string_view to, bool replaceExisting)
+{
+    if (from.empty() || to.empty() || Injected("MoveFile", EACCES))
+        return false;
+    std::string source = StripTrailingSlashes(ResolvePath(from));
+    std::string target = StripTrailingSlashes(ResolvePath(to));
+    if (replaceExisting)
+        return std::rename(source.c_str(), target.c_str()) == 0;
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without no-replace renames: check, then rename.
+    struct stat st;
+    if (lstat(target.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return std::rename(source.c_str(), target.c_str()) == 0;
+}
+
+bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::string* error)
+{
+    std::string target = ResolvePath(path);
+    auto fail = [&](const std::string& what, int err) {
+        if (error)
+            *error = what + " " + target + ": " + ErrnoText(err);
+        return false;
+    };
+    if (target.empty())
+        return fail("Cannot write", ENOENT);
+    if (!data && size > 0)
+        return fail("Cannot write", EINVAL);
+
+    static std::atomic<unsigned> counter{0};
+    std::string temp = target + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1));
+    int fd = Injected("WriteFileAtomic.Open", EACCES)
+                 ? -1
+                 : open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return fail("Cannot create a temporary file for", errno);
+    auto abandon = [&](const std::string& what, int err) {
+        close(fd);
+        unlink(temp.c_str());
+        return fail(what, err);
+    };
+
+    struct stat old;
+    if (stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        fchmod(fd, old.st_mode & 07777);
+
+    const char* bytes = static_cast<const char*>(data);
+    size_t written = 0;
+    while (written < size) {
+        size_t chunk = size - written;
+        bool shortWrite = Injected("WriteFileAtomic.Write", ENOSPC);
+        int injectedErrno = errno;
+        if (shortWrite)
+            chunk /= 2; // part of the data goes out, then the disk is "full"
+        ssize_t n = chunk > 0 ? write(fd, bytes + written, chunk) : 0;
+        if (shortWrite) {
+            if (n > 0)
+                written += static_cast<size_t>(n);
+            return abandon("Cannot write", injectedErrno);
+        }
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return abandon("Cannot write", errno);
+        }
+        if (n == 0)
+            return abandon("Cannot write", EIO);
+        written += static_cast<size_t>(n);
+    }
+    if (Injected("WriteFileAtomic.Sync", EIO) || fsync(fd) != 0)
+        return abandon("Cannot flush", errno);
+    if (close(fd) != 0) {
+        int err = errno;
+        unlink(temp.c_str());
+        return fail("Cannot close", err);
+    }
+    if (Injected("WriteFileAtomic.Rename", EACCES) || std::rename(temp.c_str(), target.c_str()) != 0) {
+        int err = errno;
+        unlink(temp.c_str());
+        return fail("Cannot replace", err);
+    }
+    // Make the rename itself durable; a failure here no longer endangers the
+    // old or the new contents, so it is not reported.
+    std::string folder = SplitLast(target).first;
+    int dirFd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,108 @@
+// Files and folders, shaped after what the program expects of the Windows
+// file system:
+//  - a path may use "\" or "/" between its parts;
+//  - names match without regard to ASCII case: when the exact name is
+//    missing, a name that differs only in case is used (data files and code
+//    disagree about case, and on Windows that never mattered);
+//  - listings take the wildcards "*" and "?" as FindFirstFile does ("*.*"
+//    also matches names without a dot) and report Windows file times.
+// Nothing here goes through a shell. Writes that matter go through
+// WriteFileAtomic, so a crash or a full disk never leaves half a file.
+//
+// Failure injection (platform::testing::FailNext) by operation name:
+// "OpenFile", "FindFiles", "MakeDirectories", "MoveFile",
+// "WriteFileAtomic.Open", "WriteFileAtomic.Write" (a short write),
+// "WriteFileAtomic.Sync", "WriteFileAtomic.Rename"; the code, when non-zero,
+// is the errno reported.
+//
+// Threads: every function may be called from any thread. The current
+// directory is process-wide, as on Windows.
+#pragma once
+
+#include "platform/core/Types.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// The path with every "\" turned into "/"; nothing else changes.
+std::string NativePath(std::string_view path);
+// NativePath, then each part that does not exist as written is replaced by an
+// existing entry of its folder whose name differs only in case. Parts from
+// the first one that matches nothing are kept as written (so the result can
+// name a file about to be created).
+std::string ResolvePath(std::string_view path);
+// FindFirstFile-style match of one name: "*" any run, "?" one character,
+// ASCII case ignored, a trailing ".*" also matches no extension.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+// 100 ns units since 1601 from a POSIX time, and back (whole seconds).
+FILETIME UnixTimeToFileTime(int64_t seconds, uint32_t nanoseconds = 0);
+int64_t FileTimeToUnixSeconds(const FILETIME& time);
+uint64_t FileTimeToUint64(const FILETIME& time);
+
+struct FindData {
+    std::string name; // the entry's own name, without folder
+    bool isDirectory = false;
+    uint64_t size = 0; // 0 for folders
+    FILETIME creationTime{};
+    FILETIME lastAccessTime{};
+    FILETIME lastWriteTime{};
+};
+
+// The entries of a folder matching the last part of `pattern`
+// ("demos\zoltapp*.dmo", "C:/x/*.*", or a plain file name), sorted by name
+// without case; "." and ".." are never listed. Empty when nothing matches or
+// the folder cannot be read.
+std::vector<FindData> FindFiles(std::string_view pattern);
+
+bool FileExists(std::string_view path);     // a file or a folder
+bool DirectoryExists(std::string_view path);
+std::optional<uint64_t> FileSize(std::string_view path);
+struct FileTimes {
+    FILETIME creation{};   // birth time where the file system keeps it, else last write
+    FILETIME lastAccess{};
+    FILETIME lastWrite{};
+};
+std::optional<FileTimes> GetFileTimes(std::string_view path);
+
+// fopen on the resolved path (modes as fopen). Null on failure.
+std::FILE* OpenFile(std::string_view path, const char* mode);
+// The whole file; false (contents untouched) when it cannot be read.
+bool ReadWholeFile(std::string_view path, std::string* contents);
+
+// One folder; false when it exists already or cannot be made.
+bool CreateDirectory(std::string_view path);
+// The folder and every missing parent; true when it exists afterwards.
+bool MakeDirectories(std::string_view path);
+bool DeleteFile(std::string_view path);      // not a folder
+bool RemoveDirectory(std::string_view path); // empty folders only
+// Deletes a folder and all it holds. A symbolic link inside (or the path
+// itself being one) is removed as a link; what it points to is left alone.
+// True only when everything was deleted; false when the folder cannot be read.
+bool DeleteTree(std::string_view path);
+
+// The current directory, however long.
+std::string GetCurrentDirectory();
+bool SetCurrentDirectory(std::string_view path);
+
+// Renames a file or folder. Without replaceExisting an existing target makes
+// it fail; with it, a file target is replaced in one step.
+bool MoveFile(std::string_view from, std::string_view to, bool replaceExisting);
+
+// Writes `size` bytes to a temporary file beside `path`, flushes it to disk
+// and renames it over `path`. On any failure the temporary file is removed,
+// `path` keeps its old contents, `error` (when given) says what failed, and
+// the result is false. An existing file's permissions are kept.
+bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::string* error = nullptr);
+inline bool WriteFileAtomic(std::string_view path, std::string_view contents, std::string* error = nullptr)
+{
+    return WriteFileAtomic(path, contents.data(), contents.size(), error);
+}
+
+} // namespace platform

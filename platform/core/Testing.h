@@ -1,0 +1,51 @@
+// The test surface of the platform layer. Production code asks it whether a
+// named operation should fail now (ShouldFail) or whether a scripted answer
+// waits for a question that would otherwise go to the user
+// (TakeScriptedAnswer); tests arrange both beforehand. With nothing arranged
+// every query is a single relaxed atomic load, so the hooks may sit on any
+// path.
+//
+// Threads: every function may be called from any thread; one mutex guards
+// the pending failures and the answer queues.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Which back end the window, display and sound services use: the real one
+// (SDL) or the headless one (no window, memory surfaces, audio into a buffer).
+// Chosen once at start-up, before any service opens.
+void UseHeadlessBackend(bool headless);
+bool IsHeadless();
+
+namespace testing {
+
+// Makes the next `times` calls of `operation` fail with `code` (an HRESULT,
+// a Win32 error or an errno, whatever that operation reports).
+void FailNext(std::string_view operation, int64_t code, int times = 1);
+// Asked by the operation itself: true (and the code) when a failure was
+// arranged for it; each true answer uses up one arranged failure.
+bool ShouldFail(std::string_view operation, int64_t* code = nullptr);
+// Arranged failures not yet used up for `operation`.
+int PendingFailures(std::string_view operation);
+void ClearFailures();
+
+// A scripted reply to a question asked by name (a message box, a dialog):
+// a number (the button) and, for text entry, a text.
+struct ScriptedAnswer {
+    int64_t value = 0;
+    std::string text;
+};
+// Appends an answer to the queue of `key`; answers are taken in order.
+void ScriptAnswer(std::string_view key, ScriptedAnswer answer);
+void ScriptAnswer(std::string_view key, int64_t value);
+// Takes the oldest answer queued under `key`; false when none waits.
+bool TakeScriptedAnswer(std::string_view key, ScriptedAnswer* answer);
+size_t PendingAnswers(std::string_view key);
+void ClearScriptedAnswers();
+
+} // namespace testing
+} // namespace platform

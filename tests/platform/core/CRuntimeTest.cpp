@@ -1,0 +1,96 @@
+// The C library's own headers come first on purpose: ours must not clash
+// with their macros.
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/core/CRuntime.h"
+
+#include "platform/core/Clock.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+using namespace platform;
+
+namespace {
+std::vector<int> Draw(int count)
+{
+    std::vector<int> values;
+    for (int i = 0; i < count; ++i)
+        values.push_back(platform::rand());
+    return values;
+}
+} // namespace
+
+TEST(CRuntime, UnseededThreadGivesTheWindowsSequence)
+{
+    // Run on a fresh thread so that no earlier test has moved the state.
+    std::vector<int> values;
+    std::thread([&] { values = Draw(5); }).join();
+    EXPECT_EQ(values, (std::vector<int>{41, 18467, 6334, 26500, 19169}));
+}
+
+TEST(CRuntime, SrandRestartsTheSequenceAndSeedOneEqualsUnseeded)
+{
+    platform::srand(1);
+    EXPECT_EQ(Draw(5), (std::vector<int>{41, 18467, 6334, 26500, 19169}));
+    platform::srand(12345);
+    std::vector<int> first = Draw(20);
+    platform::srand(12345);
+    EXPECT_EQ(Draw(20), first);
+    // Seed 12345: state 12345 * 214013 + 2531011 = 2644526596 -> bits 16..30.
+    platform::srand(12345);
+    EXPECT_EQ(platform::rand(), static_cast<int>((2644526596u >> 16) & 0x7FFF));
+    for (int v : first) {
+        EXPECT_GE(v, 0);
+        EXPECT_LE(v, kRandMax);
+    }
+}
+
+TEST(CRuntime, EachThreadHasItsOwnState)
+{
+    platform::srand(777);
+    platform::rand();
+    int secondOf777 = platform::rand();
+
+    platform::srand(777);
+    platform::rand();
+    std::vector<int> other;
+    // This thread's seed does not reach another thread...
+    std::thread([&] { other = Draw(3); }).join();
+    EXPECT_EQ(other, (std::vector<int>{41, 18467, 6334}));
+    // ...and the other thread's draws did not move this thread's state.
+    EXPECT_EQ(platform::rand(), secondOf777);
+}
+
+TEST(CRuntime, ClockCountsMillisecondsOfTheManualClock)
+{
+    ManualClock manual(5'000'000);
+    ScopedClock scoped(manual);
+    ResetProcessClock();
+    EXPECT_EQ(platform::clock(), 0);
+    manual.Advance(999); // under a millisecond
+    EXPECT_EQ(platform::clock(), 0);
+    manual.Advance(1);
+    EXPECT_EQ(platform::clock(), 1);
+    platform::Sleep(250);
+    EXPECT_EQ(platform::clock(), 251);
+}
+
+TEST(CRuntime, ClockDoesNotJumpWhenAClockIsInstalled)
+{
+    long before = platform::clock();
+    ManualClock manual(0); // an origin far before the real clock's "now"
+    {
+        ScopedClock scoped(manual);
+        long during = platform::clock();
+        EXPECT_GE(during, before);
+        EXPECT_LT(during, before + 1000);
+        manual.AdvanceMilliseconds(40);
+        EXPECT_EQ(platform::clock(), during + 40);
+    }
+    // Back on the real clock, time goes on from where the manual one left it.
+    EXPECT_GE(platform::clock(), before + 40);
+}

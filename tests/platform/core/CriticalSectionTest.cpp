@@ -1,0 +1,105 @@
+#include "platform/core/CriticalSection.h"
+
+#include "platform/core/Event.h"
+#include "platform/core/Thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+
+using namespace platform;
+
+TEST(CriticalSection, OwnerMayEnterAgainButOthersWaitUntilFullyLeft)
+{
+    CriticalSection cs;
+    cs.Enter();
+    cs.Enter(); // recursive: no deadlock
+    std::atomic<bool> otherGotIn{false};
+    Event tried(true);
+    Thread other;
+    ASSERT_TRUE(other.Start([&] {
+        otherGotIn = cs.TryEnter();
+        if (otherGotIn)
+            cs.Leave();
+        tried.Set();
+    }));
+    ASSERT_TRUE(tried.Wait(5000));
+    other.Join();
+    EXPECT_FALSE(otherGotIn.load());
+
+    cs.Leave(); // still held once
+    tried.Reset();
+    ASSERT_TRUE(other.Start([&] {
+        otherGotIn = cs.TryEnter();
+        if (otherGotIn)
+            cs.Leave();
+        tried.Set();
+    }));
+    ASSERT_TRUE(tried.Wait(5000));
+    other.Join();
+    EXPECT_FALSE(otherGotIn.load());
+
+    cs.Leave(); // now free
+    Thread third;
+    ASSERT_TRUE(third.Start([&] {
+        CriticalSectionLock lock(cs);
+        otherGotIn = true;
+    }));
+    third.Join();
+    EXPECT_TRUE(otherGotIn.load());
+}
+
+TEST(CriticalSection, GuardsACounterAcrossThreads)
+{
+    CriticalSection cs;
+    long counter = 0; // guarded by cs
+    auto work = [&] {
+        for (int i = 0; i < 10000; ++i) {
+            CriticalSectionLock outer(cs);
+            CriticalSectionLock inner(cs);
+            ++counter;
+        }
+    };
+    Thread a, b;
+    ASSERT_TRUE(a.Start(work));
+    ASSERT_TRUE(b.Start(work));
+    a.Join();
+    b.Join();
+    EXPECT_EQ(counter, 20000);
+}
+
+TEST(Thread, CanBeStartedAgainAfterItFinished)
+{
+    Thread thread;
+    int runs = 0;
+    ASSERT_TRUE(thread.Start([&] { ++runs; }, ThreadPriority::AboveNormal, "first"));
+    thread.Join();
+    EXPECT_EQ(thread.GetPriority(), ThreadPriority::AboveNormal);
+    ASSERT_TRUE(thread.Start([&] { ++runs; }));
+    thread.Join();
+    EXPECT_EQ(runs, 2);
+}
+
+TEST(Thread, RefusesASecondStartWhileRunning)
+{
+    Event release(true);
+    Thread thread;
+    ASSERT_TRUE(thread.Start([&] { release.Wait(); }));
+    EXPECT_FALSE(thread.Start([] {}));
+    release.Set();
+    thread.Join();
+}
+
+TEST(Thread, AThreadMayDeleteItsOwnThreadObject)
+{
+    Event started(true), done(true);
+    auto* owner = new Thread;
+    ASSERT_TRUE(owner->Start([&] {
+        started.Wait();
+        delete owner; // must neither join itself nor abort
+        done.Set();
+    }));
+    started.Set(); // Start has returned: the object is complete
+    EXPECT_TRUE(done.Wait(5000));
+}

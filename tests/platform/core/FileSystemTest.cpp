@@ -1,0 +1,229 @@
+#include "platform/core/FileSystem.h"
+
+#include "platform/core/Testing.h"
+#include "tests/support/PlatformTesting.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+
+using namespace platform;
+using platform::testing::ReadTestFile;
+using platform::testing::ScopedTempFolder;
+using platform::testing::WriteTestFile;
+
+namespace {
+std::vector<std::string> Names(const std::vector<FindData>& found)
+{
+    std::vector<std::string> names;
+    for (const FindData& f : found)
+        names.push_back(f.name);
+    return names;
+}
+} // namespace
+
+TEST(Wildcards, MatchLikeFindFirstFile)
+{
+    EXPECT_TRUE(WildcardMatch("*.dmo", "ZoltApp3.DMO"));
+    EXPECT_TRUE(WildcardMatch("zoltapp*.dmo", "zoltapp.dmo"));
+    EXPECT_FALSE(WildcardMatch("*.dmo", "zoltapp.dmo.bak"));
+    EXPECT_TRUE(WildcardMatch("?.png", "7.png"));
+    EXPECT_FALSE(WildcardMatch("?.png", "12.png"));
+    EXPECT_TRUE(WildcardMatch("*.*", "README"));   // no dot, still everything
+    EXPECT_TRUE(WildcardMatch("readme.*", "README"));
+    EXPECT_TRUE(WildcardMatch("a*b*c", "aXXbYYbZc"));
+    EXPECT_FALSE(WildcardMatch("a*b*c", "aXXbYYbZ"));
+    EXPECT_TRUE(WildcardMatch("*", ""));
+}
+
+TEST(FindFiles, ListsMatchingEntriesSortedWithSizesAndKinds)
+{
+    ScopedTempFolder dir;
+    WriteTestFile(dir / "zoltapp2.dmo", "22");
+    WriteTestFile(dir / "ZoltApp10.dmo", "1010");
+    WriteTestFile(dir / "notes.txt", "x");
+    ASSERT_TRUE(CreateDirectory(dir / "sub.dmo"));
+
+    // Windows separators and a folder part in the pattern.
+    std::vector<FindData> found = FindFiles(dir.Path() + "\\zoltapp*.dmo");
+    EXPECT_EQ(Names(found), (std::vector<std::string>{"ZoltApp10.dmo", "zoltapp2.dmo"}));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].size, 4u);
+    EXPECT_FALSE(found[0].isDirectory);
+
+    found = FindFiles(dir / "*.*");
+    EXPECT_EQ(Names(found), (std::vector<std::string>{"notes.txt", "sub.dmo", "ZoltApp10.dmo", "zoltapp2.dmo"}));
+    EXPECT_TRUE(found[1].isDirectory);
+    // A plain name finds just that entry, with a plausible write time.
+    found = FindFiles(dir / "NOTES.TXT");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_GT(FileTimeToUnixSeconds(found[0].lastWriteTime), 1'500'000'000);
+
+    EXPECT_TRUE(FindFiles(dir / "missing-folder/*.*").empty());
+    EXPECT_TRUE(FindFiles(dir / "*.wav").empty());
+}
+
+TEST(FindFiles, FolderPartIsMatchedWithoutCase)
+{
+    ScopedTempFolder dir;
+    ASSERT_TRUE(MakeDirectories(dir / "Data/Sounds"));
+    WriteTestFile(dir / "Data/Sounds/Click.WAV", "RIFF");
+    EXPECT_EQ(Names(FindFiles(dir.Path() + "\\DATA\\sounds\\*.wav")), std::vector<std::string>{"Click.WAV"});
+}
+
+TEST(Paths, OpenFindsANameThatDiffersOnlyInCase)
+{
+    ScopedTempFolder dir;
+    ASSERT_TRUE(MakeDirectories(dir / "Images"));
+    WriteTestFile(dir / "Images/Table.PNG", "png");
+    std::FILE* file = OpenFile(dir.Path() + "\\images\\table.png", "rb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    EXPECT_TRUE(FileExists(dir / "IMAGES/table.png"));
+    EXPECT_EQ(FileSize(dir / "images/TABLE.png"), 3u);
+
+    // An exact match wins over a case variant.
+    WriteTestFile(dir / "Images/table.png", "exact");
+    EXPECT_EQ(ResolvePath(dir / "Images/table.png"), dir / "Images/table.png");
+
+    // A file about to be created keeps its written name in the resolved folder.
+    EXPECT_EQ(ResolvePath(dir / "IMAGES/New.png"), dir / "Images/New.png");
+    EXPECT_FALSE(FileExists(dir / "images/nothing.png"));
+    EXPECT_EQ(OpenFile(dir / "images/nothing.png", "rb"), nullptr);
+}
+
+TEST(Paths, FileTimesConvertBetweenEpochs)
+{
+    FILETIME epoch = UnixTimeToFileTime(0);
+    EXPECT_EQ(FileTimeToUint64(epoch), 116444736000000000ull);
+    FILETIME t = UnixTimeToFileTime(1'700'000'000, 500);
+    EXPECT_EQ(FileTimeToUint64(t), 116444736000000000ull + 1'700'000'000ull * 10'000'000ull + 5);
+    EXPECT_EQ(FileTimeToUnixSeconds(t), 1'700'000'000);
+}
+
+TEST(Directories, MakeDirectoriesCreatesParentsAndAcceptsExisting)
+{
+    ScopedTempFolder dir;
+    EXPECT_TRUE(MakeDirectories(dir.Path() + "\\a\\b\\c\\"));
+    EXPECT_TRUE(DirectoryExists(dir / "a/b/c"));
+    EXPECT_TRUE(MakeDirectories(dir / "a/b/c"));
+    EXPECT_FALSE(CreateDirectory(dir / "a/b")); // exists already
+    WriteTestFile(dir / "file", "");
+    EXPECT_FALSE(MakeDirectories(dir / "file/sub")); // a file in the way
+    EXPECT_FALSE(MakeDirectories(""));
+}
+
+TEST(Directories, DeleteTreeRemovesEverythingButNeverFollowsALink)
+{
+    ScopedTempFolder outside;
+    WriteTestFile(outside / "precious.txt", "keep me");
+    ASSERT_TRUE(MakeDirectories(outside / "deep"));
+    WriteTestFile(outside / "deep/also.txt", "keep me too");
+
+    ScopedTempFolder dir;
+    ASSERT_TRUE(MakeDirectories(dir / "tree/a/b"));
+    WriteTestFile(dir / "tree/a/b/file.bin", "1");
+    WriteTestFile(dir / "tree/top.txt", "2");
+    std::filesystem::create_directory_symlink(outside.Path(), dir / "tree/a/link-to-outside");
+    std::filesystem::create_symlink(outside / "precious.txt", dir / "tree/file-link");
+
+    EXPECT_TRUE(DeleteTree(dir.Path() + "\\TREE"));
+    EXPECT_FALSE(FileExists(dir / "tree"));
+    EXPECT_EQ(ReadTestFile(outside / "precious.txt"), "keep me");
+    EXPECT_EQ(ReadTestFile(outside / "deep/also.txt"), "keep me too");
+
+    // The path itself being a link: the link goes, the target stays.
+    std::filesystem::create_directory_symlink(outside.Path(), dir / "root-link");
+    EXPECT_TRUE(DeleteTree(dir / "root-link/"));
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "root-link"));
+    EXPECT_EQ(ReadTestFile(outside / "precious.txt"), "keep me");
+
+    EXPECT_FALSE(DeleteTree(dir / "never-existed"));
+}
+
+TEST(Directories, CurrentDirectoryRoundTripsAndHasNoLengthLimit)
+{
+    ScopedTempFolder dir;
+    std::string original = GetCurrentDirectory();
+    ASSERT_FALSE(original.empty());
+    // Deeper than the classic 260-character buffer.
+    std::string deep = dir.Path();
+    for (int i = 0; i < 30; ++i)
+        deep += "/folder-with-a-long-name-" + std::to_string(i);
+    ASSERT_TRUE(MakeDirectories(deep));
+    ASSERT_TRUE(SetCurrentDirectory(deep));
+    std::string current = GetCurrentDirectory();
+    EXPECT_GT(current.size(), 600u);
+    EXPECT_EQ(std::filesystem::path(current), std::filesystem::canonical(deep));
+    ASSERT_TRUE(SetCurrentDirectory(original));
+    EXPECT_FALSE(SetCurrentDirectory(dir / "missing"));
+}
+
+TEST(Files, MoveFileReplacesOnlyWhenAsked)
+{
+    ScopedTempFolder dir;
+    WriteTestFile(dir / "a", "A");
+    WriteTestFile(dir / "b", "B");
+    EXPECT_FALSE(MoveFile(dir / "a", dir / "b", false));
+    EXPECT_EQ(ReadTestFile(dir / "b"), "B");
+    EXPECT_TRUE(MoveFile(dir / "a", dir / "b", true));
+    EXPECT_EQ(ReadTestFile(dir / "b"), "A");
+    EXPECT_FALSE(FileExists(dir / "a"));
+    EXPECT_TRUE(MoveFile(dir / "B", dir / "c", false)); // case-insensitive source
+    EXPECT_EQ(ReadTestFile(dir / "c"), "A");
+    EXPECT_TRUE(DeleteFile(dir / "C"));
+    EXPECT_FALSE(DeleteFile(dir / "c"));
+}
+
+TEST(AtomicWrite, ReplacesTheFileWholeAndKeepsItsPermissions)
+{
+    ScopedTempFolder dir;
+    WriteTestFile(dir / "settings.reg", "old");
+    std::filesystem::permissions(dir / "settings.reg", std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomic(dir / "settings.reg", std::string_view("new contents"), &error)) << error;
+    EXPECT_EQ(ReadTestFile(dir / "settings.reg"), "new contents");
+    EXPECT_EQ(std::filesystem::status(dir / "settings.reg").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(FindFiles(dir / "*").size(), 1u); // no temporary left behind
+
+    ASSERT_TRUE(WriteFileAtomic(dir / "empty", std::string_view()));
+    EXPECT_EQ(FileSize(dir / "empty"), 0u);
+}
+
+TEST(AtomicWrite, AnyFailedStepLeavesTheOldFileIntactAndReportsIt)
+{
+    ScopedTempFolder dir;
+    const std::string big(100000, 'n');
+    for (const char* step : {"WriteFileAtomic.Open", "WriteFileAtomic.Write", "WriteFileAtomic.Sync", "WriteFileAtomic.Rename"}) {
+        SCOPED_TRACE(step);
+        WriteTestFile(dir / "profile.dat", "old profile");
+        platform::testing::FailNext(step, step == std::string("WriteFileAtomic.Write") ? ENOSPC : 0);
+        std::string error;
+        EXPECT_FALSE(WriteFileAtomic(dir / "profile.dat", std::string_view(big), &error));
+        EXPECT_NE(error.find("profile.dat"), std::string::npos) << error;
+        EXPECT_EQ(ReadTestFile(dir / "profile.dat"), "old profile");
+        EXPECT_EQ(Names(FindFiles(dir / "*")), std::vector<std::string>{"profile.dat"});
+        EXPECT_EQ(platform::testing::PendingFailures(step), 0);
+    }
+}
+
+TEST(AtomicWrite, FailsCleanlyWhenTheFolderIsMissing)
+{
+    ScopedTempFolder dir;
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomic(dir / "no/such/folder/file", std::string_view("x"), &error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(Paths, SeparatorsDotsAndDoubledSlashesResolve)
+{
+    ScopedTempFolder dir;
+    ASSERT_TRUE(MakeDirectories(dir / "Music/Tracks"));
+    WriteTestFile(dir / "Music/Tracks/Theme.OGG", "ogg");
+    EXPECT_EQ(ResolvePath(dir.Path() + "\\music\\\\.\\tracks\\..\\Tracks\\theme.ogg"),
+              dir / "Music/./Tracks/../Tracks/Theme.OGG");
+    EXPECT_EQ(ResolvePath(dir.Path() + "\\MUSIC\\"), dir / "Music/");
+    EXPECT_EQ(NativePath("a\\b/c"), "a/b/c");
+}
