@@ -2,6 +2,11 @@
 
 #include "platform/ddraw/DisplayMachine.h"
 
+#include "platform/core/Testing.h"
+#include "platform/window/Desktop.h"
+
+#include <climits>
+
 #include <stdexcept>
 
 namespace platform::ddraw::testing {
@@ -15,13 +20,16 @@ HeadlessPresenter& Headless()
 }
 } // namespace
 
-void ResetDisplay() { DisplayMachine::Instance().Reset(); }
+void ResetDisplay()
+{
+    platform::testing::SetDesktopMode(DesktopMode{1920, 1080, 32, 60});
+    DisplayMachine::Instance().Reset();
+}
 
 void SetDesktop(int width, int height, int depth, int refreshHz, bool rgb555, bool bgr32)
 {
-    DisplayMachine& machine = DisplayMachine::Instance();
-    machine.SetChannelOrder(rgb555, bgr32);
-    machine.SetDesktop(DisplayMode{width, height, depth, refreshHz});
+    platform::testing::SetDesktopMode(DesktopMode{width, height, depth, refreshHz});
+    DisplayMachine::Instance().SetChannelOrder(rgb555, bgr32);
 }
 
 void SetVideoMemory(DWORD totalBytes, DWORD freeBytes) { DisplayMachine::Instance().SetVideoMemory(totalBytes, freeBytes); }
@@ -33,10 +41,10 @@ void SetAdapter(const std::string& description, const std::string& driver, const
 
 void FailNext(const std::string& operation, HRESULT result, int times)
 {
-    DisplayMachine::Instance().FailNext(operation, result, times);
+    platform::testing::FailNext(operation, result, times < 0 ? INT_MAX : times);
 }
 
-void ClearFailures() { DisplayMachine::Instance().ClearFailures(); }
+void ClearFailures() { platform::testing::ClearFailures(); }
 
 void LoseSurfaces() { DisplayMachine::Instance().LoseAllSurfaces(); }
 
