@@ -50,27 +50,46 @@ void LoseSurfaces() { DisplayMachine::Instance().LoseAllSurfaces(); }
 
 HWND CreateWindow(int left, int top, int width, int height)
 {
+    auto lock = DisplayMachine::Instance().Lock();
     return Headless().CreateWindow(RECT{left, top, left + width, top + height});
 }
 
 void MoveWindow(HWND window, int left, int top, int width, int height)
 {
+    auto lock = DisplayMachine::Instance().Lock();
     Headless().MoveWindow(window, RECT{left, top, left + width, top + height});
 }
 
-void MinimiseWindow(HWND window, bool minimised) { Headless().MinimiseWindow(window, minimised); }
+void MinimiseWindow(HWND window, bool minimised)
+{
+    auto lock = DisplayMachine::Instance().Lock();
+    Headless().MinimiseWindow(window, minimised);
+}
 
-HeadlessPresenter::Frame PresentedFrame() { return Headless().LastFrame(); }
+HeadlessPresenter::Frame PresentedFrame()
+{
+    auto lock = DisplayMachine::Instance().Lock();
+    return Headless().LastFrame();
+}
 
 uint32_t PresentedPixel(int x, int y)
 {
+    auto lock = DisplayMachine::Instance().Lock();
     const HeadlessPresenter::Frame& frame = Headless().LastFrame();
     if (x < 0 || y < 0 || x >= frame.width || y >= frame.height) return 0;
     return frame.pixels[size_t(y) * size_t(frame.width) + size_t(x)];
 }
 
-int PresentCount() { return Headless().PresentCount(); }
+int PresentCount()
+{
+    auto lock = DisplayMachine::Instance().Lock();
+    return Headless().PresentCount();
+}
 
-bool IsFullScreen() { return Headless().IsFullScreen(); }
+bool IsFullScreen()
+{
+    auto lock = DisplayMachine::Instance().Lock();
+    return Headless().IsFullScreen();
+}
 
 } // namespace platform::ddraw::testing

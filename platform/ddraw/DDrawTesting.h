@@ -2,7 +2,7 @@
 // named calls, lost surfaces, pretend windows and what the screen showed.
 // Every hook works on the headless presenter, which tests keep installed.
 //
-// Threads: the test's own thread, while no other thread draws on the primary.
+// Threads: any; each hook takes the display machine's lock.
 #pragma once
 
 #include "platform/ddraw/DDrawTypes.h"
