@@ -1,17 +1,18 @@
 // The machine the DirectDraw objects run on: the desktop's mode (as the
-// window service reports it), the mode a full-screen program set, the owner of exclusive mode, the video memory, the
-// presenter that shows the primary, the live surfaces (so that they can all be
-// lost at once) and the failures that tests ask for. One per process.
+// window service reports it), the mode a full-screen program set, the owner
+// of exclusive mode, the video memory, the adapter's identity, the presenter
+// that shows the primary and the live surfaces (so that they can all be lost
+// at once). One per process.
 //
 // Threads: any; every member takes the machine's own recursive mutex, which is
-// also held while the presenter runs.
+// also held while the presenter runs (the presenter may ask the window
+// service about windows; the window service never calls back in here).
 #pragma once
 
 #include "platform/ddraw/DDrawTypes.h"
 #include "platform/ddraw/DisplayPresenter.h"
 #include "platform/ddraw/PixelLayout.h"
 
-#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
