@@ -69,6 +69,11 @@ public:
     static int16_t ExpandMuLaw(uint8_t byte);
 
     platform::DirectSound* Device() const { return device_.get(); }
+    // The id's static buffer, null when it holds none.
+    platform::DirectSoundBuffer* SoundBuffer(int id) const
+    {
+        return ValidId(id) ? buffers_[static_cast<size_t>(id)].get() : nullptr;
+    }
     double EffectsVolume() const { return effectsVolume_; }
     uint32_t DataSize(int id) const { return ValidId(id) ? dataSizes_[static_cast<size_t>(id)] : 0; }
 
