@@ -399,7 +399,7 @@ std::string SoundScene::SampleBytes(Zolt::DSoundManager& manager, int id)
         return "<no buffer>";
     void* data = nullptr;
     platform::DWORD size = 0;
-    if (FAILED(buffer->Lock(0, manager.DataSize(id), &data, &size, nullptr, nullptr, 0)))
+    if (platform::FAILED(buffer->Lock(0, manager.DataSize(id), &data, &size, nullptr, nullptr, 0)))
         return "<no lock>";
     std::string bytes(static_cast<const char*>(data), size);
     buffer->Unlock(data, size, nullptr, 0);
