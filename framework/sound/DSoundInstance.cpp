@@ -1,6 +1,5 @@
 #include "framework/sound/DSoundInstance.h"
 
-#include "framework/graphics/DirectXErrorName.h"
 #include "framework/sound/DSoundManager.h"
 #include "platform/core/Process.h"
 #include "platform/window/SystemDialogs.h"
@@ -17,17 +16,19 @@ namespace {
 // before the program ends.
 [[noreturn]] void DuplicationFailed(platform::HRESULT result)
 {
+    // Named as the sound library names them (several share their values with
+    // general COM results, under which a general table would list them).
+    const char* name = nullptr;
     switch (result) {
-    case platform::DSERR_ALLOCATED:
-    case platform::DSERR_OUTOFMEMORY:
-    case platform::DSERR_INVALIDPARAM:
-    case platform::DSERR_INVALIDCALL:
-    case platform::DSERR_UNINITIALIZED:
-        platform::MessageBoxA(nullptr, DirectXErrorName(result).c_str(), "Hey", platform::MB_OK);
-        break;
-    default:
-        break;
+    case platform::DSERR_ALLOCATED: name = "DSERR_ALLOCATED"; break;
+    case platform::DSERR_OUTOFMEMORY: name = "DSERR_OUTOFMEMORY"; break;
+    case platform::DSERR_INVALIDPARAM: name = "DSERR_INVALIDPARAM"; break;
+    case platform::DSERR_INVALIDCALL: name = "DSERR_INVALIDCALL"; break;
+    case platform::DSERR_UNINITIALIZED: name = "DSERR_UNINITIALIZED"; break;
+    default: break;
     }
+    if (name)
+        platform::MessageBoxA(nullptr, name, "Hey", platform::MB_OK);
     platform::ExitProcess(0);
 }
 

@@ -36,7 +36,8 @@ bool AudioOutput::OpenLocked()
         return true;
     headless_ = IsHeadless();
     if (headless_) {
-        originMicroseconds_ = GetClock().NowMicroseconds();
+        clockUsed_ = &GetClock();
+        originMicroseconds_ = clockUsed_->NowMicroseconds();
         framesMixed_ = 0;
         opened_ = true;
         return true;
@@ -90,7 +91,19 @@ void AudioOutput::CatchUp()
     std::lock_guard<std::mutex> lock(mutex_);
     if (!opened_ || !headless_)
         return;
-    uint64_t now = GetClock().NowMicroseconds();
+    Clock& clock = GetClock();
+    uint64_t now = clock.NowMicroseconds();
+    if (&clock != clockUsed_) {
+        // Another clock took over (a test installed or removed one): its
+        // origin is unrelated, so carry on from its present without mixing
+        // the jump between the two.
+        clockUsed_ = &clock;
+        uint64_t mixedMicroseconds = framesMixed_ * 1000000u / kOutputRate;
+        originMicroseconds_ = now >= mixedMicroseconds ? now - mixedMicroseconds : 0;
+        if (now < mixedMicroseconds)
+            framesMixed_ = 0;
+        return;
+    }
     if (now < originMicroseconds_)
         return;
     uint64_t elapsed = now - originMicroseconds_;
@@ -142,7 +155,8 @@ void AudioOutput::SetMasterGain(float left, float right)
 void AudioOutput::ResetHeadless()
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    originMicroseconds_ = GetClock().NowMicroseconds();
+    clockUsed_ = &GetClock();
+    originMicroseconds_ = clockUsed_->NowMicroseconds();
     framesMixed_ = 0;
     captured_.clear();
     capturing_ = false;

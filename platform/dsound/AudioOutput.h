@@ -20,6 +20,10 @@
 #include <mutex>
 #include <vector>
 
+namespace platform {
+class Clock;
+}
+
 namespace platform::dsound {
 
 constexpr int kOutputRate = 44100;
@@ -75,6 +79,7 @@ private:
     // Headless time keeping: the clock reading (microseconds) that frame 0
     // stands for, and the frames mixed since.
     uint64_t originMicroseconds_ = 0; // guarded by mutex_
+    Clock* clockUsed_ = nullptr;      // guarded by mutex_; the clock the origin was read from
     uint64_t framesMixed_ = 0;        // guarded by mutex_
     bool capturing_ = false;          // guarded by mutex_
     std::vector<int16_t> captured_;   // guarded by mutex_

@@ -343,6 +343,23 @@ TEST_F(DirectSoundTest, BuffersOutlivingTheirDeviceGoQuiet)
     EXPECT_EQ(buffer->Play(0, 0, 0), DSERR_UNINITIALIZED);
 }
 
+TEST_F(DirectSoundTest, AnotherClockTakingOverDoesNotMixTheJumpBetweenThem)
+{
+    std::vector<int16_t> samples(4410, 100);
+    BufferPtr buffer = MakeBuffer16(1, 44100, samples);
+    ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    clock_.AdvanceMilliseconds(10);
+    uint64_t before = dsound::testing::FramesMixed();
+    EXPECT_EQ(before, 441u);
+    {
+        ManualClock later(1000000000000ull);
+        ScopedClock scoped(later);
+        EXPECT_EQ(dsound::testing::FramesMixed(), before);
+        later.AdvanceMilliseconds(10);
+        EXPECT_EQ(dsound::testing::FramesMixed(), before + 441);
+    }
+}
+
 TEST_F(DirectSoundTest, TheWaveOutVolumeIsTheOutputsMasterGain)
 {
     HMIXER mixer = nullptr;
