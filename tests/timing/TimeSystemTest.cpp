@@ -1,0 +1,123 @@
+// The table of time objects: ids, a full table, destruction at awkward
+// moments, and the lock order of a start notice raised off the time thread.
+#include "platform/core/Clock.h"
+#include "platform/core/Event.h"
+#include "tests/timing/TimerLog.h"
+#include "timing/TimeSystem_impl.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+namespace TimeLibrary {
+namespace {
+
+TEST(TimeSystem, NewObjectTakesTheFirstFreeEntryFromOne)
+{
+    TimeSystem_impl system;
+    testing::TimerLog log;
+    ITimeObject* first = system.CreateTimeObject(&log, 10, 5);
+    system.CreateTimeObject(&log, 10, 5)->Start(true, 0);
+    EXPECT_EQ(first->GetId(), 1u);
+    system.DestroyTimeObject(first);
+    system.DestroyTimeObject(first); // already gone: ignored
+    system.DestroyTimeObject(nullptr);
+    EXPECT_EQ(system.CreateTimeObject(&log, 10, 5)->GetId(), 1u);
+
+    system.DestroyAllTimeObjects();
+    system.TickAll();
+    EXPECT_EQ(log.text, "");
+    EXPECT_EQ(system.CreateTimeObject(&log, 10, 5)->GetId(), 1u);
+}
+
+TEST(TimeSystem, FullTableRefusesANewObjectAndKeepsEveryOldOne)
+{
+    TimeSystem_impl system;
+    testing::TimerLog log;
+    ITimeObject* last = nullptr;
+    for (int i = 0; i < 2047; ++i)
+        last = system.CreateTimeObject(&log, 5, 5);
+    EXPECT_EQ(system.CreateTimeObject(&log, 5, 5), nullptr);
+    ASSERT_EQ(last->GetId(), 2047u);
+    last->Start(false, 0);
+    system.TickAll();
+    EXPECT_EQ(log.text, "S2047@0 T2047@0 F2047@0");
+}
+
+// An owner that drops its timer from the timer's own notice (an effect whose
+// owner destroys it on hearing of its end) must not free the object under the
+// code that is still running it.
+TEST(TimeSystem, ObjectDestroyedFromItsOwnNoticeIsFreedAfterItAndSaysNoMore)
+{
+    TimeSystem_impl system;
+    testing::TimerLog log;
+    ITimeObject* timer = system.CreateTimeObject(&log, 5, 5);
+    ITimeObject* other = system.CreateTimeObject(&log, 10, 5);
+    log.react = [&](char kind, uint32_t id) {
+        if (kind == 'T' && id == 1)
+            system.DestroyTimeObject(timer);
+        if (kind == 'S' && id == 2)
+            system.DestroyTimeObject(other);
+    };
+    timer->Start(false, 0);
+    other->Start(false, 0); // destroyed on the starting thread
+    system.TickAll();
+    EXPECT_EQ(log.text, "S1@0 S2@0 T1@0"); // no finish after the destroying tick
+    EXPECT_EQ(system.CreateTimeObject(&log, 10, 5)->GetId(), 1u);
+    EXPECT_EQ(system.CreateTimeObject(&log, 10, 5)->GetId(), 2u);
+}
+
+// A restart from the main thread raises OnTimerStart there. If that notice
+// creates a time object while the time thread is in a pass about to step the
+// same object, neither thread may wait for the other.
+TEST(TimeSystem, StartNoticeOffTheTimeThreadKeepsTheLockOrder)
+{
+    TimeSystem_impl system;
+    testing::TimerLog slow, spawner;
+    platform::Event passStarted, restarted;
+    ITimeObject* first = system.CreateTimeObject(&slow, 100, 5);
+    ITimeObject* restartee = system.CreateTimeObject(&spawner, 100, 5);
+    first->Start(true, 0);
+    restartee->Start(true, 0);
+    first->SetPaused(false);
+    restartee->SetPaused(false);
+    slow.react = [&](char, uint32_t) {
+        passStarted.Set();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50)); // let the restart reach its locks
+    };
+    spawner.react = [&](char kind, uint32_t) {
+        if (kind == 'S')
+            system.CreateTimeObject(&spawner, 10, 5);
+    };
+
+    std::thread timeThread([&] { system.TickAll(); });
+    std::thread mainThread([&] {
+        passStarted.Wait();
+        restartee->Start(false, 0);
+        restarted.Set();
+    });
+    if (!restarted.Wait(10000)) {
+        std::fprintf(stderr, "deadlock between a restart and the time thread\n");
+        std::_Exit(1);
+    }
+    timeThread.join();
+    mainThread.join();
+}
+
+TEST(TimeSystem, SingletonIsReplacedNotLeakedAndBalancesTheTimerResolution)
+{
+    const int requestsBefore = platform::TimerPeriodRequests();
+    TimeSystem_impl* first = CreateTimeSystem();
+    EXPECT_EQ(GetTimeSystem(), first);
+    CreateTimeSystem(); // a second kernel start
+    EXPECT_EQ(platform::TimerPeriodRequests(), requestsBefore + 1);
+    DestroyTimeSystem();
+    EXPECT_EQ(GetTimeSystem(), nullptr);
+    EXPECT_EQ(platform::TimerPeriodRequests(), requestsBefore);
+}
+
+} // namespace
+} // namespace TimeLibrary

@@ -1,0 +1,75 @@
+// The real time thread: its pace on the real clock (loose bounds), under a
+// test clock (exact), and stopping it from its own notice.
+#include "platform/core/Clock.h"
+#include "platform/core/Event.h"
+#include "tests/timing/TimerLog.h"
+#include "tests/timing/YieldingClock.h"
+#include "timing/TimeSystem_impl.h"
+
+#include <gtest/gtest.h>
+
+namespace TimeLibrary {
+namespace {
+
+// An endless 5 ms timer; `onTick(n)` runs on the time thread at its n-th tick
+// and records the clock there.
+struct TickingTimer : testing::TimerLog {
+    explicit TickingTimer(TimeSystem_impl& system)
+    {
+        react = [this](char, uint32_t) {
+            times.push_back(platform::GetClock().NowMicroseconds());
+            onTick(static_cast<int>(times.size()));
+        };
+        ITimeObject* timer = system.CreateTimeObject(this, 5, 5);
+        timer->SetEndless(true);
+        timer->Start(true, 0); // quietly: only ticks reach `react`
+        timer->SetPaused(false);
+    }
+    std::function<void(int)> onTick;
+    std::vector<uint64_t> times;
+    platform::Event done{true};
+};
+
+TEST(TimeThread, TicksAboutEveryFiveMillisecondsOnTheRealClock)
+{
+    TimeSystem_impl system;
+    TickingTimer timer(system);
+    timer.onTick = [&](int n) {
+        if (n == 101)
+            timer.done.Set();
+    };
+    ASSERT_TRUE(system.StartTicking());
+    EXPECT_FALSE(system.StartTicking());
+    ASSERT_TRUE(timer.done.Wait(20000));
+    EXPECT_EQ(system.TickThreadPriority(), platform::ThreadPriority::Highest);
+    system.StopTicking();
+    const uint64_t hundredPeriods = timer.times[100] - timer.times[0];
+    EXPECT_GT(hundredPeriods, 300000u); // loose: the machine may be busy
+    EXPECT_LT(hundredPeriods, 5000000u);
+}
+
+TEST(TimeThread, PassesTakeFiveMillisecondsOfClockTimeAndStopFromANoticeEndsTheLoop)
+{
+    testing::YieldingClock clock;
+    platform::ScopedClock useClock(clock);
+    TimeSystem_impl system;
+    TickingTimer timer(system);
+    timer.onTick = [&](int n) {
+        if (n == 50) {
+            system.StopTicking(); // from the time thread itself
+            timer.done.Set();
+        }
+    };
+    ASSERT_TRUE(system.StartTicking());
+    ASSERT_TRUE(timer.done.Wait(20000));
+    system.StopTicking(); // waits for the thread and frees it
+    ASSERT_EQ(timer.times.size(), 50u);
+    EXPECT_EQ(timer.times[49] - timer.times[0], 49u * 5000);
+    EXPECT_EQ(system.GetTime(), 50u * 5);
+    timer.onTick = [](int) {};
+    EXPECT_TRUE(system.StartTicking()); // the stopped thread is replaced
+    system.StopTicking();
+}
+
+} // namespace
+} // namespace TimeLibrary

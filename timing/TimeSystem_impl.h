@@ -1,0 +1,107 @@
+// The time system: a fixed table of 2048 time-object entries (entry 0 never
+// used, so ids run 1..2047) and the time thread that advances every running
+// object once per 5 ms pass.
+//
+// Threads and locks, always taken in this order:
+// - `lifeLock`: held by the time thread for as long as its loop runs, so that
+//   StopTicking can wait for the loop's end;
+// - `tableLock`: guards the table and the graveyard, and is held for a whole
+//   advance pass; creation and destruction from any thread take it, so they
+//   never overlap a pass;
+// - each time object's own lock (see TimeObject_impl).
+// Notices run on the time thread under the table lock and the object's lock;
+// both are recursive, so observers may create, start, stop and destroy time
+// objects from a notice. An object destroyed from one of its own notices
+// leaves the table at once and is freed when that notice has returned.
+//
+// The life calls (StartTicking, StopTicking, DestroyAllTimeObjects, the
+// destructor) come from the kernel on the main thread.
+#pragma once
+
+#include "platform/core/CriticalSection.h"
+#include "platform/core/Thread.h"
+#include "timing/ITimeSystem.h"
+#include "timing/TickPacer.h"
+#include "timing/TimeObject_impl.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace TimeLibrary {
+
+class TimeSystem_impl final : public ITimeSystem {
+public:
+    static constexpr uint32_t kTableSize = 2048;
+    static constexpr int kPassMs = 5;
+
+    // Raises the system timer resolution to 1 ms for the system's life.
+    TimeSystem_impl();
+    // Stops the time thread if it still runs, frees every object, and lowers
+    // the timer resolution again.
+    ~TimeSystem_impl() override;
+    TimeSystem_impl(const TimeSystem_impl&) = delete;
+    TimeSystem_impl& operator=(const TimeSystem_impl&) = delete;
+
+    uint64_t GetTime() override { return clock_.load(); }
+    ITimeObject* CreateTimeObject(TimeObjectMessageObserver* observer, int durationMs, int intervalMs) override;
+    void DestroyTimeObject(ITimeObject* object) override;
+
+    // Frees every object without a notice.
+    void DestroyAllTimeObjects();
+
+    // Starts the time thread (highest priority) with the clock at 0. False
+    // when a thread already runs, when there is no usable performance counter
+    // or when no thread could be started.
+    bool StartTicking();
+    // Ends the time thread and waits until it has left its loop. Called from
+    // a notice on the time thread itself, it only asks the loop to end after
+    // the current pass; a later call from another thread then reaps it.
+    void StopTicking();
+    bool IsTicking() const { return running_.load(); }
+    // What the time thread asked for itself (Normal when none was started).
+    platform::ThreadPriority TickThreadPriority() const;
+
+    // One advance pass: every running, unpaused object in table order moves
+    // one step; then the clock moves 5 ms.
+    void TickAll();
+    // One whole pass of the time thread's loop: the advance pass, then the
+    // paced wait to the end of the period, then the overrun bookkeeping. The
+    // time thread runs it over and over; tests call it on their own thread
+    // (while no time thread runs) to drive the loop under a test clock.
+    // False when there is no usable performance counter.
+    bool RunPass();
+
+private:
+    void ThreadMain();
+    // Under tableLock: takes the object out of its entry and frees it, or,
+    // when one of its notices is running, parks it until that has returned.
+    void Discard(uint32_t entry);
+    bool EnsurePacer();
+    bool OnTickThread() const;
+
+    std::atomic<bool> running_{false};
+    std::atomic<uint64_t> clock_{0};
+    std::array<std::unique_ptr<TimeObject_impl>, kTableSize> table_;
+    // Objects destroyed from their own notices, freed at the end of the pass.
+    std::vector<std::unique_ptr<TimeObject_impl>> graveyard_;
+    platform::CriticalSection tableLock_;
+    platform::CriticalSection lifeLock_;
+    // Owned by the loop's thread while it runs.
+    std::unique_ptr<TickPacer> pacer_;
+    // Null when no time thread exists.
+    std::unique_ptr<platform::Thread> thread_;
+    // Set by the time thread itself, so it can tell a stop from its own
+    // notice (which must not wait for itself) from a stop from outside.
+    std::atomic<uint32_t> tickThreadId_{0};
+};
+
+// The one time system of the process. Creating a new one first destroys the
+// one that exists, so a second start of the kernel never leaks the first.
+TimeSystem_impl* CreateTimeSystem();
+TimeSystem_impl* GetTimeSystem();
+void DestroyTimeSystem();
+
+} // namespace TimeLibrary
