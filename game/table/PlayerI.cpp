@@ -59,11 +59,13 @@ void PlayerI::OnQueuedTimer(uint32_t id, TimerNotice notice)
 void PlayerI::OnStepTimer()
 {
     Card card = table_->DrawCard();
-    if (holeCards_.size() >= 2 || card.IsNone())
-        return;
-    holeCards_.push_back(card);
-    Display().PlayCardSound();
-    ShowDrawnCard(holeCards_.size() - 1);
+    if (holeCards_.size() < 2 && !card.IsNone()) {
+        holeCards_.push_back(card);
+        Display().PlayCardSound();
+        ShowDrawnCard(holeCards_.size() - 1);
+    }
+    // Reported even without a card (an exhausted deck), so the table never
+    // waits for a step that will not come.
     table_->OnPlayerStepDone(seat_, position_);
 }
 

@@ -27,7 +27,8 @@ void MergeUnclaimedPots(std::vector<Pot>& pots)
         else
             kept.push_back(std::move(pot));
     }
-    if (unclaimed != 0.0 && !kept.empty()) {
+    bool merged = kept.size() < pots.size();
+    if (merged && !kept.empty()) {
         kept.back().amount += unclaimed;
         kept.back().name = "Main pot";
     } else if (unclaimed != 0.0) {
@@ -71,9 +72,9 @@ std::vector<Pot> BuildPots(const std::vector<PotEntrant>& entrants, double total
             main.eligible.push_back(entrant.player);
     pots.push_back(std::move(main));
 
+    MergeUnclaimedPots(pots);
     pots.erase(std::remove_if(pots.begin(), pots.end(), [](const Pot& pot) { return pot.amount == 0.0; }),
                pots.end());
-    MergeUnclaimedPots(pots);
     return pots;
 }
 
