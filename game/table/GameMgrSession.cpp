@@ -251,6 +251,14 @@ void GameMgr::Show()
     pots_.clear();
     state_ = TableState{};
     state_.gameType = CurrentProfile().gameType;
+    if (SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr) {
+        // A damaged profile: play the first tournament's rules rather than
+        // the rules of none.
+        Tournament record;
+        if (!FindTournament(saved->tournamentId, record))
+            saved->tournamentId = 1;
+        saved->level = std::max<uint32_t>(saved->level, 1);
+    }
     ShowTournamentInfo(IsTournament());
     SeatPlayers();
     SetUpTable();

@@ -131,7 +131,10 @@ bool TableHarness::AnswerDialogs()
 
 bool TableHarness::Step()
 {
-    table->ProcessEvents();
+    // A frame that ran steps is a turn of its own: what they showed is
+    // answered in the next one.
+    if (table->ProcessEvents() > 0)
+        return true;
     if (restartPending_) {
         restartPending_ = false;
         table->Hide();
