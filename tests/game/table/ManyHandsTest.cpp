@@ -59,7 +59,14 @@ void PlayManyHands(uint32_t gameType, uint32_t seed)
     harness.Start();
     harness.shell.finish->onShown = [&] { CheckBooks(harness, books); };
     uint64_t target = HandsToPlay();
-    bool finished = harness.RunUntil([&] { return books.hands >= target || books.faults > 0; }, target * 2000);
+    // Between the hands too, nobody ever holds fewer than no chips.
+    auto done = [&] {
+        for (Gamespace::PlayerI* player : harness.table->GetSeatList())
+            if (player != nullptr && player->GetChips() < 0.0 && books.faults++ == 0)
+                books.firstFault = player->GetName() + " went below zero during a hand";
+        return books.hands >= target || books.faults > 0;
+    };
+    bool finished = harness.RunUntil(done, target * 2000);
     EXPECT_TRUE(finished) << "the table stalled after " << books.hands << " hands";
     EXPECT_EQ(books.faults, 0u) << books.firstFault;
     EXPECT_GE(books.hands, target);
