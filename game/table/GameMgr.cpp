@@ -167,8 +167,8 @@ void GameMgr::OnTimerFinish(uint32_t id)
 
 void GameMgr::OnTimerTick(uint32_t id)
 {
-    if (levelTimer_ != nullptr && id == levelTimer_->GetId())
-        events_.Post(this, id, TimerNotice::Tick);
+    // Read nothing of the table here: this is the time thread.
+    events_.Post(this, id, TimerNotice::Tick);
 }
 
 void GameMgr::OnQueuedTimer(uint32_t id, TimerNotice notice)
@@ -176,6 +176,8 @@ void GameMgr::OnQueuedTimer(uint32_t id, TimerNotice notice)
     if (!active_)
         return;
     if (notice == TimerNotice::Tick) {
+        if (levelTimer_ == nullptr || id != levelTimer_->GetId())
+            return;
         if (levelSecondsLeft_ > 0) {
             --levelSecondsLeft_;
             ShowLevelTime();
