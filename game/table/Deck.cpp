@@ -147,8 +147,9 @@ void Deck::RemoveCard(const Card& card)
 
 void Deck::PlaceBoardCard(const Card& card)
 {
-    // A full board has no place left for another card.
-    if (card.IsNone() || board_.size() >= kBoardSize)
+    // Only real cards go on the board (a damaged saved game may hold anything),
+    // and a full board has no place left for another.
+    if (!card.IsReal() || board_.size() >= kBoardSize)
         return;
     const uint32_t position = static_cast<uint32_t>(board_.size());
     board_.push_back(card);

@@ -48,7 +48,8 @@ public:
     Card DrawCard();
     // Takes the first card equal to `card` out of the deck, if it is there.
     void RemoveCard(const Card& card);
-    // Appends `card` to the board face up.
+    // Appends `card` to the board face up; the no-card value, any other value
+    // that is not one of the 52, and a sixth card are ignored.
     void PlaceBoardCard(const Card& card);
     // Draws face-down board cards until the board holds five.
     void FillBoard();

@@ -2,289 +2,251 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 
 namespace {
 
-// Rank bits of the five-card windows.
-constexpr uint16_t kRoyalWindow = 0x1F00;          // ten to ace
-constexpr uint16_t kWheelWindow = 0x100F;          // ace, two to five
-constexpr uint32_t kWheelTop = 3;                  // a wheel is five-high
+// Rank bits of the royal window, ten to ace.
+constexpr uint16_t kRoyalWindow = 0x1F00;
+// A wheel (ace to five) is five-high.
+constexpr int kWheelTop = 3;
+// Cards past the 64th of a hand are not used: groups mark their cards in a
+// 64-bit mask, and no deal comes near that many.
+constexpr size_t kMaxCards = 64;
 
 // The highest straight in a rank mask, as the rank of its top card (3 for the
 // wheel), or -1.
-int HighestStraight(uint16_t ranks)
+int HighestStraight(uint32_t ranks)
 {
-    for (int top = 12; top >= 4; --top) {
-        const uint16_t window = static_cast<uint16_t>(0x1Fu << (top - 4));
-        if ((ranks & window) == window)
-            return top;
-    }
-    if ((ranks & kWheelWindow) == kWheelWindow)
-        return static_cast<int>(kWheelTop);
-    return -1;
+    // Bit 0 is the ace played low, bit r + 1 the rank r; a run of five set
+    // bits starting at bit b is a straight topped by rank b + 3.
+    const uint32_t bits = (ranks << 1) | ((ranks >> 12) & 1u);
+    const uint32_t runs = bits & (bits >> 1) & (bits >> 2) & (bits >> 3) & (bits >> 4);
+    if (runs == 0)
+        return -1;
+    return std::bit_width(runs) - 1 + 3;
 }
 
 // The five ranks of the window topped by `top`, in window order.
 std::array<uint32_t, 5> WindowRanks(int top)
 {
-    if (top == static_cast<int>(kWheelTop))
+    if (top == kWheelTop)
         return {12, 0, 1, 2, 3};
     const uint32_t low = static_cast<uint32_t>(top - 4);
     return {low, low + 1, low + 2, low + 3, low + 4};
 }
 
-// The real cards of a hand in the order given, with the counts every test
-// needs. Hands of more than kInline cards (not dealt by the table, but
-// accepted) spill into a vector.
-class HandView {
-public:
-    explicit HandView(const Card* cards, size_t count)
-    {
-        if (count > kInline)
-            spill_.reserve(count);
-        for (size_t i = 0; i < count; ++i) {
-            const Card& card = cards[i];
-            // Cards past the 64th cannot be marked; no deal comes near that.
-            if (!card.IsReal() || seen_ == kMaxCards)
-                continue;
-            ++seen_;
-            if (count > kInline)
-                spill_.push_back(card);
-            else
-                inline_[size_++] = card;
-            rankCount_[card.rank]++;
-            suitCount_[card.suit]++;
-            suitRanks_[card.suit] |= static_cast<uint16_t>(1u << card.rank);
-            ranks_ |= static_cast<uint16_t>(1u << card.rank);
-        }
-        if (count > kInline) {
-            data_ = spill_.data();
-            size_ = spill_.size();
-        } else {
-            data_ = inline_.data();
-        }
+// Bits set in a rank mask (kept here so it compiles to plain arithmetic on
+// any target, without a library call).
+int CountRanks(uint32_t ranks)
+{
+    ranks = ranks - ((ranks >> 1) & 0x5555u);
+    ranks = (ranks & 0x3333u) + ((ranks >> 2) & 0x3333u);
+    ranks = (ranks + (ranks >> 4)) & 0x0F0Fu;
+    return static_cast<int>((ranks + (ranks >> 8)) & 0x1Fu);
+}
+
+// What a hand holds: per suit its ranks and count, and the ranks held at
+// least once, twice, three and four times. Plain 32-bit fields, so that the
+// compiler keeps them in registers while a hand is counted.
+struct Counts {
+    std::array<uint32_t, Card::kSuitCount> suitRanks{};
+    uint32_t suitCounter = 0;   // one byte per suit
+    uint32_t once = 0;
+    uint32_t twice = 0;
+    uint32_t thrice = 0;
+    uint32_t fourTimes = 0;
+
+    uint32_t SuitCount(uint32_t suit) const { return (suitCounter >> (8 * suit)) & 0xFFu; }
+};
+
+// Counts the real cards of a hand (at most kMaxCards of them), calling
+// onCard(card) for each in order. The running counts live in locals: kept in
+// a struct, the compiler packs them into vector registers and back to memory
+// on every card, which costs more than the counting.
+template <class OnCard> Counts CountCards(const Card* cards, size_t count, OnCard onCard)
+{
+    Counts counts;
+    uint32_t suitCounter = 0, once = 0, twice = 0, thrice = 0, fourTimes = 0;
+    size_t used = 0;
+    for (size_t i = 0; i < count && used < kMaxCards; ++i) {
+        const Card& card = cards[i];
+        if (!card.IsReal())
+            continue;
+        const uint32_t bit = 1u << card.rank;
+        counts.suitRanks[card.suit] |= bit;
+        suitCounter += 1u << (8 * card.suit);
+        // Each level takes the bit when the level below already had it.
+        fourTimes |= thrice & bit;
+        thrice |= twice & bit;
+        twice |= once & bit;
+        once |= bit;
+        onCard(card);
+        ++used;
     }
+    counts.suitCounter = suitCounter;
+    counts.once = once;
+    counts.twice = twice;
+    counts.thrice = thrice;
+    counts.fourTimes = fourTimes;
+    return counts;
+}
 
-    size_t size() const { return size_; }
-    const Card& operator[](size_t i) const { return data_[i]; }
-    uint32_t RankCount(uint32_t rank) const { return rankCount_[rank]; }
-    uint32_t SuitCount(uint32_t suit) const { return suitCount_[suit]; }
-    uint16_t SuitRanks(uint32_t suit) const { return suitRanks_[suit]; }
-    uint16_t Ranks() const { return ranks_; }
-
-private:
-    static constexpr size_t kInline = 16;
-    static constexpr size_t kMaxCards = 64;
-    size_t seen_ = 0;
-    std::array<Card, kInline> inline_{};
-    std::vector<Card> spill_;
-    const Card* data_ = nullptr;
-    size_t size_ = 0;
-    std::array<uint8_t, Card::kRankCount> rankCount_{};
-    std::array<uint8_t, Card::kSuitCount> suitCount_{};
-    std::array<uint16_t, Card::kSuitCount> suitRanks_{};
-    uint16_t ranks_ = 0;
-};
-
-// Counts of what the hand holds, from which the category follows.
+// The category, and where its cards are, from the counts alone.
 struct Shape {
-    int royalSuit = -1;
-    int straightFlushTop = -1;
-    int straightFlushSuit = -1;
-    int quadRank = -1;
-    int flushSuit = -1;
-    int straightTop = -1;
-    uint32_t triples = 0;   // ranks with three or more cards
-    uint32_t pairs = 0;     // ranks with exactly two cards
+    uint32_t category = kHighCard;
+    int suit = -1;   // royal, straight flush or flush
+    int top = -1;    // straight or straight flush
 };
 
-Shape ShapeOf(const HandView& hand)
+Shape ShapeOf(const Counts& counts)
 {
     Shape shape;
     for (uint32_t suit = 0; suit < Card::kSuitCount; ++suit) {
-        const uint16_t ranks = hand.SuitRanks(suit);
-        if (shape.royalSuit < 0 && (ranks & kRoyalWindow) == kRoyalWindow)
-            shape.royalSuit = static_cast<int>(suit);
+        if (counts.SuitCount(suit) < 5)
+            continue;
+        const uint32_t ranks = counts.suitRanks[suit];
+        if ((ranks & kRoyalWindow) == kRoyalWindow)
+            return {kRoyalFlush, static_cast<int>(suit), 12};
         const int top = HighestStraight(ranks);
-        if (top > shape.straightFlushTop) {
-            shape.straightFlushTop = top;
-            shape.straightFlushSuit = static_cast<int>(suit);
-        }
-        if (shape.flushSuit < 0 && hand.SuitCount(suit) >= 5)
-            shape.flushSuit = static_cast<int>(suit);
+        if (top > shape.top)
+            shape = {kStraightFlush, static_cast<int>(suit), top};
     }
-    for (uint32_t rank = 0; rank < Card::kRankCount; ++rank) {
-        const uint32_t count = hand.RankCount(rank);
-        if (count >= 4 && shape.quadRank < 0)
-            shape.quadRank = static_cast<int>(rank);
-        if (count >= 3)
-            ++shape.triples;
-        else if (count == 2)
-            ++shape.pairs;
+    if (shape.category == kStraightFlush)
+        return shape;
+    if (counts.fourTimes != 0)
+        return {kFourOfAKind, -1, -1};
+    const int triples = CountRanks(counts.thrice);
+    const int pairs = CountRanks(counts.twice & ~counts.thrice);
+    if (triples >= 1 && triples + pairs >= 2)
+        return {kFullHouse, -1, -1};
+    for (uint32_t suit = 0; suit < Card::kSuitCount; ++suit) {
+        if (counts.SuitCount(suit) >= 5)
+            return {kFlush, static_cast<int>(suit), -1};
     }
-    shape.straightTop = HighestStraight(hand.Ranks());
-    return shape;
+    const int top = HighestStraight(counts.once);
+    if (top >= 0)
+        return {kStraight, -1, top};
+    if (triples >= 1)
+        return {kThreeOfAKind, -1, -1};
+    if (pairs >= 2)
+        return {kTwoPair, -1, -1};
+    if (pairs == 1)
+        return {kPair, -1, -1};
+    return {kHighCard, -1, -1};
 }
 
-uint32_t CategoryOf(const Shape& shape)
-{
-    if (shape.royalSuit >= 0)
-        return kRoyalFlush;
-    if (shape.straightFlushTop >= 0)
-        return kStraightFlush;
-    if (shape.quadRank >= 0)
-        return kFourOfAKind;
-    if (shape.triples >= 1 && shape.triples + shape.pairs >= 2)
-        return kFullHouse;
-    if (shape.flushSuit >= 0)
-        return kFlush;
-    if (shape.straightTop >= 0)
-        return kStraight;
-    if (shape.triples >= 1)
-        return kThreeOfAKind;
-    if (shape.pairs >= 2)
-        return kTwoPair;
-    if (shape.pairs == 1)
-        return kPair;
-    return kHighCard;
-}
-
-// A small list of card indices: on the stack for any hand the table deals.
+// A list of card indices, never longer than a hand.
 struct Indices {
-    std::array<size_t, 16> fixed;
-    std::vector<size_t> spill;
-    size_t* at = fixed.data();
+    std::array<uint8_t, kMaxCards> at;
     size_t count = 0;
 
-    Indices() = default;
-    Indices(const Indices&) = delete;
-    Indices& operator=(const Indices&) = delete;
-
-    void Add(size_t i)
+    void Add(size_t i) { at[count++] = static_cast<uint8_t>(i); }
+    // Appends the cards of a mask in card order, at most `limit` of them.
+    void AddLowest(uint64_t cards, size_t limit)
     {
-        if (spill.empty() && count < fixed.size()) {
-            fixed[count++] = i;
-            return;
+        for (; cards != 0 && limit > 0; --limit) {
+            Add(static_cast<size_t>(std::countr_zero(cards)));
+            cards &= cards - 1;
         }
-        if (spill.empty())
-            spill.assign(fixed.begin(), fixed.begin() + static_cast<std::ptrdiff_t>(count));
-        spill.push_back(i);
-        at = spill.data();
-        ++count;
     }
 };
 
 // One bit per card index.
 using Mask = uint64_t;
-constexpr size_t kNone = static_cast<size_t>(-1);
-Mask Bit(size_t i) { return Mask{1} << i; }
-bool Has(Mask mask, size_t i) { return (mask & Bit(i)) != 0; }
 
-// Builds the groups of one hand. Cards are referred to by their index in the
-// hand; `used` marks the cards already in a group.
+bool HoldsAtLeast(Mask cards, size_t count)
+{
+    for (; count > 1 && cards != 0; --count)
+        cards &= cards - 1;
+    return cards != 0;
+}
+
+// Sets of `size` cards (pairs, triples) in the order they are found scanning
+// the cards: by the index of each set's first card.
+void OrderSetsByFirstCard(Indices& sets, size_t size)
+{
+    for (size_t a = size; a < sets.count; a += size) {
+        for (size_t b = a; b >= size && sets.at[b] < sets.at[b - size]; b -= size) {
+            for (size_t k = 0; k < size; ++k)
+                std::swap(sets.at[b + k], sets.at[b - size + k]);
+        }
+    }
+}
+
+// The real cards of a hand in the order given, with their counts, and the
+// groups being built from them. Cards are referred to by their index, and
+// sets of cards by masks of those indices.
 class GroupBuilder {
 public:
-    GroupBuilder(const HandView& hand, std::vector<HandGroup>& groups) : hand_(hand), groups_(groups) {}
+    GroupBuilder(const Card* cards, size_t count, std::vector<HandGroup>& groups) : groups_(groups)
+    {
+        counts_ = CountCards(cards, count, [this](const Card& card) {
+            rank_[size_] = static_cast<uint8_t>(card.rank);
+            suit_[size_] = static_cast<uint8_t>(card.suit);
+            rankCards_[card.rank] |= Mask{1} << size_;
+            suitCards_[card.suit] |= Mask{1} << size_;
+            ++size_;
+        });
+    }
+
+    const Counts& GetCounts() const { return counts_; }
 
     // The window's cards in window order: each place takes the first card of
     // its rank (and of `suit`, when one is given).
     void AddWindow(uint32_t category, int top, int suit)
     {
+        const Mask allowed = suit < 0 ? ~Mask{0} : suitCards_[static_cast<size_t>(suit)];
         Indices picked;
-        for (uint32_t rank : WindowRanks(top)) {
-            for (size_t i = 0; i < hand_.size(); ++i) {
-                if (hand_[i].rank == rank && (suit < 0 || hand_[i].suit == static_cast<uint32_t>(suit))) {
-                    picked.Add(i);
-                    break;
-                }
-            }
-        }
+        for (uint32_t rank : WindowRanks(top))
+            picked.AddLowest(rankCards_[rank] & allowed, 1);
         Append(category, picked);
     }
 
-    void AddFourOfAKind(uint32_t rank)
+    // The first four cards, in card order, of the rank held four times whose
+    // first card comes first.
+    void AddFourOfAKind()
     {
-        Indices picked;
-        for (size_t i = 0; i < hand_.size() && picked.count < 4; ++i) {
-            if (hand_[i].rank == rank)
-                picked.Add(i);
+        int firstRank = -1;
+        size_t firstCard = kMaxCards;
+        for (uint32_t ranks = counts_.fourTimes; ranks != 0; ranks &= ranks - 1) {
+            const int rank = std::countr_zero(ranks);
+            const size_t card = static_cast<size_t>(std::countr_zero(rankCards_[static_cast<size_t>(rank)]));
+            if (card < firstCard) {
+                firstCard = card;
+                firstRank = rank;
+            }
         }
+        Indices picked;
+        picked.AddLowest(rankCards_[static_cast<size_t>(firstRank)], 4);
         Append(kFourOfAKind, picked);
         AddKickers();
     }
 
+    // The suit's five highest cards.
     void AddFlush(uint32_t suit)
     {
-        Indices ofSuit;
-        for (size_t i = 0; i < hand_.size(); ++i) {
-            if (hand_[i].suit == suit)
-                ofSuit.Add(i);
-        }
-        SortByRank(ofSuit);
-        ofSuit.count = std::min<size_t>(ofSuit.count, 5);
-        Append(kFlush, ofSuit);
-    }
-
-    // Every triple in the order found: a card with the first two later cards
-    // of its rank. Returns the number of triples.
-    size_t FindTriples(Indices& triples)
-    {
-        Mask taken = 0;
-        size_t found = 0;
-        for (size_t i = 0; i < hand_.size(); ++i) {
-            if (Has(taken, i))
-                continue;
-            size_t j = Next(i, taken);
-            if (j == kNone)
-                continue;
-            size_t k = Next(j, taken);
-            if (k == kNone)
-                continue;
-            triples.Add(i);
-            triples.Add(j);
-            triples.Add(k);
-            taken |= Bit(i) | Bit(j) | Bit(k);
-            ++found;
-        }
-        return found;
-    }
-
-    // Every pair in the order found among the cards not in `excluded`: a card
-    // not yet paired with the first later card of its rank.
-    size_t FindPairs(Mask excluded, Indices& pairs)
-    {
-        Mask taken = excluded;
-        size_t found = 0;
-        for (size_t i = 0; i < hand_.size(); ++i) {
-            if (Has(taken, i))
-                continue;
-            size_t j = Next(i, taken);
-            if (j == kNone)
-                continue;
-            pairs.Add(i);
-            pairs.Add(j);
-            taken |= Bit(i) | Bit(j);
-            ++found;
-        }
-        return found;
+        Indices picked;
+        for (int rank = 12; rank >= 0 && picked.count < 5; --rank)
+            picked.AddLowest(rankCards_[static_cast<size_t>(rank)] & suitCards_[suit], 5 - picked.count);
+        Append(kFlush, picked);
     }
 
     void AddFullHouse()
     {
         Indices triples;
-        const size_t tripleCount = FindTriples(triples);
+        FindSets(counts_.thrice, 3, 0, triples);
         // With two sets of three, the set of the higher rank is the three of a
         // kind and the other supplies the pair, whatever order the cards came in.
-        size_t best = 0;
-        for (size_t t = 1; t < tripleCount; ++t) {
-            if (hand_[triples.at[t * 3]].rank > hand_[triples.at[best * 3]].rank)
-                best = t;
+        const size_t highest = static_cast<size_t>(std::bit_width(counts_.thrice) - 1);
+        Mask threeOfAKind = 0;
+        for (size_t k = 0; k < triples.count; ++k) {
+            if (rank_[triples.at[k]] == highest)
+                threeOfAKind |= Mask{1} << triples.at[k];
         }
-        const Mask threeOfAKind = Bit(triples.at[best * 3]) | Bit(triples.at[best * 3 + 1]) |
-                                  Bit(triples.at[best * 3 + 2]);
         Indices pairs;
-        FindPairs(threeOfAKind, pairs);
+        FindSets(counts_.twice, 2, threeOfAKind, pairs);
         Append(kThreeOfAKind, triples);
         Append(kPair, pairs);
         AddKickers();
@@ -293,7 +255,7 @@ public:
     void AddThreeOfAKind()
     {
         Indices triples;
-        FindTriples(triples);
+        FindSets(counts_.thrice, 3, 0, triples);
         Append(kThreeOfAKind, triples);
         AddKickers();
     }
@@ -301,19 +263,11 @@ public:
     void AddTwoPair()
     {
         Indices pairs;
-        size_t pairCount = FindPairs(0, pairs);
         // Only the two highest pairs count; a lower one may still give the kicker.
-        while (pairCount > 2) {
-            size_t lowest = 0;
-            for (size_t p = 1; p < pairCount; ++p) {
-                if (hand_[pairs.at[p * 2]].rank < hand_[pairs.at[lowest * 2]].rank)
-                    lowest = p;
-            }
-            for (size_t i = lowest * 2; i + 2 < pairs.count; ++i)
-                pairs.at[i] = pairs.at[i + 2];
-            pairs.count -= 2;
-            --pairCount;
-        }
+        uint32_t ranks = counts_.twice;
+        while (CountRanks(ranks) > 2)
+            ranks &= ranks - 1;
+        FindSets(ranks, 2, 0, pairs);
         Append(kTwoPair, pairs);
         AddKickers();
     }
@@ -321,53 +275,41 @@ public:
     void AddPair()
     {
         Indices pairs;
-        FindPairs(0, pairs);
+        FindSets(counts_.twice, 2, 0, pairs);
         Append(kPair, pairs);
         AddKickers();
     }
 
-    // Fills the hand up to five cards with the highest cards not in a group.
+    // Fills the hand up to five cards with the highest cards not in a group;
+    // cards of equal rank are taken in card order.
     void AddKickers()
     {
-        if (used_count_ >= 5)
+        if (usedCount_ >= 5)
             return;
-        const size_t need = 5 - used_count_;
-        Indices all;
-        for (size_t i = 0; i < hand_.size(); ++i)
-            all.Add(i);
-        SortByRank(all);
+        const size_t need = 5 - usedCount_;
         Indices kickers;
-        for (size_t k = 0; k < all.count && kickers.count < need; ++k) {
-            if (!Has(used_, all.at[k]))
-                kickers.Add(all.at[k]);
-        }
+        for (int rank = 12; rank >= 0 && kickers.count < need; --rank)
+            kickers.AddLowest(rankCards_[static_cast<size_t>(rank)] & ~used_, need - kickers.count);
         if (kickers.count > 0)
             Append(kHighCard, kickers);
     }
 
 private:
-    // The next card after `i` of the same rank that is not taken.
-    size_t Next(size_t i, Mask taken) const
+    // Every set of `size` cards of one rank (pairs, triples) among the ranks
+    // given and the cards not excluded: each card not yet in a set with the
+    // next cards of its rank, in the order the scan finds them.
+    void FindSets(uint32_t ranks, size_t size, Mask excluded, Indices& sets) const
     {
-        for (size_t j = i + 1; j < hand_.size(); ++j) {
-            if (hand_[j].rank == hand_[i].rank && !Has(taken, j))
-                return j;
-        }
-        return kNone;
-    }
-
-    // High to low; cards of equal rank keep the order given.
-    void SortByRank(Indices& indices) const
-    {
-        for (size_t a = 1; a < indices.count; ++a) {
-            const size_t moving = indices.at[a];
-            size_t b = a;
-            while (b > 0 && hand_[indices.at[b - 1]].rank < hand_[moving].rank) {
-                indices.at[b] = indices.at[b - 1];
-                --b;
+        for (; ranks != 0; ranks &= ranks - 1) {
+            Mask cards = rankCards_[static_cast<size_t>(std::countr_zero(ranks))] & ~excluded;
+            while (HoldsAtLeast(cards, size)) {
+                for (size_t k = 0; k < size; ++k) {
+                    sets.Add(static_cast<size_t>(std::countr_zero(cards)));
+                    cards &= cards - 1;
+                }
             }
-            indices.at[b] = moving;
         }
+        OrderSetsByFirstCard(sets, size);
     }
 
     void Append(uint32_t category, const Indices& picked)
@@ -376,47 +318,48 @@ private:
         group.category = category;
         group.cards.reserve(picked.count);
         for (size_t k = 0; k < picked.count; ++k) {
-            group.cards.push_back(hand_[picked.at[k]]);
-            if (!Has(used_, picked.at[k])) {
-                used_ |= Bit(picked.at[k]);
-                ++used_count_;
-            }
+            const size_t i = picked.at[k];
+            group.cards.emplace_back(rank_[i], suit_[i]);
+            const Mask bit = Mask{1} << i;
+            usedCount_ += (used_ & bit) == 0;
+            used_ |= bit;
         }
     }
 
-    const HandView& hand_;
+    std::array<uint8_t, kMaxCards> rank_;
+    std::array<uint8_t, kMaxCards> suit_;
+    std::array<Mask, Card::kRankCount> rankCards_{};
+    std::array<Mask, Card::kSuitCount> suitCards_{};
+    size_t size_ = 0;
+    Counts counts_;
     std::vector<HandGroup>& groups_;
     Mask used_ = 0;
-    size_t used_count_ = 0;
+    size_t usedCount_ = 0;
 };
 
 } // namespace
 
-void EvaluateHand(const std::vector<Card>& cards, std::vector<uint32_t>& categories,
-                  std::vector<HandGroup>& groups)
+namespace {
+
+// Appends the hand's groups and returns its category.
+uint32_t BuildHand(const std::vector<Card>& cards, std::vector<HandGroup>& groups)
 {
-    const HandView hand(cards.data(), cards.size());
-    const Shape shape = ShapeOf(hand);
-    const uint32_t category = CategoryOf(shape);
-    GroupBuilder builder(hand, groups);
-    switch (category) {
+    GroupBuilder builder(cards.data(), cards.size(), groups);
+    const Shape shape = ShapeOf(builder.GetCounts());
+    switch (shape.category) {
     case kRoyalFlush:
-        builder.AddWindow(kRoyalFlush, 12, shape.royalSuit);
-        break;
     case kStraightFlush:
-        builder.AddWindow(kStraightFlush, shape.straightFlushTop, shape.straightFlushSuit);
+    case kStraight:
+        builder.AddWindow(shape.category, shape.top, shape.suit);
         break;
     case kFourOfAKind:
-        builder.AddFourOfAKind(static_cast<uint32_t>(shape.quadRank));
+        builder.AddFourOfAKind();
         break;
     case kFullHouse:
         builder.AddFullHouse();
         break;
     case kFlush:
-        builder.AddFlush(static_cast<uint32_t>(shape.flushSuit));
-        break;
-    case kStraight:
-        builder.AddWindow(kStraight, shape.straightTop, -1);
+        builder.AddFlush(static_cast<uint32_t>(shape.suit));
         break;
     case kThreeOfAKind:
         builder.AddThreeOfAKind();
@@ -431,31 +374,44 @@ void EvaluateHand(const std::vector<Card>& cards, std::vector<uint32_t>& categor
         builder.AddKickers();
         break;
     }
-    categories.push_back(category);
+    return shape.category;
+}
+
+} // namespace
+
+void EvaluateHand(const std::vector<Card>& cards, std::vector<uint32_t>& categories,
+                  std::vector<HandGroup>& groups)
+{
+    categories.push_back(BuildHand(cards, groups));
 }
 
 uint32_t EvaluateHandCategory(const Card* cards, size_t count)
 {
-    return CategoryOf(ShapeOf(HandView(cards, count)));
+    return ShapeOf(CountCards(cards, count, [](const Card&) {})).category;
 }
 
 void SortHandGroups(std::vector<HandGroup>& groups)
 {
     for (HandGroup& group : groups) {
-        if (group.cards.size() > 1) {
-            std::stable_sort(group.cards.begin(), group.cards.end(),
-                             [](const Card& a, const Card& b) { return a > b; });
+        // Groups hold a handful of cards: an insertion sort, stable and
+        // without the buffer a library stable sort would allocate.
+        std::vector<Card>& cards = group.cards;
+        for (size_t a = 1; a < cards.size(); ++a) {
+            const Card moving = cards[a];
+            size_t b = a;
+            for (; b > 0 && moving > cards[b - 1]; --b)
+                cards[b] = cards[b - 1];
+            cards[b] = moving;
         }
     }
 }
 
 uint32_t EvaluateSortedHand(const std::vector<Card>& cards, std::vector<HandGroup>& groups)
 {
-    std::vector<uint32_t> categories;
     groups.clear();
-    EvaluateHand(cards, categories, groups);
+    const uint32_t category = BuildHand(cards, groups);
     SortHandGroups(groups);
-    return categories.front();
+    return category;
 }
 
 std::string HandCategoryName(uint32_t category)
