@@ -32,6 +32,12 @@ uint64_t RealClock::NowMicroseconds()
 
 void RealClock::SleepMicroseconds(uint64_t us)
 {
+    // Sleep(0) gives up the time slice. On an idle Linux machine a bare
+    // yield returns at once, so the 5 ms timing loop, which ends its waits
+    // with Sleep(0), would spin a core; a very short real sleep keeps it
+    // within its eighth of a millisecond without burning the processor.
+    if (us == 0)
+        us = 50;
     std::this_thread::sleep_for(std::chrono::microseconds(us));
 }
 

@@ -1,0 +1,114 @@
+#include "framework/app/PakFileFunctions.h"
+
+#include <atomic>
+#include <cstdio>
+
+#include "pak/PakInterface.h"
+#include "platform/core/FileSystem.h"
+
+namespace {
+
+// The process's layer. A plain process-local cell: nothing outside this
+// process needs to find it, so no address is ever published.
+constinit std::atomic<PakInterfaceBase*> gRegistered{nullptr};
+
+} // namespace
+
+PakInterfaceBase* GetSharedPakInterface()
+{
+    return gRegistered.load(std::memory_order_acquire);
+}
+
+void RegisterPakInterface(PakInterfaceBase* layer)
+{
+    PakInterfaceBase* none = nullptr;
+    gRegistered.compare_exchange_strong(none, layer, std::memory_order_acq_rel);
+}
+
+void UnregisterPakInterface(PakInterfaceBase* layer)
+{
+    PakInterfaceBase* expected = layer;
+    gRegistered.compare_exchange_strong(expected, nullptr, std::memory_order_acq_rel);
+}
+
+// Created during static initialisation, before main, and never destroyed, so
+// that files can still be read by static destructors of other units.
+static PakInterface* const gProcessPakInterface = new PakInterface;
+
+PakInterface* GetProcessPakInterface()
+{
+    return gProcessPakInterface;
+}
+
+PakInterfaceBase* pak_testing::ReplaceSharedPakInterface(PakInterfaceBase* layer)
+{
+    return gRegistered.exchange(layer, std::memory_order_acq_rel);
+}
+
+PakFileHandle* PakFileOpen(const char* name, const char* mode)
+{
+    if (PakInterfaceBase* layer = GetSharedPakInterface())
+        return layer->OpenFile(name, mode);
+    if (!name || !mode)
+        return nullptr;
+    FILE* f = platform::OpenFile(name, mode);
+    if (!f)
+        return nullptr;
+    auto* handle = new PakFileHandle;
+    handle->file = f;
+    return handle;
+}
+
+int PakFileClose(PakFileHandle* handle)
+{
+    if (PakInterfaceBase* layer = GetSharedPakInterface())
+        return layer->CloseFile(handle);
+    if (!handle)
+        return EOF;
+    int result = handle->file ? std::fclose(handle->file) : 0;
+    delete handle;
+    return result;
+}
+
+// Without a layer no member handle can exist, so the handle's file is used.
+int PakFileSeek(PakFileHandle* handle, long offset, int origin)
+{
+    if (PakInterfaceBase* layer = GetSharedPakInterface())
+        return layer->SeekFile(handle, offset, origin);
+    return handle && handle->file ? std::fseek(handle->file, offset, origin) : -1;
+}
+
+long PakFileTell(PakFileHandle* handle)
+{
+    if (PakInterfaceBase* layer = GetSharedPakInterface())
+        return layer->TellFile(handle);
+    return handle && handle->file ? std::ftell(handle->file) : -1;
+}
+
+size_t PakFileRead(void* buffer, size_t elementSize, size_t count, PakFileHandle* handle)
+{
+    if (PakInterfaceBase* layer = GetSharedPakInterface())
+        return layer->ReadFile(buffer, elementSize, count, handle);
+    return handle && handle->file && buffer ? std::fread(buffer, elementSize, count, handle->file) : 0;
+}
+
+int PakFileGetChar(PakFileHandle* handle)
+{
+    if (PakInterfaceBase* layer = GetSharedPakInterface())
+        return layer->ReadChar(handle);
+    return handle && handle->file ? std::fgetc(handle->file) : EOF;
+}
+
+int PakFileAtEnd(PakFileHandle* handle)
+{
+    if (PakInterfaceBase* layer = GetSharedPakInterface())
+        return layer->AtEnd(handle);
+    return handle && handle->file ? std::feof(handle->file) : 1;
+}
+
+size_t PakFileWrite(PakFileHandle* handle, const void* buffer, size_t elementSize, size_t count)
+{
+    if (!handle || !handle->file || handle->entry || !buffer)
+        return 0;
+    return std::fwrite(buffer, elementSize, count, handle->file);
+}
