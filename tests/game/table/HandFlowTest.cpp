@@ -90,6 +90,13 @@ protected:
             table_->Write("dealer chosen");
             shell_.dealer->Show(false);
         }
+        if (shell_.stage->IsVisible()) {
+            std::ostringstream text;
+            text << "stage " << shell_.stage->caption << " " << table_->State().board.size();
+            table_->Write(text.str());
+            shell_.stage->Show(false);
+            table_->Write("board " + std::to_string(table_->State().board.size()));
+        }
         if (shell_.humanAction != nullptr && shell_.humanAction->actionsShown) {
             table_->Write("human turn");
             std::vector<uint32_t> actions;
@@ -205,6 +212,48 @@ TEST_F(HandFlowTest, TheBigBlindGetsHisOptionInEveryHand)
         shell_.finish->Show(false);
     }
     EXPECT_GT(optionHands, 0);
+}
+
+TEST_F(HandFlowTest, StagesFollowInOrderAndTheFirstActiveAfterTheButtonOpensEach)
+{
+    shell_.profile.stageDialog = 1;
+    SitDown(5);
+    int rivers = 0;
+    for (int hand = 0; hand < 30; ++hand) {
+        size_t start = log_.size();
+        ASSERT_TRUE(RunUntil([&] { return shell_.finish->IsVisible(); }));
+        std::vector<std::string> stages;
+        for (size_t i = start; i < log_.size(); ++i) {
+            const std::string& what = log_[i].what;
+            if (what.rfind("stage ", 0) == 0)
+                stages.push_back(what);
+            if (what.rfind("board ", 0) == 0) {
+                // After a stage the turn starts again from the button: the
+                // next actor is the first player still able to act.
+                size_t next = i + 1;
+                while (next < log_.size() && log_[next].what.rfind("act p", 0) != 0 &&
+                       log_[next].what != "human turn" && log_[next].what.rfind("stage", 0) != 0)
+                    ++next;
+                if (next < log_.size() && log_[next].what.rfind("act p", 0) == 0) {
+                    uint16_t position = static_cast<uint16_t>(std::stoi(log_[next].what.substr(5)));
+                    for (uint16_t q = 0; q < position; ++q) {
+                        PlayerI* earlier = table_->State().actingOrder[q];
+                        EXPECT_TRUE(!earlier->IsInHand() || earlier->IsAllIn() || earlier->IsHuman())
+                            << "hand " << hand << ": position " << q << " was skipped";
+                    }
+                }
+            }
+        }
+        std::vector<std::string> expected = {"stage Flop 0", "stage Turn 3", "stage River 4"};
+        expected.resize(stages.size());
+        EXPECT_EQ(stages, expected) << "hand " << hand;
+        if (stages.size() == 3) {
+            ++rivers;
+            EXPECT_EQ(table_->State().board.size(), 5u);
+        }
+        shell_.finish->Show(false);
+    }
+    EXPECT_GT(rivers, 0);
 }
 
 TEST_F(HandFlowTest, ALoneTwoOfSpadesStillTakesTheButton)
