@@ -1,0 +1,73 @@
+// The real presenter: shows the primary in an SDL window through a streaming
+// texture. Windowed, the window's client area of the primary is shown 1:1; in
+// full screen the window covers the desktop and the mode's picture is scaled
+// into it keeping its shape (black bars at the sides or top and bottom).
+//
+// The SDL window is the one the window service made for the handle; for a
+// handle the window service does not know (or none) the presenter makes a
+// window of its own on first use, or uses the one it was given.
+//
+// Threads: SDL draws only on the thread that made the presenter. Presents from
+// other threads (the cursor thread) are converted and kept; the owning thread
+// shows them at its next present or RenderPending call. All members run under
+// the display machine's lock.
+#pragma once
+
+#include "platform/ddraw/DisplayPresenter.h"
+
+#include <thread>
+#include <vector>
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+
+namespace platform::ddraw {
+
+class SdlPresenter final : public DisplayPresenter {
+public:
+    // `fallback` (not owned) serves handles the window service does not
+    // know; without one, a window of `width` x `height` is made when needed.
+    SdlPresenter(SDL_Window* fallback, int width, int height);
+    ~SdlPresenter() override;
+    SdlPresenter(const SdlPresenter&) = delete;
+    SdlPresenter& operator=(const SdlPresenter&) = delete;
+
+    // Makes the presenter and installs it in the display machine. False (and
+    // nothing changed) when SDL's video cannot start.
+    static bool Install(SDL_Window* fallback = nullptr, int width = 1024, int height = 768);
+
+    bool IsReady() const { return videoReady_; }
+    // Shows a frame kept from another thread; call on the owning thread.
+    void RenderPending();
+
+    bool GetClientArea(HWND window, RECT& area) override;
+    void SetFullScreen(HWND window, bool fullScreen, int width, int height) override;
+    void Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen) override;
+
+private:
+    SDL_Window* TargetFor(HWND window, bool create);
+    bool BindRenderer(SDL_Window* target);
+    void Render();
+
+    bool videoReady_ = false;
+    bool ownsVideo_ = false;
+    SDL_Window* fallback_ = nullptr;
+    bool ownsFallback_ = false;
+    int fallbackWidth_;
+    int fallbackHeight_;
+    SDL_Window* bound_ = nullptr; // the window renderer_ draws into
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    int textureWidth_ = 0;
+    int textureHeight_ = 0;
+    std::thread::id owner_;
+    SDL_Window* frameTarget_ = nullptr;
+    std::vector<uint32_t> frame_; // 0xAARRGGBB, frameWidth_ x frameHeight_
+    int frameWidth_ = 0;
+    int frameHeight_ = 0;
+    bool frameFullScreen_ = false;
+    bool pending_ = false;
+};
+
+} // namespace platform::ddraw
