@@ -3,6 +3,7 @@
 #include "game/table/PlayerComp.h"
 #include "game/table/PlayerHuman.h"
 #include "game/table/SeatDisplay.h"
+#include "game/table/TableScreen.h"
 #include "tests/support/FakeTable.h"
 
 #include <gtest/gtest.h>
@@ -192,6 +193,18 @@ TEST(SeatDisplayText, MoneyIsGroupedByThousands)
     EXPECT_EQ(SeatDisplay::FormatMoney(1234.9), "$ 1 234");
     EXPECT_EQ(SeatDisplay::FormatMoney(1234567), "$ 1 234 567");
     EXPECT_EQ(SeatDisplay::FormatMoney(70000), "$ 70 000");
+}
+
+} // namespace
+} // namespace Gamespace
+
+namespace Gamespace {
+namespace {
+
+TEST(TableScreenText, PotLabelShowsTheWholePotBeyondSixteenBits)
+{
+    EXPECT_EQ(TableScreen::PotText(70000.9), "$70000");
+    EXPECT_EQ(TableScreen::PotText(12.5), "$12");
 }
 
 } // namespace
