@@ -16,6 +16,7 @@
 #pragma once
 
 #include "framework/app/CriticalSection.h"
+#include "framework/graphics/Display3DPath.h"
 #include "framework/graphics/NativeDisplay.h"
 #include "framework/graphics/Rect.h"
 #include "framework/resources/Fraction.h"
@@ -37,7 +38,6 @@ class DirectDrawSurface;
 namespace Zolt {
 
 class DDImage;
-class Display3DPath;
 class DisplayHost;
 class Image;
 class ImageHost;
