@@ -32,6 +32,8 @@ TEST_F(DisplayInit, EveryFailingStepGivesItsResultCodeAndNamesTheStep)
         const char* step;
     };
     const Case cases[] = {
+        {"DirectDrawCreateEx", true, DDInterface::RESULT_DD_CREATE_FAIL, "DirectDrawCreateEx"},
+        {"QueryInterface", true, DDInterface::RESULT_DD_CREATE_FAIL, "QueryrInterface IID_IDirectDraw"},
         {"CreateClipper", true, DDInterface::RESULT_FAIL, "CreateClipper Windowed"},
         {"CreateSurface", true, DDInterface::RESULT_SURFACE_FAIL, "CreateSurface Windowed Primary"},
         {"SetCooperativeLevel", false, DDInterface::RESULT_EXCLUSIVE_FAIL, "SetCooperativeLevel FullScreen"},
@@ -44,11 +46,11 @@ TEST_F(DisplayInit, EveryFailingStepGivesItsResultCodeAndNamesTheStep)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.operation);
         MakeDisplay();
-        FailNext(c.operation, platform::DDERR_GENERIC);
+        FailNext(c.operation, platform::DDERR_SURFACELOST);
         EXPECT_EQ(display->Initialize(TestWindow(), c.windowed), c.code);
         EXPECT_FALSE(display->IsInitialized());
         EXPECT_EQ(display->GetScreenImage(), nullptr);
-        EXPECT_EQ(display->GetLastError(), std::string(c.step) + ": DDERR_GENERIC");
+        EXPECT_EQ(display->GetLastError(), std::string(c.step) + ": DDERR_SURFACELOST");
         SetUp();
     }
 }
