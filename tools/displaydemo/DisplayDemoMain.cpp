@@ -16,6 +16,7 @@
 #include "platform/core/Testing.h"
 #include "platform/ddraw/DirectDraw.h"
 #include "platform/ddraw/DisplayMachine.h"
+#include "platform/ddraw/SdlPresenter.h"
 
 #include <cmath>
 #include <cstdio>
@@ -177,6 +178,10 @@ int main(int argc, char** argv)
         return 2;
     }
     platform::UseHeadlessBackend(options.headless);
+    if (!options.headless && !platform::ddraw::SdlPresenter::Install(nullptr, kWidth, kHeight)) {
+        std::fprintf(stderr, "no window could be opened (try --headless)\n");
+        return 1;
+    }
 
     // The window shows the desktop's part under it, so the desktop's depth
     // is the depth the scene is drawn in.

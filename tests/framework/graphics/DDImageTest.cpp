@@ -282,3 +282,13 @@ TEST_F(SurfaceImage, CoverageFillBlendsInTheSurfaceFormat)
     EXPECT_NEAR(double(values[1] & 0xFF), 127.0, 3.0);
     EXPECT_EQ(values[2], 0u);
 }
+
+TEST_F(SurfaceImage, AdditiveFillBrightensWhatIsThere)
+{
+    Start(32);
+    auto image = MakeImage(display.get(), 2, 1, {0xFF102030, 0xFFF0F0F0});
+    image->FillRectangle(Rect(0, 0, 2, 1), Color(0x20, 0x20, 0x20), DrawMode::Additive);
+    const auto values = SurfaceValues(*image);
+    EXPECT_EQ(values[0], 0x304050u);
+    EXPECT_EQ(values[1], 0xFFFFFFu);
+}
