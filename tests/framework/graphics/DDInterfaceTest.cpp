@@ -144,7 +144,7 @@ TEST_F(DisplayInit, Rgb565PrimaryGivesItsShiftsCountsAndTables)
 
 TEST_F(DisplayInit, BgrDesktopClearsTheRgbOrderFlag)
 {
-    DisplayMachine::Instance().SetChannelOrder(false, true);
+    SetDesktop(1920, 1080, 32, 60, true);
     MakeDisplay();
     ASSERT_EQ(InitWindowed(), DDInterface::RESULT_OK);
     EXPECT_FALSE(Zolt::gDisplayRgbOrder.load());
