@@ -14,6 +14,7 @@
 #include "imagelib/ImageLib.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Testing.h"
+#include "platform/ddraw/DDrawTesting.h"
 #include "platform/ddraw/DirectDraw.h"
 #include "platform/ddraw/DisplayMachine.h"
 #include "platform/ddraw/SdlPresenter.h"
@@ -191,8 +192,10 @@ int main(int argc, char** argv)
 
     DemoHost host;
     Zolt::DDInterface display(&host);
-    // The window's own stand-in handle: the presenter makes the window.
-    auto* window = reinterpret_cast<platform::HWND>(uintptr_t(1));
+    // The SDL presenter makes its own window and takes any handle for it;
+    // without a screen a pretend window of the display service stands in.
+    platform::HWND window = options.headless ? platform::ddraw::testing::CreateWindow(0, 0, kWidth, kHeight)
+                                             : reinterpret_cast<platform::HWND>(uintptr_t(1));
     const int result = display.Initialize(window, true);
     if (result != Zolt::DDInterface::RESULT_OK) {
         std::fprintf(stderr, "display: %s (%s)\n", Zolt::DDInterface::ResultName(result).c_str(),
