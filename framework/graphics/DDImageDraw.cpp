@@ -320,7 +320,14 @@ void DDImage::FillSpansWithCoverage(const Span* spans, int count, const Color& c
         BlitImage(&box, minX, minY, Rect(0, 0, box.GetWidth(), box.GetHeight()), Color::White, drawMode);
         return;
     }
-    if (!RequireSurface() || !AcquireSurfaceLock())
+    if (!RequireSurface()) {
+        // Translucent, or no display to make a surface on: the pixels are
+        // only in memory, and that is where the fill goes.
+        MemoryImage::FillSpansWithCoverage(spans, count, color, drawMode, coverage, bufferX, bufferY, bufferWidth,
+                                           bufferHeight);
+        return;
+    }
+    if (!AcquireSurfaceLock())
         return;
     const SurfacePixelFormat format(lockedDesc_.ddpfPixelFormat);
     auto* base = static_cast<uint8_t*>(lockedDesc_.lpSurface);

@@ -82,6 +82,10 @@ DDInterface::DDInterface(DisplayHost* host, std::unique_ptr<Display3DPath> path3
 DDInterface::~DDInterface()
 {
     Cleanup();
+    // Images that outlive the display must not call back into it.
+    for (DDImage* image : images_)
+        image->ForgetDisplay();
+    images_.clear();
     path3D_.reset();
     if (library_)
         FreeModule(library_);
