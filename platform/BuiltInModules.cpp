@@ -9,9 +9,7 @@ namespace platform {
 void RegisterBuiltInModules()
 {
     libs::j2k::EnsureJ2kCodecRegistered();
-    RegisterModule("ddraw.dll", {Entry("DirectDrawCreate", &DirectDrawCreate),
-                                 Entry("DirectDrawCreateEx", &DirectDrawCreateEx),
-                                 Entry("DirectDrawCreateClipper", &DirectDrawCreateClipper)});
+    ddraw::EnsureDDrawRegistered();
 }
 
 } // namespace platform

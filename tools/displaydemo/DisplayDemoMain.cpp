@@ -186,9 +186,9 @@ int main(int argc, char** argv)
 
     // The window shows the desktop's part under it, so the desktop's depth
     // is the depth the scene is drawn in.
-    platform::ddraw::DisplayMode desktop = platform::ddraw::DisplayMachine::Instance().Desktop();
-    desktop.depth = options.depth;
-    platform::ddraw::DisplayMachine::Instance().SetDesktop(desktop);
+    const auto desktop = platform::ddraw::DisplayMachine::Instance().Desktop();
+    if (desktop.depth != options.depth)
+        platform::ddraw::testing::SetDesktop(desktop.width, desktop.height, options.depth, desktop.refresh);
 
     DemoHost host;
     Zolt::DDInterface display(&host);
