@@ -1,0 +1,22 @@
+// The decoders behind the Read*Image functions, each over an ImageSource, so
+// tests and fuzzers can feed them bytes from memory. Each returns a new
+// picture or null; none reads outside the source or the picture.
+//
+// Thread: any; each call uses only its own source and tables.
+#pragma once
+
+#include "imagelib/Image.h"
+#include "imagelib/ImageSource.h"
+
+#include <memory>
+
+namespace ImageLib {
+
+std::unique_ptr<Image> DecodeTga(ImageSource& source);
+std::unique_ptr<Image> DecodePng(ImageSource& source);
+std::unique_ptr<Image> DecodeJpeg(ImageSource& source);
+std::unique_ptr<Image> DecodeGif(ImageSource& source);
+// Needs the codec module (LoadJ2kCodec); null without it.
+std::unique_ptr<Image> DecodeJ2k(ImageSource& source);
+
+} // namespace ImageLib

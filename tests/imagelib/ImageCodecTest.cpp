@@ -1,0 +1,245 @@
+// The TGA, PNG and JPEG readers and the PNG and JPEG writers.
+#include "imagelib/ImageDecoders.h"
+#include "imagelib/ImageLib.h"
+#include "tests/support/ImageFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <cstdlib>
+
+using namespace ImageLib;
+using fixtures::Bytes;
+
+namespace {
+
+template <class F>
+std::unique_ptr<Image> DecodeBytes(F decode, const Bytes& bytes)
+{
+    MemoryImageSource source(bytes.data(), bytes.size());
+    return decode(source);
+}
+
+int Channel(uint32_t pixel, int shift) { return int((pixel >> shift) & 0xFF); }
+
+// JPEG is lossy: colours come back within a small distance.
+void ExpectNear(uint32_t actual, uint32_t expected, int tolerance, size_t index)
+{
+    for (int shift : {0, 8, 16, 24})
+        ASSERT_LE(std::abs(Channel(actual, shift) - Channel(expected, shift)), tolerance)
+            << "pixel " << index << " actual " << std::hex << actual << " expected " << expected;
+}
+
+fixtures::TgaSpec TgaOf(int width, int height)
+{
+    fixtures::TgaSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.pixels = fixtures::PatternPixels(width, height, false);
+    return spec;
+}
+
+} // namespace
+
+TEST(TgaReader, ReadsTopDownThirtyTwoBitPicturesWithTheirAlpha)
+{
+    const auto spec = TgaOf(7, 5);
+    auto image = DecodeBytes(DecodeTga, fixtures::MakeTga(spec));
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->mWidth, 7);
+    ASSERT_EQ(image->mHeight, 5);
+    for (size_t i = 0; i < spec.pixels.size(); ++i)
+        ASSERT_EQ(image->GetBits()[i], spec.pixels[i]) << i;
+}
+
+TEST(TgaReader, SkipsTheImageIdField)
+{
+    auto spec = TgaOf(3, 3);
+    spec.imageId = "exported by the art tools";
+    auto image = DecodeBytes(DecodeTga, fixtures::MakeTga(spec));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetBits()[0], spec.pixels[0]);
+    EXPECT_EQ(image->GetBits()[8], spec.pixels[8]);
+}
+
+TEST(TgaReader, RejectsOtherLayoutsAndShortFiles)
+{
+    auto bottomUp = TgaOf(2, 2);
+    bottomUp.descriptor = 0x08;
+    EXPECT_FALSE(DecodeBytes(DecodeTga, fixtures::MakeTga(bottomUp)));
+
+    auto rgb = TgaOf(2, 2);
+    rgb.bitsPerPixel = 24;
+    rgb.descriptor = 0x20;
+    EXPECT_FALSE(DecodeBytes(DecodeTga, fixtures::MakeTga(rgb)));
+
+    auto runLength = TgaOf(2, 2);
+    runLength.imageType = 10;
+    EXPECT_FALSE(DecodeBytes(DecodeTga, fixtures::MakeTga(runLength)));
+
+    auto empty = TgaOf(0, 4);
+    EXPECT_FALSE(DecodeBytes(DecodeTga, fixtures::MakeTga(empty)));
+
+    Bytes cut = fixtures::MakeTga(TgaOf(4, 4));
+    cut.resize(cut.size() - 1);
+    EXPECT_FALSE(DecodeBytes(DecodeTga, cut));
+
+    // A huge size in a tiny file must not be allocated before reading.
+    auto huge = TgaOf(1, 1);
+    Bytes header = fixtures::MakeTga(huge);
+    header[12] = header[13] = header[14] = header[15] = 0xFF;
+    EXPECT_FALSE(DecodeBytes(DecodeTga, header));
+}
+
+TEST(PngReader, GivesArgbWordsForEveryColourTypeAndDepth)
+{
+    // Grey 1-bit, palette with transparency, grey+alpha, RGB 16-bit, RGBA.
+    fixtures::PngSpec grey;
+    grey.width = 8;
+    grey.height = 1;
+    grey.colorType = PNG_COLOR_TYPE_GRAY;
+    grey.bitDepth = 1;
+    grey.rows = {0b10100000};
+    auto image = DecodeBytes(DecodePng, fixtures::MakePng(grey));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetBits()[0], 0xFFFFFFFFu);
+    EXPECT_EQ(image->GetBits()[1], 0xFF000000u);
+    EXPECT_EQ(image->GetBits()[2], 0xFFFFFFFFu);
+
+    fixtures::PngSpec palette;
+    palette.width = 3;
+    palette.height = 1;
+    palette.colorType = PNG_COLOR_TYPE_PALETTE;
+    palette.palette = {0x102030, 0x405060, 0x708090};
+    palette.paletteAlpha = {0x00, 0x80};
+    palette.rows = {0, 1, 2};
+    image = DecodeBytes(DecodePng, fixtures::MakePng(palette));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetBits()[0], 0x00102030u);
+    EXPECT_EQ(image->GetBits()[1], 0x80405060u);
+    EXPECT_EQ(image->GetBits()[2], 0xFF708090u);
+
+    fixtures::PngSpec greyAlpha;
+    greyAlpha.width = 1;
+    greyAlpha.height = 1;
+    greyAlpha.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    greyAlpha.rows = {0x44, 0x99};
+    image = DecodeBytes(DecodePng, fixtures::MakePng(greyAlpha));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetBits()[0], 0x99444444u);
+
+    fixtures::PngSpec deep;
+    deep.width = 2;
+    deep.height = 1;
+    deep.colorType = PNG_COLOR_TYPE_RGB;
+    deep.bitDepth = 16;
+    deep.rows = {0x12, 0x00, 0x34, 0x00, 0x56, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0x00};
+    image = DecodeBytes(DecodePng, fixtures::MakePng(deep));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetBits()[0], 0xFF123456u);
+    EXPECT_EQ(image->GetBits()[1], 0xFFFF0080u);
+}
+
+TEST(PngReader, InterlacedFilesComeOutWhole)
+{
+    const auto pixels = fixtures::PatternPixels(13, 11, false);
+    fixtures::PngSpec spec;
+    spec.width = 13;
+    spec.height = 11;
+    spec.interlaced = true;
+    for (uint32_t p : pixels)
+        spec.rows.insert(spec.rows.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
+    auto image = DecodeBytes(DecodePng, fixtures::MakePng(spec));
+    ASSERT_TRUE(image);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        ASSERT_EQ(image->GetBits()[i], pixels[i]) << i;
+}
+
+TEST(PngReader, TruncatedOrWrongFilesFail)
+{
+    const Bytes good = fixtures::MakeRgbaPng(9, 9, fixtures::PatternPixels(9, 9, false));
+    for (size_t keep : {size_t(0), size_t(7), size_t(40), good.size() / 2, good.size() - 13})
+        EXPECT_FALSE(DecodeBytes(DecodePng, Bytes(good.begin(), good.begin() + long(keep)))) << keep;
+    Bytes badCrc = good;
+    badCrc[30] ^= 0x40; // inside the header chunk
+    EXPECT_FALSE(DecodeBytes(DecodePng, badCrc));
+}
+
+TEST(JpegReader, ColourAndGreyPicturesAreOpaque)
+{
+    const int w = 16, h = 16;
+    std::vector<uint8_t> rgb, grey;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            rgb.insert(rgb.end(), {200, uint8_t(40), uint8_t(90)});
+            grey.push_back(uint8_t(x < 8 ? 30 : 220));
+        }
+    auto image = DecodeBytes(DecodeJpeg, fixtures::MakeJpeg(w, h, 3, rgb));
+    ASSERT_TRUE(image);
+    for (size_t i = 0; i < size_t(w * h); ++i)
+        ExpectNear(image->GetBits()[i], 0xFFC8285Au, 3, i);
+
+    image = DecodeBytes(DecodeJpeg, fixtures::MakeJpeg(w, h, 1, grey));
+    ASSERT_TRUE(image);
+    const uint32_t left = image->GetBits()[0], right = image->GetBits()[15];
+    EXPECT_EQ(left >> 24, 0xFFu);
+    EXPECT_EQ(Channel(left, 0), Channel(left, 8));
+    EXPECT_EQ(Channel(left, 8), Channel(left, 16));
+    EXPECT_NEAR(Channel(left, 0), 30, 4);
+    EXPECT_NEAR(Channel(right, 0), 220, 4);
+}
+
+TEST(JpegReader, EmptyAndDamagedFilesFailOrDecodeWithoutHarm)
+{
+    EXPECT_FALSE(DecodeBytes(DecodeJpeg, Bytes {}));
+    EXPECT_FALSE(DecodeBytes(DecodeJpeg, Bytes {0xFF, 0xD8, 0xFF}));
+    std::vector<uint8_t> rgb;
+    for (int i = 0; i < 32 * 32 * 3; ++i)
+        rgb.push_back(uint8_t(i * 131 % 251));
+    const Bytes good = fixtures::MakeJpeg(32, 32, 3, rgb);
+    ASSERT_GT(good.size(), 1000u);
+    // Cut in the scan data: the library finishes with what arrived.
+    auto partial = DecodeBytes(DecodeJpeg, Bytes(good.begin(), good.begin() + long(good.size() - 200)));
+    ASSERT_TRUE(partial);
+    EXPECT_EQ(partial->mWidth, 32);
+}
+
+TEST(ImageWriters, PngRoundTripKeepsEveryPixel)
+{
+    fixtures::TempFolder folder;
+    Image picture(21, 13);
+    const auto pixels = fixtures::PatternPixels(21, 13, false);
+    std::copy(pixels.begin(), pixels.end(), picture.GetBits());
+    const std::string path = folder.File("shot.png");
+    ASSERT_TRUE(SavePngFile(path, &picture));
+    std::unique_ptr<Image> back(ReadPngImage(path));
+    ASSERT_TRUE(back);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        ASSERT_EQ(back->GetBits()[i], pixels[i]) << i;
+}
+
+TEST(ImageWriters, JpegDropsAlphaAndKeepsColours)
+{
+    fixtures::TempFolder folder;
+    Image picture(24, 24);
+    for (size_t i = 0; i < 24 * 24; ++i)
+        picture.GetBits()[i] = 0x10608040u;
+    const std::string path = folder.File("shot.jpg");
+    ASSERT_TRUE(SaveJpegFile(path, &picture));
+    std::unique_ptr<Image> back(ReadJpegImage(path));
+    ASSERT_TRUE(back);
+    for (size_t i = 0; i < 24 * 24; ++i)
+        ExpectNear(back->GetBits()[i], 0xFF608040u, 4, i);
+}
+
+TEST(ImageWriters, UnwritableTargetsAndEmptyPicturesReportFailure)
+{
+    fixtures::TempFolder folder;
+    Image picture(2, 2);
+    EXPECT_FALSE(SavePngFile(folder.File("no/such/folder.png"), &picture));
+    EXPECT_FALSE(SaveJpegFile(folder.File("no/such/folder.jpg"), &picture));
+    Image empty;
+    EXPECT_FALSE(SavePngFile(folder.File("empty.png"), &empty));
+    EXPECT_FALSE(SaveJpegFile(folder.File("empty.jpg"), nullptr));
+}
