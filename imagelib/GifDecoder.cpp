@@ -13,8 +13,6 @@ constexpr uint8_t kExtensionIntroducer = 0x21;
 constexpr uint8_t kImageSeparator = 0x2C;
 constexpr uint8_t kTrailer = 0x3B;
 constexpr uint8_t kGraphicControlLabel = 0xF9;
-constexpr uint8_t kCommentLabel = 0xFE;
-constexpr uint8_t kApplicationLabel = 0xFF;
 constexpr int kLargestMinCodeSize = 11; // codes then reach 12 bits
 
 } // namespace
@@ -105,10 +103,8 @@ bool GifDecoder::ReadExtension()
             mTransparent = data[3];
         return SkipSubBlocks();
     }
-    // Comments, application blocks (such as the looping note of animated
-    // files) and unknown extensions carry nothing the picture needs.
-    (void)kCommentLabel;
-    (void)kApplicationLabel;
+    // Comments (0xFE), application blocks (0xFF, such as the looping note of
+    // animated files) and unknown extensions carry nothing the picture needs.
     return SkipSubBlocks();
 }
 

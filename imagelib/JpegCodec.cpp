@@ -110,7 +110,7 @@ std::unique_ptr<Image> DecodeJpeg(ImageSource& source)
 
     jpeg_read_header(&info, TRUE);
     if (!IsAcceptableImageSize(info.image_width, info.image_height))
-        ERREXIT(&info, JERR_IMAGE_TOO_BIG);
+        ERREXIT1(&info, JERR_IMAGE_TOO_BIG, int(kMaxImagePixels));
     jpeg_start_decompress(&info);
     const int components = info.output_components;
     if (components != 1 && components != 3)

@@ -81,9 +81,8 @@ TEST(TgaReader, RejectsOtherLayoutsAndShortFiles)
     auto empty = TgaOf(0, 4);
     EXPECT_FALSE(DecodeBytes(DecodeTga, fixtures::MakeTga(empty)));
 
-    Bytes cut = fixtures::MakeTga(TgaOf(4, 4));
-    cut.resize(cut.size() - 1);
-    EXPECT_FALSE(DecodeBytes(DecodeTga, cut));
+    const Bytes whole = fixtures::MakeTga(TgaOf(4, 4));
+    EXPECT_FALSE(DecodeBytes(DecodeTga, Bytes(whole.begin(), whole.end() - 1)));
 
     // A huge size in a tiny file must not be allocated before reading.
     auto huge = TgaOf(1, 1);

@@ -1,6 +1,9 @@
 // LoadImageFile: choosing the reader by extension, trying formats in order
 // for bare names, and joining a separate alpha image.
+#include "framework/app/PakFileFunctions.h"
 #include "imagelib/ImageLib.h"
+#include "pak/PakFormat.h"
+#include "pak/PakInterface.h"
 #include "tests/support/ImageFixtures.h"
 
 #include <gtest/gtest.h>
@@ -139,4 +142,31 @@ TEST_F(ImageLoader, MaskOfAnotherSizeLeavesTheColourImageAlone)
     auto image = Load("felt", true);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->GetBits()[0], 0x7F102030u);
+}
+
+TEST_F(ImageLoader, PicturesAndTheirMasksComeOutOfArchives)
+{
+    std::vector<PakMemberSource> members;
+    members.push_back({"images\\Button.jpg", SolidJpeg(8, 8, 0, 255, 0), 0});
+    members.push_back({"images\\_button.png", GreyPng(8, 8, 0x30), 0});
+    std::vector<uint8_t> grey(16, 0x90);
+    members.push_back({"images\\felt.j2k", fixtures::MakeJ2k(4, 4, 1, grey, false), 0});
+    std::vector<uint8_t> archive;
+    std::string error;
+    ASSERT_TRUE(BuildPakArchive(members, &archive, &error)) << error;
+    PakInterface pak;
+    ASSERT_TRUE(pak.AddPakArchive(folder.Write("assets.pak", archive))) << pak.LastError();
+    PakInterfaceBase* previous = pak_testing::ReplaceSharedPakInterface(&pak);
+
+    std::unique_ptr<Image> button(LoadImageFile("images/button", true));
+    LoadJ2kCodec();
+    std::unique_ptr<Image> felt(LoadImageFile("IMAGES\\FELT", false));
+    FreeJ2kCodec();
+    pak_testing::ReplaceSharedPakInterface(previous);
+
+    ASSERT_TRUE(button);
+    EXPECT_EQ(button->GetBits()[0] >> 24, 0x30u);
+    EXPECT_GT((button->GetBits()[0] >> 8) & 0xFF, 0xF0u);
+    ASSERT_TRUE(felt);
+    EXPECT_EQ(felt->GetBits()[15], 0xFF909090u);
 }
