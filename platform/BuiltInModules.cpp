@@ -1,11 +1,13 @@
 // The replacement libraries that the program loads by name. Each service that
 // provides one exposes a registration function, called from here.
 #include "platform/core/ModuleRegistry.h"
+#include "platform/libs/j2k/J2kCodec.h"
 
 namespace platform {
 
 void RegisterBuiltInModules()
 {
+    libs::j2k::EnsureJ2kCodecRegistered();
 }
 
 } // namespace platform

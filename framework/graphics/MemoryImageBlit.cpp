@@ -1,6 +1,7 @@
 // The plain blit of the memory image, normal and additive.
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/PixelMath.h"
+#include "framework/graphics/PixelKernels.h"
 #include "framework/graphics/PixelSimd.h"
 
 #include <algorithm>
@@ -50,11 +51,32 @@ struct PaletteReader {
     uint32_t operator()(size_t i) const { return palette[indices[i]]; }
 };
 
+// Copies n pixels between different images. Runs are short (a row or at
+// most 255 pixels), where an inline loop beats the library call's set-up.
+inline void CopyPixels(uint32_t* d, const uint32_t* s, int n)
+{
+    int i = 0;
+#if defined(ZOLT_PIXEL_SIMD)
+    for (; i + 16 <= n; i += 16) {
+        const __m128i a = pixel::Load4(s + i), b = pixel::Load4(s + i + 4);
+        const __m128i c = pixel::Load4(s + i + 8), e = pixel::Load4(s + i + 12);
+        pixel::Store4(d + i, a);
+        pixel::Store4(d + i + 4, b);
+        pixel::Store4(d + i + 8, c);
+        pixel::Store4(d + i + 12, e);
+    }
+    for (; i + 4 <= n; i += 4)
+        pixel::Store4(d + i, pixel::Load4(s + i));
+#endif
+    for (; i < n; ++i)
+        d[i] = s[i];
+}
+
 // Opaque destination, no tint: copy opaque runs, skip transparent ones and
 // blend the translucent ones, guided by the source's alpha run map.
 template <typename Reader>
 void BlitRuns(uint32_t* dst, int dstW, const Reader& read, const uint8_t* runs, int srcW, int x, int y,
-              const Rect& src)
+              const Rect& src, bool sameImage)
 {
     for (int row = 0; row < src.height; ++row) {
         const size_t s0 = static_cast<size_t>(src.y + row) * srcW + src.x;
@@ -66,7 +88,10 @@ void BlitRuns(uint32_t* dst, int dstW, const Reader& read, const uint8_t* runs, 
             const uint32_t a = pixel::Alpha(first);
             if (a == 255) {
                 if constexpr (std::is_same_v<Reader, BitsReader>) {
-                    std::memmove(d + i, read.bits + s0 + i, static_cast<size_t>(run) * sizeof(uint32_t));
+                    if (sameImage)
+                        std::memmove(d + i, read.bits + s0 + i, static_cast<size_t>(run) * sizeof(uint32_t));
+                    else
+                        CopyPixels(d + i, read.bits + s0 + i, run);
                 } else {
                     for (int k = 0; k < run; ++k)
                         d[i + k] = read(s0 + i + k);
@@ -75,6 +100,8 @@ void BlitRuns(uint32_t* dst, int dstW, const Reader& read, const uint8_t* runs, 
                 int k = 0;
 #if defined(ZOLT_PIXEL_SIMD)
                 if constexpr (std::is_same_v<Reader, BitsReader>) {
+                    if (pixel::HasWideKernels())
+                        k = pixel::BlendOwnAlphaWide(d + i, read.bits + s0 + i, run);
                     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
                     for (; k + 4 <= run; k += 4) {
                         const __m128i s = pixel::Load4(read.bits + s0 + i + k);
@@ -148,7 +175,7 @@ int AddRun4(uint32_t* d, const uint32_t* s, int count)
 {
     const __m128i rgb = _mm_set1_epi32(0x00FFFFFF);
     const __m128i zero = _mm_setzero_si128();
-    int i = 0;
+    int i = pixel::HasWideKernels() ? pixel::AddWide(d, s, count, Translucent) : 0;
     for (; i + 4 <= count; i += 4) {
         __m128i sv = pixel::Load4(s + i);
         if constexpr (Translucent) {
@@ -170,6 +197,14 @@ void BlitAdd(uint32_t* dst, int dstW, const Reader& read, int srcW, int x, int y
              bool translucent)
 {
     const bool white = tint == Color::White;
+    if constexpr (std::is_same_v<Reader, BitsReader>) {
+        if (white && pixel::HasWideKernels()) {
+            pixel::AddRectWide(dst + static_cast<size_t>(y) * dstW + x, dstW,
+                               read.bits + static_cast<size_t>(src.y) * srcW + src.x, srcW, src.width, src.height,
+                               translucent);
+            return;
+        }
+    }
     const uint32_t t[3] = {pixel::AdditiveTint(tint.red, tint.alpha), pixel::AdditiveTint(tint.green, tint.alpha),
                            pixel::AdditiveTint(tint.blue, tint.alpha)};
     for (int row = 0; row < src.height; ++row) {
@@ -226,9 +261,9 @@ void MemoryImage::BlitImage(Image* source, int x, int y, const Rect& sourceRect,
             if (!hasTrans_ && !hasAlpha_ && tint == Color::White) {
                 const uint8_t* runs = src->RequireRLAlpha();
                 if (palettized)
-                    BlitRuns(dst, width_, paletteReader, runs, src->width_, x, y, r);
+                    BlitRuns(dst, width_, paletteReader, runs, src->width_, x, y, r, src == this);
                 else
-                    BlitRuns(dst, width_, bitsReader, runs, src->width_, x, y, r);
+                    BlitRuns(dst, width_, bitsReader, runs, src->width_, x, y, r, src == this);
             } else if (palettized) {
                 BlitBlend(dst, width_, paletteReader, src->width_, x, y, r, tint);
             } else {

@@ -1,6 +1,7 @@
 // Rectangle fills, lines and coverage spans of the memory image.
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/PixelMath.h"
+#include "framework/graphics/PixelKernels.h"
 #include "framework/graphics/PixelSimd.h"
 
 #include <algorithm>
@@ -37,6 +38,8 @@ void MemoryImage::FillRectangle(const Rect& rect, const Color& color, int)
             }
             // Over an opaque pixel the weight is the colour's own alpha, so
             // the common case needs no division.
+            if (pixel::HasWideKernels())
+                p += pixel::FillOverOpaqueWide(p, static_cast<int>(end - p), packed, a);
 #if defined(ZOLT_PIXEL_SIMD)
             const pixel::BlendToward4 blend(packed, a);
             const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));

@@ -1,7 +1,6 @@
 #include "TestImageHost.h"
 
 #include "framework/graphics/ActiveFontLayer.h"
-#include "framework/graphics/FontGlyph.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +13,6 @@ using testing::MakeFilled;
 using testing::PixelAt;
 using testing::ScopedImageHost;
 using testing::TestImageHost;
-
-TEST(FontGlyph, StartsAllZero)
-{
-    const FontGlyph glyph;
-    EXPECT_EQ(glyph.imageRect, Rect());
-    EXPECT_EQ(glyph.offsetX + glyph.offsetY + glyph.width + glyph.order, 0);
-    for (int8_t k : glyph.kerning)
-        ASSERT_EQ(k, 0);
-}
 
 TEST(ActiveFontLayer, CopyOfBorrowedImageSharesItAndNeverDeletesIt)
 {
@@ -73,13 +63,6 @@ TEST(ActiveFontLayer, OwnedNullImageIsDestroyedQuietly)
     a.ownsImage = true;
     ActiveFontLayer b(a);
     EXPECT_EQ(b.image, nullptr);
-}
-
-TEST(ActiveFontLayer, DrawLockIsRecursive)
-{
-    CriticalSectionLock outer(gFontDrawLock);
-    CriticalSectionLock inner(gFontDrawLock);
-    SUCCEED();
 }
 
 } // namespace
