@@ -155,6 +155,10 @@ void StretchNearest(const SurfaceView& dest, const SaturationTables& tables, con
 void Rotate(const SurfaceView& dest, const SaturationTables& tables, const SourcePixels& argb, float x, float y,
             const Rect& sourceRect, const Rect& clip, const Color& tint, int drawMode, double angle,
             float centreX, float centreY, bool rgbOrder);
+// True when the turned rectangle of a rotated blit reaches into the clip on
+// a destination of the given size.
+bool RotatedBoxVisible(int destWidth, int destHeight, float x, float y, const Rect& sourceRect, const Rect& clip,
+                       double angle, float centreX, float centreY);
 
 } // namespace SurfaceBlit
 } // namespace Zolt

@@ -190,7 +190,39 @@ void RotateTyped(const SurfaceView& dest, const SaturationTables& tables, const 
     }
 }
 
+// The box of the turned rectangle (w x h at x, y, turned about the centre),
+// cut to the clip and to the destination; false when nothing is left.
+bool TurnedBox(int destW, int destH, float x, float y, int w, int h, const Rect& clip, double angle, float centreX,
+               float centreY, double& left, double& top, double& width, double& height)
+{
+    const float c = std::cos(static_cast<float>(angle)), s = std::sin(static_cast<float>(angle));
+    double minX = 1e7, minY = 1e7, maxX = -1e7, maxY = -1e7;
+    const double corners[4][2] = {{0, 0}, {double(w), 0}, {double(w), double(h)}, {0, double(h)}};
+    for (const auto& corner : corners) {
+        const double px = corner[0] - centreX, py = corner[1] - centreY;
+        const double X = px * c + py * s + centreX + x;
+        const double Y = py * c - px * s + centreY + y;
+        minX = std::min(minX, X);
+        maxX = std::max(maxX, X);
+        minY = std::min(minY, Y);
+        maxY = std::max(maxY, Y);
+    }
+    left = std::max({minX, double(clip.x), 0.0});
+    top = std::max({minY, double(clip.y), 0.0});
+    width = std::min({maxX, double(clip.x) + clip.width, double(destW)}) - left;
+    height = std::min({maxY, double(clip.y) + clip.height, double(destH)}) - top;
+    return width > 0 && height > 0;
+}
+
 } // namespace
+
+bool RotatedBoxVisible(int destWidth, int destHeight, float x, float y, const Rect& sourceRect, const Rect& clip,
+                       double angle, float centreX, float centreY)
+{
+    double left, top, width, height;
+    return std::isfinite(angle) && TurnedBox(destWidth, destHeight, x, y, sourceRect.width, sourceRect.height, clip,
+                                             angle, centreX, centreY, left, top, width, height);
+}
 
 void Rotate(const SurfaceView& dest, const SaturationTables& tables, const SourcePixels& argb, float x, float y,
             const Rect& sourceRect, const Rect& clip, const Color& tint, int drawMode, double angle, float centreX,
@@ -214,26 +246,9 @@ void Rotate(const SurfaceView& dest, const SaturationTables& tables, const Sourc
     centreX -= static_cast<float>(limit.x - sourceRect.x);
     centreY -= static_cast<float>(limit.y - sourceRect.y);
 
-    // Bounds of the turned rectangle, cut to the clip and to the surface.
-    const float c = std::cos(static_cast<float>(angle)), s = std::sin(static_cast<float>(angle));
-    double minX = 1e7, minY = 1e7, maxX = -1e7, maxY = -1e7;
-    const double corners[4][2] = {{0, 0}, {double(limit.width), 0}, {double(limit.width), double(limit.height)},
-                                  {0, double(limit.height)}};
-    for (const auto& corner : corners) {
-        const double px = corner[0] - centreX, py = corner[1] - centreY;
-        const double X = px * c + py * s + centreX + x;
-        const double Y = py * c - px * s + centreY + y;
-        minX = std::min(minX, X);
-        maxX = std::max(maxX, X);
-        minY = std::min(minY, Y);
-        maxY = std::max(maxY, Y);
-    }
-    const double left = std::max({minX, double(clip.x), 0.0});
-    const double top = std::max({minY, double(clip.y), 0.0});
-    const double right = std::min({maxX, double(clip.x) + clip.width, double(dest.width)});
-    const double bottom = std::min({maxY, double(clip.y) + clip.height, double(dest.height)});
-    const double bw = right - left, bh = bottom - top;
-    if (!(bw > 0) || !(bh > 0))
+    double left, top, bw, bh;
+    if (!TurnedBox(dest.width, dest.height, x, y, limit.width, limit.height, clip, angle, centreX, centreY, left,
+                   top, bw, bh))
         return;
 
     Geometry g{};
