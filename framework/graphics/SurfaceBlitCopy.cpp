@@ -273,7 +273,7 @@ void BlendRunsTinted(const SurfaceView& dest, Layout layout, const SourcePixels&
             const uint32_t dv = out;
             if (replace) {
                 if (spreadGrey) {
-                    out = static_cast<P>(Fold(((Spread(n, spread) * (k >> 3)) >> 5) & spread));
+                    out = static_cast<P>(Fold(((Spread(n & 0xFFFF, spread) * (k >> 3)) >> 5) & spread));
                 } else if (pairGrey) {
                     out = static_cast<P>(((((n & 0x00FF00FF) * k) >> 8) & 0x00FF00FF) + ((((n & 0xFF00) * k) >> 8) & 0xFF00));
                 } else {
@@ -289,7 +289,7 @@ void BlendRunsTinted(const SurfaceView& dest, Layout layout, const SourcePixels&
             const uint32_t inv = 256 - (n >> 24) * ta / 255;
             if (spreadGrey) {
                 out = static_cast<P>(
-                    Fold((((Spread(n, spread) * (k >> 3)) + Spread(dv, spread) * (inv >> 3)) >> 5) & spread));
+                    Fold((((Spread(n & 0xFFFF, spread) * (k >> 3)) + Spread(dv, spread) * (inv >> 3)) >> 5) & spread));
             } else if (pairGrey) {
                 out = static_cast<P>(((((dv & 0x00FF00FF) * inv + (n & 0x00FF00FF) * k) >> 8) & 0x00FF00FF) +
                                      ((((dv & 0xFF00) * inv + (n & 0xFF00) * k) >> 8) & 0xFF00));
