@@ -202,12 +202,11 @@ void WalkRuns(const SurfaceView& dest, const SourcePixels& src, const uint8_t* r
     }
 }
 
-template <typename P, int Dir>
-void BlendRunsWhite(const SurfaceView& dest, Layout layout, const SourcePixels& src, const uint8_t* runs, int x, int y,
-                    const Rect& r)
+template <typename P, int Dir, Layout L>
+void BlendRunsWhite(const SurfaceView& dest, const SourcePixels& src, const uint8_t* runs, int x, int y, const Rect& r)
 {
     const SurfaceFormat& f = dest.format;
-    const uint32_t spread = SpreadMaskOf(layout);
+    constexpr uint32_t spread = L == Layout::Spread565 ? kSpread565 : kSpread555;
     WalkRuns<P, Dir>(dest, src, runs, x, y, r, [&](P* d, size_t s, int count) {
         const uint32_t first = src.At(s);
         const uint32_t a0 = first >> 24;
@@ -227,23 +226,18 @@ void BlendRunsWhite(const SurfaceView& dest, Layout layout, const SourcePixels& 
             const uint32_t inv = 256 - (n >> 24);
             P& out = d[Dir * k];
             const uint32_t dv = out;
-            switch (layout) {
-            case Layout::Spread565:
-            case Layout::Spread555:
+            if constexpr (L == Layout::Spread565 || L == Layout::Spread555) {
                 out = static_cast<P>(Fold(((Spread(dv, spread) * (inv >> 3)) >> 5) & spread) + (n & 0xFFFF));
-                break;
-            case Layout::Pairs32:
+            } else if constexpr (L == Layout::Pairs32) {
                 out = static_cast<P>(((((dv & 0xFF00) * inv) >> 8) & 0xFF00) +
                                      ((((dv & 0x00FF00FF) * inv) >> 8) & 0x00FF00FF) + n);
-                break;
-            default: {
+            } else {
                 uint32_t sum = 0;
                 for (int ch = 0; ch < 3; ++ch) {
                     const uint64_t m = f.masks[ch];
                     sum += static_cast<uint32_t>((((dv & m) * inv) >> 8) & m);
                 }
                 out = static_cast<P>(sum + n);
-            }
             }
         }
     });
@@ -310,9 +304,20 @@ void BlendRunsTyped(const SurfaceView& dest, const SourcePixels& src, const uint
                     const Color& tint)
 {
     const Layout layout = LayoutOf(dest.format);
-    if (IsWhite(tint))
-        BlendRunsWhite<P, Dir>(dest, layout, src, runs, x, y, r);
-    else
+    if (IsWhite(tint)) {
+        if constexpr (sizeof(P) == 2) {
+            if (layout == Layout::Spread565)
+                BlendRunsWhite<P, Dir, Layout::Spread565>(dest, src, runs, x, y, r);
+            else if (layout == Layout::Spread555)
+                BlendRunsWhite<P, Dir, Layout::Spread555>(dest, src, runs, x, y, r);
+            else
+                BlendRunsWhite<P, Dir, Layout::Masks16>(dest, src, runs, x, y, r);
+        } else if (layout == Layout::Pairs32) {
+            BlendRunsWhite<P, Dir, Layout::Pairs32>(dest, src, runs, x, y, r);
+        } else {
+            BlendRunsWhite<P, Dir, Layout::Masks32>(dest, src, runs, x, y, r);
+        }
+    } else
         BlendRunsTinted<P, Dir>(dest, layout, src, runs, x, y, r, Clamped(tint));
 }
 
@@ -326,6 +331,12 @@ void AddRunsTyped(const SurfaceView& dest, const SaturationTables& tables, const
     const uint32_t* T[3] = {tables.table[0], tables.table[1], tables.table[2]};
     const uint32_t M[3] = {f.masks[0], f.masks[1], f.masks[2]};
     const int S[3] = {f.shifts[0], f.shifts[1], f.shifts[2]};
+    const bool spread16 = f.Is565() || f.Is555();
+    const uint32_t spreadMask = f.Is565() ? kSpread565 : kSpread555;
+    // The bit above each field of the spread form; the 6-bit green of 565
+    // is filled from its own carry.
+    const uint32_t carry5 = f.Is565() ? (1u << 5) | (1u << 16) : (1u << 5) | (1u << 15) | (1u << 26);
+    const uint32_t carry6 = f.Is565() ? 1u << 27 : 0;
     WalkRuns<P, Dir>(dest, src, runs, x, y, r, [&](P* d, size_t s, int count) {
         if ((src.At(s) & 0xFFFFFF) == 0)
             return;
@@ -344,6 +355,22 @@ void AddRunsTyped(const SurfaceView& dest, const SaturationTables& tables, const
             }
         }
 #endif
+        if constexpr (sizeof(P) == 2) {
+            if (white && spread16) {
+                // Saturated in the spread form: a carry out of a field fills
+                // the field, exactly as the tables clamp it.
+                for (; i < count; ++i) {
+                    P& out = d[Dir * i];
+                    const uint32_t sum = Spread(src.At(s + static_cast<size_t>(i)) & 0xFFFF, spreadMask) +
+                                         Spread(out, spreadMask);
+                    const uint32_t narrow = sum & carry5;
+                    const uint32_t wide6 = sum & carry6;
+                    out = static_cast<P>(
+                        Fold((sum | (narrow - (narrow >> 5)) | (wide6 - (wide6 >> 6))) & spreadMask));
+                }
+                return;
+            }
+        }
         for (; i < count; ++i) {
             const uint32_t n = src.At(s + static_cast<size_t>(i));
             P& out = d[Dir * i];

@@ -88,14 +88,22 @@ void FillNormal(const SurfaceView& dest, const Rect& rect, const Color& colour)
         add |= static_cast<uint32_t>(((t * m) >> 8) & m);
     }
     if (!wide) {
-        // The destination term rounds by the mask itself.
-        ForEachPixel<uint16_t>(dest, r, [&](uint32_t d) {
-            uint32_t out = 0;
-            for (int ch = 0; ch < 3; ++ch) {
-                const uint32_t m = f.masks[ch];
-                out += (((d & m) * inv + m) >> 8) & m;
+        // The destination term rounds by the mask itself. Each channel's
+        // result depends on that channel alone, so it is looked up in a
+        // table of at most 256 entries made once per fill.
+        uint16_t table[3][256];
+        for (int ch = 0; ch < 3; ++ch) {
+            const uint32_t m = f.masks[ch];
+            for (uint32_t v = 0; v <= f.ChannelMax(ch); ++v) {
+                const uint32_t d = v << f.shifts[ch];
+                table[ch][v] = static_cast<uint16_t>(((((d * inv + m) >> 8) & m) + (add & m)));
             }
-            return out + add;
+        }
+        const int s0 = f.shifts[0], s1 = f.shifts[1], s2 = f.shifts[2];
+        const uint32_t m0 = f.ChannelMax(0), m1 = f.ChannelMax(1), m2 = f.ChannelMax(2);
+        ForEachPixel<uint16_t>(dest, r, [&](uint32_t d) {
+            return static_cast<uint32_t>(table[0][(d >> s0) & m0] | table[1][(d >> s1) & m1] |
+                                         table[2][(d >> s2) & m2]);
         });
     } else if (f.IsBytes32()) {
         ForEachPixel<uint32_t>(dest, r, [&](uint32_t d) {

@@ -74,7 +74,7 @@ struct Geometry {
     size_t origin; // index of the source rectangle's top-left pixel
 };
 
-template <typename P, bool Indexed, typename Write>
+template <typename P, bool Indexed, bool Scaled, typename Write>
 void RotateRows(const SurfaceView& dest, const SourcePixels& src, const Geometry& g, uint32_t weightScale,
                 const Write& write)
 {
@@ -92,22 +92,26 @@ void RotateRows(const SurfaceView& dest, const SourcePixels& src, const Geometry
         P* out = Row<P>(dest, g.y0 + j) + g.x0;
         for (int64_t i = first; i <= last; ++i, u += g.stepU, v += g.stepV) {
             const size_t i00 = g.origin + static_cast<size_t>(v >> 16) * stride + static_cast<size_t>(u >> 16);
-            const uint32_t p[4] = {Fetch<Indexed>(src, i00), Fetch<Indexed>(src, i00 + 1),
-                                   Fetch<Indexed>(src, i00 + stride), Fetch<Indexed>(src, i00 + stride + 1)};
+            const uint32_t p0 = Fetch<Indexed>(src, i00), p1 = Fetch<Indexed>(src, i00 + 1);
+            const uint32_t p2 = Fetch<Indexed>(src, i00 + stride), p3 = Fetch<Indexed>(src, i00 + stride + 1);
             const uint32_t fu = (static_cast<uint32_t>(u) & 0xFFFE) + 1;
             const uint32_t fv = (static_cast<uint32_t>(v) & 0xFFFE) + 1;
-            const uint32_t area[4] = {((65536 - fu) * (65536 - fv)) >> 16, (fu * (65536 - fv)) >> 16,
-                                      ((65536 - fu) * fv) >> 16, (fu * fv) >> 16};
-            Sample s{0, 0, 0, 256};
-            for (int n = 0; n < 4; ++n) {
-                uint32_t w = (area[n] * (p[n] >> 24)) >> 16;
-                if (weightScale != 256)
-                    w = (w * weightScale) >> 8;
-                s.inv -= w;
-                s.sumB += (p[n] & 0xFF) * w;
-                s.sumG += (p[n] & 0xFF00) * w;
-                s.sumR += (p[n] & 0xFF0000) * w;
+            uint32_t w0 = ((((65536 - fu) * (65536 - fv)) >> 16) * (p0 >> 24)) >> 16;
+            uint32_t w1 = (((fu * (65536 - fv)) >> 16) * (p1 >> 24)) >> 16;
+            uint32_t w2 = ((((65536 - fu) * fv) >> 16) * (p2 >> 24)) >> 16;
+            uint32_t w3 = (((fu * fv) >> 16) * (p3 >> 24)) >> 16;
+            if constexpr (Scaled) {
+                w0 = (w0 * weightScale) >> 8;
+                w1 = (w1 * weightScale) >> 8;
+                w2 = (w2 * weightScale) >> 8;
+                w3 = (w3 * weightScale) >> 8;
             }
+            // Red and blue summed in one word: the blue sum stays below
+            // 2^16, so the two never mix.
+            const uint32_t rb =
+                (p0 & 0xFF00FF) * w0 + (p1 & 0xFF00FF) * w1 + (p2 & 0xFF00FF) * w2 + (p3 & 0xFF00FF) * w3;
+            const uint32_t gg = (p0 & 0xFF00) * w0 + (p1 & 0xFF00) * w1 + (p2 & 0xFF00) * w2 + (p3 & 0xFF00) * w3;
+            const Sample s{rb & 0xFFFF, gg, rb & 0xFFFF0000, 256 - (w0 + w1 + w2 + w3)};
             P& d = out[i];
             d = static_cast<P>(write(static_cast<uint32_t>(d), s));
         }
@@ -124,7 +128,12 @@ void RotateTyped(const SurfaceView& dest, const SaturationTables& tables, const 
     const uint32_t M[3] = {f.masks[0], f.masks[1], f.masks[2]};
     const int S[3] = {f.shifts[0], f.shifts[1], f.shifts[2]};
     const int B[3] = {f.bits[0], f.bits[1], f.bits[2]};
-    auto rows = [&](uint32_t scale, const auto& write) { RotateRows<P, Indexed>(dest, src, g, scale, write); };
+    auto rows = [&](uint32_t scale, const auto& write) {
+        if (scale == 256)
+            RotateRows<P, Indexed, false>(dest, src, g, scale, write);
+        else
+            RotateRows<P, Indexed, true>(dest, src, g, scale, write);
+    };
 
     if (additive) {
         const TintFactors t = FactorsOf(tint);

@@ -217,3 +217,31 @@ TEST(SurfaceCopy, UnusableSurfacesAndMissingFormsDrawNothing)
     EXPECT_EQ(s.Get(0, 0), 0u);
     EXPECT_TRUE(s.GuardsIntact());
 }
+
+TEST(SurfaceCopy, AdditiveBlitClampsEveryChannelOnItsOwn)
+{
+    for (const NamedFormat& nf : AllFormats()) {
+        SCOPED_TRACE(nf.name);
+        const int w = 64, h = 16;
+        std::vector<uint32_t> px = Pattern(w, h, 21, [](int, int) -> uint32_t { return 255; });
+        Source src(nf.format, w, h, px);
+        TestSurface s(nf.format, w, h);
+        const std::vector<uint32_t> bg = Pattern(w, h, 33, [](int, int) -> uint32_t { return 255; });
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                s.SetArgb(x, y, bg[static_cast<size_t>(y) * w + x]);
+        Zolt::SaturationTableSet tables(nf.format);
+        SB::AddRuns(s.View(), tables.View(), src.Native(), src.AdditiveRuns(), 0, 0, Rect(0, 0, w, h), Color::White,
+                    false);
+        const SurfaceFormat& f = nf.format;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const uint32_t a = f.FromArgb(px[static_cast<size_t>(y) * w + x]);
+                const uint32_t b = f.FromArgb(bg[static_cast<size_t>(y) * w + x]);
+                uint32_t expected = 0;
+                for (int c = 0; c < 3; ++c)
+                    expected |= std::min((a & f.masks[c]) + (b & f.masks[c]), f.masks[c]);
+                ASSERT_EQ(s.Get(x, y), expected) << x << "," << y;
+            }
+    }
+}
