@@ -140,24 +140,6 @@ TEST(SurfaceCopy, TranslucentPixelUnderATranslucentTintOfTheSameAlphaStillBlends
     EXPECT_EQ(s.Get(1, 0), 0x007F7F7Fu);
 }
 
-TEST(SurfaceCopy, GreyAndColouredTintsScaleTheSourceChannels)
-{
-    for (const NamedFormat& nf : AllFormats()) {
-        SCOPED_TRACE(nf.name);
-        TestSurface s(nf.format, 2, 1);
-        Source src(nf.format, 2, 1, {0xFFFFFFFF, 0xFFFFFFFF});
-        SB::BlendRuns(s.View(), src.Native(), src.AlphaRuns(), 0, 0, Rect(0, 0, 1, 1), Color(128, 128, 128, 255),
-                      false);
-        SB::BlendRuns(s.View(), src.Native(), src.AlphaRuns(), 1, 0, Rect(0, 0, 1, 1), Color(255, 0, 64, 255), false);
-        const uint32_t grey = s.GetArgb(0, 0), coloured = s.GetArgb(1, 0);
-        for (int shift : {0, 8, 16})
-            EXPECT_NEAR(static_cast<int>((grey >> shift) & 0xFF), 128, 8);
-        EXPECT_GE((coloured >> 16) & 0xFF, 0xF0u);
-        EXPECT_EQ((coloured >> 8) & 0xFF, 0u);
-        EXPECT_NEAR(static_cast<int>(coloured & 0xFF), 64, 8);
-    }
-}
-
 TEST(SurfaceCopy, AdditiveBlitSkipsBlackRunsAndSaturatesWhite)
 {
     for (const NamedFormat& nf : AllFormats()) {
@@ -176,28 +158,6 @@ TEST(SurfaceCopy, AdditiveBlitSkipsBlackRunsAndSaturatesWhite)
         EXPECT_EQ(s.Get(1, 0), before);
         EXPECT_EQ(s.Get(2, 0), s.Format().FromArgb(0xFFFFFFFF));
         EXPECT_EQ(s.GetArgb(3, 0), s.Format().ToArgb(s.Format().FromArgb(0xFF102030) + s.Format().FromArgb(0xFF404040)));
-    }
-}
-
-TEST(SurfaceCopy, VolatileBlendAgreesBetweenPackedAndPerMaskForms)
-{
-    const std::vector<uint32_t> px = Pattern(20, 6, 5, [](int x, int y) -> uint32_t { return (x * 13 + y * 7) % 256; });
-    auto image = Image(20, 6, px);
-    for (const NamedFormat& nf : AllFormats()) {
-        SCOPED_TRACE(nf.name);
-        TestSurface packed(nf.format, 20, 6), generic(nf.format, 20, 6);
-        for (int y = 0; y < 6; ++y)
-            for (int x = 0; x < 20; ++x) {
-                packed.SetArgb(x, y, 0xFF000000 | (x * 12345 + y * 999));
-                generic.SetArgb(x, y, 0xFF000000 | (x * 12345 + y * 999));
-            }
-        SB::BlendArgb(packed.View(), ArgbOf(*image), 0, 0, Rect(0, 0, 20, 6), true);
-        SB::BlendArgb(generic.View(), ArgbOf(*image), 0, 0, Rect(0, 0, 20, 6), false);
-        int worst = 0;
-        for (int y = 0; y < 6; ++y)
-            for (int x = 0; x < 20; ++x)
-                worst = std::max(worst, ChannelDistance(nf.format, packed.Get(x, y), generic.Get(x, y)));
-        EXPECT_LE(worst, 2);
     }
 }
 
