@@ -1,6 +1,7 @@
 // The replacement libraries that the program loads by name. Each service that
 // provides one exposes a registration function, called from here.
 #include "platform/core/ModuleRegistry.h"
+#include "platform/ddraw/DirectDraw.h"
 #include "platform/libs/j2k/J2kCodec.h"
 
 namespace platform {
@@ -8,6 +9,7 @@ namespace platform {
 void RegisterBuiltInModules()
 {
     libs::j2k::EnsureJ2kCodecRegistered();
+    ddraw::EnsureDDrawRegistered();
 }
 
 } // namespace platform
