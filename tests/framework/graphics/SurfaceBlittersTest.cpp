@@ -3,8 +3,6 @@
 #include "DisplayTestSupport.h"
 #include "SurfaceBlitTestSupport.h"
 
-#include "platform/ddraw/DirectDraw.h"
-
 #include <gtest/gtest.h>
 
 using namespace displaytest;
@@ -31,17 +29,6 @@ std::vector<DesktopLayout> Layouts()
 
 class SurfaceBlitters : public DisplayFixture {
 protected:
-    void SetUp() override
-    {
-        DisplayFixture::SetUp();
-        // The display finds DirectDraw as a library by name.
-        if (platform::HMODULE existing = platform::LoadModule("ddraw.dll"))
-            platform::FreeModule(existing);
-        else
-            platform::RegisterModule("ddraw.dll", {platform::Entry("DirectDrawCreate", &platform::DirectDrawCreate),
-                                                   platform::Entry("DirectDrawCreateEx", &platform::DirectDrawCreateEx)});
-    }
-
     // A windowed display on a desktop of the layout; its screen image.
     Zolt::DDImage* Screen(const DesktopLayout& layout)
     {
