@@ -8,12 +8,16 @@
 namespace {
 
 // Rank bits of the royal window, ten to ace.
-constexpr uint16_t kRoyalWindow = 0x1F00;
-// A wheel (ace to five) is five-high.
+constexpr uint32_t kRoyalWindow = 0x1F00;
+// A wheel (ace to five) is five-high; its ranks are the ace and two to five.
 constexpr int kWheelTop = 3;
+constexpr uint32_t kAce = 12;
 // Cards past the 64th of a hand are not used: groups mark their cards in a
 // 64-bit mask, and no deal comes near that many.
 constexpr size_t kMaxCards = 64;
+
+// One bit per card index.
+using Mask = uint64_t;
 
 // The highest straight in a rank mask, as the rank of its top card (3 for the
 // wheel), or -1.
@@ -21,31 +25,24 @@ int HighestStraight(uint32_t ranks)
 {
     // Bit 0 is the ace played low, bit r + 1 the rank r; a run of five set
     // bits starting at bit b is a straight topped by rank b + 3.
-    const uint32_t bits = (ranks << 1) | ((ranks >> 12) & 1u);
+    const uint32_t bits = (ranks << 1) | ((ranks >> kAce) & 1u);
     const uint32_t runs = bits & (bits >> 1) & (bits >> 2) & (bits >> 3) & (bits >> 4);
     if (runs == 0)
         return -1;
     return std::bit_width(runs) - 1 + 3;
 }
 
-// The five ranks of the window topped by `top`, in window order.
-std::array<uint32_t, 5> WindowRanks(int top)
+// The rank bits of the window topped by `top`.
+uint32_t WindowRanks(int top)
 {
-    if (top == kWheelTop)
-        return {12, 0, 1, 2, 3};
-    const uint32_t low = static_cast<uint32_t>(top - 4);
-    return {low, low + 1, low + 2, low + 3, low + 4};
+    return top == kWheelTop ? (1u << kAce) | 0xFu : 0x1Fu << (top - 4);
 }
 
-// Bits set in a rank mask (kept here so it compiles to plain arithmetic on
-// any target, without a library call).
-int CountRanks(uint32_t ranks)
-{
-    ranks = ranks - ((ranks >> 1) & 0x5555u);
-    ranks = (ranks & 0x3333u) + ((ranks >> 2) & 0x3333u);
-    ranks = (ranks + (ranks >> 4)) & 0x0F0Fu;
-    return static_cast<int>((ranks + (ranks >> 8)) & 0x1Fu);
-}
+bool HoldsTwoOrMore(uint64_t bits) { return (bits & (bits - 1)) != 0; }
+
+uint32_t HighestBit(uint32_t bits) { return static_cast<uint32_t>(std::bit_width(bits) - 1); }
+
+size_t LowestBit(Mask bits) { return static_cast<size_t>(std::countr_zero(bits)); }
 
 // What a hand holds: per suit its ranks and count, and the ranks held at
 // least once, twice, three and four times. Plain 32-bit fields, so that the
@@ -58,8 +55,13 @@ struct Counts {
     uint32_t thrice = 0;
     uint32_t fourTimes = 0;
 
-    uint32_t SuitCount(uint32_t suit) const { return (suitCounter >> (8 * suit)) & 0xFFu; }
+    // One bit (the top bit of the suit's byte) for each suit holding five
+    // cards or more: a count is at most 64, so adding 123 carries into the
+    // top bit of its byte exactly from five on, and never out of the byte.
+    uint32_t FlushSuits() const { return (suitCounter + 0x7B7B7B7Bu) & 0x80808080u; }
 };
+
+uint32_t FirstSuit(uint32_t flushSuits) { return static_cast<uint32_t>(std::countr_zero(flushSuits)) / 8; }
 
 // Counts the real cards of a hand (at most kMaxCards of them), calling
 // onCard(card) for each in order. The running counts live in locals: kept in
@@ -93,101 +95,97 @@ template <class OnCard> Counts CountCards(const Card* cards, size_t count, OnCar
     return counts;
 }
 
-// The category, and where its cards are, from the counts alone.
-struct Shape {
-    uint32_t category = kHighCard;
-    int suit = -1;   // royal, straight flush or flush
-    int top = -1;    // straight or straight flush
-};
-
-Shape ShapeOf(const Counts& counts)
+// Decides the category from the counts alone and tells `groups` where its
+// cards are, so that building the groups costs no second decision. With
+// NoGroups it is the category and nothing more.
+template <class Groups> uint32_t Classify(const Counts& counts, Groups& groups)
 {
-    Shape shape;
-    for (uint32_t suit = 0; suit < Card::kSuitCount; ++suit) {
-        if (counts.SuitCount(suit) < 5)
-            continue;
-        const uint32_t ranks = counts.suitRanks[suit];
-        if ((ranks & kRoyalWindow) == kRoyalWindow)
-            return {kRoyalFlush, static_cast<int>(suit), 12};
-        const int top = HighestStraight(ranks);
-        if (top > shape.top)
-            shape = {kStraightFlush, static_cast<int>(suit), top};
+    const uint32_t flushSuits = counts.FlushSuits();
+    if (flushSuits != 0) {
+        // Only more than nine cards can give two suits of five; the highest
+        // straight flush among them counts, the first suit on a tie.
+        int bestTop = -1;
+        uint32_t bestSuit = 0;
+        for (uint32_t suits = flushSuits; suits != 0; suits &= suits - 1) {
+            const uint32_t suit = FirstSuit(suits);
+            const uint32_t ranks = counts.suitRanks[suit];
+            if ((ranks & kRoyalWindow) == kRoyalWindow) {
+                groups.AddWindow(kRoyalFlush, kAce, static_cast<int>(suit));
+                return kRoyalFlush;
+            }
+            const int top = HighestStraight(ranks);
+            if (top > bestTop) {
+                bestTop = top;
+                bestSuit = suit;
+            }
+        }
+        if (bestTop >= 0) {
+            groups.AddWindow(kStraightFlush, bestTop, static_cast<int>(bestSuit));
+            return kStraightFlush;
+        }
     }
-    if (shape.category == kStraightFlush)
-        return shape;
-    if (counts.fourTimes != 0)
-        return {kFourOfAKind, -1, -1};
-    const int triples = CountRanks(counts.thrice);
-    const int pairs = CountRanks(counts.twice & ~counts.thrice);
-    if (triples >= 1 && triples + pairs >= 2)
-        return {kFullHouse, -1, -1};
-    for (uint32_t suit = 0; suit < Card::kSuitCount; ++suit) {
-        if (counts.SuitCount(suit) >= 5)
-            return {kFlush, static_cast<int>(suit), -1};
+    if (counts.fourTimes != 0) {
+        groups.AddFourOfAKind();
+        return kFourOfAKind;
+    }
+    // A full house is a rank held three times and any other held twice or
+    // more: the ranks held twice include those held three times.
+    if (counts.thrice != 0 && HoldsTwoOrMore(counts.twice)) {
+        groups.AddFullHouse();
+        return kFullHouse;
+    }
+    if (flushSuits != 0) {
+        groups.AddFlush(FirstSuit(flushSuits));
+        return kFlush;
     }
     const int top = HighestStraight(counts.once);
-    if (top >= 0)
-        return {kStraight, -1, top};
-    if (triples >= 1)
-        return {kThreeOfAKind, -1, -1};
-    if (pairs >= 2)
-        return {kTwoPair, -1, -1};
-    if (pairs == 1)
-        return {kPair, -1, -1};
-    return {kHighCard, -1, -1};
+    if (top >= 0) {
+        groups.AddWindow(kStraight, top, -1);
+        return kStraight;
+    }
+    if (counts.thrice != 0) {
+        groups.AddThreeOfAKind();
+        return kThreeOfAKind;
+    }
+    if (HoldsTwoOrMore(counts.twice)) {
+        groups.AddTwoPair();
+        return kTwoPair;
+    }
+    if (counts.twice != 0) {
+        groups.AddPair();
+        return kPair;
+    }
+    groups.AddKickers();
+    return kHighCard;
 }
 
-// A list of card indices, never longer than a hand.
-struct Indices {
-    std::array<uint8_t, kMaxCards> at;
-    size_t count = 0;
-
-    void Add(size_t i) { at[count++] = static_cast<uint8_t>(i); }
-    // Appends the cards of a mask in card order, at most `limit` of them.
-    void AddLowest(uint64_t cards, size_t limit)
-    {
-        for (; cards != 0 && limit > 0; --limit) {
-            Add(static_cast<size_t>(std::countr_zero(cards)));
-            cards &= cards - 1;
-        }
-    }
+struct NoGroups {
+    void AddWindow(uint32_t, int, int) {}
+    void AddFourOfAKind() {}
+    void AddFullHouse() {}
+    void AddFlush(uint32_t) {}
+    void AddThreeOfAKind() {}
+    void AddTwoPair() {}
+    void AddPair() {}
+    void AddKickers() {}
 };
-
-// One bit per card index.
-using Mask = uint64_t;
-
-bool HoldsAtLeast(Mask cards, size_t count)
-{
-    for (; count > 1 && cards != 0; --count)
-        cards &= cards - 1;
-    return cards != 0;
-}
-
-// Sets of `size` cards (pairs, triples) in the order they are found scanning
-// the cards: by the index of each set's first card.
-void OrderSetsByFirstCard(Indices& sets, size_t size)
-{
-    for (size_t a = size; a < sets.count; a += size) {
-        for (size_t b = a; b >= size && sets.at[b] < sets.at[b - size]; b -= size) {
-            for (size_t k = 0; k < size; ++k)
-                std::swap(sets.at[b + k], sets.at[b - size + k]);
-        }
-    }
-}
 
 // The real cards of a hand in the order given, with their counts, and the
 // groups being built from them. Cards are referred to by their index, and
-// sets of cards by masks of those indices.
-class GroupBuilder {
+// sets of cards by masks of those indices. Built `Sorted`, every group comes
+// out as SortHandGroups would leave it (by rank, high to low, cards of equal
+// rank in the order found), which saves sorting afterwards.
+//
+// Past the counting, no group needs more than a few steps: every rank that
+// makes a pair, three or four of a kind is known from the counts, and so are
+// its cards, from the mask of cards of each rank.
+template <bool Sorted> class GroupBuilder {
 public:
     GroupBuilder(const Card* cards, size_t count, std::vector<HandGroup>& groups) : groups_(groups)
     {
         counts_ = CountCards(cards, count, [this](const Card& card) {
-            rank_[size_] = static_cast<uint8_t>(card.rank);
-            suit_[size_] = static_cast<uint8_t>(card.suit);
             rankCards_[card.rank] |= Mask{1} << size_;
-            suitCards_[card.suit] |= Mask{1} << size_;
-            ++size_;
+            cards_[size_++] = &card;
         });
     }
 
@@ -197,86 +195,78 @@ public:
     // its rank (and of `suit`, when one is given).
     void AddWindow(uint32_t category, int top, int suit)
     {
-        const Mask allowed = suit < 0 ? ~Mask{0} : suitCards_[static_cast<size_t>(suit)];
-        Indices picked;
-        for (uint32_t rank : WindowRanks(top))
-            picked.AddLowest(rankCards_[rank] & allowed, 1);
-        Append(category, picked);
+        const Mask allowed = suit < 0 ? ~Mask{0} : SuitCards(static_cast<uint32_t>(suit));
+        CardGroup& group = Open(category);
+        uint32_t ranks = WindowRanks(top);
+        if (Sorted) {
+            // High to low: a wheel's ace comes first as its highest bit.
+            for (; ranks != 0; ranks &= ~(1u << HighestBit(ranks)))
+                Put(group, LowestBit(rankCards_[HighestBit(ranks)] & allowed));
+            return;
+        }
+        if (top == kWheelTop) {
+            Put(group, LowestBit(rankCards_[kAce] & allowed));
+            ranks &= ~(1u << kAce);
+        }
+        for (; ranks != 0; ranks &= ranks - 1)
+            Put(group, LowestBit(rankCards_[LowestBit(ranks)] & allowed));
     }
 
     // The first four cards, in card order, of the rank held four times whose
     // first card comes first.
     void AddFourOfAKind()
     {
-        int firstRank = -1;
-        size_t firstCard = kMaxCards;
-        for (uint32_t ranks = counts_.fourTimes; ranks != 0; ranks &= ranks - 1) {
-            const int rank = std::countr_zero(ranks);
-            const size_t card = static_cast<size_t>(std::countr_zero(rankCards_[static_cast<size_t>(rank)]));
-            if (card < firstCard) {
-                firstCard = card;
-                firstRank = rank;
-            }
+        uint32_t rank = static_cast<uint32_t>(LowestBit(counts_.fourTimes));
+        // Two ranks held four times take eight cards or more.
+        for (uint32_t others = counts_.fourTimes & (counts_.fourTimes - 1); others != 0; others &= others - 1) {
+            const uint32_t other = static_cast<uint32_t>(LowestBit(others));
+            if (LowestBit(rankCards_[other]) < LowestBit(rankCards_[rank]))
+                rank = other;
         }
-        Indices picked;
-        picked.AddLowest(rankCards_[static_cast<size_t>(firstRank)], 4);
-        Append(kFourOfAKind, picked);
+        CardGroup& group = Open(kFourOfAKind);
+        PutFirst(group, rankCards_[rank], 4);
         AddKickers();
     }
 
     // The suit's five highest cards.
     void AddFlush(uint32_t suit)
     {
-        Indices picked;
-        for (int rank = 12; rank >= 0 && picked.count < 5; --rank)
-            picked.AddLowest(rankCards_[static_cast<size_t>(rank)] & suitCards_[suit], 5 - picked.count);
-        Append(kFlush, picked);
+        const Mask inSuit = SuitCards(suit);
+        CardGroup& group = Open(kFlush);
+        size_t left = 5;
+        for (uint32_t ranks = counts_.suitRanks[suit]; ranks != 0 && left > 0; ranks &= ~(1u << HighestBit(ranks)))
+            left -= PutFirst(group, rankCards_[HighestBit(ranks)] & inSuit, left);
     }
 
     void AddFullHouse()
     {
-        Indices triples;
-        FindSets(counts_.thrice, 3, 0, triples);
-        // With two sets of three, the set of the higher rank is the three of a
-        // kind and the other supplies the pair, whatever order the cards came in.
-        const size_t highest = static_cast<size_t>(std::bit_width(counts_.thrice) - 1);
-        Mask threeOfAKind = 0;
-        for (size_t k = 0; k < triples.count; ++k) {
-            if (rank_[triples.at[k]] == highest)
-                threeOfAKind |= Mask{1} << triples.at[k];
-        }
-        Indices pairs;
-        FindSets(counts_.twice, 2, threeOfAKind, pairs);
-        Append(kThreeOfAKind, triples);
-        Append(kPair, pairs);
+        // Every set of three, and then every pair of the rest. With two sets
+        // of three, the set of the higher rank is the three of a kind and the
+        // other supplies the pair, whatever order the cards came in: no rank
+        // is held four times here, so the higher set is all of its rank.
+        AddSets(kThreeOfAKind, counts_.thrice, 3);
+        AddSets(kPair, counts_.twice & ~(1u << HighestBit(counts_.thrice)), 2);
         AddKickers();
     }
 
     void AddThreeOfAKind()
     {
-        Indices triples;
-        FindSets(counts_.thrice, 3, 0, triples);
-        Append(kThreeOfAKind, triples);
+        AddSets(kThreeOfAKind, counts_.thrice, 3);
         AddKickers();
     }
 
     void AddTwoPair()
     {
-        Indices pairs;
         // Only the two highest pairs count; a lower one may still give the kicker.
-        uint32_t ranks = counts_.twice;
-        while (CountRanks(ranks) > 2)
-            ranks &= ranks - 1;
-        FindSets(ranks, 2, 0, pairs);
-        Append(kTwoPair, pairs);
+        const uint32_t highest = 1u << HighestBit(counts_.twice);
+        const uint32_t second = 1u << HighestBit(counts_.twice & ~highest);
+        AddSets(kTwoPair, highest | second, 2);
         AddKickers();
     }
 
     void AddPair()
     {
-        Indices pairs;
-        FindSets(counts_.twice, 2, 0, pairs);
-        Append(kPair, pairs);
+        AddSets(kPair, counts_.twice, 2);
         AddKickers();
     }
 
@@ -284,52 +274,79 @@ public:
     // cards of equal rank are taken in card order.
     void AddKickers()
     {
-        if (usedCount_ >= 5)
+        if (usedCount_ >= 5 || usedCount_ >= size_)
             return;
-        const size_t need = 5 - usedCount_;
-        Indices kickers;
-        for (int rank = 12; rank >= 0 && kickers.count < need; --rank)
-            kickers.AddLowest(rankCards_[static_cast<size_t>(rank)] & ~used_, need - kickers.count);
-        if (kickers.count > 0)
-            Append(kHighCard, kickers);
+        size_t left = 5 - usedCount_;
+        CardGroup& group = Open(kHighCard);
+        for (uint32_t ranks = counts_.once; ranks != 0 && left > 0; ranks &= ~(1u << HighestBit(ranks)))
+            left -= PutFirst(group, rankCards_[HighestBit(ranks)] & ~used_, left);
     }
 
 private:
-    // Every set of `size` cards of one rank (pairs, triples) among the ranks
-    // given and the cards not excluded: each card not yet in a set with the
-    // next cards of its rank, in the order the scan finds them.
-    void FindSets(uint32_t ranks, size_t size, Mask excluded, Indices& sets) const
+    // One set of `size` cards (a pair, three of a kind) for each of the
+    // ranks given: the first cards of the rank. Where this is called, no
+    // rank holds more than three cards, so a rank never gives two sets.
+    // Found by scanning the cards, the sets come in the order of their first
+    // cards; sorted, by rank.
+    void AddSets(uint32_t category, uint32_t ranks, size_t size)
     {
-        for (; ranks != 0; ranks &= ranks - 1) {
-            Mask cards = rankCards_[static_cast<size_t>(std::countr_zero(ranks))] & ~excluded;
-            while (HoldsAtLeast(cards, size)) {
-                for (size_t k = 0; k < size; ++k) {
-                    sets.Add(static_cast<size_t>(std::countr_zero(cards)));
-                    cards &= cards - 1;
-                }
-            }
+        CardGroup& group = Open(category);
+        if (Sorted) {
+            for (; ranks != 0; ranks &= ~(1u << HighestBit(ranks)))
+                PutFirst(group, rankCards_[HighestBit(ranks)], size);
+            return;
         }
-        OrderSetsByFirstCard(sets, size);
+        Mask firstCards = 0;
+        for (; ranks != 0; ranks &= ranks - 1) {
+            const Mask cards = rankCards_[LowestBit(ranks)];
+            firstCards |= cards & (~cards + 1);
+        }
+        for (; firstCards != 0; firstCards &= firstCards - 1)
+            PutFirst(group, rankCards_[cards_[LowestBit(firstCards)]->rank], size);
     }
 
-    void Append(uint32_t category, const Indices& picked)
+    // The cards of one suit, found only when a flush needs them.
+    Mask SuitCards(uint32_t suit) const
+    {
+        Mask cards = 0;
+        for (size_t i = 0; i < size_; ++i) {
+            if (cards_[i]->suit == suit)
+                cards |= Mask{1} << i;
+        }
+        return cards;
+    }
+
+    CardGroup& Open(uint32_t category)
     {
         HandGroup& group = groups_.emplace_back();
         group.category = category;
-        group.cards.reserve(picked.count);
-        for (size_t k = 0; k < picked.count; ++k) {
-            const size_t i = picked.at[k];
-            group.cards.emplace_back(rank_[i], suit_[i]);
-            const Mask bit = Mask{1} << i;
-            usedCount_ += (used_ & bit) == 0;
-            used_ |= bit;
-        }
+        return group.cards;
     }
 
-    std::array<uint8_t, kMaxCards> rank_;
-    std::array<uint8_t, kMaxCards> suit_;
+    void Put(CardGroup& group, size_t i)
+    {
+        if (group.size() == CardGroup::kCapacity)
+            return;
+        group.push_back(*cards_[i]);
+        const Mask bit = Mask{1} << i;
+        usedCount_ += (used_ & bit) == 0;
+        used_ |= bit;
+    }
+
+    // Puts the first `limit` cards of a mask in card order; returns how many.
+    size_t PutFirst(CardGroup& group, Mask cards, size_t limit)
+    {
+        size_t put = 0;
+        for (; cards != 0 && put < limit; ++put) {
+            Put(group, LowestBit(cards));
+            cards &= cards - 1;
+        }
+        return put;
+    }
+
+    // The real cards, in the caller's vector.
+    std::array<const Card*, kMaxCards> cards_;
     std::array<Mask, Card::kRankCount> rankCards_{};
-    std::array<Mask, Card::kSuitCount> suitCards_{};
     size_t size_ = 0;
     Counts counts_;
     std::vector<HandGroup>& groups_;
@@ -337,44 +354,10 @@ private:
     size_t usedCount_ = 0;
 };
 
-} // namespace
-
-namespace {
-
-// Appends the hand's groups and returns its category.
-uint32_t BuildHand(const std::vector<Card>& cards, std::vector<HandGroup>& groups)
+template <bool Sorted> uint32_t BuildHand(const std::vector<Card>& cards, std::vector<HandGroup>& groups)
 {
-    GroupBuilder builder(cards.data(), cards.size(), groups);
-    const Shape shape = ShapeOf(builder.GetCounts());
-    switch (shape.category) {
-    case kRoyalFlush:
-    case kStraightFlush:
-    case kStraight:
-        builder.AddWindow(shape.category, shape.top, shape.suit);
-        break;
-    case kFourOfAKind:
-        builder.AddFourOfAKind();
-        break;
-    case kFullHouse:
-        builder.AddFullHouse();
-        break;
-    case kFlush:
-        builder.AddFlush(static_cast<uint32_t>(shape.suit));
-        break;
-    case kThreeOfAKind:
-        builder.AddThreeOfAKind();
-        break;
-    case kTwoPair:
-        builder.AddTwoPair();
-        break;
-    case kPair:
-        builder.AddPair();
-        break;
-    default:
-        builder.AddKickers();
-        break;
-    }
-    return shape.category;
+    GroupBuilder<Sorted> builder(cards.data(), cards.size(), groups);
+    return Classify(builder.GetCounts(), builder);
 }
 
 } // namespace
@@ -382,20 +365,20 @@ uint32_t BuildHand(const std::vector<Card>& cards, std::vector<HandGroup>& group
 void EvaluateHand(const std::vector<Card>& cards, std::vector<uint32_t>& categories,
                   std::vector<HandGroup>& groups)
 {
-    categories.push_back(BuildHand(cards, groups));
+    categories.push_back(BuildHand<false>(cards, groups));
 }
 
 uint32_t EvaluateHandCategory(const Card* cards, size_t count)
 {
-    return ShapeOf(CountCards(cards, count, [](const Card&) {})).category;
+    NoGroups none;
+    return Classify(CountCards(cards, count, [](const Card&) {}), none);
 }
 
 void SortHandGroups(std::vector<HandGroup>& groups)
 {
     for (HandGroup& group : groups) {
-        // Groups hold a handful of cards: an insertion sort, stable and
-        // without the buffer a library stable sort would allocate.
-        std::vector<Card>& cards = group.cards;
+        // Groups hold a handful of cards: an insertion sort, stable.
+        CardGroup& cards = group.cards;
         for (size_t a = 1; a < cards.size(); ++a) {
             const Card moving = cards[a];
             size_t b = a;
@@ -409,9 +392,7 @@ void SortHandGroups(std::vector<HandGroup>& groups)
 uint32_t EvaluateSortedHand(const std::vector<Card>& cards, std::vector<HandGroup>& groups)
 {
     groups.clear();
-    const uint32_t category = BuildHand(cards, groups);
-    SortHandGroups(groups);
-    return category;
+    return BuildHand<true>(cards, groups);
 }
 
 std::string HandCategoryName(uint32_t category)
