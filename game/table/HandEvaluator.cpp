@@ -54,6 +54,7 @@ struct Counts {
     uint32_t twice = 0;
     uint32_t thrice = 0;
     uint32_t fourTimes = 0;
+    uint32_t cards = 0;         // real cards counted
 
     // One bit (the top bit of the suit's byte) for each suit holding five
     // cards or more: a count is at most 64, so adding 123 carries into the
@@ -64,7 +65,7 @@ struct Counts {
 uint32_t FirstSuit(uint32_t flushSuits) { return static_cast<uint32_t>(std::countr_zero(flushSuits)) / 8; }
 
 // Counts the real cards of a hand (at most kMaxCards of them), calling
-// onCard(card) for each in order. The running counts live in locals: kept in
+// onCard(card, index among the real cards) for each in order. The running counts live in locals: kept in
 // a struct, the compiler packs them into vector registers and back to memory
 // on every card, which costs more than the counting.
 template <class OnCard> Counts CountCards(const Card* cards, size_t count, OnCard onCard)
@@ -84,7 +85,7 @@ template <class OnCard> Counts CountCards(const Card* cards, size_t count, OnCar
         thrice |= twice & bit;
         twice |= once & bit;
         once |= bit;
-        onCard(card);
+        onCard(card, used);
         ++used;
     }
     counts.suitCounter = suitCounter;
@@ -92,6 +93,7 @@ template <class OnCard> Counts CountCards(const Card* cards, size_t count, OnCar
     counts.twice = twice;
     counts.thrice = thrice;
     counts.fourTimes = fourTimes;
+    counts.cards = static_cast<uint32_t>(used);
     return counts;
 }
 
@@ -155,7 +157,7 @@ template <class Groups> uint32_t Classify(const Counts& counts, Groups& groups)
         groups.AddPair();
         return kPair;
     }
-    groups.AddKickers();
+    groups.AddHighCard();
     return kHighCard;
 }
 
@@ -167,7 +169,7 @@ struct NoGroups {
     void AddThreeOfAKind() {}
     void AddTwoPair() {}
     void AddPair() {}
-    void AddKickers() {}
+    void AddHighCard() {}
 };
 
 // The real cards of a hand in the order given, with their counts, and the
@@ -176,17 +178,21 @@ struct NoGroups {
 // out as SortHandGroups would leave it (by rank, high to low, cards of equal
 // rank in the order found), which saves sorting afterwards.
 //
-// Past the counting, no group needs more than a few steps: every rank that
-// makes a pair, three or four of a kind is known from the counts, and so are
-// its cards, from the mask of cards of each rank.
+// Past the counting, no group needs a search: every rank that makes a pair,
+// three or four of a kind is known from the counts, and so are its cards,
+// from the mask of cards of each rank.
 template <bool Sorted> class GroupBuilder {
 public:
-    GroupBuilder(const Card* cards, size_t count, std::vector<HandGroup>& groups) : groups_(groups)
+    // The counts are built in place: copied out of a just-written local,
+    // they would be read back before their stores had landed.
+    GroupBuilder(const Card* cards, size_t count, std::vector<HandGroup>& groups)
+        : counts_(CountCards(cards, count,
+                             [this](const Card& card, size_t index) {
+                                 rankCards_[card.rank] |= Mask{1} << index;
+                                 cards_[index] = &card;
+                             })),
+          size_(counts_.cards), groups_(groups)
     {
-        counts_ = CountCards(cards, count, [this](const Card& card) {
-            rankCards_[card.rank] |= Mask{1} << size_;
-            cards_[size_++] = &card;
-        });
     }
 
     const Counts& GetCounts() const { return counts_; }
@@ -213,7 +219,7 @@ public:
     }
 
     // The first four cards, in card order, of the rank held four times whose
-    // first card comes first.
+    // first card comes first; the kicker is the highest card left.
     void AddFourOfAKind()
     {
         uint32_t rank = static_cast<uint32_t>(LowestBit(counts_.fourTimes));
@@ -223,9 +229,14 @@ public:
             if (LowestBit(rankCards_[other]) < LowestBit(rankCards_[rank]))
                 rank = other;
         }
-        CardGroup& group = Open(kFourOfAKind);
-        PutFirst(group, rankCards_[rank], 4);
-        AddKickers();
+        const Mask cards = rankCards_[rank];
+        Mask rest = cards;
+        for (int k = 0; k < 4; ++k)
+            rest &= rest - 1;
+        const Mask four = cards & ~rest;
+        PutAll(Open(kFourOfAKind), four);
+        // The rank of the four gives the kicker only if it has a card left.
+        AddKickers(rest == 0 ? counts_.once & ~(1u << rank) : counts_.once, four, 1);
     }
 
     // The suit's five highest cards.
@@ -238,56 +249,70 @@ public:
             left -= PutFirst(group, rankCards_[HighestBit(ranks)] & inSuit, left);
     }
 
+    // Every set of three, then every pair of the rest. With two sets of
+    // three, the set of the higher rank is the three of a kind and the other
+    // supplies the pair, whatever order the cards came in: no rank is held
+    // four times here, so the higher set is all of its rank. A full house
+    // always makes five cards, so it has no kickers.
     void AddFullHouse()
     {
-        // Every set of three, and then every pair of the rest. With two sets
-        // of three, the set of the higher rank is the three of a kind and the
-        // other supplies the pair, whatever order the cards came in: no rank
-        // is held four times here, so the higher set is all of its rank.
         AddSets(kThreeOfAKind, counts_.thrice, 3);
         AddSets(kPair, counts_.twice & ~(1u << HighestBit(counts_.thrice)), 2);
-        AddKickers();
     }
 
+    // Below a full house, a rank held three times or twice holds exactly that
+    // many cards, and every other rank a single card.
     void AddThreeOfAKind()
     {
-        AddSets(kThreeOfAKind, counts_.thrice, 3);
-        AddKickers();
+        PutAll(Open(kThreeOfAKind), rankCards_[LowestBit(counts_.thrice)]);
+        AddKickers(counts_.once & ~counts_.thrice, 0, 2);
     }
 
     void AddTwoPair()
     {
         // Only the two highest pairs count; a lower one may still give the kicker.
-        const uint32_t highest = 1u << HighestBit(counts_.twice);
-        const uint32_t second = 1u << HighestBit(counts_.twice & ~highest);
-        AddSets(kTwoPair, highest | second, 2);
-        AddKickers();
+        const uint32_t highest = HighestBit(counts_.twice);
+        const uint32_t second = HighestBit(counts_.twice & ~(1u << highest));
+        CardGroup& group = Open(kTwoPair);
+        // Found by scanning the cards, the pair whose first card comes first
+        // leads; sorted, the higher pair.
+        const bool highestFirst = Sorted || LowestBit(rankCards_[highest]) < LowestBit(rankCards_[second]);
+        PutAll(group, rankCards_[highestFirst ? highest : second]);
+        PutAll(group, rankCards_[highestFirst ? second : highest]);
+        AddKickers(counts_.once & ~((1u << highest) | (1u << second)), 0, 1);
     }
 
     void AddPair()
     {
-        AddSets(kPair, counts_.twice, 2);
-        AddKickers();
+        PutAll(Open(kPair), rankCards_[LowestBit(counts_.twice)]);
+        AddKickers(counts_.once & ~counts_.twice, 0, 3);
     }
 
-    // Fills the hand up to five cards with the highest cards not in a group;
-    // cards of equal rank are taken in card order.
-    void AddKickers()
-    {
-        if (usedCount_ >= 5 || usedCount_ >= size_)
-            return;
-        size_t left = 5 - usedCount_;
-        CardGroup& group = Open(kHighCard);
-        for (uint32_t ranks = counts_.once; ranks != 0 && left > 0; ranks &= ~(1u << HighestBit(ranks)))
-            left -= PutFirst(group, rankCards_[HighestBit(ranks)] & ~used_, left);
-    }
+    void AddHighCard() { AddKickers(counts_.once, 0, 5); }
 
 private:
+    // Fills the hand up to five cards (`need` more) with the highest cards
+    // not in a group: the first card, not among `taken`, of each of the ranks
+    // given, from the highest. Where more than one card is needed, those ranks
+    // hold a single card each; cards of equal rank are taken in card order.
+    // No group is added when there is no card to give.
+    void AddKickers(uint32_t ranks, Mask taken, size_t need)
+    {
+        if (ranks == 0)
+            return;
+        CardGroup& group = Open(kHighCard);
+        for (; ranks != 0 && need > 0; --need) {
+            const uint32_t rank = HighestBit(ranks);
+            Put(group, LowestBit(rankCards_[rank] & ~taken));
+            ranks &= ~(1u << rank);
+        }
+    }
+
     // One set of `size` cards (a pair, three of a kind) for each of the
-    // ranks given: the first cards of the rank. Where this is called, no
-    // rank holds more than three cards, so a rank never gives two sets.
-    // Found by scanning the cards, the sets come in the order of their first
-    // cards; sorted, by rank.
+    // ranks given: the first cards of the rank. No rank holds more than three
+    // cards here, so a rank never gives two sets. Found by scanning the
+    // cards, the sets come in the order of their first cards; sorted, by
+    // rank.
     void AddSets(uint32_t category, uint32_t ranks, size_t size)
     {
         CardGroup& group = Open(category);
@@ -323,14 +348,12 @@ private:
         return group.cards;
     }
 
-    void Put(CardGroup& group, size_t i)
+    void Put(CardGroup& group, size_t i) { group.push_back(*cards_[i]); }
+
+    void PutAll(CardGroup& group, Mask cards)
     {
-        if (group.size() == CardGroup::kCapacity)
-            return;
-        group.push_back(*cards_[i]);
-        const Mask bit = Mask{1} << i;
-        usedCount_ += (used_ & bit) == 0;
-        used_ |= bit;
+        for (; cards != 0; cards &= cards - 1)
+            Put(group, LowestBit(cards));
     }
 
     // Puts the first `limit` cards of a mask in card order; returns how many.
@@ -344,14 +367,13 @@ private:
         return put;
     }
 
-    // The real cards, in the caller's vector.
+    // The real cards, in the caller's vector, and per rank the mask of their
+    // indices; filled while the counts are made, so declared before them.
     std::array<const Card*, kMaxCards> cards_;
     std::array<Mask, Card::kRankCount> rankCards_{};
-    size_t size_ = 0;
     Counts counts_;
+    size_t size_;
     std::vector<HandGroup>& groups_;
-    Mask used_ = 0;
-    size_t usedCount_ = 0;
 };
 
 template <bool Sorted> uint32_t BuildHand(const std::vector<Card>& cards, std::vector<HandGroup>& groups)
@@ -371,7 +393,7 @@ void EvaluateHand(const std::vector<Card>& cards, std::vector<uint32_t>& categor
 uint32_t EvaluateHandCategory(const Card* cards, size_t count)
 {
     NoGroups none;
-    return Classify(CountCards(cards, count, [](const Card&) {}), none);
+    return Classify(CountCards(cards, count, [](const Card&, size_t) {}), none);
 }
 
 void SortHandGroups(std::vector<HandGroup>& groups)
