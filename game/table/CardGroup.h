@@ -100,5 +100,5 @@ private:
     }
 
     std::array<Card, kCapacity> cards_;
-    uint32_t size_ = 0;
+    uint16_t size_ = 0;
 };
