@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -19,6 +20,9 @@ constexpr size_t kMaxCards = 64;
 
 // One bit per card index.
 using Mask = uint64_t;
+// A card as one plain word.
+using CardBits = uint64_t;
+static_assert(sizeof(Card) == sizeof(CardBits) && std::is_trivially_copyable_v<Card>);
 
 // The highest straight in a rank mask, as the rank of its top card (3 for the
 // wheel), or -1.
@@ -190,7 +194,7 @@ public:
         : rankCards_(NoCards()), counts_(CountCards(cards, count,
                              [this](const Card& card, size_t index) {
                                  rankCards_[card.rank] |= Mask{1} << index;
-                                 cards_[index] = &card;
+                                 cards_[index] = std::bit_cast<CardBits>(card);
                              })),
           size_(counts_.cards), groups_(groups)
     {
@@ -328,7 +332,7 @@ private:
             firstCards |= cards & (~cards + 1);
         }
         for (; firstCards != 0; firstCards &= firstCards - 1)
-            PutFirst(group, rankCards_[cards_[LowestBit(firstCards)]->rank], size);
+            PutFirst(group, rankCards_[CardAt(LowestBit(firstCards)).rank], size);
     }
 
     // Empty rank masks, cleared in two stores of 64 and 40 bytes: cleared as
@@ -347,7 +351,7 @@ private:
     {
         Mask cards = 0;
         for (size_t i = 0; i < size_; ++i) {
-            if (cards_[i]->suit == suit)
+            if (CardAt(i).suit == suit)
                 cards |= Mask{1} << i;
         }
         return cards;
@@ -360,7 +364,9 @@ private:
         return group.cards;
     }
 
-    void Put(CardGroup& group, size_t i) { group.push_back(*cards_[i]); }
+    Card CardAt(size_t i) const { return std::bit_cast<Card>(cards_[i]); }
+
+    void Put(CardGroup& group, size_t i) { group.push_back(CardAt(i)); }
 
     void PutAll(CardGroup& group, Mask cards)
     {
@@ -379,9 +385,10 @@ private:
         return put;
     }
 
-    // The real cards, in the caller's vector, and per rank the mask of their
-    // indices; filled while the counts are made, so declared before them.
-    std::array<const Card*, kMaxCards> cards_;
+    // The real cards, and per rank the mask of their indices; filled while
+    // the counts are made, so declared before them. The cards are kept as
+    // plain words, so that only the ones counted are ever written.
+    std::array<CardBits, kMaxCards> cards_;
     std::array<Mask, Card::kRankCount> rankCards_;
     Counts counts_;
     size_t size_;
