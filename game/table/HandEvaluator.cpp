@@ -70,28 +70,37 @@ struct Counts {
 uint32_t FirstSuit(uint32_t flushSuits) { return static_cast<uint32_t>(std::countr_zero(flushSuits)) / 8; }
 
 // Counts the real cards of a hand (at most kMaxCards of them), calling
-// onCard(card, index among the real cards) for each in order. The running counts live in locals: kept in
+// onCard(card, index among the real cards, bit of that index) for each in
+// order. The running counts live in locals: kept in
 // a struct, the compiler packs them into vector registers and back to memory
 // on every card, which costs more than the counting.
 template <class OnCard> Counts CountCards(const Card* cards, size_t count, OnCard onCard)
 {
     Counts counts;
     uint32_t suitCounter = 0, once = 0, twice = 0, thrice = 0, fourTimes = 0;
+    // Shifts by a variable amount cost several steps on common processors;
+    // the bits come from tables instead, and the card bit moves one place
+    // per card.
+    static constexpr std::array<uint32_t, Card::kRankCount> kRankBit = {
+        1u << 0, 1u << 1, 1u << 2, 1u << 3, 1u << 4, 1u << 5, 1u << 6, 1u << 7, 1u << 8, 1u << 9, 1u << 10, 1u << 11, 1u << 12};
+    static constexpr std::array<uint32_t, Card::kSuitCount> kSuitOne = {1u, 1u << 8, 1u << 16, 1u << 24};
     size_t used = 0;
+    Mask cardBit = 1;
     for (size_t i = 0; i < count && used < kMaxCards; ++i) {
         const Card& card = cards[i];
         if (!card.IsReal())
             continue;
-        const uint32_t bit = 1u << card.rank;
+        const uint32_t bit = kRankBit[card.rank];
         counts.suitRanks[card.suit] |= bit;
-        suitCounter += 1u << (8 * card.suit);
+        suitCounter += kSuitOne[card.suit];
         // Each level takes the bit when the level below already had it.
         fourTimes |= thrice & bit;
         thrice |= twice & bit;
         twice |= once & bit;
         once |= bit;
-        onCard(card, used);
+        onCard(card, used, cardBit);
         ++used;
+        cardBit <<= 1;
     }
     counts.suitCounter = suitCounter;
     counts.once = once;
@@ -192,8 +201,8 @@ public:
     // they would be read back before their stores had landed.
     GroupBuilder(const Card* cards, size_t count, std::vector<HandGroup>& groups)
         : rankCards_(NoCards()), counts_(CountCards(cards, count,
-                             [this](const Card& card, size_t index) {
-                                 rankCards_[card.rank] |= Mask{1} << index;
+                             [this](const Card& card, size_t index, Mask bit) {
+                                 rankCards_[card.rank] |= bit;
                                  cards_[index] = std::bit_cast<CardBits>(card);
                              })),
           size_(counts_.cards), groups_(groups)
@@ -412,7 +421,7 @@ void EvaluateHand(const std::vector<Card>& cards, std::vector<uint32_t>& categor
 uint32_t EvaluateHandCategory(const Card* cards, size_t count)
 {
     NoGroups none;
-    return Classify(CountCards(cards, count, [](const Card&, size_t) {}), none);
+    return Classify(CountCards(cards, count, [](const Card&, size_t, Mask) {}), none);
 }
 
 void SortHandGroups(std::vector<HandGroup>& groups)
