@@ -43,6 +43,17 @@ uint32_t WindowRanks(int top)
     return top == kWheelTop ? (1u << kAce) | 0xFu : 0x1Fu << (top - 4);
 }
 
+// Shifts by a variable amount cost several steps on common processors; the
+// bits the hot paths need come from tables instead.
+constexpr std::array<uint32_t, Card::kRankCount> kRankBits = {
+    1u << 0, 1u << 1, 1u << 2, 1u << 3, 1u << 4, 1u << 5, 1u << 6, 1u << 7, 1u << 8, 1u << 9, 1u << 10, 1u << 11, 1u << 12};
+constexpr std::array<uint32_t, Card::kSuitCount> kSuitOnes = {1u, 1u << 8, 1u << 16, 1u << 24};
+
+uint32_t RankBit(uint32_t rank) { return kRankBits[rank]; }
+
+// One in the suit's byte of a suit counter.
+uint32_t SuitOne(uint32_t suit) { return kSuitOnes[suit]; }
+
 bool HoldsTwoOrMore(uint64_t bits) { return (bits & (bits - 1)) != 0; }
 
 uint32_t HighestBit(uint32_t bits) { return static_cast<uint32_t>(std::bit_width(bits) - 1); }
@@ -71,28 +82,24 @@ uint32_t FirstSuit(uint32_t flushSuits) { return static_cast<uint32_t>(std::coun
 
 // Counts the real cards of a hand (at most kMaxCards of them), calling
 // onCard(card, index among the real cards, bit of that index) for each in
-// order. The running counts live in locals: kept in
-// a struct, the compiler packs them into vector registers and back to memory
-// on every card, which costs more than the counting.
+// order. The running counts live in locals: kept in a struct, the compiler
+// packs them into vector registers and back to memory on every card, which
+// costs more than the counting.
 template <class OnCard> Counts CountCards(const Card* cards, size_t count, OnCard onCard)
 {
     Counts counts;
     uint32_t suitCounter = 0, once = 0, twice = 0, thrice = 0, fourTimes = 0;
-    // Shifts by a variable amount cost several steps on common processors;
-    // the bits come from tables instead, and the card bit moves one place
-    // per card.
-    static constexpr std::array<uint32_t, Card::kRankCount> kRankBit = {
-        1u << 0, 1u << 1, 1u << 2, 1u << 3, 1u << 4, 1u << 5, 1u << 6, 1u << 7, 1u << 8, 1u << 9, 1u << 10, 1u << 11, 1u << 12};
-    static constexpr std::array<uint32_t, Card::kSuitCount> kSuitOne = {1u, 1u << 8, 1u << 16, 1u << 24};
+    // The card bit moves one place per card, rather than being shifted into
+    // place (see RankBit).
     size_t used = 0;
     Mask cardBit = 1;
     for (size_t i = 0; i < count && used < kMaxCards; ++i) {
         const Card& card = cards[i];
         if (!card.IsReal())
             continue;
-        const uint32_t bit = kRankBit[card.rank];
+        const uint32_t bit = RankBit(card.rank);
         counts.suitRanks[card.suit] |= bit;
-        suitCounter += kSuitOne[card.suit];
+        suitCounter += SuitOne(card.suit);
         // Each level takes the bit when the level below already had it.
         fourTimes |= thrice & bit;
         thrice |= twice & bit;
@@ -118,7 +125,7 @@ template <class Groups> uint32_t Classify(const Counts& counts, Groups& groups)
 {
     const uint32_t flushSuits = counts.FlushSuits();
     if (flushSuits != 0) {
-        // Only more than nine cards can give two suits of five; the highest
+        // Only ten cards or more can give two suits of five; the highest
         // straight flush among them counts, the first suit on a tie.
         int bestTop = -1;
         uint32_t bestSuit = 0;
@@ -220,13 +227,13 @@ public:
         uint32_t ranks = WindowRanks(top);
         if (Sorted) {
             // High to low: a wheel's ace comes first as its highest bit.
-            for (; ranks != 0; ranks &= ~(1u << HighestBit(ranks)))
+            for (; ranks != 0; ranks &= ~RankBit(HighestBit(ranks)))
                 Put(group, LowestBit(rankCards_[HighestBit(ranks)] & allowed));
             return;
         }
         if (top == kWheelTop) {
             Put(group, LowestBit(rankCards_[kAce] & allowed));
-            ranks &= ~(1u << kAce);
+            ranks &= ~RankBit(kAce);
         }
         for (; ranks != 0; ranks &= ranks - 1)
             Put(group, LowestBit(rankCards_[LowestBit(ranks)] & allowed));
@@ -259,7 +266,7 @@ public:
         const Mask inSuit = SuitCards(suit);
         CardGroup& group = Open(kFlush);
         size_t left = 5;
-        for (uint32_t ranks = counts_.suitRanks[suit]; ranks != 0 && left > 0; ranks &= ~(1u << HighestBit(ranks)))
+        for (uint32_t ranks = counts_.suitRanks[suit]; ranks != 0 && left > 0; ranks &= ~RankBit(HighestBit(ranks)))
             left -= PutFirst(group, rankCards_[HighestBit(ranks)] & inSuit, left);
     }
 
@@ -286,14 +293,14 @@ public:
     {
         // Only the two highest pairs count; a lower one may still give the kicker.
         const uint32_t highest = HighestBit(counts_.twice);
-        const uint32_t second = HighestBit(counts_.twice & ~(1u << highest));
+        const uint32_t second = HighestBit(counts_.twice & ~RankBit(highest));
         CardGroup& group = Open(kTwoPair);
         // Found by scanning the cards, the pair whose first card comes first
         // leads; sorted, the higher pair.
         const bool highestFirst = Sorted || LowestBit(rankCards_[highest]) < LowestBit(rankCards_[second]);
         PutAll(group, rankCards_[highestFirst ? highest : second]);
         PutAll(group, rankCards_[highestFirst ? second : highest]);
-        AddKickers(counts_.once & ~((1u << highest) | (1u << second)), 0, 1);
+        AddKickers(counts_.once & ~(RankBit(highest) | RankBit(second)), 0, 1);
     }
 
     void AddPair()
@@ -318,7 +325,7 @@ private:
         for (; ranks != 0 && need > 0; --need) {
             const uint32_t rank = HighestBit(ranks);
             Put(group, LowestBit(rankCards_[rank] & ~taken));
-            ranks &= ~(1u << rank);
+            ranks &= ~RankBit(rank);
         }
     }
 
@@ -331,7 +338,7 @@ private:
     {
         CardGroup& group = Open(category);
         if (Sorted) {
-            for (; ranks != 0; ranks &= ~(1u << HighestBit(ranks)))
+            for (; ranks != 0; ranks &= ~RankBit(HighestBit(ranks)))
                 PutFirst(group, rankCards_[HighestBit(ranks)], size);
             return;
         }
