@@ -60,11 +60,11 @@ uint32_t HighestBit(uint32_t bits) { return static_cast<uint32_t>(std::bit_width
 
 size_t LowestBit(Mask bits) { return static_cast<size_t>(std::countr_zero(bits)); }
 
-// What a hand holds: per suit its ranks and count, and the ranks held at
-// least once, twice, three and four times. Plain 32-bit fields, so that the
-// compiler keeps them in registers while a hand is counted.
+// What a hand holds: per suit its count, and the ranks held at least once,
+// twice, three and four times. The ranks of each suit matter only to a
+// flush, rare enough to count them again then. Plain 32-bit fields, so that
+// the compiler keeps them in registers while a hand is counted.
 struct Counts {
-    std::array<uint32_t, Card::kSuitCount> suitRanks{};
     uint32_t suitCounter = 0;   // one byte per suit
     uint32_t once = 0;
     uint32_t twice = 0;
@@ -80,35 +80,54 @@ struct Counts {
 
 uint32_t FirstSuit(uint32_t flushSuits) { return static_cast<uint32_t>(std::countr_zero(flushSuits)) / 8; }
 
-// Counts the real cards of a hand (at most kMaxCards of them), calling
-// onCard(card, index among the real cards, bit of that index) for each in
-// order. The running counts live in locals: kept in a struct, the compiler
-// packs them into vector registers and back to memory on every card, which
-// costs more than the counting.
-template <class OnCard> Counts CountCards(const Card* cards, size_t count, OnCard onCard)
+// Calls onCard(card, index among the real cards, bit of that index) for the
+// real cards of a hand in order, at most kMaxCards of them; returns how many.
+// The card bit moves one place per card, rather than being shifted into
+// place (see RankBit).
+template <class OnCard> size_t ForEachRealCard(const Card* cards, size_t count, OnCard onCard)
 {
-    Counts counts;
-    uint32_t suitCounter = 0, once = 0, twice = 0, thrice = 0, fourTimes = 0;
-    // The card bit moves one place per card, rather than being shifted into
-    // place (see RankBit).
     size_t used = 0;
     Mask cardBit = 1;
     for (size_t i = 0; i < count && used < kMaxCards; ++i) {
         const Card& card = cards[i];
         if (!card.IsReal())
             continue;
+        onCard(card, used, cardBit);
+        ++used;
+        cardBit <<= 1;
+    }
+    return used;
+}
+
+// The ranks of one suit among the real cards.
+uint32_t SuitRanksOf(const Card* cards, size_t count, uint32_t suit)
+{
+    uint32_t ranks = 0;
+    ForEachRealCard(cards, count, [&](const Card& card, size_t, Mask) {
+        if (card.suit == suit)
+            ranks |= RankBit(card.rank);
+    });
+    return ranks;
+}
+
+// Counts the real cards of a hand, calling onCard as ForEachRealCard does.
+// The running counts live in locals: kept in a struct, the compiler packs
+// them into vector registers and back to memory on every card, which costs
+// more than the counting.
+template <class OnCard> Counts CountCards(const Card* cards, size_t count, OnCard onCard)
+{
+    Counts counts;
+    uint32_t suitCounter = 0, once = 0, twice = 0, thrice = 0, fourTimes = 0;
+    const size_t used = ForEachRealCard(cards, count, [&](const Card& card, size_t index, Mask cardBit) {
         const uint32_t bit = RankBit(card.rank);
-        counts.suitRanks[card.suit] |= bit;
         suitCounter += SuitOne(card.suit);
         // Each level takes the bit when the level below already had it.
         fourTimes |= thrice & bit;
         thrice |= twice & bit;
         twice |= once & bit;
         once |= bit;
-        onCard(card, used, cardBit);
-        ++used;
-        cardBit <<= 1;
-    }
+        onCard(card, index, cardBit);
+    });
     counts.suitCounter = suitCounter;
     counts.once = once;
     counts.twice = twice;
@@ -118,9 +137,10 @@ template <class OnCard> Counts CountCards(const Card* cards, size_t count, OnCar
     return counts;
 }
 
-// Decides the category from the counts alone and tells `groups` where its
-// cards are, so that building the groups costs no second decision. With
-// NoGroups it is the category and nothing more.
+// Decides the category from the counts (and, for a flush, the ranks of its
+// suit, from groups.SuitRanks) and tells `groups` where its cards are, so
+// that building the groups costs no second decision. With NoGroups it is the
+// category and nothing more.
 template <class Groups> uint32_t Classify(const Counts& counts, Groups& groups)
 {
     const uint32_t flushSuits = counts.FlushSuits();
@@ -131,7 +151,7 @@ template <class Groups> uint32_t Classify(const Counts& counts, Groups& groups)
         uint32_t bestSuit = 0;
         for (uint32_t suits = flushSuits; suits != 0; suits &= suits - 1) {
             const uint32_t suit = FirstSuit(suits);
-            const uint32_t ranks = counts.suitRanks[suit];
+            const uint32_t ranks = groups.SuitRanks(suit);
             if ((ranks & kRoyalWindow) == kRoyalWindow) {
                 groups.AddWindow(kRoyalFlush, kAce, static_cast<int>(suit));
                 return kRoyalFlush;
@@ -182,7 +202,12 @@ template <class Groups> uint32_t Classify(const Counts& counts, Groups& groups)
     return kHighCard;
 }
 
+// Builds no groups; finds the ranks of a suit by going over the cards again.
 struct NoGroups {
+    const Card* cards;
+    size_t count;
+
+    uint32_t SuitRanks(uint32_t suit) const { return SuitRanksOf(cards, count, suit); }
     void AddWindow(uint32_t, int, int) {}
     void AddFourOfAKind() {}
     void AddFullHouse() {}
@@ -217,6 +242,17 @@ public:
     }
 
     const Counts& GetCounts() const { return counts_; }
+
+    // The ranks of one suit, found only when a flush needs them.
+    uint32_t SuitRanks(uint32_t suit) const
+    {
+        uint32_t ranks = 0;
+        for (size_t i = 0; i < size_; ++i) {
+            if (CardAt(i).suit == suit)
+                ranks |= RankBit(CardAt(i).rank);
+        }
+        return ranks;
+    }
 
     // The window's cards in window order: each place takes the first card of
     // its rank (and of `suit`, when one is given).
@@ -266,7 +302,7 @@ public:
         const Mask inSuit = SuitCards(suit);
         CardGroup& group = Open(kFlush);
         size_t left = 5;
-        for (uint32_t ranks = counts_.suitRanks[suit]; ranks != 0 && left > 0; ranks &= ~RankBit(HighestBit(ranks)))
+        for (uint32_t ranks = SuitRanks(suit); ranks != 0 && left > 0; ranks &= ~RankBit(HighestBit(ranks)))
             left -= PutFirst(group, rankCards_[HighestBit(ranks)] & inSuit, left);
     }
 
@@ -427,7 +463,7 @@ void EvaluateHand(const std::vector<Card>& cards, std::vector<uint32_t>& categor
 
 uint32_t EvaluateHandCategory(const Card* cards, size_t count)
 {
-    NoGroups none;
+    NoGroups none{cards, count};
     return Classify(CountCards(cards, count, [](const Card&, size_t, Mask) {}), none);
 }
 
