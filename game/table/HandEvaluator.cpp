@@ -232,12 +232,14 @@ public:
     // The counts are built in place: copied out of a just-written local,
     // they would be read back before their stores had landed.
     GroupBuilder(const Card* cards, size_t count, std::vector<HandGroup>& groups)
-        : rankCards_(NoCards()), counts_(CountCards(cards, count,
+        : rankCards_(NoCards()),
+          counts_(CountCards(cards, count,
                              [this](const Card& card, size_t index, Mask bit) {
                                  rankCards_[card.rank] |= bit;
                                  cards_[index] = std::bit_cast<CardBits>(card);
                              })),
-          size_(counts_.cards), groups_(groups)
+          size_(counts_.cards),
+          groups_(groups)
     {
     }
 
@@ -309,8 +311,8 @@ public:
     // Every set of three, then every pair of the rest. With two sets of
     // three, the set of the higher rank is the three of a kind and the other
     // supplies the pair, whatever order the cards came in: no rank is held
-    // four times here, so the higher set is all of its rank. A full house
-    // always makes five cards, so it has no kickers.
+    // four times here, so the higher set is all of its rank. The groups of a
+    // full house always hold five cards or more, so it has no kickers.
     void AddFullHouse()
     {
         AddSets(kThreeOfAKind, counts_.thrice, 3);
