@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdlib>
 #include <cmath>
 #include <mutex>
 #include <vector>
@@ -52,9 +53,22 @@ struct Match {
     int slant = FC_SLANT_ROMAN;
 };
 
+// Fontconfig is set up on first use and torn down at exit, so that its
+// configuration and caches are not left behind as leaks.
+bool InitFontconfig()
+{
+    static const bool ready = [] {
+        if (!FcInit())
+            return false;
+        std::atexit([] { FcFini(); });
+        return true;
+    }();
+    return ready;
+}
+
 bool FindFontFile(const std::string& family, bool bold, bool italic, Match& out)
 {
-    if (!FcInit())
+    if (!InitFontconfig())
         return false;
     FcPattern* pattern = FcPatternCreate();
     if (!pattern)
