@@ -2,6 +2,7 @@
 
 #include "FontTestHost.h"
 #include "framework/graphics/Graphics.h"
+#include "platform/core/Testing.h"
 #include "tests/framework/graphics/RecordingImage.h"
 #include "tests/framework/graphics/TestImageHost.h"
 
@@ -177,6 +178,20 @@ TEST(SysFont, CloneKeepsTheFontButNotShadowOrBold)
     EXPECT_EQ(clone->QueryAscent(), font.QueryAscent());
     EXPECT_EQ(clone->MeasureText("Fold"), font.MeasureText("Fold"));
     EXPECT_EQ(clone->FamilyName(), "Liberation Mono");
+}
+
+TEST(SysFont, FontThatCannotBeOpenedMeasuresAndDrawsNothing)
+{
+    platform::testing::FailNext("FontOpen", 1);
+    SysFont font("Arial", 12, false, false, false);
+    EXPECT_EQ(font.QueryHeight(), 0);
+    EXPECT_EQ(font.MeasureText("anything"), 0);
+    testing::RecordingImage recorder(50, 50);
+    Graphics g(&recorder);
+    font.RenderText(&g, 0, 10, "x", Color(255, 255, 255), kNoClip);
+    EXPECT_TRUE(recorder.blits.empty());
+    std::unique_ptr<Font> copy(font.Clone());
+    EXPECT_EQ(copy->MeasureText("x"), 0);
 }
 
 TEST(SysFont, BlankDestinationDrawsNothing)
