@@ -2,6 +2,8 @@
 // provides one exposes a registration function, called from here.
 #include "platform/core/ModuleRegistry.h"
 #include "platform/ddraw/DirectDraw.h"
+#include "platform/libs/bass/BassLibrary.h"
+#include "platform/libs/fmod/FmodLibrary.h"
 #include "platform/libs/j2k/J2kCodec.h"
 #include "platform/window/User32Module.h"
 
@@ -12,6 +14,8 @@ void RegisterBuiltInModules()
     ddraw::EnsureDDrawRegistered();
     libs::j2k::EnsureJ2kCodecRegistered();
     RegisterUser32Module();
+    libs::bass::RegisterBassLibrary();
+    libs::fmod::RegisterFmodLibrary();
 }
 
 } // namespace platform
