@@ -479,6 +479,13 @@ void Mixer::EnsureOutputLocked()
     SDL_PauseAudioDevice(sdlDevice_, 0);
 }
 
+std::unique_lock<std::mutex> Mixer::Guard()
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    CatchUpLocked();
+    return lock;
+}
+
 void Mixer::CatchUp()
 {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -100,8 +100,10 @@ public:
     // Headless: mixes up to the clock's present. Nothing with a device.
     void CatchUp();
 
-    // The guard under which sample lock counts change.
-    std::unique_lock<std::mutex> Guard() { return std::unique_lock<std::mutex>(mutex_); }
+    // The guard under which sample lock counts and loop points change. It
+    // first mixes up to the present (headless), so the change takes effect
+    // from now on and not from the last catch-up.
+    std::unique_lock<std::mutex> Guard();
 
     // Adds `frames` stereo frames at `rate` into `accumulator` (interleaved,
     // full scale 32768) and moves every playing channel on.
