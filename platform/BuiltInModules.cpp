@@ -2,6 +2,7 @@
 // provides one exposes a registration function, called from here.
 #include "platform/core/ModuleRegistry.h"
 #include "platform/ddraw/DirectDraw.h"
+#include "platform/dsound/DirectSound.h"
 #include "platform/libs/bass/BassLibrary.h"
 #include "platform/libs/fmod/FmodLibrary.h"
 #include "platform/libs/j2k/J2kCodec.h"
@@ -12,6 +13,7 @@ namespace platform {
 void RegisterBuiltInModules()
 {
     ddraw::EnsureDDrawRegistered();
+    dsound::EnsureDSoundRegistered();
     libs::j2k::EnsureJ2kCodecRegistered();
     RegisterUser32Module();
     libs::bass::RegisterBassLibrary();
