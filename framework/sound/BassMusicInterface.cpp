@@ -2,7 +2,7 @@
 
 #include "framework/app/PakFileFunctions.h"
 #include "framework/sound/AudioLibraryTable.h"
-#include "platform/libs/audio/AudioMixer.h"
+#include "platform/dsound/WaveMixer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -90,10 +90,73 @@ std::unique_ptr<BASS_INSTANCE> CreateBassInstance()
     return bass;
 }
 
-// The wave-out volume of the system mixer, which the library must not
-// change by initialising: read before and written back after.
-double ReadWaveOutVolume() { return platform::libs::audio::Mixer::Instance().MasterGain(); }
-void WriteWaveOutVolume(double volume) { platform::libs::audio::Mixer::Instance().SetMasterGain(float(volume)); }
+// The wave-out line's volume control of mixer device 0, held open while the
+// library starts, so that its value can be written back unchanged: starting
+// the library must not change the system's wave volume. Failures of the
+// mixer calls leave the value alone.
+class SavedWaveOutVolume {
+public:
+    SavedWaveOutVolume()
+    {
+        using namespace platform;
+        if (mixerOpen(&mixer_, 0, 0, 0, MIXER_OBJECTF_MIXER) != MMSYSERR_NOERROR) {
+            mixer_ = nullptr;
+            return;
+        }
+        MIXERLINEA line{};
+        line.cbStruct = sizeof line;
+        line.dwComponentType = MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT;
+        if (mixerGetLineInfoA(mixer_, &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) != MMSYSERR_NOERROR)
+            return;
+        MIXERLINECONTROLSA controls{};
+        controls.cbStruct = sizeof controls;
+        controls.dwLineID = line.dwLineID;
+        controls.dwControlType = MIXERCONTROL_CONTROLTYPE_VOLUME;
+        controls.cControls = 1;
+        controls.cbmxctrl = sizeof control_;
+        controls.pamxctrl = &control_;
+        if (mixerGetLineControlsA(mixer_, &controls, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
+            MMSYSERR_NOERROR)
+            return;
+        MIXERCONTROLDETAILS details = Details();
+        saved_ = mixerGetControlDetailsA(mixer_, &details, MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_VALUE) ==
+                 MMSYSERR_NOERROR;
+    }
+    ~SavedWaveOutVolume()
+    {
+        if (mixer_)
+            platform::mixerClose(mixer_);
+    }
+    SavedWaveOutVolume(const SavedWaveOutVolume&) = delete;
+    SavedWaveOutVolume& operator=(const SavedWaveOutVolume&) = delete;
+
+    void WriteBack()
+    {
+        if (!saved_)
+            return;
+        MIXERCONTROLDETAILS details = Details();
+        platform::mixerSetControlDetails(mixer_, &details,
+                                         platform::MIXER_OBJECTF_HMIXER | platform::MIXER_SETCONTROLDETAILSF_VALUE);
+    }
+
+private:
+    using MIXERCONTROLDETAILS = platform::MIXERCONTROLDETAILS;
+    MIXERCONTROLDETAILS Details()
+    {
+        MIXERCONTROLDETAILS details{};
+        details.cbStruct = sizeof details;
+        details.dwControlID = control_.dwControlID;
+        details.cChannels = 1; // one value for all channels
+        details.cbDetails = sizeof value_;
+        details.paDetails = &value_;
+        return details;
+    }
+
+    platform::HMIXER mixer_ = nullptr;
+    platform::MIXERCONTROLA control_{};
+    platform::MIXERCONTROLDETAILS_UNSIGNED value_{};
+    bool saved_ = false;
+};
 
 std::string LowerExtension(const std::string& fileName)
 {
@@ -140,14 +203,14 @@ void ReleaseBassInstance() { gBassTable.Release(); }
 BassMusicInterface::BassMusicInterface(platform::HWND window)
 {
     bass_ = AcquireBassInstance();
-    const double waveOut = ReadWaveOutVolume();
+    SavedWaveOutVolume waveOut;
     if (bass_->version2) {
         bass_->BASS_Init(1, 44100, 0, window, nullptr);
         bass_->BASS_SetConfig(platform::libs::bass::kBassConfigBuffer, 2000);
     } else {
         bass_->BASS_InitV1(-1, 44100, 0, window);
     }
-    WriteWaveOutVolume(waveOut);
+    waveOut.WriteBack();
     bass_->BASS_Start();
     maxMusicVolume_ = 40;
 }

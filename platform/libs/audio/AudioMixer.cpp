@@ -1,10 +1,5 @@
 #include "platform/libs/audio/AudioMixer.h"
 
-#include "platform/core/Clock.h"
-#include "platform/core/Testing.h"
-
-#include <SDL.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -15,14 +10,6 @@ namespace platform::libs::audio {
 namespace {
 
 constexpr int kBlockFrames = 512;
-// A headless catch-up mixes at most this much; a longer jump of the clock
-// leaves the channels behind it rather than stalling the caller.
-constexpr uint64_t kMaxCatchUpFrames = uint64_t(kOutputRate) * 60;
-
-void SdlCallback(void* user, Uint8* stream, int length)
-{
-    static_cast<Mixer*>(user)->Render(reinterpret_cast<int16_t*>(stream), length / 4);
-}
 
 } // namespace
 
@@ -55,8 +42,7 @@ struct Mixer::Channel {
 
 Mixer& Mixer::Instance()
 {
-    // Never destroyed: SDL's audio thread may still call it while the
-    // process exits.
+    // Never destroyed: the output may still mix it while the process exits.
     static Mixer* mixer = new Mixer();
     return *mixer;
 }
@@ -115,8 +101,11 @@ void Mixer::ResetResampler(Channel& c)
 
 bool Mixer::Play(uint32_t channel, bool restart)
 {
+    // Joined before the channel starts, so the output does not mix it from
+    // an earlier moment.
+    JoinOutput();
+    CatchUp();
     std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
     Channel* c = Find(channel);
     if (!c)
         return false;
@@ -128,14 +117,13 @@ bool Mixer::Play(uint32_t channel, bool restart)
         ResetResampler(*c);
     }
     c->state = ChannelState::Playing;
-    EnsureOutputLocked();
     return true;
 }
 
 bool Mixer::Stop(uint32_t channel)
 {
+    CatchUp();
     std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
     Channel* c = Find(channel);
     if (!c)
         return false;
@@ -145,8 +133,8 @@ bool Mixer::Stop(uint32_t channel)
 
 bool Mixer::Pause(uint32_t channel)
 {
+    CatchUp();
     std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
     Channel* c = Find(channel);
     if (!c || c->state != ChannelState::Playing)
         return false;
@@ -156,16 +144,16 @@ bool Mixer::Pause(uint32_t channel)
 
 ChannelState Mixer::State(uint32_t channel)
 {
+    CatchUp();
     std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
     Channel* c = Find(channel);
     return c ? c->state : ChannelState::Missing;
 }
 
 bool Mixer::SetGain(uint32_t channel, Gain which, float gain)
 {
+    CatchUp();
     std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
     Channel* c = Find(channel);
     if (!c)
         return false;
@@ -185,8 +173,8 @@ float Mixer::GetGain(uint32_t channel, Gain which)
 
 bool Mixer::SetPan(uint32_t channel, float pan)
 {
+    CatchUp();
     std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
     Channel* c = Find(channel);
     if (!c)
         return false;
@@ -196,8 +184,8 @@ bool Mixer::SetPan(uint32_t channel, float pan)
 
 bool Mixer::SetRate(uint32_t channel, int rate)
 {
+    CatchUp();
     std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
     Channel* c = Find(channel);
     if (!c)
         return false;
@@ -214,8 +202,8 @@ int Mixer::GetRate(uint32_t channel)
 
 bool Mixer::SetLooping(uint32_t channel, bool loop)
 {
+    CatchUp();
     std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
     Channel* c = Find(channel);
     if (!c)
         return false;
@@ -232,8 +220,8 @@ bool Mixer::IsLooping(uint32_t channel)
 
 bool Mixer::SetPosition(uint32_t channel, uint64_t frame)
 {
+    CatchUp();
     std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
     Channel* c = Find(channel);
     if (!c)
         return false;
@@ -251,8 +239,8 @@ bool Mixer::SetPosition(uint32_t channel, uint64_t frame)
 
 uint64_t Mixer::Position(uint32_t channel)
 {
+    CatchUp();
     std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
     Channel* c = Find(channel);
     return c ? c->position : 0;
 }
@@ -275,8 +263,8 @@ int Mixer::SourceChannels(uint32_t channel)
 
 bool Mixer::SetOrder(uint32_t channel, int order)
 {
+    CatchUp();
     std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
     Channel* c = Find(channel);
     if (!c || !c->decoder || !c->decoder->SetOrder(order))
         return false;
@@ -287,8 +275,8 @@ bool Mixer::SetOrder(uint32_t channel, int order)
 
 int Mixer::CurrentOrder(uint32_t channel)
 {
+    CatchUp();
     std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
     Channel* c = Find(channel);
     return c && c->decoder ? c->decoder->CurrentOrder() : 0;
 }
@@ -305,19 +293,6 @@ bool Mixer::IsModule(uint32_t channel)
     std::lock_guard<std::mutex> lock(mutex_);
     Channel* c = Find(channel);
     return c && c->decoder && c->decoder->IsModule();
-}
-
-void Mixer::SetMasterGain(float gain)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
-    masterGain_ = std::clamp(gain, 0.0f, 1.0f);
-}
-
-float Mixer::MasterGain()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return masterGain_;
 }
 
 // Refills the channel's block of source frames; 0 at the end of the source.
@@ -440,106 +415,25 @@ void Mixer::MixLocked(float* accumulator, int frames, int rate)
     }
 }
 
-void Mixer::RenderLocked(int16_t* out, int frames)
+void Mixer::JoinOutput()
 {
-    scratch_.assign(size_t(frames) * 2, 0.0f);
-    MixLocked(scratch_.data(), frames, kOutputRate);
-    for (size_t i = 0; i < scratch_.size(); ++i)
-        out[i] = int16_t(std::clamp(std::lround(scratch_[i] * masterGain_), -32768L, 32767L));
-}
-
-void Mixer::Render(int16_t* out, int frames)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    RenderLocked(out, frames);
-}
-
-void Mixer::EnsureOutputLocked()
-{
-    if (outputChosen_)
+    if (joined_.load(std::memory_order_acquire))
         return;
-    outputChosen_ = true;
-    originMicroseconds_ = GetClock().NowMicroseconds();
-    framesMixed_ = 0;
-    clockDriven_ = true;
-    if (IsHeadless() || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return;
-    SDL_AudioSpec want{};
-    want.freq = kOutputRate;
-    want.format = AUDIO_S16SYS;
-    want.channels = 2;
-    want.samples = 1024;
-    want.callback = &SdlCallback;
-    want.userdata = this;
-    SDL_AudioSpec have{};
-    sdlDevice_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (sdlDevice_ == 0)
-        return; // no device: the clock drives the channels, nobody hears them
-    clockDriven_ = false;
-    SDL_PauseAudioDevice(sdlDevice_, 0);
-}
-
-std::unique_lock<std::mutex> Mixer::Guard()
-{
-    std::unique_lock<std::mutex> lock(mutex_);
-    CatchUpLocked();
-    return lock;
+    // With no device the output cannot take us; try again at the next play.
+    if (platform::dsound::AudioOutput::Instance().AddSource(this))
+        joined_.store(true, std::memory_order_release);
 }
 
 void Mixer::CatchUp()
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
+    if (joined_.load(std::memory_order_acquire))
+        platform::dsound::AudioOutput::Instance().CatchUp();
 }
 
-void Mixer::CatchUpLocked()
+std::unique_lock<std::mutex> Mixer::Guard()
 {
-    if (!outputChosen_ || !clockDriven_)
-        return;
-    const uint64_t now = GetClock().NowMicroseconds();
-    if (now < originMicroseconds_)
-        return;
-    const uint64_t due = (now - originMicroseconds_) * uint64_t(kOutputRate) / 1000000u;
-    if (due <= framesMixed_)
-        return;
-    uint64_t frames = due - framesMixed_;
-    if (frames > kMaxCatchUpFrames) {
-        framesMixed_ += frames - kMaxCatchUpFrames;
-        frames = kMaxCatchUpFrames;
-    }
-    std::vector<int16_t> chunk;
-    while (frames > 0) {
-        const int n = int(std::min<uint64_t>(frames, 4096));
-        chunk.resize(size_t(n) * 2);
-        RenderLocked(chunk.data(), n);
-        if (capturing_)
-            captured_.insert(captured_.end(), chunk.begin(), chunk.end());
-        frames -= uint64_t(n);
-        framesMixed_ += uint64_t(n);
-    }
-}
-
-void Mixer::ResetHeadless()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    outputChosen_ = true;
-    clockDriven_ = sdlDevice_ == 0;
-    originMicroseconds_ = GetClock().NowMicroseconds();
-    framesMixed_ = 0;
-    captured_.clear();
-}
-
-void Mixer::SetCapture(bool on)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    capturing_ = on;
-}
-
-std::vector<int16_t> Mixer::TakeCaptured()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    CatchUpLocked();
-    return std::exchange(captured_, {});
+    CatchUp();
+    return std::unique_lock<std::mutex>(mutex_);
 }
 
 size_t Mixer::ChannelCount()

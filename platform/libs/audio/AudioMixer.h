@@ -1,26 +1,25 @@
 // The mixer shared by our two music libraries ("bass.dll" and "fmod.dll"):
 // channels that each play a decoder (a stream or a tracker module) or a
-// sample held in memory, with volume, pan, playback rate and looping, summed
-// into 16-bit stereo at kOutputRate.
+// sample held in memory, with volume, pan, playback rate and looping. It is
+// one source of the process's audio output (platform/dsound/AudioOutput.h),
+// which it joins when a channel first plays: SDL pulls the mix from its
+// audio thread, or, headless, the output mixes as far as the platform clock
+// has gone whenever it is asked to catch up. Every operation here catches
+// the output up first, so a channel's state is that of the present (a
+// ManualClock decides exactly when a track ends). The output's master gain
+// (the wave-out volume) and its capture for tests apply to this mix too.
 //
-// Output: with the real back end an SDL audio device pulls the mix from its
-// own thread. With the headless back end (or when no device can be opened)
-// nothing pulls: CatchUp mixes exactly as many frames as the platform clock
-// says have played since the last call, so a ManualClock decides when a
-// track ends. The libraries call CatchUp before they report a channel's
-// state. Tests can keep what was mixed (SetCapture / TakeCaptured).
-//
-// The master gain (the wave-out volume the program reads and writes back)
-// scales the whole mix.
-//
-// Threads: any thread calls the mixer; SDL's audio thread mixes. One mutex
-// guards every channel, every sample's lock count, the master gain and the
-// headless bookkeeping; decoders run under it. Our libraries take it after
-// their own lock, never before.
+// Threads: any thread calls the mixer; the output mixes from SDL's audio
+// thread or from the thread that catches it up. One mutex guards every
+// channel and every sample's lock count and loop points; decoders run under
+// it. Lock order: our libraries' locks, then the output's, then this one;
+// nothing here calls the output while holding this mutex.
 #pragma once
 
+#include "platform/dsound/AudioOutput.h"
 #include "platform/libs/audio/AudioDecoder.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -29,7 +28,7 @@
 
 namespace platform::libs::audio {
 
-constexpr int kOutputRate = 44100;
+constexpr int kOutputRate = platform::dsound::kOutputRate;
 
 // PCM in memory that sample channels play: 8-bit unsigned or 16-bit signed
 // little-endian, interleaved. While the program has it locked (locks > 0)
@@ -55,7 +54,7 @@ enum class ChannelState { Missing, Stopped, Playing, Paused };
 // library-wide volume its kind of channel is under, and an amplification.
 enum class Gain { Volume, Library, Boost };
 
-class Mixer {
+class Mixer final : public platform::dsound::MixSource {
 public:
     static Mixer& Instance();
 
@@ -94,10 +93,7 @@ public:
     int OrderCount(uint32_t channel);
     bool IsModule(uint32_t channel);
 
-    void SetMasterGain(float gain);
-    float MasterGain();
-
-    // Headless: mixes up to the clock's present. Nothing with a device.
+    // Brings the output up to the present (headless); nothing with a device.
     void CatchUp();
 
     // The guard under which sample lock counts and loop points change. It
@@ -107,25 +103,18 @@ public:
 
     // Adds `frames` stereo frames at `rate` into `accumulator` (interleaved,
     // full scale 32768) and moves every playing channel on.
-    void MixInto(float* accumulator, int frames, int rate);
-    // Called by the SDL audio thread.
-    void Render(int16_t* out, int frames);
+    void MixInto(float* accumulator, int frames, int rate) override;
 
-    // Test hooks (headless): count time from the clock's present and drop
-    // the capture; while capturing, every mixed frame is kept.
-    void ResetHeadless();
-    void SetCapture(bool on);
-    std::vector<int16_t> TakeCaptured();
+    // Channels that exist (for tests that check nothing is left behind).
     size_t ChannelCount();
 
 private:
     struct Channel;
     Mixer() = default;
     Channel* Find(uint32_t channel);
-    void EnsureOutputLocked();
-    void CatchUpLocked();
+    // Joins the output the first time a channel plays.
+    void JoinOutput();
     void MixLocked(float* accumulator, int frames, int rate);
-    void RenderLocked(int16_t* out, int frames);
     static bool FetchFrame(Channel& c, float frame[2]);
     static int FillBlock(Channel& c);
     static void ResetResampler(Channel& c);
@@ -133,15 +122,7 @@ private:
     std::mutex mutex_;
     std::map<uint32_t, std::unique_ptr<Channel>> channels_; // guarded by mutex_
     uint32_t nextHandle_ = 1;                              // guarded by mutex_
-    float masterGain_ = 1.0f;                              // guarded by mutex_
-    bool outputChosen_ = false;                            // guarded by mutex_
-    bool clockDriven_ = true;                              // guarded by mutex_
-    uint32_t sdlDevice_ = 0;                               // guarded by mutex_
-    uint64_t originMicroseconds_ = 0;                      // guarded by mutex_
-    uint64_t framesMixed_ = 0;                             // guarded by mutex_
-    bool capturing_ = false;                               // guarded by mutex_
-    std::vector<int16_t> captured_;                        // guarded by mutex_
-    std::vector<float> scratch_;                           // guarded by mutex_
+    std::atomic<bool> joined_{false};
 };
 
 } // namespace platform::libs::audio

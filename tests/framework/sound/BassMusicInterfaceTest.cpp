@@ -5,6 +5,8 @@
 #include "platform/core/Clock.h"
 #include "platform/core/ModuleRegistry.h"
 #include "platform/core/Process.h"
+#include "platform/dsound/AudioOutput.h"
+#include "platform/dsound/WaveMixer.h"
 #include "platform/libs/audio/AudioMixer.h"
 #include "platform/window/WindowTesting.h"
 #include "tests/framework/sound/RecordingBassLibrary.h"
@@ -21,6 +23,38 @@ using recording_bass::CallsOf;
 using Strings = std::vector<std::string>;
 
 namespace {
+
+// Sets the wave-out volume as the system's mixer applet would.
+void SetWaveOutVolume(platform::DWORD value)
+{
+    using namespace platform;
+    HMIXER mixer = nullptr;
+    ASSERT_EQ(mixerOpen(&mixer, 0, 0, 0, MIXER_OBJECTF_MIXER), MMSYSERR_NOERROR);
+    MIXERLINEA line{};
+    line.cbStruct = sizeof line;
+    line.dwComponentType = MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT;
+    ASSERT_EQ(mixerGetLineInfoA(mixer, &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE), MMSYSERR_NOERROR);
+    MIXERCONTROLA control{};
+    MIXERLINECONTROLSA controls{};
+    controls.cbStruct = sizeof controls;
+    controls.dwLineID = line.dwLineID;
+    controls.dwControlType = MIXERCONTROL_CONTROLTYPE_VOLUME;
+    controls.cControls = 1;
+    controls.cbmxctrl = sizeof control;
+    controls.pamxctrl = &control;
+    ASSERT_EQ(mixerGetLineControlsA(mixer, &controls, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE),
+              MMSYSERR_NOERROR);
+    MIXERCONTROLDETAILS_UNSIGNED volume{value};
+    MIXERCONTROLDETAILS details{};
+    details.cbStruct = sizeof details;
+    details.dwControlID = control.dwControlID;
+    details.cChannels = 1;
+    details.cbDetails = sizeof volume;
+    details.paDetails = &volume;
+    ASSERT_EQ(mixerSetControlDetails(mixer, &details, MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE),
+              MMSYSERR_NOERROR);
+    mixerClose(mixer);
+}
 
 class BassBackEnd : public testing::Test {
 protected:
@@ -47,10 +81,11 @@ protected:
 
 TEST_F(BassBackEnd, SetsTheLibraryUpForItsVersionAndLeavesTheWaveVolumeAlone)
 {
-    platform::libs::audio::Mixer::Instance().SetMasterGain(0.3f);
+    SetWaveOutVolume(30000);
     Make();
     EXPECT_EQ(Calls(), (Strings{"BASS_Init(1,44100,0)", "BASS_SetConfig(0,2000)", "BASS_Start()"}));
-    EXPECT_FLOAT_EQ(platform::libs::audio::Mixer::Instance().MasterGain(), 0.3f);
+    EXPECT_EQ(platform::testing::WaveOutVolume(0), 30000u);
+    EXPECT_EQ(platform::testing::WaveOutVolume(1), 30000u);
     music.reset();
     EXPECT_EQ(CallsOf("BASS_Stop").size(), 1u);
     EXPECT_EQ(CallsOf("BASS_Free").size(), 1u);
@@ -338,14 +373,15 @@ class BassPlaying : public testing::Test {
 protected:
     void SetUp() override
     {
-        mixer.ResetHeadless();
-        mixer.SetCapture(true);
+        output.ResetHeadless();
+        output.SetCapture(true);
     }
 
     platform::ManualClock clock{9000000};
     platform::ScopedClock scoped{clock};
     platform::testing::ScopedTempFolder folder;
     platform::libs::audio::Mixer& mixer = platform::libs::audio::Mixer::Instance();
+    platform::dsound::AudioOutput& output = platform::dsound::AudioOutput::Instance();
 };
 
 TEST_F(BassPlaying, SoundPlayedOnceEndsAndAFadeIsHeard)
@@ -357,18 +393,18 @@ TEST_F(BassPlaying, SoundPlayedOnceEndsAndAFadeIsHeard)
     music.StartTrackAtVolume(1, 0.5, 0, true);
     EXPECT_TRUE(music.IsTrackPlaying(1));
     clock.AdvanceMilliseconds(20);
-    EXPECT_EQ(mixer.TakeCaptured().at(2 * 100), 5000);
+    EXPECT_EQ(output.TakeCaptured().at(2 * 100), 5000);
     clock.AdvanceMilliseconds(100);
     EXPECT_FALSE(music.IsTrackPlaying(1));
 
     music.SetOverallVolume(0.5);
     music.StartTrack(1, 0, false);
     clock.AdvanceMilliseconds(10);
-    EXPECT_EQ(mixer.TakeCaptured().at(2 * 100), 5000) << "full track volume, half overall";
+    EXPECT_EQ(output.TakeCaptured().at(2 * 100), 5000) << "full track volume, half overall";
     music.FadeTrackOut(1, true, 0.5);
     music.AdvanceFades();
     clock.AdvanceMilliseconds(10);
-    EXPECT_EQ(mixer.TakeCaptured().back(), 2500);
+    EXPECT_EQ(output.TakeCaptured().back(), 2500);
     music.AdvanceFades(); // at 0: the next step goes below and stops it
     EXPECT_TRUE(music.IsTrackPlaying(1));
     music.AdvanceFades();
@@ -384,10 +420,10 @@ TEST_F(BassPlaying, ModuleStartsAtTheOrderAskedAndLoops)
     music.StartTrack(4, 2, false);
     clock.AdvanceMilliseconds(1000);
     EXPECT_TRUE(music.IsTrackPlaying(4));
-    EXPECT_GT(Peak(mixer.TakeCaptured()), 1000);
+    EXPECT_GT(Peak(output.TakeCaptured()), 1000);
     music.HoldAllTracks();
     clock.AdvanceMilliseconds(1000);
-    EXPECT_EQ(Peak(mixer.TakeCaptured()), 0);
+    EXPECT_EQ(Peak(output.TakeCaptured()), 0);
     music.ContinueAllTracks();
     EXPECT_TRUE(music.IsTrackPlaying(4));
     music.DropAllTracks();

@@ -11,6 +11,7 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/ModuleRegistry.h"
 #include "platform/core/Process.h"
+#include "platform/dsound/AudioOutput.h"
 #include "platform/libs/audio/AudioMixer.h"
 #include "platform/window/WindowTesting.h"
 #include "tests/platform/libs/AudioFixtures.h"
@@ -29,8 +30,8 @@ protected:
     void SetUp() override
     {
         SetAppDataFolder(folder / "appdata");
-        mixer.ResetHeadless();
-        mixer.SetCapture(true);
+        output.ResetHeadless();
+        output.SetCapture(true);
         music = std::make_unique<Zolt::FModMusicInterface>(nullptr);
         fmod = Zolt::AcquireFmodInstance();
     }
@@ -55,13 +56,14 @@ protected:
     std::vector<int16_t> Play(uint64_t ms)
     {
         clock.AdvanceMilliseconds(ms);
-        return mixer.TakeCaptured();
+        return output.TakeCaptured();
     }
 
     platform::ManualClock clock{3000000};
     platform::ScopedClock scoped{clock};
     platform::testing::ScopedTempFolder folder;
     platform::libs::audio::Mixer& mixer = platform::libs::audio::Mixer::Instance();
+    platform::dsound::AudioOutput& output = platform::dsound::AudioOutput::Instance();
     std::unique_ptr<Zolt::FModMusicInterface> music;
     Zolt::FMOD_INSTANCE* fmod = nullptr;
 };

@@ -1,5 +1,6 @@
 // The shared mixer on the headless output: the manual clock decides how much
 // has played, and the capture holds what was mixed.
+#include "platform/dsound/AudioOutput.h"
 #include "platform/libs/audio/AudioMixer.h"
 #include "platform/core/Clock.h"
 #include "tests/platform/libs/AudioFixtures.h"
@@ -15,8 +16,8 @@ class MixerScene : public testing::Test {
 protected:
     void SetUp() override
     {
-        mixer.ResetHeadless();
-        mixer.SetCapture(true);
+        output.ResetHeadless();
+        output.SetCapture(true);
     }
 
     uint32_t AddConstant(int rate, int frames, int16_t level, int channels = 1)
@@ -32,6 +33,7 @@ protected:
     platform::ManualClock clock{1000000};
     platform::ScopedClock scoped{clock};
     Mixer& mixer = Mixer::Instance();
+    platform::dsound::AudioOutput& output = platform::dsound::AudioOutput::Instance();
 };
 
 TEST_F(MixerScene, ChannelPlayedOnceStopsAtItsEnd)
@@ -44,7 +46,7 @@ TEST_F(MixerScene, ChannelPlayedOnceStopsAtItsEnd)
     EXPECT_EQ(mixer.State(channel), ChannelState::Playing);
     AdvanceMs(60);
     EXPECT_EQ(mixer.State(channel), ChannelState::Stopped);
-    const std::vector<int16_t> captured = mixer.TakeCaptured();
+    const std::vector<int16_t> captured = output.TakeCaptured();
     ASSERT_EQ(captured.size(), size_t(44100 * 110 / 1000) * 2);
     EXPECT_EQ(LeftAt(captured, 10), 1000);
     EXPECT_EQ(LeftAt(captured, 4400), 1000);
@@ -58,7 +60,7 @@ TEST_F(MixerScene, LoopingChannelGoesOnAndAStoppedOneStartsAgainFromTheTop)
     mixer.Play(channel, true);
     AdvanceMs(1000);
     EXPECT_EQ(mixer.State(channel), ChannelState::Playing);
-    std::vector<int16_t> captured = mixer.TakeCaptured();
+    std::vector<int16_t> captured = output.TakeCaptured();
     EXPECT_EQ(LeftAt(captured, 44000), 1000);
 
     mixer.SetLooping(channel, false);
@@ -94,12 +96,11 @@ TEST_F(MixerScene, VolumeLibraryBoostAndMasterGainsMultiply)
     mixer.SetGain(channel, Gain::Volume, 0.5f);
     mixer.SetGain(channel, Gain::Library, 0.5f);
     mixer.SetGain(channel, Gain::Boost, 2.0f);
-    mixer.SetMasterGain(0.25f);
+    output.SetMasterGain(0.25f, 0.25f);
     mixer.Play(channel, true);
     AdvanceMs(10);
-    const std::vector<int16_t> captured = mixer.TakeCaptured();
+    const std::vector<int16_t> captured = output.TakeCaptured();
     EXPECT_EQ(LeftAt(captured, 100), 2000);
-    mixer.SetMasterGain(1.0f);
 }
 
 TEST_F(MixerScene, PanToOneSideSilencesTheOther)
@@ -108,7 +109,7 @@ TEST_F(MixerScene, PanToOneSideSilencesTheOther)
     mixer.SetPan(channel, -1.0f);
     mixer.Play(channel, true);
     AdvanceMs(10);
-    const std::vector<int16_t> captured = mixer.TakeCaptured();
+    const std::vector<int16_t> captured = output.TakeCaptured();
     EXPECT_EQ(captured.at(200), 8000);
     EXPECT_EQ(captured.at(201), 0);
 }
@@ -118,7 +119,7 @@ TEST_F(MixerScene, SumIsClippedNotWrapped)
     for (int i = 0; i < 2; ++i)
         mixer.Play(AddConstant(44100, 44100, 30000), true);
     AdvanceMs(10);
-    const std::vector<int16_t> captured = mixer.TakeCaptured();
+    const std::vector<int16_t> captured = output.TakeCaptured();
     EXPECT_EQ(LeftAt(captured, 100), 32767);
 }
 
@@ -162,7 +163,7 @@ TEST_F(MixerScene, LoopingSamplePlaysItsStartOnceThenRepeatsTheLoop)
     mixer.SetLooping(channel, true);
     mixer.Play(channel, true);
     AdvanceMs(20);
-    const std::vector<int16_t> captured = mixer.TakeCaptured();
+    const std::vector<int16_t> captured = output.TakeCaptured();
     EXPECT_EQ(LeftAt(captured, 50), 1000);
     EXPECT_EQ(LeftAt(captured, 150), 3000);
     EXPECT_EQ(LeftAt(captured, 850), 3000) << "the start is not heard again";
@@ -183,7 +184,7 @@ TEST_F(MixerScene, LockedSampleIsSilentWhileItsTimePasses)
         sample->locks = 0;
     }
     AdvanceMs(40);
-    const std::vector<int16_t> captured = mixer.TakeCaptured();
+    const std::vector<int16_t> captured = output.TakeCaptured();
     EXPECT_EQ(Peak(captured, 0, 2000 * 2), 0);
     EXPECT_EQ(LeftAt(captured, 2205 + 700), 1000) << "heard again within a block of the unlock";
     AdvanceMs(20);

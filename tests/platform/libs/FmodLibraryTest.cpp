@@ -3,6 +3,7 @@
 // sample data, on the headless mixer.
 #include "platform/core/Clock.h"
 #include "platform/core/ModuleRegistry.h"
+#include "platform/dsound/AudioOutput.h"
 #include "platform/libs/audio/AudioMixer.h"
 #include "platform/libs/fmod/FmodLibrary.h"
 #include "tests/platform/libs/AudioFixtures.h"
@@ -47,8 +48,8 @@ protected:
         songPlaying = Get<FmusicIsPlayingFn>(kFmusicIsPlayingEntry);
         close = Get<FsoundCloseFn>(kFsoundCloseEntry);
         ASSERT_TRUE(Get<FsoundInitFn>(kFsoundInitEntry)(44100, 64, 0));
-        mixer.ResetHeadless();
-        mixer.SetCapture(true);
+        output.ResetHeadless();
+        output.SetCapture(true);
     }
 
     void TearDown() override
@@ -76,6 +77,7 @@ protected:
     platform::ScopedClock scoped{clock};
     platform::testing::ScopedTempFolder folder;
     platform::libs::audio::Mixer& mixer = platform::libs::audio::Mixer::Instance();
+    platform::dsound::AudioOutput& output = platform::dsound::AudioOutput::Instance();
     platform::HMODULE module = nullptr;
     FsoundSampleLoadFn load = nullptr;
     FsoundSampleAllocFn alloc = nullptr;
@@ -174,7 +176,7 @@ TEST_F(FmodLibrary, ChannelVolumeIsAPercentageAndLoopModeRepeats)
     loopMode(2, kFsoundLoopNormal);
     clock.AdvanceMilliseconds(100);
     EXPECT_TRUE(isPlaying(2));
-    const std::vector<int16_t> captured = mixer.TakeCaptured();
+    const std::vector<int16_t> captured = output.TakeCaptured();
     EXPECT_EQ(captured.at(2 * 2000), 4000);
 }
 
