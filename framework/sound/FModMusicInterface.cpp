@@ -2,9 +2,11 @@
 
 #include "framework/app/PathUtils.h"
 #include "framework/sound/AudioLibraryTable.h"
+#include "framework/sound/FmodSoundFunctions.h"
 #include "platform/core/FileSystem.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -130,6 +132,62 @@ bool CopySampleBytes(FMOD_INSTANCE& fmod, uint32_t sample, uint32_t size, uint8_
     fmod.FSOUND_Sample_Unlock(sample, part1, part2, length1, length2);
     return true;
 }
+
+// The sound manager's view of the shared table (FmodSoundFunctions, with the
+// sample as an opaque pointer and one-byte results): each entry passes the
+// call on to FMOD_INSTANCE, the handle carried as the pointer's value.
+std::atomic<FMOD_INSTANCE*> gSoundManagerTable{nullptr};
+
+FMOD_INSTANCE& SoundTable() { return *gSoundManagerTable.load(std::memory_order_acquire); }
+DWORD HandleOf(FSOUND_SAMPLE* sample) { return DWORD(reinterpret_cast<uintptr_t>(sample)); }
+FSOUND_SAMPLE* SampleOf(DWORD handle) { return reinterpret_cast<FSOUND_SAMPLE*>(uintptr_t(handle)); }
+signed char Flag(platform::BOOL value) { return value ? 1 : 0; }
+
+signed char SoundSetBufferSize(int milliseconds) { return Flag(SoundTable().FSOUND_SetBufferSize(milliseconds)); }
+signed char SoundSetHwnd(void* window) { return Flag(SoundTable().FSOUND_SetHWND(static_cast<platform::HWND>(window))); }
+signed char SoundInit(int rate, int channels, unsigned int flags) { return Flag(SoundTable().FSOUND_Init(rate, channels, flags)); }
+void SoundClose() { SoundTable().FSOUND_Close(); }
+FSOUND_SAMPLE* SoundSampleLoad(int index, const char* name, unsigned int mode, int memoryLength)
+{
+    return SampleOf(SoundTable().FSOUND_Sample_Load(index, name, mode, memoryLength));
+}
+void SoundSampleFree(FSOUND_SAMPLE* sample) { SoundTable().FSOUND_Sample_Free(HandleOf(sample)); }
+signed char SoundSampleLock(FSOUND_SAMPLE* sample, int offset, int length, void** first, void** second,
+                            unsigned int* firstLength, unsigned int* secondLength)
+{
+    return Flag(SoundTable().FSOUND_Sample_Lock(HandleOf(sample), offset, length, first, second, firstLength, secondLength));
+}
+signed char SoundSampleUnlock(FSOUND_SAMPLE* sample, void* first, void* second, unsigned int firstLength,
+                              unsigned int secondLength)
+{
+    return Flag(SoundTable().FSOUND_Sample_Unlock(HandleOf(sample), first, second, firstLength, secondLength));
+}
+unsigned int SoundSampleGetLength(FSOUND_SAMPLE* sample) { return SoundTable().FSOUND_Sample_GetLength(HandleOf(sample)); }
+signed char SoundSampleGetDefaults(FSOUND_SAMPLE* sample, int* rate, int* volume, int* pan, int* priority)
+{
+    return Flag(SoundTable().FSOUND_Sample_GetDefaults(HandleOf(sample), rate, volume, pan, priority));
+}
+unsigned int SoundSampleGetMode(FSOUND_SAMPLE* sample) { return SoundTable().FSOUND_Sample_GetMode(HandleOf(sample)); }
+
+const FmodSoundFunctions kSoundManagerFunctions{
+    &SoundSetBufferSize, &SoundSetHwnd, &SoundInit, &SoundClose, &SoundSampleLoad, &SoundSampleFree,
+    &SoundSampleLock, &SoundSampleUnlock, &SoundSampleGetLength, &SoundSampleGetDefaults, &SoundSampleGetMode,
+};
+
+const FmodSoundFunctions* AcquireForSoundManager()
+{
+    gSoundManagerTable.store(AcquireFmodInstance(), std::memory_order_release);
+    return &kSoundManagerFunctions;
+}
+
+void ReleaseForSoundManager() { ReleaseFmodInstance(); }
+
+// The sound manager shares this back end's table from the start (the
+// manager may be made before the music player).
+const bool gSoundManagerProviderInstalled = [] {
+    SetFmodSoundProvider(&AcquireForSoundManager, &ReleaseForSoundManager);
+    return true;
+}();
 
 } // namespace
 

@@ -7,6 +7,7 @@
 // tested here is the caching around the decoding.
 #include "framework/app/PathUtils.h"
 #include "framework/sound/FModMusicInterface.h"
+#include "framework/sound/FmodSoundFunctions.h"
 #include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/ModuleRegistry.h"
@@ -238,6 +239,36 @@ TEST(FmodTable, SharedWithTheSoundManagerAndFreedWithTheLastUser)
     EXPECT_EQ(platform::testing::ModuleReferenceCount("fmod.dll"), 1) << "still in use";
     EXPECT_TRUE(shared->FSOUND_Init(44100, 64, 0));
     Zolt::ReleaseFmodInstance();
+    EXPECT_EQ(platform::testing::ModuleReferenceCount("fmod.dll"), 0);
+}
+
+TEST(FmodTable, SoundManagerViewDecodesMp3SoundsThroughTheSameLibrary)
+{
+    platform::testing::ScopedTempFolder folder;
+    const std::string mp3 = folder / "chip.mp3";
+    ASSERT_TRUE(WriteBytes(mp3, SilentMp3(6)));
+    auto music = std::make_unique<Zolt::FModMusicInterface>(nullptr);
+    const Zolt::FmodSoundFunctions* fmod = Zolt::AcquireFmodSoundFunctions();
+    ASSERT_NE(fmod, nullptr);
+    EXPECT_EQ(platform::testing::ModuleReferenceCount("fmod.dll"), 1) << "one library for both";
+    Zolt::FSOUND_SAMPLE* sample = fmod->FSOUND_Sample_Load(-1, mp3.c_str(), 0, 0);
+    ASSERT_NE(sample, nullptr);
+    EXPECT_EQ(fmod->FSOUND_Sample_GetMode(sample) & (Zolt::kFsoundMono | Zolt::kFsound8Bits), Zolt::kFsoundMono);
+    int rate = 0;
+    EXPECT_EQ(fmod->FSOUND_Sample_GetDefaults(sample, &rate, nullptr, nullptr, nullptr), 1);
+    EXPECT_EQ(rate, 44100);
+    const unsigned int frames = fmod->FSOUND_Sample_GetLength(sample);
+    EXPECT_GE(frames, 5u * 1152u);
+    void* first = nullptr;
+    void* second = nullptr;
+    unsigned int firstLength = 0, secondLength = 0;
+    ASSERT_EQ(fmod->FSOUND_Sample_Lock(sample, 0, int(frames * 2), &first, &second, &firstLength, &secondLength), 1);
+    EXPECT_EQ(firstLength, frames * 2);
+    EXPECT_EQ(fmod->FSOUND_Sample_Unlock(sample, first, second, firstLength, secondLength), 1);
+    EXPECT_EQ(fmod->FSOUND_Sample_Lock(sample, 0, int(frames * 2) + 1, &first, &second, &firstLength, &secondLength), 0);
+    fmod->FSOUND_Sample_Free(sample);
+    Zolt::ReleaseFmodSoundFunctions();
+    music.reset();
     EXPECT_EQ(platform::testing::ModuleReferenceCount("fmod.dll"), 0);
 }
 
