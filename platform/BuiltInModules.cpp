@@ -3,6 +3,8 @@
 #include "platform/core/ModuleRegistry.h"
 #include "platform/ddraw/DirectDraw.h"
 #include "platform/dsound/DirectSound.h"
+#include "platform/libs/bass/BassLibrary.h"
+#include "platform/libs/fmod/FmodLibrary.h"
 #include "platform/libs/j2k/J2kCodec.h"
 #include "platform/window/User32Module.h"
 
@@ -14,6 +16,8 @@ void RegisterBuiltInModules()
     dsound::EnsureDSoundRegistered();
     libs::j2k::EnsureJ2kCodecRegistered();
     RegisterUser32Module();
+    libs::bass::RegisterBassLibrary();
+    libs::fmod::RegisterFmodLibrary();
 }
 
 } // namespace platform
