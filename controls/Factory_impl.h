@@ -1,0 +1,284 @@
+// The control factory: the one IFactory of the process. It owns every visible
+// object (through its bridge), the shared image and font tables behind them,
+// the sound handles, the screen-wide keyboard observers and the volumes; it
+// routes the bridge widget's input to the objects and paints the scene into
+// the framework's Graphics on every frame the bridge is painted. A 5 ms time
+// object polls the visible objects for dirty ones and raises the
+// needs-repaint flag the bridge widget takes each frame.
+//
+// Threads and locks: the main thread (IFactory calls, drawing, input) and the
+// time thread (the dirty poll, and game code in timer callbacks that creates,
+// shows, moves and releases objects and handles). One re-entrant lock guards
+// the object tables (by id and by layer), the dirty list, the image and font
+// tables, the sound list, the hovered and focused objects, the current cursor
+// and tooltip and the modal stack; the whole drawing pass and the dirty poll
+// run under it. The lock is taken after the time system's locks (timer
+// callbacks arrive holding those), so nothing holding it ever calls into the
+// time system or into game observers: objects are deleted, and input
+// callbacks made, outside it. Objects an input callback is running on are
+// pinned, so a release from another thread deletes them only afterwards.
+#pragma once
+
+#include "controls/FactoryHost.h"
+#include "controls/IFactory.h"
+#include "controls/Point.h"
+#include "controls/RGB.h"
+#include "controls/Rect.h"
+#include "controls/Size.h"
+#include "kernel/IdAllocator.h"
+#include "platform/core/CriticalSection.h"
+#include "timing/TimeObjectMessageObserver.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Zolt {
+class Font;
+class Graphics;
+class Image;
+} // namespace Zolt
+
+namespace TimeLibrary {
+class ITimeObject;
+class ITimeSystem;
+} // namespace TimeLibrary
+
+namespace ControlLibrary {
+
+class IBridgeToVO;
+class IVisibleObject;
+class VisibleObject_impl;
+
+class Factory_impl final : public IFactory, public TimeLibrary::TimeObjectMessageObserver {
+public:
+    static constexpr size_t kObjectSlots = 10240;
+    static constexpr size_t kImageSlots = 5120;
+    static constexpr size_t kFontSlots = 1024;
+    static constexpr int kPollIntervalMs = 5;
+    // A visible object table: bridges by slot.
+    using ObjectTable = std::array<IBridgeToVO*, kObjectSlots>;
+
+    // Throws std::runtime_error when the host has no widget manager or there
+    // is no time system to poll with.
+    Factory_impl(std::unique_ptr<FactoryHost> host, TimeLibrary::ITimeSystem* timeSystem);
+    ~Factory_impl() override;
+    Factory_impl(const Factory_impl&) = delete;
+    Factory_impl& operator=(const Factory_impl&) = delete;
+
+    // ---- IFactory ----
+    IFont* CreateFont() override;
+    void ReleaseFont(IFont* font) override;
+    IToolTip* CreateToolTip() override;
+    void ReleaseToolTip(IToolTip* toolTip) override;
+    ICursor* CreateCursor() override;
+    void ReleaseCursor(ICursor* cursor) override;
+    ISound* CreateSound(bool music) override;
+    void ReleaseSound(ISound* sound) override;
+    IRectVO* CreateRectVO() override;
+    void ReleaseVO(IDialogVO* object) override;
+    void ReleaseVO(ITextBoxVO* object) override;
+    void ReleaseVO(IEditBoxVO* object) override;
+    void ReleaseVO(ICheckBoxVO* object) override;
+    void ReleaseVO(IButtonVO* object) override;
+    void ReleaseVO(ILinkVO* object) override;
+    void ReleaseVO(IStringVO* object) override;
+    void ReleaseVO(IImageVO* object) override;
+    void ReleaseVO(IRectVO* object) override;
+    IImageVO* CreateImageVO() override;
+    IStringVO* CreateStringVO() override;
+    ILinkVO* CreateLinkVO() override;
+    IButtonVO* CreateButtonVO() override;
+    ICheckBoxVO* CreateCheckBoxVO() override;
+    IEditBoxVO* CreateEditBoxVO() override;
+    ITextBoxVO* CreateTextBoxVO() override;
+    IDialogVO* CreateDialogVO() override;
+    void SetDefaultCursor(ICursor* cursor) override;
+    void AddPakArchive(uint32_t ignored, const std::string& archivePath) override;
+    std::string GetAppDataFolder() override;
+    void ToggleScreenMode() override;
+    void AddSysObserver(KeybdSysMessageObserver* observer) override;
+    void RemoveSysObserver(KeybdSysMessageObserver* observer) override;
+    uint16_t GetEffectsVolume() override { return effectsVolume_.load(); }
+    void SetEffectsVolume(uint16_t percent) override;
+    uint16_t GetMusicVolume() override { return musicVolume_.load(); }
+    void SetMusicVolume(uint16_t percent) override;
+    bool ReadRegistryString(const std::string& valueName, std::string& out) override;
+    bool ReadRegistryInteger(const std::string& valueName, uint32_t& out) override;
+    bool ReadRegistryBool(const std::string& valueName, bool& out) override;
+    bool WriteRegistryString(const std::string& valueName, const std::string& value) override;
+    bool WriteRegistryInteger(const std::string& valueName, uint32_t value) override;
+    bool WriteRegistryBool(const std::string& valueName, bool value) override;
+    void InvalidateAll() override { invalidateAll_.store(true); }
+
+    // Releases any kind of visible object by its common interface.
+    void ReleaseObject(IVisibleObject* object);
+
+    // ---- Object tables ----
+    bool RegisterObject(IBridgeToVO* bridge);
+    // Takes the object out of both tables (and out of every place the factory
+    // remembers it); true when it was registered.
+    bool RemoveObject(IBridgeToVO* bridge);
+    // The slot holding the id, or kObjectSlots.
+    size_t FindById(uint32_t id, const ObjectTable& table) const;
+    bool AddToLayerTable(IBridgeToVO* bridge);
+    bool RemoveFromLayerTable(IBridgeToVO* bridge);
+    // Where an object of this absolute layer goes: after every entry of the
+    // same or a lower layer.
+    size_t FindLayerSlot(uint32_t absoluteLayer) const;
+    uint32_t GetHighestLayer();
+    void OnVisibilityChanged(uint32_t id, bool visible);
+    void OnLayerChanged(uint32_t id);
+    uint16_t GetLayerCount();
+    // The visible objects' ids from the bottom layer up (tests, tools).
+    std::vector<uint32_t> LayerOrder();
+    // The registered object of the id, or null.
+    IVisibleObject* FindObject(uint32_t id);
+
+    // ---- Images ----
+    bool AcquireImage(const std::string& name, int32_t& handle);
+    bool ReleaseImage(int32_t& handle);
+    void ReleaseAllImages();
+    void GetImageName(int32_t handle, std::string& name);
+    bool GetImageSize(int32_t handle, Size& size);
+    // The entry's count, 0 for an empty or bad handle.
+    int GetImageRefCount(int32_t handle);
+
+    // ---- Fonts ----
+    int32_t AcquireFont(const std::string& fileName);
+    void ReleaseFontIndex(int32_t& index);
+    void ReleaseAllFonts();
+    int16_t GetFontHeight(int32_t index);
+    int16_t GetStringWidth(int32_t index, const std::string& text);
+    int GetFontRefCount(int32_t index);
+
+    // ---- Sounds, through the music interface ----
+    int32_t LoadSound(const std::string& file);
+    void DropSound(int32_t& track);
+    void PlaySound(int32_t track, bool music, bool loop);
+    void StopSound(int32_t track);
+    void PauseSound(int32_t track, bool paused);
+    bool IsSoundPlaying(int32_t track);
+    void SetSoundVolume(int32_t track, double volume);
+    size_t CountSounds();
+
+    // ---- Drawing into the current Graphics (during DrawAll only) ----
+    void DrawRect(const Rect& rect, const RGB& colour);
+    void FillRect(const Rect& rect, const RGB& colour);
+    void DrawLine(Point from, Point to, const RGB& colour);
+    bool DrawImage(int32_t handle, const Rect& source, const Rect& destination);
+    bool DrawImageRotated(int32_t handle, const Rect& source, const Rect& destination, double angle, Point centre,
+                          Point offset);
+    void DrawString(IFont* font, const std::string& text, Point at, const RGB& colour, uint32_t hAlign,
+                    uint32_t vAlign);
+
+    // ---- Pass and timer ----
+    void DrawAll(Zolt::Graphics* g);
+    void OnTimerTick(uint32_t id) override;
+    // The bridge widget's smooth tick: true (and the flag cleared) when the
+    // dirty poll asked for a repaint since the last call.
+    bool TakeRepaintRequest() { return needsRepaint_.exchange(false); }
+    bool NeedsRepaint() const { return needsRepaint_.load(); }
+    // The bridge widget's full-repaint notification: every later pass is a
+    // full one.
+    void NotifyFullRepaint() { fullRedraw_.store(true); }
+
+    // ---- Input and modality (main thread) ----
+    void DispatchMouseMove(int32_t x, int32_t y);
+    void DispatchMouseDown(int32_t x, int32_t y, int32_t button, int32_t clicks);
+    void DispatchMouseUp(int32_t x, int32_t y, int32_t button, int32_t clicks);
+    void DispatchChar(char character);
+    void DispatchKeyDown(uint32_t key);
+    void DispatchKeyUp(uint32_t key);
+    void SetCurrentCursor(ICursor* cursor);
+    void SetCurrentToolTip(IToolTip* toolTip);
+    void OnFocusGained(VisibleObject_impl* object);
+    void EnterModal();
+    void LeaveModal();
+    ICursor* GetCurrentCursor();
+    IToolTip* GetCurrentToolTip();
+    // Ids of the hovered and focused objects, 0 when none.
+    uint32_t GetHoveredId();
+    uint32_t GetFocusedId();
+    size_t GetModalDepth();
+
+    FactoryHost& Host() { return *host_; }
+    TimeLibrary::ITimeSystem* GetTimeSystem() const { return timeSystem_; }
+    platform::CriticalSection& Lock() { return lock_; }
+
+private:
+    struct ImageEntry {
+        std::unique_ptr<Zolt::Image> image;
+        std::string name;
+        int refCount = 0;
+    };
+    struct FontEntry {
+        std::unique_ptr<Zolt::Font> font;
+        std::string name;
+        int refCount = 0;
+    };
+
+    template <class Bridge, class Impl, class Interface>
+    Interface* CreateObject();
+    // Drops one reference and deletes the object at 0.
+    void ReleaseBridge(IBridgeToVO* bridge);
+    void DeleteBridge(IBridgeToVO* bridge);
+    IBridgeToVO* FindBridge(IVisibleObject* object);
+    // Under the lock: marks the object as in use by an input callback, and
+    // undoes that afterwards (deleting it when it was released meanwhile).
+    IBridgeToVO* Pin(VisibleObject_impl* object);
+    void Unpin(IBridgeToVO* bridge);
+    Zolt::Image* ImageAt(int32_t handle);
+    Zolt::Font* FontAt(int32_t index);
+    void DrawCursorAndToolTip();
+    void DeleteHandle(class Sound_impl* sound);
+
+    std::unique_ptr<FactoryHost> host_;
+    TimeLibrary::ITimeSystem* timeSystem_;
+    platform::CriticalSection lock_;
+    ObjectTable idTable_{};
+    ObjectTable layerTable_{};
+    uint16_t layerCount_ = 0;
+    // One past the highest id-table slot that may hold an entry.
+    size_t idHighWater_ = 0;
+    std::array<std::unique_ptr<ImageEntry>, kImageSlots> images_;
+    std::array<std::unique_ptr<FontEntry>, kFontSlots> fonts_;
+    TimeLibrary::ITimeObject* timer_ = nullptr;
+    std::atomic<bool> needsRepaint_{false};
+    ICursor* currentCursor_ = nullptr;
+    ICursor* defaultCursor_ = nullptr;
+    IToolTip* currentToolTip_ = nullptr;
+    VisibleObject_impl* hovered_ = nullptr;
+    VisibleObject_impl* focused_ = nullptr;
+    std::vector<std::vector<IBridgeToVO*>> modalStack_;
+    IdAllocator objectIds_;
+    IdAllocator soundIds_;
+    std::vector<KeybdSysMessageObserver*> sysObservers_;
+    std::vector<bool> keyDownSnapshot_;
+    std::vector<Rect> dirtyList_;
+    std::atomic<bool> fullRedraw_{false};
+    std::atomic<uint16_t> effectsVolume_{100};
+    std::atomic<uint16_t> musicVolume_{100};
+    std::vector<ISound*> sounds_;
+    std::atomic<bool> invalidateAll_{true};
+    // The Graphics of the running pass; null outside DrawAll.
+    Zolt::Graphics* graphics_ = nullptr;
+    // Objects an input callback is running on, and those released meanwhile.
+    std::vector<IBridgeToVO*> pinned_;
+    std::vector<IBridgeToVO*> releasedWhilePinned_;
+    // Whether the system's own mouse pointer shows (the toolkit hides it
+    // while it draws its own).
+    bool systemCursorShown_ = true;
+};
+
+// The singleton. CreateFactory builds it when none exists; a construction
+// failure leaves it null. The time system is the process's one unless given.
+IFactory* CreateFactory(std::unique_ptr<FactoryHost> host, TimeLibrary::ITimeSystem* timeSystem = nullptr);
+IFactory* GetFactory();
+Factory_impl* GetFactoryImpl();
+void DestroyFactory();
+
+} // namespace ControlLibrary
