@@ -1,0 +1,254 @@
+// The drawing pass: layer order, full and dirty-rectangle passes, the dirty
+// poll on the time thread's timer, the cursor and tooltip, read as pixels.
+#include "controls/Factory_impl.h"
+#include "controls/ICursor.h"
+#include "controls/IImageVO.h"
+#include "controls/IRectVO.h"
+#include "controls/IStringVO.h"
+#include "controls/IToolTip.h"
+#include "tests/support/ControlTestHost.h"
+
+#include <gtest/gtest.h>
+
+using namespace ControlLibrary;
+using testing_support::ControlScene;
+using testing_support::Opaque;
+
+namespace {
+
+constexpr uint32_t kBlack = Opaque(0, 0, 0);
+constexpr uint32_t kWhite = Opaque(255, 255, 255);
+constexpr uint32_t kBlue = Opaque(0, 0, 255);
+constexpr uint32_t kRed = Opaque(255, 0, 0);
+
+IRectVO* FilledRect(Factory_impl& f, int x, int y, int w, int h, RGB colour)
+{
+    IRectVO* r = f.CreateRectVO();
+    r->SetStyle(1);
+    r->SetPosition(x, y);
+    r->SetSize(w, h);
+    r->SetColour(colour);
+    return r;
+}
+
+// A plain image object without a picture: a colour fill that, when told not
+// to repaint always, redraws only inside dirty rectangles.
+IImageVO* Patch(Factory_impl& f, int x, int y, RGB colour)
+{
+    IImageVO* o = f.CreateImageVO();
+    o->SetPosition(x, y);
+    o->SetColour(colour);
+    o->SetAlwaysRepaint(false);
+    return o;
+}
+
+// Pictures pass through the blitters' premultiplied copies, which may round
+// a channel by a step or two.
+bool Near(uint32_t a, uint32_t b)
+{
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int ca = (a >> shift) & 0xFF;
+        const int cb = (b >> shift) & 0xFF;
+        if (ca - cb > 3 || cb - ca > 3)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(Drawing, EqualLayersDrawInTheOrderShownAndTheLaterOneIsOnTop)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    IRectVO* first = FilledRect(f, 10, 10, 20, 20, RGB{255, 0, 0});
+    IRectVO* second = FilledRect(f, 20, 20, 20, 20, RGB{0, 0, 255});
+    second->SetVisible(true);
+    first->SetVisible(true);
+    first->SetVisible(true);
+    EXPECT_EQ(f.LayerOrder(), (std::vector<uint32_t>{second->GetId(), first->GetId()}));
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(25, 25), kRed);
+    EXPECT_EQ(scene.Pixel(35, 35), kBlue);
+
+    second->SetLayer(5);
+    EXPECT_EQ(f.LayerOrder(), (std::vector<uint32_t>{first->GetId(), second->GetId()}));
+    EXPECT_EQ(f.GetHighestLayer(), 5u);
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(25, 25), kBlue);
+    f.ReleaseVO(first);
+    f.ReleaseVO(second);
+}
+
+TEST(Drawing, InvalidateAllGivesExactlyOneFullPass)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    IImageVO* patch = Patch(f, 10, 10, RGB{255, 255, 255});
+    patch->SetVisible(true);
+    scene.Draw(); // the first pass after construction is a full one
+    EXPECT_EQ(scene.Pixel(15, 15), kWhite);
+
+    scene.Paint(Opaque(0, 0, 255));
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(15, 15), kBlue) << "an untouched object is not redrawn";
+
+    f.InvalidateAll();
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(15, 15), kWhite);
+    scene.Paint(Opaque(0, 0, 255));
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(15, 15), kBlue);
+    f.ReleaseVO(patch);
+}
+
+TEST(Drawing, MovingTwiceRepaintsBothOldPlacesAndDrawsTheObjectAtTheNewOne)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    IImageVO* patch = Patch(f, 10, 10, RGB{255, 255, 255});
+    patch->SetVisible(true);
+    scene.Draw();
+    scene.Step(5);
+    EXPECT_FALSE(f.NeedsRepaint());
+
+    patch->SetPosition(50, 10);
+    patch->SetPosition(90, 10);
+    scene.Step(5);
+    EXPECT_TRUE(f.TakeRepaintRequest());
+    scene.Paint(Opaque(0, 0, 255));
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(15, 15), kBlack);
+    EXPECT_EQ(scene.Pixel(55, 15), kBlack);
+    EXPECT_EQ(scene.Pixel(95, 15), kWhite);
+    EXPECT_EQ(scene.Pixel(150, 100), kBlue) << "nothing else is repainted";
+    f.ReleaseVO(patch);
+}
+
+TEST(Drawing, HidingTheOnlyChangedObjectStillRequestsARepaintOfItsPlace)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    IImageVO* patch = Patch(f, 10, 10, RGB{255, 255, 255});
+    patch->SetVisible(true);
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(15, 15), kWhite);
+    patch->SetVisible(false);
+    scene.Step(5);
+    EXPECT_TRUE(f.TakeRepaintRequest());
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(15, 15), kBlack);
+    f.ReleaseVO(patch);
+}
+
+TEST(Drawing, ImageObjectsStretchTheirPictureOrFillTheirColourWithout)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    scene.Host().AddImage("images/chip.png", 40, 30, 0xFF00FF00);
+    IImageVO* chip = f.CreateImageVO();
+    ASSERT_TRUE(chip->SetImage("images/chip.png", true));
+    EXPECT_EQ(chip->GetSize(), (Size{40, 30}));
+    IImageVO* stretched = f.CreateImageVO();
+    ASSERT_TRUE(stretched->SetImage("images/chip.png", false));
+    EXPECT_EQ(stretched->GetSize(), (Size{20, 20}));
+    EXPECT_FALSE(stretched->SetImage("images/absent.png", true));
+    std::string name;
+    stretched->GetImageName(name);
+    EXPECT_EQ(name, "images/chip.png");
+    IImageVO* missing = f.CreateImageVO();
+    missing->SetPosition(100, 100);
+
+    stretched->SetPosition(50, 0);
+    for (IImageVO* o : {chip, stretched, missing})
+        o->SetVisible(true);
+    scene.Draw();
+    EXPECT_TRUE(Near(scene.Pixel(39, 29), Opaque(0, 255, 0)));
+    EXPECT_EQ(scene.Pixel(40, 30), kBlack);
+    EXPECT_TRUE(Near(scene.Pixel(69, 19), Opaque(0, 255, 0)));
+    EXPECT_EQ(scene.Pixel(70, 19), kBlack);
+    EXPECT_EQ(scene.Pixel(110, 110), kWhite);
+    for (IImageVO* o : {chip, stretched, missing})
+        f.ReleaseVO(o);
+}
+
+TEST(Drawing, TextStandsOnTopPlusFontHeightWithItsShadowBeneath)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    IStringVO* label = f.CreateStringVO();
+    label->SetFont(scene.Font());
+    label->SetText("A");
+    label->SetPosition(10, 10);
+    label->SetShadow(true);
+    label->SetShadowOffset(2, 2);
+    label->SetShadowColour(RGB{255, 0, 0});
+    label->SetVisible(true);
+    scene.Draw();
+    // Baseline at 10 + 10: the block covers rows 12..19, columns 10..14.
+    EXPECT_EQ(scene.Pixel(10, 12), kWhite);
+    EXPECT_EQ(scene.Pixel(14, 19), kWhite);
+    EXPECT_EQ(scene.Pixel(10, 11), kBlack);
+    EXPECT_EQ(scene.Pixel(16, 21), kRed) << "the shadow shows where the text does not cover it";
+    f.ReleaseVO(label);
+}
+
+TEST(Drawing, CursorAndToolTipFollowTheMouse)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    scene.Host().AddImage("images/cursor.png", 4, 6, 0xFFFF0000);
+    ICursor* cursor = f.CreateCursor();
+    ASSERT_TRUE(cursor->SetImage("images/cursor.png"));
+    IToolTip* tip = f.CreateToolTip();
+    tip->SetOffset(Point{10, 5});
+    tip->SetBackColour(RGB{0, 0, 255});
+
+    IRectVO* target = FilledRect(f, 0, 0, 100, 100, RGB{0, 0, 0});
+    target->SetCursor(cursor);
+    target->SetToolTip(tip);
+    target->SetVisible(true);
+    scene.Host().mouse = Point{50, 50};
+    f.DispatchMouseMove(50, 50);
+    EXPECT_EQ(f.GetCurrentCursor(), cursor);
+    scene.Draw();
+    EXPECT_TRUE(Near(scene.Pixel(53, 55), kRed));
+    EXPECT_EQ(scene.Pixel(53, 56), kBlack);
+    EXPECT_EQ(scene.Pixel(54, 56), kBlue) << "tooltip at the mouse plus the cursor's size";
+
+    f.DispatchMouseMove(150, 120);
+    EXPECT_EQ(f.GetCurrentCursor(), nullptr);
+    EXPECT_EQ(f.GetCurrentToolTip(), nullptr);
+
+    // The owner lets go first; the object still holds both.
+    f.ReleaseCursor(cursor);
+    f.ReleaseToolTip(tip);
+    EXPECT_EQ(cursor->GetRefCount(), 1);
+    f.ReleaseVO(target);
+}
+
+TEST(Drawing, CursorWithoutPictureCountsSixteenSquareForTheToolTip)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    ICursor* cursor = f.CreateCursor();
+    EXPECT_FALSE(cursor->SetImage("images/absent.png"));
+    IToolTip* tip = f.CreateToolTip();
+    tip->SetOffset(Point{4, 4});
+    tip->SetBackColour(RGB{0, 0, 255});
+    f.SetDefaultCursor(cursor);
+    EXPECT_EQ(f.GetCurrentCursor(), cursor);
+    f.SetCurrentToolTip(tip);
+    scene.Host().mouse = Point{20, 20};
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(36, 36), kBlue);
+    EXPECT_EQ(scene.Pixel(35, 35), kBlack);
+
+    // Deleting the default cursor and the shown tooltip leaves nothing
+    // behind to draw.
+    f.ReleaseToolTip(tip);
+    f.ReleaseCursor(cursor);
+    EXPECT_EQ(f.GetCurrentCursor(), nullptr);
+    EXPECT_EQ(f.GetCurrentToolTip(), nullptr);
+    scene.Draw();
+}
