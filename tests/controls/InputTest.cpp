@@ -1,0 +1,213 @@
+// Input routing: hover by hit test in layer order, presses and releases,
+// focus, keys to the focused object and the screen-wide observers, modality.
+#include "controls/Factory_impl.h"
+#include "controls/IButtonVO.h"
+#include "controls/IDialogVO.h"
+#include "controls/IRectVO.h"
+#include "controls/KeybdMessageObserver.h"
+#include "controls/KeybdSysMessageObserver.h"
+#include "controls/MouseMessageObserver.h"
+#include "tests/support/ControlTestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace ControlLibrary;
+using testing_support::ControlScene;
+
+namespace {
+
+struct Log : MouseMessageObserver, KeybdMessageObserver {
+    void OnMouseDown(uint32_t id, int32_t b) override { Add("down", id, b); }
+    void OnMouseUp(uint32_t id, int32_t b) override
+    {
+        Add("up", id, b);
+        if (onUp)
+            onUp(id);
+    }
+    void OnMouseEnter(uint32_t id) override { Add("enter", id); }
+    void OnMouseLeave(uint32_t id) override { Add("leave", id); }
+    void OnMouseMove(uint32_t id, int32_t, int32_t) override { Add("move", id); }
+    void OnChar(uint32_t id, char c) override { Add("char", id, c); }
+    void OnKeyDown(uint32_t id, uint32_t k) override { Add("key", id, static_cast<int>(k)); }
+    void OnKeyUp(uint32_t id, uint32_t k) override { Add("keyup", id, static_cast<int>(k)); }
+    void Add(const std::string& what, uint32_t id, int extra = -1)
+    {
+        entries.push_back(what + ":" + std::to_string(id) + (extra >= 0 ? ":" + std::to_string(extra) : ""));
+    }
+    std::vector<std::string> entries;
+    std::function<void(uint32_t)> onUp;
+};
+
+struct SysLog : KeybdSysMessageObserver {
+    void OnSysKeyDown(uint32_t k) override { entries.push_back("down:" + std::to_string(k)); }
+    void OnSysKeyUp(uint32_t k) override { entries.push_back("up:" + std::to_string(k)); }
+    void OnSysMouseMove(Point p) override { entries.push_back("move:" + std::to_string(p.x)); }
+    bool IsSysInputEnabled() override { return enabled; }
+    bool enabled = true;
+    std::vector<std::string> entries;
+};
+
+IRectVO* Shown(Factory_impl& f, Log& log, int x, int y, int w, int h)
+{
+    IRectVO* r = f.CreateRectVO();
+    r->SetPosition(x, y);
+    r->SetSize(w, h);
+    r->AddMouseObserver(&log);
+    r->AddKeybdObserver(&log);
+    r->SetVisible(true);
+    return r;
+}
+
+} // namespace
+
+TEST(Input, EdgesHitAndTheLaterOfEqualLayersTakesTheHoverLeaveBeforeEnter)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    Log log;
+    IRectVO* a = Shown(f, log, 0, 0, 20, 20);   // id 2
+    IRectVO* b = Shown(f, log, 10, 10, 20, 20); // id 3
+    f.DispatchMouseMove(5, 5);
+    f.DispatchMouseMove(20, 20);
+    f.DispatchMouseMove(30, 30);
+    f.DispatchMouseMove(31, 31);
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"enter:2", "leave:2", "enter:3", "move:3", "leave:3"}));
+    EXPECT_EQ(f.GetHoveredId(), 0u);
+    f.ReleaseVO(a);
+    f.ReleaseVO(b);
+}
+
+TEST(Input, ReleaseGoesToWhateverIsUnderThePointerAndDisabledObjectsStaySilent)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    Log log;
+    IRectVO* a = Shown(f, log, 0, 0, 10, 10);
+    IRectVO* b = Shown(f, log, 50, 0, 10, 10);
+    f.DispatchMouseMove(5, 5);
+    f.DispatchMouseDown(5, 5, 1, 1);
+    EXPECT_EQ(f.GetFocusedId(), a->GetId());
+    f.DispatchMouseMove(55, 5);
+    f.DispatchMouseUp(55, 5, 0, 1);
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"enter:2", "down:2:1", "leave:2", "enter:3", "up:3:0"}));
+
+    log.entries.clear();
+    b->SetEnabled(false);
+    f.DispatchMouseDown(55, 5, 1, 1);
+    f.DispatchMouseUp(55, 5, 0, 1);
+    f.DispatchMouseMove(80, 80);
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"leave:3"}));
+    EXPECT_EQ(f.GetFocusedId(), a->GetId());
+    f.ReleaseVO(a);
+    f.ReleaseVO(b);
+}
+
+TEST(Input, KeysReachTheFocusedObjectAndTheSysObserversOfTheKeyDownSnapshot)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    Log log;
+    SysLog open, shut;
+    shut.enabled = false;
+    f.AddSysObserver(&open);
+    f.AddSysObserver(&shut);
+    f.AddSysObserver(&open);
+    IRectVO* a = Shown(f, log, 0, 0, 10, 10);
+    f.DispatchChar('x');
+    a->SetFocus(true);
+    f.DispatchKeyDown(13);
+    shut.enabled = true;
+    f.DispatchKeyUp(13);
+    f.DispatchChar('y');
+    f.DispatchMouseMove(100, 100);
+    EXPECT_EQ(open.entries, (std::vector<std::string>{"down:13", "up:13", "move:100"}));
+    EXPECT_EQ(shut.entries, (std::vector<std::string>{"move:100"}));
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"key:2:13", "keyup:2:13", "char:2:121"}));
+    f.RemoveSysObserver(&open);
+    f.RemoveSysObserver(&shut);
+    f.ReleaseVO(a);
+}
+
+TEST(Input, AnObserverRemovedDuringAKeyIsNotCalledAfterwards)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    struct Remover : KeybdSysMessageObserver {
+        void OnSysKeyDown(uint32_t) override { factory->RemoveSysObserver(victim); }
+        Factory_impl* factory = nullptr;
+        KeybdSysMessageObserver* victim = nullptr;
+    } remover;
+    SysLog victim;
+    remover.factory = &f;
+    remover.victim = &victim;
+    f.AddSysObserver(&remover);
+    f.AddSysObserver(&victim);
+    f.DispatchKeyDown(27);
+    f.DispatchKeyUp(27);
+    EXPECT_TRUE(victim.entries.empty());
+    f.RemoveSysObserver(&remover);
+}
+
+TEST(Input, AClickThatReleasesItsOwnButtonIsSafe)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    IButtonVO* button = f.CreateButtonVO();
+    button->SetSize(20, 20);
+    button->SetVisible(true);
+    Log log;
+    button->AddMouseObserver(&log);
+    log.onUp = [&](uint32_t) { f.ReleaseVO(button); };
+    f.DispatchMouseMove(5, 5);
+    f.DispatchMouseDown(5, 5, 1, 1);
+    f.DispatchMouseUp(5, 5, 0, 1);
+    EXPECT_EQ(f.FindObject(2), nullptr);
+    EXPECT_EQ(f.GetHoveredId(), 0u);
+    EXPECT_EQ(f.GetFocusedId(), 0u);
+    f.DispatchMouseMove(6, 6);
+    f.DispatchMouseDown(6, 6, 1, 1);
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"enter:2", "down:2:1", "up:2:0"}));
+}
+
+TEST(Input, NestedModalDialogsReenableExactlyWhatWasEnabledBefore)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    Log log;
+    IRectVO* enabled = Shown(f, log, 0, 0, 10, 10);
+    IRectVO* disabled = Shown(f, log, 20, 0, 10, 10);
+    IRectVO* exempt = Shown(f, log, 40, 0, 10, 10);
+    disabled->SetEnabled(false);
+    exempt->SetModalExempt(true);
+    IDialogVO* first = f.CreateDialogVO();
+    IDialogVO* second = f.CreateDialogVO();
+    first->SetVisible(true);
+    EXPECT_FALSE(enabled->IsEnabled());
+    EXPECT_TRUE(exempt->IsEnabled());
+    EXPECT_TRUE(first->IsEnabled());
+    second->SetVisible(true);
+    EXPECT_FALSE(first->IsEnabled());
+    EXPECT_EQ(f.GetModalDepth(), 2u);
+    second->SetVisible(false);
+    EXPECT_TRUE(first->IsEnabled());
+    EXPECT_FALSE(enabled->IsEnabled());
+    first->SetVisible(false);
+    EXPECT_TRUE(enabled->IsEnabled());
+    EXPECT_FALSE(disabled->IsEnabled());
+    EXPECT_EQ(f.GetModalDepth(), 0u);
+    f.LeaveModal();
+
+    // An object released while a modal dialog holds it disabled goes when
+    // the dialog closes.
+    first->SetVisible(true);
+    f.ReleaseVO(enabled);
+    EXPECT_NE(f.FindObject(2), nullptr);
+    first->SetVisible(false);
+    EXPECT_EQ(f.FindObject(2), nullptr);
+    for (IVisibleObject* o : std::initializer_list<IVisibleObject*>{disabled, exempt, first, second})
+        f.ReleaseObject(o);
+}
