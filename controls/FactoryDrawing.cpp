@@ -50,7 +50,9 @@ void Factory_impl::DrawAll(Zolt::Graphics* g)
 
 void Factory_impl::DrawCursorAndToolTip()
 {
-    const Point mouse = host_->GetMousePosition();
+    Point mouse;
+    if (!host_->GetMousePosition(mouse))
+        return;
     auto* cursor = dynamic_cast<Cursor_impl*>(currentCursor_);
     if (cursor)
         cursor->Draw(mouse);

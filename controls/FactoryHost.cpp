@@ -7,14 +7,18 @@
 #include "framework/resources/FontData.h"
 #include "framework/widgets/WidgetManager.h"
 
+#include <climits>
+
 namespace ControlLibrary {
 
-Point FactoryHost::GetMousePosition()
+bool FactoryHost::GetMousePosition(Point& out)
 {
     Zolt::WidgetManager* manager = GetWidgetManager();
-    if (!manager)
-        return {};
-    return {manager->LastX(), manager->LastY()};
+    // The manager marks a position it never saw with the lowest integer.
+    if (!manager || manager->LastX() == INT32_MIN || manager->LastY() == INT32_MIN)
+        return false;
+    out = Point{manager->LastX(), manager->LastY()};
+    return true;
 }
 
 std::unique_ptr<Zolt::Image> FactoryHost::LoadImageFile(const std::string&, bool)

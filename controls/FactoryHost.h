@@ -35,8 +35,8 @@ public:
     virtual ~FactoryHost() = default;
 
     virtual Zolt::WidgetManager* GetWidgetManager() { return nullptr; }
-    // Where the widget manager last saw the mouse.
-    virtual Point GetMousePosition();
+    // Where the widget manager last saw the mouse; false before it saw it.
+    virtual bool GetMousePosition(Point& out);
     virtual Zolt::MusicInterface* GetMusicInterface() { return nullptr; }
 
     // A new image of the file, null when it cannot be read. May throw; the

@@ -10,7 +10,8 @@ class MouseMessageObserver {
 public:
     virtual ~MouseMessageObserver() = default;
     virtual void OnMouseDown(uint32_t /*id*/, int32_t /*button*/) {}
-    // The click the game reacts to: a release over a pressed, enabled object.
+    // The click the game reacts to: a release over the hovered object while
+    // it is enabled.
     virtual void OnMouseUp(uint32_t /*id*/, int32_t /*button*/) {}
     virtual void OnMouseEnter(uint32_t /*id*/) {}
     virtual void OnMouseMove(uint32_t /*id*/, int32_t /*x*/, int32_t /*y*/) {}

@@ -225,3 +225,15 @@ TEST(Factory, ForwardsRegistryScreenModeFolderAndSysObservers)
     f.AddPakArchive(0, "no-such.pak");
     EXPECT_EQ(scene.Host().directoryHooks.size(), 1u);
 }
+
+TEST(Factory, PlainHostIsTheNullApplication)
+{
+    FactoryHost plain;
+    Point mouse{3, 4};
+    EXPECT_FALSE(plain.GetMousePosition(mouse));
+    EXPECT_EQ(plain.GetMusicInterface(), nullptr);
+    EXPECT_EQ(plain.LoadImageFile("images/card.png", true), nullptr);
+    EXPECT_EQ(plain.LoadFont("fonts/no-such-descriptor.txt"), nullptr);
+    std::string text;
+    EXPECT_FALSE(plain.RegReadText("Name", text));
+}

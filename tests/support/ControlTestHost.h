@@ -56,7 +56,11 @@ public:
     ~ControlTestHost() override;
 
     Zolt::WidgetManager* GetWidgetManager() override { return withWidgetManager ? widgets_.get() : nullptr; }
-    ControlLibrary::Point GetMousePosition() override { return mouse; }
+    bool GetMousePosition(ControlLibrary::Point& out) override
+    {
+        out = mouse;
+        return true;
+    }
     Zolt::MusicInterface* GetMusicInterface() override { return &music; }
     std::unique_ptr<Zolt::Image> LoadImageFile(const std::string& fileName, bool lookForAlpha) override;
     std::unique_ptr<Zolt::Font> LoadFont(const std::string& descriptorFile) override;
