@@ -22,8 +22,11 @@ bool ImageVO_impl::SetImage(const std::string& name, bool autosize)
         return false;
     // The picture shown before is given back; otherwise every image an
     // object ever showed would stay loaded for the run.
-    factory_.ReleaseImage(image_);
-    image_ = handle;
+    {
+        platform::CriticalSectionLock lock(factory_.Lock());
+        factory_.ReleaseImage(image_);
+        image_ = handle;
+    }
     if (autosize) {
         Size imageSize;
         if (factory_.GetImageSize(image_, imageSize))
@@ -33,8 +36,27 @@ bool ImageVO_impl::SetImage(const std::string& name, bool autosize)
     return true;
 }
 
+void ImageVO_impl::SetSourceRect(const Rect& source)
+{
+    platform::CriticalSectionLock lock(factory_.Lock());
+    source_ = source;
+}
+
+Rect ImageVO_impl::GetSourceRect() const
+{
+    platform::CriticalSectionLock lock(factory_.Lock());
+    return source_;
+}
+
+void ImageVO_impl::SetDrawOffset(const Point& offset)
+{
+    platform::CriticalSectionLock lock(factory_.Lock());
+    offset_ = offset;
+}
+
 void ImageVO_impl::SetRotation(double angle, const Point& centre)
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     angle_ = angle;
     centre_ = centre;
 }

@@ -18,11 +18,11 @@ public:
     void DrawClipped(const std::vector<Rect>& rects) override;
 
     bool SetImage(const std::string& name, bool autosize);
-    void SetSourceRect(const Rect& source) { source_ = source; }
+    void SetSourceRect(const Rect& source);
     void SetRotation(double angle, const Point& centre);
-    void SetDrawOffset(const Point& offset) { offset_ = offset; }
+    void SetDrawOffset(const Point& offset);
     void GetImageName(std::string& out) const;
-    Rect GetSourceRect() const { return source_; }
+    Rect GetSourceRect() const;
 
 private:
     int32_t image_ = -1;

@@ -81,6 +81,42 @@ bool VisibleObject_impl::Overlap(const Rect& a, const Rect& b, Rect& out)
     return true;
 }
 
+Point VisibleObject_impl::GetPosition() const
+{
+    platform::CriticalSectionLock lock(factory_.Lock());
+    return position_;
+}
+
+Point VisibleObject_impl::GetScreenPosition() const
+{
+    platform::CriticalSectionLock lock(factory_.Lock());
+    return screen_;
+}
+
+Size VisibleObject_impl::GetSize() const
+{
+    platform::CriticalSectionLock lock(factory_.Lock());
+    return size_;
+}
+
+RGB VisibleObject_impl::GetColour() const
+{
+    platform::CriticalSectionLock lock(factory_.Lock());
+    return colour_;
+}
+
+void VisibleObject_impl::SetParent(IVisibleObject* parent)
+{
+    platform::CriticalSectionLock lock(factory_.Lock());
+    parent_ = parent;
+}
+
+IVisibleObject* VisibleObject_impl::GetParent() const
+{
+    platform::CriticalSectionLock lock(factory_.Lock());
+    return parent_;
+}
+
 void VisibleObject_impl::SetDirty(bool tellFactory)
 {
     dirty_.store(true);
@@ -90,6 +126,7 @@ void VisibleObject_impl::SetDirty(bool tellFactory)
 
 void VisibleObject_impl::UpdateScreenPosition()
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     Point p = AlignPoint(position_, size_, hAlign_, vAlign_);
     if (parent_) {
         const Rect parentRect = parent_->GetScreenRect();
@@ -102,6 +139,7 @@ void VisibleObject_impl::UpdateScreenPosition()
 
 void VisibleObject_impl::SetPosition(Point position)
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     if (position == position_ && !parent_)
         return;
     for (OldPlace& old : oldPlaces_) {
@@ -116,6 +154,7 @@ void VisibleObject_impl::SetPosition(Point position)
 
 Point VisibleObject_impl::GetScreenCentre() const
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     Point p = AlignPoint(position_, size_, hAlign_, vAlign_);
     if (parent_) {
         const Rect parentRect = parent_->GetScreenRect();
@@ -129,6 +168,7 @@ Point VisibleObject_impl::GetScreenCentre() const
 
 void VisibleObject_impl::SetSize(Size size)
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     if (size == size_)
         return;
     for (OldSize& old : oldSizes_) {
@@ -172,16 +212,19 @@ Size VisibleObject_impl::GetRepaintSize()
 
 Rect VisibleObject_impl::GetRect() const
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     return MakeRect(position_.x, position_.y, size_.w, size_.h);
 }
 
 Rect VisibleObject_impl::GetScreenRect() const
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     return MakeRect(screen_.x, screen_.y, size_.w, size_.h);
 }
 
 void VisibleObject_impl::CollectDirtyRects(std::vector<Rect>& rects)
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     if (!dirty_.load() && !alwaysRepaint_)
         return;
     const Size repaint = GetRepaintSize();
@@ -201,6 +244,7 @@ void VisibleObject_impl::CollectDirtyRects(std::vector<Rect>& rects)
 
 void VisibleObject_impl::SetColour(const RGB& colour)
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     if (colour == colour_)
         return;
     colour_ = colour;
@@ -209,6 +253,7 @@ void VisibleObject_impl::SetColour(const RGB& colour)
 
 void VisibleObject_impl::SetAlignment(uint32_t horizontal, uint32_t vertical)
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     if (horizontal == hAlign_ && vertical == vAlign_)
         return;
     hAlign_ = horizontal;
@@ -218,6 +263,7 @@ void VisibleObject_impl::SetAlignment(uint32_t horizontal, uint32_t vertical)
 
 void VisibleObject_impl::SetVisible(bool visible)
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     if (visible == visible_)
         return;
     visible_ = visible;
@@ -226,6 +272,7 @@ void VisibleObject_impl::SetVisible(bool visible)
 
 void VisibleObject_impl::SetEnabled(bool enabled)
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     if (enabled == enabled_)
         return;
     enabled_ = enabled;
@@ -235,6 +282,7 @@ void VisibleObject_impl::SetEnabled(bool enabled)
 
 void VisibleObject_impl::SetLayer(uint16_t layer)
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     if (layer == layer_)
         return;
     layer_ = layer;
@@ -243,6 +291,7 @@ void VisibleObject_impl::SetLayer(uint16_t layer)
 
 uint32_t VisibleObject_impl::GetAbsoluteLayer() const
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     return parent_ ? layer_ + parent_->GetAbsoluteLayer() : layer_;
 }
 
@@ -266,6 +315,7 @@ void VisibleObject_impl::SetToolTip(IToolTip* toolTip)
 
 void VisibleObject_impl::SetFocusable(bool focusable)
 {
+    platform::CriticalSectionLock lock(factory_.Lock());
     focusable_ = focusable;
     if (!focusable)
         focused_ = false;
@@ -273,10 +323,14 @@ void VisibleObject_impl::SetFocusable(bool focusable)
 
 void VisibleObject_impl::SetFocus(bool focus)
 {
-    if (!CanTakeFocus())
-        return;
-    const bool changed = focused_ != focus;
-    focused_ = focus;
+    bool changed;
+    {
+        platform::CriticalSectionLock lock(factory_.Lock());
+        if (!CanTakeFocus())
+            return;
+        changed = focused_ != focus;
+        focused_ = focus;
+    }
     if (changed)
         SetDirty();
     if (focus)

@@ -5,10 +5,11 @@
 // Each kind derives from it and draws itself.
 //
 // Threads: changed from the main thread and from timer callbacks on the time
-// thread. The dirty flag is atomic (the time thread's poll reads it under
-// the factory lock); texts of the kinds are guarded by the factory lock,
-// which the drawing pass holds; other fields are plain stores, as callers
-// change one object from one thread at a time.
+// thread. Geometry, colour, parent, layer and the visible and enabled flags
+// are guarded by the factory lock, which the drawing pass, the dirty poll and
+// the hit test hold while they read them; so are the kinds' texts. The dirty
+// flag is atomic. Input state (hovered, pressed) belongs to the main thread.
+// Nothing here calls an observer or the time system while holding the lock.
 #pragma once
 
 #include "controls/IVisibleObject.h"
@@ -58,11 +59,11 @@ public:
 
     // ---- Common state ----
     uint32_t GetId() const { return id_; }
-    Point GetPosition() const { return position_; }
-    Point GetScreenPosition() const { return screen_; }
-    Size GetSize() const { return size_; }
+    Point GetPosition() const;
+    Point GetScreenPosition() const;
+    Size GetSize() const;
     void SetColour(const RGB& colour);
-    RGB GetColour() const { return colour_; }
+    RGB GetColour() const;
     void SetAlignment(uint32_t horizontal, uint32_t vertical);
     uint32_t GetHAlign() const { return hAlign_; }
     uint32_t GetVAlign() const { return vAlign_; }
@@ -82,8 +83,8 @@ public:
     void AddKeybdObserver(KeybdMessageObserver* observer) { keybdObservers_.push_back(observer); }
     void SetModalExempt(bool exempt) { modalExempt_ = exempt; }
     bool GetModalExempt() const { return modalExempt_; }
-    void SetParent(IVisibleObject* parent) { parent_ = parent; }
-    IVisibleObject* GetParent() const { return parent_; }
+    void SetParent(IVisibleObject* parent);
+    IVisibleObject* GetParent() const;
     void SetUserData(uint32_t data) { userData_ = data; }
     uint32_t GetUserData() const { return userData_; }
     void SetAlwaysRepaint(bool always) { alwaysRepaint_ = always; }
