@@ -1,6 +1,7 @@
 // The replacement libraries that the program loads by name. Each service that
 // provides one exposes a registration function, called from here.
 #include "platform/core/ModuleRegistry.h"
+#include "platform/d3d/Direct3D.h"
 #include "platform/ddraw/DirectDraw.h"
 #include "platform/libs/j2k/J2kCodec.h"
 #include "platform/window/User32Module.h"
@@ -10,6 +11,7 @@ namespace platform {
 void RegisterBuiltInModules()
 {
     ddraw::EnsureDDrawRegistered();
+    d3d::EnsureDirect3DRegistered();
     libs::j2k::EnsureJ2kCodecRegistered();
     RegisterUser32Module();
 }

@@ -1,0 +1,721 @@
+#include "platform/d3d/Rasteriser.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace platform::d3d {
+
+using ddraw::LoadPixel;
+using ddraw::PixelLayout;
+using ddraw::StorePixel;
+
+struct Rasteriser::Span {
+    int64_t s = 0, t = 0;         // texel units, 32.32
+    int32_t c[4] = {0, 0, 0, 0};  // diffuse a, r, g, b in 16.16
+    int32_t sc[4] = {0, 0, 0, 0}; // specular a, r, g, b in 16.16
+    double q = 0, sq = 0, tq = 0; // perspective: rhw, u*rhw*W, v*rhw*H
+};
+
+namespace {
+
+constexpr int kSubpixelBits = 8;
+constexpr int64_t kSubpixel = int64_t(1) << kSubpixelBits;
+// Beyond this distance outside the clip rectangle a triangle is cut down
+// first, which keeps the fixed-point edge arithmetic far from overflow.
+constexpr double kGuardBand = 8192.0;
+constexpr double kColourLimit = double(1 << 24);
+constexpr double kTexelLimit = double(1 << 24);
+constexpr double kTexelStepLimit = double(1 << 16);
+
+inline uint32_t Div255(uint32_t x)
+{
+    x += 128;
+    return (x + (x >> 8)) >> 8;
+}
+inline uint32_t Mul255(uint32_t a, uint32_t b) { return Div255(a * b); }
+inline uint32_t Channel(uint32_t argb, int shift) { return argb >> shift & 0xFF; }
+inline uint32_t Pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return a << 24 | r << 16 | g << 8 | b; }
+
+inline int64_t FloorDiv(int64_t n, int64_t d) // d > 0
+{
+    int64_t q = n / d;
+    return (n % d != 0 && n < 0) ? q - 1 : q;
+}
+inline int64_t CeilDiv(int64_t n, int64_t d) { return -FloorDiv(-n, d); }
+
+inline int32_t ToFixed16(double value)
+{
+    value = std::clamp(value, -kColourLimit, kColourLimit);
+    return static_cast<int32_t>(std::lround(value * 65536.0));
+}
+inline int64_t ToTexelFixed(double texels)
+{
+    texels = std::clamp(texels, -kTexelLimit, kTexelLimit);
+    // Snapped to 1/256 texel, as the sampler of a card works to a few
+    // fraction bits: positions meant to be exact come out exact.
+    return std::llround(texels * 256.0) * (int64_t(1) << 24);
+}
+inline int64_t ToTexelStep(double texelsPerPixel)
+{
+    texelsPerPixel = std::clamp(texelsPerPixel, -kTexelStepLimit, kTexelStepLimit);
+    return std::llround(texelsPerPixel * 4294967296.0);
+}
+
+inline int Address(int i, int n, DWORD mode)
+{
+    switch (mode) {
+    case D3DTADDRESS_WRAP: {
+        int m = i % n;
+        return m < 0 ? m + n : m;
+    }
+    case D3DTADDRESS_MIRROR: {
+        int period = 2 * n;
+        int m = i % period;
+        if (m < 0) m += period;
+        return m < n ? m : period - 1 - m;
+    }
+    default: return i < 0 ? 0 : (i >= n ? n - 1 : i);
+    }
+}
+
+} // namespace
+
+Rasteriser::TexelKind Rasteriser::KindOf(const PixelLayout& l)
+{
+    if (l.IsPalettised()) return TexelKind::Palette8;
+    if (l.bitsPerPixel == 32 && l.red == 0xFF0000 && l.green == 0xFF00 && l.blue == 0xFF)
+        return l.alpha == 0xFF000000u ? TexelKind::Argb32 : (l.alpha == 0 ? TexelKind::Xrgb32 : TexelKind::Generic);
+    if (l.bitsPerPixel == 16 && l.red == 0x0F00 && l.green == 0xF0 && l.blue == 0x0F && l.alpha == 0xF000)
+        return TexelKind::Argb4444;
+    if (l.bitsPerPixel == 16 && l.red == 0xF800 && l.green == 0x7E0 && l.blue == 0x1F && l.alpha == 0)
+        return TexelKind::Rgb565;
+    if (l.bitsPerPixel == 16 && l.red == 0x7C00 && l.green == 0x3E0 && l.blue == 0x1F && l.alpha == 0x8000)
+        return TexelKind::Argb1555;
+    return TexelKind::Generic;
+}
+
+namespace {
+
+struct Expansions {
+    uint8_t five[32];
+    uint8_t six[64];
+    Expansions()
+    {
+        for (uint32_t i = 0; i < 32; ++i) five[i] = uint8_t((i * 255 + 15) / 31);
+        for (uint32_t i = 0; i < 64; ++i) six[i] = uint8_t((i * 255 + 31) / 63);
+    }
+};
+const Expansions& Expand()
+{
+    static const Expansions table;
+    return table;
+}
+
+inline uint32_t From565(uint32_t p)
+{
+    const Expansions& e = Expand();
+    return 0xFF000000u | uint32_t(e.five[p >> 11 & 31]) << 16 | uint32_t(e.six[p >> 5 & 63]) << 8 | e.five[p & 31];
+}
+inline uint32_t To565(uint32_t argb) { return (argb >> 8 & 0xF800) | (argb >> 5 & 0x07E0) | (argb >> 3 & 0x1F); }
+
+inline uint32_t Lerp8(uint32_t a, uint32_t b, uint32_t w) { return (a * (256 - w) + b * w) >> 8; }
+
+uint32_t Bilinear(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, uint32_t fx, uint32_t fy)
+{
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        uint32_t top = Lerp8(Channel(c00, shift), Channel(c10, shift), fx);
+        uint32_t bottom = Lerp8(Channel(c01, shift), Channel(c11, shift), fx);
+        out |= Lerp8(top, bottom, fy) << shift;
+    }
+    return out;
+}
+
+} // namespace
+
+Rasteriser::Rasteriser(const RenderTarget& target, const TextureImage* texture, const PipelineState& state)
+    : target_(target), texture_(texture && texture->pixels && texture->width > 0 && texture->height > 0 ? texture : nullptr),
+      state_(state)
+{
+    if (texture_) texelKind_ = KindOf(texture_->layout);
+    const PixelLayout& l = target_.layout;
+    if (l.bitsPerPixel == 32 && l.red == 0xFF0000 && l.green == 0xFF00 && l.blue == 0xFF &&
+        (l.alpha == 0 || l.alpha == 0xFF000000u))
+        targetKind_ = TargetKind::Xrgb32;
+    else if (l.bitsPerPixel == 16 && l.red == 0xF800 && l.green == 0x7E0 && l.blue == 0x1F && l.alpha == 0)
+        targetKind_ = TargetKind::Rgb565;
+    else
+        targetKind_ = TargetKind::Generic;
+
+    if (!state_.blend)
+        blendKind_ = BlendKind::Replace;
+    else if (state_.srcBlend == D3DBLEND_SRCALPHA && state_.destBlend == D3DBLEND_INVSRCALPHA)
+        blendKind_ = BlendKind::AlphaOver;
+    else if (state_.srcBlend == D3DBLEND_ONE && state_.destBlend == D3DBLEND_ONE)
+        blendKind_ = BlendKind::Add;
+    else if (state_.srcBlend == D3DBLEND_SRCALPHA && state_.destBlend == D3DBLEND_ONE)
+        blendKind_ = BlendKind::AlphaAdd;
+    else if (state_.srcBlend == D3DBLEND_ONE && state_.destBlend == D3DBLEND_ZERO)
+        blendKind_ = BlendKind::Replace;
+    else
+        blendKind_ = BlendKind::General;
+
+    auto isDiffuse = [](DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; };
+    const bool colourModulates =
+        state_.colorOp == D3DTOP_MODULATE && ((state_.colorArg1 == D3DTA_TEXTURE && isDiffuse(state_.colorArg2)) ||
+                                              (state_.colorArg2 == D3DTA_TEXTURE && isDiffuse(state_.colorArg1)));
+    const bool alphaFromTexture = state_.alphaOp == D3DTOP_SELECTARG1 && state_.alphaArg1 == D3DTA_TEXTURE;
+    alphaModulate_ = state_.alphaOp == D3DTOP_MODULATE &&
+                     ((state_.alphaArg1 == D3DTA_TEXTURE && isDiffuse(state_.alphaArg2)) ||
+                      (state_.alphaArg2 == D3DTA_TEXTURE && isDiffuse(state_.alphaArg1)));
+    simpleShade_ = colourModulates && (alphaFromTexture || alphaModulate_) && !state_.specular;
+}
+
+// ------------------------------------------------------------- shading --
+
+uint32_t Rasteriser::Texel(int x, int y) const
+{
+    const TextureImage& t = *texture_;
+    const uint8_t* row = t.pixels + size_t(y) * size_t(t.pitch);
+    switch (texelKind_) {
+    case TexelKind::Argb32: {
+        uint32_t v;
+        std::memcpy(&v, row + size_t(x) * 4, 4);
+        return v;
+    }
+    case TexelKind::Xrgb32: {
+        uint32_t v;
+        std::memcpy(&v, row + size_t(x) * 4, 4);
+        return v | 0xFF000000u;
+    }
+    case TexelKind::Argb4444: {
+        uint32_t v = LoadPixel(row + size_t(x) * 2, 2);
+        return ((v >> 12 & 15) * 17) << 24 | ((v >> 8 & 15) * 17) << 16 | ((v >> 4 & 15) * 17) << 8 | (v & 15) * 17;
+    }
+    case TexelKind::Rgb565: return From565(LoadPixel(row + size_t(x) * 2, 2));
+    case TexelKind::Argb1555: {
+        uint32_t v = LoadPixel(row + size_t(x) * 2, 2);
+        const Expansions& e = Expand();
+        return ((v & 0x8000) ? 0xFF000000u : 0u) | uint32_t(e.five[v >> 10 & 31]) << 16 |
+               uint32_t(e.five[v >> 5 & 31]) << 8 | e.five[v & 31];
+    }
+    case TexelKind::Palette8: return t.palette ? (*t.palette)[row[x]] : t.layout.ToArgb(row[x]);
+    case TexelKind::Generic: break;
+    }
+    int bytes = t.layout.BytesPerPixel();
+    return t.layout.ToArgb(LoadPixel(row + size_t(x) * size_t(bytes), bytes));
+}
+
+uint32_t Rasteriser::Sample(int64_t s, int64_t t, bool linear) const
+{
+    const int w = texture_->width, h = texture_->height;
+    if (!linear) {
+        int x = Address(int(std::clamp<int64_t>(s >> 32, INT32_MIN / 2, INT32_MAX / 2)), w, state_.addressU);
+        int y = Address(int(std::clamp<int64_t>(t >> 32, INT32_MIN / 2, INT32_MAX / 2)), h, state_.addressV);
+        return Texel(x, y);
+    }
+    s -= int64_t(1) << 31; // texel centres lie at half coordinates
+    t -= int64_t(1) << 31;
+    int x0 = int(std::clamp<int64_t>(s >> 32, INT32_MIN / 2, INT32_MAX / 2));
+    int y0 = int(std::clamp<int64_t>(t >> 32, INT32_MIN / 2, INT32_MAX / 2));
+    uint32_t fx = uint32_t(s >> 24) & 0xFF, fy = uint32_t(t >> 24) & 0xFF;
+    int xa = Address(x0, w, state_.addressU), xb = Address(x0 + 1, w, state_.addressU);
+    int ya = Address(y0, h, state_.addressV), yb = Address(y0 + 1, h, state_.addressV);
+    return Bilinear(Texel(xa, ya), Texel(xb, ya), Texel(xa, yb), Texel(xb, yb), fx, fy);
+}
+
+namespace {
+uint32_t Argument(DWORD arg, uint32_t diffuse, uint32_t specular, uint32_t texel, uint32_t factor)
+{
+    uint32_t v;
+    switch (arg & D3DTA_SELECTMASK) {
+    case D3DTA_TEXTURE: v = texel; break;
+    case D3DTA_TFACTOR: v = factor; break;
+    case D3DTA_SPECULAR: v = specular; break;
+    default: v = diffuse; break; // diffuse, and current at the first stage
+    }
+    if (arg & D3DTA_COMPLEMENT) v = ~v;
+    if (arg & D3DTA_ALPHAREPLICATE) v = (v >> 24) * 0x01010101u;
+    return v;
+}
+
+uint32_t Operate(DWORD op, uint32_t a1, uint32_t a2, int shift)
+{
+    uint32_t x = Channel(a1, shift), y = Channel(a2, shift);
+    switch (op) {
+    case D3DTOP_SELECTARG1: return x;
+    case D3DTOP_SELECTARG2: return y;
+    case D3DTOP_MODULATE2X: return std::min(255u, Mul255(x, y) * 2);
+    case D3DTOP_MODULATE4X: return std::min(255u, Mul255(x, y) * 4);
+    case D3DTOP_ADD: return std::min(255u, x + y);
+    case D3DTOP_DISABLE: return y;
+    default: return Mul255(x, y);
+    }
+}
+} // namespace
+
+uint32_t Rasteriser::Shade(uint32_t diffuse, uint32_t specular, uint32_t texel) const
+{
+    if (simpleShade_) {
+        uint32_t a = alphaModulate_ ? Mul255(texel >> 24, diffuse >> 24) : texel >> 24;
+        return Pack(a, Mul255(Channel(texel, 16), Channel(diffuse, 16)), Mul255(Channel(texel, 8), Channel(diffuse, 8)),
+                    Mul255(texel & 0xFF, diffuse & 0xFF));
+    }
+    uint32_t out = diffuse;
+    if (state_.colorOp != D3DTOP_DISABLE) {
+        uint32_t a1 = Argument(state_.colorArg1, diffuse, specular, texel, state_.textureFactor);
+        uint32_t a2 = Argument(state_.colorArg2, diffuse, specular, texel, state_.textureFactor);
+        out = (out & 0xFF000000u) | Operate(state_.colorOp, a1, a2, 16) << 16 | Operate(state_.colorOp, a1, a2, 8) << 8 |
+              Operate(state_.colorOp, a1, a2, 0);
+        // With the colour operation disabled the alpha operation is too.
+        uint32_t b1 = Argument(state_.alphaArg1, diffuse, specular, texel, state_.textureFactor);
+        uint32_t b2 = Argument(state_.alphaArg2, diffuse, specular, texel, state_.textureFactor);
+        DWORD alphaOp = state_.alphaOp == D3DTOP_DISABLE ? D3DTOP_SELECTARG2 : state_.alphaOp;
+        out = (out & 0x00FFFFFFu) | Operate(alphaOp, b1, b2, 24) << 24;
+    }
+    if (state_.specular) {
+        out = (out & 0xFF000000u) | std::min(255u, Channel(out, 16) + Channel(specular, 16)) << 16 |
+              std::min(255u, Channel(out, 8) + Channel(specular, 8)) << 8 | std::min(255u, (out & 0xFF) + (specular & 0xFF));
+    }
+    return out;
+}
+
+namespace {
+uint32_t Factor(DWORD blend, int shift, uint32_t src, uint32_t dst)
+{
+    uint32_t sa = src >> 24, da = dst >> 24;
+    switch (blend) {
+    case D3DBLEND_ZERO: return 0;
+    case D3DBLEND_ONE: return 255;
+    case D3DBLEND_SRCCOLOR: return Channel(src, shift);
+    case D3DBLEND_INVSRCCOLOR: return 255 - Channel(src, shift);
+    case D3DBLEND_SRCALPHA:
+    case D3DBLEND_BOTHSRCALPHA: return sa;
+    case D3DBLEND_INVSRCALPHA:
+    case D3DBLEND_BOTHINVSRCALPHA: return 255 - sa;
+    case D3DBLEND_DESTALPHA: return da;
+    case D3DBLEND_INVDESTALPHA: return 255 - da;
+    case D3DBLEND_DESTCOLOR: return Channel(dst, shift);
+    case D3DBLEND_INVDESTCOLOR: return 255 - Channel(dst, shift);
+    case D3DBLEND_SRCALPHASAT: return shift == 24 ? 255 : std::min(sa, 255 - da);
+    default: return 255;
+    }
+}
+} // namespace
+
+uint32_t Rasteriser::BlendGeneral(uint32_t src, uint32_t dst) const
+{
+    DWORD srcBlend = state_.srcBlend, destBlend = state_.destBlend;
+    // The two "both" factors set the destination factor themselves.
+    if (srcBlend == D3DBLEND_BOTHSRCALPHA) destBlend = D3DBLEND_INVSRCALPHA;
+    if (srcBlend == D3DBLEND_BOTHINVSRCALPHA) {
+        srcBlend = D3DBLEND_INVSRCALPHA;
+        destBlend = D3DBLEND_SRCALPHA;
+    }
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        uint32_t v = Channel(src, shift) * Factor(srcBlend, shift, src, dst) +
+                     Channel(dst, shift) * Factor(destBlend, shift, src, dst);
+        out |= std::min(255u, Div255(v)) << shift;
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- spans --
+
+template <Rasteriser::TargetKind kTarget, Rasteriser::BlendKind kBlend>
+void Rasteriser::DrawSpan(int y, int x0, int x1, const Span& start)
+{
+    uint8_t* row = target_.pixels + size_t(y) * size_t(target_.pitch);
+    Span cur = start;
+    const bool textured = texture_ != nullptr;
+    const bool targetAlpha = target_.layout.alpha != 0;
+    auto pack = [](const int32_t* c) {
+        uint32_t ch[4];
+        for (int i = 0; i < 4; ++i) ch[i] = uint32_t(std::clamp(c[i] >> 16, 0, 255));
+        return Pack(ch[0], ch[1], ch[2], ch[3]);
+    };
+    const uint32_t flatDiffuse = pack(cur.c), flatSpecular = pack(cur.sc);
+
+    for (int x = x0; x <= x1; ++x) {
+        uint32_t texel = 0xFFFFFFFFu;
+        if (textured) {
+            if (perspectiveNow_) {
+                double q = cur.q != 0 ? cur.q : 1e-30;
+                texel = Sample(ToTexelFixed(cur.sq / q), ToTexelFixed(cur.tq / q), linearNow_);
+            } else {
+                texel = Sample(cur.s, cur.t, linearNow_);
+            }
+        }
+        uint32_t diffuse = varyColour_ ? pack(cur.c) : flatDiffuse;
+        uint32_t specular = varyColour_ ? pack(cur.sc) : flatSpecular;
+        uint32_t src = Shade(diffuse, specular, texel);
+
+        uint32_t dst = 0xFF000000u;
+        uint8_t* p = nullptr;
+        if constexpr (kTarget == TargetKind::Xrgb32) {
+            p = row + size_t(x) * 4;
+            if constexpr (kBlend != BlendKind::Replace) {
+                std::memcpy(&dst, p, 4);
+                if (!targetAlpha) dst |= 0xFF000000u;
+            }
+        } else if constexpr (kTarget == TargetKind::Rgb565) {
+            p = row + size_t(x) * 2;
+            if constexpr (kBlend != BlendKind::Replace) dst = From565(LoadPixel(p, 2));
+        } else {
+            p = row + size_t(x) * size_t(target_.layout.BytesPerPixel());
+            if constexpr (kBlend != BlendKind::Replace)
+                dst = target_.layout.ToArgb(LoadPixel(p, target_.layout.BytesPerPixel()));
+        }
+
+        uint32_t out;
+        if constexpr (kBlend == BlendKind::Replace) {
+            out = src;
+        } else if constexpr (kBlend == BlendKind::AlphaOver) {
+            uint32_t a = src >> 24, ia = 255 - a;
+            out = Div255(Channel(src, 24) * a + Channel(dst, 24) * ia) << 24 |
+                  Div255(Channel(src, 16) * a + Channel(dst, 16) * ia) << 16 |
+                  Div255(Channel(src, 8) * a + Channel(dst, 8) * ia) << 8 | Div255((src & 0xFF) * a + (dst & 0xFF) * ia);
+        } else if constexpr (kBlend == BlendKind::Add) {
+            out = std::min(255u, Channel(src, 24) + Channel(dst, 24)) << 24 |
+                  std::min(255u, Channel(src, 16) + Channel(dst, 16)) << 16 |
+                  std::min(255u, Channel(src, 8) + Channel(dst, 8)) << 8 | std::min(255u, (src & 0xFF) + (dst & 0xFF));
+        } else if constexpr (kBlend == BlendKind::AlphaAdd) {
+            uint32_t a = src >> 24;
+            out = std::min(255u, Mul255(Channel(src, 24), a) + Channel(dst, 24)) << 24 |
+                  std::min(255u, Mul255(Channel(src, 16), a) + Channel(dst, 16)) << 16 |
+                  std::min(255u, Mul255(Channel(src, 8), a) + Channel(dst, 8)) << 8 |
+                  std::min(255u, Mul255(src & 0xFF, a) + (dst & 0xFF));
+        } else {
+            out = BlendGeneral(src, dst);
+        }
+
+        if constexpr (kTarget == TargetKind::Xrgb32) {
+            uint32_t v = targetAlpha ? out : (out & 0x00FFFFFFu);
+            std::memcpy(p, &v, 4);
+        } else if constexpr (kTarget == TargetKind::Rgb565) {
+            StorePixel(p, 2, To565(out));
+        } else {
+            StorePixel(p, target_.layout.BytesPerPixel(), target_.layout.FromArgb(out));
+        }
+
+        if (textured) {
+            if (perspectiveNow_) {
+                cur.q += step_.q;
+                cur.sq += step_.sq;
+                cur.tq += step_.tq;
+            } else {
+                cur.s += step_.s;
+                cur.t += step_.t;
+            }
+        }
+        if (varyColour_)
+            for (int i = 0; i < 4; ++i) {
+                cur.c[i] += step_.c[i];
+                cur.sc[i] += step_.sc[i];
+            }
+    }
+}
+
+void Rasteriser::DispatchSpan(int y, int x0, int x1, const Span& start)
+{
+#define PELLUCOR_SPAN(target)                                                                                          \
+    switch (blendKind_) {                                                                                              \
+    case BlendKind::Replace: return DrawSpan<target, BlendKind::Replace>(y, x0, x1, start);                            \
+    case BlendKind::AlphaOver: return DrawSpan<target, BlendKind::AlphaOver>(y, x0, x1, start);                        \
+    case BlendKind::Add: return DrawSpan<target, BlendKind::Add>(y, x0, x1, start);                                    \
+    case BlendKind::AlphaAdd: return DrawSpan<target, BlendKind::AlphaAdd>(y, x0, x1, start);                          \
+    case BlendKind::General: return DrawSpan<target, BlendKind::General>(y, x0, x1, start);                            \
+    }
+    switch (targetKind_) {
+    case TargetKind::Xrgb32: PELLUCOR_SPAN(TargetKind::Xrgb32) break;
+    case TargetKind::Rgb565: PELLUCOR_SPAN(TargetKind::Rgb565) break;
+    case TargetKind::Generic: PELLUCOR_SPAN(TargetKind::Generic) break;
+    }
+#undef PELLUCOR_SPAN
+}
+
+// ------------------------------------------------------------ triangles --
+
+void Rasteriser::Triangle(const Vertex& a, const Vertex& b, const Vertex& c)
+{
+    for (const Vertex* v : {&a, &b, &c})
+        if (!std::isfinite(v->x) || !std::isfinite(v->y)) return;
+    if (state_.clip.left >= state_.clip.right || state_.clip.top >= state_.clip.bottom) return;
+
+    double area = (double(b.x) - a.x) * (double(c.y) - a.y) - (double(b.y) - a.y) * (double(c.x) - a.x);
+    // Positive area runs clockwise on the screen (y grows downwards).
+    if (state_.cull == D3DCULL_CW && area > 0) return;
+    if (state_.cull == D3DCULL_CCW && area < 0) return;
+
+    const double left = state_.clip.left - kGuardBand, right = state_.clip.right + kGuardBand;
+    const double top = state_.clip.top - kGuardBand, bottom = state_.clip.bottom + kGuardBand;
+    for (const Vertex* v : {&a, &b, &c}) {
+        if (v->x < left || v->x > right || v->y < top || v->y > bottom) {
+            ClippedTriangle(a, b, c);
+            return;
+        }
+    }
+    const Vertex* v[3] = {&a, &b, &c};
+    SnappedTriangle(v);
+}
+
+namespace {
+Vertex Crossing(const Vertex& a, const Vertex& b, double t)
+{
+    auto mix = [t](double p, double q) { return float(p + (q - p) * t); };
+    auto mixColour = [t](uint32_t p, uint32_t q) {
+        uint32_t out = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+            double v = Channel(p, shift) + (double(Channel(q, shift)) - Channel(p, shift)) * t;
+            out |= uint32_t(std::clamp(std::lround(v), 0l, 255l)) << shift;
+        }
+        return out;
+    };
+    Vertex out;
+    out.x = mix(a.x, b.x);
+    out.y = mix(a.y, b.y);
+    out.z = mix(a.z, b.z);
+    out.rhw = mix(a.rhw, b.rhw);
+    out.u = mix(a.u, b.u);
+    out.v = mix(a.v, b.v);
+    out.diffuse = mixColour(a.diffuse, b.diffuse);
+    out.specular = mixColour(a.specular, b.specular);
+    return out;
+}
+} // namespace
+
+void Rasteriser::ClippedTriangle(const Vertex& a, const Vertex& b, const Vertex& c)
+{
+    // Only triangles reaching far beyond the clip rectangle come here: they
+    // are cut to a box a little larger than it (the cut edges lie outside
+    // the pixels drawn) and drawn as a fan.
+    std::vector<Vertex> poly{a, b, c}, next;
+    const double bounds[4] = {state_.clip.left - 16.0, state_.clip.top - 16.0, state_.clip.right + 16.0,
+                              state_.clip.bottom + 16.0};
+    for (int side = 0; side < 4 && poly.size() >= 3; ++side) {
+        auto value = [side](const Vertex& v) { return side % 2 == 0 ? double(v.x) : double(v.y); };
+        auto inside = [&](const Vertex& v) { return side < 2 ? value(v) >= bounds[side] : value(v) <= bounds[side]; };
+        next.clear();
+        for (size_t i = 0; i < poly.size(); ++i) {
+            const Vertex& p = poly[(i + poly.size() - 1) % poly.size()];
+            const Vertex& q = poly[i];
+            bool pin = inside(p), qin = inside(q);
+            if (pin != qin) next.push_back(Crossing(p, q, (bounds[side] - value(p)) / (value(q) - value(p))));
+            if (qin) next.push_back(q);
+        }
+        poly.swap(next);
+    }
+    for (size_t i = 1; i + 1 < poly.size(); ++i) {
+        const Vertex* v[3] = {&poly[0], &poly[i], &poly[i + 1]};
+        SnappedTriangle(v);
+    }
+}
+
+void Rasteriser::SnappedTriangle(const Vertex* v[3])
+{
+    const Vertex* first = v[0]; // flat shading takes the colour of the first vertex
+    int64_t X[3], Y[3];
+    for (int i = 0; i < 3; ++i) {
+        X[i] = std::llround(double(v[i]->x) * kSubpixel);
+        Y[i] = std::llround(double(v[i]->y) * kSubpixel);
+    }
+    int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
+    if (area == 0) return;
+    if (area < 0) {
+        std::swap(v[1], v[2]);
+        std::swap(X[1], X[2]);
+        std::swap(Y[1], Y[2]);
+        area = -area;
+    }
+
+    int64_t yStart = CeilDiv(std::min({Y[0], Y[1], Y[2]}), kSubpixel);
+    int64_t yEnd = FloorDiv(std::max({Y[0], Y[1], Y[2]}), kSubpixel);
+    yStart = std::max<int64_t>(yStart, state_.clip.top);
+    yEnd = std::min<int64_t>(yEnd, state_.clip.bottom - 1);
+    if (yStart > yEnd) return;
+
+    // Attribute planes over the snapped positions, in pixels.
+    const double x0 = double(X[0]) / kSubpixel, y0 = double(Y[0]) / kSubpixel;
+    const double ex1 = double(X[1] - X[0]) / kSubpixel, ey1 = double(Y[1] - Y[0]) / kSubpixel;
+    const double ex2 = double(X[2] - X[0]) / kSubpixel, ey2 = double(Y[2] - Y[0]) / kSubpixel;
+    const double det = ex1 * ey2 - ex2 * ey1;
+    struct Plane {
+        double a0 = 0, dx = 0, dy = 0;
+        double At(double x, double y) const { return a0 + dx * x + dy * y; }
+    };
+    auto plane = [&](double a, double b, double c) {
+        Plane p;
+        p.dx = ((b - a) * ey2 - (c - a) * ey1) / det;
+        p.dy = ((c - a) * ex1 - (b - a) * ex2) / det;
+        p.a0 = a - p.dx * x0 - p.dy * y0;
+        return p;
+    };
+
+    const double tw = texture_ ? texture_->width : 1, th = texture_ ? texture_->height : 1;
+    Plane s, t, q, sq, tq;
+    perspectiveNow_ = false;
+    linearNow_ = false;
+    if (texture_) {
+        double r[3];
+        for (int i = 0; i < 3; ++i) r[i] = std::isfinite(v[i]->rhw) && v[i]->rhw > 0 ? v[i]->rhw : 1.0;
+        perspectiveNow_ = state_.perspective && !(r[0] == r[1] && r[1] == r[2]);
+        auto uOf = [](const Vertex* p) { return std::isfinite(p->u) ? std::clamp(double(p->u), -1024.0, 1024.0) : 0.0; };
+        auto vOf = [](const Vertex* p) { return std::isfinite(p->v) ? std::clamp(double(p->v), -1024.0, 1024.0) : 0.0; };
+        s = plane(uOf(v[0]) * tw, uOf(v[1]) * tw, uOf(v[2]) * tw);
+        t = plane(vOf(v[0]) * th, vOf(v[1]) * th, vOf(v[2]) * th);
+        if (perspectiveNow_) {
+            q = plane(r[0], r[1], r[2]);
+            sq = plane(uOf(v[0]) * tw * r[0], uOf(v[1]) * tw * r[1], uOf(v[2]) * tw * r[2]);
+            tq = plane(vOf(v[0]) * th * r[0], vOf(v[1]) * th * r[1], vOf(v[2]) * th * r[2]);
+        }
+        // More than one texel per pixel step means minification.
+        double footprint = std::max(std::hypot(s.dx, t.dx), std::hypot(s.dy, t.dy));
+        linearNow_ = footprint > 1.0 + 1e-6 ? state_.minLinear : state_.magLinear;
+        step_.s = ToTexelStep(s.dx);
+        step_.t = ToTexelStep(t.dx);
+        step_.q = q.dx;
+        step_.sq = sq.dx;
+        step_.tq = tq.dx;
+    }
+
+    Plane colour[4], spec[4];
+    varyColour_ = state_.gouraud && !(v[0]->diffuse == v[1]->diffuse && v[1]->diffuse == v[2]->diffuse &&
+                                      v[0]->specular == v[1]->specular && v[1]->specular == v[2]->specular);
+    for (int i = 0; i < 4; ++i) {
+        int shift = 24 - 8 * i;
+        if (varyColour_) {
+            colour[i] = plane(Channel(v[0]->diffuse, shift), Channel(v[1]->diffuse, shift), Channel(v[2]->diffuse, shift));
+            spec[i] = plane(Channel(v[0]->specular, shift), Channel(v[1]->specular, shift), Channel(v[2]->specular, shift));
+            step_.c[i] = ToFixed16(std::clamp(colour[i].dx, -255.0, 255.0));
+            step_.sc[i] = ToFixed16(std::clamp(spec[i].dx, -255.0, 255.0));
+        } else {
+            colour[i].a0 = Channel(first->diffuse, shift);
+            spec[i].a0 = Channel(first->specular, shift);
+            step_.c[i] = step_.sc[i] = 0;
+        }
+    }
+
+    struct Edge {
+        int64_t dx, dy, px, py;
+        int64_t bias; // 0 on top and left edges (pixel centres on them are inside), else 1
+    } edges[3];
+    for (int i = 0; i < 3; ++i) {
+        int j = (i + 1) % 3;
+        Edge& e = edges[i];
+        e.dx = X[j] - X[i];
+        e.dy = Y[j] - Y[i];
+        e.px = X[i];
+        e.py = Y[i];
+        bool topLeft = e.dy < 0 || (e.dy == 0 && e.dx > 0);
+        e.bias = topLeft ? 0 : 1;
+    }
+
+    for (int64_t py = yStart; py <= yEnd; ++py) {
+        int64_t lo = state_.clip.left, hi = int64_t(state_.clip.right) - 1;
+        const int64_t Yc = py * kSubpixel;
+        for (const Edge& e : edges) {
+            // Inside: dx * (Yc - py) - dy * (X - px) >= bias, with X = px * 256.
+            const int64_t a = -e.dy * kSubpixel;
+            const int64_t b = e.dx * (Yc - e.py) + e.dy * e.px;
+            if (a > 0)
+                lo = std::max(lo, CeilDiv(e.bias - b, a));
+            else if (a < 0)
+                hi = std::min(hi, FloorDiv(b - e.bias, -a));
+            else if (b < e.bias)
+                hi = lo - 1;
+        }
+        if (lo > hi) continue;
+        const double fx = double(lo), fy = double(py);
+        Span start;
+        if (texture_) {
+            if (perspectiveNow_) {
+                start.q = q.At(fx, fy);
+                start.sq = sq.At(fx, fy);
+                start.tq = tq.At(fx, fy);
+            } else {
+                start.s = ToTexelFixed(s.At(fx, fy));
+                start.t = ToTexelFixed(t.At(fx, fy));
+            }
+        }
+        for (int i = 0; i < 4; ++i) {
+            start.c[i] = ToFixed16(varyColour_ ? colour[i].At(fx, fy) : colour[i].a0);
+            start.sc[i] = ToFixed16(varyColour_ ? spec[i].At(fx, fy) : spec[i].a0);
+        }
+        DispatchSpan(int(py), int(lo), int(hi), start);
+    }
+}
+
+// ---------------------------------------------------------------- lines --
+
+void Rasteriser::Line(const Vertex& a, const Vertex& b)
+{
+    if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y)) return;
+    const double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
+    if (dx == 0 && dy == 0) return;
+    const bool xMajor = std::fabs(dx) >= std::fabs(dy);
+    const double from = xMajor ? a.x : a.y, to = xMajor ? b.x : b.y, delta = xMajor ? dx : dy;
+    // The pixel centres along the major axis from the start up to, not
+    // including, the end.
+    double first, last;
+    if (delta > 0) {
+        first = std::ceil(from);
+        last = std::ceil(to) - 1;
+    } else {
+        first = std::floor(to) + 1;
+        last = std::floor(from);
+    }
+    const double lowBound = xMajor ? state_.clip.left : state_.clip.top;
+    const double highBound = (xMajor ? state_.clip.right : state_.clip.bottom) - 1;
+    first = std::max(first, lowBound);
+    last = std::min(last, highBound);
+    if (first > last) return;
+
+    varyColour_ = true;
+    perspectiveNow_ = false;
+    linearNow_ = state_.magLinear;
+    const double tw = texture_ ? texture_->width : 1, th = texture_ ? texture_->height : 1;
+    for (double major = first; major <= last; major += 1.0) {
+        const double f = (major - from) / delta;
+        const double minor = (xMajor ? a.y : a.x) + f * (xMajor ? dy : dx);
+        const double pixelMinor = std::floor(minor + 0.5);
+        const int x = int(xMajor ? major : pixelMinor), y = int(xMajor ? pixelMinor : major);
+        if (x < state_.clip.left || x >= state_.clip.right || y < state_.clip.top || y >= state_.clip.bottom) continue;
+        Span span;
+        const Vertex& colourFrom = a;
+        for (int i = 0; i < 4; ++i) {
+            int shift = 24 - 8 * i;
+            double ca = Channel(colourFrom.diffuse, shift), cb = Channel(b.diffuse, shift);
+            double sa = Channel(colourFrom.specular, shift), sb = Channel(b.specular, shift);
+            span.c[i] = ToFixed16(state_.gouraud ? ca + (cb - ca) * f : ca);
+            span.sc[i] = ToFixed16(state_.gouraud ? sa + (sb - sa) * f : sa);
+        }
+        if (texture_) {
+            span.s = ToTexelFixed((a.u + (double(b.u) - a.u) * f) * tw);
+            span.t = ToTexelFixed((a.v + (double(b.v) - a.v) * f) * th);
+        }
+        DispatchSpan(y, x, x, span);
+    }
+}
+
+// ----------------------------------------------------------------- fill --
+
+void Rasteriser::Fill(const RenderTarget& target, const RECT& area, uint32_t argb)
+{
+    if (area.left >= area.right || area.top >= area.bottom) return;
+    const int bytes = target.layout.BytesPerPixel();
+    uint32_t raw = target.layout.FromArgb(argb);
+    for (int y = area.top; y < area.bottom; ++y) {
+        uint8_t* row = target.pixels + size_t(y) * size_t(target.pitch) + size_t(area.left) * size_t(bytes);
+        if (bytes == 4) {
+            for (int x = area.left; x < area.right; ++x, row += 4) std::memcpy(row, &raw, 4);
+        } else {
+            for (int x = area.left; x < area.right; ++x, row += bytes) StorePixel(row, bytes, raw);
+        }
+    }
+}
+
+} // namespace platform::d3d
