@@ -8,9 +8,9 @@
 namespace d3dtest {
 namespace {
 
-class Coverage : public D3DScenario {};
+class RasteriserCoverage : public D3DScenario {};
 
-TEST_F(Coverage, QuadCoversThePixelsWhoseCentresItHolds)
+TEST_F(RasteriserCoverage, QuadCoversThePixelsWhoseCentresItHolds)
 {
     MakeTarget(6, 6);
     ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, Quad(0, 0, 4, 4)), D3D_OK);
@@ -31,7 +31,7 @@ TEST_F(Coverage, QuadCoversThePixelsWhoseCentresItHolds)
                          "......\n");
 }
 
-TEST_F(Coverage, CentresOnAnEdgeBelongToTheTriangleOnItsTopOrLeft)
+TEST_F(RasteriserCoverage, CentresOnAnEdgeBelongToTheTriangleOnItsTopOrLeft)
 {
     MakeTarget(6, 6);
     ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, {V(0, 0), V(4, 0), V(0, 4)}), D3D_OK);
@@ -52,7 +52,7 @@ TEST_F(Coverage, CentresOnAnEdgeBelongToTheTriangleOnItsTopOrLeft)
 }
 
 // Additive drawing of 1 per triangle counts how often each pixel is drawn.
-TEST_F(Coverage, MeshesSharingEdgesDrawEveryPixelExactlyOnce)
+TEST_F(RasteriserCoverage, MeshesSharingEdgesDrawEveryPixelExactlyOnce)
 {
     MakeTarget(40, 40);
     Blend(D3DBLEND_ONE, D3DBLEND_ONE);
@@ -108,7 +108,7 @@ TEST_F(Coverage, MeshesSharingEdgesDrawEveryPixelExactlyOnce)
     }
 }
 
-TEST_F(Coverage, WindingDecidesCullingAndStripsKeepOneWinding)
+TEST_F(RasteriserCoverage, WindingDecidesCullingAndStripsKeepOneWinding)
 {
     MakeTarget(8, 8);
     device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CCW);
@@ -128,7 +128,7 @@ TEST_F(Coverage, WindingDecidesCullingAndStripsKeepOneWinding)
                          "####....\n");
 }
 
-class Sampling : public D3DScenario {
+class RasteriserSampling : public D3DScenario {
 protected:
     static uint32_t T(int x, int y) { return 0xFF000000u | uint32_t(x * 60) << 16 | uint32_t(y * 60) << 8 | 0x11; }
     std::vector<uint32_t> Texels4x4()
@@ -140,7 +140,7 @@ protected:
     }
 };
 
-TEST_F(Sampling, OneTexelPerPixelReproducesTheTexture)
+TEST_F(RasteriserSampling, OneTexelPerPixelReproducesTheTexture)
 {
     MakeTarget(4, 4, nullptr);
     auto texture = MakeTexture(4, 4, Texels4x4());
@@ -161,7 +161,7 @@ TEST_F(Sampling, OneTexelPerPixelReproducesTheTexture)
     }
 }
 
-TEST_F(Sampling, MagnifiedPointSamplesRepeatTexelsAndWrapRepeatsTheTexture)
+TEST_F(RasteriserSampling, MagnifiedPointSamplesRepeatTexelsAndWrapRepeatsTheTexture)
 {
     MakeTarget(8, 8);
     auto texture = MakeTexture(4, 4, Texels4x4());
@@ -175,7 +175,7 @@ TEST_F(Sampling, MagnifiedPointSamplesRepeatTexelsAndWrapRepeatsTheTexture)
         for (int x = 0; x < 8; ++x) ASSERT_EQ(At(x, y), T(x % 4, y % 4)) << x << "," << y;
 }
 
-TEST_F(Sampling, LinearFilteringWeighsNeighboursAndClampsAtTheEdge)
+TEST_F(RasteriserSampling, LinearFilteringWeighsNeighboursAndClampsAtTheEdge)
 {
     MakeTarget(4, 1);
     auto texture = MakeTexture(2, 1, {0xFF000000, 0xFFFFFFFF});
@@ -190,7 +190,7 @@ TEST_F(Sampling, LinearFilteringWeighsNeighboursAndClampsAtTheEdge)
     EXPECT_EQ(Colour(3, 0), 0xFFFFFFu);
 }
 
-TEST_F(Sampling, PalettisedAndSixteenBitTexturesDecodeToTheirColours)
+TEST_F(RasteriserSampling, PalettisedAndSixteenBitTexturesDecodeToTheirColours)
 {
     DDPIXELFORMAT argb = Argb8888();
     MakeTarget(2, 1, &argb);
@@ -224,7 +224,7 @@ TEST_F(Sampling, PalettisedAndSixteenBitTexturesDecodeToTheirColours)
     EXPECT_EQ(At(1, 0), 0x88FFEEDDu);   // the alpha reaches an ARGB target unblended
 }
 
-class Blending : public D3DScenario {
+class RasteriserBlending : public D3DScenario {
 protected:
     // Draws a 64 x 64 texture of one colour over the top-left of the target
     // with a vertex colour, as the capability test does.
@@ -250,7 +250,7 @@ protected:
     }
 };
 
-TEST_F(Blending, TheFourBlendModesOfTheProgramComeOutRightInBothDisplayDepths)
+TEST_F(RasteriserBlending, TheFourBlendModesOfTheProgramComeOutRightInBothDisplayDepths)
 {
     for (bool sixteen : {false, true}) {
         SCOPED_TRACE(sixteen ? "565" : "32-bit");
@@ -282,7 +282,7 @@ TEST_F(Blending, TheFourBlendModesOfTheProgramComeOutRightInBothDisplayDepths)
     }
 }
 
-TEST_F(Blending, ArithmeticRoundsToNearestAndAdditionSaturates)
+TEST_F(RasteriserBlending, ArithmeticRoundsToNearestAndAdditionSaturates)
 {
     MakeTarget(4, 1, nullptr, 0xFF2040C0);
     Blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
@@ -303,7 +303,7 @@ TEST_F(Blending, ArithmeticRoundsToNearestAndAdditionSaturates)
     EXPECT_EQ(Colour(2, 0), 0x802000u);
 }
 
-TEST_F(Blending, GouraudColoursRunFromVertexToVertex)
+TEST_F(RasteriserBlending, GouraudColoursRunFromVertexToVertex)
 {
     MakeTarget(5, 1);
     ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, {V(0, -1, 0xFF000000), V(4, -1, 0xFFFF0000), V(0, 1, 0xFF000000),
@@ -315,9 +315,9 @@ TEST_F(Blending, GouraudColoursRunFromVertexToVertex)
     EXPECT_EQ(Colour(1, 0), 0x00FF00u);
 }
 
-class Clipping : public D3DScenario {};
+class RasteriserClipping : public D3DScenario {};
 
-TEST_F(Clipping, NothingIsDrawnOutsideTheViewport)
+TEST_F(RasteriserClipping, NothingIsDrawnOutsideTheViewport)
 {
     MakeTarget(8, 8);
     D3DVIEWPORT7 view{2, 1, 4, 3, 0.0f, 1.0f};
@@ -346,7 +346,7 @@ TEST_F(Clipping, NothingIsDrawnOutsideTheViewport)
     EXPECT_EQ(Colour(1, 1), 0u); // outside the viewport: not cleared at all
 }
 
-TEST_F(Clipping, BrokenVerticesDrawNothingAndHurtNothing)
+TEST_F(RasteriserClipping, BrokenVerticesDrawNothingAndHurtNothing)
 {
     MakeTarget(8, 8);
     const float nan = std::nanf("");
@@ -359,9 +359,9 @@ TEST_F(Clipping, BrokenVerticesDrawNothingAndHurtNothing)
     EXPECT_TRUE(target->PaddingIntact());
 }
 
-class Lines : public D3DScenario {};
+class RasteriserLines : public D3DScenario {};
 
-TEST_F(Lines, ALineLeavesOutItsLastPixelUnlessAHalfStepFollows)
+TEST_F(RasteriserLines, ALineLeavesOutItsLastPixelUnlessAHalfStepFollows)
 {
     MakeTarget(8, 6);
     ASSERT_EQ(Draw(D3DPT_LINESTRIP, {V(1, 1), V(5, 1)}), D3D_OK);
