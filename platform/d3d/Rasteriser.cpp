@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -36,6 +37,36 @@ inline uint32_t Div255(uint32_t x)
     return (x + (x >> 8)) >> 8;
 }
 inline uint32_t Mul255(uint32_t a, uint32_t b) { return Div255(a * b); }
+
+// The same arithmetic on all four channels at once, two at a time in the
+// red/blue and alpha/green pairs (no lane overflows into the next: every
+// product stays below 65536).
+inline uint32_t PairsDiv255(uint32_t rb, uint32_t ag)
+{
+    rb += 0x00800080u;
+    ag += 0x00800080u;
+    rb = ((rb + (rb >> 8 & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    ag = (ag + (ag >> 8 & 0x00FF00FFu)) & 0xFF00FF00u;
+    return rb | ag;
+}
+// Each channel of `c` times a / 255, rounded.
+inline uint32_t ScaleAll(uint32_t c, uint32_t a) { return PairsDiv255((c & 0x00FF00FFu) * a, (c >> 8 & 0x00FF00FFu) * a); }
+// Each channel of s * a / 255 + d * (255 - a) / 255, rounded once.
+inline uint32_t MixAll(uint32_t s, uint32_t d, uint32_t a)
+{
+    uint32_t ia = 255 - a;
+    return PairsDiv255((s & 0x00FF00FFu) * a + (d & 0x00FF00FFu) * ia,
+                       (s >> 8 & 0x00FF00FFu) * a + (d >> 8 & 0x00FF00FFu) * ia);
+}
+// Each channel of s + d, saturated at 255.
+inline uint32_t AddAll(uint32_t s, uint32_t d)
+{
+    uint32_t rb = (s & 0x00FF00FFu) + (d & 0x00FF00FFu);
+    uint32_t ag = (s >> 8 & 0x00FF00FFu) + (d >> 8 & 0x00FF00FFu);
+    rb |= (rb >> 8 & 0x00010001u) * 0xFF;
+    ag |= (ag >> 8 & 0x00010001u) * 0xFF;
+    return (rb & 0x00FF00FFu) | (ag & 0x00FF00FFu) << 8;
+}
 inline uint32_t Channel(uint32_t argb, int shift) { return argb >> shift & 0xFF; }
 inline uint32_t Pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return a << 24 | r << 16 | g << 8 | b; }
 
@@ -327,9 +358,124 @@ uint32_t Rasteriser::BlendGeneral(uint32_t src, uint32_t dst) const
 // ---------------------------------------------------------------- spans --
 
 template <Rasteriser::TargetKind kTarget, Rasteriser::BlendKind kBlend>
+bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
+{
+    if (perspectiveNow_ || varyColour_) return false;
+    const bool keepAlpha = target_.layout.alpha != 0;
+    constexpr size_t kBytes = kTarget == TargetKind::Xrgb32 ? 4 : 2;
+    // Blends `src` into the pixel at `out` and stores it.
+    auto put = [keepAlpha](uint8_t* out, uint32_t src) {
+        auto load = [&] {
+            if constexpr (kTarget == TargetKind::Xrgb32) {
+                uint32_t v;
+                std::memcpy(&v, out, 4);
+                return keepAlpha ? v : v | 0xFF000000u;
+            } else {
+                return From565(LoadPixel(out, 2));
+            }
+        };
+        const uint32_t a = src >> 24;
+        uint32_t result;
+        if constexpr (kBlend == BlendKind::Replace) {
+            result = src;
+        } else if constexpr (kBlend == BlendKind::AlphaOver) {
+            if (a == 0) return;
+            result = a == 255 ? src : MixAll(src, load(), a);
+        } else if constexpr (kBlend == BlendKind::AlphaAdd) {
+            if (a == 0) return;
+            result = AddAll(ScaleAll(src, a), load());
+        } else {
+            result = AddAll(src, load());
+        }
+        if constexpr (kTarget == TargetKind::Xrgb32) {
+            if (!keepAlpha) result &= 0x00FFFFFFu;
+            std::memcpy(out, &result, 4);
+        } else {
+            StorePixel(out, 2, To565(result));
+        }
+    };
+    uint32_t diffuse = 0, specular = 0;
+    for (int i = 0; i < 4; ++i) {
+        diffuse = diffuse << 8 | uint32_t(std::clamp(start.c[i] >> 16, 0, 255));
+        specular = specular << 8 | uint32_t(std::clamp(start.sc[i] >> 16, 0, 255));
+    }
+    uint8_t* out = row + size_t(x0) * kBytes;
+
+    if (!texture_) {
+        // One colour for the whole span (rectangle fills).
+        const uint32_t src = Shade(diffuse, specular, 0xFFFFFFFFu);
+        for (int x = x0; x <= x1; ++x, out += kBytes) put(out, src);
+        return true;
+    }
+    if (!simpleShade_) return false;
+    if (texelKind_ != TexelKind::Argb32 && texelKind_ != TexelKind::Xrgb32) return false;
+    // Texel indices are clamped below; that is the whole of the addressing
+    // when the mode is clamp, and changes nothing when every sample (and,
+    // filtered, its neighbours) falls inside the texture.
+    const int64_t n = x1 - x0;
+    const int64_t sEnd = start.s + step_.s * n, tEnd = start.t + step_.t * n;
+    const int64_t margin = linearNow_ ? int64_t(1) << 31 : 0;
+    const int64_t w = int64_t(texture_->width) << 32, h = int64_t(texture_->height) << 32;
+    const bool inside = std::min(start.s, sEnd) >= margin && std::max(start.s, sEnd) < w - margin &&
+                        std::min(start.t, tEnd) >= margin && std::max(start.t, tEnd) < h - margin;
+    if (!inside && !(state_.addressU == D3DTADDRESS_CLAMP && state_.addressV == D3DTADDRESS_CLAMP)) return false;
+    const int64_t lastX = texture_->width - 1, lastY = texture_->height - 1;
+    const uint8_t* texels = texture_->pixels;
+    const size_t pitch = size_t(texture_->pitch);
+    const uint32_t alphaOr = texelKind_ == TexelKind::Xrgb32 ? 0xFF000000u : 0u;
+    const bool white = diffuse == 0xFFFFFFFFu;
+    auto lerp = [](uint32_t a, uint32_t b, uint32_t f) {
+        uint32_t rb = (((a & 0x00FF00FFu) * (256 - f) + (b & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
+        uint32_t ag = ((a >> 8 & 0x00FF00FFu) * (256 - f) + (b >> 8 & 0x00FF00FFu) * f) & 0xFF00FF00u;
+        return rb | ag;
+    };
+
+    auto run = [&](auto linearTag, auto clampTag) {
+        constexpr bool kLinear = decltype(linearTag)::value, kClamp = decltype(clampTag)::value;
+        auto texel = [&](int64_t x, int64_t y) {
+            if constexpr (kClamp) {
+                x = std::clamp<int64_t>(x, 0, lastX);
+                y = std::clamp<int64_t>(y, 0, lastY);
+            }
+            uint32_t v;
+            std::memcpy(&v, texels + size_t(y) * pitch + size_t(x) * 4, 4);
+            return v | alphaOr;
+        };
+        int64_t s = start.s, t = start.t;
+        for (int x = x0; x <= x1; ++x, out += kBytes, s += step_.s, t += step_.t) {
+            uint32_t src;
+            if constexpr (!kLinear) {
+                src = texel(s >> 32, t >> 32);
+            } else {
+                const int64_t ls = s - (int64_t(1) << 31), lt = t - (int64_t(1) << 31);
+                const int64_t tx = ls >> 32, ty = lt >> 32;
+                const uint32_t fx = uint32_t(ls >> 24) & 0xFF, fy = uint32_t(lt >> 24) & 0xFF;
+                src = lerp(lerp(texel(tx, ty), texel(tx + 1, ty), fx), lerp(texel(tx, ty + 1), texel(tx + 1, ty + 1), fx),
+                           fy);
+            }
+            if (!white) {
+                uint32_t a = alphaModulate_ ? Mul255(src >> 24, diffuse >> 24) : src >> 24;
+                src = Pack(a, Mul255(Channel(src, 16), Channel(diffuse, 16)), Mul255(Channel(src, 8), Channel(diffuse, 8)),
+                           Mul255(src & 0xFF, diffuse & 0xFF));
+            }
+            put(out, src);
+        }
+    };
+    using Yes = std::true_type;
+    using No = std::false_type;
+    if (linearNow_)
+        inside ? run(Yes{}, No{}) : run(Yes{}, Yes{});
+    else
+        inside ? run(No{}, No{}) : run(No{}, Yes{});
+    return true;
+}
+
+template <Rasteriser::TargetKind kTarget, Rasteriser::BlendKind kBlend>
 void Rasteriser::DrawSpan(int y, int x0, int x1, const Span& start)
 {
     uint8_t* row = target_.pixels + size_t(y) * size_t(target_.pitch);
+    if constexpr (kTarget != TargetKind::Generic && kBlend != BlendKind::General)
+        if (QuickSpan<kTarget, kBlend>(row, x0, x1, start)) return;
     Span cur = start;
     const bool textured = texture_ != nullptr;
     const bool targetAlpha = target_.layout.alpha != 0;

@@ -102,6 +102,9 @@ private:
     void SnappedTriangle(const Vertex* v[3]);
     void ClippedTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
     template <TargetKind kTarget, BlendKind kBlend> void DrawSpan(int y, int x0, int x1, const Span& start);
+    // The common case of sprites and backgrounds: a 32-bit texture point
+    // sampled inside its bounds, one vertex colour, a 32-bit or 565 target.
+    template <TargetKind kTarget, BlendKind kBlend> bool QuickSpan(uint8_t* row, int x0, int x1, const Span& start);
     void DispatchSpan(int y, int x0, int x1, const Span& start);
     uint32_t Sample(int64_t s, int64_t t, bool linear) const;
     uint32_t Texel(int x, int y) const;

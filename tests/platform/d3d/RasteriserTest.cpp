@@ -378,3 +378,59 @@ TEST_F(RasteriserLines, ALineLeavesOutItsLastPixelUnlessAHalfStepFollows)
 
 } // namespace
 } // namespace d3dtest
+
+namespace d3dtest {
+namespace {
+
+// The quick spans for the display's own formats and the general spans for
+// any other format must draw the same pictures: the same scenes go into an
+// RGB and a BGR target and are compared pixel by pixel.
+class RasteriserPaths : public D3DScenario {};
+
+TEST_F(RasteriserPaths, QuickAndGeneralSpansDrawTheSamePictures)
+{
+    std::mt19937 random(11);
+    auto pick = [&](int n) { return int(random() % uint32_t(n)); };
+    auto fraction = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(random); };
+    std::vector<uint32_t> texels(16 * 8);
+    for (uint32_t& t : texels) t = random();
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        const DWORD blends[][2] = {{D3DBLEND_ONE, D3DBLEND_ZERO},
+                                   {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                                   {D3DBLEND_ONE, D3DBLEND_ONE},
+                                   {D3DBLEND_SRCALPHA, D3DBLEND_ONE}};
+        const auto& blend = blends[pick(4)];
+        const bool linear = pick(2), clamp = pick(2), textured = pick(4) != 0, modulate = pick(2);
+        const DWORD tint = pick(2) ? 0xFFFFFFFFu : uint32_t(random());
+        std::vector<D3DTLVERTEX> triangles;
+        for (int i = 0; i < 9; ++i)
+            triangles.push_back(V(fraction(-4, 28), fraction(-4, 20), tint, fraction(-0.5f, 1.5f), fraction(-0.5f, 1.5f)));
+        // A sprite drawn one texel per pixel, as most of the program's blits.
+        for (const D3DTLVERTEX& v : Quad(2.5f, 3.5f, 18.5f, 11.5f, tint)) triangles.push_back(v);
+
+        std::vector<uint32_t> pictures[2];
+        for (int bgr = 0; bgr < 2; ++bgr) {
+            DDPIXELFORMAT format = bgr ? Rgb(32, 0, 0xFF, 0xFF00, 0xFF0000) : Xrgb8888();
+            MakeTarget(24, 16, &format, 0xFF336699);
+            Blend(blend[0], blend[1]);
+            auto texture = MakeTexture(16, 8, texels);
+            if (textured) device->SetTexture(0, texture.get());
+            device->SetTextureStageState(0, D3DTSS_MAGFILTER, linear ? D3DTFG_LINEAR : D3DTFG_POINT);
+            device->SetTextureStageState(0, D3DTSS_MINFILTER, linear ? D3DTFN_LINEAR : D3DTFN_POINT);
+            device->SetTextureStageState(0, D3DTSS_ADDRESS, clamp ? D3DTADDRESS_CLAMP : D3DTADDRESS_WRAP);
+            if (modulate) device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+            ASSERT_EQ(device->BeginScene(), D3D_OK);
+            device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_TLVERTEX, triangles.data(), 9, 0);
+            device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, triangles.data() + 9, 4, 0);
+            device->EndScene();
+            device->SetTexture(0, nullptr);
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 24; ++x) pictures[bgr].push_back(Colour(x, y));
+        }
+        ASSERT_EQ(pictures[0], pictures[1]);
+    }
+}
+
+} // namespace
+} // namespace d3dtest
