@@ -3,6 +3,9 @@
 // textured from another surface's memory, with the stage-0 colour and alpha
 // operations and the frame-buffer blend of the device's states.
 //
+// Triangles, lines and fills are set up in RasteriserGeometry.cpp; spans
+// are shaded and blended in Rasteriser.cpp.
+//
 // Rules (those of the hardware the program was written for):
 // - pixel centres lie at whole coordinates; a pixel is covered when its
 //   centre lies inside the triangle, or on a top or left edge, so triangles
@@ -90,8 +93,13 @@ public:
     // 0xAARRGGBB, converted to the target's format.
     static void Fill(const RenderTarget& target, const RECT& area, uint32_t argb);
 
-    // Interpolated values along one span, in fixed point.
-    struct Span;
+    // Interpolated values at the start of one span.
+    struct Span {
+        int64_t s = 0, t = 0;         // texel units, 32.32
+        int32_t c[4] = {0, 0, 0, 0};  // diffuse a, r, g, b in 16.16
+        int32_t sc[4] = {0, 0, 0, 0}; // specular a, r, g, b in 16.16
+        double q = 0, sq = 0, tq = 0; // perspective: rhw, u*rhw*W, v*rhw*H
+    };
 
 private:
     enum class TargetKind { Xrgb32, Rgb565, Generic };
