@@ -65,21 +65,21 @@ inline int64_t FloorDiv(int64_t n, int64_t d) // d > 0
 }
 inline int64_t CeilDiv(int64_t n, int64_t d) { return -FloorDiv(-n, d); }
 
-inline int32_t ToFixed16(double value)
+inline int64_t ToFixed16(double value)
 {
-    value = std::clamp(value, -kColourLimit, kColourLimit);
-    return static_cast<int32_t>(std::lround(value * 65536.0));
+    value = std::isnan(value) ? 0.0 : std::clamp(value, -kColourLimit, kColourLimit);
+    return std::llround(value * 65536.0);
 }
 inline int64_t ToTexelFixed(double texels)
 {
-    texels = std::clamp(texels, -kTexelLimit, kTexelLimit);
+    texels = std::isnan(texels) ? 0.0 : std::clamp(texels, -kTexelLimit, kTexelLimit);
     // Snapped to 1/256 texel, as the sampler of a card works to a few
     // fraction bits: positions meant to be exact come out exact.
     return std::llround(texels * 256.0) * (int64_t(1) << 24);
 }
 inline int64_t ToTexelStep(double texelsPerPixel)
 {
-    texelsPerPixel = std::clamp(texelsPerPixel, -kTexelStepLimit, kTexelStepLimit);
+    texelsPerPixel = std::isnan(texelsPerPixel) ? 0.0 : std::clamp(texelsPerPixel, -kTexelStepLimit, kTexelStepLimit);
     return std::llround(texelsPerPixel * 4294967296.0);
 }
 

@@ -299,8 +299,8 @@ bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
     };
     uint32_t diffuse = 0, specular = 0;
     for (int i = 0; i < 4; ++i) {
-        diffuse = diffuse << 8 | uint32_t(std::clamp(start.c[i] >> 16, 0, 255));
-        specular = specular << 8 | uint32_t(std::clamp(start.sc[i] >> 16, 0, 255));
+        diffuse = diffuse << 8 | uint32_t(std::clamp<int64_t>(start.c[i] >> 16, 0, 255));
+        specular = specular << 8 | uint32_t(std::clamp<int64_t>(start.sc[i] >> 16, 0, 255));
     }
     uint8_t* out = row + size_t(x0) * kBytes;
 
@@ -382,9 +382,9 @@ void Rasteriser::DrawSpan(int y, int x0, int x1, const Span& start)
     Span cur = start;
     const bool textured = texture_ != nullptr;
     const bool targetAlpha = target_.layout.alpha != 0;
-    auto pack = [](const int32_t* c) {
+    auto pack = [](const int64_t* c) {
         uint32_t ch[4];
-        for (int i = 0; i < 4; ++i) ch[i] = uint32_t(std::clamp(c[i] >> 16, 0, 255));
+        for (int i = 0; i < 4; ++i) ch[i] = uint32_t(std::clamp<int64_t>(c[i] >> 16, 0, 255));
         return Pack(ch[0], ch[1], ch[2], ch[3]);
     };
     const uint32_t flatDiffuse = pack(cur.c), flatSpecular = pack(cur.sc);

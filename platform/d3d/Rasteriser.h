@@ -96,8 +96,8 @@ public:
     // Interpolated values at the start of one span.
     struct Span {
         int64_t s = 0, t = 0;         // texel units, 32.32
-        int32_t c[4] = {0, 0, 0, 0};  // diffuse a, r, g, b in 16.16
-        int32_t sc[4] = {0, 0, 0, 0}; // specular a, r, g, b in 16.16
+        int64_t c[4] = {0, 0, 0, 0};  // diffuse a, r, g, b in 16.16
+        int64_t sc[4] = {0, 0, 0, 0}; // specular a, r, g, b in 16.16
         double q = 0, sq = 0, tq = 0; // perspective: rhw, u*rhw*W, v*rhw*H
     };
 
@@ -130,8 +130,8 @@ private:
     // Steps per pixel along x of the current primitive.
     struct Steps {
         int64_t s = 0, t = 0;      // texel units, 32.32
-        int32_t c[4] = {0, 0, 0, 0};  // diffuse a, r, g, b in 16.16
-        int32_t sc[4] = {0, 0, 0, 0}; // specular a, r, g, b in 16.16
+        int64_t c[4] = {0, 0, 0, 0};  // diffuse a, r, g, b in 16.16
+        int64_t sc[4] = {0, 0, 0, 0}; // specular a, r, g, b in 16.16
         double q = 0, sq = 0, tq = 0; // perspective: rhw, u*rhw*W, v*rhw*H
     } step_;
     bool varyColour_ = false;
