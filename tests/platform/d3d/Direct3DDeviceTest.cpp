@@ -153,6 +153,13 @@ TEST_F(D3DDevice, TexturesOutsideTheCardsLimitsAreRefused)
     device->GetTexture(0, &bound);
     EXPECT_EQ(bound, square.get());
     bound->Release();
+
+    // A card that gives no maximum enforces none.
+    hooks::ResetDevice();
+    hooks::SetTextureLimits(0, 0, 0, 0, 0);
+    MakeTarget(8, 8);
+    auto wide = MakeTexture(4096, 2, std::vector<uint32_t>(4096 * 2));
+    EXPECT_EQ(device->SetTexture(0, wide.get()), D3D_OK);
 }
 
 TEST_F(D3DDevice, ScenesNestNeverAndDrawingHappensOnlyInsideOne)
