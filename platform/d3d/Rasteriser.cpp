@@ -54,6 +54,13 @@ inline uint32_t From565(uint32_t p)
     return 0xFF000000u | uint32_t(e.five[p >> 11 & 31]) << 16 | uint32_t(e.six[p >> 5 & 63]) << 8 | e.five[p & 31];
 }
 inline uint32_t To565(uint32_t argb) { return (argb >> 8 & 0xF800) | (argb >> 5 & 0x07E0) | (argb >> 3 & 0x1F); }
+inline uint32_t From555(uint32_t p)
+{
+    const Expansions& e = Expand();
+    return 0xFF000000u | uint32_t(e.five[p >> 10 & 31]) << 16 | uint32_t(e.five[p >> 5 & 31]) << 8 | e.five[p & 31];
+}
+inline uint32_t To555(uint32_t argb) { return (argb >> 9 & 0x7C00) | (argb >> 6 & 0x03E0) | (argb >> 3 & 0x1F); }
+inline uint32_t SwapRedBlue(uint32_t argb) { return (argb & 0xFF00FF00u) | (argb >> 16 & 0xFF) | (argb & 0xFF) << 16; }
 
 inline uint32_t Lerp8(uint32_t a, uint32_t b, uint32_t w) { return (a * (256 - w) + b * w) >> 8; }
 
@@ -79,8 +86,12 @@ Rasteriser::Rasteriser(const RenderTarget& target, const TextureImage* texture, 
     if (l.bitsPerPixel == 32 && l.red == 0xFF0000 && l.green == 0xFF00 && l.blue == 0xFF &&
         (l.alpha == 0 || l.alpha == 0xFF000000u))
         targetKind_ = TargetKind::Xrgb32;
+    else if (l.bitsPerPixel == 32 && l.red == 0xFF && l.green == 0xFF00 && l.blue == 0xFF0000 && l.alpha == 0)
+        targetKind_ = TargetKind::Xbgr32;
     else if (l.bitsPerPixel == 16 && l.red == 0xF800 && l.green == 0x7E0 && l.blue == 0x1F && l.alpha == 0)
         targetKind_ = TargetKind::Rgb565;
+    else if (l.bitsPerPixel == 16 && l.red == 0x7C00 && l.green == 0x3E0 && l.blue == 0x1F && l.alpha == 0)
+        targetKind_ = TargetKind::Rgb555;
     else
         targetKind_ = TargetKind::Generic;
 
@@ -265,7 +276,7 @@ bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
 {
     if (perspectiveNow_ || varyColour_) return false;
     const bool keepAlpha = target_.layout.alpha != 0;
-    constexpr size_t kBytes = kTarget == TargetKind::Xrgb32 ? 4 : 2;
+    constexpr size_t kBytes = kTarget == TargetKind::Xrgb32 || kTarget == TargetKind::Xbgr32 ? 4 : 2;
     // Blends `src` into the pixel at `out` and stores it.
     auto put = [keepAlpha](uint8_t* out, uint32_t src) {
         auto load = [&] {
@@ -273,8 +284,14 @@ bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
                 uint32_t v;
                 std::memcpy(&v, out, 4);
                 return keepAlpha ? v : v | 0xFF000000u;
-            } else {
+            } else if constexpr (kTarget == TargetKind::Xbgr32) {
+                uint32_t v;
+                std::memcpy(&v, out, 4);
+                return SwapRedBlue(v) | 0xFF000000u;
+            } else if constexpr (kTarget == TargetKind::Rgb565) {
                 return From565(LoadPixel(out, 2));
+            } else {
+                return From555(LoadPixel(out, 2));
             }
         };
         const uint32_t a = src >> 24;
@@ -293,8 +310,13 @@ bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
         if constexpr (kTarget == TargetKind::Xrgb32) {
             if (!keepAlpha) result &= 0x00FFFFFFu;
             std::memcpy(out, &result, 4);
-        } else {
+        } else if constexpr (kTarget == TargetKind::Xbgr32) {
+            result = SwapRedBlue(result) & 0x00FFFFFFu;
+            std::memcpy(out, &result, 4);
+        } else if constexpr (kTarget == TargetKind::Rgb565) {
             StorePixel(out, 2, To565(result));
+        } else {
+            StorePixel(out, 2, To555(result));
         }
     };
     uint32_t diffuse = 0, specular = 0;
@@ -481,7 +503,9 @@ void Rasteriser::DispatchSpan(int y, int x0, int x1, const Span& start)
     }
     switch (targetKind_) {
     case TargetKind::Xrgb32: PELLUCOR_SPAN(TargetKind::Xrgb32) break;
+    case TargetKind::Xbgr32: PELLUCOR_SPAN(TargetKind::Xbgr32) break;
     case TargetKind::Rgb565: PELLUCOR_SPAN(TargetKind::Rgb565) break;
+    case TargetKind::Rgb555: PELLUCOR_SPAN(TargetKind::Rgb555) break;
     case TargetKind::Generic: PELLUCOR_SPAN(TargetKind::Generic) break;
     }
 #undef PELLUCOR_SPAN

@@ -102,7 +102,7 @@ public:
     };
 
 private:
-    enum class TargetKind { Xrgb32, Rgb565, Generic };
+    enum class TargetKind { Xrgb32, Xbgr32, Rgb565, Rgb555, Generic };
     enum class BlendKind { Replace, AlphaOver, Add, AlphaAdd, General };
     enum class TexelKind { Argb32, Xrgb32, Argb4444, Rgb565, Argb1555, Palette8, Generic };
     static TexelKind KindOf(const ddraw::PixelLayout& layout);
@@ -111,7 +111,8 @@ private:
     void ClippedTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
     template <TargetKind kTarget, BlendKind kBlend> void DrawSpan(int y, int x0, int x1, const Span& start);
     // The common case of sprites and backgrounds: a 32-bit texture point
-    // sampled inside its bounds, one vertex colour, a 32-bit or 565 target.
+    // sampled inside its bounds or clamped, one vertex colour, a target in one
+    // of the display's formats.
     template <TargetKind kTarget, BlendKind kBlend> bool QuickSpan(uint8_t* row, int x0, int x1, const Span& start);
     void DispatchSpan(int y, int x0, int x1, const Span& start);
     uint32_t Sample(int64_t s, int64_t t, bool linear) const;

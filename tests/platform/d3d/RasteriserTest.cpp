@@ -383,8 +383,8 @@ namespace d3dtest {
 namespace {
 
 // The quick spans for the display's own formats and the general spans for
-// any other format must draw the same pictures: the same scenes go into an
-// RGB and a BGR target and are compared pixel by pixel.
+// any other format must draw the same pictures: the same scenes go into
+// targets of equal precision and are compared pixel by pixel.
 class RasteriserPaths : public D3DScenario {};
 
 TEST_F(RasteriserPaths, QuickAndGeneralSpansDrawTheSamePictures)
@@ -409,9 +409,11 @@ TEST_F(RasteriserPaths, QuickAndGeneralSpansDrawTheSamePictures)
         // A sprite drawn one texel per pixel, as most of the program's blits.
         for (const D3DTLVERTEX& v : Quad(2.5f, 3.5f, 18.5f, 11.5f, tint)) triangles.push_back(v);
 
-        std::vector<uint32_t> pictures[2];
-        for (int bgr = 0; bgr < 2; ++bgr) {
-            DDPIXELFORMAT format = bgr ? Rgb(32, 0, 0xFF, 0xFF00, 0xFF0000) : Xrgb8888();
+        const DDPIXELFORMAT formats[] = {Xrgb8888(), Rgb(24, 0, 0xFF0000, 0xFF00, 0xFF), Rgb(32, 0, 0xFF, 0xFF00, 0xFF0000),
+                                         Rgb(16, 0, 0x7C00, 0x3E0, 0x1F), Rgb(16, 0x8000, 0x7C00, 0x3E0, 0x1F)};
+        std::vector<uint32_t> pictures[5];
+        for (int f = 0; f < 5; ++f) {
+            DDPIXELFORMAT format = formats[f];
             MakeTarget(24, 16, &format, 0xFF336699);
             Blend(blend[0], blend[1]);
             auto texture = MakeTexture(16, 8, texels);
@@ -426,9 +428,11 @@ TEST_F(RasteriserPaths, QuickAndGeneralSpansDrawTheSamePictures)
             device->EndScene();
             device->SetTexture(0, nullptr);
             for (int y = 0; y < 16; ++y)
-                for (int x = 0; x < 24; ++x) pictures[bgr].push_back(Colour(x, y));
+                for (int x = 0; x < 24; ++x) pictures[f].push_back(Colour(x, y));
         }
         ASSERT_EQ(pictures[0], pictures[1]);
+        ASSERT_EQ(pictures[0], pictures[2]);
+        ASSERT_EQ(pictures[3], pictures[4]);
     }
 }
 
