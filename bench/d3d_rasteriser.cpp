@@ -1,7 +1,8 @@
 // What the software rasteriser behind the Direct3D device costs for the
 // drawing the program does in 3D mode: card-sized sprites blended over the
 // table, a full-screen textured quad at 1024 x 768, additive glows and
-// untextured rectangle fills, into 32-bit and 16-bit draw surfaces.
+// untextured rectangle fills, into 32-bit and 16-bit draw surfaces (depth 15
+// stands for 5-5-5).
 #include "platform/core/Testing.h"
 #include "platform/d3d/D3DTesting.h"
 #include "platform/d3d/Direct3D.h"
@@ -52,7 +53,7 @@ struct Scene {
     DirectDrawSurface* texture = nullptr;
     Direct3DDevice* device = nullptr;
 
-    Scene(int depth, int textureWidth, int textureHeight)
+    Scene(int depth, int textureWidth, int textureHeight, DDPIXELFORMAT textureFormat = Format(32, 0xFF000000, 0xFF0000, 0xFF00, 0xFF))
     {
         platform::UseHeadlessBackend(true);
         ddraw::testing::ResetDisplay();
@@ -64,25 +65,39 @@ struct Scene {
         d3d = static_cast<Direct3D*>(raw);
         DDSURFACEDESC2 t = Desc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT,
                                 DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_SYSTEMMEMORY, 1024, 768);
-        t.ddpfPixelFormat = depth == 16 ? Format(16, 0, 0xF800, 0x7E0, 0x1F) : Format(32, 0, 0xFF0000, 0xFF00, 0xFF);
+        t.ddpfPixelFormat = depth == 16   ? Format(16, 0, 0xF800, 0x7E0, 0x1F)
+                            : depth == 15 ? Format(16, 0, 0x7C00, 0x3E0, 0x1F)
+                            : depth == 24 ? Format(24, 0, 0xFF0000, 0xFF00, 0xFF)
+                                          : Format(32, 0, 0xFF0000, 0xFF00, 0xFF);
         dd->CreateSurface(&t, &target, nullptr);
         d3d->CreateDevice(IID_IDirect3DHALDevice, target, &device);
 
         DDSURFACEDESC2 x = Desc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT, DDSCAPS_TEXTURE, textureWidth,
                                 textureHeight);
         x.ddsCaps.dwCaps2 = DDSCAPS2_D3DTEXTUREMANAGE;
-        x.ddpfPixelFormat = Format(32, 0xFF000000, 0xFF0000, 0xFF00, 0xFF);
+        x.ddpfPixelFormat = textureFormat;
         dd->CreateSurface(&x, &texture, nullptr);
         DDSURFACEDESC2 locked = Desc(0, 0, 0, 0);
         texture->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr);
+        const ddraw::PixelLayout& layout = texture->Layout();
+        const int bytes = layout.BytesPerPixel();
         for (int y = 0; y < textureHeight; ++y)
             for (int i = 0; i < textureWidth; ++i) {
                 // Opaque middle, translucent rounded-off border, like a card.
                 bool edge = i < 2 || y < 2 || i >= textureWidth - 2 || y >= textureHeight - 2;
                 uint32_t v = (edge ? 0x80000000u : 0xFF000000u) | uint32_t(i * 3) << 16 | uint32_t(y * 5) << 8 | 0x40;
-                std::memcpy(static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch + i * 4, &v, 4);
+                uint32_t raw = layout.IsPalettised() ? uint32_t(i + y) & 0xFF : layout.FromArgb(v);
+                std::memcpy(static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch + i * bytes, &raw, size_t(bytes));
             }
         texture->Unlock(nullptr);
+        if (layout.IsPalettised()) {
+            PALETTEENTRY entries[256];
+            for (int i = 0; i < 256; ++i) entries[i] = {BYTE(i), BYTE(255 - i), BYTE(i / 2), 0xFF};
+            DirectDrawPalette* palette = nullptr;
+            dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256 | DDPCAPS_ALPHA, entries, &palette, nullptr);
+            texture->SetPalette(palette);
+            palette->Release();
+        }
 
         device->BeginScene();
         device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
@@ -130,6 +145,26 @@ void CardSprites(benchmark::State& state)
 }
 BENCHMARK(CardSprites)->ArgNames({"depth", "linear"})->Args({32, 0})->Args({32, 1})->Args({16, 0});
 
+// Card sprites from the program's other texture formats: opaque images as
+// R5G6B5, images asking for it as A4R4G4B4, palettised images.
+void CardSpritesByFormat(benchmark::State& state)
+{
+    DDPIXELFORMAT formats[3] = {Format(16, 0, 0xF800, 0x7E0, 0x1F), Format(16, 0xF000, 0xF00, 0xF0, 0xF), {}};
+    formats[2].dwSize = sizeof formats[2];
+    formats[2].dwFlags = DDPF_PALETTEINDEXED8 | DDPF_RGB;
+    formats[2].dwRGBBitCount = 8;
+    Scene scene(32, 128, 128, formats[state.range(0)]);
+    scene.device->SetTexture(0, scene.texture);
+    int i = 0;
+    for (auto _ : state) {
+        scene.Quad(float(i * 37 % 900), float(i * 53 % 640), 71, 96, 71.0f / 128, 96.0f / 128);
+        ++i;
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.SetLabel(state.range(0) == 0 ? "R5G6B5" : state.range(0) == 1 ? "A4R4G4B4" : "palettised");
+}
+BENCHMARK(CardSpritesByFormat)->DenseRange(0, 2);
+
 // One 1024 x 768 textured quad covering the whole draw surface.
 void FullScreenQuad(benchmark::State& state)
 {
@@ -140,7 +175,8 @@ void FullScreenQuad(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * 1024 * 768);
     state.SetLabel("pixels");
 }
-BENCHMARK(FullScreenQuad)->ArgNames({"depth", "blend"})->Args({32, 0})->Args({32, 1})->Args({16, 1});
+// Depth 24 has no quick path: it shows what the general spans cost.
+BENCHMARK(FullScreenQuad)->ArgNames({"depth", "blend"})->Args({32, 0})->Args({32, 1})->Args({16, 1})->Args({15, 1})->Args({24, 1});
 
 // Additive glow: a tinted sprite added onto the table.
 void AdditiveSprites(benchmark::State& state)

@@ -332,8 +332,8 @@ bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
         for (int x = x0; x <= x1; ++x, out += kBytes) put(out, src);
         return true;
     }
-    if (!simpleShade_) return false;
-    if (texelKind_ != TexelKind::Argb32 && texelKind_ != TexelKind::Xrgb32) return false;
+    if (!simpleShade_ || texelKind_ == TexelKind::Generic) return false;
+    const bool direct = texelKind_ == TexelKind::Argb32 || texelKind_ == TexelKind::Xrgb32;
     // Texel indices are clamped below; that is the whole of the addressing
     // when the mode is clamp, and changes nothing when every sample (and,
     // filtered, its neighbours) falls inside the texture.
@@ -362,6 +362,7 @@ bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
                 x = std::clamp<int64_t>(x, 0, lastX);
                 y = std::clamp<int64_t>(y, 0, lastY);
             }
+            if (!direct) return Texel(int(x), int(y));
             uint32_t v;
             std::memcpy(&v, texels + size_t(y) * pitch + size_t(x) * 4, 4);
             return v | alphaOr;
