@@ -359,6 +359,38 @@ TEST_F(RasteriserClipping, BrokenVerticesDrawNothingAndHurtNothing)
     EXPECT_TRUE(target->PaddingIntact());
 }
 
+TEST_F(RasteriserClipping, WildVerticesOfEveryKindStayInsideTheSurface)
+{
+    DDPIXELFORMAT formats[] = {Xrgb8888(), Rgb565(), Rgb(24, 0, 0xFF0000, 0xFF00, 0xFF)};
+    std::mt19937 random(5);
+    const float specials[] = {0.0f, -0.5f, 0.5f, 1e-30f, 1e30f, -1e30f, 3e38f, INFINITY, -INFINITY, std::nanf("")};
+    auto wild = [&] {
+        switch (random() % 4) {
+        case 0: return specials[random() % 10];
+        case 1: return std::uniform_real_distribution<float>(-1e6f, 1e6f)(random);
+        default: return std::uniform_real_distribution<float>(-8, 24)(random);
+        }
+    };
+    for (const DDPIXELFORMAT& format : formats) {
+        MakeTarget(16, 12, &format);
+        auto texture = MakeTexture(4, 2, {1, 2, 3, 4, 5, 6, 7, 8});
+        device->SetTexture(0, texture.get());
+        for (int round = 0; round < 300; ++round) {
+            device->SetTextureStageState(0, D3DTSS_MAGFILTER, 1 + random() % 2);
+            device->SetTextureStageState(0, D3DTSS_ADDRESS, 1 + random() % 4);
+            device->SetRenderState(D3DRENDERSTATE_SRCBLEND, 1 + random() % 13);
+            device->SetRenderState(D3DRENDERSTATE_DESTBLEND, 1 + random() % 13);
+            device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, random() % 2);
+            device->SetRenderState(D3DRENDERSTATE_SHADEMODE, 1 + random() % 2);
+            std::vector<D3DTLVERTEX> v;
+            for (int i = 0; i < 7; ++i)
+                v.push_back(D3DTLVERTEX{wild(), wild(), wild(), wild(), uint32_t(random()), uint32_t(random()), wild(), wild()});
+            ASSERT_EQ(Draw(D3DPRIMITIVETYPE(2 + random() % 5), v), D3D_OK);
+        }
+        EXPECT_TRUE(target->PaddingIntact());
+    }
+}
+
 class RasteriserLines : public D3DScenario {};
 
 TEST_F(RasteriserLines, ALineLeavesOutItsLastPixelUnlessAHalfStepFollows)
