@@ -53,7 +53,8 @@ struct Scene {
     DirectDrawSurface* texture = nullptr;
     Direct3DDevice* device = nullptr;
 
-    Scene(int depth, int textureWidth, int textureHeight, DDPIXELFORMAT textureFormat = Format(32, 0xFF000000, 0xFF0000, 0xFF00, 0xFF))
+    Scene(int depth, int textureWidth, int textureHeight,
+          DDPIXELFORMAT textureFormat = Format(32, 0xFF000000, 0xFF0000, 0xFF00, 0xFF))
     {
         platform::UseHeadlessBackend(true);
         ddraw::testing::ResetDisplay();
@@ -72,8 +73,8 @@ struct Scene {
         dd->CreateSurface(&t, &target, nullptr);
         d3d->CreateDevice(IID_IDirect3DHALDevice, target, &device);
 
-        DDSURFACEDESC2 x = Desc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT, DDSCAPS_TEXTURE, textureWidth,
-                                textureHeight);
+        DDSURFACEDESC2 x =
+            Desc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT, DDSCAPS_TEXTURE, textureWidth, textureHeight);
         x.ddsCaps.dwCaps2 = DDSCAPS2_D3DTEXTUREMANAGE;
         x.ddpfPixelFormat = textureFormat;
         dd->CreateSurface(&x, &texture, nullptr);
@@ -87,7 +88,8 @@ struct Scene {
                 bool edge = i < 2 || y < 2 || i >= textureWidth - 2 || y >= textureHeight - 2;
                 uint32_t v = (edge ? 0x80000000u : 0xFF000000u) | uint32_t(i * 3) << 16 | uint32_t(y * 5) << 8 | 0x40;
                 uint32_t raw = layout.IsPalettised() ? uint32_t(i + y) & 0xFF : layout.FromArgb(v);
-                std::memcpy(static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch + i * bytes, &raw, size_t(bytes));
+                std::memcpy(static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch + i * bytes, &raw,
+                            size_t(bytes));
             }
         texture->Unlock(nullptr);
         if (layout.IsPalettised()) {
@@ -176,7 +178,13 @@ void FullScreenQuad(benchmark::State& state)
     state.SetLabel("pixels");
 }
 // Depth 24 has no quick path: it shows what the general spans cost.
-BENCHMARK(FullScreenQuad)->ArgNames({"depth", "blend"})->Args({32, 0})->Args({32, 1})->Args({16, 1})->Args({15, 1})->Args({24, 1});
+BENCHMARK(FullScreenQuad)
+    ->ArgNames({"depth", "blend"})
+    ->Args({32, 0})
+    ->Args({32, 1})
+    ->Args({16, 1})
+    ->Args({15, 1})
+    ->Args({24, 1});
 
 // Additive glow: a tinted sprite added onto the table.
 void AdditiveSprites(benchmark::State& state)

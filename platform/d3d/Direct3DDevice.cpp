@@ -23,9 +23,8 @@ HRESULT ArrangedFailure(const char* operation)
 }
 
 // The offered formats, in the order they are enumerated.
-constexpr d3d::TextureFormatBit kFormatOrder[] = {d3d::kTextureA8R8G8B8, d3d::kTextureA4R4G4B4,
-                                                  d3d::kTextureR5G6B5,   d3d::kTextureA1R5G5B5,
-                                                  d3d::kTextureX8R8G8B8, d3d::kTexturePalette8};
+constexpr d3d::TextureFormatBit kFormatOrder[] = {d3d::kTextureA8R8G8B8, d3d::kTextureA4R4G4B4, d3d::kTextureR5G6B5,
+                                                  d3d::kTextureA1R5G5B5, d3d::kTextureX8R8G8B8, d3d::kTexturePalette8};
 
 bool LayoutMatches(const ddraw::PixelLayout& layout, const DDPIXELFORMAT& pf)
 {
@@ -303,8 +302,8 @@ d3d::PipelineState Direct3DDevice::Pipeline() const
     d3d::PipelineState p;
     p.blend = rs[D3DRENDERSTATE_ALPHABLENDENABLE] != FALSE && profile_.alphaBlending;
     // A factor the card lacks comes out as the plain one, as on such a card.
-    p.srcBlend = (profile_.srcBlendCaps & BlendCapOf(rs[D3DRENDERSTATE_SRCBLEND])) ? rs[D3DRENDERSTATE_SRCBLEND]
-                                                                                   : D3DBLEND_ONE;
+    p.srcBlend =
+        (profile_.srcBlendCaps & BlendCapOf(rs[D3DRENDERSTATE_SRCBLEND])) ? rs[D3DRENDERSTATE_SRCBLEND] : D3DBLEND_ONE;
     p.destBlend = (profile_.destBlendCaps & BlendCapOf(rs[D3DRENDERSTATE_DESTBLEND])) ? rs[D3DRENDERSTATE_DESTBLEND]
                                                                                       : D3DBLEND_ZERO;
     p.colorOp = ts[D3DTSS_COLOROP];

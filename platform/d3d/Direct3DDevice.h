@@ -85,7 +85,7 @@ private:
     std::array<DWORD, kD3DRenderStateCount> renderStates_{};
     std::array<std::array<DWORD, kD3DTextureStageStateCount>, kD3DTextureStages> stageStates_{};
     std::array<DirectDrawSurface*, kD3DTextureStages> textures_{}; // one reference each
-    std::vector<d3d::Vertex> vertices_; // reused between draws
+    std::vector<d3d::Vertex> vertices_;                            // reused between draws
 };
 
 using IDirect3DDevice7 = Direct3DDevice;

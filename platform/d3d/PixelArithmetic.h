@@ -38,7 +38,10 @@ inline uint32_t PairsDiv255(uint32_t rb, uint32_t ag)
     return rb | ag;
 }
 // Each channel of `c` times a / 255, rounded.
-inline uint32_t ScaleAll(uint32_t c, uint32_t a) { return PairsDiv255((c & 0x00FF00FFu) * a, (c >> 8 & 0x00FF00FFu) * a); }
+inline uint32_t ScaleAll(uint32_t c, uint32_t a)
+{
+    return PairsDiv255((c & 0x00FF00FFu) * a, (c >> 8 & 0x00FF00FFu) * a);
+}
 // Each channel of s * a / 255 + d * (255 - a) / 255, rounded once.
 inline uint32_t MixAll(uint32_t s, uint32_t d, uint32_t a)
 {

@@ -16,7 +16,6 @@ using ddraw::PixelLayout;
 using ddraw::StorePixel;
 using namespace detail;
 
-
 Rasteriser::TexelKind Rasteriser::KindOf(const PixelLayout& l)
 {
     if (l.IsPalettised()) return TexelKind::Palette8;
@@ -78,7 +77,8 @@ uint32_t Bilinear(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, uint32
 } // namespace
 
 Rasteriser::Rasteriser(const RenderTarget& target, const TextureImage* texture, const PipelineState& state)
-    : target_(target), texture_(texture && texture->pixels && texture->width > 0 && texture->height > 0 ? texture : nullptr),
+    : target_(target),
+      texture_(texture && texture->pixels && texture->width > 0 && texture->height > 0 ? texture : nullptr),
       state_(state)
 {
     if (texture_) texelKind_ = KindOf(texture_->layout);
@@ -113,9 +113,9 @@ Rasteriser::Rasteriser(const RenderTarget& target, const TextureImage* texture, 
         state_.colorOp == D3DTOP_MODULATE && ((state_.colorArg1 == D3DTA_TEXTURE && isDiffuse(state_.colorArg2)) ||
                                               (state_.colorArg2 == D3DTA_TEXTURE && isDiffuse(state_.colorArg1)));
     const bool alphaFromTexture = state_.alphaOp == D3DTOP_SELECTARG1 && state_.alphaArg1 == D3DTA_TEXTURE;
-    alphaModulate_ = state_.alphaOp == D3DTOP_MODULATE &&
-                     ((state_.alphaArg1 == D3DTA_TEXTURE && isDiffuse(state_.alphaArg2)) ||
-                      (state_.alphaArg2 == D3DTA_TEXTURE && isDiffuse(state_.alphaArg1)));
+    alphaModulate_ =
+        state_.alphaOp == D3DTOP_MODULATE && ((state_.alphaArg1 == D3DTA_TEXTURE && isDiffuse(state_.alphaArg2)) ||
+                                              (state_.alphaArg2 == D3DTA_TEXTURE && isDiffuse(state_.alphaArg1)));
     simpleShade_ = colourModulates && (alphaFromTexture || alphaModulate_) && !state_.specular;
 }
 
@@ -213,8 +213,8 @@ uint32_t Rasteriser::Shade(uint32_t diffuse, uint32_t specular, uint32_t texel) 
     if (state_.colorOp != D3DTOP_DISABLE) {
         uint32_t a1 = Argument(state_.colorArg1, diffuse, specular, texel, state_.textureFactor);
         uint32_t a2 = Argument(state_.colorArg2, diffuse, specular, texel, state_.textureFactor);
-        out = (out & 0xFF000000u) | Operate(state_.colorOp, a1, a2, 16) << 16 | Operate(state_.colorOp, a1, a2, 8) << 8 |
-              Operate(state_.colorOp, a1, a2, 0);
+        out = (out & 0xFF000000u) | Operate(state_.colorOp, a1, a2, 16) << 16 |
+              Operate(state_.colorOp, a1, a2, 8) << 8 | Operate(state_.colorOp, a1, a2, 0);
         // With the colour operation disabled the alpha operation is too.
         uint32_t b1 = Argument(state_.alphaArg1, diffuse, specular, texel, state_.textureFactor);
         uint32_t b2 = Argument(state_.alphaArg2, diffuse, specular, texel, state_.textureFactor);
@@ -223,7 +223,8 @@ uint32_t Rasteriser::Shade(uint32_t diffuse, uint32_t specular, uint32_t texel) 
     }
     if (state_.specular) {
         out = (out & 0xFF000000u) | std::min(255u, Channel(out, 16) + Channel(specular, 16)) << 16 |
-              std::min(255u, Channel(out, 8) + Channel(specular, 8)) << 8 | std::min(255u, (out & 0xFF) + (specular & 0xFF));
+              std::min(255u, Channel(out, 8) + Channel(specular, 8)) << 8 |
+              std::min(255u, (out & 0xFF) + (specular & 0xFF));
     }
     return out;
 }
@@ -376,13 +377,13 @@ bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
                 const int64_t ls = s - (int64_t(1) << 31), lt = t - (int64_t(1) << 31);
                 const int64_t tx = ls >> 32, ty = lt >> 32;
                 const uint32_t fx = uint32_t(ls >> 24) & 0xFF, fy = uint32_t(lt >> 24) & 0xFF;
-                src = lerp(lerp(texel(tx, ty), texel(tx + 1, ty), fx), lerp(texel(tx, ty + 1), texel(tx + 1, ty + 1), fx),
-                           fy);
+                src = lerp(lerp(texel(tx, ty), texel(tx + 1, ty), fx),
+                           lerp(texel(tx, ty + 1), texel(tx + 1, ty + 1), fx), fy);
             }
             if (!white) {
                 uint32_t a = alphaModulate_ ? Mul255(src >> 24, diffuse >> 24) : src >> 24;
-                src = Pack(a, Mul255(Channel(src, 16), Channel(diffuse, 16)), Mul255(Channel(src, 8), Channel(diffuse, 8)),
-                           Mul255(src & 0xFF, diffuse & 0xFF));
+                src = Pack(a, Mul255(Channel(src, 16), Channel(diffuse, 16)),
+                           Mul255(Channel(src, 8), Channel(diffuse, 8)), Mul255(src & 0xFF, diffuse & 0xFF));
             }
             put(out, src);
         }
@@ -450,7 +451,8 @@ void Rasteriser::DrawSpan(int y, int x0, int x1, const Span& start)
             uint32_t a = src >> 24, ia = 255 - a;
             out = Div255(Channel(src, 24) * a + Channel(dst, 24) * ia) << 24 |
                   Div255(Channel(src, 16) * a + Channel(dst, 16) * ia) << 16 |
-                  Div255(Channel(src, 8) * a + Channel(dst, 8) * ia) << 8 | Div255((src & 0xFF) * a + (dst & 0xFF) * ia);
+                  Div255(Channel(src, 8) * a + Channel(dst, 8) * ia) << 8 |
+                  Div255((src & 0xFF) * a + (dst & 0xFF) * ia);
         } else if constexpr (kBlend == BlendKind::Add) {
             out = std::min(255u, Channel(src, 24) + Channel(dst, 24)) << 24 |
                   std::min(255u, Channel(src, 16) + Channel(dst, 16)) << 16 |

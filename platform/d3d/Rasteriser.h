@@ -130,7 +130,7 @@ private:
     bool alphaModulate_;
     // Steps per pixel along x of the current primitive.
     struct Steps {
-        int64_t s = 0, t = 0;      // texel units, 32.32
+        int64_t s = 0, t = 0;         // texel units, 32.32
         int64_t c[4] = {0, 0, 0, 0};  // diffuse a, r, g, b in 16.16
         int64_t sc[4] = {0, 0, 0, 0}; // specular a, r, g, b in 16.16
         double q = 0, sq = 0, tq = 0; // perspective: rhw, u*rhw*W, v*rhw*H

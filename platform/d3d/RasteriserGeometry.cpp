@@ -138,8 +138,12 @@ void Rasteriser::SnappedTriangle(const Vertex* v[3])
         double r[3];
         for (int i = 0; i < 3; ++i) r[i] = std::isfinite(v[i]->rhw) && v[i]->rhw > 0 ? v[i]->rhw : 1.0;
         perspectiveNow_ = state_.perspective && !(r[0] == r[1] && r[1] == r[2]);
-        auto uOf = [](const Vertex* p) { return std::isfinite(p->u) ? std::clamp(double(p->u), -1024.0, 1024.0) : 0.0; };
-        auto vOf = [](const Vertex* p) { return std::isfinite(p->v) ? std::clamp(double(p->v), -1024.0, 1024.0) : 0.0; };
+        auto uOf = [](const Vertex* p) {
+            return std::isfinite(p->u) ? std::clamp(double(p->u), -1024.0, 1024.0) : 0.0;
+        };
+        auto vOf = [](const Vertex* p) {
+            return std::isfinite(p->v) ? std::clamp(double(p->v), -1024.0, 1024.0) : 0.0;
+        };
         s = plane(uOf(v[0]) * tw, uOf(v[1]) * tw, uOf(v[2]) * tw);
         t = plane(vOf(v[0]) * th, vOf(v[1]) * th, vOf(v[2]) * th);
         if (perspectiveNow_) {
@@ -163,8 +167,10 @@ void Rasteriser::SnappedTriangle(const Vertex* v[3])
     for (int i = 0; i < 4; ++i) {
         int shift = 24 - 8 * i;
         if (varyColour_) {
-            colour[i] = plane(Channel(v[0]->diffuse, shift), Channel(v[1]->diffuse, shift), Channel(v[2]->diffuse, shift));
-            spec[i] = plane(Channel(v[0]->specular, shift), Channel(v[1]->specular, shift), Channel(v[2]->specular, shift));
+            colour[i] =
+                plane(Channel(v[0]->diffuse, shift), Channel(v[1]->diffuse, shift), Channel(v[2]->diffuse, shift));
+            spec[i] =
+                plane(Channel(v[0]->specular, shift), Channel(v[1]->specular, shift), Channel(v[2]->specular, shift));
             step_.c[i] = ToFixed16(std::clamp(colour[i].dx, -255.0, 255.0));
             step_.sc[i] = ToFixed16(std::clamp(spec[i].dx, -255.0, 255.0));
         } else {

@@ -121,7 +121,8 @@ protected:
     Ref<DirectDrawSurface> MakeTexture(int width, int height, const std::vector<uint32_t>& texels,
                                        DDPIXELFORMAT format = Argb8888())
     {
-        DDSURFACEDESC2 d = Desc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT, DDSCAPS_TEXTURE, width, height);
+        DDSURFACEDESC2 d =
+            Desc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT, DDSCAPS_TEXTURE, width, height);
         d.ddsCaps.dwCaps2 = DDSCAPS2_D3DTEXTUREMANAGE;
         d.ddpfPixelFormat = format;
         DirectDrawSurface* s = nullptr;

@@ -9,7 +9,8 @@ class D3DDevice : public D3DScenario {
 protected:
     Ref<DirectDrawSurface> MakeSurface(int width, int height, DWORD caps, const DDPIXELFORMAT* format = nullptr)
     {
-        DDSURFACEDESC2 d = Desc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | (format ? DDSD_PIXELFORMAT : 0), caps, width, height);
+        DDSURFACEDESC2 d =
+            Desc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | (format ? DDSD_PIXELFORMAT : 0), caps, width, height);
         if (format) d.ddpfPixelFormat = *format;
         DirectDrawSurface* s = nullptr;
         EXPECT_EQ(dd->CreateSurface(&d, &s, nullptr), DD_OK);
@@ -166,7 +167,8 @@ TEST_F(D3DDevice, ScenesNestNeverAndDrawingHappensOnlyInsideOne)
 {
     MakeTarget(4, 4);
     auto quad = Quad(0, 0, 4, 4);
-    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, quad.data(), 4, 0), D3DERR_SCENE_NOT_IN_SCENE);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, quad.data(), 4, 0),
+              D3DERR_SCENE_NOT_IN_SCENE);
     EXPECT_EQ(device->EndScene(), D3DERR_SCENE_NOT_IN_SCENE);
     ASSERT_EQ(device->BeginScene(), D3D_OK);
     EXPECT_EQ(device->BeginScene(), D3DERR_SCENE_IN_SCENE);
@@ -213,8 +215,8 @@ TEST_F(D3DDevice, ArrangedFailuresReportTheirCodeAndDrawNothing)
     d.ddpfPixelFormat = Argb8888();
     DirectDrawSurface* texture = nullptr;
     EXPECT_EQ(dd->CreateSurface(&d, &texture, nullptr), DDERR_OUTOFVIDEOMEMORY);
-    for (const char* name : {"SetRenderState", "SetTextureStageState", "SetTexture", "SetViewport", "Clear",
-                             "GetCaps", "EnumTextureFormats", "SetRenderTarget"})
+    for (const char* name : {"SetRenderState", "SetTextureStageState", "SetTexture", "SetViewport", "Clear", "GetCaps",
+                             "EnumTextureFormats", "SetRenderTarget"})
         platform::testing::FailNext(name, DDERR_GENERIC);
     EXPECT_EQ(device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE), DDERR_GENERIC);
     EXPECT_EQ(device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE), DDERR_GENERIC);

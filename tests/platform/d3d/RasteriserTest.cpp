@@ -156,7 +156,8 @@ TEST_F(RasteriserSampling, OneTexelPerPixelReproducesTheTexture)
             ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, Quad(shift, shift, 4 + shift, 4 + shift)), D3D_OK);
             for (int y = 0; y < 4; ++y)
                 for (int x = 0; x < 4; ++x)
-                    ASSERT_EQ(At(x, y), T(x, y)) << "filter " << filter << " shift " << shift << " at " << x << "," << y;
+                    ASSERT_EQ(At(x, y), T(x, y))
+                        << "filter " << filter << " shift " << shift << " at " << x << "," << y;
         }
     }
 }
@@ -306,8 +307,8 @@ TEST_F(RasteriserBlending, ArithmeticRoundsToNearestAndAdditionSaturates)
 TEST_F(RasteriserBlending, GouraudColoursRunFromVertexToVertex)
 {
     MakeTarget(5, 1);
-    ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, {V(0, -1, 0xFF000000), V(4, -1, 0xFFFF0000), V(0, 1, 0xFF000000),
-                                         V(4, 1, 0xFFFF0000)}),
+    ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP,
+                   {V(0, -1, 0xFF000000), V(4, -1, 0xFFFF0000), V(0, 1, 0xFF000000), V(4, 1, 0xFFFF0000)}),
               D3D_OK);
     for (int x = 0; x < 4; ++x) EXPECT_NEAR(double(Colour(x, 0) >> 16), 255.0 * x / 4, 1.0) << x;
     device->SetRenderState(D3DRENDERSTATE_SHADEMODE, D3DSHADE_FLAT);
@@ -384,7 +385,8 @@ TEST_F(RasteriserClipping, WildVerticesOfEveryKindStayInsideTheSurface)
             device->SetRenderState(D3DRENDERSTATE_SHADEMODE, 1 + random() % 2);
             std::vector<D3DTLVERTEX> v;
             for (int i = 0; i < 7; ++i)
-                v.push_back(D3DTLVERTEX{wild(), wild(), wild(), wild(), uint32_t(random()), uint32_t(random()), wild(), wild()});
+                v.push_back(D3DTLVERTEX{wild(), wild(), wild(), wild(), uint32_t(random()), uint32_t(random()), wild(),
+                                        wild()});
             ASSERT_EQ(Draw(D3DPRIMITIVETYPE(2 + random() % 5), v), D3D_OK);
         }
         EXPECT_TRUE(target->PaddingIntact());
@@ -437,12 +439,14 @@ TEST_F(RasteriserPaths, QuickAndGeneralSpansDrawTheSamePictures)
         const DWORD tint = pick(2) ? 0xFFFFFFFFu : uint32_t(random());
         std::vector<D3DTLVERTEX> triangles;
         for (int i = 0; i < 9; ++i)
-            triangles.push_back(V(fraction(-4, 28), fraction(-4, 20), tint, fraction(-0.5f, 1.5f), fraction(-0.5f, 1.5f)));
+            triangles.push_back(
+                V(fraction(-4, 28), fraction(-4, 20), tint, fraction(-0.5f, 1.5f), fraction(-0.5f, 1.5f)));
         // A sprite drawn one texel per pixel, as most of the program's blits.
         for (const D3DTLVERTEX& v : Quad(2.5f, 3.5f, 18.5f, 11.5f, tint)) triangles.push_back(v);
 
-        const DDPIXELFORMAT formats[] = {Xrgb8888(), Rgb(24, 0, 0xFF0000, 0xFF00, 0xFF), Rgb(32, 0, 0xFF, 0xFF00, 0xFF0000),
-                                         Rgb(16, 0, 0x7C00, 0x3E0, 0x1F), Rgb(16, 0x8000, 0x7C00, 0x3E0, 0x1F)};
+        const DDPIXELFORMAT formats[] = {Xrgb8888(), Rgb(24, 0, 0xFF0000, 0xFF00, 0xFF),
+                                         Rgb(32, 0, 0xFF, 0xFF00, 0xFF0000), Rgb(16, 0, 0x7C00, 0x3E0, 0x1F),
+                                         Rgb(16, 0x8000, 0x7C00, 0x3E0, 0x1F)};
         std::vector<uint32_t> pictures[5];
         for (int f = 0; f < 5; ++f) {
             DDPIXELFORMAT format = formats[f];
