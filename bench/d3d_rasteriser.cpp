@@ -1,7 +1,7 @@
 // What the software rasteriser behind the Direct3D device costs for the
 // drawing the program does in 3D mode: card-sized sprites blended over the
 // table, a full-screen textured quad at 1024 x 768, additive glows and
-// untextured rectangle fills, into 32-bit and 16-bit draw surfaces (depth 15
+// untextured rectangle fills, into 32-, 24- and 16-bit draw surfaces (depth 15
 // stands for 5-5-5).
 #include "platform/core/Testing.h"
 #include "platform/d3d/D3DTesting.h"
@@ -177,7 +177,7 @@ void FullScreenQuad(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * 1024 * 768);
     state.SetLabel("pixels");
 }
-// Depth 24 has no quick path: it shows what the general spans cost.
+// Depth 15 stands for 5-5-5.
 BENCHMARK(FullScreenQuad)
     ->ArgNames({"depth", "blend"})
     ->Args({32, 0})

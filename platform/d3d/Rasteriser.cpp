@@ -88,6 +88,8 @@ Rasteriser::Rasteriser(const RenderTarget& target, const TextureImage* texture, 
         targetKind_ = TargetKind::Xrgb32;
     else if (l.bitsPerPixel == 32 && l.red == 0xFF && l.green == 0xFF00 && l.blue == 0xFF0000 && l.alpha == 0)
         targetKind_ = TargetKind::Xbgr32;
+    else if (l.bitsPerPixel == 24 && l.red == 0xFF0000 && l.green == 0xFF00 && l.blue == 0xFF && l.alpha == 0)
+        targetKind_ = TargetKind::Rgb24;
     else if (l.bitsPerPixel == 16 && l.red == 0xF800 && l.green == 0x7E0 && l.blue == 0x1F && l.alpha == 0)
         targetKind_ = TargetKind::Rgb565;
     else if (l.bitsPerPixel == 16 && l.red == 0x7C00 && l.green == 0x3E0 && l.blue == 0x1F && l.alpha == 0)
@@ -277,7 +279,9 @@ bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
 {
     if (perspectiveNow_ || varyColour_) return false;
     const bool keepAlpha = target_.layout.alpha != 0;
-    constexpr size_t kBytes = kTarget == TargetKind::Xrgb32 || kTarget == TargetKind::Xbgr32 ? 4 : 2;
+    constexpr size_t kBytes = kTarget == TargetKind::Xrgb32 || kTarget == TargetKind::Xbgr32 ? 4
+                              : kTarget == TargetKind::Rgb24                                ? 3
+                                                                                            : 2;
     // Blends `src` into the pixel at `out` and stores it.
     auto put = [keepAlpha](uint8_t* out, uint32_t src) {
         auto load = [&] {
@@ -289,6 +293,8 @@ bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
                 uint32_t v;
                 std::memcpy(&v, out, 4);
                 return SwapRedBlue(v) | 0xFF000000u;
+            } else if constexpr (kTarget == TargetKind::Rgb24) {
+                return LoadPixel(out, 3) | 0xFF000000u;
             } else if constexpr (kTarget == TargetKind::Rgb565) {
                 return From565(LoadPixel(out, 2));
             } else {
@@ -314,6 +320,8 @@ bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
         } else if constexpr (kTarget == TargetKind::Xbgr32) {
             result = SwapRedBlue(result) & 0x00FFFFFFu;
             std::memcpy(out, &result, 4);
+        } else if constexpr (kTarget == TargetKind::Rgb24) {
+            StorePixel(out, 3, result);
         } else if constexpr (kTarget == TargetKind::Rgb565) {
             StorePixel(out, 2, To565(result));
         } else {
@@ -507,6 +515,7 @@ void Rasteriser::DispatchSpan(int y, int x0, int x1, const Span& start)
     switch (targetKind_) {
     case TargetKind::Xrgb32: PELLUCOR_SPAN(TargetKind::Xrgb32) break;
     case TargetKind::Xbgr32: PELLUCOR_SPAN(TargetKind::Xbgr32) break;
+    case TargetKind::Rgb24: PELLUCOR_SPAN(TargetKind::Rgb24) break;
     case TargetKind::Rgb565: PELLUCOR_SPAN(TargetKind::Rgb565) break;
     case TargetKind::Rgb555: PELLUCOR_SPAN(TargetKind::Rgb555) break;
     case TargetKind::Generic: PELLUCOR_SPAN(TargetKind::Generic) break;

@@ -102,7 +102,7 @@ public:
     };
 
 private:
-    enum class TargetKind { Xrgb32, Xbgr32, Rgb565, Rgb555, Generic };
+    enum class TargetKind { Xrgb32, Xbgr32, Rgb24, Rgb565, Rgb555, Generic };
     enum class BlendKind { Replace, AlphaOver, Add, AlphaAdd, General };
     enum class TexelKind { Argb32, Xrgb32, Argb4444, Rgb565, Argb1555, Palette8, Generic };
     static TexelKind KindOf(const ddraw::PixelLayout& layout);

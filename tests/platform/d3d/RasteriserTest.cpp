@@ -444,11 +444,15 @@ TEST_F(RasteriserPaths, QuickAndGeneralSpansDrawTheSamePictures)
         // A sprite drawn one texel per pixel, as most of the program's blits.
         for (const D3DTLVERTEX& v : Quad(2.5f, 3.5f, 18.5f, 11.5f, tint)) triangles.push_back(v);
 
-        const DDPIXELFORMAT formats[] = {Xrgb8888(), Rgb(24, 0, 0xFF0000, 0xFF00, 0xFF),
-                                         Rgb(32, 0, 0xFF, 0xFF00, 0xFF0000), Rgb(16, 0, 0x7C00, 0x3E0, 0x1F),
+        // The second and the last format have no quick spans.
+        const DDPIXELFORMAT formats[] = {Xrgb8888(),
+                                         Rgb(32, 0xFF, 0xFF000000, 0xFF0000, 0xFF00),
+                                         Rgb(24, 0, 0xFF0000, 0xFF00, 0xFF),
+                                         Rgb(32, 0, 0xFF, 0xFF00, 0xFF0000),
+                                         Rgb(16, 0, 0x7C00, 0x3E0, 0x1F),
                                          Rgb(16, 0x8000, 0x7C00, 0x3E0, 0x1F)};
-        std::vector<uint32_t> pictures[5];
-        for (int f = 0; f < 5; ++f) {
+        std::vector<uint32_t> pictures[6];
+        for (int f = 0; f < 6; ++f) {
             DDPIXELFORMAT format = formats[f];
             MakeTarget(24, 16, &format, 0xFF336699);
             Blend(blend[0], blend[1]);
@@ -468,7 +472,8 @@ TEST_F(RasteriserPaths, QuickAndGeneralSpansDrawTheSamePictures)
         }
         ASSERT_EQ(pictures[0], pictures[1]);
         ASSERT_EQ(pictures[0], pictures[2]);
-        ASSERT_EQ(pictures[3], pictures[4]);
+        ASSERT_EQ(pictures[0], pictures[3]);
+        ASSERT_EQ(pictures[4], pictures[5]);
     }
 }
 
