@@ -177,7 +177,6 @@ void FullScreenQuad(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * 1024 * 768);
     state.SetLabel("pixels");
 }
-// Depth 15 stands for 5-5-5.
 BENCHMARK(FullScreenQuad)
     ->ArgNames({"depth", "blend"})
     ->Args({32, 0})
