@@ -29,7 +29,9 @@ namespace platform::dsound {
 constexpr int kOutputRate = 44100;
 constexpr int kOutputChannels = 2;
 
-// Something that adds its sound into the output.
+// Something that adds its sound into the output. A source calls
+// AudioOutput::CatchUp before it changes what it plays (and never from
+// inside MixInto), so that headless time stays exact.
 class MixSource {
 public:
     virtual ~MixSource() = default;
