@@ -4,6 +4,8 @@
 #include "platform/d3d/Direct3D.h"
 #include "platform/ddraw/DirectDraw.h"
 #include "platform/dsound/DirectSound.h"
+#include "platform/libs/bass/BassLibrary.h"
+#include "platform/libs/fmod/FmodLibrary.h"
 #include "platform/libs/j2k/J2kCodec.h"
 #include "platform/window/User32Module.h"
 
@@ -16,6 +18,8 @@ void RegisterBuiltInModules()
     dsound::EnsureDSoundRegistered();
     libs::j2k::EnsureJ2kCodecRegistered();
     RegisterUser32Module();
+    libs::bass::RegisterBassLibrary();
+    libs::fmod::RegisterFmodLibrary();
 }
 
 } // namespace platform
