@@ -1,0 +1,404 @@
+#include "platform/registry/Registry.h"
+
+#include "platform/core/DebugOutput.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Process.h"
+#include "platform/core/Testing.h"
+#include "platform/registry/RegistryFile.h"
+
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace platform {
+
+using registry::Key;
+using registry::Value;
+
+namespace {
+
+struct OpenKey {
+    std::vector<std::string> path; // below HKEY_CURRENT_USER
+    REGSAM access = 0;
+};
+
+struct RegistryState {
+    std::mutex mutex;
+    bool loaded = false;                    // guarded by mutex
+    std::string file;                       // guarded by mutex
+    Key root;                               // guarded by mutex
+    std::map<uintptr_t, OpenKey> handles;   // guarded by mutex
+    uintptr_t nextHandle = 0x1000;          // guarded by mutex
+    std::string lastError;                  // guarded by mutex
+};
+
+RegistryState& State()
+{
+    static RegistryState state;
+    return state;
+}
+
+LSTATUS Injected(std::string_view operation)
+{
+    int64_t code = 0;
+    if (!testing::ShouldFail(operation, &code))
+        return ERROR_SUCCESS;
+    return code ? static_cast<LSTATUS>(code) : ERROR_ACCESS_DENIED;
+}
+
+void Report(RegistryState& s, const std::string& message)
+{
+    s.lastError = message;
+    OutputDebugString("Registry: " + message + "\n");
+}
+
+std::string FilePathFor() { return GetConfigFolder() + "/pellucor/registry.txt"; }
+
+// Moves an unreadable file aside so that the next save cannot overwrite it.
+std::string MoveAside(const std::string& file)
+{
+    for (int n = 0; n < 1000; ++n) {
+        const std::string backup = file + ".corrupt" + (n ? std::to_string(n) : "");
+        if (!FileExists(backup) && MoveFile(file, backup, false))
+            return backup;
+    }
+    return {};
+}
+
+void EnsureLoaded(RegistryState& s)
+{
+    if (s.loaded)
+        return;
+    s.loaded = true;
+    s.file = FilePathFor();
+    std::string text;
+    if (!FileExists(s.file))
+        return;
+    if (!ReadWholeFile(s.file, &text)) {
+        Report(s, "cannot read " + s.file + "; starting with empty settings");
+        return;
+    }
+    std::string error;
+    if (!registry::Parse(text, &s.root, &error)) {
+        const std::string backup = MoveAside(s.file);
+        Report(s, s.file + ": " + error + "; starting with empty settings" +
+                      (backup.empty() ? std::string(" (the file could not be moved aside)")
+                                      : "; the old file was kept as " + backup));
+    }
+}
+
+bool Save(RegistryState& s)
+{
+    const std::string folder = s.file.substr(0, s.file.find_last_of('/'));
+    if (!MakeDirectories(folder)) {
+        Report(s, "cannot make the folder " + folder + "; the change was not saved");
+        return false;
+    }
+    std::string error;
+    if (!WriteFileAtomic(s.file, registry::Serialize(s.root), &error)) {
+        Report(s, "cannot save " + s.file + " (" + error + "); the change was not saved");
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> SplitPath(const char* subKey)
+{
+    std::vector<std::string> parts;
+    if (!subKey)
+        return parts;
+    std::string part;
+    for (const char* p = subKey; *p; ++p) {
+        if (*p == '\\') {
+            if (!part.empty())
+                parts.push_back(part);
+            part.clear();
+        } else {
+            part += *p;
+        }
+    }
+    if (!part.empty())
+        parts.push_back(part);
+    return parts;
+}
+
+// The path an HKEY stands for; false for a handle that is not open.
+bool PathOf(RegistryState& s, HKEY key, std::vector<std::string>* path, REGSAM* access)
+{
+    if (key == HKEY_CURRENT_USER) {
+        path->clear();
+        *access = KEY_ALL_ACCESS;
+        return true;
+    }
+    auto it = s.handles.find(reinterpret_cast<uintptr_t>(key));
+    if (it == s.handles.end())
+        return false;
+    *path = it->second.path;
+    *access = it->second.access;
+    return true;
+}
+
+Key* Walk(Key& root, const std::vector<std::string>& path)
+{
+    Key* k = &root;
+    for (const std::string& part : path) {
+        auto it = k->subKeys.find(part);
+        if (it == k->subKeys.end())
+            return nullptr;
+        k = it->second.get();
+    }
+    return k;
+}
+
+HKEY NewHandle(RegistryState& s, std::vector<std::string> path, REGSAM access)
+{
+    const uintptr_t handle = s.nextHandle;
+    s.nextHandle += 4;
+    s.handles[handle] = OpenKey{std::move(path), access};
+    return reinterpret_cast<HKEY>(handle);
+}
+
+// Resolves a handle to its key for a value operation.
+LSTATUS KeyFor(RegistryState& s, HKEY key, REGSAM needed, Key** result)
+{
+    std::vector<std::string> path;
+    REGSAM access = 0;
+    if (!PathOf(s, key, &path, &access))
+        return ERROR_INVALID_HANDLE;
+    if ((access & needed) != needed)
+        return ERROR_ACCESS_DENIED;
+    *result = Walk(s.root, path);
+    return *result ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+}
+
+} // namespace
+
+LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* result)
+{
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    if (LSTATUS injected = Injected("RegOpenKeyEx"))
+        return injected;
+    RegistryState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    EnsureLoaded(s);
+    std::vector<std::string> path;
+    REGSAM parentAccess = 0;
+    if (!PathOf(s, key, &path, &parentAccess))
+        return ERROR_INVALID_HANDLE;
+    for (std::string& part : SplitPath(subKey))
+        path.push_back(std::move(part));
+    if (!Walk(s.root, path))
+        return ERROR_FILE_NOT_FOUND;
+    *result = NewHandle(s, std::move(path), access);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSAM access, void*, HKEY* result,
+                        DWORD* disposition)
+{
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    if (LSTATUS injected = Injected("RegCreateKeyEx"))
+        return injected;
+    RegistryState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    EnsureLoaded(s);
+    std::vector<std::string> path;
+    REGSAM parentAccess = 0;
+    if (!PathOf(s, key, &path, &parentAccess))
+        return ERROR_INVALID_HANDLE;
+    Key* k = Walk(s.root, path);
+    if (!k)
+        return ERROR_KEY_DELETED;
+    // Make what is missing, remembering the first new key to undo a failed save.
+    Key* firstParent = nullptr;
+    std::string firstName;
+    for (const std::string& part : SplitPath(subKey)) {
+        path.push_back(part);
+        auto& slot = k->subKeys[part];
+        if (!slot) {
+            if (!firstParent) {
+                firstParent = k;
+                firstName = part;
+            }
+            slot = std::make_unique<Key>();
+            slot->name = part;
+        }
+        k = slot.get();
+    }
+    if (firstParent && !Save(s)) {
+        firstParent->subKeys.erase(firstName);
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+    if (disposition)
+        *disposition = firstParent ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    *result = NewHandle(s, std::move(path), access);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE* data, DWORD* size)
+{
+    if (data && !size)
+        return ERROR_INVALID_PARAMETER;
+    if (LSTATUS injected = Injected("RegQueryValueEx"))
+        return injected;
+    RegistryState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    EnsureLoaded(s);
+    Key* k = nullptr;
+    if (LSTATUS status = KeyFor(s, key, KEY_QUERY_VALUE, &k))
+        return status;
+    auto it = k->values.find(valueName ? valueName : "");
+    if (it == k->values.end())
+        return ERROR_FILE_NOT_FOUND;
+    const Value& v = it->second;
+    const auto length = static_cast<DWORD>(v.data.size());
+    if (type)
+        *type = v.type;
+    if (!data) {
+        if (size)
+            *size = length;
+        return ERROR_SUCCESS;
+    }
+    if (*size < length) {
+        *size = length;
+        return ERROR_MORE_DATA;
+    }
+    if (length)
+        std::memcpy(data, v.data.data(), length);
+    *size = length;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const BYTE* data, DWORD size)
+{
+    if (!data && size)
+        return ERROR_INVALID_PARAMETER;
+    if (LSTATUS injected = Injected("RegSetValueEx"))
+        return injected;
+    RegistryState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    EnsureLoaded(s);
+    Key* k = nullptr;
+    if (LSTATUS status = KeyFor(s, key, KEY_SET_VALUE, &k))
+        return status;
+    const std::string name = valueName ? valueName : "";
+    std::optional<Value> previous;
+    if (auto it = k->values.find(name); it != k->values.end())
+        previous = it->second;
+    Value& v = k->values[name];
+    if (v.name.empty())
+        v.name = name;
+    v.type = type;
+    v.data.assign(data, data + size);
+    if (!Save(s)) {
+        if (previous)
+            k->values[name] = *previous;
+        else
+            k->values.erase(name);
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegDeleteValueA(HKEY key, const char* valueName)
+{
+    if (LSTATUS injected = Injected("RegDeleteValue"))
+        return injected;
+    RegistryState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    EnsureLoaded(s);
+    Key* k = nullptr;
+    if (LSTATUS status = KeyFor(s, key, KEY_SET_VALUE, &k))
+        return status;
+    auto it = k->values.find(valueName ? valueName : "");
+    if (it == k->values.end())
+        return ERROR_FILE_NOT_FOUND;
+    Value removed = it->second;
+    k->values.erase(it);
+    if (!Save(s)) {
+        k->values[removed.name] = removed;
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegDeleteKeyA(HKEY key, const char* subKey)
+{
+    RegistryState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    EnsureLoaded(s);
+    std::vector<std::string> path;
+    REGSAM access = 0;
+    if (!PathOf(s, key, &path, &access))
+        return ERROR_INVALID_HANDLE;
+    const std::vector<std::string> parts = SplitPath(subKey);
+    if (parts.empty())
+        return ERROR_INVALID_PARAMETER;
+    for (const std::string& part : parts)
+        path.push_back(part);
+    const std::string leaf = path.back();
+    path.pop_back();
+    Key* parent = Walk(s.root, path);
+    if (!parent)
+        return ERROR_FILE_NOT_FOUND;
+    auto it = parent->subKeys.find(leaf);
+    if (it == parent->subKeys.end())
+        return ERROR_FILE_NOT_FOUND;
+    if (!it->second->subKeys.empty())
+        return ERROR_ACCESS_DENIED;
+    std::unique_ptr<Key> removed = std::move(it->second);
+    parent->subKeys.erase(it);
+    if (!Save(s)) {
+        const std::string name = removed->name;
+        parent->subKeys[name] = std::move(removed);
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegCloseKey(HKEY key)
+{
+    if (key == HKEY_CURRENT_USER)
+        return ERROR_SUCCESS;
+    RegistryState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.handles.erase(reinterpret_cast<uintptr_t>(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+std::string LastRegistryError()
+{
+    RegistryState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    EnsureLoaded(s);
+    return s.lastError;
+}
+
+std::string RegistryFilePath()
+{
+    RegistryState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.loaded ? s.file : FilePathFor();
+}
+
+namespace testing {
+
+void ResetRegistry()
+{
+    RegistryState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.loaded = false;
+    s.file.clear();
+    s.root = Key{};
+    s.handles.clear();
+    s.lastError.clear();
+}
+
+} // namespace testing
+
+} // namespace platform

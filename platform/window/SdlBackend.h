@@ -1,0 +1,61 @@
+// The back end over SDL2: native windows are SDL windows, input comes from
+// SDL's event queue, cursors are SDL cursors, the clipboard, message boxes
+// and URLs go through SDL. The two small dialogs (a list to choose from and
+// a text entry) use the desktop's zenity helper when it is installed,
+// started with an argument vector (never a shell); without it the list falls
+// back to a message box with one button per entry (the first ten) and the
+// text entry is reported as unavailable and cancelled.
+//
+// Threads: created, pumped and called on the main thread (SDL's video
+// thread); the desktop queries may come from any thread, as SDL allows.
+#pragma once
+
+#include "platform/window/WindowBackend.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+struct SDL_Cursor;
+
+namespace platform {
+
+class SdlBackend final : public WindowBackend {
+public:
+    // Null (and the reason) when SDL's video cannot start.
+    static std::unique_ptr<SdlBackend> Open(std::string* error);
+    ~SdlBackend() override;
+
+    uint32_t CreateNativeWindow(const NativeWindowSpec& spec) override;
+    void DestroyNativeWindow(uint32_t id) override;
+    void SetNativeTitle(uint32_t id, const std::string& title) override;
+    void SetNativeBounds(uint32_t id, int x, int y, int width, int height) override;
+    void ShowNative(uint32_t id, bool visible) override;
+    void MinimizeNative(uint32_t id) override;
+    void RestoreNative(uint32_t id) override;
+    void RaiseNative(uint32_t id) override;
+    void PumpEvents(std::vector<InputEvent>* events) override;
+    std::optional<POINT> GlobalPointer() override;
+    void WarpPointer(int x, int y) override;
+    void CapturePointer(bool capture) override;
+    bool PointerOver(uint32_t id) override;
+    void ApplyCursor(const CursorObject* cursor, bool visible) override;
+    void ForgetCursor(const CursorObject* cursor) override;
+    bool SetClipboardText(const std::string& utf8) override;
+    std::optional<std::string> GetClipboardText() override;
+    int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) override;
+    int ChooseFromList(const std::string& caption, const std::vector<std::string>& items) override;
+    std::optional<std::string> EnterText(const std::string& caption, const std::string& initial,
+                                         size_t maxLength) override;
+    bool OpenUrl(const std::string& url) override;
+    DesktopMode Desktop() override;
+    RECT WorkArea() override;
+
+private:
+    SdlBackend() = default;
+    SDL_Cursor* NativeCursor(const CursorObject* cursor);
+
+    std::map<const CursorObject*, SDL_Cursor*> cursors_; // main thread only
+};
+
+} // namespace platform

@@ -1,0 +1,106 @@
+#include "platform/window/SystemDialogs.h"
+
+#include "platform/core/Testing.h"
+#include "platform/window/VirtualKeys.h"
+#include "platform/window/WindowBackend.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+bool StartsWithNoCase(const std::string& text, const char* prefix)
+{
+    const size_t n = std::strlen(prefix);
+    if (text.size() < n)
+        return false;
+    for (size_t i = 0; i < n; ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+int ShowBox(const std::string& text, const std::string& caption, UINT flags)
+{
+    if (testing::ShouldFail("MessageBox"))
+        return 0;
+    return GetWindowBackend().ShowMessageBox(text, caption, flags);
+}
+
+} // namespace
+
+int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT flags)
+{
+    return ShowBox(Windows1252ToUtf8(text ? text : ""), Windows1252ToUtf8(caption ? caption : "Error"), flags);
+}
+
+int MessageBoxW(HWND, const wchar_t* text, const wchar_t* caption, UINT flags)
+{
+    return ShowBox(WideToUtf8(text ? text : L""), WideToUtf8(caption ? caption : L"Error"), flags);
+}
+
+int ChooseFromList(HWND, const std::string& caption, const std::vector<std::string>& items)
+{
+    std::vector<std::string> shown;
+    shown.reserve(items.size());
+    for (const std::string& item : items)
+        shown.push_back(Windows1252ToUtf8(item));
+    const int chosen = GetWindowBackend().ChooseFromList(Windows1252ToUtf8(caption), shown);
+    return chosen >= 0 && chosen < static_cast<int>(items.size()) ? chosen : -1;
+}
+
+std::optional<std::string> EnterText(HWND, const std::string& caption, const std::string& initial, size_t maxLength)
+{
+    std::optional<std::string> text =
+        GetWindowBackend().EnterText(Windows1252ToUtf8(caption), Windows1252ToUtf8(initial), maxLength);
+    if (!text)
+        return std::nullopt;
+    std::string narrow = Utf8ToWindows1252(*text);
+    if (narrow.size() > maxLength)
+        narrow.resize(maxLength);
+    return narrow;
+}
+
+bool IsOpenableUrl(const std::string& url)
+{
+    size_t rest;
+    if (StartsWithNoCase(url, "http://"))
+        rest = 7;
+    else if (StartsWithNoCase(url, "https://"))
+        rest = 8;
+    else
+        return false;
+    if (url.size() == rest || url[rest] == '/')
+        return false; // no host
+    for (char c : url) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b <= 0x20 || b == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+bool OpenUrl(const std::string& url)
+{
+    if (!IsOpenableUrl(url))
+        return false;
+    if (testing::ShouldFail("OpenUrl"))
+        return false;
+    return GetWindowBackend().OpenUrl(url);
+}
+
+HINSTANCE ShellExecuteA(HWND, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, int)
+{
+    auto result = [](int code) { return reinterpret_cast<HINSTANCE>(static_cast<intptr_t>(code)); };
+    if (!file || (verb && std::strcmp(verb, "open") != 0))
+        return result(SE_ERR_NOASSOC);
+    const std::string url = file;
+    if (!IsOpenableUrl(url))
+        return result(SE_ERR_NOASSOC);
+    return OpenUrl(url) ? result(42) : result(SE_ERR_FNF);
+}
+
+} // namespace platform

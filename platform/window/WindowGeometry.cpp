@@ -1,0 +1,291 @@
+// Geometry, client/screen mapping, hit testing, capture, the pointer and
+// painting of the window service.
+#include "platform/window/WindowSystem.h"
+
+#include "platform/core/Testing.h"
+#include "platform/window/Desktop.h"
+
+#include <algorithm>
+
+namespace platform {
+
+using namespace detail;
+
+BOOL GetWindowRect(HWND window, RECT* rect)
+{
+    if (!rect)
+        return FALSE;
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    WindowData* w = s.Find(window);
+    if (!w)
+        return FALSE;
+    const FrameInsets f = FrameInsetsForStyle(w->style);
+    *rect = RECT{w->x - f.left, w->y - f.top, w->x + w->width + f.right, w->y + w->height + f.bottom};
+    return TRUE;
+}
+
+BOOL GetClientRect(HWND window, RECT* rect)
+{
+    if (!rect)
+        return FALSE;
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    WindowData* w = s.Find(window);
+    if (!w)
+        return FALSE;
+    *rect = RECT{0, 0, w->width, w->height};
+    return TRUE;
+}
+
+BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint)
+{
+    bool resized;
+    bool moved;
+    uint32_t native;
+    int cx, cy, cw, ch;
+    {
+        WindowSystem& s = System();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        WindowData* w = s.Find(window);
+        if (!w)
+            return FALSE;
+        const FrameInsets f = FrameInsetsForStyle(w->style);
+        cx = x + f.left;
+        cy = y + f.top;
+        cw = std::max(0, width - f.left - f.right);
+        ch = std::max(0, height - f.top - f.bottom);
+        resized = cw != w->width || ch != w->height;
+        moved = cx != w->x || cy != w->y;
+        w->x = cx;
+        w->y = cy;
+        w->width = cw;
+        w->height = ch;
+        if (repaint && resized)
+            w->needsPaint = true;
+        native = w->native;
+    }
+    if (native && (resized || moved))
+        GetWindowBackend().SetNativeBounds(native, cx, cy, std::max(cw, 1), std::max(ch, 1));
+    if (resized)
+        CallProcedure(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(cw, ch), false);
+    if (moved)
+        CallProcedure(window, WM_MOVE, 0, MAKELPARAM(cx, cy), false);
+    return TRUE;
+}
+
+BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL, DWORD)
+{
+    if (!rect)
+        return FALSE;
+    const FrameInsets f = FrameInsetsForStyle(style);
+    rect->left -= f.left;
+    rect->top -= f.top;
+    rect->right += f.right;
+    rect->bottom += f.bottom;
+    return TRUE;
+}
+
+BOOL AdjustWindowRect(RECT* rect, DWORD style, BOOL menu) { return AdjustWindowRectEx(rect, style, menu, 0); }
+
+BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement)
+{
+    if (!placement)
+        return FALSE;
+    RECT outer{};
+    if (!GetWindowRect(window, &outer))
+        return FALSE;
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    WindowData* w = s.Find(window);
+    if (!w)
+        return FALSE;
+    placement->flags = 0;
+    placement->showCmd = w->minimized ? SW_SHOWMINIMIZED : w->maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    placement->ptMinPosition = POINT{-1, -1};
+    placement->ptMaxPosition = POINT{-1, -1};
+    // The work area's origin is (0, 0) on our desktops, so screen and
+    // work-area coordinates agree.
+    placement->rcNormalPosition = outer;
+    return TRUE;
+}
+
+BOOL ClientToScreen(HWND window, POINT* point)
+{
+    if (!point)
+        return FALSE;
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    WindowData* w = s.Find(window);
+    if (!w)
+        return FALSE;
+    point->x += w->x;
+    point->y += w->y;
+    return TRUE;
+}
+
+BOOL ScreenToClient(HWND window, POINT* point)
+{
+    if (!point)
+        return FALSE;
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    WindowData* w = s.Find(window);
+    if (!w)
+        return FALSE;
+    point->x -= w->x;
+    point->y -= w->y;
+    return TRUE;
+}
+
+HWND WindowFromPoint(POINT point)
+{
+    HWND found = nullptr;
+    uint32_t native = 0;
+    {
+        WindowSystem& s = System();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        for (uintptr_t h : s.zOrder) {
+            WindowData* w = s.Find(ToHandle(h));
+            if (!w || !w->visible || w->minimized || w->parent)
+                continue;
+            const FrameInsets f = FrameInsetsForStyle(w->style);
+            if (point.x >= w->x - f.left && point.x < w->x + w->width + f.right && point.y >= w->y - f.top &&
+                point.y < w->y + w->height + f.bottom) {
+                found = ToHandle(h);
+                native = w->native;
+                break;
+            }
+        }
+    }
+    if (found && native && !GetWindowBackend().PointerOver(native))
+        return nullptr;
+    return found;
+}
+
+HWND SetCapture(HWND window)
+{
+    HWND previous;
+    {
+        WindowSystem& s = System();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (!s.Find(window))
+            return nullptr;
+        previous = s.capture;
+        s.capture = window;
+    }
+    GetWindowBackend().CapturePointer(true);
+    if (previous && previous != window)
+        CallProcedure(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(window), false);
+    return previous;
+}
+
+BOOL ReleaseCapture()
+{
+    HWND previous;
+    {
+        WindowSystem& s = System();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        previous = s.capture;
+        s.capture = nullptr;
+    }
+    if (previous) {
+        GetWindowBackend().CapturePointer(false);
+        CallProcedure(previous, WM_CAPTURECHANGED, 0, 0, false);
+    }
+    return TRUE;
+}
+
+HWND GetCapture()
+{
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.capture;
+}
+
+BOOL GetCursorPos(POINT* point)
+{
+    if (!point)
+        return FALSE;
+    if (!IsHeadless()) {
+        if (auto global = GetWindowBackend().GlobalPointer()) {
+            *point = *global;
+            return TRUE;
+        }
+    }
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    *point = s.pointer;
+    return TRUE;
+}
+
+BOOL SetCursorPos(int x, int y)
+{
+    {
+        WindowSystem& s = System();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        s.pointer = POINT{x, y};
+    }
+    GetWindowBackend().WarpPointer(x, y);
+    return TRUE;
+}
+
+BOOL InvalidateRect(HWND window, const RECT*, BOOL erase)
+{
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (!window) {
+        for (auto& [handle, w] : s.windows) {
+            w->needsPaint = true;
+            w->erase = w->erase || erase;
+        }
+        return TRUE;
+    }
+    WindowData* w = s.Find(window);
+    if (!w)
+        return FALSE;
+    w->needsPaint = true;
+    w->erase = w->erase || erase;
+    return TRUE;
+}
+
+BOOL ValidateRect(HWND window, const RECT*)
+{
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    WindowData* w = s.Find(window);
+    if (!w)
+        return FALSE;
+    w->needsPaint = false;
+    w->erase = false;
+    return TRUE;
+}
+
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint)
+{
+    bool erase;
+    RECT client{};
+    {
+        WindowSystem& s = System();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        WindowData* w = s.Find(window);
+        if (!w || !paint)
+            return nullptr;
+        erase = w->erase;
+        w->needsPaint = false;
+        w->erase = false;
+        client = RECT{0, 0, w->width, w->height};
+    }
+    if (erase)
+        CallProcedure(window, WM_ERASEBKGND, 0, 0, false);
+    *paint = PAINTSTRUCT{};
+    // A device context is only a token here: drawing goes through the
+    // display service, not through GDI.
+    paint->hdc = reinterpret_cast<HDC>(window);
+    paint->rcPaint = client;
+    return paint->hdc;
+}
+
+BOOL EndPaint(HWND window, const PAINTSTRUCT*) { return IsWindow(window); }
+
+} // namespace platform

@@ -1,0 +1,84 @@
+#include "platform/registry/RegistryFile.h"
+
+#include <gtest/gtest.h>
+
+namespace platform::registry {
+namespace {
+
+TEST(RegistryFile, WordsEscapeEveryByteThatCouldSplitOrConfuseALine)
+{
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
+    const std::string word = EncodeWord(all);
+    EXPECT_EQ(word.find(' '), std::string::npos);
+    EXPECT_EQ(word.find('\n'), std::string::npos);
+    std::string back;
+    ASSERT_TRUE(DecodeWord(word, &back));
+    EXPECT_EQ(back, all);
+    ASSERT_TRUE(DecodeWord(EncodeWord(""), &back));
+    EXPECT_EQ(back, "");
+}
+
+TEST(RegistryFile, BrokenEscapesAreRejectedWithoutReadingPastTheWord)
+{
+    std::string out;
+    for (const char* bad : {"%", "%4", "%G0", "ab%", "a%0"}) {
+        if (std::string(bad) == "%")
+            continue; // the empty word
+        EXPECT_FALSE(DecodeWord(bad, &out)) << bad;
+    }
+    EXPECT_FALSE(DecodeWord("", &out));
+}
+
+TEST(RegistryFile, ParseNamesTheLineOfTheFirstProblemAndLeavesNothingBehind)
+{
+    struct Case {
+        const char* text;
+        const char* line;
+    } cases[] = {
+        {"", "line 1"},
+        {"something else\n", "line 1"},
+        {"pellucor-registry 1\nvalue a 4 %00%00%00%00\n", "line 2"},
+        {"pellucor-registry 1\nkey A\nvalue a x 00\n", "line 3"},
+        {"pellucor-registry 1\nkey A\nvalue a 4\n", "line 3"},
+        {"pellucor-registry 1\nkey A\\\\B\n", "line 2"},
+        {"pellucor-registry 1\nkey A\nbogus\n", "line 3"},
+    };
+    for (const Case& c : cases) {
+        Key root;
+        std::string error;
+        EXPECT_FALSE(Parse(c.text, &root, &error)) << c.text;
+        EXPECT_EQ(error.rfind(c.line, 0), 0u) << c.text << " -> " << error;
+        EXPECT_TRUE(root.subKeys.empty());
+    }
+}
+
+TEST(RegistryFile, ASerializedTreeParsesBackTheSame)
+{
+    Key root;
+    auto& software = root.subKeys["SOFTWARE"];
+    software = std::make_unique<Key>();
+    software->name = "SOFTWARE";
+    Value v;
+    v.name = "With space";
+    v.type = 3;
+    v.data = {0, 10, 13, 32, 37};
+    software->values[v.name] = v;
+    auto& empty = software->subKeys["Empty Key"];
+    empty = std::make_unique<Key>();
+    empty->name = "Empty Key";
+
+    Key parsed;
+    std::string error;
+    ASSERT_TRUE(Parse(Serialize(root), &parsed, &error)) << error;
+    ASSERT_TRUE(parsed.subKeys.count("software"));
+    const Key& s = *parsed.subKeys["software"];
+    EXPECT_EQ(s.name, "SOFTWARE");
+    ASSERT_TRUE(s.values.count("WITH SPACE"));
+    EXPECT_EQ(s.values.at("with space").data, v.data);
+    EXPECT_TRUE(s.subKeys.count("empty key")) << "keys without values are kept";
+}
+
+} // namespace
+} // namespace platform::registry

@@ -1,0 +1,246 @@
+#include "platform/core/FileSystem.h"
+#include "platform/core/Process.h"
+#include "platform/core/Testing.h"
+#include "platform/registry/Registry.h"
+#include "tests/support/PlatformTesting.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace platform::testing {
+namespace {
+
+// Every test keeps its registry in a folder of its own.
+class Registry : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved_ = GetEnvironmentVariable("XDG_CONFIG_HOME");
+        SetEnvironmentVariable("XDG_CONFIG_HOME", folder_.Path());
+        ResetRegistry();
+        ClearFailures();
+    }
+    void TearDown() override
+    {
+        ResetRegistry();
+        ClearFailures();
+        SetEnvironmentVariable("XDG_CONFIG_HOME", saved_);
+    }
+
+    std::string File() const { return folder_ / "pellucor/registry.txt"; }
+
+    static HKEY Create(const char* path)
+    {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        return key;
+    }
+
+    static void SetNumber(HKEY key, const char* name, DWORD value)
+    {
+        ASSERT_EQ(RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4), ERROR_SUCCESS);
+    }
+
+    static std::optional<DWORD> Number(const char* path, const char* name)
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return std::nullopt;
+        DWORD value = 0;
+        DWORD type = 0;
+        DWORD size = sizeof value;
+        const LSTATUS status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+        RegCloseKey(key);
+        if (status != ERROR_SUCCESS || type != REG_DWORD)
+            return std::nullopt;
+        return value;
+    }
+
+    ScopedTempFolder folder_;
+    std::optional<std::string> saved_;
+};
+
+TEST_F(Registry, ValuesOfEveryTypeSurviveARestartByteForByte)
+{
+    HKEY key = Create("SOFTWARE\\Zolt\\Pellucor");
+    SetNumber(key, "MusicVolume", 85);
+    const char text[] = "Tahoma 8, 100%\n\"quoted\"";
+    ASSERT_EQ(RegSetValueExA(key, "Font", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text), ERROR_SUCCESS);
+    const BYTE blob[] = {0, 1, 0x25, 0x20, 0xFF};
+    ASSERT_EQ(RegSetValueExA(key, "Blob", 0, REG_BINARY, blob, sizeof blob), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, "Odd name %", 0, REG_SZ, nullptr, 0), ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    ResetRegistry(); // as a new run
+    EXPECT_EQ(Number("software\\zolt\\PELLUCOR", "musicvolume"), 85u) << "names compare without case";
+    HKEY again = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Zolt\\Pellucor", 0, KEY_READ, &again), ERROR_SUCCESS);
+    BYTE buffer[64];
+    DWORD type = 0;
+    DWORD size = sizeof buffer;
+    ASSERT_EQ(RegQueryValueExA(again, "Font", nullptr, &type, buffer, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_SZ);
+    ASSERT_EQ(size, sizeof text);
+    EXPECT_EQ(std::memcmp(buffer, text, size), 0);
+    size = sizeof buffer;
+    ASSERT_EQ(RegQueryValueExA(again, "Blob", nullptr, &type, buffer, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_BINARY);
+    ASSERT_EQ(size, sizeof blob);
+    EXPECT_EQ(std::memcmp(buffer, blob, size), 0);
+    size = sizeof buffer;
+    EXPECT_EQ(RegQueryValueExA(again, "odd NAME %", nullptr, &type, buffer, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 0u);
+    RegCloseKey(again);
+    EXPECT_EQ(LastRegistryError(), "");
+}
+
+TEST_F(Registry, QueriesFollowTheBufferSizeProtocol)
+{
+    HKEY key = Create("SOFTWARE\\P");
+    const char text[] = "0123456789";
+    RegSetValueExA(key, "T", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 10);
+    DWORD type = 0;
+    DWORD size = 0;
+    ASSERT_EQ(RegQueryValueExA(key, "T", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 10u);
+    BYTE small[4] = {'x', 'x', 'x', 'x'};
+    size = sizeof small;
+    EXPECT_EQ(RegQueryValueExA(key, "T", nullptr, &type, small, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 10u) << "the size needed";
+    EXPECT_EQ(small[0], 'x') << "nothing was copied";
+    EXPECT_EQ(RegQueryValueExA(key, "T", nullptr, &type, small, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegQueryValueExA(key, "Missing", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+}
+
+TEST_F(Registry, KeysMustExistToBeOpenedAndCreationSaysWhatItDid)
+{
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Nobody", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key, nullptr);
+    DWORD disposition = 0;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Zolt\\Test3D", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              &disposition),
+              ERROR_SUCCESS);
+    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+    RegCloseKey(key);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "software\\zolt", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              &disposition),
+              ERROR_SUCCESS);
+    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+    HKEY sub = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(key, "TEST3D", 0, KEY_READ, &sub), ERROR_SUCCESS) << "relative to an open key";
+    RegCloseKey(sub);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegQueryValueExA(key, "x", nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(Registry, AKeyOpenedForReadingCannotBeWritten)
+{
+    HKEY write = Create("SOFTWARE\\P");
+    SetNumber(write, "Is3D", 1);
+    RegCloseKey(write);
+    HKEY read = nullptr;
+    RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\P", 0, KEY_READ, &read);
+    const DWORD zero = 0;
+    EXPECT_EQ(RegSetValueExA(read, "Is3D", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), 4),
+              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteValueA(read, "Is3D"), ERROR_ACCESS_DENIED);
+    RegCloseKey(read);
+    EXPECT_EQ(Number("SOFTWARE\\P", "Is3D"), 1u);
+}
+
+TEST_F(Registry, DeletingAValueOrKeyLastsAndOldHandlesNoticeTheKeyWentAway)
+{
+    HKEY key = Create("SOFTWARE\\P\\Test3D");
+    SetNumber(key, "Version", 2);
+    HKEY parent = Create("SOFTWARE\\P");
+    SetNumber(parent, "Is3D", 1);
+    EXPECT_EQ(RegDeleteValueA(parent, "IS3D"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(parent, "Is3D"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\P"), ERROR_ACCESS_DENIED) << "it still has a sub-key";
+    EXPECT_EQ(RegDeleteKeyA(parent, "Test3D"), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(key, "Version", nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+    RegCloseKey(key);
+    RegCloseKey(parent);
+    ResetRegistry();
+    EXPECT_FALSE(Number("SOFTWARE\\P", "Is3D"));
+    EXPECT_FALSE(Number("SOFTWARE\\P\\Test3D", "Version"));
+    EXPECT_TRUE(FileExists(File()));
+}
+
+TEST_F(Registry, EveryCallCanBeMadeToFailWithTheCodeGivenAndChangesNothing)
+{
+    HKEY key = Create("SOFTWARE\\P");
+    SetNumber(key, "PreferredX", 64);
+    FailNext("RegOpenKeyEx", ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(Number("SOFTWARE\\P", "PreferredX"));
+    FailNext("RegQueryValueEx", ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(Number("SOFTWARE\\P", "PreferredX"));
+    FailNext("RegSetValueEx", 0);
+    const DWORD other = 7;
+    EXPECT_EQ(RegSetValueExA(key, "PreferredX", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&other), 4),
+              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Number("SOFTWARE\\P", "PreferredX"), 64u);
+    FailNext("RegCreateKeyEx", 5);
+    HKEY none = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Q", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &none, nullptr), 5);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Q", 0, KEY_READ, &none), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+}
+
+TEST_F(Registry, AChangeThatCannotBeSavedIsUndoneAndReported)
+{
+    HKEY key = Create("SOFTWARE\\P");
+    SetNumber(key, "PreferredX", 64);
+    const std::string before = ReadTestFile(File());
+
+    FailNext("WriteFileAtomic.Rename", 28); // the disk is full
+    const DWORD moved = 300;
+    EXPECT_EQ(RegSetValueExA(key, "PreferredX", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&moved), 4),
+              ERROR_REGISTRY_IO_FAILED);
+    EXPECT_NE(LastRegistryError().find("not saved"), std::string::npos) << LastRegistryError();
+    EXPECT_EQ(Number("SOFTWARE\\P", "PreferredX"), 64u) << "the tree agrees with the file";
+    EXPECT_EQ(ReadTestFile(File()), before);
+
+    FailNext("WriteFileAtomic.Write", 28);
+    HKEY made = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &made,
+                              nullptr),
+              ERROR_REGISTRY_IO_FAILED);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\New", 0, KEY_READ, &made), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+}
+
+TEST_F(Registry, ACorruptFileGivesEmptySettingsAndIsKeptAside)
+{
+    const std::string garbage = "pellucor-registry 1\nkey SOFTWARE\\P\nvalue Muted 4 %0\n";
+    ASSERT_TRUE(MakeDirectories(folder_ / "pellucor"));
+    WriteTestFile(File(), garbage);
+
+    EXPECT_FALSE(Number("SOFTWARE\\P", "Muted"));
+    const std::string error = LastRegistryError();
+    EXPECT_NE(error.find("line 3"), std::string::npos) << error;
+    EXPECT_NE(error.find("registry.txt.corrupt"), std::string::npos) << error;
+    EXPECT_EQ(ReadTestFile(File() + ".corrupt"), garbage);
+
+    HKEY key = Create("SOFTWARE\\P");
+    SetNumber(key, "Muted", 1);
+    RegCloseKey(key);
+    EXPECT_EQ(ReadTestFile(File() + ".corrupt"), garbage) << "saving never overwrites the old file";
+
+    // A second corrupt file does not replace the first backup.
+    WriteTestFile(File(), "not a registry");
+    ResetRegistry();
+    EXPECT_FALSE(Number("SOFTWARE\\P", "Muted"));
+    EXPECT_EQ(ReadTestFile(File() + ".corrupt1"), "not a registry");
+    EXPECT_EQ(ReadTestFile(File() + ".corrupt"), garbage);
+}
+
+} // namespace
+} // namespace platform::testing
