@@ -7,7 +7,7 @@
 
 namespace Zolt {
 
-platform::CriticalSection gFontDrawLock;
+CriticalSection gFontDrawLock;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "framework/graphics/Rect.h"
-#include "platform/core/CriticalSection.h"
+#include "framework/app/CriticalSection.h"
 
 #include <array>
 
@@ -35,6 +35,6 @@ private:
 };
 
 // Serialises image-font drawing across all fonts and threads.
-extern platform::CriticalSection gFontDrawLock;
+extern CriticalSection gFontDrawLock;
 
 } // namespace Zolt

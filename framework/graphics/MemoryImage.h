@@ -144,12 +144,6 @@ protected:
 private:
     // Horizontal and vertical lines are rectangle fills; true when handled.
     bool FillAxisLine(double x1, double y1, double x2, double y2, const Color& color, int drawMode);
-
-    // The pixel at index i in ARGB, for an image in palette or bits form.
-    uint32_t ArgbAt(size_t i) const
-    {
-        return palette_ && indices_ ? palette_[indices_[i]] : bits_[i];
-    }
 };
 
 } // namespace Zolt

@@ -1,6 +1,8 @@
 // Rectangle fills, lines and coverage spans of the memory image.
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/PixelMath.h"
+#include "framework/graphics/PixelKernels.h"
+#include "framework/graphics/PixelSimd.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,6 +38,19 @@ void MemoryImage::FillRectangle(const Rect& rect, const Color& color, int)
             }
             // Over an opaque pixel the weight is the colour's own alpha, so
             // the common case needs no division.
+            if (pixel::HasWideKernels())
+                p += pixel::FillOverOpaqueWide(p, static_cast<int>(end - p), packed, a);
+#if defined(ZOLT_PIXEL_SIMD)
+            const pixel::BlendToward4 blend(packed, a);
+            const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+            for (; end - p >= 8; p += 8) {
+                const __m128i d0 = pixel::Load4(p), d1 = pixel::Load4(p + 4);
+                if ((pixel::OpaqueMask4(d0) & pixel::OpaqueMask4(d1)) != 0xF)
+                    break;
+                pixel::Store4(p, _mm_or_si128(blend(d0), opaque));
+                pixel::Store4(p + 4, _mm_or_si128(blend(d1), opaque));
+            }
+#endif
             for (; p != end; ++p) {
                 const uint32_t d = *p;
                 if (pixel::Alpha(d) == 255)

@@ -2,9 +2,11 @@
 // sub-pixel blit, at angle 0).
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/PixelMath.h"
+#include "framework/graphics/PixelSimd.h"
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace Zolt {
 
@@ -50,6 +52,35 @@ struct PaletteReader {
     const uint8_t* indices;
     uint32_t operator()(size_t i) const { return palette[indices[i]]; }
 };
+
+#if defined(ZOLT_PIXEL_SIMD)
+// One bilinear sample with the white tint, all in 16-bit lanes: the area
+// weights are (a x b) >> 16 of two 16-bit factors, the alpha weights
+// (area x alpha) >> 16, and the colour sums stay below 255 x 255.
+// Returns the sum of the alpha weights; sums gets S_b, S_g, S_r in lanes 0-2.
+inline uint32_t Sample4(const uint32_t* p00, int stride, uint32_t fx, uint32_t fy, __m128i& sums)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p00));
+    const __m128i bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p00 + stride));
+    const __m128i px = _mm_unpacklo_epi64(top, bottom); // p00 p10 p01 p11
+    const int gx = static_cast<int>(65536 - fx), gy = static_cast<int>(65536 - fy);
+    const __m128i a = _mm_setr_epi16(static_cast<short>(gx), static_cast<short>(fx), static_cast<short>(gx),
+                                     static_cast<short>(fx), 0, 0, 0, 0);
+    const __m128i b = _mm_setr_epi16(static_cast<short>(gy), static_cast<short>(gy), static_cast<short>(fy),
+                                     static_cast<short>(fy), 0, 0, 0, 0);
+    const __m128i area = _mm_mulhi_epu16(a, b);
+    const __m128i alpha = _mm_packs_epi32(_mm_srli_epi32(px, 24), zero);
+    const __m128i w = _mm_mulhi_epu16(area, alpha);
+    const uint32_t alphaSum = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_sad_epu8(w, zero)));
+    const __m128i w2 = _mm_unpacklo_epi16(w, w);
+    const __m128i wTop = _mm_unpacklo_epi32(w2, w2), wBottom = _mm_unpackhi_epi32(w2, w2);
+    const __m128i prod = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(px, zero), wTop),
+                                       _mm_mullo_epi16(_mm_unpackhi_epi8(px, zero), wBottom));
+    sums = _mm_add_epi16(prod, _mm_srli_si128(prod, 8));
+    return alphaSum;
+}
+#endif
 
 struct RotateParams {
     double x, y, angle;
@@ -116,7 +147,45 @@ void Rotate(uint32_t* dst, int dstW, int dstH, const Reader& read, int srcW, con
             continue;
         uint32_t* row = dst + static_cast<size_t>(Y) * dstW + x0;
         int64_t U = U0 + kMin * stepU, V = V0 + kMin * stepV;
-        for (int64_t k = kMin; k <= kMax; ++k, U += stepU, V += stepV) {
+        int64_t k = kMin;
+#if defined(ZOLT_PIXEL_SIMD)
+        if constexpr (std::is_same_v<Reader, BitsReader>) {
+            if (white) {
+                const __m128i rgb = _mm_set1_epi32(0x00FFFFFF);
+                for (; k <= kMax; ++k, U += stepU, V += stepV) {
+                    const int sx = static_cast<int>(U >> 16), sy = static_cast<int>(V >> 16);
+                    const uint32_t fx = (static_cast<uint32_t>(U) & 0xFFFE) + 1;
+                    const uint32_t fy = (static_cast<uint32_t>(V) & 0xFFFE) + 1;
+                    __m128i sums;
+                    const uint32_t alphaSum =
+                        Sample4(read.bits + static_cast<size_t>(sy) * srcW + sx, srcW, fx, fy, sums);
+                    if (alphaSum == 0)
+                        continue;
+                    uint32_t& d = row[k];
+                    const __m128i colour = _mm_packus_epi16(_mm_srli_epi16(sums, 8), sums);
+                    if (p.additive) {
+                        const __m128i dv = _mm_cvtsi32_si128(static_cast<int>(d));
+                        d = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_adds_epu8(dv, _mm_and_si128(colour, rgb))));
+                    } else if (alphaSum >= 251) {
+                        d = 0xFF000000 | (static_cast<uint32_t>(_mm_cvtsi128_si32(colour)) & 0xFFFFFF);
+                    } else {
+                        alignas(16) uint16_t sum[8];
+                        _mm_store_si128(reinterpret_cast<__m128i*>(sum), sums);
+                        const uint32_t dA = d >> 24;
+                        const uint32_t A = 256 - (((256 - dA) * (256 - alphaSum)) >> 8);
+                        uint32_t out = (A - 1) << 24;
+                        for (int c = 0; c < 3; ++c) {
+                            const uint32_t dc = (d >> (8 * c)) & 0xFF;
+                            const uint32_t value = ((((dc * dA) >> 8) * (256 - alphaSum)) + sum[c]) / A;
+                            out |= std::min<uint32_t>(value, 255) << (8 * c);
+                        }
+                        d = out;
+                    }
+                }
+            }
+        }
+#endif
+        for (; k <= kMax; ++k, U += stepU, V += stepV) {
             const int sx = static_cast<int>(U >> 16), sy = static_cast<int>(V >> 16);
             const uint32_t fx = (static_cast<uint32_t>(U) & 0xFFFE) + 1;
             const uint32_t fy = (static_cast<uint32_t>(V) & 0xFFFE) + 1;

@@ -9,6 +9,7 @@
 
 #include "framework/graphics/Color.h"
 #include "framework/widgets/WidgetContainer.h"
+#include "platform/window/VirtualKeys.h"
 
 #include <string>
 #include <vector>
@@ -20,9 +21,9 @@ class WidgetHost;
 
 class Widget : public WidgetContainer {
 public:
-    static constexpr int kKeyTab = 9;
-    static constexpr int kKeyShift = 16;
-    static constexpr int kKeyControl = 17;
+    static constexpr int kKeyTab = platform::VK_TAB;
+    static constexpr int kKeyShift = platform::VK_SHIFT;
+    static constexpr int kKeyControl = platform::VK_CONTROL;
     static constexpr int32_t kDefaultPickRank = 500;
 
     Widget();

@@ -6,6 +6,7 @@
 #include "platform/core/Testing.h"
 #include "platform/registry/RegistryFile.h"
 
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -51,7 +52,11 @@ LSTATUS Injected(std::string_view operation)
 void Report(RegistryState& s, const std::string& message)
 {
     s.lastError = message;
-    OutputDebugString("Registry: " + message + "\n");
+    // Settings that silently fail to load or save lose the player's choices:
+    // say so where a user can see it too.
+    const std::string line = "Registry: " + message + "\n";
+    OutputDebugString(line);
+    std::fputs(line.c_str(), stderr);
 }
 
 std::string FilePathFor() { return GetConfigFolder() + "/pellucor/registry.txt"; }

@@ -392,14 +392,19 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax)
         if (PeekMessageA(msg, window, filterMin, filterMax, PM_REMOVE))
             return msg->message == WM_QUIT ? FALSE : TRUE;
         uint64_t wait = 10;
+        bool timerWaiting = false;
         {
             WindowSystem& s = System();
             std::lock_guard<std::mutex> lock(s.mutex);
             const uint64_t now = NowMs();
-            for (const Timer& t : s.Queue(CurrentThreadId()).timers)
-                wait = std::min(wait, t.dueMs > now ? t.dueMs - now : 0);
+            for (const Timer& t : s.Queue(CurrentThreadId()).timers) {
+                if (!window || t.window == window) {
+                    wait = std::min(wait, t.dueMs > now ? t.dueMs - now : 0);
+                    timerWaiting = InRange(WM_TIMER, filterMin, filterMax);
+                }
+            }
         }
-        if (dynamic_cast<ManualClock*>(&GetClock())) {
+        if (timerWaiting && dynamic_cast<ManualClock*>(&GetClock())) {
             // A manual clock only moves when someone sleeps: waiting for a
             // timer is sleeping until it is due.
             platform::Sleep(static_cast<DWORD>(std::max<uint64_t>(wait, 1)));

@@ -88,7 +88,8 @@ HWND SetCapture(HWND window);
 BOOL ReleaseCapture();
 HWND GetCapture();
 
-// Screen coordinates of the pointer.
+// Screen coordinates of the pointer. Off the thread that pumps input (the
+// cursor thread), the last position the input events reported.
 BOOL GetCursorPos(POINT* point);
 BOOL SetCursorPos(int x, int y);
 BOOL ClientToScreen(HWND window, POINT* point);

@@ -3,6 +3,7 @@
 #include "platform/window/WindowSystem.h"
 
 #include "platform/core/Testing.h"
+#include "platform/core/Thread.h"
 #include "platform/window/Desktop.h"
 
 #include <algorithm>
@@ -207,7 +208,15 @@ BOOL GetCursorPos(POINT* point)
 {
     if (!point)
         return FALSE;
-    if (!IsHeadless()) {
+    // The system is asked only on the thread that pumps its events; other
+    // threads (the cursor thread) get the last position the events gave.
+    bool onUiThread;
+    {
+        WindowSystem& s = System();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        onUiThread = s.uiThread == CurrentThreadId();
+    }
+    if (!IsHeadless() && onUiThread) {
         if (auto global = GetWindowBackend().GlobalPointer()) {
             *point = *global;
             return TRUE;

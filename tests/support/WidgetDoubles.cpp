@@ -19,12 +19,6 @@ void BlockFont::RenderText(Zolt::Graphics* g, int x, int y, const std::string& t
     g->SetColor(saved);
 }
 
-void ProbeWidget::Record(const std::string& event)
-{
-    if (log_)
-        log_->push_back(name_ + ":" + event);
-}
-
 void ProbeWidget::Tick()
 {
     Widget::Tick();
@@ -36,78 +30,12 @@ void ProbeWidget::Tick()
 void ProbeWidget::Paint(Zolt::Graphics* g)
 {
     ++paints;
+    if (onPaint)
+        onPaint();
     if (fill.alpha > 0) {
         g->SetColor(fill);
         g->FillRectangle(0, 0, width_, height_);
     }
-}
-
-void ProbeWidget::PaintOverlayAt(Zolt::Graphics*, int priority)
-{
-    Record("overlay" + std::to_string(priority));
-}
-
-void ProbeWidget::OnFocusGained()
-{
-    Widget::OnFocusGained();
-    Record("focus");
-}
-
-void ProbeWidget::OnFocusLost()
-{
-    Widget::OnFocusLost();
-    Record("blur");
-}
-
-void ProbeWidget::OnChar(char c)
-{
-    Record(std::string("char ") + c);
-}
-
-void ProbeWidget::OnKeyDown(int key)
-{
-    Record("keydown " + std::to_string(key));
-    Widget::OnKeyDown(key);
-}
-
-void ProbeWidget::OnKeyUp(int key)
-{
-    Record("keyup " + std::to_string(key));
-}
-
-void ProbeWidget::OnMouseEnter()
-{
-    Record("enter");
-}
-
-void ProbeWidget::OnMouseLeave()
-{
-    Record("leave");
-}
-
-void ProbeWidget::OnMouseMove(int x, int y)
-{
-    Record("move " + std::to_string(x) + "," + std::to_string(y));
-}
-
-void ProbeWidget::OnMouseDown(int x, int y, int code)
-{
-    Record("down " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(code));
-}
-
-void ProbeWidget::OnMouseUp(int x, int y, int code)
-{
-    Record("up " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(code));
-}
-
-void ProbeWidget::OnMouseDrag(int x, int y)
-{
-    Record("drag " + std::to_string(x) + "," + std::to_string(y));
-}
-
-void ProbeWidget::OnMouseWheel(int delta)
-{
-    Record("wheel " + std::to_string(delta));
 }
 
 WidgetScene::WidgetScene(int width, int height) : screen(std::make_unique<Zolt::MemoryImage>(nullptr))

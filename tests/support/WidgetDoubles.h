@@ -78,19 +78,19 @@ public:
 
     void Tick() override;
     void Paint(Zolt::Graphics* g) override;
-    void PaintOverlayAt(Zolt::Graphics* g, int priority) override;
-    void OnFocusGained() override;
-    void OnFocusLost() override;
-    void OnChar(char c) override;
-    void OnKeyDown(int key) override;
-    void OnKeyUp(int key) override;
-    void OnMouseEnter() override;
-    void OnMouseLeave() override;
-    void OnMouseMove(int x, int y) override;
-    void OnMouseDown(int x, int y, int code) override;
-    void OnMouseUp(int x, int y, int code) override;
-    void OnMouseDrag(int x, int y) override;
-    void OnMouseWheel(int delta) override;
+    void PaintOverlayAt(Zolt::Graphics*, int priority) override { Record("overlay" + std::to_string(priority)); }
+    void OnFocusGained() override { Widget::OnFocusGained(), Record("focus"); }
+    void OnFocusLost() override { Widget::OnFocusLost(), Record("blur"); }
+    void OnChar(char c) override { Record(std::string("char ") + c); }
+    void OnKeyDown(int key) override { Record("keydown " + std::to_string(key)), Widget::OnKeyDown(key); }
+    void OnKeyUp(int key) override { Record("keyup " + std::to_string(key)); }
+    void OnMouseEnter() override { Record("enter"); }
+    void OnMouseLeave() override { Record("leave"); }
+    void OnMouseMove(int x, int y) override { Record("move " + Pair(x, y)); }
+    void OnMouseDown(int x, int y, int code) override { Record("down " + Pair(x, y) + " " + std::to_string(code)); }
+    void OnMouseUp(int x, int y, int code) override { Record("up " + Pair(x, y) + " " + std::to_string(code)); }
+    void OnMouseDrag(int x, int y) override { Record("drag " + Pair(x, y)); }
+    void OnMouseWheel(int delta) override { Record("wheel " + std::to_string(delta)); }
     bool AcceptsPoint(int x, int y) override { return acceptsPoint ? acceptsPoint(x, y) : true; }
 
     const std::string& Name() const { return name_; }
@@ -101,10 +101,16 @@ public:
     int ticks = 0;
     int paints = 0;
     std::function<void()> onTick;
+    std::function<void()> onPaint;
     std::function<bool(int, int)> acceptsPoint;
 
 private:
-    void Record(const std::string& event);
+    static std::string Pair(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
+    void Record(const std::string& event)
+    {
+        if (log_)
+            log_->push_back(name_ + ":" + event);
+    }
     std::string name_;
     std::vector<std::string>* log_;
 };

@@ -14,36 +14,20 @@ using widget_testing::WidgetScene;
 using Log = std::vector<std::string>;
 
 namespace {
-
-// Records the stretch and blend settings of the Graphics it is painted with.
-class SettingsProbe : public ProbeWidget {
+// Queues an overlay of itself while it paints, and notes the stretch mode.
+class OverlayProbe : public ProbeWidget {
 public:
-    using ProbeWidget::ProbeWidget;
+    OverlayProbe(std::string name, Log* log, int priority) : ProbeWidget(std::move(name), log), priority_(priority) {}
     void Paint(Graphics* g) override
     {
         quickStretch = g->quickStretch;
-        blendHint = g->blendHint;
-    }
-    bool quickStretch = false;
-    bool blendHint = true;
-};
-
-// Queues an overlay of itself while it paints.
-class OverlayProbe : public ProbeWidget {
-public:
-    OverlayProbe(std::string name, std::vector<std::string>* log, int priority) : ProbeWidget(std::move(name), log), priority_(priority)
-    {
-    }
-    void Paint(Graphics* g) override
-    {
-        ProbeWidget::Paint(g);
         GetManager()->RequestOverlay(this, priority_);
     }
+    bool quickStretch = false;
 
 private:
     int priority_;
 };
-
 } // namespace
 
 TEST(WidgetPaint, OnlyDirtyShownTopLevelWidgetsAreDrawnEvenOverAnotherDirtyOne)
@@ -61,17 +45,16 @@ TEST(WidgetPaint, OnlyDirtyShownTopLevelWidgetsAreDrawnEvenOverAnotherDirtyOne)
     EXPECT_EQ(scene.Pixel(5, 5), Opaque(0xFF0000));
     EXPECT_EQ(scene.Pixel(25, 25), Opaque(0x00FF00));
     EXPECT_EQ(scene.Pixel(65, 65), Opaque(0xFF0000));
-    EXPECT_FALSE(back.IsDirty());
     EXPECT_FALSE(scene.manager.PaintDirtyWidgets());
-
-    // A widget that is not dirty is not drawn, even over a dirty one.
     back.SetDirty(true);
     scene.manager.PaintDirtyWidgets();
     EXPECT_EQ(scene.Pixel(25, 25), Opaque(0xFF0000));
     EXPECT_EQ(front.paints, 1);
+    EXPECT_EQ(scene.host.locks, 3);
+    EXPECT_EQ(scene.host.unlocks, 3);
 }
 
-TEST(WidgetPaint, ChildrenArePaintedInTheirParentsClipAndPlace)
+TEST(WidgetPaint, ChildrenArePaintedInTheirParentsClipUnlessItStopsClipping)
 {
     WidgetScene scene;
     ProbeWidget& panel = scene.Add("panel", Rect(10, 10, 30, 30));
@@ -79,80 +62,39 @@ TEST(WidgetPaint, ChildrenArePaintedInTheirParentsClipAndPlace)
     child.fill = Color(0, 0, 255);
     scene.manager.PaintDirtyWidgets();
     EXPECT_EQ(scene.Pixel(35, 35), Opaque(0x0000FF));
-    EXPECT_EQ(scene.Pixel(40, 40), Opaque(0)); // outside the panel
+    EXPECT_EQ(scene.Pixel(40, 40), Opaque(0));
     EXPECT_FALSE(child.IsDirty());
-
     panel.SetClipsChildren(false);
     panel.SetDirty(true);
     scene.manager.PaintDirtyWidgets();
     EXPECT_EQ(scene.Pixel(45, 45), Opaque(0x0000FF));
 }
 
-TEST(WidgetPaint, TheScreenIsLockedAroundThePassAndStretchFollowsThe3DMode)
-{
-    WidgetScene scene;
-    SettingsProbe probe("probe", nullptr);
-    probe.SetBounds(0, 0, 10, 10);
-    scene.manager.AddChild(&probe);
-    scene.manager.PaintDirtyWidgets();
-    EXPECT_TRUE(probe.quickStretch);
-    EXPECT_FALSE(probe.blendHint);
-    EXPECT_EQ(scene.host.locks, 1);
-    EXPECT_EQ(scene.host.unlocks, 1);
-    EXPECT_EQ(scene.manager.GetCurrentGraphics(), nullptr);
-
-    scene.host.in3D = true;
-    probe.SetDirty(true);
-    scene.manager.PaintDirtyWidgets();
-    EXPECT_FALSE(probe.quickStretch);
-    EXPECT_TRUE(probe.blendHint);
-}
-
-TEST(WidgetPaint, AFlagAdjustThatRemovesPaintSkipsTheWidgetButNotItsChildren)
-{
-    WidgetScene scene;
-    ProbeWidget& panel = scene.Add("panel", Rect(0, 0, 50, 50));
-    ProbeWidget& child = scene.Add("child", Rect(0, 0, 10, 10), &panel);
-    panel.SetFlagAdjust(FlagAdjust(0, TreeFlags::Paint));
-    child.SetFlagAdjust(FlagAdjust(TreeFlags::Paint, 0));
-    scene.manager.PaintDirtyWidgets();
-    EXPECT_EQ(panel.paints, 0);
-    EXPECT_EQ(child.paints, 1);
-}
-
-TEST(WidgetPaint, WidgetsBehindTheBarrierGetTheBehindFlags)
+TEST(WidgetPaint, WidgetsBehindTheBarrierOrOfAnInactiveApplicationGetAdjustedFlags)
 {
     WidgetScene scene;
     ProbeWidget& game = scene.Add("game", Rect(0, 0, 200, 150));
     ProbeWidget& dialog = scene.Add("dialog", Rect(50, 50, 40, 40));
-    // A barrier that stops ticking behind it.
-    scene.manager.PushModalBarrier(&dialog, FlagAdjust(0, TreeFlags::Tick));
+    scene.manager.PushModalBarrier(&dialog, FlagAdjust(0, TreeFlags::Tick | TreeFlags::Paint));
     scene.manager.TickWidgets();
+    scene.manager.PaintDirtyWidgets();
     EXPECT_EQ(game.ticks, 0);
+    EXPECT_EQ(game.paints, 0);
     EXPECT_EQ(dialog.ticks, 1);
+    EXPECT_EQ(dialog.paints, 1);
     scene.manager.PopModalBarrier(&dialog);
     scene.manager.TickWidgets();
     EXPECT_EQ(game.ticks, 1);
 
-    // With the application inactive a lost-focus adjust applies to all.
-    scene.manager.SetLostFocusAdjust(FlagAdjust(0, TreeFlags::Tick));
+    scene.manager.SetLostFocusAdjust(FlagAdjust(TreeFlags::Invalidate, TreeFlags::Tick));
     scene.manager.HandleAppFocusLost();
+    scene.ClearDirty();
     scene.manager.TickWidgets();
     EXPECT_EQ(game.ticks, 1);
+    EXPECT_TRUE(game.IsDirty());
 }
 
-TEST(WidgetPaint, TheInvalidateFlagDirtiesEveryTickAndTheManagerReportsIt)
-{
-    WidgetScene scene;
-    ProbeWidget& w = scene.Add("w", Rect(0, 0, 10, 10));
-    scene.ClearDirty();
-    w.SetFlagAdjust(FlagAdjust(TreeFlags::Invalidate, 0));
-    scene.manager.TickWidgets();
-    EXPECT_TRUE(w.IsDirty());
-    EXPECT_TRUE(scene.manager.TickWidgetsSmooth(0.5f));
-}
-
-TEST(WidgetPaint, OverlaysArePaintedInPriorityOrderAfterTheTree)
+TEST(WidgetPaint, OverlaysFollowTheTreeInPriorityOrderAndStretchFollowsThe3DMode)
 {
     WidgetScene scene;
     OverlayProbe high("high", &scene.log, 5);
@@ -164,18 +106,16 @@ TEST(WidgetPaint, OverlaysArePaintedInPriorityOrderAfterTheTree)
     scene.manager.PaintDirtyWidgets();
     EXPECT_EQ(scene.TakeLog(), (Log{"low:overlay2", "high:overlay5"}));
     EXPECT_EQ(scene.manager.GetLowestQueuedPriority(), WidgetManager::kNoPriority);
-}
+    EXPECT_TRUE(high.quickStretch);
 
-TEST(WidgetPaint, AWidgetWithAHigherOverlayPriorityIsPaintedAfterTheLowerOverlays)
-{
-    WidgetScene scene;
-    OverlayProbe first("first", &scene.log, 0);
-    first.SetBounds(0, 0, 10, 10);
-    scene.manager.AddChild(&first);
+    // A widget of a higher overlay priority is painted after lower overlays.
     ProbeWidget& dialogLike = scene.Add("dialogLike", Rect(0, 0, 10, 10));
-    dialogLike.SetOverlayPriority(1);
-    dialogLike.fill = Color(0, 0, 255);
+    dialogLike.SetOverlayPriority(3);
+    dialogLike.onPaint = [&] { scene.log.push_back("dialogLike:paint"); };
+    scene.host.in3D = true;
+    high.SetDirty(true);
+    low.SetDirty(true);
     scene.manager.PaintDirtyWidgets();
-    EXPECT_EQ(scene.TakeLog(), (Log{"first:overlay0"}));
-    EXPECT_EQ(dialogLike.paints, 1);
+    EXPECT_EQ(scene.TakeLog(), (Log{"low:overlay2", "dialogLike:paint", "high:overlay5"}));
+    EXPECT_FALSE(high.quickStretch);
 }

@@ -117,7 +117,9 @@ TEST_F(SystemServices, TheClipboardIsOpenForOneThreadAtATime)
         CloseClipboard();
     }).join();
     EXPECT_TRUE(other);
-    EXPECT_FALSE(SetClipboardData(CF_TEXT, GlobalAlloc(0, 1))) << "not open: refused";
+    HGLOBAL block = GlobalAlloc(0, 1);
+    EXPECT_FALSE(SetClipboardData(CF_TEXT, block)) << "not open: refused, and the block stays the caller's";
+    GlobalFree(block);
 }
 
 TEST_F(SystemServices, TheCursorShowsWhileTheCounterIsNotNegative)

@@ -1,0 +1,115 @@
+// The machine the DirectDraw objects run on: the desktop's mode, the mode a
+// full-screen program set, the owner of exclusive mode, the video memory, the
+// presenter that shows the primary, the live surfaces (so that they can all be
+// lost at once) and the failures that tests ask for. One per process.
+//
+// Threads: any; every member takes the machine's own recursive mutex, which is
+// also held while the presenter runs.
+#pragma once
+
+#include "platform/ddraw/DDrawTypes.h"
+#include "platform/ddraw/DisplayPresenter.h"
+#include "platform/ddraw/PixelLayout.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace platform {
+class DirectDraw;
+class DirectDrawSurface;
+}
+
+namespace platform::ddraw {
+
+struct AdapterIdentity {
+    std::string driver = "pellucor_display.drv";
+    std::string description = "Pellucor software display";
+    GUID guid = {0x7A3C51E2, 0x4F10, 0x4B6D, {0x9C, 0x21, 0x5E, 0x88, 0x01, 0x3D, 0xA4, 0x6B}};
+};
+
+struct DisplayMode {
+    int width = 0;
+    int height = 0;
+    int depth = 0;   // bits per pixel: 8, 16, 24 or 32
+    int refresh = 0; // Hz; 0 when the monitor does not say
+};
+
+class DisplayMachine {
+public:
+    static DisplayMachine& Instance();
+
+    // Back to a 1920 x 1080, 32-bit, 60 Hz desktop with 64 MB of video
+    // memory, no failures queued, the headless presenter.
+    void Reset();
+
+    DisplayMode Desktop();
+    DisplayMode Current();
+    PixelLayout CurrentLayout();
+    PixelLayout LayoutForDepth(int depth);
+    unsigned ModeGeneration(); // advances at every mode change
+    void SetDesktop(const DisplayMode& mode);
+    void SetChannelOrder(bool rgb555, bool bgr32);
+    void SetCurrentMode(const DisplayMode& mode);
+    void RestoreDesktopMode();
+    bool IsModeChanged();
+
+    DirectDraw* ExclusiveOwner();
+    void SetExclusiveOwner(DirectDraw* owner);
+
+    AdapterIdentity Adapter();
+    void SetAdapter(const AdapterIdentity& adapter);
+
+    void SetVideoMemory(DWORD total, DWORD free);
+    DWORD VideoMemoryTotal();
+    DWORD VideoMemoryFree();
+    bool ReserveVideoMemory(size_t bytes);
+    void ReturnVideoMemory(size_t bytes);
+
+    // Failures asked for by tests: the next `times` calls of `operation`
+    // return `result` (times < 0: every call until cleared).
+    void FailNext(const std::string& operation, HRESULT result, int times);
+    void ClearFailures();
+    // DD_OK, or the queued failure of this call.
+    HRESULT TakeFailure(const char* operation);
+
+    void RegisterSurface(DirectDrawSurface* surface);
+    void UnregisterSurface(DirectDrawSurface* surface);
+    void LoseAllSurfaces();
+
+    // Holds the machine's lock for callers that reach the presenter directly.
+    std::unique_lock<std::recursive_mutex> Lock() { return std::unique_lock(mutex_); }
+
+    void InstallPresenter(std::unique_ptr<DisplayPresenter> presenter);
+    DisplayPresenter& Presenter();
+    bool GetClientArea(HWND window, RECT& area);
+    void SetFullScreen(HWND window, bool fullScreen, int width, int height);
+    void Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen);
+
+private:
+    DisplayMachine();
+
+    struct Failure {
+        HRESULT result;
+        int times;
+    };
+
+    std::recursive_mutex mutex_;
+    DisplayMode desktop_;
+    DisplayMode current_;
+    bool modeChanged_ = false;
+    bool rgb555_ = false;
+    bool bgr32_ = false;
+    unsigned generation_ = 0;
+    DirectDraw* exclusiveOwner_ = nullptr;
+    AdapterIdentity adapter_;
+    DWORD videoTotal_ = 0;
+    DWORD videoFree_ = 0;
+    std::map<std::string, Failure> failures_;
+    std::set<DirectDrawSurface*> surfaces_;
+    std::unique_ptr<DisplayPresenter> presenter_;
+};
+
+} // namespace platform::ddraw

@@ -1,0 +1,85 @@
+// The seam between the DirectDraw objects and the window that shows the
+// primary surface. The window service will implement it for its own windows;
+// until then the SDL presenter makes a window of its own and the headless
+// presenter keeps what was shown in memory for tests.
+//
+// Threads: called by DisplayMachine with its lock held, from any thread that
+// draws on the primary (the main thread and the application's cursor thread).
+#pragma once
+
+#include "platform/ddraw/DDrawTypes.h"
+#include "platform/ddraw/PixelLayout.h"
+
+#include <cstdint>
+
+namespace platform::ddraw {
+
+// Read-only view of a surface's memory during one present.
+struct SurfaceView {
+    const uint8_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int pitch = 0;
+    PixelLayout layout;
+    const uint32_t* palette = nullptr; // 256 ARGB entries of an 8-bit surface, or null
+
+    uint32_t ArgbAt(int x, int y) const
+    {
+        int bytes = layout.BytesPerPixel();
+        uint32_t raw = LoadPixel(pixels + size_t(y) * size_t(pitch) + size_t(x) * size_t(bytes), bytes);
+        if (palette && layout.IsPalettised()) return palette[raw & 0xFF] | 0xFF000000u;
+        return layout.ToArgb(raw);
+    }
+};
+
+// Converts the `source` rectangle of the view into tightly packed
+// 0xAARRGGBB rows at `out`.
+inline void ConvertRows(const SurfaceView& view, const RECT& source, uint32_t* out)
+{
+    int width = source.right - source.left;
+    int bytes = view.layout.BytesPerPixel();
+    if (view.palette && view.layout.IsPalettised()) {
+        for (LONG y = source.top; y < source.bottom; ++y)
+            for (LONG x = source.left; x < source.right; ++x) *out++ = view.ArgbAt(x, y);
+        return;
+    }
+    for (LONG y = source.top; y < source.bottom; ++y, out += width)
+        ConvertRowToArgb(view.pixels + size_t(y) * size_t(view.pitch) + size_t(source.left) * size_t(bytes), out, width,
+                         view.layout);
+}
+
+class DisplayPresenter {
+public:
+    virtual ~DisplayPresenter() = default;
+
+    // The window's client area in desktop coordinates; false when the window
+    // is unknown or shows nothing (minimised).
+    virtual bool GetClientArea(HWND window, RECT& area) = 0;
+
+    // The display took (true) or gave back (false) the whole screen for the
+    // window, at the given mode size.
+    virtual void SetFullScreen(HWND window, bool fullScreen, int width, int height) = 0;
+
+    // Shows `source` (a rectangle of the primary, in desktop coordinates when
+    // windowed, the whole mode in full screen) in the window. In full screen
+    // the real back end scales it into the screen, pillar- or letter-boxed.
+    virtual void Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen) = 0;
+};
+
+// The largest rectangle of the source's shape that fits inside (width x
+// height), centred: the bars of a full-screen present.
+inline RECT FitInside(int sourceWidth, int sourceHeight, int width, int height)
+{
+    if (sourceWidth <= 0 || sourceHeight <= 0 || width <= 0 || height <= 0) return RECT{0, 0, 0, 0};
+    int64_t w = width;
+    int64_t h = int64_t(sourceHeight) * width / sourceWidth;
+    if (h > height) {
+        h = height;
+        w = int64_t(sourceWidth) * height / sourceHeight;
+    }
+    LONG left = static_cast<LONG>((width - w) / 2);
+    LONG top = static_cast<LONG>((height - h) / 2);
+    return RECT{left, top, static_cast<LONG>(left + w), static_cast<LONG>(top + h)};
+}
+
+} // namespace platform::ddraw
