@@ -132,7 +132,9 @@ private:
     void UploadBits();
     // Reads the locked surface into `out` (width x height words).
     void ReadSurface(uint32_t* out);
-    bool CanDrawOnSurface();
+    // The image is opaque, 2D (or a cursor area, when allowed) and has or
+    // can make a surface.
+    bool CanDrawOnSurface(bool cursorAreaIn3D = false);
     // Runs a memory drawing operation on a copy of `area` of the surface
     // and writes the copy back: the path of a blitter that is not present.
     template <class Draw>

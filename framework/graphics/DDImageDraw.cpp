@@ -33,9 +33,16 @@ Rect LineBounds(double x1, double y1, double x2, double y2)
 
 } // namespace
 
-bool DDImage::CanDrawOnSurface()
+bool DDImage::CanDrawOnSurface(bool cursorAreaIn3D)
 {
-    return display_ && !hasTrans_ && !hasAlpha_;
+    if (!display_ || hasTrans_ || hasAlpha_)
+        return false;
+    if (display_->IsIn3DMode() && !(cursorAreaIn3D && display_->IsCursorArea(this)))
+        return false;
+    // An image that cannot have a surface (no display set up yet) keeps
+    // drawing in memory; a surface that exists but cannot be locked is lost,
+    // and drawing on it is skipped.
+    return surface_ || MakeSurface();
 }
 
 template <class Draw>
@@ -185,7 +192,7 @@ void DDImage::FillRectangle(const Rect& rect, const Color& color, int drawMode)
         return;
     }
     ScanAlpha();
-    if (!CanDrawOnSurface() || display_->IsIn3DMode()) {
+    if (!CanDrawOnSurface()) {
         MemoryImage::FillRectangle(rect, color, drawMode);
         return;
     }
@@ -205,7 +212,7 @@ void DDImage::DrawLineSegment(double x1, double y1, double x2, double y2, const 
         display_->Get3DPath()->DrawLine(x1, y1, x2, y2, color, drawMode);
         return;
     }
-    if (!CanDrawOnSurface() || display_->IsIn3DMode()) {
+    if (!CanDrawOnSurface()) {
         MemoryImage::DrawLineSegment(x1, y1, x2, y2, color, drawMode);
         return;
     }
@@ -245,7 +252,7 @@ void DDImage::DrawLineSegmentSmooth(double x1, double y1, double x2, double y2, 
         display_->Get3DPath()->DrawLine(x1, y1, x2, y2, color, drawMode);
         return;
     }
-    if (!CanDrawOnSurface() || display_->IsIn3DMode()) {
+    if (!CanDrawOnSurface()) {
         MemoryImage::DrawLineSegmentSmooth(x1, y1, x2, y2, color, drawMode);
         return;
     }
@@ -355,7 +362,7 @@ void DDImage::BlitImage(Image* source, int x, int y, const Rect& sourceRect, con
     if (source)
         source->SetDrawnFrom(true);
     ScanAlpha();
-    if (!CanDrawOnSurface() || (display_->IsIn3DMode() && !display_->IsCursorArea(this))) {
+    if (!CanDrawOnSurface(true)) {
         MemoryImage::BlitImage(source, x, y, sourceRect, tint, drawMode);
         return;
     }
@@ -398,7 +405,7 @@ void DDImage::BlitImageRotated(Image* source, float x, float y, const Rect& sour
     if (source)
         source->SetDrawnFrom(true);
     ScanAlpha();
-    if (IsScreen3D() || !CanDrawOnSurface() || display_->IsIn3DMode()) {
+    if (IsScreen3D() || !CanDrawOnSurface()) {
         MemoryImage::BlitImageRotated(source, x, y, sourceRect, clip, tint, drawMode, angle, centerX, centerY);
         return;
     }
@@ -418,7 +425,7 @@ void DDImage::BlitImageStretched(Image* source, const Rect& destRect, const Rect
     if (source)
         source->SetDrawnFrom(true);
     ScanAlpha();
-    if (IsScreen3D() || !CanDrawOnSurface() || display_->IsIn3DMode()) {
+    if (IsScreen3D() || !CanDrawOnSurface()) {
         MemoryImage::BlitImageStretched(source, destRect, sourceRect, clip, tint, drawMode, quickStretch);
         return;
     }

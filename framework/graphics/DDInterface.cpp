@@ -529,6 +529,15 @@ void DDInterface::ReleaseImageTextures(MemoryImage* image)
         path3D_->ReleaseImageTextures(image);
 }
 
+Point DDInterface::ClientOrigin()
+{
+    // A full-screen window's client area is the whole screen.
+    Point origin;
+    if (!windowed_ || !host_->GetClientOrigin(window_, origin))
+        return Point{};
+    return origin;
+}
+
 bool DDInterface::IsCursorArea(const DDImage* image) const
 {
     return image &&
@@ -577,8 +586,8 @@ bool DDInterface::Redraw(const Rect* area)
         source = RECT{area->x, area->y, area->x + area->width, area->y + area->height};
         dest = source;
     }
-    Point origin;
-    if (host_->GetClientOrigin(window_, origin)) {
+    const Point origin = ClientOrigin();
+    {
         dest.left += origin.x;
         dest.right += origin.x;
         dest.top += origin.y;

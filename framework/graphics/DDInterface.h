@@ -166,6 +166,8 @@ private:
                          platform::RECT& areaRect, platform::DirectDrawSurface* into);
     void PaintCursorInto(DDImage* image);
     void StoreLatestCursor(int x, int y);
+    // The window's client origin on the desktop; (0, 0) in full screen.
+    Point ClientOrigin();
 
     DisplayHost* host_;
     std::unique_ptr<DisplayHost> ownHost_; // the defaults, when no host was given

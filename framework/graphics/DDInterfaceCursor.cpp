@@ -118,9 +118,10 @@ bool DDInterface::CursorRects(int x, int y, bool screen, RECT& target, RECT& inA
     inArea = RECT{visible.x - area.x, visible.y - area.y, visible.x - area.x + visible.width,
                   visible.y - area.y + visible.height};
     target = RECT{visible.x, visible.y, visible.x + visible.width, visible.y + visible.height};
-    Point origin;
-    if (screen && host_->GetClientOrigin(window_, origin))
+    if (screen) {
+        const Point origin = ClientOrigin();
         target = Offset(target, origin.x, origin.y);
+    }
     return true;
 }
 

@@ -234,7 +234,7 @@ TEST_F(DisplayPresent, FullScreenFlipShowsTheFrame)
     MakeDisplay();
     ASSERT_EQ(display->Initialize(TestWindow(), false), DDInterface::RESULT_OK);
     display->GetScreenImage()->FillRectangle(Rect(0, 0, 4, 4), Zolt::Color(0, 0, 255), Zolt::DrawMode::Normal);
-    ASSERT_TRUE(display->Redraw(nullptr));
+    ASSERT_TRUE(display->Redraw(nullptr)) << display->GetLastError();
     EXPECT_EQ(PixelAt(display->GetPrimarySurface(), 1, 1), 0x0000FFu);
 }
 
