@@ -1,6 +1,7 @@
 // What one frame of the display costs on the headless machine: the draw
 // surface copied to the primary and presented (converted to ARGB), windowed
 // and full screen, in the two desktop depths the program accepts.
+#include "platform/core/Testing.h"
 #include "platform/ddraw/DDrawTesting.h"
 #include "platform/ddraw/DirectDraw.h"
 
@@ -27,6 +28,7 @@ DDSURFACEDESC2 Desc(DWORD flags, DWORD caps, int width, int height)
 
 void WindowedFrame(benchmark::State& state)
 {
+    platform::UseHeadlessBackend(true);
     hooks::ResetDisplay();
     hooks::SetDesktop(1920, 1080, int(state.range(0)), 60);
     HWND window = hooks::CreateWindow(200, 100, 1024, 768);
@@ -54,6 +56,7 @@ BENCHMARK(WindowedFrame)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
 
 void FullScreenFlip(benchmark::State& state)
 {
+    platform::UseHeadlessBackend(true);
     hooks::ResetDisplay();
     HWND window = hooks::CreateWindow(0, 0, 1024, 768);
     DirectDraw* dd = DirectDraw::Create();

@@ -7,6 +7,7 @@
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/DisplayHost.h"
 #include "platform/core/Testing.h"
+#include "platform/ddraw/DDrawTesting.h"
 #include "platform/ddraw/DisplayMachine.h"
 
 #include <benchmark/benchmark.h>
@@ -47,19 +48,25 @@ void BM_PresentFrame(benchmark::State& state)
 {
     const int depth = static_cast<int>(state.range(0));
     platform::UseHeadlessBackend(true);
-    auto& machine = platform::ddraw::DisplayMachine::Instance();
-    machine.Reset();
-    machine.SetDesktop(platform::ddraw::DisplayMode{1280, 1024, depth, 60});
+    namespace dd = platform::ddraw::testing;
+    dd::ResetDisplay();
+    dd::SetDesktop(1280, 1024, depth, 60);
+    platform::HWND window = dd::CreateWindow(100, 80, kWidth, kHeight);
 
     BenchHost host;
     Zolt::DDInterface display(&host);
-    if (display.Initialize(reinterpret_cast<platform::HWND>(uintptr_t(1)), true) != Zolt::DDInterface::RESULT_OK) {
+    if (display.Initialize(window, true) != Zolt::DDInterface::RESULT_OK) {
         state.SkipWithError(display.GetLastError().c_str());
         return;
     }
     display.GetScreenImage()->FillRectangle(Zolt::Rect(0, 0, kWidth, kHeight), Zolt::Color(30, 90, 160),
                                             Zolt::DrawMode::Normal);
 
+    const int presentsBefore = dd::PresentCount();
+    if (!display.Redraw(nullptr) || dd::PresentCount() == presentsBefore) {
+        state.SkipWithError("the frame was not presented");
+        return;
+    }
     const size_t bytes = size_t(kWidth) * size_t(kHeight) * size_t(depth / 8);
     const double memcpySeconds = MemcpySeconds(bytes);
 
@@ -74,7 +81,7 @@ void BM_PresentFrame(benchmark::State& state)
     state.SetBytesProcessed(frames * int64_t(bytes));
     state.counters["memcpy_us"] = memcpySeconds * 1e6;
     state.counters["x_memcpy"] = memcpySeconds > 0 ? perFrame / memcpySeconds : 0.0;
-    machine.Reset();
+    dd::ResetDisplay();
 }
 BENCHMARK(BM_PresentFrame)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
 

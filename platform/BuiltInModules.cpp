@@ -1,13 +1,17 @@
 // The replacement libraries that the program loads by name. Each service that
 // provides one exposes a registration function, called from here.
 #include "platform/core/ModuleRegistry.h"
+#include "platform/ddraw/DirectDraw.h"
 #include "platform/libs/j2k/J2kCodec.h"
+#include "platform/window/User32Module.h"
 
 namespace platform {
 
 void RegisterBuiltInModules()
 {
+    ddraw::EnsureDDrawRegistered();
     libs::j2k::EnsureJ2kCodecRegistered();
+    RegisterUser32Module();
 }
 
 } // namespace platform

@@ -111,6 +111,9 @@ public:
     bool BltFromSurface(DDImage* source, int x, int y, const Rect& sourceRect);
 
     DDInterface* GetDisplay() const { return display_; }
+    // The display is going away before this image: the image keeps its
+    // surface (if any) and memory forms but makes no new surfaces.
+    void ForgetDisplay() { display_ = nullptr; }
     platform::DirectDrawSurface* GetSurface() const { return surface_; }
     bool IsSurfaceAttached() const { return surfaceAttached_; }
     bool IsVideoMemoryScreen() const { return videoMemoryScreen_; }

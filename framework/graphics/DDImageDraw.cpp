@@ -98,10 +98,28 @@ void DDImage::FillRectangleNormal(const Rect& rect, const Color& color)
 
 void DDImage::FillRectangleAdditive(const Rect& rect, const Color& color)
 {
-    if (!SurfaceBlitters::FillRectangleAdditive(*this, rect, color))
-        DrawThroughMemory(rect, [&](MemoryImage& m, int ox, int oy) {
-            m.FillRectangle(Rect(rect.x - ox, rect.y - oy, rect.width, rect.height), color, DrawMode::Additive);
-        });
+    if (SurfaceBlitters::FillRectangleAdditive(*this, rect, color))
+        return;
+    // The colour, weighted by its alpha, added to every pixel with saturation.
+    const int alpha = std::clamp(color.alpha, 0, 255);
+    const uint32_t add[3] = {uint32_t(std::clamp(color.red, 0, 255) * alpha / 255),
+                             uint32_t(std::clamp(color.green, 0, 255) * alpha / 255),
+                             uint32_t(std::clamp(color.blue, 0, 255) * alpha / 255)};
+    DrawThroughMemory(rect, [&](MemoryImage& m, int ox, int oy) {
+        const Rect r = Rect(rect.x - ox, rect.y - oy, rect.width, rect.height)
+                           .Intersection(Rect(0, 0, m.GetWidth(), m.GetHeight()));
+        uint32_t* bits = m.RequireBits();
+        for (int y = r.y; y < r.y + r.height; ++y)
+            for (int x = r.x; x < r.x + r.width; ++x) {
+                uint32_t& p = bits[size_t(y) * size_t(m.GetWidth()) + size_t(x)];
+                uint32_t out = p & 0xFF000000u;
+                for (int c = 0; c < 3; ++c) {
+                    const int shift = 16 - 8 * c;
+                    out |= std::min<uint32_t>(((p >> shift) & 0xFF) + add[c], 255u) << shift;
+                }
+                p = out;
+            }
+    });
 }
 
 void DDImage::BlitNormal(Image* source, int x, int y, const Rect& sourceRect, const Color& tint)
@@ -302,7 +320,14 @@ void DDImage::FillSpansWithCoverage(const Span* spans, int count, const Color& c
         BlitImage(&box, minX, minY, Rect(0, 0, box.GetWidth(), box.GetHeight()), Color::White, drawMode);
         return;
     }
-    if (!RequireSurface() || !AcquireSurfaceLock())
+    if (!RequireSurface()) {
+        // Translucent, or no display to make a surface on: the pixels are
+        // only in memory, and that is where the fill goes.
+        MemoryImage::FillSpansWithCoverage(spans, count, color, drawMode, coverage, bufferX, bufferY, bufferWidth,
+                                           bufferHeight);
+        return;
+    }
+    if (!AcquireSurfaceLock())
         return;
     const SurfacePixelFormat format(lockedDesc_.ddpfPixelFormat);
     auto* base = static_cast<uint8_t*>(lockedDesc_.lpSurface);

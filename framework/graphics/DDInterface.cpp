@@ -82,6 +82,10 @@ DDInterface::DDInterface(DisplayHost* host, std::unique_ptr<Display3DPath> path3
 DDInterface::~DDInterface()
 {
     Cleanup();
+    // Images that outlive the display must not call back into it.
+    for (DDImage* image : images_)
+        image->ForgetDisplay();
+    images_.clear();
     path3D_.reset();
     if (library_)
         FreeModule(library_);
@@ -354,14 +358,15 @@ int DDInterface::CreateCursorAreas()
         DirectDrawSurface** surface;
         std::unique_ptr<DDImage>* image;
         const char* step;
-    } areas[3] = {{&oldCursorArea_, &oldCursorImage_, "CreateSurface OldCursorArea"},
-                  {&newCursorArea_, &newCursorImage_, "CreateSurface NewCursorArea"},
-                  {&compositionArea_, &compositionImage_, "CreateSurface CursorComposition"}};
+        DWORD size;
+    } areas[3] = {{&oldCursorArea_, &oldCursorImage_, "CreateSurface OldCursorArea", kCursorAreaSize},
+                  {&newCursorArea_, &newCursorImage_, "CreateSurface NewCursorArea", kCursorAreaSize},
+                  {&compositionArea_, &compositionImage_, "CreateSurface CursorComposition", 2 * kCursorAreaSize}};
     for (const auto& area : areas) {
         DDSURFACEDESC2 desc = EmptyDescription();
         desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.dwWidth = kCursorAreaSize;
-        desc.dwHeight = kCursorAreaSize;
+        desc.dwWidth = area.size;
+        desc.dwHeight = area.size;
         desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
         if (CheckResult(CreateSurface(&desc, area.surface), area.step))
             return RESULT_SURFACE_FAIL;

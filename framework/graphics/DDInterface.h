@@ -165,6 +165,11 @@ private:
     bool SaveUnderCursor(platform::DirectDrawSurface* target, platform::RECT& targetRect,
                          platform::RECT& areaRect, platform::DirectDrawSurface* into);
     void PaintCursorInto(DDImage* image);
+    // Moves the cursor by redrawing the bounding box of both places in the
+    // composition area; false when the box is too large or unreadable.
+    bool MoveWithinUnion(platform::DirectDrawSurface* target, const platform::RECT& oldTarget,
+                         const platform::RECT& oldArea, const platform::RECT& newTarget,
+                         const platform::RECT& newArea);
     void StoreLatestCursor(int x, int y);
     // The window's client origin on the desktop; (0, 0) in full screen.
     Point ClientOrigin();
@@ -217,7 +222,7 @@ private:
     std::unique_ptr<DDImage> oldCursorImage_;
     std::unique_ptr<DDImage> newCursorImage_;
     // Where a moved cursor is composed before it goes onto the target in
-    // one blit ("CursorComposition", like the two areas above).
+    // one blit ("CursorComposition", twice the area's size each way).
     platform::DirectDrawSurface* compositionArea_ = nullptr;
     std::unique_ptr<DDImage> compositionImage_;
     bool cursorChanged_ = false; // a new image waits to be drawn

@@ -1,8 +1,8 @@
 // The software cursor of the display: a 64 x 64 area around the cursor
 // position whose background is kept in OldCursorArea while the cursor is
 // drawn. Moves are made so that the cursor is on the target at every moment:
-// the cursor is first drawn at its new place, and only then is the part of
-// the old place that the new one does not cover given its background back.
+// a short move redraws old and new place together in one blit; a jump draws
+// the cursor at its new place before the old place gets its background back.
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/DisplayHost.h"
@@ -182,6 +182,34 @@ void DDInterface::DrawSoftwareCursor(DirectDrawSurface* target, bool screenCoord
     }
 }
 
+bool DDInterface::MoveWithinUnion(DirectDrawSurface* target, const RECT& oldTarget, const RECT& oldArea,
+                                  const RECT& newTarget, const RECT& newArea)
+{
+    const RECT all{std::min(oldTarget.left, newTarget.left), std::min(oldTarget.top, newTarget.top),
+                   std::max(oldTarget.right, newTarget.right), std::max(oldTarget.bottom, newTarget.bottom)};
+    const LONG width = all.right - all.left;
+    const LONG height = all.bottom - all.top;
+    if (width > 2 * kCursorAreaSize || height > 2 * kCursorAreaSize)
+        return false;
+    RECT inComposition{0, 0, width, height};
+    if (FAILED(compositionArea_->Blt(&inComposition, target, const_cast<RECT*>(&all), DDBLT_WAIT, nullptr)))
+        return false;
+    // The union's background without the old cursor, the new place's part
+    // of it saved, the cursor painted at the new place, and all of it back
+    // onto the target in one blit.
+    RECT oldInComposition = Offset(oldTarget, -all.left, -all.top);
+    compositionArea_->Blt(&oldInComposition, oldCursorArea_, const_cast<RECT*>(&oldArea), DDBLT_WAIT, nullptr);
+    RECT newInComposition = Offset(newTarget, -all.left, -all.top);
+    newCursorArea_->Blt(const_cast<RECT*>(&newArea), compositionArea_, &newInComposition, DDBLT_WAIT, nullptr);
+    const LONG areaLeft = newInComposition.left - newArea.left;
+    const LONG areaTop = newInComposition.top - newArea.top;
+    Graphics g(compositionImage_.get());
+    g.PaintImage(cursorImage_, areaLeft + (kCursorAreaSize - cursorImage_->GetWidth()) / 2,
+                 areaTop + (kCursorAreaSize - cursorImage_->GetHeight()) / 2);
+    target->Blt(const_cast<RECT*>(&all), compositionArea_, &inComposition, DDBLT_WAIT, nullptr);
+    return true;
+}
+
 void DDInterface::MoveDrawnCursor(DirectDrawSurface* target, bool screenCoordinates, int x, int y)
 {
     CriticalSectionLock guard(lock_);
@@ -194,8 +222,17 @@ void DDInterface::MoveDrawnCursor(DirectDrawSurface* target, bool screenCoordina
     const bool oldVisible = CursorRects(drawnCursor_.x, drawnCursor_.y, screenCoordinates, oldTarget, oldArea);
     bool newVisible = CursorRects(x, y, screenCoordinates, newTarget, newArea);
 
-    // The background under the new place; where the old cursor covers it,
-    // the clean background comes from the old saved area.
+    // A short move: old and new place are redrawn together in one blit.
+    if (oldVisible && newVisible && MoveWithinUnion(target, oldTarget, oldArea, newTarget, newArea)) {
+        oldCursorArea_->Blt(nullptr, newCursorArea_, nullptr, DDBLT_WAIT, nullptr);
+        drawnCursor_ = Point{x, y};
+        return;
+    }
+
+    // A jump: the background under the new place (where the old cursor
+    // covers it, from the old saved area), the cursor drawn there, and only
+    // then the old place given its background back where the new cursor is
+    // not, so the cursor is on the target at every moment.
     if (newVisible)
         newVisible = SaveUnderCursor(target, newTarget, newArea, newCursorArea_);
     if (newVisible && oldVisible) {
@@ -206,14 +243,11 @@ void DDInterface::MoveDrawnCursor(DirectDrawSurface* target, bool screenCoordina
             newCursorArea_->Blt(&to, oldCursorArea_, &from, DDBLT_WAIT, nullptr);
         }
     }
-
-    // The cursor at its new place first...
     if (newVisible) {
         compositionArea_->Blt(&newArea, newCursorArea_, &newArea, DDBLT_WAIT, nullptr);
         PaintCursorInto(compositionImage_.get());
         target->Blt(&newTarget, compositionArea_, &newArea, DDBLT_WAIT, nullptr);
     }
-    // ...then the old place's background, where the new cursor is not.
     if (oldVisible) {
         RECT pieces[4];
         const int count = newVisible ? Subtract(oldTarget, newTarget, pieces) : (pieces[0] = oldTarget, 1);

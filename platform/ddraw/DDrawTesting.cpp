@@ -2,6 +2,11 @@
 
 #include "platform/ddraw/DisplayMachine.h"
 
+#include "platform/core/Testing.h"
+#include "platform/window/Desktop.h"
+
+#include <climits>
+
 #include <stdexcept>
 
 namespace platform::ddraw::testing {
@@ -15,13 +20,16 @@ HeadlessPresenter& Headless()
 }
 } // namespace
 
-void ResetDisplay() { DisplayMachine::Instance().Reset(); }
+void ResetDisplay()
+{
+    platform::testing::SetDesktopMode(DesktopMode{1920, 1080, 32, 60});
+    DisplayMachine::Instance().Reset();
+}
 
 void SetDesktop(int width, int height, int depth, int refreshHz, bool rgb555, bool bgr32)
 {
-    DisplayMachine& machine = DisplayMachine::Instance();
-    machine.SetChannelOrder(rgb555, bgr32);
-    machine.SetDesktop(DisplayMode{width, height, depth, refreshHz});
+    platform::testing::SetDesktopMode(DesktopMode{width, height, depth, refreshHz});
+    DisplayMachine::Instance().SetChannelOrder(rgb555, bgr32);
 }
 
 void SetVideoMemory(DWORD totalBytes, DWORD freeBytes) { DisplayMachine::Instance().SetVideoMemory(totalBytes, freeBytes); }
@@ -33,36 +41,55 @@ void SetAdapter(const std::string& description, const std::string& driver, const
 
 void FailNext(const std::string& operation, HRESULT result, int times)
 {
-    DisplayMachine::Instance().FailNext(operation, result, times);
+    platform::testing::FailNext(operation, result, times < 0 ? INT_MAX : times);
 }
 
-void ClearFailures() { DisplayMachine::Instance().ClearFailures(); }
+void ClearFailures() { platform::testing::ClearFailures(); }
 
 void LoseSurfaces() { DisplayMachine::Instance().LoseAllSurfaces(); }
 
 HWND CreateWindow(int left, int top, int width, int height)
 {
+    auto lock = DisplayMachine::Instance().Lock();
     return Headless().CreateWindow(RECT{left, top, left + width, top + height});
 }
 
 void MoveWindow(HWND window, int left, int top, int width, int height)
 {
+    auto lock = DisplayMachine::Instance().Lock();
     Headless().MoveWindow(window, RECT{left, top, left + width, top + height});
 }
 
-void MinimiseWindow(HWND window, bool minimised) { Headless().MinimiseWindow(window, minimised); }
+void MinimiseWindow(HWND window, bool minimised)
+{
+    auto lock = DisplayMachine::Instance().Lock();
+    Headless().MinimiseWindow(window, minimised);
+}
 
-HeadlessPresenter::Frame PresentedFrame() { return Headless().LastFrame(); }
+HeadlessPresenter::Frame PresentedFrame()
+{
+    auto lock = DisplayMachine::Instance().Lock();
+    return Headless().LastFrame();
+}
 
 uint32_t PresentedPixel(int x, int y)
 {
+    auto lock = DisplayMachine::Instance().Lock();
     const HeadlessPresenter::Frame& frame = Headless().LastFrame();
     if (x < 0 || y < 0 || x >= frame.width || y >= frame.height) return 0;
     return frame.pixels[size_t(y) * size_t(frame.width) + size_t(x)];
 }
 
-int PresentCount() { return Headless().PresentCount(); }
+int PresentCount()
+{
+    auto lock = DisplayMachine::Instance().Lock();
+    return Headless().PresentCount();
+}
 
-bool IsFullScreen() { return Headless().IsFullScreen(); }
+bool IsFullScreen()
+{
+    auto lock = DisplayMachine::Instance().Lock();
+    return Headless().IsFullScreen();
+}
 
 } // namespace platform::ddraw::testing

@@ -2,7 +2,7 @@
 // named calls, lost surfaces, pretend windows and what the screen showed.
 // Every hook works on the headless presenter, which tests keep installed.
 //
-// Threads: the test's own thread, while no other thread draws on the primary.
+// Threads: any; each hook takes the display machine's lock.
 #pragma once
 
 #include "platform/ddraw/DDrawTypes.h"
@@ -12,8 +12,9 @@
 
 namespace platform::ddraw::testing {
 
-// Back to a 1920 x 1080, 32-bit (X8R8G8B8), 60 Hz desktop, 64 MB of video
-// memory, no failures, a fresh headless presenter.
+// Back to a 1920 x 1080, 32-bit (X8R8G8B8), 60 Hz desktop (set through the
+// window service's desktop, which every service reads), 64 MB of video
+// memory, the stock adapter, a fresh headless presenter.
 void ResetDisplay();
 
 // The desktop's size, depth (8, 16, 24 or 32) and refresh rate (0: the
@@ -24,7 +25,8 @@ void SetVideoMemory(DWORD totalBytes, DWORD freeBytes);
 void SetAdapter(const std::string& description, const std::string& driver, const GUID& guid);
 
 // The next `times` calls of `operation` fail with `result` (times < 0: every
-// call until ClearFailures). Operation names are the calls' own names:
+// call until ClearFailures); the platform's common failure hook
+// (platform::testing::FailNext) serves as well. Operation names are the calls' own names:
 // "DirectDrawCreate", "DirectDrawCreateEx", "QueryInterface",
 // "SetCooperativeLevel", "SetDisplayMode", "RestoreDisplayMode",
 // "GetDisplayMode", "EnumDisplayModes", "GetMonitorFrequency",
@@ -39,7 +41,8 @@ void ClearFailures();
 // Every live surface becomes lost, as when another program takes the screen.
 void LoseSurfaces();
 
-// Pretend windows for the clipper and the presenter.
+// Pretend windows for the clipper and the presenter (windows of the window
+// service work as well).
 HWND CreateWindow(int left, int top, int width, int height);
 void MoveWindow(HWND window, int left, int top, int width, int height);
 void MinimiseWindow(HWND window, bool minimised);

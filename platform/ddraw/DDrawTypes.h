@@ -8,23 +8,9 @@
 #pragma once
 
 #include "platform/core/Types.h"
+#include "platform/window/WindowTypes.h" // HWND, HDC, RECT
 
 namespace platform {
-
-// ---------------------------------------------------------------- handles --
-// Opaque window and device-context handles. The window service owns what they
-// point at; the display only passes them around.
-struct HWND__;
-using HWND = HWND__*;
-struct HDC__;
-using HDC = HDC__*;
-
-struct RECT {
-    LONG left;
-    LONG top;
-    LONG right;
-    LONG bottom;
-};
 
 struct GUID {
     DWORD Data1;

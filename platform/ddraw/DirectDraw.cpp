@@ -2,6 +2,8 @@
 
 #include "platform/ddraw/DisplayMachine.h"
 
+#include "platform/core/ModuleRegistry.h"
+
 #include <cstddef>
 #include <cstring>
 #include <map>
@@ -515,6 +517,16 @@ void* ddraw::FindEntryPoint(const char* name)
     if (std::strcmp(name, "DirectDrawCreateClipper") == 0)
         return reinterpret_cast<void*>(static_cast<LPDIRECTDRAWCREATECLIPPER>(&DirectDrawCreateClipper));
     return nullptr;
+}
+
+void ddraw::EnsureDDrawRegistered()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        RegisterModule("ddraw.dll", {Entry("DirectDrawCreate", &DirectDrawCreate),
+                                     Entry("DirectDrawCreateEx", &DirectDrawCreateEx),
+                                     Entry("DirectDrawCreateClipper", &DirectDrawCreateClipper)});
+    });
 }
 
 } // namespace platform

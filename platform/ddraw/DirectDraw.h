@@ -87,9 +87,11 @@ using LPDIRECTDRAWCREATEEX = HRESULT (*)(GUID*, void**, REFIID, IUnknown*);
 using LPDIRECTDRAWCREATECLIPPER = HRESULT (*)(DWORD, IDirectDrawClipper**, IUnknown*);
 
 namespace ddraw {
-// The entry point of that name as a function address, or null: what the
-// module registry hands out for "ddraw.dll".
+// The entry point of that name as a function address, or null.
 void* FindEntryPoint(const char* name);
+// Registers "ddraw.dll" with the module registry (once; later calls do
+// nothing), so that LoadModule / GetEntry find the three entry points.
+void EnsureDDrawRegistered();
 } // namespace ddraw
 
 } // namespace platform

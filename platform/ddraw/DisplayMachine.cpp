@@ -3,6 +3,10 @@
 #include "platform/ddraw/DirectDrawSurface.h"
 #include "platform/ddraw/HeadlessPresenter.h"
 
+#include "platform/core/Testing.h"
+#include "platform/window/Desktop.h"
+#include "platform/window/Window.h"
+
 namespace platform::ddraw {
 
 namespace {
@@ -20,8 +24,8 @@ DisplayMachine::DisplayMachine() { Reset(); }
 void DisplayMachine::Reset()
 {
     std::lock_guard lock(mutex_);
-    desktop_ = DisplayMode{1920, 1080, 32, 60};
-    current_ = desktop_;
+    lastDesktop_ = DesktopLocked();
+    current_ = lastDesktop_;
     modeChanged_ = false;
     rgb555_ = false;
     bgr32_ = false;
@@ -30,20 +34,25 @@ void DisplayMachine::Reset()
     adapter_ = AdapterIdentity{};
     videoTotal_ = kDefaultVideoMemory;
     videoFree_ = kDefaultVideoMemory;
-    failures_.clear();
     presenter_ = std::make_unique<HeadlessPresenter>();
+}
+
+DisplayMode DisplayMachine::DesktopLocked()
+{
+    DesktopMode d = GetDesktopMode();
+    return DisplayMode{d.width, d.height, d.depth, d.refresh};
 }
 
 DisplayMode DisplayMachine::Desktop()
 {
     std::lock_guard lock(mutex_);
-    return desktop_;
+    return DesktopLocked();
 }
 
 DisplayMode DisplayMachine::Current()
 {
     std::lock_guard lock(mutex_);
-    return current_;
+    return modeChanged_ ? current_ : DesktopLocked();
 }
 
 PixelLayout DisplayMachine::LayoutForDepth(int depth)
@@ -60,23 +69,19 @@ PixelLayout DisplayMachine::LayoutForDepth(int depth)
 PixelLayout DisplayMachine::CurrentLayout()
 {
     std::lock_guard lock(mutex_);
-    return LayoutForDepth(current_.depth);
+    return LayoutForDepth(Current().depth);
 }
 
 unsigned DisplayMachine::ModeGeneration()
 {
     std::lock_guard lock(mutex_);
-    return generation_;
-}
-
-void DisplayMachine::SetDesktop(const DisplayMode& mode)
-{
-    std::lock_guard lock(mutex_);
-    desktop_ = mode;
-    if (!modeChanged_) {
-        current_ = mode;
-        ++generation_;
+    // A desktop that changed under us is a mode change too.
+    DisplayMode desktop = DesktopLocked();
+    if (!(desktop == lastDesktop_)) {
+        lastDesktop_ = desktop;
+        if (!modeChanged_) ++generation_;
     }
+    return generation_;
 }
 
 void DisplayMachine::SetChannelOrder(bool rgb555, bool bgr32)
@@ -99,7 +104,7 @@ void DisplayMachine::RestoreDesktopMode()
 {
     std::lock_guard lock(mutex_);
     if (!modeChanged_) return;
-    current_ = desktop_;
+    current_ = DesktopLocked();
     modeChanged_ = false;
     ++generation_;
 }
@@ -168,30 +173,21 @@ void DisplayMachine::ReturnVideoMemory(size_t bytes)
     videoFree_ = static_cast<DWORD>(sum > videoTotal_ ? videoTotal_ : sum);
 }
 
-void DisplayMachine::FailNext(const std::string& operation, HRESULT result, int times)
-{
-    std::lock_guard lock(mutex_);
-    if (times == 0)
-        failures_.erase(operation);
-    else
-        failures_[operation] = Failure{result, times};
-}
-
-void DisplayMachine::ClearFailures()
-{
-    std::lock_guard lock(mutex_);
-    failures_.clear();
-}
-
 HRESULT DisplayMachine::TakeFailure(const char* operation)
 {
-    std::lock_guard lock(mutex_);
-    if (failures_.empty()) return DD_OK;
-    auto it = failures_.find(operation);
-    if (it == failures_.end()) return DD_OK;
-    HRESULT result = it->second.result;
-    if (it->second.times > 0 && --it->second.times == 0) failures_.erase(it);
-    return result;
+    int64_t code = 0;
+    if (!platform::testing::ShouldFail(operation, &code)) return DD_OK;
+    return static_cast<HRESULT>(code);
+}
+
+bool DisplayMachine::WindowServiceClientArea(HWND window, RECT& area)
+{
+    if (!window || !IsWindow(window) || IsIconic(window)) return false;
+    RECT client;
+    POINT origin{0, 0};
+    if (!GetClientRect(window, &client) || !ClientToScreen(window, &origin)) return false;
+    area = RECT{origin.x, origin.y, origin.x + client.right - client.left, origin.y + client.bottom - client.top};
+    return true;
 }
 
 void DisplayMachine::RegisterSurface(DirectDrawSurface* surface)

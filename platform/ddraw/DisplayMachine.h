@@ -1,17 +1,18 @@
-// The machine the DirectDraw objects run on: the desktop's mode, the mode a
-// full-screen program set, the owner of exclusive mode, the video memory, the
-// presenter that shows the primary, the live surfaces (so that they can all be
-// lost at once) and the failures that tests ask for. One per process.
+// The machine the DirectDraw objects run on: the desktop's mode (as the
+// window service reports it), the mode a full-screen program set, the owner
+// of exclusive mode, the video memory, the adapter's identity, the presenter
+// that shows the primary and the live surfaces (so that they can all be lost
+// at once). One per process.
 //
 // Threads: any; every member takes the machine's own recursive mutex, which is
-// also held while the presenter runs.
+// also held while the presenter runs (the presenter may ask the window
+// service about windows; the window service never calls back in here).
 #pragma once
 
 #include "platform/ddraw/DDrawTypes.h"
 #include "platform/ddraw/DisplayPresenter.h"
 #include "platform/ddraw/PixelLayout.h"
 
-#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -35,14 +36,16 @@ struct DisplayMode {
     int height = 0;
     int depth = 0;   // bits per pixel: 8, 16, 24 or 32
     int refresh = 0; // Hz; 0 when the monitor does not say
+
+    bool operator==(const DisplayMode&) const = default;
 };
 
 class DisplayMachine {
 public:
     static DisplayMachine& Instance();
 
-    // Back to a 1920 x 1080, 32-bit, 60 Hz desktop with 64 MB of video
-    // memory, no failures queued, the headless presenter.
+    // Back to the desktop's mode, 5-6-5 and red-high channel orders, 64 MB of
+    // video memory, the stock adapter, the headless presenter.
     void Reset();
 
     DisplayMode Desktop();
@@ -50,7 +53,6 @@ public:
     PixelLayout CurrentLayout();
     PixelLayout LayoutForDepth(int depth);
     unsigned ModeGeneration(); // advances at every mode change
-    void SetDesktop(const DisplayMode& mode);
     void SetChannelOrder(bool rgb555, bool bgr32);
     void SetCurrentMode(const DisplayMode& mode);
     void RestoreDesktopMode();
@@ -68,12 +70,12 @@ public:
     bool ReserveVideoMemory(size_t bytes);
     void ReturnVideoMemory(size_t bytes);
 
-    // Failures asked for by tests: the next `times` calls of `operation`
-    // return `result` (times < 0: every call until cleared).
-    void FailNext(const std::string& operation, HRESULT result, int times);
-    void ClearFailures();
-    // DD_OK, or the queued failure of this call.
-    HRESULT TakeFailure(const char* operation);
+    // DD_OK, or the failure a test arranged for this call of `operation`
+    // (through platform::testing::FailNext).
+    static HRESULT TakeFailure(const char* operation);
+    // The client area of a window of the window service in desktop
+    // coordinates; false when it is no such window or is minimised.
+    static bool WindowServiceClientArea(HWND window, RECT& area);
 
     void RegisterSurface(DirectDrawSurface* surface);
     void UnregisterSurface(DirectDrawSurface* surface);
@@ -91,14 +93,11 @@ public:
 private:
     DisplayMachine();
 
-    struct Failure {
-        HRESULT result;
-        int times;
-    };
-
     std::recursive_mutex mutex_;
-    DisplayMode desktop_;
-    DisplayMode current_;
+    DisplayMode DesktopLocked();
+
+    DisplayMode lastDesktop_; // the desktop when generation_ last moved
+    DisplayMode current_;     // meaningful while modeChanged_
     bool modeChanged_ = false;
     bool rgb555_ = false;
     bool bgr32_ = false;
@@ -107,7 +106,6 @@ private:
     AdapterIdentity adapter_;
     DWORD videoTotal_ = 0;
     DWORD videoFree_ = 0;
-    std::map<std::string, Failure> failures_;
     std::set<DirectDrawSurface*> surfaces_;
     std::unique_ptr<DisplayPresenter> presenter_;
 };

@@ -1,5 +1,7 @@
 #include "platform/ddraw/HeadlessPresenter.h"
 
+#include "platform/ddraw/DisplayMachine.h"
+
 namespace platform::ddraw {
 
 HWND HeadlessPresenter::CreateWindow(const RECT& area)
@@ -25,7 +27,8 @@ void HeadlessPresenter::MinimiseWindow(HWND window, bool minimised)
 bool HeadlessPresenter::GetClientArea(HWND window, RECT& area)
 {
     auto it = windows_.find(window);
-    if (it == windows_.end() || it->second.minimised) return false;
+    if (it == windows_.end()) return DisplayMachine::WindowServiceClientArea(window, area);
+    if (it->second.minimised) return false;
     area = it->second.area;
     return true;
 }

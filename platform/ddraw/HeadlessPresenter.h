@@ -3,7 +3,7 @@
 // 0xAARRGGBB pixels) so that tests can read back what the screen showed.
 //
 // Threads: any; guarded by the display machine's lock, under which the
-// machine calls it (tests read it through DDrawTesting, which takes that lock).
+// machine calls it and DDrawTesting reads it.
 #pragma once
 
 #include "platform/ddraw/DisplayPresenter.h"

@@ -1,14 +1,17 @@
 #include "platform/ddraw/SdlPresenter.h"
 
 #include "platform/ddraw/DisplayMachine.h"
+#include "platform/window/Window.h"
 
 #include <SDL.h>
 
 #include <cstdio>
+#include <memory>
 
 namespace platform::ddraw {
 
-SdlPresenter::SdlPresenter(SDL_Window* window, int width, int height) : owner_(std::this_thread::get_id())
+SdlPresenter::SdlPresenter(SDL_Window* fallback, int width, int height)
+    : fallback_(fallback), fallbackWidth_(width), fallbackHeight_(height), owner_(std::this_thread::get_id())
 {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -17,60 +20,76 @@ SdlPresenter::SdlPresenter(SDL_Window* window, int width, int height) : owner_(s
         }
         ownsVideo_ = true;
     }
-    window_ = window;
-    if (!window_) {
-        window_ = SDL_CreateWindow("Pellucor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, 0);
-        ownsWindow_ = window_ != nullptr;
-    }
-    if (!window_) {
-        std::fprintf(stderr, "display: SDL window could not be made: %s\n", SDL_GetError());
-        return;
-    }
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer_) std::fprintf(stderr, "display: SDL renderer could not be made: %s\n", SDL_GetError());
+    videoReady_ = true;
 }
 
 SdlPresenter::~SdlPresenter()
 {
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
-    if (ownsWindow_) SDL_DestroyWindow(window_);
+    if (ownsFallback_) SDL_DestroyWindow(fallback_);
     if (ownsVideo_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-bool SdlPresenter::Install(SDL_Window* window, int width, int height)
+bool SdlPresenter::Install(SDL_Window* fallback, int width, int height)
 {
-    auto presenter = std::make_unique<SdlPresenter>(window, width, height);
+    auto presenter = std::make_unique<SdlPresenter>(fallback, width, height);
     if (!presenter->IsReady()) return false;
-    SDL_DisplayMode desktop;
-    DisplayMachine& machine = DisplayMachine::Instance();
-    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0)
-        machine.SetDesktop(DisplayMode{desktop.w, desktop.h, 32, desktop.refresh_rate});
-    machine.InstallPresenter(std::move(presenter));
+    DisplayMachine::Instance().InstallPresenter(std::move(presenter));
     return true;
 }
 
-bool SdlPresenter::GetClientArea(HWND, RECT& area)
+SDL_Window* SdlPresenter::TargetFor(HWND window, bool create)
 {
-    if (!window_) return false;
-    if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) return false;
+    if (window && IsWindow(window)) {
+        uint32_t id = NativeWindowId(window);
+        if (SDL_Window* native = id ? SDL_GetWindowFromID(id) : nullptr) return native;
+    }
+    if (!fallback_ && create && videoReady_) {
+        fallback_ = SDL_CreateWindow("Pellucor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, fallbackWidth_,
+                                     fallbackHeight_, 0);
+        ownsFallback_ = fallback_ != nullptr;
+        if (!fallback_) std::fprintf(stderr, "display: SDL window could not be made: %s\n", SDL_GetError());
+    }
+    return fallback_;
+}
+
+bool SdlPresenter::BindRenderer(SDL_Window* target)
+{
+    if (bound_ == target && renderer_) return true;
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    texture_ = nullptr;
+    textureWidth_ = textureHeight_ = 0;
+    bound_ = target;
+    renderer_ = SDL_CreateRenderer(target, -1, SDL_RENDERER_ACCELERATED);
+    if (!renderer_) renderer_ = SDL_CreateRenderer(target, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_) std::fprintf(stderr, "display: SDL renderer could not be made: %s\n", SDL_GetError());
+    return renderer_ != nullptr;
+}
+
+bool SdlPresenter::GetClientArea(HWND window, RECT& area)
+{
+    if (window && IsWindow(window)) return DisplayMachine::WindowServiceClientArea(window, area);
+    SDL_Window* target = TargetFor(window, true);
+    if (!target || (SDL_GetWindowFlags(target) & SDL_WINDOW_MINIMIZED)) return false;
     int x = 0, y = 0, w = 0, h = 0;
-    SDL_GetWindowPosition(window_, &x, &y);
-    SDL_GetWindowSize(window_, &w, &h);
+    SDL_GetWindowPosition(target, &x, &y);
+    SDL_GetWindowSize(target, &w, &h);
     area = RECT{x, y, x + w, y + h};
     return true;
 }
 
-void SdlPresenter::SetFullScreen(HWND, bool fullScreen, int, int)
+void SdlPresenter::SetFullScreen(HWND window, bool fullScreen, int, int)
 {
-    if (!window_) return;
-    SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (SDL_Window* target = TargetFor(window, fullScreen))
+        SDL_SetWindowFullscreen(target, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
 }
 
-void SdlPresenter::Present(HWND, const SurfaceView& primary, const RECT& source, bool fullScreen)
+void SdlPresenter::Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen)
 {
-    if (!renderer_) return;
+    frameTarget_ = TargetFor(window, std::this_thread::get_id() == owner_);
+    if (!frameTarget_) return;
     frameWidth_ = source.right - source.left;
     frameHeight_ = source.bottom - source.top;
     frameFullScreen_ = fullScreen;
@@ -89,7 +108,7 @@ void SdlPresenter::RenderPending()
 void SdlPresenter::Render()
 {
     pending_ = false;
-    if (frameWidth_ <= 0 || frameHeight_ <= 0) return;
+    if (frameWidth_ <= 0 || frameHeight_ <= 0 || !frameTarget_ || !BindRenderer(frameTarget_)) return;
     if (!texture_ || textureWidth_ != frameWidth_ || textureHeight_ != frameHeight_) {
         if (texture_) SDL_DestroyTexture(texture_);
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, frameWidth_,
@@ -101,6 +120,8 @@ void SdlPresenter::Render()
     SDL_UpdateTexture(texture_, nullptr, frame_.data(), frameWidth_ * 4);
     int outW = 0, outH = 0;
     SDL_GetRendererOutputSize(renderer_, &outW, &outH);
+    // Windowed the client area is shown as it is; in full screen (or a window
+    // smaller than the picture) it is scaled to fit, keeping its shape.
     RECT fit = FitInside(frameWidth_, frameHeight_, outW, outH);
     if (!frameFullScreen_ && outW >= frameWidth_ && outH >= frameHeight_) fit = RECT{0, 0, frameWidth_, frameHeight_};
     SDL_Rect dest{fit.left, fit.top, fit.right - fit.left, fit.bottom - fit.top};

@@ -3,8 +3,9 @@
 // full screen the window covers the desktop and the mode's picture is scaled
 // into it keeping its shape (black bars at the sides or top and bottom).
 //
-// Until the window service exists it makes an SDL window of its own when it is
-// given none, and treats every window handle as that window.
+// The SDL window is the one the window service made for the handle; for a
+// handle the window service does not know (or none) the presenter makes a
+// window of its own on first use, or uses the one it was given.
 //
 // Threads: SDL draws only on the thread that made the presenter. Presents from
 // other threads (the cursor thread) are converted and kept; the owning thread
@@ -14,7 +15,6 @@
 
 #include "platform/ddraw/DisplayPresenter.h"
 
-#include <memory>
 #include <thread>
 #include <vector>
 
@@ -26,19 +26,18 @@ namespace platform::ddraw {
 
 class SdlPresenter final : public DisplayPresenter {
 public:
-    // `window` is used when given (not owned); otherwise a window of the
-    // given client size is made (and owned).
-    SdlPresenter(SDL_Window* window, int width, int height);
+    // `fallback` (not owned) serves handles the window service does not
+    // know; without one, a window of `width` x `height` is made when needed.
+    SdlPresenter(SDL_Window* fallback, int width, int height);
     ~SdlPresenter() override;
     SdlPresenter(const SdlPresenter&) = delete;
     SdlPresenter& operator=(const SdlPresenter&) = delete;
 
-    // Makes the presenter, tells the display machine the real desktop's mode
-    // (32 bits deep) and installs it. False (and nothing changed) when SDL
-    // cannot open a window.
-    static bool Install(SDL_Window* window = nullptr, int width = 1024, int height = 768);
+    // Makes the presenter and installs it in the display machine. False (and
+    // nothing changed) when SDL's video cannot start.
+    static bool Install(SDL_Window* fallback = nullptr, int width = 1024, int height = 768);
 
-    bool IsReady() const { return renderer_ != nullptr; }
+    bool IsReady() const { return videoReady_; }
     // Shows a frame kept from another thread; call on the owning thread.
     void RenderPending();
 
@@ -47,16 +46,23 @@ public:
     void Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen) override;
 
 private:
+    SDL_Window* TargetFor(HWND window, bool create);
+    bool BindRenderer(SDL_Window* target);
     void Render();
 
-    SDL_Window* window_ = nullptr;
-    bool ownsWindow_ = false;
+    bool videoReady_ = false;
     bool ownsVideo_ = false;
+    SDL_Window* fallback_ = nullptr;
+    bool ownsFallback_ = false;
+    int fallbackWidth_;
+    int fallbackHeight_;
+    SDL_Window* bound_ = nullptr; // the window renderer_ draws into
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     int textureWidth_ = 0;
     int textureHeight_ = 0;
     std::thread::id owner_;
+    SDL_Window* frameTarget_ = nullptr;
     std::vector<uint32_t> frame_; // 0xAARRGGBB, frameWidth_ x frameHeight_
     int frameWidth_ = 0;
     int frameHeight_ = 0;

@@ -21,9 +21,21 @@ namespace {
 
 struct ClipboardState {
     std::mutex mutex;
-    uint32_t openBy = 0;                           // thread id; 0 = closed
+    uint32_t openBy = 0;                                  // thread id; 0 = closed
     std::vector<std::unique_ptr<GlobalObject>> handedOut; // freed at close
+    // Blocks given to SetClipboardData belong to the clipboard until it is
+    // emptied; one block may be given for several formats.
+    std::vector<std::unique_ptr<GlobalObject>> owned;
 };
+
+void TakeOwnership(ClipboardState& s, HGLOBAL block)
+{
+    for (const auto& b : s.owned) {
+        if (b.get() == block)
+            return;
+    }
+    s.owned.emplace_back(block);
+}
 
 ClipboardState& State()
 {
@@ -103,6 +115,7 @@ BOOL EmptyClipboard()
         std::lock_guard<std::mutex> lock(s.mutex);
         if (!OpenedByMe(s))
             return FALSE;
+        s.owned.clear();
     }
     GetWindowBackend().SetClipboardText("");
     return TRUE;
@@ -127,15 +140,14 @@ HANDLE SetClipboardData(UINT format, HANDLE data)
         std::memcpy(wide.data(), block->bytes.data(), count * sizeof(wchar_t));
         wide.resize(std::wcslen(wide.c_str()));
         utf8 = WideToUtf8(wide);
-    } else if (format == CF_LOCALE) {
-        GlobalFree(block);
-        return data;
-    } else {
+    } else if (format != CF_LOCALE) {
         return nullptr;
     }
-    if (!GetWindowBackend().SetClipboardText(utf8))
+    if (format != CF_LOCALE && !GetWindowBackend().SetClipboardText(utf8))
         return nullptr;
-    GlobalFree(block);
+    ClipboardState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    TakeOwnership(s, block);
     return data;
 }
 

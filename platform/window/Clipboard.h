@@ -27,7 +27,8 @@ HGLOBAL GlobalFree(HGLOBAL block); // null on success, as Windows
 BOOL OpenClipboard(HWND owner);
 BOOL CloseClipboard();
 BOOL EmptyClipboard();
-// Takes ownership of `data` on success (the clipboard frees it).
+// Takes ownership of `data` on success (the clipboard frees it when it is
+// next emptied); the same block may be given for several formats.
 HANDLE SetClipboardData(UINT format, HANDLE data);
 // A block owned by the clipboard, valid until CloseClipboard.
 HANDLE GetClipboardData(UINT format);

@@ -391,6 +391,8 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax)
     for (;;) {
         if (PeekMessageA(msg, window, filterMin, filterMax, PM_REMOVE))
             return msg->message == WM_QUIT ? FALSE : TRUE;
+        if (window && !IsWindow(window))
+            return -1; // destroyed while we waited: nothing will ever come
         uint64_t wait = 10;
         bool timerWaiting = false;
         {

@@ -1,5 +1,6 @@
 #include "platform/window/VirtualKeys.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -222,6 +223,21 @@ std::wstring Utf8ToWide(std::string_view utf8)
     while (i < utf8.size())
         out += static_cast<wchar_t>(DecodeUtf8(utf8, i));
     return out;
+}
+
+int MultiByteToWideChar(UINT codePage, DWORD, const char* text, int length, wchar_t* wide, int wideSize)
+{
+    if (!text || length < -1 || wideSize < 0 || (codePage != CP_ACP && codePage != CP_UTF8))
+        return 0;
+    const size_t bytes = length == -1 ? std::char_traits<char>::length(text) + 1 : static_cast<size_t>(length);
+    const std::string_view in(text, bytes);
+    const std::wstring out = codePage == CP_UTF8 ? Utf8ToWide(in) : Utf8ToWide(Windows1252ToUtf8(in));
+    if (wideSize == 0)
+        return static_cast<int>(out.size());
+    if (!wide || out.size() > static_cast<size_t>(wideSize))
+        return 0;
+    std::copy(out.begin(), out.end(), wide);
+    return static_cast<int>(out.size());
 }
 
 } // namespace platform

@@ -108,4 +108,12 @@ std::string Windows1252ToUtf8(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 std::wstring Utf8ToWide(std::string_view utf8);
 
+// The program's ANSI code page is Windows-1252.
+constexpr UINT CP_ACP = 0;
+constexpr UINT CP_UTF8 = 65001;
+// As Windows: converts `length` bytes (-1: up to and with the terminating
+// NUL) of `text` in the code page to wide characters. With `wideSize` 0 only
+// the count needed is returned; with too small a buffer, 0.
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int length, wchar_t* wide, int wideSize);
+
 } // namespace platform

@@ -128,8 +128,13 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 // The double-click time in milliseconds (500, as Windows' default).
 UINT GetDoubleClickTime();
 
-// The back end's id of a window (the SDL window id; 0 when it has none).
+// The back end's id of a window (the SDL window id; 0 when it has none: a
+// window gets its system window when first shown).
 uint32_t NativeWindowId(HWND window);
+// Makes the system window now, still hidden, for a service that must attach
+// to it before the window is shown (the display); returns its id, 0 when the
+// window is gone or the system refuses.
+uint32_t EnsureNativeWindow(HWND window);
 // Our window for a back-end id (null when none).
 HWND WindowForNativeId(uint32_t nativeId);
 

@@ -576,10 +576,11 @@ BOOL ShowWindow(HWND window, int command)
         WindowData* w = s.Find(window);
         if (!w)
             return;
+        const bool appears = visible && !minimized && (!w->visible || w->minimized || w->maximized != maximized);
         w->visible = visible;
         w->minimized = minimized;
         w->maximized = maximized;
-        if (visible && !minimized) {
+        if (appears) {
             w->needsPaint = true;
             w->erase = true;
         }
@@ -785,6 +786,8 @@ uint32_t NativeWindowId(HWND window)
     WindowData* w = s.Find(window);
     return w ? w->native : 0;
 }
+
+uint32_t EnsureNativeWindow(HWND window) { return EnsureNative(window); }
 
 HWND WindowForNativeId(uint32_t nativeId) { return System().WindowForNative(nativeId); }
 

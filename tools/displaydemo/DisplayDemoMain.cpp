@@ -14,8 +14,10 @@
 #include "imagelib/ImageLib.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Testing.h"
+#include "platform/ddraw/DDrawTesting.h"
 #include "platform/ddraw/DirectDraw.h"
 #include "platform/ddraw/DisplayMachine.h"
+#include "platform/ddraw/SdlPresenter.h"
 
 #include <cmath>
 #include <cstdio>
@@ -177,17 +179,23 @@ int main(int argc, char** argv)
         return 2;
     }
     platform::UseHeadlessBackend(options.headless);
+    if (!options.headless && !platform::ddraw::SdlPresenter::Install(nullptr, kWidth, kHeight)) {
+        std::fprintf(stderr, "no window could be opened (try --headless)\n");
+        return 1;
+    }
 
     // The window shows the desktop's part under it, so the desktop's depth
     // is the depth the scene is drawn in.
-    platform::ddraw::DisplayMode desktop = platform::ddraw::DisplayMachine::Instance().Desktop();
-    desktop.depth = options.depth;
-    platform::ddraw::DisplayMachine::Instance().SetDesktop(desktop);
+    const auto desktop = platform::ddraw::DisplayMachine::Instance().Desktop();
+    if (desktop.depth != options.depth)
+        platform::ddraw::testing::SetDesktop(desktop.width, desktop.height, options.depth, desktop.refresh);
 
     DemoHost host;
     Zolt::DDInterface display(&host);
-    // The window's own stand-in handle: the presenter makes the window.
-    auto* window = reinterpret_cast<platform::HWND>(uintptr_t(1));
+    // The SDL presenter makes its own window and takes any handle for it;
+    // without a screen a pretend window of the display service stands in.
+    platform::HWND window = options.headless ? platform::ddraw::testing::CreateWindow(0, 0, kWidth, kHeight)
+                                             : reinterpret_cast<platform::HWND>(uintptr_t(1));
     const int result = display.Initialize(window, true);
     if (result != Zolt::DDInterface::RESULT_OK) {
         std::fprintf(stderr, "display: %s (%s)\n", Zolt::DDInterface::ResultName(result).c_str(),

@@ -282,3 +282,36 @@ TEST_F(SurfaceImage, CoverageFillBlendsInTheSurfaceFormat)
     EXPECT_NEAR(double(values[1] & 0xFF), 127.0, 3.0);
     EXPECT_EQ(values[2], 0u);
 }
+
+TEST_F(SurfaceImage, AdditiveFillBrightensWhatIsThere)
+{
+    Start(32);
+    auto image = MakeImage(display.get(), 2, 1, {0xFF102030, 0xFFF0F0F0});
+    image->FillRectangle(Rect(0, 0, 2, 1), Color(0x20, 0x20, 0x20), DrawMode::Additive);
+    const auto values = SurfaceValues(*image);
+    EXPECT_EQ(values[0], 0x304050u);
+    EXPECT_EQ(values[1], 0xFFFFFFu);
+}
+
+TEST_F(SurfaceImage, CoverageFillOnATranslucentImageGoesToMemory)
+{
+    Start(32);
+    auto image = MakeImage(display.get(), 2, 1, {0x80000000, 0xFF000000});
+    const Zolt::Span span{0, 0, 2};
+    const uint8_t coverage[2] = {255, 255};
+    image->FillSpansWithCoverage(&span, 1, Color(255, 255, 255), DrawMode::Normal, coverage, 0, 0, 2, 1);
+    EXPECT_EQ(image->GetSurface(), nullptr);
+    EXPECT_GE(image->GetBits()[1] & 0xFF, 0xF0u);
+    EXPECT_GE(image->GetBits()[1] >> 16 & 0xFF, 0xF0u);
+}
+
+TEST_F(SurfaceImage, ImagesOutlivingTheDisplayStayUsable)
+{
+    Start(32);
+    auto image = MakeSolid(display.get(), 2, 2, 0xFF336699);
+    ASSERT_TRUE(image->BuildSurface());
+    display.reset();
+    EXPECT_EQ(image->GetDisplay(), nullptr);
+    image->FillRectangle(Rect(0, 0, 1, 1), Color(1, 2, 3), DrawMode::Normal);
+    EXPECT_EQ(image->RequireBits()[0], 0xFF010203u);
+}

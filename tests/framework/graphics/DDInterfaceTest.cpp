@@ -144,7 +144,7 @@ TEST_F(DisplayInit, Rgb565PrimaryGivesItsShiftsCountsAndTables)
 
 TEST_F(DisplayInit, BgrDesktopClearsTheRgbOrderFlag)
 {
-    DisplayMachine::Instance().SetChannelOrder(false, true);
+    SetDesktop(1920, 1080, 32, 60, true);
     MakeDisplay();
     ASSERT_EQ(InitWindowed(), DDInterface::RESULT_OK);
     EXPECT_FALSE(Zolt::gDisplayRgbOrder.load());
@@ -332,4 +332,28 @@ TEST_F(SoftwareCursor, ReadersNeverSeeHalfOfAMove)
     stop = true;
     mover.join();
     EXPECT_FALSE(torn);
+}
+
+TEST_F(SoftwareCursor, CursorThreadAndPresentsTogetherLeaveOneWholeCursor)
+{
+    host.depth = 32;
+    MakeDisplay();
+    ASSERT_EQ(InitWindowed(), DDInterface::RESULT_OK);
+    display->GetScreenImage()->FillRectangle(Rect(0, 0, 320, 240), Zolt::Color(0, 80, 0), Zolt::DrawMode::Normal);
+    display->SetCursorImage(cursor.get());
+    display->MoveSoftwareCursor(160, 120);
+    std::atomic<bool> stop{false};
+    std::thread mover([&] {
+        for (int i = 0; !stop; ++i)
+            display->MoveSoftwareCursor(160 + (i * 7) % 90 - 45, 120 + (i * 3) % 70 - 35);
+    });
+    for (int frame = 0; frame < 150; ++frame)
+        ASSERT_TRUE(display->Redraw(nullptr));
+    stop = true;
+    mover.join();
+
+    int cursorPixels = -1;
+    presenter->onPresent = [&](const platform::ddraw::SurfaceView& v) { cursorPixels = CursorPixels(v); };
+    display->MoveSoftwareCursor(100, 100);
+    EXPECT_EQ(cursorPixels, 64);
 }

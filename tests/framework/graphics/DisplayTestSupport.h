@@ -11,6 +11,7 @@
 #include "platform/core/ModuleRegistry.h"
 #include "platform/core/Testing.h"
 #include "platform/ddraw/DirectDraw.h"
+#include "platform/ddraw/DDrawTesting.h"
 #include "platform/ddraw/DisplayMachine.h"
 
 #include <gtest/gtest.h>
@@ -118,7 +119,7 @@ protected:
     void SetUp() override
     {
         platform::UseHeadlessBackend(true);
-        DisplayMachine::Instance().Reset();
+        platform::ddraw::testing::ResetDisplay();
         platform::testing::ClearFailures();
         platform::testing::ClearModuleHiding();
         // Every window's client area at (40, 30), large enough for any test.
@@ -128,18 +129,18 @@ protected:
     void TearDown() override
     {
         display.reset();
-        DisplayMachine::Instance().Reset();
+        platform::ddraw::testing::ResetDisplay();
         platform::testing::ClearFailures();
         platform::testing::ClearModuleHiding();
     }
 
-    static void SetDesktop(int width, int height, int depth, int refresh)
+    static void SetDesktop(int width, int height, int depth, int refresh, bool bgr32 = false)
     {
-        DisplayMachine::Instance().SetDesktop(DisplayMode{width, height, depth, refresh});
+        platform::ddraw::testing::SetDesktop(width, height, depth, refresh, false, bgr32);
     }
     static void FailNext(const char* operation, platform::HRESULT result)
     {
-        DisplayMachine::Instance().FailNext(operation, result, 1);
+        platform::ddraw::testing::FailNext(operation, result, 1);
     }
 
     Zolt::DDInterface& MakeDisplay(std::unique_ptr<Zolt::Display3DPath> path3D = nullptr)

@@ -1,5 +1,7 @@
 #include "DisplayScenario.h"
 
+#include "platform/core/ModuleRegistry.h"
+
 #include <vector>
 
 namespace ddtest {
@@ -21,10 +23,18 @@ TEST_F(DirectDrawObject, CreationGivesTheSeventhInterfaceAndAnswersForTheFirst)
     void* other = nullptr;
     EXPECT_EQ(dd->QueryInterface(IID_IDirectDrawSurface, &other), E_NOINTERFACE);
 
-    auto create = reinterpret_cast<LPDIRECTDRAWCREATEEX>(ddraw::FindEntryPoint("DirectDrawCreateEx"));
+    // The program takes the entry points by name from the library it loaded.
+    ddraw::EnsureDDrawRegistered();
+    HMODULE module = LoadModule("DDRAW.DLL");
+    ASSERT_NE(module, nullptr);
+    auto create = GetEntryAs<LPDIRECTDRAWCREATE>(module, "DirectDrawCreate");
     ASSERT_NE(create, nullptr);
-    EXPECT_NE(ddraw::FindEntryPoint("DirectDrawCreate"), nullptr);
-    EXPECT_EQ(ddraw::FindEntryPoint("DirectDrawCreateExtra"), nullptr);
+    DirectDraw* viaModule = nullptr;
+    ASSERT_EQ(create(nullptr, &viaModule, nullptr), DD_OK);
+    viaModule->Release();
+    EXPECT_NE(GetEntry(module, "DirectDrawCreateEx"), nullptr);
+    EXPECT_EQ(GetEntry(module, "DirectDrawCreateExtra"), nullptr);
+    FreeModule(module);
 }
 
 TEST_F(DirectDrawObject, NamedFailuresReachTheCallerOnceThenClear)

@@ -2,6 +2,8 @@
 
 #include "platform/ddraw/DisplayMachine.h"
 #include "platform/ddraw/SdlPresenter.h"
+#include "platform/window/Window.h"
+#include "platform/window/WindowTesting.h"
 
 #include <cstdlib>
 
@@ -58,6 +60,50 @@ TEST_F(Presentation, WindowedBltShowsTheDrawSurfaceInsideTheClientAreaOnly)
     before = hooks::PresentCount();
     w.primary->Blt(&onScreen, w.draw.get(), nullptr, DDBLT_WAIT, nullptr);
     EXPECT_EQ(hooks::PresentCount(), before);
+}
+
+LRESULT PlainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(Presentation, WindowsOfTheWindowServiceClipAndReceiveThePresents)
+{
+    platform::testing::ResetWindowSystem();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &PlainProcedure;
+    wc.lpszClassName = "DisplayTestWindow";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND window = CreateWindowExA(0, "DisplayTestWindow", "", WS_POPUP, 300, 200, 32, 24, nullptr, nullptr, nullptr,
+                                  nullptr);
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_SHOW);
+    {
+        auto dd = MakeDirectDraw(window, DDSCL_NORMAL);
+        auto primary = MakePrimary(*dd);
+        DirectDrawClipper* clipper = nullptr;
+        ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
+        clipper->SetHWnd(0, window);
+        primary->SetClipper(clipper);
+        clipper->Release();
+        auto draw = MakeSurface(*dd, 64, 64);
+        Fill(*draw, 0x0000FF00);
+        RECT at{300, 200, 364, 264}; // larger than the client area
+        ASSERT_EQ(primary->Blt(&at, draw.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+        auto frame = hooks::PresentedFrame();
+        EXPECT_EQ(frame.window, window);
+        EXPECT_EQ(frame.width, 32);
+        EXPECT_EQ(frame.height, 24);
+        EXPECT_EQ(hooks::PresentedPixel(31, 23), 0xFF00FF00u);
+        EXPECT_EQ(Read(*primary, 332, 200), 0u);
+
+        ShowWindow(window, SW_MINIMIZE);
+        int before = hooks::PresentCount();
+        primary->Blt(&at, draw.get(), nullptr, DDBLT_WAIT, nullptr);
+        EXPECT_EQ(hooks::PresentCount(), before);
+    }
+    DestroyWindow(window);
+    platform::testing::ResetWindowSystem();
 }
 
 TEST_F(Presentation, FullScreenFlipShowsTheBackBufferAndSwapsTheBuffers)

@@ -82,3 +82,38 @@ TEST(RegistryFile, ASerializedTreeParsesBackTheSame)
 
 } // namespace
 } // namespace platform::registry
+
+#include <random>
+
+namespace platform::registry {
+namespace {
+
+TEST(RegistryFile, DamagedFilesAreRefusedOrReadButNeverCrash)
+{
+    const std::string good = "pellucor-registry 1\nkey SOFTWARE\\Zolt\\Pellucor\nvalue MusicVolume 4 U%00%00%00\n"
+                             "value Name 1 Tahoma%208%00\nkey SOFTWARE\\Zolt\\Pellucor\\Test3D\nvalue % 3 %FF%00%25\n";
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 3000; ++round) {
+        std::string damaged = good;
+        const int edits = 1 + static_cast<int>(random() % 4);
+        for (int e = 0; e < edits; ++e) {
+            const size_t at = random() % damaged.size();
+            switch (random() % 3) {
+            case 0: damaged[at] = static_cast<char>(random() % 256); break;
+            case 1: damaged.erase(at, 1 + random() % 5); break;
+            default: damaged.resize(at); break;
+            }
+            if (damaged.empty())
+                break;
+        }
+        Key root;
+        std::string error;
+        if (!Parse(damaged, &root, &error)) {
+            EXPECT_FALSE(error.empty());
+            EXPECT_TRUE(root.subKeys.empty() && root.values.empty());
+        }
+    }
+}
+
+} // namespace
+} // namespace platform::registry

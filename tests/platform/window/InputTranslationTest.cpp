@@ -284,6 +284,12 @@ TEST(Windows1252, EveryByteSurvivesTheRoundTripAndBadUtf8BecomesAQuestionMark)
     EXPECT_EQ(Utf8ToWindows1252("\xE2\x82"), "??") << "a truncated sequence";
     EXPECT_EQ(Utf8ToWindows1252("\xFF" "a"), "?a");
     EXPECT_EQ(WideToUtf8(Utf8ToWide("\xC3\xA9t\xC3\xA9")), "\xC3\xA9t\xC3\xA9");
+
+    wchar_t wide[8] = {};
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "\x80\xE9", -1, nullptr, 0), 3) << "with the terminating NUL";
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "\x80\xE9", -1, wide, 2), 0) << "too small";
+    ASSERT_EQ(MultiByteToWideChar(CP_ACP, 0, "\x80\xE9", -1, wide, 8), 3);
+    EXPECT_EQ(std::wstring(wide), L"\u20AC\u00E9");
 }
 
 } // namespace

@@ -239,6 +239,8 @@ TEST_F(MessageQueue, PaintComesUntilTheWindowIsValidated)
     std::vector<MSG> first = Pump();
     EXPECT_EQ(Only(first, WM_PAINT).size(), 1u) << "a shown window is painted once";
     EXPECT_TRUE(Only(Pump(), WM_PAINT).empty());
+    ShowWindow(w, SW_SHOW);
+    EXPECT_TRUE(Only(Pump(), WM_PAINT).empty()) << "showing a shown window changes nothing on screen";
     InvalidateRect(w, nullptr, FALSE);
     EXPECT_EQ(Only(Pump(), WM_PAINT).size(), 1u);
 }

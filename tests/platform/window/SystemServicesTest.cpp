@@ -88,7 +88,10 @@ TEST_F(SystemServices, TextPutOnTheClipboardComesBackInEitherWidth)
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
     std::memcpy(GlobalLock(block), text, sizeof text);
     GlobalUnlock(block);
+    // One block for three formats, as the framework hands it over.
     ASSERT_EQ(SetClipboardData(CF_TEXT, block), block);
+    ASSERT_EQ(SetClipboardData(CF_OEMTEXT, block), block);
+    ASSERT_EQ(SetClipboardData(CF_LOCALE, block), block);
     CloseClipboard();
     EXPECT_EQ(HeadlessClipboard(), "Crash \xC3\xA9\xE2\x82\xAC");
 

@@ -20,6 +20,17 @@ TEST_F(WindowState, ShowingActivatesTheProgramAndEveryTopLevelWindowHearsIt)
     EXPECT_TRUE(IsWindowVisible(main));
     EXPECT_FALSE(IsWindowVisible(invisible));
     EXPECT_EQ(NativeWindowId(invisible), 0u) << "a window never shown needs no system window";
+
+    // The display attaches to a window before it is shown; showing it later
+    // uses the same system window.
+    Register("Windowed", 0);
+    HWND windowed = CreateWindowExA(0, "Windowed", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+    const uint32_t id = EnsureNativeWindow(windowed);
+    ASSERT_NE(id, 0u);
+    EXPECT_EQ(WindowForNativeId(id), windowed);
+    ShowWindow(windowed, SW_SHOW);
+    EXPECT_EQ(NativeWindowId(windowed), id);
+    EXPECT_EQ(NativeWindows().size(), 2u);
 }
 
 TEST_F(WindowState, LosingTheFocusDeactivatesAndRegainingItActivatesAgain)

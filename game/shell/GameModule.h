@@ -1,0 +1,50 @@
+// A screen module of the game (the start screen, the set-up screens, the
+// table) and the game's side of the modules. The game shows exactly one
+// module at a time; a module that is done calls Finish, and the game moves on.
+//
+// Threads: the main thread.
+#pragma once
+
+#include <cstdint>
+
+namespace Gamespace {
+
+class GameModuleObserver {
+public:
+    virtual ~GameModuleObserver() = default;
+    virtual void OnModuleDone(uint32_t /*moduleId*/) {}
+    // Asks to leave the game (the exit question).
+    virtual void RequestExit() {}
+    virtual void QuitGame() {}
+    virtual bool IsLatestVersion() { return true; }
+};
+
+class GameModule {
+public:
+    GameModule(GameModuleObserver* observer, uint32_t id) : observer_(observer), id_(id) {}
+    virtual ~GameModule() = default;
+    virtual uint32_t GetId() { return id_; }
+    // Builds and destroys the module's controls.
+    virtual void Create() {}
+    virtual void Release() {}
+    virtual void Show() { active_ = true; }
+    virtual void Hide() { active_ = false; }
+    virtual bool IsActive() { return active_; }
+
+    // Stores the result and tells the observer that this module is done.
+    void Finish(uint32_t result)
+    {
+        result_ = result;
+        if (observer_ != nullptr)
+            observer_->OnModuleDone(GetId());
+    }
+    uint32_t GetResult() const { return result_; }
+
+protected:
+    GameModuleObserver* observer_;
+    uint32_t id_;
+    uint32_t result_ = 2;
+    bool active_ = false;
+};
+
+} // namespace Gamespace

@@ -1,0 +1,556 @@
+#include "game/table/GameMgr.h"
+
+#include "game/shell/FinishDlg.h"
+#include "game/shell/ITableShell.h"
+#include "game/shell/Profile.h"
+#include "game/shell/TableDialogs.h"
+#include "game/table/Deck.h"
+#include "game/table/PlayerComp.h"
+#include "game/table/PlayerHuman.h"
+#include "game/table/TableScreen.h"
+#include "kernel/RandomHelpers.h"
+#include "timing/ITimeObject.h"
+#include "timing/ITimeSystem.h"
+
+#include <algorithm>
+
+namespace Gamespace {
+
+namespace {
+constexpr int kTableTimerMs = 10;
+constexpr int kShuffleMs = 1650;
+constexpr int kLevelTickMs = 1000;
+
+const std::array<SeatLayout, GameMgr::kSeatCount> kSeatLayouts = {{
+    {512, 630, -13, -5, 33, 33, -36, -24, 50, -70},
+    {265, 605, -67, 0, -21, 38, -36, -24, 50, -50},
+    {150, 480, -80, 0, -34, 38, -36, -24, 55, -40},
+    {150, 330, -80, -160, -34, -122, -36, -74, 40, -30},
+    {275, 165, -67, -160, -21, -122, -36, -74, 50, 20},
+    {512, 165, -13, -160, 33, -122, -36, -74, 50, 20},
+    {815, 165, 0, -160, -46, -122, -36, -74, -110, 20},
+    {960, 330, 0, -160, -46, -122, -36, -74, -105, -30},
+    {960, 480, 0, 0, -46, 38, -36, -24, -115, -40},
+    {830, 605, 0, 0, -46, 38, -36, -24, -110, -50},
+}};
+} // namespace
+
+GameMgr::GameMgr(GameModuleObserver* observer, uint32_t id, const TableServices& services)
+    : GameModule(observer, id), services_(services)
+{
+    services_.events = &events_;
+}
+
+GameMgr::~GameMgr()
+{
+    Release();
+}
+
+const std::vector<std::string>& GameMgr::OpponentNames()
+{
+    static const std::vector<std::string> names = {
+        "Jacob",   "Michael", "Ethan",   "Joshua",   "Daniel",  "Christopher", "Anthony", "William",
+        "Matthew", "Andrew",  "Conor",   "James",    "Luke",    "Jamie",       "David",   "Joseph",
+        "Noah",    "Samuel",  "Emily",   "Isabella", "Emma",    "Ava",         "Madison", "Sophia",
+        "Olivia",  "Abigail", "Hannah",  "Elizabeth", "Sarah",  "Katie",       "Grace",   "Ella"};
+    return names;
+}
+
+void GameMgr::Create()
+{
+    if (created_)
+        return;
+    created_ = true;
+    ITableShell& shell = *services_.shell;
+    screen_ = std::make_unique<TableScreen>(services_.factory, this);
+    menuDlg_ = shell.CreateMenuDlg(this);
+    finishDlg_ = shell.CreateFinishDlg(this);
+    dealerDlg_ = shell.CreateDealerSelectDlg(this);
+    trnInfoDlg_ = shell.CreateTrnInfoDlg(this);
+    trnPlayersDlg_ = shell.CreateTrnPlayersDlg(this);
+    bankruptDlg_ = shell.CreateBankruptDlg(this);
+    stageDlg_ = shell.CreateStageDlg(this);
+    trnFinishDlg_ = shell.CreateTrnFinishDlg(this);
+    TimeLibrary::ITimeSystem* time = services_.timeSystem;
+    tableTimer_ = time->CreateTimeObject(this, kTableTimerMs, kTableTimerMs);
+    levelTimer_ = time->CreateTimeObject(this, kLevelTickMs, kLevelTickMs);
+    shuffleTimer_ = time->CreateTimeObject(this, kShuffleMs, kShuffleMs);
+    shell.AddOptionObserver(this);
+}
+
+void GameMgr::Release()
+{
+    if (!created_)
+        return;
+    created_ = false;
+    for (auto& seat : seats_)
+        seat.reset();
+    if (services_.deck != nullptr)
+        services_.deck->Clear();
+    TimeLibrary::ITimeSystem* time = services_.timeSystem;
+    for (TimeLibrary::ITimeObject** timer : {&tableTimer_, &levelTimer_, &shuffleTimer_}) {
+        if (*timer != nullptr)
+            time->DestroyTimeObject(*timer);
+        *timer = nullptr;
+    }
+    events_.Purge(this);
+    menuDlg_.reset();
+    finishDlg_.reset();
+    dealerDlg_.reset();
+    trnInfoDlg_.reset();
+    trnPlayersDlg_.reset();
+    bankruptDlg_.reset();
+    stageDlg_.reset();
+    trnFinishDlg_.reset();
+    screen_.reset();
+}
+
+size_t GameMgr::ProcessEvents()
+{
+    return events_.DispatchAll();
+}
+
+PlayerI* GameMgr::GetPlayer(uint16_t seat) const
+{
+    return seat < kSeatCount ? seats_[seat].get() : nullptr;
+}
+
+std::vector<PlayerI*> GameMgr::GetSeatList() const
+{
+    std::vector<PlayerI*> list;
+    for (const auto& seat : seats_)
+        list.push_back(seat.get());
+    return list;
+}
+
+PlayerHuman* GameMgr::GetHumanPlayer() const
+{
+    return dynamic_cast<PlayerHuman*>(seats_[0].get());
+}
+
+double GameMgr::GetChipsBought() const
+{
+    double bought = chipsBoughtByRemoved_;
+    for (const auto& seat : seats_)
+        if (seat)
+            bought += seat->GetChipsBought();
+    return bought;
+}
+
+void GameMgr::GetSeatLayout(SeatLayout& out, uint16_t seat)
+{
+    out = seat < kSeatCount ? kSeatLayouts[seat] : SeatLayout{};
+}
+
+Card GameMgr::DrawCard()
+{
+    return services_.deck->DrawCard();
+}
+
+uint16_t GameMgr::GetActionDelay()
+{
+    // The option comes from the registry unchecked; keep the pace sane.
+    uint16_t speed = std::min<uint16_t>(services_.shell->GetGameSpeed(), 10);
+    return static_cast<uint16_t>((11 - speed) * 100);
+}
+
+void GameMgr::StartTableTimer(uint32_t delay)
+{
+    if (tableTimer_ != nullptr)
+        tableTimer_->Start(paused_ != 0, static_cast<uint16_t>(std::min<uint32_t>(delay, 65535)));
+}
+
+void GameMgr::OnTimerFinish(uint32_t id)
+{
+    events_.Post(this, id, TimerNotice::Finish);
+}
+
+void GameMgr::OnTimerTick(uint32_t id)
+{
+    // Read nothing of the table here: this is the time thread.
+    events_.Post(this, id, TimerNotice::Tick);
+}
+
+void GameMgr::OnQueuedTimer(uint32_t id, TimerNotice notice)
+{
+    if (!active_)
+        return;
+    if (notice == TimerNotice::Tick) {
+        if (levelTimer_ == nullptr || id != levelTimer_->GetId())
+            return;
+        if (levelSecondsLeft_ > 0) {
+            --levelSecondsLeft_;
+            ShowLevelTime();
+        }
+        return;
+    }
+    if (tableTimer_ != nullptr && id == tableTimer_->GetId()) {
+        switch (tableState_) {
+        case kTableWaiting:
+            StartHand();
+            break;
+        case kTableFirstCard:
+        case kTableSecondCard:
+            ArmPlayerSteps();
+            break;
+        case kTableBetting:
+            BettingStep();
+            break;
+        default:
+            break;
+        }
+    }
+    if (shuffleTimer_ != nullptr && id == shuffleTimer_->GetId())
+        StartHand();
+    if (levelTimer_ != nullptr && id == levelTimer_->GetId())
+        levelExpired_ = 1;
+}
+
+uint16_t GameMgr::NextActivePosition(uint16_t position) const
+{
+    const auto& order = state_.actingOrder;
+    auto active = [](const PlayerI* player) {
+        return player != nullptr && player->IsInHand() && !player->IsShort() && !player->IsAllIn();
+    };
+    for (size_t q = static_cast<size_t>(position) + 1; q < order.size(); ++q)
+        if (active(order[q]))
+            return static_cast<uint16_t>(q);
+    for (size_t q = 0; q < order.size(); ++q)
+        if (active(order[q]))
+            return static_cast<uint16_t>(q);
+    return 0;
+}
+
+void GameMgr::PassTurn(uint16_t position, uint32_t delay)
+{
+    uint16_t next = NextActivePosition(position);
+    if (next < state_.actingOrder.size() && state_.actingOrder[next] != nullptr)
+        state_.actingOrder[next]->SetHighlighted(true);
+    lastActor_ = position;
+    StartTableTimer(delay);
+}
+
+void GameMgr::ClearDealerButtons()
+{
+    for (auto& seat : seats_)
+        if (seat)
+            seat->SetDealer(false);
+}
+
+uint16_t GameMgr::LastSeatedSeat() const
+{
+    for (int seat = kSeatCount - 1; seat > 0; --seat)
+        if (seats_[seat])
+            return static_cast<uint16_t>(seat);
+    return 0;
+}
+
+int GameMgr::LastInHandPosition() const
+{
+    for (int q = static_cast<int>(state_.actingOrder.size()) - 1; q >= 0; --q)
+        if (state_.actingOrder[q] != nullptr && state_.actingOrder[q]->IsInHand())
+            return q;
+    return -1;
+}
+
+void GameMgr::ResetSeatsForNewHand()
+{
+    for (auto& seat : seats_)
+        if (seat)
+            seat->ResetForNewHand();
+    if (screen_)
+        screen_->ClearPotLabel();
+}
+
+void GameMgr::BuildActingOrder(uint16_t dealerSeat)
+{
+    state_.actingOrder.clear();
+    for (uint16_t seat = dealerSeat + 1; seat < kSeatCount; ++seat)
+        if (seats_[seat])
+            state_.actingOrder.push_back(seats_[seat].get());
+    for (uint16_t seat = 0; seat <= dealerSeat && seat < kSeatCount; ++seat)
+        if (seats_[seat])
+            state_.actingOrder.push_back(seats_[seat].get());
+}
+
+void GameMgr::NumberPositions()
+{
+    for (size_t q = 0; q < state_.actingOrder.size(); ++q)
+        state_.actingOrder[q]->SetPosition(static_cast<uint16_t>(q));
+}
+
+void GameMgr::StartDealerDraw()
+{
+    tableState_ = kTableDealerDraw;
+    ResetSeatsForNewHand();
+    services_.deck->DealNewHand();
+    ArmPlayerSteps();
+}
+
+void GameMgr::ArmPlayerSteps()
+{
+    if (dealerChosen_ == 0) {
+        for (auto& seat : seats_)
+            if (seat)
+                seat->ArmStepTimer(false);
+        return;
+    }
+    // Only the players dealt in draw cards; the table waits for the last.
+    for (PlayerI* player : state_.actingOrder)
+        if (player->IsInHand())
+            player->ArmStepTimer(true);
+}
+
+void GameMgr::OnPlayerStepDone(uint16_t seat, uint16_t position)
+{
+    if (dealerChosen_ != 0) {
+        if (static_cast<int>(position) != LastInHandPosition())
+            return;
+    } else if (seat != LastSeatedSeat()) {
+        return;
+    }
+    switch (tableState_) {
+    case kTableDealerDraw:
+        ChooseDealer();
+        return;
+    case kTableFirstCard:
+        tableState_ = kTableSecondCard;
+        StartTableTimer(GetActionDelay());
+        return;
+    case kTableSecondCard:
+        state_.boardStage = 0;
+        tableState_ = kTableBetting;
+        PassTurn(bigBlindPosition_, GetActionDelay());
+        return;
+    default:
+        return;
+    }
+}
+
+void GameMgr::ChooseDealer()
+{
+    // The first drawn card is the best so far, so even a lone two of spades
+    // takes the button.
+    PlayerI* dealer = nullptr;
+    Card best;
+    for (auto& seat : seats_) {
+        if (!seat)
+            continue;
+        Card card = seat->GetDealerDrawCard();
+        if (card.IsNone())
+            continue;
+        if (dealer == nullptr || card.rank > best.rank || (card.rank == best.rank && card.suit > best.suit)) {
+            best = card;
+            dealer = seat.get();
+        }
+    }
+    if (dealer == nullptr)
+        dealer = seats_[0] ? seats_[0].get() : nullptr;
+    ClearDealerButtons();
+    if (dealer == nullptr)
+        return;
+    dealer->SetDealer(true);
+    dealerChosen_ = 1;
+    BuildActingOrder(dealer->GetSeat());
+    NumberPositions();
+    if (dealerDlg_) {
+        dealerDlg_->SetDealer(*dealer);
+        dealerDlg_->Show(true);
+    }
+}
+
+void GameMgr::StartHand()
+{
+    if (shufflePending_ != 0) {
+        shufflePending_ = 0;
+        uint32_t variant = RandomInRange(0, 3);
+        if (screen_)
+            screen_->PlayShuffleSound(variant);
+        if (shuffleTimer_ != nullptr)
+            shuffleTimer_->Start(paused_ != 0, 0);
+        return;
+    }
+    shufflePending_ = 1;
+
+    SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr;
+    if (saved != nullptr) {
+        if (trnPlayersDlg_)
+            trnPlayersDlg_->FillPlayerList(GetSeatList());
+        if (levelClockStarted_ == 0) {
+            levelClockStarted_ = 1;
+            levelExpired_ = 0;
+            if (trnInfoDlg_)
+                trnInfoDlg_->SetLevel(GetLevel());
+            StartLevelTimer(GetLevelTime());
+        } else if (levelExpired_ != 0) {
+            levelExpired_ = 0;
+            saved->level += 1;
+            if (trnInfoDlg_) {
+                trnInfoDlg_->SetLevel(GetLevel());
+                trnInfoDlg_->SetMinBet(GetMinBet());
+            }
+            StartLevelTimer(GetLevelTime());
+        }
+        saved->valueB = 0;
+    }
+
+    state_.boardStage = 0;
+    pots_.clear();
+    restoredHand_ = false;
+    handSettled_ = false;
+    ResetSeatsForNewHand();
+    if (screen_) {
+        screen_->UpdateStageImages(0);
+        screen_->ShowPotLabel(false);
+    }
+    services_.deck->DealNewHand();
+    state_.board.clear();
+    state_.totalPot = 0.0;
+    state_.betMade = 0;
+    state_.currentBet = 0.0;
+    state_.roundPot = 0.0;
+    state_.raiseCount = 0.0;
+    state_.minBet = GetMinBet();
+    ++handsStarted_;
+
+    // The blinds come from the first two players dealt in; a player out of
+    // the hand posts none.
+    std::vector<uint16_t> dealtIn;
+    for (size_t q = 0; q < state_.actingOrder.size(); ++q)
+        if (state_.actingOrder[q]->IsInHand())
+            dealtIn.push_back(static_cast<uint16_t>(q));
+    if (dealtIn.size() < 2) {
+        // Nobody to play against: settle as if the hand had been shown down.
+        handSettled_ = true;
+        OnHandResultClosed();
+        return;
+    }
+    bigBlindPosition_ = dealtIn[1];
+    state_.actingOrder[dealtIn[0]]->StartSmallBlindTimer();
+    state_.actingOrder[dealtIn[1]]->StartBigBlindTimer();
+}
+
+void GameMgr::OnPlayerAction(uint16_t position, uint32_t code, double amount)
+{
+    switch (code) {
+    case kActionBlindsPosted:
+        state_.betMade = 1;
+        state_.currentBet = GetMinBet();
+        state_.raiseCount = 0.0;
+        tableState_ = kTableFirstCard;
+        StartTableTimer(GetActionDelay());
+        return;
+    case kActionOpen:
+    case kActionCall:
+    case kActionAllIn:
+        state_.betMade = 1;
+        state_.currentBet = std::max(state_.currentBet, amount);
+        break;
+    case kActionRaise:
+        state_.betMade = 1;
+        state_.currentBet = std::max(state_.currentBet, amount);
+        state_.raiseCount += 1.0;
+        break;
+    case kActionFold:
+        state_.totalPot += amount;
+        break;
+    default:
+        break;
+    }
+    if (position < state_.actingOrder.size())
+        state_.actingOrder[position]->SetHighlighted(false);
+    PassTurn(position, GetActionDelay());
+}
+
+void GameMgr::BettingStep()
+{
+    if (handSettled_)
+        return;
+    uint16_t next = NextActivePosition(lastActor_);
+    size_t inHand = 0;
+    size_t done = 0;
+    bool settled = true;
+    for (PlayerI* player : state_.actingOrder) {
+        if (!player->IsInHand())
+            continue;
+        ++inHand;
+        if (player->HasActed() || player->IsAllIn())
+            ++done;
+        if (player->GetBet() > state_.currentBet || (player->GetBet() < state_.currentBet && !player->IsAllIn()))
+            settled = false;
+    }
+    if (inHand <= 1) {
+        EndOfHand();
+        return;
+    }
+    if (settled && done == inHand) {
+        if (state_.boardStage >= 3) {
+            EndOfHand();
+            return;
+        }
+        EndOfRound();
+        return;
+    }
+    state_.actingOrder[next]->TakeTurn();
+}
+
+void GameMgr::RefreshPotLabel()
+{
+    if (!screen_)
+        return;
+    screen_->SetPot(state_.totalPot);
+    screen_->ShowPotLabel(true);
+}
+
+void GameMgr::ResetAllForNewRound()
+{
+    for (PlayerI* player : state_.actingOrder)
+        player->ResetForNewRound();
+}
+
+void GameMgr::EndOfRound()
+{
+    state_.totalPot += SumBetsInHand();
+    bool announce = CurrentProfile().stageDialog != 0 && stageDlg_ != nullptr;
+    uint16_t last = static_cast<uint16_t>(state_.actingOrder.empty() ? 0 : state_.actingOrder.size() - 1);
+    if (!announce) {
+        RefreshPotLabel();
+        ResetAllForNewRound();
+        AdvanceStage(last);
+        return;
+    }
+    if (screen_)
+        screen_->ShowPotLabel(true);
+    stageDialogPending_ = 1;
+    pendingPosition_ = last;
+    static const char* const kStageNames[] = {"Flop", "Turn", "River"};
+    stageDlg_->SetCaption(kStageNames[std::min<uint32_t>(state_.boardStage, 2)]);
+    stageDlg_->Show(true);
+}
+
+void GameMgr::AdvanceStage(uint16_t fromPosition)
+{
+    state_.boardStage += 1;
+    if (screen_)
+        screen_->UpdateStageImages(state_.boardStage);
+    state_.betMade = 0;
+    state_.currentBet = 0.0;
+    state_.roundPot = 0.0;
+    state_.raiseCount = 0.0;
+    std::vector<Card> revealed;
+    services_.deck->RevealBoardCards(state_.boardStage == 1 ? 3 : 1, revealed);
+    state_.board.insert(state_.board.end(), revealed.begin(), revealed.end());
+    PassTurn(fromPosition, 2u * GetActionDelay());
+}
+
+void GameMgr::EndOfHand()
+{
+    for (PlayerI* player : state_.actingOrder)
+        player->RevealHoleCards();
+    state_.totalPot += SumBetsInHand();
+    if (screen_)
+        screen_->SetPot(state_.totalPot);
+    Showdown();
+}
+
+} // namespace Gamespace

@@ -1,0 +1,245 @@
+// The card table: ten seats (seat 0 the human, the others computer players),
+// driven as a state machine whose steps are fired by the table's time objects
+// and by its dialogs closing. The players act on it through PlayerMgrI.
+//
+// Threads: every step runs on the main thread. The time objects of the table
+// and of its players notify on the time thread; their observers only post to
+// the table's event queue, which the main thread drains once a frame through
+// ProcessEvents (see TableEventQueue). Clicks and dialog answers arrive on the
+// main thread too, so the table's state is never touched by two threads and
+// the table needs no lock of its own.
+//
+// States: 0 no game, 1 dealer draw, 2 waiting for the next hand, 3 blinds
+// posted and first hole card dealt, 4 second hole card, 5 betting (and after
+// the showdown until the next hand is scheduled).
+#pragma once
+
+#include "controls/DialogMessageObserver.h"
+#include "controls/KeybdSysMessageObserver.h"
+#include "controls/MouseMessageObserver.h"
+#include "effects/EffectMessageObserver.h"
+#include "game/shell/GameModule.h"
+#include "game/shell/IOptionObserver.h"
+#include "game/table/PlayerMgrI.h"
+#include "game/table/Pot.h"
+#include "game/table/TableEventQueue.h"
+#include "game/table/TableServices.h"
+#include "timing/TimeObjectMessageObserver.h"
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct Profile;
+struct SavedGame;
+struct StakeRow;
+namespace TimeLibrary {
+class ITimeObject;
+}
+
+namespace Gamespace {
+
+class BankruptDlg;
+class DealerSelectDlg;
+class FinishDlg;
+class MenuDlg;
+class PlayerI;
+class PlayerHuman;
+class StageDlg;
+class TableScreen;
+class TrnFinishDlg;
+class TrnInfoDlg;
+class TrnPlayersDlg;
+
+enum TableStateCode : uint32_t {
+    kTableIdle = 0,
+    kTableDealerDraw = 1,
+    kTableWaiting = 2,
+    kTableFirstCard = 3,
+    kTableSecondCard = 4,
+    kTableBetting = 5,
+};
+
+class GameMgr : public GameModule,
+                public ControlLibrary::MouseMessageObserver,
+                public ControlLibrary::DialogMessageObserver,
+                public EffectLibrary::EffectMessageObserver,
+                public TimeLibrary::TimeObjectMessageObserver,
+                public IOptionObserver,
+                public ControlLibrary::KeybdSysMessageObserver,
+                public PlayerMgrI,
+                public TimerTarget {
+public:
+    static constexpr uint16_t kSeatCount = 10;
+    static constexpr uint32_t kModuleId = 2;
+
+    GameMgr(GameModuleObserver* observer, uint32_t id, const TableServices& services);
+    ~GameMgr() override;
+    GameMgr(const GameMgr&) = delete;
+    GameMgr& operator=(const GameMgr&) = delete;
+
+    // GameModule
+    void Create() override;
+    void Release() override;
+    // Sits down at a new table, or resumes the current saved tournament.
+    void Show() override;
+    // Leaves the table, saving a tournament in progress.
+    void Hide() override;
+    virtual double GetBuyIn();
+
+    // Main thread, once a frame: runs the steps the timers asked for.
+    size_t ProcessEvents();
+    TableEventQueue& Events() { return events_; }
+
+    void SetPaused(bool paused);
+
+    // PlayerMgrI
+    void GetSeatLayout(SeatLayout& out, uint16_t seat) override;
+    Card DrawCard() override;
+    uint16_t GetActionDelay() override;
+    void OnPlayerStepDone(uint16_t seat, uint16_t position) override;
+    bool IsPaused() override { return paused_ != 0; }
+    bool IsSelectingDealer() override { return tableState_ == kTableDealerDraw; }
+    double GetMinBet() override;
+    uint16_t GetBoardStage() override { return static_cast<uint16_t>(state_.boardStage); }
+    void GetTableState(TableState& out) override { out = state_; }
+    void AddToRoundPot(double amount) override { state_.roundPot += amount; }
+    void OnPlayerAction(uint16_t position, uint32_t code, double amount) override;
+    void ResumeAfterRebuy(bool rebought) override;
+    void ScheduleNextHand() override;
+    void AddToPrizePool(double amount) override;
+
+    // Time thread: queue the notice. Main thread: run it.
+    void OnTimerFinish(uint32_t id) override;
+    void OnTimerTick(uint32_t id) override;
+    void OnQueuedTimer(uint32_t id, TimerNotice notice) override;
+
+    void OnMouseUp(uint32_t id, int32_t button) override;
+    void OnDialogShown(uint32_t dialogId, bool shown) override;
+    bool IsSysInputEnabled() override { return active_; }
+    void OnSpeedChanged() override {}
+
+    // What the table's tests and tools look at.
+    uint32_t GetTableStateCode() const { return tableState_; }
+    const TableState& State() const { return state_; }
+    PlayerI* GetPlayer(uint16_t seat) const;
+    std::vector<PlayerI*> GetSeatList() const;
+    PlayerHuman* GetHumanPlayer() const;
+    const std::vector<Pot>& GetPots() const { return pots_; }
+    bool IsDealerChosen() const { return dealerChosen_ != 0; }
+    uint64_t GetHandsStarted() const { return handsStarted_; }
+    uint64_t GetHandsShownDown() const { return handsShownDown_; }
+    // Chips that entered the table for money, and chips that left it with
+    // a removed player, since the table was shown.
+    double GetChipsBought() const;
+    double GetChipsRemoved() const { return chipsRemoved_; }
+    uint32_t GetLevelSecondsLeft() const { return levelSecondsLeft_; }
+    bool IsLevelExpired() const { return levelExpired_ != 0; }
+    TableScreen* Screen() const { return screen_.get(); }
+    FinishDlg* GetFinishDlg() const { return finishDlg_.get(); }
+    StageDlg* GetStageDlg() const { return stageDlg_.get(); }
+    DealerSelectDlg* GetDealerSelectDlg() const { return dealerDlg_.get(); }
+    MenuDlg* GetMenuDlg() const { return menuDlg_.get(); }
+    BankruptDlg* GetBankruptDlg() const { return bankruptDlg_.get(); }
+    TrnFinishDlg* GetTrnFinishDlg() const { return trnFinishDlg_.get(); }
+
+    // The computer players' first names.
+    static const std::vector<std::string>& OpponentNames();
+
+private:
+    // Hand flow (GameMgr.cpp).
+    void StartDealerDraw();
+    void ChooseDealer();
+    void BuildActingOrder(uint16_t dealerSeat);
+    void NumberPositions();
+    void ArmPlayerSteps();
+    void StartHand();
+    uint16_t NextActivePosition(uint16_t position) const;
+    void PassTurn(uint16_t position, uint32_t delay);
+    void BettingStep();
+    void EndOfRound();
+    void AdvanceStage(uint16_t fromPosition);
+    void EndOfHand();
+    void ResetSeatsForNewHand();
+    void ClearDealerButtons();
+    uint16_t LastSeatedSeat() const;
+    int LastInHandPosition() const;
+    void StartTableTimer(uint32_t delay);
+
+    // Money (GameMgrShowdown.cpp).
+    void Showdown();
+    void PayAndReport(const std::vector<Pot>& pots);
+    double SumBetsInHand() const;
+
+    // Between hands and tournaments (GameMgrSession.cpp).
+    void OnHandResultClosed();
+    void PrepareNextHand();
+    void FinishTournament();
+    void FinishCashTable();
+    bool IsTournament() const;
+    bool IsHumanShort();
+    Profile& CurrentProfile() const;
+    SavedGame* CurrentSavedGame() const;
+    bool GetCurrentStakeRow(StakeRow& out) const;
+    uint32_t GetLevelTime() const;
+    uint32_t GetLevel() const;
+    void ShowTournamentInfo(bool show);
+    void ShowLevelTime();
+    void StartLevelTimer(uint32_t seconds);
+    void SeatPlayers();
+    void SeatTournamentPlayers(SavedGame& saved);
+    void SeatCashPlayers();
+    std::string PickOpponentName() const;
+    void SetUpTable();
+    void RestoreTournament(SavedGame& saved);
+    void SaveTournamentState();
+    void RemovePlayer(uint16_t seat);
+    void RefreshPotLabel();
+    void ResetAllForNewRound();
+
+    TableServices services_;
+    TableEventQueue events_;
+    std::unique_ptr<TableScreen> screen_;
+    TimeLibrary::ITimeObject* tableTimer_ = nullptr;
+    TimeLibrary::ITimeObject* levelTimer_ = nullptr;
+    TimeLibrary::ITimeObject* shuffleTimer_ = nullptr;
+    uint8_t paused_ = 1;
+    std::unique_ptr<MenuDlg> menuDlg_;
+    std::unique_ptr<FinishDlg> finishDlg_;
+    std::unique_ptr<DealerSelectDlg> dealerDlg_;
+    std::unique_ptr<BankruptDlg> bankruptDlg_;
+    std::unique_ptr<StageDlg> stageDlg_;
+    uint8_t stageDialogPending_ = 0;
+    uint16_t pendingPosition_ = 0;
+    std::unique_ptr<TrnFinishDlg> trnFinishDlg_;
+    std::unique_ptr<TrnInfoDlg> trnInfoDlg_;
+    uint32_t levelSecondsLeft_ = 0;
+    uint8_t levelClockStarted_ = 0;
+    uint8_t levelExpired_ = 0;
+    std::unique_ptr<TrnPlayersDlg> trnPlayersDlg_;
+    std::array<std::unique_ptr<PlayerI>, kSeatCount> seats_;
+    uint8_t dealerChosen_ = 0;
+    TableState state_;
+    uint32_t tableState_ = kTableIdle;
+    std::vector<Pot> pots_;
+    uint8_t shufflePending_ = 1;
+    // The table timer's user value: the position that acted last.
+    uint16_t lastActor_ = 0;
+    // Who posted the big blind this hand; the first turn goes to the next.
+    uint16_t bigBlindPosition_ = 1;
+    // The showdown of the current hand has paid its pots.
+    bool handSettled_ = true;
+    // The hand was restored from a saved tournament: earlier rounds'
+    // contributions are not known, so every player left shares one pot.
+    bool restoredHand_ = false;
+    // The human was offered a re-buy and the table waits for the answer.
+    bool awaitingRebuy_ = false;
+    bool created_ = false;
+    uint64_t handsStarted_ = 0;
+    uint64_t handsShownDown_ = 0;
+    double chipsBoughtByRemoved_ = 0.0;
+    double chipsRemoved_ = 0.0;
+};
+
+} // namespace Gamespace

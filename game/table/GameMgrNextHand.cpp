@@ -1,0 +1,280 @@
+// Between two hands: who stays, who deals, who buys more chips, whether the
+// game goes on; and a tournament saved when the table is left and resumed
+// when it is shown again.
+#include "game/table/GameMgr.h"
+
+#include "game/shell/FinishDlg.h"
+#include "game/shell/Profile.h"
+#include "game/shell/TableDialogs.h"
+#include "game/table/Deck.h"
+#include "game/table/PlayerComp.h"
+#include "game/table/PlayerHuman.h"
+#include "game/table/TableScreen.h"
+#include "game/table/Tournament.h"
+#include "timing/ITimeObject.h"
+
+#include <algorithm>
+
+namespace Gamespace {
+
+void GameMgr::OnHandResultClosed()
+{
+    if (!active_)
+        return;
+    services_.deck->Clear();
+    bool tournament = IsTournament();
+    awaitingRebuy_ = false;
+    if (tournament) {
+        SavedGame* saved = CurrentSavedGame();
+        saved->flagH = 0;
+        double startBet = GetMinBet() / std::max<uint32_t>(saved->level, 1);
+        double coming = startBet * saved->level + (levelExpired_ != 0 ? startBet : 0.0);
+        size_t able = 0;
+        for (const auto& seat : seats_)
+            if (seat && seat->GetChips() >= coming && seat->GetChips() != 0.0)
+                ++able;
+        if (able < 3) {
+            FinishTournament();
+            return;
+        }
+        if (IsHumanShort()) {
+            PlayerHuman* human = GetHumanPlayer();
+            if (human == nullptr || !human->OfferRebuy()) {
+                FinishTournament();
+                return;
+            }
+            awaitingRebuy_ = true;
+        }
+    }
+    PrepareNextHand();
+    if (tournament) {
+        bool wait = awaitingRebuy_;
+        for (PlayerI* player : state_.actingOrder) {
+            if (player->IsHuman() && awaitingRebuy_)
+                continue;
+            if (player->OfferAddOn())
+                wait = true;
+        }
+        if (wait)
+            return;
+    }
+    if (!IsHumanShort()) {
+        bool opponents = std::any_of(seats_.begin() + 1, seats_.end(), [](const auto& seat) { return seat != nullptr; });
+        if (!tournament && !opponents) {
+            FinishCashTable();
+            return;
+        }
+        ScheduleNextHand();
+        return;
+    }
+    if (!tournament) {
+        FinishCashTable();
+        return;
+    }
+    FinishTournament();
+}
+
+void GameMgr::RemovePlayer(uint16_t seat)
+{
+    PlayerI* player = seats_[seat].get();
+    if (player == nullptr)
+        return;
+    if (auto* comp = dynamic_cast<PlayerComp*>(player); comp != nullptr && comp->GetSavedSeat() != nullptr)
+        comp->GetSavedSeat()->active = 0;
+    chipsRemoved_ += player->GetChips();
+    chipsBoughtByRemoved_ += player->GetChipsBought();
+    seats_[seat].reset();
+}
+
+void GameMgr::PrepareNextHand()
+{
+    uint16_t oldDealer = state_.actingOrder.empty() ? 0 : state_.actingOrder.back()->GetSeat();
+    ClearDealerButtons();
+    state_.actingOrder.clear();
+    double minBet = GetMinBet();
+    for (uint16_t seat = 1; seat < kSeatCount; ++seat)
+        if (seats_[seat] && seats_[seat]->GetChips() < minBet)
+            RemovePlayer(seat);
+    int dealer = -1;
+    for (uint16_t seat = oldDealer + 1; seat < kSeatCount && dealer < 0; ++seat)
+        if (seats_[seat])
+            dealer = seat;
+    for (uint16_t seat = 0; seat < oldDealer && dealer < 0; ++seat)
+        if (seats_[seat])
+            dealer = seat;
+    if (dealer >= 0)
+        seats_[dealer]->SetDealer(true);
+    BuildActingOrder(static_cast<uint16_t>(std::max(dealer, 0)));
+    NumberPositions();
+    ResetSeatsForNewHand();
+}
+
+void GameMgr::FinishTournament()
+{
+    SavedGame* saved = CurrentSavedGame();
+    if (saved != nullptr)
+        saved->inUse = 0;
+    if (levelTimer_ != nullptr)
+        levelTimer_->Stop();
+    if (trnFinishDlg_) {
+        trnFinishDlg_->ShowStandings(GetSeatList(), saved != nullptr ? saved->totalBuyIns : 0.0);
+        trnFinishDlg_->Show(true);
+    }
+}
+
+void GameMgr::FinishCashTable()
+{
+    // The human is out of chips, or nobody is left to play against.
+    if (bankruptDlg_)
+        bankruptDlg_->Show(true);
+    else
+        Finish(1);
+}
+
+void GameMgr::SaveTournamentState()
+{
+    SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr;
+    if (saved == nullptr)
+        return;
+    // Only a hand in its betting can be resumed as it stood; anything else
+    // (between hands, the shuffle, the dealer draw, the deal, a shown-down
+    // hand) resumes with a fresh hand, and bets not yet in a pot go back.
+    bool betting = tableState_ == kTableBetting && !handSettled_;
+    bool pending = betting && stageDialogPending_ != 0;
+    saved->newGame = 0;
+    saved->levelTimeLeft =
+        static_cast<uint16_t>(std::min<uint32_t>(levelClockStarted_ != 0 ? levelSecondsLeft_ : GetLevelTime(), 65535));
+    saved->board.fill(Card::None());
+    if (betting) {
+        const std::vector<Card>& board = services_.deck->GetBoard();
+        for (size_t i = 0; i < board.size() && i < saved->board.size(); ++i)
+            saved->board[i] = board[i];
+        saved->amountE = state_.totalPot;
+        saved->valueB = static_cast<uint16_t>(state_.boardStage);
+        saved->flagC = state_.betMade;
+        saved->amountF = state_.currentBet;
+        saved->flagG = stageDialogPending_;
+        saved->flagH = 0;
+        saved->valueD = pending ? pendingPosition_ : lastActor_;
+    } else {
+        saved->amountE = 0.0;
+        saved->valueB = 0;
+        saved->flagC = 0;
+        saved->amountF = 0.0;
+        saved->flagG = 0;
+        saved->flagH = 1;
+        saved->valueD = 0;
+    }
+    for (const auto& seat : seats_) {
+        if (!seat)
+            continue;
+        PlayerI& player = *seat;
+        bool inHand = betting && player.IsInHand();
+        double refund = (!betting && !handSettled_) ? player.GetHandContribution() : 0.0;
+        double chips = player.GetChips() + refund;
+        // A bet already moved to the pot (a folded player's, or every bet
+        // once the round is over) is not a bet any more.
+        double bet = (inHand && !pending) ? player.GetBet() : 0.0;
+        std::array<Card, 2> cards = {Card::None(), Card::None()};
+        if (betting)
+            for (size_t i = 0; i < 2; ++i)
+                cards[i] = player.GetHoleCard(i);
+        if (player.IsHuman()) {
+            saved->flagI = player.IsDealer() ? 1 : 0;
+            saved->flagJ = inHand ? 1 : 0;
+            saved->startChips = chips;
+            saved->amountK = bet;
+            saved->tableCards = cards;
+            continue;
+        }
+        auto* comp = dynamic_cast<PlayerComp*>(&player);
+        SeatRecord* record = comp != nullptr ? comp->GetSavedSeat() : nullptr;
+        if (record == nullptr)
+            continue;
+        record->flagA = player.IsDealer() ? 1 : 0;
+        record->flagB = inHand ? 1 : 0;
+        record->chips = chips;
+        record->amount = bet;
+        record->value = (record->value & ~0xFF00u) | ((player.GetStyle() + 1) << 8);
+        record->cards = cards;
+        // A busted player is not seated again.
+        record->active = (chips > 0.0 || inHand) ? 1 : 0;
+        record->seatNumber = player.GetSeat();
+        record->name = player.GetName();
+    }
+}
+
+void GameMgr::RestoreTournament(SavedGame& saved)
+{
+    uint16_t dealerSeat = 0;
+    for (const auto& seat : seats_)
+        if (seat && seat->IsDealer()) {
+            dealerSeat = seat->GetSeat();
+            break;
+        }
+    dealerChosen_ = 1;
+    BuildActingOrder(dealerSeat);
+    NumberPositions();
+    if (trnPlayersDlg_)
+        trnPlayersDlg_->FillPlayerList(GetSeatList());
+
+    // The players take back their saved cards, bets and places in the hand.
+    ResetSeatsForNewHand();
+    Deck& deck = *services_.deck;
+    deck.ShuffleOnly();
+    for (PlayerI* player : state_.actingOrder)
+        for (const Card& card : player->GetHoleCards())
+            deck.RemoveCard(card);
+    uint32_t stage = std::min<uint32_t>(saved.valueB, 3);
+    size_t shown = stage == 0 ? 0 : stage + 2;
+    state_.board.clear();
+    for (size_t i = 0; i < shown; ++i) {
+        const Card& card = saved.board[i];
+        if (!card.IsReal())
+            continue;
+        deck.RemoveCard(card);
+        deck.PlaceBoardCard(card);
+        state_.board.push_back(card);
+    }
+    deck.FillBoard();
+
+    state_.totalPot = saved.amountE;
+    state_.boardStage = static_cast<uint32_t>(state_.board.size() >= 3 ? state_.board.size() - 2 : 0);
+    state_.betMade = saved.flagC;
+    state_.currentBet = saved.amountF;
+    state_.roundPot = 0.0;
+    state_.raiseCount = 0.0;
+    stageDialogPending_ = saved.flagG;
+    if (screen_)
+        screen_->UpdateStageImages(state_.boardStage);
+    levelClockStarted_ = 1;
+    if (saved.levelTimeLeft > 0)
+        StartLevelTimer(saved.levelTimeLeft);
+    else
+        levelExpired_ = 1;
+    if (state_.boardStage > 0)
+        RefreshPotLabel();
+    tableState_ = kTableBetting;
+    restoredHand_ = true;
+    handSettled_ = false;
+
+    size_t inHand = std::count_if(state_.actingOrder.begin(), state_.actingOrder.end(),
+                                  [](const PlayerI* player) { return player->IsInHand(); });
+    if (saved.flagH != 0 || inHand == 0 || state_.actingOrder.empty()) {
+        handSettled_ = true;
+        OnHandResultClosed();
+        return;
+    }
+    uint16_t position = static_cast<uint16_t>(std::min<size_t>(saved.valueD, state_.actingOrder.size() - 1));
+    if (stageDialogPending_ != 0 && stageDlg_) {
+        pendingPosition_ = position;
+        static const char* const kStageNames[] = {"Flop", "Turn", "River"};
+        stageDlg_->SetCaption(kStageNames[std::min<uint32_t>(state_.boardStage, 2)]);
+        stageDlg_->Show(true);
+        return;
+    }
+    stageDialogPending_ = 0;
+    PassTurn(position, 4u * GetActionDelay());
+}
+
+} // namespace Gamespace

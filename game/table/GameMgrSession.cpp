@@ -1,0 +1,410 @@
+// The table as a screen module: sitting down, leaving, pausing, the dialogs'
+// answers, and what happens between two hands.
+#include "game/table/GameMgr.h"
+
+#include "game/shell/FinishDlg.h"
+#include "game/shell/ITableShell.h"
+#include "game/shell/Profile.h"
+#include "game/shell/TableDialogs.h"
+#include "game/table/Deck.h"
+#include "game/table/PlayerComp.h"
+#include "game/table/PlayerHuman.h"
+#include "game/table/StakeRow.h"
+#include "game/table/TableScreen.h"
+#include "game/table/Tournament.h"
+#include "kernel/RandomHelpers.h"
+#include "timing/ITimeObject.h"
+
+#include <algorithm>
+
+namespace Gamespace {
+
+Profile& GameMgr::CurrentProfile() const
+{
+    return services_.shell->CurrentProfile();
+}
+
+SavedGame* GameMgr::CurrentSavedGame() const
+{
+    return CurrentProfile().GetCurrentSavedGame();
+}
+
+bool GameMgr::IsTournament() const
+{
+    // A tournament needs its saved record; without one the table plays cash.
+    return IsTournamentGameType(CurrentProfile().gameType) && CurrentSavedGame() != nullptr;
+}
+
+bool GameMgr::GetCurrentStakeRow(StakeRow& out) const
+{
+    const Profile& profile = CurrentProfile();
+    uint32_t structure = BettingStructure(profile.gameType);
+    const TableChoice& choice =
+        structure == kGameLimit ? profile.limit : (structure == kGamePotLimit ? profile.potLimit : profile.noLimit);
+    // A damaged profile's index gives the first row instead of a stray read.
+    return FindStakeRow(choice.tableIndex, out);
+}
+
+double GameMgr::GetBuyIn()
+{
+    StakeRow row;
+    GetCurrentStakeRow(row);
+    return row.buyIn;
+}
+
+uint32_t GameMgr::GetLevel() const
+{
+    SavedGame* saved = CurrentSavedGame();
+    return saved != nullptr ? saved->level : 1;
+}
+
+uint32_t GameMgr::GetLevelTime() const
+{
+    SavedGame* saved = CurrentSavedGame();
+    Tournament record;
+    if (saved == nullptr || !FindTournament(saved->tournamentId, record))
+        return 0;
+    return record.levelTime;
+}
+
+double GameMgr::GetMinBet()
+{
+    if (IsTournament()) {
+        SavedGame* saved = CurrentSavedGame();
+        double start = saved->minBet;
+        Tournament record;
+        if (start <= 0.0 && FindTournament(saved->tournamentId, record))
+            start = record.startBet;
+        return start * std::max<uint32_t>(saved->level, 1);
+    }
+    StakeRow row;
+    GetCurrentStakeRow(row);
+    return row.bet;
+}
+
+bool GameMgr::IsHumanShort()
+{
+    return !seats_[0] || seats_[0]->GetChips() < GetMinBet();
+}
+
+void GameMgr::ShowLevelTime()
+{
+    if (trnInfoDlg_)
+        trnInfoDlg_->SetLevelTime(levelSecondsLeft_ / 60, levelSecondsLeft_ % 60);
+}
+
+void GameMgr::StartLevelTimer(uint32_t seconds)
+{
+    levelSecondsLeft_ = seconds;
+    ShowLevelTime();
+    if (levelTimer_ == nullptr)
+        return;
+    levelTimer_->SetDuration(static_cast<int>(seconds * 1000));
+    levelTimer_->SetInterval(1000);
+    levelTimer_->Start(paused_ != 0, 0);
+}
+
+void GameMgr::ShowTournamentInfo(bool show)
+{
+    if (show) {
+        SavedGame* saved = CurrentSavedGame();
+        Tournament record;
+        bool known = saved != nullptr && FindTournament(saved->tournamentId, record);
+        if (trnInfoDlg_ && saved != nullptr) {
+            trnInfoDlg_->SetCaption(known ? record.name : std::string());
+            trnInfoDlg_->SetMinBet(GetMinBet());
+            trnInfoDlg_->SetLevel(saved->level);
+            trnInfoDlg_->SetTotalPot(saved->totalBuyIns);
+            if (saved->newGame != 0)
+                trnInfoDlg_->SetLevelTime(record.levelTime / 60, record.levelTime % 60);
+        }
+    }
+    if (trnInfoDlg_ && trnInfoDlg_->IsVisible() != show)
+        trnInfoDlg_->Show(show);
+    if (trnPlayersDlg_ && trnPlayersDlg_->IsVisible() != show)
+        trnPlayersDlg_->Show(show);
+}
+
+std::string GameMgr::PickOpponentName() const
+{
+    const std::vector<std::string>& names = OpponentNames();
+    auto taken = [this](const std::string& name) {
+        for (const auto& seat : seats_)
+            if (seat && seat->GetName() == name)
+                return true;
+        return false;
+    };
+    for (int attempt = 0; attempt < 256; ++attempt) {
+        const std::string& name = names[RandomInRange(0, static_cast<uint32_t>(names.size()))];
+        if (!taken(name))
+            return name;
+    }
+    for (const std::string& name : names)
+        if (!taken(name))
+            return name;
+    return names.front();
+}
+
+void GameMgr::SeatPlayers()
+{
+    for (auto& seat : seats_)
+        seat.reset();
+    state_.actingOrder.clear();
+    auto human = std::make_unique<PlayerHuman>(this, services_);
+    human->SetSeat(0);
+    human->SetName(CurrentProfile().name);
+    seats_[0] = std::move(human);
+    SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr;
+    if (saved != nullptr)
+        SeatTournamentPlayers(*saved);
+    else
+        SeatCashPlayers();
+    for (auto& seat : seats_)
+        if (seat)
+            seat->Show(true);
+}
+
+void GameMgr::SeatCashPlayers()
+{
+    const Profile& profile = CurrentProfile();
+    uint32_t structure = BettingStructure(profile.gameType);
+    const TableChoice& choice =
+        structure == kGameLimit ? profile.limit : (structure == kGamePotLimit ? profile.potLimit : profile.noLimit);
+    uint16_t players = std::clamp<uint16_t>(choice.players, 2, kSeatCount);
+    StakeRow row;
+    GetCurrentStakeRow(row);
+    seats_[0]->BuyChips(row.buyIn);
+    for (uint16_t seat = 1; seat < players; ++seat) {
+        auto comp = std::make_unique<PlayerComp>(this, services_, PlayerComp::StyleForOption(profile.computerStyle),
+                                                 nullptr);
+        comp->SetSeat(seat);
+        comp->SetName(PickOpponentName());
+        seats_[seat] = std::move(comp);
+        seats_[seat]->BuyChips(row.buyIn);
+    }
+}
+
+void GameMgr::SeatTournamentPlayers(SavedGame& saved)
+{
+    const Profile& profile = CurrentProfile();
+    bool fresh = saved.newGame != 0;
+    Tournament record;
+    double startChips = 0.0;
+    if (FindTournament(saved.tournamentId, record))
+        startChips = record.price * record.chipsPerDollar;
+    for (SeatRecord& seatRecord : saved.seats) {
+        if (seatRecord.active == 0)
+            continue;
+        uint16_t seat = seatRecord.seatNumber;
+        if (seat < 1 || seat >= kSeatCount || seats_[seat])
+            continue;
+        uint32_t style = (seatRecord.value >> 8) & 0xFF;
+        style = (style >= 1 && style <= 3) ? style - 1 : PlayerComp::StyleForOption(profile.computerStyle);
+        auto comp = std::make_unique<PlayerComp>(this, services_, style, &seatRecord);
+        comp->SetSeat(seat);
+        PlayerComp* player = comp.get();
+        seats_[seat] = std::move(comp);
+        if (fresh || seatRecord.name.empty())
+            seatRecord.name = PickOpponentName();
+        player->SetName(seatRecord.name);
+        double chips = seatRecord.chips;
+        if (fresh) {
+            seatRecord.value = (style + 1) << 8;
+            if (chips <= 0.0)
+                chips = saved.startChips > 0.0 ? saved.startChips : startChips;
+        }
+        player->BuyChips(chips);
+        if (!fresh) {
+            player->SetDealer(seatRecord.flagA != 0);
+            for (const Card& card : seatRecord.cards)
+                player->AddSavedCard(card.rank, card.suit);
+            player->SetRestore(seatRecord.amount, seatRecord.flagB != 0);
+        }
+    }
+    PlayerI& human = *seats_[0];
+    double humanChips = saved.startChips;
+    if (fresh && humanChips <= 0.0)
+        humanChips = startChips;
+    human.BuyChips(humanChips);
+    if (!fresh) {
+        human.SetDealer(saved.flagI != 0);
+        for (const Card& card : saved.tableCards)
+            human.AddSavedCard(card.rank, card.suit);
+        human.SetRestore(saved.amountK, saved.flagJ != 0);
+    }
+}
+
+void GameMgr::Show()
+{
+    active_ = true;
+    paused_ = 0;
+    dealerChosen_ = 0;
+    levelClockStarted_ = 0;
+    levelExpired_ = 0;
+    shufflePending_ = 1;
+    stageDialogPending_ = 0;
+    awaitingRebuy_ = false;
+    handSettled_ = true;
+    restoredHand_ = false;
+    chipsBoughtByRemoved_ = 0.0;
+    chipsRemoved_ = 0.0;
+    pots_.clear();
+    state_ = TableState{};
+    state_.gameType = CurrentProfile().gameType;
+    if (SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr) {
+        // A damaged profile: play the first tournament's rules rather than
+        // the rules of none.
+        Tournament record;
+        if (!FindTournament(saved->tournamentId, record))
+            saved->tournamentId = 1;
+        saved->level = std::max<uint32_t>(saved->level, 1);
+    }
+    ShowTournamentInfo(IsTournament());
+    SeatPlayers();
+    SetUpTable();
+    if (screen_)
+        screen_->PlayMusic(true);
+}
+
+void GameMgr::SetUpTable()
+{
+    if (screen_) {
+        screen_->ShowTable(true);
+        screen_->UpdateStageImages(0);
+    }
+    state_.minBet = GetMinBet();
+    SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr;
+    if (saved != nullptr && saved->newGame == 0) {
+        RestoreTournament(*saved);
+        return;
+    }
+    if (saved != nullptr)
+        saved->newGame = 0;
+    StartDealerDraw();
+}
+
+void GameMgr::Hide()
+{
+    if (!active_)
+        return;
+    if (screen_)
+        screen_->PlayMusic(false);
+    SaveTournamentState();
+    // Closing the dialogs below must not drive the game on.
+    active_ = false;
+    ShowTournamentInfo(false);
+    for (BaseDialog* dialog : std::initializer_list<BaseDialog*>{menuDlg_.get(), finishDlg_.get(), bankruptDlg_.get(),
+                                                                 dealerDlg_.get(), stageDlg_.get(),
+                                                                 trnFinishDlg_.get()})
+        if (dialog != nullptr && dialog->IsVisible())
+            dialog->Show(false);
+    for (TimeLibrary::ITimeObject* timer : {tableTimer_, levelTimer_, shuffleTimer_})
+        if (timer != nullptr)
+            timer->Stop();
+    if (screen_)
+        screen_->ShowTable(false);
+    services_.deck->Clear();
+    state_.actingOrder.clear();
+    for (auto& seat : seats_)
+        seat.reset();
+    events_.Purge(this);
+    tableState_ = kTableIdle;
+}
+
+void GameMgr::SetPaused(bool paused)
+{
+    if (!active_)
+        return;
+    paused_ = paused ? 1 : 0;
+    if (menuDlg_ && menuDlg_->IsVisible())
+        return;
+    for (auto& seat : seats_)
+        if (seat)
+            seat->SetPaused(paused);
+    for (TimeLibrary::ITimeObject* timer : {tableTimer_, levelTimer_, shuffleTimer_})
+        if (timer != nullptr)
+            timer->SetPaused(paused);
+    if (trnPlayersDlg_)
+        trnPlayersDlg_->SetPaused(paused);
+}
+
+void GameMgr::OnMouseUp(uint32_t id, int32_t /*button*/)
+{
+    if (!active_ || !screen_ || id == 0 || id != screen_->MenuButtonId())
+        return;
+    SetPaused(true);
+    if (menuDlg_)
+        menuDlg_->Show(true);
+}
+
+void GameMgr::OnDialogShown(uint32_t dialogId, bool shown)
+{
+    if (shown || !active_)
+        return;
+    if (menuDlg_ && dialogId == menuDlg_->GetId()) {
+        if (menuDlg_->LeaveRequested())
+            Finish(1);
+        else if (menuDlg_->ExitRequested())
+            observer_ != nullptr ? observer_->RequestExit() : void();
+        else
+            SetPaused(false);
+    } else if (finishDlg_ && dialogId == finishDlg_->GetId()) {
+        if (handSettled_ && tableState_ == kTableBetting)
+            OnHandResultClosed();
+    } else if (bankruptDlg_ && dialogId == bankruptDlg_->GetId()) {
+        if (IsTournament())
+            FinishTournament();
+        else
+            Finish(1);
+    } else if (trnFinishDlg_ && dialogId == trnFinishDlg_->GetId()) {
+        Finish(1);
+    } else if (dealerDlg_ && dialogId == dealerDlg_->GetId()) {
+        if (tableState_ != kTableDealerDraw)
+            return;
+        ResetSeatsForNewHand();
+        tableState_ = kTableWaiting;
+        StartTableTimer(GetActionDelay());
+    } else if (stageDlg_ && dialogId == stageDlg_->GetId()) {
+        if (stageDialogPending_ == 0)
+            return;
+        stageDialogPending_ = 0;
+        RefreshPotLabel();
+        ResetAllForNewRound();
+        AdvanceStage(pendingPosition_);
+    }
+}
+
+void GameMgr::ScheduleNextHand()
+{
+    if (!active_)
+        return;
+    tableState_ = kTableWaiting;
+    StartTableTimer(2u * GetActionDelay());
+}
+
+void GameMgr::ResumeAfterRebuy(bool rebought)
+{
+    if (!active_)
+        return;
+    awaitingRebuy_ = false;
+    if (rebought) {
+        ScheduleNextHand();
+        return;
+    }
+    if (IsTournament())
+        FinishTournament();
+    else if (bankruptDlg_)
+        bankruptDlg_->Show(true);
+}
+
+void GameMgr::AddToPrizePool(double amount)
+{
+    SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr;
+    if (saved == nullptr)
+        return;
+    saved->totalBuyIns += amount;
+    if (trnInfoDlg_)
+        trnInfoDlg_->SetTotalPot(saved->totalBuyIns);
+}
+
+} // namespace Gamespace

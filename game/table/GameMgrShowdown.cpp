@@ -1,0 +1,75 @@
+// The table's money at the end of a hand: the pots, their winners, the pay.
+#include "game/table/GameMgr.h"
+
+#include "game/shell/FinishDlg.h"
+#include "game/shell/Profile.h"
+#include "game/table/HandComparison.h"
+#include "game/table/PlayerI.h"
+#include "game/table/PotBuilder.h"
+#include "game/table/TableScreen.h"
+
+namespace Gamespace {
+
+double GameMgr::SumBetsInHand() const
+{
+    double sum = 0.0;
+    for (const PlayerI* player : state_.actingOrder)
+        if (player->IsInHand())
+            sum += player->GetBet();
+    return sum;
+}
+
+void GameMgr::Showdown()
+{
+    std::vector<PotEntrant> entrants;
+    for (PlayerI* player : state_.actingOrder) {
+        if (player->IsInHand())
+            player->UpdateBestHand();
+        // A restored hand does not know what earlier rounds put in: rather
+        // than shut an all-in player out, everybody left shares one pot.
+        entrants.push_back(PotEntrant{player, player->GetHandContribution(), player->IsInHand(),
+                                      player->IsAllIn() && !restoredHand_});
+    }
+    pots_ = BuildPots(entrants, state_.totalPot, state_.boardStage);
+    PayAndReport(pots_);
+    if (screen_)
+        screen_->UpdateStageImages(0);
+    SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr;
+    if (saved != nullptr)
+        saved->flagH = 1;
+    ++handsShownDown_;
+    if (finishDlg_)
+        finishDlg_->Show(true);
+}
+
+void GameMgr::PayAndReport(const std::vector<Pot>& pots)
+{
+    // Every row is credited here, once: the dialog only shows the wins, so a
+    // dialog closed before it has shown every pot loses nothing.
+    handSettled_ = true;
+    if (finishDlg_)
+        finishDlg_->ClearPots();
+    for (const Pot& pot : pots) {
+        std::vector<Contender> contenders;
+        for (PlayerI* player : pot.eligible)
+            contenders.push_back(Contender{player, HandRecord{player->GetHandCategory(), [player] {
+                                                                  std::vector<HandGroup> groups;
+                                                                  player->GetBestHandGroups(groups);
+                                                                  return groups;
+                                                              }()}});
+        std::vector<WinnerRow> rows = AwardPot(pot.amount, std::move(contenders));
+        bool shown = false;
+        for (const WinnerRow& row : rows) {
+            row.player->CreditChips(row.amount);
+            if (row.amount == 0.0 || !finishDlg_)
+                continue;
+            if (!shown) {
+                finishDlg_->AddPot(pot.name);
+                shown = true;
+            }
+            finishDlg_->AddWinner(row.player, row.amount, row.handName);
+        }
+    }
+}
+
+} // namespace Gamespace

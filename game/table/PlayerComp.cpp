@@ -1,0 +1,87 @@
+#include "game/table/PlayerComp.h"
+
+#include "game/shell/ITableShell.h"
+#include "game/shell/Profile.h"
+#include "game/table/PlayerMgrI.h"
+#include "game/table/Tournament.h"
+#include "kernel/RandomHelpers.h"
+#include "kernel/TextHelpers.h"
+
+#include <cmath>
+
+namespace Gamespace {
+
+PlayerComp::PlayerComp(PlayerMgrI* table, const TableServices& services, uint32_t style, SeatRecord* savedSeat)
+    : PlayerI(table, services, false), savedSeat_(savedSeat)
+{
+    style_ = style > 2 ? 0 : style;
+}
+
+PlayerComp::~PlayerComp() = default;
+
+uint32_t PlayerComp::StyleForOption(uint32_t option)
+{
+    if (option >= 1 && option <= 3)
+        return option - 1;
+    return RandomInRange(0, 3);
+}
+
+uint32_t PlayerComp::GetRebuyCount() const
+{
+    return savedSeat_ != nullptr ? (savedSeat_->value & 0xFF) : 0;
+}
+
+void PlayerComp::TakeTurn()
+{
+    OfferRebuy();
+    PlayerI::TakeTurn();
+}
+
+bool PlayerComp::CurrentTournament(Tournament& out, SavedGame*& saved) const
+{
+    Profile& profile = services_.shell->CurrentProfile();
+    if (!IsTournamentGameType(profile.gameType))
+        return false;
+    saved = profile.GetCurrentSavedGame();
+    if (saved == nullptr)
+        return false;
+    return FindTournament(saved->tournamentId, out);
+}
+
+bool PlayerComp::OfferRebuy()
+{
+    Tournament record;
+    SavedGame* saved = nullptr;
+    if (!CurrentTournament(record, saved))
+        return false;
+    double chipsBought = record.price * record.chipsPerDollar;
+    if (saved->level <= record.rebuyLastLevel && GetRebuyCount() < record.maxRebuys && chips_ < chipsBought / 2.0) {
+        ShowStatus("Re-Buy $" + IntToString(static_cast<int>(record.price)) + " (" + DoubleToString(chipsBought) +
+                   " chips)");
+        if (savedSeat_ != nullptr)
+            savedSeat_->value = (savedSeat_->value & ~0xFFu) | ((GetRebuyCount() + 1) & 0xFF);
+        BuyChips(chipsBought);
+        table_->AddToPrizePool(record.price);
+        RefreshBetDisplay();
+    }
+    return false;
+}
+
+bool PlayerComp::OfferAddOn()
+{
+    Tournament record;
+    SavedGame* saved = nullptr;
+    if (!CurrentTournament(record, saved))
+        return false;
+    double chipsBought = record.price * record.chipsPerDollar;
+    if (saved->level + 1 == record.addOnLevel && chips_ < chipsBought) {
+        ShowStatus("Add-On $" + IntToString(static_cast<int>(record.price)) + " (" + DoubleToString(chipsBought) +
+                   " chips)");
+        BuyChips(chipsBought);
+        RefreshBetDisplay();
+        table_->AddToPrizePool(record.price);
+    }
+    return false;
+}
+
+} // namespace Gamespace

@@ -1,0 +1,258 @@
+#include "game/table/PlayerHuman.h"
+
+#include "controls/IButtonVO.h"
+#include "controls/IFactory.h"
+#include "game/shell/HumanActionDlg.h"
+#include "game/shell/ITableShell.h"
+#include "game/shell/Profile.h"
+#include "game/shell/RebuyAddonDlg.h"
+#include "game/table/PlayerMgrI.h"
+#include "game/table/Tournament.h"
+#include "kernel/TextHelpers.h"
+
+namespace Gamespace {
+
+PlayerHuman::PlayerHuman(PlayerMgrI* table, const TableServices& services) : PlayerI(table, services, true)
+{
+    actionDialog_ = services_.shell->CreateHumanActionDlg(this, this);
+    rebuyDialog_ = services_.shell->CreateRebuyAddonDlg(this);
+    if (services_.factory != nullptr) {
+        rebuyButton_ = services_.factory->CreateButtonVO();
+        if (rebuyButton_ != nullptr) {
+            rebuyButton_->SetSize(31, 31);
+            rebuyButton_->SetLayer(500);
+            rebuyButton_->SetImages({"images/btn_def.png", "images/player/rebuy.png", "images/player/rebuy.png",
+                                     "images/player/rebuy.png"});
+            ControlLibrary::Rect source{0, 0, 31, 31};
+            rebuyButton_->SetSourceRects({source, source, source, source});
+            rebuyButton_->AddMouseObserver(this);
+        }
+    }
+}
+
+PlayerHuman::~PlayerHuman()
+{
+    if (rebuyButton_ != nullptr)
+        services_.factory->ReleaseVO(rebuyButton_);
+}
+
+bool PlayerHuman::InTournament(Tournament& record, SavedGame*& saved) const
+{
+    Profile& profile = services_.shell->CurrentProfile();
+    if (!IsTournamentGameType(profile.gameType))
+        return false;
+    saved = profile.GetCurrentSavedGame();
+    return saved != nullptr && FindTournament(saved->tournamentId, record);
+}
+
+bool PlayerHuman::RebuyAllowed() const
+{
+    Tournament record;
+    SavedGame* saved = nullptr;
+    if (!InTournament(record, saved))
+        return false;
+    return saved->level < record.rebuyLastLevel && saved->rebuysTaken < record.maxRebuys;
+}
+
+void PlayerHuman::UpdateRebuyButton()
+{
+    if (rebuyButton_ == nullptr)
+        return;
+    bool allowed = RebuyAllowed();
+    rebuyButton_->SetVisible(allowed);
+    rebuyButton_->SetEnabled(allowed);
+}
+
+void PlayerHuman::Show(bool on)
+{
+    if (actionDialog_) {
+        actionDialog_->Show(on);
+        actionDialog_->ShowActions(false);
+    }
+    if (rebuyDialog_ && rebuyDialog_->IsVisible())
+        rebuyDialog_->Show(false);
+    bool tournament = IsTournamentGameType(services_.shell->CurrentProfile().gameType);
+    if (rebuyButton_ != nullptr)
+        rebuyButton_->SetVisible(on && tournament);
+    PlayerI::Show(on);
+    if (rebuyButton_ != nullptr) {
+        SeatLayout layout;
+        table_->GetSeatLayout(layout, seat_);
+        rebuyButton_->SetPosition(layout.anchorX + layout.cardsDx - 100, layout.anchorY + layout.cardsDy + 14);
+    }
+    if (tournament)
+        RefreshBetDisplay();
+}
+
+void PlayerHuman::ResetSeatDisplay()
+{
+    PlayerI::ResetSeatDisplay();
+    if (rebuyButton_ != nullptr)
+        rebuyButton_->SetEnabled(false);
+}
+
+void PlayerHuman::TakeTurn()
+{
+    UpdateRebuyButton();
+    Display().HideIcons();
+    if (actionDialog_)
+        actionDialog_->ShowActions(true);
+}
+
+double PlayerHuman::GetCurrentBet()
+{
+    TableState state;
+    table_->GetTableState(state);
+    return state.currentBet;
+}
+
+double PlayerHuman::GetRoundPot()
+{
+    TableState state;
+    table_->GetTableState(state);
+    return state.roundPot;
+}
+
+double PlayerHuman::GetTotalPot()
+{
+    TableState state;
+    table_->GetTableState(state);
+    return state.totalPot;
+}
+
+double PlayerHuman::GetMinBet()
+{
+    return table_->GetMinBet();
+}
+
+uint16_t PlayerHuman::GetBoardStage()
+{
+    return table_->GetBoardStage();
+}
+
+void PlayerHuman::GetAvailableActions(std::vector<uint32_t>& out)
+{
+    out.clear();
+    TableState state;
+    table_->GetTableState(state);
+    if (state.betMade == 0) {
+        out = {kHumanCheck, kHumanOpen, kHumanFold, kHumanAllIn};
+        return;
+    }
+    out.push_back(kHumanFold);
+    bool call = (bigBlindPending_ == 0 && chips_ + bet_ > state.currentBet) || state.currentBet > bet_;
+    out.push_back(call ? kHumanCall : kHumanCheck);
+    if (state.currentBet < chips_ + bet_)
+        out.push_back(kHumanRaise);
+    out.push_back(kHumanAllIn);
+}
+
+void PlayerHuman::PerformHumanAction(uint32_t code, double amount)
+{
+    switch (code) {
+    case kHumanCheck:
+        Check();
+        break;
+    case kHumanOpen:
+        Open(amount);
+        break;
+    case kHumanFold:
+        Fold();
+        break;
+    case kHumanCall:
+        Call();
+        break;
+    case kHumanRaise:
+        Raise(amount);
+        break;
+    case kHumanAllIn:
+        AllIn();
+        break;
+    default:
+        break;
+    }
+    RefreshBetDisplay();
+    if (actionDialog_)
+        actionDialog_->ShowActions(false);
+    if (rebuyButton_ != nullptr)
+        rebuyButton_->SetEnabled(false);
+    acted_ = 1;
+}
+
+bool PlayerHuman::OfferRebuy()
+{
+    if (!RebuyAllowed() || !rebuyDialog_)
+        return false;
+    rebuyOffered_ = 1;
+    rebuyDialog_->SetMode(RebuyAddonDlg::kRebuy);
+    rebuyDialog_->Show(true);
+    return true;
+}
+
+bool PlayerHuman::OfferAddOn()
+{
+    Tournament record;
+    SavedGame* saved = nullptr;
+    if (!InTournament(record, saved) || !rebuyDialog_)
+        return false;
+    if (saved->level + 1 != record.addOnLevel)
+        return false;
+    rebuyDialog_->SetMode(RebuyAddonDlg::kAddOn);
+    rebuyDialog_->Show(true);
+    return true;
+}
+
+void PlayerHuman::Buy(const char* label)
+{
+    Tournament record;
+    SavedGame* saved = nullptr;
+    if (!InTournament(record, saved))
+        return;
+    double chipsBought = record.price * record.chipsPerDollar;
+    ShowStatus(std::string(label) + IntToString(static_cast<int>(record.price)) + " (" +
+               DoubleToString(chipsBought) + " chips)");
+    BuyChips(chipsBought);
+    table_->AddToPrizePool(record.price);
+    saved->buyIn += record.price;
+    RefreshBetDisplay();
+}
+
+void PlayerHuman::OnDialogShown(uint32_t dialogId, bool shown)
+{
+    if (shown || !rebuyDialog_ || dialogId != rebuyDialog_->GetId())
+        return;
+    bool yes = rebuyDialog_->GetAnswer() == 1;
+    if (rebuyDialog_->GetMode() == RebuyAddonDlg::kAddOn) {
+        if (yes)
+            Buy("Add-On $");
+        table_->ScheduleNextHand();
+    } else if (!yes) {
+        if (rebuyOffered_ != 0) {
+            rebuyOffered_ = 0;
+            table_->ResumeAfterRebuy(false);
+        }
+    } else {
+        Tournament record;
+        SavedGame* saved = nullptr;
+        // A second answer for a re-buy already used up buys nothing.
+        if (RebuyAllowed() && InTournament(record, saved)) {
+            Buy("Re-Buy $");
+            saved->rebuysTaken += 1;
+        }
+        if (rebuyOffered_ != 0) {
+            rebuyOffered_ = 0;
+            table_->ResumeAfterRebuy(true);
+        }
+    }
+    UpdateRebuyButton();
+}
+
+void PlayerHuman::OnMouseUp(uint32_t id, int32_t /*button*/)
+{
+    if (rebuyButton_ == nullptr || id != rebuyButton_->GetId() || !rebuyDialog_)
+        return;
+    rebuyDialog_->SetMode(RebuyAddonDlg::kRebuy);
+    rebuyDialog_->Show(true);
+}
+
+} // namespace Gamespace

@@ -1,0 +1,359 @@
+#include "game/table/PlayerI.h"
+
+#include "game/table/OpponentStrategy.h"
+#include "game/table/PlayerMgrI.h"
+#include "timing/ITimeObject.h"
+#include "timing/ITimeSystem.h"
+
+#include <algorithm>
+
+namespace Gamespace {
+
+namespace {
+constexpr int kPlayerTimerMs = 10;
+}
+
+PlayerI::PlayerI(PlayerMgrI* table, const TableServices& services, bool human)
+    : table_(table), services_(services),
+      display_(std::make_unique<SeatDisplay>(services.factory, services.effects, human))
+{
+    TimeLibrary::ITimeSystem* time = services_.timeSystem;
+    stepTimer_ = time->CreateTimeObject(this, kPlayerTimerMs, kPlayerTimerMs);
+    smallBlindTimer_ = time->CreateTimeObject(this, kPlayerTimerMs, kPlayerTimerMs);
+    bigBlindTimer_ = time->CreateTimeObject(this, kPlayerTimerMs, kPlayerTimerMs);
+}
+
+PlayerI::~PlayerI()
+{
+    // Destroying a time object waits for a running tick pass, so once they
+    // are gone no notice of ours can be posted any more; then drop the ones
+    // still waiting.
+    TimeLibrary::ITimeSystem* time = services_.timeSystem;
+    for (TimeLibrary::ITimeObject* timer : {stepTimer_, smallBlindTimer_, bigBlindTimer_})
+        if (timer != nullptr)
+            time->DestroyTimeObject(timer);
+    if (services_.events != nullptr)
+        services_.events->Purge(this);
+}
+
+void PlayerI::OnTimerFinish(uint32_t id)
+{
+    if (services_.events != nullptr)
+        services_.events->Post(this, id, TimerNotice::Finish);
+}
+
+void PlayerI::OnQueuedTimer(uint32_t id, TimerNotice notice)
+{
+    if (notice != TimerNotice::Finish)
+        return;
+    if (stepTimer_ != nullptr && id == stepTimer_->GetId()) {
+        OnStepTimer();
+    } else if (smallBlindTimer_ != nullptr && id == smallBlindTimer_->GetId()) {
+        PostBlind(table_->GetMinBet() * 0.5);
+    } else if (bigBlindTimer_ != nullptr && id == bigBlindTimer_->GetId()) {
+        PostBlind(table_->GetMinBet());
+        table_->OnPlayerAction(position_, kActionBlindsPosted, 0.0);
+    }
+}
+
+void PlayerI::OnStepTimer()
+{
+    Card card = table_->DrawCard();
+    if (holeCards_.size() < 2 && !card.IsNone()) {
+        holeCards_.push_back(card);
+        Display().PlayCardSound();
+        ShowDrawnCard(holeCards_.size() - 1);
+    }
+    // Reported even without a card (an exhausted deck), so the table never
+    // waits for a step that will not come.
+    table_->OnPlayerStepDone(seat_, position_);
+}
+
+void PlayerI::ShowDrawnCard(size_t index)
+{
+    Display().ShowHoleCard(index, holeCards_[index], IsHuman() || table_->IsSelectingDealer());
+}
+
+void PlayerI::Show(bool on)
+{
+    SeatLayout layout;
+    table_->GetSeatLayout(layout, seat_);
+    Display().Layout(layout, seat_);
+    Display().SetName(name_);
+    Display().Show(on, dealer_ != 0);
+    if (on) {
+        RefreshBetDisplay();
+        for (size_t i = 0; i < holeCards_.size(); ++i)
+            ShowDrawnCard(i);
+    }
+}
+
+void PlayerI::ResetForNewGame()
+{
+    SetDealer(false);
+    ResetSeatDisplay();
+}
+
+void PlayerI::ResetForNewHand()
+{
+    ResetSeatDisplay();
+}
+
+void PlayerI::ResetSeatDisplay()
+{
+    Display().ResetForHand(dealer_ != 0);
+    holeCards_.clear();
+    handGroups_.clear();
+    handCategory_ = kHighCard;
+    double minBet = table_->GetMinBet();
+    short_ = chips_ < minBet ? 1 : 0;
+    inHand_ = (chips_ >= minBet && chips_ > 0.0) ? 1 : 0;
+    bet_ = 0.0;
+    contribution_ = 0.0;
+    allIn_ = 0;
+    acted_ = 0;
+    bigBlindPending_ = 0;
+    if (restorePending_ != 0) {
+        restorePending_ = 0;
+        bet_ = savedBet_;
+        contribution_ = savedBet_;
+        inHand_ = savedInHand_;
+        // Only a player dealt out of the hand is passed over.
+        short_ = inHand_ != 0 ? 0 : 1;
+        allIn_ = (inHand_ != 0 && chips_ <= 0.0) ? 1 : 0;
+        for (const Card& card : savedCards_) {
+            if (!card.IsReal())
+                continue;
+            holeCards_.push_back(card);
+            if (inHand_ != 0)
+                ShowDrawnCard(holeCards_.size() - 1);
+        }
+        savedCards_.clear();
+        RefreshBetDisplay();
+    }
+}
+
+void PlayerI::ArmStepTimer(bool byPosition)
+{
+    uint16_t delay = table_->GetActionDelay();
+    uint32_t step = static_cast<uint32_t>(delay - delay / 3) * (byPosition ? position_ : seat_);
+    if (stepTimer_ != nullptr)
+        stepTimer_->Start(table_->IsPaused(), static_cast<uint16_t>(std::min<uint32_t>(step, 65535)));
+}
+
+void PlayerI::StartSmallBlindTimer()
+{
+    if (smallBlindTimer_ != nullptr)
+        smallBlindTimer_->Start(table_->IsPaused(), table_->GetActionDelay());
+}
+
+void PlayerI::StartBigBlindTimer()
+{
+    bigBlindPending_ = 1;
+    uint32_t delay = 2u * table_->GetActionDelay();
+    if (bigBlindTimer_ != nullptr)
+        bigBlindTimer_->Start(table_->IsPaused(), static_cast<uint16_t>(std::min<uint32_t>(delay, 65535)));
+}
+
+void PlayerI::TakeTurn()
+{
+    RunComputerTurn(*this, *table_);
+    acted_ = 1;
+}
+
+void PlayerI::PutIn(double amount)
+{
+    chips_ -= amount;
+    bet_ += amount;
+    contribution_ += amount;
+    table_->AddToRoundPot(amount);
+    Display().PlayChipsSound();
+}
+
+void PlayerI::PostBlind(double amount)
+{
+    if (inHand_ == 0 || amount <= 0.0)
+        return;
+    if (amount >= chips_) {
+        allIn_ = 1;
+        amount = chips_;
+    }
+    PutIn(amount);
+    RefreshBetDisplay();
+}
+
+void PlayerI::Check()
+{
+    Display().ShowIcon(kIconCheck);
+    table_->OnPlayerAction(position_, kActionCheck, bet_);
+}
+
+void PlayerI::Open(double amount)
+{
+    if (amount >= chips_) {
+        AllIn();
+        return;
+    }
+    PutIn(std::max(amount, 0.0));
+    Display().ShowIcon(kIconOpen);
+    table_->OnPlayerAction(position_, kActionOpen, bet_);
+}
+
+void PlayerI::Call()
+{
+    TableState state;
+    table_->GetTableState(state);
+    double toCall = state.currentBet - bet_;
+    if (chips_ - toCall <= 0.0) {
+        AllIn();
+        return;
+    }
+    PutIn(std::max(toCall, 0.0));
+    Display().ShowIcon(kIconCall);
+    table_->OnPlayerAction(position_, kActionCall, bet_);
+}
+
+void PlayerI::Raise(double amount)
+{
+    if (amount >= chips_) {
+        AllIn();
+        return;
+    }
+    PutIn(std::max(amount, 0.0));
+    Display().ShowIcon(kIconRaise);
+    table_->OnPlayerAction(position_, kActionRaise, bet_);
+}
+
+void PlayerI::Fold()
+{
+    inHand_ = 0;
+    Display().HideHoleCards();
+    table_->AddToRoundPot(-bet_);
+    Display().ShowIcon(kIconFold);
+    table_->OnPlayerAction(position_, kActionFold, bet_);
+}
+
+void PlayerI::AllIn()
+{
+    double moved = std::max(chips_, 0.0);
+    allIn_ = 1;
+    PutIn(moved);
+    chips_ = 0.0;
+    Display().ShowIcon(kIconAllIn);
+    table_->OnPlayerAction(position_, kActionAllIn, bet_);
+}
+
+void PlayerI::SetPaused(bool paused)
+{
+    for (TimeLibrary::ITimeObject* timer : {stepTimer_, smallBlindTimer_, bigBlindTimer_})
+        if (timer != nullptr)
+            timer->SetPaused(paused);
+    Display().SetPaused(paused);
+}
+
+void PlayerI::PauseAndHide()
+{
+    SetPaused(true);
+    Show(false);
+}
+
+Card PlayerI::GetHoleCard(size_t index) const
+{
+    return index < holeCards_.size() ? holeCards_[index] : Card::None();
+}
+
+uint32_t PlayerI::UpdateBestHand()
+{
+    TableState state;
+    table_->GetTableState(state);
+    std::vector<Card> cards = {GetHoleCard(0), GetHoleCard(1)};
+    cards.insert(cards.end(), state.board.begin(), state.board.end());
+    handCategory_ = EvaluateSortedHand(cards, handGroups_);
+    return handCategory_;
+}
+
+void PlayerI::TakeWinnings(double /*amount*/)
+{
+    Display().ShowWinnerBadge(true);
+    Display().HideIcons();
+    RefreshBetDisplay();
+    Display().HideChips();
+    size_t taken = 0;
+    for (const HandGroup& group : handGroups_) {
+        for (const Card& card : group.cards) {
+            if (taken++ >= 5)
+                return;
+            for (size_t i = 0; i < holeCards_.size(); ++i)
+                if (holeCards_[i] == card)
+                    Display().HideMask(i);
+        }
+    }
+}
+
+void PlayerI::CreditChips(double amount)
+{
+    chips_ += amount;
+}
+
+void PlayerI::SetHighlighted(bool on)
+{
+    Display().SetHighlighted(on);
+}
+
+void PlayerI::DimHoleCards()
+{
+    Display().ShowMasks(true);
+    Display().ShowWinnerBadge(false);
+}
+
+void PlayerI::ShowStatus(const std::string& text)
+{
+    Display().ShowStatus(text);
+}
+
+void PlayerI::RevealHoleCards()
+{
+    Display().RevealHoleCards(holeCards_);
+}
+
+void PlayerI::ResetForNewRound()
+{
+    bet_ = 0.0;
+    SetHighlighted(false);
+    acted_ = 0;
+    bigBlindPending_ = 0;
+    Display().HideChips();
+    Display().HideIcons();
+    RefreshBetDisplay();
+}
+
+void PlayerI::SetDealer(bool on)
+{
+    dealer_ = on ? 1 : 0;
+    Display().SetDealer(on);
+}
+
+void PlayerI::SetName(const std::string& name)
+{
+    name_ = name;
+    Display().SetName(name);
+}
+
+void PlayerI::AddSavedCard(uint32_t rank, uint32_t suit)
+{
+    savedCards_.emplace_back(rank, suit);
+}
+
+void PlayerI::SetRestore(double savedBet, bool savedInHand)
+{
+    savedBet_ = savedBet;
+    savedInHand_ = savedInHand ? 1 : 0;
+    restorePending_ = 1;
+}
+
+void PlayerI::RefreshBetDisplay()
+{
+    Display().RefreshBet(bet_, chips_);
+}
+
+} // namespace Gamespace

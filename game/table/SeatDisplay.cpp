@@ -1,0 +1,404 @@
+#include "game/table/SeatDisplay.h"
+
+#include "controls/IFactory.h"
+#include "controls/IFont.h"
+#include "controls/IImageVO.h"
+#include "controls/ISound.h"
+#include "controls/IStringVO.h"
+#include "effects/IEffectSystem.h"
+#include "kernel/RandomHelpers.h"
+
+#include <cmath>
+
+namespace Gamespace {
+
+namespace {
+
+const char* const kIconFiles[kIconCount] = {"check.png", "open.png", "fold.png", "call.png", "raise.png", "allin.png"};
+const ControlLibrary::RGB kNameColour{255, 255, 255};
+const ControlLibrary::RGB kHighlightedNameColour{255, 230, 40};
+
+template <typename T>
+void SetVisible(T* object, bool visible)
+{
+    if (object != nullptr)
+        object->SetVisible(visible);
+}
+
+template <typename T>
+void SetText(T* object, const std::string& text)
+{
+    if (object != nullptr)
+        object->SetText(text);
+}
+
+ControlLibrary::Point Offset(ControlLibrary::Point at, int32_t dx, int32_t dy)
+{
+    return ControlLibrary::Point{at.x + dx, at.y + dy};
+}
+
+} // namespace
+
+SeatDisplay::SeatDisplay(ControlLibrary::IFactory* factory, EffectLibrary::IEffectSystem* effects, bool human)
+    : factory_(factory), effects_(effects), human_(human)
+{
+    if (factory_ == nullptr)
+        return;
+    seatFont_ = factory_->CreateFont();
+    if (seatFont_ != nullptr)
+        seatFont_->Load("fonts/MonotypeCorsiva14Italics.txt");
+    betFont_ = factory_->CreateFont();
+    if (betFont_ != nullptr)
+        betFont_->Load("fonts/a_BosaNova10.txt");
+    statusFont_ = factory_->CreateFont();
+    if (statusFont_ != nullptr)
+        statusFont_->Load("fonts/a_BosaNova14.txt");
+
+    nameLabel_ = NewText(seatFont_, 510);
+    chipsLabel_ = NewText(seatFont_, 510);
+    betLabel_ = NewText(betFont_, 600);
+    statusLabel_ = NewText(statusFont_, 1500);
+    for (size_t i = 0; i < 2; ++i) {
+        cards_[i] = NewImage("", static_cast<uint16_t>(500 + 10 * i), 2);
+        masks_[i] = NewImage(human_ ? "images/cards/mask1.png" : "images/cards/mask2.png",
+                             static_cast<uint16_t>(505 + 10 * i), 2);
+    }
+    dealerButton_ = NewImage("images/player/dealer.png", 155, 2);
+    background_ = NewImage("images/player/back.png", 100);
+    highlight_ = NewImage("images/player/back_h.png", 100);
+    betBackground_ = NewImage("images/player/bet_fon.png", 550);
+    winnerBadge_ = NewImage("images/player/winner.png", 550);
+    if (winnerBadge_ != nullptr) {
+        winnerBadge_->SetSourceRect(ControlLibrary::Rect{0, 0, 111, 40});
+        winnerBadge_->SetSize(111, 40);
+    }
+    for (size_t i = 0; i < kIconCount; ++i)
+        icons_[i] = NewImage(std::string("images/player/actions/") + kIconFiles[i], 510);
+    for (auto& chip : chips_)
+        chip = NewImage("", 510);
+
+    chipsSound_ = factory_->CreateSound(false);
+    if (chipsSound_ != nullptr)
+        chipsSound_->Load("sounds/table/chips_set" + std::to_string(RandomInRange(0, 5)) + ".ogg");
+    if (effects_ != nullptr && statusLabel_ != nullptr) {
+        statusEffect_ = effects_->CreateState2MoveEffect(this, statusLabel_, 1000);
+        if (statusEffect_ != nullptr)
+            statusEffect_->SetHideAtEnd(true);
+    }
+}
+
+SeatDisplay::~SeatDisplay()
+{
+    if (effects_ != nullptr && statusEffect_ != nullptr)
+        effects_->DestroyEffect(statusEffect_);
+    if (factory_ == nullptr)
+        return;
+    for (ControlLibrary::IStringVO* text : {nameLabel_, chipsLabel_, betLabel_, statusLabel_})
+        if (text != nullptr)
+            factory_->ReleaseVO(text);
+    std::vector<ControlLibrary::IImageVO*> images = {dealerButton_, background_, highlight_, betBackground_,
+                                                      winnerBadge_};
+    images.insert(images.end(), cards_.begin(), cards_.end());
+    images.insert(images.end(), masks_.begin(), masks_.end());
+    images.insert(images.end(), icons_.begin(), icons_.end());
+    images.insert(images.end(), chips_.begin(), chips_.end());
+    for (ControlLibrary::IImageVO* image : images)
+        if (image != nullptr)
+            factory_->ReleaseVO(image);
+    factory_->ReleaseSound(cardSound_);
+    factory_->ReleaseSound(chipsSound_);
+    factory_->ReleaseFont(seatFont_);
+    factory_->ReleaseFont(betFont_);
+    factory_->ReleaseFont(statusFont_);
+}
+
+ControlLibrary::IImageVO* SeatDisplay::NewImage(const std::string& file, uint16_t layer, uint32_t vAlign)
+{
+    ControlLibrary::IImageVO* image = factory_->CreateImageVO();
+    if (image == nullptr)
+        return nullptr;
+    image->SetAlignment(1, vAlign);
+    image->SetLayer(layer);
+    image->SetAlwaysRepaint(true);
+    if (!file.empty())
+        image->SetImage(file, true);
+    return image;
+}
+
+ControlLibrary::IStringVO* SeatDisplay::NewText(ControlLibrary::IFont* font, uint16_t layer)
+{
+    ControlLibrary::IStringVO* text = factory_->CreateStringVO();
+    if (text == nullptr)
+        return nullptr;
+    if (font != nullptr)
+        text->SetFont(font);
+    text->SetAlignment(1, 1);
+    text->SetLayer(layer);
+    text->SetAlwaysRepaint(true);
+    return text;
+}
+
+void SeatDisplay::Place(ControlLibrary::IImageVO* object, ControlLibrary::Point at)
+{
+    if (object != nullptr)
+        object->SetPosition(at);
+}
+
+void SeatDisplay::Layout(const SeatLayout& layout, uint16_t seat)
+{
+    if (factory_ == nullptr)
+        return;
+    ControlLibrary::Point anchor{layout.anchorX, layout.anchorY};
+    ControlLibrary::Point seatAt = Offset(anchor, layout.cardsDx, layout.cardsDy);
+    Place(background_, seatAt);
+    Place(highlight_, seatAt);
+    if (nameLabel_ != nullptr)
+        nameLabel_->SetPosition(Offset(seatAt, -5, 14));
+    chipsLabelAt_ = Offset(seatAt, -5, 34);
+    if (chipsLabel_ != nullptr)
+        chipsLabel_->SetPosition(chipsLabelAt_);
+    Place(dealerButton_, Offset(anchor, layout.chipsDx, layout.chipsDy));
+    for (ControlLibrary::IImageVO* icon : icons_)
+        Place(icon, Offset(anchor, layout.labelDx, layout.labelDy));
+    betAnchor_ = Offset(anchor, layout.nameDx, layout.nameDy);
+    if (betLabel_ != nullptr)
+        betLabel_->SetPosition(betAnchor_);
+    Place(betBackground_, betAnchor_);
+    for (size_t i = 0; i < kChipImages; ++i)
+        Place(chips_[i], Offset(betAnchor_, 0, -3 * static_cast<int32_t>(i)));
+    Place(cards_[0], Offset(anchor, -52, -10));
+    Place(masks_[0], Offset(anchor, -52, -10));
+    Place(cards_[1], Offset(anchor, -14, -10));
+    Place(masks_[1], Offset(anchor, -14, -10));
+    Place(winnerBadge_, Offset(anchor, -40, -24));
+    if (statusEffect_ != nullptr) {
+        statusEffect_->SetFrom(chipsLabelAt_.x, chipsLabelAt_.y);
+        statusEffect_->SetTo(chipsLabelAt_.x, chipsLabelAt_.y - 50);
+    }
+    if (cardSound_ == nullptr) {
+        cardSound_ = factory_->CreateSound(false);
+        if (cardSound_ != nullptr)
+            cardSound_->Load("sounds/cards/" + std::to_string(seat) + ".ogg");
+    }
+}
+
+void SeatDisplay::Show(bool on, bool dealer)
+{
+    shown_ = on;
+    SetVisible(nameLabel_, on);
+    SetVisible(chipsLabel_, on);
+    SetVisible(background_, on);
+    SetVisible(dealerButton_, on && dealer);
+    SetVisible(winnerBadge_, false);
+    if (!on) {
+        SetVisible(betLabel_, false);
+        SetVisible(betBackground_, false);
+        SetVisible(highlight_, false);
+        HideChips();
+        ShowMasks(false);
+        HideIcons();
+        HideHoleCards();
+    }
+}
+
+void SeatDisplay::ResetForHand(bool dealer)
+{
+    HideHoleCards();
+    SetVisible(masks_[0], false);
+    SetVisible(masks_[1], false);
+    SetVisible(betBackground_, false);
+    SetVisible(highlight_, false);
+    SetVisible(winnerBadge_, false);
+    SetVisible(dealerButton_, shown_ && dealer);
+    SetVisible(background_, shown_);
+    if (nameLabel_ != nullptr)
+        nameLabel_->SetColour(kNameColour);
+    SetText(betLabel_, "");
+    SetVisible(betLabel_, false);
+    HideChips();
+    HideIcons();
+}
+
+void SeatDisplay::SetName(const std::string& name)
+{
+    SetText(nameLabel_, name);
+}
+
+void SeatDisplay::SetHighlighted(bool on)
+{
+    SetVisible(highlight_, on && shown_);
+    if (nameLabel_ != nullptr)
+        nameLabel_->SetColour(on ? kHighlightedNameColour : kNameColour);
+}
+
+void SeatDisplay::SetDealer(bool on)
+{
+    SetVisible(dealerButton_, on && shown_);
+}
+
+void SeatDisplay::ShowHoleCard(size_t index, const Card& card, bool faceUp)
+{
+    if (index >= cards_.size() || cards_[index] == nullptr)
+        return;
+    std::string face = faceUp ? std::string(human_ ? "set1/" : "set2/") + card.Name() + ".png" : "back2.png";
+    cards_[index]->SetImage("images/cards/" + face, true);
+    cards_[index]->SetVisible(shown_);
+}
+
+void SeatDisplay::HideHoleCards()
+{
+    SetVisible(cards_[0], false);
+    SetVisible(cards_[1], false);
+}
+
+void SeatDisplay::RevealHoleCards(const std::vector<Card>& cards)
+{
+    for (size_t i = 0; i < cards_.size(); ++i) {
+        bool held = i < cards.size() && cards[i].IsReal();
+        if (held && cards_[i] != nullptr)
+            cards_[i]->SetImage("images/cards/" + std::string(human_ ? "set1/" : "set2/") + cards[i].Name() + ".png",
+                                true);
+        SetVisible(masks_[i], false);
+        if (held)
+            SetVisible(cards_[i], shown_);
+    }
+    HideIcons();
+    SetHighlighted(false);
+    HideChips();
+}
+
+void SeatDisplay::ShowMasks(bool on)
+{
+    for (size_t i = 0; i < masks_.size(); ++i)
+        SetVisible(masks_[i], on && cards_[i] != nullptr && cards_[i]->IsVisible());
+}
+
+void SeatDisplay::HideMask(size_t index)
+{
+    if (index < masks_.size())
+        SetVisible(masks_[index], false);
+}
+
+void SeatDisplay::ShowWinnerBadge(bool on)
+{
+    SetVisible(winnerBadge_, on && shown_);
+}
+
+void SeatDisplay::ShowIcon(SeatIcon icon)
+{
+    HideIcons();
+    if (icon < kIconCount)
+        SetVisible(icons_[icon], shown_);
+}
+
+void SeatDisplay::HideIcons()
+{
+    for (ControlLibrary::IImageVO* icon : icons_)
+        SetVisible(icon, false);
+}
+
+void SeatDisplay::HideChips()
+{
+    for (ControlLibrary::IImageVO* chip : chips_)
+        SetVisible(chip, false);
+}
+
+void SeatDisplay::RefreshBet(double bet, double chips)
+{
+    if (factory_ == nullptr)
+        return;
+    if (bet <= 0.0) {
+        SetVisible(betLabel_, false);
+        SetVisible(betBackground_, false);
+        HideChips();
+    } else {
+        SetText(betLabel_, FormatMoney(bet));
+        HideChips();
+        SetVisible(betLabel_, shown_);
+        SetVisible(betBackground_, shown_);
+        double capped = std::min(std::trunc(bet), 65535.0);
+        std::vector<uint32_t> stack = BreakIntoChips(static_cast<uint16_t>(capped));
+        for (size_t i = 0; i < stack.size() && i < kChipImages; ++i) {
+            if (chips_[i] == nullptr)
+                continue;
+            chips_[i]->SetImage("images/player/chips/" + std::to_string(stack[i]) + ".png", true);
+            chips_[i]->SetVisible(shown_);
+        }
+    }
+    SetText(chipsLabel_, FormatMoney(chips));
+}
+
+void SeatDisplay::ShowStatus(const std::string& text)
+{
+    SetText(statusLabel_, text);
+    if (statusLabel_ != nullptr)
+        statusLabel_->SetPosition(chipsLabelAt_);
+    SetVisible(statusLabel_, shown_);
+    if (statusEffect_ != nullptr)
+        statusEffect_->Start(false, 0);
+}
+
+void SeatDisplay::PlayCardSound()
+{
+    if (cardSound_ != nullptr)
+        cardSound_->Play(false);
+}
+
+void SeatDisplay::PlayChipsSound()
+{
+    if (chipsSound_ != nullptr)
+        chipsSound_->Play(false);
+}
+
+void SeatDisplay::SetPaused(bool paused)
+{
+    if (statusEffect_ != nullptr)
+        statusEffect_->SetPaused(paused);
+}
+
+void SeatDisplay::OnEffectFinish(uint32_t /*id*/)
+{
+    // The moved text leaves a trail the dirty rectangles do not cover.
+    if (factory_ != nullptr)
+        factory_->InvalidateAll();
+}
+
+std::string SeatDisplay::FormatMoney(double amount)
+{
+    double whole = std::trunc(amount);
+    bool negative = whole < 0.0;
+    // Beyond 32 bits the label is meaningless anyway; keep it from wrapping.
+    double magnitude = std::min(std::fabs(whole), 4294967295.0);
+    std::string digits = std::to_string(static_cast<uint64_t>(magnitude));
+    std::string grouped;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped += ' ';
+        grouped += digits[i];
+    }
+    return std::string("$ ") + (negative ? "-" : "") + grouped;
+}
+
+std::vector<uint32_t> SeatDisplay::BreakIntoChips(uint16_t value)
+{
+    static const uint32_t kDenominations[] = {5000, 2500, 1000, 500, 250, 100, 50, 25, 10, 5, 2, 1};
+    std::vector<uint32_t> stack;
+    uint32_t v = value;
+    for (uint32_t chip : kDenominations) {
+        while (v > 0) {
+            if (v <= 3) {
+                stack.insert(stack.end(), v, 1u);
+                return stack;
+            }
+            if (v < chip)
+                break;
+            stack.push_back(chip);
+            v -= chip;
+        }
+        if (v == 0)
+            break;
+    }
+    return stack;
+}
+
+} // namespace Gamespace

@@ -1,0 +1,113 @@
+// The screen objects of one seat: name and chip labels, the bet label with a
+// stack of chip images, two hole cards with their dimming masks, the seat
+// background, the turn highlight, the dealer button, the winner badge, six
+// action icons and a floating status text. The player owns one and tells it
+// what to show; without a control factory every operation does nothing, so
+// the table plays headless.
+//
+// Threads: the main thread; the status effect's end arrives on the time
+// thread and only asks the factory for a full repaint.
+#pragma once
+
+#include "controls/Point.h"
+#include "effects/EffectMessageObserver.h"
+#include "game/table/Card.h"
+#include "game/table/TableState.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ControlLibrary {
+class IFactory;
+class IFont;
+class IImageVO;
+class ISound;
+class IStringVO;
+} // namespace ControlLibrary
+namespace EffectLibrary {
+class IEffectSystem;
+class IState2MoveEffect;
+} // namespace EffectLibrary
+
+namespace Gamespace {
+
+enum SeatIcon : uint32_t { kIconCheck, kIconOpen, kIconFold, kIconCall, kIconRaise, kIconAllIn, kIconCount };
+
+class SeatDisplay : public EffectLibrary::EffectMessageObserver {
+public:
+    static constexpr size_t kChipImages = 18;
+
+    SeatDisplay(ControlLibrary::IFactory* factory, EffectLibrary::IEffectSystem* effects, bool human);
+    ~SeatDisplay() override;
+    SeatDisplay(const SeatDisplay&) = delete;
+    SeatDisplay& operator=(const SeatDisplay&) = delete;
+
+    // Places every object of seat `seat` and loads its card sound.
+    void Layout(const SeatLayout& layout, uint16_t seat);
+    // Shows or hides the seat's labels and images.
+    void Show(bool on, bool dealer);
+    // Hides the cards, masks, highlight, badge, chips and icons of a hand.
+    void ResetForHand(bool dealer);
+    void SetName(const std::string& name);
+    void SetHighlighted(bool on);
+    void SetDealer(bool on);
+    // Shows hole card `index` face up (`faceUp`) or as the computer's back.
+    void ShowHoleCard(size_t index, const Card& card, bool faceUp);
+    void HideHoleCards();
+    // Faces for every held card; masks follow their cards.
+    void RevealHoleCards(const std::vector<Card>& cards);
+    void ShowMasks(bool on);
+    void HideMask(size_t index);
+    void ShowWinnerBadge(bool on);
+    void ShowIcon(SeatIcon icon);
+    void HideIcons();
+    void HideChips();
+    // The bet label with its chip stack, and the chips label.
+    void RefreshBet(double bet, double chips);
+    void ShowStatus(const std::string& text);
+    void PlayCardSound();
+    void PlayChipsSound();
+    void SetPaused(bool paused);
+
+    void OnEffectFinish(uint32_t id) override;
+
+    // "$ " and the amount with a blank between groups of three digits.
+    static std::string FormatMoney(double amount);
+    // The chips that show a bet of `value`, largest first.
+    static std::vector<uint32_t> BreakIntoChips(uint16_t value);
+
+private:
+    ControlLibrary::IImageVO* NewImage(const std::string& file, uint16_t layer, uint32_t vAlign = 1);
+    ControlLibrary::IStringVO* NewText(ControlLibrary::IFont* font, uint16_t layer);
+    void Place(ControlLibrary::IImageVO* object, ControlLibrary::Point at);
+
+    ControlLibrary::IFactory* factory_;
+    EffectLibrary::IEffectSystem* effects_;
+    bool human_;
+    ControlLibrary::ISound* cardSound_ = nullptr;
+    ControlLibrary::ISound* chipsSound_ = nullptr;
+    ControlLibrary::IFont* seatFont_ = nullptr;
+    ControlLibrary::IFont* betFont_ = nullptr;
+    ControlLibrary::IFont* statusFont_ = nullptr;
+    ControlLibrary::IStringVO* nameLabel_ = nullptr;
+    ControlLibrary::IStringVO* chipsLabel_ = nullptr;
+    ControlLibrary::IStringVO* betLabel_ = nullptr;
+    ControlLibrary::IStringVO* statusLabel_ = nullptr;
+    std::array<ControlLibrary::IImageVO*, 2> cards_{};
+    std::array<ControlLibrary::IImageVO*, 2> masks_{};
+    ControlLibrary::IImageVO* dealerButton_ = nullptr;
+    ControlLibrary::IImageVO* background_ = nullptr;
+    ControlLibrary::IImageVO* highlight_ = nullptr;
+    ControlLibrary::IImageVO* betBackground_ = nullptr;
+    ControlLibrary::IImageVO* winnerBadge_ = nullptr;
+    std::array<ControlLibrary::IImageVO*, kIconCount> icons_{};
+    std::array<ControlLibrary::IImageVO*, kChipImages> chips_{};
+    EffectLibrary::IState2MoveEffect* statusEffect_ = nullptr;
+    ControlLibrary::Point betAnchor_;
+    ControlLibrary::Point chipsLabelAt_;
+    bool shown_ = false;
+};
+
+} // namespace Gamespace

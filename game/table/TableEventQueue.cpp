@@ -1,0 +1,55 @@
+#include "game/table/TableEventQueue.h"
+
+#include <algorithm>
+
+namespace Gamespace {
+
+void TableEventQueue::Post(TimerTarget* target, uint32_t timerId, TimerNotice notice)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    events_.push_back(Event{target, timerId, notice});
+}
+
+bool TableEventQueue::DispatchOne()
+{
+    Event event{};
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (events_.empty())
+            return false;
+        event = events_.front();
+        events_.pop_front();
+    }
+    event.target->OnQueuedTimer(event.timerId, event.notice);
+    return true;
+}
+
+size_t TableEventQueue::DispatchAll()
+{
+    size_t count = 0;
+    while (DispatchOne())
+        ++count;
+    return count;
+}
+
+void TableEventQueue::Purge(TimerTarget* target)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    events_.erase(std::remove_if(events_.begin(), events_.end(),
+                                 [target](const Event& event) { return event.target == target; }),
+                  events_.end());
+}
+
+bool TableEventQueue::Empty()
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return events_.empty();
+}
+
+size_t TableEventQueue::Size()
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return events_.size();
+}
+
+} // namespace Gamespace

@@ -1,0 +1,31 @@
+// The services the table and its players work through. The game object fills
+// it from the kernel's singletons; tests fill it with doubles. The table keeps
+// a copy and hands it to the players it seats.
+#pragma once
+
+namespace ControlLibrary {
+class IFactory;
+}
+namespace EffectLibrary {
+class IEffectSystem;
+}
+namespace TimeLibrary {
+class ITimeSystem;
+}
+class Deck;
+
+namespace Gamespace {
+
+class ITableShell;
+class TableEventQueue;
+
+struct TableServices {
+    ITableShell* shell = nullptr;                     // required
+    TimeLibrary::ITimeSystem* timeSystem = nullptr;   // required
+    Deck* deck = nullptr;                             // required
+    ControlLibrary::IFactory* factory = nullptr;      // null: nothing is shown
+    EffectLibrary::IEffectSystem* effects = nullptr;  // null: no animations
+    TableEventQueue* events = nullptr;                // set by the table
+};
+
+} // namespace Gamespace

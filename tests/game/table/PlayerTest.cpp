@@ -1,0 +1,211 @@
+// The players' betting primitives, the human's legal actions and answers,
+// the computer's re-buys and add-ons, and what a seat shows of a bet.
+#include "game/table/PlayerComp.h"
+#include "game/table/PlayerHuman.h"
+#include "game/table/SeatDisplay.h"
+#include "game/table/TableScreen.h"
+#include "tests/support/FakeTable.h"
+
+#include <gtest/gtest.h>
+
+namespace Gamespace {
+namespace {
+
+using testing_support::FakeTable;
+
+class PlayerTest : public ::testing::Test {
+protected:
+    PlayerHuman& Human(double chips, double bet = 0.0)
+    {
+        human = std::make_unique<PlayerHuman>(&table, table.services);
+        human->SetChips(chips);
+        FakeTable::Deal(*human, Card(0, 0), Card(5, 1), bet);
+        table.state.actingOrder = {human.get()};
+        return *human;
+    }
+    PlayerComp& Computer(double chips)
+    {
+        computer = std::make_unique<PlayerComp>(&table, table.services, 1, tournament ? &tournament->seats[0] : nullptr);
+        computer->SetChips(chips);
+        return *computer;
+    }
+    void InTournament(uint16_t id, uint32_t level)
+    {
+        tournament = &testing_support::AddFreshTournament(table.shell.profile, id, 10);
+        tournament->level = level;
+    }
+    std::vector<uint32_t> Available()
+    {
+        std::vector<uint32_t> actions;
+        human->GetAvailableActions(actions);
+        return actions;
+    }
+
+    FakeTable table;
+    SavedGame* tournament = nullptr;
+    std::unique_ptr<PlayerHuman> human;
+    std::unique_ptr<PlayerComp> computer;
+};
+
+TEST_F(PlayerTest, OpenOrRaiseOfAllTheChipsOrMoreIsAnAllIn)
+{
+    Human(50).PerformHumanAction(kHumanOpen, 50);
+    EXPECT_EQ(table.actions.back(), "6 50");
+    EXPECT_EQ(human->GetChips(), 0.0);
+    EXPECT_TRUE(human->IsAllIn());
+
+    Human(50).Raise(80);
+    EXPECT_EQ(table.actions.back(), "6 50");
+    EXPECT_EQ(human->GetChips(), 0.0);
+}
+
+TEST_F(PlayerTest, CallingWithExactlyTheChipsToCallIsAnAllIn)
+{
+    table.state.betMade = 1;
+    table.state.currentBet = 30;
+    Human(20, 10).PerformHumanAction(kHumanCall, 0);
+    EXPECT_EQ(table.actions.back(), "6 30");
+    EXPECT_TRUE(human->HasActed());
+}
+
+TEST_F(PlayerTest, FoldReportsTheBetAndTakesItOutOfTheRoundPot)
+{
+    table.state.roundPot = 40;
+    Human(100, 15).Fold();
+    EXPECT_EQ(table.actions.back(), "5 15");
+    EXPECT_DOUBLE_EQ(table.state.roundPot, 25.0);
+    EXPECT_FALSE(human->IsInHand());
+}
+
+TEST_F(PlayerTest, BlindBeyondTheChipsIsAnAllInForWhatIsThere)
+{
+    Human(3).PostBlind(4);
+    EXPECT_TRUE(human->IsAllIn());
+    EXPECT_DOUBLE_EQ(human->GetChips(), 0.0);
+    EXPECT_DOUBLE_EQ(human->GetBet(), 3.0);
+    EXPECT_DOUBLE_EQ(table.state.roundPot, 3.0);
+}
+
+TEST_F(PlayerTest, PlayerOutOfTheHandPostsNoBlind)
+{
+    Human(100).Fold();
+    human->PostBlind(2);
+    EXPECT_DOUBLE_EQ(human->GetChips(), 100.0);
+    EXPECT_DOUBLE_EQ(human->GetBet(), 0.0);
+}
+
+TEST_F(PlayerTest, HumanActionsFollowTheBettingSituation)
+{
+    Human(100);
+    EXPECT_EQ(Available(), (std::vector<uint32_t>{kHumanCheck, kHumanOpen, kHumanFold, kHumanAllIn}));
+
+    // Facing a bet he cannot cover: no raise, and the call is an all-in.
+    table.state.betMade = 1;
+    table.state.currentBet = 150;
+    EXPECT_EQ(Available(), (std::vector<uint32_t>{kHumanFold, kHumanCall, kHumanAllIn}));
+
+    // The big blind's option when nobody raised.
+    Human(100, 2);
+    human->StartBigBlindTimer();
+    table.state.currentBet = 2;
+    EXPECT_EQ(Available(), (std::vector<uint32_t>{kHumanFold, kHumanCheck, kHumanRaise, kHumanAllIn}));
+}
+
+TEST_F(PlayerTest, HumanSeesTheTableThroughTheDialogQueries)
+{
+    table.state.currentBet = 12;
+    table.state.roundPot = 30;
+    table.state.totalPot = 90;
+    table.state.boardStage = 2;
+    Human(100, 4);
+    EXPECT_DOUBLE_EQ(human->GetCurrentBet(), 12.0);
+    EXPECT_DOUBLE_EQ(human->GetRoundPot(), 30.0);
+    EXPECT_DOUBLE_EQ(human->GetTotalPot(), 90.0);
+    EXPECT_DOUBLE_EQ(human->GetBet(), 4.0);
+    EXPECT_EQ(human->GetBoardStage(), 2);
+}
+
+TEST_F(PlayerTest, ComputerRebuysOnlyWhenAllowedAndShort)
+{
+    InTournament(9, 8); // Big game L: $150, 100 chips per dollar, 2 re-buys up to level 8
+    Computer(7500).OfferRebuy();
+    EXPECT_DOUBLE_EQ(computer->GetChips(), 7500.0);
+    Computer(7499).OfferRebuy();
+    EXPECT_DOUBLE_EQ(computer->GetChips(), 7499.0 + 15000.0);
+    EXPECT_DOUBLE_EQ(table.prizePool, 150.0);
+    EXPECT_EQ(computer->GetRebuyCount(), 1u);
+    computer->SetChips(0);
+    computer->OfferRebuy();
+    computer->SetChips(0);
+    computer->OfferRebuy();
+    EXPECT_EQ(computer->GetRebuyCount(), 2u);
+    EXPECT_DOUBLE_EQ(computer->GetChips(), 0.0);
+}
+
+TEST_F(PlayerTest, AtTheLastRebuyLevelTheComputerMayRebuyButTheHumanIsNotAsked)
+{
+    InTournament(9, 8);
+    Human(0);
+    EXPECT_FALSE(human->OfferRebuy());
+    EXPECT_FALSE(Computer(0).OfferRebuy());
+    EXPECT_DOUBLE_EQ(computer->GetChips(), 15000.0);
+}
+
+TEST_F(PlayerTest, HumanRebuyAnswerBuysChipsAndResumesTheTable)
+{
+    InTournament(9, 3);
+    ASSERT_TRUE(Human(100).OfferRebuy());
+    table.shell.rebuy->Answer(true);
+    EXPECT_DOUBLE_EQ(human->GetChips(), 15100.0);
+    EXPECT_EQ(tournament->rebuysTaken, 1u);
+    EXPECT_DOUBLE_EQ(tournament->buyIn, 300.0);
+    EXPECT_EQ(table.actions.back(), "resume yes");
+
+    ASSERT_TRUE(human->OfferRebuy());
+    table.shell.rebuy->Answer(false);
+    EXPECT_EQ(table.actions.back(), "resume no");
+    EXPECT_DOUBLE_EQ(human->GetChips(), 15100.0);
+}
+
+TEST_F(PlayerTest, AddOnAnsweredNoStillSchedulesTheNextHand)
+{
+    InTournament(9, 9); // add-on level 10: offered at level 9
+    ASSERT_TRUE(Human(100000).OfferAddOn());
+    table.shell.rebuy->Answer(false);
+    EXPECT_EQ(table.actions.back(), "schedule");
+    EXPECT_DOUBLE_EQ(human->GetChips(), 100000.0);
+}
+
+TEST(SeatDisplayText, ChipStackBreaksTheBetIntoChips)
+{
+    using V = std::vector<uint32_t>;
+    EXPECT_EQ(SeatDisplay::BreakIntoChips(7), (V{5, 1, 1}));
+    EXPECT_EQ(SeatDisplay::BreakIntoChips(4), (V{2, 1, 1}));
+    EXPECT_EQ(SeatDisplay::BreakIntoChips(3), (V{1, 1, 1}));
+    EXPECT_EQ(SeatDisplay::BreakIntoChips(12), (V{10, 1, 1}));
+    EXPECT_EQ(SeatDisplay::BreakIntoChips(2500), (V{2500}));
+    EXPECT_TRUE(SeatDisplay::BreakIntoChips(0).empty());
+}
+
+TEST(SeatDisplayText, MoneyIsGroupedByThousands)
+{
+    EXPECT_EQ(SeatDisplay::FormatMoney(999), "$ 999");
+    EXPECT_EQ(SeatDisplay::FormatMoney(1234.9), "$ 1 234");
+    EXPECT_EQ(SeatDisplay::FormatMoney(1234567), "$ 1 234 567");
+    EXPECT_EQ(SeatDisplay::FormatMoney(70000), "$ 70 000");
+}
+
+} // namespace
+} // namespace Gamespace
+
+namespace Gamespace {
+namespace {
+
+TEST(TableScreenText, PotLabelShowsTheWholePotBeyondSixteenBits)
+{
+    EXPECT_EQ(TableScreen::PotText(70000.9), "$70000");
+    EXPECT_EQ(TableScreen::PotText(12.5), "$12");
+}
+
+} // namespace
+} // namespace Gamespace

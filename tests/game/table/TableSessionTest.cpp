@@ -1,0 +1,278 @@
+// Sitting down, leaving and coming back: tournaments saved and resumed,
+// tables that end, pausing, and profile values that cannot be trusted.
+#include "game/table/PlayerComp.h"
+#include "game/table/PlayerHuman.h"
+#include "game/table/TableScreen.h"
+#include "tests/support/RecordingFactory.h"
+#include "tests/support/TableHarness.h"
+
+#include <gtest/gtest.h>
+
+namespace Gamespace {
+namespace {
+
+using testing_support::TableHarness;
+
+double SeatedChips(const GameMgr& table)
+{
+    double sum = 0.0;
+    for (PlayerI* player : table.GetSeatList())
+        if (player != nullptr)
+            sum += player->GetChips();
+    return sum;
+}
+
+double SeatedBets(const GameMgr& table)
+{
+    double sum = 0.0;
+    for (PlayerI* player : table.GetSeatList())
+        if (player != nullptr)
+            sum += player->GetHandContribution();
+    return sum;
+}
+
+double SavedChips(const SavedGame& saved)
+{
+    double sum = saved.startChips + saved.amountK;
+    for (const SeatRecord& seat : saved.seats)
+        if (seat.active != 0)
+            sum += seat.chips + seat.amount;
+    return sum + saved.amountE;
+}
+
+TEST(TableSession, CashTableWhoseOpponentsAreGoneEndsWithTheAnnouncement)
+{
+    TableHarness harness(3);
+    harness.UseCashTable(2, 2);
+    harness.closeResults = false;
+    harness.restartWhenDone = false;
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    harness.table->GetPlayer(1)->SetChips(0);
+    harness.table->GetPlayer(0)->SetChips(400);
+    harness.shell.finish->Show(false);
+    EXPECT_TRUE(harness.shell.bankrupt->IsVisible());
+    EXPECT_EQ(harness.shell.bankrupt->caption, "You have finished this game.");
+    harness.shell.bankrupt->Show(false);
+    EXPECT_EQ(harness.modulesDone, 1);
+}
+
+TEST(TableSession, LeavingWithTheHandResultOpenPaysEveryPotExactlyOnce)
+{
+    TableHarness harness(5);
+    SavedGame& saved = harness.UseTournament(2, 8);
+    harness.closeResults = false;
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    double atTable = SeatedChips(*harness.table);
+    EXPECT_DOUBLE_EQ(atTable, 8 * 1500.0);
+    for (const testing_support::ShownPot& pot : harness.shell.finish->pots) {
+        ASSERT_FALSE(pot.rows.empty()) << pot.name;
+        for (const auto& row : pot.rows)
+            EXPECT_NE(row.amount, 0.0) << pot.name;
+    }
+
+    harness.table->Hide();
+    EXPECT_EQ(saved.flagH, 1);
+    EXPECT_DOUBLE_EQ(SavedChips(saved), atTable);
+
+    harness.table->Show();
+    EXPECT_DOUBLE_EQ(SeatedChips(*harness.table), atTable);
+    EXPECT_FALSE(harness.shell.finish->IsVisible());
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    EXPECT_DOUBLE_EQ(SeatedChips(*harness.table), atTable);
+}
+
+TEST(TableSession, TournamentLeftDuringTheDealResumesWithAFreshHandAndTheBlindsBack)
+{
+    TableHarness harness(6);
+    SavedGame& saved = harness.UseTournament(5, 8);
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetTableStateCode() == kTableSecondCard; }));
+    double total = SeatedChips(*harness.table) + SeatedBets(*harness.table);
+    ASSERT_GT(SeatedBets(*harness.table), 0.0);
+
+    harness.table->Hide();
+    EXPECT_EQ(saved.flagH, 1);
+    EXPECT_DOUBLE_EQ(saved.amountE, 0.0);
+    EXPECT_DOUBLE_EQ(SavedChips(saved), total);
+    for (const SeatRecord& seat : saved.seats)
+        EXPECT_FALSE(seat.cards[0].IsReal());
+
+    harness.table->Show();
+    EXPECT_DOUBLE_EQ(SeatedChips(*harness.table), total);
+    uint64_t started = harness.table->GetHandsStarted();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() > started; }));
+}
+
+TEST(TableSession, TournamentLeftMidBettingResumesTheSameHand)
+{
+    TableHarness harness(8);
+    SavedGame& saved = harness.UseTournament(3, 6);
+    // Before the flop the human calls; after it he keeps the table waiting.
+    harness.humanPolicy = [&](HumanActionMessageObserver& player) {
+        if (player.GetBoardStage() == 0)
+            player.PerformHumanAction(player.GetCurrentBet() > player.GetBet() ? kHumanCall : kHumanCheck, 0);
+    };
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] {
+        return harness.shell.humanAction != nullptr && harness.shell.humanAction->actionsShown &&
+               harness.table->State().boardStage >= 1;
+    }));
+    std::vector<Card> board = harness.table->State().board;
+    PlayerI& human = *harness.table->GetPlayer(0);
+    std::vector<Card> cards = human.GetHoleCards();
+    double chips = human.GetChips();
+    double bet = human.GetBet();
+    double everything = SeatedChips(*harness.table) + harness.table->State().totalPot;
+    for (PlayerI* player : harness.table->GetSeatList())
+        if (player != nullptr && player->IsInHand())
+            everything += player->GetBet();
+
+    harness.table->Hide();
+    EXPECT_EQ(saved.flagH, 0);
+    harness.table->Show();
+    PlayerI& back = *harness.table->GetPlayer(0);
+    EXPECT_EQ(harness.table->State().board, board);
+    EXPECT_EQ(back.GetHoleCards(), cards);
+    EXPECT_DOUBLE_EQ(back.GetChips(), chips);
+    EXPECT_DOUBLE_EQ(back.GetBet(), bet);
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.humanAction->actionsShown; }));
+
+    harness.humanPolicy = [&](HumanActionMessageObserver& player) { harness.DefaultHumanAction(player); };
+    harness.closeResults = false;
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    EXPECT_DOUBLE_EQ(SeatedChips(*harness.table), everything);
+}
+
+TEST(TableSession, BustedComputerIsNotSavedAsSeated)
+{
+    TableHarness harness(9);
+    harness.UseTournament(1, 10);
+    harness.closeResults = false;
+    harness.Start();
+    PlayerI* busted = nullptr;
+    auto someoneBusted = [&] {
+        if (!harness.shell.finish->IsVisible())
+            return false;
+        for (uint16_t seat = 1; seat < 10; ++seat) {
+            PlayerI* player = harness.table->GetPlayer(seat);
+            if (player != nullptr && player->GetChips() == 0.0)
+                busted = player;
+        }
+        if (busted == nullptr)
+            harness.shell.finish->Show(false);
+        return busted != nullptr;
+    };
+    bool found = harness.RunUntil(someoneBusted);
+    ASSERT_TRUE(found) << harness.table->GetHandsShownDown() << " hands, state " << harness.table->GetTableStateCode()
+                       << " running " << harness.time.CountRunning() << " done " << harness.modulesDone;
+    uint16_t seat = busted->GetSeat();
+    SavedGame& saved = *harness.shell.profile.GetCurrentSavedGame();
+    harness.table->Hide();
+    for (const SeatRecord& record : saved.seats) {
+        if (record.seatNumber == seat) {
+            EXPECT_EQ(record.active, 0);
+        }
+    }
+    harness.table->Show();
+    EXPECT_EQ(harness.table->GetPlayer(seat), nullptr);
+}
+
+TEST(TableSession, LevelClockResumesWithTheTimeItHadLeft)
+{
+    TableHarness harness(10);
+    SavedGame& saved = harness.UseTournament(2, 8); // 60 s levels
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetLevelSecondsLeft() == 41; }));
+    harness.table->Hide();
+    EXPECT_EQ(saved.levelTimeLeft, 41);
+    harness.table->Show();
+    EXPECT_EQ(harness.table->GetLevelSecondsLeft(), 41u);
+    uint64_t started = harness.table->GetHandsStarted();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() > started; }));
+    EXPECT_LE(harness.table->GetLevelSecondsLeft(), 41u);
+    // The level still runs out and the level rises at the next hand.
+    ASSERT_TRUE(harness.RunUntil([&] { return saved.level == 2; }));
+}
+
+TEST(TableSession, DamagedProfileValuesAreKeptInRange)
+{
+    TableHarness harness(11);
+    harness.UseCashTable(1, 40, 99);
+    harness.shell.speed = 25;
+    harness.Start();
+    EXPECT_DOUBLE_EQ(harness.table->GetMinBet(), 2.0);
+    EXPECT_DOUBLE_EQ(harness.table->GetBuyIn(), 200.0);
+    EXPECT_EQ(harness.table->GetActionDelay(), 100);
+    EXPECT_NE(harness.table->GetPlayer(9), nullptr);
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsShownDown() >= 20; }));
+
+    TableHarness tournament(12);
+    SavedGame& saved = tournament.UseTournament(1, 10);
+    saved.tournamentId = 0;
+    saved.level = 0;
+    tournament.Start();
+    EXPECT_EQ(saved.tournamentId, 1);
+    EXPECT_DOUBLE_EQ(tournament.table->GetMinBet(), 8.0);
+    ASSERT_TRUE(tournament.RunUntil([&] { return tournament.table->GetHandsShownDown() >= 20; }));
+}
+
+TEST(TableSession, MenuPausesEveryTimerAndClosingItResumesPlay)
+{
+    testing_support::RecordingFactory factory;
+    TableHarness harness(13, &factory);
+    harness.UseTournament(2, 8);
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetTableStateCode() == kTableBetting; }));
+    ASSERT_GT(harness.time.CountRunning(), 0u);
+    harness.table->OnMouseUp(harness.table->Screen()->MenuButtonId(), 0);
+    EXPECT_TRUE(harness.shell.menu->IsVisible());
+    EXPECT_EQ(harness.time.CountRunning(), 0u);
+    EXPECT_TRUE(harness.shell.trnPlayers->paused);
+    uint64_t shown = harness.table->GetHandsShownDown();
+    harness.time.Advance(60000);
+    harness.table->ProcessEvents();
+    EXPECT_EQ(harness.table->GetHandsShownDown(), shown);
+
+    harness.shell.menu->Show(false);
+    EXPECT_GT(harness.time.CountRunning(), 0u);
+    EXPECT_FALSE(harness.shell.trnPlayers->paused);
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsShownDown() > shown; }));
+}
+
+TEST(TableSession, LeavingFromTheMenuFinishesTheModule)
+{
+    TableHarness harness(14);
+    harness.restartWhenDone = false;
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() > 0; }));
+    harness.table->OnMouseUp(0, 0); // not the menu button: nothing
+    harness.shell.menu->Show(true);
+    harness.shell.menu->leave = true;
+    harness.shell.menu->Show(false);
+    EXPECT_EQ(harness.modulesDone, 1);
+    EXPECT_EQ(harness.table->GetResult(), 1u);
+}
+
+TEST(TableSession, EverySeatObjectIsGivenBackWhenTheTableIsReleased)
+{
+    testing_support::RecordingFactory factory;
+    size_t before = factory.LiveObjectCount();
+    {
+        TableHarness harness(15, &factory);
+        size_t deckObjects = factory.LiveObjectCount() - before;
+        harness.UseCashTable(0, 10);
+        harness.Start();
+        ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsShownDown() >= 5; }));
+        harness.table->Hide();
+        harness.table->Release();
+        EXPECT_EQ(factory.LiveObjectCount() - before, deckObjects);
+        harness.deck.Release();
+    }
+    EXPECT_EQ(factory.LiveObjectCount(), before);
+    EXPECT_TRUE(factory.Faults().empty()) << factory.Faults().front();
+}
+
+} // namespace
+} // namespace Gamespace
