@@ -8,6 +8,7 @@
 #include "framework/graphics/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/core/Clock.h"
+#include "platform/core/DebugOutput.h"
 #include "platform/window/Desktop.h"
 #include "platform/window/Window.h"
 
@@ -128,8 +129,11 @@ void ZoltAppBase::CreateMainWindow()
 
 void ZoltAppBase::ShowDisplayFailure(int result)
 {
-    ShowError(LookupTextNarrow("FAILED_INIT_DIRECTDRAW", "Failed to initialize DirectDraw: ") +
-              DDInterface::ResultName(result) + " " + (display_ ? display_->GetLastError() : std::string()));
+    const std::string text = LookupTextNarrow("FAILED_INIT_DIRECTDRAW", "Failed to initialize DirectDraw: ") +
+                             DDInterface::ResultName(result) + " " +
+                             (display_ ? display_->GetLastError() : std::string());
+    OutputDebugString(text + "\r\n");
+    ShowError(text);
     FatalExit(1);
 }
 

@@ -43,14 +43,6 @@ constexpr const char* kDirectXText =
 // registered by the platform replaces this table when it loads.
 platform::ModuleRegistration gSoundLibraryPlaceholder("dsound.dll", {});
 
-// The display library is the platform's own DirectDraw service, entered
-// under the name the program loads it by.
-platform::ModuleRegistration gDisplayLibrary("ddraw.dll",
-                                             {platform::Entry("DirectDrawCreate", &platform::DirectDrawCreate),
-                                              platform::Entry("DirectDrawCreateEx", &platform::DirectDrawCreateEx),
-                                              platform::Entry("DirectDrawCreateClipper",
-                                                              &platform::DirectDrawCreateClipper)});
-
 } // namespace
 
 ZoltAppBase* ZoltAppBase::Instance() { return gApp.load(); }

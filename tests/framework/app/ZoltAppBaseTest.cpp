@@ -55,7 +55,7 @@ TEST_F(AppTest, SecondCopyWakesTheFirstAndEnds)
 
 TEST_F(AppTest, WindowThatDoesNotFitTheDesktopRunsFullScreenForGood)
 {
-    platform::testing::SetDesktopMode(platform::DesktopMode{800, 600, 32, 60});
+    platform::testing::SetDesktopMode(platform::DesktopMode{1024, 768, 32, 60});
     TestApp& a = Make();
     a.width = 1024;
     a.height = 768;
@@ -69,7 +69,7 @@ TEST_F(AppTest, WindowThatDoesNotFitTheDesktopRunsFullScreenForGood)
 
 TEST_F(AppTest, TooLargeWindowWhoseFullScreenFailsEndsWithTheDisplayMessage)
 {
-    platform::testing::SetDesktopMode(platform::DesktopMode{800, 600, 32, 60});
+    platform::testing::SetDesktopMode(platform::DesktopMode{1024, 768, 32, 60});
     platform::testing::FailNext("SetCooperativeLevel", platform::DDERR_EXCLUSIVEMODEALREADYSET, 4);
     TestApp& a = Make();
     a.width = 1024;
@@ -88,9 +88,14 @@ TEST_F(AppTest, WrongDesktopDepthInAWindowTriesFullScreenThenGivesUp)
     EXPECT_FALSE(a.isWindowed);
     app.reset();
 
-    // When full screen cannot be had either, the colour-depth message ends it.
+    // Asked for full screen that cannot be had, the window comes back at the
+    // wrong depth: the colour-depth message ends it.
     platform::testing::FailNext("SetDisplayMode", platform::DDERR_GENERIC, 4);
-    EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 1);
+    EXPECT_EQ(ExitCodeOf([&] {
+                  Make().windowedWanted = false;
+                  app->Initialize();
+              }),
+              1);
     ASSERT_FALSE(Boxes().empty());
     EXPECT_EQ(Boxes().back().text, "Please set your desktop color depth to 16 bit.");
 }
@@ -152,30 +157,43 @@ TEST_F(AppTest, SettingsOutliveTheRunInTheUsersConfigurationFolder)
     EXPECT_EQ(inProgress, 1);
 }
 
+namespace {
+
+std::atomic<bool> gLoaderInside{false};
+std::atomic<bool> gLoaderRelease{false};
+std::atomic<bool> gManagerSeen{false};
+
+// Loads slowly, looking at the application's own managers at the end.
+class SlowLoadingApp : public Zolt::ZoltAppBase {
+public:
+    SlowLoadingApp() { productName = "PellucorSlow"; }
+    bool OnChangeDirectory(const std::string&) override { return true; }
+    void BackgroundLoad() override
+    {
+        gLoaderInside = true;
+        while (!gLoaderRelease)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        gManagerSeen = GetWidgetManager() != nullptr && GetWidgetManager()->LastX() == INT32_MIN;
+    }
+    using ZoltAppBase::LaunchLoaderThread;
+};
+
+} // namespace
+
 TEST_F(AppTest, LoadingThreadIsWaitedForBeforeTheManagersGo)
 {
-    std::atomic<bool> inside{false};
-    std::atomic<bool> release{false};
-    std::atomic<bool> managerSeen{false};
-    TestApp& a = Make();
-    a.loadBody = [&] {
-        inside = true;
-        while (!release)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        // Still there: the teardown waits for this thread.
-        managerSeen = a.GetWidgetManager() != nullptr && a.GetWidgetManager()->LastX() == INT32_MIN;
-    };
-    a.Initialize();
-    a.LaunchLoaderThread();
-    std::thread releaser([&] {
-        while (!inside)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    auto slow = std::make_unique<SlowLoadingApp>();
+    slow->Initialize();
+    slow->LaunchLoaderThread();
+    while (!gLoaderInside)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::thread releaser([] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        release = true;
+        gLoaderRelease = true;
     });
-    app.reset();
+    slow.reset(); // waits for the loader, which still finds the managers
     releaser.join();
-    EXPECT_TRUE(managerSeen);
+    EXPECT_TRUE(gManagerSeen);
 }
 
 TEST_F(AppTest, QuitOnAnotherThreadOnlyAsksAndTheLoopEndsAtItsNextStep)
