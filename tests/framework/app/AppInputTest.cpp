@@ -73,9 +73,26 @@ TEST_F(InputTest, ReleasingLeftWhileRightIsHeldKeepsTheCapture)
     platform::testing::InjectMouseButton(Window(), 1, false, 10, 10);
     Pump(30);
     EXPECT_EQ(platform::GetCapture(), Window());
+    // Dragged out of the window, the position stays signed.
+    platform::testing::InjectMouseMove(Window(), -15, -7);
+    Pump(10);
+    EXPECT_TRUE(Logged("w:drag -15,-7"));
     platform::testing::InjectMouseButton(Window(), 3, false, 10, 10);
     Pump(20);
     EXPECT_EQ(platform::GetCapture(), nullptr);
+}
+
+TEST_F(InputTest, TabMovesTheFocusToTheNextWidget)
+{
+    ProbeWidget next("n", &log_);
+    next.SetBounds(0, 0, 10, 10);
+    app->GetWidgetManager()->AddChild(&next);
+    probe_->SetTabNext(&next);
+    app->GetWidgetManager()->GiveFocus(probe_.get());
+    platform::testing::InjectKey(Window(), platform::VK_TAB, true);
+    Pump(10);
+    EXPECT_EQ(app->GetWidgetManager()->GetFocusWidget(), &next);
+    app->GetWidgetManager()->RemoveChild(&next);
 }
 
 TEST_F(InputTest, QueueKeepsOneTimerOneColourChangeAndNothingAfterClose)
