@@ -182,3 +182,16 @@ TEST_F(InputTest, ConsumedDeveloperKeysNeverReachTheWidgets)
     EXPECT_NE(std::find(app->developerKeys.begin(), app->developerKeys.end(), 'W'), app->developerKeys.end());
     EXPECT_FALSE(Logged("w:keydown 87"));
 }
+
+TEST_F(InputTest, AltEnterSwitchesBetweenWindowAndFullScreen)
+{
+    platform::SendMessageA(Window(), platform::WM_SYSKEYDOWN, platform::VK_RETURN, platform::LPARAM(1) << 29);
+    Pump(10);
+    EXPECT_FALSE(app->isWindowed);
+    EXPECT_FALSE(app->windowedWanted);
+    platform::SendMessageA(app->GetMainWindow(), platform::WM_SYSKEYDOWN, platform::VK_RETURN,
+                           platform::LPARAM(1) << 29);
+    Pump(10);
+    EXPECT_TRUE(app->isWindowed);
+    EXPECT_FALSE(Logged("w:keydown 13"));
+}

@@ -223,3 +223,39 @@ TEST_F(AppTest, LoadingCompletionIsAppliedOnceOnTheMainThread)
     EXPECT_EQ(a.loadDoneCalls, 1);
     EXPECT_DOUBLE_EQ(a.BackgroundLoadFraction(), 1.0);
 }
+
+TEST_F(AppTest, WindowKeepsThePlayersPositionInsideTheWorkArea)
+{
+    platform::testing::SetWorkArea(platform::RECT{0, 0, 1920, 1040});
+    TestApp& a = Make();
+    a.preferredX = 5000; // off the right edge: pulled back in
+    a.preferredY = 100;
+    a.Initialize();
+    platform::RECT r{};
+    platform::GetWindowRect(a.GetMainWindow(), &r);
+    EXPECT_LT(r.right, 1920 - 4);
+    EXPECT_EQ(r.top, 100);
+    app.reset();
+
+    TestApp& b = Make(); // no position: centred, a little above the middle
+    b.registryKey.clear(); // not the position the first one stored
+    b.Initialize();
+    platform::GetWindowRect(b.GetMainWindow(), &r);
+    const int outerWidth = r.right - r.left;
+    const int outerHeight = r.bottom - r.top;
+    EXPECT_EQ(r.left, (1920 - outerWidth) / 2);
+    EXPECT_EQ(r.top, int(0.382 * (1040 - outerHeight)));
+}
+
+TEST_F(AppTest, LostDisplayIsRecoveredByTheLoop)
+{
+    TestApp& a = StartApp();
+    RunFor(1100);
+    const int presents = platform::ddraw::testing::PresentCount();
+    platform::ddraw::testing::LoseSurfaces();
+    a.GetWidgetManager()->InvalidateTree();
+    RunFor(3000);
+    EXPECT_FALSE(a.IsDisplaySuspended());
+    EXPECT_GT(platform::ddraw::testing::PresentCount(), presents + 1);
+    EXPECT_NE(a.GetWidgetManager()->GetScreenImage(), nullptr);
+}
