@@ -291,7 +291,7 @@ void ZoltAppBase::UpdateOnce()
     if (musicInterface_)
         musicInterface_->AdvanceFades();
     if (sharedCleanupWanted_.exchange(false)) {
-        CriticalSectionLock guard(imageLock_);
+        CriticalSectionLock guard(ImageLock());
         for (auto it = sharedImages_.begin(); it != sharedImages_.end();) {
             if (it->second->refCount <= 0) {
                 delete it->second->image;

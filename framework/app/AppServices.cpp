@@ -276,16 +276,18 @@ int ZoltAppBase::CountDialogs() { return int(dialogMap_.size()); }
 
 // ---- Images ----
 
+CriticalSection& ZoltAppBase::ImageLock() { return display_ ? display_->GetLock() : imageLock_; }
+
 void ZoltAppBase::RegisterImage(MemoryImage* image)
 {
-    CriticalSectionLock guard(imageLock_);
+    CriticalSectionLock guard(ImageLock());
     images_.insert(image);
 }
 
 void ZoltAppBase::UnregisterImage(MemoryImage* image)
 {
     {
-        CriticalSectionLock guard(imageLock_);
+        CriticalSectionLock guard(ImageLock());
         images_.erase(image);
     }
     ReleaseImageFromDisplay(image);
@@ -309,33 +311,33 @@ void ZoltAppBase::RequestSharedImageCleanup() { sharedCleanupWanted_ = true; }
 
 size_t ZoltAppBase::RegisteredImageCount()
 {
-    CriticalSectionLock guard(imageLock_);
+    CriticalSectionLock guard(ImageLock());
     return images_.size();
 }
 
 size_t ZoltAppBase::SharedImageCount()
 {
-    CriticalSectionLock guard(imageLock_);
+    CriticalSectionLock guard(ImageLock());
     return sharedImages_.size();
 }
 
 void ZoltAppBase::ReleaseImageSurfaces()
 {
-    CriticalSectionLock guard(imageLock_);
+    CriticalSectionLock guard(ImageLock());
     for (MemoryImage* image : images_)
         image->DropNativeData();
 }
 
 void ZoltAppBase::RecreateImageSurfaces()
 {
-    CriticalSectionLock guard(imageLock_);
+    CriticalSectionLock guard(ImageLock());
     for (MemoryImage* image : images_)
         image->ReapplyCompaction();
 }
 
 void ZoltAppBase::DiscardImageSurfacesLocked()
 {
-    CriticalSectionLock guard(imageLock_);
+    CriticalSectionLock guard(ImageLock());
     for (MemoryImage* image : images_)
         image->DropCaches();
 }
@@ -353,7 +355,7 @@ DDImage* ZoltAppBase::LoadImageFile(const std::string& fileName, bool lookForAlp
 SharedImageHandle ZoltAppBase::AcquireSharedImage(const std::string& fileName, const std::string& variant,
                                                    bool* created)
 {
-    CriticalSectionLock guard(imageLock_);
+    CriticalSectionLock guard(ImageLock());
     auto& record = sharedImages_[{fileName, variant}];
     const bool isNew = !record;
     if (isNew) {

@@ -153,7 +153,7 @@ ZoltAppBase::~ZoltAppBase()
     deletions_.ProcessDeletions();
     widgetManager.reset();
     {
-        CriticalSectionLock guard(imageLock_);
+        CriticalSectionLock guard(ImageLock());
         auto records = std::move(sharedImages_);
         sharedImages_.clear();
         for (auto& [key, record] : records) {

@@ -526,8 +526,12 @@ protected:
     platform::HCURSOR overrideCursor_ = nullptr;
     bool screenSaverLogStarted_ = false;
     // Guards the image register and the shared-image map (images come and
-    // go on the loading thread too).
+    // go on the loading thread too): the display's lock, so that images that
+    // make surfaces while registering take the locks in one order. Before
+    // the display exists (no other thread runs yet) and while it goes, a
+    // lock of our own stands in.
     CriticalSection imageLock_;
+    CriticalSection& ImageLock();
 
     // Screensaver filter state.
     bool ssHaveStart_ = false;
