@@ -2,6 +2,7 @@
 # Starts the program under a virtual X server, looks at its window, clicks
 # the OK button of the framework's dialog and checks that the screen changed
 # the way a player would see it: the grey dialog gives way to a red one.
+# Then Alt+F4 must end the program normally.
 #
 #   framework_screen.sh PROGRAM OUTPUT_FOLDER
 #
@@ -73,8 +74,19 @@ changed=$(compare -metric AE "$out/before.png" "$out/after.png" null: 2>&1 || tr
 echo "pixels changed: $changed"
 [ "${changed%%.*}" -gt 10000 ] || { echo "the screen hardly changed"; exit 1; }
 
-kill $pid
-wait $pid 2>/dev/null || true
+# Alt+F4 closes the window; the program ends on its own, with its statistics.
+xdotool windowfocus --sync "$window"
+xdotool key alt+F4
+for _ in $(seq 1 50); do
+    kill -0 $pid 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 $pid 2>/dev/null; then echo "Alt+F4 did not end the program"; exit 1; fi
+code=0
+wait $pid || code=$?
+trap - EXIT
+[ "$code" -eq 0 ] || { echo "the program ended with $code"; cat "$log"; exit 1; }
+grep -q 'Update Count' "$log" || { echo "the program did not leave its loop normally"; exit 1; }
 echo "1 passed, 0 failed"
 INSIDE
 chmod +x "$home/inside.sh"
