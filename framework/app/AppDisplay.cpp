@@ -6,6 +6,7 @@
 #include "framework/app/StringUtils.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
+#include "framework/sound/SoundManager.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/core/Clock.h"
 #include "platform/core/DebugOutput.h"
@@ -177,6 +178,8 @@ void ZoltAppBase::ChangeDisplayMode(bool windowed, bool use3D, bool force)
             SetForegroundWindow(mainWindow_);
         }
     }
+    if (soundManager)
+        soundManager->AttachWindow(mainWindow_, isWindowed);
 }
 
 void ZoltAppBase::SwitchHardwareMode(bool use3D, bool resetNow)

@@ -10,6 +10,8 @@
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/sound/SoundInstance.h"
+#include "framework/sound/SoundManager.h"
 #include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
 #include "imagelib/ImageLib.h"
@@ -395,8 +397,8 @@ Image* ZoltAppBase::DuplicateImageArea(Image* image, const Rect& area)
 
 // ---- Sound levels ----
 //
-// No sound service is built into the program yet: the sound manager is
-// never made, so effects levels are only stored and no sound plays.
+// Music plays through the plain music interface until a music back end is
+// built in; sound effects go through the sound manager.
 
 MusicInterface* ZoltAppBase::MakeMusicPlayer(HWND window)
 {
@@ -404,11 +406,25 @@ MusicInterface* ZoltAppBase::MakeMusicPlayer(HWND window)
     return new MusicInterface();
 }
 
-void ZoltAppBase::PlaySoundOnce(int soundId) { (void)soundId; }
+void ZoltAppBase::PlaySoundOnce(int soundId)
+{
+    if (!soundManager)
+        return;
+    if (SoundInstance* instance = soundManager->NewInstance(soundId))
+        instance->Start(false, true);
+}
 
-void ZoltAppBase::PlaySoundOncePanned(int soundId, int pan) { (void)soundId, (void)pan; }
+void ZoltAppBase::PlaySoundOncePanned(int soundId, int pan)
+{
+    if (!soundManager)
+        return;
+    if (SoundInstance* instance = soundManager->NewInstance(soundId)) {
+        instance->SetInstancePan(pan);
+        instance->Start(false, true);
+    }
+}
 
-double ZoltAppBase::MixerLevel() { return 1.0; }
+double ZoltAppBase::MixerLevel() { return soundManager ? soundManager->ReadMixerVolume() : 1.0; }
 
 double ZoltAppBase::MusicLevel() { return musicVolume; }
 
@@ -416,7 +432,11 @@ double ZoltAppBase::EffectsLevel() { return effectsVolume; }
 
 bool ZoltAppBase::IsSilenced() { return muteCount_ > 0; }
 
-void ZoltAppBase::SetMixerLevel(double level) { (void)level; }
+void ZoltAppBase::SetMixerLevel(double level)
+{
+    if (soundManager)
+        soundManager->WriteMixerVolume(level);
+}
 
 void ZoltAppBase::SetMusicLevel(double level)
 {
@@ -425,7 +445,12 @@ void ZoltAppBase::SetMusicLevel(double level)
         musicInterface_->SetOverallVolume(muteCount_ > 0 ? 0.0 : level);
 }
 
-void ZoltAppBase::SetEffectsLevel(double level) { effectsVolume = level; }
+void ZoltAppBase::SetEffectsLevel(double level)
+{
+    effectsVolume = level;
+    if (soundManager)
+        soundManager->SetEffectsVolume(muteCount_ > 0 ? 0.0 : level);
+}
 
 void ZoltAppBase::Silence(bool automatic)
 {

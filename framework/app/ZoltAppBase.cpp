@@ -9,6 +9,7 @@
 #include "framework/app/StringUtils.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
+#include "framework/sound/DSoundManager.h"
 #include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
 #include "imagelib/ImageLib.h"
@@ -36,12 +37,6 @@ std::atomic<ZoltAppBase*> gApp{nullptr};
 // Where a missing DirectX runtime can be had.
 constexpr const char* kDirectXText =
     "This application requires DirectX to run.  You can get DirectX at http://www.microsoft.com/directx";
-
-// Until a sound service is built into the program the sound library is an
-// empty one of our own, so the start-up check finds it; the sound manager is
-// not made (see the sound seam in AppServices.cpp). A real "dsound.dll"
-// registered by the platform replaces this table when it loads.
-platform::ModuleRegistration gSoundLibraryPlaceholder("dsound.dll", {});
 
 } // namespace
 
@@ -164,6 +159,7 @@ ZoltAppBase::~ZoltAppBase()
     }
     display_.reset();
     musicInterface_.reset();
+    soundManager.reset();
     if (mainWindow_) {
         SetWindowLongPtrA(mainWindow_, GWL_USERDATA, 0);
         DestroyWindow(mainWindow_);
@@ -289,7 +285,8 @@ void ZoltAppBase::Initialize()
     if (playing_)
         ReadScreenModeCommand();
 
-    // Sound: the sound manager is made here once a sound service exists.
+    if (!soundManager)
+        soundManager = std::make_unique<DSoundManager>(mainWindow_, useFmod);
     SetEffectsLevel(effectsVolume);
     musicInterface_.reset(MakeMusicPlayer(invisibleWindow_));
     SetMusicLevel(musicVolume);

@@ -23,6 +23,7 @@
 #include "framework/graphics/DisplayHost.h"
 #include "framework/graphics/ImageHost.h"
 #include "framework/graphics/SharedImage.h"
+#include "framework/sound/SoundManager.h"
 #include "framework/widgets/ButtonListener.h"
 #include "framework/widgets/DeletionQueue.h"
 #include "framework/widgets/DialogListener.h"
@@ -54,7 +55,6 @@ class Dialog;
 class Image;
 class MemoryImage;
 class MusicInterface;
-class SoundManager;
 class WidgetManager;
 
 class ZoltAppBase : public ButtonListener,
@@ -347,10 +347,14 @@ public:
     std::atomic<int> loadingDone{0};
     std::atomic<int> loadingTotal{0};
 
-    // Owned managers; the widget manager lives as long as the application.
+    // Sounds through fmod.dll instead of DirectSound alone (no music back end
+    // reads it yet).
+    bool useFmod = false;
+
+    // Owned managers; the widget manager lives as long as the application,
+    // the sound manager from Initialize on.
     std::unique_ptr<WidgetManager> widgetManager;
-    // No sound service is built into the program yet: always null.
-    SoundManager* soundManager = nullptr;
+    std::unique_ptr<SoundManager> soundManager;
 
 protected:
     // A queued window message.
