@@ -2,6 +2,7 @@
 // provides one exposes a registration function, called from here.
 #include "platform/core/ModuleRegistry.h"
 #include "platform/ddraw/DirectDraw.h"
+#include "platform/dsound/DirectSound.h"
 #include "platform/libs/j2k/J2kCodec.h"
 #include "platform/window/User32Module.h"
 
@@ -10,6 +11,7 @@ namespace platform {
 void RegisterBuiltInModules()
 {
     ddraw::EnsureDDrawRegistered();
+    dsound::EnsureDSoundRegistered();
     libs::j2k::EnsureJ2kCodecRegistered();
     RegisterUser32Module();
 }

@@ -448,4 +448,25 @@ bool DDImage::BltFromSurface(DDImage* source, int x, int y, const Rect& sourceRe
     return true;
 }
 
+bool DDImage::StretchBltFromSurface(DDImage* source, const RECT& destEdges, const RECT& sourceEdges)
+{
+    if (!source || !source->surface_ || source == this || !RequireSurface())
+        return true;
+    const bool wasLocked = lockCount_ > 0;
+    if (wasLocked)
+        surface_->Unlock(nullptr);
+    DDBLTFX fx;
+    std::memset(&fx, 0, sizeof fx);
+    fx.dwSize = sizeof fx;
+    RECT dest = destEdges;
+    RECT src = sourceEdges;
+    const DWORD flags = DDBLT_WAIT | (source->HasTransparency() ? DDBLT_KEYSRC : 0);
+    surface_->Blt(&dest, source->surface_, &src, flags, &fx);
+    if (wasLocked && surface_->Lock(nullptr, &lockedDesc_, DDLOCK_WAIT, nullptr) != DD_OK) {
+        lockedDesc_.lpSurface = nullptr; // nothing may draw through the old pointer
+        return false;
+    }
+    return true;
+}
+
 } // namespace Zolt

@@ -109,6 +109,12 @@ public:
     // nothing draws through it; after a successful Blt the memory copies
     // are discarded. False when the Blt was not made or failed.
     bool BltFromSurface(DDImage* source, int x, int y, const Rect& sourceRect);
+    // Stretches the source's surface rectangle onto this image's, both
+    // given as (left, top, right, bottom), with one Blt (colour-keyed when the
+    // source has transparent pixels), unlocking around it when this image is
+    // locked. The Blt's own result is not looked at. False when the re-lock
+    // failed: then nothing may draw through the stored pointer.
+    bool StretchBltFromSurface(DDImage* source, const platform::RECT& destEdges, const platform::RECT& sourceEdges);
 
     DDInterface* GetDisplay() const { return display_; }
     // The display is going away before this image: the image keeps its

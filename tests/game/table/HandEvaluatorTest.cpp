@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <sstream>
+#include <stdexcept>
 
 namespace {
 
@@ -162,4 +165,58 @@ TEST(HandEvaluator, CategoryNamesAndSuitCounts)
     std::vector<Card> withNone = Hand("2s 5s");
     withNone.push_back(Card(3, 5));
     EXPECT_FALSE(HasSuitWithExactlyThree(withNone));
+}
+
+TEST(HandEvaluator, SortedRecordIsTheRawRecordSorted)
+{
+    // The sorted record is built sorted rather than sorted afterwards; both
+    // ways must agree on every kind of hand, short ones and repeated cards
+    // included.
+    std::mt19937 random(1207);
+    std::vector<Card> deck;
+    for (uint32_t r = 0; r < Card::kRankCount; ++r) {
+        for (uint32_t s = 0; s < Card::kSuitCount; ++s)
+            deck.emplace_back(r, s);
+    }
+    for (int deal = 0; deal < 20000; ++deal) {
+        std::shuffle(deck.begin(), deck.end(), random);
+        std::vector<Card> cards(deck.begin(), deck.begin() + deal % 9);
+        if (deal % 5 == 0 && !cards.empty())
+            cards.push_back(cards[static_cast<size_t>(deal) % cards.size()]);
+        std::vector<uint32_t> categories;
+        std::vector<HandGroup> raw;
+        EvaluateHand(cards, categories, raw);
+        SortHandGroups(raw);
+        std::vector<HandGroup> sorted = {HandGroup{kPair, {Card(0, 0)}}};
+        ASSERT_EQ(EvaluateSortedHand(cards, sorted), categories.front());
+        ASSERT_EQ(Describe(sorted), Describe(raw)) << "deal " << deal;
+    }
+}
+
+TEST(HandEvaluator, GroupsNeverOutgrowSevenCards)
+{
+    // Only a full house among nine cards or more could fill a bigger group;
+    // it keeps its first seven cards.
+    const Rated rated = Raw("As Ad Ac Ks Kd Kc Qs Qd Qc");
+    EXPECT_EQ(rated.category, kFullHouse);
+    EXPECT_EQ(rated.groups, "3:As Ad Ac Ks Kd Kc Qs|1:Ks Kd Qs Qd");
+}
+
+TEST(CardGroup, HoldsSevenCardsAndDropsTheRest)
+{
+    CardGroup group = {Card(0, 0), Card(1, 0), Card(2, 0), Card(3, 0), Card(4, 0), Card(5, 0), Card(6, 0),
+                       Card(7, 0)};
+    EXPECT_EQ(group.size(), CardGroup::kCapacity);
+    EXPECT_EQ(group.back(), Card(6, 0));
+    group.push_back(Card(12, 3));
+    EXPECT_EQ(group.size(), CardGroup::kCapacity);
+    EXPECT_EQ(group.back(), Card(6, 0));
+    EXPECT_THROW(group.at(CardGroup::kCapacity), std::out_of_range);
+
+    // Equal groups hold equal cards, whatever their places past the size held.
+    group.clear();
+    group.push_back(Card(9, 1));
+    EXPECT_EQ(group, (CardGroup{Card(9, 1)}));
+    EXPECT_NE(group, (CardGroup{Card(9, 1), Card(6, 0)}));
+    EXPECT_THROW(group.at(1), std::out_of_range);
 }
