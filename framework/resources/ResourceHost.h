@@ -1,10 +1,7 @@
 // What the resource manager needs of the application: shared and plain image
-// loading, the display's 3D mode, the font host for font descriptors, and
-// the few operations of the sound manager that load and free sounds by id.
-// The application base implements it and hands itself to the manager it
-// constructs. The sound operations have defaults that behave as an
-// application without a sound manager (no free id, so sound records fail
-// with a message); an application that has one forwards them to it.
+// loading, the display's 3D mode, the font host for font descriptors and the
+// sound manager. The application base implements it and hands itself to the
+// manager it constructs.
 //
 // Called on the thread that reads and realises resources (main or loading).
 #pragma once
@@ -17,6 +14,7 @@
 namespace Zolt {
 
 class MemoryImage;
+class SoundManager;
 
 class ResourceHost {
 public:
@@ -35,24 +33,9 @@ public:
     // report their errors.
     virtual FontHost* GetFontHostForResources() { return GetFontHost(); }
 
-    // The sound manager's operations on sound ids (0 to 255).
-    virtual int FirstFreeSoundId() { return -1; }
-    virtual bool LoadSoundFile(int id, const std::string& name)
-    {
-        (void)id, (void)name;
-        return false;
-    }
-    virtual bool SetDefaultVolume(int id, double volume)
-    {
-        (void)id, (void)volume;
-        return false;
-    }
-    virtual bool SetDefaultPan(int id, int pan)
-    {
-        (void)id, (void)pan;
-        return false;
-    }
-    virtual void FreeSound(int id) { (void)id; }
+    // The application's sound manager, or null when it has none (sound
+    // records then fail to load).
+    virtual SoundManager* GetSoundManager() { return nullptr; }
 };
 
 } // namespace Zolt

@@ -9,6 +9,7 @@
 #include "framework/resources/ImageFont.h"
 #include "framework/resources/ResourceHost.h"
 #include "framework/resources/SysFont.h"
+#include "framework/sound/SoundManager.h"
 #include "imagelib/ImageLib.h"
 
 #include <memory>
@@ -158,16 +159,18 @@ bool ResourceManager::RealizeImage(ImageRes& record)
 
 bool ResourceManager::RealizeSound(SoundRes& record)
 {
-    const int id = host_ ? host_->FirstFreeSoundId() : -1;
+    SoundManager* sounds = host_ ? host_->GetSoundManager() : nullptr;
+    if (!sounds)
+        return Fail(FormatString("Failed to load sound: %s", record.path.c_str()));
+    const int id = sounds->FirstFreeSoundId();
     if (id < 0)
-        return Fail(host_ ? std::string("Out of free sound ids")
-                          : FormatString("Failed to load sound: %s", record.path.c_str()));
-    if (!host_->LoadSoundFile(id, record.path))
+        return Fail("Out of free sound ids");
+    if (!sounds->LoadSoundFile(id, record.path))
         return Fail(FormatString("Failed to load sound: %s", record.path.c_str()));
     if (record.volume >= 0.0)
-        host_->SetDefaultVolume(id, record.volume);
+        sounds->SetDefaultVolume(id, record.volume);
     if (record.pan != 0)
-        host_->SetDefaultPan(id, record.pan);
+        sounds->SetDefaultPan(id, record.pan);
     record.soundId = id;
     OnRecordRealized(record);
     return true;

@@ -7,6 +7,7 @@
 
 #include "framework/app/StringUtils.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/sound/SoundManager.h"
 
 namespace Zolt {
 
@@ -19,7 +20,8 @@ const char* ResourceManagerException::what() const noexcept { return text.c_str(
 void ResourceManager::SoundRes::ReleaseData()
 {
     if (soundId >= 0 && host)
-        host->FreeSound(soundId);
+        if (SoundManager* sounds = host->GetSoundManager())
+            sounds->FreeSound(soundId);
     soundId = -1;
 }
 

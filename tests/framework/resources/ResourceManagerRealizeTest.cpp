@@ -196,7 +196,7 @@ TEST_F(ResourceRealizing, ReleasingAGroupKeepsItsRecordsForTheNextLoad)
 {
     WritePng("a.png", 2, 2, TwoColors(2, 2));
     ASSERT_TRUE(LoadGroup("<Image path=\"a.png\"/><Sound id=\"s\" path=\"s\"/>\n"));
-    host.soundFiles = {Dir() + "s"};
+    host.sounds.files = {Dir() + "s"};
     ASSERT_TRUE(manager.RealizeGroup("G")) << manager.LastErrorMessage();
 
     manager.ReleaseGroup("g");
@@ -206,7 +206,7 @@ TEST_F(ResourceRealizing, ReleasingAGroupKeepsItsRecordsForTheNextLoad)
     manager.ReleaseGroup("G");
     EXPECT_FALSE(manager.Image("a")->IsLoaded());
     EXPECT_FALSE(manager.Sound("s")->IsLoaded());
-    EXPECT_EQ(host.freed, std::vector<int>{0});
+    EXPECT_EQ(host.sounds.freed, std::vector<int>{0});
     EXPECT_FALSE(manager.IsGroupLoaded("G"));
     EXPECT_EQ(ThrownText([&] { manager.RequireImage("a"); }), "Image resource not found: a");
 
@@ -222,22 +222,28 @@ TEST_F(ResourceRealizing, SoundsTakeFreeIdsAndTheirDefaults)
     ASSERT_TRUE(LoadGroup("<Sound id=\"S0\" path=\"s0\" volume=\"0.0\"/>\n"
                           "<Sound id=\"S1\" path=\"s1\"/>\n"
                           "<Sound id=\"S2\" path=\"s2\" volume=\"0.5\" pan=\"-300\"/>\n"));
-    host.soundFiles = {Dir() + "s0", Dir() + "s1", Dir() + "s2"};
+    host.sounds.files = {Dir() + "s0", Dir() + "s1", Dir() + "s2"};
     ASSERT_TRUE(manager.RealizeGroup("G")) << manager.LastErrorMessage();
     EXPECT_EQ(manager.RequireSound("S0"), 0);
     EXPECT_EQ(manager.RequireSound("S1"), 1);
     EXPECT_EQ(manager.RequireSound("S2"), 2);
-    EXPECT_EQ(host.volumes, (std::map<int, double>{{0, 0.0}, {2, 0.5}})) << "a volume of 0 is a volume";
-    EXPECT_EQ(host.pans, (std::map<int, int>{{2, -300}}));
+    EXPECT_EQ(host.sounds.volumes, (std::map<int, double>{{0, 0.0}, {2, 0.5}})) << "a volume of 0 is a volume";
+    EXPECT_EQ(host.sounds.pans, (std::map<int, int>{{2, -300}}));
 
     manager.ReleaseGroup("G");
-    host.soundIdLimit = 1;
+    host.sounds.idLimit = 1;
     EXPECT_FALSE(manager.RealizeGroup("G"));
     EXPECT_EQ(manager.LastErrorMessage(), "Out of free sound ids");
 
-    host.soundIdLimit = 256;
-    host.soundFiles.clear();
+    host.sounds.idLimit = 256;
+    host.sounds.files.clear();
     manager.ReleaseGroup("G");
+    EXPECT_FALSE(manager.RealizeGroup("G"));
+    EXPECT_EQ(manager.LastErrorMessage(), "Failed to load sound: " + Dir() + "s0");
+
+    // An application without a sound manager.
+    host.sounds.files = {Dir() + "s0"};
+    host.withSounds = false;
     EXPECT_FALSE(manager.RealizeGroup("G"));
     EXPECT_EQ(manager.LastErrorMessage(), "Failed to load sound: " + Dir() + "s0");
 }
@@ -355,7 +361,7 @@ TEST_F(ResourceRealizing, FontFailuresNameWhatFailed)
 
 TEST_F(ResourceRealizing, DestroyingTheManagerFreesItsSounds)
 {
-    host.soundFiles = {Dir() + "s"};
+    host.sounds.files = {Dir() + "s"};
     {
         restest::TestManager local(&host);
         WriteText("res.xml", "<ResourceManifest><Resources id=\"G\"><Sound path=\"" + Dir() +
@@ -363,5 +369,5 @@ TEST_F(ResourceRealizing, DestroyingTheManagerFreesItsSounds)
         ASSERT_TRUE(local.LoadResourceFile(ManifestPath()));
         ASSERT_TRUE(local.RealizeGroup("G"));
     }
-    EXPECT_EQ(host.freed, std::vector<int>{0});
+    EXPECT_EQ(host.sounds.freed, std::vector<int>{0});
 }

@@ -47,39 +47,56 @@ Zolt::MemoryImage* TestResourceHost::LoadImageFile(const std::string& fileName, 
     return image;
 }
 
-int TestResourceHost::FirstFreeSoundId()
+int FakeSoundManager::FirstFreeSoundId()
 {
-    for (int id = 0; id < soundIdLimit && id < 256; ++id)
-        if (soundNames[id].empty())
+    for (int id = 0; id < idLimit && id < 256; ++id)
+        if (names[id].empty())
             return id;
     return -1;
 }
 
-bool TestResourceHost::LoadSoundFile(int id, const std::string& name)
+int FakeSoundManager::FindOrLoadSound(const std::string& name)
 {
-    if (id < 0 || id >= 256 || !soundFiles.count(name))
+    for (int id = 0; id < 256; ++id)
+        if (names[id] == name)
+            return id;
+    const int id = FirstFreeSoundId();
+    return id >= 0 && LoadSoundFile(id, name) ? id : -1;
+}
+
+bool FakeSoundManager::LoadSoundFile(int id, const std::string& name)
+{
+    if (id < 0 || id >= 256 || !files.count(name))
         return false;
-    soundNames[id] = name;
+    names[id] = name;
     return true;
 }
 
-bool TestResourceHost::SetDefaultVolume(int id, double volume)
+bool FakeSoundManager::SetDefaultVolume(int id, double volume)
 {
     volumes[id] = volume;
     return true;
 }
 
-bool TestResourceHost::SetDefaultPan(int id, int pan)
+bool FakeSoundManager::SetDefaultPan(int id, int pan)
 {
     pans[id] = pan;
     return true;
 }
 
-void TestResourceHost::FreeSound(int id)
+void FakeSoundManager::FreeSound(int id)
 {
     freed.push_back(id);
     if (id >= 0 && id < 256)
-        soundNames[id].clear();
+        names[id].clear();
+}
+
+int FakeSoundManager::CountLoadedSounds()
+{
+    int count = 0;
+    for (const std::string& name : names)
+        count += name.empty() ? 0 : 1;
+    return count;
 }
 
 std::vector<std::string> TestManager::GroupIds(const std::string& group)

@@ -10,6 +10,7 @@
 #include "framework/resources/FontHost.h"
 #include "framework/resources/ResourceHost.h"
 #include "framework/resources/ResourceManager.h"
+#include "framework/sound/SoundManager.h"
 #include "tests/support/ImageFixtures.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,36 @@
 #include <vector>
 
 namespace restest {
+
+// A table of 256 sound ids; a sound "loads" when its name is in files.
+class FakeSoundManager : public Zolt::SoundManager {
+public:
+    bool IsReady() override { return true; }
+    int FindOrLoadSound(const std::string& name) override;
+    bool LoadSoundFile(int id, const std::string& name) override;
+    void FreeSound(int id) override;
+    void SetEffectsVolume(double) override {}
+    bool SetDefaultVolume(int id, double volume) override;
+    bool SetDefaultPan(int id, int pan) override;
+    Zolt::SoundInstance* NewInstance(int) override { return nullptr; }
+    void FreeAllSounds() override { names.fill(std::string()); }
+    void DeleteAllInstances() override {}
+    double ReadMixerVolume() override { return 1.0; }
+    void WriteMixerVolume(double) override {}
+    void Refresh() override {}
+    void AttachWindow(platform::HWND, bool) override {}
+    void HaltAllSounds() override {}
+    int FirstFreeSoundId() override;
+    int CountLoadedSounds() override;
+
+    std::set<std::string> files;
+    // Ids at or above this count as taken.
+    int idLimit = 256;
+    std::array<std::string, 256> names{};
+    std::map<int, double> volumes;
+    std::map<int, int> pans;
+    std::vector<int> freed;
+};
 
 class TestResourceHost : public Zolt::ResourceHost, public Zolt::FontHost {
 public:
@@ -39,12 +70,7 @@ public:
     Zolt::FontHost* GetFontHostForResources() override { return this; }
     void ShowError(const std::string& text) override { errorBoxes.push_back(text); }
 
-    // Sounds "load" when their name is in soundFiles.
-    int FirstFreeSoundId() override;
-    bool LoadSoundFile(int id, const std::string& name) override;
-    bool SetDefaultVolume(int id, double volume) override;
-    bool SetDefaultPan(int id, int pan) override;
-    void FreeSound(int id) override;
+    Zolt::SoundManager* GetSoundManager() override { return withSounds ? &sounds : nullptr; }
 
     bool in3D = false;
     bool throwOnLoad = false;
@@ -54,12 +80,8 @@ public:
     std::vector<std::string> errorBoxes;
     std::map<std::pair<std::string, std::string>, std::unique_ptr<Zolt::SharedImage>> shared;
 
-    std::set<std::string> soundFiles;
-    int soundIdLimit = 256;
-    std::array<std::string, 256> soundNames{};
-    std::map<int, double> volumes;
-    std::map<int, int> pans;
-    std::vector<int> freed;
+    FakeSoundManager sounds;
+    bool withSounds = true;
 };
 
 // The manager with its records and groups in view.
