@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace Zolt {
 
@@ -34,6 +35,32 @@ void AppendNumberList(const std::string& text, std::vector<int32_t>& out)
             break;
         start = comma + 1;
     }
+}
+
+// The animation's total time is a 32-bit sum of its frames' delays, worked
+// out the way the animation set-up will: true when it fits.
+bool AnimationTimeFits(const ImageAnimation& anim, int32_t cels, int32_t beginDelay, int32_t endDelay)
+{
+    int64_t frames = cels < 1 ? 1 : cels;
+    if (anim.type == ImageAnimation::PingPong && frames >= 2)
+        frames = 2 * frames - 2;
+    else if (!anim.frameMap.empty())
+        frames = static_cast<int64_t>(anim.frameMap.size());
+    const int64_t base = anim.frameDelay < 1 ? 1 : anim.frameDelay;
+    int64_t total = 0;
+    for (int64_t i = 0; i < frames; ++i) {
+        int64_t delay = base;
+        if (i < static_cast<int64_t>(anim.perFrameDelays.size()) && anim.perFrameDelays[size_t(i)] >= 1)
+            delay = anim.perFrameDelays[size_t(i)];
+        if (i == 0 && beginDelay > 0)
+            delay = beginDelay;
+        if (i == frames - 1 && endDelay > 0)
+            delay = endDelay;
+        total += delay;
+        if (total > std::numeric_limits<int32_t>::max())
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -137,7 +164,15 @@ bool ResourceManager::ReadImageSettings(const XmlElement& element, ImageRes& rec
             AppendNumberList(*v, anim.perFrameDelays);
         if (const std::string* v = FindAttribute(element, "framemap"))
             AppendNumberList(*v, anim.frameMap);
-        anim.Prepare(std::max(record.rows, record.cols), beginDelay, endDelay);
+        // Each frame shows one cel of the grid.
+        const int64_t cels = int64_t(record.rows) * int64_t(record.cols);
+        for (int32_t cel : anim.frameMap)
+            if (cel < 0 || cel >= cels)
+                return Fail("Invalid frame map.");
+        const int32_t frameCount = std::max(record.rows, record.cols);
+        if (!AnimationTimeFits(anim, frameCount, beginDelay, endDelay))
+            return Fail("Invalid frame delay.");
+        anim.Prepare(frameCount, beginDelay, endDelay);
     }
     return true;
 }
