@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 
@@ -57,6 +58,10 @@ int32_t ColorComponent(int32_t multiplier, int32_t given, int32_t adder)
     const int64_t value = int64_t(multiplier) * given / 255 + adder;
     return Clamp32(std::min<int64_t>(value, 255));
 }
+
+// Records placed farther out than this are never on any image; the drawing
+// context works in single precision and is not given them.
+constexpr int32_t kFarthestDrawCoordinate = 1 << 28;
 
 bool InsideImage(const Image& image, const Rect& r)
 {
@@ -369,7 +374,8 @@ void ImageFont::RenderTextWithRects(Graphics* g, int x, int y, const std::string
     for (int bucket = 0; bucket < 256; ++bucket) {
         for (int32_t index = gBucketHeads[bucket]; index >= 0; index = gDrawRecords[index].next) {
             const DrawRecord& record = gDrawRecords[index];
-            if (!record.image || !InsideImage(*record.image, record.source))
+            if (!record.image || !InsideImage(*record.image, record.source) ||
+                std::abs(record.x) > kFarthestDrawCoordinate || std::abs(record.y) > kFarthestDrawCoordinate)
                 continue;
             const int oldMode = g->GetDrawMode();
             if (record.drawMode != -1)

@@ -1,12 +1,12 @@
 #include "framework/resources/SysFont.h"
 
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/FontHost.h"
 #include "platform/fonts/SystemFontFace.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -15,18 +15,8 @@ namespace Zolt {
 
 namespace {
 
-std::atomic<SysFont::SurfaceQuery> gSurfaceQuery{nullptr};
-
 // Off-screen text images larger than this are not made.
 constexpr int64_t kMaxTextPixels = int64_t(1) << 24;
-
-int TruncToInt(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    return static_cast<int>(std::clamp(std::trunc(value), double(std::numeric_limits<int>::min()),
-                                       double(std::numeric_limits<int>::max())));
-}
 
 // The lines of a text as the measuring of the other platform split them.
 std::vector<std::string> SplitLines(const std::string& text)
@@ -77,8 +67,6 @@ int SysFont::PointsToPixels(int pointSize, int dpi)
     return static_cast<int>(std::clamp<int64_t>(rounded, std::numeric_limits<int>::min(),
                                                 std::numeric_limits<int>::max()));
 }
-
-void SysFont::SetSurfaceQuery(SurfaceQuery query) { gSurfaceQuery.store(query); }
 
 SysFont::SysFont(const std::string& face, int pointSize, bool bold, bool italic, bool underline)
     : host_(GetFontHost())
@@ -133,65 +121,55 @@ int32_t SysFont::MeasureText(const std::string& text)
     return widest;
 }
 
+std::unique_ptr<MemoryImage> SysFont::MakeTextImage(const std::string& text, const Color& color, int width,
+                                                    int height)
+{
+    if (width <= 0 || height <= 0 || int64_t(width) * height > kMaxTextPixels)
+        return nullptr;
+    const uint32_t rgb = (uint32_t(color.red & 0xFF) << 16) | (uint32_t(color.green & 0xFF) << 8) |
+                         uint32_t(color.blue & 0xFF);
+    const size_t count = size_t(width) * size_t(height);
+    std::vector<uint32_t> onWhite(count, 0x00FFFFFFu);
+    std::vector<uint32_t> onBlack(count, 0u);
+    auto write = [&](int dx, int dy, uint32_t colour) {
+        face_->DrawText(onWhite.data(), width, height, width, dx, dy, colour, text);
+        face_->DrawText(onBlack.data(), width, height, width, dx, dy, colour, text);
+    };
+    if (shadow_) {
+        write(1, 1, 0u);
+        if (simulatedBold_)
+            write(2, 1, 0u);
+    }
+    write(0, 0, rgb);
+    if (simulatedBold_)
+        write(1, 0, rgb);
+    std::vector<uint32_t> pixels(count);
+    for (size_t i = 0; i < count; ++i)
+        pixels[i] = TextPixel(onWhite[i], onBlack[i]);
+    auto image = std::make_unique<MemoryImage>();
+    image->AssignBits(pixels.data(), width, height, true);
+    return image;
+}
+
 void SysFont::RenderText(Graphics* g, int x, int y, const std::string& text, const Color& color, const Rect& clip)
 {
+    (void)clip; // the graphics clips the text image itself
     if (!face_ || !g)
         return;
     Image* destination = g->GetDestination();
     if (!destination || destination == Graphics::BlankImage())
         return;
-    const uint32_t rgb = (uint32_t(color.red & 0xFF) << 16) | (uint32_t(color.green & 0xFF) << 8) |
-                         uint32_t(color.blue & 0xFF);
-
-    // Writes shadow, text and the simulated-bold copies with the top-left
-    // corner at the offset function's place.
-    auto writeAll = [&](auto&& write) {
-        if (shadow_) {
-            write(1, 1, 0u);
-            if (simulatedBold_)
-                write(2, 1, 0u);
-        }
-        write(0, 0, rgb);
-        if (simulatedBold_)
-            write(1, 0, rgb);
-    };
-
-    SurfaceQuery query = gSurfaceQuery.load();
-    if (query && query(destination)) {
-        auto* image = dynamic_cast<MemoryImage*>(destination);
-        if (!image || image->GetWidth() <= 0 || image->GetHeight() <= 0)
-            return;
-        uint32_t* bits = image->RequireBits();
-        if (!bits)
-            return;
-        const int top = y - ascent_ + 1;
-        const platform::fonts::ClipBox box{clip.x, clip.y, clip.x + clip.width, clip.y + clip.height};
-        writeAll([&](int dx, int dy, uint32_t colour) {
-            face_->DrawText(bits, image->GetWidth(), image->GetHeight(), image->GetWidth(),
-                            TruncToInt(double(x) + g->translateX + dx), TruncToInt(double(top) + g->translateY + dy),
-                            colour, text, &box);
-        });
-        image->MarkBitsChanged();
+    const int width = MeasureText(text);
+    if (dynamic_cast<DDImage*>(destination)) {
+        // A display image gets the text one pixel lower, and the shadow and
+        // bold copies are not cut at the measured box.
+        const int extra = shadow_ || simulatedBold_ ? 2 : 0;
+        if (auto image = MakeTextImage(text, color, width + extra, height_ + (shadow_ ? 1 : 0)))
+            g->PaintImage(image.get(), x, y - ascent_ + 1);
         return;
     }
-
-    const int width = MeasureText(text);
-    const int height = height_;
-    if (width <= 0 || height <= 0 || int64_t(width) * height > kMaxTextPixels)
-        return;
-    const size_t count = size_t(width) * size_t(height);
-    std::vector<uint32_t> onWhite(count, 0x00FFFFFFu);
-    std::vector<uint32_t> onBlack(count, 0u);
-    writeAll([&](int dx, int dy, uint32_t colour) {
-        face_->DrawText(onWhite.data(), width, height, width, dx, dy, colour, text);
-        face_->DrawText(onBlack.data(), width, height, width, dx, dy, colour, text);
-    });
-    std::vector<uint32_t> pixels(count);
-    for (size_t i = 0; i < count; ++i)
-        pixels[i] = TextPixel(onWhite[i], onBlack[i]);
-    MemoryImage textImage;
-    textImage.AssignBits(pixels.data(), width, height, true);
-    g->PaintImage(&textImage, x, y - ascent_);
+    if (auto image = MakeTextImage(text, color, width, height_))
+        g->PaintImage(image.get(), x, y - ascent_);
 }
 
 } // namespace Zolt

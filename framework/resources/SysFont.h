@@ -1,8 +1,9 @@
 // A font made from an installed system font: it measures with the platform's
-// font service and draws by letting it write the text, either straight into
-// a display surface image or into two off-screen bitmaps (one white, one
-// black) from which a text image with alpha is computed. Face names of the
-// other platform are served by free stand-ins (see platform/fonts).
+// font service and draws by letting it write the text into two off-screen
+// bitmaps (one white, one black), from which a text image with alpha is
+// computed and painted. On a display image the text sits one pixel lower,
+// as where the text was written straight onto the surface. Face names of
+// the other platform are served by free stand-ins (see platform/fonts).
 //
 // A font object is used by one thread at a time; the platform service
 // serialises its own work.
@@ -20,7 +21,7 @@ class SystemFontFace;
 namespace Zolt {
 
 class FontHost;
-class Image;
+class MemoryImage;
 
 class SysFont : public Font {
 public:
@@ -50,17 +51,14 @@ public:
     // The free family that stands in for the face; "" when none was found.
     std::string FamilyName() const;
 
-    // Tells whether a destination is a display surface image, which the
-    // text is written into directly (one pixel lower, as the surface path
-    // of the other platform did). The display installs it; without it every
-    // destination takes the off-screen path.
-    using SurfaceQuery = bool (*)(Image*);
-    static void SetSurfaceQuery(SurfaceQuery query);
-
     // point size x dpi / 72, rounded half away from zero.
     static int PointsToPixels(int pointSize, int dpi);
 
 private:
+    // The text written on white and on black, turned into colour and alpha:
+    // width x height pixels, the line's top-left corner at (0, 0). Null for
+    // an empty or oversized box.
+    std::unique_ptr<MemoryImage> MakeTextImage(const std::string& text, const Color& color, int width, int height);
     void Open(const std::string& face, int pixelHeight, int charset, bool bold, bool italic, bool underline);
 
     std::unique_ptr<platform::fonts::SystemFontFace> face_;

@@ -1,5 +1,7 @@
 #include "platform/fonts/SystemFontFace.h"
 
+#include "platform/core/Testing.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_SYNTHESIS_H
@@ -18,10 +20,11 @@ namespace platform::fonts {
 
 namespace {
 
-// Guards the FreeType library, every face and fontconfig.
-std::mutex& FontMutex()
+// Guards the FreeType library, every face and fontconfig. Recursive: a face
+// that fails half-way is closed while the lock is still held.
+std::recursive_mutex& FontMutex()
 {
-    static std::mutex mutex;
+    static std::recursive_mutex mutex;
     return mutex;
 }
 
@@ -125,7 +128,7 @@ struct SystemFontFace::Impl {
 
     ~Impl()
     {
-        std::lock_guard<std::mutex> lock(FontMutex());
+        std::lock_guard<std::recursive_mutex> lock(FontMutex());
         if (face)
             FT_Done_Face(face);
     }
@@ -171,7 +174,7 @@ SystemFontFace::~SystemFontFace() = default;
 
 std::unique_ptr<SystemFontFace> SystemFontFace::Open(const FontRequest& request)
 {
-    std::lock_guard<std::mutex> lock(FontMutex());
+    std::lock_guard<std::recursive_mutex> lock(FontMutex());
     FT_Library library = Library();
     if (!library)
         return nullptr;
@@ -181,7 +184,9 @@ std::unique_ptr<SystemFontFace> SystemFontFace::Open(const FontRequest& request)
     if (!FindFontFile(StandInFamily(request.face), request.bold, request.italic, match) &&
         !FindFontFile("DejaVu Sans", request.bold, request.italic, match))
         return nullptr;
-    if (FT_New_Face(library, match.file.c_str(), match.index, &impl->face) != 0) {
+    // "FontOpen" can be made to fail by tests, as a font file that cannot
+    // be opened would.
+    if (testing::ShouldFail("FontOpen") || FT_New_Face(library, match.file.c_str(), match.index, &impl->face) != 0) {
         impl->face = nullptr;
         return nullptr;
     }
@@ -220,7 +225,7 @@ FaceMetrics SystemFontFace::Metrics() const { return impl_->metrics; }
 
 int SystemFontFace::MeasureText(const std::string& text) const
 {
-    std::lock_guard<std::mutex> lock(FontMutex());
+    std::lock_guard<std::recursive_mutex> lock(FontMutex());
     int width = 0;
     for (char c : text)
         width += impl_->GlyphOf(static_cast<uint8_t>(c)).advance;
@@ -256,7 +261,7 @@ void SystemFontFace::DrawText(uint32_t* pixels, int width, int height, int pitch
         pixel = out;
     };
 
-    std::lock_guard<std::mutex> lock(FontMutex());
+    std::lock_guard<std::recursive_mutex> lock(FontMutex());
     const int baseline = top + impl_->metrics.ascent;
     int64_t pen = x;
     for (char c : text) {

@@ -45,7 +45,8 @@ struct ClipBox {
 
 class SystemFontFace {
 public:
-    // Null only when no scalable font at all can be found or opened.
+    // Null only when no scalable font at all can be found or opened (tests
+    // provoke that with the failure hook "FontOpen").
     static std::unique_ptr<SystemFontFace> Open(const FontRequest& request);
     ~SystemFontFace();
     SystemFontFace(const SystemFontFace&) = delete;

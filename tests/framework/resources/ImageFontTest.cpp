@@ -371,6 +371,15 @@ TEST(ImageFont, AbsurdSizesAreMeasuredButNeverAllocatedOrDrawn)
         t.font->MeasureText("ABC");
     }
     EXPECT_TRUE(canvas.blits.empty());
+
+    // Advances near the end of the int range neither wrap nor reach the
+    // drawing context.
+    TestFont wide(MainLayer() + "LayerSetCharWidths Main ('A') (2147483000)");
+    std::vector<Rect> rects;
+    int width = 0;
+    wide.font->RenderTextWithRects(&g, 0, 10, "AAB", Color(255, 255, 255), kNoClip, &rects, &width);
+    EXPECT_EQ(width, 2147483647);
+    EXPECT_EQ(canvas.blits.size(), 1u) << "only the first A is anywhere near the canvas";
 }
 
 TEST(ImageFont, FontWhoseDescriptorFailedDrawsNothing)

@@ -1,7 +1,9 @@
 #include "framework/resources/SysFont.h"
 
 #include "FontTestHost.h"
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
+#include "platform/core/Testing.h"
 #include "tests/framework/graphics/RecordingImage.h"
 #include "tests/framework/graphics/TestImageHost.h"
 
@@ -31,12 +33,6 @@ std::pair<int, int> InkRows(MemoryImage& image, uint32_t background)
             }
     return {first, last};
 }
-
-class SurfaceQueryScope {
-public:
-    explicit SurfaceQueryScope(SysFont::SurfaceQuery query) { SysFont::SetSurfaceQuery(query); }
-    ~SurfaceQueryScope() { SysFont::SetSurfaceQuery(nullptr); }
-};
 
 TEST(SysFont, PointSizeBecomesCharacterHeightAtTheScreensResolution)
 {
@@ -139,29 +135,24 @@ TEST(SysFont, ShadowFallsBlackOnePixelRightAndDown)
     EXPECT_EQ(b.height, a.height + 1);
 }
 
-TEST(SysFont, SurfaceDestinationsGetTheTextOnePixelLower)
+TEST(SysFont, DisplayImagesGetTheTextOnePixelLower)
 {
     SysFont font("Arial", 20, false, false, false);
     auto offscreen = testing::MakeFilled(40, 30, 0xFF000000);
     Graphics g1(offscreen.get());
     font.RenderText(&g1, 2, 24, "E", Color(255, 255, 255), g1.GetClip());
 
-    auto surface = testing::MakeFilled(40, 30, 0xFF000000);
-    SurfaceQueryScope scope([](Image*) { return true; });
-    Graphics g2(surface.get());
+    DDImage display(nullptr);
+    std::vector<uint32_t> black(40 * 30, 0xFF000000);
+    display.AssignBits(black.data(), 40, 30, true);
+    Graphics g2(&display);
     font.RenderText(&g2, 2, 24, "E", Color(255, 255, 255), g2.GetClip());
 
     const auto a = InkRows(*offscreen, 0xFF000000);
-    const auto b = InkRows(*surface, 0xFF000000);
+    const auto b = InkRows(display, 0xFF000000);
     ASSERT_GE(a.first, 0);
     EXPECT_EQ(b.first, a.first + 1);
     EXPECT_EQ(b.second, a.second + 1);
-
-    // The surface path honours the clip it is given.
-    auto clipped = testing::MakeFilled(40, 30, 0xFF000000);
-    Graphics g3(clipped.get());
-    font.RenderText(&g3, 2, 24, "E", Color(255, 255, 255), Rect(0, 0, 40, a.first + 3));
-    EXPECT_EQ(InkRows(*clipped, 0xFF000000).second, a.first + 2);
 }
 
 TEST(SysFont, CloneKeepsTheFontButNotShadowOrBold)
@@ -177,6 +168,20 @@ TEST(SysFont, CloneKeepsTheFontButNotShadowOrBold)
     EXPECT_EQ(clone->QueryAscent(), font.QueryAscent());
     EXPECT_EQ(clone->MeasureText("Fold"), font.MeasureText("Fold"));
     EXPECT_EQ(clone->FamilyName(), "Liberation Mono");
+}
+
+TEST(SysFont, FontThatCannotBeOpenedMeasuresAndDrawsNothing)
+{
+    platform::testing::FailNext("FontOpen", 1);
+    SysFont font("Arial", 12, false, false, false);
+    EXPECT_EQ(font.QueryHeight(), 0);
+    EXPECT_EQ(font.MeasureText("anything"), 0);
+    testing::RecordingImage recorder(50, 50);
+    Graphics g(&recorder);
+    font.RenderText(&g, 0, 10, "x", Color(255, 255, 255), kNoClip);
+    EXPECT_TRUE(recorder.blits.empty());
+    std::unique_ptr<Font> copy(font.Clone());
+    EXPECT_EQ(copy->MeasureText("x"), 0);
 }
 
 TEST(SysFont, BlankDestinationDrawsNothing)
