@@ -1,13 +1,11 @@
 #include "framework/sound/BassMusicInterface.h"
 
-#include "framework/app/PakFileFunctions.h"
 #include "framework/sound/AudioLibraryTable.h"
 #include "platform/dsound/WaveMixer.h"
+#include "platform/libs/audio/AudioDecoder.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <vector>
 
 namespace Zolt {
 
@@ -169,24 +167,6 @@ std::string LowerExtension(const std::string& fileName)
     return extension;
 }
 
-// The whole file through the file layer; false when it cannot be opened or read.
-bool ReadThroughFileLayer(const std::string& fileName, std::vector<uint8_t>& bytes)
-{
-    PakFileHandle* file = PakFileOpen(fileName.c_str(), "rb");
-    if (!file)
-        return false;
-    bool ok = false;
-    if (PakFileSeek(file, 0, SEEK_END) == 0) {
-        const long size = PakFileTell(file);
-        if (size > 0 && PakFileSeek(file, 0, SEEK_SET) == 0) {
-            bytes.resize(size_t(size));
-            ok = PakFileRead(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        }
-    }
-    PakFileClose(file);
-    return ok;
-}
-
 int VolumePercent(double volume) { return int(volume * 100.0); }
 
 } // namespace
@@ -259,8 +239,8 @@ bool BassMusicInterface::LoadMusicFile(int id, const std::string& fileName)
     } else {
         // Read through the file layer and handed over from memory, so a
         // module inside an archive loads as well as a loose one.
-        std::vector<uint8_t> bytes;
-        if (!ReadThroughFileLayer(fileName, bytes))
+        platform::libs::audio::Bytes bytes;
+        if (!platform::libs::audio::ReadWholeFile(fileName, bytes))
             return false;
         if (bass_->version2)
             track.music = bass_->BASS_MusicLoad(TRUE, bytes.data(), 0, platform::DWORD(bytes.size()), 0x204, 0);

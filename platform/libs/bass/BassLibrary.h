@@ -6,7 +6,9 @@
 // This header gives the shapes of the entry points (the program casts each
 // entry it looks up to these types) and the values they take. The library
 // is the newer kind: it has "BASS_SetConfig", so callers use the five- and
-// six-argument forms of "BASS_Init" and "BASS_MusicLoad".
+// six-argument forms of "BASS_Init" and "BASS_MusicLoad". (Hiding that entry
+// would make a caller take the older shapes, which these entries do not
+// have; the older kind is tested with a stand-in library instead.)
 //
 // Values:
 //  - Handles are non-zero 32-bit numbers; 0 means failure, and

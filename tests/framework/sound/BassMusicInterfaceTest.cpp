@@ -2,6 +2,8 @@
 // must send, for both library versions), its missing-library paths, and a
 // few tracks played for real through our own bass.dll.
 #include "framework/sound/BassMusicInterface.h"
+#include "pak/PakFormat.h"
+#include "pak/PakInterface.h"
 #include "platform/core/Clock.h"
 #include "platform/core/ModuleRegistry.h"
 #include "platform/core/Process.h"
@@ -428,6 +430,29 @@ TEST_F(BassPlaying, ModuleStartsAtTheOrderAskedAndLoops)
     EXPECT_TRUE(music.IsTrackPlaying(4));
     music.DropAllTracks();
     EXPECT_FALSE(music.IsTrackPlaying(4));
+}
+
+TEST_F(BassPlaying, TracksThatLieOnlyInsideAnArchivePlay)
+{
+    std::vector<uint8_t> archive;
+    std::string error;
+    ASSERT_TRUE(BuildPakArchive({PakMemberSource{"pakmusic\\theme.wav", ConstantWav(44100, 1, 4410, 100), 0},
+                                 PakMemberSource{"pakmusic\\song.mod", TinyModule(), 0}},
+                                &archive, &error))
+        << error;
+    const std::string pak = folder / "music.pak";
+    ASSERT_TRUE(WriteBytes(pak, archive));
+    ASSERT_TRUE(GetProcessPakInterface()->AddPakArchive(pak));
+    Zolt::BassMusicInterface music(nullptr);
+    ASSERT_TRUE(music.LoadMusicFile(1, "pakmusic/theme.wav"));
+    ASSERT_TRUE(music.LoadMusicFile(2, "pakmusic/song.mod"));
+    music.StartTrack(1, 0, true);
+    music.StartTrack(2, 0, true);
+    EXPECT_TRUE(music.IsTrackPlaying(1));
+    EXPECT_TRUE(music.IsTrackPlaying(2));
+    clock.AdvanceMilliseconds(200);
+    EXPECT_FALSE(music.IsTrackPlaying(1));
+    EXPECT_FALSE(music.IsTrackPlaying(2));
 }
 
 } // namespace

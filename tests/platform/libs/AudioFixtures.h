@@ -149,7 +149,7 @@ inline bool WriteBytes(const std::string& path, const Bytes& bytes)
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
         return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
 }
 

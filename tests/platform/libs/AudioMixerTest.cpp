@@ -114,15 +114,6 @@ TEST_F(MixerScene, PanToOneSideSilencesTheOther)
     EXPECT_EQ(captured.at(201), 0);
 }
 
-TEST_F(MixerScene, SumIsClippedNotWrapped)
-{
-    for (int i = 0; i < 2; ++i)
-        mixer.Play(AddConstant(44100, 44100, 30000), true);
-    AdvanceMs(10);
-    const std::vector<int16_t> captured = output.TakeCaptured();
-    EXPECT_EQ(LeftAt(captured, 100), 32767);
-}
-
 TEST_F(MixerScene, SourceRateAndPlaybackRateSetTheDuration)
 {
     const uint32_t channel = AddConstant(22050, 2205, 1000); // 100 ms at its own rate

@@ -237,13 +237,4 @@ TEST_F(BassLibrary, StopAndStartHoldAndResumeTheWholeOutput)
     EXPECT_EQ(active(b), kBassActiveStopped) << "only what the stop held comes back";
 }
 
-TEST_F(BassLibrary, EntriesNotOfferedHereSayNotAvailable)
-{
-    EXPECT_FALSE(Get<BassChannelSlideAttributesFn>("BASS_ChannelSlideAttributes")(1, -1, 0, -101, 100));
-    EXPECT_EQ(error(), kBassErrorNotAvailable);
-    EXPECT_EQ(Get<BassSampleLoadFn>("BASS_SampleLoad")(FALSE, "x.wav", 0, 0, 1, 0), 0u);
-    EXPECT_EQ(error(), kBassErrorNotAvailable);
-    EXPECT_EQ(Get<BassGetVersionFn>("BASS_GetVersion")(), kBassVersion);
-}
-
 } // namespace
