@@ -252,3 +252,24 @@ TEST(Drawing, CursorWithoutPictureCountsSixteenSquareForTheToolTip)
     EXPECT_EQ(f.GetCurrentToolTip(), nullptr);
     scene.Draw();
 }
+
+TEST(Drawing, ObjectsThatDidNotChangeRedrawOnlyInsideTheDirtyRectangles)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    IImageVO* under = Patch(f, 30, 30, RGB{255, 255, 255});
+    IImageVO* over = Patch(f, 40, 40, RGB{255, 0, 0});
+    under->SetVisible(true);
+    over->SetVisible(true);
+    scene.Draw();
+    scene.Paint(Opaque(0, 0, 255));
+
+    over->SetPosition(80, 80);
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(45, 45), kWhite) << "the uncovered part of the object below is redrawn";
+    EXPECT_EQ(scene.Pixel(40, 40), kBlack) << "inset by one pixel";
+    EXPECT_EQ(scene.Pixel(35, 35), kBlue) << "outside the dirty area nothing is touched";
+    EXPECT_EQ(scene.Pixel(85, 85), kRed);
+    f.ReleaseVO(under);
+    f.ReleaseVO(over);
+}
