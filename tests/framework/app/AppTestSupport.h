@@ -3,8 +3,8 @@
 // that records its hooks and never changes the test's working folder.
 #pragma once
 
-#include "framework/app/MusicInterface.h"
 #include "framework/app/ZoltAppBase.h"
+#include "framework/sound/MusicInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/core/Clock.h"
 #include "platform/core/ModuleRegistry.h"
