@@ -55,6 +55,7 @@ namespace Zolt {
 
 class DDInterface;
 class Dialog;
+class Display3DPath;
 class Image;
 class MemoryImage;
 class MusicInterface;
@@ -300,6 +301,8 @@ public:
     bool IsPlayingDemo() const { return playing_; }
     bool IsScreenSaverMode() const { return screenSaverMode_; }
     bool IsDisplaySuspended() const { return displaySuspended_; }
+    // The stored setting asked for Direct3D when the display was made.
+    bool HasChosen3D() const { return chose3D_; }
     int GetCursorIndex() const { return cursorIndex_; }
     int GetMuteCount() const { return muteCount_; }
     int UpdateCount() const { return updateCount_; }
@@ -401,6 +404,9 @@ protected:
     void CheckSecondInstances();
     void MakeCursors();
     void ShowDisplayFailure(int result);
+    // The Direct3D path handed to the display when it is made; null keeps
+    // the display in 2D.
+    std::unique_ptr<Display3DPath> MakeDirect3DPath();
     [[noreturn]] void FatalExit(unsigned code);
     bool OpenRegistryKey(const std::string& valueName, bool write, platform::RegistryKeyObject* root,
                          platform::RegistryKeyObject** key, std::string* name);
