@@ -178,10 +178,15 @@ ZoltAppBase::~ZoltAppBase()
         DestroyCursor(dragCursor_);
     handCursor_ = dragCursor_ = nullptr;
 
-    SetFontHost(nullptr);
-    SetImageHost(nullptr);
-    SetWidgetHost(nullptr);
-    gApp.store(nullptr);
+    // A newer application made before this one went keeps its place.
+    if (::Zolt::GetFontHost() == static_cast<FontHost*>(this))
+        SetFontHost(nullptr);
+    if (::Zolt::GetImageHost() == static_cast<ImageHost*>(this))
+        SetImageHost(nullptr);
+    if (::Zolt::GetWidgetHost() == static_cast<WidgetHost*>(this))
+        SetWidgetHost(nullptr);
+    ZoltAppBase* self = this;
+    gApp.compare_exchange_strong(self, nullptr);
     WriteDemoFile();
     instanceLock_.reset();
     FreeModule(versionLibrary_);

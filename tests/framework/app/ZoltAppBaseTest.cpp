@@ -398,3 +398,16 @@ TEST_F(AppTest, RefusedSwitchTo3DKeepsThePlayersStoredChoice)
     ASSERT_TRUE(Make().RegReadFlag("Is3D", stored));
     EXPECT_TRUE(stored);
 }
+
+TEST_F(AppTest, ApplicationMadeBeforeThePreviousWentKeepsTheProcessWideServices)
+{
+    Make();
+    Make(); // the second is made while the first still stands
+    EXPECT_EQ(Zolt::ZoltAppBase::Instance(), app.get());
+    EXPECT_EQ(Zolt::GetFontHost(), static_cast<Zolt::FontHost*>(app.get()));
+    EXPECT_EQ(Zolt::GetWidgetHost(), static_cast<Zolt::WidgetHost*>(app.get()));
+    EXPECT_EQ(Zolt::GetImageHost(), static_cast<Zolt::ImageHost*>(app.get()));
+    app.reset();
+    EXPECT_EQ(Zolt::ZoltAppBase::Instance(), nullptr);
+    EXPECT_EQ(Zolt::GetFontHost(), nullptr);
+}
