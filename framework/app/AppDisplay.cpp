@@ -65,7 +65,7 @@ void ZoltAppBase::CreateMainWindow()
         SetWindowLongPtrA(mainWindow_, GWL_USERDATA, reinterpret_cast<intptr_t>(this));
 
     if (!display_) {
-        display_ = std::make_unique<DDInterface>(this);
+        display_ = std::make_unique<DDInterface>(this, MakeDirect3DPath());
         bool is3D = false;
         if (RegReadFlag("Is3D", is3D)) {
             display_->Set3DMode(is3D);
@@ -186,9 +186,11 @@ void ZoltAppBase::SwitchHardwareMode(bool use3D, bool resetNow)
 {
     if (!display_ || display_->IsIn3DMode() == use3D)
         return;
-    switched3DThisRun_ = true;
+    // A display without a 3D path stays in 2D; that is no switch, and the
+    // player's stored choice must survive a run of such a program.
     if (!display_->Set3DMode(use3D))
-        return; // a display without a 3D path stays in 2D
+        return;
+    switched3DThisRun_ = true;
     if (!resetNow)
         return;
     const int result = ResetDisplay();
@@ -285,5 +287,12 @@ void ZoltAppBase::RepaintAll()
 }
 
 bool ZoltAppBase::IsIn3DMode() { return display_ && display_->IsIn3DMode(); }
+
+std::unique_ptr<Display3DPath> ZoltAppBase::MakeDirect3DPath()
+{
+    // No Direct3D path is built into the program: the display draws in 2D
+    // and refuses 3D mode.
+    return nullptr;
+}
 
 } // namespace Zolt

@@ -3,7 +3,7 @@
 // through the atomic quit request and loading flags.
 #include "framework/app/ZoltAppBase.h"
 
-#include "framework/app/MusicInterface.h"
+#include "framework/sound/MusicInterface.h"
 #include "framework/app/StringUtils.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/MemoryImage.h"

@@ -5,11 +5,14 @@
 // lock).
 #include "framework/app/ZoltAppBase.h"
 
-#include "framework/app/MusicInterface.h"
 #include "framework/app/StringUtils.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/resources/SysFont.h"
+#include "framework/sound/BassMusicInterface.h"
+#include "framework/sound/FModMusicInterface.h"
+#include "framework/sound/MusicInterface.h"
 #include "framework/sound/SoundInstance.h"
 #include "framework/sound/SoundManager.h"
 #include "framework/widgets/Dialog.h"
@@ -397,13 +400,23 @@ Image* ZoltAppBase::DuplicateImageArea(Image* image, const Rect& area)
 
 // ---- Sound levels ----
 //
-// Music plays through the plain music interface until a music back end is
-// built in; sound effects go through the sound manager.
+// Music plays through the back end of the library the application runs with
+// (the plain, silent interface when music is off); sound effects go through
+// the sound manager.
+
+std::unique_ptr<Font> ZoltAppBase::MakeSystemFont(const std::string& face, int points, int charset, bool bold,
+                                                 bool italic, bool underline)
+{
+    return std::make_unique<SysFont>(this, face, points, charset, bold, italic, underline);
+}
 
 MusicInterface* ZoltAppBase::MakeMusicPlayer(HWND window)
 {
-    (void)window;
-    return new MusicInterface();
+    if (musicOff)
+        return new MusicInterface();
+    if (useFmod)
+        return new FModMusicInterface(window);
+    return new BassMusicInterface(window);
 }
 
 void ZoltAppBase::PlaySoundOnce(int soundId)

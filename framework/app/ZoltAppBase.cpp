@@ -3,13 +3,14 @@
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/app/AppCursors.h"
-#include "framework/app/MusicInterface.h"
 #include "framework/app/PakFileFunctions.h"
 #include "framework/app/PathUtils.h"
 #include "framework/app/StringUtils.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
+#include "framework/resources/ResourceManager.h"
 #include "framework/sound/DSoundManager.h"
+#include "framework/sound/MusicInterface.h"
 #include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
 #include "imagelib/ImageLib.h"
@@ -47,6 +48,7 @@ ZoltAppBase::ZoltAppBase()
     gApp.store(this);
     SetWidgetHost(this);
     SetImageHost(this);
+    SetFontHost(this);
 
     versionLibrary_ = LoadModule("version.dll");
     ddrawLibrary_ = LoadModule("ddraw.dll");
@@ -77,6 +79,7 @@ ZoltAppBase::ZoltAppBase()
     demoFileName_ = demoBaseName + ".dmo";
 
     widgetManager = std::make_unique<WidgetManager>(this);
+    resourceManager = std::make_unique<ResourceManager>(this);
     ImageLib::LoadJ2kCodec();
 
     fullScreenFlip = GetSystemMetrics(SM_TABLETPC) == 0;
@@ -147,6 +150,9 @@ ZoltAppBase::~ZoltAppBase()
 
     deletions_.ProcessDeletions();
     widgetManager.reset();
+    // Its records hold shared images, sound ids and fonts: it goes before
+    // any of those.
+    resourceManager.reset();
     {
         CriticalSectionLock guard(ImageLock());
         auto records = std::move(sharedImages_);
@@ -172,9 +178,15 @@ ZoltAppBase::~ZoltAppBase()
         DestroyCursor(dragCursor_);
     handCursor_ = dragCursor_ = nullptr;
 
-    SetImageHost(nullptr);
-    SetWidgetHost(nullptr);
-    gApp.store(nullptr);
+    // A newer application made before this one went keeps its place.
+    if (::Zolt::GetFontHost() == static_cast<FontHost*>(this))
+        SetFontHost(nullptr);
+    if (::Zolt::GetImageHost() == static_cast<ImageHost*>(this))
+        SetImageHost(nullptr);
+    if (::Zolt::GetWidgetHost() == static_cast<WidgetHost*>(this))
+        SetWidgetHost(nullptr);
+    ZoltAppBase* self = this;
+    gApp.compare_exchange_strong(self, nullptr);
     WriteDemoFile();
     instanceLock_.reset();
     FreeModule(versionLibrary_);

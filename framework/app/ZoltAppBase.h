@@ -1,5 +1,6 @@
 // The application object of the framework: one per process. It owns the
-// windows, the display, the widget manager and the music interface, keeps
+// windows, the display, the widget manager, the resource manager, the sound
+// manager and the music interface, keeps
 // the settings in the registry, reads the command line and runs the main
 // loop: messages are pumped, input is queued by the window procedure and
 // applied one message per step, logic advances in fixed updates of the frame
@@ -20,9 +21,12 @@
 #pragma once
 
 #include "framework/app/CriticalSection.h"
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/DisplayHost.h"
 #include "framework/graphics/ImageHost.h"
 #include "framework/graphics/SharedImage.h"
+#include "framework/resources/FontHost.h"
+#include "framework/resources/ResourceHost.h"
 #include "framework/sound/SoundManager.h"
 #include "framework/widgets/ButtonListener.h"
 #include "framework/widgets/DeletionQueue.h"
@@ -49,19 +53,22 @@ struct RegistryKeyObject;
 
 namespace Zolt {
 
-class DDImage;
 class DDInterface;
 class Dialog;
+class Display3DPath;
 class Image;
 class MemoryImage;
 class MusicInterface;
+class ResourceManager;
 class WidgetManager;
 
 class ZoltAppBase : public ButtonListener,
                     public DialogListener,
                     public DisplayHost,
                     public ImageHost,
-                    public WidgetHost {
+                    public WidgetHost,
+                    public FontHost,
+                    public ResourceHost {
 public:
     // Display reset results handled by the application (the display's codes).
     static constexpr int kFrameTimerId = 100;
@@ -106,7 +113,7 @@ public:
     virtual int ShowMessageBoxWide(const std::wstring& text, const std::wstring& caption, unsigned flags);
     virtual int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags);
     virtual void ShowErrorWide(const std::wstring& text);
-    virtual void ShowError(const std::string& text);
+    void ShowError(const std::string& text) override;
     virtual void AppendScreenSaverErrorLog(const std::string& text);
     // Deletes the object once the loop has unwound to the depth it was queued at.
     template <typename T>
@@ -150,9 +157,9 @@ public:
     virtual double BackgroundLoadFraction();
     // A new display image of the file (owned by the caller), null when the
     // file cannot be read.
-    virtual DDImage* LoadImageFile(const std::string& fileName, bool lookForAlpha);
-    virtual SharedImageHandle AcquireSharedImage(const std::string& fileName, const std::string& variant,
-                                                 bool* created);
+    DDImage* LoadImageFile(const std::string& fileName, bool lookForAlpha) override;
+    SharedImageHandle AcquireSharedImage(const std::string& fileName, const std::string& variant,
+                                         bool* created) override;
     virtual void ChangeDisplayMode(bool windowed, bool use3D, bool force);
     virtual void SetWindowed(bool windowed);
     virtual void ReapplyScreenMode();
@@ -266,9 +273,17 @@ public:
     bool BeginScreenPaint(Image* screen) override;
     void EndScreenPaint(Image* screen) override;
     DialogListener* GetDialogListener() override { return this; }
+    // A SysFont of the face drawn through this application.
+    std::unique_ptr<Font> MakeSystemFont(const std::string& face, int points, int charset, bool bold, bool italic,
+                                         bool underline) override;
+
+    // ---- ResourceHost ----
+    FontHost* GetFontHostForResources() override { return this; }
+    SoundManager* GetSoundManager() override { return soundManager.get(); }
 
     // ---- Read-outs for the game, tools and tests ----
     WidgetManager* GetWidgetManager() const { return widgetManager.get(); }
+    ResourceManager* GetResourceManager() const { return resourceManager.get(); }
     DDInterface* GetDisplay() const { return display_.get(); }
     MusicInterface* GetMusicInterface() const { return musicInterface_.get(); }
     platform::HWND GetMainWindow() const { return mainWindow_; }
@@ -286,6 +301,8 @@ public:
     bool IsPlayingDemo() const { return playing_; }
     bool IsScreenSaverMode() const { return screenSaverMode_; }
     bool IsDisplaySuspended() const { return displaySuspended_; }
+    // The stored setting asked for Direct3D when the display was made.
+    bool HasChosen3D() const { return chose3D_; }
     int GetCursorIndex() const { return cursorIndex_; }
     int GetMuteCount() const { return muteCount_; }
     int UpdateCount() const { return updateCount_; }
@@ -347,13 +364,17 @@ public:
     std::atomic<int> loadingDone{0};
     std::atomic<int> loadingTotal{0};
 
-    // Sounds through fmod.dll instead of DirectSound alone (no music back end
-    // reads it yet).
+    // Music and MP3 sounds through fmod.dll instead of bass.dll; set before
+    // Initialize.
     bool useFmod = false;
+    // No music library at all: the music interface plays nothing. Set before
+    // Initialize.
+    bool musicOff = false;
 
-    // Owned managers; the widget manager lives as long as the application,
-    // the sound manager from Initialize on.
+    // Owned managers; the widget and resource managers live as long as the
+    // application, the sound manager from Initialize on.
     std::unique_ptr<WidgetManager> widgetManager;
+    std::unique_ptr<ResourceManager> resourceManager;
     std::unique_ptr<SoundManager> soundManager;
 
 protected:
@@ -383,6 +404,9 @@ protected:
     void CheckSecondInstances();
     void MakeCursors();
     void ShowDisplayFailure(int result);
+    // The Direct3D path handed to the display when it is made; null keeps
+    // the display in 2D.
+    std::unique_ptr<Display3DPath> MakeDirect3DPath();
     [[noreturn]] void FatalExit(unsigned code);
     bool OpenRegistryKey(const std::string& valueName, bool write, platform::RegistryKeyObject* root,
                          platform::RegistryKeyObject** key, std::string* name);

@@ -2,16 +2,16 @@
 // application may run with: initialising and closing it for the main window,
 // and its samples, through which MP3 sound effects are decoded.
 //
-// The process shares one table of fmod.dll's functions (the music back end
-// owns it). The sound manager reaches it through this seam:
-// AcquireFmodSoundFunctions counts a reference on the shared table and gives
-// the functions below, ReleaseFmodSoundFunctions gives the reference back.
-// Until the music back end installs its own provider (SetFmodSoundProvider),
-// the functions are taken by name from "fmod.dll" in the module registry; a
-// missing library or function gives null, and MP3 sounds then do not load.
+// The process shares one table of fmod.dll's functions, owned by the music
+// back end (FModMusicInterface), which installs itself here as the provider
+// when the program is started. The sound manager reaches the table through
+// this seam only: AcquireFmodSoundFunctions counts a reference on the shared
+// table and gives the functions below, ReleaseFmodSoundFunctions gives the
+// reference back. Without a provider there is no table: acquiring gives
+// null and MP3 sounds do not load.
 //
 // Threads: acquire and release from the thread that uses the manager;
-// installing a provider happens at start-up.
+// installing a provider happens at start-up (and around tests).
 #pragma once
 
 namespace Zolt {
@@ -49,10 +49,15 @@ constexpr unsigned int kFsoundStereo = 0x40;
 using FmodSoundAcquireFn = const FmodSoundFunctions* (*)();
 using FmodSoundReleaseFn = void (*)();
 
-// Replaces how the shared table is obtained (both null: back to the module
-// registry lookup).
-void SetFmodSoundProvider(FmodSoundAcquireFn acquire, FmodSoundReleaseFn release);
-// Null when the library or one of the functions is missing.
+struct FmodSoundProvider {
+    FmodSoundAcquireFn acquire = nullptr;
+    FmodSoundReleaseFn release = nullptr;
+};
+
+// Replaces how the shared table is obtained (both null: no table) and
+// returns the provider it replaces, so that a stand-in can put it back.
+FmodSoundProvider SetFmodSoundProvider(FmodSoundAcquireFn acquire, FmodSoundReleaseFn release);
+// Null when no provider is installed or the provider has no table.
 const FmodSoundFunctions* AcquireFmodSoundFunctions();
 void ReleaseFmodSoundFunctions();
 

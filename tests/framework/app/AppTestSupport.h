@@ -3,8 +3,8 @@
 // that records its hooks and never changes the test's working folder.
 #pragma once
 
-#include "framework/app/MusicInterface.h"
 #include "framework/app/ZoltAppBase.h"
+#include "framework/sound/MusicInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/core/Clock.h"
 #include "platform/core/ModuleRegistry.h"
@@ -53,7 +53,12 @@ public:
     }
 
     bool OnChangeDirectory(const std::string&) override { return true; }
-    Zolt::MusicInterface* MakeMusicPlayer(platform::HWND) override { return new SpyMusic(&heardMusicVolume); }
+    Zolt::MusicInterface* MakeMusicPlayer(platform::HWND window) override
+    {
+        if (realMusic)
+            return ZoltAppBase::MakeMusicPlayer(window);
+        return new SpyMusic(&heardMusicVolume);
+    }
     void BackgroundLoad() override
     {
         if (loadBody)
@@ -91,6 +96,8 @@ public:
     int broughtToFront = 0;
     int redrawCalls = 0;
     double heardMusicVolume = -1.0;
+    // The framework's own choice of music back end instead of the spy.
+    bool realMusic = false;
     bool consumeDeveloperKeys = false;
     bool recordOptionsOnly = false;
     std::vector<int> clicked;

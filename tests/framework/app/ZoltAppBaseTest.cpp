@@ -2,9 +2,14 @@
 // messages and exit codes, the choice of window mode, the single running
 // copy, the settings that outlive a run and the order of teardown.
 #include "tests/framework/app/AppTestSupport.h"
+#include "tests/support/ImageFixtures.h"
 
 #include "framework/app/PathUtils.h"
 #include "framework/graphics/DDInterface.h"
+#include "framework/resources/ResourceManager.h"
+#include "framework/resources/SysFont.h"
+#include "framework/sound/BassMusicInterface.h"
+#include "framework/sound/FModMusicInterface.h"
 #include "platform/core/FileSystem.h"
 #include "platform/ddraw/DDrawTypes.h"
 
@@ -17,6 +22,34 @@ using namespace apptest;
 namespace {
 
 std::vector<platform::testing::RecordedBox> Boxes() { return platform::testing::RecordedBoxes(); }
+
+std::string Text(const fixtures::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+void PutLe(std::string& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(char(value >> (8 * i)));
+}
+
+// A mono 16-bit 22050 Hz WAV file of `frames` frames of a low square wave.
+std::string PcmWav(uint32_t frames)
+{
+    std::string wav = "RIFF";
+    PutLe(wav, 36 + frames * 2, 4);
+    wav += "WAVEfmt ";
+    PutLe(wav, 16, 4);
+    PutLe(wav, 1, 2);
+    PutLe(wav, 1, 2);
+    PutLe(wav, 22050, 4);
+    PutLe(wav, 44100, 4);
+    PutLe(wav, 2, 2);
+    PutLe(wav, 16, 2);
+    wav += "data";
+    PutLe(wav, frames * 2, 4);
+    for (uint32_t i = 0; i < frames; ++i)
+        PutLe(wav, (i / 50) % 2 ? 0x1000 : 0xF000, 2);
+    return wav;
+}
 
 } // namespace
 
@@ -258,4 +291,123 @@ TEST_F(AppTest, LostDisplayIsRecoveredByTheLoop)
     EXPECT_FALSE(a.IsDisplaySuspended());
     EXPECT_GT(platform::ddraw::testing::PresentCount(), presents + 1);
     EXPECT_NE(a.GetWidgetManager()->GetScreenImage(), nullptr);
+}
+
+// ---- The services the application owns ----
+
+TEST_F(AppTest, MusicPlayerIsTheBackEndOfTheLibraryItRunsWith)
+{
+    TestApp& a = Make();
+    auto make = [&] { return std::unique_ptr<Zolt::MusicInterface>(a.ZoltAppBase::MakeMusicPlayer(nullptr)); };
+    {
+        auto bass = make();
+        EXPECT_NE(dynamic_cast<Zolt::BassMusicInterface*>(bass.get()), nullptr);
+        EXPECT_EQ(platform::testing::ModuleReferenceCount("bass.dll"), 1);
+    }
+    EXPECT_EQ(platform::testing::ModuleReferenceCount("bass.dll"), 0) << "deleting the player frees its library";
+    a.useFmod = true;
+    EXPECT_NE(dynamic_cast<Zolt::FModMusicInterface*>(make().get()), nullptr);
+    a.musicOff = true;
+    auto silent = make();
+    EXPECT_EQ(dynamic_cast<Zolt::BassMusicInterface*>(silent.get()), nullptr);
+    EXPECT_EQ(dynamic_cast<Zolt::FModMusicInterface*>(silent.get()), nullptr);
+    EXPECT_EQ(platform::testing::ModuleReferenceCount("bass.dll") + platform::testing::ModuleReferenceCount("fmod.dll"), 0);
+}
+
+TEST_F(AppTest, SoundsAndMusicOfFmodShareOneLibraryThatGoesWithTheApplication)
+{
+    TestApp& a = Make();
+    a.useFmod = true;
+    a.realMusic = true;
+    a.Initialize();
+    ASSERT_NE(dynamic_cast<Zolt::FModMusicInterface*>(a.GetMusicInterface()), nullptr);
+    ASSERT_NE(a.soundManager, nullptr);
+    EXPECT_EQ(platform::testing::ModuleReferenceCount("fmod.dll"), 1) << "one table for the sound manager and the music";
+    app.reset();
+    EXPECT_EQ(platform::testing::ModuleReferenceCount("fmod.dll"), 0);
+}
+
+TEST_F(AppTest, SoundManagerAloneTakesFmodFromTheMusicBackEndsTable)
+{
+    TestApp& a = Make();
+    a.useFmod = true;
+    a.musicOff = true;
+    a.realMusic = true;
+    a.Initialize();
+    EXPECT_EQ(platform::testing::ModuleReferenceCount("fmod.dll"), 1);
+    app.reset();
+    EXPECT_EQ(platform::testing::ModuleReferenceCount("fmod.dll"), 0);
+}
+
+TEST_F(AppTest, HostsTheFontsForItsLifetimeAndMakesTheirSystemFonts)
+{
+    TestApp& a = Make();
+    EXPECT_EQ(Zolt::GetFontHost(), static_cast<Zolt::FontHost*>(&a));
+    std::unique_ptr<Zolt::Font> font = a.MakeSystemFont("Arial Unicode MS", 12, 0, false, false, false);
+    auto* sysFont = dynamic_cast<Zolt::SysFont*>(font.get());
+    ASSERT_NE(sysFont, nullptr);
+    EXPECT_EQ(sysFont->PixelHeight(), 16);
+    EXPECT_GT(font->MeasureText("CANCEL"), font->MeasureText("OK"));
+    font.reset();
+    app.reset();
+    EXPECT_EQ(Zolt::GetFontHost(), nullptr);
+}
+
+TEST_F(AppTest, ResourceManagerLoadsThroughTheApplicationAndGoesBeforeWhatItHolds)
+{
+    TestApp& a = StartApp();
+    Zolt::ResourceManager* resources = a.GetResourceManager();
+    ASSERT_NE(resources, nullptr);
+    EXPECT_EQ(resources->GetHost(), static_cast<Zolt::ResourceHost*>(&a));
+    const std::string image = folder_ / "back.png";
+    platform::testing::WriteTestFile(image, Text(fixtures::MakeRgbaPng(4, 2, std::vector<uint32_t>(8, 0xFF204060))));
+    // Sounds are named without their extension.
+    const std::string sound = folder_ / "click";
+    platform::testing::WriteTestFile(sound + ".wav", PcmWav(800));
+    const std::string description = folder_ / "res.xml";
+    platform::testing::WriteTestFile(description, "<ResourceManifest><Resources id=\"Start\">"
+                                                  "<Image id=\"BACK\" path=\"" + image + "\" nopal/>"
+                                                  "<Sound id=\"CLICK\" path=\"" + sound + "\"/>"
+                                                  "<Font id=\"LABEL\" path=\"!sys:Arial Unicode MS\" size=\"10\"/>"
+                                                  "</Resources></ResourceManifest>");
+    ASSERT_TRUE(resources->LoadResourceFile(description)) << resources->LastErrorMessage();
+    ASSERT_TRUE(resources->RealizeGroup("Start")) << resources->LastErrorMessage();
+    Zolt::Image* back = resources->RequireImage("BACK").GetImage();
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->GetWidth(), 4);
+    EXPECT_EQ(a.SharedImageCount(), 1u) << "images are the application's shared images";
+    EXPECT_GE(resources->RequireSound("CLICK"), 0);
+    EXPECT_EQ(a.soundManager->CountLoadedSounds(), 1);
+    EXPECT_NE(dynamic_cast<Zolt::SysFont*>(resources->RequireFont("LABEL")), nullptr);
+    // The records release their images, sounds and fonts into the managers
+    // the application deletes after it (the sanitizers catch the reverse).
+    app.reset();
+}
+
+TEST_F(AppTest, RefusedSwitchTo3DKeepsThePlayersStoredChoice)
+{
+    Make().RegWriteFlag("Is3D", true);
+    app.reset();
+    TestApp& a = StartApp();
+    EXPECT_TRUE(a.HasChosen3D());
+    EXPECT_FALSE(a.IsIn3DMode()) << "no Direct3D path in this program";
+    a.ChangeDisplayMode(true, true, false);
+    EXPECT_FALSE(a.IsIn3DMode());
+    app.reset();
+    bool stored = false;
+    ASSERT_TRUE(Make().RegReadFlag("Is3D", stored));
+    EXPECT_TRUE(stored);
+}
+
+TEST_F(AppTest, ApplicationMadeBeforeThePreviousWentKeepsTheProcessWideServices)
+{
+    Make();
+    Make(); // the second is made while the first still stands
+    EXPECT_EQ(Zolt::ZoltAppBase::Instance(), app.get());
+    EXPECT_EQ(Zolt::GetFontHost(), static_cast<Zolt::FontHost*>(app.get()));
+    EXPECT_EQ(Zolt::GetWidgetHost(), static_cast<Zolt::WidgetHost*>(app.get()));
+    EXPECT_EQ(Zolt::GetImageHost(), static_cast<Zolt::ImageHost*>(app.get()));
+    app.reset();
+    EXPECT_EQ(Zolt::ZoltAppBase::Instance(), nullptr);
+    EXPECT_EQ(Zolt::GetFontHost(), nullptr);
 }

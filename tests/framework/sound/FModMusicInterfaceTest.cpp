@@ -15,6 +15,7 @@
 #include "platform/dsound/AudioOutput.h"
 #include "platform/libs/audio/AudioMixer.h"
 #include "platform/window/WindowTesting.h"
+#include "tests/framework/sound/SoundScene.h"
 #include "tests/platform/libs/AudioFixtures.h"
 #include "tests/support/PlatformTesting.h"
 
@@ -267,6 +268,28 @@ TEST(FmodTable, SoundManagerViewDecodesMp3SoundsThroughTheSameLibrary)
     EXPECT_EQ(fmod->FSOUND_Sample_Unlock(sample, first, second, firstLength, secondLength), 1);
     EXPECT_EQ(fmod->FSOUND_Sample_Lock(sample, 0, int(frames * 2) + 1, &first, &second, &firstLength, &secondLength), 0);
     fmod->FSOUND_Sample_Free(sample);
+    Zolt::ReleaseFmodSoundFunctions();
+    music.reset();
+    EXPECT_EQ(platform::testing::ModuleReferenceCount("fmod.dll"), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(FmodTable, SoundManagerHasNoTableWithoutTheBackEndAndGetsItBackAfterAStandIn)
+{
+    const Zolt::FmodSoundProvider backEnd = Zolt::SetFmodSoundProvider(nullptr, nullptr);
+    ASSERT_NE(backEnd.acquire, nullptr) << "the music back end provides the table from the start";
+    EXPECT_EQ(Zolt::AcquireFmodSoundFunctions(), nullptr);
+    Zolt::ReleaseFmodSoundFunctions();
+    EXPECT_EQ(platform::testing::ModuleReferenceCount("fmod.dll"), 0) << "no library of its own";
+    Zolt::SetFmodSoundProvider(backEnd.acquire, backEnd.release);
+
+    { sound_test::FakeFmod standIn; }
+    auto music = std::make_unique<Zolt::FModMusicInterface>(nullptr);
+    ASSERT_NE(Zolt::AcquireFmodSoundFunctions(), nullptr);
+    EXPECT_EQ(platform::testing::ModuleReferenceCount("fmod.dll"), 1) << "the back end's table again";
     Zolt::ReleaseFmodSoundFunctions();
     music.reset();
     EXPECT_EQ(platform::testing::ModuleReferenceCount("fmod.dll"), 0);

@@ -340,12 +340,12 @@ FakeFmod::FakeFmod()
 {
     Calls().clear();
     gFake = &kFakeTable;
-    Zolt::SetFmodSoundProvider(&AcquireFake, &ReleaseFake);
+    previous_ = Zolt::SetFmodSoundProvider(&AcquireFake, &ReleaseFake);
 }
 
 FakeFmod::~FakeFmod()
 {
-    Zolt::SetFmodSoundProvider(nullptr, nullptr);
+    Zolt::SetFmodSoundProvider(previous_.acquire, previous_.release);
     gFake = nullptr;
 }
 

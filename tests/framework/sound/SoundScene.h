@@ -46,12 +46,18 @@ std::string SilentOggVorbis(int channels, int rate, int packets, int extraGranul
 std::string SilentMp3(int frames);
 
 // Installs a stand-in for fmod.dll's sample functions that decodes MP3
-// files through the platform's decoder, and records the calls made.
+// files through the platform's decoder, and records the calls made; the
+// provider it replaced comes back when it goes.
 class FakeFmod {
 public:
     FakeFmod();
     ~FakeFmod();
+    FakeFmod(const FakeFmod&) = delete;
+    FakeFmod& operator=(const FakeFmod&) = delete;
     static std::vector<std::string>& Calls();
+
+private:
+    Zolt::FmodSoundProvider previous_;
 };
 
 class SoundScene : public ::testing::Test {
