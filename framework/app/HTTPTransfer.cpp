@@ -4,14 +4,18 @@
 #include "framework/app/HTTPTransferDemoLink.h"
 #include "platform/core/Clock.h"
 #include "platform/core/DebugOutput.h"
+#include "platform/net/Winsock.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <type_traits>
 
 namespace Zolt {
 
 namespace {
+
+static_assert(std::is_same_v<platform::SOCKET, uintptr_t>);
 
 std::atomic<int32_t> gNextTransferId{1};
 
@@ -290,7 +294,7 @@ void HTTPTransfer::Run()
     busy_.store(false);
 }
 
-void HTTPTransfer::Exchange(platform::SOCKET s)
+void HTTPTransfer::Exchange(uintptr_t s)
 {
     if (exit_.load())
         return;
@@ -328,7 +332,7 @@ void HTTPTransfer::Exchange(platform::SOCKET s)
     ReceiveReply(s);
 }
 
-void HTTPTransfer::SendRequest(platform::SOCKET s)
+void HTTPTransfer::SendRequest(uintptr_t s)
 {
     size_t sent = 0;
     while (sent < request_.size() && !exit_.load()) {
@@ -347,7 +351,7 @@ void HTTPTransfer::SendRequest(platform::SOCKET s)
     }
 }
 
-void HTTPTransfer::ReceiveReply(platform::SOCKET s)
+void HTTPTransfer::ReceiveReply(uintptr_t s)
 {
     HTTPTransferReply reply(kMaxContentLength);
     HTTPTransferReply::Outcome outcome = HTTPTransferReply::Outcome::Reading;

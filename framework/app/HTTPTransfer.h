@@ -17,7 +17,6 @@
 
 #include "framework/app/HTTPTransferReply.h"
 #include "platform/core/Thread.h"
-#include "platform/net/Winsock.h"
 
 #include <atomic>
 #include <cstdint>
@@ -94,14 +93,16 @@ public:
 
 private:
     void Run();
-    void Exchange(platform::SOCKET s);
-    void SendRequest(platform::SOCKET s);
-    void ReceiveReply(platform::SOCKET s);
+    // The socket is a platform::SOCKET (Winsock.h stays out of this header:
+    // its names clash with the system's socket macros).
+    void Exchange(uintptr_t s);
+    void SendRequest(uintptr_t s);
+    void ReceiveReply(uintptr_t s);
     void AppendContent(const std::string& piece);
     void SetProblem(const std::string& problem);
 
     int32_t transferId_ = 0;
-    std::atomic<platform::SOCKET> socket_{0};
+    std::atomic<uintptr_t> socket_{0}; // the worker's socket; 0 when closed
     std::string request_;
     std::string url_;
     std::string scheme_;

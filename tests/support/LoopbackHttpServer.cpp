@@ -17,7 +17,7 @@ namespace {
 
 using Steady = std::chrono::steady_clock;
 
-int ListenOnLoopback(uint16_t* port)
+int ListenOnLoopback(uint16_t* port, int backlog = 8)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
@@ -29,7 +29,7 @@ int ListenOnLoopback(uint16_t* port)
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
     socklen_t size = sizeof address;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 8) != 0 ||
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, backlog) != 0 ||
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
         ::close(fd);
         return -1;
@@ -101,6 +101,21 @@ bool LoopbackHttpServer::Wait(int ms)
     return !stop_.load();
 }
 
+// Keeps the connection for `ms`, or until the client closes its end (so
+// that the next scripted connection is not kept waiting).
+void LoopbackHttpServer::HoldOpen(int fd, int ms)
+{
+    const Steady::time_point end = Steady::now() + std::chrono::milliseconds(ms);
+    char sink[512];
+    while (Steady::now() < end && !stop_.load()) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 5) <= 0)
+            continue;
+        if (::recv(fd, sink, sizeof sink, 0) <= 0)
+            return;
+    }
+}
+
 void LoopbackHttpServer::Serve()
 {
     const Steady::time_point deadline = Steady::now() + std::chrono::milliseconds(deadlineMs_);
@@ -151,12 +166,44 @@ void LoopbackHttpServer::Answer1(int fd, const Answer& answer)
         }
     }
     if (going)
-        Wait(answer.holdOpenMs);
+        HoldOpen(fd, answer.holdOpenMs);
     if (answer.reset) {
         linger hard{1, 0};
         ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
     }
     ::close(fd);
+}
+
+StalledListener::StalledListener()
+{
+    listenFd_ = ListenOnLoopback(&port_, 0);
+    if (listenFd_ < 0)
+        return;
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to.sin_port = htons(port_);
+    // Connect until one stays under way: the queue is then full.
+    for (int i = 0; i < 16 && !ready_; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            return;
+        fillers_.push_back(fd);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0)
+            continue;
+        if (errno != EINPROGRESS)
+            return;
+        pollfd p{fd, POLLOUT, 0};
+        ready_ = ::poll(&p, 1, 100) == 0;
+    }
+}
+
+StalledListener::~StalledListener()
+{
+    for (int fd : fillers_)
+        ::close(fd);
+    if (listenFd_ >= 0)
+        ::close(listenFd_);
 }
 
 } // namespace platform::testing

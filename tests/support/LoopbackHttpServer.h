@@ -31,7 +31,7 @@ public:
     struct Answer {
         std::vector<Piece> pieces;
         bool readRequest = true; // read the request's headers before answering
-        int holdOpenMs = 0;      // after the last piece, before closing
+        int holdOpenMs = 0;      // after the last piece, before closing; ends early when the client closes
         bool reset = false;      // close with a reset instead of an orderly end
     };
 
@@ -59,6 +59,7 @@ private:
     void Serve();
     void Answer1(int fd, const Answer& answer);
     bool Wait(int ms);
+    void HoldOpen(int fd, int ms);
 
     std::vector<Answer> answers_;
     int deadlineMs_;
@@ -69,6 +70,26 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> requests_; // guarded by mutex_
     std::thread thread_;
+};
+
+// A listener on 127.0.0.1 that accepts nobody and whose queue of pending
+// connections is full, so a further connect stays under way until it is
+// given up. Ready() is false when the system would not let the queue fill.
+class StalledListener {
+public:
+    StalledListener();
+    ~StalledListener();
+    StalledListener(const StalledListener&) = delete;
+    StalledListener& operator=(const StalledListener&) = delete;
+
+    bool Ready() const { return ready_; }
+    uint16_t Port() const { return port_; }
+
+private:
+    int listenFd_ = -1;
+    uint16_t port_ = 0;
+    bool ready_ = false;
+    std::vector<int> fillers_;
 };
 
 } // namespace platform::testing

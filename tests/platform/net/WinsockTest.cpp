@@ -133,6 +133,30 @@ TEST_F(SocketTest, RefusedConnectIsReportedInTheErrorSetOnly)
     closesocket(s);
 }
 
+TEST_F(SocketTest, AConnectUnderWayIsNeitherWritableNorFailedUntilItEnds)
+{
+    testing::StalledListener stalled;
+    if (!stalled.Ready())
+        GTEST_SKIP() << "the system completes every loopback connection at once";
+    const SOCKET s = NonBlockingSocket();
+    ASSERT_EQ(Connect(s, stalled.Port()), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+    EXPECT_EQ(Connect(s, stalled.Port()), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEALREADY);
+    fd_set w, e;
+    FdZero(&w);
+    FdZero(&e);
+    FdSet(s, &w);
+    FdSet(s, &e);
+    const timeval shortWait{0, 50000};
+    EXPECT_EQ(select(0, nullptr, &w, &e, &shortWait), 0);
+    EXPECT_EQ(w.fd_count + e.fd_count, 0u);
+    char byte;
+    EXPECT_EQ(recv(s, &byte, 1, 0), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAENOTCONN);
+    closesocket(s);
+}
+
 TEST_F(SocketTest, BlockingClientReadsInSmallPiecesUntilThePeerCloses)
 {
     LoopbackHttpServer::Answer answer;
