@@ -6,6 +6,7 @@
 #include "framework/app/HTTPTransferDemoLink.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Testing.h"
+#include "platform/net/WinsockErrors.h"
 #include "tests/support/LoopbackHttpServer.h"
 
 #include <gtest/gtest.h>
