@@ -109,6 +109,8 @@ void HTTPTransfer::Launch()
     // One worker at a time: a second Launch while one runs leaves it be.
     if (threadRunning_.load())
         return;
+    // A worker that has just cleared its flag may still be on its way out.
+    thread_.Join();
     threadRunning_.store(true);
     if (!thread_.Start([this] { Run(); }, platform::ThreadPriority::Normal, "HTTP transfer")) {
         threadRunning_.store(false);
