@@ -34,10 +34,12 @@ struct NetState {
     SOCKET nextHandle = 0x100;              // guarded by mutex
 };
 
+// Never destroyed: a transfer object that lives until exit may still have a
+// worker closing its socket while the statics are torn down.
 NetState& State()
 {
-    static NetState state;
-    return state;
+    static NetState* state = new NetState;
+    return *state;
 }
 
 thread_local int tLastError = 0;
