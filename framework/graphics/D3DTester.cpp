@@ -317,13 +317,16 @@ bool D3DTester::RunFullTest(HWND window, DirectDraw* display)
         if (stop)
             return false;
 
+        // The memory check's warning outlives the clearing below, which is
+        // there for what a stale cache left in the texts.
+        const std::string memoryWarning = warning_;
         if (useCache_) {
             if (ReadCachedResult())
                 return false;
             saveNeeded_ = true;
         }
         failureReason_.clear();
-        warning_.clear();
+        warning_ = memoryWarning;
 
         ReadDriverYear();
         if (!IsCardSupported(description_))
