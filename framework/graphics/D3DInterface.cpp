@@ -137,7 +137,8 @@ bool D3DInterface::Initialize(DDInterface* display)
     }
     directDraw_ = display->GetDirectDraw();
     directDraw_->AddRef();
-    window_ = display->GetDrawSurface() ? display->GetDirectDraw()->Window() : nullptr;
+    // The window the display set its cooperative level for.
+    window_ = directDraw_->Window();
     drawWidth_ = display->GetDrawWidth();
     drawHeight_ = display->GetDrawHeight();
     void* surface = nullptr;
@@ -276,10 +277,19 @@ void D3DInterface::ReleaseImageTextures(MemoryImage* image)
     TextureRecordOf(*image).reset(); // the record's destructor takes it out of the set
 }
 
-size_t D3DInterface::TexturedImageCount() const { return textured_.size(); }
+size_t D3DInterface::TexturedImageCount() const
+{
+    if (!display_)
+        return textured_.size();
+    CriticalSectionLock guard(display_->GetLock());
+    return textured_.size();
+}
 
 void D3DInterface::TextureStatistics(int counts[4], size_t bytes[4]) const
 {
+    std::unique_ptr<CriticalSectionLock> guard;
+    if (display_)
+        guard = std::make_unique<CriticalSectionLock>(display_->GetLock());
     for (int i = 0; i < 4; ++i) {
         counts[i] = 0;
         bytes[i] = 0;

@@ -132,6 +132,18 @@ TEST_F(TextureRecords, FormatFollowsTheImagesAlphaHintsAndTheCard)
     auto indexed = Picture(16, 16, false);
     ASSERT_TRUE(indexed->ConvertToPalette());
     EXPECT_EQ(Prepare(*indexed)->format, Zolt::kTexPalette8);
+
+    // What the video statistics show: images and bytes per format.
+    int counts[4];
+    size_t bytes[4];
+    path->TextureStatistics(counts, bytes);
+    EXPECT_EQ(counts[0], 2); // A8R8G8B8
+    EXPECT_EQ(counts[1], 1); // A4R4G4B4
+    EXPECT_EQ(counts[2], 1); // R5G6B5
+    EXPECT_EQ(counts[3], 1); // palettised
+    EXPECT_EQ(bytes[0], 2u * 16 * 16 * 4);
+    EXPECT_EQ(bytes[2], 16u * 16 * 2);
+    EXPECT_EQ(bytes[3], 16u * 16 + 1024);
 }
 
 TEST_F(TextureRecords, CardWithoutEightBitChannelsFallsBackToFourBits)
