@@ -7,6 +7,7 @@
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DirectXErrorName.h"
 #include "platform/core/Testing.h"
+#include "platform/window/Window.h"
 #include "tests/support/ImageFixtures.h"
 
 using namespace d3dtest;
@@ -193,4 +194,34 @@ TEST_F(D3DLife, ThreeDModeIsSwitchedThroughTheDisplay)
     display->GetScreenImage()->FillRectangle(Rect(0, 0, 10, 10), Color(255, 0, 0), DrawMode::Normal);
     EXPECT_TRUE(path->IsSceneOpen());
     EXPECT_EQ(ScreenAt(ReadScreen(), 5, 5), 0xFF0000u);
+}
+
+TEST_F(D3DLife, NothingIsDrawnWhileTheWindowIsMinimised)
+{
+    platform::WNDCLASSA wc{};
+    wc.lpfnWndProc = platform::DefWindowProcA;
+    wc.lpszClassName = "D3DPathTestWindow";
+    platform::RegisterClassA(&wc); // refused when an earlier test registered it
+    platform::HWND window = platform::CreateWindowExA(0, "D3DPathTestWindow", "", platform::WS_VISIBLE, 0, 0, 160,
+                                                      120, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    host.width = 160;
+    host.height = 120;
+    auto made = std::make_unique<Zolt::D3DInterface>(&d3dHost);
+    path = made.get();
+    MakeDisplay(std::move(made));
+    display->Set3DMode(true);
+    ASSERT_EQ(display->Initialize(window, true), Zolt::DDInterface::RESULT_OK);
+
+    platform::ShowWindow(window, platform::SW_MINIMIZE);
+    Zolt::DDImage* screen = display->GetScreenImage();
+    screen->FillRectangle(Rect(0, 0, 10, 10), Color(255, 0, 0), DrawMode::Normal);
+    EXPECT_FALSE(path->IsSceneOpen());
+    platform::ShowWindow(window, platform::SW_RESTORE);
+    screen->FillRectangle(Rect(20, 0, 10, 10), Color(0, 255, 0), DrawMode::Normal);
+    const std::vector<uint32_t> pixels = ReadScreen();
+    EXPECT_EQ(ScreenAt(pixels, 5, 5), 0u);
+    EXPECT_EQ(ScreenAt(pixels, 25, 5), 0x00FF00u);
+    display.reset();
+    platform::DestroyWindow(window);
 }
