@@ -5,6 +5,7 @@
 #include "platform/core/ModuleRegistry.h"
 #include "platform/core/Process.h"
 #include "platform/crash/CrashService.h"
+#include "platform/crash/ModuleMap.h"
 #include "platform/crash/SafeText.h"
 
 #include <atomic>
@@ -59,7 +60,11 @@ void WriteSnapshotDetails(platform::SafeText& out, void*)
     out.Append("\r\nProduct: ").Append(s.product).Append("\r\nVersion: ").Append(s.version);
     out.Append("\r\nTime Loaded: ").Decimal(seconds / 3600, 2).Char(':').Decimal(seconds / 60 % 60, 2).Char(':');
     out.Decimal(seconds % 60, 2);
-    const bool windowed = !s.windowedWanted || *s.windowedWanted;
+    // An application that went away without saying so must not turn its
+    // report into a second fault.
+    const bool readable = s.windowedWanted &&
+                          platform::IsReadableRange(reinterpret_cast<uintptr_t>(s.windowedWanted), sizeof(bool));
+    const bool windowed = !readable || *s.windowedWanted;
     out.Append("\r\nFullscreen: ").Append(windowed ? "No" : "Yes");
     out.Append("\r\nPrimary ThreadId: ").Hex(s.mainThreadId).Append("\r\n");
 }
@@ -151,7 +156,7 @@ std::string Unescape(const std::string& text)
 {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() + 0 && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
             out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
             i += 2;
         } else {

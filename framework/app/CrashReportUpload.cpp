@@ -1,5 +1,6 @@
 #include "framework/app/CrashReportUpload.h"
 
+#include "framework/app/HTTPTransfer.h"
 #include "platform/core/Clock.h"
 
 #include <fstream>
@@ -106,8 +107,19 @@ CrashUploadFunction GetCrashUploadFunction()
     std::lock_guard<std::mutex> guard(gUploadMutex);
     if (gUpload)
         return gUpload;
-    // No transfer is built in: report a connection that could not be made.
-    return [](const std::string&, const std::string&, const std::atomic<bool>&) { return 8; };
+    return UploadWithHttpTransfer;
+}
+
+int UploadWithHttpTransfer(const std::string& url, const std::string& request, const std::atomic<bool>& abort)
+{
+    HTTPTransfer transfer;
+    transfer.Submit(url, request);
+    while (transfer.IsBusy()) {
+        if (abort.load())
+            transfer.Cancel();
+        platform::Sleep(20);
+    }
+    return transfer.Outcome();
 }
 
 CrashReportSubmitter::CrashReportSubmitter(CrashUploadFunction upload) : upload_(std::move(upload)) {}

@@ -1,9 +1,8 @@
 // Sending a crash report: the multipart form posted to "/davoru_dirud.php"
 // on the configured report server, and the submit thread that carries it.
 //
-// The transfer itself is a seam (CrashUploadFunction): the framework's HTTP
-// transfer plugs in there; until one is set, every upload fails as a
-// connection that could not be made (result 8).
+// The transfer itself goes through one function (CrashUploadFunction): the
+// framework's HTTP transfer unless another one is set (tests set their own).
 //
 // Threads: the form is built on the caller's thread. A CrashReportSubmitter
 // runs the upload on a thread of its own; its owner polls Finished/Result
@@ -56,8 +55,11 @@ std::string BuildCrashReportBody(const CrashReportForm& form, std::string* bound
 // send); should end soon after `abort` is raised.
 using CrashUploadFunction =
     std::function<int(const std::string& url, const std::string& request, const std::atomic<bool>& abort)>;
+// Null puts the HTTP transfer back.
 void SetCrashUploadFunction(CrashUploadFunction upload);
 CrashUploadFunction GetCrashUploadFunction();
+// One Zolt::HTTPTransfer for the request, cancelled when `abort` is raised.
+int UploadWithHttpTransfer(const std::string& url, const std::string& request, const std::atomic<bool>& abort);
 
 class CrashReportSubmitter {
 public:
