@@ -4,6 +4,7 @@
 #include "platform/crash/SymbolLookup.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/utsname.h>
@@ -166,7 +167,7 @@ void FormatExceptionLine(const FaultRecord& fault, SafeText& out)
 void FormatCrashReport(const FaultRecord& fault, SafeText& out, CrashDetailsWriter details, void* detailsContext)
 {
     FormatExceptionLine(fault, out);
-    if (fault.signal == 11 || fault.signal == 7) // SIGSEGV, SIGBUS
+    if (fault.signal == SIGSEGV || fault.signal == SIGBUS)
         out.Append("Data Address: ").Hex(fault.dataAddress, kAddressDigits).Append("\r\n");
 
     ModuleLocation where;

@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -113,10 +112,10 @@ TEST_F(CrashHandlerTest, FaultReportCarriesTheApplicationAsLastPublished)
         },
         ::testing::KilledBySignal(SIGSEGV), "");
     const std::string report = ReadFile(report_);
-    EXPECT_TRUE(std::regex_search(report, std::regex("\r\n\r\nProduct: Pellucor\r\nVersion: 1\\.2\r\n"
-                                                     "Time Loaded: 01:02:0[3-9]\r\nFullscreen: Yes\r\n"
-                                                     "Primary ThreadId: 1F\r\n")))
-        << report;
+    // The seconds may have moved on while the child started.
+    const size_t at = report.find("\r\n\r\nProduct: Pellucor\r\nVersion: 1.2\r\nTime Loaded: 01:02:0");
+    ASSERT_NE(at, std::string::npos) << report;
+    EXPECT_EQ(report.compare(at + 58, 41, "\r\nFullscreen: Yes\r\nPrimary ThreadId: 1F\r\n"), 0) << report;
 }
 
 TEST_F(CrashHandlerTest, WithoutAnApplicationTheReportHasNoApplicationPart)

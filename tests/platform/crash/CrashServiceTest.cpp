@@ -124,7 +124,12 @@ TEST_F(CrashServiceTest, ViewerStartsAsItsOwnProcessWithTheReportNamed)
     const fs::path copy = dir_ / "seen-by-viewer.txt";
     settings_.viewerCommand = {"/bin/sh", "-c", "cp \"$PELLUCOR_CRASH_REPORT\" \"$COPY_TO\""};
     settings_.viewerEnvironment = {"COPY_TO=" + copy.string()};
-    EXPECT_EXIT(CrashWith("null"), ::testing::KilledBySignal(SIGSEGV), "");
+    EXPECT_EXIT(
+        {
+            ::setenv("PELLUCOR_CRASH_REPORT", "stale-from-an-earlier-crash.txt", 1);
+            CrashWith("null");
+        },
+        ::testing::KilledBySignal(SIGSEGV), "");
     // The viewer outlives the crashed child: wait for it a little.
     for (int i = 0; i < 200 && !fs::exists(copy); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
@@ -132,7 +137,10 @@ TEST_F(CrashServiceTest, ViewerStartsAsItsOwnProcessWithTheReportNamed)
     EXPECT_EQ(ReadFile(copy), Report());
 }
 
-void FaultingDetails(platform::SafeText&, void*) { *reinterpret_cast<volatile int*>(std::getenv("NO_SUCH_VAR_X")) = 1; }
+volatile uintptr_t gUnmapped = 16;
+
+// The application's part of the report fails on a bad pointer of its own.
+void FaultingDetails(platform::SafeText&, void*) { *reinterpret_cast<volatile int*>(gUnmapped) = 1; }
 
 TEST_F(CrashServiceTest, FaultInsideTheHandlerEndsTheProcessAndLeavesNoHalfReport)
 {
