@@ -100,11 +100,25 @@ CrashWindowChoice ShowWithMessageBox(const std::string& caption, const std::stri
     buttons[count++] = SDL_MessageBoxButtonData{SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT |
                                                     SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT,
                                                 0, "Close Now"};
-    const SDL_MessageBoxData data{SDL_MESSAGEBOX_ERROR, nullptr, caption.c_str(), text.c_str(), count, buttons,
+    const std::string start = FirstLines(text, 40);
+    const SDL_MessageBoxData data{SDL_MESSAGEBOX_ERROR, nullptr, caption.c_str(), start.c_str(), count, buttons,
                                   nullptr};
     int chosen = 0;
-    if (SDL_ShowMessageBox(&data, &chosen) != 0)
+    if (SDL_ShowMessageBox(&data, &chosen) != 0) {
+        // No window of any kind: the terminal the program was started from
+        // (the viewer inherits its standard error) still gets the report.
+        const std::string whole = caption + "\n" + text;
+        size_t at = 0;
+        while (at < whole.size()) {
+            const ssize_t done = ::write(2, whole.data() + at, whole.size() - at);
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0)
+                break;
+            at += static_cast<size_t>(done);
+        }
         return CrashWindowChoice::CloseNow;
+    }
     return chosen == 1 ? CrashWindowChoice::SendReport : CrashWindowChoice::CloseNow;
 }
 
@@ -141,7 +155,7 @@ CrashWindowChoice ShowCrashWindow(const std::string& caption, const std::string&
     const int status = RunTextWindow(caption, text, offerSend);
     if (status >= 0)
         return status == 0 && offerSend ? CrashWindowChoice::SendReport : CrashWindowChoice::CloseNow;
-    return ShowWithMessageBox(caption, FirstLines(text, 40), offerSend);
+    return ShowWithMessageBox(caption, text, offerSend);
 }
 
 namespace testing {
