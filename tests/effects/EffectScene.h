@@ -24,10 +24,11 @@ public:
     void OnEffectStep(uint32_t id) override { Add("step", id); }
     void OnEffectBlocked(uint32_t id) override { Add("blocked", id); }
 
+    // Notices of a kind ("step") or of one effect ("step 3").
     size_t Count(const std::string& notice) const
     {
         return static_cast<size_t>(std::count_if(notices.begin(), notices.end(), [&](const std::string& n) {
-            return n.rfind(notice + " ", 0) == 0;
+            return n == notice || n.rfind(notice + " ", 0) == 0;
         }));
     }
     // The notices so far, joined by ", ", and forgotten.
