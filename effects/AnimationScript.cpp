@@ -1,5 +1,6 @@
 #include "effects/AnimationScript.h"
 
+#include "framework/app/PakFileFunctions.h"
 #include "kernel/BinaryDataFile.h"
 #include "kernel/TextHelpers.h"
 
@@ -183,20 +184,40 @@ std::unique_ptr<AnimationScript> AnimationScript::Parse(std::string_view text, s
 bool AnimationScript::ReadText(const std::string& path, std::string* text, std::string* error)
 {
     text->clear();
+    // Pieces of 512 bytes, each up to its first NUL, until one comes back
+    // short: either the file ended inside it or it held a NUL.
+    auto readAll = [&](auto readPiece) {
+        for (;;) {
+            std::string piece;
+            const bool whole = readPiece(&piece);
+            text->append(piece);
+            if (!whole || piece.size() < kPieceSize)
+                break;
+        }
+    };
+
     BinaryDataFile file(path);
-    if (!file.Open(kReadWriteMode)) {
+    if (file.Open(kReadWriteMode)) {
+        readAll([&](std::string* piece) { return file.ReadString(piece, kPieceSize); });
+        file.Close();
+        return true;
+    }
+    // A script the user may not write to (an installed, read-only data file)
+    // is still a script: read it through the file layer without asking for
+    // write access.
+    PakFileHandle* handle = PakFileOpen(path.c_str(), "rb");
+    if (handle == nullptr) {
         if (error != nullptr)
             *error = "cannot be opened";
         return false;
     }
-    for (;;) {
-        std::string piece;
-        const bool whole = file.ReadString(&piece, kPieceSize);
-        text->append(piece);
-        if (!whole || piece.size() < kPieceSize)
-            break;
-    }
-    file.Close();
+    readAll([&](std::string* piece) {
+        char buffer[kPieceSize + 1] = {};
+        const size_t got = PakFileRead(buffer, 1, kPieceSize, handle);
+        *piece = std::string(buffer);
+        return got == kPieceSize;
+    });
+    PakFileClose(handle);
     return true;
 }
 

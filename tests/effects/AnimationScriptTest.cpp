@@ -2,6 +2,7 @@
 // their time and image from, every reason to reject a script (with the line
 // it names), and reading the text in 512-byte pieces from disk or archive.
 #include "effects/AnimationScript.h"
+#include "framework/app/PakFileFunctions.h"
 #include "pak/PakInterface.h"
 #include "tests/pak/PakTestFiles.h"
 
@@ -179,6 +180,31 @@ TEST_F(ScriptFile, EndsAtTheFirstNulAndAMissingFileIsAnError)
     EXPECT_FALSE(AnimationScript::ReadText(dir / "missing.ani", &text, &error));
     EXPECT_EQ(error, "cannot be opened");
     EXPECT_EQ(text, "");
+}
+
+// A file layer on which nothing may be opened for writing, as for files the
+// user has no write access to.
+class ReadOnlyLayer final : public PakInterface {
+public:
+    PakFileHandle* OpenFile(const char* name, const char* mode) override
+    {
+        const std::string m = mode != nullptr ? mode : "";
+        if (m.find_first_of("+wa") != std::string::npos)
+            return nullptr;
+        return PakInterface::OpenFile(name, mode);
+    }
+};
+
+TEST_F(ScriptFile, ReadOnlyFileIsReadAllTheSame)
+{
+    const std::string contents = std::string(700, 'r') + "[animation]";
+    const std::string path = dir.Write("ro.ani", contents);
+    ReadOnlyLayer layer;
+    PakInterfaceBase* previous = pak_testing::ReplaceSharedPakInterface(&layer);
+    EXPECT_EQ(Read(path), contents);
+    std::string text;
+    EXPECT_FALSE(AnimationScript::ReadText(dir / "missing.ani", &text, nullptr));
+    pak_testing::ReplaceSharedPakInterface(previous);
 }
 
 TEST_F(ScriptFile, IsFoundInAnArchive)
