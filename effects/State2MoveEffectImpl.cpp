@@ -37,15 +37,17 @@ State2MoveEffectImpl::~State2MoveEffectImpl()
 
 void State2MoveEffectImpl::SetDuration(int ms)
 {
-    std::lock_guard hold(motionLock_);
     timeObject_->SetDuration(ms);
+    std::lock_guard hold(motionLock_);
     speed_ = 0;
 }
 
 void State2MoveEffectImpl::SetSpeed(int pixelsPerSecond)
 {
-    std::lock_guard hold(motionLock_);
-    speed_ = pixelsPerSecond;
+    {
+        std::lock_guard hold(motionLock_);
+        speed_ = pixelsPerSecond;
+    }
     // No duration: the move ends when it arrives.
     timeObject_->SetDuration(-1);
 }
@@ -56,7 +58,7 @@ int State2MoveEffectImpl::GetSpeed()
     return speed_;
 }
 
-void State2MoveEffectImpl::SetUpSteps()
+int State2MoveEffectImpl::SetUpSteps(int duration)
 {
     const int64_t dx = int64_t(to_.x) - from_.x;
     const int64_t dy = int64_t(to_.y) - from_.y;
@@ -64,15 +66,9 @@ void State2MoveEffectImpl::SetUpSteps()
     const float ay = static_cast<uint16_t>(std::llabs(dy));
     const float longer = std::max(ax, ay);
 
-    if (speed_ != 0) {
+    if (speed_ != 0)
         totalDistance_ = static_cast<float>(std::sqrt(double(dx) * double(dx) + double(dy) * double(dy)));
-        timeObject_->SetEndless(true);
-    } else {
-        // A move that ran in speed mode before must be able to finish again.
-        timeObject_->SetEndless(false);
-    }
 
-    const int duration = timeObject_->GetDuration();
     float perMs = 0.0f; // pixels per ms on the longer axis
     float sx = 0.0f;
     float sy = 0.0f;
@@ -107,28 +103,36 @@ void State2MoveEffectImpl::SetUpSteps()
     stepY_ = static_cast<float>(interval) * sy;
     if (to_.y < from_.y)
         stepY_ = -stepY_;
-    timeObject_->SetInterval(interval);
     currentX_ = static_cast<float>(from_.x);
     currentY_ = static_cast<float>(from_.y);
+    return interval;
 }
 
 bool State2MoveEffectImpl::Start(bool paused, uint16_t delayMs)
 {
     IVisibleObject* object = object_.load();
+    const int duration = timeObject_->GetDuration();
     Point from;
+    int interval = 0;
+    bool speedMode = false;
     {
         std::lock_guard hold(motionLock_);
         if (object == nullptr || to_ == from_)
             return false;
         // Neither a duration nor a speed: no rate to move at.
-        if (timeObject_->GetDuration() < 1 && speed_ == 0)
+        if (duration < 1 && speed_ == 0)
             return false;
-        SetUpSteps();
+        interval = SetUpSteps(duration);
+        speedMode = speed_ != 0;
         from = from_;
         savedSpeed_ = speed_;
         savedStepX_ = stepX_;
         savedStepY_ = stepY_;
     }
+    // Speed mode runs until arrival; a move that ran in speed mode before
+    // must be able to finish again in duration mode.
+    timeObject_->SetEndless(speedMode);
+    timeObject_->SetInterval(interval);
     object->SetPosition(from);
     if (!paused)
         object->SetVisible(true);
@@ -256,6 +260,7 @@ void State2MoveEffectImpl::OnTimerTick(uint32_t)
     float y = 0.0f;
     bool arrived = false;
     Point to;
+    const bool speedMode = timeObject_->GetDuration() < 1;
     {
         std::lock_guard hold(motionLock_);
         previousX = currentX_;
@@ -264,7 +269,7 @@ void State2MoveEffectImpl::OnTimerTick(uint32_t)
         addedY = stepY_;
         currentX_ += addedX;
         currentY_ += addedY;
-        if (timeObject_->GetDuration() < 1) {
+        if (speedMode) {
             const float fx = currentX_ - static_cast<float>(from_.x);
             const float fy = currentY_ - static_cast<float>(from_.y);
             if (std::sqrt(fx * fx + fy * fy) > totalDistance_) {

@@ -7,8 +7,8 @@
 // Threads: steps and the end run on the time thread in the time object's
 // notices; the setters come from the main thread, also while a move runs.
 // `motionLock` guards the motion (points, speed, steps, current position,
-// saved motion); it is a leaf lock, never held while the object, the owner or
-// the time system is called. The flags are atomics.
+// saved motion); it is a leaf lock, never held while the object, the owner,
+// the time system or the time object is called. The flags are atomics.
 #pragma once
 
 #include "controls/IVisibleObject.h"
@@ -65,9 +65,10 @@ public:
     float StepY();
 
 private:
-    // Under motionLock: the steps and the time object's interval for a move
-    // from `from` to `to` in the current mode.
-    void SetUpSteps();
+    // Under motionLock: the steps of a move from `from` to `to` in the
+    // current mode with the time object's `duration`; returns the step
+    // interval for the time object.
+    int SetUpSteps(int duration);
 
     std::mutex motionLock_;
     float totalDistance_ = 0.0f;

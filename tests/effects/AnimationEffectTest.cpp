@@ -104,7 +104,7 @@ TEST_F(AnimationScene, WithoutAutohideTheLastFrameStaysShown)
     EXPECT_EQ(owner.Count("finish"), 1u);
 }
 
-TEST_F(AnimationScene, ShowEffectShowsTheFirstFrameWithoutTiming)
+TEST_F(AnimationScene, ShowEffectShowsTheFirstFrameUntimedAndEffectsOutOfRangeOrWithoutFramesAreIgnored)
 {
     AnimationEffectImpl* animation = Animation();
     animation->ShowEffect(1, true);
@@ -114,11 +114,7 @@ TEST_F(AnimationScene, ShowEffectShowsTheFirstFrameWithoutTiming)
     EXPECT_EQ(owner.Take(), "");
     animation->ShowEffect(1, false);
     EXPECT_FALSE(Shows(animation, 1).visible);
-}
 
-TEST_F(AnimationScene, EffectsOutOfRangeOrWithoutFramesAreIgnored)
-{
-    AnimationEffectImpl* animation = Animation();
     const size_t before = Shows(animation, 2).calls.size();
     animation->PlayEffect(2);
     animation->ShowEffect(2, true);
@@ -191,25 +187,16 @@ TEST_F(AnimationScene, PlayingAgainRestartsAtTheFirstFrameAndLeavesTheOtherEffec
     EXPECT_EQ(owner.Count("finish"), 1u);
 }
 
-TEST_F(AnimationScene, PlacingAppliesToEveryEffectsImageObject)
-{
-    AnimationEffectImpl* animation = Animation();
-    animation->SetPosition(30, 40);
-    animation->SetAlignment(1, 2);
-    animation->SetLayer(7);
-    for (uint16_t e = 0; e < 3; ++e) {
-        EXPECT_EQ(Shows(animation, e).position, (ControlLibrary::Point{30, 40}));
-        EXPECT_EQ(Shows(animation, e).hAlign, 1u);
-        EXPECT_EQ(Shows(animation, e).vAlign, 2u);
-        EXPECT_EQ(Shows(animation, e).layer, 7);
-    }
-}
-
 TEST_F(AnimationScene, CloneHasItsOwnIdObjectsAndPlay)
 {
     AnimationEffectImpl* source = Animation();
-    source->SetAlignment(1, 1);
+    source->SetPosition(30, 40);
+    source->SetAlignment(1, 2);
     source->SetLayer(9);
+    for (uint16_t e = 0; e < 3; ++e) {
+        EXPECT_EQ(Shows(source, e).position, (ControlLibrary::Point{30, 40}));
+        EXPECT_EQ(Shows(source, e).vAlign, 2u);
+    }
     source->PlayEffect(1);
     auto* clone = static_cast<AnimationEffectImpl*>(source->Clone());
     ASSERT_NE(clone, nullptr);
@@ -222,7 +209,9 @@ TEST_F(AnimationScene, CloneHasItsOwnIdObjectsAndPlay)
     EXPECT_NE(clone->ImageObject(1), source->ImageObject(1));
     EXPECT_EQ(copy.image, "win");
     EXPECT_EQ(copy.hAlign, 1u);
+    EXPECT_EQ(copy.vAlign, 2u);
     EXPECT_EQ(copy.layer, 9);
+    EXPECT_EQ(copy.position, (ControlLibrary::Point{0, 0})); // the place is not copied
     EXPECT_EQ(copy.size, (ControlLibrary::Size{20, 20})); // autosized, then the source's size
     EXPECT_FALSE(copy.visible);
 

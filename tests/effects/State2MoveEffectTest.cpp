@@ -200,7 +200,12 @@ TEST_F(MoveScene, StopHidesWithoutANoticeUnlessTheObjectStaysAtTheEnd)
 TEST_F(MoveScene, DestroyingARunningMoveStopsItHidesTheObjectAndGivesItsReferenceBack)
 {
     EXPECT_EQ(Record(image).refCount, 1);
-    auto* move = Move(1000, {0, 0}, {100, 0});
+    auto* other = factory.CreateImageVO();
+    auto* move = Move(1000, {0, 0}, {100, 0}, other);
+    EXPECT_EQ(Record(other).refCount, 2);
+    move->SetObject(nullptr); // ignored
+    move->SetObject(image);   // the reference moves with the object
+    EXPECT_EQ(Record(other).refCount, 1);
     EXPECT_EQ(Record(image).refCount, 2);
     move->Start(false, 0);
     Pass(2);
@@ -215,24 +220,7 @@ TEST_F(MoveScene, DestroyingARunningMoveStopsItHidesTheObjectAndGivesItsReferenc
     EXPECT_TRUE(factory.Faults().empty());
 }
 
-TEST_F(MoveScene, ANewObjectTakesTheReferenceFromTheOldOne)
-{
-    auto* other = factory.CreateImageVO();
-    auto* move = Move(1000, {0, 0}, {100, 0});
-    move->SetObject(nullptr);
-    EXPECT_EQ(move->GetObject(), image);
-    move->SetObject(other);
-    EXPECT_EQ(Record(image).refCount, 1);
-    EXPECT_EQ(Record(other).refCount, 2);
-    move->Start(false, 0);
-    Pass(2);
-    EXPECT_EQ(other->GetPosition(), (Point{1, 0}));
-    EXPECT_EQ(At(), (Point{0, 0}));
-    effects.DestroyEffect(move);
-    EXPECT_EQ(Record(other).refCount, 1);
-}
-
-TEST_F(MoveScene, DurationModeAfterASpeedMoveFinishesAgain)
+TEST_F(MoveScene, RestartInDurationModeAfterASpeedMoveRecomputesTheStepsAndFinishes)
 {
     auto* move = Move(1000, {0, 0}, {100, 0});
     move->SetSpeed(1000);
@@ -241,8 +229,12 @@ TEST_F(MoveScene, DurationModeAfterASpeedMoveFinishesAgain)
     ASSERT_EQ(owner.Count("finish"), 1u);
 
     move->SetDuration(500);
+    move->SetFrom(100, 100);
+    move->SetTo(100, 0);
     EXPECT_EQ(move->GetSpeed(), 0);
     ASSERT_TRUE(move->Start(false, 0));
+    EXPECT_FLOAT_EQ(move->StepX(), 0.0f);
+    EXPECT_FLOAT_EQ(move->StepY(), -1.0f);
     Pass(100);
     EXPECT_EQ(At(), (Point{100, 0}));
     EXPECT_EQ(owner.Count("finish"), 2u);
@@ -280,17 +272,13 @@ TEST_F(MoveScene, ChangeSpeedScalesTheStepsOfARunningSpeedMove)
     EXPECT_FLOAT_EQ(move->StepX(), 0.005f);
     move->ChangeSpeed(400);
     EXPECT_FLOAT_EQ(move->StepX(), 2.0f);
-}
 
-TEST_F(MoveScene, ChangeSpeedLeavesADurationMoveAlone)
-{
-    auto* move = Move(1000, {0, 0}, {100, 0});
+    // A move in duration mode has no speed to change.
+    move->SetDuration(2000);
     ASSERT_TRUE(move->Start(false, 0));
     move->ChangeSpeed(500);
     EXPECT_EQ(move->GetSpeed(), 0);
     EXPECT_FLOAT_EQ(move->StepX(), 1.0f);
-    Pass(200);
-    EXPECT_EQ(At(), (Point{100, 0}));
 }
 
 TEST_F(MoveScene, SpeedTooHighForAMillisecondArrivesOnTheFirstStep)
@@ -301,22 +289,6 @@ TEST_F(MoveScene, SpeedTooHighForAMillisecondArrivesOnTheFirstStep)
     Pass();
     EXPECT_EQ(At(), (Point{100, 40}));
     EXPECT_EQ(owner.notices.back(), "finish 1");
-}
-
-TEST_F(MoveScene, RestartRecomputesTheStepsFromTheCurrentPlaces)
-{
-    auto* move = Move(500, {0, 0}, {100, 0});
-    move->Start(false, 0);
-    Pass(50);
-    move->SetFrom(100, 100);
-    move->SetTo(100, 0);
-    ASSERT_TRUE(move->Start(false, 0));
-    EXPECT_FLOAT_EQ(move->StepX(), 0.0f);
-    EXPECT_FLOAT_EQ(move->StepY(), -1.0f);
-    EXPECT_EQ(At(), (Point{100, 100}));
-    Pass(100);
-    EXPECT_EQ(At(), (Point{100, 0}));
-    EXPECT_EQ(owner.Count("finish"), 1u);
 }
 
 } // namespace
