@@ -1,8 +1,7 @@
 #include "effects/State2MoveEffectImpl.h"
 
-#include "effects/EffectMath.h"
-
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -10,6 +9,23 @@ namespace EffectLibrary {
 
 using ControlLibrary::IVisibleObject;
 using ControlLibrary::Point;
+
+namespace {
+
+// Truncation toward zero, as a cast would do, but defined for every input:
+// values beyond the int range stick at its ends and NaN gives 0.
+int TruncToInt(float value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483648.0f)
+        return INT_MAX;
+    if (value <= -2147483648.0f)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+} // namespace
 
 State2MoveEffectImpl::State2MoveEffectImpl(uint32_t id, EffectMessageObserver* owner,
                                            TimeLibrary::ITimeSystem* timeSystem, IVisibleObject* object,
