@@ -1,5 +1,7 @@
 #include "framework/graphics/Graphics.h"
 
+#include <climits>
+
 #include "framework/graphics/Image.h"
 #include "framework/resources/Font.h"
 
@@ -10,7 +12,18 @@ namespace Zolt {
 
 namespace {
 
-int Trunc(float v) { return static_cast<int>(v); }
+// Truncates toward zero like a cast, but a coordinate beyond the int range
+// (or not a number) is clamped instead of being undefined behaviour.
+int Trunc(float v)
+{
+    if (!(v == v))
+        return 0;
+    if (v >= 2147483520.0f)
+        return 2147483520;
+    if (v <= -2147483648.0f)
+        return INT_MIN;
+    return static_cast<int>(v);
+}
 
 std::atomic<Graphics::Screen3DQuery> gScreen3DQuery{nullptr};
 

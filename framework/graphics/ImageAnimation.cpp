@@ -1,5 +1,8 @@
 #include "framework/graphics/ImageAnimation.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include <cstddef>
 
 using std::size_t;
@@ -36,14 +39,17 @@ void ImageAnimation::Prepare(int32_t count, int32_t beginDelay, int32_t endDelay
     if (endDelay > 0)
         SetFrameDelay(frameCount - 1, endDelay);
 
+    // Summed in 64 bits and capped: delays read from a description can add up
+    // past the 32-bit range.
+    int64_t total = 0;
     if (!perFrameDelays.empty()) {
         perFrameDelays.resize(static_cast<size_t>(frameCount), 0);
-        totalTime = 0;
         for (int32_t d : perFrameDelays)
-            totalTime += d >= 1 ? d : frameDelay;
+            total += d >= 1 ? d : frameDelay;
     } else {
-        totalTime = frameCount * frameDelay;
+        total = int64_t(frameCount) * frameDelay;
     }
+    totalTime = static_cast<int32_t>(std::min<int64_t>(total, INT32_MAX));
 
     if (!frameMap.empty())
         frameMap.resize(static_cast<size_t>(frameCount), 0);

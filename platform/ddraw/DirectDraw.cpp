@@ -393,6 +393,10 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* desc, DirectDrawSurface** out, 
 
 HRESULT DirectDraw::MakeSurface(const DDSURFACEDESC2& desc, DirectDrawSurface** out)
 {
+    // Textures get a failure name of their own, so the 3D path's fallbacks
+    // can be provoked without failing every other surface.
+    if (desc.ddsCaps.dwCaps & DDSCAPS_TEXTURE)
+        if (HRESULT hr = DisplayMachine::Instance().TakeFailure("CreateTexture"); FAILED(hr)) return hr;
     DisplayMachine& machine = DisplayMachine::Instance();
     if (link_->level == 0) return DDERR_NOCOOPERATIVELEVELSET;
     DWORD caps = (desc.dwFlags & DDSD_CAPS) ? desc.ddsCaps.dwCaps : 0;

@@ -388,7 +388,14 @@ HRESULT DirectDrawSurface::GetFlipStatus(DWORD)
 
 HRESULT DirectDrawSurface::IsLost() { return lost_ ? DDERR_SURFACELOST : DD_OK; }
 
-void DirectDrawSurface::MarkLost() { lost_ = true; }
+void DirectDrawSurface::MarkLost()
+{
+    // Managed textures are kept by the system across mode changes and are
+    // never lost.
+    if (caps2_ & (DDSCAPS2_TEXTUREMANAGE | DDSCAPS2_D3DTEXTUREMANAGE))
+        return;
+    lost_ = true;
+}
 
 HRESULT DirectDrawSurface::Restore()
 {

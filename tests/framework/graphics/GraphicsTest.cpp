@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace Zolt {
@@ -73,6 +74,22 @@ TEST(GraphicsFill, TranslationIsTruncatedNotRounded)
     ASSERT_EQ(dest.fills.size(), 1u);
     EXPECT_EQ(dest.fills[0], Rect(0, 0, 2, 2));
     EXPECT_TRUE(dest.outlines.empty());
+}
+
+TEST(GraphicsFill, TranslationFarOutsideTheIntRangeDrawsNothing)
+{
+    RecordingImage dest(10, 10);
+    Graphics g(&dest);
+    g.translateX = 3.0e9f;
+    g.FillRectangle(0, 0, 2, 2);
+    g.translateX = -3.0e9f;
+    g.FillRectangle(0, 0, 2, 2);
+    g.translateX = std::nanf("");
+    g.FillRectangle(0, 0, 2, 2); // a NaN position reads as 0
+    ASSERT_EQ(dest.fills.size(), 3u);
+    EXPECT_EQ(dest.fills[0].width * dest.fills[0].height, 0);
+    EXPECT_EQ(dest.fills[1].width * dest.fills[1].height, 0);
+    EXPECT_EQ(dest.fills[2], Rect(0, 0, 2, 2));
 }
 
 TEST(GraphicsFill, OutlineGoesWholeOnlyWhenTheClipKeepsAllOfIt)

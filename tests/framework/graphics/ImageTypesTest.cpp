@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <vector>
 
 namespace Zolt {
@@ -126,6 +128,19 @@ TEST(ImageAnimation, PingPongBuildsFrameMapFromTwoFrames)
     three.type = ImageAnimation::PingPong;
     three.Prepare(3, 0, 0);
     EXPECT_EQ(three.frameCount, 4);
+}
+
+TEST(ImageAnimation, TotalTimeOfHugeDelaysStopsAtTheLargestInt)
+{
+    ImageAnimation a;
+    a.perFrameDelays = {INT32_MAX, INT32_MAX, 5};
+    a.Prepare(3, 0, 0);
+    EXPECT_EQ(a.totalTime, INT32_MAX);
+
+    ImageAnimation b;
+    b.frameDelay = INT32_MAX;
+    b.Prepare(4, 0, 0);
+    EXPECT_EQ(b.totalTime, INT32_MAX);
 }
 
 TEST(ImageAnimation, TotalTimeUsesFrameDelayForUnsetSteps)

@@ -221,6 +221,22 @@ TEST_F(Surface, LostSurfacesFailUntilRestoredAndComeBackScrambled)
     EXPECT_TRUE(s->PaddingIntact());
 }
 
+TEST_F(Surface, ManagedTexturesSurviveLossAndTexturesFailByTheirOwnName)
+{
+    DDSURFACEDESC2 d = Desc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT, DDSCAPS_TEXTURE, 8, 8);
+    d.ddsCaps.dwCaps2 = DDSCAPS2_TEXTUREMANAGE;
+    hooks::FailNext("CreateTexture", DDERR_OUTOFVIDEOMEMORY);
+    DirectDrawSurface* raw = nullptr;
+    EXPECT_EQ(dd->CreateSurface(&d, &raw, nullptr), DDERR_OUTOFVIDEOMEMORY);
+    auto plain = MakeSurface(*dd, 4, 4); // other surfaces are not affected
+    ASSERT_EQ(dd->CreateSurface(&d, &raw, nullptr), DD_OK);
+    Ref<DirectDrawSurface> texture(raw);
+
+    hooks::LoseSurfaces();
+    EXPECT_EQ(texture->IsLost(), DD_OK);
+    EXPECT_EQ(plain->IsLost(), DDERR_SURFACELOST);
+}
+
 TEST_F(Surface, DeviceContextIsExclusiveAndFindsItsSurface)
 {
     auto s = MakeSurface(*dd, 4, 4);

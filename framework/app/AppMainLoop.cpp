@@ -1,0 +1,380 @@
+// The main loop: pumping messages, the fixed-step timing core, the draw pass
+// and deferred deletion. Main thread; other threads reach the loop only
+// through the atomic quit request and loading flags.
+#include "framework/app/ZoltAppBase.h"
+
+#include "framework/app/MusicInterface.h"
+#include "framework/app/StringUtils.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/widgets/WidgetManager.h"
+#include "platform/core/Clock.h"
+#include "platform/core/DebugOutput.h"
+#include "platform/window/Window.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace platform;
+
+namespace Zolt {
+
+void ZoltAppBase::Run()
+{
+    if (quit_)
+        return;
+    LaunchPointerThread();
+    LaunchLoaderThread();
+    if (mainWindow_) {
+        ShowWindow(mainWindow_, SW_SHOW);
+        SetFocus(mainWindow_);
+    }
+    timeBeginPeriod(1);
+
+    const uint32_t start = timeGetTime();
+    running_ = true;
+    lastInputTime_ = start;
+    lastTimerTick_ = start;
+    tickRunStart_ = start;
+    RunLoop();
+    ProcessDeletions();
+    running_ = false;
+
+    JoinLoaderThread();
+
+    const uint32_t elapsed = timeGetTime() - start;
+    std::string stats = FormatString("Seconds       = %g\r\n", double(elapsed) / 1000.0);
+    stats += FormatString("Sleep Count   = %d\r\n", sleepCount_);
+    stats += FormatString("Update Count  = %d\r\n", updateCount_);
+    stats += FormatString("Draw Count    = %d\r\n", drawCount_);
+    stats += FormatString("Draw Time     = %d\r\n", drawTime_);
+    stats += FormatString("Screen Blt    = %d\r\n", lastPresentDuration_);
+    if (drawTime_ + lastPresentDuration_ > 0)
+        stats += FormatString("Avg FPS       = %d\r\n", drawCount_ * 1000 / (drawTime_ + lastPresentDuration_));
+    OutputDebugString(stats);
+
+    timeEndPeriod(1);
+    OnLoopFinished();
+    WriteSettings();
+}
+
+void ZoltAppBase::RunLoop()
+{
+    if (quit_)
+        return;
+    do {
+        leaveNestedLoops_ = false;
+        RunLoopIteration();
+    } while (!quit_);
+}
+
+bool ZoltAppBase::RunLoopIteration()
+{
+    for (;;) {
+        bool updated = false;
+        if (!RunLoopStep(&updated))
+            return false;
+        if (updated)
+            return true;
+    }
+}
+
+bool ZoltAppBase::RunLoopStep(bool* updated)
+{
+    if (updated)
+        *updated = false;
+    if (leaveNestedLoops_)
+        return false;
+    if (loopState_ == 3)
+        loopState_ = 0;
+    DeletionQueue::ScopedLoopStep depth(deletions_);
+
+    if (loopState_ == 0) {
+        CheckSecondInstances();
+        MSG msg{};
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!quit_) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        PlayDemoCommand();
+        if (!ProcessQueuedInput(true))
+            loopState_ = 1;
+    } else if (singleStepMode_ == 0) {
+        const int before = updateCount_;
+        TimedUpdateStep(true);
+        if (updated)
+            *updated = updateCount_ != before;
+    } else if (singleStepMode_ == 1) {
+        singleStepMode_ = 2;
+        GuardedUpdate();
+        SmoothUpdate(1.0f);
+        RedrawIfNeeded();
+    } else {
+        Sleep(DWORD(frameTime));
+        loopState_ = 3;
+    }
+    return true;
+}
+
+bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
+{
+    if (quitFromOtherThread_.exchange(false))
+        Quit();
+
+    const bool paced = refreshPaced && !refreshPacingBroken_ && !playing_;
+    const bool pacingActive = paced && !drawSkipped_ && !isWindowed;
+    double t;
+    double f;
+    if (paced && refreshRate > 0) {
+        t = (1000.0 / refreshRate) / demoSpeed;
+        f = 1000.0 / (double(frameTime) * refreshRate);
+    } else {
+        t = double(frameTime) / demoSpeed;
+        f = 1.0;
+    }
+
+    // Fast-forwarding a played demo is added here by the demo player.
+
+    if (paused_ || demoSpeed <= 0) {
+        ProcessDeletions();
+        return true;
+    }
+
+    const uint32_t start = timeGetTime();
+    int slept = 0;
+    if (!pacingActive)
+        AccumulateFrameTime();
+
+    bool draw = false;
+    if (loopState_ == 1) {
+        ++updatesSinceDraw_;
+        if (updatesSinceDraw_ >= int(std::floor(demoSpeed * 10)) && completionApplied_) {
+            draw = true;
+        } else {
+            bool compare = true;
+            double threshold = t;
+            if (pacingActive) {
+                if (updatedSinceDraw_)
+                    threshold = double(int(t * 0.75));
+                else
+                    compare = false;
+            }
+            if (compare && threshold > timeAccumulator_)
+                draw = true;
+        }
+        if (!draw) {
+            if (!playing_ && demoSpeed == 1.0) {
+                const int perSecond = (frameTime + 999) / frameTime;
+                if (++pacingUpdates_ >= perSecond) {
+                    const uint32_t now = timeGetTime();
+                    if (now - pacingCheckTime_ <= 800) {
+                        if (++pacingFastChecks_ >= 3)
+                            refreshPacingBroken_ = true;
+                    } else {
+                        pacingFastChecks_ = 0;
+                    }
+                    pacingCheckTime_ = now;
+                    pacingUpdates_ = 0;
+                }
+            }
+            if (GuardedUpdate())
+                loopState_ = 2;
+            updatedSinceDraw_ = true;
+        }
+    } else if (loopState_ == 2) {
+        loopState_ = 3;
+        fractionAccumulator_ += f - 1.0;
+        ProcessDeletions();
+        while (fractionAccumulator_ >= 1.0) {
+            PlayDemoCommand();
+            ++updatesSinceDraw_;
+            if (!GuardedUpdate())
+                break;
+            ProcessDeletions();
+            fractionAccumulator_ -= 1.0;
+        }
+        SmoothUpdate(float(f));
+        ProcessDeletions();
+        if (pacingActive)
+            timeAccumulator_ = std::max(timeAccumulator_ - t - 0.2, 0.0);
+        else
+            timeAccumulator_ -= t;
+        if (resetHold_ > 0)
+            timeAccumulator_ = 0.0;
+    } else {
+        draw = true;
+    }
+
+    if (draw) {
+        loopState_ = 3;
+        updatesSinceDraw_ = 0;
+        if (updatedSinceDraw_) {
+            RedrawIfNeeded();
+        } else {
+            const int sleep = int(t - timeAccumulator_);
+            if (sleep > 0) {
+                if (!allowSleep)
+                    return false;
+                ++sleepCount_;
+                Sleep(DWORD(sleep));
+                slept = sleep;
+            }
+        }
+    }
+
+    if (loadingRunning_ && !loadingFinished_) {
+        const int extra = std::min(2 * int(timeGetTime() - start - uint32_t(slept)) - slept, 250);
+        if (extra >= 0) {
+            if (!allowSleep)
+                return false;
+            Sleep(DWORD(extra));
+        }
+    }
+
+    ProcessDeletions();
+    return true;
+}
+
+void ZoltAppBase::AccumulateFrameTime()
+{
+    const uint32_t now = timeGetTime();
+    if (lastAccumulation_ != 0) {
+        const uint32_t elapsed = now - lastAccumulation_;
+        timeAccumulator_ = std::min(timeAccumulator_ + double(elapsed), 200.0);
+        if (resetHold_ > 0)
+            resetHold_ = std::max(0, resetHold_ - int(elapsed));
+    }
+    // 0 marks "no stamp yet"; a clock that reads 0 counts as 1.
+    lastAccumulation_ = now == 0 ? 1 : now;
+}
+
+void ZoltAppBase::ResetFrameTiming(bool hold)
+{
+    timeAccumulator_ = 0.0;
+    const uint32_t now = timeGetTime();
+    lastAccumulation_ = now == 0 ? 1 : now;
+    if (hold)
+        resetHold_ = 1000;
+}
+
+void ZoltAppBase::ApplyLoadingCompletion()
+{
+    mainThreadPriority_ = int(ThreadPriority::Normal);
+    completionApplied_ = true;
+    loadingRunning_ = false;
+    JoinLoaderThread();
+    OnBackgroundLoadDone();
+}
+
+bool ZoltAppBase::GuardedUpdate()
+{
+    if (screenSaverHold_)
+        return false;
+    // A played demo holds updates until its recorded commands are due; the
+    // demo player adds that here.
+    if (loadingFinished_ && !completionApplied_) {
+        ApplyLoadingCompletion();
+        if (recording_)
+            RecordSimpleCommand(9);
+    }
+    UpdateOnce();
+    return true;
+}
+
+void ZoltAppBase::UpdateOnce()
+{
+    ++updateCount_;
+    if (!minimized_)
+        widgetManager->TickWidgets();
+    if (musicInterface_)
+        musicInterface_->AdvanceFades();
+    if (sharedCleanupWanted_.exchange(false)) {
+        CriticalSectionLock guard(ImageLock());
+        for (auto it = sharedImages_.begin(); it != sharedImages_.end();) {
+            if (it->second->refCount <= 0) {
+                delete it->second->image;
+                it = sharedImages_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+}
+
+void ZoltAppBase::SmoothUpdate(float fraction)
+{
+    if (refreshPaced && !minimized_)
+        widgetManager->TickWidgetsSmooth(fraction);
+}
+
+bool ZoltAppBase::RedrawIfNeeded()
+{
+    if (displaySuspended_) {
+        RecoverDisplay(nullptr);
+        updatedSinceDraw_ = false;
+        drawSkipped_ = true;
+        return false;
+    }
+
+    // Developer overlays are drawn here once the developer tools are built in.
+
+    const uint32_t now = timeGetTime();
+    if (now - lastIdleCheck_ >= 1000) {
+        lastIdleCheck_ = now;
+        ScreenSaverIdleCheck();
+    }
+    if (screenSaverHold_) {
+        updatedSinceDraw_ = false;
+        drawSkipped_ = true;
+        return false;
+    }
+
+    painting_ = true;
+    const uint32_t paintStart = timeGetTime();
+    const bool changed = widgetManager->PaintDirtyWidgets();
+    const int paintDuration = int(timeGetTime() - paintStart);
+    painting_ = false;
+
+    const uint32_t afterPaint = timeGetTime();
+    if ((!changed && afterPaint - lastPresentTime_ < 1000 && !forceRedraw_) ||
+        int32_t(afterPaint - nextPresentTime_) < 0) {
+        updatedSinceDraw_ = false;
+        drawSkipped_ = true;
+        return false;
+    }
+
+    ++drawCount_;
+    drawSkipped_ = false;
+    drawTime_ += paintDuration;
+
+    if (waitForVSync && isWindowed && display_) {
+        const uint32_t period = uint32_t(std::max(1, display_->GetMillisecondsPerFrame()));
+        const uint32_t since = timeGetTime() - lastPresentTime_;
+        if (since < period)
+            Sleep(period - since);
+    }
+
+    const uint32_t presentStart = timeGetTime();
+    lastPresentTime_ = presentStart;
+    RecoverDisplay(nullptr);
+    AccumulateFrameTime();
+    lastPresentDuration_ = int(timeGetTime() - presentStart);
+
+    const uint32_t end = timeGetTime();
+    if (loadingStarted_ && !loadingFinished_) {
+        nextPresentTime_ += uint32_t(std::max(paintDuration, 15) + 35);
+        if (int32_t(end - nextPresentTime_) >= 0)
+            nextPresentTime_ = end;
+    } else {
+        nextPresentTime_ = end;
+    }
+    updatedSinceDraw_ = false;
+    forceRedraw_ = false;
+    return true;
+}
+
+void ZoltAppBase::ProcessDeletions() { deletions_.ProcessDeletions(); }
+
+} // namespace Zolt

@@ -1,0 +1,546 @@
+// Services of the application that the game and the framework call at any
+// time: texts, system boxes, URLs, product and crash texts, the clipboard,
+// framework dialogs by id, images, sound levels and the cursor. Main thread,
+// except the image register and shared images (any thread, under the image
+// lock).
+#include "framework/app/ZoltAppBase.h"
+
+#include "framework/app/MusicInterface.h"
+#include "framework/app/StringUtils.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/sound/SoundInstance.h"
+#include "framework/sound/SoundManager.h"
+#include "framework/widgets/Dialog.h"
+#include "framework/widgets/WidgetManager.h"
+#include "imagelib/ImageLib.h"
+#include "platform/core/Clock.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/ModuleRegistry.h"
+#include "platform/ddraw/DirectDraw.h"
+#include "platform/window/Clipboard.h"
+#include "platform/window/Cursor.h"
+#include "platform/window/SystemDialogs.h"
+#include "platform/window/Window.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+
+using namespace platform;
+
+namespace Zolt {
+
+// ---- Texts ----
+
+std::wstring ZoltAppBase::LookupText(const std::string& id, const std::wstring& fallback) const
+{
+    auto it = strings_.find(id);
+    return it == strings_.end() ? fallback : it->second;
+}
+
+std::string ZoltAppBase::LookupTextNarrow(const std::string& id, const std::string& fallback) const
+{
+    auto it = strings_.find(id);
+    if (it == strings_.end())
+        return fallback;
+    std::string narrow;
+    for (wchar_t c : it->second)
+        narrow += (c >= 0 && c < 256) ? char(c) : '?';
+    return narrow;
+}
+
+void ZoltAppBase::DefineText(const std::string& id, const std::wstring& text) { strings_[id] = text; }
+
+// ---- System boxes ----
+
+void ZoltAppBase::EnterSystemDialog()
+{
+    if (!isWindowed && display_ && display_->GetDirectDraw()) {
+        display_->GetDirectDraw()->FlipToGDISurface();
+        systemDialogUp_ = true;
+    }
+}
+
+void ZoltAppBase::LeaveSystemDialog()
+{
+    if (!isWindowed)
+        systemDialogUp_ = false;
+    ResetFrameTiming(false);
+    ForgetHeldKeys();
+    if (widgetManager->HeldMask() != 0)
+        widgetManager->ReleaseMouseCapture();
+    ReleaseCapture();
+}
+
+int ZoltAppBase::ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags)
+{
+    EnterSystemDialog();
+    const int result = MessageBoxA(mainWindow_, text.c_str(), caption.c_str(), flags);
+    LeaveSystemDialog();
+    return result;
+}
+
+int ZoltAppBase::ShowMessageBoxWide(const std::wstring& text, const std::wstring& caption, unsigned flags)
+{
+    EnterSystemDialog();
+    const int result = MessageBoxW(mainWindow_, text.c_str(), caption.c_str(), flags);
+    LeaveSystemDialog();
+    return result;
+}
+
+void ZoltAppBase::ShowError(const std::string& text)
+{
+    if (screenSaverMode_) {
+        AppendScreenSaverErrorLog(text);
+        return;
+    }
+    EnterSystemDialog();
+    if (!quit_)
+        MessageBoxA(mainWindow_, text.c_str(), LookupTextNarrow("FATAL_ERROR", "FATAL ERROR").c_str(), MB_ICONERROR);
+    LeaveSystemDialog();
+}
+
+void ZoltAppBase::ShowErrorWide(const std::wstring& text)
+{
+    if (screenSaverMode_) {
+        AppendScreenSaverErrorLog(WideToNarrow(text));
+        return;
+    }
+    EnterSystemDialog();
+    if (!quit_)
+        MessageBoxW(mainWindow_, text.c_str(), LookupText("FATAL_ERROR", L"FATAL ERROR").c_str(), MB_ICONERROR);
+    LeaveSystemDialog();
+}
+
+void ZoltAppBase::AppendScreenSaverErrorLog(const std::string& text)
+{
+    std::FILE* file = OpenFile("ScrError.txt", screenSaverLogStarted_ ? "a+" : "w");
+    screenSaverLogStarted_ = true;
+    if (!file)
+        return;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char clockText[16];
+    std::snprintf(clockText, sizeof clockText, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+    std::fprintf(file, "%s %s %u\n", text.c_str(), clockText, unsigned(GetTickCount()));
+    std::fclose(file);
+}
+
+// ---- URL, product, crash text, clipboard ----
+
+bool ZoltAppBase::LaunchUrl(const std::string& url, bool quitAfter)
+{
+    if (urlPending_ && url == pendingUrl_)
+        return false;
+    quitAfterUrl_ = quitAfter;
+    urlPending_ = true;
+    pendingUrl_ = url;
+    urlLaunchTime_ = GetTickCount();
+    // Only http and https addresses are opened, and never through a shell.
+    HINSTANCE result = ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (reinterpret_cast<intptr_t>(result) <= 32) {
+        OnUrlLaunchFailed(url);
+        return false;
+    }
+    return true;
+}
+
+void ZoltAppBase::OnUrlLaunchFailed(const std::string& url)
+{
+    (void)url;
+    urlPending_ = false;
+}
+
+void ZoltAppBase::OnUrlLaunched(const std::string& url)
+{
+    (void)url;
+    urlPending_ = false;
+    if (quitAfterUrl_)
+        Quit();
+}
+
+std::string ZoltAppBase::ReadProductVersion(const std::string& programPath)
+{
+    if (!versionLibrary_)
+        return {};
+    using SizeFn = DWORD (*)(const char*, DWORD*);
+    using InfoFn = BOOL (*)(const char*, DWORD, DWORD, void*);
+    using QueryFn = BOOL (*)(const void*, const char*, void**, UINT*);
+    auto size = GetEntryAs<SizeFn>(versionLibrary_, "GetFileVersionInfoSizeA");
+    auto info = GetEntryAs<InfoFn>(versionLibrary_, "GetFileVersionInfoA");
+    auto query = GetEntryAs<QueryFn>(versionLibrary_, "VerQueryValueA");
+    if (!size || !info || !query)
+        return {};
+    DWORD handle = 0;
+    const DWORD bytes = size(programPath.c_str(), &handle);
+    if (bytes == 0)
+        return {};
+    std::vector<char> block(bytes);
+    if (!info(programPath.c_str(), handle, bytes, block.data()))
+        return {};
+    for (const char* key : {"\\StringFileInfo\\040904B0\\ProductVersion", "\\StringFileInfo\\040904E4\\ProductVersion"}) {
+        void* value = nullptr;
+        UINT length = 0;
+        if (query(block.data(), key, &value, &length) && value && length > 0)
+            return std::string(static_cast<const char*>(value), strnlen(static_cast<const char*>(value), length));
+    }
+    return {};
+}
+
+std::string ZoltAppBase::GetCrashInfo()
+{
+    const uint32_t seconds = (GetTickCount() - constructionTick_) / 1000;
+    return "Product: " + productName + "\r\n" + "Version: " + productVersion + "\r\n" + "Time Loaded: " +
+           FormatString("%02d:%02d:%02d", int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60)) +
+           "\r\nFullscreen: " + (windowedWanted ? "No" : "Yes") + "\r\nPrimary ThreadId: " +
+           FormatString("%X", mainThreadId_);
+}
+
+void ZoltAppBase::PutTextOnClipboard(const std::string& text)
+{
+    if (playing_)
+        return;
+    PutClipboardText(text);
+}
+
+// ---- Framework dialogs ----
+
+Dialog* ZoltAppBase::MakeDialog(int id, bool modal, const std::string& header, const std::string& lines,
+                                const std::string& footer, int buttonMode)
+{
+    return new Dialog(nullptr, nullptr, id, modal, header, lines, footer, buttonMode);
+}
+
+Dialog* ZoltAppBase::OpenDialog(int id, bool modal, const std::string& header, const std::string& lines,
+                                const std::string& footer, int buttonMode)
+{
+    CloseDialog(id);
+    Dialog* dialog = MakeDialog(id, modal, header, lines, footer, buttonMode);
+    InsertDialog(id, dialog);
+    return dialog;
+}
+
+Dialog* ZoltAppBase::FindDialog(int id)
+{
+    auto it = dialogMap_.find(id);
+    return it == dialogMap_.end() ? nullptr : it->second;
+}
+
+void ZoltAppBase::InsertDialog(Dialog* dialog) { InsertDialog(dialog->GetDialogId(), dialog); }
+
+void ZoltAppBase::InsertDialog(int id, Dialog* dialog)
+{
+    CloseDialog(id);
+    if (dialog->Width() == 0) {
+        const int w = width / 2;
+        const int h = dialog->MeasureHeightForWidth(w);
+        dialog->SetBounds((width - w) / 2, height / 5, w, h);
+    }
+    dialogMap_[id] = dialog;
+    dialogList_.push_back(dialog);
+    widgetManager->AddChild(dialog);
+    if (dialog->IsBlocking()) {
+        widgetManager->PushModalBarrier(dialog);
+        OnModalDialogAdded();
+    }
+}
+
+bool ZoltAppBase::CloseDialog(int id, bool removeWidget, bool deleteWidget)
+{
+    auto it = dialogMap_.find(id);
+    if (it == dialogMap_.end())
+        return false;
+    Dialog* dialog = it->second;
+    dialogMap_.erase(it);
+    dialogList_.remove(dialog);
+    if (!dialog->HasAnswer())
+        dialog->SetAnswer(0);
+    if (dialog->IsBlocking()) {
+        OnModalDialogRemoved();
+        widgetManager->PopModalBarrier(dialog);
+    }
+    if (removeWidget || deleteWidget)
+        widgetManager->RemoveChild(dialog);
+    if (deleteWidget)
+        QueueForDeletion(dialog);
+    return true;
+}
+
+bool ZoltAppBase::CloseDialog(int id) { return CloseDialog(id, true, true); }
+
+bool ZoltAppBase::CloseDialog(Dialog* dialog) { return dialog && CloseDialog(dialog->GetDialogId()); }
+
+int ZoltAppBase::CountDialogs() { return int(dialogMap_.size()); }
+
+// ---- Images ----
+
+CriticalSection& ZoltAppBase::ImageLock() { return display_ ? display_->GetLock() : imageLock_; }
+
+void ZoltAppBase::RegisterImage(MemoryImage* image)
+{
+    CriticalSectionLock guard(ImageLock());
+    images_.insert(image);
+}
+
+void ZoltAppBase::UnregisterImage(MemoryImage* image)
+{
+    {
+        CriticalSectionLock guard(ImageLock());
+        images_.erase(image);
+    }
+    ReleaseImageFromDisplay(image);
+}
+
+void ZoltAppBase::ReleaseImageFromDisplay(MemoryImage* image)
+{
+    if (display_)
+        display_->ReleaseImageTextures(image);
+}
+
+NativeDisplay* ZoltAppBase::GetNativeDisplay() { return display_.get(); }
+
+bool ZoltAppBase::ReadTextureBits(MemoryImage* image, uint32_t* out)
+{
+    (void)image, (void)out;
+    return false; // textures exist only on a 3D path
+}
+
+void ZoltAppBase::RequestSharedImageCleanup() { sharedCleanupWanted_ = true; }
+
+size_t ZoltAppBase::RegisteredImageCount()
+{
+    CriticalSectionLock guard(ImageLock());
+    return images_.size();
+}
+
+size_t ZoltAppBase::SharedImageCount()
+{
+    CriticalSectionLock guard(ImageLock());
+    return sharedImages_.size();
+}
+
+void ZoltAppBase::ReleaseImageSurfaces()
+{
+    CriticalSectionLock guard(ImageLock());
+    for (MemoryImage* image : images_)
+        image->DropNativeData();
+}
+
+void ZoltAppBase::RecreateImageSurfaces()
+{
+    CriticalSectionLock guard(ImageLock());
+    for (MemoryImage* image : images_)
+        image->ReapplyCompaction();
+}
+
+void ZoltAppBase::DiscardImageSurfacesLocked()
+{
+    CriticalSectionLock guard(ImageLock());
+    for (MemoryImage* image : images_)
+        image->DropCaches();
+}
+
+DDImage* ZoltAppBase::LoadImageFile(const std::string& fileName, bool lookForAlpha)
+{
+    std::unique_ptr<ImageLib::Image> picture(ImageLib::LoadImageFile(fileName, lookForAlpha));
+    if (!picture)
+        return nullptr;
+    auto image = std::make_unique<DDImage>(display_.get());
+    image->AssignBits(picture->GetBits(), picture->GetWidth(), picture->GetHeight(), true);
+    return image.release();
+}
+
+SharedImageHandle ZoltAppBase::AcquireSharedImage(const std::string& fileName, const std::string& variant,
+                                                   bool* created)
+{
+    CriticalSectionLock guard(ImageLock());
+    auto& record = sharedImages_[{fileName, variant}];
+    const bool isNew = !record;
+    if (isNew) {
+        record = std::make_unique<SharedImage>();
+        if (!fileName.empty() && fileName[0] == '!')
+            record->image = new DDImage(display_.get());
+        else
+            record->image = LoadImageFile(fileName, true);
+    }
+    if (created)
+        *created = isNew;
+    if (!record->image) {
+        // Nothing to share: the record goes at the next clean-up.
+        sharedCleanupWanted_ = true;
+        return SharedImageHandle();
+    }
+    return SharedImageHandle(record.get());
+}
+
+Image* ZoltAppBase::DuplicateImage(Image* image)
+{
+    if (!image)
+        return nullptr;
+    return DuplicateImageArea(image, Rect(0, 0, image->GetWidth(), image->GetHeight()));
+}
+
+Image* ZoltAppBase::DuplicateImageArea(Image* image, const Rect& area)
+{
+    if (!image)
+        return nullptr;
+    auto copy = std::make_unique<DDImage>(display_.get());
+    copy->MakeBlank(area.width, area.height);
+    Graphics g(copy.get());
+    g.PaintImage(image, -area.x, -area.y);
+    return copy.release();
+}
+
+// ---- Sound levels ----
+//
+// Music plays through the plain music interface until a music back end is
+// built in; sound effects go through the sound manager.
+
+MusicInterface* ZoltAppBase::MakeMusicPlayer(HWND window)
+{
+    (void)window;
+    return new MusicInterface();
+}
+
+void ZoltAppBase::PlaySoundOnce(int soundId)
+{
+    if (!soundManager)
+        return;
+    if (SoundInstance* instance = soundManager->NewInstance(soundId))
+        instance->Start(false, true);
+}
+
+void ZoltAppBase::PlaySoundOncePanned(int soundId, int pan)
+{
+    if (!soundManager)
+        return;
+    if (SoundInstance* instance = soundManager->NewInstance(soundId)) {
+        instance->SetInstancePan(pan);
+        instance->Start(false, true);
+    }
+}
+
+double ZoltAppBase::MixerLevel() { return soundManager ? soundManager->ReadMixerVolume() : 1.0; }
+
+double ZoltAppBase::MusicLevel() { return musicVolume; }
+
+double ZoltAppBase::EffectsLevel() { return effectsVolume; }
+
+bool ZoltAppBase::IsSilenced() { return muteCount_ > 0; }
+
+void ZoltAppBase::SetMixerLevel(double level)
+{
+    if (soundManager)
+        soundManager->WriteMixerVolume(level);
+}
+
+void ZoltAppBase::SetMusicLevel(double level)
+{
+    musicVolume = level;
+    if (musicInterface_)
+        musicInterface_->SetOverallVolume(muteCount_ > 0 ? 0.0 : level);
+}
+
+void ZoltAppBase::SetEffectsLevel(double level)
+{
+    effectsVolume = level;
+    if (soundManager)
+        soundManager->SetEffectsVolume(muteCount_ > 0 ? 0.0 : level);
+}
+
+void ZoltAppBase::Silence(bool automatic)
+{
+    ++muteCount_;
+    if (automatic)
+        ++autoMuteCount_;
+    SetMusicLevel(musicVolume);
+    SetEffectsLevel(effectsVolume);
+}
+
+void ZoltAppBase::Unsilence(bool automatic)
+{
+    if (muteCount_ <= 0)
+        return;
+    --muteCount_;
+    if (automatic && autoMuteCount_ > 0)
+        --autoMuteCount_;
+    SetMusicLevel(musicVolume);
+    SetEffectsLevel(effectsVolume);
+}
+
+// ---- Cursor ----
+
+void ZoltAppBase::SetCursorIndex(int index)
+{
+    // Only the thirteen known cursors; anything else is ignored.
+    if (index < 0 || index >= kCursorCount)
+        return;
+    cursorIndex_ = index;
+    UpdateCursor();
+}
+
+void ZoltAppBase::SetCustomCursors(bool on)
+{
+    customCursorsOn_ = on;
+    UpdateCursor();
+}
+
+void ZoltAppBase::SetCustomCursorImage(int index, Image* image)
+{
+    if (index < 0 || index >= kCursorCount)
+        return;
+    customCursors_[size_t(index)] = image;
+    UpdateCursor();
+}
+
+void ZoltAppBase::SetOverrideCursor(HCURSOR cursor)
+{
+    overrideCursor_ = cursor;
+    UpdateCursor();
+}
+
+void ZoltAppBase::UpdateCursor()
+{
+    if (!display_)
+        return;
+    if (!goingDown_ && mouseInWindow_) {
+        Image* custom = customCursors_[size_t(cursorIndex_)];
+        if (custom && (playing_ || customCursorsOn_ || cursorIndex_ == 12)) {
+            if (display_->SetCursorImage(custom))
+                forceRedraw_ = true;
+            softwareCursorOn_ = true;
+            SetCursor(playing_ ? LoadCursorA(nullptr, IDC_NO) : nullptr);
+            return;
+        }
+        if (display_->SetCursorImage(nullptr))
+            forceRedraw_ = true;
+        softwareCursorOn_ = false;
+        HCURSOR cursor = overrideCursor_;
+        if (!cursor) {
+            switch (cursorIndex_) {
+            case 1: cursor = handCursor_; break;
+            case 2: cursor = dragCursor_; break;
+            case 3: cursor = LoadCursorA(nullptr, IDC_IBEAM); break;
+            case 4: cursor = LoadCursorA(nullptr, IDC_NO); break;
+            case 5: cursor = LoadCursorA(nullptr, IDC_SIZEALL); break;
+            case 6: cursor = LoadCursorA(nullptr, IDC_SIZENESW); break;
+            case 7: cursor = LoadCursorA(nullptr, IDC_SIZENS); break;
+            case 8: cursor = LoadCursorA(nullptr, IDC_SIZENWSE); break;
+            case 9: cursor = LoadCursorA(nullptr, IDC_SIZEWE); break;
+            case 10: cursor = LoadCursorA(nullptr, IDC_WAIT); break;
+            case 11:
+            case 12: cursor = nullptr; break;
+            default: cursor = LoadCursorA(nullptr, IDC_ARROW); break;
+            }
+        }
+        SetCursor(cursor);
+        return;
+    }
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
+} // namespace Zolt

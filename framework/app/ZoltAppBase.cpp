@@ -1,0 +1,455 @@
+// Construction, start-up, the background threads, Quit and teardown of the
+// application object.
+#include "framework/app/ZoltAppBase.h"
+
+#include "framework/app/AppCursors.h"
+#include "framework/app/MusicInterface.h"
+#include "framework/app/PakFileFunctions.h"
+#include "framework/app/PathUtils.h"
+#include "framework/app/StringUtils.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/sound/DSoundManager.h"
+#include "framework/widgets/Dialog.h"
+#include "framework/widgets/WidgetManager.h"
+#include "imagelib/ImageLib.h"
+#include "pak/PakInterface.h"
+#include "platform/core/CRuntime.h"
+#include "platform/core/Clock.h"
+#include "platform/core/DebugOutput.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/ModuleRegistry.h"
+#include "platform/ddraw/DirectDraw.h"
+#include "platform/window/Cursor.h"
+#include "platform/window/Desktop.h"
+#include "platform/window/SystemDialogs.h"
+#include "platform/window/User32Module.h"
+#include "platform/window/Window.h"
+
+using namespace platform;
+
+namespace Zolt {
+
+namespace {
+
+std::atomic<ZoltAppBase*> gApp{nullptr};
+
+// Where a missing DirectX runtime can be had.
+constexpr const char* kDirectXText =
+    "This application requires DirectX to run.  You can get DirectX at http://www.microsoft.com/directx";
+
+} // namespace
+
+ZoltAppBase* ZoltAppBase::Instance() { return gApp.load(); }
+
+ZoltAppBase::ZoltAppBase()
+{
+    gApp.store(this);
+    SetWidgetHost(this);
+    SetImageHost(this);
+
+    versionLibrary_ = LoadModule("version.dll");
+    ddrawLibrary_ = LoadModule("ddraw.dll");
+    dsoundLibrary_ = LoadModule("dsound.dll");
+    user32Library_ = LoadModule("user32.dll");
+    if (user32Library_)
+        getLastInputInfo_ = reinterpret_cast<LastInputFn>(GetEntry(user32Library_, "GetLastInputInfo"));
+
+    startDirectory = GetProgramFolder();
+    productVersion = ReadProductVersion(GetProgramPath());
+
+    timeLoaded_ = GetTickCount();
+    constructionTick_ = timeLoaded_;
+    lastPresentTime_ = timeGetTime();
+    nextPresentTime_ = lastPresentTime_;
+    for (size_t i = 0; i < identityTable_.size(); ++i)
+        identityTable_[i] = static_cast<uint8_t>(i);
+
+    DefineText("DIALOG_BUTTON_OK", L"OK");
+    DefineText("DIALOG_BUTTON_CANCEL", L"CANCEL");
+    DefineText("UPDATE_CHECK_TITLE", L"Update Check");
+    DefineText("UPDATE_CHECK_BODY", L"Checking if there are any updates available for this product ...");
+    DefineText("UP_TO_DATE_TITLE", L"Up to Date");
+    DefineText("UP_TO_DATE_BODY", L"There are no updates available for this product at this time.");
+    DefineText("NEW_VERSION_TITLE", L"New Version");
+    DefineText("NEW_VERSION_BODY", L"There is an update available for this product.  Would you like to visit "
+                                   L"the web site to download it?");
+    demoFileName_ = demoBaseName + ".dmo";
+
+    widgetManager = std::make_unique<WidgetManager>(this);
+    ImageLib::LoadJ2kCodec();
+
+    fullScreenFlip = GetSystemMetrics(SM_TABLETPC) == 0;
+}
+
+ZoltAppBase::~ZoltAppBase()
+{
+    Quit();
+
+    // Hardware drawing: keep the choice made during the run, asking when it
+    // was switched on by hand.
+    Display3DPath* path3D = display_ ? display_->Get3DPath() : nullptr;
+    bool askAboutErrors = true;
+    if (switched3DThisRun_ && display_) {
+        bool stored = false;
+        if (RegReadFlag("Is3D", stored)) {
+            RegWriteFlag("Is3D", display_->IsIn3DMode());
+        } else if (display_->IsIn3DMode()) {
+            const std::string caption =
+                fullTitle + " " + LookupTextNarrow("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
+            const int answer = MessageBoxA(
+                nullptr,
+                LookupTextNarrow("HARDWARE_ACCEL_SWITCHED_ON",
+                                 "Hardware Acceleration was switched on during this session.\r\nIf this resulted in "
+                                 "slower performance, it should be switched off.\r\nWould you like to keep Hardware "
+                                 "Acceleration switched on?")
+                    .c_str(),
+                caption.c_str(), MB_YESNO | MB_ICONQUESTION);
+            display_->Set3DMode(answer == IDYES);
+            if (answer == IDYES)
+                RegWriteFlag("Is3D", true);
+            askAboutErrors = false;
+        }
+    }
+    if (askAboutErrors && path3D && path3D->HasRuntimeError() && !screenSaverMode_) {
+        const std::string caption =
+            fullTitle + " " + LookupTextNarrow("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
+        const int answer = MessageBoxA(
+            nullptr,
+            LookupTextNarrow("HARDWARE_ACCEL_NOT_WORKING",
+                             "Hardware Acceleration may not have been working correctly during this session.\r\nIf "
+                             "you noticed graphics problems, you may want to turn off Hardware Acceleration.\r\nWould "
+                             "you like to keep Hardware Acceleration switched on?")
+                .c_str(),
+            caption.c_str(), MB_YESNO | MB_ICONQUESTION);
+        if (answer == IDNO)
+            RegWriteFlag("Is3D", false);
+    }
+
+    for (auto& [id, dialog] : dialogMap_) {
+        (void)id;
+        widgetManager->RemoveChild(dialog);
+        delete dialog;
+    }
+    dialogMap_.clear();
+    dialogList_.clear();
+
+    if (invisibleWindow_) {
+        SetWindowLongPtrA(invisibleWindow_, GWL_USERDATA, 0);
+        DestroyWindow(invisibleWindow_);
+        invisibleWindow_ = nullptr;
+    }
+
+    // The loading thread works with the managers below: it is waited for
+    // before any of them goes.
+    JoinLoaderThread();
+    pointerThread_.Join();
+
+    deletions_.ProcessDeletions();
+    widgetManager.reset();
+    {
+        CriticalSectionLock guard(ImageLock());
+        auto records = std::move(sharedImages_);
+        sharedImages_.clear();
+        for (auto& [key, record] : records) {
+            (void)key;
+            delete record->image;
+            record->image = nullptr;
+        }
+    }
+    display_.reset();
+    musicInterface_.reset();
+    soundManager.reset();
+    if (mainWindow_) {
+        SetWindowLongPtrA(mainWindow_, GWL_USERDATA, 0);
+        DestroyWindow(mainWindow_);
+        mainWindow_ = nullptr;
+    }
+
+    if (handCursor_)
+        DestroyCursor(handCursor_);
+    if (dragCursor_)
+        DestroyCursor(dragCursor_);
+    handCursor_ = dragCursor_ = nullptr;
+
+    SetImageHost(nullptr);
+    SetWidgetHost(nullptr);
+    gApp.store(nullptr);
+    WriteDemoFile();
+    instanceLock_.reset();
+    FreeModule(versionLibrary_);
+    FreeModule(ddrawLibrary_);
+    FreeModule(dsoundLibrary_);
+    if (user32Library_)
+        FreeModule(user32Library_);
+}
+
+void ZoltAppBase::FatalExit(unsigned code) { ExitProcess(code); }
+
+bool ZoltAppBase::IsAbsolutePath(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    if (path[0] == '/' || path[0] == '\\')
+        return true;
+    return path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+}
+
+void ZoltAppBase::Initialize()
+{
+    mainThreadId_ = GetCurrentThreadId();
+    if (quit_)
+        return;
+
+    if (!ddrawLibrary_ || !dsoundLibrary_) {
+        MessageBoxA(nullptr, LookupTextNarrow("APP_REQUIRES_DIRECTX", kDirectXText).c_str(),
+                    LookupTextNarrow("YOU_NEED_DIRECTX", "You need DirectX").c_str(), MB_ICONERROR);
+        FatalExit(0);
+    }
+
+    OnBeforeReadSettings();
+    ReadSettings();
+
+    // The data folder is the user's own, under the XDG data folder.
+    std::string folder = platform::GetAppDataFolder();
+    if (!folder.empty()) {
+        folder = EnsureTrailingSeparator(folder, false);
+        if (!companyName.empty())
+            folder += companyName + "/";
+        if (!productName.empty())
+            folder += productName + "/";
+        SetAppDataFolder(folder);
+        if (!IsAbsolutePath(demoFileName_))
+            demoFileName_ = Zolt::GetAppDataFolder() + demoFileName_;
+    }
+
+    ReadStartOptions();
+    if (screenSaverMode_)
+        singleInstance = false;
+
+    if (!OnChangeDirectory(startDirectory))
+        SetCurrentDirectory(startDirectory);
+
+    if (PakInterface* pak = GetProcessPakInterface())
+        pak->AddPakArchive("main.pak");
+
+    notifyMessage_ = RegisterWindowMessageA(("Notify" + productName).c_str());
+    instanceLock_ = std::make_unique<SingleInstance>(productName + "Mutex");
+    if (!instanceLock_->Acquire())
+        OnAlreadyRunning();
+
+    timeLoaded_ = GetTickCount();
+
+    if (playing_) {
+        std::string error;
+        if (!ReadDemoFile(error)) {
+            playing_ = false;
+            ShowError(error);
+            FatalExit(0);
+        }
+    }
+
+    platform::srand(GetTickCount());
+
+    WNDCLASSA mainClass{};
+    mainClass.style = CS_DBLCLKS;
+    mainClass.lpfnWndProc = &ZoltAppBase::MainWindowProcedure;
+    mainClass.hInstance = moduleHandle_;
+    mainClass.hIcon = LoadIconA(moduleHandle_, "IDI_MAIN_ICON");
+    mainClass.lpszClassName = "MainWindow";
+    RegisterClassA(&mainClass);
+    WNDCLASSA invisibleClass{};
+    invisibleClass.lpfnWndProc = &ZoltAppBase::MainWindowProcedure;
+    invisibleClass.hInstance = moduleHandle_;
+    invisibleClass.lpszClassName = "InvisWindow";
+    RegisterClassA(&invisibleClass);
+
+    invisibleWindow_ =
+        CreateWindowExA(0, "InvisWindow", windowTitle.c_str(), 0, 0, 0, 0, 0, nullptr, nullptr, moduleHandle_, nullptr);
+    if (invisibleWindow_)
+        SetWindowLongPtrA(invisibleWindow_, GWL_USERDATA, reinterpret_cast<intptr_t>(this));
+
+    MakeCursors();
+
+    OnBeforeMainWindow();
+    widgetManager->SetInputMapping(Rect(0, 0, width, height), Rect(0, 0, width, height));
+
+    if (windowedWanted &&
+        (width >= GetSystemMetrics(SM_CXFULLSCREEN) || height >= GetSystemMetrics(SM_CYFULLSCREEN))) {
+        windowedWanted = false;
+        windowedRefused_ = true;
+    }
+
+    CreateMainWindow();
+
+    if (playing_)
+        ReadScreenModeCommand();
+
+    if (!soundManager)
+        soundManager = std::make_unique<DSoundManager>(mainWindow_, useFmod);
+    SetEffectsLevel(effectsVolume);
+    musicInterface_.reset(MakeMusicPlayer(invisibleWindow_));
+    SetMusicLevel(musicVolume);
+
+    if (screenSaverMode_)
+        SetCursorIndex(11);
+
+    OnInitialized();
+    initialized_ = true;
+}
+
+void ZoltAppBase::MakeCursors()
+{
+    handCursor_ = CreateCursor(moduleHandle_, kHandCursorHotX, kHandCursorHotY, kCursorSize, kCursorSize,
+                               HandCursorAndMask(), HandCursorXorMask());
+    dragCursor_ = CreateCursor(moduleHandle_, kDragCursorHotX, kDragCursorHotY, kCursorSize, kCursorSize,
+                               DragCursorAndMask(), DragCursorXorMask());
+}
+
+void ZoltAppBase::OnAlreadyRunning()
+{
+    if (!singleInstance)
+        return;
+    // The first copy hears of us through the instance lock and comes to the
+    // front; windows of this process get the broadcast as on the system.
+    if (instanceLock_)
+        instanceLock_->NotifyFirstInstance();
+    PostMessageA(HWND_BROADCAST, notifyMessage_, 0, 0);
+    FatalExit(0);
+}
+
+void ZoltAppBase::CheckSecondInstances()
+{
+    if (instanceLock_ && instanceLock_->IsFirst() && instanceLock_->TakeNotifications() > 0 && mainWindow_)
+        PostMessageA(mainWindow_, notifyMessage_, 0, 0);
+}
+
+void ZoltAppBase::BringToFront(WPARAM code, LPARAM extra)
+{
+    (void)extra;
+    if (code != 0 || !mainWindow_)
+        return;
+    if (IsIconic(mainWindow_))
+        ShowWindow(mainWindow_, SW_RESTORE);
+    SetForegroundWindow(mainWindow_);
+}
+
+void ZoltAppBase::PrepareForCrash()
+{
+    SetMusicLevel(0);
+    if (mainWindow_)
+        ShowWindow(mainWindow_, SW_HIDE);
+    goingDown_ = true;
+    UpdateCursor();
+}
+
+double ZoltAppBase::BackgroundLoadFraction()
+{
+    if (completionApplied_)
+        return 1.0;
+    const int total = loadingTotal.load();
+    if (!loadingStarted_ || total == 0)
+        return 0.0;
+    const double fraction = double(loadingDone.load()) / double(total);
+    return fraction > 1.0 ? 1.0 : fraction;
+}
+
+void ZoltAppBase::Quit()
+{
+    if (mainThreadId_ != 0 && GetCurrentThreadId() != mainThreadId_) {
+        quitFromOtherThread_ = true;
+        return;
+    }
+    if (quit_.exchange(true))
+        return;
+    leaveNestedLoops_ = true;
+    OnQuitStarted();
+    // The cursor thread sees the flag within one of its 10 ms rounds.
+    pointerThread_.Join();
+    if (musicInterface_)
+        musicInterface_->HaltAllTracks();
+    if (!isWindowed && display_ && display_->GetDirectDraw())
+        display_->GetDirectDraw()->RestoreDisplayMode();
+    if (mainWindow_)
+        ShowWindow(mainWindow_, SW_HIDE);
+    if (settingsRead_)
+        WriteSettings();
+    ImageLib::FreeJ2kCodec();
+}
+
+void ZoltAppBase::OnDialogButtonDown(int dialogId, int buttonId)
+{
+    if (buttonId == 1000)
+        OnButtonDown(dialogId + kDialogYesIdBase);
+    else if (buttonId == 1001)
+        OnButtonDown(dialogId + kDialogNoIdBase);
+}
+
+void ZoltAppBase::OnDialogButtonClicked(int dialogId, int buttonId)
+{
+    if (buttonId == 1000)
+        OnButtonClicked(dialogId + kDialogYesIdBase);
+    else if (buttonId == 1001)
+        OnButtonClicked(dialogId + kDialogNoIdBase);
+}
+
+// ---- Background threads ----
+
+void ZoltAppBase::LaunchLoaderThread()
+{
+    if (loadingStarted_)
+        return;
+    loadingRunning_ = true;
+    mainThreadPriority_ = int(ThreadPriority::AboveNormal);
+    loadingStarted_ = true;
+    const bool started = loaderThread_.Start(
+        [this] {
+            BackgroundLoad();
+            OutputDebugString(FormatString("Resource Loading Time: %d\r\n", int(GetTickCount() - constructionTick_)));
+            loadingFinished_ = true;
+        },
+        ThreadPriority::Normal, "loader");
+    if (!started) {
+        // No thread: the loading is simply done here.
+        BackgroundLoad();
+        loadingFinished_ = true;
+    }
+}
+
+void ZoltAppBase::JoinLoaderThread()
+{
+    if (loaderThread_.Joinable())
+        loaderThread_.Join();
+}
+
+void ZoltAppBase::LaunchPointerThread()
+{
+    if (pointerThreadRunning_ || quit_)
+        return;
+    pointerThreadRunning_ = true;
+    mainThreadPriority_ = int(ThreadPriority::AboveNormal);
+    if (!pointerThread_.Start([this] { PointerThreadMain(); }, ThreadPriority::AboveNormal, "cursor"))
+        pointerThreadRunning_ = false;
+}
+
+void ZoltAppBase::PointerThreadMain()
+{
+    int lastX = INT32_MIN;
+    int lastY = INT32_MIN;
+    while (!quit_) {
+        Sleep(10);
+        if (quit_ || !display_ || !mainWindow_ || !softwareCursorOn_)
+            continue;
+        POINT p{};
+        if (!GetCursorPos(&p) || !ScreenToClient(mainWindow_, &p))
+            continue;
+        if (p.x == lastX && p.y == lastY)
+            continue;
+        lastX = p.x;
+        lastY = p.y;
+        display_->MoveSoftwareCursor(p.x, p.y);
+    }
+    pointerThreadRunning_ = false;
+}
+
+} // namespace Zolt

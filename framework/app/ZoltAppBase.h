@@ -1,0 +1,547 @@
+// The application object of the framework: one per process. It owns the
+// windows, the display, the widget manager and the music interface, keeps
+// the settings in the registry, reads the command line and runs the main
+// loop: messages are pumped, input is queued by the window procedure and
+// applied one message per step, logic advances in fixed updates of the frame
+// time and the screen is redrawn when something changed.
+//
+// The game's application class derives from it, sets the public fields
+// (titles, key, size, modes) after construction, then calls Initialize and
+// Run; Quit ends the loop; deleting the object tears everything down.
+//
+// Threads: everything runs on the main thread except
+//  - the loading thread, which runs BackgroundLoad and talks to the loop only
+//    through the atomic loading flags and the done/total counters;
+//  - the cursor thread, which reads the pointer every 10 ms and hands the
+//    position to the display (under the display's lock);
+//  - Quit from another thread, which only raises an atomic request.
+// The display's lock guards the register of live images and the shared-image
+// map, because images are made and destroyed on the loading thread too.
+#pragma once
+
+#include "framework/app/CriticalSection.h"
+#include "framework/graphics/DisplayHost.h"
+#include "framework/graphics/ImageHost.h"
+#include "framework/graphics/SharedImage.h"
+#include "framework/sound/SoundManager.h"
+#include "framework/widgets/ButtonListener.h"
+#include "framework/widgets/DeletionQueue.h"
+#include "framework/widgets/DialogListener.h"
+#include "framework/widgets/WidgetHost.h"
+#include "platform/core/Process.h"
+#include "platform/core/Thread.h"
+#include "platform/window/WindowTypes.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace platform {
+struct RegistryKeyObject;
+}
+
+namespace Zolt {
+
+class DDImage;
+class DDInterface;
+class Dialog;
+class Image;
+class MemoryImage;
+class MusicInterface;
+class WidgetManager;
+
+class ZoltAppBase : public ButtonListener,
+                    public DialogListener,
+                    public DisplayHost,
+                    public ImageHost,
+                    public WidgetHost {
+public:
+    // Display reset results handled by the application (the display's codes).
+    static constexpr int kFrameTimerId = 100;
+    static constexpr int kCursorCount = 13;
+    // Framework dialogs' own buttons become application buttons of these ids.
+    static constexpr int kDialogYesIdBase = 2000;
+    static constexpr int kDialogNoIdBase = 3000;
+
+    ZoltAppBase();
+    ~ZoltAppBase() override;
+    ZoltAppBase(const ZoltAppBase&) = delete;
+    ZoltAppBase& operator=(const ZoltAppBase&) = delete;
+
+    // ---- Button and dialog events (ButtonListener, DialogListener) ----
+    void OnDialogButtonDown(int dialogId, int buttonId) override;
+    void OnDialogButtonClicked(int dialogId, int buttonId) override;
+
+    // ---- Loop and timing ----
+    virtual bool TimedUpdateStep(bool allowSleep);
+    virtual void UpdateOnce();
+    virtual bool GuardedUpdate();
+    virtual void SmoothUpdate(float fraction);
+    virtual void CreateMainWindow();
+    virtual void UpdateCursor();
+    virtual void RecreateImageSurfaces();
+    virtual void ReleaseImageSurfaces();
+    virtual void DiscardImageSurfacesLocked();
+    virtual void OnBackgroundLoadDone() {}
+    virtual MusicInterface* MakeMusicPlayer(platform::HWND window);
+    virtual void OnInitialized() {}
+    virtual void OnQuitStarted() {}
+    virtual void OnLoopFinished() {}
+    // The body of the loading thread.
+    virtual void BackgroundLoad() {}
+    virtual void WriteSettings();
+    virtual void ReadSettings();
+    virtual Dialog* MakeDialog(int id, bool modal, const std::string& header, const std::string& lines,
+                               const std::string& footer, int buttonMode);
+    virtual void OnBeforeMainWindow() {}
+    virtual void EnterSystemDialog();
+    virtual void LeaveSystemDialog();
+    virtual int ShowMessageBoxWide(const std::wstring& text, const std::wstring& caption, unsigned flags);
+    virtual int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags);
+    virtual void ShowErrorWide(const std::wstring& text);
+    virtual void ShowError(const std::string& text);
+    virtual void AppendScreenSaverErrorLog(const std::string& text);
+    // Deletes the object once the loop has unwound to the depth it was queued at.
+    template <typename T>
+    void QueueForDeletion(T* object)
+    {
+        deletions_.QueueForDeletion(object);
+    }
+    virtual void OnUrlLaunchFailed(const std::string& url);
+    virtual void OnUrlLaunched(const std::string& url);
+    virtual bool LaunchUrl(const std::string& url, bool quitAfter);
+    virtual std::string ReadProductVersion(const std::string& programPath);
+    virtual void PrepareForCrash();
+    virtual std::string GetCrashInfo();
+    virtual void ReservedHook41() {}
+    virtual void Quit();
+    virtual void ReadStartOptions();
+    virtual void SplitStartOptions(const std::string& text);
+    virtual void ApplyStartOption(const std::string& name, const std::string& value);
+    virtual void BringToFront(platform::WPARAM code, platform::LPARAM extra);
+    virtual void OnAlreadyRunning();
+    virtual void Run();
+    virtual void Initialize();
+    virtual void OnBeforeDisplayReset() {}
+    virtual void OnAfterDisplayReset() {}
+    virtual bool OnChangeDirectory(const std::string& directory)
+    {
+        (void)directory;
+        return false;
+    }
+    virtual void PlaySoundOncePanned(int soundId, int pan);
+    virtual void PlaySoundOnce(int soundId);
+    virtual double MixerLevel();
+    virtual double MusicLevel();
+    virtual double EffectsLevel();
+    virtual bool IsSilenced();
+    virtual void SetMixerLevel(double level);
+    virtual void SetMusicLevel(double level);
+    virtual void SetEffectsLevel(double level);
+    virtual void Silence(bool automatic);
+    virtual void Unsilence(bool automatic);
+    virtual double BackgroundLoadFraction();
+    // A new display image of the file (owned by the caller), null when the
+    // file cannot be read.
+    virtual DDImage* LoadImageFile(const std::string& fileName, bool lookForAlpha);
+    virtual SharedImageHandle AcquireSharedImage(const std::string& fileName, const std::string& variant,
+                                                 bool* created);
+    virtual void ChangeDisplayMode(bool windowed, bool use3D, bool force);
+    virtual void SetWindowed(bool windowed);
+    virtual void ReapplyScreenMode();
+    virtual void SetScreenImageInVideoMemory(bool inVideoMemory);
+    virtual Dialog* OpenDialog(int id, bool modal, const std::string& header, const std::string& lines,
+                               const std::string& footer, int buttonMode);
+    virtual Dialog* FindDialog(int id);
+    virtual void InsertDialog(Dialog* dialog);
+    virtual void InsertDialog(int id, Dialog* dialog);
+    virtual bool CloseDialog(Dialog* dialog);
+    bool CloseDialog(int id) override;
+    virtual bool CloseDialog(int id, bool removeWidget, bool deleteWidget);
+    virtual int CountDialogs();
+    virtual void OnModalDialogAdded() {}
+    virtual void OnModalDialogRemoved() {}
+    virtual void OnInputFocusGained() {}
+    virtual void OnInputFocusLost() {}
+    virtual bool IsScreenToggleKey(int key);
+    // Developer keys; none is handled until the developer tools are built in.
+    virtual bool OnDeveloperKey(int key)
+    {
+        (void)key;
+        return false;
+    }
+    virtual bool OnWindowKey(int key, bool ctrlHeld, bool altHeld)
+    {
+        (void)key, (void)ctrlHeld, (void)altHeld;
+        return false;
+    }
+    virtual void OnCloseRequest() {}
+    void OnDisplayInitHook() override {}
+    virtual std::string GetCrashDemoFile() { return {}; }
+    virtual bool ReservedHook89(int a, int b)
+    {
+        (void)a, (void)b;
+        return false;
+    }
+    virtual bool RedrawIfNeeded();
+    virtual void RecoverDisplay(const Rect* area);
+    virtual void OnBeforeReadSettings() {}
+    virtual void RunLoop();
+    virtual bool RunLoopStep(bool* updated);
+    bool RunLoopIteration() override;
+    virtual bool IsMainWindowEnabled() { return !windowDisabled_; }
+
+    // ---- Non-virtual loop pieces ----
+    void ResetFrameTiming(bool hold);
+    void AccumulateFrameTime();
+    void ProcessDeletions();
+    int ResetDisplay();
+    void SwitchHardwareMode(bool use3D, bool resetNow);
+    void UpdateActiveState();
+    void ForgetHeldKeys();
+    // Applies queued input (one message when asked); true when more waits.
+    bool ProcessQueuedInput(bool oneOnly);
+
+    // The registered procedure of both windows.
+    static platform::LRESULT MainWindowProcedure(platform::HWND window, platform::UINT message,
+                                                 platform::WPARAM wParam, platform::LPARAM lParam);
+
+    // ---- Registry (every settings read and write goes through these) ----
+    bool RegWriteValue(const std::string& valueName, uint32_t type, const void* data, uint32_t length);
+    bool RegWriteText(const std::string& valueName, const std::string& text);
+    bool RegWriteNumber(const std::string& valueName, int value);
+    bool RegWriteFlag(const std::string& valueName, bool value);
+    bool RegReadValueAt(const std::string& valueName, uint32_t* type, void* buffer, uint32_t* length,
+                        platform::RegistryKeyObject* root);
+    bool RegReadValue(const std::string& valueName, uint32_t* type, void* buffer, uint32_t* length);
+    bool RegReadText(const std::string& valueName, std::string& out);
+    bool RegReadNumber(const std::string& valueName, int& out);
+    bool RegReadFlag(const std::string& valueName, bool& out);
+    bool RegEraseValue(const std::string& valueName);
+    // The highest numbered demo (0 when none); with deleteOld, removes the
+    // lowest one when count - 1 or more exist.
+    int DemoFileNameFor(int count, bool deleteOld);
+
+    // ---- Services ----
+    std::wstring LookupText(const std::string& id, const std::wstring& fallback) const;
+    std::string LookupTextNarrow(const std::string& id, const std::string& fallback) const;
+    void DefineText(const std::string& id, const std::wstring& text);
+    void PutTextOnClipboard(const std::string& text);
+    Image* DuplicateImageArea(Image* image, const Rect& area);
+    void SetCursorIndex(int index) override;
+    void SetCustomCursors(bool on);
+    void SetCustomCursorImage(int index, Image* image);
+    void SetOverrideCursor(platform::HCURSOR cursor);
+    bool IsIn3DMode() override;
+
+    // ---- ImageHost ----
+    void RegisterImage(MemoryImage* image) override;
+    void UnregisterImage(MemoryImage* image) override;
+    void ReleaseImageFromDisplay(MemoryImage* image) override;
+    NativeDisplay* GetNativeDisplay() override;
+    bool ReadTextureBits(MemoryImage* image, uint32_t* out) override;
+    void RequestSharedImageCleanup() override;
+    Image* DuplicateImage(Image* image) override;
+
+    // ---- DisplayHost ----
+    ImageHost* GetImageHost() override { return this; }
+    int GetWidth() override { return width; }
+    int GetHeight() override { return height; }
+    int GetFullScreenDepth() override { return colorDepth; }
+    bool AllowsPageFlipping() override { return fullScreenFlip; }
+    bool IsSystemDialogShowing() override { return systemDialogUp_; }
+    bool WantsAuto3DDetection() override { return autoEnable3D; }
+    bool WantsTest3D() override { return test3D; }
+    void SetVSyncUnreliable(bool unreliable) override;
+    void SetPresentationRect(const Rect& rect) override { (void)rect; }
+
+    // ---- WidgetHost ----
+    bool BeginScreenPaint(Image* screen) override;
+    void EndScreenPaint(Image* screen) override;
+    DialogListener* GetDialogListener() override { return this; }
+
+    // ---- Read-outs for the game, tools and tests ----
+    WidgetManager* GetWidgetManager() const { return widgetManager.get(); }
+    DDInterface* GetDisplay() const { return display_.get(); }
+    MusicInterface* GetMusicInterface() const { return musicInterface_.get(); }
+    platform::HWND GetMainWindow() const { return mainWindow_; }
+    platform::HWND GetInvisibleWindow() const { return invisibleWindow_; }
+    bool IsQuitting() const { return quit_.load(); }
+    bool IsInitialized() const { return initialized_; }
+    bool IsRunning() const { return running_; }
+    bool IsWindowedRefused() const { return windowedRefused_; }
+    bool HasFullScreenFailed() const { return fullScreenFailed_; }
+    bool HasFocus() const { return hasFocus_; }
+    bool IsMinimized() const { return minimized_; }
+    bool IsMouseInWindow() const { return mouseInWindow_; }
+    bool IsDeveloperMode() const { return developerMode_; }
+    bool IsRecordingDemo() const { return recording_; }
+    bool IsPlayingDemo() const { return playing_; }
+    bool IsScreenSaverMode() const { return screenSaverMode_; }
+    bool IsDisplaySuspended() const { return displaySuspended_; }
+    int GetCursorIndex() const { return cursorIndex_; }
+    int GetMuteCount() const { return muteCount_; }
+    int UpdateCount() const { return updateCount_; }
+    int DrawCount() const { return drawCount_; }
+    int SleepCount() const { return sleepCount_; }
+    double TimeAccumulator() const { return timeAccumulator_; }
+    size_t QueuedInputCount() const { return inputQueue_.size(); }
+    size_t RegisteredImageCount();
+    size_t SharedImageCount();
+    const std::string& GetDemoFileName() const { return demoFileName_; }
+    const std::string& GetRegistryRoot() const { return registryRoot_; }
+    uint32_t GetNotifyMessage() const { return notifyMessage_; }
+    platform::HCURSOR GetHandCursor() const { return handCursor_; }
+    platform::HCURSOR GetDragCursor() const { return dragCursor_; }
+
+    // The one application of the process; null before construction and
+    // after destruction.
+    static ZoltAppBase* Instance();
+
+    // ---- Fields the game's application class sets ----
+    std::string fullTitle;
+    std::string companyName;
+    std::string productName = "Product";
+    std::string windowTitle = "ZoltApp";
+    std::string registryKey;
+    std::string startDirectory;
+    std::string productVersion;
+    std::string demoBaseName = "zoltapp";
+    int width = 640;
+    int height = 480;
+    int colorDepth = 16;
+    int preferredX = -1;
+    int preferredY = -1;
+    // The mode asked for (the user's setting) and the one in force.
+    bool windowedWanted = true;
+    bool isWindowed = true;
+    // Set with windowedWanted = false by the game when it asks for full screen.
+    bool fullScreenRequested = false;
+    int aspectX = 4;
+    int aspectY = 3;
+    int frameTime = 10;
+    int refreshRate = 100;
+    // Refresh-paced timing (each step stands for one display refresh).
+    bool refreshPaced = false;
+    bool singleInstance = true;
+    bool fullScreenFlip = true;
+    // Start-up switches of the 3D capability test.
+    bool autoEnable3D = true;
+    bool test3D = true;
+    // Set by BackgroundLoad when loading failed: the game is not started.
+    std::atomic<bool> startupFailed{false};
+    // While set the game's own drawing is skipped.
+    bool suppressGameDrawing = false;
+    bool waitForVSync = false;
+    double musicVolume = 0.85;
+    double effectsVolume = 0.85;
+    double demoSpeed = 1.0;
+    // Advanced by BackgroundLoad (any thread).
+    std::atomic<int> loadingDone{0};
+    std::atomic<int> loadingTotal{0};
+
+    // Sounds through fmod.dll instead of DirectSound alone (no music back end
+    // reads it yet).
+    bool useFmod = false;
+
+    // Owned managers; the widget manager lives as long as the application,
+    // the sound manager from Initialize on.
+    std::unique_ptr<WidgetManager> widgetManager;
+    std::unique_ptr<SoundManager> soundManager;
+
+protected:
+    // A queued window message.
+    struct QueuedMessage {
+        platform::HWND window;
+        platform::UINT message;
+        platform::WPARAM wParam;
+        platform::LPARAM lParam;
+    };
+
+    platform::LRESULT HandleWindowMessage(platform::HWND window, platform::UINT message, platform::WPARAM wParam,
+                                          platform::LPARAM lParam);
+    void ApplyQueuedMessage(const QueuedMessage& msg);
+    void ApplyMouseMessage(const QueuedMessage& msg);
+    void ApplyTimerTick();
+    void ApplyMinimized(bool minimizedNow);
+    bool ScreenSaverFilter(platform::HWND window, platform::UINT message, platform::WPARAM wParam,
+                           platform::LPARAM lParam);
+    void ScreenSaverIdleCheck();
+    void RepaintAll();
+    void ApplyLoadingCompletion();
+    void LaunchLoaderThread();
+    void LaunchPointerThread();
+    void PointerThreadMain();
+    void JoinLoaderThread();
+    void CheckSecondInstances();
+    void MakeCursors();
+    void ShowDisplayFailure(int result);
+    [[noreturn]] void FatalExit(unsigned code);
+    bool OpenRegistryKey(const std::string& valueName, bool write, platform::RegistryKeyObject* root,
+                         platform::RegistryKeyObject** key, std::string* name);
+    static bool IsAbsolutePath(const std::string& path);
+
+    // Demo seams: recording and playback come with the demo player; until
+    // then nothing is recorded and nothing is played.
+    bool ReadDemoFile(std::string& error);
+    void WriteDemoFile();
+    void PlayDemoCommand();
+    bool ReadScreenModeCommand();
+    void RecordScreenMode();
+    void RecordInput(const QueuedMessage& msg);
+    void RecordSimpleCommand(int id);
+    void RecordRegistryRead(bool success, uint32_t type, const void* data, uint32_t length);
+    bool PlayRegistryRead(uint32_t* type, void* buffer, uint32_t* length);
+    void RecordRegistryWrite(bool success);
+    bool PlayRegistryWrite();
+    void HandlePlaybackChar(int c);
+    // The crash handler's entry for "-crash".
+    void RaiseCrashReport();
+
+    // ---- Identity, windows and owned objects ----
+    std::unique_ptr<DDInterface> display_;
+    std::unique_ptr<MusicInterface> musicInterface_;
+    std::unique_ptr<platform::SingleInstance> instanceLock_;
+    platform::HWND mainWindow_ = nullptr;
+    platform::HWND invisibleWindow_ = nullptr;
+    platform::HINSTANCE moduleHandle_ = nullptr;
+    platform::HCURSOR handCursor_ = nullptr;
+    platform::HCURSOR dragCursor_ = nullptr;
+    platform::HMODULE versionLibrary_ = nullptr;
+    platform::HMODULE ddrawLibrary_ = nullptr;
+    platform::HMODULE dsoundLibrary_ = nullptr;
+    using LastInputFn = platform::BOOL (*)(void*);
+    LastInputFn getLastInputInfo_ = nullptr;
+    platform::HMODULE user32Library_ = nullptr;
+    uint32_t notifyMessage_ = 0;
+    uint32_t mainThreadId_ = 0;
+    uint32_t timeLoaded_ = 0;
+    uint32_t constructionTick_ = 0;
+    bool initialized_ = false;
+    bool windowedRefused_ = false;
+    bool fullScreenFailed_ = false;
+    bool switched3DThisRun_ = false;
+    bool chose3D_ = false;
+    bool screenSaverMode_ = false;
+    bool settingsRead_ = false;
+    std::atomic<bool> goingDown_{false};
+    std::string registryRoot_; // "SOFTWARE\" + key, "" when settings are off
+    std::array<uint8_t, 256> identityTable_{};
+
+    // ---- Loop and timing (main thread unless atomic) ----
+    int loopState_ = 0;
+    int updateCount_ = 0;
+    int drawCount_ = 0;
+    int drawTime_ = 0;
+    int lastPresentDuration_ = 0;
+    int sleepCount_ = 0;
+    double timeAccumulator_ = 0.0;
+    uint32_t lastAccumulation_ = 0;
+    int resetHold_ = 0;
+    double fractionAccumulator_ = 0.0;
+    int updatesSinceDraw_ = 0;
+    bool updatedSinceDraw_ = false;
+    bool drawSkipped_ = false;
+    bool forceRedraw_ = false;
+    bool painting_ = false;
+    uint32_t lastPresentTime_ = 0;
+    uint32_t nextPresentTime_ = 0;
+    bool paused_ = false;
+    int singleStepMode_ = 0;
+    std::atomic<bool> quit_{false};
+    std::atomic<bool> leaveNestedLoops_{false};
+    std::atomic<bool> quitFromOtherThread_{false};
+    bool running_ = false;
+    std::atomic<bool> refreshPacingBroken_{false};
+    int pacingUpdates_ = 0;
+    uint32_t pacingCheckTime_ = 0;
+    int pacingFastChecks_ = 0;
+    DeletionQueue deletions_;
+    uint32_t lastIdleCheck_ = 0;
+
+    // ---- Display state ----
+    bool displaySuspended_ = false;
+    uint32_t recoveryStamp_ = 0;
+    bool screenInVideoMemory_ = false;
+
+    // ---- Threads ----
+    platform::Thread loaderThread_;
+    platform::Thread pointerThread_;
+    std::atomic<bool> loadingStarted_{false};
+    std::atomic<bool> loadingFinished_{false};
+    std::atomic<bool> loadingRunning_{false};
+    bool completionApplied_ = false;
+    std::atomic<bool> pointerThreadRunning_{false};
+    // A software cursor image is in the display: the cursor thread moves it.
+    std::atomic<bool> softwareCursorOn_{false};
+    std::atomic<int> mainThreadPriority_{0};
+
+    // ---- Input and focus ----
+    std::list<QueuedMessage> inputQueue_;
+    bool active_ = true;
+    bool minimized_ = false;
+    bool minimizedForFocus_ = false;
+    bool hasFocus_ = true;
+    bool windowDisabled_ = false;
+    bool ctrlHeld_ = false;
+    bool altHeld_ = false;
+    bool mouseInWindow_ = false;
+    bool systemDialogUp_ = false;
+    bool developerMode_ = false;
+    bool closedByWindow_ = false;
+    uint32_t lastInputTime_ = 0;
+    uint32_t lastTimerTick_ = 0;
+    uint32_t tickRunStart_ = 0;
+    uint32_t monitorPowerStamp_ = 0;
+    bool screenSaverHold_ = false;
+    uint32_t lastScreenSaverRead_ = 0;
+    bool screenSaverActive_ = false;
+    uint32_t screenSaverThreshold_ = 0;
+
+    // ---- Demo ----
+    bool recording_ = false;
+    bool playing_ = false;
+    bool closedDuringPlayback_ = false;
+    std::string demoFileName_ = "zoltapp.dmo";
+
+    // ---- Services ----
+    std::map<std::string, std::wstring> strings_;
+    std::map<int, Dialog*> dialogMap_;
+    std::list<Dialog*> dialogList_;
+    bool urlPending_ = false;
+    bool quitAfterUrl_ = false;
+    std::string pendingUrl_;
+    uint32_t urlLaunchTime_ = 0;
+    std::set<MemoryImage*> images_; // guarded by the display lock
+    std::map<std::pair<std::string, std::string>, std::unique_ptr<SharedImage>> sharedImages_; // display lock
+    std::atomic<bool> sharedCleanupWanted_{false};
+    int muteCount_ = 0;
+    int autoMuteCount_ = 0;
+    int cursorIndex_ = 0;
+    std::array<Image*, kCursorCount> customCursors_{};
+    bool customCursorsOn_ = false;
+    platform::HCURSOR overrideCursor_ = nullptr;
+    bool screenSaverLogStarted_ = false;
+    // Guards the image register and the shared-image map (images come and
+    // go on the loading thread too): the display's lock, so that images that
+    // make surfaces while registering take the locks in one order. Before
+    // the display exists (no other thread runs yet) and while it goes, a
+    // lock of our own stands in.
+    CriticalSection imageLock_;
+    CriticalSection& ImageLock();
+
+    // Screensaver filter state.
+    bool ssHaveStart_ = false;
+    platform::POINT ssStart_{0, 0};
+    int ssMoves_ = 0;
+    bool ssEnding_ = false;
+};
+
+} // namespace Zolt

@@ -1,0 +1,347 @@
+// The Direct3D-7-shaped numbers and records the drawing path and the
+// capability test are written against: interface ids, result codes, render
+// and texture-stage states, blend factors, caps bits and the device
+// description, declared here with their Win32 numeric values because the
+// callers branch on them and pass them straight through.
+#pragma once
+
+#include "platform/ddraw/DDrawTypes.h"
+
+namespace platform {
+
+using D3DVALUE = float;
+using D3DCOLOR = DWORD;
+using REFCLSID = const GUID&;
+
+constexpr GUID IID_IDirect3D7 = {0xF5049E77, 0x4861, 0x11D2, {0xA4, 0x07, 0x00, 0xA0, 0xC9, 0x06, 0x29, 0xA8}};
+constexpr GUID IID_IDirect3DHALDevice = {0x84E63DE0, 0x46AA, 0x11CF, {0x81, 0x6F, 0x00, 0x00, 0xC0, 0x20, 0x15, 0x6E}};
+constexpr GUID IID_IDirect3DTnLHalDevice = {
+    0xF5049E78, 0x4861, 0x11D2, {0xA4, 0x07, 0x00, 0xA0, 0xC9, 0x06, 0x29, 0xA8}};
+constexpr GUID IID_IDirect3DRGBDevice = {0xA4665C60, 0x2673, 0x11CF, {0xA3, 0x1A, 0x00, 0xAA, 0x00, 0xB9, 0x33, 0x56}};
+constexpr GUID IID_IDirect3DDevice7 = {0xF5049E79, 0x4861, 0x11D2, {0xA4, 0x07, 0x00, 0xA0, 0xC9, 0x06, 0x29, 0xA8}};
+
+// ---------------------------------------------------------------- results --
+constexpr HRESULT D3D_OK = S_OK;
+constexpr HRESULT D3DERR_INVALID_DEVICE = MakeDDResult(705);
+constexpr HRESULT D3DERR_INITFAILED = MakeDDResult(706);
+constexpr HRESULT D3DERR_INVALIDPRIMITIVETYPE = MakeDDResult(736);
+constexpr HRESULT D3DERR_INVALIDVERTEXTYPE = MakeDDResult(737);
+constexpr HRESULT D3DERR_TEXTURE_BADSIZE = MakeDDResult(738);
+constexpr HRESULT D3DERR_INVALIDPALETTE = MakeDDResult(744);
+constexpr HRESULT D3DERR_SCENE_IN_SCENE = MakeDDResult(760);
+constexpr HRESULT D3DERR_SCENE_NOT_IN_SCENE = MakeDDResult(761);
+constexpr HRESULT D3DERR_INVALIDVERTEXFORMAT = MakeDDResult(2048);
+constexpr HRESULT D3DERR_ZBUFFER_NOTPRESENT = MakeDDResult(2070);
+constexpr HRESULT D3DERR_STENCILBUFFER_NOTPRESENT = MakeDDResult(2071);
+constexpr HRESULT D3DERR_WRONGTEXTUREFORMAT = MakeDDResult(2072);
+
+constexpr HRESULT D3DENUMRET_CANCEL = 0;
+constexpr HRESULT D3DENUMRET_OK = 1;
+
+// -------------------------------------------------------- primitive types --
+enum D3DPRIMITIVETYPE : DWORD {
+    D3DPT_POINTLIST = 1,
+    D3DPT_LINELIST = 2,
+    D3DPT_LINESTRIP = 3,
+    D3DPT_TRIANGLELIST = 4,
+    D3DPT_TRIANGLESTRIP = 5,
+    D3DPT_TRIANGLEFAN = 6,
+};
+
+constexpr DWORD D3DDP_WAIT = 0x00000001;
+constexpr DWORD D3DDP_DONOTCLIP = 0x00000004;
+constexpr DWORD D3DDP_DONOTUPDATEEXTENTS = 0x00000008;
+constexpr DWORD D3DDP_DONOTLIGHT = 0x00000010;
+
+// ---------------------------------------------------------- vertex format --
+constexpr DWORD D3DFVF_XYZ = 0x002;
+constexpr DWORD D3DFVF_XYZRHW = 0x004;
+constexpr DWORD D3DFVF_POSITION_MASK = 0x00E;
+constexpr DWORD D3DFVF_NORMAL = 0x010;
+constexpr DWORD D3DFVF_RESERVED1 = 0x020;
+constexpr DWORD D3DFVF_DIFFUSE = 0x040;
+constexpr DWORD D3DFVF_SPECULAR = 0x080;
+constexpr DWORD D3DFVF_TEXCOUNT_MASK = 0xF00;
+constexpr DWORD D3DFVF_TEXCOUNT_SHIFT = 8;
+constexpr DWORD D3DFVF_TEX0 = 0x000;
+constexpr DWORD D3DFVF_TEX1 = 0x100;
+constexpr DWORD D3DFVF_TEX2 = 0x200;
+constexpr DWORD D3DFVF_TLVERTEX = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
+
+// A transformed, lit vertex: screen position, depth, reciprocal w, colours
+// and one texture coordinate pair (32 bytes).
+struct D3DTLVERTEX {
+    D3DVALUE sx;
+    D3DVALUE sy;
+    D3DVALUE sz;
+    D3DVALUE rhw;
+    D3DCOLOR color;
+    D3DCOLOR specular;
+    D3DVALUE tu;
+    D3DVALUE tv;
+};
+static_assert(sizeof(D3DTLVERTEX) == 32);
+
+// ------------------------------------------------------ viewport and clear --
+struct D3DVIEWPORT7 {
+    DWORD dwX;
+    DWORD dwY;
+    DWORD dwWidth;
+    DWORD dwHeight;
+    D3DVALUE dvMinZ;
+    D3DVALUE dvMaxZ;
+};
+
+struct D3DRECT {
+    LONG x1;
+    LONG y1;
+    LONG x2;
+    LONG y2;
+};
+
+constexpr DWORD D3DCLEAR_TARGET = 0x00000001;
+constexpr DWORD D3DCLEAR_ZBUFFER = 0x00000002;
+constexpr DWORD D3DCLEAR_STENCIL = 0x00000004;
+
+// ----------------------------------------------------------- render states --
+enum D3DRENDERSTATETYPE : DWORD {
+    D3DRENDERSTATE_ANTIALIAS = 2,
+    D3DRENDERSTATE_TEXTUREPERSPECTIVE = 4,
+    D3DRENDERSTATE_ZENABLE = 7,
+    D3DRENDERSTATE_FILLMODE = 8,
+    D3DRENDERSTATE_SHADEMODE = 9,
+    D3DRENDERSTATE_LINEPATTERN = 10,
+    D3DRENDERSTATE_ZWRITEENABLE = 14,
+    D3DRENDERSTATE_ALPHATESTENABLE = 15,
+    D3DRENDERSTATE_LASTPIXEL = 16,
+    D3DRENDERSTATE_SRCBLEND = 19,
+    D3DRENDERSTATE_DESTBLEND = 20,
+    D3DRENDERSTATE_CULLMODE = 22,
+    D3DRENDERSTATE_ZFUNC = 23,
+    D3DRENDERSTATE_ALPHAREF = 24,
+    D3DRENDERSTATE_ALPHAFUNC = 25,
+    D3DRENDERSTATE_DITHERENABLE = 26,
+    D3DRENDERSTATE_ALPHABLENDENABLE = 27,
+    D3DRENDERSTATE_FOGENABLE = 28,
+    D3DRENDERSTATE_SPECULARENABLE = 29,
+    D3DRENDERSTATE_ZVISIBLE = 30,
+    D3DRENDERSTATE_STIPPLEDALPHA = 33,
+    D3DRENDERSTATE_FOGCOLOR = 34,
+    D3DRENDERSTATE_FOGTABLEMODE = 35,
+    D3DRENDERSTATE_COLORKEYENABLE = 41,
+    D3DRENDERSTATE_TEXTUREFACTOR = 60,
+    D3DRENDERSTATE_CLIPPING = 136,
+    D3DRENDERSTATE_LIGHTING = 137,
+    D3DRENDERSTATE_AMBIENT = 139,
+    D3DRENDERSTATE_COLORVERTEX = 141,
+};
+constexpr DWORD kD3DRenderStateCount = 256; // states are numbered below this
+
+enum D3DBLEND : DWORD {
+    D3DBLEND_ZERO = 1,
+    D3DBLEND_ONE = 2,
+    D3DBLEND_SRCCOLOR = 3,
+    D3DBLEND_INVSRCCOLOR = 4,
+    D3DBLEND_SRCALPHA = 5,
+    D3DBLEND_INVSRCALPHA = 6,
+    D3DBLEND_DESTALPHA = 7,
+    D3DBLEND_INVDESTALPHA = 8,
+    D3DBLEND_DESTCOLOR = 9,
+    D3DBLEND_INVDESTCOLOR = 10,
+    D3DBLEND_SRCALPHASAT = 11,
+    D3DBLEND_BOTHSRCALPHA = 12,
+    D3DBLEND_BOTHINVSRCALPHA = 13,
+};
+
+enum D3DCULL : DWORD { D3DCULL_NONE = 1, D3DCULL_CW = 2, D3DCULL_CCW = 3 };
+enum D3DSHADEMODE : DWORD { D3DSHADE_FLAT = 1, D3DSHADE_GOURAUD = 2, D3DSHADE_PHONG = 3 };
+enum D3DCMPFUNC : DWORD {
+    D3DCMP_NEVER = 1,
+    D3DCMP_LESS = 2,
+    D3DCMP_EQUAL = 3,
+    D3DCMP_LESSEQUAL = 4,
+    D3DCMP_GREATER = 5,
+    D3DCMP_NOTEQUAL = 6,
+    D3DCMP_GREATEREQUAL = 7,
+    D3DCMP_ALWAYS = 8,
+};
+
+// ---------------------------------------------------- texture stage states --
+enum D3DTEXTURESTAGESTATETYPE : DWORD {
+    D3DTSS_COLOROP = 1,
+    D3DTSS_COLORARG1 = 2,
+    D3DTSS_COLORARG2 = 3,
+    D3DTSS_ALPHAOP = 4,
+    D3DTSS_ALPHAARG1 = 5,
+    D3DTSS_ALPHAARG2 = 6,
+    D3DTSS_TEXCOORDINDEX = 11,
+    D3DTSS_ADDRESS = 12,
+    D3DTSS_ADDRESSU = 13,
+    D3DTSS_ADDRESSV = 14,
+    D3DTSS_BORDERCOLOR = 15,
+    D3DTSS_MAGFILTER = 16,
+    D3DTSS_MINFILTER = 17,
+    D3DTSS_MIPFILTER = 18,
+    D3DTSS_MIPMAPLODBIAS = 19,
+    D3DTSS_MAXMIPLEVEL = 20,
+    D3DTSS_MAXANISOTROPY = 21,
+    D3DTSS_TEXTURETRANSFORMFLAGS = 24,
+};
+constexpr DWORD kD3DTextureStageStateCount = 25; // states are numbered below this
+constexpr DWORD kD3DTextureStages = 8;
+
+enum D3DTEXTUREOP : DWORD {
+    D3DTOP_DISABLE = 1,
+    D3DTOP_SELECTARG1 = 2,
+    D3DTOP_SELECTARG2 = 3,
+    D3DTOP_MODULATE = 4,
+    D3DTOP_MODULATE2X = 5,
+    D3DTOP_MODULATE4X = 6,
+    D3DTOP_ADD = 7,
+};
+
+constexpr DWORD D3DTA_SELECTMASK = 0x0000000F;
+constexpr DWORD D3DTA_DIFFUSE = 0x00000000;
+constexpr DWORD D3DTA_CURRENT = 0x00000001;
+constexpr DWORD D3DTA_TEXTURE = 0x00000002;
+constexpr DWORD D3DTA_TFACTOR = 0x00000003;
+constexpr DWORD D3DTA_SPECULAR = 0x00000004;
+constexpr DWORD D3DTA_COMPLEMENT = 0x00000010;
+constexpr DWORD D3DTA_ALPHAREPLICATE = 0x00000020;
+
+enum D3DTEXTUREADDRESS : DWORD {
+    D3DTADDRESS_WRAP = 1,
+    D3DTADDRESS_MIRROR = 2,
+    D3DTADDRESS_CLAMP = 3,
+    D3DTADDRESS_BORDER = 4,
+};
+
+enum D3DTEXTUREMAGFILTER : DWORD { D3DTFG_POINT = 1, D3DTFG_LINEAR = 2 };
+enum D3DTEXTUREMINFILTER : DWORD { D3DTFN_POINT = 1, D3DTFN_LINEAR = 2 };
+enum D3DTEXTUREMIPFILTER : DWORD { D3DTFP_NONE = 1, D3DTFP_POINT = 2, D3DTFP_LINEAR = 3 };
+
+// ------------------------------------------------------------- caps bits --
+constexpr DWORD D3DDEVCAPS_FLOATTLVERTEX = 0x00000001;
+constexpr DWORD D3DDEVCAPS_EXECUTESYSTEMMEMORY = 0x00000010;
+constexpr DWORD D3DDEVCAPS_TLVERTEXSYSTEMMEMORY = 0x00000040;
+constexpr DWORD D3DDEVCAPS_TEXTUREVIDEOMEMORY = 0x00000200;
+constexpr DWORD D3DDEVCAPS_DRAWPRIMTLVERTEX = 0x00000400;
+constexpr DWORD D3DDEVCAPS_CANRENDERAFTERFLIP = 0x00000800;
+constexpr DWORD D3DDEVCAPS_DRAWPRIMITIVES2 = 0x00002000;
+constexpr DWORD D3DDEVCAPS_DRAWPRIMITIVES2EX = 0x00008000;
+constexpr DWORD D3DDEVCAPS_HWRASTERIZATION = 0x00080000;
+
+constexpr DWORD D3DPMISCCAPS_CULLNONE = 0x00000010;
+constexpr DWORD D3DPMISCCAPS_CULLCW = 0x00000020;
+constexpr DWORD D3DPMISCCAPS_CULLCCW = 0x00000040;
+
+constexpr DWORD D3DPRASTERCAPS_SUBPIXEL = 0x00000020;
+
+constexpr DWORD D3DPBLENDCAPS_ZERO = 0x00000001;
+constexpr DWORD D3DPBLENDCAPS_ONE = 0x00000002;
+constexpr DWORD D3DPBLENDCAPS_SRCCOLOR = 0x00000004;
+constexpr DWORD D3DPBLENDCAPS_INVSRCCOLOR = 0x00000008;
+constexpr DWORD D3DPBLENDCAPS_SRCALPHA = 0x00000010;
+constexpr DWORD D3DPBLENDCAPS_INVSRCALPHA = 0x00000020;
+constexpr DWORD D3DPBLENDCAPS_DESTALPHA = 0x00000040;
+constexpr DWORD D3DPBLENDCAPS_INVDESTALPHA = 0x00000080;
+constexpr DWORD D3DPBLENDCAPS_DESTCOLOR = 0x00000100;
+constexpr DWORD D3DPBLENDCAPS_INVDESTCOLOR = 0x00000200;
+constexpr DWORD D3DPBLENDCAPS_SRCALPHASAT = 0x00000400;
+constexpr DWORD D3DPBLENDCAPS_BOTHSRCALPHA = 0x00000800;
+constexpr DWORD D3DPBLENDCAPS_BOTHINVSRCALPHA = 0x00001000;
+constexpr DWORD kD3DAllBlendCaps = 0x00001FFF;
+// The caps bit of one blend factor (D3DBLEND_ZERO -> D3DPBLENDCAPS_ZERO ...).
+constexpr DWORD BlendCapOf(DWORD blend) { return blend >= 1 && blend <= 13 ? 1u << (blend - 1) : 0u; }
+
+constexpr DWORD D3DPSHADECAPS_COLORGOURAUDRGB = 0x00000008;
+constexpr DWORD D3DPSHADECAPS_SPECULARGOURAUDRGB = 0x00000200;
+constexpr DWORD D3DPSHADECAPS_ALPHAGOURAUDBLEND = 0x00004000;
+
+constexpr DWORD D3DPTEXTURECAPS_PERSPECTIVE = 0x00000001;
+constexpr DWORD D3DPTEXTURECAPS_POW2 = 0x00000002;
+constexpr DWORD D3DPTEXTURECAPS_ALPHA = 0x00000004;
+constexpr DWORD D3DPTEXTURECAPS_SQUAREONLY = 0x00000020;
+constexpr DWORD D3DPTEXTURECAPS_ALPHAPALETTE = 0x00000080;
+
+constexpr DWORD D3DPTFILTERCAPS_NEAREST = 0x00000001;
+constexpr DWORD D3DPTFILTERCAPS_LINEAR = 0x00000002;
+constexpr DWORD D3DPTFILTERCAPS_MINFPOINT = 0x00000100;
+constexpr DWORD D3DPTFILTERCAPS_MINFLINEAR = 0x00000200;
+constexpr DWORD D3DPTFILTERCAPS_MIPFPOINT = 0x00010000;
+constexpr DWORD D3DPTFILTERCAPS_MAGFPOINT = 0x01000000;
+constexpr DWORD D3DPTFILTERCAPS_MAGFLINEAR = 0x02000000;
+
+constexpr DWORD D3DPTADDRESSCAPS_WRAP = 0x00000001;
+constexpr DWORD D3DPTADDRESSCAPS_CLAMP = 0x00000004;
+constexpr DWORD D3DPTADDRESSCAPS_INDEPENDENTUV = 0x00000010;
+
+constexpr DWORD D3DTEXOPCAPS_DISABLE = 0x00000001;
+constexpr DWORD D3DTEXOPCAPS_SELECTARG1 = 0x00000002;
+constexpr DWORD D3DTEXOPCAPS_SELECTARG2 = 0x00000004;
+constexpr DWORD D3DTEXOPCAPS_MODULATE = 0x00000008;
+constexpr DWORD D3DTEXOPCAPS_MODULATE2X = 0x00000010;
+constexpr DWORD D3DTEXOPCAPS_MODULATE4X = 0x00000020;
+constexpr DWORD D3DTEXOPCAPS_ADD = 0x00000040;
+
+constexpr DWORD DDBD_16 = 0x00000400;
+constexpr DWORD DDBD_24 = 0x00000200;
+constexpr DWORD DDBD_32 = 0x00000100;
+
+// ---------------------------------------------------- device description --
+struct D3DPRIMCAPS {
+    DWORD dwSize;
+    DWORD dwMiscCaps;
+    DWORD dwRasterCaps;
+    DWORD dwZCmpCaps;
+    DWORD dwSrcBlendCaps;
+    DWORD dwDestBlendCaps;
+    DWORD dwAlphaCmpCaps;
+    DWORD dwShadeCaps;
+    DWORD dwTextureCaps;
+    DWORD dwTextureFilterCaps;
+    DWORD dwTextureBlendCaps;
+    DWORD dwTextureAddressCaps;
+    DWORD dwStippleWidth;
+    DWORD dwStippleHeight;
+};
+
+struct D3DDEVICEDESC7 {
+    DWORD dwDevCaps;
+    D3DPRIMCAPS dpcLineCaps;
+    D3DPRIMCAPS dpcTriCaps;
+    DWORD dwDeviceRenderBitDepth;
+    DWORD dwDeviceZBufferBitDepth;
+    DWORD dwMinTextureWidth;
+    DWORD dwMinTextureHeight;
+    DWORD dwMaxTextureWidth;
+    DWORD dwMaxTextureHeight;
+    DWORD dwMaxTextureRepeat;
+    DWORD dwMaxTextureAspectRatio;
+    DWORD dwMaxAnisotropy;
+    D3DVALUE dvGuardBandLeft;
+    D3DVALUE dvGuardBandTop;
+    D3DVALUE dvGuardBandRight;
+    D3DVALUE dvGuardBandBottom;
+    D3DVALUE dvExtentsAdjust;
+    DWORD dwStencilCaps;
+    DWORD dwFVFCaps;
+    DWORD dwTextureOpCaps;
+    WORD wMaxTextureBlendStages;
+    WORD wMaxSimultaneousTextures;
+    DWORD dwMaxActiveLights;
+    D3DVALUE dvMaxVertexW;
+    GUID deviceGUID;
+    WORD wMaxUserClipPlanes;
+    WORD wMaxVertexBlendMatrices;
+    DWORD dwVertexProcessingCaps;
+    DWORD dwReserved1;
+    DWORD dwReserved2;
+    DWORD dwReserved3;
+    DWORD dwReserved4;
+};
+
+using LPD3DENUMDEVICESCALLBACK7 = HRESULT (*)(char* description, char* name, D3DDEVICEDESC7* desc, void* context);
+using LPD3DENUMPIXELFORMATSCALLBACK = HRESULT (*)(DDPIXELFORMAT* format, void* context);
+
+} // namespace platform

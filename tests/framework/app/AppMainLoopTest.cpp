@@ -1,0 +1,110 @@
+// The main loop on the manual clock: fixed updates, catch-up after a stall,
+// forced draws, the once-a-second present of an idle screen, sleeping, speed
+// 0, and deletions deferred across nested loops.
+#include "tests/framework/app/AppTestSupport.h"
+
+#include "platform/ddraw/DDrawTesting.h"
+
+using namespace apptest;
+
+namespace {
+
+// Counts its own deletion.
+struct Tracked {
+    explicit Tracked(int* deleted) : deleted_(deleted) {}
+    ~Tracked() { ++*deleted_; }
+    int* deleted_;
+};
+
+} // namespace
+
+TEST_F(AppTest, LogicRunsOneUpdatePerFrameTime)
+{
+    TestApp& a = StartApp();
+    RunFor(100); // let loading complete and the timing settle
+    const int before = a.UpdateCount();
+    RunFor(1000);
+    EXPECT_NEAR(a.UpdateCount() - before, 100, 2);
+}
+
+TEST_F(AppTest, IdleLoopSleepsAwayTheRestOfEachFrame)
+{
+    TestApp& a = StartApp();
+    RunFor(100);
+    const uint64_t start = clock_.NowMicroseconds();
+    const int sleepsBefore = a.SleepCount();
+    int steps = 0;
+    while (clock_.NowMicroseconds() - start < 1'000'000) {
+        a.RunLoopStep(nullptr);
+        ++steps;
+    }
+    // Time only moves by sleeping here: about one sleep per update, and
+    // a handful of loop steps per frame rather than a busy spin.
+    EXPECT_NEAR(a.SleepCount() - sleepsBefore, 100, 5);
+    EXPECT_LT(steps, 800);
+}
+
+TEST_F(AppTest, IdleScreenIsStillPresentedAboutOnceASecond)
+{
+    TestApp& a = StartApp();
+    RunFor(100);
+    const int draws = a.DrawCount();
+    const int presents = platform::ddraw::testing::PresentCount();
+    RunFor(5000);
+    EXPECT_NEAR(a.DrawCount() - draws, 5, 1);
+    EXPECT_NEAR(platform::ddraw::testing::PresentCount() - presents, 5, 1);
+}
+
+TEST_F(AppTest, StallIsCaughtUpAtMostTwentyUpdatesWithDrawsForced)
+{
+    TestApp& a = StartApp();
+    RunFor(100);
+    clock_.AdvanceMilliseconds(5000); // the program was stalled
+    const int updates = a.UpdateCount();
+    const int redraws = a.redrawCalls;
+    const int sleeps = a.SleepCount();
+    while (a.SleepCount() == sleeps)
+        a.RunLoopStep(nullptr);
+    const int caughtUp = a.UpdateCount() - updates;
+    EXPECT_GE(caughtUp, 19);
+    EXPECT_LE(caughtUp, 21);
+    // A draw after every ten updates back to back.
+    EXPECT_GE(a.redrawCalls - redraws, 2);
+}
+
+TEST_F(AppTest, SpeedZeroFreezesUpdatesWhileMessagesArePumped)
+{
+    TestApp& a = StartApp();
+    RunFor(100);
+    a.demoSpeed = 0;
+    const int updates = a.UpdateCount();
+    platform::PostMessageA(a.GetMainWindow(), platform::WM_CLOSE, 0, 0);
+    for (int i = 0; i < 50 && !a.IsQuitting(); ++i)
+        a.RunLoopStep(nullptr);
+    EXPECT_EQ(a.UpdateCount(), updates);
+    EXPECT_TRUE(a.IsQuitting());
+}
+
+TEST_F(AppTest, DeletionQueuedByTheOuterLoopWaitsForItsDepth)
+{
+    TestApp& a = StartApp();
+    int deleted = 0;
+    a.QueueForDeletion(new Tracked(&deleted)); // outside every loop step
+    RunFor(50);                                // the steps run one level deeper
+    EXPECT_EQ(deleted, 0);
+    a.ProcessDeletions();
+    EXPECT_EQ(deleted, 1);
+}
+
+TEST_F(AppTest, LoopStepsEndOnceQuitIsSetAndRunWritesItsStatistics)
+{
+    TestApp& a = StartApp();
+    platform::testing::DebugOutputCapture capture;
+    platform::PostMessageA(a.GetMainWindow(), platform::WM_CLOSE, 0, 0);
+    a.Run();
+    EXPECT_TRUE(a.IsQuitting());
+    EXPECT_FALSE(a.RunLoopIteration());
+    EXPECT_NE(capture.Text().find("Update Count  = "), std::string::npos);
+    EXPECT_NE(capture.Text().find("Draw Count    = "), std::string::npos);
+    EXPECT_EQ(platform::TimerPeriodRequests(), 0);
+}

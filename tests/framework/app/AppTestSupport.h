@@ -1,0 +1,198 @@
+// Scenario builders for the application tests: a clean machine (folders,
+// registry, windows, display, desktop), a manual clock, and an application
+// that records its hooks and never changes the test's working folder.
+#pragma once
+
+#include "framework/app/MusicInterface.h"
+#include "framework/app/ZoltAppBase.h"
+#include "framework/widgets/WidgetManager.h"
+#include "platform/core/Clock.h"
+#include "platform/core/ModuleRegistry.h"
+#include "platform/core/Process.h"
+#include "platform/core/Testing.h"
+#include "platform/ddraw/DDrawTesting.h"
+#include "platform/registry/Registry.h"
+#include "platform/window/Desktop.h"
+#include "platform/window/Window.h"
+#include "platform/window/WindowTesting.h"
+#include "platform/core/DebugOutput.h"
+#include "tests/support/PlatformTesting.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace apptest {
+
+// Music that remembers the volume it was last given.
+class SpyMusic : public Zolt::MusicInterface {
+public:
+    explicit SpyMusic(double* volume) : volume_(volume) {}
+    void SetOverallVolume(double volume) override { *volume_ = volume; }
+
+private:
+    double* volume_;
+};
+
+class TestApp : public Zolt::ZoltAppBase {
+public:
+    TestApp()
+    {
+        productName = "PellucorTest";
+        companyName = "Tovrelly";
+        windowTitle = "Pellucor Test";
+        registryKey = "Tovrelly\\PellucorTest";
+        width = 640;
+        height = 480;
+        colorDepth = 32;
+    }
+
+    bool OnChangeDirectory(const std::string&) override { return true; }
+    Zolt::MusicInterface* MakeMusicPlayer(platform::HWND) override { return new SpyMusic(&heardMusicVolume); }
+    void BackgroundLoad() override
+    {
+        if (loadBody)
+            loadBody();
+    }
+    void OnBackgroundLoadDone() override { ++loadDoneCalls; }
+    void BringToFront(platform::WPARAM code, platform::LPARAM extra) override
+    {
+        ++broughtToFront;
+        ZoltAppBase::BringToFront(code, extra);
+    }
+    void OnButtonClicked(int id) override { clicked.push_back(id); }
+    void OnButtonDown(int id) override { pressed.push_back(id); }
+    bool OnDeveloperKey(int key) override
+    {
+        developerKeys.push_back(key);
+        return consumeDeveloperKeys;
+    }
+    bool RedrawIfNeeded() override
+    {
+        ++redrawCalls;
+        return ZoltAppBase::RedrawIfNeeded();
+    }
+    void ApplyStartOption(const std::string& name, const std::string& value) override
+    {
+        options.push_back(name + "=" + value);
+        if (!recordOptionsOnly)
+            ZoltAppBase::ApplyStartOption(name, value);
+    }
+
+    using ZoltAppBase::LaunchLoaderThread;
+
+    std::function<void()> loadBody;
+    int loadDoneCalls = 0;
+    int broughtToFront = 0;
+    int redrawCalls = 0;
+    double heardMusicVolume = -1.0;
+    bool consumeDeveloperKeys = false;
+    bool recordOptionsOnly = false;
+    std::vector<int> clicked;
+    std::vector<int> pressed;
+    std::vector<int> developerKeys;
+    std::vector<std::string> options;
+};
+
+// A clean machine for each test: its own data, settings and runtime folders,
+// an empty registry, no windows, a 1920 x 1080 desktop, the headless display
+// and a manual clock that starts at 1 s.
+class AppTest : public ::testing::Test {
+protected:
+    AppTest() : clock_(1'000'000), scopedClock_(clock_)
+    {
+        platform::SetEnvironmentVariable("XDG_DATA_HOME", folder_ / "data");
+        platform::SetEnvironmentVariable("XDG_CONFIG_HOME", folder_ / "config");
+        platform::SetEnvironmentVariable("XDG_RUNTIME_DIR", folder_.Path());
+        platform::testing::ResetRegistry();
+        platform::testing::ResetWindowSystem();
+        platform::testing::ResetDesktop();
+        platform::ddraw::testing::ResetDisplay();
+        platform::testing::SetDesktopMode(platform::DesktopMode{1920, 1080, 32, 60});
+        platform::testing::ClearFailures();
+        platform::testing::ClearScriptedAnswers();
+        platform::testing::ClearModuleHiding();
+        SetArguments({});
+    }
+
+    ~AppTest() override
+    {
+        app.reset();
+        platform::testing::ClearModuleHiding();
+        platform::testing::ClearFailures();
+    }
+
+    static void SetArguments(const std::vector<std::string>& extra)
+    {
+        static std::vector<std::string> keep;
+        keep = extra;
+        keep.insert(keep.begin(), "pellucor");
+        std::vector<const char*> argv;
+        for (const std::string& a : keep)
+            argv.push_back(a.c_str());
+        platform::SetCommandLineArguments(int(argv.size()), argv.data());
+    }
+
+    TestApp& Make()
+    {
+        app = std::make_unique<TestApp>();
+        return *app;
+    }
+
+    // Initialised, shown and active, with its (empty) loading done: what
+    // Run has made of it when its loop begins.
+    TestApp& StartApp()
+    {
+        Make().Initialize();
+        platform::ShowWindow(app->GetMainWindow(), platform::SW_SHOW);
+        platform::SetFocus(app->GetMainWindow());
+        app->LaunchLoaderThread();
+        for (int i = 0; i < 5000 && app->loadDoneCalls == 0; ++i) {
+            app->RunLoopStep(nullptr);
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        EXPECT_EQ(app->loadDoneCalls, 1);
+        return *app;
+    }
+
+    // Runs loop steps until `ms` of clock time have passed.
+    void RunFor(uint64_t ms)
+    {
+        const uint64_t end = clock_.NowMicroseconds() + ms * 1000;
+        int guard = 0;
+        while (clock_.NowMicroseconds() < end && ++guard < 1'000'000)
+            app->RunLoopStep(nullptr);
+    }
+
+    // Steps the loop until the queued input has been applied.
+    void Pump(int steps = 20)
+    {
+        for (int i = 0; i < steps; ++i)
+            app->RunLoopStep(nullptr);
+    }
+
+    platform::testing::ScopedTempFolder folder_;
+    platform::ManualClock clock_;
+    platform::ScopedClock scopedClock_;
+    std::unique_ptr<TestApp> app;
+};
+
+// Runs `body`, which must end the process; returns the exit code.
+inline int ExitCodeOf(const std::function<void()>& body)
+{
+    platform::testing::ScopedExitInterception intercept;
+    try {
+        body();
+    } catch (const platform::testing::ProcessExit& exit) {
+        return int(exit.code);
+    }
+    ADD_FAILURE() << "the process did not end";
+    return -1;
+}
+
+} // namespace apptest

@@ -1,0 +1,261 @@
+// Start-up and shutdown of the application: the fatal paths with their
+// messages and exit codes, the choice of window mode, the single running
+// copy, the settings that outlive a run and the order of teardown.
+#include "tests/framework/app/AppTestSupport.h"
+
+#include "framework/app/PathUtils.h"
+#include "framework/graphics/DDInterface.h"
+#include "platform/core/FileSystem.h"
+#include "platform/ddraw/DDrawTypes.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace apptest;
+
+namespace {
+
+std::vector<platform::testing::RecordedBox> Boxes() { return platform::testing::RecordedBoxes(); }
+
+} // namespace
+
+TEST_F(AppTest, MissingDisplayOrSoundLibraryShowsTheDirectXBoxAndEndsWithZero)
+{
+    for (const char* library : {"dsound.dll", "ddraw.dll"}) {
+        platform::testing::ClearModuleHiding();
+        platform::testing::HideModule(library);
+        EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 0) << library;
+        app.reset();
+        ASSERT_FALSE(Boxes().empty());
+        EXPECT_EQ(Boxes().back().caption, "You need DirectX");
+        EXPECT_NE(Boxes().back().text.find("This application requires DirectX to run."), std::string::npos);
+    }
+}
+
+TEST_F(AppTest, UnknownOptionIsFatalWithItsName)
+{
+    SetArguments({"-record", "-bogus"});
+    EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 0);
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes().back().caption, "FATAL ERROR");
+    EXPECT_EQ(Boxes().back().text, "Invalid command line parameter: -bogus");
+}
+
+TEST_F(AppTest, SecondCopyWakesTheFirstAndEnds)
+{
+    TestApp& first = StartApp();
+    auto second = std::make_unique<TestApp>();
+    EXPECT_EQ(ExitCodeOf([&] { second->Initialize(); }), 0);
+    second.reset();
+    Pump();
+    EXPECT_GE(first.broughtToFront, 1);
+    EXPECT_FALSE(first.IsMinimized());
+}
+
+TEST_F(AppTest, WindowThatDoesNotFitTheDesktopRunsFullScreenForGood)
+{
+    platform::testing::SetDesktopMode(platform::DesktopMode{1024, 768, 32, 60});
+    TestApp& a = Make();
+    a.width = 1024;
+    a.height = 768;
+    a.Initialize();
+    EXPECT_TRUE(a.IsWindowedRefused());
+    EXPECT_FALSE(a.isWindowed);
+    a.SetWindowed(true);
+    EXPECT_FALSE(a.isWindowed);
+    EXPECT_TRUE(a.GetDisplay()->IsInitialized());
+}
+
+TEST_F(AppTest, TooLargeWindowWhoseFullScreenFailsEndsWithTheDisplayMessage)
+{
+    platform::testing::SetDesktopMode(platform::DesktopMode{1024, 768, 32, 60});
+    platform::testing::FailNext("SetCooperativeLevel", platform::DDERR_EXCLUSIVEMODEALREADYSET, 4);
+    TestApp& a = Make();
+    a.width = 1024;
+    a.height = 768;
+    EXPECT_EQ(ExitCodeOf([&] { a.Initialize(); }), 1);
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes().back().text.rfind("Failed to initialize DirectDraw: ", 0), 0u) << Boxes().back().text;
+}
+
+TEST_F(AppTest, WrongDesktopDepthInAWindowTriesFullScreenThenGivesUp)
+{
+    // An 8-bit desktop cannot hold the window, but full screen sets its own depth.
+    platform::testing::SetDesktopMode(platform::DesktopMode{1920, 1080, 8, 60});
+    TestApp& a = StartApp();
+    EXPECT_TRUE(a.IsWindowedRefused());
+    EXPECT_FALSE(a.isWindowed);
+    app.reset();
+
+    // Asked for full screen that cannot be had, the window comes back at the
+    // wrong depth: the colour-depth message ends it.
+    platform::testing::FailNext("SetDisplayMode", platform::DDERR_GENERIC, 4);
+    EXPECT_EQ(ExitCodeOf([&] {
+                  Make().windowedWanted = false;
+                  app->Initialize();
+              }),
+              1);
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes().back().text, "Please set your desktop color depth to 16 bit.");
+}
+
+TEST_F(AppTest, DisplayThatCannotBeMadeEndsWithItsResultName)
+{
+    platform::testing::FailNext("DirectDrawCreateEx", platform::DDERR_GENERIC, 4);
+    platform::testing::FailNext("DirectDrawCreate", platform::DDERR_GENERIC, 4);
+    EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 1);
+    ASSERT_FALSE(Boxes().empty());
+    const std::string text = Boxes().back().text;
+    EXPECT_EQ(text.rfind("Failed to initialize DirectDraw: " +
+                             Zolt::DDInterface::ResultName(Zolt::DDInterface::RESULT_DD_CREATE_FAIL),
+                         0),
+              0u)
+        << text;
+}
+
+TEST_F(AppTest, StartsWindowedCentredWithItsDisplayAndSharedFolders)
+{
+    TestApp& a = StartApp();
+    EXPECT_TRUE(a.IsInitialized());
+    EXPECT_TRUE(a.isWindowed);
+    ASSERT_NE(a.GetMainWindow(), nullptr);
+    ASSERT_NE(a.GetInvisibleWindow(), nullptr);
+    ASSERT_NE(a.GetHandCursor(), nullptr);
+    EXPECT_NE(a.GetWidgetManager()->GetScreenImage(), nullptr);
+    platform::RECT client{};
+    platform::GetClientRect(a.GetMainWindow(), &client);
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(client.bottom, 480);
+    // The data folder is the user's own, under the XDG data folder.
+    EXPECT_EQ(Zolt::GetAppDataFolder(), folder_.Path() + "/data/Tovrelly/PellucorTest/");
+    EXPECT_EQ(a.GetDemoFileName(), Zolt::GetAppDataFolder() + "zoltapp.dmo");
+    // The music starts at the stored volume.
+    EXPECT_DOUBLE_EQ(a.heardMusicVolume, 0.85);
+}
+
+TEST_F(AppTest, SettingsOutliveTheRunInTheUsersConfigurationFolder)
+{
+    {
+        TestApp& a = StartApp();
+        a.preferredX = 123;
+        a.preferredY = 45;
+        a.SetCustomCursors(true);
+        a.Quit();
+        app.reset();
+    }
+    EXPECT_TRUE(platform::FileExists(folder_.Path() + "/config/pellucor/registry.txt"));
+    platform::testing::ResetRegistry(); // read back from the file, as a new run would
+    TestApp& b = StartApp();
+    int x = 0;
+    EXPECT_TRUE(b.RegReadNumber("PreferredX", x));
+    EXPECT_EQ(x, 123);
+    EXPECT_EQ(b.preferredX, 123);
+    EXPECT_EQ(b.preferredY, 45);
+    int inProgress = 0;
+    EXPECT_TRUE(b.RegReadNumber("InProgress", inProgress));
+    EXPECT_EQ(inProgress, 1);
+}
+
+namespace {
+
+std::atomic<bool> gLoaderInside{false};
+std::atomic<bool> gLoaderRelease{false};
+std::atomic<bool> gManagerSeen{false};
+
+// Loads slowly, looking at the application's own managers at the end.
+class SlowLoadingApp : public Zolt::ZoltAppBase {
+public:
+    SlowLoadingApp() { productName = "PellucorSlow"; }
+    bool OnChangeDirectory(const std::string&) override { return true; }
+    void BackgroundLoad() override
+    {
+        gLoaderInside = true;
+        while (!gLoaderRelease)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        gManagerSeen = GetWidgetManager() != nullptr && GetWidgetManager()->LastX() == INT32_MIN;
+    }
+    using ZoltAppBase::LaunchLoaderThread;
+};
+
+} // namespace
+
+TEST_F(AppTest, LoadingThreadIsWaitedForBeforeTheManagersGo)
+{
+    auto slow = std::make_unique<SlowLoadingApp>();
+    slow->Initialize();
+    slow->LaunchLoaderThread();
+    while (!gLoaderInside)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::thread releaser([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        gLoaderRelease = true;
+    });
+    slow.reset(); // waits for the loader, which still finds the managers
+    releaser.join();
+    EXPECT_TRUE(gManagerSeen);
+}
+
+TEST_F(AppTest, QuitOnAnotherThreadOnlyAsksAndTheLoopEndsAtItsNextStep)
+{
+    TestApp& a = StartApp();
+    std::thread([&] { a.Quit(); }).join();
+    EXPECT_FALSE(a.IsQuitting());
+    RunFor(30);
+    EXPECT_TRUE(a.IsQuitting());
+    EXPECT_FALSE(a.RunLoopStep(nullptr));
+}
+
+TEST_F(AppTest, LoadingCompletionIsAppliedOnceOnTheMainThread)
+{
+    TestApp& a = Make();
+    a.Initialize();
+    a.loadingTotal = 4;
+    a.loadBody = [&] { a.loadingDone = 2; };
+    EXPECT_DOUBLE_EQ(a.BackgroundLoadFraction(), 0.0); // no thread yet
+    a.LaunchLoaderThread();
+    for (int i = 0; i < 2000 && a.loadDoneCalls == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        a.GuardedUpdate();
+    }
+    a.GuardedUpdate();
+    a.GuardedUpdate();
+    EXPECT_EQ(a.loadDoneCalls, 1);
+    EXPECT_DOUBLE_EQ(a.BackgroundLoadFraction(), 1.0);
+}
+
+TEST_F(AppTest, WindowKeepsThePlayersPositionInsideTheWorkArea)
+{
+    platform::testing::SetWorkArea(platform::RECT{0, 0, 1920, 1040});
+    TestApp& a = Make();
+    a.preferredX = 5000; // off the right edge: pulled back in
+    a.preferredY = 100;
+    a.Initialize();
+    platform::RECT r{};
+    platform::GetWindowRect(a.GetMainWindow(), &r);
+    EXPECT_LT(r.right, 1920 - 4);
+    EXPECT_EQ(r.top, 100);
+    app.reset();
+
+    TestApp& b = Make(); // no position: centred, a little above the middle
+    b.registryKey.clear(); // not the position the first one stored
+    b.Initialize();
+    platform::GetWindowRect(b.GetMainWindow(), &r);
+    const int outerWidth = r.right - r.left;
+    const int outerHeight = r.bottom - r.top;
+    EXPECT_EQ(r.left, (1920 - outerWidth) / 2);
+    EXPECT_EQ(r.top, int(0.382 * (1040 - outerHeight)));
+}
+
+TEST_F(AppTest, LostDisplayIsRecoveredByTheLoop)
+{
+    TestApp& a = StartApp();
+    RunFor(1100);
+    const int presents = platform::ddraw::testing::PresentCount();
+    platform::ddraw::testing::LoseSurfaces();
+    a.GetWidgetManager()->InvalidateTree();
+    RunFor(3000);
+    EXPECT_FALSE(a.IsDisplaySuspended());
+    EXPECT_GT(platform::ddraw::testing::PresentCount(), presents + 1);
+    EXPECT_NE(a.GetWidgetManager()->GetScreenImage(), nullptr);
+}
