@@ -22,11 +22,23 @@ struct Scene {
         std::random_device random;
         folder = (tmp && !tmp->empty() ? *tmp : std::string("/tmp")) + "/pellucor-fuzz-profile-" +
                  std::to_string(random());
-        if (!platform::MakeDirectories(folder + "/save") || !platform::SetCurrentDirectory(folder))
+        if (!platform::MakeDirectories(folder + "/save"))
             std::abort();
     }
     ~Scene() { platform::DeleteTree(folder); }
     std::string folder;
+};
+
+// Profiles live in "save/" below the current directory; the fuzzer's own
+// paths are relative to the directory it started in.
+struct InFolder {
+    explicit InFolder(const std::string& folder) : previous(platform::GetCurrentDirectory())
+    {
+        if (!platform::SetCurrentDirectory(folder))
+            std::abort();
+    }
+    ~InFolder() { platform::SetCurrentDirectory(previous); }
+    std::string previous;
 };
 
 void Check(bool condition)
@@ -40,6 +52,7 @@ void Check(bool condition)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static Scene scene;
+    InFolder inFolder(scene.folder);
     const std::string path = "save/Fuzz_.usr";
     if (!platform::WriteFileAtomic(path, data, size))
         return 0;
