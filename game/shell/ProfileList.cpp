@@ -6,6 +6,22 @@ namespace {
 
 ProfileList* gList = nullptr;
 
+bool SameIgnoringAsciiCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
 Profile& DefaultProfile()
 {
     static Profile profile;
@@ -76,10 +92,11 @@ bool ProfileList::Add(Profile* profile)
 {
     if (!profile || IsDefaultProfile(profile) || !IsValidProfileName(profile->name))
         return false;
-    if (FindByName(profile->name) != nullptr)
-        return false;
+    // Names differing only in letter case would share one file (file names
+    // match without regard to case), and one of the two profiles would be
+    // lost at the next load.
     for (const auto& listed : profiles_)
-        if (listed.get() == profile)
+        if (listed.get() == profile || SameIgnoringAsciiCase(listed->name, profile->name))
             return false;
     profiles_.emplace_back(profile);
     return true;

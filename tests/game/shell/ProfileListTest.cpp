@@ -33,11 +33,12 @@ TEST_F(ProfileListTest, WithoutProfilesTheDefaultProfileIsCurrent)
     EXPECT_FALSE(ProfileList::Instance()->Add(current)) << "the default profile is never listed";
 }
 
-TEST_F(ProfileListTest, NamesAreUniqueByteForByteAndCaseSensitive)
+TEST_F(ProfileListTest, NamesThatWouldShareAFileAreRefused)
 {
     EXPECT_NE(AddNamed("Ann"), nullptr);
     EXPECT_EQ(AddNamed("Ann"), nullptr);
-    EXPECT_NE(AddNamed("ann"), nullptr);
+    EXPECT_EQ(AddNamed("aNN"), nullptr) << "file names match without regard to case";
+    EXPECT_NE(AddNamed("Anna"), nullptr);
     EXPECT_EQ(AddNamed(""), nullptr);
     EXPECT_EQ(ProfileList::Instance()->Count(), 2u);
 }
