@@ -417,8 +417,8 @@ protected:
     void CheckSecondInstances();
     void MakeCursors();
     void ShowDisplayFailure(int result);
-    // The Direct3D path handed to the display when it is made; null keeps
-    // the display in 2D.
+    // The Direct3D path handed to the display when it is made (the display
+    // stays in 2D until the player or the capability test switches 3D on).
     std::unique_ptr<Display3DPath> MakeDirect3DPath();
     [[noreturn]] void FatalExit(unsigned code);
     bool OpenRegistryKey(const std::string& valueName, bool write, platform::RegistryKeyObject* root,
