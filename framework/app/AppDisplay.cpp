@@ -4,6 +4,8 @@
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/app/StringUtils.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/D3DTester.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/sound/SoundManager.h"
@@ -75,8 +77,10 @@ void ZoltAppBase::CreateMainWindow()
     }
 
     const int result = ResetDisplay();
-    if (display_->Get3DPath() && display_->Get3DPath()->HasRuntimeError())
+    if (display_->Get3DPath() && display_->Get3DPath()->HasRuntimeError()) {
         RegEraseValue("Is3D");
+        chose3D_ = false;
+    }
 
     if (windowedWanted) {
         if (result == DDInterface::RESULT_INVALID_COLORDEPTH) {
@@ -290,9 +294,37 @@ bool ZoltAppBase::IsIn3DMode() { return display_ && display_->IsIn3DMode(); }
 
 std::unique_ptr<Display3DPath> ZoltAppBase::MakeDirect3DPath()
 {
-    // No Direct3D path is built into the program: the display draws in 2D
-    // and refuses 3D mode.
-    return nullptr;
+    auto path = std::make_unique<D3DInterface>(this);
+    direct3D_ = path.get();
+    return path;
+}
+
+bool ZoltAppBase::ReadTextureBits(MemoryImage* image, uint32_t* out)
+{
+    Display3DPath* path = display_ ? display_->Get3DPath() : nullptr;
+    return path && path->ReadBackTextures(image, out);
+}
+
+bool ZoltAppBase::TestRecommends3D() const
+{
+    const D3DTester* tester = direct3D_ ? direct3D_->GetTester() : nullptr;
+    return tester && tester->GetFailureReason().empty() && tester->GetWarning().empty();
+}
+
+void ZoltAppBase::WriteRegistryText(const std::string& valueName, const std::string& text)
+{
+    // The path forgets its error at the next scene; the shutdown question
+    // must still know that one happened.
+    if (valueName == "Test3D\\RuntimeError")
+        runtime3DError_ = true;
+    RegWriteText(valueName, text);
+}
+
+void ZoltAppBase::RelayTestVerdict(std::string& failureReason, std::string& warning, bool& fresh)
+{
+    // Recording and playback of the verdict come with the demo player; until
+    // then no demo plays and the verdict stands as the test left it.
+    (void)failureReason, (void)warning, (void)fresh;
 }
 
 } // namespace Zolt

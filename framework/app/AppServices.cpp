@@ -306,12 +306,6 @@ void ZoltAppBase::ReleaseImageFromDisplay(MemoryImage* image)
 
 NativeDisplay* ZoltAppBase::GetNativeDisplay() { return display_.get(); }
 
-bool ZoltAppBase::ReadTextureBits(MemoryImage* image, uint32_t* out)
-{
-    (void)image, (void)out;
-    return false; // textures exist only on a 3D path
-}
-
 void ZoltAppBase::RequestSharedImageCleanup() { sharedCleanupWanted_ = true; }
 
 size_t ZoltAppBase::RegisteredImageCount()

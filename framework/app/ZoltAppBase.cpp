@@ -95,7 +95,7 @@ ZoltAppBase::~ZoltAppBase()
     bool askAboutErrors = true;
     if (switched3DThisRun_ && display_) {
         bool stored = false;
-        if (RegReadFlag("Is3D", stored)) {
+        if (RegReadFlag("Is3D", stored) || TestRecommends3D()) {
             RegWriteFlag("Is3D", display_->IsIn3DMode());
         } else if (display_->IsIn3DMode()) {
             const std::string caption =
@@ -114,7 +114,7 @@ ZoltAppBase::~ZoltAppBase()
             askAboutErrors = false;
         }
     }
-    if (askAboutErrors && path3D && path3D->HasRuntimeError() && !screenSaverMode_) {
+    if (askAboutErrors && path3D && (runtime3DError_ || path3D->HasRuntimeError()) && !screenSaverMode_) {
         const std::string caption =
             fullTitle + " " + LookupTextNarrow("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
         const int answer = MessageBoxA(

@@ -21,6 +21,7 @@
 #pragma once
 
 #include "framework/app/CriticalSection.h"
+#include "framework/graphics/D3DHost.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DisplayHost.h"
 #include "framework/graphics/ImageHost.h"
@@ -53,6 +54,7 @@ struct RegistryKeyObject;
 
 namespace Zolt {
 
+class D3DInterface;
 class DDInterface;
 class Dialog;
 class Display3DPath;
@@ -65,6 +67,7 @@ class WidgetManager;
 class ZoltAppBase : public ButtonListener,
                     public DialogListener,
                     public DisplayHost,
+                    public D3DHost,
                     public ImageHost,
                     public WidgetHost,
                     public FontHost,
@@ -266,8 +269,15 @@ public:
     bool IsSystemDialogShowing() override { return systemDialogUp_; }
     bool WantsAuto3DDetection() override { return autoEnable3D; }
     bool WantsTest3D() override { return test3D; }
+    bool HasChosen3D() const override { return chose3D_; }
     void SetVSyncUnreliable(bool unreliable) override;
     void SetPresentationRect(const Rect& rect) override { (void)rect; }
+
+    // ---- D3DHost (the Direct3D path and its capability test) ----
+    std::string GetRegistryKey() override { return registryKey; }
+    void WriteRegistryText(const std::string& valueName, const std::string& text) override;
+    bool IsPlayingDemo() override { return playing_; }
+    void RelayTestVerdict(std::string& failureReason, std::string& warning, bool& fresh) override;
 
     // ---- WidgetHost ----
     bool BeginScreenPaint(Image* screen) override;
@@ -301,8 +311,11 @@ public:
     bool IsPlayingDemo() const { return playing_; }
     bool IsScreenSaverMode() const { return screenSaverMode_; }
     bool IsDisplaySuspended() const { return displaySuspended_; }
-    // The stored setting asked for Direct3D when the display was made.
-    bool HasChosen3D() const { return chose3D_; }
+    // The 3D capability test ran and left neither a failure nor a warning.
+    bool TestRecommends3D() const;
+    // The Direct3D path recorded a run-time error at some point of this run
+    // (the path itself forgets it at its next scene).
+    bool Had3DRuntimeError() const { return runtime3DError_; }
     int GetCursorIndex() const { return cursorIndex_; }
     int GetMuteCount() const { return muteCount_; }
     int UpdateCount() const { return updateCount_; }
@@ -404,8 +417,8 @@ protected:
     void CheckSecondInstances();
     void MakeCursors();
     void ShowDisplayFailure(int result);
-    // The Direct3D path handed to the display when it is made; null keeps
-    // the display in 2D.
+    // The Direct3D path handed to the display when it is made (the display
+    // stays in 2D until the player or the capability test switches 3D on).
     std::unique_ptr<Display3DPath> MakeDirect3DPath();
     [[noreturn]] void FatalExit(unsigned code);
     bool OpenRegistryKey(const std::string& valueName, bool write, platform::RegistryKeyObject* root,
@@ -453,6 +466,10 @@ protected:
     bool fullScreenFailed_ = false;
     bool switched3DThisRun_ = false;
     bool chose3D_ = false;
+    bool runtime3DError_ = false;
+    // The display's Direct3D path as made by MakeDirect3DPath (owned by the
+    // display, which lives as long as this pointer is read).
+    D3DInterface* direct3D_ = nullptr;
     bool screenSaverMode_ = false;
     bool settingsRead_ = false;
     std::atomic<bool> goingDown_{false};

@@ -556,7 +556,7 @@ bool DDInterface::RunCapabilityTest(HWND window)
     testerRan_ = true;
     const Display3DPath::TestResult result = path3D_->RunCapabilityTest(
         window, directDraw7_, host_->GetMinVideoMemoryMB(), host_->GetRecommendedVideoMemoryMB());
-    if (host_->WantsAuto3DDetection())
+    if (host_->WantsAuto3DDetection() && !host_->HasChosen3D())
         in3DMode_ = !result.failed && !result.warned;
     if (result.failed)
         in3DMode_ = false;

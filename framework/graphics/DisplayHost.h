@@ -45,6 +45,9 @@ public:
     // The 3D switches: automatic detection, and running the test at all.
     virtual bool WantsAuto3DDetection() { return false; }
     virtual bool WantsTest3D() { return false; }
+    // The player's stored setting asked for Direct3D: automatic detection
+    // then leaves the choice alone (a failure still overrides it).
+    virtual bool HasChosen3D() const { return false; }
     virtual int GetMinVideoMemoryMB() { return 6; }
     virtual int GetRecommendedVideoMemoryMB() { return 14; }
 

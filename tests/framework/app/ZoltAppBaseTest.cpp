@@ -384,21 +384,6 @@ TEST_F(AppTest, ResourceManagerLoadsThroughTheApplicationAndGoesBeforeWhatItHold
     app.reset();
 }
 
-TEST_F(AppTest, RefusedSwitchTo3DKeepsThePlayersStoredChoice)
-{
-    Make().RegWriteFlag("Is3D", true);
-    app.reset();
-    TestApp& a = StartApp();
-    EXPECT_TRUE(a.HasChosen3D());
-    EXPECT_FALSE(a.IsIn3DMode()) << "no Direct3D path in this program";
-    a.ChangeDisplayMode(true, true, false);
-    EXPECT_FALSE(a.IsIn3DMode());
-    app.reset();
-    bool stored = false;
-    ASSERT_TRUE(Make().RegReadFlag("Is3D", stored));
-    EXPECT_TRUE(stored);
-}
-
 TEST_F(AppTest, ApplicationMadeBeforeThePreviousWentKeepsTheProcessWideServices)
 {
     Make();
