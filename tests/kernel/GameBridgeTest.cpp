@@ -14,6 +14,8 @@
 
 using namespace kerneltest;
 
+class GameBridge : public KernelTest {};
+
 namespace {
 
 struct InputLog : ControlLibrary::MouseMessageObserver, ControlLibrary::KeybdSysMessageObserver {
@@ -26,20 +28,24 @@ struct InputLog : ControlLibrary::MouseMessageObserver, ControlLibrary::KeybdSys
     std::vector<std::string> entries;
 };
 
-ControlLibrary::IRectVO* RedSquare(ControlLibrary::Factory_impl& f)
-{
-    ControlLibrary::IRectVO* r = f.CreateRectVO();
-    r->SetStyle(1);
-    r->SetPosition(10, 10);
-    r->SetSize(20, 20);
-    r->SetColour(ControlLibrary::RGB{255, 0, 0});
-    r->SetVisible(true);
-    return r;
-}
+// A shown red 20 x 20 square at (10, 10), given back to the factory at the end.
+struct RedSquare {
+    explicit RedSquare(ControlLibrary::Factory_impl& f) : factory(f), rect(f.CreateRectVO())
+    {
+        rect->SetStyle(1);
+        rect->SetPosition(10, 10);
+        rect->SetSize(20, 20);
+        rect->SetColour(ControlLibrary::RGB{255, 0, 0});
+        rect->SetVisible(true);
+    }
+    ~RedSquare() { factory.ReleaseVO(rect); }
+    ControlLibrary::Factory_impl& factory;
+    ControlLibrary::IRectVO* rect;
+};
 
 } // namespace
 
-TEST_F(KernelTest, BridgeStartsTheGameWithFocusWhenAttachedAndStopsItWhenRemoved)
+TEST_F(GameBridge, StartsTheGameWithFocusWhenAttachedAndStopsItWhenRemoved)
 {
     BringUp();
     KernelLibrary::IGameBridge* bridge = app->GetBridge();
@@ -55,10 +61,10 @@ TEST_F(KernelTest, BridgeStartsTheGameWithFocusWhenAttachedAndStopsItWhenRemoved
               (std::vector<std::string>{"Stop", "Shutdown"}));
 }
 
-TEST_F(KernelTest, BridgeTakesTheRepaintRequestOnlyOnceTheGameHasStarted)
+TEST_F(GameBridge, TakesTheRepaintRequestOnlyOnceTheGameHasStarted)
 {
     BringUp();
-    RedSquare(Factory());
+    RedSquare square(Factory());
     Factory().OnTimerTick(0); // the factory's dirty poll
     ASSERT_TRUE(Factory().NeedsRepaint());
 
@@ -78,10 +84,10 @@ TEST_F(KernelTest, BridgeTakesTheRepaintRequestOnlyOnceTheGameHasStarted)
     EXPECT_FALSE(bridge->IsDirty());
 }
 
-TEST_F(KernelTest, BridgePaintsTheSceneUnlessTheFrameworkSuppressesGameDrawing)
+TEST_F(GameBridge, PaintsTheSceneUnlessTheFrameworkSuppressesGameDrawing)
 {
     BringUp();
-    RedSquare(Factory());
+    RedSquare square(Factory());
     Zolt::MemoryImage screen(nullptr);
     screen.MakeBlank(64, 64);
     uint32_t* bits = screen.RequireBits();
@@ -99,12 +105,12 @@ TEST_F(KernelTest, BridgePaintsTheSceneUnlessTheFrameworkSuppressesGameDrawing)
     EXPECT_EQ(pixel(), 0xFFFF0000u);
 }
 
-TEST_F(KernelTest, BridgeForwardsInputAndAReleaseArrivesAsButtonZero)
+TEST_F(GameBridge, ForwardsInputAndAReleaseArrivesAsButtonZero)
 {
     BringUp();
     InputLog log;
-    ControlLibrary::IRectVO* square = RedSquare(Factory());
-    square->AddMouseObserver(&log);
+    RedSquare square(Factory());
+    square.rect->AddMouseObserver(&log);
     Factory().AddSysObserver(&log);
     KernelLibrary::IGameBridge* bridge = app->GetBridge();
 
@@ -121,7 +127,7 @@ TEST_F(KernelTest, BridgeForwardsInputAndAReleaseArrivesAsButtonZero)
     Factory().RemoveSysObserver(&log);
 }
 
-TEST_F(KernelTest, BridgeRunsTheGamesFrameUpdateOnlyWhileStarted)
+TEST_F(GameBridge, RunsTheGamesFrameUpdateOnlyWhileStarted)
 {
     BringUp();
     KernelLibrary::IGameBridge idle(app.get(), &game);

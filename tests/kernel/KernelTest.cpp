@@ -7,6 +7,8 @@
 
 using namespace kerneltest;
 
+class Kernel : public KernelTest {};
+
 namespace {
 
 // Which singletons exist when the game is called: T time system (+ when its
@@ -43,7 +45,7 @@ struct TableFiller : TimeLibrary::TimeObjectMessageObserver {
 
 } // namespace
 
-TEST_F(KernelTest, RunKernelRunsTheGameUntilItQuitsAndTearsDownInReverse)
+TEST_F(Kernel, RunsTheGameUntilItQuitsAndTearsDownInReverse)
 {
     EXPECT_EQ(KernelLibrary::GetFactory(), nullptr);
     EXPECT_EQ(KernelLibrary::GetEffectSystem(), nullptr);
@@ -68,7 +70,7 @@ TEST_F(KernelTest, RunKernelRunsTheGameUntilItQuitsAndTearsDownInReverse)
     EXPECT_EQ(game.log.size(), 10u); // the teardown does not call the game again
 }
 
-TEST_F(KernelTest, RunKernelStopsBeforeTheLoopWhenTheFactoryCannotBeMade)
+TEST_F(Kernel, StopsBeforeTheLoopWhenTheFactoryCannotBeMade)
 {
     TableFiller filler;
     game.onSetSysApp = [&] { filler.Fill(); }; // the factory finds no time object for its poll
@@ -84,7 +86,7 @@ TEST_F(KernelTest, RunKernelStopsBeforeTheLoopWhenTheFactoryCannotBeMade)
     EXPECT_EQ(Singletons(), " ----");
 }
 
-TEST_F(KernelTest, SecondRunTearsDownWhatTheFirstLeftBeforeMakingAnything)
+TEST_F(Kernel, SecondRunTearsDownWhatTheFirstLeftBeforeMakingAnything)
 {
     TableFiller filler;
     game.onSetSysApp = [&] { filler.Fill(); };
@@ -108,7 +110,7 @@ TEST_F(KernelTest, SecondRunTearsDownWhatTheFirstLeftBeforeMakingAnything)
     EXPECT_EQ(std::count(game.log.begin(), game.log.end(), "Shutdown"), 0);
 }
 
-TEST_F(KernelTest, RunKernelWithoutAGameStartsNothing)
+TEST_F(Kernel, StartsNothingWithoutAGame)
 {
     KernelLibrary::ShutdownKernel(nullptr); // nothing to tear down
     EXPECT_FALSE(KernelLibrary::RunKernel(nullptr, nullptr));
