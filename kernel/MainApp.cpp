@@ -1,0 +1,111 @@
+#include "kernel/MainApp.h"
+
+#include "framework/widgets/WidgetManager.h"
+#include "kernel/IGameBridge.h"
+#include "platform/window/Window.h"
+
+namespace KernelLibrary {
+
+MainApp::MainApp(IGame* game) : game_(game)
+{
+    // The framework names its window, registry key and process-wide objects
+    // from these, so they are read before it initialises.
+    std::string title;
+    game_->GetTitle(&title);
+    productName = title;
+    game_->GetVersion(&productVersion);
+    game_->GetTitle(&windowTitle);
+    fullTitle = windowTitle;
+    game_->GetRegistryKey(&registryKey);
+
+    width = kWidth;
+    height = kHeight;
+    refreshPaced = true;
+    windowedWanted = true;
+    isWindowed = true;
+    fullScreenRequested = false;
+    // No automatic 3D capability test at start-up: the game draws in 2D
+    // unless the user switched 3D on.
+    autoEnable3D = false;
+    test3D = false;
+}
+
+MainApp::~MainApp()
+{
+    // The close path normally removed the bridge already. If the loop ended
+    // some other way the toolkit may be gone by now, so the bridge only
+    // leaves the tree here; the game is not called again.
+    bridge_.reset();
+}
+
+void MainApp::GetSize(Size* out)
+{
+    if (out)
+        *out = Size{width, height};
+}
+
+void MainApp::SetSize(const Size& size)
+{
+    width = size.width;
+    height = size.height;
+    if (bridge_)
+        bridge_->SetBoundsRect(Zolt::Rect(0, 0, width, height));
+}
+
+void MainApp::SetFullScreen(bool fullScreen)
+{
+    windowedWanted = !fullScreen;
+    fullScreenRequested = fullScreen;
+}
+
+bool MainApp::ReadRegistryValue(const std::string& path, uint32_t* type, uint8_t* data, uint32_t* length,
+                                platform::HKEY rootKey)
+{
+    return RegReadValueAt(path, type, data, length, rootKey);
+}
+
+bool MainApp::WriteRegistryValue(const std::string& path, uint32_t type, const uint8_t* data, uint32_t length)
+{
+    return RegWriteValue(path, type, data, length);
+}
+
+void MainApp::Initialize()
+{
+    ZoltAppBase::Initialize();
+    game_->SetSysApp(static_cast<ISysApp*>(this));
+}
+
+void MainApp::OnBackgroundLoadDone()
+{
+    ZoltAppBase::OnBackgroundLoadDone();
+    if (startupFailed.load() || bridge_ || !widgetManager)
+        return;
+    bridge_ = std::make_unique<IGameBridge>(this, game_);
+    bridge_->SetBoundsRect(Zolt::Rect(0, 0, width, height));
+    // Attaching gives the game its Initialize and Start.
+    widgetManager->AddChild(bridge_.get());
+}
+
+void MainApp::QuitFromGame()
+{
+    quitRequested_ = true;
+    if (platform::HWND window = GetMainWindow())
+        platform::SendMessageA(window, platform::WM_CLOSE, 0, 0);
+}
+
+void MainApp::QuitFromFramework()
+{
+    if (!quitRequested_) {
+        game_->OnCloseRequest();
+        return;
+    }
+    if (bridge_) {
+        // Detaching stops the game and shuts it down.
+        if (widgetManager)
+            widgetManager->RemoveChild(bridge_.get());
+        bridge_.reset();
+    }
+    ZoltAppBase::Quit();
+}
+
+} // namespace KernelLibrary

@@ -1,0 +1,80 @@
+// The application object of the game: the framework's application with the
+// game's titles, key and 1024 x 768 window, the game's ISysApp, and the
+// owner of the full-window bridge widget that carries the whole game.
+//
+// Threads: main thread (the framework calls the overrides from its loop).
+// Quit is the framework's close path: the first close of the window only asks
+// the game (IGame::OnCloseRequest); once the game called ISysApp::Quit the
+// close removes the bridge (game stopped and shut down) and ends the loop.
+#pragma once
+
+#include "framework/app/ZoltAppBase.h"
+#include "kernel/IGame.h"
+#include "kernel/ISysApp.h"
+
+#include <memory>
+
+namespace KernelLibrary {
+
+class IGameBridge;
+
+namespace detail {
+
+// ISysApp::Quit and the framework's Quit share one name and signature; these
+// shims give each its own body in MainApp.
+class SysAppQuitShim : public ISysApp {
+public:
+    void Quit() final { QuitFromGame(); }
+
+protected:
+    virtual void QuitFromGame() = 0;
+};
+
+class FrameworkQuitShim : public Zolt::ZoltAppBase {
+public:
+    void Quit() final { QuitFromFramework(); }
+
+protected:
+    virtual void QuitFromFramework() = 0;
+};
+
+} // namespace detail
+
+class MainApp : public detail::SysAppQuitShim, public detail::FrameworkQuitShim {
+public:
+    static constexpr int kWidth = 1024;
+    static constexpr int kHeight = 768;
+
+    // Reads the game's title, version and registry key; the game must exist.
+    explicit MainApp(IGame* game);
+    ~MainApp() override;
+
+    // ---- ISysApp ----
+    void GetSize(Size* out) override;
+    void SetSize(const Size& size) override;
+    void SetFullScreen(bool fullScreen) override;
+    bool ReadRegistryValue(const std::string& path, uint32_t* type, uint8_t* data, uint32_t* length,
+                           platform::HKEY rootKey) override;
+    bool WriteRegistryValue(const std::string& path, uint32_t type, const uint8_t* data, uint32_t length) override;
+
+    // ---- Framework ----
+    // The framework's start-up, then the game gets its ISysApp.
+    void Initialize() override;
+    // Adds the bridge (and so starts the game) unless start-up failed.
+    void OnBackgroundLoadDone() override;
+
+    IGame* GetGame() const { return game_; }
+    IGameBridge* GetBridge() const { return bridge_.get(); }
+    bool IsQuitRequested() const { return quitRequested_; }
+
+protected:
+    void QuitFromGame() override;
+    void QuitFromFramework() override;
+
+private:
+    IGame* game_;
+    std::unique_ptr<IGameBridge> bridge_;
+    bool quitRequested_ = false;
+};
+
+} // namespace KernelLibrary

@@ -1,0 +1,118 @@
+// The kernel's run of a game: the order in which the singletons come and go
+// around the game's calls, a whole run on the headless machine ended by the
+// game, a refused factory, and a second run after a first.
+#include "tests/kernel/KernelTestSupport.h"
+
+#include "platform/window/Window.h"
+
+using namespace kerneltest;
+
+class Kernel : public KernelTest {};
+
+namespace {
+
+// Which singletons exist when the game is called: T time system (+ when its
+// thread ticks), F factory, E effect system, A application.
+std::string Singletons()
+{
+    std::string s = " ";
+    auto* time = TimeLibrary::GetTimeSystem();
+    s += time ? (time->IsTicking() ? "T+" : "T") : "-";
+    s += KernelLibrary::GetFactory() ? "F" : "-";
+    s += KernelLibrary::GetEffectSystem() ? "E" : "-";
+    s += KernelLibrary::GetApplication() ? "A" : "-";
+    return s;
+}
+
+// A game that ends its run by itself: once started it closes the window,
+// and when asked whether to close it quits.
+void QuitOnceStarted(RecordingGame& game)
+{
+    game.onStart = [] {
+        platform::PostMessageA(KernelLibrary::GetApplication()->GetMainWindow(), platform::WM_CLOSE, 0, 0);
+    };
+    game.onCloseRequest = [&game] { game.sysApp->Quit(); };
+}
+
+// Fills every free entry of the time table.
+struct TableFiller : TimeLibrary::TimeObjectMessageObserver {
+    void Fill()
+    {
+        while (KernelLibrary::GetTimeSystem()->CreateTimeObject(this, -1, 5))
+            ;
+    }
+};
+
+} // namespace
+
+TEST_F(Kernel, RunsTheGameUntilItQuitsAndTearsDownInReverse)
+{
+    EXPECT_EQ(KernelLibrary::GetFactory(), nullptr);
+    EXPECT_EQ(KernelLibrary::GetEffectSystem(), nullptr);
+    EXPECT_EQ(KernelLibrary::GetTimeSystem(), nullptr);
+
+    QuitOnceStarted(game);
+    game.probe = Singletons;
+    ASSERT_TRUE(KernelLibrary::RunKernel(nullptr, &game));
+    EXPECT_EQ(game.log, (std::vector<std::string>{
+                            "GetTitle T---", "GetVersion T---", "GetTitle T---", "GetRegistryKey T---",
+                            "SetSysApp T--A", "Initialize T+FEA", "Start T+FEA", "OnCloseRequest T+FEA",
+                            "Stop T+FEA", "Shutdown T+FEA"}));
+
+    // The effect system was wired to the kernel's time system and factory.
+    auto* effects = EffectLibrary::GetEffectSystem();
+    ASSERT_NE(effects, nullptr);
+    EXPECT_EQ(effects->GetTimeSystem(), KernelLibrary::GetTimeSystem());
+    EXPECT_EQ(KernelLibrary::GetApplication()->GetBridge(), nullptr);
+
+    KernelLibrary::ShutdownKernel(nullptr);
+    EXPECT_EQ(Singletons(), " ----");
+    EXPECT_EQ(game.log.size(), 10u); // the teardown does not call the game again
+}
+
+TEST_F(Kernel, StopsBeforeTheLoopWhenTheFactoryCannotBeMade)
+{
+    TableFiller filler;
+    game.onSetSysApp = [&] { filler.Fill(); }; // the factory finds no time object for its poll
+    EXPECT_FALSE(KernelLibrary::RunKernel(nullptr, &game));
+    EXPECT_EQ(KernelLibrary::GetFactory(), nullptr);
+    EXPECT_EQ(KernelLibrary::GetEffectSystem(), nullptr);
+    ASSERT_NE(KernelLibrary::GetTimeSystem(), nullptr);
+    EXPECT_FALSE(TimeLibrary::GetTimeSystem()->IsTicking());
+    EXPECT_NE(KernelLibrary::GetApplication(), nullptr);
+    EXPECT_EQ(std::count(game.log.begin(), game.log.end(), "Initialize"), 0);
+
+    KernelLibrary::ShutdownKernel(nullptr);
+    EXPECT_EQ(Singletons(), " ----");
+}
+
+TEST_F(Kernel, SecondRunTearsDownWhatTheFirstLeftBeforeMakingAnything)
+{
+    TableFiller filler;
+    game.onSetSysApp = [&] { filler.Fill(); };
+    ASSERT_FALSE(KernelLibrary::RunKernel(nullptr, &game));
+    KernelLibrary::MainApp* first = KernelLibrary::GetApplication();
+    ASSERT_NE(first, nullptr);
+
+    RecordingGame second;
+    QuitOnceStarted(second);
+    std::string atFirstCall;
+    second.probe = [&] {
+        if (atFirstCall.empty())
+            atFirstCall = Singletons();
+        return std::string();
+    };
+    ASSERT_TRUE(KernelLibrary::RunKernel(nullptr, &second));
+    // The first application and its leftovers were gone; only the new time
+    // system existed when the new application was being made.
+    EXPECT_EQ(atFirstCall, " T---");
+    EXPECT_EQ(second.log.back(), "Shutdown");
+    EXPECT_EQ(std::count(game.log.begin(), game.log.end(), "Shutdown"), 0);
+}
+
+TEST_F(Kernel, StartsNothingWithoutAGame)
+{
+    KernelLibrary::ShutdownKernel(nullptr); // nothing to tear down
+    EXPECT_FALSE(KernelLibrary::RunKernel(nullptr, nullptr));
+    EXPECT_EQ(Singletons(), " ----");
+}
