@@ -14,6 +14,7 @@
 #include "timing/TimeSystem_impl.h"
 
 #include <gtest/gtest.h>
+#include <cstdio>
 
 #include <chrono>
 #include <cmath>
@@ -67,7 +68,9 @@ TEST(ThreadedTournament, TimeThreadAndMainThreadNeverShareTheTable)
     auto lastProgress = SteadyClock::now();
     int handsSeen = 0;
     int tournaments = 1;
-    while (hands < 100 && SteadyClock::now() - lastProgress < std::chrono::seconds(60)) {
+    // At least a hundred hands and a second tournament begun, so that a
+    // table hidden and shown again while the timers tick is covered too.
+    while ((hands < 100 || tournaments < 2) && SteadyClock::now() - lastProgress < std::chrono::seconds(60)) {
         if (hands != handsSeen) {
             handsSeen = hands;
             lastProgress = SteadyClock::now();
