@@ -135,7 +135,10 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
         f = 1.0;
     }
 
-    // Fast-forwarding a played demo is added here by the demo player.
+    if (IsDemoFastForwarding()) {
+        FastForwardDemo();
+        return true;
+    }
 
     if (paused_ || demoSpeed <= 0) {
         ProcessDeletions();
@@ -272,9 +275,12 @@ bool ZoltAppBase::GuardedUpdate()
 {
     if (screenSaverHold_)
         return false;
-    // A played demo holds updates until its recorded commands are due; the
-    // demo player adds that here.
-    if (loadingFinished_ && !completionApplied_) {
+    // A played demo applies the loading completion at its recorded update,
+    // holding updates until the loader has got that far too.
+    const bool completionDue = !playing_ || demo_.recordedLoadingFinished || demo_.stream.Ended();
+    if (playing_ && demo_.recordedLoadingFinished && !loadingFinished_ && !completionApplied_)
+        return false;
+    if (loadingFinished_ && !completionApplied_ && completionDue) {
         ApplyLoadingCompletion();
         if (recording_)
             RecordSimpleCommand(9);

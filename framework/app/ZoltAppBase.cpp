@@ -384,6 +384,8 @@ void ZoltAppBase::Quit()
         display_->GetDirectDraw()->RestoreDisplayMode();
     if (mainWindow_)
         ShowWindow(mainWindow_, SW_HIDE);
+    if (playing_)
+        RestoreDemoSound();
     if (settingsRead_)
         WriteSettings();
     ImageLib::FreeJ2kCodec();
