@@ -141,6 +141,8 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
     }
 
     if (paused_ || demoSpeed <= 0) {
+        // Back to the message pump, or a paused demo could never be resumed.
+        loopState_ = 3;
         ProcessDeletions();
         return true;
     }

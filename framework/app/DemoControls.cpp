@@ -150,7 +150,7 @@ void ZoltAppBase::ShowJumpDialog()
 // Whether the timing core should fast-forward now.
 bool ZoltAppBase::IsDemoFastForwarding() const
 {
-    return playing_ && !demo_.stream.Ended() && (demo_.skipToEnd || updateCount_ < demo_.jumpTarget);
+    return playing_ && ((demo_.skipToEnd && !demo_.stream.Ended()) || updateCount_ < demo_.jumpTarget);
 }
 
 } // namespace Zolt
