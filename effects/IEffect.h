@@ -10,6 +10,7 @@
 #include "controls/Point.h"
 
 #include <cstdint>
+#include <string>
 
 namespace ControlLibrary {
 class IVisibleObject;
@@ -70,9 +71,28 @@ public:
     virtual void SetHideOnFinish(bool hide) = 0;
 };
 
-// Plays frames of an animation script; its own operations come with the
-// animation reader.
+// Plays the frame animations of a script: each effect of the script has an
+// image object of its own that shows the current frame. Start always fails;
+// an animation is started with PlayEffect.
 class IAnimationEffect : public IEffect {
+public:
+    // Shows the effect's first frame (or hides it) without timing anything.
+    virtual void ShowEffect(uint16_t effect, bool visible) = 0;
+    // Plays the effect from its first frame; a play under way is cut short.
+    virtual void PlayEffect(int16_t effect) = 0;
+    // Kept for its place in the interface; does nothing.
+    virtual void Reserved(uint32_t value) = 0;
+    virtual uint16_t GetEffectCount() = 0;
+    // Reads and parses a script; false (and no script) when the file cannot
+    // be read or is not a valid script.
+    virtual bool Load(const std::string& path) = 0;
+    // A new animation in the effect system with a copy of the script and
+    // image objects of its own; null when no entry is free.
+    virtual IAnimationEffect* Clone() = 0;
+    // Applied to the image object of every effect.
+    virtual void SetPosition(int x, int y) = 0;
+    virtual void SetAlignment(uint32_t horizontal, uint32_t vertical) = 0;
+    virtual void SetLayer(uint16_t layer) = 0;
 };
 
 } // namespace EffectLibrary

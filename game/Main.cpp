@@ -2,6 +2,7 @@
 // starts the framework for real and shows the framework's own screen: a
 // backdrop and a framework dialog whose OK button brings up a second dialog
 // (and whose CANCEL button, like closing the window, ends the program).
+#include "framework/app/CrashHandler.h"
 #include "framework/app/StringUtils.h"
 #include "framework/app/ZoltAppBase.h"
 #include "framework/graphics/Graphics.h"
@@ -119,6 +120,9 @@ int main(int argc, char** argv)
 {
     platform::SetCommandLineArguments(argc, argv);
     platform::UseHeadlessBackend(false);
+    // A copy started to show the report of a crash does only that.
+    if (Zolt::RunCrashReportIfRequested())
+        return 0;
     // The display shows its frames in the main window through SDL.
     platform::ddraw::SdlPresenter::Install(nullptr, kScreenWidth, kScreenHeight);
 

@@ -12,6 +12,7 @@
 #include "framework/graphics/TriVertex.h"
 #include "platform/ddraw/DDrawTypes.h"
 
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -46,6 +47,14 @@ public:
     // Ends the open scene before the frame is presented.
     virtual void FinishScene() = 0;
     virtual void ReleaseImageTextures(MemoryImage* image) = 0;
+    // Rebuilds the image's width x height ARGB pixels from its textures;
+    // false when it has none that are current.
+    virtual bool ReadBackTextures(MemoryImage* image, uint32_t* out)
+    {
+        (void)image;
+        (void)out;
+        return false;
+    }
 
     // Drawing onto the 3D screen.
     virtual bool IsTransformStackEmpty() const = 0;

@@ -1,6 +1,8 @@
 // A player profile: the player's choices, money totals and tournaments in
 // progress. Several fields of a saved tournament are kept and interpreted by
-// the poker table only; their meaning is given next to each.
+// the poker table only; their meaning is given next to each. Profiles live in
+// ProfileList (game/shell/ProfileList.h) and in files read and written by
+// game/shell/ProfileFile.h.
 //
 // Threads: read and written on the main thread (the table's steps run there
 // too, see Gamespace::GameMgr).
@@ -64,18 +66,31 @@ struct TableChoice {
 };
 
 struct Profile {
+    // The longest name a profile file can hold.
+    static constexpr size_t kMaxNameLength = 15;
+
     uint8_t active = 0;
     std::string name;
     uint8_t customOption = 1;
     uint32_t computerStyle = 0;   // 0 a random style per seat, 1..3 a fixed style
-    GameType gameType = kGameNoLimit;
+    GameType gameType = kGameNoLimit;   // not stored in the file
     TableChoice limit;
     TableChoice potLimit;
     TableChoice noLimit;
-    // A stage announcement is shown before each board stage.
+    // A stage announcement is shown before each board stage (not stored in
+    // the file).
     uint8_t stageDialog = 1;
     std::vector<std::unique_ptr<SavedGame>> savedGames;
+    // Buy-in and cash-out totals: limit, no-limit, pot-limit pairs in turn.
     std::array<double, 6> money{};
+
+    // Makes this profile the only active one of the list (or, with false,
+    // leaves no profile of the list active).
+    void SetActive(bool value);
+    // Deletes this profile's file when there is one.
+    void RemoveFile() const;
+    // "save/" + name + "_.usr"; empty when the name cannot name a file.
+    std::string FilePath() const;
 
     // The first saved tournament marked current, or null.
     SavedGame* GetCurrentSavedGame() const

@@ -1,0 +1,170 @@
+#include "framework/app/CrashReportUpload.h"
+
+#include "framework/app/HTTPTransfer.h"
+#include "platform/core/Clock.h"
+
+#include <fstream>
+#include <mutex>
+
+namespace Zolt {
+
+namespace {
+
+std::mutex gUploadMutex;
+CrashUploadFunction gUpload;
+
+// A field name goes between quotes in a header line: quotes and line breaks
+// in it would end that line early, so they are left out.
+std::string SafeFieldName(const std::string& name)
+{
+    std::string out;
+    for (char c : name)
+        if (c != '"' && c != '\r' && c != '\n')
+            out += c;
+    return out;
+}
+
+bool ReadDemo(const std::string& path, std::string* bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || static_cast<uint64_t>(size) > kMaxCrashDemoBytes)
+        return false;
+    in.seekg(0, std::ios::beg);
+    bytes->resize(static_cast<size_t>(size));
+    in.read(bytes->data(), size);
+    return in.gcount() == size;
+}
+
+} // namespace
+
+std::string BuildCrashReportBody(const CrashReportForm& form, std::string* boundaryOut)
+{
+    std::vector<std::pair<std::string, std::string>> parts = form.fields;
+    parts.emplace_back("prod", form.product);
+    parts.emplace_back("version", form.version);
+    parts.emplace_back("usertext", form.userText);
+    parts.emplace_back("errortitle", form.errorTitle);
+    parts.emplace_back("errortext", form.errorText);
+    std::string demo;
+    const bool haveDemo = !form.demoFile.empty() && ReadDemo(form.demoFile, &demo);
+
+    // A value that holds the boundary would end its part early.
+    std::string boundary = kCrashReportBoundary;
+    auto collides = [&] {
+        for (const auto& part : parts)
+            if (part.second.find(boundary) != std::string::npos)
+                return true;
+        return haveDemo && demo.find(boundary) != std::string::npos;
+    };
+    while (collides())
+        boundary += 'x';
+
+    std::string body;
+    for (const auto& [name, value] : parts) {
+        body += "--" + boundary + "\r\n";
+        body += "Content-Disposition: form-data; name=\"" + SafeFieldName(name) + "\"\r\n";
+        body += "\r\n";
+        body += value + "\r\n";
+    }
+    if (haveDemo) {
+        body += "--" + boundary + "\r\n";
+        body += "Content-Disposition: form-data; name=\"demofile\"; filename=\"tarnel.dmo\"\r\n";
+        body += "Content-Type: application/octet-stream\r\n";
+        body += "\r\n";
+        body += demo + "\r\n";
+    }
+    body += "--" + boundary + "--\r\n";
+    if (boundaryOut)
+        *boundaryOut = boundary;
+    return body;
+}
+
+CrashReportRequest BuildCrashReportRequest(const std::string& host, const CrashReportForm& form)
+{
+    std::string boundary;
+    const std::string body = BuildCrashReportBody(form, &boundary);
+    CrashReportRequest out;
+    out.url = "http://" + host + kCrashReportPath;
+    out.request = std::string("POST ") + kCrashReportPath + " HTTP/1.1\r\n" +
+                  "Content-Type: multipart/form-data; boundary=" + boundary + "\r\n" +
+                  "User-Agent: Mozilla/4.0 (compatible; tarnel)\r\n" + "Host: " + host + "\r\n" +
+                  "Content-Length: " + std::to_string(body.size()) + "\r\n" + "Connection: close\r\n" + "\r\n" + body;
+    return out;
+}
+
+void SetCrashUploadFunction(CrashUploadFunction upload)
+{
+    std::lock_guard<std::mutex> guard(gUploadMutex);
+    gUpload = std::move(upload);
+}
+
+CrashUploadFunction GetCrashUploadFunction()
+{
+    std::lock_guard<std::mutex> guard(gUploadMutex);
+    if (gUpload)
+        return gUpload;
+    return UploadWithHttpTransfer;
+}
+
+int UploadWithHttpTransfer(const std::string& url, const std::string& request, const std::atomic<bool>& abort)
+{
+    HTTPTransfer transfer;
+    transfer.Submit(url, request);
+    while (transfer.IsBusy()) {
+        if (abort.load())
+            transfer.Cancel();
+        platform::Sleep(20);
+    }
+    return transfer.Outcome();
+}
+
+CrashReportSubmitter::CrashReportSubmitter(CrashUploadFunction upload) : upload_(std::move(upload)) {}
+
+CrashReportSubmitter::~CrashReportSubmitter()
+{
+    Abort();
+    Join();
+}
+
+bool CrashReportSubmitter::Start(const CrashReportRequest& request)
+{
+    if (result_.load() == kPending || !upload_)
+        return false;
+    Join();
+    abort_.store(false);
+    result_.store(kPending);
+    const bool started = thread_.Start([this, request] {
+        int result = 6;
+        try {
+            result = upload_(request.url, request.request, abort_);
+        } catch (...) {
+            result = 6; // a transfer that failed on its own terms is a socket failure
+        }
+        if (abort_.load() && result == kPending)
+            result = 5;
+        result_.store(result == kPending ? 6 : result);
+    });
+    if (!started)
+        result_.store(6);
+    return started;
+}
+
+bool CrashReportSubmitter::WaitFor(uint32_t milliseconds)
+{
+    const uint32_t start = platform::GetTickCount();
+    while (!Finished()) {
+        if (platform::GetTickCount() - start >= milliseconds)
+            return false;
+        platform::Sleep(10);
+    }
+    Join();
+    return true;
+}
+
+void CrashReportSubmitter::Join() { thread_.Join(); }
+
+} // namespace Zolt

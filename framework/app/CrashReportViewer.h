@@ -1,0 +1,44 @@
+// The crash report viewer: runs in a process of its own after a crash (the
+// program started again by the crash handler). It reads the report, puts it
+// on the clipboard and shows it in the crash window; when a report server is
+// configured it offers "Send Report", asks for the user's own words in the
+// "Error Details" entry and posts the report on the submit thread, which it
+// waits for (at most the given time, then the upload is aborted) and joins.
+//
+// Threads: the viewer's main thread, plus the submit thread while sending.
+#pragma once
+
+#include "framework/app/CrashReportUpload.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Zolt {
+
+struct CrashViewerInput {
+    std::string reportFile;
+    std::string server;
+    std::string product;
+    std::string version;
+    std::string demoFile;
+    std::vector<std::pair<std::string, std::string>> fields;
+};
+
+// What the crash handler passed in the environment.
+CrashViewerInput ReadCrashViewerInput();
+
+struct CrashViewerOutcome {
+    bool reportRead = false;
+    bool sent = false;     // an upload was started
+    int uploadResult = CrashReportSubmitter::kIdle;
+};
+
+// The longest report the viewer reads; the rest is cut off.
+constexpr size_t kMaxViewedReportBytes = 4u * 1024 * 1024;
+
+CrashViewerOutcome RunCrashViewer(const CrashViewerInput& input, const CrashUploadFunction& upload,
+                                  uint32_t uploadTimeoutMs = 60000);
+
+} // namespace Zolt

@@ -1,0 +1,158 @@
+#include "game/shell/Options.h"
+
+#include "controls/Factory_impl.h"
+#include "controls/IFactory.h"
+#include "game/shell/IOptionObserver.h"
+
+#include <algorithm>
+#include <atomic>
+#include <vector>
+
+namespace Gamespace {
+
+namespace {
+
+const char kSoundVolumeValue[] = "Options\\SoundVol";
+const char kSoundEffVolumeValue[] = "Options\\SoundEffVol";
+const char kSpeedValue[] = "Options\\Speed";
+const char kFullScreenValue[] = "Options\\FullScreen";
+
+std::atomic<uint32_t> gSoundVolume{kDefaultSoundVolume};
+std::atomic<uint32_t> gSoundEffVolume{kDefaultSoundEffVolume};
+std::atomic<uint32_t> gGameSpeed{kDefaultGameSpeed};
+std::atomic<bool> gFullScreen{false};
+ControlLibrary::IFactory* gFactory = nullptr;
+
+std::vector<IOptionObserver*>& Observers()
+{
+    static std::vector<IOptionObserver*> observers;
+    return observers;
+}
+
+ControlLibrary::IFactory* Factory()
+{
+    return gFactory ? gFactory : ControlLibrary::GetFactory();
+}
+
+} // namespace
+
+uint16_t GetSoundVolume()
+{
+    return static_cast<uint16_t>(gSoundVolume.load());
+}
+
+void SetSoundVolume(uint16_t value)
+{
+    if (value == gSoundVolume.load())
+        return;
+    gSoundVolume = std::min(value, kMaxVolume);
+    if (ControlLibrary::IFactory* factory = Factory())
+        factory->SetEffectsVolume(GetSoundVolume());
+}
+
+uint16_t GetSoundEffVolume()
+{
+    return static_cast<uint16_t>(gSoundEffVolume.load());
+}
+
+void SetSoundEffVolume(uint16_t value)
+{
+    if (value == gSoundEffVolume.load())
+        return;
+    gSoundEffVolume = std::min(value, kMaxVolume);
+    if (ControlLibrary::IFactory* factory = Factory())
+        factory->SetMusicVolume(GetSoundEffVolume());
+}
+
+uint16_t GetGameSpeed()
+{
+    return static_cast<uint16_t>(gGameSpeed.load());
+}
+
+void SetGameSpeed(uint16_t value)
+{
+    if (value == gGameSpeed.load())
+        return;
+    gGameSpeed = std::min(value, kMaxGameSpeed);
+    // A copy, so an observer may register another while being told.
+    std::vector<IOptionObserver*> observers = Observers();
+    for (IOptionObserver* observer : observers)
+        observer->OnSpeedChanged();
+}
+
+bool IsFullScreenOption()
+{
+    return gFullScreen.load();
+}
+
+void SetFullScreenOption(bool value)
+{
+    gFullScreen = value;
+}
+
+void AddOptionObserver(IOptionObserver* observer)
+{
+    std::vector<IOptionObserver*>& observers = Observers();
+    if (observer && std::find(observers.begin(), observers.end(), observer) == observers.end())
+        observers.push_back(observer);
+}
+
+void RemoveOptionObserver(IOptionObserver* observer)
+{
+    std::vector<IOptionObserver*>& observers = Observers();
+    observers.erase(std::remove(observers.begin(), observers.end(), observer), observers.end());
+}
+
+void LoadOptions()
+{
+    ControlLibrary::IFactory* factory = Factory();
+    uint32_t soundVolume = kDefaultSoundVolume;
+    uint32_t soundEffVolume = kDefaultSoundEffVolume;
+    uint32_t value = 0;
+    bool flag = false;
+    if (factory) {
+        if (!factory->ReadRegistryInteger(kSoundVolumeValue, soundVolume))
+            soundVolume = kDefaultSoundVolume;
+        if (!factory->ReadRegistryInteger(kSoundEffVolumeValue, soundEffVolume))
+            soundEffVolume = kDefaultSoundEffVolume;
+        // The table paces its steps by the speed, so a stored value outside
+        // 0..10 is held at the top of the range.
+        if (factory->ReadRegistryInteger(kSpeedValue, value))
+            gGameSpeed = std::min<uint32_t>(static_cast<uint16_t>(value), kMaxGameSpeed);
+        if (factory->ReadRegistryBool(kFullScreenValue, flag))
+            gFullScreen = flag;
+    }
+    // Through 0 first, so the factory hears the loaded values even when
+    // they equal the ones held before.
+    SetSoundEffVolume(0);
+    SetSoundVolume(0);
+    SetSoundEffVolume(static_cast<uint16_t>(soundEffVolume));
+    SetSoundVolume(static_cast<uint16_t>(soundVolume));
+}
+
+void SaveOptions()
+{
+    ControlLibrary::IFactory* factory = Factory();
+    if (!factory)
+        return;
+    factory->WriteRegistryInteger(kSoundVolumeValue, GetSoundVolume());
+    factory->WriteRegistryInteger(kSoundEffVolumeValue, GetSoundEffVolume());
+    factory->WriteRegistryInteger(kSpeedValue, GetGameSpeed());
+    factory->WriteRegistryBool(kFullScreenValue, IsFullScreenOption());
+}
+
+void SetOptionsFactory(ControlLibrary::IFactory* factory)
+{
+    gFactory = factory;
+}
+
+void ResetOptions()
+{
+    gSoundVolume = kDefaultSoundVolume;
+    gSoundEffVolume = kDefaultSoundEffVolume;
+    gGameSpeed = kDefaultGameSpeed;
+    gFullScreen = false;
+    Observers().clear();
+}
+
+} // namespace Gamespace

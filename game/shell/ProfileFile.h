@@ -1,0 +1,50 @@
+// Profile files: "save/" + name + "_.usr", big-endian, written and read
+// through BinaryDataFile.
+//
+// Layout (offsets in bytes): active u8 @0, customOption u8 @1, computerStyle
+// u16 @2, name 15-byte NUL-padded field @4, limit / no-limit / pot-limit
+// {tableIndex u16, players u16} @19, six money totals as i32 (truncated
+// toward zero) @31, format version u16 = 2 @55, count N u16 @57, then N
+// saved tournaments of 417 bytes, each ending with nine 38-byte seat records.
+// Only tournaments in use are written; gameType and newGame are not stored.
+//
+// A save replaces the file in one step, so a failed save leaves the previous
+// file exactly as it was. A load never trusts the file: a value outside its
+// range is replaced by its default, a tournament record cut short by the end
+// of the file or naming no tournament of the catalogue is dropped, and a name
+// that could not have been saved refuses the whole file. Each repair and
+// refusal is described in `error`.
+//
+// Threads: the main thread.
+#pragma once
+
+#include <memory>
+#include <string>
+
+struct Profile;
+class ProfileList;
+
+// Writes the profile's file; false (with the reason in `error`) when the
+// name cannot name a file or the file cannot be written.
+bool SaveProfile(Profile& profile, std::string* error = nullptr);
+// Reads `path` (which must contain "_.usr") into a freshly constructed
+// profile. False when the file is missing or refused; true when it loaded,
+// possibly with repairs that `error` then lists.
+bool LoadProfile(Profile& profile, const std::string& path, std::string* error = nullptr);
+
+// SaveProfile for every listed profile in list order. The number of
+// profiles that could not be saved.
+size_t SaveAllProfiles(ProfileList& list);
+inline size_t SaveAllProfiles(ProfileList* list) { return list ? SaveAllProfiles(*list) : 0; }
+// Loads every "save/*.usr" file into the list; a profile whose name is
+// already listed is skipped. When none of the kept profiles is active, the
+// first listed one becomes active.
+void LoadAllProfiles(ProfileList& list);
+inline void LoadAllProfiles(ProfileList* list)
+{
+    if (list)
+        LoadAllProfiles(*list);
+}
+
+// Deletes the profile's file and the profile itself (null does nothing).
+void DeleteProfile(std::unique_ptr<Profile> profile);

@@ -1,0 +1,55 @@
+// The process-wide list of player profiles and the current profile.
+//
+// The list owns the profiles added to it and keeps them in the order they
+// were added. The current profile is the first active one; while the list
+// holds none, a default profile (never listed, never saved) stands in so the
+// screens always have one to read and change.
+//
+// Threads: the main thread only; no lock.
+#pragma once
+
+#include "game/shell/Profile.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+class ProfileList {
+public:
+    // The list, created empty on the first call.
+    static ProfileList* Instance();
+    // Deletes the list and every profile it holds; the next Instance()
+    // starts empty.
+    static void Free();
+    // The first active profile of the list, else the default profile.
+    static Profile* CurrentProfile();
+    // Clears the active flag of every listed profile.
+    static void ClearActive();
+    // The stand-in profile used while no listed profile is active.
+    static bool IsDefaultProfile(const Profile* profile);
+
+    // Takes ownership and appends when the name is usable as a profile
+    // name (IsValidProfileName) and no listed profile has the same name,
+    // letter case ignored (both would use one file). On false the caller
+    // keeps the profile.
+    bool Add(Profile* profile);
+    // Takes the first profile named like `profile` out of the list and
+    // hands it back (null when none). When `profile` was active, the first
+    // remaining profile becomes active.
+    [[nodiscard]] std::unique_ptr<Profile> Remove(Profile* profile);
+
+    size_t Count() const { return profiles_.size(); }
+    Profile* At(size_t index) const { return index < profiles_.size() ? profiles_[index].get() : nullptr; }
+    Profile* FindByName(const std::string& name) const;
+
+private:
+    ProfileList() = default;
+
+    std::vector<std::unique_ptr<Profile>> profiles_;
+};
+
+// A name that can key a profile and name its file: 1 to 15 bytes, no path
+// separator, no ".." and no control character, so "save/" + name + "_.usr"
+// always stays inside "save/".
+bool IsValidProfileName(const std::string& name);

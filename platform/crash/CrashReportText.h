@@ -1,0 +1,46 @@
+// The text of a crash report, written from a captured fault into a fixed
+// buffer with nothing but signal-safe calls:
+//
+//   Exception: Access Violation (code 0xc0000005) at address 00005581A2C01234 in thread 2F1A
+//   Data Address: 0000000000000010            (memory faults only)
+//   Module: pellucor
+//   Logical Address: 0002:00001234
+//
+//   <one entry per frame: pc, frame, symbol+displacement or segment:offset module>
+//
+//   <registers>
+//
+//   OS Ver: Linux 6.1.0 #1 SMP x86_64
+//   <details of the application, when a writer is given>
+//
+//   Modules:
+//   <load address and file of every module>
+//
+// Lines end in "\r\n" as the report always has; addresses are printed with at
+// least eight hex digits and never cut short. A logical address is the
+// 1-based mapping ("segment") of the module and the offset into it.
+//
+// Threads: any thread; the caller owns the buffer.
+#pragma once
+
+#include "platform/crash/FaultRecord.h"
+#include "platform/crash/SafeText.h"
+
+namespace platform {
+
+// Appends the application's part of the report; must itself be signal-safe
+// when the report is written from a signal handler.
+using CrashDetailsWriter = void (*)(SafeText& out, void* context);
+
+void FormatCrashReport(const FaultRecord& fault, SafeText& out, CrashDetailsWriter details = nullptr,
+                       void* detailsContext = nullptr);
+
+// The exception line alone (also the title of an uploaded report).
+void FormatExceptionLine(const FaultRecord& fault, SafeText& out);
+
+// Writes `length` bytes and one newline to `path`: into `path` + ".tmp"
+// first, renamed over `path` when everything was written, so the report is
+// either complete or absent. False (and no file) on any failure.
+bool WriteReportFile(const char* path, const char* text, size_t length);
+
+} // namespace platform

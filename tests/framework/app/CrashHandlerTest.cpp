@@ -1,0 +1,258 @@
+// The framework's crash handler: what a report says of the application, a
+// crash asked for on purpose, and the viewer that shows the report later.
+#include "framework/app/CrashHandler.h"
+#include "framework/app/CrashReportViewer.h"
+#include "platform/core/Clock.h"
+#include "platform/core/ModuleRegistry.h"
+#include "platform/core/Process.h"
+#include "platform/core/Testing.h"
+#include "platform/crash/CrashService.h"
+#include "platform/crash/CrashWindow.h"
+#include "platform/window/WindowTesting.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class FakeHost : public Zolt::CrashHost {
+public:
+    void PrepareForCrash() override { calls += "prepare "; }
+    std::string GetCrashInfo() override
+    {
+        calls += "info ";
+        return "Product: Pellucor\r\nVersion: 1.2";
+    }
+    void SaveDemoForCrash() override { calls += "demo "; }
+    std::string GetCrashDemoFile() override { return demoFile; }
+    std::string ReadProductVersion(const std::string&) override { return "7.0"; }
+    Zolt::CrashSnapshot TakeCrashSnapshot() override { return snapshot; }
+
+    std::string calls;
+    std::string demoFile;
+    bool windowed = false;
+    Zolt::CrashSnapshot snapshot{"Pellucor", "1.2", 0, 0x1F, &windowed};
+};
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class CrashHandlerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        GTEST_FLAG_SET(death_test_style, "fast");
+        char pattern[] = "/tmp/pellucor-crash-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        report_ = (dir_ / "crash.txt").string();
+        Zolt::InstallCrashHandler();
+        Zolt::SetCrashReportFile(report_);
+        platform::testing::ForgetCrashWindows();
+    }
+    void TearDown() override
+    {
+        Zolt::SetCrashHost(nullptr);
+        Zolt::SetCrashReportFile("");
+        Zolt::SetCrashReportServer("");
+        Zolt::ClearCrashReportFields();
+        platform::testing::ClearScriptedAnswers();
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+
+    fs::path dir_;
+    std::string report_;
+};
+
+TEST_F(CrashHandlerTest, RequestedCrashHidesTheApplicationReportsItAndSavesTheDemo)
+{
+    FakeHost host;
+    Zolt::SetCrashHost(&host);
+    host.calls.clear();
+    platform::testing::ScopedExitInterception exits;
+    try {
+        Zolt::RaiseCrashReport();
+    } catch (const platform::testing::ProcessExit& exit) {
+        EXPECT_EQ(exit.code, platform::EXCEPTION_ACCESS_VIOLATION);
+    }
+    EXPECT_EQ(host.calls, "prepare info demo ");
+    const std::string report = ReadFile(report_);
+    EXPECT_EQ(report, Zolt::LastCrashReport() + "\n");
+    EXPECT_EQ(report.rfind("Exception: Access Violation (code 0xc0000005) at address ", 0), 0u) << report;
+    EXPECT_NE(report.find("\r\n\r\nProduct: Pellucor\r\nVersion: 1.2\r\n"), std::string::npos) << report;
+    // The libraries that load are named with their versions.
+    if (platform::HMODULE ddraw = platform::LoadModule("ddraw.dll")) {
+        platform::FreeModule(ddraw);
+        EXPECT_NE(report.find("\r\nDDraw Ver: 7.0\r\n"), std::string::npos) << report;
+    }
+}
+
+TEST_F(CrashHandlerTest, FaultReportCarriesTheApplicationAsLastPublished)
+{
+    EXPECT_EXIT(
+        {
+            FakeHost host;
+            host.snapshot.constructionTick = platform::GetTickCount() - 3723000; // 1 h 2 min 3 s ago
+            Zolt::SetCrashHost(&host);
+            platform::testing::RaiseFault("null");
+        },
+        ::testing::KilledBySignal(SIGSEGV), "");
+    const std::string report = ReadFile(report_);
+    // The seconds may have moved on while the child started.
+    const size_t at = report.find("\r\n\r\nProduct: Pellucor\r\nVersion: 1.2\r\nTime Loaded: 01:02:0");
+    ASSERT_NE(at, std::string::npos) << report;
+    EXPECT_EQ(report.compare(at + 58, 41, "\r\nFullscreen: Yes\r\nPrimary ThreadId: 1F\r\n"), 0) << report;
+}
+
+TEST_F(CrashHandlerTest, WithoutAnApplicationTheReportHasNoApplicationPart)
+{
+    EXPECT_EXIT(platform::testing::RaiseFault("fpe"), ::testing::KilledBySignal(SIGFPE), "");
+    const std::string report = ReadFile(report_);
+    EXPECT_EQ(report.rfind("Exception: Integer Divide by Zero", 0), 0u);
+    EXPECT_EQ(report.find("Product:"), std::string::npos);
+}
+
+TEST(CrashReportFields, SurviveTheEnvironmentWhateverTheyHold)
+{
+    const std::vector<std::pair<std::string, std::string>> fields = {
+        {"a&b", "x=y%z"}, {"line", "one\r\ntwo"}, {"empty", ""}};
+    EXPECT_EQ(Zolt::DecodeCrashFields(Zolt::EncodeCrashFields(fields)), fields);
+    // Damaged text gives what can be read, never a crash.
+    const auto damaged = Zolt::DecodeCrashFields("=x&&a=b&%zz=%4&noequals&c=%");
+    ASSERT_EQ(damaged.size(), 3u);
+    EXPECT_EQ(damaged[0], std::make_pair(std::string("a"), std::string("b")));
+    EXPECT_EQ(damaged[1], std::make_pair(std::string("%zz"), std::string("%4")));
+    EXPECT_EQ(damaged[2], std::make_pair(std::string("c"), std::string("%")));
+}
+
+// ---- The viewer ----
+
+class CrashViewerTest : public CrashHandlerTest {
+protected:
+    Zolt::CrashViewerInput Input()
+    {
+        { std::ofstream(report_, std::ios::binary) << "Exception: Access Violation (code 0xc0000005)\r\nmore\n"; }
+        Zolt::CrashViewerInput input;
+        input.reportFile = report_;
+        input.product = "Pellucor";
+        input.version = "1.2";
+        return input;
+    }
+
+    Zolt::CrashUploadFunction Recording(int result)
+    {
+        return [this, result](const std::string& url, const std::string& request, const std::atomic<bool>&) {
+            urls_.push_back(url);
+            requests_.push_back(request);
+            return result;
+        };
+    }
+
+    std::vector<std::string> urls_;
+    std::vector<std::string> requests_;
+};
+
+TEST_F(CrashViewerTest, WithoutAServerTheReportIsShownAndCopiedButNotOffered)
+{
+    const auto outcome = Zolt::RunCrashViewer(Input(), Recording(0));
+    const auto shown = platform::testing::LastCrashWindow();
+    EXPECT_EQ(shown.count, 1);
+    EXPECT_EQ(shown.caption, "Fatal Error!");
+    EXPECT_EQ(shown.heading, "An unexpected error has occured!");
+    EXPECT_EQ(shown.report, "Exception: Access Violation (code 0xc0000005)\r\nmore");
+    EXPECT_FALSE(shown.offeredSend);
+    EXPECT_EQ(platform::testing::HeadlessClipboard(), "Exception: Access Violation (code 0xc0000005)\r\nmore");
+    EXPECT_FALSE(outcome.sent);
+    EXPECT_TRUE(requests_.empty());
+}
+
+TEST_F(CrashViewerTest, SendingPostsTheReportWithTheUsersWords)
+{
+    auto input = Input();
+    input.server = "127.0.0.1:8081";
+    input.fields = {{"build", "7"}};
+    platform::testing::ScriptAnswer("CrashWindow", 1);
+    platform::testing::ScriptAnswer("TextDialog", platform::testing::ScriptedAnswer{platform::IDOK, "it froze"});
+    const auto outcome = Zolt::RunCrashViewer(input, Recording(0));
+    EXPECT_TRUE(outcome.sent);
+    EXPECT_EQ(outcome.uploadResult, 0);
+    ASSERT_EQ(requests_.size(), 1u);
+    EXPECT_EQ(urls_[0], "http://127.0.0.1:8081/davoru_dirud.php");
+    const std::string& r = requests_[0];
+    EXPECT_NE(r.find("name=\"build\"\r\n\r\n7\r\n"), std::string::npos);
+    EXPECT_NE(r.find("name=\"usertext\"\r\n\r\nit froze\r\n"), std::string::npos);
+    EXPECT_NE(r.find("name=\"errortitle\"\r\n\r\nException: Access Violation (code 0xc0000005)\r\n"), std::string::npos);
+    EXPECT_NE(r.find("name=\"prod\"\r\n\r\nPellucor\r\n"), std::string::npos);
+}
+
+TEST_F(CrashViewerTest, AbortingTheDetailsReturnsToTheReportAndSendsNothing)
+{
+    auto input = Input();
+    input.server = "127.0.0.1:8081";
+    platform::testing::ScriptAnswer("CrashWindow", 1);
+    platform::testing::ScriptAnswer("TextDialog", platform::testing::ScriptedAnswer{platform::IDCANCEL, ""});
+    const auto outcome = Zolt::RunCrashViewer(input, Recording(0));
+    EXPECT_EQ(platform::testing::LastCrashWindow().count, 2);
+    EXPECT_FALSE(outcome.sent);
+    EXPECT_TRUE(requests_.empty());
+}
+
+TEST_F(CrashViewerTest, AFailedUploadSaysSoAndAHangingOneIsAbortedInTime)
+{
+    auto input = Input();
+    input.server = "127.0.0.1:8081";
+    platform::testing::ScriptAnswer("CrashWindow", 1);
+    platform::testing::ScriptAnswer("TextDialog", platform::testing::ScriptedAnswer{platform::IDOK, ""});
+    const auto failed = Zolt::RunCrashViewer(input, Recording(8));
+    EXPECT_EQ(failed.uploadResult, 8);
+    const auto boxes = platform::testing::RecordedBoxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text, "Failed to connect to server.");
+
+    platform::testing::ScriptAnswer("CrashWindow", 1);
+    platform::testing::ScriptAnswer("TextDialog", platform::testing::ScriptedAnswer{platform::IDOK, ""});
+    const auto hung = Zolt::RunCrashViewer(
+        input,
+        [](const std::string&, const std::string&, const std::atomic<bool>& abort) {
+            while (!abort.load())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return 5;
+        },
+        50);
+    EXPECT_EQ(hung.uploadResult, 5);
+}
+
+TEST_F(CrashViewerTest, AMissingOrHugeReportIsShownSafely)
+{
+    auto input = Input();
+    input.server = "127.0.0.1:8081";
+    input.reportFile = (dir_ / "gone.txt").string();
+    const auto missing = Zolt::RunCrashViewer(input, Recording(0));
+    EXPECT_FALSE(missing.reportRead);
+    EXPECT_FALSE(platform::testing::LastCrashWindow().offeredSend);
+    EXPECT_NE(platform::testing::LastCrashWindow().report.find("could not be read"), std::string::npos);
+
+    {
+        std::ofstream big(report_, std::ios::binary);
+        big << std::string(Zolt::kMaxViewedReportBytes + 1000, 'x');
+    }
+    input.reportFile = report_;
+    Zolt::RunCrashViewer(input, Recording(0));
+    EXPECT_EQ(platform::testing::LastCrashWindow().report.size(), Zolt::kMaxViewedReportBytes);
+}
+
+} // namespace

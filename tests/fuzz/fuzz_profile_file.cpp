@@ -1,0 +1,79 @@
+// Feeds arbitrary bytes to the profile reader: it must load or refuse the
+// file without reading outside it, and whatever it loads must be in range
+// and survive a save and a second load unchanged.
+#include "game/shell/ProfileFile.h"
+#include "game/shell/ProfileList.h"
+#include "game/table/Tournament.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Process.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+namespace {
+
+struct Scene {
+    Scene()
+    {
+        std::optional<std::string> tmp = platform::GetEnvironmentVariable("TMPDIR");
+        std::random_device random;
+        folder = (tmp && !tmp->empty() ? *tmp : std::string("/tmp")) + "/pellucor-fuzz-profile-" +
+                 std::to_string(random());
+        if (!platform::MakeDirectories(folder + "/save"))
+            std::abort();
+    }
+    ~Scene() { platform::DeleteTree(folder); }
+    std::string folder;
+};
+
+// Profiles live in "save/" below the current directory; the fuzzer's own
+// paths are relative to the directory it started in.
+struct InFolder {
+    explicit InFolder(const std::string& folder) : previous(platform::GetCurrentDirectory())
+    {
+        if (!platform::SetCurrentDirectory(folder))
+            std::abort();
+    }
+    ~InFolder() { platform::SetCurrentDirectory(previous); }
+    std::string previous;
+};
+
+void Check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static Scene scene;
+    InFolder inFolder(scene.folder);
+    const std::string path = "save/Fuzz_.usr";
+    if (!platform::WriteFileAtomic(path, data, size))
+        return 0;
+    Profile profile;
+    std::string error;
+    if (!LoadProfile(profile, path, &error))
+        return 0;
+    Check(IsValidProfileName(profile.name));
+    Check(profile.computerStyle <= 3);
+    for (const TableChoice* choice : {&profile.limit, &profile.noLimit, &profile.potLimit})
+        Check(choice->tableIndex < 6 && choice->players >= 2 && choice->players <= 10);
+    for (const auto& game : profile.savedGames) {
+        Tournament record;
+        Check(FindTournament(game->tournamentId, record));
+    }
+    // What loaded is stored as it was read.
+    if (!SaveProfile(profile))
+        return 0;
+    Profile again;
+    Check(LoadProfile(again, profile.FilePath()));
+    Check(again.name == profile.name && again.money == profile.money);
+    platform::DeleteFile(profile.FilePath());
+    return 0;
+}

@@ -1,0 +1,292 @@
+#include "game/shell/ProfileFile.h"
+#include "tests/game/shell/ProfileTestSupport.h"
+
+#include <cerrno>
+#include <climits>
+
+namespace {
+
+using ProfileFile = ProfileFolderTest;
+
+std::unique_ptr<SavedGame> BusyTournament(uint16_t id)
+{
+    auto game = std::make_unique<SavedGame>();
+    game->newGame = 0;
+    game->tournamentId = id;
+    game->inUse = 1;
+    game->current = 1;
+    game->minBet = 40.0;
+    game->level = 3;
+    game->totalBuyIns = 500.0;
+    game->buyIn = 70.0;
+    game->levelTimeLeft = 95;
+    game->valueB = 2;
+    game->flagC = 1;
+    game->valueD = 4;
+    game->amountE = 320.0;
+    game->amountF = 80.0;
+    game->flagH = 1;
+    game->board = {Card(12, 3), Card(0, 0), Card(5, 2), Card::None(), Card::None()};
+    game->flagJ = 1;
+    game->startChips = 1450.0;
+    game->amountK = 20.0;
+    game->rebuysTaken = 1;
+    game->tableCards = {Card(11, 1), Card(10, 1)};
+    for (size_t i = 0; i < game->seats.size(); ++i) {
+        SeatRecord& seat = game->seats[i];
+        seat.seatNumber = static_cast<uint16_t>(i + 1);
+        seat.chips = 1000.0 + static_cast<double>(i);
+        seat.amount = static_cast<double>(i) * 2.0;
+        seat.value = 0x0201;
+        seat.name = "Seat" + std::to_string(i);
+        seat.active = 1;
+        seat.flagA = i == 3;
+        seat.flagB = i % 2;
+        seat.cards = {Card(static_cast<uint32_t>(i), 0), Card(static_cast<uint32_t>(i), 1)};
+    }
+    return game;
+}
+
+std::string U16(uint16_t v)
+{
+    return std::string{static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)};
+}
+
+// A header for `name` with the given count and nothing after it.
+std::string Header(const std::string& name, uint16_t count)
+{
+    std::string bytes{'\1', '\1'};
+    bytes += U16(0);
+    std::string field = name;
+    field.resize(15, '\0');
+    bytes += field;
+    for (int i = 0; i < 3; ++i)
+        bytes += U16(0) + U16(10);
+    bytes += std::string(24, '\0');
+    bytes += U16(2) + U16(count);
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(ProfileFile, NewProfileGivesTheExpectedBytes)
+{
+    Profile ann;
+    ann.name = "Ann";
+    ann.gameType = kGameLimitTournament;
+    ann.savedGames.push_back(std::make_unique<SavedGame>()); // not in use: not written
+    ASSERT_TRUE(SaveProfile(ann));
+    std::string expected = std::string{0, 1, 0, 0} + "Ann" + std::string(12, '\0') +
+                           std::string{0, 0, 0, 10, 0, 0, 0, 10, 0, 0, 0, 10} + std::string(24, '\0') +
+                           std::string{0, 2, 0, 0};
+    EXPECT_EQ(Bytes("save/Ann_.usr"), expected);
+}
+
+TEST_F(ProfileFile, EveryStoredFieldSurvivesSaveAndLoad)
+{
+    Profile bob;
+    bob.name = "Bob";
+    bob.active = 1;
+    bob.customOption = 0;
+    bob.computerStyle = 3;
+    bob.gameType = kGameLimitTournament;
+    bob.limit = {1, 4};
+    bob.noLimit = {2, 6};
+    bob.potLimit = {5, 2};
+    bob.money = {1234.99, -5.5, 3e12, -3e12, 7.0, 0.0};
+    bob.savedGames.push_back(std::make_unique<SavedGame>());
+    bob.savedGames.push_back(BusyTournament(7));
+    ASSERT_TRUE(SaveProfile(bob));
+    EXPECT_EQ(Bytes("save/Bob_.usr").size(), 59u + 417u);
+
+    Profile loaded;
+    std::string error;
+    ASSERT_TRUE(LoadProfile(loaded, "save/Bob_.usr", &error));
+    EXPECT_TRUE(error.empty()) << error;
+    EXPECT_EQ(loaded.active, 1);
+    EXPECT_EQ(loaded.customOption, 0);
+    EXPECT_EQ(loaded.computerStyle, 3u);
+    EXPECT_EQ(loaded.gameType, kGameNoLimit) << "the game type is not stored";
+    EXPECT_EQ(loaded.limit.tableIndex, 1);
+    EXPECT_EQ(loaded.limit.players, 4);
+    EXPECT_EQ(loaded.noLimit.players, 6);
+    EXPECT_EQ(loaded.potLimit.tableIndex, 5);
+    EXPECT_EQ(loaded.money[0], 1234.0);
+    EXPECT_EQ(loaded.money[1], -5.0);
+    EXPECT_EQ(loaded.money[2], static_cast<double>(INT32_MAX)) << "a huge total is held, not wrapped";
+    EXPECT_EQ(loaded.money[3], static_cast<double>(INT32_MIN));
+
+    ASSERT_EQ(loaded.savedGames.size(), 1u);
+    const SavedGame& game = *loaded.savedGames[0];
+    const auto original = BusyTournament(7);
+    EXPECT_EQ(game.newGame, 1);
+    EXPECT_EQ(loaded.GetCurrentSavedGame(), &game);
+    EXPECT_EQ(game.tournamentId, 7);
+    EXPECT_EQ(game.level, 3u);
+    EXPECT_EQ(game.totalBuyIns, 500.0);
+    EXPECT_EQ(game.buyIn, 70.0);
+    EXPECT_EQ(game.levelTimeLeft, 95);
+    EXPECT_EQ(game.valueB, 2);
+    EXPECT_EQ(game.flagC, 1);
+    EXPECT_EQ(game.valueD, 4);
+    EXPECT_EQ(game.amountE, 320.0);
+    EXPECT_EQ(game.amountF, 80.0);
+    EXPECT_EQ(game.flagG, 0);
+    EXPECT_EQ(game.flagH, 1);
+    EXPECT_EQ(game.board, original->board);
+    EXPECT_EQ(game.flagJ, 1);
+    EXPECT_EQ(game.startChips, 1450.0);
+    EXPECT_EQ(game.amountK, 20.0);
+    EXPECT_EQ(game.rebuysTaken, 1u);
+    EXPECT_EQ(game.tableCards, original->tableCards);
+    for (size_t i = 0; i < game.seats.size(); ++i) {
+        const SeatRecord& seat = game.seats[i];
+        const SeatRecord& want = original->seats[i];
+        EXPECT_EQ(seat.seatNumber, want.seatNumber);
+        EXPECT_EQ(seat.chips, want.chips);
+        EXPECT_EQ(seat.amount, want.amount);
+        EXPECT_EQ(seat.value, want.value);
+        EXPECT_EQ(seat.name, want.name);
+        EXPECT_EQ(seat.active, want.active);
+        EXPECT_EQ(seat.flagA, want.flagA) << i;
+        EXPECT_EQ(seat.flagB, want.flagB) << i;
+        EXPECT_EQ(seat.cards, want.cards);
+    }
+}
+
+TEST_F(ProfileFile, AFailedSaveLeavesThePreviousFileByteIdentical)
+{
+    Profile ann;
+    ann.name = "Ann";
+    ann.money[0] = 100.0;
+    ASSERT_TRUE(SaveProfile(ann));
+    const std::string before = Bytes("save/Ann_.usr");
+
+    ann.money[0] = 999.0;
+    ann.savedGames.push_back(BusyTournament(1));
+    for (const char* failure : {"WriteFileAtomic.Write", "WriteFileAtomic.Sync", "WriteFileAtomic.Rename"}) {
+        platform::testing::FailNext(failure, ENOSPC);
+        std::string error;
+        EXPECT_FALSE(SaveProfile(ann, &error)) << failure;
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(Bytes("save/Ann_.usr"), before) << failure;
+    }
+    platform::testing::ClearFailures();
+    EXPECT_TRUE(SaveProfile(ann));
+    EXPECT_NE(Bytes("save/Ann_.usr"), before);
+}
+
+TEST_F(ProfileFile, AMissingSaveFolderFailsWithoutCreatingIt)
+{
+    ASSERT_TRUE(platform::DeleteTree("save"));
+    Profile ann;
+    ann.name = "Ann";
+    EXPECT_FALSE(SaveProfile(ann));
+    EXPECT_FALSE(platform::DirectoryExists("save"));
+}
+
+TEST_F(ProfileFile, TruncatedFilesKeepWhatWasWhole)
+{
+    // Cut inside the name: the bytes read stay, nothing else is loaded.
+    WriteBytes("save/Cut_.usr", Header("Carla", 0).substr(0, 7));
+    Profile cut;
+    std::string error;
+    ASSERT_TRUE(LoadProfile(cut, "save/Cut_.usr", &error));
+    EXPECT_EQ(cut.name, "Car");
+    EXPECT_EQ(cut.limit.players, 10);
+    EXPECT_NE(error.find("header"), std::string::npos);
+
+    // Cut inside the second of two tournaments: the first survives.
+    Profile dan;
+    dan.name = "Dan";
+    dan.savedGames.push_back(BusyTournament(2));
+    dan.savedGames.push_back(BusyTournament(3));
+    ASSERT_TRUE(SaveProfile(dan));
+    std::string bytes = Bytes("save/Dan_.usr");
+    WriteBytes("save/Dan_.usr", bytes.substr(0, bytes.size() - 100));
+    Profile loaded;
+    error.clear();
+    ASSERT_TRUE(LoadProfile(loaded, "save/Dan_.usr", &error));
+    ASSERT_EQ(loaded.savedGames.size(), 1u);
+    EXPECT_EQ(loaded.savedGames[0]->tournamentId, 2);
+    EXPECT_NE(error.find("ends inside tournament 2"), std::string::npos) << error;
+
+    // A count far beyond the file's end loads nothing and stops.
+    WriteBytes("save/Eve_.usr", Header("Eve", 65535));
+    Profile eve;
+    ASSERT_TRUE(LoadProfile(eve, "save/Eve_.usr"));
+    EXPECT_TRUE(eve.savedGames.empty());
+}
+
+TEST_F(ProfileFile, OutOfRangeValuesAreRepairedOrDropped)
+{
+    Profile fay;
+    fay.name = "Fay";
+    fay.computerStyle = 9;
+    fay.limit = {6, 10};
+    fay.noLimit = {0, 1};
+    fay.potLimit = {3, 11};
+    fay.savedGames.push_back(BusyTournament(0));
+    fay.savedGames.push_back(BusyTournament(10));
+    auto odd = BusyTournament(4);
+    odd->board[0] = Card(20, 1);
+    odd->seats[2].cards[1] = Card(3, 9);
+    fay.savedGames.push_back(std::move(odd));
+    ASSERT_TRUE(SaveProfile(fay));
+
+    Profile loaded;
+    std::string error;
+    ASSERT_TRUE(LoadProfile(loaded, "save/Fay_.usr", &error));
+    EXPECT_EQ(loaded.computerStyle, 0u);
+    EXPECT_EQ(loaded.limit.tableIndex, 0);
+    EXPECT_EQ(loaded.noLimit.players, 10);
+    EXPECT_EQ(loaded.potLimit.tableIndex, 3);
+    EXPECT_EQ(loaded.potLimit.players, 10);
+    ASSERT_EQ(loaded.savedGames.size(), 1u) << "tournaments 0 and 10 do not exist";
+    EXPECT_EQ(loaded.savedGames[0]->tournamentId, 4);
+    EXPECT_EQ(loaded.savedGames[0]->board[0], Card::None());
+    EXPECT_EQ(loaded.savedGames[0]->board[1], Card(0, 0));
+    EXPECT_EQ(loaded.savedGames[0]->seats[2].cards[1], Card::None());
+    EXPECT_NE(error.find("dropped"), std::string::npos);
+}
+
+TEST_F(ProfileFile, FilesWithUnusableNamesAreRefused)
+{
+    WriteBytes("save/Hostile_.usr", Header("../../x", 0));
+    WriteBytes("save/Empty_.usr", Header("", 0));
+    WriteBytes("save/Nothing_.usr", "");
+    for (const char* path : {"save/Hostile_.usr", "save/Empty_.usr", "save/Nothing_.usr", "save/Missing_.usr"}) {
+        Profile profile;
+        std::string error;
+        EXPECT_FALSE(LoadProfile(profile, path, &error)) << path;
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+    }
+    Profile profile;
+    EXPECT_FALSE(LoadProfile(profile, "save/Hostile.dat"));
+}
+
+TEST_F(ProfileFile, LoadingAllKeepsOneProfilePerNameAndAnActiveOne)
+{
+    std::string inactive = Header("Gus", 0);
+    inactive[0] = 0;
+    WriteBytes("save/Gus_.usr", inactive);
+    WriteBytes("save/Gus2_.usr", inactive);
+    std::string hal = Header("Hal", 0);
+    hal[0] = 0;
+    WriteBytes("save/Hal_.usr", hal);
+    WriteBytes("save/Bad_.usr", Header("a/b", 0));
+    WriteBytes("save/Ivy_.txt", Header("Ivy", 0));
+
+    LoadAllProfiles(ProfileList::Instance());
+    ProfileList& list = *ProfileList::Instance();
+    ASSERT_EQ(list.Count(), 2u);
+    EXPECT_NE(list.FindByName("Gus"), nullptr);
+    EXPECT_NE(list.FindByName("Hal"), nullptr);
+    EXPECT_EQ(ProfileList::CurrentProfile(), list.At(0)) << "with none active, the first becomes active";
+
+    // A second active profile on disk does not outrank the first active one.
+    ProfileList::Free();
+    WriteBytes("save/Ivy_.usr", Header("Ivy", 0));
+    LoadAllProfiles(ProfileList::Instance());
+    EXPECT_EQ(ProfileList::CurrentProfile()->name, "Ivy");
+}

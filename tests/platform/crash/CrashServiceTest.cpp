@@ -1,0 +1,223 @@
+// The crash service in a child process: each test lets a child fault for
+// real, with the handlers installed, and reads the report it left behind.
+#include "platform/crash/CrashService.h"
+#include "platform/crash/ModuleMap.h"
+#include "platform/crash/SymbolLookup.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/mman.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class CrashServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        GTEST_FLAG_SET(death_test_style, "fast");
+        char pattern[] = "/tmp/pellucor-crash-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        settings_.reportFile = (dir_ / "crash.txt").string();
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+
+    // Installs the service in the child and makes it fault.
+    [[noreturn]] void CrashWith(const std::string& kind)
+    {
+        platform::InstallCrashService(settings_);
+        platform::testing::RaiseFault(kind);
+    }
+
+    std::string Report() const { return ReadFile(settings_.reportFile); }
+
+    static std::string ReadFile(const fs::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    fs::path dir_;
+    platform::CrashServiceSettings settings_;
+};
+
+TEST_F(CrashServiceTest, NullWriteIsAnAccessViolationWithItsDataAddressAndTheCallerNamed)
+{
+    EXPECT_EXIT(CrashWith("null"), ::testing::KilledBySignal(SIGSEGV), "");
+    const std::string report = Report();
+    EXPECT_EQ(report.rfind("Exception: Access Violation (code 0xc0000005) at address ", 0), 0u) << report;
+    EXPECT_NE(report.find("Data Address: 00000010\r\n"), std::string::npos) << report;
+    // The faulting function is named from the program's own symbols.
+    EXPECT_NE(report.find("RaiseFault"), std::string::npos) << report;
+    EXPECT_NE(report.find("RIP:"), std::string::npos);
+    EXPECT_NE(report.find("\r\nFlags:"), std::string::npos) << report;
+    EXPECT_NE(report.find("\r\nOS Ver: Linux "), std::string::npos);
+    EXPECT_NE(report.find("\r\nModules:\r\n"), std::string::npos);
+    // Written whole: the text and one newline, no temporary left behind.
+    EXPECT_EQ(report.back(), '\n');
+    EXPECT_FALSE(fs::exists(settings_.reportFile + ".tmp"));
+}
+
+TEST_F(CrashServiceTest, FaultInTheProgramsCodeNamesItsModuleAndCodeSegment)
+{
+    EXPECT_EXIT(CrashWith("segv"), ::testing::KilledBySignal(SIGSEGV), "");
+    platform::ModuleLocation code;
+    ASSERT_TRUE(platform::FindModule(reinterpret_cast<uintptr_t>(&platform::testing::RaiseFault), &code));
+    ASSERT_TRUE(code.executable);
+    const std::string report = Report();
+    const std::string module = fs::path(code.path).filename().string();
+    EXPECT_NE(report.find("Module: " + module + "\r\n"), std::string::npos) << report;
+    char segment[32];
+    std::snprintf(segment, sizeof segment, "Logical Address: %04X:", code.segment);
+    EXPECT_NE(report.find(segment), std::string::npos) << report;
+}
+
+struct FaultCase {
+    const char* kind;
+    int signal;
+    const char* line;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.kind; }
+
+class FaultKindTest : public CrashServiceTest, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(FaultKindTest, EachFaultIsReportedUnderItsWindowsCodeAndEndsWithItsSignal)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    if (std::string(GetParam().kind) == "overflow")
+        GTEST_SKIP() << "the address sanitizer keeps the stack guard to itself";
+#endif
+    EXPECT_EXIT(CrashWith(GetParam().kind), ::testing::KilledBySignal(GetParam().signal), "");
+    const std::string report = Report();
+    EXPECT_EQ(report.rfind(GetParam().line, 0), 0u) << report;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, FaultKindTest,
+    ::testing::Values(FaultCase{"fpe", SIGFPE, "Exception: Integer Divide by Zero (code 0xc0000094)"},
+                      FaultCase{"ill", SIGILL, "Exception: Illegal Instruction (code 0xc000001d)"},
+                      FaultCase{"bus", SIGBUS, "Exception: In Page Error (code 0xc0000006)"},
+                      FaultCase{"overflow", SIGSEGV, "Exception: Stack Overflow (code 0xc00000fd)"},
+                      FaultCase{"abort", SIGABRT, "Unknown exception: (code 0x40000015)"},
+                      FaultCase{"terminate", SIGABRT, "Unknown exception: (code 0xe06d7363)"}),
+    [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.kind); });
+
+TEST_F(CrashServiceTest, ViewerStartsAsItsOwnProcessWithTheReportNamed)
+{
+    const fs::path copy = dir_ / "seen-by-viewer.txt";
+    settings_.viewerCommand = {"/bin/sh", "-c", "cp \"$PELLUCOR_CRASH_REPORT\" \"$COPY_TO\""};
+    settings_.viewerEnvironment = {"COPY_TO=" + copy.string()};
+    EXPECT_EXIT(
+        {
+            ::setenv("PELLUCOR_CRASH_REPORT", "stale-from-an-earlier-crash.txt", 1);
+            CrashWith("null");
+        },
+        ::testing::KilledBySignal(SIGSEGV), "");
+    // The viewer outlives the crashed child: wait for it a little.
+    for (int i = 0; i < 200 && !fs::exists(copy); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(ReadFile(copy), Report());
+}
+
+volatile uintptr_t gUnmapped = 16;
+
+// The application's part of the report fails on a bad pointer of its own.
+void FaultingDetails(platform::SafeText&, void*) { *reinterpret_cast<volatile int*>(gUnmapped) = 1; }
+
+TEST_F(CrashServiceTest, FaultInsideTheHandlerEndsTheProcessAndLeavesNoHalfReport)
+{
+    settings_.details = FaultingDetails;
+    EXPECT_EXIT(CrashWith("fpe"), ::testing::KilledBySignal(SIGSEGV), "");
+    EXPECT_FALSE(fs::exists(settings_.reportFile));
+}
+
+TEST_F(CrashServiceTest, UnwritableReportPlaceStillEndsTheProcessWithItsSignal)
+{
+    settings_.reportFile = (dir_ / "missing-folder" / "crash.txt").string();
+    EXPECT_EXIT(CrashWith("null"), ::testing::KilledBySignal(SIGSEGV), "");
+    EXPECT_FALSE(fs::exists(settings_.reportFile));
+}
+
+TEST_F(CrashServiceTest, ReportFileReplacesAnOlderOneWhole)
+{
+    const std::string path = settings_.reportFile;
+    { std::ofstream(path) << "an older, much longer report that must not survive in part"; }
+    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "new", 3));
+    EXPECT_EQ(ReadFile(path), "new\n");
+    EXPECT_FALSE(platform::WriteReportFile((dir_ / "none" / "x.txt").c_str(), "new", 3));
+    EXPECT_FALSE(platform::WriteReportFile("", "new", 3));
+}
+
+TEST(CrashReportText, UnnamedCodesAndTruncatedBuffersStayWellFormed)
+{
+    platform::FaultRecord fault;
+    fault.code = 0x12345678u;
+    fault.address = 0x401000;
+    fault.threadId = 0xAB;
+    char small[40];
+    platform::SafeText text(small, sizeof small);
+    platform::FormatExceptionLine(fault, text);
+    EXPECT_TRUE(text.Truncated());
+    EXPECT_EQ(std::string(text.Data()), "Unknown exception: (code 0x12345678) at");
+    char big[256];
+    platform::SafeText whole(big, sizeof big);
+    platform::FormatExceptionLine(fault, whole);
+    EXPECT_EQ(std::string(whole.Data()), "Unknown exception: (code 0x12345678) at address 00401000 in thread AB\r\n");
+    platform::SafeText numbers(big, sizeof big);
+    numbers.Decimal(INT64_MIN).Char(' ').Hex(UINT64_MAX, 4).Char(' ').Hex(0xA, 4);
+    EXPECT_EQ(std::string(numbers.Data()), "-9223372036854775808 FFFFFFFFFFFFFFFF 000A");
+}
+
+TEST(ModuleMap, ReadableRangesFollowTheMappings)
+{
+    int local = 0;
+    EXPECT_TRUE(platform::IsReadableRange(reinterpret_cast<uintptr_t>(&local), sizeof local));
+    EXPECT_FALSE(platform::IsReadableRange(0, 8));
+    EXPECT_FALSE(platform::IsReadableRange(UINTPTR_MAX - 3, 8)); // wraps around
+    const long page = ::sysconf(_SC_PAGESIZE);
+    void* guarded = ::mmap(nullptr, size_t(page) * 2, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(guarded, MAP_FAILED);
+    ::mprotect(static_cast<char*>(guarded) + page, size_t(page), PROT_NONE);
+    const auto start = reinterpret_cast<uintptr_t>(guarded);
+    EXPECT_TRUE(platform::IsReadableRange(start, size_t(page)));
+    EXPECT_FALSE(platform::IsReadableRange(start + uintptr_t(page) - 4, 8)); // runs into the guard
+    ::munmap(guarded, size_t(page) * 2);
+}
+
+TEST(SymbolLookup, NamesAFunctionOfTheProgramAndRejectsNonsense)
+{
+    const auto address = reinterpret_cast<uintptr_t>(&platform::testing::RaiseFault);
+    platform::ModuleLocation where;
+    ASSERT_TRUE(platform::FindModule(address, &where));
+    char name[256];
+    uintptr_t displacement = 99;
+    ASSERT_TRUE(platform::FindSymbol(where.path, where.base, address + 2, name, sizeof name, &displacement));
+    EXPECT_NE(std::string(name).find("RaiseFault"), std::string::npos) << name;
+    EXPECT_EQ(displacement, 2u);
+    // A file that is no ELF file, and one that is missing.
+    const std::string notElf = std::string(::testing::TempDir()) + "not-elf.bin";
+    { std::ofstream(notElf) << std::string(200, 'x'); }
+    EXPECT_FALSE(platform::FindSymbol(notElf.c_str(), 0, 0x1000, name, sizeof name, &displacement));
+    EXPECT_FALSE(platform::FindSymbol("/no/such/file", 0, 0x1000, name, sizeof name, &displacement));
+    EXPECT_STREQ(name, "");
+}
+
+} // namespace
