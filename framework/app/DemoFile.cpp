@@ -137,7 +137,7 @@ bool DemoFileData::Parse(const uint8_t* bytes, size_t size, std::string& error)
 
 // ---- DemoStream ----
 
-void DemoStream::WriteHeader(int updateCount, bool isShort, int id)
+void DemoStream::WriteTime(int updateCount)
 {
     while (updateCount - commandUpdate_ > kMaxDelta) {
         buffer_.PutBits(kMaxDelta, 4);
@@ -150,8 +150,27 @@ void DemoStream::WriteHeader(int updateCount, bool isShort, int id)
     const int delta = std::max(0, updateCount - commandUpdate_);
     buffer_.PutBits(uint32_t(delta), 4);
     commandUpdate_ = std::max(commandUpdate_, updateCount);
+}
+
+void DemoStream::WriteHeader(int updateCount, bool isShort, int id)
+{
+    WriteTime(updateCount);
     buffer_.PutBits(isShort ? 1 : 0, 1);
     buffer_.PutBits(uint32_t(id), isShort ? 1 : 5);
+}
+
+void DemoStream::SeekRead(int bitPosition)
+{
+    if (bitPosition < 0 || bitPosition > buffer_.ReadPosition())
+        return;
+    // The buffer only reads forward: start over and pass the bits again.
+    buffer_.Rewind();
+    int left = bitPosition;
+    while (left > 0) {
+        const int step = std::min(left, 32);
+        buffer_.TakeBits(step, false);
+        left -= step;
+    }
 }
 
 void DemoStream::Load(const std::vector<uint8_t>& bytes)

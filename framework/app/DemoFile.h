@@ -76,6 +76,9 @@ public:
     // ---- Writing ----
     // Pads gaps longer than 15 updates, then writes the delta and the kind.
     void WriteHeader(int updateCount, bool isShort, int id);
+    // The time part alone (padding and the delta); the caller writes the
+    // short flag, the id and the payload.
+    void WriteTime(int updateCount);
     int LastCommandUpdate() const { return commandUpdate_; }
 
     // ---- Reading ----
@@ -95,6 +98,8 @@ public:
     bool NeedHeader() const { return needHeader_; }
     bool Ended() const { return ended_; }
     void End() { ended_ = true; }
+    // Puts the read position back to an earlier bit of the stream.
+    void SeekRead(int bitPosition);
 
     // Payload readers: each checks that the bits are there; a short stream
     // ends the playback and yields 0 / empty.

@@ -188,6 +188,8 @@ ZoltAppBase::~ZoltAppBase()
     ZoltAppBase* self = this;
     gApp.compare_exchange_strong(self, nullptr);
     WriteDemoFile();
+    if (GetHTTPTransferDemoLink() == &transferLink_)
+        SetHTTPTransferDemoLink(nullptr);
     instanceLock_.reset();
     FreeModule(versionLibrary_);
     FreeModule(ddrawLibrary_);
@@ -260,6 +262,9 @@ void ZoltAppBase::Initialize()
             FatalExit(0);
         }
     }
+    // Transfers record and replay their results through the demo.
+    if (playing_ || recording_)
+        SetHTTPTransferDemoLink(&transferLink_);
 
     platform::srand(GetTickCount());
 

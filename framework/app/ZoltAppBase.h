@@ -22,6 +22,7 @@
 
 #include "framework/app/CriticalSection.h"
 #include "framework/app/DemoState.h"
+#include "framework/app/DemoTransferLink.h"
 #include "framework/app/PerfTimer.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DisplayHost.h"
@@ -576,6 +577,8 @@ protected:
     bool closedDuringPlayback_ = false;
     std::string demoFileName_ = "zoltapp.dmo";
     DemoState demo_;
+    friend class DemoTransferLink;
+    DemoTransferLink transferLink_{*this};
 
     // ---- Developer tools ----
     bool overlayOn_ = false;

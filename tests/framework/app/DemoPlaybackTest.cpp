@@ -5,6 +5,8 @@
 #include "tests/framework/app/AppTestSupport.h"
 
 #include "framework/app/DemoFile.h"
+#include "framework/app/HTTPTransfer.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "platform/core/FileSystem.h"
 #include "platform/window/VirtualKeys.h"
 #include "tests/support/WidgetDoubles.h"
@@ -12,6 +14,7 @@
 #include <algorithm>
 
 using namespace apptest;
+using platform::testing::LoopbackHttpServer;
 using widget_testing::ProbeWidget;
 
 namespace {
@@ -294,4 +297,67 @@ TEST_F(DemoTest, JumpFastForwardsMutedAndOneUpdateStepsExactlyOnce)
         app->RunLoopStep(nullptr);
     EXPECT_EQ(app->UpdateCount(), 5000);
     EXPECT_EQ(app->GetMuteCount(), mutes); // the jump's muting is undone
+}
+
+TEST_F(DemoTest, TransferResultsAreRecordedAndPlayedWithoutTheNetwork)
+{
+    Begin({"-record", "-demofile=" + DemoPath()});
+    StepUntilUpdate(5);
+    int recordedId = 0;
+    {
+        LoopbackHttpServer server({LoopbackHttpServer::Reply("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\npage")});
+        Zolt::HTTPTransfer transfer;
+        transfer.Submit(server.Url(), "GET / HTTP/1.0\r\n\r\n");
+        recordedId = transfer.TransferId();
+        for (int i = 0; i < 4000 && transfer.Outcome() == Zolt::HTTPTransfer::kPending; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_EQ(transfer.Outcome(), Zolt::HTTPTransfer::kFinished);
+    }
+    Finish();
+    std::string contents = platform::testing::ReadTestFile(DemoPath());
+    Zolt::DemoFileData file;
+    std::string error;
+    ASSERT_TRUE(file.Parse(reinterpret_cast<const uint8_t*>(contents.data()), contents.size(), error));
+    Zolt::DemoStream in;
+    in.Load(file.commands);
+    std::vector<std::string> results;
+    while (in.ReadHeaderIfNeeded()) {
+        const bool isShort = in.PendingShort();
+        const int id = in.PendingId();
+        in.Consume();
+        if (!isShort && id == Zolt::kDemoTransfer) {
+            const int transferId = int(in.U32());
+            const int result = in.Bits(8, false);
+            std::vector<uint8_t> text;
+            in.Bytes(uint32_t(in.Bits(16, false)), text);
+            results.push_back(std::to_string(transferId - recordedId) + ":" + std::to_string(result) + ":" +
+                              std::string(text.begin(), text.end()));
+        } else {
+            in.SkipPayload(isShort, id);
+        }
+    }
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results.back(), "0:" + std::to_string(Zolt::HTTPTransfer::kFinished) + ":page");
+
+    // Played back: the transfer gets the recorded reply, nothing listens.
+    Zolt::HTTPTransfer transfer;
+    transfer.SetupFromUrl("http://127.0.0.1:" + std::to_string(LoopbackHttpServer::UnusedPort()) + "/");
+    Zolt::DemoStream out;
+    out.WriteHeader(0, false, Zolt::kDemoScreenMode);
+    out.Data().PutByte(1);
+    out.Data().PutByte(60);
+    out.WriteHeader(6, false, Zolt::kDemoTransfer);
+    out.Data().PutU32(transfer.TransferId());
+    out.Data().PutByte(uint8_t(Zolt::HTTPTransfer::kFinished));
+    out.Data().PutText("recorded page");
+    file.markers.clear();
+    file.finalUpdate = 20;
+    file.commands.assign(out.Data().Bytes(), out.Data().Bytes() + out.Data().ByteSize());
+    const std::vector<uint8_t> bytes = file.Serialize();
+    platform::testing::WriteTestFile(DemoPath(), std::string(bytes.begin(), bytes.end()));
+    Begin({"-play", "-demofile=" + DemoPath()});
+    transfer.Launch();
+    StepUntilUpdate(6);
+    EXPECT_EQ(transfer.Outcome(), Zolt::HTTPTransfer::kFinished);
+    EXPECT_EQ(transfer.Content(), "recorded page");
 }
