@@ -326,7 +326,7 @@ bool ZoltAppBase::RedrawIfNeeded()
         return false;
     }
 
-    // Developer overlays are drawn here once the developer tools are built in.
+    RefreshOverlays();
 
     const uint32_t now = timeGetTime();
     if (now - lastIdleCheck_ >= 1000) {
@@ -356,6 +356,7 @@ bool ZoltAppBase::RedrawIfNeeded()
     ++drawCount_;
     drawSkipped_ = false;
     drawTime_ += paintDuration;
+    DrawOverlays();
 
     if (waitForVSync && isWindowed && display_) {
         const uint32_t period = uint32_t(std::max(1, display_->GetMillisecondsPerFrame()));

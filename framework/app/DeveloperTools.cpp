@@ -10,6 +10,8 @@
 #include "framework/app/StringUtils.h"
 #include "framework/app/TunableValues.h"
 #include "framework/graphics/DDInterface.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/resources/Font.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/WidgetManager.h"
 #include "imagelib/ImageLib.h"
@@ -268,6 +270,78 @@ std::string ZoltAppBase::DemoTimeText() const
     char text[48];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d", int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60));
     return text;
+}
+
+} // namespace Zolt
+
+namespace Zolt {
+
+namespace {
+
+// Clears the image to black and writes the text in white on the font's ascent line.
+void PaintOverlayText(Image* image, Font* font, const std::string& text)
+{
+    Graphics g(image);
+    g.SetColor(Color::Black);
+    g.FillRectangle(0, 0, image->GetWidth(), image->GetHeight());
+    g.SetFont(font);
+    g.SetColor(Color::White);
+    g.RenderText(text, 2, font->QueryAscent());
+}
+
+} // namespace
+
+void ZoltAppBase::RefreshOverlays()
+{
+    if (!display_ || !display_->GetScreenImage())
+        return;
+    if ((overlayOn_ || playing_) && !overlayFont_) {
+        overlayFont_ = MakeSystemFont("Tahoma", 8, 0, false, false, false);
+        if (!overlayFont_)
+            return;
+    }
+    const int height = overlayFont_ ? overlayFont_->QueryHeight() + 4 : 0;
+    if (overlayOn_) {
+        if (!overlayImage_) {
+            overlayImage_ = std::make_unique<DDImage>(display_.get());
+            overlayImage_->MakeBlank(50, height);
+            overlayReset_ = true;
+        }
+        const int before = overlayShown_;
+        const bool reset = overlayReset_;
+        if (overlayKind_ == 0)
+            CountOverlayFrame();
+        if (overlayKind_ == 1 || reset || overlayShown_ != before || overlayFrames_ == 0)
+            PaintOverlayText(overlayImage_.get(), overlayFont_.get(), OverlayText());
+    }
+    if (playing_) {
+        if (!demoTimeImage_) {
+            demoTimeImage_ = std::make_unique<DDImage>(display_.get());
+            demoTimeImage_->MakeBlank(50, height);
+        }
+        PaintOverlayText(demoTimeImage_.get(), overlayFont_.get(), DemoTimeText());
+    }
+}
+
+void ZoltAppBase::DrawOverlays()
+{
+    Image* screen = display_ ? display_->GetScreenImage() : nullptr;
+    if (!screen || !overlayOn_ || !overlayImage_)
+        return;
+    Graphics g(screen);
+    const int x = width - overlayImage_->GetWidth() - 10;
+    const int y = height - overlayImage_->GetHeight() - 10;
+    g.PaintImage(overlayImage_.get(), x, y);
+    if (playing_ && demoTimeImage_)
+        g.PaintImage(demoTimeImage_.get(), width - demoTimeImage_->GetWidth() - 10,
+                     height - overlayImage_->GetHeight() - demoTimeImage_->GetHeight() - 15);
+}
+
+void ZoltAppBase::DropOverlays()
+{
+    overlayImage_.reset();
+    demoTimeImage_.reset();
+    overlayFont_.reset();
 }
 
 } // namespace Zolt

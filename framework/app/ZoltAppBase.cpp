@@ -88,6 +88,7 @@ ZoltAppBase::ZoltAppBase()
 ZoltAppBase::~ZoltAppBase()
 {
     Quit();
+    DropOverlays();
 
     // Hardware drawing: keep the choice made during the run, asking when it
     // was switched on by hand.

@@ -269,6 +269,11 @@ public:
     bool IsOverlayOn() const { return overlayOn_; }
     int OverlayKind() const { return overlayKind_; }
     int SingleStepMode() const { return singleStepMode_; }
+    // The draw pass: refreshes the overlay images before painting and puts
+    // them in the bottom right corner after it.
+    void RefreshOverlays();
+    void DrawOverlays();
+    void DropOverlays();
 
     // ---- Services ----
     std::wstring LookupText(const std::string& id, const std::wstring& fallback) const;
@@ -587,6 +592,9 @@ protected:
     int overlayFrames_ = 0;
     int overlayShown_ = 0;
     bool overlayReset_ = false;
+    std::unique_ptr<Font> overlayFont_;
+    std::unique_ptr<DDImage> overlayImage_;
+    std::unique_ptr<DDImage> demoTimeImage_; // while a demo plays
 
     // ---- Services ----
     std::map<std::string, std::wstring> strings_;

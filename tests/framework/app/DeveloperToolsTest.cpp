@@ -96,6 +96,9 @@ TEST_F(DeveloperToolsTest, OverlayAndProfilerKeys)
     EXPECT_TRUE(app->IsOverlayOn());
     app->CountOverlayFrame();
     EXPECT_EQ(app->OverlayText(), "FPS: 0"); // the first read-out after a reset
+    // The draw pass counts its frames and reads them out once a second.
+    RunFor(2500);
+    EXPECT_NE(app->OverlayText(), "FPS: 0");
     Press(platform::VK_F3, {platform::VK_SHIFT});
     EXPECT_EQ(app->OverlayKind(), 1);
     Press(platform::VK_F3, {platform::VK_SHIFT});
