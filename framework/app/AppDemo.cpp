@@ -10,6 +10,7 @@
 #include "platform/core/DebugOutput.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Process.h"
+#include "platform/window/VirtualKeys.h"
 #include "platform/window/Window.h"
 
 #include <algorithm>
@@ -101,8 +102,13 @@ void ZoltAppBase::RecordInput(const QueuedMessage& msg)
             out.PutByte(msg.wParam == SIZE_MINIMIZED ? 1 : 0);
         }
         return;
-    case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
+        // Alt+Enter switching the screen mode never reaches the widgets; the
+        // display reset it causes is recorded on its own.
+        if (int(msg.wParam) == VK_RETURN && !windowedRefused_ && !fullScreenFailed_)
+            return;
+        [[fallthrough]];
+    case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYUP:
         WriteDemoCommandTime(false, (m == WM_KEYDOWN || m == WM_SYSKEYDOWN) ? kDemoKeyDown : kDemoKeyUp);

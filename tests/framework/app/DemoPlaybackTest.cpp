@@ -361,3 +361,31 @@ TEST_F(DemoTest, TransferResultsAreRecordedAndPlayedWithoutTheNetwork)
     EXPECT_EQ(transfer.Outcome(), Zolt::HTTPTransfer::kFinished);
     EXPECT_EQ(transfer.Content(), "recorded page");
 }
+
+TEST_F(DemoTest, AltEnterIsRecordedAsTheScreenModeItCausesNotAsAKey)
+{
+    Begin({"-record", "-demofile=" + DemoPath()});
+    StepUntilUpdate(5);
+    platform::SendMessageA(Window(), platform::WM_SYSKEYDOWN, platform::VK_RETURN, platform::LPARAM(1) << 29);
+    StepUntilUpdate(10);
+    ASSERT_FALSE(app->isWindowed);
+    Finish();
+    std::string contents = platform::testing::ReadTestFile(DemoPath());
+    Zolt::DemoFileData file;
+    std::string error;
+    ASSERT_TRUE(file.Parse(reinterpret_cast<const uint8_t*>(contents.data()), contents.size(), error));
+    Zolt::DemoStream in;
+    in.Load(file.commands);
+    int keyDowns = 0;
+    int screenModes = 0;
+    while (in.ReadHeaderIfNeeded()) {
+        const bool isShort = in.PendingShort();
+        const int id = in.PendingId();
+        in.Consume();
+        keyDowns += !isShort && id == Zolt::kDemoKeyDown;
+        screenModes += !isShort && id == Zolt::kDemoScreenMode;
+        in.SkipPayload(isShort, id);
+    }
+    EXPECT_EQ(keyDowns, 0);
+    EXPECT_GE(screenModes, 2); // the first display and the switch
+}
