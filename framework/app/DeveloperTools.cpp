@@ -15,6 +15,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/WidgetManager.h"
 #include "imagelib/ImageLib.h"
+#include "platform/ddraw/DirectDraw.h"
 #include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
 #include "platform/window/VirtualKeys.h"
@@ -239,6 +240,20 @@ std::string ZoltAppBase::BuildVideoStats()
     std::string text = std::string("3D-Mode is ") + (on ? "On" : "Off") + " (3D is " +
                        (chose3D_ ? "Recommended" : "Supported") + " on this system)\r\n\r\n";
     text += "Num Images: " + std::to_string(RegisteredImageCount()) + "\r\n";
+    text += "Num Sounds: " + std::to_string(soundManager ? soundManager->CountLoadedSounds() : 0) + "\r\n";
+    DWORD total = 0;
+    DWORD free = 0;
+    DWORD textureTotal = 0;
+    DWORD textureFree = 0;
+    if (platform::DirectDraw* dd = display_ ? display_->GetDirectDraw() : nullptr) {
+        platform::DDSCAPS2 caps{};
+        caps.dwCaps = platform::DDSCAPS_VIDEOMEMORY;
+        dd->GetAvailableVidMem(&caps, &total, &free);
+        caps.dwCaps = platform::DDSCAPS_TEXTURE;
+        dd->GetAvailableVidMem(&caps, &textureTotal, &textureFree);
+    }
+    text += "Video Memory: " + Sized(free / 1024) + "/" + Sized(total / 1024) + " KB\r\n";
+    text += "Texture Memory: " + Sized(textureFree / 1024) + " KB\r\n";
     return text;
 }
 

@@ -113,4 +113,11 @@ TEST_F(DeveloperToolsTest, OverlayAndProfilerKeys)
     EXPECT_EQ(boxes.back().caption, "Perf Results");
     EXPECT_NE(boxes.back().text.find("Total Time: "), std::string::npos);
     EXPECT_FALSE(Press('Q'));
+
+    ASSERT_TRUE(Press(platform::VK_F8));
+    const auto stats = platform::testing::RecordedBoxes().back();
+    EXPECT_EQ(stats.caption, "Video Stats");
+    EXPECT_EQ(stats.text.rfind("3D-Mode is Off (3D is ", 0), 0u);
+    EXPECT_NE(stats.text.find("\r\nNum Images: " + std::to_string(app->RegisteredImageCount()) + "\r\n"),
+              std::string::npos);
 }
