@@ -322,9 +322,11 @@ void ZoltAppBase::WriteRegistryText(const std::string& valueName, const std::str
 
 void ZoltAppBase::RelayTestVerdict(std::string& failureReason, std::string& warning, bool& fresh)
 {
-    // Recording and playback of the verdict come with the demo player; until
-    // then no demo plays and the verdict stands as the test left it.
-    (void)failureReason, (void)warning, (void)fresh;
+    // A recorded run stores the verdict; a played one takes the recorded
+    // verdict instead of this machine's.
+    DemoRelayText(failureReason);
+    DemoRelayText(warning);
+    DemoRelayFlag(fresh);
 }
 
 } // namespace Zolt

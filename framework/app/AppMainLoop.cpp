@@ -135,9 +135,14 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
         f = 1.0;
     }
 
-    // Fast-forwarding a played demo is added here by the demo player.
+    if (IsDemoFastForwarding()) {
+        FastForwardDemo();
+        return true;
+    }
 
     if (paused_ || demoSpeed <= 0) {
+        // Back to the message pump, or a paused demo could never be resumed.
+        loopState_ = 3;
         ProcessDeletions();
         return true;
     }
@@ -272,9 +277,12 @@ bool ZoltAppBase::GuardedUpdate()
 {
     if (screenSaverHold_)
         return false;
-    // A played demo holds updates until its recorded commands are due; the
-    // demo player adds that here.
-    if (loadingFinished_ && !completionApplied_) {
+    // A played demo applies the loading completion at its recorded update,
+    // holding updates until the loader has got that far too.
+    const bool completionDue = !playing_ || demo_.recordedLoadingFinished || demo_.stream.Ended();
+    if (playing_ && demo_.recordedLoadingFinished && !loadingFinished_ && !completionApplied_)
+        return false;
+    if (loadingFinished_ && !completionApplied_ && completionDue) {
         ApplyLoadingCompletion();
         if (recording_)
             RecordSimpleCommand(9);
@@ -318,7 +326,7 @@ bool ZoltAppBase::RedrawIfNeeded()
         return false;
     }
 
-    // Developer overlays are drawn here once the developer tools are built in.
+    RefreshOverlays();
 
     const uint32_t now = timeGetTime();
     if (now - lastIdleCheck_ >= 1000) {
@@ -348,6 +356,7 @@ bool ZoltAppBase::RedrawIfNeeded()
     ++drawCount_;
     drawSkipped_ = false;
     drawTime_ += paintDuration;
+    DrawOverlays();
 
     if (waitForVSync && isWindowed && display_) {
         const uint32_t period = uint32_t(std::max(1, display_->GetMillisecondsPerFrame()));

@@ -152,7 +152,8 @@ LRESULT ZoltAppBase::HandleWindowMessage(HWND window, UINT message, WPARAM wPara
         if (queue)
             inputQueue_.push_back(QueuedMessage{window, message, wParam, lParam});
 
-        if (message == WM_SIZE)
+        // A played demo takes its minimised state from the recording.
+        if (message == WM_SIZE && !playing_)
             minimized_ = wParam == SIZE_MINIMIZED;
         else if (message == WM_SYSKEYDOWN && int(wParam) != VK_F4)
             return 0;

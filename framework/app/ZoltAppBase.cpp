@@ -88,6 +88,7 @@ ZoltAppBase::ZoltAppBase()
 ZoltAppBase::~ZoltAppBase()
 {
     Quit();
+    DropOverlays();
 
     // Hardware drawing: keep the choice made during the run, asking when it
     // was switched on by hand.
@@ -188,6 +189,8 @@ ZoltAppBase::~ZoltAppBase()
     ZoltAppBase* self = this;
     gApp.compare_exchange_strong(self, nullptr);
     WriteDemoFile();
+    if (GetHTTPTransferDemoLink() == &transferLink_)
+        SetHTTPTransferDemoLink(nullptr);
     instanceLock_.reset();
     FreeModule(versionLibrary_);
     FreeModule(ddrawLibrary_);
@@ -260,6 +263,9 @@ void ZoltAppBase::Initialize()
             FatalExit(0);
         }
     }
+    // Transfers record and replay their results through the demo.
+    if (playing_ || recording_)
+        SetHTTPTransferDemoLink(&transferLink_);
 
     platform::srand(GetTickCount());
 
@@ -384,6 +390,8 @@ void ZoltAppBase::Quit()
         display_->GetDirectDraw()->RestoreDisplayMode();
     if (mainWindow_)
         ShowWindow(mainWindow_, SW_HIDE);
+    if (playing_)
+        RestoreDemoSound();
     if (settingsRead_)
         WriteSettings();
     ImageLib::FreeJ2kCodec();

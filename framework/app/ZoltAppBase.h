@@ -21,6 +21,9 @@
 #pragma once
 
 #include "framework/app/CriticalSection.h"
+#include "framework/app/DemoState.h"
+#include "framework/app/DemoTransferLink.h"
+#include "framework/app/PerfTimer.h"
 #include "framework/graphics/D3DHost.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DisplayHost.h"
@@ -181,12 +184,9 @@ public:
     virtual void OnInputFocusGained() {}
     virtual void OnInputFocusLost() {}
     virtual bool IsScreenToggleKey(int key);
-    // Developer keys; none is handled until the developer tools are built in.
-    virtual bool OnDeveloperKey(int key)
-    {
-        (void)key;
-        return false;
-    }
+    // Developer keys (developer mode, or any key while a demo plays); true
+    // when the key was taken.
+    virtual bool OnDeveloperKey(int key);
     virtual bool OnWindowKey(int key, bool ctrlHeld, bool altHeld)
     {
         (void)key, (void)ctrlHeld, (void)altHeld;
@@ -238,6 +238,45 @@ public:
     // The highest numbered demo (0 when none); with deleteOld, removes the
     // lowest one when count - 1 or more exist.
     int DemoFileNameFor(int count, bool deleteOld);
+
+    // ---- Demo (recording writes, playback gives back the recorded value) ----
+    void DemoRelayBuffer(Buffer& buffer);
+    void DemoRelayFlag(bool& flag);
+    void DemoRelayText(std::string& text);
+    // Reads a whole file through the archive layer; a recorded run keeps its
+    // bytes in the demo unless notRecorded.
+    bool LoadFileIntoBuffer(const std::string& fileName, Buffer& out, bool notRecorded);
+    // Names the current update in the demo being recorded.
+    void AddDemoMarker(const std::string& name);
+    void ShowMarkerList();
+    void ShowJumpDialog();
+    void ToggleDemoSound();
+    int DemoFinalUpdate() const { return demo_.finalUpdate; }
+    int DemoJumpTarget() const { return demo_.jumpTarget; }
+    bool IsDemoPaused() const { return paused_; }
+    bool IsDemoSkippingToEnd() const { return demo_.skipToEnd; }
+    const std::vector<DemoMarker>& DemoMarkers() const { return demo_.markers; }
+
+    // ---- Developer tools (DeveloperTools.cpp) ----
+    // Saves the screen as the next "%d.png" in "_screenshots"; its number, 0
+    // when nothing was saved.
+    int TakeScreenshot();
+    // Writes every registered image and "imagelist.html" into "_dump".
+    void DumpImages();
+    std::string BuildVideoStats();
+    // Counts a drawn frame for the frame-counter overlay.
+    void CountOverlayFrame();
+    std::string OverlayText();
+    // The time left in the played demo, "hh:mm:ss".
+    std::string DemoTimeText() const;
+    bool IsOverlayOn() const { return overlayOn_; }
+    int OverlayKind() const { return overlayKind_; }
+    int SingleStepMode() const { return singleStepMode_; }
+    // The draw pass: refreshes the overlay images before painting and puts
+    // them in the bottom right corner after it.
+    void RefreshOverlays();
+    void DrawOverlays();
+    void DropOverlays();
 
     // ---- Services ----
     std::wstring LookupText(const std::string& id, const std::wstring& fallback) const;
@@ -425,8 +464,7 @@ protected:
                          platform::RegistryKeyObject** key, std::string* name);
     static bool IsAbsolutePath(const std::string& path);
 
-    // Demo seams: recording and playback come with the demo player; until
-    // then nothing is recorded and nothing is played.
+    // Demo recording and playback (AppDemo.cpp).
     bool ReadDemoFile(std::string& error);
     void WriteDemoFile();
     void PlayDemoCommand();
@@ -439,6 +477,15 @@ protected:
     void RecordRegistryWrite(bool success);
     bool PlayRegistryWrite();
     void HandlePlaybackChar(int c);
+    // Writes the header of a command of this update (padding longer gaps).
+    void WriteDemoCommandTime(bool isShort, int id);
+    // Playing: takes the next command when it is of this kind.
+    bool TakeDemoCommand(int id);
+    void ApplyDemoCommand(bool isShort, int id);
+    bool IsDemoFastForwarding() const;
+    // Runs updates muted and as fast as possible towards the jump target.
+    void FastForwardDemo();
+    void RestoreDemoSound();
     // The crash handler's entry for "-crash".
     void RaiseCrashReport();
 
@@ -551,6 +598,20 @@ protected:
     bool playing_ = false;
     bool closedDuringPlayback_ = false;
     std::string demoFileName_ = "zoltapp.dmo";
+    DemoState demo_;
+    friend class DemoTransferLink;
+    DemoTransferLink transferLink_{*this};
+
+    // ---- Developer tools ----
+    bool overlayOn_ = false;
+    int overlayKind_ = 0;
+    PerfTimer frameStopwatch_;
+    int overlayFrames_ = 0;
+    int overlayShown_ = 0;
+    bool overlayReset_ = false;
+    std::unique_ptr<Font> overlayFont_;
+    std::unique_ptr<DDImage> overlayImage_;
+    std::unique_ptr<DDImage> demoTimeImage_; // while a demo plays
 
     // ---- Services ----
     std::map<std::string, std::wstring> strings_;

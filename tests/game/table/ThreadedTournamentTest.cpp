@@ -14,7 +14,6 @@
 #include "timing/TimeSystem_impl.h"
 
 #include <gtest/gtest.h>
-#include <cstdio>
 
 #include <chrono>
 #include <cmath>

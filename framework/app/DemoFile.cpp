@@ -1,0 +1,277 @@
+#include "framework/app/DemoFile.h"
+
+#include <algorithm>
+
+namespace Zolt {
+
+namespace {
+
+void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(uint8_t(value >> (8 * i)));
+}
+
+// A bounded little-endian reader over the file's bytes.
+class ByteReader {
+public:
+    ByteReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+    bool Take(int count, uint32_t& value)
+    {
+        if (size_ - pos_ < size_t(count))
+            return false;
+        value = 0;
+        for (int i = 0; i < count; ++i)
+            value |= uint32_t(bytes_[pos_ + size_t(i)]) << (8 * i);
+        pos_ += size_t(count);
+        return true;
+    }
+    bool TakeText(size_t length, std::string& out)
+    {
+        if (size_ - pos_ < length)
+            return false;
+        out.assign(reinterpret_cast<const char*>(bytes_ + pos_), length);
+        pos_ += length;
+        return true;
+    }
+    size_t Left() const { return size_ - pos_; }
+    size_t Position() const { return pos_; }
+    void Skip(size_t count) { pos_ += std::min(count, Left()); }
+
+private:
+    const uint8_t* bytes_;
+    size_t size_;
+    size_t pos_ = 0;
+};
+
+const char* const kInvalid = "Invalid demo file.";
+
+} // namespace
+
+std::vector<uint8_t> DemoFileData::Serialize() const
+{
+    std::vector<uint8_t> out;
+    PutLe(out, kMagic, 4);
+    PutLe(out, kVersion, 4);
+    PutLe(out, seed, 4);
+    const size_t textLength = std::min<size_t>(versionText.size(), kMaxVersionText);
+    PutLe(out, uint32_t(textLength), 2);
+    out.insert(out.end(), versionText.begin(), versionText.begin() + std::ptrdiff_t(textLength));
+    std::vector<uint8_t> block;
+    PutLe(block, uint32_t(markers.size()), 4);
+    for (const DemoMarker& marker : markers) {
+        const size_t length = std::min<size_t>(marker.name.size(), 0xFFFF);
+        PutLe(block, uint32_t(length), 2);
+        block.insert(block.end(), marker.name.begin(), marker.name.begin() + std::ptrdiff_t(length));
+        PutLe(block, uint32_t(marker.update), 4);
+    }
+    PutLe(out, uint32_t(block.size()), 4);
+    out.insert(out.end(), block.begin(), block.end());
+    PutLe(out, uint32_t(finalUpdate), 4);
+    out.insert(out.end(), commands.begin(), commands.end());
+    return out;
+}
+
+bool DemoFileData::Parse(const uint8_t* bytes, size_t size, std::string& error)
+{
+    ByteReader in(bytes, bytes ? size : 0);
+    uint32_t magic = 0;
+    if (!in.Take(4, magic) || magic != kMagic) {
+        error = kInvalid;
+        return false;
+    }
+    DemoFileData read;
+    uint32_t textLength = 0;
+    if (!in.Take(4, read.version) || !in.Take(4, read.seed) || !in.Take(2, textLength)) {
+        error = kInvalid;
+        return false;
+    }
+    // Longer texts are cut to the cap; the rest of the stored text is passed over.
+    const size_t kept = std::min<size_t>(textLength, kMaxVersionText);
+    if (!in.TakeText(kept, read.versionText) || in.Left() < textLength - kept) {
+        error = kInvalid;
+        return false;
+    }
+    in.Skip(textLength - kept);
+    if (read.version >= 2) {
+        uint32_t blockSize = 0;
+        if (!in.Take(4, blockSize) || in.Left() < 4 || blockSize >= in.Left() - 4 + 1) {
+            error = kInvalid;
+            return false;
+        }
+        ByteReader block(bytes + in.Position(), blockSize);
+        in.Skip(blockSize);
+        uint32_t count = 0;
+        if (!block.Take(4, count)) {
+            error = kInvalid;
+            return false;
+        }
+        // Each marker takes at least six bytes, so a count the block cannot
+        // hold is refused before anything is reserved for it.
+        if (count > block.Left() / 6) {
+            error = kInvalid;
+            return false;
+        }
+        for (uint32_t i = 0; i < count; ++i) {
+            DemoMarker marker;
+            uint32_t length = 0;
+            uint32_t update = 0;
+            if (!block.Take(2, length) || !block.TakeText(length, marker.name) || !block.Take(4, update)) {
+                error = kInvalid;
+                return false;
+            }
+            marker.update = int32_t(update);
+            read.markers.push_back(std::move(marker));
+        }
+    }
+    uint32_t finalUpdate = 0;
+    if (!in.Take(4, finalUpdate)) {
+        error = kInvalid;
+        return false;
+    }
+    read.finalUpdate = int32_t(finalUpdate);
+    read.commands.assign(bytes + in.Position(), bytes + size);
+    *this = std::move(read);
+    return true;
+}
+
+// ---- DemoStream ----
+
+void DemoStream::WriteTime(int updateCount)
+{
+    while (updateCount - commandUpdate_ > kMaxDelta) {
+        buffer_.PutBits(kMaxDelta, 4);
+        buffer_.PutBits(0, 1);
+        buffer_.PutBits(kDemoPadding, 5);
+        commandUpdate_ += kMaxDelta;
+    }
+    // Commands never go back in time; a count behind the last one (it cannot
+    // happen in one run) is written as due at once.
+    const int delta = std::max(0, updateCount - commandUpdate_);
+    buffer_.PutBits(uint32_t(delta), 4);
+    commandUpdate_ = std::max(commandUpdate_, updateCount);
+}
+
+void DemoStream::WriteHeader(int updateCount, bool isShort, int id)
+{
+    WriteTime(updateCount);
+    buffer_.PutBits(isShort ? 1 : 0, 1);
+    buffer_.PutBits(uint32_t(id), isShort ? 1 : 5);
+}
+
+void DemoStream::SeekRead(int bitPosition)
+{
+    if (bitPosition < 0 || bitPosition > buffer_.ReadPosition())
+        return;
+    // The buffer only reads forward: start over and pass the bits again.
+    buffer_.Rewind();
+    int left = bitPosition;
+    while (left > 0) {
+        const int step = std::min(left, 32);
+        buffer_.TakeBits(step, false);
+        left -= step;
+    }
+}
+
+void DemoStream::Load(const std::vector<uint8_t>& bytes)
+{
+    buffer_.Reset();
+    if (!bytes.empty())
+        buffer_.Assign(bytes.data(), int(std::min<size_t>(bytes.size(), 0x0FFFFFFF)));
+    buffer_.Rewind();
+    commandUpdate_ = 0;
+    needHeader_ = true;
+    ended_ = false;
+}
+
+bool DemoStream::ReadHeaderIfNeeded()
+{
+    if (ended_)
+        return false;
+    if (!needHeader_)
+        return true;
+    if (BitsLeft() < 6) {
+        ended_ = true;
+        return false;
+    }
+    const int delta = int(buffer_.TakeBits(4, false));
+    pendingShort_ = buffer_.TakeBits(1, false) != 0;
+    const int idBits = pendingShort_ ? 1 : 5;
+    if (BitsLeft() < idBits) {
+        ended_ = true;
+        return false;
+    }
+    pendingId_ = int(buffer_.TakeBits(idBits, false));
+    commandUpdate_ += delta;
+    needHeader_ = false;
+    return true;
+}
+
+int32_t DemoStream::Bits(int count, bool signExtend)
+{
+    if (ended_ || BitsLeft() < count) {
+        ended_ = true;
+        return 0;
+    }
+    return int32_t(buffer_.TakeBits(count, signExtend));
+}
+
+uint32_t DemoStream::U32()
+{
+    if (ended_ || BitsLeft() < 32) {
+        ended_ = true;
+        return 0;
+    }
+    return uint32_t(buffer_.TakeU32());
+}
+
+bool DemoStream::Bytes(uint32_t length, std::vector<uint8_t>& out)
+{
+    if (ended_ || BitsLeft() / 8 < int64_t(length)) {
+        ended_ = true;
+        out.clear();
+        return false;
+    }
+    out.resize(length);
+    buffer_.TakeBytes(out.data(), int(length));
+    return true;
+}
+
+void DemoStream::SkipPayload(bool isShort, int id)
+{
+    std::vector<uint8_t> scratch;
+    if (isShort) {
+        Bits(id == kDemoShortMouseMove ? 12 : 4, false);
+        return;
+    }
+    switch (id) {
+    case kDemoMouseMoveTo: Bits(24, false); break;
+    case kDemoActivate: Bits(1, false); break;
+    case kDemoMinimize:
+    case kDemoKeyDown:
+    case kDemoKeyUp:
+    case kDemoWheel: Bits(8, false); break;
+    case kDemoChar: Bits(Bits(1, false) ? 16 : 8, false); break;
+    case kDemoRegistryRead:
+        if (Bits(1, false)) {
+            U32();
+            Bytes(U32(), scratch);
+        }
+        break;
+    case kDemoRegistryWrite: Bits(1, false); break;
+    case kDemoFileRead:
+        if (Bits(1, false))
+            Bytes(U32(), scratch);
+        break;
+    case kDemoTransfer:
+        U32();
+        Bits(8, false);
+        Bytes(uint32_t(Bits(16, false)), scratch);
+        break;
+    case kDemoRelay: Bytes(U32(), scratch); break;
+    case kDemoScreenMode: Bits(16, false); break;
+    default: break; // no payload
+    }
+}
+
+} // namespace Zolt

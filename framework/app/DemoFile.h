@@ -1,0 +1,122 @@
+// The demo file and its command stream.
+//
+// A demo file is a small little-endian header (magic, version, seed, the
+// recording program's version text, the marker block, the final update)
+// followed by the bit-packed command stream. DemoFile turns bytes into that
+// header and back; DemoStream writes and reads command headers and payloads
+// over a Buffer, checking every read against the bits that are left, so a
+// cut or damaged stream ends playback instead of reading past its data.
+//
+// Threads: one thread at a time (the main thread in the application).
+#pragma once
+
+#include "framework/app/Buffer.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Zolt {
+
+struct DemoMarker {
+    std::string name;
+    int32_t update = 0;
+};
+
+struct DemoFileData {
+    static constexpr uint32_t kMagic = 0x42BEEF78;
+    static constexpr uint32_t kVersion = 2;
+    static constexpr int kMaxVersionText = 255;
+
+    uint32_t version = kVersion;
+    uint32_t seed = 0;
+    std::string versionText;
+    std::vector<DemoMarker> markers;
+    int32_t finalUpdate = 0;
+    std::vector<uint8_t> commands;
+
+    // The whole file, current version.
+    std::vector<uint8_t> Serialize() const;
+    // Parses a whole file. On failure `error` holds the message and the
+    // object is left unchanged.
+    bool Parse(const uint8_t* bytes, size_t size, std::string& error);
+};
+
+// Command ids of the stream.
+enum DemoCommand : int {
+    kDemoShortMouseMove = 0,
+    kDemoShortMouseButton = 1,
+    kDemoMouseMoveTo = 0,
+    kDemoActivate = 1,
+    kDemoMinimize = 2,
+    kDemoKeyDown = 3,
+    kDemoKeyUp = 4,
+    kDemoChar = 5,
+    kDemoClose = 6,
+    kDemoMouseEnter = 7,
+    kDemoMouseLeave = 8,
+    kDemoLoadingDone = 9,
+    kDemoRegistryRead = 11,
+    kDemoRegistryWrite = 12,
+    kDemoFileRead = 15,
+    kDemoTransfer = 17,
+    kDemoRelay = 18,
+    kDemoWheel = 21,
+    kDemoScreenMode = 23,
+    kDemoPadding = 31,
+};
+
+class DemoStream {
+public:
+    static constexpr int kMaxDelta = 15;
+
+    Buffer& Data() { return buffer_; }
+    const Buffer& Data() const { return buffer_; }
+
+    // ---- Writing ----
+    // Pads gaps longer than 15 updates, then writes the delta and the kind.
+    void WriteHeader(int updateCount, bool isShort, int id);
+    // The time part alone (padding and the delta); the caller writes the
+    // short flag, the id and the payload.
+    void WriteTime(int updateCount);
+    int LastCommandUpdate() const { return commandUpdate_; }
+
+    // ---- Reading ----
+    // Starts reading `bytes` as a played stream.
+    void Load(const std::vector<uint8_t>& bytes);
+    // Reads the next header when none is pending. False when the stream has
+    // ended or broke off (then Ended() is true).
+    bool ReadHeaderIfNeeded();
+    // The pending header is due at `updateCount`.
+    bool IsDue(int updateCount) const { return !needHeader_ && commandUpdate_ == updateCount; }
+    bool PendingIs(bool isShort, int id) const { return !needHeader_ && pendingShort_ == isShort && pendingId_ == id; }
+    bool PendingShort() const { return pendingShort_; }
+    int PendingId() const { return pendingId_; }
+    int PendingUpdate() const { return commandUpdate_; }
+    // The pending command is taken: the next read starts at a header.
+    void Consume() { needHeader_ = true; }
+    bool NeedHeader() const { return needHeader_; }
+    bool Ended() const { return ended_; }
+    void End() { ended_ = true; }
+    // Puts the read position back to an earlier bit of the stream.
+    void SeekRead(int bitPosition);
+
+    // Payload readers: each checks that the bits are there; a short stream
+    // ends the playback and yields 0 / empty.
+    int32_t Bits(int count, bool signExtend);
+    uint32_t U32();
+    bool Bytes(uint32_t length, std::vector<uint8_t>& out);
+    // Skips the payload of the pending command kind (after Consume).
+    void SkipPayload(bool isShort, int id);
+    int64_t BitsLeft() const { return int64_t(buffer_.BitLength()) - buffer_.ReadPosition(); }
+
+private:
+    Buffer buffer_;
+    int32_t commandUpdate_ = 0;
+    bool needHeader_ = true;
+    bool pendingShort_ = false;
+    int pendingId_ = 0;
+    bool ended_ = false;
+};
+
+} // namespace Zolt

@@ -1,0 +1,362 @@
+// The developer tools of the application: dormant until developer mode is
+// switched on (or while a demo plays), then the function keys give the
+// frame-counter overlay, screenshots, a dump of every image in memory, video
+// statistics, the profiler, the 3D switch, slow motion and single steps.
+// Main thread.
+#include "framework/app/ZoltAppBase.h"
+
+#include "framework/app/PathUtils.h"
+#include "framework/app/Profiler.h"
+#include "framework/app/StringUtils.h"
+#include "framework/app/TunableValues.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/resources/Font.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/widgets/WidgetManager.h"
+#include "imagelib/ImageLib.h"
+#include "platform/ddraw/DirectDraw.h"
+#include "platform/core/Clock.h"
+#include "platform/core/FileSystem.h"
+#include "platform/window/VirtualKeys.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+using namespace platform;
+
+namespace Zolt {
+
+namespace {
+
+std::string Sized(int64_t bytes) { return CommaSeparated(int(std::min<int64_t>(bytes, INT32_MAX))); }
+
+} // namespace
+
+bool ZoltAppBase::OnDeveloperKey(int key)
+{
+    const bool shift = widgetManager->IsKeyDown(VK_SHIFT);
+    const bool ctrl = widgetManager->IsKeyDown(VK_CONTROL);
+    const bool alt = widgetManager->IsKeyDown(VK_MENU);
+    switch (key) {
+    case 'R':
+        if (!alt)
+            return false;
+        {
+            bool failed = false;
+            ReloadTunableValues([&](const std::string& text, const std::string& caption) {
+                failed = true;
+                ShowMessageBox(text, caption, MB_OK);
+            });
+            // A box took the key-up away: forget what was held.
+            if (failed)
+                widgetManager->ClearKeyTable();
+        }
+        return true;
+    case VK_F2:
+        if (!ProfilerIsRunning()) {
+            ResetFrameTiming(false);
+            ProfilerStart(false);
+        } else {
+            ProfilerStop();
+            ShowMessageBox(ProfilerResults(), "Perf Results", MB_OK);
+            ResetFrameTiming(false);
+        }
+        return true;
+    case VK_F3:
+        if (shift) {
+            overlayOn_ = true;
+            overlayKind_ = (overlayKind_ + 1) % 2;
+        } else {
+            overlayOn_ = !overlayOn_;
+        }
+        if (overlayOn_) {
+            frameStopwatch_.Start();
+            overlayFrames_ = 0;
+            overlayShown_ = 0;
+            overlayReset_ = true;
+        }
+        RepaintAll();
+        return true;
+    case VK_F8:
+        if (shift) {
+            SwitchHardwareMode(!IsIn3DMode(), true);
+            char text[64];
+            std::snprintf(text, sizeof text, "3D-Mode: %s", IsIn3DMode() ? "ON" : "OFF");
+            ShowMessageBox(text, "Mode Switch", MB_OK);
+        } else {
+            ShowMessageBox(BuildVideoStats(), "Video Stats", MB_OK);
+        }
+        return true;
+    case VK_F10:
+        if (ctrl) {
+            demoSpeed = demoSpeed == 0.25 ? 1.0 : 0.25;
+        } else if (shift) {
+            singleStepMode_ = 0;
+            ResetFrameTiming(false);
+        } else {
+            singleStepMode_ = 1;
+        }
+        return true;
+    case VK_F11:
+        if (shift)
+            DumpImages();
+        else
+            TakeScreenshot();
+        return true;
+    default: return false;
+    }
+}
+
+int ZoltAppBase::TakeScreenshot()
+{
+    if (!display_ || !display_->GetDrawSurface() || !display_->GetScreenImage())
+        return 0;
+    const std::string folder = Zolt::GetAppDataFolder() + "_screenshots";
+    MakeDirectories(folder);
+    int highest = 0;
+    for (const FindData& entry : FindFiles(folder + "/*.png")) {
+        int number = 0;
+        char rest = 0;
+        if (std::sscanf(entry.name.c_str(), "%d.pn%c", &number, &rest) == 2 && rest == 'g')
+            highest = std::max(highest, number);
+    }
+    DDImage* screen = display_->GetScreenImage();
+    const int w = screen->GetWidth();
+    const int h = screen->GetHeight();
+    const uint32_t* bits = screen->RequireBits();
+    int number = 0;
+    if (bits && w > 0 && h > 0) {
+        ImageLib::Image shot(w, h);
+        std::copy_n(bits, size_t(w) * size_t(h), shot.GetBits());
+        number = highest + 1;
+        if (!ImageLib::SavePngFile(folder + "/" + std::to_string(number) + ".png", &shot))
+            number = 0;
+    }
+    ResetFrameTiming(false);
+    return number;
+}
+
+void ZoltAppBase::DumpImages()
+{
+    const std::string folder = Zolt::GetAppDataFolder() + "_dump";
+    DeleteTree(folder);
+    for (int i = 0; i < 50 && !MakeDirectories(folder); ++i)
+        Sleep(100);
+
+    std::vector<MemoryImage*> images;
+    {
+        CriticalSectionLock lock(ImageLock());
+        images.assign(images_.begin(), images_.end());
+    }
+    std::ostringstream rows;
+    int64_t totals[7] = {};
+    int64_t total = 0;
+    int index = 0;
+    for (MemoryImage* image : images) {
+        const int w = image->GetWidth();
+        const int h = image->GetHeight();
+        const int64_t pixels = int64_t(std::max(0, w)) * std::max(0, h);
+        const int64_t bitsSize = image->GetBits() ? pixels * 4 : 0;
+        const int64_t paletteSize = image->GetPalette() ? 1024 + pixels : 0;
+        auto* dd = dynamic_cast<DDImage*>(image);
+        const int64_t surfaceSize = dd && dd->GetSurface() ? pixels * 4 : 0;
+        const int64_t textureSize = image->GetTexture() ? pixels * 4 : 0;
+        const int64_t nativeSize = image->GetNativeAlpha() ? pixels * 4 : 0;
+        const int64_t rlAlphaSize = image->GetRLAlpha() ? pixels : 0;
+        const int64_t rlAddSize = image->GetRLAdditive() ? pixels : 0;
+        const int64_t sizes[7] = {bitsSize, paletteSize, surfaceSize, textureSize, nativeSize, rlAlphaSize, rlAddSize};
+        int64_t imageTotal = 0;
+        for (int i = 0; i < 7; ++i) {
+            imageTotal += sizes[i];
+            totals[i] += sizes[i];
+        }
+        total += imageTotal;
+
+        char imageName[32];
+        char thumbName[32];
+        std::snprintf(imageName, sizeof imageName, "img%04d.png", index);
+        std::snprintf(thumbName, sizeof thumbName, "thumb%04d.jpg", index);
+        ++index;
+        const uint32_t* bits = pixels > 0 ? image->RequireBits() : nullptr;
+        if (bits) {
+            ImageLib::Image copy(w, h);
+            std::copy_n(bits, size_t(pixels), copy.GetBits());
+            ImageLib::SavePngFile(folder + "/" + imageName, &copy);
+            ImageLib::Image thumb(64, 64);
+            for (int y = 0; y < 64; ++y)
+                for (int x = 0; x < 64; ++x)
+                    thumb.GetBits()[y * 64 + x] = bits[size_t(y * h / 64) * size_t(w) + size_t(x * w / 64)];
+            ImageLib::SaveJpegFile(folder + "/" + thumbName, &thumb);
+        }
+        auto cell = [&rows](int64_t size, const char* label) {
+            if (size > 0)
+                rows << "<TD>" << label << Sized(size) << "</TD>";
+            else
+                rows << "<TD>&nbsp;</TD>";
+        };
+        auto flag = [&rows](bool on, const char* label) { rows << "<TD>" << (on ? label : "&nbsp;") << "</TD>"; };
+        rows << "<TR><TD><A HREF=" << imageName << "><IMG SRC=" << thumbName << " WIDTH=" << w << " HEIGHT=" << h
+             << "></A></TD>";
+        char sizeText[96];
+        std::snprintf(sizeText, sizeof sizeText, "%d x %d<BR>%s bytes", w, h, Sized(imageTotal).c_str());
+        rows << "<TD ALIGN=RIGHT>" << sizeText << "</TD>";
+        cell(bitsSize, "mBits<BR>");
+        cell(paletteSize, "Palletized<BR>");
+        cell(surfaceSize, "DDSurface<BR>");
+        cell(textureSize, "Texture<BR>A8R8G8B8<BR>");
+        flag(image->IsVolatile(), "Volatile");
+        flag(image->AlphaFlagsForced(), "Forced");
+        flag(image->HasTranslucency(), "HasAlpha");
+        flag(image->HasTransparency(), "HasTrans");
+        cell(nativeSize, "NativeAlpha<BR>");
+        cell(rlAlphaSize, "RLAlpha<BR>");
+        cell(rlAddSize, "RLAdditive<BR>");
+        rows << "<TD>&nbsp;</TD></TR>";
+    }
+
+    std::ostringstream page;
+    page << "<HTML><BODY BGCOLOR=EEEEFF><CENTER><FONT SIZE=+2><B>"
+         << "Total Image Allocation: " << Sized(total) << " bytes<BR>"
+         << "</B></FONT><BR>"
+         << "<TABLE BORDER=1 CELLSPACING=0 CELLPADDING=4>" << rows.str();
+    page << "<TR><TD>Totals</TD><TD>&nbsp;</TD>";
+    for (int i = 0; i < 4; ++i)
+        page << "<TD>" << Sized(totals[i]) << "</TD>";
+    for (int i = 0; i < 4; ++i)
+        page << "<TD>&nbsp;</TD>";
+    for (int i = 4; i < 7; ++i)
+        page << "<TD>" << Sized(totals[i]) << "</TD>";
+    page << "<TD>&nbsp;</TD></TR>";
+    page << "</TABLE></CENTER></BODY></HTML>";
+    WriteFileAtomic(folder + "/imagelist.html", page.str());
+}
+
+std::string ZoltAppBase::BuildVideoStats()
+{
+    const bool on = IsIn3DMode();
+    std::string text = std::string("3D-Mode is ") + (on ? "On" : "Off") + " (3D is " +
+                       (chose3D_ ? "Recommended" : "Supported") + " on this system)\r\n\r\n";
+    text += "Num Images: " + std::to_string(RegisteredImageCount()) + "\r\n";
+    text += "Num Sounds: " + std::to_string(soundManager ? soundManager->CountLoadedSounds() : 0) + "\r\n";
+    DWORD total = 0;
+    DWORD free = 0;
+    DWORD textureTotal = 0;
+    DWORD textureFree = 0;
+    if (platform::DirectDraw* dd = display_ ? display_->GetDirectDraw() : nullptr) {
+        platform::DDSCAPS2 caps{};
+        caps.dwCaps = platform::DDSCAPS_VIDEOMEMORY;
+        dd->GetAvailableVidMem(&caps, &total, &free);
+        caps.dwCaps = platform::DDSCAPS_TEXTURE;
+        dd->GetAvailableVidMem(&caps, &textureTotal, &textureFree);
+    }
+    text += "Video Memory: " + Sized(free / 1024) + "/" + Sized(total / 1024) + " KB\r\n";
+    text += "Texture Memory: " + Sized(textureFree / 1024) + " KB\r\n";
+    return text;
+}
+
+void ZoltAppBase::CountOverlayFrame()
+{
+    ++overlayFrames_;
+    const double elapsed = frameStopwatch_.GetDuration();
+    if (elapsed >= 1000.0 || overlayReset_) {
+        overlayShown_ = overlayReset_ || elapsed <= 0.0 ? 0 : int(overlayFrames_ * 1000.0 / elapsed);
+        overlayReset_ = false;
+        frameStopwatch_.Start();
+        overlayFrames_ = 0;
+    }
+}
+
+std::string ZoltAppBase::OverlayText()
+{
+    char text[48];
+    if (overlayKind_ == 1)
+        std::snprintf(text, sizeof text, "%d,%d", widgetManager->LastX(), widgetManager->LastY());
+    else
+        std::snprintf(text, sizeof text, "FPS: %d", overlayShown_);
+    return text;
+}
+
+std::string ZoltAppBase::DemoTimeText() const
+{
+    int64_t seconds = std::max<int64_t>(0, int64_t(demo_.finalUpdate) - updateCount_) * frameTime / 1000;
+    char text[48];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60));
+    return text;
+}
+
+} // namespace Zolt
+
+namespace Zolt {
+
+namespace {
+
+// Clears the image to black and writes the text in white on the font's ascent line.
+void PaintOverlayText(Image* image, Font* font, const std::string& text)
+{
+    Graphics g(image);
+    g.SetColor(Color::Black);
+    g.FillRectangle(0, 0, image->GetWidth(), image->GetHeight());
+    g.SetFont(font);
+    g.SetColor(Color::White);
+    g.RenderText(text, 2, font->QueryAscent());
+}
+
+} // namespace
+
+void ZoltAppBase::RefreshOverlays()
+{
+    if (!display_ || !display_->GetScreenImage())
+        return;
+    if ((overlayOn_ || playing_) && !overlayFont_) {
+        overlayFont_ = MakeSystemFont("Tahoma", 8, 0, false, false, false);
+        if (!overlayFont_)
+            return;
+    }
+    const int height = overlayFont_ ? overlayFont_->QueryHeight() + 4 : 0;
+    if (overlayOn_) {
+        if (!overlayImage_) {
+            overlayImage_ = std::make_unique<DDImage>(display_.get());
+            overlayImage_->MakeBlank(50, height);
+            overlayReset_ = true;
+        }
+        const int before = overlayShown_;
+        const bool reset = overlayReset_;
+        if (overlayKind_ == 0)
+            CountOverlayFrame();
+        if (overlayKind_ == 1 || reset || overlayShown_ != before || overlayFrames_ == 0)
+            PaintOverlayText(overlayImage_.get(), overlayFont_.get(), OverlayText());
+    }
+    if (playing_) {
+        if (!demoTimeImage_) {
+            demoTimeImage_ = std::make_unique<DDImage>(display_.get());
+            demoTimeImage_->MakeBlank(50, height);
+        }
+        PaintOverlayText(demoTimeImage_.get(), overlayFont_.get(), DemoTimeText());
+    }
+}
+
+void ZoltAppBase::DrawOverlays()
+{
+    Image* screen = display_ ? display_->GetScreenImage() : nullptr;
+    if (!screen || !overlayOn_ || !overlayImage_)
+        return;
+    Graphics g(screen);
+    const int x = width - overlayImage_->GetWidth() - 10;
+    const int y = height - overlayImage_->GetHeight() - 10;
+    g.PaintImage(overlayImage_.get(), x, y);
+    if (playing_ && demoTimeImage_)
+        g.PaintImage(demoTimeImage_.get(), width - demoTimeImage_->GetWidth() - 10,
+                     height - overlayImage_->GetHeight() - demoTimeImage_->GetHeight() - 15);
+}
+
+void ZoltAppBase::DropOverlays()
+{
+    overlayImage_.reset();
+    demoTimeImage_.reset();
+    overlayFont_.reset();
+}
+
+} // namespace Zolt

@@ -1,0 +1,124 @@
+// The demo file and its command stream: header round trip, the checks that
+// refuse damaged files, gap padding, and a stream cut anywhere ending
+// playback without reading past its data.
+#include "framework/app/DemoFile.h"
+
+#include <gtest/gtest.h>
+
+using namespace Zolt;
+
+namespace {
+
+DemoFileData SampleFile()
+{
+    DemoFileData file;
+    file.seed = 0x12345678;
+    file.versionText = "1.2.3";
+    file.markers = {{"deal", 40}, {"showdown", 900}};
+    file.finalUpdate = 1000;
+    file.commands = {0xA5, 0x5A, 0xFF, 0x01};
+    return file;
+}
+
+} // namespace
+
+TEST(DemoFile, WrittenFileReadsBackWhole)
+{
+    const std::vector<uint8_t> bytes = SampleFile().Serialize();
+    DemoFileData read;
+    std::string error;
+    ASSERT_TRUE(read.Parse(bytes.data(), bytes.size(), error)) << error;
+    EXPECT_EQ(read.seed, 0x12345678u);
+    EXPECT_EQ(read.versionText, "1.2.3");
+    ASSERT_EQ(read.markers.size(), 2u);
+    EXPECT_EQ(read.markers[1].name, "showdown");
+    EXPECT_EQ(read.markers[1].update, 900);
+    EXPECT_EQ(read.finalUpdate, 1000);
+    EXPECT_EQ(read.commands, SampleFile().commands);
+    // Little-endian magic first.
+    EXPECT_EQ(bytes[0], 0x78);
+    EXPECT_EQ(bytes[3], 0x42);
+}
+
+TEST(DemoFile, VersionOneFileWithoutMarkerBlockIsAccepted)
+{
+    std::vector<uint8_t> bytes = {0x78, 0xEF, 0xBE, 0x42, 1, 0, 0, 0, 9, 0, 0, 0, 2, 0, 'v', '1', 50, 0, 0, 0, 0x33};
+    DemoFileData read;
+    std::string error;
+    ASSERT_TRUE(read.Parse(bytes.data(), bytes.size(), error)) << error;
+    EXPECT_EQ(read.version, 1u);
+    EXPECT_EQ(read.versionText, "v1");
+    EXPECT_TRUE(read.markers.empty());
+    EXPECT_EQ(read.finalUpdate, 50);
+    EXPECT_EQ(read.commands, std::vector<uint8_t>{0x33});
+}
+
+TEST(DemoFile, DamagedFilesAreRefusedAndLeaveTheTargetAlone)
+{
+    const std::vector<uint8_t> good = SampleFile().Serialize();
+    DemoFileData target;
+    target.finalUpdate = 77;
+    std::string error;
+
+    std::vector<uint8_t> badMagic = good;
+    badMagic[0] ^= 1;
+    EXPECT_FALSE(target.Parse(badMagic.data(), badMagic.size(), error));
+    EXPECT_EQ(error, "Invalid demo file.");
+
+    // A marker block that claims the rest of the file.
+    std::vector<uint8_t> bigBlock = good;
+    const size_t blockSizeAt = 14 + 5;
+    bigBlock[blockSizeAt] = 0xFF;
+    bigBlock[blockSizeAt + 1] = 0xFF;
+    EXPECT_FALSE(target.Parse(bigBlock.data(), bigBlock.size(), error));
+
+    // A marker count the block cannot hold.
+    std::vector<uint8_t> manyMarkers = good;
+    manyMarkers[blockSizeAt + 4 + 2] = 0x40;
+    EXPECT_FALSE(target.Parse(manyMarkers.data(), manyMarkers.size(), error));
+    EXPECT_EQ(error, "Invalid demo file.");
+
+    // Every cut inside the header.
+    for (size_t cut = 0; cut < good.size() - SampleFile().commands.size(); ++cut)
+        EXPECT_FALSE(target.Parse(good.data(), cut, error)) << "cut at " << cut;
+    EXPECT_EQ(target.finalUpdate, 77);
+    EXPECT_FALSE(target.Parse(nullptr, 10, error));
+}
+
+TEST(DemoStream, GapOfFortyUpdatesIsTwoPaddingsAndAHeaderOfTen)
+{
+    DemoStream out;
+    out.WriteHeader(0, false, kDemoClose);
+    out.WriteHeader(40, false, kDemoMouseEnter);
+    // 10 bits per long header: the first, two paddings, the last.
+    EXPECT_EQ(out.Data().BitLength(), 40);
+
+    DemoStream in;
+    in.Load(std::vector<uint8_t>(out.Data().Bytes(), out.Data().Bytes() + out.Data().ByteSize()));
+    std::vector<std::pair<int, int>> seen; // (update, id)
+    while (in.ReadHeaderIfNeeded()) {
+        seen.emplace_back(in.PendingUpdate(), in.PendingId());
+        in.Consume();
+        if (seen.size() == 4)
+            break;
+    }
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{0, 6}, {15, 31}, {30, 31}, {40, 7}}));
+}
+
+TEST(DemoStream, CutStreamEndsInsteadOfReadingOn)
+{
+    DemoStream out;
+    out.WriteHeader(3, false, kDemoRelay);
+    out.Data().PutU32(1000); // claims far more bytes than follow
+    out.Data().PutByte(7);
+    DemoStream in;
+    in.Load(std::vector<uint8_t>(out.Data().Bytes(), out.Data().Bytes() + out.Data().ByteSize()));
+    ASSERT_TRUE(in.ReadHeaderIfNeeded());
+    EXPECT_TRUE(in.PendingIs(false, kDemoRelay));
+    in.Consume();
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(in.Bytes(in.U32(), bytes));
+    EXPECT_TRUE(in.Ended());
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(in.ReadHeaderIfNeeded());
+}

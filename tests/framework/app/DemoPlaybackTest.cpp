@@ -1,0 +1,391 @@
+// Recording a scripted session headless and playing it back: the same
+// widget events at the same updates, the recorded registry and relayed
+// values in place of live ones, the playback controls, and demo files that
+// cannot be played.
+#include "tests/framework/app/AppTestSupport.h"
+
+#include "framework/app/DemoFile.h"
+#include "framework/app/HTTPTransfer.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "platform/core/FileSystem.h"
+#include "platform/window/VirtualKeys.h"
+#include "tests/support/WidgetDoubles.h"
+
+#include <algorithm>
+
+using namespace apptest;
+using platform::testing::LoopbackHttpServer;
+using widget_testing::ProbeWidget;
+
+namespace {
+
+class DemoTest : public AppTest {
+protected:
+    void TearDown() override
+    {
+        if (app && app->GetWidgetManager() && probe_)
+            app->GetWidgetManager()->RemoveChild(probe_.get());
+        app.reset();
+    }
+
+    // Initialised with a probe covering the screen, loading started; the loop
+    // has not run yet.
+    TestApp& Begin(const std::vector<std::string>& arguments)
+    {
+        SetArguments(arguments);
+        Make().Initialize();
+        platform::ShowWindow(app->GetMainWindow(), platform::SW_SHOW);
+        platform::SetFocus(app->GetMainWindow());
+        log_.clear();
+        probe_ = std::make_unique<ProbeWidget>("w", &log_);
+        probe_->SetBounds(0, 0, 640, 480);
+        app->GetWidgetManager()->AddChild(probe_.get());
+        app->LaunchLoaderThread();
+        return *app;
+    }
+
+    void StepUntilUpdate(int update)
+    {
+        for (int guard = 0; app->UpdateCount() < update && !app->IsQuitting() && guard < 2'000'000; ++guard) {
+            app->RunLoopStep(nullptr);
+            if (app->loadDoneCalls == 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+    }
+
+    void Finish()
+    {
+        app->GetWidgetManager()->RemoveChild(probe_.get());
+        app.reset();
+    }
+
+    std::string DemoPath() const { return folder_ / "run.dmo"; }
+    platform::HWND Window() const { return app->GetMainWindow(); }
+    // A character typed while the demo plays, pumped until the window had it.
+    void Type(char c)
+    {
+        platform::PostMessageA(Window(), platform::WM_CHAR, platform::WPARAM(uint8_t(c)), 0);
+        for (int i = 0; i < 4; ++i)
+            app->RunLoopStep(nullptr);
+    }
+
+    std::vector<std::string> log_;
+    std::unique_ptr<ProbeWidget> probe_;
+};
+
+struct Session {
+    std::vector<std::string> events;
+    int registryValue = -1;
+    bool relayedFlag = false;
+    std::string relayedText;
+    int finalUpdate = 0;
+    int lastX = 0;
+    int lastY = 0;
+};
+
+} // namespace
+
+TEST_F(DemoTest, RecordedSessionPlaysBackToTheSameEventsAndState)
+{
+    Session recorded;
+    Begin({"-record", "-demofile=" + DemoPath()});
+    StepUntilUpdate(20);
+    ASSERT_EQ(app->loadDoneCalls, 1);
+    platform::testing::InjectMouseMove(Window(), 100, 50);
+    platform::testing::InjectMouseButton(Window(), 1, true, 100, 50);
+    platform::testing::InjectMouseButton(Window(), 1, false, 100, 50);
+    platform::testing::InjectMouseMove(Window(), 131, 19);
+    platform::testing::InjectMouseMove(Window(), 300, 200);
+    app->GetWidgetManager()->GiveFocus(probe_.get());
+    platform::testing::InjectKey(Window(), 'A', true);
+    platform::testing::InjectText(Window(), "a");
+    platform::testing::InjectKey(Window(), 'A', false);
+    platform::testing::InjectMouseWheel(Window(), -2);
+    StepUntilUpdate(30);
+    ASSERT_TRUE(app->RegWriteNumber("Score", 7));
+    ASSERT_TRUE(app->RegReadNumber("Score", recorded.registryValue));
+    recorded.relayedFlag = true;
+    app->DemoRelayFlag(recorded.relayedFlag);
+    recorded.relayedText = "seat 4";
+    app->DemoRelayText(recorded.relayedText);
+    app->AddDemoMarker("after relay");
+    // A long quiet spell, then more input.
+    StepUntilUpdate(90);
+    platform::testing::InjectMouseButton(Window(), 3, true, 10, 10);
+    platform::testing::InjectMouseButton(Window(), 3, false, 10, 10);
+    StepUntilUpdate(120);
+    recorded.events = log_;
+    recorded.finalUpdate = app->UpdateCount();
+    recorded.lastX = app->GetWidgetManager()->LastX();
+    recorded.lastY = app->GetWidgetManager()->LastY();
+    Finish();
+    ASSERT_TRUE(platform::FileExists(DemoPath()));
+    ASSERT_NE(std::find(recorded.events.begin(), recorded.events.end(), "w:down 100,50 1"), recorded.events.end());
+
+    // Played on a machine whose registry never held the value; live input
+    // during playback is dropped.
+    platform::testing::ResetRegistry();
+    Session played;
+    Begin({"-play", "-demofile=" + DemoPath()});
+    ASSERT_TRUE(app->IsPlayingDemo());
+    EXPECT_EQ(app->DemoFinalUpdate(), recorded.finalUpdate);
+    ASSERT_EQ(app->DemoMarkers().size(), 1u);
+    EXPECT_EQ(app->DemoMarkers()[0].name, "after relay");
+    StepUntilUpdate(20);
+    app->GetWidgetManager()->GiveFocus(probe_.get());
+    StepUntilUpdate(30);
+    platform::testing::InjectMouseButton(Window(), 1, true, 400, 400);
+    ASSERT_TRUE(app->RegWriteNumber("Score", 7));
+    ASSERT_TRUE(app->RegReadNumber("Score", played.registryValue));
+    played.relayedFlag = false;
+    app->DemoRelayFlag(played.relayedFlag);
+    played.relayedText = "other";
+    app->DemoRelayText(played.relayedText);
+    StepUntilUpdate(recorded.finalUpdate);
+    played.events = log_;
+
+    EXPECT_EQ(played.events, recorded.events);
+    EXPECT_EQ(played.registryValue, 7);
+    EXPECT_TRUE(played.relayedFlag);
+    EXPECT_EQ(played.relayedText, "seat 4");
+    EXPECT_EQ(app->GetWidgetManager()->LastX(), recorded.lastX);
+    EXPECT_EQ(app->GetWidgetManager()->LastY(), recorded.lastY);
+    EXPECT_EQ(app->loadDoneCalls, 1);
+}
+
+TEST_F(DemoTest, SmallMovesAreShortAndLargerOnesAbsolute)
+{
+    Begin({"-record", "-demofile=" + DemoPath()});
+    StepUntilUpdate(5);
+    platform::testing::InjectMouseMove(Window(), 200, 200);
+    StepUntilUpdate(7);
+    platform::testing::InjectMouseMove(Window(), 231, 169); // (31, -31)
+    StepUntilUpdate(9);
+    platform::testing::InjectMouseMove(Window(), 263, 169); // (32, 0)
+    StepUntilUpdate(11);
+    Finish();
+
+    std::string contents;
+    ASSERT_TRUE(platform::ReadWholeFile(DemoPath(), &contents));
+    Zolt::DemoFileData file;
+    std::string error;
+    ASSERT_TRUE(file.Parse(reinterpret_cast<const uint8_t*>(contents.data()), contents.size(), error)) << error;
+    Zolt::DemoStream in;
+    in.Load(file.commands);
+    std::vector<std::string> moves;
+    while (in.ReadHeaderIfNeeded()) {
+        const bool isShort = in.PendingShort();
+        const int id = in.PendingId();
+        in.Consume();
+        if (isShort && id == Zolt::kDemoShortMouseMove) {
+            const int dx = in.Bits(6, true);
+            moves.push_back("short " + std::to_string(dx) + "," + std::to_string(in.Bits(6, true)));
+        } else if (!isShort && id == Zolt::kDemoMouseMoveTo) {
+            const int x = in.Bits(12, true);
+            moves.push_back("to " + std::to_string(x) + "," + std::to_string(in.Bits(12, true)));
+        } else {
+            in.SkipPayload(isShort, id);
+        }
+    }
+    EXPECT_EQ(moves, (std::vector<std::string>{"to 200,200", "short 31,-31", "to 263,169"}));
+}
+
+TEST_F(DemoTest, UnplayableFilesEndTheStartWithTheirMessage)
+{
+    auto messageFor = [&](const std::string& contents) {
+        platform::testing::WriteTestFile(DemoPath(), contents);
+        SetArguments({"-play", "-demofile=" + DemoPath()});
+        EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), 0);
+        app.reset();
+        const auto boxes = platform::testing::RecordedBoxes();
+        return boxes.empty() ? std::string() : boxes.back().text;
+    };
+    Zolt::DemoFileData file;
+    file.versionText = "9.9 other build";
+    const std::vector<uint8_t> bytes = file.Serialize();
+    const std::string whole(bytes.begin(), bytes.end());
+    EXPECT_NE(messageFor(whole).find("This demo file appears to be for '9.9 other build'"), std::string::npos);
+    EXPECT_NE(messageFor(whole.substr(0, 10)).find("Invalid demo file."), std::string::npos);
+    platform::DeleteFile(DemoPath());
+    SetArguments({"-play", "-demofile=" + DemoPath()});
+    EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), 0);
+    ASSERT_FALSE(platform::testing::RecordedBoxes().empty());
+    EXPECT_NE(platform::testing::RecordedBoxes().back().text.find("Demo file not found: " + DemoPath()),
+              std::string::npos);
+}
+
+TEST_F(DemoTest, CutDemoPlaysWhatItHoldsThenGoesOnWithoutRecordedInput)
+{
+    Begin({"-record", "-demofile=" + DemoPath()});
+    StepUntilUpdate(20);
+    for (int i = 0; i < 20; ++i) {
+        platform::testing::InjectMouseMove(Window(), 10 + i * 20, 10 + i * 7);
+        StepUntilUpdate(21 + i * 2);
+    }
+    StepUntilUpdate(65);
+    Finish();
+    std::string contents = platform::testing::ReadTestFile(DemoPath());
+    contents.resize(contents.size() - 9);
+    platform::testing::WriteTestFile(DemoPath(), contents);
+
+    Begin({"-play", "-demofile=" + DemoPath()});
+    StepUntilUpdate(80);
+    EXPECT_EQ(app->UpdateCount(), 80);
+    EXPECT_FALSE(app->IsQuitting());
+    EXPECT_EQ(app->loadDoneCalls, 1);
+    EXPECT_FALSE(log_.empty());
+}
+
+TEST_F(DemoTest, PlaybackKeysSetSpeedJumpsAndPause)
+{
+    Zolt::DemoFileData file;
+    file.finalUpdate = 100000; // 1000 s at 10 ms
+    file.markers = {{"early", 5}, {"late", 99000}};
+    const std::vector<uint8_t> bytes = file.Serialize();
+    platform::testing::WriteTestFile(DemoPath(), std::string(bytes.begin(), bytes.end()));
+    Begin({"-play", "-demofile=" + DemoPath()});
+    StepUntilUpdate(10);
+    Type('+');
+    EXPECT_DOUBLE_EQ(app->demoSpeed, 1.5);
+    Type('=');
+    Type('7');
+    EXPECT_DOUBLE_EQ(app->demoSpeed, 1.0);
+    EXPECT_EQ(app->DemoJumpTarget(), 100000 - 3000);
+
+    // Only markers still ahead are offered, timed back from the end.
+    platform::testing::ScriptAnswer("ListDialog", 0);
+    app->ShowMarkerList();
+    auto boxes = platform::testing::RecordedBoxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().caption, "Marker List");
+    EXPECT_EQ(boxes.back().items, (std::vector<std::string>{"late (00:00:10)"}));
+    EXPECT_EQ(app->DemoJumpTarget(), 99000);
+
+    platform::testing::ScriptAnswer("TextDialog", platform::testing::ScriptedAnswer{platform::IDOK, "1:30"});
+    app->ShowJumpDialog();
+    EXPECT_EQ(app->DemoJumpTarget(), 100000 - 91 * 100);
+    platform::testing::ScriptAnswer("TextDialog", platform::IDCANCEL);
+    app->ShowJumpDialog();
+    boxes = platform::testing::RecordedBoxes();
+    EXPECT_EQ(boxes.back().caption, "Jump To Time");
+    EXPECT_EQ(boxes.back().text, "1:30"); // the last time asked for comes back
+    EXPECT_EQ(app->DemoJumpTarget(), 100000 - 91 * 100);
+
+    Type('p');
+    EXPECT_TRUE(app->IsDemoPaused());
+}
+
+TEST_F(DemoTest, JumpFastForwardsMutedAndOneUpdateStepsExactlyOnce)
+{
+    Zolt::DemoFileData file;
+    file.finalUpdate = 5000;
+    const std::vector<uint8_t> bytes = file.Serialize();
+    platform::testing::WriteTestFile(DemoPath(), std::string(bytes.begin(), bytes.end()));
+    Begin({"-play", "-demofile=" + DemoPath()});
+    StepUntilUpdate(10);
+    const int mutes = app->GetMuteCount();
+    Type('p');
+    ASSERT_TRUE(app->IsDemoPaused());
+    const int before = app->UpdateCount();
+    Type('n');
+    for (int i = 0; i < 50; ++i)
+        app->RunLoopStep(nullptr);
+    EXPECT_EQ(app->UpdateCount(), before + 1);
+
+    Type('0');
+    for (int i = 0; i < 50 && app->UpdateCount() < 5000; ++i)
+        app->RunLoopStep(nullptr);
+    EXPECT_EQ(app->UpdateCount(), 5000);
+    EXPECT_EQ(app->GetMuteCount(), mutes); // the jump's muting is undone
+}
+
+TEST_F(DemoTest, TransferResultsAreRecordedAndPlayedWithoutTheNetwork)
+{
+    Begin({"-record", "-demofile=" + DemoPath()});
+    StepUntilUpdate(5);
+    int recordedId = 0;
+    {
+        LoopbackHttpServer server({LoopbackHttpServer::Reply("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\npage")});
+        Zolt::HTTPTransfer transfer;
+        transfer.Submit(server.Url(), "GET / HTTP/1.0\r\n\r\n");
+        recordedId = transfer.TransferId();
+        for (int i = 0; i < 4000 && transfer.Outcome() == Zolt::HTTPTransfer::kPending; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_EQ(transfer.Outcome(), Zolt::HTTPTransfer::kFinished);
+    }
+    Finish();
+    std::string contents = platform::testing::ReadTestFile(DemoPath());
+    Zolt::DemoFileData file;
+    std::string error;
+    ASSERT_TRUE(file.Parse(reinterpret_cast<const uint8_t*>(contents.data()), contents.size(), error));
+    Zolt::DemoStream in;
+    in.Load(file.commands);
+    std::vector<std::string> results;
+    while (in.ReadHeaderIfNeeded()) {
+        const bool isShort = in.PendingShort();
+        const int id = in.PendingId();
+        in.Consume();
+        if (!isShort && id == Zolt::kDemoTransfer) {
+            const int transferId = int(in.U32());
+            const int result = in.Bits(8, false);
+            std::vector<uint8_t> text;
+            in.Bytes(uint32_t(in.Bits(16, false)), text);
+            results.push_back(std::to_string(transferId - recordedId) + ":" + std::to_string(result) + ":" +
+                              std::string(text.begin(), text.end()));
+        } else {
+            in.SkipPayload(isShort, id);
+        }
+    }
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results.back(), "0:" + std::to_string(Zolt::HTTPTransfer::kFinished) + ":page");
+
+    // Played back: the transfer gets the recorded reply, nothing listens.
+    Zolt::HTTPTransfer transfer;
+    transfer.SetupFromUrl("http://127.0.0.1:" + std::to_string(LoopbackHttpServer::UnusedPort()) + "/");
+    Zolt::DemoStream out;
+    out.WriteHeader(0, false, Zolt::kDemoScreenMode);
+    out.Data().PutByte(1);
+    out.Data().PutByte(60);
+    out.WriteHeader(6, false, Zolt::kDemoTransfer);
+    out.Data().PutU32(transfer.TransferId());
+    out.Data().PutByte(uint8_t(Zolt::HTTPTransfer::kFinished));
+    out.Data().PutText("recorded page");
+    file.markers.clear();
+    file.finalUpdate = 20;
+    file.commands.assign(out.Data().Bytes(), out.Data().Bytes() + out.Data().ByteSize());
+    const std::vector<uint8_t> bytes = file.Serialize();
+    platform::testing::WriteTestFile(DemoPath(), std::string(bytes.begin(), bytes.end()));
+    Begin({"-play", "-demofile=" + DemoPath()});
+    transfer.Launch();
+    StepUntilUpdate(6);
+    EXPECT_EQ(transfer.Outcome(), Zolt::HTTPTransfer::kFinished);
+    EXPECT_EQ(transfer.Content(), "recorded page");
+}
+
+TEST_F(DemoTest, AltEnterIsRecordedAsTheScreenModeItCausesNotAsAKey)
+{
+    Begin({"-record", "-demofile=" + DemoPath()});
+    StepUntilUpdate(5);
+    platform::SendMessageA(Window(), platform::WM_SYSKEYDOWN, platform::VK_RETURN, platform::LPARAM(1) << 29);
+    StepUntilUpdate(10);
+    ASSERT_FALSE(app->isWindowed);
+    Finish();
+    std::string contents = platform::testing::ReadTestFile(DemoPath());
+    Zolt::DemoFileData file;
+    std::string error;
+    ASSERT_TRUE(file.Parse(reinterpret_cast<const uint8_t*>(contents.data()), contents.size(), error));
+    Zolt::DemoStream in;
+    in.Load(file.commands);
+    int keyDowns = 0;
+    int screenModes = 0;
+    while (in.ReadHeaderIfNeeded()) {
+        const bool isShort = in.PendingShort();
+        const int id = in.PendingId();
+        in.Consume();
+        keyDowns += !isShort && id == Zolt::kDemoKeyDown;
+        screenModes += !isShort && id == Zolt::kDemoScreenMode;
+        in.SkipPayload(isShort, id);
+    }
+    EXPECT_EQ(keyDowns, 0);
+    EXPECT_GE(screenModes, 2); // the first display and the switch
+}
