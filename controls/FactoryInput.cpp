@@ -61,6 +61,37 @@ private:
     void (Factory_impl::*unpin_)(IBridgeToVO*);
 };
 
+using PinFunction = IBridgeToVO* (Factory_impl::*)(VisibleObject_impl*);
+using UnpinFunction = void (Factory_impl::*)(IBridgeToVO*);
+
+// Takes the object `slot` names under the lock, pins it, and runs `call` on
+// it once the lock is let go. An empty slot calls nothing.
+template <class Call>
+void CallPinned(Factory_impl& factory, platform::CriticalSection& lock, VisibleObject_impl* const& slot,
+                PinFunction pin, UnpinFunction unpin, Call call)
+{
+    VisibleObject_impl* target;
+    IBridgeToVO* bridge;
+    {
+        platform::CriticalSectionLock held(lock);
+        target = slot;
+        if (!target)
+            return;
+        bridge = (factory.*pin)(target);
+    }
+    PinGuard guard(factory, bridge, unpin);
+    call(*target);
+}
+
+// Whether an observer is still registered: one removed by an earlier
+// observer's callback is skipped.
+bool StillObserving(platform::CriticalSection& lock, const std::vector<KeybdSysMessageObserver*>& observers,
+                    KeybdSysMessageObserver* observer)
+{
+    platform::CriticalSectionLock held(lock);
+    return std::find(observers.begin(), observers.end(), observer) != observers.end();
+}
+
 } // namespace
 
 void Factory_impl::DispatchMouseMove(int32_t x, int32_t y)
@@ -71,12 +102,8 @@ void Factory_impl::DispatchMouseMove(int32_t x, int32_t y)
         observers = sysObservers_;
     }
     for (KeybdSysMessageObserver* o : observers) {
-        {
-            // An observer removed by an earlier one's callback is skipped.
-            platform::CriticalSectionLock lock(lock_);
-            if (std::find(sysObservers_.begin(), sysObservers_.end(), o) == sysObservers_.end())
-                continue;
-        }
+        if (!StillObserving(lock_, sysObservers_, o))
+            continue;
         if (o->IsSysInputEnabled())
             o->OnSysMouseMove(Point{x, y});
     }
@@ -158,32 +185,14 @@ void Factory_impl::DispatchMouseDown(int32_t x, int32_t y, int32_t button, int32
 
 void Factory_impl::DispatchMouseUp(int32_t x, int32_t y, int32_t button, int32_t clicks)
 {
-    VisibleObject_impl* target;
-    IBridgeToVO* pin;
-    {
-        platform::CriticalSectionLock lock(lock_);
-        target = hovered_;
-        if (!target)
-            return;
-        pin = Pin(target);
-    }
-    PinGuard guard(*this, pin, &Factory_impl::Unpin);
-    target->OnMouseUp(x, y, button, clicks);
+    CallPinned(*this, lock_, hovered_, &Factory_impl::Pin, &Factory_impl::Unpin,
+               [&](VisibleObject_impl& target) { target.OnMouseUp(x, y, button, clicks); });
 }
 
 void Factory_impl::DispatchChar(char character)
 {
-    VisibleObject_impl* target;
-    IBridgeToVO* pin;
-    {
-        platform::CriticalSectionLock lock(lock_);
-        target = focused_;
-        if (!target)
-            return;
-        pin = Pin(target);
-    }
-    PinGuard guard(*this, pin, &Factory_impl::Unpin);
-    target->OnChar(character);
+    CallPinned(*this, lock_, focused_, &Factory_impl::Pin, &Factory_impl::Unpin,
+               [&](VisibleObject_impl& target) { target.OnChar(character); });
 }
 
 void Factory_impl::DispatchKeyDown(uint32_t key)
@@ -203,25 +212,13 @@ void Factory_impl::DispatchKeyDown(uint32_t key)
     for (size_t i = 0; i < observers.size(); ++i) {
         if (!snapshot[i])
             continue;
-        {
-            platform::CriticalSectionLock lock(lock_);
-            if (std::find(sysObservers_.begin(), sysObservers_.end(), observers[i]) == sysObservers_.end())
-                continue;
-        }
+        if (!StillObserving(lock_, sysObservers_, observers[i]))
+            continue;
         observers[i]->OnSysKeyDown(key);
     }
 
-    VisibleObject_impl* target;
-    IBridgeToVO* pin;
-    {
-        platform::CriticalSectionLock lock(lock_);
-        target = focused_;
-        if (!target)
-            return;
-        pin = Pin(target);
-    }
-    PinGuard guard(*this, pin, &Factory_impl::Unpin);
-    target->OnKeyDown(key);
+    CallPinned(*this, lock_, focused_, &Factory_impl::Pin, &Factory_impl::Unpin,
+               [&](VisibleObject_impl& target) { target.OnKeyDown(key); });
 }
 
 void Factory_impl::DispatchKeyUp(uint32_t key)
@@ -237,25 +234,13 @@ void Factory_impl::DispatchKeyUp(uint32_t key)
     for (size_t i = 0; i < count; ++i) {
         if (!snapshot[i])
             continue;
-        {
-            platform::CriticalSectionLock lock(lock_);
-            if (std::find(sysObservers_.begin(), sysObservers_.end(), observers[i]) == sysObservers_.end())
-                continue;
-        }
+        if (!StillObserving(lock_, sysObservers_, observers[i]))
+            continue;
         observers[i]->OnSysKeyUp(key);
     }
 
-    VisibleObject_impl* target;
-    IBridgeToVO* pin;
-    {
-        platform::CriticalSectionLock lock(lock_);
-        target = focused_;
-        if (!target)
-            return;
-        pin = Pin(target);
-    }
-    PinGuard guard(*this, pin, &Factory_impl::Unpin);
-    target->OnKeyUp(key);
+    CallPinned(*this, lock_, focused_, &Factory_impl::Pin, &Factory_impl::Unpin,
+               [&](VisibleObject_impl& target) { target.OnKeyUp(key); });
 }
 
 void Factory_impl::SetCurrentCursor(ICursor* cursor)

@@ -7,27 +7,11 @@
 
 namespace ControlLibrary {
 
-LinkVO_impl::LinkVO_impl(Factory_impl& factory, uint32_t id) : VisibleObject_impl(factory, id)
-{
-    colour_ = RGB{255, 255, 255};
-}
+LinkVO_impl::LinkVO_impl(Factory_impl& factory, uint32_t id) : TextVO_impl(factory, id) {}
 
-LinkVO_impl::~LinkVO_impl()
+void LinkVO_impl::FitToFont(Size size)
 {
-    factory_.ReleaseFont(font_);
-}
-
-void LinkVO_impl::SetFont(IFont* font)
-{
-    if (font)
-        font->AddRef();
-    IFont* previous = font_;
-    font_ = font;
-    factory_.ReleaseFont(previous);
-    if (font) {
-        platform::CriticalSectionLock lock(factory_.Lock());
-        SetSize(Size{static_cast<uint16_t>(font->GetStringWidth(text_)), static_cast<uint16_t>(font->GetHeight())});
-    }
+    SetSize(size);
 }
 
 void LinkVO_impl::SetText(const std::string& text)
@@ -35,13 +19,7 @@ void LinkVO_impl::SetText(const std::string& text)
     platform::CriticalSectionLock lock(factory_.Lock());
     text_ = text;
     if (font_)
-        SetSize(Size{static_cast<uint16_t>(font_->GetStringWidth(text_)), static_cast<uint16_t>(font_->GetHeight())});
-}
-
-void LinkVO_impl::GetText(std::string& out) const
-{
-    platform::CriticalSectionLock lock(factory_.Lock());
-    out = text_;
+        SetSize(TextSize(*font_));
 }
 
 void LinkVO_impl::SetUrl(const std::string& url)
@@ -63,11 +41,6 @@ void LinkVO_impl::Draw()
     if (!visible_ || !font_ || text_.empty())
         return;
     factory_.DrawString(font_, text_, screen_, hovered_ ? hoverColour_ : colour_, 0, 0);
-}
-
-void LinkVO_impl::DrawClipped(const std::vector<Rect>&)
-{
-    Draw();
 }
 
 void LinkVO_impl::CollectDirtyRects(std::vector<Rect>& rects)

@@ -5,27 +5,11 @@
 
 namespace ControlLibrary {
 
-StringVO_impl::StringVO_impl(Factory_impl& factory, uint32_t id) : VisibleObject_impl(factory, id)
-{
-    colour_ = RGB{255, 255, 255};
-}
+StringVO_impl::StringVO_impl(Factory_impl& factory, uint32_t id) : TextVO_impl(factory, id) {}
 
-StringVO_impl::~StringVO_impl()
+void StringVO_impl::FitToFont(Size size)
 {
-    factory_.ReleaseFont(font_);
-}
-
-void StringVO_impl::SetFont(IFont* font)
-{
-    if (font)
-        font->AddRef();
-    IFont* previous = font_;
-    font_ = font;
-    factory_.ReleaseFont(previous);
-    if (font) {
-        platform::CriticalSectionLock lock(factory_.Lock());
-        ResizeForced(Size{static_cast<uint16_t>(font->GetStringWidth(text_)), static_cast<uint16_t>(font->GetHeight())});
-    }
+    ResizeForced(size);
 }
 
 void StringVO_impl::SetText(const std::string& text)
@@ -38,12 +22,6 @@ void StringVO_impl::SetText(const std::string& text)
     const uint16_t h = static_cast<uint16_t>(font_->GetHeight() + 4);
     ResizeForced(Size{w, h});
     SetDirty();
-}
-
-void StringVO_impl::GetText(std::string& out) const
-{
-    platform::CriticalSectionLock lock(factory_.Lock());
-    out = text_;
 }
 
 void StringVO_impl::SetShadowOffset(uint16_t dx, uint16_t dy)
@@ -59,11 +37,6 @@ void StringVO_impl::Draw()
     if (shadow_)
         factory_.DrawString(font_, text_, Point{screen_.x + shadowDx_, screen_.y + shadowDy_}, shadowColour_, 0, 0);
     factory_.DrawString(font_, text_, screen_, colour_, 0, 0);
-}
-
-void StringVO_impl::DrawClipped(const std::vector<Rect>&)
-{
-    Draw();
 }
 
 void StringVO_impl::CollectDirtyRects(std::vector<Rect>& rects)

@@ -20,6 +20,21 @@ using namespace platform;
 
 namespace {
 
+// Runs the draw for the mode inside one surface lock, then lets the memory
+// copies go; a lock that cannot be had draws nothing and keeps them.
+template <class Normal, class Additive>
+void DrawLocked(DDImage& image, int drawMode, Normal normal, Additive additive)
+{
+    if (!image.AcquireSurfaceLock())
+        return;
+    if (drawMode == DrawMode::Normal)
+        normal();
+    else if (drawMode == DrawMode::Additive)
+        additive();
+    image.ReleaseSurfaceLock();
+    image.DiscardMemoryCopies();
+}
+
 Rect LineBounds(double x1, double y1, double x2, double y2)
 {
     // One pixel of margin for the end points' rounding, one more for the
@@ -214,14 +229,7 @@ void DDImage::FillRectangle(const Rect& rect, const Color& color, int drawMode)
         MemoryImage::FillRectangle(rect, color, drawMode);
         return;
     }
-    if (!AcquireSurfaceLock())
-        return;
-    if (drawMode == DrawMode::Normal)
-        FillRectangleNormal(rect, color);
-    else if (drawMode == DrawMode::Additive)
-        FillRectangleAdditive(rect, color);
-    ReleaseSurfaceLock();
-    DiscardMemoryCopies();
+    DrawLocked(*this, drawMode, [&] { FillRectangleNormal(rect, color); }, [&] { FillRectangleAdditive(rect, color); });
 }
 
 void DDImage::DrawLineSegment(double x1, double y1, double x2, double y2, const Color& color, int drawMode)
@@ -254,14 +262,8 @@ void DDImage::DrawLineSegment(double x1, double y1, double x2, double y2, const 
         return;
     }
     ScanAlpha();
-    if (!AcquireSurfaceLock())
-        return;
-    if (drawMode == DrawMode::Normal)
-        DrawLineNormal(x1, y1, x2, y2, color);
-    else if (drawMode == DrawMode::Additive)
-        DrawLineAdditive(x1, y1, x2, y2, color);
-    ReleaseSurfaceLock();
-    DiscardMemoryCopies();
+    DrawLocked(*this, drawMode, [&] { DrawLineNormal(x1, y1, x2, y2, color); },
+               [&] { DrawLineAdditive(x1, y1, x2, y2, color); });
 }
 
 void DDImage::DrawLineSegmentSmooth(double x1, double y1, double x2, double y2, const Color& color, int drawMode)
@@ -279,14 +281,8 @@ void DDImage::DrawLineSegmentSmooth(double x1, double y1, double x2, double y2, 
         return;
     }
     ScanAlpha();
-    if (!AcquireSurfaceLock())
-        return;
-    if (drawMode == DrawMode::Normal)
-        DrawLineSmoothNormal(x1, y1, x2, y2, color);
-    else if (drawMode == DrawMode::Additive)
-        DrawLineSmoothAdditive(x1, y1, x2, y2, color);
-    ReleaseSurfaceLock();
-    DiscardMemoryCopies();
+    DrawLocked(*this, drawMode, [&] { DrawLineSmoothNormal(x1, y1, x2, y2, color); },
+               [&] { DrawLineSmoothAdditive(x1, y1, x2, y2, color); });
 }
 
 void DDImage::FillSpansWithCoverage(const Span* spans, int count, const Color& color, int drawMode,
@@ -391,14 +387,8 @@ void DDImage::BlitImage(Image* source, int x, int y, const Rect& sourceRect, con
         MemoryImage::BlitImage(source, x, y, sourceRect, tint, drawMode);
         return;
     }
-    if (!AcquireSurfaceLock())
-        return;
-    if (drawMode == DrawMode::Normal)
-        BlitNormal(source, x, y, sourceRect, tint);
-    else if (drawMode == DrawMode::Additive)
-        BlitAdditive(source, x, y, sourceRect, tint);
-    ReleaseSurfaceLock();
-    DiscardMemoryCopies();
+    DrawLocked(*this, drawMode, [&] { BlitNormal(source, x, y, sourceRect, tint); },
+               [&] { BlitAdditive(source, x, y, sourceRect, tint); });
 }
 
 void DDImage::BlitImageSubpixel(Image* source, float x, float y, const Rect& sourceRect, const Rect& clip,
@@ -515,14 +505,8 @@ void DDImage::BlitImageMirrored(Image* source, int x, int y, const Rect& sourceR
                                             drawMode, false);
         return;
     }
-    if (!AcquireSurfaceLock())
-        return;
-    if (drawMode == DrawMode::Normal)
-        BlitMirroredNormal(source, x, y, sourceRect, tint);
-    else if (drawMode == DrawMode::Additive)
-        BlitMirroredAdditive(source, x, y, sourceRect, tint);
-    ReleaseSurfaceLock();
-    DiscardMemoryCopies();
+    DrawLocked(*this, drawMode, [&] { BlitMirroredNormal(source, x, y, sourceRect, tint); },
+               [&] { BlitMirroredAdditive(source, x, y, sourceRect, tint); });
 }
 
 } // namespace Zolt

@@ -178,14 +178,31 @@ LSTATUS KeyFor(RegistryState& s, HKEY key, REGSAM needed, Key** result)
     return *result ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
-} // namespace
+// Runs `body` on the key a value operation names, under the registry lock,
+// after any injected failure and the access check.
+template <class Body>
+LSTATUS WithValueKey(std::string_view operation, HKEY key, REGSAM needed, Body body)
+{
+    if (LSTATUS injected = Injected(operation))
+        return injected;
+    RegistryState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    EnsureLoaded(s);
+    Key* k = nullptr;
+    if (LSTATUS status = KeyFor(s, key, needed, &k))
+        return status;
+    return body(s, k);
+}
 
-LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* result)
+// Runs `body` on the path of the open key a subkey operation starts from,
+// under the registry lock; *result is cleared first.
+template <class Body>
+LSTATUS WithKeyPath(std::string_view operation, HKEY key, HKEY* result, Body body)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
-    if (LSTATUS injected = Injected("RegOpenKeyEx"))
+    if (LSTATUS injected = Injected(operation))
         return injected;
     RegistryState& s = State();
     std::lock_guard<std::mutex> lock(s.mutex);
@@ -194,143 +211,124 @@ LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* 
     REGSAM parentAccess = 0;
     if (!PathOf(s, key, &path, &parentAccess))
         return ERROR_INVALID_HANDLE;
-    for (std::string& part : SplitPath(subKey))
-        path.push_back(std::move(part));
-    if (!Walk(s.root, path))
-        return ERROR_FILE_NOT_FOUND;
-    *result = NewHandle(s, std::move(path), access);
-    return ERROR_SUCCESS;
+    return body(s, path);
+}
+
+} // namespace
+
+LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* result)
+{
+    return WithKeyPath("RegOpenKeyEx", key, result, [&](RegistryState& s, std::vector<std::string>& path) -> LSTATUS {
+        for (std::string& part : SplitPath(subKey))
+            path.push_back(std::move(part));
+        if (!Walk(s.root, path))
+            return ERROR_FILE_NOT_FOUND;
+        *result = NewHandle(s, std::move(path), access);
+        return ERROR_SUCCESS;
+    });
 }
 
 LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSAM access, void*, HKEY* result,
                         DWORD* disposition)
 {
-    if (!result)
-        return ERROR_INVALID_PARAMETER;
-    *result = nullptr;
-    if (LSTATUS injected = Injected("RegCreateKeyEx"))
-        return injected;
-    RegistryState& s = State();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    EnsureLoaded(s);
-    std::vector<std::string> path;
-    REGSAM parentAccess = 0;
-    if (!PathOf(s, key, &path, &parentAccess))
-        return ERROR_INVALID_HANDLE;
-    Key* k = Walk(s.root, path);
-    if (!k)
-        return ERROR_KEY_DELETED;
-    // Make what is missing, remembering the first new key to undo a failed save.
-    Key* firstParent = nullptr;
-    std::string firstName;
-    for (const std::string& part : SplitPath(subKey)) {
-        path.push_back(part);
-        auto& slot = k->subKeys[part];
-        if (!slot) {
-            if (!firstParent) {
-                firstParent = k;
-                firstName = part;
+    return WithKeyPath("RegCreateKeyEx", key, result, [&](RegistryState& s, std::vector<std::string>& path) -> LSTATUS {
+        Key* k = Walk(s.root, path);
+        if (!k)
+            return ERROR_KEY_DELETED;
+        // Make what is missing, remembering the first new key to undo a failed save.
+        Key* firstParent = nullptr;
+        std::string firstName;
+        for (const std::string& part : SplitPath(subKey)) {
+            path.push_back(part);
+            auto& slot = k->subKeys[part];
+            if (!slot) {
+                if (!firstParent) {
+                    firstParent = k;
+                    firstName = part;
+                }
+                slot = std::make_unique<Key>();
+                slot->name = part;
             }
-            slot = std::make_unique<Key>();
-            slot->name = part;
+            k = slot.get();
         }
-        k = slot.get();
-    }
-    if (firstParent && !Save(s)) {
-        firstParent->subKeys.erase(firstName);
-        return ERROR_REGISTRY_IO_FAILED;
-    }
-    if (disposition)
-        *disposition = firstParent ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    *result = NewHandle(s, std::move(path), access);
-    return ERROR_SUCCESS;
+        if (firstParent && !Save(s)) {
+            firstParent->subKeys.erase(firstName);
+            return ERROR_REGISTRY_IO_FAILED;
+        }
+        if (disposition)
+            *disposition = firstParent ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+        *result = NewHandle(s, std::move(path), access);
+        return ERROR_SUCCESS;
+    });
 }
 
 LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE* data, DWORD* size)
 {
     if (data && !size)
         return ERROR_INVALID_PARAMETER;
-    if (LSTATUS injected = Injected("RegQueryValueEx"))
-        return injected;
-    RegistryState& s = State();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    EnsureLoaded(s);
-    Key* k = nullptr;
-    if (LSTATUS status = KeyFor(s, key, KEY_QUERY_VALUE, &k))
-        return status;
-    auto it = k->values.find(valueName ? valueName : "");
-    if (it == k->values.end())
-        return ERROR_FILE_NOT_FOUND;
-    const Value& v = it->second;
-    const auto length = static_cast<DWORD>(v.data.size());
-    if (type)
-        *type = v.type;
-    if (!data) {
-        if (size)
+    return WithValueKey("RegQueryValueEx", key, KEY_QUERY_VALUE, [&](RegistryState&, Key* k) -> LSTATUS {
+        auto it = k->values.find(valueName ? valueName : "");
+        if (it == k->values.end())
+            return ERROR_FILE_NOT_FOUND;
+        const Value& v = it->second;
+        const auto length = static_cast<DWORD>(v.data.size());
+        if (type)
+            *type = v.type;
+        if (!data) {
+            if (size)
+                *size = length;
+            return ERROR_SUCCESS;
+        }
+        if (*size < length) {
             *size = length;
-        return ERROR_SUCCESS;
-    }
-    if (*size < length) {
+            return ERROR_MORE_DATA;
+        }
+        if (length)
+            std::memcpy(data, v.data.data(), length);
         *size = length;
-        return ERROR_MORE_DATA;
-    }
-    if (length)
-        std::memcpy(data, v.data.data(), length);
-    *size = length;
-    return ERROR_SUCCESS;
+        return ERROR_SUCCESS;
+    });
 }
 
 LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const BYTE* data, DWORD size)
 {
     if (!data && size)
         return ERROR_INVALID_PARAMETER;
-    if (LSTATUS injected = Injected("RegSetValueEx"))
-        return injected;
-    RegistryState& s = State();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    EnsureLoaded(s);
-    Key* k = nullptr;
-    if (LSTATUS status = KeyFor(s, key, KEY_SET_VALUE, &k))
-        return status;
-    const std::string name = valueName ? valueName : "";
-    std::optional<Value> previous;
-    if (auto it = k->values.find(name); it != k->values.end())
-        previous = it->second;
-    Value& v = k->values[name];
-    if (v.name.empty())
-        v.name = name;
-    v.type = type;
-    v.data.assign(data, data + size);
-    if (!Save(s)) {
-        if (previous)
-            k->values[name] = *previous;
-        else
-            k->values.erase(name);
-        return ERROR_REGISTRY_IO_FAILED;
-    }
-    return ERROR_SUCCESS;
+    return WithValueKey("RegSetValueEx", key, KEY_SET_VALUE, [&](RegistryState& s, Key* k) -> LSTATUS {
+        const std::string name = valueName ? valueName : "";
+        std::optional<Value> previous;
+        if (auto it = k->values.find(name); it != k->values.end())
+            previous = it->second;
+        Value& v = k->values[name];
+        if (v.name.empty())
+            v.name = name;
+        v.type = type;
+        v.data.assign(data, data + size);
+        if (!Save(s)) {
+            if (previous)
+                k->values[name] = *previous;
+            else
+                k->values.erase(name);
+            return ERROR_REGISTRY_IO_FAILED;
+        }
+        return ERROR_SUCCESS;
+    });
 }
 
 LSTATUS RegDeleteValueA(HKEY key, const char* valueName)
 {
-    if (LSTATUS injected = Injected("RegDeleteValue"))
-        return injected;
-    RegistryState& s = State();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    EnsureLoaded(s);
-    Key* k = nullptr;
-    if (LSTATUS status = KeyFor(s, key, KEY_SET_VALUE, &k))
-        return status;
-    auto it = k->values.find(valueName ? valueName : "");
-    if (it == k->values.end())
-        return ERROR_FILE_NOT_FOUND;
-    Value removed = it->second;
-    k->values.erase(it);
-    if (!Save(s)) {
-        k->values[removed.name] = removed;
-        return ERROR_REGISTRY_IO_FAILED;
-    }
-    return ERROR_SUCCESS;
+    return WithValueKey("RegDeleteValue", key, KEY_SET_VALUE, [&](RegistryState& s, Key* k) -> LSTATUS {
+        auto it = k->values.find(valueName ? valueName : "");
+        if (it == k->values.end())
+            return ERROR_FILE_NOT_FOUND;
+        Value removed = it->second;
+        k->values.erase(it);
+        if (!Save(s)) {
+            k->values[removed.name] = removed;
+            return ERROR_REGISTRY_IO_FAILED;
+        }
+        return ERROR_SUCCESS;
+    });
 }
 
 LSTATUS RegDeleteKeyA(HKEY key, const char* subKey)

@@ -12,31 +12,43 @@ namespace platform {
 
 using namespace detail;
 
-BOOL GetWindowRect(HWND window, RECT* rect)
+namespace {
+
+// Runs `use` on the window's data under the system lock; FALSE for a window
+// that does not exist.
+template <class Use>
+BOOL WithWindow(HWND window, Use use)
 {
-    if (!rect)
-        return FALSE;
     WindowSystem& s = System();
     std::lock_guard<std::mutex> lock(s.mutex);
     WindowData* w = s.Find(window);
     if (!w)
         return FALSE;
-    const FrameInsets f = FrameInsetsForStyle(w->style);
-    *rect = RECT{w->x - f.left, w->y - f.top, w->x + w->width + f.right, w->y + w->height + f.bottom};
+    use(*w);
     return TRUE;
+}
+
+// The window's outer rectangle, frame included, in screen coordinates.
+RECT OuterRect(const WindowData& w)
+{
+    const FrameInsets f = FrameInsetsForStyle(w.style);
+    return RECT{w.x - f.left, w.y - f.top, w.x + w.width + f.right, w.y + w.height + f.bottom};
+}
+
+} // namespace
+
+BOOL GetWindowRect(HWND window, RECT* rect)
+{
+    if (!rect)
+        return FALSE;
+    return WithWindow(window, [&](WindowData& w) { *rect = OuterRect(w); });
 }
 
 BOOL GetClientRect(HWND window, RECT* rect)
 {
     if (!rect)
         return FALSE;
-    WindowSystem& s = System();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    WindowData* w = s.Find(window);
-    if (!w)
-        return FALSE;
-    *rect = RECT{0, 0, w->width, w->height};
-    return TRUE;
+    return WithWindow(window, [&](WindowData& w) { *rect = RECT{0, 0, w.width, w.height}; });
 }
 
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint)
@@ -96,47 +108,35 @@ BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement)
     RECT outer{};
     if (!GetWindowRect(window, &outer))
         return FALSE;
-    WindowSystem& s = System();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    WindowData* w = s.Find(window);
-    if (!w)
-        return FALSE;
-    placement->flags = 0;
-    placement->showCmd = w->minimized ? SW_SHOWMINIMIZED : w->maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
-    placement->ptMinPosition = POINT{-1, -1};
-    placement->ptMaxPosition = POINT{-1, -1};
-    // The work area's origin is (0, 0) on our desktops, so screen and
-    // work-area coordinates agree.
-    placement->rcNormalPosition = outer;
-    return TRUE;
+    return WithWindow(window, [&](WindowData& w) {
+        placement->flags = 0;
+        placement->showCmd = w.minimized ? SW_SHOWMINIMIZED : w.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+        placement->ptMinPosition = POINT{-1, -1};
+        placement->ptMaxPosition = POINT{-1, -1};
+        // The work area's origin is (0, 0) on our desktops, so screen and
+        // work-area coordinates agree.
+        placement->rcNormalPosition = outer;
+    });
 }
 
 BOOL ClientToScreen(HWND window, POINT* point)
 {
     if (!point)
         return FALSE;
-    WindowSystem& s = System();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    WindowData* w = s.Find(window);
-    if (!w)
-        return FALSE;
-    point->x += w->x;
-    point->y += w->y;
-    return TRUE;
+    return WithWindow(window, [&](WindowData& w) {
+        point->x += w.x;
+        point->y += w.y;
+    });
 }
 
 BOOL ScreenToClient(HWND window, POINT* point)
 {
     if (!point)
         return FALSE;
-    WindowSystem& s = System();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    WindowData* w = s.Find(window);
-    if (!w)
-        return FALSE;
-    point->x -= w->x;
-    point->y -= w->y;
-    return TRUE;
+    return WithWindow(window, [&](WindowData& w) {
+        point->x -= w.x;
+        point->y -= w.y;
+    });
 }
 
 HWND WindowFromPoint(POINT point)
@@ -150,9 +150,8 @@ HWND WindowFromPoint(POINT point)
             WindowData* w = s.Find(ToHandle(h));
             if (!w || !w->visible || w->minimized || w->parent)
                 continue;
-            const FrameInsets f = FrameInsetsForStyle(w->style);
-            if (point.x >= w->x - f.left && point.x < w->x + w->width + f.right && point.y >= w->y - f.top &&
-                point.y < w->y + w->height + f.bottom) {
+            const RECT outer = OuterRect(*w);
+            if (point.x >= outer.left && point.x < outer.right && point.y >= outer.top && point.y < outer.bottom) {
                 found = ToHandle(h);
                 native = w->native;
                 break;
@@ -260,14 +259,10 @@ BOOL InvalidateRect(HWND window, const RECT*, BOOL erase)
 
 BOOL ValidateRect(HWND window, const RECT*)
 {
-    WindowSystem& s = System();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    WindowData* w = s.Find(window);
-    if (!w)
-        return FALSE;
-    w->needsPaint = false;
-    w->erase = false;
-    return TRUE;
+    return WithWindow(window, [](WindowData& w) {
+        w.needsPaint = false;
+        w.erase = false;
+    });
 }
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint)
