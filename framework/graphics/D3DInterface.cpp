@@ -3,6 +3,7 @@
 // D3DInterfaceBlit.cpp.
 #include "framework/graphics/D3DInterface.h"
 
+#include "framework/app/ComRelease.h"
 #include "framework/graphics/D3DHost.h"
 #include "framework/graphics/D3DTester.h"
 #include "framework/graphics/DDInterface.h"
@@ -219,18 +220,10 @@ bool D3DInterface::CreateDevice()
 
 void D3DInterface::ReleaseDevice()
 {
-    if (device_)
-        device_->Release();
-    device_ = nullptr;
-    if (direct3D_)
-        direct3D_->Release();
-    direct3D_ = nullptr;
-    if (drawSurface_)
-        drawSurface_->Release();
-    drawSurface_ = nullptr;
-    if (directDraw_)
-        directDraw_->Release();
-    directDraw_ = nullptr;
+    ReleaseAndClear(device_);
+    ReleaseAndClear(direct3D_);
+    ReleaseAndClear(drawSurface_);
+    ReleaseAndClear(directDraw_);
 }
 
 void D3DInterface::Cleanup()

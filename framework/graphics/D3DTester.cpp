@@ -1,5 +1,6 @@
 #include "framework/graphics/D3DTester.h"
 
+#include "framework/app/ComRelease.h"
 #include "framework/app/PakFileFunctions.h"
 #include "framework/graphics/D3DHost.h"
 #include "framework/graphics/DirectXErrorName.h"
@@ -221,23 +222,12 @@ void D3DTester::CheckDX(HRESULT result, const char* step)
 
 void D3DTester::Cleanup()
 {
-    for (DirectDrawSurface*& texture : textures_) {
-        if (texture)
-            texture->Release();
-        texture = nullptr;
-    }
-    if (device_)
-        device_->Release();
-    device_ = nullptr;
-    if (direct3D_)
-        direct3D_->Release();
-    direct3D_ = nullptr;
-    if (renderSurface_)
-        renderSurface_->Release();
-    renderSurface_ = nullptr;
-    if (directDraw_)
-        directDraw_->Release();
-    directDraw_ = nullptr;
+    for (DirectDrawSurface*& texture : textures_)
+        ReleaseAndClear(texture);
+    ReleaseAndClear(device_);
+    ReleaseAndClear(direct3D_);
+    ReleaseAndClear(renderSurface_);
+    ReleaseAndClear(directDraw_);
     if (key_)
         RegCloseKey(key_);
     key_ = nullptr;
