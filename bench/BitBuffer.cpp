@@ -1,7 +1,7 @@
 // Throughput of the demo stream's bit buffer: a recorded frame writes a few
 // flags, small bit fields and whole values at odd bit offsets, and playback
 // reads them back.
-#include "framework/app/Buffer.h"
+#include "framework/base/Buffer.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #include "controls/FactoryHost.h"
 
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 #include "framework/graphics/Image.h"
 #include "framework/resources/FontHost.h"
 #include "framework/resources/ImageFont.h"

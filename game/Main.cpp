@@ -3,8 +3,8 @@
 // backdrop and a framework dialog whose OK button brings up a second dialog
 // (and whose CANCEL button, like closing the window, ends the program).
 #include "framework/app/CrashHandler.h"
-#include "framework/app/StringUtils.h"
 #include "framework/app/ZoltAppBase.h"
+#include "framework/base/StringUtils.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/widgets/Dialog.h"
 #include "framework/widgets/DialogButton.h"

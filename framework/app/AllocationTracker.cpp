@@ -1,6 +1,6 @@
 #include "framework/app/AllocationTracker.h"
 
-#include "framework/app/StringUtils.h"
+#include "framework/base/StringUtils.h"
 #include "platform/core/DebugOutput.h"
 #include "platform/core/FileSystem.h"
 

@@ -8,7 +8,7 @@
 // section guards its table and its switch.
 #pragma once
 
-#include "framework/app/CriticalSection.h"
+#include "framework/base/CriticalSection.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // display back. Main thread.
 #include "framework/app/ZoltAppBase.h"
 
-#include "framework/app/StringUtils.h"
+#include "framework/base/StringUtils.h"
 #include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/D3DTester.h"
 #include "framework/graphics/DDImage.h"

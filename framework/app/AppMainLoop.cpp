@@ -4,7 +4,7 @@
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/sound/MusicInterface.h"
-#include "framework/app/StringUtils.h"
+#include "framework/base/StringUtils.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/WidgetManager.h"

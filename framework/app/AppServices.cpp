@@ -5,7 +5,7 @@
 // lock).
 #include "framework/app/ZoltAppBase.h"
 
-#include "framework/app/StringUtils.h"
+#include "framework/base/StringUtils.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/Graphics.h"

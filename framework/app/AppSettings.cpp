@@ -3,7 +3,7 @@
 // demo records what the registry said and replays it. Main thread.
 #include "framework/app/ZoltAppBase.h"
 
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Process.h"
 #include "platform/registry/Registry.h"

@@ -9,7 +9,7 @@
 #include "framework/widgets/WidgetManager.h"
 #include "platform/core/Clock.h"
 #include "platform/core/DebugOutput.h"
-#include "framework/app/StringUtils.h"
+#include "framework/base/StringUtils.h"
 #include "platform/window/Desktop.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/Window.h"

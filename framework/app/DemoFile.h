@@ -10,7 +10,7 @@
 // Threads: one thread at a time (the main thread in the application).
 #pragma once
 
-#include "framework/app/Buffer.h"
+#include "framework/base/Buffer.h"
 
 #include <cstdint>
 #include <string>

@@ -5,9 +5,9 @@
 // Main thread.
 #include "framework/app/ZoltAppBase.h"
 
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 #include "framework/app/Profiler.h"
-#include "framework/app/StringUtils.h"
+#include "framework/base/StringUtils.h"
 #include "framework/app/TunableValues.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/Graphics.h"

@@ -1,7 +1,7 @@
 #include "framework/app/HTTPTransfer.h"
 
-#include "framework/app/Buffer.h"
 #include "framework/app/HTTPTransferDemoLink.h"
+#include "framework/base/Buffer.h"
 #include "platform/core/Clock.h"
 #include "platform/core/DebugOutput.h"
 #include "platform/net/Winsock.h"

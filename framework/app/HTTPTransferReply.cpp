@@ -1,6 +1,6 @@
 #include "framework/app/HTTPTransferReply.h"
 
-#include "framework/app/StringUtils.h"
+#include "framework/base/StringUtils.h"
 
 #include <algorithm>
 #include <utility>

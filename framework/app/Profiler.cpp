@@ -1,6 +1,6 @@
 #include "framework/app/Profiler.h"
 
-#include "framework/app/StringUtils.h"
+#include "framework/base/StringUtils.h"
 #include "platform/core/Clock.h"
 #include "platform/core/TimeStampCounter.h"
 

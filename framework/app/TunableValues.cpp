@@ -1,7 +1,7 @@
 #include "framework/app/TunableValues.h"
 
-#include "framework/app/PathUtils.h"
-#include "framework/app/StringUtils.h"
+#include "framework/base/PathUtils.h"
+#include "framework/base/StringUtils.h"
 #include "framework/resources/TunableNumber.h"
 #include "platform/core/FileSystem.h"
 

@@ -4,8 +4,8 @@
 
 #include "framework/app/AppCursors.h"
 #include "framework/app/PakFileFunctions.h"
-#include "framework/app/PathUtils.h"
-#include "framework/app/StringUtils.h"
+#include "framework/base/PathUtils.h"
+#include "framework/base/StringUtils.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/resources/ResourceManager.h"

@@ -20,10 +20,10 @@
 // map, because images are made and destroyed on the loading thread too.
 #pragma once
 
-#include "framework/app/CriticalSection.h"
 #include "framework/app/DemoState.h"
 #include "framework/app/DemoTransferLink.h"
 #include "framework/app/PerfTimer.h"
+#include "framework/base/CriticalSection.h"
 #include "framework/graphics/D3DHost.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DisplayHost.h"

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "framework/graphics/Rect.h"
-#include "framework/app/CriticalSection.h"
+#include "framework/base/CriticalSection.h"
 
 #include <array>
 

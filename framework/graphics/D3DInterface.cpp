@@ -3,7 +3,7 @@
 // D3DInterfaceBlit.cpp.
 #include "framework/graphics/D3DInterface.h"
 
-#include "framework/app/ComRelease.h"
+#include "framework/base/ComRelease.h"
 #include "framework/graphics/D3DHost.h"
 #include "framework/graphics/D3DTester.h"
 #include "framework/graphics/DDInterface.h"

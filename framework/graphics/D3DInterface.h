@@ -13,7 +13,7 @@
 // register (under the same lock) deletes images from other code paths.
 #pragma once
 
-#include "framework/app/AffineMatrix.h"
+#include "framework/base/AffineMatrix.h"
 #include "framework/graphics/Display3DPath.h"
 #include "framework/graphics/TextureData.h"
 #include "platform/d3d/D3DTypes.h"

@@ -1,7 +1,7 @@
 #include "framework/graphics/D3DTester.h"
 
-#include "framework/app/ComRelease.h"
 #include "framework/app/PakFileFunctions.h"
+#include "framework/base/ComRelease.h"
 #include "framework/graphics/D3DHost.h"
 #include "framework/graphics/DirectXErrorName.h"
 #include "framework/graphics/TextureData.h"

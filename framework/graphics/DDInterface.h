@@ -15,11 +15,11 @@
 // frame is being presented.
 #pragma once
 
-#include "framework/app/CriticalSection.h"
+#include "framework/base/CriticalSection.h"
+#include "framework/base/Fraction.h"
 #include "framework/graphics/Display3DPath.h"
 #include "framework/graphics/NativeDisplay.h"
 #include "framework/graphics/Rect.h"
-#include "framework/resources/Fraction.h"
 #include "platform/ddraw/DDrawTypes.h"
 
 #include <array>

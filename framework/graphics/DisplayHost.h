@@ -9,8 +9,8 @@
 // display's cursor drawing, also under that lock.
 #pragma once
 
+#include "framework/base/Fraction.h"
 #include "framework/graphics/Rect.h"
-#include "framework/resources/Fraction.h"
 #include "platform/ddraw/DDrawTypes.h"
 
 #include <string>

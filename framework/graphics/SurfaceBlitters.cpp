@@ -9,7 +9,7 @@
 // creation).
 #include "framework/graphics/SurfaceBlitters.h"
 
-#include "framework/app/AffineMatrix.h"
+#include "framework/base/AffineMatrix.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/SurfaceBlit.h"

@@ -1,7 +1,7 @@
 #include "framework/resources/DescParser.h"
 
 #include "framework/app/PakFileFunctions.h"
-#include "framework/app/StringUtils.h"
+#include "framework/base/StringUtils.h"
 
 namespace Zolt {
 

@@ -1,7 +1,7 @@
 #include "framework/resources/FontData.h"
 
-#include "framework/app/PathUtils.h"
-#include "framework/app/StringUtils.h"
+#include "framework/base/PathUtils.h"
+#include "framework/base/StringUtils.h"
 #include "framework/graphics/Color.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/FontHost.h"

@@ -1,6 +1,6 @@
 #include "framework/resources/ImageFont.h"
 
-#include "framework/app/StringUtils.h"
+#include "framework/base/StringUtils.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/FontData.h"

@@ -1,8 +1,8 @@
 // Reading resource descriptions into records.
 #include "framework/resources/ResourceManager.h"
 
-#include "framework/app/PathUtils.h"
-#include "framework/app/StringUtils.h"
+#include "framework/base/PathUtils.h"
+#include "framework/base/StringUtils.h"
 #include "framework/resources/ResourceHost.h"
 #include "framework/resources/XmlReader.h"
 #include "imagelib/Image.h"

@@ -1,8 +1,8 @@
 // Realising records: loading their images, sounds and fonts.
 #include "framework/resources/ResourceManager.h"
 
-#include "framework/app/StringUtils.h"
-#include "framework/app/SystemVersion.h"
+#include "framework/base/StringUtils.h"
+#include "framework/base/SystemVersion.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/FontData.h"

@@ -5,7 +5,7 @@
 #include "framework/resources/ResourceManager.h"
 #include "framework/resources/XmlReader.h"
 
-#include "framework/app/StringUtils.h"
+#include "framework/base/StringUtils.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/sound/SoundManager.h"
 

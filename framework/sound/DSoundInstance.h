@@ -5,7 +5,7 @@
 // Threads: the thread that uses the manager; no lock of its own.
 #pragma once
 
-#include "framework/app/ComRelease.h"
+#include "framework/base/ComRelease.h"
 #include "framework/sound/SoundInstance.h"
 #include "platform/dsound/DirectSound.h"
 

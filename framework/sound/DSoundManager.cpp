@@ -1,6 +1,6 @@
 #include "framework/sound/DSoundManager.h"
 
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 #include "platform/core/Clock.h"
 #include "platform/dsound/WaveMixer.h"
 

@@ -11,7 +11,7 @@
 // Threads: the main thread (one thread at a time); no lock of its own.
 #pragma once
 
-#include "framework/app/ComRelease.h"
+#include "framework/base/ComRelease.h"
 #include "framework/sound/DSoundInstance.h"
 #include "framework/sound/FmodSoundFunctions.h"
 #include "framework/sound/SoundManager.h"

@@ -1,6 +1,6 @@
 #include "framework/sound/FModMusicInterface.h"
 
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 #include "framework/sound/AudioLibraryTable.h"
 #include "framework/sound/FmodSoundFunctions.h"
 #include "platform/core/FileSystem.h"

@@ -2,7 +2,7 @@
 // profiler read-out, screenshots with running numbers and the image dump.
 #include "tests/framework/app/AppTestSupport.h"
 
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 #include "platform/core/FileSystem.h"
 #include "platform/window/VirtualKeys.h"
 

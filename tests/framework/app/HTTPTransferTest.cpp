@@ -1,9 +1,9 @@
 // The HTTP transfer against a scripted server on 127.0.0.1: what a good,
 // slow or broken server makes of the result, what the caller can stop and
 // when, and how results travel through a recorded or played demo.
-#include "framework/app/Buffer.h"
 #include "framework/app/HTTPTransfer.h"
 #include "framework/app/HTTPTransferDemoLink.h"
+#include "framework/base/Buffer.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Testing.h"
 #include "platform/net/WinsockErrors.h"

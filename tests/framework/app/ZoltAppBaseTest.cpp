@@ -4,7 +4,7 @@
 #include "tests/framework/app/AppTestSupport.h"
 #include "tests/support/ImageFixtures.h"
 
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/resources/ResourceManager.h"
 #include "framework/resources/SysFont.h"

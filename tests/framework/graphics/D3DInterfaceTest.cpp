@@ -5,7 +5,7 @@
 // software path has no counterpart.
 #include "D3DTestSupport.h"
 
-#include "framework/app/AffineMatrix.h"
+#include "framework/base/AffineMatrix.h"
 #include "framework/graphics/DDImage.h"
 #include "platform/core/Testing.h"
 #include "platform/d3d/Direct3DDevice.h"

@@ -1,6 +1,6 @@
 // The sound manager: how it finds its device, hands out ids and instances,
 // sweeps finished one-shot sounds, and keeps the wave-out volume.
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/ModuleRegistry.h"
 #include "platform/core/Testing.h"

@@ -5,7 +5,7 @@
 // No Ogg Vorbis encoder is at hand, so the "decoded" sources below are WAV
 // bytes under ".ogg" names: our library decodes by content, and what is
 // tested here is the caching around the decoding.
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 #include "framework/sound/FModMusicInterface.h"
 #include "framework/sound/FmodSoundFunctions.h"
 #include "platform/core/Clock.h"

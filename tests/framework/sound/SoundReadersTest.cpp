@@ -2,7 +2,7 @@
 // to the samples it holds, damaged files fail cleanly, and compressed sounds
 // are decoded once and then read back from the cache until their source
 // changes.
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Testing.h"
 #include "platform/libs/mp3/Mp3Decoder.h"

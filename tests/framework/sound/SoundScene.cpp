@@ -1,6 +1,6 @@
 #include "tests/framework/sound/SoundScene.h"
 
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/ModuleRegistry.h"
 #include "platform/core/Testing.h"

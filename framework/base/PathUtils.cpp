@@ -1,6 +1,6 @@
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 
-#include "framework/app/SystemVersion.h"
+#include "framework/base/SystemVersion.h"
 #include "platform/core/FileSystem.h"
 
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "framework/app/AffineMatrix.h"
+#include "framework/base/AffineMatrix.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 
 #include "platform/core/FileSystem.h"
 

@@ -1,4 +1,4 @@
-#include "framework/app/StringUtils.h"
+#include "framework/base/StringUtils.h"
 
 #include "platform/core/DebugOutput.h"
 

@@ -1,4 +1,4 @@
-#include "framework/resources/Fraction.h"
+#include "framework/base/Fraction.h"
 
 namespace Zolt {
 

@@ -1,4 +1,4 @@
-#include "framework/app/Buffer.h"
+#include "framework/base/Buffer.h"
 
 #include <algorithm>
 #include <limits>
