@@ -4,9 +4,9 @@
 
 #include "controls/BaseVO_bridge.h"
 #include "controls/ControlHandles.h"
-#include "framework/app/PakFileFunctions.h"
 #include "framework/graphics/Image.h"
 #include "framework/resources/Font.h"
+#include "pak/PakFileFunctions.h"
 #include "pak/PakInterface.h"
 #include "platform/core/FileSystem.h"
 #include "timing/ITimeSystem.h"

@@ -1,8 +1,8 @@
 #include "effects/AnimationScript.h"
 
-#include "framework/app/PakFileFunctions.h"
 #include "kernel/BinaryDataFile.h"
 #include "kernel/TextHelpers.h"
+#include "pak/PakFileFunctions.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // the PakFile* functions, so images may lie in the archives or on disk.
 #include "imagelib/ImageSource.h"
 
-#include "framework/app/PakFileFunctions.h"
+#include "pak/PakFileFunctions.h"
 
 namespace ImageLib {
 

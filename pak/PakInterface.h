@@ -138,4 +138,4 @@ std::string NormalizePakPath(const std::string& name, const std::string& working
 // convention); a longer result is cut, always zero-terminated.
 void NormalizePakPath(const char* name, char* out, size_t outSize);
 
-#include "framework/app/PakFileFunctions.h"
+#include "pak/PakFileFunctions.h"

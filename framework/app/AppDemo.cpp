@@ -5,8 +5,8 @@
 // Main thread.
 #include "framework/app/ZoltAppBase.h"
 
-#include "framework/app/PakFileFunctions.h"
 #include "framework/widgets/WidgetManager.h"
+#include "pak/PakFileFunctions.h"
 #include "platform/core/DebugOutput.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Process.h"

@@ -3,7 +3,6 @@
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/app/AppCursors.h"
-#include "framework/app/PakFileFunctions.h"
 #include "framework/base/PathUtils.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/DDImage.h"
@@ -14,6 +13,7 @@
 #include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
 #include "imagelib/ImageLib.h"
+#include "pak/PakFileFunctions.h"
 #include "pak/PakInterface.h"
 #include "platform/core/CRuntime.h"
 #include "platform/core/Clock.h"

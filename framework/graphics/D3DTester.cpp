@@ -1,10 +1,10 @@
 #include "framework/graphics/D3DTester.h"
 
-#include "framework/app/PakFileFunctions.h"
 #include "framework/base/ComRelease.h"
 #include "framework/graphics/D3DHost.h"
 #include "framework/graphics/DirectXErrorName.h"
 #include "framework/graphics/TextureData.h"
+#include "pak/PakFileFunctions.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/ModuleRegistry.h"
 #include "platform/d3d/Direct3D.h"

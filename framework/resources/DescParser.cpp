@@ -1,7 +1,7 @@
 #include "framework/resources/DescParser.h"
 
-#include "framework/app/PakFileFunctions.h"
 #include "framework/base/StringUtils.h"
+#include "pak/PakFileFunctions.h"
 
 namespace Zolt {
 

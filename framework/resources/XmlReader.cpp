@@ -1,6 +1,6 @@
 #include "framework/resources/XmlReader.h"
 
-#include "framework/app/PakFileFunctions.h"
+#include "pak/PakFileFunctions.h"
 
 namespace {
 

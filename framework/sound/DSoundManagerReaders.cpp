@@ -3,8 +3,8 @@
 // Every size read from a file is checked against what the file holds before
 // a buffer is made for it, so a damaged or truncated file fails cleanly
 // instead of producing a buffer of noise or a huge allocation.
-#include "framework/app/PakFileFunctions.h"
 #include "framework/sound/DSoundManager.h"
+#include "pak/PakFileFunctions.h"
 #include "platform/core/FileSystem.h"
 
 #include <tremor/ivorbisfile.h>

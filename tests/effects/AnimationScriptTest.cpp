@@ -2,7 +2,7 @@
 // their time and image from, every reason to reject a script (with the line
 // it names), and reading the text in 512-byte pieces from disk or archive.
 #include "effects/AnimationScript.h"
-#include "framework/app/PakFileFunctions.h"
+#include "pak/PakFileFunctions.h"
 #include "pak/PakInterface.h"
 #include "tests/pak/PakTestFiles.h"
 

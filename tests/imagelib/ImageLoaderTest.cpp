@@ -1,7 +1,7 @@
 // LoadImageFile: choosing the reader by extension, trying formats in order
 // for bare names, and joining a separate alpha image.
-#include "framework/app/PakFileFunctions.h"
 #include "imagelib/ImageLib.h"
+#include "pak/PakFileFunctions.h"
 #include "pak/PakFormat.h"
 #include "pak/PakInterface.h"
 #include "tests/support/ImageFixtures.h"

@@ -2,7 +2,7 @@
 // content and decoding a whole sound into memory.
 #include "platform/libs/audio/AudioDecoder.h"
 
-#include "framework/app/PakFileFunctions.h"
+#include "pak/PakFileFunctions.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "framework/app/PakFileFunctions.h"
+#include "pak/PakFileFunctions.h"
 
 #include <atomic>
 #include <cstdio>
