@@ -19,13 +19,13 @@
 // pinned, so a release from another thread deletes them only afterwards.
 #pragma once
 
+#include "common/IdAllocator.h"
 #include "controls/FactoryHost.h"
 #include "controls/IFactory.h"
 #include "controls/Point.h"
 #include "controls/RGB.h"
 #include "controls/Rect.h"
 #include "controls/Size.h"
-#include "kernel/IdAllocator.h"
 #include "platform/core/CriticalSection.h"
 #include "timing/TimeObjectMessageObserver.h"
 

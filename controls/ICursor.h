@@ -1,8 +1,8 @@
 // A mouse cursor drawn by the toolkit at the pointer.
 #pragma once
 
+#include "common/RefObj.h"
 #include "controls/Rect.h"
-#include "controls/RefObj.h"
 
 #include <string>
 

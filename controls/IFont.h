@@ -2,7 +2,7 @@
 // descriptor file such as "fonts/a_BosaNova10.txt".
 #pragma once
 
-#include "controls/RefObj.h"
+#include "common/RefObj.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 // A sound or music track played through the framework's music interface.
 #pragma once
 
-#include "controls/RefObj.h"
+#include "common/RefObj.h"
 
 #include <cstdint>
 #include <string>

@@ -1,9 +1,9 @@
 // A small captioned box drawn beside the mouse while its object is hovered.
 #pragma once
 
+#include "common/RefObj.h"
 #include "controls/Point.h"
 #include "controls/RGB.h"
-#include "controls/RefObj.h"
 
 #include <cstdint>
 #include <string>

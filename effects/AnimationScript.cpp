@@ -1,7 +1,7 @@
 #include "effects/AnimationScript.h"
 
-#include "kernel/BinaryDataFile.h"
-#include "kernel/TextHelpers.h"
+#include "common/BinaryDataFile.h"
+#include "common/TextHelpers.h"
 #include "pak/PakFileFunctions.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "game/shell/ProfileList.h"
 #include "game/table/Tournament.h"
-#include "kernel/BinaryDataFile.h"
+#include "common/BinaryDataFile.h"
 #include "platform/core/FileSystem.h"
 
 #include <cmath>

@@ -3,8 +3,8 @@
 #include "controls/IFactory.h"
 #include "controls/IImageVO.h"
 #include "controls/ISound.h"
-#include "kernel/RandomHelpers.h"
-#include "kernel/TextHelpers.h"
+#include "common/RandomHelpers.h"
+#include "common/TextHelpers.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 #include "game/table/PlayerComp.h"
 #include "game/table/PlayerHuman.h"
 #include "game/table/TableScreen.h"
-#include "kernel/RandomHelpers.h"
+#include "common/RandomHelpers.h"
 #include "timing/ITimeObject.h"
 #include "timing/ITimeSystem.h"
 

@@ -12,7 +12,7 @@
 #include "game/table/StakeRow.h"
 #include "game/table/TableScreen.h"
 #include "game/table/Tournament.h"
-#include "kernel/RandomHelpers.h"
+#include "common/RandomHelpers.h"
 #include "timing/ITimeObject.h"
 
 #include <algorithm>

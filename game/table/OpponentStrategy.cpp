@@ -3,7 +3,7 @@
 #include "game/table/GameType.h"
 #include "game/table/PlayerI.h"
 #include "game/table/PlayerMgrI.h"
-#include "kernel/RandomHelpers.h"
+#include "common/RandomHelpers.h"
 
 #include <cmath>
 #include <cstdlib>

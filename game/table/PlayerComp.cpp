@@ -4,8 +4,8 @@
 #include "game/shell/Profile.h"
 #include "game/table/PlayerMgrI.h"
 #include "game/table/Tournament.h"
-#include "kernel/RandomHelpers.h"
-#include "kernel/TextHelpers.h"
+#include "common/RandomHelpers.h"
+#include "common/TextHelpers.h"
 
 #include <cmath>
 

@@ -8,7 +8,7 @@
 #include "game/shell/RebuyAddonDlg.h"
 #include "game/table/PlayerMgrI.h"
 #include "game/table/Tournament.h"
-#include "kernel/TextHelpers.h"
+#include "common/TextHelpers.h"
 
 namespace Gamespace {
 

@@ -6,7 +6,7 @@
 #include "controls/ISound.h"
 #include "controls/IStringVO.h"
 #include "effects/IEffectSystem.h"
-#include "kernel/RandomHelpers.h"
+#include "common/RandomHelpers.h"
 
 #include <cmath>
 

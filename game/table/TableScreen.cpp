@@ -6,7 +6,7 @@
 #include "controls/IImageVO.h"
 #include "controls/ISound.h"
 #include "controls/IStringVO.h"
-#include "kernel/RandomHelpers.h"
+#include "common/RandomHelpers.h"
 
 #include <cmath>
 

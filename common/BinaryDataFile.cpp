@@ -1,4 +1,4 @@
-#include "kernel/BinaryDataFile.h"
+#include "common/BinaryDataFile.h"
 
 #include <algorithm>
 #include <cstdio>

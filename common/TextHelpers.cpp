@@ -1,4 +1,4 @@
-#include "kernel/TextHelpers.h"
+#include "common/TextHelpers.h"
 
 #include <climits>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "kernel/IdAllocator.h"
+#include "common/IdAllocator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "kernel/IdAllocator.h"
+#include "common/IdAllocator.h"
 
 #include "platform/core/CriticalSection.h"
 

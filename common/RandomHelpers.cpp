@@ -1,4 +1,4 @@
-#include "kernel/RandomHelpers.h"
+#include "common/RandomHelpers.h"
 
 #include "platform/core/CRuntime.h"
 
