@@ -4,10 +4,10 @@
 #include "controls/IBridgeToVO.h"
 #include "controls/VisibleObject_impl.h"
 #include "framework/graphics/Color.h"
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/graphics/Rect.h"
-#include "framework/resources/Font.h"
 
 namespace ControlLibrary {
 

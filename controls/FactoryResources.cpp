@@ -2,8 +2,8 @@
 // plays through the music interface.
 #include "controls/ControlHandles.h"
 #include "controls/Factory_impl.h"
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Image.h"
-#include "framework/resources/Font.h"
 #include "framework/sound/MusicInterface.h"
 
 #include <algorithm>

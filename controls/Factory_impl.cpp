@@ -4,8 +4,8 @@
 
 #include "controls/BaseVO_bridge.h"
 #include "controls/ControlHandles.h"
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Image.h"
-#include "framework/resources/Font.h"
 #include "pak/PakFileFunctions.h"
 #include "pak/PakInterface.h"
 #include "platform/core/FileSystem.h"

@@ -11,7 +11,7 @@
 #include "framework/app/TunableValues.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/Graphics.h"
-#include "framework/resources/Font.h"
+#include "framework/graphics/Font.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/WidgetManager.h"
 #include "imagelib/ImageLib.h"

@@ -2,8 +2,8 @@
 
 #include <climits>
 
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Image.h"
-#include "framework/resources/Font.h"
 
 #include <atomic>
 #include <cmath>

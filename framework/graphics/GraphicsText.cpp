@@ -1,8 +1,8 @@
 // Text of the drawing context: tagged runs and word-wrapped blocks.
 #include "framework/graphics/Graphics.h"
 
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Image.h"
-#include "framework/resources/Font.h"
 
 #include <algorithm>
 

@@ -14,8 +14,8 @@
 #pragma once
 
 #include "framework/graphics/ActiveFontLayer.h"
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Rect.h"
-#include "framework/resources/Font.h"
 
 #include <string>
 #include <vector>

@@ -24,9 +24,9 @@
 // loading thread while it loads groups); no locks of its own.
 #pragma once
 
+#include "framework/graphics/Font.h"
 #include "framework/graphics/ImageAnimation.h"
 #include "framework/graphics/SharedImage.h"
-#include "framework/resources/Font.h"
 #include "framework/resources/ResourceManagerException.h"
 
 #include <cstdint>

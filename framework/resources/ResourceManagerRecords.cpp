@@ -1,6 +1,6 @@
 // The resource manager's records, its error keeping, the group steps and the
 // look-ups by id.
-#include "framework/resources/Font.h"
+#include "framework/graphics/Font.h"
 #include "framework/resources/ResourceHost.h"
 #include "framework/resources/ResourceManager.h"
 #include "framework/resources/XmlReader.h"

@@ -9,7 +9,7 @@
 // serialises its own work.
 #pragma once
 
-#include "framework/resources/Font.h"
+#include "framework/graphics/Font.h"
 
 #include <memory>
 #include <string>

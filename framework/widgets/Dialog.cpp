@@ -1,8 +1,8 @@
 #include "framework/widgets/Dialog.h"
 
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
-#include "framework/resources/Font.h"
 #include "framework/widgets/DialogListener.h"
 #include "framework/widgets/WidgetHost.h"
 #include "framework/widgets/WidgetManager.h"

@@ -1,7 +1,7 @@
 #include "framework/widgets/DialogButton.h"
 
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
-#include "framework/resources/Font.h"
 
 namespace Zolt {
 

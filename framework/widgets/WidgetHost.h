@@ -11,7 +11,7 @@
 // the implementation, which must keep them atomic.
 #pragma once
 
-#include "framework/resources/Font.h"
+#include "framework/graphics/Font.h"
 
 #include <memory>
 #include <string>

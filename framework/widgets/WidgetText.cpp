@@ -1,7 +1,7 @@
 // The text and number drawing helpers of Widget.
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
-#include "framework/resources/Font.h"
 #include "framework/widgets/Widget.h"
 
 #include <algorithm>

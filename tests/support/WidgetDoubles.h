@@ -4,8 +4,8 @@
 // widgets into a widget manager in a few lines.
 #pragma once
 
+#include "framework/graphics/Font.h"
 #include "framework/graphics/MemoryImage.h"
-#include "framework/resources/Font.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetHost.h"
 #include "framework/widgets/WidgetManager.h"

@@ -2,7 +2,7 @@
 // signs from 3 x 5 patterns, each dot drawn as a square of `scale` pixels.
 #pragma once
 
-#include "framework/resources/Font.h"
+#include "framework/graphics/Font.h"
 
 namespace scenerender {
 

@@ -2,8 +2,8 @@
 // the test's own that records what it is asked to draw.
 #include "RecordingImage.h"
 
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
-#include "framework/resources/Font.h"
 
 #include <gtest/gtest.h>
 
