@@ -2,8 +2,11 @@
 
 #include <atomic>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "pak/PakInterface.h"
+#include "platform/core/DataFileReader.h"
 #include "platform/core/FileSystem.h"
 
 namespace {
@@ -112,3 +115,33 @@ size_t PakFileWrite(PakFileHandle* handle, const void* buffer, size_t elementSiz
         return 0;
     return std::fwrite(buffer, elementSize, count, handle->file);
 }
+
+namespace {
+
+// The platform's audio libraries lie below this layer and cannot call it;
+// this reader, registered with the platform, lets them find their sounds and
+// music in the archives like every other reader of data files.
+bool ReadDataFileThroughArchives(const std::string& name, size_t maxBytes, std::vector<uint8_t>& out)
+{
+    out.clear();
+    PakFileHandle* file = PakFileOpen(name.c_str(), "rb");
+    if (!file)
+        return false;
+    bool ok = false;
+    if (PakFileSeek(file, 0, SEEK_END) == 0) {
+        const long size = PakFileTell(file);
+        if (size > 0 && size_t(size) <= maxBytes && PakFileSeek(file, 0, SEEK_SET) == 0) {
+            out.resize(size_t(size));
+            ok = PakFileRead(out.data(), 1, out.size(), file) == out.size();
+        }
+    }
+    PakFileClose(file);
+    if (!ok)
+        out.clear();
+    return ok;
+}
+
+[[maybe_unused]] const bool gDataFileReaderRegistered =
+    (platform::SetDataFileReader(&ReadDataFileThroughArchives), true);
+
+} // namespace

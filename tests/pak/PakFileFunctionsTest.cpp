@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "pak/PakInterface.h"
+#include "platform/core/DataFileReader.h"
 #include "tests/pak/PakTestFiles.h"
 
 using paktest::TempFolder;
@@ -85,6 +86,26 @@ TEST(PakFileFunctions, WithALayerMembersComeFirstAndCannotBeWritten)
 
     h = PakFileOpen("fonts/b.txt", "r");
     EXPECT_EQ(h, nullptr);
+}
+
+TEST(PakFileFunctions, ThePlatformsLibrariesReadDataFilesThroughTheLayer)
+{
+    TempFolder dir;
+    PakInterface layer;
+    ASSERT_TRUE(layer.AddPakArchive(dir.Write("main.pak", paktest::MakeArchive({{"music\\song.ogg", "OggS-member"}}))));
+    WithLayer registered(&layer);
+    std::filesystem::current_path(dir.Path());
+    dir.Write("music/song.ogg", "disk copy");
+    dir.Write("music/only-on-disk.ogg", "on disk");
+
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(platform::ReadDataFile("Music/Song.ogg", 1024, bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "OggS-member");
+    ASSERT_TRUE(platform::ReadDataFile("music/only-on-disk.ogg", 1024, bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "on disk");
+    EXPECT_FALSE(platform::ReadDataFile("music/song.ogg", 4, bytes)) << "longer than the caller takes";
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(platform::ReadDataFile("music/missing.ogg", 1024, bytes));
 }
 
 } // namespace

@@ -1,32 +1,16 @@
-// Reading audio files through the archive layer, choosing a decoder by
-// content and decoding a whole sound into memory.
+// Reading audio files through the program's data-file reader, choosing a
+// decoder by content and decoding a whole sound into memory.
 #include "platform/libs/audio/AudioDecoder.h"
 
-#include "pak/PakFileFunctions.h"
+#include "platform/core/DataFileReader.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace platform::libs::audio {
 
 bool ReadWholeFile(const std::string& name, Bytes& out)
 {
-    out.clear();
-    PakFileHandle* file = PakFileOpen(name.c_str(), "rb");
-    if (!file)
-        return false;
-    bool ok = false;
-    if (PakFileSeek(file, 0, SEEK_END) == 0) {
-        const long size = PakFileTell(file);
-        if (size > 0 && size_t(size) <= kMaxAudioFileBytes && PakFileSeek(file, 0, SEEK_SET) == 0) {
-            out.resize(size_t(size));
-            ok = PakFileRead(out.data(), 1, out.size(), file) == out.size();
-        }
-    }
-    PakFileClose(file);
-    if (!ok)
-        out.clear();
-    return ok;
+    return platform::ReadDataFile(name, kMaxAudioFileBytes, out);
 }
 
 std::unique_ptr<Decoder> OpenStream(Bytes bytes)

@@ -2,7 +2,7 @@
 // Ogg Vorbis (Tremor), MP3 (libmpg123) and tracker modules (libxmp). Each
 // decodes from a copy of the whole file in memory, so a damaged file can
 // never make a decoder read outside it; the file itself is read through the
-// archive layer (archives first, then disk).
+// data-file reader the archive layer registers (archives first, then disk).
 //
 // A decoder delivers 16-bit interleaved frames of its own channel count and
 // rate. Modules are rendered in stereo at kModuleRate.
@@ -47,8 +47,9 @@ protected:
     int rate_ = 44100;
 };
 
-// Reads the whole file through the archive layer; false when it cannot be
-// opened, is empty or is larger than kMaxAudioFileBytes.
+// Reads the whole file through the data-file reader (the archive layer's
+// when it registered one); false when it cannot be opened, is empty or is
+// larger than kMaxAudioFileBytes.
 bool ReadWholeFile(const std::string& name, Bytes& out);
 
 // Where the samples of a PCM WAV file lie.
