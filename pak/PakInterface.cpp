@@ -4,10 +4,10 @@
 #include <cctype>
 #include <cstdint>
 #include <cstring>
-#include <strings.h>
 #include <vector>
 
 #include "pak/PakFormat.h"
+#include "platform/core/CRuntime.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MappedFile.h"
 
@@ -51,7 +51,7 @@ bool IsReadMode(const char* mode)
 {
     static const char* const kReadModes[] = {"r", "rb", "r+b", "rt"};
     for (const char* m : kReadModes)
-        if (::strcasecmp(mode, m) == 0)
+        if (platform::stricmp(mode, m) == 0)
             return true;
     return false;
 }

@@ -18,6 +18,7 @@
 #include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
 #include "imagelib/ImageLib.h"
+#include "platform/core/CRuntime.h"
 #include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/ModuleRegistry.h"
@@ -126,7 +127,7 @@ void ZoltAppBase::AppendScreenSaverErrorLog(const std::string& text)
         return;
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
+    platform::localtime_s(&local, &now);
     char clockText[16];
     std::snprintf(clockText, sizeof clockText, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
     std::fprintf(file, "%s %s %u\n", text.c_str(), clockText, unsigned(GetTickCount()));

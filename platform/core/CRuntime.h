@@ -1,7 +1,13 @@
 // The parts of the Windows C runtime whose exact results the program depends
 // on: shuffles and demo replays are reproducible only with the same random
-// sequence and the same process clock.
+// sequence and the same process clock. Also the runtime's functions that the
+// C++ library lacks (case-insensitive comparison, thread-safe local time), so
+// that no code above the platform calls their POSIX namesakes.
+//
+// Threads: every function may be called from any thread.
 #pragma once
+
+#include <ctime>
 
 namespace platform {
 
@@ -22,5 +28,12 @@ long clock();
 // Makes "now" the process start for clock() (tests that install a manual
 // clock call it so that clock() starts from 0).
 void ResetProcessClock();
+
+// _stricmp: compares as if ASCII letters were lower case; < 0, 0 or > 0.
+int stricmp(const char* a, const char* b);
+// localtime_s: the local calendar time of *time into *out; 0, or EINVAL
+// (with *out cleared when it can be) when either is null or the time
+// cannot be converted.
+int localtime_s(std::tm* out, const std::time_t* time);
 
 } // namespace platform

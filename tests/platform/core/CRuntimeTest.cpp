@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <thread>
 #include <vector>
 
@@ -93,4 +94,26 @@ TEST(CRuntime, ClockDoesNotJumpWhenAClockIsInstalled)
     }
     // Back on the real clock, time goes on from where the manual one left it.
     EXPECT_GE(platform::clock(), before + 40);
+}
+
+TEST(CRuntime, StricmpIgnoresTheCaseOfAsciiLettersOnly)
+{
+    EXPECT_EQ(platform::stricmp("R+B", "r+b"), 0);
+    EXPECT_EQ(platform::stricmp("", ""), 0);
+    EXPECT_LT(platform::stricmp("rb", "rbx"), 0) << "a prefix orders first";
+    EXPECT_GT(platform::stricmp("Rt", "rb"), 0);
+    EXPECT_LT(platform::stricmp("[", "a"), 0) << "letters compare lowered, so '[' sorts before 'a'";
+    EXPECT_NE(platform::stricmp("\xC9", "\xE9"), 0) << "bytes above ASCII keep their case";
+}
+
+TEST(CRuntime, LocaltimeSConvertsAndRefusesNulls)
+{
+    const std::time_t noon = 12 * 3600;
+    std::tm local{};
+    ASSERT_EQ(platform::localtime_s(&local, &noon), 0);
+    EXPECT_EQ(local.tm_year, 70);
+    EXPECT_EQ(local.tm_sec, 0) << "time zones differ by whole minutes";
+    EXPECT_EQ(platform::localtime_s(&local, nullptr), EINVAL);
+    EXPECT_EQ(local.tm_year, 0) << "a refused conversion leaves no stale fields";
+    EXPECT_EQ(platform::localtime_s(nullptr, &noon), EINVAL);
 }
