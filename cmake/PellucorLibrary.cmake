@@ -1,38 +1,42 @@
 # Every source folder of the program is one static library named after its
 # path (framework/graphics -> framework_graphics), built from all the .cpp
-# files below it. A folder's CMakeLists.txt only names what it links from
-# outside the project.
+# files below it. A folder's CMakeLists.txt names the folders it uses
+# (USES, exactly its line in tools/include-rules, which tools/check-includes
+# holds it to) and what it links from outside the project (LINKS).
 set_property(GLOBAL PROPERTY PELLUCOR_LIBRARIES "")
 
 function(pellucor_library)
-  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "USES;LINKS" ${ARGN})
   file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   string(REPLACE "/" "_" name ${rel})
+  set(uses "")
+  foreach(dir IN LISTS ARG_USES)
+    string(REPLACE "/" "_" used ${dir})
+    list(APPEND uses ${used})
+  endforeach()
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
   if(sources)
     add_library(${name} STATIC ${sources})
-    target_link_libraries(${name} PUBLIC Threads::Threads ${ARG_LINKS})
-    set_property(GLOBAL APPEND PROPERTY PELLUCOR_LIBRARIES ${name})
+    target_link_libraries(${name} PUBLIC Threads::Threads ${uses} ${ARG_LINKS})
   else()
     # A folder with headers only so far.
     add_library(${name} INTERFACE)
-    target_link_libraries(${name} INTERFACE Threads::Threads ${ARG_LINKS})
-    set_property(GLOBAL APPEND PROPERTY PELLUCOR_HEADER_LIBRARIES ${name})
+    target_link_libraries(${name} INTERFACE Threads::Threads ${uses} ${ARG_LINKS})
   endif()
+  set_property(GLOBAL APPEND PROPERTY PELLUCOR_LIBRARIES ${name})
 endfunction()
 
-# pellucor_all: every library of the program, linked as one group so that the
-# order of static libraries never matters.
+# pellucor_all: every library of the program, for the executables (the game,
+# the tools, the tests and the benchmarks). There is no link group: each
+# library brings the folders it uses after itself, so the linker meets every
+# caller before what it calls, and a call up a layer that no USES allows is
+# left undefined instead of being found on a second pass.
 function(pellucor_all_libraries_target)
   get_property(libs GLOBAL PROPERTY PELLUCOR_LIBRARIES)
-  get_property(headers GLOBAL PROPERTY PELLUCOR_HEADER_LIBRARIES)
+  list(REVERSE libs)
   add_library(pellucor_all INTERFACE)
-  target_link_libraries(pellucor_all INTERFACE ${headers})
-  if(libs)
-    list(JOIN libs "," joined)
-    target_link_libraries(pellucor_all INTERFACE "$<LINK_GROUP:RESCAN,${joined}>")
-  endif()
+  target_link_libraries(pellucor_all INTERFACE ${libs})
 endfunction()
 
 # A directory of sources that each make one executable, e.g. bench/*.cpp.
