@@ -1,0 +1,41 @@
+// assetgen --out <folder>            every asset, one sub-folder per archive
+// assetgen --contact-sheet <file>    one PNG showing every image and font
+// assetgen --mock <folder>           the table, start and set-up screens
+//                                    composed from the assets, as PNGs
+//
+// Draws with the faces the set-up script installs; fails with a message when
+// one is missing.
+#include "tools/assetgen/AssetGenerator.h"
+#include "tools/assetgen/ContactSheet.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    if (argc != 3 || (std::strcmp(argv[1], "--out") != 0 && std::strcmp(argv[1], "--contact-sheet") != 0 &&
+                      std::strcmp(argv[1], "--mock") != 0)) {
+        std::fprintf(stderr, "usage: assetgen --out <folder> | --contact-sheet <file.png> | --mock <folder>\n");
+        return 2;
+    }
+    assetgen::Typefaces faces;
+    if (!faces.Load()) {
+        std::fprintf(stderr, "assetgen: %s\n", faces.Error().c_str());
+        return 1;
+    }
+    assetgen::AssetGenerator generator(faces);
+    std::string error;
+    bool ok = false;
+    if (std::strcmp(argv[1], "--out") == 0)
+        ok = generator.Generate(argv[2], &error);
+    else if (std::strcmp(argv[1], "--contact-sheet") == 0)
+        ok = assetgen::WriteContactSheet(generator, faces, argv[2], &error);
+    else
+        ok = assetgen::WriteMockScreens(generator, faces, argv[2], &error);
+    if (!ok) {
+        std::fprintf(stderr, "assetgen: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
