@@ -7,6 +7,13 @@ namespace assetgen {
 const char* const kRankLetters[13] = {"2", "3", "4", "5", "6", "7", "8", "9", "0", "J", "Q", "K", "A"};
 const char* const kSuitLetters[4] = {"s", "c", "d", "b"};
 const int kChipValues[12] = {5000, 2500, 1000, 500, 250, 100, 50, 25, 10, 5, 2, 1};
+const int kSeatLayout[10][10] = {
+    {512, 630, -13, -5, 33, 33, -36, -24, 50, -70},     {265, 605, -67, 0, -21, 38, -36, -24, 50, -50},
+    {150, 480, -80, 0, -34, 38, -36, -24, 55, -40},     {150, 330, -80, -160, -34, -122, -36, -74, 40, -30},
+    {275, 165, -67, -160, -21, -122, -36, -74, 50, 20}, {512, 165, -13, -160, 33, -122, -36, -74, 50, 20},
+    {815, 165, 0, -160, -46, -122, -36, -74, -110, 20}, {960, 330, 0, -160, -46, -122, -36, -74, -105, -30},
+    {960, 480, 0, 0, -46, 38, -36, -24, -115, -40},     {830, 605, 0, 0, -46, 38, -36, -24, -110, -50},
+};
 
 namespace {
 
@@ -287,10 +294,10 @@ void AddBackgrounds(std::vector<ImageAsset>& out)
     for (int k = 0; k < 5; ++k)
         table.spots.push_back({312 + 94 * k - 35, 305 - 49, 70, 98}); // the board
     // Where each seat's bet and chips come to rest.
-    const int bets[10][2] = {{562, 560}, {315, 555}, {205, 440}, {190, 300}, {325, 185},
-                             {562, 185}, {705, 185}, {855, 300}, {845, 440}, {720, 555}};
-    for (const auto& b : bets)
-        table.panels.push_back({b[0] - 22, b[1] - 16, 44, 32});
+    for (const auto& seat : kSeatLayout) {
+        const int x = seat[0] + seat[8], y = seat[1] + seat[9];
+        table.panels.push_back({x - 22, y - 16, 44, 32});
+    }
     out.push_back(Backdrop("images/game_fon/redtable.jpg", table));
 }
 

@@ -164,5 +164,10 @@ extern const char* const kRankLetters[13];
 extern const char* const kSuitLetters[4];
 // The chip values, largest first.
 extern const int kChipValues[12];
+// Where the table screen puts each seat's pieces, the ten values of a seat
+// being: anchor x, anchor y, then the offsets from the anchor of the seat
+// plate, the dealer button, the action badges and the bet. The felt's bet
+// places and the mock table are drawn from it.
+extern const int kSeatLayout[10][10];
 
 } // namespace assetgen
