@@ -271,8 +271,7 @@ void ButtonPainter::PaintGlyph(Canvas& canvas, const Rect& area, State state, Gl
 
 void ButtonPainter::PaintBed(Canvas& canvas, const Rect& area) const
 {
-    SheetButton none;
-    PaintBody(canvas, area, ButtonStyle::Lozenge, State::Normal, none.words);
+    PaintBody(canvas, area, ButtonStyle::Lozenge, State::Normal, "");
 }
 
 } // namespace assetgen

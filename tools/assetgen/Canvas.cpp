@@ -25,10 +25,8 @@ const Rgb kBrassDark = Hex(0x6B4E17);
 const Rgb kLacquer = Hex(0x3A1410);
 const Rgb kLacquerLight = Hex(0x6E2A1E);
 const Rgb kIvory = Hex(0xFBF6E9);
-const Rgb kInk = Hex(0x1C1410);
 const Rgb kCream = Hex(0xF3E3B5);
 const Rgb kGold = Hex(0xF8D057);
-const Rgb kBurgundy = Hex(0x8E1B22);
 } // namespace palette
 
 namespace {
@@ -311,19 +309,6 @@ bool Canvas::WriteJpeg(const std::string& path, int quality, std::string* error)
     if (!ok)
         *error = "cannot finish " + path;
     return ok;
-}
-
-uint32_t Canvas::PixelAt(int x, int y) const
-{
-    cairo_surface_flush(surface_);
-    const unsigned char* data = cairo_image_surface_get_data(surface_);
-    const uint32_t p =
-        reinterpret_cast<const uint32_t*>(data + y * cairo_image_surface_get_stride(surface_))[x];
-    const uint32_t a = p >> 24;
-    if (a == 0)
-        return 0;
-    auto un = [&](int shift) { return std::min(255u, (((p >> shift) & 0xFF) * 255 + a / 2) / a); };
-    return (a << 24) | (un(16) << 16) | (un(8) << 8) | un(0);
 }
 
 } // namespace assetgen

@@ -30,27 +30,8 @@ Rgb Hex(uint32_t rgb);
 // The house palette: felt, wood, brass, lacquer, ivory.
 namespace palette {
 extern const Rgb kFelt, kFeltDark, kWood, kWoodDark, kBrass, kBrassLight, kBrassDark, kLacquer, kLacquerLight,
-    kIvory, kInk, kCream, kGold, kBurgundy;
+    kIvory, kCream, kGold;
 }
-
-// The deterministic random source of the painters (xorshift), seeded per
-// picture so that pictures do not depend on the order they are made in.
-class Random {
-public:
-    explicit Random(uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 0x1234567ull) { Next(); }
-    uint64_t Next()
-    {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 7;
-        state_ ^= state_ << 17;
-        return state_;
-    }
-    double Uniform() { return (Next() >> 11) * (1.0 / 9007199254740992.0); }
-    double Range(double lo, double hi) { return lo + (hi - lo) * Uniform(); }
-
-private:
-    uint64_t state_;
-};
 
 // Smooth value noise in [0, 1] over the plane, several octaves.
 double FractalNoise(double x, double y, uint32_t seed, int octaves);
@@ -96,8 +77,6 @@ public:
 
     bool WritePng(const std::string& path, std::string* error) const;
     bool WriteJpeg(const std::string& path, int quality, std::string* error) const;
-    // 0xAARRGGBB, not premultiplied.
-    uint32_t PixelAt(int x, int y) const;
 
 private:
     int width_;
