@@ -4,10 +4,11 @@
 // here), every image has the size its source rectangles and its dialog need
 // and crops clean frames, every image font parses and covers printable
 // ASCII, and every sound decodes through the program's own readers.
-#include "framework/app/PathUtils.h"
+#include "framework/base/PathUtils.h"
 #include "framework/resources/FontData.h"
 #include "framework/sound/DSoundManager.h"
 #include "imagelib/ImageLib.h"
+#include "pak/PakFileFunctions.h"
 #include "pak/PakFormat.h"
 #include "pak/PakInterface.h"
 #include "platform/ddraw/DDrawTesting.h"
@@ -16,8 +17,6 @@
 #include "tests/tools/SourceLiterals.h"
 #include "tools/assetgen/AssetCatalog.h"
 #include "tools/assetgen/FramePlan.h"
-
-#include "framework/app/PakFileFunctions.h"
 
 #include <gtest/gtest.h>
 
