@@ -2,7 +2,7 @@
 
 #include "controls/Factory_impl.h"
 #include "controls/IFactory.h"
-#include "game/shell/IOptionObserver.h"
+#include "game/table/IOptionObserver.h"
 
 #include <algorithm>
 #include <atomic>

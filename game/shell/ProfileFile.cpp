@@ -59,12 +59,12 @@ void WriteSeat(Writer& out, const SeatRecord& seat)
 {
     out.U16(seat.seatNumber);
     out.Money(seat.chips);
-    out.Money(seat.amount);
-    out.U16(seat.value);
+    out.Money(seat.bet);
+    out.U16(seat.rebuysTaken | (seat.styleCode << 8));
     out.Text(seat.name, kSeatNameLength);
     out.Byte(seat.active);
-    out.Byte(seat.flagB);
-    out.Byte(seat.flagA);
+    out.Byte(seat.inHand);
+    out.Byte(seat.dealer);
     out.Cards(seat.cards.data(), seat.cards.size());
 }
 
@@ -78,18 +78,18 @@ void WriteSavedGame(Writer& out, const SavedGame& game)
     out.Money(game.totalBuyIns);
     out.Money(game.buyIn);
     out.U16(game.levelTimeLeft);
-    out.U16(game.valueB);
-    out.Byte(game.flagC);
-    out.U16(game.valueD);
-    out.Money(game.amountE);
-    out.Money(game.amountF);
-    out.Byte(game.flagG);
-    out.Byte(game.flagH);
+    out.U16(game.boardStage);
+    out.Byte(game.betMade);
+    out.U16(game.resumePosition);
+    out.Money(game.totalPot);
+    out.Money(game.currentBet);
+    out.Byte(game.stageDialogPending);
+    out.Byte(game.handOver);
     out.Cards(game.board.data(), game.board.size());
-    out.Byte(game.flagI);
-    out.Byte(game.flagJ);
+    out.Byte(game.humanDealer);
+    out.Byte(game.humanInHand);
     out.Money(game.startChips);
-    out.Money(game.amountK);
+    out.Money(game.humanBet);
     out.U16(game.rebuysTaken);
     out.Cards(game.tableCards.data(), game.tableCards.size());
     for (const SeatRecord& seat : game.seats)
@@ -188,12 +188,15 @@ void ReadSeat(Reader& in, SeatRecord& seat)
 {
     in.U16(seat.seatNumber);
     in.Money(seat.chips);
-    in.Money(seat.amount);
-    in.U16(seat.value);
+    in.Money(seat.bet);
+    uint16_t rebuysAndStyle = 0;
+    in.U16(rebuysAndStyle);
+    seat.rebuysTaken = static_cast<uint8_t>(rebuysAndStyle & 0xFF);
+    seat.styleCode = static_cast<uint8_t>(rebuysAndStyle >> 8);
     in.Text(seat.name, kSeatNameLength);
     in.Flag(seat.active);
-    in.Flag(seat.flagB);
-    in.Flag(seat.flagA);
+    in.Flag(seat.inHand);
+    in.Flag(seat.dealer);
     in.Cards(seat.cards.data(), seat.cards.size());
 }
 
@@ -207,18 +210,18 @@ void ReadSavedGame(Reader& in, SavedGame& game)
     in.Money(game.totalBuyIns);
     in.Money(game.buyIn);
     in.U16(game.levelTimeLeft);
-    in.U16(game.valueB);
-    in.Flag(game.flagC);
-    in.U16(game.valueD);
-    in.Money(game.amountE);
-    in.Money(game.amountF);
-    in.Flag(game.flagG);
-    in.Flag(game.flagH);
+    in.U16(game.boardStage);
+    in.Flag(game.betMade);
+    in.U16(game.resumePosition);
+    in.Money(game.totalPot);
+    in.Money(game.currentBet);
+    in.Flag(game.stageDialogPending);
+    in.Flag(game.handOver);
     in.Cards(game.board.data(), game.board.size());
-    in.Flag(game.flagI);
-    in.Flag(game.flagJ);
+    in.Flag(game.humanDealer);
+    in.Flag(game.humanInHand);
     in.Money(game.startChips);
-    in.Money(game.amountK);
+    in.Money(game.humanBet);
     in.U16(game.rebuysTaken);
     in.Cards(game.tableCards.data(), game.tableCards.size());
     for (SeatRecord& seat : game.seats)

@@ -1,12 +1,12 @@
 #include "game/table/GameMgr.h"
 
-#include "game/shell/FinishDlg.h"
-#include "game/shell/ITableShell.h"
-#include "game/shell/Profile.h"
-#include "game/shell/TableDialogs.h"
 #include "game/table/Deck.h"
+#include "game/table/FinishDlg.h"
+#include "game/table/ITableShell.h"
 #include "game/table/PlayerComp.h"
 #include "game/table/PlayerHuman.h"
+#include "game/table/SavedGame.h"
+#include "game/table/TableDialogs.h"
 #include "game/table/TableScreen.h"
 #include "common/RandomHelpers.h"
 #include "timing/ITimeObject.h"
@@ -391,7 +391,7 @@ void GameMgr::StartHand()
             }
             StartLevelTimer(GetLevelTime());
         }
-        saved->valueB = 0;
+        saved->boardStage = 0;
     }
 
     state_.boardStage = 0;
@@ -511,7 +511,7 @@ void GameMgr::ResetAllForNewRound()
 void GameMgr::EndOfRound()
 {
     state_.totalPot += SumBetsInHand();
-    bool announce = CurrentProfile().stageDialog != 0 && stageDlg_ != nullptr;
+    bool announce = services_.shell->AnnouncesStages() && stageDlg_ != nullptr;
     uint16_t last = static_cast<uint16_t>(state_.actingOrder.empty() ? 0 : state_.actingOrder.size() - 1);
     if (!announce) {
         RefreshPotLabel();

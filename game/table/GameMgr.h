@@ -18,8 +18,8 @@
 #include "controls/KeybdSysMessageObserver.h"
 #include "controls/MouseMessageObserver.h"
 #include "effects/EffectMessageObserver.h"
-#include "game/shell/GameModule.h"
-#include "game/shell/IOptionObserver.h"
+#include "game/table/GameModule.h"
+#include "game/table/IOptionObserver.h"
 #include "game/table/PlayerMgrI.h"
 #include "game/table/Pot.h"
 #include "game/table/TableEventQueue.h"
@@ -31,7 +31,6 @@
 #include <string>
 #include <vector>
 
-struct Profile;
 struct SavedGame;
 struct StakeRow;
 namespace TimeLibrary {
@@ -179,7 +178,6 @@ private:
     void FinishCashTable();
     bool IsTournament() const;
     bool IsHumanShort();
-    Profile& CurrentProfile() const;
     SavedGame* CurrentSavedGame() const;
     bool GetCurrentStakeRow(StakeRow& out) const;
     uint32_t GetLevelTime() const;

@@ -3,12 +3,12 @@
 // when it is shown again.
 #include "game/table/GameMgr.h"
 
-#include "game/shell/FinishDlg.h"
-#include "game/shell/Profile.h"
-#include "game/shell/TableDialogs.h"
 #include "game/table/Deck.h"
+#include "game/table/FinishDlg.h"
 #include "game/table/PlayerComp.h"
 #include "game/table/PlayerHuman.h"
+#include "game/table/SavedGame.h"
+#include "game/table/TableDialogs.h"
 #include "game/table/TableScreen.h"
 #include "game/table/Tournament.h"
 #include "timing/ITimeObject.h"
@@ -26,7 +26,7 @@ void GameMgr::OnHandResultClosed()
     awaitingRebuy_ = false;
     if (tournament) {
         SavedGame* saved = CurrentSavedGame();
-        saved->flagH = 0;
+        saved->handOver = 0;
         double startBet = GetMinBet() / std::max<uint32_t>(saved->level, 1);
         double coming = startBet * saved->level + (levelExpired_ != 0 ? startBet : 0.0);
         size_t able = 0;
@@ -149,21 +149,21 @@ void GameMgr::SaveTournamentState()
         const std::vector<Card>& board = services_.deck->GetBoard();
         for (size_t i = 0; i < board.size() && i < saved->board.size(); ++i)
             saved->board[i] = board[i];
-        saved->amountE = state_.totalPot;
-        saved->valueB = static_cast<uint16_t>(state_.boardStage);
-        saved->flagC = state_.betMade;
-        saved->amountF = state_.currentBet;
-        saved->flagG = stageDialogPending_;
-        saved->flagH = 0;
-        saved->valueD = pending ? pendingPosition_ : lastActor_;
+        saved->totalPot = state_.totalPot;
+        saved->boardStage = static_cast<uint16_t>(state_.boardStage);
+        saved->betMade = state_.betMade;
+        saved->currentBet = state_.currentBet;
+        saved->stageDialogPending = stageDialogPending_;
+        saved->handOver = 0;
+        saved->resumePosition = pending ? pendingPosition_ : lastActor_;
     } else {
-        saved->amountE = 0.0;
-        saved->valueB = 0;
-        saved->flagC = 0;
-        saved->amountF = 0.0;
-        saved->flagG = 0;
-        saved->flagH = 1;
-        saved->valueD = 0;
+        saved->totalPot = 0.0;
+        saved->boardStage = 0;
+        saved->betMade = 0;
+        saved->currentBet = 0.0;
+        saved->stageDialogPending = 0;
+        saved->handOver = 1;
+        saved->resumePosition = 0;
     }
     for (const auto& seat : seats_) {
         if (!seat)
@@ -180,10 +180,10 @@ void GameMgr::SaveTournamentState()
             for (size_t i = 0; i < 2; ++i)
                 cards[i] = player.GetHoleCard(i);
         if (player.IsHuman()) {
-            saved->flagI = player.IsDealer() ? 1 : 0;
-            saved->flagJ = inHand ? 1 : 0;
+            saved->humanDealer = player.IsDealer() ? 1 : 0;
+            saved->humanInHand = inHand ? 1 : 0;
             saved->startChips = chips;
-            saved->amountK = bet;
+            saved->humanBet = bet;
             saved->tableCards = cards;
             continue;
         }
@@ -191,11 +191,11 @@ void GameMgr::SaveTournamentState()
         SeatRecord* record = comp != nullptr ? comp->GetSavedSeat() : nullptr;
         if (record == nullptr)
             continue;
-        record->flagA = player.IsDealer() ? 1 : 0;
-        record->flagB = inHand ? 1 : 0;
+        record->dealer = player.IsDealer() ? 1 : 0;
+        record->inHand = inHand ? 1 : 0;
         record->chips = chips;
-        record->amount = bet;
-        record->value = (record->value & ~0xFF00u) | ((player.GetStyle() + 1) << 8);
+        record->bet = bet;
+        record->styleCode = static_cast<uint8_t>(player.GetStyle() + 1);
         record->cards = cards;
         // A busted player is not seated again.
         record->active = (chips > 0.0 || inHand) ? 1 : 0;
@@ -225,7 +225,7 @@ void GameMgr::RestoreTournament(SavedGame& saved)
     for (PlayerI* player : state_.actingOrder)
         for (const Card& card : player->GetHoleCards())
             deck.RemoveCard(card);
-    uint32_t stage = std::min<uint32_t>(saved.valueB, 3);
+    uint32_t stage = std::min<uint32_t>(saved.boardStage, 3);
     size_t shown = stage == 0 ? 0 : stage + 2;
     state_.board.clear();
     for (size_t i = 0; i < shown; ++i) {
@@ -238,13 +238,13 @@ void GameMgr::RestoreTournament(SavedGame& saved)
     }
     deck.FillBoard();
 
-    state_.totalPot = saved.amountE;
+    state_.totalPot = saved.totalPot;
     state_.boardStage = static_cast<uint32_t>(state_.board.size() >= 3 ? state_.board.size() - 2 : 0);
-    state_.betMade = saved.flagC;
-    state_.currentBet = saved.amountF;
+    state_.betMade = saved.betMade;
+    state_.currentBet = saved.currentBet;
     state_.roundPot = 0.0;
     state_.raiseCount = 0.0;
-    stageDialogPending_ = saved.flagG;
+    stageDialogPending_ = saved.stageDialogPending;
     if (screen_)
         screen_->UpdateStageImages(state_.boardStage);
     levelClockStarted_ = 1;
@@ -260,12 +260,12 @@ void GameMgr::RestoreTournament(SavedGame& saved)
 
     size_t inHand = std::count_if(state_.actingOrder.begin(), state_.actingOrder.end(),
                                   [](const PlayerI* player) { return player->IsInHand(); });
-    if (saved.flagH != 0 || inHand == 0 || state_.actingOrder.empty()) {
+    if (saved.handOver != 0 || inHand == 0 || state_.actingOrder.empty()) {
         handSettled_ = true;
         OnHandResultClosed();
         return;
     }
-    uint16_t position = static_cast<uint16_t>(std::min<size_t>(saved.valueD, state_.actingOrder.size() - 1));
+    uint16_t position = static_cast<uint16_t>(std::min<size_t>(saved.resumePosition, state_.actingOrder.size() - 1));
     if (stageDialogPending_ != 0 && stageDlg_) {
         pendingPosition_ = position;
         static const char* const kStageNames[] = {"Flop", "Turn", "River"};

@@ -2,14 +2,14 @@
 // answers, and what happens between two hands.
 #include "game/table/GameMgr.h"
 
-#include "game/shell/FinishDlg.h"
-#include "game/shell/ITableShell.h"
-#include "game/shell/Profile.h"
-#include "game/shell/TableDialogs.h"
 #include "game/table/Deck.h"
+#include "game/table/FinishDlg.h"
+#include "game/table/ITableShell.h"
 #include "game/table/PlayerComp.h"
 #include "game/table/PlayerHuman.h"
+#include "game/table/SavedGame.h"
 #include "game/table/StakeRow.h"
+#include "game/table/TableDialogs.h"
 #include "game/table/TableScreen.h"
 #include "game/table/Tournament.h"
 #include "common/RandomHelpers.h"
@@ -19,30 +19,21 @@
 
 namespace Gamespace {
 
-Profile& GameMgr::CurrentProfile() const
-{
-    return services_.shell->CurrentProfile();
-}
-
 SavedGame* GameMgr::CurrentSavedGame() const
 {
-    return CurrentProfile().GetCurrentSavedGame();
+    return services_.shell->GetCurrentSavedGame();
 }
 
 bool GameMgr::IsTournament() const
 {
     // A tournament needs its saved record; without one the table plays cash.
-    return IsTournamentGameType(CurrentProfile().gameType) && CurrentSavedGame() != nullptr;
+    return IsTournamentGameType(services_.shell->GetGameType()) && CurrentSavedGame() != nullptr;
 }
 
 bool GameMgr::GetCurrentStakeRow(StakeRow& out) const
 {
-    const Profile& profile = CurrentProfile();
-    uint32_t structure = BettingStructure(profile.gameType);
-    const TableChoice& choice =
-        structure == kGameLimit ? profile.limit : (structure == kGamePotLimit ? profile.potLimit : profile.noLimit);
     // A damaged profile's index gives the first row instead of a stray read.
-    return FindStakeRow(choice.tableIndex, out);
+    return FindStakeRow(services_.shell->GetTableChoice().tableIndex, out);
 }
 
 double GameMgr::GetBuyIn()
@@ -152,7 +143,7 @@ void GameMgr::SeatPlayers()
     state_.actingOrder.clear();
     auto human = std::make_unique<PlayerHuman>(this, services_);
     human->SetSeat(0);
-    human->SetName(CurrentProfile().name);
+    human->SetName(services_.shell->GetPlayerName());
     seats_[0] = std::move(human);
     SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr;
     if (saved != nullptr)
@@ -166,17 +157,13 @@ void GameMgr::SeatPlayers()
 
 void GameMgr::SeatCashPlayers()
 {
-    const Profile& profile = CurrentProfile();
-    uint32_t structure = BettingStructure(profile.gameType);
-    const TableChoice& choice =
-        structure == kGameLimit ? profile.limit : (structure == kGamePotLimit ? profile.potLimit : profile.noLimit);
-    uint16_t players = std::clamp<uint16_t>(choice.players, 2, kSeatCount);
+    uint16_t players = std::clamp<uint16_t>(services_.shell->GetTableChoice().players, 2, kSeatCount);
+    uint32_t styleOption = services_.shell->GetComputerStyle();
     StakeRow row;
     GetCurrentStakeRow(row);
     seats_[0]->BuyChips(row.buyIn);
     for (uint16_t seat = 1; seat < players; ++seat) {
-        auto comp = std::make_unique<PlayerComp>(this, services_, PlayerComp::StyleForOption(profile.computerStyle),
-                                                 nullptr);
+        auto comp = std::make_unique<PlayerComp>(this, services_, PlayerComp::StyleForOption(styleOption), nullptr);
         comp->SetSeat(seat);
         comp->SetName(PickOpponentName());
         seats_[seat] = std::move(comp);
@@ -186,7 +173,7 @@ void GameMgr::SeatCashPlayers()
 
 void GameMgr::SeatTournamentPlayers(SavedGame& saved)
 {
-    const Profile& profile = CurrentProfile();
+    uint32_t styleOption = services_.shell->GetComputerStyle();
     bool fresh = saved.newGame != 0;
     Tournament record;
     double startChips = 0.0;
@@ -198,8 +185,8 @@ void GameMgr::SeatTournamentPlayers(SavedGame& saved)
         uint16_t seat = seatRecord.seatNumber;
         if (seat < 1 || seat >= kSeatCount || seats_[seat])
             continue;
-        uint32_t style = (seatRecord.value >> 8) & 0xFF;
-        style = (style >= 1 && style <= 3) ? style - 1 : PlayerComp::StyleForOption(profile.computerStyle);
+        uint32_t style = seatRecord.styleCode;
+        style = (style >= 1 && style <= 3) ? style - 1 : PlayerComp::StyleForOption(styleOption);
         auto comp = std::make_unique<PlayerComp>(this, services_, style, &seatRecord);
         comp->SetSeat(seat);
         PlayerComp* player = comp.get();
@@ -209,16 +196,17 @@ void GameMgr::SeatTournamentPlayers(SavedGame& saved)
         player->SetName(seatRecord.name);
         double chips = seatRecord.chips;
         if (fresh) {
-            seatRecord.value = (style + 1) << 8;
+            seatRecord.rebuysTaken = 0;
+            seatRecord.styleCode = static_cast<uint8_t>(style + 1);
             if (chips <= 0.0)
                 chips = saved.startChips > 0.0 ? saved.startChips : startChips;
         }
         player->BuyChips(chips);
         if (!fresh) {
-            player->SetDealer(seatRecord.flagA != 0);
+            player->SetDealer(seatRecord.dealer != 0);
             for (const Card& card : seatRecord.cards)
                 player->AddSavedCard(card.rank, card.suit);
-            player->SetRestore(seatRecord.amount, seatRecord.flagB != 0);
+            player->SetRestore(seatRecord.bet, seatRecord.inHand != 0);
         }
     }
     PlayerI& human = *seats_[0];
@@ -227,10 +215,10 @@ void GameMgr::SeatTournamentPlayers(SavedGame& saved)
         humanChips = startChips;
     human.BuyChips(humanChips);
     if (!fresh) {
-        human.SetDealer(saved.flagI != 0);
+        human.SetDealer(saved.humanDealer != 0);
         for (const Card& card : saved.tableCards)
             human.AddSavedCard(card.rank, card.suit);
-        human.SetRestore(saved.amountK, saved.flagJ != 0);
+        human.SetRestore(saved.humanBet, saved.humanInHand != 0);
     }
 }
 
@@ -250,7 +238,7 @@ void GameMgr::Show()
     chipsRemoved_ = 0.0;
     pots_.clear();
     state_ = TableState{};
-    state_.gameType = CurrentProfile().gameType;
+    state_.gameType = services_.shell->GetGameType();
     if (SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr) {
         // A damaged profile: play the first tournament's rules rather than
         // the rules of none.

@@ -1,11 +1,11 @@
 // The table's money at the end of a hand: the pots, their winners, the pay.
 #include "game/table/GameMgr.h"
 
-#include "game/shell/FinishDlg.h"
-#include "game/shell/Profile.h"
+#include "game/table/FinishDlg.h"
 #include "game/table/HandComparison.h"
 #include "game/table/PlayerI.h"
 #include "game/table/PotBuilder.h"
+#include "game/table/SavedGame.h"
 #include "game/table/TableScreen.h"
 
 namespace Gamespace {
@@ -36,7 +36,7 @@ void GameMgr::Showdown()
         screen_->UpdateStageImages(0);
     SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr;
     if (saved != nullptr)
-        saved->flagH = 1;
+        saved->handOver = 1;
     ++handsShownDown_;
     if (finishDlg_)
         finishDlg_->Show(true);

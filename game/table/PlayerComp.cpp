@@ -1,8 +1,8 @@
 #include "game/table/PlayerComp.h"
 
-#include "game/shell/ITableShell.h"
-#include "game/shell/Profile.h"
+#include "game/table/ITableShell.h"
 #include "game/table/PlayerMgrI.h"
+#include "game/table/SavedGame.h"
 #include "game/table/Tournament.h"
 #include "common/RandomHelpers.h"
 #include "common/TextHelpers.h"
@@ -28,7 +28,7 @@ uint32_t PlayerComp::StyleForOption(uint32_t option)
 
 uint32_t PlayerComp::GetRebuyCount() const
 {
-    return savedSeat_ != nullptr ? (savedSeat_->value & 0xFF) : 0;
+    return savedSeat_ != nullptr ? savedSeat_->rebuysTaken : 0;
 }
 
 void PlayerComp::TakeTurn()
@@ -39,10 +39,9 @@ void PlayerComp::TakeTurn()
 
 bool PlayerComp::CurrentTournament(Tournament& out, SavedGame*& saved) const
 {
-    Profile& profile = services_.shell->CurrentProfile();
-    if (!IsTournamentGameType(profile.gameType))
+    if (!IsTournamentGameType(services_.shell->GetGameType()))
         return false;
-    saved = profile.GetCurrentSavedGame();
+    saved = services_.shell->GetCurrentSavedGame();
     if (saved == nullptr)
         return false;
     return FindTournament(saved->tournamentId, out);
@@ -59,7 +58,7 @@ bool PlayerComp::OfferRebuy()
         ShowStatus("Re-Buy $" + IntToString(static_cast<int>(record.price)) + " (" + DoubleToString(chipsBought) +
                    " chips)");
         if (savedSeat_ != nullptr)
-            savedSeat_->value = (savedSeat_->value & ~0xFFu) | ((GetRebuyCount() + 1) & 0xFF);
+            savedSeat_->rebuysTaken = static_cast<uint8_t>(GetRebuyCount() + 1);
         BuyChips(chipsBought);
         table_->AddToPrizePool(record.price);
         RefreshBetDisplay();

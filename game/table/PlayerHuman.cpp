@@ -2,11 +2,11 @@
 
 #include "controls/IButtonVO.h"
 #include "controls/IFactory.h"
-#include "game/shell/HumanActionDlg.h"
-#include "game/shell/ITableShell.h"
-#include "game/shell/Profile.h"
-#include "game/shell/RebuyAddonDlg.h"
+#include "game/table/HumanActionDlg.h"
+#include "game/table/ITableShell.h"
 #include "game/table/PlayerMgrI.h"
+#include "game/table/RebuyAddonDlg.h"
+#include "game/table/SavedGame.h"
 #include "game/table/Tournament.h"
 #include "common/TextHelpers.h"
 
@@ -38,10 +38,9 @@ PlayerHuman::~PlayerHuman()
 
 bool PlayerHuman::InTournament(Tournament& record, SavedGame*& saved) const
 {
-    Profile& profile = services_.shell->CurrentProfile();
-    if (!IsTournamentGameType(profile.gameType))
+    if (!IsTournamentGameType(services_.shell->GetGameType()))
         return false;
-    saved = profile.GetCurrentSavedGame();
+    saved = services_.shell->GetCurrentSavedGame();
     return saved != nullptr && FindTournament(saved->tournamentId, record);
 }
 
@@ -71,7 +70,7 @@ void PlayerHuman::Show(bool on)
     }
     if (rebuyDialog_ && rebuyDialog_->IsVisible())
         rebuyDialog_->Show(false);
-    bool tournament = IsTournamentGameType(services_.shell->CurrentProfile().gameType);
+    bool tournament = IsTournamentGameType(services_.shell->GetGameType());
     if (rebuyButton_ != nullptr)
         rebuyButton_->SetVisible(on && tournament);
     PlayerI::Show(on);

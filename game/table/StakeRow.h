@@ -15,6 +15,13 @@ struct StakeRow {
 
 constexpr uint32_t kStakeRowCount = 6;
 
+// A player's choice of cash table in one betting structure: the stake row
+// and the number of seats taken, the human's included.
+struct TableChoice {
+    uint16_t tableIndex = 0;  // stake row 0..5
+    uint16_t players = 10;    // 2..10
+};
+
 // Empties `out` and appends the six rows.
 void SetStakeRows(std::vector<StakeRow>& out);
 // Appends the six rows to `out`.

@@ -10,13 +10,13 @@
 // Threads: one thread (the test's).
 #pragma once
 
-#include "game/shell/FinishDlg.h"
-#include "game/shell/HumanActionDlg.h"
-#include "game/shell/ITableShell.h"
 #include "game/shell/Profile.h"
-#include "game/shell/RebuyAddonDlg.h"
-#include "game/shell/TableDialogs.h"
+#include "game/table/FinishDlg.h"
+#include "game/table/HumanActionDlg.h"
 #include "game/table/HumanActionMessageObserver.h"
+#include "game/table/ITableShell.h"
+#include "game/table/RebuyAddonDlg.h"
+#include "game/table/TableDialogs.h"
 
 #include <functional>
 #include <string>
@@ -177,7 +177,12 @@ public:
     ScriptedShell();
     ~ScriptedShell() override;
 
-    Profile& CurrentProfile() override { return profile; }
+    std::string GetPlayerName() override { return profile.name; }
+    GameType GetGameType() override { return profile.gameType; }
+    TableChoice GetTableChoice() override { return profile.TableChoiceFor(profile.gameType); }
+    uint32_t GetComputerStyle() override { return profile.computerStyle; }
+    bool AnnouncesStages() override { return profile.stageDialog != 0; }
+    SavedGame* GetCurrentSavedGame() override { return profile.GetCurrentSavedGame(); }
     uint16_t GetGameSpeed() override { return speed; }
     void AddOptionObserver(Gamespace::IOptionObserver* observer) override;
 

@@ -7,9 +7,9 @@
 // Threads: one thread (the test's).
 #pragma once
 
-#include "game/shell/GameModule.h"
 #include "game/table/Deck.h"
 #include "game/table/GameMgr.h"
+#include "game/table/GameModule.h"
 #include "platform/core/Clock.h"
 #include "tests/support/ScriptedShell.h"
 #include "tests/support/VirtualTimeSystem.h"

@@ -1,5 +1,5 @@
-#include "game/shell/IOptionObserver.h"
 #include "game/shell/Options.h"
+#include "game/table/IOptionObserver.h"
 #include "tests/support/RecordingFactory.h"
 
 #include <gtest/gtest.h>

@@ -20,28 +20,29 @@ std::unique_ptr<SavedGame> BusyTournament(uint16_t id)
     game->totalBuyIns = 500.0;
     game->buyIn = 70.0;
     game->levelTimeLeft = 95;
-    game->valueB = 2;
-    game->flagC = 1;
-    game->valueD = 4;
-    game->amountE = 320.0;
-    game->amountF = 80.0;
-    game->flagH = 1;
+    game->boardStage = 2;
+    game->betMade = 1;
+    game->resumePosition = 4;
+    game->totalPot = 320.0;
+    game->currentBet = 80.0;
+    game->handOver = 1;
     game->board = {Card(12, 3), Card(0, 0), Card(5, 2), Card::None(), Card::None()};
-    game->flagJ = 1;
+    game->humanInHand = 1;
     game->startChips = 1450.0;
-    game->amountK = 20.0;
+    game->humanBet = 20.0;
     game->rebuysTaken = 1;
     game->tableCards = {Card(11, 1), Card(10, 1)};
     for (size_t i = 0; i < game->seats.size(); ++i) {
         SeatRecord& seat = game->seats[i];
         seat.seatNumber = static_cast<uint16_t>(i + 1);
         seat.chips = 1000.0 + static_cast<double>(i);
-        seat.amount = static_cast<double>(i) * 2.0;
-        seat.value = 0x0201;
+        seat.bet = static_cast<double>(i) * 2.0;
+        seat.rebuysTaken = 1;
+        seat.styleCode = 2;
         seat.name = "Seat" + std::to_string(i);
         seat.active = 1;
-        seat.flagA = i == 3;
-        seat.flagB = i % 2;
+        seat.dealer = i == 3;
+        seat.inHand = i % 2;
         seat.cards = {Card(static_cast<uint32_t>(i), 0), Card(static_cast<uint32_t>(i), 1)};
     }
     return game;
@@ -51,6 +52,21 @@ std::string U16(uint16_t v)
 {
     return std::string{static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)};
 }
+
+std::string I32(int32_t v)
+{
+    uint32_t u = static_cast<uint32_t>(v);
+    return U16(static_cast<uint16_t>(u >> 16)) + U16(static_cast<uint16_t>(u & 0xFFFF));
+}
+
+std::string Text15(const std::string& text)
+{
+    std::string field = text;
+    field.resize(15, '\0');
+    return field;
+}
+
+std::string CardBytes(uint16_t rank, uint16_t suit) { return U16(suit) + U16(rank); }
 
 // A header for `name` with the given count and nothing after it.
 std::string Header(const std::string& name, uint16_t count)
@@ -126,17 +142,17 @@ TEST_F(ProfileFile, EveryStoredFieldSurvivesSaveAndLoad)
     EXPECT_EQ(game.totalBuyIns, 500.0);
     EXPECT_EQ(game.buyIn, 70.0);
     EXPECT_EQ(game.levelTimeLeft, 95);
-    EXPECT_EQ(game.valueB, 2);
-    EXPECT_EQ(game.flagC, 1);
-    EXPECT_EQ(game.valueD, 4);
-    EXPECT_EQ(game.amountE, 320.0);
-    EXPECT_EQ(game.amountF, 80.0);
-    EXPECT_EQ(game.flagG, 0);
-    EXPECT_EQ(game.flagH, 1);
+    EXPECT_EQ(game.boardStage, 2);
+    EXPECT_EQ(game.betMade, 1);
+    EXPECT_EQ(game.resumePosition, 4);
+    EXPECT_EQ(game.totalPot, 320.0);
+    EXPECT_EQ(game.currentBet, 80.0);
+    EXPECT_EQ(game.stageDialogPending, 0);
+    EXPECT_EQ(game.handOver, 1);
     EXPECT_EQ(game.board, original->board);
-    EXPECT_EQ(game.flagJ, 1);
+    EXPECT_EQ(game.humanInHand, 1);
     EXPECT_EQ(game.startChips, 1450.0);
-    EXPECT_EQ(game.amountK, 20.0);
+    EXPECT_EQ(game.humanBet, 20.0);
     EXPECT_EQ(game.rebuysTaken, 1u);
     EXPECT_EQ(game.tableCards, original->tableCards);
     for (size_t i = 0; i < game.seats.size(); ++i) {
@@ -144,14 +160,74 @@ TEST_F(ProfileFile, EveryStoredFieldSurvivesSaveAndLoad)
         const SeatRecord& want = original->seats[i];
         EXPECT_EQ(seat.seatNumber, want.seatNumber);
         EXPECT_EQ(seat.chips, want.chips);
-        EXPECT_EQ(seat.amount, want.amount);
-        EXPECT_EQ(seat.value, want.value);
+        EXPECT_EQ(seat.bet, want.bet);
+        EXPECT_EQ(seat.rebuysTaken, want.rebuysTaken);
+        EXPECT_EQ(seat.styleCode, want.styleCode);
         EXPECT_EQ(seat.name, want.name);
         EXPECT_EQ(seat.active, want.active);
-        EXPECT_EQ(seat.flagA, want.flagA) << i;
-        EXPECT_EQ(seat.flagB, want.flagB) << i;
+        EXPECT_EQ(seat.dealer, want.dealer) << i;
+        EXPECT_EQ(seat.inHand, want.inHand) << i;
         EXPECT_EQ(seat.cards, want.cards);
     }
+}
+
+// A tournament record written the way the file has always held it, every
+// field a value of its own: loading puts each value into the field of that
+// meaning, and saving gives the same bytes back.
+TEST_F(ProfileFile, AKnownTournamentRecordLoadsIntoNamedFieldsAndSavesByteForByte)
+{
+    std::string record = U16(3) + '\1' + '\1' + I32(40) + U16(4) + I32(1500) + I32(170) + U16(95);
+    record += U16(2) + '\1' + U16(6) + I32(320) + I32(80) + '\1' + '\0';  // the hand in play
+    record += CardBytes(12, 3) + CardBytes(0, 0) + CardBytes(5, 2) + CardBytes(14, 5) + CardBytes(14, 5);
+    record += std::string{'\1', '\1'} + I32(1450) + I32(20) + U16(2);  // the human's seat
+    record += CardBytes(11, 1) + CardBytes(10, 1);
+    for (uint16_t i = 0; i < 9; ++i)
+        record += U16(static_cast<uint16_t>(i + 1)) + I32(1000 + i) + I32(2 * i) + U16(static_cast<uint16_t>(0x0300 | i)) +
+                  Text15("Seat" + std::to_string(i)) + '\1' + static_cast<char>(i % 2) + static_cast<char>(i == 4) +
+                  CardBytes(i, 0) + CardBytes(i, 1);
+    ASSERT_EQ(record.size(), 417u);
+    std::string header = Header("Kim", 1);
+    header[1] = 0;
+    header.replace(31, 4, I32(-250));
+    const std::string bytes = header + record;
+    WriteBytes("save/Kim_.usr", bytes);
+
+    Profile kim;
+    std::string error;
+    ASSERT_TRUE(LoadProfile(kim, "save/Kim_.usr", &error)) << error;
+    EXPECT_TRUE(error.empty()) << error;
+    ASSERT_EQ(kim.savedGames.size(), 1u);
+    const SavedGame& game = *kim.savedGames[0];
+    EXPECT_EQ(game.level, 4u);
+    EXPECT_EQ(game.levelTimeLeft, 95);
+    EXPECT_EQ(game.boardStage, 2);
+    EXPECT_EQ(game.betMade, 1);
+    EXPECT_EQ(game.resumePosition, 6);
+    EXPECT_EQ(game.totalPot, 320.0);
+    EXPECT_EQ(game.currentBet, 80.0);
+    EXPECT_EQ(game.stageDialogPending, 1);
+    EXPECT_EQ(game.handOver, 0);
+    EXPECT_EQ(game.board[2], Card(5, 2));
+    EXPECT_EQ(game.humanDealer, 1);
+    EXPECT_EQ(game.humanInHand, 1);
+    EXPECT_EQ(game.startChips, 1450.0);
+    EXPECT_EQ(game.humanBet, 20.0);
+    EXPECT_EQ(game.rebuysTaken, 2u);
+    EXPECT_EQ(game.tableCards[0], Card(11, 1));
+    const SeatRecord& fifth = game.seats[4];
+    EXPECT_EQ(fifth.seatNumber, 5);
+    EXPECT_EQ(fifth.chips, 1004.0);
+    EXPECT_EQ(fifth.bet, 8.0);
+    EXPECT_EQ(fifth.rebuysTaken, 4);
+    EXPECT_EQ(fifth.styleCode, 3);
+    EXPECT_EQ(fifth.name, "Seat4");
+    EXPECT_EQ(fifth.inHand, 0);
+    EXPECT_EQ(fifth.dealer, 1);
+    EXPECT_EQ(game.seats[3].inHand, 1);
+
+    ASSERT_TRUE(platform::DeleteFile("save/Kim_.usr"));
+    ASSERT_TRUE(SaveProfile(kim));
+    EXPECT_EQ(Bytes("save/Kim_.usr"), bytes);
 }
 
 TEST_F(ProfileFile, AFailedSaveLeavesThePreviousFileByteIdentical)

@@ -33,11 +33,11 @@ double SeatedBets(const GameMgr& table)
 
 double SavedChips(const SavedGame& saved)
 {
-    double sum = saved.startChips + saved.amountK;
+    double sum = saved.startChips + saved.humanBet;
     for (const SeatRecord& seat : saved.seats)
         if (seat.active != 0)
-            sum += seat.chips + seat.amount;
-    return sum + saved.amountE;
+            sum += seat.chips + seat.bet;
+    return sum + saved.totalPot;
 }
 
 TEST(TableSession, CashTableWhoseOpponentsAreGoneEndsWithTheAnnouncement)
@@ -73,7 +73,7 @@ TEST(TableSession, LeavingWithTheHandResultOpenPaysEveryPotExactlyOnce)
     }
 
     harness.table->Hide();
-    EXPECT_EQ(saved.flagH, 1);
+    EXPECT_EQ(saved.handOver, 1);
     EXPECT_DOUBLE_EQ(SavedChips(saved), atTable);
 
     harness.table->Show();
@@ -93,8 +93,8 @@ TEST(TableSession, TournamentLeftDuringTheDealResumesWithAFreshHandAndTheBlindsB
     ASSERT_GT(SeatedBets(*harness.table), 0.0);
 
     harness.table->Hide();
-    EXPECT_EQ(saved.flagH, 1);
-    EXPECT_DOUBLE_EQ(saved.amountE, 0.0);
+    EXPECT_EQ(saved.handOver, 1);
+    EXPECT_DOUBLE_EQ(saved.totalPot, 0.0);
     EXPECT_DOUBLE_EQ(SavedChips(saved), total);
     for (const SeatRecord& seat : saved.seats)
         EXPECT_FALSE(seat.cards[0].IsReal());
@@ -130,7 +130,7 @@ TEST(TableSession, TournamentLeftMidBettingResumesTheSameHand)
             everything += player->GetBet();
 
     harness.table->Hide();
-    EXPECT_EQ(saved.flagH, 0);
+    EXPECT_EQ(saved.handOver, 0);
     harness.table->Show();
     PlayerI& back = *harness.table->GetPlayer(0);
     EXPECT_EQ(harness.table->State().board, board);

@@ -5,7 +5,7 @@
 // Threads: the main thread.
 #pragma once
 
-#include "game/shell/BaseDialog.h"
+#include "game/table/BaseDialog.h"
 
 #include <cstdint>
 

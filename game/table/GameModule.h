@@ -1,6 +1,8 @@
 // A screen module of the game (the start screen, the set-up screens, the
 // table) and the game's side of the modules. The game shows exactly one
 // module at a time; a module that is done calls Finish, and the game moves on.
+// It lives with the table, whose GameMgr is one of the modules; the shell's
+// screens build on it from above.
 //
 // Threads: the main thread.
 #pragma once

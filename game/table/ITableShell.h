@@ -1,14 +1,20 @@
-// What the poker table needs of the game shell: the current profile, the
-// game speed option, the option observers, and its dialogs. The game object
-// gives the table one; tests give it a scripted one.
+// What the poker table needs of the game shell: the player's choices in the
+// current profile, the tournament in progress, the game speed option, the
+// option observers, and its dialogs. The table asks afresh each time, so a
+// choice made on a set-up screen counts at once. The game object gives the
+// table one; tests give it a scripted one.
 //
 // Threads: the main thread.
 #pragma once
 
+#include "game/table/GameType.h"
+#include "game/table/StakeRow.h"
+
 #include <cstdint>
 #include <memory>
+#include <string>
 
-struct Profile;
+struct SavedGame;
 
 namespace ControlLibrary {
 class DialogMessageObserver;
@@ -33,8 +39,19 @@ class ITableShell {
 public:
     virtual ~ITableShell() = default;
 
-    // The active profile (a default one when none is active).
-    virtual Profile& CurrentProfile() = 0;
+    // Of the current profile (a default one when none is active):
+    virtual std::string GetPlayerName() = 0;
+    virtual GameType GetGameType() = 0;
+    // The cash table chosen for the betting structure of GetGameType().
+    virtual TableChoice GetTableChoice() = 0;
+    // 0: a random play style for every computer seat; 1..3 one fixed style.
+    virtual uint32_t GetComputerStyle() = 0;
+    // The coming board stage is announced before it is dealt.
+    virtual bool AnnouncesStages() = 0;
+    // The tournament marked current, or null. It stays the profile's; the
+    // table keeps it up to date while it plays it.
+    virtual SavedGame* GetCurrentSavedGame() = 0;
+
     // 0..10; a value outside that range is the caller's to clamp.
     virtual uint16_t GetGameSpeed() = 0;
     virtual void AddOptionObserver(IOptionObserver* observer) = 0;

@@ -4,7 +4,7 @@
 // Threads: the main thread.
 #pragma once
 
-#include "game/shell/BaseDialog.h"
+#include "game/table/BaseDialog.h"
 
 #include <cstdint>
 #include <string>

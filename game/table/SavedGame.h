@@ -1,0 +1,68 @@
+// A tournament in progress as the player's profile keeps it between two
+// sittings: the tournament's own progress, the hand that was being played
+// when the table was left, the human's seat and the nine computer seats.
+//
+// The table writes it when it is left (GameMgr::Hide) and reads it back when
+// it is shown; the game shell stores it in the profile file, field by field
+// in an order the file fixes, so the order of the fields here is free.
+//
+// Threads: the main thread (the table's steps and the shell's file code).
+#pragma once
+
+#include "game/table/Card.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// One computer seat of a saved tournament.
+struct SeatRecord {
+    uint8_t active = 0;        // the seat is taken
+    uint16_t seatNumber = 0;   // 1..9
+    std::string name;
+    double chips = 0.0;
+    uint8_t rebuysTaken = 0;
+    uint8_t styleCode = 0;     // the play style + 1; 0 before the seat was first played
+    // The hand being played when the table was left.
+    uint8_t dealer = 0;        // the seat held the dealer button
+    uint8_t inHand = 0;        // the seat was dealt in and had not folded
+    double bet = 0.0;          // the seat's bet in the betting round
+    std::array<Card, 2> cards{};
+};
+
+// One tournament in progress.
+struct SavedGame {
+    static constexpr size_t kComputerSeats = 9;
+
+    // The tournament.
+    uint8_t newGame = 1;       // not begun yet (never stored: every loaded game has begun)
+    uint16_t tournamentId = 1;
+    uint8_t inUse = 0;         // the record holds a game; only records in use are stored
+    uint8_t current = 0;       // the record the table plays
+    double minBet = 0.0;       // the start bet of level 1
+    uint32_t level = 1;
+    double totalBuyIns = 0.0;  // the prize pool
+    double buyIn = 0.0;        // what the human paid: buy-in, re-buys and add-ons
+    uint16_t levelTimeLeft = 0;
+    uint32_t rebuysTaken = 0;  // the human's re-buys
+
+    // The hand being played when the table was left.
+    uint8_t handOver = 0;      // the hand was over: the next sitting deals a new one
+    uint16_t boardStage = 0;   // 0 before the flop .. 3 river
+    uint8_t betMade = 0;       // a bet was made in the betting round
+    double currentBet = 0.0;   // the highest bet of the betting round
+    double totalPot = 0.0;     // the chips already collected from the bets
+    uint8_t stageDialogPending = 0; // the next board stage waited for its announcement
+    uint16_t resumePosition = 0;    // the turn goes to the first able player after it
+    std::array<Card, 5> board{};
+
+    // The human's seat.
+    double startChips = 0.0;   // the human's chips (at the start, every player's)
+    uint8_t humanDealer = 0;
+    uint8_t humanInHand = 0;
+    double humanBet = 0.0;
+    std::array<Card, 2> tableCards{}; // the human's hole cards
+
+    std::array<SeatRecord, kComputerSeats> seats{};
+};
