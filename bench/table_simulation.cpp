@@ -67,11 +67,9 @@ void BM_HandsOnTimeSystemPasses(benchmark::State& state)
     shell.logging = false;
     shell.profile.gameType = 2;
     shell.profile.noLimit = TableChoice{2, 10};
-    Deck deck(nullptr);
     Gamespace::TableServices services;
     services.shell = &shell;
     services.timeSystem = &time;
-    services.deck = &deck;
     struct Restart final : Gamespace::GameModuleObserver {
         void OnModuleDone(uint32_t) override { pending = true; }
         bool pending = false;

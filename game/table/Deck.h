@@ -1,46 +1,30 @@
-// The table's one deck: the undealt cards of the current hand, the five board
-// (community) cards, and the screen objects that show the board: five card
-// images, a dimming mask over each, and three card sounds.
+// The table's deck: the undealt cards of the current hand and the five board
+// (community) cards, with how many of them are turned over. It holds cards
+// only; what the board shows is the BoardDisplay's, which the table keeps in
+// step with it.
 //
-// Threads: the table drives it from its timer callbacks on the time thread and
-// the hand-result dialog highlights the winner's cards from the main thread.
-// It takes no lock: the table's flow lets only one of them use it at a time.
+// The board's face-up cards are always its first ones: cards are turned over
+// in board order, and a card placed face up (a restored hand) goes after the
+// ones already there, before the board is filled face down.
+//
+// Threads: the main thread (the table's steps).
 #pragma once
 
 #include "game/table/Card.h"
-#include "game/table/HandEvaluator.h"
 
-#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
-
-namespace ControlLibrary {
-class IFactory;
-class IImageVO;
-class ISound;
-} // namespace ControlLibrary
 
 class Deck {
 public:
     static constexpr uint32_t kBoardSize = 5;
-    static constexpr uint32_t kSoundCount = 3;
 
-    // The deck of the program, built on first use with the kernel's control
-    // factory (without one, it deals without showing anything).
-    static Deck& Instance();
-
-    // Creates the board's screen objects through `factory` (null: none).
-    explicit Deck(ControlLibrary::IFactory* factory);
-    // Gives nothing back to the factory: Release does that while it exists.
-    ~Deck();
-    Deck(const Deck&) = delete;
-    Deck& operator=(const Deck&) = delete;
-
-    // Empties the deck and the board; hides the card images and the masks.
+    // Empties the deck and the board.
     void Clear();
     // Clear, then a fresh deck of 52 in shuffled order.
     void Shuffle();
-    // Shuffle, then the five board cards drawn first and loaded face down.
+    // Shuffle, then the five board cards drawn first, face down.
     void DealNewHand();
     // Shuffle with an empty board, for a hand restored card by card.
     void ShuffleOnly();
@@ -57,29 +41,14 @@ public:
     void GetVisibleBoardCards(std::vector<Card>& out) const;
     // Turns over the next `count` board cards and appends them to `out`.
     void RevealBoardCards(uint16_t count, std::vector<Card>& out);
-    void ShowMasks(bool show);
-    // Dims the board except the cards of the given hand groups (the first five
-    // cards of a winner's sorted record).
-    void HighlightBestHandBoardCards(const std::vector<HandGroup>& bestHand);
-    // Gives the sounds, card images and masks back to the factory.
-    void Release();
 
     const std::vector<Card>& GetBoard() const { return board_; }
     const std::vector<Card>& GetCards() const { return cards_; }
+    // How many of the board's first cards are face up.
+    size_t FaceUpCount() const { return faceUp_; }
 
 private:
-    static std::string BoardImageName(const Card& card);
-    void ShowCardImage(uint32_t position, bool show);
-    void LoadCardImage(uint32_t position, const Card& card);
-    void SetMaskVisible(uint32_t position, bool show);
-
-    ControlLibrary::IFactory* factory_;
-    std::array<ControlLibrary::ISound*, kSoundCount> sounds_{};
-    std::array<ControlLibrary::IImageVO*, kBoardSize> cardImages_{};
-    std::array<ControlLibrary::IImageVO*, kBoardSize> masks_{};
-    // Which board places are turned over: kept in step with the card images'
-    // visibility, so the board still works without screen objects.
-    std::array<bool, kBoardSize> faceUp_{};
     std::vector<Card> board_;
     std::vector<Card> cards_;
+    size_t faceUp_ = 0;
 };

@@ -3,7 +3,8 @@
 // The table has already credited every row to its player when it fills the
 // dialog, so closing the dialog early never loses a pot; laying a row out calls
 // PlayerI::TakeWinnings, which only shows the win (badge, labels, the hole
-// cards of the best hand), and highlights the player's best cards on the board.
+// cards of the best hand), and lights the player's best cards on the table's
+// BoardDisplay, which the dialog is given when it is made.
 //
 // Threads: the main thread.
 #pragma once

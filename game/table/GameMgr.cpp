@@ -1,6 +1,6 @@
 #include "game/table/GameMgr.h"
 
-#include "game/table/Deck.h"
+#include "game/table/BoardDisplay.h"
 #include "game/table/FinishDlg.h"
 #include "game/table/ITableShell.h"
 #include "game/table/PlayerComp.h"
@@ -63,8 +63,9 @@ void GameMgr::Create()
     created_ = true;
     ITableShell& shell = *services_.shell;
     screen_ = std::make_unique<TableScreen>(services_.factory, this);
+    board_ = std::make_unique<BoardDisplay>(services_.factory);
     menuDlg_ = shell.CreateMenuDlg(this);
-    finishDlg_ = shell.CreateFinishDlg(this);
+    finishDlg_ = shell.CreateFinishDlg(this, *board_);
     dealerDlg_ = shell.CreateDealerSelectDlg(this);
     trnInfoDlg_ = shell.CreateTrnInfoDlg(this);
     trnPlayersDlg_ = shell.CreateTrnPlayersDlg(this);
@@ -85,8 +86,7 @@ void GameMgr::Release()
     created_ = false;
     for (auto& seat : seats_)
         seat.reset();
-    if (services_.deck != nullptr)
-        services_.deck->Clear();
+    deck_.Clear();
     TimeLibrary::ITimeSystem* time = services_.timeSystem;
     for (TimeLibrary::ITimeObject** timer : {&tableTimer_, &levelTimer_, &shuffleTimer_}) {
         if (*timer != nullptr)
@@ -102,7 +102,14 @@ void GameMgr::Release()
     bankruptDlg_.reset();
     stageDlg_.reset();
     trnFinishDlg_.reset();
+    board_.reset();
     screen_.reset();
+}
+
+void GameMgr::ShowBoard()
+{
+    if (board_)
+        board_->Show(deck_);
 }
 
 size_t GameMgr::ProcessEvents()
@@ -144,7 +151,7 @@ void GameMgr::GetSeatLayout(SeatLayout& out, uint16_t seat)
 
 Card GameMgr::DrawCard()
 {
-    return services_.deck->DrawCard();
+    return deck_.DrawCard();
 }
 
 uint16_t GameMgr::GetActionDelay()
@@ -283,7 +290,8 @@ void GameMgr::StartDealerDraw()
 {
     tableState_ = kTableDealerDraw;
     ResetSeatsForNewHand();
-    services_.deck->DealNewHand();
+    deck_.DealNewHand();
+    ShowBoard();
     ArmPlayerSteps();
 }
 
@@ -403,7 +411,8 @@ void GameMgr::StartHand()
         screen_->UpdateStageImages(0);
         screen_->ShowPotLabel(false);
     }
-    services_.deck->DealNewHand();
+    deck_.DealNewHand();
+    ShowBoard();
     state_.board.clear();
     state_.totalPot = 0.0;
     state_.betMade = 0;
@@ -538,7 +547,10 @@ void GameMgr::AdvanceStage(uint16_t fromPosition)
     state_.roundPot = 0.0;
     state_.raiseCount = 0.0;
     std::vector<Card> revealed;
-    services_.deck->RevealBoardCards(state_.boardStage == 1 ? 3 : 1, revealed);
+    deck_.RevealBoardCards(state_.boardStage == 1 ? 3 : 1, revealed);
+    for (size_t card = 0; card < revealed.size() && board_; ++card)
+        board_->PlayCardSound();
+    ShowBoard();
     state_.board.insert(state_.board.end(), revealed.begin(), revealed.end());
     PassTurn(fromPosition, 2u * GetActionDelay());
 }

@@ -21,6 +21,7 @@
 #include "game/table/GameModule.h"
 #include "game/table/IOptionObserver.h"
 #include "game/table/PlayerMgrI.h"
+#include "game/table/Deck.h"
 #include "game/table/Pot.h"
 #include "game/table/TableEventQueue.h"
 #include "game/table/TableServices.h"
@@ -40,6 +41,7 @@ class ITimeObject;
 namespace Gamespace {
 
 class BankruptDlg;
+class BoardDisplay;
 class DealerSelectDlg;
 class FinishDlg;
 class MenuDlg;
@@ -136,6 +138,8 @@ public:
     uint32_t GetLevelSecondsLeft() const { return levelSecondsLeft_; }
     bool IsLevelExpired() const { return levelExpired_ != 0; }
     TableScreen* Screen() const { return screen_.get(); }
+    Deck& GetDeck() { return deck_; }
+    BoardDisplay* GetBoardDisplay() const { return board_.get(); }
     FinishDlg* GetFinishDlg() const { return finishDlg_.get(); }
     StageDlg* GetStageDlg() const { return stageDlg_.get(); }
     DealerSelectDlg* GetDealerSelectDlg() const { return dealerDlg_.get(); }
@@ -165,6 +169,8 @@ private:
     uint16_t LastSeatedSeat() const;
     int LastInHandPosition() const;
     void StartTableTimer(uint32_t delay);
+    // Shows the deck's board as it now stands.
+    void ShowBoard();
 
     // Money (GameMgrShowdown.cpp).
     void Showdown();
@@ -199,6 +205,8 @@ private:
     TableServices services_;
     TableEventQueue events_;
     std::unique_ptr<TableScreen> screen_;
+    Deck deck_;
+    std::unique_ptr<BoardDisplay> board_;
     TimeLibrary::ITimeObject* tableTimer_ = nullptr;
     TimeLibrary::ITimeObject* levelTimer_ = nullptr;
     TimeLibrary::ITimeObject* shuffleTimer_ = nullptr;

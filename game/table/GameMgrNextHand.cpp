@@ -3,7 +3,6 @@
 // when it is shown again.
 #include "game/table/GameMgr.h"
 
-#include "game/table/Deck.h"
 #include "game/table/FinishDlg.h"
 #include "game/table/PlayerComp.h"
 #include "game/table/PlayerHuman.h"
@@ -21,7 +20,8 @@ void GameMgr::OnHandResultClosed()
 {
     if (!active_)
         return;
-    services_.deck->Clear();
+    deck_.Clear();
+    ShowBoard();
     bool tournament = IsTournament();
     awaitingRebuy_ = false;
     if (tournament) {
@@ -146,7 +146,7 @@ void GameMgr::SaveTournamentState()
         static_cast<uint16_t>(std::min<uint32_t>(levelClockStarted_ != 0 ? levelSecondsLeft_ : GetLevelTime(), 65535));
     saved->board.fill(Card::None());
     if (betting) {
-        const std::vector<Card>& board = services_.deck->GetBoard();
+        const std::vector<Card>& board = deck_.GetBoard();
         for (size_t i = 0; i < board.size() && i < saved->board.size(); ++i)
             saved->board[i] = board[i];
         saved->totalPot = state_.totalPot;
@@ -220,7 +220,7 @@ void GameMgr::RestoreTournament(SavedGame& saved)
 
     // The players take back their saved cards, bets and places in the hand.
     ResetSeatsForNewHand();
-    Deck& deck = *services_.deck;
+    Deck& deck = deck_;
     deck.ShuffleOnly();
     for (PlayerI* player : state_.actingOrder)
         for (const Card& card : player->GetHoleCards())
@@ -237,6 +237,7 @@ void GameMgr::RestoreTournament(SavedGame& saved)
         state_.board.push_back(card);
     }
     deck.FillBoard();
+    ShowBoard();
 
     state_.totalPot = saved.totalPot;
     state_.boardStage = static_cast<uint32_t>(state_.board.size() >= 3 ? state_.board.size() - 2 : 0);

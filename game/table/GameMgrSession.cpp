@@ -2,7 +2,6 @@
 // answers, and what happens between two hands.
 #include "game/table/GameMgr.h"
 
-#include "game/table/Deck.h"
 #include "game/table/FinishDlg.h"
 #include "game/table/ITableShell.h"
 #include "game/table/PlayerComp.h"
@@ -291,7 +290,8 @@ void GameMgr::Hide()
             timer->Stop();
     if (screen_)
         screen_->ShowTable(false);
-    services_.deck->Clear();
+    deck_.Clear();
+    ShowBoard();
     state_.actingOrder.clear();
     for (auto& seat : seats_)
         seat.reset();

@@ -23,6 +23,7 @@ class DialogMessageObserver;
 namespace Gamespace {
 
 class BankruptDlg;
+class BoardDisplay;
 class DealerSelectDlg;
 class FinishDlg;
 class HumanActionDlg;
@@ -58,7 +59,9 @@ public:
 
     // Each dialog reports its closing to `owner`.
     virtual std::unique_ptr<MenuDlg> CreateMenuDlg(ControlLibrary::DialogMessageObserver* owner) = 0;
-    virtual std::unique_ptr<FinishDlg> CreateFinishDlg(ControlLibrary::DialogMessageObserver* owner) = 0;
+    // `board`: the table's, on which the dialog lights a winner's best cards.
+    virtual std::unique_ptr<FinishDlg> CreateFinishDlg(ControlLibrary::DialogMessageObserver* owner,
+                                                       BoardDisplay& board) = 0;
     virtual std::unique_ptr<DealerSelectDlg> CreateDealerSelectDlg(ControlLibrary::DialogMessageObserver* owner) = 0;
     virtual std::unique_ptr<TrnInfoDlg> CreateTrnInfoDlg(ControlLibrary::DialogMessageObserver* owner) = 0;
     virtual std::unique_ptr<TrnPlayersDlg> CreateTrnPlayersDlg(ControlLibrary::DialogMessageObserver* owner) = 0;

@@ -12,7 +12,6 @@ class IEffectSystem;
 namespace TimeLibrary {
 class ITimeSystem;
 }
-class Deck;
 
 namespace Gamespace {
 
@@ -22,7 +21,6 @@ class TableEventQueue;
 struct TableServices {
     ITableShell* shell = nullptr;                     // required
     TimeLibrary::ITimeSystem* timeSystem = nullptr;   // required
-    Deck* deck = nullptr;                             // required
     ControlLibrary::IFactory* factory = nullptr;      // null: nothing is shown
     EffectLibrary::IEffectSystem* effects = nullptr;  // null: no animations
     TableEventQueue* events = nullptr;                // set by the table

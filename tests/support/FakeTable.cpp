@@ -10,7 +10,6 @@ FakeTable::FakeTable()
 {
     services.shell = &shell;
     services.timeSystem = &time;
-    services.deck = &deck;
 }
 
 void FakeTable::OnPlayerStepDone(uint16_t seat, uint16_t position)

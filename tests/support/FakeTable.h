@@ -1,6 +1,6 @@
 // A table for tests of single players: it records what the players report
 // and answers their questions from fields the test sets, with the services
-// (scripted shell, virtual time, deck) a player needs to exist.
+// (scripted shell, virtual time) a player needs to exist, and a deck to draw from.
 //
 // Threads: one thread (the test's).
 #pragma once
@@ -45,7 +45,7 @@ public:
     Gamespace::TableServices services;
     ScriptedShell shell;
     VirtualTimeSystem time;
-    Deck deck{nullptr};
+    Deck deck;
     Gamespace::TableState state;
     double minBet = 2.0;
     uint16_t actionDelay = 100;

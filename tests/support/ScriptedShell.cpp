@@ -1,5 +1,6 @@
 #include "tests/support/ScriptedShell.h"
 
+#include "game/table/BoardDisplay.h"
 #include "game/table/PlayerI.h"
 #include "game/table/Tournament.h"
 
@@ -72,6 +73,9 @@ void ScriptedFinishDlg::OnShown()
         for (const ShownPot::Row& row : pot.rows) {
             row.player->TakeWinnings(row.amount);
             row.player->SetHighlighted(true);
+            std::vector<HandGroup> bestHand;
+            row.player->GetBestHandGroups(bestHand);
+            board_.HighlightBestHandBoardCards(bestHand);
         }
     }
     if (onShown)
@@ -149,9 +153,10 @@ std::unique_ptr<Gamespace::MenuDlg> ScriptedShell::CreateMenuDlg(ControlLibrary:
     return dialog;
 }
 
-std::unique_ptr<Gamespace::FinishDlg> ScriptedShell::CreateFinishDlg(ControlLibrary::DialogMessageObserver* owner)
+std::unique_ptr<Gamespace::FinishDlg> ScriptedShell::CreateFinishDlg(ControlLibrary::DialogMessageObserver* owner,
+                                                                     Gamespace::BoardDisplay& board)
 {
-    auto dialog = std::make_unique<ScriptedFinishDlg>(*this, owner, "result");
+    auto dialog = std::make_unique<ScriptedFinishDlg>(*this, owner, board);
     finish = dialog.get();
     return dialog;
 }

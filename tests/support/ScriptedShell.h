@@ -98,7 +98,10 @@ struct ShownPot {
 
 class ScriptedFinishDlg final : public ScriptedDialog<Gamespace::FinishDlg> {
 public:
-    using ScriptedDialog::ScriptedDialog;
+    ScriptedFinishDlg(ScriptedShell& shell, ControlLibrary::DialogMessageObserver* owner, Gamespace::BoardDisplay& board)
+        : ScriptedDialog(shell, owner, "result"), board_(board)
+    {
+    }
     void ClearPots() override { pots.clear(); }
     void AddPot(const std::string& potName) override { pots.push_back(ShownPot{potName, {}}); }
     void AddWinner(Gamespace::PlayerI* winner, double amount, const std::string& handName) override;
@@ -109,6 +112,9 @@ public:
 
 protected:
     void OnShown() override;
+
+private:
+    Gamespace::BoardDisplay& board_;
 };
 
 class ScriptedTrnInfoDlg final : public ScriptedDialog<Gamespace::TrnInfoDlg> {
@@ -187,7 +193,8 @@ public:
     void AddOptionObserver(Gamespace::IOptionObserver* observer) override;
 
     std::unique_ptr<Gamespace::MenuDlg> CreateMenuDlg(ControlLibrary::DialogMessageObserver* owner) override;
-    std::unique_ptr<Gamespace::FinishDlg> CreateFinishDlg(ControlLibrary::DialogMessageObserver* owner) override;
+    std::unique_ptr<Gamespace::FinishDlg> CreateFinishDlg(ControlLibrary::DialogMessageObserver* owner,
+                                                          Gamespace::BoardDisplay& board) override;
     std::unique_ptr<Gamespace::DealerSelectDlg> CreateDealerSelectDlg(
         ControlLibrary::DialogMessageObserver* owner) override;
     std::unique_ptr<Gamespace::TrnInfoDlg> CreateTrnInfoDlg(ControlLibrary::DialogMessageObserver* owner) override;

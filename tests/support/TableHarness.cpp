@@ -10,7 +10,7 @@
 namespace testing_support {
 
 TableHarness::TableHarness(uint32_t seed, ControlLibrary::IFactory* factory)
-    : clock(1000000), time(&clock), deck(factory), random(seed)
+    : clock(1000000), time(&clock), random(seed)
 {
     clockGuard_ = std::make_unique<platform::ScopedClock>(clock);
     platform::ResetProcessStart();
@@ -18,7 +18,6 @@ TableHarness::TableHarness(uint32_t seed, ControlLibrary::IFactory* factory)
     Gamespace::TableServices services;
     services.shell = &shell;
     services.timeSystem = &time;
-    services.deck = &deck;
     services.factory = factory;
     table = std::make_unique<Gamespace::GameMgr>(this, Gamespace::GameMgr::kModuleId, services);
     humanPolicy = [this](Gamespace::HumanActionMessageObserver& human) { DefaultHumanAction(human); };

@@ -1,13 +1,11 @@
 // A whole table for tests, in a few lines: a scripted shell and profile, a
-// virtual time system on a manual clock, a deck without screen objects, and
-// the table itself; plus a loop that plays on as a patient player would:
+// virtual time system on a manual clock, and the table itself; plus a loop that plays on as a patient player would:
 // it lets the next timer fire, delivers the table's queued steps, closes the
 // announcements and the hand result, and lets a scripted human act.
 //
 // Threads: one thread (the test's).
 #pragma once
 
-#include "game/table/Deck.h"
 #include "game/table/GameMgr.h"
 #include "game/table/GameModule.h"
 #include "platform/core/Clock.h"
@@ -64,7 +62,6 @@ public:
     platform::ManualClock clock;
     VirtualTimeSystem time;
     ScriptedShell shell;
-    Deck deck;
     std::unique_ptr<Gamespace::GameMgr> table;
     std::mt19937 random;
     int modulesDone = 0;

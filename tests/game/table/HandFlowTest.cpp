@@ -1,6 +1,5 @@
 // The hand's steps in order and at their pace, driven by the real time
 // system stepped pass by pass on a manual clock.
-#include "game/table/Deck.h"
 #include "game/table/GameMgr.h"
 #include "game/table/PlayerHuman.h"
 #include "game/table/PlayerI.h"
@@ -67,7 +66,6 @@ protected:
         TableServices services;
         services.shell = &shell_;
         services.timeSystem = &time_;
-        services.deck = &deck_;
         table_ = std::make_unique<LoggingTable>(services, time_, log_);
         table_->Create();
     }
@@ -133,7 +131,6 @@ protected:
     platform::ScopedClock useClock_;
     TimeLibrary::TimeSystem_impl time_;
     testing_support::ScriptedShell shell_;
-    Deck deck_{nullptr};
     std::vector<Entry> log_;
     std::unique_ptr<LoggingTable> table_;
 };
@@ -264,17 +261,18 @@ TEST_F(HandFlowTest, ALoneTwoOfSpadesStillTakesTheButton)
     // Leave nothing in the deck but the two of spades: seat 0 draws it and
     // seat 1 draws no card at all. (Shuffle again while it lies on the board.)
     for (int retry = 0; retry < 50; ++retry) {
-        const std::vector<Card>& cards = deck_.GetCards();
+        const std::vector<Card>& cards = table_->GetDeck().GetCards();
         if (std::find(cards.begin(), cards.end(), Card(0, 0)) != cards.end())
             break;
         table_->Hide();
         clock_.AdvanceMilliseconds(1);
         table_->Show();
     }
-    std::vector<Card> rest = deck_.GetCards();
+    Deck& deck = table_->GetDeck();
+    std::vector<Card> rest = deck.GetCards();
     for (const Card& card : rest)
         if (card != Card(0, 0))
-            deck_.RemoveCard(card);
+            deck.RemoveCard(card);
     ASSERT_TRUE(RunUntil([&] { return Find("dealer chosen") != nullptr; }, 2000));
     EXPECT_TRUE(table_->GetPlayer(0)->IsDealer());
     EXPECT_EQ(shell_.dealer->caption, "Tester is the dealer.");

@@ -255,22 +255,43 @@ TEST(TableSession, LeavingFromTheMenuFinishesTheModule)
     EXPECT_EQ(harness.table->GetResult(), 1u);
 }
 
-TEST(TableSession, EverySeatObjectIsGivenBackWhenTheTableIsReleased)
+TEST(TableSession, TheBoardShowsTheCardsTheTableTurnedOver)
 {
     testing_support::RecordingFactory factory;
-    size_t before = factory.LiveObjectCount();
-    {
-        TableHarness harness(15, &factory);
-        size_t deckObjects = factory.LiveObjectCount() - before;
-        harness.UseCashTable(0, 10);
-        harness.Start();
-        ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsShownDown() >= 5; }));
-        harness.table->Hide();
-        harness.table->Release();
-        EXPECT_EQ(factory.LiveObjectCount() - before, deckObjects);
-        harness.deck.Release();
+    TableHarness harness(16, &factory);
+    harness.UseCashTable(2, 4);
+    harness.Start();
+    auto boardFaces = [&] {
+        std::vector<std::string> faces;
+        for (testing_support::RecordedObject* image : factory.ObjectsOfKind("Image"))
+            if (!image->released && image->layer == 150 && image->visible)
+                faces.push_back(image->image);
+        return faces;
+    };
+    for (uint32_t stage = 1; stage <= 3; ++stage) {
+        ASSERT_TRUE(harness.RunUntil([&] { return harness.table->State().boardStage == stage; }));
+        std::vector<std::string> expected;
+        for (const Card& card : harness.table->State().board)
+            expected.push_back("images/cards/set1/" + card.Name() + ".png");
+        EXPECT_EQ(boardFaces(), expected) << "stage " << stage;
     }
-    EXPECT_EQ(factory.LiveObjectCount(), before);
+    harness.closeResults = false;
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    harness.shell.finish->Show(false);
+    EXPECT_TRUE(boardFaces().empty()) << "the board is gathered after the hand";
+}
+
+TEST(TableSession, EverySeatAndBoardObjectIsGivenBackWhenTheTableIsReleased)
+{
+    testing_support::RecordingFactory factory;
+    TableHarness harness(15, &factory);
+    harness.UseCashTable(0, 10);
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsShownDown() >= 5; }));
+    harness.table->Hide();
+    harness.table->Release();
+    EXPECT_EQ(factory.LiveObjectCount(), 0u);
+    EXPECT_EQ(factory.LiveSoundCount(), 0u);
     EXPECT_TRUE(factory.Faults().empty()) << factory.Faults().front();
 }
 

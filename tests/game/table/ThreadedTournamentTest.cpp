@@ -4,7 +4,6 @@
 // ThreadSanitizer, it shows that the table's state is only ever touched by
 // the main thread and that the queue's lock and the time system's locks never
 // form a cycle.
-#include "game/table/Deck.h"
 #include "game/table/GameMgr.h"
 #include "game/table/PlayerI.h"
 #include "platform/core/CRuntime.h"
@@ -38,12 +37,10 @@ TEST(ThreadedTournament, TimeThreadAndMainThreadNeverShareTheTable)
     shell.logging = false;
     shell.speed = 10;
     testing_support::AddFreshTournament(shell.profile, 2, 8);
-    Deck deck(nullptr);
     Observer observer;
     TableServices services;
     services.shell = &shell;
     services.timeSystem = &time;
-    services.deck = &deck;
     auto table = std::make_unique<GameMgr>(&observer, GameMgr::kModuleId, services);
     table->Create();
     table->Show();
