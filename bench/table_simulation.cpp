@@ -31,7 +31,6 @@ void PlayAsComputer(GameMgr& table, HumanActionMessageObserver& seat)
     auto* human = dynamic_cast<PlayerHuman*>(&seat);
     Gamespace::RunComputerTurn(*human, table);
     human->GetActionDialog().ShowActions(false);
-    human->SetActed(true);
 }
 
 void BM_HandsOnVirtualTime(benchmark::State& state)

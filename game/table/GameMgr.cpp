@@ -63,9 +63,9 @@ void GameMgr::Create()
     created_ = true;
     ITableShell& shell = *services_.shell;
     screen_ = std::make_unique<TableScreen>(services_.factory, this);
-    board_ = std::make_unique<BoardDisplay>(services_.factory);
+    boardDisplay_ = std::make_unique<BoardDisplay>(services_.factory);
     menuDlg_ = shell.CreateMenuDlg(this);
-    finishDlg_ = shell.CreateFinishDlg(this, *board_);
+    finishDlg_ = shell.CreateFinishDlg(this, *boardDisplay_);
     dealerDlg_ = shell.CreateDealerSelectDlg(this);
     trnInfoDlg_ = shell.CreateTrnInfoDlg(this);
     trnPlayersDlg_ = shell.CreateTrnPlayersDlg(this);
@@ -102,14 +102,14 @@ void GameMgr::Release()
     bankruptDlg_.reset();
     stageDlg_.reset();
     trnFinishDlg_.reset();
-    board_.reset();
+    boardDisplay_.reset();
     screen_.reset();
 }
 
 void GameMgr::ShowBoard()
 {
-    if (board_)
-        board_->Show(deck_);
+    if (boardDisplay_)
+        boardDisplay_->Show(deck_);
 }
 
 size_t GameMgr::ProcessEvents()
@@ -135,13 +135,26 @@ PlayerHuman* GameMgr::GetHumanPlayer() const
     return dynamic_cast<PlayerHuman*>(seats_[0].get());
 }
 
-double GameMgr::GetChipsBought() const
+void GameMgr::GetTableState(TableState& out)
 {
-    double bought = chipsBoughtByRemoved_;
-    for (const auto& seat : seats_)
-        if (seat)
-            bought += seat->GetChipsBought();
-    return bought;
+    out.boardStage = boardStage_;
+    out.actingOrder = actingOrder_;
+    out.board = boardCards_;
+    out.gameType = gameType_;
+    out.minBet = minBet_;
+    betting_.FillTableState(out);
+}
+
+TableState GameMgr::State() const
+{
+    TableState out;
+    const_cast<GameMgr*>(this)->GetTableState(out);
+    return out;
+}
+
+BetOutcome GameMgr::PlaceBet(uint16_t seat, BetMove move, double amount)
+{
+    return betting_.Place(seat, move, amount);
 }
 
 void GameMgr::GetSeatLayout(SeatLayout& out, uint16_t seat)
@@ -213,26 +226,11 @@ void GameMgr::OnQueuedTimer(uint32_t id, TimerNotice notice)
         levelExpired_ = 1;
 }
 
-uint16_t GameMgr::NextActivePosition(uint16_t position) const
-{
-    const auto& order = state_.actingOrder;
-    auto active = [](const PlayerI* player) {
-        return player != nullptr && player->IsInHand() && !player->IsShort() && !player->IsAllIn();
-    };
-    for (size_t q = static_cast<size_t>(position) + 1; q < order.size(); ++q)
-        if (active(order[q]))
-            return static_cast<uint16_t>(q);
-    for (size_t q = 0; q < order.size(); ++q)
-        if (active(order[q]))
-            return static_cast<uint16_t>(q);
-    return 0;
-}
-
 void GameMgr::PassTurn(uint16_t position, uint32_t delay)
 {
-    uint16_t next = NextActivePosition(position);
-    if (next < state_.actingOrder.size() && state_.actingOrder[next] != nullptr)
-        state_.actingOrder[next]->SetHighlighted(true);
+    uint16_t next = betting_.NextToAct(position);
+    if (next < actingOrder_.size() && actingOrder_[next] != nullptr)
+        actingOrder_[next]->SetHighlighted(true);
     lastActor_ = position;
     StartTableTimer(delay);
 }
@@ -254,36 +252,50 @@ uint16_t GameMgr::LastSeatedSeat() const
 
 int GameMgr::LastInHandPosition() const
 {
-    for (int q = static_cast<int>(state_.actingOrder.size()) - 1; q >= 0; --q)
-        if (state_.actingOrder[q] != nullptr && state_.actingOrder[q]->IsInHand())
+    for (int q = static_cast<int>(actingOrder_.size()) - 1; q >= 0; --q)
+        if (actingOrder_[q] != nullptr && actingOrder_[q]->IsInHand())
             return q;
     return -1;
 }
 
 void GameMgr::ResetSeatsForNewHand()
 {
-    for (auto& seat : seats_)
-        if (seat)
-            seat->ResetForNewHand();
+    double minBet = GetMinBet();
+    for (auto& seat : seats_) {
+        if (!seat)
+            continue;
+        betting_.DealIn(seat->GetSeat(), minBet);
+        seat->ResetForNewHand();
+    }
     if (screen_)
         screen_->ClearPotLabel();
 }
 
 void GameMgr::BuildActingOrder(uint16_t dealerSeat)
 {
-    state_.actingOrder.clear();
+    std::vector<PlayerI*> order;
     for (uint16_t seat = dealerSeat + 1; seat < kSeatCount; ++seat)
         if (seats_[seat])
-            state_.actingOrder.push_back(seats_[seat].get());
+            order.push_back(seats_[seat].get());
     for (uint16_t seat = 0; seat <= dealerSeat && seat < kSeatCount; ++seat)
         if (seats_[seat])
-            state_.actingOrder.push_back(seats_[seat].get());
+            order.push_back(seats_[seat].get());
+    SetActingOrder(std::move(order));
+}
+
+void GameMgr::SetActingOrder(std::vector<PlayerI*> players)
+{
+    std::vector<uint16_t> seats;
+    for (const PlayerI* player : players)
+        seats.push_back(player->GetSeat());
+    betting_.SetActingOrder(std::move(seats));
+    actingOrder_ = std::move(players);
 }
 
 void GameMgr::NumberPositions()
 {
-    for (size_t q = 0; q < state_.actingOrder.size(); ++q)
-        state_.actingOrder[q]->SetPosition(static_cast<uint16_t>(q));
+    for (size_t q = 0; q < actingOrder_.size(); ++q)
+        actingOrder_[q]->SetPosition(static_cast<uint16_t>(q));
 }
 
 void GameMgr::StartDealerDraw()
@@ -304,7 +316,7 @@ void GameMgr::ArmPlayerSteps()
         return;
     }
     // Only the players dealt in draw cards; the table waits for the last.
-    for (PlayerI* player : state_.actingOrder)
+    for (PlayerI* player : actingOrder_)
         if (player->IsInHand())
             player->ArmStepTimer(true);
 }
@@ -326,7 +338,7 @@ void GameMgr::OnPlayerStepDone(uint16_t seat, uint16_t position)
         StartTableTimer(GetActionDelay());
         return;
     case kTableSecondCard:
-        state_.boardStage = 0;
+        boardStage_ = 0;
         tableState_ = kTableBetting;
         PassTurn(bigBlindPosition_, GetActionDelay());
         return;
@@ -402,7 +414,7 @@ void GameMgr::StartHand()
         saved->boardStage = 0;
     }
 
-    state_.boardStage = 0;
+    boardStage_ = 0;
     pots_.clear();
     restoredHand_ = false;
     handSettled_ = false;
@@ -413,20 +425,16 @@ void GameMgr::StartHand()
     }
     deck_.DealNewHand();
     ShowBoard();
-    state_.board.clear();
-    state_.totalPot = 0.0;
-    state_.betMade = 0;
-    state_.currentBet = 0.0;
-    state_.roundPot = 0.0;
-    state_.raiseCount = 0.0;
-    state_.minBet = GetMinBet();
+    boardCards_.clear();
+    betting_.StartHand();
+    minBet_ = GetMinBet();
     ++handsStarted_;
 
     // The blinds come from the first two players dealt in; a player out of
     // the hand posts none.
     std::vector<uint16_t> dealtIn;
-    for (size_t q = 0; q < state_.actingOrder.size(); ++q)
-        if (state_.actingOrder[q]->IsInHand())
+    for (size_t q = 0; q < actingOrder_.size(); ++q)
+        if (actingOrder_[q]->IsInHand())
             dealtIn.push_back(static_cast<uint16_t>(q));
     if (dealtIn.size() < 2) {
         // Nobody to play against: settle as if the hand had been shown down.
@@ -435,39 +443,22 @@ void GameMgr::StartHand()
         return;
     }
     bigBlindPosition_ = dealtIn[1];
-    state_.actingOrder[dealtIn[0]]->StartSmallBlindTimer();
-    state_.actingOrder[dealtIn[1]]->StartBigBlindTimer();
+    actingOrder_[dealtIn[0]]->StartSmallBlindTimer();
+    betting_.MarkBigBlind(actingOrder_[dealtIn[1]]->GetSeat());
+    actingOrder_[dealtIn[1]]->StartBigBlindTimer();
 }
 
-void GameMgr::OnPlayerAction(uint16_t position, uint32_t code, double amount)
+void GameMgr::OnPlayerAction(uint16_t position, uint32_t code, double /*amount*/)
 {
-    switch (code) {
-    case kActionBlindsPosted:
-        state_.betMade = 1;
-        state_.currentBet = GetMinBet();
-        state_.raiseCount = 0.0;
+    // The move itself was placed on the betting unit already.
+    if (code == kActionBlindsPosted) {
+        betting_.OpenBetting(GetMinBet());
         tableState_ = kTableFirstCard;
         StartTableTimer(GetActionDelay());
         return;
-    case kActionOpen:
-    case kActionCall:
-    case kActionAllIn:
-        state_.betMade = 1;
-        state_.currentBet = std::max(state_.currentBet, amount);
-        break;
-    case kActionRaise:
-        state_.betMade = 1;
-        state_.currentBet = std::max(state_.currentBet, amount);
-        state_.raiseCount += 1.0;
-        break;
-    case kActionFold:
-        state_.totalPot += amount;
-        break;
-    default:
-        break;
     }
-    if (position < state_.actingOrder.size())
-        state_.actingOrder[position]->SetHighlighted(false);
+    if (position < actingOrder_.size())
+        actingOrder_[position]->SetHighlighted(false);
     PassTurn(position, GetActionDelay());
 }
 
@@ -475,53 +466,42 @@ void GameMgr::BettingStep()
 {
     if (handSettled_)
         return;
-    uint16_t next = NextActivePosition(lastActor_);
-    size_t inHand = 0;
-    size_t done = 0;
-    bool settled = true;
-    for (PlayerI* player : state_.actingOrder) {
-        if (!player->IsInHand())
-            continue;
-        ++inHand;
-        if (player->HasActed() || player->IsAllIn())
-            ++done;
-        if (player->GetBet() > state_.currentBet || (player->GetBet() < state_.currentBet && !player->IsAllIn()))
-            settled = false;
-    }
-    if (inHand <= 1) {
+    switch (betting_.Status()) {
+    case RoundStatus::OnePlayerLeft:
         EndOfHand();
         return;
-    }
-    if (settled && done == inHand) {
-        if (state_.boardStage >= 3) {
+    case RoundStatus::RoundComplete:
+        if (boardStage_ >= 3)
             EndOfHand();
-            return;
-        }
-        EndOfRound();
+        else
+            EndOfRound();
+        return;
+    case RoundStatus::AwaitingAction:
+        actingOrder_[betting_.NextToAct(lastActor_)]->TakeTurn();
         return;
     }
-    state_.actingOrder[next]->TakeTurn();
 }
 
 void GameMgr::RefreshPotLabel()
 {
     if (!screen_)
         return;
-    screen_->SetPot(state_.totalPot);
+    screen_->SetPot(betting_.TotalPot());
     screen_->ShowPotLabel(true);
 }
 
 void GameMgr::ResetAllForNewRound()
 {
-    for (PlayerI* player : state_.actingOrder)
+    betting_.StartNextRound();
+    for (PlayerI* player : actingOrder_)
         player->ResetForNewRound();
 }
 
 void GameMgr::EndOfRound()
 {
-    state_.totalPot += SumBetsInHand();
+    betting_.CollectBets();
     bool announce = services_.shell->AnnouncesStages() && stageDlg_ != nullptr;
-    uint16_t last = static_cast<uint16_t>(state_.actingOrder.empty() ? 0 : state_.actingOrder.size() - 1);
+    uint16_t last = static_cast<uint16_t>(actingOrder_.empty() ? 0 : actingOrder_.size() - 1);
     if (!announce) {
         RefreshPotLabel();
         ResetAllForNewRound();
@@ -533,35 +513,31 @@ void GameMgr::EndOfRound()
     stageDialogPending_ = 1;
     pendingPosition_ = last;
     static const char* const kStageNames[] = {"Flop", "Turn", "River"};
-    stageDlg_->SetCaption(kStageNames[std::min<uint32_t>(state_.boardStage, 2)]);
+    stageDlg_->SetCaption(kStageNames[std::min<uint32_t>(boardStage_, 2)]);
     stageDlg_->Show(true);
 }
 
 void GameMgr::AdvanceStage(uint16_t fromPosition)
 {
-    state_.boardStage += 1;
+    boardStage_ += 1;
     if (screen_)
-        screen_->UpdateStageImages(state_.boardStage);
-    state_.betMade = 0;
-    state_.currentBet = 0.0;
-    state_.roundPot = 0.0;
-    state_.raiseCount = 0.0;
+        screen_->UpdateStageImages(boardStage_);
     std::vector<Card> revealed;
-    deck_.RevealBoardCards(state_.boardStage == 1 ? 3 : 1, revealed);
-    for (size_t card = 0; card < revealed.size() && board_; ++card)
-        board_->PlayCardSound();
+    deck_.RevealBoardCards(boardStage_ == 1 ? 3 : 1, revealed);
+    for (size_t card = 0; card < revealed.size() && boardDisplay_; ++card)
+        boardDisplay_->PlayCardSound();
     ShowBoard();
-    state_.board.insert(state_.board.end(), revealed.begin(), revealed.end());
+    boardCards_.insert(boardCards_.end(), revealed.begin(), revealed.end());
     PassTurn(fromPosition, 2u * GetActionDelay());
 }
 
 void GameMgr::EndOfHand()
 {
-    for (PlayerI* player : state_.actingOrder)
+    for (PlayerI* player : actingOrder_)
         player->RevealHoleCards();
-    state_.totalPot += SumBetsInHand();
+    betting_.CollectBets();
     if (screen_)
-        screen_->SetPot(state_.totalPot);
+        screen_->SetPot(betting_.TotalPot());
     Showdown();
 }
 

@@ -1,6 +1,9 @@
 // The card table: ten seats (seat 0 the human, the others computer players),
 // driven as a state machine whose steps are fired by the table's time objects
 // and by its dialogs closing. The players act on it through PlayerMgrI.
+// Its money is its BettingRound's, which it asks who acts next and whether a
+// round is settled, and from which it builds the pots at the showdown; its
+// deck holds the cards and its BoardDisplay shows the board.
 //
 // Threads: every step runs on the main thread. The time objects of the table
 // and of its players notify on the time thread; their observers only post to
@@ -18,10 +21,10 @@
 #include "controls/KeybdSysMessageObserver.h"
 #include "controls/MouseMessageObserver.h"
 #include "effects/EffectMessageObserver.h"
+#include "game/table/Deck.h"
 #include "game/table/GameModule.h"
 #include "game/table/IOptionObserver.h"
 #include "game/table/PlayerMgrI.h"
-#include "game/table/Deck.h"
 #include "game/table/Pot.h"
 #include "game/table/TableEventQueue.h"
 #include "game/table/TableServices.h"
@@ -103,9 +106,11 @@ public:
     bool IsPaused() override { return paused_ != 0; }
     bool IsSelectingDealer() override { return tableState_ == kTableDealerDraw; }
     double GetMinBet() override;
-    uint16_t GetBoardStage() override { return static_cast<uint16_t>(state_.boardStage); }
-    void GetTableState(TableState& out) override { out = state_; }
-    void AddToRoundPot(double amount) override { state_.roundPot += amount; }
+    uint16_t GetBoardStage() override { return static_cast<uint16_t>(boardStage_); }
+    void GetTableState(TableState& out) override;
+    const BettingRound& GetBetting() override { return betting_; }
+    BetOutcome PlaceBet(uint16_t seat, BetMove move, double amount) override;
+    void BuyChips(uint16_t seat, double chips) override { betting_.Buy(seat, chips); }
     void OnPlayerAction(uint16_t position, uint32_t code, double amount) override;
     void ResumeAfterRebuy(bool rebought) override;
     void ScheduleNextHand() override;
@@ -123,7 +128,10 @@ public:
 
     // What the table's tests and tools look at.
     uint32_t GetTableStateCode() const { return tableState_; }
-    const TableState& State() const { return state_; }
+    // A copy of the public block, as GetTableState gives it.
+    TableState State() const;
+    // The money at the table (tests and tools may change it).
+    BettingRound& Betting() { return betting_; }
     PlayerI* GetPlayer(uint16_t seat) const;
     std::vector<PlayerI*> GetSeatList() const;
     PlayerHuman* GetHumanPlayer() const;
@@ -133,13 +141,13 @@ public:
     uint64_t GetHandsShownDown() const { return handsShownDown_; }
     // Chips that entered the table for money, and chips that left it with
     // a removed player, since the table was shown.
-    double GetChipsBought() const;
-    double GetChipsRemoved() const { return chipsRemoved_; }
+    double GetChipsBought() const { return betting_.ChipsBought(); }
+    double GetChipsRemoved() const { return betting_.ChipsRemoved(); }
     uint32_t GetLevelSecondsLeft() const { return levelSecondsLeft_; }
     bool IsLevelExpired() const { return levelExpired_ != 0; }
     TableScreen* Screen() const { return screen_.get(); }
     Deck& GetDeck() { return deck_; }
-    BoardDisplay* GetBoardDisplay() const { return board_.get(); }
+    BoardDisplay* GetBoardDisplay() const { return boardDisplay_.get(); }
     FinishDlg* GetFinishDlg() const { return finishDlg_.get(); }
     StageDlg* GetStageDlg() const { return stageDlg_.get(); }
     DealerSelectDlg* GetDealerSelectDlg() const { return dealerDlg_.get(); }
@@ -155,10 +163,10 @@ private:
     void StartDealerDraw();
     void ChooseDealer();
     void BuildActingOrder(uint16_t dealerSeat);
+    void SetActingOrder(std::vector<PlayerI*> players);
     void NumberPositions();
     void ArmPlayerSteps();
     void StartHand();
-    uint16_t NextActivePosition(uint16_t position) const;
     void PassTurn(uint16_t position, uint32_t delay);
     void BettingStep();
     void EndOfRound();
@@ -175,7 +183,6 @@ private:
     // Money (GameMgrShowdown.cpp).
     void Showdown();
     void PayAndReport(const std::vector<Pot>& pots);
-    double SumBetsInHand() const;
 
     // Between hands and tournaments (GameMgrSession.cpp).
     void OnHandResultClosed();
@@ -206,7 +213,7 @@ private:
     TableEventQueue events_;
     std::unique_ptr<TableScreen> screen_;
     Deck deck_;
-    std::unique_ptr<BoardDisplay> board_;
+    std::unique_ptr<BoardDisplay> boardDisplay_;
     TimeLibrary::ITimeObject* tableTimer_ = nullptr;
     TimeLibrary::ITimeObject* levelTimer_ = nullptr;
     TimeLibrary::ITimeObject* shuffleTimer_ = nullptr;
@@ -226,7 +233,14 @@ private:
     std::unique_ptr<TrnPlayersDlg> trnPlayersDlg_;
     std::array<std::unique_ptr<PlayerI>, kSeatCount> seats_;
     uint8_t dealerChosen_ = 0;
-    TableState state_;
+    // The public block's own fields; its betting figures are the betting
+    // unit's, filled in when the block is copied out.
+    uint32_t boardStage_ = 0;
+    std::vector<PlayerI*> actingOrder_;
+    std::vector<Card> boardCards_;
+    uint32_t gameType_ = 0;
+    double minBet_ = 0.0;
+    BettingRound betting_;
     uint32_t tableState_ = kTableIdle;
     std::vector<Pot> pots_;
     uint8_t shufflePending_ = 1;
@@ -244,8 +258,6 @@ private:
     bool created_ = false;
     uint64_t handsStarted_ = 0;
     uint64_t handsShownDown_ = 0;
-    double chipsBoughtByRemoved_ = 0.0;
-    double chipsRemoved_ = 0.0;
 };
 
 } // namespace Gamespace

@@ -49,7 +49,7 @@ void GameMgr::OnHandResultClosed()
     PrepareNextHand();
     if (tournament) {
         bool wait = awaitingRebuy_;
-        for (PlayerI* player : state_.actingOrder) {
+        for (PlayerI* player : actingOrder_) {
             if (player->IsHuman() && awaitingRebuy_)
                 continue;
             if (player->OfferAddOn())
@@ -81,16 +81,15 @@ void GameMgr::RemovePlayer(uint16_t seat)
         return;
     if (auto* comp = dynamic_cast<PlayerComp*>(player); comp != nullptr && comp->GetSavedSeat() != nullptr)
         comp->GetSavedSeat()->active = 0;
-    chipsRemoved_ += player->GetChips();
-    chipsBoughtByRemoved_ += player->GetChipsBought();
+    betting_.Unseat(seat);
     seats_[seat].reset();
 }
 
 void GameMgr::PrepareNextHand()
 {
-    uint16_t oldDealer = state_.actingOrder.empty() ? 0 : state_.actingOrder.back()->GetSeat();
+    uint16_t oldDealer = actingOrder_.empty() ? 0 : actingOrder_.back()->GetSeat();
     ClearDealerButtons();
-    state_.actingOrder.clear();
+    SetActingOrder({});
     double minBet = GetMinBet();
     for (uint16_t seat = 1; seat < kSeatCount; ++seat)
         if (seats_[seat] && seats_[seat]->GetChips() < minBet)
@@ -149,10 +148,10 @@ void GameMgr::SaveTournamentState()
         const std::vector<Card>& board = deck_.GetBoard();
         for (size_t i = 0; i < board.size() && i < saved->board.size(); ++i)
             saved->board[i] = board[i];
-        saved->totalPot = state_.totalPot;
-        saved->boardStage = static_cast<uint16_t>(state_.boardStage);
-        saved->betMade = state_.betMade;
-        saved->currentBet = state_.currentBet;
+        saved->totalPot = betting_.TotalPot();
+        saved->boardStage = static_cast<uint16_t>(boardStage_);
+        saved->betMade = betting_.BetMade() ? 1 : 0;
+        saved->currentBet = betting_.CurrentBet();
         saved->stageDialogPending = stageDialogPending_;
         saved->handOver = 0;
         saved->resumePosition = pending ? pendingPosition_ : lastActor_;
@@ -222,55 +221,52 @@ void GameMgr::RestoreTournament(SavedGame& saved)
     ResetSeatsForNewHand();
     Deck& deck = deck_;
     deck.ShuffleOnly();
-    for (PlayerI* player : state_.actingOrder)
+    for (PlayerI* player : actingOrder_)
         for (const Card& card : player->GetHoleCards())
             deck.RemoveCard(card);
     uint32_t stage = std::min<uint32_t>(saved.boardStage, 3);
     size_t shown = stage == 0 ? 0 : stage + 2;
-    state_.board.clear();
+    boardCards_.clear();
     for (size_t i = 0; i < shown; ++i) {
         const Card& card = saved.board[i];
         if (!card.IsReal())
             continue;
         deck.RemoveCard(card);
         deck.PlaceBoardCard(card);
-        state_.board.push_back(card);
+        boardCards_.push_back(card);
     }
     deck.FillBoard();
     ShowBoard();
 
-    state_.totalPot = saved.totalPot;
-    state_.boardStage = static_cast<uint32_t>(state_.board.size() >= 3 ? state_.board.size() - 2 : 0);
-    state_.betMade = saved.betMade;
-    state_.currentBet = saved.currentBet;
-    state_.roundPot = 0.0;
-    state_.raiseCount = 0.0;
+
+    boardStage_ = static_cast<uint32_t>(boardCards_.size() >= 3 ? boardCards_.size() - 2 : 0);
+    betting_.RestoreRound(saved.betMade != 0, saved.currentBet, saved.totalPot);
     stageDialogPending_ = saved.stageDialogPending;
     if (screen_)
-        screen_->UpdateStageImages(state_.boardStage);
+        screen_->UpdateStageImages(boardStage_);
     levelClockStarted_ = 1;
     if (saved.levelTimeLeft > 0)
         StartLevelTimer(saved.levelTimeLeft);
     else
         levelExpired_ = 1;
-    if (state_.boardStage > 0)
+    if (boardStage_ > 0)
         RefreshPotLabel();
     tableState_ = kTableBetting;
     restoredHand_ = true;
     handSettled_ = false;
 
-    size_t inHand = std::count_if(state_.actingOrder.begin(), state_.actingOrder.end(),
+    size_t inHand = std::count_if(actingOrder_.begin(), actingOrder_.end(),
                                   [](const PlayerI* player) { return player->IsInHand(); });
-    if (saved.handOver != 0 || inHand == 0 || state_.actingOrder.empty()) {
+    if (saved.handOver != 0 || inHand == 0 || actingOrder_.empty()) {
         handSettled_ = true;
         OnHandResultClosed();
         return;
     }
-    uint16_t position = static_cast<uint16_t>(std::min<size_t>(saved.resumePosition, state_.actingOrder.size() - 1));
+    uint16_t position = static_cast<uint16_t>(std::min<size_t>(saved.resumePosition, actingOrder_.size() - 1));
     if (stageDialogPending_ != 0 && stageDlg_) {
         pendingPosition_ = position;
         static const char* const kStageNames[] = {"Flop", "Turn", "River"};
-        stageDlg_->SetCaption(kStageNames[std::min<uint32_t>(state_.boardStage, 2)]);
+        stageDlg_->SetCaption(kStageNames[std::min<uint32_t>(boardStage_, 2)]);
         stageDlg_->Show(true);
         return;
     }

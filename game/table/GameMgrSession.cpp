@@ -139,7 +139,7 @@ void GameMgr::SeatPlayers()
 {
     for (auto& seat : seats_)
         seat.reset();
-    state_.actingOrder.clear();
+    SetActingOrder({});
     auto human = std::make_unique<PlayerHuman>(this, services_);
     human->SetSeat(0);
     human->SetName(services_.shell->GetPlayerName());
@@ -205,7 +205,7 @@ void GameMgr::SeatTournamentPlayers(SavedGame& saved)
             player->SetDealer(seatRecord.dealer != 0);
             for (const Card& card : seatRecord.cards)
                 player->AddSavedCard(card.rank, card.suit);
-            player->SetRestore(seatRecord.bet, seatRecord.inHand != 0);
+            betting_.SetRestore(seat, seatRecord.bet, seatRecord.inHand != 0);
         }
     }
     PlayerI& human = *seats_[0];
@@ -217,7 +217,7 @@ void GameMgr::SeatTournamentPlayers(SavedGame& saved)
         human.SetDealer(saved.humanDealer != 0);
         for (const Card& card : saved.tableCards)
             human.AddSavedCard(card.rank, card.suit);
-        human.SetRestore(saved.humanBet, saved.humanInHand != 0);
+        betting_.SetRestore(0, saved.humanBet, saved.humanInHand != 0);
     }
 }
 
@@ -233,11 +233,12 @@ void GameMgr::Show()
     awaitingRebuy_ = false;
     handSettled_ = true;
     restoredHand_ = false;
-    chipsBoughtByRemoved_ = 0.0;
-    chipsRemoved_ = 0.0;
+    betting_.Clear();
     pots_.clear();
-    state_ = TableState{};
-    state_.gameType = services_.shell->GetGameType();
+    boardStage_ = 0;
+    boardCards_.clear();
+    minBet_ = 0.0;
+    gameType_ = services_.shell->GetGameType();
     if (SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr) {
         // A damaged profile: play the first tournament's rules rather than
         // the rules of none.
@@ -259,7 +260,7 @@ void GameMgr::SetUpTable()
         screen_->ShowTable(true);
         screen_->UpdateStageImages(0);
     }
-    state_.minBet = GetMinBet();
+    minBet_ = GetMinBet();
     SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr;
     if (saved != nullptr && saved->newGame == 0) {
         RestoreTournament(*saved);
@@ -292,9 +293,11 @@ void GameMgr::Hide()
         screen_->ShowTable(false);
     deck_.Clear();
     ShowBoard();
-    state_.actingOrder.clear();
+    SetActingOrder({});
     for (auto& seat : seats_)
         seat.reset();
+    // Nobody is at the table any more.
+    betting_.Clear();
     events_.Purge(this);
     tableState_ = kTableIdle;
 }

@@ -10,27 +10,19 @@
 
 namespace Gamespace {
 
-double GameMgr::SumBetsInHand() const
-{
-    double sum = 0.0;
-    for (const PlayerI* player : state_.actingOrder)
-        if (player->IsInHand())
-            sum += player->GetBet();
-    return sum;
-}
-
 void GameMgr::Showdown()
 {
+    // The pots come from what the betting unit says every seat put in.
     std::vector<PotEntrant> entrants;
-    for (PlayerI* player : state_.actingOrder) {
-        if (player->IsInHand())
+    for (PlayerI* player : actingOrder_) {
+        const SeatStake& stake = betting_.Stake(player->GetSeat());
+        if (stake.inHand)
             player->UpdateBestHand();
         // A restored hand does not know what earlier rounds put in: rather
         // than shut an all-in player out, everybody left shares one pot.
-        entrants.push_back(PotEntrant{player, player->GetHandContribution(), player->IsInHand(),
-                                      player->IsAllIn() && !restoredHand_});
+        entrants.push_back(PotEntrant{player, stake.contribution, stake.inHand, stake.allIn && !restoredHand_});
     }
-    pots_ = BuildPots(entrants, state_.totalPot, state_.boardStage);
+    pots_ = BuildPots(entrants, betting_.TotalPot(), boardStage_);
     PayAndReport(pots_);
     if (screen_)
         screen_->UpdateStageImages(0);
@@ -60,7 +52,7 @@ void GameMgr::PayAndReport(const std::vector<Pot>& pots)
         std::vector<WinnerRow> rows = AwardPot(pot.amount, std::move(contenders));
         bool shown = false;
         for (const WinnerRow& row : rows) {
-            row.player->CreditChips(row.amount);
+            betting_.Credit(row.player->GetSeat(), row.amount);
             if (row.amount == 0.0 || !finishDlg_)
                 continue;
             if (!shown) {

@@ -54,7 +54,7 @@ bool PlayerComp::OfferRebuy()
     if (!CurrentTournament(record, saved))
         return false;
     double chipsBought = record.price * record.chipsPerDollar;
-    if (saved->level <= record.rebuyLastLevel && GetRebuyCount() < record.maxRebuys && chips_ < chipsBought / 2.0) {
+    if (saved->level <= record.rebuyLastLevel && GetRebuyCount() < record.maxRebuys && GetChips() < chipsBought / 2.0) {
         ShowStatus("Re-Buy $" + IntToString(static_cast<int>(record.price)) + " (" + DoubleToString(chipsBought) +
                    " chips)");
         if (savedSeat_ != nullptr)
@@ -73,7 +73,7 @@ bool PlayerComp::OfferAddOn()
     if (!CurrentTournament(record, saved))
         return false;
     double chipsBought = record.price * record.chipsPerDollar;
-    if (saved->level + 1 == record.addOnLevel && chips_ < chipsBought) {
+    if (saved->level + 1 == record.addOnLevel && GetChips() < chipsBought) {
         ShowStatus("Add-On $" + IntToString(static_cast<int>(record.price)) + " (" + DoubleToString(chipsBought) +
                    " chips)");
         BuyChips(chipsBought);

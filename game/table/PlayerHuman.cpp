@@ -139,9 +139,10 @@ void PlayerHuman::GetAvailableActions(std::vector<uint32_t>& out)
         return;
     }
     out.push_back(kHumanFold);
-    bool call = (bigBlindPending_ == 0 && chips_ + bet_ > state.currentBet) || state.currentBet > bet_;
+    const SeatStake& stake = Stake();
+    bool call = (!stake.bigBlindPending && stake.chips + stake.bet > state.currentBet) || state.currentBet > stake.bet;
     out.push_back(call ? kHumanCall : kHumanCheck);
-    if (state.currentBet < chips_ + bet_)
+    if (state.currentBet < stake.chips + stake.bet)
         out.push_back(kHumanRaise);
     out.push_back(kHumanAllIn);
 }
@@ -175,7 +176,6 @@ void PlayerHuman::PerformHumanAction(uint32_t code, double amount)
         actionDialog_->ShowActions(false);
     if (rebuyButton_ != nullptr)
         rebuyButton_->SetEnabled(false);
-    acted_ = 1;
 }
 
 bool PlayerHuman::OfferRebuy()

@@ -41,8 +41,8 @@ public:
 
     // HumanActionMessageObserver
     void GetAvailableActions(std::vector<uint32_t>& out) override;
-    double GetChips() override { return chips_; }
-    double GetBet() override { return bet_; }
+    double GetChips() override { return PlayerI::GetChips(); }
+    double GetBet() override { return PlayerI::GetBet(); }
     double GetCurrentBet() override;
     double GetRoundPot() override;
     double GetTotalPot() override;

@@ -6,6 +6,7 @@
 #include "timing/ITimeSystem.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace Gamespace {
 
@@ -105,32 +106,18 @@ void PlayerI::ResetSeatDisplay()
     holeCards_.clear();
     handGroups_.clear();
     handCategory_ = kHighCard;
-    double minBet = table_->GetMinBet();
-    short_ = chips_ < minBet ? 1 : 0;
-    inHand_ = (chips_ >= minBet && chips_ > 0.0) ? 1 : 0;
-    bet_ = 0.0;
-    contribution_ = 0.0;
-    allIn_ = 0;
-    acted_ = 0;
-    bigBlindPending_ = 0;
-    if (restorePending_ != 0) {
-        restorePending_ = 0;
-        bet_ = savedBet_;
-        contribution_ = savedBet_;
-        inHand_ = savedInHand_;
-        // Only a player dealt out of the hand is passed over.
-        short_ = inHand_ != 0 ? 0 : 1;
-        allIn_ = (inHand_ != 0 && chips_ <= 0.0) ? 1 : 0;
-        for (const Card& card : savedCards_) {
-            if (!card.IsReal())
-                continue;
-            holeCards_.push_back(card);
-            if (inHand_ != 0)
-                ShowDrawnCard(holeCards_.size() - 1);
-        }
-        savedCards_.clear();
-        RefreshBetDisplay();
+    if (savedCards_.empty())
+        return;
+    // A restored hand: the table has put the bet back already.
+    for (const Card& card : savedCards_) {
+        if (!card.IsReal())
+            continue;
+        holeCards_.push_back(card);
+        if (IsInHand())
+            ShowDrawnCard(holeCards_.size() - 1);
     }
+    savedCards_.clear();
+    RefreshBetDisplay();
 }
 
 void PlayerI::ArmStepTimer(bool byPosition)
@@ -149,7 +136,6 @@ void PlayerI::StartSmallBlindTimer()
 
 void PlayerI::StartBigBlindTimer()
 {
-    bigBlindPending_ = 1;
     uint32_t delay = 2u * table_->GetActionDelay();
     if (bigBlindTimer_ != nullptr)
         bigBlindTimer_->Start(table_->IsPaused(), static_cast<uint16_t>(std::min<uint32_t>(delay, 65535)));
@@ -158,89 +144,66 @@ void PlayerI::StartBigBlindTimer()
 void PlayerI::TakeTurn()
 {
     RunComputerTurn(*this, *table_);
-    acted_ = 1;
 }
 
-void PlayerI::PutIn(double amount)
+const SeatStake& PlayerI::Stake() const
 {
-    chips_ -= amount;
-    bet_ += amount;
-    contribution_ += amount;
-    table_->AddToRoundPot(amount);
-    Display().PlayChipsSound();
+    return table_->GetBetting().Stake(seat_);
+}
+
+void PlayerI::BuyChips(double chips)
+{
+    table_->BuyChips(seat_, chips);
 }
 
 void PlayerI::PostBlind(double amount)
 {
-    if (inHand_ == 0 || amount <= 0.0)
-        return;
-    if (amount >= chips_) {
-        allIn_ = 1;
-        amount = chips_;
+    if (table_->PlaceBet(seat_, BetMove::Blind, amount).chipsIn) {
+        Display().PlayChipsSound();
+        RefreshBetDisplay();
     }
-    PutIn(amount);
-    RefreshBetDisplay();
+}
+
+void PlayerI::Act(BetMove move, double amount)
+{
+    static const SeatIcon kIcons[] = {kIconCheck, kIconCheck, kIconOpen, kIconCall, kIconRaise, kIconFold, kIconAllIn};
+    BetOutcome outcome = table_->PlaceBet(seat_, move, amount);
+    if (outcome.action == kActionFold)
+        Display().HideHoleCards();
+    if (outcome.chipsIn)
+        Display().PlayChipsSound();
+    Display().ShowIcon(kIcons[outcome.action < std::size(kIcons) ? outcome.action : kActionCheck]);
+    table_->OnPlayerAction(position_, outcome.action, outcome.bet);
 }
 
 void PlayerI::Check()
 {
-    Display().ShowIcon(kIconCheck);
-    table_->OnPlayerAction(position_, kActionCheck, bet_);
+    Act(BetMove::Check, 0.0);
 }
 
 void PlayerI::Open(double amount)
 {
-    if (amount >= chips_) {
-        AllIn();
-        return;
-    }
-    PutIn(std::max(amount, 0.0));
-    Display().ShowIcon(kIconOpen);
-    table_->OnPlayerAction(position_, kActionOpen, bet_);
+    Act(BetMove::Open, amount);
 }
 
 void PlayerI::Call()
 {
-    TableState state;
-    table_->GetTableState(state);
-    double toCall = state.currentBet - bet_;
-    if (chips_ - toCall <= 0.0) {
-        AllIn();
-        return;
-    }
-    PutIn(std::max(toCall, 0.0));
-    Display().ShowIcon(kIconCall);
-    table_->OnPlayerAction(position_, kActionCall, bet_);
+    Act(BetMove::Call, 0.0);
 }
 
 void PlayerI::Raise(double amount)
 {
-    if (amount >= chips_) {
-        AllIn();
-        return;
-    }
-    PutIn(std::max(amount, 0.0));
-    Display().ShowIcon(kIconRaise);
-    table_->OnPlayerAction(position_, kActionRaise, bet_);
+    Act(BetMove::Raise, amount);
 }
 
 void PlayerI::Fold()
 {
-    inHand_ = 0;
-    Display().HideHoleCards();
-    table_->AddToRoundPot(-bet_);
-    Display().ShowIcon(kIconFold);
-    table_->OnPlayerAction(position_, kActionFold, bet_);
+    Act(BetMove::Fold, 0.0);
 }
 
 void PlayerI::AllIn()
 {
-    double moved = std::max(chips_, 0.0);
-    allIn_ = 1;
-    PutIn(moved);
-    chips_ = 0.0;
-    Display().ShowIcon(kIconAllIn);
-    table_->OnPlayerAction(position_, kActionAllIn, bet_);
+    Act(BetMove::AllIn, 0.0);
 }
 
 void PlayerI::SetPaused(bool paused)
@@ -290,11 +253,6 @@ void PlayerI::TakeWinnings(double /*amount*/)
     }
 }
 
-void PlayerI::CreditChips(double amount)
-{
-    chips_ += amount;
-}
-
 void PlayerI::SetHighlighted(bool on)
 {
     Display().SetHighlighted(on);
@@ -318,10 +276,7 @@ void PlayerI::RevealHoleCards()
 
 void PlayerI::ResetForNewRound()
 {
-    bet_ = 0.0;
     SetHighlighted(false);
-    acted_ = 0;
-    bigBlindPending_ = 0;
     Display().HideChips();
     Display().HideIcons();
     RefreshBetDisplay();
@@ -344,16 +299,9 @@ void PlayerI::AddSavedCard(uint32_t rank, uint32_t suit)
     savedCards_.emplace_back(rank, suit);
 }
 
-void PlayerI::SetRestore(double savedBet, bool savedInHand)
-{
-    savedBet_ = savedBet;
-    savedInHand_ = savedInHand ? 1 : 0;
-    restorePending_ = 1;
-}
-
 void PlayerI::RefreshBetDisplay()
 {
-    Display().RefreshBet(bet_, chips_);
+    Display().RefreshBet(GetBet(), GetChips());
 }
 
 } // namespace Gamespace

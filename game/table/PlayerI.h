@@ -1,8 +1,10 @@
 // The common base of the human's player and the computer's players: a seated
-// player's money, bet, cards and hand record. It draws its cards when the
-// table arms its step timer, posts blinds on its own timers, and carries out
-// the six betting actions, each reported to the table through PlayerMgrI.
-// What the seat shows is its SeatDisplay's.
+// player's cards and hand record. It draws its cards when the table arms its
+// step timer, posts blinds on its own timers, and carries out the six betting
+// actions, each placed on the table and reported to it through PlayerMgrI.
+// Its money (chips, bets, standing in the hand) is kept by the table's
+// BettingRound under its seat; the getters below read it there. What the seat
+// shows is its SeatDisplay's.
 //
 // Threads: the main thread only. The player's three time objects notify it
 // on the time thread; it passes those notices to the table's event queue
@@ -11,6 +13,7 @@
 #pragma once
 
 #include "effects/EffectMessageObserver.h"
+#include "game/table/BettingRound.h"
 #include "game/table/Card.h"
 #include "game/table/HandEvaluator.h"
 #include "game/table/SeatDisplay.h"
@@ -72,6 +75,7 @@ public:
     void AllIn();
 
     void StartSmallBlindTimer();
+    // (The table marks the big blind's option on its betting unit.)
     void StartBigBlindTimer();
     void SetPaused(bool paused);
     void PauseAndHide();
@@ -94,77 +98,58 @@ public:
     // Shows a win of `amount`: badge, labels, and the hole cards of the best
     // hand undimmed. The chips were credited by the table at the showdown.
     void TakeWinnings(double amount);
-    // The table's credit of won chips.
-    void CreditChips(double amount);
     void SetHighlighted(bool on);
     void DimHoleCards();
     void ShowStatus(const std::string& text);
     void RevealHoleCards();
-    // The end of a betting round: the bet went to the pot.
+    // The end of a betting round: the bet went to the pot (the table has
+    // cleared it already); the seat shows no bet.
     void ResetForNewRound();
     void SetDealer(bool on);
     void SetName(const std::string& name);
-    // A saved hand to restore at the next reset.
+    // A hole card of a saved hand, given back at the next reset (the table
+    // restores the seat's bet and place in the hand with it).
     void AddSavedCard(uint32_t rank, uint32_t suit);
-    void SetRestore(double savedBet, bool savedInHand);
     void RefreshBetDisplay();
 
     const std::string& GetName() const { return name_; }
-    double GetChips() const { return chips_; }
-    void SetChips(double chips) { chips_ = chips; }
     // Chips paid for with money: a buy-in, a re-buy or an add-on.
-    void BuyChips(double chips)
-    {
-        chips_ += chips;
-        chipsBought_ += chips;
-    }
-    double GetChipsBought() const { return chipsBought_; }
-    double GetBet() const { return bet_; }
+    void BuyChips(double chips);
+    // The seat's money, as the table's betting unit keeps it.
+    const SeatStake& Stake() const;
+    double GetChips() const { return Stake().chips; }
+    double GetChipsBought() const { return Stake().bought; }
+    double GetBet() const { return Stake().bet; }
     // What the player put in during the whole hand.
-    double GetHandContribution() const { return contribution_; }
+    double GetHandContribution() const { return Stake().contribution; }
+    bool IsShort() const { return Stake().isShort; }
+    bool IsInHand() const { return Stake().inHand; }
+    bool HasActed() const { return Stake().acted; }
+    bool IsAllIn() const { return Stake().allIn; }
+    bool IsBigBlindPending() const { return Stake().bigBlindPending; }
     uint16_t GetSeat() const { return seat_; }
     void SetSeat(uint16_t seat) { seat_ = seat; }
     uint16_t GetPosition() const { return position_; }
     void SetPosition(uint16_t position) { position_ = position; }
-    bool IsShort() const { return short_ != 0; }
     bool IsDealer() const { return dealer_ != 0; }
-    bool IsInHand() const { return inHand_ != 0; }
-    bool HasActed() const { return acted_ != 0; }
-    void SetActed(bool acted) { acted_ = acted ? 1 : 0; }
-    bool IsAllIn() const { return allIn_ != 0; }
-    bool IsBigBlindPending() const { return bigBlindPending_ != 0; }
-    // A restored hand leaves only the players in it able to act.
-    void SetShort(bool isShort) { short_ = isShort ? 1 : 0; }
     uint32_t GetStyle() const { return style_; }
 
 protected:
-    // Moves `amount` from the chips into the bet and the round pot.
-    void PutIn(double amount);
+    // Places the move on the table, shows it at the seat and reports it.
+    void Act(BetMove move, double amount);
     void ShowDrawnCard(size_t index);
 
     PlayerMgrI* table_;
     TableServices services_;
     uint32_t style_ = 0;
     std::string name_;
-    double chips_ = 0.0;
-    double bet_ = 0.0;
-    double savedBet_ = 0.0;
-    double contribution_ = 0.0;
-    double chipsBought_ = 0.0;
     uint16_t seat_ = 0;
     uint16_t position_ = 0;
-    uint8_t short_ = 0;
     uint8_t dealer_ = 0;
-    uint8_t inHand_ = 0;
-    uint8_t acted_ = 0;
-    uint8_t allIn_ = 0;
-    uint8_t bigBlindPending_ = 0;
     uint32_t handCategory_ = kHighCard;
     std::vector<HandGroup> handGroups_;
     std::vector<Card> holeCards_;
     std::vector<Card> savedCards_;
-    uint8_t restorePending_ = 0;
-    uint8_t savedInHand_ = 0;
 
 private:
     void OnStepTimer();

@@ -1,10 +1,13 @@
 // The table as the players see it: every change a player makes to the hand
-// goes through these operations.
+// goes through these operations. The players' money is kept in the table's
+// BettingRound: they read it there and move chips only through PlaceBet and
+// BuyChips.
 //
 // Threads: the main thread (the table's event queue delivers the timer steps
 // there, see TableEventQueue).
 #pragma once
 
+#include "game/table/BettingRound.h"
 #include "game/table/Card.h"
 #include "game/table/TableState.h"
 
@@ -28,8 +31,14 @@ public:
     virtual double GetMinBet() = 0;
     virtual uint16_t GetBoardStage() = 0;
     virtual void GetTableState(TableState& out) = 0;
-    virtual void AddToRoundPot(double amount) = 0;
-    // `code` is a TableAction; `amount` the player's bet after the action.
+    // Every seat's chips and bets, and the round's figures.
+    virtual const BettingRound& GetBetting() = 0;
+    // The player at `seat` moves chips: a blind or one of the six actions.
+    virtual BetOutcome PlaceBet(uint16_t seat, BetMove move, double amount) = 0;
+    // Chips the player at `seat` paid for: a re-buy or an add-on.
+    virtual void BuyChips(uint16_t seat, double chips) = 0;
+    // After the move, the player reports it: `code` is the TableAction it came
+    // to, `amount` the player's bet after it.
     virtual void OnPlayerAction(uint16_t position, uint32_t code, double amount) = 0;
     // The human's answer to a re-buy the table asked for.
     virtual void ResumeAfterRebuy(bool rebought) = 0;

@@ -1,5 +1,6 @@
 // The table's public block: what a player may know of the hand. Copied out
-// whole by PlayerMgrI::GetTableState, so a player decides on a snapshot.
+// whole by PlayerMgrI::GetTableState, so a player decides on a snapshot; its
+// betting figures come from the table's BettingRound.
 #pragma once
 
 #include "game/table/Card.h"
@@ -15,7 +16,7 @@ struct TableState {
     uint32_t boardStage = 0;   // 0 before the flop, 1 flop, 2 turn, 3 river
     uint8_t betMade = 0;       // a bet was made in this betting round
     double currentBet = 0.0;   // the highest bet of the round
-    double roundPot = 0.0;     // chips put in during the round
+    double roundPot = 0.0;     // what the players still in the hand bet in the round
     double raiseCount = 0.0;   // raises made in the round
     std::vector<PlayerI*> actingOrder; // first seat after the dealer .. the dealer
     std::vector<Card> board;   // community cards turned over so far

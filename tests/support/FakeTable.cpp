@@ -2,6 +2,7 @@
 
 #include "game/table/PlayerI.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace testing_support {
@@ -17,27 +18,32 @@ void FakeTable::OnPlayerStepDone(uint16_t seat, uint16_t position)
     actions.push_back("step " + std::to_string(seat) + " " + std::to_string(position));
 }
 
+void FakeTable::GetTableState(Gamespace::TableState& out)
+{
+    out = state;
+    betting.FillTableState(out);
+}
+
 void FakeTable::OnPlayerAction(uint16_t /*position*/, uint32_t code, double amount)
 {
     std::ostringstream entry;
     entry << code << " " << amount;
     actions.push_back(entry.str());
-    if (code == Gamespace::kActionOpen || code == Gamespace::kActionCall || code == Gamespace::kActionRaise ||
-        code == Gamespace::kActionAllIn) {
-        state.betMade = 1;
-        if (amount > state.currentBet)
-            state.currentBet = amount;
-    }
 }
 
 void FakeTable::Deal(Gamespace::PlayerI& player, Card first, Card second, double bet)
 {
+    uint16_t seat = player.GetSeat();
+    std::vector<uint16_t> order = betting.ActingOrder();
+    if (std::find(order.begin(), order.end(), seat) == order.end()) {
+        order.push_back(seat);
+        betting.SetActingOrder(order);
+    }
     player.AddSavedCard(first.rank, first.suit);
     player.AddSavedCard(second.rank, second.suit);
-    player.SetRestore(bet, true);
-    double chips = player.GetChips();
+    betting.SetRestore(seat, bet, true);
+    betting.DealIn(seat, minBet);
     player.ResetForNewHand();
-    player.SetChips(chips);
 }
 
 } // namespace testing_support

@@ -1,5 +1,6 @@
 // A table for tests of single players: it records what the players report
-// and answers their questions from fields the test sets, with the services
+// and answers their questions from fields the test sets and from a betting
+// unit of its own, with the services
 // (scripted shell, virtual time) a player needs to exist, and a deck to draw from.
 //
 // Threads: one thread (the test's).
@@ -32,21 +33,31 @@ public:
     bool IsSelectingDealer() override { return false; }
     double GetMinBet() override { return minBet; }
     uint16_t GetBoardStage() override { return static_cast<uint16_t>(state.boardStage); }
-    void GetTableState(Gamespace::TableState& out) override { out = state; }
-    void AddToRoundPot(double amount) override { state.roundPot += amount; }
+    // `state` with the betting unit's figures.
+    void GetTableState(Gamespace::TableState& out) override;
+    const Gamespace::BettingRound& GetBetting() override { return betting; }
+    Gamespace::BetOutcome PlaceBet(uint16_t seat, Gamespace::BetMove move, double amount) override
+    {
+        return betting.Place(seat, move, amount);
+    }
+    void BuyChips(uint16_t seat, double chips) override { betting.Buy(seat, chips); }
     void OnPlayerAction(uint16_t position, uint32_t code, double amount) override;
     void ResumeAfterRebuy(bool rebought) override { actions.push_back(rebought ? "resume yes" : "resume no"); }
     void ScheduleNextHand() override { actions.push_back("schedule"); }
     void AddToPrizePool(double amount) override { prizePool += amount; }
 
-    // Deals `player` the two cards and puts him in the hand with `bet`.
-    static void Deal(Gamespace::PlayerI& player, Card first, Card second, double bet = 0.0);
+    // Deals `player` the two cards and puts him in the hand with `bet`
+    // (taken from nowhere: his chips stay as they were).
+    void Deal(Gamespace::PlayerI& player, Card first, Card second, double bet = 0.0);
+    // The round's bet so far, as if the players before had made it.
+    void SetCurrentBet(double currentBet) { betting.RestoreRound(currentBet > 0.0, currentBet, betting.TotalPot()); }
 
     Gamespace::TableServices services;
     ScriptedShell shell;
     VirtualTimeSystem time;
     Deck deck;
     Gamespace::TableState state;
+    Gamespace::BettingRound betting;
     double minBet = 2.0;
     uint16_t actionDelay = 100;
     double prizePool = 0.0;

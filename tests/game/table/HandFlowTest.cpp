@@ -33,12 +33,15 @@ public:
         Write(IsDealerChosen() ? "card p" + std::to_string(position) : "draw s" + std::to_string(seat));
         GameMgr::OnPlayerStepDone(seat, position);
     }
-    void AddToRoundPot(double amount) override
+    BetOutcome PlaceBet(uint16_t seat, BetMove move, double amount) override
     {
-        std::ostringstream text;
-        text << "pot " << amount;
-        Write(text.str());
-        GameMgr::AddToRoundPot(amount);
+        BetOutcome outcome = GameMgr::PlaceBet(seat, move, amount);
+        if (outcome.chipsIn) {
+            std::ostringstream text;
+            text << "pot " << outcome.moved;
+            Write(text.str());
+        }
+        return outcome;
     }
     void OnPlayerAction(uint16_t position, uint32_t code, double amount) override
     {

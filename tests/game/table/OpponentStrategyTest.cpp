@@ -21,8 +21,8 @@ protected:
     PlayerComp& Seat(uint32_t style, double chips, Card first, Card second, double bet = 0.0)
     {
         player = std::make_unique<PlayerComp>(&table, table.services, style, nullptr);
-        player->SetChips(chips);
-        FakeTable::Deal(*player, first, second, bet);
+        table.betting.SetChips(0, chips);
+        table.Deal(*player, first, second, bet);
         table.state.actingOrder = {player.get()};
         return *player;
     }

@@ -18,15 +18,16 @@ protected:
     PlayerHuman& Human(double chips, double bet = 0.0)
     {
         human = std::make_unique<PlayerHuman>(&table, table.services);
-        human->SetChips(chips);
-        FakeTable::Deal(*human, Card(0, 0), Card(5, 1), bet);
+        table.betting.SetChips(0, chips);
+        table.Deal(*human, Card(0, 0), Card(5, 1), bet);
         table.state.actingOrder = {human.get()};
         return *human;
     }
     PlayerComp& Computer(double chips)
     {
         computer = std::make_unique<PlayerComp>(&table, table.services, 1, tournament ? &tournament->seats[0] : nullptr);
-        computer->SetChips(chips);
+        computer->SetSeat(1);
+        table.betting.SetChips(1, chips);
         return *computer;
     }
     void InTournament(uint16_t id, uint32_t level)
@@ -61,19 +62,20 @@ TEST_F(PlayerTest, OpenOrRaiseOfAllTheChipsOrMoreIsAnAllIn)
 
 TEST_F(PlayerTest, CallingWithExactlyTheChipsToCallIsAnAllIn)
 {
-    table.state.betMade = 1;
-    table.state.currentBet = 30;
+    table.SetCurrentBet(30);
     Human(20, 10).PerformHumanAction(kHumanCall, 0);
     EXPECT_EQ(table.actions.back(), "6 30");
     EXPECT_TRUE(human->HasActed());
 }
 
-TEST_F(PlayerTest, FoldReportsTheBetAndTakesItOutOfTheRoundPot)
+TEST_F(PlayerTest, FoldReportsTheBetAndMovesItFromTheRoundPotIntoThePot)
 {
-    table.state.roundPot = 40;
-    Human(100, 15).Fold();
+    Human(100, 15);
+    EXPECT_DOUBLE_EQ(table.betting.RoundPot(), 15.0);
+    human->Fold();
     EXPECT_EQ(table.actions.back(), "5 15");
-    EXPECT_DOUBLE_EQ(table.state.roundPot, 25.0);
+    EXPECT_DOUBLE_EQ(table.betting.RoundPot(), 0.0);
+    EXPECT_DOUBLE_EQ(table.betting.TotalPot(), 15.0);
     EXPECT_FALSE(human->IsInHand());
 }
 
@@ -83,7 +85,7 @@ TEST_F(PlayerTest, BlindBeyondTheChipsIsAnAllInForWhatIsThere)
     EXPECT_TRUE(human->IsAllIn());
     EXPECT_DOUBLE_EQ(human->GetChips(), 0.0);
     EXPECT_DOUBLE_EQ(human->GetBet(), 3.0);
-    EXPECT_DOUBLE_EQ(table.state.roundPot, 3.0);
+    EXPECT_DOUBLE_EQ(table.betting.RoundPot(), 3.0);
 }
 
 TEST_F(PlayerTest, PlayerOutOfTheHandPostsNoBlind)
@@ -100,25 +102,27 @@ TEST_F(PlayerTest, HumanActionsFollowTheBettingSituation)
     EXPECT_EQ(Available(), (std::vector<uint32_t>{kHumanCheck, kHumanOpen, kHumanFold, kHumanAllIn}));
 
     // Facing a bet he cannot cover: no raise, and the call is an all-in.
-    table.state.betMade = 1;
-    table.state.currentBet = 150;
+    table.SetCurrentBet(150);
     EXPECT_EQ(Available(), (std::vector<uint32_t>{kHumanFold, kHumanCall, kHumanAllIn}));
 
     // The big blind's option when nobody raised.
     Human(100, 2);
-    human->StartBigBlindTimer();
-    table.state.currentBet = 2;
+    table.betting.MarkBigBlind(0);
+    table.SetCurrentBet(2);
     EXPECT_EQ(Available(), (std::vector<uint32_t>{kHumanFold, kHumanCheck, kHumanRaise, kHumanAllIn}));
 }
 
 TEST_F(PlayerTest, HumanSeesTheTableThroughTheDialogQueries)
 {
-    table.state.currentBet = 12;
-    table.state.roundPot = 30;
-    table.state.totalPot = 90;
+    // Another player has bet 26 in this round before the human's 4.
+    PlayerComp other(&table, table.services, 1, nullptr);
+    other.SetSeat(1);
+    table.betting.SetChips(1, 500);
+    table.Deal(other, Card(9, 0), Card(9, 1), 26);
+    table.betting.RestoreRound(true, 26, 90);
     table.state.boardStage = 2;
     Human(100, 4);
-    EXPECT_DOUBLE_EQ(human->GetCurrentBet(), 12.0);
+    EXPECT_DOUBLE_EQ(human->GetCurrentBet(), 26.0);
     EXPECT_DOUBLE_EQ(human->GetRoundPot(), 30.0);
     EXPECT_DOUBLE_EQ(human->GetTotalPot(), 90.0);
     EXPECT_DOUBLE_EQ(human->GetBet(), 4.0);
@@ -134,9 +138,9 @@ TEST_F(PlayerTest, ComputerRebuysOnlyWhenAllowedAndShort)
     EXPECT_DOUBLE_EQ(computer->GetChips(), 7499.0 + 15000.0);
     EXPECT_DOUBLE_EQ(table.prizePool, 150.0);
     EXPECT_EQ(computer->GetRebuyCount(), 1u);
-    computer->SetChips(0);
+    table.betting.SetChips(1, 0);
     computer->OfferRebuy();
-    computer->SetChips(0);
+    table.betting.SetChips(1, 0);
     computer->OfferRebuy();
     EXPECT_EQ(computer->GetRebuyCount(), 2u);
     EXPECT_DOUBLE_EQ(computer->GetChips(), 0.0);

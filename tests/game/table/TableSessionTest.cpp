@@ -48,8 +48,8 @@ TEST(TableSession, CashTableWhoseOpponentsAreGoneEndsWithTheAnnouncement)
     harness.restartWhenDone = false;
     harness.Start();
     ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
-    harness.table->GetPlayer(1)->SetChips(0);
-    harness.table->GetPlayer(0)->SetChips(400);
+    harness.table->Betting().SetChips(1, 0);
+    harness.table->Betting().SetChips(0, 400);
     harness.shell.finish->Show(false);
     EXPECT_TRUE(harness.shell.bankrupt->IsVisible());
     EXPECT_EQ(harness.shell.bankrupt->caption, "You have finished this game.");

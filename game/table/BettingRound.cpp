@@ -1,0 +1,278 @@
+#include "game/table/BettingRound.h"
+
+#include <algorithm>
+
+namespace Gamespace {
+
+namespace {
+const SeatStake kNoStake{};
+}
+
+void BettingRound::Clear()
+{
+    *this = BettingRound{};
+}
+
+SeatStake* BettingRound::Find(uint16_t seat)
+{
+    return seat < kSeats ? &stakes_[seat] : nullptr;
+}
+
+const SeatStake& BettingRound::Stake(uint16_t seat) const
+{
+    return seat < kSeats ? stakes_[seat] : kNoStake;
+}
+
+void BettingRound::Buy(uint16_t seat, double chips)
+{
+    if (SeatStake* stake = Find(seat)) {
+        stake->chips += chips;
+        stake->bought += chips;
+    }
+}
+
+void BettingRound::Credit(uint16_t seat, double amount)
+{
+    if (SeatStake* stake = Find(seat))
+        stake->chips += amount;
+}
+
+void BettingRound::SetChips(uint16_t seat, double chips)
+{
+    if (SeatStake* stake = Find(seat))
+        stake->chips = chips;
+}
+
+void BettingRound::Unseat(uint16_t seat)
+{
+    SeatStake* stake = Find(seat);
+    if (stake == nullptr)
+        return;
+    chipsRemoved_ += stake->chips;
+    boughtByRemoved_ += stake->bought;
+    *stake = SeatStake{};
+    restores_[seat] = Restore{};
+}
+
+double BettingRound::ChipsBought() const
+{
+    double bought = boughtByRemoved_;
+    for (const SeatStake& stake : stakes_)
+        bought += stake.bought;
+    return bought;
+}
+
+uint16_t BettingRound::SeatAt(uint16_t position) const
+{
+    return position < order_.size() ? order_[position] : kSeats;
+}
+
+void BettingRound::StartHand()
+{
+    totalPot_ = 0.0;
+    betMade_ = false;
+    currentBet_ = 0.0;
+    raiseCount_ = 0.0;
+}
+
+void BettingRound::DealIn(uint16_t seat, double minBet)
+{
+    SeatStake* stake = Find(seat);
+    if (stake == nullptr)
+        return;
+    stake->isShort = stake->chips < minBet;
+    stake->inHand = stake->chips >= minBet && stake->chips > 0.0;
+    stake->bet = 0.0;
+    stake->contribution = 0.0;
+    stake->allIn = false;
+    stake->acted = false;
+    stake->bigBlindPending = false;
+    Restore& restore = restores_[seat];
+    if (!restore.pending)
+        return;
+    restore.pending = false;
+    stake->bet = restore.bet;
+    stake->contribution = restore.bet;
+    stake->inHand = restore.inHand;
+    // Only a player dealt out of the hand is passed over.
+    stake->isShort = !stake->inHand;
+    stake->allIn = stake->inHand && stake->chips <= 0.0;
+}
+
+void BettingRound::SetRestore(uint16_t seat, double bet, bool inHand)
+{
+    if (seat < kSeats)
+        restores_[seat] = Restore{true, bet, inHand};
+}
+
+void BettingRound::RestoreRound(bool betMade, double currentBet, double totalPot)
+{
+    betMade_ = betMade;
+    currentBet_ = currentBet;
+    raiseCount_ = 0.0;
+    totalPot_ = totalPot;
+}
+
+void BettingRound::MarkBigBlind(uint16_t seat)
+{
+    if (SeatStake* stake = Find(seat))
+        stake->bigBlindPending = true;
+}
+
+void BettingRound::OpenBetting(double minBet)
+{
+    betMade_ = true;
+    currentBet_ = minBet;
+    raiseCount_ = 0.0;
+}
+
+void BettingRound::PutIn(SeatStake& stake, double amount)
+{
+    stake.chips -= amount;
+    stake.bet += amount;
+    stake.contribution += amount;
+}
+
+void BettingRound::RaiseTheBet(const SeatStake& stake)
+{
+    betMade_ = true;
+    currentBet_ = std::max(currentBet_, stake.bet);
+}
+
+BetOutcome BettingRound::Place(uint16_t seat, BetMove move, double amount)
+{
+    SeatStake* found = Find(seat);
+    if (found == nullptr)
+        return BetOutcome{};
+    SeatStake& stake = *found;
+    BetOutcome outcome;
+    // An open, call or raise that takes every chip is an all-in.
+    if ((move == BetMove::Open || move == BetMove::Raise) && amount >= stake.chips)
+        move = BetMove::AllIn;
+    if (move == BetMove::Call && stake.chips - (currentBet_ - stake.bet) <= 0.0)
+        move = BetMove::AllIn;
+    switch (move) {
+    case BetMove::Blind:
+        outcome.action = kActionBlindsPosted;
+        if (!stake.inHand || amount <= 0.0)
+            break;
+        if (amount >= stake.chips) {
+            stake.allIn = true;
+            amount = stake.chips;
+        }
+        outcome.moved = amount;
+        PutIn(stake, amount);
+        outcome.chipsIn = true;
+        break;
+    case BetMove::Check:
+        outcome.action = kActionCheck;
+        break;
+    case BetMove::Open:
+    case BetMove::Raise:
+        outcome.action = move == BetMove::Open ? kActionOpen : kActionRaise;
+        outcome.moved = std::max(amount, 0.0);
+        break;
+    case BetMove::Call:
+        outcome.action = kActionCall;
+        outcome.moved = std::max(currentBet_ - stake.bet, 0.0);
+        break;
+    case BetMove::Fold:
+        // The folded bet leaves the round with the player: into the pot.
+        outcome.action = kActionFold;
+        stake.inHand = false;
+        totalPot_ += stake.bet;
+        break;
+    case BetMove::AllIn:
+        outcome.action = kActionAllIn;
+        outcome.moved = std::max(stake.chips, 0.0);
+        stake.allIn = true;
+        break;
+    }
+    if (move != BetMove::Blind && move != BetMove::Check && move != BetMove::Fold) {
+        PutIn(stake, outcome.moved);
+        if (move == BetMove::AllIn)
+            stake.chips = 0.0;
+        outcome.chipsIn = true;
+        RaiseTheBet(stake);
+        if (move == BetMove::Raise)
+            raiseCount_ += 1.0;
+    }
+    if (move != BetMove::Blind)
+        stake.acted = true;
+    outcome.bet = stake.bet;
+    return outcome;
+}
+
+uint16_t BettingRound::NextToAct(uint16_t position) const
+{
+    auto able = [this](size_t q) {
+        const SeatStake& stake = Stake(order_[q]);
+        return stake.inHand && !stake.isShort && !stake.allIn;
+    };
+    for (size_t q = static_cast<size_t>(position) + 1; q < order_.size(); ++q)
+        if (able(q))
+            return static_cast<uint16_t>(q);
+    for (size_t q = 0; q < order_.size(); ++q)
+        if (able(q))
+            return static_cast<uint16_t>(q);
+    return 0;
+}
+
+RoundStatus BettingRound::Status() const
+{
+    size_t inHand = 0;
+    size_t done = 0;
+    bool even = true;
+    for (uint16_t seat : order_) {
+        const SeatStake& stake = Stake(seat);
+        if (!stake.inHand)
+            continue;
+        ++inHand;
+        if (stake.acted || stake.allIn)
+            ++done;
+        if (stake.bet > currentBet_ || (stake.bet < currentBet_ && !stake.allIn))
+            even = false;
+    }
+    if (inHand <= 1)
+        return RoundStatus::OnePlayerLeft;
+    return even && done == inHand ? RoundStatus::RoundComplete : RoundStatus::AwaitingAction;
+}
+
+double BettingRound::RoundPot() const
+{
+    double pot = 0.0;
+    for (uint16_t seat : order_)
+        if (Stake(seat).inHand)
+            pot += Stake(seat).bet;
+    return pot;
+}
+
+void BettingRound::CollectBets()
+{
+    totalPot_ += RoundPot();
+}
+
+void BettingRound::StartNextRound()
+{
+    for (uint16_t seat : order_) {
+        if (SeatStake* stake = Find(seat)) {
+            stake->bet = 0.0;
+            stake->acted = false;
+            stake->bigBlindPending = false;
+        }
+    }
+    betMade_ = false;
+    currentBet_ = 0.0;
+    raiseCount_ = 0.0;
+}
+
+void BettingRound::FillTableState(TableState& out) const
+{
+    out.betMade = betMade_ ? 1 : 0;
+    out.currentBet = currentBet_;
+    out.roundPot = RoundPot();
+    out.raiseCount = raiseCount_;
+    out.totalPot = totalPot_;
+}
+
+} // namespace Gamespace
