@@ -133,73 +133,66 @@ void BettingRound::PutIn(SeatStake& stake, double amount)
     stake.contribution += amount;
 }
 
-void BettingRound::RaiseTheBet(const SeatStake& stake)
+BetOutcome BettingRound::PostBlind(SeatStake& stake, double amount)
 {
-    betMade_ = true;
-    currentBet_ = std::max(currentBet_, stake.bet);
-}
-
-BetOutcome BettingRound::Place(uint16_t seat, BetMove move, double amount)
-{
-    SeatStake* found = Find(seat);
-    if (found == nullptr)
-        return BetOutcome{};
-    SeatStake& stake = *found;
     BetOutcome outcome;
-    // An open, call or raise that takes every chip is an all-in.
-    if ((move == BetMove::Open || move == BetMove::Raise) && amount >= stake.chips)
-        move = BetMove::AllIn;
-    if (move == BetMove::Call && stake.chips - (currentBet_ - stake.bet) <= 0.0)
-        move = BetMove::AllIn;
-    switch (move) {
-    case BetMove::Blind:
-        outcome.action = kActionBlindsPosted;
-        if (!stake.inHand || amount <= 0.0)
-            break;
+    outcome.action = kActionBlindsPosted;
+    if (stake.inHand && amount > 0.0) {
         if (amount >= stake.chips) {
             stake.allIn = true;
             amount = stake.chips;
         }
-        outcome.moved = amount;
         PutIn(stake, amount);
+        outcome.moved = amount;
         outcome.chipsIn = true;
-        break;
-    case BetMove::Check:
-        outcome.action = kActionCheck;
-        break;
-    case BetMove::Open:
-    case BetMove::Raise:
-        outcome.action = move == BetMove::Open ? kActionOpen : kActionRaise;
-        outcome.moved = std::max(amount, 0.0);
-        break;
-    case BetMove::Call:
-        outcome.action = kActionCall;
-        outcome.moved = std::max(currentBet_ - stake.bet, 0.0);
-        break;
-    case BetMove::Fold:
-        // The folded bet leaves the round with the player: into the pot.
-        outcome.action = kActionFold;
-        stake.inHand = false;
-        totalPot_ += stake.bet;
-        break;
-    case BetMove::AllIn:
-        outcome.action = kActionAllIn;
-        outcome.moved = std::max(stake.chips, 0.0);
-        stake.allIn = true;
-        break;
     }
-    if (move != BetMove::Blind && move != BetMove::Check && move != BetMove::Fold) {
-        PutIn(stake, outcome.moved);
-        if (move == BetMove::AllIn)
-            stake.chips = 0.0;
+    outcome.bet = stake.bet;
+    return outcome;
+}
+
+BetMove BettingRound::WhatItComesTo(const SeatStake& stake, BetMove move, double amount) const
+{
+    bool everyChip = ((move == BetMove::Open || move == BetMove::Raise) && amount >= stake.chips) ||
+                     (move == BetMove::Call && stake.chips - (currentBet_ - stake.bet) <= 0.0);
+    return everyChip ? BetMove::AllIn : move;
+}
+
+BetOutcome BettingRound::Place(uint16_t seat, BetMove move, double amount)
+{
+    static const uint32_t kActions[] = {kActionBlindsPosted, kActionCheck, kActionOpen, kActionCall,
+                                        kActionRaise,        kActionFold,  kActionAllIn};
+    SeatStake* stake = Find(seat);
+    if (stake == nullptr)
+        return BetOutcome{};
+    if (move == BetMove::Blind)
+        return PostBlind(*stake, amount);
+    move = WhatItComesTo(*stake, move, amount);
+    BetOutcome outcome;
+    outcome.action = kActions[static_cast<size_t>(move)];
+    stake->acted = true;
+    if (move == BetMove::Fold) {
+        // The folded bet leaves the round with the player: into the pot.
+        stake->inHand = false;
+        totalPot_ += stake->bet;
+    } else if (move != BetMove::Check) {
+        if (move == BetMove::Call)
+            outcome.moved = std::max(currentBet_ - stake->bet, 0.0);
+        else if (move == BetMove::AllIn)
+            outcome.moved = std::max(stake->chips, 0.0);
+        else
+            outcome.moved = std::max(amount, 0.0);
+        PutIn(*stake, outcome.moved);
+        if (move == BetMove::AllIn) {
+            stake->allIn = true;
+            stake->chips = 0.0;
+        }
         outcome.chipsIn = true;
-        RaiseTheBet(stake);
+        betMade_ = true;
+        currentBet_ = std::max(currentBet_, stake->bet);
         if (move == BetMove::Raise)
             raiseCount_ += 1.0;
     }
-    if (move != BetMove::Blind)
-        stake.acted = true;
-    outcome.bet = stake.bet;
+    outcome.bet = stake->bet;
     return outcome;
 }
 

@@ -132,7 +132,9 @@ private:
     SeatStake* Find(uint16_t seat);
     // Moves `amount` from the stack into the bet.
     static void PutIn(SeatStake& stake, double amount);
-    void RaiseTheBet(const SeatStake& stake);
+    static BetOutcome PostBlind(SeatStake& stake, double amount);
+    // An open, call or raise that takes every chip is an all-in.
+    BetMove WhatItComesTo(const SeatStake& stake, BetMove move, double amount) const;
 
     std::array<SeatStake, kSeats> stakes_{};
     std::array<Restore, kSeats> restores_{};

@@ -391,28 +391,8 @@ void GameMgr::StartHand()
         return;
     }
     shufflePending_ = 1;
-
-    SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr;
-    if (saved != nullptr) {
-        if (trnPlayersDlg_)
-            trnPlayersDlg_->FillPlayerList(GetSeatList());
-        if (levelClockStarted_ == 0) {
-            levelClockStarted_ = 1;
-            levelExpired_ = 0;
-            if (trnInfoDlg_)
-                trnInfoDlg_->SetLevel(GetLevel());
-            StartLevelTimer(GetLevelTime());
-        } else if (levelExpired_ != 0) {
-            levelExpired_ = 0;
-            saved->level += 1;
-            if (trnInfoDlg_) {
-                trnInfoDlg_->SetLevel(GetLevel());
-                trnInfoDlg_->SetMinBet(GetMinBet());
-            }
-            StartLevelTimer(GetLevelTime());
-        }
-        saved->boardStage = 0;
-    }
+    if (SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr)
+        RunTournamentClock(*saved);
 
     boardStage_ = 0;
     pots_.clear();
@@ -429,7 +409,33 @@ void GameMgr::StartHand()
     betting_.StartHand();
     minBet_ = GetMinBet();
     ++handsStarted_;
+    StartBlinds();
+}
 
+void GameMgr::RunTournamentClock(SavedGame& saved)
+{
+    if (trnPlayersDlg_)
+        trnPlayersDlg_->FillPlayerList(GetSeatList());
+    if (levelClockStarted_ == 0) {
+        levelClockStarted_ = 1;
+        levelExpired_ = 0;
+        if (trnInfoDlg_)
+            trnInfoDlg_->SetLevel(GetLevel());
+        StartLevelTimer(GetLevelTime());
+    } else if (levelExpired_ != 0) {
+        levelExpired_ = 0;
+        saved.level += 1;
+        if (trnInfoDlg_) {
+            trnInfoDlg_->SetLevel(GetLevel());
+            trnInfoDlg_->SetMinBet(GetMinBet());
+        }
+        StartLevelTimer(GetLevelTime());
+    }
+    saved.boardStage = 0;
+}
+
+void GameMgr::StartBlinds()
+{
     // The blinds come from the first two players dealt in; a player out of
     // the hand posts none.
     std::vector<uint16_t> dealtIn;

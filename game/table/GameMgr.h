@@ -167,6 +167,9 @@ private:
     void NumberPositions();
     void ArmPlayerSteps();
     void StartHand();
+    // A tournament hand: the players' panel, the level clock and the level.
+    void RunTournamentClock(SavedGame& saved);
+    void StartBlinds();
     void PassTurn(uint16_t position, uint32_t delay);
     void BettingStep();
     void EndOfRound();
@@ -205,6 +208,10 @@ private:
     void SetUpTable();
     void RestoreTournament(SavedGame& saved);
     void SaveTournamentState();
+    // One seat's part of the saved tournament; `inPlay`: a hand in its
+    // betting is saved as it stands, `pending` with its stage announcement.
+    void SaveSeat(SavedGame& saved, const PlayerI& player, bool inPlay, bool pending);
+    void RestoreBoard(const SavedGame& saved);
     void RemovePlayer(uint16_t seat);
     void RefreshPotLabel();
     void ResetAllForNewRound();

@@ -135,16 +135,16 @@ void GameMgr::SaveTournamentState()
     SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr;
     if (saved == nullptr)
         return;
-    // Only a hand in its betting can be resumed as it stood; anything else
+    // Only a hand in its inPlay can be resumed as it stood; anything else
     // (between hands, the shuffle, the dealer draw, the deal, a shown-down
     // hand) resumes with a fresh hand, and bets not yet in a pot go back.
-    bool betting = tableState_ == kTableBetting && !handSettled_;
-    bool pending = betting && stageDialogPending_ != 0;
+    bool inPlay = tableState_ == kTableBetting && !handSettled_;
+    bool pending = inPlay && stageDialogPending_ != 0;
     saved->newGame = 0;
     saved->levelTimeLeft =
         static_cast<uint16_t>(std::min<uint32_t>(levelClockStarted_ != 0 ? levelSecondsLeft_ : GetLevelTime(), 65535));
     saved->board.fill(Card::None());
-    if (betting) {
+    if (inPlay) {
         const std::vector<Card>& board = deck_.GetBoard();
         for (size_t i = 0; i < board.size() && i < saved->board.size(); ++i)
             saved->board[i] = board[i];
@@ -164,43 +164,69 @@ void GameMgr::SaveTournamentState()
         saved->handOver = 1;
         saved->resumePosition = 0;
     }
-    for (const auto& seat : seats_) {
-        if (!seat)
-            continue;
-        PlayerI& player = *seat;
-        bool inHand = betting && player.IsInHand();
-        double refund = (!betting && !handSettled_) ? player.GetHandContribution() : 0.0;
-        double chips = player.GetChips() + refund;
-        // A bet already moved to the pot (a folded player's, or every bet
-        // once the round is over) is not a bet any more.
-        double bet = (inHand && !pending) ? player.GetBet() : 0.0;
-        std::array<Card, 2> cards = {Card::None(), Card::None()};
-        if (betting)
-            for (size_t i = 0; i < 2; ++i)
-                cards[i] = player.GetHoleCard(i);
-        if (player.IsHuman()) {
-            saved->humanDealer = player.IsDealer() ? 1 : 0;
-            saved->humanInHand = inHand ? 1 : 0;
-            saved->startChips = chips;
-            saved->humanBet = bet;
-            saved->tableCards = cards;
-            continue;
-        }
-        auto* comp = dynamic_cast<PlayerComp*>(&player);
-        SeatRecord* record = comp != nullptr ? comp->GetSavedSeat() : nullptr;
-        if (record == nullptr)
-            continue;
-        record->dealer = player.IsDealer() ? 1 : 0;
-        record->inHand = inHand ? 1 : 0;
-        record->chips = chips;
-        record->bet = bet;
-        record->styleCode = static_cast<uint8_t>(player.GetStyle() + 1);
-        record->cards = cards;
-        // A busted player is not seated again.
-        record->active = (chips > 0.0 || inHand) ? 1 : 0;
-        record->seatNumber = player.GetSeat();
-        record->name = player.GetName();
+    for (const auto& seat : seats_)
+        if (seat)
+            SaveSeat(*saved, *seat, inPlay, pending);
+}
+
+void GameMgr::SaveSeat(SavedGame& saved, const PlayerI& player, bool inPlay, bool pending)
+{
+    bool inHand = inPlay && player.IsInHand();
+    double refund = (!inPlay && !handSettled_) ? player.GetHandContribution() : 0.0;
+    double chips = player.GetChips() + refund;
+    // A bet already moved to the pot (a folded player's, or every bet
+    // once the round is over) is not a bet any more.
+    double bet = (inHand && !pending) ? player.GetBet() : 0.0;
+    std::array<Card, 2> cards = {Card::None(), Card::None()};
+    if (inPlay)
+        for (size_t i = 0; i < 2; ++i)
+            cards[i] = player.GetHoleCard(i);
+    if (player.IsHuman()) {
+        saved.humanDealer = player.IsDealer() ? 1 : 0;
+        saved.humanInHand = inHand ? 1 : 0;
+        saved.startChips = chips;
+        saved.humanBet = bet;
+        saved.tableCards = cards;
+        return;
     }
+    auto* comp = dynamic_cast<const PlayerComp*>(&player);
+    SeatRecord* record = comp != nullptr ? comp->GetSavedSeat() : nullptr;
+    if (record == nullptr)
+        return;
+    record->dealer = player.IsDealer() ? 1 : 0;
+    record->inHand = inHand ? 1 : 0;
+    record->chips = chips;
+    record->bet = bet;
+    record->styleCode = static_cast<uint8_t>(player.GetStyle() + 1);
+    record->cards = cards;
+    // A busted player is not seated again.
+    record->active = (chips > 0.0 || inHand) ? 1 : 0;
+    record->seatNumber = player.GetSeat();
+    record->name = player.GetName();
+}
+
+void GameMgr::RestoreBoard(const SavedGame& saved)
+{
+    // The deck is dealt again without the cards in the players' hands and
+    // the board cards turned over; the rest of the board is drawn afresh.
+    deck_.ShuffleOnly();
+    for (PlayerI* player : actingOrder_)
+        for (const Card& card : player->GetHoleCards())
+            deck_.RemoveCard(card);
+    uint32_t stage = std::min<uint32_t>(saved.boardStage, 3);
+    size_t shown = stage == 0 ? 0 : stage + 2;
+    boardCards_.clear();
+    for (size_t i = 0; i < shown; ++i) {
+        const Card& card = saved.board[i];
+        if (!card.IsReal())
+            continue;
+        deck_.RemoveCard(card);
+        deck_.PlaceBoardCard(card);
+        boardCards_.push_back(card);
+    }
+    deck_.FillBoard();
+    ShowBoard();
+    boardStage_ = static_cast<uint32_t>(boardCards_.size() >= 3 ? boardCards_.size() - 2 : 0);
 }
 
 void GameMgr::RestoreTournament(SavedGame& saved)
@@ -219,27 +245,7 @@ void GameMgr::RestoreTournament(SavedGame& saved)
 
     // The players take back their saved cards, bets and places in the hand.
     ResetSeatsForNewHand();
-    Deck& deck = deck_;
-    deck.ShuffleOnly();
-    for (PlayerI* player : actingOrder_)
-        for (const Card& card : player->GetHoleCards())
-            deck.RemoveCard(card);
-    uint32_t stage = std::min<uint32_t>(saved.boardStage, 3);
-    size_t shown = stage == 0 ? 0 : stage + 2;
-    boardCards_.clear();
-    for (size_t i = 0; i < shown; ++i) {
-        const Card& card = saved.board[i];
-        if (!card.IsReal())
-            continue;
-        deck.RemoveCard(card);
-        deck.PlaceBoardCard(card);
-        boardCards_.push_back(card);
-    }
-    deck.FillBoard();
-    ShowBoard();
-
-
-    boardStage_ = static_cast<uint32_t>(boardCards_.size() >= 3 ? boardCards_.size() - 2 : 0);
+    RestoreBoard(saved);
     betting_.RestoreRound(saved.betMade != 0, saved.currentBet, saved.totalPot);
     stageDialogPending_ = saved.stageDialogPending;
     if (screen_)
