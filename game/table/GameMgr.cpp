@@ -137,18 +137,18 @@ PlayerHuman* GameMgr::GetHumanPlayer() const
 
 void GameMgr::GetTableState(TableState& out)
 {
+    out = State();
+}
+
+TableState GameMgr::State() const
+{
+    TableState out;
     out.boardStage = boardStage_;
     out.actingOrder = actingOrder_;
     out.board = boardCards_;
     out.gameType = gameType_;
     out.minBet = minBet_;
     betting_.FillTableState(out);
-}
-
-TableState GameMgr::State() const
-{
-    TableState out;
-    const_cast<GameMgr*>(this)->GetTableState(out);
     return out;
 }
 

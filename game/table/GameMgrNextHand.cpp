@@ -135,7 +135,7 @@ void GameMgr::SaveTournamentState()
     SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr;
     if (saved == nullptr)
         return;
-    // Only a hand in its inPlay can be resumed as it stood; anything else
+    // Only a hand in its betting can be resumed as it stood; anything else
     // (between hands, the shuffle, the dealer draw, the deal, a shown-down
     // hand) resumes with a fresh hand, and bets not yet in a pot go back.
     bool inPlay = tableState_ == kTableBetting && !handSettled_;
