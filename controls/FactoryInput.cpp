@@ -108,7 +108,21 @@ void Factory_impl::DispatchMouseMove(int32_t x, int32_t y)
             o->OnSysMouseMove(Point{x, y});
     }
 
-    VisibleObject_impl* hit = nullptr;
+    TrackHover(x, y, HoverCause::Move);
+}
+
+VisibleObject_impl* Factory_impl::HitTest(int32_t x, int32_t y) const
+{
+    for (size_t i = layerCount_; i-- > 0;) {
+        VisibleObject_impl* object = layerTable_[i]->GetImpl();
+        if (object->GetScreenRect().Contains(x, y))
+            return object;
+    }
+    return nullptr;
+}
+
+void Factory_impl::TrackHover(int32_t x, int32_t y, HoverCause cause)
+{
     VisibleObject_impl* left = nullptr;
     VisibleObject_impl* entered = nullptr;
     VisibleObject_impl* moved = nullptr;
@@ -116,15 +130,11 @@ void Factory_impl::DispatchMouseMove(int32_t x, int32_t y)
     IBridgeToVO* pinB = nullptr;
     {
         platform::CriticalSectionLock lock(lock_);
-        if (layerCount_ == 0)
+        // A move over an empty screen keeps the hover; a press or release
+        // never goes to an object that is no longer shown.
+        if (layerCount_ == 0 && cause == HoverCause::Move)
             return;
-        for (size_t i = layerCount_; i-- > 0;) {
-            VisibleObject_impl* object = layerTable_[i]->GetImpl();
-            if (object->GetScreenRect().Contains(x, y)) {
-                hit = object;
-                break;
-            }
-        }
+        VisibleObject_impl* hit = HitTest(x, y);
         if (!hit) {
             left = hovered_;
             hovered_ = nullptr;
@@ -135,7 +145,7 @@ void Factory_impl::DispatchMouseMove(int32_t x, int32_t y)
             left = hovered_;
             entered = hit;
             hovered_ = hit;
-        } else {
+        } else if (cause == HoverCause::Move) {
             moved = hit;
         }
         pinA = Pin(left ? left : moved);
@@ -153,6 +163,10 @@ void Factory_impl::DispatchMouseMove(int32_t x, int32_t y)
 
 void Factory_impl::DispatchMouseDown(int32_t x, int32_t y, int32_t button, int32_t clicks)
 {
+    // The object hovered at the last move may have been hidden since (the
+    // first click of a double click closing its dialog): the press goes to
+    // what is under the pointer now.
+    TrackHover(x, y, HoverCause::Press);
     VisibleObject_impl* target;
     IBridgeToVO* pin;
     {
@@ -185,6 +199,7 @@ void Factory_impl::DispatchMouseDown(int32_t x, int32_t y, int32_t button, int32
 
 void Factory_impl::DispatchMouseUp(int32_t x, int32_t y, int32_t button, int32_t clicks)
 {
+    TrackHover(x, y, HoverCause::Press);
     CallPinned(*this, lock_, hovered_, &Factory_impl::Pin, &Factory_impl::Unpin,
                [&](VisibleObject_impl& target) { target.OnMouseUp(x, y, button, clicks); });
 }

@@ -231,6 +231,14 @@ private:
     // undoes that afterwards (deleting it when it was released meanwhile).
     IBridgeToVO* Pin(VisibleObject_impl* object);
     void Unpin(IBridgeToVO* bridge);
+    // Under the lock: the topmost shown object at the point, or null.
+    VisibleObject_impl* HitTest(int32_t x, int32_t y) const;
+    // Why the hover is checked: a move also tells an object still under the
+    // pointer that it moved, and keeps the hover over an empty screen.
+    enum class HoverCause { Move, Press };
+    // Makes the object under the point the hovered one, telling the one it
+    // leaves and the one it enters.
+    void TrackHover(int32_t x, int32_t y, HoverCause cause);
     Zolt::Image* ImageAt(int32_t handle);
     Zolt::Font* FontAt(int32_t index);
     void DrawCursorAndToolTip();

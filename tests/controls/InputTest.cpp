@@ -173,6 +173,54 @@ TEST(Input, AClickThatReleasesItsOwnButtonIsSafe)
     EXPECT_EQ(log.entries, (std::vector<std::string>{"enter:2", "down:2:1", "up:2:0"}));
 }
 
+TEST(Input, ADoubleClickOnAButtonThatClosesItsDialogActsOnceAndThePressFindsWhatIsBeneath)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    Log beneathLog;
+    IRectVO* beneath = Shown(f, beneathLog, 0, 0, 40, 40); // id 2
+    IDialogVO* dialog = f.CreateDialogVO();                // id 3
+    IButtonVO* ok = f.CreateButtonVO();                    // id 4
+    ok->SetSize(20, 20);
+    dialog->AddChild(ok);
+    Log okLog;
+    ok->AddMouseObserver(&okLog);
+    okLog.onUp = [&](uint32_t) { dialog->SetVisible(false); };
+    dialog->SetVisible(true);
+
+    f.DispatchMouseMove(5, 5);
+    f.DispatchMouseDown(5, 5, 1, 1);
+    f.DispatchMouseUp(5, 5, 0, 1);
+    // The second click of the pair comes without a move in between.
+    f.DispatchMouseDown(5, 5, 1, 2);
+    f.DispatchMouseUp(5, 5, 0, 2);
+    EXPECT_EQ(okLog.entries, (std::vector<std::string>{"enter:4", "down:4:1", "up:4:0", "leave:4"}));
+    EXPECT_EQ(beneathLog.entries, (std::vector<std::string>{"enter:2", "down:2:1", "up:2:0"}));
+    EXPECT_EQ(f.GetHoveredId(), beneath->GetId());
+    f.ReleaseVO(ok);
+    f.ReleaseVO(dialog);
+    f.ReleaseVO(beneath);
+}
+
+TEST(Input, AnObjectHiddenUnderTheStillPointerGetsNeitherPressNorRelease)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    Log log;
+    IRectVO* a = Shown(f, log, 0, 0, 10, 10);
+    f.DispatchMouseMove(5, 5);
+    f.DispatchMouseDown(5, 5, 1, 1);
+    a->SetVisible(false); // as a timer on the time thread may do
+    f.DispatchMouseUp(5, 5, 0, 1);
+    a->SetVisible(true);
+    a->SetVisible(false);
+    f.DispatchMouseDown(5, 5, 1, 1);
+    f.DispatchMouseUp(5, 5, 0, 1);
+    EXPECT_EQ(log.entries, (std::vector<std::string>{"enter:2", "down:2:1", "leave:2"}));
+    EXPECT_EQ(f.GetHoveredId(), 0u);
+    f.ReleaseVO(a);
+}
+
 TEST(Input, NestedModalDialogsReenableExactlyWhatWasEnabledBefore)
 {
     ControlScene scene;
