@@ -113,6 +113,11 @@ void EditBoxVO_impl::NotifyTextChanged()
         o->OnTextChanged(id_);
 }
 
+bool EditBoxVO_impl::Accepts(char character) const
+{
+    return editObservers_.empty() || editObservers_.front()->AcceptChar(character);
+}
+
 void EditBoxVO_impl::OnChar(char character)
 {
     const int16_t limit = static_cast<int16_t>(maxLength_);
@@ -122,7 +127,7 @@ void EditBoxVO_impl::OnChar(char character)
         length = text_.size();
     }
     bool accepted = !(limit >= 0 && length >= static_cast<size_t>(limit));
-    if (accepted && !editObservers_.empty() && !editObservers_.front()->AcceptChar(character))
+    if (accepted && !Accepts(character))
         accepted = false;
     if (accepted) {
         {
@@ -157,6 +162,9 @@ bool EditBoxVO_impl::Paste()
     platform::CloseClipboard();
     if (!got)
         return false;
+    // A pasted character is a typed one: the filter that keeps a digits-only
+    // box free of "../x" sees each of them.
+    std::erase_if(pasted, [this](char c) { return !Accepts(c); });
     {
         platform::CriticalSectionLock lock(factory_.Lock());
         text_ += pasted;
@@ -211,6 +219,9 @@ void EditBoxVO_impl::SetFocus(bool focus)
     VisibleObject_impl::SetFocus(focus);
     const auto observers = editObservers_;
     if (!focus) {
+        // The Ctrl release may go to the box that takes the focus; a Ctrl
+        // still latched here would paste on a plain V later.
+        controlHeld_ = false;
         if (caretTimer_)
             caretTimer_->Stop();
         caretShown_.store(false);

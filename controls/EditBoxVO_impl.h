@@ -58,7 +58,11 @@ public:
     bool IsCaretShown() const { return caretShown_.load(); }
 
 private:
-    // Appends pasted clipboard text; false when the clipboard had none.
+    // Whether the first edit observer lets the character in (all pass
+    // without observers).
+    bool Accepts(char character) const;
+    // Appends the pasted clipboard characters the filter lets in; false when
+    // the clipboard had no text.
     bool Paste();
     void NotifyTextChanged();
 

@@ -93,6 +93,37 @@ TEST_F(EditBoxTest, PasteTakesAtMostTwentyCharactersAndIsCutToTheLimit)
     EXPECT_EQ(Text(), "hellowor");
 }
 
+TEST_F(EditBoxTest, PastedCharactersPassTheSameFilterAsTypedOnes)
+{
+    struct DigitsOnly : IEditBoxMsgObserver {
+        bool AcceptChar(char c) override { return c >= '0' && c <= '9'; }
+    } digits;
+    IEditBoxVO* amount = scene.Factory().CreateEditBoxVO();
+    amount->AddEditObserver(&digits);
+    amount->SetVisible(true);
+    amount->SetFocus(true);
+    Paste("../x");
+    Paste("1#2a3");
+    std::string text;
+    amount->GetText(text);
+    EXPECT_EQ(text, "123");
+    scene.Factory().ReleaseVO(amount);
+}
+
+TEST_F(EditBoxTest, ACtrlStillDownWhenTheFocusLeavesDoesNotPasteOnALaterV)
+{
+    IEditBoxVO* other = scene.Factory().CreateEditBoxVO();
+    other->SetVisible(true);
+    ASSERT_TRUE(platform::PutClipboardText("pasted"));
+    scene.Factory().DispatchKeyDown(17);
+    other->SetFocus(true);
+    scene.Factory().DispatchKeyUp(17); // the release reaches the other box
+    box->SetFocus(true);
+    scene.Factory().DispatchKeyDown('V');
+    EXPECT_EQ(Text(), "");
+    scene.Factory().ReleaseVO(other);
+}
+
 TEST_F(EditBoxTest, ZeroLimitRefusesTypingButNotPasting)
 {
     box->SetMaxLength(0);
