@@ -16,14 +16,22 @@ DialogVO_impl::DialogVO_impl(Factory_impl& factory, uint32_t id) : VisibleObject
 DialogVO_impl::~DialogVO_impl()
 {
     factory_.ReleaseImage(background_);
+    // A dialog released while shown closes as it goes: its children leave
+    // the screen with it, and a modal one gives the rest of the screen back.
+    // Its observers are not told; the one releasing it is its owner.
+    const bool closeModal = visible_ && !modeless_;
     // The references AddChild took are given back, so a child its owner has
     // released goes with the dialog instead of staying registered for good.
     std::vector<IVisibleObject*> children;
     children.swap(children_);
     for (IVisibleObject* child : children) {
+        if (visible_)
+            child->SetVisible(false);
         child->SetParent(nullptr);
         factory_.ReleaseObject(child);
     }
+    if (closeModal)
+        factory_.LeaveModal();
 }
 
 bool DialogVO_impl::SetBackgroundImage(const std::string& name)

@@ -3,6 +3,7 @@
 #include "controls/BaseVO_bridge.h"
 #include "controls/DialogMessageObserver.h"
 #include "controls/Factory_impl.h"
+#include "controls/MouseMessageObserver.h"
 #include "tests/support/ControlTestHost.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +72,51 @@ TEST(Dialog, ModelessDialogLeavesTheScreenWorking)
     EXPECT_FALSE(table->IsEnabled()) << "hiding it re-enables nothing";
     f.ReleaseVO(table);
     f.ReleaseVO(dialog);
+}
+
+TEST(Dialog, ReleasingItWhileShownFromItsOwnButtonGivesTheScreenBack)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    IRectVO* table = f.CreateRectVO();
+    table->SetSize(200, 150);
+    table->SetVisible(true);
+    IDialogVO* dialog = f.CreateDialogVO();
+    IButtonVO* close = f.CreateButtonVO();
+    IRectVO* label = f.CreateRectVO();
+    close->SetSize(20, 20);
+    label->SetPosition(50, 50);
+    dialog->AddChild(close);
+    dialog->AddChild(label);
+    // The owner's close handler tears the whole dialog down.
+    struct Owner : MouseMessageObserver {
+        void OnMouseUp(uint32_t, int32_t) override
+        {
+            factory->ReleaseVO(close);
+            factory->ReleaseVO(dialog);
+        }
+        Factory_impl* factory = nullptr;
+        IButtonVO* close = nullptr;
+        IDialogVO* dialog = nullptr;
+    } owner;
+    owner.factory = &f;
+    owner.close = close;
+    owner.dialog = dialog;
+    close->AddMouseObserver(&owner);
+    dialog->SetVisible(true);
+    ASSERT_FALSE(table->IsEnabled());
+
+    const uint32_t closeId = close->GetId();
+    f.DispatchMouseMove(5, 5);
+    f.DispatchMouseDown(5, 5, 1, 1);
+    f.DispatchMouseUp(5, 5, 0, 1);
+    EXPECT_EQ(f.FindObject(closeId), nullptr);
+    EXPECT_EQ(f.GetModalDepth(), 0u);
+    EXPECT_TRUE(table->IsEnabled());
+    EXPECT_FALSE(label->IsVisible()) << "a child its owner still holds leaves the screen with the dialog";
+    EXPECT_EQ(f.LayerOrder(), (std::vector<uint32_t>{table->GetId()}));
+    f.ReleaseVO(label);
+    f.ReleaseVO(table);
 }
 
 TEST(Dialog, FramedPanelOrBackgroundImage)
