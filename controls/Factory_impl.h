@@ -114,8 +114,7 @@ public:
     bool WriteRegistryBool(const std::string& valueName, bool value) override;
     void InvalidateAll() override { invalidateAll_.store(true); }
 
-    // Releases any kind of visible object by its common interface.
-    void ReleaseObject(IVisibleObject* object);
+    void ReleaseObject(IVisibleObject* object) override;
 
     // ---- Object tables ----
     bool RegisterObject(IBridgeToVO* bridge);

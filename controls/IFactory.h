@@ -27,6 +27,7 @@ class ILinkVO;
 class IRectVO;
 class IStringVO;
 class ITextBoxVO;
+class IVisibleObject;
 class KeybdSysMessageObserver;
 
 class IFactory {
@@ -57,6 +58,9 @@ public:
     virtual void ReleaseVO(IStringVO* object) = 0;
     virtual void ReleaseVO(IImageVO* object) = 0;
     virtual void ReleaseVO(IRectVO* object) = 0;
+    // The same for an object of any kind, by its common interface: how a
+    // holder that does not know the kind (a move effect) gives it back.
+    virtual void ReleaseObject(IVisibleObject* object) = 0;
     virtual IImageVO* CreateImageVO() = 0;
     virtual IStringVO* CreateStringVO() = 0;
     virtual ILinkVO* CreateLinkVO() = 0;

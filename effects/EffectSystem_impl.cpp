@@ -63,7 +63,7 @@ template <class Effect, class... Args> Effect* EffectSystem_impl::Create(EffectM
 IState2MoveEffect* EffectSystem_impl::CreateState2MoveEffect(EffectMessageObserver* owner,
                                                              ControlLibrary::IVisibleObject* object, int durationMs)
 {
-    return Create<State2MoveEffectImpl>(owner, object, durationMs);
+    return Create<State2MoveEffectImpl>(owner, factory_.load(), object, durationMs);
 }
 
 ITimerEffect* EffectSystem_impl::CreateTimerEffect(EffectMessageObserver* owner, ControlLibrary::IStringVO* text,

@@ -45,8 +45,9 @@ public:
     // is set the creators return null.
     void SetTimeSystem(TimeLibrary::ITimeSystem* timeSystem) { timeSystem_.store(timeSystem); }
     TimeLibrary::ITimeSystem* GetTimeSystem() const { return timeSystem_.load(); }
-    // The control factory that makes the animations' image objects; without
-    // one an animation cannot load a script.
+    // The control factory that makes the animations' image objects and takes
+    // back the objects the moves held; without one an animation cannot load
+    // a script.
     void SetFactory(ControlLibrary::IFactory* factory) { factory_.store(factory); }
 
     IState2MoveEffect* CreateState2MoveEffect(EffectMessageObserver* owner, ControlLibrary::IVisibleObject* object,

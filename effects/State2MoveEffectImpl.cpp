@@ -28,9 +28,9 @@ int TruncToInt(float value)
 } // namespace
 
 State2MoveEffectImpl::State2MoveEffectImpl(uint32_t id, EffectMessageObserver* owner,
-                                           TimeLibrary::ITimeSystem* timeSystem, IVisibleObject* object,
-                                           int durationMs)
-    : EffectBase(id, owner, timeSystem)
+                                           TimeLibrary::ITimeSystem* timeSystem, ControlLibrary::IFactory* factory,
+                                           IVisibleObject* object, int durationMs)
+    : EffectBase(id, owner, timeSystem), factory_(factory)
 {
     if (object != nullptr) {
         object->AddRef();
@@ -47,7 +47,18 @@ State2MoveEffectImpl::~State2MoveEffectImpl()
     ReleaseTimeObject();
     // The reference taken when the object was set is given back, so an
     // object whose owner released it first is not kept alive for ever.
-    if (IVisibleObject* object = object_.exchange(nullptr))
+    GiveBack(object_.exchange(nullptr));
+}
+
+void State2MoveEffectImpl::GiveBack(IVisibleObject* object)
+{
+    if (object == nullptr)
+        return;
+    // Only the factory can take a last reference off its tables; without one
+    // (an effect system never given a factory) the count alone goes down.
+    if (factory_ != nullptr)
+        factory_->ReleaseObject(object);
+    else
         object->Release();
 }
 
@@ -211,8 +222,7 @@ void State2MoveEffectImpl::SetObject(IVisibleObject* object)
     if (object == nullptr)
         return;
     object->AddRef();
-    if (IVisibleObject* previous = object_.exchange(object))
-        previous->Release();
+    GiveBack(object_.exchange(object));
 }
 
 void State2MoveEffectImpl::SetFrom(int x, int y)

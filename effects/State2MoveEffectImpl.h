@@ -11,6 +11,7 @@
 // the time system or the time object is called. The flags are atomics.
 #pragma once
 
+#include "controls/IFactory.h"
 #include "controls/IVisibleObject.h"
 #include "effects/EffectBase.h"
 #include "effects/IEffect.h"
@@ -23,9 +24,11 @@ namespace EffectLibrary {
 class State2MoveEffectImpl final : public EffectBase<IState2MoveEffect> {
 public:
     // Holds a reference to `object` (when not null) until it is replaced or
-    // the effect goes.
+    // the effect goes, and gives it back through `factory`: an object whose
+    // owner released it first then leaves the screen and the factory's
+    // tables instead of staying registered and drawn.
     State2MoveEffectImpl(uint32_t id, EffectMessageObserver* owner, TimeLibrary::ITimeSystem* timeSystem,
-                         ControlLibrary::IVisibleObject* object, int durationMs);
+                         ControlLibrary::IFactory* factory, ControlLibrary::IVisibleObject* object, int durationMs);
     // Stops a running move (hiding the object when it hides at the end) and
     // gives the object's reference back.
     ~State2MoveEffectImpl() override;
@@ -69,7 +72,10 @@ private:
     // current mode with the time object's `duration`; returns the step
     // interval for the time object.
     int SetUpSteps(int duration);
+    // Gives back the reference held on `object` (null is ignored).
+    void GiveBack(ControlLibrary::IVisibleObject* object);
 
+    ControlLibrary::IFactory* const factory_;
     std::mutex motionLock_;
     float totalDistance_ = 0.0f;
     std::atomic<ControlLibrary::IVisibleObject*> object_{nullptr};

@@ -1,8 +1,11 @@
 // Moves on the 5 ms passes: the step interval and sizes in both modes, where
 // the object stands after an exact number of passes, the end, a refused
 // move, starting, stopping and the object's reference.
+#include "controls/Factory_impl.h"
+#include "controls/IImageVO.h"
 #include "effects/State2MoveEffectImpl.h"
 #include "tests/effects/EffectScene.h"
+#include "tests/support/ControlTestHost.h"
 #include "tests/effects/StuckObject.h"
 
 #include <gtest/gtest.h>
@@ -218,6 +221,43 @@ TEST_F(MoveScene, DestroyingARunningMoveStopsItHidesTheObjectAndGivesItsReferenc
     factory.ReleaseVO(image);
     EXPECT_TRUE(Record(image).released);
     EXPECT_TRUE(factory.Faults().empty());
+}
+
+TEST(MoveOnTheToolkit, AnObjectItsOwnerReleasedFirstLeavesTheScreenWhenTheMoveLetsGoOfIt)
+{
+    testing_support::ControlScene scene;
+    ControlLibrary::Factory_impl& f = scene.Factory();
+    EffectSystem_impl effects;
+    effects.SetTimeSystem(&scene.Time());
+    effects.SetFactory(&f);
+    effect_testing::OwnerLog owner;
+    ControlLibrary::IImageVO* chip = f.CreateImageVO();
+    ControlLibrary::IImageVO* card = f.CreateImageVO();
+    const uint32_t chipId = chip->GetId();
+    const uint32_t cardId = card->GetId();
+
+    IState2MoveEffect* move = effects.CreateState2MoveEffect(&owner, chip, 1000);
+    move->SetFrom(0, 0);
+    move->SetTo(100, 0);
+    move->SetHideAtEnd(false);
+    ASSERT_TRUE(move->Start(false, 0));
+    scene.Step(20);
+    f.ReleaseVO(chip); // the seat is taken down while its chip still moves
+    EXPECT_NE(f.FindObject(chipId), nullptr) << "the move still holds it";
+    effects.DestroyEffect(move);
+    EXPECT_EQ(f.FindObject(chipId), nullptr);
+    EXPECT_TRUE(f.LayerOrder().empty());
+
+    // Handing the move another object gives the first one back the same way.
+    move = effects.CreateState2MoveEffect(&owner, card, 1000);
+    f.ReleaseVO(card);
+    move->SetObject(f.CreateImageVO());
+    EXPECT_EQ(f.FindObject(cardId), nullptr);
+    ControlLibrary::IVisibleObject* last = move->GetObject();
+    const uint32_t lastId = last->GetId();
+    effects.DestroyEffect(move);
+    f.ReleaseObject(last);
+    EXPECT_EQ(f.FindObject(lastId), nullptr);
 }
 
 TEST_F(MoveScene, RestartInDurationModeAfterASpeedMoveRecomputesTheStepsAndFinishes)

@@ -177,6 +177,7 @@ public:
     void ReleaseVO(ControlLibrary::IStringVO* object) override;
     void ReleaseVO(ControlLibrary::IImageVO* object) override;
     void ReleaseVO(ControlLibrary::IRectVO* object) override;
+    void ReleaseObject(ControlLibrary::IVisibleObject* object) override;
     ControlLibrary::IImageVO* CreateImageVO() override;
     ControlLibrary::IStringVO* CreateStringVO() override;
     ControlLibrary::ILinkVO* CreateLinkVO() override;
@@ -255,7 +256,6 @@ public:
 
 private:
     template <class Object> Object* Make(const char* kind);
-    void ReleaseObject(ControlLibrary::IVisibleObject* object);
     template <class Handle> void ReleaseHandle(Handle* handle, std::vector<std::unique_ptr<Handle>>& owned,
                                                const char* what);
 
