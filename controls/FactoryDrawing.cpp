@@ -26,24 +26,23 @@ void Factory_impl::DrawAll(Zolt::Graphics* g)
         return;
     platform::CriticalSectionLock lock(lock_);
     graphics_ = g;
-    if (fullRedraw_.load() || invalidateAll_.load()) {
-        invalidateAll_.store(false);
-        dirtyList_.clear();
-        for (size_t i = 0; i < layerCount_; ++i) {
+    // Places left behind (by objects hidden or moved since the last pass)
+    // are cleared in a full pass as well: drawing every shown object whole
+    // does not cover them.
+    for (size_t i = 0; i < layerCount_; ++i)
+        layerTable_[i]->CollectDirtyRects(dirtyList_);
+    for (const Rect& r : dirtyList_)
+        FillRect(r, RGB{0, 0, 0});
+    const bool full = fullRedraw_.load() || invalidateAll_.load();
+    invalidateAll_.store(false);
+    for (size_t i = 0; i < layerCount_; ++i) {
+        if (full)
             layerTable_[i]->Draw();
-            layerTable_[i]->GetImpl()->ClearDirty();
-        }
-    } else {
-        for (size_t i = 0; i < layerCount_; ++i)
-            layerTable_[i]->CollectDirtyRects(dirtyList_);
-        for (const Rect& r : dirtyList_)
-            FillRect(r, RGB{0, 0, 0});
-        for (size_t i = 0; i < layerCount_; ++i) {
+        else
             layerTable_[i]->DrawClipped(dirtyList_);
-            layerTable_[i]->GetImpl()->ClearDirty();
-        }
-        dirtyList_.clear();
+        layerTable_[i]->GetImpl()->ClearDirty();
     }
+    dirtyList_.clear();
     DrawCursorAndToolTip();
     graphics_ = nullptr;
 }

@@ -102,6 +102,35 @@ TEST(Drawing, InvalidateAllGivesExactlyOneFullPass)
     f.ReleaseVO(patch);
 }
 
+TEST(Drawing, AForcedFullPassClearsWhereAJustHiddenOrMovedObjectStood)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    IImageVO* hidden = Patch(f, 10, 10, RGB{255, 255, 255});
+    IImageVO* moved = Patch(f, 10, 60, RGB{255, 0, 0});
+    hidden->SetVisible(true);
+    moved->SetVisible(true);
+    scene.Draw();
+    ASSERT_EQ(scene.Pixel(15, 15), kWhite);
+    ASSERT_EQ(scene.Pixel(15, 65), kRed);
+
+    hidden->SetVisible(false);
+    moved->SetPosition(100, 60);
+    f.InvalidateAll();
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(15, 15), kBlack);
+    EXPECT_EQ(scene.Pixel(15, 65), kBlack);
+    EXPECT_EQ(scene.Pixel(105, 65), kRed);
+
+    // The full-repaint notification makes every pass a full one.
+    f.NotifyFullRepaint();
+    moved->SetVisible(false);
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(105, 65), kBlack);
+    f.ReleaseVO(hidden);
+    f.ReleaseVO(moved);
+}
+
 TEST(Drawing, MovingTwiceRepaintsBothOldPlacesAndDrawsTheObjectAtTheNewOne)
 {
     ControlScene scene;
