@@ -142,7 +142,7 @@ TEST_F(SoundReaders, AnOggStreamShorterThanItsLengthSaysFails)
     EXPECT_FALSE(manager->ReadOggFile(7, "missing.ogg"));
 }
 
-TEST_F(SoundReaders, ACacheKeepsWorkingForSourcesOnlyInAnArchiveAndForLongNames)
+TEST_F(SoundReaders, ACacheKeepsWorkingForSourcesOnlyInAnArchive)
 {
     // A source not on disk has time 0 when written and when checked.
     std::vector<int16_t> samples = Sine(300, 1, 8000, 200.0);
@@ -154,17 +154,32 @@ TEST_F(SoundReaders, ACacheKeepsWorkingForSourcesOnlyInAnArchiveAndForLongNames)
     ASSERT_TRUE(manager->ReadWavFile(2, cacheFile));
     EXPECT_EQ(SampleBytes(*manager, 2), Bytes(samples));
 
-    std::string longName;
-    while (longName.size() < 300)
-        longName += "folder_name/";
-    longName += "n";
-    WriteGameFile(longName + ".ogg", "any");
-    ASSERT_TRUE(manager->WriteCachedWav(1, cacheFile, longName + ".ogg"));
-    EXPECT_TRUE(manager->ReadWavFile(3, cacheFile)) << "a dependency name of any length is read whole";
-
     EXPECT_FALSE(manager->WriteCachedWav(1, "", "x.ogg"));
     EXPECT_FALSE(manager->WriteCachedWav(256, cacheFile, "x.ogg"));
     EXPECT_FALSE(manager->WriteCachedWav(9, cacheFile, "x.ogg")) << "no sound under that id";
+}
+
+// Cutting the stored name at 255 bytes would make its source never match, so
+// the sound would be decoded and its cache rewritten at every load.
+TEST_F(SoundReaders, ADependencyNameOver255BytesIsReadWholeSoItsCacheIsUsedInsteadOfRewrittenAtEveryLoad)
+{
+    std::string sound = "sounds/";
+    while (sound.size() < 300)
+        sound += "folder_name/";
+    sound += "bell";
+    const std::string source = sound + ".ogg";
+    WriteGameFile(source, SilentOggVorbis(1, 22050, 5));
+    auto manager = MakeManager();
+    ASSERT_TRUE(manager->LoadSoundFile(1, sound));
+    ASSERT_TRUE(Exists(AppDataPath(sound)));
+
+    // A source that no longer decodes, with its time unchanged: only the
+    // cache can answer.
+    auto time = std::filesystem::last_write_time(GamePath(source));
+    platform::testing::WriteTestFile(GamePath(source), "no longer a sound");
+    std::filesystem::last_write_time(GamePath(source), time);
+    ASSERT_TRUE(manager->LoadSoundFile(2, sound));
+    EXPECT_EQ(SampleBytes(*manager, 2), SampleBytes(*manager, 1));
 }
 
 TEST_F(SoundReaders, AFailedCacheWriteLeavesNoFileAndTheSoundLoaded)
@@ -185,29 +200,53 @@ TEST_F(SoundReaders, AFailedCacheWriteLeavesNoFileAndTheSoundLoaded)
     EXPECT_TRUE(manager->ReadWavFile(3, AppDataPath("sounds/hit")));
 }
 
-TEST_F(SoundReaders, MuLawExpandsBySegmentsAndLinearAuIsMadeUnsigned)
+TEST_F(SoundReaders, MuLawExpandsBySegmentsFromSilenceUpwards)
 {
     EXPECT_EQ(DSoundManager::ExpandMuLaw(0xFF), 0);
     EXPECT_EQ(DSoundManager::ExpandMuLaw(0x7F), 0);
     EXPECT_EQ(DSoundManager::ExpandMuLaw(0xF0), 120);
+    EXPECT_EQ(DSoundManager::ExpandMuLaw(0x70), -120);
     EXPECT_EQ(DSoundManager::ExpandMuLaw(0x81), 30592);
-    EXPECT_EQ(DSoundManager::ExpandMuLaw(0x80), 31616) << "the loudest code is the loudest sample";
-    EXPECT_EQ(DSoundManager::ExpandMuLaw(0x00), -31616);
     for (int b = 0x81; b < 0xFF; ++b)
         EXPECT_GT(DSoundManager::ExpandMuLaw(static_cast<uint8_t>(b)),
                   DSoundManager::ExpandMuLaw(static_cast<uint8_t>(b + 1)))
             << b;
 
     auto manager = MakeManager();
-    WriteGameFile("law.au", AuFile(std::string("\xFF\xF0\x80\x00", 4), 1, 8000, 1));
+    WriteGameFile("law.au", AuFile(std::string("\xFF\xF0\x81", 3), 1, 8000, 1));
     ASSERT_TRUE(manager->ReadAuFile(1, "law.au"));
-    std::vector<int16_t> expected = {0, 120, 31616, -31616};
+    std::vector<int16_t> expected = {0, 120, 30592};
     EXPECT_EQ(SampleBytes(*manager, 1), Bytes(expected));
+}
 
+// 0x80 and 0x00 continue their segment to full scale; a magnitude of 255
+// (1020 once scaled) would make the loudest code of each sign nearly silent.
+TEST_F(SoundReaders, MuLawLoudestCodesDecodeToFullScaleNotTo1020WhichWouldMakeThemQuiet)
+{
+    EXPECT_EQ(DSoundManager::ExpandMuLaw(0x80), 31616);
+    EXPECT_EQ(DSoundManager::ExpandMuLaw(0x00), -31616);
+    EXPECT_GT(DSoundManager::ExpandMuLaw(0x80), DSoundManager::ExpandMuLaw(0x81));
+    auto manager = MakeManager();
+    WriteGameFile("loud.au", AuFile(std::string("\x80\x00", 2), 1, 8000, 1));
+    ASSERT_TRUE(manager->ReadAuFile(1, "loud.au"));
+    std::vector<int16_t> expected = {31616, -31616};
+    EXPECT_EQ(SampleBytes(*manager, 1), Bytes(expected));
+}
+
+// AU's 8-bit linear samples are signed; an 8-bit sound buffer holds
+// unsigned ones (silence at 0x80), so copied unchanged they would play
+// inverted around a full-scale offset.
+TEST_F(SoundReaders, LinearAuBecomesUnsignedBecauseEightBitSoundBuffersAreUnsigned)
+{
+    auto manager = MakeManager();
     WriteGameFile("linear.au", AuFile(std::string("\x00\x7F\x80\xFF", 4), 2, 8000, 2));
     ASSERT_TRUE(manager->ReadAuFile(2, "linear.au"));
     EXPECT_EQ(SampleBytes(*manager, 2), std::string("\x80\xFF\x00\x7F", 4));
+}
 
+TEST_F(SoundReaders, AnAuOfUnknownSizeIsReadToTheEndAndDamagedOnesFail)
+{
+    auto manager = MakeManager();
     WriteGameFile("long.au", AuFile("\x10\x20\x30\x40\x50\x60", 2, 8000, 1, 0xFFFFFFFFu));
     ASSERT_TRUE(manager->ReadAuFile(3, "long.au")) << "size unknown: to the end";
     EXPECT_EQ(manager->DataSize(3), 6u);
