@@ -159,9 +159,7 @@ void TextureData::ReleaseSurfaces()
         piece.surface = nullptr;
     }
     pieces.clear();
-    if (palette)
-        palette->Release();
-    palette = nullptr;
+    ReleasePalette();
     memoryBytes = 0;
 }
 
@@ -220,7 +218,49 @@ void TextureData::CreatePieces(int width, int height, const TextureLimits& limit
     maxV = float(height) / float(ph);
 }
 
-int TextureData::ChooseFormat(MemoryImage& image, D3DInterface& path, DirectDrawPalette*& newPalette)
+bool TextureData::LoadPalette(MemoryImage& image, D3DInterface& path)
+{
+    PALETTEENTRY entries[256];
+    const uint32_t* colours = image.GetPalette();
+    for (int i = 0; i < 256; ++i) {
+        entries[i].peRed = BYTE(colours[i] >> 16);
+        entries[i].peGreen = BYTE(colours[i] >> 8);
+        entries[i].peBlue = BYTE(colours[i]);
+        entries[i].peFlags = BYTE(colours[i] >> 24);
+    }
+    // A re-upload recolours the palette the pieces already use.
+    if (palette && SUCCEEDED(palette->SetEntries(0, 0, 256, entries)))
+        return true;
+    DirectDrawPalette* made = nullptr;
+    if (FAILED(path.GetDirectDraw()->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256 | DDPCAPS_ALPHA, entries, &made,
+                                                   nullptr)) ||
+        !made)
+        return false;
+    ReleasePalette();
+    palette = made;
+    for (TexturePiece& piece : pieces)
+        if (piece.surface)
+            piece.surface->SetPalette(palette);
+    return true;
+}
+
+void TextureData::ReleasePalette()
+{
+    if (palette)
+        palette->Release();
+    palette = nullptr;
+}
+
+size_t TextureData::CountMemory() const
+{
+    size_t bytes = palette ? kPaletteBytes : 0;
+    for (const TexturePiece& piece : pieces)
+        if (piece.surface)
+            bytes += size_t(piece.width) * size_t(BytesPerTexel(format)) * size_t(piece.height);
+    return bytes;
+}
+
+int TextureData::ChooseFormat(MemoryImage& image, D3DInterface& path)
 {
     const int supported = path.GetSupportedFormats();
     const int imageHints = image.GetTextureHints();
@@ -229,21 +269,10 @@ int TextureData::ChooseFormat(MemoryImage& image, D3DInterface& path, DirectDraw
         !(imageHints & kHintNoR5G6B5))
         chosen = kTexR5G6B5;
     if (image.GetPalette() && image.GetIndices() && (supported & kTexPalette8)) {
-        PALETTEENTRY entries[256];
-        const uint32_t* colours = image.GetPalette();
-        for (int i = 0; i < 256; ++i) {
-            entries[i].peRed = BYTE(colours[i] >> 16);
-            entries[i].peGreen = BYTE(colours[i] >> 8);
-            entries[i].peBlue = BYTE(colours[i]);
-            entries[i].peFlags = BYTE(colours[i] >> 24);
-        }
-        if (FAILED(path.GetDirectDraw()->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256 | DDPCAPS_ALPHA, entries,
-                                                       &newPalette, nullptr))) {
-            newPalette = nullptr;
-            path.DisablePaletteTextures();
-        } else {
+        if (LoadPalette(image, path))
             chosen = kTexPalette8;
-        }
+        else
+            path.DisablePaletteTextures();
     }
     if (chosen == kTexA8R8G8B8) {
         if ((imageHints & kHintA4R4G4B4) && (supported & kTexA4R4G4B4))
@@ -278,7 +307,6 @@ bool TextureData::CreateSurfaces(D3DInterface& path)
         }
         if (palette)
             piece.surface->SetPalette(palette);
-        memoryBytes += size_t(piece.width) * size_t(BytesPerTexel(format)) * size_t(piece.height);
     }
     return true;
 }
@@ -287,27 +315,20 @@ void TextureData::Update(MemoryImage& image, D3DInterface& path)
 {
     image.DropDerivedData();
     image.ScanAlpha();
-    DirectDrawPalette* newPalette = nullptr;
-    const int chosen = ChooseFormat(image, path, newPalette);
+    const int chosen = ChooseFormat(image, path);
+    if (chosen != kTexPalette8)
+        ReleasePalette();
     const int width = image.GetWidth();
     const int height = image.GetHeight();
     if (width != imageWidth || height != imageHeight || chosen != format || image.GetTextureHints() != hints ||
         pieces.empty()) {
-        ReleaseSurfaces();
         format = chosen;
         hints = image.GetTextureHints();
         CreatePieces(width, height, path.GetLimits());
     }
-    if (newPalette) {
-        if (palette)
-            palette->Release();
-        palette = newPalette;
-        memoryBytes += 1024;
-        for (TexturePiece& piece : pieces)
-            if (piece.surface)
-                piece.surface->SetPalette(palette);
-    }
-    if (width <= 0 || height <= 0 || !CreateSurfaces(path)) {
+    const bool made = width > 0 && height > 0 && CreateSurfaces(path);
+    memoryBytes = CountMemory();
+    if (!made) {
         format = 0;
         return;
     }

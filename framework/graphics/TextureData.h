@@ -111,7 +111,17 @@ public:
     MemoryImage* image = nullptr;
 
 private:
-    int ChooseFormat(MemoryImage& image, D3DInterface& path, platform::DirectDrawPalette*& newPalette);
+    static constexpr size_t kPaletteBytes = 1024;
+
+    // The format for the image as it is now; for a palettised one the
+    // record's palette holds the image's colours.
+    int ChooseFormat(MemoryImage& image, D3DInterface& path);
+    // Puts the image's 256 colours into the record's palette, made on first
+    // use and kept for every later upload; false when none can be made.
+    bool LoadPalette(MemoryImage& image, D3DInterface& path);
+    void ReleasePalette();
+    // Texel bytes of the pieces that have surfaces, and the palette's.
+    size_t CountMemory() const;
     bool CreateSurfaces(D3DInterface& path);
     void Upload(MemoryImage& image, D3DInterface& path);
 };

@@ -146,6 +146,33 @@ TEST_F(TextureRecords, FormatFollowsTheImagesAlphaHintsAndTheCard)
     EXPECT_EQ(bytes[3], 16u * 16 + 1024);
 }
 
+TEST_F(TextureRecords, APalettisedImageUploadedAgainRecoloursItsOwnPaletteAndKeepsItsMemoryCount)
+{
+    Make3DDisplay();
+    auto image = Picture(16, 16, false);
+    ASSERT_TRUE(image->ConvertToPalette());
+    TextureData* record = Prepare(*image);
+    ASSERT_EQ(record->format, Zolt::kTexPalette8);
+    platform::DirectDrawPalette* palette = record->palette;
+    const size_t memory = record->memoryBytes;
+    EXPECT_EQ(memory, 16u * 16 + 1024);
+
+    for (int round = 0; round < 3; ++round) {
+        image->GetPalette()[image->GetIndices()[0]] = 0xFF102030u + uint32_t(round);
+        image->MarkBitsChanged();
+        ASSERT_TRUE(path->PrepareImageTextures(image.get()));
+    }
+    EXPECT_EQ(record->palette, palette);
+    EXPECT_EQ(record->memoryBytes, memory);
+    int counts[4];
+    size_t bytes[4];
+    path->TextureStatistics(counts, bytes);
+    EXPECT_EQ(bytes[3], memory);
+    std::vector<uint32_t> back(16 * 16);
+    ASSERT_TRUE(path->ReadBackTextures(image.get(), back.data()));
+    EXPECT_EQ(back[0], 0xFF102032u) << "the pieces show the new colours";
+}
+
 TEST_F(TextureRecords, CardWithoutEightBitChannelsFallsBackToFourBits)
 {
     platform::d3d::testing::SetTextureFormats(platform::d3d::kTextureA4R4G4B4 | platform::d3d::kTextureR5G6B5);
