@@ -23,15 +23,15 @@ struct Profile {
 
     uint8_t active = 0;
     std::string name;
+    // The customize dialog's yes/no: whether a stage announcement is shown
+    // before each board stage. Stored in the file, so the choice the player
+    // makes is the one the table reads in every later game.
     uint8_t customOption = 1;
     uint32_t computerStyle = 0;   // 0 a random style per seat, 1..3 a fixed style
     GameType gameType = kGameNoLimit;   // not stored in the file
     TableChoice limit;
     TableChoice potLimit;
     TableChoice noLimit;
-    // A stage announcement is shown before each board stage (not stored in
-    // the file).
-    uint8_t stageDialog = 1;
     std::vector<std::unique_ptr<SavedGame>> savedGames;
     // Buy-in and cash-out totals: limit, no-limit, pot-limit pairs in turn.
     std::array<double, 6> money{};

@@ -28,7 +28,7 @@ uint32_t ProfileTableShell::GetComputerStyle()
 
 bool ProfileTableShell::AnnouncesStages()
 {
-    return ProfileList::CurrentProfile()->stageDialog != 0;
+    return ProfileList::CurrentProfile()->customOption != 0;
 }
 
 SavedGame* ProfileTableShell::GetCurrentSavedGame()

@@ -187,7 +187,7 @@ public:
     GameType GetGameType() override { return profile.gameType; }
     TableChoice GetTableChoice() override { return profile.TableChoiceFor(profile.gameType); }
     uint32_t GetComputerStyle() override { return profile.computerStyle; }
-    bool AnnouncesStages() override { return profile.stageDialog != 0; }
+    bool AnnouncesStages() override { return profile.customOption != 0; }
     SavedGame* GetCurrentSavedGame() override { return profile.GetCurrentSavedGame(); }
     uint16_t GetGameSpeed() override { return speed; }
     void AddOptionObserver(Gamespace::IOptionObserver* observer) override;

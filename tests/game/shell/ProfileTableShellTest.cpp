@@ -1,6 +1,7 @@
 // What the table learns of the player from the shell: the current profile
 // and the options, as they stand when it asks.
 #include "game/shell/Options.h"
+#include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
 #include "game/shell/ProfileTableShell.h"
 #include "game/table/FinishDlg.h"
@@ -9,6 +10,7 @@
 #include "game/table/RebuyAddonDlg.h"
 #include "game/table/SavedGame.h"
 #include "game/table/TableDialogs.h"
+#include "tests/game/shell/ProfileTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -90,7 +92,7 @@ TEST_F(ProfileTableShellTest, TheTableReadsTheCurrentProfileAsItIsNow)
     ann.potLimit = {3, 6};
     ann.noLimit = {1, 9};
     ann.computerStyle = 2;
-    ann.stageDialog = 0;
+    ann.customOption = 0;
     EXPECT_EQ(shell.GetPlayerName(), "Ann");
     EXPECT_EQ(shell.GetTableChoice().tableIndex, 3);
     EXPECT_EQ(shell.GetTableChoice().players, 6);
@@ -105,6 +107,40 @@ TEST_F(ProfileTableShellTest, TheTableReadsTheCurrentProfileAsItIsNow)
     SavedGame* current = saved.get();
     ann.savedGames.push_back(std::move(saved));
     EXPECT_EQ(shell.GetCurrentSavedGame(), current);
+}
+
+// The customize dialog's yes/no is the table's stage-announcement choice: the
+// one field the dialog writes, the file keeps and the table reads.
+class StageAnnouncementChoice : public ProfileFolderTest {
+protected:
+    AnswersOnly shell;
+};
+
+TEST_F(StageAnnouncementChoice, IsTheStoredCustomizeOptionAndTheTableReadsItAfterASaveAndLoad)
+{
+    auto ann = std::make_unique<Profile>();
+    ann->name = "Ann";
+    Profile& current = *ann;
+    ASSERT_TRUE(ProfileList::Instance()->Add(ann.release()));
+    current.SetActive(true);
+    EXPECT_TRUE(shell.AnnouncesStages()) << "announcements are on for a new player";
+
+    current.customOption = 0; // what the customize dialog stores for "no"
+    EXPECT_FALSE(shell.AnnouncesStages());
+    ASSERT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+    EXPECT_EQ(Bytes("save/Ann_.usr")[1], '\0');
+
+    ProfileList::Free();
+    LoadAllProfiles(ProfileList::Instance());
+    ASSERT_EQ(ProfileList::CurrentProfile()->name, "Ann");
+    EXPECT_FALSE(shell.AnnouncesStages()) << "the choice outlives the run";
+
+    // A file written before the choice was made keeps announcing.
+    ProfileList::CurrentProfile()->customOption = 1;
+    ASSERT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+    ProfileList::Free();
+    LoadAllProfiles(ProfileList::Instance());
+    EXPECT_TRUE(shell.AnnouncesStages());
 }
 
 TEST_F(ProfileTableShellTest, TheTableHearsOfSpeedChangesThroughTheOptions)
