@@ -1,5 +1,13 @@
 // A recursive lock, as the Win32 critical section: the owning thread may enter
-// again, and must leave as often as it entered.
+// again, and must leave as often as it entered. It is the one lock of the
+// program above the platform (the framework names it Zolt::CriticalSection):
+// take it for data that several threads share and that calls out to other
+// code while it is held, since such a call may come back and take it again.
+//
+// A plain std::mutex is right instead for a leaf lock: one that guards a few
+// fields of one class, is held only for a short stretch that calls nothing
+// outside that class, and so can never be taken twice by one thread (the
+// platform's own services use such locks inside their implementations).
 #pragma once
 
 #include <mutex>
