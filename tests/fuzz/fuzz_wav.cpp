@@ -7,7 +7,7 @@
 #include "platform/core/Process.h"
 #include "platform/core/Testing.h"
 #include "platform/ddraw/DDrawTesting.h"
-#include "platform/libs/mp3/Mp3Decoder.h"
+#include "platform/libs/audio/AudioDecoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -61,10 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t* file = data + 1;
     const size_t fileSize = size - 1;
     if (which == 3) {
-        platform::libs::mp3::DecodedSound sound;
-        if (platform::libs::mp3::DecodeMp3(file, fileSize, &sound)) {
+        namespace audio = platform::libs::audio;
+        auto decoder = audio::OpenMp3(audio::Bytes(file, file + fileSize));
+        audio::DecodedSound sound;
+        if (decoder && audio::DecodeWhole(*decoder, sound)) {
             int64_t sum = 0;
-            for (int16_t s : sound.samples)
+            for (uint8_t s : sound.pcm)
                 sum += s;
             volatile int64_t keep = sum;
             (void)keep;

@@ -6,7 +6,8 @@
 #include "platform/core/Testing.h"
 #include "platform/ddraw/DDrawTesting.h"
 #include "platform/dsound/DSoundTesting.h"
-#include "platform/libs/mp3/Mp3Decoder.h"
+#include "platform/libs/audio/AudioDecoder.h"
+#include "tests/platform/libs/AudioFixtures.h"
 
 #include <cmath>
 #include <cstring>
@@ -239,23 +240,17 @@ std::string SilentOggVorbis(int channels, int rate, int packets, int extraGranul
 
 std::string SilentMp3(int frames)
 {
-    std::string frame(417, '\0');
-    frame[0] = static_cast<char>(0xFF);
-    frame[1] = static_cast<char>(0xFB);
-    frame[2] = static_cast<char>(0x90);
-    frame[3] = static_cast<char>(0xC0);
-    std::string out;
-    for (int i = 0; i < frames; ++i)
-        out += frame;
-    return out;
+    const audio_fixtures::Bytes bytes = audio_fixtures::SilentMp3(frames);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // ------------------------------------------------------------- fake fmod --
 
 namespace {
 
+// Decoded by the same decoders as our own fmod.dll uses.
 struct FakeSample {
-    platform::libs::mp3::DecodedSound sound;
+    platform::libs::audio::DecodedSound sound;
 };
 
 const Zolt::FmodSoundFunctions* gFake = nullptr;
@@ -282,7 +277,7 @@ Zolt::FSOUND_SAMPLE* FakeLoad(int, const char* name, unsigned int, int)
 {
     Record(std::string("Sample_Load ") + name);
     auto sample = std::make_unique<FakeSample>();
-    if (!platform::libs::mp3::DecodeMp3File(name, &sample->sound))
+    if (!platform::libs::audio::DecodeFileWhole(name, sample->sound))
         return nullptr;
     return reinterpret_cast<Zolt::FSOUND_SAMPLE*>(sample.release());
 }
@@ -295,11 +290,11 @@ void FakeFree(Zolt::FSOUND_SAMPLE* s)
 signed char FakeLock(Zolt::FSOUND_SAMPLE* s, int offset, int length, void** first, void** second, unsigned int* n1,
                      unsigned int* n2)
 {
-    auto& data = Of(s)->sound.samples;
-    size_t bytes = data.size() * 2;
+    auto& data = Of(s)->sound.pcm;
+    size_t bytes = data.size();
     if (offset < 0 || static_cast<size_t>(offset) > bytes)
         return 0;
-    *first = reinterpret_cast<char*>(data.data()) + offset;
+    *first = data.data() + offset;
     *n1 = static_cast<unsigned int>(std::min<size_t>(bytes - static_cast<size_t>(offset), static_cast<size_t>(length)));
     *second = nullptr;
     *n2 = 0;
@@ -308,7 +303,8 @@ signed char FakeLock(Zolt::FSOUND_SAMPLE* s, int offset, int length, void** firs
 signed char FakeUnlock(Zolt::FSOUND_SAMPLE*, void*, void*, unsigned int, unsigned int) { return 1; }
 unsigned int FakeLength(Zolt::FSOUND_SAMPLE* s)
 {
-    return static_cast<unsigned int>(Of(s)->sound.samples.size() / static_cast<size_t>(Of(s)->sound.channels));
+    const auto& sound = Of(s)->sound;
+    return static_cast<unsigned int>(sound.pcm.size() / static_cast<size_t>(sound.channels * sound.bits / 8));
 }
 signed char FakeDefaults(Zolt::FSOUND_SAMPLE* s, int* frequency, int* volume, int* pan, int* priority)
 {
@@ -320,7 +316,9 @@ signed char FakeDefaults(Zolt::FSOUND_SAMPLE* s, int* frequency, int* volume, in
 }
 unsigned int FakeMode(Zolt::FSOUND_SAMPLE* s)
 {
-    return Zolt::kFsound16Bits | (Of(s)->sound.channels == 1 ? Zolt::kFsoundMono : Zolt::kFsoundStereo);
+    const auto& sound = Of(s)->sound;
+    return (sound.bits == 8 ? Zolt::kFsound8Bits : Zolt::kFsound16Bits) |
+           (sound.channels == 1 ? Zolt::kFsoundMono : Zolt::kFsoundStereo);
 }
 
 const Zolt::FmodSoundFunctions kFakeTable{&FakeSetBufferSize, &FakeSetHWND, &FakeInit, &FakeClose, &FakeLoad,
