@@ -200,25 +200,16 @@ BassMusicInterface::~BassMusicInterface()
     bass_->BASS_Stop();
     bass_->BASS_Free();
     ReleaseBassInstance();
-    tracks_.clear();
 }
 
-BassTrack* BassMusicInterface::Find(int id)
-{
-    auto it = tracks_.find(id);
-    return it == tracks_.end() ? nullptr : &it->second;
-}
+std::optional<BassTrack> BassMusicInterface::FindTrack(int id) const { return tracks_.Find(id); }
 
-const BassTrack* BassMusicInterface::FindTrack(int id) const
-{
-    auto it = tracks_.find(id);
-    return it == tracks_.end() ? nullptr : &it->second;
-}
-
-void BassMusicInterface::ApplyVolume(const BassTrack& track)
+void BassMusicInterface::SendVolume(int, const BassTrack& track)
 {
     bass_->BASS_ChannelSetAttributes(track.Channel(), -1, VolumePercent(track.volume), -101);
 }
+
+void BassMusicInterface::StopChannel(int, const BassTrack& track) { bass_->BASS_ChannelStop(track.Channel()); }
 
 void BassMusicInterface::FreeHandle(const BassTrack& track)
 {
@@ -251,7 +242,7 @@ bool BassMusicInterface::LoadMusicFile(int id, const std::string& fileName)
     }
     // An id that is taken keeps its track; the one just loaded is let go
     // rather than left loaded with nothing to reach it.
-    if (!tracks_.emplace(id, track).second)
+    if (!tracks_.Insert(id, track))
         FreeHandle(track);
     return true;
 }
@@ -263,186 +254,132 @@ void BassMusicInterface::PlayStream(const BassTrack& track, int offset)
         bass_->BASS_ChannelSetPosition(track.stream, QWORD(offset));
 }
 
-void BassMusicInterface::Start(BassTrack& track, double volume, int offset, bool noLoop)
+void BassMusicInterface::PlayModuleFrom(uint32_t music, int order, platform::DWORD flags)
 {
-    track.volume = volume;
-    track.volumeStep = 0.0;
+    bass_->BASS_ChannelStop(music);
+    const QWORD position = 0xFFFFFFFF00000000ull | 0x80000000ull | QWORD(uint32_t(order) & 0xFFFF);
+    bass_->BASS_ChannelSetPosition(music, position);
+    bass_->BASS_ChannelSetFlags(music, flags);
+    bass_->BASS_ChannelPlay(music, FALSE);
+}
+
+void BassMusicInterface::Start(int id, BassTrack& track, double volume, int offset, bool noLoop)
+{
+    track.StartAt(volume);
     track.stopFlag = noLoop ? 1 : 0;
-    const uint32_t channel = track.Channel();
-    ApplyVolume(track);
-    bass_->BASS_ChannelStop(channel);
+    SendVolume(id, track);
+    bass_->BASS_ChannelStop(track.Channel());
     const platform::DWORD loopFlag = noLoop ? 0 : platform::libs::bass::kBassLoop;
     if (track.music) {
-        bass_->BASS_ChannelStop(channel);
-        const QWORD order = 0xFFFFFFFF00000000ull | 0x80000000ull | QWORD(uint32_t(offset) & 0xFFFF);
-        bass_->BASS_ChannelSetPosition(channel, order);
-        bass_->BASS_ChannelSetFlags(channel, loopFlag | (bass_->version2 ? 0x8200 : 0));
-        bass_->BASS_ChannelPlay(channel, FALSE);
+        PlayModuleFrom(track.music, offset, loopFlag | (bass_->version2 ? 0x8200 : 0));
     } else {
-        bass_->BASS_ChannelSetFlags(channel, loopFlag);
+        bass_->BASS_ChannelSetFlags(track.stream, loopFlag);
         PlayStream(track, offset);
     }
 }
 
 void BassMusicInterface::StartTrack(int id, int offset, bool noLoop)
 {
-    if (BassTrack* track = Find(id))
-        Start(*track, track->volumeCap, offset, noLoop);
+    tracks_.With(id, [&](BassTrack& track) { Start(id, track, track.volumeCap, offset, noLoop); });
 }
 
 void BassMusicInterface::StartTrackAtVolume(int id, double volume, int offset, bool noLoop)
 {
-    if (BassTrack* track = Find(id))
-        Start(*track, volume, offset, noLoop);
+    tracks_.With(id, [&](BassTrack& track) { Start(id, track, volume, offset, noLoop); });
 }
 
-void BassMusicInterface::HaltRecord(BassTrack& track)
-{
-    track.volume = 0.0;
-    bass_->BASS_ChannelStop(track.Channel());
-}
-
-void BassMusicInterface::HaltTrack(int id)
-{
-    if (BassTrack* track = Find(id))
-        HaltRecord(*track);
-}
+void BassMusicInterface::HaltTrack(int id) { tracks_.Halt(id); }
 
 void BassMusicInterface::HoldTrack(int id)
 {
-    if (BassTrack* track = Find(id))
-        bass_->BASS_ChannelPause(track->Channel());
+    tracks_.With(id, [&](const BassTrack& track) { bass_->BASS_ChannelPause(track.Channel()); });
 }
 
 void BassMusicInterface::ContinueTrack(int id)
 {
-    if (BassTrack* track = Find(id))
-        bass_->BASS_ChannelPlay(track->Channel(), FALSE);
+    tracks_.With(id, [&](const BassTrack& track) { bass_->BASS_ChannelPlay(track.Channel(), FALSE); });
 }
 
-void BassMusicInterface::HaltAllTracks()
-{
-    for (auto& [id, track] : tracks_)
-        HaltRecord(track);
-}
+void BassMusicInterface::HaltAllTracks() { tracks_.HaltAll(); }
 
 void BassMusicInterface::DropTrack(int id)
 {
-    BassTrack* track = Find(id);
-    if (!track)
-        return;
-    HaltRecord(*track);
-    FreeHandle(*track);
-    tracks_.erase(id);
+    tracks_.Drop(id, [&](const BassTrack& track) { FreeHandle(track); });
 }
 
 void BassMusicInterface::DropAllTracks()
 {
-    HaltAllTracks();
-    for (const auto& [id, track] : tracks_)
-        FreeHandle(track);
-    tracks_.clear();
+    tracks_.DropAll([&](const BassTrack& track) { FreeHandle(track); });
 }
 
 void BassMusicInterface::HoldAllTracks()
 {
-    for (const auto& [id, track] : tracks_)
+    tracks_.ForEach([&](int, const BassTrack& track) {
         if (bass_->BASS_ChannelIsActive(track.Channel()) == platform::libs::bass::kBassActivePlaying)
             bass_->BASS_ChannelPause(track.Channel());
+    });
 }
 
 void BassMusicInterface::ContinueAllTracks()
 {
-    for (const auto& [id, track] : tracks_)
+    tracks_.ForEach([&](int, const BassTrack& track) {
         if (bass_->BASS_ChannelIsActive(track.Channel()) == platform::libs::bass::kBassActivePaused)
             bass_->BASS_ChannelPlay(track.Channel(), FALSE);
+    });
 }
 
 void BassMusicInterface::FadeTrackIn(int id, int offset, double speed, bool noLoop)
 {
-    BassTrack* track = Find(id);
-    if (!track)
-        return;
-    track->volumeStep = speed;
-    track->stopFlag = noLoop ? 1 : 0;
-    const uint32_t channel = track->Channel();
-    bass_->BASS_ChannelStop(channel);
-    ApplyVolume(*track);
-    const platform::DWORD loopFlag = noLoop ? 0 : platform::libs::bass::kBassLoop;
-    if (track->music) {
-        if (offset == -1) {
-            bass_->BASS_ChannelPlay(channel, TRUE);
-            return;
-        }
+    tracks_.With(id, [&](BassTrack& track) {
+        track.volumeStep = speed;
+        track.stopFlag = noLoop ? 1 : 0;
+        const uint32_t channel = track.Channel();
         bass_->BASS_ChannelStop(channel);
-        const QWORD order = 0xFFFFFFFF00000000ull | 0x80000000ull | QWORD(uint32_t(offset) & 0xFFFF);
-        bass_->BASS_ChannelSetPosition(channel, order);
-        bass_->BASS_ChannelSetFlags(channel, loopFlag | (bass_->version2 ? 0x200 : 0));
-        bass_->BASS_ChannelPlay(channel, FALSE);
-    } else {
-        bass_->BASS_ChannelSetFlags(channel, loopFlag);
-        PlayStream(*track, offset);
-    }
+        SendVolume(id, track);
+        const platform::DWORD loopFlag = noLoop ? 0 : platform::libs::bass::kBassLoop;
+        if (track.music && offset == -1) {
+            bass_->BASS_ChannelPlay(channel, TRUE);
+        } else if (track.music) {
+            PlayModuleFrom(track.music, offset, loopFlag | (bass_->version2 ? 0x200 : 0));
+        } else {
+            bass_->BASS_ChannelSetFlags(channel, loopFlag);
+            PlayStream(track, offset);
+        }
+    });
 }
 
 void BassMusicInterface::FadeTrackOut(int id, bool stopWhenFaded, double speed)
 {
-    BassTrack* track = Find(id);
-    if (!track)
-        return;
-    if (track->volume != 0.0)
-        track->volumeStep = -speed;
-    track->stopFlag = stopWhenFaded ? 1 : 0;
-}
-
-void BassMusicInterface::FadeAllTracksOut(bool stopWhenFaded, double speed)
-{
-    for (auto& [id, track] : tracks_) {
-        track.volumeStep = -speed;
+    tracks_.With(id, [&](BassTrack& track) {
+        // A silent track gets no fade, only the stop for when it next fades.
+        if (track.volume != 0.0)
+            track.volumeStep = -speed;
         track.stopFlag = stopWhenFaded ? 1 : 0;
-    }
+    });
 }
 
-void BassMusicInterface::AdvanceFades()
-{
-    for (auto& [id, track] : tracks_) {
-        if (track.volumeStep == 0.0)
-            continue;
-        track.volume += track.volumeStep;
-        if (track.volume > track.volumeCap) {
-            track.volume = track.volumeCap;
-            track.volumeStep = 0.0;
-        } else if (track.volume < 0.0) {
-            track.volume = 0.0;
-            track.volumeStep = 0.0;
-            if (track.stopFlag)
-                bass_->BASS_ChannelStop(track.Channel());
-        }
-        ApplyVolume(track);
-    }
-}
+void BassMusicInterface::FadeAllTracksOut(bool stopWhenFaded, double speed) { tracks_.FadeAllOut(stopWhenFaded, speed); }
 
-void BassMusicInterface::SetTrackVolume(int id, double volume)
-{
-    if (BassTrack* track = Find(id)) {
-        track->volume = volume;
-        ApplyVolume(*track);
-    }
-}
+void BassMusicInterface::AdvanceFades() { tracks_.AdvanceFades(); }
+
+void BassMusicInterface::SetTrackVolume(int id, double volume) { tracks_.SetVolume(id, volume); }
 
 void BassMusicInterface::SetTrackVolumeCap(int id, double cap)
 {
-    if (BassTrack* track = Find(id)) {
-        track->volumeCap = cap;
-        track->volume = std::min(track->volume, cap);
-        ApplyVolume(*track);
-    }
+    tracks_.With(id, [&](BassTrack& track) {
+        track.volumeCap = cap;
+        track.volume = std::min(track.volume, cap);
+        SendVolume(id, track);
+    });
 }
 
 bool BassMusicInterface::IsTrackPlaying(int id)
 {
-    const BassTrack* track = Find(id);
-    return track && bass_->BASS_ChannelIsActive(track->Channel()) == platform::libs::bass::kBassActivePlaying;
+    bool playing = false;
+    tracks_.With(id, [&](const BassTrack& track) {
+        playing = bass_->BASS_ChannelIsActive(track.Channel()) == platform::libs::bass::kBassActivePlaying;
+    });
+    return playing;
 }
 
 void BassMusicInterface::SetOverallVolume(double volume)
@@ -463,9 +400,10 @@ void BassMusicInterface::SetOverallVolume(double volume)
 
 void BassMusicInterface::SetTrackBoost(int id, double boost)
 {
-    if (BassTrack* track = Find(id))
-        bass_->BASS_MusicSetAttribute(track->Channel(), platform::libs::bass::kBassMusicAttribAmplify,
+    tracks_.With(id, [&](const BassTrack& track) {
+        bass_->BASS_MusicSetAttribute(track.Channel(), platform::libs::bass::kBassMusicAttribAmplify,
                                       platform::DWORD(VolumePercent(boost)));
+    });
 }
 
 } // namespace Zolt

@@ -11,19 +11,20 @@
 // stay null).
 //
 // Tracks: files named .wav, .ogg or .mp3 are streams, anything else a
-// tracker module. Each track keeps its volume, the step a fade moves it by
-// per AdvanceFades, the cap a fade-in stops at, and whether a fade-out (or
-// a sound played once) ends in a stop.
+// tracker module. Each track keeps its volume and fade (MusicTrackTable).
 //
-// Threads: the main thread; the back end takes no lock. Only the table's
-// reference count is atomic (the sound manager shares the other table).
+// Threads: any (the main loop fades, the time thread starts and stops the
+// toolkit's sounds); the track table's lock guards the tracks and is held
+// across the library calls for them. The function table is filled once and
+// then only read; its reference count is atomic.
 #pragma once
 
 #include "framework/sound/MusicInterface.h"
+#include "framework/sound/MusicTrackTable.h"
 #include "platform/libs/bass/BassLibrary.h"
 
 #include <cstdint>
-#include <map>
+#include <optional>
 
 namespace Zolt {
 
@@ -94,18 +95,14 @@ BASS_INSTANCE* AcquireBassInstance();
 // Drops a reference; the last one deletes the table and frees the library.
 void ReleaseBassInstance();
 
-struct BassTrack {
+struct BassTrack : TrackFade {
     uint32_t music = 0;  // 0 for a stream
     uint32_t stream = 0; // 0 for a module
-    double volume = 0.0;
-    double volumeStep = 0.0; // 0: no fade
-    double volumeCap = 1.0;
-    uint8_t stopFlag = 0;
 
     uint32_t Channel() const { return music ? music : stream; }
 };
 
-class BassMusicInterface : public MusicInterface {
+class BassMusicInterface : public MusicInterface, private TrackChannels<BassTrack> {
 public:
     explicit BassMusicInterface(platform::HWND window);
     ~BassMusicInterface() override;
@@ -131,19 +128,20 @@ public:
     void SetTrackBoost(int id, double boost) override;
     void AdvanceFades() override;
 
-    // The record of a loaded id, or null.
-    const BassTrack* FindTrack(int id) const;
+    // A copy of the record of a loaded id, or nothing.
+    std::optional<BassTrack> FindTrack(int id) const;
 
 private:
-    BassTrack* Find(int id);
-    void ApplyVolume(const BassTrack& track);
-    void Start(BassTrack& track, double volume, int offset, bool noLoop);
+    void SendVolume(int id, const BassTrack& track) override;
+    void StopChannel(int id, const BassTrack& track) override;
+    void Start(int id, BassTrack& track, double volume, int offset, bool noLoop);
+    // Stops the module and plays it from the order given, with the flags.
+    void PlayModuleFrom(uint32_t music, int order, platform::DWORD flags);
     void PlayStream(const BassTrack& track, int offset);
-    void HaltRecord(BassTrack& track);
     void FreeHandle(const BassTrack& track);
 
     BASS_INSTANCE* bass_ = nullptr;
-    std::map<int, BassTrack> tracks_;
+    MusicTrackTable<BassTrack> tracks_{*this};
     int maxMusicVolume_ = 40;
 };
 

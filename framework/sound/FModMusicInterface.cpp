@@ -205,23 +205,9 @@ FModMusicInterface::FModMusicInterface(platform::HWND)
     fmod_ = AcquireFmodInstance();
 }
 
-FModMusicInterface::~FModMusicInterface()
-{
-    ReleaseFmodInstance();
-    tracks_.clear();
-}
+FModMusicInterface::~FModMusicInterface() { ReleaseFmodInstance(); }
 
-FModTrack* FModMusicInterface::Find(int id)
-{
-    auto it = tracks_.find(id);
-    return it == tracks_.end() ? nullptr : &it->second;
-}
-
-const FModTrack* FModMusicInterface::FindTrack(int id) const
-{
-    auto it = tracks_.find(id);
-    return it == tracks_.end() ? nullptr : &it->second;
-}
+std::optional<FModTrack> FModMusicInterface::FindTrack(int id) const { return tracks_.Find(id); }
 
 std::string FModMusicInterface::CacheFileName(const std::string& name)
 {
@@ -263,9 +249,11 @@ bool FModMusicInterface::LoadMusicFile(int id, const std::string& fileName)
         return false;
     FModTrack track;
     track.module = song;
-    tracks_.emplace(id, track);
+    Keep(id, track);
     return true;
 }
+
+void FModMusicInterface::Keep(int id, const FModTrack& track) { tracks_.Insert(id, track); }
 
 bool FModMusicInterface::LoadSampleTrack(int id, const std::string& fileName, bool loop)
 {
@@ -275,7 +263,7 @@ bool FModMusicInterface::LoadSampleTrack(int id, const std::string& fileName, bo
     FModTrack track;
     track.sample = sample;
     track.sampleLoop = loop ? 1 : 0;
-    tracks_.emplace(id, track);
+    Keep(id, track);
     return true;
 }
 
@@ -330,11 +318,11 @@ bool FModMusicInterface::LoadTrackFromCache(int id, const std::string& first, co
     FModTrack track;
     track.sample = joined;
     track.sampleLoop = loop ? 1 : 0;
-    tracks_.emplace(id, track);
+    Keep(id, track);
     return true;
 }
 
-void FModMusicInterface::SendLevel(int id, const FModTrack& track)
+void FModMusicInterface::SendVolume(int id, const FModTrack& track)
 {
     if (track.module)
         fmod_->FMUSIC_SetMasterVolume(track.module, int(track.volume * overallVolume_ * moduleVolumeScale_));
@@ -342,74 +330,7 @@ void FModMusicInterface::SendLevel(int id, const FModTrack& track)
         fmod_->FSOUND_SetVolume(id, int(track.volume * overallVolume_ * sampleVolumeScale_));
 }
 
-void FModMusicInterface::Start(int id, FModTrack& track, double volume, int offset, bool noLoop)
-{
-    track.volume = volume;
-    track.volumeStep = 0.0;
-    if (track.module) {
-        SendLevel(id, track);
-        // A sound asked for once plays once: the song's looping is turned off.
-        fmod_->FMUSIC_SetLooping(track.module, noLoop ? FALSE : TRUE);
-        fmod_->FMUSIC_PlaySong(track.module);
-        fmod_->FMUSIC_SetOrder(track.module, offset);
-    } else {
-        fmod_->FSOUND_PlaySound(id, track.sample);
-        fmod_->FSOUND_SetLoopMode(id, track.sampleLoop ? fm::kFsoundLoopNormal : fm::kFsoundLoopOff);
-        SendLevel(id, track);
-    }
-}
-
-void FModMusicInterface::StartTrack(int id, int offset, bool noLoop)
-{
-    if (FModTrack* track = Find(id))
-        Start(id, *track, track->volumeCap, offset, noLoop);
-}
-
-void FModMusicInterface::StartTrackAtVolume(int id, double volume, int offset, bool noLoop)
-{
-    if (FModTrack* track = Find(id))
-        Start(id, *track, volume, offset, noLoop);
-}
-
-void FModMusicInterface::FadeTrackIn(int id, int offset, double speed, bool noLoop)
-{
-    FModTrack* track = Find(id);
-    if (!track)
-        return;
-    track->volumeStep = speed;
-    if (track->sample) {
-        if (!fmod_->FSOUND_IsPlaying(id)) {
-            fmod_->FSOUND_PlaySound(id, track->sample);
-            fmod_->FSOUND_SetLoopMode(id, track->sampleLoop ? fm::kFsoundLoopNormal : fm::kFsoundLoopOff);
-        }
-        SendLevel(id, *track);
-        return;
-    }
-    SendLevel(id, *track);
-    fmod_->FMUSIC_SetLooping(track->module, noLoop ? FALSE : TRUE);
-    if (!fmod_->FMUSIC_IsPlaying(track->module))
-        fmod_->FMUSIC_PlaySong(track->module);
-    if (offset != -1)
-        fmod_->FMUSIC_SetOrder(track->module, offset);
-}
-
-void FModMusicInterface::FadeTrackOut(int id, bool stopWhenFaded, double speed)
-{
-    if (FModTrack* track = Find(id)) {
-        track->volumeStep = -speed;
-        track->stopFlag = stopWhenFaded ? 1 : 0;
-    }
-}
-
-void FModMusicInterface::FadeAllTracksOut(bool stopWhenFaded, double speed)
-{
-    for (auto& [id, track] : tracks_) {
-        track.volumeStep = -speed;
-        track.stopFlag = stopWhenFaded ? 1 : 0;
-    }
-}
-
-void FModMusicInterface::StopRecord(int id, const FModTrack& track)
+void FModMusicInterface::StopChannel(int id, const FModTrack& track)
 {
     if (track.module)
         fmod_->FMUSIC_StopSong(track.module);
@@ -417,85 +338,110 @@ void FModMusicInterface::StopRecord(int id, const FModTrack& track)
         fmod_->FSOUND_StopSound(id);
 }
 
-void FModMusicInterface::AdvanceFades()
+void FModMusicInterface::PlaySample(int id, const FModTrack& track)
 {
-    for (auto& [id, track] : tracks_) {
-        if (track.volumeStep == 0.0)
-            continue;
-        track.volume += track.volumeStep;
-        if (track.volume > track.volumeCap) {
-            track.volume = track.volumeCap;
-            track.volumeStep = 0.0;
-        } else if (track.volume < 0.0) {
-            track.volume = 0.0;
-            track.volumeStep = 0.0;
-            if (track.stopFlag)
-                StopRecord(id, track);
+    fmod_->FSOUND_PlaySound(id, track.sample);
+    fmod_->FSOUND_SetLoopMode(id, track.sampleLoop ? fm::kFsoundLoopNormal : fm::kFsoundLoopOff);
+}
+
+void FModMusicInterface::Start(int id, FModTrack& track, double volume, int offset, bool noLoop)
+{
+    track.StartAt(volume);
+    if (track.module) {
+        SendVolume(id, track);
+        // A sound asked for once plays once: the song's looping is turned off.
+        fmod_->FMUSIC_SetLooping(track.module, noLoop ? FALSE : TRUE);
+        fmod_->FMUSIC_PlaySong(track.module);
+        fmod_->FMUSIC_SetOrder(track.module, offset);
+    } else {
+        PlaySample(id, track);
+        SendVolume(id, track);
+    }
+}
+
+void FModMusicInterface::StartTrack(int id, int offset, bool noLoop)
+{
+    tracks_.With(id, [&](FModTrack& track) { Start(id, track, track.volumeCap, offset, noLoop); });
+}
+
+void FModMusicInterface::StartTrackAtVolume(int id, double volume, int offset, bool noLoop)
+{
+    tracks_.With(id, [&](FModTrack& track) { Start(id, track, volume, offset, noLoop); });
+}
+
+void FModMusicInterface::FadeTrackIn(int id, int offset, double speed, bool noLoop)
+{
+    tracks_.With(id, [&](FModTrack& track) {
+        track.volumeStep = speed;
+        if (track.sample) {
+            if (!fmod_->FSOUND_IsPlaying(id))
+                PlaySample(id, track);
+            SendVolume(id, track);
+            return;
         }
-        SendLevel(id, track);
-    }
+        SendVolume(id, track);
+        fmod_->FMUSIC_SetLooping(track.module, noLoop ? FALSE : TRUE);
+        if (!fmod_->FMUSIC_IsPlaying(track.module))
+            fmod_->FMUSIC_PlaySong(track.module);
+        if (offset != -1)
+            fmod_->FMUSIC_SetOrder(track.module, offset);
+    });
 }
 
-void FModMusicInterface::HaltTrack(int id)
+void FModMusicInterface::FadeTrackOut(int id, bool stopWhenFaded, double speed)
 {
-    if (FModTrack* track = Find(id)) {
-        track->volume = 0.0;
-        StopRecord(id, *track);
-    }
+    tracks_.With(id, [&](FModTrack& track) { track.FadeOut(stopWhenFaded, speed); });
 }
 
-void FModMusicInterface::HaltAllTracks()
-{
-    for (auto& [id, track] : tracks_) {
-        track.volume = 0.0;
-        StopRecord(id, track);
-    }
-}
+void FModMusicInterface::FadeAllTracksOut(bool stopWhenFaded, double speed) { tracks_.FadeAllOut(stopWhenFaded, speed); }
+
+void FModMusicInterface::AdvanceFades() { tracks_.AdvanceFades(); }
+
+void FModMusicInterface::HaltTrack(int id) { tracks_.Halt(id); }
+
+void FModMusicInterface::HaltAllTracks() { tracks_.HaltAll(); }
 
 void FModMusicInterface::HoldTrack(int id)
 {
-    if (FModTrack* track = Find(id)) {
-        if (track->module)
-            fmod_->FMUSIC_SetPaused(track->module, TRUE);
+    tracks_.With(id, [&](const FModTrack& track) {
+        if (track.module)
+            fmod_->FMUSIC_SetPaused(track.module, TRUE);
         else
             fmod_->FSOUND_SetPaused(id, TRUE);
-    }
+    });
 }
 
 void FModMusicInterface::ContinueTrack(int id)
 {
-    if (FModTrack* track = Find(id)) {
-        if (track->module)
-            fmod_->FMUSIC_SetPaused(track->module, FALSE);
+    tracks_.With(id, [&](const FModTrack& track) {
+        if (track.module)
+            fmod_->FMUSIC_SetPaused(track.module, FALSE);
         else
             fmod_->FSOUND_SetPaused(id, FALSE);
-    }
+    });
 }
 
-void FModMusicInterface::SetTrackVolume(int id, double volume)
-{
-    if (FModTrack* track = Find(id)) {
-        track->volume = volume;
-        SendLevel(id, *track);
-    }
-}
+void FModMusicInterface::SetTrackVolume(int id, double volume) { tracks_.SetVolume(id, volume); }
 
 void FModMusicInterface::SetOverallVolume(double volume)
 {
-    overallVolume_ = volume;
-    for (const auto& [id, track] : tracks_)
-        SendLevel(id, track);
+    tracks_.Exclusive([&] {
+        overallVolume_ = volume;
+        tracks_.ForEach([&](int id, const FModTrack& track) { SendVolume(id, track); });
+    });
 }
 
 bool FModMusicInterface::IsTrackPlaying(int id)
 {
-    const FModTrack* track = Find(id);
-    if (!track)
-        return false;
-    // A sample track is asked on its channel: its song handle is 0.
-    if (track->sample)
-        return fmod_->FSOUND_IsPlaying(id) != FALSE;
-    return fmod_->FMUSIC_IsPlaying(track->module) > 0;
+    bool playing = false;
+    tracks_.With(id, [&](const FModTrack& track) {
+        // A sample track is asked on its channel: its song handle is 0.
+        if (track.sample)
+            playing = fmod_->FSOUND_IsPlaying(id) != FALSE;
+        else
+            playing = fmod_->FMUSIC_IsPlaying(track.module) > 0;
+    });
+    return playing;
 }
 
 } // namespace Zolt

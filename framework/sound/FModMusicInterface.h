@@ -12,14 +12,19 @@
 // folder ("cached\" + the file's name); two can be joined into one track
 // made of an introduction and a loop.
 //
-// Threads: the main thread; the back end takes no lock.
+// Threads: any (the main loop fades, the time thread starts and stops the
+// toolkit's sounds); the track table's lock guards the tracks, the overall
+// volume and the volume scales, and is held across the library calls for
+// them. The function table is filled once and then only read; its
+// reference count is atomic.
 #pragma once
 
 #include "framework/sound/MusicInterface.h"
+#include "framework/sound/MusicTrackTable.h"
 #include "platform/libs/fmod/FmodLibrary.h"
 
 #include <cstdint>
-#include <map>
+#include <optional>
 #include <string>
 
 namespace Zolt {
@@ -69,17 +74,13 @@ FMOD_INSTANCE* AcquireFmodInstance();
 // Drops a reference; the last one deletes the table and frees the library.
 void ReleaseFmodInstance();
 
-struct FModTrack {
+struct FModTrack : TrackFade {
     uint32_t sample = 0; // 0 for a song
     uint32_t module = 0; // 0 for a sample
-    double volume = 0.0;
-    double volumeStep = 0.0;
-    double volumeCap = 1.0;
-    uint8_t stopFlag = 0;
     uint8_t sampleLoop = 0;
 };
 
-class FModMusicInterface : public MusicInterface {
+class FModMusicInterface : public MusicInterface, private TrackChannels<FModTrack> {
 public:
     // The argument (the main window) is not used.
     explicit FModMusicInterface(platform::HWND window);
@@ -114,19 +115,22 @@ public:
     // Where LoadCachedFmodSample keeps the sound of `name`.
     static std::string CacheFileName(const std::string& name);
 
-    const FModTrack* FindTrack(int id) const;
+    // A copy of the record of a loaded id, or nothing.
+    std::optional<FModTrack> FindTrack(int id) const;
 
 private:
-    FModTrack* Find(int id);
-    void SendLevel(int id, const FModTrack& track);
+    void SendVolume(int id, const FModTrack& track) override;
+    void StopChannel(int id, const FModTrack& track) override;
     void Start(int id, FModTrack& track, double volume, int offset, bool noLoop);
-    void StopRecord(int id, const FModTrack& track);
+    void PlaySample(int id, const FModTrack& track);
+    // Files the track under the id; an id that is taken keeps its track.
+    void Keep(int id, const FModTrack& track);
 
     FMOD_INSTANCE* fmod_ = nullptr;
-    std::map<int, FModTrack> tracks_;
-    double overallVolume_ = 1.0;
-    int moduleVolumeScale_ = 100;
-    int sampleVolumeScale_ = 100;
+    MusicTrackTable<FModTrack> tracks_{*this};
+    double overallVolume_ = 1.0;  // guarded by the table's lock
+    int moduleVolumeScale_ = 100; // guarded by the table's lock
+    int sampleVolumeScale_ = 100; // guarded by the table's lock
 };
 
 } // namespace Zolt

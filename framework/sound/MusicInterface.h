@@ -9,8 +9,9 @@
 // where it is), 0 (from the beginning) or a byte position to go to; for a
 // module, an order (pattern-list) position, of which the low 16 bits count.
 //
-// Threads: the main thread (loading, the toolkit's sounds, and fades from
-// the loop's updates). No lock.
+// Threads: any. The main loop advances fades while the time thread starts
+// and stops the toolkit's sounds, so the back ends guard their tracks with
+// one lock (MusicTrackTable); this plain form has nothing to guard.
 #pragma once
 
 #include <string>

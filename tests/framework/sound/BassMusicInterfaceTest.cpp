@@ -119,7 +119,7 @@ TEST_F(BassBackEnd, ExtensionChoosesStreamOrModule)
     EXPECT_FALSE(music->LoadMusicFile(5, folder / "missing.it")) << "a module the file layer cannot open";
     EXPECT_EQ(CallsOf("BASS_MusicLoad").size(), 1u);
     EXPECT_FALSE(music->LoadMusicFile(6, "refuse.ogg")) << "the library gave no handle";
-    EXPECT_EQ(music->FindTrack(6), nullptr);
+    EXPECT_FALSE(music->FindTrack(6));
 }
 
 TEST_F(BassBackEnd, IdAlreadyLoadedKeepsItsTrackAndTheNewHandleIsLetGo)
@@ -305,7 +305,7 @@ TEST_F(BassBackEnd, BoostAndDropReachTheRightChannel)
     EXPECT_EQ(CallsOf("BASS_MusicSetAttribute"), Strings{"BASS_MusicSetAttribute(200,0,150)"});
     music->DropTrack(2);
     EXPECT_EQ(CallsOf("BASS_MusicFree"), Strings{"BASS_MusicFree(200)"});
-    EXPECT_EQ(music->FindTrack(2), nullptr);
+    EXPECT_FALSE(music->FindTrack(2));
     music->DropTrack(2);
     music->StartTrack(2, 0, false); // unknown ids do nothing
     LoadModule(3);
@@ -313,7 +313,7 @@ TEST_F(BassBackEnd, BoostAndDropReachTheRightChannel)
     music->DropAllTracks();
     EXPECT_EQ(CallsOf("BASS_StreamFree"), Strings{"BASS_StreamFree(100)"});
     EXPECT_EQ(CallsOf("BASS_MusicFree"), Strings{"BASS_MusicFree(201)"});
-    EXPECT_EQ(music->FindTrack(1), nullptr);
+    EXPECT_FALSE(music->FindTrack(1));
 }
 
 // The program cannot run its music without the library: a box, then the end.

@@ -93,7 +93,7 @@ TEST_F(FModBackEnd, SameFileNameInTwoFoldersSharesOneCacheFile)
     ASSERT_TRUE(music->LoadSampleTrack(2, b, false));
     EXPECT_EQ(fmod->FSOUND_Sample_GetLength(music->FindTrack(2)->sample), 100u) << "b got a's sound";
     EXPECT_FALSE(music->LoadSampleTrack(3, folder / "nothing/here", false));
-    EXPECT_EQ(music->FindTrack(3), nullptr);
+    EXPECT_FALSE(music->FindTrack(3));
 }
 
 TEST_F(FModBackEnd, JoinedTrackPlaysItsIntroductionOnceAndLoopsTheRest)
@@ -119,7 +119,7 @@ TEST_F(FModBackEnd, JoiningDifferentRatesFailsAndKeepsNothing)
     const std::string intro = Source("intro", ConstantWav(44100, 1, 100, 1));
     const std::string loop = Source("loop", ConstantWav(22050, 1, 100, 1));
     EXPECT_FALSE(music->LoadTrackFromCache(1, intro, loop, true));
-    EXPECT_EQ(music->FindTrack(1), nullptr);
+    EXPECT_FALSE(music->FindTrack(1));
     EXPECT_EQ(platform::testing::FmodLibraryObjectCount(), before);
     const std::string mono = Source("mono", ConstantWav(44100, 1, 100, 1));
     const std::string stereo = Source("stereo", ConstantWav(44100, 2, 100, 1));
