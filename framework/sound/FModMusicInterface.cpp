@@ -61,6 +61,9 @@ std::unique_ptr<FMOD_INSTANCE> CreateFmodInstance()
     take(fm::kFmusicSetPausedEntry, fmod->FMUSIC_SetPaused);
     take(fm::kFmusicSetMasterVolumeEntry, fmod->FMUSIC_SetMasterVolume);
     take(fm::kFmusicIsPlayingEntry, fmod->FMUSIC_IsPlaying);
+    // Not every version of the library can free a song: without it a song
+    // loaded under a taken id stays loaded until the library closes.
+    TakeOptionalAudioEntry(m, fm::kFmusicFreeSongEntry, fmod->FMUSIC_FreeSong);
     return fmod;
 }
 
@@ -253,7 +256,15 @@ bool FModMusicInterface::LoadMusicFile(int id, const std::string& fileName)
     return true;
 }
 
-void FModMusicInterface::Keep(int id, const FModTrack& track) { tracks_.Insert(id, track); }
+void FModMusicInterface::Keep(int id, const FModTrack& track)
+{
+    if (tracks_.Insert(id, track))
+        return;
+    if (track.sample)
+        fmod_->FSOUND_Sample_Free(track.sample);
+    else if (fmod_->FMUSIC_FreeSong)
+        fmod_->FMUSIC_FreeSong(track.module);
+}
 
 bool FModMusicInterface::LoadSampleTrack(int id, const std::string& fileName, bool loop)
 {

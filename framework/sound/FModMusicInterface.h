@@ -12,6 +12,10 @@
 // folder ("cached\" + the file's name); two can be joined into one track
 // made of an introduction and a loop.
 //
+// A song or sample loaded under an id that is taken is let go again (with
+// "_FMUSIC_FreeSong@4" for a song, which the table takes when the library
+// has it), so that nothing stays loaded with no track to reach it.
+//
 // Threads: any (the main loop fades, the time thread starts and stops the
 // toolkit's sounds); the track table's lock guards the tracks, the overall
 // volume and the volume scales, and is held across the library calls for
@@ -67,6 +71,7 @@ struct FMOD_INSTANCE {
     platform::libs::fmod::FmusicSetPausedFn FMUSIC_SetPaused = nullptr;
     platform::libs::fmod::FmusicSetMasterVolumeFn FMUSIC_SetMasterVolume = nullptr;
     platform::libs::fmod::FmusicIsPlayingFn FMUSIC_IsPlaying = nullptr;
+    platform::libs::fmod::FmusicFreeSongFn FMUSIC_FreeSong = nullptr; // optional
 };
 
 // The shared table (loaded on first use); each call counts a reference.
@@ -123,7 +128,8 @@ private:
     void StopChannel(int id, const FModTrack& track) override;
     void Start(int id, FModTrack& track, double volume, int offset, bool noLoop);
     void PlaySample(int id, const FModTrack& track);
-    // Files the track under the id; an id that is taken keeps its track.
+    // Files the track under the id, or lets its song or sample go when the
+    // id is taken.
     void Keep(int id, const FModTrack& track);
 
     FMOD_INSTANCE* fmod_ = nullptr;

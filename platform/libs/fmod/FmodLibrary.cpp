@@ -429,6 +429,16 @@ DWORD LoadSong(const char* name)
     return handle;
 }
 
+BOOL FreeSong(DWORD song)
+{
+    Library& lib = Lib();
+    std::lock_guard<std::mutex> lock(lib.mutex);
+    if (!lib.songs.erase(song))
+        return FALSE;
+    Mixer::Instance().Remove(song);
+    return TRUE;
+}
+
 template <class Action>
 BOOL OnSong(DWORD song, Action action)
 {
@@ -521,6 +531,7 @@ void RegisterFmodLibrary()
         Entry(kFmusicSetPausedEntry, static_cast<FmusicSetPausedFn>(&SetSongPaused)),
         Entry(kFmusicSetMasterVolumeEntry, static_cast<FmusicSetMasterVolumeFn>(&SetMasterVolume)),
         Entry(kFmusicIsPlayingEntry, static_cast<FmusicIsPlayingFn>(&SongIsPlaying)),
+        Entry(kFmusicFreeSongEntry, static_cast<FmusicFreeSongFn>(&FreeSong)),
     });
 }
 

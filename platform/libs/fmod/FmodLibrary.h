@@ -19,7 +19,8 @@
 //    lowest free one.
 //  - Songs: FMUSIC_LoadSong takes tracker modules, and WAV, Ogg Vorbis and
 //    MP3 files as well (a song that is a stream has one order, 0). Songs
-//    loop until FMUSIC_SetLooping turns it off.
+//    loop until FMUSIC_SetLooping turns it off. FMUSIC_FreeSong stops and
+//    unloads one.
 //  - FSOUND_IsPlaying and FMUSIC_IsPlaying count a paused channel or song
 //    as playing.
 //
@@ -77,6 +78,7 @@ using FmusicSetOrderFn = BOOL (*)(DWORD song, int order);
 using FmusicSetPausedFn = BOOL (*)(DWORD song, BOOL paused);
 using FmusicSetMasterVolumeFn = BOOL (*)(DWORD song, int volume);
 using FmusicIsPlayingFn = BOOL (*)(DWORD song);
+using FmusicFreeSongFn = BOOL (*)(DWORD song);
 
 constexpr const char* kFsoundSetBufferSizeEntry = "_FSOUND_SetBufferSize@4";
 constexpr const char* kFsoundSetHwndEntry = "_FSOUND_SetHWND@4";
@@ -108,6 +110,7 @@ constexpr const char* kFmusicSetOrderEntry = "_FMUSIC_SetOrder@8";
 constexpr const char* kFmusicSetPausedEntry = "_FMUSIC_SetPaused@8";
 constexpr const char* kFmusicSetMasterVolumeEntry = "_FMUSIC_SetMasterVolume@8";
 constexpr const char* kFmusicIsPlayingEntry = "_FMUSIC_IsPlaying@4";
+constexpr const char* kFmusicFreeSongEntry = "_FMUSIC_FreeSong@4";
 
 // Registers (again) the library under kFmodModuleName with all its entries.
 void RegisterFmodLibrary();

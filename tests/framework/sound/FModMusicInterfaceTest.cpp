@@ -199,6 +199,21 @@ TEST_F(FModBackEnd, FadeInOfAPlayingSongOnlyRaisesItsLevel)
     EXPECT_EQ(music->FindTrack(1)->volume, 0.0);
 }
 
+TEST_F(FModBackEnd, SongOrSampleLoadedUnderATakenIdIsLetGo)
+{
+    const std::string song = folder / "song.mod";
+    ASSERT_TRUE(WriteBytes(song, TinyModule()));
+    const std::string tone = Source("tone", ConstantWav(44100, 1, 100, 1));
+    ASSERT_TRUE(music->LoadMusicFile(1, song));
+    const uint32_t first = music->FindTrack(1)->module;
+    const size_t loaded = platform::testing::FmodLibraryObjectCount();
+    EXPECT_TRUE(music->LoadMusicFile(1, song));
+    EXPECT_TRUE(music->LoadSampleTrack(1, tone, false));
+    EXPECT_TRUE(music->LoadTrackFromCache(1, tone, tone, true));
+    EXPECT_EQ(platform::testing::FmodLibraryObjectCount(), loaded) << "nothing stays loaded that no track reaches";
+    EXPECT_EQ(music->FindTrack(1)->module, first) << "the id keeps its track";
+}
+
 class MissingFmod : public testing::Test {
 protected:
     void ExpectEndsWithBox(const std::string& text)
@@ -229,6 +244,14 @@ TEST_F(MissingFmod, FunctionNotFoundNamesItInQuotes)
 {
     platform::testing::HideModuleEntry("fmod.dll", "_FMUSIC_IsPlaying@4");
     ExpectEndsWithBox("\"_FMUSIC_IsPlaying@4\" function not found in fmod.dll");
+}
+
+TEST(FmodTable, ALibraryThatCannotFreeSongsStillServes)
+{
+    platform::testing::ScopedExitInterception exits;
+    platform::testing::HideModuleEntry("fmod.dll", "_FMUSIC_FreeSong@4");
+    Zolt::FModMusicInterface music(nullptr);
+    EXPECT_TRUE(platform::testing::RecordedBoxes().empty());
 }
 
 TEST(FmodTable, SharedWithTheSoundManagerAndFreedWithTheLastUser)

@@ -46,6 +46,7 @@ protected:
         songLooping = Get<FmusicSetLoopingFn>(kFmusicSetLoopingEntry);
         songOrder = Get<FmusicSetOrderFn>(kFmusicSetOrderEntry);
         songPlaying = Get<FmusicIsPlayingFn>(kFmusicIsPlayingEntry);
+        freeSong = Get<FmusicFreeSongFn>(kFmusicFreeSongEntry);
         close = Get<FsoundCloseFn>(kFsoundCloseEntry);
         ASSERT_TRUE(Get<FsoundInitFn>(kFsoundInitEntry)(44100, 64, 0));
         output.ResetHeadless();
@@ -98,6 +99,7 @@ protected:
     FmusicSetLoopingFn songLooping = nullptr;
     FmusicSetOrderFn songOrder = nullptr;
     FmusicIsPlayingFn songPlaying = nullptr;
+    FmusicFreeSongFn freeSong = nullptr;
     FsoundCloseFn close = nullptr;
 };
 
@@ -215,6 +217,18 @@ TEST_F(FmodLibrary, SongsAreModulesOrStreamsAndLoopUntilToldNot)
     clock.AdvanceMilliseconds(20);
     EXPECT_FALSE(songPlaying(click));
     EXPECT_EQ(loadSong((folder / "missing.xm").c_str()), 0u);
+}
+
+TEST_F(FmodLibrary, FreeingASongStopsItAndLetsItGo)
+{
+    const size_t before = platform::testing::FmodLibraryObjectCount();
+    const DWORD song = loadSong(Write("song.mod", TinyModule()).c_str());
+    playSong(song);
+    EXPECT_EQ(platform::testing::FmodLibraryObjectCount(), before + 1);
+    EXPECT_TRUE(freeSong(song));
+    EXPECT_FALSE(songPlaying(song));
+    EXPECT_EQ(platform::testing::FmodLibraryObjectCount(), before);
+    EXPECT_FALSE(freeSong(song)) << "a song is freed once";
 }
 
 TEST_F(FmodLibrary, CloseLetsGoOfEverything)
