@@ -2,11 +2,12 @@
 // viewer process (never in the crashed one), with "Close Now" and, when a
 // report server is configured, "Send Report".
 //
-// Real back end: a scrollable text window through the desktop's zenity
-// program; without it, a message box with the start of the report. Headless:
-// the answer comes from platform::testing::ScriptAnswer("CrashWindow",
-// value) (1 = Send Report; anything else or nothing = Close Now), and the
-// window's caption and text are kept for the test.
+// What shows it is one of two back ends, picked on first use
+// (platform::IsHeadless) and kept for the run: the desktop's
+// (DesktopCrashWindow: a scrollable text window through zenity, else a
+// message box with the start of the report, else the terminal), or the
+// headless one of tests (HeadlessCrashWindow: keeps what it was asked to
+// show, and answers as the test scripted).
 //
 // Threads: the viewer's main thread.
 #pragma once
@@ -17,9 +18,25 @@ namespace platform {
 
 enum class CrashWindowChoice { CloseNow, SendReport };
 
-CrashWindowChoice ShowCrashWindow(const std::string& caption, const std::string& heading, const std::string& report,
-                                  bool offerSend);
+class CrashWindowBackend {
+public:
+    virtual ~CrashWindowBackend() = default;
+    // Shows the report (line ends "\r\n") under the heading and waits for
+    // the user's choice; "Send Report" is offered only with `offerSend`.
+    virtual CrashWindowChoice Show(const std::string& caption, const std::string& heading, const std::string& report,
+                                   bool offerSend) = 0;
+};
 
+// The back end in force (made on first use).
+CrashWindowBackend& GetCrashWindowBackend();
+
+inline CrashWindowChoice ShowCrashWindow(const std::string& caption, const std::string& heading,
+                                         const std::string& report, bool offerSend)
+{
+    return GetCrashWindowBackend().Show(caption, heading, report, offerSend);
+}
+
+// Test hooks of the headless back end.
 namespace testing {
 struct ShownCrashWindow {
     int count = 0;
@@ -28,7 +45,8 @@ struct ShownCrashWindow {
     std::string report;
     bool offeredSend = false;
 };
-// What the headless back end last showed, and how many times.
+// What the headless crash window last showed, and how many times (nothing
+// when the desktop's is in force).
 ShownCrashWindow LastCrashWindow();
 void ForgetCrashWindows();
 } // namespace testing

@@ -1,28 +1,13 @@
 #include "platform/dsound/AudioOutput.h"
 
-#include "platform/core/Clock.h"
-#include "platform/core/DebugOutput.h"
 #include "platform/core/Testing.h"
-
-#include <SDL.h>
+#include "platform/dsound/HeadlessAudioDevice.h"
+#include "platform/dsound/SdlAudioDevice.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace platform::dsound {
-
-namespace {
-
-void SdlCallback(void* userData, Uint8* stream, int length)
-{
-    auto* output = static_cast<AudioOutput*>(userData);
-    output->Render(reinterpret_cast<int16_t*>(stream), length / static_cast<int>(sizeof(int16_t) * kOutputChannels));
-}
-
-// Mixing a long stretch of headless time happens in pieces of this many frames.
-constexpr int kChunkFrames = 4096;
-
-} // namespace
 
 AudioOutput& AudioOutput::Instance()
 {
@@ -32,38 +17,16 @@ AudioOutput& AudioOutput::Instance()
 
 bool AudioOutput::OpenLocked()
 {
-    if (opened_)
+    if (device_)
         return true;
-    headless_ = IsHeadless();
-    if (headless_) {
-        clockUsed_ = &GetClock();
-        originMicroseconds_ = clockUsed_->NowMicroseconds();
-        framesMixed_ = 0;
-        opened_ = true;
+    if (IsHeadless()) {
+        device_ = std::make_unique<HeadlessAudioDevice>([this](int16_t* out, int frames) {
+            RenderLocked(out, frames); // the device is only called under mutex_
+        });
         return true;
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        OutputDebugString(std::string("audio: SDL audio unavailable: ") + SDL_GetError() + "\n");
-        return false;
-    }
-    SDL_AudioSpec want{};
-    want.freq = kOutputRate;
-    want.format = AUDIO_S16SYS;
-    want.channels = kOutputChannels;
-    want.samples = 1024;
-    want.callback = &SdlCallback;
-    want.userdata = this;
-    SDL_AudioSpec have{};
-    SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (device == 0) {
-        OutputDebugString(std::string("audio: cannot open the output: ") + SDL_GetError() + "\n");
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
-    }
-    sdlDevice_ = device;
-    opened_ = true;
-    SDL_PauseAudioDevice(device, 0);
-    return true;
+    device_ = SdlAudioDevice::Open([this](int16_t* out, int frames) { Render(out, frames); });
+    return device_ != nullptr;
 }
 
 bool AudioOutput::AddSource(MixSource* source)
@@ -89,40 +52,8 @@ void AudioOutput::RemoveSource(MixSource* source)
 void AudioOutput::CatchUp()
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!opened_ || !headless_)
-        return;
-    Clock& clock = GetClock();
-    uint64_t now = clock.NowMicroseconds();
-    if (&clock != clockUsed_) {
-        // Another clock took over (a test installed or removed one): its
-        // origin is unrelated, so carry on from its present without mixing
-        // the jump between the two.
-        clockUsed_ = &clock;
-        uint64_t mixedMicroseconds = framesMixed_ * 1000000u / kOutputRate;
-        originMicroseconds_ = now >= mixedMicroseconds ? now - mixedMicroseconds : 0;
-        if (now < mixedMicroseconds)
-            framesMixed_ = 0;
-        return;
-    }
-    if (now < originMicroseconds_)
-        return;
-    uint64_t elapsed = now - originMicroseconds_;
-    uint64_t target = elapsed / 1000000u * kOutputRate + (elapsed % 1000000u) * kOutputRate / 1000000u;
-    if (target <= framesMixed_)
-        return;
-    if (sources_.empty() && !capturing_) {
-        framesMixed_ = target; // nothing to hear and nobody listening
-        return;
-    }
-    std::vector<int16_t> piece;
-    while (framesMixed_ < target) {
-        int frames = static_cast<int>(std::min<uint64_t>(kChunkFrames, target - framesMixed_));
-        piece.resize(static_cast<size_t>(frames) * kOutputChannels);
-        RenderLocked(piece.data(), frames);
-        if (capturing_)
-            captured_.insert(captured_.end(), piece.begin(), piece.end());
-        framesMixed_ += static_cast<uint64_t>(frames);
-    }
+    if (device_)
+        device_->CatchUp(sources_.empty());
 }
 
 void AudioOutput::Render(int16_t* out, int frames)
@@ -152,38 +83,14 @@ void AudioOutput::SetMasterGain(float left, float right)
     gainRight_ = std::clamp(right, 0.0f, 1.0f);
 }
 
-void AudioOutput::ResetHeadless()
+bool AudioOutput::WithHeadlessDevice(const std::function<void(HeadlessAudioDevice&)>& action)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    clockUsed_ = &GetClock();
-    originMicroseconds_ = clockUsed_->NowMicroseconds();
-    framesMixed_ = 0;
-    captured_.clear();
-    capturing_ = false;
-    gainLeft_ = gainRight_ = 1.0f;
-}
-
-void AudioOutput::SetCapture(bool on)
-{
-    CatchUp();
-    std::lock_guard<std::mutex> lock(mutex_);
-    capturing_ = on;
-}
-
-std::vector<int16_t> AudioOutput::TakeCaptured()
-{
-    CatchUp();
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<int16_t> result;
-    result.swap(captured_);
-    return result;
-}
-
-uint64_t AudioOutput::FramesMixed()
-{
-    CatchUp();
-    std::lock_guard<std::mutex> lock(mutex_);
-    return framesMixed_;
+    auto* headless = OpenLocked() ? dynamic_cast<HeadlessAudioDevice*>(device_.get()) : nullptr;
+    if (!headless)
+        return false;
+    action(*headless);
+    return true;
 }
 
 } // namespace platform::dsound

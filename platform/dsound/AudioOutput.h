@@ -1,33 +1,30 @@
 // The process's one audio output: 16-bit stereo at 44100 samples per second,
 // fed by mix sources (each DirectSound device is one; the music libraries may
-// add their own). With the real back end SDL pulls the output from its audio
-// thread; with the headless back end nothing pulls, so the output is mixed
-// on demand: CatchUp mixes exactly as many frames as the platform clock says
-// have played since the last call (a ManualClock makes this exact), into a
-// capture buffer that tests read.
+// add their own). What plays it is its device (AudioDevice.h), picked when
+// the output first opens: SDL's audio, whose thread pulls the output in its
+// own time, or the headless device, which mixes on the platform clock
+// whenever CatchUp is called (HeadlessAudioDevice.h).
 //
 // The master gain (the wave-out mixer volume) scales the sum of the sources.
 //
 // Threads: sources are added and removed from any thread; SDL's audio thread
-// mixes. One mutex guards the source list, the master gain, the headless
-// frame count and the capture; it is held while sources mix, so a source
-// removed by RemoveSource is never called again after the call returns.
-// Lock order: this mutex before any source's own lock.
+// mixes. One mutex guards the source list, the master gain and the device
+// (which is only called with it held); it is held while sources mix, so a
+// source removed by RemoveSource is never called again after the call
+// returns. Lock order: this mutex before any source's own lock.
 #pragma once
 
+#include "platform/dsound/AudioDevice.h"
+
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
 
-namespace platform {
-class Clock;
-}
-
 namespace platform::dsound {
 
-constexpr int kOutputRate = 44100;
-constexpr int kOutputChannels = 2;
+class HeadlessAudioDevice;
 
 // Something that adds its sound into the output. A source calls
 // AudioOutput::CatchUp before it changes what it plays (and never from
@@ -49,43 +46,30 @@ public:
     bool AddSource(MixSource* source);
     void RemoveSource(MixSource* source);
 
-    // Headless: mixes up to the clock's present. Real back end: nothing (SDL
-    // pulls in its own time).
+    // Brings the output up to the present (see AudioDevice::CatchUp).
     void CatchUp();
 
     // Gains of the left and right channel, 0..1.
     void SetMasterGain(float left, float right);
 
-    // Test hooks (headless): start the frame count at the clock's present and
-    // drop the capture; while capturing, every mixed frame is kept.
-    void ResetHeadless();
-    void SetCapture(bool on);
-    std::vector<int16_t> TakeCaptured();
-    uint64_t FramesMixed();
-
-    // Called by the SDL audio thread: fills `frames` stereo frames.
-    void Render(int16_t* out, int frames);
+    // Runs `action` on the headless device under the lock (opening it on
+    // first use); false, and nothing run, when the device plays for real.
+    // The test hooks (DSoundTesting.h) reach the device through this.
+    bool WithHeadlessDevice(const std::function<void(HeadlessAudioDevice&)>& action);
 
 private:
     AudioOutput() = default;
     bool OpenLocked();
+    // Fills `frames` stereo frames with the sum of the sources.
+    void Render(int16_t* out, int frames);
     void RenderLocked(int16_t* out, int frames);
 
     std::mutex mutex_;
-    std::vector<MixSource*> sources_; // guarded by mutex_
-    float gainLeft_ = 1.0f;           // guarded by mutex_
-    float gainRight_ = 1.0f;          // guarded by mutex_
-    bool opened_ = false;             // guarded by mutex_
-    bool headless_ = true;            // guarded by mutex_; fixed when opened
-    uint32_t sdlDevice_ = 0;          // guarded by mutex_
-    // Headless time keeping: the clock reading (microseconds) that frame 0
-    // stands for, and the frames mixed since.
-    uint64_t originMicroseconds_ = 0; // guarded by mutex_
-    Clock* clockUsed_ = nullptr;      // guarded by mutex_; the clock the origin was read from
-    uint64_t framesMixed_ = 0;        // guarded by mutex_
-    bool capturing_ = false;          // guarded by mutex_
-    std::vector<int16_t> captured_;   // guarded by mutex_
-    std::vector<float> scratch_;      // guarded by mutex_
+    std::vector<MixSource*> sources_;     // guarded by mutex_
+    float gainLeft_ = 1.0f;               // guarded by mutex_
+    float gainRight_ = 1.0f;              // guarded by mutex_
+    std::unique_ptr<AudioDevice> device_; // guarded by mutex_; made on first open, kept for the run
+    std::vector<float> scratch_;          // guarded by mutex_
 };
 
 } // namespace platform::dsound

@@ -2,7 +2,6 @@
 // painting of the window service.
 #include "platform/window/WindowSystem.h"
 
-#include "platform/core/Testing.h"
 #include "platform/core/Thread.h"
 #include "platform/window/Desktop.h"
 
@@ -208,14 +207,15 @@ BOOL GetCursorPos(POINT* point)
     if (!point)
         return FALSE;
     // The system is asked only on the thread that pumps its events; other
-    // threads (the cursor thread) get the last position the events gave.
+    // threads (the cursor thread) get the last position the events gave, as
+    // does everyone when the back end has no pointer of its own (headless).
     bool onUiThread;
     {
         WindowSystem& s = System();
         std::lock_guard<std::mutex> lock(s.mutex);
         onUiThread = s.uiThread == CurrentThreadId();
     }
-    if (!IsHeadless() && onUiThread) {
+    if (onUiThread) {
         if (auto global = GetWindowBackend().GlobalPointer()) {
             *point = *global;
             return TRUE;

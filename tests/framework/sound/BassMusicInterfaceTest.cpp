@@ -7,7 +7,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/ModuleRegistry.h"
 #include "platform/core/Process.h"
-#include "platform/dsound/AudioOutput.h"
+#include "platform/dsound/DSoundTesting.h"
 #include "platform/dsound/WaveMixer.h"
 #include "platform/libs/audio/AudioMixer.h"
 #include "platform/window/WindowTesting.h"
@@ -375,15 +375,14 @@ class BassPlaying : public testing::Test {
 protected:
     void SetUp() override
     {
-        output.ResetHeadless();
-        output.SetCapture(true);
+        platform::dsound::testing::ResetAudio();
+        platform::dsound::testing::StartCapture();
     }
 
     platform::ManualClock clock{9000000};
     platform::ScopedClock scoped{clock};
     platform::testing::ScopedTempFolder folder;
     platform::libs::audio::Mixer& mixer = platform::libs::audio::Mixer::Instance();
-    platform::dsound::AudioOutput& output = platform::dsound::AudioOutput::Instance();
 };
 
 TEST_F(BassPlaying, SoundPlayedOnceEndsAndAFadeIsHeard)
@@ -395,18 +394,18 @@ TEST_F(BassPlaying, SoundPlayedOnceEndsAndAFadeIsHeard)
     music.StartTrackAtVolume(1, 0.5, 0, true);
     EXPECT_TRUE(music.IsTrackPlaying(1));
     clock.AdvanceMilliseconds(20);
-    EXPECT_EQ(output.TakeCaptured().at(2 * 100), 5000);
+    EXPECT_EQ(platform::dsound::testing::TakeMixedSamples().at(2 * 100), 5000);
     clock.AdvanceMilliseconds(100);
     EXPECT_FALSE(music.IsTrackPlaying(1));
 
     music.SetOverallVolume(0.5);
     music.StartTrack(1, 0, false);
     clock.AdvanceMilliseconds(10);
-    EXPECT_EQ(output.TakeCaptured().at(2 * 100), 5000) << "full track volume, half overall";
+    EXPECT_EQ(platform::dsound::testing::TakeMixedSamples().at(2 * 100), 5000) << "full track volume, half overall";
     music.FadeTrackOut(1, true, 0.5);
     music.AdvanceFades();
     clock.AdvanceMilliseconds(10);
-    EXPECT_EQ(output.TakeCaptured().back(), 2500);
+    EXPECT_EQ(platform::dsound::testing::TakeMixedSamples().back(), 2500);
     music.AdvanceFades(); // at 0: the next step goes below and stops it
     EXPECT_TRUE(music.IsTrackPlaying(1));
     music.AdvanceFades();
@@ -422,10 +421,10 @@ TEST_F(BassPlaying, ModuleStartsAtTheOrderAskedAndLoops)
     music.StartTrack(4, 2, false);
     clock.AdvanceMilliseconds(1000);
     EXPECT_TRUE(music.IsTrackPlaying(4));
-    EXPECT_GT(Peak(output.TakeCaptured()), 1000);
+    EXPECT_GT(Peak(platform::dsound::testing::TakeMixedSamples()), 1000);
     music.HoldAllTracks();
     clock.AdvanceMilliseconds(1000);
-    EXPECT_EQ(Peak(output.TakeCaptured()), 0);
+    EXPECT_EQ(Peak(platform::dsound::testing::TakeMixedSamples()), 0);
     music.ContinueAllTracks();
     EXPECT_TRUE(music.IsTrackPlaying(4));
     music.DropAllTracks();

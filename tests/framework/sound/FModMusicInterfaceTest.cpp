@@ -12,7 +12,7 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/ModuleRegistry.h"
 #include "platform/core/Process.h"
-#include "platform/dsound/AudioOutput.h"
+#include "platform/dsound/DSoundTesting.h"
 #include "platform/libs/audio/AudioMixer.h"
 #include "platform/window/WindowTesting.h"
 #include "tests/framework/sound/SoundScene.h"
@@ -32,8 +32,8 @@ protected:
     void SetUp() override
     {
         SetAppDataFolder(folder / "appdata");
-        output.ResetHeadless();
-        output.SetCapture(true);
+        platform::dsound::testing::ResetAudio();
+        platform::dsound::testing::StartCapture();
         music = std::make_unique<Zolt::FModMusicInterface>(nullptr);
         fmod = Zolt::AcquireFmodInstance();
     }
@@ -58,14 +58,13 @@ protected:
     std::vector<int16_t> Play(uint64_t ms)
     {
         clock.AdvanceMilliseconds(ms);
-        return output.TakeCaptured();
+        return platform::dsound::testing::TakeMixedSamples();
     }
 
     platform::ManualClock clock{3000000};
     platform::ScopedClock scoped{clock};
     platform::testing::ScopedTempFolder folder;
     platform::libs::audio::Mixer& mixer = platform::libs::audio::Mixer::Instance();
-    platform::dsound::AudioOutput& output = platform::dsound::AudioOutput::Instance();
     std::unique_ptr<Zolt::FModMusicInterface> music;
     Zolt::FMOD_INSTANCE* fmod = nullptr;
 };

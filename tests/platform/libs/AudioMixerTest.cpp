@@ -1,6 +1,7 @@
 // The shared mixer on the headless output: the manual clock decides how much
 // has played, and the capture holds what was mixed.
 #include "platform/dsound/AudioOutput.h"
+#include "platform/dsound/DSoundTesting.h"
 #include "platform/libs/audio/AudioMixer.h"
 #include "platform/core/Clock.h"
 #include "tests/platform/libs/AudioFixtures.h"
@@ -16,8 +17,8 @@ class MixerScene : public testing::Test {
 protected:
     void SetUp() override
     {
-        output.ResetHeadless();
-        output.SetCapture(true);
+        platform::dsound::testing::ResetAudio();
+        platform::dsound::testing::StartCapture();
     }
 
     uint32_t AddConstant(int rate, int frames, int16_t level, int channels = 1)
@@ -33,7 +34,6 @@ protected:
     platform::ManualClock clock{1000000};
     platform::ScopedClock scoped{clock};
     Mixer& mixer = Mixer::Instance();
-    platform::dsound::AudioOutput& output = platform::dsound::AudioOutput::Instance();
 };
 
 TEST_F(MixerScene, ChannelPlayedOnceStopsAtItsEnd)
@@ -46,7 +46,7 @@ TEST_F(MixerScene, ChannelPlayedOnceStopsAtItsEnd)
     EXPECT_EQ(mixer.State(channel), ChannelState::Playing);
     AdvanceMs(60);
     EXPECT_EQ(mixer.State(channel), ChannelState::Stopped);
-    const std::vector<int16_t> captured = output.TakeCaptured();
+    const std::vector<int16_t> captured = platform::dsound::testing::TakeMixedSamples();
     ASSERT_EQ(captured.size(), size_t(44100 * 110 / 1000) * 2);
     EXPECT_EQ(LeftAt(captured, 10), 1000);
     EXPECT_EQ(LeftAt(captured, 4400), 1000);
@@ -60,7 +60,7 @@ TEST_F(MixerScene, LoopingChannelGoesOnAndAStoppedOneStartsAgainFromTheTop)
     mixer.Play(channel, true);
     AdvanceMs(1000);
     EXPECT_EQ(mixer.State(channel), ChannelState::Playing);
-    std::vector<int16_t> captured = output.TakeCaptured();
+    std::vector<int16_t> captured = platform::dsound::testing::TakeMixedSamples();
     EXPECT_EQ(LeftAt(captured, 44000), 1000);
 
     mixer.SetLooping(channel, false);
@@ -96,10 +96,10 @@ TEST_F(MixerScene, VolumeLibraryBoostAndMasterGainsMultiply)
     mixer.SetGain(channel, Gain::Volume, 0.5f);
     mixer.SetGain(channel, Gain::Library, 0.5f);
     mixer.SetGain(channel, Gain::Boost, 2.0f);
-    output.SetMasterGain(0.25f, 0.25f);
+    platform::dsound::AudioOutput::Instance().SetMasterGain(0.25f, 0.25f);
     mixer.Play(channel, true);
     AdvanceMs(10);
-    const std::vector<int16_t> captured = output.TakeCaptured();
+    const std::vector<int16_t> captured = platform::dsound::testing::TakeMixedSamples();
     EXPECT_EQ(LeftAt(captured, 100), 2000);
 }
 
@@ -109,7 +109,7 @@ TEST_F(MixerScene, PanToOneSideSilencesTheOther)
     mixer.SetPan(channel, -1.0f);
     mixer.Play(channel, true);
     AdvanceMs(10);
-    const std::vector<int16_t> captured = output.TakeCaptured();
+    const std::vector<int16_t> captured = platform::dsound::testing::TakeMixedSamples();
     EXPECT_EQ(captured.at(200), 8000);
     EXPECT_EQ(captured.at(201), 0);
 }
@@ -154,7 +154,7 @@ TEST_F(MixerScene, LoopingSamplePlaysItsStartOnceThenRepeatsTheLoop)
     mixer.SetLooping(channel, true);
     mixer.Play(channel, true);
     AdvanceMs(20);
-    const std::vector<int16_t> captured = output.TakeCaptured();
+    const std::vector<int16_t> captured = platform::dsound::testing::TakeMixedSamples();
     EXPECT_EQ(LeftAt(captured, 50), 1000);
     EXPECT_EQ(LeftAt(captured, 150), 3000);
     EXPECT_EQ(LeftAt(captured, 850), 3000) << "the start is not heard again";
@@ -175,7 +175,7 @@ TEST_F(MixerScene, LockedSampleIsSilentWhileItsTimePasses)
         sample->locks = 0;
     }
     AdvanceMs(40);
-    const std::vector<int16_t> captured = output.TakeCaptured();
+    const std::vector<int16_t> captured = platform::dsound::testing::TakeMixedSamples();
     EXPECT_EQ(Peak(captured, 0, 2000 * 2), 0);
     EXPECT_EQ(LeftAt(captured, 2205 + 700), 1000) << "heard again within a block of the unlock";
     AdvanceMs(20);

@@ -2,7 +2,7 @@
 // registry, its functions taken by name, playing on the headless mixer.
 #include "platform/core/Clock.h"
 #include "platform/core/ModuleRegistry.h"
-#include "platform/dsound/AudioOutput.h"
+#include "platform/dsound/DSoundTesting.h"
 #include "platform/libs/audio/AudioMixer.h"
 #include "platform/libs/bass/BassLibrary.h"
 #include "tests/platform/libs/AudioFixtures.h"
@@ -40,8 +40,8 @@ protected:
         setConfig = Get<BassSetConfigFn>("BASS_SetConfig");
         error = Get<BassErrorGetCodeFn>("BASS_ErrorGetCode");
         ASSERT_TRUE(init(1, 44100, 0, nullptr, nullptr));
-        output.ResetHeadless();
-        output.SetCapture(true);
+        platform::dsound::testing::ResetAudio();
+        platform::dsound::testing::StartCapture();
     }
 
     void TearDown() override
@@ -75,7 +75,6 @@ protected:
     platform::ScopedClock scoped{clock};
     platform::testing::ScopedTempFolder folder;
     platform::libs::audio::Mixer& mixer = platform::libs::audio::Mixer::Instance();
-    platform::dsound::AudioOutput& output = platform::dsound::AudioOutput::Instance();
     platform::HMODULE module = nullptr;
     int files = 0;
     BassInitFn init = nullptr;
@@ -142,7 +141,7 @@ TEST_F(BassLibrary, AttributesChangeWhatIsHeardAndBadValuesChangeNothing)
     EXPECT_EQ(pan, -100);
     play(h, TRUE);
     clock.AdvanceMilliseconds(10);
-    const std::vector<int16_t> captured = output.TakeCaptured();
+    const std::vector<int16_t> captured = platform::dsound::testing::TakeMixedSamples();
     EXPECT_EQ(captured.at(200), 5000);
     EXPECT_EQ(captured.at(201), 0);
 }
@@ -155,7 +154,7 @@ TEST_F(BassLibrary, StreamAndMusicVolumesScaleOnlyTheirKind)
     EXPECT_EQ(setConfig(12345, 1), DWORD(-1));
     play(h, TRUE);
     clock.AdvanceMilliseconds(10);
-    EXPECT_EQ(output.TakeCaptured().at(200), 2500);
+    EXPECT_EQ(platform::dsound::testing::TakeMixedSamples().at(200), 2500);
     setConfig(kBassConfigStreamVolume, 100);
     setConfig(kBassConfigMusicVolume, 100);
 }

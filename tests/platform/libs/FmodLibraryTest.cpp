@@ -3,7 +3,7 @@
 // sample data, on the headless mixer.
 #include "platform/core/Clock.h"
 #include "platform/core/ModuleRegistry.h"
-#include "platform/dsound/AudioOutput.h"
+#include "platform/dsound/DSoundTesting.h"
 #include "platform/libs/audio/AudioMixer.h"
 #include "platform/libs/fmod/FmodLibrary.h"
 #include "tests/platform/libs/AudioFixtures.h"
@@ -49,8 +49,8 @@ protected:
         freeSong = Get<FmusicFreeSongFn>(kFmusicFreeSongEntry);
         close = Get<FsoundCloseFn>(kFsoundCloseEntry);
         ASSERT_TRUE(Get<FsoundInitFn>(kFsoundInitEntry)(44100, 64, 0));
-        output.ResetHeadless();
-        output.SetCapture(true);
+        platform::dsound::testing::ResetAudio();
+        platform::dsound::testing::StartCapture();
     }
 
     void TearDown() override
@@ -78,7 +78,6 @@ protected:
     platform::ScopedClock scoped{clock};
     platform::testing::ScopedTempFolder folder;
     platform::libs::audio::Mixer& mixer = platform::libs::audio::Mixer::Instance();
-    platform::dsound::AudioOutput& output = platform::dsound::AudioOutput::Instance();
     platform::HMODULE module = nullptr;
     FsoundSampleLoadFn load = nullptr;
     FsoundSampleAllocFn alloc = nullptr;
@@ -178,7 +177,7 @@ TEST_F(FmodLibrary, ChannelVolumeIsAPercentageAndLoopModeRepeats)
     loopMode(2, kFsoundLoopNormal);
     clock.AdvanceMilliseconds(100);
     EXPECT_TRUE(isPlaying(2));
-    const std::vector<int16_t> captured = output.TakeCaptured();
+    const std::vector<int16_t> captured = platform::dsound::testing::TakeMixedSamples();
     EXPECT_EQ(captured.at(2 * 2000), 4000);
 }
 
