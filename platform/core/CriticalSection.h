@@ -10,6 +10,8 @@
 // platform's own services use such locks inside their implementations).
 #pragma once
 
+#include "platform/core/BlockedWait.h"
+
 #include <mutex>
 
 namespace platform {
@@ -20,7 +22,13 @@ public:
     CriticalSection(const CriticalSection&) = delete;
     CriticalSection& operator=(const CriticalSection&) = delete;
 
-    void Enter() { mutex_.lock(); }
+    void Enter()
+    {
+        if (mutex_.try_lock())
+            return;
+        BlockedWait blocked; // another thread holds it
+        mutex_.lock();
+    }
     bool TryEnter() { return mutex_.try_lock(); }
     void Leave() { mutex_.unlock(); }
 

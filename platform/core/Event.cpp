@@ -1,6 +1,9 @@
 #include "platform/core/Event.h"
 
+#include "platform/core/BlockedWait.h"
+
 #include <chrono>
+#include <optional>
 
 namespace platform {
 
@@ -33,6 +36,9 @@ bool Event::Wait(DWORD timeoutMilliseconds)
 {
     std::unique_lock<std::mutex> lock(mutex_);
     auto ready = [this] { return set_; };
+    std::optional<BlockedWait> blocked;
+    if (!set_ && timeoutMilliseconds != 0)
+        blocked.emplace();
     if (timeoutMilliseconds == INFINITE)
         cv_.wait(lock, ready);
     else if (!cv_.wait_for(lock, std::chrono::milliseconds(timeoutMilliseconds), ready))

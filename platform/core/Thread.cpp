@@ -1,5 +1,7 @@
 #include "platform/core/Thread.h"
 
+#include "platform/core/BlockedWait.h"
+
 #include <pthread.h>
 
 #include <system_error>
@@ -40,8 +42,10 @@ bool Thread::Start(std::function<void()> body, ThreadPriority priority, const st
 
 void Thread::Join()
 {
-    if (thread_.joinable() && !IsCurrent())
+    if (thread_.joinable() && !IsCurrent()) {
+        BlockedWait blocked;
         thread_.join();
+    }
 }
 
 uint32_t CurrentThreadId()

@@ -1,5 +1,6 @@
 #include "platform/net/Winsock.h"
 
+#include "platform/core/BlockedWait.h"
 #include "platform/core/Testing.h"
 #include "platform/net/PosixSocket.h"
 
@@ -454,6 +455,7 @@ int select(int, fd_set* readSet, fd_set* writeSet, fd_set* errorSet, const timev
     using Steady = std::chrono::steady_clock;
     const Steady::time_point start = Steady::now();
     std::map<SOCKET, unsigned> ready;
+    BlockedWait blocked;
     for (;;) {
         ready.clear();
         std::vector<ps::PollEntry> polled;

@@ -4,6 +4,7 @@
 // that turns the back end's events into messages.
 #include "platform/window/WindowSystem.h"
 
+#include "platform/core/BlockedWait.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Testing.h"
 #include "platform/core/Thread.h"
@@ -309,6 +310,7 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         return CallProcedure(window, message, wParam, lParam, false);
     // Wait for the owner, still answering what others send to us meanwhile
     // so that two threads sending to each other do not lock up.
+    BlockedWait blocked;
     for (;;) {
         ProcessIncomingSent();
         std::unique_lock<std::mutex> lock(s.mutex);
@@ -415,8 +417,10 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax)
         WindowSystem& s = System();
         std::unique_lock<std::mutex> lock(s.mutex);
         ThreadQueue& q = s.Queue(CurrentThreadId());
-        if (q.posted.empty() && q.sent.empty() && !q.quit)
+        if (q.posted.empty() && q.sent.empty() && !q.quit) {
+            BlockedWait blocked;
             q.cv.wait_for(lock, std::chrono::milliseconds(std::max<uint64_t>(wait, 1)));
+        }
     }
 }
 

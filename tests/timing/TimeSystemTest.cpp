@@ -1,7 +1,9 @@
 // The table of time objects: ids, a full table, destruction at awkward
 // moments, and the lock order of a start notice raised off the time thread.
+#include "platform/core/BlockedWait.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Event.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/timing/TimerLog.h"
 #include "timing/TimeSystem_impl.h"
 
@@ -78,6 +80,7 @@ TEST(TimeSystem, StartNoticeOffTheTimeThreadKeepsTheLockOrder)
     TimeSystem_impl system;
     testing::TimerLog slow, spawner;
     platform::Event passStarted, restarted;
+    std::atomic<bool> restarting{false}, restartDone{false};
     ITimeObject* first = system.CreateTimeObject(&slow, 100, 5);
     ITimeObject* restartee = system.CreateTimeObject(&spawner, 100, 5);
     first->Start(true, 0);
@@ -86,7 +89,11 @@ TEST(TimeSystem, StartNoticeOffTheTimeThreadKeepsTheLockOrder)
     restartee->SetPaused(false);
     slow.react = [&](char, uint32_t) {
         passStarted.Set();
-        std::this_thread::sleep_for(std::chrono::milliseconds(50)); // let the restart reach its locks
+        // Let the restart reach its locks: the main thread is blocked on one
+        // (beside this test's thread, which waits for the restart), or done.
+        test_support::WaitUntil([&] {
+            return restartDone || (restarting && platform::testing::BlockedThreads() == 2);
+        });
     };
     spawner.react = [&](char kind, uint32_t) {
         if (kind == 'S')
@@ -96,7 +103,9 @@ TEST(TimeSystem, StartNoticeOffTheTimeThreadKeepsTheLockOrder)
     std::thread timeThread([&] { system.TickAll(); });
     std::thread mainThread([&] {
         passStarted.Wait();
+        restarting = true;
         restartee->Start(false, 0);
+        restartDone = true;
         restarted.Set();
     });
     if (!restarted.Wait(10000)) {

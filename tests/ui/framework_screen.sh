@@ -62,11 +62,21 @@ check_lines() {
     [ "$yellow" -ge 40 ] || { echo "$6 shows no text"; exit 1; }
 }
 wait_for_line() {
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 300); do
         grep -q "$1" "$log" && return 0
         sleep 0.1
     done
     echo "the program never reported: $1"; cat "$log"; return 1
+}
+# Takes screenshots into $1 until the screen pixel X Y is near the colour
+# $4 (the frame the program reported has reached the screen); 30 s at most.
+wait_for_pixel() {
+    for _ in $(seq 1 300); do
+        shot "$1"
+        near "$(pixel "$1" "$2" "$3")" "$4" && return 0
+        sleep 0.1
+    done
+    echo "the screen never showed $4 at $2,$3"; return 1
 }
 
 # Under AddressSanitizer the X, D-Bus and GL client libraries keep memory
@@ -79,15 +89,14 @@ trap 'kill $pid 2>/dev/null || true' EXIT
 
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Pellucor$' | head -1)
 wait_for_line 'Dialog 1 first button at'
-sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")" # X, Y, WIDTH, HEIGHT
 echo "window $window at $X,$Y size ${WIDTH}x$HEIGHT"
 [ "$WIDTH" -eq 1024 ] && [ "$HEIGHT" -eq 768 ] || { echo "window is not 1024x768"; exit 1; }
 
-shot "$out/before.png"
 # Inside the first dialog, below its texts and above its buttons: its
 # grey-blue face.
 probe_x=$((X + 512)); probe_y=$((Y + 400))
+wait_for_pixel "$out/before.png" $probe_x $probe_y "70,70,90" || exit 1
 before=$(pixel "$out/before.png" $probe_x $probe_y)
 backdrop=$(pixel "$out/before.png" $((X + 40)) $((Y + 40)))
 echo "before: dialog face $before, backdrop $backdrop"
@@ -100,13 +109,11 @@ check_lines "$out/before.png" 360 80 332 284 "the first dialog"
 # Click the middle of the OK button, where the program says it is.
 read -r bx by bw bh < <(sed -n 's/.*Dialog 1 first button at \([0-9]*\),\([0-9]*\) size \([0-9]*\)x\([0-9]*\).*/\1 \2 \3 \4/p' "$log" | head -1)
 check_label "$out/before.png" "$bx" "$by" "$bw" "$bh" "OK"
-xdotool mousemove --window "$window" $((bx + bw / 2)) $((by + bh / 2))
-sleep 0.3
+xdotool mousemove --sync --window "$window" $((bx + bw / 2)) $((by + bh / 2))
 xdotool click 1
 wait_for_line 'Dialog 2 first button at'
-sleep 1
 
-shot "$out/after.png"
+wait_for_pixel "$out/after.png" $probe_x $probe_y "150,40,40" || { echo "the click did not bring up the second dialog"; exit 1; }
 after=$(pixel "$out/after.png" $probe_x $probe_y)
 echo "after: $after"
 near "$after" "150,40,40" || { echo "the click did not bring up the second dialog"; exit 1; }

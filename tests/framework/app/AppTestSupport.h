@@ -6,6 +6,7 @@
 #include "framework/app/ZoltAppBase.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/widgets/WidgetManager.h"
+#include "platform/core/BlockedWait.h"
 #include "platform/core/Clock.h"
 #include "platform/core/ModuleRegistry.h"
 #include "platform/core/Process.h"
@@ -17,12 +18,11 @@
 #include "platform/window/WindowTesting.h"
 #include "platform/core/DebugOutput.h"
 #include "tests/support/PlatformTesting.h"
+#include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
-#include <thread>
 #include <memory>
 #include <string>
 #include <vector>
@@ -159,10 +159,10 @@ protected:
         platform::ShowWindow(app->GetMainWindow(), platform::SW_SHOW);
         platform::SetFocus(app->GetMainWindow());
         app->LaunchLoaderThread();
-        for (int i = 0; i < 5000 && app->loadDoneCalls == 0; ++i) {
+        test_support::WaitUntil([&] {
             app->RunLoopStep(nullptr);
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
+            return app->loadDoneCalls > 0;
+        });
         EXPECT_EQ(app->loadDoneCalls, 1);
         return *app;
     }

@@ -309,8 +309,7 @@ TEST_F(DemoTest, TransferResultsAreRecordedAndPlayedWithoutTheNetwork)
         Zolt::HTTPTransfer transfer;
         transfer.Submit(server.Url(), "GET / HTTP/1.0\r\n\r\n");
         recordedId = transfer.TransferId();
-        for (int i = 0; i < 4000 && transfer.Outcome() == Zolt::HTTPTransfer::kPending; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        test_support::WaitUntil([&] { return transfer.Outcome() != Zolt::HTTPTransfer::kPending; });
         ASSERT_EQ(transfer.Outcome(), Zolt::HTTPTransfer::kFinished);
     }
     Finish();

@@ -4,10 +4,11 @@
 #include "framework/app/HTTPTransfer.h"
 #include "framework/app/HTTPTransferDemoLink.h"
 #include "framework/base/Buffer.h"
-#include "platform/core/Clock.h"
+#include "platform/core/BlockedWait.h"
 #include "platform/core/Testing.h"
 #include "platform/net/WinsockErrors.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -22,11 +23,10 @@ using platform::testing::LoopbackHttpServer;
 const std::string kRequest = "POST /davoru_dirud.php HTTP/1.0\r\nContent-Length: 4\r\n\r\ndata";
 
 // Waits until the transfer leaves pending, polling as a caller's frame loop
-// would; 10 s at most.
+// would.
 int WaitForResult(HTTPTransfer& transfer)
 {
-    for (int i = 0; i < 2000 && transfer.Outcome() == HTTPTransfer::kPending; ++i)
-        platform::Sleep(5);
+    test_support::WaitUntil([&] { return transfer.Outcome() != HTTPTransfer::kPending; });
     transfer.BlockUntilDone();
     return transfer.Outcome();
 }
@@ -185,8 +185,7 @@ TEST_F(HTTPTransferTest, CancelStopsAWaitingTransferAsAborted)
     LoopbackHttpServer server({silent});
     HTTPTransfer transfer;
     transfer.Submit(server.Url(), kRequest);
-    for (int i = 0; i < 400 && server.Requests().empty(); ++i)
-        platform::Sleep(5);
+    EXPECT_TRUE(test_support::WaitUntil([&] { return !server.Requests().empty(); }));
     EXPECT_EQ(transfer.Outcome(), HTTPTransfer::kPending);
     transfer.Cancel();
     transfer.BlockUntilDone();
@@ -201,7 +200,8 @@ TEST_F(HTTPTransferTest, CancelWhileTheConnectionIsUnderWayEndsAborted)
         GTEST_SKIP() << "the system completes every loopback connection at once";
     HTTPTransfer transfer;
     transfer.Submit("http://127.0.0.1:" + std::to_string(stalled.Port()) + "/", kRequest);
-    platform::Sleep(150);
+    // The worker waits in its select for the connection to complete.
+    EXPECT_TRUE(test_support::WaitUntil([] { return platform::testing::BlockedThreads() == 1; }));
     EXPECT_EQ(transfer.Outcome(), HTTPTransfer::kPending);
     transfer.Cancel();
     transfer.BlockUntilDone();
@@ -215,14 +215,12 @@ TEST_F(HTTPTransferTest, DestroyingOrRecyclingARunningTransferStopsItsWorkerFirs
     LoopbackHttpServer server({silent, silent});
     auto transfer = std::make_unique<HTTPTransfer>();
     transfer->Submit(server.Url(), kRequest);
-    for (int i = 0; i < 400 && server.Requests().empty(); ++i)
-        platform::Sleep(5);
+    EXPECT_TRUE(test_support::WaitUntil([&] { return !server.Requests().empty(); }));
     transfer->Recycle();
     EXPECT_EQ(transfer->Outcome(), HTTPTransfer::kIdle);
     EXPECT_FALSE(transfer->IsBusy());
     transfer->Submit(server.Url(), kRequest);
-    for (int i = 0; i < 400 && server.Requests().size() < 2; ++i)
-        platform::Sleep(5);
+    EXPECT_TRUE(test_support::WaitUntil([&] { return server.Requests().size() == 2; }));
     transfer.reset(); // must not leave a worker behind on freed memory
     server.Stop();
     EXPECT_EQ(server.Requests().size(), 2u);

@@ -14,7 +14,6 @@
 #include "platform/ddraw/DDrawTypes.h"
 
 #include <atomic>
-#include <chrono>
 #include <thread>
 
 using namespace apptest;
@@ -193,10 +192,10 @@ TEST_F(AppTest, SettingsOutliveTheRunInTheUsersConfigurationFolder)
 namespace {
 
 std::atomic<bool> gLoaderInside{false};
-std::atomic<bool> gLoaderRelease{false};
 std::atomic<bool> gManagerSeen{false};
 
-// Loads slowly, looking at the application's own managers at the end.
+// Loads until the application is being destroyed and waits for it, then
+// looks at the application's own managers.
 class SlowLoadingApp : public Zolt::ZoltAppBase {
 public:
     SlowLoadingApp() { productName = "PellucorSlow"; }
@@ -204,8 +203,8 @@ public:
     void BackgroundLoad() override
     {
         gLoaderInside = true;
-        while (!gLoaderRelease)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_TRUE(test_support::WaitUntil([] { return platform::testing::BlockedThreads() == 1; }))
+            << "the main thread waits for the loader";
         gManagerSeen = GetWidgetManager() != nullptr && GetWidgetManager()->LastX() == INT32_MIN;
     }
     using ZoltAppBase::LaunchLoaderThread;
@@ -218,14 +217,8 @@ TEST_F(AppTest, LoadingThreadIsWaitedForBeforeTheManagersGo)
     auto slow = std::make_unique<SlowLoadingApp>();
     slow->Initialize();
     slow->LaunchLoaderThread();
-    while (!gLoaderInside)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    std::thread releaser([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        gLoaderRelease = true;
-    });
+    ASSERT_TRUE(test_support::WaitUntil([] { return gLoaderInside.load(); }));
     slow.reset(); // waits for the loader, which still finds the managers
-    releaser.join();
     EXPECT_TRUE(gManagerSeen);
 }
 
@@ -247,10 +240,10 @@ TEST_F(AppTest, LoadingCompletionIsAppliedOnceOnTheMainThread)
     a.loadBody = [&] { a.loadingDone = 2; };
     EXPECT_DOUBLE_EQ(a.BackgroundLoadFraction(), 0.0); // no thread yet
     a.LaunchLoaderThread();
-    for (int i = 0; i < 2000 && a.loadDoneCalls == 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    test_support::WaitUntil([&] {
         a.GuardedUpdate();
-    }
+        return a.loadDoneCalls > 0;
+    });
     a.GuardedUpdate();
     a.GuardedUpdate();
     EXPECT_EQ(a.loadDoneCalls, 1);

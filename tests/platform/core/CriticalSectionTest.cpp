@@ -1,7 +1,9 @@
 #include "platform/core/CriticalSection.h"
 
+#include "platform/core/BlockedWait.h"
 #include "platform/core/Event.h"
 #include "platform/core/Thread.h"
+#include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -67,6 +69,36 @@ TEST(CriticalSection, GuardsACounterAcrossThreads)
     a.Join();
     b.Join();
     EXPECT_EQ(counter, 20000);
+}
+
+// What tests of real threads wait for instead of sleeping: a thread that
+// waits for a lock, an event or another thread counts as blocked until it
+// gets what it waits for; one that gets it at once never does.
+TEST(BlockedThreads, CountsAThreadWhileItWaitsForALockAnEventOrAJoin)
+{
+    using platform::testing::BlockedThreads;
+    CriticalSection cs;
+    Event go(true);
+    cs.Enter();
+    Thread locker, waiter;
+    ASSERT_TRUE(locker.Start([&] { CriticalSectionLock lock(cs); }));
+    EXPECT_TRUE(test_support::WaitUntil([] { return BlockedThreads() == 1; }));
+    ASSERT_TRUE(waiter.Start([&] { go.Wait(); }));
+    EXPECT_TRUE(test_support::WaitUntil([] { return BlockedThreads() == 2; }));
+    cs.Leave();
+    locker.Join();
+    EXPECT_EQ(BlockedThreads(), 1) << "the lock was had";
+
+    Thread joiner;
+    ASSERT_TRUE(joiner.Start([&] { waiter.Join(); }));
+    EXPECT_TRUE(test_support::WaitUntil([] { return BlockedThreads() == 2; }));
+    go.Set();
+    joiner.Join();
+    EXPECT_EQ(BlockedThreads(), 0);
+
+    CriticalSectionLock free(cs);
+    EXPECT_TRUE(go.Wait(0));
+    EXPECT_EQ(BlockedThreads(), 0) << "no wait, no count";
 }
 
 TEST(Thread, CanBeStartedAgainAfterItFinished)

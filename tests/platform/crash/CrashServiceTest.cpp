@@ -3,17 +3,16 @@
 #include "platform/crash/CrashService.h"
 #include "platform/crash/ModuleMap.h"
 #include "platform/crash/SymbolLookup.h"
+#include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/mman.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -130,11 +129,10 @@ TEST_F(CrashServiceTest, ViewerStartsAsItsOwnProcessWithTheReportNamed)
             CrashWith("null");
         },
         ::testing::KilledBySignal(SIGSEGV), "");
-    // The viewer outlives the crashed child: wait for it a little.
-    for (int i = 0; i < 200 && !fs::exists(copy); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(ReadFile(copy), Report());
+    // The viewer outlives the crashed child: wait until its copy is whole.
+    ASSERT_FALSE(Report().empty());
+    EXPECT_TRUE(test_support::WaitUntil([&] { return ReadFile(copy) == Report(); }))
+        << "the viewer got: " << ReadFile(copy);
 }
 
 volatile uintptr_t gUnmapped = 16;

@@ -1,5 +1,8 @@
 #include "WindowTestFixture.h"
 
+#include "platform/core/BlockedWait.h"
+#include "tests/support/WaitUntil.h"
+
 #include <atomic>
 #include <thread>
 
@@ -166,9 +169,9 @@ TEST_F(MessageQueue, ASenderIsReleasedWhenTheWindowGoes)
         SendMessageA(w, WM_USER, 0, 0);
         done = true;
     });
-    // Give the message time to arrive, then destroy the window without
-    // ever pumping: the sender must not wait forever.
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Once the sender waits for its answer, destroy the window without ever
+    // pumping: the sender must not wait forever.
+    EXPECT_TRUE(test_support::WaitUntil([] { return BlockedThreads() == 1; }));
     DestroyWindow(w);
     sender.join();
     EXPECT_FALSE(IsWindow(w));
@@ -179,7 +182,8 @@ TEST_F(MessageQueue, PostsFromAnotherThreadWakeGetMessage)
     HWND w = MakeWindow();
     Pump();
     std::thread poster([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // Posted once the main thread waits for it.
+        EXPECT_TRUE(test_support::WaitUntil([] { return BlockedThreads() == 1; }));
         PostMessageA(w, WM_USER + 4, 0, 0);
     });
     MSG msg{};
