@@ -527,7 +527,7 @@ volatile uintptr_t gNowhere = 0;
 // The processor's own fault is wanted here, not the undefined-behaviour
 // checker's report of it.
 // Both operands come from memory, or the compiler turns 1 / b into a compare.
-[[gnu::noinline, gnu::no_sanitize_undefined]] int Divide(int a, int b)
+__attribute__((noinline, no_sanitize("undefined"))) int Divide(int a, int b)
 {
     volatile int dividend = a;
     volatile int divisor = b;

@@ -284,6 +284,7 @@ bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
                                                                                             : 2;
     // Blends `src` into the pixel at `out` and stores it.
     auto put = [keepAlpha](uint8_t* out, uint32_t src) {
+        (void)keepAlpha; // read by the 32-bit targets only
         auto load = [&] {
             if constexpr (kTarget == TargetKind::Xrgb32) {
                 uint32_t v;
