@@ -59,6 +59,12 @@ bool BinaryDataFile::Close()
     return stored;
 }
 
+void BinaryDataFile::Discard()
+{
+    changing_ = false;
+    Close();
+}
+
 bool BinaryDataFile::Truncate()
 {
     if (!handle_)

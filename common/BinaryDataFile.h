@@ -36,6 +36,9 @@ public:
     // Stores pending changes and closes. False when the changes could not be
     // stored (the file on disk is then untouched); LastError() says why.
     bool Close();
+    // Closes without storing the changes made since the file was opened:
+    // the file on disk stays as it was.
+    void Discard();
     bool IsOpen() const { return handle_ != nullptr; }
     // Empties the open file and keeps it open at offset 0; the file on disk
     // is emptied when the file is closed, together with what was written.

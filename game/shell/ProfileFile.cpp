@@ -3,7 +3,6 @@
 #include "game/shell/ProfileList.h"
 #include "game/table/Tournament.h"
 #include "common/BinaryDataFile.h"
-#include "platform/core/FileSystem.h"
 
 #include <cmath>
 #include <cstdint>
@@ -34,20 +33,15 @@ uint32_t MoneyToFile(double value)
 }
 
 // Collects the writes of one save; the first failure sticks.
-class Writer {
+class FieldWriter {
 public:
-    explicit Writer(BinaryDataFile& file) : file_(file) {}
-    void Byte(uint8_t v) { ok_ = ok_ && file_.WriteByte(v); }
+    explicit FieldWriter(BinaryDataFile& file) : file_(file) {}
+    void Flag(uint8_t v) { ok_ = ok_ && file_.WriteByte(v); }
     void U16(uint32_t v) { ok_ = ok_ && file_.WriteShort(static_cast<uint16_t>(v)); }
+    // Two bytes in one 16-bit field, `low` in its low byte.
+    void BytePair(uint8_t low, uint8_t high) { U16(low | (high << 8)); }
     void Money(double v) { ok_ = ok_ && file_.WriteUInt(MoneyToFile(v)); }
     void Text(const std::string& v, uint32_t length) { ok_ = ok_ && file_.WriteString(v, length); }
-    void Cards(const Card* cards, size_t count)
-    {
-        for (size_t i = 0; i < count; ++i) {
-            U16(cards[i].suit);
-            U16(cards[i].rank);
-        }
-    }
     bool Ok() const { return ok_; }
 
 private:
@@ -55,75 +49,11 @@ private:
     bool ok_ = true;
 };
 
-void WriteSeat(Writer& out, const SeatRecord& seat)
-{
-    out.U16(seat.seatNumber);
-    out.Money(seat.chips);
-    out.Money(seat.bet);
-    out.U16(seat.rebuysTaken | (seat.styleCode << 8));
-    out.Text(seat.name, kSeatNameLength);
-    out.Byte(seat.active);
-    out.Byte(seat.inHand);
-    out.Byte(seat.dealer);
-    out.Cards(seat.cards.data(), seat.cards.size());
-}
-
-void WriteSavedGame(Writer& out, const SavedGame& game)
-{
-    out.U16(game.tournamentId);
-    out.Byte(game.inUse);
-    out.Byte(game.current);
-    out.Money(game.minBet);
-    out.U16(game.level);
-    out.Money(game.totalBuyIns);
-    out.Money(game.buyIn);
-    out.U16(game.levelTimeLeft);
-    out.U16(game.boardStage);
-    out.Byte(game.betMade);
-    out.U16(game.resumePosition);
-    out.Money(game.totalPot);
-    out.Money(game.currentBet);
-    out.Byte(game.stageDialogPending);
-    out.Byte(game.handOver);
-    out.Cards(game.board.data(), game.board.size());
-    out.Byte(game.humanDealer);
-    out.Byte(game.humanInHand);
-    out.Money(game.startChips);
-    out.Money(game.humanBet);
-    out.U16(game.rebuysTaken);
-    out.Cards(game.tableCards.data(), game.tableCards.size());
-    for (const SeatRecord& seat : game.seats)
-        WriteSeat(out, seat);
-}
-
-void WriteProfile(Writer& out, const Profile& profile)
-{
-    out.Byte(profile.active);
-    out.Byte(profile.customOption);
-    out.U16(profile.computerStyle);
-    out.Text(profile.name, Profile::kMaxNameLength);
-    for (const TableChoice* choice : {&profile.limit, &profile.noLimit, &profile.potLimit}) {
-        out.U16(choice->tableIndex);
-        out.U16(choice->players);
-    }
-    for (double total : profile.money)
-        out.Money(total);
-    out.U16(kFormatVersion);
-    uint32_t count = 0;
-    for (const auto& game : profile.savedGames)
-        if (game && game->inUse != 0)
-            ++count;
-    out.U16(count);
-    for (const auto& game : profile.savedGames)
-        if (game && game->inUse != 0)
-            WriteSavedGame(out, *game);
-}
-
 // Reads fields in file order; once a read fails (the file ended) every
 // later read fails too and the target keeps its value.
-class Reader {
+class FieldReader {
 public:
-    explicit Reader(BinaryDataFile& file) : file_(file) {}
+    explicit FieldReader(BinaryDataFile& file) : file_(file) {}
     void Flag(uint8_t& v)
     {
         bool b = false;
@@ -137,6 +67,13 @@ public:
         if (ok_ && (ok_ = file_.ReadUShort(&w)))
             v = w;
     }
+    void BytePair(uint8_t& low, uint8_t& high)
+    {
+        uint16_t w = 0;
+        U16(w);
+        low = static_cast<uint8_t>(w & 0xFF);
+        high = static_cast<uint8_t>(w >> 8);
+    }
     void Money(double& v)
     {
         uint32_t w = 0;
@@ -148,19 +85,97 @@ public:
         if (ok_)
             ok_ = file_.ReadString(&v, length);
     }
-    void Cards(Card* cards, size_t count)
-    {
-        for (size_t i = 0; i < count; ++i) {
-            U16(cards[i].suit);
-            U16(cards[i].rank);
-        }
-    }
     bool Ok() const { return ok_; }
 
 private:
     BinaryDataFile& file_;
     bool ok_ = true;
 };
+
+// The fields of the file in their order, one description for the save and
+// the load alike: `io` is a FieldWriter (with const records) or a
+// FieldReader.
+template <class Io, class Cards>
+void CardFields(Io& io, Cards& cards)
+{
+    for (auto& card : cards) {
+        io.U16(card.suit);
+        io.U16(card.rank);
+    }
+}
+
+template <class Io, class Seat>
+void SeatFields(Io& io, Seat& seat)
+{
+    io.U16(seat.seatNumber);
+    io.Money(seat.chips);
+    io.Money(seat.bet);
+    io.BytePair(seat.rebuysTaken, seat.styleCode);
+    io.Text(seat.name, kSeatNameLength);
+    io.Flag(seat.active);
+    io.Flag(seat.inHand);
+    io.Flag(seat.dealer);
+    CardFields(io, seat.cards);
+}
+
+template <class Io, class Game>
+void SavedGameFields(Io& io, Game& game)
+{
+    io.U16(game.tournamentId);
+    io.Flag(game.inUse);
+    io.Flag(game.current);
+    io.Money(game.minBet);
+    io.U16(game.level);
+    io.Money(game.totalBuyIns);
+    io.Money(game.buyIn);
+    io.U16(game.levelTimeLeft);
+    io.U16(game.boardStage);
+    io.Flag(game.betMade);
+    io.U16(game.resumePosition);
+    io.Money(game.totalPot);
+    io.Money(game.currentBet);
+    io.Flag(game.stageDialogPending);
+    io.Flag(game.handOver);
+    CardFields(io, game.board);
+    io.Flag(game.humanDealer);
+    io.Flag(game.humanInHand);
+    io.Money(game.startChips);
+    io.Money(game.humanBet);
+    io.U16(game.rebuysTaken);
+    CardFields(io, game.tableCards);
+    for (auto& seat : game.seats)
+        SeatFields(io, seat);
+}
+
+// Everything before the format version.
+template <class Io, class ProfileRecord>
+void HeaderFields(Io& io, ProfileRecord& profile)
+{
+    io.Flag(profile.active);
+    io.Flag(profile.customOption);
+    io.U16(profile.computerStyle);
+    io.Text(profile.name, Profile::kMaxNameLength);
+    for (auto* choice : {&profile.limit, &profile.noLimit, &profile.potLimit}) {
+        io.U16(choice->tableIndex);
+        io.U16(choice->players);
+    }
+    for (auto& total : profile.money)
+        io.Money(total);
+}
+
+void WriteProfile(FieldWriter& out, const Profile& profile)
+{
+    HeaderFields(out, profile);
+    out.U16(kFormatVersion);
+    uint32_t count = 0;
+    for (const auto& game : profile.savedGames)
+        if (game && game->inUse != 0)
+            ++count;
+    out.U16(count);
+    for (const auto& game : profile.savedGames)
+        if (game && game->inUse != 0)
+            SavedGameFields(out, *game);
+}
 
 void Note(std::string* error, const std::string& path, const std::string& what)
 {
@@ -182,50 +197,6 @@ bool RepairCards(Card* cards, size_t count)
         repaired = true;
     }
     return repaired;
-}
-
-void ReadSeat(Reader& in, SeatRecord& seat)
-{
-    in.U16(seat.seatNumber);
-    in.Money(seat.chips);
-    in.Money(seat.bet);
-    uint16_t rebuysAndStyle = 0;
-    in.U16(rebuysAndStyle);
-    seat.rebuysTaken = static_cast<uint8_t>(rebuysAndStyle & 0xFF);
-    seat.styleCode = static_cast<uint8_t>(rebuysAndStyle >> 8);
-    in.Text(seat.name, kSeatNameLength);
-    in.Flag(seat.active);
-    in.Flag(seat.inHand);
-    in.Flag(seat.dealer);
-    in.Cards(seat.cards.data(), seat.cards.size());
-}
-
-void ReadSavedGame(Reader& in, SavedGame& game)
-{
-    in.U16(game.tournamentId);
-    in.Flag(game.inUse);
-    in.Flag(game.current);
-    in.Money(game.minBet);
-    in.U16(game.level);
-    in.Money(game.totalBuyIns);
-    in.Money(game.buyIn);
-    in.U16(game.levelTimeLeft);
-    in.U16(game.boardStage);
-    in.Flag(game.betMade);
-    in.U16(game.resumePosition);
-    in.Money(game.totalPot);
-    in.Money(game.currentBet);
-    in.Flag(game.stageDialogPending);
-    in.Flag(game.handOver);
-    in.Cards(game.board.data(), game.board.size());
-    in.Flag(game.humanDealer);
-    in.Flag(game.humanInHand);
-    in.Money(game.startChips);
-    in.Money(game.humanBet);
-    in.U16(game.rebuysTaken);
-    in.Cards(game.tableCards.data(), game.tableCards.size());
-    for (SeatRecord& seat : game.seats)
-        ReadSeat(in, seat);
 }
 
 // Puts a choice of table back in range; true when something changed.
@@ -254,34 +225,28 @@ bool SaveProfile(Profile& profile, std::string* error)
     }
     BinaryDataFile file(path);
     bool created = false;
-    std::string previous;
-    if (!platform::FileExists(path)) {
+    if (!file.Exists()) {
         if (!file.Create()) {
             Note(error, path, "cannot be created: " + file.LastError());
             return false;
         }
         created = true;
-    } else if (!platform::ReadWholeFile(path, &previous)) {
-        Note(error, path, "cannot be read");
-        return false;
     }
     bool ok = file.Open(1) && file.Truncate();
     if (ok) {
-        Writer out(file);
+        FieldWriter out(file);
         WriteProfile(out, profile);
         ok = out.Ok();
-        if (!ok) {
-            // Put the old contents back so that closing stores nothing new.
-            file.Truncate();
-            for (char c : previous)
-                file.WriteByte(static_cast<uint8_t>(c));
-        }
     }
-    bool stored = file.Close();
-    if (!ok || !stored) {
+    bool stored = false;
+    if (ok)
+        stored = file.Close();
+    else
+        file.Discard(); // what could not be written whole is not stored: the file keeps its previous contents
+    if (!stored) {
         Note(error, path, "cannot be written" + (file.LastError().empty() ? std::string() : ": " + file.LastError()));
         if (created)
-            platform::DeleteFile(path);
+            file.Delete();
         return false;
     }
     return true;
@@ -298,17 +263,8 @@ bool LoadProfile(Profile& profile, const std::string& path, std::string* error)
         Note(error, path, "cannot be opened");
         return false;
     }
-    Reader in(file);
-    in.Flag(profile.active);
-    in.Flag(profile.customOption);
-    in.U16(profile.computerStyle);
-    in.Text(profile.name, Profile::kMaxNameLength);
-    for (TableChoice* choice : {&profile.limit, &profile.noLimit, &profile.potLimit}) {
-        in.U16(choice->tableIndex);
-        in.U16(choice->players);
-    }
-    for (double& total : profile.money)
-        in.Money(total);
+    FieldReader in(file);
+    HeaderFields(in, profile);
     uint16_t version = 0;
     in.U16(version);
     uint16_t count = 0;
@@ -333,7 +289,7 @@ bool LoadProfile(Profile& profile, const std::string& path, std::string* error)
 
     for (uint32_t i = 0; i < count; ++i) {
         auto game = std::make_unique<SavedGame>();
-        ReadSavedGame(in, *game);
+        SavedGameFields(in, *game);
         if (!in.Ok()) {
             Note(error, path, "ends inside tournament " + std::to_string(i + 1) + " of " + std::to_string(count) +
                                   "; the rest is dropped");

@@ -1,6 +1,6 @@
 #include "game/shell/ProfileList.h"
 
-#include "platform/core/FileSystem.h"
+#include "common/BinaryDataFile.h"
 
 namespace {
 
@@ -134,7 +134,7 @@ std::string Profile::FilePath() const
 
 void Profile::RemoveFile() const
 {
-    std::string path = FilePath();
-    if (!path.empty() && platform::FileExists(path))
-        platform::DeleteFile(path);
+    BinaryDataFile file(FilePath());
+    if (file.Exists())
+        file.Delete();
 }

@@ -157,6 +157,20 @@ TEST_F(BinaryFile, DiskKeepsThePreviousFileUntilTheWholeNewOneIsStored)
     EXPECT_EQ(files, 1);
 }
 
+TEST_F(BinaryFile, DiscardClosesAndLeavesTheFileAsItWas)
+{
+    dir.Write("data.bin", "old profile");
+    BinaryDataFile f(path);
+    ASSERT_TRUE(f.Open(1));
+    ASSERT_TRUE(f.Truncate());
+    ASSERT_TRUE(f.WriteString("half", 16));
+    f.Discard(); // what was written could not be finished
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_EQ(dir.Read("data.bin"), "old profile");
+    ASSERT_TRUE(f.Close()) << "nothing left to store";
+    EXPECT_EQ(dir.Read("data.bin"), "old profile");
+}
+
 TEST_F(BinaryFile, WritesInsideTheFileKeepTheRest)
 {
     dir.Write("data.bin", Bytes({0, 0, 0, 0, 9, 9}));

@@ -98,6 +98,38 @@ TEST_F(ProfileFile, NewProfileGivesTheExpectedBytes)
     EXPECT_EQ(Bytes("save/Ann_.usr"), expected);
 }
 
+// A header written the way the file has always held it, every field a value
+// of its own: loading puts each into the field of that meaning, and saving
+// gives the same bytes back.
+TEST_F(ProfileFile, AKnownHeaderLoadsIntoNamedFieldsAndSavesByteForByte)
+{
+    const std::string bytes = std::string{'\1', '\0'} + U16(2) + Text15("Lou") + U16(3) + U16(9) + U16(1) +
+                              U16(2) + U16(5) + U16(7) + I32(1500) + I32(-20) + I32(0) + I32(77) + I32(INT32_MAX) +
+                              I32(-1) + U16(2) + U16(0);
+    ASSERT_EQ(bytes.size(), 59u);
+    WriteBytes("save/Lou_.usr", bytes);
+
+    Profile lou;
+    std::string error;
+    ASSERT_TRUE(LoadProfile(lou, "save/Lou_.usr", &error)) << error;
+    EXPECT_TRUE(error.empty()) << error;
+    EXPECT_EQ(lou.active, 1);
+    EXPECT_EQ(lou.customOption, 0);
+    EXPECT_EQ(lou.computerStyle, 2u);
+    EXPECT_EQ(lou.name, "Lou");
+    EXPECT_EQ(lou.limit.tableIndex, 3);
+    EXPECT_EQ(lou.limit.players, 9);
+    EXPECT_EQ(lou.noLimit.tableIndex, 1);
+    EXPECT_EQ(lou.noLimit.players, 2);
+    EXPECT_EQ(lou.potLimit.tableIndex, 5);
+    EXPECT_EQ(lou.potLimit.players, 7);
+    EXPECT_EQ(lou.money, (std::array<double, 6>{1500.0, -20.0, 0.0, 77.0, double(INT32_MAX), -1.0}));
+
+    ASSERT_TRUE(platform::DeleteFile("save/Lou_.usr"));
+    ASSERT_TRUE(SaveProfile(lou));
+    EXPECT_EQ(Bytes("save/Lou_.usr"), bytes);
+}
+
 TEST_F(ProfileFile, EveryStoredFieldSurvivesSaveAndLoad)
 {
     Profile bob;
