@@ -3,6 +3,7 @@
 // display back. Main thread.
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/ImageRegistry.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/D3DTester.h"
@@ -68,6 +69,7 @@ void ZoltAppBase::CreateMainWindow()
 
     if (!display_) {
         display_ = std::make_unique<DDInterface>(this, MakeDirect3DPath());
+        images_->UseLock(&display_->GetLock());
         bool is3D = false;
         if (RegReadFlag("Is3D", is3D)) {
             display_->Set3DMode(is3D);

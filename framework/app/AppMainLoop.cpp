@@ -3,6 +3,7 @@
 // through the atomic quit request and loading flags.
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/ImageRegistry.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/DDInterface.h"
@@ -298,17 +299,7 @@ void ZoltAppBase::UpdateOnce()
         widgetManager->TickWidgets();
     if (musicInterface_)
         musicInterface_->AdvanceFades();
-    if (sharedCleanupWanted_.exchange(false)) {
-        CriticalSectionLock guard(ImageLock());
-        for (auto it = sharedImages_.begin(); it != sharedImages_.end();) {
-            if (it->second->refCount <= 0) {
-                delete it->second->image;
-                it = sharedImages_.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    }
+    images_->CleanUpIfRequested();
 }
 
 void ZoltAppBase::SmoothUpdate(float fraction)

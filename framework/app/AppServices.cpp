@@ -5,6 +5,7 @@
 // lock).
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/ImageRegistry.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
@@ -282,20 +283,11 @@ int ZoltAppBase::CountDialogs() { return int(dialogMap_.size()); }
 
 // ---- Images ----
 
-CriticalSection& ZoltAppBase::ImageLock() { return display_ ? display_->GetLock() : imageLock_; }
-
-void ZoltAppBase::RegisterImage(MemoryImage* image)
-{
-    CriticalSectionLock guard(ImageLock());
-    images_.insert(image);
-}
+void ZoltAppBase::RegisterImage(MemoryImage* image) { images_->Add(image); }
 
 void ZoltAppBase::UnregisterImage(MemoryImage* image)
 {
-    {
-        CriticalSectionLock guard(ImageLock());
-        images_.erase(image);
-    }
+    images_->Remove(image);
     ReleaseImageFromDisplay(image);
 }
 
@@ -307,39 +299,25 @@ void ZoltAppBase::ReleaseImageFromDisplay(MemoryImage* image)
 
 NativeDisplay* ZoltAppBase::GetNativeDisplay() { return display_.get(); }
 
-void ZoltAppBase::RequestSharedImageCleanup() { sharedCleanupWanted_ = true; }
+void ZoltAppBase::RequestSharedImageCleanup() { images_->RequestCleanup(); }
 
-size_t ZoltAppBase::RegisteredImageCount()
-{
-    CriticalSectionLock guard(ImageLock());
-    return images_.size();
-}
+size_t ZoltAppBase::RegisteredImageCount() { return images_->Count(); }
 
-size_t ZoltAppBase::SharedImageCount()
-{
-    CriticalSectionLock guard(ImageLock());
-    return sharedImages_.size();
-}
+size_t ZoltAppBase::SharedImageCount() { return images_->SharedCount(); }
 
 void ZoltAppBase::ReleaseImageSurfaces()
 {
-    CriticalSectionLock guard(ImageLock());
-    for (MemoryImage* image : images_)
-        image->DropNativeData();
+    images_->ForEach([](MemoryImage* image) { image->DropNativeData(); });
 }
 
 void ZoltAppBase::RecreateImageSurfaces()
 {
-    CriticalSectionLock guard(ImageLock());
-    for (MemoryImage* image : images_)
-        image->ReapplyCompaction();
+    images_->ForEach([](MemoryImage* image) { image->ReapplyCompaction(); });
 }
 
 void ZoltAppBase::DiscardImageSurfacesLocked()
 {
-    CriticalSectionLock guard(ImageLock());
-    for (MemoryImage* image : images_)
-        image->DropCaches();
+    images_->ForEach([](MemoryImage* image) { image->DropCaches(); });
 }
 
 DDImage* ZoltAppBase::LoadImageFile(const std::string& fileName, bool lookForAlpha)
@@ -355,24 +333,12 @@ DDImage* ZoltAppBase::LoadImageFile(const std::string& fileName, bool lookForAlp
 SharedImageHandle ZoltAppBase::AcquireSharedImage(const std::string& fileName, const std::string& variant,
                                                    bool* created)
 {
-    CriticalSectionLock guard(ImageLock());
-    auto& record = sharedImages_[{fileName, variant}];
-    const bool isNew = !record;
-    if (isNew) {
-        record = std::make_unique<SharedImage>();
-        if (!fileName.empty() && fileName[0] == '!')
-            record->image = new DDImage(display_.get());
-        else
-            record->image = LoadImageFile(fileName, true);
-    }
-    if (created)
-        *created = isNew;
-    if (!record->image) {
-        // Nothing to share: the record goes at the next clean-up.
-        sharedCleanupWanted_ = true;
-        return SharedImageHandle();
-    }
-    return SharedImageHandle(record.get());
+    return images_->AcquireShared(fileName, variant, created, [this](const std::string& name) -> MemoryImage* {
+        // A name starting with '!' asks for an empty image to draw into.
+        if (!name.empty() && name[0] == '!')
+            return new DDImage(display_.get());
+        return LoadImageFile(name, true);
+    });
 }
 
 Image* ZoltAppBase::DuplicateImage(Image* image)

@@ -5,6 +5,7 @@
 // Main thread.
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/ImageRegistry.h"
 #include "framework/base/PathUtils.h"
 #include "framework/app/Profiler.h"
 #include "framework/base/StringUtils.h"
@@ -146,11 +147,7 @@ void ZoltAppBase::DumpImages()
     for (int i = 0; i < 50 && !MakeDirectories(folder); ++i)
         Sleep(100);
 
-    std::vector<MemoryImage*> images;
-    {
-        CriticalSectionLock lock(ImageLock());
-        images.assign(images_.begin(), images_.end());
-    }
+    const std::vector<MemoryImage*> images = images_->Snapshot();
     std::ostringstream rows;
     int64_t totals[7] = {};
     int64_t total = 0;

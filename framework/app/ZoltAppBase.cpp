@@ -3,6 +3,7 @@
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/app/AppCursors.h"
+#include "framework/app/ImageRegistry.h"
 #include "framework/base/PathUtils.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/DDImage.h"
@@ -43,7 +44,7 @@ constexpr const char* kDirectXText =
 
 ZoltAppBase* ZoltAppBase::Instance() { return gApp.load(); }
 
-ZoltAppBase::ZoltAppBase()
+ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>())
 {
     gApp.store(this);
     SetWidgetHost(this);
@@ -154,16 +155,9 @@ ZoltAppBase::~ZoltAppBase()
     // Its records hold shared images, sound ids and fonts: it goes before
     // any of those.
     resourceManager.reset();
-    {
-        CriticalSectionLock guard(ImageLock());
-        auto records = std::move(sharedImages_);
-        sharedImages_.clear();
-        for (auto& [key, record] : records) {
-            (void)key;
-            delete record->image;
-            record->image = nullptr;
-        }
-    }
+    images_->DeleteAllShared();
+    // The display's lock goes with the display.
+    images_->UseLock(nullptr);
     display_.reset();
     musicInterface_.reset();
     soundManager.reset();

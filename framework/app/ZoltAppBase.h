@@ -62,6 +62,7 @@ class DDInterface;
 class Dialog;
 class Display3DPath;
 class Image;
+class ImageRegistry;
 class MemoryImage;
 class MusicInterface;
 class ResourceManager;
@@ -613,6 +614,11 @@ protected:
     std::unique_ptr<DDImage> overlayImage_;
     std::unique_ptr<DDImage> demoTimeImage_; // while a demo plays
 
+    // ---- Owned parts (each says which threads call it and what guards it) ----
+    // The live images and the shared-image cache: any thread, under the
+    // display's lock once the display exists.
+    std::unique_ptr<ImageRegistry> images_;
+
     // ---- Services ----
     std::map<std::string, std::wstring> strings_;
     std::map<int, Dialog*> dialogMap_;
@@ -621,9 +627,6 @@ protected:
     bool quitAfterUrl_ = false;
     std::string pendingUrl_;
     uint32_t urlLaunchTime_ = 0;
-    std::set<MemoryImage*> images_; // guarded by the display lock
-    std::map<std::pair<std::string, std::string>, std::unique_ptr<SharedImage>> sharedImages_; // display lock
-    std::atomic<bool> sharedCleanupWanted_{false};
     int muteCount_ = 0;
     int autoMuteCount_ = 0;
     int cursorIndex_ = 0;
@@ -631,13 +634,6 @@ protected:
     bool customCursorsOn_ = false;
     platform::HCURSOR overrideCursor_ = nullptr;
     bool screenSaverLogStarted_ = false;
-    // Guards the image register and the shared-image map (images come and
-    // go on the loading thread too): the display's lock, so that images that
-    // make surfaces while registering take the locks in one order. Before
-    // the display exists (no other thread runs yet) and while it goes, a
-    // lock of our own stands in.
-    CriticalSection imageLock_;
-    CriticalSection& ImageLock();
 
     // Screensaver filter state.
     bool ssHaveStart_ = false;
