@@ -5,6 +5,7 @@
 // lock).
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/DialogTable.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/DDImage.h"
@@ -229,57 +230,26 @@ Dialog* ZoltAppBase::OpenDialog(int id, bool modal, const std::string& header, c
     return dialog;
 }
 
-Dialog* ZoltAppBase::FindDialog(int id)
-{
-    auto it = dialogMap_.find(id);
-    return it == dialogMap_.end() ? nullptr : it->second;
-}
+Dialog* ZoltAppBase::FindDialog(int id) { return dialogs_->Find(id); }
 
 void ZoltAppBase::InsertDialog(Dialog* dialog) { InsertDialog(dialog->GetDialogId(), dialog); }
 
 void ZoltAppBase::InsertDialog(int id, Dialog* dialog)
 {
     CloseDialog(id);
-    if (dialog->Width() == 0) {
-        const int w = width / 2;
-        const int h = dialog->MeasureHeightForWidth(w);
-        dialog->SetBounds((width - w) / 2, height / 5, w, h);
-    }
-    dialogMap_[id] = dialog;
-    dialogList_.push_back(dialog);
-    widgetManager->AddChild(dialog);
-    if (dialog->IsBlocking()) {
-        widgetManager->PushModalBarrier(dialog);
-        OnModalDialogAdded();
-    }
+    dialogs_->Insert(id, dialog, width, height);
 }
 
 bool ZoltAppBase::CloseDialog(int id, bool removeWidget, bool deleteWidget)
 {
-    auto it = dialogMap_.find(id);
-    if (it == dialogMap_.end())
-        return false;
-    Dialog* dialog = it->second;
-    dialogMap_.erase(it);
-    dialogList_.remove(dialog);
-    if (!dialog->HasAnswer())
-        dialog->SetAnswer(0);
-    if (dialog->IsBlocking()) {
-        OnModalDialogRemoved();
-        widgetManager->PopModalBarrier(dialog);
-    }
-    if (removeWidget || deleteWidget)
-        widgetManager->RemoveChild(dialog);
-    if (deleteWidget)
-        QueueForDeletion(dialog);
-    return true;
+    return dialogs_->Close(id, removeWidget, deleteWidget);
 }
 
 bool ZoltAppBase::CloseDialog(int id) { return CloseDialog(id, true, true); }
 
 bool ZoltAppBase::CloseDialog(Dialog* dialog) { return dialog && CloseDialog(dialog->GetDialogId()); }
 
-int ZoltAppBase::CountDialogs() { return int(dialogMap_.size()); }
+int ZoltAppBase::CountDialogs() { return dialogs_->Count(); }
 
 // ---- Images ----
 

@@ -3,6 +3,7 @@
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/app/AppCursors.h"
+#include "framework/app/DialogTable.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/base/PathUtils.h"
 #include "framework/base/StringUtils.h"
@@ -80,6 +81,9 @@ ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>())
     demoFileName_ = demoBaseName + ".dmo";
 
     widgetManager = std::make_unique<WidgetManager>(this);
+    dialogs_ = std::make_unique<DialogTable>(
+        *widgetManager, deletions_,
+        DialogTable::ModalHooks{[this] { OnModalDialogAdded(); }, [this] { OnModalDialogRemoved(); }});
     resourceManager = std::make_unique<ResourceManager>(this);
     ImageLib::LoadJ2kCodec();
 
@@ -131,13 +135,7 @@ ZoltAppBase::~ZoltAppBase()
             RegWriteFlag("Is3D", false);
     }
 
-    for (auto& [id, dialog] : dialogMap_) {
-        (void)id;
-        widgetManager->RemoveChild(dialog);
-        delete dialog;
-    }
-    dialogMap_.clear();
-    dialogList_.clear();
+    dialogs_->DeleteAll();
 
     if (invisibleWindow_) {
         SetWindowLongPtrA(invisibleWindow_, GWL_USERDATA, 0);

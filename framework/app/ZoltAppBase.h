@@ -60,6 +60,7 @@ namespace Zolt {
 class D3DInterface;
 class DDInterface;
 class Dialog;
+class DialogTable;
 class Display3DPath;
 class Image;
 class ImageRegistry;
@@ -618,11 +619,11 @@ protected:
     // The live images and the shared-image cache: any thread, under the
     // display's lock once the display exists.
     std::unique_ptr<ImageRegistry> images_;
+    // The framework dialogs by id: main thread.
+    std::unique_ptr<DialogTable> dialogs_;
 
     // ---- Services ----
     std::map<std::string, std::wstring> strings_;
-    std::map<int, Dialog*> dialogMap_;
-    std::list<Dialog*> dialogList_;
     bool urlPending_ = false;
     bool quitAfterUrl_ = false;
     std::string pendingUrl_;
