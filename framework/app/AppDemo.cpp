@@ -5,6 +5,7 @@
 // Main thread.
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/InputQueue.h"
 #include "framework/widgets/WidgetManager.h"
 #include "pak/PakFileFunctions.h"
 #include "platform/core/DebugOutput.h"
@@ -23,8 +24,6 @@ namespace Zolt {
 namespace {
 
 constexpr long kMaxLoadedFile = 256L * 1024 * 1024;
-
-bool IsMouseInput(UINT message) { return message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP; }
 
 // Reads a whole file through the archive layer; false when it cannot be opened or read.
 bool ReadThroughArchive(const std::string& name, std::vector<uint8_t>& out)
@@ -55,7 +54,7 @@ void ZoltAppBase::RecordInput(const QueuedMessage& msg)
 {
     Buffer& out = demo_.stream.Data();
     const UINT m = msg.message;
-    if (IsMouseInput(m)) {
+    if (InputQueue::IsMouseMessage(m)) {
         const int x = GET_X_LPARAM(msg.lParam);
         const int y = GET_Y_LPARAM(msg.lParam);
         const int dx = x - demo_.lastMouseX;

@@ -5,6 +5,7 @@
 // dispatch or inside a system modal loop).
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/InputQueue.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/core/Clock.h"
@@ -20,34 +21,6 @@
 using namespace platform;
 
 namespace Zolt {
-
-namespace {
-
-bool IsMouseMessage(UINT message) { return message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP; }
-
-bool IsQueuedMessage(UINT message)
-{
-    switch (message) {
-    case WM_MOVE:
-    case WM_SIZE:
-    case WM_CLOSE:
-    case WM_SYSCOLORCHANGE:
-    case WM_DISPLAYCHANGE:
-    case WM_ACTIVATEAPP:
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-    case WM_CHAR:
-    case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP:
-    case WM_TIMER:
-    case WM_MOUSEWHEEL:
-        return true;
-    default:
-        return IsMouseMessage(message);
-    }
-}
-
-} // namespace
 
 LRESULT ZoltAppBase::MainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -121,7 +94,7 @@ LRESULT ZoltAppBase::HandleWindowMessage(HWND window, UINT message, WPARAM wPara
         break;
     }
 
-    if (IsQueuedMessage(message)) {
+    if (InputQueue::IsQueuedKind(message)) {
         if (systemDialogUp_)
             return DefWindowProcA(window, message, wParam, lParam);
         if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_KEYUP || message == WM_SYSKEYUP) {
@@ -140,17 +113,7 @@ LRESULT ZoltAppBase::HandleWindowMessage(HWND window, UINT message, WPARAM wPara
                 OnDeveloperKey(int(wParam));
         }
 
-        bool queue = true;
-        if (!inputQueue_.empty() && inputQueue_.back().message == WM_CLOSE)
-            queue = false;
-        else if (message == WM_TIMER && !inputQueue_.empty() && inputQueue_.back().message == WM_TIMER)
-            queue = false;
-        else if (message == WM_SYSCOLORCHANGE || message == WM_DISPLAYCHANGE)
-            queue = std::none_of(inputQueue_.begin(), inputQueue_.end(), [](const QueuedMessage& m) {
-                return m.message == WM_SYSCOLORCHANGE || m.message == WM_DISPLAYCHANGE;
-            });
-        if (queue)
-            inputQueue_.push_back(QueuedMessage{window, message, wParam, lParam});
+        input_->Offer(QueuedMessage{window, message, wParam, lParam});
 
         // A played demo takes its minimised state from the recording.
         if (message == WM_SIZE && !playing_)
@@ -171,11 +134,12 @@ LRESULT ZoltAppBase::HandleWindowMessage(HWND window, UINT message, WPARAM wPara
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+size_t ZoltAppBase::QueuedInputCount() const { return input_->Size(); }
+
 bool ZoltAppBase::ProcessQueuedInput(bool oneOnly)
 {
-    while (!inputQueue_.empty()) {
-        const QueuedMessage msg = inputQueue_.front();
-        inputQueue_.pop_front();
+    QueuedMessage msg{};
+    while (input_->TakeOldest(msg)) {
         if (recording_ && !quit_)
             RecordInput(msg);
         if (!playing_)
@@ -189,7 +153,7 @@ bool ZoltAppBase::ProcessQueuedInput(bool oneOnly)
         if (oneOnly)
             break;
     }
-    return !inputQueue_.empty();
+    return !input_->Empty();
 }
 
 void ZoltAppBase::ApplyQueuedMessage(const QueuedMessage& msg)
@@ -264,7 +228,7 @@ void ZoltAppBase::ApplyQueuedMessage(const QueuedMessage& msg)
         widgetManager->HandleMouseWheel(GET_WHEEL_DELTA_WPARAM(msg.wParam) / WHEEL_DELTA);
         return;
     default:
-        if (IsMouseMessage(msg.message) && !goingDown_)
+        if (InputQueue::IsMouseMessage(msg.message) && !goingDown_)
             ApplyMouseMessage(msg);
         return;
     }

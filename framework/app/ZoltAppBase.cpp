@@ -5,6 +5,7 @@
 #include "framework/app/AppCursors.h"
 #include "framework/app/DialogTable.h"
 #include "framework/app/ImageRegistry.h"
+#include "framework/app/InputQueue.h"
 #include "framework/base/PathUtils.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/DDImage.h"
@@ -45,7 +46,7 @@ constexpr const char* kDirectXText =
 
 ZoltAppBase* ZoltAppBase::Instance() { return gApp.load(); }
 
-ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>())
+ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(std::make_unique<InputQueue>())
 {
     gApp.store(this);
     SetWidgetHost(this);

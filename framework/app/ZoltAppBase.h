@@ -64,6 +64,8 @@ class DialogTable;
 class Display3DPath;
 class Image;
 class ImageRegistry;
+class InputQueue;
+struct QueuedMessage;
 class MemoryImage;
 class MusicInterface;
 class ResourceManager;
@@ -363,7 +365,7 @@ public:
     int DrawCount() const { return drawCount_; }
     int SleepCount() const { return sleepCount_; }
     double TimeAccumulator() const { return timeAccumulator_; }
-    size_t QueuedInputCount() const { return inputQueue_.size(); }
+    size_t QueuedInputCount() const;
     size_t RegisteredImageCount();
     size_t SharedImageCount();
     const std::string& GetDemoFileName() const { return demoFileName_; }
@@ -432,13 +434,7 @@ public:
     std::unique_ptr<SoundManager> soundManager;
 
 protected:
-    // A queued window message.
-    struct QueuedMessage {
-        platform::HWND window;
-        platform::UINT message;
-        platform::WPARAM wParam;
-        platform::LPARAM lParam;
-    };
+    using QueuedMessage = Zolt::QueuedMessage;
 
     platform::LRESULT HandleWindowMessage(platform::HWND window, platform::UINT message, platform::WPARAM wParam,
                                           platform::LPARAM lParam);
@@ -574,7 +570,6 @@ protected:
     std::atomic<int> mainThreadPriority_{0};
 
     // ---- Input and focus ----
-    std::list<QueuedMessage> inputQueue_;
     bool active_ = true;
     bool minimized_ = false;
     bool minimizedForFocus_ = false;
@@ -621,6 +616,9 @@ protected:
     std::unique_ptr<ImageRegistry> images_;
     // The framework dialogs by id: main thread.
     std::unique_ptr<DialogTable> dialogs_;
+    // Input and activation messages between the window procedure and the
+    // loop: main thread.
+    std::unique_ptr<InputQueue> input_;
 
     // ---- Services ----
     std::map<std::string, std::wstring> strings_;

