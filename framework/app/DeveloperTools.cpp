@@ -5,6 +5,7 @@
 // Main thread.
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/DeveloperOverlay.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/base/PathUtils.h"
 #include "framework/app/Profiler.h"
@@ -67,18 +68,10 @@ bool ZoltAppBase::OnDeveloperKey(int key)
         }
         return true;
     case VK_F3:
-        if (shift) {
-            overlayOn_ = true;
-            overlayKind_ = (overlayKind_ + 1) % 2;
-        } else {
-            overlayOn_ = !overlayOn_;
-        }
-        if (overlayOn_) {
-            frameStopwatch_.Start();
-            overlayFrames_ = 0;
-            overlayShown_ = 0;
-            overlayReset_ = true;
-        }
+        if (shift)
+            overlay_->NextKind();
+        else
+            overlay_->Toggle();
         RepaintAll();
         return true;
     case VK_F8:
@@ -254,27 +247,13 @@ std::string ZoltAppBase::BuildVideoStats()
     return text;
 }
 
-void ZoltAppBase::CountOverlayFrame()
-{
-    ++overlayFrames_;
-    const double elapsed = frameStopwatch_.GetDuration();
-    if (elapsed >= 1000.0 || overlayReset_) {
-        overlayShown_ = overlayReset_ || elapsed <= 0.0 ? 0 : int(overlayFrames_ * 1000.0 / elapsed);
-        overlayReset_ = false;
-        frameStopwatch_.Start();
-        overlayFrames_ = 0;
-    }
-}
+void ZoltAppBase::CountOverlayFrame() { overlay_->CountFrame(); }
 
-std::string ZoltAppBase::OverlayText()
-{
-    char text[48];
-    if (overlayKind_ == 1)
-        std::snprintf(text, sizeof text, "%d,%d", widgetManager->LastX(), widgetManager->LastY());
-    else
-        std::snprintf(text, sizeof text, "FPS: %d", overlayShown_);
-    return text;
-}
+std::string ZoltAppBase::OverlayText() { return overlay_->Text(widgetManager->LastX(), widgetManager->LastY()); }
+
+bool ZoltAppBase::IsOverlayOn() const { return overlay_->IsOn(); }
+
+int ZoltAppBase::OverlayKind() const { return overlay_->GetKind(); }
 
 std::string ZoltAppBase::DemoTimeText() const
 {
@@ -284,76 +263,21 @@ std::string ZoltAppBase::DemoTimeText() const
     return text;
 }
 
-} // namespace Zolt
-
-namespace Zolt {
-
-namespace {
-
-// Clears the image to black and writes the text in white on the font's ascent line.
-void PaintOverlayText(Image* image, Font* font, const std::string& text)
-{
-    Graphics g(image);
-    g.SetColor(Color::Black);
-    g.FillRectangle(0, 0, image->GetWidth(), image->GetHeight());
-    g.SetFont(font);
-    g.SetColor(Color::White);
-    g.RenderText(text, 2, font->QueryAscent());
-}
-
-} // namespace
-
 void ZoltAppBase::RefreshOverlays()
 {
     if (!display_ || !display_->GetScreenImage())
         return;
-    if ((overlayOn_ || playing_) && !overlayFont_) {
-        overlayFont_ = MakeSystemFont("Tahoma", 8, 0, false, false, false);
-        if (!overlayFont_)
-            return;
-    }
-    const int height = overlayFont_ ? overlayFont_->QueryHeight() + 4 : 0;
-    if (overlayOn_) {
-        if (!overlayImage_) {
-            overlayImage_ = std::make_unique<DDImage>(display_.get());
-            overlayImage_->MakeBlank(50, height);
-            overlayReset_ = true;
-        }
-        const int before = overlayShown_;
-        const bool reset = overlayReset_;
-        if (overlayKind_ == 0)
-            CountOverlayFrame();
-        if (overlayKind_ == 1 || reset || overlayShown_ != before || overlayFrames_ == 0)
-            PaintOverlayText(overlayImage_.get(), overlayFont_.get(), OverlayText());
-    }
-    if (playing_) {
-        if (!demoTimeImage_) {
-            demoTimeImage_ = std::make_unique<DDImage>(display_.get());
-            demoTimeImage_->MakeBlank(50, height);
-        }
-        PaintOverlayText(demoTimeImage_.get(), overlayFont_.get(), DemoTimeText());
-    }
+    const std::string demoTime = playing_ ? DemoTimeText() : std::string();
+    overlay_->Refresh(
+        display_.get(), [this] { return MakeSystemFont("Tahoma", 8, 0, false, false, false); },
+        widgetManager->LastX(), widgetManager->LastY(), playing_ ? &demoTime : nullptr);
 }
 
 void ZoltAppBase::DrawOverlays()
 {
-    Image* screen = display_ ? display_->GetScreenImage() : nullptr;
-    if (!screen || !overlayOn_ || !overlayImage_)
-        return;
-    Graphics g(screen);
-    const int x = width - overlayImage_->GetWidth() - 10;
-    const int y = height - overlayImage_->GetHeight() - 10;
-    g.PaintImage(overlayImage_.get(), x, y);
-    if (playing_ && demoTimeImage_)
-        g.PaintImage(demoTimeImage_.get(), width - demoTimeImage_->GetWidth() - 10,
-                     height - overlayImage_->GetHeight() - demoTimeImage_->GetHeight() - 15);
+    overlay_->Draw(display_ ? display_->GetScreenImage() : nullptr, width, height, playing_);
 }
 
-void ZoltAppBase::DropOverlays()
-{
-    overlayImage_.reset();
-    demoTimeImage_.reset();
-    overlayFont_.reset();
-}
+void ZoltAppBase::DropOverlays() { overlay_->Drop(); }
 
 } // namespace Zolt

@@ -3,6 +3,7 @@
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/app/AppCursors.h"
+#include "framework/app/DeveloperOverlay.h"
 #include "framework/app/DialogTable.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/app/InputQueue.h"
@@ -46,7 +47,8 @@ constexpr const char* kDirectXText =
 
 ZoltAppBase* ZoltAppBase::Instance() { return gApp.load(); }
 
-ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(std::make_unique<InputQueue>())
+ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(std::make_unique<InputQueue>()),
+      overlay_(std::make_unique<DeveloperOverlay>())
 {
     gApp.store(this);
     SetWidgetHost(this);

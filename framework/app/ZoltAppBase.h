@@ -58,6 +58,7 @@ struct RegistryKeyObject;
 namespace Zolt {
 
 class D3DInterface;
+class DeveloperOverlay;
 class DDInterface;
 class Dialog;
 class DialogTable;
@@ -273,8 +274,8 @@ public:
     std::string OverlayText();
     // The time left in the played demo, "hh:mm:ss".
     std::string DemoTimeText() const;
-    bool IsOverlayOn() const { return overlayOn_; }
-    int OverlayKind() const { return overlayKind_; }
+    bool IsOverlayOn() const;
+    int OverlayKind() const;
     int SingleStepMode() const { return singleStepMode_; }
     // The draw pass: refreshes the overlay images before painting and puts
     // them in the bottom right corner after it.
@@ -599,17 +600,6 @@ protected:
     friend class DemoTransferLink;
     DemoTransferLink transferLink_{*this};
 
-    // ---- Developer tools ----
-    bool overlayOn_ = false;
-    int overlayKind_ = 0;
-    PerfTimer frameStopwatch_;
-    int overlayFrames_ = 0;
-    int overlayShown_ = 0;
-    bool overlayReset_ = false;
-    std::unique_ptr<Font> overlayFont_;
-    std::unique_ptr<DDImage> overlayImage_;
-    std::unique_ptr<DDImage> demoTimeImage_; // while a demo plays
-
     // ---- Owned parts (each says which threads call it and what guards it) ----
     // The live images and the shared-image cache: any thread, under the
     // display's lock once the display exists.
@@ -619,6 +609,8 @@ protected:
     // Input and activation messages between the window procedure and the
     // loop: main thread.
     std::unique_ptr<InputQueue> input_;
+    // The frame counter and demo time in the corner: main thread.
+    std::unique_ptr<DeveloperOverlay> overlay_;
 
     // ---- Services ----
     std::map<std::string, std::wstring> strings_;
