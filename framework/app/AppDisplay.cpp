@@ -3,6 +3,7 @@
 // display back. Main thread.
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/DemoRecorder.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/D3DInterface.h"
@@ -31,7 +32,7 @@ void ZoltAppBase::CreateMainWindow()
         widgetManager->SetScreenImage(nullptr);
     }
 
-    if (!playing_ && !windowedWanted) {
+    if (!demo_->IsPlaying() && !windowedWanted) {
         mainWindow_ = CreateWindowExA(WS_EX_TOPMOST, "MainWindow", windowTitle.c_str(), WS_POPUP | WS_VISIBLE, 0, 0,
                                       width, height, nullptr, nullptr, moduleHandle_, nullptr);
         isWindowed = false;
@@ -150,7 +151,7 @@ int ZoltAppBase::ResetDisplay()
     ReleaseImageSurfaces();
     const int result = display_->Initialize(mainWindow_, isWindowed);
     refreshRate = display_->GetRefreshRate();
-    if (recording_)
+    if (demo_->IsRecording())
         RecordScreenMode();
     if (result != DDInterface::RESULT_OK)
         return result;

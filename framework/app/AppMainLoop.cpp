@@ -3,6 +3,7 @@
 // through the atomic quit request and loading flags.
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/DemoRecorder.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/base/StringUtils.h"
@@ -124,7 +125,7 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
     if (quitFromOtherThread_.exchange(false))
         Quit();
 
-    const bool paced = refreshPaced && !refreshPacingBroken_ && !playing_;
+    const bool paced = refreshPaced && !refreshPacingBroken_ && !demo_->IsPlaying();
     const bool pacingActive = paced && !drawSkipped_ && !isWindowed;
     double t;
     double f;
@@ -141,7 +142,7 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
         return true;
     }
 
-    if (paused_ || demoSpeed <= 0) {
+    if (playback_->IsPaused() || demoSpeed <= 0) {
         // Back to the message pump, or a paused demo could never be resumed.
         loopState_ = 3;
         ProcessDeletions();
@@ -171,7 +172,7 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
                 draw = true;
         }
         if (!draw) {
-            if (!playing_ && demoSpeed == 1.0) {
+            if (!demo_->IsPlaying() && demoSpeed == 1.0) {
                 const int perSecond = (frameTime + 999) / frameTime;
                 if (++pacingUpdates_ >= perSecond) {
                     const uint32_t now = timeGetTime();
@@ -280,12 +281,12 @@ bool ZoltAppBase::GuardedUpdate()
         return false;
     // A played demo applies the loading completion at its recorded update,
     // holding updates until the loader has got that far too.
-    const bool completionDue = !playing_ || demo_.recordedLoadingFinished || demo_.stream.Ended();
-    if (playing_ && demo_.recordedLoadingFinished && !loadingFinished_ && !completionApplied_)
+    const bool completionDue = !demo_->IsPlaying() || demo_->ReachedLoadingDone() || demo_->HasEnded();
+    if (demo_->IsPlaying() && demo_->ReachedLoadingDone() && !loadingFinished_ && !completionApplied_)
         return false;
     if (loadingFinished_ && !completionApplied_ && completionDue) {
         ApplyLoadingCompletion();
-        if (recording_)
+        if (demo_->IsRecording())
             RecordSimpleCommand(9);
     }
     UpdateOnce();

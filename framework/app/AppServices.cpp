@@ -5,6 +5,7 @@
 // lock).
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/DemoRecorder.h"
 #include "framework/app/DialogTable.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/base/StringUtils.h"
@@ -208,7 +209,7 @@ std::string ZoltAppBase::GetCrashInfo()
 
 void ZoltAppBase::PutTextOnClipboard(const std::string& text)
 {
-    if (playing_)
+    if (demo_->IsPlaying())
         return;
     PutClipboardText(text);
 }
@@ -453,11 +454,11 @@ void ZoltAppBase::UpdateCursor()
         return;
     if (!goingDown_ && mouseInWindow_) {
         Image* custom = customCursors_[size_t(cursorIndex_)];
-        if (custom && (playing_ || customCursorsOn_ || cursorIndex_ == 12)) {
+        if (custom && (demo_->IsPlaying() || customCursorsOn_ || cursorIndex_ == 12)) {
             if (display_->SetCursorImage(custom))
                 forceRedraw_ = true;
             softwareCursorOn_ = true;
-            SetCursor(playing_ ? LoadCursorA(nullptr, IDC_NO) : nullptr);
+            SetCursor(demo_->IsPlaying() ? LoadCursorA(nullptr, IDC_NO) : nullptr);
             return;
         }
         if (display_->SetCursorImage(nullptr))

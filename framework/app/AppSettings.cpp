@@ -3,6 +3,7 @@
 // demo records what the registry said and replays it. Main thread.
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/DemoRecorder.h"
 #include "framework/base/PathUtils.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Process.h"
@@ -65,16 +66,16 @@ bool ZoltAppBase::RegWriteValue(const std::string& valueName, uint32_t type, con
 {
     if (registryKey.empty())
         return false;
-    if (playing_)
-        return closedDuringPlayback_ ? true : PlayRegistryWrite();
+    if (demo_->IsPlaying())
+        return demo_->IsFeeding() ? demo_->ReplayRegistryWrite() : true;
     KeyCloser key;
     std::string name;
     bool ok = OpenRegistryKey(valueName, true, nullptr, &key.key, &name);
     // A value that could not be stored is reported as not written.
     if (ok)
         ok = RegSetValueExA(key.key, name.c_str(), 0, type, static_cast<const BYTE*>(data), length) == ERROR_SUCCESS;
-    if (recording_)
-        RecordRegistryWrite(ok);
+    if (demo_->IsRecording())
+        demo_->RecordRegistryWrite(ok);
     return ok;
 }
 
@@ -96,8 +97,8 @@ bool ZoltAppBase::RegReadValueAt(const std::string& valueName, uint32_t* type, v
 {
     if (registryKey.empty())
         return false;
-    if (playing_)
-        return closedDuringPlayback_ ? false : PlayRegistryRead(type, buffer, length);
+    if (demo_->IsPlaying())
+        return demo_->IsFeeding() && demo_->ReplayRegistryRead(type, buffer, length);
     KeyCloser key;
     std::string name;
     DWORD valueType = 0;
@@ -111,8 +112,8 @@ bool ZoltAppBase::RegReadValueAt(const std::string& valueName, uint32_t* type, v
         if (length)
             *length = size;
     }
-    if (recording_)
-        RecordRegistryRead(ok, valueType, buffer, ok ? size : 0);
+    if (demo_->IsRecording())
+        demo_->RecordRegistryRead(ok, valueType, buffer, ok ? size : 0);
     return ok;
 }
 
@@ -248,31 +249,25 @@ void ZoltAppBase::SplitStartOptions(const std::string& text)
 void ZoltAppBase::ApplyStartOption(const std::string& name, const std::string& value)
 {
     if (name == "-play") {
-        playing_ = true;
-        recording_ = false;
+        demo_->StartPlaying();
     } else if (name == "-record") {
-        recording_ = true;
-        playing_ = false;
+        demo_->StartRecording();
     } else if (name == "-demofile") {
-        demoFileName_ = value;
-        if (value.size() >= 2 && !IsAbsolutePath(value))
-            demoFileName_ = Zolt::GetAppDataFolder() + value;
+        demo_->SetFileName(value.size() >= 2 && !IsAbsolutePath(value) ? Zolt::GetAppDataFolder() + value : value);
     } else if (name == "-recnum") {
         int count = std::atoi(value.c_str());
         if (count < 1)
             count = 5;
         const int highest = DemoFileNameFor(count, true);
-        demoFileName_ = demoBaseName + std::to_string(highest + 1) + ".dmo";
-        recording_ = true;
-        playing_ = false;
+        demo_->SetFileName(demoBaseName + std::to_string(highest + 1) + ".dmo");
+        demo_->StartRecording();
     } else if (name == "-playnum") {
         int back = std::atoi(value.c_str());
         if (back < 1)
             back = 1;
         const int highest = DemoFileNameFor(0, false);
-        demoFileName_ = demoBaseName + std::to_string(highest - (back - 1)) + ".dmo";
-        playing_ = true;
-        recording_ = false;
+        demo_->SetFileName(demoBaseName + std::to_string(highest - (back - 1)) + ".dmo");
+        demo_->StartPlaying();
     } else if (name == "-screensaver") {
         screenSaverMode_ = true;
     } else if (name == "-changedir") {
@@ -283,24 +278,6 @@ void ZoltAppBase::ApplyStartOption(const std::string& name, const std::string& v
         ShowError(LookupTextNarrow("INVALID_COMMANDLINE_PARAM", "Invalid command line parameter: ") + name);
         FatalExit(0);
     }
-}
-
-int ZoltAppBase::DemoFileNameFor(int count, bool deleteOld)
-{
-    const std::string folder = PathDirectory(demoBaseName, true);
-    const std::string stem = PathFileName(demoBaseName, false);
-    std::set<int> numbers;
-    for (const FindData& entry : FindFiles(demoBaseName + "*.dmo")) {
-        if (entry.isDirectory || entry.name.size() <= stem.size() + 4)
-            continue;
-        const std::string middle = entry.name.substr(stem.size(), entry.name.size() - stem.size() - 4);
-        if (middle.empty() || middle.size() > 9 || middle.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        numbers.insert(std::atoi(middle.c_str()));
-    }
-    if (deleteOld && !numbers.empty() && int(numbers.size()) > count - 1)
-        DeleteFile(folder + stem + std::to_string(*numbers.begin()) + ".dmo");
-    return numbers.empty() ? 0 : *numbers.rbegin();
 }
 
 } // namespace Zolt

@@ -5,6 +5,7 @@
 // dispatch or inside a system modal loop).
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/DemoRecorder.h"
 #include "framework/app/InputQueue.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
@@ -87,7 +88,7 @@ LRESULT ZoltAppBase::HandleWindowMessage(HWND window, UINT message, WPARAM wPara
         break;
     }
     case WM_ACTIVATEAPP:
-        if (window == mainWindow_ && !playing_)
+        if (window == mainWindow_ && !demo_->IsPlaying())
             active_ = wParam != 0;
         break;
     default:
@@ -106,7 +107,7 @@ LRESULT ZoltAppBase::HandleWindowMessage(HWND window, UINT message, WPARAM wPara
             if (down && OnWindowKey(int(wParam), ctrlHeld_, altHeld_))
                 return 0;
         }
-        if (playing_) {
+        if (demo_->IsPlaying()) {
             if (message == WM_CHAR)
                 HandlePlaybackChar(int(wParam));
             else if (message == WM_KEYDOWN)
@@ -116,7 +117,7 @@ LRESULT ZoltAppBase::HandleWindowMessage(HWND window, UINT message, WPARAM wPara
         input_->Offer(QueuedMessage{window, message, wParam, lParam});
 
         // A played demo takes its minimised state from the recording.
-        if (message == WM_SIZE && !playing_)
+        if (message == WM_SIZE && !demo_->IsPlaying())
             minimized_ = wParam == SIZE_MINIMIZED;
         else if (message == WM_SYSKEYDOWN && int(wParam) != VK_F4)
             return 0;
@@ -140,14 +141,13 @@ bool ZoltAppBase::ProcessQueuedInput(bool oneOnly)
 {
     QueuedMessage msg{};
     while (input_->TakeOldest(msg)) {
-        if (recording_ && !quit_)
+        if (demo_->IsRecording() && !quit_)
             RecordInput(msg);
-        if (!playing_)
+        if (!demo_->IsPlaying())
             ApplyQueuedMessage(msg);
         if (msg.message == WM_CLOSE) {
             closedByWindow_ = true;
-            if (playing_)
-                closedDuringPlayback_ = true;
+            demo_->NoteClosedDuringPlayback();
             Quit();
         }
         if (oneOnly)
@@ -212,13 +212,8 @@ void ZoltAppBase::ApplyQueuedMessage(const QueuedMessage& msg)
         RepaintAll();
         return;
     case WM_ACTIVATEAPP:
-        if (msg.window == mainWindow_ && !goingDown_ && !quit_) {
-            UpdateActiveState();
-            if (active_ && !isWindowed)
-                RepaintAll();
-            if (urlPending_ && !active_)
-                OnUrlLaunched(pendingUrl_);
-        }
+        if (msg.window == mainWindow_ && !goingDown_ && !quit_)
+            ApplyActivation();
         return;
     case WM_TIMER:
         if (!goingDown_ && running_)
@@ -232,6 +227,15 @@ void ZoltAppBase::ApplyQueuedMessage(const QueuedMessage& msg)
             ApplyMouseMessage(msg);
         return;
     }
+}
+
+void ZoltAppBase::ApplyActivation()
+{
+    UpdateActiveState();
+    if (active_ && !isWindowed)
+        RepaintAll();
+    if (urlPending_ && !active_)
+        OnUrlLaunched(pendingUrl_);
 }
 
 void ZoltAppBase::ApplyMinimized(bool minimizedNow)
@@ -273,7 +277,7 @@ void ZoltAppBase::ApplyTimerTick()
                      cursor.y < origin.y + display_->GetDisplayHeight() && WindowFromPoint(cursor) == mainWindow_;
         }
         if (inside != mouseInWindow_) {
-            if (recording_)
+            if (demo_->IsRecording())
                 RecordSimpleCommand(inside ? 7 : 8);
             if (!inside) {
                 POINT client = cursor;
@@ -297,7 +301,7 @@ void ZoltAppBase::ApplyMouseMessage(const QueuedMessage& msg)
     lastInputTime_ = lastTimerTick_;
     widgetManager->HandleMouseMove(x, y);
     if (!mouseInWindow_) {
-        if (recording_)
+        if (demo_->IsRecording())
             RecordSimpleCommand(7);
         mouseInWindow_ = true;
         UpdateCursor();

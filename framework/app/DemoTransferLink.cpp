@@ -1,34 +1,31 @@
 #include "framework/app/DemoTransferLink.h"
 
-#include "framework/app/ZoltAppBase.h"
+#include "framework/app/DemoRecorder.h"
 
 namespace Zolt {
 
-bool DemoTransferLink::IsRecordingDemo() const { return app_.recording_; }
+bool DemoTransferLink::IsRecordingDemo() const { return demo_.IsRecording(); }
 
-bool DemoTransferLink::IsPlayingDemo() const
-{
-    return app_.playing_ && !app_.closedDuringPlayback_ && !app_.demo_.stream.Ended();
-}
+bool DemoTransferLink::IsPlayingDemo() const { return demo_.IsFeeding() && !demo_.HasEnded(); }
 
 Buffer& DemoTransferLink::BeginDemoCommand()
 {
-    app_.demo_.stream.WriteTime(app_.updateCount_);
-    return app_.demo_.stream.Data();
+    demo_.Stream().WriteTime(demo_.CurrentUpdate());
+    return demo_.Stream().Data();
 }
 
 Buffer* DemoTransferLink::PendingDemoCommand(int longId)
 {
-    DemoStream& in = app_.demo_.stream;
+    DemoStream& in = demo_.Stream();
     if (!IsPlayingDemo() || !in.ReadHeaderIfNeeded())
         return nullptr;
-    if (!in.PendingIs(false, longId) || in.PendingUpdate() > app_.updateCount_)
+    if (!in.PendingIs(false, longId) || in.PendingUpdate() > demo_.CurrentUpdate())
         return nullptr;
     return &in.Data();
 }
 
-void DemoTransferLink::RestoreDemoReadPosition(int bitPosition) { app_.demo_.stream.SeekRead(bitPosition); }
+void DemoTransferLink::RestoreDemoReadPosition(int bitPosition) { demo_.Stream().SeekRead(bitPosition); }
 
-void DemoTransferLink::ConsumeDemoCommand() { app_.demo_.stream.Consume(); }
+void DemoTransferLink::ConsumeDemoCommand() { demo_.Stream().Consume(); }
 
 } // namespace Zolt

@@ -1,7 +1,7 @@
-// The application's demo stream as seen by HTTP transfers: recording hands
-// out the stream after the time part of a header, playback offers the
-// pending command when it is a due transfer result. Registered while the
-// application records or plays a demo.
+// The demo stream as seen by HTTP transfers: recording hands out the stream
+// after the time part of a header, playback offers the pending command when
+// it is a due transfer result. Registered while the application records or
+// plays a demo.
 //
 // Threads: main thread only (as the transfers' status queries are).
 #pragma once
@@ -10,11 +10,11 @@
 
 namespace Zolt {
 
-class ZoltAppBase;
+class DemoRecorder;
 
 class DemoTransferLink : public HTTPTransferDemoLink {
 public:
-    explicit DemoTransferLink(ZoltAppBase& app) : app_(app) {}
+    explicit DemoTransferLink(DemoRecorder& demo) : demo_(demo) {}
 
     bool IsRecordingDemo() const override;
     bool IsPlayingDemo() const override;
@@ -24,7 +24,7 @@ public:
     void ConsumeDemoCommand() override;
 
 private:
-    ZoltAppBase& app_;
+    DemoRecorder& demo_;
 };
 
 } // namespace Zolt

@@ -5,6 +5,7 @@
 // Main thread.
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/DemoRecorder.h"
 #include "framework/app/DeveloperOverlay.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/base/PathUtils.h"
@@ -255,27 +256,19 @@ bool ZoltAppBase::IsOverlayOn() const { return overlay_->IsOn(); }
 
 int ZoltAppBase::OverlayKind() const { return overlay_->GetKind(); }
 
-std::string ZoltAppBase::DemoTimeText() const
-{
-    int64_t seconds = std::max<int64_t>(0, int64_t(demo_.finalUpdate) - updateCount_) * frameTime / 1000;
-    char text[48];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60));
-    return text;
-}
-
 void ZoltAppBase::RefreshOverlays()
 {
     if (!display_ || !display_->GetScreenImage())
         return;
-    const std::string demoTime = playing_ ? DemoTimeText() : std::string();
+    const std::string demoTime = demo_->IsPlaying() ? DemoTimeText() : std::string();
     overlay_->Refresh(
         display_.get(), [this] { return MakeSystemFont("Tahoma", 8, 0, false, false, false); },
-        widgetManager->LastX(), widgetManager->LastY(), playing_ ? &demoTime : nullptr);
+        widgetManager->LastX(), widgetManager->LastY(), demo_->IsPlaying() ? &demoTime : nullptr);
 }
 
 void ZoltAppBase::DrawOverlays()
 {
-    overlay_->Draw(display_ ? display_->GetScreenImage() : nullptr, width, height, playing_);
+    overlay_->Draw(display_ ? display_->GetScreenImage() : nullptr, width, height, demo_->IsPlaying());
 }
 
 void ZoltAppBase::DropOverlays() { overlay_->Drop(); }

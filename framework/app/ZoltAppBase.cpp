@@ -3,6 +3,7 @@
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/app/AppCursors.h"
+#include "framework/app/DemoRecorder.h"
 #include "framework/app/DeveloperOverlay.h"
 #include "framework/app/DialogTable.h"
 #include "framework/app/ImageRegistry.h"
@@ -48,7 +49,9 @@ constexpr const char* kDirectXText =
 ZoltAppBase* ZoltAppBase::Instance() { return gApp.load(); }
 
 ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(std::make_unique<InputQueue>()),
-      overlay_(std::make_unique<DeveloperOverlay>())
+      overlay_(std::make_unique<DeveloperOverlay>()),
+      demo_(std::make_unique<DemoRecorder>([this] { return updateCount_; })),
+      playback_(std::make_unique<DemoPlaybackControls>())
 {
     gApp.store(this);
     SetWidgetHost(this);
@@ -81,7 +84,7 @@ ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(
     DefineText("NEW_VERSION_TITLE", L"New Version");
     DefineText("NEW_VERSION_BODY", L"There is an update available for this product.  Would you like to visit "
                                    L"the web site to download it?");
-    demoFileName_ = demoBaseName + ".dmo";
+    demo_->SetFileName(demoBaseName + ".dmo");
 
     widgetManager = std::make_unique<WidgetManager>(this);
     dialogs_ = std::make_unique<DialogTable>(
@@ -184,7 +187,7 @@ ZoltAppBase::~ZoltAppBase()
     ZoltAppBase* self = this;
     gApp.compare_exchange_strong(self, nullptr);
     WriteDemoFile();
-    if (GetHTTPTransferDemoLink() == &transferLink_)
+    if (GetHTTPTransferDemoLink() == &demo_->TransferLink())
         SetHTTPTransferDemoLink(nullptr);
     instanceLock_.reset();
     FreeModule(versionLibrary_);
@@ -229,8 +232,8 @@ void ZoltAppBase::Initialize()
         if (!productName.empty())
             folder += productName + "/";
         SetAppDataFolder(folder);
-        if (!IsAbsolutePath(demoFileName_))
-            demoFileName_ = Zolt::GetAppDataFolder() + demoFileName_;
+        if (!IsAbsolutePath(demo_->FileName()))
+            demo_->SetFileName(Zolt::GetAppDataFolder() + demo_->FileName());
     }
 
     ReadStartOptions();
@@ -250,17 +253,17 @@ void ZoltAppBase::Initialize()
 
     timeLoaded_ = GetTickCount();
 
-    if (playing_) {
+    if (demo_->IsPlaying()) {
         std::string error;
         if (!ReadDemoFile(error)) {
-            playing_ = false;
+            demo_->StopPlaying();
             ShowError(error);
             FatalExit(0);
         }
     }
     // Transfers record and replay their results through the demo.
-    if (playing_ || recording_)
-        SetHTTPTransferDemoLink(&transferLink_);
+    if (demo_->IsPlaying() || demo_->IsRecording())
+        SetHTTPTransferDemoLink(&demo_->TransferLink());
 
     platform::srand(GetTickCount());
 
@@ -295,7 +298,7 @@ void ZoltAppBase::Initialize()
 
     CreateMainWindow();
 
-    if (playing_)
+    if (demo_->IsPlaying())
         ReadScreenModeCommand();
 
     if (!soundManager)
@@ -385,7 +388,7 @@ void ZoltAppBase::Quit()
         display_->GetDirectDraw()->RestoreDisplayMode();
     if (mainWindow_)
         ShowWindow(mainWindow_, SW_HIDE);
-    if (playing_)
+    if (demo_->IsPlaying())
         RestoreDemoSound();
     if (settingsRead_)
         WriteSettings();

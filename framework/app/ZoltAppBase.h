@@ -20,8 +20,8 @@
 // map, because images are made and destroyed on the loading thread too.
 #pragma once
 
-#include "framework/app/DemoState.h"
-#include "framework/app/DemoTransferLink.h"
+#include "framework/app/DemoFile.h"
+#include "framework/app/DemoPlaybackControls.h"
 #include "framework/app/PerfTimer.h"
 #include "framework/base/CriticalSection.h"
 #include "framework/graphics/D3DHost.h"
@@ -58,6 +58,7 @@ struct RegistryKeyObject;
 namespace Zolt {
 
 class D3DInterface;
+class DemoRecorder;
 class DeveloperOverlay;
 class DDInterface;
 class Dialog;
@@ -256,11 +257,11 @@ public:
     void ShowMarkerList();
     void ShowJumpDialog();
     void ToggleDemoSound();
-    int DemoFinalUpdate() const { return demo_.finalUpdate; }
-    int DemoJumpTarget() const { return demo_.jumpTarget; }
-    bool IsDemoPaused() const { return paused_; }
-    bool IsDemoSkippingToEnd() const { return demo_.skipToEnd; }
-    const std::vector<DemoMarker>& DemoMarkers() const { return demo_.markers; }
+    int DemoFinalUpdate() const;
+    int DemoJumpTarget() const;
+    bool IsDemoPaused() const;
+    bool IsDemoSkippingToEnd() const;
+    const std::vector<DemoMarker>& DemoMarkers() const;
 
     // ---- Developer tools (DeveloperTools.cpp) ----
     // Saves the screen as the next "%d.png" in "_screenshots"; its number, 0
@@ -320,7 +321,7 @@ public:
     // ---- D3DHost (the Direct3D path and its capability test) ----
     std::string GetRegistryKey() override { return registryKey; }
     void WriteRegistryText(const std::string& valueName, const std::string& text) override;
-    bool IsPlayingDemo() override { return playing_; }
+    bool IsPlayingDemo() override;
     void RelayTestVerdict(std::string& failureReason, std::string& warning, bool& fresh) override;
 
     // ---- WidgetHost ----
@@ -351,8 +352,8 @@ public:
     bool IsMinimized() const { return minimized_; }
     bool IsMouseInWindow() const { return mouseInWindow_; }
     bool IsDeveloperMode() const { return developerMode_; }
-    bool IsRecordingDemo() const { return recording_; }
-    bool IsPlayingDemo() const { return playing_; }
+    bool IsRecordingDemo() const;
+    bool IsPlayingDemo() const;
     bool IsScreenSaverMode() const { return screenSaverMode_; }
     bool IsDisplaySuspended() const { return displaySuspended_; }
     // The 3D capability test ran and left neither a failure nor a warning.
@@ -369,7 +370,7 @@ public:
     size_t QueuedInputCount() const;
     size_t RegisteredImageCount();
     size_t SharedImageCount();
-    const std::string& GetDemoFileName() const { return demoFileName_; }
+    const std::string& GetDemoFileName() const;
     const std::string& GetRegistryRoot() const { return registryRoot_; }
     uint32_t GetNotifyMessage() const { return notifyMessage_; }
     platform::HCURSOR GetHandCursor() const { return handCursor_; }
@@ -443,6 +444,8 @@ protected:
     void ApplyMouseMessage(const QueuedMessage& msg);
     void ApplyTimerTick();
     void ApplyMinimized(bool minimizedNow);
+    // The active flag changed: focus, a full-screen repaint, a pending URL.
+    void ApplyActivation();
     bool ScreenSaverFilter(platform::HWND window, platform::UINT message, platform::WPARAM wParam,
                            platform::LPARAM lParam);
     void ScreenSaverIdleCheck();
@@ -463,7 +466,9 @@ protected:
                          platform::RegistryKeyObject** key, std::string* name);
     static bool IsAbsolutePath(const std::string& path);
 
-    // Demo recording and playback (AppDemo.cpp).
+    // Demo recording and playback (AppDemo.cpp): the recorder keeps the
+    // stream, these feed it and apply what it plays.
+    class PlaybackInput;
     bool ReadDemoFile(std::string& error);
     void WriteDemoFile();
     void PlayDemoCommand();
@@ -471,16 +476,8 @@ protected:
     void RecordScreenMode();
     void RecordInput(const QueuedMessage& msg);
     void RecordSimpleCommand(int id);
-    void RecordRegistryRead(bool success, uint32_t type, const void* data, uint32_t length);
-    bool PlayRegistryRead(uint32_t* type, void* buffer, uint32_t* length);
-    void RecordRegistryWrite(bool success);
-    bool PlayRegistryWrite();
     void HandlePlaybackChar(int c);
-    // Writes the header of a command of this update (padding longer gaps).
-    void WriteDemoCommandTime(bool isShort, int id);
-    // Playing: takes the next command when it is of this kind.
-    bool TakeDemoCommand(int id);
-    void ApplyDemoCommand(bool isShort, int id);
+    DemoPlaybackControls::Position PlaybackPosition() const;
     bool IsDemoFastForwarding() const;
     // Runs updates muted and as fast as possible towards the jump target.
     void FastForwardDemo();
@@ -540,7 +537,6 @@ protected:
     bool painting_ = false;
     uint32_t lastPresentTime_ = 0;
     uint32_t nextPresentTime_ = 0;
-    bool paused_ = false;
     int singleStepMode_ = 0;
     std::atomic<bool> quit_{false};
     std::atomic<bool> leaveNestedLoops_{false};
@@ -591,15 +587,6 @@ protected:
     bool screenSaverActive_ = false;
     uint32_t screenSaverThreshold_ = 0;
 
-    // ---- Demo ----
-    bool recording_ = false;
-    bool playing_ = false;
-    bool closedDuringPlayback_ = false;
-    std::string demoFileName_ = "zoltapp.dmo";
-    DemoState demo_;
-    friend class DemoTransferLink;
-    DemoTransferLink transferLink_{*this};
-
     // ---- Owned parts (each says which threads call it and what guards it) ----
     // The live images and the shared-image cache: any thread, under the
     // display's lock once the display exists.
@@ -611,6 +598,10 @@ protected:
     std::unique_ptr<InputQueue> input_;
     // The frame counter and demo time in the corner: main thread.
     std::unique_ptr<DeveloperOverlay> overlay_;
+    // The demo being recorded or played, and the developer's controls of a
+    // played one: main thread.
+    std::unique_ptr<DemoRecorder> demo_;
+    std::unique_ptr<DemoPlaybackControls> playback_;
 
     // ---- Services ----
     std::map<std::string, std::wstring> strings_;
