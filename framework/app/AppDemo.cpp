@@ -6,11 +6,11 @@
 
 #include "framework/app/DemoPlaybackControls.h"
 #include "framework/app/DemoRecorder.h"
+#include "framework/app/RegistrySettings.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/core/Clock.h"
 #include "platform/core/DebugOutput.h"
 #include "platform/core/Process.h"
-#include "platform/registry/Registry.h"
 #include "platform/window/SystemDialogs.h"
 
 #include <algorithm>
@@ -190,32 +190,13 @@ void ZoltAppBase::ShowJumpDialog()
 {
     // The last time asked for lives in the application key, read and written
     // directly: it is the developer's, not part of the played run.
-    std::string initial;
-    HKEY key = nullptr;
-    std::string name;
-    if (OpenRegistryKey("DemoJumpTime", false, nullptr, &key, &name)) {
-        char text[1001] = {};
-        DWORD type = 0;
-        DWORD size = 1000;
-        if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text), &size) ==
-                ERROR_SUCCESS &&
-            type == REG_SZ)
-            initial.assign(text, std::min<size_t>(size, 1000));
-        while (!initial.empty() && initial.back() == '\0')
-            initial.pop_back();
-        RegCloseKey(key);
-    }
+    const std::string initial = settings_->ReadUnrecordedText("DemoJumpTime", 1000);
     EnterSystemDialog();
     const std::optional<std::string> answer = EnterText(mainWindow_, "Jump To Time", initial, 500);
     LeaveSystemDialog();
     if (!answer)
         return;
-    key = nullptr;
-    if (OpenRegistryKey("DemoJumpTime", true, nullptr, &key, &name)) {
-        RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(answer->data()),
-                       DWORD(answer->size()));
-        RegCloseKey(key);
-    }
+    settings_->WriteUnrecordedText("DemoJumpTime", *answer);
     playback_->JumpToTimeLeft(*answer, PlaybackPosition());
 }
 

@@ -1,9 +1,10 @@
 // Registry settings and the command line. Every settings read and write of
-// the program goes through the Reg* primitives here: they are the places a
-// demo records what the registry said and replays it. Main thread.
+// the program goes through the Reg* primitives here, which hand it to the
+// owned, demo-aware RegistrySettings. Main thread.
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/app/DemoRecorder.h"
+#include "framework/app/RegistrySettings.h"
 #include "framework/base/PathUtils.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Process.h"
@@ -18,153 +19,49 @@ using namespace platform;
 
 namespace Zolt {
 
-namespace {
-
-constexpr uint32_t kTextBufferSize = 1023;
-
-// Closes a registry key when the scope ends.
-struct KeyCloser {
-    HKEY key = nullptr;
-    ~KeyCloser()
-    {
-        if (key)
-            RegCloseKey(key);
-    }
-};
-
-} // namespace
-
-// The key of the value (the application key, plus the sub-key part of the
-// value name) and the value's own name. False when settings are off.
-bool ZoltAppBase::OpenRegistryKey(const std::string& valueName, bool write, RegistryKeyObject* root, HKEY* key,
-                                  std::string* name)
-{
-    std::string path = registryKey;
-    while (!path.empty() && path.back() == '\\')
-        path.pop_back();
-    if (path.empty())
-        return false;
-    registryRoot_ = "SOFTWARE\\" + path;
-    path = registryRoot_;
-    *name = valueName;
-    const size_t slash = valueName.rfind('\\');
-    if (slash != std::string::npos) {
-        path += "\\" + valueName.substr(0, slash);
-        *name = valueName.substr(slash + 1);
-    }
-    HKEY base = root ? root : HKEY_CURRENT_USER;
-    if (!write)
-        return RegOpenKeyExA(base, path.c_str(), 0, KEY_READ, key) == ERROR_SUCCESS;
-    if (RegOpenKeyExA(base, path.c_str(), 0, KEY_WRITE, key) == ERROR_SUCCESS)
-        return true;
-    char keyClass[] = "Key";
-    return RegCreateKeyExA(base, path.c_str(), 0, keyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key,
-                           nullptr) == ERROR_SUCCESS;
-}
-
 bool ZoltAppBase::RegWriteValue(const std::string& valueName, uint32_t type, const void* data, uint32_t length)
 {
-    if (registryKey.empty())
-        return false;
-    if (demo_->IsPlaying())
-        return demo_->IsFeeding() ? demo_->ReplayRegistryWrite() : true;
-    KeyCloser key;
-    std::string name;
-    bool ok = OpenRegistryKey(valueName, true, nullptr, &key.key, &name);
-    // A value that could not be stored is reported as not written.
-    if (ok)
-        ok = RegSetValueExA(key.key, name.c_str(), 0, type, static_cast<const BYTE*>(data), length) == ERROR_SUCCESS;
-    if (demo_->IsRecording())
-        demo_->RecordRegistryWrite(ok);
-    return ok;
+    return settings_->WriteValue(valueName, type, data, length);
 }
 
 bool ZoltAppBase::RegWriteText(const std::string& valueName, const std::string& text)
 {
-    return RegWriteValue(valueName, REG_SZ, text.data(), uint32_t(text.size()));
+    return settings_->WriteText(valueName, text);
 }
 
 bool ZoltAppBase::RegWriteNumber(const std::string& valueName, int value)
 {
-    const int32_t v = value;
-    return RegWriteValue(valueName, REG_DWORD, &v, 4);
+    return settings_->WriteNumber(valueName, value);
 }
 
-bool ZoltAppBase::RegWriteFlag(const std::string& valueName, bool value) { return RegWriteNumber(valueName, value ? 1 : 0); }
+bool ZoltAppBase::RegWriteFlag(const std::string& valueName, bool value) { return settings_->WriteFlag(valueName, value); }
 
 bool ZoltAppBase::RegReadValueAt(const std::string& valueName, uint32_t* type, void* buffer, uint32_t* length,
                                  RegistryKeyObject* root)
 {
-    if (registryKey.empty())
-        return false;
-    if (demo_->IsPlaying())
-        return demo_->IsFeeding() && demo_->ReplayRegistryRead(type, buffer, length);
-    KeyCloser key;
-    std::string name;
-    DWORD valueType = 0;
-    DWORD size = length ? *length : 0;
-    bool ok = OpenRegistryKey(valueName, false, root, &key.key, &name) &&
-              RegQueryValueExA(key.key, name.c_str(), nullptr, &valueType, static_cast<BYTE*>(buffer), &size) ==
-                  ERROR_SUCCESS;
-    if (ok) {
-        if (type)
-            *type = valueType;
-        if (length)
-            *length = size;
-    }
-    if (demo_->IsRecording())
-        demo_->RecordRegistryRead(ok, valueType, buffer, ok ? size : 0);
-    return ok;
+    return settings_->ReadValue(valueName, type, buffer, length, root);
 }
 
 bool ZoltAppBase::RegReadValue(const std::string& valueName, uint32_t* type, void* buffer, uint32_t* length)
 {
-    return RegReadValueAt(valueName, type, buffer, length, HKEY_CURRENT_USER);
+    return settings_->ReadValue(valueName, type, buffer, length, HKEY_CURRENT_USER);
 }
 
 bool ZoltAppBase::RegReadText(const std::string& valueName, std::string& out)
 {
-    // One byte more than is asked for, so the text always has its end.
-    char buffer[kTextBufferSize + 1] = {};
-    uint32_t type = 0;
-    uint32_t length = kTextBufferSize;
-    if (!RegReadValue(valueName, &type, buffer, &length) || type != REG_SZ)
-        return false;
-    length = std::min(length, kTextBufferSize);
-    buffer[length] = '\0';
-    out.assign(buffer, std::strlen(buffer));
-    return true;
+    return settings_->ReadText(valueName, out);
 }
 
 bool ZoltAppBase::RegReadNumber(const std::string& valueName, int& out)
 {
-    int32_t value = 0;
-    uint32_t type = 0;
-    uint32_t length = 4;
-    if (!RegReadValue(valueName, &type, &value, &length) || type != REG_DWORD || length != 4)
-        return false;
-    out = value;
-    return true;
+    return settings_->ReadNumber(valueName, out);
 }
 
-bool ZoltAppBase::RegReadFlag(const std::string& valueName, bool& out)
-{
-    int value = 0;
-    if (!RegReadNumber(valueName, value))
-        return false;
-    out = value != 0;
-    return true;
-}
+bool ZoltAppBase::RegReadFlag(const std::string& valueName, bool& out) { return settings_->ReadFlag(valueName, out); }
 
-bool ZoltAppBase::RegEraseValue(const std::string& valueName)
-{
-    if (registryKey.empty())
-        return false;
-    KeyCloser key;
-    std::string name;
-    return OpenRegistryKey(valueName, true, nullptr, &key.key, &name) &&
-           RegDeleteValueA(key.key, name.c_str()) == ERROR_SUCCESS;
-}
+bool ZoltAppBase::RegEraseValue(const std::string& valueName) { return settings_->EraseValue(valueName); }
+
+const std::string& ZoltAppBase::GetRegistryRoot() const { return settings_->Root(); }
 
 void ZoltAppBase::ReadSettings()
 {

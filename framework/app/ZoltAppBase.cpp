@@ -8,6 +8,7 @@
 #include "framework/app/DialogTable.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/app/InputQueue.h"
+#include "framework/app/RegistrySettings.h"
 #include "framework/base/PathUtils.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/DDImage.h"
@@ -51,7 +52,8 @@ ZoltAppBase* ZoltAppBase::Instance() { return gApp.load(); }
 ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(std::make_unique<InputQueue>()),
       overlay_(std::make_unique<DeveloperOverlay>()),
       demo_(std::make_unique<DemoRecorder>([this] { return updateCount_; })),
-      playback_(std::make_unique<DemoPlaybackControls>())
+      playback_(std::make_unique<DemoPlaybackControls>()),
+      settings_(std::make_unique<RegistrySettings>(registryKey, *demo_))
 {
     gApp.store(this);
     SetWidgetHost(this);

@@ -70,6 +70,7 @@ class InputQueue;
 struct QueuedMessage;
 class MemoryImage;
 class MusicInterface;
+class RegistrySettings;
 class ResourceManager;
 class WidgetManager;
 
@@ -371,7 +372,7 @@ public:
     size_t RegisteredImageCount();
     size_t SharedImageCount();
     const std::string& GetDemoFileName() const;
-    const std::string& GetRegistryRoot() const { return registryRoot_; }
+    const std::string& GetRegistryRoot() const;
     uint32_t GetNotifyMessage() const { return notifyMessage_; }
     platform::HCURSOR GetHandCursor() const { return handCursor_; }
     platform::HCURSOR GetDragCursor() const { return dragCursor_; }
@@ -462,8 +463,6 @@ protected:
     // stays in 2D until the player or the capability test switches 3D on).
     std::unique_ptr<Display3DPath> MakeDirect3DPath();
     [[noreturn]] void FatalExit(unsigned code);
-    bool OpenRegistryKey(const std::string& valueName, bool write, platform::RegistryKeyObject* root,
-                         platform::RegistryKeyObject** key, std::string* name);
     static bool IsAbsolutePath(const std::string& path);
 
     // Demo recording and playback (AppDemo.cpp): the recorder keeps the
@@ -516,7 +515,6 @@ protected:
     bool screenSaverMode_ = false;
     bool settingsRead_ = false;
     std::atomic<bool> goingDown_{false};
-    std::string registryRoot_; // "SOFTWARE\" + key, "" when settings are off
     std::array<uint8_t, 256> identityTable_{};
 
     // ---- Loop and timing (main thread unless atomic) ----
@@ -602,6 +600,9 @@ protected:
     // played one: main thread.
     std::unique_ptr<DemoRecorder> demo_;
     std::unique_ptr<DemoPlaybackControls> playback_;
+    // The demo-aware registry settings under the application key: main
+    // thread.
+    std::unique_ptr<RegistrySettings> settings_;
 
     // ---- Services ----
     std::map<std::string, std::wstring> strings_;

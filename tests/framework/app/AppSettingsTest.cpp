@@ -1,5 +1,6 @@
-// Registry settings through the application's primitives, and the command
-// line: splitting, the numbered demos.
+// Settings through the application: off without a key for the whole run,
+// and the command line: splitting, the numbered demos. The registry
+// primitives themselves are tested with RegistrySettings.
 #include "tests/framework/app/AppTestSupport.h"
 
 #include "platform/core/FileSystem.h"
@@ -21,61 +22,6 @@ TEST_F(AppTest, EmptyRegistryKeyTurnsSettingsOffWithoutError)
     a.Initialize();
     a.Quit();
     EXPECT_FALSE(platform::FileExists(platform::RegistryFilePath()));
-}
-
-TEST_F(AppTest, ValuesAreTypedAndSubKeysComeFromTheValueName)
-{
-    TestApp& a = Make();
-    EXPECT_TRUE(a.RegWriteText("Options\\Player", "Ann"));
-    EXPECT_TRUE(a.RegWriteNumber("Options\\SoundVol", 70));
-    EXPECT_TRUE(a.RegWriteFlag("Options\\Full", true));
-
-    std::string text;
-    int number = 0;
-    bool flag = false;
-    EXPECT_TRUE(a.RegReadText("Options\\Player", text));
-    EXPECT_EQ(text, "Ann");
-    EXPECT_TRUE(a.RegReadNumber("Options\\SoundVol", number));
-    EXPECT_EQ(number, 70);
-    EXPECT_TRUE(a.RegReadFlag("Options\\Full", flag));
-    EXPECT_TRUE(flag);
-    // A read of the wrong type fails and leaves the caller's value alone.
-    number = -3;
-    EXPECT_FALSE(a.RegReadNumber("Options\\Player", number));
-    EXPECT_EQ(number, -3);
-    EXPECT_FALSE(a.RegReadText("Options\\SoundVol", text));
-    // The value really lives under the sub-key of the application key.
-    platform::HKEY key = nullptr;
-    ASSERT_EQ(platform::RegOpenKeyExA(platform::HKEY_CURRENT_USER, "SOFTWARE\\Tovrelly\\PellucorTest\\Options", 0,
-                                      platform::KEY_READ, &key),
-              platform::ERROR_SUCCESS);
-    platform::RegCloseKey(key);
-
-    EXPECT_TRUE(a.RegEraseValue("Options\\SoundVol"));
-    EXPECT_FALSE(a.RegReadNumber("Options\\SoundVol", number));
-}
-
-TEST_F(AppTest, FailedWritesAreReportedAsFailures)
-{
-    TestApp& a = Make();
-    platform::testing::FailNext("RegSetValueEx", 0);
-    EXPECT_FALSE(a.RegWriteNumber("PreferredX", 1));
-    platform::testing::FailNext("RegOpenKeyEx", 0);
-    platform::testing::FailNext("RegCreateKeyEx", 0);
-    EXPECT_FALSE(a.RegWriteNumber("PreferredX", 1));
-    EXPECT_TRUE(a.RegWriteNumber("PreferredX", 1));
-}
-
-TEST_F(AppTest, TextOfTheWholeBufferKeepsItsEndAndLongerTextIsRefused)
-{
-    TestApp& a = Make();
-    const std::string full(1023, 'x');
-    ASSERT_TRUE(a.RegWriteText("Long", full));
-    std::string text;
-    EXPECT_TRUE(a.RegReadText("Long", text));
-    EXPECT_EQ(text, full);
-    ASSERT_TRUE(a.RegWriteText("Longer", std::string(1500, 'y')));
-    EXPECT_FALSE(a.RegReadText("Longer", text));
 }
 
 TEST_F(AppTest, StartOptionsAreSplitAtBlanksWithQuotesAndValues)
