@@ -4,6 +4,7 @@
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/app/DemoRecorder.h"
+#include "framework/app/FramePacer.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/D3DInterface.h"
@@ -272,7 +273,7 @@ void ZoltAppBase::SetScreenImageInVideoMemory(bool inVideoMemory)
 void ZoltAppBase::SetVSyncUnreliable(bool unreliable)
 {
     if (unreliable)
-        refreshPacingBroken_ = true;
+        pacer_->BreakPacing();
 }
 
 bool ZoltAppBase::BeginScreenPaint(Image* screen)

@@ -4,6 +4,7 @@
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/app/DemoRecorder.h"
+#include "framework/app/FramePacer.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/base/StringUtils.h"
@@ -125,23 +126,14 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
     if (quitFromOtherThread_.exchange(false))
         Quit();
 
-    const bool paced = refreshPaced && !refreshPacingBroken_ && !demo_->IsPlaying();
+    const bool paced = refreshPaced && !pacer_->IsPacingBroken() && !demo_->IsPlaying();
     const bool pacingActive = paced && !drawSkipped_ && !isWindowed;
-    double t;
-    double f;
-    if (paced && refreshRate > 0) {
-        t = (1000.0 / refreshRate) / demoSpeed;
-        f = 1000.0 / (double(frameTime) * refreshRate);
-    } else {
-        t = double(frameTime) / demoSpeed;
-        f = 1.0;
-    }
+    const FramePacer::Step step = FramePacer::StepFor(paced, refreshRate, frameTime, demoSpeed);
 
     if (IsDemoFastForwarding()) {
         FastForwardDemo();
         return true;
     }
-
     if (playback_->IsPaused() || demoSpeed <= 0) {
         // Back to the message pump, or a paused demo could never be resumed.
         loopState_ = 3;
@@ -150,121 +142,96 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
     }
 
     const uint32_t start = timeGetTime();
-    int slept = 0;
     if (!pacingActive)
         AccumulateFrameTime();
-
-    bool draw = false;
+    bool draw = true;
     if (loopState_ == 1) {
-        ++updatesSinceDraw_;
-        if (updatesSinceDraw_ >= int(std::floor(demoSpeed * 10)) && completionApplied_) {
-            draw = true;
-        } else {
-            bool compare = true;
-            double threshold = t;
-            if (pacingActive) {
-                if (updatedSinceDraw_)
-                    threshold = double(int(t * 0.75));
-                else
-                    compare = false;
-            }
-            if (compare && threshold > timeAccumulator_)
-                draw = true;
-        }
-        if (!draw) {
-            if (!demo_->IsPlaying() && demoSpeed == 1.0) {
-                const int perSecond = (frameTime + 999) / frameTime;
-                if (++pacingUpdates_ >= perSecond) {
-                    const uint32_t now = timeGetTime();
-                    if (now - pacingCheckTime_ <= 800) {
-                        if (++pacingFastChecks_ >= 3)
-                            refreshPacingBroken_ = true;
-                    } else {
-                        pacingFastChecks_ = 0;
-                    }
-                    pacingCheckTime_ = now;
-                    pacingUpdates_ = 0;
-                }
-            }
-            if (GuardedUpdate())
-                loopState_ = 2;
-            updatedSinceDraw_ = true;
-        }
+        draw = !RunDueUpdate(step, pacingActive);
     } else if (loopState_ == 2) {
-        loopState_ = 3;
-        fractionAccumulator_ += f - 1.0;
-        ProcessDeletions();
-        while (fractionAccumulator_ >= 1.0) {
-            PlayDemoCommand();
-            ++updatesSinceDraw_;
-            if (!GuardedUpdate())
-                break;
-            ProcessDeletions();
-            fractionAccumulator_ -= 1.0;
-        }
-        SmoothUpdate(float(f));
-        ProcessDeletions();
-        if (pacingActive)
-            timeAccumulator_ = std::max(timeAccumulator_ - t - 0.2, 0.0);
-        else
-            timeAccumulator_ -= t;
-        if (resetHold_ > 0)
-            timeAccumulator_ = 0.0;
-    } else {
-        draw = true;
+        CatchUpOwedUpdates(step, pacingActive);
+        draw = false;
     }
-
-    if (draw) {
-        loopState_ = 3;
-        updatesSinceDraw_ = 0;
-        if (updatedSinceDraw_) {
-            RedrawIfNeeded();
-        } else {
-            const int sleep = int(t - timeAccumulator_);
-            if (sleep > 0) {
-                if (!allowSleep)
-                    return false;
-                ++sleepCount_;
-                Sleep(DWORD(sleep));
-                slept = sleep;
-            }
-        }
-    }
-
-    if (loadingRunning_ && !loadingFinished_) {
-        const int extra = std::min(2 * int(timeGetTime() - start - uint32_t(slept)) - slept, 250);
-        if (extra >= 0) {
-            if (!allowSleep)
-                return false;
-            Sleep(DWORD(extra));
-        }
-    }
-
+    int slept = 0;
+    if (draw && !DrawOrWait(step, allowSleep, slept))
+        return false;
+    if (!YieldToLoading(start, slept, allowSleep))
+        return false;
     ProcessDeletions();
     return true;
 }
 
-void ZoltAppBase::AccumulateFrameTime()
+bool ZoltAppBase::RunDueUpdate(const FramePacer::Step& step, bool pacingActive)
 {
-    const uint32_t now = timeGetTime();
-    if (lastAccumulation_ != 0) {
-        const uint32_t elapsed = now - lastAccumulation_;
-        timeAccumulator_ = std::min(timeAccumulator_ + double(elapsed), 200.0);
-        if (resetHold_ > 0)
-            resetHold_ = std::max(0, resetHold_ - int(elapsed));
-    }
-    // 0 marks "no stamp yet"; a clock that reads 0 counts as 1.
-    lastAccumulation_ = now == 0 ? 1 : now;
+    ++updatesSinceDraw_;
+    // At normal speed at most ten updates run back to back before a draw.
+    if (updatesSinceDraw_ >= int(std::floor(demoSpeed * 10)) && completionApplied_)
+        return false;
+    if (!pacer_->IsUpdateDue(step, pacingActive, updatedSinceDraw_))
+        return false;
+    if (!demo_->IsPlaying() && demoSpeed == 1.0)
+        pacer_->CountUpdateForPacingCheck(timeGetTime(), frameTime);
+    if (GuardedUpdate())
+        loopState_ = 2;
+    updatedSinceDraw_ = true;
+    return true;
 }
 
-void ZoltAppBase::ResetFrameTiming(bool hold)
+void ZoltAppBase::CatchUpOwedUpdates(const FramePacer::Step& step, bool pacingActive)
 {
-    timeAccumulator_ = 0.0;
-    const uint32_t now = timeGetTime();
-    lastAccumulation_ = now == 0 ? 1 : now;
-    if (hold)
-        resetHold_ = 1000;
+    loopState_ = 3;
+    pacer_->OweExtraUpdates(step);
+    ProcessDeletions();
+    while (pacer_->HasOwedUpdate()) {
+        PlayDemoCommand();
+        ++updatesSinceDraw_;
+        if (!GuardedUpdate())
+            break;
+        ProcessDeletions();
+        pacer_->PayOwedUpdate();
+    }
+    SmoothUpdate(float(step.updates));
+    ProcessDeletions();
+    pacer_->ConsumeStep(step, pacingActive);
 }
+
+bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int& slept)
+{
+    loopState_ = 3;
+    updatesSinceDraw_ = 0;
+    if (updatedSinceDraw_) {
+        RedrawIfNeeded();
+        return true;
+    }
+    const int sleep = pacer_->TimeToNextUpdate(step);
+    if (sleep <= 0)
+        return true;
+    if (!allowSleep)
+        return false;
+    ++sleepCount_;
+    Sleep(DWORD(sleep));
+    slept = sleep;
+    return true;
+}
+
+bool ZoltAppBase::YieldToLoading(uint32_t stepStart, int slept, bool allowSleep)
+{
+    if (!loadingRunning_ || loadingFinished_)
+        return true;
+    // Twice the time the step worked, less what it slept, up to 250 ms.
+    const int extra = std::min(2 * int(timeGetTime() - stepStart - uint32_t(slept)) - slept, 250);
+    if (extra < 0)
+        return true;
+    if (!allowSleep)
+        return false;
+    Sleep(DWORD(extra));
+    return true;
+}
+
+void ZoltAppBase::AccumulateFrameTime() { pacer_->Accumulate(timeGetTime()); }
+
+void ZoltAppBase::ResetFrameTiming(bool hold) { pacer_->Reset(timeGetTime(), hold); }
+
+double ZoltAppBase::TimeAccumulator() const { return pacer_->Accumulated(); }
 
 void ZoltAppBase::ApplyLoadingCompletion()
 {
@@ -337,9 +304,7 @@ bool ZoltAppBase::RedrawIfNeeded()
     const int paintDuration = int(timeGetTime() - paintStart);
     painting_ = false;
 
-    const uint32_t afterPaint = timeGetTime();
-    if ((!changed && afterPaint - lastPresentTime_ < 1000 && !forceRedraw_) ||
-        int32_t(afterPaint - nextPresentTime_) < 0) {
+    if (!pacer_->IsPresentDue(timeGetTime(), changed, forceRedraw_)) {
         updatedSinceDraw_ = false;
         drawSkipped_ = true;
         return false;
@@ -352,25 +317,18 @@ bool ZoltAppBase::RedrawIfNeeded()
 
     if (waitForVSync && isWindowed && display_) {
         const uint32_t period = uint32_t(std::max(1, display_->GetMillisecondsPerFrame()));
-        const uint32_t since = timeGetTime() - lastPresentTime_;
+        const uint32_t since = timeGetTime() - pacer_->LastPresent();
         if (since < period)
             Sleep(period - since);
     }
 
     const uint32_t presentStart = timeGetTime();
-    lastPresentTime_ = presentStart;
+    pacer_->NotePresentStart(presentStart);
     RecoverDisplay(nullptr);
     AccumulateFrameTime();
     lastPresentDuration_ = int(timeGetTime() - presentStart);
 
-    const uint32_t end = timeGetTime();
-    if (loadingStarted_ && !loadingFinished_) {
-        nextPresentTime_ += uint32_t(std::max(paintDuration, 15) + 35);
-        if (int32_t(end - nextPresentTime_) >= 0)
-            nextPresentTime_ = end;
-    } else {
-        nextPresentTime_ = end;
-    }
+    pacer_->ScheduleNextPresent(timeGetTime(), paintDuration, loadingStarted_ && !loadingFinished_);
     updatedSinceDraw_ = false;
     forceRedraw_ = false;
     return true;

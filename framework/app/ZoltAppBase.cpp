@@ -6,6 +6,7 @@
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/DeveloperOverlay.h"
 #include "framework/app/DialogTable.h"
+#include "framework/app/FramePacer.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/app/InputQueue.h"
 #include "framework/app/RegistrySettings.h"
@@ -53,7 +54,8 @@ ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(
       overlay_(std::make_unique<DeveloperOverlay>()),
       demo_(std::make_unique<DemoRecorder>([this] { return updateCount_; })),
       playback_(std::make_unique<DemoPlaybackControls>()),
-      settings_(std::make_unique<RegistrySettings>(registryKey, *demo_))
+      settings_(std::make_unique<RegistrySettings>(registryKey, *demo_)),
+      pacer_(std::make_unique<FramePacer>(timeGetTime()))
 {
     gApp.store(this);
     SetWidgetHost(this);
@@ -72,8 +74,6 @@ ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(
 
     timeLoaded_ = GetTickCount();
     constructionTick_ = timeLoaded_;
-    lastPresentTime_ = timeGetTime();
-    nextPresentTime_ = lastPresentTime_;
     for (size_t i = 0; i < identityTable_.size(); ++i)
         identityTable_[i] = static_cast<uint8_t>(i);
 

@@ -22,6 +22,7 @@
 
 #include "framework/app/DemoFile.h"
 #include "framework/app/DemoPlaybackControls.h"
+#include "framework/app/FramePacer.h"
 #include "framework/app/PerfTimer.h"
 #include "framework/base/CriticalSection.h"
 #include "framework/graphics/D3DHost.h"
@@ -367,7 +368,7 @@ public:
     int UpdateCount() const { return updateCount_; }
     int DrawCount() const { return drawCount_; }
     int SleepCount() const { return sleepCount_; }
-    double TimeAccumulator() const { return timeAccumulator_; }
+    double TimeAccumulator() const;
     size_t QueuedInputCount() const;
     size_t RegisteredImageCount();
     size_t SharedImageCount();
@@ -462,6 +463,14 @@ protected:
     // The Direct3D path handed to the display when it is made (the display
     // stays in 2D until the player or the capability test switches 3D on).
     std::unique_ptr<Display3DPath> MakeDirect3DPath();
+    // The timing core's pieces: an update when one is due (false when a
+    // draw comes first), the updates owed by a paced step, the draw or the
+    // wait for the next update (false when it would sleep and may not), and
+    // the extra sleep that leaves the loading thread room.
+    bool RunDueUpdate(const FramePacer::Step& step, bool pacingActive);
+    void CatchUpOwedUpdates(const FramePacer::Step& step, bool pacingActive);
+    bool DrawOrWait(const FramePacer::Step& step, bool allowSleep, int& slept);
+    bool YieldToLoading(uint32_t stepStart, int slept, bool allowSleep);
     [[noreturn]] void FatalExit(unsigned code);
     static bool IsAbsolutePath(const std::string& path);
 
@@ -524,26 +533,16 @@ protected:
     int drawTime_ = 0;
     int lastPresentDuration_ = 0;
     int sleepCount_ = 0;
-    double timeAccumulator_ = 0.0;
-    uint32_t lastAccumulation_ = 0;
-    int resetHold_ = 0;
-    double fractionAccumulator_ = 0.0;
     int updatesSinceDraw_ = 0;
     bool updatedSinceDraw_ = false;
     bool drawSkipped_ = false;
     bool forceRedraw_ = false;
     bool painting_ = false;
-    uint32_t lastPresentTime_ = 0;
-    uint32_t nextPresentTime_ = 0;
     int singleStepMode_ = 0;
     std::atomic<bool> quit_{false};
     std::atomic<bool> leaveNestedLoops_{false};
     std::atomic<bool> quitFromOtherThread_{false};
     bool running_ = false;
-    std::atomic<bool> refreshPacingBroken_{false};
-    int pacingUpdates_ = 0;
-    uint32_t pacingCheckTime_ = 0;
-    int pacingFastChecks_ = 0;
     DeletionQueue deletions_;
     uint32_t lastIdleCheck_ = 0;
 
@@ -603,6 +602,9 @@ protected:
     // The demo-aware registry settings under the application key: main
     // thread.
     std::unique_ptr<RegistrySettings> settings_;
+    // The loop's clock arithmetic: main thread (the display may break
+    // pacing from any thread).
+    std::unique_ptr<FramePacer> pacer_;
 
     // ---- Services ----
     std::map<std::string, std::wstring> strings_;

@@ -1,0 +1,95 @@
+#include "framework/app/FramePacer.h"
+
+#include <algorithm>
+
+namespace Zolt {
+
+namespace {
+
+constexpr double kMostInStore = 200.0;
+constexpr int kHoldMs = 1000;
+
+// 0 marks "no stamp yet"; a clock that reads 0 counts as 1.
+uint32_t Stamp(uint32_t now) { return now == 0 ? 1 : now; }
+
+} // namespace
+
+FramePacer::Step FramePacer::StepFor(bool refreshPaced, int refreshRate, int frameTime, double speed)
+{
+    if (refreshPaced && refreshRate > 0)
+        return Step{(1000.0 / refreshRate) / speed, 1000.0 / (double(frameTime) * refreshRate)};
+    return Step{double(frameTime) / speed, 1.0};
+}
+
+void FramePacer::Accumulate(uint32_t now)
+{
+    if (lastStamp_ != 0) {
+        const uint32_t elapsed = now - lastStamp_;
+        accumulated_ = std::min(accumulated_ + double(elapsed), kMostInStore);
+        if (resetHold_ > 0)
+            resetHold_ = std::max(0, resetHold_ - int(elapsed));
+    }
+    lastStamp_ = Stamp(now);
+}
+
+void FramePacer::Reset(uint32_t now, bool hold)
+{
+    accumulated_ = 0.0;
+    lastStamp_ = Stamp(now);
+    if (hold)
+        resetHold_ = kHoldMs;
+}
+
+bool FramePacer::IsUpdateDue(const Step& step, bool pacingActive, bool updatedSinceDraw) const
+{
+    if (!pacingActive)
+        return step.length <= accumulated_;
+    if (!updatedSinceDraw)
+        return true;
+    return double(int(step.length * 0.75)) <= accumulated_;
+}
+
+void FramePacer::ConsumeStep(const Step& step, bool pacingActive)
+{
+    if (pacingActive)
+        accumulated_ = std::max(accumulated_ - step.length - 0.2, 0.0);
+    else
+        accumulated_ -= step.length;
+    if (resetHold_ > 0)
+        accumulated_ = 0.0;
+}
+
+void FramePacer::CountUpdateForPacingCheck(uint32_t now, int frameTime)
+{
+    const int perSecond = (frameTime + 999) / frameTime;
+    if (++pacingUpdates_ < perSecond)
+        return;
+    if (now - pacingCheckTime_ <= 800) {
+        if (++pacingFastChecks_ >= 3)
+            pacingBroken_ = true;
+    } else {
+        pacingFastChecks_ = 0;
+    }
+    pacingCheckTime_ = now;
+    pacingUpdates_ = 0;
+}
+
+bool FramePacer::IsPresentDue(uint32_t now, bool changed, bool forced) const
+{
+    const bool idleAndRecent = !changed && now - lastPresent_ < 1000 && !forced;
+    const bool tooEarly = int32_t(now - nextPresent_) < 0;
+    return !idleAndRecent && !tooEarly;
+}
+
+void FramePacer::ScheduleNextPresent(uint32_t end, int paintDuration, bool loading)
+{
+    if (!loading) {
+        nextPresent_ = end;
+        return;
+    }
+    nextPresent_ += uint32_t(std::max(paintDuration, 15) + 35);
+    if (int32_t(end - nextPresent_) >= 0)
+        nextPresent_ = end;
+}
+
+} // namespace Zolt

@@ -1,0 +1,84 @@
+// The clock arithmetic of the main loop: how long a timing step lasts and
+// how many logic updates it stands for, the wall time not yet consumed by
+// updates (at most 200 ms, so a stall is caught up by at most 20 updates at
+// the default frame time), the fractional updates owed in refresh-paced
+// mode, the check that switches refresh pacing off for good when logic runs
+// fast three seconds in a row, and the times of the presents: an idle screen
+// is still presented once a second, and while loading, presents are spaced
+// by the paint time (15 ms at least) plus 35 ms.
+//
+// Times are timeGetTime milliseconds, given by the caller.
+//
+// Threads: main thread (the loop), except that the display may break pacing
+// from any thread (an atomic flag).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace Zolt {
+
+class FramePacer {
+public:
+    // A timing step: its length in milliseconds, and the logic updates it
+    // stands for (1 unless refresh-paced).
+    struct Step {
+        double length = 0.0;
+        double updates = 1.0;
+    };
+    // With refresh pacing (and a known refresh rate) a step is one display
+    // refresh; otherwise one frame time. Both shrink as the speed grows.
+    static Step StepFor(bool refreshPaced, int refreshRate, int frameTime, double speed);
+
+    explicit FramePacer(uint32_t now) : lastPresent_(now), nextPresent_(now) {}
+
+    // ---- Catching up ----
+    // Adds the time since the last call (at most 200 ms in store).
+    void Accumulate(uint32_t now);
+    // Drops what is in store; with hold, for a second after this every step
+    // drops it again.
+    void Reset(uint32_t now, bool hold);
+    double Accumulated() const { return accumulated_; }
+    // The next update is due: the time in store has reached the step length
+    // (with pacing active, three quarters of it after an update, and always
+    // before the first update since a draw).
+    bool IsUpdateDue(const Step& step, bool pacingActive, bool updatedSinceDraw) const;
+    // Whole milliseconds until the next update is due (0 or less: now).
+    int TimeToNextUpdate(const Step& step) const { return int(step.length - accumulated_); }
+    // A step's updates ran: its time comes out of store.
+    void ConsumeStep(const Step& step, bool pacingActive);
+    // The updates of a paced step beyond the one that ran are owed.
+    void OweExtraUpdates(const Step& step) { owed_ += step.updates - 1.0; }
+    bool HasOwedUpdate() const { return owed_ >= 1.0; }
+    void PayOwedUpdate() { owed_ -= 1.0; }
+
+    // ---- Refresh pacing ----
+    // One update ran at normal speed: once per second's worth of updates,
+    // checks whether that second passed too fast.
+    void CountUpdateForPacingCheck(uint32_t now, int frameTime);
+    bool IsPacingBroken() const { return pacingBroken_; }
+    void BreakPacing() { pacingBroken_ = true; }
+
+    // ---- Presents ----
+    // A paint has just finished: whether to present it.
+    bool IsPresentDue(uint32_t now, bool changed, bool forced) const;
+    uint32_t LastPresent() const { return lastPresent_; }
+    void NotePresentStart(uint32_t now) { lastPresent_ = now; }
+    // After a present that ended at `end` and painted for `paintDuration`.
+    void ScheduleNextPresent(uint32_t end, int paintDuration, bool loading);
+
+private:
+    double accumulated_ = 0.0;
+    // 0 until the first accumulation.
+    uint32_t lastStamp_ = 0;
+    int resetHold_ = 0;
+    double owed_ = 0.0;
+    std::atomic<bool> pacingBroken_{false};
+    int pacingUpdates_ = 0;
+    uint32_t pacingCheckTime_ = 0;
+    int pacingFastChecks_ = 0;
+    uint32_t lastPresent_;
+    uint32_t nextPresent_;
+};
+
+} // namespace Zolt

@@ -1,0 +1,131 @@
+// The loop's clock arithmetic with times given by hand: step lengths, the
+// catch-up store and its cap, the reset hold, the updates a paced step owes,
+// the check that gives up refresh pacing, and when a paint is presented.
+#include "framework/app/FramePacer.h"
+
+#include <gtest/gtest.h>
+
+using Zolt::FramePacer;
+
+TEST(FramePacer, StepIsOneFrameTimeOrOneRefreshAndShrinksWithSpeed)
+{
+    FramePacer::Step plain = FramePacer::StepFor(false, 60, 10, 1.0);
+    EXPECT_DOUBLE_EQ(plain.length, 10.0);
+    EXPECT_DOUBLE_EQ(plain.updates, 1.0);
+    FramePacer::Step paced = FramePacer::StepFor(true, 60, 10, 1.0);
+    EXPECT_DOUBLE_EQ(paced.length, 1000.0 / 60);
+    EXPECT_DOUBLE_EQ(paced.updates, 1000.0 / 600);
+    EXPECT_DOUBLE_EQ(FramePacer::StepFor(true, 100, 10, 2.0).length, 5.0);
+    EXPECT_DOUBLE_EQ(FramePacer::StepFor(true, 0, 10, 1.0).length, 10.0) << "an unknown rate paces nothing";
+}
+
+TEST(FramePacer, StallIsCaughtUpByAtMost200Milliseconds)
+{
+    FramePacer pacer(1000);
+    pacer.Accumulate(1000); // the first call only takes the stamp
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 0.0);
+    pacer.Accumulate(1007);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 7.0);
+    pacer.Accumulate(6007);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 200.0);
+    const FramePacer::Step step = FramePacer::StepFor(false, 100, 10, 1.0);
+    int updates = 0;
+    while (pacer.IsUpdateDue(step, false, true)) {
+        pacer.ConsumeStep(step, false);
+        ++updates;
+    }
+    EXPECT_EQ(updates, 20);
+    EXPECT_EQ(pacer.TimeToNextUpdate(step), 10);
+}
+
+TEST(FramePacer, ResetWithHoldKeepsTheStoreEmptyForASecond)
+{
+    FramePacer pacer(0);
+    const FramePacer::Step step = FramePacer::StepFor(false, 100, 10, 1.0);
+    pacer.Reset(5000, true);
+    pacer.Accumulate(5150);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 150.0);
+    pacer.ConsumeStep(step, false);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 0.0) << "held";
+    pacer.Accumulate(6100);
+    pacer.ConsumeStep(step, false);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 190.0) << "the hold is over after 1000 ms";
+
+    pacer.Reset(7000, false);
+    pacer.Accumulate(7050);
+    pacer.ConsumeStep(step, false);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 40.0) << "a plain reset holds nothing";
+}
+
+TEST(FramePacer, PacedStepsOweTheUpdatesOfTheirFraction)
+{
+    // At 60 Hz and 10 ms updates, three refreshes are five updates.
+    FramePacer pacer(0);
+    const FramePacer::Step step = FramePacer::StepFor(true, 60, 10, 1.0);
+    int updates = 0;
+    for (int refresh = 0; refresh < 3; ++refresh) {
+        ++updates;
+        pacer.OweExtraUpdates(step);
+        while (pacer.HasOwedUpdate()) {
+            pacer.PayOwedUpdate();
+            ++updates;
+        }
+    }
+    EXPECT_EQ(updates, 5);
+}
+
+TEST(FramePacer, PacedUpdateIsDueEarlierOnceOneRanAndAtOnceBeforeTheFirst)
+{
+    FramePacer pacer(0);
+    const FramePacer::Step step = FramePacer::StepFor(true, 100, 10, 1.0);
+    EXPECT_TRUE(pacer.IsUpdateDue(step, true, false));
+    EXPECT_FALSE(pacer.IsUpdateDue(step, true, true));
+    pacer.Accumulate(1);
+    pacer.Accumulate(8); // 7 ms: three quarters of the step, rounded down
+    EXPECT_TRUE(pacer.IsUpdateDue(step, true, true));
+    EXPECT_FALSE(pacer.IsUpdateDue(step, false, true));
+    pacer.ConsumeStep(step, true);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 0.0) << "paced steps never leave a debt";
+}
+
+TEST(FramePacer, PacingIsGivenUpAfterThreeFastSecondsInARow)
+{
+    FramePacer pacer(0);
+    uint32_t now = 10000;
+    auto second = [&](uint32_t ms) {
+        now += ms;
+        for (int i = 0; i < 100; ++i)
+            pacer.CountUpdateForPacingCheck(now, 10);
+    };
+    second(1000);
+    second(700);
+    second(700);
+    second(1000); // a normal second starts the count again
+    second(700);
+    second(700);
+    EXPECT_FALSE(pacer.IsPacingBroken());
+    second(700);
+    EXPECT_TRUE(pacer.IsPacingBroken());
+}
+
+TEST(FramePacer, IdleScreenIsPresentedOnceASecondAndLoadingSpacesThePresents)
+{
+    FramePacer pacer(1000);
+    EXPECT_FALSE(pacer.IsPresentDue(1500, false, false));
+    EXPECT_TRUE(pacer.IsPresentDue(1500, true, false));
+    EXPECT_TRUE(pacer.IsPresentDue(1500, false, true));
+    EXPECT_TRUE(pacer.IsPresentDue(2000, false, false));
+
+    pacer.NotePresentStart(2000);
+    EXPECT_EQ(pacer.LastPresent(), 2000u);
+    pacer.ScheduleNextPresent(2005, 5, false);
+    EXPECT_TRUE(pacer.IsPresentDue(2006, true, false));
+    // While loading: the paint time (15 ms at least) plus 35 ms after the
+    // last one.
+    pacer.ScheduleNextPresent(2010, 5, true);
+    EXPECT_FALSE(pacer.IsPresentDue(2054, true, false));
+    EXPECT_TRUE(pacer.IsPresentDue(2055, true, false));
+    pacer.ScheduleNextPresent(2400, 80, true); // far behind: from the present's end
+    EXPECT_FALSE(pacer.IsPresentDue(2399, true, false));
+    EXPECT_TRUE(pacer.IsPresentDue(2400, true, false));
+}
