@@ -5,6 +5,7 @@
 
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/FramePacer.h"
+#include "framework/app/ScreenSaverWatch.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/D3DInterface.h"
@@ -215,7 +216,7 @@ void ZoltAppBase::SwitchHardwareMode(bool use3D, bool resetNow)
 
 void ZoltAppBase::RecoverDisplay(const Rect* area)
 {
-    if (painting_ || quit_ || screenSaverHold_ || !display_)
+    if (painting_ || quit_ || screenSaver_->IsHolding() || !display_)
         return;
     if (display_->Redraw(area)) {
         if (displaySuspended_) {

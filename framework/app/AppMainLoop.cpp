@@ -5,6 +5,7 @@
 
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/FramePacer.h"
+#include "framework/app/ScreenSaverWatch.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/base/StringUtils.h"
@@ -36,7 +37,7 @@ void ZoltAppBase::Run()
 
     const uint32_t start = timeGetTime();
     running_ = true;
-    lastInputTime_ = start;
+    screenSaver_->NoteInput(start);
     lastTimerTick_ = start;
     tickRunStart_ = start;
     RunLoop();
@@ -244,7 +245,7 @@ void ZoltAppBase::ApplyLoadingCompletion()
 
 bool ZoltAppBase::GuardedUpdate()
 {
-    if (screenSaverHold_)
+    if (screenSaver_->IsHolding())
         return false;
     // A played demo applies the loading completion at its recorded update,
     // holding updates until the loader has got that far too.
@@ -287,12 +288,9 @@ bool ZoltAppBase::RedrawIfNeeded()
 
     RefreshOverlays();
 
-    const uint32_t now = timeGetTime();
-    if (now - lastIdleCheck_ >= 1000) {
-        lastIdleCheck_ = now;
+    if (screenSaver_->TakeIdleCheckTurn(timeGetTime()))
         ScreenSaverIdleCheck();
-    }
-    if (screenSaverHold_) {
+    if (screenSaver_->IsHolding()) {
         updatedSinceDraw_ = false;
         drawSkipped_ = true;
         return false;

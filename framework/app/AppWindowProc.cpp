@@ -7,6 +7,7 @@
 
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/InputQueue.h"
+#include "framework/app/ScreenSaverWatch.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/core/Clock.h"
@@ -33,16 +34,28 @@ LRESULT ZoltAppBase::MainWindowProcedure(HWND window, UINT message, WPARAM wPara
 
 LRESULT ZoltAppBase::HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (screenSaverMode_ && ScreenSaverFilter(window, message, wParam, lParam))
+    if (screenSaverMode_ && screenSaver_->Filter(window, message, wParam, mainWindow_))
         return 0;
+    LRESULT result = 0;
+    if (HandleAtOnce(window, message, wParam, lParam, result))
+        return result;
+    if (InputQueue::IsQueuedKind(message))
+        return QueueInputMessage(window, message, wParam, lParam);
+    if (notifyMessage_ != 0 && message == notifyMessage_ && window == mainWindow_) {
+        BringToFront(wParam, lParam);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
 
+bool ZoltAppBase::HandleAtOnce(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
     switch (message) {
     case WM_DESTROY:
         OutputDebugString(FormatString("DESTROYED HWND: %d\r\n", int(reinterpret_cast<intptr_t>(window))));
-        return DefWindowProcA(window, message, wParam, lParam);
-    case WM_ENABLE:
-        windowDisabled_ = wParam == 0;
-        break;
+        result = DefWindowProcA(window, message, wParam, lParam);
+        return true;
+    case WM_ENABLE: windowDisabled_ = wParam == 0; return false;
     case WM_PAINT:
         if (initialized_ && !goingDown_) {
             PAINTSTRUCT paint{};
@@ -50,86 +63,78 @@ LRESULT ZoltAppBase::HandleWindowMessage(HWND window, UINT message, WPARAM wPara
             if (running_)
                 RecoverDisplay(nullptr);
             EndPaint(window, &paint);
-            return 0;
+            result = 0;
+        } else {
+            result = DefWindowProcA(window, message, wParam, lParam);
         }
-        return DefWindowProcA(window, message, wParam, lParam);
-    case WM_QUERYOPEN:
-        if (!IsMainWindowEnabled())
-            return 0;
-        break;
-    case WM_ERASEBKGND:
-        return 1;
+        return true;
+    case WM_QUERYOPEN: result = 0; return !IsMainWindowEnabled();
+    case WM_ERASEBKGND: result = 1; return true;
     case WM_SETCURSOR:
         if (!goingDown_)
             UpdateCursor();
-        return 1;
+        result = 1;
+        return true;
     case WM_ENDSESSION:
         Quit();
-        return DefWindowProcA(window, message, wParam, lParam);
-    case WM_NCLBUTTONDOWN: {
-        const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+        result = DefWindowProcA(window, message, wParam, lParam);
+        return true;
+    case WM_NCLBUTTONDOWN:
+        result = DefWindowProcA(window, message, wParam, lParam);
         ResetFrameTiming(false);
-        return result;
-    }
-    case WM_SYSCHAR:
-        if (IsScreenToggleKey(int(wParam)))
-            return 0;
-        break;
-    case WM_SYSCOMMAND: {
-        const WPARAM command = wParam & 0xFFF0;
-        if (command == SC_MONITORPOWER) {
-            monitorPowerStamp_ = GetTickCount();
-            if (!completionApplied_)
-                return 0;
-        } else if (command == SC_SCREENSAVE) {
-            if (!completionApplied_ || !isWindowed)
-                return 0;
-        }
-        break;
-    }
+        return true;
+    case WM_SYSCHAR: result = 0; return IsScreenToggleKey(int(wParam));
+    case WM_SYSCOMMAND: result = 0; return IsSystemCommandRefused(wParam & 0xFFF0);
     case WM_ACTIVATEAPP:
         if (window == mainWindow_ && !demo_->IsPlaying())
             active_ = wParam != 0;
-        break;
-    default:
-        break;
+        return false;
+    default: return false;
     }
+}
 
-    if (InputQueue::IsQueuedKind(message)) {
-        if (systemDialogUp_)
-            return DefWindowProcA(window, message, wParam, lParam);
-        if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_KEYUP || message == WM_SYSKEYUP) {
-            const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
-            if (int(wParam) == VK_CONTROL)
-                ctrlHeld_ = down;
-            else if (int(wParam) == VK_MENU)
-                altHeld_ = down;
-            if (down && OnWindowKey(int(wParam), ctrlHeld_, altHeld_))
-                return 0;
-        }
-        if (demo_->IsPlaying()) {
-            if (message == WM_CHAR)
-                HandlePlaybackChar(int(wParam));
-            else if (message == WM_KEYDOWN)
-                OnDeveloperKey(int(wParam));
-        }
+bool ZoltAppBase::IsSystemCommandRefused(WPARAM command)
+{
+    // The monitor and the screensaver wait until loading is done, and a
+    // full-screen game keeps the screensaver away.
+    if (command == SC_MONITORPOWER) {
+        screenSaver_->NoteMonitorPower(GetTickCount());
+        return !completionApplied_;
+    }
+    if (command == SC_SCREENSAVE)
+        return !completionApplied_ || !isWindowed;
+    return false;
+}
 
-        input_->Offer(QueuedMessage{window, message, wParam, lParam});
-
-        // A played demo takes its minimised state from the recording.
-        if (message == WM_SIZE && !demo_->IsPlaying())
-            minimized_ = wParam == SIZE_MINIMIZED;
-        else if (message == WM_SYSKEYDOWN && int(wParam) != VK_F4)
-            return 0;
-        else if (message == WM_CLOSE) {
-            OnCloseRequest();
-            return 0;
-        }
+LRESULT ZoltAppBase::QueueInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (systemDialogUp_)
         return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_KEYUP || message == WM_SYSKEYUP) {
+        const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+        if (int(wParam) == VK_CONTROL)
+            ctrlHeld_ = down;
+        else if (int(wParam) == VK_MENU)
+            altHeld_ = down;
+        if (down && OnWindowKey(int(wParam), ctrlHeld_, altHeld_))
+            return 0;
+    }
+    if (demo_->IsPlaying()) {
+        if (message == WM_CHAR)
+            HandlePlaybackChar(int(wParam));
+        else if (message == WM_KEYDOWN)
+            OnDeveloperKey(int(wParam));
     }
 
-    if (notifyMessage_ != 0 && message == notifyMessage_ && window == mainWindow_) {
-        BringToFront(wParam, lParam);
+    input_->Offer(QueuedMessage{window, message, wParam, lParam});
+
+    // A played demo takes its minimised state from the recording.
+    if (message == WM_SIZE && !demo_->IsPlaying())
+        minimized_ = wParam == SIZE_MINIMIZED;
+    else if (message == WM_SYSKEYDOWN && int(wParam) != VK_F4)
+        return 0; // Alt+F4 closes; other Alt combinations are swallowed
+    else if (message == WM_CLOSE) {
+        OnCloseRequest();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -161,7 +166,7 @@ void ZoltAppBase::ApplyQueuedMessage(const QueuedMessage& msg)
     switch (msg.message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
-        lastInputTime_ = lastTimerTick_;
+        screenSaver_->NoteInput(lastTimerTick_);
         const int key = int(msg.wParam);
         if (msg.message == WM_SYSKEYDOWN && key == VK_RETURN) {
             if (!windowedRefused_ && !fullScreenFailed_) {
@@ -180,12 +185,12 @@ void ZoltAppBase::ApplyQueuedMessage(const QueuedMessage& msg)
     }
     case WM_KEYUP:
     case WM_SYSKEYUP:
-        lastInputTime_ = lastTimerTick_;
+        screenSaver_->NoteInput(lastTimerTick_);
         if (int(msg.wParam) >= 0 && int(msg.wParam) < WidgetManager::kKeyTableSize)
             widgetManager->HandleKeyUp(int(msg.wParam));
         return;
     case WM_CHAR:
-        lastInputTime_ = lastTimerTick_;
+        screenSaver_->NoteInput(lastTimerTick_);
         widgetManager->HandleChar(char(uint8_t(msg.wParam)));
         return;
     case WM_MOVE:
@@ -298,7 +303,7 @@ void ZoltAppBase::ApplyMouseMessage(const QueuedMessage& msg)
     int x = GET_X_LPARAM(msg.lParam);
     int y = GET_Y_LPARAM(msg.lParam);
     widgetManager->MapWindowToWidgetCoords(x, y);
-    lastInputTime_ = lastTimerTick_;
+    screenSaver_->NoteInput(lastTimerTick_);
     widgetManager->HandleMouseMove(x, y);
     if (!mouseInWindow_) {
         if (demo_->IsRecording())
@@ -361,108 +366,22 @@ bool ZoltAppBase::IsScreenToggleKey(int key)
     return lower == 13 || lower == 'r';
 }
 
-bool ZoltAppBase::ScreenSaverFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    (void)wParam;
-    (void)lParam;
-    if (ssEnding_)
-        return false;
-    if (message == WM_CREATE && !ssHaveStart_) {
-        ssHaveStart_ = GetCursorPos(&ssStart_) != FALSE;
-        return false;
-    }
-    if (message == WM_SYSCOMMAND) {
-        const WPARAM command = wParam & 0xFFF0;
-        if (command == SC_CLOSE || command == SC_NEXTWINDOW || command == SC_PREVWINDOW || command == SC_SCREENSAVE)
-            return true;
-        return false;
-    }
-    if (window != mainWindow_)
-        return false;
-    const bool recentPower = GetTickCount() - monitorPowerStamp_ < 1000 && monitorPowerStamp_ != 0;
-    bool end = false;
-    switch (message) {
-    case WM_MOUSEMOVE: {
-        POINT p{};
-        GetCursorPos(&p);
-        if (ssHaveStart_ && p.x == ssStart_.x && p.y == ssStart_.y)
-            return false;
-        ssStart_ = p;
-        ssHaveStart_ = true;
-        if (recentPower)
-            return false;
-        if (++ssMoves_ <= 3)
-            return true;
-        end = true;
-        break;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        end = true;
-        break;
-    case WM_CLOSE:
-        end = !recentPower;
-        break;
-    case WM_ACTIVATE:
-    case WM_ACTIVATEAPP:
-    case WM_NCACTIVATE:
-        end = wParam == 0 && !recentPower;
-        break;
-    default:
-        break;
-    }
-    if (end) {
-        // No password check on this system: any of these ends the screensaver.
-        ssEnding_ = true;
-        PostMessageA(window, WM_CLOSE, 0, 0);
-    }
-    return false;
-}
-
 void ZoltAppBase::ScreenSaverIdleCheck()
 {
     if (!isWindowed || screenSaverMode_)
         return;
-    const uint32_t now = GetTickCount();
-    if (lastScreenSaverRead_ == 0 || now - lastScreenSaverRead_ >= 10000) {
-        lastScreenSaverRead_ = now == 0 ? 1 : now;
-        int timeout = 0;
-        BOOL activeSaver = FALSE;
-        SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0);
-        SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &activeSaver, 0);
-        screenSaverActive_ = activeSaver != FALSE;
-        screenSaverThreshold_ = uint32_t(std::max(timeout - 2, 1)) * 1000u;
-        if (!screenSaverActive_)
-            screenSaverHold_ = false;
-    }
+    uint32_t systemLastInput = 0;
+    bool known = false;
     if (getLastInputInfo_) {
         struct {
             UINT cbSize;
             DWORD dwTime;
         } info{sizeof(UINT) + sizeof(DWORD), 0};
-        if (getLastInputInfo_(&info))
-            lastInputTime_ = std::min<uint32_t>(info.dwTime, now);
+        known = getLastInputInfo_(&info) != FALSE;
+        systemLastInput = info.dwTime;
     }
-    if (!screenSaverActive_)
-        return;
-    const uint32_t idle = now - lastInputTime_;
-    if (screenSaverHold_) {
-        BOOL running = FALSE;
-        SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
-        if (running)
-            return;
-    }
-    if (idle < screenSaverThreshold_) {
-        if (screenSaverHold_) {
-            screenSaverHold_ = false;
-            RepaintAll();
-        }
-    } else {
-        screenSaverHold_ = true;
-    }
+    if (screenSaver_->IdleCheck(GetTickCount(), known ? &systemLastInput : nullptr))
+        RepaintAll();
 }
 
 } // namespace Zolt

@@ -10,6 +10,7 @@
 #include "framework/app/ImageRegistry.h"
 #include "framework/app/InputQueue.h"
 #include "framework/app/RegistrySettings.h"
+#include "framework/app/ScreenSaverWatch.h"
 #include "framework/base/PathUtils.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/DDImage.h"
@@ -55,7 +56,8 @@ ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(
       demo_(std::make_unique<DemoRecorder>([this] { return updateCount_; })),
       playback_(std::make_unique<DemoPlaybackControls>()),
       settings_(std::make_unique<RegistrySettings>(registryKey, *demo_)),
-      pacer_(std::make_unique<FramePacer>(timeGetTime()))
+      pacer_(std::make_unique<FramePacer>(timeGetTime())),
+      screenSaver_(std::make_unique<ScreenSaverWatch>())
 {
     gApp.store(this);
     SetWidgetHost(this);

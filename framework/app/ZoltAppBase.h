@@ -73,6 +73,7 @@ class MemoryImage;
 class MusicInterface;
 class RegistrySettings;
 class ResourceManager;
+class ScreenSaverWatch;
 class WidgetManager;
 
 class ZoltAppBase : public ButtonListener,
@@ -442,14 +443,19 @@ protected:
 
     platform::LRESULT HandleWindowMessage(platform::HWND window, platform::UINT message, platform::WPARAM wParam,
                                           platform::LPARAM lParam);
+    // The messages handled at once (true with `result` set; false lets the
+    // message go on), and the queued ones.
+    bool HandleAtOnce(platform::HWND window, platform::UINT message, platform::WPARAM wParam,
+                      platform::LPARAM lParam, platform::LRESULT& result);
+    bool IsSystemCommandRefused(platform::WPARAM command);
+    platform::LRESULT QueueInputMessage(platform::HWND window, platform::UINT message, platform::WPARAM wParam,
+                                        platform::LPARAM lParam);
     void ApplyQueuedMessage(const QueuedMessage& msg);
     void ApplyMouseMessage(const QueuedMessage& msg);
     void ApplyTimerTick();
     void ApplyMinimized(bool minimizedNow);
     // The active flag changed: focus, a full-screen repaint, a pending URL.
     void ApplyActivation();
-    bool ScreenSaverFilter(platform::HWND window, platform::UINT message, platform::WPARAM wParam,
-                           platform::LPARAM lParam);
     void ScreenSaverIdleCheck();
     void RepaintAll();
     void ApplyLoadingCompletion();
@@ -544,7 +550,6 @@ protected:
     std::atomic<bool> quitFromOtherThread_{false};
     bool running_ = false;
     DeletionQueue deletions_;
-    uint32_t lastIdleCheck_ = 0;
 
     // ---- Display state ----
     bool displaySuspended_ = false;
@@ -575,14 +580,8 @@ protected:
     bool systemDialogUp_ = false;
     bool developerMode_ = false;
     bool closedByWindow_ = false;
-    uint32_t lastInputTime_ = 0;
     uint32_t lastTimerTick_ = 0;
     uint32_t tickRunStart_ = 0;
-    uint32_t monitorPowerStamp_ = 0;
-    bool screenSaverHold_ = false;
-    uint32_t lastScreenSaverRead_ = 0;
-    bool screenSaverActive_ = false;
-    uint32_t screenSaverThreshold_ = 0;
 
     // ---- Owned parts (each says which threads call it and what guards it) ----
     // The live images and the shared-image cache: any thread, under the
@@ -605,6 +604,8 @@ protected:
     // The loop's clock arithmetic: main thread (the display may break
     // pacing from any thread).
     std::unique_ptr<FramePacer> pacer_;
+    // The screensaver filter and the idle hold: main thread.
+    std::unique_ptr<ScreenSaverWatch> screenSaver_;
 
     // ---- Services ----
     std::map<std::string, std::wstring> strings_;
@@ -619,12 +620,6 @@ protected:
     bool customCursorsOn_ = false;
     platform::HCURSOR overrideCursor_ = nullptr;
     bool screenSaverLogStarted_ = false;
-
-    // Screensaver filter state.
-    bool ssHaveStart_ = false;
-    platform::POINT ssStart_{0, 0};
-    int ssMoves_ = 0;
-    bool ssEnding_ = false;
 };
 
 } // namespace Zolt
