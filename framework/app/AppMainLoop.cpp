@@ -3,6 +3,7 @@
 // through the atomic quit request and loading flags.
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/BackgroundLoader.h"
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/FramePacer.h"
 #include "framework/app/ScreenSaverWatch.h"
@@ -165,7 +166,7 @@ bool ZoltAppBase::RunDueUpdate(const FramePacer::Step& step, bool pacingActive)
 {
     ++updatesSinceDraw_;
     // At normal speed at most ten updates run back to back before a draw.
-    if (updatesSinceDraw_ >= int(std::floor(demoSpeed * 10)) && completionApplied_)
+    if (updatesSinceDraw_ >= int(std::floor(demoSpeed * 10)) && loader_->IsCompletionApplied())
         return false;
     if (!pacer_->IsUpdateDue(step, pacingActive, updatedSinceDraw_))
         return false;
@@ -216,7 +217,7 @@ bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int&
 
 bool ZoltAppBase::YieldToLoading(uint32_t stepStart, int slept, bool allowSleep)
 {
-    if (!loadingRunning_ || loadingFinished_)
+    if (!loader_->IsRunning() || loader_->HasFinished())
         return true;
     // Twice the time the step worked, less what it slept, up to 250 ms.
     const int extra = std::min(2 * int(timeGetTime() - stepStart - uint32_t(slept)) - slept, 250);
@@ -237,9 +238,7 @@ double ZoltAppBase::TimeAccumulator() const { return pacer_->Accumulated(); }
 void ZoltAppBase::ApplyLoadingCompletion()
 {
     mainThreadPriority_ = int(ThreadPriority::Normal);
-    completionApplied_ = true;
-    loadingRunning_ = false;
-    JoinLoaderThread();
+    loader_->MarkCompletionApplied();
     OnBackgroundLoadDone();
 }
 
@@ -250,9 +249,10 @@ bool ZoltAppBase::GuardedUpdate()
     // A played demo applies the loading completion at its recorded update,
     // holding updates until the loader has got that far too.
     const bool completionDue = !demo_->IsPlaying() || demo_->ReachedLoadingDone() || demo_->HasEnded();
-    if (demo_->IsPlaying() && demo_->ReachedLoadingDone() && !loadingFinished_ && !completionApplied_)
+    if (demo_->IsPlaying() && demo_->ReachedLoadingDone() && !loader_->HasFinished() &&
+        !loader_->IsCompletionApplied())
         return false;
-    if (loadingFinished_ && !completionApplied_ && completionDue) {
+    if (loader_->HasFinished() && !loader_->IsCompletionApplied() && completionDue) {
         ApplyLoadingCompletion();
         if (demo_->IsRecording())
             RecordSimpleCommand(9);
@@ -326,7 +326,7 @@ bool ZoltAppBase::RedrawIfNeeded()
     AccumulateFrameTime();
     lastPresentDuration_ = int(timeGetTime() - presentStart);
 
-    pacer_->ScheduleNextPresent(timeGetTime(), paintDuration, loadingStarted_ && !loadingFinished_);
+    pacer_->ScheduleNextPresent(timeGetTime(), paintDuration, loader_->HasStarted() && !loader_->HasFinished());
     updatedSinceDraw_ = false;
     forceRedraw_ = false;
     return true;

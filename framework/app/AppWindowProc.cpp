@@ -5,6 +5,7 @@
 // dispatch or inside a system modal loop).
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/BackgroundLoader.h"
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/InputQueue.h"
 #include "framework/app/ScreenSaverWatch.h"
@@ -99,10 +100,10 @@ bool ZoltAppBase::IsSystemCommandRefused(WPARAM command)
     // full-screen game keeps the screensaver away.
     if (command == SC_MONITORPOWER) {
         screenSaver_->NoteMonitorPower(GetTickCount());
-        return !completionApplied_;
+        return !loader_->IsCompletionApplied();
     }
     if (command == SC_SCREENSAVE)
-        return !completionApplied_ || !isWindowed;
+        return !loader_->IsCompletionApplied() || !isWindowed;
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/app/AppCursors.h"
+#include "framework/app/BackgroundLoader.h"
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/DeveloperOverlay.h"
 #include "framework/app/DialogTable.h"
@@ -57,7 +58,8 @@ ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(
       playback_(std::make_unique<DemoPlaybackControls>()),
       settings_(std::make_unique<RegistrySettings>(registryKey, *demo_)),
       pacer_(std::make_unique<FramePacer>(timeGetTime())),
-      screenSaver_(std::make_unique<ScreenSaverWatch>())
+      screenSaver_(std::make_unique<ScreenSaverWatch>()),
+      loader_(std::make_unique<BackgroundLoader>())
 {
     gApp.store(this);
     SetWidgetHost(this);
@@ -363,16 +365,7 @@ void ZoltAppBase::PrepareForCrash()
     UpdateCursor();
 }
 
-double ZoltAppBase::BackgroundLoadFraction()
-{
-    if (completionApplied_)
-        return 1.0;
-    const int total = loadingTotal.load();
-    if (!loadingStarted_ || total == 0)
-        return 0.0;
-    const double fraction = double(loadingDone.load()) / double(total);
-    return fraction > 1.0 ? 1.0 : fraction;
-}
+double ZoltAppBase::BackgroundLoadFraction() { return loader_->Fraction(loadingDone.load(), loadingTotal.load()); }
 
 void ZoltAppBase::Quit()
 {
@@ -419,30 +412,16 @@ void ZoltAppBase::OnDialogButtonClicked(int dialogId, int buttonId)
 
 void ZoltAppBase::LaunchLoaderThread()
 {
-    if (loadingStarted_)
+    if (loader_->HasStarted())
         return;
-    loadingRunning_ = true;
     mainThreadPriority_ = int(ThreadPriority::AboveNormal);
-    loadingStarted_ = true;
-    const bool started = loaderThread_.Start(
-        [this] {
-            BackgroundLoad();
-            OutputDebugString(FormatString("Resource Loading Time: %d\r\n", int(GetTickCount() - constructionTick_)));
-            loadingFinished_ = true;
-        },
-        ThreadPriority::Normal, "loader");
-    if (!started) {
-        // No thread: the loading is simply done here.
+    loader_->Launch([this] {
         BackgroundLoad();
-        loadingFinished_ = true;
-    }
+        OutputDebugString(FormatString("Resource Loading Time: %d\r\n", int(GetTickCount() - constructionTick_)));
+    });
 }
 
-void ZoltAppBase::JoinLoaderThread()
-{
-    if (loaderThread_.Joinable())
-        loaderThread_.Join();
-}
+void ZoltAppBase::JoinLoaderThread() { loader_->Join(); }
 
 void ZoltAppBase::LaunchPointerThread()
 {

@@ -58,6 +58,7 @@ struct RegistryKeyObject;
 
 namespace Zolt {
 
+class BackgroundLoader;
 class D3DInterface;
 class DemoRecorder;
 class DeveloperOverlay;
@@ -557,12 +558,7 @@ protected:
     bool screenInVideoMemory_ = false;
 
     // ---- Threads ----
-    platform::Thread loaderThread_;
     platform::Thread pointerThread_;
-    std::atomic<bool> loadingStarted_{false};
-    std::atomic<bool> loadingFinished_{false};
-    std::atomic<bool> loadingRunning_{false};
-    bool completionApplied_ = false;
     std::atomic<bool> pointerThreadRunning_{false};
     // A software cursor image is in the display: the cursor thread moves it.
     std::atomic<bool> softwareCursorOn_{false};
@@ -606,6 +602,9 @@ protected:
     std::unique_ptr<FramePacer> pacer_;
     // The screensaver filter and the idle hold: main thread.
     std::unique_ptr<ScreenSaverWatch> screenSaver_;
+    // The loading thread and its flags: launched and applied by the main
+    // thread, the body on the loading thread; atomic flags.
+    std::unique_ptr<BackgroundLoader> loader_;
 
     // ---- Services ----
     std::map<std::string, std::wstring> strings_;
