@@ -33,91 +33,22 @@ void ZoltAppBase::CreateMainWindow()
         mainWindow_ = nullptr;
         widgetManager->SetScreenImage(nullptr);
     }
-
-    if (!demo_->IsPlaying() && !windowedWanted) {
-        mainWindow_ = CreateWindowExA(WS_EX_TOPMOST, "MainWindow", windowTitle.c_str(), WS_POPUP | WS_VISIBLE, 0, 0,
-                                      width, height, nullptr, nullptr, moduleHandle_, nullptr);
-        isWindowed = false;
-    } else {
-        const DWORD style = WS_POPUP | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-        RECT outer{0, 0, width, height};
-        AdjustWindowRect(&outer, style, FALSE);
-        const int outerWidth = outer.right - outer.left;
-        const int outerHeight = outer.bottom - outer.top;
-        RECT work{};
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-        int x = 64;
-        int y = 64;
-        const bool hasPreferred = preferredX != -1 || preferredY != -1;
-        if (hasPreferred) {
-            x = std::max<int>(preferredX, work.left + 4);
-            y = std::max<int>(preferredY, work.top + 4);
-            if (x + outerWidth >= work.right - 4)
-                x = std::max<int>(work.right - 4 - outerWidth - 1, work.left);
-            if (y + outerHeight >= work.bottom - 4)
-                y = std::max<int>(work.bottom - 4 - outerHeight - 1, work.top);
-        }
-        mainWindow_ = CreateWindowExA(0, "MainWindow", windowTitle.c_str(), style, x, y, outerWidth, outerHeight,
-                                      nullptr, nullptr, moduleHandle_, nullptr);
-        if (mainWindow_ && !hasPreferred) {
-            const int workWidth = work.right - work.left;
-            const int workHeight = work.bottom - work.top;
-            MoveWindow(mainWindow_, work.left + (workWidth - outerWidth) / 2,
-                       work.top + int(0.382 * (workHeight - outerHeight)), outerWidth, outerHeight, FALSE);
-        }
-        isWindowed = true;
-    }
+    // A played demo always runs in a window.
+    if (!demo_->IsPlaying() && !windowedWanted)
+        MakeFullScreenWindow();
+    else
+        MakeWindowedWindow();
     if (mainWindow_)
         SetWindowLongPtrA(mainWindow_, GWL_USERDATA, reinterpret_cast<intptr_t>(this));
 
-    if (!display_) {
-        display_ = std::make_unique<DDInterface>(this, MakeDirect3DPath());
-        images_->UseLock(&display_->GetLock());
-        bool is3D = false;
-        if (RegReadFlag("Is3D", is3D)) {
-            display_->Set3DMode(is3D);
-            if (is3D)
-                chose3D_ = true;
-        }
-    }
-
+    MakeDisplayOnce();
     const int result = ResetDisplay();
     if (display_->Get3DPath() && display_->Get3DPath()->HasRuntimeError()) {
         RegEraseValue("Is3D");
         chose3D_ = false;
     }
-
-    if (windowedWanted) {
-        if (result == DDInterface::RESULT_INVALID_COLORDEPTH) {
-            if (fullScreenFailed_) {
-                ShowError(LookupTextNarrow("PLEASE_SET_COLOR_DEPTH", "Please set your desktop color depth to 16 bit."));
-                FatalExit(1);
-            }
-            windowedRefused_ = true;
-            SetWindowed(false);
-            return;
-        }
-    } else if (result == DDInterface::RESULT_EXCLUSIVE_FAIL || result == DDInterface::RESULT_DISPCHANGE_FAIL) {
-        fullScreenFailed_ = true;
-        // With windowed mode refused there is nothing left to fall back on:
-        // say so instead of running without a display.
-        if (windowedRefused_)
-            ShowDisplayFailure(result);
-        SetWindowed(true);
-        // SetWindowed made the window anew; this one is finished.
+    if (!AcceptDisplayResult(result))
         return;
-    }
-    if (result == DDInterface::RESULT_3D_FAIL) {
-        SwitchHardwareMode(false, true);
-        return;
-    }
-    if (result != DDInterface::RESULT_OK) {
-        if (IsIn3DMode()) {
-            SwitchHardwareMode(false, true);
-            return;
-        }
-        ShowDisplayFailure(result);
-    }
 
     const bool wasActive = active_;
     active_ = GetActiveWindow() == mainWindow_;
@@ -135,6 +66,96 @@ void ZoltAppBase::CreateMainWindow()
     RepaintAll();
     if (mainWindow_)
         SetTimer(mainWindow_, kFrameTimerId, UINT(frameTime), nullptr);
+}
+
+void ZoltAppBase::MakeFullScreenWindow()
+{
+    mainWindow_ = CreateWindowExA(WS_EX_TOPMOST, "MainWindow", windowTitle.c_str(), WS_POPUP | WS_VISIBLE, 0, 0,
+                                  width, height, nullptr, nullptr, moduleHandle_, nullptr);
+    isWindowed = false;
+}
+
+void ZoltAppBase::MakeWindowedWindow()
+{
+    const DWORD style = WS_POPUP | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT outer{0, 0, width, height};
+    AdjustWindowRect(&outer, style, FALSE);
+    const int outerWidth = outer.right - outer.left;
+    const int outerHeight = outer.bottom - outer.top;
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    // The player's last place, pulled back into the work area.
+    int x = 64;
+    int y = 64;
+    const bool hasPreferred = preferredX != -1 || preferredY != -1;
+    if (hasPreferred) {
+        x = std::max<int>(preferredX, work.left + 4);
+        y = std::max<int>(preferredY, work.top + 4);
+        if (x + outerWidth >= work.right - 4)
+            x = std::max<int>(work.right - 4 - outerWidth - 1, work.left);
+        if (y + outerHeight >= work.bottom - 4)
+            y = std::max<int>(work.bottom - 4 - outerHeight - 1, work.top);
+    }
+    mainWindow_ = CreateWindowExA(0, "MainWindow", windowTitle.c_str(), style, x, y, outerWidth, outerHeight,
+                                  nullptr, nullptr, moduleHandle_, nullptr);
+    if (mainWindow_ && !hasPreferred) {
+        // Centred, a little above the middle.
+        const int workWidth = work.right - work.left;
+        const int workHeight = work.bottom - work.top;
+        MoveWindow(mainWindow_, work.left + (workWidth - outerWidth) / 2,
+                   work.top + int(0.382 * (workHeight - outerHeight)), outerWidth, outerHeight, FALSE);
+    }
+    isWindowed = true;
+}
+
+void ZoltAppBase::MakeDisplayOnce()
+{
+    if (display_)
+        return;
+    display_ = std::make_unique<DDInterface>(this, MakeDirect3DPath());
+    images_->UseLock(&display_->GetLock());
+    bool is3D = false;
+    if (RegReadFlag("Is3D", is3D)) {
+        display_->Set3DMode(is3D);
+        if (is3D)
+            chose3D_ = true;
+    }
+}
+
+bool ZoltAppBase::AcceptDisplayResult(int result)
+{
+    if (windowedWanted) {
+        if (result == DDInterface::RESULT_INVALID_COLORDEPTH) {
+            if (fullScreenFailed_) {
+                ShowError(LookupTextNarrow("PLEASE_SET_COLOR_DEPTH", "Please set your desktop color depth to 16 bit."));
+                FatalExit(1);
+            }
+            windowedRefused_ = true;
+            SetWindowed(false);
+            return false;
+        }
+    } else if (result == DDInterface::RESULT_EXCLUSIVE_FAIL || result == DDInterface::RESULT_DISPCHANGE_FAIL) {
+        fullScreenFailed_ = true;
+        // With windowed mode refused there is nothing left to fall back on:
+        // say so instead of running without a display.
+        if (windowedRefused_)
+            ShowDisplayFailure(result);
+        SetWindowed(true);
+        // SetWindowed made the window anew; this one is finished.
+        return false;
+    }
+    if (result == DDInterface::RESULT_3D_FAIL) {
+        SwitchHardwareMode(false, true);
+        return false;
+    }
+    if (result != DDInterface::RESULT_OK) {
+        if (IsIn3DMode()) {
+            SwitchHardwareMode(false, true);
+            return false;
+        }
+        ShowDisplayFailure(result);
+    }
+    return true;
 }
 
 void ZoltAppBase::ShowDisplayFailure(int result)

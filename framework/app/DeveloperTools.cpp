@@ -7,6 +7,7 @@
 
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/DeveloperOverlay.h"
+#include "framework/app/ImageDump.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/base/PathUtils.h"
 #include "framework/app/Profiler.h"
@@ -134,96 +135,7 @@ int ZoltAppBase::TakeScreenshot()
     return number;
 }
 
-void ZoltAppBase::DumpImages()
-{
-    const std::string folder = Zolt::GetAppDataFolder() + "_dump";
-    DeleteTree(folder);
-    for (int i = 0; i < 50 && !MakeDirectories(folder); ++i)
-        Sleep(100);
-
-    const std::vector<MemoryImage*> images = images_->Snapshot();
-    std::ostringstream rows;
-    int64_t totals[7] = {};
-    int64_t total = 0;
-    int index = 0;
-    for (MemoryImage* image : images) {
-        const int w = image->GetWidth();
-        const int h = image->GetHeight();
-        const int64_t pixels = int64_t(std::max(0, w)) * std::max(0, h);
-        const int64_t bitsSize = image->GetBits() ? pixels * 4 : 0;
-        const int64_t paletteSize = image->GetPalette() ? 1024 + pixels : 0;
-        auto* dd = dynamic_cast<DDImage*>(image);
-        const int64_t surfaceSize = dd && dd->GetSurface() ? pixels * 4 : 0;
-        const int64_t textureSize = image->GetTexture() ? pixels * 4 : 0;
-        const int64_t nativeSize = image->GetNativeAlpha() ? pixels * 4 : 0;
-        const int64_t rlAlphaSize = image->GetRLAlpha() ? pixels : 0;
-        const int64_t rlAddSize = image->GetRLAdditive() ? pixels : 0;
-        const int64_t sizes[7] = {bitsSize, paletteSize, surfaceSize, textureSize, nativeSize, rlAlphaSize, rlAddSize};
-        int64_t imageTotal = 0;
-        for (int i = 0; i < 7; ++i) {
-            imageTotal += sizes[i];
-            totals[i] += sizes[i];
-        }
-        total += imageTotal;
-
-        char imageName[32];
-        char thumbName[32];
-        std::snprintf(imageName, sizeof imageName, "img%04d.png", index);
-        std::snprintf(thumbName, sizeof thumbName, "thumb%04d.jpg", index);
-        ++index;
-        const uint32_t* bits = pixels > 0 ? image->RequireBits() : nullptr;
-        if (bits) {
-            ImageLib::Image copy(w, h);
-            std::copy_n(bits, size_t(pixels), copy.GetBits());
-            ImageLib::SavePngFile(folder + "/" + imageName, &copy);
-            ImageLib::Image thumb(64, 64);
-            for (int y = 0; y < 64; ++y)
-                for (int x = 0; x < 64; ++x)
-                    thumb.GetBits()[y * 64 + x] = bits[size_t(y * h / 64) * size_t(w) + size_t(x * w / 64)];
-            ImageLib::SaveJpegFile(folder + "/" + thumbName, &thumb);
-        }
-        auto cell = [&rows](int64_t size, const char* label) {
-            if (size > 0)
-                rows << "<TD>" << label << Sized(size) << "</TD>";
-            else
-                rows << "<TD>&nbsp;</TD>";
-        };
-        auto flag = [&rows](bool on, const char* label) { rows << "<TD>" << (on ? label : "&nbsp;") << "</TD>"; };
-        rows << "<TR><TD><A HREF=" << imageName << "><IMG SRC=" << thumbName << " WIDTH=" << w << " HEIGHT=" << h
-             << "></A></TD>";
-        char sizeText[96];
-        std::snprintf(sizeText, sizeof sizeText, "%d x %d<BR>%s bytes", w, h, Sized(imageTotal).c_str());
-        rows << "<TD ALIGN=RIGHT>" << sizeText << "</TD>";
-        cell(bitsSize, "mBits<BR>");
-        cell(paletteSize, "Palletized<BR>");
-        cell(surfaceSize, "DDSurface<BR>");
-        cell(textureSize, "Texture<BR>A8R8G8B8<BR>");
-        flag(image->IsVolatile(), "Volatile");
-        flag(image->AlphaFlagsForced(), "Forced");
-        flag(image->HasTranslucency(), "HasAlpha");
-        flag(image->HasTransparency(), "HasTrans");
-        cell(nativeSize, "NativeAlpha<BR>");
-        cell(rlAlphaSize, "RLAlpha<BR>");
-        cell(rlAddSize, "RLAdditive<BR>");
-        rows << "<TD>&nbsp;</TD></TR>";
-    }
-
-    std::ostringstream page;
-    page << "<HTML><BODY BGCOLOR=EEEEFF><CENTER><FONT SIZE=+2><B>"
-         << "Total Image Allocation: " << Sized(total) << " bytes<BR>"
-         << "</B></FONT><BR>"
-         << "<TABLE BORDER=1 CELLSPACING=0 CELLPADDING=4>" << rows.str();
-    page << "<TR><TD>Totals</TD><TD>&nbsp;</TD>";
-    for (int i = 0; i < 4; ++i)
-        page << "<TD>" << Sized(totals[i]) << "</TD>";
-    for (int i = 0; i < 4; ++i)
-        page << "<TD>&nbsp;</TD>";
-    for (int i = 4; i < 7; ++i)
-        page << "<TD>" << Sized(totals[i]) << "</TD>";
-    page << "<TD>&nbsp;</TD></TR>";
-    page << "</TABLE></CENTER></BODY></HTML>";
-    WriteFileAtomic(folder + "/imagelist.html", page.str());
-}
+void ZoltAppBase::DumpImages() { ImageDump::Write(Zolt::GetAppDataFolder() + "_dump", images_->Snapshot()); }
 
 std::string ZoltAppBase::BuildVideoStats()
 {

@@ -106,9 +106,23 @@ ZoltAppBase::~ZoltAppBase()
 {
     Quit();
     DropOverlays();
+    SettleHardwareDrawingChoice();
+    ReleaseWindowsAndManagers();
+    LeaveProcessServices();
+}
 
-    // Hardware drawing: keep the choice made during the run, asking when it
-    // was switched on by hand.
+int ZoltAppBase::AskAboutHardwareDrawing(const std::string& textId, const std::string& defaultText)
+{
+    const std::string caption =
+        fullTitle + " " + LookupTextNarrow("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
+    return MessageBoxA(nullptr, LookupTextNarrow(textId, defaultText).c_str(), caption.c_str(),
+                       MB_YESNO | MB_ICONQUESTION);
+}
+
+void ZoltAppBase::SettleHardwareDrawingChoice()
+{
+    // Keep the choice made during the run, asking when it was switched on
+    // by hand.
     Display3DPath* path3D = display_ ? display_->Get3DPath() : nullptr;
     bool askAboutErrors = true;
     if (switched3DThisRun_ && display_) {
@@ -116,16 +130,10 @@ ZoltAppBase::~ZoltAppBase()
         if (RegReadFlag("Is3D", stored) || TestRecommends3D()) {
             RegWriteFlag("Is3D", display_->IsIn3DMode());
         } else if (display_->IsIn3DMode()) {
-            const std::string caption =
-                fullTitle + " " + LookupTextNarrow("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
-            const int answer = MessageBoxA(
-                nullptr,
-                LookupTextNarrow("HARDWARE_ACCEL_SWITCHED_ON",
-                                 "Hardware Acceleration was switched on during this session.\r\nIf this resulted in "
-                                 "slower performance, it should be switched off.\r\nWould you like to keep Hardware "
-                                 "Acceleration switched on?")
-                    .c_str(),
-                caption.c_str(), MB_YESNO | MB_ICONQUESTION);
+            const int answer = AskAboutHardwareDrawing(
+                "HARDWARE_ACCEL_SWITCHED_ON",
+                "Hardware Acceleration was switched on during this session.\r\nIf this resulted in slower "
+                "performance, it should be switched off.\r\nWould you like to keep Hardware Acceleration switched on?");
             display_->Set3DMode(answer == IDYES);
             if (answer == IDYES)
                 RegWriteFlag("Is3D", true);
@@ -133,22 +141,19 @@ ZoltAppBase::~ZoltAppBase()
         }
     }
     if (askAboutErrors && path3D && (runtime3DError_ || path3D->HasRuntimeError()) && !screenSaverMode_) {
-        const std::string caption =
-            fullTitle + " " + LookupTextNarrow("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
-        const int answer = MessageBoxA(
-            nullptr,
-            LookupTextNarrow("HARDWARE_ACCEL_NOT_WORKING",
-                             "Hardware Acceleration may not have been working correctly during this session.\r\nIf "
-                             "you noticed graphics problems, you may want to turn off Hardware Acceleration.\r\nWould "
-                             "you like to keep Hardware Acceleration switched on?")
-                .c_str(),
-            caption.c_str(), MB_YESNO | MB_ICONQUESTION);
+        const int answer = AskAboutHardwareDrawing(
+            "HARDWARE_ACCEL_NOT_WORKING",
+            "Hardware Acceleration may not have been working correctly during this session.\r\nIf you noticed "
+            "graphics problems, you may want to turn off Hardware Acceleration.\r\nWould you like to keep Hardware "
+            "Acceleration switched on?");
         if (answer == IDNO)
             RegWriteFlag("Is3D", false);
     }
+}
 
+void ZoltAppBase::ReleaseWindowsAndManagers()
+{
     dialogs_->DeleteAll();
-
     if (invisibleWindow_) {
         SetWindowLongPtrA(invisibleWindow_, GWL_USERDATA, 0);
         DestroyWindow(invisibleWindow_);
@@ -176,13 +181,15 @@ ZoltAppBase::~ZoltAppBase()
         DestroyWindow(mainWindow_);
         mainWindow_ = nullptr;
     }
-
     if (handCursor_)
         DestroyCursor(handCursor_);
     if (dragCursor_)
         DestroyCursor(dragCursor_);
     handCursor_ = dragCursor_ = nullptr;
+}
 
+void ZoltAppBase::LeaveProcessServices()
+{
     // A newer application made before this one went keeps its place.
     if (::Zolt::GetFontHost() == static_cast<FontHost*>(this))
         SetFontHost(nullptr);
@@ -228,27 +235,13 @@ void ZoltAppBase::Initialize()
 
     OnBeforeReadSettings();
     ReadSettings();
-
-    // The data folder is the user's own, under the XDG data folder.
-    std::string folder = platform::GetAppDataFolder();
-    if (!folder.empty()) {
-        folder = EnsureTrailingSeparator(folder, false);
-        if (!companyName.empty())
-            folder += companyName + "/";
-        if (!productName.empty())
-            folder += productName + "/";
-        SetAppDataFolder(folder);
-        if (!IsAbsolutePath(demo_->FileName()))
-            demo_->SetFileName(Zolt::GetAppDataFolder() + demo_->FileName());
-    }
-
+    SetUpDataFolder();
     ReadStartOptions();
     if (screenSaverMode_)
         singleInstance = false;
 
     if (!OnChangeDirectory(startDirectory))
         SetCurrentDirectory(startDirectory);
-
     if (PakInterface* pak = GetProcessPakInterface())
         pak->AddPakArchive("main.pak");
 
@@ -258,7 +251,48 @@ void ZoltAppBase::Initialize()
         OnAlreadyRunning();
 
     timeLoaded_ = GetTickCount();
+    StartDemo();
+    platform::srand(GetTickCount());
+    MakeInvisibleWindow();
+    MakeCursors();
 
+    OnBeforeMainWindow();
+    widgetManager->SetInputMapping(Rect(0, 0, width, height), Rect(0, 0, width, height));
+    if (windowedWanted &&
+        (width >= GetSystemMetrics(SM_CXFULLSCREEN) || height >= GetSystemMetrics(SM_CYFULLSCREEN))) {
+        windowedWanted = false;
+        windowedRefused_ = true;
+    }
+    CreateMainWindow();
+    if (demo_->IsPlaying())
+        ReadScreenModeCommand();
+
+    StartSound();
+    if (screenSaverMode_)
+        SetCursorIndex(11);
+
+    OnInitialized();
+    initialized_ = true;
+}
+
+void ZoltAppBase::SetUpDataFolder()
+{
+    // The data folder is the user's own, under the XDG data folder.
+    std::string folder = platform::GetAppDataFolder();
+    if (folder.empty())
+        return;
+    folder = EnsureTrailingSeparator(folder, false);
+    if (!companyName.empty())
+        folder += companyName + "/";
+    if (!productName.empty())
+        folder += productName + "/";
+    SetAppDataFolder(folder);
+    if (!IsAbsolutePath(demo_->FileName()))
+        demo_->SetFileName(Zolt::GetAppDataFolder() + demo_->FileName());
+}
+
+void ZoltAppBase::StartDemo()
+{
     if (demo_->IsPlaying()) {
         std::string error;
         if (!ReadDemoFile(error)) {
@@ -270,9 +304,10 @@ void ZoltAppBase::Initialize()
     // Transfers record and replay their results through the demo.
     if (demo_->IsPlaying() || demo_->IsRecording())
         SetHTTPTransferDemoLink(&demo_->TransferLink());
+}
 
-    platform::srand(GetTickCount());
-
+void ZoltAppBase::MakeInvisibleWindow()
+{
     WNDCLASSA mainClass{};
     mainClass.style = CS_DBLCLKS;
     mainClass.lpfnWndProc = &ZoltAppBase::MainWindowProcedure;
@@ -290,34 +325,15 @@ void ZoltAppBase::Initialize()
         CreateWindowExA(0, "InvisWindow", windowTitle.c_str(), 0, 0, 0, 0, 0, nullptr, nullptr, moduleHandle_, nullptr);
     if (invisibleWindow_)
         SetWindowLongPtrA(invisibleWindow_, GWL_USERDATA, reinterpret_cast<intptr_t>(this));
+}
 
-    MakeCursors();
-
-    OnBeforeMainWindow();
-    widgetManager->SetInputMapping(Rect(0, 0, width, height), Rect(0, 0, width, height));
-
-    if (windowedWanted &&
-        (width >= GetSystemMetrics(SM_CXFULLSCREEN) || height >= GetSystemMetrics(SM_CYFULLSCREEN))) {
-        windowedWanted = false;
-        windowedRefused_ = true;
-    }
-
-    CreateMainWindow();
-
-    if (demo_->IsPlaying())
-        ReadScreenModeCommand();
-
+void ZoltAppBase::StartSound()
+{
     if (!soundManager)
         soundManager = std::make_unique<DSoundManager>(mainWindow_, useFmod);
     SetEffectsLevel(effectsVolume);
     musicInterface_.reset(MakeMusicPlayer(invisibleWindow_));
     SetMusicLevel(musicVolume);
-
-    if (screenSaverMode_)
-        SetCursorIndex(11);
-
-    OnInitialized();
-    initialized_ = true;
 }
 
 void ZoltAppBase::MakeCursors()

@@ -466,7 +466,23 @@ protected:
     void JoinLoaderThread();
     void CheckSecondInstances();
     void MakeCursors();
+    // Pieces of Initialize and of the teardown.
+    void SetUpDataFolder();
+    void StartDemo();
+    void MakeInvisibleWindow();
+    void StartSound();
+    int AskAboutHardwareDrawing(const std::string& textId, const std::string& defaultText);
+    void SettleHardwareDrawingChoice();
+    void ReleaseWindowsAndManagers();
+    void LeaveProcessServices();
     void ShowDisplayFailure(int result);
+    // Pieces of CreateMainWindow: the window for each mode, the display
+    // (made once, with the stored 3D choice), and the fall-backs for a
+    // display that could not be set up (false when the window is finished).
+    void MakeFullScreenWindow();
+    void MakeWindowedWindow();
+    void MakeDisplayOnce();
+    bool AcceptDisplayResult(int result);
     // The Direct3D path handed to the display when it is made (the display
     // stays in 2D until the player or the capability test switches 3D on).
     std::unique_ptr<Display3DPath> MakeDirect3DPath();
