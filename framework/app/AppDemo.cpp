@@ -13,8 +13,6 @@
 #include "platform/core/Process.h"
 #include "platform/window/SystemDialogs.h"
 
-#include <algorithm>
-
 using namespace platform;
 
 namespace Zolt {

@@ -5,9 +5,9 @@
 
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/FramePacer.h"
-#include "framework/app/ScreenSaverWatch.h"
 #include "framework/app/ImageRegistry.h"
-#include "framework/base/StringUtils.h"
+#include "framework/app/ScreenSaverWatch.h"
+#include "framework/app/UrlLauncher.h"
 #include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/D3DTester.h"
 #include "framework/graphics/DDImage.h"
@@ -201,7 +201,7 @@ void ZoltAppBase::ChangeDisplayMode(bool windowed, bool use3D, bool force)
     windowedWanted = effective;
     CreateMainWindow();
     if (mainWindow_) {
-        if (urlPending_) {
+        if (url_->IsPending()) {
             ShowWindow(mainWindow_, SW_SHOWNOACTIVATE);
         } else {
             ShowWindow(mainWindow_, SW_SHOWNORMAL);

@@ -6,12 +6,11 @@
 #include "framework/app/BackgroundLoader.h"
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/FramePacer.h"
-#include "framework/app/ScreenSaverWatch.h"
 #include "framework/app/ImageRegistry.h"
-#include "framework/sound/MusicInterface.h"
+#include "framework/app/ScreenSaverWatch.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/DDInterface.h"
-#include "framework/graphics/MemoryImage.h"
+#include "framework/sound/MusicInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/core/Clock.h"
 #include "platform/core/DebugOutput.h"
@@ -255,7 +254,7 @@ bool ZoltAppBase::GuardedUpdate()
     if (loader_->HasFinished() && !loader_->IsCompletionApplied() && completionDue) {
         ApplyLoadingCompletion();
         if (demo_->IsRecording())
-            RecordSimpleCommand(9);
+            RecordSimpleCommand(kDemoLoadingDone);
     }
     UpdateOnce();
     return true;

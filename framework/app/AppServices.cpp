@@ -8,6 +8,7 @@
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/DialogTable.h"
 #include "framework/app/ImageRegistry.h"
+#include "framework/app/UrlLauncher.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
@@ -141,12 +142,8 @@ void ZoltAppBase::AppendScreenSaverErrorLog(const std::string& text)
 
 bool ZoltAppBase::LaunchUrl(const std::string& url, bool quitAfter)
 {
-    if (urlPending_ && url == pendingUrl_)
+    if (!url_->Begin(url, quitAfter, GetTickCount()))
         return false;
-    quitAfterUrl_ = quitAfter;
-    urlPending_ = true;
-    pendingUrl_ = url;
-    urlLaunchTime_ = GetTickCount();
     // Only http and https addresses are opened, and never through a shell.
     HINSTANCE result = ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     if (reinterpret_cast<intptr_t>(result) <= 32) {
@@ -159,14 +156,14 @@ bool ZoltAppBase::LaunchUrl(const std::string& url, bool quitAfter)
 void ZoltAppBase::OnUrlLaunchFailed(const std::string& url)
 {
     (void)url;
-    urlPending_ = false;
+    url_->End();
 }
 
 void ZoltAppBase::OnUrlLaunched(const std::string& url)
 {
     (void)url;
-    urlPending_ = false;
-    if (quitAfterUrl_)
+    url_->End();
+    if (url_->QuitsAfter())
         Quit();
 }
 

@@ -6,14 +6,10 @@
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/RegistrySettings.h"
 #include "framework/base/PathUtils.h"
-#include "platform/core/FileSystem.h"
 #include "platform/core/Process.h"
 #include "platform/registry/Registry.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <set>
 
 using namespace platform;
 

@@ -9,16 +9,15 @@
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/InputQueue.h"
 #include "framework/app/ScreenSaverWatch.h"
+#include "framework/app/UrlLauncher.h"
+#include "framework/base/StringUtils.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/core/Clock.h"
 #include "platform/core/DebugOutput.h"
-#include "framework/base/StringUtils.h"
-#include "platform/window/Desktop.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/Window.h"
 
-#include <algorithm>
 #include <cctype>
 
 using namespace platform;
@@ -240,8 +239,8 @@ void ZoltAppBase::ApplyActivation()
     UpdateActiveState();
     if (active_ && !isWindowed)
         RepaintAll();
-    if (urlPending_ && !active_)
-        OnUrlLaunched(pendingUrl_);
+    if (url_->IsPending() && !active_)
+        OnUrlLaunched(url_->Url());
 }
 
 void ZoltAppBase::ApplyMinimized(bool minimizedNow)
@@ -265,38 +264,40 @@ void ZoltAppBase::ApplyTimerTick()
     if (now - lastTimerTick_ > 500)
         tickRunStart_ = now;
     lastTimerTick_ = now;
-    if (urlPending_ && now - tickRunStart_ > 5000) {
-        if (!active_ && now - urlLaunchTime_ >= 8001)
-            OnUrlLaunched(pendingUrl_);
-        else if (active_ && now - urlLaunchTime_ >= 12001)
-            OnUrlLaunchFailed(pendingUrl_);
+    switch (url_->Judge(now, tickRunStart_, active_)) {
+    case UrlLauncher::Verdict::Launched: OnUrlLaunched(url_->Url()); break;
+    case UrlLauncher::Verdict::Failed: OnUrlLaunchFailed(url_->Url()); break;
+    case UrlLauncher::Verdict::Waiting: break;
     }
+    if (mainWindow_ && display_)
+        CheckMouseInWindow();
+}
 
+void ZoltAppBase::CheckMouseInWindow()
+{
+    // Inside the presented screen, and over this window rather than another.
+    POINT origin{0, 0};
+    ClientToScreen(mainWindow_, &origin);
+    POINT cursor{};
     bool inside = false;
-    if (mainWindow_ && display_) {
-        POINT origin{0, 0};
-        ClientToScreen(mainWindow_, &origin);
-        POINT cursor{};
-        if (GetCursorPos(&cursor)) {
-            inside = cursor.x >= origin.x && cursor.y >= origin.y &&
-                     cursor.x < origin.x + display_->GetDisplayWidth() &&
-                     cursor.y < origin.y + display_->GetDisplayHeight() && WindowFromPoint(cursor) == mainWindow_;
-        }
-        if (inside != mouseInWindow_) {
-            if (demo_->IsRecording())
-                RecordSimpleCommand(inside ? 7 : 8);
-            if (!inside) {
-                POINT client = cursor;
-                ScreenToClient(mainWindow_, &client);
-                int x = client.x;
-                int y = client.y;
-                widgetManager->MapWindowToWidgetCoords(x, y);
-                widgetManager->HandleMouseExit(x, y);
-            }
-            mouseInWindow_ = inside;
-            UpdateCursor();
-        }
+    if (GetCursorPos(&cursor)) {
+        inside = cursor.x >= origin.x && cursor.y >= origin.y && cursor.x < origin.x + display_->GetDisplayWidth() &&
+                 cursor.y < origin.y + display_->GetDisplayHeight() && WindowFromPoint(cursor) == mainWindow_;
     }
+    if (inside == mouseInWindow_)
+        return;
+    if (demo_->IsRecording())
+        RecordSimpleCommand(inside ? kDemoMouseEnter : kDemoMouseLeave);
+    if (!inside) {
+        POINT client = cursor;
+        ScreenToClient(mainWindow_, &client);
+        int x = client.x;
+        int y = client.y;
+        widgetManager->MapWindowToWidgetCoords(x, y);
+        widgetManager->HandleMouseExit(x, y);
+    }
+    mouseInWindow_ = inside;
+    UpdateCursor();
 }
 
 void ZoltAppBase::ApplyMouseMessage(const QueuedMessage& msg)
@@ -308,7 +309,7 @@ void ZoltAppBase::ApplyMouseMessage(const QueuedMessage& msg)
     widgetManager->HandleMouseMove(x, y);
     if (!mouseInWindow_) {
         if (demo_->IsRecording())
-            RecordSimpleCommand(7);
+            RecordSimpleCommand(kDemoMouseEnter);
         mouseInWindow_ = true;
         UpdateCursor();
     }

@@ -9,25 +9,19 @@
 #include "framework/app/DeveloperOverlay.h"
 #include "framework/app/ImageDump.h"
 #include "framework/app/ImageRegistry.h"
-#include "framework/base/PathUtils.h"
 #include "framework/app/Profiler.h"
-#include "framework/base/StringUtils.h"
 #include "framework/app/TunableValues.h"
+#include "framework/base/PathUtils.h"
+#include "framework/base/StringUtils.h"
 #include "framework/graphics/DDInterface.h"
-#include "framework/graphics/Graphics.h"
-#include "framework/graphics/Font.h"
-#include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/WidgetManager.h"
 #include "imagelib/ImageLib.h"
-#include "platform/ddraw/DirectDraw.h"
-#include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
+#include "platform/ddraw/DirectDraw.h"
 #include "platform/window/VirtualKeys.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <sstream>
 
 using namespace platform;
 

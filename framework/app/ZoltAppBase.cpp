@@ -12,17 +12,15 @@
 #include "framework/app/InputQueue.h"
 #include "framework/app/RegistrySettings.h"
 #include "framework/app/ScreenSaverWatch.h"
+#include "framework/app/UrlLauncher.h"
 #include "framework/base/PathUtils.h"
 #include "framework/base/StringUtils.h"
-#include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/resources/ResourceManager.h"
 #include "framework/sound/DSoundManager.h"
 #include "framework/sound/MusicInterface.h"
-#include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
 #include "imagelib/ImageLib.h"
-#include "pak/PakFileFunctions.h"
 #include "pak/PakInterface.h"
 #include "platform/core/CRuntime.h"
 #include "platform/core/Clock.h"
@@ -59,7 +57,8 @@ ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(
       settings_(std::make_unique<RegistrySettings>(registryKey, *demo_)),
       pacer_(std::make_unique<FramePacer>(timeGetTime())),
       screenSaver_(std::make_unique<ScreenSaverWatch>()),
-      loader_(std::make_unique<BackgroundLoader>())
+      loader_(std::make_unique<BackgroundLoader>()),
+      url_(std::make_unique<UrlLauncher>())
 {
     gApp.store(this);
     SetWidgetHost(this);

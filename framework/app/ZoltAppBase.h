@@ -1,30 +1,42 @@
 // The application object of the framework: one per process. It owns the
 // windows, the display, the widget manager, the resource manager, the sound
-// manager and the music interface, keeps
-// the settings in the registry, reads the command line and runs the main
-// loop: messages are pumped, input is queued by the window procedure and
-// applied one message per step, logic advances in fixed updates of the frame
-// time and the screen is redrawn when something changed.
+// manager and the music interface, keeps the settings in the registry, reads
+// the command line and runs the main loop: messages are pumped, input is
+// queued by the window procedure and applied one message per step, logic
+// advances in fixed updates of the frame time and the screen is redrawn when
+// something changed.
 //
 // The game's application class derives from it, sets the public fields
 // (titles, key, size, modes) after construction, then calls Initialize and
 // Run; Quit ends the loop; deleting the object tears everything down.
 //
+// Its concerns live in owned parts with headers and tests of their own: the
+// register of live images (ImageRegistry), the dialogs by id (DialogTable),
+// the input queue (InputQueue), the developer overlay (DeveloperOverlay),
+// demo recording and playback (DemoRecorder, DemoPlaybackControls), the
+// registry settings (RegistrySettings), the loop's clock (FramePacer), the
+// screensaver watch (ScreenSaverWatch), the loading thread (BackgroundLoader)
+// and the wait for a launched URL (UrlLauncher). This class keeps the
+// surface the game and the framework call and joins the parts; its files are
+// start-up and teardown (ZoltAppBase.cpp), the loop (AppMainLoop.cpp), the
+// window procedure (AppWindowProc.cpp), the window and display
+// (AppDisplay.cpp), settings and the command line (AppSettings.cpp), demos
+// (AppDemo.cpp), developer keys (DeveloperTools.cpp) and the services
+// (AppServices.cpp).
+//
 // Threads: everything runs on the main thread except
 //  - the loading thread, which runs BackgroundLoad and talks to the loop only
-//    through the atomic loading flags and the done/total counters;
+//    through the loader's atomic flags and the done/total counters;
 //  - the cursor thread, which reads the pointer every 10 ms and hands the
 //    position to the display (under the display's lock);
 //  - Quit from another thread, which only raises an atomic request.
-// The display's lock guards the register of live images and the shared-image
-// map, because images are made and destroyed on the loading thread too.
+// The display's lock guards the image register and the shared images,
+// because images are made and destroyed on the loading thread too.
 #pragma once
 
 #include "framework/app/DemoFile.h"
 #include "framework/app/DemoPlaybackControls.h"
 #include "framework/app/FramePacer.h"
-#include "framework/app/PerfTimer.h"
-#include "framework/base/CriticalSection.h"
 #include "framework/graphics/D3DHost.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DisplayHost.h"
@@ -44,12 +56,9 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <list>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace platform {
@@ -75,6 +84,7 @@ class MusicInterface;
 class RegistrySettings;
 class ResourceManager;
 class ScreenSaverWatch;
+class UrlLauncher;
 class WidgetManager;
 
 class ZoltAppBase : public ButtonListener,
@@ -454,6 +464,7 @@ protected:
     void ApplyQueuedMessage(const QueuedMessage& msg);
     void ApplyMouseMessage(const QueuedMessage& msg);
     void ApplyTimerTick();
+    void CheckMouseInWindow();
     void ApplyMinimized(bool minimizedNow);
     // The active flag changed: focus, a full-screen repaint, a pending URL.
     void ApplyActivation();
@@ -621,13 +632,11 @@ protected:
     // The loading thread and its flags: launched and applied by the main
     // thread, the body on the loading thread; atomic flags.
     std::unique_ptr<BackgroundLoader> loader_;
+    // The web address being opened and the wait to judge it: main thread.
+    std::unique_ptr<UrlLauncher> url_;
 
     // ---- Services ----
     std::map<std::string, std::wstring> strings_;
-    bool urlPending_ = false;
-    bool quitAfterUrl_ = false;
-    std::string pendingUrl_;
-    uint32_t urlLaunchTime_ = 0;
     int muteCount_ = 0;
     int autoMuteCount_ = 0;
     int cursorIndex_ = 0;
