@@ -25,6 +25,10 @@ public:
     std::string GetCaption() const;
     void SetCaptionOffset(const Point& offset) { captionOffset_ = offset; }
     void SetFaceHidden(bool hidden) { faceHidden_ = hidden; }
+    bool IsFaceHidden() const { return faceHidden_; }
+    // What state `state` (0..3) shows: its image (-1: none) and the part of it.
+    int32_t GetImageHandle(size_t state) const { return state < images_.size() ? images_[state] : -1; }
+    Rect GetSourceRect(size_t state) const { return state < sources_.size() ? sources_[state] : Rect{}; }
 
 protected:
     // The first name goes into image 0; each later one, or the first when it

@@ -29,6 +29,9 @@ public:
     void SetModeless(uint32_t modeless) { modeless_ = modeless; }
     bool SetBackgroundImage(const std::string& name);
     void SetBackgroundRect(const Rect& source) { backgroundSource_ = source; }
+    // The background image (-1: none) and whether the panel is drawn at all.
+    int32_t GetBackgroundHandle() const { return background_; }
+    bool IsFaceHidden() const { return faceHidden_; }
     void SetFaceHidden(bool hidden);
     void AddChild(IVisibleObject* child);
     // Forgets a child that is being deleted (the factory calls it).

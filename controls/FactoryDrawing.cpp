@@ -97,7 +97,23 @@ Zolt::Rect SourceOf(Zolt::Image* image, const Rect& source)
     return Zolt::Rect(source.x, source.y, image->GetWidth(), image->GetHeight());
 }
 
+bool InsideImage(Zolt::Image* image, const Zolt::Rect& area)
+{
+    return area.x >= 0 && area.y >= 0 && area.width >= 0 && area.height >= 0 &&
+           int64_t(area.x) + area.width <= image->GetWidth() && int64_t(area.y) + area.height <= image->GetHeight();
+}
+
 } // namespace
+
+void Factory_impl::CheckSourceArea(int32_t handle, Zolt::Image* image, const Zolt::Rect& area)
+{
+    if (InsideImage(image, area))
+        return;
+    ReportResourceFault("Image drawn off its bounds: " + images_[static_cast<size_t>(handle)]->name + " area " +
+                        std::to_string(area.x) + "," + std::to_string(area.y) + " " + std::to_string(area.width) +
+                        "x" + std::to_string(area.height) + " of " + std::to_string(image->GetWidth()) + "x" +
+                        std::to_string(image->GetHeight()));
+}
 
 bool Factory_impl::DrawImage(int32_t handle, const Rect& source, const Rect& destination)
 {
@@ -107,6 +123,7 @@ bool Factory_impl::DrawImage(int32_t handle, const Rect& source, const Rect& des
     if (!graphics_)
         return true;
     const Zolt::Rect src = SourceOf(image, source);
+    CheckSourceArea(handle, image, src);
     Zolt::Rect dest(destination.x, destination.y, destination.w, destination.h);
     if (destination.w == 0 || destination.h == 0) {
         dest.width = source.w != 0 ? source.w : image->GetWidth();
@@ -125,6 +142,7 @@ bool Factory_impl::DrawImageRotated(int32_t handle, const Rect& source, const Re
     if (!graphics_)
         return true;
     const Zolt::Rect src = SourceOf(image, source);
+    CheckSourceArea(handle, image, src);
     graphics_->PaintImageRotated(image, destination.x + offset.x, destination.y + offset.y, angle, centre.x, centre.y,
                                  &src);
     return true;

@@ -5,6 +5,7 @@
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Image.h"
 #include "framework/sound/MusicInterface.h"
+#include "platform/core/DebugOutput.h"
 
 #include <algorithm>
 
@@ -144,10 +145,12 @@ bool Factory_impl::AcquireImage(const std::string& name, int32_t& handle)
     try {
         image = host_->LoadImageFile(name, true);
     } catch (...) {
+        image.reset();
+    }
+    if (!image) {
+        ReportResourceFault("Failed to load image: " + name);
         return false;
     }
-    if (!image)
-        return false;
     images_[slot] = std::make_unique<ImageEntry>(ImageEntry{std::move(image), name, 1});
     handle = static_cast<int32_t>(slot);
     return true;
@@ -207,6 +210,15 @@ Zolt::Image* Factory_impl::ImageAt(int32_t handle)
     return images_[static_cast<size_t>(handle)]->image.get();
 }
 
+void Factory_impl::ReportResourceFault(const std::string& text)
+{
+    platform::CriticalSectionLock lock(lock_);
+    if (std::find(reportedFaults_.begin(), reportedFaults_.end(), text) != reportedFaults_.end())
+        return;
+    reportedFaults_.push_back(text);
+    platform::OutputDebugString(text + "\r\n");
+}
+
 // ---- Fonts ----
 
 int32_t Factory_impl::AcquireFont(const std::string& fileName)
@@ -225,14 +237,17 @@ int32_t Factory_impl::AcquireFont(const std::string& fileName)
         ++slot;
     if (slot == kFontSlots)
         return -1;
+    std::unique_ptr<Zolt::Font> font;
     try {
-        std::unique_ptr<Zolt::Font> font = host_->LoadFont(fileName);
-        if (!font)
-            return -1;
-        fonts_[slot] = std::make_unique<FontEntry>(FontEntry{std::move(font), fileName, 1});
+        font = host_->LoadFont(fileName);
     } catch (...) {
+        font.reset();
+    }
+    if (!font) {
+        ReportResourceFault("Failed to load font: " + fileName);
         return -1;
     }
+    fonts_[slot] = std::make_unique<FontEntry>(FontEntry{std::move(font), fileName, 1});
     return static_cast<int32_t>(slot);
 }
 

@@ -214,6 +214,15 @@ std::vector<uint32_t> Factory_impl::LayerOrder()
     return ids;
 }
 
+std::vector<IVisibleObject*> Factory_impl::ShownObjects()
+{
+    platform::CriticalSectionLock lock(lock_);
+    std::vector<IVisibleObject*> objects;
+    for (size_t i = 0; i < layerCount_; ++i)
+        objects.push_back(layerTable_[i]->GetInterface());
+    return objects;
+}
+
 IVisibleObject* Factory_impl::FindObject(uint32_t id)
 {
     platform::CriticalSectionLock lock(lock_);

@@ -40,6 +40,7 @@ namespace Zolt {
 class Font;
 class Graphics;
 class Image;
+struct Rect;
 } // namespace Zolt
 
 namespace TimeLibrary {
@@ -134,6 +135,9 @@ public:
     uint16_t GetLayerCount();
     // The visible objects' ids from the bottom layer up (tests, tools).
     std::vector<uint32_t> LayerOrder();
+    // The visible objects themselves, in the same order; they stay valid
+    // while the caller holds the lock.
+    std::vector<IVisibleObject*> ShownObjects();
     // The registered object of the id, or null.
     IVisibleObject* FindObject(uint32_t id);
 
@@ -145,6 +149,12 @@ public:
     bool GetImageSize(int32_t handle, Size& size);
     // The entry's count, 0 for an empty or bad handle.
     int GetImageRefCount(int32_t handle);
+    // An image or font that cannot be loaded, or a part of an image asked for
+    // that lies outside it, is reported once through the debug output
+    // ("Failed to load image: ...", "Failed to load font: ...", "Image drawn
+    // off its bounds: ..."), so that it shows while the game runs and tests
+    // can fail on it. Drawing goes on as the objects' rules say.
+    void ReportResourceFault(const std::string& text);
 
     // ---- Fonts ----
     int32_t AcquireFont(const std::string& fileName);
@@ -241,6 +251,8 @@ private:
     Zolt::Image* ImageAt(int32_t handle);
     Zolt::Font* FontAt(int32_t index);
     void DrawCursorAndToolTip();
+    // Under the lock (the drawing pass): reports a source area outside the image.
+    void CheckSourceArea(int32_t handle, Zolt::Image* image, const Zolt::Rect& area);
     void DeleteHandle(class Sound_impl* sound);
 
     std::unique_ptr<FactoryHost> host_;
@@ -276,6 +288,8 @@ private:
     // Objects an input callback is running on, and those released meanwhile.
     std::vector<IBridgeToVO*> pinned_;
     std::vector<IBridgeToVO*> releasedWhilePinned_;
+    // The resource faults reported so far, each once.
+    std::vector<std::string> reportedFaults_;
     // Whether the system's own mouse pointer shows (the toolkit hides it
     // while it draws its own).
     bool systemCursorShown_ = true;
