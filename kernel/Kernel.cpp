@@ -21,6 +21,14 @@ std::unique_ptr<MainApp> gApplication;
 
 bool RunKernel(platform::HINSTANCE instance, IGame* game)
 {
+    if (!StartKernel(instance, game, true))
+        return false;
+    static_cast<Zolt::ZoltAppBase*>(gApplication.get())->Run();
+    return true;
+}
+
+bool StartKernel(platform::HINSTANCE instance, IGame* game, bool startTimeThread)
+{
     if (gKernelStarted)
         ShutdownKernel(instance);
     // The application asks the game for its names while it is constructed.
@@ -44,10 +52,8 @@ bool RunKernel(platform::HINSTANCE instance, IGame* game)
         // Animations make their image objects through the factory.
         effects->SetFactory(factory);
     }
-    if (timeSystem)
+    if (timeSystem && startTimeThread)
         timeSystem->StartTicking();
-
-    static_cast<Zolt::ZoltAppBase*>(gApplication.get())->Run();
     return true;
 }
 

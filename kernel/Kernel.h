@@ -29,6 +29,12 @@ class MainApp;
 // or the factory could not be made. A second call first tears down what the
 // first one left. The caller keeps `game` alive until after ShutdownKernel.
 bool RunKernel(platform::HINSTANCE instance, IGame* game);
+// RunKernel short of its main loop, for a caller that runs the loop itself
+// (MainApp::BeginSteppedRun and the loop's steps). With `startTimeThread`
+// false no time thread runs either: the caller advances the time system
+// itself (TimeSystem_impl::TickAll), so that a run on a manual clock takes
+// the same course every time.
+bool StartKernel(platform::HINSTANCE instance, IGame* game, bool startTimeThread);
 // Tears down in reverse order (time thread, effects, time objects, effect
 // system, factory, time system, application); nothing without an application.
 void ShutdownKernel(platform::HINSTANCE instance);

@@ -86,6 +86,17 @@ void MainApp::OnBackgroundLoadDone()
     widgetManager->AddChild(bridge_.get());
 }
 
+void MainApp::BeginSteppedRun()
+{
+    BeginRun(false);
+    JoinLoaderThread();
+}
+
+void MainApp::EndSteppedRun()
+{
+    EndRun();
+}
+
 void MainApp::QuitFromGame()
 {
     quitRequested_ = true;

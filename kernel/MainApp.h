@@ -63,6 +63,15 @@ public:
     // Adds the bridge (and so starts the game) unless start-up failed.
     void OnBackgroundLoadDone() override;
 
+    // A run driven from outside, one loop step at a time (RunLoopStep), by a
+    // caller that started the kernel with StartKernel: BeginSteppedRun does
+    // what Run does before its loop and EndSteppedRun what it does after.
+    // The loading is over before the first step and no cursor thread is
+    // started (its 10 ms polls would move a manual clock by themselves), so
+    // a stepped run on a manual clock takes the same course every time.
+    void BeginSteppedRun();
+    void EndSteppedRun();
+
     IGame* GetGame() const { return game_; }
     IGameBridge* GetBridge() const { return bridge_.get(); }
     bool IsQuitRequested() const { return quitRequested_; }

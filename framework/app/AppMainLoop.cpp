@@ -27,7 +27,15 @@ void ZoltAppBase::Run()
 {
     if (quit_)
         return;
-    LaunchPointerThread();
+    BeginRun(true);
+    RunLoop();
+    EndRun();
+}
+
+void ZoltAppBase::BeginRun(bool withCursorThread)
+{
+    if (withCursorThread)
+        LaunchPointerThread();
     LaunchLoaderThread();
     if (mainWindow_) {
         ShowWindow(mainWindow_, SW_SHOW);
@@ -35,18 +43,21 @@ void ZoltAppBase::Run()
     }
     timeBeginPeriod(1);
 
-    const uint32_t start = timeGetTime();
+    runStart_ = timeGetTime();
     running_ = true;
-    screenSaver_->NoteInput(start);
-    lastTimerTick_ = start;
-    tickRunStart_ = start;
-    RunLoop();
+    screenSaver_->NoteInput(runStart_);
+    lastTimerTick_ = runStart_;
+    tickRunStart_ = runStart_;
+}
+
+void ZoltAppBase::EndRun()
+{
     ProcessDeletions();
     running_ = false;
 
     JoinLoaderThread();
 
-    const uint32_t elapsed = timeGetTime() - start;
+    const uint32_t elapsed = timeGetTime() - runStart_;
     std::string stats = FormatString("Seconds       = %g\r\n", double(elapsed) / 1000.0);
     stats += FormatString("Sleep Count   = %d\r\n", sleepCount_);
     stats += FormatString("Update Count  = %d\r\n", updateCount_);

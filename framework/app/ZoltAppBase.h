@@ -161,6 +161,11 @@ public:
     virtual void BringToFront(platform::WPARAM code, platform::LPARAM extra);
     virtual void OnAlreadyRunning();
     virtual void Run();
+    // Run's two ends, for a caller that runs the loop itself a step at a
+    // time (RunLoopStep): BeginRun does what Run does before its loop (the
+    // cursor thread only when asked), EndRun what it does after it.
+    void BeginRun(bool withCursorThread);
+    void EndRun();
     virtual void Initialize();
     virtual void OnBeforeDisplayReset() {}
     virtual void OnAfterDisplayReset() {}
@@ -577,6 +582,8 @@ protected:
     std::atomic<bool> leaveNestedLoops_{false};
     std::atomic<bool> quitFromOtherThread_{false};
     bool running_ = false;
+    // When the loop began (BeginRun), for the statistics EndRun writes.
+    uint32_t runStart_ = 0;
     DeletionQueue deletions_;
 
     // ---- Display state ----

@@ -116,3 +116,29 @@ TEST_F(Kernel, StartsNothingWithoutAGame)
     EXPECT_FALSE(KernelLibrary::RunKernel(nullptr, nullptr));
     EXPECT_EQ(Singletons(), " ----");
 }
+
+TEST_F(Kernel, AStartWithoutTheLoopLeavesTheLoopAndTheTimeToTheCaller)
+{
+    game.probe = Singletons;
+    ASSERT_TRUE(KernelLibrary::StartKernel(nullptr, &game, false));
+    // Everything but the loop and the time thread is there; the game has
+    // its application and waits for the end of loading.
+    EXPECT_EQ(Singletons(), " TFEA");
+    EXPECT_EQ(game.log.back(), "SetSysApp T--A");
+
+    KernelLibrary::MainApp& application = *KernelLibrary::GetApplication();
+    application.BeginSteppedRun();
+    for (int i = 0; i < 1000000 && !(application.GetBridge() && application.GetBridge()->IsStarted()); ++i)
+        application.RunLoopStep(nullptr);
+    ASSERT_NE(application.GetBridge(), nullptr);
+    EXPECT_EQ(game.log.back(), "Start TFEA");
+    EXPECT_FALSE(TimeLibrary::GetTimeSystem()->IsTicking());
+
+    game.onCloseRequest = [this] { game.sysApp->Quit(); };
+    platform::PostMessageA(application.GetMainWindow(), platform::WM_CLOSE, 0, 0);
+    for (int i = 0; i < 1000000 && !application.IsQuitting(); ++i)
+        application.RunLoopStep(nullptr);
+    EXPECT_TRUE(application.IsQuitting());
+    application.EndSteppedRun();
+    EXPECT_EQ(game.log.back(), "Shutdown TFEA");
+}
