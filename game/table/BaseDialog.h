@@ -1,7 +1,8 @@
 // What the table and the players need of a game dialog: show or close it, and
 // tell it apart from the others by the id of its dialog object, which is what
 // ControlLibrary::DialogMessageObserver::OnDialogShown brings to its owner.
-// The shell's dialogs implement it over a ControlLibrary::IDialogVO.
+// The shell's dialogs implement it over a ControlLibrary::IDialogVO, once for
+// all of them, so the dialog interfaces derive from it virtually.
 //
 // Threads: the main thread.
 #pragma once

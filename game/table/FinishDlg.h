@@ -17,7 +17,7 @@ namespace Gamespace {
 
 class PlayerI;
 
-class FinishDlg : public BaseDialog {
+class FinishDlg : public virtual BaseDialog {
 public:
     virtual void ClearPots() = 0;
     // Appends a pot record with no winner yet.

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace Gamespace {
 
@@ -18,7 +19,9 @@ public:
     // Asks to leave the game (the exit question).
     virtual void RequestExit() {}
     virtual void QuitGame() {}
+    // What the version check and the news fetch found (the start screen's).
     virtual bool IsLatestVersion() { return true; }
+    virtual std::string GetNewsText() { return std::string(); }
 };
 
 class GameModule {

@@ -9,7 +9,7 @@
 
 namespace Gamespace {
 
-class HumanActionDlg : public BaseDialog {
+class HumanActionDlg : public virtual BaseDialog {
 public:
     // Shows the dialog with the buttons of GetAvailableActions enabled, or
     // disables every action button.

@@ -11,7 +11,7 @@
 
 namespace Gamespace {
 
-class RebuyAddonDlg : public BaseDialog {
+class RebuyAddonDlg : public virtual BaseDialog {
 public:
     static constexpr uint8_t kAddOn = 0;
     static constexpr uint8_t kRebuy = 1;

@@ -16,14 +16,14 @@ class PlayerI;
 
 // The in-game menu. Once closed, it says whether the player chose to leave
 // the table or to quit the game (neither: play resumes).
-class MenuDlg : public BaseDialog {
+class MenuDlg : public virtual BaseDialog {
 public:
     virtual bool LeaveRequested() const = 0;
     virtual bool ExitRequested() const = 0;
 };
 
 // One line of large text and a close button.
-class AnnouncementDlg : public BaseDialog {
+class AnnouncementDlg : public virtual BaseDialog {
 public:
     virtual void SetCaption(const std::string& text) = 0;
 };
@@ -44,7 +44,7 @@ public:
 };
 
 // The tournament's name, minimum bet, level, level time and prize pool.
-class TrnInfoDlg : public BaseDialog {
+class TrnInfoDlg : public virtual BaseDialog {
 public:
     virtual void SetCaption(const std::string& name) = 0;
     virtual void SetMinBet(double minBet) = 0;
@@ -55,7 +55,7 @@ public:
 
 // The players of the tournament and their chips; its own timer is paused and
 // resumed with the table.
-class TrnPlayersDlg : public BaseDialog {
+class TrnPlayersDlg : public virtual BaseDialog {
 public:
     // `seats`: the table's players (null entries are empty seats).
     virtual void FillPlayerList(const std::vector<PlayerI*>& seats) = 0;
@@ -64,7 +64,7 @@ public:
 
 // The final standings of a tournament. Showing them also adds the
 // tournament's money to the profile's totals and saves the profiles.
-class TrnFinishDlg : public BaseDialog {
+class TrnFinishDlg : public virtual BaseDialog {
 public:
     virtual void ShowStandings(const std::vector<PlayerI*>& seats, double prizePool) = 0;
 };

@@ -1,0 +1,109 @@
+// The base of every game dialog of the shell: the exit, rules, options and
+// profile dialogs, the table's result and information dialogs, the in-game
+// menu and the human's action dialogs.
+//
+// It owns one dialog object (ControlLibrary::IDialogVO) in the middle of the
+// screen, at layer 1000, modal, hidden until shown, with the dialog itself
+// and then its owner (when one is given) as dialog observers: that is how an
+// owner learns that a dialog closed (OnDialogShown(GetId(), false)). Show
+// lays the children out (LayoutControls) and shows or hides the dialog
+// object, which shows and hides the children with it.
+//
+// A dialog builds its children in its constructor through the helpers
+// below; they become children of the dialog object, the dialog observes
+// their mouse messages (OnMouseUp is its button handler), and the base
+// releases them, and the fonts it loaded, through the factory when the
+// dialog goes. Every button of a dialog plays the dialog's click sound.
+//
+// The toolkit comes from the kernel (KernelLibrary::GetFactory), which must
+// exist for as long as the dialog does.
+//
+// Threads: built, shown, hidden and destroyed on the main thread; no lock of
+// its own (the factory guards its tables).
+#pragma once
+
+#include "controls/Point.h"
+#include "controls/Rect.h"
+#include "game/shell/ClickSound.h"
+#include "game/table/BaseDialog.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ControlLibrary {
+class IButtonVO;
+class IDialogVO;
+class IFactory;
+class IFont;
+class IVisibleObject;
+} // namespace ControlLibrary
+
+namespace Gamespace {
+
+class BaseDialogImpl : public virtual BaseDialog {
+public:
+    static constexpr uint16_t kDialogLayer = 1000;
+    static constexpr uint16_t kChildLayer = 300;
+    static constexpr uint32_t kInitialSize = 200;
+
+    // `owner` (may be null) hears every show and close after the dialog.
+    explicit BaseDialogImpl(ControlLibrary::DialogMessageObserver* owner);
+    ~BaseDialogImpl() override;
+    BaseDialogImpl(const BaseDialogImpl&) = delete;
+    BaseDialogImpl& operator=(const BaseDialogImpl&) = delete;
+
+    // Lays the children out, then shows or hides the dialog object; a show of
+    // a shown dialog lays it out again and tells nobody.
+    void Show(bool show) override;
+    bool IsVisible() const override;
+    uint32_t GetId() const override;
+    // The simple dialogs' button handler: the close button closes the dialog.
+    void OnMouseUp(uint32_t id, int32_t button) override;
+
+    // Places the children relative to the dialog's top-left corner, from its
+    // middle (Centre).
+    virtual void LayoutControls() = 0;
+
+    ControlLibrary::IDialogVO& DialogObject() const { return *dialog_; }
+
+protected:
+    ControlLibrary::IFactory& Factory() const { return *factory_; }
+    // The middle of the dialog in its own coordinates: half its screen
+    // rectangle's width and height.
+    ControlLibrary::Point Centre() const;
+
+    // A font loaded from `descriptor`.
+    ControlLibrary::IFont* LoadFont(const std::string& descriptor);
+    // Makes `child` a child of the dialog, released with it.
+    void AddChild(ControlLibrary::IVisibleObject* child);
+    // A button in the shell's common look ("images/btn_def.png", white
+    // caption in `font`), centred on its position, at layer 300, of the
+    // given size, a child of the dialog, with the dialog as its mouse
+    // observer.
+    ControlLibrary::IButtonVO* AddButton(ControlLibrary::IFont* font, ControlLibrary::Point captionOffset, uint32_t w,
+                                         uint32_t h);
+    // Gives a button its own look: one image for all four states, the part of
+    // it each state shows, and the size.
+    static void SetButtonLook(ControlLibrary::IButtonVO& button, const std::string& image,
+                              const std::array<ControlLibrary::Rect, 4>& sources, uint32_t w, uint32_t h);
+    // The close button of the result dialogs: a common button switched to
+    // the dialog's own "Close" caption over "images/dialog/btn_ok.png".
+    ControlLibrary::IButtonVO* AddCloseButton();
+    // Puts the close button at (dx, dy) from the dialog's middle.
+    void PlaceCloseButton(int32_t dx, int32_t dy);
+    // 0 when the dialog has no close button.
+    uint32_t CloseButtonId() const;
+    void PlayClick() { click_.Play(); }
+
+private:
+    ControlLibrary::IFactory* factory_;
+    ControlLibrary::IDialogVO* dialog_ = nullptr;
+    std::vector<ControlLibrary::IVisibleObject*> children_;
+    std::vector<ControlLibrary::IFont*> fonts_;
+    ControlLibrary::IButtonVO* closeButton_ = nullptr;
+    ClickSound click_;
+};
+
+} // namespace Gamespace

@@ -1,0 +1,29 @@
+#include "game/shell/ClickSound.h"
+
+#include "controls/IFactory.h"
+#include "controls/ISound.h"
+
+namespace Gamespace {
+
+ClickSound::ClickSound(ControlLibrary::IFactory* factory) : factory_(factory)
+{
+    if (!factory_)
+        return;
+    sound_ = factory_->CreateSound(true);
+    if (sound_)
+        sound_->Load(kFile);
+}
+
+ClickSound::~ClickSound()
+{
+    if (factory_)
+        factory_->ReleaseSound(sound_);
+}
+
+void ClickSound::Play()
+{
+    if (sound_)
+        sound_->Play(false);
+}
+
+} // namespace Gamespace

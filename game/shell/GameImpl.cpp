@@ -1,0 +1,202 @@
+#include "game/shell/GameImpl.h"
+
+#include "controls/IButtonVO.h"
+#include "controls/IFactory.h"
+#include "controls/IFont.h"
+#include "game/shell/ClickSound.h"
+#include "game/shell/ExitDialog.h"
+#include "game/shell/Options.h"
+#include "game/shell/ProfileFile.h"
+#include "game/shell/ProfileList.h"
+#include "game/shell/ProgramInfo.h"
+#include "game/shell/ScreenSize.h"
+#include "game/shell/SetupRulesMgr.h"
+#include "game/shell/StartMgr.h"
+#include "game/table/GameMgr.h"
+#include "game/table/TableServices.h"
+#include "kernel/ISysApp.h"
+#include "kernel/Kernel.h"
+#include "platform/window/SystemDialogs.h"
+
+#include <new>
+
+namespace Gamespace {
+
+GameImpl::GameImpl()
+    : title_(std::string(kProductName) + " " + kProductVersion),
+      version_(kProductVersion),
+      registryKey_(kRegistryKey),
+      startMgr_(std::make_unique<StartMgr>(this, StartMgr::kModuleId)),
+      setupRulesMgr_(std::make_unique<SetupRulesMgr>(this, SetupRulesMgr::kModuleId))
+{
+}
+
+GameImpl::~GameImpl() = default;
+
+void GameImpl::Initialize()
+{
+    factory_ = KernelLibrary::GetFactory();
+    factory_->AddPakArchive(0, kDataArchive);
+    LoadOptions();
+    LoadAllProfiles(ProfileList::Instance());
+    CreateTable();
+    startMgr_->Create();
+    setupRulesMgr_->Create();
+    gameMgr_->Create();
+    // Loaded once so that the first screen that uses it finds it ready.
+    if (ControlLibrary::IFont* font = factory_->CreateFont()) {
+        font->Load(kWarmFont);
+        factory_->ReleaseFont(font);
+    }
+    CreateHomePageButton();
+    exitDialog_ = std::make_unique<ExitDialog>(this);
+    click_ = std::make_unique<ClickSound>(factory_);
+}
+
+void GameImpl::CreateTable()
+{
+    TableServices services;
+    services.shell = &tableShell_;
+    services.timeSystem = KernelLibrary::GetTimeSystem();
+    services.factory = factory_;
+    services.effects = KernelLibrary::GetEffectSystem();
+    gameMgr_ = std::make_unique<GameMgr>(this, GameMgr::kModuleId, services);
+}
+
+void GameImpl::CreateHomePageButton()
+{
+    homePageButton_ = factory_->CreateButtonVO();
+    if (!homePageButton_)
+        return;
+    homePageButton_->SetLayer(1500);
+    homePageButton_->SetSize(100, 26);
+    homePageButton_->AddMouseObserver(this);
+    homePageButton_->SetAlignment(1, 1);
+    homePageButton_->SetImages({kHomePageImage, "", "", ""});
+    homePageButton_->SetSourceRects(
+        {ControlLibrary::Rect{0, 0, 68, 68}, {0, 68, 68, 68}, {0, 68, 68, 68}, {0, 136, 68, 68}});
+    homePageButton_->SetSize(68, 68);
+    ControlLibrary::Size screen;
+    GetScreenSize(screen);
+    homePageButton_->SetPosition(int32_t(screen.w / 2) - 460, int32_t(screen.h / 2) - 335);
+}
+
+void GameImpl::Start()
+{
+    if (IsFullScreenOption())
+        factory_->ToggleScreenMode();
+    startMgr_->Show();
+    ShowHomePageButton(true);
+}
+
+void GameImpl::Stop()
+{
+    // A table that is not shown ignores this (it would otherwise save its
+    // empty seats over the tournament in progress).
+    if (gameMgr_)
+        gameMgr_->Hide();
+    ShowHomePageButton(false);
+}
+
+void GameImpl::Shutdown()
+{
+    if (gameMgr_) {
+        gameMgr_->Release();
+        RemoveOptionObserver(gameMgr_.get());
+    }
+    setupRulesMgr_->Release();
+    startMgr_->Release();
+    ReleaseOwnControls();
+    SaveAllProfiles(ProfileList::Instance());
+    SaveOptions();
+    ProfileList::Free();
+}
+
+void GameImpl::ReleaseOwnControls()
+{
+    exitDialog_.reset();
+    click_.reset();
+    if (factory_ && homePageButton_)
+        factory_->ReleaseVO(homePageButton_);
+    homePageButton_ = nullptr;
+}
+
+void GameImpl::OnFrameUpdate()
+{
+    if (gameMgr_)
+        gameMgr_->ProcessEvents();
+}
+
+void GameImpl::OnModuleDone(uint32_t moduleId)
+{
+    if (moduleId == startMgr_->GetId()) {
+        startMgr_->Hide();
+        setupRulesMgr_->Show();
+    } else if (moduleId == setupRulesMgr_->GetId()) {
+        setupRulesMgr_->Hide();
+        if (setupRulesMgr_->GetResult() == 0) {
+            gameMgr_->Show();
+            ShowHomePageButton(false);
+        } else {
+            startMgr_->Show();
+        }
+    } else if (gameMgr_ && moduleId == gameMgr_->GetId()) {
+        gameMgr_->Hide();
+        setupRulesMgr_->Show();
+        ShowHomePageButton(true);
+    }
+}
+
+void GameImpl::OnCloseRequest()
+{
+    if (gameMgr_ && gameMgr_->IsActive()) {
+        if (!exitDialog_ || exitDialog_->IsVisible())
+            return;
+        gameMgr_->SetPaused(true);
+        exitDialog_->Show(true);
+        return;
+    }
+    QuitGame();
+}
+
+void GameImpl::QuitGame()
+{
+    if (sysApp_)
+        sysApp_->Quit();
+}
+
+void GameImpl::OnDialogShown(uint32_t dialogId, bool shown)
+{
+    if (shown || !exitDialog_ || dialogId != exitDialog_->GetId())
+        return;
+    if (exitDialog_->AnswerYes())
+        QuitGame();
+    else if (gameMgr_)
+        gameMgr_->SetPaused(false);
+}
+
+void GameImpl::OnMouseUp(uint32_t id, int32_t /*button*/)
+{
+    if (!homePageButton_ || id != homePageButton_->GetId())
+        return;
+    if (click_)
+        click_->Play();
+    platform::ShellExecuteA(nullptr, "open", kHomePageAddress, nullptr, nullptr, platform::SW_SHOWNORMAL);
+}
+
+void GameImpl::ShowHomePageButton(bool show)
+{
+    if (homePageButton_)
+        homePageButton_->SetVisible(show);
+}
+
+std::unique_ptr<GameImpl> CreateGameObject()
+{
+    try {
+        return std::make_unique<GameImpl>();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+} // namespace Gamespace

@@ -1,0 +1,125 @@
+// The game object: what the kernel runs (KernelLibrary::IGame), and the frame
+// in which the game's screen modules take turns.
+//
+// It owns the three modules: the start screen (StartMgr, id 1), the table
+// (GameMgr, id 2) and the set-up screens (SetupRulesMgr, id 4). Exactly one
+// is shown at a time; a module that is done calls Finish, which lands in
+// OnModuleDone, and the game object shows the next one:
+//   start screen done -> set-up; set-up done with 0 -> the table, with any
+//   other result -> the start screen; the table done -> set-up.
+// It adds the archive "data.pak", loads the options and the player profiles
+// when it initialises and saves them when it shuts down, asks before leaving
+// a running table (the exit dialog), and shows a small button that opens the
+// maker's home page on the start and set-up screens.
+//
+// The table runs with the game object's TableShell (the profile, the
+// options and the shell's dialogs) and the kernel's toolkit; its time
+// objects only queue their notices, and the game object hands the queue to
+// the table once per frame update (OnFrameUpdate), on the main thread.
+//
+// The table module is made in Initialize, not in the constructor: the table
+// is handed the toolkit's singletons when it is made, and those exist only
+// once the kernel has started, after the game object was constructed. The
+// start and set-up modules are made in the constructor and build nothing
+// before Create.
+//
+// Threads: the main thread (the kernel's calls, input observers, modules).
+#pragma once
+
+#include "controls/DialogMessageObserver.h"
+#include "controls/MouseMessageObserver.h"
+#include "game/shell/TableShell.h"
+#include "game/table/GameModule.h"
+#include "kernel/IGame.h"
+
+#include <memory>
+#include <string>
+
+namespace ControlLibrary {
+class IButtonVO;
+class IFactory;
+} // namespace ControlLibrary
+
+namespace Gamespace {
+
+class ClickSound;
+class ExitDialog;
+class GameMgr;
+class SetupRulesMgr;
+class StartMgr;
+
+class GameImpl final : public KernelLibrary::IGame,
+                       public GameModuleObserver,
+                       public ControlLibrary::DialogMessageObserver,
+                       public ControlLibrary::MouseMessageObserver,
+                       public KernelLibrary::IFrameUpdate {
+public:
+    static constexpr char kDataArchive[] = "data.pak";
+    static constexpr char kWarmFont[] = "fonts/a_BosaNova14.txt";
+    static constexpr char kHomePageImage[] = "images/buttons/btn_tovrelly.png";
+
+    GameImpl();
+    ~GameImpl() override;
+    GameImpl(const GameImpl&) = delete;
+    GameImpl& operator=(const GameImpl&) = delete;
+
+    // ---- KernelLibrary::IGame ----
+    void SetSysApp(KernelLibrary::ISysApp* sysApp) override { sysApp_ = sysApp; }
+    void Initialize() override;
+    void Shutdown() override;
+    void Start() override;
+    void Stop() override;
+    void GetTitle(std::string* out) override { *out = title_; }
+    void GetVersion(std::string* out) override { *out = version_; }
+    void GetRegistryKey(std::string* out) override { *out = registryKey_; }
+    // At the table: pause it and ask (once, however often the window is
+    // closed meanwhile); anywhere else: quit at once.
+    void OnCloseRequest() override;
+
+    // ---- KernelLibrary::IFrameUpdate ----
+    // Runs the table's steps its timers asked for since the last frame.
+    void OnFrameUpdate() override;
+
+    // ---- GameModuleObserver ----
+    void OnModuleDone(uint32_t moduleId) override;
+    void RequestExit() override { OnCloseRequest(); }
+    void QuitGame() override;
+
+    // The exit dialog closed: quit on yes, else the table goes on.
+    void OnDialogShown(uint32_t dialogId, bool shown) override;
+    // The home-page button.
+    void OnMouseUp(uint32_t id, int32_t button) override;
+
+    // What tests and tools look at.
+    StartMgr& GetStartMgr() const { return *startMgr_; }
+    SetupRulesMgr& GetSetupRulesMgr() const { return *setupRulesMgr_; }
+    // Null before Initialize.
+    GameMgr* GetGameMgr() const { return gameMgr_.get(); }
+    ExitDialog* GetExitDialog() const { return exitDialog_.get(); }
+    ControlLibrary::IButtonVO* GetHomePageButton() const { return homePageButton_; }
+
+private:
+    void CreateTable();
+    void CreateHomePageButton();
+    void ShowHomePageButton(bool show);
+    void ReleaseOwnControls();
+
+    ControlLibrary::IButtonVO* homePageButton_ = nullptr;
+    KernelLibrary::ISysApp* sysApp_ = nullptr;
+    std::string title_;
+    std::string version_;
+    std::string registryKey_;
+    std::unique_ptr<StartMgr> startMgr_;
+    std::unique_ptr<GameMgr> gameMgr_;
+    std::unique_ptr<SetupRulesMgr> setupRulesMgr_;
+    std::unique_ptr<ExitDialog> exitDialog_;
+    ControlLibrary::IFactory* factory_ = nullptr;
+    TableShell tableShell_;
+    std::unique_ptr<ClickSound> click_;
+};
+
+// The game object the program's main entry hands to the kernel; null when
+// it could not be made.
+std::unique_ptr<GameImpl> CreateGameObject();
+
+} // namespace Gamespace
