@@ -1,0 +1,87 @@
+// The scripted player itself: a script takes the same course every time on
+// the headless back end, and what could not be drawn as asked, or a click on
+// something the screen does not show, fails the walk.
+#include "controls/IFactory.h"
+#include "controls/IImageVO.h"
+#include "game/shell/GameImpl.h"
+#include "game/shell/SetupRulesMgr.h"
+#include "game/shell/StartMgr.h"
+#include "kernel/Kernel.h"
+#include "platform/core/Testing.h"
+#include "tests/support/ScriptedPlayer.h"
+
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using walk::ScriptedPlayer;
+
+// To the table, the dealer drawn and announced, and some of the first hand:
+// what the screen shows then, object by object.
+std::vector<std::string> PlayAWhileAndLook()
+{
+    ScriptedPlayer player;
+    player.Launch();
+    player.Game().GetStartMgr().Finish(0);
+    player.Game().GetSetupRulesMgr().OnSetupDone(0);
+    EXPECT_TRUE(player.WaitToSee(walk::Caption("Close"), 20000));
+    player.Click(walk::Caption("Close"));
+    player.Wait(30000);
+    std::vector<std::string> scene;
+    for (const walk::Seen& seen : walk::LookAtScreen())
+        scene.push_back(seen.Describe());
+    scene.push_back("at " + std::to_string(player.Now()) + " ms");
+    return scene;
+}
+
+// A picture of the game's archives that the factory can show.
+ControlLibrary::IImageVO* ShowImage(const std::string& file, ControlLibrary::Rect part)
+{
+    ControlLibrary::IImageVO* image = KernelLibrary::GetFactory()->CreateImageVO();
+    image->SetImage(file, true);
+    image->SetSourceRect(part);
+    image->SetPosition(300, 300);
+    image->SetVisible(true);
+    return image;
+}
+
+TEST(ScriptedPlayer, OneScriptTakesTheSameCourseOnEveryRun)
+{
+    if (!platform::IsHeadless())
+        GTEST_SKIP() << "the real clock runs as it will";
+    const std::vector<std::string> first = PlayAWhileAndLook();
+    const std::vector<std::string> second = PlayAWhileAndLook();
+    EXPECT_GT(first.size(), 40u);
+    EXPECT_EQ(first, second);
+}
+
+TEST(ScriptedPlayer, AnImageThatDoesNotLoadFailsTheWalk)
+{
+    ScriptedPlayer player;
+    player.Launch();
+    ControlLibrary::IImageVO* image = ShowImage("images/no_such_picture.png", {});
+    EXPECT_NONFATAL_FAILURE(player.CheckDrawing(), "Failed to load image: images/no_such_picture.png");
+    KernelLibrary::GetFactory()->ReleaseVO(image);
+}
+
+TEST(ScriptedPlayer, APartDrawnOffItsImageFailsTheWalk)
+{
+    ScriptedPlayer player;
+    player.Launch();
+    // The main pot's picture is 150 x 44.
+    ControlLibrary::IImageVO* image = ShowImage("images/main_pot.png", {100, 0, 100, 44});
+    player.Wait(100);
+    EXPECT_NONFATAL_FAILURE(player.CheckDrawing(), "Image drawn off its bounds: images/main_pot.png");
+    KernelLibrary::GetFactory()->ReleaseVO(image);
+}
+
+TEST(ScriptedPlayer, AClickOnWhatTheScreenDoesNotShowFailsWithWhatItShows)
+{
+    ScriptedPlayer player;
+    player.Launch();
+    EXPECT_NONFATAL_FAILURE(player.Click(walk::Caption("Deal me in")),
+                            "cannot click \"Deal me in\": the screen shows:\n  button #");
+}
+
+} // namespace

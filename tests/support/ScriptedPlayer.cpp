@@ -1,0 +1,410 @@
+#include "tests/support/ScriptedPlayer.h"
+
+#include "game/shell/GameImpl.h"
+#include "game/shell/ProgramInfo.h"
+#include "kernel/IGameBridge.h"
+#include "kernel/Kernel.h"
+#include "kernel/MainApp.h"
+#include "platform/core/Clock.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Testing.h"
+#include "platform/registry/Registry.h"
+#include "platform/window/VirtualKeys.h"
+#include "platform/window/WindowTesting.h"
+#include "tests/support/CapturingPresenter.h"
+#include "tests/support/WalkMachine.h"
+#include "timing/TimeSystem_impl.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+namespace walk {
+
+namespace {
+
+constexpr uint64_t kPassMicros = 5000;
+// Long enough for the loop to take injected input and for the factory's
+// dirty poll, the repaint and the present that follow it.
+constexpr uint64_t kSettleMs = 60;
+// A real machine under load (sanitizers, several test programs at once) is
+// slower than the program's own time.
+constexpr uint64_t kRealTimeSlack = 4;
+// Loop steps without a sleep after which the player moves the manual clock
+// on by 1 ms, as real time moves while a loop runs: the loop waits for the
+// rest of its frame by sleeping whole milliseconds and polls through the
+// last fraction of one, which on a clock that only sleeps move would never
+// end. A loop iteration takes four steps.
+constexpr int kStillSteps = 8;
+
+// The markers of what the toolkit and the fonts report when something
+// cannot be drawn as asked.
+constexpr const char* kDrawingFaults[] = {"Failed to load image:", "Failed to load font:",
+                                          "Image drawn off its bounds:", "Font Descriptor Error"};
+
+std::string ShotFolderFor(ScriptedPlayer::Backend backend)
+{
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "walk";
+    for (char& c : name)
+        if (c == '/')
+            c = '_';
+    const std::string folder = WalkMachine::BuildFolder() + "/tests/walk/" +
+                               (backend == ScriptedPlayer::Backend::Sdl ? "sdl/" : "headless/") + name;
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
+    return folder;
+}
+
+std::string KeyName(int virtualKey)
+{
+    switch (virtualKey) {
+    case platform::VK_RETURN:
+        return "Return";
+    case platform::VK_ESCAPE:
+        return "Escape";
+    case platform::VK_SPACE:
+        return "Space";
+    case platform::VK_TAB:
+        return "Tab";
+    case platform::VK_BACK:
+        return "Backspace";
+    default:
+        return "key " + std::to_string(virtualKey);
+    }
+}
+
+// The registry key of the program and the value's own name.
+std::pair<std::string, std::string> SplitValueName(const std::string& valueName)
+{
+    std::string key = std::string("SOFTWARE\\") + Gamespace::kRegistryKey;
+    const size_t slash = valueName.rfind('\\');
+    if (slash == std::string::npos)
+        return {key, valueName};
+    return {key + "\\" + valueName.substr(0, slash), valueName.substr(slash + 1)};
+}
+
+} // namespace
+
+ScriptedPlayer::ScriptedPlayer()
+    : backend_(platform::IsHeadless() ? Backend::Headless : Backend::Sdl),
+      machine_(std::make_unique<WalkMachine>(backend_ == Backend::Headless)),
+      shotFolder_(ShotFolderFor(backend_))
+{
+}
+
+ScriptedPlayer::~ScriptedPlayer()
+{
+    if (app_ && !finished_) {
+        if (!ended_) {
+            static_cast<KernelLibrary::ISysApp*>(app_)->Quit();
+            for (int i = 0; i < 1000 && !ended_; ++i)
+                Step();
+        }
+        Finish();
+    }
+    CheckDrawing();
+}
+
+ScriptedPlayer& ScriptedPlayer::Launch()
+{
+    game_ = Gamespace::CreateGameObject();
+    if (!KernelLibrary::StartKernel(nullptr, game_.get(), backend_ == Backend::Sdl)) {
+        ADD_FAILURE() << "the kernel did not start";
+        return *this;
+    }
+    app_ = KernelLibrary::GetApplication();
+    launchMicros_ = ClockMicroseconds();
+    nextTickMicros_ = launchMicros_ + kPassMicros;
+    app_->BeginSteppedRun();
+    WaitUntil([this] { return app_->GetBridge() && app_->GetBridge()->IsStarted(); }, kPromptMs,
+              "the game to start");
+    CheckDrawing();
+    return *this;
+}
+
+bool ScriptedPlayer::IsRunning() const
+{
+    return app_ && !ended_;
+}
+
+int ScriptedPlayer::Finish()
+{
+    if (!app_ || finished_)
+        return exitCode_;
+    EXPECT_TRUE(ended_) << "the program is still running";
+    finished_ = true;
+    app_->EndSteppedRun();
+    // The rest of the program's main entry.
+    KernelLibrary::ShutdownKernel(nullptr);
+    game_.reset();
+    CheckDrawing();
+    return exitCode_;
+}
+
+Gamespace::GameImpl& ScriptedPlayer::Game() const
+{
+    return *game_;
+}
+
+KernelLibrary::MainApp& ScriptedPlayer::App() const
+{
+    return *app_;
+}
+
+std::string ScriptedPlayer::ProgramFolder() const
+{
+    return machine_->ProgramFolder();
+}
+
+uint64_t ScriptedPlayer::ClockMicroseconds() const
+{
+    return platform::GetClock().NowMicroseconds();
+}
+
+uint64_t ScriptedPlayer::Now() const
+{
+    return (ClockMicroseconds() - launchMicros_) / 1000;
+}
+
+void ScriptedPlayer::Step()
+{
+    if (!IsRunning())
+        return;
+    platform::ManualClock* clock = machine_->Clock();
+    const uint64_t before = ClockMicroseconds();
+    try {
+        app_->RunLoopStep(nullptr);
+    } catch (const platform::testing::ProcessExit& exit) {
+        ADD_FAILURE() << "the program ended the process with code " << exit.code;
+        exitCode_ = int(exit.code);
+        ended_ = true;
+        return;
+    }
+    if (app_->IsQuitting())
+        ended_ = true;
+    if (!clock)
+        return;
+    stillSteps_ = ClockMicroseconds() == before ? stillSteps_ + 1 : 0;
+    if (stillSteps_ >= kStillSteps) {
+        clock->Advance(1000);
+        stillSteps_ = 0;
+    }
+    // The time thread's part: one pass for every 5 ms the loop's sleeps
+    // moved the clock, on this thread, in the same order every run.
+    TimeLibrary::TimeSystem_impl* time = TimeLibrary::GetTimeSystem();
+    while (time && ClockMicroseconds() >= nextTickMicros_ && !ended_) {
+        time->TickAll();
+        nextTickMicros_ += kPassMicros;
+    }
+}
+
+ScriptedPlayer& ScriptedPlayer::Wait(uint64_t ms)
+{
+    const uint64_t until = Now() + ms;
+    while (IsRunning() && Now() < until)
+        Step();
+    return *this;
+}
+
+uint64_t ScriptedPlayer::Deadline(uint64_t ms) const
+{
+    return Now() + (backend_ == Backend::Sdl ? ms * kRealTimeSlack : ms);
+}
+
+bool ScriptedPlayer::WaitUntil(const std::function<bool()>& condition, uint64_t deadlineMs, const std::string& what)
+{
+    const uint64_t deadline = Deadline(deadlineMs);
+    // The condition is asked again whenever program time has moved on: the
+    // loop takes several steps per frame, and nothing changes between them
+    // that a frame would not show.
+    uint64_t askedAt = Now();
+    bool met = condition();
+    while (IsRunning() && !met && Now() <= deadline) {
+        Step();
+        if (Now() != askedAt) {
+            askedAt = Now();
+            met = condition();
+        }
+    }
+    if (met || condition())
+        return true;
+    ADD_FAILURE() << "waited in vain " << deadlineMs << " ms for " << what
+                  << (IsRunning() ? "" : " (the program has ended)") << "; the screen shows:\n"
+                  << DescribeScreen();
+    return false;
+}
+
+bool ScriptedPlayer::WaitToSee(const Sight& sight, uint64_t deadlineMs)
+{
+    return WaitUntil([&] { return Sees(sight); }, deadlineMs, "the screen to show " + sight.Describe());
+}
+
+bool ScriptedPlayer::WaitForExit(uint64_t deadlineMs)
+{
+    const uint64_t deadline = Deadline(deadlineMs);
+    while (IsRunning() && Now() <= deadline)
+        Step();
+    EXPECT_FALSE(IsRunning()) << "the program did not end; the screen shows:\n" << DescribeScreen();
+    return !IsRunning();
+}
+
+std::optional<Seen> ScriptedPlayer::Require(const Sight& sight, const std::string& action)
+{
+    std::optional<Seen> seen = Find(sight);
+    if (!seen)
+        ADD_FAILURE() << "cannot " << action << " " << sight.Describe() << ": the screen shows:\n"
+                      << DescribeScreen();
+    return seen;
+}
+
+void ScriptedPlayer::Settle()
+{
+    Wait(kSettleMs);
+}
+
+ScriptedPlayer& ScriptedPlayer::MoveTo(const Sight& sight)
+{
+    if (std::optional<Seen> seen = Require(sight, "point at")) {
+        platform::testing::InjectMouseMove(app_->GetMainWindow(), seen->CentreX(), seen->CentreY());
+        Settle();
+    }
+    return *this;
+}
+
+ScriptedPlayer& ScriptedPlayer::Click(const Sight& sight)
+{
+    if (std::optional<Seen> seen = Require(sight, "click"))
+        ClickAt(seen->CentreX(), seen->CentreY(), sight.Describe());
+    return *this;
+}
+
+ScriptedPlayer& ScriptedPlayer::ClickAt(int32_t x, int32_t y, const std::string& what)
+{
+    if (!IsRunning())
+        return *this;
+    const platform::HWND window = app_->GetMainWindow();
+    platform::testing::InjectMouseMove(window, x, y);
+    Settle();
+    platform::testing::InjectMouseButton(window, 1, true, x, y);
+    Settle();
+    platform::testing::InjectMouseButton(window, 1, false, x, y);
+    Settle();
+    AfterAction("click " + what);
+    return *this;
+}
+
+ScriptedPlayer& ScriptedPlayer::Press(int virtualKey)
+{
+    if (!IsRunning())
+        return *this;
+    const platform::HWND window = app_->GetMainWindow();
+    platform::testing::InjectKey(window, virtualKey, true);
+    Settle();
+    platform::testing::InjectKey(window, virtualKey, false);
+    Settle();
+    AfterAction("press " + KeyName(virtualKey));
+    return *this;
+}
+
+ScriptedPlayer& ScriptedPlayer::Type(const std::string& text)
+{
+    if (!IsRunning())
+        return *this;
+    platform::testing::InjectText(app_->GetMainWindow(), text);
+    Settle();
+    AfterAction("type " + text);
+    return *this;
+}
+
+ScriptedPlayer& ScriptedPlayer::CloseWindow()
+{
+    if (!IsRunning())
+        return *this;
+    platform::testing::InjectWindowEvent(app_->GetMainWindow(), platform::InputEvent::Kind::CloseRequested);
+    Settle();
+    AfterAction("close the window");
+    return *this;
+}
+
+void ScriptedPlayer::AfterAction(const std::string& what)
+{
+    CheckDrawing();
+    if (backend_ == Backend::Sdl && IsRunning())
+        Screenshot(what);
+}
+
+std::string ScriptedPlayer::Screenshot(const std::string& name)
+{
+    std::string file;
+    for (char c : name)
+        file += std::isalnum(static_cast<unsigned char>(c)) ? c : '-';
+    char number[16];
+    std::snprintf(number, sizeof number, "%02d-", ++shots_);
+    platform::MakeDirectories(shotFolder_);
+    const std::string path = shotFolder_ + "/" + number + file + ".png";
+    if (!machine_->Presenter().SavePng(path)) {
+        ADD_FAILURE() << "no picture to save as " << path;
+        return std::string();
+    }
+    return path;
+}
+
+void ScriptedPlayer::CheckDrawing()
+{
+    const std::string output = machine_->Output();
+    size_t lineStart = outputChecked_;
+    while (lineStart < output.size()) {
+        size_t lineEnd = output.find('\n', lineStart);
+        if (lineEnd == std::string::npos)
+            break;
+        const std::string line = output.substr(lineStart, lineEnd - lineStart);
+        for (const char* fault : kDrawingFaults)
+            if (line.find(fault) != std::string::npos)
+                ADD_FAILURE() << "drawing fault: " << line;
+        lineStart = lineEnd + 1;
+    }
+    outputChecked_ = lineStart;
+    if (backend_ != Backend::Headless)
+        return;
+    const std::vector<platform::testing::RecordedBox> boxes = platform::testing::RecordedBoxes();
+    for (size_t i = boxesChecked_; i < boxes.size(); ++i)
+        ADD_FAILURE() << "the program showed a " << boxes[i].kind << " \"" << boxes[i].caption
+                      << "\": " << boxes[i].text;
+    boxesChecked_ = boxes.size();
+}
+
+std::optional<uint32_t> ScriptedPlayer::ReadRegistryNumber(const std::string& valueName) const
+{
+    const auto [keyPath, name] = SplitValueName(valueName);
+    platform::HKEY key = nullptr;
+    if (platform::RegOpenKeyExA(platform::HKEY_CURRENT_USER, keyPath.c_str(), 0, platform::KEY_READ, &key) !=
+        platform::ERROR_SUCCESS)
+        return std::nullopt;
+    platform::DWORD type = 0;
+    uint32_t value = 0;
+    platform::DWORD size = sizeof value;
+    const platform::LSTATUS status =
+        platform::RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<platform::BYTE*>(&value), &size);
+    platform::RegCloseKey(key);
+    if (status != platform::ERROR_SUCCESS || type != platform::REG_DWORD)
+        return std::nullopt;
+    return value;
+}
+
+void ScriptedPlayer::WriteRegistryNumber(const std::string& valueName, uint32_t value)
+{
+    const auto [keyPath, name] = SplitValueName(valueName);
+    platform::HKEY key = nullptr;
+    ASSERT_EQ(platform::RegCreateKeyExA(platform::HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0,
+                                        platform::KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              platform::ERROR_SUCCESS);
+    EXPECT_EQ(platform::RegSetValueExA(key, name.c_str(), 0, platform::REG_DWORD,
+                                       reinterpret_cast<const platform::BYTE*>(&value), sizeof value),
+              platform::ERROR_SUCCESS);
+    platform::RegCloseKey(key);
+}
+
+} // namespace walk

@@ -1,0 +1,155 @@
+// A scripted player: drives the real program (the game object, the kernel,
+// the framework) through the platform's input injection, the way a person
+// would, and looks at what the screen shows.
+//
+//     walk::ScriptedPlayer player;
+//     player.Launch();
+//     player.Click(walk::Caption("Close"));
+//     EXPECT_TRUE(player.WaitToSee(walk::Image(ExitDialog::kBackground)));
+//     player.Press(platform::VK_RETURN);
+//     EXPECT_TRUE(player.WaitForExit());
+//     EXPECT_EQ(player.Finish(), 0);
+//
+// Each player runs the program on a machine of its own: a fresh folder with
+// its own home, data and settings folders, an empty registry, and a program
+// folder (the program's working folder, with the game's archives and the
+// profiles' "save/" folder) given to the program as "-changedir".
+//
+// Two back ends, one script:
+// - headless (the default, in ./check): no window; a manual clock that
+//   moves only as the program's own loop sleeps; the program's loop is run
+//   one step at a time on the test's thread, and after each step the time
+//   system is advanced by hand, one 5 ms pass for every 5 ms the clock
+//   moved. No other thread of the program runs, so a script takes exactly
+//   the same course on every run, and as fast as the machine draws.
+// - SDL (PELLUCOR_PLATFORM=sdl, under an X server): the real window and the
+//   real clock; the time thread ticks as in the program; waits have real
+//   deadlines (with some slack for a busy machine), and a screenshot of the
+//   window's picture is saved after every action.
+//
+// Every action and every check of the drawing fails the test when something
+// could not be drawn as asked: an image or font that did not load, a part of
+// an image asked for outside it, or (headless) a message box the program
+// raised, such as a font descriptor error.
+//
+// Threads: the test's thread is the program's main thread.
+#pragma once
+
+#include "tests/support/ScreenSight.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace Gamespace {
+class GameImpl;
+}
+namespace KernelLibrary {
+class MainApp;
+}
+
+namespace walk {
+
+class WalkMachine;
+
+class ScriptedPlayer {
+public:
+    enum class Backend { Headless, Sdl };
+    // A wait for something the program does by itself at once (an answer to
+    // a click, a dialog shown) should take less than this.
+    static constexpr uint64_t kPromptMs = 2000;
+
+    // Sets up the machine; the back end is the test program's.
+    ScriptedPlayer();
+    // Ends a program still running (the test failed on the way), then checks
+    // the drawing one last time.
+    ~ScriptedPlayer();
+    ScriptedPlayer(const ScriptedPlayer&) = delete;
+    ScriptedPlayer& operator=(const ScriptedPlayer&) = delete;
+
+    // ---- The program ----
+    // What the program's main entry does, up to its first screen: the game
+    // object is made and handed to the kernel, and the program runs until
+    // the game has started.
+    ScriptedPlayer& Launch();
+    // The program runs (it has not quit).
+    bool IsRunning() const;
+    // After the program quit: the rest of its main entry (the kernel's
+    // teardown, the game object deleted); its exit code.
+    int Finish();
+    Gamespace::GameImpl& Game() const;
+    KernelLibrary::MainApp& App() const;
+    Backend GetBackend() const { return backend_; }
+    // The program's working folder ("save/" is in it).
+    std::string ProgramFolder() const;
+
+    // ---- Time ----
+    // Milliseconds of program time since Launch.
+    uint64_t Now() const;
+    ScriptedPlayer& Wait(uint64_t ms);
+    // Runs the program until `condition` holds. False (and the test fails,
+    // with what the screen shows) when `deadlineMs` passes first or the
+    // program ends.
+    bool WaitUntil(const std::function<bool()>& condition, uint64_t deadlineMs, const std::string& what);
+    bool WaitToSee(const Sight& sight, uint64_t deadlineMs = kPromptMs);
+    bool WaitForExit(uint64_t deadlineMs = kPromptMs);
+
+    // ---- Seeing ----
+    std::optional<Seen> Find(const Sight& sight) const { return FindOnScreen(sight); }
+    bool Sees(const Sight& sight) const { return Find(sight).has_value(); }
+
+    // ---- Acting ----
+    // Each fails the test when what it acts on is not on the screen. The
+    // click goes to the middle of the topmost object that shows the sight;
+    // what it hits there is the program's own hit test.
+    ScriptedPlayer& MoveTo(const Sight& sight);
+    ScriptedPlayer& Click(const Sight& sight);
+    ScriptedPlayer& ClickAt(int32_t x, int32_t y, const std::string& what);
+    // A key pressed and let go (a virtual key, platform/window/VirtualKeys.h).
+    ScriptedPlayer& Press(int virtualKey);
+    ScriptedPlayer& Type(const std::string& text);
+    // The window's close box.
+    ScriptedPlayer& CloseWindow();
+
+    // ---- Artefacts and checks ----
+    // Saves what the window shows now as "NN-name.png" in the test's
+    // screenshot folder (in the build folder); the file's path, "" when no
+    // picture was shown yet.
+    std::string Screenshot(const std::string& name);
+    std::string ShotFolder() const { return shotFolder_; }
+    // Fails the test for every drawing fault since the last check.
+    void CheckDrawing();
+    // A number below the program's registry key ("Options\Speed").
+    std::optional<uint32_t> ReadRegistryNumber(const std::string& valueName) const;
+    void WriteRegistryNumber(const std::string& valueName, uint32_t value);
+
+private:
+    // One step of the program's loop (and, headless, of the time system).
+    void Step();
+    // Lets the program take the input just injected.
+    void Settle();
+    // After an action: the drawing check, and on SDL a screenshot.
+    void AfterAction(const std::string& what);
+    std::optional<Seen> Require(const Sight& sight, const std::string& action);
+    uint64_t Deadline(uint64_t ms) const;
+    uint64_t ClockMicroseconds() const;
+
+    Backend backend_;
+    std::unique_ptr<WalkMachine> machine_;
+    std::unique_ptr<Gamespace::GameImpl> game_;
+    KernelLibrary::MainApp* app_ = nullptr;
+    uint64_t launchMicros_ = 0;
+    uint64_t nextTickMicros_ = 0;
+    int stillSteps_ = 0;
+    bool ended_ = false;
+    bool finished_ = false;
+    int exitCode_ = 0;
+    int shots_ = 0;
+    std::string shotFolder_;
+    size_t outputChecked_ = 0;
+    size_t boxesChecked_ = 0;
+};
+
+} // namespace walk

@@ -1,0 +1,111 @@
+#include "tests/support/WalkMachine.h"
+
+#include "game/shell/Options.h"
+#include "game/shell/ProfileList.h"
+#include "platform/core/Clock.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Testing.h"
+#include "platform/ddraw/DDrawTesting.h"
+#include "platform/ddraw/HeadlessPresenter.h"
+#include "platform/ddraw/SdlPresenter.h"
+#include "platform/registry/Registry.h"
+#include "platform/window/Desktop.h"
+#include "platform/window/WindowTesting.h"
+#include "tests/support/CapturingPresenter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace walk {
+
+namespace {
+
+// The manual clock starts away from 0, as a machine's clock does.
+constexpr uint64_t kClockStartMicros = 1'000'000;
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 768;
+
+void SetArguments(const std::vector<std::string>& arguments)
+{
+    static std::vector<std::string> kept;
+    kept = arguments;
+    std::vector<const char*> argv;
+    for (const std::string& a : kept)
+        argv.push_back(a.c_str());
+    platform::SetCommandLineArguments(int(argv.size()), argv.data());
+}
+
+} // namespace
+
+std::string WalkMachine::BuildFolder()
+{
+    if (std::optional<std::string> dir = platform::GetEnvironmentVariable("PELLUCOR_BINARY_DIR"))
+        return *dir;
+#ifdef PELLUCOR_BUILD_DIR
+    return PELLUCOR_BUILD_DIR;
+#else
+    return ".";
+#endif
+}
+
+WalkMachine::WalkMachine(bool headless)
+{
+    MakeFolders();
+    // What a fresh process has: the options at their start values and no
+    // profiles loaded.
+    Gamespace::ResetOptions();
+    ProfileList::Free();
+    platform::testing::ResetRegistry();
+    platform::testing::ClearFailures();
+    platform::testing::ClearScriptedAnswers();
+    if (headless) {
+        ResetHeadlessServices();
+        clock_ = std::make_unique<platform::ManualClock>(kClockStartMicros);
+        clockGuard_ = std::make_unique<platform::ScopedClock>(*clock_);
+        // Process time (the C runtime's clock(), which seeds the shuffles)
+        // starts with the run, so every run deals the same cards.
+        platform::ResetProcessStart();
+        presenter_ = testing_support::CapturingPresenter::Install(
+            std::make_unique<platform::ddraw::HeadlessPresenter>());
+    } else {
+        presenter_ = testing_support::CapturingPresenter::Install(
+            std::make_unique<platform::ddraw::SdlPresenter>(nullptr, kScreenWidth, kScreenHeight));
+    }
+    SetArguments({"pellucor", "-changedir=" + programFolder_});
+}
+
+WalkMachine::~WalkMachine()
+{
+    clockGuard_.reset();
+    platform::testing::ClearFailures();
+}
+
+void WalkMachine::MakeFolders()
+{
+    for (const char* name : {"home", "data", "config", "runtime", "program/save"})
+        platform::MakeDirectories(folder_ / name);
+    platform::SetEnvironmentVariable("HOME", folder_ / "home");
+    platform::SetEnvironmentVariable("XDG_DATA_HOME", folder_ / "data");
+    platform::SetEnvironmentVariable("XDG_CONFIG_HOME", folder_ / "config");
+    platform::SetEnvironmentVariable("XDG_RUNTIME_DIR", folder_ / "runtime");
+    programFolder_ = folder_ / "program";
+    const std::filesystem::path build = BuildFolder();
+    for (const char* archive : {"main.pak", "data.pak"}) {
+        std::error_code error;
+        std::filesystem::create_symlink(std::filesystem::absolute(build / archive), programFolder_ + "/" + archive,
+                                        error);
+        EXPECT_FALSE(error) << "cannot link " << (build / archive) << ": " << error.message();
+    }
+}
+
+void WalkMachine::ResetHeadlessServices()
+{
+    platform::testing::ResetWindowSystem();
+    platform::testing::ResetDesktop();
+    platform::ddraw::testing::ResetDisplay();
+    platform::testing::SetDesktopMode(platform::DesktopMode{1920, 1080, 32, 60});
+}
+
+} // namespace walk

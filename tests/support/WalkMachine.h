@@ -1,0 +1,63 @@
+// The machine one scripted run of the program lives on, as a fresh process
+// would find it (the options at their start values, no profiles loaded): a
+// fresh folder with
+// the run's home, data, settings and runtime folders (set in the
+// environment), an empty registry, and the program's working folder with
+// links to the game's archives of the build and an empty "save/" folder;
+// the command line names that folder ("-changedir"). Headless, the window
+// system, desktop and display start afresh, and a manual clock is in force.
+// Whatever the run writes to the debug output is kept, and a path that would
+// end the process ends the run instead (ScopedExitInterception).
+//
+// Threads: made and used on the test's thread, before and after the
+// program's own threads run.
+#pragma once
+
+#include "platform/core/DebugOutput.h"
+#include "platform/core/Process.h"
+#include "tests/support/PlatformTesting.h"
+
+#include <memory>
+#include <string>
+
+namespace platform {
+class ManualClock;
+class ScopedClock;
+} // namespace platform
+
+namespace testing_support {
+class CapturingPresenter;
+}
+
+namespace walk {
+
+class WalkMachine {
+public:
+    // The build folder, where the archives and the test artefacts are.
+    static std::string BuildFolder();
+
+    explicit WalkMachine(bool headless);
+    ~WalkMachine();
+    WalkMachine(const WalkMachine&) = delete;
+    WalkMachine& operator=(const WalkMachine&) = delete;
+
+    // Null with the real clock.
+    platform::ManualClock* Clock() const { return clock_.get(); }
+    testing_support::CapturingPresenter& Presenter() const { return *presenter_; }
+    std::string Output() const { return output_.Text(); }
+    const std::string& ProgramFolder() const { return programFolder_; }
+
+private:
+    void MakeFolders();
+    void ResetHeadlessServices();
+
+    platform::testing::ScopedTempFolder folder_;
+    std::string programFolder_;
+    std::unique_ptr<platform::ManualClock> clock_;
+    std::unique_ptr<platform::ScopedClock> clockGuard_;
+    platform::testing::DebugOutputCapture output_;
+    platform::testing::ScopedExitInterception exitInterception_;
+    testing_support::CapturingPresenter* presenter_ = nullptr;
+};
+
+} // namespace walk

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs the scripted walks (tests/game/walk) once more on the real back end:
+# the SDL window in a virtual X server, the real clock and the time thread.
+# Each walk saves a screenshot of every step under tests/walk/sdl in the
+# build folder.
+#
+#   walks_under_x.sh WALK_PROGRAM
+#
+# Exits 77 (skipped) when xvfb-run is not installed.
+set -euo pipefail
+
+program=$1
+command -v xvfb-run >/dev/null 2>&1 || { echo "skipped: xvfb-run is not installed"; exit 77; }
+runtime=$(mktemp -d)
+trap 'rm -rf "$runtime"' EXIT
+# The X, D-Bus and GL client libraries keep memory until exit, which the leak
+# check would report as ours (the headless walks check our own code).
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+PELLUCOR_PLATFORM=sdl XDG_RUNTIME_DIR=$runtime \
+    timeout 280 xvfb-run -a -s "-screen 0 1280x1024x24" "$program"
