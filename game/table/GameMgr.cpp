@@ -114,6 +114,12 @@ void GameMgr::ShowBoard()
 
 size_t GameMgr::ProcessEvents()
 {
+    // A paused table takes no step, not even one its timers asked for just
+    // before they were paused: those wait in the queue for the table to go
+    // on, so nothing it does (a dialog shown over the menu or the exit
+    // question) can come between the pause and the resume.
+    if (paused_ != 0)
+        return 0;
     return events_.DispatchAll();
 }
 

@@ -92,7 +92,8 @@ public:
     void Hide() override;
     virtual double GetBuyIn();
 
-    // Main thread, once a frame: runs the steps the timers asked for.
+    // Main thread, once a frame: runs the steps the timers asked for, unless
+    // the table is paused (they then wait for it to go on).
     size_t ProcessEvents();
     TableEventQueue& Events() { return events_; }
 

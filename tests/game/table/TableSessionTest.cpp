@@ -241,6 +241,27 @@ TEST(TableSession, MenuPausesEveryTimerAndClosingItResumesPlay)
     ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsShownDown() > shown; }));
 }
 
+TEST(TableSession, StepsAskedForJustBeforeAPauseWaitUntilTheTableGoesOn)
+{
+    TableHarness harness(15);
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetTableStateCode() == kTableBetting; }));
+    // A timer fired; the main thread has not run its step yet when the
+    // window's close pauses the table.
+    for (int i = 0; i < 100 && harness.table->Events().Empty(); ++i)
+        ASSERT_TRUE(harness.time.AdvanceToNextNotice());
+    const size_t waiting = harness.table->Events().Size();
+    ASSERT_GT(waiting, 0u);
+    const TableState before = harness.table->State();
+    harness.table->SetPaused(true);
+    EXPECT_EQ(harness.table->ProcessEvents(), 0u);
+    EXPECT_EQ(harness.table->Events().Size(), waiting);
+    EXPECT_EQ(harness.table->State().totalPot, before.totalPot);
+
+    harness.table->SetPaused(false);
+    EXPECT_EQ(harness.table->ProcessEvents(), waiting);
+}
+
 TEST(TableSession, LeavingFromTheMenuFinishesTheModule)
 {
     TableHarness harness(14);
