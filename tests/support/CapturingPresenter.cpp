@@ -27,6 +27,12 @@ CapturingPresenter::Frame CapturingPresenter::LastFrame() const
     return frame_;
 }
 
+int CapturingPresenter::FrameCount() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return frame_.number;
+}
+
 bool CapturingPresenter::SavePng(const std::string& path) const
 {
     const Frame frame = LastFrame();

@@ -33,6 +33,8 @@ public:
     static CapturingPresenter* Install(std::unique_ptr<platform::ddraw::DisplayPresenter> inner);
 
     Frame LastFrame() const;
+    // How many frames were presented so far.
+    int FrameCount() const;
     // Writes the last frame as an opaque PNG; false when there is none or
     // the file cannot be written.
     bool SavePng(const std::string& path) const;

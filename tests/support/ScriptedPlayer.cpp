@@ -29,6 +29,8 @@ constexpr uint64_t kPassMicros = 5000;
 // Long enough for the loop to take injected input and for the factory's
 // dirty poll, the repaint and the present that follow it.
 constexpr uint64_t kSettleMs = 60;
+// At least one present a second, even of an unchanged screen.
+constexpr uint64_t kFreshFrameMs = 2500;
 // A real machine under load (sanitizers, several test programs at once) is
 // slower than the program's own time.
 constexpr uint64_t kRealTimeSlack = 4;
@@ -98,14 +100,22 @@ ScriptedPlayer::ScriptedPlayer()
 ScriptedPlayer::~ScriptedPlayer()
 {
     if (app_ && !finished_) {
-        if (!ended_) {
-            static_cast<KernelLibrary::ISysApp*>(app_)->Quit();
-            for (int i = 0; i < 1000 && !ended_; ++i)
-                Step();
-        }
-        Finish();
+        if (!ended_)
+            EndProgram();
+        if (ended_)
+            Finish();
+        else
+            ADD_FAILURE() << "the program would not end; it is left as it is";
     }
     CheckDrawing();
+}
+
+void ScriptedPlayer::EndProgram()
+{
+    static_cast<KernelLibrary::ISysApp*>(app_)->Quit();
+    const uint64_t deadline = Deadline(kPromptMs);
+    while (IsRunning() && Now() <= deadline)
+        Step();
 }
 
 ScriptedPlayer& ScriptedPlayer::Launch()
@@ -134,7 +144,13 @@ int ScriptedPlayer::Finish()
 {
     if (!app_ || finished_)
         return exitCode_;
-    EXPECT_TRUE(ended_) << "the program is still running";
+    if (!ended_) {
+        ADD_FAILURE() << "the program is still running: the player ends it";
+        EndProgram();
+    }
+    // The toolkit is not taken apart under a program that still runs.
+    if (!ended_)
+        return -1;
     finished_ = true;
     app_->EndSteppedRun();
     // The rest of the program's main entry.
@@ -338,6 +354,15 @@ void ScriptedPlayer::AfterAction(const std::string& what)
 
 std::string ScriptedPlayer::Screenshot(const std::string& name)
 {
+    // The window shows what the scene is now once the program has painted
+    // and presented it: two presents from now on (the first may show what
+    // was painted before), or the once-a-second present of an unchanged
+    // screen.
+    const testing_support::CapturingPresenter& presenter = machine_->Presenter();
+    const int presented = presenter.FrameCount();
+    const uint64_t deadline = Deadline(kFreshFrameMs);
+    while (IsRunning() && presenter.FrameCount() < presented + 2 && Now() <= deadline)
+        Step();
     std::string file;
     for (char c : name)
         file += std::isalnum(static_cast<unsigned char>(c)) ? c : '-';
@@ -345,7 +370,7 @@ std::string ScriptedPlayer::Screenshot(const std::string& name)
     std::snprintf(number, sizeof number, "%02d-", ++shots_);
     platform::MakeDirectories(shotFolder_);
     const std::string path = shotFolder_ + "/" + number + file + ".png";
-    if (!machine_->Presenter().SavePng(path)) {
+    if (!presenter.SavePng(path)) {
         ADD_FAILURE() << "no picture to save as " << path;
         return std::string();
     }

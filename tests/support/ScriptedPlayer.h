@@ -63,8 +63,8 @@ public:
 
     // Sets up the machine; the back end is the test program's.
     ScriptedPlayer();
-    // Ends a program still running (the test failed on the way), then checks
-    // the drawing one last time.
+    // Ends a program still running (the test failed on the way) as Finish
+    // does, then checks the drawing one last time.
     ~ScriptedPlayer();
     ScriptedPlayer(const ScriptedPlayer&) = delete;
     ScriptedPlayer& operator=(const ScriptedPlayer&) = delete;
@@ -77,7 +77,9 @@ public:
     // The program runs (it has not quit).
     bool IsRunning() const;
     // After the program quit: the rest of its main entry (the kernel's
-    // teardown, the game object deleted); its exit code.
+    // teardown, the game object deleted); its exit code. A program still
+    // running fails the test and is ended first; one that will not end is
+    // left as it is (-1).
     int Finish();
     Gamespace::GameImpl& Game() const;
     KernelLibrary::MainApp& App() const;
@@ -128,6 +130,8 @@ public:
 private:
     // One step of the program's loop (and, headless, of the time system).
     void Step();
+    // Asks the program to quit, as the game does, and runs it until it has.
+    void EndProgram();
     // Lets the program take the input just injected.
     void Settle();
     // After an action: the drawing check, and on SDL a screenshot.

@@ -9,24 +9,8 @@
 #
 # Exits 77 (skipped) when the X tools are not installed.
 set -euo pipefail
+source "$(dirname "$0")/screen_tools.sh"
 
-program=$1
-out=$2
-for tool in xvfb-run xdotool xwd convert; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
-done
-mkdir -p "$out"
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-
-cat >"$home/inside.sh" <<'INSIDE'
-#!/usr/bin/env bash
-set -euo pipefail
-program=$1
-out=$2
-log=$out/program.log
-
-shot() { xwd -root -silent | convert xwd:- "$1"; }
 # The colour of one screen pixel as "r,g,b".
 pixel() {
     convert "$1" -format '%[fx:round(255*p{'"$2"','"$3"'}.r)],%[fx:round(255*p{'"$2"','"$3"'}.g)],%[fx:round(255*p{'"$2"','"$3"'}.b)]' info:
@@ -40,10 +24,6 @@ near() {
     for d in $((r1 - r2)) $((g1 - g2)) $((b1 - b2)); do
         [ "${d#-}" -le 2 ] || return 1
     done
-}
-# How many pixels of the area W H X Y of an image match an fx condition.
-count_where() {
-    convert "$1" -crop "$2x$3+$4+$5" +repage -fx "($6)?1:0" -format '%[fx:round(mean*w*h)]' info:
 }
 # Checks that the button the program reported (in window coordinates) shows
 # a label: dark glyph pixels on its light face, inside its border.
@@ -79,68 +59,46 @@ wait_for_pixel() {
     echo "the screen never showed $4 at $2,$3"; return 1
 }
 
-# Under AddressSanitizer the X, D-Bus and GL client libraries keep memory
-# until exit, which the leak check would report as ours: it is off for this
-# run (the unit tests check our own code for leaks).
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-PELLUCOR_DEBUG_OUTPUT=1 "$program" 2>"$log" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
+screen_test() {
+    start_program "$1" "$2" '^Pellucor$'
+    wait_for_line 'Dialog 1 first button at'
 
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Pellucor$' | head -1)
-wait_for_line 'Dialog 1 first button at'
-eval "$(xdotool getwindowgeometry --shell "$window")" # X, Y, WIDTH, HEIGHT
-echo "window $window at $X,$Y size ${WIDTH}x$HEIGHT"
-[ "$WIDTH" -eq 1024 ] && [ "$HEIGHT" -eq 768 ] || { echo "window is not 1024x768"; exit 1; }
+    # Inside the first dialog, below its texts and above its buttons: its
+    # grey-blue face.
+    probe_x=$((X + 512)); probe_y=$((Y + 400))
+    wait_for_pixel "$out/before.png" $probe_x $probe_y "70,70,90" || exit 1
+    before=$(pixel "$out/before.png" $probe_x $probe_y)
+    backdrop=$(pixel "$out/before.png" $((X + 40)) $((Y + 40)))
+    echo "before: dialog face $before, backdrop $backdrop"
+    near "$before" "70,70,90" || { echo "the first dialog is not on screen"; exit 1; }
+    near "$backdrop" "12,52,30" || { echo "the backdrop is not on screen"; exit 1; }
+    # The first dialog's line runs across its upper part (the box spans
+    # x 312..712 from y 264).
+    check_lines "$out/before.png" 360 80 332 284 "the first dialog"
 
-# Inside the first dialog, below its texts and above its buttons: its
-# grey-blue face.
-probe_x=$((X + 512)); probe_y=$((Y + 400))
-wait_for_pixel "$out/before.png" $probe_x $probe_y "70,70,90" || exit 1
-before=$(pixel "$out/before.png" $probe_x $probe_y)
-backdrop=$(pixel "$out/before.png" $((X + 40)) $((Y + 40)))
-echo "before: dialog face $before, backdrop $backdrop"
-near "$before" "70,70,90" || { echo "the first dialog is not on screen"; exit 1; }
-near "$backdrop" "12,52,30" || { echo "the backdrop is not on screen"; exit 1; }
-# The first dialog's line runs across its upper part (the box spans
-# x 312..712 from y 264).
-check_lines "$out/before.png" 360 80 332 284 "the first dialog"
+    # Click the middle of the OK button, where the program says it is.
+    read -r bx by bw bh < <(sed -n 's/.*Dialog 1 first button at \([0-9]*\),\([0-9]*\) size \([0-9]*\)x\([0-9]*\).*/\1 \2 \3 \4/p' "$log" | head -1)
+    check_label "$out/before.png" "$bx" "$by" "$bw" "$bh" "OK"
+    xdotool mousemove --sync --window "$window" $((bx + bw / 2)) $((by + bh / 2))
+    xdotool click 1
+    wait_for_line 'Dialog 2 first button at'
 
-# Click the middle of the OK button, where the program says it is.
-read -r bx by bw bh < <(sed -n 's/.*Dialog 1 first button at \([0-9]*\),\([0-9]*\) size \([0-9]*\)x\([0-9]*\).*/\1 \2 \3 \4/p' "$log" | head -1)
-check_label "$out/before.png" "$bx" "$by" "$bw" "$bh" "OK"
-xdotool mousemove --sync --window "$window" $((bx + bw / 2)) $((by + bh / 2))
-xdotool click 1
-wait_for_line 'Dialog 2 first button at'
+    wait_for_pixel "$out/after.png" $probe_x $probe_y "150,40,40" || { echo "the click did not bring up the second dialog"; exit 1; }
+    after=$(pixel "$out/after.png" $probe_x $probe_y)
+    echo "after: $after"
+    near "$after" "150,40,40" || { echo "the click did not bring up the second dialog"; exit 1; }
+    changed=$(compare -metric AE "$out/before.png" "$out/after.png" null: 2>&1 || true)
+    echo "pixels changed: $changed"
+    [ "${changed%%.*}" -gt 10000 ] || { echo "the screen hardly changed"; exit 1; }
+    # The second dialog (x 212..812 from y 184) has its own line and a BACK button.
+    check_lines "$out/after.png" 560 100 232 204 "the second dialog"
+    read -r bx by bw bh < <(sed -n 's/.*Dialog 2 first button at \([0-9]*\),\([0-9]*\) size \([0-9]*\)x\([0-9]*\).*/\1 \2 \3 \4/p' "$log" | head -1)
+    check_label "$out/after.png" "$bx" "$by" "$bw" "$bh" "BACK"
 
-wait_for_pixel "$out/after.png" $probe_x $probe_y "150,40,40" || { echo "the click did not bring up the second dialog"; exit 1; }
-after=$(pixel "$out/after.png" $probe_x $probe_y)
-echo "after: $after"
-near "$after" "150,40,40" || { echo "the click did not bring up the second dialog"; exit 1; }
-changed=$(compare -metric AE "$out/before.png" "$out/after.png" null: 2>&1 || true)
-echo "pixels changed: $changed"
-[ "${changed%%.*}" -gt 10000 ] || { echo "the screen hardly changed"; exit 1; }
-# The second dialog (x 212..812 from y 184) has its own line and a BACK button.
-check_lines "$out/after.png" 560 100 232 204 "the second dialog"
-read -r bx by bw bh < <(sed -n 's/.*Dialog 2 first button at \([0-9]*\),\([0-9]*\) size \([0-9]*\)x\([0-9]*\).*/\1 \2 \3 \4/p' "$log" | head -1)
-check_label "$out/after.png" "$bx" "$by" "$bw" "$bh" "BACK"
+    # Alt+F4 closes the window; the program ends on its own, with its statistics.
+    trap - EXIT
+    close_and_expect_clean_exit "$window" "$pid" "$log"
+    echo "1 passed, 0 failed"
+}
 
-# Alt+F4 closes the window; the program ends on its own, with its statistics.
-xdotool windowfocus --sync "$window"
-xdotool key alt+F4
-for _ in $(seq 1 50); do
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 $pid 2>/dev/null; then echo "Alt+F4 did not end the program"; exit 1; fi
-code=0
-wait $pid || code=$?
-trap - EXIT
-[ "$code" -eq 0 ] || { echo "the program ended with $code"; cat "$log"; exit 1; }
-grep -q 'Update Count' "$log" || { echo "the program did not leave its loop normally"; exit 1; }
-echo "1 passed, 0 failed"
-INSIDE
-chmod +x "$home/inside.sh"
-
-XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home \
-    timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" "$home/inside.sh" "$program" "$out"
+run_in_x_server screen_test "$@"

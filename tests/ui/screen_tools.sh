@@ -1,0 +1,70 @@
+# What the screen tests share (sourced, not run): running a test body in a
+# virtual X server on a machine of its own, screenshots and pixel counts,
+# and closing the program's window as a player does.
+
+# Runs the function `body` with the script's arguments inside a virtual X
+# server, with home, data, settings and runtime folders of its own: the
+# script starts itself again under xvfb-run. Exits 77 (skipped) when the X
+# tools are not installed.
+run_in_x_server() {
+    local body=$1
+    shift
+    if [ "${PELLUCOR_IN_X_SERVER:-}" = 1 ]; then
+        "$body" "$@"
+        return
+    fi
+    local tool
+    for tool in xvfb-run xdotool xwd convert; do
+        command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
+    done
+    x_server_home=$(mktemp -d)
+    trap 'rm -rf "$x_server_home"' EXIT
+    PELLUCOR_IN_X_SERVER=1 HOME=$x_server_home XDG_DATA_HOME=$x_server_home/data \
+        XDG_CONFIG_HOME=$x_server_home/config XDG_RUNTIME_DIR=$x_server_home \
+        timeout 240 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+}
+
+# Under AddressSanitizer the X, D-Bus and GL client libraries keep memory
+# until exit, which the leak check would report as ours: it is off for the
+# programs these tests start (the unit tests check our own code for leaks).
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+
+# Starts PROGRAM with its debug output in OUTPUT/program.log and waits for
+# its 1024 x 768 window named by TITLE (a pattern); sets out, log, pid,
+# window and the window's X and Y.
+start_program() {
+    out=$2
+    log=$out/program.log
+    mkdir -p "$out"
+    PELLUCOR_DEBUG_OUTPUT=1 "$1" 2>"$log" &
+    pid=$!
+    trap 'kill $pid 2>/dev/null || true' EXIT
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name "$3" | head -1)
+    eval "$(xdotool getwindowgeometry --shell "$window")" # X, Y, WIDTH, HEIGHT
+    echo "window $window at $X,$Y size ${WIDTH}x$HEIGHT"
+    [ "$WIDTH" -eq 1024 ] && [ "$HEIGHT" -eq 768 ] || { echo "window is not 1024x768"; exit 1; }
+}
+
+shot() { xwd -root -silent | convert xwd:- "$1"; }
+
+# How many pixels of the area W H X Y of an image match an fx condition.
+count_where() {
+    convert "$1" -crop "$2x$3+$4+$5" +repage -fx "($6)?1:0" -format '%[fx:round(mean*w*h)]' info:
+}
+
+# Alt+F4 on the window; the program (process $2, log $3) must end by itself
+# with exit code 0, having left its loop normally (its statistics logged).
+close_and_expect_clean_exit() {
+    local window=$1 pid=$2 log=$3
+    xdotool windowfocus --sync "$window"
+    xdotool key alt+F4
+    for _ in $(seq 1 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then echo "Alt+F4 did not end the program"; exit 1; fi
+    local code=0
+    wait "$pid" || code=$?
+    [ "$code" -eq 0 ] || { echo "the program ended with $code"; cat "$log"; exit 1; }
+    grep -q 'Update Count' "$log" || { echo "the program did not leave its loop normally"; exit 1; }
+}
