@@ -83,8 +83,9 @@ Seen Read(Factory_impl& factory, IVisibleObject& object)
     } else if (dynamic_cast<ControlLibrary::IDialogVO*>(&object)) {
         seen.kind = "dialog";
         ReadDialog(factory, object, seen);
-    } else if (dynamic_cast<ControlLibrary::IEditBoxVO*>(&object)) {
+    } else if (auto* edit = dynamic_cast<ControlLibrary::IEditBoxVO*>(&object)) {
         seen.kind = "edit box";
+        edit->GetText(seen.caption);
     } else if (dynamic_cast<ControlLibrary::ITextBoxVO*>(&object)) {
         seen.kind = "text box";
     } else {

@@ -34,7 +34,7 @@ struct Sight {
     std::string Describe() const;
 };
 
-// A button's caption, or the words a text or link shows.
+// A button's caption, or the words a text, link or edit box shows.
 Sight Caption(std::string text);
 // An image object, a button face or a dialog background showing the image.
 Sight Image(std::string file);

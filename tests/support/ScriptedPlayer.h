@@ -27,6 +27,11 @@
 //   deadlines (with some slack for a busy machine), and a screenshot of the
 //   window's picture is saved after every action.
 //
+// A long walk (a whole tournament) sets the game speed option to its fastest
+// before Launch: WriteRegistryNumber("Options\\Speed", 10); the table then
+// waits 100 ms per step, and a headless player runs some 180 times faster
+// than real time.
+//
 // Every action and every check of the drawing fails the test when something
 // could not be drawn as asked: an image or font that did not load, a part of
 // an image asked for outside it, or (headless) a message box the program

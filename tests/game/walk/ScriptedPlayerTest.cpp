@@ -1,13 +1,18 @@
 // The scripted player itself: a script takes the same course every time on
-// the headless back end, and what could not be drawn as asked, or a click on
-// something the screen does not show, fails the walk.
+// the headless back end, typed text and keys reach the program, and what
+// could not be drawn as asked, or a click on something the screen does not
+// show, fails the walk.
+#include "controls/IEditBoxMsgObserver.h"
+#include "controls/IEditBoxVO.h"
 #include "controls/IFactory.h"
+#include "controls/IFont.h"
 #include "controls/IImageVO.h"
 #include "game/shell/GameImpl.h"
 #include "game/shell/SetupRulesMgr.h"
 #include "game/shell/StartMgr.h"
 #include "kernel/Kernel.h"
 #include "platform/core/Testing.h"
+#include "platform/window/VirtualKeys.h"
 #include "tests/support/ScriptedPlayer.h"
 
 #include <gtest/gtest-spi.h>
@@ -34,6 +39,11 @@ std::vector<std::string> PlayAWhileAndLook()
     scene.push_back("at " + std::to_string(player.Now()) + " ms");
     return scene;
 }
+
+class PrintableOnly : public ControlLibrary::IEditBoxMsgObserver {
+public:
+    bool AcceptChar(char c) override { return static_cast<unsigned char>(c) >= 32; }
+};
 
 // A picture of the game's archives that the factory can show.
 ControlLibrary::IImageVO* ShowImage(const std::string& file, ControlLibrary::Rect part)
@@ -74,6 +84,34 @@ TEST(ScriptedPlayer, APartDrawnOffItsImageFailsTheWalk)
     player.Wait(100);
     EXPECT_NONFATAL_FAILURE(player.CheckDrawing(), "Image drawn off its bounds: images/main_pot.png");
     KernelLibrary::GetFactory()->ReleaseVO(image);
+}
+
+TEST(ScriptedPlayer, TypedCharactersAndKeysReachTheObjectClickedInto)
+{
+    ScriptedPlayer player;
+    player.Launch();
+    ControlLibrary::IFactory& factory = *KernelLibrary::GetFactory();
+    ControlLibrary::IFont* font = factory.CreateFont();
+    font->Load("fonts/a_BosaNova14.txt");
+    ControlLibrary::IEditBoxVO* entry = factory.CreateEditBoxVO();
+    // As the game's name entries do, it takes no control characters.
+    PrintableOnly filter;
+    entry->AddEditObserver(&filter);
+    entry->SetFont(font);
+    entry->SetSize(200, 30);
+    entry->SetPosition(400, 400);
+    entry->SetVisible(true);
+    player.Wait(100);
+
+    player.ClickAt(500, 415, "the entry");
+    player.Type("Ann 7");
+    player.Press(platform::VK_BACK);
+    std::string text;
+    entry->GetText(text);
+    EXPECT_EQ(text, "Ann ");
+    EXPECT_TRUE(player.Sees(walk::Caption("Ann ")));
+    factory.ReleaseVO(entry);
+    factory.ReleaseFont(font);
 }
 
 TEST(ScriptedPlayer, AClickOnWhatTheScreenDoesNotShowFailsWithWhatItShows)
