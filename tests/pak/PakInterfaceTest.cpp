@@ -1,4 +1,6 @@
 #include "pak/PakInterface.h"
+#include "framework/app/PakFileFunctions.h"
+#include "platform/core/FileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +66,41 @@ TEST(PakNames, BufferFormIsCutAndTerminated)
     std::memset(out, 'x', sizeof out);
     NormalizePakPath("images/foo.png", out, sizeof out);
     EXPECT_STREQ(out, "IMAGES\\");
+}
+
+TEST(PakNames, OnlyTheWorkingDirectoryItselfIsCutFromAnAbsoluteName)
+{
+    const std::string cwd = "/home/me/game";
+    // Folders that merely begin alike, or differ in one letter, are others.
+    EXPECT_EQ(NormalizePakPath("/home/me/gamer/a.png", cwd), "\\HOME\\ME\\GAMER\\A.PNG");
+    EXPECT_EQ(NormalizePakPath("/home/mo/game/a.png", cwd), "\\HOME\\MO\\GAME\\A.PNG");
+    EXPECT_EQ(NormalizePakPath("D:\\Game\\a.png", "c:\\game"), "D:\\GAME\\A.PNG");
+    // A name shorter than the working directory keeps all of itself.
+    EXPECT_EQ(NormalizePakPath("/home/me", cwd), "\\HOME\\ME");
+    EXPECT_EQ(NormalizePakPath("/home/me/game/", cwd), "");
+}
+
+TEST(PakNames, WorkingDirectoryIsHeldToItsFirst256Characters)
+{
+    const std::string within = "/" + std::string(255, 'd');
+    EXPECT_EQ(NormalizePakPath(within + "/a.png", within), "A.PNG");
+    const std::string beyond = "/" + std::string(256, 'd');
+    EXPECT_EQ(NormalizePakPath(beyond + "/a.png", beyond), "\\" + std::string(256, 'D') + "\\A.PNG");
+}
+
+TEST(PakNames, ParentFolderStepsAtEitherEndOfAName)
+{
+    EXPECT_EQ(NormalizePakPath("images\\x\\..", ""), "IMAGES\\");
+    EXPECT_EQ(NormalizePakPath("x\\..\\", ""), "");
+    EXPECT_EQ(NormalizePakPath("\\..\\a.png", ""), "A.PNG");
+}
+
+TEST(PakNames, BufferFormLeavesABufferOfNoBytesAlone)
+{
+    char out[4] = "abc";
+    NormalizePakPath("images/foo.png", out, 0);
+    EXPECT_STREQ(out, "abc");
+    NormalizePakPath("images/foo.png", nullptr, 4);
 }
 
 TEST_F(PakLayer, EverySpellingOpensTheSameMember)
@@ -249,6 +286,167 @@ TEST_F(PakLayer, SearchListsMembersInKeyOrderThenDiskFiles)
     EXPECT_EQ(names, (std::vector<std::string>{"c.ogg"}));
 }
 
+TEST_F(PakLayer, CallsWithoutAHandleOrBufferFailAsTheCLibraryDoes)
+{
+    char b[8] = {};
+    PakFindData data;
+    EXPECT_EQ(pak.CloseFile(nullptr), 0);
+    EXPECT_EQ(pak.SeekFile(nullptr, 0, SEEK_SET), -1);
+    EXPECT_EQ(pak.TellFile(nullptr), -1);
+    EXPECT_EQ(pak.ReadFile(b, 1, 1, nullptr), 0u);
+    EXPECT_EQ(pak.ReadChar(nullptr), EOF);
+    EXPECT_EQ(pak.UnreadChar('x', nullptr), EOF);
+    EXPECT_EQ(pak.ReadLine(b, sizeof b, nullptr), nullptr);
+    EXPECT_EQ(pak.AtEnd(nullptr), 1);
+    EXPECT_EQ(pak.BeginFind("*", nullptr), kInvalidPakFindHandle);
+    EXPECT_EQ(pak.BeginFind(nullptr, &data), kInvalidPakFindHandle);
+    EXPECT_FALSE(pak.ContinueFind(nullptr, &data));
+    EXPECT_FALSE(pak.ContinueFind(kInvalidPakFindHandle, &data));
+    EXPECT_EQ(pak.EndFind(kInvalidPakFindHandle), 1);
+    EXPECT_EQ(pak.EndFind(nullptr), 1);
+
+    Load({{"m.txt", "member"}});
+    dir.Write("d.txt", "disk");
+    std::filesystem::current_path(dir.Path());
+    PakFindHandle search = pak.BeginFind("*.txt", &data);
+    ASSERT_NE(search, kInvalidPakFindHandle);
+    EXPECT_FALSE(pak.ContinueFind(search, nullptr));
+    pak.EndFind(search);
+    for (PakFileHandle* h : {pak.OpenFile("m.txt", "rb"), pak.OpenFile((dir / "d.txt").c_str(), "rb")}) {
+        ASSERT_NE(h, nullptr);
+        EXPECT_EQ(pak.ReadFile(nullptr, 1, 4, h), 0u);
+        EXPECT_EQ(pak.ReadLine(nullptr, 4, h), nullptr);
+        EXPECT_EQ(pak.TellFile(h), 0);
+        EXPECT_EQ(pak.CloseFile(h), 0);
+    }
+}
+
+TEST_F(PakLayer, ADiskFileReadsSeeksAndEndsAsAMemberDoes)
+{
+    Load({{"m.txt", "0123456789"}});
+    dir.Write("d.txt", "0123456789");
+    for (PakFileHandle* h : {pak.OpenFile("m.txt", "rb"), pak.OpenFile((dir / "d.txt").c_str(), "rb")}) {
+        ASSERT_NE(h, nullptr);
+        char b[8] = {};
+        EXPECT_EQ(pak.SeekFile(h, 3, SEEK_SET), 0);
+        EXPECT_EQ(pak.TellFile(h), 3);
+        EXPECT_EQ(pak.ReadFile(b, 4, 1, h), 1u) << "one whole record";
+        EXPECT_EQ(std::string(b, 4), "3456");
+        EXPECT_EQ(pak.AtEnd(h), 0) << "not at the end while bytes are left";
+        ASSERT_NE(pak.ReadLine(b, 1, h), nullptr) << "a buffer of one byte gets an empty line";
+        EXPECT_STREQ(b, "");
+        EXPECT_EQ(pak.ReadFile(b, 1, sizeof b, h), 3u);
+        EXPECT_EQ(pak.ReadChar(h), EOF);
+        EXPECT_NE(pak.AtEnd(h), 0);
+        pak.CloseFile(h);
+    }
+}
+
+TEST_F(PakLayer, ACountWhoseByteTotalWrapsReadsWhatIsLeft)
+{
+    Load({{"e.bin", "01234567"}});
+    PakFileHandle* h = pak.OpenFile("e.bin", "rb");
+    char b[8];
+    // 4 x (2^62 + 1) wraps to 4 in 64 bits.
+    EXPECT_EQ(pak.ReadFile(b, 4, (size_t{1} << 62) + 1, h), 2u);
+    pak.CloseFile(h);
+}
+
+TEST_F(PakLayer, SearchResultsAreWholeWhateverTheCallerHeldBefore)
+{
+    Load({{"sounds\\a.wav", "a"}, {"sounds\\deep\\d.wav", "dd"}});
+    dir.Write("sounds/disk.wav", "0123");
+    std::filesystem::current_path(dir.Path());
+    PakFindData data;
+    auto scribble = [&] { std::memset(static_cast<void*>(&data), 0xAB, sizeof data); };
+
+    scribble();
+    PakFindHandle search = pak.BeginFind("sounds\\*.wav", &data);
+    ASSERT_NE(search, kInvalidPakFindHandle);
+    EXPECT_STREQ(data.cFileName, "a.wav");
+    EXPECT_EQ(data.dwFileAttributes, 0u);
+    EXPECT_EQ(data.nFileSizeHigh, 0u);
+    EXPECT_EQ(data.dwReserved0, 0u);
+    EXPECT_EQ(data.cAlternateFileName[0], 0);
+
+    scribble();
+    ASSERT_TRUE(pak.ContinueFind(search, &data));
+    EXPECT_STREQ(data.cFileName, "d.wav");
+    EXPECT_EQ(data.dwFileAttributes, kPakAttributeDirectory) << "a member in a deeper folder is shown as a folder";
+
+    scribble();
+    ASSERT_TRUE(pak.ContinueFind(search, &data));
+    EXPECT_STREQ(data.cFileName, "disk.wav");
+    EXPECT_EQ(data.dwFileAttributes, 0x80u) << "a plain file";
+    EXPECT_EQ(data.nFileSizeHigh, 0u);
+    EXPECT_EQ(data.nFileSizeLow, 4u);
+    EXPECT_EQ(data.dwReserved0, 0u);
+    const platform::FindData disk = platform::FindFiles(dir / "sounds/disk.wav").at(0);
+    EXPECT_EQ(data.ftCreationTime.dwLowDateTime, disk.creationTime.dwLowDateTime);
+    EXPECT_EQ(data.ftCreationTime.dwHighDateTime, disk.creationTime.dwHighDateTime);
+    EXPECT_EQ(data.ftLastAccessTime.dwLowDateTime, disk.lastAccessTime.dwLowDateTime);
+    EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, disk.lastWriteTime.dwLowDateTime);
+    EXPECT_FALSE(pak.ContinueFind(search, &data));
+    pak.EndFind(search);
+}
+
+TEST_F(PakLayer, ASearchThatOnlyTheDiskAnswersListsEveryFile)
+{
+    Load({{"other.txt", "x"}});
+    dir.Write("notes/one.txt", "1");
+    dir.Write("notes/two.txt", "2");
+    dir.Write("notes/three.txt", "3");
+    std::vector<std::string> names;
+    PakFindData data;
+    PakFindHandle search = pak.BeginFind((dir / "notes/*.txt").c_str(), &data);
+    ASSERT_NE(search, kInvalidPakFindHandle);
+    do
+        names.push_back(data.cFileName);
+    while (pak.ContinueFind(search, &data));
+    pak.EndFind(search);
+    EXPECT_EQ(names, (std::vector<std::string>{"one.txt", "three.txt", "two.txt"}));
+}
+
+TEST_F(PakLayer, ADiskFileOver4GBReportsItsSizeInTwoHalves)
+{
+    // Sparse: takes no room on the disk.
+    std::filesystem::resize_file(dir.Write("huge.bin", ""), (uint64_t{5} << 30) + 7);
+    PakFindData data;
+    PakFindHandle search = pak.BeginFind((dir / "huge.bin").c_str(), &data);
+    ASSERT_NE(search, kInvalidPakFindHandle);
+    EXPECT_EQ(data.nFileSizeHigh, 1u);
+    EXPECT_EQ(data.nFileSizeLow, (1u << 30) + 7);
+    pak.EndFind(search);
+}
+
+TEST_F(PakLayer, AStarAlsoMatchesNothing)
+{
+    Load({{"data", "d"}, {"a.txt", "A"}});
+    std::filesystem::current_path(dir.Path());
+    PakFindData data;
+    for (const char* pattern : {"DATA*", "*A.TXT"}) {
+        PakFindHandle search = pak.BeginFind(pattern, &data);
+        ASSERT_NE(search, kInvalidPakFindHandle) << pattern;
+        pak.EndFind(search);
+    }
+}
+
+TEST(PakRegistration, ALayerServesTheProcessWhileItLivesIfNoneDidBefore)
+{
+    PakInterfaceBase* previous = pak_testing::ReplaceSharedPakInterface(nullptr);
+    {
+        PakInterface first;
+        EXPECT_EQ(GetSharedPakInterface(), &first);
+        {
+            PakInterface second;
+            EXPECT_EQ(GetSharedPakInterface(), &first) << "the first layer keeps serving";
+        }
+        EXPECT_EQ(GetSharedPakInterface(), &first);
+    }
+    EXPECT_EQ(GetSharedPakInterface(), nullptr) << "a layer that goes away is no longer used";
+    pak_testing::ReplaceSharedPakInterface(previous);
+}
+
 // Archives that are damaged or not archives at all.
 class PakBadArchive : public PakLayer {
 protected:
@@ -284,6 +482,9 @@ TEST_F(PakBadArchive, TruncatedArchiveIsRefusedWhereverItEnds)
     ExpectRefused(std::vector<uint8_t>(good.begin(), good.begin() + 6), "header");
     ExpectRefused(std::vector<uint8_t>(good.begin(), good.begin() + 12), "inside directory entry 0");
     ExpectRefused(std::vector<uint8_t>(good.begin(), good.begin() + 8), "inside its directory");
+    // Inside the second half of the first record's time stamp.
+    const size_t timeHigh = 4 + 4 + 1 + 1 + 7 + 4 + 4;
+    ExpectRefused(std::vector<uint8_t>(good.begin(), good.begin() + timeHigh + 2), "inside directory entry 0");
     ExpectRefused(std::vector<uint8_t>(good.begin(), good.end() - 1), "runs past the end");
     ExpectRefused({}, "header");
 }

@@ -29,6 +29,40 @@ TEST(RegistryFile, BrokenEscapesAreRejectedWithoutReadingPastTheWord)
         EXPECT_FALSE(DecodeWord(bad, &out)) << bad;
     }
     EXPECT_FALSE(DecodeWord("", &out));
+    // A word that is a view into a longer line ends where the view ends.
+    EXPECT_FALSE(DecodeWord(std::string_view("%41", 2), &out));
+    EXPECT_FALSE(DecodeWord(std::string_view("a%4142", 3), &out));
+}
+
+TEST(RegistryFile, PrintableTextIsStoredAsItselfSoTheFileCanBeEditedByHand)
+{
+    EXPECT_EQ(EncodeWord("Tahoma!~{}"), "Tahoma!~{}");
+    EXPECT_EQ(EncodeWord("a b%"), "a%20b%25");
+    std::string out;
+    ASSERT_TRUE(DecodeWord("%aF%Fa%09%90", &out)) << "escapes written by hand may use either case";
+    EXPECT_EQ(out, "\xAF\xFA\x09\x90");
+}
+
+TEST(RegistryFile, RawBytesThatEncodingWouldEscapeAreRefused)
+{
+    std::string out;
+    for (const char* bad : {"a b", "a\tb", "\x1F", "a\x7F", "a\x80", "\xFF"})
+        EXPECT_FALSE(DecodeWord(bad, &out)) << static_cast<int>(static_cast<unsigned char>(bad[1]));
+}
+
+TEST(RegistryFile, AFileEditedByHandStillReads)
+{
+    // Windows line ends, blank lines, no newline after the last line.
+    const std::string text = "pellucor-registry 1\r\n\r\nkey A\r\n\nvalue n 4 %01%00%00%00\r\nvalue m 1 x";
+    Key root;
+    std::string error;
+    ASSERT_TRUE(Parse(text, &root, &error)) << error;
+    ASSERT_TRUE(root.subKeys.count("a"));
+    const Key& a = *root.subKeys["a"];
+    EXPECT_EQ(a.name, "A");
+    ASSERT_TRUE(a.values.count("n") && a.values.count("m"));
+    EXPECT_EQ(a.values.at("n").data, (std::vector<uint8_t>{1, 0, 0, 0}));
+    EXPECT_EQ(a.values.at("m").data, (std::vector<uint8_t>{'x'}));
 }
 
 TEST(RegistryFile, ParseNamesTheLineOfTheFirstProblemAndLeavesNothingBehind)
@@ -37,7 +71,9 @@ TEST(RegistryFile, ParseNamesTheLineOfTheFirstProblemAndLeavesNothingBehind)
         const char* text;
         const char* line;
     } cases[] = {
-        {"", "line 1"},
+        {"", "line 1: the file is empty"},
+        {"pellucor-registry 1\nkey A \n", "line 2"}, // an empty word is "%", never nothing
+        {"pellucor-registry 1\nkey %\nvalue a 4 %00%00%00%00\nbogus\n", "line 4"},
         {"something else\n", "line 1"},
         {"pellucor-registry 1\nvalue a 4 %00%00%00%00\n", "line 2"},
         {"pellucor-registry 1\nkey A\nvalue a x 00\n", "line 3"},
@@ -51,6 +87,7 @@ TEST(RegistryFile, ParseNamesTheLineOfTheFirstProblemAndLeavesNothingBehind)
         EXPECT_FALSE(Parse(c.text, &root, &error)) << c.text;
         EXPECT_EQ(error.rfind(c.line, 0), 0u) << c.text << " -> " << error;
         EXPECT_TRUE(root.subKeys.empty());
+        EXPECT_TRUE(root.values.empty());
     }
 }
 

@@ -1,3 +1,4 @@
+#include "platform/core/DebugOutput.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Process.h"
 #include "platform/core/Testing.h"
@@ -240,6 +241,128 @@ TEST_F(Registry, ACorruptFileGivesEmptySettingsAndIsKeptAside)
     EXPECT_FALSE(Number("SOFTWARE\\P", "Muted"));
     EXPECT_EQ(ReadTestFile(File() + ".corrupt1"), "not a registry");
     EXPECT_EQ(ReadTestFile(File() + ".corrupt"), garbage);
+}
+
+TEST_F(Registry, AChangeThatCannotBeSavedLeavesNoTraceWhateverItWas)
+{
+    HKEY key = Create("SOFTWARE\\P\\Sub");
+    RegCloseKey(key);
+    key = Create("SOFTWARE\\P");
+    SetNumber(key, "Kept", 5);
+    const std::string before = ReadTestFile(File());
+
+    FailNext("WriteFileAtomic.Rename", 28);
+    const DWORD fresh = 9;
+    EXPECT_EQ(RegSetValueExA(key, "Fresh", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&fresh), 4),
+              ERROR_REGISTRY_IO_FAILED);
+    EXPECT_FALSE(Number("SOFTWARE\\P", "Fresh")) << "a new value that was not saved is not there either";
+
+    FailNext("WriteFileAtomic.Rename", 28);
+    EXPECT_EQ(RegDeleteValueA(key, "Kept"), ERROR_REGISTRY_IO_FAILED);
+    EXPECT_EQ(Number("SOFTWARE\\P", "Kept"), 5u) << "a value whose removal was not saved is still there";
+
+    FailNext("WriteFileAtomic.Rename", 28);
+    EXPECT_EQ(RegDeleteKeyA(key, "Sub"), ERROR_REGISTRY_IO_FAILED);
+    HKEY sub = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(key, "sub", 0, KEY_READ, &sub), ERROR_SUCCESS)
+        << "a key whose removal was not saved is still there";
+    RegCloseKey(sub);
+    RegCloseKey(key);
+    EXPECT_EQ(ReadTestFile(File()), before);
+}
+
+TEST_F(Registry, AFolderThatCannotBeMadeRefusesTheChangeAndSaysWhy)
+{
+    HKEY key = Create("SOFTWARE\\P");
+    FailNext("MakeDirectories", 13);
+    const DWORD value = 1;
+    EXPECT_EQ(RegSetValueExA(key, "Muted", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4),
+              ERROR_REGISTRY_IO_FAILED);
+    EXPECT_NE(LastRegistryError().find("cannot make the folder"), std::string::npos) << LastRegistryError();
+    EXPECT_FALSE(Number("SOFTWARE\\P", "Muted"));
+    RegCloseKey(key);
+}
+
+TEST_F(Registry, ProblemsAreToldOnTheDebugChannelAndOnStandardError)
+{
+    // A player starting the game from a terminal sees why their settings
+    // were lost even without a debugger.
+    ASSERT_TRUE(MakeDirectories(folder_ / "pellucor"));
+    WriteTestFile(File(), "not a registry");
+    DebugOutputCapture debug;
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(Number("SOFTWARE\\P", "Muted"));
+    const std::string stderrText = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(debug.Text().find("not a registry file"), std::string::npos) << debug.Text();
+    EXPECT_NE(stderrText.find("not a registry file"), std::string::npos) << stderrText;
+}
+
+TEST_F(Registry, AnUnreadableFileGivesEmptySettingsAndIsReported)
+{
+    // A folder where the file should be cannot be read as one.
+    ASSERT_TRUE(MakeDirectories(File()));
+    EXPECT_FALSE(Number("SOFTWARE\\P", "Muted"));
+    EXPECT_NE(LastRegistryError().find("cannot read"), std::string::npos) << LastRegistryError();
+}
+
+TEST_F(Registry, TheFileIsReadOnceAtFirstUseWhateverTheFirstCall)
+{
+    HKEY key = Create("SOFTWARE\\P\\Old");
+    RegCloseKey(key);
+    SetNumber(HKEY_CURRENT_USER, "Top", 3);
+    const std::string saved = ReadTestFile(File());
+
+    // Each kind of call, made first in a new run, sees the saved settings.
+    ResetRegistry();
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\P\\Old"), ERROR_SUCCESS);
+    ResetRegistry();
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    EXPECT_EQ(RegQueryValueExA(HKEY_CURRENT_USER, "top", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(value, 3u) << "values on the root key itself are kept too";
+    ResetRegistry();
+    WriteTestFile(File(), "damaged");
+    EXPECT_NE(LastRegistryError().find("not a registry file"), std::string::npos) << LastRegistryError();
+
+    // Once read, the file is the program's: an edit by hand while it runs
+    // is not merged into what it holds.
+    ResetRegistry();
+    WriteTestFile(File(), saved);
+    EXPECT_EQ(Number("SOFTWARE\\P", "Missing"), std::nullopt);
+    WriteTestFile(File(), "pellucor-registry 1\nkey SOFTWARE\\P\nvalue Missing 4 %01%00%00%00\n");
+    EXPECT_EQ(Number("SOFTWARE\\P", "Missing"), std::nullopt);
+}
+
+TEST_F(Registry, AFailedOpenOrCreateClearsTheHandleItWasGiven)
+{
+    HKEY key = Create("SOFTWARE\\P");
+    HKEY reused = key;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Nobody", 0, KEY_READ, &reused), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(reused, nullptr);
+    reused = key;
+    FailNext("RegCreateKeyEx", 5);
+    EXPECT_NE(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Q", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &reused,
+                              nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(reused, nullptr);
+    RegCloseKey(key);
+}
+
+TEST_F(Registry, ARestartForgetsHandlesErrorsAndValuesNoLongerInTheFile)
+{
+    HKEY key = Create("SOFTWARE\\P");
+    SetNumber(key, "Gone", 1);
+    FailNext("MakeDirectories", 13);
+    const DWORD value = 1;
+    ASSERT_EQ(RegSetValueExA(key, "Unsaved", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4),
+              ERROR_REGISTRY_IO_FAILED);
+    WriteTestFile(File(), "pellucor-registry 1\nkey SOFTWARE\\P\n");
+
+    ResetRegistry();
+    EXPECT_EQ(LastRegistryError(), "");
+    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(Number("SOFTWARE\\P", "Gone"), std::nullopt);
 }
 
 } // namespace
