@@ -48,6 +48,28 @@ std::vector<uint8_t> MixedIndices(int count, int colors, unsigned seed)
 
 uint32_t Opaque(uint32_t rgb) { return 0xFF000000u | rgb; }
 
+// A file around hand-made picture data: the four-colour global table and one
+// image of the given size.
+Bytes GifAround(int width, int height, const Bytes& lzw)
+{
+    Bytes out = {'G', 'I', 'F', '8', '9', 'a', uint8_t(width), 0, uint8_t(height), 0, 0x81, 0, 0};
+    for (uint32_t c : kFourColors)
+        out.insert(out.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
+    out.insert(out.end(), {0x2C, 0, 0, 0, 0, uint8_t(width), 0, uint8_t(height), 0, 0});
+    out.insert(out.end(), lzw.begin(), lzw.end());
+    out.push_back(0x3B);
+    return out;
+}
+
+std::vector<uint32_t> PixelsOf(const Image& image)
+{
+    return std::vector<uint32_t>(image.GetBits(), image.GetBits() + size_t(image.mWidth) * size_t(image.mHeight));
+}
+
+// Where the image descriptor starts in a file made from a spec with a
+// four-colour global table and nothing before its first frame.
+constexpr size_t kDescriptor = 13 + 12;
+
 } // namespace
 
 TEST(GifDecoder, DecodesPixelsThroughGrowingCodeSizesAndTableResets)
@@ -224,12 +246,13 @@ TEST(GifDecoder, IndicesPastTheColourTableGiveOpaqueBlack)
     GifSpec spec;
     spec.globalColors = {0xABCDEF, 0x123456};
     spec.minCodeSize = 3; // lets the data name indices 0..7
-    spec.frames.push_back(FrameOf(4, 1, {0, 1, 5, 7}));
+    spec.frames.push_back(FrameOf(5, 1, {0, 1, 5, 7, 2}));
     auto image = Decode(fixtures::MakeGif(spec));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->GetBits()[1], 0xFF123456u);
     EXPECT_EQ(image->GetBits()[2], 0xFF000000u);
     EXPECT_EQ(image->GetBits()[3], 0xFF000000u);
+    EXPECT_EQ(image->GetBits()[4], 0xFF000000u) << "the first index past the table";
 
     GifSpec noTable;
     noTable.minCodeSize = 2;
@@ -250,4 +273,163 @@ TEST(GifDecoder, ReadsFilesThroughTheFileLayer)
     ASSERT_TRUE(image);
     EXPECT_EQ(image->GetBits()[0], 0xFF0000FFu);
     EXPECT_FALSE(ReadGifImage(folder.File("missing.gif")));
+}
+
+TEST(GifDecoder, BothVersionsOfTheFormatDecode)
+{
+    for (const char* version : {"GIF87a", "GIF89a"}) {
+        GifSpec spec;
+        spec.version = version;
+        spec.globalColors = kFourColors;
+        spec.frames.push_back(FrameOf(2, 1, {3, 1}));
+        auto image = Decode(fixtures::MakeGif(spec));
+        ASSERT_TRUE(image) << version;
+        EXPECT_EQ(image->GetBits()[0], 0xFFFFFFFFu) << version;
+    }
+}
+
+TEST(GifDecoder, ALocalColourTableReplacesTheGlobalOneWhole)
+{
+    GifSpec spec;
+    spec.globalColors = kFourColors;
+    GifFrame column = FrameOf(1, 4, {0, 1, 2, 3});
+    column.localColors = {0x111111, 0x222222, 0x333333, 0x444444};
+    spec.frames.push_back(column);
+    auto image = Decode(fixtures::MakeGif(spec));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(PixelsOf(*image), (std::vector<uint32_t>{0xFF111111u, 0xFF222222u, 0xFF333333u, 0xFF444444u}))
+        << "four local colours, rows in their stored order";
+
+    // Indices past a short local table are opaque black, not the global colours.
+    spec.frames = {FrameOf(4, 1, {0, 1, 2, 3})};
+    spec.frames[0].localColors = {0x111111, 0x222222};
+    spec.minCodeSize = 2;
+    image = Decode(fixtures::MakeGif(spec));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(PixelsOf(*image), (std::vector<uint32_t>{0xFF111111u, 0xFF222222u, 0xFF000000u, 0xFF000000u}));
+}
+
+TEST(GifDecoder, SizeBitsWithoutTheirTableFlagAreIgnored)
+{
+    GifSpec spec;
+    spec.globalColors = kFourColors;
+    spec.frames.push_back(FrameOf(2, 1, {1, 2}));
+    Bytes bytes = fixtures::MakeGif(spec);
+    ASSERT_EQ(bytes[kDescriptor + 9], 0);
+    bytes[kDescriptor + 9] = 0x01; // a size for a local table that is not there
+    auto image = Decode(bytes);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(PixelsOf(*image), (std::vector<uint32_t>{Opaque(kFourColors[1]), Opaque(kFourColors[2])}));
+
+    GifSpec bare;
+    bare.minCodeSize = 2;
+    bare.frames.push_back(FrameOf(2, 1, {1, 2}));
+    bytes = fixtures::MakeGif(bare);
+    ASSERT_EQ(bytes[10], 0);
+    bytes[10] = 0x01; // a size for a global table that is not there
+    image = Decode(bytes);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(PixelsOf(*image), (std::vector<uint32_t>{0xFF000000u, 0xFF000000u}));
+}
+
+TEST(GifDecoder, NothingAfterTheTrailerIsRead)
+{
+    GifSpec spec;
+    spec.globalColors = kFourColors;
+    spec.frames.push_back(FrameOf(2, 1, {1, 2}));
+    Bytes bytes = fixtures::MakeGif(spec);
+    bytes.insert(bytes.begin() + long(kDescriptor), 0x3B);
+    EXPECT_FALSE(Decode(bytes));
+}
+
+TEST(GifDecoder, TheLargestCodeSizeDecodes)
+{
+    GifSpec spec;
+    spec.globalColors = kFourColors;
+    spec.minCodeSize = 11; // codes of 12 bits from the start
+    spec.frames.push_back(FrameOf(4, 2, {0, 1, 2, 3, 3, 3, 3, 0}));
+    auto image = Decode(fixtures::MakeGif(spec));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetBits()[3], Opaque(kFourColors[3]));
+    EXPECT_EQ(image->GetBits()[7], Opaque(kFourColors[0]));
+}
+
+TEST(GifDecoder, ExtensionBlocksAreReadPastWhateverTheyHold)
+{
+    GifSpec spec;
+    spec.globalColors = kFourColors;
+    spec.frames.push_back(FrameOf(2, 1, {1, 2}));
+    Bytes bytes = fixtures::MakeGif(spec);
+    // A comment whose text holds the image separator and the trailer, and a
+    // graphic-control block with no bytes.
+    bytes.insert(bytes.begin() + long(kDescriptor), {0x21, 0xFE, 4, ',', ';', 0x21, 0x2C, 0, 0x21, 0xF9, 0});
+    auto image = Decode(bytes);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(PixelsOf(*image), (std::vector<uint32_t>{Opaque(kFourColors[1]), Opaque(kFourColors[2])}));
+}
+
+TEST(GifDecoder, AnIndexIsTransparentOnlyWhenItsFlagIsSet)
+{
+    GifSpec spec;
+    spec.globalColors = kFourColors;
+    spec.frames.push_back(FrameOf(2, 1, {3, 2}));
+    Bytes bytes = fixtures::MakeGif(spec);
+    bytes.insert(bytes.begin() + long(kDescriptor), {0x21, 0xF9, 4, 0x00, 10, 0, 3, 0});
+    auto image = Decode(bytes);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetBits()[0], 0xFFFFFFFFu);
+}
+
+TEST(GifDecoder, DecodingStopsExactlyWherePictureDataEnds)
+{
+    // Clear, then colours 1, 2, 3 in three bits and 0 in four (the table has
+    // grown): sixteen bits, two bytes, sent as two one-byte sub-blocks.
+    Bytes lzw = fixtures::PackGifCodes(2, {{4, 3}, {1, 3}, {2, 3}, {3, 3}, {0, 4}});
+    ASSERT_EQ(lzw, (Bytes{2, 2, lzw[2], lzw[3], 0}));
+    const Bytes data = {2, 1, lzw[2], 1, lzw[3], 0};
+    const std::vector<uint32_t> expected = {Opaque(kFourColors[1]), Opaque(kFourColors[2]), Opaque(kFourColors[3]),
+                                            Opaque(kFourColors[0]), 0, 0};
+    auto image = Decode(GifAround(6, 1, data));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(PixelsOf(*image), expected) << "the last code fills its byte exactly; nothing follows it";
+
+    // The same file cut right after the length of a sub-block that never came.
+    Bytes cut = GifAround(6, 1, data);
+    cut.resize(cut.size() - 2);
+    cut.push_back(7);
+    image = Decode(cut);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(PixelsOf(*image), expected);
+}
+
+TEST(GifDecoder, DataThatDoesNotBeginWithAClearCodeDecodes)
+{
+    // 1, 1, then entry 6 ("1 1"); the table reaches 8 entries, so 2, entry 8
+    // ("1 1 2") and the end code come in four bits.
+    const Bytes lzw = fixtures::PackGifCodes(2, {{1, 3}, {1, 3}, {6, 3}, {2, 4}, {8, 4}, {5, 4}});
+    auto image = Decode(GifAround(8, 1, lzw));
+    ASSERT_TRUE(image);
+    const uint32_t one = Opaque(kFourColors[1]);
+    const uint32_t two = Opaque(kFourColors[2]);
+    EXPECT_EQ(PixelsOf(*image), (std::vector<uint32_t>{one, one, one, one, two, one, one, two}));
+}
+
+TEST(GifDecoder, ACodeForAnEntryNotYetMadeEndsThePicture)
+{
+    // Right after a clear only single colours may follow.
+    auto image = Decode(GifAround(2, 1, fixtures::PackGifCodes(2, {{4, 3}, {6, 3}, {1, 3}})));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(PixelsOf(*image), (std::vector<uint32_t>{0, 0}));
+}
+
+TEST(GifDecoder, PixelDataBeyondTheLastRowIsIgnored)
+{
+    GifSpec spec;
+    spec.globalColors = kFourColors;
+    spec.frames.push_back(FrameOf(4, 1, MixedIndices(4 * 64, 4, 5)));
+    auto image = Decode(fixtures::MakeGif(spec));
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->mHeight, 1);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(image->GetBits()[i], Opaque(kFourColors[spec.frames[0].indices[i]])) << i;
 }

@@ -77,6 +77,19 @@ int BitLength(int v)
     return n;
 }
 
+Bytes GifSubBlocks(int minCodeSize, const Bytes& data)
+{
+    Bytes out;
+    out.push_back(uint8_t(minCodeSize));
+    for (size_t i = 0; i < data.size(); i += 255) {
+        const size_t n = std::min<size_t>(255, data.size() - i);
+        out.push_back(uint8_t(n));
+        out.insert(out.end(), data.begin() + long(i), data.begin() + long(i + n));
+    }
+    out.push_back(0);
+    return out;
+}
+
 } // namespace
 
 Bytes EncodeGifLzw(const std::vector<uint8_t>& indices, int minCodeSize, bool deferredClear)
@@ -126,18 +139,17 @@ Bytes EncodeGifLzw(const std::vector<uint8_t>& indices, int minCodeSize, bool de
     if (!full && prefix >= 0 && next < 4096)
         size = sizeFor(next + 1);
     bits.Put(end, size);
-    const Bytes data = bits.Finish();
-
-    Bytes out;
-    out.push_back(uint8_t(minCodeSize));
-    for (size_t i = 0; i < data.size(); i += 255) {
-        const size_t n = std::min<size_t>(255, data.size() - i);
-        out.push_back(uint8_t(n));
-        out.insert(out.end(), data.begin() + long(i), data.begin() + long(i + n));
-    }
-    out.push_back(0);
-    return out;
+    return GifSubBlocks(minCodeSize, bits.Finish());
 }
+
+Bytes PackGifCodes(int minCodeSize, const std::vector<std::pair<int, int>>& codes)
+{
+    BitWriter bits;
+    for (const auto& [code, size] : codes)
+        bits.Put(code, size);
+    return GifSubBlocks(minCodeSize, bits.Finish());
+}
+
 
 Bytes MakeGif(const GifSpec& spec)
 {

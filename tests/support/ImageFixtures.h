@@ -41,6 +41,10 @@ struct GifSpec {
 Bytes MakeGif(const GifSpec& spec);
 // The LZW data of one frame (minimum-code-size byte and sub-blocks).
 Bytes EncodeGifLzw(const std::vector<uint8_t>& indices, int minCodeSize, bool deferredClear);
+// LZW data written code by code, for streams no encoder would make: the
+// minimum-code-size byte, then (code, bit width) pairs packed low bits first
+// into sub-blocks, then the terminating empty sub-block.
+Bytes PackGifCodes(int minCodeSize, const std::vector<std::pair<int, int>>& codes);
 
 // --- TGA -----------------------------------------------------------------
 

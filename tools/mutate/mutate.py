@@ -64,12 +64,22 @@ class _MutatedFile:
     def __enter__(self):
         self.backup.parent.mkdir(parents=True, exist_ok=True)
         self.backup.write_text(self.original)
-        self.target.write_text(self.text)
+        _write_newer(self.target, self.text)
 
     def __exit__(self, *exc):
-        self.target.write_text(self.original)
+        _write_newer(self.target, self.original)
         self.backup.unlink()
         return False
+
+
+def _write_newer(path, text):
+    """Writes the file with a time stamp past its previous one: the kernel's
+    clock ticks in milliseconds, and a mutant written in the same tick as the
+    restored original must still look newer than what was built before."""
+    before = path.stat().st_mtime_ns
+    path.write_text(text)
+    stamp = max(time.time_ns(), before + 10_000_000)
+    os.utime(path, ns=(stamp, stamp))
 
 
 # -- the build ---------------------------------------------------------------
@@ -105,17 +115,24 @@ def configure(build, jobs):
         sys.exit(output + "\ncannot configure " + str(build))
 
 
-def ninja(build, targets, jobs, timeout=None):
-    return run(["nice", "-n", "10", "ninja", "-C", str(build), "-j", str(jobs)] + targets, timeout=timeout)
+def ninja(build, targets, jobs, cache=True):
+    # Every mutant is new text: a compiler cache only fills up with them, and
+    # a cache that took a mutant for an earlier text would report it survived.
+    env = dict(os.environ) if cache else dict(os.environ, CCACHE_DISABLE="1")
+    return run(["nice", "-n", "10", "ninja", "-C", str(build), "-j", str(jobs)] + targets, env=env)
+
+
+def objects_of(build, rel):
+    source = str(SOURCE / rel)
+    commands = json.loads((build / "compile_commands.json").read_text())
+    return [re.search(r" -o (\S+)", c["command"]).group(1) for c in commands
+            if c["file"] == source and " -o " in c.get("command", "")]
 
 
 def test_targets_for(build, rel):
     """The test programs whose build takes the file's object: those that link
     its library, narrowed to the folder's own program where there is one."""
-    source = str(SOURCE / rel)
-    commands = json.loads((build / "compile_commands.json").read_text())
-    objects = [re.search(r" -o (\S+)", c["command"]).group(1) for c in commands
-               if c["file"] == source and " -o " in c.get("command", "")]
+    objects = objects_of(build, rel)
     programs = set()
     for obj in objects:
         for library in query_outputs(build, obj):
@@ -382,6 +399,8 @@ def main():
         execute(work, args, build, restorer, equivalents, results)
     except Interrupted as stop:
         print("\nstopped (%s); the files are restored" % stop)
+    except RuntimeError as fault:
+        print("\nstopped: %s; the files are restored" % fault)
     finally:
         results_path.parent.mkdir(parents=True, exist_ok=True)
         results_path.write_text(json.dumps(results, indent=1))
@@ -407,7 +426,7 @@ def execute(work, args, build, restorer, equivalents, results):
                 record.update(status="equivalent", detail=equivalents[m.ident])
             else:
                 with restorer.mutated(rel, text, m.apply(text)):
-                    record.update(evaluate(build, targets, testers, limit, args))
+                    record.update(evaluate(build, rel, targets, testers, limit, args))
             results.append(record)
             print("[%d/%d] %-9s %s %s:%d %s: %s %s" % (done, total, record["status"], m.ident, rel, m.line,
                                                        m.operator, m.description,
@@ -438,11 +457,15 @@ def baseline(build, targets, gtest_filter, args):
     return testers, args.timeout or 3 * slowest + 10
 
 
-def evaluate(build, targets, testers, limit, args):
-    code, output = ninja(build, targets, args.jobs)
+def evaluate(build, rel, targets, testers, limit, args):
+    objects = [build / o for o in objects_of(build, rel)]
+    stamps = [o.stat().st_mtime_ns if o.exists() else 0 for o in objects]
+    code, output = ninja(build, targets, args.jobs, cache=False)
     if code != 0:
         error = re.search(r"error: (.*)", output)
         return {"status": "invalid", "detail": error.group(1)[:80] if error else "build failed"}
+    if any(o.stat().st_mtime_ns == stamp for o, stamp in zip(objects, stamps)):
+        raise RuntimeError("%s was not recompiled; the results would be wrong" % rel)
     for tester in testers:
         status, detail = tester.run(limit)
         if status == "timeout":
