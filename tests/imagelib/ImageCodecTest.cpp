@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 using namespace ImageLib;
 using fixtures::Bytes;
@@ -89,6 +91,23 @@ TEST(TgaReader, RejectsOtherLayoutsAndShortFiles)
     Bytes header = fixtures::MakeTga(huge);
     header[12] = header[13] = header[14] = header[15] = 0xFF;
     EXPECT_FALSE(DecodeBytes(DecodeTga, header));
+}
+
+TEST(TgaReader, AColourMapAheadOfTrueColourPixelsIsSkipped)
+{
+    const auto spec = TgaOf(2, 2);
+    Bytes bytes = fixtures::MakeTga(spec);
+    // A two-byte image id, then three 16-bit colour map entries, then the
+    // pixels: the reader must step over eight bytes.
+    bytes[0] = 2;  // id length
+    bytes[1] = 1;  // a colour map is present
+    bytes[5] = 3;  // entries
+    bytes[7] = 16; // bits per entry
+    bytes.insert(bytes.begin() + 18, {'i', 'd', 1, 2, 3, 4, 5, 6});
+    auto image = DecodeBytes(DecodeTga, bytes);
+    ASSERT_TRUE(image);
+    for (size_t i = 0; i < spec.pixels.size(); ++i)
+        EXPECT_EQ(image->GetBits()[i], spec.pixels[i]) << i;
 }
 
 TEST(PngReader, GivesArgbWordsForEveryColourTypeAndDepth)
@@ -241,4 +260,113 @@ TEST(ImageWriters, UnwritableTargetsAndEmptyPicturesReportFailure)
     Image empty;
     EXPECT_FALSE(SavePngFile(folder.File("empty.png"), &empty));
     EXPECT_FALSE(SaveJpegFile(folder.File("empty.jpg"), nullptr));
+}
+
+namespace {
+
+// A PNG chunk with its length and CRC; a wrong CRC when `damaged`.
+void PutChunk(Bytes& out, size_t at, const char* type, const Bytes& data, bool damaged)
+{
+    Bytes chunk = {uint8_t(data.size() >> 24), uint8_t(data.size() >> 16), uint8_t(data.size() >> 8),
+                   uint8_t(data.size())};
+    chunk.insert(chunk.end(), type, type + 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    uint32_t crc = uint32_t(crc32(0, chunk.data() + 4, uInt(chunk.size() - 4)));
+    if (damaged)
+        crc ^= 1;
+    chunk.insert(chunk.end(), {uint8_t(crc >> 24), uint8_t(crc >> 16), uint8_t(crc >> 8), uint8_t(crc)});
+    out.insert(out.begin() + long(at), chunk.begin(), chunk.end());
+}
+
+constexpr size_t kAfterPngHeader = 8 + 25; // signature, IHDR chunk
+
+} // namespace
+
+TEST(PngReader, ADamagedFileIsToldOnStandardErrorAndADamagedNoteCostsOnlyTheNote)
+{
+    Bytes bytes = fixtures::MakeRgbaPng(2, 2, fixtures::PatternPixels(2, 2, false));
+    PutChunk(bytes, kAfterPngHeader, "tEXt", {'a', 0, 'x', 'y', 'z'}, true);
+    testing::internal::CaptureStderr();
+    auto image = DecodeBytes(DecodePng, bytes);
+    const std::string quiet = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(image) << "a text note with a bad checksum is only a warning";
+    EXPECT_EQ(quiet, "") << "warnings are not printed";
+
+    Bytes broken = fixtures::MakeRgbaPng(2, 2, fixtures::PatternPixels(2, 2, false));
+    broken[30] ^= 0x40; // inside the header chunk
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(DecodeBytes(DecodePng, broken));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("PNG error"), std::string::npos);
+}
+
+TEST(PngReader, APictureTooLargeToHoldIsRefusedBeforeAnyAllocation)
+{
+    // Each side is within the limit; together they are far beyond it.
+    Bytes bytes = fixtures::MakeRgbaPng(1, 1, {0xFF000000u});
+    bytes.erase(bytes.begin() + 8, bytes.begin() + long(kAfterPngHeader));
+    const uint32_t side = uint32_t(kMaxImagePixels);
+    const Bytes header = {uint8_t(side >> 24), uint8_t(side >> 16), uint8_t(side >> 8), uint8_t(side),
+                          uint8_t(side >> 24), uint8_t(side >> 16), uint8_t(side >> 8), uint8_t(side),
+                          8, 6, 0, 0, 0};
+    PutChunk(bytes, 8, "IHDR", header, false);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(DecodeBytes(DecodePng, bytes));
+    testing::internal::GetCapturedStderr();
+}
+
+TEST(ImageWriters, OnePixelSavesAndAPictureWithoutPixelsLeavesNoFile)
+{
+    fixtures::TempFolder folder;
+    Image dot(1, 1);
+    dot.GetBits()[0] = 0x80112233u;
+    ASSERT_TRUE(SavePngFile(folder.File("dot.png"), &dot));
+    std::unique_ptr<Image> back(ReadPngImage(folder.File("dot.png")));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->GetBits()[0], 0x80112233u);
+
+    for (Image* empty : {new Image(0, 3), new Image(3, 0)}) {
+        const std::string path = folder.File("empty" + std::to_string(empty->mWidth) + ".png");
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(SavePngFile(path, empty));
+        testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(std::filesystem::exists(path)) << path;
+        delete empty;
+    }
+}
+
+TEST(ImageWriters, SavingToAFullDiskReportsFailure)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    Image small(1, 1);
+    Image large(64, 64);
+    const auto pixels = fixtures::PatternPixels(64, 64, false);
+    std::copy(pixels.begin(), pixels.end(), large.GetBits());
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(SavePngFile("/dev/full", &small)) << "the error shows when the file is closed";
+    EXPECT_FALSE(SavePngFile("/dev/full", &large)) << "the error shows while writing";
+    EXPECT_FALSE(SaveJpegFile("/dev/full", &small));
+    EXPECT_FALSE(SaveJpegFile("/dev/full", &large));
+    testing::internal::GetCapturedStderr();
+}
+
+TEST(JpegReader, ADamagedFileIsToldOnStandardError)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(DecodeBytes(DecodeJpeg, Bytes {0xFF, 0xD8, 0xFF}));
+    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(JpegReader, CommentsAreSkippedWhateverTheirLength)
+{
+    std::vector<uint8_t> rgb(8 * 8 * 3, 0x80);
+    Bytes bytes = fixtures::MakeJpeg(8, 8, 3, rgb);
+    // After the start-of-image marker: a comment of one byte and one longer
+    // than the reader's 4 KB block.
+    Bytes comments = {0xFF, 0xFE, 0x00, 0x03, 'x', 0xFF, 0xFE, 0x13, 0x8A};
+    comments.resize(comments.size() + 0x1388, '.');
+    bytes.insert(bytes.begin() + 2, comments.begin(), comments.end());
+    auto image = DecodeBytes(DecodeJpeg, bytes);
+    ASSERT_TRUE(image);
+    ExpectNear(image->GetBits()[63], 0xFF808080u, 3, 63);
 }

@@ -170,3 +170,48 @@ TEST_F(ImageLoader, PicturesAndTheirMasksComeOutOfArchives)
     ASSERT_TRUE(felt);
     EXPECT_EQ(felt->GetBits()[15], 0xFF909090u);
 }
+
+TEST_F(ImageLoader, AMaskAloneIsWhiteUnlessAnotherColourIsChosen)
+{
+    folder.Write("_spot.png", GreyPng(2, 1, 0x81));
+    auto image = Load("spot", true);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetBits()[1], 0x81FFFFFFu) << "every bit of the mask and of the colour";
+}
+
+TEST_F(ImageLoader, EveryBitOfTheMaskBecomesAlpha)
+{
+    folder.Write("coin.tga", SolidTga(2, 2, 0xFF336699));
+    folder.Write("_coin.png", GreyPng(2, 2, 0x81));
+    auto image = Load("coin", true);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetBits()[3], 0x81336699u);
+}
+
+TEST_F(ImageLoader, AMaskOfTheSameWidthButAnotherHeightIsNotUsed)
+{
+    folder.Write("rail.tga", SolidTga(4, 4, 0x7F102030));
+    folder.Write("_rail.png", GreyPng(4, 2, 0x00));
+    auto image = Load("rail", true);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetBits()[0], 0x7F102030u);
+}
+
+TEST_F(ImageLoader, ANameWithoutAFolderFindsItsMaskBesideIt)
+{
+    folder.Write("card.tga", SolidTga(2, 2, 0xFF336699));
+    folder.Write("_card.png", GreyPng(2, 2, 0x40));
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path());
+    std::unique_ptr<Image> image(LoadImageFile("card", true));
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetBits()[0], 0x40336699u);
+}
+
+TEST_F(ImageLoader, AnExtensionThatOnlyBeginsLikeAKnownOneReadsNothing)
+{
+    folder.Write("photo.jpg", SolidJpeg(2, 2, 0, 0, 255));
+    EXPECT_FALSE(Load("photo.jpeg"));
+    EXPECT_TRUE(Load("photo.jpg"));
+}

@@ -24,6 +24,16 @@ TEST(TickPacer, OverrunOfAtMostAnEighthIsForgivenAndASmallDebtEndsExactly)
     EXPECT_EQ(pacer.Period(), 5000);
 }
 
+TEST(TickPacer, SleepSlicesShrinkAsTheEndOfThePeriodNears)
+{
+    // One count per microsecond: the thresholds are 3, 2, 1.5 and 1/8 ms.
+    const TickPacer pacer(1000000);
+    const std::pair<int64_t, int> cases[] = {
+        {5000, 4}, {3001, 4}, {3000, 3}, {2001, 3}, {2000, 2}, {1501, 2}, {1500, 0}, {125, 0}, {124, -1}, {0, -1}};
+    for (const auto& [remaining, slice] : cases)
+        EXPECT_EQ(pacer.SleepSliceFor(remaining), slice) << remaining << " us left";
+}
+
 // The loop runs pass by pass on the test thread; the clock moves only through
 // the loop's own sleeps and one simulated 7 ms pass.
 TEST(TickPacer, StallIsRepaidOverTheFollowingPeriodsAnEighthAtATime)

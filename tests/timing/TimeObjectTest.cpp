@@ -93,6 +93,42 @@ TEST_F(TimeObject, RejectedStartChangesNothing)
     EXPECT_TRUE(timer->Start(false, 0));
 }
 
+TEST_F(TimeObject, TheShortestTimesAreAccepted)
+{
+    EXPECT_TRUE(Make(10, 1)->Start(false, 0)) << "an interval of 1 ms";
+    EXPECT_TRUE(Make(1, 5)->Start(false, 0)) << "a duration of 1 ms";
+    log.text.clear();
+    Run(2);
+    EXPECT_EQ(log.text, "T1@1 T2@1 F2@1 T1@2 F1@2");
+}
+
+TEST_F(TimeObject, OddTimesRoundUpToWholeSteps)
+{
+    Make(6, 100)->Start(false, 0); // 1: finishes on the second step
+    Make(100, 6)->Start(false, 0); // 2: ticks every second step
+    Run(6);
+    EXPECT_EQ(log.text, "S1@1 S2@1 T1@2 F1@2 T2@2 T2@4 T2@6");
+}
+
+TEST_F(TimeObject, AStartDelayCountsInWholeStepsToo)
+{
+    Make(10, 5)->Start(false, 1); // 1: the delay is over after one step
+    Make(10, 5)->Start(false, 6); // 2: after two
+    Run(5);
+    EXPECT_EQ(log.text, "S1@1 S2@1 S1@1 T1@2 S2@2 T1@3 F1@3 T2@3 T2@4 F2@4");
+}
+
+TEST_F(TimeObject, ARestartedTimerCountsItsIntervalAfresh)
+{
+    ITimeObject* timer = Make(100, 20);
+    timer->Start(false, 0);
+    Run(3);
+    timer->Stop();
+    timer->Start(false, 0);
+    Run(4);
+    EXPECT_EQ(log.text, "S1@1 S1@4 T1@7");
+}
+
 TEST_F(TimeObject, ObserverMayRestartItsOwnTimerFromItsNotices)
 {
     ITimeObject* timer = Make(10, 5);

@@ -3,6 +3,7 @@
 #include "platform/core/BlockedWait.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Event.h"
+#include "platform/core/Testing.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/timing/TimerLog.h"
 #include "timing/TimeSystem_impl.h"
@@ -33,6 +34,33 @@ TEST(TimeSystem, NewObjectTakesTheFirstFreeEntryFromOne)
     system.TickAll();
     EXPECT_EQ(log.text, "");
     EXPECT_EQ(system.CreateTimeObject(&log, 10, 5)->GetId(), 1u);
+}
+
+TEST(TimeSystem, DestroyingEveryObjectSilencesEveryOne)
+{
+    TimeSystem_impl system;
+    testing::TimerLog log;
+    for (int i = 0; i < 3; ++i) {
+        ITimeObject* timer = system.CreateTimeObject(&log, 100, 5);
+        timer->Start(true, 0); // quietly
+        timer->SetPaused(false);
+    }
+    system.DestroyAllTimeObjects();
+    system.TickAll();
+    EXPECT_EQ(log.text, "");
+    for (uint32_t id = 1; id <= 3; ++id)
+        EXPECT_EQ(system.CreateTimeObject(&log, 10, 5)->GetId(), id) << "every entry is free again";
+}
+
+TEST(TimeSystem, WithoutAUsablePerformanceCounterNothingTicks)
+{
+    TimeSystem_impl system;
+    platform::testing::FailNext("QueryPerformanceFrequency", 0);
+    EXPECT_FALSE(system.StartTicking());
+    platform::testing::FailNext("QueryPerformanceFrequency", 0);
+    EXPECT_FALSE(system.RunPass());
+    EXPECT_EQ(system.GetTime(), 0u);
+    platform::testing::ClearFailures();
 }
 
 TEST(TimeSystem, FullTableRefusesANewObjectAndKeepsEveryOldOne)

@@ -71,5 +71,49 @@ TEST(TimeThread, PassesTakeFiveMillisecondsOfClockTimeAndStopFromANoticeEndsTheL
     system.StopTicking();
 }
 
+TEST(TimeThread, StoppedFromAnotherThreadItStartsAgainWithTheClockFromZero)
+{
+    testing::YieldingClock clock;
+    platform::ScopedClock useClock(clock);
+    TimeSystem_impl system;
+    TickingTimer timer(system);
+    uint64_t timeAtFirstTick = 1;
+    timer.onTick = [&](int n) {
+        if (n == 1)
+            timeAtFirstTick = system.GetTime();
+        if (n == 3)
+            timer.done.Set();
+    };
+    ASSERT_TRUE(system.StartTicking());
+    ASSERT_TRUE(timer.done.Wait(20000));
+    system.StopTicking();
+    EXPECT_EQ(system.TickThreadPriority(), platform::ThreadPriority::Normal) << "no thread is left";
+    const uint64_t stoppedAt = system.GetTime();
+    EXPECT_GE(stoppedAt, 15u);
+
+    timer.times.clear();
+    timer.done.Reset();
+    timeAtFirstTick = 1;
+    ASSERT_TRUE(system.StartTicking()) << "a stopped system starts again";
+    ASSERT_TRUE(timer.done.Wait(20000));
+    system.StopTicking();
+    EXPECT_EQ(timeAtFirstTick, 0u) << "the clock starts from 0 with the thread";
+}
+
+TEST(TimeThread, DestroyingATickingSystemStopsItsThreadFirst)
+{
+    testing::YieldingClock clock;
+    platform::ScopedClock useClock(clock);
+    auto system = std::make_unique<TimeSystem_impl>();
+    TickingTimer timer(*system);
+    timer.onTick = [&](int n) {
+        if (n == 3)
+            timer.done.Set();
+    };
+    ASSERT_TRUE(system->StartTicking());
+    ASSERT_TRUE(timer.done.Wait(20000));
+    system.reset();
+}
+
 } // namespace
 } // namespace TimeLibrary
