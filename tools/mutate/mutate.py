@@ -102,15 +102,24 @@ def run(command, cwd=None, env=None, timeout=None):
         raise
 
 
-def configure(build, jobs):
+SANITIZER_OPTIONS = {"ASAN_OPTIONS": "detect_leaks=1:abort_on_error=1:strict_string_checks=1",
+                     "UBSAN_OPTIONS": "print_stacktrace=1:halt_on_error=1"}
+
+
+def configure(build, sanitize):
     if (build / "build.ninja").exists():
         return
     env = dict(os.environ)
     if shutil.which("ccache"):
         env.update(CMAKE_CXX_COMPILER_LAUNCHER="ccache", CMAKE_C_COMPILER_LAUNCHER="ccache")
-    print("configuring %s (RelWithDebInfo, no sanitizers)" % build)
-    code, output = run(["cmake", "-S", str(SOURCE), "-B", str(build), "-G", "Ninja",
-                        "-DCMAKE_BUILD_TYPE=RelWithDebInfo", "-DPELLUCOR_BENCH=OFF"], env=env)
+    if sanitize:
+        # As ./check's second pass builds.
+        flags = ["-DCMAKE_BUILD_TYPE=Debug", "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g", "-DPELLUCOR_SANITIZE=ON"]
+    else:
+        flags = ["-DCMAKE_BUILD_TYPE=RelWithDebInfo"]
+    print("configuring %s (%s)" % (build, "AddressSanitizer and UBSan" if sanitize else "RelWithDebInfo, no sanitizers"))
+    code, output = run(["cmake", "-S", str(SOURCE), "-B", str(build), "-G", "Ninja", "-DPELLUCOR_BENCH=OFF"] + flags,
+                       env=env)
     if code != 0:
         sys.exit(output + "\ncannot configure " + str(build))
 
@@ -198,6 +207,7 @@ class TestRunner:
                     for item in prop["value"]:
                         key, _, value = item.partition("=")
                         self.env[key] = value
+        self.env.update(SANITIZER_OPTIONS)
         self.env.setdefault("PELLUCOR_SOURCE_DIR", str(SOURCE))
         self.env.setdefault("PELLUCOR_BINARY_DIR", str(self.build))
         pattern = re.compile("^(" + "|".join(re.escape(p).replace(r"\*", ".*") for p in self.filter.split(":")) + ")$")
@@ -242,6 +252,17 @@ def load_areas():
         areas[name] = {"files": section.get("files", "").split(), "target": section.get("target"),
                        "filter": section.get("filter")}
     return areas
+
+
+def merge_results(paths, equivalents):
+    merged = OrderedDict()
+    for path in paths:
+        for r in json.loads(Path(path).read_text()):
+            merged[r["id"]] = r
+    for r in merged.values():
+        if r["id"] in equivalents:
+            r.update(status="equivalent", detail=equivalents[r["id"]])
+    return list(merged.values())
 
 
 def summarise(results, key):
@@ -354,24 +375,35 @@ def main():
     parser.add_argument("--lines", help="only mutants on these lines, e.g. 40-90")
     parser.add_argument("--only", help="only the mutants with these ids (comma-separated)")
     parser.add_argument("--rerun", help="only the mutants that survived or timed out in this results file")
+    parser.add_argument("--rerun-statuses", default="survived,timeout",
+                        help="the statuses --rerun takes (default survived,timeout)")
     parser.add_argument("--list", action="store_true", help="list the mutants, run nothing")
-    parser.add_argument("--build", default=str(SOURCE / "build-mutate"), help="build directory")
+    parser.add_argument("--build", help="build directory (default build-mutate)")
     parser.add_argument("--jobs", type=int, default=int(os.environ.get("PELLUCOR_JOBS", "2")))
     parser.add_argument("--timeout", type=float, help="seconds per test run (default: 3x the baseline + 10)")
     parser.add_argument("--isolated", action="store_true", help="one process per test, as ctest runs them")
+    parser.add_argument("--sanitize", action="store_true",
+                        help="build and test under AddressSanitizer and UBSan, as ./check's second pass "
+                             "(default build directory build-mutate-asan)")
     parser.add_argument("--results", help="results file (default: BUILD/mutate/results.json)")
+    parser.add_argument("--report", nargs="+", metavar="RESULTS",
+                        help="print the tables of earlier results files, later ones overriding earlier ones "
+                             "(a full run, then a --rerun), with today's equivalence marks; runs nothing")
     args = parser.parse_args()
+    if args.report:
+        report(merge_results(args.report, load_equivalents()))
+        return
 
     operators = args.operators.split(",") if args.operators else None
     for op in operators or []:
         if op not in OPERATORS:
             sys.exit("unknown operator %s" % op)
-    build = Path(args.build).resolve()
+    build = Path(args.build or SOURCE / ("build-mutate-asan" if args.sanitize else "build-mutate")).resolve()
     results_path = Path(args.results) if args.results else build / "mutate" / "results.json"
     previous = None
     if args.rerun:
-        previous = {r["id"] for r in json.loads(Path(args.rerun).read_text())
-                    if r["status"] in ("survived", "timeout")}
+        wanted = args.rerun_statuses.split(",")
+        previous = {r["id"] for r in json.loads(Path(args.rerun).read_text()) if r["status"] in wanted}
     equivalents = load_equivalents()
 
     work = []
@@ -393,7 +425,7 @@ def main():
         signal.signal(sig, on_signal)
     restorer = Restorer(build)
     restorer.recover()
-    configure(build, args.jobs)
+    configure(build, args.sanitize)
     results = []
     try:
         execute(work, args, build, restorer, equivalents, results)
