@@ -1,6 +1,6 @@
 // Where decoders read from: a block of memory, or a file through the file
 // layer (an archive member or a disk file).
-#include "framework/app/PakFileFunctions.h"
+#include "pak/PakFileFunctions.h"
 #include "imagelib/ImageDecoders.h"
 #include "imagelib/ImageSource.h"
 #include "pak/PakFormat.h"

@@ -1,5 +1,5 @@
 #include "pak/PakInterface.h"
-#include "framework/app/PakFileFunctions.h"
+#include "pak/PakFileFunctions.h"
 #include "platform/core/FileSystem.h"
 
 #include <gtest/gtest.h>
