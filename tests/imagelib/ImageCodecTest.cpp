@@ -8,6 +8,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -200,6 +201,10 @@ TEST(JpegReader, ColourAndGreyPicturesAreOpaque)
 
     image = DecodeBytes(DecodeJpeg, fixtures::MakeJpeg(w, h, 1, grey));
     ASSERT_TRUE(image);
+    for (size_t i = 0; i < size_t(w * h); ++i) {
+        const uint32_t p = image->GetBits()[i];
+        ASSERT_TRUE(Channel(p, 0) == Channel(p, 8) && Channel(p, 8) == Channel(p, 16)) << "grey pixel " << i;
+    }
     const uint32_t left = image->GetBits()[0], right = image->GetBits()[15];
     EXPECT_EQ(left >> 24, 0xFFu);
     EXPECT_EQ(Channel(left, 0), Channel(left, 8));
@@ -369,4 +374,94 @@ TEST(JpegReader, CommentsAreSkippedWhateverTheirLength)
     auto image = DecodeBytes(DecodeJpeg, bytes);
     ASSERT_TRUE(image);
     ExpectNear(image->GetBits()[63], 0xFF808080u, 3, 63);
+}
+
+TEST(PngReader, AColourMarkedTransparentComesOutClear)
+{
+    const std::vector<uint32_t> pixels = {0xFF102030u, 0xFF405060u};
+    Bytes bytes = fixtures::MakeRgbaPng(2, 1, pixels);
+    // The same picture as RGB with the first colour as its transparent key.
+    fixtures::PngSpec rgb;
+    rgb.width = 2;
+    rgb.height = 1;
+    rgb.colorType = PNG_COLOR_TYPE_RGB;
+    rgb.rows = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60};
+    bytes = fixtures::MakePng(rgb);
+    PutChunk(bytes, kAfterPngHeader, "tRNS", {0, 0x10, 0, 0x20, 0, 0x30}, false);
+    auto image = DecodeBytes(DecodePng, bytes);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetBits()[0] >> 24, 0u);
+    EXPECT_EQ(image->GetBits()[1], 0xFF405060u);
+}
+
+TEST(JpegReader, APictureTooLargeToHoldOrInPrintColoursIsRefused)
+{
+    std::vector<uint8_t> samples(8 * 8 * 3, 0x80);
+    Bytes bytes = fixtures::MakeJpeg(8, 8, 3, samples);
+    // The frame header (SOF0): marker, length, precision, height, width.
+    const Bytes startOfFrame = {0xFF, 0xC0};
+    const auto frame = std::search(bytes.begin(), bytes.end(), startOfFrame.begin(), startOfFrame.end());
+    ASSERT_NE(frame, bytes.end());
+    for (int i : {5, 6, 7, 8})
+        frame[i] = 0xEA; // 60138 x 60138
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(DecodeBytes(DecodeJpeg, bytes));
+
+    std::vector<uint8_t> cmyk(8 * 8 * 4, 0x40);
+    EXPECT_FALSE(DecodeBytes(DecodeJpeg, fixtures::MakeJpeg(8, 8, 4, cmyk)));
+    testing::internal::GetCapturedStderr();
+}
+
+TEST(JpegReader, PureBlackStaysBlack)
+{
+    std::vector<uint8_t> samples(8 * 8 * 3, 0);
+    auto image = DecodeBytes(DecodeJpeg, fixtures::MakeJpeg(8, 8, 3, samples, 100));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetBits()[9], 0xFF000000u);
+}
+
+TEST(ImageWriters, JpegKeepsEachRowInItsPlaceAtQuality80)
+{
+    fixtures::TempFolder folder;
+    Image picture(16, 16);
+    std::vector<uint8_t> samples;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const uint32_t pixel = y < 8 ? 0xFFE00000u : 0xFF0000E0u;
+            picture.GetBits()[y * 16 + x] = pixel;
+            samples.insert(samples.end(), {uint8_t(pixel >> 16), uint8_t(pixel >> 8), uint8_t(pixel)});
+        }
+    const std::string path = folder.File("rows.jpg");
+    ASSERT_TRUE(SaveJpegFile(path, &picture));
+    std::unique_ptr<Image> back(ReadJpegImage(path));
+    ASSERT_TRUE(back);
+    ExpectNear(back->GetBits()[0], 0xFFE00000u, 12, 0);
+    ExpectNear(back->GetBits()[255], 0xFF0000E0u, 12, 255);
+
+    // The quantisation tables are those of quality 80.
+    const Bytes written = fixtures::ReadWholeFile(path);
+    const Bytes reference = fixtures::MakeJpeg(16, 16, 3, samples, 80);
+    const auto tables = [](const Bytes& jpeg) {
+        const Bytes defineTables = {0xFF, 0xDB};
+        const auto at = std::search(jpeg.begin(), jpeg.end(), defineTables.begin(), defineTables.end());
+        return at == jpeg.end() ? Bytes {} : Bytes(at, at + 4 + 64);
+    };
+    ASSERT_FALSE(tables(reference).empty());
+    EXPECT_EQ(tables(written), tables(reference));
+}
+
+TEST(ImageWriters, OnePixelJpegSavesAndAPictureWithoutPixelsLeavesNoFile)
+{
+    fixtures::TempFolder folder;
+    Image dot(1, 1);
+    dot.GetBits()[0] = 0xFF808080u;
+    ASSERT_TRUE(SaveJpegFile(folder.File("dot.jpg"), &dot));
+    for (Image* empty : {new Image(0, 3), new Image(3, 0)}) {
+        const std::string path = folder.File("empty" + std::to_string(empty->mWidth) + ".jpg");
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(SaveJpegFile(path, empty));
+        testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(std::filesystem::exists(path)) << path;
+        delete empty;
+    }
 }

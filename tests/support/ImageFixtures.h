@@ -79,7 +79,7 @@ Bytes MakePng(const PngSpec& spec);
 // An 8-bit RGBA PNG of 0xAARRGGBB pixels.
 Bytes MakeRgbaPng(int width, int height, const std::vector<uint32_t>& pixels);
 
-// components: 1 (grey) or 3 (RGB); samples interleaved, rows from the top.
+// components: 1 (grey), 3 (RGB) or 4 (CMYK); samples interleaved, rows from the top.
 Bytes MakeJpeg(int width, int height, int components, const std::vector<uint8_t>& samples, int quality = 95);
 
 // components 1, 3 or 4, 8-bit samples interleaved; a codestream (.j2k) or a
