@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 
 using namespace ImageLib;
 using fixtures::Bytes;
@@ -344,9 +345,11 @@ TEST(ImageWriters, SavingToAFullDiskReportsFailure)
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full here";
     Image small(1, 1);
-    Image large(64, 64);
-    const auto pixels = fixtures::PatternPixels(64, 64, false);
-    std::copy(pixels.begin(), pixels.end(), large.GetBits());
+    // Noise does not compress: the writer's buffer fills and the first
+    // write already fails.
+    Image large(256, 256);
+    std::mt19937 noise(7);
+    std::generate(large.GetBits(), large.GetBits() + 256 * 256, [&] { return uint32_t(noise()); });
     testing::internal::CaptureStderr();
     EXPECT_FALSE(SavePngFile("/dev/full", &small)) << "the error shows when the file is closed";
     EXPECT_FALSE(SavePngFile("/dev/full", &large)) << "the error shows while writing";
@@ -366,10 +369,13 @@ TEST(JpegReader, CommentsAreSkippedWhateverTheirLength)
 {
     std::vector<uint8_t> rgb(8 * 8 * 3, 0x80);
     Bytes bytes = fixtures::MakeJpeg(8, 8, 3, rgb);
-    // After the start-of-image marker: a comment of one byte and one longer
-    // than the reader's 4 KB block.
-    Bytes comments = {0xFF, 0xFE, 0x00, 0x03, 'x', 0xFF, 0xFE, 0x13, 0x8A};
-    comments.resize(comments.size() + 0x1388, '.');
+    // After the start-of-image marker: a short comment and one longer than
+    // the reader's 4 KB block, both holding an end-of-image marker that only
+    // skipping them whole keeps from ending the file.
+    Bytes comments = {0xFF, 0xFE, 0x00, 0x04, 0xFF, 0xD9, 0xFF, 0xFE, 0x13, 0x8A};
+    comments.resize(comments.size() + 0x1388 - 2, '.');
+    comments[comments.size() - 100] = 0xFF;
+    comments[comments.size() - 99] = 0xD9;
     bytes.insert(bytes.begin() + 2, comments.begin(), comments.end());
     auto image = DecodeBytes(DecodeJpeg, bytes);
     ASSERT_TRUE(image);
