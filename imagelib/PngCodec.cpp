@@ -41,7 +41,7 @@ std::unique_ptr<Image> DecodePng(ImageSource& source)
         return nullptr;
     png_infop info = png_create_info_struct(png);
     if (!info) {
-        {}
+        png_destroy_read_struct(&png, nullptr, nullptr);
         return nullptr;
     }
     Image* volatile image = nullptr;

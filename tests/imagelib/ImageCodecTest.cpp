@@ -359,12 +359,20 @@ TEST(ImageWriters, SavingToAFullDiskReportsFailure)
     Image large(256, 256);
     std::mt19937 noise(7);
     std::generate(large.GetBits(), large.GetBits() + 256 * 256, [&] { return uint32_t(noise()); });
+    const auto openFiles = [] {
+        const std::filesystem::path fds("/proc/self/fd");
+        return std::filesystem::exists(fds)
+            ? std::distance(std::filesystem::directory_iterator(fds), std::filesystem::directory_iterator())
+            : 0;
+    };
+    const auto openBefore = openFiles();
     testing::internal::CaptureStderr();
     EXPECT_FALSE(SavePngFile("/dev/full", &small)) << "the error shows when the file is closed";
     EXPECT_FALSE(SavePngFile("/dev/full", &large)) << "the error shows while writing";
     EXPECT_FALSE(SaveJpegFile("/dev/full", &small));
     EXPECT_FALSE(SaveJpegFile("/dev/full", &large));
     testing::internal::GetCapturedStderr();
+    EXPECT_EQ(openFiles(), openBefore) << "a failed save leaves no file open";
 }
 
 TEST(JpegReader, ADamagedFileIsToldOnStandardError)
