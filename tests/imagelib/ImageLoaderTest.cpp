@@ -211,7 +211,7 @@ TEST_F(ImageLoader, ANameWithoutAFolderFindsItsMaskBesideIt)
 
 TEST_F(ImageLoader, AnExtensionThatOnlyBeginsLikeAKnownOneReadsNothing)
 {
-    folder.Write("photo.jpg", SolidJpeg(2, 2, 0, 0, 255));
-    EXPECT_FALSE(Load("photo.jpeg"));
-    EXPECT_TRUE(Load("photo.jpg"));
+    folder.Write("photo.tga", SolidTga(2, 2, 0xFF0000FF));
+    EXPECT_FALSE(Load("photo.tgax"));
+    EXPECT_TRUE(Load("photo.tga"));
 }

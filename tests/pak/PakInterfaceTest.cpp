@@ -95,11 +95,18 @@ TEST(PakNames, ParentFolderStepsAtEitherEndOfAName)
     EXPECT_EQ(NormalizePakPath("\\..\\a.png", ""), "A.PNG");
 }
 
-TEST(PakNames, BufferFormLeavesABufferOfNoBytesAlone)
+TEST(PakNames, AnAbsoluteNameWithoutAWorkingDirectoryKeepsAllOfItself)
+{
+    EXPECT_EQ(NormalizePakPath("/images/a.png", ""), "\\IMAGES\\A.PNG");
+}
+
+TEST(PakNames, BufferFormLeavesABufferOfNoBytesAloneAndFillsOneOfOneByte)
 {
     char out[4] = "abc";
     NormalizePakPath("images/foo.png", out, 0);
     EXPECT_STREQ(out, "abc");
+    NormalizePakPath("images/foo.png", out, 1);
+    EXPECT_STREQ(out, "") << "room for the terminator only";
     NormalizePakPath("images/foo.png", nullptr, 4);
 }
 
