@@ -39,7 +39,7 @@ TEST(RegistryFile, PrintableTextIsStoredAsItselfSoTheFileCanBeEditedByHand)
     EXPECT_EQ(EncodeWord("Tahoma!~{}"), "Tahoma!~{}");
     EXPECT_EQ(EncodeWord("a b%"), "a%20b%25");
     std::string out;
-    ASSERT_TRUE(DecodeWord("%aF%Fa%09%90", &out)) << "escapes written by hand may use either case";
+    ASSERT_TRUE(DecodeWord("%aF%fA%09%90", &out)) << "escapes written by hand may use either case";
     EXPECT_EQ(out, "\xAF\xFA\x09\x90");
 }
 
@@ -65,6 +65,15 @@ TEST(RegistryFile, AFileEditedByHandStillReads)
     EXPECT_EQ(a.values.at("m").data, (std::vector<uint8_t>{'x'}));
 }
 
+TEST(RegistryFile, ATypeOfTwoDigitsReadsWhole)
+{
+    // REG_QWORD is 11; its word is longer than the name and the data here.
+    Key root;
+    std::string error;
+    ASSERT_TRUE(Parse("pellucor-registry 1\nkey A\nvalue q 11 %\n", &root, &error)) << error;
+    EXPECT_EQ(root.subKeys["a"]->values.at("q").type, 11u);
+}
+
 TEST(RegistryFile, ParseNamesTheLineOfTheFirstProblemAndLeavesNothingBehind)
 {
     struct Case {
@@ -77,6 +86,7 @@ TEST(RegistryFile, ParseNamesTheLineOfTheFirstProblemAndLeavesNothingBehind)
         {"something else\n", "line 1"},
         {"pellucor-registry 1\nvalue a 4 %00%00%00%00\n", "line 2"},
         {"pellucor-registry 1\nkey A\nvalue a x 00\n", "line 3"},
+        {"pellucor-registry 1\nkey A\nvalue a 4x %00\n", "line 3"},
         {"pellucor-registry 1\nkey A\nvalue a 4\n", "line 3"},
         {"pellucor-registry 1\nkey A\\\\B\n", "line 2"},
         {"pellucor-registry 1\nkey A\nbogus\n", "line 3"},
@@ -89,6 +99,17 @@ TEST(RegistryFile, ParseNamesTheLineOfTheFirstProblemAndLeavesNothingBehind)
         EXPECT_TRUE(root.subKeys.empty());
         EXPECT_TRUE(root.values.empty());
     }
+}
+
+TEST(RegistryFile, AProblemIsNamedByTheWordThatCausedIt)
+{
+    Key root;
+    std::string error;
+    EXPECT_FALSE(Parse("pellucor-registry 1\nkey A\nvalue name 4x %00\n", &root, &error));
+    EXPECT_NE(error.find("\"4x\""), std::string::npos) << error;
+    const std::string longWord(60, 'w');
+    EXPECT_FALSE(Parse("pellucor-registry 1\n" + longWord + "\n", &root, &error));
+    EXPECT_NE(error.find("\"" + std::string(40, 'w') + "\""), std::string::npos) << "cut to 40 characters: " << error;
 }
 
 TEST(RegistryFile, ASerializedTreeParsesBackTheSame)

@@ -334,6 +334,13 @@ TEST_F(Registry, TheFileIsReadOnceAtFirstUseWhateverTheFirstCall)
     EXPECT_EQ(Number("SOFTWARE\\P", "Missing"), std::nullopt);
 }
 
+TEST_F(Registry, TheFileLivesInThePlayersConfigFolder)
+{
+    EXPECT_EQ(RegistryFilePath(), File()) << "before the first use";
+    Create("SOFTWARE\\P");
+    EXPECT_EQ(RegistryFilePath(), File()) << "once read";
+}
+
 TEST_F(Registry, AFailedOpenOrCreateClearsTheHandleItWasGiven)
 {
     HKEY key = Create("SOFTWARE\\P");
