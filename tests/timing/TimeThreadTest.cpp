@@ -100,6 +100,32 @@ TEST(TimeThread, StoppedFromAnotherThreadItStartsAgainWithTheClockFromZero)
     EXPECT_EQ(timeAtFirstTick, 0u) << "the clock starts from 0 with the thread";
 }
 
+TEST(TimeThread, StartingTheThreadForgetsADebtRunUpByPassesDrivenByHand)
+{
+    testing::YieldingClock clock;
+    platform::ScopedClock useClock(clock);
+    TimeSystem_impl system;
+    TickingTimer timer(system);
+    // A 7 ms pass by hand leaves 2 ms owed.
+    timer.onTick = [&](int n) {
+        if (n == 1)
+            clock.Advance(7000);
+    };
+    ASSERT_TRUE(system.RunPass());
+    ASSERT_TRUE(system.RunPass());
+
+    timer.times.clear();
+    timer.onTick = [&](int n) {
+        if (n == 3)
+            timer.done.Set();
+    };
+    ASSERT_TRUE(system.StartTicking());
+    ASSERT_TRUE(timer.done.Wait(20000));
+    system.StopTicking();
+    EXPECT_EQ(timer.times[1] - timer.times[0], 5000u) << "full periods from the start";
+    EXPECT_EQ(timer.times[2] - timer.times[1], 5000u);
+}
+
 TEST(TimeThread, DestroyingATickingSystemStopsItsThreadFirst)
 {
     testing::YieldingClock clock;

@@ -255,14 +255,21 @@ def load_areas():
 
 
 def merge_results(paths, equivalents):
+    """Later files override earlier ones; mutants the source no longer has
+    (their line was edited since) are left out."""
     merged = OrderedDict()
     for path in paths:
         for r in json.loads(Path(path).read_text()):
             merged[r["id"]] = r
+    current = {}
     for r in merged.values():
+        if r["file"] not in current:
+            source = SOURCE / r["file"]
+            current[r["file"]] = ({m.ident for m in MutantFinder(r["file"], source.read_text()).find()}
+                                  if source.exists() else set())
         if r["id"] in equivalents:
             r.update(status="equivalent", detail=equivalents[r["id"]])
-    return list(merged.values())
+    return [r for r in merged.values() if r["id"] in current[r["file"]]]
 
 
 def summarise(results, key):
@@ -444,6 +451,18 @@ def execute(work, args, build, restorer, equivalents, results):
     total = sum(len(w[5]) for w in work)
     done = 0
     runners = {}
+    try:
+        run_all(work, args, build, restorer, equivalents, results, runners, total)
+    finally:
+        # The programs hold the last mutant until rebuilt from the restored
+        # sources; leave the build directory as the sources are.
+        built = sorted({t for key in runners for t in key[0]})
+        if built:
+            ninja(build, built, args.jobs)
+
+
+def run_all(work, args, build, restorer, equivalents, results, runners, total):
+    done = 0
     for area, rel, target, gtest_filter, text, mutants in work:
         targets = [target] if target else test_targets_for(build, rel)
         key = (tuple(targets), gtest_filter)
