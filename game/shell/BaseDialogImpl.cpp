@@ -4,6 +4,7 @@
 #include "controls/IDialogVO.h"
 #include "controls/IFactory.h"
 #include "controls/IFont.h"
+#include "controls/IStringVO.h"
 #include "game/shell/ScreenSize.h"
 #include "kernel/Kernel.h"
 
@@ -23,16 +24,6 @@ ControlLibrary::IFactory* TheFactory()
     if (!factory)
         throw std::logic_error("a dialog needs the control factory");
     return factory;
-}
-
-// Four parts of one column of an image, `w` x `h` each, one below the other
-// from `top`, `step` apart.
-std::array<ControlLibrary::Rect, 4> Column(int32_t w, int32_t h, int32_t step)
-{
-    std::array<ControlLibrary::Rect, 4> parts{};
-    for (int32_t i = 0; i < 4; ++i)
-        parts[size_t(i)] = ControlLibrary::Rect{0, i * step, int16_t(w), int16_t(h)};
-    return parts;
 }
 
 } // namespace
@@ -123,7 +114,7 @@ ControlLibrary::IButtonVO* BaseDialogImpl::AddButton(ControlLibrary::IFont* font
     button->SetSize(w, h);
     button->SetFonts({font, nullptr, nullptr, nullptr});
     button->SetImages({kCommonButtonImage, "", "", ""});
-    button->SetSourceRects(Column(108, 27, 27));
+    button->SetSourceRects(Frames(0, {0, 27, 54, 81}, 108, 27));
     button->SetTextColours({ControlLibrary::RGB{255, 255, 255}, ControlLibrary::RGB{255, 255, 128},
                             ControlLibrary::RGB{203, 203, 192}, ControlLibrary::RGB{0, 0, 0},
                             ControlLibrary::RGB{0, 0, 0}});
@@ -141,12 +132,46 @@ void BaseDialogImpl::SetButtonLook(ControlLibrary::IButtonVO& button, const std:
     button.SetSize(w, h);
 }
 
+ControlLibrary::IButtonVO* BaseDialogImpl::AddButton(ControlLibrary::IFont* font, ControlLibrary::Point captionOffset,
+                                                     const std::string& image,
+                                                     const std::array<ControlLibrary::Rect, 4>& sources, uint32_t w,
+                                                     uint32_t h)
+{
+    ControlLibrary::IButtonVO* button = AddButton(font, captionOffset, 108, 27);
+    if (button)
+        SetButtonLook(*button, image, sources, w, h);
+    return button;
+}
+
+std::array<ControlLibrary::Rect, 4> BaseDialogImpl::Frames(int32_t x, const std::array<int32_t, 4>& tops, int16_t w,
+                                                           int16_t h)
+{
+    std::array<ControlLibrary::Rect, 4> parts{};
+    for (size_t i = 0; i < parts.size(); ++i)
+        parts[i] = ControlLibrary::Rect{x, tops[i], w, h};
+    return parts;
+}
+
+ControlLibrary::IStringVO* BaseDialogImpl::AddString(ControlLibrary::IFont* font, ControlLibrary::RGB colour,
+                                                     uint16_t layer)
+{
+    ControlLibrary::IStringVO* text = factory_->CreateStringVO();
+    if (!text)
+        return nullptr;
+    text->SetFont(font);
+    text->SetColour(colour);
+    text->SetAlignment(1, 1);
+    text->SetLayer(layer);
+    AddChild(text);
+    return text;
+}
+
 ControlLibrary::IButtonVO* BaseDialogImpl::AddCloseButton()
 {
     closeButton_ = AddButton(LoadFont(kCloseButtonFont), ControlLibrary::Point{-2, -5}, 94, 26);
     if (!closeButton_)
         return nullptr;
-    SetButtonLook(*closeButton_, kCloseButtonImage, Column(76, 20, 20), 76, 20);
+    SetButtonLook(*closeButton_, kCloseButtonImage, Frames(0, {0, 20, 40, 60}, 76, 20), 76, 20);
     closeButton_->SetFaceHidden(true);
     closeButton_->SetCaption("Close");
     return closeButton_;

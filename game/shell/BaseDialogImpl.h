@@ -23,6 +23,7 @@
 #pragma once
 
 #include "controls/Point.h"
+#include "controls/RGB.h"
 #include "controls/Rect.h"
 #include "game/shell/ClickSound.h"
 #include "game/table/BaseDialog.h"
@@ -37,6 +38,7 @@ class IButtonVO;
 class IDialogVO;
 class IFactory;
 class IFont;
+class IStringVO;
 class IVisibleObject;
 } // namespace ControlLibrary
 
@@ -88,6 +90,18 @@ protected:
     // it each state shows, and the size.
     static void SetButtonLook(ControlLibrary::IButtonVO& button, const std::string& image,
                               const std::array<ControlLibrary::Rect, 4>& sources, uint32_t w, uint32_t h);
+    // A common button (AddButton, 108 x 27) given its own look at once
+    // (SetButtonLook).
+    ControlLibrary::IButtonVO* AddButton(ControlLibrary::IFont* font, ControlLibrary::Point captionOffset,
+                                         const std::string& image, const std::array<ControlLibrary::Rect, 4>& sources,
+                                         uint32_t w, uint32_t h);
+    // The four state parts of a button, w x h each, from one column of its
+    // image: at x, one below the other at the four tops.
+    static std::array<ControlLibrary::Rect, 4> Frames(int32_t x, const std::array<int32_t, 4>& tops, int16_t w,
+                                                      int16_t h);
+    // A line of text in `font` and `colour`, centred on its position, at
+    // `layer`, a child of the dialog.
+    ControlLibrary::IStringVO* AddString(ControlLibrary::IFont* font, ControlLibrary::RGB colour, uint16_t layer);
     // The close button of the result dialogs: a common button switched to
     // the dialog's own "Close" caption over "images/dialog/btn_ok.png".
     ControlLibrary::IButtonVO* AddCloseButton();

@@ -116,9 +116,10 @@ void LoadOptions()
         if (!factory->ReadRegistryInteger(kSoundEffVolumeValue, soundEffVolume))
             soundEffVolume = kDefaultSoundEffVolume;
         // The table paces its steps by the speed, so a stored value outside
-        // 0..10 is held at the top of the range.
+        // 0..10 (a negative one reads as a large number) is held at the top of
+        // the range.
         if (factory->ReadRegistryInteger(kSpeedValue, value))
-            gGameSpeed = std::min<uint32_t>(static_cast<uint16_t>(value), kMaxGameSpeed);
+            gGameSpeed = std::min<uint32_t>(value, kMaxGameSpeed);
         if (factory->ReadRegistryBool(kFullScreenValue, flag))
             gFullScreen = flag;
     }
@@ -126,8 +127,8 @@ void LoadOptions()
     // they equal the ones held before.
     SetSoundEffVolume(0);
     SetSoundVolume(0);
-    SetSoundEffVolume(static_cast<uint16_t>(soundEffVolume));
-    SetSoundVolume(static_cast<uint16_t>(soundVolume));
+    SetSoundEffVolume(static_cast<uint16_t>(std::min<uint32_t>(soundEffVolume, kMaxVolume)));
+    SetSoundVolume(static_cast<uint16_t>(std::min<uint32_t>(soundVolume, kMaxVolume)));
 }
 
 void SaveOptions()

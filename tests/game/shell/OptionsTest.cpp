@@ -84,7 +84,18 @@ TEST_F(OptionsTest, OutOfRangeRegistryValuesAreHeldInRange)
     factory.registryIntegers["Options\\SoundVol"] = 70000;
     LoadOptions();
     EXPECT_EQ(GetGameSpeed(), 10);
-    EXPECT_LE(GetSoundVolume(), 100);
+    EXPECT_EQ(GetSoundVolume(), 100);
+
+    // Past 16 bits and negative numbers are held too, not cut to their low
+    // half (65539 would otherwise read as 3).
+    factory.registryIntegers["Options\\Speed"] = 65539;
+    factory.registryIntegers["Options\\SoundEffVol"] = 65541;
+    LoadOptions();
+    EXPECT_EQ(GetGameSpeed(), 10);
+    EXPECT_EQ(GetSoundEffVolume(), 100);
+    factory.registryIntegers["Options\\Speed"] = 0xFFFFFFFFu;
+    LoadOptions();
+    EXPECT_EQ(GetGameSpeed(), 10);
 }
 
 TEST_F(OptionsTest, SpeedChangesReachEachObserverOnceInOrder)
