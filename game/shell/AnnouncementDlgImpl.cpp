@@ -1,35 +1,67 @@
 #include "game/shell/AnnouncementDlgImpl.h"
 
+#include "controls/IDialogVO.h"
+#include "controls/IStringVO.h"
+#include "game/table/PlayerI.h"
+
 namespace Gamespace {
 
-StageDlgImpl::StageDlgImpl(ControlLibrary::DialogMessageObserver* owner) : BaseDialogImpl(owner)
+namespace {
+
+constexpr ControlLibrary::RGB kTextColour{255, 255, 10};
+// Until the table says what to announce.
+constexpr char kUnsetText[] = "Winner";
+
+} // namespace
+
+AnnouncementPanel::AnnouncementPanel(ControlLibrary::DialogMessageObserver* owner, ControlLibrary::Point centre,
+                                     const std::string& text)
+    : KeyDialog(owner)
 {
+    DialogObject().SetBackgroundImage(kBackground);
+    DialogObject().SetSize(500, 90);
+    DialogObject().SetPosition(centre);
     AddCloseButton();
+    text_ = AddText(LoadFont(kFont), kTextColour);
+    SetText(text);
 }
 
-void StageDlgImpl::LayoutControls()
+void AnnouncementPanel::LayoutControls()
 {
-    PlaceCloseButton(0, 70);
+    const ControlLibrary::Point centre = Centre();
+    if (text_)
+        text_->SetPosition(centre.x, centre.y - 25);
+    PlaceCloseButton(0, 25);
 }
 
-DealerSelectDlgImpl::DealerSelectDlgImpl(ControlLibrary::DialogMessageObserver* owner) : BaseDialogImpl(owner)
+std::string AnnouncementPanel::Text() const
 {
-    AddCloseButton();
+    return TextOf(text_);
 }
 
-void DealerSelectDlgImpl::LayoutControls()
+void AnnouncementPanel::SetText(const std::string& text)
 {
-    PlaceCloseButton(0, 70);
+    SetTextOf(text_, text);
 }
 
-BankruptDlgImpl::BankruptDlgImpl(ControlLibrary::DialogMessageObserver* owner) : BaseDialogImpl(owner)
+StageDlgImpl::StageDlgImpl(ControlLibrary::DialogMessageObserver* owner)
+    : AnnouncementPanel(owner, ControlLibrary::Point{512, 350}, kUnsetText)
 {
-    AddCloseButton();
 }
 
-void BankruptDlgImpl::LayoutControls()
+DealerSelectDlgImpl::DealerSelectDlgImpl(ControlLibrary::DialogMessageObserver* owner)
+    : AnnouncementPanel(owner, ControlLibrary::Point{512, 350}, kUnsetText)
 {
-    PlaceCloseButton(0, 70);
+}
+
+void DealerSelectDlgImpl::SetDealer(PlayerI& player)
+{
+    SetText(player.GetName() + " is the dealer.");
+}
+
+BankruptDlgImpl::BankruptDlgImpl(ControlLibrary::DialogMessageObserver* owner)
+    : AnnouncementPanel(owner, ControlLibrary::Point{520, 410}, "You have finished this game.")
+{
 }
 
 } // namespace Gamespace

@@ -1,37 +1,66 @@
-// The table's one-line announcements: the coming board stage, the dealer
-// draw's winner, and that the human cannot go on at this table.
+// The table's one-line announcements: the coming board stage, the winner of
+// the dealer draw, and that the human cannot go on at this table. They share
+// one design: a banner ("images/dialog/finish.png", 500 x 90) with a line of
+// large yellow text above a "Close" button; the button, or Return while the
+// banner is the top dialog, closes it, and the table goes on when it hears
+// of the close.
 //
-// For now bare panels with a close button: the line is not shown. The text
-// comes with the announcement dialogs themselves.
+// Each keeps the last text it was given; the stage and dealer banners read
+// "Winner" until the table first sets one.
 //
 // Threads: the main thread.
 #pragma once
 
-#include "game/shell/BaseDialogImpl.h"
+#include "controls/Point.h"
+#include "game/shell/KeyDialog.h"
 #include "game/table/TableDialogs.h"
+
+#include <string>
+
+namespace ControlLibrary {
+class IStringVO;
+}
 
 namespace Gamespace {
 
-class StageDlgImpl final : public BaseDialogImpl, public StageDlg {
+class AnnouncementPanel : public KeyDialog {
+public:
+    static constexpr char kBackground[] = "images/dialog/finish.png";
+    static constexpr char kFont[] = "fonts/a_BosaNova20.txt";
+
+    void LayoutControls() override;
+    std::string Text() const;
+
+protected:
+    // Centred on `centre` of the screen.
+    AnnouncementPanel(ControlLibrary::DialogMessageObserver* owner, ControlLibrary::Point centre,
+                      const std::string& text);
+    void SetText(const std::string& text);
+
+private:
+    ControlLibrary::IStringVO* text_ = nullptr;
+};
+
+// "Flop", "Turn" or "River", the stage about to be dealt.
+class StageDlgImpl final : public AnnouncementPanel, public StageDlg {
 public:
     explicit StageDlgImpl(ControlLibrary::DialogMessageObserver* owner);
-    void LayoutControls() override;
-    void SetCaption(const std::string& /*text*/) override {}
+    void SetCaption(const std::string& text) override { SetText(text); }
 };
 
-class DealerSelectDlgImpl final : public BaseDialogImpl, public DealerSelectDlg {
+// The player who drew the highest card deals first.
+class DealerSelectDlgImpl final : public AnnouncementPanel, public DealerSelectDlg {
 public:
     explicit DealerSelectDlgImpl(ControlLibrary::DialogMessageObserver* owner);
-    void LayoutControls() override;
-    void SetCaption(const std::string& /*text*/) override {}
-    void SetDealer(PlayerI& /*player*/) override {}
+    void SetCaption(const std::string& text) override { SetText(text); }
+    void SetDealer(PlayerI& player) override;
 };
 
-class BankruptDlgImpl final : public BaseDialogImpl, public BankruptDlg {
+// The human has no chips left and takes no more.
+class BankruptDlgImpl final : public AnnouncementPanel, public BankruptDlg {
 public:
     explicit BankruptDlgImpl(ControlLibrary::DialogMessageObserver* owner);
-    void LayoutControls() override;
-    void SetCaption(const std::string& /*text*/) override {}
+    void SetCaption(const std::string& text) override { SetText(text); }
 };
 
 } // namespace Gamespace

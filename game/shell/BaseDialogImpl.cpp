@@ -103,6 +103,33 @@ void BaseDialogImpl::AddChild(ControlLibrary::IVisibleObject* child)
     children_.push_back(child);
 }
 
+ControlLibrary::IStringVO* BaseDialogImpl::AddText(ControlLibrary::IFont* font, ControlLibrary::RGB colour)
+{
+    ControlLibrary::IStringVO* text = factory_->CreateStringVO();
+    if (!text)
+        return nullptr;
+    text->SetFont(font);
+    text->SetColour(colour);
+    text->SetLayer(kChildLayer);
+    text->SetAlignment(1, 1);
+    AddChild(text);
+    return text;
+}
+
+std::string BaseDialogImpl::TextOf(const ControlLibrary::IStringVO* text)
+{
+    std::string out;
+    if (text)
+        text->GetText(out);
+    return out;
+}
+
+void BaseDialogImpl::SetTextOf(ControlLibrary::IStringVO* text, const std::string& value)
+{
+    if (text)
+        text->SetText(value);
+}
+
 ControlLibrary::IButtonVO* BaseDialogImpl::AddButton(ControlLibrary::IFont* font, ControlLibrary::Point captionOffset,
                                                      uint32_t w, uint32_t h)
 {

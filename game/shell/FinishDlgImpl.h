@@ -1,25 +1,83 @@
-// The hand result: each pot of a showdown in turn, with its winners, their
-// winnings and hands.
+// The hand result: the pots of a showdown one at a time, each with its name
+// ("Main pot", "Pot 2", ...) and its winners line: "Ann win $120 with Full
+// House", or "2 players win $51 each". Showing a pot lights its winners'
+// seats, their best hole cards and the board cards of their best hand; one
+// of three chip sounds plays when the dialog opens. "Close" (or Return while
+// it is the top dialog) moves on to the next pot, and after the last one
+// hides the dialog; the table deals on when it hears of the hide.
 //
-// For now a bare panel with a close button: the pots are not shown (the
-// table has paid them before it fills the dialog). The rows come with the
-// hand-result dialog itself.
+// The table has credited every pot to its winners before it fills the
+// dialog, so the dialog never touches money: a result closed before its last
+// pot (the table left, the game quit) loses no chip.
 //
-// Threads: the main thread.
+// Amounts are whole dollars as 64-bit integers.
+//
+// Threads: the main thread (the table's steps run there too).
 #pragma once
 
-#include "game/shell/BaseDialogImpl.h"
+#include "game/shell/KeyDialog.h"
 #include "game/table/FinishDlg.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace ControlLibrary {
+class ISound;
+class IStringVO;
+} // namespace ControlLibrary
 
 namespace Gamespace {
 
-class FinishDlgImpl final : public BaseDialogImpl, public FinishDlg {
+class BoardDisplay;
+
+class FinishDlgImpl final : public KeyDialog, public FinishDlg {
 public:
-    explicit FinishDlgImpl(ControlLibrary::DialogMessageObserver* owner);
+    static constexpr char kBackground[] = "images/dialog/finish_big.png";
+    static constexpr char kFont[] = "fonts/a_BosaNova20.txt";
+    static constexpr size_t kSoundCount = 3;
+
+    struct Winner {
+        PlayerI* player;
+        std::string handName;
+        double amount;
+    };
+    struct Pot {
+        std::vector<Winner> winners;
+        std::string name;
+    };
+
+    // `board`: the table's, on which a winner's best cards are lit.
+    FinishDlgImpl(ControlLibrary::DialogMessageObserver* owner, BoardDisplay& board);
+    ~FinishDlgImpl() override;
+
     void LayoutControls() override;
-    void ClearPots() override {}
-    void AddPot(const std::string& /*potName*/) override {}
-    void AddWinner(PlayerI* /*winner*/, double /*amount*/, const std::string& /*handName*/) override {}
+    void ClearPots() override { pots_.clear(); }
+    void AddPot(const std::string& potName) override;
+    // Without a pot to add it to, the row is dropped.
+    void AddWinner(PlayerI* winner, double amount, const std::string& handName) override;
+    // Shown: the first pot; hidden: the pots are gone.
+    void OnDialogShown(uint32_t dialogId, bool shown) override;
+    // Close: the next pot, or hide after the last.
+    void OnMouseUp(uint32_t id, int32_t button) override;
+
+    static std::string WinnersLine(const Pot& pot);
+    const std::vector<Pot>& Pots() const { return pots_; }
+    size_t CurrentPot() const { return current_; }
+    std::string Title() const { return TextOf(title_); }
+    std::string Text() const { return TextOf(text_); }
+
+private:
+    // Shows pot `current_`: its name, its winners line and its winners lit.
+    void ShowCurrentPot();
+
+    BoardDisplay& board_;
+    std::array<ControlLibrary::ISound*, kSoundCount> sounds_{};
+    ControlLibrary::IStringVO* title_ = nullptr;
+    ControlLibrary::IStringVO* text_ = nullptr;
+    std::vector<Pot> pots_;
+    size_t current_ = 0;
 };
 
 } // namespace Gamespace

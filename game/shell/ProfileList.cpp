@@ -44,6 +44,11 @@ bool IsValidProfileName(const std::string& name)
     return true;
 }
 
+bool IsTournament()
+{
+    return IsTournamentGameType(ProfileList::CurrentProfile()->gameType);
+}
+
 ProfileList* ProfileList::Instance()
 {
     if (!gList)

@@ -53,3 +53,7 @@ private:
 // separator, no ".." and no control character, so "save/" + name + "_.usr"
 // always stays inside "save/".
 bool IsValidProfileName(const std::string& name);
+
+// The current profile plays a tournament (game type 3, 4 or 5): where cash
+// tables and tournaments differ, the screens ask this.
+bool IsTournament();

@@ -1,5 +1,6 @@
 #include "game/shell/TableShell.h"
 
+#include "controls/IDialogVO.h"
 #include "game/shell/AnnouncementDlgImpl.h"
 #include "game/shell/FinishDlgImpl.h"
 #include "game/shell/HumanActionDlgImpl.h"
@@ -11,30 +12,43 @@
 
 namespace Gamespace {
 
+namespace {
+
+// The table's panels and its hand result and dealer announcement leave the
+// rest of the table working while they show.
+template <typename Dialog>
+std::unique_ptr<Dialog> Modeless(std::unique_ptr<Dialog> dialog)
+{
+    dialog->DialogObject().SetModeless(1);
+    return dialog;
+}
+
+} // namespace
+
 std::unique_ptr<MenuDlg> TableShell::CreateMenuDlg(ControlLibrary::DialogMessageObserver* owner)
 {
     return std::make_unique<MenuDlgImpl>(owner);
 }
 
 std::unique_ptr<FinishDlg> TableShell::CreateFinishDlg(ControlLibrary::DialogMessageObserver* owner,
-                                                       BoardDisplay& /*board*/)
+                                                       BoardDisplay& board)
 {
-    return std::make_unique<FinishDlgImpl>(owner);
+    return Modeless(std::make_unique<FinishDlgImpl>(owner, board));
 }
 
 std::unique_ptr<DealerSelectDlg> TableShell::CreateDealerSelectDlg(ControlLibrary::DialogMessageObserver* owner)
 {
-    return std::make_unique<DealerSelectDlgImpl>(owner);
+    return Modeless(std::make_unique<DealerSelectDlgImpl>(owner));
 }
 
 std::unique_ptr<TrnInfoDlg> TableShell::CreateTrnInfoDlg(ControlLibrary::DialogMessageObserver* owner)
 {
-    return std::make_unique<TrnInfoDlgImpl>(owner);
+    return Modeless(std::make_unique<TrnInfoDlgImpl>(owner));
 }
 
 std::unique_ptr<TrnPlayersDlg> TableShell::CreateTrnPlayersDlg(ControlLibrary::DialogMessageObserver* owner)
 {
-    return std::make_unique<TrnPlayersDlgImpl>(owner);
+    return Modeless(std::make_unique<TrnPlayersDlgImpl>(owner));
 }
 
 std::unique_ptr<BankruptDlg> TableShell::CreateBankruptDlg(ControlLibrary::DialogMessageObserver* owner)

@@ -13,18 +13,21 @@
 #include <random>
 #include <string>
 
-class ProfileFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override
+// For as long as it lives: the working folder is a fresh one with an empty
+// "save/" folder, and the profile list starts empty; afterwards the folder
+// is gone and the list empty again.
+class ScopedProfileFolder {
+public:
+    ScopedProfileFolder()
     {
         previous_ = platform::GetCurrentDirectory();
         std::random_device random;
         folder_ = (std::filesystem::temp_directory_path() / ("pellucor-profiles-" + std::to_string(random()))).string();
-        ASSERT_TRUE(platform::MakeDirectories(folder_ + "/save"));
-        ASSERT_TRUE(platform::SetCurrentDirectory(folder_));
+        EXPECT_TRUE(platform::MakeDirectories(folder_ + "/save"));
+        EXPECT_TRUE(platform::SetCurrentDirectory(folder_));
         ProfileList::Free();
     }
-    void TearDown() override
+    ~ScopedProfileFolder()
     {
         ProfileList::ClearActive();
         ProfileList::Free();
@@ -32,7 +35,18 @@ protected:
         platform::SetCurrentDirectory(previous_);
         platform::DeleteTree(folder_);
     }
+    ScopedProfileFolder(const ScopedProfileFolder&) = delete;
+    ScopedProfileFolder& operator=(const ScopedProfileFolder&) = delete;
 
+    const std::string& Path() const { return folder_; }
+
+private:
+    std::string previous_;
+    std::string folder_;
+};
+
+class ProfileFolderTest : public ::testing::Test {
+protected:
     static std::string Bytes(const std::string& path)
     {
         std::string contents;
@@ -44,6 +58,6 @@ protected:
         ASSERT_TRUE(platform::WriteFileAtomic(path, bytes));
     }
 
-    std::string previous_;
-    std::string folder_;
+    ScopedProfileFolder scoped_;
+    const std::string& folder_ = scoped_.Path();
 };
