@@ -22,7 +22,7 @@ AnnouncementPanel::AnnouncementPanel(ControlLibrary::DialogMessageObserver* owne
     DialogObject().SetSize(500, 90);
     DialogObject().SetPosition(centre);
     AddCloseButton();
-    text_ = AddText(LoadFont(kFont), kTextColour);
+    text_ = AddString(LoadFont(kFont), kTextColour, kChildLayer);
     SetText(text);
 }
 

@@ -103,19 +103,6 @@ void BaseDialogImpl::AddChild(ControlLibrary::IVisibleObject* child)
     children_.push_back(child);
 }
 
-ControlLibrary::IStringVO* BaseDialogImpl::AddText(ControlLibrary::IFont* font, ControlLibrary::RGB colour)
-{
-    ControlLibrary::IStringVO* text = factory_->CreateStringVO();
-    if (!text)
-        return nullptr;
-    text->SetFont(font);
-    text->SetColour(colour);
-    text->SetLayer(kChildLayer);
-    text->SetAlignment(1, 1);
-    AddChild(text);
-    return text;
-}
-
 std::string BaseDialogImpl::TextOf(const ControlLibrary::IStringVO* text)
 {
     std::string out;
@@ -128,6 +115,20 @@ void BaseDialogImpl::SetTextOf(ControlLibrary::IStringVO* text, const std::strin
 {
     if (text)
         text->SetText(value);
+}
+
+std::string BaseDialogImpl::FitText(ControlLibrary::IFont* font, const std::string& fixed, const std::string& cut,
+                                    int32_t width)
+{
+    std::string text = fixed + cut;
+    if (!font || font->GetStringWidth(text) <= width)
+        return text;
+    for (size_t keep = cut.size(); keep-- > 0;) {
+        text = fixed + cut.substr(0, keep) + "...";
+        if (font->GetStringWidth(text) <= width)
+            break;
+    }
+    return text;
 }
 
 ControlLibrary::IButtonVO* BaseDialogImpl::AddButton(ControlLibrary::IFont* font, ControlLibrary::Point captionOffset,

@@ -80,12 +80,13 @@ protected:
     ControlLibrary::IFont* LoadFont(const std::string& descriptor);
     // Makes `child` a child of the dialog, released with it.
     void AddChild(ControlLibrary::IVisibleObject* child);
-    // A line of text in `font` and `colour`, centred on its position, at
-    // layer 300, a child of the dialog; null when the factory has no room.
-    ControlLibrary::IStringVO* AddText(ControlLibrary::IFont* font, ControlLibrary::RGB colour);
     // The text a line shows ("" for none), and a change of it (none: nothing).
     static std::string TextOf(const ControlLibrary::IStringVO* text);
     static void SetTextOf(ControlLibrary::IStringVO* text, const std::string& value);
+    // `fixed` + `cut`, with `cut` shortened and ended by "..." as far as it
+    // must be for the whole to be at most `width` pixels wide in `font`.
+    static std::string FitText(ControlLibrary::IFont* font, const std::string& fixed, const std::string& cut,
+                               int32_t width);
     // A button in the shell's common look ("images/btn_def.png", white
     // caption in `font`), centred on its position, at layer 300, of the
     // given size, a child of the dialog, with the dialog as its mouse

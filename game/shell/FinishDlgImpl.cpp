@@ -31,8 +31,8 @@ FinishDlgImpl::FinishDlgImpl(ControlLibrary::DialogMessageObserver* owner, Board
     DialogObject().SetPosition(520, 430);
     AddCloseButton();
     ControlLibrary::IFont* font = LoadFont(kFont);
-    title_ = AddText(font, kTitleColour);
-    text_ = AddText(font, kTextColour);
+    title_ = AddString(font, kTitleColour, kChildLayer);
+    text_ = AddString(font, kTextColour, kChildLayer);
     // Replaced before the dialog is first seen.
     SetTextOf(text_, "Winner");
     SetTextOf(title_, "Test");

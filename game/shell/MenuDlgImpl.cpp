@@ -7,40 +7,30 @@
 
 namespace Gamespace {
 
+struct MenuDlgImpl::ButtonLook {
+    const char* image;
+    int16_t x;
+    std::array<int32_t, 4> tops;
+    int16_t w;
+    int16_t h;
+};
+
 namespace {
 
-using ControlLibrary::Rect;
 using ControlLibrary::RGB;
 
-struct ButtonLook {
-    const char* image;
-    std::array<Rect, 4> parts;
-};
-
-// Normal, hover, pressed, disabled.
-constexpr std::array<Rect, 4> Parts(int16_t x, std::array<int32_t, 4> tops, int16_t w, int16_t h)
-{
-    return {Rect{x, tops[0], w, h}, Rect{x, tops[1], w, h}, Rect{x, tops[2], w, h}, Rect{x, tops[3], w, h}};
-}
+using ButtonLook = MenuDlgImpl::ButtonLook;
 
 const ButtonLook kLooks[MenuDlgImpl::kButtonCount] = {
-    {MenuDlgImpl::kButtons, Parts(0, {4, 60, 117, 167}, 134, 50)},
-    {MenuDlgImpl::kButtons, Parts(134, {4, 60, 117, 167}, 102, 50)},
-    {MenuDlgImpl::kButtons, Parts(464, {7, 61, 116, 165}, 130, 50)},
-    {MenuDlgImpl::kButtons, Parts(236, {8, 63, 117, 167}, 228, 50)},
-    {MenuDlgImpl::kExitButton, Parts(0, {0, 54, 109, 163}, 80, 56)},
+    {MenuDlgImpl::kButtons, 0, {4, 60, 117, 167}, 134, 50},
+    {MenuDlgImpl::kButtons, 134, {4, 60, 117, 167}, 102, 50},
+    {MenuDlgImpl::kButtons, 464, {7, 61, 116, 165}, 130, 50},
+    {MenuDlgImpl::kButtons, 236, {8, 63, 117, 167}, 228, 50},
+    {MenuDlgImpl::kExitButton, 0, {0, 54, 109, 163}, 80, 56},
 };
-const ButtonLook kTournamentLeaveLook = {MenuDlgImpl::kTournamentLeave, Parts(0, {7, 63, 120, 167}, 103, 50)};
+const ButtonLook kTournamentLeaveLook = {MenuDlgImpl::kTournamentLeave, 0, {7, 63, 120, 167}, 103, 50};
 
 constexpr int32_t kButtonRows[MenuDlgImpl::kButtonCount] = {-140, -80, -30, 80, 170};
-
-void ApplyLook(ControlLibrary::IButtonVO& button, const ButtonLook& look)
-{
-    const Rect& part = look.parts[0];
-    button.SetImages({look.image, "", "", ""});
-    button.SetSourceRects(look.parts);
-    button.SetSize(static_cast<uint32_t>(part.w), static_cast<uint32_t>(part.h));
-}
 
 } // namespace
 
@@ -58,7 +48,7 @@ MenuDlgImpl::MenuDlgImpl(ControlLibrary::DialogMessageObserver* owner) : BaseDia
         button->SetTextColours({RGB{25, 25, 250}, RGB{0, 0, 0}, RGB{0, 0, 0}, RGB{0, 0, 0}, RGB{0, 0, 0}});
         ApplyLook(*button, kLooks[i]);
     }
-    label_ = AddText(font, RGB{255, 255, 255});
+    label_ = AddString(font, RGB{255, 255, 255}, kChildLayer);
 }
 
 MenuDlgImpl::~MenuDlgImpl() = default;
@@ -82,6 +72,12 @@ void MenuDlgImpl::OnDialogShown(uint32_t dialogId, bool shown)
 {
     if (shown && dialogId == GetId())
         ShowLeaveButtonFor(IsTournament());
+}
+
+void MenuDlgImpl::ApplyLook(ControlLibrary::IButtonVO& button, const ButtonLook& look)
+{
+    SetButtonLook(button, look.image, Frames(look.x, look.tops, look.w, look.h), static_cast<uint32_t>(look.w),
+                  static_cast<uint32_t>(look.h));
 }
 
 void MenuDlgImpl::ShowLeaveButtonFor(bool tournament)

@@ -47,7 +47,11 @@ public:
     BaseDialog* RulesDialog() const { return rules_.get(); }
     BaseDialog* OptionsDialog() const { return options_.get(); }
 
+    // An image, and the column of it that the four states show, w x h each.
+    struct ButtonLook;
+
 private:
+    void ApplyLook(ControlLibrary::IButtonVO& button, const ButtonLook& look);
     // Closes the menu with this choice.
     void Choose(bool leave, bool exit);
     void ShowLeaveButtonFor(bool tournament);

@@ -17,6 +17,9 @@ constexpr ControlLibrary::RGB kNameColour{248, 208, 87};
 constexpr ControlLibrary::RGB kHumanColour{25, 250, 25};
 constexpr double kShares[] = {0.5, 0.3, 0.2};
 constexpr int32_t kRowOffsets[TrnFinishDlgImpl::kRows] = {-100, -50, 0, 50, 100};
+// From the names' column to a little short of the amounts': a longer name is
+// cut short.
+constexpr int32_t kNameRoom = 200;
 
 // The money totals of a profile come in (buy-in, cash-out) pairs: limit,
 // no-limit, pot-limit.
@@ -37,12 +40,12 @@ TrnFinishDlgImpl::TrnFinishDlgImpl(ControlLibrary::DialogMessageObserver* owner)
     DialogObject().SetSize(500, 500);
     DialogObject().SetPosition(520, 410);
     AddCloseButton();
-    ControlLibrary::IFont* font = LoadFont(kFont);
-    heading_ = AddText(font, kAmountColour);
-    placeLine_ = AddText(font, kAmountColour);
+    font_ = LoadFont(kFont);
+    heading_ = AddString(font_, kAmountColour, kChildLayer);
+    placeLine_ = AddString(font_, kAmountColour, kChildLayer);
     for (size_t row = 0; row < kRows; ++row) {
-        names_[row] = AddText(font, kAmountColour);
-        amounts_[row] = AddText(font, kAmountColour);
+        names_[row] = AddString(font_, kAmountColour, kChildLayer);
+        amounts_[row] = AddString(font_, kAmountColour, kChildLayer);
         for (ControlLibrary::IStringVO* text : {names_[row], amounts_[row]})
             if (text)
                 text->SetAlignment(0, 1);
@@ -107,7 +110,7 @@ void TrnFinishDlgImpl::ShowRows(const std::vector<TrnStanding>& rows)
             SetTextOf(names_[row], "...");
             continue;
         }
-        SetTextOf(names_[row], std::to_string(record.place) + ". " + record.name);
+        SetTextOf(names_[row], FitText(font_, std::to_string(record.place) + ". ", record.name, kNameRoom));
         SetTextOf(amounts_[row], "$" + std::to_string(record.prize));
     }
 }

@@ -22,8 +22,9 @@
 #include <vector>
 
 namespace ControlLibrary {
+class IFont;
 class IStringVO;
-}
+} // namespace ControlLibrary
 
 namespace Gamespace {
 
@@ -57,6 +58,7 @@ private:
     // profile's totals for its kind of tournament, and saves the profiles.
     static void Book(int64_t humanPrize);
 
+    ControlLibrary::IFont* font_ = nullptr;
     ControlLibrary::IStringVO* heading_ = nullptr;
     ControlLibrary::IStringVO* placeLine_ = nullptr;
     std::array<ControlLibrary::IStringVO*, kRows> names_{};

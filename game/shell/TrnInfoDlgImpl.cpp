@@ -23,10 +23,10 @@ TrnInfoDlgImpl::TrnInfoDlgImpl(ControlLibrary::DialogMessageObserver* owner) : B
     DialogObject().SetPosition(0, 0);
     ControlLibrary::IFont* textFont = LoadFont(kTextFont);
     ControlLibrary::IFont* titleFont = LoadFont(kTitleFont);
-    title_ = AddText(textFont, kTextColour);
+    title_ = AddString(textFont, kTextColour, kChildLayer);
     for (size_t row = 0; row < kRowCount; ++row) {
-        labels_[row] = AddText(textFont, kTextColour);
-        values_[row] = AddText(textFont, kTextColour);
+        labels_[row] = AddString(textFont, kTextColour, kChildLayer);
+        values_[row] = AddString(textFont, kTextColour, kChildLayer);
     }
     if (title_) {
         title_->SetFont(titleFont);

@@ -18,6 +18,8 @@ constexpr ControlLibrary::RGB kTitleColour{255, 255, 10};
 constexpr ControlLibrary::RGB kHumanColour{25, 250, 25};
 constexpr char kGapText[] = "  ...";
 constexpr int32_t kRowOffsets[TrnPlayersDlgImpl::kRows] = {-35, -13, 9, 31, 54};
+// From a row's left edge to the panel's rim: a longer name is cut short.
+constexpr int32_t kRowRoom = 110;
 
 } // namespace
 
@@ -36,11 +38,11 @@ TrnPlayersDlgImpl::TrnPlayersDlgImpl(ControlLibrary::DialogMessageObserver* owne
     // The panel's top-right corner is the screen's.
     DialogObject().SetAlignment(2, 0);
     DialogObject().SetPosition(static_cast<int32_t>(screen.w), 0);
-    ControlLibrary::IFont* textFont = LoadFont(kTextFont);
+    textFont_ = LoadFont(kTextFont);
     ControlLibrary::IFont* titleFont = LoadFont(kTitleFont);
-    title_ = AddText(textFont, kTextColour);
+    title_ = AddString(textFont_, kTextColour, kChildLayer);
     for (ControlLibrary::IStringVO*& row : rows_) {
-        row = AddText(textFont, kTextColour);
+        row = AddString(textFont_, kTextColour, kChildLayer);
         if (row)
             row->SetAlignment(0, 1);
     }
@@ -106,7 +108,7 @@ void TrnPlayersDlgImpl::FillPlayerList(const std::vector<PlayerI*>& seats)
             if (record.gap) {
                 texts_[row] = RowTexts{kGapText, kGapText};
             } else {
-                texts_[row].name = place + ".   " + record.name;
+                texts_[row].name = FitText(textFont_, place + ".   ", record.name, kRowRoom);
                 texts_[row].chips = place + ".     " + MoneyText(record.chips);
             }
             if (rows_[row] && record.human)

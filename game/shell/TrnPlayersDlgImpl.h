@@ -20,8 +20,9 @@
 #include <string>
 
 namespace ControlLibrary {
+class IFont;
 class IStringVO;
-}
+} // namespace ControlLibrary
 namespace TimeLibrary {
 class ITimeObject;
 class ITimeSystem;
@@ -67,6 +68,7 @@ private:
     // the caller holds rowsLock_.
     void SwitchRows();
 
+    ControlLibrary::IFont* textFont_ = nullptr;
     ControlLibrary::IStringVO* title_ = nullptr;
     std::array<ControlLibrary::IStringVO*, kRows> rows_{};
     TimeLibrary::ITimeSystem* time_;

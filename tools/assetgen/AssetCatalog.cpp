@@ -210,8 +210,10 @@ void AddPlates(std::vector<ImageAsset>& out)
     out.push_back(Plate("images/dialog/profiles/del_player.png", 380, 250,
                         {"Delete player", {{"Delete this player?", 190, 92, 1, 20}}, {{65, 124, 250, 32}}, {}, {}}));
     out.push_back(Plate("images/dialog/trn_info.png", 139, 170, {"", {}, {}, {}, {36}}));
+    // The close button stands at (250, 450); its caption is drawn 5 pixels
+    // above its middle, and the bed lies under the caption.
     out.push_back(Plate("images/dialog/finish_trn.png", 500, 500,
-                        {"", {}, {}, {Bed(250, 450)}, {110, 125, 175, 225, 275, 325, 375}}));
+                        {"", {}, {}, {Bed(250, 445)}, {110, 125, 175, 225, 275, 325, 375}}));
     out.push_back(Plate("images/dialog/finish.png", 500, 90, {"", {}, {}, {}, {52}}));
     out.push_back(Plate("images/dialog/finish_big.png", 600, 130, {"", {}, {}, {}, {40, 90}}));
     out.push_back(Plate("images/dialog/menu_game.png", 300, 450, {"Menu", {}, {}, {}, {}}));

@@ -29,8 +29,9 @@ void PlatePainter::PaintFrame(Canvas& canvas, int width, int height) const
     cairo_pattern_destroy(p);
     const int g = static_cast<int>(inner);
     canvas.Grain({g, g, width - 2 * g, height - 2 * g}, static_cast<uint32_t>(width * 31 + height), 0.10, 2.0, 2.0);
-    // A fine inner line of brass.
-    if (width > 80 && height > 50) {
+    // A fine inner line of brass; the narrow panels beside the table keep
+    // the room it would take for their text.
+    if (width > 160 && height > 50) {
         canvas.RoundedRect(inner + 4, inner + 4, width - 2 * inner - 8, height - 2 * inner - 8,
                            std::max(1.0, r - inner - 4));
         canvas.SetColor(kBrass, 0.35);

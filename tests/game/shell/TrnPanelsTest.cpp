@@ -127,6 +127,17 @@ TEST_F(TrnPlayersPanel, AHumanBelowTheFifthPlaceTakesTheLastRowAfterAGap)
     EXPECT_EQ(Rows(), (std::vector<std::string>{"1.     $990", "2.     $980", "3.     $970", "  ...", "8.     $10"}));
 }
 
+TEST_F(TrnPlayersPanel, ANameTooLongForThePanelIsCutShort)
+{
+    // The test font sets 6 pixels a character; 110 are there after the
+    // row's left edge.
+    Seat(0, "Maximilian Long", 50);
+    Seat(1, "Christopher", 40);
+    panel_.FillPlayerList(Seats());
+    EXPECT_EQ(panel_.RowText(0), "1.   Maximilian...");
+    EXPECT_EQ(panel_.RowText(1), "2.   Christopher");
+}
+
 TEST_F(TrnPlayersPanel, OnlyPlayersDealtIntoTheHandAreListed)
 {
     Seat(0, "Ann", 50);
