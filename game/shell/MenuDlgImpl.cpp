@@ -3,7 +3,9 @@
 #include "controls/IButtonVO.h"
 #include "controls/IDialogVO.h"
 #include "controls/IStringVO.h"
+#include "game/shell/OptionsDialog.h"
 #include "game/shell/ProfileList.h"
+#include "game/shell/RulesDlg.h"
 
 namespace Gamespace {
 
@@ -49,6 +51,8 @@ MenuDlgImpl::MenuDlgImpl(ControlLibrary::DialogMessageObserver* owner) : BaseDia
         ApplyLook(*button, kLooks[i]);
     }
     label_ = AddString(font, RGB{255, 255, 255}, kChildLayer);
+    rules_ = std::make_unique<RulesDlg>(this);
+    options_ = std::make_unique<OptionsDialog>(nullptr);
 }
 
 MenuDlgImpl::~MenuDlgImpl() = default;
@@ -100,12 +104,10 @@ void MenuDlgImpl::OnMouseUp(uint32_t id, int32_t /*button*/)
         Choose(false, false);
         break;
     case kRules:
-        if (rules_)
-            rules_->Show(true);
+        rules_->Show(true);
         break;
     case kOptions:
-        if (options_)
-            options_->Show(true);
+        options_->Show(true);
         break;
     case kLeave:
         Choose(true, false);

@@ -22,6 +22,9 @@ class IStringVO;
 
 namespace Gamespace {
 
+class OptionsDialog;
+class RulesDlg;
+
 class MenuDlgImpl final : public BaseDialogImpl, public MenuDlg {
 public:
     static constexpr char kBackground[] = "images/dialog/menu_game.png";
@@ -44,8 +47,8 @@ public:
     bool ExitRequested() const override { return exitRequested_; }
 
     uint32_t ButtonId(Button button) const;
-    BaseDialog* RulesDialog() const { return rules_.get(); }
-    BaseDialog* OptionsDialog() const { return options_.get(); }
+    RulesDlg& Rules() const { return *rules_; }
+    OptionsDialog& Options() const { return *options_; }
 
     // An image, and the column of it that the four states show, w x h each.
     struct ButtonLook;
@@ -61,8 +64,8 @@ private:
     ControlLibrary::IStringVO* label_ = nullptr;
     bool leaveRequested_ = false;
     bool exitRequested_ = false;
-    std::unique_ptr<BaseDialog> rules_;
-    std::unique_ptr<BaseDialog> options_;
+    std::unique_ptr<RulesDlg> rules_;
+    std::unique_ptr<OptionsDialog> options_;
 };
 
 } // namespace Gamespace

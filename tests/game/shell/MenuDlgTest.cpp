@@ -3,7 +3,9 @@
 #include "controls/IDialogVO.h"
 #include "game/shell/KeyDialog.h"
 #include "game/shell/MenuDlgImpl.h"
+#include "game/shell/OptionsDialog.h"
 #include "game/shell/ProfileList.h"
+#include "game/shell/RulesDlg.h"
 #include "tests/game/shell/TableDialogScene.h"
 #include "tests/support/ScreenSight.h"
 
@@ -114,14 +116,26 @@ TEST_F(Menu, TheLastChoiceIsTheOneTheTableReads)
     EXPECT_EQ(Clicks(), 3u);
 }
 
-TEST_F(Menu, RulesAndOptionsClickAndLeaveTheMenuOpen)
+TEST_F(Menu, RulesAndOptionsOpenAboveTheMenuAndClosingThemReturnsToIt)
 {
     Choose(MenuDlgImpl::kRules);
+    EXPECT_TRUE(menu_->Rules().IsVisible());
     EXPECT_TRUE(menu_->IsVisible());
-    Choose(MenuDlgImpl::kOptions);
+    ClickOn(menu_->Rules().OkButton()->GetId());
+    EXPECT_FALSE(menu_->Rules().IsVisible());
     EXPECT_TRUE(menu_->IsVisible());
+
+    ClickOn(menu_->ButtonId(MenuDlgImpl::kOptions));
+    EXPECT_TRUE(menu_->Options().IsVisible());
+    PressKey(KeyDialog::kEscapeKey);
+    EXPECT_FALSE(menu_->Options().IsVisible());
+    EXPECT_TRUE(menu_->IsVisible());
+    // The menu never closed, so the table heard nothing.
     EXPECT_EQ(owner_.closes, 0);
-    EXPECT_EQ(Clicks(), 2u);
+    EXPECT_FALSE(menu_->LeaveRequested());
+    EXPECT_FALSE(menu_->ExitRequested());
+    // The menu's two buttons and the rules' OK click.
+    EXPECT_EQ(Clicks(), 3u);
 }
 
 TEST_F(Menu, TheMenuIsModalAndTakesNoKeys)
