@@ -1,0 +1,195 @@
+// The table's dialogs as a player meets them: the dealer draw announced,
+// the tournament's two panels, and the in-game menu with the rules and the
+// options above it. After each step the walk checks what the table and the
+// dialogs hold, not only what the screen shows.
+#include "game/shell/AnnouncementDlgImpl.h"
+#include "game/shell/GameImpl.h"
+#include "game/shell/MenuDlgImpl.h"
+#include "game/shell/OptionsDialog.h"
+#include "game/shell/ProfileList.h"
+#include "game/shell/RulesDlg.h"
+#include "game/shell/SetupRulesMgr.h"
+#include "game/shell/StartMgr.h"
+#include "game/shell/TrnInfoDlgImpl.h"
+#include "game/shell/TrnPlayersDlgImpl.h"
+#include "game/table/GameMgr.h"
+#include "game/table/PlayerI.h"
+#include "game/table/TableScreen.h"
+#include "platform/window/VirtualKeys.h"
+#include "tests/support/ScriptedPlayer.h"
+#include "tests/support/ScriptedShell.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using Gamespace::GameMgr;
+using walk::Caption;
+using walk::Image;
+using walk::ScriptedPlayer;
+
+const walk::Sight kBanner = Image(Gamespace::AnnouncementPanel::kBackground).Named("the banner");
+const walk::Sight kClose = Caption("Close");
+const walk::Sight kMenu = Image(Gamespace::MenuDlgImpl::kBackground).Named("the menu");
+const walk::Sight kResume = Image(Gamespace::MenuDlgImpl::kButtons, {0, 4, 134, 50}).Named("Resume");
+const walk::Sight kRules = Image(Gamespace::MenuDlgImpl::kButtons, {134, 4, 102, 50}).Named("Rules");
+const walk::Sight kOptions = Image(Gamespace::MenuDlgImpl::kButtons, {464, 7, 130, 50}).Named("Options");
+const walk::Sight kRulesPage = Image(Gamespace::RulesDlg::kBackground).Named("the rules page");
+const walk::Sight kOptionsDialog = Image(Gamespace::OptionsDialog::kBackground).Named("the options dialog");
+const walk::Sight kPanel = Image(Gamespace::TrnInfoDlgImpl::kBackground).Named("a tournament panel");
+
+// The fastest table: each of its steps waits 100 ms.
+ScriptedPlayer& LaunchFast(ScriptedPlayer& player)
+{
+    player.WriteRegistryNumber("Options\\Speed", 10);
+    player.Launch();
+    return player;
+}
+
+// A new player's profile, the current one: a cash table of no limit until
+// told otherwise.
+Profile& PlayAs(const std::string& name)
+{
+    auto profile = std::make_unique<Profile>();
+    profile->name = name;
+    Profile& added = *profile;
+    EXPECT_TRUE(ProfileList::Instance()->Add(profile.release()));
+    added.SetActive(true);
+    return added;
+}
+
+// Through the start and set-up modules to the table (the profile already
+// holds the game to play).
+GameMgr& SitDown(ScriptedPlayer& player)
+{
+    Gamespace::GameImpl& game = player.Game();
+    game.OnModuleDone(Gamespace::StartMgr::kModuleId);
+    game.GetSetupRulesMgr().OnSetupDone(0);
+    EXPECT_TRUE(game.GetGameMgr()->IsActive());
+    return *game.GetGameMgr();
+}
+
+// A fresh "Sit & Go N" of eight players.
+SavedGame& EnterSitAndGo(Profile& profile)
+{
+    return testing_support::AddFreshTournament(profile, 2, 8);
+}
+
+Gamespace::PlayerI* Dealer(const GameMgr& table)
+{
+    for (Gamespace::PlayerI* player : table.GetSeatList())
+        if (player != nullptr && player->IsDealer())
+            return player;
+    return nullptr;
+}
+
+// A text on the screen begins with `start`.
+bool SeesTextStarting(const std::string& start)
+{
+    for (const walk::Seen& seen : walk::LookAtScreen())
+        if (seen.kind == "text" && seen.caption.rfind(start, 0) == 0)
+            return true;
+    return false;
+}
+
+// Opens the menu as the menu button at the foot of the table does.
+void OpenMenu(ScriptedPlayer& player, GameMgr& table)
+{
+    table.OnMouseUp(table.Screen()->MenuButtonId(), 1);
+    ASSERT_TRUE(player.WaitToSee(kMenu));
+}
+
+} // namespace
+
+TEST(TableDialogsWalk, TheDealerDrawIsAnnouncedAndItsCloseDealsTheFirstHand)
+{
+    ScriptedPlayer player;
+    LaunchFast(player);
+    PlayAs("Ann");
+    GameMgr& table = SitDown(player);
+
+    ASSERT_TRUE(player.WaitToSee(kBanner));
+    EXPECT_EQ(table.GetTableStateCode(), Gamespace::kTableDealerDraw);
+    Gamespace::PlayerI* dealer = Dealer(table);
+    ASSERT_NE(dealer, nullptr);
+    EXPECT_TRUE(player.Sees(Caption(dealer->GetName() + " is the dealer.")));
+    player.Screenshot("the dealer draw");
+    // The banner leaves the table working beneath it, and nothing is dealt
+    // while it shows.
+    player.Wait(2000);
+    EXPECT_EQ(table.GetHandsStarted(), 0u);
+
+    player.Click(kClose);
+    EXPECT_FALSE(player.Sees(kBanner));
+    ASSERT_TRUE(player.WaitUntil([&] { return table.GetHandsStarted() == 1; }, 5000, "the first hand"));
+    EXPECT_TRUE(dealer->IsDealer());
+    player.CloseWindow();
+}
+
+TEST(TableDialogsWalk, TheTournamentPanelsShowTheTournamentAndItsLeaders)
+{
+    ScriptedPlayer player;
+    LaunchFast(player);
+    EnterSitAndGo(PlayAs("Ann"));
+    GameMgr& table = SitDown(player);
+    ASSERT_TRUE(player.WaitToSee(kBanner));
+    // The information panel: the tournament, its first level and the
+    // eight buy-ins of $50 in the prize pool.
+    for (const char* shown : {"Sit & Go N", "Min bet: ", "$10", "Level: ", "1", "Level time: ", "1:0",
+                              "Total pot: ", "$400", "Players"})
+        EXPECT_TRUE(player.Sees(Caption(shown))) << shown;
+    player.Click(kClose);
+
+    // The players panel fills with the hand's leaders, names first.
+    ASSERT_TRUE(player.WaitUntil([&] { return table.GetHandsStarted() == 1; }, 5000, "the first hand"));
+    EXPECT_TRUE(player.Sees(Caption("1.   Ann")));
+    player.Screenshot("the tournament panels");
+    // Five seconds on, the same rows show the chips, and the level clock
+    // has run on.
+    player.Wait(Gamespace::TrnPlayersDlgImpl::kSwitchMs);
+    EXPECT_TRUE(SeesTextStarting("1.     $"));
+    EXPECT_FALSE(SeesTextStarting("1.   Ann"));
+    EXPECT_FALSE(player.Sees(Caption("1:0")));
+    player.Screenshot("the tournament panels with chips");
+    player.CloseWindow();
+}
+
+TEST(TableDialogsWalk, TheMenuPausesTheTableAndItsRulesAndOptionsOpenAboveIt)
+{
+    ScriptedPlayer player;
+    LaunchFast(player);
+    PlayAs("Ann");
+    GameMgr& table = SitDown(player);
+    ASSERT_TRUE(player.WaitToSee(kBanner));
+    player.Click(kClose);
+    ASSERT_TRUE(player.WaitUntil([&] { return table.GetHandsStarted() == 1; }, 5000, "the first hand"));
+
+    OpenMenu(player, table);
+    EXPECT_TRUE(table.IsPaused());
+    for (const walk::Sight& button : {kResume, kRules, kOptions})
+        EXPECT_TRUE(player.Sees(button)) << button.Describe();
+    player.Screenshot("the menu");
+
+    player.Click(kRules);
+    ASSERT_TRUE(player.WaitToSee(kRulesPage));
+    EXPECT_TRUE(player.Sees(Caption(Gamespace::RulesDlg::kTitle)));
+    player.Screenshot("the rules above the menu");
+    player.Click(Image("images/btn_ok_cancel.png", {0, 0, 56, 36}).Named("OK"));
+    EXPECT_FALSE(player.Sees(kRulesPage));
+    EXPECT_TRUE(player.Sees(kMenu));
+
+    player.Click(kOptions);
+    ASSERT_TRUE(player.WaitToSee(kOptionsDialog));
+    player.Press(platform::VK_ESCAPE);
+    EXPECT_FALSE(player.Sees(kOptionsDialog));
+    EXPECT_TRUE(player.Sees(kMenu));
+    EXPECT_TRUE(table.IsPaused());
+
+    player.Click(kResume);
+    EXPECT_FALSE(player.Sees(kMenu));
+    EXPECT_FALSE(table.IsPaused());
+    EXPECT_TRUE(table.IsActive());
+    player.CloseWindow();
+}
