@@ -11,6 +11,7 @@
 #include "game/table/SavedGame.h"
 #include "game/table/TableDialogs.h"
 #include "tests/game/shell/ProfileTestSupport.h"
+#include "tests/game/shell/ProfileTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -69,15 +70,6 @@ protected:
         ProfileList::Free();
         ResetOptions();
     }
-    Profile& AddActive(const std::string& name)
-    {
-        auto profile = std::make_unique<Profile>();
-        profile->name = name;
-        Profile& added = *profile;
-        EXPECT_TRUE(ProfileList::Instance()->Add(profile.release()));
-        added.SetActive(true);
-        return added;
-    }
     AnswersOnly shell;
 };
 
@@ -87,7 +79,7 @@ TEST_F(ProfileTableShellTest, TheTableReadsTheCurrentProfileAsItIsNow)
     EXPECT_EQ(shell.GetGameType(), kGameNoLimit);
     EXPECT_EQ(shell.GetCurrentSavedGame(), nullptr);
 
-    Profile& ann = AddActive("Ann");
+    Profile& ann = AddActiveProfile("Ann");
     ann.gameType = kGamePotLimit;
     ann.potLimit = {3, 6};
     ann.noLimit = {1, 9};

@@ -10,8 +10,20 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
+
+// A new profile of this name, added to the list and made the current one.
+inline Profile& AddActiveProfile(const std::string& name)
+{
+    auto profile = std::make_unique<Profile>();
+    profile->name = name;
+    Profile& added = *profile;
+    EXPECT_TRUE(ProfileList::Instance()->Add(profile.release()));
+    added.SetActive(true);
+    return added;
+}
 
 // For as long as it lives: the working folder is a fresh one with an empty
 // "save/" folder, and the profile list starts empty; afterwards the folder

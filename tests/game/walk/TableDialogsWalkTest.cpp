@@ -16,6 +16,7 @@
 #include "game/table/PlayerI.h"
 #include "game/table/TableScreen.h"
 #include "platform/window/VirtualKeys.h"
+#include "tests/game/shell/ProfileTestSupport.h"
 #include "tests/support/ScriptedPlayer.h"
 #include "tests/support/ScriptedShell.h"
 
@@ -46,18 +47,6 @@ ScriptedPlayer& LaunchFast(ScriptedPlayer& player)
     player.WriteRegistryNumber("Options\\Speed", 10);
     player.Launch();
     return player;
-}
-
-// A new player's profile, the current one: a cash table of no limit until
-// told otherwise.
-Profile& PlayAs(const std::string& name)
-{
-    auto profile = std::make_unique<Profile>();
-    profile->name = name;
-    Profile& added = *profile;
-    EXPECT_TRUE(ProfileList::Instance()->Add(profile.release()));
-    added.SetActive(true);
-    return added;
 }
 
 // Through the start and set-up modules to the table (the profile already
@@ -94,6 +83,14 @@ bool SeesTextStarting(const std::string& start)
     return false;
 }
 
+// Closes the dealer draw's banner and waits for the first hand.
+void DealTheFirstHand(ScriptedPlayer& player, const GameMgr& table)
+{
+    ASSERT_TRUE(player.WaitToSee(kBanner));
+    player.Click(kClose);
+    ASSERT_TRUE(player.WaitUntil([&] { return table.GetHandsStarted() == 1; }, 5000, "the first hand"));
+}
+
 // Opens the menu as the menu button at the foot of the table does.
 void OpenMenu(ScriptedPlayer& player, GameMgr& table)
 {
@@ -107,7 +104,7 @@ TEST(TableDialogsWalk, TheDealerDrawIsAnnouncedAndItsCloseDealsTheFirstHand)
 {
     ScriptedPlayer player;
     LaunchFast(player);
-    PlayAs("Ann");
+    AddActiveProfile("Ann");
     GameMgr& table = SitDown(player);
 
     ASSERT_TRUE(player.WaitToSee(kBanner));
@@ -132,7 +129,7 @@ TEST(TableDialogsWalk, TheTournamentPanelsShowTheTournamentAndItsLeaders)
 {
     ScriptedPlayer player;
     LaunchFast(player);
-    EnterSitAndGo(PlayAs("Ann"));
+    EnterSitAndGo(AddActiveProfile("Ann"));
     GameMgr& table = SitDown(player);
     ASSERT_TRUE(player.WaitToSee(kBanner));
     // The information panel: the tournament, its first level and the
@@ -140,10 +137,8 @@ TEST(TableDialogsWalk, TheTournamentPanelsShowTheTournamentAndItsLeaders)
     for (const char* shown : {"Sit & Go N", "Min bet: ", "$10", "Level: ", "1", "Level time: ", "1:0",
                               "Total pot: ", "$400", "Players"})
         EXPECT_TRUE(player.Sees(Caption(shown))) << shown;
-    player.Click(kClose);
-
     // The players panel fills with the hand's leaders, names first.
-    ASSERT_TRUE(player.WaitUntil([&] { return table.GetHandsStarted() == 1; }, 5000, "the first hand"));
+    DealTheFirstHand(player, table);
     EXPECT_TRUE(player.Sees(Caption("1.   Ann")));
     player.Screenshot("the tournament panels");
     // Five seconds on, the same rows show the chips, and the level clock
@@ -160,11 +155,9 @@ TEST(TableDialogsWalk, TheMenuPausesTheTableAndItsRulesAndOptionsOpenAboveIt)
 {
     ScriptedPlayer player;
     LaunchFast(player);
-    PlayAs("Ann");
+    AddActiveProfile("Ann");
     GameMgr& table = SitDown(player);
-    ASSERT_TRUE(player.WaitToSee(kBanner));
-    player.Click(kClose);
-    ASSERT_TRUE(player.WaitUntil([&] { return table.GetHandsStarted() == 1; }, 5000, "the first hand"));
+    DealTheFirstHand(player, table);
 
     OpenMenu(player, table);
     EXPECT_TRUE(table.IsPaused());
