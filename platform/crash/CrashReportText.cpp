@@ -194,6 +194,12 @@ void FormatCrashReport(const FaultRecord& fault, SafeText& out, CrashDetailsWrit
 
 bool WriteReportFile(const char* path, const char* text, size_t length)
 {
+    const ByteSpan spans[] = {{text, length}, {"\n", 1}};
+    return WriteSpansToFile(path, spans, 2);
+}
+
+bool WriteSpansToFile(const char* path, const ByteSpan* spans, size_t count)
+{
     char temp[1024];
     SafeText name(temp, sizeof temp);
     name.Append(path).Append(".tmp");
@@ -206,7 +212,8 @@ bool WriteReportFile(const char* path, const char* text, size_t length)
     if (fd < 0)
         return false;
     bool ok = true;
-    auto put = [&](const char* p, size_t n) {
+    auto put = [&](const void* data, size_t n) {
+        const char* p = static_cast<const char*>(data);
         while (ok && n > 0) {
             const ssize_t done = ::write(fd, p, n);
             if (done < 0 && errno == EINTR)
@@ -219,8 +226,8 @@ bool WriteReportFile(const char* path, const char* text, size_t length)
             n -= static_cast<size_t>(done);
         }
     };
-    put(text, length);
-    put("\n", 1);
+    for (size_t i = 0; i < count; ++i)
+        put(spans[i].data, spans[i].size);
     if (ok && ::fsync(fd) != 0 && errno != EINVAL)
         ok = false;
     if (::close(fd) != 0)

@@ -43,4 +43,13 @@ void FormatExceptionLine(const FaultRecord& fault, SafeText& out);
 // either complete or absent. False (and no file) on any failure.
 bool WriteReportFile(const char* path, const char* text, size_t length);
 
+// A run of bytes a file is written from.
+struct ByteSpan {
+    const void* data;
+    size_t size;
+};
+// Writes the spans one after another to `path`, whole or not at all as
+// WriteReportFile does. Signal-safe.
+bool WriteSpansToFile(const char* path, const ByteSpan* spans, size_t count);
+
 } // namespace platform

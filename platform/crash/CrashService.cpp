@@ -261,7 +261,10 @@ void ReportAndLaunch(FaultRecord& f)
         return;
     SafeText text(gReport, sizeof gReport);
     FormatCrashReport(f, text, p->settings.details, p->settings.detailsContext);
-    if (WriteReportFile(p->settings.reportFile.c_str(), text.Data(), text.Length()))
+    const bool written = WriteReportFile(p->settings.reportFile.c_str(), text.Data(), text.Length());
+    if (p->settings.attachments)
+        p->settings.attachments(p->settings.attachmentsContext);
+    if (written)
         LaunchViewer(p);
 }
 

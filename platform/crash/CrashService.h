@@ -5,7 +5,8 @@
 //  1. captures the fault (the Windows exception code the report prints,
 //     registers, call frames),
 //  2. writes the report text into a fixed buffer and the report file,
-//     complete or not at all (see CrashReportText.h),
+//     complete or not at all (see CrashReportText.h), then the files the
+//     application sends with it (the demo it records),
 //  3. starts the report viewer as a separate process (the configured command
 //     with the report file's name in the environment variable
 //     kCrashReportVariable), because no window can be shown from inside a
@@ -47,6 +48,10 @@ struct CrashServiceSettings {
     // handler, so it must be signal-safe.
     CrashDetailsWriter details = nullptr;
     void* detailsContext = nullptr;
+    // Writes the files that go with the report, after it; called inside the
+    // signal handler too, so it must be signal-safe.
+    void (*attachments)(void* context) = nullptr;
+    void* attachmentsContext = nullptr;
 };
 
 // Installs the handlers (or replaces the settings when installed); false

@@ -135,6 +135,23 @@ TEST_F(CrashServiceTest, ViewerStartsAsItsOwnProcessWithTheReportNamed)
         << "the viewer got: " << ReadFile(copy);
 }
 
+// What the application sends with a report: written from inside the
+// handler, after the report, from spans prepared before the fault.
+char gAttachmentPath[512];
+const platform::ByteSpan gAttachment[] = {{"head|", 5}, {"", 0}, {"body|tail", 9}};
+void WriteAttachment(void*) { platform::WriteSpansToFile(gAttachmentPath, gAttachment, 3); }
+
+TEST_F(CrashServiceTest, FilesThatGoWithTheReportAreWrittenFromTheHandlerAfterIt)
+{
+    const fs::path attachment = dir_ / "zoltapp.dmo";
+    std::snprintf(gAttachmentPath, sizeof gAttachmentPath, "%s", attachment.c_str());
+    settings_.attachments = WriteAttachment;
+    EXPECT_EXIT(CrashWith("null"), ::testing::KilledBySignal(SIGSEGV), "");
+    EXPECT_EQ(ReadFile(attachment), "head|body|tail");
+    EXPECT_FALSE(fs::exists(attachment.string() + ".tmp"));
+    EXPECT_NE(Report().find("Access Violation"), std::string::npos);
+}
+
 volatile uintptr_t gUnmapped = 16;
 
 // The application's part of the report fails on a bad pointer of its own.
