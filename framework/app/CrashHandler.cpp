@@ -1,5 +1,6 @@
 #include "framework/app/CrashHandler.h"
 
+#include "framework/app/CrashDemoImage.h"
 #include "framework/app/CrashReportViewer.h"
 #include "platform/core/Clock.h"
 #include "platform/core/ModuleRegistry.h"
@@ -40,6 +41,8 @@ std::string gReportFile = "crash.txt";
 std::vector<std::string> gViewerCommand;
 std::string gDemoFile;
 std::string gLastReport;
+// The recording a fault writes; read by the signal handler.
+std::atomic<CrashDemoImage*> gDemoImage{nullptr};
 
 void CopyInto(char* out, size_t size, const std::string& text)
 {
@@ -67,6 +70,13 @@ void WriteSnapshotDetails(platform::SafeText& out, void*)
     const bool windowed = !readable || *s.windowedWanted;
     out.Append("\r\nFullscreen: ").Append(windowed ? "No" : "Yes");
     out.Append("\r\nPrimary ThreadId: ").Hex(s.mainThreadId).Append("\r\n");
+}
+
+// Signal-safe: the demo image was prepared after the last update.
+void WriteDemoImage(void*)
+{
+    if (CrashDemoImage* image = gDemoImage.load())
+        image->WriteNow();
 }
 
 // Normal context: the text prepared before the report is formatted.
@@ -97,6 +107,7 @@ platform::CrashServiceSettings SettingsLocked()
     settings.reportFile = gReportFile;
     settings.viewerCommand = gViewerCommand;
     settings.details = WriteSnapshotDetails;
+    settings.attachments = WriteDemoImage;
     const int index = gCurrentSnapshot.load();
     if (!gServer.empty())
         settings.viewerEnvironment.push_back(std::string(kCrashServerVariable) + "=" + gServer);
@@ -264,6 +275,14 @@ void SetCrashReportFile(const std::string& path)
 {
     std::lock_guard<std::mutex> guard(gMutex);
     gReportFile = path.empty() ? "crash.txt" : path;
+    PublishLocked();
+}
+
+void SetCrashDemoImage(CrashDemoImage* image, const std::string& fileToSend)
+{
+    std::lock_guard<std::mutex> guard(gMutex);
+    gDemoImage.store(image);
+    gDemoFile = image ? fileToSend : std::string();
     PublishLocked();
 }
 

@@ -24,6 +24,8 @@
 
 namespace Zolt {
 
+class CrashDemoImage;
+
 // The application's values that the report carries, taken in normal context
 // and kept for a crash.
 struct CrashSnapshot {
@@ -86,6 +88,11 @@ void ClearCrashReportFields();
 
 // Where reports go (default "crash.txt" in the current directory).
 void SetCrashReportFile(const std::string& path);
+
+// The recording a fault writes out after its report (null: none), and the
+// file a viewer sends with the report ("" for none). The image must stay
+// alive while it is set.
+void SetCrashDemoImage(CrashDemoImage* image, const std::string& fileToSend);
 
 // A crash asked for on purpose, handled in normal context with everything a
 // report can carry; returns the report text. The caller ends the process.

@@ -159,6 +159,18 @@ void DemoStream::WriteHeader(int updateCount, bool isShort, int id)
     buffer_.PutBits(uint32_t(id), isShort ? 1 : 5);
 }
 
+std::vector<uint8_t> DemoStream::ClosingTail(int updateCount) const
+{
+    DemoStream closing;
+    closing.commandUpdate_ = commandUpdate_;
+    const int partialBits = buffer_.BitLength() % 8;
+    if (partialBits > 0)
+        closing.buffer_.PutBits(buffer_.Bytes()[buffer_.BitLength() / 8], partialBits);
+    closing.WriteHeader(updateCount, false, kDemoPadding);
+    const Buffer& bits = closing.buffer_;
+    return std::vector<uint8_t>(bits.Bytes(), bits.Bytes() + bits.ByteSize());
+}
+
 void DemoStream::SeekRead(int bitPosition)
 {
     if (bitPosition < 0 || bitPosition > buffer_.ReadPosition())

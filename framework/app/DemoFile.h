@@ -80,6 +80,11 @@ public:
     // short flag, the id and the payload.
     void WriteTime(int updateCount);
     int LastCommandUpdate() const { return commandUpdate_; }
+    // How a recording cut short at `updateCount` ends, as whole bytes: the
+    // stream's last partial byte, then the time padding and a long padding
+    // command. The stream's whole bytes followed by these are the command
+    // stream of its file.
+    std::vector<uint8_t> ClosingTail(int updateCount) const;
 
     // ---- Reading ----
     // Starts reading `bytes` as a played stream.
