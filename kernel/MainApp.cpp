@@ -100,7 +100,14 @@ void MainApp::EndSteppedRun()
 void MainApp::QuitFromGame()
 {
     quitRequested_ = true;
-    if (platform::HWND window = GetMainWindow())
+    platform::HWND window = GetMainWindow();
+    if (!window)
+        return;
+    // A sent message waits for the main thread to take it; a game thread
+    // that the main thread is itself waiting for would never get it back.
+    if (mainThreadId_ != 0 && platform::GetCurrentThreadId() != mainThreadId_)
+        platform::PostMessageA(window, platform::WM_CLOSE, 0, 0);
+    else
         platform::SendMessageA(window, platform::WM_CLOSE, 0, 0);
 }
 

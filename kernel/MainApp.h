@@ -2,16 +2,20 @@
 // game's titles, key and 1024 x 768 window, the game's ISysApp, and the
 // owner of the full-window bridge widget that carries the whole game.
 //
-// Threads: main thread (the framework calls the overrides from its loop).
-// Quit is the framework's close path: the first close of the window only asks
-// the game (IGame::OnCloseRequest); once the game called ISysApp::Quit the
-// close removes the bridge (game stopped and shut down) and ends the loop.
+// Threads: main thread (the framework calls the overrides from its loop),
+// except ISysApp::Quit, which the game may call from any thread: from
+// another thread it posts the close and returns. Quit is the framework's
+// close path: the first close of the window only asks the game
+// (IGame::OnCloseRequest); once the game called ISysApp::Quit the close
+// removes the bridge (game stopped and shut down) and ends the loop. The
+// quit request is atomic.
 #pragma once
 
 #include "framework/app/ZoltAppBase.h"
 #include "kernel/IGame.h"
 #include "kernel/ISysApp.h"
 
+#include <atomic>
 #include <memory>
 
 namespace KernelLibrary {
@@ -83,7 +87,7 @@ protected:
 private:
     IGame* game_;
     std::unique_ptr<IGameBridge> bridge_;
-    bool quitRequested_ = false;
+    std::atomic<bool> quitRequested_{false};
 };
 
 } // namespace KernelLibrary

@@ -4,7 +4,12 @@
 #include "tests/kernel/KernelTestSupport.h"
 
 #include "framework/widgets/WidgetManager.h"
+#include "platform/core/BlockedWait.h"
 #include "platform/window/Window.h"
+#include "tests/support/WaitUntil.h"
+
+#include <atomic>
+#include <thread>
 
 using namespace kerneltest;
 
@@ -103,6 +108,34 @@ TEST_F(MainApp, QuitFromTheCloseRequestItselfEndsTheRunWithoutAskingAgain)
     static_cast<Zolt::ZoltAppBase&>(*app).Quit();
     Pump();
     EXPECT_EQ(After(game.log, "Start"), (std::vector<std::string>{"OnCloseRequest", "Stop", "Shutdown"}));
+    EXPECT_TRUE(app->IsQuitting());
+}
+
+TEST_F(MainApp, QuitFromAGameThreadPostsTheCloseAndReturnsWithoutWaitingForTheMainThread)
+{
+    BringUp();
+    std::atomic<bool> returned{false};
+    std::thread gameThread([&] {
+        game.sysApp->Quit();
+        returned = true;
+    });
+    // The main thread takes no message meanwhile: a Quit that waits for it
+    // would be blocked for good.
+    const bool came = test_support::WaitUntil([&] { return returned || platform::testing::BlockedThreads() > 0; });
+    EXPECT_TRUE(came);
+    EXPECT_TRUE(returned) << "Quit waits for the main thread";
+    // Whatever happened, the main thread now takes its messages, so the
+    // game thread ends either way.
+    platform::MSG msg;
+    while (!returned)
+        while (platform::PeekMessageA(&msg, nullptr, 0, 0, platform::PM_REMOVE))
+            platform::DispatchMessageA(&msg);
+    gameThread.join();
+
+    while (platform::PeekMessageA(&msg, nullptr, 0, 0, platform::PM_REMOVE))
+        platform::DispatchMessageA(&msg);
+    Pump();
+    EXPECT_EQ(After(game.log, "Start"), (std::vector<std::string>{"Stop", "Shutdown"})) << "the game is not asked";
     EXPECT_TRUE(app->IsQuitting());
 }
 
