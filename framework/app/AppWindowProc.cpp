@@ -152,8 +152,11 @@ bool ZoltAppBase::ProcessQueuedInput(bool oneOnly)
             ApplyQueuedMessage(msg);
         if (msg.message == WM_CLOSE) {
             closedByWindow_ = true;
-            demo_->NoteClosedDuringPlayback();
             Quit();
+            // A close the application refused is forgotten: a played demo
+            // goes on feeding its recorded values in step.
+            if (!quit_)
+                closedByWindow_ = false;
         }
         if (oneOnly)
             break;

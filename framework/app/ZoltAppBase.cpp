@@ -390,6 +390,11 @@ void ZoltAppBase::Quit()
     }
     if (quit_.exchange(true))
         return;
+    // The window closed while a demo plays: the close is not in the
+    // recording, so what the shutdown reads and writes must not take the
+    // recorded values meant for later.
+    if (closedByWindow_)
+        demo_->NoteClosedDuringPlayback();
     leaveNestedLoops_ = true;
     OnQuitStarted();
     // The cursor thread sees the flag within one of its 10 ms rounds.

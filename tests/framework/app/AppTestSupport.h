@@ -82,6 +82,12 @@ public:
         ++redrawCalls;
         return ZoltAppBase::RedrawIfNeeded();
     }
+    // An application may refuse a close (the game asks the player first).
+    void Quit() override
+    {
+        if (!refuseQuit)
+            ZoltAppBase::Quit();
+    }
     void ApplyStartOption(const std::string& name, const std::string& value) override
     {
         options.push_back(name + "=" + value);
@@ -100,6 +106,7 @@ public:
     bool realMusic = false;
     bool consumeDeveloperKeys = false;
     bool recordOptionsOnly = false;
+    bool refuseQuit = false;
     std::vector<int> clicked;
     std::vector<int> pressed;
     std::vector<int> developerKeys;

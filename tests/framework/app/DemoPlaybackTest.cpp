@@ -153,6 +153,42 @@ TEST_F(DemoTest, RecordedSessionPlaysBackToTheSameEventsAndState)
     EXPECT_EQ(app->loadDoneCalls, 1);
 }
 
+TEST_F(DemoTest, AWindowCloseTheApplicationRefusesKeepsThePlayedValuesInStepAndOneItTakesEndsThem)
+{
+    Begin({"-record", "-demofile=" + DemoPath()});
+    StepUntilUpdate(20);
+    ASSERT_TRUE(app->RegWriteNumber("Score", 7));
+    StepUntilUpdate(30);
+    int recorded = 0;
+    ASSERT_TRUE(app->RegReadNumber("Score", recorded));
+    StepUntilUpdate(50);
+    ASSERT_TRUE(app->RegReadNumber("Score", recorded));
+    StepUntilUpdate(60);
+    Finish();
+
+    platform::testing::ResetRegistry();
+    TestApp& played = Begin({"-play", "-demofile=" + DemoPath()});
+    played.refuseQuit = true;
+    StepUntilUpdate(20);
+    ASSERT_TRUE(played.RegWriteNumber("Score", 7));
+    platform::PostMessageA(Window(), platform::WM_CLOSE, 0, 0);
+    Pump();
+    ASSERT_FALSE(played.IsQuitting());
+    StepUntilUpdate(30);
+    int value = -1;
+    EXPECT_TRUE(played.RegReadNumber("Score", value)) << "the refused close stopped the demo";
+    EXPECT_EQ(value, recorded);
+
+    // A close that goes through: the shutdown takes nothing recorded, not
+    // even the read still waiting in the demo.
+    played.refuseQuit = false;
+    platform::PostMessageA(Window(), platform::WM_CLOSE, 0, 0);
+    Pump();
+    ASSERT_TRUE(played.IsQuitting());
+    EXPECT_FALSE(played.RegReadNumber("Score", value));
+    EXPECT_TRUE(played.RegWriteNumber("Score", 8));
+}
+
 TEST_F(DemoTest, SmallMovesAreShortAndLargerOnesAbsolute)
 {
     Begin({"-record", "-demofile=" + DemoPath()});
