@@ -13,6 +13,8 @@
 #include "framework/app/TunableValues.h"
 #include "framework/base/PathUtils.h"
 #include "framework/base/StringUtils.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/D3DTester.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "imagelib/ImageLib.h"
@@ -30,6 +32,21 @@ namespace Zolt {
 namespace {
 
 std::string Sized(int64_t bytes) { return CommaSeparated(int(std::min<int64_t>(bytes, INT32_MAX))); }
+
+// The capability test's verdict: recommended with neither a failure nor a
+// warning, supported with a warning (or when it did not run on a machine
+// with a Direct3D path), unsupported with a failure or without a path.
+const char* VerdictOf3D(const D3DInterface* path)
+{
+    if (!path)
+        return "Unsupported";
+    const D3DTester* tester = path->GetTester();
+    if (!tester)
+        return "Supported";
+    if (!tester->GetFailureReason().empty())
+        return "Unsupported";
+    return tester->GetWarning().empty() ? "Recommended" : "Supported";
+}
 
 } // namespace
 
@@ -134,8 +151,8 @@ void ZoltAppBase::DumpImages() { ImageDump::Write(Zolt::GetAppDataFolder() + "_d
 std::string ZoltAppBase::BuildVideoStats()
 {
     const bool on = IsIn3DMode();
-    std::string text = std::string("3D-Mode is ") + (on ? "On" : "Off") + " (3D is " +
-                       (chose3D_ ? "Recommended" : "Supported") + " on this system)\r\n\r\n";
+    std::string text = std::string("3D-Mode is ") + (on ? "On" : "Off") + " (3D is " + VerdictOf3D(direct3D_) +
+                       " on this system)\r\n\r\n";
     text += "Num Images: " + std::to_string(RegisteredImageCount()) + "\r\n";
     text += "Num Sounds: " + std::to_string(soundManager ? soundManager->CountLoadedSounds() : 0) + "\r\n";
     DWORD total = 0;
@@ -151,6 +168,13 @@ std::string ZoltAppBase::BuildVideoStats()
     }
     text += "Video Memory: " + Sized(free / 1024) + "/" + Sized(total / 1024) + " KB\r\n";
     text += "Texture Memory: " + Sized(textureFree / 1024) + " KB\r\n";
+    int counts[4] = {};
+    size_t bytes[4] = {};
+    if (direct3D_)
+        direct3D_->TextureStatistics(counts, bytes);
+    for (int i = 0; i < 4; ++i)
+        text += std::string(TextureFormatName(1 << i)) + ": " + std::to_string(counts[i]) + " - " +
+                Sized(int64_t(bytes[i] / 1024)) + " KB\r\n";
     return text;
 }
 

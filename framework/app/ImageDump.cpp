@@ -3,6 +3,7 @@
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/TextureData.h"
 #include "imagelib/ImageLib.h"
 #include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
@@ -17,6 +18,14 @@ namespace Zolt {
 namespace {
 
 std::string Sized(int64_t bytes) { return CommaSeparated(int(std::min<int64_t>(bytes, INT32_MAX))); }
+
+// The image's textures as the Direct3D path made them (null when it has
+// none it can draw with).
+const TextureData* TexturesOf(const MemoryImage& image)
+{
+    const auto* record = dynamic_cast<const TextureData*>(image.GetTexture());
+    return record && record->format != 0 ? record : nullptr;
+}
 
 std::string NumberedName(const char* format, int index)
 {
@@ -34,7 +43,7 @@ ImageDump::Sizes ImageDump::Measure(MemoryImage& image)
     return Sizes{image.GetBits() ? pixels * 4 : 0,
                  image.GetPalette() ? 1024 + pixels : 0,
                  surfaceImage && surfaceImage->GetSurface() ? pixels * 4 : 0,
-                 image.GetTexture() ? pixels * 4 : 0,
+                 TexturesOf(image) ? int64_t(TexturesOf(image)->memoryBytes) : 0,
                  image.GetNativeAlpha() ? pixels * 4 : 0,
                  image.GetRLAlpha() ? pixels : 0,
                  image.GetRLAdditive() ? pixels : 0};
@@ -98,7 +107,10 @@ std::string ImageDump::Row(MemoryImage& image, int index, const Sizes& sizes)
     cell(sizes[0], "mBits<BR>");
     cell(sizes[1], "Palletized<BR>");
     cell(sizes[2], "DDSurface<BR>");
-    cell(sizes[3], "Texture<BR>A8R8G8B8<BR>");
+    const TextureData* textures = TexturesOf(image);
+    const std::string textureLabel =
+        std::string("Texture<BR>") + (textures ? TextureFormatName(textures->format) : "") + "<BR>";
+    cell(sizes[3], textureLabel.c_str());
     flag(image.IsVolatile(), "Volatile");
     flag(image.AlphaFlagsForced(), "Forced");
     flag(image.HasTranslucency(), "HasAlpha");

@@ -22,13 +22,14 @@ struct FormatRow {
     DWORD bits;
     DWORD alpha, red, green, blue;
     int bytes;
+    const char* name;
 };
 
 constexpr FormatRow kFormats[] = {
-    {kTexA8R8G8B8, DDPF_RGB | DDPF_ALPHAPIXELS, 32, 0xFF000000, 0xFF0000, 0xFF00, 0xFF, 4},
-    {kTexA4R4G4B4, DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0xF000, 0xF00, 0xF0, 0xF, 2},
-    {kTexR5G6B5, DDPF_RGB, 16, 0, 0xF800, 0x7E0, 0x1F, 2},
-    {kTexPalette8, DDPF_PALETTEINDEXED8 | DDPF_RGB, 8, 0, 0, 0, 0, 1},
+    {kTexA8R8G8B8, DDPF_RGB | DDPF_ALPHAPIXELS, 32, 0xFF000000, 0xFF0000, 0xFF00, 0xFF, 4, "A8R8G8B8"},
+    {kTexA4R4G4B4, DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0xF000, 0xF00, 0xF0, 0xF, 2, "A4R4G4B4"},
+    {kTexR5G6B5, DDPF_RGB, 16, 0, 0xF800, 0x7E0, 0x1F, 2, "R5G6B5"},
+    {kTexPalette8, DDPF_PALETTEINDEXED8 | DDPF_RGB, 8, 0, 0, 0, 0, 1, "Palette8"},
 };
 
 const FormatRow* RowOf(int bit)
@@ -114,6 +115,12 @@ int BytesPerTexel(int formatBit)
 {
     const FormatRow* row = RowOf(formatBit);
     return row ? row->bytes : 0;
+}
+
+const char* TextureFormatName(int formatBit)
+{
+    const FormatRow* row = RowOf(formatBit);
+    return row ? row->name : "";
 }
 
 void ChoosePieceSize(int& width, int& height, bool edge, int hints, const TextureLimits& limits)

@@ -48,6 +48,8 @@ int TextureFormatBitOf(const platform::DDPIXELFORMAT& format);
 // The pixel format of a format bit.
 platform::DDPIXELFORMAT TextureFormatDescription(int formatBit);
 int BytesPerTexel(int formatBit);
+// "A8R8G8B8", "A4R4G4B4", "R5G6B5" or "Palette8"; "" for no format.
+const char* TextureFormatName(int formatBit);
 
 // The card's texture size limits as the path uses them.
 struct TextureLimits {

@@ -5,7 +5,10 @@
 #include "framework/graphics/D3DTester.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/base/PathUtils.h"
 #include "tests/framework/app/AppTestSupport.h"
+
+#include "platform/core/FileSystem.h"
 
 #include "platform/window/WindowTesting.h"
 
@@ -172,4 +175,68 @@ TEST_F(AppTest, WithoutTheTestSwitchesNoVerdictIsMadeOrCached)
     EXPECT_EQ(TesterOf(a), nullptr);
     EXPECT_TRUE(a.IsIn3DMode()) << "the stored choice alone decides";
     EXPECT_TRUE(StoredText(a, "Test3D\\Warning").empty());
+}
+
+namespace {
+
+// The F8 box's text.
+std::string VideoStats(TestApp& a)
+{
+    a.ShowMessageBox(a.BuildVideoStats(), "Video Stats", 0);
+    return platform::testing::RecordedBoxes().back().text;
+}
+
+// A w x h picture of one colour, registered with the application.
+std::unique_ptr<Zolt::DDImage> Picture(TestApp& a, int w, int h, uint32_t argb)
+{
+    auto image = std::make_unique<Zolt::DDImage>(a.GetDisplay());
+    const std::vector<uint32_t> pixels(size_t(w) * size_t(h), argb);
+    image->AssignBits(pixels.data(), w, h, true);
+    return image;
+}
+
+} // namespace
+
+TEST_F(AppTest, VideoStatsGiveTheCapabilityVerdictAndTheTexturesOfEachFormatAndTheDumpNamesThem)
+{
+    // The card is on the accepted list: the test leaves neither failure nor
+    // warning.
+    platform::testing::WriteTestFile(folder_ / "vhw.dat", "Pellucor software\n");
+    const std::string saved = platform::GetCurrentDirectory();
+    platform::SetCurrentDirectory(folder_.Path());
+    TestApp& a = StartApp();
+    platform::SetCurrentDirectory(saved);
+    a.ChangeDisplayMode(true, true, false);
+    ASSERT_TRUE(a.IsIn3DMode());
+    EXPECT_EQ(VideoStats(a).rfind("3D-Mode is On (3D is Recommended on this system)\r\n\r\n", 0), 0u);
+
+    // An opaque picture becomes a 5-6-5 texture, a translucent one 8-8-8-8.
+    auto opaque = Picture(a, 64, 64, 0xFF336699u);
+    auto translucent = Picture(a, 64, 32, 0x80336699u);
+    auto* screen = dynamic_cast<Zolt::DDImage*>(a.GetWidgetManager()->GetScreenImage());
+    ASSERT_NE(screen, nullptr);
+    screen->BlitImage(opaque.get(), 0, 0, Zolt::Rect(0, 0, 64, 64), Zolt::Color::White, Zolt::DrawMode::Normal);
+    screen->BlitImage(translucent.get(), 0, 0, Zolt::Rect(0, 0, 64, 32), Zolt::Color::White,
+                      Zolt::DrawMode::Normal);
+    const std::string stats = VideoStats(a);
+    EXPECT_NE(stats.find("\r\nA8R8G8B8: 1 - 8 KB\r\nA4R4G4B4: 0 - 0 KB\r\nR5G6B5: 1 - 8 KB\r\nPalette8: 0 - 0 KB\r\n"),
+              std::string::npos)
+        << stats;
+
+    a.DumpImages();
+    const std::string page = platform::testing::ReadTestFile(Zolt::GetAppDataFolder() + "_dump/imagelist.html");
+    EXPECT_NE(page.find("<TD>Texture<BR>R5G6B5<BR>8,192</TD>"), std::string::npos) << page;
+    EXPECT_NE(page.find("<TD>Texture<BR>A8R8G8B8<BR>8,192</TD>"), std::string::npos) << page;
+}
+
+TEST_F(AppTest, VideoStatsSayWhenTheCapabilityTestOnlyWarnedOrFailed)
+{
+    // The software card is on no list: a warning.
+    EXPECT_EQ(VideoStats(StartApp()).rfind("3D-Mode is Off (3D is Supported on this system)", 0), 0u);
+    app.reset();
+    platform::testing::ResetRegistry();
+    // Too little video memory, even with the desktop's own counted.
+    platform::testing::SetDesktopMode(platform::DesktopMode{800, 600, 16, 60});
+    platform::ddraw::testing::SetVideoMemory(1024 * 1024, 1024 * 1024);
+    EXPECT_EQ(VideoStats(StartApp()).rfind("3D-Mode is Off (3D is Unsupported on this system)", 0), 0u);
 }
