@@ -7,6 +7,7 @@
 #include "platform/libs/bass/BassLibrary.h"
 #include "platform/libs/fmod/FmodLibrary.h"
 #include "platform/libs/j2k/J2kCodec.h"
+#include "platform/libs/version/VersionLibrary.h"
 #include "platform/window/User32Module.h"
 
 namespace platform {
@@ -20,6 +21,7 @@ void RegisterBuiltInModules()
     RegisterUser32Module();
     libs::bass::RegisterBassLibrary();
     libs::fmod::RegisterFmodLibrary();
+    libs::version::RegisterVersionLibrary();
 }
 
 } // namespace platform
