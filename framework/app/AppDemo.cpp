@@ -110,6 +110,16 @@ bool ZoltAppBase::ReadDemoFile(std::string& error) { return demo_->ReadFile(prod
 
 void ZoltAppBase::WriteDemoFile() { demo_->WriteFile(timeLoaded_, productVersion); }
 
+void ZoltAppBase::SaveDemoForCrash()
+{
+    if (demo_->IsRecording()) {
+        demo_->CloseForCrash();
+        WriteDemoFile();
+        crashDemoFile_ = demo_->FileName();
+    }
+    demo_->StopAll();
+}
+
 bool ZoltAppBase::ReadScreenModeCommand() { return demo_->ReadScreenModeCommand(windowedWanted, refreshRate); }
 
 void ZoltAppBase::RecordScreenMode() { demo_->RecordScreenMode(windowedWanted, refreshRate); }
@@ -227,14 +237,6 @@ void ZoltAppBase::FastForwardDemo()
     forceRedraw_ = true;
     RedrawIfNeeded();
     loopState_ = 3;
-}
-
-void ZoltAppBase::RaiseCrashReport()
-{
-    // The crash handler takes over here once it is built in; until then the
-    // request ends the program as an unhandled fault would.
-    OutputDebugString("Crash requested from the command line\r\n");
-    ExitProcess(1);
 }
 
 } // namespace Zolt

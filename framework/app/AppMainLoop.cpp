@@ -279,6 +279,8 @@ void ZoltAppBase::UpdateOnce()
     if (musicInterface_)
         musicInterface_->AdvanceFades();
     images_->CleanUpIfRequested();
+    // What a fault before the next update writes as the demo.
+    demo_->PrepareCrashImage(timeLoaded_, productVersion);
 }
 
 void ZoltAppBase::SmoothUpdate(float fraction)

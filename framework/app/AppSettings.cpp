@@ -166,7 +166,7 @@ void ZoltAppBase::ApplyStartOption(const std::string& name, const std::string& v
     } else if (name == "-changedir") {
         startDirectory = value;
     } else if (name == "-crash") {
-        RaiseCrashReport();
+        crashRequested_ = true;
     } else {
         ShowError(LookupTextNarrow("INVALID_COMMANDLINE_PARAM", "Invalid command line parameter: ") + name);
         FatalExit(0);

@@ -328,7 +328,8 @@ void RaiseCrashReport()
     platform::FaultRecord fault;
     platform::CaptureCurrentThread(fault, platform::EXCEPTION_ACCESS_VIOLATION, 1);
     HandleCrash(fault);
-    platform::ExitProcess(platform::EXCEPTION_ACCESS_VIOLATION);
+    // As a fault ends it: the application that asked is not torn down.
+    platform::TerminateProcess(platform::EXCEPTION_ACCESS_VIOLATION);
 }
 
 std::string LastCrashReport()

@@ -98,7 +98,8 @@ void SetCrashDemoImage(CrashDemoImage* image, const std::string& fileToSend);
 // report can carry; returns the report text. The caller ends the process.
 std::string HandleCrash(const platform::FaultRecord& fault);
 // "-crash": an access-violation report at the caller, as an unhandled fault
-// would give, then the end of the program (ExitProcess with the code).
+// would give, then the end of the program as a fault ends it
+// (TerminateProcess with the code: nothing is torn down).
 [[noreturn]] void RaiseCrashReport();
 // The text of the last report made by HandleCrash in this process.
 std::string LastCrashReport();

@@ -128,6 +128,14 @@ void DemoRecorder::WriteFile(uint32_t seed, const std::string& productVersion)
         OutputDebugString("Demo file not written: " + fileName_ + " " + error + "\r\n");
 }
 
+void DemoRecorder::PrepareCrashImage(uint32_t seed, const std::string& productVersion)
+{
+    if (!recording_)
+        return;
+    crashImage_.SetFile(fileName_);
+    crashImage_.Prepare(seed, productVersion, markers_, stream_, CurrentUpdate());
+}
+
 void DemoRecorder::AddMarker(const std::string& name)
 {
     if (recording_)

@@ -13,9 +13,11 @@
 // are read from disk again, so that the shutdown does not consume the stream.
 //
 // Threads: main thread only (the loop, the window procedure's queue, the
-// settings and the game's calls); no lock.
+// settings and the game's calls); no lock. The crash image is also written
+// by the crash handler, on whichever thread faults (CrashDemoImage.h).
 #pragma once
 
+#include "framework/app/CrashDemoImage.h"
 #include "framework/app/DemoFile.h"
 #include "framework/app/DemoTransferLink.h"
 #include "platform/window/WindowTypes.h"
@@ -91,6 +93,18 @@ public:
     // The played stream has no more commands (or broke off).
     bool HasEnded() const { return stream_.Ended(); }
 
+    // ---- A crash ----
+    // Brings the image a fault writes up to the current update (a recording
+    // only; after each update). The image is written from a signal handler
+    // without the recorder (CrashDemoImage.h).
+    void PrepareCrashImage(uint32_t seed, const std::string& productVersion);
+    CrashDemoImage& CrashImage() { return crashImage_; }
+    // Ends the recording as a crash does, with a long padding command at the
+    // current update, ready for WriteFile.
+    void CloseForCrash() { RecordCommand(kDemoPadding); }
+    // Neither records nor plays any more.
+    void StopAll() { recording_ = playing_ = false; }
+
     // ---- Recording ----
     // An input or activation message as the loop applies it. Alt+Enter that
     // switches the screen mode is left out: the display reset it causes is
@@ -156,6 +170,7 @@ private:
     int lastMouseX_ = 0;
     int lastMouseY_ = 0;
     DemoTransferLink transferLink_{*this};
+    CrashDemoImage crashImage_;
 };
 
 } // namespace Zolt

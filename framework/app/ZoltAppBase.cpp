@@ -189,6 +189,7 @@ void ZoltAppBase::ReleaseWindowsAndManagers()
 
 void ZoltAppBase::LeaveProcessServices()
 {
+    LeaveCrashHandler();
     // A newer application made before this one went keeps its place.
     if (::Zolt::GetFontHost() == static_cast<FontHost*>(this))
         SetFontHost(nullptr);
@@ -272,6 +273,27 @@ void ZoltAppBase::Initialize()
 
     OnInitialized();
     initialized_ = true;
+    BecomeCrashHost();
+    if (crashRequested_)
+        RaiseCrashReport(); // ends the process
+}
+
+void ZoltAppBase::BecomeCrashHost()
+{
+    SetCrashHost(this);
+    if (demo_->IsRecording()) {
+        demo_->PrepareCrashImage(timeLoaded_, productVersion);
+        SetCrashDemoImage(&demo_->CrashImage(), demo_->FileName());
+    }
+}
+
+void ZoltAppBase::LeaveCrashHandler()
+{
+    // A newer application made before this one went keeps its place.
+    if (GetCrashHost() != this)
+        return;
+    SetCrashDemoImage(nullptr, "");
+    SetCrashHost(nullptr);
 }
 
 void ZoltAppBase::SetUpDataFolder()
@@ -299,6 +321,14 @@ void ZoltAppBase::StartDemo()
             ShowError(error);
             FatalExit(0);
         }
+    }
+    // A recording goes into the data folder, which a fresh machine does not
+    // have yet; made now, so that neither the end of the run nor a crash
+    // finds nowhere to write it.
+    if (demo_->IsRecording()) {
+        const std::string folder = PathDirectory(demo_->FileName(), false);
+        if (!folder.empty())
+            MakeAllDirectories(folder);
     }
     // Transfers record and replay their results through the demo.
     if (demo_->IsPlaying() || demo_->IsRecording())
@@ -369,6 +399,11 @@ void ZoltAppBase::BringToFront(WPARAM code, LPARAM extra)
     if (IsIconic(mainWindow_))
         ShowWindow(mainWindow_, SW_RESTORE);
     SetForegroundWindow(mainWindow_);
+}
+
+CrashSnapshot ZoltAppBase::TakeCrashSnapshot()
+{
+    return CrashSnapshot{productName, productVersion, constructionTick_, mainThreadId_, &windowedWanted};
 }
 
 void ZoltAppBase::PrepareForCrash()

@@ -34,6 +34,7 @@
 // because images are made and destroyed on the loading thread too.
 #pragma once
 
+#include "framework/app/CrashHandler.h"
 #include "framework/app/DemoFile.h"
 #include "framework/app/DemoPlaybackControls.h"
 #include "framework/app/FramePacer.h"
@@ -94,7 +95,8 @@ class ZoltAppBase : public ButtonListener,
                     public ImageHost,
                     public WidgetHost,
                     public FontHost,
-                    public ResourceHost {
+                    public ResourceHost,
+                    public CrashHost {
 public:
     // Display reset results handled by the application (the display's codes).
     static constexpr int kFrameTimerId = 100;
@@ -150,9 +152,14 @@ public:
     virtual void OnUrlLaunchFailed(const std::string& url);
     virtual void OnUrlLaunched(const std::string& url);
     virtual bool LaunchUrl(const std::string& url, bool quitAfter);
-    virtual std::string ReadProductVersion(const std::string& programPath);
-    virtual void PrepareForCrash();
-    virtual std::string GetCrashInfo();
+    // ---- CrashHost: what a crash report takes from the application ----
+    std::string ReadProductVersion(const std::string& programPath) override;
+    void PrepareForCrash() override;
+    std::string GetCrashInfo() override;
+    // Writes the demo being recorded, closed as a crash closes it, and ends
+    // recording and playing.
+    void SaveDemoForCrash() override;
+    CrashSnapshot TakeCrashSnapshot() override;
     virtual void ReservedHook41() {}
     virtual void Quit();
     virtual void ReadStartOptions();
@@ -219,7 +226,9 @@ public:
     }
     virtual void OnCloseRequest() {}
     void OnDisplayInitHook() override {}
-    virtual std::string GetCrashDemoFile() { return {}; }
+    // The demo a crash saved, to go with the report; "" when none was
+    // recorded.
+    std::string GetCrashDemoFile() override { return crashDemoFile_; }
     virtual bool ReservedHook89(int a, int b)
     {
         (void)a, (void)b;
@@ -529,8 +538,10 @@ protected:
     // Runs updates muted and as fast as possible towards the jump target.
     void FastForwardDemo();
     void RestoreDemoSound();
-    // The crash handler's entry for "-crash".
-    void RaiseCrashReport();
+    // Once initialised, the crash handler reports on this application and
+    // writes the demo it records; the teardown takes both back.
+    void BecomeCrashHost();
+    void LeaveCrashHandler();
 
     // ---- Identity, windows and owned objects ----
     std::unique_ptr<DDInterface> display_;
@@ -610,6 +621,9 @@ protected:
     bool systemDialogUp_ = false;
     bool developerMode_ = false;
     bool closedByWindow_ = false;
+    // "-crash" was given: the crash report comes once the application stands.
+    bool crashRequested_ = false;
+    std::string crashDemoFile_;
     uint32_t lastTimerTick_ = 0;
     uint32_t tickRunStart_ = 0;
 

@@ -256,6 +256,14 @@ void ExitProcess(UINT code)
     std::exit(static_cast<int>(code));
 }
 
+void TerminateProcess(UINT code)
+{
+    if (gExitInterceptions.load() > 0)
+        throw testing::ProcessExit{code};
+    std::fflush(nullptr);
+    std::_Exit(static_cast<int>(code));
+}
+
 namespace testing {
 ScopedExitInterception::ScopedExitInterception() { ++gExitInterceptions; }
 ScopedExitInterception::~ScopedExitInterception() { --gExitInterceptions; }

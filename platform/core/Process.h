@@ -82,12 +82,18 @@ private:
 // throws testing::ProcessExit instead, so a test can watch a path that ends
 // the program.
 [[noreturn]] void ExitProcess(UINT code);
+// Ends the process with `code` at once, as TerminateProcess does: C streams
+// are flushed, but no exit handler and no destructor of a static runs (a
+// program in trouble must not tear itself down). Intercepted like
+// ExitProcess.
+[[noreturn]] void TerminateProcess(UINT code);
 
 namespace testing {
 struct ProcessExit {
     UINT code;
 };
-// While alive, ExitProcess throws ProcessExit{code} on every thread.
+// While alive, ExitProcess and TerminateProcess throw ProcessExit{code} on
+// every thread.
 class ScopedExitInterception {
 public:
     ScopedExitInterception();

@@ -1,0 +1,80 @@
+// The application as the crash handler's host: once initialised it gives a
+// report its product, version, run-time and library lines, hides itself
+// first, and saves the demo it records; "-crash" goes the whole way.
+#include "tests/framework/app/AppTestSupport.h"
+
+#include "framework/app/CrashHandler.h"
+#include "framework/app/DemoFile.h"
+#include "platform/core/FileSystem.h"
+
+using namespace apptest;
+
+namespace {
+
+class AppCrashTest : public AppTest {
+protected:
+    AppCrashTest() { Zolt::SetCrashReportFile(Report()); }
+    ~AppCrashTest() override
+    {
+        app.reset();
+        Zolt::SetCrashReportFile("");
+    }
+    std::string Report() const { return folder_ / "crash.txt"; }
+    std::string DemoPath() const { return folder_ / "saved.dmo"; }
+
+    // The demo file read back: its closing command and its commands' count.
+    Zolt::DemoFileData ReadDemo(std::string& lastCommand, int& commands) const
+    {
+        std::string bytes;
+        EXPECT_TRUE(platform::ReadWholeFile(DemoPath(), &bytes));
+        Zolt::DemoFileData file;
+        std::string error;
+        EXPECT_TRUE(file.Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), error)) << error;
+        Zolt::DemoStream stream;
+        stream.Load(file.commands);
+        commands = 0;
+        while (stream.ReadHeaderIfNeeded()) {
+            const bool isShort = stream.PendingShort();
+            const int id = stream.PendingId();
+            lastCommand = std::string(isShort ? "short " : "long ") + std::to_string(id);
+            stream.Consume();
+            stream.SkipPayload(isShort, id);
+            ++commands;
+        }
+        return file;
+    }
+};
+
+} // namespace
+
+TEST_F(AppCrashTest, CrashOptionReportsTheStartedApplicationAndSavesItsDemo)
+{
+    SetArguments({"-record", "-demofile=" + DemoPath(), "-crash"});
+    EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), int(platform::EXCEPTION_ACCESS_VIOLATION));
+    EXPECT_FALSE(platform::IsWindowVisible(app->GetMainWindow())) << "hidden before the report shows";
+
+    const std::string report = platform::testing::ReadTestFile(Report());
+    EXPECT_EQ(report.rfind("Exception: Access Violation (code 0xc0000005) at address ", 0), 0u) << report;
+    EXPECT_NE(report.find("\r\nDDraw Ver: headless\r\nDSound Ver: headless\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("\r\nProduct: PellucorTest\r\nVersion: \r\nTime Loaded: 00:00:00\r\nFullscreen: No\r\n"),
+              std::string::npos)
+        << report;
+
+    std::string last;
+    int commands = 0;
+    const Zolt::DemoFileData demo = ReadDemo(last, commands);
+    EXPECT_GE(commands, 2) << "the screen mode, then the closing command";
+    EXPECT_EQ(last, "long 31");
+    EXPECT_EQ(app->GetCrashDemoFile(), DemoPath()) << "sent with the report";
+    EXPECT_FALSE(app->IsRecordingDemo()) << "recording ends with the crash";
+}
+
+TEST_F(AppCrashTest, TheHostIsTheInitialisedApplicationUntilItGoes)
+{
+    Make();
+    EXPECT_EQ(Zolt::GetCrashHost(), nullptr) << "not before it stands";
+    app->Initialize();
+    EXPECT_EQ(Zolt::GetCrashHost(), static_cast<Zolt::CrashHost*>(app.get()));
+    app.reset();
+    EXPECT_EQ(Zolt::GetCrashHost(), nullptr);
+}

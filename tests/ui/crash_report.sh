@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# The crash handler in the running program, end to end. Twice, with a demo
+# being recorded: the real program started with "-crash", and a test build
+# of it (the same program with a fault on purpose linked in) that writes
+# through a null pointer while it runs and takes input. Each time "crash.txt"
+# must begin with the access-violation line and carry the application's
+# lines, the demo must be there and whole (a readable header, every command
+# of its stream complete, the closing padding command last), and the report
+# viewer must have started as a process of its own.
+#
+#   crash_report.sh PROGRAM FAULTING_PROGRAM OUTPUT_FOLDER
+#
+# Exits 77 (skipped) when the X tools are not installed.
+set -euo pipefail
+source "$(dirname "$0")/screen_tools.sh"
+command -v python3 >/dev/null 2>&1 || { echo "skipped: python3 is not installed"; exit 77; }
+
+# Reads a demo file whole: the header, then every command of the stream with
+# its payload, bit by bit as the recorder wrote it. Prints the final update,
+# the number of commands, how many were mouse commands and the last command.
+read_demo_py=$(cat <<'PYTHON'
+import struct, sys
+
+data = open(sys.argv[1], "rb").read()
+magic, version, seed, text_length = struct.unpack_from("<IIIH", data, 0)
+assert magic == 0x42BEEF78, "not a demo file"
+at = 14 + text_length
+block_size, = struct.unpack_from("<I", data, at)
+at += 4 + block_size
+final_update, = struct.unpack_from("<I", data, at)
+stream = data[at + 4:]
+bits = len(stream) * 8
+pos = 0
+
+def take(count):
+    global pos
+    assert pos + count <= bits, "the stream breaks off inside a command"
+    value = 0
+    for i in range(count):
+        value |= ((stream[(pos + i) // 8] >> ((pos + i) % 8)) & 1) << i
+    pos += count
+    return value
+
+def take_bytes(count):
+    for _ in range(count):
+        take(8)
+
+long_payloads = {0: 24, 1: 1, 2: 8, 3: 8, 4: 8, 6: 0, 7: 0, 8: 0, 9: 0, 12: 1, 21: 8, 23: 16, 31: 0}
+commands = mouse = 0
+last = None
+# Every command takes 10 bits or more; fewer than 8 left are the zero bits
+# that fill the last byte.
+while bits - pos >= 8:
+    take(4)
+    short = take(1)
+    ident = take(1 if short else 5)
+    if short:
+        take(12 if ident == 0 else 4)
+        mouse += 1
+    elif ident == 5:
+        take(16 if take(1) else 8)
+    elif ident == 11:
+        if take(1):
+            take(32)
+            take_bytes(take(32))
+    elif ident == 15:
+        if take(1):
+            take_bytes(take(32))
+    elif ident == 17:
+        take(40)
+        take_bytes(take(16))
+    elif ident == 18:
+        take_bytes(take(32))
+    else:
+        assert ident in long_payloads, "unknown command %d" % ident
+        take(long_payloads[ident])
+        mouse += ident == 0
+    commands += 1
+    last = ("short " if short else "long ") + str(ident)
+print(final_update, commands, mouse, last)
+PYTHON
+)
+
+
+wait_for_text() {
+    for _ in $(seq 1 300); do
+        grep -q "$2" "$1" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    echo "never seen in $1: $2"; cat "$1"; return 1
+}
+check_report() {
+    local report=$1/crash.txt
+    [ -f "$report" ] || { echo "no crash.txt in $1"; exit 1; }
+    head -1 "$report" | grep -q '^Exception: Access Violation (code 0xc0000005) at address ' ||
+        { echo "the report does not begin with the access violation:"; head -3 "$report"; exit 1; }
+    for line in 'Product: Pellucor' 'Version: ' 'Time Loaded: ' 'Primary ThreadId: ' 'DDraw Ver: SDL ' \
+                'DSound Ver: SDL '; do
+        grep -q "$line" "$report" || { echo "the report lacks '$line'"; cat "$report"; exit 1; }
+    done
+    # The viewer, a process of its own, shows the report (on the terminal
+    # when the desktop offers no window for it).
+    wait_for_text "$1/program.log" 'An unexpected error has occured!'
+}
+# Prints "final-update commands mouse-commands last-command" of the one demo
+# recorded in the data folder, and takes it away.
+read_demo() {
+    local demo
+    demo=$(find "$XDG_DATA_HOME" -name zoltapp.dmo)
+    [ -n "$demo" ] && [ -f "$demo" ] || { echo "no demo in $XDG_DATA_HOME" >&2; exit 1; }
+    python3 -c "$read_demo_py" "$demo"
+    rm -f "$demo"
+}
+# A folder to run in, with the program's archives, so that the report is
+# written there.
+run_folder() {
+    mkdir -p "$1"
+    ln -sf "$(dirname "$program")/main.pak" "$(dirname "$program")/data.pak" "$1/"
+}
+
+crash_test() {
+    program=$1
+    local faulting=$2
+    out=$3
+    rm -rf "$out"
+
+    # ---- "-crash" ----
+    run_folder "$out/requested"
+    local code=0
+    "$program" -record -crash "-changedir=$out/requested" 2>"$out/requested/program.log" || code=$?
+    # ExitProcess with the exception code: its low byte is what the shell sees.
+    [ "$code" -eq 5 ] || { echo "-crash ended with $code"; cat "$out/requested/program.log"; exit 1; }
+    check_report "$out/requested"
+    local final commands mouse last
+    read -r final commands mouse last < <(read_demo)
+    echo "-crash: demo of $commands commands up to update $final, last $last"
+    [ "$last" = "long 31" ] || { echo "the demo does not end with the closing padding command"; exit 1; }
+
+    # ---- a real fault while recording ----
+    run_folder "$out/fault"
+    local log=$out/fault/program.log
+    PELLUCOR_FAULT_TRIGGER=$out/fault/now PELLUCOR_DEBUG_OUTPUT=1 \
+        "$faulting" -record "-changedir=$out/fault" 2>"$log" &
+    local pid=$!
+    trap 'kill $pid 2>/dev/null || true' EXIT
+    local window
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Pellucor' | head -1)
+    # Input for the demo to hold: moves across the window and a click.
+    local step
+    for step in 1 2 3 4 5 6; do
+        xdotool mousemove --sync --window "$window" $((60 * step)) $((40 * step))
+        sleep 0.1
+    done
+    xdotool click 1
+    sleep 0.5
+    touch "$out/fault/now"
+    code=0
+    wait $pid || code=$?
+    trap - EXIT
+    [ "$code" -eq 139 ] || { echo "the fault ended the program with $code, not SIGSEGV"; cat "$log"; exit 1; }
+    check_report "$out/fault"
+    read -r final commands mouse last < <(read_demo)
+    echo "fault: demo of $commands commands ($mouse mouse) up to update $final, last $last"
+    [ "$final" -gt 0 ] || { echo "the demo holds no update"; exit 1; }
+    [ "$mouse" -ge 3 ] || { echo "the demo lost the input before the fault"; exit 1; }
+    [ "$last" = "long 31" ] || { echo "the demo does not end with the closing padding command"; exit 1; }
+    echo "2 passed, 0 failed"
+}
+
+run_in_x_server crash_test "$@"
