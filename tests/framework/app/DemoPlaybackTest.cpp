@@ -6,6 +6,7 @@
 
 #include "framework/app/DemoFile.h"
 #include "framework/app/HTTPTransfer.h"
+#include "framework/base/PathUtils.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "platform/core/FileSystem.h"
 #include "platform/window/VirtualKeys.h"
@@ -187,6 +188,16 @@ TEST_F(DemoTest, AWindowCloseTheApplicationRefusesKeepsThePlayedValuesInStepAndO
     ASSERT_TRUE(played.IsQuitting());
     EXPECT_FALSE(played.RegReadNumber("Score", value));
     EXPECT_TRUE(played.RegWriteNumber("Score", 8));
+}
+
+TEST_F(DemoTest, ARecordingOnAFreshMachineMakesItsFolderAndIsWritten)
+{
+    Begin({"-record"});
+    const std::string file = app->GetDemoFileName();
+    EXPECT_EQ(file, Zolt::GetAppDataFolder() + "zoltapp.dmo");
+    StepUntilUpdate(5);
+    Finish();
+    EXPECT_TRUE(platform::FileExists(file));
 }
 
 TEST_F(DemoTest, SmallMovesAreShortAndLargerOnesAbsolute)
