@@ -40,10 +40,11 @@ ImageDump::Sizes ImageDump::Measure(MemoryImage& image)
 {
     const int64_t pixels = int64_t(std::max(0, image.GetWidth())) * std::max(0, image.GetHeight());
     auto* surfaceImage = dynamic_cast<DDImage*>(&image);
+    const TextureData* textures = TexturesOf(image);
     return Sizes{image.GetBits() ? pixels * 4 : 0,
                  image.GetPalette() ? 1024 + pixels : 0,
                  surfaceImage && surfaceImage->GetSurface() ? pixels * 4 : 0,
-                 TexturesOf(image) ? int64_t(TexturesOf(image)->memoryBytes) : 0,
+                 textures ? int64_t(textures->memoryBytes) : 0,
                  image.GetNativeAlpha() ? pixels * 4 : 0,
                  image.GetRLAlpha() ? pixels : 0,
                  image.GetRLAdditive() ? pixels : 0};

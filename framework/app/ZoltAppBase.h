@@ -29,7 +29,10 @@
 //    through the loader's atomic flags and the done/total counters;
 //  - the cursor thread, which reads the pointer every 10 ms and hands the
 //    position to the display (under the display's lock);
-//  - Quit from another thread, which only raises an atomic request.
+//  - Quit from another thread, which only raises an atomic request;
+//  - a fault on any thread, whose signal handler reads only what this
+//    application handed the crash handler ahead (its snapshot and the
+//    prepared demo image, CrashDemoImage.h).
 // The display's lock guards the image register and the shared images,
 // because images are made and destroyed on the loading thread too.
 #pragma once
