@@ -283,10 +283,15 @@ TEST_F(HTTPTransferTest, RecordingWritesEachChangeOfTheResultOnce)
     FakeDemo demo;
     demo.recording = true;
     SetHTTPTransferDemoLink(&demo);
-    LoopbackHttpServer server({LoopbackHttpServer::Reply("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")});
+    // The answer waits a little, so that the first look at the transfer
+    // finds it pending however slowly this thread is scheduled.
+    LoopbackHttpServer::Answer answer;
+    answer.pieces = {{"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", 200}};
+    LoopbackHttpServer server({answer});
     HTTPTransfer transfer;
     transfer.Submit(server.Url(), kRequest);
     const int id = transfer.TransferId();
+    ASSERT_EQ(transfer.Outcome(), HTTPTransfer::kPending);
     EXPECT_EQ(WaitForResult(transfer), HTTPTransfer::kFinished);
     transfer.Outcome();
     EXPECT_EQ(demo.commandsBegun, 2); // pending, then finished
