@@ -73,6 +73,11 @@ Factory_impl* GetFactoryImpl()
     return gFactory.load();
 }
 
+IInputAndPaint* GetInputAndPaint()
+{
+    return gFactory.load();
+}
+
 void DestroyFactory()
 {
     delete gFactory.exchange(nullptr);

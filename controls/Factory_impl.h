@@ -22,6 +22,7 @@
 #include "common/IdAllocator.h"
 #include "controls/FactoryHost.h"
 #include "controls/IFactory.h"
+#include "controls/IInputAndPaint.h"
 #include "controls/Point.h"
 #include "controls/RGB.h"
 #include "controls/Rect.h"
@@ -54,7 +55,7 @@ class IBridgeToVO;
 class IVisibleObject;
 class VisibleObject_impl;
 
-class Factory_impl final : public IFactory, public TimeLibrary::TimeObjectMessageObserver {
+class Factory_impl final : public IFactory, public IInputAndPaint, public TimeLibrary::TimeObjectMessageObserver {
 public:
     static constexpr size_t kObjectSlots = 10240;
     static constexpr size_t kImageSlots = 5120;
@@ -184,24 +185,23 @@ public:
     void DrawString(IFont* font, const std::string& text, Point at, const RGB& colour, uint32_t hAlign,
                     uint32_t vAlign);
 
-    // ---- Pass and timer ----
-    void DrawAll(Zolt::Graphics* g);
+    // ---- Pass and timer (IInputAndPaint for the bridge widget) ----
+    void DrawAll(Zolt::Graphics* g) override;
     void OnTimerTick(uint32_t id) override;
-    // The bridge widget's smooth tick: true (and the flag cleared) when the
-    // dirty poll asked for a repaint since the last call.
-    bool TakeRepaintRequest() { return needsRepaint_.exchange(false); }
+    // True (and the flag cleared) when the dirty poll asked for a repaint
+    // since the last call.
+    bool TakeRepaintRequest() override { return needsRepaint_.exchange(false); }
     bool NeedsRepaint() const { return needsRepaint_.load(); }
-    // The bridge widget's full-repaint notification: every later pass is a
-    // full one.
-    void NotifyFullRepaint() { fullRedraw_.store(true); }
+    // Every later pass is a full one.
+    void NotifyFullRepaint() override { fullRedraw_.store(true); }
 
-    // ---- Input and modality (main thread) ----
-    void DispatchMouseMove(int32_t x, int32_t y);
-    void DispatchMouseDown(int32_t x, int32_t y, int32_t button, int32_t clicks);
-    void DispatchMouseUp(int32_t x, int32_t y, int32_t button, int32_t clicks);
-    void DispatchChar(char character);
-    void DispatchKeyDown(uint32_t key);
-    void DispatchKeyUp(uint32_t key);
+    // ---- Input (IInputAndPaint) and modality (main thread) ----
+    void DispatchMouseMove(int32_t x, int32_t y) override;
+    void DispatchMouseDown(int32_t x, int32_t y, int32_t button, int32_t clicks) override;
+    void DispatchMouseUp(int32_t x, int32_t y, int32_t button, int32_t clicks) override;
+    void DispatchChar(char character) override;
+    void DispatchKeyDown(uint32_t key) override;
+    void DispatchKeyUp(uint32_t key) override;
     void SetCurrentCursor(ICursor* cursor);
     void SetCurrentToolTip(IToolTip* toolTip);
     void OnFocusGained(VisibleObject_impl* object);

@@ -1,25 +1,35 @@
 #include "kernel/IGameBridge.h"
 
-#include "controls/Factory_impl.h"
+#include "controls/IInputAndPaint.h"
 #include "framework/widgets/WidgetManager.h"
 #include "kernel/IGame.h"
 #include "kernel/MainApp.h"
 
 namespace KernelLibrary {
 
-IGameBridge::IGameBridge(MainApp* app, IGame* game)
+IGameBridge::IGameBridge(MainApp* app, IGame* game) : IGameBridge(app, game, nullptr) {}
+
+IGameBridge::IGameBridge(MainApp* app, IGame* game, ControlLibrary::IInputAndPaint* toolkit)
     : app_(app ? static_cast<Zolt::ZoltAppBase*>(app) : nullptr),
       game_(game),
-      frameUpdate_(dynamic_cast<IFrameUpdate*>(game))
+      frameUpdate_(dynamic_cast<IFrameUpdate*>(game)),
+      toolkit_(toolkit)
 {
 }
 
 IGameBridge::~IGameBridge() = default;
 
+ControlLibrary::IInputAndPaint* IGameBridge::Toolkit() const
+{
+    // The control factory is made after the bridge's application and goes
+    // before it: the process's toolkit is looked up at every call.
+    return toolkit_ ? toolkit_ : ControlLibrary::GetInputAndPaint();
+}
+
 void IGameBridge::NotifyFullRepaint()
 {
-    if (ControlLibrary::Factory_impl* factory = ControlLibrary::GetFactoryImpl())
-        factory->NotifyFullRepaint();
+    if (ControlLibrary::IInputAndPaint* toolkit = Toolkit())
+        toolkit->NotifyFullRepaint();
 }
 
 void IGameBridge::OnAttached(Zolt::WidgetManager* manager)
@@ -53,8 +63,8 @@ void IGameBridge::TickSmooth(float)
 {
     if (!game_ || !started_)
         return;
-    ControlLibrary::Factory_impl* factory = ControlLibrary::GetFactoryImpl();
-    if (factory && factory->TakeRepaintRequest())
+    ControlLibrary::IInputAndPaint* toolkit = Toolkit();
+    if (toolkit && toolkit->TakeRepaintRequest())
         SetDirty(true);
 }
 
@@ -62,52 +72,52 @@ void IGameBridge::Paint(Zolt::Graphics* g)
 {
     if (app_ && app_->suppressGameDrawing)
         return;
-    if (ControlLibrary::Factory_impl* factory = ControlLibrary::GetFactoryImpl())
-        factory->DrawAll(g);
+    if (ControlLibrary::IInputAndPaint* toolkit = Toolkit())
+        toolkit->DrawAll(g);
 }
 
 void IGameBridge::OnChar(char c)
 {
-    if (ControlLibrary::Factory_impl* factory = ControlLibrary::GetFactoryImpl())
-        factory->DispatchChar(c);
+    if (ControlLibrary::IInputAndPaint* toolkit = Toolkit())
+        toolkit->DispatchChar(c);
 }
 
 void IGameBridge::OnKeyDown(int key)
 {
-    if (ControlLibrary::Factory_impl* factory = ControlLibrary::GetFactoryImpl())
-        factory->DispatchKeyDown(uint32_t(key));
+    if (ControlLibrary::IInputAndPaint* toolkit = Toolkit())
+        toolkit->DispatchKeyDown(uint32_t(key));
 }
 
 void IGameBridge::OnKeyUp(int key)
 {
-    if (ControlLibrary::Factory_impl* factory = ControlLibrary::GetFactoryImpl())
-        factory->DispatchKeyUp(uint32_t(key));
+    if (ControlLibrary::IInputAndPaint* toolkit = Toolkit())
+        toolkit->DispatchKeyUp(uint32_t(key));
 }
 
 void IGameBridge::OnMouseEnter() {}
 
 void IGameBridge::OnMouseMove(int x, int y)
 {
-    if (ControlLibrary::Factory_impl* factory = ControlLibrary::GetFactoryImpl())
-        factory->DispatchMouseMove(x, y);
+    if (ControlLibrary::IInputAndPaint* toolkit = Toolkit())
+        toolkit->DispatchMouseMove(x, y);
 }
 
 void IGameBridge::OnMouseButtonDown(int x, int y, int button, int clickCount)
 {
-    if (ControlLibrary::Factory_impl* factory = ControlLibrary::GetFactoryImpl())
-        factory->DispatchMouseDown(x, y, button, clickCount);
+    if (ControlLibrary::IInputAndPaint* toolkit = Toolkit())
+        toolkit->DispatchMouseDown(x, y, button, clickCount);
 }
 
 void IGameBridge::OnMouseButtonUp(int x, int y, int button, int clickCount)
 {
-    if (ControlLibrary::Factory_impl* factory = ControlLibrary::GetFactoryImpl())
-        factory->DispatchMouseUp(x, y, button, clickCount);
+    if (ControlLibrary::IInputAndPaint* toolkit = Toolkit())
+        toolkit->DispatchMouseUp(x, y, button, clickCount);
 }
 
 void IGameBridge::OnMouseUp(int x, int y, int clickCode)
 {
-    if (ControlLibrary::Factory_impl* factory = ControlLibrary::GetFactoryImpl())
-        factory->DispatchMouseUp(x, y, 0, clickCode);
+    if (ControlLibrary::IInputAndPaint* toolkit = Toolkit())
+        toolkit->DispatchMouseUp(x, y, 0, clickCode);
 }
 
 } // namespace KernelLibrary

@@ -1,9 +1,10 @@
 // The whole game as one widget of the framework: it covers the window and
 // passes each frame's drawing and every mouse and keyboard event to the
-// control factory. Attaching it initialises and starts the game, detaching
-// it stops the game and shuts it down.
+// control toolkit through its input-and-paint interface. Attaching it
+// initialises and starts the game, detaching it stops the game and shuts it
+// down.
 //
-// Threads: main thread (the widget manager calls every hook). The factory's
+// Threads: main thread (the widget manager calls every hook). The toolkit's
 // repaint request is raised by its dirty poll on the time thread; the smooth
 // tick takes it with one atomic exchange, so no lock is needed here.
 #pragma once
@@ -14,6 +15,10 @@ namespace Zolt {
 class ZoltAppBase;
 }
 
+namespace ControlLibrary {
+class IInputAndPaint;
+}
+
 namespace KernelLibrary {
 
 class IFrameUpdate;
@@ -22,7 +27,11 @@ class MainApp;
 
 class IGameBridge : public Zolt::Widget {
 public:
+    // Talks to the toolkit of the process (none while no control factory
+    // exists: then the hooks only run the game's own parts).
     IGameBridge(MainApp* app, IGame* game);
+    // Talks to `toolkit` instead (not owned; it must outlive the bridge).
+    IGameBridge(MainApp* app, IGame* game, ControlLibrary::IInputAndPaint* toolkit);
     ~IGameBridge() override;
 
     void NotifyFullRepaint() override;
@@ -31,7 +40,7 @@ public:
     // The per-frame update: the game's own main-thread work when it has any;
     // the bridge keeps no tick count.
     void Tick() override;
-    // Moves the factory's repaint request into this widget's dirty flag.
+    // Moves the toolkit's repaint request into this widget's dirty flag.
     void TickSmooth(float fraction) override;
     void Paint(Zolt::Graphics* g) override;
     void OnChar(char c) override;
@@ -48,10 +57,15 @@ public:
     bool IsStarted() const { return started_; }
 
 private:
+    // The toolkit to talk to now, or null.
+    ControlLibrary::IInputAndPaint* Toolkit() const;
+
     Zolt::ZoltAppBase* app_;
     IGame* game_;
     // The game's per-frame hook, when the game has one.
     IFrameUpdate* frameUpdate_;
+    // A toolkit of its own; null to look up the process's at each call.
+    ControlLibrary::IInputAndPaint* toolkit_ = nullptr;
     bool started_ = false;
 };
 

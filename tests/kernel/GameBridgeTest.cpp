@@ -1,16 +1,20 @@
 // The bridge widget: the game starts when it is attached and stops when it
 // is removed; the factory's repaint request becomes the widget's dirty flag
-// on the smooth tick; drawing and input go through to the factory.
+// on the smooth tick; drawing and input go through to the factory. Then the
+// bridge over a recording toolkit of its own, and with no toolkit at all.
 #include "tests/kernel/KernelTestSupport.h"
 
+#include "controls/IInputAndPaint.h"
 #include "controls/IRectVO.h"
 #include "controls/KeybdSysMessageObserver.h"
 #include "controls/MouseMessageObserver.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/WidgetManager.h"
+#include "tests/support/WidgetDoubles.h"
 
 #include <algorithm>
+#include <utility>
 
 using namespace kerneltest;
 
@@ -137,4 +141,92 @@ TEST_F(GameBridge, RunsTheGamesFrameUpdateOnlyWhileStarted)
     app->GetBridge()->Tick();
     EXPECT_EQ(game.frameUpdates, 2);
     EXPECT_EQ(app->GetBridge()->GetTickCount(), 0);
+}
+
+// ---- The bridge over a toolkit of its own ----
+
+namespace {
+
+// Records what the bridge asks of the toolkit.
+struct RecordingToolkit : ControlLibrary::IInputAndPaint {
+    bool TakeRepaintRequest() override
+    {
+        calls.push_back("take");
+        return std::exchange(repaintWanted, false);
+    }
+    void NotifyFullRepaint() override { calls.push_back("full"); }
+    void DrawAll(Zolt::Graphics*) override { calls.push_back("draw"); }
+    void DispatchMouseMove(int32_t x, int32_t y) override { Log("move", x, y); }
+    void DispatchMouseDown(int32_t x, int32_t y, int32_t b, int32_t n) override { Log("down", x, y, b, n); }
+    void DispatchMouseUp(int32_t x, int32_t y, int32_t b, int32_t n) override { Log("up", x, y, b, n); }
+    void DispatchChar(char c) override { calls.push_back(std::string("char ") + c); }
+    void DispatchKeyDown(uint32_t key) override { calls.push_back("key down " + std::to_string(key)); }
+    void DispatchKeyUp(uint32_t key) override { calls.push_back("key up " + std::to_string(key)); }
+
+    void Log(const std::string& what, int x, int y) { calls.push_back(what + " " + Pair(x, y)); }
+    void Log(const std::string& what, int x, int y, int b, int n)
+    {
+        calls.push_back(what + " " + Pair(x, y) + " " + Pair(b, n));
+    }
+    static std::string Pair(int a, int b) { return std::to_string(a) + "," + std::to_string(b); }
+
+    std::vector<std::string> calls;
+    bool repaintWanted = false;
+};
+
+} // namespace
+
+TEST(GameBridgeAlone, PassesInputAndPaintToItsToolkitAndAReleaseAsButtonZero)
+{
+    RecordingToolkit toolkit;
+    KernelLibrary::IGameBridge bridge(nullptr, nullptr, &toolkit);
+    bridge.OnMouseEnter();
+    bridge.OnMouseMove(5, 6);
+    bridge.OnMouseButtonDown(5, 6, 1, 2);
+    bridge.OnMouseButtonUp(5, 6, 1, 2);
+    bridge.OnMouseUp(5, 6, -1);
+    bridge.OnChar('q');
+    bridge.OnKeyDown(65);
+    bridge.OnKeyUp(65);
+    bridge.NotifyFullRepaint();
+    bridge.Paint(nullptr);
+    EXPECT_EQ(toolkit.calls, (std::vector<std::string>{"move 5,6", "down 5,6 1,2", "up 5,6 1,2", "up 5,6 0,-1",
+                                                        "char q", "key down 65", "key up 65", "full", "draw"}));
+}
+
+TEST(GameBridgeAlone, RepaintRequestIsTakenOnlyByTheBridgeOfAStartedGame)
+{
+    RecordingToolkit toolkit;
+    RecordingGame game;
+    toolkit.repaintWanted = true;
+    KernelLibrary::IGameBridge bridge(nullptr, &game, &toolkit);
+    bridge.SetDirty(false);
+    bridge.TickSmooth(1.0f);
+    EXPECT_TRUE(toolkit.calls.empty()) << "not started: the request waits";
+    widget_testing::WidgetScene scene;
+    scene.manager.AddChild(&bridge);
+    ASSERT_TRUE(bridge.IsStarted());
+    bridge.SetDirty(false);
+    bridge.TickSmooth(1.0f);
+    EXPECT_TRUE(bridge.IsDirty());
+    EXPECT_FALSE(toolkit.repaintWanted);
+    scene.manager.RemoveChild(&bridge);
+}
+
+TEST(GameBridgeAlone, WithoutAToolkitOnlyTheGamesOwnPartsRun)
+{
+    ASSERT_EQ(ControlLibrary::GetInputAndPaint(), nullptr);
+    RecordingGame game;
+    KernelLibrary::IGameBridge bridge(nullptr, &game);
+    widget_testing::WidgetScene scene;
+    scene.manager.AddChild(&bridge);
+    bridge.Tick();
+    bridge.TickSmooth(1.0f);
+    bridge.Paint(nullptr);
+    bridge.OnMouseMove(1, 1);
+    bridge.OnKeyDown(13);
+    EXPECT_EQ(game.frameUpdates, 1);
+    scene.manager.RemoveChild(&bridge);
+    EXPECT_EQ(std::vector<std::string>(game.log.end() - 2, game.log.end()),
+              (std::vector<std::string>{"Stop", "Shutdown"}));
 }
