@@ -324,136 +324,156 @@ bool XmlReader::NextElement(XmlElement& out)
                 return false;
             return Fail("Unexpected End of File");
         }
-
-        if (scan.mode == Mode::CommentText) {
-            // Comment text is taken as written (quotes carry no meaning in
-            // it) up to "-->".
-            if (c < 32 && !IsSpace(c))
-                return Fail("Illegal Character");
-            if (scan.dropCommentSpace) {
-                scan.dropCommentSpace = false;
-                if (IsSpace(c))
-                    continue;
-            }
-            out.instruction.push_back(static_cast<char>(c));
-            const std::string& text = out.instruction;
-            if (c == '>' && text.size() >= 3 && text.compare(text.size() - 3, 3, "-->") == 0) {
-                out.instruction.resize(text.size() - 3);
-                if (showComments_)
-                    return true;
-                out.Reset(section_);
-                scan = Scan();
-            }
-            continue;
-        }
-
-        if (c == '"') {
-            scan.quoted = !scan.quoted;
-            // Quotes are kept in text; in tags they only group characters.
-            if (scan.mode == Mode::Outside || scan.mode == Mode::Text) {
-                StoreChar(out, scan, c, true);
-            } else if (scan.mode == Mode::AttributeBeforeValue) {
-                scan.mode = Mode::AttributeValue;
-                scan.lastValueCharQuoted = true;
-            } else if (scan.quoted && (scan.mode == Mode::AttributeGap || scan.mode == Mode::AttributeAfterName)) {
-                // A quoted attribute name.
-                StorePendingAttribute(out, scan);
-                scan.havePending = true;
-                scan.mode = Mode::AttributeName;
-                scan.lastAttributeNameCharQuoted = true;
-            }
-            continue;
-        }
-        if (scan.quoted) {
-            if (scan.mode == Mode::InstructionName && IsSpace(c)) {
-                scan.mode = Mode::InstructionText;
-                out.instruction.push_back(static_cast<char>(c));
-                continue;
-            }
-            StoreChar(out, scan, c, true);
-            continue;
-        }
-
-        if (IsSpace(c)) {
-            switch (scan.mode) {
-            case Mode::Text:
-            case Mode::EndName:
-                if (!out.name.empty())
-                    scan.pendingSpace = true;
-                break;
-            case Mode::TagName:
-                if (!out.name.empty())
-                    scan.mode = Mode::AttributeGap;
-                break;
-            case Mode::InstructionName:
-                scan.mode = Mode::InstructionText;
-                out.instruction.push_back(static_cast<char>(c));
-                break;
-            case Mode::InstructionText:
-                out.instruction.push_back(static_cast<char>(c));
-                break;
-            case Mode::AttributeName:
-                scan.mode = Mode::AttributeAfterName;
-                break;
-            case Mode::AttributeValue:
-                scan.mode = Mode::AttributeGap;
-                break;
-            default:
-                break;
-            }
-            continue;
-        }
-        if (c < 33)
-            return Fail("Illegal Character");
-
-        if (c == '<') {
-            if (scan.mode == Mode::Outside) {
-                scan.mode = Mode::TagName;
-                out.type = XmlElement::StartTag;
-                continue;
-            }
-            if (scan.mode == Mode::Text) {
-                pushBack_.push_back(c);
-                out.name = DecodeEntities(out.name);
-                return true;
-            }
-            return Fail("Unexpected '<'");
-        }
-        if (c == '>') {
-            switch (scan.mode) {
-            case Mode::TagName:
-            case Mode::AttributeGap:
-            case Mode::AttributeName:
-            case Mode::AttributeAfterName:
-            case Mode::AttributeBeforeValue:
-            case Mode::AttributeValue:
-                return FinishStartTag(out, scan);
-            case Mode::EndName:
-                return FinishEndTag(out);
-            case Mode::InstructionName:
-            case Mode::InstructionText:
-                return FinishInstruction(out, scan);
-            default:
-                return Fail("Unexpected '>'");
-            }
-        }
-        if (scan.mode == Mode::TagName && out.name.empty()) {
-            if (c == '/') {
-                scan.mode = Mode::EndName;
-                out.type = XmlElement::EndTag;
-                continue;
-            }
-            if (c == '?') {
-                scan.mode = Mode::InstructionName;
-                out.type = XmlElement::Instruction;
-                continue;
-            }
-        }
-        if (c == '=' && (scan.mode == Mode::AttributeName || scan.mode == Mode::AttributeAfterName)) {
-            scan.pendingHasEquals = true;
-            scan.mode = Mode::AttributeBeforeValue;
-            continue;
-        }
-        StoreChar(out, scan, c, false);
+        if (const std::optional<bool> done = TakeChar(out, scan, c))
+            return *done;
     }
+}
+
+std::optional<bool> XmlReader::TakeChar(XmlElement& out, Scan& scan, int c)
+{
+    if (scan.mode == Mode::CommentText)
+        return TakeCommentChar(out, scan, c);
+    if (c == '"') {
+        TakeQuote(out, scan, c);
+        return std::nullopt;
+    }
+    if (scan.quoted) {
+        if (scan.mode == Mode::InstructionName && IsSpace(c)) {
+            scan.mode = Mode::InstructionText;
+            out.instruction.push_back(static_cast<char>(c));
+        } else {
+            StoreChar(out, scan, c, true);
+        }
+        return std::nullopt;
+    }
+    if (IsSpace(c)) {
+        TakeSpace(out, scan, c);
+        return std::nullopt;
+    }
+    if (c < 33)
+        return Fail("Illegal Character");
+    if (c == '<')
+        return TakeOpeningBracket(out, scan, c);
+    if (c == '>')
+        return TakeClosingBracket(out, scan);
+    TakeMarkupChar(out, scan, c);
+    return std::nullopt;
+}
+
+std::optional<bool> XmlReader::TakeCommentChar(XmlElement& out, Scan& scan, int c)
+{
+    // Comment text is taken as written (quotes carry no meaning in it) up to
+    // "-->".
+    if (c < 32 && !IsSpace(c))
+        return Fail("Illegal Character");
+    if (scan.dropCommentSpace) {
+        scan.dropCommentSpace = false;
+        if (IsSpace(c))
+            return std::nullopt;
+    }
+    out.instruction.push_back(static_cast<char>(c));
+    const std::string& text = out.instruction;
+    if (c == '>' && text.size() >= 3 && text.compare(text.size() - 3, 3, "-->") == 0) {
+        out.instruction.resize(text.size() - 3);
+        if (showComments_)
+            return true;
+        out.Reset(section_);
+        scan = Scan();
+    }
+    return std::nullopt;
+}
+
+void XmlReader::TakeQuote(XmlElement& out, Scan& scan, int c)
+{
+    scan.quoted = !scan.quoted;
+    // Quotes are kept in text; in tags they only group characters.
+    if (scan.mode == Mode::Outside || scan.mode == Mode::Text) {
+        StoreChar(out, scan, c, true);
+    } else if (scan.mode == Mode::AttributeBeforeValue) {
+        scan.mode = Mode::AttributeValue;
+        scan.lastValueCharQuoted = true;
+    } else if (scan.quoted && (scan.mode == Mode::AttributeGap || scan.mode == Mode::AttributeAfterName)) {
+        // A quoted attribute name.
+        StorePendingAttribute(out, scan);
+        scan.havePending = true;
+        scan.mode = Mode::AttributeName;
+        scan.lastAttributeNameCharQuoted = true;
+    }
+}
+
+void XmlReader::TakeSpace(XmlElement& out, Scan& scan, int c)
+{
+    switch (scan.mode) {
+    case Mode::Text:
+    case Mode::EndName:
+        if (!out.name.empty())
+            scan.pendingSpace = true;
+        break;
+    case Mode::TagName:
+        if (!out.name.empty())
+            scan.mode = Mode::AttributeGap;
+        break;
+    case Mode::InstructionName:
+        scan.mode = Mode::InstructionText;
+        out.instruction.push_back(static_cast<char>(c));
+        break;
+    case Mode::InstructionText: out.instruction.push_back(static_cast<char>(c)); break;
+    case Mode::AttributeName: scan.mode = Mode::AttributeAfterName; break;
+    case Mode::AttributeValue: scan.mode = Mode::AttributeGap; break;
+    default: break;
+    }
+}
+
+std::optional<bool> XmlReader::TakeOpeningBracket(XmlElement& out, Scan& scan, int c)
+{
+    if (scan.mode == Mode::Outside) {
+        scan.mode = Mode::TagName;
+        out.type = XmlElement::StartTag;
+        return std::nullopt;
+    }
+    if (scan.mode == Mode::Text) {
+        // The text ends here; the '<' starts the next element.
+        pushBack_.push_back(c);
+        out.name = DecodeEntities(out.name);
+        return true;
+    }
+    return Fail("Unexpected '<'");
+}
+
+bool XmlReader::TakeClosingBracket(XmlElement& out, Scan& scan)
+{
+    switch (scan.mode) {
+    case Mode::TagName:
+    case Mode::AttributeGap:
+    case Mode::AttributeName:
+    case Mode::AttributeAfterName:
+    case Mode::AttributeBeforeValue:
+    case Mode::AttributeValue: return FinishStartTag(out, scan);
+    case Mode::EndName: return FinishEndTag(out);
+    case Mode::InstructionName:
+    case Mode::InstructionText: return FinishInstruction(out, scan);
+    default: return Fail("Unexpected '>'");
+    }
+}
+
+void XmlReader::TakeMarkupChar(XmlElement& out, Scan& scan, int c)
+{
+    if (scan.mode == Mode::TagName && out.name.empty()) {
+        if (c == '/') {
+            scan.mode = Mode::EndName;
+            out.type = XmlElement::EndTag;
+            return;
+        }
+        if (c == '?') {
+            scan.mode = Mode::InstructionName;
+            out.type = XmlElement::Instruction;
+            return;
+        }
+    }
+    if (c == '=' && (scan.mode == Mode::AttributeName || scan.mode == Mode::AttributeAfterName)) {
+        scan.pendingHasEquals = true;
+        scan.mode = Mode::AttributeBeforeValue;
+        return;
+    }
+    StoreChar(out, scan, c, false);
 }

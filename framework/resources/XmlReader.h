@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,15 @@ private:
     int ReadChar();
     void ResetForOpen(const std::string& name);
 
+    // One character of the element being read: a result once the element
+    // is complete (true) or reading stopped (false), none to read on.
+    std::optional<bool> TakeChar(XmlElement& out, Scan& scan, int c);
+    std::optional<bool> TakeCommentChar(XmlElement& out, Scan& scan, int c);
+    void TakeQuote(XmlElement& out, Scan& scan, int c);
+    void TakeSpace(XmlElement& out, Scan& scan, int c);
+    std::optional<bool> TakeOpeningBracket(XmlElement& out, Scan& scan, int c);
+    bool TakeClosingBracket(XmlElement& out, Scan& scan);
+    void TakeMarkupChar(XmlElement& out, Scan& scan, int c);
     void StoreChar(XmlElement& out, Scan& scan, int c, bool quotedChar);
     void StorePendingAttribute(XmlElement& out, Scan& scan);
     void BeginAttribute(XmlElement& out, Scan& scan, int c, bool quotedChar);
