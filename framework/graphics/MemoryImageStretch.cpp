@@ -317,67 +317,123 @@ void FilteredReduce(uint32_t* dst, int dstW, const uint32_t* bits, int srcW, int
 }
 #endif
 
+// The box/linear filter of one stretched blit in its two passes: each source
+// row is filtered horizontally into output columns (with linear taps when
+// enlarging, spread into box cells when reducing), then the rows are
+// combined vertically the same way and each output row is laid over the
+// destination. Buffers hold `cells` sums per row; output column c is cell
+// c + 1, so reductions can spill one cell on either side.
 template <typename Reader>
-void FilteredStretch(uint32_t* dst, int dstW, const Reader& read, int srcW, int srcH, const DoubleRect& s,
-                     const Rect& d)
-{
-    int ix = static_cast<int>(std::floor(s.x));
-    int iy = static_cast<int>(std::floor(s.y));
-    int iw = static_cast<int>(std::ceil(s.x - ix + s.width));
-    int ih = static_cast<int>(std::ceil(s.y - iy + s.height));
-    ix = std::max(ix, 0);
-    iy = std::max(iy, 0);
-    iw = std::min(iw, srcW - ix);
-    ih = std::min(ih, srcH - iy);
-    if (iw < 1 || ih < 1 || d.width < 1 || d.height < 1)
-        return;
+class FilterPasses {
+public:
+    FilterPasses(uint32_t* dst, int dstW, const Reader& read, int srcW, int ix, int iw, const DoubleRect& s,
+                 const Rect& d)
+        : dst_(dst), dstW_(dstW), read_(read), srcW_(srcW), ix_(ix), iw_(iw), d_(d), cells_(d.width + 4),
+          enlargeX_(d.width >= s.width), unpacked_(static_cast<size_t>(iw))
+    {
+        if (enlargeX_)
+            tapsX_ = EnlargeTaps(s.x, s.width, d.width, ix, ix + iw - 1, 257);
+        else
+            spreadX_ = ReduceSpreads(s.x, s.width, d.width, ix, iw);
+    }
 
-    const int cells = d.width + 4; // buffer cells per row; output column c is cell c + 1
-    const bool enlargeX = d.width >= s.width;
-    const bool enlargeY = d.height >= s.height;
-    std::vector<Tap> tapsX;
-    std::vector<Spread> spreadX;
-    if (enlargeX)
-        tapsX = EnlargeTaps(s.x, s.width, d.width, ix, ix + iw - 1, 257);
-    else
-        spreadX = ReduceSpreads(s.x, s.width, d.width, ix, iw);
+    bool EnlargesX() const { return enlargeX_; }
+    const std::vector<Tap>& TapsX() const { return tapsX_; }
+    const std::vector<Spread>& SpreadX() const { return spreadX_; }
 
-    // Horizontal pass of one source row into `cells` sums.
-    std::vector<Sum4> unpacked(static_cast<size_t>(iw));
-    auto horizontal = [&](int sy, std::vector<Sum4>& out) {
-        out.assign(static_cast<size_t>(cells), Sum4{});
-        const size_t row = static_cast<size_t>(sy) * srcW + ix;
-        for (int i = 0; i < iw; ++i)
-            unpacked[static_cast<size_t>(i)] = Sum4::Of(read(row + i));
-        if (enlargeX) {
-            for (int c = 0; c < d.width; ++c) {
-                const Tap& t = tapsX[static_cast<size_t>(c)];
-                Sum4& o = out[static_cast<size_t>(c + 1)];
-                o.Add(unpacked[static_cast<size_t>(t.first - ix)], t.weight);
-                o.Add(unpacked[static_cast<size_t>(t.second - ix)], t.secondWeight);
+    // Enlarging vertically: every output row mixes two source rows.
+    void EnlargeRows(const std::vector<Tap>& tapsY)
+    {
+        // Rows are visited in order, so two cached horizontal rows suffice.
+        std::vector<Sum4> rows[2];
+        int rowIndex[2] = {-1, -1};
+        auto rowOf = [&](int sy) -> const std::vector<Sum4>& {
+            for (int k = 0; k < 2; ++k)
+                if (rowIndex[k] == sy)
+                    return rows[k];
+            const int slot = rowIndex[0] < rowIndex[1] ? 0 : 1;
+            Horizontal(sy, rows[slot]);
+            rowIndex[slot] = sy;
+            return rows[slot];
+        };
+        std::vector<Sum4> line(static_cast<size_t>(cells_));
+        for (int j = 0; j < d_.height; ++j) {
+            const Tap& t = tapsY[static_cast<size_t>(j)];
+            const std::vector<Sum4>& upper = rowOf(t.first);
+            const std::vector<Sum4>& lower = rowOf(t.second);
+            for (int c = 1; c <= d_.width; ++c) {
+                Sum4 v;
+                v.AddWide(upper[static_cast<size_t>(c)], t.weight);
+                v.AddWide(lower[static_cast<size_t>(c)], t.secondWeight);
+                line[static_cast<size_t>(c)] = v;
             }
-        } else {
-            for (int i = 0; i < iw; ++i) {
-                const Spread& sp = spreadX[static_cast<size_t>(i)];
-                const Sum4& p = unpacked[static_cast<size_t>(i)];
-                if (sp.cellA >= 0 && sp.cellA < cells)
-                    out[static_cast<size_t>(sp.cellA)].Add(p, sp.weightA);
-                if (sp.weightB != 0 && sp.cellB >= 0 && sp.cellB < cells)
-                    out[static_cast<size_t>(sp.cellB)].Add(p, sp.weightB);
+            Compose(j, line.data());
+        }
+    }
+
+    // Reducing vertically: every source row spreads into one or two output
+    // rows.
+    void ReduceRows(const std::vector<Spread>& spreadY, int iy, int ih)
+    {
+        const int rowsOut = d_.height + 4;
+        std::vector<Sum4> vertical(static_cast<size_t>(rowsOut) * cells_);
+        std::vector<Sum4> hrow;
+        for (int i = 0; i < ih; ++i) {
+            Horizontal(iy + i, hrow);
+            const Spread& sp = spreadY[static_cast<size_t>(i)];
+            for (int part = 0; part < 2; ++part) {
+                const int cell = part == 0 ? sp.cellA : sp.cellB;
+                const uint32_t w = part == 0 ? sp.weightA : sp.weightB;
+                if (w == 0 || cell < 0 || cell >= rowsOut)
+                    continue;
+                Sum4* v = vertical.data() + static_cast<size_t>(cell) * cells_;
+                for (int c = 0; c < cells_; ++c)
+                    v[c].AddWide(hrow[static_cast<size_t>(c)], w);
             }
         }
-    };
+        for (int j = 0; j < d_.height; ++j)
+            Compose(j, vertical.data() + static_cast<size_t>(j + 1) * cells_);
+    }
 
-    auto compose = [&](int j, const Sum4* sums) {
-        uint32_t* out = dst + static_cast<size_t>(d.y + j) * dstW + d.x;
+private:
+    // The horizontal pass of source row `sy` into `cells_` sums.
+    void Horizontal(int sy, std::vector<Sum4>& out)
+    {
+        out.assign(static_cast<size_t>(cells_), Sum4{});
+        const size_t row = static_cast<size_t>(sy) * srcW_ + ix_;
+        for (int i = 0; i < iw_; ++i)
+            unpacked_[static_cast<size_t>(i)] = Sum4::Of(read_(row + i));
+        if (enlargeX_) {
+            for (int c = 0; c < d_.width; ++c) {
+                const Tap& t = tapsX_[static_cast<size_t>(c)];
+                Sum4& o = out[static_cast<size_t>(c + 1)];
+                o.Add(unpacked_[static_cast<size_t>(t.first - ix_)], t.weight);
+                o.Add(unpacked_[static_cast<size_t>(t.second - ix_)], t.secondWeight);
+            }
+            return;
+        }
+        for (int i = 0; i < iw_; ++i) {
+            const Spread& sp = spreadX_[static_cast<size_t>(i)];
+            const Sum4& p = unpacked_[static_cast<size_t>(i)];
+            if (sp.cellA >= 0 && sp.cellA < cells_)
+                out[static_cast<size_t>(sp.cellA)].Add(p, sp.weightA);
+            if (sp.weightB != 0 && sp.cellB >= 0 && sp.cellB < cells_)
+                out[static_cast<size_t>(sp.cellB)].Add(p, sp.weightB);
+        }
+    }
+
+    // Lays output row j (its sums from cell 1 on) over the destination.
+    void Compose(int j, const Sum4* sums)
+    {
+        uint32_t* out = dst_ + static_cast<size_t>(d_.y + j) * dstW_ + d_.x;
 #if defined(ZOLT_PIXEL_SIMD)
         int c = 0;
-        for (; c + 2 <= d.width; c += 2)
+        for (; c + 2 <= d_.width; c += 2)
             Compose2(out + c, sums[c + 1], sums[c + 2]);
-        if (c < d.width)
+        if (c < d_.width)
             Compose2(out + c, sums[c + 1], Sum4{}, true);
 #else
-        for (int c = 0; c < d.width; ++c) {
+        for (int c = 0; c < d_.width; ++c) {
             uint32_t v[4];
             sums[c + 1].High(v);
             const uint32_t a = v[3];
@@ -393,72 +449,59 @@ void FilteredStretch(uint32_t* dst, int dstW, const Reader& read, int srcW, int 
                      std::min<uint32_t>(b, 255);
         }
 #endif
-    };
+    }
 
+    uint32_t* dst_;
+    int dstW_;
+    const Reader& read_;
+    int srcW_;
+    int ix_;
+    int iw_;
+    Rect d_;
+    int cells_;
+    bool enlargeX_;
+    std::vector<Tap> tapsX_;
+    std::vector<Spread> spreadX_;
+    std::vector<Sum4> unpacked_;
+};
+
+template <typename Reader>
+void FilteredStretch(uint32_t* dst, int dstW, const Reader& read, int srcW, int srcH, const DoubleRect& s,
+                     const Rect& d)
+{
+    // The source pixels the rectangle touches, inside the image.
+    int ix = static_cast<int>(std::floor(s.x));
+    int iy = static_cast<int>(std::floor(s.y));
+    int iw = static_cast<int>(std::ceil(s.x - ix + s.width));
+    int ih = static_cast<int>(std::ceil(s.y - iy + s.height));
+    ix = std::max(ix, 0);
+    iy = std::max(iy, 0);
+    iw = std::min(iw, srcW - ix);
+    ih = std::min(ih, srcH - iy);
+    if (iw < 1 || ih < 1 || d.width < 1 || d.height < 1)
+        return;
+
+    FilterPasses<Reader> passes(dst, dstW, read, srcW, ix, iw, s, d);
+    const bool enlargeY = d.height >= s.height;
 #if defined(ZOLT_PIXEL_SIMD)
     if constexpr (std::is_same_v<Reader, BitsReader>) {
-        if (enlargeX && enlargeY) {
-            FilteredEnlarge(dst, dstW, read.bits, srcW, ix, iw, tapsX,
+        if (passes.EnlargesX() && enlargeY) {
+            FilteredEnlarge(dst, dstW, read.bits, srcW, ix, iw, passes.TapsX(),
                             EnlargeTaps(s.y, s.height, d.height, iy, iy + ih - 1, 256), d);
             return;
         }
-        if (!enlargeX && !enlargeY) {
-            FilteredReduce(dst, dstW, read.bits, srcW, ix, iy, iw, ih, spreadX,
+        if (!passes.EnlargesX() && !enlargeY) {
+            FilteredReduce(dst, dstW, read.bits, srcW, ix, iy, iw, ih, passes.SpreadX(),
                            ReduceSpreads(s.y, s.height, d.height, iy, ih), d);
             return;
         }
     }
 #endif
-    if (enlargeY) {
-        const std::vector<Tap> tapsY = EnlargeTaps(s.y, s.height, d.height, iy, iy + ih - 1, 256);
-        // Rows are visited in order, so two cached horizontal rows suffice.
-        std::vector<Sum4> rows[2];
-        int rowIndex[2] = {-1, -1};
-        auto rowOf = [&](int sy) -> const std::vector<Sum4>& {
-            for (int k = 0; k < 2; ++k)
-                if (rowIndex[k] == sy)
-                    return rows[k];
-            const int slot = rowIndex[0] < rowIndex[1] ? 0 : 1;
-            horizontal(sy, rows[slot]);
-            rowIndex[slot] = sy;
-            return rows[slot];
-        };
-        std::vector<Sum4> line(static_cast<size_t>(cells));
-        for (int j = 0; j < d.height; ++j) {
-            const Tap& t = tapsY[static_cast<size_t>(j)];
-            const std::vector<Sum4>& upper = rowOf(t.first);
-            const std::vector<Sum4>& lower = rowOf(t.second);
-            for (int c = 1; c <= d.width; ++c) {
-                Sum4 v;
-                v.AddWide(upper[static_cast<size_t>(c)], t.weight);
-                v.AddWide(lower[static_cast<size_t>(c)], t.secondWeight);
-                line[static_cast<size_t>(c)] = v;
-            }
-            compose(j, line.data());
-        }
-    } else {
-        const std::vector<Spread> spreadY = ReduceSpreads(s.y, s.height, d.height, iy, ih);
-        const int rowsOut = d.height + 4;
-        std::vector<Sum4> vertical(static_cast<size_t>(rowsOut) * cells);
-        std::vector<Sum4> hrow;
-        for (int i = 0; i < ih; ++i) {
-            horizontal(iy + i, hrow);
-            const Spread& sp = spreadY[static_cast<size_t>(i)];
-            for (int part = 0; part < 2; ++part) {
-                const int cell = part == 0 ? sp.cellA : sp.cellB;
-                const uint32_t w = part == 0 ? sp.weightA : sp.weightB;
-                if (w == 0 || cell < 0 || cell >= rowsOut)
-                    continue;
-                Sum4* v = vertical.data() + static_cast<size_t>(cell) * cells;
-                for (int c = 0; c < cells; ++c)
-                    v[c].AddWide(hrow[static_cast<size_t>(c)], w);
-            }
-        }
-        for (int j = 0; j < d.height; ++j)
-            compose(j, vertical.data() + static_cast<size_t>(j + 1) * cells);
-    }
+    if (enlargeY)
+        passes.EnlargeRows(EnlargeTaps(s.y, s.height, d.height, iy, iy + ih - 1, 256));
+    else
+        passes.ReduceRows(ReduceSpreads(s.y, s.height, d.height, iy, ih), iy, ih);
 }
-
 
 } // namespace
 
