@@ -274,76 +274,76 @@ uint32_t Rasteriser::BlendGeneral(uint32_t src, uint32_t dst) const
 
 // ---------------------------------------------------------------- spans --
 
+template <Rasteriser::TargetKind kTarget>
+inline uint32_t Rasteriser::LoadQuick(const uint8_t* out, bool keepAlpha)
+{
+    if constexpr (kTarget == TargetKind::Xrgb32) {
+        uint32_t v;
+        std::memcpy(&v, out, 4);
+        return keepAlpha ? v : v | 0xFF000000u;
+    } else if constexpr (kTarget == TargetKind::Xbgr32) {
+        uint32_t v;
+        std::memcpy(&v, out, 4);
+        return SwapRedBlue(v) | 0xFF000000u;
+    } else if constexpr (kTarget == TargetKind::Rgb24) {
+        return LoadPixel(out, 3) | 0xFF000000u;
+    } else if constexpr (kTarget == TargetKind::Rgb565) {
+        return From565(LoadPixel(out, 2));
+    } else {
+        return From555(LoadPixel(out, 2));
+    }
+}
+
+template <Rasteriser::TargetKind kTarget, Rasteriser::BlendKind kBlend>
+inline void Rasteriser::PutQuick(uint8_t* out, uint32_t src, bool keepAlpha)
+{
+    const uint32_t a = src >> 24;
+    uint32_t result;
+    if constexpr (kBlend == BlendKind::Replace) {
+        result = src;
+    } else if constexpr (kBlend == BlendKind::AlphaOver) {
+        if (a == 0) return;
+        result = a == 255 ? src : MixAll(src, LoadQuick<kTarget>(out, keepAlpha), a);
+    } else if constexpr (kBlend == BlendKind::AlphaAdd) {
+        if (a == 0) return;
+        result = AddAll(ScaleAll(src, a), LoadQuick<kTarget>(out, keepAlpha));
+    } else {
+        result = AddAll(src, LoadQuick<kTarget>(out, keepAlpha));
+    }
+    if constexpr (kTarget == TargetKind::Xrgb32) {
+        if (!keepAlpha) result &= 0x00FFFFFFu;
+        std::memcpy(out, &result, 4);
+    } else if constexpr (kTarget == TargetKind::Xbgr32) {
+        result = SwapRedBlue(result) & 0x00FFFFFFu;
+        std::memcpy(out, &result, 4);
+    } else if constexpr (kTarget == TargetKind::Rgb24) {
+        StorePixel(out, 3, result);
+    } else if constexpr (kTarget == TargetKind::Rgb565) {
+        StorePixel(out, 2, To565(result));
+    } else {
+        StorePixel(out, 2, To555(result));
+    }
+}
+
 template <Rasteriser::TargetKind kTarget, Rasteriser::BlendKind kBlend>
 bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
 {
     if (perspectiveNow_ || varyColour_) return false;
     const bool keepAlpha = target_.layout.alpha != 0;
-    constexpr size_t kBytes = kTarget == TargetKind::Xrgb32 || kTarget == TargetKind::Xbgr32 ? 4
-                              : kTarget == TargetKind::Rgb24                                ? 3
-                                                                                            : 2;
-    // Blends `src` into the pixel at `out` and stores it.
-    auto put = [keepAlpha](uint8_t* out, uint32_t src) {
-        (void)keepAlpha; // read by the 32-bit targets only
-        auto load = [&] {
-            if constexpr (kTarget == TargetKind::Xrgb32) {
-                uint32_t v;
-                std::memcpy(&v, out, 4);
-                return keepAlpha ? v : v | 0xFF000000u;
-            } else if constexpr (kTarget == TargetKind::Xbgr32) {
-                uint32_t v;
-                std::memcpy(&v, out, 4);
-                return SwapRedBlue(v) | 0xFF000000u;
-            } else if constexpr (kTarget == TargetKind::Rgb24) {
-                return LoadPixel(out, 3) | 0xFF000000u;
-            } else if constexpr (kTarget == TargetKind::Rgb565) {
-                return From565(LoadPixel(out, 2));
-            } else {
-                return From555(LoadPixel(out, 2));
-            }
-        };
-        const uint32_t a = src >> 24;
-        uint32_t result;
-        if constexpr (kBlend == BlendKind::Replace) {
-            result = src;
-        } else if constexpr (kBlend == BlendKind::AlphaOver) {
-            if (a == 0) return;
-            result = a == 255 ? src : MixAll(src, load(), a);
-        } else if constexpr (kBlend == BlendKind::AlphaAdd) {
-            if (a == 0) return;
-            result = AddAll(ScaleAll(src, a), load());
-        } else {
-            result = AddAll(src, load());
-        }
-        if constexpr (kTarget == TargetKind::Xrgb32) {
-            if (!keepAlpha) result &= 0x00FFFFFFu;
-            std::memcpy(out, &result, 4);
-        } else if constexpr (kTarget == TargetKind::Xbgr32) {
-            result = SwapRedBlue(result) & 0x00FFFFFFu;
-            std::memcpy(out, &result, 4);
-        } else if constexpr (kTarget == TargetKind::Rgb24) {
-            StorePixel(out, 3, result);
-        } else if constexpr (kTarget == TargetKind::Rgb565) {
-            StorePixel(out, 2, To565(result));
-        } else {
-            StorePixel(out, 2, To555(result));
-        }
-    };
     uint32_t diffuse = 0, specular = 0;
     for (int i = 0; i < 4; ++i) {
         diffuse = diffuse << 8 | uint32_t(std::clamp<int64_t>(start.c[i] >> 16, 0, 255));
         specular = specular << 8 | uint32_t(std::clamp<int64_t>(start.sc[i] >> 16, 0, 255));
     }
-    uint8_t* out = row + size_t(x0) * kBytes;
+    uint8_t* out = row + size_t(x0) * QuickBytes<kTarget>();
 
     if (!texture_) {
         // One colour for the whole span (rectangle fills).
         const uint32_t src = Shade(diffuse, specular, 0xFFFFFFFFu);
-        for (int x = x0; x <= x1; ++x, out += kBytes) put(out, src);
+        for (int x = x0; x <= x1; ++x, out += QuickBytes<kTarget>()) PutQuick<kTarget, kBlend>(out, src, keepAlpha);
         return true;
     }
     if (!simpleShade_ || texelKind_ == TexelKind::Generic) return false;
-    const bool direct = texelKind_ == TexelKind::Argb32 || texelKind_ == TexelKind::Xrgb32;
     // Texel indices are clamped below; that is the whole of the addressing
     // when the mode is clamp, and changes nothing when every sample (and,
     // filtered, its neighbours) falls inside the texture.
@@ -354,6 +354,20 @@ bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
     const bool inside = std::min(start.s, sEnd) >= margin && std::max(start.s, sEnd) < w - margin &&
                         std::min(start.t, tEnd) >= margin && std::max(start.t, tEnd) < h - margin;
     if (!inside && !(state_.addressU == D3DTADDRESS_CLAMP && state_.addressV == D3DTADDRESS_CLAMP)) return false;
+    if (linearNow_)
+        inside ? QuickTexturedRun<kTarget, kBlend, true, false>(out, x0, x1, start, diffuse)
+               : QuickTexturedRun<kTarget, kBlend, true, true>(out, x0, x1, start, diffuse);
+    else
+        inside ? QuickTexturedRun<kTarget, kBlend, false, false>(out, x0, x1, start, diffuse)
+               : QuickTexturedRun<kTarget, kBlend, false, true>(out, x0, x1, start, diffuse);
+    return true;
+}
+
+template <Rasteriser::TargetKind kTarget, Rasteriser::BlendKind kBlend, bool kLinear, bool kClamp>
+inline void Rasteriser::QuickTexturedRun(uint8_t* out, int x0, int x1, const Span& start, uint32_t diffuse) const
+{
+    const bool keepAlpha = target_.layout.alpha != 0;
+    const bool direct = texelKind_ == TexelKind::Argb32 || texelKind_ == TexelKind::Xrgb32;
     const int64_t lastX = texture_->width - 1, lastY = texture_->height - 1;
     const uint8_t* texels = texture_->pixels;
     const size_t pitch = size_t(texture_->pitch);
@@ -364,46 +378,111 @@ bool Rasteriser::QuickSpan(uint8_t* row, int x0, int x1, const Span& start)
         uint32_t ag = ((a >> 8 & 0x00FF00FFu) * (256 - f) + (b >> 8 & 0x00FF00FFu) * f) & 0xFF00FF00u;
         return rb | ag;
     };
-
-    auto run = [&](auto linearTag, auto clampTag) {
-        constexpr bool kLinear = decltype(linearTag)::value, kClamp = decltype(clampTag)::value;
-        auto texel = [&](int64_t x, int64_t y) {
-            if constexpr (kClamp) {
-                x = std::clamp<int64_t>(x, 0, lastX);
-                y = std::clamp<int64_t>(y, 0, lastY);
-            }
-            if (!direct) return Texel(int(x), int(y));
-            uint32_t v;
-            std::memcpy(&v, texels + size_t(y) * pitch + size_t(x) * 4, 4);
-            return v | alphaOr;
-        };
-        int64_t s = start.s, t = start.t;
-        for (int x = x0; x <= x1; ++x, out += kBytes, s += step_.s, t += step_.t) {
-            uint32_t src;
-            if constexpr (!kLinear) {
-                src = texel(s >> 32, t >> 32);
-            } else {
-                const int64_t ls = s - (int64_t(1) << 31), lt = t - (int64_t(1) << 31);
-                const int64_t tx = ls >> 32, ty = lt >> 32;
-                const uint32_t fx = uint32_t(ls >> 24) & 0xFF, fy = uint32_t(lt >> 24) & 0xFF;
-                src = lerp(lerp(texel(tx, ty), texel(tx + 1, ty), fx),
-                           lerp(texel(tx, ty + 1), texel(tx + 1, ty + 1), fx), fy);
-            }
-            if (!white) {
-                uint32_t a = alphaModulate_ ? Mul255(src >> 24, diffuse >> 24) : src >> 24;
-                src = Pack(a, Mul255(Channel(src, 16), Channel(diffuse, 16)),
-                           Mul255(Channel(src, 8), Channel(diffuse, 8)), Mul255(src & 0xFF, diffuse & 0xFF));
-            }
-            put(out, src);
+    auto texel = [&](int64_t x, int64_t y) {
+        if constexpr (kClamp) {
+            x = std::clamp<int64_t>(x, 0, lastX);
+            y = std::clamp<int64_t>(y, 0, lastY);
         }
+        if (!direct) return Texel(int(x), int(y));
+        uint32_t v;
+        std::memcpy(&v, texels + size_t(y) * pitch + size_t(x) * 4, 4);
+        return v | alphaOr;
     };
-    using Yes = std::true_type;
-    using No = std::false_type;
-    if (linearNow_)
-        inside ? run(Yes{}, No{}) : run(Yes{}, Yes{});
-    else
-        inside ? run(No{}, No{}) : run(No{}, Yes{});
-    return true;
+    // Held in locals: the pixel stores below may alias any member.
+    const int64_t stepS = step_.s, stepT = step_.t;
+    const bool modulateAlpha = alphaModulate_;
+    int64_t s = start.s, t = start.t;
+    for (int x = x0; x <= x1; ++x, out += QuickBytes<kTarget>(), s += stepS, t += stepT) {
+        uint32_t src;
+        if constexpr (!kLinear) {
+            src = texel(s >> 32, t >> 32);
+        } else {
+            const int64_t ls = s - (int64_t(1) << 31), lt = t - (int64_t(1) << 31);
+            const int64_t tx = ls >> 32, ty = lt >> 32;
+            const uint32_t fx = uint32_t(ls >> 24) & 0xFF, fy = uint32_t(lt >> 24) & 0xFF;
+            src = lerp(lerp(texel(tx, ty), texel(tx + 1, ty), fx), lerp(texel(tx, ty + 1), texel(tx + 1, ty + 1), fx),
+                       fy);
+        }
+        if (!white) {
+            uint32_t a = modulateAlpha ? Mul255(src >> 24, diffuse >> 24) : src >> 24;
+            src = Pack(a, Mul255(Channel(src, 16), Channel(diffuse, 16)), Mul255(Channel(src, 8), Channel(diffuse, 8)),
+                       Mul255(src & 0xFF, diffuse & 0xFF));
+        }
+        PutQuick<kTarget, kBlend>(out, src, keepAlpha);
+    }
+}
+
+template <Rasteriser::BlendKind kBlend>
+inline uint32_t Rasteriser::BlendPixel(uint32_t src, uint32_t dst) const
+{
+    if constexpr (kBlend == BlendKind::Replace) {
+        return src;
+    } else if constexpr (kBlend == BlendKind::AlphaOver) {
+        uint32_t a = src >> 24, ia = 255 - a;
+        return Div255(Channel(src, 24) * a + Channel(dst, 24) * ia) << 24 |
+               Div255(Channel(src, 16) * a + Channel(dst, 16) * ia) << 16 |
+               Div255(Channel(src, 8) * a + Channel(dst, 8) * ia) << 8 | Div255((src & 0xFF) * a + (dst & 0xFF) * ia);
+    } else if constexpr (kBlend == BlendKind::Add) {
+        return std::min(255u, Channel(src, 24) + Channel(dst, 24)) << 24 |
+               std::min(255u, Channel(src, 16) + Channel(dst, 16)) << 16 |
+               std::min(255u, Channel(src, 8) + Channel(dst, 8)) << 8 | std::min(255u, (src & 0xFF) + (dst & 0xFF));
+    } else if constexpr (kBlend == BlendKind::AlphaAdd) {
+        uint32_t a = src >> 24;
+        return std::min(255u, Mul255(Channel(src, 24), a) + Channel(dst, 24)) << 24 |
+               std::min(255u, Mul255(Channel(src, 16), a) + Channel(dst, 16)) << 16 |
+               std::min(255u, Mul255(Channel(src, 8), a) + Channel(dst, 8)) << 8 |
+               std::min(255u, Mul255(src & 0xFF, a) + (dst & 0xFF));
+    } else {
+        return BlendGeneral(src, dst);
+    }
+}
+
+template <Rasteriser::TargetKind kTarget, Rasteriser::BlendKind kBlend>
+inline uint32_t Rasteriser::LoadTarget(const uint8_t* p) const
+{
+    if constexpr (kBlend == BlendKind::Replace) {
+        return 0xFF000000u; // never read
+    } else if constexpr (kTarget == TargetKind::Xrgb32) {
+        uint32_t dst;
+        std::memcpy(&dst, p, 4);
+        return target_.layout.alpha != 0 ? dst : dst | 0xFF000000u;
+    } else if constexpr (kTarget == TargetKind::Rgb565) {
+        return From565(LoadPixel(p, 2));
+    } else {
+        return target_.layout.ToArgb(LoadPixel(p, target_.layout.BytesPerPixel()));
+    }
+}
+
+template <Rasteriser::TargetKind kTarget>
+inline void Rasteriser::StoreTarget(uint8_t* p, uint32_t argb) const
+{
+    if constexpr (kTarget == TargetKind::Xrgb32) {
+        uint32_t v = target_.layout.alpha != 0 ? argb : (argb & 0x00FFFFFFu);
+        std::memcpy(p, &v, 4);
+    } else if constexpr (kTarget == TargetKind::Rgb565) {
+        StorePixel(p, 2, To565(argb));
+    } else {
+        StorePixel(p, target_.layout.BytesPerPixel(), target_.layout.FromArgb(argb));
+    }
+}
+
+inline void Rasteriser::StepSpan(Span& cur) const
+{
+    if (texture_) {
+        if (perspectiveNow_) {
+            cur.q += step_.q;
+            cur.sq += step_.sq;
+            cur.tq += step_.tq;
+        } else {
+            cur.s += step_.s;
+            cur.t += step_.t;
+        }
+    }
+    if (varyColour_)
+        for (int i = 0; i < 4; ++i) {
+            cur.c[i] += step_.c[i];
+            cur.sc[i] += step_.sc[i];
+        }
 }
 
 template <Rasteriser::TargetKind kTarget, Rasteriser::BlendKind kBlend>
@@ -413,18 +492,18 @@ void Rasteriser::DrawSpan(int y, int x0, int x1, const Span& start)
     if constexpr (kTarget != TargetKind::Generic && kBlend != BlendKind::General)
         if (QuickSpan<kTarget, kBlend>(row, x0, x1, start)) return;
     Span cur = start;
-    const bool textured = texture_ != nullptr;
-    const bool targetAlpha = target_.layout.alpha != 0;
     auto pack = [](const int64_t* c) {
         uint32_t ch[4];
         for (int i = 0; i < 4; ++i) ch[i] = uint32_t(std::clamp<int64_t>(c[i] >> 16, 0, 255));
         return Pack(ch[0], ch[1], ch[2], ch[3]);
     };
     const uint32_t flatDiffuse = pack(cur.c), flatSpecular = pack(cur.sc);
-
+    const size_t bytes = kTarget == TargetKind::Xrgb32   ? 4
+                         : kTarget == TargetKind::Rgb565 ? 2
+                                                         : size_t(target_.layout.BytesPerPixel());
     for (int x = x0; x <= x1; ++x) {
         uint32_t texel = 0xFFFFFFFFu;
-        if (textured) {
+        if (texture_) {
             if (perspectiveNow_) {
                 double q = cur.q != 0 ? cur.q : 1e-30;
                 texel = Sample(ToTexelFixed(cur.sq / q), ToTexelFixed(cur.tq / q), linearNow_);
@@ -432,74 +511,11 @@ void Rasteriser::DrawSpan(int y, int x0, int x1, const Span& start)
                 texel = Sample(cur.s, cur.t, linearNow_);
             }
         }
-        uint32_t diffuse = varyColour_ ? pack(cur.c) : flatDiffuse;
-        uint32_t specular = varyColour_ ? pack(cur.sc) : flatSpecular;
-        uint32_t src = Shade(diffuse, specular, texel);
-
-        uint32_t dst = 0xFF000000u;
-        uint8_t* p = nullptr;
-        if constexpr (kTarget == TargetKind::Xrgb32) {
-            p = row + size_t(x) * 4;
-            if constexpr (kBlend != BlendKind::Replace) {
-                std::memcpy(&dst, p, 4);
-                if (!targetAlpha) dst |= 0xFF000000u;
-            }
-        } else if constexpr (kTarget == TargetKind::Rgb565) {
-            p = row + size_t(x) * 2;
-            if constexpr (kBlend != BlendKind::Replace) dst = From565(LoadPixel(p, 2));
-        } else {
-            p = row + size_t(x) * size_t(target_.layout.BytesPerPixel());
-            if constexpr (kBlend != BlendKind::Replace)
-                dst = target_.layout.ToArgb(LoadPixel(p, target_.layout.BytesPerPixel()));
-        }
-
-        uint32_t out;
-        if constexpr (kBlend == BlendKind::Replace) {
-            out = src;
-        } else if constexpr (kBlend == BlendKind::AlphaOver) {
-            uint32_t a = src >> 24, ia = 255 - a;
-            out = Div255(Channel(src, 24) * a + Channel(dst, 24) * ia) << 24 |
-                  Div255(Channel(src, 16) * a + Channel(dst, 16) * ia) << 16 |
-                  Div255(Channel(src, 8) * a + Channel(dst, 8) * ia) << 8 |
-                  Div255((src & 0xFF) * a + (dst & 0xFF) * ia);
-        } else if constexpr (kBlend == BlendKind::Add) {
-            out = std::min(255u, Channel(src, 24) + Channel(dst, 24)) << 24 |
-                  std::min(255u, Channel(src, 16) + Channel(dst, 16)) << 16 |
-                  std::min(255u, Channel(src, 8) + Channel(dst, 8)) << 8 | std::min(255u, (src & 0xFF) + (dst & 0xFF));
-        } else if constexpr (kBlend == BlendKind::AlphaAdd) {
-            uint32_t a = src >> 24;
-            out = std::min(255u, Mul255(Channel(src, 24), a) + Channel(dst, 24)) << 24 |
-                  std::min(255u, Mul255(Channel(src, 16), a) + Channel(dst, 16)) << 16 |
-                  std::min(255u, Mul255(Channel(src, 8), a) + Channel(dst, 8)) << 8 |
-                  std::min(255u, Mul255(src & 0xFF, a) + (dst & 0xFF));
-        } else {
-            out = BlendGeneral(src, dst);
-        }
-
-        if constexpr (kTarget == TargetKind::Xrgb32) {
-            uint32_t v = targetAlpha ? out : (out & 0x00FFFFFFu);
-            std::memcpy(p, &v, 4);
-        } else if constexpr (kTarget == TargetKind::Rgb565) {
-            StorePixel(p, 2, To565(out));
-        } else {
-            StorePixel(p, target_.layout.BytesPerPixel(), target_.layout.FromArgb(out));
-        }
-
-        if (textured) {
-            if (perspectiveNow_) {
-                cur.q += step_.q;
-                cur.sq += step_.sq;
-                cur.tq += step_.tq;
-            } else {
-                cur.s += step_.s;
-                cur.t += step_.t;
-            }
-        }
-        if (varyColour_)
-            for (int i = 0; i < 4; ++i) {
-                cur.c[i] += step_.c[i];
-                cur.sc[i] += step_.sc[i];
-            }
+        const uint32_t diffuse = varyColour_ ? pack(cur.c) : flatDiffuse;
+        const uint32_t specular = varyColour_ ? pack(cur.sc) : flatSpecular;
+        uint8_t* p = row + size_t(x) * bytes;
+        StoreTarget<kTarget>(p, BlendPixel<kBlend>(Shade(diffuse, specular, texel), LoadTarget<kTarget, kBlend>(p)));
+        StepSpan(cur);
     }
 }
 

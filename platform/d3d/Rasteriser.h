@@ -107,13 +107,57 @@ private:
     enum class TexelKind { Argb32, Xrgb32, Argb4444, Rgb565, Argb1555, Palette8, Generic };
     static TexelKind KindOf(const ddraw::PixelLayout& layout);
 
+    // An attribute of the current triangle as a plane over the screen:
+    // a0 + dx x + dy y, in pixels.
+    struct Plane {
+        double a0 = 0, dx = 0, dy = 0;
+        double At(double x, double y) const { return a0 + dx * x + dy * y; }
+    };
+    // Fits planes through the triangle's three snapped corners.
+    struct PlaneFit {
+        double x0, y0, ex1, ey1, ex2, ey2, det;
+        Plane Through(double a, double b, double c) const;
+    };
+    // The planes of the current triangle's attributes.
+    struct Planes {
+        Plane s, t, q, sq, tq;
+        Plane colour[4], spec[4];
+    };
+
     void SnappedTriangle(const Vertex* v[3]);
+    // Set-up of the current triangle: texture coordinates (and the filter
+    // and steps they imply), then the vertex colours.
+    void SetUpTexture(const Vertex* v[3], const PlaneFit& fit, Planes& planes);
+    void SetUpColour(const Vertex* v[3], const PlaneFit& fit, Planes& planes);
+    // Walks rows yStart to yEnd, drawing the span inside the three edges.
+    void ScanTriangle(const int64_t X[3], const int64_t Y[3], int64_t yStart, int64_t yEnd, const Planes& planes);
+    Span SpanStart(const Planes& planes, double x, double y) const;
     void ClippedTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
     template <TargetKind kTarget, BlendKind kBlend> void DrawSpan(int y, int x0, int x1, const Span& start);
     // The common case of sprites and backgrounds: a 32-bit texture point
     // sampled inside its bounds or clamped, one vertex colour, a target in one
     // of the display's formats.
     template <TargetKind kTarget, BlendKind kBlend> bool QuickSpan(uint8_t* row, int x0, int x1, const Span& start);
+    // The quick span's texture run: nearest or linear, clamped or not,
+    // tinted by the one diffuse colour.
+    template <TargetKind kTarget, BlendKind kBlend, bool kLinear, bool kClamp>
+    void QuickTexturedRun(uint8_t* out, int x0, int x1, const Span& start, uint32_t diffuse) const;
+    // The quick targets' pixels: their size, reading one as ARGB, and
+    // blending a colour into one.
+    template <TargetKind kTarget> static constexpr size_t QuickBytes()
+    {
+        return kTarget == TargetKind::Xrgb32 || kTarget == TargetKind::Xbgr32 ? 4
+               : kTarget == TargetKind::Rgb24                                ? 3
+                                                                             : 2;
+    }
+    template <TargetKind kTarget> static uint32_t LoadQuick(const uint8_t* out, bool keepAlpha);
+    template <TargetKind kTarget, BlendKind kBlend> static void PutQuick(uint8_t* out, uint32_t src, bool keepAlpha);
+    // The general span's pieces: the blend, the target pixel read and
+    // written as ARGB, and the step to the next pixel.
+    template <BlendKind kBlend> uint32_t BlendPixel(uint32_t src, uint32_t dst) const;
+    template <TargetKind kTarget, BlendKind kBlend> uint32_t LoadTarget(const uint8_t* p) const;
+    template <TargetKind kTarget> void StoreTarget(uint8_t* p, uint32_t argb) const;
+    void StepSpan(Span& cur) const;
     void DispatchSpan(int y, int x0, int x1, const Span& start);
     uint32_t Sample(int64_t s, int64_t t, bool linear) const;
     uint32_t Texel(int x, int y) const;

@@ -92,7 +92,6 @@ void Rasteriser::ClippedTriangle(const Vertex& a, const Vertex& b, const Vertex&
 
 void Rasteriser::SnappedTriangle(const Vertex* v[3])
 {
-    const Vertex* first = v[0]; // flat shading takes the colour of the first vertex
     int64_t X[3], Y[3];
     for (int i = 0; i < 3; ++i) {
         X[i] = std::llround(double(v[i]->x) * kSubpixel);
@@ -104,7 +103,6 @@ void Rasteriser::SnappedTriangle(const Vertex* v[3])
         std::swap(v[1], v[2]);
         std::swap(X[1], X[2]);
         std::swap(Y[1], Y[2]);
-        area = -area;
     }
 
     int64_t yStart = CeilDiv(std::min({Y[0], Y[1], Y[2]}), kSubpixel);
@@ -114,72 +112,85 @@ void Rasteriser::SnappedTriangle(const Vertex* v[3])
     if (yStart > yEnd) return;
 
     // Attribute planes over the snapped positions, in pixels.
-    const double x0 = double(X[0]) / kSubpixel, y0 = double(Y[0]) / kSubpixel;
-    const double ex1 = double(X[1] - X[0]) / kSubpixel, ey1 = double(Y[1] - Y[0]) / kSubpixel;
-    const double ex2 = double(X[2] - X[0]) / kSubpixel, ey2 = double(Y[2] - Y[0]) / kSubpixel;
-    const double det = ex1 * ey2 - ex2 * ey1;
-    struct Plane {
-        double a0 = 0, dx = 0, dy = 0;
-        double At(double x, double y) const { return a0 + dx * x + dy * y; }
-    };
-    auto plane = [&](double a, double b, double c) {
-        Plane p;
-        p.dx = ((b - a) * ey2 - (c - a) * ey1) / det;
-        p.dy = ((c - a) * ex1 - (b - a) * ex2) / det;
-        p.a0 = a - p.dx * x0 - p.dy * y0;
-        return p;
-    };
+    PlaneFit fit;
+    fit.x0 = double(X[0]) / kSubpixel;
+    fit.y0 = double(Y[0]) / kSubpixel;
+    fit.ex1 = double(X[1] - X[0]) / kSubpixel;
+    fit.ey1 = double(Y[1] - Y[0]) / kSubpixel;
+    fit.ex2 = double(X[2] - X[0]) / kSubpixel;
+    fit.ey2 = double(Y[2] - Y[0]) / kSubpixel;
+    fit.det = fit.ex1 * fit.ey2 - fit.ex2 * fit.ey1;
+    Planes planes;
+    SetUpTexture(v, fit, planes);
+    SetUpColour(v, fit, planes);
+    ScanTriangle(X, Y, yStart, yEnd, planes);
+}
 
-    const double tw = texture_ ? texture_->width : 1, th = texture_ ? texture_->height : 1;
-    Plane s, t, q, sq, tq;
+Rasteriser::Plane Rasteriser::PlaneFit::Through(double a, double b, double c) const
+{
+    Plane p;
+    p.dx = ((b - a) * ey2 - (c - a) * ey1) / det;
+    p.dy = ((c - a) * ex1 - (b - a) * ex2) / det;
+    p.a0 = a - p.dx * x0 - p.dy * y0;
+    return p;
+}
+
+void Rasteriser::SetUpTexture(const Vertex* v[3], const PlaneFit& fit, Planes& planes)
+{
     perspectiveNow_ = false;
     linearNow_ = false;
-    if (texture_) {
-        double r[3];
-        for (int i = 0; i < 3; ++i) r[i] = std::isfinite(v[i]->rhw) && v[i]->rhw > 0 ? v[i]->rhw : 1.0;
-        perspectiveNow_ = state_.perspective && !(r[0] == r[1] && r[1] == r[2]);
-        auto uOf = [](const Vertex* p) {
-            return std::isfinite(p->u) ? std::clamp(double(p->u), -1024.0, 1024.0) : 0.0;
-        };
-        auto vOf = [](const Vertex* p) {
-            return std::isfinite(p->v) ? std::clamp(double(p->v), -1024.0, 1024.0) : 0.0;
-        };
-        s = plane(uOf(v[0]) * tw, uOf(v[1]) * tw, uOf(v[2]) * tw);
-        t = plane(vOf(v[0]) * th, vOf(v[1]) * th, vOf(v[2]) * th);
-        if (perspectiveNow_) {
-            q = plane(r[0], r[1], r[2]);
-            sq = plane(uOf(v[0]) * tw * r[0], uOf(v[1]) * tw * r[1], uOf(v[2]) * tw * r[2]);
-            tq = plane(vOf(v[0]) * th * r[0], vOf(v[1]) * th * r[1], vOf(v[2]) * th * r[2]);
-        }
-        // More than one texel per pixel step means minification.
-        double footprint = std::max(std::hypot(s.dx, t.dx), std::hypot(s.dy, t.dy));
-        linearNow_ = footprint > 1.0 + 1e-6 ? state_.minLinear : state_.magLinear;
-        step_.s = ToTexelStep(s.dx);
-        step_.t = ToTexelStep(t.dx);
-        step_.q = q.dx;
-        step_.sq = sq.dx;
-        step_.tq = tq.dx;
+    if (!texture_)
+        return;
+    const double tw = texture_->width, th = texture_->height;
+    double r[3];
+    for (int i = 0; i < 3; ++i) r[i] = std::isfinite(v[i]->rhw) && v[i]->rhw > 0 ? v[i]->rhw : 1.0;
+    perspectiveNow_ = state_.perspective && !(r[0] == r[1] && r[1] == r[2]);
+    auto uOf = [](const Vertex* p) { return std::isfinite(p->u) ? std::clamp(double(p->u), -1024.0, 1024.0) : 0.0; };
+    auto vOf = [](const Vertex* p) { return std::isfinite(p->v) ? std::clamp(double(p->v), -1024.0, 1024.0) : 0.0; };
+    planes.s = fit.Through(uOf(v[0]) * tw, uOf(v[1]) * tw, uOf(v[2]) * tw);
+    planes.t = fit.Through(vOf(v[0]) * th, vOf(v[1]) * th, vOf(v[2]) * th);
+    if (perspectiveNow_) {
+        planes.q = fit.Through(r[0], r[1], r[2]);
+        planes.sq = fit.Through(uOf(v[0]) * tw * r[0], uOf(v[1]) * tw * r[1], uOf(v[2]) * tw * r[2]);
+        planes.tq = fit.Through(vOf(v[0]) * th * r[0], vOf(v[1]) * th * r[1], vOf(v[2]) * th * r[2]);
     }
+    // More than one texel per pixel step means minification.
+    double footprint = std::max(std::hypot(planes.s.dx, planes.t.dx), std::hypot(planes.s.dy, planes.t.dy));
+    linearNow_ = footprint > 1.0 + 1e-6 ? state_.minLinear : state_.magLinear;
+    step_.s = ToTexelStep(planes.s.dx);
+    step_.t = ToTexelStep(planes.t.dx);
+    step_.q = planes.q.dx;
+    step_.sq = planes.sq.dx;
+    step_.tq = planes.tq.dx;
+}
 
-    Plane colour[4], spec[4];
+void Rasteriser::SetUpColour(const Vertex* v[3], const PlaneFit& fit, Planes& planes)
+{
+    const Vertex* first = v[0]; // flat shading takes the colour of the first vertex
     varyColour_ = state_.gouraud && !(v[0]->diffuse == v[1]->diffuse && v[1]->diffuse == v[2]->diffuse &&
                                       v[0]->specular == v[1]->specular && v[1]->specular == v[2]->specular);
     for (int i = 0; i < 4; ++i) {
         int shift = 24 - 8 * i;
+        Plane& colour = planes.colour[i];
+        Plane& spec = planes.spec[i];
         if (varyColour_) {
-            colour[i] =
-                plane(Channel(v[0]->diffuse, shift), Channel(v[1]->diffuse, shift), Channel(v[2]->diffuse, shift));
-            spec[i] =
-                plane(Channel(v[0]->specular, shift), Channel(v[1]->specular, shift), Channel(v[2]->specular, shift));
-            step_.c[i] = ToFixed16(std::clamp(colour[i].dx, -255.0, 255.0));
-            step_.sc[i] = ToFixed16(std::clamp(spec[i].dx, -255.0, 255.0));
+            colour = fit.Through(Channel(v[0]->diffuse, shift), Channel(v[1]->diffuse, shift),
+                                 Channel(v[2]->diffuse, shift));
+            spec = fit.Through(Channel(v[0]->specular, shift), Channel(v[1]->specular, shift),
+                               Channel(v[2]->specular, shift));
+            step_.c[i] = ToFixed16(std::clamp(colour.dx, -255.0, 255.0));
+            step_.sc[i] = ToFixed16(std::clamp(spec.dx, -255.0, 255.0));
         } else {
-            colour[i].a0 = Channel(first->diffuse, shift);
-            spec[i].a0 = Channel(first->specular, shift);
+            colour.a0 = Channel(first->diffuse, shift);
+            spec.a0 = Channel(first->specular, shift);
             step_.c[i] = step_.sc[i] = 0;
         }
     }
+}
 
+void Rasteriser::ScanTriangle(const int64_t X[3], const int64_t Y[3], int64_t yStart, int64_t yEnd,
+                              const Planes& planes)
+{
     struct Edge {
         int64_t dx, dy, px, py;
         int64_t bias; // 0 on top and left edges (pixel centres on them are inside), else 1
@@ -210,24 +221,28 @@ void Rasteriser::SnappedTriangle(const Vertex* v[3])
                 hi = lo - 1;
         }
         if (lo > hi) continue;
-        const double fx = double(lo), fy = double(py);
-        Span start;
-        if (texture_) {
-            if (perspectiveNow_) {
-                start.q = q.At(fx, fy);
-                start.sq = sq.At(fx, fy);
-                start.tq = tq.At(fx, fy);
-            } else {
-                start.s = ToTexelFixed(s.At(fx, fy));
-                start.t = ToTexelFixed(t.At(fx, fy));
-            }
-        }
-        for (int i = 0; i < 4; ++i) {
-            start.c[i] = ToFixed16(varyColour_ ? colour[i].At(fx, fy) : colour[i].a0);
-            start.sc[i] = ToFixed16(varyColour_ ? spec[i].At(fx, fy) : spec[i].a0);
-        }
-        DispatchSpan(int(py), int(lo), int(hi), start);
+        DispatchSpan(int(py), int(lo), int(hi), SpanStart(planes, double(lo), double(py)));
     }
+}
+
+Rasteriser::Span Rasteriser::SpanStart(const Planes& planes, double x, double y) const
+{
+    Span start;
+    if (texture_) {
+        if (perspectiveNow_) {
+            start.q = planes.q.At(x, y);
+            start.sq = planes.sq.At(x, y);
+            start.tq = planes.tq.At(x, y);
+        } else {
+            start.s = ToTexelFixed(planes.s.At(x, y));
+            start.t = ToTexelFixed(planes.t.At(x, y));
+        }
+    }
+    for (int i = 0; i < 4; ++i) {
+        start.c[i] = ToFixed16(varyColour_ ? planes.colour[i].At(x, y) : planes.colour[i].a0);
+        start.sc[i] = ToFixed16(varyColour_ ? planes.spec[i].At(x, y) : planes.spec[i].a0);
+    }
+    return start;
 }
 
 // ---------------------------------------------------------------- lines --
