@@ -83,6 +83,164 @@ int Graphics::WriteTaggedText(const std::string& text, int x, int y, int width, 
     return advance + font->MeasureText(run);
 }
 
+namespace {
+
+// One word-wrapped write: the line being measured (where it starts, how wide
+// it has grown, where it may break), the baseline, and the widest line.
+class WrappedTextWriter {
+public:
+    WrappedTextWriter(Graphics& g, const Rect& box, const std::string& text, int lineSpacing, int justification,
+                      int charLimit, int* lineWidth)
+        : g_(g), font_(*g.font), box_(box), text_(text), length_(static_cast<int>(text.size())),
+          lineSpacing_(lineSpacing), justification_(justification), charLimit_(charLimit), lineWidth_(lineWidth),
+          baseline_(font_.QueryAscent() - font_.QueryAscentPadding())
+    {
+        const uint32_t packed = g.color.ToPacked();
+        oldColour_ = static_cast<int>(g.color.alpha == 255 ? packed & 0xFFFFFF : packed);
+        if (lineWidth_) {
+            xOffset_ = *lineWidth_;
+            running_ = *lineWidth_;
+        }
+    }
+
+    // Writes the text; the baseline below the last line.
+    int Run()
+    {
+        int i = 0;
+        while (i < length_ && !limitReached_) {
+            const int at = i;
+            if (!MeasureChar(i))
+                continue;
+            if (!EndLine(at))
+                break;
+            i = lineStart_;
+            NextLine();
+        }
+        if (!limitReached_)
+            Finish();
+        return baseline_;
+    }
+
+    int Widest() const { return widest_; }
+
+private:
+    // Measures the character at i and moves i past it; true when the line
+    // has grown wider than the box.
+    bool MeasureChar(int& i)
+    {
+        const char c = text_[static_cast<size_t>(i)];
+        if (c == '\n') {
+            breakAt_ = i;
+            breakIsNewline_ = true;
+            running_ = box_.width + 1;
+            ++i;
+        } else if (g_.colorTags && c == '^' && !(i + 1 < length_ && text_[static_cast<size_t>(i) + 1] == '^')) {
+            // A tag takes no room; it never reaches past the text.
+            i = std::min(i + kTagLength, length_);
+            return false;
+        } else {
+            if (c == ' ') {
+                breakAt_ = i;
+                breakIsNewline_ = false;
+            }
+            running_ += font_.MeasureCharAfter(c, previous_);
+            previous_ = c;
+            i += (c == '^') ? 2 : 1;
+        }
+        return running_ > box_.width;
+    }
+
+    // Draws the full line: up to its last break, or up to the character at
+    // `at` that did not fit. False when the character limit ends the text.
+    bool EndLine(int at)
+    {
+        if (breakAt_ < 0) {
+            // The character that did not fit starts the next line, unless
+            // it is the line's only one: a line holds at least one.
+            const int end = std::max(at, lineStart_ + 1);
+            DrawUnbroken(lineStart_, end);
+            lineStart_ = end;
+            return true;
+        }
+        if (lineStart_ >= charLimit_) {
+            limitReached_ = true;
+            return false;
+        }
+        const int screenY = static_cast<int>(g_.translateY + box_.y + baseline_);
+        if (screenY >= g_.clip.y && screenY < g_.clip.y + g_.clip.height + lineSpacing_)
+            g_.WriteTaggedText(text_, box_.x + xOffset_, box_.y + baseline_, box_.width, justification_, true,
+                               lineStart_, LimitedCount(lineStart_, breakAt_), oldColour_);
+        widest_ = std::max(widest_, running_ + xOffset_);
+        lineStart_ = breakAt_ + 1;
+        if (!breakIsNewline_)
+            while (lineStart_ < length_ && text_[static_cast<size_t>(lineStart_)] == ' ')
+                ++lineStart_;
+        return true;
+    }
+
+    // The rest after the last full line.
+    void Finish()
+    {
+        if (lineStart_ < length_) {
+            DrawUnbroken(lineStart_, length_);
+            baseline_ += lineSpacing_;
+        } else if (length_ > 0 && text_.back() == '\n') {
+            baseline_ += lineSpacing_;
+            if (lineWidth_)
+                *lineWidth_ = 0;
+        }
+    }
+
+    // A line without a break: always drawn, its width is what was drawn.
+    void DrawUnbroken(int from, int to)
+    {
+        if (from >= charLimit_) {
+            limitReached_ = true;
+            return;
+        }
+        const int w = g_.WriteTaggedText(text_, box_.x + xOffset_, box_.y + baseline_, box_.width, justification_,
+                                         true, from, LimitedCount(from, to), oldColour_);
+        widest_ = std::max(widest_, w);
+        if (lineWidth_)
+            *lineWidth_ = w;
+    }
+
+    void NextLine()
+    {
+        baseline_ += lineSpacing_;
+        breakAt_ = -1;
+        breakIsNewline_ = false;
+        running_ = 0;
+        previous_ = 0;
+        xOffset_ = 0;
+    }
+
+    // Characters of [from, to) that the character limit lets through.
+    int LimitedCount(int from, int to) const { return std::max(0, std::min(to, charLimit_) - from); }
+
+    Graphics& g_;
+    Font& font_;
+    const Rect& box_;
+    const std::string& text_;
+    const int length_;
+    const int lineSpacing_;
+    const int justification_;
+    const int charLimit_;
+    int* lineWidth_;
+    int oldColour_ = 0;
+    int baseline_;
+    int xOffset_ = 0;
+    int running_ = 0;
+    int widest_ = 0;
+    int lineStart_ = 0;
+    int breakAt_ = -1;
+    bool breakIsNewline_ = false;
+    char previous_ = 0;
+    bool limitReached_ = false;
+};
+
+} // namespace
+
 int Graphics::WriteWrappedText(const Rect& box, const std::string& text, int lineSpacing, int justification,
                                int* maxWidth, int charLimit, int* lineWidth)
 {
@@ -92,115 +250,15 @@ int Graphics::WriteWrappedText(const Rect& box, const std::string& text, int lin
         return 0;
     }
     const Color savedColor = color;
-    const uint32_t packed = color.ToPacked();
-    const int oldColour = static_cast<int>(color.alpha == 255 ? packed & 0xFFFFFF : packed);
-    const int length = static_cast<int>(text.size());
     if (lineSpacing == -1)
         lineSpacing = font->QueryLineAdvance();
     if (charLimit < 0)
-        charLimit = length;
-    int baseline = font->QueryAscent() - font->QueryAscentPadding();
-
-    int xOffset = 0;
-    int running = 0;
-    if (lineWidth) {
-        xOffset = *lineWidth;
-        running = *lineWidth;
-    }
-    int widest = 0;
-    int lineStart = 0;
-    int breakAt = -1;
-    bool breakIsNewline = false;
-    char previous = 0;
-    bool limitReached = false;
-
-    // Characters of [from, to) that the character limit lets through.
-    auto limitedCount = [&](int from, int to) { return std::max(0, std::min(to, charLimit) - from); };
-    // A line without a break: always drawn, its width is what was drawn.
-    auto drawUnbroken = [&](int from, int to) {
-        if (from >= charLimit) {
-            limitReached = true;
-            return;
-        }
-        const int w = WriteTaggedText(text, box.x + xOffset, box.y + baseline, box.width, justification, true, from,
-                                      limitedCount(from, to), oldColour);
-        widest = std::max(widest, w);
-        if (lineWidth)
-            *lineWidth = w;
-    };
-    auto nextLine = [&] {
-        baseline += lineSpacing;
-        breakAt = -1;
-        breakIsNewline = false;
-        running = 0;
-        previous = 0;
-        xOffset = 0;
-    };
-
-    int i = 0;
-    while (i < length && !limitReached) {
-        const int at = i;
-        const char c = text[static_cast<size_t>(i)];
-        if (c == '\n') {
-            breakAt = i;
-            breakIsNewline = true;
-            running = box.width + 1;
-            ++i;
-        } else if (colorTags && c == '^' && !(i + 1 < length && text[static_cast<size_t>(i) + 1] == '^')) {
-            // A tag takes no room; it never reaches past the text.
-            i = std::min(i + kTagLength, length);
-            continue;
-        } else {
-            if (c == ' ') {
-                breakAt = i;
-                breakIsNewline = false;
-            }
-            running += font->MeasureCharAfter(c, previous);
-            previous = c;
-            i += (c == '^') ? 2 : 1;
-        }
-        if (running <= box.width)
-            continue;
-
-        if (breakAt >= 0) {
-            if (lineStart >= charLimit) {
-                limitReached = true;
-                break;
-            }
-            const int screenY = static_cast<int>(translateY + box.y + baseline);
-            if (screenY >= clip.y && screenY < clip.y + clip.height + lineSpacing)
-                WriteTaggedText(text, box.x + xOffset, box.y + baseline, box.width, justification, true, lineStart,
-                                limitedCount(lineStart, breakAt), oldColour);
-            widest = std::max(widest, running + xOffset);
-            lineStart = breakAt + 1;
-            if (!breakIsNewline)
-                while (lineStart < length && text[static_cast<size_t>(lineStart)] == ' ')
-                    ++lineStart;
-        } else {
-            // The character that did not fit starts the next line, unless
-            // it is the line's only one: a line holds at least one.
-            const int end = std::max(at, lineStart + 1);
-            drawUnbroken(lineStart, end);
-            lineStart = end;
-        }
-        i = lineStart;
-        nextLine();
-    }
-
-    if (!limitReached) {
-        if (lineStart < length) {
-            drawUnbroken(lineStart, length);
-            baseline += lineSpacing;
-        } else if (length > 0 && text.back() == '\n') {
-            baseline += lineSpacing;
-            if (lineWidth)
-                *lineWidth = 0;
-        }
-    }
-
+        charLimit = static_cast<int>(text.size());
+    WrappedTextWriter writer(*this, box, text, lineSpacing, justification, charLimit, lineWidth);
+    const int baseline = writer.Run();
     color = savedColor;
     if (maxWidth)
-        *maxWidth = widest;
+        *maxWidth = writer.Widest();
     return font->QueryDescent() + (baseline - lineSpacing);
 }
 
