@@ -134,6 +134,19 @@ private:
     void DrawQuad(TextureData& record, int column, int row, const float corners[4][2], float u0, float v0,
                   float u1, float v1, uint32_t colour, const Rect* clip);
     bool DrawFan(std::vector<platform::D3DTLVERTEX>& polygon, const Rect& clip, const char* step);
+    // Pieces of DrawTexturedTriangles: a corner placed on the screen with
+    // its texture coordinates in piece units; the triangles of a texture of
+    // one piece (batched); one triangle over the pieces it covers (false
+    // when drawing failed).
+    struct TrianglePlacement {
+        float offsetX, offsetY;
+        uint32_t tint;
+        float maxU, maxV;
+    };
+    platform::D3DTLVERTEX PlaceCorner(const TriVertex& t, const TrianglePlacement& placement) const;
+    void DrawTrianglesOnOnePiece(TextureData& record, const TriVertex (*triangles)[3], int triangleCount,
+                                 const Rect& clip, const TrianglePlacement& placement);
+    bool DrawTriangleOverPieces(TextureData& record, const platform::D3DTLVERTEX (&v)[3], const Rect& clip);
     bool SetPieceTexture(platform::DirectDrawSurface* surface);
 
     D3DHost* host_;

@@ -283,6 +283,22 @@ void D3DInterface::DrawQuad(TextureData& record, int column, int row, const floa
     CheckResult(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, v, 4, 0), "DrawPrimitive (Tri) 3");
 }
 
+namespace {
+
+bool InsideClip(const D3DTLVERTEX* v, const Rect& clip)
+{
+    const float left = float(clip.x);
+    const float top = float(clip.y);
+    const float right = left + float(clip.width);
+    const float bottom = top + float(clip.height);
+    for (int i = 0; i < 3; ++i)
+        if (v[i].sx < left || v[i].sy < top || v[i].sx > right || v[i].sy > bottom)
+            return false;
+    return true;
+}
+
+} // namespace
+
 void D3DInterface::DrawTexturedTriangles(Image* texture, const TriVertex (*triangles)[3], int triangleCount,
                                          const Rect& clip, const Color& tint, int drawMode, float offsetX,
                                          float offsetY, bool linear)
@@ -294,113 +310,118 @@ void D3DInterface::DrawTexturedTriangles(Image* texture, const TriVertex (*trian
     SetBlendMode(drawMode);
     SetLinearFilter(linear || !transforms_.empty());
     auto& record = *static_cast<TextureData*>(image->GetTexture());
-    const uint32_t tintColour = tint.ToPacked();
-    const float left = float(clip.x);
-    const float top = float(clip.y);
-    const float right = left + float(clip.width);
-    const float bottom = top + float(clip.height);
-
-    // One corner on the screen, its texture coordinates in piece units.
-    auto place = [&](const TriVertex& t) {
-        float x = t.x + offsetX;
-        float y = t.y + offsetY;
-        ApplyStack(x, y);
-        const uint32_t colour = tintColour == 0xFFFFFFFF ? t.color : Modulate(t.color, tintColour);
-        return Vertex(x - 0.5f, y - 0.5f, colour, t.u * record.maxU, t.v * record.maxV);
-    };
-    auto insideClip = [&](const D3DTLVERTEX* v) {
-        for (int i = 0; i < 3; ++i)
-            if (v[i].sx < left || v[i].sy < top || v[i].sx > right || v[i].sy > bottom)
-                return false;
-        return true;
-    };
-
+    const TrianglePlacement placement{offsetX, offsetY, tint.ToPacked(), record.maxU, record.maxV};
     if (record.maxU <= 1 && record.maxV <= 1) {
-        TexturePiece& piece = record.PieceAt(0, 0);
-        const float scaleU = float(record.pieceWidth) / float(piece.width);
-        const float scaleV = float(record.pieceHeight) / float(piece.height);
-        if (!SetPieceTexture(piece.surface))
-            return;
-        std::vector<D3DTLVERTEX> batch;
-        batch.reserve(size_t(std::min(triangleCount, kBatchTriangles)) * 3);
-        auto flush = [&] {
-            if (batch.empty())
-                return true;
-            const bool ok = !CheckResult(device_->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_TLVERTEX, batch.data(),
-                                                                DWORD(batch.size()), 0),
-                                         "DrawPrimitive (TriList)");
-            batch.clear();
-            return ok;
-        };
-        for (int i = 0; i < triangleCount; ++i) {
-            D3DTLVERTEX v[3];
-            for (int k = 0; k < 3; ++k) {
-                v[k] = place(triangles[i][k]);
-                v[k].tu *= scaleU;
-                v[k].tv *= scaleV;
-            }
-            if (insideClip(v)) {
-                batch.insert(batch.end(), v, v + 3);
-                if (batch.size() >= size_t(kBatchTriangles) * 3 && !flush())
-                    return;
-                continue;
-            }
-            vertices_.assign(v, v + 3);
-            if (!DrawFan(vertices_, clip, "DrawPrimitive (Tri) 4"))
-                return;
-        }
-        flush();
+        DrawTrianglesOnOnePiece(record, triangles, triangleCount, clip, placement);
         return;
     }
-
     for (int i = 0; i < triangleCount; ++i) {
         D3DTLVERTEX v[3];
-        float minU = 1e30f, maxU = -1e30f, minV = 1e30f, maxV = -1e30f;
+        for (int k = 0; k < 3; ++k)
+            v[k] = PlaceCorner(triangles[i][k], placement);
+        if (!DrawTriangleOverPieces(record, v, clip))
+            return;
+    }
+}
+
+D3DTLVERTEX D3DInterface::PlaceCorner(const TriVertex& t, const TrianglePlacement& placement) const
+{
+    float x = t.x + placement.offsetX;
+    float y = t.y + placement.offsetY;
+    ApplyStack(x, y);
+    const uint32_t colour = placement.tint == 0xFFFFFFFF ? t.color : Modulate(t.color, placement.tint);
+    return Vertex(x - 0.5f, y - 0.5f, colour, t.u * placement.maxU, t.v * placement.maxV);
+}
+
+void D3DInterface::DrawTrianglesOnOnePiece(TextureData& record, const TriVertex (*triangles)[3], int triangleCount,
+                                           const Rect& clip, const TrianglePlacement& placement)
+{
+    TexturePiece& piece = record.PieceAt(0, 0);
+    const float scaleU = float(record.pieceWidth) / float(piece.width);
+    const float scaleV = float(record.pieceHeight) / float(piece.height);
+    if (!SetPieceTexture(piece.surface))
+        return;
+    // Triangles wholly inside the clip go in batches; the others are
+    // clipped and drawn one by one.
+    std::vector<D3DTLVERTEX> batch;
+    batch.reserve(size_t(std::min(triangleCount, kBatchTriangles)) * 3);
+    auto flush = [&] {
+        if (batch.empty())
+            return true;
+        const bool ok = !CheckResult(device_->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_TLVERTEX, batch.data(),
+                                                            DWORD(batch.size()), 0),
+                                     "DrawPrimitive (TriList)");
+        batch.clear();
+        return ok;
+    };
+    for (int i = 0; i < triangleCount; ++i) {
+        D3DTLVERTEX v[3];
         for (int k = 0; k < 3; ++k) {
-            v[k] = place(triangles[i][k]);
-            minU = std::min(minU, v[k].tu);
-            maxU = std::max(maxU, v[k].tu);
-            minV = std::min(minV, v[k].tv);
-            maxV = std::max(maxV, v[k].tv);
+            v[k] = PlaceCorner(triangles[i][k], placement);
+            v[k].tu *= scaleU;
+            v[k].tv *= scaleV;
         }
-        if (!(minU <= maxU) || !(minV <= maxV))
-            continue; // coordinates that are not numbers
-        const bool clipScreen = !insideClip(v);
-        const int c0 = std::clamp(int(std::floor(std::max(minU, -1.0f))), 0, record.columns - 1);
-        const int c1 = std::clamp(int(std::floor(std::min(maxU, float(record.columns)))), 0, record.columns - 1);
-        const int r0 = std::clamp(int(std::floor(std::max(minV, -1.0f))), 0, record.rows - 1);
-        const int r1 = std::clamp(int(std::floor(std::min(maxV, float(record.rows)))), 0, record.rows - 1);
-        for (int r = r0; r <= r1; ++r) {
-            for (int c = c0; c <= c1; ++c) {
-                TexturePiece& piece = record.PieceAt(c, r);
-                const float su = float(record.pieceWidth) / float(piece.width);
-                const float sv = float(record.pieceHeight) / float(piece.height);
-                vertices_.clear();
-                for (const D3DTLVERTEX& corner : v) {
-                    D3DTLVERTEX moved = corner;
-                    moved.tu = (corner.tu - float(c)) * su;
-                    moved.tv = (corner.tv - float(r)) * sv;
-                    vertices_.push_back(moved);
-                }
-                ClipPolygon(vertices_, scratch_, ClipField::U, 0, true);
-                ClipPolygon(scratch_, vertices_, ClipField::V, 0, true);
-                ClipPolygon(vertices_, scratch_, ClipField::U, 1, false);
-                ClipPolygon(scratch_, vertices_, ClipField::V, 1, false);
-                if (vertices_.size() < 3)
-                    continue;
-                if (!SetPieceTexture(piece.surface))
-                    return;
-                if (clipScreen) {
-                    if (!DrawFan(vertices_, clip, "DrawPrimitive (Tri) 4"))
-                        return;
-                } else if (CheckResult(device_->DrawPrimitive(D3DPT_TRIANGLEFAN, D3DFVF_TLVERTEX, vertices_.data(),
-                                                              DWORD(vertices_.size()), 0),
-                                       "DrawPrimitive (Tri) 4")) {
-                    return;
-                }
+        if (InsideClip(v, clip)) {
+            batch.insert(batch.end(), v, v + 3);
+            if (batch.size() >= size_t(kBatchTriangles) * 3 && !flush())
+                return;
+            continue;
+        }
+        vertices_.assign(v, v + 3);
+        if (!DrawFan(vertices_, clip, "DrawPrimitive (Tri) 4"))
+            return;
+    }
+    flush();
+}
+
+bool D3DInterface::DrawTriangleOverPieces(TextureData& record, const D3DTLVERTEX (&v)[3], const Rect& clip)
+{
+    float minU = 1e30f, maxU = -1e30f, minV = 1e30f, maxV = -1e30f;
+    for (const D3DTLVERTEX& corner : v) {
+        minU = std::min(minU, corner.tu);
+        maxU = std::max(maxU, corner.tu);
+        minV = std::min(minV, corner.tv);
+        maxV = std::max(maxV, corner.tv);
+    }
+    if (!(minU <= maxU) || !(minV <= maxV))
+        return true; // coordinates that are not numbers
+    const bool clipScreen = !InsideClip(v, clip);
+    const int c0 = std::clamp(int(std::floor(std::max(minU, -1.0f))), 0, record.columns - 1);
+    const int c1 = std::clamp(int(std::floor(std::min(maxU, float(record.columns)))), 0, record.columns - 1);
+    const int r0 = std::clamp(int(std::floor(std::max(minV, -1.0f))), 0, record.rows - 1);
+    const int r1 = std::clamp(int(std::floor(std::min(maxV, float(record.rows)))), 0, record.rows - 1);
+    for (int r = r0; r <= r1; ++r) {
+        for (int c = c0; c <= c1; ++c) {
+            // The triangle in this piece's texture coordinates, cut to it.
+            TexturePiece& piece = record.PieceAt(c, r);
+            const float su = float(record.pieceWidth) / float(piece.width);
+            const float sv = float(record.pieceHeight) / float(piece.height);
+            vertices_.clear();
+            for (const D3DTLVERTEX& corner : v) {
+                D3DTLVERTEX moved = corner;
+                moved.tu = (corner.tu - float(c)) * su;
+                moved.tv = (corner.tv - float(r)) * sv;
+                vertices_.push_back(moved);
+            }
+            ClipPolygon(vertices_, scratch_, ClipField::U, 0, true);
+            ClipPolygon(scratch_, vertices_, ClipField::V, 0, true);
+            ClipPolygon(vertices_, scratch_, ClipField::U, 1, false);
+            ClipPolygon(scratch_, vertices_, ClipField::V, 1, false);
+            if (vertices_.size() < 3)
+                continue;
+            if (!SetPieceTexture(piece.surface))
+                return false;
+            if (clipScreen) {
+                if (!DrawFan(vertices_, clip, "DrawPrimitive (Tri) 4"))
+                    return false;
+            } else if (CheckResult(device_->DrawPrimitive(D3DPT_TRIANGLEFAN, D3DFVF_TLVERTEX, vertices_.data(),
+                                                          DWORD(vertices_.size()), 0),
+                                   "DrawPrimitive (Tri) 4")) {
+                return false;
             }
         }
     }
+    return true;
 }
 
 bool D3DInterface::ReadBackTextures(MemoryImage* image, uint32_t* out)
