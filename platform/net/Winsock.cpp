@@ -149,6 +149,82 @@ void KeepReady(fd_set* set, const std::map<SOCKET, unsigned>& ready, unsigned fl
     *count += static_cast<int>(kept);
 }
 
+// What select is asked of each socket, in flags of our own.
+constexpr unsigned kAskRead = 1, kAskWrite = 2, kAskError = 4;
+using AskedFlags = std::map<SOCKET, unsigned>;
+
+void CollectAsked(const fd_set* set, unsigned flag, AskedFlags& asked)
+{
+    for (unsigned i = 0; set && i < set->fd_count; ++i)
+        asked[set->fd_array[i]] |= flag;
+}
+
+// One round of select's poll: the sockets to poll and their handles, in the
+// same order. A failed connect is ready at once for an error asked for; a
+// socket never connected has nothing to report and waits.
+struct PollRound {
+    std::vector<ps::PollEntry> polled;
+    std::vector<SOCKET> handles;
+};
+
+PollRound BuildPollRound(const std::map<SOCKET, SocketEntry>& entries, const AskedFlags& asked, AskedFlags& ready)
+{
+    PollRound round;
+    for (const auto& [handle, entry] : entries) {
+        const unsigned want = asked.at(handle);
+        if (entry.phase == Phase::Failed) {
+            if (want & kAskError)
+                ready[handle] |= kAskError;
+        } else if (entry.phase == Phase::Connecting) {
+            round.polled.push_back({entry.fd, ps::kPollWrite, 0});
+            round.handles.push_back(handle);
+        } else if (entry.phase == Phase::Connected) {
+            round.polled.push_back({entry.fd,
+                                    ((want & kAskRead) ? unsigned{ps::kPollRead} : 0u) |
+                                        ((want & kAskWrite) ? unsigned{ps::kPollWrite} : 0u) |
+                                        ((want & kAskError) ? unsigned{ps::kPollPriority} : 0u),
+                                    0});
+            round.handles.push_back(handle);
+        }
+    }
+    return round;
+}
+
+// What the poll found: connects settled, and the sockets ready for what
+// they were asked.
+void ReadPollRound(const PollRound& round, std::map<SOCKET, SocketEntry>& entries, const AskedFlags& asked,
+                   AskedFlags& ready)
+{
+    for (size_t i = 0; i < round.polled.size(); ++i) {
+        const SOCKET handle = round.handles[i];
+        SocketEntry& entry = entries[handle];
+        const unsigned want = asked.at(handle);
+        const unsigned r = round.polled[i].ready;
+        if (entry.phase == Phase::Connecting) {
+            const Phase phase = SettleConnect(entry.fd, r);
+            if (phase != entry.phase) {
+                entry.phase = phase;
+                SetPhase(handle, entry.fd, phase);
+            }
+            if (phase == Phase::Failed) {
+                if (want & kAskError)
+                    ready[handle] |= kAskError;
+                continue;
+            }
+        }
+        if (entry.phase != Phase::Connected)
+            continue;
+        // End of stream, a reset and an error all make a socket readable:
+        // the recv that follows reports which.
+        if ((want & kAskRead) && (r & (ps::kPollRead | ps::kPollHangup | ps::kPollError)))
+            ready[handle] |= kAskRead;
+        if ((want & kAskWrite) && (r & (ps::kPollWrite | ps::kPollHangup | ps::kPollError)))
+            ready[handle] |= kAskWrite;
+        if ((want & kAskError) && (r & ps::kPollPriority))
+            ready[handle] |= kAskError;
+    }
+}
+
 // One part of a dotted address: decimal, octal after a leading 0, or
 // hexadecimal after 0x. False for an empty or malformed part or one beyond
 // 32 bits.
@@ -432,17 +508,10 @@ int select(int, fd_set* readSet, fd_set* writeSet, fd_set* errorSet, const timev
     if (Injected("select", WSAENETDOWN, &error))
         return Fail(error);
 
-    // What each socket is asked for, in our own flags.
-    constexpr unsigned kRead = 1, kWrite = 2, kError = 4;
-    std::map<SOCKET, unsigned> asked;
-    auto collect = [&](const fd_set* set, unsigned flag) {
-        for (unsigned i = 0; set && i < set->fd_count; ++i)
-            asked[set->fd_array[i]] |= flag;
-    };
-    collect(readSet, kRead);
-    collect(writeSet, kWrite);
-    collect(errorSet, kError);
-
+    AskedFlags asked;
+    CollectAsked(readSet, kAskRead, asked);
+    CollectAsked(writeSet, kAskWrite, asked);
+    CollectAsked(errorSet, kAskError, asked);
     std::map<SOCKET, SocketEntry> entries;
     for (const auto& [handle, flags] : asked) {
         SocketEntry entry;
@@ -454,76 +523,33 @@ int select(int, fd_set* readSet, fd_set* writeSet, fd_set* errorSet, const timev
     const int64_t limit = timeout ? static_cast<int64_t>(timeout->tv_sec) * 1000000 + timeout->tv_usec : -1;
     using Steady = std::chrono::steady_clock;
     const Steady::time_point start = Steady::now();
-    std::map<SOCKET, unsigned> ready;
+    auto elapsed = [&] {
+        return std::chrono::duration_cast<std::chrono::microseconds>(Steady::now() - start).count();
+    };
+    AskedFlags ready;
     BlockedWait blocked;
     for (;;) {
         ready.clear();
-        std::vector<ps::PollEntry> polled;
-        std::vector<SOCKET> handles;
-        for (const auto& [handle, entry] : entries) {
-            const unsigned want = asked[handle];
-            if (entry.phase == Phase::Failed) {
-                if (want & kError)
-                    ready[handle] |= kError;
-            } else if (entry.phase == Phase::Connecting) {
-                polled.push_back({entry.fd, ps::kPollWrite, 0});
-                handles.push_back(handle);
-            } else if (entry.phase == Phase::Connected) {
-                polled.push_back({entry.fd,
-                                  ((want & kRead) ? unsigned{ps::kPollRead} : 0u) |
-                                      ((want & kWrite) ? unsigned{ps::kPollWrite} : 0u) |
-                                      ((want & kError) ? unsigned{ps::kPollPriority} : 0u),
-                                  0});
-                handles.push_back(handle);
-            }
-            // A socket never connected has nothing to report: it waits.
-        }
+        PollRound round = BuildPollRound(entries, asked, ready);
         int64_t wait = -1;
         if (!ready.empty())
             wait = 0;
         else if (limit >= 0)
-            wait = std::max<int64_t>(0, limit - std::chrono::duration_cast<std::chrono::microseconds>(
-                                                    Steady::now() - start).count());
-        if (int rc = ps::Poll(polled, wait); rc < 0)
+            wait = std::max<int64_t>(0, limit - elapsed());
+        if (int rc = ps::Poll(round.polled, wait); rc < 0)
             return Fail(-rc);
-        for (size_t i = 0; i < polled.size(); ++i) {
-            SocketEntry& entry = entries[handles[i]];
-            const unsigned want = asked[handles[i]];
-            const unsigned r = polled[i].ready;
-            if (entry.phase == Phase::Connecting) {
-                const Phase phase = SettleConnect(entry.fd, r);
-                if (phase != entry.phase) {
-                    entry.phase = phase;
-                    SetPhase(handles[i], entry.fd, phase);
-                }
-                if (phase == Phase::Failed) {
-                    if (want & kError)
-                        ready[handles[i]] |= kError;
-                    continue;
-                }
-            }
-            if (entry.phase != Phase::Connected)
-                continue;
-            // End of stream, a reset and an error all make a socket readable:
-            // the recv that follows reports which.
-            if ((want & kRead) && (r & (ps::kPollRead | ps::kPollHangup | ps::kPollError)))
-                ready[handles[i]] |= kRead;
-            if ((want & kWrite) && (r & (ps::kPollWrite | ps::kPollHangup | ps::kPollError)))
-                ready[handles[i]] |= kWrite;
-            if ((want & kError) && (r & ps::kPollPriority))
-                ready[handles[i]] |= kError;
-        }
+        ReadPollRound(round, entries, asked, ready);
         if (!ready.empty())
             break;
         // A connect that ended in success wakes poll without anything asked
         // for being ready yet: wait again for the time left.
-        if (limit >= 0 && std::chrono::duration_cast<std::chrono::microseconds>(Steady::now() - start).count() >= limit)
+        if (limit >= 0 && elapsed() >= limit)
             break;
     }
     int count = 0;
-    KeepReady(readSet, ready, kRead, &count);
-    KeepReady(writeSet, ready, kWrite, &count);
-    KeepReady(errorSet, ready, kError, &count);
+    KeepReady(readSet, ready, kAskRead, &count);
+    KeepReady(writeSet, ready, kAskWrite, &count);
+    KeepReady(errorSet, ready, kAskError, &count);
     return count;
 }
 
