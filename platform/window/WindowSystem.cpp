@@ -557,6 +557,109 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
+namespace {
+
+// Sets the window's show state; a window that comes into view is to be
+// painted (and erased) afresh.
+void SetShowState(HWND window, bool visible, bool minimized, bool maximized)
+{
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    WindowData* w = s.Find(window);
+    if (!w)
+        return;
+    const bool appears = visible && !minimized && (!w->visible || w->minimized || w->maximized != maximized);
+    w->visible = visible;
+    w->minimized = minimized;
+    w->maximized = maximized;
+    if (appears) {
+        w->needsPaint = true;
+        w->erase = true;
+    }
+}
+
+void SendSizeMessage(HWND window, WPARAM kind)
+{
+    RECT r{};
+    GetClientRect(window, &r);
+    CallProcedure(window, WM_SIZE, kind, kind == SIZE_MINIMIZED ? 0 : MAKELPARAM(r.right, r.bottom), false);
+}
+
+// The topmost visible top-level window, or null.
+HWND TopVisibleWindow()
+{
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    for (uintptr_t h : s.zOrder) {
+        WindowData* w = s.Find(ToHandle(h));
+        if (w && w->visible && !w->parent)
+            return ToHandle(h);
+    }
+    return nullptr;
+}
+
+BOOL HideWindow(HWND window, bool wasVisible, bool wasMinimized)
+{
+    if (!wasVisible)
+        return FALSE;
+    CallProcedure(window, WM_SHOWWINDOW, FALSE, 0, false);
+    SetShowState(window, false, wasMinimized, false);
+    const uint32_t native = NativeWindowId(window);
+    if (native)
+        GetWindowBackend().ShowNative(native, false);
+    // The activation passes to the topmost window still shown.
+    if (GetActiveWindow() == window) {
+        if (HWND next = TopVisibleWindow())
+            Activate(next);
+        else
+            Deactivate();
+    }
+    return TRUE;
+}
+
+BOOL MinimizeWindow(HWND window, int command, bool wasVisible, bool wasMinimized)
+{
+    if (!wasVisible)
+        CallProcedure(window, WM_SHOWWINDOW, TRUE, 0, false);
+    SetShowState(window, true, true, false);
+    const uint32_t native = EnsureNative(window);
+    if (native) {
+        GetWindowBackend().ShowNative(native, true);
+        GetWindowBackend().MinimizeNative(native);
+    }
+    if (!wasMinimized)
+        SendSizeMessage(window, SIZE_MINIMIZED);
+    if (command == SW_MINIMIZE && GetActiveWindow() == window)
+        Deactivate();
+    else if (command == SW_SHOWMINIMIZED)
+        Activate(window);
+    return wasVisible ? TRUE : FALSE;
+}
+
+// The showing commands: shown (restored from minimised, or maximised) and,
+// unless asked not to, activated.
+BOOL ShowNormallyOrMaximized(HWND window, int command, bool wasVisible, bool wasMinimized)
+{
+    const bool maximize = command == SW_MAXIMIZE;
+    if (!wasVisible)
+        CallProcedure(window, WM_SHOWWINDOW, TRUE, 0, false);
+    SetShowState(window, true, false, maximize);
+    const uint32_t native = EnsureNative(window);
+    if (native) {
+        GetWindowBackend().ShowNative(native, true);
+        if (wasMinimized)
+            GetWindowBackend().RestoreNative(native);
+    }
+    if (wasMinimized || maximize)
+        SendSizeMessage(window, maximize ? SIZE_MAXIMIZED : SIZE_RESTORED);
+    const bool activate = command != SW_SHOWNOACTIVATE && command != SW_SHOWNA;
+    if (activate)
+        Activate(window);
+    return wasVisible ? TRUE : FALSE;
+}
+
+} // namespace
+
 BOOL ShowWindow(HWND window, int command)
 {
     bool wasVisible;
@@ -570,98 +673,13 @@ BOOL ShowWindow(HWND window, int command)
         wasVisible = w->visible;
         wasMinimized = w->minimized;
     }
-    auto setState = [&](bool visible, bool minimized, bool maximized) {
-        WindowSystem& s = System();
-        std::lock_guard<std::mutex> lock(s.mutex);
-        WindowData* w = s.Find(window);
-        if (!w)
-            return;
-        const bool appears = visible && !minimized && (!w->visible || w->minimized || w->maximized != maximized);
-        w->visible = visible;
-        w->minimized = minimized;
-        w->maximized = maximized;
-        if (appears) {
-            w->needsPaint = true;
-            w->erase = true;
-        }
-    };
-    auto sizeMessage = [&](WPARAM kind) {
-        RECT r{};
-        GetClientRect(window, &r);
-        CallProcedure(window, WM_SIZE, kind, kind == SIZE_MINIMIZED ? 0 : MAKELPARAM(r.right, r.bottom), false);
-    };
-
     switch (command) {
-    case SW_HIDE: {
-        if (!wasVisible)
-            return FALSE;
-        CallProcedure(window, WM_SHOWWINDOW, FALSE, 0, false);
-        setState(false, wasMinimized, false);
-        const uint32_t native = NativeWindowId(window);
-        if (native)
-            GetWindowBackend().ShowNative(native, false);
-        if (GetActiveWindow() == window) {
-            HWND next = nullptr;
-            for (HWND top : [] {
-                     WindowSystem& s = System();
-                     std::lock_guard<std::mutex> lock(s.mutex);
-                     std::vector<HWND> v;
-                     for (uintptr_t h : s.zOrder) {
-                         WindowData* w = s.Find(ToHandle(h));
-                         if (w && w->visible && !w->parent)
-                             v.push_back(ToHandle(h));
-                     }
-                     return v;
-                 }()) {
-                next = top;
-                break;
-            }
-            if (next)
-                Activate(next);
-            else
-                Deactivate();
-        }
-        return TRUE;
-    }
+    case SW_HIDE: return HideWindow(window, wasVisible, wasMinimized);
     case SW_MINIMIZE:
     case SW_SHOWMINIMIZED:
-    case SW_SHOWMINNOACTIVE: {
-        if (!wasVisible)
-            CallProcedure(window, WM_SHOWWINDOW, TRUE, 0, false);
-        setState(true, true, false);
-        const uint32_t native = EnsureNative(window);
-        if (native) {
-            GetWindowBackend().ShowNative(native, true);
-            GetWindowBackend().MinimizeNative(native);
-        }
-        if (!wasMinimized)
-            sizeMessage(SIZE_MINIMIZED);
-        if (command == SW_MINIMIZE && GetActiveWindow() == window)
-            Deactivate();
-        else if (command == SW_SHOWMINIMIZED)
-            Activate(window);
-        return wasVisible ? TRUE : FALSE;
+    case SW_SHOWMINNOACTIVE: return MinimizeWindow(window, command, wasVisible, wasMinimized);
+    default: return ShowNormallyOrMaximized(window, command, wasVisible, wasMinimized);
     }
-    default: break;
-    }
-
-    // The showing commands.
-    const bool maximize = command == SW_MAXIMIZE;
-    if (!wasVisible)
-        CallProcedure(window, WM_SHOWWINDOW, TRUE, 0, false);
-    setState(true, false, maximize);
-    const uint32_t native = EnsureNative(window);
-    if (native) {
-        GetWindowBackend().ShowNative(native, true);
-        if (wasMinimized)
-            GetWindowBackend().RestoreNative(native);
-    }
-    if (wasMinimized || maximize)
-        sizeMessage(maximize ? SIZE_MAXIMIZED : SIZE_RESTORED);
-    const bool activate = command != SW_SHOWNOACTIVATE && command != SW_SHOWNA;
-    if (activate)
-        Activate(window);
-    return wasVisible ? TRUE : FALSE;
 }
 
 BOOL UpdateWindow(HWND window)
