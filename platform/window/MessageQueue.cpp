@@ -100,6 +100,78 @@ void SendSize(HWND window, WPARAM kind)
     CallProcedure(window, WM_SIZE, kind, kind == SIZE_MINIMIZED ? 0 : MAKELPARAM(r.right, r.bottom), false);
 }
 
+// Every top-level window hears of a new desktop mode.
+void BroadcastDisplayChange()
+{
+    const DesktopMode mode = GetDesktopMode();
+    std::vector<HWND> tops;
+    {
+        WindowSystem& s = System();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        for (uintptr_t h : s.zOrder) {
+            WindowData* w = s.Find(ToHandle(h));
+            if (w && !w->parent)
+                tops.push_back(ToHandle(h));
+        }
+    }
+    for (HWND top : tops)
+        CallProcedure(top, WM_DISPLAYCHANGE, static_cast<WPARAM>(mode.depth), MAKELPARAM(mode.width, mode.height), false);
+}
+
+// Runs `change` on the window's record under the service's lock; false when
+// the window is gone, else what `change` says (whether something changed).
+template <typename Change>
+bool ChangeWindow(HWND window, Change change)
+{
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    WindowData* w = s.Find(window);
+    return w && change(*w);
+}
+
+void ApplyResized(HWND window, const InputEvent& e)
+{
+    bool maximized = false;
+    const bool changed = ChangeWindow(window, [&](WindowData& w) {
+        const bool sizeChanged = w.width != e.x || w.height != e.y;
+        w.width = std::max(0, e.x);
+        w.height = std::max(0, e.y);
+        w.needsPaint = true;
+        maximized = w.maximized;
+        return sizeChanged;
+    });
+    if (changed)
+        SendSize(window, maximized ? SIZE_MAXIMIZED : SIZE_RESTORED);
+}
+
+void ApplyShowState(HWND window, InputEvent::Kind kind)
+{
+    const bool minimized = kind == InputEvent::Kind::Minimized;
+    const bool maximized = kind == InputEvent::Kind::Maximized;
+    const bool changed = ChangeWindow(window, [&](WindowData& w) {
+        const bool stateChanged = w.minimized != minimized || w.maximized != maximized;
+        w.minimized = minimized;
+        w.maximized = maximized;
+        if (!minimized)
+            w.needsPaint = true;
+        return stateChanged;
+    });
+    if (changed)
+        SendSize(window, minimized ? SIZE_MINIMIZED : maximized ? SIZE_MAXIMIZED : SIZE_RESTORED);
+}
+
+void ApplyMoved(HWND window, const InputEvent& e)
+{
+    const bool changed = ChangeWindow(window, [&](WindowData& w) {
+        const bool moved = w.x != e.x || w.y != e.y;
+        w.x = e.x;
+        w.y = e.y;
+        return moved;
+    });
+    if (changed)
+        CallProcedure(window, WM_MOVE, 0, MAKELPARAM(e.x, e.y), false);
+}
+
 void HandleWindowEvent(const InputEvent& e)
 {
     HWND window = e.window ? WindowForNativeId(e.window) : FirstVisibleTopLevel();
@@ -108,84 +180,19 @@ void HandleWindowEvent(const InputEvent& e)
         return;
     }
     if (e.kind == InputEvent::Kind::DisplayChanged) {
-        const DesktopMode mode = GetDesktopMode();
-        std::vector<HWND> tops;
-        {
-            WindowSystem& s = System();
-            std::lock_guard<std::mutex> lock(s.mutex);
-            for (uintptr_t h : s.zOrder) {
-                WindowData* w = s.Find(ToHandle(h));
-                if (w && !w->parent)
-                    tops.push_back(ToHandle(h));
-            }
-        }
-        for (HWND top : tops)
-            CallProcedure(top, WM_DISPLAYCHANGE, static_cast<WPARAM>(mode.depth), MAKELPARAM(mode.width, mode.height), false);
+        BroadcastDisplayChange();
         return;
     }
     if (!window)
         return;
-    WindowSystem& s = System();
     switch (e.kind) {
     case InputEvent::Kind::FocusGained: Activate(window); break;
     case InputEvent::Kind::CloseRequested: CallProcedure(window, WM_SYSCOMMAND, SC_CLOSE, 0, false); break;
-    case InputEvent::Kind::Resized: {
-        bool changed;
-        bool maximized;
-        {
-            std::lock_guard<std::mutex> lock(s.mutex);
-            WindowData* w = s.Find(window);
-            if (!w)
-                return;
-            changed = w->width != e.x || w->height != e.y;
-            w->width = std::max(0, e.x);
-            w->height = std::max(0, e.y);
-            w->needsPaint = true;
-            maximized = w->maximized;
-        }
-        if (changed)
-            SendSize(window, maximized ? SIZE_MAXIMIZED : SIZE_RESTORED);
-        break;
-    }
+    case InputEvent::Kind::Resized: ApplyResized(window, e); break;
     case InputEvent::Kind::Minimized:
     case InputEvent::Kind::Maximized:
-    case InputEvent::Kind::Restored: {
-        bool changed;
-        {
-            std::lock_guard<std::mutex> lock(s.mutex);
-            WindowData* w = s.Find(window);
-            if (!w)
-                return;
-            const bool minimized = e.kind == InputEvent::Kind::Minimized;
-            const bool maximized = e.kind == InputEvent::Kind::Maximized;
-            changed = w->minimized != minimized || w->maximized != maximized;
-            w->minimized = minimized;
-            w->maximized = maximized;
-            if (!minimized)
-                w->needsPaint = true;
-        }
-        if (changed) {
-            SendSize(window, e.kind == InputEvent::Kind::Minimized   ? SIZE_MINIMIZED
-                             : e.kind == InputEvent::Kind::Maximized ? SIZE_MAXIMIZED
-                                                                     : SIZE_RESTORED);
-        }
-        break;
-    }
-    case InputEvent::Kind::Moved: {
-        bool changed;
-        {
-            std::lock_guard<std::mutex> lock(s.mutex);
-            WindowData* w = s.Find(window);
-            if (!w)
-                return;
-            changed = w->x != e.x || w->y != e.y;
-            w->x = e.x;
-            w->y = e.y;
-        }
-        if (changed)
-            CallProcedure(window, WM_MOVE, 0, MAKELPARAM(e.x, e.y), false);
-        break;
-    }
+    case InputEvent::Kind::Restored: ApplyShowState(window, e.kind); break;
+    case InputEvent::Kind::Moved: ApplyMoved(window, e); break;
     case InputEvent::Kind::Exposed: InvalidateRect(window, nullptr, TRUE); break;
     default: break;
     }
