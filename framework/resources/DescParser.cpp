@@ -77,13 +77,11 @@ bool DescParser::LoadDescriptorText(const std::string& text)
     return ReadCommands(source);
 }
 
-bool DescParser::ReadCommands(CharSource& source)
-{
+struct DescParser::CommandScan {
     std::string command;
     int commandLine = 0;
     int lineCount = 0;
     bool failed = false;
-
     bool atLineStart = true;
     bool indented = false;
     bool inComment = false;
@@ -91,97 +89,116 @@ bool DescParser::ReadCommands(CharSource& source)
     bool doubleQuoted = false;
     bool heldBackslash = false;
 
-    auto resetLineState = [&] {
+    void ResetLine()
+    {
         atLineStart = true;
         indented = false;
         inComment = false;
         singleQuoted = doubleQuoted = heldBackslash = false;
-    };
-    auto append = [&](char c) {
+    }
+    void Append(char c)
+    {
         if (command.empty())
             commandLine = lineCount + 1;
         command += c;
-    };
-    // Runs the pending command; false stops the reading.
-    auto execute = [&] {
-        if (!command.empty()) {
-            currentLine_ = commandLine;
-            currentCommand_ = command;
-            const bool ok = ExecuteLine(command);
-            currentCommand_.clear();
-            currentLine_ = 0;
-            if (!ok)
-                failed = true;
-        }
-        command.clear();
-        resetLineState();
-        return !failed;
-    };
+    }
+};
 
-    for (int next = source.Next(); next >= 0 && !failed; next = source.Next()) {
+bool DescParser::ReadCommands(CharSource& source)
+{
+    CommandScan scan;
+    for (int next = source.Next(); next >= 0 && !scan.failed; next = source.Next()) {
         const char c = static_cast<char>(next);
         if (c == '\r')
             continue;
-        if (atLineStart) {
-            if (c == ' ' || c == '\t') {
-                indented = true;
-                continue;
-            }
-            if (c == '\n') {
-                ++lineCount;
-                continue;
-            }
-            if ((flags_ & kColumnZeroEndsCommand) && !indented && !command.empty())
-                if (!execute())
-                    break;
-            atLineStart = false;
-            if (c == '#') {
-                inComment = true;
-                continue;
-            }
-        }
-        if (c == '\n') {
-            ++lineCount;
-            atLineStart = true;
-            indented = false;
-            if (inComment)
-                inComment = false;
-            else
-                append(c);
-            continue;
-        }
-        if (inComment)
-            continue;
-        const bool quoted = singleQuoted || doubleQuoted;
-        if (quoted && heldBackslash) {
-            heldBackslash = false;
-            append('\\');
-            command += c;
-            continue;
-        }
-        if (quoted && c == '\\') {
-            heldBackslash = true;
-            continue;
-        }
-        if (c == '\'' && !doubleQuoted)
-            singleQuoted = !singleQuoted;
-        else if (c == '"' && !singleQuoted)
-            doubleQuoted = !doubleQuoted;
-        else if (c == ';' && !quoted && (flags_ & kSemicolonEndsCommand)) {
-            execute();
-            continue;
-        }
-        append(c);
+        if (!TakeChar(scan, c))
+            break;
     }
-    if (!failed) {
-        if (heldBackslash)
-            append('\\');
-        execute();
+    if (!scan.failed) {
+        if (scan.heldBackslash)
+            scan.Append('\\');
+        ExecutePending(scan);
     }
-    command.clear();
     currentCommand_.clear();
     currentLine_ = 0;
-    return !failed;
+    return !scan.failed;
+}
+
+bool DescParser::TakeChar(CommandScan& scan, char c)
+{
+    if (scan.atLineStart) {
+        // Indentation continues the command; a line starting in column 0
+        // ends it when the descriptor says so.
+        if (c == ' ' || c == '\t') {
+            scan.indented = true;
+            return true;
+        }
+        if (c == '\n') {
+            ++scan.lineCount;
+            return true;
+        }
+        if ((flags_ & kColumnZeroEndsCommand) && !scan.indented && !scan.command.empty())
+            if (!ExecutePending(scan))
+                return false;
+        scan.atLineStart = false;
+        if (c == '#') {
+            scan.inComment = true;
+            return true;
+        }
+    }
+    if (c == '\n') {
+        ++scan.lineCount;
+        scan.atLineStart = true;
+        scan.indented = false;
+        if (scan.inComment)
+            scan.inComment = false;
+        else
+            scan.Append(c);
+        return true;
+    }
+    if (!scan.inComment)
+        TakeCommandChar(scan, c);
+    return true;
+}
+
+void DescParser::TakeCommandChar(CommandScan& scan, char c)
+{
+    const bool quoted = scan.singleQuoted || scan.doubleQuoted;
+    if (quoted && scan.heldBackslash) {
+        scan.heldBackslash = false;
+        scan.Append('\\');
+        scan.command += c;
+        return;
+    }
+    if (quoted && c == '\\') {
+        scan.heldBackslash = true;
+        return;
+    }
+    if (c == '\'' && !scan.doubleQuoted) {
+        scan.singleQuoted = !scan.singleQuoted;
+    } else if (c == '"' && !scan.singleQuoted) {
+        scan.doubleQuoted = !scan.doubleQuoted;
+    } else if (c == ';' && !quoted && (flags_ & kSemicolonEndsCommand)) {
+        ExecutePending(scan);
+        return;
+    }
+    scan.Append(c);
+}
+
+bool DescParser::ExecutePending(CommandScan& scan)
+{
+    if (!scan.command.empty()) {
+        currentLine_ = scan.commandLine;
+        currentCommand_ = scan.command;
+        const bool ok = ExecuteLine(scan.command);
+        currentCommand_.clear();
+        currentLine_ = 0;
+        if (!ok)
+            scan.failed = true;
+    }
+    scan.command.clear();
+    scan.ResetLine();
+    return !scan.failed;
 }
 
 bool DescParser::ExecuteLine(const std::string& text)

@@ -79,6 +79,14 @@ protected:
 private:
     class CharSource;
     bool ReadCommands(CharSource& source);
+    // The reading state of ReadCommands: the command gathered so far, the
+    // line it began on, and where in a line, comment or quote the reader is.
+    struct CommandScan;
+    // Takes one character (not '\r'); false stops the reading.
+    bool TakeChar(CommandScan& scan, char c);
+    void TakeCommandChar(CommandScan& scan, char c);
+    // Runs the gathered command, if any; false when it failed.
+    bool ExecutePending(CommandScan& scan);
     bool TokenizeAt(const std::string& text, ListDataElement& out, bool inList, size_t& position, int depth);
     bool DereferenceInto(const ListDataElement& source, ListDataElement& out, int depth, size_t& count);
 };
