@@ -236,6 +236,68 @@ bool BlitMirroredAdditive(DDImage& dest, Image* source, int x, int y, const Rect
     });
 }
 
+namespace {
+
+// A stretch onto the Direct3D screen: one scaled (and maybe mirrored)
+// textured quad.
+void StretchOnto3DScreen(DDInterface& display, Image* source, const Rect& destRect, const Rect& sourceRect,
+                         const Rect& clip, const Color& tint, int drawMode, bool quickStretch, bool mirrored)
+{
+    if (destRect.width == 0 || destRect.height == 0 || sourceRect.width == 0 || sourceRect.height == 0)
+        return;
+    const float sx = static_cast<float>(destRect.width) / static_cast<float>(sourceRect.width);
+    const float sy = static_cast<float>(destRect.height) / static_cast<float>(sourceRect.height);
+    AffineMatrix m;
+    if (mirrored) {
+        m.PreTranslate(-static_cast<float>(sourceRect.width), 0);
+        m.PreScale(-sx, sy);
+    } else {
+        m.PreScale(sx, sy);
+    }
+    m.PreTranslate(static_cast<float>(destRect.x), static_cast<float>(destRect.y));
+    display.Get3DPath()->BlitTransformed(source, 0, 0, &m.m[0][0], clip, tint, drawMode, sourceRect, !quickStretch);
+}
+
+// The filtered stretch: in memory unless the destination is an opaque
+// surface image; then into an untinted temporary as large as the visible
+// part, which the ordinary blit tints and draws on the surface.
+void StretchFiltered(DDImage& dest, DDInterface& display, Image* source, const Rect& destRect,
+                     const Rect& sourceRect, const Rect& clip, const Rect& clipped, const Color& tint, int drawMode)
+{
+    if (!IsOpaque(dest) || display.IsIn3DMode()) {
+        dest.MemoryImage::BlitImageStretched(source, destRect, sourceRect, clip, tint, drawMode, false);
+        return;
+    }
+    MemoryImage filtered(dest.GetApp());
+    filtered.MakeBlank(clipped.width, clipped.height);
+    const Rect whole(0, 0, clipped.width, clipped.height);
+    filtered.BlitImageStretched(source,
+                                Rect(destRect.x - clipped.x, destRect.y - clipped.y, destRect.width, destRect.height),
+                                sourceRect, whole, Color::White, DrawMode::Normal, false);
+    dest.BlitImage(&filtered, clipped.x, clipped.y, whole, tint, drawMode);
+    dest.DiscardMemoryCopies();
+}
+
+// An opaque, untinted surface image stretched by the surface's own blit;
+// false when the source is not such an image.
+bool StretchSurfaceToSurface(DDImage& dest, Image* source, const DoubleRect& area, const Rect& clipped,
+                             const Color& tint, int drawMode)
+{
+    auto* surfaceSource = dynamic_cast<DDImage*>(source);
+    if (!surfaceSource || tint != Color::White || drawMode != DrawMode::Normal ||
+        surfaceSource->HasTranslucency() || !surfaceSource->RequireSurface())
+        return false;
+    const platform::RECT destEdges{clipped.x, clipped.y, clipped.x + clipped.width, clipped.y + clipped.height};
+    const platform::RECT sourceEdges{static_cast<platform::LONG>(area.x), static_cast<platform::LONG>(area.y),
+                                     static_cast<platform::LONG>(area.x + area.width),
+                                     static_cast<platform::LONG>(area.y + area.height)};
+    if (dest.StretchBltFromSurface(surfaceSource, destEdges, sourceEdges))
+        dest.DiscardMemoryCopies();
+    return true;
+}
+
+} // namespace
+
 bool BlitStretched(DDImage& dest, Image* source, const Rect& destRect, const Rect& sourceRect, const Rect& clip,
                    const Color& tint, int drawMode, bool quickStretch, bool mirrored)
 {
@@ -246,20 +308,7 @@ bool BlitStretched(DDImage& dest, Image* source, const Rect& destRect, const Rec
         source->SetDrawnFrom(true);
     dest.ScanAlpha();
     if (dest.IsScreen3D()) {
-        if (destRect.width == 0 || destRect.height == 0 || sourceRect.width == 0 || sourceRect.height == 0)
-            return true;
-        const float sx = static_cast<float>(destRect.width) / static_cast<float>(sourceRect.width);
-        const float sy = static_cast<float>(destRect.height) / static_cast<float>(sourceRect.height);
-        AffineMatrix m;
-        if (mirrored) {
-            m.PreTranslate(-static_cast<float>(sourceRect.width), 0);
-            m.PreScale(-sx, sy);
-        } else {
-            m.PreScale(sx, sy);
-        }
-        m.PreTranslate(static_cast<float>(destRect.x), static_cast<float>(destRect.y));
-        display->Get3DPath()->BlitTransformed(source, 0, 0, &m.m[0][0], clip, tint, drawMode, sourceRect,
-                                              !quickStretch);
+        StretchOnto3DScreen(*display, source, destRect, sourceRect, clip, tint, drawMode, quickStretch, mirrored);
         return true;
     }
     DoubleRect area;
@@ -268,38 +317,14 @@ bool BlitStretched(DDImage& dest, Image* source, const Rect& destRect, const Rec
                                  : MapStretchRects(sourceRect, clip, destRect, area, clipped);
     if (!mapped || clipped.width <= 0 || clipped.height <= 0)
         return true;
-
     if (!mirrored && !quickStretch) {
-        if (!IsOpaque(dest) || display->IsIn3DMode()) {
-            dest.MemoryImage::BlitImageStretched(source, destRect, sourceRect, clip, tint, drawMode, false);
-            return true;
-        }
-        // Filter into an untinted temporary as large as the visible part,
-        // then let the ordinary blit tint it and draw it on the surface.
-        MemoryImage filtered(dest.GetApp());
-        filtered.MakeBlank(clipped.width, clipped.height);
-        const Rect whole(0, 0, clipped.width, clipped.height);
-        filtered.BlitImageStretched(source,
-                                    Rect(destRect.x - clipped.x, destRect.y - clipped.y, destRect.width,
-                                         destRect.height),
-                                    sourceRect, whole, Color::White, DrawMode::Normal, false);
-        dest.BlitImage(&filtered, clipped.x, clipped.y, whole, tint, drawMode);
-        dest.DiscardMemoryCopies();
+        StretchFiltered(dest, *display, source, destRect, sourceRect, clip, clipped, tint, drawMode);
         return true;
     }
-
-    auto* surfaceSource = dynamic_cast<DDImage*>(source);
-    if (!mirrored && surfaceSource && tint == Color::White && drawMode == DrawMode::Normal &&
-        !surfaceSource->HasTranslucency() && surfaceSource->RequireSurface()) {
-        const platform::RECT destEdges{clipped.x, clipped.y, clipped.x + clipped.width, clipped.y + clipped.height};
-        const platform::RECT sourceEdges{static_cast<platform::LONG>(area.x), static_cast<platform::LONG>(area.y),
-                                         static_cast<platform::LONG>(area.x + area.width),
-                                         static_cast<platform::LONG>(area.y + area.height)};
-        if (dest.StretchBltFromSurface(surfaceSource, destEdges, sourceEdges))
-            dest.DiscardMemoryCopies();
+    if (!mirrored && StretchSurfaceToSurface(dest, source, area, clipped, tint, drawMode))
         return true;
-    }
 
+    // Nearest samples, drawn on the surface.
     auto* src = dynamic_cast<MemoryImage*>(source);
     if (!src) {
         dest.DiscardMemoryCopies();
