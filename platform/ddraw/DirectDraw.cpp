@@ -391,13 +391,42 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* desc, DirectDrawSurface** out, 
     return MakeSurface(Widen(*desc), out);
 }
 
+namespace {
+
+void ApplyColorKeys(const DDSURFACEDESC2& desc, DirectDrawSurface* surface)
+{
+    if (desc.dwFlags & DDSD_CKSRCBLT) {
+        DDCOLORKEY key = desc.ddckCKSrcBlt;
+        surface->SetColorKey(DDCKEY_SRCBLT | DDCKEY_COLORSPACE, &key);
+    }
+    if (desc.dwFlags & DDSD_CKDESTBLT) {
+        DDCOLORKEY key = desc.ddckCKDestBlt;
+        surface->SetColorKey(DDCKEY_DESTBLT | DDCKEY_COLORSPACE, &key);
+    }
+}
+
+// The flipping chain's back buffer, in video memory beside the front.
+HRESULT AttachBackBuffer(DirectDrawSurface* front, const DirectDrawSurface::Setup& frontSetup, DWORD caps)
+{
+    DirectDrawSurface::Setup back = frontSetup;
+    back.caps = DDSCAPS_BACKBUFFER | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM |
+                (caps & DDSCAPS_3DDEVICE);
+    back.implicit = true;
+    size_t bytes = size_t(DirectDrawSurface::PitchFor(back.width, back.layout.BytesPerPixel())) * size_t(back.height);
+    if (!DisplayMachine::Instance().ReserveVideoMemory(bytes)) return DDERR_OUTOFVIDEOMEMORY;
+    back.videoBytes = bytes;
+    front->AttachBackBuffer(DirectDrawSurface::Create(back));
+    return DD_OK;
+}
+
+} // namespace
+
 HRESULT DirectDraw::MakeSurface(const DDSURFACEDESC2& desc, DirectDrawSurface** out)
 {
     // Textures get a failure name of their own, so the 3D path's fallbacks
     // can be provoked without failing every other surface.
     if (desc.ddsCaps.dwCaps & DDSCAPS_TEXTURE)
         if (HRESULT hr = DisplayMachine::Instance().TakeFailure("CreateTexture"); FAILED(hr)) return hr;
-    DisplayMachine& machine = DisplayMachine::Instance();
     if (link_->level == 0) return DDERR_NOCOOPERATIVELEVELSET;
     DWORD caps = (desc.dwFlags & DDSD_CAPS) ? desc.ddsCaps.dwCaps : 0;
     DWORD caps2 = (desc.dwFlags & DDSD_CAPS) ? desc.ddsCaps.dwCaps2 : 0;
@@ -412,69 +441,66 @@ HRESULT DirectDraw::MakeSurface(const DDSURFACEDESC2& desc, DirectDrawSurface** 
     if (chain != backCount || (chain && !(caps & DDSCAPS_COMPLEX))) return DDERR_INVALIDCAPS;
     if (chain && !primary) return DDERR_INVALIDCAPS;
     if (chain && desc.dwBackBufferCount != 1) return desc.dwBackBufferCount == 0 ? DDERR_INVALIDPARAMS : DDERR_UNSUPPORTED;
-
-    if (primary) {
-        if (desc.dwFlags & (DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT)) return DDERR_INVALIDPARAMS;
-        if (link_->primary) return DDERR_PRIMARYSURFACEALREADYEXISTS;
-        if (chain && (!link_->IsFullScreen() || machine.ExclusiveOwner() != this)) return DDERR_NOEXCLUSIVEMODE;
-        DisplayMode mode = machine.Current();
-        setup.width = mode.width;
-        setup.height = mode.height;
-        setup.layout = machine.LayoutForDepth(mode.depth);
-        setup.caps = (caps & ~DDSCAPS_SYSTEMMEMORY) | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM | DDSCAPS_VISIBLE |
-                     (chain ? DDSCAPS_FRONTBUFFER : 0);
-    } else {
-        if (!(desc.dwFlags & DDSD_WIDTH) || !(desc.dwFlags & DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
-        if (desc.dwWidth == 0 || desc.dwHeight == 0) return DDERR_INVALIDPARAMS;
-        if (desc.dwWidth > DWORD(kLargestSide)) return DDERR_TOOBIGWIDTH;
-        if (desc.dwHeight > DWORD(kLargestSide)) return DDERR_TOOBIGHEIGHT;
-        setup.width = int(desc.dwWidth);
-        setup.height = int(desc.dwHeight);
-        if (desc.dwFlags & DDSD_PIXELFORMAT) {
-            if (!LayoutFromRequest(desc.ddpfPixelFormat, setup.layout)) return DDERR_INVALIDPIXELFORMAT;
-        } else {
-            setup.layout = machine.CurrentLayout();
-        }
-        size_t bytes = size_t(DirectDrawSurface::PitchFor(setup.width, setup.layout.BytesPerPixel())) *
-                       size_t(setup.height);
-        if (bytes > kLargestSurfaceBytes) return DDERR_TOOBIGSIZE;
-        bool video = false;
-        if (caps & DDSCAPS_VIDEOMEMORY) {
-            if (!machine.ReserveVideoMemory(bytes)) return DDERR_OUTOFVIDEOMEMORY;
-            video = true;
-        } else if (!(caps & DDSCAPS_SYSTEMMEMORY) && !(caps2 & (DDSCAPS2_TEXTUREMANAGE | DDSCAPS2_D3DTEXTUREMANAGE))) {
-            video = machine.ReserveVideoMemory(bytes);
-        }
-        setup.videoBytes = video ? bytes : 0;
-        setup.caps = (caps & ~(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY)) |
-                     (video ? DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM : DDSCAPS_SYSTEMMEMORY);
-    }
+    const HRESULT set = primary ? SetUpPrimary(desc, caps, chain, setup) : SetUpOffScreen(desc, caps, caps2, setup);
+    if (FAILED(set)) return set;
 
     DirectDrawSurface* surface = DirectDrawSurface::Create(setup);
-    if (desc.dwFlags & DDSD_CKSRCBLT) {
-        DDCOLORKEY key = desc.ddckCKSrcBlt;
-        surface->SetColorKey(DDCKEY_SRCBLT | DDCKEY_COLORSPACE, &key);
-    }
-    if (desc.dwFlags & DDSD_CKDESTBLT) {
-        DDCOLORKEY key = desc.ddckCKDestBlt;
-        surface->SetColorKey(DDCKEY_DESTBLT | DDCKEY_COLORSPACE, &key);
-    }
+    ApplyColorKeys(desc, surface);
     if (chain) {
-        DirectDrawSurface::Setup back = setup;
-        back.caps = DDSCAPS_BACKBUFFER | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM |
-                    (caps & DDSCAPS_3DDEVICE);
-        back.implicit = true;
-        size_t bytes = size_t(DirectDrawSurface::PitchFor(back.width, back.layout.BytesPerPixel())) *
-                       size_t(back.height);
-        if (!machine.ReserveVideoMemory(bytes)) {
+        if (HRESULT hr = AttachBackBuffer(surface, setup, caps); FAILED(hr)) {
             surface->Release();
-            return DDERR_OUTOFVIDEOMEMORY;
+            return hr;
         }
-        back.videoBytes = bytes;
-        surface->AttachBackBuffer(DirectDrawSurface::Create(back));
     }
     if (primary) link_->primary = surface;
     *out = surface;
+    return DD_OK;
+}
+
+HRESULT DirectDraw::SetUpPrimary(const DDSURFACEDESC2& desc, DWORD caps, bool chain, DirectDrawSurface::Setup& setup)
+{
+    DisplayMachine& machine = DisplayMachine::Instance();
+    if (desc.dwFlags & (DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT)) return DDERR_INVALIDPARAMS;
+    if (link_->primary) return DDERR_PRIMARYSURFACEALREADYEXISTS;
+    if (chain && (!link_->IsFullScreen() || machine.ExclusiveOwner() != this)) return DDERR_NOEXCLUSIVEMODE;
+    DisplayMode mode = machine.Current();
+    setup.width = mode.width;
+    setup.height = mode.height;
+    setup.layout = machine.LayoutForDepth(mode.depth);
+    setup.caps = (caps & ~DDSCAPS_SYSTEMMEMORY) | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM | DDSCAPS_VISIBLE |
+                 (chain ? DDSCAPS_FRONTBUFFER : 0);
+    return DD_OK;
+}
+
+HRESULT DirectDraw::SetUpOffScreen(const DDSURFACEDESC2& desc, DWORD caps, DWORD caps2,
+                                   DirectDrawSurface::Setup& setup)
+{
+    DisplayMachine& machine = DisplayMachine::Instance();
+    if (!(desc.dwFlags & DDSD_WIDTH) || !(desc.dwFlags & DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
+    if (desc.dwWidth == 0 || desc.dwHeight == 0) return DDERR_INVALIDPARAMS;
+    if (desc.dwWidth > DWORD(kLargestSide)) return DDERR_TOOBIGWIDTH;
+    if (desc.dwHeight > DWORD(kLargestSide)) return DDERR_TOOBIGHEIGHT;
+    setup.width = int(desc.dwWidth);
+    setup.height = int(desc.dwHeight);
+    if (desc.dwFlags & DDSD_PIXELFORMAT) {
+        if (!LayoutFromRequest(desc.ddpfPixelFormat, setup.layout)) return DDERR_INVALIDPIXELFORMAT;
+    } else {
+        setup.layout = machine.CurrentLayout();
+    }
+    size_t bytes = size_t(DirectDrawSurface::PitchFor(setup.width, setup.layout.BytesPerPixel())) * size_t(setup.height);
+    if (bytes > kLargestSurfaceBytes) return DDERR_TOOBIGSIZE;
+    // Video memory when asked for (or failing), else when there is room,
+    // unless the surface is to be in system memory or managed.
+    bool video = false;
+    if (caps & DDSCAPS_VIDEOMEMORY) {
+        if (!machine.ReserveVideoMemory(bytes)) return DDERR_OUTOFVIDEOMEMORY;
+        video = true;
+    } else if (!(caps & DDSCAPS_SYSTEMMEMORY) && !(caps2 & (DDSCAPS2_TEXTUREMANAGE | DDSCAPS2_D3DTEXTUREMANAGE))) {
+        video = machine.ReserveVideoMemory(bytes);
+    }
+    setup.videoBytes = video ? bytes : 0;
+    setup.caps = (caps & ~(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY)) |
+                 (video ? DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM : DDSCAPS_SYSTEMMEMORY);
     return DD_OK;
 }
 

@@ -60,6 +60,10 @@ private:
     ~DirectDraw() override;
 
     HRESULT MakeSurface(const DDSURFACEDESC2& desc, DirectDrawSurface** out);
+    // The set-up of the primary surface (the display's mode) or of an
+    // off-screen one (its size, format and memory); DD_OK or the refusal.
+    HRESULT SetUpPrimary(const DDSURFACEDESC2& desc, DWORD caps, bool chain, DirectDrawSurface::Setup& setup);
+    HRESULT SetUpOffScreen(const DDSURFACEDESC2& desc, DWORD caps, DWORD caps2, DirectDrawSurface::Setup& setup);
     template <class Desc> void DescribeMode(Desc& desc, int width, int height, int depth, int refresh) const;
     void GiveUpExclusive();
 
