@@ -59,6 +59,18 @@ int32_t ColorComponent(int32_t multiplier, int32_t given, int32_t adder)
     return Clamp32(std::min<int64_t>(value, 255));
 }
 
+// Puts record `index` at the end of its order's bucket.
+void QueueRecord(int32_t index, int64_t order)
+{
+    const int bucket = static_cast<int>(std::clamp<int64_t>(order + 128, 0, 255));
+    if (gBucketTails[bucket] < 0)
+        gBucketHeads[bucket] = index;
+    else
+        gDrawRecords[gBucketTails[bucket]].next = index;
+    gBucketTails[bucket] = index;
+}
+
+
 // Records placed farther out than this are never on any image; the drawing
 // context works in single precision and is not given them.
 constexpr int32_t kFarthestDrawCoordinate = 1 << 28;
@@ -67,6 +79,28 @@ bool InsideImage(const Image& image, const Rect& r)
 {
     return r.x >= 0 && r.y >= 0 && r.width > 0 && r.height > 0 && int64_t(r.x) + r.width <= image.GetWidth() &&
            int64_t(r.y) + r.height <= image.GetHeight();
+}
+
+// Draws the queued records, lowest order first, each in its layer's mode
+// and colour; records off their image or far off the screen are passed over.
+void DrawQueuedRecords(Graphics* g)
+{
+    const Color oldColor = g->GetColor();
+    for (int bucket = 0; bucket < 256; ++bucket) {
+        for (int32_t index = gBucketHeads[bucket]; index >= 0; index = gDrawRecords[index].next) {
+            const DrawRecord& record = gDrawRecords[index];
+            if (!record.image || !InsideImage(*record.image, record.source) ||
+                std::abs(record.x) > kFarthestDrawCoordinate || std::abs(record.y) > kFarthestDrawCoordinate)
+                continue;
+            const int oldMode = g->GetDrawMode();
+            if (record.drawMode != -1)
+                g->SetDrawMode(record.drawMode);
+            g->SetColor(record.color);
+            g->PaintImagePart(record.image, record.x, record.y, record.source);
+            g->SetDrawMode(oldMode);
+        }
+    }
+    g->SetColor(oldColor);
 }
 
 } // namespace
@@ -332,61 +366,43 @@ void ImageFont::RenderTextWithRects(Graphics* g, int x, int y, const std::string
             // A full buffer takes no more characters, and the pen stops.
             if (recordCount >= kMaxDrawRecords)
                 break;
-            const FontLayer& layer = *active.baseLayer;
-            const FontGlyph& glyph = layer.glyphs[c];
-            const double ratio = RatioOf(layer);
-
-            DrawRecord& record = gDrawRecords[recordCount];
-            record.image = active.image;
-            record.x = Clamp32(pen + Trunc((double(glyph.offsetX) + layer.offsetX) * ratio));
-            record.y = Clamp32(int64_t(y) -
-                               Trunc((double(layer.ascent) - glyph.offsetY - layer.offsetY) * ratio));
-            record.source = active.rects[c];
-            record.drawMode = layer.drawMode;
-            record.color = Color(ColorComponent(layer.colorMult.red, color.red, layer.colorAdd.red),
-                                 ColorComponent(layer.colorMult.green, color.green, layer.colorAdd.green),
-                                 ColorComponent(layer.colorMult.blue, color.blue, layer.colorAdd.blue),
-                                 ColorComponent(layer.colorMult.alpha, color.alpha, layer.colorAdd.alpha));
-            record.next = -1;
-            const int64_t order = int64_t(glyph.order) + layer.baseOrder;
-            const int bucket = static_cast<int>(std::clamp<int64_t>(order + 128, 0, 255));
-            if (gBucketTails[bucket] < 0)
-                gBucketHeads[bucket] = recordCount;
-            else
-                gDrawRecords[gBucketTails[bucket]].next = recordCount;
-            gBucketTails[bucket] = recordCount;
-            ++recordCount;
-
+            const int64_t advance = QueueGlyph(active, c, n, pen, y, color, recordCount);
+            const DrawRecord& record = gDrawRecords[recordCount];
             if (rects)
                 rects->push_back(Rect(record.x, record.y, record.source.width, record.source.height));
-
-            int64_t advance = Trunc(glyph.width * ratio);
-            if (n != 0)
-                advance += Trunc((double(glyph.kerning[n]) + layer.spacing) * ratio);
+            ++recordCount;
             nextPen = std::max(nextPen, pen + advance);
         }
         pen = std::clamp<int64_t>(nextPen, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
     }
     if (width)
         *width = Clamp32(pen - x);
-
-    const Color oldColor = g->GetColor();
-    for (int bucket = 0; bucket < 256; ++bucket) {
-        for (int32_t index = gBucketHeads[bucket]; index >= 0; index = gDrawRecords[index].next) {
-            const DrawRecord& record = gDrawRecords[index];
-            if (!record.image || !InsideImage(*record.image, record.source) ||
-                std::abs(record.x) > kFarthestDrawCoordinate || std::abs(record.y) > kFarthestDrawCoordinate)
-                continue;
-            const int oldMode = g->GetDrawMode();
-            if (record.drawMode != -1)
-                g->SetDrawMode(record.drawMode);
-            g->SetColor(record.color);
-            g->PaintImagePart(record.image, record.x, record.y, record.source);
-            g->SetDrawMode(oldMode);
-        }
-    }
-    g->SetColor(oldColor);
+    DrawQueuedRecords(g);
     g->SetTintImages(oldTint);
+}
+
+int64_t ImageFont::QueueGlyph(const ActiveFontLayer& active, uint8_t c, uint8_t next, int64_t pen, int y,
+                              const Color& color, int32_t index)
+{
+    const FontLayer& layer = *active.baseLayer;
+    const FontGlyph& glyph = layer.glyphs[c];
+    const double ratio = RatioOf(layer);
+    DrawRecord& record = gDrawRecords[index];
+    record.image = active.image;
+    record.x = Clamp32(pen + Trunc((double(glyph.offsetX) + layer.offsetX) * ratio));
+    record.y = Clamp32(int64_t(y) - Trunc((double(layer.ascent) - glyph.offsetY - layer.offsetY) * ratio));
+    record.source = active.rects[c];
+    record.drawMode = layer.drawMode;
+    record.color = Color(ColorComponent(layer.colorMult.red, color.red, layer.colorAdd.red),
+                         ColorComponent(layer.colorMult.green, color.green, layer.colorAdd.green),
+                         ColorComponent(layer.colorMult.blue, color.blue, layer.colorAdd.blue),
+                         ColorComponent(layer.colorMult.alpha, color.alpha, layer.colorAdd.alpha));
+    record.next = -1;
+    QueueRecord(index, int64_t(glyph.order) + layer.baseOrder);
+    int64_t advance = Trunc(glyph.width * ratio);
+    if (next != 0)
+        advance += Trunc((double(glyph.kerning[next]) + layer.spacing) * ratio);
+    return advance;
 }
 
 } // namespace Zolt

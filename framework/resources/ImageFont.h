@@ -76,6 +76,10 @@ public:
 
 private:
     double RatioOf(const FontLayer& layer) const;
+    // Queues the glyph of `c` in the layer as draw record `index` (under the
+    // draw lock) at the pen; the pen's advance to the next character.
+    int64_t QueueGlyph(const ActiveFontLayer& active, uint8_t c, uint8_t next, int64_t pen, int y, const Color& color,
+                       int32_t index);
     bool Selects(const FontLayer& layer) const;
     void BuildActiveLayer(FontLayer& layer, ActiveFontLayer& active);
 
