@@ -148,6 +148,10 @@ private:
     // and writes the copy back: the path of a blitter that is not present.
     template <class Draw>
     void DrawThroughMemory(const Rect& area, Draw draw);
+    // The coverage fill on the 3D screen: filled in a memory image as large
+    // as the spans' box, which is then drawn.
+    void FillSpansOn3DScreen(const Span* spans, int count, const Color& color, int drawMode, const uint8_t* coverage,
+                             int bufferX, int bufferY, int bufferWidth, int bufferHeight);
 
     DDInterface* display_;
     platform::DirectDrawSurface* surface_ = nullptr;

@@ -285,6 +285,56 @@ void DDImage::DrawLineSegmentSmooth(double x1, double y1, double x2, double y2, 
                [&] { DrawLineSmoothAdditive(x1, y1, x2, y2, color); });
 }
 
+namespace {
+
+// The coverage of a fill: one byte per pixel of the buffer's rectangle.
+struct CoverageBuffer {
+    const uint8_t* bytes;
+    int x, y, width, height;
+};
+
+// Blends the colour into the locked surface's pixels of the spans, each by
+// its coverage times the colour's alpha; spans outside the image or the
+// buffer are cut.
+void BlendCoverageIntoSurface(uint8_t* base, size_t pitch, const SurfacePixelFormat& format, int imageWidth,
+                              int imageHeight, const Span* spans, int count, const Color& color,
+                              const CoverageBuffer& buffer)
+{
+    const uint32_t* masks = format.masks;
+    uint32_t c = 0;
+    const int channel[3] = {color.red, color.green, color.blue};
+    for (int k = 0; k < 3; ++k)
+        c |= (static_cast<uint32_t>(channel[k]) * masks[k] >> 8) & masks[k];
+    if (format.bitsPerPixel == 16)
+        c &= 0xFFFF;
+    for (int s = 0; s < count; ++s) {
+        const Span& span = spans[s];
+        if (span.y < 0 || span.y >= imageHeight || span.y - buffer.y < 0 || span.y - buffer.y >= buffer.height)
+            continue;
+        uint8_t* row = base + static_cast<size_t>(span.y) * pitch;
+        const int from = std::max({span.x, 0, buffer.x});
+        const int to = std::min({span.x + span.width, imageWidth, buffer.x + buffer.width});
+        for (int x = from; x < to; ++x) {
+            const uint32_t cov =
+                buffer.bytes[static_cast<size_t>(span.y - buffer.y) * buffer.width + static_cast<size_t>(x - buffer.x)];
+            const uint32_t a = ((cov + 1) * static_cast<uint32_t>(color.alpha)) >> 8;
+            const uint32_t old = format.bitsPerPixel == 16 ? reinterpret_cast<uint16_t*>(row)[x]
+                                                           : reinterpret_cast<uint32_t*>(row)[x];
+            uint32_t out = 0;
+            for (int k = 0; k < 3; ++k) {
+                const uint64_t blended = (uint64_t(old & masks[k]) * (256 - a) + uint64_t(c & masks[k]) * a) >> 8;
+                out |= static_cast<uint32_t>(blended) & masks[k];
+            }
+            if (format.bitsPerPixel == 16)
+                reinterpret_cast<uint16_t*>(row)[x] = static_cast<uint16_t>(out);
+            else
+                reinterpret_cast<uint32_t*>(row)[x] = out;
+        }
+    }
+}
+
+} // namespace
+
 void DDImage::FillSpansWithCoverage(const Span* spans, int count, const Color& color, int drawMode,
                                     const uint8_t* coverage, int bufferX, int bufferY, int bufferWidth,
                                     int bufferHeight)
@@ -292,28 +342,7 @@ void DDImage::FillSpansWithCoverage(const Span* spans, int count, const Color& c
     if (count <= 0 || !spans)
         return;
     if (IsScreen3D()) {
-        int minX = spans[0].x;
-        int minY = spans[0].y;
-        int maxX = spans[0].x + spans[0].width - 1;
-        int maxY = spans[0].y;
-        for (int i = 1; i < count; ++i) {
-            minX = std::min(minX, spans[i].x);
-            minY = std::min(minY, spans[i].y);
-            maxX = std::max(maxX, spans[i].x + spans[i].width - 1);
-            maxY = std::max(maxY, spans[i].y);
-        }
-        // The caller's spans are moved into the box's frame, as the
-        // temporary image is filled in it.
-        auto* moved = const_cast<Span*>(spans);
-        for (int i = 0; i < count; ++i) {
-            moved[i].x -= minX;
-            moved[i].y -= minY;
-        }
-        MemoryImage box(nullptr);
-        box.MakeBlank(maxX - minX + 1, maxY - minY + 1);
-        box.FillSpansWithCoverage(spans, count, color, drawMode, coverage, bufferX - minX, bufferY - minY,
-                                  bufferWidth, bufferHeight);
-        BlitImage(&box, minX, minY, Rect(0, 0, box.GetWidth(), box.GetHeight()), Color::White, drawMode);
+        FillSpansOn3DScreen(spans, count, color, drawMode, coverage, bufferX, bufferY, bufferWidth, bufferHeight);
         return;
     }
     if (!RequireSurface()) {
@@ -327,44 +356,40 @@ void DDImage::FillSpansWithCoverage(const Span* spans, int count, const Color& c
         return;
     const SurfacePixelFormat format(lockedDesc_.ddpfPixelFormat);
     auto* base = static_cast<uint8_t*>(lockedDesc_.lpSurface);
-    if (base && format.IsSupported()) {
-        const uint32_t* masks = format.masks;
-        uint32_t c = 0;
-        const int channel[3] = {color.red, color.green, color.blue};
-        for (int k = 0; k < 3; ++k)
-            c |= (static_cast<uint32_t>(channel[k]) * masks[k] >> 8) & masks[k];
-        if (format.bitsPerPixel == 16)
-            c &= 0xFFFF;
-        const size_t pitch = static_cast<size_t>(lockedDesc_.lPitch);
-        for (int s = 0; s < count; ++s) {
-            const Span& span = spans[s];
-            if (span.y < 0 || span.y >= height_ || span.y - bufferY < 0 || span.y - bufferY >= bufferHeight)
-                continue;
-            uint8_t* row = base + static_cast<size_t>(span.y) * pitch;
-            const int from = std::max({span.x, 0, bufferX});
-            const int to = std::min({span.x + span.width, width_, bufferX + bufferWidth});
-            for (int x = from; x < to; ++x) {
-                const uint32_t cov =
-                    coverage[static_cast<size_t>(span.y - bufferY) * bufferWidth + static_cast<size_t>(x - bufferX)];
-                const uint32_t a = ((cov + 1) * static_cast<uint32_t>(color.alpha)) >> 8;
-                const uint32_t old = format.bitsPerPixel == 16 ? reinterpret_cast<uint16_t*>(row)[x]
-                                                               : reinterpret_cast<uint32_t*>(row)[x];
-                uint32_t out = 0;
-                for (int k = 0; k < 3; ++k) {
-                    const uint64_t blended =
-                        (uint64_t(old & masks[k]) * (256 - a) + uint64_t(c & masks[k]) * a) >> 8;
-                    out |= static_cast<uint32_t>(blended) & masks[k];
-                }
-                if (format.bitsPerPixel == 16)
-                    reinterpret_cast<uint16_t*>(row)[x] = static_cast<uint16_t>(out);
-                else
-                    reinterpret_cast<uint32_t*>(row)[x] = out;
-            }
-        }
-    }
+    if (base && format.IsSupported())
+        BlendCoverageIntoSurface(base, static_cast<size_t>(lockedDesc_.lPitch), format, width_, height_, spans, count,
+                                 color, CoverageBuffer{coverage, bufferX, bufferY, bufferWidth, bufferHeight});
     (void)drawMode; // coverage blending has no additive form on a surface
     ReleaseSurfaceLock();
     DiscardMemoryCopies();
+}
+
+void DDImage::FillSpansOn3DScreen(const Span* spans, int count, const Color& color, int drawMode,
+                                  const uint8_t* coverage, int bufferX, int bufferY, int bufferWidth,
+                                  int bufferHeight)
+{
+    int minX = spans[0].x;
+    int minY = spans[0].y;
+    int maxX = spans[0].x + spans[0].width - 1;
+    int maxY = spans[0].y;
+    for (int i = 1; i < count; ++i) {
+        minX = std::min(minX, spans[i].x);
+        minY = std::min(minY, spans[i].y);
+        maxX = std::max(maxX, spans[i].x + spans[i].width - 1);
+        maxY = std::max(maxY, spans[i].y);
+    }
+    // The caller's spans are moved into the box's frame, as the temporary
+    // image is filled in it.
+    auto* moved = const_cast<Span*>(spans);
+    for (int i = 0; i < count; ++i) {
+        moved[i].x -= minX;
+        moved[i].y -= minY;
+    }
+    MemoryImage box(nullptr);
+    box.MakeBlank(maxX - minX + 1, maxY - minY + 1);
+    box.FillSpansWithCoverage(spans, count, color, drawMode, coverage, bufferX - minX, bufferY - minY, bufferWidth,
+                              bufferHeight);
+    BlitImage(&box, minX, minY, Rect(0, 0, box.GetWidth(), box.GetHeight()), Color::White, drawMode);
 }
 
 void DDImage::BlitImage(Image* source, int x, int y, const Rect& sourceRect, const Color& tint, int drawMode)
