@@ -62,6 +62,91 @@ void Scan(int fd, const Elf64_Shdr& table, uint64_t vaddr, Best* best)
     }
 }
 
+bool IsElf64(const Elf64_Ehdr& header)
+{
+    return header.e_ident[EI_MAG0] == ELFMAG0 && header.e_ident[EI_MAG1] == ELFMAG1 &&
+           header.e_ident[EI_MAG2] == ELFMAG2 && header.e_ident[EI_MAG3] == ELFMAG3 &&
+           header.e_ident[EI_CLASS] == ELFCLASS64 && header.e_shentsize == sizeof(Elf64_Shdr) &&
+           header.e_phentsize == sizeof(Elf64_Phdr) && header.e_shnum != 0 && header.e_shnum <= 4096;
+}
+
+// The load bias: where the first loaded segment sits against its link-time
+// address (0 for a program linked at a fixed address). False without one.
+bool LoadBias(int fd, const Elf64_Ehdr& header, uint64_t* firstLoad)
+{
+    for (unsigned i = 0; i < header.e_phnum && i < 256; ++i) {
+        Elf64_Phdr ph;
+        if (!ReadAt(fd, header.e_phoff + uint64_t(i) * sizeof ph, &ph, sizeof ph))
+            return false;
+        if (ph.p_type == PT_LOAD) {
+            *firstLoad = ph.p_vaddr - ph.p_offset; // the address of file offset 0
+            return true;
+        }
+    }
+    return false;
+}
+
+// The symbol holding `vaddr` and the string table of its names: the full
+// symbol table first, the dynamic one when it was stripped.
+bool FindNearest(int fd, const Elf64_Ehdr& header, uint64_t vaddr, Best* best, Elf64_Shdr* strings)
+{
+    bool haveStrings = false;
+    for (uint32_t wanted : {uint32_t(SHT_SYMTAB), uint32_t(SHT_DYNSYM)}) {
+        for (unsigned i = 0; i < header.e_shnum && !best->found; ++i) {
+            Elf64_Shdr sh;
+            if (!ReadAt(fd, header.e_shoff + uint64_t(i) * sizeof sh, &sh, sizeof sh))
+                break;
+            if (sh.sh_type != wanted || sh.sh_link >= header.e_shnum)
+                continue;
+            Scan(fd, sh, vaddr, best);
+            if (best->found)
+                haveStrings = ReadAt(fd, header.e_shoff + uint64_t(sh.sh_link) * sizeof *strings, strings,
+                                     sizeof *strings);
+        }
+        if (best->found)
+            break;
+    }
+    return best->found && haveStrings && best->nameOffset < strings->sh_size;
+}
+
+// The name, up to its terminator or the room given; its length.
+size_t ReadName(int fd, const Elf64_Shdr& strings, uint64_t nameOffset, char* name, size_t nameSize)
+{
+    size_t room = nameSize - 1;
+    const uint64_t left = strings.sh_size - nameOffset;
+    if (room > left)
+        room = static_cast<size_t>(left);
+    if (!ReadAt(fd, strings.sh_offset + nameOffset, name, room))
+        return 0;
+    name[room] = '\0';
+    size_t n = 0;
+    while (n < room && name[n] != '\0')
+        ++n;
+    name[n] = '\0';
+    return n;
+}
+
+// FindSymbol on an open module file.
+bool FindSymbolIn(int fd, uintptr_t moduleBase, uintptr_t address, char* name, size_t nameSize,
+                  uintptr_t* displacement)
+{
+    Elf64_Ehdr header;
+    if (!ReadAt(fd, 0, &header, sizeof header) || !IsElf64(header))
+        return false;
+    uint64_t firstLoad = 0;
+    if (!LoadBias(fd, header, &firstLoad))
+        return false;
+    const uint64_t vaddr = uint64_t(address) - uint64_t(moduleBase) + firstLoad;
+    Best best;
+    Elf64_Shdr strings{};
+    if (!FindNearest(fd, header, vaddr, &best, &strings))
+        return false;
+    const size_t length = ReadName(fd, strings, best.nameOffset, name, nameSize);
+    if (displacement)
+        *displacement = static_cast<uintptr_t>(vaddr - best.start);
+    return length > 0;
+}
+
 } // namespace
 
 bool FindSymbol(const char* modulePath, uintptr_t moduleBase, uintptr_t address, char* name, size_t nameSize,
@@ -76,70 +161,7 @@ bool FindSymbol(const char* modulePath, uintptr_t moduleBase, uintptr_t address,
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return false;
-    bool ok = false;
-    Elf64_Ehdr header;
-    do {
-        if (!ReadAt(fd, 0, &header, sizeof header))
-            break;
-        if (header.e_ident[EI_MAG0] != ELFMAG0 || header.e_ident[EI_MAG1] != ELFMAG1 ||
-            header.e_ident[EI_MAG2] != ELFMAG2 || header.e_ident[EI_MAG3] != ELFMAG3 ||
-            header.e_ident[EI_CLASS] != ELFCLASS64 || header.e_shentsize != sizeof(Elf64_Shdr) ||
-            header.e_phentsize != sizeof(Elf64_Phdr) || header.e_shnum == 0 || header.e_shnum > 4096)
-            break;
-        // The load bias: where the first loaded segment sits against its
-        // link-time address (0 for a program linked at a fixed address).
-        uint64_t firstLoad = 0;
-        bool haveLoad = false;
-        for (unsigned i = 0; i < header.e_phnum && i < 256; ++i) {
-            Elf64_Phdr ph;
-            if (!ReadAt(fd, header.e_phoff + uint64_t(i) * sizeof ph, &ph, sizeof ph))
-                break;
-            if (ph.p_type == PT_LOAD) {
-                firstLoad = ph.p_vaddr - ph.p_offset; // the address of file offset 0
-                haveLoad = true;
-                break;
-            }
-        }
-        if (!haveLoad)
-            break;
-        const uint64_t vaddr = uint64_t(address) - uint64_t(moduleBase) + firstLoad;
-        Best best;
-        Elf64_Shdr strings{};
-        bool haveStrings = false;
-        // The full symbol table first; the dynamic one when it was stripped.
-        for (uint32_t wanted : {uint32_t(SHT_SYMTAB), uint32_t(SHT_DYNSYM)}) {
-            for (unsigned i = 0; i < header.e_shnum && !best.found; ++i) {
-                Elf64_Shdr sh;
-                if (!ReadAt(fd, header.e_shoff + uint64_t(i) * sizeof sh, &sh, sizeof sh))
-                    break;
-                if (sh.sh_type != wanted || sh.sh_link >= header.e_shnum)
-                    continue;
-                Scan(fd, sh, vaddr, &best);
-                if (best.found)
-                    haveStrings = ReadAt(fd, header.e_shoff + uint64_t(sh.sh_link) * sizeof strings, &strings,
-                                         sizeof strings);
-            }
-            if (best.found)
-                break;
-        }
-        if (!best.found || !haveStrings || best.nameOffset >= strings.sh_size)
-            break;
-        // The name, up to its terminator or the room given.
-        size_t room = nameSize - 1;
-        const uint64_t left = strings.sh_size - best.nameOffset;
-        if (room > left)
-            room = static_cast<size_t>(left);
-        if (!ReadAt(fd, strings.sh_offset + best.nameOffset, name, room))
-            break;
-        name[room] = '\0';
-        size_t n = 0;
-        while (n < room && name[n] != '\0')
-            ++n;
-        name[n] = '\0';
-        if (displacement)
-            *displacement = static_cast<uintptr_t>(vaddr - best.start);
-        ok = n > 0;
-    } while (false);
+    const bool ok = FindSymbolIn(fd, moduleBase, address, name, nameSize, displacement);
     ::close(fd);
     if (!ok)
         name[0] = '\0';
