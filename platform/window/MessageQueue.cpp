@@ -81,25 +81,6 @@ void PostInput(const MSG& m)
     q.cv.notify_all();
 }
 
-HWND FirstVisibleTopLevel()
-{
-    WindowSystem& s = System();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    for (uintptr_t h : s.zOrder) {
-        WindowData* w = s.Find(ToHandle(h));
-        if (w && w->visible && !w->parent)
-            return ToHandle(h);
-    }
-    return nullptr;
-}
-
-void SendSize(HWND window, WPARAM kind)
-{
-    RECT r{};
-    GetClientRect(window, &r);
-    CallProcedure(window, WM_SIZE, kind, kind == SIZE_MINIMIZED ? 0 : MAKELPARAM(r.right, r.bottom), false);
-}
-
 // Every top-level window hears of a new desktop mode.
 void BroadcastDisplayChange()
 {

@@ -190,6 +190,25 @@ void Deactivate()
         CallProcedure(top, WM_ACTIVATEAPP, FALSE, 0, false);
 }
 
+HWND FirstVisibleTopLevel()
+{
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    for (uintptr_t h : s.zOrder) {
+        WindowData* w = s.Find(ToHandle(h));
+        if (w && w->visible && !w->parent)
+            return ToHandle(h);
+    }
+    return nullptr;
+}
+
+void SendSize(HWND window, WPARAM kind)
+{
+    RECT r{};
+    GetClientRect(window, &r);
+    CallProcedure(window, WM_SIZE, kind, kind == SIZE_MINIMIZED ? 0 : MAKELPARAM(r.right, r.bottom), false);
+}
+
 } // namespace detail
 
 using namespace detail;
@@ -578,26 +597,6 @@ void SetShowState(HWND window, bool visible, bool minimized, bool maximized)
     }
 }
 
-void SendSizeMessage(HWND window, WPARAM kind)
-{
-    RECT r{};
-    GetClientRect(window, &r);
-    CallProcedure(window, WM_SIZE, kind, kind == SIZE_MINIMIZED ? 0 : MAKELPARAM(r.right, r.bottom), false);
-}
-
-// The topmost visible top-level window, or null.
-HWND TopVisibleWindow()
-{
-    WindowSystem& s = System();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    for (uintptr_t h : s.zOrder) {
-        WindowData* w = s.Find(ToHandle(h));
-        if (w && w->visible && !w->parent)
-            return ToHandle(h);
-    }
-    return nullptr;
-}
-
 BOOL HideWindow(HWND window, bool wasVisible, bool wasMinimized)
 {
     if (!wasVisible)
@@ -609,7 +608,7 @@ BOOL HideWindow(HWND window, bool wasVisible, bool wasMinimized)
         GetWindowBackend().ShowNative(native, false);
     // The activation passes to the topmost window still shown.
     if (GetActiveWindow() == window) {
-        if (HWND next = TopVisibleWindow())
+        if (HWND next = FirstVisibleTopLevel())
             Activate(next);
         else
             Deactivate();
@@ -628,7 +627,7 @@ BOOL MinimizeWindow(HWND window, int command, bool wasVisible, bool wasMinimized
         GetWindowBackend().MinimizeNative(native);
     }
     if (!wasMinimized)
-        SendSizeMessage(window, SIZE_MINIMIZED);
+        SendSize(window, SIZE_MINIMIZED);
     if (command == SW_MINIMIZE && GetActiveWindow() == window)
         Deactivate();
     else if (command == SW_SHOWMINIMIZED)
@@ -651,7 +650,7 @@ BOOL ShowNormallyOrMaximized(HWND window, int command, bool wasVisible, bool was
             GetWindowBackend().RestoreNative(native);
     }
     if (wasMinimized || maximize)
-        SendSizeMessage(window, maximize ? SIZE_MAXIMIZED : SIZE_RESTORED);
+        SendSize(window, maximize ? SIZE_MAXIMIZED : SIZE_RESTORED);
     const bool activate = command != SW_SHOWNOACTIVATE && command != SW_SHOWNA;
     if (activate)
         Activate(window);

@@ -121,6 +121,10 @@ LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, b
 // Activation as the system does it, sending the messages it sends.
 void Activate(HWND window);
 void Deactivate();
+// The topmost visible top-level window, or null.
+HWND FirstVisibleTopLevel();
+// WM_SIZE of the given kind with the client size (none when minimised).
+void SendSize(HWND window, WPARAM kind);
 // Takes the back end's events and turns them into messages (ui thread only).
 void PumpInput();
 // Milliseconds of the platform clock, 64-bit.
