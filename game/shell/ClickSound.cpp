@@ -5,13 +5,13 @@
 
 namespace Gamespace {
 
-ClickSound::ClickSound(ControlLibrary::IFactory* factory) : factory_(factory)
+ClickSound::ClickSound(ControlLibrary::IFactory* factory, const char* file) : factory_(factory)
 {
     if (!factory_)
         return;
     sound_ = factory_->CreateSound(true);
     if (sound_)
-        sound_->Load(kFile);
+        sound_->Load(file);
 }
 
 ClickSound::~ClickSound()

@@ -1,7 +1,8 @@
 // The click every shell button makes: "sounds/click.wav", created with the
 // factory's music flag, so its loudness follows the sound-effect volume
 // option. Each screen or dialog owns one and plays it from its button
-// handler.
+// handler. A screen's other short sounds (the set-up screens' selection
+// sound) are made the same way from their own file.
 //
 // Threads: the main thread.
 #pragma once
@@ -18,7 +19,7 @@ public:
     static constexpr char kFile[] = "sounds/click.wav";
 
     // Made and loaded through `factory`; without one it plays nothing.
-    explicit ClickSound(ControlLibrary::IFactory* factory);
+    explicit ClickSound(ControlLibrary::IFactory* factory, const char* file = kFile);
     ~ClickSound();
     ClickSound(const ClickSound&) = delete;
     ClickSound& operator=(const ClickSound&) = delete;

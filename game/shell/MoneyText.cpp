@@ -33,11 +33,16 @@ std::string WholeMoneyText(double amount)
     return "$" + std::to_string(WholeDollars(amount));
 }
 
-std::string MoneyText(double amount)
+std::string AmountText(double amount)
 {
     if (std::fabs(amount) < kExponentFrom)
-        return "$" + DoubleToString(amount);
-    return WholeMoneyText(amount);
+        return DoubleToString(amount);
+    return std::to_string(WholeDollars(amount));
+}
+
+std::string MoneyText(double amount)
+{
+    return "$" + AmountText(amount);
 }
 
 } // namespace Gamespace

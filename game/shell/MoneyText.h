@@ -16,6 +16,8 @@
 namespace Gamespace {
 
 std::string MoneyText(double amount);
+// The same amount without the "$" (a total in a table of figures).
+std::string AmountText(double amount);
 std::string WholeMoneyText(double amount);
 // The whole dollars of an amount, cut toward zero; amounts beyond the range
 // of a 64-bit integer stick at its ends, and a value that is no number is 0.

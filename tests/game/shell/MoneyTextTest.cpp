@@ -23,6 +23,8 @@ TEST(MoneyText, AMillionAndMoreReadInWholeDollarsNeverInExponentForm)
     EXPECT_EQ(MoneyText(1000000), "$1000000");
     EXPECT_EQ(MoneyText(1234567.75), "$1234567");
     EXPECT_EQ(MoneyText(-2500000), "$-2500000");
+    EXPECT_EQ(AmountText(-2147483648.0), "-2147483648");
+    EXPECT_EQ(AmountText(-150), "-150");
 }
 
 TEST(MoneyText, PaidAmountsAreWholeDollarsBeyondSixteenAndThirtyTwoBits)
