@@ -1,6 +1,8 @@
 #include "game/shell/SetupRulesMgr.h"
 
 #include "game/shell/ProfileList.h"
+#include "game/shell/SetupRulesCash.h"
+#include "game/shell/SetupRulesTournament.h"
 
 namespace Gamespace {
 
@@ -12,7 +14,13 @@ constexpr size_t kScreenOfGameType[] = {2, 1, 0, 3, 3, 3};
 
 } // namespace
 
-SetupRulesMgr::SetupRulesMgr(GameModuleObserver* observer, uint32_t id) : GameModule(observer, id) {}
+SetupRulesMgr::SetupRulesMgr(GameModuleObserver* observer, uint32_t id) : GameModule(observer, id)
+{
+    screens_.push_back(std::make_unique<SetupRulesUnlimit>(this));
+    screens_.push_back(std::make_unique<SetupRulesPotlimit>(this));
+    screens_.push_back(std::make_unique<SetupRulesLimit>(this));
+    screens_.push_back(std::make_unique<SetupRulesTournament>(this));
+}
 
 SetupRulesMgr::~SetupRulesMgr() = default;
 
@@ -24,6 +32,7 @@ void SetupRulesMgr::Create()
 
 void SetupRulesMgr::Release()
 {
+    shown_ = nullptr;
     for (auto& screen : screens_)
         screen->Release();
 }
@@ -31,14 +40,20 @@ void SetupRulesMgr::Release()
 void SetupRulesMgr::Show()
 {
     GameModule::Show();
-    if (SetupRulesBase* screen = CurrentScreen())
-        screen->Show();
+    if (shown_)
+        shown_->Hide();
+    shown_ = ScreenFor(static_cast<uint32_t>(ProfileList::CurrentProfile()->gameType));
+    if (shown_)
+        shown_->Show();
 }
 
 void SetupRulesMgr::Hide()
 {
-    if (SetupRulesBase* screen = CurrentScreen())
-        screen->Hide();
+    // The tournament screen changes the game type while it is shown; the
+    // screen to hide is the one that was shown.
+    if (shown_)
+        shown_->Hide();
+    shown_ = nullptr;
     GameModule::Hide();
 }
 
@@ -48,9 +63,8 @@ void SetupRulesMgr::RequestQuit()
         observer_->QuitGame();
 }
 
-SetupRulesBase* SetupRulesMgr::CurrentScreen() const
+SetupRulesBase* SetupRulesMgr::ScreenFor(uint32_t gameType) const
 {
-    const auto gameType = static_cast<uint32_t>(ProfileList::CurrentProfile()->gameType);
     if (gameType >= std::size(kScreenOfGameType))
         return nullptr;
     const size_t index = kScreenOfGameType[gameType];

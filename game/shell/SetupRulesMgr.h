@@ -4,9 +4,6 @@
 // screens together, shows the one that fits the current profile's game type
 // and passes the screens' reports on to the game object.
 //
-// The screens come with the set-up screens themselves; until then the list
-// is empty and the module shows nothing.
-//
 // Threads: the main thread.
 #pragma once
 
@@ -28,19 +25,24 @@ public:
 
     void Create() override;
     void Release() override;
-    // Active, and the screen of the current game type shown.
+    // Active, and the screen of the current game type shown (none for a
+    // game type outside the six).
     void Show() override;
+    // The screen shown is hidden, whatever the game type is by now.
     void Hide() override;
 
     void OnSetupDone(uint32_t result) override { Finish(result); }
     void RequestQuit() override;
 
-private:
-    // The screen of the current profile's game type, or null.
-    SetupRulesBase* CurrentScreen() const;
+    // What tests and tools look at: the screen for `gameType` (null for a
+    // game type outside the six), and the screen shown (null when none).
+    SetupRulesBase* ScreenFor(uint32_t gameType) const;
+    SetupRulesBase* ShownScreen() const { return shown_; }
 
+private:
     // No-limit, pot-limit, limit, tournament, in that order.
     std::vector<std::unique_ptr<SetupRulesBase>> screens_;
+    SetupRulesBase* shown_ = nullptr;
 };
 
 } // namespace Gamespace

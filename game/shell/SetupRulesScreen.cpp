@@ -1,0 +1,283 @@
+#include "game/shell/SetupRulesScreen.h"
+
+#include "controls/IButtonVO.h"
+#include "controls/IFactory.h"
+#include "controls/IFont.h"
+#include "controls/IImageVO.h"
+#include "controls/IStringVO.h"
+#include "game/shell/ClickSound.h"
+#include "game/shell/CustomizeDlg.h"
+#include "game/shell/Options.h"
+#include "game/shell/OptionsDialog.h"
+#include "game/shell/ScreenSize.h"
+#include "kernel/Kernel.h"
+
+namespace Gamespace {
+
+namespace {
+
+using ControlLibrary::RGB;
+
+constexpr uint16_t kBackgroundLayer = 10;
+constexpr ControlLibrary::Point kCaptionOffset{0, -5};
+constexpr std::array<RGB, 5> kCaptionColours{RGB{203, 203, 192}, RGB{255, 255, 128}, RGB{203, 203, 192},
+                                             RGB{0, 0, 0}, RGB{0, 0, 0}};
+constexpr RGB kTextColour{240, 176, 21};
+// The close button stands in the top right corner whatever the screen size.
+constexpr ControlLibrary::Point kClosePosition{1000, 50};
+
+ControlLibrary::IFont* LoadFont(ControlLibrary::IFactory& factory, const char* descriptor)
+{
+    ControlLibrary::IFont* font = factory.CreateFont();
+    if (font)
+        font->Load(descriptor);
+    return font;
+}
+
+template <class Object>
+void ReleaseObject(ControlLibrary::IFactory& factory, Object*& object)
+{
+    if (object)
+        factory.ReleaseVO(object);
+    object = nullptr;
+}
+
+} // namespace
+
+const SetupRulesScreen::ButtonLook SetupRulesScreen::kStartLook{
+    "images/btn_sel_rules_scr.png", 104, 28, {{{188, 4}, {188, 34}, {188, 65}, {188, 95}}}};
+const SetupRulesScreen::ButtonLook SetupRulesScreen::kBackLook{
+    "images/btn_sel_rules_scr.png", 106, 30, {{{0, 1}, {0, 32}, {0, 63}, {0, 94}}}};
+const SetupRulesScreen::ButtonLook SetupRulesScreen::kOptionsLook{
+    "images/btn_options.png", 100, 41, {{{0, 2}, {0, 45}, {0, 89}, {0, 132}}}};
+const SetupRulesScreen::ButtonLook SetupRulesScreen::kCustomizeLook{
+    "images/btn_customize.png", 135, 32, {{{0, 0}, {0, 35}, {0, 70}, {0, 105}}}};
+const SetupRulesScreen::ButtonLook SetupRulesScreen::kCloseLook{
+    "images/btn_close.png", 32, 32, {{{0, 0}, {0, 32}, {0, 0}, {0, 0}}}, 400};
+
+SetupRulesScreen::SetupRulesScreen(SetupRulesObserver* observer, std::string backgroundImage)
+    : SetupRulesBase(observer), backgroundImage_(std::move(backgroundImage))
+{
+}
+
+SetupRulesScreen::~SetupRulesScreen() = default;
+
+void SetupRulesScreen::Create()
+{
+    if (factory_)
+        return;
+    factory_ = KernelLibrary::GetFactory();
+    if (!factory_)
+        return;
+    factory_->AddSysObserver(this);
+    buttonFont_ = LoadFont(*factory_, kButtonFont);
+    textFont_ = LoadFont(*factory_, kTextFont);
+    CreateControls();
+
+    background_ = factory_->CreateImageVO();
+    if (background_) {
+        background_->SetImage(backgroundImage_, true);
+        background_->SetAlignment(1, 1);
+        background_->SetLayer(kBackgroundLayer);
+    }
+    optionsDialog_ = std::make_unique<OptionsDialog>(this);
+    customizeDlg_ = std::make_unique<CustomizeDlg>(this);
+
+    ControlLibrary::Size screen;
+    GetScreenSize(screen);
+    const int32_t cx = int32_t(screen.w / 2);
+    const int32_t cy = int32_t(screen.h / 2);
+    if (background_)
+        background_->SetPosition(cx, cy);
+    if (back_)
+        back_->SetPosition(cx - 400, cy + 300);
+    if (options_)
+        options_->SetPosition(cx - 400, cy + 350);
+    if (close_)
+        close_->SetPosition(kClosePosition);
+    LayOut(cx, cy);
+
+    click_ = std::make_unique<ClickSound>(factory_);
+    select_ = std::make_unique<ClickSound>(factory_, kSelectSound);
+}
+
+ControlLibrary::IButtonVO* SetupRulesScreen::MakeButton(ControlLibrary::IFont* font)
+{
+    ControlLibrary::IButtonVO* button = factory_->CreateButtonVO();
+    if (!button)
+        return nullptr;
+    button->SetAlignment(1, 1);
+    button->SetLayer(kButtonLayer);
+    button->SetFonts({font, nullptr, nullptr, nullptr});
+    button->SetTextColours(kCaptionColours);
+    button->SetCaptionOffset(kCaptionOffset);
+    button->AddMouseObserver(this);
+    return button;
+}
+
+ControlLibrary::IButtonVO* SetupRulesScreen::AddButton(const ButtonLook& look)
+{
+    ControlLibrary::IButtonVO* button = MakeButton(buttonFont_);
+    if (!button)
+        return nullptr;
+    button->SetImages({look.image, look.image, look.image, look.image});
+    std::array<ControlLibrary::Rect, 4> sources{};
+    for (size_t i = 0; i < sources.size(); ++i)
+        sources[i] = ControlLibrary::Rect{look.frames[i].x, look.frames[i].y, int16_t(look.w), int16_t(look.h)};
+    button->SetSourceRects(sources);
+    button->SetSize(look.w, look.h);
+    button->SetLayer(look.layer);
+    buttons_.push_back(button);
+    return button;
+}
+
+void SetupRulesScreen::ReleaseButton(ControlLibrary::IButtonVO*& button)
+{
+    if (factory_)
+        ReleaseObject(*factory_, button);
+}
+
+ControlLibrary::IStringVO* SetupRulesScreen::AddText(const std::string& text, uint32_t hAlign)
+{
+    ControlLibrary::IStringVO* label = factory_->CreateStringVO();
+    if (!label)
+        return nullptr;
+    label->SetFont(textFont_);
+    label->SetLayer(kTextLayer);
+    label->SetColour(kTextColour);
+    label->SetAlignment(hAlign, 1);
+    label->SetText(text);
+    texts_.push_back(label);
+    return label;
+}
+
+void SetupRulesScreen::Show()
+{
+    if (!factory_)
+        return;
+    ShowFixedObjects(true);
+    FillFromProfile();
+    if (close_)
+        close_->SetVisible(true);
+}
+
+void SetupRulesScreen::Hide()
+{
+    if (!factory_)
+        return;
+    HideOwnObjects();
+    ShowFixedObjects(false);
+}
+
+void SetupRulesScreen::ShowFixedObjects(bool visible)
+{
+    if (background_)
+        background_->SetVisible(visible);
+    for (ControlLibrary::IButtonVO* button : buttons_)
+        if (button)
+            button->SetVisible(visible);
+    for (ControlLibrary::IStringVO* text : texts_)
+        if (text)
+            text->SetVisible(visible);
+}
+
+void SetupRulesScreen::Release()
+{
+    if (!factory_)
+        return;
+    // Dialogs first: one still open is closed (a customize dialog commits its
+    // choices to the profile) while the screen it reports to still stands.
+    ReleaseOwnObjects();
+    ReleaseDialogs();
+    for (ControlLibrary::IButtonVO*& button : buttons_)
+        ReleaseObject(*factory_, button);
+    buttons_.clear();
+    start_ = back_ = options_ = customize_ = close_ = nullptr;
+    for (ControlLibrary::IStringVO*& text : texts_)
+        ReleaseObject(*factory_, text);
+    texts_.clear();
+    ReleaseObject(*factory_, background_);
+    factory_->ReleaseFont(buttonFont_);
+    factory_->ReleaseFont(textFont_);
+    buttonFont_ = textFont_ = nullptr;
+    click_.reset();
+    select_.reset();
+    factory_->RemoveSysObserver(this);
+    factory_ = nullptr;
+}
+
+void SetupRulesScreen::ReleaseDialogs()
+{
+    for (BaseDialog* dialog : {static_cast<BaseDialog*>(optionsDialog_.get()),
+                               static_cast<BaseDialog*>(customizeDlg_.get())})
+        if (dialog && dialog->IsVisible())
+            dialog->Show(false);
+    optionsDialog_.reset();
+    customizeDlg_.reset();
+}
+
+bool SetupRulesScreen::IsShown() const
+{
+    return background_ && background_->IsVisible();
+}
+
+bool SetupRulesScreen::IsSysInputEnabled()
+{
+    // While a dialog is open over the screen, its modality has disabled the
+    // start button, which then ignores the press.
+    return IsShown();
+}
+
+void SetupRulesScreen::OnSysKeyDown(uint32_t key)
+{
+    if ((key == kSpaceKey || key == kEnterKey) && start_)
+        start_->PerformClick();
+}
+
+void SetupRulesScreen::OnDialogShown(uint32_t dialogId, bool shown)
+{
+    if (shown || !optionsDialog_ || dialogId != optionsDialog_->GetId())
+        return;
+    if (close_)
+        close_->SetVisible(IsFullScreenOption());
+}
+
+bool SetupRulesScreen::OnCommonButton(uint32_t id)
+{
+    if (Is(back_, id)) {
+        PlayClick();
+        observer_->OnSetupDone(1);
+    } else if (Is(options_, id)) {
+        PlayClick();
+        if (optionsDialog_)
+            optionsDialog_->Show(true);
+    } else if (Is(customize_, id)) {
+        PlayClick();
+        if (customizeDlg_)
+            customizeDlg_->Show(true);
+    } else if (Is(close_, id)) {
+        observer_->RequestQuit();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool SetupRulesScreen::Is(const ControlLibrary::IVisibleObject* button, uint32_t id)
+{
+    return button && id != 0 && button->GetId() == id;
+}
+
+void SetupRulesScreen::PlayClick()
+{
+    if (click_)
+        click_->Play();
+}
+
+void SetupRulesScreen::PlaySelect()
+{
+    if (select_)
+        select_->Play();
+}
+
+} // namespace Gamespace

@@ -1,0 +1,361 @@
+// The set-up module and its four screens on a test factory: which screen
+// shows, what each button writes into the profile, what the keys do, and
+// that every object goes back to the factory.
+#include "controls/IButtonVO.h"
+#include "controls/IImageVO.h"
+#include "game/shell/CustomizeDlg.h"
+#include "game/shell/Options.h"
+#include "game/shell/OptionsDialog.h"
+#include "game/shell/SetupRulesCash.h"
+#include "game/shell/SetupRulesMgr.h"
+#include "game/shell/SetupRulesTournament.h"
+#include "game/shell/StatisticDlg.h"
+#include "game/shell/TournamentEntry.h"
+#include "tests/game/shell/SetupScene.h"
+
+#include <vector>
+
+namespace Gamespace {
+namespace {
+
+class RecordingGame : public GameModuleObserver {
+public:
+    void OnModuleDone(uint32_t moduleId) override { done.push_back(moduleId); }
+    void QuitGame() override { ++quits; }
+    std::vector<uint32_t> done;
+    int quits = 0;
+};
+
+class SetupModule : public SetupScene {
+protected:
+    SetupModule() { module_.Create(); }
+    ~SetupModule() override { module_.Release(); }
+
+    void ShowFor(GameType gameType)
+    {
+        Ann().gameType = gameType;
+        module_.Show();
+    }
+    template <class Screen>
+    Screen& ShownScreen()
+    {
+        auto* screen = dynamic_cast<Screen*>(module_.ShownScreen());
+        EXPECT_NE(screen, nullptr);
+        return *screen;
+    }
+    SetupRulesCash& Cash(GameType gameType) { return *dynamic_cast<SetupRulesCash*>(module_.ScreenFor(gameType)); }
+    SetupRulesTournament& Tournaments() { return *dynamic_cast<SetupRulesTournament*>(module_.ScreenFor(3)); }
+    void Click(ControlLibrary::IVisibleObject* button)
+    {
+        ASSERT_NE(button, nullptr);
+        ClickOn(button->GetId());
+    }
+    ControlLibrary::IButtonVO* StakeButton(SetupRulesCash& screen, size_t row)
+    {
+        return screen.StakeButtons().at(row).button;
+    }
+    ControlLibrary::IButtonVO* TournamentButton(size_t index) { return Tournaments().TournamentButtons().at(index); }
+    // A game of tournament `id` in Ann's profile, as a start leaves it.
+    SavedGame& SavedTournament(uint16_t id)
+    {
+        Tournament record;
+        EXPECT_TRUE(FindTournament(id, record));
+        return StartTournament(Ann(), record);
+    }
+
+    RecordingGame game_;
+    SetupRulesMgr module_{&game_, SetupRulesMgr::kModuleId};
+};
+
+TEST_F(SetupModule, ShowsTheScreenOfTheGameTypeAndHidesTheScreenItShowed)
+{
+    ShowFor(4);
+    EXPECT_EQ(module_.ShownScreen(), &Tournaments());
+    EXPECT_TRUE(Tournaments().IsShown());
+    // Choosing a no-limit tournament changes the game type while it shows.
+    Click(TournamentButton(0));
+    EXPECT_EQ(Ann().gameType, 5u);
+    module_.Hide();
+    EXPECT_FALSE(Tournaments().IsShown());
+    EXPECT_FALSE(Shown(TournamentButton(0)->GetId()));
+
+    ShowFor(0);
+    EXPECT_EQ(module_.ShownScreen(), &Cash(0));
+    EXPECT_EQ(Cash(0).GetGameType(), kGameLimit);
+    module_.Hide();
+    ShowFor(9);
+    EXPECT_TRUE(module_.IsActive());
+    EXPECT_EQ(module_.ShownScreen(), nullptr);
+    for (GameType type : {0u, 1u, 2u, 3u})
+        EXPECT_FALSE(dynamic_cast<SetupRulesScreen*>(module_.ScreenFor(type))->IsShown());
+    module_.Hide();
+    EXPECT_FALSE(module_.IsActive());
+}
+
+TEST_F(SetupModule, StartLeadsToTheTableBackToTheStartScreenAndCloseEndsTheGameWithoutAClick)
+{
+    ShowFor(2);
+    SetupRulesCash& screen = ShownScreen<SetupRulesCash>();
+    Click(screen.StartButton());
+    EXPECT_EQ(module_.GetResult(), 0u);
+    Click(screen.BackButton());
+    EXPECT_EQ(module_.GetResult(), 1u);
+    EXPECT_EQ(game_.done, (std::vector<uint32_t>{4, 4}));
+    EXPECT_EQ(Played(ClickSound::kFile), 2u);
+    Click(screen.CloseButton());
+    EXPECT_EQ(game_.quits, 1);
+    EXPECT_EQ(Played(ClickSound::kFile), 2u);
+}
+
+TEST_F(SetupModule, AFreshProfileOnTheLimitScreenChoosesTheFirstStakeAndTenPlayers)
+{
+    ShowFor(0);
+    SetupRulesCash& screen = ShownScreen<SetupRulesCash>();
+    const char* captions[] = {"$1/$2", "$2/$4", "$4/$8", "$10/$20", "$25/$50", "$50/$100"};
+    const ControlLibrary::Point points[] = {{291, 288}, {514, 288}, {735, 288}, {291, 466}, {514, 466}, {735, 466}};
+    ASSERT_EQ(screen.StakeButtons().size(), 6u);
+    for (size_t row = 0; row < 6; ++row) {
+        ControlLibrary::IButtonVO* button = StakeButton(screen, row);
+        EXPECT_EQ(button->GetCaption(), captions[row]);
+        EXPECT_EQ(button->GetPosition(), points[row]);
+        EXPECT_TRUE(Shown(button->GetId()));
+        EXPECT_EQ(button->IsEnabled(), row != 0) << "the chosen stake is the disabled one, in its selected frame";
+    }
+    EXPECT_EQ(screen.ValueText(0), "$ 2");
+    EXPECT_EQ(screen.ValueText(1), "$ 4");
+    EXPECT_EQ(screen.ValueText(2), "$ 200");
+    EXPECT_EQ(screen.PlayersText(), "10");
+    EXPECT_FALSE(screen.PlusButton()->IsEnabled());
+    EXPECT_TRUE(screen.MinusButton()->IsEnabled());
+}
+
+TEST_F(SetupModule, AStakeGoesIntoTheTableChoiceOfTheScreensOwnStructure)
+{
+    ShowFor(1);
+    SetupRulesCash& screen = ShownScreen<SetupRulesCash>();
+    EXPECT_EQ(screen.ValueText(1), "Pot limit");
+    Click(StakeButton(screen, 5));
+    EXPECT_EQ(Ann().potLimit.tableIndex, 5);
+    EXPECT_EQ(Ann().limit.tableIndex, 0);
+    EXPECT_EQ(Ann().noLimit.tableIndex, 0);
+    EXPECT_FALSE(StakeButton(screen, 5)->IsEnabled());
+    EXPECT_TRUE(StakeButton(screen, 0)->IsEnabled());
+    EXPECT_EQ(screen.ValueText(0), "$ 100");
+    EXPECT_EQ(screen.ValueText(2), "$ 10000");
+    EXPECT_EQ(Played(SetupRulesScreen::kSelectSound), 1u);
+    EXPECT_EQ(Played(ClickSound::kFile), 0u);
+
+    module_.Hide();
+    ShowFor(2);
+    EXPECT_EQ(ShownScreen<SetupRulesCash>().ValueText(1), "Unlimit");
+    EXPECT_FALSE(StakeButton(ShownScreen<SetupRulesCash>(), 0)->IsEnabled());
+}
+
+TEST_F(SetupModule, PlayersStayBetweenTwoAndTen)
+{
+    ShowFor(2);
+    SetupRulesCash& screen = ShownScreen<SetupRulesCash>();
+    for (int i = 0; i < 8; ++i)
+        Click(screen.MinusButton());
+    EXPECT_EQ(Ann().noLimit.players, 2);
+    EXPECT_EQ(screen.PlayersText(), "2");
+    EXPECT_FALSE(screen.MinusButton()->IsEnabled());
+    EXPECT_EQ(Played(ClickSound::kFile), 8u);
+    Click(screen.MinusButton());
+    EXPECT_EQ(Ann().noLimit.players, 2) << "a disabled button does nothing";
+    Click(screen.PlusButton());
+    EXPECT_EQ(Ann().noLimit.players, 3);
+    EXPECT_TRUE(screen.MinusButton()->IsEnabled());
+}
+
+TEST_F(SetupModule, ADamagedTableChoiceIsShownAndStoredInRange)
+{
+    Ann().limit = {9, 0};
+    ShowFor(0);
+    SetupRulesCash& screen = ShownScreen<SetupRulesCash>();
+    EXPECT_EQ(Ann().limit.tableIndex, 0) << "the first stake stands in for one that does not exist";
+    EXPECT_FALSE(StakeButton(screen, 0)->IsEnabled());
+    EXPECT_EQ(screen.ValueText(2), "$ 200");
+    EXPECT_EQ(Ann().limit.players, 2);
+    module_.Hide();
+    Ann().limit.players = 11;
+    ShowFor(0);
+    EXPECT_EQ(Ann().limit.players, 10);
+}
+
+TEST_F(SetupModule, ShowingAgainUsesTheSameSixStakeButtons)
+{
+    ShowFor(0);
+    std::vector<uint32_t> first;
+    for (const auto& stake : Cash(0).StakeButtons())
+        first.push_back(stake.button->GetId());
+    module_.Hide();
+    for (const auto& stake : Cash(0).StakeButtons()) {
+        EXPECT_FALSE(stake.shown);
+        EXPECT_FALSE(Shown(stake.button->GetId()));
+    }
+    ShowFor(0);
+    std::vector<uint32_t> again;
+    for (const auto& stake : Cash(0).StakeButtons())
+        again.push_back(stake.button->GetId());
+    EXPECT_EQ(again, first);
+}
+
+TEST_F(SetupModule, EnterAndSpaceStartOnlyWhileTheScreenShowsAndNoDialogIsOpenOverIt)
+{
+    PressKey(SetupRulesScreen::kEnterKey);
+    EXPECT_TRUE(game_.done.empty());
+    ShowFor(0);
+    SetupRulesCash& screen = ShownScreen<SetupRulesCash>();
+    Click(screen.CustomizeButton());
+    ASSERT_TRUE(screen.GetCustomizeDlg()->IsVisible());
+    PressKey(SetupRulesScreen::kSpaceKey);
+    PressKey(SetupRulesScreen::kEnterKey);
+    EXPECT_TRUE(game_.done.empty()) << "the keys are the dialog's, not a start behind it";
+    screen.GetCustomizeDlg()->Show(false);
+    PressKey(SetupRulesScreen::kSpaceKey);
+    EXPECT_EQ(game_.done, std::vector<uint32_t>{4});
+    EXPECT_EQ(module_.GetResult(), 0u);
+    module_.Hide();
+    PressKey(SetupRulesScreen::kEnterKey);
+    EXPECT_EQ(game_.done.size(), 1u);
+}
+
+TEST_F(SetupModule, InAWindowTheCloseButtonGoesWhenTheOptionsCloseAndComesBackWithTheScreen)
+{
+    ShowFor(3);
+    SetupRulesTournament& screen = ShownScreen<SetupRulesTournament>();
+    Click(screen.OptionsButton());
+    ASSERT_TRUE(screen.GetOptionsDialog()->IsVisible());
+    screen.GetOptionsDialog()->Show(false);
+    EXPECT_FALSE(Shown(screen.CloseButton()->GetId()));
+    module_.Hide();
+    module_.Show();
+    EXPECT_TRUE(Shown(screen.CloseButton()->GetId()));
+
+    SetFullScreenOption(true);
+    Click(screen.OptionsButton());
+    screen.GetOptionsDialog()->Show(false);
+    EXPECT_TRUE(Shown(screen.CloseButton()->GetId()));
+    SetFullScreenOption(false);
+}
+
+TEST_F(SetupModule, AFreshProfileOnTheTournamentScreenChoosesTheFirstTournament)
+{
+    ShowFor(3);
+    SetupRulesTournament& screen = ShownScreen<SetupRulesTournament>();
+    ASSERT_NE(screen.ChosenTournament(), nullptr);
+    EXPECT_EQ(screen.ChosenTournament()->name, "Satellite N");
+    EXPECT_FALSE(Shown(screen.ContinueButton()->GetId()));
+    EXPECT_EQ(Ann().gameType, kGameNoLimitTournament);
+    const std::vector<std::string> expected = {"1", "10", "$ 20 (x50)", "2 min.", "$ 8", "Unlimit", "No", "No"};
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(screen.ValueText(SetupRulesTournament::Value(i)), expected[i]);
+    // Three columns of three: limit, pot limit, no limit.
+    EXPECT_EQ(TournamentButton(6)->GetPosition(), (ControlLibrary::Point{260, 300}));
+    EXPECT_EQ(TournamentButton(4)->GetPosition(), (ControlLibrary::Point{500, 360}));
+    EXPECT_EQ(TournamentButton(2)->GetPosition(), (ControlLibrary::Point{740, 420}));
+}
+
+TEST_F(SetupModule, ChoosingATournamentShowsItsRulesAndSetsItsKind)
+{
+    ShowFor(3);
+    SetupRulesTournament& screen = ShownScreen<SetupRulesTournament>();
+    Click(TournamentButton(1));
+    EXPECT_EQ(screen.ValueText(SetupRulesTournament::kRebuy), "1 (up to 7 level)");
+    EXPECT_EQ(screen.ValueText(SetupRulesTournament::kAddOn), "No");
+    Click(TournamentButton(2));
+    EXPECT_EQ(screen.ValueText(SetupRulesTournament::kRebuy), "3 (up to 10 level)");
+    EXPECT_EQ(screen.ValueText(SetupRulesTournament::kAddOn), "1 (on 15 level)");
+    EXPECT_EQ(screen.ValueText(SetupRulesTournament::kLevelTime), "10 min.");
+    Click(TournamentButton(6));
+    EXPECT_EQ(screen.ValueText(SetupRulesTournament::kMinBet), "$ 4");
+    EXPECT_EQ(screen.ValueText(SetupRulesTournament::kMaxBet), "$ 8");
+    EXPECT_EQ(screen.ChosenKind(), 0u);
+    EXPECT_EQ(Ann().gameType, kGameLimitTournament);
+    EXPECT_FALSE(TournamentButton(6)->IsEnabled());
+    EXPECT_TRUE(TournamentButton(2)->IsEnabled());
+    EXPECT_EQ(Played(SetupRulesScreen::kSelectSound), 3u);
+}
+
+TEST_F(SetupModule, StartingWritesAFreshGameAndContinuingResumesTheSavedOne)
+{
+    SavedTournament(3).level = 7;
+    ShowFor(5);
+    SetupRulesTournament& screen = ShownScreen<SetupRulesTournament>();
+    EXPECT_EQ(screen.ChosenTournament()->id, 3u) << "the current game's tournament";
+    EXPECT_TRUE(Shown(screen.ContinueButton()->GetId()));
+    Click(screen.ContinueButton());
+    EXPECT_EQ(module_.GetResult(), 0u);
+    ASSERT_EQ(Ann().savedGames.size(), 1u);
+    EXPECT_EQ(Ann().savedGames[0]->level, 7u);
+    EXPECT_EQ(Ann().savedGames[0]->newGame, 0);
+    EXPECT_EQ(Played(ClickSound::kFile), 1u);
+
+    Click(TournamentButton(0));
+    EXPECT_FALSE(Shown(screen.ContinueButton()->GetId()));
+    PressKey(SetupRulesScreen::kEnterKey);
+    ASSERT_EQ(Ann().savedGames.size(), 2u);
+    EXPECT_EQ(Ann().GetCurrentSavedGame()->tournamentId, 1);
+    EXPECT_EQ(Ann().GetCurrentSavedGame()->newGame, 1);
+    EXPECT_EQ(game_.done.size(), 2u);
+
+    Click(TournamentButton(2));
+    Click(screen.StartButton());
+    ASSERT_EQ(Ann().savedGames.size(), 2u) << "the game of Big game N is replaced";
+    EXPECT_EQ(Ann().GetCurrentSavedGame()->level, 1u);
+}
+
+TEST_F(SetupModule, ASavedGameOfATournamentThereIsNotShowsTheFirstTournament)
+{
+    SavedTournament(1).tournamentId = 42;
+    ShowFor(3);
+    SetupRulesTournament& screen = ShownScreen<SetupRulesTournament>();
+    ASSERT_NE(screen.ChosenTournament(), nullptr);
+    EXPECT_EQ(screen.ChosenTournament()->id, 1u);
+    EXPECT_FALSE(Shown(screen.ContinueButton()->GetId()));
+}
+
+TEST_F(SetupModule, StatisticsOpenWithoutAClick)
+{
+    ShowFor(3);
+    SetupRulesTournament& screen = ShownScreen<SetupRulesTournament>();
+    Click(screen.StatisticsButton());
+    EXPECT_TRUE(screen.GetStatisticDlg()->IsVisible());
+    EXPECT_EQ(Played(ClickSound::kFile), 0u);
+    EXPECT_TRUE(game_.done.empty());
+}
+
+TEST_F(SetupModule, ReleaseGivesEveryObjectBackAndStopsTakingKeys)
+{
+    // Ids are handed out in rising order: everything the screens made lies
+    // between two probes.
+    auto probe = [this] {
+        ControlLibrary::IImageVO* image = Factory().CreateImageVO();
+        const uint32_t id = image->GetId();
+        Factory().ReleaseVO(image);
+        return id;
+    };
+    module_.Release();
+    const uint32_t before = probe();
+    module_.Create();
+    for (GameType type : {0u, 1u, 2u, 3u}) {
+        ShowFor(type);
+        if (type == 3)
+            Click(Tournaments().CustomizeButton());
+        else
+            module_.Hide();
+    }
+    const uint32_t after = probe();
+    ASSERT_GT(Factory().CountSounds(), 0u);
+    module_.Release();
+    for (uint32_t id = before + 1; id < after; ++id)
+        EXPECT_EQ(Factory().FindObject(id), nullptr) << id;
+    EXPECT_EQ(Factory().CountSounds(), 0u);
+    EXPECT_EQ(Factory().GetModalDepth(), 0u) << "the open dialog was closed";
+    PressKey(SetupRulesScreen::kEnterKey);
+    EXPECT_TRUE(game_.done.empty());
+}
+
+} // namespace
+} // namespace Gamespace
