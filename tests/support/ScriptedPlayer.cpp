@@ -1,5 +1,6 @@
 #include "tests/support/ScriptedPlayer.h"
 
+#include "controls/IFactory.h"
 #include "game/shell/GameImpl.h"
 #include "game/shell/ProgramInfo.h"
 #include "kernel/IGameBridge.h"
@@ -20,6 +21,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 
 namespace walk {
 
@@ -53,6 +55,11 @@ std::string ShotFolderFor(ScriptedPlayer::Backend backend)
     for (char& c : name)
         if (c == '/')
             c = '_';
+    // A test that runs the program again (a restart) keeps the first run's
+    // pictures: each later player of the test has a folder of its own.
+    static std::map<std::string, int> players;
+    if (const int run = ++players[name]; run > 1)
+        name += ".run" + std::to_string(run);
     const std::string folder = WalkMachine::BuildFolder() + "/tests/walk/" +
                                (backend == ScriptedPlayer::Backend::Sdl ? "sdl/" : "headless/") + name;
     std::error_code error;
@@ -356,13 +363,20 @@ std::string ScriptedPlayer::Screenshot(const std::string& name)
 {
     // The window shows what the scene is now once the program has painted
     // and presented it: two presents from now on (the first may show what
-    // was painted before), or the once-a-second present of an unchanged
-    // screen.
+    // was painted before). The scene is repainted whole before each, so an
+    // unchanged screen need not wait for its once-a-second present.
     const testing_support::CapturingPresenter& presenter = machine_->Presenter();
-    const int presented = presenter.FrameCount();
+    const int wanted = presenter.FrameCount() + 2;
     const uint64_t deadline = Deadline(kFreshFrameMs);
-    while (IsRunning() && presenter.FrameCount() < presented + 2 && Now() <= deadline)
+    int asked = -1;
+    while (IsRunning() && presenter.FrameCount() < wanted && Now() <= deadline) {
+        if (presenter.FrameCount() != asked) {
+            asked = presenter.FrameCount();
+            if (ControlLibrary::IFactory* factory = KernelLibrary::GetFactory())
+                factory->InvalidateAll();
+        }
         Step();
+    }
     std::string file;
     for (char c : name)
         file += std::isalnum(static_cast<unsigned char>(c)) ? c : '-';
