@@ -9,6 +9,7 @@
 #include "game/shell/StartMgr.h"
 #include "game/table/GameMgr.h"
 #include "platform/core/FileSystem.h"
+#include "tests/game/walk/WalkSupport.h"
 #include "tests/support/ScriptedPlayer.h"
 #include "tests/support/ScriptedShell.h"
 
@@ -17,22 +18,9 @@
 namespace {
 
 using walk::ScriptedPlayer;
+using walk::ShownModules;
 
 const walk::Sight kHomePage = walk::Image(Gamespace::GameImpl::kHomePageImage).Named("the home-page button");
-
-// Which module is shown: "start", "set-up", "table", or a list of several.
-std::string ShownModules(Gamespace::GameImpl& game)
-{
-    std::string shown;
-    auto add = [&](bool active, const char* name) {
-        if (active)
-            shown += shown.empty() ? name : std::string("+") + name;
-    };
-    add(game.GetStartMgr().IsActive(), "start");
-    add(game.GetSetupRulesMgr().IsActive(), "set-up");
-    add(game.GetGameMgr()->IsActive(), "table");
-    return shown;
-}
 
 // A profile file as the game writes it, in the program's "save/" folder.
 std::string WriteProfileWithATournament(const ScriptedPlayer& player)
@@ -43,13 +31,7 @@ std::string WriteProfileWithATournament(const ScriptedPlayer& player)
     SavedGame& saved = testing_support::AddFreshTournament(ann, 2, 6);
     saved.levelTimeLeft = 321;
     saved.level = 3;
-    const std::string previous = platform::GetCurrentDirectory();
-    platform::SetCurrentDirectory(player.ProgramFolder());
-    EXPECT_TRUE(SaveProfile(ann));
-    platform::SetCurrentDirectory(previous);
-    std::string bytes;
-    EXPECT_TRUE(platform::ReadWholeFile(player.ProgramFolder() + "/save/Ann_.usr", &bytes));
-    return bytes;
+    return walk::PutProfile(player, ann);
 }
 
 TEST(ModuleFlow, EachModuleHandsOverToTheNextAndTheHomePageButtonStaysOffTheTable)

@@ -1,0 +1,446 @@
+// The set-up screens as a player walks them: each cash-table screen (stakes,
+// players, customize, options) opens the table it shows, a tournament is
+// chosen, started, left by quitting the program and continued in the next
+// run with every chip where it was, and quitting from a set-up screen leaves
+// the saved tournament as it was. Each step checks what the profile holds,
+// which module is shown and what the table seated.
+//
+// The start screen is reached through the module flow (the start screen
+// module finishes with the game type a player would have chosen there).
+#include "game/shell/CustomizeDlg.h"
+#include "game/shell/ExitDialog.h"
+#include "game/shell/GameImpl.h"
+#include "game/shell/OptionsDialog.h"
+#include "game/shell/ProfileList.h"
+#include "game/shell/SetupRulesCash.h"
+#include "game/shell/SetupRulesMgr.h"
+#include "game/shell/SetupRulesTournament.h"
+#include "game/shell/StartMgr.h"
+#include "game/shell/StatisticDlg.h"
+#include "game/shell/TournamentEntry.h"
+#include "game/table/BettingRound.h"
+#include "game/table/GameMgr.h"
+#include "game/table/PlayerI.h"
+#include "game/table/Tournament.h"
+#include "platform/window/VirtualKeys.h"
+#include "tests/game/walk/WalkSupport.h"
+#include "tests/support/ScriptedPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <ostream>
+
+namespace {
+
+using Gamespace::CustomizeDlg;
+using Gamespace::GameMgr;
+using Gamespace::SetupRulesCash;
+using Gamespace::SetupRulesTournament;
+using walk::Caption;
+using walk::Image;
+using walk::ScriptedPlayer;
+using walk::ShownModules;
+
+const walk::Sight kStart = Image("images/btn_sel_rules_scr.png", {188, 4, 104, 28}).Named("Start");
+const walk::Sight kContinue = Image("images/btn_sel_rules_scr.png", {108, 1, 78, 30}).Named("Continue");
+const walk::Sight kBack = Image("images/btn_sel_rules_scr.png", {0, 1, 106, 30}).Named("Back");
+const walk::Sight kOptions = Image("images/btn_options.png", {0, 2, 100, 41}).Named("Options");
+const walk::Sight kCustomize = Image("images/btn_customize.png", {0, 0, 135, 32}).Named("Customize");
+const walk::Sight kStatistics = Image("images/btn_statistic.png", {0, 0, 137, 50}).Named("Statistics");
+const walk::Sight kCloseGame = Image("images/btn_close.png", {0, 0, 32, 32}).Named("the close button");
+const walk::Sight kPlus = Image(SetupRulesCash::kPlusMinusImage, {28, 0, 28, 28}).Named("plus");
+const walk::Sight kMinus = Image(SetupRulesCash::kPlusMinusImage, {0, 0, 28, 28}).Named("minus");
+const walk::Sight kHomePage = Image(Gamespace::GameImpl::kHomePageImage).Named("the home-page button");
+const walk::Sight kCustomizeDialog = Image(CustomizeDlg::kBackground).Named("the customize dialog");
+const walk::Sight kCautious = Image(CustomizeDlg::kStyleImage, {90, 0, 136, 32}).Named("Cautious");
+const walk::Sight kAggressive = Image(CustomizeDlg::kStyleImage, {328, 0, 96, 32}).Named("Aggressive");
+const walk::Sight kYes = Image(CustomizeDlg::kYesNoImage, {0, 0, 70, 50}).Named("Yes");
+const walk::Sight kNo = Image(CustomizeDlg::kYesNoImage, {71, 0, 58, 50}).Named("No");
+const walk::Sight kCustomizeOk = Image(CustomizeDlg::kOkImage, {0, 0, 56, 36}).Named("OK");
+const walk::Sight kOptionsDialog = Image(Gamespace::OptionsDialog::kBackground).Named("the options dialog");
+const walk::Sight kStatisticsDialog = Image(Gamespace::StatisticDlg::kBackground).Named("the statistics");
+const walk::Sight kExitQuestion = Image(Gamespace::ExitDialog::kBackground).Named("the exit question");
+
+// A player who has played before.
+Profile Ann()
+{
+    Profile ann;
+    ann.name = "Ann";
+    ann.active = 1;
+    return ann;
+}
+
+// At the fastest game speed a hand takes seconds.
+void LaunchFast(ScriptedPlayer& player)
+{
+    player.WriteRegistryNumber("Options\\Speed", 10);
+    player.Launch();
+}
+
+// What the start screen does with a game-mode button: the game type goes
+// into the profile and the set-up screens follow.
+void ChooseOnTheStartScreen(ScriptedPlayer& player, GameType gameType)
+{
+    ASSERT_EQ(ShownModules(player.Game()), "start");
+    ProfileList::CurrentProfile()->gameType = gameType;
+    player.Game().GetStartMgr().Finish(0);
+    ASSERT_EQ(ShownModules(player.Game()), "set-up");
+}
+
+// Whether the button that shows `sight` is enabled (a stake or tournament
+// button: not the chosen one); false, and the test fails, when it is not
+// on the screen.
+bool IsEnabled(const ScriptedPlayer& player, const walk::Sight& sight)
+{
+    const std::optional<walk::Seen> seen = player.Find(sight);
+    if (!seen)
+        ADD_FAILURE() << sight.Describe() << " is not on the screen:\n" << walk::DescribeScreen();
+    return seen && seen->enabled;
+}
+
+template <class Screen>
+Screen* ShownScreen(ScriptedPlayer& player)
+{
+    return dynamic_cast<Screen*>(player.Game().GetSetupRulesMgr().ShownScreen());
+}
+
+bool WaitForTheTable(ScriptedPlayer& player)
+{
+    GameMgr& table = *player.Game().GetGameMgr();
+    return player.WaitUntil([&] { return table.IsActive() && table.IsDealerChosen(); }, 10000,
+                            "the table to draw for the dealer");
+}
+
+// Plays on at the table until `condition` holds, closing the table's
+// announcements (the dealer draw) as they come.
+bool PlayOnUntil(ScriptedPlayer& player, const std::function<bool()>& condition, const std::string& what)
+{
+    const walk::Sight close = Caption("Close");
+    const uint64_t deadline = player.Now() + 30000;
+    while (player.IsRunning() && !condition() && player.Now() < deadline) {
+        if (player.Sees(close))
+            player.Click(close);
+        else
+            player.Wait(100);
+    }
+    return player.WaitUntil(condition, ScriptedPlayer::kPromptMs, what);
+}
+
+// The turn highlight stands on the human's seat: the table waits for the
+// human.
+bool HumanIsToAct(ScriptedPlayer& player)
+{
+    const std::optional<walk::Seen> human = player.Find(Caption("Ann"));
+    const std::optional<walk::Seen> turn = player.Find(Image("images/player/back_h.png"));
+    if (!human || !turn)
+        return false;
+    const ControlLibrary::Rect& light = turn->area;
+    return human->CentreX() >= light.x && human->CentreX() < light.x + light.w && human->CentreY() >= light.y &&
+           human->CentreY() < light.y + light.h;
+}
+
+std::vector<Gamespace::PlayerI*> SeatedPlayers(const GameMgr& table)
+{
+    std::vector<Gamespace::PlayerI*> seated;
+    for (Gamespace::PlayerI* player : table.GetSeatList())
+        if (player)
+            seated.push_back(player);
+    return seated;
+}
+
+// Every chip at the table: in front of the players, in the bets of the
+// round and in the pot.
+double ChipsAtTheTable(GameMgr& table)
+{
+    double chips = table.Betting().TotalPot() + table.Betting().RoundPot();
+    for (Gamespace::PlayerI* player : SeatedPlayers(table))
+        chips += player->GetChips();
+    return chips;
+}
+
+// What each seated player has, by seat: chips, whether still in the hand
+// and the bet in the round (a folded player's bet is the pot's), hole cards
+// and the dealer button.
+struct Seat {
+    double chips;
+    bool inHand;
+    double bet;
+    std::vector<Card> cards;
+    bool dealer;
+    bool operator==(const Seat&) const = default;
+};
+
+void PrintTo(const Seat& seat, std::ostream* out)
+{
+    *out << "{chips " << seat.chips << (seat.inHand ? ", in, bet " : ", out, bet ") << seat.bet << ", cards";
+    for (const Card& card : seat.cards)
+        *out << " " << card.Name();
+    *out << (seat.dealer ? ", dealer}" : "}");
+}
+
+std::map<uint16_t, Seat> Seats(const GameMgr& table)
+{
+    std::map<uint16_t, Seat> seats;
+    for (Gamespace::PlayerI* player : SeatedPlayers(table)) {
+        const bool inHand = player->IsInHand();
+        seats[player->GetSeat()] = {player->GetChips(), inHand, inHand ? player->GetBet() : 0.0,
+                                    player->GetHoleCards(), player->IsDealer()};
+    }
+    return seats;
+}
+
+struct CashScreenCase {
+    GameType gameType;
+    const char* background;
+    const char* secondBet;  // what the screen says of the big bet at $10/$20
+    uint16_t players;       // chosen with minus
+    const walk::Sight& style;
+    uint32_t styleCode;
+};
+
+void WalkCashScreen(ScriptedPlayer& player, const CashScreenCase& walkCase)
+{
+    SCOPED_TRACE(walkCase.background);
+    Gamespace::GameImpl& game = player.Game();
+    ChooseOnTheStartScreen(player, walkCase.gameType);
+    ASSERT_TRUE(player.WaitToSee(Image(walkCase.background)));
+    EXPECT_TRUE(player.Sees(kHomePage));
+    SetupRulesCash* screen = ShownScreen<SetupRulesCash>(player);
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->GetGameType(), walkCase.gameType);
+    Profile& profile = *ProfileList::CurrentProfile();
+    const TableChoice& choice = profile.TableChoiceFor(walkCase.gameType);
+    // A new profile: the first stake, ten players.
+    EXPECT_FALSE(IsEnabled(player, Caption("$1/$2"))) << "the chosen stake shows its selected frame";
+    EXPECT_EQ(screen->ValueText(2), "$ 200");
+    EXPECT_EQ(screen->PlayersText(), "10");
+    EXPECT_FALSE(IsEnabled(player, kPlus));
+    player.Screenshot("cash set-up");
+
+    player.Click(Caption("$10/$20"));
+    EXPECT_EQ(choice.tableIndex, 3);
+    EXPECT_FALSE(IsEnabled(player, Caption("$10/$20")));
+    EXPECT_TRUE(IsEnabled(player, Caption("$1/$2")));
+    EXPECT_EQ(screen->ValueText(0), "$ 20");
+    EXPECT_EQ(screen->ValueText(1), walkCase.secondBet);
+    EXPECT_EQ(screen->ValueText(2), "$ 2000");
+    for (uint16_t players = 10; players > walkCase.players; --players)
+        player.Click(kMinus);
+    EXPECT_EQ(choice.players, walkCase.players);
+    EXPECT_EQ(screen->PlayersText(), std::to_string(walkCase.players));
+    EXPECT_TRUE(IsEnabled(player, kPlus));
+
+    player.Click(kCustomize);
+    ASSERT_TRUE(player.WaitToSee(kCustomizeDialog));
+    player.Click(walkCase.style);
+    player.Click(profile.customOption != 0 ? kYes : kNo);
+    const uint8_t announces = profile.customOption != 0 ? 0 : 1;
+    // Return is not the start of a table while the dialog is open.
+    player.Press(platform::VK_RETURN);
+    EXPECT_EQ(ShownModules(game), "set-up");
+    player.Click(kCustomizeOk);
+    EXPECT_FALSE(player.Sees(kCustomizeDialog));
+    EXPECT_EQ(profile.computerStyle, walkCase.styleCode);
+    EXPECT_EQ(profile.customOption, announces);
+
+    player.Click(kOptions);
+    ASSERT_TRUE(player.WaitToSee(kOptionsDialog));
+    player.Press(platform::VK_ESCAPE);
+    EXPECT_FALSE(player.Sees(kOptionsDialog));
+    EXPECT_FALSE(player.Sees(kCloseGame)) << "in a window the close button goes once the options close";
+
+    player.Click(kStart);
+    ASSERT_TRUE(WaitForTheTable(player));
+    EXPECT_EQ(ShownModules(game), "table");
+    EXPECT_FALSE(player.Sees(kHomePage));
+    GameMgr& table = *game.GetGameMgr();
+    EXPECT_EQ(SeatedPlayers(table).size(), walkCase.players);
+    EXPECT_DOUBLE_EQ(table.GetMinBet(), 20.0);
+    EXPECT_DOUBLE_EQ(table.GetChipsBought(), 2000.0 * walkCase.players);
+    player.Screenshot("cash table");
+
+    // Leaving the table: the set-up screen again, as it was left.
+    table.Finish(1);
+    EXPECT_EQ(ShownModules(game), "set-up");
+    ASSERT_TRUE(player.WaitToSee(Image(walkCase.background)));
+    EXPECT_FALSE(IsEnabled(player, Caption("$10/$20")));
+    EXPECT_EQ(screen->PlayersText(), std::to_string(walkCase.players));
+    EXPECT_TRUE(player.Sees(kCloseGame)) << "showing the screen brings the close button back";
+    player.Click(kBack);
+    EXPECT_EQ(ShownModules(game), "start");
+}
+
+TEST(SetupWalk, EachCashScreenOpensTheTableItShowsAndKeepsTheChoicesInTheProfile)
+{
+    ScriptedPlayer player;
+    Profile ann = Ann();
+    walk::PutProfile(player, ann);
+    LaunchFast(player);
+    const CashScreenCase cases[] = {
+        {kGameLimit, "images/game_fon/fon_rules_limit.jpg", "$ 40", 4, kCautious, 1},
+        {kGamePotLimit, "images/game_fon/fon_rules_potlimit.jpg", "Pot limit", 2, kAggressive, 3},
+        {kGameNoLimit, "images/game_fon/fon_rules_unlimit.jpg", "Unlimit", 7, kCautious, 1},
+    };
+    for (const CashScreenCase& walkCase : cases)
+        WalkCashScreen(player, walkCase);
+
+    // Space on a set-up screen is its start button.
+    ChooseOnTheStartScreen(player, kGameLimit);
+    player.Press(platform::VK_SPACE);
+    ASSERT_TRUE(WaitForTheTable(player));
+    EXPECT_EQ(SeatedPlayers(*player.Game().GetGameMgr()).size(), 4u);
+    player.Game().GetGameMgr()->Finish(1);
+    player.Click(kCloseGame);
+    EXPECT_TRUE(player.WaitForExit());
+    EXPECT_EQ(player.Finish(), 0);
+
+    const auto saved = walk::ProfileOnDisk(player, "Ann");
+    EXPECT_EQ(saved->limit.tableIndex, 3);
+    EXPECT_EQ(saved->limit.players, 4);
+    EXPECT_EQ(saved->potLimit.players, 2);
+    EXPECT_EQ(saved->noLimit.tableIndex, 3);
+    EXPECT_EQ(saved->noLimit.players, 7);
+    EXPECT_EQ(saved->computerStyle, 1u);
+    EXPECT_EQ(saved->customOption, 0) << "three toggles from yes";
+}
+
+TEST(SetupWalk, ATournamentLeftByQuittingResumesInTheNextRunWithEveryChip)
+{
+    std::string profileAfterQuit;
+    double chipsAtQuit = 0.0;
+    std::map<uint16_t, Seat> seatsAtQuit;
+    {
+        ScriptedPlayer player;
+        Profile ann = Ann();
+        // Limit tournaments: bought in 400, cashed out 250.
+        ann.money = {400, 250, 150, 900, 0, 0};
+        walk::PutProfile(player, ann);
+        LaunchFast(player);
+        Gamespace::GameImpl& game = player.Game();
+        ChooseOnTheStartScreen(player, kGameLimitTournament);
+        ASSERT_TRUE(player.WaitToSee(Image(SetupRulesTournament::kBackgroundImage)));
+        SetupRulesTournament* screen = ShownScreen<SetupRulesTournament>(player);
+        ASSERT_NE(screen, nullptr);
+        // Nothing saved: the first tournament, no way to continue.
+        EXPECT_FALSE(IsEnabled(player, Caption("Satellite N")));
+        EXPECT_FALSE(player.Sees(kContinue));
+        EXPECT_EQ(ProfileList::CurrentProfile()->gameType, kGameNoLimitTournament);
+        EXPECT_EQ(screen->ValueText(SetupRulesTournament::kBuyIn), "$ 20 (x50)");
+        player.Screenshot("tournament set-up");
+
+        player.Click(kStatistics);
+        ASSERT_TRUE(player.WaitToSee(kStatisticsDialog));
+        for (const char* figure : {"400", "250", "-150", "900", "750"})
+            EXPECT_TRUE(player.Sees(Caption(figure))) << figure;
+        // Return closes the statistics, and only them.
+        player.Press(platform::VK_RETURN);
+        EXPECT_FALSE(player.Sees(kStatisticsDialog));
+        EXPECT_EQ(ShownModules(game), "set-up");
+
+        player.Click(Caption("Satellite L"));
+        EXPECT_EQ(ProfileList::CurrentProfile()->gameType, kGameLimitTournament);
+        EXPECT_EQ(screen->ValueText(SetupRulesTournament::kMaxBet), "$ 8");
+        player.Click(Caption("Sit & Go N"));
+        EXPECT_FALSE(IsEnabled(player, Caption("Sit & Go N")));
+        EXPECT_EQ(screen->ValueText(SetupRulesTournament::kRebuy), "1 (up to 7 level)");
+
+        player.Click(kStart);
+        ASSERT_TRUE(WaitForTheTable(player));
+        GameMgr& table = *game.GetGameMgr();
+        EXPECT_EQ(SeatedPlayers(table).size(), 8u);
+        EXPECT_DOUBLE_EQ(ChipsAtTheTable(table), 8 * 1500.0);
+        // The first hand is dealt and bet on until the human is to act.
+        ASSERT_TRUE(PlayOnUntil(player, [&] { return HumanIsToAct(player); }, "the human's turn"));
+        chipsAtQuit = ChipsAtTheTable(table);
+        seatsAtQuit = Seats(table);
+        EXPECT_DOUBLE_EQ(chipsAtQuit, 8 * 1500.0);
+        EXPECT_GT(table.Betting().TotalPot() + table.Betting().RoundPot(), 0.0) << "the blinds are in";
+        EXPECT_EQ(seatsAtQuit[0].cards.size(), 2u) << "the human holds cards";
+        player.Screenshot("tournament table");
+
+        player.CloseWindow();
+        ASSERT_TRUE(player.WaitToSee(kExitQuestion));
+        player.Click(kYes);
+        EXPECT_TRUE(player.WaitForExit());
+        EXPECT_EQ(player.Finish(), 0);
+        profileAfterQuit = walk::ProfileBytes(player, "Ann");
+        const auto saved = walk::ProfileOnDisk(player, "Ann");
+        ASSERT_EQ(saved->savedGames.size(), 1u);
+        EXPECT_EQ(saved->savedGames[0]->tournamentId, 2);
+        EXPECT_EQ(saved->savedGames[0]->current, 1);
+    }
+
+    ScriptedPlayer player;
+    walk::PutProfileBytes(player, "Ann", profileAfterQuit);
+    LaunchFast(player);
+    ChooseOnTheStartScreen(player, kGameLimitTournament);
+    ASSERT_TRUE(player.WaitToSee(kContinue));
+    EXPECT_FALSE(IsEnabled(player, Caption("Sit & Go N"))) << "the tournament in progress is chosen";
+    player.Click(kContinue);
+    ASSERT_TRUE(WaitForTheTable(player));
+    GameMgr& table = *player.Game().GetGameMgr();
+    EXPECT_TRUE(HumanIsToAct(player));
+    EXPECT_DOUBLE_EQ(ChipsAtTheTable(table), chipsAtQuit);
+    EXPECT_EQ(Seats(table), seatsAtQuit);
+    player.Screenshot("tournament resumed");
+}
+
+// A tournament in progress as an earlier run left it.
+SavedGame& PlayedTournament(Profile& profile, uint16_t id)
+{
+    Tournament record;
+    EXPECT_TRUE(FindTournament(id, record));
+    SavedGame& saved = Gamespace::StartTournament(profile, record);
+    saved.level = 3;
+    saved.levelTimeLeft = 200;
+    saved.handOver = 1;
+    return saved;
+}
+
+TEST(SetupWalk, QuittingFromTheTournamentScreenLeavesTheSavedTournamentAsItWas)
+{
+    ScriptedPlayer player;
+    Profile ann = Ann();
+    PlayedTournament(ann, 5);
+    const std::string before = walk::PutProfile(player, ann);
+    LaunchFast(player);
+    ChooseOnTheStartScreen(player, kGameNoLimitTournament);
+    ASSERT_TRUE(player.WaitToSee(kContinue));
+    EXPECT_FALSE(IsEnabled(player, Caption("Sit & Go P")));
+    EXPECT_EQ(ProfileList::CurrentProfile()->gameType, kGamePotLimitTournament);
+    player.Click(Caption("Big game L"));
+    EXPECT_FALSE(player.Sees(kContinue)) << "no game of Big game L to continue";
+    player.Click(kStatistics);
+    player.Press(platform::VK_RETURN);
+    player.Click(kCloseGame);
+    EXPECT_TRUE(player.WaitForExit()) << "away from the table the game ends without a question";
+    EXPECT_EQ(player.Finish(), 0);
+    EXPECT_EQ(walk::ProfileBytes(player, "Ann"), before);
+}
+
+TEST(SetupWalk, DamagedSeatNumbersSeatOnlyTheSeatsThereAre)
+{
+    ScriptedPlayer player;
+    Profile ann = Ann();
+    SavedGame& saved = PlayedTournament(ann, 1);
+    const uint16_t numbers[SavedGame::kComputerSeats] = {0, 3, 3, 12, 65535, 6, 7, 8, 9};
+    for (size_t k = 0; k < SavedGame::kComputerSeats; ++k)
+        saved.seats[k].seatNumber = numbers[k];
+    walk::PutProfile(player, ann);
+    LaunchFast(player);
+    ChooseOnTheStartScreen(player, kGameNoLimitTournament);
+    ASSERT_TRUE(player.WaitToSee(kContinue));
+    player.Click(kContinue);
+    ASSERT_TRUE(WaitForTheTable(player));
+    GameMgr& table = *player.Game().GetGameMgr();
+    std::vector<uint16_t> seats;
+    for (Gamespace::PlayerI* seated : SeatedPlayers(table))
+        seats.push_back(seated->GetSeat());
+    EXPECT_EQ(seats, (std::vector<uint16_t>{0, 3, 6, 7, 8, 9}));
+    player.Wait(3000);
+    EXPECT_EQ(ShownModules(player.Game()), "table");
+}
+
+} // namespace
