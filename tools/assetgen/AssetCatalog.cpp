@@ -114,12 +114,15 @@ void AddButtonSheets(std::vector<ImageAsset>& out)
                         ButtonStyle::Lacquer));
     out.push_back(Sheet("images/btn_statistic.png", 137, 219, {Column("Statistics", 0, 137, 50, {0, 56, 113, 169})},
                         ButtonStyle::Lacquer));
-    // A tournament button's disabled frame marks the chosen tournament.
+    // A tournament button's disabled frame marks the chosen tournament. Its
+    // caption is drawn 5 pixels above the frame's middle, so the face keeps
+    // to the upper part of the frame.
     SheetButton trn{"", Glyph::None,
                     {{{0, 0, 122, 38}, State::Normal},
                      {{0, 46, 122, 38}, State::Hover},
                      {{0, 137, 122, 38}, State::Pressed},
-                     {{0, 90, 122, 38}, State::Selected}}};
+                     {{0, 90, 122, 38}, State::Selected}},
+                    8};
     out.push_back(Sheet("images/btn_trn.png", 122, 175, {trn}, ButtonStyle::Lacquer));
     out.push_back(Sheet("images/dialog/options/bt_opt.png", 56, 114,
                         {Column("", 0, 28, 28, {0, 29, 58, 86}, Glyph::Minus),
@@ -238,8 +241,10 @@ void AddPlates(std::vector<ImageAsset>& out)
                          {},
                          {},
                          {280}}));
+    // The close button's caption stands 2 pixels left of and 5 above the
+    // button's point, (350, 290).
     out.push_back(Plate("images/dialog/statistic_dlg.png", 700, 340,
-                        {"Statistics", {}, {}, {Bed(350, 290)}, {92, 157, 202}}));
+                        {"Statistics", {}, {}, {Bed(348, 285)}, {92, 157, 202}}));
     out.push_back(Plate("images/dialog/rules/dlg.png", 700, 60, {"", {}, {}, {}, {}}));
 }
 

@@ -53,6 +53,9 @@ struct SheetButton {
     std::string words;
     Glyph glyph = Glyph::None;
     std::vector<Frame> frames;
+    // Rows left clear at the foot of each frame: the face of a button whose
+    // caption the toolkit draws above the middle stands where the caption is.
+    int clearBelow = 0;
 };
 
 // Which painter makes an image.

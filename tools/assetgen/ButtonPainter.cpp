@@ -89,9 +89,12 @@ double Radius(const Rect& area, ButtonStyle style)
 void ButtonPainter::PaintSheet(const ImageAsset& sheet, Canvas& canvas) const
 {
     const auto style = static_cast<ButtonStyle>(sheet.variant);
-    for (const FramePlan& plan : PlanFrames(sheet))
-        if (plan.area.w > 2 && plan.area.h > 2)
-            PaintFace(canvas, plan.area, style, plan.state, *plan.button);
+    for (const FramePlan& plan : PlanFrames(sheet)) {
+        Rect area = plan.area;
+        area.h -= plan.button->clearBelow;
+        if (area.w > 2 && area.h > 2)
+            PaintFace(canvas, area, style, plan.state, *plan.button);
+    }
 }
 
 void ButtonPainter::PaintFace(Canvas& canvas, const Rect& area, ButtonStyle style, State state,
