@@ -143,8 +143,8 @@ TEST(TableDialogsWalk, TheTournamentPanelsShowTheTournamentAndItsLeaders)
     player.Screenshot("the tournament panels");
     // Five seconds on, the same rows show the chips, and the level clock
     // has run on.
-    player.Wait(Gamespace::TrnPlayersDlgImpl::kSwitchMs);
-    EXPECT_TRUE(SeesTextStarting("1.     $"));
+    EXPECT_TRUE(player.WaitUntil([&] { return SeesTextStarting("1.     $"); },
+                                 Gamespace::TrnPlayersDlgImpl::kSwitchMs + ScriptedPlayer::kPromptMs, "the chips"));
     EXPECT_FALSE(SeesTextStarting("1.   Ann"));
     EXPECT_FALSE(player.Sees(Caption("1:0")));
     player.Screenshot("the tournament panels with chips");
