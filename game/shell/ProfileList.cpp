@@ -30,17 +30,18 @@ Profile& DefaultProfile()
 
 } // namespace
 
+bool IsProfileNameCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
 bool IsValidProfileName(const std::string& name)
 {
-    if (name.empty() || name.size() > Profile::kMaxNameLength)
+    if (name.empty() || name.size() > kMaxProfileNameLength)
         return false;
-    if (name.find("..") != std::string::npos)
-        return false;
-    for (char c : name) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\' || c == ':')
+    for (char c : name)
+        if (!IsProfileNameCharacter(c))
             return false;
-    }
     return true;
 }
 

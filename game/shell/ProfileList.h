@@ -49,9 +49,14 @@ private:
     std::vector<std::unique_ptr<Profile>> profiles_;
 };
 
-// A name that can key a profile and name its file: 1 to 15 bytes, no path
-// separator, no ".." and no control character, so "save/" + name + "_.usr"
-// always stays inside "save/".
+// The longest name the new-player dialog takes (the file's field holds 15).
+constexpr size_t kMaxProfileNameLength = 10;
+// A letter (a to z, A to Z) or a digit: the only characters a player's name
+// is typed with.
+bool IsProfileNameCharacter(char c);
+// A name the new-player dialog could have made: 1 to 10 letters and digits.
+// Only such a name keys a profile and names its file, so "save/" + name +
+// "_.usr" always stays inside "save/", whatever a file on disk holds.
 bool IsValidProfileName(const std::string& name);
 
 // The current profile plays a tournament (game type 3, 4 or 5): where cash

@@ -360,10 +360,16 @@ TEST_F(ProfileFile, OutOfRangeValuesAreRepairedOrDropped)
 
 TEST_F(ProfileFile, FilesWithUnusableNamesAreRefused)
 {
+    // Whatever the new-player dialog would not take: a way out of "save/",
+    // a blank, punctuation, more than ten characters.
     WriteBytes("save/Hostile_.usr", Header("../../x", 0));
+    WriteBytes("save/Spaced_.usr", Header("Ann Lee", 0));
+    WriteBytes("save/Dotted_.usr", Header("Ann.", 0));
+    WriteBytes("save/Long_.usr", Header("ElevenChars", 0));
     WriteBytes("save/Empty_.usr", Header("", 0));
     WriteBytes("save/Nothing_.usr", "");
-    for (const char* path : {"save/Hostile_.usr", "save/Empty_.usr", "save/Nothing_.usr", "save/Missing_.usr"}) {
+    for (const char* path : {"save/Hostile_.usr", "save/Spaced_.usr", "save/Dotted_.usr", "save/Long_.usr",
+                             "save/Empty_.usr", "save/Nothing_.usr", "save/Missing_.usr"}) {
         Profile profile;
         std::string error;
         EXPECT_FALSE(LoadProfile(profile, path, &error)) << path;

@@ -43,11 +43,13 @@ TEST_F(ProfileListTest, NamesThatWouldShareAFileAreRefused)
     EXPECT_EQ(ProfileList::Instance()->Count(), 2u);
 }
 
-TEST_F(ProfileListTest, NamesThatCouldLeaveTheSaveFolderAreRefused)
+TEST_F(ProfileListTest, OnlyNamesTheNewPlayerDialogCouldMakeAreTaken)
 {
-    for (const char* name : {"../evil", "a/b", "a\\b", "..", "C:x", "tab\there", "SixteenLetters!!"})
+    for (const char* name : {"../evil", "a/b", "a\\b", "..", "C:x", "tab\there", "Ann Lee", "Ann.", "Zoë",
+                             "ElevenChars"})
         EXPECT_EQ(AddNamed(name), nullptr) << name;
-    EXPECT_NE(AddNamed("FifteenLetters!"), nullptr);
+    EXPECT_NE(AddNamed("TenLetters"), nullptr);
+    EXPECT_NE(AddNamed("R2d2"), nullptr);
 
     Profile outsider;
     outsider.name = "../../escaped";

@@ -1,0 +1,44 @@
+#include "game/shell/ErrorDialog.h"
+
+#include "controls/IButtonVO.h"
+#include "controls/IDialogVO.h"
+#include "controls/IStringVO.h"
+#include "game/shell/ProfileDialogLooks.h"
+
+namespace Gamespace {
+
+ErrorDialog::ErrorDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialogImpl(owner)
+{
+    DialogObject().SetBackgroundImage(kBackground);
+    DialogObject().SetSize(400, 200);
+    okButton_ = AddButton(LoadFont(profile_looks::kCaptionFont), ControlLibrary::Point{0, -5},
+                          profile_looks::kCommonButton, Frames(0, {0, 27, 54, 81}, 108, 27), 108, 27);
+    if (okButton_) {
+        profile_looks::Silence(*okButton_);
+        okButton_->SetTag(1);
+        okButton_->SetCaption("Ok");
+    }
+    message_ = AddString(LoadFont(profile_looks::kPromptFont), profile_looks::kPromptColour, profile_looks::kTextLayer);
+    if (message_)
+        message_->SetText(kMessage);
+    LayoutControls();
+}
+
+void ErrorDialog::LayoutControls()
+{
+    const ControlLibrary::Point centre = Centre();
+    if (okButton_)
+        okButton_->SetPosition(centre.x, centre.y + 50);
+    if (message_)
+        message_->SetPosition(centre.x, centre.y - 25);
+}
+
+void ErrorDialog::OnMouseUp(uint32_t id, int32_t /*button*/)
+{
+    if (!okButton_ || id != okButton_->GetId())
+        return;
+    PlayClick();
+    DialogObject().SetVisible(false);
+}
+
+} // namespace Gamespace
