@@ -8,6 +8,8 @@
 #include "platform/core/Testing.h"
 #include "platform/ddraw/SdlPresenter.h"
 
+#include <cstdlib>
+
 int main(int argc, char** argv)
 {
     platform::SetCommandLineArguments(argc, argv);
@@ -21,6 +23,9 @@ int main(int argc, char** argv)
     // The kernel asks the game for its names before the window exists, so it
     // is not started without one.
     std::unique_ptr<Gamespace::GameImpl> game = Gamespace::CreateGameObject();
+    // A test script may serve the version and news pages itself.
+    if (const char* server = std::getenv(Gamespace::kWebServerVariable); game && server)
+        game->SetWebPages(Gamespace::WebPages::On(server));
     if (game && KernelLibrary::RunKernel(nullptr, game.get()))
         KernelLibrary::ShutdownKernel(nullptr);
     game.reset();

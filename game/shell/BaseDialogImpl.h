@@ -112,6 +112,9 @@ protected:
     // The close button of the result dialogs: a common button switched to
     // the dialog's own "Close" caption over "images/dialog/btn_ok.png".
     ControlLibrary::IButtonVO* AddCloseButton();
+    // Makes a button of the dialog's own its close button: a click plays
+    // the click and closes the dialog (OnMouseUp of this base).
+    void UseAsCloseButton(ControlLibrary::IButtonVO* button) { closeButton_ = button; }
     // Puts the close button at (dx, dy) from the dialog's middle.
     void PlaceCloseButton(int32_t dx, int32_t dy);
     // 0 when the dialog has no close button.

@@ -17,6 +17,7 @@ ErrorDialog::ErrorDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDia
         profile_looks::Silence(*okButton_);
         okButton_->SetTag(1);
         okButton_->SetCaption("Ok");
+        UseAsCloseButton(okButton_);
     }
     message_ = AddString(LoadFont(profile_looks::kPromptFont), profile_looks::kPromptColour, profile_looks::kTextLayer);
     if (message_)
@@ -31,14 +32,6 @@ void ErrorDialog::LayoutControls()
         okButton_->SetPosition(centre.x, centre.y + 50);
     if (message_)
         message_->SetPosition(centre.x, centre.y - 25);
-}
-
-void ErrorDialog::OnMouseUp(uint32_t id, int32_t /*button*/)
-{
-    if (!okButton_ || id != okButton_->GetId())
-        return;
-    PlayClick();
-    DialogObject().SetVisible(false);
 }
 
 } // namespace Gamespace

@@ -22,7 +22,6 @@ public:
     explicit ErrorDialog(ControlLibrary::DialogMessageObserver* owner);
 
     void LayoutControls() override;
-    void OnMouseUp(uint32_t id, int32_t button) override;
 
     ControlLibrary::IButtonVO* OkButton() const { return okButton_; }
 

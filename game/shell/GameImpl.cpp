@@ -5,6 +5,7 @@
 #include "controls/IFont.h"
 #include "game/shell/ClickSound.h"
 #include "game/shell/ExitDialog.h"
+#include "game/shell/NewsFetcher.h"
 #include "game/shell/Options.h"
 #include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
@@ -123,6 +124,7 @@ void GameImpl::ReleaseOwnControls()
 
 void GameImpl::OnFrameUpdate()
 {
+    startMgr_->ProcessEvents();
     if (gameMgr_)
         gameMgr_->ProcessEvents();
 }
@@ -163,6 +165,16 @@ void GameImpl::QuitGame()
 {
     if (sysApp_)
         sysApp_->Quit();
+}
+
+bool GameImpl::IsLatestVersion()
+{
+    return IsVersionCurrent(HttpGet(webPages_.versionPage, webPages_.timeouts), version_);
+}
+
+std::string GameImpl::GetNewsText()
+{
+    return HttpGet(webPages_.newsPage, webPages_.timeouts);
 }
 
 void GameImpl::OnDialogShown(uint32_t dialogId, bool shown)

@@ -29,6 +29,7 @@
 #include "controls/DialogMessageObserver.h"
 #include "controls/MouseMessageObserver.h"
 #include "game/shell/TableShell.h"
+#include "game/shell/WebPages.h"
 #include "game/table/GameModule.h"
 #include "kernel/IGame.h"
 
@@ -77,18 +78,27 @@ public:
     void OnCloseRequest() override;
 
     // ---- KernelLibrary::IFrameUpdate ----
-    // Runs the table's steps its timers asked for since the last frame.
+    // Runs the steps the start screen's and the table's timers asked for
+    // since the last frame.
     void OnFrameUpdate() override;
 
     // ---- GameModuleObserver ----
     void OnModuleDone(uint32_t moduleId) override;
     void RequestExit() override { OnCloseRequest(); }
     void QuitGame() override;
+    // The version and news pages (on the news worker's thread): current when
+    // the version page cannot be read; "" when the news page cannot.
+    bool IsLatestVersion() override;
+    std::string GetNewsText() override;
 
     // The exit dialog closed: quit on yes, else the table goes on.
     void OnDialogShown(uint32_t dialogId, bool shown) override;
     // The home-page button.
     void OnMouseUp(uint32_t id, int32_t button) override;
+
+    // Where the version and news pages come from (before Start).
+    void SetWebPages(WebPages pages) { webPages_ = std::move(pages); }
+    const WebPages& GetWebPages() const { return webPages_; }
 
     // What tests and tools look at.
     StartMgr& GetStartMgr() const { return *startMgr_; }
@@ -116,6 +126,7 @@ private:
     ControlLibrary::IFactory* factory_ = nullptr;
     TableShell tableShell_;
     std::unique_ptr<ClickSound> click_;
+    WebPages webPages_ = WebPages::On(kWebServer);
 };
 
 // The game object the program's main entry hands to the kernel; null when

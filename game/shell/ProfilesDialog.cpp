@@ -15,7 +15,9 @@ namespace Gamespace {
 namespace {
 
 constexpr char kNameImage[] = "images/dialog/pl_name_cover.png";
-constexpr ControlLibrary::RGB kOtherNameColour{255, 255, 255};
+using ControlLibrary::RGB;
+
+constexpr RGB kOtherNameColour{255, 255, 255};
 constexpr ControlLibrary::RGB kHoverColour{255, 255, 128};
 constexpr ControlLibrary::RGB kPressedColour{203, 203, 192};
 constexpr ControlLibrary::RGB kBlack{0, 0, 0};
@@ -143,9 +145,10 @@ void ProfilesDialog::ColourNames()
     const ProfileList& list = *ProfileList::Instance();
     for (size_t i = 0; i < nameButtons_.size() && i < list.Count(); ++i)
         if (nameButtons_[i]) {
-            const bool current = list.At(i)->active != 0;
-            nameButtons_[i]->SetTextColours({current ? profile_looks::kCurrentNameColour : kOtherNameColour,
-                                             kHoverColour, kPressedColour, kBlack, kBlack});
+            const RGB name = list.At(i)->active != 0 ? profile_looks::kCurrentNameColour : kOtherNameColour;
+            // A name is disabled only while a dialog stands over the chooser;
+            // it keeps its colour, black on the dark slot could not be read.
+            nameButtons_[i]->SetTextColours({name, kHoverColour, kPressedColour, name, kBlack});
         }
 }
 

@@ -9,7 +9,11 @@ inline constexpr char kProductVersion[] = "1.5";
 // Below "SOFTWARE\": maker and product.
 inline constexpr char kRegistryKey[] = "Tovrelly\\Pellucor";
 inline constexpr char kHomePageAddress[] = "http://www.tovrelly.com/";
-inline constexpr char kVersionPageAddress[] = "http://www.tovrelly.com/games/pellucor/version.html";
-inline constexpr char kNewsPageAddress[] = "http://www.tovrelly.com/game_news.html";
+// Where the version note sends the player for the newer version.
+inline constexpr char kDownloadPageAddress[] = "http://www.tovrelly.com/games/pellucor/";
+// The server the version and news pages are fetched from, and their paths.
+inline constexpr char kWebServer[] = "http://www.tovrelly.com";
+inline constexpr char kVersionPagePath[] = "/games/pellucor/version.html";
+inline constexpr char kNewsPagePath[] = "/game_news.html";
 
 } // namespace Gamespace

@@ -46,8 +46,10 @@ RulesDlg::RulesDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialogImp
     ControlLibrary::IFont* titleFont = LoadFont(kTitleFont);
     ControlLibrary::IFont* textFont = LoadFont(kTextFont);
     okButton_ = AddButton(LoadFont(kCaptionFont), ControlLibrary::Point{-2, -5}, 94, 26);
-    if (okButton_)
+    if (okButton_) {
         SetButtonLook(*okButton_, kButtonImage, Frames(0, {0, 43, 87, 130}, 56, 36), 56, 36);
+        UseAsCloseButton(okButton_);
+    }
     title_ = AddString(titleFont, kTitleColour, kChildLayer);
     if (title_)
         title_->SetText(kTitle);
@@ -72,14 +74,6 @@ void RulesDlg::LayoutControls()
         textBox_->SetPosition(centre.x + 10, centre.y + kTextTop + kTextHeight / 2);
     if (okButton_)
         okButton_->SetPosition(centre.x, centre.y + 270);
-}
-
-void RulesDlg::OnMouseUp(uint32_t id, int32_t /*button*/)
-{
-    if (!okButton_ || id != okButton_->GetId())
-        return;
-    PlayClick();
-    DialogObject().SetVisible(false);
 }
 
 } // namespace Gamespace

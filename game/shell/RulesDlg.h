@@ -23,8 +23,6 @@ public:
     explicit RulesDlg(ControlLibrary::DialogMessageObserver* owner);
 
     void LayoutControls() override;
-    // OK closes the page; a click anywhere else does nothing.
-    void OnMouseUp(uint32_t id, int32_t button) override;
 
     ControlLibrary::IButtonVO* OkButton() const { return okButton_; }
     ControlLibrary::ITextBoxVO* TextBox() const { return textBox_; }

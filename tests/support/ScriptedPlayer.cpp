@@ -13,6 +13,7 @@
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowTesting.h"
 #include "tests/support/CapturingPresenter.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/WalkMachine.h"
 #include "timing/TimeSystem_impl.h"
 
@@ -128,6 +129,11 @@ void ScriptedPlayer::EndProgram()
 ScriptedPlayer& ScriptedPlayer::Launch()
 {
     game_ = Gamespace::CreateGameObject();
+    Gamespace::WebPages pages = Gamespace::WebPages::On(
+        webServer_.empty() ? "http://127.0.0.1:" + std::to_string(platform::testing::LoopbackHttpServer::UnusedPort())
+                           : webServer_);
+    pages.timeouts = webTimeouts_;
+    game_->SetWebPages(pages);
     if (!KernelLibrary::StartKernel(nullptr, game_.get(), backend_ == Backend::Sdl)) {
         ADD_FAILURE() << "the kernel did not start";
         return *this;
@@ -140,6 +146,20 @@ ScriptedPlayer& ScriptedPlayer::Launch()
               "the game to start");
     CheckDrawing();
     return *this;
+}
+
+ScriptedPlayer& ScriptedPlayer::Relaunch()
+{
+    if (app_ && !finished_) {
+        ADD_FAILURE() << "the program still runs; it cannot be started again";
+        return *this;
+    }
+    machine_->Restart();
+    app_ = nullptr;
+    ended_ = false;
+    finished_ = false;
+    exitCode_ = 0;
+    return Launch();
 }
 
 bool ScriptedPlayer::IsRunning() const

@@ -40,6 +40,7 @@
 // Threads: the test's thread is the program's main thread.
 #pragma once
 
+#include "game/shell/HttpGet.h"
 #include "tests/support/ScreenSight.h"
 
 #include <cstdint>
@@ -75,10 +76,23 @@ public:
     ScriptedPlayer& operator=(const ScriptedPlayer&) = delete;
 
     // ---- The program ----
+    // Where the start screen fetches its version and news pages from
+    // ("http://127.0.0.1:port"; before Launch), and how long each step of a
+    // fetch may wait in program time (which runs fast on the headless back
+    // end). Unless a walk serves them, they are asked of a loopback port
+    // where nothing listens: a walk never reaches an outside address.
+    void ServeWebPagesFrom(const std::string& server, const Gamespace::HttpTimeouts& timeouts = {})
+    {
+        webServer_ = server;
+        webTimeouts_ = timeouts;
+    }
     // What the program's main entry does, up to its first screen: the game
     // object is made and handed to the kernel, and the program runs until
     // the game has started.
     ScriptedPlayer& Launch();
+    // After Finish: the program started again on the same machine, which
+    // keeps its files and its saved registry.
+    ScriptedPlayer& Relaunch();
     // The program runs (it has not quit).
     bool IsRunning() const;
     // After the program quit: the rest of its main entry (the kernel's
@@ -148,6 +162,8 @@ private:
     Backend backend_;
     std::unique_ptr<WalkMachine> machine_;
     std::unique_ptr<Gamespace::GameImpl> game_;
+    std::string webServer_;
+    Gamespace::HttpTimeouts webTimeouts_;
     KernelLibrary::MainApp* app_ = nullptr;
     uint64_t launchMicros_ = 0;
     uint64_t nextTickMicros_ = 0;

@@ -50,16 +50,10 @@ std::string WalkMachine::BuildFolder()
 #endif
 }
 
-WalkMachine::WalkMachine(bool headless)
+WalkMachine::WalkMachine(bool headless) : headless_(headless)
 {
     MakeFolders();
-    // What a fresh process has: the options at their start values and no
-    // profiles loaded.
-    Gamespace::ResetOptions();
-    ProfileList::Free();
-    platform::testing::ResetRegistry();
-    platform::testing::ClearFailures();
-    platform::testing::ClearScriptedAnswers();
+    ResetProcessState();
     if (headless) {
         ResetHeadlessServices();
         clock_ = std::make_unique<platform::ManualClock>(kClockStartMicros);
@@ -98,6 +92,24 @@ void WalkMachine::MakeFolders()
                                         error);
         EXPECT_FALSE(error) << "cannot link " << (build / archive) << ": " << error.message();
     }
+}
+
+void WalkMachine::Restart()
+{
+    ResetProcessState();
+    if (headless_)
+        ResetHeadlessServices();
+}
+
+void WalkMachine::ResetProcessState()
+{
+    // What a fresh process has: the options at their start values, no
+    // profiles loaded, the registry as its file holds it.
+    Gamespace::ResetOptions();
+    ProfileList::Free();
+    platform::testing::ResetRegistry();
+    platform::testing::ClearFailures();
+    platform::testing::ClearScriptedAnswers();
 }
 
 void WalkMachine::ResetHeadlessServices()

@@ -38,6 +38,10 @@ public:
 
     explicit WalkMachine(bool headless);
     ~WalkMachine();
+    // What the next process on this machine finds: the files and the saved
+    // registry as the last run left them, the options at their start values,
+    // no profiles loaded (and, headless, a fresh window system and display).
+    void Restart();
     WalkMachine(const WalkMachine&) = delete;
     WalkMachine& operator=(const WalkMachine&) = delete;
 
@@ -49,12 +53,14 @@ public:
 
 private:
     void MakeFolders();
+    void ResetProcessState();
     void ResetHeadlessServices();
 
     platform::testing::ScopedTempFolder folder_;
     std::string programFolder_;
     std::unique_ptr<platform::ManualClock> clock_;
     std::unique_ptr<platform::ScopedClock> clockGuard_;
+    bool headless_;
     platform::testing::DebugOutputCapture output_;
     platform::testing::ScopedExitInterception exitInterception_;
     testing_support::CapturingPresenter* presenter_ = nullptr;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Starts the game under a virtual X server as a player would, on a machine
 # with no profiles and no settings: the window comes up at 1024 x 768 with
-# the start screen (for now an empty screen with the home-page button at
-# (52, 49)) and nothing the program failed to draw; closing the window ends
-# the program, with exit code 0 and its loop left normally.
+# the start screen (the home-page button at (52, 49), and the new-player
+# dialog asking for a first name) and nothing the program failed to draw;
+# closing the window ends the program, with exit code 0 and its loop left
+# normally.
 #
 #   game_window.sh PROGRAM OUTPUT_FOLDER
 #

@@ -36,7 +36,9 @@ start_program() {
     out=$2
     log=$out/program.log
     mkdir -p "$out"
-    PELLUCOR_DEBUG_OUTPUT=1 "$1" 2>"$log" &
+    # The version and news pages are asked of a loopback port where nothing
+    # listens: a test never reaches an outside address.
+    PELLUCOR_DEBUG_OUTPUT=1 PELLUCOR_WEB_SERVER=${PELLUCOR_WEB_SERVER:-http://127.0.0.1:9} "$1" 2>"$log" &
     pid=$!
     trap 'kill $pid 2>/dev/null || true' EXIT
     window=$(timeout 20 xdotool search --sync --onlyvisible --name "$3" | head -1)

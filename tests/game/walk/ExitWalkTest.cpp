@@ -5,6 +5,7 @@
 #include "controls/IButtonVO.h"
 #include "game/shell/ExitDialog.h"
 #include "game/shell/GameImpl.h"
+#include "game/shell/Profile.h"
 #include "game/shell/ProfileList.h"
 #include "game/shell/ProgramInfo.h"
 #include "game/shell/SetupRulesMgr.h"
@@ -13,6 +14,7 @@
 #include "platform/core/Testing.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowTesting.h"
+#include "tests/game/walk/WalkSupport.h"
 #include "tests/support/ScriptedPlayer.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +78,9 @@ TEST(ExitWalk, FirstStartShowsTheStartScreenAndClosingTheWindowQuits)
 TEST(ExitWalk, TheHomePageButtonOpensTheMakersPage)
 {
     ScriptedPlayer player;
+    Profile ann;
+    ann.name = "Ann";
+    walk::PutProfile(player, ann);
     player.Launch();
     // On the real back end the address is not handed to a browser.
     if (player.GetBackend() == ScriptedPlayer::Backend::Sdl)

@@ -8,11 +8,13 @@
 #include "controls/IFont.h"
 #include "controls/IImageVO.h"
 #include "game/shell/GameImpl.h"
+#include "game/shell/Profile.h"
 #include "game/shell/SetupRulesMgr.h"
 #include "game/shell/StartMgr.h"
 #include "kernel/Kernel.h"
 #include "platform/core/Testing.h"
 #include "platform/window/VirtualKeys.h"
+#include "tests/game/walk/WalkSupport.h"
 #include "tests/support/ScriptedPlayer.h"
 
 #include <gtest/gtest-spi.h>
@@ -89,6 +91,10 @@ TEST(ScriptedPlayer, APartDrawnOffItsImageFailsTheWalk)
 TEST(ScriptedPlayer, TypedCharactersAndKeysReachTheObjectClickedInto)
 {
     ScriptedPlayer player;
+    // A player known already: no name is asked for over the entry.
+    Profile ann;
+    ann.name = "Ann";
+    walk::PutProfile(player, ann);
     player.Launch();
     ControlLibrary::IFactory& factory = *KernelLibrary::GetFactory();
     ControlLibrary::IFont* font = factory.CreateFont();
@@ -100,6 +106,7 @@ TEST(ScriptedPlayer, TypedCharactersAndKeysReachTheObjectClickedInto)
     entry->SetFont(font);
     entry->SetSize(200, 30);
     entry->SetPosition(400, 400);
+    entry->SetLayer(600); // above the start screen
     entry->SetVisible(true);
     player.Wait(100);
 
