@@ -130,6 +130,15 @@ TEST_F(ThreadedHttpFetch, AWellFormedReplyComesBackWholeAfterTheRequestAsSpelled
                                     "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1)\nAccept: */*\n\n");
 }
 
+TEST_F(ThreadedHttpFetch, AHostNameIsLookedUpOnTheSide)
+{
+    const std::string reply = Ok("tovrelly_text: hello");
+    LoopbackHttpServer server({LoopbackHttpServer::Reply(reply)});
+    EXPECT_EQ(HttpGet("http://localhost:" + std::to_string(server.Port()) + "/game_news.html"), reply);
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].substr(0, 45), "GET /game_news.html HTTP/1.0\nHost: localhost\n");
+}
+
 TEST_F(ThreadedHttpFetch, ASlowButLiveServerIsWaitedForAndAZeroByteEndsTheText)
 {
     // The pieces come in real time while the program's clock stands still:
