@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <sstream>
 
@@ -172,13 +173,125 @@ TEST_F(OpponentTest, SeededGeneratorGivesAFixedSequenceOfDecisions)
     EXPECT_EQ(decisions.str(), "5:5 2:0 5:6 2:0 2:0 2:0 5:6 5:6 5:7 2:0 2:0 5:7 ");
 }
 
+// Facing a bet before the flop without a pair: the cautious style plays a
+// queen or better with a nine or better; the middle style a jack or better
+// with an eight or better, or any two suited; the boldest a nine or better
+// with a seven or better, any two suited or any two connected.
+TEST_F(OpponentTest, EachStyleCallsABetBeforeTheFlopOnlyWithItsStartingHands)
+{
+    table.state.gameType = 2;
+    table.state.betMade = 1;
+    table.state.currentBet = 2;
+    struct Hand {
+        Card first, second;
+        bool plays[3];
+    };
+    const Hand hands[] = {
+        {Card(10, 0), Card(7, 1), {true, true, true}},    // queen nine
+        {Card(10, 0), Card(6, 1), {false, true, true}},   // queen eight
+        {Card(9, 0), Card(7, 1), {false, true, true}},    // jack nine
+        {Card(9, 0), Card(6, 1), {false, true, true}},    // jack eight
+        {Card(8, 0), Card(6, 1), {false, false, true}},   // ten eight
+        {Card(12, 0), Card(5, 1), {false, false, true}},  // ace seven
+        {Card(9, 0), Card(5, 1), {false, false, true}},   // jack seven
+        {Card(6, 0), Card(4, 1), {false, false, false}},  // eight six
+        {Card(12, 0), Card(4, 1), {false, false, false}}, // ace six
+        {Card(5, 2), Card(0, 2), {false, true, true}},    // seven two suited
+        {Card(4, 1), Card(3, 3), {false, false, true}},   // six five
+    };
+    for (const Hand& hand : hands) {
+        for (uint32_t style = 0; style < 3; ++style) {
+            Seat(style, 100, hand.first, hand.second);
+            double amount = -1;
+            EXPECT_EQ(Decide(amount), hand.plays[style] ? kDecideCall : kDecideFold)
+                << hand.first.Name() << hand.second.Name() << " style " << style;
+        }
+    }
+}
+
+// Every two hole cards, both ways round, in the situations each style meets
+// before and after the flop: the same draws must give the same decision and
+// amount whichever card was dealt first.
+TEST_F(OpponentTest, TheDecisionDoesNotDependOnTheOrderOfTheHoleCards)
+{
+    struct Spot {
+        std::vector<Card> board;
+        uint8_t betMade;
+        double currentBet;
+        double chips;
+    };
+    const std::vector<Card> flop = {Card(7, 0), Card(2, 1), Card(11, 2)};
+    const std::vector<Card> river = {Card(7, 0), Card(2, 1), Card(11, 2), Card(4, 0), Card(9, 0)};
+    const std::vector<Spot> spots = {
+        {{}, 0, 0, 500}, {{}, 1, 2, 500}, {{}, 1, 40, 500}, {{}, 1, 40, 30},
+        {flop, 0, 0, 500}, {flop, 1, 10, 500}, {river, 1, 10, 500}, {river, 1, 10, 12},
+    };
+    auto onBoard = [](const std::vector<Card>& board, Card card) {
+        return std::find(board.begin(), board.end(), card) != board.end();
+    };
+    int differences = 0;
+    unsigned seed = 1;
+    for (uint32_t gameType : {0u, 2u}) {
+        table.state.gameType = gameType;
+        for (const Spot& spot : spots) {
+            table.state.board = spot.board;
+            table.state.boardStage = spot.board.empty() ? 0 : static_cast<uint32_t>(spot.board.size() - 2);
+            table.state.betMade = spot.betMade;
+            table.state.currentBet = spot.currentBet;
+            for (uint32_t style = 0; style < 3; ++style) {
+                for (uint32_t high = 0; high < 13; ++high) {
+                    for (uint32_t low = 0; low <= high; ++low) {
+                        for (uint32_t suit : {0u, 3u}) {
+                            Card first(high, 1), second(low, suit);
+                            if (first == second || onBoard(spot.board, first) || onBoard(spot.board, second))
+                                continue;
+                            double amounts[2] = {-1, -1};
+                            uint32_t codes[2];
+                            ++seed;
+                            for (int order = 0; order < 2; ++order) {
+                                Seat(style, spot.chips, order == 0 ? first : second, order == 0 ? second : first);
+                                platform::srand(seed);
+                                codes[order] = Decide(amounts[order]);
+                            }
+                            if ((codes[0] != codes[1] || amounts[0] != amounts[1]) && differences++ < 5)
+                                ADD_FAILURE() << "style " << style << " game " << gameType << " board "
+                                              << spot.board.size() << " bet " << spot.currentBet << ": "
+                                              << first.Name() << second.Name() << " gives " << codes[0] << ":"
+                                              << amounts[0] << ", " << second.Name() << first.Name() << " gives "
+                                              << codes[1] << ":" << amounts[1];
+                        }
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(differences, 0);
+}
+
 TEST(ComputerStyle, ProfileOptionPicksTheStyleAndAnythingElseDrawsOne)
 {
-    EXPECT_EQ(PlayerComp::StyleForOption(1), 0u);
-    EXPECT_EQ(PlayerComp::StyleForOption(3), 2u);
     platform::srand(5);
-    for (int i = 0; i < 50; ++i)
-        EXPECT_LT(PlayerComp::StyleForOption(0), 3u);
+    int drawn[3] = {0, 0, 0};
+    for (int i = 0; i < 60; ++i) {
+        EXPECT_EQ(PlayerComp::StyleForOption(1), 0u);
+        EXPECT_EQ(PlayerComp::StyleForOption(2), 1u);
+        EXPECT_EQ(PlayerComp::StyleForOption(3), 2u);
+        uint32_t style = PlayerComp::StyleForOption(i % 2 == 0 ? 0 : 4);
+        ASSERT_LT(style, 3u);
+        ++drawn[style];
+    }
+    // Every style comes up among the drawn ones.
+    EXPECT_GT(drawn[0], 0);
+    EXPECT_GT(drawn[1], 0);
+    EXPECT_GT(drawn[2], 0);
+}
+
+TEST(ComputerStyle, AStyleBeyondTheThreePlaysTheCautiousStyle)
+{
+    testing_support::FakeTable table;
+    EXPECT_EQ(PlayerComp(&table, table.services, 2, nullptr).GetStyle(), 2u);
+    EXPECT_EQ(PlayerComp(&table, table.services, 3, nullptr).GetStyle(), 0u);
+    EXPECT_EQ(PlayerComp(&table, table.services, 7, nullptr).GetStyle(), 0u);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "game/table/SeatDisplay.h"
 #include "game/table/TableScreen.h"
 #include "tests/support/FakeTable.h"
+#include "tests/support/RecordingFactory.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,15 @@ protected:
         tournament = &testing_support::AddFreshTournament(table.shell.profile, id, 10);
         tournament->level = level;
     }
+    // Whether a seat's label reads `wanted`, once the players are made with
+    // `factory`.
+    bool SeatShows(const std::string& wanted)
+    {
+        for (testing_support::RecordedObject* text : factory.ObjectsOfKind("String"))
+            if (!text->released && text->text == wanted)
+                return true;
+        return false;
+    }
     std::vector<uint32_t> Available()
     {
         std::vector<uint32_t> actions;
@@ -42,6 +52,7 @@ protected:
         return actions;
     }
 
+    testing_support::RecordingFactory factory;
     FakeTable table;
     SavedGame* tournament = nullptr;
     std::unique_ptr<PlayerHuman> human;
@@ -144,6 +155,59 @@ TEST_F(PlayerTest, ComputerRebuysOnlyWhenAllowedAndShort)
     computer->OfferRebuy();
     EXPECT_EQ(computer->GetRebuyCount(), 2u);
     EXPECT_DOUBLE_EQ(computer->GetChips(), 0.0);
+}
+
+TEST_F(PlayerTest, ComputerShortAtItsTurnRebuysBeforeItActs)
+{
+    InTournament(9, 3);
+    table.services.factory = &factory;
+    Computer(40);
+    table.Deal(*computer, Card(0, 0), Card(5, 1));
+    table.state.actingOrder = {computer.get()};
+    computer->TakeTurn();
+    EXPECT_EQ(computer->GetRebuyCount(), 1u);
+    EXPECT_EQ(tournament->seats[0].rebuysTaken, 1u);
+    EXPECT_DOUBLE_EQ(table.prizePool, 150.0);
+    EXPECT_TRUE(SeatShows("Re-Buy $150 (15000 chips)"));
+    // The seat shows the chips bought, and the turn is still taken.
+    EXPECT_TRUE(SeatShows("$ 15 040"));
+    ASSERT_FALSE(table.actions.empty());
+}
+
+TEST_F(PlayerTest, ComputerTakesTheAddOnAtTheLevelBeforeItsLevelWhenShortAndNeverKeepsTheTableWaiting)
+{
+    InTournament(9, 9); // Big game L: $150 add-on of 15000 chips, offered at level 9
+    table.services.factory = &factory;
+    EXPECT_FALSE(Computer(14999).OfferAddOn());
+    EXPECT_DOUBLE_EQ(computer->GetChips(), 29999.0);
+    EXPECT_DOUBLE_EQ(table.prizePool, 150.0);
+    EXPECT_TRUE(SeatShows("Add-On $150 (15000 chips)"));
+    EXPECT_TRUE(SeatShows("$ 29 999"));
+
+    EXPECT_FALSE(Computer(15000).OfferAddOn());
+    EXPECT_DOUBLE_EQ(computer->GetChips(), 15000.0);
+    for (uint32_t level : {8u, 10u}) {
+        tournament->level = level;
+        EXPECT_FALSE(Computer(100).OfferAddOn());
+        EXPECT_DOUBLE_EQ(computer->GetChips(), 100.0) << "level " << level;
+    }
+    EXPECT_DOUBLE_EQ(table.prizePool, 150.0);
+}
+
+TEST_F(PlayerTest, ComputerAtACashTableBuysNothing)
+{
+    Computer(0);
+    EXPECT_FALSE(computer->OfferRebuy());
+    EXPECT_FALSE(computer->OfferAddOn());
+    EXPECT_DOUBLE_EQ(computer->GetChips(), 0.0);
+    EXPECT_EQ(computer->GetRebuyCount(), 0u);
+
+    // A tournament game with no saved tournament to play is no tournament.
+    table.shell.profile.gameType = kGameNoLimitTournament;
+    EXPECT_FALSE(computer->OfferRebuy());
+    EXPECT_FALSE(computer->OfferAddOn());
+    EXPECT_DOUBLE_EQ(computer->GetChips(), 0.0);
+    EXPECT_DOUBLE_EQ(table.prizePool, 0.0);
 }
 
 TEST_F(PlayerTest, AtTheLastRebuyLevelTheComputerMayRebuyButTheHumanIsNotAsked)
