@@ -1,0 +1,256 @@
+// A tournament as a player lives it: the blinds rise once each time the
+// level clock runs out, never in between, and the level the profile keeps is
+// the level the table played; the breaks between hands offer re-buys and
+// add-ons and wait for the answer; play ends when too few can pay.
+#include "game/table/PlayerI.h"
+#include "game/table/RebuyAddonDlg.h"
+#include "game/table/Tournament.h"
+#include "tests/support/TableHarness.h"
+
+#include <gtest/gtest.h>
+
+namespace Gamespace {
+namespace {
+
+using testing_support::TableHarness;
+
+// A tournament of ten-minute levels, first bet 100, whose human checks or
+// folds: he lasts for many levels, and a finished tournament is not begun
+// again behind the test's back.
+SavedGame& SitAtTheBigGame(TableHarness& harness)
+{
+    harness.restartWhenDone = false;
+    harness.humanPolicy = [](HumanActionMessageObserver& human) {
+        human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanFold : kHumanCheck, 0);
+    };
+    return harness.UseTournament(3, 10);
+}
+
+// Plays until `hands` more hands have started, checking at every step that
+// the level and the minimum bet stay as they were while the clock runs.
+void PlayHandsWithinTheLevel(TableHarness& harness, const SavedGame& saved, uint64_t hands)
+{
+    const uint32_t level = saved.level;
+    const double minBet = harness.table->GetMinBet();
+    const uint64_t target = harness.table->GetHandsStarted() + hands;
+    ASSERT_TRUE(harness.RunUntil([&] {
+        EXPECT_EQ(saved.level, level);
+        EXPECT_DOUBLE_EQ(harness.table->GetMinBet(), minBet);
+        return harness.table->GetHandsStarted() >= target || saved.level != level;
+    }));
+    ASSERT_EQ(saved.level, level);
+    // The hands were all played inside the level's time.
+    ASSERT_GT(harness.table->GetLevelSecondsLeft(), 0u);
+    ASSERT_FALSE(harness.table->IsLevelExpired());
+}
+
+TEST(TournamentLevels, TheLevelRisesOnceWhenItsClockRunsOutAndHoldsForTheHandsAfter)
+{
+    TableHarness harness(21);
+    SavedGame& saved = SitAtTheBigGame(harness);
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() >= 2; }));
+    EXPECT_EQ(saved.level, 1u);
+    EXPECT_DOUBLE_EQ(harness.table->GetMinBet(), 100.0);
+
+    ASSERT_TRUE(harness.RunUntil([&] { return saved.level == 2; }));
+    EXPECT_DOUBLE_EQ(harness.table->GetMinBet(), 200.0);
+    PlayHandsWithinTheLevel(harness, saved, 3);
+    EXPECT_EQ(harness.shell.trnInfo->level, 2u);
+    EXPECT_DOUBLE_EQ(harness.shell.trnInfo->minBet, 200.0);
+
+    // Leaving the table keeps the level played, and the time it had left.
+    const uint32_t secondsLeft = harness.table->GetLevelSecondsLeft();
+    harness.table->Hide();
+    EXPECT_EQ(saved.level, 2u);
+    EXPECT_EQ(saved.levelTimeLeft, secondsLeft);
+}
+
+TEST(TournamentLevels, ALevelThatRanOutWhileAwayRisesAtTheFirstHandBackAndOnlyOnce)
+{
+    TableHarness harness(22);
+    SavedGame& saved = SitAtTheBigGame(harness);
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() >= 2; }));
+    harness.table->Hide();
+    saved.levelTimeLeft = 0;
+
+    harness.table->Show();
+    const uint64_t started = harness.table->GetHandsStarted();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() > started; }));
+    EXPECT_EQ(saved.level, 2u);
+    EXPECT_DOUBLE_EQ(harness.table->GetMinBet(), 200.0);
+    // The new level has its whole time.
+    Tournament record;
+    ASSERT_TRUE(FindTournament(3, record));
+    EXPECT_GT(harness.table->GetLevelSecondsLeft(), record.levelTime - 60);
+    PlayHandsWithinTheLevel(harness, saved, 3);
+}
+
+// A tournament of ten seats whose human checks or folds, played to its
+// first hand result and held there, at `level`, its clock run out when
+// `expired`. The Satellite (id 1) has a first bet of 8 and no re-buys.
+class TournamentBreak : public ::testing::Test {
+protected:
+    SavedGame& PlayToTheFirstResult(uint16_t tournamentId, uint32_t level, bool expired)
+    {
+        harness.restartWhenDone = false;
+        harness.closeResults = false;
+        harness.humanPolicy = [](HumanActionMessageObserver& human) {
+            human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanFold : kHumanCheck, 0);
+        };
+        SavedGame& saved = harness.UseTournament(tournamentId, 10);
+        saved.level = level;
+        harness.Start();
+        EXPECT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+        if (expired) {
+            harness.time.Advance(uint64_t{GetLevelTime(tournamentId)} * 1000);
+            harness.table->ProcessEvents();
+            EXPECT_TRUE(harness.table->IsLevelExpired());
+        }
+        return saved;
+    }
+    static uint32_t GetLevelTime(uint16_t tournamentId)
+    {
+        Tournament record;
+        FindTournament(tournamentId, record);
+        return record.levelTime;
+    }
+    // Gives the ten seats these chips (the rest of the list repeats its
+    // last entry) and closes the hand result.
+    void CloseTheResultWithChips(std::vector<double> chips)
+    {
+        for (uint16_t seat = 0; seat < 10; ++seat)
+            harness.table->Betting().SetChips(seat, chips[std::min<size_t>(seat, chips.size() - 1)]);
+        harness.shell.finish->Show(false);
+    }
+    bool TournamentEnded() { return harness.shell.trnFinish->IsVisible() || harness.modulesDone > 0; }
+    // A minute passes at the table with nobody answering anything: no hand
+    // may start.
+    void NobodyAnswersForAMinute()
+    {
+        const uint64_t started = harness.table->GetHandsStarted();
+        harness.time.Advance(60000);
+        harness.table->ProcessEvents();
+        EXPECT_EQ(harness.table->GetHandsStarted(), started);
+    }
+    double Chips(uint16_t seat) { return harness.table->GetPlayer(seat)->GetChips(); }
+    bool NextHandStarts()
+    {
+        const uint64_t started = harness.table->GetHandsStarted();
+        return harness.RunUntil([&] { return harness.table->GetHandsStarted() > started; });
+    }
+
+    TableHarness harness{23};
+};
+
+TEST_F(TournamentBreak, PlayGoesOnWhileThreePlayersCanPayTheBetOfTheNextHand)
+{
+    PlayToTheFirstResult(1, 1, false);
+    CloseTheResultWithChips({1000, 1000, 8, 7});
+    EXPECT_FALSE(TournamentEnded());
+    const uint64_t started = harness.table->GetHandsStarted();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() > started; }));
+    // Those who could not pay the bet are gone.
+    EXPECT_EQ(harness.table->GetPlayer(3), nullptr);
+    EXPECT_NE(harness.table->GetPlayer(2), nullptr);
+}
+
+TEST_F(TournamentBreak, PlayEndsWhenOnlyTwoPlayersCanPayTheBetOfTheNextHand)
+{
+    SavedGame& saved = PlayToTheFirstResult(1, 1, false);
+    CloseTheResultWithChips({1000, 1000, 7.5});
+    EXPECT_TRUE(harness.shell.trnFinish->IsVisible());
+    EXPECT_EQ(saved.inUse, 0);
+}
+
+TEST_F(TournamentBreak, AtALevelWhoseClockRanOutTheNextLevelsBetCounts)
+{
+    // Level 2 of a first bet of 8, run out: the next hand's bet is 24.
+    PlayToTheFirstResult(1, 2, true);
+    CloseTheResultWithChips({1000, 1000, 24, 23});
+    EXPECT_FALSE(TournamentEnded());
+}
+
+TEST_F(TournamentBreak, AtALevelWhoseClockRanOutTooFewCanPayTheNextLevelsBet)
+{
+    PlayToTheFirstResult(1, 2, true);
+    CloseTheResultWithChips({1000, 1000, 23});
+    EXPECT_TRUE(harness.shell.trnFinish->IsVisible());
+}
+
+TEST_F(TournamentBreak, AtALevelStillRunningItsOwnBetCounts)
+{
+    PlayToTheFirstResult(1, 2, false);
+    CloseTheResultWithChips({1000, 1000, 16, 15});
+    EXPECT_FALSE(TournamentEnded());
+}
+
+TEST_F(TournamentBreak, HumanOutOfChipsIsOfferedAReBuyAndPlayWaitsForHisYes)
+{
+    SavedGame& saved = PlayToTheFirstResult(2, 1, false); // one re-buy of 1500 chips for $50
+    const double pool = saved.totalBuyIns;
+    CloseTheResultWithChips({0, 1500});
+    ASSERT_TRUE(harness.shell.rebuy->IsVisible());
+    EXPECT_EQ(harness.shell.rebuy->mode, RebuyAddonDlg::kRebuy);
+    NobodyAnswersForAMinute();
+
+    harness.shell.rebuy->Answer(true);
+    EXPECT_DOUBLE_EQ(Chips(0), 1500.0);
+    EXPECT_EQ(saved.rebuysTaken, 1u);
+    EXPECT_DOUBLE_EQ(saved.totalBuyIns, pool + 50.0);
+    EXPECT_TRUE(NextHandStarts());
+    EXPECT_FALSE(TournamentEnded());
+}
+
+TEST_F(TournamentBreak, HumanWhoDeclinesTheReBuyIsOutOfTheTournament)
+{
+    SavedGame& saved = PlayToTheFirstResult(2, 1, false);
+    CloseTheResultWithChips({0, 1500});
+    ASSERT_TRUE(harness.shell.rebuy->IsVisible());
+    harness.shell.rebuy->Answer(false);
+    EXPECT_TRUE(harness.shell.trnFinish->IsVisible());
+    EXPECT_EQ(saved.inUse, 0);
+}
+
+TEST_F(TournamentBreak, HumanOutOfChipsWithNoReBuyToBeHadIsOutOfTheTournament)
+{
+    PlayToTheFirstResult(1, 1, false);
+    CloseTheResultWithChips({0, 1000});
+    EXPECT_FALSE(harness.shell.rebuy->IsVisible());
+    EXPECT_TRUE(harness.shell.trnFinish->IsVisible());
+}
+
+TEST_F(TournamentBreak, AtTheLevelBeforeTheAddOnLevelShortComputersBuyAndPlayWaitsForTheHuman)
+{
+    // The Big game N: an add-on of 22500 chips for $150, offered at level 14.
+    SavedGame& saved = PlayToTheFirstResult(3, 14, false);
+    const double pool = saved.totalBuyIns;
+    CloseTheResultWithChips({30000, 22499, 22500});
+    ASSERT_TRUE(harness.shell.rebuy->IsVisible());
+    EXPECT_EQ(harness.shell.rebuy->mode, RebuyAddonDlg::kAddOn);
+    EXPECT_DOUBLE_EQ(Chips(1), 44999.0);
+    EXPECT_DOUBLE_EQ(Chips(2), 22500.0);
+    EXPECT_DOUBLE_EQ(saved.totalBuyIns, pool + 150.0);
+    NobodyAnswersForAMinute();
+
+    harness.shell.rebuy->Answer(true);
+    EXPECT_DOUBLE_EQ(Chips(0), 52500.0);
+    EXPECT_DOUBLE_EQ(saved.buyIn, 300.0);
+    EXPECT_DOUBLE_EQ(saved.totalBuyIns, pool + 300.0);
+    EXPECT_TRUE(NextHandStarts());
+}
+
+TEST_F(TournamentBreak, NoAddOnIsOfferedAwayFromItsLevel)
+{
+    SavedGame& saved = PlayToTheFirstResult(3, 13, false);
+    const double pool = saved.totalBuyIns;
+    CloseTheResultWithChips({30000, 22499, 30000});
+    EXPECT_FALSE(harness.shell.rebuy->IsVisible());
+    EXPECT_DOUBLE_EQ(Chips(1), 22499.0);
+    EXPECT_DOUBLE_EQ(saved.totalBuyIns, pool);
+    EXPECT_TRUE(NextHandStarts());
+}
+
+} // namespace
+} // namespace Gamespace
