@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <sstream>
 
@@ -266,6 +267,245 @@ TEST_F(OpponentTest, TheDecisionDoesNotDependOnTheOrderOfTheHoleCards)
         }
     }
     EXPECT_EQ(differences, 0);
+}
+
+// Cards by name: rank "234567890JQKA", suit "scdb"; "As 0d" is two cards.
+std::vector<Card> Cards(const std::string& names)
+{
+    static const std::string kRanks = "234567890JQKA", kSuits = "scdb";
+    std::vector<Card> cards;
+    for (size_t i = 0; i + 1 < names.size(); i += 3)
+        cards.emplace_back(static_cast<uint32_t>(kRanks.find(names[i])), static_cast<uint32_t>(kSuits.find(names[i + 1])));
+    return cards;
+}
+
+// One decision in a known situation, with the chance draws it is given: each
+// draw is the value RandomInRange(low, high) returns, in the order the
+// decision asks for them. The table's unit (its minimum bet) is 10.
+struct Spot {
+    const char* what;
+    uint32_t style;
+    bool limit;
+    std::string hole;
+    std::string board;
+    double currentBet; // the round's bet; a bet was made when it is not 0
+    double bet;        // the player's own bet in the round
+    double chips;
+    std::vector<std::array<uint32_t, 3>> draws; // {low, high, value}
+    uint32_t code;
+    double amount;
+    double raiseCount = 0;
+};
+
+class OpponentSpots : public OpponentTest {
+protected:
+    void Expect(const Spot& spot)
+    {
+        SCOPED_TRACE(spot.what);
+        table.minBet = 10;
+        table.state = TableState{};
+        table.state.gameType = spot.limit ? 0 : 2;
+        table.state.board = Cards(spot.board);
+        table.state.boardStage = table.state.board.empty() ? 0 : static_cast<uint32_t>(table.state.board.size() - 2);
+        table.state.betMade = spot.currentBet > 0 ? 1 : 0;
+        table.state.currentBet = spot.currentBet;
+        table.state.raiseCount = spot.raiseCount;
+        std::vector<Card> hole = Cards(spot.hole);
+        Seat(spot.style, spot.chips, hole[0], hole[1], spot.bet);
+        unsigned seed = SeedWhere([&] {
+            for (const auto& draw : spot.draws)
+                if (static_cast<uint32_t>(Draw(draw[0], draw[1])) != draw[2])
+                    return false;
+            return true;
+        });
+        ASSERT_NE(seed, 0u);
+        platform::srand(seed);
+        double amount = -1;
+        EXPECT_EQ(Decide(amount), spot.code);
+        EXPECT_DOUBLE_EQ(amount, spot.amount);
+    }
+    void ExpectAll(const std::vector<Spot>& spots)
+    {
+        for (const Spot& spot : spots)
+            Expect(spot);
+    }
+};
+
+// A pocket pair before the flop in limit: all in when a bet and a raise would
+// take every chip; else a raise of one bet on top of the call on the higher
+// draws (3 in 10 for the cautious, 5 for the middle, 7 for the boldest).
+TEST_F(OpponentSpots, LimitPocketPairRaisesOnTheHighDrawsOfItsStyle)
+{
+    ExpectAll({
+        {"unit and call take every chip", 0, true, "8s 8c", "", 0, 0, 10, {{0, 10, 9}}, kDecideAllIn, 10},
+        {"one chip more", 0, true, "8s 8c", "", 0, 0, 11, {{0, 10, 9}}, kDecideRaise, 10},
+        {"cautious, draw 7", 0, true, "8s 8c", "", 4, 0, 500, {{0, 10, 7}}, kDecideCall, 0},
+        {"cautious, draw 8", 0, true, "8s 8c", "", 4, 0, 500, {{0, 10, 8}}, kDecideRaise, 14},
+        {"middle, draw 5", 1, true, "8s 8c", "", 4, 0, 500, {{0, 10, 5}}, kDecideCall, 0},
+        {"middle, draw 6", 1, true, "8s 8c", "", 4, 0, 500, {{0, 10, 6}}, kDecideRaise, 14},
+        {"boldest, draw 3", 2, true, "8s 8c", "", 4, 0, 500, {{0, 10, 3}}, kDecideCall, 0},
+        {"boldest, draw 4", 2, true, "8s 8c", "", 4, 0, 500, {{0, 10, 4}}, kDecideRaise, 14},
+        {"call counted from his own bet", 2, true, "8s 8c", "", 14, 4, 500, {{0, 10, 4}}, kDecideRaise, 20},
+    });
+}
+
+// A pocket pair before the flop in no limit: a factor drawn by style, then a
+// free check on one draw in ten, then a raise of the whole of unit x factor +
+// 1 + call on the style's high draws, all in when the raise and a unit would
+// take every chip; otherwise a call, all in when the call and a unit would.
+TEST_F(OpponentSpots, NoLimitPocketPairRaisesByItsFactorOnTheHighDrawsOfItsStyle)
+{
+    ExpectAll({
+        {"the free check", 0, false, "8s 8c", "", 0, 0, 500, {{0, 4, 0}, {0, 10, 1}}, kDecideCheck, 0},
+        {"no check when a call is due", 0, false, "8s 8c", "", 10, 0, 500, {{0, 4, 0}, {0, 10, 1}, {0, 10, 8}},
+         kDecideCall, 0},
+        {"no check on another draw", 0, false, "8s 8c", "", 0, 0, 500, {{0, 4, 0}, {0, 10, 2}, {0, 10, 8}},
+         kDecideCall, 0},
+        {"cautious, factor 1.6, draw 9", 0, false, "8s 8c", "", 0, 0, 500, {{0, 4, 3}, {0, 10, 0}, {0, 10, 9}},
+         kDecideRaise, 17},
+        {"cautious, factor 1.3, draw 9, a call due", 0, false, "8s 8c", "", 10, 0, 500,
+         {{0, 4, 0}, {0, 10, 0}, {0, 10, 9}}, kDecideRaise, 24},
+        {"middle, factor 1.9, draw 7", 1, false, "8s 8c", "", 0, 0, 500, {{0, 5, 4}, {0, 10, 0}, {0, 10, 7}},
+         kDecideRaise, 20},
+        {"middle, draw 6", 1, false, "8s 8c", "", 0, 0, 500, {{0, 5, 4}, {0, 10, 0}, {0, 10, 6}}, kDecideCall, 0},
+        {"boldest, factor 2.4, draw 5", 2, false, "8s 8c", "", 0, 0, 500, {{0, 7, 6}, {0, 10, 0}, {0, 10, 5}},
+         kDecideRaise, 25},
+        {"boldest, draw 4", 2, false, "8s 8c", "", 0, 0, 500, {{0, 7, 6}, {0, 10, 0}, {0, 10, 4}}, kDecideCall, 0},
+        {"raise of every chip is no raise", 0, false, "8s 8c", "", 0, 0, 14, {{0, 4, 0}, {0, 10, 0}, {0, 10, 9}},
+         kDecideCall, 0},
+        {"raise and unit take every chip", 0, false, "8s 8c", "", 0, 0, 24, {{0, 4, 0}, {0, 10, 0}, {0, 10, 9}},
+         kDecideAllIn, 24},
+        {"raise and unit leave a chip", 0, false, "8s 8c", "", 0, 0, 25, {{0, 4, 0}, {0, 10, 0}, {0, 10, 9}},
+         kDecideRaise, 14},
+        {"call of every chip", 0, false, "8s 8c", "", 20, 0, 20, {{0, 4, 0}, {0, 10, 0}, {0, 10, 9}},
+         kDecideAllIn, 20},
+        {"call and unit take every chip", 0, false, "8s 8c", "", 10, 0, 20, {{0, 4, 0}, {0, 10, 0}, {0, 10, 9}},
+         kDecideAllIn, 20},
+        {"call and unit leave a chip", 0, false, "8s 8c", "", 10, 0, 21, {{0, 4, 0}, {0, 10, 0}, {0, 10, 9}},
+         kDecideCall, 0},
+    });
+}
+
+// No pair before the flop: with nobody in yet, an open of one unit (two in
+// limit) on the top 3, 6 or 10 draws in a hundred; facing a bet, a call with
+// a hand of the style's, a fold without, a check when nothing is due.
+TEST_F(OpponentSpots, UnpairedHandOpensOnTheTopDrawsAndOtherwiseCallsOnlyWithItsStartingHands)
+{
+    ExpectAll({
+        {"cautious, draw 97", 0, false, "As 7c", "", 0, 0, 500, {{0, 100, 97}}, kDecideCheck, 0},
+        {"cautious, draw 98", 0, false, "As 7c", "", 0, 0, 500, {{0, 100, 98}}, kDecideOpen, 10},
+        {"middle, draw 94", 1, false, "As 7c", "", 0, 0, 500, {{0, 100, 94}}, kDecideCheck, 0},
+        {"middle, draw 95", 1, false, "As 7c", "", 0, 0, 500, {{0, 100, 95}}, kDecideOpen, 10},
+        {"boldest, draw 90", 2, false, "As 7c", "", 0, 0, 500, {{0, 100, 90}}, kDecideCheck, 0},
+        {"boldest, draw 91", 2, true, "As 7c", "", 0, 0, 500, {{0, 100, 91}}, kDecideOpen, 20},
+        {"open of every chip", 2, false, "As 7c", "", 0, 0, 10, {{0, 100, 99}}, kDecideAllIn, 10},
+        {"open leaving a chip", 2, false, "As 7c", "", 0, 0, 11, {{0, 100, 99}}, kDecideOpen, 10},
+        {"playable, nothing due", 0, false, "Qs 9c", "", 10, 10, 500, {}, kDecideCheck, 0},
+        {"playable, call of every chip", 0, false, "Qs 9c", "", 50, 0, 50, {}, kDecideFold, 0},
+        {"playable, call leaving a chip", 0, false, "Qs 9c", "", 50, 0, 51, {}, kDecideCall, 0},
+        {"unplayable, nothing due", 0, false, "7s 2c", "", 10, 10, 500, {}, kDecideCheck, 0},
+        {"unplayable, a call due", 0, false, "7s 2c", "", 10, 0, 500, {}, kDecideFold, 0},
+    });
+}
+
+// Nothing made after the flop. The cautious style folds the turn without
+// three of a suit and the river with four, even for free, and otherwise never
+// bets; the middle style bets the flop on the top 2 draws in a hundred and
+// folds the river with four of a suit; the boldest bets more the fewer cards
+// of a suit it holds. A bet due is raised by a unit (two past the flop in
+// limit) on the same draws, called otherwise while the chips cover it.
+TEST_F(OpponentSpots, NothingAfterTheFlopBetsOnTheDrawsOfItsStyleAndSuits)
+{
+    const std::string flop = "9s 4c Kd", turn = "9s 4c Kd 6b";
+    const std::string river = "9s 4c Kd 6b Jc", riverFour = "9s 4c Kd 6s Jc", riverFourThree = "9s 4c Kc 6s Jc";
+    ExpectAll({
+        {"cautious flop", 0, false, "As Qb", flop, 0, 0, 500, {{0, 100, 99}}, kDecideCheck, 0},
+        {"cautious turn, no three of a suit", 0, false, "As Qc", turn, 0, 0, 500, {{0, 100, 50}}, kDecideFold, 0},
+        {"cautious turn, three of a suit", 0, false, "As Qs", turn, 0, 0, 500, {{0, 100, 99}}, kDecideCheck, 0},
+        {"cautious river, four of a suit", 0, false, "As Qs", riverFour, 0, 0, 500, {{0, 100, 50}}, kDecideFold, 0},
+        {"cautious river, three of a suit", 0, false, "As Qc", riverFour, 0, 0, 500, {{0, 100, 99}}, kDecideCheck,
+         0},
+        {"middle flop, draw 97", 1, false, "As Qb", flop, 0, 0, 500, {{0, 100, 97}}, kDecideCheck, 0},
+        {"middle flop, draw 98", 1, false, "As Qb", flop, 0, 0, 500, {{0, 100, 98}}, kDecideOpen, 10},
+        {"middle turn", 1, false, "As Qb", turn, 0, 0, 500, {{0, 100, 99}}, kDecideCheck, 0},
+        {"middle river, four of a suit", 1, false, "As Qs", riverFour, 0, 0, 500, {{0, 100, 50}}, kDecideFold, 0},
+        {"middle river", 1, false, "As Qc", riverFour, 0, 0, 500, {{0, 100, 99}}, kDecideCheck, 0},
+        {"boldest flop, draw 60", 2, false, "As Qb", flop, 0, 0, 500, {{0, 100, 60}}, kDecideCheck, 0},
+        {"boldest flop, draw 61", 2, false, "As Qb", flop, 0, 0, 500, {{0, 100, 61}}, kDecideOpen, 10},
+        {"boldest flop, three of a suit, draw 50", 2, false, "As Qs", flop, 0, 0, 500, {{0, 100, 50}}, kDecideCheck,
+         0},
+        {"boldest flop, three of a suit, draw 51", 2, true, "As Qs", flop, 0, 0, 500, {{0, 100, 51}}, kDecideOpen, 20},
+        {"boldest turn, draw 90", 2, false, "As Qb", turn, 0, 0, 500, {{0, 100, 90}}, kDecideCheck, 0},
+        {"boldest turn, draw 91", 2, false, "As Qb", turn, 0, 0, 500, {{0, 100, 91}}, kDecideOpen, 10},
+        {"boldest turn, three of a suit, draw 70", 2, false, "As Qs", turn, 0, 0, 500, {{0, 100, 70}}, kDecideCheck,
+         0},
+        {"boldest turn, three of a suit, draw 71", 2, false, "As Qs", turn, 0, 0, 500, {{0, 100, 71}}, kDecideOpen,
+         10},
+        {"boldest river, draw 98", 2, false, "As Qb", river, 0, 0, 500, {{0, 100, 98}}, kDecideCheck, 0},
+        {"boldest river, draw 99", 2, false, "As Qb", river, 0, 0, 500, {{0, 100, 99}}, kDecideOpen, 10},
+        {"boldest river, three of a suit, draw 90", 2, false, "As Qs", river, 0, 0, 500, {{0, 100, 90}},
+         kDecideCheck, 0},
+        {"boldest river, three of a suit, draw 91", 2, false, "As Qs", river, 0, 0, 500, {{0, 100, 91}},
+         kDecideOpen, 10},
+        {"boldest river, four of a suit, draw 98", 2, false, "As Qs", riverFour, 0, 0, 500, {{0, 100, 98}},
+         kDecideCheck, 0},
+        {"boldest river, four and three, draw 80", 2, false, "As Qs", riverFourThree, 0, 0, 500, {{0, 100, 80}},
+         kDecideCheck, 0},
+        {"boldest river, four and three, draw 81", 2, false, "As Qs", riverFourThree, 0, 0, 500, {{0, 100, 81}},
+         kDecideOpen, 10},
+        {"open of every chip", 2, false, "As Qb", flop, 0, 0, 10, {{0, 100, 61}}, kDecideAllIn, 10},
+        {"open leaving a chip", 2, false, "As Qb", flop, 0, 0, 11, {{0, 100, 61}}, kDecideOpen, 10},
+        {"nothing due, draw 60", 2, false, "As Qb", flop, 10, 10, 500, {{0, 100, 60}}, kDecideCheck, 0},
+        {"nothing due, draw 61", 2, false, "As Qb", flop, 10, 10, 500, {{0, 100, 61}}, kDecideRaise, 10},
+        {"nothing due, limit turn", 2, true, "As Qb", turn, 20, 20, 500, {{0, 100, 91}}, kDecideRaise, 20},
+        {"nothing due, every chip", 2, false, "As Qb", flop, 10, 10, 10, {{0, 100, 61}}, kDecideAllIn, 10},
+        {"a call due, draw 60", 2, false, "As Qb", flop, 10, 0, 500, {{0, 100, 60}}, kDecideCall, 0},
+        {"a call due, draw 61", 2, false, "As Qb", flop, 10, 0, 500, {{0, 100, 61}}, kDecideRaise, 20},
+        {"a call due, limit flop", 2, true, "As Qb", flop, 10, 0, 500, {{0, 100, 61}}, kDecideRaise, 20},
+        {"a call due, limit turn", 2, true, "As Qb", turn, 10, 0, 500, {{0, 100, 91}}, kDecideRaise, 30},
+        {"a call due, a unit is every chip", 2, false, "As Qb", flop, 10, 0, 10, {{0, 100, 61}}, kDecideAllIn, 10},
+        {"a call due, a unit leaves a chip", 2, false, "As Qb", flop, 10, 0, 11, {{0, 100, 61}}, kDecideRaise, 20},
+        {"a call beyond the chips", 1, false, "As Qb", flop, 50, 0, 40, {{0, 100, 50}}, kDecideFold, 0},
+        {"a call of every chip", 1, false, "As Qb", flop, 40, 0, 40, {{0, 100, 50}}, kDecideFold, 0},
+        {"a call beyond the chips, draw 0", 1, false, "As Qb", flop, 50, 0, 40, {{0, 100, 0}}, kDecideAllIn, 40},
+        {"a call beyond the chips, a unit is every chip", 1, false, "As Qb", flop, 50, 0, 10, {{0, 100, 50}},
+         kDecideAllIn, 10},
+    });
+}
+
+// A pair or better after the flop. No better than the board: a check, or a
+// call (all in when two units would take every chip). Better: a bet or raise
+// of the call and a unit (two past the flop in limit) while that leaves chips
+// and fewer than three raises were made; two pair or better always raises, a
+// pair mostly, folding only when the draw says its bet is already too big.
+TEST_F(OpponentSpots, MadeHandAfterTheFlopRaisesWhatBeatsTheBoard)
+{
+    const std::string flop = "9s 4c Kd", pairedFlop = "9s 9c Kd", turn = "9s 4c Kd 6b";
+    ExpectAll({
+        {"the board's pair, nothing due", 2, false, "As Qb", pairedFlop, 0, 0, 500, {}, kDecideCheck, 0},
+        {"the board's pair, a call due", 2, false, "As Qb", pairedFlop, 10, 0, 500, {}, kDecideCall, 0},
+        {"the board's pair, two units are every chip", 2, false, "As Qb", pairedFlop, 10, 0, 20, {}, kDecideCall, 0},
+        {"the board's pair, two units are more", 2, false, "As Qb", pairedFlop, 10, 0, 19, {}, kDecideAllIn, 19},
+        {"two pair, nothing due", 0, false, "Kb 9b", flop, 0, 0, 500, {}, kDecideOpen, 10},
+        {"two pair, nothing due, limit turn", 0, true, "Kb 9b", turn, 0, 0, 500, {}, kDecideOpen, 20},
+        {"two pair, a call due", 0, false, "Kb 9b", flop, 10, 0, 500, {}, kDecideRaise, 20},
+        {"two pair, a call due, limit turn", 0, true, "Kb 9b", turn, 10, 0, 500, {}, kDecideRaise, 30},
+        {"pair, draw 4", 0, false, "Kb 7b", flop, 10, 0, 500, {{0, 10, 4}, {2, 6, 2}}, kDecideRaise, 20},
+        {"pair, draw 5, small bet", 0, false, "Kb 7b", flop, 10, 0, 500, {{0, 10, 5}, {2, 6, 2}}, kDecideRaise, 20},
+        {"pair, draw 5, bet above two units", 0, false, "Kb 7b", flop, 40, 30, 500, {{0, 10, 5}, {2, 6, 2}},
+         kDecideFold, 0},
+        {"pair, draw 5, bet of three units", 0, false, "Kb 7b", flop, 40, 30, 500, {{0, 10, 5}, {2, 6, 3}},
+         kDecideRaise, 20},
+        {"pair, draw 9, bet of five units", 0, false, "Kb 7b", flop, 60, 50, 500, {{0, 10, 9}, {2, 6, 5}},
+         kDecideRaise, 20},
+        {"raise of every chip", 0, false, "Kb 9b", flop, 10, 0, 20, {}, kDecideCall, 0},
+        {"raise leaving a chip", 0, false, "Kb 9b", flop, 10, 0, 21, {}, kDecideRaise, 20},
+        {"after two raises", 0, false, "Kb 9b", flop, 10, 0, 500, {}, kDecideRaise, 20, 2},
+        {"after three raises", 0, false, "Kb 9b", flop, 10, 0, 500, {}, kDecideCall, 0, 3},
+        {"after three raises, nothing due", 0, false, "Kb 9b", flop, 10, 10, 500, {}, kDecideCheck, 0, 3},
+        {"a call of every chip", 0, false, "Kb 9b", flop, 50, 0, 50, {}, kDecideFold, 0},
+        {"a unit beyond the chips, nothing due", 0, false, "Kb 9b", flop, 0, 0, 5, {}, kDecideCheck, 0},
+    });
 }
 
 TEST(ComputerStyle, ProfileOptionPicksTheStyleAndAnythingElseDrawsOne)

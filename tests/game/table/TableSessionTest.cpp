@@ -57,6 +57,22 @@ TEST(TableSession, CashTableWhoseOpponentsAreGoneEndsWithTheAnnouncement)
     EXPECT_EQ(harness.modulesDone, 1);
 }
 
+TEST(TableSession, CashTableEndsWithTheAnnouncementWhenTheHumanHasNoChipsLeft)
+{
+    TableHarness harness(3);
+    harness.UseCashTable(2, 4);
+    harness.closeResults = false;
+    harness.restartWhenDone = false;
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    harness.table->Betting().SetChips(0, 0);
+    harness.shell.finish->Show(false);
+    EXPECT_TRUE(harness.shell.bankrupt->IsVisible());
+    harness.shell.bankrupt->Show(false);
+    EXPECT_EQ(harness.modulesDone, 1);
+    EXPECT_EQ(harness.table->GetResult(), 1u);
+}
+
 TEST(TableSession, LeavingWithTheHandResultOpenPaysEveryPotExactlyOnce)
 {
     TableHarness harness(5);
