@@ -212,6 +212,20 @@ TEST(TableSession, LevelClockResumesWithTheTimeItHadLeft)
     ASSERT_TRUE(harness.RunUntil([&] { return saved.level == 2; }));
 }
 
+TEST(TableSession, TheLongestLevelTimeAProfileHoldsIsKeptToTheSecond)
+{
+    TableHarness harness(10);
+    SavedGame& saved = harness.UseTournament(2, 8);
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() > 0; }));
+    harness.table->Hide();
+    saved.levelTimeLeft = 65535;
+    harness.table->Show();
+    EXPECT_EQ(harness.table->GetLevelSecondsLeft(), 65535u);
+    harness.table->Hide();
+    EXPECT_EQ(saved.levelTimeLeft, 65535);
+}
+
 TEST(TableSession, DamagedProfileValuesAreKeptInRange)
 {
     TableHarness harness(11);

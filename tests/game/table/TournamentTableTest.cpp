@@ -164,6 +164,15 @@ TEST_F(TournamentBreak, PlayEndsWhenOnlyTwoPlayersCanPayTheBetOfTheNextHand)
     CloseTheResultWithChips({1000, 1000, 7.5});
     EXPECT_TRUE(harness.shell.trnFinish->IsVisible());
     EXPECT_EQ(saved.inUse, 0);
+    EXPECT_EQ(harness.shell.trnFinish->standingsShown, 1);
+    EXPECT_DOUBLE_EQ(harness.shell.trnFinish->prize, saved.totalBuyIns);
+    // The level clock stops with the tournament.
+    const uint32_t secondsLeft = harness.table->GetLevelSecondsLeft();
+    for (int second = 0; second < 30; ++second) {
+        harness.time.Advance(1000);
+        harness.table->ProcessEvents();
+    }
+    EXPECT_EQ(harness.table->GetLevelSecondsLeft(), secondsLeft);
 }
 
 TEST_F(TournamentBreak, AtALevelWhoseClockRanOutTheNextLevelsBetCounts)
