@@ -508,6 +508,100 @@ TEST_F(OpponentSpots, MadeHandAfterTheFlopRaisesWhatBeatsTheBoard)
     });
 }
 
+// The computer's turn at a table: the decision is carried out as the move it
+// names, with its amount, and the hand it rated is kept for the showdown.
+TEST_F(OpponentSpots, TheComputerCarriesOutItsDecisionAtTheTable)
+{
+    struct Turn {
+        const char* what;
+        bool limit;
+        std::string hole;
+        std::string board;
+        double currentBet;
+        double chips;
+        std::vector<std::array<uint32_t, 3>> draws;
+        std::string action; // the table's action code and the bet it reports
+    };
+    const Turn turns[] = {
+        {"check", false, "8s 8c", "", 0, 500, {{0, 4, 0}, {0, 10, 1}}, "1 0"},
+        {"open", false, "As 7c", "", 0, 500, {{0, 100, 98}}, "2 10"},
+        {"call", true, "8s 8c", "", 4, 500, {{0, 10, 3}}, "3 4"},
+        {"raise", true, "8s 8c", "", 4, 500, {{0, 10, 8}}, "4 14"},
+        {"all in", true, "8s 8c", "", 4, 14, {{0, 10, 9}}, "6 14"},
+        {"fold", false, "7s 2c", "", 10, 500, {}, "5 0"},
+        {"two pair raises", false, "Kb 9b", "9s 4c Kd", 10, 500, {}, "4 20"},
+    };
+    std::unique_ptr<FakeTable> at;
+    std::unique_ptr<PlayerComp> computer;
+    for (const Turn& turn : turns) {
+        SCOPED_TRACE(turn.what);
+        computer.reset();
+        at = std::make_unique<FakeTable>();
+        at->minBet = 10;
+        at->state.gameType = turn.limit ? 0 : 2;
+        at->state.board = Cards(turn.board);
+        at->state.boardStage = at->state.board.empty() ? 0 : 1;
+        computer = std::make_unique<PlayerComp>(at.get(), at->services, 2, nullptr);
+        at->betting.SetChips(0, turn.chips);
+        std::vector<Card> hole = Cards(turn.hole);
+        at->Deal(*computer, hole[0], hole[1]);
+        at->state.actingOrder = {computer.get()};
+        at->SetCurrentBet(turn.currentBet);
+        unsigned seed = SeedWhere([&] {
+            for (const auto& draw : turn.draws)
+                if (static_cast<uint32_t>(Draw(draw[0], draw[1])) != draw[2])
+                    return false;
+            return true;
+        });
+        platform::srand(seed);
+        computer->TakeTurn();
+        ASSERT_FALSE(at->actions.empty());
+        EXPECT_EQ(at->actions.back(), turn.action);
+    }
+    std::vector<HandGroup> groups;
+    computer->GetBestHandGroups(groups);
+    EXPECT_EQ(computer->GetHandCategory(), kTwoPair);
+    ASSERT_EQ(groups.size(), 2u);
+    ASSERT_EQ(groups[0].cards.size(), 4u);
+    EXPECT_EQ(groups[0].cards[0].rank, 11u) << "the kings first";
+    EXPECT_EQ(groups[0].cards[2].rank, 7u);
+}
+
+TEST_F(OpponentTest, APositionOutsideTheActingOrderChecksWithNothingRated)
+{
+    table.state.gameType = 2;
+    table.state.currentBet = 10;
+    Seat(2, 500, Card(12, 0), Card(12, 1));
+    double amount = 5;
+    uint32_t category = 7;
+    std::vector<HandGroup> groups(2);
+    EXPECT_EQ(ChooseComputerAction(1, 2, table.state, 10, amount, category, groups), kDecideCheck);
+    EXPECT_EQ(amount, 0.0);
+    EXPECT_EQ(category, kHighCard);
+    EXPECT_TRUE(groups.empty());
+    table.state.actingOrder = {nullptr};
+    EXPECT_EQ(ChooseComputerAction(0, 2, table.state, 10, amount, category, groups), kDecideCheck);
+}
+
+TEST_F(OpponentTest, AStyleBeyondTheThreeDecidesAsTheCautiousOne)
+{
+    table.minBet = 10;
+    table.state.gameType = 0;
+    table.state.currentBet = 4;
+    Seat(0, 500, Card(6, 0), Card(6, 1));
+    for (uint32_t draw = 0; draw < 10; ++draw) {
+        unsigned seed = SeedWhere([&] { return static_cast<uint32_t>(Draw(0, 10)) == draw; });
+        double cautious = 0, beyond = 0;
+        uint32_t category = 0;
+        std::vector<HandGroup> groups;
+        platform::srand(seed);
+        uint32_t expected = ChooseComputerAction(0, 0, table.state, 10, cautious, category, groups);
+        platform::srand(seed);
+        EXPECT_EQ(ChooseComputerAction(0, 5, table.state, 10, beyond, category, groups), expected) << draw;
+        EXPECT_EQ(beyond, cautious);
+    }
+}
+
 TEST(ComputerStyle, ProfileOptionPicksTheStyleAndAnythingElseDrawsOne)
 {
     platform::srand(5);
