@@ -1,5 +1,6 @@
 // The evaluator against a plain reference written here: the best of the 21
 // five-card subsets of seven cards, rated by the ordinary rules of poker.
+#include "game/table/HandComparison.h"
 #include "game/table/HandEvaluator.h"
 
 #include <gtest/gtest.h>
@@ -169,6 +170,44 @@ TEST(HandEvaluatorReference, AgreesWithBestOfTwentyOneOnRandomDeals)
     for (uint32_t category = kHighCard; category <= kFourOfAKind; ++category)
         EXPECT_GT(seen[category], 0) << category;
     EXPECT_GT(ties, 0);
+}
+
+// The showdown's comparison of two rated hands, both ways round, against the
+// reference's order: random deals sharing a board, and deals made to land in
+// each category so that ties and near ties within it come up often.
+TEST(HandEvaluatorReference, TheShowdownRanksTwoHandsAsTheReferenceDoes)
+{
+    std::mt19937 random(71);
+    std::vector<Card> deck;
+    for (uint32_t r = 0; r < 13; ++r) {
+        for (uint32_t s = 0; s < 4; ++s)
+            deck.emplace_back(r, s);
+    }
+    // Small decks make the rarer categories and the close calls common.
+    const std::vector<std::vector<uint32_t>> rankSets = {
+        {}, {0, 1, 2, 3, 4, 12, 9, 10}, {5, 6, 7, 8, 9, 10, 11, 12}, {2, 7, 11}, {3, 5, 8, 12}};
+    std::array<int, 10> seen{};
+    for (const std::vector<uint32_t>& ranks : rankSets) {
+        std::vector<Card> pack;
+        for (const Card& card : deck)
+            if (ranks.empty() || std::find(ranks.begin(), ranks.end(), card.rank) != ranks.end())
+                pack.push_back(card);
+        for (int deal = 0; deal < 4000; ++deal) {
+            std::shuffle(pack.begin(), pack.end(), random);
+            const std::vector<Card> first(pack.begin(), pack.begin() + 7);
+            std::vector<Card> second(pack.begin() + 7, pack.begin() + 9);
+            second.insert(second.end(), pack.begin() + 2, pack.begin() + 7);
+            Gamespace::HandRecord a, b;
+            a.category = EvaluateSortedHand(first, a.groups);
+            b.category = EvaluateSortedHand(second, b.groups);
+            const int reference = Sign(Trim(ReferenceBest(first)), Trim(ReferenceBest(second)));
+            ASSERT_EQ(Gamespace::CompareHands(a, b), reference > 0) << "deal " << deal;
+            ASSERT_EQ(Gamespace::CompareHands(b, a), reference < 0) << "deal " << deal;
+            seen[a.category]++;
+        }
+    }
+    for (uint32_t category = kHighCard; category <= kFourOfAKind; ++category)
+        EXPECT_GT(seen[category], 0) << category;
 }
 
 TEST(HandEvaluatorReference, RareHandsAgreeToo)
