@@ -2,9 +2,12 @@
 // leave, and a table left between hands or in the middle of one is saved as
 // it stands, whatever the record held before.
 #include "game/table/PlayerI.h"
+#include "game/table/Pot.h"
 #include "tests/support/TableHarness.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace Gamespace {
 namespace {
@@ -157,6 +160,68 @@ TEST_F(BetweenHands, ATournamentLeftBetweenHandsIsSavedWithNoHandInPlay)
     }
 }
 
+// Everything about the hand a player can see at the table, to compare a
+// hand before it was left and after it was resumed.
+struct HandAtTheTable {
+    TableState state;
+    std::vector<uint16_t> order;
+    std::vector<uint16_t> dealers;
+    std::vector<std::vector<Card>> cards;
+    std::vector<double> chips, bets;
+    std::vector<bool> inHand;
+    std::vector<uint32_t> humanActions;
+
+    explicit HandAtTheTable(const GameMgr& table) : state(table.State()), dealers(DealerSeats(table))
+    {
+        for (PlayerI* player : state.actingOrder)
+            order.push_back(player->GetSeat());
+        for (uint16_t seat = 0; seat < 10; ++seat) {
+            PlayerI* player = table.GetPlayer(seat);
+            cards.push_back(player != nullptr ? player->GetHoleCards() : std::vector<Card>{});
+            chips.push_back(player != nullptr ? player->GetChips() : -1);
+            bets.push_back(player != nullptr ? player->GetBet() : -1);
+            inHand.push_back(player != nullptr && player->IsInHand());
+        }
+        if (auto* human = dynamic_cast<HumanActionMessageObserver*>(table.GetPlayer(0)))
+            human->GetAvailableActions(humanActions);
+        state.actingOrder.clear();
+    }
+    // `bets`: false where the round's bets were already taken to the pot
+    // and are only still shown.
+    void ExpectSameAs(const HandAtTheTable& before, bool bets = true) const
+    {
+        EXPECT_EQ(state.board, before.state.board);
+        EXPECT_EQ(state.boardStage, before.state.boardStage);
+        EXPECT_EQ(state.betMade, before.state.betMade);
+        EXPECT_DOUBLE_EQ(state.currentBet, before.state.currentBet);
+        EXPECT_DOUBLE_EQ(state.totalPot, before.state.totalPot);
+        EXPECT_EQ(order, before.order);
+        EXPECT_EQ(dealers, before.dealers);
+        EXPECT_EQ(cards, before.cards);
+        EXPECT_EQ(chips, before.chips);
+        if (bets) {
+            EXPECT_EQ(this->bets, before.bets);
+        }
+        EXPECT_EQ(inHand, before.inHand);
+        EXPECT_EQ(humanActions, before.humanActions);
+    }
+};
+
+// Every card dealt in the hand, the board's five and the players' two each,
+// is one of the 52 and none comes twice.
+void ExpectEveryCardDealtOnce(const GameMgr& table)
+{
+    std::vector<Card> dealt = table.State().board;
+    for (uint16_t seat = 0; seat < 10; ++seat)
+        if (PlayerI* player = table.GetPlayer(seat))
+            dealt.insert(dealt.end(), player->GetHoleCards().begin(), player->GetHoleCards().end());
+    for (size_t i = 0; i < dealt.size(); ++i) {
+        EXPECT_TRUE(dealt[i].IsReal()) << i;
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_NE(dealt[i], dealt[j]) << dealt[i].Name();
+    }
+}
+
 // Left while the human is to act: the hand is saved as it stands, and the
 // turn resumes with him.
 void ExpectTheHandSavedAsItStands(TableHarness& harness, SavedGame& saved)
@@ -166,10 +231,7 @@ void ExpectTheHandSavedAsItStands(TableHarness& harness, SavedGame& saved)
     const std::vector<Card> cards = human.GetHoleCards();
     const double bet = human.GetBet();
     const uint16_t position = human.GetPosition();
-    std::vector<double> bets(10, 0.0);
-    for (uint16_t seat = 1; seat < 10; ++seat)
-        if (PlayerI* player = harness.table->GetPlayer(seat); player != nullptr && player->IsInHand())
-            bets[seat] = player->GetBet();
+    const HandAtTheTable hand(*harness.table);
     Scribble(saved);
     harness.table->Hide();
     EXPECT_EQ(saved.newGame, 0);
@@ -186,13 +248,16 @@ void ExpectTheHandSavedAsItStands(TableHarness& harness, SavedGame& saved)
     EXPECT_EQ(std::vector<Card>(saved.tableCards.begin(), saved.tableCards.end()), cards);
     for (uint16_t seat = 1; seat < 10; ++seat) {
         const SeatRecord& record = RecordOf(saved, seat);
-        if (record.seatNumber == seat && record.inHand != 0) {
-            EXPECT_DOUBLE_EQ(record.bet, bets[seat]) << seat;
-        }
+        if (record.seatNumber != seat)
+            continue;
+        EXPECT_EQ(record.inHand, hand.inHand[seat] ? 1 : 0) << seat;
+        EXPECT_DOUBLE_EQ(record.bet, hand.inHand[seat] ? hand.bets[seat] : 0.0) << seat;
+        EXPECT_EQ(std::vector<Card>(record.cards.begin(), record.cards.end()), hand.cards[seat]) << seat;
     }
     ASSERT_LT(saved.resumePosition, 10);
 
     harness.table->Show();
+    HandAtTheTable(*harness.table).ExpectSameAs(hand);
     EXPECT_EQ(harness.table->Betting().NextToAct(saved.resumePosition), position);
     EXPECT_TRUE(harness.RunUntil([&] { return harness.shell.humanAction->actionsShown; }));
     EXPECT_EQ(harness.table->GetPlayer(0)->GetHoleCards(), cards);
@@ -264,6 +329,155 @@ TEST_F(BetweenHands, APlayerWhoCannotPayTheBetLeavesAndIsSavedAsGone)
     harness.table->Show();
     EXPECT_EQ(harness.table->GetPlayer(4), nullptr);
     EXPECT_NE(harness.table->GetPlayer(5), nullptr);
+}
+
+// The human calls or checks until it is his turn at `stage`, then waits.
+bool WaitForTheHumanAtStage(TableHarness& harness, uint32_t stage)
+{
+    bool waiting = false;
+    harness.humanPolicy = [&harness, &waiting, stage](HumanActionMessageObserver& human) {
+        waiting = human.GetBoardStage() == stage;
+        if (!waiting)
+            human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
+    };
+    bool reached = harness.RunUntil([&] { return waiting && harness.shell.humanAction->actionsShown; });
+    harness.humanPolicy = [](HumanActionMessageObserver& human) {
+        human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
+    };
+    return reached;
+}
+
+TEST_F(BetweenHands, AHandResumedOnTheTurnIsTheHandThatWasLeft)
+{
+    SavedGame& saved = harness.UseTournament(2, 8);
+    harness.Start();
+    ASSERT_TRUE(WaitForTheHumanAtStage(harness, 2));
+    const HandAtTheTable before(*harness.table);
+    ASSERT_EQ(before.state.board.size(), 4u);
+    const int dealerDraws = harness.shell.dealer->TimesShown();
+    const int fills = harness.shell.trnPlayers->fills;
+    harness.table->Hide();
+    harness.table->Show();
+    HandAtTheTable(*harness.table).ExpectSameAs(before);
+    EXPECT_GT(harness.shell.trnPlayers->fills, fills) << "the players' list is filled again";
+    EXPECT_TRUE(harness.table->IsDealerChosen());
+
+    // The turn comes back to the human after four action pauses (give or
+    // take a tick of the timers).
+    const uint64_t resumed = harness.time.GetTime();
+    const uint64_t pauses = 4u * harness.table->GetActionDelay();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.humanAction->actionsShown; }));
+    EXPECT_GE(harness.time.GetTime() - resumed, pauses);
+    EXPECT_LE(harness.time.GetTime() - resumed, pauses + 20);
+
+    harness.closeResults = false;
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    ExpectEveryCardDealtOnce(*harness.table);
+    // The next hand follows the button on, with no new draw for the dealer.
+    harness.shell.finish->Show(false);
+    const uint64_t started = harness.table->GetHandsStarted();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() > started; }));
+    EXPECT_EQ(harness.shell.dealer->TimesShown(), dealerDraws);
+    EXPECT_EQ(saved.inUse, 1);
+}
+
+TEST_F(BetweenHands, AHandResumedOnTheFlopAndOnTheRiverShowsItsBoard)
+{
+    for (uint32_t stage : {1u, 3u}) {
+        TableHarness table(32 + stage);
+        table.UseTournament(2, 8);
+        table.Start();
+        ASSERT_TRUE(WaitForTheHumanAtStage(table, stage));
+        const HandAtTheTable before(*table.table);
+        ASSERT_EQ(before.state.board.size(), stage + 2);
+        table.table->Hide();
+        table.table->Show();
+        HandAtTheTable(*table.table).ExpectSameAs(before);
+        table.closeResults = false;
+        ASSERT_TRUE(table.RunUntil([&] { return table.shell.finish->IsVisible(); }));
+        ExpectEveryCardDealtOnce(*table.table);
+    }
+}
+
+TEST_F(BetweenHands, AHandResumedWithItsStageAnnouncementPendingAnnouncesItAgain)
+{
+    SavedGame& saved = harness.UseTournament(2, 8);
+    harness.shell.profile.customOption = 1;
+    harness.closeAnnouncements = false;
+    harness.humanPolicy = [](HumanActionMessageObserver& human) {
+        human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
+    };
+    harness.Start();
+    for (const char* stage : {"Flop", "Turn", "River"}) {
+        SCOPED_TRACE(stage);
+        ASSERT_TRUE(harness.RunUntil([&] {
+            if (harness.shell.dealer->IsVisible())
+                harness.shell.dealer->Show(false);
+            return harness.shell.stage->IsVisible();
+        }));
+        ASSERT_EQ(harness.shell.stage->caption, stage);
+        const HandAtTheTable before(*harness.table);
+        harness.table->Hide();
+        ASSERT_EQ(saved.stageDialogPending, 1);
+        harness.table->Show();
+        EXPECT_TRUE(harness.shell.stage->IsVisible());
+        EXPECT_EQ(harness.shell.stage->caption, stage);
+        HandAtTheTable(*harness.table).ExpectSameAs(before, false);
+        // Closing it turns the next cards over.
+        harness.shell.stage->Show(false);
+        EXPECT_GT(harness.table->State().board.size(), before.state.board.size());
+    }
+}
+
+TEST_F(BetweenHands, ATableResumedBetweenHandsAndLeftAtOnceIsStillBetweenHands)
+{
+    SavedGame& saved = harness.UseTournament(2, 8);
+    HoldResults();
+    harness.Start();
+    ASSERT_TRUE(PlayToTheResult());
+    harness.table->Hide();
+    harness.table->Show();
+    Scribble(saved);
+    harness.table->Hide();
+    EXPECT_EQ(saved.handOver, 1);
+    EXPECT_EQ(saved.humanInHand, 0);
+    EXPECT_DOUBLE_EQ(saved.totalPot, 0.0);
+}
+
+TEST_F(BetweenHands, AResumePositionOutsideTheTableIsBroughtIntoIt)
+{
+    SavedGame& saved = harness.UseTournament(2, 8);
+    harness.Start();
+    ASSERT_TRUE(WaitForTheHumanAtStage(harness, 1));
+    harness.table->Hide();
+    saved.resumePosition = 99;
+    harness.table->Show();
+    harness.table->Hide();
+    EXPECT_LT(saved.resumePosition, 8);
+}
+
+TEST_F(BetweenHands, APlayerAllInWhenTheTableWasLeftStillPlaysForThePot)
+{
+    SavedGame& saved = harness.UseTournament(2, 8);
+    harness.Start();
+    ASSERT_TRUE(WaitForTheHumanAtStage(harness, 1));
+    harness.table->Hide();
+    // A computer still in the hand whose chips all went in before the flop.
+    SeatRecord* allIn = nullptr;
+    for (SeatRecord& record : saved.seats)
+        if (record.active != 0 && record.inHand != 0 && allIn == nullptr)
+            allIn = &record;
+    ASSERT_NE(allIn, nullptr);
+    allIn->chips = 0;
+    allIn->bet = 0;
+    harness.table->Show();
+    PlayerI* player = harness.table->GetPlayer(allIn->seatNumber);
+    ASSERT_TRUE(player->IsAllIn());
+    harness.closeResults = false;
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    const std::vector<Pot>& pots = harness.table->GetPots();
+    ASSERT_EQ(pots.size(), 1u);
+    EXPECT_NE(std::find(pots[0].eligible.begin(), pots[0].eligible.end(), player), pots[0].eligible.end());
 }
 
 } // namespace
