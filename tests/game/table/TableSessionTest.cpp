@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 namespace Gamespace {
 namespace {
 
@@ -246,6 +249,37 @@ TEST(TableSession, DamagedProfileValuesAreKeptInRange)
     EXPECT_EQ(saved.tournamentId, 1);
     EXPECT_DOUBLE_EQ(tournament.table->GetMinBet(), 8.0);
     ASSERT_TRUE(tournament.RunUntil([&] { return tournament.table->GetHandsShownDown() >= 20; }));
+}
+
+TEST(TableSession, ComputersAtATableHaveDifferentNamesDrawnFromTheWholeList)
+{
+    const std::vector<std::string>& names = GameMgr::OpponentNames();
+    std::set<std::string> met;
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        TableHarness harness(seed);
+        harness.UseCashTable(2, 10);
+        harness.Start();
+        std::set<std::string> atTheTable;
+        for (uint16_t seat = 1; seat < 10; ++seat) {
+            const std::string& name = harness.table->GetPlayer(seat)->GetName();
+            EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+            EXPECT_TRUE(atTheTable.insert(name).second) << name << " twice at table " << seed;
+        }
+        met.insert(atTheTable.begin(), atTheTable.end());
+    }
+    EXPECT_EQ(met.count(names.front()), 1u);
+    EXPECT_EQ(met.count(names.back()), 1u);
+}
+
+TEST(TableSession, AProfileAskingForFewerThanTwoPlayersGetsOneOpponent)
+{
+    for (uint16_t players : {0, 1, 2}) {
+        TableHarness harness(27);
+        harness.UseCashTable(2, players);
+        harness.Start();
+        EXPECT_NE(harness.table->GetPlayer(1), nullptr) << players;
+        EXPECT_EQ(harness.table->GetPlayer(2), nullptr) << players;
+    }
 }
 
 TEST(TableSession, MenuPausesEveryTimerAndClosingItResumesPlay)

@@ -214,6 +214,15 @@ TEST_F(TournamentBreak, HumanOutOfChipsIsOfferedAReBuyAndPlayWaitsForHisYes)
     EXPECT_FALSE(TournamentEnded());
 }
 
+TEST_F(TournamentBreak, HumanWithExactlyTheBetIsNotShort)
+{
+    PlayToTheFirstResult(2, 1, false); // first bet 10
+    CloseTheResultWithChips({10, 1500});
+    EXPECT_FALSE(harness.shell.rebuy->IsVisible());
+    EXPECT_FALSE(TournamentEnded());
+    EXPECT_TRUE(NextHandStarts());
+}
+
 TEST_F(TournamentBreak, HumanWhoDeclinesTheReBuyIsOutOfTheTournament)
 {
     SavedGame& saved = PlayToTheFirstResult(2, 1, false);
@@ -261,6 +270,73 @@ TEST_F(TournamentBreak, NoAddOnIsOfferedAwayFromItsLevel)
     EXPECT_DOUBLE_EQ(Chips(1), 22499.0);
     EXPECT_DOUBLE_EQ(saved.totalBuyIns, pool);
     EXPECT_TRUE(NextHandStarts());
+}
+
+// The tournament's panels: its name, the bet, the level, the prize pool and
+// the level clock, which counts the level's time down second by second.
+TEST(TournamentPanel, ShowsTheTournamentAndItsClockFromTheStart)
+{
+    TableHarness harness(24);
+    SavedGame& saved = harness.UseTournament(3, 10); // Big game N: ten-minute levels
+    saved.level = 2;
+    harness.Start();
+    const testing_support::ScriptedTrnInfoDlg& info = *harness.shell.trnInfo;
+    EXPECT_TRUE(info.IsVisible());
+    EXPECT_TRUE(harness.shell.trnPlayers->IsVisible());
+    EXPECT_EQ(info.caption, "Big game N");
+    EXPECT_DOUBLE_EQ(info.minBet, 200.0);
+    EXPECT_EQ(info.level, 2u);
+    EXPECT_DOUBLE_EQ(info.totalPot, saved.totalBuyIns);
+    EXPECT_EQ(info.minutes, 10u);
+    EXPECT_EQ(info.seconds, 0u);
+
+    harness.table->Hide();
+    EXPECT_FALSE(info.IsVisible());
+    EXPECT_FALSE(harness.shell.trnPlayers->IsVisible());
+}
+
+TEST(TournamentPanel, TheLevelClockCountsDownSecondBySecondFromTheFirstHand)
+{
+    TableHarness harness(25);
+    harness.humanPolicy = [](HumanActionMessageObserver& human) {
+        human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanFold : kHumanCheck, 0);
+    };
+    SavedGame& saved = harness.UseTournament(1, 10); // two-minute levels
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() > 0; }));
+    const testing_support::ScriptedTrnInfoDlg& info = *harness.shell.trnInfo;
+    EXPECT_EQ(info.minutes * 60 + info.seconds, 120u);
+    // Time moves in the time system's steps of 5 ms, the table running as
+    // it goes.
+    uint64_t at = 0;
+    auto advanceTo = [&](uint64_t ms) {
+        for (; at < ms; at += 5) {
+            harness.time.Advance(5);
+            harness.table->ProcessEvents();
+        }
+    };
+    advanceTo(995);
+    EXPECT_EQ(info.minutes * 60 + info.seconds, 120u);
+    advanceTo(1000);
+    EXPECT_EQ(info.minutes, 1u);
+    EXPECT_EQ(info.seconds, 59u);
+    advanceTo(61000);
+    EXPECT_EQ(info.minutes, 0u);
+    EXPECT_EQ(info.seconds, 59u);
+    advanceTo(119995);
+    EXPECT_FALSE(harness.table->IsLevelExpired());
+    EXPECT_EQ(saved.level, 1u);
+    advanceTo(120000);
+    EXPECT_TRUE(harness.table->IsLevelExpired() || saved.level == 2);
+}
+
+TEST(TournamentPanel, ACashTableShowsNoTournamentPanels)
+{
+    TableHarness harness(26);
+    harness.UseCashTable(2, 4);
+    harness.Start();
+    EXPECT_FALSE(harness.shell.trnInfo->IsVisible());
+    EXPECT_FALSE(harness.shell.trnPlayers->IsVisible());
 }
 
 } // namespace
