@@ -2,6 +2,7 @@
 // tables that end, pausing, and profile values that cannot be trusted.
 #include "game/table/PlayerComp.h"
 #include "game/table/PlayerHuman.h"
+#include "game/table/SeatDisplay.h"
 #include "game/table/TableScreen.h"
 #include "tests/support/RecordingFactory.h"
 #include "tests/support/TableHarness.h"
@@ -364,6 +365,110 @@ TEST(TableSession, TheBoardShowsTheCardsTheTableTurnedOver)
     ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
     harness.shell.finish->Show(false);
     EXPECT_TRUE(boardFaces().empty()) << "the board is gathered after the hand";
+}
+
+// What the seats show: the human's cards face up, a back for each card of a
+// computer in the hand until the showdown turns every dealt card over, one
+// dealer button, and every player's name and chips.
+class SeatsOnScreen {
+public:
+    explicit SeatsOnScreen(testing_support::RecordingFactory& factory) : factory_(factory) {}
+    // The visible hole-card images, by file name.
+    std::multiset<std::string> HoleCards() const
+    {
+        std::multiset<std::string> shown;
+        for (testing_support::RecordedObject* image : factory_.ObjectsOfKind("Image"))
+            if (!image->released && image->visible && (image->layer == 500 || image->layer == 510) &&
+                image->image.rfind("images/cards/", 0) == 0)
+                shown.insert(image->image);
+        return shown;
+    }
+    size_t Count(const std::string& image) const
+    {
+        size_t count = 0;
+        for (testing_support::RecordedObject* object : factory_.ObjectsOfKind("Image"))
+            count += !object->released && object->visible && object->image == image;
+        return count;
+    }
+    bool ShowsText(const std::string& text) const
+    {
+        for (testing_support::RecordedObject* label : factory_.ObjectsOfKind("String"))
+            if (!label->released && label->visible && label->text == text)
+                return true;
+        return false;
+    }
+    void ExpectTheHand(const GameMgr& table, bool showdown) const
+    {
+        std::multiset<std::string> expected;
+        size_t backs = 0;
+        for (uint16_t seat = 0; seat < 10; ++seat) {
+            PlayerI* player = table.GetPlayer(seat);
+            if (player == nullptr)
+                continue;
+            EXPECT_TRUE(ShowsText(player->GetName())) << player->GetName();
+            EXPECT_TRUE(ShowsText(SeatDisplay::FormatMoney(player->GetChips()))) << player->GetName();
+            if (!player->IsInHand() && seat != 0 && !showdown)
+                continue;
+            ASSERT_EQ(player->GetHoleCards().size(), 2u) << player->GetName();
+            for (const Card& card : player->GetHoleCards()) {
+                if (seat == 0)
+                    expected.insert("images/cards/set1/" + card.Name() + ".png");
+                else if (showdown)
+                    expected.insert("images/cards/set2/" + card.Name() + ".png");
+                else
+                    ++backs;
+            }
+        }
+        for (size_t i = 0; i < backs; ++i)
+            expected.insert("images/cards/back2.png");
+        EXPECT_EQ(HoleCards(), expected);
+        EXPECT_EQ(Count("images/player/dealer.png"), 1u);
+    }
+
+private:
+    testing_support::RecordingFactory& factory_;
+};
+
+TEST(TableSession, TheSeatsShowEachPlayerWhatHeMaySeeAndKeepShowingItWhenResumed)
+{
+    testing_support::RecordingFactory factory;
+    TableHarness harness(17, &factory);
+    harness.UseTournament(2, 8);
+    harness.humanPolicy = [](HumanActionMessageObserver&) {};
+    harness.Start();
+    const SeatsOnScreen seats(factory);
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.humanAction->actionsShown; }));
+    seats.ExpectTheHand(*harness.table, false);
+
+    harness.table->Hide();
+    EXPECT_TRUE(seats.HoleCards().empty());
+    harness.table->Show();
+    seats.ExpectTheHand(*harness.table, false);
+
+    harness.humanPolicy = [](HumanActionMessageObserver& human) {
+        human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
+    };
+    harness.closeResults = false;
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    seats.ExpectTheHand(*harness.table, true);
+}
+
+TEST(TableSession, AtTheDrawForTheButtonEveryCardIsShownFaceUp)
+{
+    testing_support::RecordingFactory factory;
+    TableHarness harness(18, &factory);
+    harness.UseCashTable(2, 4);
+    harness.closeAnnouncements = false;
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.dealer->IsVisible(); }));
+    std::multiset<std::string> expected;
+    for (uint16_t seat = 0; seat < 4; ++seat) {
+        const PlayerI& player = *harness.table->GetPlayer(seat);
+        ASSERT_EQ(player.GetHoleCards().size(), 1u);
+        expected.insert(std::string("images/cards/") + (seat == 0 ? "set1/" : "set2/") + player.GetDealerDrawCard().Name() +
+                        ".png");
+    }
+    EXPECT_EQ(SeatsOnScreen(factory).HoleCards(), expected);
 }
 
 TEST(TableSession, EverySeatAndBoardObjectIsGivenBackWhenTheTableIsReleased)
