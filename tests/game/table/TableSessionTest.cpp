@@ -327,6 +327,25 @@ TEST(TableSession, StepsAskedForJustBeforeAPauseWaitUntilTheTableGoesOn)
     EXPECT_EQ(harness.table->ProcessEvents(), waiting);
 }
 
+TEST(TableSession, StepsOfPlayersWhoLeftTheTableAreDropped)
+{
+    TableHarness harness(19);
+    harness.UseCashTable(2, 6);
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetTableStateCode() == kTableFirstCard; }));
+    // The players' card steps come due; the frame that would run them does
+    // not come before the table is left.
+    for (int i = 0; i < 100 && harness.table->Events().Size() < 2; ++i)
+        ASSERT_TRUE(harness.time.AdvanceToNextNotice());
+    ASSERT_GE(harness.table->Events().Size(), 2u);
+    harness.table->Hide();
+    EXPECT_TRUE(harness.table->Events().Empty());
+    harness.table->Show();
+    harness.table->ProcessEvents();
+    const uint64_t started = harness.table->GetHandsStarted();
+    EXPECT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() > started; }));
+}
+
 TEST(TableSession, LeavingFromTheMenuFinishesTheModule)
 {
     TableHarness harness(14);
