@@ -2,6 +2,7 @@
 // the computer's re-buys and add-ons, and what a seat shows of a bet.
 #include "game/table/PlayerComp.h"
 #include "game/table/PlayerHuman.h"
+#include "game/table/RebuyAddonDlg.h"
 #include "game/table/SeatDisplay.h"
 #include "game/table/TableScreen.h"
 #include "tests/support/FakeTable.h"
@@ -44,6 +45,15 @@ protected:
             if (!text->released && text->text == wanted)
                 return true;
         return false;
+    }
+    // The human's re-buy button, once he is made with `factory`.
+    testing_support::RecordedObject& RebuyButton()
+    {
+        for (testing_support::RecordedObject* button : factory.ObjectsOfKind("Button"))
+            if (!button->released)
+                return *button;
+        static testing_support::RecordedObject none;
+        return none;
     }
     std::vector<uint32_t> Available()
     {
@@ -242,6 +252,155 @@ TEST_F(PlayerTest, AddOnAnsweredNoStillSchedulesTheNextHand)
     table.shell.rebuy->Answer(false);
     EXPECT_EQ(table.actions.back(), "schedule");
     EXPECT_DOUBLE_EQ(human->GetChips(), 100000.0);
+}
+
+TEST_F(PlayerTest, EachHumanActionIsTheMoveItNamesAndEndsHisTurn)
+{
+    const std::pair<uint32_t, std::string> moves[] = {
+        {kHumanCheck, "1 0"}, {kHumanOpen, "2 20"}, {kHumanFold, "5 0"},
+        {kHumanCall, "3 10"}, {kHumanRaise, "4 30"}, {kHumanAllIn, "6 100"},
+    };
+    for (const auto& [code, action] : moves) {
+        table.actions.clear();
+        table.SetCurrentBet(code == kHumanCall ? 10 : 0);
+        Human(100);
+        table.shell.humanAction->ShowActions(true);
+        human->PerformHumanAction(code, code == kHumanRaise ? 30 : 20);
+        ASSERT_EQ(table.actions.size(), 1u) << code;
+        EXPECT_EQ(table.actions.back(), action);
+        EXPECT_FALSE(table.shell.humanAction->actionsShown) << code;
+    }
+    // An unknown code moves nothing, and still ends the turn.
+    table.actions.clear();
+    Human(100);
+    table.shell.humanAction->ShowActions(true);
+    human->PerformHumanAction(17, 20);
+    EXPECT_TRUE(table.actions.empty());
+    EXPECT_FALSE(table.shell.humanAction->actionsShown);
+    EXPECT_DOUBLE_EQ(human->GetChips(), 100.0);
+}
+
+TEST_F(PlayerTest, AHumanFacingABetOfAllHisChipsMayCallButNotRaise)
+{
+    table.SetCurrentBet(100);
+    Human(90, 10);
+    EXPECT_EQ(Available(), (std::vector<uint32_t>{kHumanFold, kHumanCall, kHumanAllIn}));
+    table.SetCurrentBet(99);
+    Human(90, 10);
+    EXPECT_EQ(Available(), (std::vector<uint32_t>{kHumanFold, kHumanCall, kHumanRaise, kHumanAllIn}));
+}
+
+TEST_F(PlayerTest, HumanIsOfferedAReBuyBelowTheLastLevelWhileHeHasReBuysLeft)
+{
+    InTournament(9, 7); // two re-buys, the last at level 8
+    EXPECT_TRUE(Human(0).OfferRebuy());
+    EXPECT_TRUE(table.shell.rebuy->IsVisible());
+    EXPECT_EQ(table.shell.rebuy->mode, RebuyAddonDlg::kRebuy);
+    table.shell.rebuy->Answer(false);
+    tournament->rebuysTaken = 1;
+    EXPECT_TRUE(human->OfferRebuy());
+    table.shell.rebuy->Answer(false);
+    tournament->rebuysTaken = 2;
+    EXPECT_FALSE(human->OfferRebuy());
+    EXPECT_FALSE(table.shell.rebuy->IsVisible());
+
+    // At a cash table nobody is asked.
+    table.shell.profile.gameType = kGameNoLimit;
+    tournament->rebuysTaken = 0;
+    EXPECT_FALSE(human->OfferRebuy());
+}
+
+TEST_F(PlayerTest, HumanIsOfferedTheAddOnOnlyAtTheLevelBeforeTheAddOnLevelAndAYesBuysIt)
+{
+    table.services.factory = &factory;
+    InTournament(9, 8);
+    EXPECT_FALSE(Human(100).OfferAddOn());
+    tournament->level = 10;
+    EXPECT_FALSE(human->OfferAddOn());
+    EXPECT_FALSE(table.shell.rebuy->IsVisible());
+    tournament->level = 9;
+    ASSERT_TRUE(human->OfferAddOn());
+    EXPECT_EQ(table.shell.rebuy->mode, RebuyAddonDlg::kAddOn);
+    table.shell.rebuy->Answer(true);
+    EXPECT_DOUBLE_EQ(human->GetChips(), 15100.0);
+    EXPECT_DOUBLE_EQ(tournament->buyIn, 300.0);
+    EXPECT_DOUBLE_EQ(table.prizePool, 150.0);
+    EXPECT_EQ(tournament->rebuysTaken, 0u) << "an add-on is no re-buy";
+    EXPECT_TRUE(SeatShows("Add-On $150 (15000 chips)"));
+    EXPECT_TRUE(SeatShows("$ 15 100"));
+    EXPECT_EQ(table.actions.back(), "schedule");
+
+    table.shell.profile.gameType = kGameNoLimit;
+    EXPECT_FALSE(human->OfferAddOn());
+}
+
+TEST_F(PlayerTest, TheReBuyButtonIsThereOnlyWhileAReBuyIsAllowed)
+{
+    table.services.factory = &factory;
+    InTournament(9, 3);
+    Human(100);
+    human->Show(true);
+    EXPECT_TRUE(RebuyButton().visible);
+    human->TakeTurn();
+    EXPECT_TRUE(RebuyButton().visible);
+    EXPECT_TRUE(RebuyButton().enabled);
+    human->PerformHumanAction(kHumanCheck, 0);
+    EXPECT_FALSE(RebuyButton().enabled) << "only during his turn";
+    human->TakeTurn();
+    human->ResetForNewHand();
+    EXPECT_FALSE(RebuyButton().enabled) << "a new hand begins with it off";
+
+    tournament->level = 8;
+    human->TakeTurn();
+    EXPECT_FALSE(RebuyButton().visible);
+    EXPECT_FALSE(RebuyButton().enabled);
+    human->Show(false);
+    EXPECT_FALSE(RebuyButton().visible);
+
+    table.shell.profile.gameType = kGameNoLimit;
+    human->Show(true);
+    EXPECT_FALSE(RebuyButton().visible) << "no button at a cash table";
+}
+
+TEST_F(PlayerTest, AReBuyBoughtWithTheButtonBuysChipsAndLeavesTheTableAlone)
+{
+    table.services.factory = &factory;
+    InTournament(9, 3);
+    Human(500);
+    human->TakeTurn();
+    human->OnMouseUp(RebuyButton().id + 1000, 0);
+    EXPECT_FALSE(table.shell.rebuy->IsVisible()) << "a click elsewhere asks nothing";
+    human->OnMouseUp(RebuyButton().id, 0);
+    ASSERT_TRUE(table.shell.rebuy->IsVisible());
+    EXPECT_EQ(table.shell.rebuy->mode, RebuyAddonDlg::kRebuy);
+    table.shell.rebuy->Answer(true);
+    EXPECT_DOUBLE_EQ(human->GetChips(), 15500.0);
+    EXPECT_EQ(tournament->rebuysTaken, 1u);
+    EXPECT_TRUE(SeatShows("Re-Buy $150 (15000 chips)"));
+    for (const std::string& action : table.actions)
+        EXPECT_EQ(action.rfind("resume", 0), std::string::npos) << action;
+
+    // The second and last re-buy; a third answer buys nothing.
+    human->OnMouseUp(RebuyButton().id, 0);
+    table.shell.rebuy->Answer(true);
+    EXPECT_EQ(tournament->rebuysTaken, 2u);
+    EXPECT_FALSE(RebuyButton().visible);
+    human->OnMouseUp(RebuyButton().id, 0);
+    table.shell.rebuy->Answer(true);
+    EXPECT_EQ(tournament->rebuysTaken, 2u);
+    EXPECT_DOUBLE_EQ(human->GetChips(), 30500.0);
+    EXPECT_DOUBLE_EQ(table.prizePool, 300.0);
+}
+
+TEST_F(PlayerTest, OnlyTheClosingOfHisOwnQuestionIsTakenAsAnAnswer)
+{
+    InTournament(9, 3);
+    ASSERT_TRUE(Human(100).OfferRebuy());
+    table.shell.rebuy->answer = 1;
+    human->OnDialogShown(table.shell.rebuy->GetId() + 1, false);
+    human->OnDialogShown(table.shell.rebuy->GetId(), true);
+    EXPECT_DOUBLE_EQ(human->GetChips(), 100.0);
+    EXPECT_TRUE(table.actions.empty());
 }
 
 TEST(SeatDisplayText, ChipStackBreaksTheBetIntoChips)
