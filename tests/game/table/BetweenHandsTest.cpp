@@ -373,11 +373,16 @@ TEST_F(BetweenHands, AHandResumedOnTheTurnIsTheHandThatWasLeft)
     harness.closeResults = false;
     ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
     ExpectEveryCardDealtOnce(*harness.table);
-    // The next hand follows the button on, with no new draw for the dealer.
+    // The next hand follows the button on, with no new draw for the dealer,
+    // and deals new cards.
     harness.shell.finish->Show(false);
     const uint64_t started = harness.table->GetHandsStarted();
-    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() > started; }));
+    harness.humanPolicy = [](HumanActionMessageObserver&) {};
+    ASSERT_TRUE(harness.RunUntil([&] {
+        return harness.table->GetHandsStarted() > started && harness.shell.humanAction->actionsShown;
+    }));
     EXPECT_EQ(harness.shell.dealer->TimesShown(), dealerDraws);
+    EXPECT_NE(harness.table->GetPlayer(0)->GetHoleCards(), before.cards[0]);
     EXPECT_EQ(saved.inUse, 1);
 }
 
@@ -454,6 +459,25 @@ TEST_F(BetweenHands, AResumePositionOutsideTheTableIsBroughtIntoIt)
     harness.table->Show();
     harness.table->Hide();
     EXPECT_LT(saved.resumePosition, 8);
+}
+
+TEST_F(BetweenHands, APlayerDealtNoCardsInTheSavedHandHoldsNoneWhenResumed)
+{
+    SavedGame& saved = harness.UseTournament(2, 8);
+    harness.Start();
+    ASSERT_TRUE(WaitForTheHumanAtStage(harness, 1));
+    harness.table->Hide();
+    SeatRecord* out = nullptr;
+    for (SeatRecord& record : saved.seats)
+        if (record.active != 0 && out == nullptr)
+            out = &record;
+    ASSERT_NE(out, nullptr);
+    out->inHand = 0;
+    out->bet = 0;
+    out->cards.fill(Card::None());
+    harness.table->Show();
+    EXPECT_TRUE(harness.table->GetPlayer(out->seatNumber)->GetHoleCards().empty());
+    EXPECT_FALSE(harness.table->GetPlayer(out->seatNumber)->IsInHand());
 }
 
 TEST_F(BetweenHands, APlayerAllInWhenTheTableWasLeftStillPlaysForThePot)

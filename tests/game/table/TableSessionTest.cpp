@@ -388,7 +388,7 @@ TEST(TableSession, TheBoardShowsTheCardsTheTableTurnedOver)
 
 // What the seats show: the human's cards face up, a back for each card of a
 // computer in the hand until the showdown turns every dealt card over, one
-// dealer button, and every player's name and chips.
+// dealer button, and every player's name, chips and bet.
 class SeatsOnScreen {
 public:
     explicit SeatsOnScreen(testing_support::RecordingFactory& factory) : factory_(factory) {}
@@ -428,6 +428,9 @@ public:
             EXPECT_TRUE(ShowsText(SeatDisplay::FormatMoney(player->GetChips()))) << player->GetName();
             if (!player->IsInHand() && seat != 0 && !showdown)
                 continue;
+            if (player->GetBet() > 0.0 && !showdown) {
+                EXPECT_TRUE(ShowsText(SeatDisplay::FormatMoney(player->GetBet()))) << player->GetName();
+            }
             ASSERT_EQ(player->GetHoleCards().size(), 2u) << player->GetName();
             for (const Card& card : player->GetHoleCards()) {
                 if (seat == 0)
