@@ -186,6 +186,8 @@ std::unique_ptr<Gamespace::TrnPlayersDlg> ScriptedShell::CreateTrnPlayersDlg(
 
 std::unique_ptr<Gamespace::BankruptDlg> ScriptedShell::CreateBankruptDlg(ControlLibrary::DialogMessageObserver* owner)
 {
+    if (!bankruptDialog)
+        return nullptr;
     auto dialog = std::make_unique<ScriptedBankruptDlg>(*this, owner, "bankrupt");
     dialog->caption = "You have finished this game.";
     bankrupt = dialog.get();

@@ -214,6 +214,8 @@ public:
 
     Profile profile;
     uint16_t speed = 10;
+    // False: the shell has no dialog for a finished cash game.
+    bool bankruptDialog = true;
     bool logging = true;
     std::vector<std::string> log;
     std::vector<Gamespace::IOptionObserver*> optionObservers;

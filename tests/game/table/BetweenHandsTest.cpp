@@ -222,6 +222,32 @@ void ExpectEveryCardDealtOnce(const GameMgr& table)
     }
 }
 
+// The deck a resumed hand goes on with holds every card that is neither on
+// the board (all five places, turned or not) nor in a player's hand.
+void ExpectTheDeckHoldsTheRest(GameMgr& table)
+{
+    std::vector<Card> out = table.GetDeck().GetBoard();
+    EXPECT_EQ(out.size(), 5u);
+    for (uint16_t seat = 0; seat < 10; ++seat)
+        if (PlayerI* player = table.GetPlayer(seat))
+            out.insert(out.end(), player->GetHoleCards().begin(), player->GetHoleCards().end());
+    const std::vector<Card>& deck = table.GetDeck().GetCards();
+    EXPECT_EQ(deck.size() + out.size(), 52u);
+    for (const Card& card : deck)
+        EXPECT_EQ(std::find(out.begin(), out.end(), card), out.end()) << card.Name() << " is dealt and still in the deck";
+}
+
+// The human's turn comes back after four action pauses (give or take a tick
+// of the timers), nobody else acting first.
+void ExpectTheTurnBackAfterFourPauses(TableHarness& harness)
+{
+    const uint64_t resumed = harness.time.GetTime();
+    const uint64_t pauses = 4u * harness.table->GetActionDelay();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.humanAction->actionsShown; }));
+    EXPECT_GE(harness.time.GetTime() - resumed, pauses);
+    EXPECT_LE(harness.time.GetTime() - resumed, pauses + 20);
+}
+
 // Left while the human is to act: the hand is saved as it stands, and the
 // turn resumes with him.
 void ExpectTheHandSavedAsItStands(TableHarness& harness, SavedGame& saved)
@@ -259,7 +285,8 @@ void ExpectTheHandSavedAsItStands(TableHarness& harness, SavedGame& saved)
     harness.table->Show();
     HandAtTheTable(*harness.table).ExpectSameAs(hand);
     EXPECT_EQ(harness.table->Betting().NextToAct(saved.resumePosition), position);
-    EXPECT_TRUE(harness.RunUntil([&] { return harness.shell.humanAction->actionsShown; }));
+    ExpectTheDeckHoldsTheRest(*harness.table);
+    ExpectTheTurnBackAfterFourPauses(harness);
     EXPECT_EQ(harness.table->GetPlayer(0)->GetHoleCards(), cards);
 }
 
@@ -285,6 +312,22 @@ TEST_F(BetweenHands, ATournamentLeftAtTheHumansTurnOnTheFlopBeforeAnyBetIsSavedA
     };
     harness.Start();
     ASSERT_TRUE(harness.RunUntil([&] { return waiting; }));
+    ExpectTheHandSavedAsItStands(harness, saved);
+}
+
+TEST_F(BetweenHands, ATournamentLeftWhenTheHumanOpensTheFlopGivesHimTheTurnFirst)
+{
+    SavedGame& saved = harness.UseTournament(2, 4);
+    // He plays along until he is the first to act on a flop.
+    bool waiting = false;
+    harness.humanPolicy = [&](HumanActionMessageObserver& human) {
+        waiting = human.GetBoardStage() == 1 && harness.table->GetPlayer(0)->GetPosition() == 0 &&
+                  harness.table->State().betMade == 0;
+        if (!waiting)
+            human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
+    };
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return waiting && harness.shell.humanAction->actionsShown; }));
     ExpectTheHandSavedAsItStands(harness, saved);
 }
 
@@ -362,13 +405,8 @@ TEST_F(BetweenHands, AHandResumedOnTheTurnIsTheHandThatWasLeft)
     EXPECT_GT(harness.shell.trnPlayers->fills, fills) << "the players' list is filled again";
     EXPECT_TRUE(harness.table->IsDealerChosen());
 
-    // The turn comes back to the human after four action pauses (give or
-    // take a tick of the timers).
-    const uint64_t resumed = harness.time.GetTime();
-    const uint64_t pauses = 4u * harness.table->GetActionDelay();
-    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.humanAction->actionsShown; }));
-    EXPECT_GE(harness.time.GetTime() - resumed, pauses);
-    EXPECT_LE(harness.time.GetTime() - resumed, pauses + 20);
+    ExpectTheDeckHoldsTheRest(*harness.table);
+    ExpectTheTurnBackAfterFourPauses(harness);
 
     harness.closeResults = false;
     ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
@@ -398,6 +436,7 @@ TEST_F(BetweenHands, AHandResumedOnTheFlopAndOnTheRiverShowsItsBoard)
         table.table->Hide();
         table.table->Show();
         HandAtTheTable(*table.table).ExpectSameAs(before);
+        ExpectTheDeckHoldsTheRest(*table.table);
         table.closeResults = false;
         ASSERT_TRUE(table.RunUntil([&] { return table.shell.finish->IsVisible(); }));
         ExpectEveryCardDealtOnce(*table.table);
@@ -478,6 +517,100 @@ TEST_F(BetweenHands, APlayerDealtNoCardsInTheSavedHandHoldsNoneWhenResumed)
     harness.table->Show();
     EXPECT_TRUE(harness.table->GetPlayer(out->seatNumber)->GetHoleCards().empty());
     EXPECT_FALSE(harness.table->GetPlayer(out->seatNumber)->IsInHand());
+}
+
+TEST_F(BetweenHands, AResumedHandWhoseBoardCardsWereLostShowsNoCardItDoesNotHave)
+{
+    SavedGame& saved = harness.UseTournament(2, 8);
+    harness.Start();
+    ASSERT_TRUE(WaitForTheHumanAtStage(harness, 1));
+    harness.table->Hide();
+    saved.board.fill(Card::None()); // as a damaged profile's repair leaves them
+    harness.table->Show();
+    for (const Card& card : harness.table->State().board)
+        EXPECT_TRUE(card.IsReal()) << card.rank << " " << card.suit;
+    ExpectTheDeckHoldsTheRest(*harness.table);
+}
+
+TEST_F(BetweenHands, TheLastPlayerLeftInAResumedHandTakesThePot)
+{
+    SavedGame& saved = harness.UseTournament(2, 8);
+    harness.Start();
+    ASSERT_TRUE(WaitForTheHumanAtStage(harness, 1));
+    harness.table->Hide();
+    ASSERT_GT(saved.totalPot, 0.0);
+    // Everybody but one computer has folded.
+    SeatRecord* last = nullptr;
+    for (SeatRecord& record : saved.seats) {
+        if (record.active == 0)
+            continue;
+        if (last == nullptr && record.inHand != 0) {
+            last = &record;
+            continue;
+        }
+        record.inHand = 0;
+        record.bet = 0;
+    }
+    ASSERT_NE(last, nullptr);
+    saved.humanInHand = 0;
+    saved.humanBet = 0;
+    const double chips = last->chips;
+    const double pot = saved.totalPot + last->bet;
+    harness.closeResults = false;
+    harness.table->Show();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    EXPECT_DOUBLE_EQ(harness.table->GetPlayer(last->seatNumber)->GetChips(), chips + pot);
+}
+
+TEST_F(BetweenHands, ASavedHandWithNoButtonResumesWithTheHumanHoldingIt)
+{
+    SavedGame& saved = harness.UseTournament(2, 8);
+    harness.Start();
+    ASSERT_TRUE(WaitForTheHumanAtStage(harness, 1));
+    harness.table->Hide();
+    saved.humanDealer = 0;
+    for (SeatRecord& record : saved.seats)
+        record.dealer = 0;
+    harness.table->Show();
+    const std::vector<PlayerI*> order = harness.table->State().actingOrder;
+    ASSERT_FALSE(order.empty());
+    EXPECT_EQ(order.back()->GetSeat(), 0);
+    EXPECT_EQ(order.front()->GetSeat(), 1);
+}
+
+TEST_F(BetweenHands, LeavingWhileAReBuyQuestionWaitsAfterAResumeKeepsTheHandOver)
+{
+    SavedGame& saved = harness.UseTournament(2, 8); // one re-buy
+    HoldResults();
+    harness.Start();
+    ASSERT_TRUE(PlayToTheResult());
+    harness.table->Hide();
+    saved.startChips = 0; // the human has nothing left
+    harness.table->Show();
+    ASSERT_TRUE(harness.shell.rebuy->IsVisible());
+    harness.table->Hide();
+    EXPECT_EQ(saved.handOver, 1);
+    EXPECT_EQ(saved.humanInHand, 0);
+}
+
+TEST_F(BetweenHands, TheHumanHoldingTheButtonIsSavedAsTheDealer)
+{
+    SavedGame& saved = harness.UseTournament(2, 4);
+    HoldResults();
+    harness.Start();
+    ASSERT_TRUE(PlayToTheResult());
+    for (int hand = 0; hand < 8 && DealerSeats(*harness.table) != std::vector<uint16_t>{0}; ++hand) {
+        harness.shell.finish->Show(false);
+        ASSERT_TRUE(PlayToTheResult());
+    }
+    ASSERT_EQ(DealerSeats(*harness.table), std::vector<uint16_t>{0});
+    harness.table->Hide();
+    EXPECT_EQ(saved.humanDealer, 1);
+    for (const SeatRecord& record : saved.seats)
+        EXPECT_EQ(record.dealer, 0);
+    // The hand was over: the next one moves the button on from him.
+    harness.table->Show();
+    EXPECT_EQ(DealerSeats(*harness.table), std::vector<uint16_t>{1});
 }
 
 TEST_F(BetweenHands, APlayerAllInWhenTheTableWasLeftStillPlaysForThePot)

@@ -77,6 +77,21 @@ TEST(TableSession, CashTableEndsWithTheAnnouncementWhenTheHumanHasNoChipsLeft)
     EXPECT_EQ(harness.table->GetResult(), 1u);
 }
 
+TEST(TableSession, WithoutAnAnnouncementACashTableTheHumanCannotPlayOnEndsAtOnce)
+{
+    TableHarness harness(3);
+    harness.shell.bankruptDialog = false;
+    harness.UseCashTable(2, 4);
+    harness.closeResults = false;
+    harness.restartWhenDone = false;
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    harness.table->Betting().SetChips(0, 0);
+    harness.shell.finish->Show(false);
+    EXPECT_EQ(harness.modulesDone, 1);
+    EXPECT_EQ(harness.table->GetResult(), 1u);
+}
+
 TEST(TableSession, LeavingWithTheHandResultOpenPaysEveryPotExactlyOnce)
 {
     TableHarness harness(5);
@@ -228,6 +243,12 @@ TEST(TableSession, TheLongestLevelTimeAProfileHoldsIsKeptToTheSecond)
     EXPECT_EQ(harness.table->GetLevelSecondsLeft(), 65535u);
     harness.table->Hide();
     EXPECT_EQ(saved.levelTimeLeft, 65535);
+
+    // One second left is a second, not a level run out.
+    saved.levelTimeLeft = 1;
+    harness.table->Show();
+    EXPECT_EQ(harness.table->GetLevelSecondsLeft(), 1u);
+    EXPECT_FALSE(harness.table->IsLevelExpired());
 }
 
 TEST(TableSession, DamagedProfileValuesAreKeptInRange)
@@ -473,6 +494,44 @@ TEST(TableSession, TheSeatsShowEachPlayerWhatHeMaySeeAndKeepShowingItWhenResumed
     harness.closeResults = false;
     ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
     seats.ExpectTheHand(*harness.table, true);
+    // Closing the result clears the seats for the next hand.
+    harness.shell.finish->Show(false);
+    EXPECT_TRUE(seats.HoleCards().empty());
+}
+
+TEST(TableSession, AHandResumedOnTheTurnShowsItsBoardItsStageAndItsPot)
+{
+    testing_support::RecordingFactory factory;
+    TableHarness harness(20, &factory);
+    harness.UseTournament(2, 8);
+    bool waiting = false;
+    harness.humanPolicy = [&](HumanActionMessageObserver& human) {
+        waiting = human.GetBoardStage() == 2;
+        if (!waiting)
+            human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
+    };
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return waiting && harness.shell.humanAction->actionsShown; }));
+    harness.table->Hide();
+    harness.table->Show();
+    std::vector<std::string> board, stages;
+    bool potShown = false;
+    for (testing_support::RecordedObject* object : factory.Objects()) {
+        if (object->released || !object->visible)
+            continue;
+        if (object->kind == "Image" && object->layer == 150)
+            board.push_back(object->image);
+        if (object->kind == "Image" && object->image.rfind("images/stages/", 0) == 0)
+            stages.push_back(object->image);
+        potShown = potShown || (object->kind == "String" &&
+                                object->text == TableScreen::PotText(harness.table->State().totalPot));
+    }
+    std::vector<std::string> expected;
+    for (const Card& card : harness.table->State().board)
+        expected.push_back("images/cards/set1/" + card.Name() + ".png");
+    EXPECT_EQ(board, expected);
+    EXPECT_EQ(stages, std::vector<std::string>{"images/stages/turn.png"});
+    EXPECT_TRUE(potShown);
 }
 
 TEST(TableSession, AtTheDrawForTheButtonEveryCardIsShownFaceUp)
