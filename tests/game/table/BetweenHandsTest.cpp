@@ -286,6 +286,12 @@ void ExpectTheHandSavedAsItStands(TableHarness& harness, SavedGame& saved)
     HandAtTheTable(*harness.table).ExpectSameAs(hand);
     EXPECT_EQ(harness.table->Betting().NextToAct(saved.resumePosition), position);
     ExpectTheDeckHoldsTheRest(*harness.table);
+    // Left again at once, it is saved the same way.
+    harness.table->Hide();
+    EXPECT_EQ(saved.stageDialogPending, 0);
+    EXPECT_EQ(saved.handOver, 0);
+    EXPECT_DOUBLE_EQ(saved.humanBet, bet);
+    harness.table->Show();
     ExpectTheTurnBackAfterFourPauses(harness);
     EXPECT_EQ(harness.table->GetPlayer(0)->GetHoleCards(), cards);
 }
@@ -471,6 +477,52 @@ TEST_F(BetweenHands, AHandResumedWithItsStageAnnouncementPendingAnnouncesItAgain
         harness.shell.stage->Show(false);
         EXPECT_GT(harness.table->State().board.size(), before.state.board.size());
     }
+}
+
+TEST_F(BetweenHands, AnAnnouncedStageResumedInANewSittingIsOpenedByTheFirstPlayerAfterTheButton)
+{
+    SavedGame& saved = harness.UseTournament(2, 8);
+    harness.shell.profile.customOption = 1;
+    harness.closeAnnouncements = false;
+    harness.humanPolicy = [](HumanActionMessageObserver& human) {
+        human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
+    };
+    harness.Start();
+    // An announcement with the first player after the button still in.
+    ASSERT_TRUE(harness.RunUntil([&] {
+        if (harness.shell.dealer->IsVisible())
+            harness.shell.dealer->Show(false);
+        if (!harness.shell.stage->IsVisible())
+            return false;
+        if (harness.table->State().actingOrder.front()->IsInHand())
+            return true;
+        harness.shell.stage->Show(false);
+        return false;
+    }));
+    harness.table->Hide();
+
+    // The game is started again: a new table reads the record.
+    TableHarness again(40);
+    again.shell.profile.customOption = 1;
+    again.closeAnnouncements = false;
+    again.humanPolicy = harness.humanPolicy;
+    auto copy = std::make_unique<SavedGame>(saved);
+    again.shell.profile.savedGames.push_back(std::move(copy));
+    again.shell.profile.gameType = kGameNoLimitTournament;
+    again.tournamentId = 2;
+    again.Start();
+    ASSERT_TRUE(again.shell.stage->IsVisible());
+    again.shell.stage->Show(false);
+    const TableState state = again.table->State();
+    const uint16_t first = again.table->Betting().NextToAct(static_cast<uint16_t>(state.actingOrder.size() - 1));
+    PlayerI* acted = nullptr;
+    ASSERT_TRUE(again.RunUntil([&] {
+        for (PlayerI* player : state.actingOrder)
+            if (player->IsInHand() && player->HasActed())
+                acted = player;
+        return acted != nullptr;
+    }));
+    EXPECT_EQ(acted->GetPosition(), first);
 }
 
 TEST_F(BetweenHands, ATableResumedBetweenHandsAndLeftAtOnceIsStillBetweenHands)

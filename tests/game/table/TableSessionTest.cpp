@@ -270,7 +270,39 @@ TEST(TableSession, DamagedProfileValuesAreKeptInRange)
     tournament.Start();
     EXPECT_EQ(saved.tournamentId, 1);
     EXPECT_DOUBLE_EQ(tournament.table->GetMinBet(), 8.0);
+    // A record without its start bet plays the tournament's.
+    saved.minBet = 0;
+    saved.level = 3;
+    EXPECT_DOUBLE_EQ(tournament.table->GetMinBet(), 24.0);
     ASSERT_TRUE(tournament.RunUntil([&] { return tournament.table->GetHandsShownDown() >= 20; }));
+}
+
+TEST(TableSession, TheStartBetARecordHoldsIsTheOnePlayed)
+{
+    TableHarness harness(12);
+    SavedGame& saved = harness.UseTournament(1, 10);
+    saved.minBet = 12;
+    saved.level = 2;
+    harness.Start();
+    EXPECT_DOUBLE_EQ(harness.table->GetMinBet(), 24.0);
+}
+
+TEST(TableSession, ACashTableIsPlayedAsOneWhileATournamentWaitsInTheProfile)
+{
+    TableHarness harness(12);
+    SavedGame& saved = harness.UseTournament(3, 10);
+    harness.shell.profile.gameType = kGameNoLimit;
+    harness.shell.profile.noLimit = TableChoice{1, 4};
+    ASSERT_EQ(harness.shell.profile.GetCurrentSavedGame(), &saved);
+    harness.Start();
+    EXPECT_DOUBLE_EQ(harness.table->GetMinBet(), 4.0);
+    EXPECT_DOUBLE_EQ(harness.table->GetPlayer(0)->GetChips(), 400.0);
+    EXPECT_EQ(harness.table->GetPlayer(4), nullptr);
+    EXPECT_FALSE(harness.shell.trnInfo->IsVisible());
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsShownDown() >= 3; }));
+    harness.table->Hide();
+    EXPECT_EQ(saved.newGame, 1) << "the tournament was not touched";
+    EXPECT_EQ(saved.level, 1u);
 }
 
 TEST(TableSession, ComputersAtATableHaveDifferentNamesDrawnFromTheWholeList)
