@@ -25,7 +25,7 @@ class FakeTable final : public Gamespace::PlayerMgrI {
 public:
     FakeTable();
 
-    void GetSeatLayout(Gamespace::SeatLayout& out, uint16_t /*seat*/) override { out = Gamespace::SeatLayout{}; }
+    void GetSeatLayout(Gamespace::SeatLayout& out, uint16_t /*seat*/) override { out = layout; }
     Card DrawCard() override { return deck.DrawCard(); }
     uint16_t GetActionDelay() override { return actionDelay; }
     void OnPlayerStepDone(uint16_t seat, uint16_t position) override;
@@ -58,6 +58,8 @@ public:
     Deck deck;
     Gamespace::TableState state;
     Gamespace::BettingRound betting;
+    // Every seat's screen places.
+    Gamespace::SeatLayout layout;
     double minBet = 2.0;
     uint16_t actionDelay = 100;
     double prizePool = 0.0;

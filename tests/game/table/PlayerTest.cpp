@@ -1,5 +1,6 @@
 // The players' betting primitives, the human's legal actions and answers,
 // the computer's re-buys and add-ons, and what a seat shows of a bet.
+#include "controls/MouseMessageObserver.h"
 #include "game/table/PlayerComp.h"
 #include "game/table/PlayerHuman.h"
 #include "game/table/RebuyAddonDlg.h"
@@ -54,6 +55,16 @@ protected:
                 return *button;
         static testing_support::RecordedObject none;
         return none;
+    }
+    // A click on the re-buy button as the toolkit delivers it: to the
+    // button's mouse observers, and only while it is enabled.
+    void ClickRebuyButton()
+    {
+        testing_support::RecordedObject& button = RebuyButton();
+        if (!button.enabled)
+            return;
+        for (ControlLibrary::MouseMessageObserver* observer : button.mouseObservers)
+            observer->OnMouseUp(button.id, 0);
     }
     std::vector<uint32_t> Available()
     {
@@ -360,6 +371,45 @@ TEST_F(PlayerTest, TheReBuyButtonIsThereOnlyWhileAReBuyIsAllowed)
     table.shell.profile.gameType = kGameNoLimit;
     human->Show(true);
     EXPECT_FALSE(RebuyButton().visible) << "no button at a cash table";
+    human->TakeTurn();
+    EXPECT_FALSE(RebuyButton().visible);
+    EXPECT_FALSE(RebuyButton().enabled);
+}
+
+TEST_F(PlayerTest, TheReBuyButtonIsASquareBadgeLeftOfTheHumansCards)
+{
+    table.services.factory = &factory;
+    table.layout.anchorX = 300;
+    table.layout.anchorY = 400;
+    table.layout.cardsDx = 20;
+    table.layout.cardsDy = -30;
+    InTournament(9, 3);
+    Human(100).Show(true);
+    testing_support::RecordedObject& button = RebuyButton();
+    EXPECT_EQ(button.size.w, 31u);
+    EXPECT_EQ(button.size.h, 31u);
+    EXPECT_EQ(button.layer, 500);
+    EXPECT_EQ(button.position.x, 220);
+    EXPECT_EQ(button.position.y, 384);
+    bool badge = false;
+    for (const std::string& call : button.calls)
+        badge = badge || (call.rfind("SetImages", 0) == 0 && call.find("images/player/rebuy.png") != std::string::npos);
+    EXPECT_TRUE(badge);
+    EXPECT_FALSE(button.mouseObservers.empty());
+}
+
+TEST_F(PlayerTest, TheHumansDialogsComeAndGoWithHisSeat)
+{
+    InTournament(9, 3);
+    Human(100).Show(true);
+    EXPECT_TRUE(table.shell.humanAction->IsVisible());
+    table.shell.humanAction->ShowActions(true);
+    human->Show(true);
+    EXPECT_FALSE(table.shell.humanAction->actionsShown) << "the actions wait for his turn";
+    ASSERT_TRUE(human->OfferRebuy());
+    human->Show(false);
+    EXPECT_FALSE(table.shell.humanAction->IsVisible());
+    EXPECT_FALSE(table.shell.rebuy->IsVisible()) << "the question goes with the seat";
 }
 
 TEST_F(PlayerTest, AReBuyBoughtWithTheButtonBuysChipsAndLeavesTheTableAlone)
@@ -370,7 +420,7 @@ TEST_F(PlayerTest, AReBuyBoughtWithTheButtonBuysChipsAndLeavesTheTableAlone)
     human->TakeTurn();
     human->OnMouseUp(RebuyButton().id + 1000, 0);
     EXPECT_FALSE(table.shell.rebuy->IsVisible()) << "a click elsewhere asks nothing";
-    human->OnMouseUp(RebuyButton().id, 0);
+    ClickRebuyButton();
     ASSERT_TRUE(table.shell.rebuy->IsVisible());
     EXPECT_EQ(table.shell.rebuy->mode, RebuyAddonDlg::kRebuy);
     table.shell.rebuy->Answer(true);
@@ -381,7 +431,8 @@ TEST_F(PlayerTest, AReBuyBoughtWithTheButtonBuysChipsAndLeavesTheTableAlone)
         EXPECT_EQ(action.rfind("resume", 0), std::string::npos) << action;
 
     // The second and last re-buy; a third answer buys nothing.
-    human->OnMouseUp(RebuyButton().id, 0);
+    human->TakeTurn();
+    ClickRebuyButton();
     table.shell.rebuy->Answer(true);
     EXPECT_EQ(tournament->rebuysTaken, 2u);
     EXPECT_FALSE(RebuyButton().visible);
