@@ -336,6 +336,95 @@ TEST(TableSession, AProfileAskingForFewerThanTwoPlayersGetsOneOpponent)
     }
 }
 
+TEST(TableSession, AFreshTournamentWithoutChipsInItsRecordSeatsEveryoneWithTheTournamentsChips)
+{
+    TableHarness harness(28);
+    SavedGame& saved = harness.UseTournament(2, 8); // 50 dollars of 30 chips
+    saved.startChips = 0;
+    for (SeatRecord& record : saved.seats)
+        record.chips = 0;
+    harness.Start();
+    for (uint16_t seat = 0; seat < 8; ++seat)
+        EXPECT_DOUBLE_EQ(harness.table->GetPlayer(seat)->GetChips(), 1500.0) << seat;
+
+    // With the human's chips in the record, the computers take as many.
+    TableHarness other(29);
+    SavedGame& record = other.UseTournament(2, 4);
+    record.startChips = 900;
+    for (SeatRecord& seat : record.seats)
+        seat.chips = 0;
+    other.Start();
+    EXPECT_DOUBLE_EQ(other.table->GetPlayer(0)->GetChips(), 900.0);
+    EXPECT_DOUBLE_EQ(other.table->GetPlayer(3)->GetChips(), 900.0);
+}
+
+TEST(TableSession, AFreshTournamentStartsEveryComputerAfreshAndAResumedOneKeepsThem)
+{
+    TableHarness harness(32);
+    SavedGame& saved = harness.UseTournament(2, 6);
+    for (SeatRecord& record : saved.seats) {
+        record.rebuysTaken = 2;
+        record.styleCode = 0;
+        record.name = "Leftover";
+    }
+    harness.Start();
+    for (uint16_t seat = 1; seat < 6; ++seat) {
+        const PlayerI& player = *harness.table->GetPlayer(seat);
+        const SeatRecord& record = saved.seats[seat - 1];
+        EXPECT_EQ(record.rebuysTaken, 0) << seat;
+        EXPECT_EQ(record.styleCode, player.GetStyle() + 1) << seat;
+        EXPECT_NE(record.name, "Leftover") << seat;
+        EXPECT_EQ(player.GetName(), record.name) << seat;
+    }
+
+    // Resumed, a record keeps its name, or is given one when it has none.
+    harness.table->Hide();
+    saved.seats[0].name = "Kept";
+    saved.seats[1].name.clear();
+    saved.seats[2].rebuysTaken = 1;
+    harness.table->Show();
+    EXPECT_EQ(harness.table->GetPlayer(1)->GetName(), "Kept");
+    EXPECT_FALSE(harness.table->GetPlayer(2)->GetName().empty());
+    EXPECT_EQ(saved.seats[1].name, harness.table->GetPlayer(2)->GetName());
+    EXPECT_EQ(saved.seats[2].rebuysTaken, 1);
+}
+
+TEST(TableSession, RecordsNamingNoSeatOrATakenOneAreNotSeated)
+{
+    TableHarness harness(30);
+    SavedGame& saved = harness.UseTournament(2, 4);
+    saved.seats[0].seatNumber = 0;  // the human's seat
+    saved.seats[1].seatNumber = 10; // beyond the table
+    saved.seats[2].seatNumber = 5;
+    saved.seats[3] = saved.seats[2];  // the same seat twice
+    saved.seats[3].chips = 7777;
+    harness.Start();
+    EXPECT_TRUE(harness.table->GetPlayer(0)->IsHuman());
+    EXPECT_NE(harness.table->GetPlayer(5), nullptr);
+    EXPECT_NE(harness.table->GetPlayer(5)->GetChips(), 7777.0);
+    size_t seated = 0;
+    for (uint16_t seat = 0; seat < 10; ++seat)
+        seated += harness.table->GetPlayer(seat) != nullptr;
+    EXPECT_EQ(seated, 2u);
+    EXPECT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsShownDown() >= 3; }));
+}
+
+TEST(TableSession, AComputerKeepsItsRecordedStyleAndOneWithoutTakesTheProfilesChoice)
+{
+    TableHarness harness(31);
+    SavedGame& saved = harness.UseTournament(2, 6);
+    harness.shell.profile.computerStyle = 2; // the middle style for everyone
+    harness.Start();
+    harness.table->Hide();
+    const uint8_t codes[] = {1, 2, 3, 0, 4};
+    for (size_t i = 0; i < 5; ++i)
+        saved.seats[i].styleCode = codes[i];
+    harness.table->Show();
+    const uint32_t expected[] = {0, 1, 2, 1, 1};
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(harness.table->GetPlayer(saved.seats[i].seatNumber)->GetStyle(), expected[i]) << i;
+}
+
 TEST(TableSession, MenuPausesEveryTimerAndClosingItResumesPlay)
 {
     testing_support::RecordingFactory factory;
