@@ -316,6 +316,11 @@ void Factory_impl::OnFocusGained(VisibleObject_impl* object)
         platform::CriticalSectionLock lock(lock_);
         if (focused_ && focused_->GetId() == object->GetId())
             return;
+        // An object released meanwhile (by the time thread, while a press
+        // was handled on it) lives on only until that callback returns:
+        // focused, it would be a dangling target for the next key.
+        if (!FindBridge(object->GetBridge()->GetInterface()))
+            return;
         previous = focused_;
         focused_ = object;
         pin = Pin(previous);

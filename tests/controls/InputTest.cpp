@@ -3,6 +3,7 @@
 #include "controls/Factory_impl.h"
 #include "controls/IButtonVO.h"
 #include "controls/IDialogVO.h"
+#include "controls/IEditBoxVO.h"
 #include "controls/IRectVO.h"
 #include "controls/KeybdMessageObserver.h"
 #include "controls/KeybdSysMessageObserver.h"
@@ -171,6 +172,36 @@ TEST(Input, AClickThatReleasesItsOwnButtonIsSafe)
     f.DispatchMouseMove(6, 6);
     f.DispatchMouseDown(6, 6, 1, 1);
     EXPECT_EQ(log.entries, (std::vector<std::string>{"enter:2", "down:2:1", "up:2:0"}));
+}
+
+// A timer thread may release the pressed box while its press is still being
+// handled (the box stays alive until the press returns); a focus that comes
+// to it after that must not stay on it, or the next key goes to freed
+// memory. The release and the focus are made here by the press itself, in
+// the order the two threads can interleave them.
+TEST(Input, ABoxReleasedDuringItsPressNeverKeepsTheFocus)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    IEditBoxVO* box = f.CreateEditBoxVO();
+    box->SetSize(20, 20);
+    box->SetVisible(true);
+    struct ReleaseThenFocus : MouseMessageObserver {
+        std::function<void()> action;
+        void OnMouseDown(uint32_t, int32_t) override { action(); }
+    } observer;
+    observer.action = [&] {
+        f.ReleaseVO(box);
+        box->SetFocus(true);
+    };
+    box->AddMouseObserver(&observer);
+    const uint32_t id = box->GetId();
+
+    f.DispatchMouseMove(5, 5);
+    f.DispatchMouseDown(5, 5, 1, 1);
+    EXPECT_EQ(f.FindObject(id), nullptr);
+    EXPECT_EQ(f.GetFocusedId(), 0u);
+    f.DispatchChar('a'); // reaches nobody
 }
 
 TEST(Input, ADoubleClickOnAButtonThatClosesItsDialogActsOnceAndThePressFindsWhatIsBeneath)
