@@ -33,7 +33,14 @@ struct RegistryState {
     std::map<uintptr_t, OpenKey> handles;   // guarded by mutex
     uintptr_t nextHandle = 0x1000;          // guarded by mutex
     std::string lastError;                  // guarded by mutex
+    // Set when the file could be neither read nor moved aside: saving would
+    // replace settings that may still be whole, so nothing is saved.
+    std::string saveRefusal;                // guarded by mutex
 };
+
+// Settings are a few hundred bytes; a file far larger is no settings file
+// the program wrote, and rewriting it at every change would take seconds.
+constexpr uint64_t kMaxFileBytes = uint64_t(1) << 20;
 
 RegistryState& State()
 {
@@ -61,14 +68,32 @@ void Report(RegistryState& s, const std::string& message)
 
 std::string FilePathFor() { return GetConfigFolder() + "/pellucor/registry.txt"; }
 
-// Moves an unreadable file aside so that the next save cannot overwrite it.
+// Moves an unreadable file aside so that the next save cannot overwrite it;
+// "" when it cannot be moved.
 std::string MoveAside(const std::string& file)
 {
     for (int n = 0; n < 1000; ++n) {
         const std::string backup = file + ".corrupt" + (n ? std::to_string(n) : "");
-        if (!FileExists(backup) && MoveFile(file, backup, false))
-            return backup;
+        if (!FileExists(backup))
+            return MoveFile(file, backup, false) ? backup : std::string();
     }
+    return {};
+}
+
+// Why the file cannot be taken as the settings ("" when it was read into
+// the tree).
+std::string LoadProblem(RegistryState& s)
+{
+    const std::optional<uint64_t> size = FileSize(s.file);
+    if (size && *size > kMaxFileBytes)
+        return "the file holds " + std::to_string(*size) + " bytes, more than settings ever take (" +
+               std::to_string(kMaxFileBytes) + ")";
+    std::string text;
+    if (!ReadWholeFile(s.file, &text))
+        return "the file cannot be read";
+    std::string error;
+    if (!registry::Parse(text, &s.root, &error))
+        return error;
     return {};
 }
 
@@ -78,31 +103,40 @@ void EnsureLoaded(RegistryState& s)
         return;
     s.loaded = true;
     s.file = FilePathFor();
-    std::string text;
     if (!FileExists(s.file))
         return;
-    if (!ReadWholeFile(s.file, &text)) {
-        Report(s, "cannot read " + s.file + "; starting with empty settings");
+    const std::string problem = LoadProblem(s);
+    if (problem.empty())
         return;
-    }
-    std::string error;
-    if (!registry::Parse(text, &s.root, &error)) {
-        const std::string backup = MoveAside(s.file);
-        Report(s, s.file + ": " + error + "; starting with empty settings" +
-                      (backup.empty() ? std::string(" (the file could not be moved aside)")
-                                      : "; the old file was kept as " + backup));
-    }
+    // Whatever is wrong with it, the file is kept: moved aside, or, when
+    // even that fails, left in place and never saved over.
+    const std::string backup = MoveAside(s.file);
+    if (backup.empty())
+        s.saveRefusal = s.file + " could not be read or moved aside, and is not saved over";
+    Report(s, s.file + ": " + problem + "; starting with empty settings" +
+                  (backup.empty() ? "; changes will not be saved, so that the file is kept as it is"
+                                  : "; the old file was kept as " + backup));
 }
 
 bool Save(RegistryState& s)
 {
+    if (!s.saveRefusal.empty()) {
+        Report(s, s.saveRefusal + "; the change was not saved");
+        return false;
+    }
+    const std::string text = registry::Serialize(s.root);
+    if (text.size() > kMaxFileBytes) {
+        Report(s, "the settings would grow past " + std::to_string(kMaxFileBytes) +
+                      " bytes; the change was not saved");
+        return false;
+    }
     const std::string folder = s.file.substr(0, s.file.find_last_of('/'));
     if (!MakeDirectories(folder)) {
         Report(s, "cannot make the folder " + folder + "; the change was not saved");
         return false;
     }
     std::string error;
-    if (!WriteFileAtomic(s.file, registry::Serialize(s.root), &error)) {
+    if (!WriteFileAtomic(s.file, text, &error)) {
         Report(s, "cannot save " + s.file + " (" + error + "); the change was not saved");
         return false;
     }
@@ -400,6 +434,7 @@ void ResetRegistry()
     s.root = Key{};
     s.handles.clear();
     s.lastError.clear();
+    s.saveRefusal.clear();
 }
 
 } // namespace testing

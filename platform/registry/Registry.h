@@ -7,10 +7,15 @@
 // folder (platform::GetConfigFolder(), i.e. $XDG_CONFIG_HOME), read on first
 // use and rewritten atomically after every change. A change that cannot be
 // saved is undone and its call fails with ERROR_REGISTRY_IO_FAILED, and the
-// reason is kept (LastRegistryError) and written to the debug output. A
-// file that cannot be read as a registry leaves the tree empty, is moved
-// aside to "registry.txt.corrupt" (or .corrupt1, .corrupt2, ...) so nothing
-// is lost, and the reason is kept and reported the same way.
+// reason is kept (LastRegistryError) and written to the debug output and to
+// standard error. A file that cannot be taken as the settings (it cannot be
+// read, is not a registry file, is cut short, or is larger than settings
+// ever are, 1 MB) leaves the tree empty, is moved aside to
+// "registry.txt.corrupt" (or .corrupt1, .corrupt2, ...) so nothing is lost,
+// and the reason is kept and reported the same way; when it cannot even be
+// moved aside, no change is saved for the rest of the run, so the file is
+// never replaced. A change that would make the file larger than 1 MB is
+// refused like one that cannot be saved.
 //
 // Failure injection (platform::testing::FailNext) by the calls' names:
 // "RegOpenKeyEx", "RegCreateKeyEx", "RegQueryValueEx", "RegSetValueEx",

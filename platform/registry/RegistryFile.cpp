@@ -8,7 +8,12 @@ namespace platform::registry {
 
 namespace {
 
-constexpr std::string_view kHeader = "pellucor-registry 1";
+// Version 2 ends with kTrailer, so that a file cut short at a line boundary
+// is told from a complete one; version 1 files (from before) have no end
+// line and are still read.
+constexpr std::string_view kHeader = "pellucor-registry 2";
+constexpr std::string_view kHeaderWithoutEnd = "pellucor-registry 1";
+constexpr std::string_view kTrailer = "end";
 
 int HexDigit(char c)
 {
@@ -117,6 +122,8 @@ std::string Serialize(const Key& root)
     std::string out(kHeader);
     out += '\n';
     SerializeKey(root, "", &out);
+    out += kTrailer;
+    out += '\n';
     return out;
 }
 
@@ -132,6 +139,8 @@ bool Parse(std::string_view text, Key* root, std::string* error)
     Key* current = nullptr;
     size_t lineNumber = 0;
     size_t pos = 0;
+    bool needsTrailer = true;
+    bool ended = false;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string_view::npos)
@@ -142,14 +151,19 @@ bool Parse(std::string_view text, Key* root, std::string* error)
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (lineNumber == 1) {
-            if (line != kHeader)
+            needsTrailer = line != kHeaderWithoutEnd;
+            if (line != kHeader && needsTrailer)
                 return fail(1, "not a registry file (the first line is not \"" + std::string(kHeader) + "\")");
             continue;
         }
         if (line.empty())
             continue;
+        if (ended)
+            return fail(lineNumber, "a record after the end line");
         const std::vector<std::string_view> words = SplitWords(line);
-        if (words[0] == "key") {
+        if (needsTrailer && line == kTrailer) {
+            ended = true;
+        } else if (words[0] == "key") {
             std::string path;
             if (words.size() != 2 || !DecodeWord(words[1], &path))
                 return fail(lineNumber, "a key line needs one encoded path");
@@ -197,6 +211,8 @@ bool Parse(std::string_view text, Key* root, std::string* error)
     }
     if (lineNumber == 0)
         return fail(1, "the file is empty");
+    if (needsTrailer && !ended)
+        return fail(lineNumber, "the file is cut short (its end line is missing)");
     return true;
 }
 

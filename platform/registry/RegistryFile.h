@@ -1,11 +1,14 @@
 // The registry's file format, our own: a text file, one record a line.
 //
-//   pellucor-registry 1
+//   pellucor-registry 2
 //   key <path>
 //   value <name> <type> <data>
+//   end
 //
 // A key line opens a key (its full path below HKEY_CURRENT_USER, parts
-// separated by '\'); the value lines after it belong to that key. Paths,
+// separated by '\'); the value lines after it belong to that key. The end
+// line closes the file: without it the file was cut short. Files of version
+// 1 (header "pellucor-registry 1") had no end line and are still read. Paths,
 // names and data are written as single words: every byte outside '!'..'~',
 // and '%' itself, as %XX (two hex digits); an empty word is "%". The type is
 // the value's type number in decimal; the data are the value's exact bytes.

@@ -138,6 +138,29 @@ TEST(RegistryFile, ASerializedTreeParsesBackTheSame)
     EXPECT_TRUE(s.subKeys.count("empty key")) << "keys without values are kept";
 }
 
+TEST(RegistryFile, AFileCutShortAtAnyLineEndIsNoticed)
+{
+    Key root;
+    for (const char* name : {"A", "B"}) {
+        auto& key = root.subKeys[name];
+        key = std::make_unique<Key>();
+        key->name = name;
+        key->values["v"] = Value{"v", 4, {1, 0, 0, 0}};
+    }
+    const std::string whole = Serialize(root);
+    Key parsed;
+    std::string error;
+    ASSERT_TRUE(Parse(whole, &parsed, &error)) << error;
+    for (size_t end = whole.find('\n'); end + 1 < whole.size(); end = whole.find('\n', end + 1)) {
+        const std::string cut = whole.substr(0, end + 1);
+        Key part;
+        EXPECT_FALSE(Parse(cut, &part, &error)) << cut;
+        EXPECT_NE(error.find("cut short"), std::string::npos) << error;
+    }
+    EXPECT_FALSE(Parse(whole + "key C\n", &parsed, &error)) << "nothing follows the end line";
+    EXPECT_NE(error.find("after the end"), std::string::npos) << error;
+}
+
 } // namespace
 } // namespace platform::registry
 

@@ -302,7 +302,62 @@ TEST_F(Registry, AnUnreadableFileGivesEmptySettingsAndIsReported)
     // A folder where the file should be cannot be read as one.
     ASSERT_TRUE(MakeDirectories(File()));
     EXPECT_FALSE(Number("SOFTWARE\\P", "Muted"));
-    EXPECT_NE(LastRegistryError().find("cannot read"), std::string::npos) << LastRegistryError();
+    EXPECT_NE(LastRegistryError().find("cannot be read"), std::string::npos) << LastRegistryError();
+}
+
+TEST_F(Registry, AFileThatCannotBeReadIsKeptAndNeverSavedOver)
+{
+    HKEY key = Create("SOFTWARE\\P");
+    SetNumber(key, "MusicVolume", 40);
+    RegCloseKey(key);
+    const std::string saved = ReadTestFile(File());
+
+    // An I/O error at the next start: the start-up write that follows must
+    // not replace the player's settings with an almost empty tree.
+    ResetRegistry();
+    FailNext("OpenFile", 5);
+    EXPECT_FALSE(Number("SOFTWARE\\P", "MusicVolume"));
+    EXPECT_NE(LastRegistryError().find("cannot be read"), std::string::npos) << LastRegistryError();
+    key = Create("SOFTWARE\\P");
+    SetNumber(key, "InProgress", 1);
+    RegCloseKey(key);
+    EXPECT_EQ(ReadTestFile(File() + ".corrupt"), saved);
+
+    // Neither readable nor movable: left as it is, and no change is saved.
+    WriteTestFile(File(), saved);
+    ResetRegistry();
+    FailNext("OpenFile", 5);
+    FailNext("MoveFile", 13);
+    EXPECT_FALSE(Number("SOFTWARE\\P", "MusicVolume"));
+    HKEY made = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\P", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &made,
+                              nullptr),
+              ERROR_REGISTRY_IO_FAILED);
+    EXPECT_NE(LastRegistryError().find("not saved over"), std::string::npos) << LastRegistryError();
+    const DWORD one = 1;
+    EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "InProgress", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4),
+              ERROR_REGISTRY_IO_FAILED);
+    EXPECT_EQ(ReadTestFile(File()), saved);
+}
+
+TEST_F(Registry, AFileFarLargerThanSettingsIsRefusedAndNoChangeGrowsOnePastThatSize)
+{
+    ASSERT_TRUE(MakeDirectories(folder_ / "pellucor"));
+    const std::string huge = "pellucor-registry 1\nkey A\nvalue big 3 " + std::string(3u << 20, 'x') + "\n";
+    WriteTestFile(File(), huge);
+    EXPECT_FALSE(Number("A", "big"));
+    EXPECT_NE(LastRegistryError().find("more than settings ever take"), std::string::npos) << LastRegistryError();
+    EXPECT_EQ(FileSize(File() + ".corrupt"), huge.size());
+
+    HKEY key = Create("SOFTWARE\\P");
+    SetNumber(key, "Kept", 1);
+    const std::vector<BYTE> tooMuch(2u << 20, 0x41);
+    EXPECT_EQ(RegSetValueExA(key, "Big", 0, REG_BINARY, tooMuch.data(), DWORD(tooMuch.size())),
+              ERROR_REGISTRY_IO_FAILED);
+    EXPECT_NE(LastRegistryError().find("grow past"), std::string::npos) << LastRegistryError();
+    RegCloseKey(key);
+    ResetRegistry();
+    EXPECT_EQ(Number("SOFTWARE\\P", "Kept"), 1u);
 }
 
 TEST_F(Registry, TheFileIsReadOnceAtFirstUseWhateverTheFirstCall)
