@@ -89,12 +89,15 @@ void ZoltAppBase::MakeWindowedWindow()
     int y = 64;
     const bool hasPreferred = preferredX != -1 || preferredY != -1;
     if (hasPreferred) {
-        x = std::max<int>(preferredX, work.left + 4);
-        y = std::max<int>(preferredY, work.top + 4);
-        if (x + outerWidth >= work.right - 4)
-            x = std::max<int>(work.right - 4 - outerWidth - 1, work.left);
-        if (y + outerHeight >= work.bottom - 4)
-            y = std::max<int>(work.bottom - 4 - outerHeight - 1, work.top);
+        // In 64 bits: a stored place may lie anywhere an int reaches.
+        auto pulledIn = [](int64_t place, int64_t size, int64_t low, int64_t high) {
+            place = std::max<int64_t>(place, low + 4);
+            if (place + size >= high - 4)
+                place = std::max<int64_t>(high - 4 - size - 1, low);
+            return int(place);
+        };
+        x = pulledIn(preferredX, outerWidth, work.left, work.right);
+        y = pulledIn(preferredY, outerHeight, work.top, work.bottom);
     }
     mainWindow_ = CreateWindowExA(0, "MainWindow", windowTitle.c_str(), style, x, y, outerWidth, outerHeight,
                                   nullptr, nullptr, moduleHandle_, nullptr);

@@ -9,6 +9,8 @@
 #include "platform/core/Process.h"
 #include "platform/registry/Registry.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 using namespace platform;
@@ -71,15 +73,25 @@ void ZoltAppBase::ReadSettings()
     }
     if (registryKey.empty())
         return;
+    // The file is the player's to edit: every number is held to what it
+    // can mean before it is used.
+    auto readWithin = [this](const char* name, int low, int high, int& out) {
+        int value = 0;
+        if (!RegReadNumber(name, value))
+            return false;
+        out = std::clamp(value, low, high);
+        return true;
+    };
     int value = 0;
-    if (RegReadNumber("MusicVolume", value))
+    if (readWithin("MusicVolume", 0, 100, value))
         musicVolume = value / 100.0;
-    if (RegReadNumber("SfxVolume", value))
+    if (readWithin("SfxVolume", 0, 100, value))
         effectsVolume = value / 100.0;
-    if (RegReadNumber("Muted", value))
-        muteCount_ = value;
-    RegReadNumber("PreferredX", preferredX);
-    RegReadNumber("PreferredY", preferredY);
+    // Muted or not: a larger count would take as many unmutes to undo.
+    readWithin("Muted", 0, 1, muteCount_);
+    // Window positions travel as signed 16-bit numbers.
+    readWithin("PreferredX", INT16_MIN, INT16_MAX, preferredX);
+    readWithin("PreferredY", INT16_MIN, INT16_MAX, preferredY);
     bool flag = false;
     if (RegReadFlag("CustomCursors", flag))
         SetCustomCursors(flag);

@@ -24,6 +24,45 @@ TEST_F(AppTest, EmptyRegistryKeyTurnsSettingsOffWithoutError)
     EXPECT_FALSE(platform::FileExists(platform::RegistryFilePath()));
 }
 
+TEST_F(AppTest, StoredNumbersAreHeldToWhatTheyMean)
+{
+    struct Stored {
+        int musicVolume, effectsVolume, muted, x, y;
+        double heardMusic, heardEffects;
+        int heardMuted, heardX, heardY;
+    } cases[] = {
+        {250, -40, -3, INT32_MAX, INT32_MAX, 1.0, 0.0, 0, INT16_MAX, INT16_MAX},
+        {-1, 100000, 7, INT32_MIN, INT32_MIN + 1, 0.0, 1.0, 1, INT16_MIN, INT16_MIN},
+    };
+    platform::testing::SetWorkArea(platform::RECT{0, 0, 1920, 1040});
+    for (const Stored& c : cases) {
+        {
+            TestApp& writer = Make();
+            writer.RegWriteNumber("MusicVolume", c.musicVolume);
+            writer.RegWriteNumber("SfxVolume", c.effectsVolume);
+            writer.RegWriteNumber("Muted", c.muted);
+            writer.RegWriteNumber("PreferredX", c.x);
+            writer.RegWriteNumber("PreferredY", c.y);
+            app.reset();
+        }
+        TestApp& a = StartApp();
+        EXPECT_DOUBLE_EQ(a.musicVolume, c.heardMusic);
+        EXPECT_DOUBLE_EQ(a.effectsVolume, c.heardEffects);
+        EXPECT_EQ(a.GetMuteCount(), c.heardMuted);
+        EXPECT_EQ(a.preferredX, c.heardX);
+        EXPECT_EQ(a.preferredY, c.heardY);
+        // However far off the stored place, the window lands in the work area.
+        platform::RECT r{};
+        platform::GetWindowRect(a.GetMainWindow(), &r);
+        EXPECT_GE(r.left, 0);
+        EXPECT_LE(r.right, 1920);
+        EXPECT_GE(r.top, 0);
+        EXPECT_LE(r.bottom, 1040);
+        a.Quit();
+        app.reset();
+    }
+}
+
 TEST_F(AppTest, StartOptionsAreSplitAtBlanksWithQuotesAndValues)
 {
     TestApp& a = Make();
