@@ -95,10 +95,12 @@ bool DemoRecorder::ReadFile(const std::string& productVersion, uint32_t& seed, s
         return false;
     }
     DemoFileData file;
-    if (!file.Parse(bytes.data(), bytes.size(), error))
+    if (!file.Parse(bytes.data(), bytes.size(), error)) {
+        error += " (" + fileName_ + ")"; // the player may have named it on the command line
         return false;
+    }
     if (file.versionText != productVersion) {
-        error = "This demo file appears to be for '" + file.versionText + "'";
+        error = "This demo file appears to be for '" + file.versionText + "' (" + fileName_ + ")";
         return false;
     }
     seed = file.seed;

@@ -34,6 +34,8 @@
 #include "platform/window/User32Module.h"
 #include "platform/window/Window.h"
 
+#include <cstdio>
+
 using namespace platform;
 
 namespace Zolt {
@@ -242,8 +244,7 @@ void ZoltAppBase::Initialize()
 
     if (!OnChangeDirectory(startDirectory))
         SetCurrentDirectory(startDirectory);
-    if (PakInterface* pak = GetProcessPakInterface())
-        pak->AddPakArchive("main.pak");
+    AddFrameworkArchive();
 
     notifyMessage_ = RegisterWindowMessageA(("Notify" + productName).c_str());
     instanceLock_ = std::make_unique<SingleInstance>(productName + "Mutex");
@@ -276,6 +277,18 @@ void ZoltAppBase::Initialize()
     BecomeCrashHost();
     if (crashRequested_)
         RaiseCrashReport(); // ends the process
+}
+
+void ZoltAppBase::AddFrameworkArchive()
+{
+    PakInterface* pak = GetProcessPakInterface();
+    // Without the archive the framework's files are looked for on disk (a
+    // developer's tree); an archive that is there but cannot be used would
+    // only show later as missing fonts and pictures, so it is named now.
+    if (!pak || pak->AddPakArchive("main.pak") || !FileExists("main.pak"))
+        return;
+    ShowError("Cannot use the program's archive (" + pak->LastError() + ").");
+    FatalExit(1);
 }
 
 void ZoltAppBase::BecomeCrashHost()
@@ -379,9 +392,12 @@ void ZoltAppBase::OnAlreadyRunning()
         return;
     // The first copy hears of us through the instance lock and comes to the
     // front; windows of this process get the broadcast as on the system.
-    if (instanceLock_)
-        instanceLock_->NotifyFirstInstance();
+    const bool told = instanceLock_ && instanceLock_->NotifyFirstInstance();
     PostMessageA(HWND_BROADCAST, notifyMessage_, 0, 0);
+    // Started from a terminal, this copy would otherwise end without a word.
+    const std::string note = productName + " is already running" +
+                             (told ? "; its window was brought to the front.\n" : ".\n");
+    std::fputs(note.c_str(), stderr);
     FatalExit(0);
 }
 

@@ -496,6 +496,9 @@ protected:
     void MakeCursors();
     // Pieces of Initialize and of the teardown.
     void SetUpDataFolder();
+    // Adds "main.pak" to the file layer; one that is there but cannot be
+    // used is a fatal error that names it.
+    void AddFrameworkArchive();
     void StartDemo();
     void MakeInvisibleWindow();
     void StartSound();

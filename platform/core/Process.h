@@ -77,15 +77,16 @@ private:
     bool unlocked_ = false;
 };
 
-// Ends the process with `code` (after flushing C streams and running exit
-// handlers, as the runtime's exit). Under testing::ScopedExitInterception it
-// throws testing::ProcessExit instead, so a test can watch a path that ends
-// the program.
+// Ends the process with `code`, as ExitProcess does in a program built as
+// one file: C streams are flushed, but no exit handler and no destructor of
+// a static object runs (the call comes from fatal errors deep inside the
+// program, whose shutdown must not run on a half-made state). Under
+// testing::ScopedExitInterception it throws testing::ProcessExit instead,
+// so a test can watch a path that ends the program.
 [[noreturn]] void ExitProcess(UINT code);
-// Ends the process with `code` at once, as TerminateProcess does: C streams
-// are flushed, but no exit handler and no destructor of a static runs (a
-// program in trouble must not tear itself down). Intercepted like
-// ExitProcess.
+// Ends the process with `code` at once, as TerminateProcess does: the same
+// as ExitProcess here (a program in trouble must not tear itself down).
+// Intercepted like ExitProcess.
 [[noreturn]] void TerminateProcess(UINT code);
 
 namespace testing {

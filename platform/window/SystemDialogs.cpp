@@ -1,10 +1,12 @@
 #include "platform/window/SystemDialogs.h"
 
+#include "platform/core/Process.h"
 #include "platform/core/Testing.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowBackend.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 namespace platform {
@@ -23,11 +25,35 @@ bool StartsWithNoCase(const std::string& text, const char* prefix)
     return true;
 }
 
+// "program: caption: text" on one line per line of the text, as a terminal
+// program says what went wrong.
+void WriteToStandardError(const std::string& text, const std::string& caption)
+{
+    const std::vector<std::string>& arguments = GetArguments();
+    std::string program = arguments.empty() ? std::string() : arguments[0];
+    program = program.substr(program.find_last_of('/') + 1);
+    std::string line = (program.empty() ? std::string() : program + ": ") + caption + ": ";
+    for (char c : text)
+        if (c != '\r')
+            line += c;
+    while (!line.empty() && line.back() == '\n')
+        line.pop_back();
+    line += '\n';
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+}
+
 int ShowBox(const std::string& text, const std::string& caption, UINT flags)
 {
-    if (testing::ShouldFail("MessageBox"))
-        return 0;
-    return GetWindowBackend().ShowMessageBox(text, caption, flags);
+    // Whoever started the program from a terminal sees every error there
+    // too, and any box that could not be shown at all.
+    const bool isError = (flags & MB_ICONMASK) == MB_ICONERROR;
+    if (isError)
+        WriteToStandardError(text, caption);
+    const int answer = testing::ShouldFail("MessageBox") ? 0 : GetWindowBackend().ShowMessageBox(text, caption, flags);
+    if (answer == 0 && !isError)
+        WriteToStandardError(text, caption);
+    return answer;
 }
 
 } // namespace

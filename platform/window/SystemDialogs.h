@@ -2,6 +2,9 @@
 // handing a web address to the browser.
 //  - MessageBoxA / MessageBoxW: the MB_ button sets, icons and default
 //    buttons; the answer is an ID* value (0 when no box could be shown).
+//    An error box (MB_ICONERROR) is also written to standard error, and so
+//    is any box that could not be shown, so that a person who started the
+//    program from a terminal sees why it ended.
 //  - ChooseFromList: a modal list to pick one entry from (the demo player's
 //    marker list).
 //  - EnterText: a modal one-line text entry with Ok and Cancel, opened with

@@ -7,6 +7,7 @@
 // one is missing.
 #include "tools/assetgen/AssetGenerator.h"
 #include "tools/assetgen/ContactSheet.h"
+#include "tools/CommandLineHelp.h"
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
@@ -17,11 +18,19 @@
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: assetgen --out <folder> | --contact-sheet <file.png> | --mock <folder>\n"
+    "  --out            every asset, one sub-folder per archive\n"
+    "  --contact-sheet  one PNG showing every image and font\n"
+    "  --mock           the table, start and set-up screens composed from the assets, as PNGs";
+
 int Run(int argc, char** argv)
 {
+    if (tools::AnswerHelp(argc, argv, kUsage))
+        return 0;
     if (argc != 3 || (std::strcmp(argv[1], "--out") != 0 && std::strcmp(argv[1], "--contact-sheet") != 0 &&
                       std::strcmp(argv[1], "--mock") != 0)) {
-        std::fprintf(stderr, "usage: assetgen --out <folder> | --contact-sheet <file.png> | --mock <folder>\n");
+        std::fprintf(stderr, "%s\n", kUsage);
         return 2;
     }
     assetgen::Typefaces faces;

@@ -18,6 +18,7 @@
 #include "platform/ddraw/DirectDraw.h"
 #include "platform/ddraw/DisplayMachine.h"
 #include "platform/ddraw/SdlPresenter.h"
+#include "tools/CommandLineHelp.h"
 
 #include <cmath>
 #include <cstdio>
@@ -172,10 +173,13 @@ bool SavePresentedFrame(Zolt::DDInterface& display, Zolt::DisplayHost& host, pla
 
 int main(int argc, char** argv)
 {
+    constexpr const char* kUsage =
+        "usage: displaydemo [--seconds N | --frames N] [--depth 16|32] [--png FILE] [--headless]";
+    if (tools::AnswerHelp(argc, argv, kUsage))
+        return 0;
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr,
-                     "usage: displaydemo [--seconds N | --frames N] [--depth 16|32] [--png FILE] [--headless]\n");
+        std::fprintf(stderr, "%s\n", kUsage);
         return 2;
     }
     platform::UseHeadlessBackend(options.headless);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pak/PakFolderPacker.h"
+#include "tools/CommandLineHelp.h"
 #include "pak/PakFormat.h"
 #include "platform/core/FileSystem.h"
 
@@ -31,8 +32,12 @@ uint64_t FixedFileTime()
 
 int main(int argc, char** argv)
 {
+    constexpr const char* kUsage = "usage: pakpack <folder> <out.pak>\n"
+                                   "Packs every file below the folder into one archive.";
+    if (tools::AnswerHelp(argc, argv, kUsage))
+        return 0;
     if (argc != 3) {
-        std::fprintf(stderr, "usage: pakpack <folder> <out.pak>\n");
+        std::fprintf(stderr, "%s\n", kUsage);
         return 2;
     }
     std::string error;

@@ -2,6 +2,7 @@
 // writes it as a PNG, so that a person can look at what the blend modes,
 // stretches, rotations, lines, frames and text really produce.
 #include "BlockFont.h"
+#include "tools/CommandLineHelp.h"
 
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
@@ -95,6 +96,15 @@ bool WritePng(MemoryImage& image, const std::string& path)
 
 int main(int argc, char** argv)
 {
+    constexpr const char* kUsage = "usage: scenerender [out.png]\n"
+                                   "Draws a test scene with the software blitters into the PNG file "
+                                   "(scene.png when none is named).";
+    if (tools::AnswerHelp(argc, argv, kUsage))
+        return 0;
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+        std::fprintf(stderr, "%s\n", kUsage);
+        return 2;
+    }
     const std::string path = argc > 1 ? argv[1] : "scene.png";
     scenerender::BlockFont small(2), large(4);
 

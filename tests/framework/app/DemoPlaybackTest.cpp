@@ -251,8 +251,9 @@ TEST_F(DemoTest, UnplayableFilesEndTheStartWithTheirMessage)
     file.versionText = "9.9 other build";
     const std::vector<uint8_t> bytes = file.Serialize();
     const std::string whole(bytes.begin(), bytes.end());
-    EXPECT_NE(messageFor(whole).find("This demo file appears to be for '9.9 other build'"), std::string::npos);
-    EXPECT_NE(messageFor(whole.substr(0, 10)).find("Invalid demo file."), std::string::npos);
+    EXPECT_NE(messageFor(whole).find("This demo file appears to be for '9.9 other build' (" + DemoPath() + ")"),
+              std::string::npos);
+    EXPECT_NE(messageFor(whole.substr(0, 10)).find("Invalid demo file. (" + DemoPath() + ")"), std::string::npos);
     platform::DeleteFile(DemoPath());
     SetArguments({"-play", "-demofile=" + DemoPath()});
     EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), 0);

@@ -263,7 +263,7 @@ TEST_F(DemoRecorderTest, FileOfAnotherVersionOrNoneAtAllIsNotPlayed)
     uint32_t seed = 0;
     std::string error;
     EXPECT_FALSE(played.ReadFile("2.0", seed, error));
-    EXPECT_EQ(error, "This demo file appears to be for '1.0'");
+    EXPECT_EQ(error, "This demo file appears to be for '1.0' (" + (folder_ / "run.dmo") + ")");
     played.SetFileName(folder_ / "none.dmo");
     EXPECT_FALSE(played.ReadFile("1.0", seed, error));
     EXPECT_EQ(error, "Demo file not found: " + (folder_ / "none.dmo"));

@@ -74,11 +74,33 @@ TEST_F(AppTest, UnknownOptionIsFatalWithItsName)
     EXPECT_EQ(Boxes().back().text, "Invalid command line parameter: -bogus");
 }
 
+TEST_F(AppTest, AFrameworkArchiveThatCannotBeUsedIsAFatalErrorThatNamesIt)
+{
+    const std::string startedIn = platform::GetCurrentDirectory();
+    ASSERT_TRUE(platform::SetCurrentDirectory(folder_.Path()));
+    for (const std::string& damaged : {std::string(), std::string("not an archive at all"),
+                                       std::string("\x9A\x10\x9A\xE0\x5A\x5A\x5A\x5A\x5A\x04")}) {
+        platform::testing::WriteTestFile("main.pak", damaged);
+        EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), 1) << damaged.size() << " bytes";
+        app.reset();
+        ASSERT_FALSE(Boxes().empty());
+        EXPECT_EQ(Boxes().back().caption, "FATAL ERROR");
+        EXPECT_NE(Boxes().back().text.find("main.pak"), std::string::npos) << Boxes().back().text;
+    }
+    platform::DeleteFile("main.pak");
+    EXPECT_NO_FATAL_FAILURE(StartApp()) << "without the archive, the framework's files come from disk";
+    EXPECT_TRUE(platform::SetCurrentDirectory(startedIn));
+}
+
 TEST_F(AppTest, SecondCopyWakesTheFirstAndEnds)
 {
     TestApp& first = StartApp();
     auto second = std::make_unique<TestApp>();
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(ExitCodeOf([&] { second->Initialize(); }), 0);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("PellucorTest is already running; its window was brought to the front."), std::string::npos)
+        << said;
     second.reset();
     Pump();
     EXPECT_GE(first.broughtToFront, 1);

@@ -3,8 +3,10 @@
 #include "platform/core/FileSystem.h"
 #include "tests/support/PlatformTesting.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <thread>
 
 using namespace platform;
@@ -46,6 +48,28 @@ TEST(Process, ExitCanBeInterceptedByATest)
 TEST(Process, ExitWithoutInterceptionEndsTheProcessWithTheCode)
 {
     EXPECT_EXIT(ExitProcess(7), ::testing::ExitedWithCode(7), "");
+}
+
+// A fatal error met while the program starts ends it from deep inside the
+// start-up: tearing down the program's static objects there would run its
+// shutdown on a half-made state (and did hang). Buffered output still
+// reaches its file.
+TEST(Process, ExitAndTerminateFlushOutputButDestroyNoStaticObject)
+{
+    struct Noisy {
+        ~Noisy() { std::fputs(" destroyed", stderr); }
+    };
+    for (void (*end)(UINT) : {&ExitProcess, &TerminateProcess}) {
+        EXPECT_EXIT(
+            {
+                static Noisy noisy;
+                static char buffer[256];
+                std::setvbuf(stderr, buffer, _IOFBF, sizeof buffer);
+                std::fputs("flushed", stderr);
+                end(5);
+            },
+            ::testing::ExitedWithCode(5), ::testing::StrEq("flushed"));
+    }
 }
 
 TEST(Process, CommandLineQuotesLikeWindows)

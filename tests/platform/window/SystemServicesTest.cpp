@@ -32,6 +32,20 @@ TEST_F(SystemServices, MessageBoxesTakeScriptedAnswersAndRecordWhatTheyShowed)
     EXPECT_EQ(MessageBoxA(nullptr, "t", "c", MB_OK), 0);
 }
 
+TEST_F(SystemServices, ErrorsAndBoxesThatCannotBeShownAreWrittenToStandardErrorToo)
+{
+    ::testing::internal::CaptureStderr();
+    MessageBoxA(nullptr, "Invalid command line parameter: -x\r\n", "FATAL ERROR", MB_ICONERROR);
+    MessageBoxA(nullptr, "Keep it?", "Question", MB_YESNO);
+    FailNext("MessageBox", 0);
+    MessageBoxA(nullptr, "Nobody saw this", "Note", MB_OK);
+    const std::string written = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(written.find("FATAL ERROR: Invalid command line parameter: -x\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("Note: Nobody saw this\n"), std::string::npos) << written;
+    EXPECT_EQ(written.find("Keep it?"), std::string::npos) << "a question that was answered stays in its box";
+    EXPECT_EQ(written.find('\r'), std::string::npos);
+}
+
 TEST_F(SystemServices, TheListDialogReturnsTheChosenIndexOrCancel)
 {
     const std::vector<std::string> markers = {"Start (00:01:00)", "Flop (00:00:30)"};

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# What a person starting the programs from a terminal sees: every fatal
+# start-up error of the game on standard error (with no display to show its
+# box on), and a usage line from each tool asked for --help, which makes no
+# file.
+#
+#   terminal_messages.sh GAME TOOL...
+set -euo pipefail
+game=$1
+shift
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work/home XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work
+# No window system to show a box on: the terminal is the only place left.
+unset DISPLAY WAYLAND_DISPLAY
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+failures=0
+
+# Runs the command; its exit code must be $1 and its standard error must
+# hold the text $2.
+expect() {
+    local code=$1 text=$2
+    shift 2
+    local got=0
+    timeout 60 "$@" >"$work/out" 2>"$work/err" || got=$?
+    if [ "$got" -ne "$code" ] || ! grep -qF -- "$text" "$work/err"; then
+        echo "FAILED: $* (exit $got, expected $code; standard error:)"
+        sed 's/^/    /' "$work/err"
+        failures=$((failures + 1))
+    else
+        echo "ok: $*"
+    fi
+}
+
+expect 0 "FATAL ERROR: Invalid command line parameter: -bogus" "$game" -bogus
+expect 0 "Demo file not found: $work/none.dmo" "$game" -play "-demofile=$work/none.dmo"
+printf 'not a demo' >"$work/bad.dmo"
+expect 0 "Invalid demo file. ($work/bad.dmo)" "$game" -play "-demofile=$work/bad.dmo"
+
+# The program reads "main.pak" from its own folder.
+mkdir -p "$work/install"
+cp "$game" "$work/install/"
+for damaged in '' 'not an archive'; do
+    printf '%s' "$damaged" >"$work/install/main.pak"
+    expect 1 "Cannot use the program's archive (main.pak:" "$work/install/$(basename "$game")"
+done
+
+mkdir -p "$work/cwd"
+for tool in "$@"; do
+    got=0
+    (cd "$work/cwd" && timeout 60 "$tool" --help >"$work/out" 2>"$work/err") || got=$?
+    if [ "$got" -ne 0 ] || ! head -1 "$work/out" | grep -q '^usage: ' || [ -n "$(ls -A "$work/cwd")" ]; then
+        echo "FAILED: $tool --help (exit $got; output and files:)"
+        cat "$work/out" "$work/err"
+        ls -A "$work/cwd"
+        failures=$((failures + 1))
+    else
+        echo "ok: $(basename "$tool") --help"
+    fi
+done
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
