@@ -5,9 +5,11 @@
 // what must survive the jump is made before setjmp or held volatile.
 #include "imagelib/ImageDecoders.h"
 #include "imagelib/ImageLib.h"
+#include "platform/core/FileSystem.h"
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include <jpeglib.h>
@@ -151,10 +153,14 @@ bool SaveJpegFile(const std::string& fileName, Image* image)
 {
     if (!image || !image->GetBits() || image->mWidth <= 0 || image->mHeight <= 0)
         return false;
-    std::FILE* file = std::fopen(fileName.c_str(), "wb");
-    if (!file)
-        return false;
 
+    // Encoded in memory first: the file is replaced only by a whole picture.
+    // The library grows the buffer; it is ours to free.
+    struct EncodedBytes {
+        unsigned char* data = nullptr;
+        unsigned long size = 0;
+        ~EncodedBytes() { std::free(data); }
+    } encoded;
     jpeg_compress_struct info {};
     JumpingErrorManager errors {};
     std::vector<JSAMPLE> row(size_t(image->mWidth) * 3);
@@ -162,11 +168,10 @@ bool SaveJpegFile(const std::string& fileName, Image* image)
     errors.pub.error_exit = JumpBack;
     if (setjmp(errors.jump)) {
         jpeg_destroy_compress(&info);
-        std::fclose(file);
         return false;
     }
     jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, file);
+    jpeg_mem_dest(&info, &encoded.data, &encoded.size);
     info.image_width = JDIMENSION(image->mWidth);
     info.image_height = JDIMENSION(image->mHeight);
     info.input_components = 3;
@@ -186,9 +191,7 @@ bool SaveJpegFile(const std::string& fileName, Image* image)
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
-    // A full disk shows only when the buffered bytes are flushed.
-    const bool written = std::ferror(file) == 0;
-    return std::fclose(file) == 0 && written;
+    return platform::WriteFileAtomic(fileName, encoded.data, encoded.size);
 }
 
 } // namespace ImageLib

@@ -6,11 +6,13 @@
 // jump lives in volatile pointers or in objects made before setjmp.
 #include "imagelib/ImageDecoders.h"
 #include "imagelib/ImageLib.h"
+#include "platform/core/FileSystem.h"
 
 #include <png.h>
 
 #include <csetjmp>
 #include <cstdio>
+#include <vector>
 
 namespace ImageLib {
 
@@ -25,6 +27,12 @@ void ReadFromSource(png_structp png, png_bytep buffer, size_t length)
 
 // Damaged files would otherwise fill stderr with one line per warning.
 void IgnoreWarning(png_structp, png_const_charp) {}
+
+void AppendToBytes(png_structp png, png_bytep data, size_t length)
+{
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
 
 void ReportError(png_structp png, png_const_charp message)
 {
@@ -92,17 +100,15 @@ bool SavePngFile(const std::string& fileName, Image* image)
 {
     if (!image || !image->GetBits() || image->mWidth <= 0 || image->mHeight <= 0)
         return false;
-    std::FILE* file = std::fopen(fileName.c_str(), "wb");
-    if (!file)
-        return false;
+    // Encoded in memory first: the file is replaced only by a whole picture.
+    std::vector<uint8_t> encoded;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, ReportError, IgnoreWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        std::fclose(file);
         return false;
     }
-    png_init_io(png, file);
+    png_set_write_fn(png, &encoded, AppendToBytes, nullptr);
     png_color_8 significant {};
     significant.red = significant.green = significant.blue = significant.alpha = 8;
     png_set_sBIT(png, info, &significant);
@@ -114,9 +120,7 @@ bool SavePngFile(const std::string& fileName, Image* image)
         png_write_row(png, reinterpret_cast<png_const_bytep>(image->GetBits() + size_t(y) * size_t(image->mWidth)));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
-    // A full disk shows only when the buffered bytes are flushed.
-    const bool written = std::ferror(file) == 0;
-    return std::fclose(file) == 0 && written;
+    return platform::WriteFileAtomic(fileName, encoded.data(), encoded.size());
 }
 
 } // namespace ImageLib

@@ -443,6 +443,11 @@ bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::
         return fail("Cannot write", ENOENT);
     if (!data && size > 0)
         return fail("Cannot write", EINVAL);
+    // The rename would put a file in the place of a device, a pipe or a
+    // folder (a save aimed at /dev/full would replace it).
+    struct stat existing;
+    if (stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        return fail("Cannot replace what is not a file:", S_ISDIR(existing.st_mode) ? EISDIR : EINVAL);
 
     static std::atomic<unsigned> counter{0};
     std::string temp = target + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1));
@@ -457,9 +462,8 @@ bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::
         return fail(what, err);
     };
 
-    struct stat old;
-    if (stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        fchmod(fd, old.st_mode & 07777);
+    if (stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        fchmod(fd, existing.st_mode & 07777);
 
     const char* bytes = static_cast<const char*>(data);
     size_t written = 0;

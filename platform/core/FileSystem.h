@@ -98,7 +98,9 @@ bool MoveFile(std::string_view from, std::string_view to, bool replaceExisting);
 // Writes `size` bytes to a temporary file beside `path`, flushes it to disk
 // and renames it over `path`. On any failure the temporary file is removed,
 // `path` keeps its old contents, `error` (when given) says what failed, and
-// the result is false. An existing file's permissions are kept.
+// the result is false. An existing file's permissions are kept. Something
+// at `path` that is not a file (a folder, a device, a pipe) is never
+// replaced: the call fails.
 bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::string* error = nullptr);
 inline bool WriteFileAtomic(std::string_view path, std::string_view contents, std::string* error = nullptr)
 {

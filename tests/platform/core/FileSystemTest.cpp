@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <filesystem>
 
@@ -215,6 +217,23 @@ TEST(AtomicWrite, FailsCleanlyWhenTheFolderIsMissing)
     std::string error;
     EXPECT_FALSE(WriteFileAtomic(dir / "no/such/folder/file", std::string_view("x"), &error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(AtomicWrite, NeverPutsAFileInThePlaceOfAFolderOrAPipe)
+{
+    ScopedTempFolder dir;
+    ASSERT_TRUE(MakeDirectories(dir / "folder"));
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    for (const char* name : {"folder", "pipe"}) {
+        std::string error;
+        EXPECT_FALSE(WriteFileAtomic(dir / name, std::string_view("x"), &error)) << name;
+        EXPECT_NE(error.find("not a file"), std::string::npos) << error;
+    }
+    EXPECT_TRUE(DirectoryExists(dir / "folder"));
+    struct stat pipe {};
+    ASSERT_EQ(stat((dir / "pipe").c_str(), &pipe), 0);
+    EXPECT_TRUE(S_ISFIFO(pipe.st_mode));
+    EXPECT_EQ(Names(FindFiles(dir / "*")), (std::vector<std::string>{"folder", "pipe"}));
 }
 
 TEST(Paths, SeparatorsDotsAndDoubledSlashesResolve)
