@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace Zolt {
 
@@ -268,7 +269,27 @@ bool DSoundManager::ReadOggFile(int id, const std::string& fileName)
     const uint64_t blockAlign = static_cast<uint64_t>(channels) * 2;
     if (static_cast<uint64_t>(frames) > DSBSIZE_MAX / blockAlign)
         return false;
-    auto size = static_cast<uint32_t>(static_cast<uint64_t>(frames) * blockAlign);
+    // The length is the stream's own claim: a few bytes can claim hundreds
+    // of megabytes. The samples are kept as the decoder delivers them, and
+    // the buffer is made only once the claim has proved true.
+    const auto claimed = static_cast<size_t>(static_cast<uint64_t>(frames) * blockAlign);
+    std::vector<uint8_t> pcm;
+    char piece[16384];
+    while (pcm.size() < claimed) {
+        int link = 0;
+        long got = ov_read(&vorbis, piece, static_cast<int>(std::min(sizeof piece, claimed - pcm.size())), &link);
+        if (got <= 0)
+            break;
+        // A chained stream whose later part has another layout would fill
+        // the buffer with sound of the wrong shape.
+        vorbis_info* part = ov_info(&vorbis, link);
+        if (!part || part->channels != channels)
+            break;
+        pcm.insert(pcm.end(), piece, piece + got);
+    }
+    if (pcm.size() != claimed)
+        return false;
+    const auto size = static_cast<uint32_t>(claimed);
     if (!CreateBuffer(id, channels, static_cast<uint32_t>(info->rate), 16, size))
         return false;
     BufferLock lock(buffers_[static_cast<size_t>(id)].get(), size);
@@ -277,21 +298,8 @@ bool DSoundManager::ReadOggFile(int id, const std::string& fileName)
         DropBuffer(id);
         return false;
     }
-    uint32_t filled = 0;
-    while (filled < size) {
-        int link = 0;
-        long got = ov_read(&vorbis, reinterpret_cast<char*>(lock.Data()) + filled, static_cast<int>(size - filled), &link);
-        if (got <= 0)
-            break;
-        // A chained stream whose later part has another layout would fill
-        // the buffer with sound of the wrong shape.
-        vorbis_info* part = ov_info(&vorbis, link);
-        if (!part || part->channels != channels)
-            break;
-        filled += static_cast<uint32_t>(got);
-    }
-    bool unlocked = lock.Unlock();
-    if (!unlocked || filled != size) {
+    std::memcpy(lock.Data(), pcm.data(), size);
+    if (!lock.Unlock()) {
         DropBuffer(id);
         return false;
     }

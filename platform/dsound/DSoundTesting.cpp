@@ -2,6 +2,7 @@
 
 #include "platform/dsound/AudioOutput.h"
 #include "platform/dsound/HeadlessAudioDevice.h"
+#include "platform/dsound/SoundDevice.h"
 #include "platform/dsound/WaveMixer.h"
 
 namespace platform::dsound::testing {
@@ -10,6 +11,7 @@ void ResetAudio()
 {
     AudioOutput::Instance().WithHeadlessDevice([](HeadlessAudioDevice& device) { device.Reset(); });
     platform::testing::ResetWaveOutVolume();
+    ForgetBufferSizes();
 }
 
 void StartCapture()
@@ -36,5 +38,7 @@ uint64_t FramesMixed()
     output.WithHeadlessDevice([&](HeadlessAudioDevice& device) { frames = device.FramesMixed(); });
     return frames;
 }
+
+uint32_t LargestBufferBytes() { return LargestBufferSize(); }
 
 } // namespace platform::dsound::testing

@@ -23,5 +23,8 @@ void StartCapture();
 std::vector<int16_t> TakeMixedSamples();
 // Frames mixed since ResetAudio (after mixing up to the present).
 uint64_t FramesMixed();
+// The largest sample buffer asked of any DirectSound object since
+// ResetAudio, in bytes.
+uint32_t LargestBufferBytes();
 
 } // namespace platform::dsound::testing

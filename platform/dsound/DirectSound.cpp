@@ -68,6 +68,7 @@ HRESULT DirectSound::CreateSoundBuffer(const DSBUFFERDESC* desc, DirectSoundBuff
     if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX ||
         desc->dwBufferBytes < desc->lpwfxFormat->nBlockAlign)
         return DSERR_INVALIDPARAM;
+    dsound::NoteBufferSize(desc->dwBufferBytes);
     auto data = std::make_shared<dsound::SampleData>();
     data->format = *desc->lpwfxFormat;
     data->format.cbSize = 0;

@@ -2,6 +2,7 @@
 
 #include "platform/core/Testing.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -30,6 +31,21 @@ HRESULT InjectedFailure(std::string_view operation)
         return DS_OK;
     return code ? static_cast<HRESULT>(code) : DSERR_GENERIC;
 }
+
+namespace {
+std::atomic<DWORD> gLargestBuffer{0};
+} // namespace
+
+void NoteBufferSize(DWORD bytes)
+{
+    DWORD seen = gLargestBuffer.load(std::memory_order_relaxed);
+    while (bytes > seen && !gLargestBuffer.compare_exchange_weak(seen, bytes, std::memory_order_relaxed)) {
+    }
+}
+
+DWORD LargestBufferSize() { return gLargestBuffer.load(); }
+
+void ForgetBufferSizes() { gLargestBuffer.store(0); }
 
 SoundDevice::SoundDevice() = default;
 

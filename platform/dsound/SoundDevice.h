@@ -52,6 +52,12 @@ HRESULT CheckPcmFormat(const WAVEFORMATEX* format);
 // Testing.h; a code of 0 stands for DSERR_GENERIC).
 HRESULT InjectedFailure(std::string_view operation);
 
+// Keeps the largest sample buffer asked for, for the test hook
+// LargestBufferBytes (a size a file claims must never reach it unproved).
+void NoteBufferSize(DWORD bytes);
+DWORD LargestBufferSize();
+void ForgetBufferSizes();
+
 class SoundDevice final : public MixSource {
 public:
     SoundDevice();

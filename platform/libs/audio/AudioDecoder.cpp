@@ -4,6 +4,7 @@
 
 #include "platform/core/DataFileReader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform::libs::audio {
@@ -40,8 +41,12 @@ bool DecodeWhole(Decoder& decoder, DecodedSound& out, uint64_t maxFrames)
     out.rate = decoder.Rate();
     out.bits = 16;
     const size_t frameBytes = size_t(out.channels) * 2;
-    if (decoder.LengthFrames() > 0 && decoder.LengthFrames() <= maxFrames)
-        out.pcm.reserve(size_t(decoder.LengthFrames()) * frameBytes);
+    // The stream's length is only its claim (a few bytes of Ogg can claim
+    // hundreds of megabytes): no more than a few seconds are set aside up
+    // front, the rest grows as the decoder delivers it.
+    constexpr uint64_t kReservedFrames = uint64_t(1) << 18;
+    if (decoder.LengthFrames() > 0)
+        out.pcm.reserve(size_t(std::min({decoder.LengthFrames(), maxFrames, kReservedFrames})) * frameBytes);
     std::vector<int16_t> block(4096 * size_t(out.channels));
     uint64_t total = 0;
     while (total < maxFrames) {

@@ -5,6 +5,7 @@
 #include "framework/base/PathUtils.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Testing.h"
+#include "platform/dsound/DSoundTesting.h"
 #include "platform/libs/audio/AudioDecoder.h"
 #include "tests/framework/sound/SoundScene.h"
 
@@ -140,6 +141,18 @@ TEST_F(SoundReaders, AnOggStreamShorterThanItsLengthSaysFails)
     EXPECT_FALSE(manager->ReadOggFile(7, "garbage.ogg"));
     EXPECT_FALSE(manager->ReadOggFile(7, "empty.ogg"));
     EXPECT_FALSE(manager->ReadOggFile(7, "missing.ogg"));
+}
+
+TEST_F(SoundReaders, ATinyOggClaimingHundredsOfMegabytesGetsNoBufferOfThatSize)
+{
+    // Nine packets of silence whose last page says 60 million frames.
+    const std::string tiny = SilentOggVorbis(2, 44100, 9, 60'000'000);
+    ASSERT_LT(tiny.size(), 4096u);
+    WriteGameFile("claims.ogg", tiny);
+    auto manager = MakeManager();
+    EXPECT_FALSE(manager->ReadOggFile(7, "claims.ogg"));
+    EXPECT_EQ(manager->SoundBuffer(7), nullptr);
+    EXPECT_LT(platform::dsound::testing::LargestBufferBytes(), 1u << 20);
 }
 
 TEST_F(SoundReaders, ACacheKeepsWorkingForSourcesOnlyInAnArchive)

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace platform::libs::audio;
 using namespace audio_fixtures;
 
@@ -162,6 +164,33 @@ TEST(ReadingAudioFiles, ThroughTheFileLayerWholeOrNotAtAll)
     EXPECT_EQ(sound.pcm.size(), 50u);
     ASSERT_TRUE(WriteBytes(folder / "song.mod", TinyModule()));
     EXPECT_FALSE(DecodeFileWhole(folder / "song.mod", sound)) << "modules are not decoded whole";
+}
+
+// A stream whose header claims far more than it holds, as a few bytes of
+// Ogg can.
+class ClaimingDecoder : public Decoder {
+public:
+    int Read(int16_t* out, int frames) override
+    {
+        const int n = std::min(frames, left_);
+        std::fill(out, out + size_t(n) * 2, int16_t(100));
+        left_ -= n;
+        return n;
+    }
+    bool Seek(uint64_t) override { return false; }
+    uint64_t LengthFrames() const override { return uint64_t(1) << 26; }
+
+private:
+    int left_ = 5000;
+};
+
+TEST(DecodingWhole, KeepsWhatIsDeliveredNotWhatTheStreamClaims)
+{
+    ClaimingDecoder decoder;
+    DecodedSound sound;
+    ASSERT_TRUE(DecodeWhole(decoder, sound));
+    EXPECT_EQ(sound.pcm.size(), 5000u * 4);
+    EXPECT_LE(sound.pcm.capacity(), size_t(4) << 20) << "no room set aside for the 256 MB claimed";
 }
 
 } // namespace
