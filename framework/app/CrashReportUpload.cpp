@@ -3,6 +3,7 @@
 #include "framework/app/HTTPTransfer.h"
 #include "platform/core/Clock.h"
 
+#include <algorithm>
 #include <fstream>
 #include <mutex>
 
@@ -39,6 +40,28 @@ bool ReadDemo(const std::string& path, std::string* bytes)
     return in.gcount() == size;
 }
 
+// The fixed boundary, lengthened just past the longest run of 'x' that
+// follows it anywhere in the values (a value holding the boundary would end
+// its part early). One pass over the values, however they were made: a
+// value made of the boundary and many 'x's cannot make this take time in
+// the square of its size.
+std::string BoundaryFor(const std::vector<const std::string*>& values)
+{
+    const std::string base = kCrashReportBoundary;
+    bool collides = false;
+    size_t longestRun = 0;
+    for (const std::string* value : values) {
+        for (size_t at = value->find(base); at != std::string::npos; at = value->find(base, at + 1)) {
+            size_t end = at + base.size();
+            while (end < value->size() && (*value)[end] == 'x')
+                ++end;
+            collides = true;
+            longestRun = std::max(longestRun, end - at - base.size());
+        }
+    }
+    return collides ? base + std::string(longestRun + 1, 'x') : base;
+}
+
 } // namespace
 
 std::string BuildCrashReportBody(const CrashReportForm& form, std::string* boundaryOut)
@@ -52,16 +75,12 @@ std::string BuildCrashReportBody(const CrashReportForm& form, std::string* bound
     std::string demo;
     const bool haveDemo = !form.demoFile.empty() && ReadDemo(form.demoFile, &demo);
 
-    // A value that holds the boundary would end its part early.
-    std::string boundary = kCrashReportBoundary;
-    auto collides = [&] {
-        for (const auto& part : parts)
-            if (part.second.find(boundary) != std::string::npos)
-                return true;
-        return haveDemo && demo.find(boundary) != std::string::npos;
-    };
-    while (collides())
-        boundary += 'x';
+    std::vector<const std::string*> values;
+    for (const auto& part : parts)
+        values.push_back(&part.second);
+    if (haveDemo)
+        values.push_back(&demo);
+    const std::string boundary = BoundaryFor(values);
 
     std::string body;
     for (const auto& [name, value] : parts) {

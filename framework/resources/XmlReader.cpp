@@ -266,6 +266,10 @@ bool XmlReader::FinishStartTag(XmlElement& out, Scan& scan)
     }
     out.type = XmlElement::StartTag;
     out.name = DecodeEntities(out.name);
+    // Every item carries the path of the open elements: a path without
+    // bound would make reading take time in the square of the file's size.
+    if (openNames_.size() >= kMaxDepth || section_.size() + 1 + out.name.size() > kMaxSectionBytes)
+        return Fail("Elements Nested Too Deeply");
     if (!section_.empty())
         section_.push_back('/');
     section_ += out.name;

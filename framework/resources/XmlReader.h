@@ -3,7 +3,8 @@
 // attributes, an end tag, a run of text, a processing instruction or a
 // comment). It keeps the path of the open elements, checks that every end
 // tag closes the element opened last, and stops at the first syntax error,
-// which it keeps with the line it was found on.
+// which it keeps with the line it was found on. Elements nested more than
+// 256 deep, or whose path grows past 4096 bytes, are an error too.
 //
 // The text is read as 8-bit characters of the system code page; a NUL byte
 // and control characters outside quotes are refused as illegal.
@@ -76,6 +77,9 @@ public:
     void SetShowComments(bool show) { showComments_ = show; }
 
 private:
+    // Far beyond any description: open elements, and bytes of their path.
+    static constexpr size_t kMaxDepth = 256;
+    static constexpr size_t kMaxSectionBytes = 4096;
     static constexpr int kEnd = -1;
     static constexpr int kIllegal = -2;
 

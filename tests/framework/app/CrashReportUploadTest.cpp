@@ -88,6 +88,20 @@ TEST(CrashReportForm, HostileTextCannotBreakThePartsApart)
     EXPECT_NE(request.request.find("boundary=" + boundary + "\r\n"), std::string::npos);
 }
 
+TEST(CrashReportForm, TheBoundaryIsFoundInOnePassWhateverTheTextHolds)
+{
+    // Each 'x' after the boundary once cost another pass over every value.
+    CrashReportForm form = SmallForm();
+    const std::string base = Zolt::kCrashReportBoundary;
+    form.errorText = base + "x" + base + std::string(3000000, 'x') + "-";
+    form.userText = base + std::string(1000, 'x');
+    std::string boundary;
+    const std::string body = Zolt::BuildCrashReportBody(form, &boundary);
+    EXPECT_EQ(boundary, base + std::string(3000001, 'x'));
+    EXPECT_EQ(form.errorText.find(boundary), std::string::npos);
+    EXPECT_NE(body.find(Part(boundary, "errortext", form.errorText)), std::string::npos);
+}
+
 // A one-shot HTTP server on 127.0.0.1 that keeps what it received.
 class LoopbackServer {
 public:

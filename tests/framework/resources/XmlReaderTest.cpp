@@ -102,6 +102,27 @@ TEST(XmlReader, SectionsFollowTheOpenElements)
     EXPECT_EQ(reader.GetSection(), "");
 }
 
+TEST(XmlReader, NestingBeyondAnyDescriptionIsRefusedSoReadingStaysLinear)
+{
+    // Each item carries the path of the open elements: thousands of levels
+    // (or one enormous name with many children) would cost time in the
+    // square of the file's size.
+    auto nested = [](size_t depth, const std::string& name) {
+        std::string text;
+        for (size_t i = 0; i < depth; ++i)
+            text += "<" + name + ">";
+        for (size_t i = 0; i < depth; ++i)
+            text += "</" + name + ">";
+        return text;
+    };
+    EXPECT_EQ(ReadAll(nested(256, "a")).error, "");
+    const ReadResult deep = ReadAll(nested(5000, "a"));
+    EXPECT_EQ(deep.error, "Elements Nested Too Deeply");
+    EXPECT_EQ(deep.items.size(), 256u);
+    EXPECT_EQ(ReadAll("<" + std::string(5000, 'n') + "><c/></" + std::string(5000, 'n') + ">").error,
+              "Elements Nested Too Deeply");
+}
+
 TEST(XmlReader, EndTagsMustMatchAndErrorsKeepTheirLine)
 {
     ReadResult r = ReadAll("<R>\n<Image path=\"a\">\n</Sound>");
