@@ -223,7 +223,13 @@ bool HTTPTransfer::AwaitSocket(bool forRead, bool forWrite)
     if (exit_.load())
         return true;
     const platform::SOCKET s = socket_.load();
+    const uint64_t budget = kBaseDeadlineMs + request_.size() / 32;
     for (;;) {
+        if (platform::GetTickCount() - startTick_ >= budget) {
+            SetProblem("no whole answer within " + std::to_string(budget / 1000) + " s");
+            FinishWith(kSocketFailure);
+            return false;
+        }
         platform::fd_set readSet, writeSet, errorSet;
         platform::FdZero(&readSet);
         platform::FdZero(&writeSet);
@@ -262,6 +268,7 @@ std::string HTTPTransfer::Problem() const
 
 void HTTPTransfer::Run()
 {
+    startTick_ = platform::GetTickCount();
     platform::WSADATA data;
     if (platform::WSAStartup(platform::MakeSocketVersion(1, 1), &data) != 0) {
         SetProblem("the socket library did not start");

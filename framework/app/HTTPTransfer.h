@@ -46,6 +46,11 @@ public:
     static constexpr int kDemoCommand = 17;
     // The longest body kept; a larger reply ends with kBadReply.
     static constexpr size_t kMaxContentLength = HTTPTransferReply::kDefaultMaxBody;
+    // A whole exchange must be over within this many milliseconds, plus one
+    // for every 32 bytes of the request (a large upload on a slow line), or
+    // it ends with kSocketFailure: a silent or trickling server cannot keep
+    // the worker for ever.
+    static constexpr uint32_t kBaseDeadlineMs = 60'000;
 
     HTTPTransfer();
     virtual ~HTTPTransfer();
@@ -74,7 +79,7 @@ public:
     void SyncState();
     // Worker: waits until the socket is readable or writable, 100 ms per
     // select, until exit is set. False (after FinishWith(kSocketFailure)) when
-    // the wait fails or the socket reports an error.
+    // the wait fails, the socket reports an error or the deadline passed.
     bool AwaitSocket(bool forRead, bool forWrite);
 
     int TransferId() const { return transferId_; }
@@ -119,6 +124,7 @@ private:
     std::atomic<bool> abort_{false};
     std::atomic<int> result_{kIdle};
     int lastRecordedResult_ = kIdle; // owning thread only
+    uint32_t startTick_ = 0;         // worker only: when its exchange began
     platform::Thread thread_;
 };
 

@@ -5,6 +5,7 @@
 #include "framework/app/HTTPTransferDemoLink.h"
 #include "framework/base/Buffer.h"
 #include "platform/core/BlockedWait.h"
+#include "platform/core/Clock.h"
 #include "platform/core/Testing.h"
 #include "platform/net/WinsockErrors.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -191,6 +192,30 @@ TEST_F(HTTPTransferTest, CancelStopsAWaitingTransferAsAborted)
     transfer.BlockUntilDone();
     EXPECT_EQ(transfer.Outcome(), HTTPTransfer::kAborted);
     EXPECT_FALSE(transfer.IsBusy());
+}
+
+TEST_F(HTTPTransferTest, ASilentOrTricklingServerIsGivenUpAtTheDeadline)
+{
+    LoopbackHttpServer::Answer silent;
+    silent.holdOpenMs = 3000;
+    LoopbackHttpServer::Answer trickle;
+    trickle.pieces = {{"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", 0}, {"a", 50}, {"b", 50}};
+    trickle.holdOpenMs = 3000;
+    for (const LoopbackHttpServer::Answer& answer : {silent, trickle}) {
+        platform::ManualClock clock(5'000'000);
+        platform::ScopedClock scoped(clock);
+        LoopbackHttpServer server({answer});
+        HTTPTransfer transfer;
+        transfer.Submit(server.Url("/report"), kRequest);
+        EXPECT_TRUE(test_support::WaitUntil([&] { return !server.Requests().empty(); }));
+        clock.AdvanceMilliseconds(HTTPTransfer::kBaseDeadlineMs - 1000);
+        EXPECT_EQ(transfer.Outcome(), HTTPTransfer::kPending) << "still within the time allowed";
+        clock.AdvanceMilliseconds(1000 + kRequest.size());
+        EXPECT_TRUE(test_support::WaitUntil([&] { return transfer.Outcome() != HTTPTransfer::kPending; }));
+        EXPECT_EQ(transfer.Outcome(), HTTPTransfer::kSocketFailure);
+        EXPECT_NE(transfer.Problem().find("no whole answer within 60 s"), std::string::npos) << transfer.Problem();
+        transfer.Recycle();
+    }
 }
 
 TEST_F(HTTPTransferTest, CancelWhileTheConnectionIsUnderWayEndsAborted)
