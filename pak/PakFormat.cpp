@@ -38,6 +38,7 @@ public:
         return true;
     }
     size_t Position() const { return pos_; }
+    size_t Left() const { return size_ - pos_; }
 
 private:
     const uint8_t* data_;
@@ -99,7 +100,9 @@ bool ReadPakDirectory(const uint8_t* data, size_t size, std::vector<PakDirectory
         PakDirectoryRecord record;
         uint8_t nameLength = 0;
         uint32_t memberSize = 0;
-        if (!in.U8(&nameLength))
+        // The name, the size and the time must lie inside the archive before
+        // anything is made for them.
+        if (!in.U8(&nameLength) || size_t{nameLength} + 12 > in.Left())
             return Fail(error, Format("archive ends inside directory entry %zu", found.size()));
         record.name.resize(nameLength);
         if (!in.Bytes(record.name.data(), nameLength) || !in.U32(&memberSize) || !in.U64(&record.fileTime))
@@ -107,6 +110,13 @@ bool ReadPakDirectory(const uint8_t* data, size_t size, std::vector<PakDirectory
         record.size = memberSize;
         record.start = static_cast<uint32_t>(dataOffset); // relative until the directory end is known
         dataOffset += memberSize;
+        // The data lie behind the directory, at least one byte on: an entry
+        // whose data cannot fit in what is left is refused as it is read,
+        // not after a directory of any length has been taken in.
+        if (in.Position() + 1 + dataOffset > size)
+            return Fail(error, Format("directory entry %zu (\"%s\") runs past the end of the archive: "
+                                      "%" PRIu64 " bytes of data claimed, archive %zu bytes",
+                                      found.size(), record.name.c_str(), dataOffset, size));
         found.push_back(std::move(record));
     }
     const uint64_t directoryEnd = in.Position();

@@ -58,6 +58,33 @@ TEST(PakFormat, ARefusedArchiveLeavesNoRecordsAndNamesTheMagicItFound)
     EXPECT_NE(error.find("magic number 0xBAC04AC1, expected 0xBAC04AC0"), std::string::npos) << error;
 }
 
+TEST(PakFormat, AnEntryIsCheckedAgainstTheArchiveAsItIsRead)
+{
+    // The first entry claims a gigabyte of a small archive, and the
+    // directory goes on long after it: the claim is refused at that entry,
+    // before anything more of the directory is taken in.
+    std::vector<uint8_t> plain = {0xC0, 0x4A, 0xC0, 0xBA, 0, 0, 0, 0};
+    auto entry = [&](const std::string& name, uint32_t bytes) {
+        plain.push_back(0);
+        plain.push_back(uint8_t(name.size()));
+        plain.insert(plain.end(), name.begin(), name.end());
+        for (int i = 0; i < 4; ++i)
+            plain.push_back(uint8_t(bytes >> (8 * i)));
+        plain.insert(plain.end(), 8, 0);
+    };
+    entry("huge.bin", 1u << 30);
+    for (int i = 0; i < 1000; ++i)
+        entry("e" + std::to_string(i), 0);
+    plain.push_back(0);
+    plain.push_back(200); // and ends in a name longer than what is left
+    std::vector<uint8_t> stored(plain.size());
+    PakDescramble(stored.data(), plain.data(), plain.size());
+    std::vector<PakDirectoryRecord> records;
+    std::string error;
+    EXPECT_FALSE(ReadPakDirectory(stored.data(), stored.size(), &records, &error));
+    EXPECT_NE(error.find("directory entry 0 (\"huge.bin\") runs past the end"), std::string::npos) << error;
+}
+
 TEST(PakFormat, ArchivesUpToTheLargestSignedOffsetAreAccepted)
 {
     // Only the directory is read, so a small archive can stand for a large
