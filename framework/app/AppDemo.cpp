@@ -7,6 +7,7 @@
 #include "framework/app/DemoPlaybackControls.h"
 #include "framework/app/DemoRecorder.h"
 #include "framework/app/RegistrySettings.h"
+#include "framework/base/PathUtils.h"
 #include "framework/widgets/WidgetManager.h"
 #include "platform/core/Clock.h"
 #include "platform/core/DebugOutput.h"
@@ -103,7 +104,24 @@ bool ZoltAppBase::LoadFileIntoBuffer(const std::string& fileName, Buffer& out, b
 
 int ZoltAppBase::DemoFileNameFor(int count, bool deleteOld)
 {
-    return DemoRecorder::HighestNumberedDemo(demoBaseName, count, deleteOld);
+    return DemoRecorder::HighestNumberedDemo(NumberedDemoBase(), count, deleteOld);
+}
+
+std::string ZoltAppBase::NumberedDemoBase() const
+{
+    const std::string folder = Zolt::GetAppDataFolder();
+    return IsAbsolutePath(demoBaseName) || folder.empty() ? demoBaseName : folder + demoBaseName;
+}
+
+void ZoltAppBase::PlaceNumberedDemo()
+{
+    if (!numberedDemo_)
+        return;
+    const NumberedDemoRequest request = *numberedDemo_;
+    numberedDemo_.reset();
+    const int highest = DemoFileNameFor(request.record ? request.value : 0, request.record);
+    const int number = request.record ? highest + 1 : highest - (request.value - 1);
+    demo_->SetFileName(NumberedDemoBase() + std::to_string(number) + ".dmo");
 }
 
 bool ZoltAppBase::ReadDemoFile(std::string& error) { return demo_->ReadFile(productVersion, timeLoaded_, error); }

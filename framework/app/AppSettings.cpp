@@ -158,20 +158,15 @@ void ZoltAppBase::ApplyStartOption(const std::string& name, const std::string& v
     } else if (name == "-record") {
         demo_->StartRecording();
     } else if (name == "-demofile") {
+        numberedDemo_.reset();
         demo_->SetFileName(value.size() >= 2 && !IsAbsolutePath(value) ? Zolt::GetAppDataFolder() + value : value);
     } else if (name == "-recnum") {
-        int count = std::atoi(value.c_str());
-        if (count < 1)
-            count = 5;
-        const int highest = DemoFileNameFor(count, true);
-        demo_->SetFileName(demoBaseName + std::to_string(highest + 1) + ".dmo");
+        const int count = std::atoi(value.c_str());
+        numberedDemo_ = NumberedDemoRequest{true, count < 1 ? 5 : count};
         demo_->StartRecording();
     } else if (name == "-playnum") {
-        int back = std::atoi(value.c_str());
-        if (back < 1)
-            back = 1;
-        const int highest = DemoFileNameFor(0, false);
-        demo_->SetFileName(demoBaseName + std::to_string(highest - (back - 1)) + ".dmo");
+        const int back = std::atoi(value.c_str());
+        numberedDemo_ = NumberedDemoRequest{false, back < 1 ? 1 : back};
         demo_->StartPlaying();
     } else if (name == "-screensaver") {
         screenSaverMode_ = true;

@@ -244,6 +244,7 @@ void ZoltAppBase::Initialize()
 
     if (!OnChangeDirectory(startDirectory))
         SetCurrentDirectory(startDirectory);
+    PlaceNumberedDemo();
     AddFrameworkArchive();
 
     notifyMessage_ = RegisterWindowMessageA(("Notify" + productName).c_str());

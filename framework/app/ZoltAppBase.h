@@ -62,6 +62,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -273,8 +274,13 @@ public:
     bool RegReadFlag(const std::string& valueName, bool& out);
     bool RegEraseValue(const std::string& valueName);
     // The highest numbered demo (0 when none); with deleteOld, removes the
-    // lowest one when count - 1 or more exist.
+    // lowest one when count - 1 or more exist. Numbered demos live where
+    // demos are recorded: NumberedDemoBase.
     int DemoFileNameFor(int count, bool deleteOld);
+    // The numbered demos' path without number and ".dmo": the base name in
+    // the data folder (as it stands when the base is absolute, or when there
+    // is no data folder: then in the start directory).
+    std::string NumberedDemoBase() const;
 
     // ---- Demo (recording writes, playback gives back the recorded value) ----
     void DemoRelayBuffer(Buffer& buffer);
@@ -500,6 +506,8 @@ protected:
     // used is a fatal error that names it.
     void AddFrameworkArchive();
     void StartDemo();
+    // Names the demo file a "-recnum" or "-playnum" asked for.
+    void PlaceNumberedDemo();
     void MakeInvisibleWindow();
     void StartSound();
     int AskAboutHardwareDrawing(const std::string& textId, const std::string& defaultText);
@@ -629,6 +637,14 @@ protected:
     bool closedByWindow_ = false;
     // "-crash" was given: the crash report comes once the application stands.
     bool crashRequested_ = false;
+    // "-recnum" (record, count) or "-playnum" (play, how far back): which
+    // numbered demo is chosen once the start directory is current, so that
+    // the one folder is listed, pruned and written.
+    struct NumberedDemoRequest {
+        bool record = false;
+        int value = 0;
+    };
+    std::optional<NumberedDemoRequest> numberedDemo_;
     std::string crashDemoFile_;
     uint32_t lastTimerTick_ = 0;
     uint32_t tickRunStart_ = 0;

@@ -82,28 +82,46 @@ TEST_F(AppTest, CommandLineAfterTheProgramPathIsRead)
 
 TEST_F(AppTest, NumberedDemosDropTheOldestAndCountBack)
 {
-    const std::string base = folder_ / "zoltapp";
-    for (int i = 1; i <= 7; ++i)
-        platform::testing::WriteTestFile(base + std::to_string(i) + ".dmo", "demo");
-    platform::testing::WriteTestFile(base + "x.dmo", "not numbered");
+    // Numbered demos live in the one folder demos are recorded to; the
+    // folder the program was started from is never pruned.
+    const std::string launch = folder_ / "launch";
+    const std::string data = folder_ / "data/Tovrelly/PellucorTest";
+    ASSERT_TRUE(platform::MakeDirectories(launch));
+    ASSERT_TRUE(platform::MakeDirectories(data));
+    for (int i = 1; i <= 7; ++i) {
+        platform::testing::WriteTestFile(data + "/zoltapp" + std::to_string(i) + ".dmo", "demo");
+        platform::testing::WriteTestFile(launch + "/zoltapp" + std::to_string(i) + ".dmo", "someone else's");
+    }
+    platform::testing::WriteTestFile(data + "/zoltappx.dmo", "not numbered");
+    const std::string startedIn = platform::GetCurrentDirectory();
+    ASSERT_TRUE(platform::SetCurrentDirectory(launch));
 
+    SetArguments({"-recnum=3"});
     TestApp& a = Make();
-    a.demoBaseName = base;
-    a.ApplyStartOption("-recnum", "3");
-    EXPECT_FALSE(platform::FileExists(base + "1.dmo"));
-    EXPECT_TRUE(platform::FileExists(base + "2.dmo"));
-    EXPECT_EQ(a.GetDemoFileName(), base + "8.dmo");
+    a.Initialize();
+    EXPECT_FALSE(platform::FileExists(data + "/zoltapp1.dmo"));
+    EXPECT_TRUE(platform::FileExists(data + "/zoltapp2.dmo"));
+    EXPECT_EQ(a.GetDemoFileName(), data + "/zoltapp8.dmo");
     EXPECT_TRUE(a.IsRecordingDemo());
+    a.Quit();
+    app.reset();
+    EXPECT_TRUE(platform::FileExists(data + "/zoltapp8.dmo")) << "recorded where the numbers were counted";
 
-    platform::testing::WriteTestFile(base + "8.dmo", "demo");
-    a.ApplyStartOption("-recnum", "3");
-    EXPECT_FALSE(platform::FileExists(base + "2.dmo"));
-    EXPECT_EQ(a.GetDemoFileName(), base + "9.dmo");
+    Make().Initialize();
+    EXPECT_FALSE(platform::FileExists(data + "/zoltapp2.dmo"));
+    EXPECT_EQ(app->GetDemoFileName(), data + "/zoltapp9.dmo");
+    app->Quit();
+    app.reset();
 
-    a.ApplyStartOption("-playnum", "2");
-    EXPECT_EQ(a.GetDemoFileName(), base + "7.dmo");
-    EXPECT_TRUE(a.IsPlayingDemo());
-    EXPECT_FALSE(a.IsRecordingDemo());
+    SetArguments({"-playnum=2"});
+    TestApp& b = Make();
+    b.Initialize();
+    EXPECT_EQ(b.GetDemoFileName(), data + "/zoltapp8.dmo");
+    EXPECT_TRUE(b.IsPlayingDemo());
+    EXPECT_FALSE(b.IsRecordingDemo());
+    for (int i = 1; i <= 7; ++i)
+        EXPECT_TRUE(platform::FileExists(launch + "/zoltapp" + std::to_string(i) + ".dmo")) << i;
+    EXPECT_TRUE(platform::SetCurrentDirectory(startedIn));
 }
 
 TEST_F(AppTest, PlayingADemoThatCannotBeReadEndsTheStart)
