@@ -39,9 +39,18 @@ bool BinaryDataFile::Open(uint32_t mode)
     return true;
 }
 
+void BinaryDataFile::OpenNew()
+{
+    Close();
+    mode_ = kReadWriteMode;
+    changing_ = true;
+    contents_.clear();
+    position_ = 0;
+}
+
 bool BinaryDataFile::Close()
 {
-    if (!handle_)
+    if (!IsOpen())
         return true;
     bool stored = true;
     if (changing_) {
@@ -50,7 +59,8 @@ bool BinaryDataFile::Close()
         if (!stored)
             lastError_ = error;
     }
-    PakFileClose(handle_);
+    if (handle_)
+        PakFileClose(handle_);
     handle_ = nullptr;
     changing_ = false;
     contents_.clear();
@@ -160,9 +170,9 @@ bool BinaryDataFile::TakeContents()
 
 bool BinaryDataFile::WriteBytes(const void* bytes, size_t n, int offset)
 {
-    if (!handle_)
+    if (!IsOpen())
         return false;
-    if (handle_->entry) {
+    if (handle_ && handle_->entry) {
         lastError_ = path_ + ": an archive member cannot be written";
         return false;
     }
@@ -249,6 +259,25 @@ bool BinaryDataFile::WriteString(const std::string& text, uint32_t fieldLength, 
     if (n > 0)
         std::memcpy(field.data(), text.c_str(), n);
     return WriteBytes(field.data(), field.size(), offset);
+}
+
+size_t BinaryDataFile::RemoveInterruptedSaves(const std::string& directory)
+{
+    return platform::RemoveInterruptedWrites(directory);
+}
+
+bool BinaryDataFile::KeepCopyAs(const std::string& copyPath)
+{
+    std::string bytes;
+    if (platform::FileExists(copyPath)) {
+        lastError_ = copyPath + " exists already";
+        return false;
+    }
+    if (!platform::ReadWholeFile(path_, &bytes)) {
+        lastError_ = path_ + ": cannot be read";
+        return false;
+    }
+    return platform::WriteFileAtomic(copyPath, bytes, &lastError_);
 }
 
 void BinaryDataFile::ListFiles(const std::string& directory, const std::string& extension,

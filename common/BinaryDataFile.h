@@ -33,13 +33,17 @@ public:
     // Mode 1 reads and writes an existing file; any other mode appends and
     // creates the file when it is missing. Positioned at offset 0.
     bool Open(uint32_t mode);
+    // Opens the file to be written afresh, whether or not it exists: nothing
+    // on disk is read or made until Close stores what was written in one
+    // step, so a file that did not exist appears whole or not at all.
+    void OpenNew();
     // Stores pending changes and closes. False when the changes could not be
     // stored (the file on disk is then untouched); LastError() says why.
     bool Close();
     // Closes without storing the changes made since the file was opened:
     // the file on disk stays as it was.
     void Discard();
-    bool IsOpen() const { return handle_ != nullptr; }
+    bool IsOpen() const { return handle_ != nullptr || changing_; }
     // Empties the open file and keeps it open at offset 0; the file on disk
     // is emptied when the file is closed, together with what was written.
     bool Truncate();
@@ -70,6 +74,12 @@ public:
     // skipping names that begin with '.'. `directory` ends with its separator.
     static void ListFiles(const std::string& directory, const std::string& extension,
                           std::vector<std::string>* out);
+    // Deletes what saves into `directory` left behind when the program was
+    // killed while storing them; the number deleted.
+    static size_t RemoveInterruptedSaves(const std::string& directory);
+    // Copies the file as it is on disk to `copyPath`, which must not exist;
+    // false (with LastError) when it cannot.
+    bool KeepCopyAs(const std::string& copyPath);
 
     const std::string& LastError() const { return lastError_; }
 

@@ -35,13 +35,19 @@ struct Profile {
     std::vector<std::unique_ptr<SavedGame>> savedGames;
     // Buy-in and cash-out totals: limit, no-limit, pot-limit pairs in turn.
     std::array<double, 6> money{};
+    // The file the profile was read from; empty for a profile made in this
+    // run, which is saved under its name. A file may hold another name than
+    // its own (copied or renamed by hand): it is still the one saved to, so
+    // that it never overwrites the file of the profile it names.
+    std::string file;
 
     // Makes this profile the only active one of the list (or, with false,
     // leaves no profile of the list active).
     void SetActive(bool value);
     // Deletes this profile's file when there is one.
     void RemoveFile() const;
-    // "save/" + name + "_.usr"; empty when the name cannot name a file.
+    // The file it was read from, else "save/" + name + "_.usr"; empty when
+    // the name cannot name a file.
     std::string FilePath() const;
 
     // The cash-table choice of the betting structure of `type`.

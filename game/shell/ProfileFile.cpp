@@ -3,6 +3,7 @@
 #include "game/shell/ProfileList.h"
 #include "game/table/Tournament.h"
 #include "common/BinaryDataFile.h"
+#include "platform/window/SystemDialogs.h"
 
 #include <cmath>
 #include <cstdint>
@@ -214,6 +215,25 @@ bool RepairChoice(TableChoice& choice)
     return repaired;
 }
 
+// Keeps a damaged profile file as it was, beside itself, before anything
+// is saved over it: a copy when the profile was repaired (the next save
+// writes the repair), the file itself moved aside when it was refused (its
+// name is then free for a new profile). What to tell the player.
+std::string KeepDamagedFile(const std::string& path, const std::string& problems, bool refused)
+{
+    BinaryDataFile file(path);
+    std::string copy;
+    for (int n = 0; n < 100 && copy.empty(); ++n) {
+        const std::string candidate = path + ".damaged" + (n ? std::to_string(n) : std::string());
+        if (!BinaryDataFile(candidate).Exists())
+            copy = candidate;
+    }
+    if (copy.empty() || !file.KeepCopyAs(copy) || (refused && !file.Delete()))
+        return refused ? "" : problems + "\nThe file could not be copied before the repair.\n";
+    return problems + (refused ? "\nThe file was not loaded and was moved to " : "\nThe original file was kept as ") +
+           copy + ".\n";
+}
+
 } // namespace
 
 bool SaveProfile(Profile& profile, std::string* error)
@@ -223,30 +243,16 @@ bool SaveProfile(Profile& profile, std::string* error)
         Note(error, "save/" + profile.name + "_.usr", "the name cannot be used for a file");
         return false;
     }
+    // The whole file is written afresh and stored in one step: a new
+    // profile's file appears whole or not at all, an old one is replaced
+    // whole or kept as it was.
     BinaryDataFile file(path);
-    bool created = false;
-    if (!file.Exists()) {
-        if (!file.Create()) {
-            Note(error, path, "cannot be created: " + file.LastError());
-            return false;
-        }
-        created = true;
-    }
-    bool ok = file.Open(1) && file.Truncate();
-    if (ok) {
-        FieldWriter out(file);
-        WriteProfile(out, profile);
-        ok = out.Ok();
-    }
-    bool stored = false;
-    if (ok)
-        stored = file.Close();
-    else
-        file.Discard(); // what could not be written whole is not stored: the file keeps its previous contents
+    file.OpenNew();
+    FieldWriter out(file);
+    WriteProfile(out, profile);
+    const bool stored = out.Ok() ? file.Close() : (file.Discard(), false);
     if (!stored) {
         Note(error, path, "cannot be written" + (file.LastError().empty() ? std::string() : ": " + file.LastError()));
-        if (created)
-            file.Delete();
         return false;
     }
     return true;
@@ -269,8 +275,15 @@ bool LoadProfile(Profile& profile, const std::string& path, std::string* error)
     in.U16(version);
     uint16_t count = 0;
     in.U16(count);
-    if (!in.Ok())
-        Note(error, path, "ends inside its header");
+    // Without a whole header in this format the bytes are no profile of
+    // ours, whatever the name field happens to hold.
+    if (!in.Ok() || version != kFormatVersion) {
+        Note(error, path,
+             in.Ok() ? "is no profile of this game (format " + std::to_string(version) + ")" : "ends inside its header");
+        file.Close();
+        return false;
+    }
+    profile.file = path;
 
     if (!IsValidProfileName(profile.name)) {
         Note(error, path, "holds no usable player name");
@@ -324,12 +337,18 @@ size_t SaveAllProfiles(ProfileList& list)
 
 void LoadAllProfiles(ProfileList& list)
 {
+    BinaryDataFile::RemoveInterruptedSaves("save/");
     std::vector<std::string> names;
     BinaryDataFile::ListFiles("save/", "usr", &names);
     bool anyActive = false;
+    std::string damage;
     for (const std::string& name : names) {
         auto profile = std::make_unique<Profile>();
-        if (!LoadProfile(*profile, "save/" + name))
+        std::string problems;
+        const bool loaded = LoadProfile(*profile, "save/" + name, &problems);
+        if (!problems.empty())
+            damage += KeepDamagedFile("save/" + name, problems, !loaded);
+        if (!loaded)
             continue;
         bool active = profile->active != 0;
         if (!list.Add(profile.get()))
@@ -339,6 +358,9 @@ void LoadAllProfiles(ProfileList& list)
     }
     if (!anyActive && list.Count() > 0)
         list.At(0)->SetActive(true);
+    if (!damage.empty())
+        platform::MessageBoxA(nullptr, ("Some player profiles were damaged.\n" + damage).c_str(), "Damaged Profiles",
+                              platform::MB_OK | platform::MB_ICONWARNING);
 }
 
 void DeleteProfile(std::unique_ptr<Profile> profile)

@@ -8,12 +8,14 @@
 // saved tournaments of 417 bytes, each ending with nine 38-byte seat records.
 // Only tournaments in use are written; gameType and newGame are not stored.
 //
-// A save replaces the file in one step, so a failed save leaves the previous
-// file exactly as it was. A load never trusts the file: a value outside its
-// range is replaced by its default, a tournament record cut short by the end
-// of the file or naming no tournament of the catalogue is dropped, and a name
-// that could not have been saved refuses the whole file. Each repair and
-// refusal is described in `error`.
+// A save writes the whole file in one step, the first one too, so a killed
+// or failed save leaves the previous file exactly as it was (or none). A
+// profile read from a file is saved to that file, whatever name it holds. A
+// load never trusts the file: a header that is cut short or not of format
+// 2, or a name that could not have been saved, refuses the whole file; a
+// value outside its range is replaced by its default, and a tournament
+// record cut short by the end of the file or naming no tournament of the
+// catalogue is dropped. Each repair and refusal is described in `error`.
 //
 // Threads: the main thread.
 #pragma once
@@ -38,7 +40,10 @@ size_t SaveAllProfiles(ProfileList& list);
 inline size_t SaveAllProfiles(ProfileList* list) { return list ? SaveAllProfiles(*list) : 0; }
 // Loads every "save/*.usr" file into the list; a profile whose name is
 // already listed is skipped. When none of the kept profiles is active, the
-// first listed one becomes active.
+// first listed one becomes active. First removes what interrupted saves
+// left; a repaired file is first copied to "<file>.damaged" and a refused
+// one moved there (".damaged1", ... when taken), and the player is told in
+// one box.
 void LoadAllProfiles(ProfileList& list);
 inline void LoadAllProfiles(ProfileList* list)
 {

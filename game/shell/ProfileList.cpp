@@ -135,7 +135,7 @@ std::string Profile::FilePath() const
 {
     if (!IsValidProfileName(name))
         return std::string();
-    return "save/" + name + "_.usr";
+    return file.empty() ? "save/" + name + "_.usr" : file;
 }
 
 void Profile::RemoveFile() const

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -429,6 +430,41 @@ bool MoveFile(std::string_view from, std::string_view to, bool replaceExisting)
         return false;
     }
     return std::rename(source.c_str(), target.c_str()) == 0;
+}
+
+namespace {
+
+// The process that writes "<name>.tmp-<pid>-<n>", or 0 for another name.
+pid_t TemporaryFileWriter(const std::string& name)
+{
+    const size_t mark = name.rfind(".tmp-");
+    if (mark == std::string::npos)
+        return 0;
+    const std::string rest = name.substr(mark + 5);
+    const size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string::npos || dash + 1 == rest.size() ||
+        rest.find_first_not_of("0123456789-") != std::string::npos || rest.find('-', dash + 1) != std::string::npos ||
+        dash > 9)
+        return 0;
+    return static_cast<pid_t>(std::stol(rest.substr(0, dash)));
+}
+
+} // namespace
+
+size_t RemoveInterruptedWrites(std::string_view folder)
+{
+    size_t removed = 0;
+    const std::string base = folder.empty() ? std::string(".") : std::string(folder);
+    for (const FindData& entry : FindFiles(base + "/*.tmp-*")) {
+        const pid_t writer = TemporaryFileWriter(entry.name);
+        if (entry.isDirectory || writer <= 0 || writer == getpid())
+            continue;
+        if (kill(writer, 0) == 0 || errno != ESRCH)
+            continue; // the writer still runs (or is not ours to ask)
+        if (DeleteFile(base + "/" + entry.name))
+            ++removed;
+    }
+    return removed;
 }
 
 bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::string* error)

@@ -102,6 +102,10 @@ bool MoveFile(std::string_view from, std::string_view to, bool replaceExisting);
 // at `path` that is not a file (a folder, a device, a pipe) is never
 // replaced: the call fails.
 bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::string* error = nullptr);
+// Deletes the temporary files WriteFileAtomic left in `folder` when the
+// process writing them was killed mid-save (those of running processes
+// stay). The number deleted.
+size_t RemoveInterruptedWrites(std::string_view folder);
 inline bool WriteFileAtomic(std::string_view path, std::string_view contents, std::string* error = nullptr)
 {
     return WriteFileAtomic(path, contents.data(), contents.size(), error);

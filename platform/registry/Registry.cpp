@@ -103,6 +103,7 @@ void EnsureLoaded(RegistryState& s)
         return;
     s.loaded = true;
     s.file = FilePathFor();
+    RemoveInterruptedWrites(s.file.substr(0, s.file.find_last_of('/')));
     if (!FileExists(s.file))
         return;
     const std::string problem = LoadProblem(s);

@@ -1,8 +1,13 @@
 #include "game/shell/ProfileFile.h"
+#include "platform/window/WindowTesting.h"
 #include "tests/game/shell/ProfileTestSupport.h"
+
+#include <sys/resource.h>
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstdlib>
 
 namespace {
 
@@ -295,14 +300,15 @@ TEST_F(ProfileFile, AMissingSaveFolderFailsWithoutCreatingIt)
 
 TEST_F(ProfileFile, TruncatedFilesKeepWhatWasWhole)
 {
-    // Cut inside the name: the bytes read stay, nothing else is loaded.
-    WriteBytes("save/Cut_.usr", Header("Carla", 0).substr(0, 7));
-    Profile cut;
+    // Cut inside the header: no profile of ours can be told from it.
+    for (size_t cut : {size_t(0), size_t(7), size_t(56)}) {
+        WriteBytes("save/Cut_.usr", Header("Carla", 0).substr(0, cut));
+        Profile carla;
+        std::string error;
+        EXPECT_FALSE(LoadProfile(carla, "save/Cut_.usr", &error)) << cut;
+        EXPECT_NE(error.find("ends inside its header"), std::string::npos) << error;
+    }
     std::string error;
-    ASSERT_TRUE(LoadProfile(cut, "save/Cut_.usr", &error));
-    EXPECT_EQ(cut.name, "Car");
-    EXPECT_EQ(cut.limit.players, 10);
-    EXPECT_NE(error.find("header"), std::string::npos);
 
     // Cut inside the second of two tournaments: the first survives.
     Profile dan;
@@ -403,4 +409,92 @@ TEST_F(ProfileFile, LoadingAllKeepsOneProfilePerNameAndAnActiveOne)
     WriteBytes("save/Ivy_.usr", Header("Ivy", 0));
     LoadAllProfiles(ProfileList::Instance());
     EXPECT_EQ(ProfileList::CurrentProfile()->name, "Ivy");
+}
+
+TEST_F(ProfileFile, BytesOfAnotherFormatAreNoProfile)
+{
+    std::string other = Header("Rex", 0);
+    other[55] = 0x7F; // the format field
+    WriteBytes("save/Rex_.usr", other);
+    Profile rex;
+    std::string error;
+    EXPECT_FALSE(LoadProfile(rex, "save/Rex_.usr", &error));
+    EXPECT_NE(error.find("no profile of this game (format 32514)"), std::string::npos) << error;
+}
+
+TEST_F(ProfileFile, AProfileIsSavedToTheFileItCameFromWhateverNameItHolds)
+{
+    // A copy of Bob's file under another name lists first and takes the
+    // name Bob; Bob's own file is then passed over, and must stay his.
+    Profile bob;
+    bob.name = "Bob";
+    bob.money[0] = 500.0;
+    ASSERT_TRUE(SaveProfile(bob));
+    const std::string bobs = Bytes("save/Bob_.usr");
+    WriteBytes("save/Aaron_.usr", Header("Bob", 0));
+
+    LoadAllProfiles(ProfileList::Instance());
+    ASSERT_EQ(ProfileList::Instance()->Count(), 1u);
+    Profile& listed = *ProfileList::Instance()->At(0);
+    EXPECT_EQ(listed.FilePath(), "save/Aaron_.usr");
+    listed.money[0] = 1.0;
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+    EXPECT_EQ(Bytes("save/Bob_.usr"), bobs);
+    EXPECT_NE(Bytes("save/Aaron_.usr"), Header("Bob", 0)) << "the change went to the file it came from";
+}
+
+TEST_F(ProfileFile, ARepairedOrRefusedFileIsKeptAsItWasAndThePlayerIsTold)
+{
+    Profile fay;
+    fay.name = "Fay";
+    fay.savedGames.push_back(BusyTournament(2));
+    fay.savedGames.push_back(BusyTournament(99)); // no such tournament: dropped at load
+    ASSERT_TRUE(SaveProfile(fay));
+    const std::string original = Bytes("save/Fay_.usr");
+    WriteBytes("save/Gil_.usr", std::string(80, '\x07'));
+    const size_t boxesBefore = platform::testing::RecordedBoxes().size();
+
+    LoadAllProfiles(ProfileList::Instance());
+    ASSERT_EQ(ProfileList::Instance()->Count(), 1u);
+    EXPECT_EQ(Bytes("save/Fay_.usr.damaged"), original);
+    EXPECT_EQ(Bytes("save/Gil_.usr.damaged"), std::string(80, '\x07'));
+    EXPECT_FALSE(platform::FileExists("save/Gil_.usr")) << "its name is free for a new profile";
+    const auto boxes = platform::testing::RecordedBoxes();
+    ASSERT_EQ(boxes.size(), boxesBefore + 1);
+    EXPECT_NE(boxes.back().text.find("save/Fay_.usr.damaged"), std::string::npos) << boxes.back().text;
+    EXPECT_NE(boxes.back().text.find("save/Gil_.usr.damaged"), std::string::npos) << boxes.back().text;
+
+    // The repair is saved; the copy stays, and a second repair keeps its own.
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+    EXPECT_NE(Bytes("save/Fay_.usr"), original);
+    EXPECT_EQ(Bytes("save/Fay_.usr.damaged"), original);
+    ProfileList::Free();
+    WriteBytes("save/Fay_.usr", original);
+    LoadAllProfiles(ProfileList::Instance());
+    EXPECT_EQ(Bytes("save/Fay_.usr.damaged1"), original);
+}
+
+TEST_F(ProfileFile, ANewProfileKilledDuringItsFirstSaveLeavesNoFileAndNothingBehind)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    // The disk takes 20 bytes more, then the process is killed (SIGXFSZ),
+    // as a power cut or SIGKILL would end it in the middle of the save.
+    auto saveOnAlmostFullDisk = [] {
+        Profile ann;
+        ann.name = "Ann";
+        ann.savedGames.push_back(BusyTournament(2));
+        rlimit limit{};
+        limit.rlim_cur = 20;
+        limit.rlim_max = RLIM_INFINITY;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        SaveProfile(ann);
+        std::_Exit(0);
+    };
+    EXPECT_EXIT(saveOnAlmostFullDisk(), ::testing::KilledBySignal(SIGXFSZ), "");
+    EXPECT_FALSE(platform::FileExists("save/Ann_.usr")) << "no empty profile file that would later be refused";
+    EXPECT_EQ(platform::FindFiles("save/*").size(), 1u) << "the interrupted save's temporary file";
+
+    LoadAllProfiles(ProfileList::Instance());
+    EXPECT_EQ(ProfileList::Instance()->Count(), 0u);
+    EXPECT_TRUE(platform::FindFiles("save/*").empty()) << "removed at the next start";
 }

@@ -389,6 +389,18 @@ TEST_F(Registry, TheFileIsReadOnceAtFirstUseWhateverTheFirstCall)
     EXPECT_EQ(Number("SOFTWARE\\P", "Missing"), std::nullopt);
 }
 
+TEST_F(Registry, WhatAKilledSaveLeftIsRemovedAtTheNextStart)
+{
+    HKEY key = Create("SOFTWARE\\P");
+    SetNumber(key, "Kept", 2);
+    RegCloseKey(key);
+    // A process that no longer runs (no system gives out pid numbers this high).
+    WriteTestFile(File() + ".tmp-999999999-0", "half a sa");
+    ResetRegistry();
+    EXPECT_EQ(Number("SOFTWARE\\P", "Kept"), 2u);
+    EXPECT_FALSE(FileExists(File() + ".tmp-999999999-0"));
+}
+
 TEST_F(Registry, TheFileLivesInThePlayersConfigFolder)
 {
     EXPECT_EQ(RegistryFilePath(), File()) << "before the first use";
