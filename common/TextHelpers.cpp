@@ -1,8 +1,10 @@
 #include "common/TextHelpers.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <locale>
+#include <limits>
 #include <sstream>
 
 int StringToInt(const std::string& text)
@@ -27,6 +29,19 @@ std::string DoubleToString(double value)
     out.imbue(std::locale::classic());
     out << value;
     return out.str();
+}
+
+int64_t WholeDollars(double amount)
+{
+    if (std::isnan(amount))
+        return 0;
+    // 2^63 is exactly representable; anything at or beyond it does not fit.
+    constexpr double kLimit = 9223372036854775808.0;
+    if (amount >= kLimit)
+        return std::numeric_limits<int64_t>::max();
+    if (amount <= -kLimit)
+        return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(amount);
 }
 
 std::string ToLowerCase(const std::string& text)

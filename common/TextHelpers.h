@@ -20,5 +20,10 @@ std::string UShortToString(uint16_t value);
 // shorter of fixed and exponent notation as "%g" chooses, no trailing zeros.
 std::string DoubleToString(double value);
 
+// The whole part of an amount of money, cut toward zero, as a 64-bit integer:
+// no amount the game can hold wraps or is cut to 16 or 32 bits. Amounts
+// beyond the range stick at its ends; a value that is no number is 0.
+int64_t WholeDollars(double amount);
+
 // ASCII upper case letters lowered; every other byte kept as it is.
 std::string ToLowerCase(const std::string& text);

@@ -1,9 +1,6 @@
 #include "game/shell/MoneyText.h"
 
-#include "common/TextHelpers.h"
-
 #include <cmath>
-#include <limits>
 
 namespace Gamespace {
 
@@ -14,19 +11,6 @@ namespace {
 constexpr double kExponentFrom = 1e6;
 
 } // namespace
-
-int64_t WholeDollars(double amount)
-{
-    if (std::isnan(amount))
-        return 0;
-    // 2^63 is exactly representable; anything at or beyond it does not fit.
-    constexpr double kLimit = 9223372036854775808.0;
-    if (amount >= kLimit)
-        return std::numeric_limits<int64_t>::max();
-    if (amount <= -kLimit)
-        return std::numeric_limits<int64_t>::min();
-    return static_cast<int64_t>(amount);
-}
 
 std::string WholeMoneyText(double amount)
 {

@@ -9,6 +9,7 @@
 #include "game/table/TableDialogs.h"
 #include "game/table/TableScreen.h"
 #include "common/RandomHelpers.h"
+#include "controls/IFactory.h"
 #include "timing/ITimeObject.h"
 #include "timing/ITimeSystem.h"
 
@@ -77,6 +78,10 @@ void GameMgr::Create()
     levelTimer_ = time->CreateTimeObject(this, kLevelTickMs, kLevelTickMs);
     shuffleTimer_ = time->CreateTimeObject(this, kShuffleMs, kShuffleMs);
     shell.AddOptionObserver(this);
+    // The table hears the keyboard for as long as it exists; it takes keys
+    // only while it is shown (IsSysInputEnabled).
+    if (services_.factory != nullptr)
+        services_.factory->AddSysObserver(this);
 }
 
 void GameMgr::Release()
@@ -84,6 +89,8 @@ void GameMgr::Release()
     if (!created_)
         return;
     created_ = false;
+    if (services_.factory != nullptr)
+        services_.factory->RemoveSysObserver(this);
     for (auto& seat : seats_)
         seat.reset();
     deck_.Clear();

@@ -323,6 +323,7 @@ void GameMgr::OnMouseUp(uint32_t id, int32_t /*button*/)
 {
     if (!active_ || !screen_ || id == 0 || id != screen_->MenuButtonId())
         return;
+    screen_->PlayClick();
     SetPaused(true);
     if (menuDlg_)
         menuDlg_->Show(true);

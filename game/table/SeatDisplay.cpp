@@ -7,8 +7,9 @@
 #include "controls/IStringVO.h"
 #include "effects/IEffectSystem.h"
 #include "common/RandomHelpers.h"
+#include "common/TextHelpers.h"
 
-#include <cmath>
+#include <algorithm>
 
 namespace Gamespace {
 
@@ -316,9 +317,8 @@ void SeatDisplay::RefreshBet(double bet, double chips)
         HideChips();
         SetVisible(betLabel_, shown_);
         SetVisible(betBackground_, shown_);
-        double capped = std::min(std::trunc(bet), 65535.0);
-        std::vector<uint32_t> stack = BreakIntoChips(static_cast<uint16_t>(capped));
-        for (size_t i = 0; i < stack.size() && i < kChipImages; ++i) {
+        std::vector<uint32_t> stack = BreakIntoChips(static_cast<uint64_t>(WholeDollars(bet)));
+        for (size_t i = 0; i < stack.size(); ++i) {
             if (chips_[i] == nullptr)
                 continue;
             chips_[i]->SetImage("images/player/chips/" + std::to_string(stack[i]) + ".png", true);
@@ -365,11 +365,11 @@ void SeatDisplay::OnEffectFinish(uint32_t /*id*/)
 
 std::string SeatDisplay::FormatMoney(double amount)
 {
-    double whole = std::trunc(amount);
-    bool negative = whole < 0.0;
-    // Beyond 32 bits the label is meaningless anyway; keep it from wrapping.
-    double magnitude = std::min(std::fabs(whole), 4294967295.0);
-    std::string digits = std::to_string(static_cast<uint64_t>(magnitude));
+    int64_t whole = WholeDollars(amount);
+    bool negative = whole < 0;
+    // The magnitude of the most negative value does not fit a signed integer.
+    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(whole) : static_cast<uint64_t>(whole);
+    std::string digits = std::to_string(magnitude);
     std::string grouped;
     for (size_t i = 0; i < digits.size(); ++i) {
         if (i > 0 && (digits.size() - i) % 3 == 0)
@@ -379,15 +379,15 @@ std::string SeatDisplay::FormatMoney(double amount)
     return std::string("$ ") + (negative ? "-" : "") + grouped;
 }
 
-std::vector<uint32_t> SeatDisplay::BreakIntoChips(uint16_t value)
+std::vector<uint32_t> SeatDisplay::BreakIntoChips(uint64_t value)
 {
     static const uint32_t kDenominations[] = {5000, 2500, 1000, 500, 250, 100, 50, 25, 10, 5, 2, 1};
     std::vector<uint32_t> stack;
-    uint32_t v = value;
+    uint64_t v = value;
     for (uint32_t chip : kDenominations) {
-        while (v > 0) {
+        while (v > 0 && stack.size() < kChipImages) {
             if (v <= 3) {
-                stack.insert(stack.end(), v, 1u);
+                stack.insert(stack.end(), std::min<size_t>(v, kChipImages - stack.size()), 1u);
                 return stack;
             }
             if (v < chip)
@@ -395,7 +395,7 @@ std::vector<uint32_t> SeatDisplay::BreakIntoChips(uint16_t value)
             stack.push_back(chip);
             v -= chip;
         }
-        if (v == 0)
+        if (v == 0 || stack.size() == kChipImages)
             break;
     }
     return stack;

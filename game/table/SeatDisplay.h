@@ -73,10 +73,11 @@ public:
 
     void OnEffectFinish(uint32_t id) override;
 
-    // "$ " and the amount with a blank between groups of three digits.
+    // "$ " and the whole amount with a blank between groups of three digits.
     static std::string FormatMoney(double amount);
-    // The chips that show a bet of `value`, largest first.
-    static std::vector<uint32_t> BreakIntoChips(uint16_t value);
+    // The chips that show a bet of `value`, largest first: the first
+    // kChipImages of them, all a stack can show.
+    static std::vector<uint32_t> BreakIntoChips(uint64_t value);
 
 private:
     ControlLibrary::IImageVO* NewImage(const std::string& file, uint16_t layer, uint32_t vAlign = 1);

@@ -7,14 +7,19 @@
 #include "controls/ISound.h"
 #include "controls/IStringVO.h"
 #include "common/RandomHelpers.h"
+#include "common/TextHelpers.h"
 
-#include <cmath>
+#include <algorithm>
 
 namespace Gamespace {
 
 namespace {
 constexpr int32_t kScreenWidth = 1024;
 constexpr int32_t kScreenHeight = 768;
+// Below the dialogs (1000), above the seats.
+constexpr uint16_t kMenuButtonLayer = 700;
+constexpr int16_t kMenuButtonWidth = 108;
+constexpr int16_t kMenuButtonHeight = 27;
 
 ControlLibrary::IFont* LoadFont(ControlLibrary::IFactory* factory, const char* file)
 {
@@ -77,9 +82,17 @@ TableScreen::TableScreen(ControlLibrary::IFactory* factory, ControlLibrary::Mous
     }
     menuButton_ = factory_->CreateButtonVO();
     if (menuButton_ != nullptr) {
-        menuButton_->SetImages({"images/btn_menu.png", "images/btn_def.png", "images/btn_def.png",
-                                "images/btn_def.png"});
-        menuButton_->SetFonts({buttonFont_, buttonFont_, buttonFont_, buttonFont_});
+        // The shell's common button, switched to the menu's own face: the
+        // word is painted on each of its four frames, so it needs no caption.
+        menuButton_->SetAlignment(1, 1);
+        menuButton_->SetLayer(kMenuButtonLayer);
+        menuButton_->SetFonts({buttonFont_, nullptr, nullptr, nullptr});
+        menuButton_->SetImages({"images/btn_menu.png", "", "", ""});
+        std::array<ControlLibrary::Rect, 4> frames{};
+        for (int16_t i = 0; i < 4; ++i)
+            frames[size_t(i)] = ControlLibrary::Rect{0, i * kMenuButtonHeight, kMenuButtonWidth, kMenuButtonHeight};
+        menuButton_->SetSourceRects(frames);
+        menuButton_->SetSize(kMenuButtonWidth, kMenuButtonHeight);
         menuButton_->SetPosition(90, 730);
         if (menuObserver != nullptr)
             menuButton_->AddMouseObserver(menuObserver);
@@ -144,8 +157,7 @@ void TableScreen::ShowPotLabel(bool on)
 
 std::string TableScreen::PotText(double totalPot)
 {
-    double whole = std::max(0.0, std::trunc(totalPot));
-    return "$" + std::to_string(static_cast<uint64_t>(whole));
+    return "$" + std::to_string(std::max<int64_t>(0, WholeDollars(totalPot)));
 }
 
 void TableScreen::SetPot(double totalPot)
@@ -166,6 +178,12 @@ void TableScreen::PlayShuffleSound(uint32_t index)
 {
     if (index < shuffles_.size() && shuffles_[index] != nullptr)
         shuffles_[index]->Play(false);
+}
+
+void TableScreen::PlayClick()
+{
+    if (click_ != nullptr)
+        click_->Play(false);
 }
 
 void TableScreen::PlayMusic(bool on)

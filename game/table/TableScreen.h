@@ -39,6 +39,8 @@ public:
     void ClearPotLabel();
     std::string GetPotText() const { return potText_; }
     void PlayShuffleSound(uint32_t index);
+    // The click of the table's buttons.
+    void PlayClick();
     void PlayMusic(bool on);
     // The menu button's id; 0 without one.
     uint32_t MenuButtonId() const;

@@ -16,6 +16,7 @@ TEST(MoneyText, RunningAmountsReadAsTheirDecimalsUpToAMillion)
     EXPECT_EQ(MoneyText(0), "$0");
     EXPECT_EQ(MoneyText(65536), "$65536");
     EXPECT_EQ(MoneyText(999999), "$999999");
+    EXPECT_EQ(AmountText(2.5), "2.5");
 }
 
 TEST(MoneyText, AMillionAndMoreReadInWholeDollarsNeverInExponentForm)

@@ -463,6 +463,12 @@ TEST(SeatDisplayText, ChipStackBreaksTheBetIntoChips)
     EXPECT_EQ(SeatDisplay::BreakIntoChips(12), (V{10, 1, 1}));
     EXPECT_EQ(SeatDisplay::BreakIntoChips(2500), (V{2500}));
     EXPECT_TRUE(SeatDisplay::BreakIntoChips(0).empty());
+    // Beyond 16 bits the stack is still the bet's, up to the chips it holds.
+    V over16Bits(13, 5000);
+    over16Bits.insert(over16Bits.end(), {500, 25, 10, 1});
+    EXPECT_EQ(SeatDisplay::BreakIntoChips(65536), over16Bits);
+    EXPECT_EQ(SeatDisplay::BreakIntoChips(70000), (V(14, 5000)));
+    EXPECT_EQ(SeatDisplay::BreakIntoChips(10000000000ull).size(), SeatDisplay::kChipImages);
 }
 
 TEST(SeatDisplayText, MoneyIsGroupedByThousands)
@@ -471,6 +477,8 @@ TEST(SeatDisplayText, MoneyIsGroupedByThousands)
     EXPECT_EQ(SeatDisplay::FormatMoney(1234.9), "$ 1 234");
     EXPECT_EQ(SeatDisplay::FormatMoney(1234567), "$ 1 234 567");
     EXPECT_EQ(SeatDisplay::FormatMoney(70000), "$ 70 000");
+    EXPECT_EQ(SeatDisplay::FormatMoney(5000000000.0), "$ 5 000 000 000");
+    EXPECT_EQ(SeatDisplay::FormatMoney(-1500), "$ -1 500");
 }
 
 } // namespace

@@ -448,6 +448,39 @@ TEST(TableSession, MenuPausesEveryTimerAndClosingItResumesPlay)
     ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsShownDown() > shown; }));
 }
 
+TEST(TableSession, TheMenuButtonIsAClickableButtonThatClicksAndTheTableHearsKeysWhileShown)
+{
+    testing_support::RecordingFactory factory;
+    TableHarness harness(17, &factory);
+    harness.Start();
+    GameMgr& table = *harness.table;
+    const testing_support::RecordedObject& menu = *factory.FindById(table.Screen()->MenuButtonId());
+    EXPECT_TRUE(menu.visible);
+    EXPECT_EQ(menu.size.w, 108u);
+    EXPECT_EQ(menu.size.h, 27u);
+    EXPECT_GT(menu.layer, 155) << "the menu button lies under the board";
+    EXPECT_EQ(menu.image, "images/btn_menu.png");
+    EXPECT_EQ(menu.position, (ControlLibrary::Point{90, 730}));
+    EXPECT_NE(std::find(factory.sysObservers.begin(), factory.sysObservers.end(), &table), factory.sysObservers.end());
+    EXPECT_TRUE(table.IsSysInputEnabled());
+
+    auto clicks = [&] {
+        int plays = 0;
+        for (const auto& sound : factory.Sounds())
+            if (sound->file == "sounds/click.wav")
+                plays += sound->plays;
+        return plays;
+    };
+    table.OnMouseUp(table.Screen()->MenuButtonId(), 1);
+    EXPECT_TRUE(harness.shell.menu->IsVisible());
+    EXPECT_EQ(clicks(), 1);
+
+    harness.table->Hide();
+    EXPECT_FALSE(table.IsSysInputEnabled());
+    harness.table->Release();
+    EXPECT_TRUE(factory.sysObservers.empty());
+}
+
 TEST(TableSession, StepsAskedForJustBeforeAPauseWaitUntilTheTableGoesOn)
 {
     TableHarness harness(15);
