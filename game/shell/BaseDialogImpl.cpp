@@ -194,14 +194,20 @@ ControlLibrary::IStringVO* BaseDialogImpl::AddString(ControlLibrary::IFont* font
     return text;
 }
 
+ControlLibrary::IButtonVO* BaseDialogImpl::AddCaptionButton(ControlLibrary::IFont* font, const std::string& caption)
+{
+    ControlLibrary::IButtonVO* button = AddButton(font, ControlLibrary::Point{-2, -5}, 94, 26);
+    if (!button)
+        return nullptr;
+    SetButtonLook(*button, kCloseButtonImage, Frames(0, {0, 20, 40, 60}, 76, 20), 76, 20);
+    button->SetFaceHidden(true);
+    button->SetCaption(caption);
+    return button;
+}
+
 ControlLibrary::IButtonVO* BaseDialogImpl::AddCloseButton()
 {
-    closeButton_ = AddButton(LoadFont(kCloseButtonFont), ControlLibrary::Point{-2, -5}, 94, 26);
-    if (!closeButton_)
-        return nullptr;
-    SetButtonLook(*closeButton_, kCloseButtonImage, Frames(0, {0, 20, 40, 60}, 76, 20), 76, 20);
-    closeButton_->SetFaceHidden(true);
-    closeButton_->SetCaption("Close");
+    closeButton_ = AddCaptionButton(LoadFont(kCloseButtonFont), "Close");
     return closeButton_;
 }
 

@@ -109,8 +109,12 @@ protected:
     // A line of text in `font` and `colour`, centred on its position, at
     // `layer`, a child of the dialog.
     ControlLibrary::IStringVO* AddString(ControlLibrary::IFont* font, ControlLibrary::RGB colour, uint16_t layer);
-    // The close button of the result dialogs: a common button switched to
-    // the dialog's own "Close" caption over "images/dialog/btn_ok.png".
+    // A common button in `font` switched to the dialogs' own look: only the
+    // caption is drawn, over the part of "images/dialog/btn_ok.png" it
+    // takes (76 x 20).
+    ControlLibrary::IButtonVO* AddCaptionButton(ControlLibrary::IFont* font, const std::string& caption);
+    // The close button of the result dialogs: a caption button reading
+    // "Close" in "fonts/a_BosaNova14.txt".
     ControlLibrary::IButtonVO* AddCloseButton();
     // Makes a button of the dialog's own its close button: a click plays
     // the click and closes the dialog (OnMouseUp of this base).

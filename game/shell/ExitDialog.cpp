@@ -2,19 +2,14 @@
 
 #include "controls/IButtonVO.h"
 #include "controls/IDialogVO.h"
+#include "game/shell/YesNoSheet.h"
 
 namespace Gamespace {
 
 namespace {
 
-constexpr char kButtonImage[] = "images/btn_yes_no.png";
 constexpr char kCaptionFont[] = "fonts/MonotypeCorsiva14Italics.txt";
 constexpr char kTextFont[] = "fonts/Pristina18.txt";
-
-using ControlLibrary::Rect;
-
-constexpr std::array<Rect, 4> kYesParts{{{0, 0, 70, 50}, {0, 51, 70, 50}, {0, 102, 70, 50}, {0, 154, 70, 50}}};
-constexpr std::array<Rect, 4> kNoParts{{{71, 0, 58, 50}, {71, 51, 58, 50}, {71, 102, 58, 50}, {71, 154, 58, 50}}};
 
 } // namespace
 
@@ -26,9 +21,11 @@ ExitDialog::ExitDialog(ControlLibrary::DialogMessageObserver* owner) : KeyDialog
     yesButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, 108, 27);
     noButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, 108, 27);
     if (yesButton_)
-        SetButtonLook(*yesButton_, kButtonImage, kYesParts, 70, 50);
+        SetButtonLook(*yesButton_, YesNoSheet::kImage, YesNoSheet::kYesFrames, YesNoSheet::kYesWidth,
+                      YesNoSheet::kHeight);
     if (noButton_)
-        SetButtonLook(*noButton_, kButtonImage, kNoParts, 58, 50);
+        SetButtonLook(*noButton_, YesNoSheet::kImage, YesNoSheet::kNoFrames, YesNoSheet::kNoWidth,
+                      YesNoSheet::kHeight);
     LoadFont(kTextFont);
     LayoutControls();
 }

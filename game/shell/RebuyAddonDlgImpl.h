@@ -1,27 +1,58 @@
-// The question whether the human buys more chips in a tournament: a re-buy
-// or an add-on.
+// The question whether the human buys more chips in a tournament: "Re-Buy
+// 1000 chips for $20?" or "Add-On ...", with the price and the chips of the
+// tournament being played, and a yes and a no button (Return answers yes,
+// Escape no). The human player sets the mode, shows the question and reads
+// the answer when it hears that the question closed; buying is the player's
+// and the table's business.
 //
-// For now a bare panel whose close button answers no. The question and its
-// answers come with the re-buy and add-on dialog itself.
+// The question is written afresh on every show and close, from the current
+// profile's tournament in progress; without one (or with a tournament the
+// catalogue does not know) it stays empty, and nothing is priced.
 //
 // Threads: the main thread.
 #pragma once
 
-#include "game/shell/BaseDialogImpl.h"
+#include "game/shell/KeyDialog.h"
 #include "game/table/RebuyAddonDlg.h"
+
+#include <string>
+
+namespace ControlLibrary {
+class IButtonVO;
+class IStringVO;
+} // namespace ControlLibrary
 
 namespace Gamespace {
 
-class RebuyAddonDlgImpl final : public BaseDialogImpl, public RebuyAddonDlg {
+class RebuyAddonDlgImpl final : public KeyDialog, public RebuyAddonDlg {
 public:
+    static constexpr char kBackground[] = "images/dialog/finish.png";
+
     explicit RebuyAddonDlgImpl(ControlLibrary::DialogMessageObserver* owner);
+
     void LayoutControls() override;
+    void OnMouseUp(uint32_t id, int32_t button) override;
+    void OnDialogShown(uint32_t dialogId, bool shown) override;
+    // Return: yes; Escape: no.
+    void OnSysKeyDown(uint32_t key) override;
+
     void SetMode(uint8_t mode) override { mode_ = mode; }
     uint8_t GetMode() const override { return mode_; }
-    uint8_t GetAnswer() const override { return 0; }
+    uint8_t GetAnswer() const override { return answer_; }
+
+    // The question as the current tournament and mode write it.
+    static std::string Question(uint8_t mode);
+    uint32_t YesButtonId() const;
+    uint32_t NoButtonId() const;
+    ControlLibrary::IStringVO* QuestionText() const { return question_; }
 
 private:
-    uint8_t mode_ = kRebuy;
+    ControlLibrary::IButtonVO* yesButton_ = nullptr;
+    ControlLibrary::IButtonVO* noButton_ = nullptr;
+    ControlLibrary::IStringVO* question_ = nullptr;
+    uint8_t mode_ = kAddOn;
+    // No answer is a no until the human gives one.
+    uint8_t answer_ = 0;
 };
 
 } // namespace Gamespace

@@ -196,6 +196,10 @@ bool PlayerHuman::OfferAddOn()
         return false;
     if (saved->level + 1 != record.addOnLevel)
         return false;
+    // A re-buy question still waiting for its answer keeps its words; the
+    // add-on is offered again after the next hand.
+    if (rebuyDialog_->IsVisible() && rebuyDialog_->GetMode() == RebuyAddonDlg::kRebuy)
+        return false;
     rebuyDialog_->SetMode(RebuyAddonDlg::kAddOn);
     rebuyDialog_->Show(true);
     return true;

@@ -454,6 +454,31 @@ TEST_F(PlayerTest, OnlyTheClosingOfHisOwnQuestionIsTakenAsAnAnswer)
     EXPECT_TRUE(table.actions.empty());
 }
 
+TEST_F(PlayerTest, AnAddOnNeverTakesTheWordsOfAReBuyQuestionStillOpen)
+{
+    InTournament(9, 9);
+    Human(100000);
+    // The question is open as a re-buy (the seat's button asked it).
+    table.shell.rebuy->SetMode(RebuyAddonDlg::kRebuy);
+    table.shell.rebuy->Show(true);
+    EXPECT_FALSE(human->OfferAddOn()) << "the table must not wait for an answer that will not come";
+    EXPECT_EQ(table.shell.rebuy->GetMode(), RebuyAddonDlg::kRebuy);
+    EXPECT_EQ(table.shell.rebuy->TimesShown(), 1);
+}
+
+TEST_F(PlayerTest, WithoutATournamentAnAnswerBuysAndBooksNothing)
+{
+    Human(500);
+    table.shell.rebuy->SetMode(RebuyAddonDlg::kAddOn);
+    table.shell.rebuy->Show(true);
+    table.shell.rebuy->Answer(true);
+    table.shell.rebuy->SetMode(RebuyAddonDlg::kRebuy);
+    table.shell.rebuy->Show(true);
+    table.shell.rebuy->Answer(true);
+    EXPECT_DOUBLE_EQ(human->GetChips(), 500.0);
+    EXPECT_DOUBLE_EQ(table.prizePool, 0.0);
+}
+
 TEST(SeatDisplayText, ChipStackBreaksTheBetIntoChips)
 {
     using V = std::vector<uint32_t>;

@@ -3,6 +3,7 @@
 #include "game/table/PlayerComp.h"
 #include "game/table/PlayerHuman.h"
 #include "game/table/SeatDisplay.h"
+#include "game/table/RebuyAddonDlg.h"
 #include "game/table/TableScreen.h"
 #include "tests/support/RecordingFactory.h"
 #include "tests/support/TableHarness.h"
@@ -116,6 +117,31 @@ TEST(TableSession, LeavingWithTheHandResultOpenPaysEveryPotExactlyOnce)
     EXPECT_FALSE(harness.shell.finish->IsVisible());
     ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
     EXPECT_DOUBLE_EQ(SeatedChips(*harness.table), atTable);
+}
+
+TEST(TableSession, AHumanOutOfChipsIsAskedToReBuyOnceAndTheNextHandWaitsForTheAnswer)
+{
+    TableHarness harness(21);
+    SavedGame& saved = harness.UseTournament(3, 10); // Big game N: $150 for 22500 chips, re-buys to level 10
+    harness.closeResults = false;
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    harness.table->Betting().SetChips(0, 0);
+    const uint64_t started = harness.table->GetHandsStarted();
+    harness.shell.finish->Show(false);
+    ASSERT_TRUE(harness.shell.rebuy->IsVisible());
+    EXPECT_EQ(harness.shell.rebuy->mode, RebuyAddonDlg::kRebuy);
+    EXPECT_EQ(harness.shell.rebuy->TimesShown(), 1);
+    for (int i = 0; i < 50; ++i)
+        harness.time.AdvanceToNextNotice();
+    harness.table->ProcessEvents();
+    EXPECT_EQ(harness.table->GetHandsStarted(), started) << "no hand is dealt while the question is open";
+
+    harness.shell.rebuy->Answer(true);
+    EXPECT_DOUBLE_EQ(harness.table->GetPlayer(0)->GetChips(), 22500.0);
+    EXPECT_EQ(saved.rebuysTaken, 1u);
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() > started; }));
+    EXPECT_EQ(harness.shell.rebuy->TimesShown(), 1);
 }
 
 TEST(TableSession, TournamentLeftDuringTheDealResumesWithAFreshHandAndTheBlindsBack)
