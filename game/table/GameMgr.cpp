@@ -555,8 +555,9 @@ void GameMgr::EndOfHand()
     for (PlayerI* player : actingOrder_)
         player->RevealHoleCards();
     betting_.CollectBets();
-    if (screen_)
-        screen_->SetPot(betting_.TotalPot());
+    // The whole pot shows while the hand result pays it, even when the hand
+    // ended before any board card was turned.
+    RefreshPotLabel();
     Showdown();
 }
 

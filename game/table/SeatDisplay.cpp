@@ -18,6 +18,12 @@ namespace {
 const char* const kIconFiles[kIconCount] = {"check.png", "open.png", "fold.png", "call.png", "raise.png", "allin.png"};
 const ControlLibrary::RGB kNameColour{255, 255, 255};
 const ControlLibrary::RGB kHighlightedNameColour{255, 230, 40};
+// The re-buy and add-on news: bright, to stand out from the names it rises past.
+const ControlLibrary::RGB kStatusColour{255, 255, 10};
+// The table is laid out for a screen 1024 pixels wide.
+constexpr int32_t kTableWidth = 1024;
+constexpr int32_t kStatusMargin = 4;
+constexpr int32_t kStatusRise = 50;
 
 template <typename T>
 void SetVisible(T* object, bool visible)
@@ -59,6 +65,8 @@ SeatDisplay::SeatDisplay(ControlLibrary::IFactory* factory, EffectLibrary::IEffe
     chipsLabel_ = NewText(seatFont_, 510);
     betLabel_ = NewText(betFont_, 600);
     statusLabel_ = NewText(statusFont_, 1500);
+    if (statusLabel_ != nullptr)
+        statusLabel_->SetColour(kStatusColour);
     for (size_t i = 0; i < 2; ++i) {
         cards_[i] = NewImage("", static_cast<uint16_t>(500 + 10 * i), 2);
         masks_[i] = NewImage(human_ ? "images/cards/mask1.png" : "images/cards/mask2.png",
@@ -172,10 +180,6 @@ void SeatDisplay::Layout(const SeatLayout& layout, uint16_t seat)
     Place(cards_[1], Offset(anchor, -14, -10));
     Place(masks_[1], Offset(anchor, -14, -10));
     Place(winnerBadge_, Offset(anchor, -40, -24));
-    if (statusEffect_ != nullptr) {
-        statusEffect_->SetFrom(chipsLabelAt_.x, chipsLabelAt_.y);
-        statusEffect_->SetTo(chipsLabelAt_.x, chipsLabelAt_.y - 50);
-    }
     if (cardSound_ == nullptr) {
         cardSound_ = factory_->CreateSound(false);
         if (cardSound_ != nullptr)
@@ -237,12 +241,16 @@ void SeatDisplay::SetDealer(bool on)
     SetVisible(dealerButton_, on && shown_);
 }
 
+std::string SeatDisplay::FaceImage(const Card& card) const
+{
+    return std::string("images/cards/") + (human_ ? "set1/" : "set2/") + card.Name() + ".png";
+}
+
 void SeatDisplay::ShowHoleCard(size_t index, const Card& card, bool faceUp)
 {
     if (index >= cards_.size() || cards_[index] == nullptr)
         return;
-    std::string face = faceUp ? std::string(human_ ? "set1/" : "set2/") + card.Name() + ".png" : "back2.png";
-    cards_[index]->SetImage("images/cards/" + face, true);
+    cards_[index]->SetImage(faceUp ? FaceImage(card) : "images/cards/back2.png", true);
     cards_[index]->SetVisible(shown_);
 }
 
@@ -254,14 +262,14 @@ void SeatDisplay::HideHoleCards()
 
 void SeatDisplay::RevealHoleCards(const std::vector<Card>& cards)
 {
+    // The cards on the table turn face up, dimmed until the hand result
+    // lights a winner's; a folded hand stays out of sight.
     for (size_t i = 0; i < cards_.size(); ++i) {
-        bool held = i < cards.size() && cards[i].IsReal();
-        if (held && cards_[i] != nullptr)
-            cards_[i]->SetImage("images/cards/" + std::string(human_ ? "set1/" : "set2/") + cards[i].Name() + ".png",
-                                true);
-        SetVisible(masks_[i], false);
-        if (held)
-            SetVisible(cards_[i], shown_);
+        if (cards_[i] == nullptr)
+            continue;
+        if (i < cards.size() && cards[i].IsReal())
+            cards_[i]->SetImage(FaceImage(cards[i]), true);
+        SetVisible(masks_[i], cards_[i]->IsVisible());
     }
     HideIcons();
     SetHighlighted(false);
@@ -331,11 +339,19 @@ void SeatDisplay::RefreshBet(double bet, double chips)
 void SeatDisplay::ShowStatus(const std::string& text)
 {
     SetText(statusLabel_, text);
+    // The text rises from the chips label; at the seats by the screen's
+    // sides it is moved in just far enough to be read whole.
+    ControlLibrary::Point from = chipsLabelAt_;
+    const int32_t half = statusFont_ != nullptr ? statusFont_->GetStringWidth(text) / 2 : 0;
+    from.x = std::clamp(from.x, half + kStatusMargin, std::max(half + kStatusMargin, kTableWidth - half - kStatusMargin));
     if (statusLabel_ != nullptr)
-        statusLabel_->SetPosition(chipsLabelAt_);
+        statusLabel_->SetPosition(from);
     SetVisible(statusLabel_, shown_);
-    if (statusEffect_ != nullptr)
+    if (statusEffect_ != nullptr) {
+        statusEffect_->SetFrom(from.x, from.y);
+        statusEffect_->SetTo(from.x, from.y - kStatusRise);
         statusEffect_->Start(false, 0);
+    }
 }
 
 void SeatDisplay::PlayCardSound()

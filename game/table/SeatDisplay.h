@@ -56,7 +56,8 @@ public:
     // Shows hole card `index` face up (`faceUp`) or as the computer's back.
     void ShowHoleCard(size_t index, const Card& card, bool faceUp);
     void HideHoleCards();
-    // Faces for every held card; masks follow their cards.
+    // Faces for every held card on the table, each dimmed by its mask; a
+    // hidden (folded) card stays hidden.
     void RevealHoleCards(const std::vector<Card>& cards);
     void ShowMasks(bool on);
     void HideMask(size_t index);
@@ -80,6 +81,8 @@ public:
     static std::vector<uint32_t> BreakIntoChips(uint64_t value);
 
 private:
+    // "images/cards/" and the face of the seat's card set.
+    std::string FaceImage(const Card& card) const;
     ControlLibrary::IImageVO* NewImage(const std::string& file, uint16_t layer, uint32_t vAlign = 1);
     ControlLibrary::IStringVO* NewText(ControlLibrary::IFont* font, uint16_t layer);
     void Place(ControlLibrary::IImageVO* object, ControlLibrary::Point at);

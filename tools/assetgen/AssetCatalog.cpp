@@ -79,10 +79,14 @@ ImageAsset Backdrop(const std::string& path, BackgroundDetails details)
     return image;
 }
 
-// A caption-only button bed of the given size centred on (x, y).
+// A caption-only button bed of the given size for a caption button centred
+// on (x, y). The dialogs draw such a caption 2 pixels left of and 5 above
+// the button's middle, so the bed is centred there.
 Rect Bed(int x, int y, int w = 76, int h = 20)
 {
-    return {x - w / 2, y - h / 2, w, h};
+    constexpr int kCaptionDx = -2;
+    constexpr int kCaptionDy = -5;
+    return {x + kCaptionDx - w / 2, y + kCaptionDy - h / 2, w, h};
 }
 
 void AddButtonSheets(std::vector<ImageAsset>& out)
@@ -213,10 +217,10 @@ void AddPlates(std::vector<ImageAsset>& out)
     out.push_back(Plate("images/dialog/profiles/del_player.png", 380, 250,
                         {"Delete player", {{"Delete this player?", 190, 92, 1, 20}}, {{65, 124, 250, 32}}, {}, {}}));
     out.push_back(Plate("images/dialog/trn_info.png", 139, 170, {"", {}, {}, {}, {36}}));
-    // The close button stands at (250, 450); its caption is drawn 5 pixels
-    // above its middle, and the bed lies under the caption.
+    // The close button stands at (250, 450); Bed lays its bed under the
+    // caption.
     out.push_back(Plate("images/dialog/finish_trn.png", 500, 500,
-                        {"", {}, {}, {Bed(250, 445)}, {110, 125, 175, 225, 275, 325, 375}}));
+                        {"", {}, {}, {Bed(250, 450)}, {110, 125, 175, 225, 275, 325, 375}}));
     out.push_back(Plate("images/dialog/finish.png", 500, 90, {"", {}, {}, {}, {52}}));
     out.push_back(Plate("images/dialog/finish_big.png", 600, 130, {"", {}, {}, {}, {40, 90}}));
     out.push_back(Plate("images/dialog/menu_game.png", 300, 450, {"Menu", {}, {}, {}, {}}));
@@ -241,10 +245,10 @@ void AddPlates(std::vector<ImageAsset>& out)
                          {},
                          {},
                          {280}}));
-    // The close button's caption stands 2 pixels left of and 5 above the
-    // button's point, (350, 290).
+    // The close button stands at (350, 290); Bed lays its bed under the
+    // caption.
     out.push_back(Plate("images/dialog/statistic_dlg.png", 700, 340,
-                        {"Statistics", {}, {}, {Bed(348, 285)}, {92, 157, 202}}));
+                        {"Statistics", {}, {}, {Bed(350, 290)}, {92, 157, 202}}));
     out.push_back(Plate("images/dialog/rules/dlg.png", 700, 60, {"", {}, {}, {}, {}}));
 }
 
@@ -310,7 +314,8 @@ void AddBackgrounds(std::vector<ImageAsset>& out)
 
 void AddTablePieces(std::vector<ImageAsset>& out)
 {
-    out.push_back(Piece("images/main_pot.png", Painter::PotPlate, 150, 44));
+    // Narrow enough to stay clear of the river card beside it.
+    out.push_back(Piece("images/main_pot.png", Painter::PotPlate, 112, 44));
     out.push_back(Piece("images/stages/flop.png", Painter::StageBanner, 170, 46, "Flop"));
     out.push_back(Piece("images/stages/turn.png", Painter::StageBanner, 170, 46, "Turn"));
     out.push_back(Piece("images/stages/river.png", Painter::StageBanner, 170, 46, "River"));

@@ -52,7 +52,9 @@ void TablePieces::SeatPlate(Canvas& canvas, bool lit) const
     // for the cards that lie above it (and for the screen's top edge, where
     // the upper seats' pictures are centred).
     cairo_t* cr = canvas.Cr();
-    const double x = 3.5, y = 51.5, w = 142, h = 46;
+    // 120 wide: the seats by the screen's sides are centred 62 pixels from
+    // its edges, and their plates are seen whole.
+    const double x = 15.5, y = 51.5, w = 119, h = 46;
     if (lit) {
         for (int i = 5; i >= 1; --i) {
             canvas.RoundedRect(x - i, y - i, w + 2 * i, h + 2 * i, 12 + i);
@@ -67,7 +69,7 @@ void TablePieces::SeatPlate(Canvas& canvas, bool lit) const
         canvas.FillVertical(y, y + h, Hex(0x3C4A2A), Hex(0x141C0C));
     else
         canvas.FillVertical(y, y + h, Hex(0x2A1A14), Hex(0x0C0604));
-    canvas.Grain({6, 54, 138, 41}, lit ? 7u : 5u, 0.12, 8.0, 1.5);
+    canvas.Grain({18, 54, 114, 41}, lit ? 7u : 5u, 0.12, 8.0, 1.5);
     // A hairline between the name and the chips.
     cairo_move_to(cr, x + 22, y + 22.5);
     cairo_line_to(cr, x + w - 22, y + 22.5);
@@ -168,13 +170,14 @@ void TablePieces::PotPlate(Canvas& canvas) const
     cairo_fill(cr);
     canvas.RoundedRect(1.5, 1.5, w - 3, h - 3, h / 2 - 1.5);
     canvas.StrokeBrass(0, h, 1.5, 1.0);
-    // A small stack of chips on the left; the label is centred a little left
-    // of the plate's middle and stays clear of it.
+    // A small stack of chips at the right end; the label is centred a little
+    // left of the plate's middle and stays clear of it (the left end lies
+    // beside the river card).
     const int stack[3] = {100, 25, 5};
     for (int i = 0; i < 3; ++i) {
         Canvas chip(36, 26);
         Chip(chip, stack[i]);
-        canvas.Paste(chip, 6, 12 - i * 4, 0.62);
+        canvas.Paste(chip, static_cast<int>(w) - 28, 14 - i * 3, 0.5);
     }
 }
 
