@@ -2,6 +2,7 @@
 
 #include "controls/IButtonVO.h"
 #include "controls/IFactory.h"
+#include "controls/ISound.h"
 #include "game/table/HumanActionDlg.h"
 #include "game/table/ITableShell.h"
 #include "game/table/PlayerMgrI.h"
@@ -16,24 +17,30 @@ PlayerHuman::PlayerHuman(PlayerMgrI* table, const TableServices& services) : Pla
 {
     actionDialog_ = services_.shell->CreateHumanActionDlg(this, this);
     rebuyDialog_ = services_.shell->CreateRebuyAddonDlg(this);
-    if (services_.factory != nullptr) {
-        rebuyButton_ = services_.factory->CreateButtonVO();
-        if (rebuyButton_ != nullptr) {
-            rebuyButton_->SetSize(31, 31);
-            rebuyButton_->SetLayer(500);
-            rebuyButton_->SetImages({"images/btn_def.png", "images/player/rebuy.png", "images/player/rebuy.png",
-                                     "images/player/rebuy.png"});
-            ControlLibrary::Rect source{0, 0, 31, 31};
-            rebuyButton_->SetSourceRects({source, source, source, source});
-            rebuyButton_->AddMouseObserver(this);
-        }
+    if (services_.factory == nullptr)
+        return;
+    rebuyButton_ = services_.factory->CreateButtonVO();
+    if (rebuyButton_ != nullptr) {
+        rebuyButton_->SetSize(31, 31);
+        rebuyButton_->SetLayer(500);
+        // The badge has a frame for each state, one below the other, so a
+        // button the turn has not enabled looks it.
+        rebuyButton_->SetImages({"images/player/rebuy.png", "", "", ""});
+        rebuyButton_->SetSourceRects({ControlLibrary::Rect{0, 0, 31, 31}, ControlLibrary::Rect{0, 31, 31, 31},
+                                      ControlLibrary::Rect{0, 62, 31, 31}, ControlLibrary::Rect{0, 93, 31, 31}});
+        rebuyButton_->AddMouseObserver(this);
     }
+    click_ = services_.factory->CreateSound(true);
+    if (click_ != nullptr)
+        click_->Load("sounds/click.wav");
 }
 
 PlayerHuman::~PlayerHuman()
 {
     if (rebuyButton_ != nullptr)
         services_.factory->ReleaseVO(rebuyButton_);
+    if (services_.factory != nullptr)
+        services_.factory->ReleaseSound(click_);
 }
 
 bool PlayerHuman::InTournament(Tournament& record, SavedGame*& saved) const
@@ -254,6 +261,8 @@ void PlayerHuman::OnMouseUp(uint32_t id, int32_t /*button*/)
 {
     if (rebuyButton_ == nullptr || id != rebuyButton_->GetId() || !rebuyDialog_)
         return;
+    if (click_ != nullptr)
+        click_->Play(false);
     rebuyDialog_->SetMode(RebuyAddonDlg::kRebuy);
     rebuyDialog_->Show(true);
 }

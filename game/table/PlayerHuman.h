@@ -15,7 +15,8 @@
 
 namespace ControlLibrary {
 class IButtonVO;
-}
+class ISound;
+} // namespace ControlLibrary
 struct SavedGame;
 struct Tournament;
 
@@ -69,6 +70,7 @@ private:
     std::unique_ptr<HumanActionDlg> actionDialog_;
     std::unique_ptr<RebuyAddonDlg> rebuyDialog_;
     ControlLibrary::IButtonVO* rebuyButton_ = nullptr;
+    ControlLibrary::ISound* click_ = nullptr;
     uint8_t rebuyOffered_ = 0;
 };
 

@@ -181,7 +181,8 @@ void AddButtonSheets(std::vector<ImageAsset>& out)
     out.push_back(Sheet("images/dialog/btn_ok.png", 76, 80, {Column("", 0, 76, 20, {0, 20, 40, 60})},
                         ButtonStyle::Lozenge));
     out.push_back(Piece("images/dialog/customize/btn_check.png", Painter::Tick, 36, 36));
-    out.push_back(Piece("images/player/rebuy.png", Painter::RebuyBadge, 31, 31));
+    // The seat's re-buy button: four 31 x 31 frames, normal to disabled.
+    out.push_back(Piece("images/player/rebuy.png", Painter::RebuyBadge, 31, 124));
     ImageAsset clear = Piece("images/game_fon/fon_rules_unlim_border_clear.png", Painter::StakeFrame, 186, 133, "",
                              static_cast<int>(State::Normal));
     clear.exactSize = true;

@@ -122,22 +122,28 @@ void TablePieces::Dealer(Canvas& canvas) const
 
 void TablePieces::Rebuy(Canvas& canvas) const
 {
+    // Four frames one below the other: normal, hover, pressed, disabled.
+    static const uint32_t tops[4] = {0x2E8A4C, 0x42B666, 0x1E6A38, 0x6A6A6A};
+    static const uint32_t bottoms[4] = {0x0C3A1A, 0x165C2A, 0x082A12, 0x262626};
     cairo_t* cr = canvas.Cr();
-    canvas.Ellipse(15.5, 15.5, 15, 15);
-    canvas.FillBrass(0, 31, 1.1);
-    canvas.Ellipse(15.5, 15.5, 12.5, 12.5);
-    canvas.FillVertical(3, 28, Hex(0x2E8A4C), Hex(0x0C3A1A));
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    cairo_move_to(cr, 9, 15.5);
-    cairo_line_to(cr, 22, 15.5);
-    cairo_move_to(cr, 15.5, 9);
-    cairo_line_to(cr, 15.5, 22);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.5);
-    cairo_set_line_width(cr, 5);
-    cairo_stroke_preserve(cr);
-    canvas.SetColor(kCream);
-    cairo_set_line_width(cr, 3);
-    cairo_stroke(cr);
+    for (int frame = 0; frame < 4; ++frame) {
+        const double top = 31.0 * frame;
+        canvas.Ellipse(15.5, top + 15.5, 15, 15);
+        canvas.FillBrass(top, top + 31, frame == 3 ? 0.6 : 1.1);
+        canvas.Ellipse(15.5, top + 15.5, 12.5, 12.5);
+        canvas.FillVertical(top + 3, top + 28, Hex(tops[frame]), Hex(bottoms[frame]));
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+        cairo_move_to(cr, 9, top + 15.5);
+        cairo_line_to(cr, 22, top + 15.5);
+        cairo_move_to(cr, 15.5, top + 9);
+        cairo_line_to(cr, 15.5, top + 22);
+        cairo_set_source_rgba(cr, 0, 0, 0, 0.5);
+        cairo_set_line_width(cr, 5);
+        cairo_stroke_preserve(cr);
+        canvas.SetColor(kCream, frame == 3 ? 0.45 : 1.0);
+        cairo_set_line_width(cr, 3);
+        cairo_stroke(cr);
+    }
 }
 
 void TablePieces::StageBanner(Canvas& canvas, const std::string& words) const

@@ -466,6 +466,28 @@ TEST_F(PlayerTest, AnAddOnNeverTakesTheWordsOfAReBuyQuestionStillOpen)
     EXPECT_EQ(table.shell.rebuy->TimesShown(), 1);
 }
 
+TEST_F(PlayerTest, TheSeatsReBuyButtonLooksItsStateClicksAndAsks)
+{
+    testing_support::RecordingFactory factory;
+    table.services.factory = &factory;
+    InTournament(3, 1);
+    Human(100).Show(true);
+    const testing_support::RecordedObject& button = *factory.ObjectsOfKind("Button").front();
+    EXPECT_TRUE(button.visible);
+    EXPECT_EQ(button.image, "images/player/rebuy.png");
+    human->OnMouseUp(button.id, 1);
+    EXPECT_TRUE(table.shell.rebuy->IsVisible());
+    EXPECT_EQ(table.shell.rebuy->GetMode(), RebuyAddonDlg::kRebuy);
+    int clicks = 0;
+    for (const auto& sound : factory.Sounds())
+        if (sound->file == "sounds/click.wav")
+            clicks += sound->plays;
+    EXPECT_EQ(clicks, 1);
+    human.reset();
+    EXPECT_EQ(factory.LiveObjectCount(), 0u);
+    EXPECT_EQ(factory.LiveSoundCount(), 0u);
+}
+
 TEST_F(PlayerTest, WithoutATournamentAnAnswerBuysAndBooksNothing)
 {
     Human(500);
