@@ -143,14 +143,6 @@ void AmountDlg::OnMouseUp(uint32_t id, int32_t /*button*/)
     }
 }
 
-void AmountDlg::OnSysKeyDown(uint32_t key)
-{
-    if (key == kReturnKey)
-        OnMouseUp(ConfirmButtonId(), 1);
-    else if (key == kEscapeKey)
-        OnMouseUp(CancelButtonId(), 1);
-}
-
 uint32_t AmountDlg::ConfirmButtonId() const
 {
     return confirmButton_ ? confirmButton_->GetId() : 0;

@@ -56,8 +56,6 @@ public:
 
     void OnMouseUp(uint32_t id, int32_t button) override;
     void OnDialogShown(uint32_t dialogId, bool shown) override;
-    // Return: confirm; Escape: close.
-    void OnSysKeyDown(uint32_t key) override;
     void OnTextChanged(uint32_t id) override;
     bool AcceptChar(char character) override;
 
@@ -71,6 +69,10 @@ public:
 
 protected:
     AmountDlg(ControlLibrary::DialogMessageObserver* owner, const Look& look);
+
+    // Return: confirm (while the button is enabled); Escape: close.
+    uint32_t ReturnButtonId() const override { return ConfirmButtonId(); }
+    uint32_t EscapeButtonId() const override { return CancelButtonId(); }
 
     void LayoutControls() override;
     // The twins' own children, placed from the dialog's middle.

@@ -47,14 +47,6 @@ void ExitDialog::OnMouseUp(uint32_t id, int32_t /*button*/)
     DialogObject().SetVisible(false);
 }
 
-void ExitDialog::OnSysKeyDown(uint32_t key)
-{
-    if (key == kReturnKey)
-        OnMouseUp(YesButtonId(), 1);
-    else if (key == kEscapeKey)
-        OnMouseUp(NoButtonId(), 1);
-}
-
 uint32_t ExitDialog::YesButtonId() const
 {
     return yesButton_ ? yesButton_->GetId() : 0;

@@ -23,12 +23,15 @@ public:
 
     void LayoutControls() override;
     void OnMouseUp(uint32_t id, int32_t button) override;
-    // Return: yes; Escape: no.
-    void OnSysKeyDown(uint32_t key) override;
 
     bool AnswerYes() const { return answerYes_; }
     uint32_t YesButtonId() const;
     uint32_t NoButtonId() const;
+
+protected:
+    // Return: yes; Escape: no.
+    uint32_t ReturnButtonId() const override { return YesButtonId(); }
+    uint32_t EscapeButtonId() const override { return NoButtonId(); }
 
 private:
     ControlLibrary::IButtonVO* yesButton_ = nullptr;

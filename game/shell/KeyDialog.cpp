@@ -38,8 +38,8 @@ bool KeyDialog::IsSysInputEnabled()
 
 void KeyDialog::OnSysKeyDown(uint32_t key)
 {
-    const uint32_t button = ReturnButtonId();
-    if (key == kReturnKey && button != 0)
+    const uint32_t button = key == kReturnKey ? ReturnButtonId() : key == kEscapeKey ? EscapeButtonId() : 0;
+    if (button != 0)
         OnMouseUp(button, 1);
 }
 

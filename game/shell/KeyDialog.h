@@ -1,7 +1,8 @@
 // A dialog that answers keys without having the keyboard focus: it is one of
 // the factory's system-input observers for as long as it lives, and Return
 // acts as a click on its Return button (the close button unless the dialog
-// says otherwise).
+// says otherwise), Escape as a click on its Escape button (none unless the
+// dialog names one).
 //
 // Only the dialog on top answers: it must be shown and enabled (a modal
 // dialog shown above it disables it) and no other shown key dialog may lie
@@ -26,11 +27,13 @@ public:
     ~KeyDialog() override;
 
     bool IsSysInputEnabled() final;
-    // Return clicks the Return button; other keys do nothing.
+    // Return clicks the Return button, Escape the Escape button; other keys
+    // do nothing.
     void OnSysKeyDown(uint32_t key) override;
 
 protected:
     virtual uint32_t ReturnButtonId() const { return CloseButtonId(); }
+    virtual uint32_t EscapeButtonId() const { return 0; }
 
 private:
     // Shown, enabled, and no other shown key dialog above it.

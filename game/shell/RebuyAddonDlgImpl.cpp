@@ -80,14 +80,6 @@ void RebuyAddonDlgImpl::OnMouseUp(uint32_t id, int32_t /*button*/)
     DialogObject().SetVisible(false);
 }
 
-void RebuyAddonDlgImpl::OnSysKeyDown(uint32_t key)
-{
-    if (key == kReturnKey)
-        OnMouseUp(YesButtonId(), 1);
-    else if (key == kEscapeKey)
-        OnMouseUp(NoButtonId(), 1);
-}
-
 uint32_t RebuyAddonDlgImpl::YesButtonId() const
 {
     return yesButton_ ? yesButton_->GetId() : 0;

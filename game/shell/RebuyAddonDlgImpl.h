@@ -33,8 +33,6 @@ public:
     void LayoutControls() override;
     void OnMouseUp(uint32_t id, int32_t button) override;
     void OnDialogShown(uint32_t dialogId, bool shown) override;
-    // Return: yes; Escape: no.
-    void OnSysKeyDown(uint32_t key) override;
 
     void SetMode(uint8_t mode) override { mode_ = mode; }
     uint8_t GetMode() const override { return mode_; }
@@ -45,6 +43,11 @@ public:
     uint32_t YesButtonId() const;
     uint32_t NoButtonId() const;
     ControlLibrary::IStringVO* QuestionText() const { return question_; }
+
+protected:
+    // Return: yes; Escape: no.
+    uint32_t ReturnButtonId() const override { return YesButtonId(); }
+    uint32_t EscapeButtonId() const override { return NoButtonId(); }
 
 private:
     ControlLibrary::IButtonVO* yesButton_ = nullptr;

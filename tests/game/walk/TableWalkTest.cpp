@@ -51,9 +51,9 @@ const Sight kRebuyQuestion = Image(Gamespace::RebuyAddonDlgImpl::kBackground).Na
 const Sight kMenuButton = Image("images/btn_menu.png").Named("the menu button");
 
 // A table played through the screen.
-class TableWalk {
+class PlayedTable {
 public:
-    explicit TableWalk(ScriptedPlayer& player) : player_(player) {}
+    explicit PlayedTable(ScriptedPlayer& player) : player_(player) {}
 
     GameMgr& Table() const { return *player_.Game().GetGameMgr(); }
     PlayerI& Human() const { return *Table().GetPlayer(0); }
@@ -289,7 +289,7 @@ private:
 // opponents decide for themselves, so a hand may end before all are); each
 // turn takes the first wanted action not yet done that is open, else checks
 // or calls. Raises and opens are typed in pot-limit and no-limit games.
-void PlayHandsDoing(ScriptedPlayer& player, TableWalk& walk, const std::vector<uint32_t>& wanted, bool typed,
+void PlayHandsDoing(ScriptedPlayer& player, PlayedTable& walk, const std::vector<uint32_t>& wanted, bool typed,
                     int maxHands)
 {
     auto missing = [&] {
@@ -340,39 +340,42 @@ void LeaveGame(ScriptedPlayer& player)
     EXPECT_EQ(player.Finish(), 0);
 }
 
-TEST(TableWalk, ALimitHandIsCheckedCalledOpenedAndRaisedOneUnitAtATime)
-{
+// A program at the fastest game speed, on its start screen.
+class TableWalk : public ::testing::Test {
+protected:
+    TableWalk() : walk(player)
+    {
+        player.WriteRegistryNumber("Options\\Speed", 10);
+        player.Launch();
+    }
+    // A cash table of `players` seats of `type`, played until each of
+    // `wanted` was done; then the game is left.
+    void PlayCashTable(GameType type, uint16_t players, const std::vector<uint32_t>& wanted)
+    {
+        PlayedTable::ChooseCashTable(PlayedTable::MakeProfile(), type, players);
+        walk.SitDown();
+        PlayHandsDoing(player, walk, wanted, type != kGameLimit, 8);
+        LeaveGame(player);
+    }
+
     ScriptedPlayer player;
-    player.WriteRegistryNumber("Options\\Speed", 10);
-    player.Launch();
-    TableWalk walk(player);
-    TableWalk::ChooseCashTable(TableWalk::MakeProfile(), kGameLimit, 4);
-    walk.SitDown();
-    PlayHandsDoing(player, walk, {Gamespace::kHumanCheck, Gamespace::kHumanOpen, Gamespace::kHumanCall,
-                                  Gamespace::kHumanRaise},
-                   false, 8);
-    LeaveGame(player);
+    PlayedTable walk;
+};
+
+TEST_F(TableWalk, ALimitHandIsCheckedCalledOpenedAndRaisedOneUnitAtATime)
+{
+    PlayCashTable(kGameLimit, 4,
+                  {Gamespace::kHumanCheck, Gamespace::kHumanOpen, Gamespace::kHumanCall, Gamespace::kHumanRaise});
 }
 
-TEST(TableWalk, PotLimitAmountsAreTypedAndAHandIsFolded)
+TEST_F(TableWalk, PotLimitAmountsAreTypedAndAHandIsFolded)
 {
-    ScriptedPlayer player;
-    player.WriteRegistryNumber("Options\\Speed", 10);
-    player.Launch();
-    TableWalk walk(player);
-    TableWalk::ChooseCashTable(TableWalk::MakeProfile(), kGamePotLimit, 3);
-    walk.SitDown();
-    PlayHandsDoing(player, walk, {Gamespace::kHumanRaise, Gamespace::kHumanOpen, Gamespace::kHumanFold}, true, 8);
-    LeaveGame(player);
+    PlayCashTable(kGamePotLimit, 3, {Gamespace::kHumanRaise, Gamespace::kHumanOpen, Gamespace::kHumanFold});
 }
 
-TEST(TableWalk, ANoLimitHandAtAFullTableIsCalledThenPlayedAllIn)
+TEST_F(TableWalk, ANoLimitHandAtAFullTableIsCalledThenPlayedAllIn)
 {
-    ScriptedPlayer player;
-    player.WriteRegistryNumber("Options\\Speed", 10);
-    player.Launch();
-    TableWalk walk(player);
-    TableWalk::ChooseCashTable(TableWalk::MakeProfile(), kGameNoLimit, 10);
+    PlayedTable::ChooseCashTable(PlayedTable::MakeProfile(), kGameNoLimit, 10);
     walk.SitDown();
     ASSERT_TRUE(walk.PlayOnToTurnOrResult());
     EXPECT_EQ(walk.Table().GetSeatList().size(), 10u);
@@ -392,14 +395,14 @@ TEST(TableWalk, ANoLimitHandAtAFullTableIsCalledThenPlayedAllIn)
 // A tournament at its start, or at the level before its add-on.
 SavedGame& EnterTournament(uint16_t id, uint32_t level)
 {
-    Profile& alice = TableWalk::MakeProfile();
+    Profile& alice = PlayedTable::MakeProfile();
     SavedGame& saved = testing_support::AddFreshTournament(alice, id, 5);
     saved.level = level;
     return saved;
 }
 
 // Plays one hand folding at every turn, up to its result.
-void FoldToTheResult(ScriptedPlayer& player, TableWalk& walk)
+void FoldToTheResult(ScriptedPlayer& player, PlayedTable& walk)
 {
     while (walk.PlayOnToTurnOrResult())
         walk.Act(walk.Enabled(Gamespace::kHumanCheck) ? Gamespace::kHumanCheck : Gamespace::kHumanFold);
@@ -407,13 +410,9 @@ void FoldToTheResult(ScriptedPlayer& player, TableWalk& walk)
     player.Screenshot("tournament hand result");
 }
 
-TEST(TableWalk, AHumanOutOfChipsIsAskedToReBuyAndReturnBuysTheChips)
+TEST_F(TableWalk, AHumanOutOfChipsIsAskedToReBuyAndReturnBuysTheChips)
 {
-    ScriptedPlayer player;
-    player.WriteRegistryNumber("Options\\Speed", 10);
-    player.Launch();
     SavedGame& saved = EnterTournament(3, 1); // Big game N: $150 for 22500 chips
-    TableWalk walk(player);
     walk.SitDown();
     FoldToTheResult(player, walk);
     // The human has lost everything (a tool puts him there at once).
@@ -437,13 +436,9 @@ TEST(TableWalk, AHumanOutOfChipsIsAskedToReBuyAndReturnBuysTheChips)
     LeaveGame(player);
 }
 
-TEST(TableWalk, TheLevelBeforeTheAddOnAsksAfterEveryHandYesBuysAndEscapeDeclines)
+TEST_F(TableWalk, TheLevelBeforeTheAddOnAsksAfterEveryHandYesBuysAndEscapeDeclines)
 {
-    ScriptedPlayer player;
-    player.WriteRegistryNumber("Options\\Speed", 10);
-    player.Launch();
     SavedGame& saved = EnterTournament(3, 14); // the add-on comes at level 15
-    TableWalk walk(player);
     walk.SitDown();
     FoldToTheResult(player, walk);
     const double chips = walk.Human().GetChips();
