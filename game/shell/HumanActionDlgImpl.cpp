@@ -109,8 +109,9 @@ void HumanActionDlgImpl::OnMouseUp(uint32_t id, int32_t /*button*/)
 {
     if (id == 0 || !player_)
         return;
-    const auto found = std::find_if(buttons_.begin(), buttons_.end(),
-                                    [id](const ControlLibrary::IButtonVO* button) { return button && button->GetId() == id; });
+    const auto found = std::find_if(buttons_.begin(), buttons_.end(), [id](const ControlLibrary::IButtonVO* button) {
+        return button && button->GetId() == id;
+    });
     if (found == buttons_.end())
         return;
     PlayClick();

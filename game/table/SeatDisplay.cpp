@@ -343,7 +343,8 @@ void SeatDisplay::ShowStatus(const std::string& text)
     // sides it is moved in just far enough to be read whole.
     ControlLibrary::Point from = chipsLabelAt_;
     const int32_t half = statusFont_ != nullptr ? statusFont_->GetStringWidth(text) / 2 : 0;
-    from.x = std::clamp(from.x, half + kStatusMargin, std::max(half + kStatusMargin, kTableWidth - half - kStatusMargin));
+    const int32_t leftmost = half + kStatusMargin;
+    from.x = std::clamp(from.x, leftmost, std::max(leftmost, kTableWidth - half - kStatusMargin));
     if (statusLabel_ != nullptr)
         statusLabel_->SetPosition(from);
     SetVisible(statusLabel_, shown_);

@@ -114,7 +114,9 @@ public:
     {
         for (int announcements = 0; announcements < 4; ++announcements) {
             const bool moved = player_.WaitUntil(
-                [&] { return HumansTurn() || Table().GetFinishDlg()->IsVisible() || Table().GetStageDlg()->IsVisible(); },
+                [&] {
+                    return HumansTurn() || Table().GetFinishDlg()->IsVisible() || Table().GetStageDlg()->IsVisible();
+                },
                 60000, "the human's turn or the end of the hand");
             if (!moved)
                 return false;
