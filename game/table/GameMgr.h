@@ -146,6 +146,9 @@ public:
     double GetChipsRemoved() const { return betting_.ChipsRemoved(); }
     uint32_t GetLevelSecondsLeft() const { return levelSecondsLeft_; }
     bool IsLevelExpired() const { return levelExpired_ != 0; }
+    // Tests and tools: the level clock runs out now, as its timer would at
+    // the end of the level (the next hand raises the level).
+    void RunOutLevelClock();
     TableScreen* Screen() const { return screen_.get(); }
     Deck& GetDeck() { return deck_; }
     BoardDisplay* GetBoardDisplay() const { return boardDisplay_.get(); }

@@ -94,6 +94,15 @@ void GameMgr::StartLevelTimer(uint32_t seconds)
     levelTimer_->Start(paused_ != 0, 0);
 }
 
+void GameMgr::RunOutLevelClock()
+{
+    if (levelTimer_ != nullptr)
+        levelTimer_->Stop();
+    levelSecondsLeft_ = 0;
+    ShowLevelTime();
+    levelExpired_ = 1;
+}
+
 void GameMgr::ShowTournamentInfo(bool show)
 {
     if (show) {

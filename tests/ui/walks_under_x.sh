@@ -4,12 +4,16 @@
 # Each walk saves a screenshot of every step under tests/walk/sdl in the
 # build folder.
 #
-#   walks_under_x.sh WALK_PROGRAM
+#   walks_under_x.sh WALK_PROGRAM [GTEST_FILTER]
+#
+# A filter runs only the walks it names (the long ones have a time budget of
+# their own).
 #
 # Exits 77 (skipped) when xvfb-run is not installed.
 set -euo pipefail
 
 program=$1
+filter=${2:-*}
 command -v xvfb-run >/dev/null 2>&1 || { echo "skipped: xvfb-run is not installed"; exit 77; }
 runtime=$(mktemp -d)
 trap 'rm -rf "$runtime"' EXIT
@@ -17,4 +21,4 @@ trap 'rm -rf "$runtime"' EXIT
 # check would report as ours (the headless walks check our own code).
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 PELLUCOR_PLATFORM=sdl XDG_RUNTIME_DIR=$runtime \
-    timeout 280 xvfb-run -a -s "-screen 0 1280x1024x24" "$program"
+    timeout 280 xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --gtest_filter="$filter"
