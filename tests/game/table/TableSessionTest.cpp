@@ -2,8 +2,8 @@
 // tables that end, pausing, and profile values that cannot be trusted.
 #include "game/table/PlayerComp.h"
 #include "game/table/PlayerHuman.h"
-#include "game/table/SeatDisplay.h"
 #include "game/table/RebuyAddonDlg.h"
+#include "game/table/SeatDisplay.h"
 #include "game/table/TableScreen.h"
 #include "tests/support/RecordingFactory.h"
 #include "tests/support/TableHarness.h"
@@ -588,8 +588,9 @@ TEST(TableSession, TheBoardShowsTheCardsTheTableTurnedOver)
 }
 
 // What the seats show: the human's cards face up, a back for each card of a
-// computer in the hand until the showdown turns every dealt card over, one
-// dealer button, and every player's name, chips and bet.
+// computer in the hand until the showdown turns every card still in the hand
+// over (a folded hand stays out of sight), one dealer button, and every
+// player's name, chips and bet.
 class SeatsOnScreen {
 public:
     explicit SeatsOnScreen(testing_support::RecordingFactory& factory) : factory_(factory) {}
@@ -627,7 +628,7 @@ public:
                 continue;
             EXPECT_TRUE(ShowsText(player->GetName())) << player->GetName();
             EXPECT_TRUE(ShowsText(SeatDisplay::FormatMoney(player->GetChips()))) << player->GetName();
-            if (!player->IsInHand() && seat != 0 && !showdown)
+            if (!player->IsInHand() && (seat != 0 || showdown))
                 continue;
             if (player->GetBet() > 0.0 && !showdown) {
                 EXPECT_TRUE(ShowsText(SeatDisplay::FormatMoney(player->GetBet()))) << player->GetName();
