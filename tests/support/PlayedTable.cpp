@@ -2,6 +2,7 @@
 
 #include "game/shell/ExitDialog.h"
 #include "game/shell/GameImpl.h"
+#include "game/shell/MenuDlgImpl.h"
 #include "game/shell/OpenDlg.h"
 #include "game/shell/OpenRaiseDlg.h"
 #include "game/shell/SetupRulesMgr.h"
@@ -39,6 +40,10 @@ const Sight PlayedTable::kClose = Caption("Close").Named("Close");
 const Sight PlayedTable::kOpenDialog = Image(Gamespace::OpenDlg::kBackground).Named("the open dialog");
 const Sight PlayedTable::kRaiseDialog = Image(Gamespace::OpenRaiseDlg::kBackground).Named("the raise dialog");
 const Sight PlayedTable::kMenuButton = Image("images/btn_menu.png").Named("the menu button");
+const Sight PlayedTable::kLeaveTable =
+    Image(Gamespace::MenuDlgImpl::kButtons, {236, 8, 228, 50}).Named("Leave the table");
+const Sight PlayedTable::kLeaveTournament =
+    Image(Gamespace::MenuDlgImpl::kTournamentLeave, {0, 7, 103, 50}).Named("Leave the tournament");
 
 void PlayedTable::ChooseCashTable(Profile& profile, GameType type, uint16_t players)
 {
@@ -104,8 +109,14 @@ bool PlayedTable::PlayOnToTurnOrResult()
             60000, "the human's turn or the end of the hand");
         if (!moved)
             return false;
-        if (!Table().GetStageDlg()->IsVisible())
-            return HumansTurn() && !Table().GetFinishDlg()->IsVisible();
+        if (!Table().GetStageDlg()->IsVisible()) {
+            const bool turn = HumansTurn() && !Table().GetFinishDlg()->IsVisible();
+            if (turn && !boardPhotographed_ && Table().State().boardStage > 0) {
+                boardPhotographed_ = true;
+                player_.Screenshot("cards dealt and the board");
+            }
+            return turn;
+        }
         Dismiss(*Table().GetStageDlg());
     }
     ADD_FAILURE() << "more stage announcements than a hand has";
@@ -119,6 +130,10 @@ void PlayedTable::Dismiss(Gamespace::BaseDialog& dialog)
     // close shows that the click took.
     const uint32_t stage = Table().State().boardStage;
     const bool dealer = &dialog == static_cast<Gamespace::BaseDialog*>(Table().GetDealerSelectDlg());
+    if (!dealer && !stagePhotographed_) {
+        stagePhotographed_ = true;
+        player_.Screenshot("stage announcement");
+    }
     player_.Click(kClose);
     if (dealer)
         EXPECT_NE(Table().GetTableStateCode(), Gamespace::kTableDealerDraw) << "Close left the dealer draw up";
@@ -126,14 +141,19 @@ void PlayedTable::Dismiss(Gamespace::BaseDialog& dialog)
         EXPECT_GT(Table().State().boardStage, stage) << "Close left the stage announcement up";
 }
 
-void PlayedTable::CheckBooks() const
+double PlayedTable::ChipsAtTable() const
 {
     const bool settled = Table().GetFinishDlg()->IsVisible();
     double held = 0.0;
     for (Gamespace::PlayerI* seated : Table().GetSeatList())
         if (seated != nullptr)
             held += seated->GetChips() + (settled ? 0.0 : seated->GetHandContribution());
-    EXPECT_DOUBLE_EQ(held, Table().GetChipsBought() - Table().GetChipsRemoved());
+    return held;
+}
+
+void PlayedTable::CheckBooks() const
+{
+    EXPECT_DOUBLE_EQ(ChipsAtTable(), Table().GetChipsBought() - Table().GetChipsRemoved());
 }
 
 void PlayedTable::CheckTurn() const

@@ -48,6 +48,9 @@ public:
     static const Sight kOpenDialog;
     static const Sight kRaiseDialog;
     static const Sight kMenuButton;
+    // The menu's leave button, at a cash table and in a tournament.
+    static const Sight kLeaveTable;
+    static const Sight kLeaveTournament;
 
     explicit PlayedTable(ScriptedPlayer& player) : player_(player) {}
 
@@ -67,12 +70,16 @@ public:
     bool HumansTurn() const;
     bool Enabled(uint32_t code) const;
     // Plays on until the human's turn (true) or the hand result (false),
-    // closing the stage announcements on the way.
+    // closing the stage announcements on the way; the first turn of the walk
+    // with board cards out is photographed.
     bool PlayOnToTurnOrResult();
-    // Closes the dealer or stage announcement with its Close button.
+    // Closes the dealer or stage announcement with its Close button (the
+    // first stage announcement of the walk is photographed first).
     void Dismiss(Gamespace::BaseDialog& dialog);
-    // Every chip bought is in front of a player or in this hand's bets (once
-    // the hand is shown down, in front of a player).
+    // The chips in front of the players and, until the hand is shown down,
+    // in this hand's bets.
+    double ChipsAtTable() const;
+    // Every chip bought is at the table (ChipsAtTable).
     void CheckBooks() const;
     // At the human's turn: the buttons of the legal actions are enabled
     // (all-in but at a limit cash table) and the seat shows the chips.
@@ -105,6 +112,8 @@ private:
     ScriptedPlayer& player_;
     std::set<uint32_t> done_;
     int hands_ = 0;
+    bool stagePhotographed_ = false;
+    bool boardPhotographed_ = false;
 };
 
 } // namespace walk

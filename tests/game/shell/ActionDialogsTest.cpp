@@ -145,6 +145,30 @@ TEST_F(ActionStrip, AClickPlaysTheClickAndReportsTheAction)
     EXPECT_EQ(human_.reported.size(), 3u);
 }
 
+TEST_F(ActionStrip, EveryButtonOfTheAmountDialogsClicksAndSoDoTheirKeys)
+{
+    Play(kGameNoLimit);
+    human_.legal = {kHumanOpen, kHumanRaise};
+    Turn();
+    size_t expected = 0;
+    for (const AmountDlg* dialog : {static_cast<const AmountDlg*>(&strip_.GetOpenDlg()),
+                                    static_cast<const AmountDlg*>(&strip_.GetRaiseDlg())}) {
+        const uint32_t code = dialog == &strip_.GetOpenDlg() ? kHumanOpen : kHumanRaise;
+        ClickOn(Button(code).GetId());
+        ClickOn(dialog->CancelButtonId());
+        ClickOn(Button(code).GetId());
+        ClickOn(dialog->ConfirmButtonId());
+        ClickOn(Button(code).GetId());
+        PressKey(KeyDialog::kEscapeKey);
+        ClickOn(Button(code).GetId());
+        PressKey(KeyDialog::kReturnKey);
+        expected += 8;
+        EXPECT_EQ(Clicks(), expected) << (code == kHumanOpen ? "open" : "raise");
+        EXPECT_FALSE(dialog->IsVisible());
+    }
+    EXPECT_EQ(human_.reported, (std::vector<std::string>{"1 10", "1 10", "4 10", "4 10"}));
+}
+
 TEST_F(ActionStrip, LimitGamesBetOneUnitDoubledFromTheTurnOn)
 {
     Play(kGameLimit);

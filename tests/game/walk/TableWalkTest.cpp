@@ -1,12 +1,19 @@
 // Whole hands at cash tables, played as a person plays them: the action
 // strip clicked on the human's turns, amounts typed into the open and raise
-// dialogs, the announcements and the hand results closed, the menu opened.
-// After every step the walk checks what the table holds (the chips the
+// dialogs, the announcements and the hand results closed, the menu opened;
+// a tournament left through the menu while a hand result shows, and a human
+// without chips at a cash table told he has finished. After every step the walk checks what the table holds (the chips the
 // human put in, his standing in the hand, the books of every chip bought)
 // and which dialogs show.
+#include "game/shell/GameImpl.h"
+#include "game/shell/SetupRulesMgr.h"
+#include "game/table/FinishDlg.h"
 #include "game/table/GameMgr.h"
 #include "game/table/HumanActionMessageObserver.h"
+#include "game/table/PlayerHuman.h"
+#include "game/table/SavedGame.h"
 #include "game/table/TableDialogs.h"
+#include "platform/window/VirtualKeys.h"
 #include "tests/game/shell/ProfileTestSupport.h"
 #include "tests/support/PlayedTable.h"
 #include "tests/support/ScriptedPlayer.h"
@@ -18,8 +25,23 @@
 
 namespace {
 
+using walk::Caption;
 using walk::PlayedTable;
 using walk::ScriptedPlayer;
+
+// "Sit & Go N": $50 for 1500 chips.
+constexpr uint16_t kSitAndGoN = 2;
+
+// The chips a tournament's record keeps: the human's, each opponent's, and
+// those of a hand in play.
+double SavedChips(const SavedGame& saved)
+{
+    double sum = saved.startChips + saved.humanBet + saved.totalPot;
+    for (const SeatRecord& seat : saved.seats)
+        if (seat.active != 0)
+            sum += seat.chips + seat.bet;
+    return sum;
+}
 
 // Plays hands of one cash table until each of `wanted` was done once (the
 // opponents decide for themselves, so a hand may end before all are); each
@@ -116,6 +138,74 @@ TEST_F(TableWalk, ANoLimitHandAtAFullTableIsCalledThenPlayedAllIn)
 
     PlayHandsDoing(player, walk, {Gamespace::kHumanCall, Gamespace::kHumanAllIn}, true, 8);
     walk.LeaveGame();
+}
+
+TEST_F(TableWalk, LeavingATournamentThroughTheMenuWhileTheHandResultShowsKeepsEveryChip)
+{
+    SavedGame& saved = PlayedTable::EnterTournament(AddActiveProfile("Alice"), kSitAndGoN, 6, 1);
+    walk.SitDown();
+    walk.FoldToTheResult();
+    ASSERT_FALSE(HasFatalFailure());
+    walk.CheckBooks();
+    const double held = walk.ChipsAtTable();
+    EXPECT_DOUBLE_EQ(held, 6 * 1500.0);
+
+    // The menu opens above the hand result; it takes no keys, and the
+    // result beneath it takes none while the menu is up.
+    player.Click(PlayedTable::kMenuButton);
+    ASSERT_TRUE(walk.Table().GetMenuDlg()->IsVisible());
+    EXPECT_TRUE(walk.Table().IsPaused());
+    EXPECT_TRUE(player.Sees(PlayedTable::kLeaveTournament));
+    player.Screenshot("the menu over the hand result");
+    player.Press(platform::VK_RETURN);
+    EXPECT_TRUE(walk.Table().GetMenuDlg()->IsVisible());
+    EXPECT_TRUE(walk.Table().GetFinishDlg()->IsVisible()) << "Return paged the covered hand result";
+
+    // Leaving keeps every chip of the shown-down hand in the record.
+    player.Click(PlayedTable::kLeaveTournament);
+    EXPECT_FALSE(walk.Table().IsActive());
+    EXPECT_FALSE(walk.Table().GetFinishDlg()->IsVisible());
+    EXPECT_TRUE(player.Game().GetSetupRulesMgr().IsActive());
+    EXPECT_EQ(saved.inUse, 1) << "the tournament waits to be resumed";
+    EXPECT_EQ(saved.handOver, 1);
+    EXPECT_DOUBLE_EQ(SavedChips(saved), held);
+
+    // Sitting down again resumes with the same chips and deals a new hand.
+    player.Game().GetSetupRulesMgr().OnSetupDone(0);
+    ASSERT_TRUE(walk.Table().IsActive());
+    EXPECT_DOUBLE_EQ(walk.ChipsAtTable(), held);
+    walk.FoldToTheResult();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_DOUBLE_EQ(walk.ChipsAtTable(), held);
+    walk.CheckBooks();
+    walk.FinishHand();
+    walk.LeaveGame();
+}
+
+TEST_F(TableWalk, AHumanLeftWithoutChipsAtACashTableIsToldHeHasFinished)
+{
+    PlayedTable::ChooseCashTable(AddActiveProfile("Alice"), kGameNoLimit, 3);
+    walk.SitDown();
+    walk.FoldToTheResult();
+    ASSERT_FALSE(HasFatalFailure());
+    // A tool hands the human's chips to the next seat at once (behind the
+    // seats' backs: their labels keep showing the chips as they were).
+    Gamespace::BettingRound& money = walk.Table().Betting();
+    money.SetChips(1, money.Stake(1).chips + money.Stake(0).chips);
+    money.SetChips(0, 0);
+    walk.CheckBooks();
+    for (int page = 0; page < 10 && walk.Table().GetFinishDlg()->IsVisible(); ++page)
+        player.Click(PlayedTable::kClose);
+    ASSERT_TRUE(player.WaitUntil([&] { return walk.Table().GetBankruptDlg()->IsVisible(); },
+                                 ScriptedPlayer::kPromptMs, "the bankrupt announcement"));
+    EXPECT_TRUE(player.Sees(Caption("You have finished this game.")));
+    player.Screenshot("bankrupt announcement");
+    player.Click(PlayedTable::kClose);
+    EXPECT_FALSE(walk.Table().IsActive());
+    EXPECT_TRUE(player.Game().GetSetupRulesMgr().IsActive()) << "the finished table leads back to the set-up screens";
+    player.CloseWindow();
+    EXPECT_TRUE(player.WaitForExit());
+    EXPECT_EQ(player.Finish(), 0);
 }
 
 } // namespace
