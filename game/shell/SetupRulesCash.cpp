@@ -35,9 +35,17 @@ const SetupRulesScreen::ButtonLook kPlusLook{
 constexpr uint16_t kStakeWidth = 186;
 constexpr uint16_t kStakeHeight = 133;
 // The chosen stake is the disabled button: its caption stays light on the
-// bordered frame.
+// bordered frame, and on the dimmed ones of the stakes a dialog disables.
 constexpr std::array<RGB, 5> kStakeCaptionColours{RGB{0, 0, 0}, RGB{255, 255, 128}, RGB{203, 203, 192},
                                                   RGB{203, 203, 192}, RGB{0, 0, 0}};
+
+// A stake's frames; the disabled one is the chosen stake's border or, on the
+// others, the dimmed table a dialog over the screen leaves them.
+std::array<std::string, 4> StakeImages(bool chosen)
+{
+    return {SetupRulesCash::kStakeImage, SetupRulesCash::kHoverStakeImage, SetupRulesCash::kHoverStakeImage,
+            chosen ? SetupRulesCash::kChosenStakeImage : SetupRulesCash::kHeldStakeImage};
+}
 
 std::string Dollars(double amount)
 {
@@ -155,7 +163,7 @@ SetupRulesCash::StakeButton& SetupRulesCash::AcquireStakeButton()
     stake.button = MakeButton(TextFont());
     if (ControlLibrary::IButtonVO* button = stake.button) {
         button->SetSize(kStakeWidth, kStakeHeight);
-        button->SetImages({kStakeImage, "", "", kChosenStakeImage});
+        button->SetImages(StakeImages(false));
         button->SetSourceRects({ControlLibrary::Rect{0, 0, kStakeWidth, kStakeHeight},
                                 {0, 0, kStakeWidth, kStakeHeight},
                                 {0, 0, kStakeWidth, kStakeHeight},
@@ -191,8 +199,10 @@ void SetupRulesCash::BuildStakeButtons()
 void SetupRulesCash::RefreshSelection()
 {
     for (const StakeButton& stake : stakes_)
-        if (stake.button)
+        if (stake.button) {
             stake.button->SetEnabled(true);
+            stake.button->SetImages(StakeImages(false));
+        }
     TableChoice& choice = Choice();
     auto chosen = std::find_if(stakes_.begin(), stakes_.end(),
                                [&](const StakeButton& stake) { return stake.shown && stake.row == choice.tableIndex; });
@@ -205,8 +215,10 @@ void SetupRulesCash::RefreshSelection()
             return;
         choice.tableIndex = chosen->row;
     }
-    if (chosen->button)
+    if (chosen->button) {
+        chosen->button->SetImages(StakeImages(true));
         chosen->button->SetEnabled(false);
+    }
     if (lines_[kValue1])
         lines_[kValue1]->SetText(Dollars(chosen->bet));
     if (lines_[kValue2])

@@ -21,6 +21,11 @@ class SetupRulesCash : public SetupRulesScreen {
 public:
     static constexpr char kStakeImage[] = "images/game_fon/fon_rules_unlim_border_clear.png";
     static constexpr char kChosenStakeImage[] = "images/game_fon/fon_rules_unlim_border.png";
+    // The stake under the pointer (and pressed), and the stakes not chosen
+    // while a dialog over the screen holds every button disabled: without
+    // them each stake would show the chosen one's frame.
+    static constexpr char kHoverStakeImage[] = "images/game_fon/fon_rules_unlim_border_hover.png";
+    static constexpr char kHeldStakeImage[] = "images/game_fon/fon_rules_unlim_border_off.png";
     static constexpr char kPlusMinusImage[] = "images/dialog/options/bt_opt.png";
     static constexpr uint16_t kMinPlayers = 2;
     static constexpr uint16_t kMaxPlayers = 10;

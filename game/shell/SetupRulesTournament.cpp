@@ -24,6 +24,16 @@ constexpr int16_t kTournamentHeight = 38;
 // The chosen tournament is the disabled button: its caption stays lit.
 constexpr std::array<RGB, 5> kTournamentCaptionColours{RGB{203, 203, 192}, RGB{255, 255, 128}, RGB{203, 203, 192},
                                                        RGB{255, 255, 128}, RGB{0, 0, 0}};
+// A tournament button's frames; the disabled one is the chosen tournament's
+// or, on the others, the greyed face a dialog over the screen leaves them.
+std::array<ControlLibrary::Rect, 4> TournamentFrames(bool chosen)
+{
+    return {ControlLibrary::Rect{0, 0, kTournamentWidth, kTournamentHeight},
+            {0, 46, kTournamentWidth, kTournamentHeight},
+            {0, 137, kTournamentWidth, kTournamentHeight},
+            {0, chosen ? 90 : 182, kTournamentWidth, kTournamentHeight}};
+}
+
 // The column of each kind of tournament; each column's buttons stand 60
 // pixels apart from y = 300 down.
 constexpr int32_t kColumnX[] = {260, 500, 740};
@@ -89,16 +99,11 @@ void SetupRulesTournament::CreateControls()
 
 void SetupRulesTournament::CreateTournamentButtons()
 {
-    const std::array<ControlLibrary::Rect, 4> frames{
-        ControlLibrary::Rect{0, 0, kTournamentWidth, kTournamentHeight},
-        {0, 46, kTournamentWidth, kTournamentHeight},
-        {0, 137, kTournamentWidth, kTournamentHeight},
-        {0, 90, kTournamentWidth, kTournamentHeight}};
     for (const Tournament& record : catalogue_) {
         ControlLibrary::IButtonVO* button = MakeButton(ButtonFont());
         if (button) {
             button->SetImages({kTournamentImage, kTournamentImage, kTournamentImage, kTournamentImage});
-            button->SetSourceRects(frames);
+            button->SetSourceRects(TournamentFrames(false));
             button->SetTextColours(kTournamentCaptionColours);
             button->SetSize(uint32_t(kTournamentWidth), uint32_t(kTournamentHeight));
             button->SetCaption(record.name);
@@ -179,11 +184,11 @@ void SetupRulesTournament::ReleaseOwnObjects()
 
 void SetupRulesTournament::Choose(size_t index)
 {
-    for (ControlLibrary::IButtonVO* button : tournamentButtons_)
-        if (button)
-            button->SetEnabled(true);
-    if (tournamentButtons_[index])
-        tournamentButtons_[index]->SetEnabled(false);
+    for (size_t i = 0; i < tournamentButtons_.size(); ++i)
+        if (ControlLibrary::IButtonVO* button = tournamentButtons_[i]) {
+            button->SetSourceRects(TournamentFrames(i == index));
+            button->SetEnabled(i != index);
+        }
     const Tournament& record = catalogue_[index];
     WriteValues(record);
     kind_ = record.kind;

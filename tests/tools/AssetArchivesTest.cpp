@@ -5,7 +5,9 @@
 // and crops clean frames, every image font parses and covers printable
 // ASCII, and every sound decodes through the program's own readers.
 #include "framework/base/PathUtils.h"
+#include "framework/graphics/Graphics.h"
 #include "framework/resources/FontData.h"
+#include "framework/resources/ImageFont.h"
 #include "framework/sound/DSoundManager.h"
 #include "imagelib/ImageLib.h"
 #include "pak/PakFileFunctions.h"
@@ -13,6 +15,7 @@
 #include "pak/PakInterface.h"
 #include "platform/ddraw/DDrawTesting.h"
 #include "platform/dsound/DSoundTesting.h"
+#include "tests/framework/graphics/TestImageHost.h"
 #include "tests/framework/resources/FontTestHost.h"
 #include "tests/tools/SourceLiterals.h"
 #include "tools/assetgen/AssetCatalog.h"
@@ -222,6 +225,92 @@ TEST_F(PackedArchives, FontDescriptorsParseAndCoverPrintableAscii)
         EXPECT_GT(kerned, 0) << font.descriptor << " has no kerning pairs";
         data.release()->Release();
     }
+}
+
+// The controls draw a caption's baseline one line height below the top of a
+// box centred on the control, lifted 5 pixels: with every font the capitals
+// land in the middle of the button, edit box or list row.
+TEST_F(PackedArchives, CaptionCapitalsStandInTheMiddleOfTheirControl)
+{
+    constexpr int kMiddle = 60;
+    constexpr int kLift = 5;
+    for (const assetgen::FontAsset& asset : GetCatalog().fonts) {
+        Zolt::testing::FontTestHost host;
+        Zolt::ImageFont font(&host, asset.descriptor);
+        ASSERT_TRUE(font.GetFontData()->IsLoaded()) << asset.descriptor;
+        auto canvas = Zolt::testing::MakeFilled(200, 120, 0xFF000000);
+        Zolt::Graphics g(canvas.get());
+        const int height = font.QueryHeight();
+        const int top = kMiddle - kLift - height / 2;
+        font.RenderText(&g, 10, top + height, "HEH", Zolt::Color(255, 255, 255), Zolt::Rect(0, 0, 0, 0));
+        int first = -1, last = -1;
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 200; ++x)
+                if ((Zolt::testing::PixelAt(*canvas, x, y) & 0xFF) > 128) {
+                    first = first < 0 ? y : first;
+                    last = y;
+                }
+        ASSERT_GE(first, 0) << asset.descriptor << " drew nothing";
+        EXPECT_NEAR((first + last + 1) / 2.0, kMiddle, 2.0)
+            << asset.descriptor << ": capitals from row " << first << " to " << last;
+    }
+}
+
+// The mean difference of two crops of an image, over their common size.
+double Difference(const ImageLib::Image& image, const assetgen::Rect& a, const assetgen::Rect& b)
+{
+    const uint32_t* bits = image.GetBits();
+    const int w = std::min(a.w, b.w), h = std::min(a.h, b.h);
+    double sum = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint32_t p = bits[size_t(a.y + y) * image.GetWidth() + a.x + x];
+            const uint32_t q = bits[size_t(b.y + y) * image.GetWidth() + b.x + x];
+            for (int shift = 0; shift < 32; shift += 8)
+                sum += std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF));
+        }
+    return sum / (4.0 * w * h);
+}
+
+// A player tells a button's states apart: each frame of a button differs
+// from its others (frames that share their rectangle are one picture), and
+// so do the stake tables' frames, each an image of its own.
+TEST_F(PackedArchives, EveryStateOfAButtonLooksItsOwn)
+{
+    constexpr double kDistinct = 2.0;
+    std::vector<std::pair<std::string, assetgen::State>> stakeFrames;
+    for (const assetgen::ImageAsset& asset : GetCatalog().images) {
+        if (asset.painter == assetgen::Painter::StakeFrame)
+            stakeFrames.emplace_back(asset.path, static_cast<assetgen::State>(asset.variant));
+        if (asset.buttons.empty())
+            continue;
+        std::unique_ptr<ImageLib::Image> image = LoadPacked(asset.path);
+        ASSERT_TRUE(image) << asset.path;
+        for (const auto& button : asset.buttons)
+            for (size_t i = 0; i < button.frames.size(); ++i)
+                for (size_t j = i + 1; j < button.frames.size(); ++j) {
+                    const assetgen::Frame& a = button.frames[i];
+                    const assetgen::Frame& b = button.frames[j];
+                    if (a.state == b.state || std::abs(a.rect.y - b.rect.y) < a.rect.h / 2)
+                        continue;
+                    EXPECT_GT(Difference(*image, a.rect, b.rect), kDistinct)
+                        << asset.path << ": frames at y " << a.rect.y << " and " << b.rect.y << " look alike";
+                }
+    }
+    ASSERT_EQ(stakeFrames.size(), 4u) << "clear, under the pointer, chosen and held back";
+    for (size_t i = 0; i < stakeFrames.size(); ++i)
+        for (size_t j = i + 1; j < stakeFrames.size(); ++j) {
+            auto a = LoadPacked(stakeFrames[i].first), b = LoadPacked(stakeFrames[j].first);
+            ASSERT_TRUE(a && b);
+            const uint32_t* pa = a->GetBits();
+            const uint32_t* pb = b->GetBits();
+            double sum = 0;
+            const size_t n = size_t(a->GetWidth()) * a->GetHeight();
+            for (size_t k = 0; k < n; ++k)
+                for (int shift = 0; shift < 32; shift += 8)
+                    sum += std::abs(int((pa[k] >> shift) & 0xFF) - int((pb[k] >> shift) & 0xFF));
+            EXPECT_GT(sum / (4.0 * n), kDistinct) << stakeFrames[i].first << " and " << stakeFrames[j].first;
+        }
 }
 
 // The headless audio device and a pretend window, as the sound tests use.

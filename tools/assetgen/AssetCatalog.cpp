@@ -1,12 +1,16 @@
 #include "tools/assetgen/AssetCatalog.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace assetgen {
 
 const char* const kRankLetters[13] = {"2", "3", "4", "5", "6", "7", "8", "9", "0", "J", "Q", "K", "A"};
 const char* const kSuitLetters[4] = {"s", "c", "d", "b"};
 const int kChipValues[12] = {5000, 2500, 1000, 500, 250, 100, 50, 25, 10, 5, 2, 1};
+// The caption's capitals stand two pixels below the button's middle.
+const Rect kStakeCard = {29, 53, 128, 30};
+
 const int kSeatLayout[10][10] = {
     {512, 630, -13, -5, 33, 33, -36, -24, 50, -70},     {265, 605, -67, 0, -21, 38, -36, -24, 50, -50},
     {150, 480, -80, 0, -34, 38, -36, -24, 55, -40},     {150, 330, -80, -160, -34, -122, -36, -74, 40, -30},
@@ -80,13 +84,13 @@ ImageAsset Backdrop(const std::string& path, BackgroundDetails details)
 }
 
 // A caption-only button bed of the given size for a caption button centred
-// on (x, y). The dialogs draw such a caption 2 pixels left of and 5 above
-// the button's middle, so the bed is centred there.
+// on (x, y). The dialogs draw such a caption 2 pixels left of the button's
+// middle (and lift it 5 pixels, which stands its capitals in the middle), so
+// the bed is centred there.
 Rect Bed(int x, int y, int w = 76, int h = 20)
 {
     constexpr int kCaptionDx = -2;
-    constexpr int kCaptionDy = -5;
-    return {x + kCaptionDx - w / 2, y + kCaptionDy - h / 2, w, h};
+    return {x + kCaptionDx - w / 2, y - h / 2, w, h};
 }
 
 void AddButtonSheets(std::vector<ImageAsset>& out)
@@ -118,16 +122,15 @@ void AddButtonSheets(std::vector<ImageAsset>& out)
                         ButtonStyle::Lacquer));
     out.push_back(Sheet("images/btn_statistic.png", 137, 219, {Column("Statistics", 0, 137, 50, {0, 56, 113, 169})},
                         ButtonStyle::Lacquer));
-    // A tournament button's disabled frame marks the chosen tournament. Its
-    // caption is drawn 5 pixels above the frame's middle, so the face keeps
-    // to the upper part of the frame.
+    // A tournament button's disabled frame marks the chosen tournament; the
+    // frame at the foot is the others' while a dialog holds the screen.
     SheetButton trn{"", Glyph::None,
                     {{{0, 0, 122, 38}, State::Normal},
                      {{0, 46, 122, 38}, State::Hover},
                      {{0, 137, 122, 38}, State::Pressed},
-                     {{0, 90, 122, 38}, State::Selected}},
-                    8};
-    out.push_back(Sheet("images/btn_trn.png", 122, 175, {trn}, ButtonStyle::Lacquer));
+                     {{0, 90, 122, 38}, State::Selected},
+                     {{0, 182, 122, 38}, State::Disabled}}};
+    out.push_back(Sheet("images/btn_trn.png", 122, 220, {trn}, ButtonStyle::Lacquer));
     out.push_back(Sheet("images/dialog/options/bt_opt.png", 56, 114,
                         {Column("", 0, 28, 28, {0, 29, 58, 86}, Glyph::Minus),
                          Column("", 28, 28, 28, {0, 29, 58, 86}, Glyph::Plus)},
@@ -183,14 +186,18 @@ void AddButtonSheets(std::vector<ImageAsset>& out)
     out.push_back(Piece("images/dialog/customize/btn_check.png", Painter::Tick, 36, 36));
     // The seat's re-buy button: four 31 x 31 frames, normal to disabled.
     out.push_back(Piece("images/player/rebuy.png", Painter::RebuyBadge, 31, 124));
-    ImageAsset clear = Piece("images/game_fon/fon_rules_unlim_border_clear.png", Painter::StakeFrame, 186, 133, "",
-                             static_cast<int>(State::Normal));
-    clear.exactSize = true;
-    out.push_back(clear);
-    ImageAsset chosen = Piece("images/game_fon/fon_rules_unlim_border.png", Painter::StakeFrame, 186, 133, "",
-                              static_cast<int>(State::Selected));
-    chosen.exactSize = true;
-    out.push_back(chosen);
+    // The stake tables' frames: clear, under the pointer (and pressed), the
+    // chosen one, and the others while a dialog holds the screen.
+    const std::pair<const char*, State> stakes[] = {
+        {"images/game_fon/fon_rules_unlim_border_clear.png", State::Normal},
+        {"images/game_fon/fon_rules_unlim_border_hover.png", State::Hover},
+        {"images/game_fon/fon_rules_unlim_border.png", State::Selected},
+        {"images/game_fon/fon_rules_unlim_border_off.png", State::Disabled}};
+    for (const auto& [path, state] : stakes) {
+        ImageAsset frame = Piece(path, Painter::StakeFrame, 186, 133, "", static_cast<int>(state));
+        frame.exactSize = true;
+        out.push_back(frame);
+    }
 }
 
 void AddPlates(std::vector<ImageAsset>& out)
@@ -296,7 +303,7 @@ void AddBackgrounds(std::vector<ImageAsset>& out)
 
     BackgroundDetails rules;
     rules.screen = Screen::RulesPage;
-    rules.spots = {{332, 170, 360, 48}}; // the cartouche under the blue title
+    rules.spots = {{332, 175, 360, 48}}; // the cartouche under the blue title
     rules.panels = {{182, 132, 680, 490}};
     out.push_back(Backdrop("images/game_fon/fon_game_rules.jpg", rules));
 

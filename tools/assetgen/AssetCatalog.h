@@ -53,9 +53,6 @@ struct SheetButton {
     std::string words;
     Glyph glyph = Glyph::None;
     std::vector<Frame> frames;
-    // Rows left clear at the foot of each frame: the face of a button whose
-    // caption the toolkit draws above the middle stands where the caption is.
-    int clearBelow = 0;
 };
 
 // Which painter makes an image.
@@ -172,5 +169,9 @@ extern const int kChipValues[12];
 // plate, the dealer button, the action badges and the bet. The felt's bet
 // places and the mock table are drawn from it.
 extern const int kSeatLayout[10][10];
+// The card under a stake's caption, in the stake button's own 186 x 133
+// frame: the cash set-up screens paint it light for the dark caption, and
+// the stake frames of the other states cover it dark for their light ones.
+extern const Rect kStakeCard;
 
 } // namespace assetgen

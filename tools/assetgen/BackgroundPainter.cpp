@@ -172,6 +172,15 @@ void BackgroundPainter::CashSetup(Canvas& canvas, const BackgroundDetails& d) co
         canvas.Grain({s.x + 18, s.y + 19, s.w - 36, s.h - 42}, 40u + static_cast<uint32_t>(n), 0.06, 1.3, 1.3);
         canvas.RoundedRect(s.x + 18, s.y + 19, s.w - 36, s.h - 42, 32);
         canvas.StrokeBrass(s.y + 19, s.Bottom() - 23, 1.5, 1.0);
+        // The stake's caption is dark script: it stands on an ivory card.
+        const Rect card{s.x + kStakeCard.x, s.y + kStakeCard.y, kStakeCard.w, kStakeCard.h};
+        canvas.RoundedRect(card.x + 1, card.y + 2, card.w, card.h, 7);
+        canvas.SetColor(Hex(0x000000), 0.35);
+        cairo_fill(cr);
+        canvas.RoundedRect(card.x + 0.5, card.y + 0.5, card.w - 1, card.h - 1, 7);
+        canvas.FillVertical(card.y, card.Bottom(), kIvory, kCream);
+        canvas.RoundedRect(card.x + 0.5, card.y + 0.5, card.w - 1, card.h - 1, 7);
+        canvas.StrokeBrass(card.y, card.Bottom(), 1.2, 0.9);
         // Seats round the table: small brass studs.
         for (int k = 0; k < 10; ++k) {
             const double a = k * 2 * M_PI / 10 + M_PI / 10;

@@ -53,7 +53,8 @@ Body StateBody(Body body, State state)
     case State::Pressed:
         return {body.bottom.Scaled(0.8), body.top.Scaled(0.75)};
     case State::Selected:
-        return {body.top.Mix(kGold, 0.35), body.bottom.Mix(kBrassDark, 0.3)};
+        // Chosen: the face stays dark under its light caption, in a wide gold rim.
+        return {body.top.Mix(kGold, 0.12), body.bottom.Scaled(0.85)};
     default:
         return body;
     }
@@ -89,12 +90,9 @@ double Radius(const Rect& area, ButtonStyle style)
 void ButtonPainter::PaintSheet(const ImageAsset& sheet, Canvas& canvas) const
 {
     const auto style = static_cast<ButtonStyle>(sheet.variant);
-    for (const FramePlan& plan : PlanFrames(sheet)) {
-        Rect area = plan.area;
-        area.h -= plan.button->clearBelow;
-        if (area.w > 2 && area.h > 2)
-            PaintFace(canvas, area, style, plan.state, *plan.button);
-    }
+    for (const FramePlan& plan : PlanFrames(sheet))
+        if (plan.area.w > 2 && plan.area.h > 2)
+            PaintFace(canvas, plan.area, style, plan.state, *plan.button);
 }
 
 void ButtonPainter::PaintFace(Canvas& canvas, const Rect& area, ButtonStyle style, State state,
@@ -126,10 +124,10 @@ void ButtonPainter::PaintBody(Canvas& canvas, const Rect& area, ButtonStyle styl
     const double x = area.x + 0.5, y = area.y + 0.5, w = area.w - 1.0, h = area.h - 1.0;
     // Drop shadow inside the margin is left out: the frame must stay inside
     // its rectangle. The rim is the brass band, the body inset within it.
-    const double rim = style == ButtonStyle::Plaque ? 3.0 : (area.h >= 30 ? 2.0 : 1.5);
+    const double rim = style == ButtonStyle::Plaque || state == State::Selected ? 3.0 : (area.h >= 30 ? 2.0 : 1.5);
     canvas.RoundedRect(x, y, w, h, r);
     if (state == State::Selected) {
-        canvas.FillBrass(y, y + h, 1.15);
+        canvas.FillBrass(y, y + h, 1.35);
     } else if (style == ButtonStyle::Slot) {
         canvas.FillBrass(y, y + h, 0.75);
     } else {
@@ -138,7 +136,7 @@ void ButtonPainter::PaintBody(Canvas& canvas, const Rect& area, ButtonStyle styl
     const double ix = x + rim, iy = y + rim, iw = w - 2 * rim, ih = h - 2 * rim;
     canvas.RoundedRect(ix, iy, iw, ih, std::max(1.0, r - rim));
     canvas.FillVertical(iy, iy + ih, body.top, body.bottom);
-    if (style == ButtonStyle::Plaque) {
+    if (style == ButtonStyle::Plaque || state == State::Selected) {
         // An engraved inner line.
         canvas.RoundedRect(ix + 3, iy + 3, iw - 6, ih - 6, std::max(1.0, r - rim - 3));
         canvas.SetColor(kBrassLight, 0.45);

@@ -82,7 +82,7 @@ BakedFont FontBaker::Bake(const FontAsset& font) const
     if (font.style == FaceStyle::Chancery)
         baked.advance[' '] = std::max(baked.advance[' '], (font.pixelSize + 2) / 3);
     // The line: from the highest ink to the lowest, plus the shadow's pixel.
-    const int ascent = -top;
+    baked.ascent = -top;
     baked.height = bottom - top + 1;
     // Shelf packing of the cells.
     int x = 0, y = 0, shelf = 0;
@@ -96,7 +96,7 @@ BakedFont FontBaker::Bake(const FontAsset& font) const
         }
         baked.rects[c] = {x, y, cellW[c], cellH[c]};
         baked.offsetX[c] = left[c];
-        baked.offsetY[c] = rise[c] + ascent;
+        baked.offsetY[c] = rise[c] + baked.ascent;
         x += cellW[c];
         shelf = std::max(shelf, cellH[c]);
     }
@@ -139,13 +139,12 @@ std::string FontBaker::Descriptor(const FontAsset& font, const BakedFont& baked)
     std::ostringstream d;
     d << "# " << FileName(font.descriptor) << ": " << Typefaces::Describe(FaceOf(font.style, font.pixelSize))
       << " at " << font.pixelSize << " pixels.\n";
-    d << "# Made by tools/assetgen. The line height is also the ascent, since the\n";
-    d << "# toolkit puts the baseline one line height below the top of a text.\n";
+    d << "# Made by tools/assetgen.\n";
     d << "SetDefaultPointSize " << font.pixelSize << ";\n";
     d << "CreateLayer Main;\n";
     d << "LayerSetImage Main " << Quoted(FileName(font.atlas)) << ";\n";
     d << "LayerSetPointSize Main " << font.pixelSize << ";\n";
-    d << "LayerSetAscent Main " << baked.height << ";\n";
+    d << "LayerSetAscent Main " << baked.ascent << ";\n";
     d << "LayerSetHeight Main " << baked.height << ";\n";
     d << "Define Chars (";
     for (int c = kFirst; c <= kLast; ++c)

@@ -5,9 +5,12 @@
 // from the first, draws a soft shadow one pixel down and right, so that the
 // game's light texts stay legible on any ground.
 //
-// The toolkit draws a text's baseline one line height below the top of its
-// box; the descriptors therefore give the whole line height as the ascent and
-// place each glyph inside the box by its offset.
+// The descriptors give the face's true metrics: the line runs from the
+// highest ink to the lowest (and the shadow's pixel), the ascent is the part
+// of it above the baseline, and each glyph's offset places it from the line's
+// top. The toolkit draws a text's baseline one line height below the top of
+// its box, so its ink hangs a descent below the box, and the controls lift
+// their captions by about that much to stand them in the middle.
 //
 // Used on the generator's thread.
 #pragma once
@@ -29,7 +32,8 @@ struct BakedFont {
     int offsetX[128] = {};
     int offsetY[128] = {};
     std::map<std::pair<char, char>, int> kerning;
-    int height = 0; // line height, also the ascent the descriptor gives
+    int height = 0; // line height: from the highest ink to the lowest
+    int ascent = 0;  // from the line's top to the baseline
     int pixelSize = 0;
     std::string descriptorText;
 };
@@ -39,8 +43,8 @@ public:
     explicit FontBaker(const Typefaces& faces) : faces_(faces) {}
 
     BakedFont Bake(const FontAsset& font) const;
-    // Draws a line of text the way the toolkit does: the top of the text's
-    // box at y, its left edge at x.
+    // Draws a line of text with the top of its line at y (its baseline an
+    // ascent below) and its left edge at x.
     static void Render(Canvas& canvas, const BakedFont& font, const std::string& text, double x, double y,
                        const Rgb& colour);
     static int Measure(const BakedFont& font, const std::string& text);

@@ -63,14 +63,15 @@ public:
         screen_.Paste(crop, x - r.w / 2, y - r.h / 2);
     }
 
-    // Text the way a string object aligned (h, v) draws it.
+    // Text the way a string object aligned (h, v) draws it: the baseline one
+    // line height below the top of its box.
     void Say(const std::string& font, const std::string& text, int x, int y, int h, int v, const Rgb& colour)
     {
         const BakedFont& f = Font(font);
         const int w = FontBaker::Measure(f, text);
         const double left = h == 1 ? x - w / 2 : (h == 2 ? x - w : x);
         const double top = v == 1 ? y - f.height / 2 : (v == 2 ? y - f.height : y);
-        FontBaker::Render(screen_, f, text, left, top, colour);
+        FontBaker::Render(screen_, f, text, left, top + f.height - f.ascent, colour);
     }
 
 private:

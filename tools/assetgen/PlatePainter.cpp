@@ -113,7 +113,9 @@ void PlatePainter::PaintStakeFrame(const ImageAsset& image, Canvas& canvas) cons
 {
     cairo_t* cr = canvas.Cr();
     const double w = image.width, h = image.height;
-    if (static_cast<State>(image.variant) == State::Selected) {
+    const auto state = static_cast<State>(image.variant);
+    switch (state) {
+    case State::Selected:
         // The chosen table: a glowing gold border.
         for (int i = 6; i >= 1; --i) {
             canvas.RoundedRect(7 - i, 7 - i, w - 14 + 2 * i, h - 14 + 2 * i, 18 + i);
@@ -123,14 +125,43 @@ void PlatePainter::PaintStakeFrame(const ImageAsset& image, Canvas& canvas) cons
         }
         canvas.RoundedRect(7, 7, w - 14, h - 14, 18);
         canvas.StrokeBrass(7, h - 7, 4, 1.25);
-    } else {
+        break;
+    case State::Hover:
+        // Under the pointer: a warm light rim.
+        canvas.RoundedRect(8, 8, w - 16, h - 16, 18);
+        canvas.SetColor(kBrassLight, 0.7);
+        cairo_set_line_width(cr, 2);
+        cairo_stroke(cr);
+        break;
+    case State::Disabled:
+        // Held back behind a dialog: the table dimmed, no rim.
+        canvas.RoundedRect(10, 11, w - 20, h - 26, 40);
+        canvas.SetColor(Hex(0x000000), 0.4);
+        cairo_fill(cr);
+        break;
+    default:
         // Unchosen: a faint rim only, so that the table painted on the screen
         // shows through.
         canvas.RoundedRect(8, 8, w - 16, h - 16, 18);
         canvas.SetColor(kBrassLight, 0.18);
         cairo_set_line_width(cr, 1.5);
         cairo_stroke(cr);
+        return;
     }
+    PaintStakeCard(canvas, state);
+}
+
+void PlatePainter::PaintStakeCard(Canvas& canvas, State state) const
+{
+    // The light captions of these states stand on a dark card laid over the
+    // screen's ivory one.
+    const Rect& c = kStakeCard;
+    const Rgb top = state == State::Disabled ? Hex(0x34302A) : kLacquerLight;
+    const Rgb bottom = state == State::Disabled ? Hex(0x1C1A16) : kLacquer;
+    canvas.RoundedRect(c.x - 0.5, c.y - 0.5, c.w + 1, c.h + 1, 7.5);
+    canvas.FillVertical(c.y, c.Bottom(), top, bottom);
+    canvas.RoundedRect(c.x + 0.5, c.y + 0.5, c.w - 1, c.h - 1, 7);
+    canvas.StrokeBrass(c.y, c.Bottom(), 1.2, state == State::Selected ? 1.3 : (state == State::Disabled ? 0.6 : 1.0));
 }
 
 } // namespace assetgen

@@ -28,6 +28,7 @@ public:
 
 private:
     void PaintFrame(Canvas& canvas, int width, int height) const;
+    void PaintStakeCard(Canvas& canvas, State state) const;
 
     const Typefaces& faces_;
     ButtonPainter buttons_;

@@ -1,6 +1,8 @@
 // The set-up module and its four screens on a test factory: which screen
 // shows, what each button writes into the profile, what the keys do, and
 // that every object goes back to the factory.
+#include "controls/ButtonFace_impl.h"
+#include "controls/IBridgeToVO.h"
 #include "controls/IButtonVO.h"
 #include "controls/IImageVO.h"
 #include "game/shell/CustomizeDlg.h"
@@ -55,6 +57,17 @@ protected:
         return screen.StakeButtons().at(row).button;
     }
     ControlLibrary::IButtonVO* TournamentButton(size_t index) { return Tournaments().TournamentButtons().at(index); }
+    // The image and the part of it a button shows while disabled.
+    std::pair<std::string, int32_t> DisabledFace(ControlLibrary::IButtonVO* button)
+    {
+        auto* bridge = dynamic_cast<ControlLibrary::IBridgeToVO*>(button);
+        auto* face = bridge ? dynamic_cast<ControlLibrary::ButtonFace_impl*>(bridge->GetImpl()) : nullptr;
+        if (!face)
+            return {};
+        std::string name;
+        Factory().GetImageName(face->GetImageHandle(3), name);
+        return {name, face->GetSourceRect(3).y};
+    }
     // A game of tournament `id` in Ann's profile, as a start leaves it.
     SavedGame& SavedTournament(uint16_t id)
     {
@@ -219,6 +232,39 @@ TEST_F(SetupModule, EnterAndSpaceStartOnlyWhileTheScreenShowsAndNoDialogIsOpenOv
     module_.Hide();
     PressKey(SetupRulesScreen::kEnterKey);
     EXPECT_EQ(game_.done.size(), 1u);
+}
+
+// A dialog over the screen disables every button behind it; only the chosen
+// stake or tournament then shows the chosen frame.
+TEST_F(SetupModule, BehindADialogOnlyTheChoiceShowsTheChosenFrame)
+{
+    for (const char* frame : {SetupRulesCash::kStakeImage, SetupRulesCash::kHoverStakeImage,
+                              SetupRulesCash::kChosenStakeImage, SetupRulesCash::kHeldStakeImage})
+        host_->AddImage(frame, 186, 133, 0xFF204020);
+    ShowFor(0);
+    SetupRulesCash& cash = ShownScreen<SetupRulesCash>();
+    Click(StakeButton(cash, 4));
+    Click(cash.CustomizeButton());
+    ASSERT_TRUE(cash.GetCustomizeDlg()->IsVisible());
+    for (size_t row = 0; row < 6; ++row) {
+        EXPECT_FALSE(StakeButton(cash, row)->IsEnabled());
+        EXPECT_EQ(DisabledFace(StakeButton(cash, row)).first,
+                  row == 4 ? SetupRulesCash::kChosenStakeImage : SetupRulesCash::kHeldStakeImage)
+            << "stake " << row;
+    }
+    cash.GetCustomizeDlg()->Show(false);
+    module_.Hide();
+
+    ShowFor(3);
+    SetupRulesTournament& screen = ShownScreen<SetupRulesTournament>();
+    Click(TournamentButton(6));
+    Click(screen.CustomizeButton());
+    ASSERT_TRUE(screen.GetCustomizeDlg()->IsVisible());
+    for (size_t i = 0; i < screen.TournamentButtons().size(); ++i) {
+        EXPECT_FALSE(TournamentButton(i)->IsEnabled());
+        EXPECT_EQ(DisabledFace(TournamentButton(i)).second, i == 6 ? 90 : 182) << "tournament " << i;
+    }
+    screen.GetCustomizeDlg()->Show(false);
 }
 
 TEST_F(SetupModule, InAWindowTheCloseButtonGoesWhenTheOptionsCloseAndComesBackWithTheScreen)
