@@ -229,8 +229,11 @@ void AddPlates(std::vector<ImageAsset>& out)
     // caption.
     out.push_back(Plate("images/dialog/finish_trn.png", 500, 500,
                         {"", {}, {}, {Bed(250, 450)}, {110, 125, 175, 225, 275, 325, 375}}));
+    // The announcements and the re-buy question share the small banner, their
+    // captions in different places, so it has no beds; the hand result's close
+    // button stands 45 below its middle.
     out.push_back(Plate("images/dialog/finish.png", 500, 90, {"", {}, {}, {}, {52}}));
-    out.push_back(Plate("images/dialog/finish_big.png", 600, 130, {"", {}, {}, {}, {40, 90}}));
+    out.push_back(Plate("images/dialog/finish_big.png", 600, 130, {"", {}, {}, {Bed(300, 110)}, {40, 90}}));
     out.push_back(Plate("images/dialog/menu_game.png", 300, 450, {"Menu", {}, {}, {}, {}}));
     out.push_back(Plate("images/dialog/open.png", 365, 215,
                         {"Open",
