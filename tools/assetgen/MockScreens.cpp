@@ -167,7 +167,10 @@ void CashSetupScreen(Mock& m)
     const char* captions[6] = {"$1/$2", "$2/$4", "$4/$8", "$10/$20", "$25/$50", "$50/$100"};
     for (int i = 0; i < 6; ++i) {
         const int x = xs[i % 3], y = ys[i / 3];
-        m.Put(i == 1 ? "images/game_fon/fon_rules_unlim_border.png" : "images/game_fon/fon_rules_unlim_border_clear.png",
+        // The second stake is chosen, the pointer is over the fifth.
+        m.Put(i == 1   ? "images/game_fon/fon_rules_unlim_border.png"
+              : i == 4 ? "images/game_fon/fon_rules_unlim_border_hover.png"
+                       : "images/game_fon/fon_rules_unlim_border_clear.png",
               x, y);
         m.Say("fonts/BrushScriptStd18.txt", captions[i], x, y - 5, 1, 1,
               i == 1 ? Hex(0xCBCBC0) : (i == 4 ? Hex(0xFFFF80) : Hex(0x000000)));
