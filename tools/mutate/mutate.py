@@ -513,6 +513,11 @@ def evaluate(build, rel, targets, testers, limit, args):
     stamps = [o.stat().st_mtime_ns if o.exists() else 0 for o in objects]
     code, output = ninja(build, targets, args.jobs, cache=False)
     if code != 0:
+        # The link step lists the program's tests by running it: a mutant
+        # that hangs or crashes there compiled and was caught, not invalid.
+        if "Error running test executable" in output:
+            hung = "due to timeout" in output
+            return {"status": "timeout" if hung else "killed", "detail": "the program fails listing its tests"}
         error = re.search(r"error: (.*)", output)
         return {"status": "invalid", "detail": error.group(1)[:80] if error else "build failed"}
     if any(o.stat().st_mtime_ns == stamp for o, stamp in zip(objects, stamps)):
