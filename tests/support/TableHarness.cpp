@@ -64,6 +64,11 @@ void TableHarness::OnModuleDone(uint32_t /*moduleId*/)
     restartPending_ = restartWhenDone;
 }
 
+void TableHarness::CallOrCheck(Gamespace::HumanActionMessageObserver& human)
+{
+    human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? Gamespace::kHumanCall : Gamespace::kHumanCheck, 0);
+}
+
 void TableHarness::DefaultHumanAction(Gamespace::HumanActionMessageObserver& human)
 {
     std::vector<uint32_t> actions;

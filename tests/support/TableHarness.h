@@ -58,6 +58,8 @@ public:
     bool restartWhenDone = true;
 
     void DefaultHumanAction(Gamespace::HumanActionMessageObserver& human);
+    // A human who only follows: calls what is due, checks when nothing is.
+    static void CallOrCheck(Gamespace::HumanActionMessageObserver& human);
 
     platform::ManualClock clock;
     VirtualTimeSystem time;

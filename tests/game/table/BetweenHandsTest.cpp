@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace Gamespace {
 namespace {
@@ -79,6 +80,37 @@ protected:
         harness.restartWhenDone = false;
     }
     bool PlayToTheResult() { return harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }); }
+
+    // A tournament whose stage announcements stay open until closed, the
+    // human calling or checking every time.
+    static void AnnounceStagesAndCallAlong(TableHarness& table)
+    {
+        table.shell.profile.customOption = 1;
+        table.closeAnnouncements = false;
+        table.humanPolicy = TableHarness::CallOrCheck;
+    }
+    SavedGame& StartWithStagesAnnounced()
+    {
+        SavedGame& saved = harness.UseTournament(2, 8);
+        AnnounceStagesAndCallAlong(harness);
+        harness.Start();
+        return saved;
+    }
+    // Plays on, past the button's draw, until a stage is announced and the
+    // announcement is one `wanted` accepts.
+    bool RunToAnAnnouncement(const std::function<bool()>& wanted = [] { return true; })
+    {
+        return harness.RunUntil([&] {
+            if (harness.shell.dealer->IsVisible())
+                harness.shell.dealer->Show(false);
+            if (!harness.shell.stage->IsVisible())
+                return false;
+            if (wanted())
+                return true;
+            harness.shell.stage->Show(false);
+            return false;
+        });
+    }
 
     TableHarness harness{31};
 };
@@ -314,7 +346,7 @@ TEST_F(BetweenHands, ATournamentLeftAtTheHumansTurnOnTheFlopBeforeAnyBetIsSavedA
     harness.humanPolicy = [&](HumanActionMessageObserver& human) {
         waiting = human.GetBoardStage() == 1 && harness.table->State().betMade == 0;
         if (!waiting)
-            human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
+            TableHarness::CallOrCheck(human);
     };
     harness.Start();
     ASSERT_TRUE(harness.RunUntil([&] { return waiting; }));
@@ -330,7 +362,7 @@ TEST_F(BetweenHands, ATournamentLeftWhenTheHumanOpensTheFlopGivesHimTheTurnFirst
         waiting = human.GetBoardStage() == 1 && harness.table->GetPlayer(0)->GetPosition() == 0 &&
                   harness.table->State().betMade == 0;
         if (!waiting)
-            human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
+            TableHarness::CallOrCheck(human);
     };
     harness.Start();
     ASSERT_TRUE(harness.RunUntil([&] { return waiting && harness.shell.humanAction->actionsShown; }));
@@ -339,18 +371,8 @@ TEST_F(BetweenHands, ATournamentLeftWhenTheHumanOpensTheFlopGivesHimTheTurnFirst
 
 TEST_F(BetweenHands, ATournamentLeftWithAStageAnnouncedIsSavedWithTheAnnouncementPending)
 {
-    SavedGame& saved = harness.UseTournament(2, 8);
-    harness.shell.profile.customOption = 1;
-    harness.closeAnnouncements = false;
-    harness.humanPolicy = [](HumanActionMessageObserver& human) {
-        human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
-    };
-    harness.Start();
-    ASSERT_TRUE(harness.RunUntil([&] {
-        if (harness.shell.dealer->IsVisible())
-            harness.shell.dealer->Show(false);
-        return harness.shell.stage->IsVisible();
-    }));
+    SavedGame& saved = StartWithStagesAnnounced();
+    ASSERT_TRUE(RunToAnAnnouncement());
     const TableState state = harness.table->State();
     Scribble(saved);
     harness.table->Hide();
@@ -387,13 +409,21 @@ bool WaitForTheHumanAtStage(TableHarness& harness, uint32_t stage)
     harness.humanPolicy = [&harness, &waiting, stage](HumanActionMessageObserver& human) {
         waiting = human.GetBoardStage() == stage;
         if (!waiting)
-            human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
+            TableHarness::CallOrCheck(human);
     };
     bool reached = harness.RunUntil([&] { return waiting && harness.shell.humanAction->actionsShown; });
-    harness.humanPolicy = [](HumanActionMessageObserver& human) {
-        human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
-    };
+    harness.humanPolicy = TableHarness::CallOrCheck;
     return reached;
+}
+
+// A tournament of eight left at the human's first turn before the flop.
+SavedGame& LeaveAtTheHumansFirstTurn(TableHarness& harness)
+{
+    SavedGame& saved = harness.UseTournament(2, 8);
+    harness.Start();
+    EXPECT_TRUE(WaitForTheHumanAtStage(harness, 1));
+    harness.table->Hide();
+    return saved;
 }
 
 TEST_F(BetweenHands, AHandResumedOnTheTurnIsTheHandThatWasLeft)
@@ -451,20 +481,10 @@ TEST_F(BetweenHands, AHandResumedOnTheFlopAndOnTheRiverShowsItsBoard)
 
 TEST_F(BetweenHands, AHandResumedWithItsStageAnnouncementPendingAnnouncesItAgain)
 {
-    SavedGame& saved = harness.UseTournament(2, 8);
-    harness.shell.profile.customOption = 1;
-    harness.closeAnnouncements = false;
-    harness.humanPolicy = [](HumanActionMessageObserver& human) {
-        human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
-    };
-    harness.Start();
+    SavedGame& saved = StartWithStagesAnnounced();
     for (const char* stage : {"Flop", "Turn", "River"}) {
         SCOPED_TRACE(stage);
-        ASSERT_TRUE(harness.RunUntil([&] {
-            if (harness.shell.dealer->IsVisible())
-                harness.shell.dealer->Show(false);
-            return harness.shell.stage->IsVisible();
-        }));
+        ASSERT_TRUE(RunToAnAnnouncement());
         ASSERT_EQ(harness.shell.stage->caption, stage);
         const HandAtTheTable before(*harness.table);
         harness.table->Hide();
@@ -481,31 +501,14 @@ TEST_F(BetweenHands, AHandResumedWithItsStageAnnouncementPendingAnnouncesItAgain
 
 TEST_F(BetweenHands, AnAnnouncedStageResumedInANewSittingIsOpenedByTheFirstPlayerAfterTheButton)
 {
-    SavedGame& saved = harness.UseTournament(2, 8);
-    harness.shell.profile.customOption = 1;
-    harness.closeAnnouncements = false;
-    harness.humanPolicy = [](HumanActionMessageObserver& human) {
-        human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
-    };
-    harness.Start();
+    SavedGame& saved = StartWithStagesAnnounced();
     // An announcement with the first player after the button still in.
-    ASSERT_TRUE(harness.RunUntil([&] {
-        if (harness.shell.dealer->IsVisible())
-            harness.shell.dealer->Show(false);
-        if (!harness.shell.stage->IsVisible())
-            return false;
-        if (harness.table->State().actingOrder.front()->IsInHand())
-            return true;
-        harness.shell.stage->Show(false);
-        return false;
-    }));
+    ASSERT_TRUE(RunToAnAnnouncement([&] { return harness.table->State().actingOrder.front()->IsInHand(); }));
     harness.table->Hide();
 
     // The game is started again: a new table reads the record.
     TableHarness again(40);
-    again.shell.profile.customOption = 1;
-    again.closeAnnouncements = false;
-    again.humanPolicy = harness.humanPolicy;
+    AnnounceStagesAndCallAlong(again);
     auto copy = std::make_unique<SavedGame>(saved);
     again.shell.profile.savedGames.push_back(std::move(copy));
     again.shell.profile.gameType = kGameNoLimitTournament;
@@ -542,10 +545,7 @@ TEST_F(BetweenHands, ATableResumedBetweenHandsAndLeftAtOnceIsStillBetweenHands)
 
 TEST_F(BetweenHands, AResumePositionOutsideTheTableIsBroughtIntoIt)
 {
-    SavedGame& saved = harness.UseTournament(2, 8);
-    harness.Start();
-    ASSERT_TRUE(WaitForTheHumanAtStage(harness, 1));
-    harness.table->Hide();
+    SavedGame& saved = LeaveAtTheHumansFirstTurn(harness);
     saved.resumePosition = 99;
     harness.table->Show();
     harness.table->Hide();
@@ -554,10 +554,7 @@ TEST_F(BetweenHands, AResumePositionOutsideTheTableIsBroughtIntoIt)
 
 TEST_F(BetweenHands, APlayerDealtNoCardsInTheSavedHandHoldsNoneWhenResumed)
 {
-    SavedGame& saved = harness.UseTournament(2, 8);
-    harness.Start();
-    ASSERT_TRUE(WaitForTheHumanAtStage(harness, 1));
-    harness.table->Hide();
+    SavedGame& saved = LeaveAtTheHumansFirstTurn(harness);
     SeatRecord* out = nullptr;
     for (SeatRecord& record : saved.seats)
         if (record.active != 0 && out == nullptr)
@@ -573,10 +570,7 @@ TEST_F(BetweenHands, APlayerDealtNoCardsInTheSavedHandHoldsNoneWhenResumed)
 
 TEST_F(BetweenHands, AResumedHandWhoseBoardCardsWereLostShowsNoCardItDoesNotHave)
 {
-    SavedGame& saved = harness.UseTournament(2, 8);
-    harness.Start();
-    ASSERT_TRUE(WaitForTheHumanAtStage(harness, 1));
-    harness.table->Hide();
+    SavedGame& saved = LeaveAtTheHumansFirstTurn(harness);
     saved.board.fill(Card::None()); // as a damaged profile's repair leaves them
     harness.table->Show();
     for (const Card& card : harness.table->State().board)
@@ -586,10 +580,7 @@ TEST_F(BetweenHands, AResumedHandWhoseBoardCardsWereLostShowsNoCardItDoesNotHave
 
 TEST_F(BetweenHands, TheLastPlayerLeftInAResumedHandTakesThePot)
 {
-    SavedGame& saved = harness.UseTournament(2, 8);
-    harness.Start();
-    ASSERT_TRUE(WaitForTheHumanAtStage(harness, 1));
-    harness.table->Hide();
+    SavedGame& saved = LeaveAtTheHumansFirstTurn(harness);
     ASSERT_GT(saved.totalPot, 0.0);
     // Everybody but one computer has folded.
     SeatRecord* last = nullptr;
@@ -616,10 +607,7 @@ TEST_F(BetweenHands, TheLastPlayerLeftInAResumedHandTakesThePot)
 
 TEST_F(BetweenHands, ASavedHandWithNoButtonResumesWithTheHumanHoldingIt)
 {
-    SavedGame& saved = harness.UseTournament(2, 8);
-    harness.Start();
-    ASSERT_TRUE(WaitForTheHumanAtStage(harness, 1));
-    harness.table->Hide();
+    SavedGame& saved = LeaveAtTheHumansFirstTurn(harness);
     saved.humanDealer = 0;
     for (SeatRecord& record : saved.seats)
         record.dealer = 0;
@@ -667,10 +655,7 @@ TEST_F(BetweenHands, TheHumanHoldingTheButtonIsSavedAsTheDealer)
 
 TEST_F(BetweenHands, APlayerAllInWhenTheTableWasLeftStillPlaysForThePot)
 {
-    SavedGame& saved = harness.UseTournament(2, 8);
-    harness.Start();
-    ASSERT_TRUE(WaitForTheHumanAtStage(harness, 1));
-    harness.table->Hide();
+    SavedGame& saved = LeaveAtTheHumansFirstTurn(harness);
     // A computer still in the hand whose chips all went in before the flop.
     SeatRecord* allIn = nullptr;
     for (SeatRecord& record : saved.seats)

@@ -132,16 +132,22 @@ Key Trim(Key key)
     return key;
 }
 
-} // namespace
-
-TEST(HandEvaluatorReference, AgreesWithBestOfTwentyOneOnRandomDeals)
+std::vector<Card> FullDeck()
 {
-    std::mt19937 random(20261207);
     std::vector<Card> deck;
     for (uint32_t r = 0; r < 13; ++r) {
         for (uint32_t s = 0; s < 4; ++s)
             deck.emplace_back(r, s);
     }
+    return deck;
+}
+
+} // namespace
+
+TEST(HandEvaluatorReference, AgreesWithBestOfTwentyOneOnRandomDeals)
+{
+    std::mt19937 random(20261207);
+    std::vector<Card> deck = FullDeck();
     std::array<int, 10> seen{};
     int ties = 0;
     for (int deal = 0; deal < 60000; ++deal) {
@@ -178,11 +184,7 @@ TEST(HandEvaluatorReference, AgreesWithBestOfTwentyOneOnRandomDeals)
 TEST(HandEvaluatorReference, TheShowdownRanksTwoHandsAsTheReferenceDoes)
 {
     std::mt19937 random(71);
-    std::vector<Card> deck;
-    for (uint32_t r = 0; r < 13; ++r) {
-        for (uint32_t s = 0; s < 4; ++s)
-            deck.emplace_back(r, s);
-    }
+    std::vector<Card> deck = FullDeck();
     // Small decks make the rarer categories and the close calls common.
     const std::vector<std::vector<uint32_t>> rankSets = {
         {}, {0, 1, 2, 3, 4, 12, 9, 10}, {5, 6, 7, 8, 9, 10, 11, 12}, {2, 7, 11}, {3, 5, 8, 12}};

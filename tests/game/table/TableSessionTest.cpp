@@ -45,14 +45,21 @@ double SavedChips(const SavedGame& saved)
     return sum + saved.totalPot;
 }
 
-TEST(TableSession, CashTableWhoseOpponentsAreGoneEndsWithTheAnnouncement)
+// A cash table of `players` played to its first hand's result, which stays
+// open so that the chips can be changed before the next hand is dealt.
+bool PlayACashTableToItsFirstResult(TableHarness& harness, uint16_t players)
 {
-    TableHarness harness(3);
-    harness.UseCashTable(2, 2);
+    harness.UseCashTable(2, players);
     harness.closeResults = false;
     harness.restartWhenDone = false;
     harness.Start();
-    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    return harness.RunUntil([&] { return harness.shell.finish->IsVisible(); });
+}
+
+TEST(TableSession, CashTableWhoseOpponentsAreGoneEndsWithTheAnnouncement)
+{
+    TableHarness harness(3);
+    ASSERT_TRUE(PlayACashTableToItsFirstResult(harness, 2));
     harness.table->Betting().SetChips(1, 0);
     harness.table->Betting().SetChips(0, 400);
     harness.shell.finish->Show(false);
@@ -65,11 +72,7 @@ TEST(TableSession, CashTableWhoseOpponentsAreGoneEndsWithTheAnnouncement)
 TEST(TableSession, CashTableEndsWithTheAnnouncementWhenTheHumanHasNoChipsLeft)
 {
     TableHarness harness(3);
-    harness.UseCashTable(2, 4);
-    harness.closeResults = false;
-    harness.restartWhenDone = false;
-    harness.Start();
-    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    ASSERT_TRUE(PlayACashTableToItsFirstResult(harness, 4));
     harness.table->Betting().SetChips(0, 0);
     harness.shell.finish->Show(false);
     EXPECT_TRUE(harness.shell.bankrupt->IsVisible());
@@ -82,11 +85,7 @@ TEST(TableSession, WithoutAnAnnouncementACashTableTheHumanCannotPlayOnEndsAtOnce
 {
     TableHarness harness(3);
     harness.shell.bankruptDialog = false;
-    harness.UseCashTable(2, 4);
-    harness.closeResults = false;
-    harness.restartWhenDone = false;
-    harness.Start();
-    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    ASSERT_TRUE(PlayACashTableToItsFirstResult(harness, 4));
     harness.table->Betting().SetChips(0, 0);
     harness.shell.finish->Show(false);
     EXPECT_EQ(harness.modulesDone, 1);
@@ -173,7 +172,7 @@ TEST(TableSession, TournamentLeftMidBettingResumesTheSameHand)
     // Before the flop the human calls; after it he keeps the table waiting.
     harness.humanPolicy = [&](HumanActionMessageObserver& player) {
         if (player.GetBoardStage() == 0)
-            player.PerformHumanAction(player.GetCurrentBet() > player.GetBet() ? kHumanCall : kHumanCheck, 0);
+            TableHarness::CallOrCheck(player);
     };
     harness.Start();
     ASSERT_TRUE(harness.RunUntil([&] {
@@ -669,9 +668,7 @@ TEST(TableSession, TheSeatsShowEachPlayerWhatHeMaySeeAndKeepShowingItWhenResumed
     harness.table->Show();
     seats.ExpectTheHand(*harness.table, false);
 
-    harness.humanPolicy = [](HumanActionMessageObserver& human) {
-        human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
-    };
+    harness.humanPolicy = TableHarness::CallOrCheck;
     harness.closeResults = false;
     ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
     seats.ExpectTheHand(*harness.table, true);
@@ -689,7 +686,7 @@ TEST(TableSession, AHandResumedOnTheTurnShowsItsBoardItsStageAndItsPot)
     harness.humanPolicy = [&](HumanActionMessageObserver& human) {
         waiting = human.GetBoardStage() == 2;
         if (!waiting)
-            human.PerformHumanAction(human.GetCurrentBet() > human.GetBet() ? kHumanCall : kHumanCheck, 0);
+            TableHarness::CallOrCheck(human);
     };
     harness.Start();
     ASSERT_TRUE(harness.RunUntil([&] { return waiting && harness.shell.humanAction->actionsShown; }));
