@@ -6,6 +6,7 @@
 #include "game/table/PlayerComp.h"
 #include "game/table/PlayerHuman.h"
 #include "game/table/SavedGame.h"
+#include "game/table/SeatDisplay.h"
 #include "game/table/TableDialogs.h"
 #include "game/table/TableScreen.h"
 #include "common/RandomHelpers.h"
@@ -22,18 +23,6 @@ constexpr int kTableTimerMs = 10;
 constexpr int kShuffleMs = 1650;
 constexpr int kLevelTickMs = 1000;
 
-const std::array<SeatLayout, GameMgr::kSeatCount> kSeatLayouts = {{
-    {512, 630, -13, -5, 33, 33, -36, -24, 50, -70},
-    {265, 605, -67, 0, -21, 38, -36, -24, 50, -50},
-    {150, 480, -80, 0, -34, 38, -36, -24, 55, -40},
-    {150, 330, -80, -160, -34, -122, -36, -74, 40, -30},
-    {275, 165, -67, -160, -21, -122, -36, -74, 50, 20},
-    {512, 165, -13, -160, 33, -122, -36, -74, 50, 20},
-    {815, 165, 0, -160, -46, -122, -36, -74, -110, 20},
-    {960, 330, 0, -160, -46, -122, -36, -74, -105, -30},
-    {960, 480, 0, 0, -46, 38, -36, -24, -115, -40},
-    {830, 605, 0, 0, -46, 38, -36, -24, -110, -50},
-}};
 } // namespace
 
 GameMgr::GameMgr(GameModuleObserver* observer, uint32_t id, const TableServices& services)
@@ -172,7 +161,7 @@ BetOutcome GameMgr::PlaceBet(uint16_t seat, BetMove move, double amount)
 
 void GameMgr::GetSeatLayout(SeatLayout& out, uint16_t seat)
 {
-    out = seat < kSeatCount ? kSeatLayouts[seat] : SeatLayout{};
+    out = seat < kSeatCount ? TableSeatLayout(seat) : SeatLayout{};
 }
 
 Card GameMgr::DrawCard()

@@ -15,6 +15,19 @@ namespace Gamespace {
 
 namespace {
 
+const std::array<SeatLayout, 10> kSeatLayouts = {{
+    {512, 630, -13, -5, 33, 33, -36, -24, 50, -70},
+    {265, 605, -67, 0, -21, 38, -36, -24, 50, -50},
+    {150, 480, -80, 0, -34, 38, -36, -24, 55, -40},
+    {150, 330, -80, -160, -34, -122, -36, -74, 40, -30},
+    {275, 165, -67, -160, -21, -122, -36, -74, 50, 20},
+    {512, 165, -13, -160, 33, -122, -36, -74, 50, 20},
+    {815, 165, 0, -160, -46, -122, -36, -74, -110, 20},
+    {960, 330, 0, -160, -46, -122, -36, -74, -105, -30},
+    {960, 480, 0, 0, -46, 38, -36, -24, -115, -40},
+    {830, 605, 0, 0, -46, 38, -36, -24, -110, -50},
+}};
+
 const char* const kIconFiles[kIconCount] = {"check.png", "open.png", "fold.png", "call.png", "raise.png", "allin.png"};
 const ControlLibrary::RGB kNameColour{255, 255, 255};
 const ControlLibrary::RGB kHighlightedNameColour{255, 230, 40};
@@ -45,6 +58,11 @@ ControlLibrary::Point Offset(ControlLibrary::Point at, int32_t dx, int32_t dy)
 }
 
 } // namespace
+
+SeatLayout TableSeatLayout(uint16_t seat)
+{
+    return kSeatLayouts.at(seat);
+}
 
 SeatDisplay::SeatDisplay(ControlLibrary::IFactory* factory, EffectLibrary::IEffectSystem* effects, bool human)
     : factory_(factory), effects_(effects), human_(human)

@@ -33,6 +33,10 @@ class IState2MoveEffect;
 
 namespace Gamespace {
 
+// Where the labels, cards and chips of table seat `seat` (0 to 9, the
+// human's first) stand on the 1024 x 768 screen.
+SeatLayout TableSeatLayout(uint16_t seat);
+
 enum SeatIcon : uint32_t { kIconCheck, kIconOpen, kIconFold, kIconCall, kIconRaise, kIconAllIn, kIconCount };
 
 class SeatDisplay : public EffectLibrary::EffectMessageObserver {
