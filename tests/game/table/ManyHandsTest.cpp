@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <set>
 #include <string>
 
 namespace {
@@ -20,7 +21,8 @@ struct Books {
 };
 
 // Every chip at the table came in for money, and every chip that left it
-// left with a removed player; nobody is ever below zero.
+// left with a removed player; nobody is ever below zero; the result shows
+// every pot once.
 void CheckBooks(TableHarness& harness, Books& books)
 {
     ++books.hands;
@@ -31,6 +33,15 @@ void CheckBooks(TableHarness& harness, Books& books)
         chips += player->GetChips();
         if (player->GetChips() < 0.0 && books.faults++ == 0)
             books.firstFault = player->GetName() + " has negative chips";
+    }
+    // The result names each pot once, above winners who each take something.
+    std::set<std::string> potNames;
+    for (const testing_support::ShownPot& pot : harness.shell.finish->pots) {
+        if ((pot.name.empty() || !potNames.insert(pot.name).second || pot.rows.empty()) && books.faults++ == 0)
+            books.firstFault = "hand " + std::to_string(books.hands) + ": pot \"" + pot.name + "\" shown wrongly";
+        for (const testing_support::ShownPot::Row& row : pot.rows)
+            if (row.amount <= 0.0 && books.faults++ == 0)
+                books.firstFault = row.player->GetName() + " is shown winning nothing";
     }
     double expected = harness.table->GetChipsBought() - harness.table->GetChipsRemoved();
     if (std::fabs(chips - expected) > 1e-6 && books.faults++ == 0)

@@ -106,5 +106,26 @@ TEST(SidePots, FractionsOfHalfBlindsAreKept)
     EXPECT_DOUBLE_EQ(pots[0].amount, 112.5);
 }
 
+TEST(SidePots, AnAllInPlayerWhoPutNothingInMakesNoPotOfHisOwn)
+{
+    // The side pots a player reads are numbered from one.
+    std::vector<Pot> pots = Build({AllIn(A, 0), AllIn(B, 30), In(C, 60), In(D, 60)});
+    ASSERT_EQ(pots.size(), 2u);
+    EXPECT_EQ(pots[0].name, "Pot 1");
+    EXPECT_DOUBLE_EQ(pots[0].amount, 90.0);
+    EXPECT_EQ(pots[0].eligible, (std::vector<PlayerI*>{B, C, D}));
+    EXPECT_EQ(pots[1].name, "Main pot");
+}
+
+TEST(SidePots, ChipsOfAHandEverybodyFoldedStayInAPotOfTheirOwn)
+{
+    // No winner to pay, but the chips must not vanish from the books.
+    std::vector<Pot> pots = Build({Folded(A, 10), Folded(B, 25)});
+    ASSERT_EQ(pots.size(), 1u);
+    EXPECT_EQ(pots[0].name, "Main pot");
+    EXPECT_DOUBLE_EQ(pots[0].amount, 35.0);
+    EXPECT_TRUE(pots[0].eligible.empty());
+}
+
 } // namespace
 } // namespace Gamespace

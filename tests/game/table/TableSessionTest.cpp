@@ -450,6 +450,23 @@ TEST(TableSession, AComputerKeepsItsRecordedStyleAndOneWithoutTakesTheProfilesCh
         EXPECT_EQ(harness.table->GetPlayer(saved.seats[i].seatNumber)->GetStyle(), expected[i]) << i;
 }
 
+TEST(TableSession, EveryShuffleSoundIsHeardOverTheHands)
+{
+    testing_support::RecordingFactory factory;
+    TableHarness harness(14, &factory);
+    harness.UseCashTable(2, 6);
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsShownDown() >= 40; }));
+    size_t shuffles = 0;
+    for (const auto& sound : factory.Sounds()) {
+        if (sound->file.rfind("sounds/table/card_deck_mix", 0) != 0)
+            continue;
+        ++shuffles;
+        EXPECT_GT(sound->plays, 0) << "shuffle sound " << shuffles << " (" << sound->file << ") never played";
+    }
+    EXPECT_EQ(shuffles, 3u);
+}
+
 TEST(TableSession, MenuPausesEveryTimerAndClosingItResumesPlay)
 {
     testing_support::RecordingFactory factory;
@@ -677,6 +694,16 @@ TEST(TableSession, TheSeatsShowEachPlayerWhatHeMaySeeAndKeepShowingItWhenResumed
     EXPECT_TRUE(seats.HoleCards().empty());
 }
 
+// Whether the pot label on the screen reads the chips collected so far.
+bool PotShown(testing_support::RecordingFactory& factory, GameMgr& table)
+{
+    for (testing_support::RecordedObject* object : factory.Objects())
+        if (!object->released && object->visible && object->kind == "String" &&
+            object->text == TableScreen::PotText(table.State().totalPot))
+            return true;
+    return false;
+}
+
 TEST(TableSession, AHandResumedOnTheTurnShowsItsBoardItsStageAndItsPot)
 {
     testing_support::RecordingFactory factory;
@@ -693,7 +720,6 @@ TEST(TableSession, AHandResumedOnTheTurnShowsItsBoardItsStageAndItsPot)
     harness.table->Hide();
     harness.table->Show();
     std::vector<std::string> board, stages;
-    bool potShown = false;
     for (testing_support::RecordedObject* object : factory.Objects()) {
         if (object->released || !object->visible)
             continue;
@@ -701,15 +727,33 @@ TEST(TableSession, AHandResumedOnTheTurnShowsItsBoardItsStageAndItsPot)
             board.push_back(object->image);
         if (object->kind == "Image" && object->image.rfind("images/stages/", 0) == 0)
             stages.push_back(object->image);
-        potShown = potShown || (object->kind == "String" &&
-                                object->text == TableScreen::PotText(harness.table->State().totalPot));
     }
     std::vector<std::string> expected;
     for (const Card& card : harness.table->State().board)
         expected.push_back("images/cards/set1/" + card.Name() + ".png");
     EXPECT_EQ(board, expected);
     EXPECT_EQ(stages, std::vector<std::string>{"images/stages/turn.png"});
-    EXPECT_TRUE(potShown);
+    EXPECT_TRUE(PotShown(factory, *harness.table));
+}
+
+TEST(TableSession, ThePotLabelShowsTheChipsCollectedAtEveryStageWithOrWithoutTheAnnouncements)
+{
+    for (uint8_t announce : {0, 1}) {
+        SCOPED_TRACE(announce ? "stages announced" : "no announcements");
+        testing_support::RecordingFactory factory;
+        TableHarness harness(21, &factory);
+        harness.shell.profile.customOption = announce;
+        harness.UseTournament(2, 8);
+        std::set<uint32_t> stagesSeen;
+        harness.humanPolicy = [&](HumanActionMessageObserver& human) {
+            if (human.GetBoardStage() >= 1 && stagesSeen.insert(human.GetBoardStage()).second) {
+                EXPECT_TRUE(PotShown(factory, *harness.table)) << "stage " << human.GetBoardStage();
+            }
+            TableHarness::CallOrCheck(human);
+        };
+        harness.Start();
+        ASSERT_TRUE(harness.RunUntil([&] { return stagesSeen.size() == 3; }));
+    }
 }
 
 TEST(TableSession, AtTheDrawForTheButtonEveryCardIsShownFaceUp)
