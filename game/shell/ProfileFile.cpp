@@ -79,7 +79,7 @@ public:
     {
         uint32_t w = 0;
         if (ok_ && (ok_ = file_.ReadUInt(&w)))
-            v += static_cast<double>(static_cast<int32_t>(w));
+            v = static_cast<double>(static_cast<int32_t>(w));
     }
     void Text(std::string& v, uint32_t length)
     {

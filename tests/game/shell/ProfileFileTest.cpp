@@ -208,6 +208,19 @@ TEST_F(ProfileFile, EveryStoredFieldSurvivesSaveAndLoad)
     }
 }
 
+TEST_F(ProfileFile, LoadingOverAProfileThatHoldsAmountsReplacesThem)
+{
+    Profile eve;
+    eve.name = "Eve";
+    eve.money = {250.0, -40.0, 0.0, 0.0, 0.0, 0.0};
+    ASSERT_TRUE(SaveProfile(eve));
+
+    Profile reused;
+    reused.money = {1000.0, 1000.0, 1000.0, 1000.0, 1000.0, 1000.0};
+    ASSERT_TRUE(LoadProfile(reused, "save/Eve_.usr"));
+    EXPECT_EQ(reused.money, eve.money) << "the file's amounts, not added to what the profile held";
+}
+
 // A tournament record written the way the file has always held it, every
 // field a value of its own: loading puts each value into the field of that
 // meaning, and saving gives the same bytes back.
@@ -361,7 +374,9 @@ TEST_F(ProfileFile, OutOfRangeValuesAreRepairedOrDropped)
     EXPECT_EQ(loaded.savedGames[0]->board[0], Card::None());
     EXPECT_EQ(loaded.savedGames[0]->board[1], Card(0, 0));
     EXPECT_EQ(loaded.savedGames[0]->seats[2].cards[1], Card::None());
-    EXPECT_NE(error.find("dropped"), std::string::npos);
+    // The notes count the tournaments from one, as the file holds them.
+    EXPECT_NE(error.find("tournament 1 names no known tournament (0); dropped"), std::string::npos) << error;
+    EXPECT_NE(error.find("tournament 3 holds impossible cards, cleared"), std::string::npos) << error;
 }
 
 TEST_F(ProfileFile, FilesWithUnusableNamesAreRefused)
@@ -400,8 +415,10 @@ TEST_F(ProfileFile, LoadingAllKeepsOneProfilePerNameAndAnActiveOne)
     LoadAllProfiles(ProfileList::Instance());
     ProfileList& list = *ProfileList::Instance();
     ASSERT_EQ(list.Count(), 2u);
-    EXPECT_NE(list.FindByName("Gus"), nullptr);
-    EXPECT_NE(list.FindByName("Hal"), nullptr);
+    ASSERT_NE(list.FindByName("Gus"), nullptr);
+    EXPECT_EQ(list.FindByName("Gus")->name, "Gus");
+    ASSERT_NE(list.FindByName("Hal"), nullptr);
+    EXPECT_EQ(list.FindByName("Hal")->name, "Hal");
     EXPECT_EQ(ProfileList::CurrentProfile(), list.At(0)) << "with none active, the first becomes active";
 
     // A second active profile on disk does not outrank the first active one.
