@@ -41,6 +41,12 @@ TEST_F(ProfileListTest, NamesThatWouldShareAFileAreRefused)
     EXPECT_NE(AddNamed("Anna"), nullptr);
     EXPECT_EQ(AddNamed(""), nullptr);
     EXPECT_EQ(ProfileList::Instance()->Count(), 2u);
+
+    // Every letter counts, the first and the last too.
+    EXPECT_NE(AddNamed("Bob"), nullptr);
+    EXPECT_NE(AddNamed("Rob"), nullptr);
+    EXPECT_NE(AddNamed("Boa"), nullptr);
+    EXPECT_EQ(AddNamed("rOB"), nullptr);
 }
 
 TEST_F(ProfileListTest, OnlyNamesTheNewPlayerDialogCouldMakeAreTaken)
@@ -50,6 +56,9 @@ TEST_F(ProfileListTest, OnlyNamesTheNewPlayerDialogCouldMakeAreTaken)
         EXPECT_EQ(AddNamed(name), nullptr) << name;
     EXPECT_NE(AddNamed("TenLetters"), nullptr);
     EXPECT_NE(AddNamed("R2d2"), nullptr);
+    // The ends of each range of letters and digits.
+    for (const char* name : {"Ava", "Zed", "zoe", "Ann0", "Bo9"})
+        EXPECT_NE(AddNamed(name), nullptr) << name;
 
     Profile outsider;
     outsider.name = "../../escaped";
