@@ -83,6 +83,34 @@ TEST(Buffer, ReadingPastTheEndGivesZeroAndKeepsThePosition)
     EXPECT_EQ(buffer.TakeText(), "");
 }
 
+TEST(Buffer, ReadingPastTheEndOfALongBufferGivesZeroWhateverLayBeyondIt)
+{
+    // The buffer held more bytes before: their memory may still be there.
+    Buffer buffer;
+    const std::vector<uint8_t> ones(32, 0xFF);
+    buffer.Assign(ones.data(), 32);
+    buffer.Assign(ones.data(), 16);
+    uint8_t bytes[16] = {};
+    buffer.TakeBytes(bytes, 16);
+    EXPECT_EQ(buffer.TakeByte(), 0);
+    EXPECT_EQ(buffer.TakeU32(), 0);
+    EXPECT_EQ(buffer.ReadPosition(), 128);
+}
+
+TEST(Buffer, OnlyTheBitsAskedForAreWrittenAndTheyReplaceWhatWasThere)
+{
+    Buffer buffer;
+    buffer.PutBits(0xFF, 3);
+    EXPECT_EQ(BytesOf(buffer), std::vector<uint8_t>{0x07}) << "the bits of the value above the count are left out";
+
+    // Written over bytes assigned before, zeros clear the bits they land on.
+    Buffer over;
+    const uint8_t ones[2] = {0xFF, 0xFF};
+    over.Assign(ones, 2);
+    over.PutBits(0, 12);
+    EXPECT_EQ(BytesOf(over), (std::vector<uint8_t>{0x00, 0xF0}));
+}
+
 TEST(Buffer, BitCountsOutsideZeroToThirtyTwoAreClamped)
 {
     Buffer buffer;

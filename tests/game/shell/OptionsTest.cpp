@@ -64,6 +64,21 @@ TEST_F(OptionsTest, ZeroVolumesFromTheRegistryStillReachTheFactory)
     EXPECT_TRUE(IsFullScreenOption());
 }
 
+TEST_F(OptionsTest, LoadedVolumesTheProgramAlreadyHeldStillReachANewFactory)
+{
+    // The sound device was made again (a new window, say) and knows nothing
+    // of the volumes set before.
+    SetSoundVolume(1);
+    SetSoundEffVolume(1);
+    factory.effectsVolume = 77;
+    factory.musicVolume = 77;
+    factory.registryIntegers["Options\\SoundVol"] = 1;
+    factory.registryIntegers["Options\\SoundEffVol"] = 1;
+    LoadOptions();
+    EXPECT_EQ(factory.effectsVolume, 1);
+    EXPECT_EQ(factory.musicVolume, 1);
+}
+
 TEST_F(OptionsTest, VolumesAreClampedAndRepeatsAreNotPushed)
 {
     SetSoundVolume(150);
