@@ -77,6 +77,7 @@ TEST_F(ProfileListTest, SetActiveLeavesExactlyOneActiveProfile)
     bob->SetActive(true);
     EXPECT_EQ(ProfileList::CurrentProfile(), bob);
     EXPECT_EQ(ann->active, 0);
+    EXPECT_EQ(bob->active, 1) << "the flag the profile file stores as one byte";
 }
 
 TEST_F(ProfileListTest, RemovingTheActiveProfileActivatesTheFirstRemaining)

@@ -227,6 +227,7 @@ struct HandAtTheTable {
         EXPECT_EQ(state.betMade, before.state.betMade);
         EXPECT_DOUBLE_EQ(state.currentBet, before.state.currentBet);
         EXPECT_DOUBLE_EQ(state.totalPot, before.state.totalPot);
+        EXPECT_DOUBLE_EQ(state.minBet, before.state.minBet) << "the bet unit the players size their bets by";
         EXPECT_EQ(order, before.order);
         EXPECT_EQ(dealers, before.dealers);
         EXPECT_EQ(cards, before.cards);

@@ -295,5 +295,16 @@ TEST_F(HandFlowTest, EveryHandStartsWithAShuffleAndItsPause)
     EXPECT_GE(handStart - dealer->ms, 500u + 1650u);
 }
 
+TEST_F(HandFlowTest, TheNextHandIsDealtTwoActionDelaysAfterTheResultCloses)
+{
+    SitDown(3);
+    ASSERT_TRUE(RunUntil([&] { return shell_.finish->IsVisible(); }));
+    shell_.finish->Show(false);
+    const uint64_t closed = time_.GetTime();
+    ASSERT_TRUE(RunUntil([&] { return table_->GetHandsStarted() == 2; }));
+    // Two action delays of waiting, the shuffle's 1650 ms, one 10 ms step.
+    EXPECT_EQ(time_.GetTime() - closed, 2u * 500u + 1650u + 10u);
+}
+
 } // namespace
 } // namespace Gamespace

@@ -736,6 +736,23 @@ TEST(TableSession, AHandResumedOnTheTurnShowsItsBoardItsStageAndItsPot)
     EXPECT_TRUE(PotShown(factory, *harness.table));
 }
 
+TEST(TableSession, AtTheHandsResultNoStagePictureIsLeftShowing)
+{
+    testing_support::RecordingFactory factory;
+    TableHarness harness(22, &factory);
+    harness.UseTournament(2, 8);
+    harness.humanPolicy = TableHarness::CallOrCheck;
+    harness.closeResults = false;
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    ASSERT_EQ(harness.table->State().board.size(), 5u) << "the hand went to the river";
+    for (testing_support::RecordedObject* object : factory.ObjectsOfKind("Image")) {
+        if (!object->released && object->image.rfind("images/stages/", 0) == 0) {
+            EXPECT_FALSE(object->visible) << object->image;
+        }
+    }
+}
+
 TEST(TableSession, ThePotLabelShowsTheChipsCollectedAtEveryStageWithOrWithoutTheAnnouncements)
 {
     for (uint8_t announce : {0, 1}) {
