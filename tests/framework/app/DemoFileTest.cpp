@@ -40,6 +40,21 @@ TEST(DemoFile, WrittenFileReadsBackWhole)
     EXPECT_EQ(bytes[3], 0x42);
 }
 
+TEST(DemoFile, OverlongMarkerNamesAreCutAndTheFileStaysReadable)
+{
+    DemoFileData file = SampleFile();
+    file.markers = {{std::string(0x10000, 'm'), 7}, {"after", 8}};
+    const std::vector<uint8_t> bytes = file.Serialize();
+    DemoFileData read;
+    std::string error;
+    ASSERT_TRUE(read.Parse(bytes.data(), bytes.size(), error)) << error;
+    ASSERT_EQ(read.markers.size(), 2u);
+    EXPECT_EQ(read.markers[0].name, std::string(0xFFFF, 'm'));
+    EXPECT_EQ(read.markers[0].update, 7);
+    EXPECT_EQ(read.markers[1].name, "after");
+    EXPECT_EQ(read.commands, SampleFile().commands);
+}
+
 TEST(DemoFile, VersionOneFileWithoutMarkerBlockIsAccepted)
 {
     std::vector<uint8_t> bytes = {0x78, 0xEF, 0xBE, 0x42, 1, 0, 0, 0, 9, 0, 0, 0, 2, 0, 'v', '1', 50, 0, 0, 0, 0x33};
