@@ -54,6 +54,9 @@ TEST(PakFileFunctions, WithoutALayerTheyArePlainDiskFiles)
     EXPECT_EQ(PakFileRead(b, 2, 2, h), 2u);
     EXPECT_EQ(std::string(b, 4), "line");
     EXPECT_EQ(PakFileTell(h), 4);
+    EXPECT_EQ(PakFileSeek(h, 0, SEEK_SET), 0);
+    EXPECT_EQ(PakFileRead(b, 1, 4, h), 4u) << "counted in elements, not in bytes or calls";
+    EXPECT_EQ(PakFileRead(nullptr, 1, 4, h), 0u);
     EXPECT_EQ(PakFileSeek(h, -3, SEEK_END), 0);
     EXPECT_EQ(ReadWhole(h), "xyz"); // stdio keeps carriage returns and all
     EXPECT_NE(PakFileAtEnd(h), 0);
@@ -64,6 +67,15 @@ TEST(PakFileFunctions, WithoutALayerTheyArePlainDiskFiles)
     EXPECT_EQ(PakFileWrite(h, "abcd", 2, 2), 2u);
     PakFileClose(h);
     EXPECT_EQ(dir.Read("out.bin"), "abcd");
+
+    // No file at all: every function says so and touches nothing.
+    EXPECT_EQ(PakFileSeek(nullptr, 0, SEEK_SET), -1);
+    EXPECT_EQ(PakFileTell(nullptr), -1);
+    EXPECT_EQ(PakFileRead(b, 1, 4, nullptr), 0u);
+    EXPECT_EQ(PakFileGetChar(nullptr), EOF);
+    EXPECT_NE(PakFileAtEnd(nullptr), 0);
+    EXPECT_EQ(PakFileWrite(nullptr, "ab", 1, 2), 0u);
+    EXPECT_EQ(PakFileClose(nullptr), EOF);
 }
 
 TEST(PakFileFunctions, WithALayerMembersComeFirstAndCannotBeWritten)
@@ -106,6 +118,9 @@ TEST(PakFileFunctions, ThePlatformsLibrariesReadDataFilesThroughTheLayer)
     EXPECT_FALSE(platform::ReadDataFile("music/song.ogg", 4, bytes)) << "longer than the caller takes";
     EXPECT_TRUE(bytes.empty());
     EXPECT_FALSE(platform::ReadDataFile("music/missing.ogg", 1024, bytes));
+    dir.Write("music/tick.raw", "x");
+    ASSERT_TRUE(platform::ReadDataFile("music/tick.raw", 1024, bytes)) << "a file of one byte is a file";
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "x");
 }
 
 } // namespace

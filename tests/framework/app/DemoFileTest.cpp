@@ -120,6 +120,38 @@ TEST(DemoStream, GapOfFortyUpdatesIsTwoPaddingsAndAHeaderOfTen)
     EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{0, 6}, {15, 31}, {30, 31}, {40, 7}}));
 }
 
+TEST(DemoStream, CharactersAndSettingsWritesArePassedOverWhole)
+{
+    // As the recorder writes them: a wide and a narrow character, a settings
+    // write that worked and one that failed, then a key.
+    DemoStream out;
+    out.WriteHeader(1, false, kDemoChar);
+    out.Data().PutBits(1, 1);
+    out.Data().PutBits(0x20AC, 16);
+    out.WriteHeader(1, false, kDemoChar);
+    out.Data().PutBits(0, 1);
+    out.Data().PutBits('a', 8);
+    out.WriteHeader(2, false, kDemoRegistryWrite);
+    out.Data().PutBits(1, 1);
+    out.WriteHeader(2, false, kDemoRegistryWrite);
+    out.Data().PutBits(0, 1);
+    out.WriteHeader(3, false, kDemoKeyDown);
+    out.Data().PutBits(81, 8);
+
+    DemoStream in;
+    in.Load(std::vector<uint8_t>(out.Data().Bytes(), out.Data().Bytes() + out.Data().ByteSize()));
+    for (int skipped = 0; skipped < 4; ++skipped) {
+        ASSERT_TRUE(in.ReadHeaderIfNeeded()) << skipped;
+        in.Consume();
+        in.SkipPayload(false, in.PendingId());
+    }
+    ASSERT_TRUE(in.ReadHeaderIfNeeded());
+    EXPECT_TRUE(in.PendingIs(false, kDemoKeyDown));
+    EXPECT_EQ(in.PendingUpdate(), 3);
+    in.Consume();
+    EXPECT_EQ(in.Bits(8, false), 81);
+}
+
 TEST(DemoStream, CutStreamEndsInsteadOfReadingOn)
 {
     DemoStream out;

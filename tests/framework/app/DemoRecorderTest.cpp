@@ -208,6 +208,21 @@ TEST_F(DemoRecorderTest, RelayedValuesReplaceTheLiveOnesAndAnUnaskedOneIsPassedO
     EXPECT_EQ(input.log, (std::vector<std::string>{"3: key down 81"}));
 }
 
+TEST_F(DemoRecorderTest, SettingsWritesNobodyAsksForArePassedOverAndTheInputBehindThemStillComes)
+{
+    Recording();
+    recorder->RecordRegistryWrite(true);
+    recorder->RecordRegistryWrite(false);
+    update = 3;
+    Record(pw::WM_KEYDOWN, 'Q');
+    update = 4;
+    Record(pw::WM_KEYUP, 'Q');
+
+    Played();
+    PlayUntil(4);
+    EXPECT_EQ(input.log, (std::vector<std::string>{"3: key down 81", "4: key up 81"}));
+}
+
 TEST_F(DemoRecorderTest, AfterTheWindowClosedDuringPlaybackNothingMoreIsRead)
 {
     const std::string file = folder_ / "live.txt";
