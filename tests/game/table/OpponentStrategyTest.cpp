@@ -490,6 +490,8 @@ TEST_F(OpponentSpots, MadeHandAfterTheFlopRaisesWhatBeatsTheBoard)
         {"two pair, nothing due, limit turn", 0, true, "Kb 9b", turn, 0, 0, 500, {}, kDecideOpen, 20},
         {"two pair, a call due", 0, false, "Kb 9b", flop, 10, 0, 500, {}, kDecideRaise, 20},
         {"two pair, a call due, limit turn", 0, true, "Kb 9b", turn, 10, 0, 500, {}, kDecideRaise, 30},
+        {"two pair, a call due, no limit turn", 0, false, "Kb 9b", turn, 10, 0, 500, {}, kDecideRaise, 20},
+        {"two pair, a call due, limit flop", 0, true, "Kb 9b", flop, 10, 0, 500, {}, kDecideRaise, 20},
         {"pair, draw 4", 0, false, "Kb 7b", flop, 10, 0, 500, {{0, 10, 4}, {2, 6, 2}}, kDecideRaise, 20},
         {"pair, draw 5, small bet", 0, false, "Kb 7b", flop, 10, 0, 500, {{0, 10, 5}, {2, 6, 2}}, kDecideRaise, 20},
         {"pair, draw 5, bet above two units", 0, false, "Kb 7b", flop, 40, 30, 500, {{0, 10, 5}, {2, 6, 2}},

@@ -66,6 +66,24 @@ protected:
         for (ControlLibrary::MouseMessageObserver* observer : button.mouseObservers)
             observer->OnMouseUp(button.id, 0);
     }
+    // Which of the hole cards of the seat made with `factory` are dimmed.
+    std::vector<bool> DimmedCards()
+    {
+        std::vector<bool> dimmed;
+        for (testing_support::RecordedObject* mask : factory.ObjectsOfKind("Image"))
+            if (!mask->released && mask->image.rfind("images/cards/mask", 0) == 0)
+                dimmed.push_back(mask->visible);
+        return dimmed;
+    }
+    // How often the seat made with `factory` played its chips sound.
+    int ChipSounds()
+    {
+        int plays = 0;
+        for (const auto& sound : factory.Sounds())
+            if (sound->file.rfind("sounds/table/chips_set", 0) == 0)
+                plays += sound->plays;
+        return plays;
+    }
     std::vector<uint32_t> Available()
     {
         std::vector<uint32_t> actions;
@@ -499,6 +517,62 @@ TEST_F(PlayerTest, WithoutATournamentAnAnswerBuysAndBooksNothing)
     table.shell.rebuy->Answer(true);
     EXPECT_DOUBLE_EQ(human->GetChips(), 500.0);
     EXPECT_DOUBLE_EQ(table.prizePool, 0.0);
+}
+
+// At the result, a winner's hole cards are lit where they belong to his best
+// five cards and stay dimmed where the board made the hand without them.
+TEST_F(PlayerTest, AWinnersHoleCardsAreLitOnlyWhereTheyMakeHisHand)
+{
+    struct Case {
+        const char* name;
+        Card first, second;
+        std::vector<Card> board;
+        std::vector<bool> dimmed;
+    };
+    const std::vector<Case> cases = {
+        {"both in a pair of aces and its kickers", Card(12, 0), Card(11, 1),
+         {Card(12, 2), Card(5, 3), Card(3, 1), Card(1, 0), Card(0, 2)}, {false, false}},
+        {"the second alone", Card(0, 0), Card(11, 1),
+         {Card(12, 2), Card(12, 3), Card(9, 1), Card(7, 0), Card(5, 2)}, {true, false}},
+        {"neither when the board plays", Card(5, 0), Card(0, 1),
+         {Card(12, 2), Card(12, 3), Card(11, 1), Card(10, 0), Card(9, 2)}, {true, true}},
+        {"neither when a pair of them is past the full house", Card(3, 0), Card(3, 1),
+         {Card(11, 2), Card(11, 3), Card(11, 1), Card(7, 0), Card(7, 2)}, {true, true}},
+    };
+    table.services.factory = &factory;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        table.state.board = c.board;
+        Computer(500).Show(true);
+        table.Deal(*computer, c.first, c.second);
+        computer->RevealHoleCards();
+        computer->UpdateBestHand();
+        computer->DimHoleCards();
+        EXPECT_EQ(DimmedCards(), (std::vector<bool>{true, true}));
+        computer->TakeWinnings(100);
+        EXPECT_EQ(DimmedCards(), c.dimmed);
+        computer.reset();
+    }
+}
+
+TEST_F(PlayerTest, AComputerSeatShowsItsChipsFromTheMomentItIsShown)
+{
+    table.services.factory = &factory;
+    Computer(1234).Show(true);
+    EXPECT_TRUE(SeatShows("$ 1 234"));
+}
+
+TEST_F(PlayerTest, ChipsAreHeardOnlyWhenChipsGoIn)
+{
+    table.services.factory = &factory;
+    Human(100).Show(true);
+    human->Check();
+    EXPECT_EQ(ChipSounds(), 0);
+    table.SetCurrentBet(10);
+    human->Call();
+    EXPECT_EQ(ChipSounds(), 1);
+    human->Fold();
+    EXPECT_EQ(ChipSounds(), 1);
 }
 
 TEST(SeatDisplayText, ChipStackBreaksTheBetIntoChips)
