@@ -562,6 +562,22 @@ TEST_F(PlayerTest, AComputerSeatShowsItsChipsFromTheMomentItIsShown)
     EXPECT_TRUE(SeatShows("$ 1 234"));
 }
 
+TEST_F(PlayerTest, ANewBettingRoundClearsTheBetShownBeforeTheSeat)
+{
+    table.services.factory = &factory;
+    Human(100, 20).Show(true);
+    auto betShown = [&] {
+        for (testing_support::RecordedObject* text : factory.ObjectsOfKind("String"))
+            if (!text->released && text->visible && text->text == "$ 20")
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(betShown());
+    table.betting.StartNextRound();
+    human->ResetForNewRound();
+    EXPECT_FALSE(betShown());
+}
+
 TEST_F(PlayerTest, ChipsAreHeardOnlyWhenChipsGoIn)
 {
     table.services.factory = &factory;
