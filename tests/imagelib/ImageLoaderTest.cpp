@@ -45,12 +45,16 @@ fixtures::Bytes SolidJpeg(int width, int height, uint8_t r, uint8_t g, uint8_t b
 
 class ImageLoader : public testing::Test {
 protected:
-    void TearDown() override { gAlphaComposeColor = 0xFFFFFF; }
+    // The program's own compose colour comes back after each test.
+    void TearDown() override { gAlphaComposeColor = composeColor_; }
     std::unique_ptr<Image> Load(const std::string& name, bool alpha = false)
     {
         return std::unique_ptr<Image>(LoadImageFile(folder.File(name), alpha));
     }
     fixtures::TempFolder folder;
+
+private:
+    const int composeColor_ = gAlphaComposeColor;
 };
 
 } // namespace
@@ -127,6 +131,9 @@ TEST_F(ImageLoader, TrailingUnderscoreNameIsTheSecondPlaceForTheMask)
 TEST_F(ImageLoader, MaskAloneGivesTheComposeColourShapedByTheMask)
 {
     folder.Write("_glow.png", GreyPng(3, 3, 0xC0));
+    auto white = Load("glow", true);
+    ASSERT_TRUE(white);
+    EXPECT_EQ(white->GetBits()[4], 0xC0FFFFFFu) << "white unless the program chose another colour";
     gAlphaComposeColor = 0xFF0000;
     auto image = Load("glow", true);
     ASSERT_TRUE(image);
