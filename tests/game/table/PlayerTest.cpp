@@ -551,6 +551,9 @@ TEST_F(PlayerTest, AWinnersHoleCardsAreLitOnlyWhereTheyMakeHisHand)
         EXPECT_EQ(DimmedCards(), (std::vector<bool>{true, true}));
         computer->TakeWinnings(100);
         EXPECT_EQ(DimmedCards(), c.dimmed);
+        // The result turns to another pot: his cards are dimmed again.
+        computer->DimHoleCards();
+        EXPECT_EQ(DimmedCards(), (std::vector<bool>{true, true}));
         computer.reset();
     }
 }
