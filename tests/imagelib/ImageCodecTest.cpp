@@ -406,6 +406,21 @@ TEST(ImageWriters, APictureWithoutPixelsIsRefusedAndLeavesNoFile)
     }
 }
 
+TEST(ImageWriters, APictureWiderThanTheFormatTakesIsRefusedAndLeavesNoFile)
+{
+    // Past the widths the PNG (a million pixels) and JPEG (65500) encoders
+    // take: the encoder's own error, reported as a failed save.
+    fixtures::TempFolder folder;
+    Image widePng(1000001, 1);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(SavePngFile(folder.File("wide.png"), &widePng));
+    Image wideJpeg(65501, 1);
+    EXPECT_FALSE(SaveJpegFile(folder.File("wide.jpg"), &wideJpeg));
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(std::filesystem::exists(folder.File("wide.png")));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("wide.jpg")));
+}
+
 TEST(JpegReader, ADamagedFileIsToldOnStandardError)
 {
     testing::internal::CaptureStderr();
