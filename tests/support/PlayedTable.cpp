@@ -143,7 +143,10 @@ void PlayedTable::Dismiss(Gamespace::BaseDialog& dialog)
 
 double PlayedTable::ChipsAtTable() const
 {
-    const bool settled = Table().GetFinishDlg()->IsVisible();
+    // The hand is shown down while its result, the standings or the bankrupt
+    // announcement shows.
+    const bool settled = Table().GetFinishDlg()->IsVisible() || Table().GetTrnFinishDlg()->IsVisible() ||
+                         Table().GetBankruptDlg()->IsVisible();
     double held = 0.0;
     for (Gamespace::PlayerI* seated : Table().GetSeatList())
         if (seated != nullptr)
@@ -243,9 +246,19 @@ void PlayedTable::ActTyped(uint32_t code, uint64_t x, const std::string& shot)
 void PlayedTable::CancelTyped(uint32_t code)
 {
     const double chips = Human().GetChips();
+    const Sight& dialog = code == Gamespace::kHumanRaise ? kRaiseDialog : kOpenDialog;
     player_.Click(kActions[code]);
-    ASSERT_TRUE(player_.Sees(code == Gamespace::kHumanRaise ? kRaiseDialog : kOpenDialog));
+    ASSERT_TRUE(player_.Sees(dialog));
     player_.Type("7");
+    // The exit question above it takes Escape alone: the amount dialog
+    // beneath stays, and the table plays on.
+    player_.CloseWindow();
+    ASSERT_TRUE(player_.WaitUntil([&] { return player_.Game().GetExitDialog()->IsVisible(); },
+                                  ScriptedPlayer::kPromptMs, "the exit question"));
+    player_.Press(platform::VK_ESCAPE);
+    EXPECT_FALSE(player_.Game().GetExitDialog()->IsVisible());
+    EXPECT_TRUE(player_.Sees(dialog)) << "Escape on the exit question also closed the amount dialog";
+    EXPECT_FALSE(Table().IsPaused());
     player_.Press(platform::VK_ESCAPE);
     EXPECT_FALSE(player_.Sees(kRaiseDialog));
     EXPECT_FALSE(player_.Sees(kOpenDialog));

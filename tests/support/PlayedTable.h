@@ -92,7 +92,8 @@ public:
     // Open or raise with `x` typed into its dialog: the bet of an open, or
     // by how much a raise raises; a screenshot `shot` of the dialog.
     void ActTyped(uint32_t code, uint64_t x, const std::string& shot = "");
-    // The amount dialog of `code` closed with Escape: the turn stays.
+    // The amount dialog of `code` closed with Escape, after Escape answered
+    // the exit question above it: the turn stays.
     void CancelTyped(uint32_t code);
     // Plays the hand to its result, checking when checking is free and
     // folding otherwise.

@@ -2,7 +2,8 @@
 // of "Big game L" from level 7; the human busts and buys back in with
 // Return, the levels run out, the add-on is taken with a click and declined
 // with Escape the hand after, and then the human goes all-in until the
-// tournament is decided and its standings show. After every step the walk
+// tournament is decided (or, when the opponents keep folding to him, loses
+// his chips past the re-buy levels) and its standings show. After every step the walk
 // checks the table's books, the human's chips and the tournament's record
 // (level, re-buys, what the human paid, the prize pool).
 #include "game/shell/GameImpl.h"
@@ -29,12 +30,30 @@ using walk::ScriptedPlayer;
 constexpr uint16_t kBigGameL = 9;
 constexpr double kPrice = 150.0;
 constexpr double kChips = 15000.0;
+// How many hands the human plays all-in for the tournament to be decided;
+// the opponents decide for themselves, and on the real back end they may
+// keep folding.
+constexpr int kAllInHands = 8;
 
 // Closes the hand result; the question that comes after it, if any, shows.
 void CloseResult(ScriptedPlayer& player, PlayedTable& table)
 {
     for (int page = 0; page < 10 && table.Table().GetFinishDlg()->IsVisible(); ++page)
         player.Click(PlayedTable::kClose);
+}
+
+// A tool: the human's chips go to the first opponent still seated, at once.
+void HandChipsToAnOpponent(PlayedTable& table)
+{
+    Gamespace::BettingRound& money = table.Table().Betting();
+    for (Gamespace::PlayerI* seated : table.Table().GetSeatList())
+        if (seated != nullptr && !seated->IsHuman()) {
+            const uint16_t seat = seated->GetSeat();
+            money.SetChips(seat, money.Stake(seat).chips + money.Stake(0).chips);
+            money.SetChips(0, 0);
+            return;
+        }
+    ADD_FAILURE() << "no opponent left to take the human's chips";
 }
 
 // Waits for the next hand to be dealt.
@@ -57,13 +76,11 @@ TEST(TournamentWalk, AShortTournamentIsPlayedToItsStandingsWithAReBuyAndAnAddOn)
     const double pool = saved.totalBuyIns;
 
     // The first hand: the human loses everything (a tool hands his chips to
-    // the next seat at once) and is asked to buy back in, three players
+    // an opponent at once) and is asked to buy back in, three players
     // being still able to play on; the next hand waits for the answer.
     table.FoldToTheResult();
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
-    Gamespace::BettingRound& money = table.Table().Betting();
-    money.SetChips(1, money.Stake(1).chips + money.Stake(0).chips);
-    money.SetChips(0, 0);
+    HandChipsToAnOpponent(table);
     uint64_t started = table.Table().GetHandsStarted();
     CloseResult(player, table);
     ASSERT_TRUE(player.WaitUntil([&] { return table.RebuyQuestionShown(); }, ScriptedPlayer::kPromptMs,
@@ -127,7 +144,7 @@ TEST(TournamentWalk, AShortTournamentIsPlayedToItsStandingsWithAReBuyAndAnAddOn)
 
     // Then the human goes all-in whenever he can, until the tournament is
     // decided (an add-on asked again is declined).
-    for (int hand = 0; hand < 40 && !table.Table().GetTrnFinishDlg()->IsVisible(); ++hand) {
+    for (int hand = 0; hand < kAllInHands && !table.Table().GetTrnFinishDlg()->IsVisible(); ++hand) {
         while (table.PlayOnToTurnOrResult()) {
             table.CheckTurn();
             table.Act(table.Enabled(Gamespace::kHumanAllIn) ? Gamespace::kHumanAllIn : Gamespace::kHumanCheck);
@@ -139,7 +156,19 @@ TEST(TournamentWalk, AShortTournamentIsPlayedToItsStandingsWithAReBuyAndAnAddOn)
             player.Press(platform::VK_ESCAPE);
     }
 
+    // Opponents who keep folding to him leave it undecided: then he loses
+    // all his chips in the next hand (the tool again) and, past the re-buy
+    // levels, is out.
+    if (!table.Table().GetTrnFinishDlg()->IsVisible()) {
+        table.FoldToTheResult();
+        ASSERT_FALSE(::testing::Test::HasFatalFailure());
+        HandChipsToAnOpponent(table);
+        table.FinishHand();
+        EXPECT_FALSE(table.RebuyQuestionShown()) << "no re-buy after its last level";
+    }
+
     ASSERT_TRUE(table.Table().GetTrnFinishDlg()->IsVisible());
+    table.CheckBooks(); // every chip bought is with the players
     EXPECT_EQ(saved.inUse, 0) << "a finished tournament is no longer in progress";
     EXPECT_DOUBLE_EQ(saved.buyIn, 3 * kPrice) << "one re-buy and one add-on were paid for";
     player.Screenshot("finish standings");
