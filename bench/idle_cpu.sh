@@ -21,7 +21,9 @@ program=$1
 seconds=$2
 "$program" 2>/dev/null &
 pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
+# The program may still be saving its settings when asked to end: wait for
+# it, so that the home around it is not removed under its feet.
+trap 'kill $pid 2>/dev/null || true; wait $pid 2>/dev/null || true' EXIT
 sleep 2 # start-up and the first screen are not idle time
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 hz=$(getconf CLK_TCK)
