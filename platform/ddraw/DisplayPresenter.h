@@ -32,18 +32,19 @@ struct SurfaceView {
     }
 };
 
-// Converts the `source` rectangle of the view into tightly packed
-// 0xAARRGGBB rows at `out`.
-inline void ConvertRows(const SurfaceView& view, const RECT& source, uint32_t* out)
+// Converts the `source` rectangle of the view into 0xAARRGGBB rows at `out`,
+// `outStride` pixels apart (0: tightly packed).
+inline void ConvertRows(const SurfaceView& view, const RECT& source, uint32_t* out, int outStride = 0)
 {
     int width = source.right - source.left;
+    int stride = outStride > 0 ? outStride : width;
     int bytes = view.layout.BytesPerPixel();
     if (view.palette && view.layout.IsPalettised()) {
-        for (LONG y = source.top; y < source.bottom; ++y)
-            for (LONG x = source.left; x < source.right; ++x) *out++ = view.ArgbAt(x, y);
+        for (LONG y = source.top; y < source.bottom; ++y, out += stride)
+            for (LONG x = source.left; x < source.right; ++x) out[x - source.left] = view.ArgbAt(x, y);
         return;
     }
-    for (LONG y = source.top; y < source.bottom; ++y, out += width)
+    for (LONG y = source.top; y < source.bottom; ++y, out += stride)
         ConvertRowToArgb(view.pixels + size_t(y) * size_t(view.pitch) + size_t(source.left) * size_t(bytes), out, width,
                          view.layout);
 }

@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -35,8 +38,20 @@ void ConvertRowToArgb(const uint8_t* source, uint32_t* out, int count, const Pix
 {
     if (layout.bitsPerPixel == 32 && !layout.IsPalettised() && layout.alpha == 0) {
         if (layout.red == 0xFF0000 && layout.green == 0xFF00 && layout.blue == 0xFF) {
-            std::memcpy(out, source, size_t(count) * 4);
-            for (int i = 0; i < count; ++i) out[i] |= 0xFF000000u;
+            // One pass, four pixels at a time: as fast as a copy.
+            int i = 0;
+#if defined(__SSE2__)
+            const __m128i alpha = _mm_set1_epi32(int(0xFF000000u));
+            for (; i + 4 <= count; i += 4) {
+                const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 4 * size_t(i)));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(pixels, alpha));
+            }
+#endif
+            for (; i < count; ++i) {
+                uint32_t v;
+                std::memcpy(&v, source + 4 * size_t(i), 4);
+                out[i] = v | 0xFF000000u;
+            }
             return;
         }
         if (layout.red == 0xFF && layout.green == 0xFF00 && layout.blue == 0xFF0000) {

@@ -13,6 +13,12 @@ namespace platform::ddraw {
 SdlPresenter::SdlPresenter(SDL_Window* fallback, int width, int height)
     : fallback_(fallback), fallbackWidth_(width), fallbackHeight_(height), owner_(std::this_thread::get_id())
 {
+    // The window surface is plain memory shared with the X server. Left to
+    // itself, SDL would first open a hidden OpenGL window to see whether a
+    // GL texture could stand in for it, loading the whole GL stack (and,
+    // without a graphics card, a software GL with a thread per core) for a
+    // picture we have already drawn.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (!SDL_WasInit(SDL_INIT_VIDEO)) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             std::fprintf(stderr, "display: SDL video could not start: %s\n", SDL_GetError());
@@ -25,8 +31,6 @@ SdlPresenter::SdlPresenter(SDL_Window* fallback, int width, int height)
 
 SdlPresenter::~SdlPresenter()
 {
-    if (texture_) SDL_DestroyTexture(texture_);
-    if (renderer_) SDL_DestroyRenderer(renderer_);
     if (ownsFallback_) SDL_DestroyWindow(fallback_);
     if (ownsVideo_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
@@ -54,20 +58,6 @@ SDL_Window* SdlPresenter::TargetFor(HWND window, bool create)
     return fallback_;
 }
 
-bool SdlPresenter::BindRenderer(SDL_Window* target)
-{
-    if (bound_ == target && renderer_) return true;
-    if (texture_) SDL_DestroyTexture(texture_);
-    if (renderer_) SDL_DestroyRenderer(renderer_);
-    texture_ = nullptr;
-    textureWidth_ = textureHeight_ = 0;
-    bound_ = target;
-    renderer_ = SDL_CreateRenderer(target, -1, SDL_RENDERER_ACCELERATED);
-    if (!renderer_) renderer_ = SDL_CreateRenderer(target, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer_) std::fprintf(stderr, "display: SDL renderer could not be made: %s\n", SDL_GetError());
-    return renderer_ != nullptr;
-}
-
 bool SdlPresenter::GetClientArea(HWND window, RECT& area)
 {
     if (window && IsWindow(window)) return DisplayMachine::WindowServiceClientArea(window, area);
@@ -88,15 +78,39 @@ void SdlPresenter::SetFullScreen(HWND window, bool fullScreen, int, int)
 
 void SdlPresenter::Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen)
 {
-    frameTarget_ = TargetFor(window, std::this_thread::get_id() == owner_);
+    const bool onOwner = std::this_thread::get_id() == owner_;
+    frameTarget_ = TargetFor(window, onOwner);
     if (!frameTarget_) return;
     frameWidth_ = source.right - source.left;
     frameHeight_ = source.bottom - source.top;
     frameFullScreen_ = fullScreen;
+    if (frameWidth_ <= 0 || frameHeight_ <= 0) return;
+    if (onOwner) {
+        // The common case: converted once, straight into the window.
+        SDL_Surface* surface = SDL_GetWindowSurface(frameTarget_);
+        if (SDL_Surface* direct = DirectTarget(surface, frameWidth_, frameHeight_, fullScreen)) {
+            if (SDL_MUSTLOCK(direct)) SDL_LockSurface(direct);
+            ConvertRows(primary, source, static_cast<uint32_t*>(direct->pixels), direct->pitch / 4);
+            if (SDL_MUSTLOCK(direct)) SDL_UnlockSurface(direct);
+            SDL_Rect area{0, 0, frameWidth_, frameHeight_};
+            SDL_UpdateWindowSurfaceRects(frameTarget_, &area, 1);
+            pending_ = false;
+            return;
+        }
+    }
     frame_.resize(size_t(frameWidth_) * size_t(frameHeight_));
     ConvertRows(primary, source, frame_.data());
     pending_ = true;
-    if (std::this_thread::get_id() == owner_) Render();
+    if (onOwner) Render();
+}
+
+SDL_Surface* SdlPresenter::DirectTarget(SDL_Surface* surface, int width, int height, bool fullScreen) const
+{
+    if (!surface || fullScreen || surface->w < width || surface->h < height) return nullptr;
+    const Uint32 format = surface->format->format;
+    // 0x00RRGGBB with or without alpha: the layout ConvertRows writes.
+    if (format != SDL_PIXELFORMAT_RGB888 && format != SDL_PIXELFORMAT_ARGB8888) return nullptr;
+    return surface;
 }
 
 void SdlPresenter::RenderPending()
@@ -108,27 +122,29 @@ void SdlPresenter::RenderPending()
 void SdlPresenter::Render()
 {
     pending_ = false;
-    if (frameWidth_ <= 0 || frameHeight_ <= 0 || !frameTarget_ || !BindRenderer(frameTarget_)) return;
-    if (!texture_ || textureWidth_ != frameWidth_ || textureHeight_ != frameHeight_) {
-        if (texture_) SDL_DestroyTexture(texture_);
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, frameWidth_,
-                                     frameHeight_);
-        textureWidth_ = texture_ ? frameWidth_ : 0;
-        textureHeight_ = texture_ ? frameHeight_ : 0;
-        if (!texture_) return;
+    if (frameWidth_ <= 0 || frameHeight_ <= 0 || !frameTarget_) return;
+    SDL_Surface* surface = SDL_GetWindowSurface(frameTarget_);
+    if (!surface) {
+        std::fprintf(stderr, "display: no window surface: %s\n", SDL_GetError());
+        return;
     }
-    SDL_UpdateTexture(texture_, nullptr, frame_.data(), frameWidth_ * 4);
-    int outW = 0, outH = 0;
-    SDL_GetRendererOutputSize(renderer_, &outW, &outH);
+    SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(frame_.data(), frameWidth_, frameHeight_, 32,
+                                                            frameWidth_ * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!frame) return;
+    SDL_SetSurfaceBlendMode(frame, SDL_BLENDMODE_NONE);
     // Windowed the client area is shown as it is; in full screen (or a window
     // smaller than the picture) it is scaled to fit, keeping its shape.
-    RECT fit = FitInside(frameWidth_, frameHeight_, outW, outH);
-    if (!frameFullScreen_ && outW >= frameWidth_ && outH >= frameHeight_) fit = RECT{0, 0, frameWidth_, frameHeight_};
+    RECT fit = FitInside(frameWidth_, frameHeight_, surface->w, surface->h);
+    if (!frameFullScreen_ && surface->w >= frameWidth_ && surface->h >= frameHeight_)
+        fit = RECT{0, 0, frameWidth_, frameHeight_};
     SDL_Rect dest{fit.left, fit.top, fit.right - fit.left, fit.bottom - fit.top};
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, &dest);
-    SDL_RenderPresent(renderer_);
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    if (dest.w == frameWidth_ && dest.h == frameHeight_)
+        SDL_BlitSurface(frame, nullptr, surface, &dest);
+    else
+        SDL_BlitScaled(frame, nullptr, surface, &dest);
+    SDL_FreeSurface(frame);
+    SDL_UpdateWindowSurface(frameTarget_);
 }
 
 } // namespace platform::ddraw

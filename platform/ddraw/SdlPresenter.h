@@ -1,7 +1,9 @@
-// The real presenter: shows the primary in an SDL window through a streaming
-// texture. Windowed, the window's client area of the primary is shown 1:1; in
-// full screen the window covers the desktop and the mode's picture is scaled
-// into it keeping its shape (black bars at the sides or top and bottom).
+// The real presenter: shows the primary in an SDL window through the
+// window's own surface, with no renderer (and so no GL stack) at all.
+// Windowed, the window's client area of the primary is converted straight
+// into the window surface 1:1; in full screen (or in a window smaller than
+// the picture) the mode's picture is scaled into the window keeping its
+// shape, with black bars at the sides or top and bottom.
 //
 // The SDL window is the one the window service made for the handle; for a
 // handle the window service does not know (or none) the presenter makes a
@@ -19,8 +21,7 @@
 #include <vector>
 
 struct SDL_Window;
-struct SDL_Renderer;
-struct SDL_Texture;
+struct SDL_Surface;
 
 namespace platform::ddraw {
 
@@ -47,7 +48,10 @@ public:
 
 private:
     SDL_Window* TargetFor(HWND window, bool create);
-    bool BindRenderer(SDL_Window* target);
+    // The window surface when the picture goes into it 1:1 as 32-bit
+    // pixels; null when it must be scaled or converted.
+    SDL_Surface* DirectTarget(SDL_Surface* surface, int width, int height, bool fullScreen) const;
+    // Shows frame_ in frameTarget_, scaled to fit when needed.
     void Render();
 
     bool videoReady_ = false;
@@ -56,11 +60,6 @@ private:
     bool ownsFallback_ = false;
     int fallbackWidth_;
     int fallbackHeight_;
-    SDL_Window* bound_ = nullptr; // the window renderer_ draws into
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;
-    int textureWidth_ = 0;
-    int textureHeight_ = 0;
     std::thread::id owner_;
     SDL_Window* frameTarget_ = nullptr;
     std::vector<uint32_t> frame_; // 0xAARRGGBB, frameWidth_ x frameHeight_
