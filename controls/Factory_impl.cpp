@@ -35,7 +35,6 @@ Factory_impl::Factory_impl(std::unique_ptr<FactoryHost> host, TimeLibrary::ITime
     if (!timer_)
         throw std::runtime_error("The control factory found no free time object");
     timer_->SetEndless(true);
-    timer_->Start(false, 0);
 }
 
 Factory_impl::~Factory_impl()
@@ -469,6 +468,12 @@ bool Factory_impl::WriteRegistryBool(const std::string& valueName, bool value)
 }
 
 // ---- The dirty poll ----
+
+bool Factory_impl::TakeRepaintRequest()
+{
+    OnTimerTick(timer_->GetId());
+    return needsRepaint_.exchange(false);
+}
 
 void Factory_impl::OnTimerTick(uint32_t)
 {

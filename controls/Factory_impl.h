@@ -2,12 +2,15 @@
 // object (through its bridge), the shared image and font tables behind them,
 // the sound handles, the screen-wide keyboard observers and the volumes; it
 // routes the bridge widget's input to the objects and paints the scene into
-// the framework's Graphics on every frame the bridge is painted. A 5 ms time
-// object polls the visible objects for dirty ones and raises the
-// needs-repaint flag the bridge widget takes each frame.
+// the framework's Graphics on every frame the bridge is painted. The dirty
+// poll looks for dirty visible objects and raises the needs-repaint flag the
+// bridge widget takes each frame; it runs when the bridge asks, right before
+// the flag is taken, so an idle scene costs no wake-up of its own. (The
+// factory still owns its 5 ms polling time object, endless, so the time
+// objects' ids stay as they were; the poll's notice runs the same check.)
 //
-// Threads and locks: the main thread (IFactory calls, drawing, input) and the
-// time thread (the dirty poll, and game code in timer callbacks that creates,
+// Threads and locks: the main thread (IFactory calls, drawing, input, the
+// dirty poll) and the time thread (game code in timer callbacks that creates,
 // shows, moves and releases objects and handles). One re-entrant lock guards
 // the object tables (by id and by layer), the dirty list, the image and font
 // tables, the sound list, the hovered and focused objects, the current cursor
@@ -188,9 +191,9 @@ public:
     // ---- Pass and timer (IInputAndPaint for the bridge widget) ----
     void DrawAll(Zolt::Graphics* g) override;
     void OnTimerTick(uint32_t id) override;
-    // True (and the flag cleared) when the dirty poll asked for a repaint
-    // since the last call.
-    bool TakeRepaintRequest() override { return needsRepaint_.exchange(false); }
+    // Runs the dirty poll; true (and the flag cleared) when it, or a layer
+    // change, asked for a repaint since the last call.
+    bool TakeRepaintRequest() override;
     bool NeedsRepaint() const { return needsRepaint_.load(); }
     // Every later pass is a full one.
     void NotifyFullRepaint() override { fullRedraw_.store(true); }

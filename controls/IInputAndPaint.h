@@ -5,8 +5,8 @@
 // factory implements it; the bridge knows the toolkit only through it.
 //
 // Threads: main thread (the widget manager's hooks). The repaint request is
-// raised by the toolkit's dirty poll on the time thread and taken here with
-// one atomic exchange.
+// raised by the toolkit's dirty poll, which runs when the request is taken,
+// and by changes of the scene on any thread.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +21,8 @@ class IInputAndPaint {
 public:
     virtual ~IInputAndPaint() = default;
 
-    // True (and the request cleared) when the toolkit asked for a repaint
-    // since the last call.
+    // True (and the request cleared) when the toolkit wants a repaint: a
+    // visible object is dirty, or the scene changed since the last call.
     virtual bool TakeRepaintRequest() = 0;
     // Every later paint draws the whole scene, not only what changed.
     virtual void NotifyFullRepaint() = 0;

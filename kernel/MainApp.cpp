@@ -3,6 +3,7 @@
 #include "framework/widgets/WidgetManager.h"
 #include "kernel/IGameBridge.h"
 #include "platform/window/Window.h"
+#include "timing/TimeSystem_impl.h"
 
 namespace KernelLibrary {
 
@@ -124,6 +125,12 @@ void MainApp::QuitFromFramework()
         bridge_.reset();
     }
     ZoltAppBase::Quit();
+}
+
+bool MainApp::MayHoldUpdates()
+{
+    TimeLibrary::TimeSystem_impl* time = TimeLibrary::GetTimeSystem();
+    return !time || !time->IsTicking() || time->IsResting();
 }
 
 } // namespace KernelLibrary

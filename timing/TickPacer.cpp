@@ -4,26 +4,16 @@ namespace TimeLibrary {
 
 TickPacer::TickPacer(int64_t countsPerSecond)
 {
-    const int64_t perMs = countsPerSecond / 1000;
-    eighth_ = perMs >> 3;
-    oneAndHalf_ = perMs * 15 / 10;
-    two_ = perMs * 2;
-    three_ = perMs * 3;
-    full_ = perMs * 5;
+    perMs_ = countsPerSecond / 1000;
+    eighth_ = perMs_ >> 3;
+    full_ = perMs_ * 5;
     period_ = full_;
 }
 
-int TickPacer::SleepSliceFor(int64_t remaining) const
+int64_t TickPacer::RestOfPeriod(int64_t elapsed) const
 {
-    if (remaining > three_)
-        return 4;
-    if (remaining > two_)
-        return 3;
-    if (remaining > oneAndHalf_)
-        return 2;
-    if (remaining >= eighth_)
-        return 0;
-    return -1;
+    const int64_t rest = period_ - elapsed;
+    return rest >= eighth_ ? rest : 0;
 }
 
 void TickPacer::EndPass(int64_t total)

@@ -18,20 +18,20 @@ public:
 
     // The length the current pass should have.
     int64_t Period() const { return period_; }
-    // The milliseconds to sleep when `remaining` counts of the period are
-    // left: 4, 3 or 2 for long rests, 0 (a yield) for short ones, -1 when the
-    // rest is below 1/8 ms and not worth waiting for.
-    int SleepSliceFor(int64_t remaining) const;
+    // The counts still to wait when `elapsed` counts of the period have
+    // passed: the rest of the period, or 0 when less than 1/8 ms is left,
+    // which is not worth a sleep.
+    int64_t RestOfPeriod(int64_t elapsed) const;
+    // A number of counts in microseconds.
+    int64_t MicrosecondsIn(int64_t counts) const { return counts * 1000 / perMs_; }
     // Books a pass that took `total` counts and sets the next period.
     void EndPass(int64_t total);
     // Overrun still to be repaid.
     uint64_t Debt() const { return debt_; }
 
 private:
+    int64_t perMs_;
     int64_t eighth_;
-    int64_t oneAndHalf_;
-    int64_t two_;
-    int64_t three_;
     int64_t full_;
     int64_t period_;
     uint64_t debt_ = 0;

@@ -16,8 +16,8 @@ int AddStep(int value)
 } // namespace
 
 TimeObject_impl::TimeObject_impl(uint32_t id, TimeObjectMessageObserver* observer, int durationMs, int intervalMs,
-                                 platform::CriticalSection& tableLock)
-    : tableLock_(tableLock), id_(id), observer_(observer), interval_(intervalMs), duration_(durationMs)
+                                 platform::CriticalSection& tableLock, platform::Event& stepsWanted)
+    : tableLock_(tableLock), stepsWanted_(stepsWanted), id_(id), observer_(observer), interval_(intervalMs), duration_(durationMs)
 {
 }
 
@@ -58,7 +58,16 @@ bool TimeObject_impl::Start(bool paused, uint16_t delayMs)
     running_.store(true, std::memory_order_relaxed);
     paused_.store(paused, std::memory_order_relaxed);
     startDelay_ = delayMs;
+    if (!paused)
+        stepsWanted_.Set();
     return true;
+}
+
+void TimeObject_impl::SetPaused(bool paused)
+{
+    paused_.store(paused, std::memory_order_relaxed);
+    if (!paused && IsRunning())
+        stepsWanted_.Set();
 }
 
 void TimeObject_impl::Stop()

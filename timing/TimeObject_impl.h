@@ -12,6 +12,7 @@
 #pragma once
 
 #include "platform/core/CriticalSection.h"
+#include "platform/core/Event.h"
 #include "timing/ITimeObject.h"
 #include "timing/TimeObjectMessageObserver.h"
 
@@ -24,9 +25,11 @@ class TimeObject_impl final : public ITimeObject {
 public:
     static constexpr int kStepMs = 5;
 
-    // `tableLock` is the owning time system's table lock.
+    // `tableLock` is the owning time system's table lock; `stepsWanted` is
+    // the system's event that wakes a time thread resting while no object
+    // ran: this object sets it whenever it starts or is unpaused.
     TimeObject_impl(uint32_t id, TimeObjectMessageObserver* observer, int durationMs, int intervalMs,
-                    platform::CriticalSection& tableLock);
+                    platform::CriticalSection& tableLock, platform::Event& stepsWanted);
     ~TimeObject_impl() override = default;
     TimeObject_impl(const TimeObject_impl&) = delete;
     TimeObject_impl& operator=(const TimeObject_impl&) = delete;
@@ -38,7 +41,7 @@ public:
     void SetEndless(bool endless) override { endless_.store(endless, std::memory_order_relaxed); }
     bool Start(bool paused, uint16_t delayMs) override;
     bool IsRunning() override { return running_.load(std::memory_order_relaxed); }
-    void SetPaused(bool paused) override { paused_.store(paused, std::memory_order_relaxed); }
+    void SetPaused(bool paused) override;
     bool IsPaused() override { return paused_.load(std::memory_order_relaxed); }
     void Stop() override;
     int GetDuration() override { return duration_.load(std::memory_order_relaxed); }
@@ -61,6 +64,7 @@ private:
 
     platform::CriticalSection lock_;
     platform::CriticalSection& tableLock_;
+    platform::Event& stepsWanted_;
     const uint32_t id_;
     TimeObjectMessageObserver* const observer_;
     std::atomic<bool> running_{false};

@@ -2,6 +2,7 @@
 
 #include "platform/core/Clock.h"
 
+#include <algorithm>
 #include <new>
 
 namespace TimeLibrary {
@@ -47,7 +48,7 @@ ITimeObject* TimeSystem_impl::CreateTimeObject(TimeObjectMessageObserver* observ
     for (uint32_t entry = 1; entry < kTableSize; ++entry) {
         if (table_[entry])
             continue;
-        table_[entry].reset(new (std::nothrow) TimeObject_impl(entry, observer, durationMs, intervalMs, tableLock_));
+        table_[entry].reset(new (std::nothrow) TimeObject_impl(entry, observer, durationMs, intervalMs, tableLock_, stepsWanted_));
         return table_[entry].get();
     }
     return nullptr;
@@ -87,18 +88,36 @@ void TimeSystem_impl::Discard(uint32_t entry)
     }
 }
 
-void TimeSystem_impl::TickAll()
+uint64_t TimeSystem_impl::GetTime()
 {
+    const int64_t since = restingSince_.load();
+    const uint64_t clock = clock_.load();
+    return since == 0 ? clock : clock + kPassMs * PassesIn(Counter() - since);
+}
+
+uint64_t TimeSystem_impl::PassesIn(int64_t counts) const
+{
+    return counts > 0 ? static_cast<uint64_t>(counts / countsPerPass_) : 0;
+}
+
+bool TimeSystem_impl::TickAll()
+{
+    bool stepsLeft = false;
     {
         platform::CriticalSectionLock hold(tableLock_);
         for (uint32_t entry = 1; entry < kTableSize; ++entry) {
             TimeObject_impl* object = table_[entry].get();
-            if (object && object->IsRunning() && !object->IsPaused())
-                object->Advance();
+            if (!object || !object->IsRunning() || object->IsPaused())
+                continue;
+            object->Advance();
+            // The notice may have freed it (it is then in the graveyard).
+            object = table_[entry].get();
+            stepsLeft = stepsLeft || (object && object->IsRunning() && !object->IsPaused());
         }
         graveyard_.clear();
     }
     clock_.fetch_add(kPassMs);
+    return stepsLeft;
 }
 
 bool TimeSystem_impl::EnsurePacer()
@@ -109,25 +128,36 @@ bool TimeSystem_impl::EnsurePacer()
     if (!UsableFrequency(&countsPerSecond))
         return false;
     pacer_ = std::make_unique<TickPacer>(countsPerSecond);
+    countsPerPass_ = countsPerSecond / 1000 * kPassMs;
     return true;
 }
 
-bool TimeSystem_impl::RunPass()
+bool TimeSystem_impl::RunPass(bool* stepsLeft)
 {
     if (!EnsurePacer())
         return false;
     const int64_t start = Counter();
-    TickAll();
-    // Sleep in slices rather than once, so the pass ends close to its period
-    // whatever the granularity of Sleep.
-    for (int64_t elapsed = Counter() - start; elapsed < pacer_->Period(); elapsed = Counter() - start) {
-        const int slice = pacer_->SleepSliceFor(pacer_->Period() - elapsed);
-        if (slice < 0)
-            break;
-        platform::Sleep(static_cast<platform::DWORD>(slice));
-    }
+    const bool left = TickAll();
+    if (stepsLeft)
+        *stepsLeft = left;
+    // One sleep to the end of the period: the clock sleeps to the
+    // microsecond, so slices would only wake the thread more often.
+    const int64_t rest = pacer_->RestOfPeriod(Counter() - start);
+    if (rest > 0)
+        platform::GetClock().SleepMicroseconds(static_cast<uint64_t>(pacer_->MicrosecondsIn(rest)));
     pacer_->EndPass(Counter() - start);
     return true;
+}
+
+void TimeSystem_impl::Rest()
+{
+    const int64_t since = std::max<int64_t>(Counter(), 1);
+    restingSince_.store(since);
+    stepsWanted_.Wait();
+    const uint64_t passes = PassesIn(Counter() - since);
+    // The clock first, then the mark: GetTime never counts a pass twice.
+    clock_.fetch_add(kPassMs * passes);
+    restingSince_.store(0);
 }
 
 bool TimeSystem_impl::StartTicking()
@@ -144,6 +174,7 @@ bool TimeSystem_impl::StartTicking()
     if (!UsableFrequency(&countsPerSecond))
         return false;
     pacer_ = std::make_unique<TickPacer>(countsPerSecond);
+    countsPerPass_ = countsPerSecond / 1000 * kPassMs;
     clock_.store(0);
     running_.store(true);
     thread_ = std::make_unique<platform::Thread>();
@@ -160,6 +191,7 @@ void TimeSystem_impl::StopTicking()
     if (!thread_)
         return;
     running_.store(false);
+    stepsWanted_.Set();
     if (OnTickThread())
         return;
     {
@@ -188,8 +220,12 @@ void TimeSystem_impl::ThreadMain()
     platform::CriticalSectionLock life(lifeLock_);
     tickThreadId_.store(platform::CurrentThreadId());
     thread_->SetPriority(platform::ThreadPriority::Highest);
-    while (running_.load())
-        RunPass();
+    while (running_.load()) {
+        bool stepsLeft = false;
+        RunPass(&stepsLeft);
+        if (!stepsLeft && running_.load())
+            Rest();
+    }
 }
 
 TimeSystem_impl* CreateTimeSystem()

@@ -16,6 +16,13 @@
 //
 // The life calls (StartTicking, StopTicking, DestroyAllTimeObjects, the
 // destructor) come from the kernel on the main thread.
+//
+// While no object is running unpaused the time thread does not pass at all:
+// it rests on `stepsWanted` (set by an object's start or unpause, and by
+// StopTicking) and, when it wakes, moves the clock on by the passes the rest
+// stood for. An idle program so costs no wake-up every 5 ms, and what the
+// objects see is the same: a pass that steps nothing does nothing but move
+// the clock, and GetTime counts the resting passes too.
 #pragma once
 
 #include "platform/core/CriticalSection.h"
@@ -45,7 +52,7 @@ public:
     TimeSystem_impl(const TimeSystem_impl&) = delete;
     TimeSystem_impl& operator=(const TimeSystem_impl&) = delete;
 
-    uint64_t GetTime() override { return clock_.load(); }
+    uint64_t GetTime() override;
     ITimeObject* CreateTimeObject(TimeObjectMessageObserver* observer, int durationMs, int intervalMs) override;
     void DestroyTimeObject(ITimeObject* object) override;
 
@@ -61,21 +68,31 @@ public:
     // the current pass; a later call from another thread then reaps it.
     void StopTicking();
     bool IsTicking() const { return running_.load(); }
+    // The time thread waits for an object to step (see above).
+    bool IsResting() const { return restingSince_.load() != 0; }
     // What the time thread asked for itself (Normal when none was started).
     platform::ThreadPriority TickThreadPriority() const;
 
     // One advance pass: every running, unpaused object in table order moves
-    // one step; then the clock moves 5 ms.
-    void TickAll();
+    // one step; then the clock moves 5 ms. Returns whether an object is left
+    // to step in the next pass (one started earlier in the table during the
+    // pass is not seen, but its start has set the wake event).
+    bool TickAll();
     // One whole pass of the time thread's loop: the advance pass, then the
     // paced wait to the end of the period, then the overrun bookkeeping. The
     // time thread runs it over and over; tests call it on their own thread
     // (while no time thread runs) to drive the loop under a test clock.
-    // False when there is no usable performance counter.
-    bool RunPass();
+    // False when there is no usable performance counter. `stepsLeft` (may be
+    // null) receives what TickAll returned.
+    bool RunPass(bool* stepsLeft = nullptr);
 
 private:
     void ThreadMain();
+    // The time thread's rest while no object steps: until an object wants
+    // steps or the thread is asked to end; then the clock catches up.
+    void Rest();
+    // The passes of 5 ms in `counts` performance-counter units.
+    uint64_t PassesIn(int64_t counts) const;
     // Under tableLock: takes the object out of its entry and frees it, or,
     // when one of its notices is running, parks it until that has returned.
     void Discard(uint32_t entry);
@@ -84,6 +101,10 @@ private:
 
     std::atomic<bool> running_{false};
     std::atomic<uint64_t> clock_{0};
+    // Counter reading at which the current rest began; 0 while passing.
+    std::atomic<int64_t> restingSince_{0};
+    int64_t countsPerPass_ = 1;
+    platform::Event stepsWanted_;
     std::array<std::unique_ptr<TimeObject_impl>, kTableSize> table_;
     // Objects destroyed from their own notices, freed at the end of the pass.
     std::vector<std::unique_ptr<TimeObject_impl>> graveyard_;

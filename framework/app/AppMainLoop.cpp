@@ -214,15 +214,33 @@ bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int&
         RedrawIfNeeded();
         return true;
     }
-    const int sleep = pacer_->TimeToNextUpdate(step);
+    int sleep = pacer_->TimeToNextUpdate(step);
     if (sleep <= 0)
         return true;
     if (!allowSleep)
         return false;
     ++sleepCount_;
-    Sleep(DWORD(sleep));
-    slept = sleep;
+    // A screen that has stood still for ten updates lets the next updates
+    // wait: the loop sleeps longer (below the 200 ms the timing keeps), and
+    // on waking runs the updates that came due, back to back as after any
+    // stall, so the update count and what each update sees stay the same.
+    // Input, a message or a repaint ends the sleep at once.
+    if (ScreenStandsStill())
+        sleep += kStillScreenExtraSleepMs;
+    // Asleep until the next update is due, or until input or a message
+    // arrives: then the loop takes it at once, still before the update. The
+    // frame timer does not wake it: its WM_TIMER, due about once an update,
+    // is taken when the loop next pumps, at the update.
+    const uint32_t before = timeGetTime();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(sleep), QS_ALLINPUT & ~QS_TIMER);
+    slept = int(timeGetTime() - before);
     return true;
+}
+
+bool ZoltAppBase::ScreenStandsStill()
+{
+    return stillDraws_ >= kStillDrawsBeforeHolding && !demo_->IsPlaying() && demoSpeed == 1.0 &&
+           singleStepMode_ == 0 && loader_->IsCompletionApplied() && MayHoldUpdates();
 }
 
 bool ZoltAppBase::YieldToLoading(uint32_t stepStart, int slept, bool allowSleep)
@@ -313,6 +331,7 @@ bool ZoltAppBase::RedrawIfNeeded()
     const bool changed = widgetManager->PaintDirtyWidgets();
     const int paintDuration = int(timeGetTime() - paintStart);
     painting_ = false;
+    stillDraws_ = changed || forceRedraw_ ? 0 : stillDraws_ + 1;
 
     if (!pacer_->IsPresentDue(timeGetTime(), changed, forceRedraw_)) {
         updatedSinceDraw_ = false;

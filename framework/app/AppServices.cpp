@@ -454,7 +454,8 @@ void ZoltAppBase::UpdateCursor()
         if (custom && (demo_->IsPlaying() || customCursorsOn_ || cursorIndex_ == 12)) {
             if (display_->SetCursorImage(custom))
                 forceRedraw_ = true;
-            softwareCursorOn_ = true;
+            if (!softwareCursorOn_.exchange(true))
+                pointerMoved_.Set();
             SetCursor(demo_->IsPlaying() ? LoadCursorA(nullptr, IDC_NO) : nullptr);
             return;
         }

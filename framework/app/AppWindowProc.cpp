@@ -126,6 +126,8 @@ LRESULT ZoltAppBase::QueueInputMessage(HWND window, UINT message, WPARAM wParam,
             OnDeveloperKey(int(wParam));
     }
 
+    if (message == WM_MOUSEMOVE)
+        pointerMoved_.Set();
     input_->Offer(QueuedMessage{window, message, wParam, lParam});
 
     // A played demo takes its minimised state from the recording.

@@ -404,6 +404,11 @@ void ZoltAppBase::OnAlreadyRunning()
 
 void ZoltAppBase::CheckSecondInstances()
 {
+    // Once an update is enough to bring the window forward at once, and the
+    // loop pumps several times an update.
+    if (updateCount_ == instanceCheckUpdate_)
+        return;
+    instanceCheckUpdate_ = updateCount_;
     if (instanceLock_ && instanceLock_->IsFirst() && instanceLock_->TakeNotifications() > 0 && mainWindow_)
         PostMessageA(mainWindow_, notifyMessage_, 0, 0);
 }
@@ -449,7 +454,9 @@ void ZoltAppBase::Quit()
         demo_->NoteClosedDuringPlayback();
     leaveNestedLoops_ = true;
     OnQuitStarted();
-    // The cursor thread sees the flag within one of its 10 ms rounds.
+    // The cursor thread sees the flag within one of its 10 ms rounds, or
+    // when this wakes it from its rest.
+    pointerMoved_.Set();
     pointerThread_.Join();
     if (musicInterface_)
         musicInterface_->HaltAllTracks();
@@ -509,8 +516,15 @@ void ZoltAppBase::PointerThreadMain()
 {
     int lastX = INT32_MIN;
     int lastY = INT32_MIN;
+    bool moving = true;
     while (!quit_) {
+        // A round every 10 ms while the pointer moves; once a round finds it
+        // where it was (or nothing to draw), the thread rests until the
+        // window reports a move, so a still pointer costs no wake-ups.
+        if (!moving)
+            pointerMoved_.Wait();
         Sleep(10);
+        moving = false;
         if (quit_ || !display_ || !mainWindow_ || !softwareCursorOn_)
             continue;
         POINT p{};
@@ -518,6 +532,7 @@ void ZoltAppBase::PointerThreadMain()
             continue;
         if (p.x == lastX && p.y == lastY)
             continue;
+        moving = true;
         lastX = p.x;
         lastY = p.y;
         display_->MoveSoftwareCursor(p.x, p.y);

@@ -28,7 +28,8 @@
 //  - the loading thread, which runs BackgroundLoad and talks to the loop only
 //    through the loader's atomic flags and the done/total counters;
 //  - the cursor thread, which reads the pointer every 10 ms and hands the
-//    position to the display (under the display's lock);
+//    position to the display (under the display's lock) while the pointer
+//    moves, and rests until it moves again once it stands still;
 //  - Quit from another thread, which only raises an atomic request;
 //  - a fault on any thread, whose signal handler reads only what this
 //    application handed the crash handler ahead (its snapshot and the
@@ -38,6 +39,7 @@
 #pragma once
 
 #include "framework/app/CrashHandler.h"
+#include "platform/core/Event.h"
 #include "framework/app/DemoFile.h"
 #include "framework/app/DemoPlaybackControls.h"
 #include "framework/app/FramePacer.h"
@@ -129,6 +131,10 @@ public:
     virtual void ReleaseImageSurfaces();
     virtual void DiscardImageSurfacesLocked();
     virtual void OnBackgroundLoadDone() {}
+    // Whether the loop may let updates wait while the screen stands still
+    // (see DrawOrWait). No unless the application knows that nothing of its
+    // own runs on time outside the loop meanwhile.
+    virtual bool MayHoldUpdates() { return false; }
     virtual MusicInterface* MakeMusicPlayer(platform::HWND window);
     virtual void OnInitialized() {}
     virtual void OnQuitStarted() {}
@@ -533,6 +539,15 @@ protected:
     void CatchUpOwedUpdates(const FramePacer::Step& step, bool pacingActive);
     bool DrawOrWait(const FramePacer::Step& step, bool allowSleep, int& slept);
     bool YieldToLoading(uint32_t stepStart, int slept, bool allowSleep);
+    // The last draw passes found nothing to paint and nothing else needs
+    // updates on time (no demo played, normal speed, loading done, and the
+    // application agrees): updates may wait for a longer sleep.
+    bool ScreenStandsStill();
+    static constexpr int kStillDrawsBeforeHolding = 10;
+    // Up to 15 updates in one sleep, well below the 200 ms the timing keeps.
+    static constexpr int kStillScreenExtraSleepMs = 140;
+    // Draw passes in a row that painted nothing.
+    int stillDraws_ = 0;
     [[noreturn]] void FatalExit(unsigned code);
     static bool IsAbsolutePath(const std::string& path);
 
@@ -617,7 +632,12 @@ protected:
     bool screenInVideoMemory_ = false;
 
     // ---- Threads ----
+    // The update at which the second-instance socket was last read.
+    int instanceCheckUpdate_ = -1;
     platform::Thread pointerThread_;
+    // Wakes the cursor thread from its rest: the pointer moved, the software
+    // cursor came on, or the program ends.
+    platform::Event pointerMoved_;
     std::atomic<bool> pointerThreadRunning_{false};
     // A software cursor image is in the display: the cursor thread moves it.
     std::atomic<bool> softwareCursorOn_{false};

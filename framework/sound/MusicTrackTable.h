@@ -87,6 +87,7 @@ public:
     bool Insert(int id, const Track& track)
     {
         Guard guard(lock_);
+        mayFade_ = true;
         return tracks_.emplace(id, track).second;
     }
 
@@ -107,6 +108,7 @@ public:
         auto it = tracks_.find(id);
         if (it == tracks_.end())
             return false;
+        mayFade_ = true;
         action(it->second);
         return true;
     }
@@ -116,6 +118,7 @@ public:
     void ForEach(Action&& action)
     {
         Guard guard(lock_);
+        mayFade_ = true;
         for (auto& [id, track] : tracks_)
             action(id, track);
     }
@@ -181,15 +184,23 @@ public:
 
     // One step of every running fade; a fade-out that ends in silence with
     // the stop flag stops its track.
+    // Runs every update: while no fade can be running (none was left after
+    // the last call, and no record was touched since) it looks at nothing.
     void AdvanceFades()
     {
-        ForEach([&](int id, Track& track) {
+        Guard guard(lock_);
+        if (!mayFade_)
+            return;
+        bool fading = false;
+        for (auto& [id, track] : tracks_) {
             if (track.volumeStep == 0.0)
-                return;
+                continue;
             if (track.Advance())
                 channels_.StopChannel(id, track);
             channels_.SendVolume(id, track);
-        });
+            fading = fading || track.volumeStep != 0.0;
+        }
+        mayFade_ = fading;
     }
 
 private:
@@ -204,6 +215,9 @@ private:
     TrackChannels<Track>& channels_;
     mutable CriticalSection lock_;
     std::map<int, Track> tracks_; // guarded by lock_
+    // A fade may be running: a record was added or touched since the last
+    // AdvanceFades, or that call left one fading. Guarded by lock_.
+    bool mayFade_ = false;
 };
 
 } // namespace Zolt

@@ -1,5 +1,6 @@
 #include "platform/window/HeadlessBackend.h"
 
+#include "platform/core/Clock.h"
 #include "platform/core/Testing.h"
 
 #include <algorithm>
@@ -97,6 +98,17 @@ void HeadlessBackend::RestoreNative(uint32_t id)
 void HeadlessBackend::RaiseNative(uint32_t) {}
 
 void HeadlessBackend::PumpEvents(std::vector<InputEvent>* events) { detail::TakeInjectedEvents(events); }
+
+// Input here is injected by the test between loop steps, so there is nothing
+// to wake for: the wait is a sleep on the clock in force, which a manual
+// clock turns into moving time on.
+bool HeadlessBackend::WaitForEvents(DWORD milliseconds)
+{
+    platform::Sleep(milliseconds);
+    return false;
+}
+
+void HeadlessBackend::WakeWaiter() {}
 
 std::optional<POINT> HeadlessBackend::GlobalPointer() { return std::nullopt; }
 

@@ -29,6 +29,8 @@ public:
     void RestoreNative(uint32_t id) override;
     void RaiseNative(uint32_t id) override;
     void PumpEvents(std::vector<InputEvent>* events) override;
+    bool WaitForEvents(DWORD milliseconds) override;
+    void WakeWaiter() override;
     std::optional<POINT> GlobalPointer() override;
     void WarpPointer(int x, int y) override;
     void CapturePointer(bool capture) override;

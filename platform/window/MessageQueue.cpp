@@ -179,7 +179,77 @@ void HandleWindowEvent(const InputEvent& e)
     }
 }
 
+// Under the system's lock: a message for `thread` ends the UI thread's wait
+// in the back end (a condition variable cannot: it waits on the display).
+void WakeIfWaiting(WindowSystem& s, DWORD thread)
+{
+    if (thread == s.uiThread && s.uiWaiting)
+        GetWindowBackend().WakeWaiter();
+}
+
+// Under the system's lock: whether `thread` has a message waiting of the
+// kinds in `wakeMask` (posted, sent and input messages always count); if
+// not, `wait` is cut to the time until its next timer.
+bool HasMessageFor(WindowSystem& s, DWORD thread, DWORD wakeMask, uint64_t& wait)
+{
+    ThreadQueue& q = s.Queue(thread);
+    if (!q.posted.empty() || !q.sent.empty() || q.quit)
+        return true;
+    if (wakeMask & QS_PAINT) {
+        for (auto& [handle, w] : s.windows) {
+            if (w->thread == thread && w->needsPaint && w->visible && !w->minimized)
+                return true;
+        }
+    }
+    if (!(wakeMask & QS_TIMER))
+        return false;
+    const uint64_t now = NowMs();
+    for (const Timer& t : q.timers) {
+        if (t.dueMs <= now)
+            return true;
+        wait = std::min(wait, t.dueMs - now);
+    }
+    return false;
+}
+
 } // namespace
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD wakeMask)
+{
+    if (count != 0)
+        return WAIT_FAILED;
+    ProcessIncomingSent();
+    WindowSystem& s = System();
+    const DWORD me = CurrentThreadId();
+    uint64_t wait = milliseconds;
+    bool onUiThread = false;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (HasMessageFor(s, me, wakeMask, wait))
+            return WAIT_OBJECT_0;
+        onUiThread = s.uiThread == me;
+        s.uiWaiting = onUiThread;
+    }
+    if (wait == 0)
+        return WAIT_TIMEOUT;
+    bool reported = false;
+    if (onUiThread) {
+        reported = GetWindowBackend().WaitForEvents(static_cast<DWORD>(wait));
+        std::lock_guard<std::mutex> lock(s.mutex);
+        s.uiWaiting = false;
+    } else if (dynamic_cast<ManualClock*>(&GetClock())) {
+        platform::Sleep(static_cast<DWORD>(wait));
+    } else {
+        std::unique_lock<std::mutex> lock(s.mutex);
+        ThreadQueue& q = s.Queue(me);
+        BlockedWait blocked;
+        q.cv.wait_for(lock, std::chrono::milliseconds(wait),
+                      [&] { return !q.posted.empty() || !q.sent.empty() || q.quit; });
+    }
+    uint64_t unused = 0;
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return reported || HasMessageFor(s, me, wakeMask, unused) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+}
 
 namespace detail {
 
@@ -260,6 +330,7 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     ThreadQueue& q = s.Queue(thread);
     q.posted.push_back(MSG{window, message, wParam, lParam, GetTickCount(), s.pointer});
     q.cv.notify_all();
+    WakeIfWaiting(s, thread);
     return TRUE;
 }
 
@@ -292,6 +363,7 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             ThreadQueue& q = s.Queue(w->thread);
             q.sent.push_back(sent);
             q.cv.notify_all();
+            WakeIfWaiting(s, w->thread);
         }
     }
     if (!sent->msg.hwnd)

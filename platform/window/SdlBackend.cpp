@@ -1,11 +1,13 @@
 #include "platform/window/SdlBackend.h"
 
 #include "platform/window/Cursor.h"
+#include "platform/window/DisplayConnectionWait.h"
 #include "platform/window/HeadlessBackend.h"
 #include "platform/window/VirtualKeys.h"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -199,6 +201,8 @@ std::unique_ptr<SdlBackend> SdlBackend::Open(std::string* error)
     return std::unique_ptr<SdlBackend>(new SdlBackend);
 }
 
+SdlBackend::SdlBackend() : connectionWait_(std::make_unique<DisplayConnectionWait>()) {}
+
 SdlBackend::~SdlBackend()
 {
     for (auto& [cursor, native] : cursors_)
@@ -214,6 +218,7 @@ uint32_t SdlBackend::CreateNativeWindow(const NativeWindowSpec& spec)
     if (spec.topmost)
         flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     SDL_Window* window = SDL_CreateWindow(spec.title.c_str(), spec.x, spec.y, spec.width, spec.height, flags);
+    connectionWait_->Attach(window);
     return window ? SDL_GetWindowID(window) : 0;
 }
 
@@ -265,10 +270,45 @@ void SdlBackend::RaiseNative(uint32_t id)
         SDL_RaiseWindow(w);
 }
 
+bool SdlBackend::WaitForEvents(DWORD milliseconds)
+{
+    if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
+        return true;
+    if (connectionWait_->IsActive())
+        return connectionWait_->Wait(milliseconds);
+    // SDL only peeks: the event stays queued for PumpEvents.
+    return SDL_WaitEventTimeout(nullptr, int(std::min<DWORD>(milliseconds, INT32_MAX))) == 1;
+}
+
+void SdlBackend::WakeWaiter()
+{
+    connectionWait_->Wake();
+    // An event pushed from another thread ends SDL's own wait; one of a type
+    // of our own, which PumpEvents passes over.
+    static const Uint32 wakeType = SDL_RegisterEvents(1);
+    if (wakeType == Uint32(-1))
+        return;
+    SDL_Event wake{};
+    wake.type = wakeType;
+    SDL_PushEvent(&wake);
+}
+
 void SdlBackend::PumpEvents(std::vector<InputEvent>* events)
 {
+    // The loop pumps several times between two updates, and SDL's pump
+    // reads the display connection a dozen times. So it runs at most once a
+    // millisecond, and only when the connection has news or 100 ms have
+    // passed (SDL also turns a termination signal into a quit event when it
+    // pumps); what comes meanwhile ends the next wait at once, so nothing is
+    // taken later than the next pump.
+    const Uint64 now = SDL_GetTicks64();
+    const bool due = now - lastPump_ >= 100 || !connectionWait_->IsActive();
+    if (now != lastPump_ && (due || connectionWait_->HasNews())) {
+        lastPump_ = now;
+        SDL_PumpEvents();
+    }
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
         InputEvent e;
         switch (event.type) {
         case SDL_MOUSEMOTION:
@@ -322,6 +362,15 @@ std::optional<POINT> SdlBackend::GlobalPointer()
 {
     int x = 0;
     int y = 0;
+    // Over one of our windows the position is known from its own pointer
+    // events; only elsewhere is the display asked (a round trip).
+    if (SDL_Window* focus = SDL_GetMouseFocus()) {
+        int left = 0;
+        int top = 0;
+        SDL_GetWindowPosition(focus, &left, &top);
+        SDL_GetMouseState(&x, &y);
+        return POINT{left + x, top + y};
+    }
     SDL_GetGlobalMouseState(&x, &y);
     return POINT{x, y};
 }

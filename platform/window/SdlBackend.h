@@ -20,6 +20,8 @@ struct SDL_Cursor;
 
 namespace platform {
 
+class DisplayConnectionWait;
+
 class SdlBackend final : public WindowBackend {
 public:
     // Null (and the reason) when SDL's video cannot start.
@@ -35,6 +37,8 @@ public:
     void RestoreNative(uint32_t id) override;
     void RaiseNative(uint32_t id) override;
     void PumpEvents(std::vector<InputEvent>* events) override;
+    bool WaitForEvents(DWORD milliseconds) override;
+    void WakeWaiter() override;
     std::optional<POINT> GlobalPointer() override;
     void WarpPointer(int x, int y) override;
     void CapturePointer(bool capture) override;
@@ -52,10 +56,12 @@ public:
     RECT WorkArea() override;
 
 private:
-    SdlBackend() = default;
+    SdlBackend();
     SDL_Cursor* NativeCursor(const CursorObject* cursor);
 
     std::map<const CursorObject*, SDL_Cursor*> cursors_; // main thread only
+    uint64_t lastPump_ = 0;                              // main thread only
+    std::unique_ptr<DisplayConnectionWait> connectionWait_;
 };
 
 } // namespace platform

@@ -66,6 +66,15 @@ void PostQuitMessage(int exitCode);
 BOOL PeekMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
 // Waits for a message; FALSE for WM_QUIT, -1 for an invalid window.
 BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax);
+// Sleeps until the calling thread has a message (input, a posted or sent
+// message, WM_QUIT; WM_PAINT and due timers when `wakeMask` holds QS_PAINT
+// and QS_TIMER) or `milliseconds` have passed:
+// WAIT_OBJECT_0 for a message, WAIT_TIMEOUT. Only the form without objects
+// to wait for (count 0) is offered; any other gives WAIT_FAILED. The message
+// itself stays in the queue for PeekMessage. Under a manual clock the wait is
+// a Sleep of the whole time, as the clock moves only when told.
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
+                                DWORD wakeMask);
 // Posts WM_CHAR for the keys that produce a control character (Backspace,
 // Tab, Enter, Escape, Ctrl+letter); typed text itself arrives from the back
 // end as WM_CHAR (or WM_SYSCHAR with Alt held) in Windows-1252.

@@ -93,6 +93,12 @@ public:
 
     // Drains what the system reported since the last call.
     virtual void PumpEvents(std::vector<InputEvent>* events) = 0;
+    // On the thread that pumps: blocks until the system has something to
+    // report, WakeWaiter is called, or `milliseconds` have passed; true when
+    // something is there to report.
+    virtual bool WaitForEvents(DWORD milliseconds) = 0;
+    // From any thread: ends a WaitForEvents in progress (or the next one).
+    virtual void WakeWaiter() = 0;
 
     virtual std::optional<POINT> GlobalPointer() = 0;
     virtual void WarpPointer(int x, int y) = 0;

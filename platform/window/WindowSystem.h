@@ -95,6 +95,7 @@ public:
     POINT pointer{0, 0};
     DWORD lastInputTick = GetTickCount(); // the last keyboard or mouse input
     DWORD uiThread = 0; // the thread that made the first window: it pumps the back end
+    bool uiWaiting = false; // the UI thread is in the back end's WaitForEvents
     InputTranslator translator; // used by the ui thread only
 
     // Under the lock.

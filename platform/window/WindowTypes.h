@@ -213,6 +213,13 @@ constexpr int WHEEL_DELTA = 120;
 // PeekMessage.
 constexpr UINT PM_NOREMOVE = 0x0000;
 constexpr UINT PM_REMOVE = 0x0001;
+// MsgWaitForMultipleObjects: what to wake for, and what ended the wait.
+constexpr DWORD QS_TIMER = 0x0010;
+constexpr DWORD QS_PAINT = 0x0020;
+constexpr DWORD QS_ALLINPUT = 0x04FF;
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_TIMEOUT = 0x102;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
 
 // Class styles.
 constexpr UINT CS_VREDRAW = 0x0001;

@@ -83,6 +83,12 @@ TEST_F(GameBridge, TakesTheRepaintRequestOnlyOnceTheGameHasStarted)
     EXPECT_TRUE(bridge->IsDirty());
     EXPECT_FALSE(Factory().NeedsRepaint());
 
+    // Once the scene is drawn nothing is dirty: the next frame's poll finds
+    // nothing to repaint.
+    Zolt::MemoryImage screen(nullptr);
+    screen.MakeBlank(64, 64);
+    Zolt::Graphics g(&screen);
+    bridge->Paint(&g);
     bridge->SetDirty(false);
     bridge->TickSmooth(0.5f);
     EXPECT_FALSE(bridge->IsDirty());

@@ -24,14 +24,15 @@ TEST(TickPacer, OverrunOfAtMostAnEighthIsForgivenAndASmallDebtEndsExactly)
     EXPECT_EQ(pacer.Period(), 5000);
 }
 
-TEST(TickPacer, SleepSlicesShrinkAsTheEndOfThePeriodNears)
+TEST(TickPacer, TheRestOfAPeriodIsWaitedUnlessBelowAnEighthOfAMillisecond)
 {
-    // One count per microsecond: the thresholds are 3, 2, 1.5 and 1/8 ms.
-    const TickPacer pacer(1000000);
-    const std::pair<int64_t, int> cases[] = {
-        {5000, 4}, {3001, 4}, {3000, 3}, {2001, 3}, {2000, 2}, {1501, 2}, {1500, 0}, {125, 0}, {124, -1}, {0, -1}};
-    for (const auto& [remaining, slice] : cases)
-        EXPECT_EQ(pacer.SleepSliceFor(remaining), slice) << remaining << " us left";
+    TickPacer pacer(1000000); // one count per microsecond
+    const std::pair<int64_t, int64_t> cases[] = {{0, 5000}, {3000, 2000}, {4875, 125}, {4876, 0}, {6000, 0}};
+    for (const auto& [elapsed, rest] : cases)
+        EXPECT_EQ(pacer.RestOfPeriod(elapsed), rest) << elapsed << " us passed";
+    pacer.EndPass(7000); // owes 2 ms: the next period is shortened
+    EXPECT_EQ(pacer.RestOfPeriod(1000), 3875);
+    EXPECT_EQ(TickPacer(10000000).MicrosecondsIn(12345), 1234) << "a counter ten times finer";
 }
 
 // The loop runs pass by pass on the test thread; the clock moves only through

@@ -8,13 +8,19 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <thread>
+#include <utility>
+
 namespace TimeLibrary {
 namespace {
 
 // An endless 5 ms timer; `onTick(n)` runs on the time thread at its n-th tick
 // and records the clock there.
 struct TickingTimer : testing::TimerLog {
-    explicit TickingTimer(TimeSystem_impl& system)
+    // `tick` is given here when the time thread already runs: set later, it
+    // would be written while the thread may call it.
+    explicit TickingTimer(TimeSystem_impl& system, std::function<void(int)> tick = {}) : onTick(std::move(tick))
     {
         react = [this](char, uint32_t) {
             times.push_back(platform::GetClock().NowMicroseconds());
@@ -98,6 +104,32 @@ TEST(TimeThread, StoppedFromAnotherThreadItStartsAgainWithTheClockFromZero)
     ASSERT_TRUE(timer.done.Wait(20000));
     system.StopTicking();
     EXPECT_EQ(timeAtFirstTick, 0u) << "the clock starts from 0 with the thread";
+}
+
+TEST(TimeThread, RestsWhileNoTimerRunsYetItsClockCountsTheRestAndAStartWakesIt)
+{
+    testing::YieldingClock clock;
+    platform::ScopedClock useClock(clock);
+    TimeSystem_impl system;
+    ASSERT_TRUE(system.StartTicking());
+    // One pass finds nothing to step; then the thread waits without passing.
+    for (int i = 0; i < 10000000 && !system.IsResting(); ++i)
+        std::this_thread::yield();
+    ASSERT_TRUE(system.IsResting());
+    const uint64_t before = system.GetTime();
+    clock.Advance(1000000);
+    EXPECT_EQ(system.GetTime(), before + 1000) << "a second of rest is 200 passes";
+
+    platform::Event thirdTick{true};
+    TickingTimer timer(system, [&](int n) {
+        if (n == 3)
+            thirdTick.Set();
+    });
+    ASSERT_TRUE(thirdTick.Wait(20000)) << "the start woke the thread";
+    system.StopTicking();
+    EXPECT_GE(timer.times[0], 1000000u);
+    EXPECT_EQ(timer.times[2] - timer.times[1], 5000u) << "passes every 5 ms again";
+    EXPECT_GE(system.GetTime(), before + 1000 + 3 * 5);
 }
 
 TEST(TimeThread, StartingTheThreadForgetsADebtRunUpByPassesDrivenByHand)

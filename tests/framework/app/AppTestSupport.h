@@ -65,6 +65,7 @@ public:
             loadBody();
     }
     void OnBackgroundLoadDone() override { ++loadDoneCalls; }
+    bool MayHoldUpdates() override { return holdUpdatesWhenStill; }
     void BringToFront(platform::WPARAM code, platform::LPARAM extra) override
     {
         ++broughtToFront;
@@ -100,6 +101,8 @@ public:
     std::function<void()> loadBody;
     int loadDoneCalls = 0;
     int broughtToFront = 0;
+    // What MayHoldUpdates answers: whether a still screen may hold updates.
+    bool holdUpdatesWhenStill = false;
     int redrawCalls = 0;
     double heardMusicVolume = -1.0;
     // The framework's own choice of music back end instead of the spy.

@@ -92,6 +92,23 @@ TEST_F(AppTest, AFrameworkArchiveThatCannotBeUsedIsAFatalErrorThatNamesIt)
     EXPECT_TRUE(platform::SetCurrentDirectory(startedIn));
 }
 
+TEST_F(AppTest, AStillScreenSleepsThroughSeveralUpdatesYetLosesNone)
+{
+    TestApp& a = StartApp();
+    a.holdUpdatesWhenStill = true;
+    RunFor(300); // ten draw passes that paint nothing make the screen still
+    const int before = a.UpdateCount();
+    const int sleepsBefore = a.SleepCount();
+    RunFor(3000);
+    EXPECT_NEAR(a.UpdateCount() - before, 300, 15) << "the updates that came due ran on waking";
+    EXPECT_LT(a.SleepCount() - sleepsBefore, 30) << "one sleep for many updates";
+
+    // Once the application may not hold updates, the loop sleeps once an update again.
+    a.holdUpdatesWhenStill = false;
+    RunFor(300);
+    EXPECT_NEAR(a.SleepCount() - sleepsBefore, 30 + 30, 10) << "a screen that may not hold sleeps each update";
+}
+
 TEST_F(AppTest, SecondCopyWakesTheFirstAndEnds)
 {
     TestApp& first = StartApp();

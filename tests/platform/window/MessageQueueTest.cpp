@@ -229,6 +229,30 @@ TEST_F(MessageQueue, GetMessageWaitsForATimerOnAManualClock)
     EXPECT_GE(clock.NowMicroseconds(), 250'000u);
 }
 
+TEST_F(MessageQueue, AWaitForMessagesEndsAtAMessageOrADueTimerAndOtherwiseSleepsItsTime)
+{
+    ManualClock clock(0);
+    ScopedClock scoped(clock);
+    HWND w = MakeWindow();
+    Pump();
+    const DWORD allButTimers = QS_ALLINPUT & ~QS_TIMER;
+    PostMessageA(w, WM_USER + 1, 0, 0);
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, allButTimers), WAIT_OBJECT_0);
+    EXPECT_EQ(clock.NowMicroseconds(), 0u) << "a waiting message ends the wait at once";
+    EXPECT_EQ(Only(Pump(), WM_USER + 1).size(), 1u) << "and stays queued for the pump";
+
+    SetTimer(w, 1, 250, nullptr);
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT), WAIT_OBJECT_0);
+    EXPECT_EQ(clock.NowMicroseconds(), 250'000u) << "asked for, a timer ends the wait when due";
+    Pump();
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, allButTimers), WAIT_TIMEOUT);
+    EXPECT_EQ(clock.NowMicroseconds(), 1'250'000u) << "timers left out do not wake";
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT), WAIT_OBJECT_0)
+        << "an overdue timer ends the wait at once";
+    EXPECT_EQ(MsgWaitForMultipleObjects(1, nullptr, FALSE, 0, QS_ALLINPUT), WAIT_FAILED)
+        << "waiting for objects is not offered";
+}
+
 TEST_F(MessageQueue, ATimerCanBeMadeToFail)
 {
     HWND w = MakeWindow();
