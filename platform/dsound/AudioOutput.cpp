@@ -25,8 +25,20 @@ bool AudioOutput::OpenLocked()
         });
         return true;
     }
-    device_ = SdlAudioDevice::Open([this](int16_t* out, int frames) { Render(out, frames); });
-    return device_ != nullptr;
+    // Opening the system's output can take a tenth of a second or more (the
+    // sound server or the sound card is asked in turn), which the first
+    // picture on screen should not wait for: it is opened on a thread of its
+    // own, and the sources mix from the moment it plays.
+    if (!opening_) {
+        opening_ = true;
+        SdlAudioDevice::OpenOnItsOwnThread([this](int16_t* out, int frames) { Render(out, frames); },
+                                           [this](std::unique_ptr<SdlAudioDevice> device) {
+                                               std::lock_guard<std::mutex> lock(mutex_);
+                                               openFailed_ = device == nullptr;
+                                               device_ = std::move(device);
+                                           });
+    }
+    return !openFailed_;
 }
 
 bool AudioOutput::AddSource(MixSource* source)

@@ -8,10 +8,11 @@
 // The master gain (the wave-out mixer volume) scales the sum of the sources.
 //
 // Threads: sources are added and removed from any thread; SDL's audio thread
-// mixes. One mutex guards the source list, the master gain and the device
-// (which is only called with it held); it is held while sources mix, so a
-// source removed by RemoveSource is never called again after the call
-// returns. Lock order: this mutex before any source's own lock.
+// mixes. The real device is opened on a short-lived thread of its own, which
+// hands it over under the mutex. One mutex guards the source list, the master
+// gain and the device (which is only called with it held); it is held while
+// sources mix, so a source removed by RemoveSource is never called again
+// after the call returns. Lock order: this mutex before any source's own lock.
 #pragma once
 
 #include "platform/dsound/AudioDevice.h"
@@ -42,7 +43,8 @@ public:
     static AudioOutput& Instance();
 
     // Starts feeding the source (opening the device on first use). False when
-    // the real audio device cannot be opened.
+    // the real audio device could not be opened; while it is still being
+    // opened the source is taken and plays once the device does.
     bool AddSource(MixSource* source);
     void RemoveSource(MixSource* source);
 
@@ -69,6 +71,10 @@ private:
     float gainLeft_ = 1.0f;               // guarded by mutex_
     float gainRight_ = 1.0f;              // guarded by mutex_
     std::unique_ptr<AudioDevice> device_; // guarded by mutex_; made on first open, kept for the run
+    // The real device is being opened on its own thread (set once); the
+    // opening failed. Guarded by mutex_.
+    bool opening_ = false;
+    bool openFailed_ = false;
     std::vector<float> scratch_;          // guarded by mutex_
 };
 

@@ -5,6 +5,8 @@
 #include <SDL.h>
 
 #include <string>
+#include <thread>
+#include <utility>
 
 namespace platform::dsound {
 
@@ -37,6 +39,16 @@ std::unique_ptr<SdlAudioDevice> SdlAudioDevice::Open(RenderFrames pull)
     }
     SDL_PauseAudioDevice(device->device_, 0);
     return device;
+}
+
+void SdlAudioDevice::OpenOnItsOwnThread(RenderFrames pull, std::function<void(std::unique_ptr<SdlAudioDevice>)> hand)
+{
+    std::thread([pull = std::move(pull), hand = std::move(hand)]() mutable {
+        hand(Open(std::move(pull)));
+        // SDL keeps data of its own for each thread that calls it, which a
+        // thread it did not make must give back before it ends.
+        SDL_TLSCleanup();
+    }).detach();
 }
 
 SdlAudioDevice::~SdlAudioDevice()

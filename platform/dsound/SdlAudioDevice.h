@@ -9,6 +9,7 @@
 #include "platform/dsound/AudioDevice.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace platform::dsound {
@@ -18,6 +19,9 @@ public:
     // Opens the system's default output and starts it pulling through
     // `pull`; null when it cannot (the reason goes to the debug output).
     static std::unique_ptr<SdlAudioDevice> Open(RenderFrames pull);
+    // Opens it as Open does, on a short-lived thread of its own, and hands
+    // the result (null when it could not) to `hand` on that thread.
+    static void OpenOnItsOwnThread(RenderFrames pull, std::function<void(std::unique_ptr<SdlAudioDevice>)> hand);
     ~SdlAudioDevice() override;
     SdlAudioDevice(const SdlAudioDevice&) = delete;
     SdlAudioDevice& operator=(const SdlAudioDevice&) = delete;
