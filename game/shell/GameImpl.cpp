@@ -42,8 +42,6 @@ void GameImpl::Initialize()
     LoadAllProfiles(ProfileList::Instance());
     CreateTable();
     startMgr_->Create();
-    setupRulesMgr_->Create();
-    gameMgr_->Create();
     // Loaded once so that the first screen that uses it finds it ready.
     if (ControlLibrary::IFont* font = factory_->CreateFont()) {
         font->Load(kWarmFont);
@@ -52,6 +50,15 @@ void GameImpl::Initialize()
     CreateHomePageButton();
     exitDialog_ = std::make_unique<ExitDialog>(this);
     click_ = std::make_unique<ClickSound>(factory_);
+}
+
+void GameImpl::MakeLaterScreens()
+{
+    if (laterScreensMade_)
+        return;
+    laterScreensMade_ = true;
+    setupRulesMgr_->Create();
+    gameMgr_->Create();
 }
 
 void GameImpl::CreateTable()
@@ -94,18 +101,21 @@ void GameImpl::Stop()
 {
     // A table that is not shown ignores this (it would otherwise save its
     // empty seats over the tournament in progress).
-    if (gameMgr_)
+    if (laterScreensMade_ && gameMgr_)
         gameMgr_->Hide();
     ShowHomePageButton(false);
 }
 
 void GameImpl::Shutdown()
 {
-    if (gameMgr_) {
-        gameMgr_->Release();
-        RemoveOptionObserver(gameMgr_.get());
+    // Screens never made have nothing to release.
+    if (laterScreensMade_) {
+        if (gameMgr_) {
+            gameMgr_->Release();
+            RemoveOptionObserver(gameMgr_.get());
+        }
+        setupRulesMgr_->Release();
     }
-    setupRulesMgr_->Release();
     startMgr_->Release();
     ReleaseOwnControls();
     SaveAllProfiles(ProfileList::Instance());
@@ -125,12 +135,13 @@ void GameImpl::ReleaseOwnControls()
 void GameImpl::OnFrameUpdate()
 {
     startMgr_->ProcessEvents();
-    if (gameMgr_)
+    if (laterScreensMade_ && gameMgr_)
         gameMgr_->ProcessEvents();
 }
 
 void GameImpl::OnModuleDone(uint32_t moduleId)
 {
+    MakeLaterScreens();
     if (moduleId == startMgr_->GetId()) {
         startMgr_->Hide();
         setupRulesMgr_->Show();
@@ -151,7 +162,7 @@ void GameImpl::OnModuleDone(uint32_t moduleId)
 
 void GameImpl::OnCloseRequest()
 {
-    if (gameMgr_ && gameMgr_->IsActive()) {
+    if (laterScreensMade_ && gameMgr_ && gameMgr_->IsActive()) {
         if (!exitDialog_ || exitDialog_->IsVisible())
             return;
         gameMgr_->SetPaused(true);
@@ -183,7 +194,7 @@ void GameImpl::OnDialogShown(uint32_t dialogId, bool shown)
         return;
     if (exitDialog_->AnswerYes())
         QuitGame();
-    else if (gameMgr_)
+    else if (laterScreensMade_ && gameMgr_)
         gameMgr_->SetPaused(false);
 }
 

@@ -112,6 +112,12 @@ private:
     void CreateTable();
     void CreateHomePageButton();
     void ShowHomePageButton(bool show);
+    // Makes the set-up screens and the table, once, when first needed. The
+    // start screen is made in Initialize; the others wait until the player
+    // leaves it, so that neither the first picture on screen waits for them
+    // nor their pictures take memory while the start screen is all there is.
+    void MakeLaterScreens();
+    bool laterScreensMade_ = false;
     void ReleaseOwnControls();
 
     ControlLibrary::IButtonVO* homePageButton_ = nullptr;

@@ -37,6 +37,10 @@
 
 namespace {
 
+// How long, in program time, a walk waits for what a fetch brings: the fetch
+// runs in real time, and program time runs fast here.
+constexpr uint64_t kRealTimeWaitMs = 120000;
+
 using walk::Caption;
 using walk::Image;
 using walk::ScriptedPlayer;
@@ -317,7 +321,7 @@ TEST(StartScreenWalk, TheVersionNoteAndTheNewsTakeTurnsAndTheNewsLinkOpens)
     player.Launch();
     const Sight note = Caption(Gamespace::kNewVersionText).Named("the version note");
     const Sight news = Caption("Spring cup on Friday").Named("the news line");
-    ASSERT_TRUE(player.WaitToSee(note, 5000));
+    ASSERT_TRUE(player.WaitToSee(note, kRealTimeWaitMs));
     EXPECT_EQ(server.Requests().size(), 2u);
     player.Screenshot("the version note");
     ASSERT_TRUE(player.WaitToSee(news, 6000));
@@ -359,14 +363,15 @@ TEST(StartScreenWalk, LeavingTheScreenOrQuittingCancelsAFetchUnderWay)
     player.ServeWebPagesFrom(server.Url(""), patient);
     player.Launch();
     Gamespace::NewsFetcher& fetcher = *player.Game().GetStartMgr().GetNewsFetcher();
-    ASSERT_TRUE(player.WaitUntil([&] { return server.Requests().size() == 1; }, 5000, "the version request"));
+    ASSERT_TRUE(player.WaitUntil([&] { return server.Requests().size() == 1; }, kRealTimeWaitMs, "the version request"));
     EXPECT_TRUE(fetcher.Running());
 
     player.Click(kLimit);
     EXPECT_FALSE(fetcher.Running()) << "cancelled and joined when the screen was left";
     EXPECT_FALSE(fetcher.Fetched());
     player.Game().GetSetupRulesMgr().OnSetupDone(1);
-    ASSERT_TRUE(player.WaitUntil([&] { return server.Requests().size() == 2; }, 5000, "the fetch to start again"));
+    ASSERT_TRUE(player.WaitUntil([&] { return server.Requests().size() == 2; }, kRealTimeWaitMs,
+                                 "the fetch to start again"));
     EXPECT_TRUE(fetcher.Running());
     EXPECT_EQ(server.Requests()[1], server.Requests()[0]) << "the version page again";
 
