@@ -14,6 +14,7 @@
 #include "platform/window/WindowTesting.h"
 #include "tests/support/CapturingPresenter.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/support/WalkMachine.h"
 #include "timing/TimeSystem_impl.h"
 
@@ -292,6 +293,14 @@ bool ScriptedPlayer::WaitForExit(uint64_t deadlineMs)
         Step();
     EXPECT_FALSE(IsRunning()) << "the program did not end; the screen shows:\n" << DescribeScreen();
     return !IsRunning();
+}
+
+bool ScriptedPlayer::WaitForOtherThread(const std::function<bool()>& condition, const std::string& what)
+{
+    if (test_support::WaitUntil(condition))
+        return true;
+    ADD_FAILURE() << "waited in vain for " << what << " (real time; the program's loop held still)";
+    return false;
 }
 
 std::optional<Seen> ScriptedPlayer::Require(const Sight& sight, const std::string& action)

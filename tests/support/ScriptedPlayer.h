@@ -21,7 +21,9 @@
 //   one step at a time on the test's thread, and after each step the time
 //   system is advanced by hand, one 5 ms pass for every 5 ms the clock
 //   moved. No other thread of the program runs, so a script takes exactly
-//   the same course on every run, and as fast as the machine draws.
+//   the same course on every run, and as fast as the machine draws. (The
+//   start screen's news worker is the exception: a walk that waits for it
+//   uses WaitForOtherThread, never a deadline in program time.)
 // - SDL (PELLUCOR_PLATFORM=sdl, under an X server): the real window and the
 //   real clock; the time thread ticks as in the program; waits have real
 //   deadlines (with some slack for a busy machine), and a screenshot of the
@@ -116,6 +118,13 @@ public:
     bool WaitUntil(const std::function<bool()>& condition, uint64_t deadlineMs, const std::string& what);
     bool WaitToSee(const Sight& sight, uint64_t deadlineMs = kPromptMs);
     bool WaitForExit(uint64_t deadlineMs = kPromptMs);
+    // Waits for what a thread of the program other than its loop does in
+    // real time (the news worker's fetch, as a test server sees it). The
+    // loop does not run meanwhile: program time stands still, so none of
+    // that thread's time-outs, which it measures on the program's clock,
+    // runs out because a loaded machine is slow to schedule it. The deadline
+    // is real time and generous. False (and the test fails) when it passes.
+    bool WaitForOtherThread(const std::function<bool()>& condition, const std::string& what);
 
     // ---- Seeing ----
     std::optional<Seen> Find(const Sight& sight) const { return FindOnScreen(sight); }

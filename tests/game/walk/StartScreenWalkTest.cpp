@@ -34,12 +34,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 
 namespace {
-
-// How long, in program time, a walk waits for what a fetch brings: the fetch
-// runs in real time, and program time runs fast here.
-constexpr uint64_t kRealTimeWaitMs = 120000;
 
 using walk::Caption;
 using walk::Image;
@@ -65,6 +62,17 @@ const Sight kClose = Image("images/btn_close.png", {0, 0, 32, 32}).Named("the cl
 const Sight kLimit = Image("images/btn_game_modes.png", {108, 0, 76, 52}).Named("Limit");
 const Sight kTournaments = Image("images/btn_game_modes.png", {186, 0, 148, 49}).Named("Tournaments");
 const Sight kStartScreen = Image(Gamespace::StartMgr::kBackground).Named("the start screen");
+
+// The start screen starts its fetch a moment after it shows (program
+// time); from then on the worker and the loopback server run in real time,
+// and the walk waits for them with the program's clock standing still.
+bool WaitForTheFetch(ScriptedPlayer& player, const std::function<bool()>& condition, const std::string& what)
+{
+    const Gamespace::NewsFetcher& fetcher = *player.Game().GetStartMgr().GetNewsFetcher();
+    return player.WaitUntil([&] { return fetcher.Running() || fetcher.Fetched(); }, ScriptedPlayer::kPromptMs,
+                            "the fetch to start") &&
+           player.WaitForOtherThread(condition, what);
+}
 
 Sight LineFor(const std::string& name)
 {
@@ -321,7 +329,9 @@ TEST(StartScreenWalk, TheVersionNoteAndTheNewsTakeTurnsAndTheNewsLinkOpens)
     player.Launch();
     const Sight note = Caption(Gamespace::kNewVersionText).Named("the version note");
     const Sight news = Caption("Spring cup on Friday").Named("the news line");
-    ASSERT_TRUE(player.WaitToSee(note, kRealTimeWaitMs));
+    const Gamespace::NewsFetcher& fetcher = *player.Game().GetStartMgr().GetNewsFetcher();
+    ASSERT_TRUE(WaitForTheFetch(player, [&] { return fetcher.Fetched(); }, "both pages"));
+    ASSERT_TRUE(player.WaitToSee(note));
     EXPECT_EQ(server.Requests().size(), 2u);
     player.Screenshot("the version note");
     ASSERT_TRUE(player.WaitToSee(news, 6000));
@@ -357,21 +367,17 @@ TEST(StartScreenWalk, LeavingTheScreenOrQuittingCancelsAFetchUnderWay)
         GTEST_SKIP() << "no screen here that the other walks do not show";
     Profile ann = Named("Ann", true);
     walk::PutProfile(player, ann);
-    // Program time runs fast here: the receive time-out must outlast the walk.
-    Gamespace::HttpTimeouts patient;
-    patient.receiveMs = 3600000;
-    player.ServeWebPagesFrom(server.Url(""), patient);
+    player.ServeWebPagesFrom(server.Url(""));
     player.Launch();
     Gamespace::NewsFetcher& fetcher = *player.Game().GetStartMgr().GetNewsFetcher();
-    ASSERT_TRUE(player.WaitUntil([&] { return server.Requests().size() == 1; }, kRealTimeWaitMs, "the version request"));
+    ASSERT_TRUE(WaitForTheFetch(player, [&] { return server.Requests().size() == 1; }, "the version request"));
     EXPECT_TRUE(fetcher.Running());
 
     player.Click(kLimit);
     EXPECT_FALSE(fetcher.Running()) << "cancelled and joined when the screen was left";
     EXPECT_FALSE(fetcher.Fetched());
     player.Game().GetSetupRulesMgr().OnSetupDone(1);
-    ASSERT_TRUE(player.WaitUntil([&] { return server.Requests().size() == 2; }, kRealTimeWaitMs,
-                                 "the fetch to start again"));
+    ASSERT_TRUE(WaitForTheFetch(player, [&] { return server.Requests().size() == 2; }, "the fetch to start again"));
     EXPECT_TRUE(fetcher.Running());
     EXPECT_EQ(server.Requests()[1], server.Requests()[0]) << "the version page again";
 
