@@ -101,6 +101,18 @@ bool LoopbackHttpServer::Wait(int ms)
     return !stop_.load();
 }
 
+// Waits until the test lets a held answer go (or the deadline passes);
+// false when told to stop meanwhile.
+bool LoopbackHttpServer::AwaitRelease(Steady::time_point deadline)
+{
+    while (!released_.load() && Steady::now() < deadline) {
+        if (stop_.load())
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return !stop_.load();
+}
+
 // Keeps the connection for `ms`, or until the client closes its end (so
 // that the next scripted connection is not kept waiting).
 void LoopbackHttpServer::HoldOpen(int fd, int ms)
@@ -153,9 +165,9 @@ void LoopbackHttpServer::Answer1(int fd, const Answer& answer)
         std::lock_guard<std::mutex> lock(mutex_);
         requests_.push_back(request);
     }
-    bool going = true;
+    bool going = !answer.heldUntilReleased || AwaitRelease(deadline);
     for (const Piece& piece : answer.pieces) {
-        if (!(going = Wait(piece.delayMs)))
+        if (!going || !(going = Wait(piece.delayMs)))
             break;
         size_t sent = 0;
         while (sent < piece.bytes.size()) {

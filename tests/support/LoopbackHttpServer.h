@@ -1,9 +1,10 @@
 // A tiny scripted server on 127.0.0.1 for tests of network clients. It
 // listens on an ephemeral port and serves one scripted answer per accepted
 // connection, in order: optionally it first reads the request (up to the
-// blank line that ends its headers), then sends the answer's pieces, each
-// after its delay, then holds the connection open for a while or not, and
-// closes it (or resets it).
+// blank line that ends its headers), then, when the answer is held, waits
+// for the test to release it, then sends the answer's pieces, each after
+// its delay, then holds the connection open for a while or not, and closes
+// it (or resets it).
 //
 // It stops by itself: after the last scripted connection, when its deadline
 // passes, or when the object goes; every wait in it is bounded. It is written
@@ -14,6 +15,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -33,7 +35,13 @@ public:
         bool readRequest = true; // read the request's headers before answering
         int holdOpenMs = 0;      // after the last piece, before closing; ends early when the client closes
         bool reset = false;      // close with a reset instead of an orderly end
+        // The pieces wait for Release() (or the server's deadline): a test
+        // looks at its client while the answer surely has not come.
+        bool heldUntilReleased = false;
     };
+    // A hold for a server that stays silent however slowly the test runs: it
+    // ends when the client closes or the server stops.
+    static constexpr int kHoldUntilClosed = 600000;
 
     // A single answer made of one piece.
     static Answer Reply(std::string bytes);
@@ -49,6 +57,8 @@ public:
     // The requests read so far, one per connection that read one.
     std::vector<std::string> Requests() const;
     int Served() const { return served_.load(); }
+    // Lets the held answers go.
+    void Release() { released_.store(true); }
     // Stops and joins the server thread.
     void Stop();
 
@@ -59,6 +69,7 @@ private:
     void Serve();
     void Answer1(int fd, const Answer& answer);
     bool Wait(int ms);
+    bool AwaitRelease(std::chrono::steady_clock::time_point deadline);
     void HoldOpen(int fd, int ms);
 
     std::vector<Answer> answers_;
@@ -66,6 +77,7 @@ private:
     int listenFd_ = -1;
     uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> released_{false};
     std::atomic<int> served_{0};
     mutable std::mutex mutex_;
     std::vector<std::string> requests_; // guarded by mutex_

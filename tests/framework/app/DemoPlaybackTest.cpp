@@ -353,10 +353,16 @@ TEST_F(DemoTest, TransferResultsAreRecordedAndPlayedWithoutTheNetwork)
     StepUntilUpdate(5);
     int recordedId = 0;
     {
-        LoopbackHttpServer server({LoopbackHttpServer::Reply("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\npage")});
+        // Held until the pending state is recorded: two results, whenever
+        // the worker runs.
+        LoopbackHttpServer::Answer page = LoopbackHttpServer::Reply("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\npage");
+        page.heldUntilReleased = true;
+        LoopbackHttpServer server({page});
         Zolt::HTTPTransfer transfer;
         transfer.Submit(server.Url(), "GET / HTTP/1.0\r\n\r\n");
         recordedId = transfer.TransferId();
+        ASSERT_EQ(transfer.Outcome(), Zolt::HTTPTransfer::kPending);
+        server.Release();
         test_support::WaitUntil([&] { return transfer.Outcome() != Zolt::HTTPTransfer::kPending; });
         ASSERT_EQ(transfer.Outcome(), Zolt::HTTPTransfer::kFinished);
     }

@@ -182,7 +182,7 @@ TEST_F(HTTPTransferTest, NetworkFailuresHaveTheirOwnResults)
 TEST_F(HTTPTransferTest, CancelStopsAWaitingTransferAsAborted)
 {
     LoopbackHttpServer::Answer silent;
-    silent.holdOpenMs = 5000;
+    silent.holdOpenMs = LoopbackHttpServer::kHoldUntilClosed;
     LoopbackHttpServer server({silent});
     HTTPTransfer transfer;
     transfer.Submit(server.Url(), kRequest);
@@ -197,10 +197,10 @@ TEST_F(HTTPTransferTest, CancelStopsAWaitingTransferAsAborted)
 TEST_F(HTTPTransferTest, ASilentOrTricklingServerIsGivenUpAtTheDeadline)
 {
     LoopbackHttpServer::Answer silent;
-    silent.holdOpenMs = 3000;
+    silent.holdOpenMs = LoopbackHttpServer::kHoldUntilClosed;
     LoopbackHttpServer::Answer trickle;
     trickle.pieces = {{"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", 0}, {"a", 50}, {"b", 50}};
-    trickle.holdOpenMs = 3000;
+    trickle.holdOpenMs = LoopbackHttpServer::kHoldUntilClosed;
     for (const LoopbackHttpServer::Answer& answer : {silent, trickle}) {
         platform::ManualClock clock(5'000'000);
         platform::ScopedClock scoped(clock);
@@ -236,7 +236,7 @@ TEST_F(HTTPTransferTest, CancelWhileTheConnectionIsUnderWayEndsAborted)
 TEST_F(HTTPTransferTest, DestroyingOrRecyclingARunningTransferStopsItsWorkerFirst)
 {
     LoopbackHttpServer::Answer silent;
-    silent.holdOpenMs = 5000;
+    silent.holdOpenMs = LoopbackHttpServer::kHoldUntilClosed;
     LoopbackHttpServer server({silent, silent});
     auto transfer = std::make_unique<HTTPTransfer>();
     transfer->Submit(server.Url(), kRequest);
@@ -308,15 +308,16 @@ TEST_F(HTTPTransferTest, RecordingWritesEachChangeOfTheResultOnce)
     FakeDemo demo;
     demo.recording = true;
     SetHTTPTransferDemoLink(&demo);
-    // The answer waits a little, so that the first look at the transfer
-    // finds it pending however slowly this thread is scheduled.
-    LoopbackHttpServer::Answer answer;
-    answer.pieces = {{"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", 200}};
+    // The answer waits until the first look at the transfer has found it
+    // pending.
+    LoopbackHttpServer::Answer answer = LoopbackHttpServer::Reply("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+    answer.heldUntilReleased = true;
     LoopbackHttpServer server({answer});
     HTTPTransfer transfer;
     transfer.Submit(server.Url(), kRequest);
     const int id = transfer.TransferId();
     ASSERT_EQ(transfer.Outcome(), HTTPTransfer::kPending);
+    server.Release();
     EXPECT_EQ(WaitForResult(transfer), HTTPTransfer::kFinished);
     transfer.Outcome();
     EXPECT_EQ(demo.commandsBegun, 2); // pending, then finished

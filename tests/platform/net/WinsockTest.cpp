@@ -179,7 +179,7 @@ TEST_F(SocketTest, SelectTimesOutWithItsSetsEmptied)
 {
     LoopbackHttpServer::Answer silent;
     silent.readRequest = false;
-    silent.holdOpenMs = 2000;
+    silent.holdOpenMs = LoopbackHttpServer::kHoldUntilClosed;
     LoopbackHttpServer server({silent});
     const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_EQ(Connect(s, server.Port()), 0);
