@@ -380,10 +380,7 @@ void ZoltAppBase::ScreenSaverIdleCheck()
     uint32_t systemLastInput = 0;
     bool known = false;
     if (getLastInputInfo_) {
-        struct {
-            UINT cbSize;
-            DWORD dwTime;
-        } info{sizeof(UINT) + sizeof(DWORD), 0};
+        LASTINPUTINFO info{sizeof(LASTINPUTINFO), 0};
         known = getLastInputInfo_(&info) != FALSE;
         systemLastInput = info.dwTime;
     }

@@ -72,7 +72,7 @@ ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(
     dsoundLibrary_ = LoadModule("dsound.dll");
     user32Library_ = LoadModule("user32.dll");
     if (user32Library_)
-        getLastInputInfo_ = reinterpret_cast<LastInputFn>(GetEntry(user32Library_, "GetLastInputInfo"));
+        getLastInputInfo_ = GetEntryAs<LastInputFn>(user32Library_, "GetLastInputInfo");
 
     startDirectory = GetProgramFolder();
     productVersion = ReadProductVersion(GetProgramPath());

@@ -57,6 +57,7 @@
 #include "framework/widgets/WidgetHost.h"
 #include "platform/core/Process.h"
 #include "platform/core/Thread.h"
+#include "platform/window/User32Module.h"
 #include "platform/window/WindowTypes.h"
 
 #include <array>
@@ -584,7 +585,8 @@ protected:
     platform::HMODULE versionLibrary_ = nullptr;
     platform::HMODULE ddrawLibrary_ = nullptr;
     platform::HMODULE dsoundLibrary_ = nullptr;
-    using LastInputFn = platform::BOOL (*)(void*);
+    // The entry's own type: a call through another type is undefined.
+    using LastInputFn = platform::BOOL (*)(platform::LASTINPUTINFO*);
     LastInputFn getLastInputInfo_ = nullptr;
     platform::HMODULE user32Library_ = nullptr;
     uint32_t notifyMessage_ = 0;

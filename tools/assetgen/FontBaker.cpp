@@ -79,8 +79,10 @@ BakedFont FontBaker::Bake(const FontAsset& font) const
     }
     // The chancery capitals sweep back to the left over the space before
     // them; a space of a third of the size keeps the words apart ("Go N").
-    if (font.style == FaceStyle::Chancery)
-        baked.advance[' '] = std::max(baked.advance[' '], (font.pixelSize + 2) / 3);
+    if (font.style == FaceStyle::Chancery) {
+        int& space = baked.advance[static_cast<unsigned char>(' ')];
+        space = std::max(space, (font.pixelSize + 2) / 3);
+    }
     // The line: from the highest ink to the lowest, plus the shadow's pixel.
     baked.ascent = -top;
     baked.height = bottom - top + 1;

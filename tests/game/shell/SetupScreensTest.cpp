@@ -376,7 +376,7 @@ TEST_F(SetupModule, ReleaseGivesEveryObjectBackAndStopsTakingKeys)
 {
     // Ids are handed out in rising order: everything the screens made lies
     // between two probes.
-    auto probe = [this] {
+    auto probe = [] {
         ControlLibrary::IImageVO* image = Factory().CreateImageVO();
         const uint32_t id = image->GetId();
         Factory().ReleaseVO(image);

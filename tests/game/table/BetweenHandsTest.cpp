@@ -407,7 +407,7 @@ TEST_F(BetweenHands, APlayerWhoCannotPayTheBetLeavesAndIsSavedAsGone)
 bool WaitForTheHumanAtStage(TableHarness& harness, uint32_t stage)
 {
     bool waiting = false;
-    harness.humanPolicy = [&harness, &waiting, stage](HumanActionMessageObserver& human) {
+    harness.humanPolicy = [&waiting, stage](HumanActionMessageObserver& human) {
         waiting = human.GetBoardStage() == stage;
         if (!waiting)
             TableHarness::CallOrCheck(human);
