@@ -47,5 +47,12 @@ bool TakeScriptedAnswer(std::string_view key, ScriptedAnswer* answer);
 size_t PendingAnswers(std::string_view key);
 void ClearScriptedAnswers();
 
+// The threads the process has started so far, counted by the thread census
+// (platform_thread_census, which the tests link); CountsThreads() is false
+// where it cannot count (sanitizer builds, whose runtimes stand in front of
+// thread creation themselves).
+bool CountsThreads();
+uint64_t ThreadsStarted();
+
 } // namespace testing
 } // namespace platform
