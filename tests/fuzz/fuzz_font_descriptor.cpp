@@ -2,17 +2,17 @@
 // it must load or report an error, and the font made from it must measure
 // and draw (at its own size and at other sizes) without reading or writing
 // outside any buffer.
-#include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/SharedImage.h"
 #include "framework/resources/FontData.h"
 #include "framework/resources/FontHost.h"
 #include "framework/resources/ImageFont.h"
+#include "tests/fuzz/FontExercise.h"
+#include "tests/fuzz/FuzzSupport.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -52,32 +52,14 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static FuzzHost host;
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / "pellucor_fuzz_font_descriptor.txt").string();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
+    const std::string path = fuzz_support::WriteScratchFile("font_descriptor.txt", data, size);
+    if (path.empty())
         return 0;
-    if (size > 0)
-        std::fwrite(data, 1, size, file);
-    std::fclose(file);
 
     Zolt::ImageFont font(&host, path);
     const std::string text(reinterpret_cast<const char*>(data), std::min<size_t>(size, 64));
-    Zolt::MemoryImage canvas(nullptr);
-    canvas.MakeBlank(64, 32);
-    Zolt::Graphics g(&canvas);
-    std::vector<Zolt::Rect> rects;
-    int width = 0;
-    font.RenderTextWithRects(&g, 3, 20, text, Zolt::Color(200, 100, 50, 255), g.GetClip(), &rects, &width);
-    volatile int measured = font.MeasureText(text);
-    (void)measured;
-    for (int pointSize : {font.QueryNativePointSize() + 3, 1, 40}) {
-        font.ChangePointSize(pointSize);
-        font.ChangeScale(size % 2 ? 1.5 : 0.75);
-        font.RenderTextWithRects(&g, 1, 30, text, Zolt::Color(255, 255, 255, 128), g.GetClip(), &rects, &width);
-    }
+    fuzz_support::DrawAndMeasure(font, text, {std::min(font.QueryNativePointSize(), 1 << 20) + 3, 1, 40},
+                                 size % 2 ? 1.5 : 0.75);
     font.InsertTag(text.substr(0, 4));
-    std::unique_ptr<Zolt::Font> copy(font.Clone());
-    copy->MeasureText(text);
     return 0;
 }

@@ -5,29 +5,14 @@
 #include "game/shell/ProfileList.h"
 #include "game/table/Tournament.h"
 #include "platform/core/FileSystem.h"
-#include "platform/core/Process.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <random>
 #include <string>
 
 namespace {
-
-struct Scene {
-    Scene()
-    {
-        std::optional<std::string> tmp = platform::GetEnvironmentVariable("TMPDIR");
-        std::random_device random;
-        folder = (tmp && !tmp->empty() ? *tmp : std::string("/tmp")) + "/pellucor-fuzz-profile-" +
-                 std::to_string(random());
-        if (!platform::MakeDirectories(folder + "/save"))
-            std::abort();
-    }
-    ~Scene() { platform::DeleteTree(folder); }
-    std::string folder;
-};
 
 // Profiles live in "save/" below the current directory; the fuzzer's own
 // paths are relative to the directory it started in.
@@ -51,10 +36,12 @@ void Check(bool condition)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static Scene scene;
-    InFolder inFolder(scene.folder);
+    static const bool made = platform::MakeDirectories(fuzz_support::Scratch().File("save"));
+    if (!made)
+        std::abort();
+    InFolder inFolder(fuzz_support::Scratch().Path());
     const std::string path = "save/Fuzz_.usr";
-    if (!platform::WriteFileAtomic(path, data, size))
+    if (fuzz_support::WriteScratchFile(path, data, size).empty())
         return 0;
     Profile profile;
     std::string error;

@@ -1,36 +1,29 @@
 // Feeds arbitrary bytes to the sound readers (WAV and cache files, AU, Ogg
-// Vorbis) and to the MP3 decoder: each must fail or give a sound buffer of
-// exactly the size it recorded, and never read outside its input. The first
-// byte picks the reader; the rest is the file.
+// Vorbis, and MP3 through the program's own fmod.dll, as the game loads its
+// MP3 sounds): each must fail or give a sound buffer of exactly the size it
+// recorded, and never read outside its input. The first byte picks the
+// reader; the rest is the file.
 #include "framework/sound/DSoundManager.h"
-#include "platform/core/FileSystem.h"
-#include "platform/core/Process.h"
 #include "platform/core/Testing.h"
 #include "platform/ddraw/DDrawTesting.h"
-#include "platform/libs/audio/AudioDecoder.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <random>
 #include <string>
 
 namespace {
 
-struct Scene {
-    Scene()
-    {
+// A sound manager on the headless platform, made once.
+Zolt::DSoundManager& Manager()
+{
+    static Zolt::DSoundManager* manager = [] {
         platform::UseHeadlessBackend(true);
-        std::optional<std::string> tmp = platform::GetEnvironmentVariable("TMPDIR");
-        std::random_device random;
-        path = (tmp && !tmp->empty() ? *tmp : std::string("/tmp")) + "/pellucor-fuzz-sound-" +
-               std::to_string(random());
-        manager = std::make_unique<Zolt::DSoundManager>(platform::ddraw::testing::CreateWindow(0, 0, 64, 64), false);
-    }
-    ~Scene() { platform::DeleteFile(path); }
-    std::string path;
-    std::unique_ptr<Zolt::DSoundManager> manager;
-};
+        return new Zolt::DSoundManager(platform::ddraw::testing::CreateWindow(0, 0, 64, 64), true);
+    }();
+    return *manager;
+}
 
 // Reads every byte of the sound, so a wrong recorded size shows up.
 void Touch(Zolt::DSoundManager& manager, int id)
@@ -54,33 +47,18 @@ void Touch(Zolt::DSoundManager& manager, int id)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static Scene scene;
+    Zolt::DSoundManager& manager = Manager();
     if (size == 0)
         return 0;
-    const uint8_t which = data[0] % 4;
-    const uint8_t* file = data + 1;
-    const size_t fileSize = size - 1;
-    if (which == 3) {
-        namespace audio = platform::libs::audio;
-        auto decoder = audio::OpenMp3(audio::Bytes(file, file + fileSize));
-        audio::DecodedSound sound;
-        if (decoder && audio::DecodeWhole(*decoder, sound)) {
-            int64_t sum = 0;
-            for (uint8_t s : sound.pcm)
-                sum += s;
-            volatile int64_t keep = sum;
-            (void)keep;
-        }
+    const std::string path = fuzz_support::WriteScratchFile("sound", data + 1, size - 1);
+    if (path.empty())
         return 0;
-    }
-    if (!platform::WriteFileAtomic(scene.path, file, fileSize))
-        return 0;
-    Zolt::DSoundManager& manager = *scene.manager;
     bool loaded = false;
-    switch (which) {
-    case 0: loaded = manager.ReadWavFile(0, scene.path); break;
-    case 1: loaded = manager.ReadAuFile(0, scene.path); break;
-    default: loaded = manager.ReadOggFile(0, scene.path); break;
+    switch (data[0] % 4) {
+    case 0: loaded = manager.ReadWavFile(0, path); break;
+    case 1: loaded = manager.ReadAuFile(0, path); break;
+    case 2: loaded = manager.ReadOggFile(0, path); break;
+    default: loaded = manager.ReadMp3File(0, path); break; // through the program's fmod.dll
     }
     if (loaded)
         Touch(manager, 0);

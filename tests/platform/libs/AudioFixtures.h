@@ -1,6 +1,6 @@
 // Sound files made in the tests: a WAV tone, a tiny four-channel tracker
-// module, and MP3 frames of silence (no encoder is at hand, and silent
-// frames are what can be written by hand).
+// module, MP3 frames and an Ogg Vorbis stream of silence (no encoder is at
+// hand, and silence is what can be written by hand).
 #pragma once
 
 #include <cmath>
@@ -142,6 +142,170 @@ inline Bytes SilentMp3(int frames)
         b.insert(b.end(), frame.begin(), frame.end());
     }
     return b;
+}
+
+// Ogg pages and Vorbis headers, written by hand (no encoder is at hand).
+namespace ogg_detail {
+
+inline void PutLittle(std::string& out, uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// Vorbis packs its headers least significant bit first.
+class BitWriter {
+public:
+    void Put(uint32_t value, int bits)
+    {
+        for (int i = 0; i < bits; ++i) {
+            if (used_ == 0)
+                bytes_.push_back(0);
+            if ((value >> i) & 1u)
+                bytes_.back() = static_cast<char>(bytes_.back() | (1 << used_));
+            used_ = (used_ + 1) % 8;
+        }
+    }
+    void PutText(const char* text)
+    {
+        for (; *text; ++text)
+            Put(static_cast<uint8_t>(*text), 8);
+    }
+    std::string Take() { return bytes_; }
+
+private:
+    std::string bytes_;
+    int used_ = 0;
+};
+
+inline uint32_t OggCrc(const std::string& page)
+{
+    uint32_t crc = 0;
+    for (unsigned char c : page) {
+        crc ^= static_cast<uint32_t>(c) << 24;
+        for (int k = 0; k < 8; ++k)
+            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    return crc;
+}
+
+inline std::string OggPage(const std::vector<std::string>& packets, uint8_t flags, int64_t granule,
+                           uint32_t sequence)
+{
+    std::string lacing;
+    std::string body;
+    for (const std::string& p : packets) {
+        size_t n = p.size();
+        while (n >= 255) {
+            lacing.push_back(static_cast<char>(255));
+            n -= 255;
+        }
+        lacing.push_back(static_cast<char>(n));
+        body += p;
+    }
+    std::string page = "OggS";
+    page.push_back(0);
+    page.push_back(static_cast<char>(flags));
+    PutLittle(page, static_cast<uint64_t>(granule), 8);
+    PutLittle(page, 0x50454C4C, 4); // serial
+    PutLittle(page, sequence, 4);
+    PutLittle(page, 0, 4); // checksum, filled below
+    page.push_back(static_cast<char>(lacing.size()));
+    page += lacing;
+    page += body;
+    uint32_t crc = OggCrc(page);
+    for (int i = 0; i < 4; ++i)
+        page[22 + i] = static_cast<char>((crc >> (8 * i)) & 0xFF);
+    return page;
+}
+
+} // namespace ogg_detail
+
+// A valid Ogg Vorbis stream of `packets` short blocks of silence: it decodes
+// to (packets - 1) * 128 frames. `extraGranule` makes the last page claim
+// that many frames more than it holds.
+inline Bytes SilentOggVorbis(int channels, int rate, int packets, int extraGranule = 0)
+{
+    ogg_detail::BitWriter id;
+    id.Put(1, 8);
+    id.PutText("vorbis");
+    id.Put(0, 32);
+    id.Put(static_cast<uint32_t>(channels), 8);
+    id.Put(static_cast<uint32_t>(rate), 32);
+    id.Put(0, 32);
+    id.Put(0, 32);
+    id.Put(0, 32);
+    id.Put(8, 4);  // short blocks of 256
+    id.Put(11, 4); // long blocks of 2048
+    id.Put(1, 1);
+
+    ogg_detail::BitWriter comment;
+    comment.Put(3, 8);
+    comment.PutText("vorbis");
+    comment.Put(1, 32);
+    comment.PutText("t");
+    comment.Put(0, 32);
+    comment.Put(1, 1);
+
+    ogg_detail::BitWriter setup;
+    setup.Put(5, 8);
+    setup.PutText("vorbis");
+    setup.Put(0, 8); // one codebook: one dimension, two entries of length 1
+    setup.Put(0x564342, 24);
+    setup.Put(1, 16);
+    setup.Put(2, 24);
+    setup.Put(0, 1);
+    setup.Put(0, 1);
+    setup.Put(0, 5);
+    setup.Put(0, 5);
+    setup.Put(0, 4);
+    setup.Put(0, 6); // one time-domain placeholder
+    setup.Put(0, 16);
+    setup.Put(0, 6); // one floor of type 1: one partition of class 0
+    setup.Put(1, 16);
+    setup.Put(1, 5);
+    setup.Put(0, 4);
+    setup.Put(0, 3); // class dimension 1
+    setup.Put(0, 2); // no subclasses
+    setup.Put(0, 8); // its one book unused
+    setup.Put(0, 2); // multiplier 1
+    setup.Put(8, 4); // range bits
+    setup.Put(128, 8);
+    setup.Put(0, 6); // one residue of type 0, empty
+    setup.Put(0, 16);
+    setup.Put(0, 24);
+    setup.Put(0, 24);
+    setup.Put(0, 24);
+    setup.Put(0, 6);
+    setup.Put(0, 8);
+    setup.Put(0, 3);
+    setup.Put(0, 1);
+    setup.Put(0, 6); // one mapping: one submap, no coupling
+    setup.Put(0, 16);
+    setup.Put(0, 1);
+    setup.Put(0, 1);
+    setup.Put(0, 2);
+    setup.Put(0, 8);
+    setup.Put(0, 8);
+    setup.Put(0, 8);
+    setup.Put(0, 6); // one mode: short blocks, mapping 0
+    setup.Put(0, 1);
+    setup.Put(0, 16);
+    setup.Put(0, 16);
+    setup.Put(0, 8);
+    setup.Put(1, 1);
+
+    // An audio packet whose every channel's floor is unused: silence.
+    std::string audio(1, '\0');
+    std::string out = ogg_detail::OggPage({id.Take()}, 0x02, 0, 0);
+    out += ogg_detail::OggPage({comment.Take(), setup.Take()}, 0x00, 0, 1);
+    int first = packets / 2;
+    int second = packets - first;
+    out += ogg_detail::OggPage(std::vector<std::string>(static_cast<size_t>(first), audio), 0x00,
+                               (first - 1) * 128, 2);
+    out += ogg_detail::OggPage(std::vector<std::string>(static_cast<size_t>(second), audio), 0x04,
+                   (packets - 1) * 128 + extraGranule, 3);
+    return Bytes(out.begin(), out.end());
 }
 
 inline bool WriteBytes(const std::string& path, const Bytes& bytes)
