@@ -1,6 +1,9 @@
 #include "tests/support/ScriptedPlayer.h"
 
+#include "controls/Factory_impl.h"
 #include "controls/IFactory.h"
+#include "controls/IImageVO.h"
+#include "effects/EffectSystem_impl.h"
 #include "game/shell/GameImpl.h"
 #include "game/shell/ProgramInfo.h"
 #include "kernel/IGameBridge.h"
@@ -44,6 +47,9 @@ constexpr uint64_t kRealTimeSlack = 4;
 // last fraction of one, which on a clock that only sleeps move would never
 // end. A loop iteration takes four steps.
 constexpr int kStillSteps = 8;
+// The time objects the toolkit itself keeps for its whole life (the
+// factory's dirty poll).
+constexpr size_t kToolkitTimeObjects = 1;
 
 // The markers of what the toolkit and the fonts report when something
 // cannot be drawn as asked.
@@ -181,11 +187,44 @@ int ScriptedPlayer::Finish()
         return -1;
     finished_ = true;
     app_->EndSteppedRun();
+    const Leftovers left = CountHeld();
+    EXPECT_EQ(left, Leftovers{}) << "the game left behind " << left.objects << " objects, " << left.timeObjects
+                                 << " time objects, " << left.effects << " effects and " << left.sounds << " sounds";
     // The rest of the program's main entry.
     KernelLibrary::ShutdownKernel(nullptr);
     game_.reset();
     CheckDrawing();
     return exitCode_;
+}
+
+ScriptedPlayer::Leftovers ScriptedPlayer::CountHeld()
+{
+    Leftovers left;
+    // Ids are handed out in rising order: a new object's id bounds every
+    // object made before it.
+    if (ControlLibrary::Factory_impl* factory = ControlLibrary::GetFactoryImpl()) {
+        ControlLibrary::IImageVO* probe = factory->CreateImageVO();
+        const uint32_t last = probe ? probe->GetId() : 0;
+        factory->ReleaseVO(probe);
+        for (uint32_t id = 1; id < last; ++id)
+            left.objects += factory->FindObject(id) != nullptr ? 1 : 0;
+        left.sounds = factory->CountSounds();
+    }
+    // Time objects: the free entries are counted by taking them all; the
+    // factory's own poll holds one.
+    if (TimeLibrary::TimeSystem_impl* time = TimeLibrary::GetTimeSystem()) {
+        TimeLibrary::TimeObjectMessageObserver silent;
+        std::vector<TimeLibrary::ITimeObject*> probes;
+        while (TimeLibrary::ITimeObject* probe = time->CreateTimeObject(&silent, 1, 1))
+            probes.push_back(probe);
+        for (TimeLibrary::ITimeObject* probe : probes)
+            time->DestroyTimeObject(probe);
+        const size_t entries = TimeLibrary::TimeSystem_impl::kTableSize - 1;
+        left.timeObjects = entries - probes.size() - kToolkitTimeObjects;
+    }
+    if (EffectLibrary::EffectSystem_impl* effects = EffectLibrary::GetEffectSystem())
+        left.effects = effects->CountEffects();
+    return left;
 }
 
 Gamespace::GameImpl& ScriptedPlayer::Game() const

@@ -151,6 +151,19 @@ public:
     std::string ShotFolder() const { return shotFolder_; }
     // Fails the test for every drawing fault since the last check.
     void CheckDrawing();
+    // What the toolkit's tables hold beyond the toolkit's own: visible
+    // objects, time objects, effects and sounds.
+    struct Leftovers {
+        size_t objects = 0;
+        size_t timeObjects = 0;
+        size_t effects = 0;
+        size_t sounds = 0;
+        bool operator==(const Leftovers&) const = default;
+    };
+    // Counted now. Once the game has shut down, Finish counts what it did
+    // not give back, before the toolkit is taken apart, and fails the test
+    // unless that is nothing.
+    static Leftovers CountHeld();
     // A number below the program's registry key ("Options\Speed").
     std::optional<uint32_t> ReadRegistryNumber(const std::string& valueName) const;
     void WriteRegistryNumber(const std::string& valueName, uint32_t value);

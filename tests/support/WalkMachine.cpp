@@ -61,12 +61,8 @@ WalkMachine::WalkMachine(bool headless) : headless_(headless)
         // Process time (the C runtime's clock(), which seeds the shuffles)
         // starts with the run, so every run deals the same cards.
         platform::ResetProcessStart();
-        presenter_ = testing_support::CapturingPresenter::Install(
-            std::make_unique<platform::ddraw::HeadlessPresenter>());
-    } else {
-        presenter_ = testing_support::CapturingPresenter::Install(
-            std::make_unique<platform::ddraw::SdlPresenter>(nullptr, kScreenWidth, kScreenHeight));
     }
+    InstallPresenter();
     SetArguments({"pellucor", "-changedir=" + programFolder_});
 }
 
@@ -97,8 +93,22 @@ void WalkMachine::MakeFolders()
 void WalkMachine::Restart()
 {
     ResetProcessState();
+    if (!headless_)
+        return;
+    // The fresh display comes with a presenter of its own, which would show
+    // the next run's frames to nobody.
+    ResetHeadlessServices();
+    InstallPresenter();
+}
+
+void WalkMachine::InstallPresenter()
+{
     if (headless_)
-        ResetHeadlessServices();
+        presenter_ =
+            testing_support::CapturingPresenter::Install(std::make_unique<platform::ddraw::HeadlessPresenter>());
+    else
+        presenter_ = testing_support::CapturingPresenter::Install(
+            std::make_unique<platform::ddraw::SdlPresenter>(nullptr, kScreenWidth, kScreenHeight));
 }
 
 void WalkMachine::ResetProcessState()

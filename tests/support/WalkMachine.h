@@ -55,6 +55,8 @@ private:
     void MakeFolders();
     void ResetProcessState();
     void ResetHeadlessServices();
+    // Puts a capturing presenter in front of the back end's own.
+    void InstallPresenter();
 
     platform::testing::ScopedTempFolder folder_;
     std::string programFolder_;

@@ -85,20 +85,26 @@ TEST(ModuleFlow, ProfilesAreLoadedAtStartAndSavedAtTheEnd)
 
 TEST(ModuleFlow, QuittingAwayFromTheTableLeavesATournamentInProgressAsItWas)
 {
-    ScriptedPlayer player;
-    const std::string before = WriteProfileWithATournament(player);
-    player.Launch();
-    // The tournaments were chosen on the start screen.
-    ProfileList::CurrentProfile()->gameType = kGameNoLimitTournament;
-    player.Game().GetStartMgr().Finish(0);
-    EXPECT_EQ(ShownModules(player.Game()), "set-up");
-    player.CloseWindow();
-    EXPECT_TRUE(player.WaitForExit());
-    EXPECT_EQ(player.Finish(), 0);
+    // From the start screen, and from the set-up screen the tournaments
+    // were chosen for on the start screen.
+    for (const bool toSetUp : {false, true}) {
+        SCOPED_TRACE(toSetUp ? "set-up" : "start");
+        ScriptedPlayer player;
+        const std::string before = WriteProfileWithATournament(player);
+        player.Launch();
+        if (toSetUp) {
+            ProfileList::CurrentProfile()->gameType = kGameNoLimitTournament;
+            player.Game().GetStartMgr().Finish(0);
+        }
+        EXPECT_EQ(ShownModules(player.Game()), toSetUp ? "set-up" : "start");
+        player.CloseWindow();
+        EXPECT_TRUE(player.WaitForExit());
+        EXPECT_EQ(player.Finish(), 0);
 
-    std::string after;
-    ASSERT_TRUE(platform::ReadWholeFile(player.ProgramFolder() + "/save/Ann_.usr", &after));
-    EXPECT_EQ(after, before);
+        std::string after;
+        ASSERT_TRUE(platform::ReadWholeFile(player.ProgramFolder() + "/save/Ann_.usr", &after));
+        EXPECT_EQ(after, before);
+    }
 }
 
 TEST(ModuleFlow, OptionsAreWrittenBackAtTheEnd)

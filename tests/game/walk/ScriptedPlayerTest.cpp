@@ -1,7 +1,7 @@
 // The scripted player itself: a script takes the same course every time on
-// the headless back end, typed text and keys reach the program, and what
+// the headless back end, typed text and keys reach the program, what
 // could not be drawn as asked, or a click on something the screen does not
-// show, fails the walk.
+// show, fails the walk, and what the program holds is counted.
 #include "controls/IEditBoxMsgObserver.h"
 #include "controls/IEditBoxVO.h"
 #include "controls/IFactory.h"
@@ -16,6 +16,7 @@
 #include "platform/window/VirtualKeys.h"
 #include "tests/game/walk/WalkSupport.h"
 #include "tests/support/ScriptedPlayer.h"
+#include "timing/ITimeSystem.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -119,6 +120,24 @@ TEST(ScriptedPlayer, TypedCharactersAndKeysReachTheObjectClickedInto)
     EXPECT_TRUE(player.Sees(walk::Caption("Ann ")));
     factory.ReleaseVO(entry);
     factory.ReleaseFont(font);
+}
+
+TEST(ScriptedPlayer, WhatTheProgramHoldsIsCountedOneByOne)
+{
+    ScriptedPlayer player;
+    player.Launch();
+    const ScriptedPlayer::Leftovers before = ScriptedPlayer::CountHeld();
+    EXPECT_GT(before.objects, 0u) << "the start screen's";
+    ControlLibrary::IImageVO* image = KernelLibrary::GetFactory()->CreateImageVO();
+    TimeLibrary::TimeObjectMessageObserver silent;
+    TimeLibrary::ITimeObject* timer = KernelLibrary::GetTimeSystem()->CreateTimeObject(&silent, 10, 10);
+    ScriptedPlayer::Leftovers more = before;
+    ++more.objects;
+    ++more.timeObjects;
+    EXPECT_EQ(ScriptedPlayer::CountHeld(), more);
+    KernelLibrary::GetFactory()->ReleaseVO(image);
+    KernelLibrary::GetTimeSystem()->DestroyTimeObject(timer);
+    EXPECT_EQ(ScriptedPlayer::CountHeld(), before);
 }
 
 TEST(ScriptedPlayer, AClickOnWhatTheScreenDoesNotShowFailsWithWhatItShows)

@@ -41,6 +41,10 @@ using Gamespace::SetupRulesTournament;
 using walk::Caption;
 using walk::Image;
 using walk::ScriptedPlayer;
+using walk::ChipsAtTheTable;
+using walk::Seat;
+using walk::SeatedPlayers;
+using walk::Seats;
 using walk::ShownModules;
 
 const walk::Sight kStart = Image("images/btn_sel_rules_scr.png", {188, 4, 104, 28}).Named("Start");
@@ -139,56 +143,6 @@ bool HumanIsToAct(ScriptedPlayer& player)
     const ControlLibrary::Rect& light = turn->area;
     return human->CentreX() >= light.x && human->CentreX() < light.x + light.w && human->CentreY() >= light.y &&
            human->CentreY() < light.y + light.h;
-}
-
-std::vector<Gamespace::PlayerI*> SeatedPlayers(const GameMgr& table)
-{
-    std::vector<Gamespace::PlayerI*> seated;
-    for (Gamespace::PlayerI* player : table.GetSeatList())
-        if (player)
-            seated.push_back(player);
-    return seated;
-}
-
-// Every chip at the table: in front of the players, in the bets of the
-// round and in the pot.
-double ChipsAtTheTable(GameMgr& table)
-{
-    double chips = table.Betting().TotalPot() + table.Betting().RoundPot();
-    for (Gamespace::PlayerI* player : SeatedPlayers(table))
-        chips += player->GetChips();
-    return chips;
-}
-
-// What each seated player has, by seat: chips, whether still in the hand
-// and the bet in the round (a folded player's bet is the pot's), hole cards
-// and the dealer button.
-struct Seat {
-    double chips;
-    bool inHand;
-    double bet;
-    std::vector<Card> cards;
-    bool dealer;
-    bool operator==(const Seat&) const = default;
-};
-
-void PrintTo(const Seat& seat, std::ostream* out)
-{
-    *out << "{chips " << seat.chips << (seat.inHand ? ", in, bet " : ", out, bet ") << seat.bet << ", cards";
-    for (const Card& card : seat.cards)
-        *out << " " << card.Name();
-    *out << (seat.dealer ? ", dealer}" : "}");
-}
-
-std::map<uint16_t, Seat> Seats(const GameMgr& table)
-{
-    std::map<uint16_t, Seat> seats;
-    for (Gamespace::PlayerI* player : SeatedPlayers(table)) {
-        const bool inHand = player->IsInHand();
-        seats[player->GetSeat()] = {player->GetChips(), inHand, inHand ? player->GetBet() : 0.0,
-                                    player->GetHoleCards(), player->IsDealer()};
-    }
-    return seats;
 }
 
 struct CashScreenCase {

@@ -9,14 +9,19 @@
 #include "game/shell/ProfileFile.h"
 #include "game/shell/SetupRulesMgr.h"
 #include "game/shell/StartMgr.h"
+#include "game/table/BettingRound.h"
 #include "game/table/GameMgr.h"
+#include "game/table/PlayerI.h"
 #include "platform/core/FileSystem.h"
 #include "tests/support/ScriptedPlayer.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace walk {
 
@@ -67,6 +72,56 @@ inline std::unique_ptr<Profile> ProfileOnDisk(const ScriptedPlayer& player, cons
     auto profile = std::make_unique<Profile>();
     EXPECT_TRUE(LoadProfile(*profile, ProfilePath(player, name))) << name;
     return profile;
+}
+
+inline std::vector<Gamespace::PlayerI*> SeatedPlayers(const Gamespace::GameMgr& table)
+{
+    std::vector<Gamespace::PlayerI*> seated;
+    for (Gamespace::PlayerI* player : table.GetSeatList())
+        if (player)
+            seated.push_back(player);
+    return seated;
+}
+
+// Every chip at the table: in front of the players, in the bets of the
+// round and in the pot.
+inline double ChipsAtTheTable(Gamespace::GameMgr& table)
+{
+    double chips = table.Betting().TotalPot() + table.Betting().RoundPot();
+    for (Gamespace::PlayerI* player : SeatedPlayers(table))
+        chips += player->GetChips();
+    return chips;
+}
+
+// What each seated player has, by seat: chips, whether still in the hand
+// and the bet in the round (a folded player's bet is the pot's), hole cards
+// and the dealer button.
+struct Seat {
+    double chips;
+    bool inHand;
+    double bet;
+    std::vector<Card> cards;
+    bool dealer;
+    bool operator==(const Seat&) const = default;
+};
+
+inline void PrintTo(const Seat& seat, std::ostream* out)
+{
+    *out << "{chips " << seat.chips << (seat.inHand ? ", in, bet " : ", out, bet ") << seat.bet << ", cards";
+    for (const Card& card : seat.cards)
+        *out << " " << card.Name();
+    *out << (seat.dealer ? ", dealer}" : "}");
+}
+
+inline std::map<uint16_t, Seat> Seats(const Gamespace::GameMgr& table)
+{
+    std::map<uint16_t, Seat> seats;
+    for (Gamespace::PlayerI* player : SeatedPlayers(table)) {
+        const bool inHand = player->IsInHand();
+        seats[player->GetSeat()] = {player->GetChips(), inHand, inHand ? player->GetBet() : 0.0,
+                                    player->GetHoleCards(), player->IsDealer()};
+    }
+    return seats;
 }
 
 } // namespace walk
