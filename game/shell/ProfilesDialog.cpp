@@ -123,10 +123,8 @@ void ProfilesDialog::Rebuild()
 {
     ProfileList& list = *ProfileList::Instance();
     SaveAllProfiles(list);
-    if (list.Count() == 0) {
-        newPlayerDialog_->Show(true);
-        return;
-    }
+    // The names go first: the last player deleted must not stay listed
+    // behind the new-player dialog.
     for (size_t i = 0; i < nameButtons_.size(); ++i) {
         ControlLibrary::IButtonVO* button = nameButtons_[i];
         if (!button)
@@ -134,6 +132,10 @@ void ProfilesDialog::Rebuild()
         const Profile* profile = i < list.Count() ? list.At(i) : nullptr;
         button->SetEnabled(profile != nullptr);
         button->SetCaption(profile ? profile->name : std::string());
+    }
+    if (list.Count() == 0) {
+        newPlayerDialog_->Show(true);
+        return;
     }
     ColourNames();
     if (newButton_)

@@ -344,6 +344,7 @@ void DeleteAnn(ScriptedPlayer& player)
     EXPECT_FALSE(player.Sees(kDeletePlayer));
     EXPECT_TRUE(SavedFiles(player).empty());
     ASSERT_TRUE(player.Sees(kNewPlayer)) << "without a player a name is asked for";
+    EXPECT_FALSE(player.Sees(Caption("Ann"))) << "the chooser behind it lists nobody";
     EXPECT_FALSE(IsEnabled(player, kCancel));
     EXPECT_TRUE(ProfileList::IsDefaultProfile(ProfileList::CurrentProfile()));
     player.Screenshot("no player left");
