@@ -7,65 +7,39 @@
 //
 // The start screen is reached through the module flow (the start screen
 // module finishes with the game type a player would have chosen there).
-#include "game/shell/CustomizeDlg.h"
-#include "game/shell/ExitDialog.h"
 #include "game/shell/GameImpl.h"
-#include "game/shell/OptionsDialog.h"
 #include "game/shell/ProfileList.h"
 #include "game/shell/SetupRulesCash.h"
 #include "game/shell/SetupRulesMgr.h"
 #include "game/shell/SetupRulesTournament.h"
 #include "game/shell/StartMgr.h"
-#include "game/shell/StatisticDlg.h"
 #include "game/shell/TournamentEntry.h"
-#include "game/table/BettingRound.h"
 #include "game/table/GameMgr.h"
-#include "game/table/PlayerI.h"
 #include "game/table/Tournament.h"
 #include "platform/window/VirtualKeys.h"
+#include "tests/game/walk/ShellSights.h"
 #include "tests/game/walk/WalkSupport.h"
 #include "tests/support/ScriptedPlayer.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
-#include <ostream>
 
 namespace {
 
-using Gamespace::CustomizeDlg;
 using Gamespace::GameMgr;
 using Gamespace::SetupRulesCash;
 using Gamespace::SetupRulesTournament;
+using namespace walk::sights;
 using walk::Caption;
-using walk::Image;
-using walk::ScriptedPlayer;
 using walk::ChipsAtTheTable;
+using walk::Image;
+using walk::IsEnabled;
+using walk::ScriptedPlayer;
 using walk::Seat;
 using walk::SeatedPlayers;
 using walk::Seats;
 using walk::ShownModules;
-
-const walk::Sight kStart = Image("images/btn_sel_rules_scr.png", {188, 4, 104, 28}).Named("Start");
-const walk::Sight kContinue = Image("images/btn_sel_rules_scr.png", {108, 1, 78, 30}).Named("Continue");
-const walk::Sight kBack = Image("images/btn_sel_rules_scr.png", {0, 1, 106, 30}).Named("Back");
-const walk::Sight kOptions = Image("images/btn_options.png", {0, 2, 100, 41}).Named("Options");
-const walk::Sight kCustomize = Image("images/btn_customize.png", {0, 0, 135, 32}).Named("Customize");
-const walk::Sight kStatistics = Image("images/btn_statistic.png", {0, 0, 137, 50}).Named("Statistics");
-const walk::Sight kCloseGame = Image("images/btn_close.png", {0, 0, 32, 32}).Named("the close button");
-const walk::Sight kPlus = Image(SetupRulesCash::kPlusMinusImage, {28, 0, 28, 28}).Named("plus");
-const walk::Sight kMinus = Image(SetupRulesCash::kPlusMinusImage, {0, 0, 28, 28}).Named("minus");
-const walk::Sight kHomePage = Image(Gamespace::GameImpl::kHomePageImage).Named("the home-page button");
-const walk::Sight kCustomizeDialog = Image(CustomizeDlg::kBackground).Named("the customize dialog");
-const walk::Sight kCautious = Image(CustomizeDlg::kStyleImage, {90, 0, 136, 32}).Named("Cautious");
-const walk::Sight kAggressive = Image(CustomizeDlg::kStyleImage, {328, 0, 96, 32}).Named("Aggressive");
-const walk::Sight kYes = Image(CustomizeDlg::kYesNoImage, {0, 0, 70, 50}).Named("Yes");
-const walk::Sight kNo = Image(CustomizeDlg::kYesNoImage, {71, 0, 58, 50}).Named("No");
-const walk::Sight kCustomizeOk = Image(CustomizeDlg::kOkImage, {0, 0, 56, 36}).Named("OK");
-const walk::Sight kOptionsDialog = Image(Gamespace::OptionsDialog::kBackground).Named("the options dialog");
-const walk::Sight kStatisticsDialog = Image(Gamespace::StatisticDlg::kBackground).Named("the statistics");
-const walk::Sight kExitQuestion = Image(Gamespace::ExitDialog::kBackground).Named("the exit question");
 
 // A player who has played before.
 Profile Ann()
@@ -91,17 +65,6 @@ void ChooseOnTheStartScreen(ScriptedPlayer& player, GameType gameType)
     ProfileList::CurrentProfile()->gameType = gameType;
     player.Game().GetStartMgr().Finish(0);
     ASSERT_EQ(ShownModules(player.Game()), "set-up");
-}
-
-// Whether the button that shows `sight` is enabled (a stake or tournament
-// button: not the chosen one); false, and the test fails, when it is not
-// on the screen.
-bool IsEnabled(const ScriptedPlayer& player, const walk::Sight& sight)
-{
-    const std::optional<walk::Seen> seen = player.Find(sight);
-    if (!seen)
-        ADD_FAILURE() << sight.Describe() << " is not on the screen:\n" << walk::DescribeScreen();
-    return seen && seen->enabled;
 }
 
 template <class Screen>
@@ -167,16 +130,16 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreenCase& walkCase)
     Profile& profile = *ProfileList::CurrentProfile();
     const TableChoice& choice = profile.TableChoiceFor(walkCase.gameType);
     // A new profile: the first stake, ten players.
-    EXPECT_FALSE(IsEnabled(player, Caption("$1/$2"))) << "the chosen stake shows its selected frame";
+    EXPECT_FALSE(IsEnabled(Caption("$1/$2"))) << "the chosen stake shows its selected frame";
     EXPECT_EQ(screen->ValueText(2), "$ 200");
     EXPECT_EQ(screen->PlayersText(), "10");
-    EXPECT_FALSE(IsEnabled(player, kPlus));
+    EXPECT_FALSE(IsEnabled(kPlus));
     player.Screenshot("cash set-up");
 
     player.Click(Caption("$10/$20"));
     EXPECT_EQ(choice.tableIndex, 3);
-    EXPECT_FALSE(IsEnabled(player, Caption("$10/$20")));
-    EXPECT_TRUE(IsEnabled(player, Caption("$1/$2")));
+    EXPECT_FALSE(IsEnabled(Caption("$10/$20")));
+    EXPECT_TRUE(IsEnabled(Caption("$1/$2")));
     EXPECT_EQ(screen->ValueText(0), "$ 20");
     EXPECT_EQ(screen->ValueText(1), walkCase.secondBet);
     EXPECT_EQ(screen->ValueText(2), "$ 2000");
@@ -184,7 +147,7 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreenCase& walkCase)
         player.Click(kMinus);
     EXPECT_EQ(choice.players, walkCase.players);
     EXPECT_EQ(screen->PlayersText(), std::to_string(walkCase.players));
-    EXPECT_TRUE(IsEnabled(player, kPlus));
+    EXPECT_TRUE(IsEnabled(kPlus));
 
     player.Click(kCustomize);
     ASSERT_TRUE(player.WaitToSee(kCustomizeDialog));
@@ -199,11 +162,11 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreenCase& walkCase)
     EXPECT_EQ(profile.computerStyle, walkCase.styleCode);
     EXPECT_EQ(profile.customOption, announces);
 
-    player.Click(kOptions);
+    player.Click(kOptionsButton);
     ASSERT_TRUE(player.WaitToSee(kOptionsDialog));
     player.Press(platform::VK_ESCAPE);
     EXPECT_FALSE(player.Sees(kOptionsDialog));
-    EXPECT_FALSE(player.Sees(kCloseGame)) << "in a window the close button goes once the options close";
+    EXPECT_FALSE(player.Sees(kCloseButton)) << "in a window the close button goes once the options close";
 
     player.Click(kStart);
     ASSERT_TRUE(WaitForTheTable(player));
@@ -219,9 +182,9 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreenCase& walkCase)
     table.Finish(1);
     EXPECT_EQ(ShownModules(game), "set-up");
     ASSERT_TRUE(player.WaitToSee(Image(walkCase.background)));
-    EXPECT_FALSE(IsEnabled(player, Caption("$10/$20")));
+    EXPECT_FALSE(IsEnabled(Caption("$10/$20")));
     EXPECT_EQ(screen->PlayersText(), std::to_string(walkCase.players));
-    EXPECT_TRUE(player.Sees(kCloseGame)) << "showing the screen brings the close button back";
+    EXPECT_TRUE(player.Sees(kCloseButton)) << "showing the screen brings the close button back";
     player.Click(kBack);
     EXPECT_EQ(ShownModules(game), "start");
 }
@@ -246,7 +209,7 @@ TEST(SetupWalk, EachCashScreenOpensTheTableItShowsAndKeepsTheChoicesInTheProfile
     ASSERT_TRUE(WaitForTheTable(player));
     EXPECT_EQ(SeatedPlayers(*player.Game().GetGameMgr()).size(), 4u);
     player.Game().GetGameMgr()->Finish(1);
-    player.Click(kCloseGame);
+    player.Click(kCloseButton);
     EXPECT_TRUE(player.WaitForExit());
     EXPECT_EQ(player.Finish(), 0);
 
@@ -278,7 +241,7 @@ TEST(SetupWalk, ATournamentLeftByQuittingResumesInTheNextRunWithEveryChip)
         SetupRulesTournament* screen = ShownScreen<SetupRulesTournament>(player);
         ASSERT_NE(screen, nullptr);
         // Nothing saved: the first tournament, no way to continue.
-        EXPECT_FALSE(IsEnabled(player, Caption("Satellite N")));
+        EXPECT_FALSE(IsEnabled(Caption("Satellite N")));
         EXPECT_FALSE(player.Sees(kContinue));
         EXPECT_EQ(ProfileList::CurrentProfile()->gameType, kGameNoLimitTournament);
         EXPECT_EQ(screen->ValueText(SetupRulesTournament::kBuyIn), "$ 20 (x50)");
@@ -297,7 +260,7 @@ TEST(SetupWalk, ATournamentLeftByQuittingResumesInTheNextRunWithEveryChip)
         EXPECT_EQ(ProfileList::CurrentProfile()->gameType, kGameLimitTournament);
         EXPECT_EQ(screen->ValueText(SetupRulesTournament::kMaxBet), "$ 8");
         player.Click(Caption("Sit & Go N"));
-        EXPECT_FALSE(IsEnabled(player, Caption("Sit & Go N")));
+        EXPECT_FALSE(IsEnabled(Caption("Sit & Go N")));
         EXPECT_EQ(screen->ValueText(SetupRulesTournament::kRebuy), "1 (up to 7 level)");
 
         player.Click(kStart);
@@ -331,7 +294,7 @@ TEST(SetupWalk, ATournamentLeftByQuittingResumesInTheNextRunWithEveryChip)
     LaunchFast(player);
     ChooseOnTheStartScreen(player, kGameLimitTournament);
     ASSERT_TRUE(player.WaitToSee(kContinue));
-    EXPECT_FALSE(IsEnabled(player, Caption("Sit & Go N"))) << "the tournament in progress is chosen";
+    EXPECT_FALSE(IsEnabled(Caption("Sit & Go N"))) << "the tournament in progress is chosen";
     player.Click(kContinue);
     ASSERT_TRUE(WaitForTheTable(player));
     GameMgr& table = *player.Game().GetGameMgr();
@@ -362,13 +325,13 @@ TEST(SetupWalk, QuittingFromTheTournamentScreenLeavesTheSavedTournamentAsItWas)
     LaunchFast(player);
     ChooseOnTheStartScreen(player, kGameNoLimitTournament);
     ASSERT_TRUE(player.WaitToSee(kContinue));
-    EXPECT_FALSE(IsEnabled(player, Caption("Sit & Go P")));
+    EXPECT_FALSE(IsEnabled(Caption("Sit & Go P")));
     EXPECT_EQ(ProfileList::CurrentProfile()->gameType, kGamePotLimitTournament);
     player.Click(Caption("Big game L"));
     EXPECT_FALSE(player.Sees(kContinue)) << "no game of Big game L to continue";
     player.Click(kStatistics);
     player.Press(platform::VK_RETURN);
-    player.Click(kCloseGame);
+    player.Click(kCloseButton);
     EXPECT_TRUE(player.WaitForExit()) << "away from the table the game ends without a question";
     EXPECT_EQ(player.Finish(), 0);
     EXPECT_EQ(walk::ProfileBytes(player, "Ann"), before);

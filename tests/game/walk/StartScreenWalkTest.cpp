@@ -27,41 +27,26 @@
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowTesting.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/game/walk/ShellSights.h"
 #include "tests/game/walk/WalkSupport.h"
 #include "tests/support/ScriptedPlayer.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <functional>
 
 namespace {
 
+using namespace walk::sights;
 using walk::Caption;
+using walk::ClickRow;
 using walk::Image;
+using walk::IsEnabled;
 using walk::ScriptedPlayer;
 using walk::Sight;
 
-const Sight kNewPlayer = Image(Gamespace::NewPlayerDialog::kBackground).Named("the new-player dialog");
-const Sight kChooser = Image(Gamespace::ProfilesDialog::kBackground).Named("the player chooser");
-const Sight kDeletePlayer = Image(Gamespace::DeletePlayerDialog::kBackground).Named("the delete-player dialog");
 const Sight kError = Caption(Gamespace::ErrorDialog::kMessage).Named("the taken-name message");
-const Sight kOk = Image("images/btn_ok_cancel.png", {0, 0, 56, 36}).Named("OK");
-const Sight kCancel = Image("images/btn_ok_cancel.png", {56, 0, 110, 36}).Named("Cancel");
-const Sight kNew = Image("images/btn_new_delete.png", {95, 0, 80, 41}).Named("New");
-const Sight kDelete = Image("images/btn_new_delete.png", {0, 0, 95, 41}).Named("Delete");
-const Sight kOptionsButton = Image("images/btn_options.png", {0, 2, 100, 41}).Named("Options");
-const Sight kOptions = Image(Gamespace::OptionsDialog::kBackground).Named("the options dialog");
-const Sight kMinus = Image("images/dialog/options/bt_opt.png", {0, 0, 28, 28}).Named("-");
-const Sight kPlus = Image("images/dialog/options/bt_opt.png", {28, 0, 28, 28}).Named("+");
-const Sight kToFullScreen = Image("images/dialog/options/bt_fs.png", {44, 0, 60, 42}).Named("full screen");
-const Sight kToWindow = Image("images/dialog/options/bt_fs.png", {0, 0, 42, 42}).Named("window");
-const Sight kOptionsOk = Image("images/dialog/options/bt_fs.png", {104, 0, 52, 42}).Named("the options' OK");
-const Sight kClose = Image("images/btn_close.png", {0, 0, 32, 32}).Named("the close button");
-const Sight kLimit = Image("images/btn_game_modes.png", {108, 0, 76, 52}).Named("Limit");
-const Sight kTournaments = Image("images/btn_game_modes.png", {186, 0, 148, 49}).Named("Tournaments");
-const Sight kStartScreen = Image(Gamespace::StartMgr::kBackground).Named("the start screen");
 
 // The start screen starts its fetch a moment after it shows (program
 // time); from then on the worker and the loopback server run in real time,
@@ -72,45 +57,6 @@ bool WaitForTheFetch(ScriptedPlayer& player, const std::function<bool()>& condit
     return player.WaitUntil([&] { return fetcher.Running() || fetcher.Fetched(); }, ScriptedPlayer::kPromptMs,
                             "the fetch to start") &&
            player.WaitForOtherThread(condition, what);
-}
-
-Sight LineFor(const std::string& name)
-{
-    return Caption("if you not " + name + " click here").Named("the player line");
-}
-
-// Every shown object that looks like `sight`, from the top of the screen
-// down (the rows of the options dialog).
-std::vector<walk::Seen> FromTheTop(const Sight& sight)
-{
-    std::vector<walk::Seen> found;
-    for (const walk::Seen& seen : walk::LookAtScreen())
-        if (seen.Matches(sight))
-            found.push_back(seen);
-    std::sort(found.begin(), found.end(), [](const walk::Seen& a, const walk::Seen& b) { return a.area.y < b.area.y; });
-    return found;
-}
-
-void ClickRow(ScriptedPlayer& player, const Sight& sight, size_t row)
-{
-    const std::vector<walk::Seen> found = FromTheTop(sight);
-    ASSERT_GT(found.size(), row) << walk::DescribeScreen();
-    player.ClickAt(found[row].CentreX(), found[row].CentreY(), sight.Describe() + " of row " + std::to_string(row));
-}
-
-bool IsEnabled(const Sight& sight)
-{
-    std::optional<walk::Seen> seen = walk::FindOnScreen(sight);
-    return seen && seen->enabled;
-}
-
-std::vector<std::string> SavedPlayers(const ScriptedPlayer& player)
-{
-    std::vector<std::string> names;
-    for (const platform::FindData& file : platform::FindFiles(player.ProgramFolder() + "/save/*"))
-        names.push_back(file.name);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 Profile Named(const std::string& name, bool active)
@@ -134,7 +80,7 @@ TEST(StartScreenWalk, FirstStartNameOptionsThatSurviveARestartAndAGameMode)
     EXPECT_EQ(walk::ShownModules(game), "start");
     EXPECT_FALSE(IsEnabled(kCancel));
     EXPECT_FALSE(IsEnabled(kOk));
-    EXPECT_TRUE(SavedPlayers(player).empty());
+    EXPECT_TRUE(walk::SavedFiles(player).empty());
     player.Screenshot("first start asks for a name");
 
     player.Type("Ann");
@@ -143,7 +89,7 @@ TEST(StartScreenWalk, FirstStartNameOptionsThatSurviveARestartAndAGameMode)
     EXPECT_FALSE(player.Sees(kNewPlayer));
     ASSERT_TRUE(player.Sees(kChooser));
     // Saved when the name was taken: 59 bytes, the current player.
-    EXPECT_EQ(SavedPlayers(player), std::vector<std::string>{"Ann_.usr"});
+    EXPECT_EQ(walk::SavedFiles(player), std::vector<std::string>{"Ann_.usr"});
     const std::string ann = walk::ProfileBytes(player, "Ann");
     ASSERT_EQ(ann.size(), 59u);
     EXPECT_EQ(ann.substr(0, 7), std::string("\x01\x01\x00\x00" "Ann", 7));
@@ -152,14 +98,14 @@ TEST(StartScreenWalk, FirstStartNameOptionsThatSurviveARestartAndAGameMode)
 
     player.Click(kOk);
     EXPECT_FALSE(player.Sees(kChooser));
-    EXPECT_TRUE(player.Sees(LineFor("Ann")));
-    EXPECT_FALSE(player.Sees(kClose)) << "a window has its own close box";
+    EXPECT_TRUE(player.Sees(PlayerLine("Ann")));
+    EXPECT_FALSE(player.Sees(kCloseButton)) << "a window has its own close box";
     player.Screenshot("start screen");
 
     // Every option once: the music volume up, the effects down, the speed
     // up, and on to the full screen.
     player.Click(kOptionsButton);
-    ASSERT_TRUE(player.Sees(kOptions));
+    ASSERT_TRUE(player.Sees(kOptionsDialog));
     EXPECT_TRUE(player.Sees(Caption("20 %")));
     EXPECT_TRUE(player.Sees(Caption("60 %")));
     EXPECT_TRUE(player.Sees(Caption("6")));
@@ -176,25 +122,25 @@ TEST(StartScreenWalk, FirstStartNameOptionsThatSurviveARestartAndAGameMode)
     EXPECT_FALSE(player.App().isWindowed);
     player.Screenshot("options changed");
     player.Click(kOptionsOk);
-    EXPECT_FALSE(player.Sees(kOptions));
+    EXPECT_FALSE(player.Sees(kOptionsDialog));
     // In full screen the start screen offers its own close button, and that
     // ends the program, which writes the options.
-    ASSERT_TRUE(player.Sees(kClose));
+    ASSERT_TRUE(player.Sees(kCloseButton));
     player.Screenshot("full screen start screen");
-    player.Click(kClose);
+    player.Click(kCloseButton);
     ASSERT_TRUE(player.WaitForExit());
     EXPECT_EQ(player.Finish(), 0);
     EXPECT_EQ(player.ReadRegistryNumber("Options\\SoundVol"), 30u);
     EXPECT_EQ(player.ReadRegistryNumber("Options\\SoundEffVol"), 50u);
     EXPECT_EQ(player.ReadRegistryNumber("Options\\Speed"), 7u);
     EXPECT_EQ(player.ReadRegistryNumber("Options\\FullScreen"), 1u);
-    EXPECT_EQ(SavedPlayers(player), std::vector<std::string>{"Ann_.usr"});
+    EXPECT_EQ(walk::SavedFiles(player), std::vector<std::string>{"Ann_.usr"});
 
     // Started again: Ann is known, the options are as they were left, and
     // the game starts in full screen.
     player.Relaunch();
     Gamespace::GameImpl& again = player.Game();
-    EXPECT_TRUE(player.Sees(LineFor("Ann")));
+    EXPECT_TRUE(player.Sees(PlayerLine("Ann")));
     player.Wait(100);
     EXPECT_FALSE(player.Sees(kNewPlayer));
     EXPECT_EQ(Gamespace::GetSoundVolume(), 30);
@@ -202,13 +148,13 @@ TEST(StartScreenWalk, FirstStartNameOptionsThatSurviveARestartAndAGameMode)
     EXPECT_EQ(Gamespace::GetGameSpeed(), 7);
     EXPECT_TRUE(Gamespace::IsFullScreenOption());
     EXPECT_FALSE(player.App().isWindowed);
-    EXPECT_TRUE(player.Sees(kClose));
+    EXPECT_TRUE(player.Sees(kCloseButton));
     player.Click(kOptionsButton);
     EXPECT_TRUE(player.Sees(Caption("30 %")));
     EXPECT_TRUE(player.Sees(Caption("7")));
     player.Click(kToWindow);
     player.Click(kOptionsOk);
-    EXPECT_FALSE(player.Sees(kClose));
+    EXPECT_FALSE(player.Sees(kCloseButton));
 
     // A game mode is written into the current player and leads on.
     player.Click(kLimit);
@@ -230,11 +176,11 @@ TEST(StartScreenWalk, TheChooserRefusesATakenNameMakesPicksAndDeletesPlayers)
     walk::PutProfile(player, bob);
     const std::string annBefore = walk::ProfileBytes(player, "Ann");
     player.Launch();
-    ASSERT_TRUE(player.WaitToSee(LineFor("Ann")));
+    ASSERT_TRUE(player.WaitToSee(PlayerLine("Ann")));
     player.Wait(100);
     EXPECT_FALSE(player.Sees(kNewPlayer)) << "known players are not asked for a name";
 
-    player.Click(LineFor("Ann"));
+    player.Click(PlayerLine("Ann"));
     ASSERT_TRUE(player.Sees(kChooser));
     EXPECT_TRUE(player.Sees(Caption("Ann")));
     EXPECT_TRUE(player.Sees(Caption("Bob")));
@@ -252,7 +198,7 @@ TEST(StartScreenWalk, TheChooserRefusesATakenNameMakesPicksAndDeletesPlayers)
     player.Press(platform::VK_RETURN);
     ASSERT_TRUE(player.Sees(kError));
     player.Screenshot("a taken name");
-    EXPECT_EQ(SavedPlayers(player), (std::vector<std::string>{"Ann_.usr", "Bob_.usr"}));
+    EXPECT_EQ(walk::SavedFiles(player), (std::vector<std::string>{"Ann_.usr", "Bob_.usr"}));
     EXPECT_EQ(walk::ProfileBytes(player, "Ann"), annBefore);
     player.Click(Caption("Ok"));
     EXPECT_FALSE(player.Sees(kError));
@@ -264,7 +210,7 @@ TEST(StartScreenWalk, TheChooserRefusesATakenNameMakesPicksAndDeletesPlayers)
     EXPECT_FALSE(player.Sees(kNewPlayer));
     EXPECT_TRUE(player.Sees(Caption("Cid")));
     EXPECT_EQ(ProfileList::CurrentProfile()->name, "Cid");
-    EXPECT_EQ(SavedPlayers(player), (std::vector<std::string>{"Ann_.usr", "Bob_.usr", "Cid_.usr"}));
+    EXPECT_EQ(walk::SavedFiles(player), (std::vector<std::string>{"Ann_.usr", "Bob_.usr", "Cid_.usr"}));
 
     // Bob is chosen, then deleted; Escape first leaves him be.
     player.Click(Caption("Bob"));
@@ -276,21 +222,21 @@ TEST(StartScreenWalk, TheChooserRefusesATakenNameMakesPicksAndDeletesPlayers)
     player.Press(platform::VK_ESCAPE);
     EXPECT_FALSE(player.Sees(kDeletePlayer));
     EXPECT_TRUE(player.Sees(kChooser));
-    EXPECT_EQ(SavedPlayers(player).size(), 3u);
+    EXPECT_EQ(walk::SavedFiles(player).size(), 3u);
     player.Click(kDelete);
     player.Click(kDelete); // the dialog's, on top
     EXPECT_FALSE(player.Sees(kDeletePlayer));
     EXPECT_FALSE(player.Sees(Caption("Bob")));
-    EXPECT_EQ(SavedPlayers(player), (std::vector<std::string>{"Ann_.usr", "Cid_.usr"}));
+    EXPECT_EQ(walk::SavedFiles(player), (std::vector<std::string>{"Ann_.usr", "Cid_.usr"}));
     EXPECT_EQ(ProfileList::CurrentProfile()->name, "Ann") << "the first remaining player";
 
     player.Press(platform::VK_ESCAPE);
     EXPECT_FALSE(player.Sees(kChooser));
-    EXPECT_TRUE(player.Sees(LineFor("Ann")));
+    EXPECT_TRUE(player.Sees(PlayerLine("Ann")));
     player.CloseWindow();
     ASSERT_TRUE(player.WaitForExit());
     EXPECT_EQ(player.Finish(), 0);
-    EXPECT_EQ(SavedPlayers(player), (std::vector<std::string>{"Ann_.usr", "Cid_.usr"}));
+    EXPECT_EQ(walk::SavedFiles(player), (std::vector<std::string>{"Ann_.usr", "Cid_.usr"}));
     EXPECT_EQ(walk::ProfileBytes(player, "Ann")[0], 1) << "Ann is the current player on disk";
     EXPECT_EQ(walk::ProfileBytes(player, "Cid")[0], 0);
 }
@@ -303,17 +249,17 @@ TEST(StartScreenWalk, DeletingTheLastPlayerAsksForANewOne)
     Profile ann = Named("Ann", true);
     walk::PutProfile(player, ann);
     player.Launch();
-    player.Click(LineFor("Ann"));
+    player.Click(PlayerLine("Ann"));
     player.Click(kDelete);
     player.Click(kDelete);
     ASSERT_TRUE(player.Sees(kNewPlayer));
     EXPECT_FALSE(IsEnabled(kCancel));
-    EXPECT_TRUE(SavedPlayers(player).empty());
+    EXPECT_TRUE(walk::SavedFiles(player).empty());
     player.Type("Dee");
     player.Click(kOk);
     player.Click(kOk);
-    EXPECT_TRUE(player.Sees(LineFor("Dee")));
-    EXPECT_EQ(SavedPlayers(player), std::vector<std::string>{"Dee_.usr"});
+    EXPECT_TRUE(player.Sees(PlayerLine("Dee")));
+    EXPECT_EQ(walk::SavedFiles(player), std::vector<std::string>{"Dee_.usr"});
 }
 
 TEST(StartScreenWalk, TheVersionNoteAndTheNewsTakeTurnsAndTheNewsLinkOpens)
@@ -407,5 +353,5 @@ TEST(StartScreenWalk, TheRulesPageShowsAllItsTextAndOkClosesIt)
     player.Screenshot("rules");
     player.Click(kOk);
     EXPECT_FALSE(player.Sees(page));
-    EXPECT_TRUE(player.Sees(LineFor("Ann")));
+    EXPECT_TRUE(player.Sees(PlayerLine("Ann")));
 }

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -37,6 +38,40 @@ inline std::string ShownModules(Gamespace::GameImpl& game)
     add(game.GetSetupRulesMgr().IsActive(), "set-up");
     add(game.GetGameMgr()->IsActive(), "table");
     return shown;
+}
+
+// Whether the object that shows `sight` is enabled (a stake or tournament
+// button: not the chosen one); false, and the test fails, when it is not on
+// the screen.
+inline bool IsEnabled(const Sight& sight)
+{
+    const std::optional<Seen> seen = FindOnScreen(sight);
+    if (!seen)
+        ADD_FAILURE() << sight.Describe() << " is not on the screen:\n" << DescribeScreen();
+    return seen && seen->enabled;
+}
+
+// Clicks the `row`-th object from the top of the screen that looks like
+// `sight` (the rows of the options dialog).
+inline void ClickRow(ScriptedPlayer& player, const Sight& sight, size_t row)
+{
+    std::vector<Seen> found;
+    for (const Seen& seen : LookAtScreen())
+        if (seen.Matches(sight))
+            found.push_back(seen);
+    std::sort(found.begin(), found.end(), [](const Seen& a, const Seen& b) { return a.area.y < b.area.y; });
+    ASSERT_GT(found.size(), row) << DescribeScreen();
+    player.ClickAt(found[row].CentreX(), found[row].CentreY(), sight.Describe() + " of row " + std::to_string(row));
+}
+
+// The files in the player's "save/" folder, by name.
+inline std::vector<std::string> SavedFiles(const ScriptedPlayer& player)
+{
+    std::vector<std::string> names;
+    for (const platform::FindData& file : platform::FindFiles(player.ProgramFolder() + "/save/*"))
+        names.push_back(file.name);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 inline std::string ProfilePath(const ScriptedPlayer& player, const std::string& name)

@@ -35,8 +35,11 @@ namespace {
 using namespace walk::sights;
 using Gamespace::GameMgr;
 using walk::Caption;
+using walk::ClickRow;
 using walk::Image;
+using walk::IsEnabled;
 using walk::PlayedTable;
+using walk::SavedFiles;
 using walk::ScriptedPlayer;
 using walk::ShownModules;
 
@@ -44,35 +47,6 @@ using walk::ShownModules;
 constexpr uint16_t kSitAndGoN = 2;
 constexpr uint16_t kSitAndGoPlayers = 8;
 constexpr double kSitAndGoChips = 1500.0;
-
-std::vector<std::string> SavedFiles(const ScriptedPlayer& player)
-{
-    std::vector<std::string> names;
-    for (const platform::FindData& file : platform::FindFiles(player.ProgramFolder() + "/save/*"))
-        names.push_back(file.name);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// Rows of the options dialog from the top: music, effects, speed.
-void ClickRow(ScriptedPlayer& player, const walk::Sight& sight, size_t row)
-{
-    std::vector<walk::Seen> found;
-    for (const walk::Seen& seen : walk::LookAtScreen())
-        if (seen.Matches(sight))
-            found.push_back(seen);
-    std::sort(found.begin(), found.end(), [](const walk::Seen& a, const walk::Seen& b) { return a.area.y < b.area.y; });
-    ASSERT_GT(found.size(), row) << walk::DescribeScreen();
-    player.ClickAt(found[row].CentreX(), found[row].CentreY(), sight.Describe() + " of row " + std::to_string(row));
-}
-
-bool IsEnabled(const ScriptedPlayer& player, const walk::Sight& sight)
-{
-    const std::optional<walk::Seen> seen = player.Find(sight);
-    if (!seen)
-        ADD_FAILURE() << sight.Describe() << " is not on the screen:\n" << walk::DescribeScreen();
-    return seen && seen->enabled;
-}
 
 // The program ends by itself, having written what it keeps and (Finish
 // checks) given back every object, timer, effect and sound it made.
@@ -88,7 +62,7 @@ void FirstStartMakesAnn(ScriptedPlayer& player)
 {
     ASSERT_TRUE(player.WaitToSee(kNewPlayer));
     EXPECT_EQ(ShownModules(player.Game()), "start");
-    EXPECT_FALSE(IsEnabled(player, kCancel)) << "the first player cannot skip the name";
+    EXPECT_FALSE(IsEnabled(kCancel)) << "the first player cannot skip the name";
     EXPECT_TRUE(SavedFiles(player).empty());
     player.Screenshot("first start asks for a name");
     player.Type("Ann");
@@ -202,13 +176,13 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreen& screen, bool readR
     Profile& ann = *ProfileList::CurrentProfile();
     EXPECT_EQ(ann.gameType, screen.gameType);
     const TableChoice& choice = ann.TableChoiceFor(screen.gameType);
-    EXPECT_FALSE(IsEnabled(player, Caption("$1/$2"))) << "a new player's stake shows its selected frame";
-    EXPECT_FALSE(IsEnabled(player, kPlus)) << "ten players at most";
+    EXPECT_FALSE(IsEnabled(Caption("$1/$2"))) << "a new player's stake shows its selected frame";
+    EXPECT_FALSE(IsEnabled(kPlus)) << "ten players at most";
     player.Screenshot("cash set-up");
 
     player.Click(Caption(screen.stake));
-    EXPECT_FALSE(IsEnabled(player, Caption(screen.stake)));
-    EXPECT_TRUE(IsEnabled(player, Caption("$1/$2")));
+    EXPECT_FALSE(IsEnabled(Caption(screen.stake)));
+    EXPECT_TRUE(IsEnabled(Caption("$1/$2")));
     EXPECT_EQ(choice.tableIndex, screen.tableIndex);
     for (uint16_t players = 10; players > screen.players; --players)
         player.Click(kMinus);
@@ -246,7 +220,7 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreen& screen, bool readR
     player.Click(kLeaveTable);
     EXPECT_EQ(ShownModules(game), "set-up");
     ASSERT_TRUE(player.WaitToSee(Image(screen.background)));
-    EXPECT_FALSE(IsEnabled(player, Caption(screen.stake))) << "the screen as it was left";
+    EXPECT_FALSE(IsEnabled(Caption(screen.stake))) << "the screen as it was left";
     EXPECT_TRUE(player.Sees(kHomePage));
     player.Click(kBack);
     EXPECT_EQ(ShownModules(game), "start");
@@ -283,7 +257,7 @@ TournamentAtQuit PlayATournamentAndQuit(ScriptedPlayer& player)
     EXPECT_EQ(ShownModules(game), "set-up") << "Return closed the statistics only";
 
     player.Click(Caption("Sit & Go N"));
-    EXPECT_FALSE(IsEnabled(player, Caption("Sit & Go N")));
+    EXPECT_FALSE(IsEnabled(Caption("Sit & Go N")));
     player.Click(kStart);
     EXPECT_EQ(ShownModules(game), "table");
     GameMgr& table = *game.GetGameMgr();
@@ -313,7 +287,7 @@ void ContinueTheTournament(ScriptedPlayer& player, const TournamentAtQuit& atQui
     Gamespace::GameImpl& game = player.Game();
     player.Click(kTournaments);
     ASSERT_TRUE(player.WaitToSee(kContinue));
-    EXPECT_FALSE(IsEnabled(player, Caption("Sit & Go N"))) << "the tournament in progress is chosen";
+    EXPECT_FALSE(IsEnabled(Caption("Sit & Go N"))) << "the tournament in progress is chosen";
     player.Screenshot("a tournament to continue");
     player.Click(kContinue);
     ASSERT_EQ(ShownModules(game), "table");
@@ -345,7 +319,7 @@ void DeleteAnn(ScriptedPlayer& player)
     EXPECT_TRUE(SavedFiles(player).empty());
     ASSERT_TRUE(player.Sees(kNewPlayer)) << "without a player a name is asked for";
     EXPECT_FALSE(player.Sees(Caption("Ann"))) << "the chooser behind it lists nobody";
-    EXPECT_FALSE(IsEnabled(player, kCancel));
+    EXPECT_FALSE(IsEnabled(kCancel));
     EXPECT_TRUE(ProfileList::IsDefaultProfile(ProfileList::CurrentProfile()));
     player.Screenshot("no player left");
 }
