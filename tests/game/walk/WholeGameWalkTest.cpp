@@ -12,14 +12,9 @@
 // Everything is done with the mouse and the keyboard, as a person would.
 #include "game/shell/Options.h"
 #include "game/shell/ProfileList.h"
-#include "game/shell/SetupRulesCash.h"
-#include "game/shell/SetupRulesMgr.h"
-#include "game/shell/SetupRulesTournament.h"
 #include "game/table/GameMgr.h"
-#include "game/table/PlayerHuman.h"
 #include "game/table/TableDialogs.h"
 #include "kernel/MainApp.h"
-#include "platform/core/FileSystem.h"
 #include "platform/window/VirtualKeys.h"
 #include "tests/game/walk/ShellSights.h"
 #include "tests/game/walk/WalkSupport.h"
@@ -27,8 +22,6 @@
 #include "tests/support/ScriptedPlayer.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace {
 
