@@ -38,15 +38,21 @@ class ThreadedHttpFetch : public ::testing::Test {
 protected:
     ThreadedHttpFetch() : guard_(clock_) {}
 
-    std::string GetWhileTimePasses(const std::string& url, const std::function<bool()>& ready = [] { return true; })
+    template <class Fetch>
+    auto WhileTimePasses(Fetch fetch, const std::function<bool()>& ready = [] { return true; })
     {
-        auto result = std::async(std::launch::async, [&] { return HttpGet(url, timeouts_); });
+        auto result = std::async(std::launch::async, fetch);
         EXPECT_TRUE(test_support::WaitUntil(ready));
         EXPECT_TRUE(test_support::WaitUntil([&] {
             clock_.AdvanceMilliseconds(500);
             return result.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
         }));
         return result.get();
+    }
+
+    std::string GetWhileTimePasses(const std::string& url, const std::function<bool()>& ready = [] { return true; })
+    {
+        return WhileTimePasses([&] { return HttpGet(url, timeouts_); }, ready);
     }
 
     platform::ManualClock clock_;
@@ -187,6 +193,38 @@ TEST_F(ThreadedHttpFetch, ACancelEndsAWaitWithoutItsTimeOut)
     cancel = true;
     EXPECT_EQ(result.get(), "");
     EXPECT_EQ(clock_.NowMicroseconds(), 0u) << "no time had to pass";
+}
+
+TEST_F(ThreadedHttpFetch, TheGameObjectsVersionIsCurrentUnlessItsServerNamesANewerOne)
+{
+    // The game's own version is 1.5; each server answers the version page.
+    LoopbackHttpServer::Answer stalled;
+    stalled.holdOpenMs = 20000;
+    const struct {
+        const char* what;
+        LoopbackHttpServer::Answer answer;
+        bool current;
+    } cases[] = {
+        {"a newer version", LoopbackHttpServer::Reply(Ok("<p>game_ver: 1.6</p>")), false},
+        {"the same version", LoopbackHttpServer::Reply(Ok("<p>game_ver: 1.5</p>")), true},
+        {"no version key", LoopbackHttpServer::Reply(Ok("<p>version 2.0</p>")), true},
+        {"a version without a dot", LoopbackHttpServer::Reply(Ok("<p>game_ver: 215</p>")), true},
+        {"a stalled server", stalled, true},
+    };
+    for (const auto& serverCase : cases) {
+        SCOPED_TRACE(serverCase.what);
+        LoopbackHttpServer server({serverCase.answer});
+        GameImpl game;
+        game.SetWebPages(WebPages::On(server.Url("")));
+        EXPECT_EQ(WhileTimePasses([&] { return game.IsLatestVersion(); },
+                                  [&] { return server.Requests().size() == 1; }),
+                  serverCase.current);
+        ASSERT_EQ(server.Requests().size(), 1u);
+        EXPECT_EQ(server.Requests()[0].substr(0, 42), "GET /games/pellucor/version.html HTTP/1.0\n");
+    }
+    GameImpl refused;
+    refused.SetWebPages(WebPages::On("http://127.0.0.1:" + std::to_string(LoopbackHttpServer::UnusedPort())));
+    EXPECT_TRUE(WhileTimePasses([&] { return refused.IsLatestVersion(); })) << "a refused connection";
 }
 
 TEST_F(ThreadedHttpFetch, AHugeReplyIsCutAtTheLimit)
