@@ -1,5 +1,7 @@
 // Seven-card evaluations per second over a fixed random sample: the full hand
-// record (category and groups) against the category alone.
+// record (category and groups) and the category alone, each against the
+// evaluator as it stood before its rank-mask rewrite (the Reference* runs).
+#include "bench/reference/ReferenceHandEvaluator.h"
 #include "game/table/HandEvaluator.h"
 
 #include <benchmark/benchmark.h>
@@ -29,7 +31,7 @@ const std::vector<std::vector<Card>>& Sample()
     return hands;
 }
 
-void FullRecord(benchmark::State& state)
+template <auto Evaluate> void FullRecord(benchmark::State& state)
 {
     const auto& hands = Sample();
     std::vector<uint32_t> categories;
@@ -38,31 +40,31 @@ void FullRecord(benchmark::State& state)
     for (auto _ : state) {
         categories.clear();
         groups.clear();
-        EvaluateHand(hands[i], categories, groups);
+        Evaluate(hands[i], categories, groups);
         benchmark::DoNotOptimize(groups.data());
         i = (i + 1) & 4095;
     }
     state.SetItemsProcessed(state.iterations());
 }
 
-void SortedRecord(benchmark::State& state)
+template <auto Evaluate> void SortedRecord(benchmark::State& state)
 {
     const auto& hands = Sample();
     std::vector<HandGroup> groups;
     size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(EvaluateSortedHand(hands[i], groups));
+        benchmark::DoNotOptimize(Evaluate(hands[i], groups));
         i = (i + 1) & 4095;
     }
     state.SetItemsProcessed(state.iterations());
 }
 
-void CategoryOnly(benchmark::State& state)
+template <auto Evaluate> void CategoryOnly(benchmark::State& state)
 {
     const auto& hands = Sample();
     size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(EvaluateHandCategory(hands[i]));
+        benchmark::DoNotOptimize(Evaluate(hands[i].data(), hands[i].size()));
         i = (i + 1) & 4095;
     }
     state.SetItemsProcessed(state.iterations());
@@ -70,6 +72,9 @@ void CategoryOnly(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(FullRecord);
-BENCHMARK(SortedRecord);
-BENCHMARK(CategoryOnly);
+BENCHMARK(FullRecord<reference_evaluator::EvaluateHand>)->Name("ReferenceFullRecord");
+BENCHMARK(FullRecord<EvaluateHand>)->Name("FullRecord");
+BENCHMARK(SortedRecord<reference_evaluator::EvaluateSortedHand>)->Name("ReferenceSortedRecord");
+BENCHMARK(SortedRecord<EvaluateSortedHand>)->Name("SortedRecord");
+BENCHMARK(CategoryOnly<reference_evaluator::EvaluateHandCategory>)->Name("ReferenceCategoryOnly");
+BENCHMARK(CategoryOnly<static_cast<uint32_t (*)(const Card*, size_t)>(EvaluateHandCategory)>)->Name("CategoryOnly");

@@ -26,7 +26,7 @@ static_assert(sizeof(Card) == sizeof(CardBits) && std::is_trivially_copyable_v<C
 
 // The highest straight in a rank mask, as the rank of its top card (3 for the
 // wheel), or -1.
-int HighestStraight(uint32_t ranks)
+constexpr int HighestStraight(uint32_t ranks)
 {
     // Bit 0 is the ace played low, bit r + 1 the rank r; a run of five set
     // bits starting at bit b is a straight topped by rank b + 3.
@@ -455,6 +455,101 @@ template <bool Sorted> uint32_t BuildHand(const std::vector<Card>& cards, std::v
     return Classify(builder.GetCounts(), builder);
 }
 
+// The rank masks of the four suits, 16 bits apart: a hand of distinct cards
+// is fully described by them, and every count the category needs comes from
+// a few ANDs and ORs of the four, with no per-rank counting.
+struct SuitMasks {
+    uint64_t bits = 0;
+    // Some card given twice, a field out of range or a long hand: the
+    // masks may not describe it, and the general counting path decides.
+    bool needsCounting = false;
+
+    uint32_t Suit(uint32_t suit) const { return static_cast<uint32_t>(bits >> (16 * suit)) & 0x1FFFu; }
+};
+
+// Each card's bit in SuitMasks::bits, by 16 * suit + rank for ranks and suits
+// below 16; zero for the cards that are not real.
+constexpr std::array<uint64_t, 256> kCardBits = [] {
+    std::array<uint64_t, 256> bits{};
+    for (uint32_t suit = 0; suit < Card::kSuitCount; ++suit) {
+        for (uint32_t rank = 0; rank < Card::kRankCount; ++rank)
+            bits[16 * suit + rank] = uint64_t{1} << (16 * suit + rank);
+    }
+    return bits;
+}();
+
+// Every instruction per card counts here: the card is read as one word
+// (rank low, suit high) and indexes the bit table without a branch; a card
+// with either field past 15 marks the hand for the general path. A card
+// given twice carries in the sum where the OR does not; fifteen bits of at
+// most 2^60 cannot wrap the sum, so longer hands take the general path too.
+uint64_t CardBit(const Card& card, uint64_t& wide)
+{
+    const uint64_t word = std::bit_cast<uint64_t>(card);
+    wide |= word;
+    return kCardBits[((word >> 28) | word) & 0xFFu];
+}
+
+SuitMasks MasksOf(const Card* cards, size_t count)
+{
+    uint64_t bits = 0, sum = 0, wide = 0;
+    size_t i = 0;
+    for (; i + 2 <= count; i += 2) {
+        const uint64_t a = CardBit(cards[i], wide), b = CardBit(cards[i + 1], wide);
+        sum += a + b;
+        bits |= a | b;
+    }
+    if (i < count) {
+        const uint64_t a = CardBit(cards[i], wide);
+        sum += a;
+        bits |= a;
+    }
+    return {bits, sum != bits || count > 15 || (wide & 0xFFFFFFF0FFFFFFF0u) != 0};
+}
+
+// Per 13-bit rank mask: one more than the top rank of its highest straight
+// (0 for none) in the low bits, and kFiveOrMore when it holds five ranks or
+// more. 8 KB, in cache after the first few hands.
+constexpr uint32_t kStraightTop = 0x7F;
+constexpr uint32_t kFiveOrMore = 0x80;
+constexpr std::array<uint8_t, 8192> kMaskFacts = [] {
+    std::array<uint8_t, 8192> facts{};
+    for (uint32_t ranks = 0; ranks < facts.size(); ++ranks)
+        facts[ranks] = static_cast<uint8_t>((std::popcount(ranks) >= 5 ? kFiveOrMore : 0) | (HighestStraight(ranks) + 1));
+    return facts;
+}();
+
+// The category of a hand of distinct cards, decided as Classify decides it,
+// from the highest category down.
+uint32_t CategoryOf(SuitMasks masks)
+{
+    const uint32_t s0 = masks.Suit(0), s1 = masks.Suit(1), s2 = masks.Suit(2), s3 = masks.Suit(3);
+    const uint32_t f0 = kMaskFacts[s0], f1 = kMaskFacts[s1], f2 = kMaskFacts[s2], f3 = kMaskFacts[s3];
+    // A straight in one suit needs five cards of it: a straight flush is the
+    // highest straight of any suit, royal when it is ace high.
+    if (((f0 | f1 | f2 | f3) & kStraightTop) != 0) {
+        const uint32_t top = std::max({f0 & kStraightTop, f1 & kStraightTop, f2 & kStraightTop, f3 & kStraightTop});
+        return top == kAce + 1 ? kRoyalFlush : kStraightFlush;
+    }
+    // Ranks held in two suits or more, and in three or more.
+    const uint32_t low = s0 & s1, high = s2 & s3, lowAny = s0 | s1, highAny = s2 | s3;
+    const uint32_t twice = low | high | (lowAny & highAny);
+    const uint32_t thrice = (low & highAny) | (high & lowAny);
+    if ((low & high) != 0)
+        return kFourOfAKind;
+    if (thrice != 0 && HoldsTwoOrMore(twice))
+        return kFullHouse;
+    if (((f0 | f1 | f2 | f3) & kFiveOrMore) != 0)
+        return kFlush;
+    if ((kMaskFacts[lowAny | highAny] & kStraightTop) != 0)
+        return kStraight;
+    if (thrice != 0)
+        return kThreeOfAKind;
+    if (HoldsTwoOrMore(twice))
+        return kTwoPair;
+    return twice != 0 ? kPair : kHighCard;
+}
+
 } // namespace
 
 void EvaluateHand(const std::vector<Card>& cards, std::vector<uint32_t>& categories,
@@ -465,6 +560,9 @@ void EvaluateHand(const std::vector<Card>& cards, std::vector<uint32_t>& categor
 
 uint32_t EvaluateHandCategory(const Card* cards, size_t count)
 {
+    const SuitMasks masks = MasksOf(cards, count);
+    if (!masks.needsCounting)
+        return CategoryOf(masks);
     NoGroups none{cards, count};
     return Classify(CountCards(cards, count, [](const Card&, size_t, Mask) {}), none);
 }
