@@ -261,6 +261,8 @@ bool BinaryDataFile::WriteString(const std::string& text, uint32_t fieldLength, 
     return WriteBytes(field.data(), field.size(), offset);
 }
 
+bool BinaryDataFile::MakeFolder(const std::string& directory) { return platform::MakeDirectories(directory); }
+
 size_t BinaryDataFile::RemoveInterruptedSaves(const std::string& directory)
 {
     return platform::RemoveInterruptedWrites(directory);

@@ -74,6 +74,8 @@ public:
     // skipping names that begin with '.'. `directory` ends with its separator.
     static void ListFiles(const std::string& directory, const std::string& extension,
                           std::vector<std::string>* out);
+    // Makes `directory` and any missing parent; true when it exists after.
+    static bool MakeFolder(const std::string& directory);
     // Deletes what saves into `directory` left behind when the program was
     // killed while storing them; the number deleted.
     static size_t RemoveInterruptedSaves(const std::string& directory);

@@ -243,6 +243,11 @@ bool SaveProfile(Profile& profile, std::string* error)
         Note(error, "save/" + profile.name + "_.usr", "the name cannot be used for a file");
         return false;
     }
+    // A new installation has no "save/" folder yet; without one every
+    // player made would be lost.
+    const size_t folderEnd = path.rfind('/');
+    if (folderEnd != std::string::npos)
+        BinaryDataFile::MakeFolder(path.substr(0, folderEnd));
     // The whole file is written afresh and stored in one step: a new
     // profile's file appears whole or not at all, an old one is replaced
     // whole or kept as it was.

@@ -302,13 +302,21 @@ TEST_F(ProfileFile, AFailedSaveLeavesThePreviousFileByteIdentical)
     EXPECT_NE(Bytes("save/Ann_.usr"), before);
 }
 
-TEST_F(ProfileFile, AMissingSaveFolderFailsWithoutCreatingIt)
+TEST_F(ProfileFile, AMissingSaveFolderIsMadeSoThatTheFirstPlayerIsNotLost)
 {
     ASSERT_TRUE(platform::DeleteTree("save"));
     Profile ann;
     ann.name = "Ann";
-    EXPECT_FALSE(SaveProfile(ann));
-    EXPECT_FALSE(platform::DirectoryExists("save"));
+    EXPECT_TRUE(SaveProfile(ann));
+    EXPECT_EQ(Bytes("save/Ann_.usr").size(), 59u);
+
+    // A file where the folder belongs stays as it is; the save fails.
+    ASSERT_TRUE(platform::DeleteTree("save"));
+    WriteBytes("save", "not a folder");
+    std::string error;
+    EXPECT_FALSE(SaveProfile(ann, &error));
+    EXPECT_NE(error.find("save/Ann_.usr"), std::string::npos) << error;
+    EXPECT_EQ(Bytes("save"), "not a folder");
 }
 
 TEST_F(ProfileFile, TruncatedFilesKeepWhatWasWhole)
