@@ -112,6 +112,13 @@ void MainApp::QuitFromGame()
         platform::SendMessageA(window, platform::WM_CLOSE, 0, 0);
 }
 
+void MainApp::OnSessionEnding()
+{
+    // The close this sends is taken by the loop like any other, so the game
+    // is not torn down inside the pump that brought the news.
+    QuitFromGame();
+}
+
 void MainApp::QuitFromFramework()
 {
     if (!quitRequested_) {

@@ -8,7 +8,8 @@
 // close path: the first close of the window only asks the game
 // (IGame::OnCloseRequest); once the game called ISysApp::Quit the close
 // removes the bridge (game stopped and shut down) and ends the loop. The
-// quit request is atomic.
+// end of the session is such a quit, as if the game had asked: it saves
+// what quitting saves and asks nothing. The quit request is atomic.
 #pragma once
 
 #include "framework/app/ZoltAppBase.h"
@@ -86,6 +87,7 @@ public:
 protected:
     void QuitFromGame() override;
     void QuitFromFramework() override;
+    void OnSessionEnding() override;
 
 private:
     IGame* game_;

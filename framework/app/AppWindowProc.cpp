@@ -76,7 +76,8 @@ bool ZoltAppBase::HandleAtOnce(HWND window, UINT message, WPARAM wParam, LPARAM 
         result = 1;
         return true;
     case WM_ENDSESSION:
-        Quit();
+        if (wParam)
+            OnSessionEnding();
         result = DefWindowProcA(window, message, wParam, lParam);
         return true;
     case WM_NCLBUTTONDOWN:

@@ -236,6 +236,9 @@ public:
         return false;
     }
     virtual void OnCloseRequest() {}
+    // The system ends the program (the session ends, a termination signal):
+    // nobody is there to answer a question, so the end is not asked for.
+    virtual void OnSessionEnding() { Quit(); }
     void OnDisplayInitHook() override {}
     // The demo a crash saved, to go with the report; "" when none was
     // recorded.

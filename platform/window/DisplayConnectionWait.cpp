@@ -1,5 +1,7 @@
 #include "platform/window/DisplayConnectionWait.h"
 
+#include "platform/window/SessionEndSignals.h"
+
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
@@ -15,6 +17,8 @@ DisplayConnectionWait::DisplayConnectionWait() : wakeFd_(eventfd(0, EFD_NONBLOCK
 
 DisplayConnectionWait::~DisplayConnectionWait()
 {
+    if (display_)
+        detail::WakeOnSessionEnd(-1);
     if (wakeFd_ >= 0)
         close(wakeFd_);
 }
@@ -29,6 +33,8 @@ void DisplayConnectionWait::Attach(SDL_Window* window)
         return;
     display_ = info.info.x11.display;
     connection_ = ConnectionNumber(display_);
+    // A signal taken by another thread interrupts no wait here.
+    detail::WakeOnSessionEnd(wakeFd_);
 }
 
 bool DisplayConnectionWait::HasNews()
@@ -57,7 +63,7 @@ bool DisplayConnectionWait::Poll(int timeoutMilliseconds)
     pollfd fds[2] = {{connection_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
     const int ready = poll(fds, 2, timeoutMilliseconds);
     if (ready < 0) {
-        // A signal: SDL's handler has noted it, a pump turns it into an event.
+        // A signal: its handler has noted it, the next pump passes it on.
         news_.store(errno == EINTR);
         return errno == EINTR;
     }

@@ -43,8 +43,8 @@ private:
     _XDisplay* display_ = nullptr;
     int connection_ = -1;
     int wakeFd_ = -1;
-    // A signal interrupted a wait (SDL turns SIGTERM into a quit event when
-    // it pumps), or a wake-up came: the next pump must run.
+    // A signal interrupted a wait (SessionEndSignals noted it), or a
+    // wake-up came: the next pump must run.
     std::atomic<bool> news_{false};
 };
 

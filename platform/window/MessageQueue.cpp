@@ -9,6 +9,7 @@
 #include "platform/core/Testing.h"
 #include "platform/core/Thread.h"
 #include "platform/window/Desktop.h"
+#include "platform/window/SessionEndSignals.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowTesting.h"
 
@@ -81,10 +82,9 @@ void PostInput(const MSG& m)
     q.cv.notify_all();
 }
 
-// Every top-level window hears of a new desktop mode.
-void BroadcastDisplayChange()
+// Sends `message` to every top-level window, as the system does.
+void SendToTopLevels(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const DesktopMode mode = GetDesktopMode();
     std::vector<HWND> tops;
     {
         WindowSystem& s = System();
@@ -96,7 +96,14 @@ void BroadcastDisplayChange()
         }
     }
     for (HWND top : tops)
-        CallProcedure(top, WM_DISPLAYCHANGE, static_cast<WPARAM>(mode.depth), MAKELPARAM(mode.width, mode.height), false);
+        CallProcedure(top, message, wParam, lParam, false);
+}
+
+// Every top-level window hears of a new desktop mode.
+void BroadcastDisplayChange()
+{
+    const DesktopMode mode = GetDesktopMode();
+    SendToTopLevels(WM_DISPLAYCHANGE, static_cast<WPARAM>(mode.depth), MAKELPARAM(mode.width, mode.height));
 }
 
 // Runs `change` on the window's record under the service's lock; false when
@@ -162,6 +169,11 @@ void HandleWindowEvent(const InputEvent& e)
     }
     if (e.kind == InputEvent::Kind::DisplayChanged) {
         BroadcastDisplayChange();
+        return;
+    }
+    if (e.kind == InputEvent::Kind::SessionEnding) {
+        // Not a close: nobody is there to answer a question.
+        SendToTopLevels(WM_ENDSESSION, TRUE, 0);
         return;
     }
     if (!window)
@@ -263,6 +275,11 @@ void PumpInput()
     }
     std::vector<InputEvent> events;
     GetWindowBackend().PumpEvents(&events);
+    if (TakeSessionEndRequest()) {
+        InputEvent ending;
+        ending.kind = InputEvent::Kind::SessionEnding;
+        events.push_back(ending);
+    }
     bool closed = false;
     for (const InputEvent& e : events) {
         switch (e.kind) {

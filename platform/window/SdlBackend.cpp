@@ -192,6 +192,9 @@ void TrimNewline(std::string* text)
 std::unique_ptr<SdlBackend> SdlBackend::Open(std::string* error)
 {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // The window service watches the termination signals itself: SDL would
+    // make a window close of them, which may ask a question.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (error)
             *error = SDL_GetError();
@@ -298,8 +301,7 @@ void SdlBackend::PumpEvents(std::vector<InputEvent>* events)
     // The loop pumps several times between two updates, and SDL's pump
     // reads the display connection a dozen times. So it runs at most once a
     // millisecond, and only when the connection has news or 100 ms have
-    // passed (SDL also turns a termination signal into a quit event when it
-    // pumps); what comes meanwhile ends the next wait at once, so nothing is
+    // passed; what comes meanwhile ends the next wait at once, so nothing is
     // taken later than the next pump.
     const Uint64 now = SDL_GetTicks64();
     const bool due = now - lastPump_ >= 100 || !connectionWait_->IsActive();

@@ -4,6 +4,7 @@
 #include "platform/core/Testing.h"
 #include "platform/window/HeadlessBackend.h"
 #include "platform/window/SdlBackend.h"
+#include "platform/window/SessionEndSignals.h"
 
 #include <cstdio>
 #include <mutex>
@@ -42,6 +43,7 @@ WindowBackend& GetWindowBackend()
         }
         if (!slot.backend)
             slot.backend = std::make_unique<HeadlessBackend>();
+        detail::WatchSessionEndSignals();
     }
     return *slot.backend;
 }

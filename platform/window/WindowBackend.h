@@ -44,6 +44,7 @@ struct InputEvent {
         Moved,         // x, y = client origin on the screen
         Exposed,       // needs repainting
         DisplayChanged,
+        SessionEnding, // the system ends the program (a termination signal)
     };
     Kind kind = Kind::MouseMove;
     uint32_t window = 0; // native id; 0 = whichever window has the focus

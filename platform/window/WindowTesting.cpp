@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <mutex>
 
 namespace platform {
@@ -151,6 +152,15 @@ void InjectWindowEvent(HWND window, InputEvent::Kind kind, int x, int y)
     e.x = x;
     e.y = y;
     InjectInput(e);
+}
+
+void RaiseSessionEndSignal(SessionEndSignal which)
+{
+    switch (which) {
+    case SessionEndSignal::Terminate: std::raise(SIGTERM); break;
+    case SessionEndSignal::Hangup: std::raise(SIGHUP); break;
+    case SessionEndSignal::Interrupt: std::raise(SIGINT); break;
+    }
 }
 
 MessageLog::MessageLog()

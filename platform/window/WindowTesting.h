@@ -28,6 +28,11 @@ void InjectMouseWheel(HWND window, int notches);
 void InjectKey(HWND window, int vk, bool down, bool repeat = false);
 void InjectText(HWND window, const std::string& utf8);
 void InjectWindowEvent(HWND window, InputEvent::Kind kind, int x = 0, int y = 0);
+// Raises a real termination signal in this process, as the system sends it
+// when the session ends (the handler of the window service must be in
+// place: the window service has been used).
+enum class SessionEndSignal { Terminate, Hangup, Interrupt };
+void RaiseSessionEndSignal(SessionEndSignal which);
 
 // Every message that reaches a window while the log lives: posted into a
 // queue (by anyone, input included), sent (straight to the procedure) or

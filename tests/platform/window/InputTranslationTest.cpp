@@ -252,6 +252,24 @@ TEST_F(InputTranslation, AltF4ClosesThroughTheDefaultProcedure)
     EXPECT_FALSE(IsWindow(w)) << "the default handling of WM_CLOSE destroys the window";
 }
 
+TEST_F(InputTranslation, ATerminationSignalEndsTheSessionOfEveryTopLevelWindowOnceWithoutAClose)
+{
+    HWND shown = MakeWindow("A");
+    HWND hidden = MakeWindow("B", 0, false);
+    Pump();
+    for (SessionEndSignal signal :
+         {SessionEndSignal::Terminate, SessionEndSignal::Hangup, SessionEndSignal::Interrupt}) {
+        received().clear();
+        RaiseSessionEndSignal(signal);
+        Pump();
+        Pump();
+        EXPECT_EQ(CountReceived(WM_ENDSESSION, shown), 1) << "one signal, one notice";
+        EXPECT_EQ(CountReceived(WM_ENDSESSION, hidden), 1);
+        EXPECT_EQ(CountReceived(WM_CLOSE), 0) << "a close may ask a question nobody answers";
+        EXPECT_TRUE(IsWindow(shown));
+    }
+}
+
 TEST_F(InputTranslation, CaptureRoutesTheMouseToItsWindowUntilReleased)
 {
     HWND a = MakeWindow("A");
