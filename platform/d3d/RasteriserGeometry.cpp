@@ -278,8 +278,12 @@ void Rasteriser::Line(const Vertex& a, const Vertex& b)
         const double f = (major - from) / delta;
         const double minor = (xMajor ? a.y : a.x) + f * (xMajor ? dy : dx);
         const double pixelMinor = std::floor(minor + 0.5);
+        // Held to the clip while still a double: a wild vertex puts the minor
+        // coordinate far outside what an int can hold.
+        const double minorLow = xMajor ? state_.clip.top : state_.clip.left;
+        const double minorHigh = xMajor ? state_.clip.bottom : state_.clip.right;
+        if (!(pixelMinor >= minorLow && pixelMinor < minorHigh)) continue;
         const int x = int(xMajor ? major : pixelMinor), y = int(xMajor ? pixelMinor : major);
-        if (x < state_.clip.left || x >= state_.clip.right || y < state_.clip.top || y >= state_.clip.bottom) continue;
         Span span;
         const Vertex& colourFrom = a;
         for (int i = 0; i < 4; ++i) {
