@@ -1,5 +1,6 @@
 #include "timing/TimeObject_impl.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace TimeLibrary {
@@ -8,9 +9,19 @@ namespace {
 
 // Counters grow by one step per pass; an endless timer left running for
 // weeks, or an interval near INT_MAX, must stop at the top rather than wrap.
-int AddStep(int value)
+int AddSteps(int value, int64_t steps)
 {
-    return value > INT_MAX - TimeObject_impl::kStepMs ? INT_MAX : value + TimeObject_impl::kStepMs;
+    const int64_t sum = value + steps * TimeObject_impl::kStepMs;
+    return sum > INT_MAX ? INT_MAX : static_cast<int>(sum);
+}
+
+int AddStep(int value) { return AddSteps(value, 1); }
+
+// The steps a counter at `value` takes to reach `limit`, at least one.
+int64_t StepsToReach(int value, int limit)
+{
+    const int64_t gap = static_cast<int64_t>(limit) - value;
+    return gap <= TimeObject_impl::kStepMs ? 1 : (gap + TimeObject_impl::kStepMs - 1) / TimeObject_impl::kStepMs;
 }
 
 } // namespace
@@ -25,6 +36,25 @@ void TimeObject_impl::SetTimes(int durationMs, int intervalMs)
 {
     duration_.store(durationMs, std::memory_order_relaxed);
     interval_.store(intervalMs, std::memory_order_relaxed);
+    stepsWanted_.Set();
+}
+
+void TimeObject_impl::SetDuration(int ms)
+{
+    duration_.store(ms, std::memory_order_relaxed);
+    stepsWanted_.Set();
+}
+
+void TimeObject_impl::SetInterval(int ms)
+{
+    interval_.store(ms, std::memory_order_relaxed);
+    stepsWanted_.Set();
+}
+
+void TimeObject_impl::SetEndless(bool endless)
+{
+    endless_.store(endless, std::memory_order_relaxed);
+    stepsWanted_.Set();
 }
 
 bool TimeObject_impl::Notify(void (TimeObjectMessageObserver::*notice)(uint32_t))
@@ -53,6 +83,7 @@ bool TimeObject_impl::Start(bool paused, uint16_t delayMs)
 
     intervalCounter_ = 0;
     elapsed_ = -1;
+    inDoze_ = false;
     if (!paused)
         Notify(&TimeObjectMessageObserver::OnTimerStart);
     running_.store(true, std::memory_order_relaxed);
@@ -66,7 +97,9 @@ bool TimeObject_impl::Start(bool paused, uint16_t delayMs)
 void TimeObject_impl::SetPaused(bool paused)
 {
     paused_.store(paused, std::memory_order_relaxed);
-    if (!paused && IsRunning())
+    // A pause wakes a dozing thread too, so that it books only the steps
+    // that came before the pause.
+    if (IsRunning())
         stepsWanted_.Set();
 }
 
@@ -106,6 +139,31 @@ void TimeObject_impl::Advance()
         intervalCounter_ = 0;
         Notify(&TimeObjectMessageObserver::OnTimerTick);
     }
+}
+
+int64_t TimeObject_impl::QuietSteps()
+{
+    platform::CriticalSectionLock hold(lock_);
+    if (startDelay_ > 0)
+        return StepsToReach(0, startDelay_) - 1;
+    const int elapsed = elapsed_ == -1 ? 0 : elapsed_;
+    int64_t steps = StepsToReach(intervalCounter_, GetInterval());
+    if (!IsEndless())
+        steps = std::min(steps, StepsToReach(elapsed, GetDuration()));
+    return steps - 1;
+}
+
+void TimeObject_impl::SkipQuietSteps(int64_t steps)
+{
+    platform::CriticalSectionLock hold(lock_);
+    if (steps <= 0)
+        return;
+    if (startDelay_ > 0) {
+        startDelay_ -= static_cast<int>(steps * kStepMs);
+        return;
+    }
+    elapsed_ = AddSteps(elapsed_ == -1 ? 0 : elapsed_, steps);
+    intervalCounter_ = AddSteps(intervalCounter_, steps);
 }
 
 } // namespace TimeLibrary

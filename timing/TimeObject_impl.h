@@ -7,8 +7,8 @@
 // and the step also run under the time system's table lock, always taken
 // first, so every notice is raised in the one order table lock -> object
 // lock, whichever thread raises it. The settings and flags are atomics that
-// the setters and getters use without a lock. `callbackDepth` and `destroyed`
-// are touched only by the holder of the table lock.
+// the setters and getters use without a lock. `callbackDepth`, `destroyed`
+// and `inDoze` are touched only by the holder of the table lock.
 #pragma once
 
 #include "platform/core/CriticalSection.h"
@@ -35,10 +35,11 @@ public:
     TimeObject_impl& operator=(const TimeObject_impl&) = delete;
 
     uint32_t GetId() override { return id_; }
+    // The setters wake a dozing time thread: the next notice may have moved.
     void SetTimes(int durationMs, int intervalMs) override;
-    void SetDuration(int ms) override { duration_.store(ms, std::memory_order_relaxed); }
-    void SetInterval(int ms) override { interval_.store(ms, std::memory_order_relaxed); }
-    void SetEndless(bool endless) override { endless_.store(endless, std::memory_order_relaxed); }
+    void SetDuration(int ms) override;
+    void SetInterval(int ms) override;
+    void SetEndless(bool endless) override;
     bool Start(bool paused, uint16_t delayMs) override;
     bool IsRunning() override { return running_.load(std::memory_order_relaxed); }
     void SetPaused(bool paused) override;
@@ -51,6 +52,19 @@ public:
     // One 5 ms step; the time system's advance pass calls it under the table
     // lock for a running, unpaused object.
     void Advance();
+
+    // The steps from now on that would raise no notice: the next notice
+    // comes with step QuietSteps() + 1.
+    int64_t QuietSteps();
+    // Books `steps` steps at once, as if Advance had run that often without
+    // a notice; the time thread's doze calls it with at most QuietSteps()
+    // as counted when the doze began.
+    void SkipQuietSteps(int64_t steps);
+    // Under the table lock: the time thread dozes over this object's quiet
+    // steps (it was running unpaused when the doze began, and has not been
+    // started again since).
+    bool IsInDoze() const { return inDoze_; }
+    void SetInDoze(bool inDoze) { inDoze_ = inDoze; }
 
     // Under the table lock: true while one of this object's notices runs.
     bool InCallback() const { return callbackDepth_ > 0; }
@@ -77,6 +91,7 @@ private:
     int startDelay_ = 0;
     int callbackDepth_ = 0;
     bool destroyed_ = false;
+    bool inDoze_ = false;
 };
 
 } // namespace TimeLibrary

@@ -92,7 +92,9 @@ uint64_t TimeSystem_impl::GetTime()
 {
     const int64_t since = restingSince_.load();
     const uint64_t clock = clock_.load();
-    return since == 0 ? clock : clock + kPassMs * PassesIn(Counter() - since);
+    // A doze that oversleeps stands for no more passes than it was meant to:
+    // the pass after it is the one with a notice.
+    return since == 0 ? clock : clock + kPassMs * std::min(PassesIn(Counter() - since), dozeLimit_.load());
 }
 
 uint64_t TimeSystem_impl::PassesIn(int64_t counts) const
@@ -100,24 +102,18 @@ uint64_t TimeSystem_impl::PassesIn(int64_t counts) const
     return counts > 0 ? static_cast<uint64_t>(counts / countsPerPass_) : 0;
 }
 
-bool TimeSystem_impl::TickAll()
+void TimeSystem_impl::TickAll()
 {
-    bool stepsLeft = false;
     {
         platform::CriticalSectionLock hold(tableLock_);
         for (uint32_t entry = 1; entry < kTableSize; ++entry) {
             TimeObject_impl* object = table_[entry].get();
-            if (!object || !object->IsRunning() || object->IsPaused())
-                continue;
-            object->Advance();
-            // The notice may have freed it (it is then in the graveyard).
-            object = table_[entry].get();
-            stepsLeft = stepsLeft || (object && object->IsRunning() && !object->IsPaused());
+            if (object && object->IsRunning() && !object->IsPaused())
+                object->Advance();
         }
         graveyard_.clear();
     }
     clock_.fetch_add(kPassMs);
-    return stepsLeft;
 }
 
 bool TimeSystem_impl::EnsurePacer()
@@ -132,14 +128,12 @@ bool TimeSystem_impl::EnsurePacer()
     return true;
 }
 
-bool TimeSystem_impl::RunPass(bool* stepsLeft)
+bool TimeSystem_impl::RunPass()
 {
     if (!EnsurePacer())
         return false;
     const int64_t start = Counter();
-    const bool left = TickAll();
-    if (stepsLeft)
-        *stepsLeft = left;
+    TickAll();
     // One sleep to the end of the period: the clock sleeps to the
     // microsecond, so slices would only wake the thread more often.
     const int64_t rest = pacer_->RestOfPeriod(Counter() - start);
@@ -149,15 +143,101 @@ bool TimeSystem_impl::RunPass(bool* stepsLeft)
     return true;
 }
 
-void TimeSystem_impl::Rest()
+int64_t TimeSystem_impl::MarkDozers()
 {
+    int64_t fewest = kNoStep;
+    for (uint32_t entry = 1; entry < kTableSize; ++entry) {
+        TimeObject_impl* object = table_[entry].get();
+        if (object && object->IsRunning() && !object->IsPaused()) {
+            const int64_t quiet = object->QuietSteps();
+            fewest = fewest == kNoStep ? quiet : std::min(fewest, quiet);
+        }
+    }
+    if (fewest == 0)
+        return 0; // the next pass notices: no doze, nothing to mark
+    for (uint32_t entry = 1; entry < kTableSize; ++entry) {
+        TimeObject_impl* object = table_[entry].get();
+        if (object && object->IsRunning() && !object->IsPaused())
+            object->SetInDoze(true);
+    }
+    return fewest == kNoStep ? kNoStep : std::min(fewest, kMaxDozePasses);
+}
+
+void TimeSystem_impl::WakeDozers(int64_t passes)
+{
+    platform::CriticalSectionLock hold(tableLock_);
+    for (uint32_t entry = 1; entry < kTableSize; ++entry) {
+        TimeObject_impl* object = table_[entry].get();
+        if (!object || !object->IsInDoze())
+            continue;
+        // One stopped meanwhile is not booked: a start counts afresh.
+        if (object->IsRunning())
+            object->SkipQuietSteps(passes);
+        object->SetInDoze(false);
+    }
+}
+
+bool TimeSystem_impl::SleepFor(int64_t since, int64_t passes)
+{
+    if (passes == kNoStep)
+        return stepsWanted_.Wait();
+    const int64_t end = since + passes * countsPerPass_;
+    // The thread's first doze waits a millisecond to tell a clock that
+    // stands still while the thread waits (a test's manual clock, which
+    // moves when it is slept on): there every doze is slept on the clock, as
+    // the passes would have been.
+    if (clockMovesWhileWaiting_ == ClockKind::Unknown) {
+        const int64_t before = Counter();
+        if (stepsWanted_.Wait(1))
+            return true;
+        clockMovesWhileWaiting_ = Counter() == before ? ClockKind::StandsStill : ClockKind::Moves;
+    }
+    if (clockMovesWhileWaiting_ == ClockKind::StandsStill) {
+        const int64_t left = end - Counter();
+        if (left > 0)
+            platform::GetClock().SleepMicroseconds(static_cast<uint64_t>(pacer_->MicrosecondsIn(left)));
+        return false;
+    }
+    const int64_t countsPerMs = std::max<int64_t>(countsPerPass_ / kPassMs, 1);
+    for (int64_t left = end - Counter(); left > 0; left = end - Counter()) {
+        // Whole milliseconds, rounded up: a wait that ends a little late
+        // costs nothing, one that ends early a second wake-up.
+        if (stepsWanted_.Wait(static_cast<platform::DWORD>((left + countsPerMs - 1) / countsPerMs)))
+            return true;
+    }
+    return false;
+}
+
+void TimeSystem_impl::Doze()
+{
+    int64_t quiet = 0;
+    {
+        platform::CriticalSectionLock hold(tableLock_);
+        quiet = MarkDozers();
+    }
+    if (quiet == 0)
+        return;
+    // Passes run at the start of their periods, and this is where the next
+    // one would begin: the doze stands for the passes that would begin before
+    // it ends, and the pass after it is the one with the notice.
     const int64_t since = std::max<int64_t>(Counter(), 1);
+    restingUntilWoken_.store(quiet == kNoStep);
+    dozeLimit_.store(quiet == kNoStep ? UINT64_MAX : static_cast<uint64_t>(quiet));
     restingSince_.store(since);
-    stepsWanted_.Wait();
-    const uint64_t passes = PassesIn(Counter() - since);
+    const bool woken = SleepFor(since, quiet);
+    uint64_t passes = std::min(PassesIn(Counter() - since), dozeLimit_.load());
+    // Woken early, the doze also stands for the pass that began before the
+    // wake (still a quiet one); the objects that woke it are first stepped at
+    // the next pass, on the same boundary as without the doze.
+    if (woken)
+        passes = std::min(passes + 1, dozeLimit_.load());
+    WakeDozers(static_cast<int64_t>(passes));
     // The clock first, then the mark: GetTime never counts a pass twice.
     clock_.fetch_add(kPassMs * passes);
     restingSince_.store(0);
+    const int64_t rest = since + static_cast<int64_t>(passes) * countsPerPass_ - Counter();
+    if (rest > 0 && running_.load())
+        platform::GetClock().SleepMicroseconds(static_cast<uint64_t>(pacer_->MicrosecondsIn(rest)));
 }
 
 bool TimeSystem_impl::StartTicking()
@@ -176,7 +256,11 @@ bool TimeSystem_impl::StartTicking()
     pacer_ = std::make_unique<TickPacer>(countsPerSecond);
     countsPerPass_ = countsPerSecond / 1000 * kPassMs;
     clock_.store(0);
+    clockMovesWhileWaiting_ = ClockKind::Unknown;
     running_.store(true);
+    // The first pass sees every object started so far: what they asked of a
+    // thread that was not there is no reason to wake it.
+    stepsWanted_.Reset();
     thread_ = std::make_unique<platform::Thread>();
     if (!thread_->Start([this] { ThreadMain(); }, platform::ThreadPriority::Normal, "TimeThread")) {
         running_.store(false);
@@ -221,10 +305,9 @@ void TimeSystem_impl::ThreadMain()
     tickThreadId_.store(platform::CurrentThreadId());
     thread_->SetPriority(platform::ThreadPriority::Highest);
     while (running_.load()) {
-        bool stepsLeft = false;
-        RunPass(&stepsLeft);
-        if (!stepsLeft && running_.load())
-            Rest();
+        RunPass();
+        if (running_.load())
+            Doze();
     }
 }
 

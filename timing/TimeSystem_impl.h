@@ -17,12 +17,16 @@
 // The life calls (StartTicking, StopTicking, DestroyAllTimeObjects, the
 // destructor) come from the kernel on the main thread.
 //
-// While no object is running unpaused the time thread does not pass at all:
-// it rests on `stepsWanted` (set by an object's start or unpause, and by
-// StopTicking) and, when it wakes, moves the clock on by the passes the rest
-// stood for. An idle program so costs no wake-up every 5 ms, and what the
-// objects see is the same: a pass that steps nothing does nothing but move
-// the clock, and GetTime counts the resting passes too.
+// The time thread passes only when a pass has something to notice. After a
+// pass it dozes over the passes that would raise no notice (those before the
+// earliest next notice of the objects running unpaused), and while no object
+// runs unpaused it rests until woken. `stepsWanted` wakes it early: an
+// object's start, pause or unpause, a change of its times, and StopTicking.
+// On waking it counts the passes the doze stood for, books them on every
+// object that dozed (SkipQuietSteps) and on the clock, and passes on from
+// there. So what the objects and GetTime see is what a pass every 5 ms would
+// give: the same notices after the same number of passes, and the same clock
+// (GetTime counts the dozing passes too); only the idle wake-ups are gone.
 #pragma once
 
 #include "platform/core/CriticalSection.h"
@@ -68,29 +72,44 @@ public:
     // the current pass; a later call from another thread then reaps it.
     void StopTicking();
     bool IsTicking() const { return running_.load(); }
-    // The time thread waits for an object to step (see above).
-    bool IsResting() const { return restingSince_.load() != 0; }
+    // The time thread dozes or rests rather than passing (see above).
+    bool IsAsleep() const { return restingSince_.load() != 0; }
+    // The time thread rests while no object runs unpaused.
+    bool IsResting() const { return IsAsleep() && restingUntilWoken_.load(); }
     // What the time thread asked for itself (Normal when none was started).
     platform::ThreadPriority TickThreadPriority() const;
 
     // One advance pass: every running, unpaused object in table order moves
-    // one step; then the clock moves 5 ms. Returns whether an object is left
-    // to step in the next pass (one started earlier in the table during the
-    // pass is not seen, but its start has set the wake event).
-    bool TickAll();
+    // one step; then the clock moves 5 ms. (An object started earlier in the
+    // table during the pass is not stepped, but its start has set the wake
+    // event, so the doze after the pass ends at once.)
+    void TickAll();
     // One whole pass of the time thread's loop: the advance pass, then the
     // paced wait to the end of the period, then the overrun bookkeeping. The
     // time thread runs it over and over; tests call it on their own thread
     // (while no time thread runs) to drive the loop under a test clock.
-    // False when there is no usable performance counter. `stepsLeft` (may be
-    // null) receives what TickAll returned.
-    bool RunPass(bool* stepsLeft = nullptr);
+    // False when there is no usable performance counter.
+    bool RunPass();
 
 private:
     void ThreadMain();
-    // The time thread's rest while no object steps: until an object wants
-    // steps or the thread is asked to end; then the clock catches up.
-    void Rest();
+    // The time thread's sleep between passes: over the quiet passes ahead,
+    // or, while no object steps, until woken; then the dozing objects and the
+    // clock catch up on the passes it stood for.
+    void Doze();
+    // Under tableLock: the fewest quiet steps among the objects running
+    // unpaused (kNoStep when there is none, at most kMaxDozePasses); when it
+    // is not 0, marks those objects as dozing.
+    int64_t MarkDozers();
+    // Books `passes` passes on every dozing object, and ends their doze.
+    void WakeDozers(int64_t passes);
+    // Waits on `stepsWanted` until `passes` passes from `since` are over
+    // (kNoStep: until woken); true when woken before.
+    bool SleepFor(int64_t since, int64_t passes);
+    static constexpr int64_t kNoStep = -1;
+    // The longest doze in passes (a minute): a bound, so that waits in
+    // milliseconds stay small numbers.
+    static constexpr int64_t kMaxDozePasses = 12000;
     // The passes of 5 ms in `counts` performance-counter units.
     uint64_t PassesIn(int64_t counts) const;
     // Under tableLock: takes the object out of its entry and frees it, or,
@@ -103,6 +122,10 @@ private:
     std::atomic<uint64_t> clock_{0};
     // Counter reading at which the current rest began; 0 while passing.
     std::atomic<int64_t> restingSince_{0};
+    // The current sleep is a rest (no object steps), not a doze.
+    std::atomic<bool> restingUntilWoken_{false};
+    // The most passes the current sleep stands for.
+    std::atomic<uint64_t> dozeLimit_{UINT64_MAX};
     int64_t countsPerPass_ = 1;
     platform::Event stepsWanted_;
     std::array<std::unique_ptr<TimeObject_impl>, kTableSize> table_;
@@ -112,6 +135,10 @@ private:
     platform::CriticalSection lifeLock_;
     // Owned by the loop's thread while it runs.
     std::unique_ptr<TickPacer> pacer_;
+    // Whether the clock moves while the time thread waits on an event (not
+    // so for a test's manual clock); found at the thread's first doze.
+    enum class ClockKind { Unknown, Moves, StandsStill };
+    ClockKind clockMovesWhileWaiting_ = ClockKind::Unknown;
     // Null when no time thread exists.
     std::unique_ptr<platform::Thread> thread_;
     // Set by the time thread itself, so it can tell a stop from its own

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <thread>
 #include <utility>
@@ -130,6 +131,72 @@ TEST(TimeThread, RestsWhileNoTimerRunsYetItsClockCountsTheRestAndAStartWakesIt)
     EXPECT_GE(timer.times[0], 1000000u);
     EXPECT_EQ(timer.times[2] - timer.times[1], 5000u) << "passes every 5 ms again";
     EXPECT_GE(system.GetTime(), before + 1000 + 3 * 5);
+}
+
+// An endless timer, started at once unless asked not to; the clock in
+// GetTime at each tick.
+struct EndlessTimer : testing::TimerLog {
+    EndlessTimer(TimeSystem_impl& system, int intervalMs, bool start = true)
+    {
+        react = [this, &system](char kind, uint32_t) {
+            if (kind == 'T') {
+                ticks.push_back(system.GetTime());
+                if (ticks.size() == stopAfter)
+                    system.StopTicking(); // from the time thread: ends the loop after this pass
+                count.store(ticks.size());
+            }
+        };
+        object = system.CreateTimeObject(this, 5, intervalMs);
+        object->SetEndless(true);
+        if (start)
+            object->Start(false, 0);
+    }
+    bool WaitForTicks(size_t n) const
+    {
+        for (int i = 0; i < 10000000 && count.load() < n; ++i)
+            std::this_thread::yield();
+        return count.load() >= n;
+    }
+    std::vector<uint64_t> ticks; // written on the time thread; read once it stopped
+    std::atomic<size_t> count{0};
+    size_t stopAfter = 0; // set before the thread starts
+    ITimeObject* object = nullptr;
+};
+
+TEST(TimeThread, ALongIntervalLetsTheThreadDozeAndItStillTicksOnItsPass)
+{
+    testing::YieldingClock clock;
+    platform::ScopedClock useClock(clock);
+    TimeSystem_impl system;
+    EndlessTimer timer(system, 50); // a tick every 10th pass
+    timer.stopAfter = 3;
+    ASSERT_TRUE(system.StartTicking());
+    ASSERT_TRUE(timer.WaitForTicks(3));
+    system.StopTicking();
+    // As with a pass every 5 ms: the 10th, 20th and 30th pass tick.
+    EXPECT_EQ(timer.ticks, (std::vector<uint64_t>{45, 95, 145}));
+    EXPECT_EQ(clock.NowMicroseconds(), 150000u);
+    // Each pass sleeps once to its period's end and each doze once: a pass
+    // every 5 ms would have slept 30 times.
+    EXPECT_LE(clock.Sleeps(), 8);
+}
+
+TEST(TimeThread, AShortTimerStartedDuringADozeIsNotHeldUntilItsEnd)
+{
+    // The real clock: the doze must wait for the start, not sleep through it.
+    TimeSystem_impl system;
+    EndlessTimer slow(system, 200);
+    EndlessTimer fast(system, 5, false);
+    ASSERT_TRUE(system.StartTicking());
+    for (int i = 0; i < 10000000 && !(system.IsAsleep() && !system.IsResting()); ++i)
+        std::this_thread::yield();
+    ASSERT_TRUE(system.IsAsleep() && !system.IsResting()) << "the thread dozes towards the 40th pass";
+    fast.object->Start(false, 0);
+    ASSERT_TRUE(slow.WaitForTicks(1));
+    ASSERT_TRUE(fast.WaitForTicks(1));
+    system.StopTicking();
+    EXPECT_LT(fast.ticks[0], slow.ticks[0]) << "the start woke the thread";
+    EXPECT_EQ(slow.ticks[0], 195u) << "the doze booked exactly the passes it stood for";
 }
 
 TEST(TimeThread, StartingTheThreadForgetsADebtRunUpByPassesDrivenByHand)

@@ -14,10 +14,16 @@ class YieldingClock final : public platform::Clock {
 public:
     static constexpr uint64_t kYieldMicroseconds = 125;
     uint64_t NowMicroseconds() override { return now_.load(); }
-    void SleepMicroseconds(uint64_t us) override { now_.fetch_add(us == 0 ? kYieldMicroseconds : us); }
+    void SleepMicroseconds(uint64_t us) override
+    {
+        sleeps_.fetch_add(1);
+        now_.fetch_add(us == 0 ? kYieldMicroseconds : us);
+    }
     void Advance(uint64_t us) { now_.fetch_add(us); }
+    int Sleeps() const { return sleeps_.load(); }
 
 private:
+    std::atomic<int> sleeps_{0};
     std::atomic<uint64_t> now_{0};
 };
 
