@@ -1,9 +1,10 @@
 // Money as the dialogs write it: "$" followed by the amount.
 //
-// Running values (a minimum bet, a pot, a player's chips) are written the
-// way DoubleToString writes them, so 2.5 reads "$2.5"; from a million on,
-// where that would switch to exponent form, they are written in whole
-// dollars. Paid results (prizes, winnings) are written in whole dollars.
+// Running values (a minimum bet, a pot) are written the way DoubleToString
+// writes them, so 2.5 reads "$2.5"; from a million on, where that would
+// switch to exponent form, they are written in whole dollars. Paid results
+// (prizes, winnings) and a player's chips, which the seats show in whole
+// dollars, are written in whole dollars.
 // Whole dollars are 64-bit integers (WholeDollars, common/TextHelpers.h), so
 // no amount the table can hold wraps or is cut to 16 bits.
 //

@@ -109,7 +109,9 @@ void TrnPlayersDlgImpl::FillPlayerList(const std::vector<PlayerI*>& seats)
                 texts_[row] = RowTexts{kGapText, kGapText};
             } else {
                 texts_[row].name = FitText(textFont_, place + ".   ", record.name, kRowRoom);
-                texts_[row].chips = place + ".     " + MoneyText(record.chips);
+                // Whole dollars, as the seats show the chips: half a dollar
+                // left by a small blind is not worth a place in the row.
+                texts_[row].chips = place + ".     " + WholeMoneyText(record.chips);
             }
             if (rows_[row] && record.human)
                 rows_[row]->SetColour(kHumanColour);

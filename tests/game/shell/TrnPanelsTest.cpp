@@ -127,6 +127,19 @@ TEST_F(TrnPlayersPanel, AHumanBelowTheFifthPlaceTakesTheLastRowAfterAGap)
     EXPECT_EQ(Rows(), (std::vector<std::string>{"1.     $990", "2.     $980", "3.     $970", "  ...", "8.     $10"}));
 }
 
+TEST_F(TrnPlayersPanel, ChipsReadInWholeDollarsAsAtTheSeats)
+{
+    // Half a dollar is left behind by a small blind of half an odd bet; the
+    // seat's plate shows the whole dollars, and so does the panel, however
+    // many digits they take.
+    Seat(0, "Ann", 41212.5);
+    Seat(3, "Luke", 2500000.75);
+    Seat(5, "Emma", 2.5);
+    panel_.FillPlayerList(Seats());
+    time_.Advance(TrnPlayersDlgImpl::kSwitchMs);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"1.     $2500000", "2.     $41212", "3.     $2", "", ""}));
+}
+
 TEST_F(TrnPlayersPanel, ANameTooLongForThePanelIsCutShort)
 {
     // The test font sets 6 pixels a character; 110 are there after the
