@@ -95,9 +95,18 @@ void TrnPlayersDlgImpl::ClearRows()
 
 void TrnPlayersDlgImpl::FillPlayerList(const std::vector<PlayerI*>& seats)
 {
+    Fill(TrnStandings::Rank(seats, true));
+}
+
+void TrnPlayersDlgImpl::FillSeatedPlayers(const std::vector<PlayerI*>& seats)
+{
+    Fill(TrnStandings::Rank(seats, false));
+}
+
+void TrnPlayersDlgImpl::Fill(std::vector<TrnStanding> records)
+{
     if (timer_)
         timer_->Stop();
-    std::vector<TrnStanding> records = TrnStandings::Rank(seats, true);
     TrnStandings::BringHumanIntoView(records);
     {
         std::lock_guard<std::mutex> lock(rowsLock_);

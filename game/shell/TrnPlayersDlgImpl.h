@@ -4,7 +4,7 @@
 // player's name and chips every 5 seconds. The table makes it modeless,
 // fills it at each tournament hand and pauses its timer with the table.
 //
-// Threads: FillPlayerList, SetPaused and the show run on the main thread;
+// Threads: the fills, SetPaused and the show run on the main thread;
 // the row timer ticks on the time thread. The rows' two texts and the phase
 // are guarded by rowsLock_ (taken before the factory's lock, never while
 // starting or stopping the timer, whose lock the time thread holds while it
@@ -18,6 +18,7 @@
 #include <array>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace ControlLibrary {
 class IFont;
@@ -29,6 +30,8 @@ class ITimeSystem;
 } // namespace TimeLibrary
 
 namespace Gamespace {
+
+struct TrnStanding;
 
 class TrnPlayersDlgImpl final : public BaseDialogImpl,
                                 public TrnPlayersDlg,
@@ -50,6 +53,7 @@ public:
     // Showing the panel empties its rows.
     void OnDialogShown(uint32_t dialogId, bool shown) override;
     void FillPlayerList(const std::vector<PlayerI*>& seats) override;
+    void FillSeatedPlayers(const std::vector<PlayerI*>& seats) override;
     void SetPaused(bool paused) override;
     // Time thread: every row shows its other text.
     void OnTimerTick(uint32_t id) override;
@@ -64,6 +68,8 @@ private:
         std::string chips;
     };
     void ClearRows();
+    // Shows the first rows of `records` (ranked) and restarts the timer.
+    void Fill(std::vector<TrnStanding> records);
     // Shows the text of the current phase in every row and flips the phase;
     // the caller holds rowsLock_.
     void SwitchRows();

@@ -211,6 +211,8 @@ private:
     std::string PickOpponentName() const;
     void SetUpTable();
     void RestoreTournament(SavedGame& saved);
+    // Fills the players panel with the seated players of a resumed tournament.
+    void ListResumedPlayers();
     void SaveTournamentState();
     // One seat's part of the saved tournament; `inPlay`: a hand in its
     // betting is saved as it stands, `pending` with its stage announcement.

@@ -240,8 +240,6 @@ void GameMgr::RestoreTournament(SavedGame& saved)
     dealerChosen_ = 1;
     BuildActingOrder(dealerSeat);
     NumberPositions();
-    if (trnPlayersDlg_)
-        trnPlayersDlg_->FillPlayerList(GetSeatList());
 
     // The players take back their saved cards, bets and places in the hand.
     ResetSeatsForNewHand();
@@ -266,8 +264,10 @@ void GameMgr::RestoreTournament(SavedGame& saved)
     if (saved.handOver != 0 || inHand == 0 || actingOrder_.empty()) {
         handSettled_ = true;
         OnHandResultClosed();
+        ListResumedPlayers();
         return;
     }
+    ListResumedPlayers();
     uint16_t position = static_cast<uint16_t>(std::min<size_t>(saved.resumePosition, actingOrder_.size() - 1));
     if (stageDialogPending_ != 0 && stageDlg_) {
         pendingPosition_ = position;
@@ -278,6 +278,15 @@ void GameMgr::RestoreTournament(SavedGame& saved)
     }
     stageDialogPending_ = 0;
     PassTurn(position, 4u * GetActionDelay());
+}
+
+void GameMgr::ListResumedPlayers()
+{
+    // The seats of a resumed hand are dealt in or out as the hand stood, and
+    // between hands nobody is dealt in yet: the panel lists everyone still in
+    // the tournament until the next hand begins.
+    if (trnPlayersDlg_)
+        trnPlayersDlg_->FillSeatedPlayers(GetSeatList());
 }
 
 } // namespace Gamespace

@@ -57,8 +57,12 @@ public:
 // resumed with the table.
 class TrnPlayersDlg : public virtual BaseDialog {
 public:
-    // `seats`: the table's players (null entries are empty seats).
+    // `seats`: the table's players (null entries are empty seats). Lists
+    // those dealt into the coming hand.
     virtual void FillPlayerList(const std::vector<PlayerI*>& seats) = 0;
+    // Lists every seated player, dealt in or not: a tournament resumed before
+    // its hand is dealt again, and the final standings.
+    virtual void FillSeatedPlayers(const std::vector<PlayerI*>& seats) = 0;
     virtual void SetPaused(bool paused) = 0;
 };
 

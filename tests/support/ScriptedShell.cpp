@@ -4,6 +4,8 @@
 #include "game/table/PlayerI.h"
 #include "game/table/Tournament.h"
 
+#include <algorithm>
+
 namespace testing_support {
 
 template <typename Base>
@@ -82,9 +84,37 @@ void ScriptedFinishDlg::OnShown()
         onShown();
 }
 
-void ScriptedTrnPlayersDlg::FillPlayerList(const std::vector<Gamespace::PlayerI*>& /*seats*/)
+namespace {
+
+// The names of `seats` (those dealt into the hand when `inHandOnly`), most
+// chips first, equal chips in seat order.
+std::vector<std::string> RankedNames(const std::vector<Gamespace::PlayerI*>& seats, bool inHandOnly)
+{
+    std::vector<const Gamespace::PlayerI*> ranked;
+    for (const Gamespace::PlayerI* player : seats)
+        if (player != nullptr && (!inHandOnly || player->IsInHand()))
+            ranked.push_back(player);
+    std::stable_sort(ranked.begin(), ranked.end(), [](const Gamespace::PlayerI* a, const Gamespace::PlayerI* b) {
+        return a->GetChips() > b->GetChips();
+    });
+    std::vector<std::string> names;
+    for (const Gamespace::PlayerI* player : ranked)
+        names.push_back(player->GetName());
+    return names;
+}
+
+} // namespace
+
+void ScriptedTrnPlayersDlg::FillPlayerList(const std::vector<Gamespace::PlayerI*>& seats)
 {
     ++fills;
+    listed = RankedNames(seats, true);
+}
+
+void ScriptedTrnPlayersDlg::FillSeatedPlayers(const std::vector<Gamespace::PlayerI*>& seats)
+{
+    ++fills;
+    listed = RankedNames(seats, false);
 }
 
 void ScriptedTrnFinishDlg::ShowStandings(const std::vector<Gamespace::PlayerI*>& /*seats*/, double prizePool)

@@ -141,9 +141,13 @@ class ScriptedTrnPlayersDlg final : public ScriptedDialog<Gamespace::TrnPlayersD
 public:
     using ScriptedDialog::ScriptedDialog;
     void FillPlayerList(const std::vector<Gamespace::PlayerI*>& seats) override;
+    void FillSeatedPlayers(const std::vector<Gamespace::PlayerI*>& seats) override;
     void SetPaused(bool value) override { paused = value; }
     int fills = 0;
     bool paused = false;
+    // The names the last fill listed, most chips first (equal chips in seat
+    // order), as the panel ranks them.
+    std::vector<std::string> listed;
 };
 
 class ScriptedTrnFinishDlg final : public ScriptedDialog<Gamespace::TrnFinishDlg> {

@@ -151,13 +151,18 @@ TEST_F(TrnPlayersPanel, ANameTooLongForThePanelIsCutShort)
     EXPECT_EQ(panel_.RowText(1), "2.   Christopher");
 }
 
-TEST_F(TrnPlayersPanel, OnlyPlayersDealtIntoTheHandAreListed)
+TEST_F(TrnPlayersPanel, OnlyPlayersDealtIntoTheHandAreListedUnlessEverySeatIsAskedFor)
 {
     Seat(0, "Ann", 50);
     Seat(2, "Short", 1); // below the minimum bet of 2: sits out the hand
     Seat(6, "Noah", 80);
     panel_.FillPlayerList(Seats());
     EXPECT_EQ(Rows(), (std::vector<std::string>{"1.   Noah", "2.   Ann", "", "", ""}));
+    // A resumed tournament or the final standings: every seated player.
+    panel_.FillSeatedPlayers(Seats());
+    time_.Advance(TrnPlayersDlgImpl::kSwitchMs);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"1.   Noah", "2.   Ann", "3.   Short", "", ""}));
+    EXPECT_EQ(panel_.RowColour(1), kGreen);
 }
 
 TEST_F(TrnPlayersPanel, PausingHoldsThePhaseAndAFreshShowEmptiesTheRows)

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace Gamespace {
 namespace {
@@ -542,6 +544,46 @@ TEST_F(BetweenHands, ATableResumedBetweenHandsAndLeftAtOnceIsStillBetweenHands)
     EXPECT_EQ(saved.handOver, 1);
     EXPECT_EQ(saved.humanInHand, 0);
     EXPECT_DOUBLE_EQ(saved.totalPot, 0.0);
+}
+
+// The names of the seated players, most chips first, equal chips in seat
+// order.
+std::vector<std::string> NamesByChips(const GameMgr& table)
+{
+    std::vector<PlayerI*> seated;
+    for (PlayerI* player : table.GetSeatList())
+        if (player != nullptr)
+            seated.push_back(player);
+    std::stable_sort(seated.begin(), seated.end(),
+                     [](const PlayerI* a, const PlayerI* b) { return a->GetChips() > b->GetChips(); });
+    std::vector<std::string> names;
+    for (const PlayerI* player : seated)
+        names.push_back(player->GetName());
+    return names;
+}
+
+TEST_F(BetweenHands, ATournamentResumedBetweenHandsListsEveryPlayerAtOnce)
+{
+    harness.UseTournament(2, 8);
+    HoldResults();
+    harness.Start();
+    ASSERT_TRUE(PlayToTheResult());
+    harness.table->Hide();
+    harness.table->Show();
+    EXPECT_FALSE(harness.shell.trnPlayers->listed.empty());
+    EXPECT_EQ(harness.shell.trnPlayers->listed, NamesByChips(*harness.table));
+}
+
+TEST_F(BetweenHands, AHandResumedListsEveryPlayerOfTheTournamentAtOnce)
+{
+    SavedGame& saved = LeaveAtTheHumansFirstTurn(harness);
+    // A player who folded before the table was left is still in the
+    // tournament.
+    ASSERT_EQ(saved.humanInHand, 1);
+    saved.seats[0].inHand = 0;
+    harness.table->Show();
+    EXPECT_FALSE(harness.shell.trnPlayers->listed.empty());
+    EXPECT_EQ(harness.shell.trnPlayers->listed, NamesByChips(*harness.table));
 }
 
 TEST_F(BetweenHands, AResumePositionOutsideTheTableIsBroughtIntoIt)
