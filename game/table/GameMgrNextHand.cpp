@@ -115,6 +115,10 @@ void GameMgr::FinishTournament()
         saved->inUse = 0;
     if (levelTimer_ != nullptr)
         levelTimer_->Stop();
+    // The panel was filled as the last hand began; it ranks the players as
+    // the standings do, by the chips they finished with.
+    if (trnPlayersDlg_)
+        trnPlayersDlg_->FillSeatedPlayers(GetSeatList());
     if (trnFinishDlg_) {
         trnFinishDlg_->ShowStandings(GetSeatList(), saved != nullptr ? saved->totalBuyIns : 0.0);
         trnFinishDlg_->Show(true);

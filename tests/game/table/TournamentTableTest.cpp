@@ -241,6 +241,19 @@ TEST_F(TournamentBreak, HumanOutOfChipsWithNoReBuyToBeHadIsOutOfTheTournament)
     EXPECT_TRUE(harness.shell.trnFinish->IsVisible());
 }
 
+TEST_F(TournamentBreak, AtTheStandingsThePlayersPanelRanksEveryPlayerByHisLastChips)
+{
+    // The panel was filled when the hand began, with the human's chips of
+    // then; he lost them all in the hand.
+    PlayToTheFirstResult(1, 1, false);
+    CloseTheResultWithChips({0, 900, 1000, 700, 800, 8});
+    ASSERT_TRUE(harness.shell.trnFinish->IsVisible());
+    std::vector<std::string> ranked;
+    for (uint16_t seat : {2, 1, 4, 3, 5, 6, 7, 8, 9, 0})
+        ranked.push_back(harness.table->GetPlayer(seat)->GetName());
+    EXPECT_EQ(harness.shell.trnPlayers->listed, ranked);
+}
+
 TEST_F(TournamentBreak, AtTheLevelBeforeTheAddOnLevelShortComputersBuyAndPlayWaitsForTheHuman)
 {
     // The Big game N: an add-on of 22500 chips for $150, offered at level 14.
