@@ -61,7 +61,7 @@ TableScreen::TableScreen(ControlLibrary::IFactory* factory, ControlLibrary::Mous
     buttonFont_ = LoadFont(factory_, "fonts/MonotypeCorsiva14Italics.txt");
 
     background_ = NewImage(factory_, nullptr, kScreenWidth / 2, kScreenHeight / 2, 0);
-    mainPot_ = NewImage(factory_, "images/main_pot.png", 780, 320, 50);
+    mainPot_ = NewImage(factory_, "images/main_pot.png", kPotPlateX, kPotPlateY, 50);
     const char* stageFiles[] = {"images/stages/flop.png", "images/stages/turn.png", "images/stages/river.png"};
     for (size_t i = 0; i < stages_.size(); ++i)
         stages_[i] = NewImage(factory_, stageFiles[i], 512, 400, 50);

@@ -47,6 +47,10 @@ public:
 
     static std::string PotText(double totalPot);
 
+    // The middle of the main pot picture.
+    static constexpr int32_t kPotPlateX = 780;
+    static constexpr int32_t kPotPlateY = 320;
+
 private:
     ControlLibrary::IFactory* factory_;
     ControlLibrary::IImageVO* background_ = nullptr;

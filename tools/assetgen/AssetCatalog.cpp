@@ -328,8 +328,10 @@ void AddBackgrounds(std::vector<ImageAsset>& out)
 
 void AddTablePieces(std::vector<ImageAsset>& out)
 {
-    // Narrow enough to stay clear of the river card beside it.
-    out.push_back(Piece("images/main_pot.png", Painter::PotPlate, 112, 44));
+    // Narrow enough to stay clear of the river card beside it, and low
+    // enough to pass under the bet of the seat to its right (seat 7, whose
+    // bet stands 20 pixels above the plate's middle and reaches past its end).
+    out.push_back(Piece("images/main_pot.png", Painter::PotPlate, 112, 24));
     out.push_back(Piece("images/stages/flop.png", Painter::StageBanner, 170, 46, "Flop"));
     out.push_back(Piece("images/stages/turn.png", Painter::StageBanner, 170, 46, "Turn"));
     out.push_back(Piece("images/stages/river.png", Painter::StageBanner, 170, 46, "River"));

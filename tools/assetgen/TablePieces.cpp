@@ -176,14 +176,18 @@ void TablePieces::PotPlate(Canvas& canvas) const
     cairo_fill(cr);
     canvas.RoundedRect(1.5, 1.5, w - 3, h - 3, h / 2 - 1.5);
     canvas.StrokeBrass(0, h, 1.5, 1.0);
-    // A small stack of chips at the right end; the label is centred a little
-    // left of the plate's middle and stays clear of it (the left end lies
-    // beside the river card).
+    // A small stack of chips at the right end, standing in the middle of the
+    // plate's height; the label is centred a little left of the plate's
+    // middle and stays clear of it (the left end lies beside the river card).
     const int stack[3] = {100, 25, 5};
+    constexpr double kScale = 0.5;
+    constexpr int kStep = 2;
+    const double stackHeight = 26 * kScale + 2 * kStep;
+    const double bottomChipTop = (h - stackHeight) / 2 + 2 * kStep;
     for (int i = 0; i < 3; ++i) {
         Canvas chip(36, 26);
         Chip(chip, stack[i]);
-        canvas.Paste(chip, static_cast<int>(w) - 28, 14 - i * 3, 0.5);
+        canvas.Paste(chip, static_cast<int>(w) - 28, bottomChipTop - i * kStep, kScale);
     }
 }
 
