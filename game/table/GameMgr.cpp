@@ -401,6 +401,11 @@ void GameMgr::StartHand()
     restoredHand_ = false;
     handSettled_ = false;
     ResetSeatsForNewHand();
+    // The panel lists the players dealt into this hand, so it is filled once
+    // the seats are: a player who was short when the last hand ended and
+    // then re-bought or bought the add-on is dealt in only here.
+    if (trnPlayersDlg_ && IsTournament())
+        trnPlayersDlg_->FillPlayerList(GetSeatList());
     if (screen_) {
         screen_->UpdateStageImages(0);
         screen_->ShowPotLabel(false);
@@ -416,8 +421,6 @@ void GameMgr::StartHand()
 
 void GameMgr::RunTournamentClock(SavedGame& saved)
 {
-    if (trnPlayersDlg_)
-        trnPlayersDlg_->FillPlayerList(GetSeatList());
     if (levelClockStarted_ == 0) {
         levelClockStarted_ = 1;
         levelExpired_ = 0;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace Gamespace {
 namespace {
 
@@ -212,6 +214,19 @@ TEST_F(TournamentBreak, HumanOutOfChipsIsOfferedAReBuyAndPlayWaitsForHisYes)
     EXPECT_DOUBLE_EQ(saved.totalBuyIns, pool + 50.0);
     EXPECT_TRUE(NextHandStarts());
     EXPECT_FALSE(TournamentEnded());
+}
+
+TEST_F(TournamentBreak, AHumanWhoReBuysIsListedInThePanelOfTheNextHand)
+{
+    PlayToTheFirstResult(2, 1, false); // one re-buy of 1500 chips for $50
+    CloseTheResultWithChips({0, 1500});
+    ASSERT_TRUE(harness.shell.rebuy->IsVisible());
+    harness.shell.rebuy->Answer(true);
+    ASSERT_TRUE(NextHandStarts());
+    const std::string human = harness.table->GetPlayer(0)->GetName();
+    const std::vector<std::string>& listed = harness.shell.trnPlayers->listed;
+    EXPECT_NE(std::find(listed.begin(), listed.end(), human), listed.end());
+    EXPECT_EQ(listed.size(), 10u);
 }
 
 TEST_F(TournamentBreak, HumanWithExactlyTheBetIsNotShort)
