@@ -24,9 +24,7 @@ StatisticDlg::StatisticDlg(ControlLibrary::DialogMessageObserver* owner) : KeyDi
 {
     DialogObject().SetBackgroundImage(kBackground);
     DialogObject().SetSize(700, 340);
-    // It keeps the base's position, the middle of the screen, where the
-    // options and customize dialogs of the same screen stand; its picture is
-    // as wide as the dialog, so it is centred too.
+    DialogObject().SetPosition(520, 410);
     AddCloseButton();
     ControlLibrary::IFont* font = LoadFont(kFont);
     const char* rowTitles[] = {"Limit", "Pot Limit", "No Limit"};

@@ -18,8 +18,8 @@ TEST_F(Statistics, ANewProfileReadsZeroInEveryCell)
     for (auto row : {StatisticDlg::kLimitRow, StatisticDlg::kPotLimitRow, StatisticDlg::kNoLimitRow})
         for (auto column : {StatisticDlg::kBuyInColumn, StatisticDlg::kCashOutColumn, StatisticDlg::kProfitColumn})
             EXPECT_EQ(dialog.Figure(row, column), "0");
-    // In the middle of the screen, as the set-up screens' other dialogs.
-    EXPECT_EQ(dialog.DialogObject().GetScreenRect(), (ControlLibrary::Rect{512 - 350, 384 - 170, 700, 340}));
+    // It stands a little right of and below the middle of the screen.
+    EXPECT_EQ(dialog.DialogObject().GetScreenRect(), (ControlLibrary::Rect{520 - 350, 410 - 170, 700, 340}));
 }
 
 TEST_F(Statistics, EachRowReadsItsOwnPairOfTotalsAfreshOnEveryShow)
