@@ -5,6 +5,9 @@
 #include "platform/window/Window.h"
 #include "timing/TimeSystem_impl.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace KernelLibrary {
 
 MainApp::MainApp(IGame* game) : game_(game)
@@ -134,10 +137,18 @@ void MainApp::QuitFromFramework()
     ZoltAppBase::Quit();
 }
 
-bool MainApp::MayHoldUpdates()
+int MainApp::UpdateHoldLimitMs()
 {
+    // The game's own work outside the loop is its time objects' notices:
+    // they change the screen, or queue what the game's next frame update
+    // handles. The loop holds updates no longer than until the next one.
     TimeLibrary::TimeSystem_impl* time = TimeLibrary::GetTimeSystem();
-    return !time || !time->IsTicking() || time->IsResting();
+    if (!time)
+        return kHoldWithoutLimit;
+    const int64_t due = time->MillisecondsToNextNotice();
+    if (due == TimeLibrary::TimeSystem_impl::kNoNoticeDue)
+        return kHoldWithoutLimit;
+    return static_cast<int>(std::min<int64_t>(due, INT32_MAX));
 }
 
 } // namespace KernelLibrary

@@ -67,9 +67,9 @@ public:
     void Initialize() override;
     // Adds the bridge (and so starts the game) unless start-up failed.
     void OnBackgroundLoadDone() override;
-    // Only while no time object runs: the game's timers must see a loop
-    // that repaints on time.
-    bool MayHoldUpdates() override;
+    // Until the next notice of the game's time objects: the update after it
+    // must handle what it queued and paint what it changed.
+    int UpdateHoldLimitMs() override;
 
     // A run driven from outside, one loop step at a time (RunLoopStep), by a
     // caller that started the kernel with StartKernel: BeginSteppedRun does

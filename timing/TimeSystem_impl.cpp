@@ -106,6 +106,7 @@ void TimeSystem_impl::TickAll()
 {
     {
         platform::CriticalSectionLock hold(tableLock_);
+        lastPassAt_ = Counter();
         for (uint32_t entry = 1; entry < kTableSize; ++entry) {
             TimeObject_impl* object = table_[entry].get();
             if (object && object->IsRunning() && !object->IsPaused())
@@ -143,7 +144,7 @@ bool TimeSystem_impl::RunPass()
     return true;
 }
 
-int64_t TimeSystem_impl::MarkDozers()
+int64_t TimeSystem_impl::FewestQuietSteps()
 {
     int64_t fewest = kNoStep;
     for (uint32_t entry = 1; entry < kTableSize; ++entry) {
@@ -153,6 +154,33 @@ int64_t TimeSystem_impl::MarkDozers()
             fewest = fewest == kNoStep ? quiet : std::min(fewest, quiet);
         }
     }
+    return fewest;
+}
+
+int64_t TimeSystem_impl::MillisecondsToNextNotice()
+{
+    int64_t countsPerSecond = 0;
+    if (!UsableFrequency(&countsPerSecond))
+        return kNoNoticeDue;
+    int64_t quiet = kNoStep;
+    int64_t lastPass = 0;
+    {
+        platform::CriticalSectionLock hold(tableLock_);
+        quiet = FewestQuietSteps();
+        lastPass = lastPassAt_;
+    }
+    if (quiet == kNoStep)
+        return kNoNoticeDue;
+    // The quiet steps are counted from the last pass: the notice comes with
+    // the pass after them.
+    const int64_t due = lastPass + (quiet + 1) * (countsPerSecond / 1000 * kPassMs);
+    const int64_t left = due - Counter();
+    return left <= 0 ? 0 : (left * 1000 + countsPerSecond - 1) / countsPerSecond;
+}
+
+int64_t TimeSystem_impl::MarkDozers()
+{
+    const int64_t fewest = FewestQuietSteps();
     if (fewest == 0)
         return 0; // the next pass notices: no doze, nothing to mark
     for (uint32_t entry = 1; entry < kTableSize; ++entry) {

@@ -76,6 +76,16 @@ public:
     bool IsAsleep() const { return restingSince_.load() != 0; }
     // The time thread rests while no object runs unpaused.
     bool IsResting() const { return IsAsleep() && restingUntilWoken_.load(); }
+    // How long from now until the next pass that raises a notice begins, in
+    // whole milliseconds rounded up: reckoned from the last pass and the
+    // fewest quiet steps of the objects running unpaused, so it is never
+    // later than that pass (it may be earlier, when a doze has just ended or
+    // an object was started since). 0 when that pass is due now or overdue;
+    // kNoNoticeDue while no object runs unpaused (nothing is due until one
+    // is started, and a start is the starter's own doing). Any thread; takes
+    // the table lock.
+    static constexpr int64_t kNoNoticeDue = -1;
+    int64_t MillisecondsToNextNotice();
     // What the time thread asked for itself (Normal when none was started).
     platform::ThreadPriority TickThreadPriority() const;
 
@@ -101,6 +111,9 @@ private:
     // unpaused (kNoStep when there is none, at most kMaxDozePasses); when it
     // is not 0, marks those objects as dozing.
     int64_t MarkDozers();
+    // Under tableLock: the fewest quiet steps among the objects running
+    // unpaused, kNoStep when there is none.
+    int64_t FewestQuietSteps();
     // Books `passes` passes on every dozing object, and ends their doze.
     void WakeDozers(int64_t passes);
     // Waits on `stepsWanted` until `passes` passes from `since` are over
@@ -120,6 +133,9 @@ private:
 
     std::atomic<bool> running_{false};
     std::atomic<uint64_t> clock_{0};
+    // Counter reading at the start of the last advance pass (0 before the
+    // first); written under tableLock.
+    int64_t lastPassAt_ = 0;
     // Counter reading at which the current rest began; 0 while passing.
     std::atomic<int64_t> restingSince_{0};
     // The current sleep is a rest (no object steps), not a doze.

@@ -220,13 +220,14 @@ bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int&
     if (!allowSleep)
         return false;
     ++sleepCount_;
-    // A screen that has stood still for ten updates lets the next updates
-    // wait: the loop sleeps longer (below the 200 ms the timing keeps), and
-    // on waking runs the updates that came due, back to back as after any
-    // stall, so the update count and what each update sees stay the same.
-    // Input, a message or a repaint ends the sleep at once.
+    // A screen that has stood still for a few updates lets the next updates
+    // wait: the loop sleeps longer (below the 200 ms the timing keeps, and
+    // no later than the application's own work due meanwhile), and on waking
+    // runs the updates that came due, back to back as after any stall, so
+    // the update count and what each update sees stay the same. Input, a
+    // message or a repaint ends the sleep at once.
     if (ScreenStandsStill())
-        sleep += kStillScreenExtraSleepMs;
+        sleep = HeldSleep(sleep);
     // Asleep until the next update is due, or until input or a message
     // arrives: then the loop takes it at once, still before the update. The
     // frame timer does not wake it: its WM_TIMER, due about once an update,
@@ -240,7 +241,17 @@ bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int&
 bool ZoltAppBase::ScreenStandsStill()
 {
     return stillDraws_ >= kStillDrawsBeforeHolding && !demo_->IsPlaying() && demoSpeed == 1.0 &&
-           singleStepMode_ == 0 && loader_->IsCompletionApplied() && MayHoldUpdates();
+           singleStepMode_ == 0 && loader_->IsCompletionApplied();
+}
+
+int ZoltAppBase::HeldSleep(int sleep)
+{
+    const int longest = sleep + kStillScreenExtraSleepMs;
+    const int limit = UpdateHoldLimitMs();
+    if (limit == kHoldWithoutLimit)
+        return longest;
+    // Work due before the next update needs no hold: the update follows it.
+    return int(std::clamp<int64_t>(int64_t{limit} + kOutsideWorkMarginMs, sleep, longest));
 }
 
 bool ZoltAppBase::YieldToLoading(uint32_t stepStart, int slept, bool allowSleep)

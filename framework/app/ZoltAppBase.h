@@ -132,10 +132,13 @@ public:
     virtual void ReleaseImageSurfaces();
     virtual void DiscardImageSurfacesLocked();
     virtual void OnBackgroundLoadDone() {}
-    // Whether the loop may let updates wait while the screen stands still
-    // (see DrawOrWait). No unless the application knows that nothing of its
-    // own runs on time outside the loop meanwhile.
-    virtual bool MayHoldUpdates() { return false; }
+    // How long from now the loop may let updates wait while the screen
+    // stands still (see DrawOrWait): until work of the application's own
+    // that runs on time outside the loop comes due and needs the updates
+    // that follow it (kHoldWithoutLimit when none is coming). 0, the default,
+    // never lets updates wait: only the application knows what runs outside.
+    static constexpr int kHoldWithoutLimit = -1;
+    virtual int UpdateHoldLimitMs() { return 0; }
     virtual MusicInterface* MakeMusicPlayer(platform::HWND window);
     virtual void OnInitialized() {}
     virtual void OnQuitStarted() {}
@@ -544,12 +547,19 @@ protected:
     bool DrawOrWait(const FramePacer::Step& step, bool allowSleep, int& slept);
     bool YieldToLoading(uint32_t stepStart, int slept, bool allowSleep);
     // The last draw passes found nothing to paint and nothing else needs
-    // updates on time (no demo played, normal speed, loading done, and the
-    // application agrees): updates may wait for a longer sleep.
+    // updates on time (no demo played, normal speed, loading done): updates
+    // may wait for a longer sleep, as far as the application allows.
     bool ScreenStandsStill();
-    static constexpr int kStillDrawsBeforeHolding = 10;
+    // The sleep before the next update (`sleep` ms away) when the screen
+    // stands still: longer, up to the application's limit.
+    int HeldSleep(int sleep);
+    static constexpr int kStillDrawsBeforeHolding = 2;
     // Up to 15 updates in one sleep, well below the 200 ms the timing keeps.
     static constexpr int kStillScreenExtraSleepMs = 140;
+    // A hold that ends for work due outside the loop ends this much after
+    // it: that work (on a thread of its own) is done by the time the
+    // updates that follow it run.
+    static constexpr int kOutsideWorkMarginMs = 2;
     // Draw passes in a row that painted nothing.
     int stillDraws_ = 0;
     [[noreturn]] void FatalExit(unsigned code);

@@ -144,6 +144,41 @@ TEST(TimeSystem, StartNoticeOffTheTimeThreadKeepsTheLockOrder)
     mainThread.join();
 }
 
+TEST(TimeSystem, TellsHowLongUntilThePassThatRaisesTheNextNotice)
+{
+    platform::ManualClock clock(1'000'000);
+    platform::ScopedClock useClock(clock);
+    TimeSystem_impl system;
+    testing::TimerLog log;
+    EXPECT_EQ(system.MillisecondsToNextNotice(), TimeSystem_impl::kNoNoticeDue) << "no object runs";
+
+    ITimeObject* blink = system.CreateTimeObject(&log, 1000, 500);
+    blink->SetEndless(true);
+    blink->Start(true, 0);
+    EXPECT_EQ(system.MillisecondsToNextNotice(), TimeSystem_impl::kNoNoticeDue) << "a paused object notices nothing";
+    blink->SetPaused(false);
+    system.TickAll(); // the first pass, now: the tick comes with the 100th, 495 ms on
+    EXPECT_EQ(system.MillisecondsToNextNotice(), 495);
+    clock.AdvanceMilliseconds(100); // a doze over quiet passes
+    EXPECT_EQ(system.MillisecondsToNextNotice(), 395);
+    clock.Advance(100'500);
+    EXPECT_EQ(system.MillisecondsToNextNotice(), 295) << "rounded up to whole milliseconds";
+
+    // A shorter timer started meanwhile brings the next notice forward;
+    // reckoned from the last pass, the answer comes early rather than late.
+    ITimeObject* quick = system.CreateTimeObject(&log, 20, 5);
+    quick->Start(false, 0);
+    EXPECT_EQ(system.MillisecondsToNextNotice(), 0);
+    system.DestroyTimeObject(quick);
+
+    clock.AdvanceMilliseconds(400); // the pass is overdue
+    EXPECT_EQ(system.MillisecondsToNextNotice(), 0);
+    for (int pass = 2; pass <= 100; ++pass)
+        system.TickAll();
+    EXPECT_EQ(log.text, "S2@0 T1@0");
+    EXPECT_EQ(system.MillisecondsToNextNotice(), 500) << "the next tick, a whole interval after this pass";
+}
+
 TEST(TimeSystem, SingletonIsReplacedNotLeakedAndBalancesTheTimerResolution)
 {
     const int requestsBefore = platform::TimerPeriodRequests();

@@ -65,7 +65,7 @@ public:
             loadBody();
     }
     void OnBackgroundLoadDone() override { ++loadDoneCalls; }
-    bool MayHoldUpdates() override { return holdUpdatesWhenStill; }
+    int UpdateHoldLimitMs() override { return holdLimit ? holdLimit() : holdLimitMs; }
     void BringToFront(platform::WPARAM code, platform::LPARAM extra) override
     {
         ++broughtToFront;
@@ -101,8 +101,10 @@ public:
     std::function<void()> loadBody;
     int loadDoneCalls = 0;
     int broughtToFront = 0;
-    // What MayHoldUpdates answers: whether a still screen may hold updates.
-    bool holdUpdatesWhenStill = false;
+    // What UpdateHoldLimitMs answers: how long a still screen may hold updates.
+    int holdLimitMs = 0;
+    // When set, answers instead of holdLimitMs.
+    std::function<int()> holdLimit;
     int redrawCalls = 0;
     double heardMusicVolume = -1.0;
     // The framework's own choice of music back end instead of the spy.

@@ -14,6 +14,7 @@
 #include "platform/ddraw/DDrawTypes.h"
 
 #include <atomic>
+#include <limits>
 #include <thread>
 
 using namespace apptest;
@@ -95,18 +96,58 @@ TEST_F(AppTest, AFrameworkArchiveThatCannotBeUsedIsAFatalErrorThatNamesIt)
 TEST_F(AppTest, AStillScreenSleepsThroughSeveralUpdatesYetLosesNone)
 {
     TestApp& a = StartApp();
-    a.holdUpdatesWhenStill = true;
-    RunFor(300); // ten draw passes that paint nothing make the screen still
+    a.holdLimitMs = Zolt::ZoltAppBase::kHoldWithoutLimit;
+    RunFor(300); // draw passes that paint nothing make the screen still
     const int before = a.UpdateCount();
     const int sleepsBefore = a.SleepCount();
     RunFor(3000);
     EXPECT_NEAR(a.UpdateCount() - before, 300, 15) << "the updates that came due ran on waking";
     EXPECT_LT(a.SleepCount() - sleepsBefore, 30) << "one sleep for many updates";
 
+    // Work due far ahead holds no shorter than none at all.
+    a.holdLimitMs = std::numeric_limits<int>::max();
+    RunFor(1500);
+    EXPECT_NEAR(a.UpdateCount() - before, 450, 15);
+    EXPECT_LT(a.SleepCount() - sleepsBefore, 30 + 15);
+
     // Once the application may not hold updates, the loop sleeps once an update again.
-    a.holdUpdatesWhenStill = false;
+    const int heldSleeps = a.SleepCount() - sleepsBefore;
+    a.holdLimitMs = 0;
     RunFor(300);
-    EXPECT_NEAR(a.SleepCount() - sleepsBefore, 30 + 30, 10) << "a screen that may not hold sleeps each update";
+    EXPECT_NEAR(a.SleepCount() - sleepsBefore, heldSleeps + 30, 10) << "a screen that may not hold sleeps each update";
+}
+
+TEST_F(AppTest, AHoldEndsJustAfterTheApplicationsOwnWorkComesDueAndLosesNoUpdate)
+{
+    TestApp& a = StartApp();
+    // Work of the application's own, outside the loop, every 500 ms.
+    const auto now = [&] { return int64_t(clock_.NowMicroseconds() / 1000); };
+    int64_t due = now() + 500;
+    a.holdLimit = [&] {
+        while (due <= now())
+            due += 500;
+        return int(due - now());
+    };
+    RunFor(100);
+    const int before = a.UpdateCount();
+    const int sleepsBefore = a.SleepCount();
+    std::vector<int64_t> lateness; // how long after each due time the loop woke
+    int64_t lastDue = due;
+    const int64_t end = now() + 10'000;
+    for (int guard = 0; guard < 1'000'000 && now() < end; ++guard) {
+        a.RunLoopStep(nullptr);
+        if (now() >= lastDue) {
+            lateness.push_back(now() - lastDue);
+            lastDue += 500;
+        }
+    }
+    ASSERT_GE(lateness.size(), 19u);
+    for (size_t i = 0; i < lateness.size(); ++i)
+        EXPECT_LE(lateness[i], 2) << "awake for the work due at " << i;
+    EXPECT_NEAR(a.UpdateCount() - before, 1000, 15) << "every update of the ten seconds ran";
+    // Per half second: holds of up to 150 ms, the last one ending at the work.
+    EXPECT_LE(a.SleepCount() - sleepsBefore, 20 * 5);
+    EXPECT_GE(a.SleepCount() - sleepsBefore, 20 * 4);
 }
 
 TEST_F(AppTest, SecondCopyWakesTheFirstAndEnds)
