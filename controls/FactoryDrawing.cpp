@@ -33,8 +33,10 @@ void Factory_impl::DrawAll(Zolt::Graphics* g)
         layerTable_[i]->CollectDirtyRects(dirtyList_);
     for (const Rect& r : dirtyList_)
         FillRect(r, RGB{0, 0, 0});
-    const bool full = fullRedraw_.load() || invalidateAll_.load();
-    invalidateAll_.store(false);
+    // Both requests are for one full pass: a full-repaint notice left set
+    // would repaint the whole scene for every later change, however small.
+    const bool fullRepaintAsked = fullRedraw_.exchange(false);
+    const bool full = invalidateAll_.exchange(false) || fullRepaintAsked;
     for (size_t i = 0; i < layerCount_; ++i) {
         if (full)
             layerTable_[i]->Draw();

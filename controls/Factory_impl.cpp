@@ -482,7 +482,7 @@ void Factory_impl::OnTimerTick(uint32_t)
     platform::CriticalSectionLock lock(lock_);
     // Areas left by hidden objects and a pending full redraw need a pass as
     // much as a dirty object does.
-    if (!dirtyList_.empty() || invalidateAll_.load()) {
+    if (!dirtyList_.empty() || invalidateAll_.load() || fullRedraw_.load()) {
         needsRepaint_.store(true);
         return;
     }

@@ -195,7 +195,9 @@ public:
     // change, asked for a repaint since the last call.
     bool TakeRepaintRequest() override;
     bool NeedsRepaint() const { return needsRepaint_.load(); }
-    // Every later pass is a full one.
+    // The next pass is a full one (the screen's contents were lost, as at a
+    // display reset); the passes after it are dirty-rectangle passes again,
+    // as after InvalidateAll.
     void NotifyFullRepaint() override { fullRedraw_.store(true); }
 
     // ---- Input (IInputAndPaint) and modality (main thread) ----

@@ -122,13 +122,42 @@ TEST(Drawing, AForcedFullPassClearsWhereAJustHiddenOrMovedObjectStood)
     EXPECT_EQ(scene.Pixel(15, 65), kBlack);
     EXPECT_EQ(scene.Pixel(105, 65), kRed);
 
-    // The full-repaint notification makes every pass a full one.
-    f.NotifyFullRepaint();
-    moved->SetVisible(false);
-    scene.Draw();
-    EXPECT_EQ(scene.Pixel(105, 65), kBlack);
     f.ReleaseVO(hidden);
     f.ReleaseVO(moved);
+}
+
+TEST(Drawing, AFullRepaintNoticeRedrawsEverythingOnceAndAsksForThatPass)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    IImageVO* still = Patch(f, 10, 10, RGB{255, 255, 255});
+    IImageVO* hidden = Patch(f, 10, 60, RGB{255, 0, 0});
+    still->SetVisible(true);
+    hidden->SetVisible(true);
+    scene.Draw();
+    scene.Step(5);
+    ASSERT_FALSE(f.TakeRepaintRequest());
+
+    // The screen's contents are lost (a display reset): the notice alone
+    // asks for a pass, and that pass draws every object whole and still
+    // clears where an object has just left.
+    scene.Paint(Opaque(0, 0, 255));
+    f.NotifyFullRepaint();
+    scene.Step(5);
+    EXPECT_TRUE(f.TakeRepaintRequest());
+    hidden->SetVisible(false);
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(15, 15), kWhite);
+    EXPECT_EQ(scene.Pixel(15, 65), kBlack);
+
+    // Once: the passes after it repaint only what changed.
+    scene.Step(5);
+    EXPECT_FALSE(f.TakeRepaintRequest());
+    scene.Paint(Opaque(0, 0, 255));
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(15, 15), kBlue) << "an untouched object is not redrawn after the full pass";
+    f.ReleaseVO(still);
+    f.ReleaseVO(hidden);
 }
 
 TEST(Drawing, MovingTwiceRepaintsBothOldPlacesAndDrawsTheObjectAtTheNewOne)
