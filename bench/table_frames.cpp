@@ -6,7 +6,9 @@
 //     speed (the human folds at once, every result is closed at once);
 //   - the same table waiting for the human to act.
 // CPU is the process's CPU time (every thread) per wall second: 1.0 is one
-// core kept busy. Frames are the pictures presented to the window.
+// core kept busy. Frames are the pictures presented to the window. Wake-ups
+// are each thread's context switches (voluntary and not) per wall second,
+// read from /proc: every one is a time the thread was put back to work.
 //
 // Run it under an X server, beside the game's archives (bench/table_frames.sh
 // does both):
@@ -36,8 +38,11 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -69,10 +74,41 @@ private:
     std::atomic<long> frames_{0};
 };
 
+// Context switches so far of each thread of this process, by thread id.
+struct ThreadSwitches {
+    std::string name;
+    unsigned long long switches = 0;
+};
+
+unsigned long long StatusField(const std::string& status, const std::string& key)
+{
+    const size_t at = status.find("\n" + key + ":");
+    return at == std::string::npos ? 0 : std::stoull(status.substr(at + key.size() + 2));
+}
+
+std::map<std::string, ThreadSwitches> ReadThreadSwitches()
+{
+    std::map<std::string, ThreadSwitches> threads;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::ifstream statusFile(task.path() / "status");
+        std::stringstream status;
+        status << statusFile.rdbuf();
+        ThreadSwitches figures;
+        std::getline(comm, figures.name);
+        figures.switches = StatusField(status.str(), "voluntary_ctxt_switches") +
+                           StatusField(status.str(), "nonvoluntary_ctxt_switches");
+        threads[task.path().filename().string()] = figures;
+    }
+    return threads;
+}
+
 struct Sample {
     double wall = 0.0;
     double cpu = 0.0;
     long frames = 0;
+    // Wake-ups per thread name over the sample.
+    std::map<std::string, unsigned long long> wakeups;
 };
 
 class Program {
@@ -117,6 +153,7 @@ public:
     Sample Measure(double seconds, const std::function<void()>& each)
     {
         const long frames = presenter_.Frames();
+        const std::map<std::string, ThreadSwitches> switches = ReadThreadSwitches();
         const std::clock_t cpu = std::clock();
         const Clock::time_point start = Clock::now();
         RunUntil(
@@ -129,6 +166,10 @@ public:
         sample.wall = std::chrono::duration<double>(Clock::now() - start).count();
         sample.cpu = double(std::clock() - cpu) / CLOCKS_PER_SEC;
         sample.frames = presenter_.Frames() - frames;
+        for (const auto& [tid, now] : ReadThreadSwitches()) {
+            const auto then = switches.find(tid);
+            sample.wakeups[now.name] += now.switches - (then == switches.end() ? 0 : then->second.switches);
+        }
         return sample;
     }
 
@@ -188,6 +229,14 @@ void Report(const char* what, const Sample& sample, const Sample* reference)
                 100.0 * cpu);
     if (reference && reference->cpu > 0.0)
         std::printf("  %6.2f x the idle start screen", cpu / (reference->cpu / reference->wall));
+    std::printf("\n");
+    double total = 0.0;
+    for (const auto& [name, wakes] : sample.wakeups)
+        total += double(wakes) / sample.wall;
+    std::printf("%-34s %7.1f wake-ups/s:", "", total);
+    for (const auto& [name, wakes] : sample.wakeups)
+        if (wakes > 0)
+            std::printf("  %s %.1f", name.c_str(), double(wakes) / sample.wall);
     std::printf("\n");
 }
 
