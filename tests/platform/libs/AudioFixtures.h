@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,16 @@ public:
         for (; *text; ++text)
             Put(static_cast<uint8_t>(*text), 8);
     }
+    // Fields in order, each a value and its width in bits.
+    struct Field {
+        uint32_t value;
+        int bits;
+    };
+    void Put(std::initializer_list<Field> fields)
+    {
+        for (const Field& field : fields)
+            Put(field.value, field.bits);
+    }
     std::string Take() { return bytes_; }
 
 private:
@@ -226,74 +237,40 @@ inline std::string OggPage(const std::vector<std::string>& packets, uint8_t flag
 // that many frames more than it holds.
 inline Bytes SilentOggVorbis(int channels, int rate, int packets, int extraGranule = 0)
 {
+    // The three headers, field by field: {value, bits}.
     ogg_detail::BitWriter id;
     id.Put(1, 8);
     id.PutText("vorbis");
-    id.Put(0, 32);
-    id.Put(static_cast<uint32_t>(channels), 8);
-    id.Put(static_cast<uint32_t>(rate), 32);
-    id.Put(0, 32);
-    id.Put(0, 32);
-    id.Put(0, 32);
-    id.Put(8, 4);  // short blocks of 256
-    id.Put(11, 4); // long blocks of 2048
-    id.Put(1, 1);
+    id.Put({{0, 32}, {static_cast<uint32_t>(channels), 8}, {static_cast<uint32_t>(rate), 32},
+            {0, 32}, {0, 32}, {0, 32}, // no bit rates given
+            {8, 4}, {11, 4},           // short blocks of 256, long blocks of 2048
+            {1, 1}});
 
     ogg_detail::BitWriter comment;
     comment.Put(3, 8);
     comment.PutText("vorbis");
     comment.Put(1, 32);
     comment.PutText("t");
-    comment.Put(0, 32);
-    comment.Put(1, 1);
+    comment.Put({{0, 32}, {1, 1}});
 
     ogg_detail::BitWriter setup;
     setup.Put(5, 8);
     setup.PutText("vorbis");
-    setup.Put(0, 8); // one codebook: one dimension, two entries of length 1
-    setup.Put(0x564342, 24);
-    setup.Put(1, 16);
-    setup.Put(2, 24);
-    setup.Put(0, 1);
-    setup.Put(0, 1);
-    setup.Put(0, 5);
-    setup.Put(0, 5);
-    setup.Put(0, 4);
-    setup.Put(0, 6); // one time-domain placeholder
-    setup.Put(0, 16);
-    setup.Put(0, 6); // one floor of type 1: one partition of class 0
-    setup.Put(1, 16);
-    setup.Put(1, 5);
-    setup.Put(0, 4);
-    setup.Put(0, 3); // class dimension 1
-    setup.Put(0, 2); // no subclasses
-    setup.Put(0, 8); // its one book unused
-    setup.Put(0, 2); // multiplier 1
-    setup.Put(8, 4); // range bits
-    setup.Put(128, 8);
-    setup.Put(0, 6); // one residue of type 0, empty
-    setup.Put(0, 16);
-    setup.Put(0, 24);
-    setup.Put(0, 24);
-    setup.Put(0, 24);
-    setup.Put(0, 6);
-    setup.Put(0, 8);
-    setup.Put(0, 3);
-    setup.Put(0, 1);
-    setup.Put(0, 6); // one mapping: one submap, no coupling
-    setup.Put(0, 16);
-    setup.Put(0, 1);
-    setup.Put(0, 1);
-    setup.Put(0, 2);
-    setup.Put(0, 8);
-    setup.Put(0, 8);
-    setup.Put(0, 8);
-    setup.Put(0, 6); // one mode: short blocks, mapping 0
-    setup.Put(0, 1);
-    setup.Put(0, 16);
-    setup.Put(0, 16);
-    setup.Put(0, 8);
-    setup.Put(1, 1);
+    setup.Put({
+        // One codebook: one dimension, two entries of length 1.
+        {0, 8}, {0x564342, 24}, {1, 16}, {2, 24}, {0, 1}, {0, 1}, {0, 5}, {0, 5}, {0, 4},
+        // One time-domain placeholder.
+        {0, 6}, {0, 16},
+        // One floor of type 1: one partition of class 0, class dimension 1,
+        // no subclasses, its one book unused, multiplier 1, range bits.
+        {0, 6}, {1, 16}, {1, 5}, {0, 4}, {0, 3}, {0, 2}, {0, 8}, {0, 2}, {8, 4}, {128, 8},
+        // One residue of type 0, empty.
+        {0, 6}, {0, 16}, {0, 24}, {0, 24}, {0, 24}, {0, 6}, {0, 8}, {0, 3}, {0, 1},
+        // One mapping: one submap, no coupling.
+        {0, 6}, {0, 16}, {0, 1}, {0, 1}, {0, 2}, {0, 8}, {0, 8}, {0, 8},
+        // One mode: short blocks, mapping 0; then the framing bit.
+        {0, 6}, {0, 1}, {0, 16}, {0, 16}, {0, 8}, {1, 1},
+    });
 
     // An audio packet whose every channel's floor is unused: silence.
     std::string audio(1, '\0');
@@ -304,7 +281,7 @@ inline Bytes SilentOggVorbis(int channels, int rate, int packets, int extraGranu
     out += ogg_detail::OggPage(std::vector<std::string>(static_cast<size_t>(first), audio), 0x00,
                                (first - 1) * 128, 2);
     out += ogg_detail::OggPage(std::vector<std::string>(static_cast<size_t>(second), audio), 0x04,
-                   (packets - 1) * 128 + extraGranule, 3);
+                               (packets - 1) * 128 + extraGranule, 3);
     return Bytes(out.begin(), out.end());
 }
 
