@@ -20,6 +20,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -83,6 +84,11 @@ private:
     bool CreateBuffer(int id, int channels, uint32_t rate, int bits, uint32_t size);
     // Releases the id's buffer, keeping its name (a reader that failed midway).
     void DropBuffer(int id);
+    // Creates the id's buffer as CreateBuffer does and hands its locked
+    // `size` bytes to `fill`; when the lock, `fill` or the unlock fails, the
+    // buffer is dropped again and the result is false.
+    bool CreateFilledBuffer(int id, int channels, uint32_t rate, int bits, uint32_t size,
+                            const std::function<bool(uint8_t*)>& fill);
 
     std::array<ComPtr<platform::DirectSoundBuffer>, kMaxSounds> buffers_;
     std::array<std::string, kMaxSounds> names_;

@@ -116,6 +116,24 @@ private:
 
 } // namespace
 
+bool DSoundManager::CreateFilledBuffer(int id, int channels, uint32_t rate, int bits, uint32_t size,
+                                       const std::function<bool(uint8_t*)>& fill)
+{
+    if (!CreateBuffer(id, channels, rate, bits, size))
+        return false;
+    BufferLock lock(buffers_[static_cast<size_t>(id)].get(), size);
+    if (!lock.Data() || lock.Size() != size || !fill(lock.Data())) {
+        lock.Unlock();
+        DropBuffer(id);
+        return false;
+    }
+    if (!lock.Unlock()) {
+        DropBuffer(id);
+        return false;
+    }
+    return true;
+}
+
 int16_t DSoundManager::ExpandMuLaw(uint8_t b)
 {
     int sign = b >= 0x80 ? 1 : -1;
@@ -201,23 +219,15 @@ bool DSoundManager::ReadWavFile(int id, const std::string& fileName)
             if (size < 1 || !file.Read(&key, 1))
                 return false;
         } else if (id4 == "data") {
-            if (!CreateBuffer(id, channels, rate, bits, size))
-                return false;
-            BufferLock lock(buffers_[static_cast<size_t>(id)].get(), size);
-            if (!lock.Data() || lock.Size() != size || !file.Read(lock.Data(), size)) {
-                lock.Unlock();
-                DropBuffer(id);
-                return false;
-            }
-            file.Close();
-            if (key != 0)
-                for (DWORD i = 0; i < size; ++i)
-                    lock.Data()[i] ^= key;
-            if (!lock.Unlock()) {
-                DropBuffer(id);
-                return false;
-            }
-            return true;
+            return CreateFilledBuffer(id, channels, rate, bits, size, [&](uint8_t* data) {
+                if (!file.Read(data, size))
+                    return false;
+                file.Close();
+                if (key != 0)
+                    for (DWORD i = 0; i < size; ++i)
+                        data[i] ^= key;
+                return true;
+            });
         }
         if (!file.Seek(start + static_cast<long>(size)))
             return false;
@@ -289,21 +299,11 @@ bool DSoundManager::ReadOggFile(int id, const std::string& fileName)
     }
     if (pcm.size() != claimed)
         return false;
-    const auto size = static_cast<uint32_t>(claimed);
-    if (!CreateBuffer(id, channels, static_cast<uint32_t>(info->rate), 16, size))
-        return false;
-    BufferLock lock(buffers_[static_cast<size_t>(id)].get(), size);
-    if (!lock.Data() || lock.Size() != size) {
-        lock.Unlock();
-        DropBuffer(id);
-        return false;
-    }
-    std::memcpy(lock.Data(), pcm.data(), size);
-    if (!lock.Unlock()) {
-        DropBuffer(id);
-        return false;
-    }
-    return true;
+    return CreateFilledBuffer(id, channels, static_cast<uint32_t>(info->rate), 16, static_cast<uint32_t>(claimed),
+                              [&](uint8_t* data) {
+                                  std::memcpy(data, pcm.data(), claimed);
+                                  return true;
+                              });
 }
 
 bool DSoundManager::ReadMp3File(int id, const std::string& fileName)
@@ -373,30 +373,20 @@ bool DSoundManager::ReadAuFile(int id, const std::string& fileName)
     if (!file.Read(raw.data(), raw.size()))
         return false;
     file.Close();
-    uint32_t size = dataSize * static_cast<uint32_t>(bits) / 8;
-    if (!CreateBuffer(id, static_cast<int>(channels), rate, bits, size))
-        return false;
-    BufferLock lock(buffers_[static_cast<size_t>(id)].get(), size);
-    if (!lock.Data() || lock.Size() != size) {
-        lock.Unlock();
-        DropBuffer(id);
-        return false;
-    }
-    if (encoding == 1) {
-        for (uint32_t i = 0; i < dataSize; ++i) {
-            int16_t sample = ExpandMuLaw(raw[i]);
-            std::memcpy(lock.Data() + 2 * i, &sample, 2);
+    const uint32_t size = dataSize * static_cast<uint32_t>(bits) / 8;
+    return CreateFilledBuffer(id, static_cast<int>(channels), rate, bits, size, [&](uint8_t* data) {
+        if (encoding == 1) {
+            for (uint32_t i = 0; i < dataSize; ++i) {
+                int16_t sample = ExpandMuLaw(raw[i]);
+                std::memcpy(data + 2 * i, &sample, 2);
+            }
+        } else {
+            // The file's 8-bit samples are signed; the buffer's are unsigned.
+            for (uint32_t i = 0; i < dataSize; ++i)
+                data[i] = static_cast<uint8_t>(raw[i] ^ 0x80);
         }
-    } else {
-        // The file's 8-bit samples are signed; the buffer's are unsigned.
-        for (uint32_t i = 0; i < dataSize; ++i)
-            lock.Data()[i] = static_cast<uint8_t>(raw[i] ^ 0x80);
-    }
-    if (!lock.Unlock()) {
-        DropBuffer(id);
-        return false;
-    }
-    return true;
+        return true;
+    });
 }
 
 namespace {
