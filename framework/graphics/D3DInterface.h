@@ -170,9 +170,12 @@ private:
     bool renderTargetLost_ = false;
     std::string lastError_;
 
-    // Two vertex lists for clipping, kept between calls.
+    // Two vertex lists for clipping, and the batch of whole triangles of
+    // DrawTexturedTriangles: kept between calls, so that drawing a frame
+    // allocates nothing.
     std::vector<platform::D3DTLVERTEX> vertices_;
     std::vector<platform::D3DTLVERTEX> scratch_;
+    std::vector<platform::D3DTLVERTEX> triangleBatch_;
 
     std::unique_ptr<D3DTester> tester_;
 };

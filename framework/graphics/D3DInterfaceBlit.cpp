@@ -343,7 +343,8 @@ void D3DInterface::DrawTrianglesOnOnePiece(TextureData& record, const TriVertex 
         return;
     // Triangles wholly inside the clip go in batches; the others are
     // clipped and drawn one by one.
-    std::vector<D3DTLVERTEX> batch;
+    std::vector<D3DTLVERTEX>& batch = triangleBatch_;
+    batch.clear();
     batch.reserve(size_t(std::min(triangleCount, kBatchTriangles)) * 3);
     auto flush = [&] {
         if (batch.empty())
