@@ -482,7 +482,8 @@ bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::
     // The rename would put a file in the place of a device, a pipe or a
     // folder (a save aimed at /dev/full would replace it).
     struct stat existing;
-    if (stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+    const bool replacing = stat(target.c_str(), &existing) == 0;
+    if (replacing && !S_ISREG(existing.st_mode))
         return fail("Cannot replace what is not a file:", S_ISDIR(existing.st_mode) ? EISDIR : EINVAL);
 
     static std::atomic<unsigned> counter{0};
@@ -498,7 +499,8 @@ bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::
         return fail(what, err);
     };
 
-    if (stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+    // The file replaced keeps its permissions.
+    if (replacing)
         fchmod(fd, existing.st_mode & 07777);
 
     const char* bytes = static_cast<const char*>(data);
