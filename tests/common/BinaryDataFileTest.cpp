@@ -214,4 +214,50 @@ TEST_F(BinaryFile, ListFilesFindsByExtensionAndSkipsDotNames)
     EXPECT_TRUE(names.empty());
 }
 
+TEST_F(BinaryFile, AFileWrittenAfreshAppearsWholeAtItsCloseOrNotAtAll)
+{
+    BinaryDataFile f(path);
+    f.OpenNew();
+    EXPECT_TRUE(f.IsOpen());
+    EXPECT_TRUE(f.WriteString("new", 4));
+    EXPECT_FALSE(std::filesystem::exists(path)) << "nothing is made before the close";
+    f.Discard();
+    EXPECT_FALSE(std::filesystem::exists(path)) << "a discarded new file never appears";
+
+    f.OpenNew();
+    EXPECT_TRUE(f.WriteString("new", 4));
+    ASSERT_TRUE(f.Close());
+    EXPECT_EQ(dir.Read("data.bin"), std::string("new\0", 4));
+
+    // Over a file that exists: nothing of it is read, and it is replaced
+    // whole, or kept as it was when the store fails.
+    f.OpenNew();
+    EXPECT_TRUE(f.WriteByte(7));
+    platform::testing::FailNext("WriteFileAtomic.Write", ENOSPC);
+    EXPECT_FALSE(f.Close());
+    EXPECT_EQ(dir.Read("data.bin"), std::string("new\0", 4));
+    f.OpenNew();
+    EXPECT_TRUE(f.WriteByte(7));
+    ASSERT_TRUE(f.Close());
+    EXPECT_EQ(dir.Read("data.bin"), Bytes({7}));
+}
+
+TEST_F(BinaryFile, ACopyIsKeptOnlyWhereNoFileIsYet)
+{
+    dir.Write("data.bin", "damaged profile");
+    BinaryDataFile f(path);
+    ASSERT_TRUE(f.KeepCopyAs(dir / "data.bak")) << f.LastError();
+    EXPECT_EQ(dir.Read("data.bak"), "damaged profile");
+
+    dir.Write("other.bak", "someone else's");
+    EXPECT_FALSE(f.KeepCopyAs(dir / "other.bak"));
+    EXPECT_NE(f.LastError().find("exists already"), std::string::npos) << f.LastError();
+    EXPECT_EQ(dir.Read("other.bak"), "someone else's");
+
+    BinaryDataFile missing(dir / "missing.bin");
+    EXPECT_FALSE(missing.KeepCopyAs(dir / "missing.bak"));
+    EXPECT_NE(missing.LastError().find("cannot be read"), std::string::npos) << missing.LastError();
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing.bak"));
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -234,6 +235,33 @@ TEST(AtomicWrite, NeverPutsAFileInThePlaceOfAFolderOrAPipe)
     ASSERT_EQ(stat((dir / "pipe").c_str(), &pipe), 0);
     EXPECT_TRUE(S_ISFIFO(pipe.st_mode));
     EXPECT_EQ(Names(FindFiles(dir / "*")), (std::vector<std::string>{"folder", "pipe"}));
+}
+
+TEST(AtomicWrite, OnlyWhatAWriterThatNoLongerRunsLeftBehindIsRemoved)
+{
+    ScopedTempFolder dir;
+    // No system gives out process numbers this high.
+    const std::string dead = "profile.dat.tmp-999999999-0";
+    const std::string running = "settings.reg.tmp-" + std::to_string(getppid()) + "-3";
+    const std::string ours = "shot.png.tmp-" + std::to_string(getpid()) + "-1";
+    const std::vector<std::string> lookalikes = {"a.tmp-999999999",       "b.tmp--1",
+                                                 "c.tmp-999999999-1-2",   "d.tmp-99999999x-1",
+                                                 "e.tmp-9999999999-1",    "f.tmp-999999999-",
+                                                 "plain.dat"};
+    for (const std::string& name : lookalikes)
+        WriteTestFile(dir / name, "kept");
+    for (const std::string& name : {dead, running, ours})
+        WriteTestFile(dir / name, "half a sa");
+    ASSERT_TRUE(MakeDirectories(dir / "folder.tmp-999999999-2"));
+
+    EXPECT_EQ(RemoveInterruptedWrites(dir.Path()), 1u);
+    EXPECT_FALSE(FileExists(dir / dead));
+    EXPECT_TRUE(FileExists(dir / running)) << "its writer may still rename it";
+    EXPECT_TRUE(FileExists(dir / ours)) << "this process may be writing it now";
+    for (const std::string& name : lookalikes)
+        EXPECT_TRUE(FileExists(dir / name)) << name;
+    EXPECT_TRUE(DirectoryExists(dir / "folder.tmp-999999999-2"));
+    EXPECT_EQ(RemoveInterruptedWrites(dir.Path()), 0u);
 }
 
 TEST(Paths, SeparatorsDotsAndDoubledSlashesResolve)
