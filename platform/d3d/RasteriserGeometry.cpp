@@ -269,6 +269,10 @@ void Rasteriser::Line(const Vertex& a, const Vertex& b)
     first = std::max(first, lowBound);
     last = std::min(last, highBound);
     if (first > last) return;
+    // The minor coordinate is held to the clip while still a double: a wild
+    // vertex puts it far outside what an int can hold.
+    const double minorLow = xMajor ? state_.clip.top : state_.clip.left;
+    const double minorHigh = xMajor ? state_.clip.bottom : state_.clip.right;
 
     varyColour_ = true;
     perspectiveNow_ = false;
@@ -278,10 +282,6 @@ void Rasteriser::Line(const Vertex& a, const Vertex& b)
         const double f = (major - from) / delta;
         const double minor = (xMajor ? a.y : a.x) + f * (xMajor ? dy : dx);
         const double pixelMinor = std::floor(minor + 0.5);
-        // Held to the clip while still a double: a wild vertex puts the minor
-        // coordinate far outside what an int can hold.
-        const double minorLow = xMajor ? state_.clip.top : state_.clip.left;
-        const double minorHigh = xMajor ? state_.clip.bottom : state_.clip.right;
         if (!(pixelMinor >= minorLow && pixelMinor < minorHigh)) continue;
         const int x = int(xMajor ? major : pixelMinor), y = int(xMajor ? pixelMinor : major);
         Span span;
