@@ -193,6 +193,33 @@ TEST_F(BassBackEnd, FadeInFromSilenceReachesTheCapAndStays)
     EXPECT_EQ(CallsOf("BASS_ChannelSetAttributes").back(), "BASS_ChannelSetAttributes(100,-1,100,-101)");
 }
 
+TEST_F(BassBackEnd, IdleUpdatesSendNothingYetAFadeBegunAfterThemRuns)
+{
+    Make();
+    LoadStream(1);
+    LoadStream(2);
+    music->AdvanceFades(); // nothing fades
+    recording_bass::ClearCalls();
+    for (int i = 0; i < 10; ++i)
+        music->AdvanceFades();
+    EXPECT_TRUE(Calls().empty());
+
+    // Each way of starting a fade after idle updates: one track, every track.
+    music->FadeTrackIn(1, 0, 0.5, false);
+    music->AdvanceFades();
+    EXPECT_DOUBLE_EQ(Volume(1), 0.5);
+    music->AdvanceFades();
+    EXPECT_DOUBLE_EQ(Volume(1), 1.0);
+    music->AdvanceFades(); // the fade ended
+    recording_bass::ClearCalls();
+    music->AdvanceFades();
+    EXPECT_TRUE(Calls().empty());
+
+    music->FadeAllTracksOut(false, 0.25);
+    music->AdvanceFades();
+    EXPECT_DOUBLE_EQ(Volume(1), 0.75);
+}
+
 TEST_F(BassBackEnd, FadeOutOfASilentTrackOnlyArmsTheStop)
 {
     Make();
