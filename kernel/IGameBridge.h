@@ -5,8 +5,9 @@
 // down.
 //
 // Threads: main thread (the widget manager calls every hook). The toolkit's
-// repaint request is raised by its dirty poll on the time thread; the smooth
-// tick takes it with one atomic exchange, so no lock is needed here.
+// repaint request is raised by changes of the scene on any thread and by its
+// dirty poll, which runs on this thread when the smooth tick takes the
+// request; the toolkit guards both, so no lock is needed here.
 #pragma once
 
 #include "framework/widgets/Widget.h"
