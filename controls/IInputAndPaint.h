@@ -24,7 +24,7 @@ public:
     // True (and the request cleared) when the toolkit wants a repaint: a
     // visible object is dirty, or the scene changed since the last call.
     virtual bool TakeRepaintRequest() = 0;
-    // Every later paint draws the whole scene, not only what changed.
+    // The next paint draws the whole scene, not only what changed.
     virtual void NotifyFullRepaint() = 0;
     // Paints the scene (what changed, or everything) into `g`.
     virtual void DrawAll(Zolt::Graphics* g) = 0;
