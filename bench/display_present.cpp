@@ -1,6 +1,7 @@
 // Cost of presenting one 1024 x 768 frame in a window: the Blt of the draw
-// surface onto the primary and the hand-over of the primary to the headless
-// presenter (which copies it, as the real one uploads it into its texture).
+// surface onto the window's area of the primary, which the headless
+// presenter converts into its frame in one pass, as the real one converts it
+// into the window surface.
 // Each case also times a plain memcpy of the same number of bytes in the same
 // run and reports the ratio, so that numbers from different machines compare.
 #include "framework/graphics/DDImage.h"

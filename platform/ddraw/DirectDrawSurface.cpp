@@ -29,6 +29,50 @@ bool Overlaps(const RECT& a, const RECT& b)
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
+bool Contains(const RECT& outer, const RECT& inner)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool SameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Packs 0xAARRGGBB into a layout as PixelLayout::FromArgb does, with the
+// channel positions worked out once instead of at every pixel.
+class ArgbPacker {
+public:
+    explicit ArgbPacker(const ddraw::PixelLayout& layout)
+        : red_(layout.red), green_(layout.green), blue_(layout.blue), alpha_(layout.alpha)
+    {
+    }
+    uint32_t operator()(uint32_t argb) const
+    {
+        return red_(argb >> 16 & 0xFF) | green_(argb >> 8 & 0xFF) | blue_(argb & 0xFF) | alpha_(argb >> 24);
+    }
+
+private:
+    struct Channel {
+        explicit Channel(DWORD mask)
+            : mask(mask), bits(ddraw::PixelLayout::BitCount(mask)), low(ddraw::PixelLayout::LowestBit(mask))
+        {
+        }
+        uint32_t operator()(uint32_t value) const
+        {
+            if (!mask)
+                return 0;
+            const uint32_t v = bits >= 8 ? value << (bits - 8) : value >> (8 - bits);
+            return (v << low) & mask;
+        }
+        DWORD mask;
+        int bits;
+        int low;
+    };
+    Channel red_, green_, blue_, alpha_;
+};
+
 } // namespace
 
 int DirectDrawSurface::PitchFor(int width, int bytesPerPixel)
@@ -49,10 +93,14 @@ DirectDrawSurface* DirectDrawSurface::FromDC(HDC dc)
 DirectDrawSurface::DirectDrawSurface(const Setup& setup)
     : width_(setup.width), height_(setup.height), pitch_(PitchFor(setup.width, setup.layout.BytesPerPixel())),
       layout_(setup.layout), caps_(setup.caps), caps2_(setup.caps2), implicit_(setup.implicit),
-      videoBytes_(setup.videoBytes), modeGeneration_(DisplayMachine::Instance().ModeGeneration()), link_(setup.link),
-      pixels_(size_t(pitch_) * size_t(height_), 0)
+      videoBytes_(setup.videoBytes), modeGeneration_(DisplayMachine::Instance().ModeGeneration()), link_(setup.link)
 {
-    FillPadding();
+    // A windowed primary stands for the whole desktop, yet its frames go
+    // from the draw surface straight to the window: its memory is made when
+    // something first reads or writes it, not before the first frame.
+    const bool windowedPrimary = (caps_ & DDSCAPS_PRIMARYSURFACE) && !(caps_ & DDSCAPS_FLIP) && !implicit_;
+    if (!windowedPrimary)
+        Settle();
     DisplayMachine::Instance().RegisterSurface(this);
     if (link_) link_->surfaces.insert(this);
 }
@@ -60,7 +108,7 @@ DirectDrawSurface::DirectDrawSurface(const Setup& setup)
 DirectDrawSurface::~DirectDrawSurface()
 {
     DisplayMachine& machine = DisplayMachine::Instance();
-    machine.UnregisterSurface(this);
+    machine.UnregisterSurface(this); // forgets a picture it still owed
     if (dcOut_) {
         std::lock_guard lock(gDcMutex);
         gDcSurfaces.erase(this);
@@ -100,7 +148,44 @@ ULONG DirectDrawSurface::Release()
     return left;
 }
 
-void DirectDrawSurface::FillPadding()
+void DirectDrawSurface::Settle() const
+{
+    if (!allocated_) {
+        pixels_.assign(size_t(pitch_) * size_t(height_), 0);
+        allocated_ = true;
+        FillPadding();
+    }
+    if (!shownOnly_.pending)
+        return;
+    shownOnly_.pending = false;
+    DisplayMachine& machine = DisplayMachine::Instance();
+    machine.ForgetShownOnly(this);
+    const RECT& area = shownOnly_.area;
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    std::vector<uint32_t> shown(size_t(width) * size_t(height));
+    // A presenter that lost the picture (a new one, a window surface made
+    // anew) leaves the memory as it was: the next frame covers it.
+    if (!machine.ReadShown(shownOnly_.window, area, shown.data()))
+        return;
+    const int bytes = layout_.BytesPerPixel();
+    const bool xrgb = layout_.SameAs(ddraw::PixelLayout::Xrgb8888());
+    const ArgbPacker pack(layout_);
+    const uint32_t* in = shown.data();
+    for (int y = 0; y < height; ++y, in += width) {
+        uint8_t* out = pixels_.data() + size_t(area.top + y) * size_t(pitch_) + size_t(area.left) * size_t(bytes);
+        for (int x = 0; x < width; ++x, out += bytes) {
+            if (xrgb) {
+                const uint32_t v = in[x] & 0xFFFFFFu;
+                std::memcpy(out, &v, 4);
+            } else {
+                ddraw::StorePixel(out, bytes, pack(in[x]));
+            }
+        }
+    }
+}
+
+void DirectDrawSurface::FillPadding() const
 {
     int used = width_ * layout_.BytesPerPixel();
     for (int y = 0; y < height_; ++y)
@@ -109,6 +194,7 @@ void DirectDrawSurface::FillPadding()
 
 bool DirectDrawSurface::PaddingIntact() const
 {
+    Settle();
     int used = width_ * layout_.BytesPerPixel();
     for (int y = 0; y < height_; ++y) {
         const uint8_t* row = pixels_.data() + size_t(y) * size_t(pitch_);
@@ -167,6 +253,7 @@ template <class Desc> HRESULT DirectDrawSurface::LockInto(RECT* rect, Desc* desc
     if (HRESULT hr = DisplayMachine::Instance().TakeFailure("Lock"); FAILED(hr)) return hr;
     if (!desc || desc->dwSize != sizeof(Desc)) return DDERR_INVALIDPARAMS;
     if (lost_) return DDERR_SURFACELOST;
+    Settle();
     RECT area = rect ? *rect : RECT{0, 0, width_, height_};
     if (area.left < 0 || area.top < 0 || area.right > width_ || area.bottom > height_ || area.left >= area.right ||
         area.top >= area.bottom)
@@ -295,6 +382,7 @@ HRESULT DirectDrawSurface::GetDC(HDC* dc)
     if (lost_) return DDERR_SURFACELOST;
     if (dcOut_) return DDERR_DCALREADYCREATED;
     if (!locks_.empty()) return DDERR_SURFACEBUSY;
+    Settle();
     dcOut_ = true;
     {
         std::lock_guard lock(gDcMutex);
@@ -404,6 +492,12 @@ HRESULT DirectDrawSurface::Restore()
     if (implicit_) return DDERR_IMPLICITLYCREATED;
     if (modeGeneration_ != DisplayMachine::Instance().ModeGeneration()) return DDERR_WRONGMODE;
     lost_ = false;
+    // What went to the window before the loss is not owed any more.
+    if (shownOnly_.pending) {
+        shownOnly_.pending = false;
+        DisplayMachine::Instance().ForgetShownOnly(this);
+    }
+    Settle();
     ScrambleContents();
     if (backBuffer_) {
         backBuffer_->lost_ = false;
@@ -437,27 +531,60 @@ HRESULT DirectDrawSurface::FlipToOriginal()
     return DD_OK;
 }
 
+bool DirectDrawSurface::VisibleArea(HWND& window, RECT& area, bool& fullScreen) const
+{
+    fullScreen = link_->IsFullScreen();
+    window = link_->window;
+    if (clipper_ && clipper_->Window()) window = clipper_->Window();
+    area = RECT{0, 0, width_, height_};
+    if (fullScreen || !window) return true;
+    // A window that shows nothing (minimised, or gone) gets no present.
+    RECT client;
+    if (!DisplayMachine::Instance().GetClientArea(window, client)) return false;
+    area.left = std::max(area.left, client.left);
+    area.top = std::max(area.top, client.top);
+    area.right = std::min(area.right, client.right);
+    area.bottom = std::min(area.bottom, client.bottom);
+    return area.left < area.right && area.top < area.bottom;
+}
+
 void DirectDrawSurface::PresentIfVisible()
 {
     if (!IsVisiblePrimary() || lost_) return;
-    DisplayMachine& machine = DisplayMachine::Instance();
-    bool fullScreen = link_->IsFullScreen();
-    HWND window = link_->window;
-    if (clipper_ && clipper_->Window()) window = clipper_->Window();
-    RECT source{0, 0, width_, height_};
-    RECT area;
-    if (!fullScreen && window) {
-        // A window that shows nothing (minimised, or gone) gets no present.
-        if (!machine.GetClientArea(window, area)) return;
-        source.left = std::max(source.left, area.left);
-        source.top = std::max(source.top, area.top);
-        source.right = std::min(source.right, area.right);
-        source.bottom = std::min(source.bottom, area.bottom);
-        if (source.left >= source.right || source.top >= source.bottom) return;
-    }
+    HWND window = nullptr;
+    RECT source;
+    bool fullScreen = false;
+    if (!VisibleArea(window, source, fullScreen)) return;
+    Settle();
     ddraw::SurfaceView view{pixels_.data(), width_, height_, pitch_, layout_,
                             palette_ ? palette_->Argb().data() : nullptr};
-    machine.Present(window, view, source, fullScreen);
+    DisplayMachine::Instance().Present(window, view, source, fullScreen);
+}
+
+bool DirectDrawSurface::PresentThrough(const RECT& dest, const RECT& target, DirectDrawSurface& source,
+                                       const RECT& from)
+{
+    if (!IsVisiblePrimary() || lost_ || &source == this || layout_.IsPalettised()) return false;
+    if (dest.right - dest.left != from.right - from.left || dest.bottom - dest.top != from.bottom - from.top)
+        return false;
+    HWND window = nullptr;
+    RECT area;
+    bool fullScreen = false;
+    if (!VisibleArea(window, area, fullScreen) || fullScreen || !window) return false;
+    // Only a copy that covers everything the window shows: after a smaller
+    // one the window would show more than the copy, taken from the memory.
+    if (!SameRect(target, area)) return false;
+    // Owed pixels outside the new picture (the window moved) are taken back
+    // before the presenter shows something else.
+    if (shownOnly_.pending && !Contains(area, shownOnly_.area)) Settle();
+    source.Settle();
+    const RECT fromArea{target.left + from.left - dest.left, target.top + from.top - dest.top,
+                        target.right + from.left - dest.left, target.bottom + from.top - dest.top};
+    const ddraw::SurfaceView view{source.pixels_.data(), source.width_, source.height_, source.pitch_,
+                                  source.layout_, nullptr};
+    if (!DisplayMachine::Instance().PresentDirect(this, window, view, fromArea, area)) return false;
+    shownOnly_ = ShownOnly{true, window, area};
+    return true;
 }
 
 } // namespace platform

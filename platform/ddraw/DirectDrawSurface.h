@@ -2,7 +2,9 @@
 // format asked for) with a padded pitch, locks, blits, colour keys, a flip
 // chain, a clipper, device-context access, and the lost state that a display
 // change or a test provokes. The primary shows itself through the machine's
-// presenter whenever its pixels change (blit, unlock, flip, released DC).
+// presenter whenever its pixels change (blit, unlock, flip, released DC); a
+// windowed frame copied whole onto it goes to the window in one pass and
+// reaches the primary's memory only when that is next used (Settle).
 //
 // Both the first-version and the seventh-version surface interfaces are this
 // one class; the overloads taking DDSURFACEDESC / DDSCAPS serve the first.
@@ -99,14 +101,28 @@ public:
     int Pitch() const { return pitch_; }
     const ddraw::PixelLayout& Layout() const { return layout_; }
     DWORD Caps() const { return caps_; }
-    const uint8_t* Pixels() const { return pixels_.data(); }
+    const uint8_t* Pixels() const
+    {
+        Settle();
+        return pixels_.data();
+    }
     DirectDrawPalette* Palette() const { return palette_; }
-    uint8_t* Pixels() { return pixels_.data(); }
+    uint8_t* Pixels()
+    {
+        Settle();
+        return pixels_.data();
+    }
     bool IsLockedOrBusy() const { return !locks_.empty() || dcOut_; }
     // False once anything wrote into the padding at the end of a row.
     bool PaddingIntact() const;
     // Shows the primary's pixels (no-op for other surfaces).
     void PresentIfVisible();
+    // Brings the memory up to what it holds for its users: a windowed
+    // primary gets its memory at first use, and takes back from the
+    // presenter a picture that went from another surface straight to the
+    // window (see PresentThrough). Called by every operation that reads or
+    // partly writes the pixels; cheap when there is nothing to do.
+    void Settle() const;
     // Flips the chain back so that the buffer that was the primary at
     // creation (the one the system draws on) is in front again.
     HRESULT FlipToOriginal();
@@ -125,7 +141,16 @@ private:
     {
         return pixels_.data() + size_t(y) * size_t(pitch_) + size_t(x) * size_t(layout_.BytesPerPixel());
     }
-    void FillPadding();
+    // A straight copy of the window's whole visible area from another
+    // surface onto the visible windowed primary is converted from that
+    // surface into the window in one pass; the primary's memory for the area
+    // is left behind and settled when next used. False (nothing done) when
+    // the copy does not qualify or the presenter cannot show it that way.
+    bool PresentThrough(const RECT& dest, const RECT& target, DirectDrawSurface& source, const RECT& from);
+    // The window and the part of the primary (desktop coordinates) that a
+    // present shows; false when nothing would be shown.
+    bool VisibleArea(HWND& window, RECT& area, bool& fullScreen) const;
+    void FillPadding() const;
     void ScrambleContents();
     HRESULT CopyPixels(const RECT& dest, const RECT& clippedDest, DirectDrawSurface& source, const RECT& sourceRect,
                        const DDCOLORKEY* sourceKey, const DDCOLORKEY* destKey);
@@ -142,7 +167,16 @@ private:
     size_t videoBytes_;
     unsigned modeGeneration_;
     std::shared_ptr<ddraw::DeviceLink> link_;
-    std::vector<uint8_t> pixels_;
+    // Filled on demand (Settle), also through const access: a windowed
+    // primary starts without memory, and may owe the area `shownOnly_` names.
+    struct ShownOnly {
+        bool pending = false;
+        HWND window = nullptr;
+        RECT area{0, 0, 0, 0}; // desktop coordinates
+    };
+    mutable std::vector<uint8_t> pixels_;
+    mutable bool allocated_ = false;
+    mutable ShownOnly shownOnly_;
     std::vector<RECT> locks_;
     bool dcOut_ = false;
     bool lost_ = false;

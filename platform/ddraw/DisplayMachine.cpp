@@ -24,6 +24,7 @@ DisplayMachine::DisplayMachine() { Reset(); }
 void DisplayMachine::Reset()
 {
     std::lock_guard lock(mutex_);
+    SettleShownOnly();
     lastDesktop_ = DesktopLocked();
     current_ = lastDesktop_;
     modeChanged_ = false;
@@ -200,6 +201,7 @@ void DisplayMachine::UnregisterSurface(DirectDrawSurface* surface)
 {
     std::lock_guard lock(mutex_);
     surfaces_.erase(surface);
+    if (shownOnly_ == surface) shownOnly_ = nullptr;
 }
 
 void DisplayMachine::LoseAllSurfaces()
@@ -211,6 +213,8 @@ void DisplayMachine::LoseAllSurfaces()
 void DisplayMachine::InstallPresenter(std::unique_ptr<DisplayPresenter> presenter)
 {
     std::lock_guard lock(mutex_);
+    // The picture a primary owes is read back from the presenter that has it.
+    SettleShownOnly();
     presenter_ = presenter ? std::move(presenter) : std::make_unique<HeadlessPresenter>();
 }
 
@@ -235,7 +239,39 @@ void DisplayMachine::SetFullScreen(HWND window, bool fullScreen, int width, int 
 void DisplayMachine::Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen)
 {
     std::lock_guard lock(mutex_);
+    // The primary presenting here has settled itself; another one that owes
+    // takes its picture back before the presenter shows something else.
+    SettleShownOnly();
     presenter_->Present(window, primary, source, fullScreen);
+}
+
+bool DisplayMachine::PresentDirect(const DirectDrawSurface* primary, HWND window, const SurfaceView& pixels,
+                                   const RECT& from, const RECT& area)
+{
+    std::lock_guard lock(mutex_);
+    if (shownOnly_ != primary) SettleShownOnly();
+    if (!presenter_->PresentDirect(window, pixels, from, area)) return false;
+    shownOnly_ = primary;
+    return true;
+}
+
+bool DisplayMachine::ReadShown(HWND window, const RECT& area, uint32_t* out)
+{
+    std::lock_guard lock(mutex_);
+    return presenter_->ReadShown(window, area, out);
+}
+
+void DisplayMachine::ForgetShownOnly(const DirectDrawSurface* primary)
+{
+    std::lock_guard lock(mutex_);
+    if (shownOnly_ == primary) shownOnly_ = nullptr;
+}
+
+void DisplayMachine::SettleShownOnly()
+{
+    // Settle() comes back through ForgetShownOnly.
+    if (const DirectDrawSurface* owing = shownOnly_) owing->Settle();
+    shownOnly_ = nullptr;
 }
 
 } // namespace platform::ddraw

@@ -89,6 +89,14 @@ public:
     bool GetClientArea(HWND window, RECT& area);
     void SetFullScreen(HWND window, bool fullScreen, int width, int height);
     void Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen);
+    // A frame shown from another surface in place of `primary`, which owes
+    // its memory of the area from then on (DirectDrawSurface::Settle); one
+    // primary at a time owes: another is settled before anything else is
+    // presented or the presenter changes.
+    bool PresentDirect(const DirectDrawSurface* primary, HWND window, const SurfaceView& pixels, const RECT& from,
+                       const RECT& area);
+    bool ReadShown(HWND window, const RECT& area, uint32_t* out);
+    void ForgetShownOnly(const DirectDrawSurface* primary);
 
 private:
     DisplayMachine();
@@ -108,6 +116,8 @@ private:
     DWORD videoFree_ = 0;
     std::set<DirectDrawSurface*> surfaces_;
     std::unique_ptr<DisplayPresenter> presenter_;
+    const DirectDrawSurface* shownOnly_ = nullptr; // the primary that owes the presented picture
+    void SettleShownOnly();
 };
 
 } // namespace platform::ddraw

@@ -65,6 +65,18 @@ public:
     // windowed, the whole mode in full screen) in the window. In full screen
     // the real back end scales it into the screen, pillar- or letter-boxed.
     virtual void Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen) = 0;
+
+    // Windowed, shows `from` (a rectangle of `pixels`, a surface in the
+    // primary's format) as the window's visible part `area` of the primary
+    // (desktop coordinates, the same size), converting once, without the
+    // primary's memory. False when this presenter cannot: the caller then
+    // copies into the primary and presents that.
+    virtual bool PresentDirect(HWND, const SurfaceView&, const RECT& /*from*/, const RECT& /*area*/) { return false; }
+
+    // What the window shows of `area` since the last PresentDirect, as
+    // 0xAARRGGBB rows of the area's width at `out`; false when the presenter
+    // no longer has that picture.
+    virtual bool ReadShown(HWND, const RECT& /*area*/, uint32_t* /*out*/) { return false; }
 };
 
 // The largest rectangle of the source's shape that fits inside (width x

@@ -2,6 +2,8 @@
 
 #include "platform/ddraw/DisplayMachine.h"
 
+#include <algorithm>
+
 namespace platform::ddraw {
 
 HWND HeadlessPresenter::CreateWindow(const RECT& area)
@@ -50,6 +52,33 @@ void HeadlessPresenter::Present(HWND window, const SurfaceView& primary, const R
     frame_.pixels.resize(size_t(frame_.width) * size_t(frame_.height));
     ConvertRows(primary, source, frame_.pixels.data());
     ++presents_;
+}
+
+bool HeadlessPresenter::PresentDirect(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& area)
+{
+    frame_.window = window;
+    frame_.fullScreen = false;
+    frame_.source = area;
+    frame_.width = area.right - area.left;
+    frame_.height = area.bottom - area.top;
+    frame_.pixels.resize(size_t(frame_.width) * size_t(frame_.height));
+    ConvertRows(pixels, from, frame_.pixels.data());
+    ++presents_;
+    return true;
+}
+
+bool HeadlessPresenter::ReadShown(HWND window, const RECT& area, uint32_t* out)
+{
+    const RECT& shown = frame_.source;
+    if (frame_.window != window || frame_.fullScreen || area.left < shown.left || area.top < shown.top ||
+        area.right > shown.right || area.bottom > shown.bottom)
+        return false;
+    const int width = area.right - area.left;
+    for (LONG y = area.top; y < area.bottom; ++y, out += width) {
+        const uint32_t* row = frame_.pixels.data() + size_t(y - shown.top) * size_t(frame_.width);
+        std::copy(row + (area.left - shown.left), row + (area.right - shown.left), out);
+    }
+    return true;
 }
 
 } // namespace platform::ddraw

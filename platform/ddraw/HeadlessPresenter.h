@@ -1,6 +1,8 @@
 // The presenter of tests and CI: no window; the client areas of pretend
 // windows are set by tests, and every present is kept in memory (as
-// 0xAARRGGBB pixels) so that tests can read back what the screen showed.
+// 0xAARRGGBB pixels) so that tests can read back what the screen showed. A
+// frame shown straight from the draw surface is kept the same way, with the
+// primary's rectangle it stands for.
 //
 // Threads: any; guarded by the display machine's lock, under which the
 // machine calls it and DDrawTesting reads it.
@@ -14,7 +16,7 @@
 
 namespace platform::ddraw {
 
-class HeadlessPresenter final : public DisplayPresenter {
+class HeadlessPresenter : public DisplayPresenter {
 public:
     struct Frame {
         HWND window = nullptr;
@@ -39,6 +41,8 @@ public:
     bool GetClientArea(HWND window, RECT& area) override;
     void SetFullScreen(HWND window, bool fullScreen, int width, int height) override;
     void Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen) override;
+    bool PresentDirect(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& area) override;
+    bool ReadShown(HWND window, const RECT& area, uint32_t* out) override;
 
 private:
     struct Window {

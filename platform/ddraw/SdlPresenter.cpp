@@ -89,19 +89,66 @@ void SdlPresenter::Present(HWND window, const SurfaceView& primary, const RECT& 
         // The common case: converted once, straight into the window.
         SDL_Surface* surface = SDL_GetWindowSurface(frameTarget_);
         if (SDL_Surface* direct = DirectTarget(surface, frameWidth_, frameHeight_, fullScreen)) {
-            if (SDL_MUSTLOCK(direct)) SDL_LockSurface(direct);
-            ConvertRows(primary, source, static_cast<uint32_t*>(direct->pixels), direct->pitch / 4);
-            if (SDL_MUSTLOCK(direct)) SDL_UnlockSurface(direct);
-            SDL_Rect area{0, 0, frameWidth_, frameHeight_};
-            SDL_UpdateWindowSurfaceRects(frameTarget_, &area, 1);
-            pending_ = false;
+            ShowDirect(frameTarget_, direct, primary, source);
             return;
         }
     }
+    directTarget_ = nullptr;
+    directSurface_ = nullptr;
     frame_.resize(size_t(frameWidth_) * size_t(frameHeight_));
     ConvertRows(primary, source, frame_.data());
     pending_ = true;
     if (onOwner) Render();
+}
+
+bool SdlPresenter::PresentDirect(HWND window, const SurfaceView& pixels, const RECT& from, const RECT&)
+{
+    // SDL draws only on the thread that made the presenter.
+    if (std::this_thread::get_id() != owner_) return false;
+    SDL_Window* target = TargetFor(window, true);
+    if (!target) return false;
+    const int width = from.right - from.left;
+    const int height = from.bottom - from.top;
+    SDL_Surface* direct = DirectTarget(SDL_GetWindowSurface(target), width, height, false);
+    if (!direct || width <= 0 || height <= 0) return false;
+    frameTarget_ = target;
+    frameWidth_ = width;
+    frameHeight_ = height;
+    frameFullScreen_ = false;
+    ShowDirect(target, direct, pixels, from);
+    return true;
+}
+
+void SdlPresenter::ShowDirect(SDL_Window* target, SDL_Surface* surface, const SurfaceView& view, const RECT& source)
+{
+    if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+    ConvertRows(view, source, static_cast<uint32_t*>(surface->pixels), surface->pitch / 4);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    SDL_Rect area{0, 0, source.right - source.left, source.bottom - source.top};
+    SDL_UpdateWindowSurfaceRects(target, &area, 1);
+    pending_ = false;
+    directTarget_ = target;
+    directSurface_ = surface;
+}
+
+bool SdlPresenter::ReadShown(HWND window, const RECT& area, uint32_t* out)
+{
+    if (std::this_thread::get_id() != owner_) return false;
+    SDL_Window* target = TargetFor(window, false);
+    // Only while the window surface that took the picture is still the
+    // window's (SDL makes a new one when the window's size changes).
+    if (!target || target != directTarget_ || SDL_GetWindowSurface(target) != directSurface_) return false;
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width > directSurface_->w || height > directSurface_->h) return false;
+    if (SDL_MUSTLOCK(directSurface_)) SDL_LockSurface(directSurface_);
+    for (int y = 0; y < height; ++y, out += width) {
+        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(directSurface_->pixels) +
+                                                            size_t(y) * size_t(directSurface_->pitch));
+        for (int x = 0; x < width; ++x) out[x] = row[x] | 0xFF000000u;
+    }
+    if (SDL_MUSTLOCK(directSurface_)) SDL_UnlockSurface(directSurface_);
+    return true;
 }
 
 SDL_Surface* SdlPresenter::DirectTarget(SDL_Surface* surface, int width, int height, bool fullScreen) const

@@ -1,7 +1,8 @@
 // The real presenter: shows the primary in an SDL window through the
 // window's own surface, with no renderer (and so no GL stack) at all.
-// Windowed, the window's client area of the primary is converted straight
-// into the window surface 1:1; in full screen (or in a window smaller than
+// Windowed, a frame copied whole onto the window's area of the primary is
+// converted from the draw surface straight into the window surface 1:1
+// (PresentDirect), and any other present from the primary the same way; in full screen (or in a window smaller than
 // the picture) the mode's picture is scaled into the window keeping its
 // shape, with black bars at the sides or top and bottom.
 //
@@ -45,12 +46,17 @@ public:
     bool GetClientArea(HWND window, RECT& area) override;
     void SetFullScreen(HWND window, bool fullScreen, int width, int height) override;
     void Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen) override;
+    bool PresentDirect(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& area) override;
+    bool ReadShown(HWND window, const RECT& area, uint32_t* out) override;
 
 private:
     SDL_Window* TargetFor(HWND window, bool create);
     // The window surface when the picture goes into it 1:1 as 32-bit
     // pixels; null when it must be scaled or converted.
     SDL_Surface* DirectTarget(SDL_Surface* surface, int width, int height, bool fullScreen) const;
+    // Converts `source` of the view into the window surface at (0, 0) and
+    // shows that part; the window surface then holds the picture.
+    void ShowDirect(SDL_Window* target, SDL_Surface* surface, const SurfaceView& view, const RECT& source);
     // Shows frame_ in frameTarget_, scaled to fit when needed.
     void Render();
 
@@ -67,6 +73,9 @@ private:
     int frameHeight_ = 0;
     bool frameFullScreen_ = false;
     bool pending_ = false;
+    // The last picture went 1:1 into this window's surface (not frame_).
+    SDL_Window* directTarget_ = nullptr;
+    SDL_Surface* directSurface_ = nullptr;
 };
 
 } // namespace platform::ddraw

@@ -119,6 +119,7 @@ HRESULT DirectDrawSurface::Blt(RECT* destRect, DirectDrawSurface* source, RECT* 
 
     if (flags & DDBLT_COLORFILL) {
         if (IsEmpty(target)) return DD_OK;
+        Settle();
         FillPixels(target, fx->dwFillColor & layout_.ValueMask());
         PresentIfVisible();
         return DD_OK;
@@ -146,6 +147,9 @@ HRESULT DirectDrawSurface::Blt(RECT* destRect, DirectDrawSurface* source, RECT* 
         destKey = &destKey_;
     }
     if (IsEmpty(target)) return DD_OK;
+    if (!sourceKey && !destKey && PresentThrough(dest, target, *source, from)) return DD_OK;
+    Settle();
+    source->Settle();
     CopyPixels(dest, target, *source, from, sourceKey, destKey);
     PresentIfVisible();
     return DD_OK;
@@ -177,6 +181,8 @@ HRESULT DirectDrawSurface::BltFast(DWORD x, DWORD y, DirectDrawSurface* source, 
         if (!hasDestKey_) return DDERR_NOCOLORKEY;
         destKey = &destKey_;
     }
+    Settle();
+    source->Settle();
     CopyPixels(dest, dest, *source, from, sourceKey, destKey);
     PresentIfVisible();
     return DD_OK;
