@@ -48,7 +48,6 @@ void GameImpl::Initialize()
         factory_->ReleaseFont(font);
     }
     CreateHomePageButton();
-    exitDialog_ = std::make_unique<ExitDialog>(this);
     click_ = std::make_unique<ClickSound>(factory_);
 }
 
@@ -59,6 +58,8 @@ void GameImpl::MakeLaterScreens()
     laterScreensMade_ = true;
     setupRulesMgr_->Create();
     gameMgr_->Create();
+    // Only the table asks before leaving; its question comes with it.
+    exitDialog_ = std::make_unique<ExitDialog>(this);
 }
 
 void GameImpl::CreateTable()

@@ -105,6 +105,7 @@ public:
     SetupRulesMgr& GetSetupRulesMgr() const { return *setupRulesMgr_; }
     // Null before Initialize.
     GameMgr* GetGameMgr() const { return gameMgr_.get(); }
+    // Null until the player first leaves the start screen.
     ExitDialog* GetExitDialog() const { return exitDialog_.get(); }
     ControlLibrary::IButtonVO* GetHomePageButton() const { return homePageButton_; }
 

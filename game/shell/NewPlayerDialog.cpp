@@ -55,11 +55,18 @@ NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) :
         nameEntry_->SetMaxLength(uint16_t(kMaxProfileNameLength));
         nameEntry_->SetFaceHidden(true);
     }
-    errorDialog_ = std::make_unique<ErrorDialog>(this);
+    // The error dialog is made when a name is first refused.
     LayoutControls();
 }
 
 NewPlayerDialog::~NewPlayerDialog() = default;
+
+ErrorDialog& NewPlayerDialog::GetErrorDialog()
+{
+    if (!errorDialog_)
+        errorDialog_ = std::make_unique<ErrorDialog>(this);
+    return *errorDialog_;
+}
 
 void NewPlayerDialog::LayoutControls()
 {
@@ -78,7 +85,7 @@ void NewPlayerDialog::LayoutControls()
 void NewPlayerDialog::OnDialogShown(uint32_t dialogId, bool shown)
 {
     const bool opened = dialogId == GetId() && shown;
-    const bool backFromError = dialogId == errorDialog_->GetId() && !shown;
+    const bool backFromError = errorDialog_ && dialogId == errorDialog_->GetId() && !shown;
     if (!opened && !backFromError)
         return;
     if (nameEntry_) {
@@ -110,7 +117,7 @@ void NewPlayerDialog::Confirm()
     auto profile = std::make_unique<Profile>();
     profile->name = name;
     if (!ProfileList::Instance()->Add(profile.get())) {
-        errorDialog_->Show(true);
+        GetErrorDialog().Show(true);
         return;
     }
     profile.release()->SetActive(true);
@@ -143,12 +150,13 @@ void NewPlayerDialog::OnKeyDown(uint32_t id, uint32_t key)
 
 void NewPlayerDialog::CloseErrorDialog()
 {
-    errorDialog_->Show(false);
+    if (errorDialog_)
+        errorDialog_->Show(false);
 }
 
 bool NewPlayerDialog::InFront() const
 {
-    return IsVisible() && DialogObject().IsEnabled() && !errorDialog_->IsVisible();
+    return IsVisible() && DialogObject().IsEnabled() && !(errorDialog_ && errorDialog_->IsVisible());
 }
 
 } // namespace Gamespace

@@ -53,7 +53,8 @@ public:
     ControlLibrary::IButtonVO* OkButton() const { return okButton_; }
     ControlLibrary::IButtonVO* CancelButton() const { return cancelButton_; }
     ControlLibrary::IEditBoxVO* NameEntry() const { return nameEntry_; }
-    ErrorDialog& GetErrorDialog() const { return *errorDialog_; }
+    // Made at the first call.
+    ErrorDialog& GetErrorDialog();
     void CloseErrorDialog();
 
 private:

@@ -44,10 +44,17 @@ ProfilesDialog::ProfilesDialog(ControlLibrary::DialogMessageObserver* owner) : K
             button->SetFonts({nameFont, nullptr, nullptr, nullptr});
     }
     newPlayerDialog_ = std::make_unique<NewPlayerDialog>(this);
-    deletePlayerDialog_ = std::make_unique<DeletePlayerDialog>(this);
+    // The question before deleting a player is made when first asked.
 }
 
 ProfilesDialog::~ProfilesDialog() = default;
+
+DeletePlayerDialog& ProfilesDialog::GetDeletePlayerDialog()
+{
+    if (!deletePlayerDialog_)
+        deletePlayerDialog_ = std::make_unique<DeletePlayerDialog>(this);
+    return *deletePlayerDialog_;
+}
 
 void ProfilesDialog::LayoutControls()
 {
@@ -76,7 +83,7 @@ void ProfilesDialog::OnMouseUp(uint32_t id, int32_t /*button*/)
     if (newButton_ && id == newButton_->GetId()) {
         newPlayerDialog_->Show(true);
     } else if (deleteButton_ && id == deleteButton_->GetId()) {
-        deletePlayerDialog_->Show(true);
+        GetDeletePlayerDialog().Show(true);
     } else if (okButton_ && id == okButton_->GetId()) {
         DialogObject().SetVisible(false);
     } else if (Profile* chosen = ProfileList::Instance()->At(size_t(named - nameButtons_.begin()))) {
@@ -102,7 +109,8 @@ void ProfilesDialog::OnDialogShown(uint32_t dialogId, bool shown)
         return;
     const bool opened = dialogId == GetId() && shown;
     const bool backFromDialog =
-        !shown && (dialogId == newPlayerDialog_->GetId() || dialogId == deletePlayerDialog_->GetId());
+        !shown && (dialogId == newPlayerDialog_->GetId() ||
+                   (deletePlayerDialog_ && dialogId == deletePlayerDialog_->GetId()));
     if (opened || backFromDialog)
         Rebuild();
 }
@@ -114,7 +122,8 @@ void ProfilesDialog::Close()
     closing_ = true;
     newPlayerDialog_->CloseErrorDialog();
     newPlayerDialog_->Show(false);
-    deletePlayerDialog_->Show(false);
+    if (deletePlayerDialog_)
+        deletePlayerDialog_->Show(false);
     Show(false);
     closing_ = false;
 }

@@ -48,7 +48,8 @@ public:
     ControlLibrary::IButtonVO* OkButton() const { return okButton_; }
     ControlLibrary::IButtonVO* NameButton(size_t i) const { return nameButtons_[i]; }
     NewPlayerDialog& GetNewPlayerDialog() const { return *newPlayerDialog_; }
-    DeletePlayerDialog& GetDeletePlayerDialog() const { return *deletePlayerDialog_; }
+    // Made at the first call.
+    DeletePlayerDialog& GetDeletePlayerDialog();
 
 protected:
     uint32_t ReturnButtonId() const override;

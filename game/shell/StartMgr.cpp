@@ -130,8 +130,16 @@ void StartMgr::Create()
     CreateTimers();
     profilesDialog_ = std::make_unique<ProfilesDialog>(this);
     profilesDialog_->DialogObject().SetSize(kProfilesDialogWidth, kProfilesDialogHeight);
-    optionsDialog_ = std::make_unique<OptionsDialog>(this);
+    // The options dialog is made when it is first asked for: its pictures
+    // are not on the first screen, which is drawn without waiting for them.
     PlaceControls();
+}
+
+OptionsDialog* StartMgr::GetOptionsDialog()
+{
+    if (!optionsDialog_ && factory_)
+        optionsDialog_ = std::make_unique<OptionsDialog>(this);
+    return optionsDialog_.get();
 }
 
 void StartMgr::CreateButtons()
@@ -342,7 +350,7 @@ void StartMgr::OnMouseUp(uint32_t id, int32_t /*button*/)
         break;
     case kOptions:
         clickSound_->Play();
-        optionsDialog_->Show(true);
+        GetOptionsDialog()->Show(true);
         break;
     case kClose:
         if (observer_)

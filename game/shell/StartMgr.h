@@ -96,7 +96,8 @@ public:
     ControlLibrary::IButtonVO* GetButton(Button which) const { return buttons_[which]; }
     ControlLibrary::ILinkVO* GetNewsLink() const { return newsLink_; }
     ProfilesDialog* GetProfilesDialog() const { return profilesDialog_.get(); }
-    OptionsDialog* GetOptionsDialog() const { return optionsDialog_.get(); }
+    // Made at the first call after Create (null before).
+    OptionsDialog* GetOptionsDialog();
     NewsFetcher* GetNewsFetcher() const { return newsFetcher_.get(); }
 
 private:

@@ -4,8 +4,10 @@
 // the screen leave nothing behind.
 #include "controls/IButtonVO.h"
 #include "controls/ILinkVO.h"
-#include "game/shell/Options.h"
+#include "game/shell/DeletePlayerDialog.h"
+#include "game/shell/ErrorDialog.h"
 #include "game/shell/NewPlayerDialog.h"
+#include "game/shell/Options.h"
 #include "game/shell/OptionsDialog.h"
 #include "game/shell/ProfilesDialog.h"
 #include "game/shell/StartMgr.h"
@@ -14,6 +16,7 @@
 #include "tests/support/WaitUntil.h"
 #include "timing/TimeSystem_impl.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -98,6 +101,30 @@ TEST_F(StartScreen, EachModeIsWrittenIntoThePlayerAndFinishesTheScreen)
     }
     EXPECT_EQ(owner_.done, std::vector<uint32_t>(4, StartMgr::kModuleId));
     EXPECT_EQ(Clicks(), 4u);
+}
+
+TEST_F(StartScreen, TheFirstScreenLoadsNoPictureOfADialogUntilItIsShown)
+{
+    const auto loaded = [&](const char* name) {
+        const auto& loads = host_->imageLoads;
+        return std::find(loads.begin(), loads.end(), name) != loads.end();
+    };
+    screen_.Create();
+    screen_.Show();
+    Pass(5);
+    ASSERT_TRUE(screen_.GetProfilesDialog()->GetNewPlayerDialog().IsVisible());
+    EXPECT_FALSE(loaded(OptionsDialog::kBackground));
+    EXPECT_FALSE(loaded(DeletePlayerDialog::kBackground));
+    EXPECT_FALSE(loaded(ErrorDialog::kBackground));
+
+    screen_.GetProfilesDialog()->Close();
+    ClickOn(Button(StartMgr::kOptions).GetId());
+    EXPECT_TRUE(screen_.GetOptionsDialog()->IsVisible());
+    EXPECT_TRUE(loaded(OptionsDialog::kBackground));
+    screen_.GetOptionsDialog()->Show(false);
+    screen_.GetProfilesDialog()->GetDeletePlayerDialog().Show(true);
+    EXPECT_TRUE(loaded(DeletePlayerDialog::kBackground));
+    EXPECT_TRUE(screen_.GetProfilesDialog()->GetDeletePlayerDialog().IsVisible());
 }
 
 TEST_F(StartScreen, SpaceAndReturnChooseNoLimitButNotWhileADialogStandsOverIt)
