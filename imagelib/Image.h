@@ -13,7 +13,8 @@ namespace ImageLib {
 class Image {
 public:
     Image() = default;
-    // Allocates width x height pixels, all zero (transparent black).
+    // Allocates width x height pixels, all zero (transparent black), and
+    // one word more after them (see ReleaseBits).
     Image(int width, int height);
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
@@ -23,6 +24,10 @@ public:
     int GetHeight() const { return mHeight; }
     uint32_t* GetBits() { return mBits.get(); }
     const uint32_t* GetBits() const { return mBits.get(); }
+    // Hands the pixels over, with the one word to spare after them that the
+    // framework's images keep a guard value in, so that a loaded picture is
+    // never copied; the image is empty afterwards.
+    std::unique_ptr<uint32_t[]> ReleaseBits();
 
     int mWidth = 0;
     int mHeight = 0;

@@ -7,6 +7,7 @@
 #include "imagelib/ImageLib.h"
 #include "platform/core/FileSystem.h"
 
+#include <bit>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -113,13 +114,35 @@ std::unique_ptr<Image> DecodeJpeg(ImageSource& source)
     jpeg_read_header(&info, TRUE);
     if (!IsAcceptableImageSize(info.image_width, info.image_height))
         ERREXIT1(&info, JERR_IMAGE_TOO_BIG, int(kMaxImagePixels));
+#if defined(JCS_ALPHA_EXTENSIONS)
+    // Colour and grey pictures are written by the library straight into the
+    // picture's words: blue, green, red and an opaque byte are 0xAARRGGBB in
+    // memory on a little-endian machine. The colours are the same as those
+    // of its plain RGB output.
+    const bool intoWords = std::endian::native == std::endian::little &&
+                           (info.out_color_space == JCS_RGB || info.out_color_space == JCS_GRAYSCALE);
+    if (intoWords)
+        info.out_color_space = JCS_EXT_BGRA;
+#else
+    const bool intoWords = false;
+#endif
     jpeg_start_decompress(&info);
     const int components = info.output_components;
-    if (components != 1 && components != 3)
+    if (components != 1 && components != 3 && !(intoWords && components == 4))
         ERREXIT(&info, JERR_BAD_J_COLORSPACE);
 
     const int width = int(info.output_width);
     image = new Image(width, int(info.output_height));
+    if (intoWords) {
+        while (info.output_scanline < info.output_height) {
+            JSAMPROW row = reinterpret_cast<JSAMPROW>(image->GetBits() + size_t(info.output_scanline) * size_t(width));
+            if (jpeg_read_scanlines(&info, &row, 1) != 1)
+                break;
+        }
+        jpeg_finish_decompress(&info);
+        jpeg_destroy_decompress(&info);
+        return std::unique_ptr<Image>(image);
+    }
     // The row lives in the library's pool, so a long jump loses nothing.
     JSAMPARRAY rows = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
                                                 JDIMENSION(width * components), 1);

@@ -294,7 +294,9 @@ DDImage* ZoltAppBase::LoadImageFile(const std::string& fileName, bool lookForAlp
     if (!picture)
         return nullptr;
     auto image = std::make_unique<DDImage>(display_.get());
-    image->AssignBits(picture->GetBits(), picture->GetWidth(), picture->GetHeight(), true);
+    const int width = picture->GetWidth();
+    const int height = picture->GetHeight();
+    image->AdoptBits(picture->ReleaseBits(), width, height, true);
     return image.release();
 }
 

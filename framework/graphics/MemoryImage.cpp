@@ -398,6 +398,23 @@ void MemoryImage::AssignBits(const uint32_t* bits, int width, int height, bool s
         ScanAlpha();
 }
 
+void MemoryImage::AdoptBits(std::unique_ptr<uint32_t[]> bits, int width, int height, bool scanNow)
+{
+    if (!bits) {
+        AssignBits(nullptr, width, height, scanNow);
+        return;
+    }
+    indices_.reset();
+    palette_.reset();
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+    bits_ = std::move(bits);
+    bits_[PixelCount()] = kGuardWord;
+    MarkBitsChanged();
+    if (scanNow)
+        ScanAlpha();
+}
+
 void MemoryImage::MakeBlank(int width, int height)
 {
     bits_.reset();

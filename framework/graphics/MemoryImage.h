@@ -80,6 +80,9 @@ public:
     virtual void DropNativeData();
     virtual void Clear();
     virtual void AssignBits(const uint32_t* bits, int width, int height, bool scanNow);
+    // As AssignBits, taking the buffer itself instead of a copy: width x
+    // height pixels and one word more after them (ImageLib::Image::ReleaseBits).
+    void AdoptBits(std::unique_ptr<uint32_t[]> bits, int width, int height, bool scanNow);
     virtual void MakeBlank(int width, int height);
     virtual uint32_t* RequireBits();
     virtual void ForceAlphaFlags(bool hasTrans, bool hasAlpha);

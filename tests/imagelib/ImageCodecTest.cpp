@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <jpeglib.h>
 #include <png.h>
 #include <sys/resource.h>
 #include <zlib.h>
@@ -14,6 +16,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <tuple>
+#include <vector>
 
 using namespace ImageLib;
 using fixtures::Bytes;
@@ -214,6 +218,55 @@ TEST(JpegReader, ColourAndGreyPicturesAreOpaque)
     EXPECT_EQ(Channel(left, 8), Channel(left, 16));
     EXPECT_NEAR(Channel(left, 0), 30, 4);
     EXPECT_NEAR(Channel(right, 0), 220, 4);
+}
+
+// The library's own plain output of a JPEG held in memory: 8-bit samples,
+// RGB for colour pictures and one channel for grey ones.
+std::vector<uint8_t> PlainJpegSamples(const Bytes& file, int& components)
+{
+    jpeg_decompress_struct info {};
+    jpeg_error_mgr errors {};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&info, TRUE);
+    jpeg_start_decompress(&info);
+    components = info.output_components;
+    std::vector<uint8_t> samples(size_t(info.output_width) * info.output_height * size_t(components));
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = samples.data() + size_t(info.output_scanline) * info.output_width * size_t(components);
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return samples;
+}
+
+TEST(JpegReader, PixelsAreExactlyTheLibrarysOwnColoursAtEverySize)
+{
+    // Sizes that end inside and on the edge of the 8 and 16 pixel blocks,
+    // with detail everywhere so that rounding in every step shows.
+    for (const auto& [w, h, channels] : {std::tuple{37, 23, 3}, std::tuple{64, 48, 3}, std::tuple{33, 17, 1}}) {
+        std::vector<uint8_t> samples;
+        uint32_t v = 12345u;
+        for (int i = 0; i < w * h * channels; ++i) {
+            v = v * 1103515245u + 12345u;
+            samples.push_back(uint8_t(v >> 16));
+        }
+        const Bytes file = fixtures::MakeJpeg(w, h, channels, samples, 75);
+        int components = 0;
+        const std::vector<uint8_t> plain = PlainJpegSamples(file, components);
+        auto image = DecodeBytes(DecodeJpeg, file);
+        ASSERT_TRUE(image);
+        ASSERT_EQ(components, channels);
+        for (size_t i = 0; i < size_t(w * h); ++i) {
+            const uint8_t* p = plain.data() + i * size_t(components);
+            const uint32_t expected = components == 1
+                                          ? 0xFF000000u | uint32_t(p[0]) * 0x010101u
+                                          : 0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+            ASSERT_EQ(image->GetBits()[i], expected) << w << "x" << h << " pixel " << i;
+        }
+    }
 }
 
 TEST(JpegReader, EmptyAndDamagedFilesFailOrDecodeWithoutHarm)

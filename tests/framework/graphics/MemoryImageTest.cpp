@@ -1,9 +1,12 @@
 #include "TestImageHost.h"
 
 #include "framework/graphics/MemoryImage.h"
+#include "imagelib/Image.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace Zolt {
@@ -134,6 +137,30 @@ TEST(MemoryImageCaches, AdditiveRunsSplitBlackFromColour)
     auto image = MakeImage(4, 1, {0xFF000000, 0x00000000, 0xFF010000, 0x40FFFFFF});
     const uint8_t* runs = image->RequireRLAdditive(nullptr);
     EXPECT_EQ(std::vector<uint8_t>(runs, runs + 4), (std::vector<uint8_t>{2, 1, 2, 1}));
+}
+
+TEST(MemoryImagePixels, ALoadedPictureIsTakenOverAsItsCopyWouldBe)
+{
+    TestImageHost host;
+    ScopedImageHost scoped(&host);
+    ImageLib::Image picture(3, 2);
+    const uint32_t pixels[] = {0xFF102030, 0x00000000, 0x80FFFFFF, 0xFF000000, 0xFFFFFFFF, 0x7F7F7F7F};
+    std::copy(std::begin(pixels), std::end(pixels), picture.GetBits());
+    MemoryImage copied(&host);
+    copied.AssignBits(picture.GetBits(), 3, 2, true);
+    const uint32_t* buffer = picture.GetBits();
+
+    MemoryImage adopted(&host);
+    adopted.AdoptBits(picture.ReleaseBits(), 3, 2, true);
+    EXPECT_EQ(adopted.GetBits(), buffer) << "the same memory, not a copy";
+    EXPECT_EQ(picture.GetBits(), nullptr);
+    EXPECT_EQ(picture.GetWidth(), 0);
+    EXPECT_EQ(std::vector<uint32_t>(adopted.GetBits(), adopted.GetBits() + 6),
+              std::vector<uint32_t>(copied.GetBits(), copied.GetBits() + 6));
+    EXPECT_EQ(adopted.GetBits()[6], MemoryImage::kGuardWord);
+    EXPECT_EQ(adopted.HasTransparency(), copied.HasTransparency());
+    EXPECT_EQ(adopted.HasTranslucency(), copied.HasTranslucency());
+    EXPECT_TRUE(adopted.HasTranslucency());
 }
 
 TEST(MemoryImageCaches, NativeCopyPremultipliesAndRoundTripsTopBits)
