@@ -96,13 +96,35 @@ void ZoltAppBase::ReadSettings()
     if (RegReadFlag("CustomCursors", flag))
         SetCustomCursors(flag);
     RegReadFlag("WaitForVSync", waitForVSync);
-    RegReadNumber("InProgress", value);
+    int inProgress = 0;
+    const bool noted = RegReadNumber("InProgress", inProgress) && inProgress == 1;
     if (!screenSaverMode_)
+        NoteRunInProgress(noted);
+}
+
+void ZoltAppBase::NoteRunInProgress(bool alreadyNoted)
+{
+    // A demo being recorded or played takes the write in its turn.
+    if (demo_->IsRecording() || demo_->IsPlaying()) {
         RegWriteNumber("InProgress", 1);
+        return;
+    }
+    // Nothing resets the note, so after the first run it is there already.
+    // Saving the settings waits for the disk (the file is synced before it
+    // replaces the old one): the first run writes the note on a thread of
+    // its own, beside the start-up instead of before the first frame.
+    if (alreadyNoted)
+        return;
+    std::string name;
+    const std::string key = settings_->KeyPathOf("InProgress", &name);
+    const auto write = [key, name] { RegistrySettings::WriteNumberAt(key, name, 1); };
+    if (!runNote_.Start(write, platform::ThreadPriority::Normal, "run note"))
+        write();
 }
 
 void ZoltAppBase::WriteSettings()
 {
+    runNote_.Join();
     RegWriteNumber("PreferredX", preferredX);
     RegWriteNumber("PreferredY", preferredY);
     RegWriteNumber("CustomCursors", customCursorsOn_ ? 1 : 0);

@@ -34,19 +34,10 @@ RegistrySettings::RegistrySettings(const std::string& applicationKey, DemoRecord
 bool RegistrySettings::OpenKey(const std::string& valueName, bool write, RegistryKeyObject* root, HKEY* key,
                                std::string* name)
 {
-    std::string path = applicationKey_;
-    while (!path.empty() && path.back() == '\\')
-        path.pop_back();
+    const std::string path = KeyPathOf(valueName, name);
     if (path.empty())
         return false;
-    root_ = "SOFTWARE\\" + path;
-    path = root_;
-    *name = valueName;
-    const size_t slash = valueName.rfind('\\');
-    if (slash != std::string::npos) {
-        path += "\\" + valueName.substr(0, slash);
-        *name = valueName.substr(slash + 1);
-    }
+    root_ = KeyPathOf("", nullptr);
     HKEY base = root ? root : HKEY_CURRENT_USER;
     if (!write)
         return RegOpenKeyExA(base, path.c_str(), 0, KEY_READ, key) == ERROR_SUCCESS;
@@ -55,6 +46,36 @@ bool RegistrySettings::OpenKey(const std::string& valueName, bool write, Registr
     char keyClass[] = "Key";
     return RegCreateKeyExA(base, path.c_str(), 0, keyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key,
                            nullptr) == ERROR_SUCCESS;
+}
+
+std::string RegistrySettings::KeyPathOf(const std::string& valueName, std::string* name) const
+{
+    std::string key = applicationKey_;
+    while (!key.empty() && key.back() == '\\')
+        key.pop_back();
+    if (key.empty())
+        return {};
+    std::string path = "SOFTWARE\\" + key;
+    const size_t slash = valueName.rfind('\\');
+    if (slash != std::string::npos)
+        path += "\\" + valueName.substr(0, slash);
+    if (name)
+        *name = slash == std::string::npos ? valueName : valueName.substr(slash + 1);
+    return path;
+}
+
+bool RegistrySettings::WriteNumberAt(const std::string& keyPath, const std::string& name, int value)
+{
+    if (keyPath.empty())
+        return false;
+    KeyCloser key;
+    char keyClass[] = "Key";
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, keyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &key.key, nullptr) != ERROR_SUCCESS)
+        return false;
+    const int32_t v = value;
+    return RegSetValueExA(key.key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4) ==
+           ERROR_SUCCESS;
 }
 
 bool RegistrySettings::WriteValue(const std::string& valueName, uint32_t type, const void* data, uint32_t length)

@@ -53,6 +53,13 @@ public:
     // before and when settings are off.
     const std::string& Root() const { return root_; }
 
+    // The key that holds `valueName` (under HKEY_CURRENT_USER) and the
+    // value's own name; an empty key when settings are off.
+    std::string KeyPathOf(const std::string& valueName, std::string* name) const;
+    // Writes a number under that key, never recorded: for any thread (the
+    // registry locks itself), touching nothing of this object.
+    static bool WriteNumberAt(const std::string& keyPath, const std::string& name, int value);
+
 private:
     // Opens the key of the value for reading or writing (creating it to
     // write) and gives the value's own name. False when settings are off.

@@ -106,6 +106,7 @@ ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(
 ZoltAppBase::~ZoltAppBase()
 {
     Quit();
+    runNote_.Join();
     DropOverlays();
     SettleHardwareDrawingChoice();
     ReleaseWindowsAndManagers();

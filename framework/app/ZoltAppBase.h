@@ -617,6 +617,10 @@ protected:
     D3DInterface* direct3D_ = nullptr;
     bool screenSaverMode_ = false;
     bool settingsRead_ = false;
+    // Writes the note of a run in progress on the first run (see
+    // NoteRunInProgress); joined before settings are written and at the end.
+    platform::Thread runNote_;
+    void NoteRunInProgress(bool alreadyNoted);
     std::atomic<bool> goingDown_{false};
     std::array<uint8_t, 256> identityTable_{};
 

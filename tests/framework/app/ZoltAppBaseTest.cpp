@@ -269,6 +269,19 @@ TEST_F(AppTest, SettingsOutliveTheRunInTheUsersConfigurationFolder)
     EXPECT_EQ(inProgress, 1);
 }
 
+TEST_F(AppTest, TheFirstRunNotesItselfInProgressBesideTheStartAndTheNoteIsOnDiskAtTheEnd)
+{
+    {
+        TestApp& a = StartApp();
+        a.Quit(); // the settings written at the end wait for the note
+        app.reset();
+    }
+    platform::testing::ResetRegistry(); // read back from the file, as a new run would
+    int inProgress = 0;
+    EXPECT_TRUE(Make().RegReadNumber("InProgress", inProgress));
+    EXPECT_EQ(inProgress, 1);
+}
+
 namespace {
 
 std::atomic<bool> gLoaderInside{false};
