@@ -87,18 +87,25 @@ void SdlPresenter::Present(HWND window, const SurfaceView& primary, const RECT& 
     if (frameWidth_ <= 0 || frameHeight_ <= 0) return;
     if (onOwner) {
         // The common case: converted once, straight into the window.
-        SDL_Surface* surface = SDL_GetWindowSurface(frameTarget_);
+        SDL_Surface* surface = WindowSurface(frameTarget_);
         if (SDL_Surface* direct = DirectTarget(surface, frameWidth_, frameHeight_, fullScreen)) {
             ShowDirect(frameTarget_, direct, primary, source);
             return;
         }
     }
-    directTarget_ = nullptr;
     directSurface_ = nullptr;
     frame_.resize(size_t(frameWidth_) * size_t(frameHeight_));
     ConvertRows(primary, source, frame_.data());
     pending_ = true;
     if (onOwner) Render();
+}
+
+SDL_Surface* SdlPresenter::WindowSurface(SDL_Window* target)
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(target);
+    // SDL may have freed the surface that holds the last direct picture.
+    if (surface != directSurface_ && SDL_GetWindowID(target) == directWindowId_) directSurface_ = nullptr;
+    return surface;
 }
 
 bool SdlPresenter::PresentDirect(HWND window, const SurfaceView& pixels, const RECT& from, const RECT&)
@@ -109,7 +116,7 @@ bool SdlPresenter::PresentDirect(HWND window, const SurfaceView& pixels, const R
     if (!target) return false;
     const int width = from.right - from.left;
     const int height = from.bottom - from.top;
-    SDL_Surface* direct = DirectTarget(SDL_GetWindowSurface(target), width, height, false);
+    SDL_Surface* direct = DirectTarget(WindowSurface(target), width, height, false);
     if (!direct || width <= 0 || height <= 0) return false;
     frameTarget_ = target;
     frameWidth_ = width;
@@ -127,17 +134,21 @@ void SdlPresenter::ShowDirect(SDL_Window* target, SDL_Surface* surface, const Su
     SDL_Rect area{0, 0, source.right - source.left, source.bottom - source.top};
     SDL_UpdateWindowSurfaceRects(target, &area, 1);
     pending_ = false;
-    directTarget_ = target;
+    directWindowId_ = SDL_GetWindowID(target);
     directSurface_ = surface;
 }
 
 bool SdlPresenter::ReadShown(HWND window, const RECT& area, uint32_t* out)
 {
-    if (std::this_thread::get_id() != owner_) return false;
+    // The cursor thread reads too (it draws on the primary): it only reads
+    // the surface's memory, which SDL frees only when this presenter asks it
+    // for the window's surface again, on the owning thread, under the lock.
     SDL_Window* target = TargetFor(window, false);
-    // Only while the window surface that took the picture is still the
-    // window's (SDL makes a new one when the window's size changes).
-    if (!target || target != directTarget_ || SDL_GetWindowSurface(target) != directSurface_) return false;
+    if (!target || !directSurface_ || SDL_GetWindowID(target) != directWindowId_) return false;
+    // Only while the surface that took the picture is still the window's
+    // (SDL makes a new one when the window's size changes).
+    if (std::this_thread::get_id() == owner_ && !WindowSurface(target)) return false;
+    if (!directSurface_) return false;
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     if (width > directSurface_->w || height > directSurface_->h) return false;
@@ -170,7 +181,8 @@ void SdlPresenter::Render()
 {
     pending_ = false;
     if (frameWidth_ <= 0 || frameHeight_ <= 0 || !frameTarget_) return;
-    SDL_Surface* surface = SDL_GetWindowSurface(frameTarget_);
+    SDL_Surface* surface = WindowSurface(frameTarget_);
+    directSurface_ = nullptr; // the window shows frame_ now
     if (!surface) {
         std::fprintf(stderr, "display: no window surface: %s\n", SDL_GetError());
         return;

@@ -54,6 +54,9 @@ private:
     // The window surface when the picture goes into it 1:1 as 32-bit
     // pixels; null when it must be scaled or converted.
     SDL_Surface* DirectTarget(SDL_Surface* surface, int width, int height, bool fullScreen) const;
+    // The window's surface, on the owning thread; forgets the direct picture
+    // when SDL made the window a new surface.
+    SDL_Surface* WindowSurface(SDL_Window* target);
     // Converts `source` of the view into the window surface at (0, 0) and
     // shows that part; the window surface then holds the picture.
     void ShowDirect(SDL_Window* target, SDL_Surface* surface, const SurfaceView& view, const RECT& source);
@@ -73,8 +76,10 @@ private:
     int frameHeight_ = 0;
     bool frameFullScreen_ = false;
     bool pending_ = false;
-    // The last picture went 1:1 into this window's surface (not frame_).
-    SDL_Window* directTarget_ = nullptr;
+    // The last picture went 1:1 into the surface of the window with this id
+    // (ids are never reused); null when it went through frame_ or SDL was
+    // seen to make the window a new surface.
+    uint32_t directWindowId_ = 0;
     SDL_Surface* directSurface_ = nullptr;
 };
 

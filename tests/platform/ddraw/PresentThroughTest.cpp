@@ -11,6 +11,7 @@
 #include <SDL.h>
 
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 namespace ddtest {
@@ -228,6 +229,11 @@ TEST_F(PresentThrough, TheSdlWindowSurfaceTakesTheFrameInOnePassAndGivesItBack)
         const auto layout = ddraw::DisplayMachine::Instance().CurrentLayout();
 
         ASSERT_EQ(primary->Blt(&client, draw.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+        // The cursor thread is the first to read the primary: it takes the
+        // picture back from the window surface as well.
+        uint32_t readByCursorThread = 0;
+        std::thread([&] { readByCursorThread = Read(*primary, client.left + 7, client.top + 5); }).join();
+        EXPECT_EQ(readByCursorThread, Read(*draw, 7, 5));
         SDL_Surface* shown = SDL_GetWindowSurface(sdlWindow);
         ASSERT_NE(shown, nullptr);
         for (int y = 0; y < 40; ++y)
