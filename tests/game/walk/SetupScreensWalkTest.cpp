@@ -19,6 +19,7 @@
 #include "platform/window/VirtualKeys.h"
 #include "tests/game/walk/ShellSights.h"
 #include "tests/game/walk/WalkSupport.h"
+#include "tests/support/PlayedTable.h"
 #include "tests/support/ScriptedPlayer.h"
 
 #include <gtest/gtest.h>
@@ -95,17 +96,13 @@ bool PlayOnUntil(ScriptedPlayer& player, const std::function<bool()>& condition,
     return player.WaitUntil(condition, ScriptedPlayer::kPromptMs, what);
 }
 
-// The turn highlight stands on the human's seat: the table waits for the
-// human.
+// The human's action buttons are live: the table waits for him and nothing
+// at it moves until he acts. The turn highlight alone does not say as much:
+// when everyone folds to his big blind it passes over his seat as the hand
+// ends without him.
 bool HumanIsToAct(ScriptedPlayer& player)
 {
-    const std::optional<walk::Seen> human = player.Find(Caption("Ann"));
-    const std::optional<walk::Seen> turn = player.Find(Image("images/player/back_h.png"));
-    if (!human || !turn)
-        return false;
-    const ControlLibrary::Rect& light = turn->area;
-    return human->CentreX() >= light.x && human->CentreX() < light.x + light.w && human->CentreY() >= light.y &&
-           human->CentreY() < light.y + light.h;
+    return walk::PlayedTable(player).HumansTurn();
 }
 
 struct CashScreenCase {
@@ -268,7 +265,8 @@ TEST(SetupWalk, ATournamentLeftByQuittingResumesInTheNextRunWithEveryChip)
         GameMgr& table = *game.GetGameMgr();
         EXPECT_EQ(SeatedPlayers(table).size(), 8u);
         EXPECT_DOUBLE_EQ(ChipsAtTheTable(table), 8 * 1500.0);
-        // The first hand is dealt and bet on until the human is to act.
+        // Hands are dealt and bet on until the human is to act (the first
+        // may end without him, when everyone folds to his big blind).
         ASSERT_TRUE(PlayOnUntil(player, [&] { return HumanIsToAct(player); }, "the human's turn"));
         chipsAtQuit = ChipsAtTheTable(table);
         seatsAtQuit = Seats(table);
@@ -298,7 +296,9 @@ TEST(SetupWalk, ATournamentLeftByQuittingResumesInTheNextRunWithEveryChip)
     player.Click(kContinue);
     ASSERT_TRUE(WaitForTheTable(player));
     GameMgr& table = *player.Game().GetGameMgr();
-    EXPECT_TRUE(HumanIsToAct(player));
+    // The turn comes back to the human after the table's pauses, nobody else
+    // acting first.
+    ASSERT_TRUE(player.WaitUntil([&] { return HumanIsToAct(player); }, 10000, "the human's turn as it was left"));
     EXPECT_DOUBLE_EQ(ChipsAtTheTable(table), chipsAtQuit);
     EXPECT_EQ(Seats(table), seatsAtQuit);
     player.Screenshot("tournament resumed");
