@@ -1,14 +1,11 @@
 #include "game/shell/AnnouncementDlgImpl.h"
 
-#include "controls/IDialogVO.h"
-#include "controls/IStringVO.h"
 #include "game/table/PlayerI.h"
 
 namespace Gamespace {
 
 namespace {
 
-constexpr ControlLibrary::RGB kTextColour{255, 255, 10};
 // Until the table says what to announce.
 constexpr char kUnsetText[] = "Winner";
 
@@ -16,32 +13,10 @@ constexpr char kUnsetText[] = "Winner";
 
 AnnouncementPanel::AnnouncementPanel(ControlLibrary::DialogMessageObserver* owner, ControlLibrary::Point centre,
                                      const std::string& text)
-    : KeyDialog(owner)
+    : BannerDialog(owner, centre, {{"Close", 0}})
 {
-    DialogObject().SetBackgroundImage(kBackground);
-    DialogObject().SetSize(500, 90);
-    DialogObject().SetPosition(centre);
-    AddCloseButton();
-    text_ = AddString(LoadFont(kFont), kTextColour, kChildLayer);
+    UseAsCloseButton(Button(0));
     SetText(text);
-}
-
-void AnnouncementPanel::LayoutControls()
-{
-    const ControlLibrary::Point centre = Centre();
-    if (text_)
-        text_->SetPosition(centre.x, centre.y - 25);
-    PlaceCloseButton(0, 25);
-}
-
-std::string AnnouncementPanel::Text() const
-{
-    return TextOf(text_);
-}
-
-void AnnouncementPanel::SetText(const std::string& text)
-{
-    SetTextOf(text_, text);
 }
 
 StageDlgImpl::StageDlgImpl(ControlLibrary::DialogMessageObserver* owner)

@@ -1,9 +1,8 @@
 // The table's one-line announcements: the coming board stage, the winner of
 // the dealer draw, and that the human cannot go on at this table. They share
-// one design: a banner ("images/dialog/finish.png", 500 x 90) with a line of
-// large yellow text above a "Close" button; the button, or Return while the
-// banner is the top dialog, closes it, and the table goes on when it hears
-// of the close.
+// one design: the table's banner (BannerDialog) with a line of large yellow
+// text above a "Close" button; the button, or Return while the banner is the
+// top dialog, closes it, and the table goes on when it hears of the close.
 //
 // Each keeps the last text it was given; the stage and dealer banners read
 // "Winner" until the table first sets one.
@@ -11,34 +10,18 @@
 // Threads: the main thread.
 #pragma once
 
-#include "controls/Point.h"
-#include "game/shell/KeyDialog.h"
+#include "game/shell/BannerDialog.h"
 #include "game/table/TableDialogs.h"
 
 #include <string>
 
-namespace ControlLibrary {
-class IStringVO;
-}
-
 namespace Gamespace {
 
-class AnnouncementPanel : public KeyDialog {
-public:
-    static constexpr char kBackground[] = "images/dialog/finish.png";
-    static constexpr char kFont[] = "fonts/a_BosaNova20.txt";
-
-    void LayoutControls() override;
-    std::string Text() const;
-
+class AnnouncementPanel : public BannerDialog {
 protected:
     // Centred on `centre` of the screen.
     AnnouncementPanel(ControlLibrary::DialogMessageObserver* owner, ControlLibrary::Point centre,
                       const std::string& text);
-    void SetText(const std::string& text);
-
-private:
-    ControlLibrary::IStringVO* text_ = nullptr;
 };
 
 // "Flop", "Turn" or "River", the stage about to be dealt.

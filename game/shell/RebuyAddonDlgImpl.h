@@ -1,9 +1,9 @@
 // The question whether the human buys more chips in a tournament: "Re-Buy
 // 1000 chips for $20?" or "Add-On ...", with the price and the chips of the
-// tournament being played, and a yes and a no button (Return answers yes,
-// Escape no). The human player sets the mode, shows the question and reads
-// the answer when it hears that the question closed; buying is the player's
-// and the table's business.
+// tournament being played, on the table's banner (BannerDialog) above a
+// "No" and a "Yes" button (Return answers yes, Escape no). The human player
+// sets the mode, shows the question and reads the answer when it hears that
+// the question closed; buying is the player's and the table's business.
 //
 // The question is written afresh on every show and close, from the current
 // profile's tournament in progress; without one (or with a tournament the
@@ -12,25 +12,17 @@
 // Threads: the main thread.
 #pragma once
 
-#include "game/shell/KeyDialog.h"
+#include "game/shell/BannerDialog.h"
 #include "game/table/RebuyAddonDlg.h"
 
 #include <string>
 
-namespace ControlLibrary {
-class IButtonVO;
-class IStringVO;
-} // namespace ControlLibrary
-
 namespace Gamespace {
 
-class RebuyAddonDlgImpl final : public KeyDialog, public RebuyAddonDlg {
+class RebuyAddonDlgImpl final : public BannerDialog, public RebuyAddonDlg {
 public:
-    static constexpr char kBackground[] = "images/dialog/finish.png";
-
     explicit RebuyAddonDlgImpl(ControlLibrary::DialogMessageObserver* owner);
 
-    void LayoutControls() override;
     void OnMouseUp(uint32_t id, int32_t button) override;
     void OnDialogShown(uint32_t dialogId, bool shown) override;
 
@@ -42,7 +34,6 @@ public:
     static std::string Question(uint8_t mode);
     uint32_t YesButtonId() const;
     uint32_t NoButtonId() const;
-    ControlLibrary::IStringVO* QuestionText() const { return question_; }
 
 protected:
     // Return: yes; Escape: no.
@@ -50,9 +41,6 @@ protected:
     uint32_t EscapeButtonId() const override { return NoButtonId(); }
 
 private:
-    ControlLibrary::IButtonVO* yesButton_ = nullptr;
-    ControlLibrary::IButtonVO* noButton_ = nullptr;
-    ControlLibrary::IStringVO* question_ = nullptr;
     uint8_t mode_ = kAddOn;
     // No answer is a no until the human gives one.
     uint8_t answer_ = 0;

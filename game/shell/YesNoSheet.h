@@ -1,7 +1,6 @@
 // The sheet of the shell's yes and no buttons, "images/btn_yes_no.png": a
 // column for each button, its four frames (normal, hover, pressed, disabled)
-// one below the other. The exit question and the re-buy question cut the
-// same frames.
+// one below the other. The exit question cuts its buttons from it.
 //
 // Threads: any (constants).
 #pragma once

@@ -57,6 +57,8 @@ TEST_F(Announcements, EachBannerStandsWhereItBelongsWithItsFirstTextAboveTheClos
         ASSERT_EQ(buttons.size(), 1u);
         EXPECT_EQ(buttons[0]->GetCaption(), "Close");
         EXPECT_EQ(Middle(*buttons[0]), (ControlLibrary::Point{kind.centre.x, kind.centre.y + 25}));
+        // The banner carries no bed for the caption: the button draws its own.
+        EXPECT_TRUE(DrawsItsFace(*buttons[0]));
         banner->Show(false);
     }
 }

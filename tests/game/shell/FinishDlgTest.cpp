@@ -83,6 +83,7 @@ TEST_F(HandResult, OnePotOneWinnerReadsNameAmountAndHandAndOneCloseEndsIt)
     EXPECT_EQ(Middle(*ShownText("Main pot")), (ControlLibrary::Point{520, 430 - 45}));
     EXPECT_EQ(Middle(*ShownText("Ava win $120 with Full House")), (ControlLibrary::Point{520, 430}));
     EXPECT_EQ(Middle(*Shown<ControlLibrary::IButtonVO>().at(0)), (ControlLibrary::Point{520, 430 + 45}));
+    EXPECT_FALSE(DrawsItsFace(*Shown<ControlLibrary::IButtonVO>().at(0))) << "the background carries its bed";
     EXPECT_EQ(BoardMasks(), "M-M-M");
 
     PressClose();

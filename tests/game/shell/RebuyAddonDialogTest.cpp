@@ -3,7 +3,6 @@
 // tournament.
 #include "controls/IButtonVO.h"
 #include "controls/IDialogVO.h"
-#include "controls/IStringVO.h"
 #include "game/shell/ProfileList.h"
 #include "game/shell/RebuyAddonDlgImpl.h"
 #include "tests/game/shell/ShellDialogScene.h"
@@ -28,12 +27,7 @@ protected:
         saved->current = 1;
         ProfileList::CurrentProfile()->savedGames.push_back(std::move(saved));
     }
-    std::string Question()
-    {
-        std::string text;
-        dialog_.QuestionText()->GetText(text);
-        return text;
-    }
+    std::string Question() { return dialog_.Text(); }
     void Ask(uint8_t mode)
     {
         dialog_.SetMode(mode);
@@ -65,6 +59,9 @@ TEST_F(RebuyQuestion, AsksForTheTournamentsChipsAndPrice)
     EXPECT_EQ(yes.x + yes.w / 2, 612);
     EXPECT_EQ(no.x + no.w / 2, 412);
     EXPECT_EQ(yes.y + yes.h / 2, 375);
+    // Both answers draw their own beds, the banner carries none.
+    for (uint32_t id : {dialog_.YesButtonId(), dialog_.NoButtonId()})
+        EXPECT_TRUE(DrawsItsFace(*Factory().FindObject(id)));
     EXPECT_EQ(Factory().GetModalDepth(), 1u);
 }
 

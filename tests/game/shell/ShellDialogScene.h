@@ -5,7 +5,9 @@
 // kernel's bridge hands it over.
 #pragma once
 
+#include "controls/ButtonFace_impl.h"
 #include "controls/Factory_impl.h"
+#include "controls/IBridgeToVO.h"
 #include "controls/IVisibleObject.h"
 #include "tests/support/ControlTestHost.h"
 #include "timing/TimeSystem_impl.h"
@@ -51,6 +53,14 @@ protected:
     {
         const std::vector<uint32_t> order = Factory().LayerOrder();
         return std::find(order.begin(), order.end(), id) != order.end();
+    }
+
+    // Whether a button draws its face under its caption (or its caption alone).
+    static bool DrawsItsFace(ControlLibrary::IVisibleObject& button)
+    {
+        auto* bridge = dynamic_cast<ControlLibrary::IBridgeToVO*>(&button);
+        auto* face = bridge ? dynamic_cast<ControlLibrary::ButtonFace_impl*>(bridge->GetImpl()) : nullptr;
+        return face && !face->IsFaceHidden();
     }
 
     // How often the click sound started.
