@@ -5,6 +5,7 @@
 #include "controls/IFactory.h"
 #include "controls/IImageVO.h"
 #include "game/shell/ProfileList.h"
+#include "game/shell/YesNoSheet.h"
 
 namespace Gamespace {
 
@@ -17,7 +18,6 @@ constexpr char kFont[] = "fonts/a_BosaNova14.txt";
 // The state rows (normal, hover, pressed, disabled) of each button's column
 // in its sprite sheet, and the column's x.
 constexpr std::array<int32_t, 4> kStyleRows{0, 35, 69, 105};
-constexpr std::array<int32_t, 4> kYesNoRows{0, 51, 102, 154};
 constexpr std::array<int32_t, 4> kOkRows{0, 43, 87, 130};
 constexpr int32_t kStyleX[CustomizeDlg::kStyles] = {0, 90, 226, 328};
 constexpr uint32_t kStyleW[CustomizeDlg::kStyles] = {84, 136, 80, 96};
@@ -81,14 +81,16 @@ void CustomizeDlg::SetYesLook()
 {
     if (!yesNoButton_)
         return;
-    SetButtonLook(*yesNoButton_, kYesNoImage, Frames(0, kYesNoRows, 70, 50), 70, 50);
+    SetButtonLook(*yesNoButton_, YesNoSheet::kImage, YesNoSheet::kYesFrames, YesNoSheet::kYesWidth,
+                  YesNoSheet::kHeight);
 }
 
 void CustomizeDlg::SetNoLook()
 {
     if (!yesNoButton_)
         return;
-    SetButtonLook(*yesNoButton_, kYesNoImage, Frames(71, kYesNoRows, 58, 50), 58, 50);
+    SetButtonLook(*yesNoButton_, YesNoSheet::kImage, YesNoSheet::kNoFrames, YesNoSheet::kNoWidth,
+                  YesNoSheet::kHeight);
 }
 
 void CustomizeDlg::LayoutControls()

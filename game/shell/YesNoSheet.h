@@ -1,6 +1,7 @@
 // The sheet of the shell's yes and no buttons, "images/btn_yes_no.png": a
 // column for each button, its four frames (normal, hover, pressed, disabled)
-// one below the other. The exit question cuts its buttons from it.
+// one below the other. The exit question cuts its buttons from it, and the
+// customize dialog its stage-announcement toggle.
 //
 // Threads: any (constants).
 #pragma once
