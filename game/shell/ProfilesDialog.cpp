@@ -92,12 +92,6 @@ void ProfilesDialog::OnMouseUp(uint32_t id, int32_t /*button*/)
     }
 }
 
-void ProfilesDialog::OnSysKeyDown(uint32_t key)
-{
-    if (key == kReturnKey || key == kEscapeKey)
-        OnMouseUp(ReturnButtonId(), 1);
-}
-
 uint32_t ProfilesDialog::ReturnButtonId() const
 {
     return okButton_ ? okButton_->GetId() : 0;

@@ -36,8 +36,6 @@ public:
 
     void LayoutControls() override;
     void OnMouseUp(uint32_t id, int32_t button) override;
-    // Return and Escape: OK.
-    void OnSysKeyDown(uint32_t key) override;
     void OnDialogShown(uint32_t dialogId, bool shown) override;
     // Closes its own dialogs first, then itself, without asking for a new
     // player on the way (the owner leaves the screen).
@@ -52,7 +50,9 @@ public:
     DeletePlayerDialog& GetDeletePlayerDialog();
 
 protected:
+    // Return and Escape: OK.
     uint32_t ReturnButtonId() const override;
+    uint32_t EscapeButtonId() const override { return ReturnButtonId(); }
 
 private:
     // Saves every profile, then lists the names (or asks for the first).
