@@ -115,26 +115,24 @@ void HumanActionDlgImpl::OnMouseUp(uint32_t id, int32_t /*button*/)
     if (found == buttons_.end())
         return;
     PlayClick();
-    switch (static_cast<uint32_t>(found - buttons_.begin())) {
-    case kHumanCheck:
-        player_->PerformHumanAction(kHumanCheck, 0.0);
-        break;
-    case kHumanOpen:
+    const uint32_t code = static_cast<uint32_t>(found - buttons_.begin());
+    if (code == kHumanOpen)
         Open();
-        break;
-    case kHumanFold:
-        player_->PerformHumanAction(kHumanFold, 0.0);
-        break;
-    case kHumanCall:
-        player_->PerformHumanAction(kHumanCall, 0.0);
-        break;
-    case kHumanRaise:
+    else if (code == kHumanRaise)
         Raise();
-        break;
-    default:
-        player_->PerformHumanAction(kHumanAllIn, 0.0);
-        break;
-    }
+    else
+        player_->PerformHumanAction(code, 0.0);
+}
+
+double HumanActionDlgImpl::LimitUnit() const
+{
+    const double minBet = player_->GetMinBet();
+    return player_->GetBoardStage() > 1 ? 2.0 * minBet : minBet;
+}
+
+double HumanActionDlgImpl::PotAfterCall() const
+{
+    return player_->GetRoundPot() + player_->GetTotalPot() + (player_->GetCurrentBet() - player_->GetBet());
 }
 
 void HumanActionDlgImpl::Open()
@@ -144,14 +142,11 @@ void HumanActionDlgImpl::Open()
     const double currentBet = player_->GetCurrentBet();
     switch (BettingStructure(CurrentGameType())) {
     case kGameLimit:
-        // One unit: the minimum bet, doubled on the turn and the river.
-        player_->PerformHumanAction(kHumanOpen, player_->GetBoardStage() > 1 ? 2.0 * minBet : minBet);
+        player_->PerformHumanAction(kHumanOpen, LimitUnit());
         return;
-    case kGamePotLimit: {
-        const double pot = player_->GetRoundPot() + player_->GetTotalPot() + (currentBet - player_->GetBet());
-        openDlg_->SetAmounts(std::min(2.0 * pot, chips), currentBet, minBet);
+    case kGamePotLimit:
+        openDlg_->SetAmounts(std::min(2.0 * PotAfterCall(), chips), currentBet, minBet);
         break;
-    }
     default:
         openDlg_->SetAmounts(chips, currentBet, minBet);
         break;
@@ -166,18 +161,14 @@ void HumanActionDlgImpl::Raise()
     const double currentBet = player_->GetCurrentBet();
     const double ownBet = player_->GetBet();
     switch (BettingStructure(CurrentGameType())) {
-    case kGameLimit: {
+    case kGameLimit:
         // The call and one unit more.
-        const double unit = player_->GetBoardStage() > 1 ? 2.0 * minBet : minBet;
-        player_->PerformHumanAction(kHumanRaise, currentBet + unit - ownBet);
+        player_->PerformHumanAction(kHumanRaise, currentBet + LimitUnit() - ownBet);
         return;
-    }
-    case kGamePotLimit: {
-        const double toCall = currentBet - ownBet;
-        const double pot = player_->GetRoundPot() + player_->GetTotalPot() + toCall;
-        raiseDlg_->SetAmounts(std::min(2.0 * pot + ownBet + toCall, chips), ownBet, currentBet, minBet);
+    case kGamePotLimit:
+        raiseDlg_->SetAmounts(std::min(2.0 * PotAfterCall() + ownBet + (currentBet - ownBet), chips), ownBet,
+                              currentBet, minBet);
         break;
-    }
     default:
         raiseDlg_->SetAmounts(chips, ownBet, currentBet, minBet);
         break;

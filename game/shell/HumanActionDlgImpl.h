@@ -56,6 +56,11 @@ public:
 
 private:
     static GameType CurrentGameType();
+    // One betting unit of a limit game: the minimum bet, doubled on the turn
+    // and the river.
+    double LimitUnit() const;
+    // The pot as it stands once the human has called the table's bet.
+    double PotAfterCall() const;
     void Open();
     void Raise();
 
