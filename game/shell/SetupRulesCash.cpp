@@ -47,11 +47,6 @@ std::array<std::string, 4> StakeImages(bool chosen)
             chosen ? SetupRulesCash::kChosenStakeImage : SetupRulesCash::kHeldStakeImage};
 }
 
-std::string Dollars(double amount)
-{
-    return "$ " + AmountText(amount);
-}
-
 } // namespace
 
 SetupRulesCash::SetupRulesCash(SetupRulesObserver* observer, GameType gameType, std::string background,
@@ -220,11 +215,11 @@ void SetupRulesCash::RefreshSelection()
         chosen->button->SetEnabled(false);
     }
     if (lines_[kValue1])
-        lines_[kValue1]->SetText(Dollars(chosen->bet));
+        lines_[kValue1]->SetText(SetupDollars(chosen->bet));
     if (lines_[kValue2])
-        lines_[kValue2]->SetText(value2_.empty() ? Dollars(2 * chosen->bet) : value2_);
+        lines_[kValue2]->SetText(value2_.empty() ? SetupDollars(2 * chosen->bet) : value2_);
     if (lines_[kValue3])
-        lines_[kValue3]->SetText(Dollars(chosen->buyIn));
+        lines_[kValue3]->SetText(SetupDollars(chosen->buyIn));
 }
 
 void SetupRulesCash::UpdatePlayers()

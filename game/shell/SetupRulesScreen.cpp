@@ -7,6 +7,7 @@
 #include "controls/IStringVO.h"
 #include "game/shell/ClickSound.h"
 #include "game/shell/CustomizeDlg.h"
+#include "game/shell/MoneyText.h"
 #include "game/shell/Options.h"
 #include "game/shell/OptionsDialog.h"
 #include "game/shell/ScreenSize.h"
@@ -43,6 +44,11 @@ void ReleaseObject(ControlLibrary::IFactory& factory, Object*& object)
 }
 
 } // namespace
+
+std::string SetupDollars(double amount)
+{
+    return "$ " + AmountText(amount);
+}
 
 const SetupRulesScreen::ButtonLook SetupRulesScreen::kStartLook{
     "images/btn_sel_rules_scr.png", 104, 28, {{{188, 4}, {188, 34}, {188, 65}, {188, 95}}}};

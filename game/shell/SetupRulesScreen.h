@@ -43,6 +43,10 @@ class IVisibleObject;
 
 namespace Gamespace {
 
+// An amount as the set-up screens write it: "$ " and the amount as
+// AmountText writes it.
+std::string SetupDollars(double amount);
+
 class ClickSound;
 class CustomizeDlg;
 class OptionsDialog;

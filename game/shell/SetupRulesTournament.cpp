@@ -3,7 +3,6 @@
 #include "common/TextHelpers.h"
 #include "controls/IButtonVO.h"
 #include "controls/IStringVO.h"
-#include "game/shell/MoneyText.h"
 #include "game/shell/ProfileList.h"
 #include "game/shell/StatisticDlg.h"
 #include "game/shell/TournamentEntry.h"
@@ -43,11 +42,6 @@ constexpr int32_t kFirstRow = 5;
 const char* const kLabels[SetupRulesTournament::kValueCount] = {"Tables: ",  "Players: ", "Buy In: ", "Level time: ",
                                                                 "Min bet: ", "Max bet: ", "Re buy: ", "Add on: "};
 
-std::string Dollars(double amount)
-{
-    return "$ " + AmountText(amount);
-}
-
 std::string MaxBetText(const Tournament& record)
 {
     switch (record.kind) {
@@ -56,7 +50,7 @@ std::string MaxBetText(const Tournament& record)
     case 1:
         return "Pot limit";
     default:
-        return Dollars(2 * record.startBet);
+        return SetupDollars(2 * record.startBet);
     }
 }
 
@@ -203,9 +197,9 @@ void SetupRulesTournament::WriteValues(const Tournament& record)
     const std::string texts[kValueCount] = {
         UShortToString(record.tables),
         UShortToString(record.players),
-        Dollars(record.price) + " (x" + UShortToString(record.chipsPerDollar) + ")",
+        SetupDollars(record.price) + " (x" + UShortToString(record.chipsPerDollar) + ")",
         IntToString(int(record.levelTime / 60)) + " min.",
-        Dollars(record.startBet),
+        SetupDollars(record.startBet),
         MaxBetText(record),
         CountText(record.maxRebuys, "up to", record.rebuyLastLevel),
         CountText(record.addOnCount, "on", record.addOnLevel)};
