@@ -25,7 +25,7 @@
 #include "controls/Point.h"
 #include "controls/RGB.h"
 #include "controls/Rect.h"
-#include "game/shell/ClickSound.h"
+#include "game/table/ClickSound.h"
 #include "game/table/BaseDialog.h"
 
 #include <array>

@@ -3,7 +3,7 @@
 #include "controls/IButtonVO.h"
 #include "controls/IFactory.h"
 #include "controls/IFont.h"
-#include "game/shell/ClickSound.h"
+#include "game/table/ClickSound.h"
 #include "game/shell/ExitDialog.h"
 #include "game/shell/NewsFetcher.h"
 #include "game/shell/Options.h"

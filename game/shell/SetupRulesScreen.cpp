@@ -5,7 +5,7 @@
 #include "controls/IFont.h"
 #include "controls/IImageVO.h"
 #include "controls/IStringVO.h"
-#include "game/shell/ClickSound.h"
+#include "game/table/ClickSound.h"
 #include "game/shell/CustomizeDlg.h"
 #include "game/shell/MoneyText.h"
 #include "game/shell/Options.h"

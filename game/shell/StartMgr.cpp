@@ -6,7 +6,7 @@
 #include "controls/IFont.h"
 #include "controls/IImageVO.h"
 #include "controls/ILinkVO.h"
-#include "game/shell/ClickSound.h"
+#include "game/table/ClickSound.h"
 #include "game/shell/Options.h"
 #include "game/shell/OptionsDialog.h"
 #include "game/shell/ProfileList.h"

@@ -2,7 +2,7 @@
 
 #include "controls/IButtonVO.h"
 #include "controls/IFactory.h"
-#include "controls/ISound.h"
+#include "game/table/ClickSound.h"
 #include "game/table/HumanActionDlg.h"
 #include "game/table/ITableShell.h"
 #include "game/table/PlayerMgrI.h"
@@ -30,17 +30,14 @@ PlayerHuman::PlayerHuman(PlayerMgrI* table, const TableServices& services) : Pla
                                       ControlLibrary::Rect{0, 62, 31, 31}, ControlLibrary::Rect{0, 93, 31, 31}});
         rebuyButton_->AddMouseObserver(this);
     }
-    click_ = services_.factory->CreateSound(true);
-    if (click_ != nullptr)
-        click_->Load("sounds/click.wav");
+    click_ = std::make_unique<ClickSound>(services_.factory);
 }
 
 PlayerHuman::~PlayerHuman()
 {
     if (rebuyButton_ != nullptr)
         services_.factory->ReleaseVO(rebuyButton_);
-    if (services_.factory != nullptr)
-        services_.factory->ReleaseSound(click_);
+    click_.reset();
 }
 
 bool PlayerHuman::InTournament(Tournament& record, SavedGame*& saved) const
@@ -262,7 +259,7 @@ void PlayerHuman::OnMouseUp(uint32_t id, int32_t /*button*/)
     if (rebuyButton_ == nullptr || id != rebuyButton_->GetId() || !rebuyDialog_)
         return;
     if (click_ != nullptr)
-        click_->Play(false);
+        click_->Play();
     rebuyDialog_->SetMode(RebuyAddonDlg::kRebuy);
     rebuyDialog_->Show(true);
 }

@@ -15,13 +15,13 @@
 
 namespace ControlLibrary {
 class IButtonVO;
-class ISound;
-} // namespace ControlLibrary
+}
 struct SavedGame;
 struct Tournament;
 
 namespace Gamespace {
 
+class ClickSound;
 class HumanActionDlg;
 class RebuyAddonDlg;
 
@@ -70,7 +70,7 @@ private:
     std::unique_ptr<HumanActionDlg> actionDialog_;
     std::unique_ptr<RebuyAddonDlg> rebuyDialog_;
     ControlLibrary::IButtonVO* rebuyButton_ = nullptr;
-    ControlLibrary::ISound* click_ = nullptr;
+    std::unique_ptr<ClickSound> click_;
     uint8_t rebuyOffered_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include "controls/IImageVO.h"
 #include "controls/ISound.h"
 #include "controls/IStringVO.h"
+#include "game/table/ClickSound.h"
 #include "common/RandomHelpers.h"
 #include "common/TextHelpers.h"
 
@@ -97,9 +98,7 @@ TableScreen::TableScreen(ControlLibrary::IFactory* factory, ControlLibrary::Mous
         if (menuObserver != nullptr)
             menuButton_->AddMouseObserver(menuObserver);
     }
-    click_ = factory_->CreateSound(true);
-    if (click_ != nullptr)
-        click_->Load("sounds/click.wav");
+    click_ = std::make_unique<ClickSound>(factory_);
     music_ = factory_->CreateSound(false);
     if (music_ != nullptr)
         music_->Load("sounds/main.ogg");
@@ -122,7 +121,7 @@ TableScreen::~TableScreen()
             factory_->ReleaseVO(text);
     if (menuButton_ != nullptr)
         factory_->ReleaseVO(menuButton_);
-    factory_->ReleaseSound(click_);
+    click_.reset();
     factory_->ReleaseSound(music_);
     for (ControlLibrary::ISound* shuffle : shuffles_)
         factory_->ReleaseSound(shuffle);
@@ -183,7 +182,7 @@ void TableScreen::PlayShuffleSound(uint32_t index)
 void TableScreen::PlayClick()
 {
     if (click_ != nullptr)
-        click_->Play(false);
+        click_->Play();
 }
 
 void TableScreen::PlayMusic(bool on)

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace ControlLibrary {
@@ -21,6 +22,8 @@ class MouseMessageObserver;
 } // namespace ControlLibrary
 
 namespace Gamespace {
+
+class ClickSound;
 
 class TableScreen {
 public:
@@ -62,7 +65,7 @@ private:
     ControlLibrary::IFont* captionFont_ = nullptr;
     ControlLibrary::IFont* potFont_ = nullptr;
     ControlLibrary::IFont* buttonFont_ = nullptr;
-    ControlLibrary::ISound* click_ = nullptr;
+    std::unique_ptr<ClickSound> click_;
     ControlLibrary::ISound* music_ = nullptr;
     std::array<ControlLibrary::ISound*, 3> shuffles_{};
     std::string potText_;

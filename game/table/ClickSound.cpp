@@ -1,4 +1,4 @@
-#include "game/shell/ClickSound.h"
+#include "game/table/ClickSound.h"
 
 #include "controls/IFactory.h"
 #include "controls/ISound.h"

@@ -1,8 +1,9 @@
-// The click every shell button makes: "sounds/click.wav", created with the
-// factory's music flag, so its loudness follows the sound-effect volume
-// option. Each screen or dialog owns one and plays it from its button
-// handler. A screen's other short sounds (the set-up screens' selection
-// sound) are made the same way from their own file.
+// The click every button of the shell and the table makes:
+// "sounds/click.wav", created with the factory's music flag, so its loudness
+// follows the sound-effect volume option. Each screen, dialog or seat with
+// buttons owns one and plays it from its button handler. A screen's other
+// short sounds (the set-up screens' selection sound) are made the same way
+// from their own file.
 //
 // Threads: the main thread.
 #pragma once
