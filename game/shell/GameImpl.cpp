@@ -100,9 +100,9 @@ void GameImpl::Start()
 
 void GameImpl::Stop()
 {
-    // A table that is not shown ignores this (it would otherwise save its
-    // empty seats over the tournament in progress).
-    if (laterScreensMade_ && gameMgr_)
+    // A table that is not shown (or not even made) ignores this (it would
+    // otherwise save its empty seats over the tournament in progress).
+    if (gameMgr_)
         gameMgr_->Hide();
     ShowHomePageButton(false);
 }
@@ -136,7 +136,7 @@ void GameImpl::ReleaseOwnControls()
 void GameImpl::OnFrameUpdate()
 {
     startMgr_->ProcessEvents();
-    if (laterScreensMade_ && gameMgr_)
+    if (gameMgr_)
         gameMgr_->ProcessEvents();
 }
 
@@ -163,7 +163,7 @@ void GameImpl::OnModuleDone(uint32_t moduleId)
 
 void GameImpl::OnCloseRequest()
 {
-    if (laterScreensMade_ && gameMgr_ && gameMgr_->IsActive()) {
+    if (gameMgr_ && gameMgr_->IsActive()) {
         if (!exitDialog_ || exitDialog_->IsVisible())
             return;
         gameMgr_->SetPaused(true);
@@ -195,7 +195,7 @@ void GameImpl::OnDialogShown(uint32_t dialogId, bool shown)
         return;
     if (exitDialog_->AnswerYes())
         QuitGame();
-    else if (laterScreensMade_ && gameMgr_)
+    else if (gameMgr_)
         gameMgr_->SetPaused(false);
 }
 
