@@ -17,31 +17,9 @@ namespace Gamespace {
 
 namespace {
 
-using ControlLibrary::RGB;
+using namespace screen_parts;
 
-constexpr uint16_t kBackgroundLayer = 10;
-constexpr ControlLibrary::Point kCaptionOffset{0, -5};
-constexpr std::array<RGB, 5> kCaptionColours{RGB{203, 203, 192}, RGB{255, 255, 128}, RGB{203, 203, 192},
-                                             RGB{0, 0, 0}, RGB{0, 0, 0}};
-constexpr RGB kTextColour{240, 176, 21};
-// The close button stands in the top right corner whatever the screen size.
-constexpr ControlLibrary::Point kClosePosition{1000, 50};
-
-ControlLibrary::IFont* LoadFont(ControlLibrary::IFactory& factory, const char* descriptor)
-{
-    ControlLibrary::IFont* font = factory.CreateFont();
-    if (font)
-        font->Load(descriptor);
-    return font;
-}
-
-template <class Object>
-void ReleaseObject(ControlLibrary::IFactory& factory, Object*& object)
-{
-    if (object)
-        factory.ReleaseVO(object);
-    object = nullptr;
-}
+constexpr ControlLibrary::RGB kTextColour{240, 176, 21};
 
 } // namespace
 
@@ -59,7 +37,7 @@ const SetupRulesScreen::ButtonLook SetupRulesScreen::kOptionsLook{
 const SetupRulesScreen::ButtonLook SetupRulesScreen::kCustomizeLook{
     "images/btn_customize.png", 135, 32, {{{0, 0}, {0, 35}, {0, 70}, {0, 105}}}};
 const SetupRulesScreen::ButtonLook SetupRulesScreen::kCloseLook{
-    "images/btn_close.png", 32, 32, {{{0, 0}, {0, 32}, {0, 0}, {0, 0}}}, 400};
+    kCloseImage, 32, 32, {{{0, 0}, {0, 32}, {0, 0}, {0, 0}}}, kCloseLayer};
 
 SetupRulesScreen::SetupRulesScreen(SetupRulesObserver* observer, std::string backgroundImage)
     : SetupRulesBase(observer), backgroundImage_(std::move(backgroundImage))
@@ -80,12 +58,7 @@ void SetupRulesScreen::Create()
     textFont_ = LoadFont(*factory_, kTextFont);
     CreateControls();
 
-    background_ = factory_->CreateImageVO();
-    if (background_) {
-        background_->SetImage(backgroundImage_, true);
-        background_->SetAlignment(1, 1);
-        background_->SetLayer(kBackgroundLayer);
-    }
+    background_ = MakeBackground(*factory_, backgroundImage_);
     optionsDialog_ = std::make_unique<OptionsDialog>(this);
     customizeDlg_ = std::make_unique<CustomizeDlg>(this);
 
@@ -109,16 +82,7 @@ void SetupRulesScreen::Create()
 
 ControlLibrary::IButtonVO* SetupRulesScreen::MakeButton(ControlLibrary::IFont* font)
 {
-    ControlLibrary::IButtonVO* button = factory_->CreateButtonVO();
-    if (!button)
-        return nullptr;
-    button->SetAlignment(1, 1);
-    button->SetLayer(kButtonLayer);
-    button->SetFonts({font, nullptr, nullptr, nullptr});
-    button->SetTextColours(kCaptionColours);
-    button->SetCaptionOffset(kCaptionOffset);
-    button->AddMouseObserver(this);
-    return button;
+    return screen_parts::MakeButton(*factory_, font, this);
 }
 
 ControlLibrary::IButtonVO* SetupRulesScreen::AddButton(const ButtonLook& look)
@@ -140,7 +104,7 @@ ControlLibrary::IButtonVO* SetupRulesScreen::AddButton(const ButtonLook& look)
 void SetupRulesScreen::ReleaseButton(ControlLibrary::IButtonVO*& button)
 {
     if (factory_)
-        ReleaseObject(*factory_, button);
+        screen_parts::Release(*factory_, button);
 }
 
 ControlLibrary::IStringVO* SetupRulesScreen::AddText(const std::string& text, uint32_t hAlign)
@@ -196,13 +160,13 @@ void SetupRulesScreen::Release()
     ReleaseOwnObjects();
     ReleaseDialogs();
     for (ControlLibrary::IButtonVO*& button : buttons_)
-        ReleaseObject(*factory_, button);
+        screen_parts::Release(*factory_, button);
     buttons_.clear();
     start_ = back_ = options_ = customize_ = close_ = nullptr;
     for (ControlLibrary::IStringVO*& text : texts_)
-        ReleaseObject(*factory_, text);
+        screen_parts::Release(*factory_, text);
     texts_.clear();
-    ReleaseObject(*factory_, background_);
+    screen_parts::Release(*factory_, background_);
     factory_->ReleaseFont(buttonFont_);
     factory_->ReleaseFont(textFont_);
     buttonFont_ = textFont_ = nullptr;

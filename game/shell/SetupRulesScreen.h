@@ -24,6 +24,7 @@
 #include "controls/KeybdSysMessageObserver.h"
 #include "controls/MouseMessageObserver.h"
 #include "controls/Point.h"
+#include "game/shell/ScreenParts.h"
 #include "game/shell/SetupRulesBase.h"
 
 #include <array>
@@ -61,7 +62,6 @@ public:
     static constexpr char kSelectSound[] = "sounds/tbl_sel.wav";
     static constexpr uint32_t kSpaceKey = 0x20;
     static constexpr uint32_t kEnterKey = 0x0D;
-    static constexpr uint16_t kButtonLayer = 50;
     static constexpr uint16_t kTextLayer = 100;
 
     // A button's own picture: one image for every state, the corner of each
@@ -72,7 +72,7 @@ public:
         uint16_t w;
         uint16_t h;
         std::array<ControlLibrary::Point, 4> frames;
-        uint16_t layer = kButtonLayer;
+        uint16_t layer = screen_parts::kButtonLayer;
     };
 
     ~SetupRulesScreen() override;

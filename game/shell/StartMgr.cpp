@@ -12,6 +12,7 @@
 #include "game/shell/ProfileList.h"
 #include "game/shell/ProfilesDialog.h"
 #include "game/shell/ProgramInfo.h"
+#include "game/shell/ScreenParts.h"
 #include "game/shell/ScreenSize.h"
 #include "kernel/Kernel.h"
 #include "timing/ITimeObject.h"
@@ -21,6 +22,7 @@ namespace Gamespace {
 
 namespace {
 
+using namespace screen_parts;
 using ControlLibrary::Rect;
 using ControlLibrary::RGB;
 
@@ -28,15 +30,9 @@ constexpr char kCaptionFont[] = "fonts/MonotypeCorsiva14Italics.txt";
 constexpr char kNewsFont[] = "fonts/a_BosaNova14.txt";
 constexpr char kModeImage[] = "images/btn_game_modes.png";
 constexpr char kOptionsImage[] = "images/btn_options.png";
-constexpr char kCloseImage[] = "images/btn_close.png";
 constexpr char kProfileCaption[] = "Create";
 constexpr RGB kCaptionColour{203, 203, 192};
-constexpr RGB kHoverColour{255, 255, 128};
-constexpr RGB kBlack{0, 0, 0};
 constexpr RGB kNewsHoverColour{248, 208, 87};
-constexpr uint16_t kButtonLayer = 50;
-constexpr uint16_t kCloseLayer = 400;
-constexpr uint16_t kBackgroundLayer = 10;
 constexpr uint16_t kNewsLayer = 500;
 constexpr uint32_t kSpaceKey = 32;
 constexpr uint32_t kReturnKey = 13;
@@ -64,7 +60,6 @@ constexpr std::array<Look, StartMgr::kButtonCount> kLooks{{
     {nullptr, 0, {0, 0, 0, 0}, 0, kProfileLineHeight, 0, -185},
     {kCloseImage, 0, {0, 32, 0, 0}, 32, 32, 0, 0},
 }};
-constexpr ControlLibrary::Point kClosePosition{1000, 50};
 
 // The game type each mode button chooses.
 GameType ModeOf(StartMgr::Button which)
@@ -102,20 +97,11 @@ void StartMgr::Create()
     if (!factory_)
         return;
     factory_->AddSysObserver(this);
-    captionFont_ = factory_->CreateFont();
-    if (captionFont_)
-        captionFont_->Load(kCaptionFont);
+    captionFont_ = LoadFont(*factory_, kCaptionFont);
     CreateButtons();
-    background_ = factory_->CreateImageVO();
-    if (background_) {
-        background_->SetImage(kBackground, true);
-        background_->SetAlignment(1, 1);
-        background_->SetLayer(kBackgroundLayer);
-    }
+    background_ = MakeBackground(*factory_, kBackground);
     clickSound_ = std::make_unique<ClickSound>(factory_);
-    newsFont_ = factory_->CreateFont();
-    if (newsFont_)
-        newsFont_->Load(kNewsFont);
+    newsFont_ = LoadFont(*factory_, kNewsFont);
     newsLink_ = factory_->CreateLinkVO();
     if (newsLink_) {
         newsLink_->SetFont(newsFont_);
@@ -145,17 +131,13 @@ OptionsDialog* StartMgr::GetOptionsDialog()
 void StartMgr::CreateButtons()
 {
     for (size_t i = 0; i < buttons_.size(); ++i) {
-        ControlLibrary::IButtonVO* button = factory_->CreateButtonVO();
+        ControlLibrary::IButtonVO* button = MakeButton(*factory_, captionFont_, this);
         buttons_[i] = button;
         if (!button)
             continue;
         const Look& look = kLooks[i];
-        button->SetAlignment(1, 1);
-        button->SetLayer(i == kClose ? kCloseLayer : kButtonLayer);
-        button->SetFonts({captionFont_, nullptr, nullptr, nullptr});
-        button->SetCaptionOffset(ControlLibrary::Point{0, -5});
-        button->SetTextColours({kCaptionColour, kHoverColour, kCaptionColour, kBlack, kBlack});
-        button->AddMouseObserver(this);
+        if (i == kClose)
+            button->SetLayer(kCloseLayer);
         if (look.image) {
             button->SetImages({look.image, "", "", ""});
             std::array<Rect, 4> parts{};
@@ -218,14 +200,10 @@ void StartMgr::Release()
     clickSound_.reset();
     if (!factory_)
         return;
-    for (ControlLibrary::IButtonVO*& button : buttons_) {
-        factory_->ReleaseVO(button);
-        button = nullptr;
-    }
-    factory_->ReleaseVO(background_);
-    background_ = nullptr;
-    factory_->ReleaseVO(newsLink_);
-    newsLink_ = nullptr;
+    for (ControlLibrary::IButtonVO*& button : buttons_)
+        screen_parts::Release(*factory_, button);
+    screen_parts::Release(*factory_, background_);
+    screen_parts::Release(*factory_, newsLink_);
     factory_->ReleaseFont(captionFont_);
     captionFont_ = nullptr;
     factory_->ReleaseFont(newsFont_);
