@@ -5,6 +5,7 @@
 #include "controls/IFactory.h"
 #include "controls/IFont.h"
 #include "controls/IStringVO.h"
+#include "game/shell/ButtonSheets.h"
 #include "game/shell/ScreenSize.h"
 #include "kernel/Kernel.h"
 
@@ -169,6 +170,17 @@ ControlLibrary::IButtonVO* BaseDialogImpl::AddButton(ControlLibrary::IFont* font
     if (button)
         SetButtonLook(*button, image, sources, w, h);
     return button;
+}
+
+void BaseDialogImpl::SetButtonLook(ControlLibrary::IButtonVO& button, const SheetButton& look)
+{
+    SetButtonLook(button, look.image, look.frames, look.w, look.h);
+}
+
+ControlLibrary::IButtonVO* BaseDialogImpl::AddButton(ControlLibrary::IFont* font, ControlLibrary::Point captionOffset,
+                                                     const SheetButton& look)
+{
+    return AddButton(font, captionOffset, look.image, look.frames, look.w, look.h);
 }
 
 std::array<ControlLibrary::Rect, 4> BaseDialogImpl::Frames(int32_t x, const std::array<int32_t, 4>& tops, int16_t w,

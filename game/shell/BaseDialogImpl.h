@@ -44,6 +44,8 @@ class IVisibleObject;
 
 namespace Gamespace {
 
+struct SheetButton;
+
 class BaseDialogImpl : public virtual BaseDialog {
 public:
     static constexpr uint16_t kDialogLayer = 1000;
@@ -97,11 +99,15 @@ protected:
     // it each state shows, and the size.
     static void SetButtonLook(ControlLibrary::IButtonVO& button, const std::string& image,
                               const std::array<ControlLibrary::Rect, 4>& sources, uint32_t w, uint32_t h);
+    // The same with one button of a shared sheet (ButtonSheets.h).
+    static void SetButtonLook(ControlLibrary::IButtonVO& button, const SheetButton& look);
     // A common button (AddButton, 108 x 27) given its own look at once
     // (SetButtonLook).
     ControlLibrary::IButtonVO* AddButton(ControlLibrary::IFont* font, ControlLibrary::Point captionOffset,
                                          const std::string& image, const std::array<ControlLibrary::Rect, 4>& sources,
                                          uint32_t w, uint32_t h);
+    ControlLibrary::IButtonVO* AddButton(ControlLibrary::IFont* font, ControlLibrary::Point captionOffset,
+                                         const SheetButton& look);
     // The four state parts of a button, w x h each, from one column of its
     // image: at x, one below the other at the four tops.
     static std::array<ControlLibrary::Rect, 4> Frames(int32_t x, const std::array<int32_t, 4>& tops, int16_t w,

@@ -5,7 +5,7 @@
 #include "controls/IFactory.h"
 #include "controls/IImageVO.h"
 #include "game/shell/ProfileList.h"
-#include "game/shell/YesNoSheet.h"
+#include "game/shell/ButtonSheets.h"
 
 namespace Gamespace {
 
@@ -18,7 +18,6 @@ constexpr char kFont[] = "fonts/a_BosaNova14.txt";
 // The state rows (normal, hover, pressed, disabled) of each button's column
 // in its sprite sheet, and the column's x.
 constexpr std::array<int32_t, 4> kStyleRows{0, 35, 69, 105};
-constexpr std::array<int32_t, 4> kOkRows{0, 43, 87, 130};
 constexpr int32_t kStyleX[CustomizeDlg::kStyles] = {0, 90, 226, 328};
 constexpr uint32_t kStyleW[CustomizeDlg::kStyles] = {84, 136, 80, 96};
 constexpr uint32_t kStyleH[CustomizeDlg::kStyles] = {32, 32, 34, 32};
@@ -62,7 +61,7 @@ CustomizeDlg::CustomizeDlg(ControlLibrary::DialogMessageObserver* owner) : BaseD
     SetYesLook();
     okButton_ = buttons[5];
     if (okButton_) {
-        SetButtonLook(*okButton_, kOkImage, Frames(0, kOkRows, 56, 36), 56, 36);
+        SetButtonLook(*okButton_, button_sheets::kOk);
         okButton_->SetAlignment(1, 1);
     }
 
@@ -81,16 +80,14 @@ void CustomizeDlg::SetYesLook()
 {
     if (!yesNoButton_)
         return;
-    SetButtonLook(*yesNoButton_, YesNoSheet::kImage, YesNoSheet::kYesFrames, YesNoSheet::kYesWidth,
-                  YesNoSheet::kHeight);
+    SetButtonLook(*yesNoButton_, button_sheets::kYes);
 }
 
 void CustomizeDlg::SetNoLook()
 {
     if (!yesNoButton_)
         return;
-    SetButtonLook(*yesNoButton_, YesNoSheet::kImage, YesNoSheet::kNoFrames, YesNoSheet::kNoWidth,
-                  YesNoSheet::kHeight);
+    SetButtonLook(*yesNoButton_, button_sheets::kNo);
 }
 
 void CustomizeDlg::LayoutControls()

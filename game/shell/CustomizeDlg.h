@@ -25,7 +25,6 @@ public:
     static constexpr char kBackground[] = "images/dialog/customize/dlg.png";
     static constexpr char kStyleImage[] = "images/dialog/customize/btn_cust.png";
     static constexpr char kTickImage[] = "images/dialog/customize/btn_check.png";
-    static constexpr char kOkImage[] = "images/btn_ok_cancel.png";
     static constexpr size_t kStyles = 4;
 
     explicit CustomizeDlg(ControlLibrary::DialogMessageObserver* owner);

@@ -2,6 +2,7 @@
 
 #include "controls/IButtonVO.h"
 #include "controls/IDialogVO.h"
+#include "game/shell/ButtonSheets.h"
 #include "controls/IStringVO.h"
 #include "game/shell/ProfileDialogLooks.h"
 #include "game/shell/ProfileFile.h"
@@ -14,10 +15,8 @@ DeletePlayerDialog::DeletePlayerDialog(ControlLibrary::DialogMessageObserver* ow
     DialogObject().SetBackgroundImage(kBackground);
     DialogObject().SetSize(380, 250);
     ControlLibrary::IFont* captionFont = LoadFont(profile_looks::kCaptionFont);
-    deleteButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, profile_looks::kNewDeleteButtons,
-                              Frames(0, {0, 43, 87, 130}, 95, 41), 95, 41);
-    cancelButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, profile_looks::kOkCancelButtons,
-                              Frames(56, {0, 44, 87, 130}, 110, 36), 110, 36);
+    deleteButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, button_sheets::kDelete);
+    cancelButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, button_sheets::kCancel);
     for (ControlLibrary::IButtonVO* button : {deleteButton_, cancelButton_})
         if (button)
             profile_looks::Silence(*button);

@@ -2,7 +2,7 @@
 
 #include "controls/IButtonVO.h"
 #include "controls/IDialogVO.h"
-#include "game/shell/YesNoSheet.h"
+#include "game/shell/ButtonSheets.h"
 
 namespace Gamespace {
 
@@ -21,11 +21,9 @@ ExitDialog::ExitDialog(ControlLibrary::DialogMessageObserver* owner) : KeyDialog
     yesButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, 108, 27);
     noButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, 108, 27);
     if (yesButton_)
-        SetButtonLook(*yesButton_, YesNoSheet::kImage, YesNoSheet::kYesFrames, YesNoSheet::kYesWidth,
-                      YesNoSheet::kHeight);
+        SetButtonLook(*yesButton_, button_sheets::kYes);
     if (noButton_)
-        SetButtonLook(*noButton_, YesNoSheet::kImage, YesNoSheet::kNoFrames, YesNoSheet::kNoWidth,
-                      YesNoSheet::kHeight);
+        SetButtonLook(*noButton_, button_sheets::kNo);
     LoadFont(kTextFont);
     LayoutControls();
 }

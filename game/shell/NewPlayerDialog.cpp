@@ -2,6 +2,7 @@
 
 #include "controls/IButtonVO.h"
 #include "controls/IDialogVO.h"
+#include "game/shell/ButtonSheets.h"
 #include "controls/IEditBoxVO.h"
 #include "controls/IFactory.h"
 #include "controls/IStringVO.h"
@@ -23,10 +24,8 @@ NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) :
     DialogObject().SetBackgroundImage(kBackground);
     DialogObject().SetSize(365, 215);
     ControlLibrary::IFont* captionFont = LoadFont(profile_looks::kCaptionFont);
-    okButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, profile_looks::kOkCancelButtons,
-                          Frames(0, {0, 43, 87, 130}, 56, 36), 56, 36);
-    cancelButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, profile_looks::kOkCancelButtons,
-                              Frames(56, {0, 44, 87, 130}, 110, 36), 110, 36);
+    okButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, button_sheets::kOk);
+    cancelButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, button_sheets::kCancel);
     uint16_t tag = 1;
     for (ControlLibrary::IButtonVO* button : {okButton_, cancelButton_})
         if (button) {

@@ -15,8 +15,6 @@ inline constexpr char kCaptionFont[] = "fonts/MonotypeCorsiva14Italics.txt";
 inline constexpr char kNameFont[] = "fonts/a_BosaNova20.txt";
 inline constexpr char kPromptFont[] = "fonts/Pristina18.txt";
 inline constexpr char kCommonButton[] = "images/btn_def.png";
-inline constexpr char kOkCancelButtons[] = "images/btn_ok_cancel.png";
-inline constexpr char kNewDeleteButtons[] = "images/btn_new_delete.png";
 inline constexpr ControlLibrary::RGB kPromptColour{255, 255, 128};
 // A player's name where it stands for the current player.
 inline constexpr ControlLibrary::RGB kCurrentNameColour{248, 208, 87};

@@ -2,6 +2,7 @@
 
 #include "controls/IButtonVO.h"
 #include "controls/IDialogVO.h"
+#include "game/shell/ButtonSheets.h"
 #include "game/shell/DeletePlayerDialog.h"
 #include "game/shell/NewPlayerDialog.h"
 #include "game/shell/ProfileDialogLooks.h"
@@ -30,12 +31,9 @@ ProfilesDialog::ProfilesDialog(ControlLibrary::DialogMessageObserver* owner) : K
 {
     DialogObject().SetBackgroundImage(kBackground);
     ControlLibrary::IFont* captionFont = LoadFont(profile_looks::kCaptionFont);
-    newButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, profile_looks::kNewDeleteButtons,
-                           Frames(95, {0, 43, 87, 130}, 80, 41), 80, 41);
-    deleteButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, profile_looks::kNewDeleteButtons,
-                              Frames(0, {0, 43, 87, 130}, 95, 41), 95, 41);
-    okButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, profile_looks::kOkCancelButtons,
-                          Frames(0, {0, 43, 87, 130}, 56, 36), 56, 36);
+    newButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, button_sheets::kNew);
+    deleteButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, button_sheets::kDelete);
+    okButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, button_sheets::kOk);
     ControlLibrary::IFont* nameFont = LoadFont(profile_looks::kNameFont);
     for (ControlLibrary::IButtonVO*& button : nameButtons_) {
         button = AddButton(captionFont, ControlLibrary::Point{0, -5}, kNameImage, Frames(0, {0, 0, 0, 0}, 250, 30),

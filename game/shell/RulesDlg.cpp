@@ -2,6 +2,7 @@
 
 #include "controls/IButtonVO.h"
 #include "controls/IDialogVO.h"
+#include "game/shell/ButtonSheets.h"
 #include "controls/IFactory.h"
 #include "controls/IStringVO.h"
 #include "controls/ITextBoxVO.h"
@@ -10,7 +11,6 @@ namespace Gamespace {
 
 namespace {
 
-constexpr char kButtonImage[] = "images/btn_ok_cancel.png";
 constexpr char kCaptionFont[] = "fonts/MonotypeCorsiva14Italics.txt";
 constexpr char kTitleFont[] = "fonts/ArtNouveau-Bistro26Bold.txt";
 constexpr char kTextFont[] = "fonts/Pristina18.txt";
@@ -47,7 +47,7 @@ RulesDlg::RulesDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialogImp
     ControlLibrary::IFont* textFont = LoadFont(kTextFont);
     okButton_ = AddButton(LoadFont(kCaptionFont), ControlLibrary::Point{-2, -5}, 94, 26);
     if (okButton_) {
-        SetButtonLook(*okButton_, kButtonImage, Frames(0, {0, 43, 87, 130}, 56, 36), 56, 36);
+        SetButtonLook(*okButton_, button_sheets::kOk);
         UseAsCloseButton(okButton_);
     }
     title_ = AddString(titleFont, kTitleColour, kChildLayer);

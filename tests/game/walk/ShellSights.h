@@ -4,6 +4,7 @@
 // player would call it.
 #pragma once
 
+#include "game/shell/ButtonSheets.h"
 #include "game/shell/CustomizeDlg.h"
 #include "game/shell/DeletePlayerDialog.h"
 #include "game/shell/ExitDialog.h"
@@ -17,7 +18,6 @@
 #include "game/shell/SetupRulesTournament.h"
 #include "game/shell/StartMgr.h"
 #include "game/shell/StatisticDlg.h"
-#include "game/shell/YesNoSheet.h"
 #include "tests/support/ScreenSight.h"
 
 #include <string>
@@ -68,9 +68,9 @@ inline const Sight kTournamentScreen =
 inline const Sight kCustomizeDialog = Image(Gamespace::CustomizeDlg::kBackground).Named("the customize dialog");
 inline const Sight kCautious = Image(Gamespace::CustomizeDlg::kStyleImage, {90, 0, 136, 32}).Named("Cautious");
 inline const Sight kAggressive = Image(Gamespace::CustomizeDlg::kStyleImage, {328, 0, 96, 32}).Named("Aggressive");
-inline const Sight kYes = Image(Gamespace::YesNoSheet::kImage, Gamespace::YesNoSheet::kYesFrames[0]).Named("Yes");
-inline const Sight kNo = Image(Gamespace::YesNoSheet::kImage, Gamespace::YesNoSheet::kNoFrames[0]).Named("No");
-inline const Sight kCustomizeOk = Image(Gamespace::CustomizeDlg::kOkImage, {0, 0, 56, 36}).Named("OK");
+inline const Sight kYes = Image(Gamespace::button_sheets::kYesNoImage, {0, 0, 70, 50}).Named("Yes");
+inline const Sight kNo = Image(Gamespace::button_sheets::kYesNoImage, {71, 0, 58, 50}).Named("No");
+inline const Sight kCustomizeOk = Image(Gamespace::button_sheets::kOkCancelImage, {0, 0, 56, 36}).Named("OK");
 inline const Sight kStatisticsDialog = Image(Gamespace::StatisticDlg::kBackground).Named("the statistics");
 
 // ---- At the table ----
