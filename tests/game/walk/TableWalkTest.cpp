@@ -136,7 +136,11 @@ TEST_F(TableWalk, ANoLimitHandAtAFullTableIsCalledThenPlayedAllIn)
     walk.Table().GetMenuDlg()->Show(false);
     EXPECT_FALSE(walk.Table().IsPaused());
 
-    PlayHandsDoing(player, walk, {Gamespace::kHumanCall, Gamespace::kHumanAllIn}, true, 8);
+    // A call first and only then the all-in: an all-in taken whenever no
+    // call was to be had (the big blind's option) could lose every chip
+    // before the call was ever played.
+    PlayHandsDoing(player, walk, {Gamespace::kHumanCall}, true, 8);
+    PlayHandsDoing(player, walk, {Gamespace::kHumanAllIn}, true, 16);
     walk.LeaveGame();
 }
 
