@@ -3,7 +3,6 @@
 // there quits at once, and closing it at the table asks first (once,
 // however often the window is closed), "No" playing on and "Yes" quitting.
 #include "controls/IButtonVO.h"
-#include "game/shell/ExitDialog.h"
 #include "game/shell/GameImpl.h"
 #include "game/shell/Profile.h"
 #include "game/shell/ProfileList.h"
@@ -14,6 +13,7 @@
 #include "platform/core/Testing.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowTesting.h"
+#include "tests/game/walk/ShellSights.h"
 #include "tests/game/walk/WalkSupport.h"
 #include "tests/support/ScriptedPlayer.h"
 
@@ -22,13 +22,11 @@
 namespace {
 
 using walk::Caption;
-using walk::Image;
 using walk::ScriptedPlayer;
-
-const walk::Sight kExitQuestion = Image(Gamespace::ExitDialog::kBackground).Named("the exit question");
-const walk::Sight kYes = Image("images/btn_yes_no.png", {0, 0, 70, 50}).Named("Yes");
-const walk::Sight kNo = Image("images/btn_yes_no.png", {71, 0, 58, 50}).Named("No");
-const walk::Sight kHomePage = Image(Gamespace::GameImpl::kHomePageImage).Named("the home-page button");
+using walk::sights::kExitQuestion;
+using walk::sights::kHomePage;
+using walk::sights::kNo;
+using walk::sights::kYes;
 
 // Straight through the module flow to a table (the start and set-up screens
 // do not offer the way yet): the start screen finishes, then the set-up.

@@ -9,6 +9,7 @@
 #include "game/shell/StartMgr.h"
 #include "game/table/GameMgr.h"
 #include "platform/core/FileSystem.h"
+#include "tests/game/walk/ShellSights.h"
 #include "tests/game/walk/WalkSupport.h"
 #include "tests/support/ScriptedPlayer.h"
 #include "tests/support/ScriptedShell.h"
@@ -19,8 +20,7 @@ namespace {
 
 using walk::ScriptedPlayer;
 using walk::ShownModules;
-
-const walk::Sight kHomePage = walk::Image(Gamespace::GameImpl::kHomePageImage).Named("the home-page button");
+using walk::sights::kHomePage;
 
 // A profile file as the game writes it, in the program's "save/" folder.
 std::string WriteProfileWithATournament(const ScriptedPlayer& player)

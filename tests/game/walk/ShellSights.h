@@ -68,6 +68,8 @@ inline const Sight kTournamentScreen =
 inline const Sight kCustomizeDialog = Image(Gamespace::CustomizeDlg::kBackground).Named("the customize dialog");
 inline const Sight kCautious = Image(Gamespace::CustomizeDlg::kStyleImage, {90, 0, 136, 32}).Named("Cautious");
 inline const Sight kAggressive = Image(Gamespace::CustomizeDlg::kStyleImage, {328, 0, 96, 32}).Named("Aggressive");
+// The shell's yes and no buttons: the customize dialog's toggle, the exit
+// question's answers.
 inline const Sight kYes = Image(Gamespace::button_sheets::kYesNoImage, {0, 0, 70, 50}).Named("Yes");
 inline const Sight kNo = Image(Gamespace::button_sheets::kYesNoImage, {71, 0, 58, 50}).Named("No");
 inline const Sight kCustomizeOk = Image(Gamespace::button_sheets::kOkCancelImage, {0, 0, 56, 36}).Named("OK");
@@ -78,9 +80,7 @@ inline const Sight kMenu = Image(Gamespace::MenuDlgImpl::kBackground).Named("the
 inline const Sight kResume = Image(Gamespace::MenuDlgImpl::kButtons, {0, 4, 134, 50}).Named("Resume");
 inline const Sight kRules = Image(Gamespace::MenuDlgImpl::kButtons, {134, 4, 102, 50}).Named("Rules");
 inline const Sight kMenuOptions = Image(Gamespace::MenuDlgImpl::kButtons, {464, 7, 130, 50}).Named("Options");
-inline const Sight kLeaveTable = Image(Gamespace::MenuDlgImpl::kButtons, {236, 8, 228, 50}).Named("Leave");
-inline const Sight kLeaveTournament =
-    Image(Gamespace::MenuDlgImpl::kTournamentLeave, {0, 7, 103, 50}).Named("Leave the tournament");
+// (The menu button and the menu's leave buttons are walk::PlayedTable's.)
 inline const Sight kRulesPage = Image(Gamespace::RulesDlg::kBackground).Named("the rules page");
 inline const Sight kExitQuestion = Image(Gamespace::ExitDialog::kBackground).Named("the exit question");
 

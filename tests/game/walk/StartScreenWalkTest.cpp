@@ -346,12 +346,11 @@ TEST(StartScreenWalk, TheRulesPageShowsAllItsTextAndOkClosesIt)
     player.Launch();
     Gamespace::RulesDlg rules(nullptr);
     rules.Show(true);
-    const Sight page = Image(Gamespace::RulesDlg::kBackground).Named("the rules page");
-    ASSERT_TRUE(player.WaitToSee(page));
+    ASSERT_TRUE(player.WaitToSee(kRulesPage));
     EXPECT_TRUE(player.Sees(Caption(Gamespace::RulesDlg::kTitle)));
     EXPECT_FALSE(rules.TextBox()->CanScrollDown()) << "the whole text on its one page";
     player.Screenshot("rules");
     player.Click(kOk);
-    EXPECT_FALSE(player.Sees(page));
+    EXPECT_FALSE(player.Sees(kRulesPage));
     EXPECT_TRUE(player.Sees(PlayerLine("Ann")));
 }

@@ -4,8 +4,6 @@
 // dialogs hold, not only what the screen shows.
 #include "game/shell/AnnouncementDlgImpl.h"
 #include "game/shell/GameImpl.h"
-#include "game/shell/MenuDlgImpl.h"
-#include "game/shell/OptionsDialog.h"
 #include "game/shell/ProfileList.h"
 #include "game/shell/RulesDlg.h"
 #include "game/shell/SetupRulesMgr.h"
@@ -17,6 +15,8 @@
 #include "game/table/TableScreen.h"
 #include "platform/window/VirtualKeys.h"
 #include "tests/game/shell/ProfileTestSupport.h"
+#include "tests/game/walk/ShellSights.h"
+#include "tests/support/PlayedTable.h"
 #include "tests/support/ScriptedPlayer.h"
 #include "tests/support/ScriptedShell.h"
 
@@ -31,14 +31,15 @@ using walk::Caption;
 using walk::Image;
 using walk::ScriptedPlayer;
 
+using walk::sights::kMenu;
+using walk::sights::kMenuOptions;
+using walk::sights::kOptionsDialog;
+using walk::sights::kResume;
+using walk::sights::kRules;
+using walk::sights::kRulesPage;
+
 const walk::Sight kBanner = Image(Gamespace::AnnouncementPanel::kBackground).Named("the banner");
-const walk::Sight kClose = Caption("Close");
-const walk::Sight kMenu = Image(Gamespace::MenuDlgImpl::kBackground).Named("the menu");
-const walk::Sight kResume = Image(Gamespace::MenuDlgImpl::kButtons, {0, 4, 134, 50}).Named("Resume");
-const walk::Sight kRules = Image(Gamespace::MenuDlgImpl::kButtons, {134, 4, 102, 50}).Named("Rules");
-const walk::Sight kOptions = Image(Gamespace::MenuDlgImpl::kButtons, {464, 7, 130, 50}).Named("Options");
-const walk::Sight kRulesPage = Image(Gamespace::RulesDlg::kBackground).Named("the rules page");
-const walk::Sight kOptionsDialog = Image(Gamespace::OptionsDialog::kBackground).Named("the options dialog");
+const walk::Sight& kClose = walk::PlayedTable::kClose;
 const walk::Sight kPanel = Image(Gamespace::TrnInfoDlgImpl::kBackground).Named("a tournament panel");
 
 // The fastest table: each of its steps waits 100 ms.
@@ -161,7 +162,7 @@ TEST(TableDialogsWalk, TheMenuPausesTheTableAndItsRulesAndOptionsOpenAboveIt)
 
     OpenMenu(player, table);
     EXPECT_TRUE(table.IsPaused());
-    for (const walk::Sight& button : {kResume, kRules, kOptions})
+    for (const walk::Sight& button : {kResume, kRules, kMenuOptions})
         EXPECT_TRUE(player.Sees(button)) << button.Describe();
     player.Screenshot("the menu");
 
@@ -169,11 +170,11 @@ TEST(TableDialogsWalk, TheMenuPausesTheTableAndItsRulesAndOptionsOpenAboveIt)
     ASSERT_TRUE(player.WaitToSee(kRulesPage));
     EXPECT_TRUE(player.Sees(Caption(Gamespace::RulesDlg::kTitle)));
     player.Screenshot("the rules above the menu");
-    player.Click(Image("images/btn_ok_cancel.png", {0, 0, 56, 36}).Named("OK"));
+    player.Click(walk::sights::kOk);
     EXPECT_FALSE(player.Sees(kRulesPage));
     EXPECT_TRUE(player.Sees(kMenu));
 
-    player.Click(kOptions);
+    player.Click(kMenuOptions);
     ASSERT_TRUE(player.WaitToSee(kOptionsDialog));
     player.Press(platform::VK_ESCAPE);
     EXPECT_FALSE(player.Sees(kOptionsDialog));

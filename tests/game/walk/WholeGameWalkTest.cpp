@@ -210,7 +210,7 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreen& screen, bool readR
     player.Screenshot("the menu");
     if (readRules)
         ReadTheRules(player);
-    player.Click(kLeaveTable);
+    player.Click(PlayedTable::kLeaveTable);
     EXPECT_EQ(ShownModules(game), "set-up");
     ASSERT_TRUE(player.WaitToSee(Image(screen.background)));
     EXPECT_FALSE(IsEnabled(Caption(screen.stake))) << "the screen as it was left";
@@ -299,7 +299,7 @@ void ContinueTheTournament(ScriptedPlayer& player, const TournamentAtQuit& atQui
     player.Screenshot("the tournament continued");
 
     OpenTheMenu(player, table);
-    player.Click(kLeaveTournament);
+    player.Click(PlayedTable::kLeaveTournament);
     EXPECT_EQ(ShownModules(game), "set-up");
     ASSERT_TRUE(player.WaitToSee(kContinue)) << "left, the tournament can be continued again";
     player.Click(kBack);
