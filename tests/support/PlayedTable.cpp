@@ -7,6 +7,7 @@
 #include "game/shell/OpenRaiseDlg.h"
 #include "game/shell/SetupRulesMgr.h"
 #include "game/shell/StartMgr.h"
+#include "game/table/BettingRound.h"
 #include "game/table/FinishDlg.h"
 #include "game/table/GameMgr.h"
 #include "game/table/PlayerHuman.h"
@@ -81,6 +82,11 @@ void PlayedTable::SitDown()
     game.GetSetupRulesMgr().OnSetupDone(0);
     ASSERT_TRUE(Table().IsActive());
     EXPECT_TRUE(player_.Sees(kMenuButton));
+    CloseTheDealerDraw();
+}
+
+void PlayedTable::CloseTheDealerDraw()
+{
     ASSERT_TRUE(
         player_.WaitUntil([&] { return Table().GetDealerSelectDlg()->IsVisible(); }, 20000, "the dealer draw"));
     player_.Screenshot("dealer drawn");
@@ -278,10 +284,28 @@ void PlayedTable::FinishHand()
     ASSERT_TRUE(Table().GetFinishDlg()->IsVisible());
     CheckBooks();
     EXPECT_EQ(Table().Screen()->GetPotText().rfind('$', 0), 0u) << "the pot label shows the pot";
-    for (int page = 0; page < 10 && Table().GetFinishDlg()->IsVisible(); ++page)
-        player_.Click(kClose);
+    CloseResult();
     EXPECT_FALSE(Table().GetFinishDlg()->IsVisible());
     ++hands_;
+}
+
+void PlayedTable::CloseResult()
+{
+    for (int page = 0; page < 10 && Table().GetFinishDlg()->IsVisible(); ++page)
+        player_.Click(kClose);
+}
+
+void PlayedTable::HandHumansChipsToAnOpponent()
+{
+    Gamespace::BettingRound& money = Table().Betting();
+    for (Gamespace::PlayerI* seated : Table().GetSeatList())
+        if (seated != nullptr && !seated->IsHuman()) {
+            const uint16_t seat = seated->GetSeat();
+            money.SetChips(seat, money.Stake(seat).chips + money.Stake(0).chips);
+            money.SetChips(0, 0);
+            return;
+        }
+    ADD_FAILURE() << "no opponent left to take the human's chips";
 }
 
 bool PlayedTable::RebuyQuestionShown() const

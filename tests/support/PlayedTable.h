@@ -66,6 +66,8 @@ public:
     // Through the module flow to the table (the start and set-up screens
     // have walks of their own), the dealer drawn and announced.
     void SitDown();
+    // Plays on until the table has drawn for the dealer, and closes the draw.
+    void CloseTheDealerDraw();
     // Any button of the strip enabled; the button of `code` enabled.
     bool HumansTurn() const;
     bool Enabled(uint32_t code) const;
@@ -101,6 +103,13 @@ public:
     // The hand result is up: the books balance, and Close pages through the
     // pots until the dialog goes.
     void FinishHand();
+    // Close pages through the hand result until it goes (a question that
+    // comes after it, if any, shows).
+    void CloseResult();
+    // A tool: the human's chips go to the first opponent still seated, at
+    // once (behind the seats' backs: their labels keep showing the chips as
+    // they were).
+    void HandHumansChipsToAnOpponent();
     // The human's re-buy or add-on question is up.
     bool RebuyQuestionShown() const;
     // Closes the window and answers the exit question with Return.

@@ -2,9 +2,9 @@
 // strip clicked on the human's turns, amounts typed into the open and raise
 // dialogs, the announcements and the hand results closed, the menu opened;
 // a tournament left through the menu while a hand result shows, and a human
-// without chips at a cash table told he has finished. After every step the walk checks what the table holds (the chips the
-// human put in, his standing in the hand, the books of every chip bought)
-// and which dialogs show.
+// without chips at a cash table told he has finished. After every step the
+// walk checks what the table holds (the chips the human put in, his standing
+// in the hand, the books of every chip bought) and which dialogs show.
 #include "game/shell/GameImpl.h"
 #include "game/shell/SetupRulesMgr.h"
 #include "game/table/FinishDlg.h"
@@ -192,14 +192,9 @@ TEST_F(TableWalk, AHumanLeftWithoutChipsAtACashTableIsToldHeHasFinished)
     walk.SitDown();
     walk.FoldToTheResult();
     ASSERT_FALSE(HasFatalFailure());
-    // A tool hands the human's chips to the next seat at once (behind the
-    // seats' backs: their labels keep showing the chips as they were).
-    Gamespace::BettingRound& money = walk.Table().Betting();
-    money.SetChips(1, money.Stake(1).chips + money.Stake(0).chips);
-    money.SetChips(0, 0);
+    walk.HandHumansChipsToAnOpponent();
     walk.CheckBooks();
-    for (int page = 0; page < 10 && walk.Table().GetFinishDlg()->IsVisible(); ++page)
-        player.Click(PlayedTable::kClose);
+    walk.CloseResult();
     ASSERT_TRUE(player.WaitUntil([&] { return walk.Table().GetBankruptDlg()->IsVisible(); },
                                  ScriptedPlayer::kPromptMs, "the bankrupt announcement"));
     EXPECT_TRUE(player.Sees(Caption("You have finished this game.")));

@@ -35,27 +35,6 @@ constexpr double kChips = 15000.0;
 // keep folding.
 constexpr int kAllInHands = 8;
 
-// Closes the hand result; the question that comes after it, if any, shows.
-void CloseResult(ScriptedPlayer& player, PlayedTable& table)
-{
-    for (int page = 0; page < 10 && table.Table().GetFinishDlg()->IsVisible(); ++page)
-        player.Click(PlayedTable::kClose);
-}
-
-// A tool: the human's chips go to the first opponent still seated, at once.
-void HandChipsToAnOpponent(PlayedTable& table)
-{
-    Gamespace::BettingRound& money = table.Table().Betting();
-    for (Gamespace::PlayerI* seated : table.Table().GetSeatList())
-        if (seated != nullptr && !seated->IsHuman()) {
-            const uint16_t seat = seated->GetSeat();
-            money.SetChips(seat, money.Stake(seat).chips + money.Stake(0).chips);
-            money.SetChips(0, 0);
-            return;
-        }
-    ADD_FAILURE() << "no opponent left to take the human's chips";
-}
-
 // Waits for the next hand to be dealt.
 bool NextHandStarts(ScriptedPlayer& player, PlayedTable& table, uint64_t started)
 {
@@ -80,9 +59,9 @@ TEST(TournamentWalk, AShortTournamentIsPlayedToItsStandingsWithAReBuyAndAnAddOn)
     // being still able to play on; the next hand waits for the answer.
     table.FoldToTheResult();
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
-    HandChipsToAnOpponent(table);
+    table.HandHumansChipsToAnOpponent();
     uint64_t started = table.Table().GetHandsStarted();
-    CloseResult(player, table);
+    table.CloseResult();
     ASSERT_TRUE(player.WaitUntil([&] { return table.RebuyQuestionShown(); }, ScriptedPlayer::kPromptMs,
                                  "the re-buy question"));
     EXPECT_TRUE(player.Sees(Caption("Re-Buy 15000 chips for $150?")));
@@ -117,7 +96,7 @@ TEST(TournamentWalk, AShortTournamentIsPlayedToItsStandingsWithAReBuyAndAnAddOn)
     // The level before the add-on's: after the hand the human is asked; a
     // click on Yes buys the chips.
     const double chips = table.Human().GetChips();
-    CloseResult(player, table);
+    table.CloseResult();
     ASSERT_TRUE(player.WaitUntil([&] { return table.RebuyQuestionShown(); }, ScriptedPlayer::kPromptMs,
                                  "the add-on question"));
     EXPECT_TRUE(player.Sees(Caption("Add-On 15000 chips for $150?")));
@@ -162,7 +141,7 @@ TEST(TournamentWalk, AShortTournamentIsPlayedToItsStandingsWithAReBuyAndAnAddOn)
     if (!table.Table().GetTrnFinishDlg()->IsVisible()) {
         table.FoldToTheResult();
         ASSERT_FALSE(::testing::Test::HasFatalFailure());
-        HandChipsToAnOpponent(table);
+        table.HandHumansChipsToAnOpponent();
         table.FinishHand();
         EXPECT_FALSE(table.RebuyQuestionShown()) << "no re-buy after its last level";
     }

@@ -119,14 +119,6 @@ void OptionsAreAsLeft(ScriptedPlayer& player)
     EXPECT_FALSE(player.Sees(kCloseButton));
 }
 
-// Plays on until the table has drawn for the dealer, and closes the draw.
-void SitDown(ScriptedPlayer& player, PlayedTable& table)
-{
-    ASSERT_TRUE(player.WaitUntil([&] { return table.Table().GetDealerSelectDlg()->IsVisible(); }, 20000,
-                                 "the dealer draw"));
-    table.Dismiss(*table.Table().GetDealerSelectDlg());
-}
-
 void OpenTheMenu(ScriptedPlayer& player, GameMgr& table)
 {
     player.Click(PlayedTable::kMenuButton);
@@ -203,7 +195,7 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreen& screen, bool readR
     EXPECT_DOUBLE_EQ(table.GetChipsBought(), screen.buyIn * screen.players);
     EXPECT_FALSE(player.Sees(kHomePage));
     PlayedTable played(player);
-    SitDown(player, played);
+    played.CloseTheDealerDraw();
     player.Screenshot("cash table");
 
     OpenTheMenu(player, table);
@@ -256,7 +248,7 @@ TournamentAtQuit PlayATournamentAndQuit(ScriptedPlayer& player)
     GameMgr& table = *game.GetGameMgr();
     EXPECT_EQ(walk::SeatedPlayers(table).size(), kSitAndGoPlayers);
     PlayedTable played(player);
-    SitDown(player, played);
+    played.CloseTheDealerDraw();
     played.FoldToTheResult();
     played.FinishHand(); // which checks the books
     // On to a hand that comes to the human (one may end before his turn,
