@@ -76,8 +76,7 @@ TEST(ExitWalk, FirstStartShowsTheStartScreenAndClosingTheWindowQuits)
 TEST(ExitWalk, TheHomePageButtonOpensTheMakersPage)
 {
     ScriptedPlayer player;
-    Profile ann;
-    ann.name = "Ann";
+    Profile ann = walk::KnownPlayer("Ann", false);
     walk::PutProfile(player, ann);
     player.Launch();
     // On the real back end the address is not handed to a browser.

@@ -25,9 +25,7 @@ using walk::sights::kHomePage;
 // A profile file as the game writes it, in the program's "save/" folder.
 std::string WriteProfileWithATournament(const ScriptedPlayer& player)
 {
-    Profile ann;
-    ann.name = "Ann";
-    ann.active = 1;
+    Profile ann = walk::KnownPlayer("Ann");
     SavedGame& saved = testing_support::AddFreshTournament(ann, 2, 6);
     saved.levelTimeLeft = 321;
     saved.level = 3;

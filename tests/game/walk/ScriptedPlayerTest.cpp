@@ -93,8 +93,7 @@ TEST(ScriptedPlayer, TypedCharactersAndKeysReachTheObjectClickedInto)
 {
     ScriptedPlayer player;
     // A player known already: no name is asked for over the entry.
-    Profile ann;
-    ann.name = "Ann";
+    Profile ann = walk::KnownPlayer("Ann", false);
     walk::PutProfile(player, ann);
     player.Launch();
     ControlLibrary::IFactory& factory = *KernelLibrary::GetFactory();

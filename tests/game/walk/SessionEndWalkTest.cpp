@@ -56,9 +56,7 @@ TEST(SessionEndWalk, APlayerNamedOnAFreshMachineOutlivesATerminationSignal)
 TEST(SessionEndWalk, AnInterruptOnASetUpScreenEndsAtOnceAndSavesWhatChanged)
 {
     ScriptedPlayer player;
-    Profile ann;
-    ann.name = "Ann";
-    ann.active = 1;
+    Profile ann = walk::KnownPlayer("Ann");
     walk::PutProfile(player, ann);
     player.Launch();
     ProfileList::CurrentProfile()->customOption = 0;

@@ -36,20 +36,12 @@ using walk::Caption;
 using walk::ChipsAtTheTable;
 using walk::Image;
 using walk::IsEnabled;
+using walk::KnownPlayer;
 using walk::ScriptedPlayer;
 using walk::Seat;
 using walk::SeatedPlayers;
 using walk::Seats;
 using walk::ShownModules;
-
-// A player who has played before.
-Profile Ann()
-{
-    Profile ann;
-    ann.name = "Ann";
-    ann.active = 1;
-    return ann;
-}
 
 // At the fastest game speed a hand takes seconds.
 void LaunchFast(ScriptedPlayer& player)
@@ -189,7 +181,7 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreenCase& walkCase)
 TEST(SetupWalk, EachCashScreenOpensTheTableItShowsAndKeepsTheChoicesInTheProfile)
 {
     ScriptedPlayer player;
-    Profile ann = Ann();
+    Profile ann = KnownPlayer("Ann");
     walk::PutProfile(player, ann);
     LaunchFast(player);
     const CashScreenCase cases[] = {
@@ -227,7 +219,7 @@ TEST(SetupWalk, ATournamentLeftByQuittingResumesInTheNextRunWithEveryChip)
     std::map<uint16_t, Seat> seatsAtQuit;
     {
         ScriptedPlayer player;
-        Profile ann = Ann();
+        Profile ann = KnownPlayer("Ann");
         // Limit tournaments: bought in 400, cashed out 250.
         ann.money = {400, 250, 150, 900, 0, 0};
         walk::PutProfile(player, ann);
@@ -319,7 +311,7 @@ SavedGame& PlayedTournament(Profile& profile, uint16_t id)
 TEST(SetupWalk, QuittingFromTheTournamentScreenLeavesTheSavedTournamentAsItWas)
 {
     ScriptedPlayer player;
-    Profile ann = Ann();
+    Profile ann = KnownPlayer("Ann");
     PlayedTournament(ann, 5);
     const std::string before = walk::PutProfile(player, ann);
     LaunchFast(player);
@@ -340,7 +332,7 @@ TEST(SetupWalk, QuittingFromTheTournamentScreenLeavesTheSavedTournamentAsItWas)
 TEST(SetupWalk, DamagedSeatNumbersSeatOnlyTheSeatsThereAre)
 {
     ScriptedPlayer player;
-    Profile ann = Ann();
+    Profile ann = KnownPlayer("Ann");
     SavedGame& saved = PlayedTournament(ann, 1);
     const uint16_t numbers[SavedGame::kComputerSeats] = {0, 3, 3, 12, 65535, 6, 7, 8, 9};
     for (size_t k = 0; k < SavedGame::kComputerSeats; ++k)

@@ -59,14 +59,6 @@ bool WaitForTheFetch(ScriptedPlayer& player, const std::function<bool()>& condit
            player.WaitForOtherThread(condition, what);
 }
 
-Profile Named(const std::string& name, bool active)
-{
-    Profile profile;
-    profile.name = name;
-    profile.active = active ? 1 : 0;
-    return profile;
-}
-
 } // namespace
 
 TEST(StartScreenWalk, FirstStartNameOptionsThatSurviveARestartAndAGameMode)
@@ -170,8 +162,8 @@ TEST(StartScreenWalk, FirstStartNameOptionsThatSurviveARestartAndAGameMode)
 TEST(StartScreenWalk, TheChooserRefusesATakenNameMakesPicksAndDeletesPlayers)
 {
     ScriptedPlayer player;
-    Profile ann = Named("Ann", true);
-    Profile bob = Named("Bob", false);
+    Profile ann = walk::KnownPlayer("Ann");
+    Profile bob = walk::KnownPlayer("Bob", false);
     walk::PutProfile(player, ann);
     walk::PutProfile(player, bob);
     const std::string annBefore = walk::ProfileBytes(player, "Ann");
@@ -246,7 +238,7 @@ TEST(StartScreenWalk, DeletingTheLastPlayerAsksForANewOne)
     ScriptedPlayer player;
     if (player.GetBackend() == ScriptedPlayer::Backend::Sdl)
         GTEST_SKIP() << "no screen here that the other walks do not show";
-    Profile ann = Named("Ann", true);
+    Profile ann = walk::KnownPlayer("Ann");
     walk::PutProfile(player, ann);
     player.Launch();
     player.Click(PlayerLine("Ann"));
@@ -269,7 +261,7 @@ TEST(StartScreenWalk, TheVersionNoteAndTheNewsTakeTurnsAndTheNewsLinkOpens)
          platform::testing::LoopbackHttpServer::Reply(
              "HTTP/1.0 200 OK\r\n\r\ntovrelly_text: Spring cup on Friday\r\ntovrelly_link: http://news.example/cup\r\n")});
     ScriptedPlayer player;
-    Profile ann = Named("Ann", true);
+    Profile ann = walk::KnownPlayer("Ann");
     walk::PutProfile(player, ann);
     player.ServeWebPagesFrom(server.Url(""));
     player.Launch();
@@ -311,7 +303,7 @@ TEST(StartScreenWalk, LeavingTheScreenOrQuittingCancelsAFetchUnderWay)
     ScriptedPlayer player;
     if (player.GetBackend() == ScriptedPlayer::Backend::Sdl)
         GTEST_SKIP() << "no screen here that the other walks do not show";
-    Profile ann = Named("Ann", true);
+    Profile ann = walk::KnownPlayer("Ann");
     walk::PutProfile(player, ann);
     player.ServeWebPagesFrom(server.Url(""));
     player.Launch();
@@ -341,7 +333,7 @@ TEST(StartScreenWalk, TheRulesPageShowsAllItsTextAndOkClosesIt)
     // The rules are the in-game menu's page; here it is shown over the start
     // screen to be looked at.
     ScriptedPlayer player;
-    Profile ann = Named("Ann", true);
+    Profile ann = walk::KnownPlayer("Ann");
     walk::PutProfile(player, ann);
     player.Launch();
     Gamespace::RulesDlg rules(nullptr);

@@ -86,6 +86,15 @@ inline std::string ProfileBytes(const ScriptedPlayer& player, const std::string&
     return bytes;
 }
 
+// A player an earlier run made, the current one unless `current` is false.
+inline Profile KnownPlayer(const std::string& name, bool current = true)
+{
+    Profile profile;
+    profile.name = name;
+    profile.active = current ? 1 : 0;
+    return profile;
+}
+
 // Saves `profile` into the player's "save/" folder; the file's bytes.
 inline std::string PutProfile(const ScriptedPlayer& player, Profile& profile)
 {
