@@ -28,8 +28,9 @@ using walk::sights::kHomePage;
 using walk::sights::kNo;
 using walk::sights::kYes;
 
-// Straight through the module flow to a table (the start and set-up screens
-// do not offer the way yet): the start screen finishes, then the set-up.
+// Straight through the module flow to a table (the walks of the start and
+// set-up screens go the player's way): the start screen finishes, then the
+// set-up.
 void SitDownAtATable(ScriptedPlayer& player)
 {
     Gamespace::GameImpl& game = player.Game();
@@ -38,8 +39,8 @@ void SitDownAtATable(ScriptedPlayer& player)
     game.GetSetupRulesMgr().OnSetupDone(0);
     ASSERT_TRUE(player.WaitUntil([&] { return game.GetGameMgr()->IsActive(); }, ScriptedPlayer::kPromptMs,
                                  "the table"));
-    // The table draws for the dealer and deals on.
-    player.Wait(3000);
+    // The table at work: it has drawn for the dealer.
+    ASSERT_TRUE(player.WaitUntil([&] { return game.GetGameMgr()->IsDealerChosen(); }, 20000, "the dealer draw"));
 }
 
 int ShownExitQuestions()
