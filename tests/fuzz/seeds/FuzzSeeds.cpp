@@ -147,6 +147,9 @@ void AddTexts(SeedWriter& out)
                       Text("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"));
     }
     out.AddPicked("http_reply", "not-found", 16, Text("HTTP/1.0 404 Not Found\r\n\r\n"));
+    out.Add("news_page", "version", "HTTP/1.0 200 OK\r\n\r\ngame_ver: 1.6\r\n");
+    out.Add("news_page", "news",
+            "HTTP/1.0 200 OK\r\n\r\ntovrelly_text: Spring cup on Friday\r\ntovrelly_link: http://news.example/cup\r\n");
 }
 
 // A recorded run: the screen mode, input, a registry read and write, a
