@@ -44,27 +44,25 @@ void HeadlessPresenter::SetFullScreen(HWND, bool fullScreen, int width, int heig
 
 void HeadlessPresenter::Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen)
 {
-    frame_.window = window;
-    frame_.fullScreen = fullScreen;
-    frame_.source = source;
-    frame_.width = source.right - source.left;
-    frame_.height = source.bottom - source.top;
-    frame_.pixels.resize(size_t(frame_.width) * size_t(frame_.height));
-    ConvertRows(primary, source, frame_.pixels.data());
-    ++presents_;
+    Show(window, fullScreen, primary, source, source);
 }
 
 bool HeadlessPresenter::PresentDirect(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& area)
 {
+    Show(window, false, pixels, from, area);
+    return true;
+}
+
+void HeadlessPresenter::Show(HWND window, bool fullScreen, const SurfaceView& pixels, const RECT& from, const RECT& area)
+{
     frame_.window = window;
-    frame_.fullScreen = false;
+    frame_.fullScreen = fullScreen;
     frame_.source = area;
     frame_.width = area.right - area.left;
     frame_.height = area.bottom - area.top;
     frame_.pixels.resize(size_t(frame_.width) * size_t(frame_.height));
     ConvertRows(pixels, from, frame_.pixels.data());
     ++presents_;
-    return true;
 }
 
 bool HeadlessPresenter::ReadShown(HWND window, const RECT& area, uint32_t* out)

@@ -49,6 +49,8 @@ private:
         RECT area;
         bool minimised = false;
     };
+    // Takes the pixels of `from` in `pixels` as the frame shown over `area`.
+    void Show(HWND window, bool fullScreen, const SurfaceView& pixels, const RECT& from, const RECT& area);
     std::map<HWND, Window> windows_;
     uintptr_t nextHandle_ = 0x1000;
     Frame frame_;
