@@ -37,10 +37,12 @@ inline const Sight kNewPlayer = Image(Gamespace::NewPlayerDialog::kBackground).N
 inline const Sight kChooser = Image(Gamespace::ProfilesDialog::kBackground).Named("the player chooser");
 inline const Sight kDeletePlayer =
     Image(Gamespace::DeletePlayerDialog::kBackground).Named("the delete-player dialog");
-inline const Sight kOk = Image("images/btn_ok_cancel.png", {0, 0, 56, 36}).Named("OK");
-inline const Sight kCancel = Image("images/btn_ok_cancel.png", {56, 0, 110, 36}).Named("Cancel");
-inline const Sight kNew = Image("images/btn_new_delete.png", {95, 0, 80, 41}).Named("New");
-inline const Sight kDelete = Image("images/btn_new_delete.png", {0, 0, 95, 41}).Named("Delete");
+inline const Sight kOk = Image(Gamespace::button_sheets::kOk.image, Gamespace::button_sheets::kOk.frames[0]).Named("OK");
+inline const Sight kCancel =
+    Image(Gamespace::button_sheets::kCancel.image, Gamespace::button_sheets::kCancel.frames[0]).Named("Cancel");
+inline const Sight kNew = Image(Gamespace::button_sheets::kNew.image, Gamespace::button_sheets::kNew.frames[0]).Named("New");
+inline const Sight kDelete =
+    Image(Gamespace::button_sheets::kDelete.image, Gamespace::button_sheets::kDelete.frames[0]).Named("Delete");
 
 // The line under the title that names the current player.
 inline Sight PlayerLine(const std::string& name)
@@ -70,9 +72,9 @@ inline const Sight kCautious = Image(Gamespace::CustomizeDlg::kStyleImage, {90, 
 inline const Sight kAggressive = Image(Gamespace::CustomizeDlg::kStyleImage, {328, 0, 96, 32}).Named("Aggressive");
 // The shell's yes and no buttons: the customize dialog's toggle, the exit
 // question's answers.
-inline const Sight kYes = Image(Gamespace::button_sheets::kYesNoImage, {0, 0, 70, 50}).Named("Yes");
-inline const Sight kNo = Image(Gamespace::button_sheets::kYesNoImage, {71, 0, 58, 50}).Named("No");
-inline const Sight kCustomizeOk = Image(Gamespace::button_sheets::kOkCancelImage, {0, 0, 56, 36}).Named("OK");
+inline const Sight kYes = Image(Gamespace::button_sheets::kYes.image, Gamespace::button_sheets::kYes.frames[0]).Named("Yes");
+inline const Sight kNo = Image(Gamespace::button_sheets::kNo.image, Gamespace::button_sheets::kNo.frames[0]).Named("No");
+inline const Sight kCustomizeOk = kOk;
 inline const Sight kStatisticsDialog = Image(Gamespace::StatisticDlg::kBackground).Named("the statistics");
 
 // ---- At the table ----
