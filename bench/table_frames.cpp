@@ -67,6 +67,28 @@ public:
         inner_->Present(window, primary, source, fullScreen);
         frames_.fetch_add(1);
     }
+    // The program's own ways to the window, counted the same: a frame
+    // straight from the draw surface, or only the part of it that changed.
+    bool PresentDirect(platform::HWND window, const platform::ddraw::SurfaceView& pixels,
+                       const platform::RECT& from, const platform::RECT& area) override
+    {
+        if (!inner_->PresentDirect(window, pixels, from, area))
+            return false;
+        frames_.fetch_add(1);
+        return true;
+    }
+    bool PresentDirectPart(platform::HWND window, const platform::ddraw::SurfaceView& pixels,
+                           const platform::RECT& from, const platform::RECT& part, const platform::RECT& area) override
+    {
+        if (!inner_->PresentDirectPart(window, pixels, from, part, area))
+            return false;
+        frames_.fetch_add(1);
+        return true;
+    }
+    bool ReadShown(platform::HWND window, const platform::RECT& area, uint32_t* out) override
+    {
+        return inner_->ReadShown(window, area, out);
+    }
     long Frames() const { return frames_.load(); }
 
 private:

@@ -9,6 +9,9 @@
 #include "framework/graphics/Image.h"
 #include "framework/graphics/Rect.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace ControlLibrary {
 
 namespace {
@@ -18,14 +21,29 @@ Zolt::Color ToColor(const RGB& c)
     return Zolt::Color(c.r, c.g, c.b);
 }
 
+void SetFour(int32_t (&out)[4], int32_t a, int32_t b, int32_t c, int32_t d)
+{
+    out[0] = a;
+    out[1] = b;
+    out[2] = c;
+    out[3] = d;
+}
+
+double FarthestCorner(int32_t width, int32_t height, Point centre)
+{
+    double farthest = 0;
+    for (int32_t cx : {0, width}) {
+        for (int32_t cy : {0, height})
+            farthest = std::max(farthest, std::hypot(double(cx - centre.x), double(cy - centre.y)));
+    }
+    return farthest;
+}
+
 } // namespace
 
-void Factory_impl::DrawAll(Zolt::Graphics* g)
+bool Factory_impl::RecordPass(bool everyObjectWhole)
 {
-    if (!g)
-        return;
-    platform::CriticalSectionLock lock(lock_);
-    graphics_ = g;
+    pass_.Clear();
     // Places left behind (by objects hidden or moved since the last pass)
     // are cleared in a full pass as well: drawing every shown object whole
     // does not cover them.
@@ -38,7 +56,7 @@ void Factory_impl::DrawAll(Zolt::Graphics* g)
     const bool fullRepaintAsked = fullRedraw_.exchange(false);
     const bool full = invalidateAll_.exchange(false) || fullRepaintAsked;
     for (size_t i = 0; i < layerCount_; ++i) {
-        if (full)
+        if (full || everyObjectWhole)
             layerTable_[i]->Draw();
         else
             layerTable_[i]->DrawClipped(dirtyList_);
@@ -46,7 +64,110 @@ void Factory_impl::DrawAll(Zolt::Graphics* g)
     }
     dirtyList_.clear();
     DrawCursorAndToolTip();
+    return full;
+}
+
+void Factory_impl::DrawAll(Zolt::Graphics* g)
+{
+    if (!g)
+        return;
+    platform::CriticalSectionLock lock(lock_);
+    graphics_ = g;
+    RecordPass(false);
+    DrawRecorded(g);
+    KeepPassForComparison();
     graphics_ = nullptr;
+}
+
+bool Factory_impl::DrawChanges(Zolt::Graphics* g, std::vector<Zolt::Rect>& changed)
+{
+    if (!g)
+        return false;
+    platform::CriticalSectionLock lock(lock_);
+    graphics_ = g;
+    // Every object is recorded whole, so that the steps alone make the
+    // picture and two passes' steps can be compared: drawn whole, an object
+    // that did not change leaves the pixels it left before.
+    const bool full = RecordPass(true);
+    const bool compared = !full && lastPassKnown_;
+    if (compared) {
+        for (const DrawingArea& place : DrawingRecord::Differences(lastPass_, pass_)) {
+            DrawRecordedInside(g, place);
+            const Zolt::Rect inDestination =
+                Zolt::Rect(static_cast<int32_t>(g->translateX) + place.x, static_cast<int32_t>(g->translateY) + place.y,
+                           place.w, place.h)
+                    .Intersection(g->GetClip());
+            if (inDestination.width > 0 && inDestination.height > 0)
+                changed.push_back(inDestination);
+        }
+    } else {
+        DrawRecorded(g);
+    }
+    KeepPassForComparison();
+    graphics_ = nullptr;
+    return compared;
+}
+
+void Factory_impl::KeepPassForComparison()
+{
+    lastPass_.Swap(pass_);
+    pass_.Clear();
+    lastPassKnown_ = true;
+}
+
+void Factory_impl::DrawRecorded(Zolt::Graphics* g)
+{
+    graphics_ = g;
+    for (const DrawingStep& step : pass_.Steps())
+        DrawStep(step);
+}
+
+void Factory_impl::DrawRecordedInside(Zolt::Graphics* g, const DrawingArea& place)
+{
+    Zolt::Graphics clipped(*g);
+    clipped.NarrowClip(place.x, place.y, place.w, place.h);
+    graphics_ = &clipped;
+    for (const DrawingStep& step : pass_.Steps()) {
+        if (step.reach.Overlaps(place))
+            DrawStep(step);
+    }
+    graphics_ = g;
+}
+
+void Factory_impl::DrawStep(const DrawingStep& step)
+{
+    Zolt::Graphics& g = *graphics_;
+    const int32_t* d = step.destination;
+    switch (step.kind) {
+    case DrawingStep::Kind::Outline:
+        g.SetColor(ToColor(step.colour));
+        g.OutlineRectangle(d[0], d[1], d[2], d[3]);
+        break;
+    case DrawingStep::Kind::Fill:
+        g.SetColor(ToColor(step.colour));
+        g.FillRectangle(d[0], d[1], d[2], d[3]);
+        break;
+    case DrawingStep::Kind::Line:
+        g.SetColor(ToColor(step.colour));
+        g.DrawLineSegment(d[0], d[1], d[2], d[3]);
+        break;
+    case DrawingStep::Kind::Image: {
+        const int32_t* s = step.source;
+        g.PaintImageStretched(step.image, Zolt::Rect(d[0], d[1], d[2], d[3]), Zolt::Rect(s[0], s[1], s[2], s[3]));
+        break;
+    }
+    case DrawingStep::Kind::RotatedImage: {
+        const int32_t* s = step.source;
+        const Zolt::Rect source(s[0], s[1], s[2], s[3]);
+        g.PaintImageRotated(step.image, d[0], d[1], step.angle, step.centre.x, step.centre.y, &source);
+        break;
+    }
+    case DrawingStep::Kind::Text:
+        g.SetColor(ToColor(step.colour));
+        g.SetFont(step.font);
+        g.RenderText(step.text, d[0], d[1]);
+        break;
+    }
 }
 
 void Factory_impl::DrawCursorAndToolTip()
@@ -69,24 +190,40 @@ void Factory_impl::DrawRect(const Rect& rect, const RGB& colour)
 {
     if (!graphics_)
         return;
-    graphics_->SetColor(ToColor(colour));
-    graphics_->OutlineRectangle(rect.x, rect.y, rect.w, rect.h);
+    DrawingStep step;
+    step.kind = DrawingStep::Kind::Outline;
+    step.colour = colour;
+    SetFour(step.destination, rect.x, rect.y, rect.w, rect.h);
+    // An outline covers one pixel more than its size each way.
+    step.reach = DrawingArea{rect.x, rect.y, rect.w + 1, rect.h + 1};
+    pass_.Add(std::move(step));
 }
 
 void Factory_impl::FillRect(const Rect& rect, const RGB& colour)
 {
     if (!graphics_)
         return;
-    graphics_->SetColor(ToColor(colour));
-    graphics_->FillRectangle(rect.x, rect.y, rect.w, rect.h);
+    DrawingStep step;
+    step.kind = DrawingStep::Kind::Fill;
+    step.colour = colour;
+    SetFour(step.destination, rect.x, rect.y, rect.w, rect.h);
+    step.reach = DrawingArea{rect.x, rect.y, rect.w, rect.h};
+    pass_.Add(std::move(step));
 }
 
 void Factory_impl::DrawLine(Point from, Point to, const RGB& colour)
 {
     if (!graphics_)
         return;
-    graphics_->SetColor(ToColor(colour));
-    graphics_->DrawLineSegment(from.x, from.y, to.x, to.y);
+    DrawingStep step;
+    step.kind = DrawingStep::Kind::Line;
+    step.colour = colour;
+    SetFour(step.destination, from.x, from.y, to.x, to.y);
+    const int32_t left = std::min(from.x, to.x);
+    const int32_t top = std::min(from.y, to.y);
+    step.reach = DrawingArea{left - 1, top - 1, std::max(from.x, to.x) - left + 3, std::max(from.y, to.y) - top + 3};
+    step.clipsExactly = false;
+    pass_.Add(std::move(step));
 }
 
 namespace {
@@ -131,7 +268,17 @@ bool Factory_impl::DrawImage(int32_t handle, const Rect& source, const Rect& des
         dest.width = source.w != 0 ? source.w : image->GetWidth();
         dest.height = source.h != 0 ? source.h : image->GetHeight();
     }
-    graphics_->PaintImageStretched(image, dest, src);
+    DrawingStep step;
+    step.kind = DrawingStep::Kind::Image;
+    step.image = image;
+    step.resource = images_[static_cast<size_t>(handle)]->serial;
+    SetFour(step.source, src.x, src.y, src.width, src.height);
+    SetFour(step.destination, dest.x, dest.y, dest.width, dest.height);
+    step.clipsExactly = dest.width == src.width && dest.height == src.height;
+    // A stretched picture's filter may reach a pixel past its edges.
+    const int32_t margin = step.clipsExactly ? 0 : 1;
+    step.reach = DrawingArea{dest.x - margin, dest.y - margin, dest.width + 2 * margin, dest.height + 2 * margin};
+    pass_.Add(std::move(step));
     return true;
 }
 
@@ -145,8 +292,26 @@ bool Factory_impl::DrawImageRotated(int32_t handle, const Rect& source, const Re
         return true;
     const Zolt::Rect src = SourceOf(image, source);
     CheckSourceArea(handle, image, src);
-    graphics_->PaintImageRotated(image, destination.x + offset.x, destination.y + offset.y, angle, centre.x, centre.y,
-                                 &src);
+    DrawingStep step;
+    step.kind = DrawingStep::Kind::RotatedImage;
+    step.image = image;
+    step.resource = images_[static_cast<size_t>(handle)]->serial;
+    SetFour(step.source, src.x, src.y, src.width, src.height);
+    const int32_t x = destination.x + offset.x;
+    const int32_t y = destination.y + offset.y;
+    SetFour(step.destination, x, y, 0, 0);
+    step.angle = angle;
+    step.centre = centre;
+    // Turned about its centre, the picture stays inside the circle through
+    // its corner farthest from that centre, whether the centre is taken
+    // from the given place or the place is where the centre goes.
+    const double far = FarthestCorner(src.width, src.height, centre);
+    const int32_t radius = static_cast<int32_t>(std::ceil(far)) + 2;
+    const DrawingArea aroundCentre{x + centre.x - radius, y + centre.y - radius, 2 * radius, 2 * radius};
+    const DrawingArea aroundPlace{x - radius, y - radius, 2 * radius, 2 * radius};
+    step.reach = aroundCentre.Joined(aroundPlace);
+    step.clipsExactly = false;
+    pass_.Add(std::move(step));
     return true;
 }
 
@@ -171,9 +336,18 @@ void Factory_impl::DrawString(IFont* font, const std::string& text, Point at, co
         at.y -= height / 2;
     else if (vAlign == 2)
         at.y -= height;
-    graphics_->SetColor(ToColor(colour));
-    graphics_->SetFont(zfont);
-    graphics_->RenderText(text, at.x, at.y + height);
+    DrawingStep step;
+    step.kind = DrawingStep::Kind::Text;
+    step.colour = colour;
+    step.font = zfont;
+    step.resource = fonts_[static_cast<size_t>(handle->GetIndex())]->serial;
+    step.text = text;
+    SetFour(step.destination, at.x, at.y + height, 0, 0);
+    // Glyphs may lean past the measured width and hang below the line: a
+    // line's height on every side holds them.
+    const int32_t slack = std::max<int32_t>(height, 1);
+    step.reach = DrawingArea{at.x - slack, at.y - slack, std::max(width, 0) + 2 * slack, 3 * slack};
+    pass_.Add(std::move(step));
 }
 
 } // namespace ControlLibrary

@@ -151,7 +151,7 @@ bool Factory_impl::AcquireImage(const std::string& name, int32_t& handle)
         ReportResourceFault("Failed to load image: " + name);
         return false;
     }
-    images_[slot] = std::make_unique<ImageEntry>(ImageEntry{std::move(image), name, 1});
+    images_[slot] = std::make_unique<ImageEntry>(ImageEntry{std::move(image), name, 1, ++lastResourceSerial_});
     handle = static_cast<int32_t>(slot);
     return true;
 }
@@ -247,7 +247,7 @@ int32_t Factory_impl::AcquireFont(const std::string& fileName)
         ReportResourceFault("Failed to load font: " + fileName);
         return -1;
     }
-    fonts_[slot] = std::make_unique<FontEntry>(FontEntry{std::move(font), fileName, 1});
+    fonts_[slot] = std::make_unique<FontEntry>(FontEntry{std::move(font), fileName, 1, ++lastResourceSerial_});
     return static_cast<int32_t>(slot);
 }
 

@@ -23,6 +23,7 @@
 #pragma once
 
 #include "common/IdAllocator.h"
+#include "controls/DrawingRecord.h"
 #include "controls/FactoryHost.h"
 #include "controls/IFactory.h"
 #include "controls/IInputAndPaint.h"
@@ -178,7 +179,9 @@ public:
     void SetSoundVolume(int32_t track, double volume);
     size_t CountSounds();
 
-    // ---- Drawing into the current Graphics (during DrawAll only) ----
+    // ---- Drawing into the current Graphics (during a pass only) ----
+    // Each call is recorded as a step of the pass and drawn once the pass
+    // knows where its picture differs from the last one.
     void DrawRect(const Rect& rect, const RGB& colour);
     void FillRect(const Rect& rect, const RGB& colour);
     void DrawLine(Point from, Point to, const RGB& colour);
@@ -190,6 +193,7 @@ public:
 
     // ---- Pass and timer (IInputAndPaint for the bridge widget) ----
     void DrawAll(Zolt::Graphics* g) override;
+    bool DrawChanges(Zolt::Graphics* g, std::vector<Zolt::Rect>& changed) override;
     void OnTimerTick(uint32_t id) override;
     // Runs the dirty poll; true (and the flag cleared) when it, or a layer
     // change, asked for a repaint since the last call.
@@ -224,16 +228,29 @@ public:
     platform::CriticalSection& Lock() { return lock_; }
 
 private:
+    // Runs the pass's logic into `pass_`, with every object drawn whole or
+    // as the pass would; true when a full pass was asked for.
+    bool RecordPass(bool everyObjectWhole);
+    // Draws the recorded steps through `g`: all of them, or, given places,
+    // those that reach into each place, clipped to it.
+    void DrawRecorded(Zolt::Graphics* g);
+    void DrawRecordedInside(Zolt::Graphics* g, const DrawingArea& place);
+    void DrawStep(const DrawingStep& step);
+    void KeepPassForComparison();
     struct ImageEntry {
         std::unique_ptr<Zolt::Image> image;
         std::string name;
         int refCount = 0;
+        // Tells this picture from one loaded later at the same address.
+        uint64_t serial = 0;
     };
     struct FontEntry {
         std::unique_ptr<Zolt::Font> font;
         std::string name;
         int refCount = 0;
+        uint64_t serial = 0;
     };
+    uint64_t lastResourceSerial_ = 0;
 
     template <class Bridge, class Impl, class Interface>
     Interface* CreateObject();
@@ -290,6 +307,11 @@ private:
     std::atomic<bool> invalidateAll_{true};
     // The Graphics of the running pass; null outside DrawAll.
     Zolt::Graphics* graphics_ = nullptr;
+    // The steps of the running pass, and those of the last pass drawn, which
+    // the next pass compares with (empty after a full pass was asked for).
+    DrawingRecord pass_;
+    DrawingRecord lastPass_;
+    bool lastPassKnown_ = false;
     // Objects an input callback is running on, and those released meanwhile.
     std::vector<IBridgeToVO*> pinned_;
     std::vector<IBridgeToVO*> releasedWhilePinned_;

@@ -10,10 +10,12 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace Zolt {
 class Graphics;
-}
+struct Rect;
+} // namespace Zolt
 
 namespace ControlLibrary {
 
@@ -28,6 +30,12 @@ public:
     virtual void NotifyFullRepaint() = 0;
     // Paints the scene (what changed, or everything) into `g`.
     virtual void DrawAll(Zolt::Graphics* g) = 0;
+    // As DrawAll, into a `g` that still holds what the toolkit's last paint
+    // left in it: only the places where this pass draws differently are
+    // drawn, and appended to `changed` in g's destination pixels. False when
+    // the whole scene was drawn instead (a full pass was asked for, or there
+    // is no last paint to compare with); `changed` is then left alone.
+    virtual bool DrawChanges(Zolt::Graphics* g, std::vector<Zolt::Rect>& changed) = 0;
 
     // Input in window coordinates. A release from the framework comes with
     // button 0 and its click code in the count's place.

@@ -72,8 +72,19 @@ void IGameBridge::Paint(Zolt::Graphics* g)
 {
     if (app_ && app_->suppressGameDrawing)
         return;
-    if (ControlLibrary::IInputAndPaint* toolkit = Toolkit())
-        toolkit->DrawAll(g);
+    ControlLibrary::IInputAndPaint* toolkit = Toolkit();
+    if (!toolkit)
+        return;
+    // Where the screen still shows the scene's last paint, the scene draws
+    // only what differs from it, and says where, so that only that is shown.
+    Zolt::WidgetManager* manager = GetManager();
+    if (manager && app_ && manager->ScreenHoldsLastPaintOf(this) && app_->ScreenKeepsItsPicture()) {
+        std::vector<Zolt::Rect> changed;
+        if (toolkit->DrawChanges(g, changed))
+            manager->ReportPaintedAreas(changed);
+        return;
+    }
+    toolkit->DrawAll(g);
 }
 
 void IGameBridge::OnChar(char c)

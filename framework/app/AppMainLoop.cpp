@@ -5,6 +5,7 @@
 
 #include "framework/app/BackgroundLoader.h"
 #include "framework/app/DemoRecorder.h"
+#include "framework/app/DeveloperOverlay.h"
 #include "framework/app/FramePacer.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/app/ScreenSaverWatch.h"
@@ -353,6 +354,10 @@ bool ZoltAppBase::RedrawIfNeeded()
     ++drawCount_;
     drawSkipped_ = false;
     drawTime_ += paintDuration;
+    // Only the places the widgets drew again, when they all said where and
+    // nothing else is drawn over the frame; else the whole screen.
+    std::vector<Rect> areas;
+    const bool inPlaces = changed && !forceRedraw_ && ScreenKeepsItsPicture() && widgetManager->PaintedAreas(areas);
     DrawOverlays();
 
     if (waitForVSync && isWindowed && display_) {
@@ -364,7 +369,10 @@ bool ZoltAppBase::RedrawIfNeeded()
 
     const uint32_t presentStart = timeGetTime();
     pacer_->NotePresentStart(presentStart);
-    RecoverDisplay(nullptr);
+    if (inPlaces)
+        PresentPlaces(areas);
+    else
+        RecoverDisplay(nullptr);
     AccumulateFrameTime();
     lastPresentDuration_ = int(timeGetTime() - presentStart);
 
@@ -372,6 +380,29 @@ bool ZoltAppBase::RedrawIfNeeded()
     updatedSinceDraw_ = false;
     forceRedraw_ = false;
     return true;
+}
+
+bool ZoltAppBase::ScreenKeepsItsPicture()
+{
+    return display_ && !displaySuspended_ && !(overlay_ && overlay_->IsOn()) && display_->PresentsPartsInPlace();
+}
+
+void ZoltAppBase::PresentPlaces(const std::vector<Rect>& areas)
+{
+    // Nothing drawn differs from what the window shows: nothing to show.
+    if (areas.empty())
+        return;
+    Rect box = areas.front();
+    for (const Rect& area : areas) {
+        const int32_t left = std::min(box.x, area.x);
+        const int32_t top = std::min(box.y, area.y);
+        const int32_t right = std::max(box.x + box.width, area.x + area.width);
+        const int32_t bottom = std::max(box.y + box.height, area.y + area.height);
+        box = Rect(left, top, right - left, bottom - top);
+    }
+    box = box.Intersection(Rect(0, 0, width, height));
+    if (box.width > 0 && box.height > 0)
+        RecoverDisplay(&box);
 }
 
 void ZoltAppBase::ProcessDeletions() { deletions_.ProcessDeletions(); }

@@ -253,6 +253,11 @@ public:
     }
     virtual bool RedrawIfNeeded();
     virtual void RecoverDisplay(const Rect* area);
+    // Whether the screen image keeps each frame's picture into the next one
+    // and the display can show a part of it alone: then a widget may paint
+    // only what changed (WidgetManager::ScreenHoldsLastPaintOf) and only
+    // that is presented.
+    bool ScreenKeepsItsPicture();
     virtual void OnBeforeReadSettings() {}
     virtual void RunLoop();
     virtual bool RunLoopStep(bool* updated);
@@ -550,6 +555,8 @@ protected:
     // updates on time (no demo played, normal speed, loading done): updates
     // may wait for a longer sleep, as far as the application allows.
     bool ScreenStandsStill();
+    // Presents the bounding box of the places a pass drew again.
+    void PresentPlaces(const std::vector<Rect>& areas);
     // The sleep before the next update (`sleep` ms away) when the screen
     // stands still: longer, up to the application's limit.
     int HeldSleep(int sleep);

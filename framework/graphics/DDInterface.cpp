@@ -566,6 +566,12 @@ bool DDInterface::RunCapabilityTest(HWND window)
     return true;
 }
 
+bool DDInterface::PresentsPartsInPlace()
+{
+    CriticalSectionLock guard(lock_);
+    return initialized_ && windowed_ && !in3DMode_ && !cursorImage_;
+}
+
 bool DDInterface::Redraw(const Rect* area)
 {
     CriticalSectionLock guard(lock_);

@@ -114,6 +114,11 @@ public:
     bool Set3DMode(bool on);
     bool IsInitialized() const { return initialized_; }
     bool IsWindowed() const { return windowed_; }
+    // Whether a Redraw of part of the screen leaves the rest of the window
+    // showing the last frame, and the draw surface keeps its picture from
+    // one frame to the next: windowed, drawn in software, without a cursor
+    // of our own drawn into the frame.
+    bool PresentsPartsInPlace();
     const std::string& GetLastError() const { return lastError_; }
 
     platform::DirectDraw* GetDirectDraw() const { return directDraw_; }

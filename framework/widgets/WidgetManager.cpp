@@ -299,12 +299,15 @@ bool WidgetManager::PaintDirtyWidgets()
 
     overlayRequests_.clear();
     lowestQueuedPriority_ = kNoPriority;
+    paintedAreas_.clear();
+    paintedWhole_ = false;
 
     const bool locked = app_ && app_->BeginScreenPaint(screenImage_);
     Graphics graphics(screenImage_);
     currentGraphics_ = &graphics;
 
     bool painted = false;
+    size_t painters = 0;
     if (anyDirty) {
         std::vector<Widget*> widgets(children_.begin(), children_.end());
         for (Widget* widget : widgets) {
@@ -313,11 +316,19 @@ bool WidgetManager::PaintDirtyWidgets()
                 continue;
             if (widget == barrierWidget_)
                 context.barrierReached = true;
-            if (!widget->IsDirty() || !widget->IsShown())
+            if (!widget->IsShown() || !widget->IsDirty())
                 continue;
             Graphics g(graphics);
             PrepareWidgetGraphics(g, widget);
+            paintingWidget_ = widget;
+            paintingReported_ = false;
             widget->PaintTree(context, &g);
+            paintingWidget_ = nullptr;
+            if (!paintingReported_)
+                paintedWhole_ = true;
+            // A later widget's paint lies over this one's: the screen holds
+            // neither widget's last paint alone.
+            lastSolePainter_ = ++painters == 1 ? widget : nullptr;
             widget->SetDirty(false);
             painted = true;
         }
@@ -328,6 +339,22 @@ bool WidgetManager::PaintDirtyWidgets()
         app_->EndScreenPaint(screenImage_);
     currentGraphics_ = nullptr;
     return painted;
+}
+
+void WidgetManager::ReportPaintedAreas(const std::vector<Rect>& areas)
+{
+    if (!paintingWidget_)
+        return;
+    paintingReported_ = true;
+    paintedAreas_.insert(paintedAreas_.end(), areas.begin(), areas.end());
+}
+
+bool WidgetManager::PaintedAreas(std::vector<Rect>& out) const
+{
+    if (paintedWhole_)
+        return false;
+    out = paintedAreas_;
+    return true;
 }
 
 void WidgetManager::RequestOverlay(Widget* widget, int32_t priority)
@@ -354,6 +381,7 @@ void WidgetManager::PaintPendingOverlays(int32_t limit)
                     Graphics g(*currentGraphics_);
                     PrepareWidgetGraphics(g, request.widget);
                     request.widget->PaintOverlayAt(&g, request.priority);
+                    NoteScreenDrawnOver();
                 }
             } else {
                 lowest = std::min(lowest, request.priority);

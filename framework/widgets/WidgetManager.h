@@ -97,8 +97,29 @@ public:
 
     WidgetHost* GetApp() const { return app_; }
     Image* GetScreenImage() const { return screenImage_; }
-    void SetScreenImage(Image* image) { screenImage_ = image; }
+    void SetScreenImage(Image* image)
+    {
+        screenImage_ = image;
+        lastSolePainter_ = nullptr;
+    }
     Graphics* GetCurrentGraphics() const { return currentGraphics_; }
+
+    // What the screen image holds between passes. A widget whose last paint
+    // is still all that shows (it painted alone onto this screen image and
+    // nothing else was drawn on it since) may paint only what changed, and
+    // say where with ReportPaintedAreas during its paint; PaintedAreas then
+    // gives those places (screen pixels) after the pass, or false when some
+    // paint of the pass did not say where it drew, so that all of the
+    // screen is to be shown. NoteScreenDrawnOver: something outside the
+    // widgets drew on the screen image.
+    bool ScreenHoldsLastPaintOf(const Widget* widget) const { return widget && widget == lastSolePainter_; }
+    void ReportPaintedAreas(const std::vector<Rect>& areas);
+    bool PaintedAreas(std::vector<Rect>& out) const;
+    void NoteScreenDrawnOver()
+    {
+        lastSolePainter_ = nullptr;
+        paintedWhole_ = true;
+    }
 
     Widget* GetFocusWidget() const { return focusWidget_; }
     Widget* GetCapturedWidget() const { return capturedWidget_; }
@@ -158,6 +179,13 @@ private:
 
     Widget* ctrlTabWidget_ = nullptr;
     Graphics* currentGraphics_ = nullptr;
+    // The widget painting now and whether it said where; the only widget
+    // whose paint the screen image holds; what the last pass changed.
+    Widget* paintingWidget_ = nullptr;
+    bool paintingReported_ = false;
+    Widget* lastSolePainter_ = nullptr;
+    bool paintedWhole_ = false;
+    std::vector<Rect> paintedAreas_;
     WidgetHost* app_ = nullptr;
     Image* screenImage_ = nullptr;
     Widget* popupWidget_ = nullptr;

@@ -86,6 +86,18 @@ int PresentCount()
     return Headless().PresentCount();
 }
 
+int PartPresentCount()
+{
+    auto lock = DisplayMachine::Instance().Lock();
+    return Headless().PartCount();
+}
+
+RECT LastPresentedPart()
+{
+    auto lock = DisplayMachine::Instance().Lock();
+    return Headless().LastPart();
+}
+
 bool IsFullScreen()
 {
     auto lock = DisplayMachine::Instance().Lock();

@@ -52,6 +52,10 @@ void MinimiseWindow(HWND window, bool minimised);
 HeadlessPresenter::Frame PresentedFrame();
 uint32_t PresentedPixel(int x, int y);
 int PresentCount();
+// Presents that showed only a part of the window's picture, the last one's
+// part (desktop coordinates).
+int PartPresentCount();
+RECT LastPresentedPart();
 bool IsFullScreen();
 
 } // namespace platform::ddraw::testing

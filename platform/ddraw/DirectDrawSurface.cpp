@@ -571,9 +571,11 @@ bool DirectDrawSurface::PresentThrough(const RECT& dest, const RECT& target, Dir
     RECT area;
     bool fullScreen = false;
     if (!VisibleArea(window, area, fullScreen) || fullScreen || !window) return false;
-    // Only a copy that covers everything the window shows: after a smaller
-    // one the window would show more than the copy, taken from the memory.
-    if (!SameRect(target, area)) return false;
+    // A copy that covers everything the window shows, or a part of the
+    // picture the window shows from the last such copy: after a smaller one
+    // onto anything else the window would show more than the copy, taken
+    // from the memory.
+    if (!SameRect(target, area)) return PresentPartThrough(window, area, dest, target, source, from);
     // Owed pixels outside the new picture (the window moved) are taken back
     // before the presenter shows something else.
     if (shownOnly_.pending && !Contains(area, shownOnly_.area)) Settle();
@@ -585,6 +587,21 @@ bool DirectDrawSurface::PresentThrough(const RECT& dest, const RECT& target, Dir
     if (!DisplayMachine::Instance().PresentDirect(this, window, view, fromArea, area)) return false;
     shownOnly_ = ShownOnly{true, window, area};
     return true;
+}
+
+bool DirectDrawSurface::PresentPartThrough(HWND window, const RECT& area, const RECT& dest, const RECT& target,
+                                           DirectDrawSurface& source, const RECT& from)
+{
+    if (!shownOnly_.pending || shownOnly_.window != window || !SameRect(shownOnly_.area, area)) return false;
+    if (!Contains(area, target)) return false;
+    source.Settle();
+    const RECT fromPart{target.left + from.left - dest.left, target.top + from.top - dest.top,
+                        target.right + from.left - dest.left, target.bottom + from.top - dest.top};
+    const ddraw::SurfaceView view{source.pixels_.data(), source.width_, source.height_, source.pitch_,
+                                  source.layout_, nullptr};
+    // The primary's memory stays owed: the window holds the whole picture,
+    // the new part included, and is read back when the memory is wanted.
+    return DisplayMachine::Instance().PresentDirectPart(this, window, view, fromPart, target, area);
 }
 
 } // namespace platform

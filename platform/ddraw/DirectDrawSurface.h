@@ -147,6 +147,8 @@ private:
     // is left behind and settled when next used. False (nothing done) when
     // the copy does not qualify or the presenter cannot show it that way.
     bool PresentThrough(const RECT& dest, const RECT& target, DirectDrawSurface& source, const RECT& from);
+    bool PresentPartThrough(HWND window, const RECT& area, const RECT& dest, const RECT& target,
+                            DirectDrawSurface& source, const RECT& from);
     // The window and the part of the primary (desktop coordinates) that a
     // present shows; false when nothing would be shown.
     bool VisibleArea(HWND& window, RECT& area, bool& fullScreen) const;

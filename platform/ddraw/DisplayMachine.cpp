@@ -255,6 +255,14 @@ bool DisplayMachine::PresentDirect(const DirectDrawSurface* primary, HWND window
     return true;
 }
 
+bool DisplayMachine::PresentDirectPart(const DirectDrawSurface* primary, HWND window, const SurfaceView& pixels,
+                                       const RECT& from, const RECT& part, const RECT& area)
+{
+    std::lock_guard lock(mutex_);
+    if (shownOnly_ != primary) return false;
+    return presenter_->PresentDirectPart(window, pixels, from, part, area);
+}
+
 bool DisplayMachine::ReadShown(HWND window, const RECT& area, uint32_t* out)
 {
     std::lock_guard lock(mutex_);

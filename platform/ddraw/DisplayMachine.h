@@ -93,6 +93,10 @@ public:
     // its memory of the area from then on (DirectDrawSurface::Settle); one
     // primary at a time owes: another is settled before anything else is
     // presented or the presenter changes.
+    // A part of the area the last PresentDirect of `primary` showed; false
+    // when that picture is no longer what the window shows.
+    bool PresentDirectPart(const DirectDrawSurface* primary, HWND window, const SurfaceView& pixels, const RECT& from,
+                           const RECT& part, const RECT& area);
     bool PresentDirect(const DirectDrawSurface* primary, HWND window, const SurfaceView& pixels, const RECT& from,
                        const RECT& area);
     bool ReadShown(HWND window, const RECT& area, uint32_t* out);

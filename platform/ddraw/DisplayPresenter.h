@@ -73,6 +73,18 @@ public:
     // copies into the primary and presents that.
     virtual bool PresentDirect(HWND, const SurfaceView&, const RECT& /*from*/, const RECT& /*area*/) { return false; }
 
+    // After a PresentDirect of `area` to the same window, shows `from` (a
+    // rectangle of `pixels`) as the part `part` of that area (desktop
+    // coordinates, the same size as `from`), leaving the rest of the window
+    // as it is. False when the window no longer shows that picture whole
+    // (its surface was made anew, a present from the primary came since):
+    // the caller then presents in full.
+    virtual bool PresentDirectPart(HWND, const SurfaceView&, const RECT& /*from*/, const RECT& /*part*/,
+                                   const RECT& /*area*/)
+    {
+        return false;
+    }
+
     // What the window shows of `area` since the last PresentDirect, as
     // 0xAARRGGBB rows of the area's width at `out`; false when the presenter
     // no longer has that picture.

@@ -65,6 +65,25 @@ void HeadlessPresenter::Show(HWND window, bool fullScreen, const SurfaceView& pi
     ++presents_;
 }
 
+bool HeadlessPresenter::PresentDirectPart(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& part,
+                                          const RECT& area)
+{
+    const RECT& shown = frame_.source;
+    if (frame_.window != window || frame_.fullScreen || shown.left != area.left || shown.top != area.top ||
+        shown.right != area.right || shown.bottom != area.bottom)
+        return false;
+    if (part.left < shown.left || part.top < shown.top || part.right > shown.right || part.bottom > shown.bottom ||
+        part.right <= part.left || part.bottom <= part.top)
+        return false;
+    uint32_t* corner = frame_.pixels.data() + size_t(part.top - shown.top) * size_t(frame_.width) +
+                       size_t(part.left - shown.left);
+    ConvertRows(pixels, from, corner, frame_.width);
+    ++presents_;
+    ++parts_;
+    lastPart_ = part;
+    return true;
+}
+
 bool HeadlessPresenter::ReadShown(HWND window, const RECT& area, uint32_t* out)
 {
     const RECT& shown = frame_.source;

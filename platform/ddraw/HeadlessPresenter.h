@@ -42,6 +42,11 @@ public:
     void SetFullScreen(HWND window, bool fullScreen, int width, int height) override;
     void Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen) override;
     bool PresentDirect(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& area) override;
+    bool PresentDirectPart(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& part,
+                           const RECT& area) override;
+    // Presents that showed only a part of the frame, and the last such part.
+    int PartCount() const { return parts_; }
+    const RECT& LastPart() const { return lastPart_; }
     bool ReadShown(HWND window, const RECT& area, uint32_t* out) override;
 
 private:
@@ -55,6 +60,8 @@ private:
     uintptr_t nextHandle_ = 0x1000;
     Frame frame_;
     int presents_ = 0;
+    int parts_ = 0;
+    RECT lastPart_{0, 0, 0, 0};
     bool fullScreen_ = false;
     int fullWidth_ = 0;
     int fullHeight_ = 0;

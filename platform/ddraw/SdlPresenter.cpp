@@ -126,6 +126,33 @@ bool SdlPresenter::PresentDirect(HWND window, const SurfaceView& pixels, const R
     return true;
 }
 
+bool SdlPresenter::PresentDirectPart(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& part,
+                                     const RECT& area)
+{
+    if (std::this_thread::get_id() != owner_) return false;
+    SDL_Window* target = TargetFor(window, false);
+    if (!target || target != frameTarget_ || frameFullScreen_ || SDL_GetWindowID(target) != directWindowId_) return false;
+    // The surface that holds the last whole picture, still the window's.
+    SDL_Surface* surface = WindowSurface(target);
+    if (!surface || surface != directSurface_) return false;
+    if (frameWidth_ != area.right - area.left || frameHeight_ != area.bottom - area.top) return false;
+    const int x = part.left - area.left;
+    const int y = part.top - area.top;
+    const int width = part.right - part.left;
+    const int height = part.bottom - part.top;
+    if (x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > frameWidth_ || y + height > frameHeight_ ||
+        from.right - from.left != width || from.bottom - from.top != height)
+        return false;
+    if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+    auto* corner = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
+                                               size_t(y) * size_t(surface->pitch)) + x;
+    ConvertRows(pixels, from, corner, surface->pitch / 4);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    SDL_Rect shown{x, y, width, height};
+    SDL_UpdateWindowSurfaceRects(target, &shown, 1);
+    return true;
+}
+
 void SdlPresenter::ShowDirect(SDL_Window* target, SDL_Surface* surface, const SurfaceView& view, const RECT& source)
 {
     if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);

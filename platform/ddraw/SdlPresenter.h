@@ -47,6 +47,8 @@ public:
     void SetFullScreen(HWND window, bool fullScreen, int width, int height) override;
     void Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen) override;
     bool PresentDirect(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& area) override;
+    bool PresentDirectPart(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& part,
+                           const RECT& area) override;
     bool ReadShown(HWND window, const RECT& area, uint32_t* out) override;
 
 private:

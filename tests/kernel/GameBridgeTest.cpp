@@ -162,6 +162,12 @@ struct RecordingToolkit : ControlLibrary::IInputAndPaint {
     }
     void NotifyFullRepaint() override { calls.push_back("full"); }
     void DrawAll(Zolt::Graphics*) override { calls.push_back("draw"); }
+    bool DrawChanges(Zolt::Graphics*, std::vector<Zolt::Rect>& changed) override
+    {
+        calls.push_back("draw changes");
+        changed = changes;
+        return true;
+    }
     void DispatchMouseMove(int32_t x, int32_t y) override { Log("move", x, y); }
     void DispatchMouseDown(int32_t x, int32_t y, int32_t b, int32_t n) override { Log("down", x, y, b, n); }
     void DispatchMouseUp(int32_t x, int32_t y, int32_t b, int32_t n) override { Log("up", x, y, b, n); }
@@ -177,6 +183,7 @@ struct RecordingToolkit : ControlLibrary::IInputAndPaint {
     static std::string Pair(int a, int b) { return std::to_string(a) + "," + std::to_string(b); }
 
     std::vector<std::string> calls;
+    std::vector<Zolt::Rect> changes;
     bool repaintWanted = false;
 };
 

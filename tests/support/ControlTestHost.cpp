@@ -33,6 +33,11 @@ void ControlTestHost::AddImage(const std::string& name, int w, int h, uint32_t a
     pictures_[name] = Picture{w, h, argb};
 }
 
+void ControlTestHost::AddPatternImage(const std::string& name, int w, int h)
+{
+    pictures_[name] = Picture{w, h, 0, true};
+}
+
 std::unique_ptr<Zolt::Image> ControlTestHost::LoadImageFile(const std::string& fileName, bool)
 {
     imageLoads.push_back(fileName);
@@ -42,8 +47,14 @@ std::unique_ptr<Zolt::Image> ControlTestHost::LoadImageFile(const std::string& f
     auto image = std::make_unique<Zolt::MemoryImage>(nullptr);
     image->MakeBlank(it->second.w, it->second.h);
     uint32_t* bits = image->RequireBits();
-    for (int i = 0; i < it->second.w * it->second.h; ++i)
-        bits[i] = it->second.argb;
+    const Picture& p = it->second;
+    for (int i = 0; i < p.w * p.h; ++i) {
+        const uint32_t x = uint32_t(i % p.w), y = uint32_t(i / p.w);
+        // Every pixel its own colour, and every fourth row half see-through.
+        bits[i] = p.patterned ? ((y % 4 == 3 ? 0x80u : 0xFFu) << 24) | ((x * 37 + y * 11) & 0xFF) << 16 |
+                                    ((x * 5 + y * 53) & 0xFF) << 8 | ((x ^ y) * 29 & 0xFF)
+                              : p.argb;
+    }
     image->MarkBitsChanged();
     return image;
 }
@@ -134,6 +145,17 @@ ControlScene::~ControlScene()
 void ControlScene::Draw()
 {
     factory_->DrawAll(graphics_.get());
+}
+
+bool ControlScene::DrawChanges(std::vector<Zolt::Rect>& changed)
+{
+    return factory_->DrawChanges(graphics_.get(), changed);
+}
+
+std::vector<uint32_t> ControlScene::Pixels() const
+{
+    const uint32_t* bits = screen_->GetBits();
+    return std::vector<uint32_t>(bits, bits + size_t(screen_->GetWidth()) * size_t(screen_->GetHeight()));
 }
 
 void ControlScene::Step(int ms)

@@ -78,6 +78,8 @@ public:
 
     // A picture the factory can load under `name`: w x h of one colour.
     void AddImage(const std::string& name, int w, int h, uint32_t argb);
+    // A w x h picture whose pixels all differ, some rows half see-through.
+    void AddPatternImage(const std::string& name, int w, int h);
 
     bool withWidgetManager = true;
     ControlLibrary::Point mouse;
@@ -96,6 +98,7 @@ private:
         int w;
         int h;
         uint32_t argb;
+        bool patterned = false;
     };
     std::map<std::string, Picture> pictures_;
     widget_testing::FakeWidgetHost widgetHost_;
@@ -119,6 +122,10 @@ public:
 
     // One drawing pass into the screen.
     void Draw();
+    // A pass of only what changed since the last one; false when it drew
+    // everything.
+    bool DrawChanges(std::vector<Zolt::Rect>& changed);
+    std::vector<uint32_t> Pixels() const;
     // Advances the time system by `ms` (5 ms passes).
     void Step(int ms);
     uint32_t Pixel(int x, int y) const;

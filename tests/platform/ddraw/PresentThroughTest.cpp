@@ -208,6 +208,53 @@ TEST_F(PresentThrough, AnOwedPictureIsTakenBackBeforeTheScreenShowsAnythingElse)
     EXPECT_EQ(layout.ToArgb(Read(*primary, client.right - 1, client.bottom - 1)), third.back());
 }
 
+TEST_F(PresentThrough, APartOfThePictureTheWindowShowsGoesStraightThereAndNowhereElse)
+{
+    for (const Desktop& desktop : {kDesktops[0], kDesktops[3]}) {
+        SCOPED_TRACE(desktop.depth);
+        // The same frames through the primary, for comparison.
+        ddraw::DisplayMachine::Instance().InstallPresenter(std::make_unique<TwoPassPresenter>());
+        Build(desktop);
+        ASSERT_EQ(primary->Blt(&client, draw.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+        auto later = MakeSurface(*dd, 96, 40);
+        Scribble(*later, 99u);
+        RECT from{30, 5, 70, 25};
+        RECT part{client.left + 30, client.top + 5, client.left + 70, client.top + 25};
+        ASSERT_EQ(primary->Blt(&part, later.get(), &from, DDBLT_WAIT, nullptr), DD_OK);
+        const auto twoPassFrame = hooks::PresentedFrame().pixels;
+        const auto twoPassPrimary = PrimaryArea();
+        later.reset();
+        Release();
+        hooks::ResetDisplay();
+
+        Build(desktop);
+        ASSERT_EQ(primary->Blt(&client, draw.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+        later = MakeSurface(*dd, 96, 40);
+        Scribble(*later, 99u);
+        const int parts = hooks::PartPresentCount();
+        ASSERT_EQ(primary->Blt(&part, later.get(), &from, DDBLT_WAIT, nullptr), DD_OK);
+        EXPECT_EQ(hooks::PartPresentCount(), parts + 1);
+        const RECT shownPart = hooks::LastPresentedPart();
+        EXPECT_TRUE(shownPart.left == part.left && shownPart.top == part.top && shownPart.right == part.right &&
+                    shownPart.bottom == part.bottom);
+        EXPECT_EQ(hooks::PresentedFrame().pixels, twoPassFrame);
+        // The primary takes the whole picture back, the part included.
+        EXPECT_EQ(PrimaryArea(), twoPassPrimary);
+
+        // Once the primary's own memory is shown (a fill of the primary), a
+        // part is not shown alone: the window no longer holds that picture.
+        DDBLTFX fx = Fx();
+        fx.dwFillColor = 0x1234;
+        RECT corner{client.left, client.top, client.left + 4, client.top + 4};
+        ASSERT_EQ(primary->Blt(&corner, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
+        ASSERT_EQ(primary->Blt(&part, draw.get(), &from, DDBLT_WAIT, nullptr), DD_OK);
+        EXPECT_EQ(hooks::PartPresentCount(), parts + 1);
+        later.reset();
+        Release();
+        hooks::ResetDisplay();
+    }
+}
+
 TEST_F(PresentThrough, TheSdlWindowSurfaceTakesTheFrameInOnePassAndGivesItBack)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -244,6 +291,26 @@ TEST_F(PresentThrough, TheSdlWindowSurfaceTakesTheFrameInOnePassAndGivesItBack)
                 ASSERT_EQ(onScreen & 0xFFFFFFu, layout.ToArgb(drawn) & 0xFFFFFFu) << x << "," << y;
                 ASSERT_EQ(Read(*primary, client.left + x, client.top + y), drawn) << x << "," << y;
             }
+
+        // A part of a later picture goes into the window surface alone; the
+        // rest of the window keeps the first one.
+        auto later = MakeSurface(*dd, 96, 40);
+        Scribble(*later, 31337u);
+        RECT from{10, 8, 50, 30};
+        RECT part{client.left + 10, client.top + 8, client.left + 50, client.top + 30};
+        ASSERT_EQ(primary->Blt(&part, later.get(), &from, DDBLT_WAIT, nullptr), DD_OK);
+        shown = SDL_GetWindowSurface(sdlWindow);
+        ASSERT_NE(shown, nullptr);
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 96; ++x) {
+                const bool inPart = x >= 10 && x < 50 && y >= 8 && y < 30;
+                const uint32_t onScreen =
+                    reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(shown->pixels) + y * shown->pitch)[x];
+                const uint32_t expected = inPart ? Read(*later, x, y) : Read(*draw, x, y);
+                ASSERT_EQ(onScreen & 0xFFFFFFu, layout.ToArgb(expected) & 0xFFFFFFu) << x << "," << y;
+                ASSERT_EQ(Read(*primary, client.left + x, client.top + y), expected) << x << "," << y;
+            }
+        later.reset();
         Release();
         ddraw::DisplayMachine::Instance().InstallPresenter(nullptr);
         SDL_DestroyWindow(sdlWindow);

@@ -1,0 +1,188 @@
+#include "controls/DrawingRecord.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string_view>
+#include <unordered_map>
+
+namespace ControlLibrary {
+
+bool DrawingArea::Overlaps(const DrawingArea& o) const
+{
+    return !Empty() && !o.Empty() && x < o.x + o.w && o.x < x + w && y < o.y + o.h && o.y < y + h;
+}
+
+bool DrawingArea::Holds(const DrawingArea& o) const
+{
+    return o.x >= x && o.y >= y && o.x + o.w <= x + w && o.y + o.h <= y + h;
+}
+
+DrawingArea DrawingArea::Joined(const DrawingArea& o) const
+{
+    if (Empty())
+        return o;
+    if (o.Empty())
+        return *this;
+    const int32_t left = std::min(x, o.x);
+    const int32_t top = std::min(y, o.y);
+    const int32_t right = std::max(x + w, o.x + o.w);
+    const int32_t bottom = std::max(y + h, o.y + o.h);
+    return DrawingArea{left, top, right - left, bottom - top};
+}
+
+namespace {
+
+uint64_t Mix(uint64_t hash, uint64_t value)
+{
+    hash ^= value + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2);
+    return hash;
+}
+
+} // namespace
+
+bool DrawingStep::SameCall(const DrawingStep& o) const
+{
+    return hash == o.hash && kind == o.kind && colour == o.colour && resource == o.resource &&
+           std::memcmp(source, o.source, sizeof source) == 0 &&
+           std::memcmp(destination, o.destination, sizeof destination) == 0 && angle == o.angle &&
+           centre == o.centre && text == o.text && reach == o.reach;
+}
+
+void DrawingStep::Seal()
+{
+    uint64_t h = static_cast<uint64_t>(kind);
+    h = Mix(h, (uint64_t{colour.r} << 16) | (uint64_t{colour.g} << 8) | colour.b);
+    h = Mix(h, resource);
+    for (int32_t v : source)
+        h = Mix(h, static_cast<uint32_t>(v));
+    for (int32_t v : destination)
+        h = Mix(h, static_cast<uint32_t>(v));
+    uint64_t angleBits = 0;
+    std::memcpy(&angleBits, &angle, sizeof angleBits);
+    h = Mix(h, angleBits);
+    h = Mix(h, (uint64_t{static_cast<uint32_t>(centre.x)} << 32) | static_cast<uint32_t>(centre.y));
+    h = Mix(h, std::hash<std::string_view>{}(text));
+    hash = h;
+}
+
+void DrawingRecord::Add(DrawingStep step)
+{
+    step.Seal();
+    steps_.push_back(std::move(step));
+}
+
+namespace {
+
+constexpr size_t kMostAreasMerged = 64;
+
+DrawingArea BoundingBox(const std::vector<DrawingArea>& areas)
+{
+    DrawingArea box;
+    for (const DrawingArea& a : areas)
+        box = box.Joined(a);
+    return box;
+}
+
+// Joins overlapping areas until none overlap; too many to join one by one
+// become their bounding box.
+void MergeOverlapping(std::vector<DrawingArea>& areas)
+{
+    areas.erase(std::remove_if(areas.begin(), areas.end(), [](const DrawingArea& a) { return a.Empty(); }),
+                areas.end());
+    if (areas.size() > kMostAreasMerged) {
+        areas = {BoundingBox(areas)};
+        return;
+    }
+    for (bool joined = true; joined;) {
+        joined = false;
+        for (size_t i = 0; i < areas.size() && !joined; ++i) {
+            for (size_t j = i + 1; j < areas.size(); ++j) {
+                if (!areas[i].Overlaps(areas[j]))
+                    continue;
+                areas[i] = areas[i].Joined(areas[j]);
+                areas.erase(areas.begin() + static_cast<std::ptrdiff_t>(j));
+                joined = true;
+                break;
+            }
+        }
+    }
+}
+
+// Every call that does not clip exactly and is cut by an area is drawn whole
+// inside it: the area grows to hold it.
+void GrowOverInexactCalls(const std::vector<DrawingStep>& steps, std::vector<DrawingArea>& areas)
+{
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const DrawingStep& step : steps) {
+            if (step.clipsExactly)
+                continue;
+            for (DrawingArea& area : areas) {
+                if (area.Overlaps(step.reach) && !area.Holds(step.reach)) {
+                    area = area.Joined(step.reach);
+                    grew = true;
+                }
+            }
+        }
+        if (grew)
+            MergeOverlapping(areas);
+    }
+}
+
+} // namespace
+
+std::vector<DrawingArea> DrawingRecord::Differences(const DrawingRecord& before, const DrawingRecord& after,
+                                                    size_t mostAreas)
+{
+    const std::vector<DrawingStep>& old = before.steps_;
+    const std::vector<DrawingStep>& now = after.steps_;
+    std::vector<DrawingArea> areas;
+
+    // Calls of the old pass by hash, in their order, so that equal calls are
+    // paired first with first.
+    std::unordered_map<uint64_t, std::vector<size_t>> oldByHash;
+    oldByHash.reserve(old.size());
+    for (size_t i = 0; i < old.size(); ++i)
+        oldByHash[old[i].hash].push_back(i);
+    std::vector<bool> paired(old.size(), false);
+
+    size_t latestPaired = 0;
+    bool anyPaired = false;
+    for (const DrawingStep& step : now) {
+        size_t partner = old.size();
+        if (auto found = oldByHash.find(step.hash); found != oldByHash.end()) {
+            for (size_t i : found->second) {
+                if (!paired[i] && old[i].SameCall(step)) {
+                    partner = i;
+                    break;
+                }
+            }
+        }
+        if (partner == old.size()) {
+            areas.push_back(step.reach);
+            continue;
+        }
+        paired[partner] = true;
+        // A call drawn earlier in the old pass than one already seen now
+        // changed places with it: where they overlap the order shows.
+        if (anyPaired && partner < latestPaired) {
+            areas.push_back(step.reach);
+            continue;
+        }
+        latestPaired = partner;
+        anyPaired = true;
+    }
+    for (size_t i = 0; i < old.size(); ++i) {
+        if (!paired[i])
+            areas.push_back(old[i].reach);
+    }
+
+    MergeOverlapping(areas);
+    GrowOverInexactCalls(now, areas);
+    if (areas.size() > mostAreas)
+        areas = {BoundingBox(areas)};
+    return areas;
+}
+
+} // namespace ControlLibrary

@@ -1,0 +1,117 @@
+// Where two passes' drawing calls say their pictures can differ.
+#include "controls/DrawingRecord.h"
+
+#include <gtest/gtest.h>
+
+using namespace ControlLibrary;
+
+namespace {
+
+DrawingStep Fill(int x, int y, int w, int h, uint8_t red = 255)
+{
+    DrawingStep step;
+    step.kind = DrawingStep::Kind::Fill;
+    step.colour = RGB{red, 0, 0};
+    step.destination[0] = x;
+    step.destination[1] = y;
+    step.destination[2] = w;
+    step.destination[3] = h;
+    step.reach = DrawingArea{x, y, w, h};
+    return step;
+}
+
+DrawingStep Stretched(int x, int y, int w, int h)
+{
+    DrawingStep step = Fill(x, y, w, h);
+    step.kind = DrawingStep::Kind::Image;
+    step.resource = 7;
+    step.clipsExactly = false;
+    return step;
+}
+
+DrawingRecord Pass(std::initializer_list<DrawingStep> steps)
+{
+    DrawingRecord record;
+    for (const DrawingStep& step : steps)
+        record.Add(step);
+    return record;
+}
+
+using Areas = std::vector<DrawingArea>;
+
+} // namespace
+
+TEST(DrawingRecord, EqualPassesDifferNowhereEvenWithRepeatedCalls)
+{
+    const DrawingRecord pass = Pass({Fill(0, 0, 100, 100), Fill(10, 10, 5, 5, 1), Fill(0, 0, 100, 100)});
+    EXPECT_TRUE(DrawingRecord::Differences(pass, pass).empty());
+    // A repeated call is paired first with first: dropping the second copy
+    // changes only its place, not the first one's.
+    const DrawingRecord fewer = Pass({Fill(0, 0, 100, 100), Fill(10, 10, 5, 5, 1)});
+    EXPECT_EQ(DrawingRecord::Differences(pass, fewer), (Areas{{0, 0, 100, 100}}));
+    EXPECT_TRUE(DrawingRecord::Differences(Pass({}), Pass({})).empty());
+}
+
+TEST(DrawingRecord, ACallThatMovedOrChangedMarksWhereItWasAndWhereItIs)
+{
+    const DrawingStep background = Fill(0, 0, 200, 200, 9);
+    EXPECT_EQ(DrawingRecord::Differences(Pass({background, Fill(10, 10, 20, 20)}),
+                                         Pass({background, Fill(100, 100, 20, 20)})),
+              (Areas{{100, 100, 20, 20}, {10, 10, 20, 20}}));
+    // Overlapping places are one.
+    EXPECT_EQ(DrawingRecord::Differences(Pass({background, Fill(10, 10, 20, 20)}),
+                                         Pass({background, Fill(15, 15, 20, 20)})),
+              (Areas{{10, 10, 25, 25}}));
+    // Another colour at the same place.
+    EXPECT_EQ(DrawingRecord::Differences(Pass({background, Fill(10, 10, 20, 20, 1)}),
+                                         Pass({background, Fill(10, 10, 20, 20, 2)})),
+              (Areas{{10, 10, 20, 20}}));
+}
+
+TEST(DrawingRecord, ANewCallAndAGoneCallMarkTheirReach)
+{
+    const DrawingStep background = Fill(0, 0, 200, 200, 9);
+    EXPECT_EQ(DrawingRecord::Differences(Pass({background}), Pass({background, Fill(5, 6, 7, 8)})),
+              (Areas{{5, 6, 7, 8}}));
+    EXPECT_EQ(DrawingRecord::Differences(Pass({background, Fill(5, 6, 7, 8)}), Pass({background})),
+              (Areas{{5, 6, 7, 8}}));
+    // A call with nothing to draw changes nothing.
+    EXPECT_TRUE(DrawingRecord::Differences(Pass({background}), Pass({background, Fill(5, 6, 0, 8)})).empty());
+}
+
+TEST(DrawingRecord, CallsThatChangedTheirOrderMarkTheCallThatMovedBehind)
+{
+    const DrawingStep a = Fill(10, 10, 30, 30, 1);
+    const DrawingStep b = Fill(20, 20, 30, 30, 2);
+    const DrawingStep far = Fill(150, 150, 5, 5, 3);
+    // b drawn before a now: where they overlap a shows instead of b.
+    const Areas areas = DrawingRecord::Differences(Pass({a, far, b}), Pass({b, far, a}));
+    ASSERT_FALSE(areas.empty());
+    bool overlapHeld = false;
+    for (const DrawingArea& area : areas)
+        overlapHeld = overlapHeld || area.Holds(DrawingArea{20, 20, 20, 20});
+    EXPECT_TRUE(overlapHeld);
+}
+
+TEST(DrawingRecord, APlaceThatCutsACallWhichDoesNotClipExactlyGrowsToHoldIt)
+{
+    const DrawingStep picture = Stretched(0, 0, 50, 50);
+    EXPECT_EQ(DrawingRecord::Differences(Pass({picture, Fill(40, 40, 20, 20, 1)}),
+                                         Pass({picture, Fill(40, 40, 20, 20, 2)})),
+              (Areas{{0, 0, 60, 60}}));
+    // A place that misses it stays as it is.
+    EXPECT_EQ(DrawingRecord::Differences(Pass({picture, Fill(80, 80, 5, 5, 1)}),
+                                         Pass({picture, Fill(80, 80, 5, 5, 2)})),
+              (Areas{{80, 80, 5, 5}}));
+}
+
+TEST(DrawingRecord, BeyondTheMostPlacesTheirBoundingBoxIsDrawn)
+{
+    DrawingRecord before, after;
+    for (int i = 0; i < 10; ++i) {
+        before.Add(Fill(i * 20, 0, 5, 5, 1));
+        after.Add(Fill(i * 20, 0, 5, 5, 2));
+    }
+    EXPECT_EQ(DrawingRecord::Differences(before, after, 10).size(), 10u);
+    EXPECT_EQ(DrawingRecord::Differences(before, after, 9), (Areas{{0, 0, 185, 5}}));
+}
