@@ -85,6 +85,13 @@ public:
         frames_.fetch_add(1);
         return true;
     }
+    bool ShowAgain(platform::HWND window, const platform::RECT& area) override
+    {
+        if (!inner_->ShowAgain(window, area))
+            return false;
+        frames_.fetch_add(1);
+        return true;
+    }
     bool ReadShown(platform::HWND window, const platform::RECT& area, uint32_t* out) override
     {
         return inner_->ReadShown(window, area, out);

@@ -9,6 +9,7 @@
 #include "framework/app/FramePacer.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/app/ScreenSaverWatch.h"
+#include "framework/app/ShownPicture.h"
 #include "framework/base/StringUtils.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/sound/MusicInterface.h"
@@ -344,6 +345,14 @@ bool ZoltAppBase::RedrawIfNeeded()
     const int paintDuration = int(timeGetTime() - paintStart);
     painting_ = false;
     stillDraws_ = changed || forceRedraw_ ? 0 : stillDraws_ + 1;
+    if (changed) {
+        // Held until presented, with the places of passes not presented.
+        std::vector<Rect> places;
+        if (ScreenKeepsItsPicture() && widgetManager->PaintedAreas(places))
+            shown_->NotePaintedPlaces(places);
+        else
+            shown_->NotePaintedWhole();
+    }
 
     if (!pacer_->IsPresentDue(timeGetTime(), changed, forceRedraw_)) {
         updatedSinceDraw_ = false;
@@ -354,11 +363,9 @@ bool ZoltAppBase::RedrawIfNeeded()
     ++drawCount_;
     drawSkipped_ = false;
     drawTime_ += paintDuration;
-    // Only the places the widgets drew again, when they all said where and
-    // nothing else is drawn over the frame; else the whole screen.
-    std::vector<Rect> areas;
-    const bool inPlaces = changed && !forceRedraw_ && ScreenKeepsItsPicture() && widgetManager->PaintedAreas(areas);
     DrawOverlays();
+    if (!ScreenKeepsItsPicture())
+        shown_->NotePaintedWhole();
 
     if (waitForVSync && isWindowed && display_) {
         const uint32_t period = uint32_t(std::max(1, display_->GetMillisecondsPerFrame()));
@@ -369,10 +376,22 @@ bool ZoltAppBase::RedrawIfNeeded()
 
     const uint32_t presentStart = timeGetTime();
     pacer_->NotePresentStart(presentStart);
-    if (inPlaces)
-        PresentPlaces(areas);
-    else
+    // Only the places painted since the last present, when every paint
+    // said where; the picture the window already shows, shown again, when
+    // nothing was painted; else the whole screen.
+    switch (shown_->Next(forceRedraw_)) {
+    case ShownPicture::Present::Places:
+        PresentPlaces(shown_->Places());
+        break;
+    case ShownPicture::Present::Again:
+        if (!display_->ShowPictureAgain())
+            RecoverDisplay(nullptr);
+        break;
+    case ShownPicture::Present::Whole:
         RecoverDisplay(nullptr);
+        break;
+    }
+    shown_->NoteShown(!displaySuspended_ && ScreenKeepsItsPicture());
     AccumulateFrameTime();
     lastPresentDuration_ = int(timeGetTime() - presentStart);
 
@@ -389,9 +408,6 @@ bool ZoltAppBase::ScreenKeepsItsPicture()
 
 void ZoltAppBase::PresentPlaces(const std::vector<Rect>& areas)
 {
-    // Nothing drawn differs from what the window shows: nothing to show.
-    if (areas.empty())
-        return;
     Rect box = areas.front();
     for (const Rect& area : areas) {
         const int32_t left = std::min(box.x, area.x);

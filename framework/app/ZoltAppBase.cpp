@@ -8,6 +8,7 @@
 #include "framework/app/DeveloperOverlay.h"
 #include "framework/app/DialogTable.h"
 #include "framework/app/FramePacer.h"
+#include "framework/app/ShownPicture.h"
 #include "framework/app/ImageRegistry.h"
 #include "framework/app/InputQueue.h"
 #include "framework/app/RegistrySettings.h"
@@ -58,6 +59,7 @@ ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(
       playback_(std::make_unique<DemoPlaybackControls>()),
       settings_(std::make_unique<RegistrySettings>(registryKey, *demo_)),
       pacer_(std::make_unique<FramePacer>(timeGetTime())),
+      shown_(std::make_unique<ShownPicture>()),
       screenSaver_(std::make_unique<ScreenSaverWatch>()),
       loader_(std::make_unique<BackgroundLoader>()),
       url_(std::make_unique<UrlLauncher>())

@@ -79,6 +79,7 @@ class BackgroundLoader;
 class D3DInterface;
 class DemoRecorder;
 class DeveloperOverlay;
+class ShownPicture;
 class DDInterface;
 class Dialog;
 class DialogTable;
@@ -716,6 +717,7 @@ protected:
     // The loop's clock arithmetic: main thread (the display may break
     // pacing from any thread).
     std::unique_ptr<FramePacer> pacer_;
+    std::unique_ptr<ShownPicture> shown_;
     // The screensaver filter and the idle hold: main thread.
     std::unique_ptr<ScreenSaverWatch> screenSaver_;
     // The loading thread and its flags: launched and applied by the main

@@ -572,6 +572,17 @@ bool DDInterface::PresentsPartsInPlace()
     return initialized_ && windowed_ && !in3DMode_ && !cursorImage_;
 }
 
+bool DDInterface::ShowPictureAgain()
+{
+    CriticalSectionLock guard(lock_);
+    if (!initialized_ || !windowed_ || in3DMode_ || cursorImage_ || aspectCorrected_)
+        return false;
+    const Rect& p = presentationRect_;
+    const Point origin = ClientOrigin();
+    RECT shown{p.x + origin.x, p.y + origin.y, p.x + origin.x + p.width, p.y + origin.y + p.height};
+    return primary_->ShowAgain(shown);
+}
+
 bool DDInterface::Redraw(const Rect* area)
 {
     CriticalSectionLock guard(lock_);

@@ -119,6 +119,10 @@ public:
     // one frame to the next: windowed, drawn in software, without a cursor
     // of our own drawn into the frame.
     bool PresentsPartsInPlace();
+    // Shows the window the picture it shows already, without sending it
+    // again (nothing was drawn since the last present): false when the
+    // window no longer holds that picture, and Redraw must send it.
+    bool ShowPictureAgain();
     const std::string& GetLastError() const { return lastError_; }
 
     platform::DirectDraw* GetDirectDraw() const { return directDraw_; }

@@ -92,6 +92,12 @@ int PartPresentCount()
     return Headless().PartCount();
 }
 
+int AgainPresentCount()
+{
+    auto lock = DisplayMachine::Instance().Lock();
+    return Headless().AgainCount();
+}
+
 RECT LastPresentedPart()
 {
     auto lock = DisplayMachine::Instance().Lock();

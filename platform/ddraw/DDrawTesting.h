@@ -55,6 +55,8 @@ int PresentCount();
 // Presents that showed only a part of the window's picture, the last one's
 // part (desktop coordinates).
 int PartPresentCount();
+// Presents that showed the window its picture again without sending it.
+int AgainPresentCount();
 RECT LastPresentedPart();
 bool IsFullScreen();
 

@@ -589,6 +589,19 @@ bool DirectDrawSurface::PresentThrough(const RECT& dest, const RECT& target, Dir
     return true;
 }
 
+bool DirectDrawSurface::ShowAgain(const RECT& target)
+{
+    if (!IsVisiblePrimary() || lost_) return false;
+    HWND window = nullptr;
+    RECT area;
+    bool fullScreen = false;
+    if (!VisibleArea(window, area, fullScreen) || fullScreen || !window) return false;
+    if (!SameRect(target, area) || !shownOnly_.pending || shownOnly_.window != window ||
+        !SameRect(shownOnly_.area, area))
+        return false;
+    return DisplayMachine::Instance().ShowAgain(this, window, area);
+}
+
 bool DirectDrawSurface::PresentPartThrough(HWND window, const RECT& area, const RECT& dest, const RECT& target,
                                            DirectDrawSurface& source, const RECT& from)
 {

@@ -147,6 +147,13 @@ private:
     // is left behind and settled when next used. False (nothing done) when
     // the copy does not qualify or the presenter cannot show it that way.
     bool PresentThrough(const RECT& dest, const RECT& target, DirectDrawSurface& source, const RECT& from);
+public:
+    // The visible primary shows again, at `target` (the window's whole
+    // visible area), the picture its last one-pass present put in the
+    // window, without sending it anew; false when the window no longer
+    // holds that picture (it moved, was resized, or showed something else).
+    bool ShowAgain(const RECT& target);
+private:
     bool PresentPartThrough(HWND window, const RECT& area, const RECT& dest, const RECT& target,
                             DirectDrawSurface& source, const RECT& from);
     // The window and the part of the primary (desktop coordinates) that a

@@ -255,6 +255,13 @@ bool DisplayMachine::PresentDirect(const DirectDrawSurface* primary, HWND window
     return true;
 }
 
+bool DisplayMachine::ShowAgain(const DirectDrawSurface* primary, HWND window, const RECT& area)
+{
+    std::lock_guard lock(mutex_);
+    if (shownOnly_ != primary) return false;
+    return presenter_->ShowAgain(window, area);
+}
+
 bool DisplayMachine::PresentDirectPart(const DirectDrawSurface* primary, HWND window, const SurfaceView& pixels,
                                        const RECT& from, const RECT& part, const RECT& area)
 {

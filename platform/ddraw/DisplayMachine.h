@@ -93,6 +93,9 @@ public:
     // its memory of the area from then on (DirectDrawSurface::Settle); one
     // primary at a time owes: another is settled before anything else is
     // presented or the presenter changes.
+    // The picture the last PresentDirect of `primary` put in the window,
+    // shown again as it is; false when that is no longer what it holds.
+    bool ShowAgain(const DirectDrawSurface* primary, HWND window, const RECT& area);
     // A part of the area the last PresentDirect of `primary` showed; false
     // when that picture is no longer what the window shows.
     bool PresentDirectPart(const DirectDrawSurface* primary, HWND window, const SurfaceView& pixels, const RECT& from,

@@ -73,6 +73,11 @@ public:
     // copies into the primary and presents that.
     virtual bool PresentDirect(HWND, const SurfaceView&, const RECT& /*from*/, const RECT& /*area*/) { return false; }
 
+    // After a PresentDirect of `area` to the same window (and any parts
+    // since), shows the window that picture again without converting it;
+    // false when the window no longer holds it.
+    virtual bool ShowAgain(HWND, const RECT& /*area*/) { return false; }
+
     // After a PresentDirect of `area` to the same window, shows `from` (a
     // rectangle of `pixels`) as the part `part` of that area (desktop
     // coordinates, the same size as `from`), leaving the rest of the window

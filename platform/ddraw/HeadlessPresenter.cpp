@@ -65,6 +65,17 @@ void HeadlessPresenter::Show(HWND window, bool fullScreen, const SurfaceView& pi
     ++presents_;
 }
 
+bool HeadlessPresenter::ShowAgain(HWND window, const RECT& area)
+{
+    const RECT& shown = frame_.source;
+    if (frame_.window != window || frame_.fullScreen || shown.left != area.left || shown.top != area.top ||
+        shown.right != area.right || shown.bottom != area.bottom)
+        return false;
+    ++presents_;
+    ++agains_;
+    return true;
+}
+
 bool HeadlessPresenter::PresentDirectPart(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& part,
                                           const RECT& area)
 {

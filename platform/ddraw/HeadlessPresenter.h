@@ -44,6 +44,9 @@ public:
     bool PresentDirect(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& area) override;
     bool PresentDirectPart(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& part,
                            const RECT& area) override;
+    bool ShowAgain(HWND window, const RECT& area) override;
+    // Presents that showed the frame again as it was.
+    int AgainCount() const { return agains_; }
     // Presents that showed only a part of the frame, and the last such part.
     int PartCount() const { return parts_; }
     const RECT& LastPart() const { return lastPart_; }
@@ -61,6 +64,7 @@ private:
     Frame frame_;
     int presents_ = 0;
     int parts_ = 0;
+    int agains_ = 0;
     RECT lastPart_{0, 0, 0, 0};
     bool fullScreen_ = false;
     int fullWidth_ = 0;

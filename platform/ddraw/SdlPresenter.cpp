@@ -126,6 +126,19 @@ bool SdlPresenter::PresentDirect(HWND window, const SurfaceView& pixels, const R
     return true;
 }
 
+bool SdlPresenter::ShowAgain(HWND window, const RECT& area)
+{
+    if (std::this_thread::get_id() != owner_) return false;
+    SDL_Window* target = TargetFor(window, false);
+    if (!target || target != frameTarget_ || frameFullScreen_ || SDL_GetWindowID(target) != directWindowId_) return false;
+    SDL_Surface* surface = WindowSurface(target);
+    if (!surface || surface != directSurface_) return false;
+    if (frameWidth_ != area.right - area.left || frameHeight_ != area.bottom - area.top) return false;
+    SDL_Rect shown{0, 0, frameWidth_, frameHeight_};
+    SDL_UpdateWindowSurfaceRects(target, &shown, 1);
+    return true;
+}
+
 bool SdlPresenter::PresentDirectPart(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& part,
                                      const RECT& area)
 {

@@ -49,6 +49,7 @@ public:
     bool PresentDirect(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& area) override;
     bool PresentDirectPart(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& part,
                            const RECT& area) override;
+    bool ShowAgain(HWND window, const RECT& area) override;
     bool ReadShown(HWND window, const RECT& area, uint32_t* out) override;
 
 private:

@@ -2,6 +2,7 @@
 // presented; anything else presents the whole screen.
 #include "tests/framework/app/AppTestSupport.h"
 
+#include "framework/app/ShownPicture.h"
 #include "framework/graphics/Color.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/widgets/Widget.h"
@@ -128,4 +129,51 @@ TEST_F(PresentParts, APaintThatDoesNotSayWhereOrASecondPainterShowsTheWholeScree
     EXPECT_EQ(painter->wholePaints, whole + 1);
     EXPECT_EQ(display::PartPresentCount(), parts);
     app->GetWidgetManager()->RemoveChild(&other);
+}
+
+TEST_F(PresentParts, AnUnchangedScreenIsShownItsPictureAgainOnceASecondWithoutSendingIt)
+{
+    const int presents = display::PresentCount();
+    const int agains = display::AgainPresentCount();
+    const int parts = display::PartPresentCount();
+    RunFor(3500);
+    EXPECT_NEAR(display::AgainPresentCount() - agains, 3, 1);
+    EXPECT_EQ(display::PresentCount() - presents, display::AgainPresentCount() - agains);
+    EXPECT_EQ(display::PartPresentCount(), parts);
+    EXPECT_TRUE(Shows(5, 5, 0x005000));
+
+    // A window that no longer holds the picture (it moved) is sent it whole.
+    const platform::RECT before = display::PresentedFrame().source;
+    platform::MoveWindow(app->GetMainWindow(), before.left + 40, before.top + 30, before.right - before.left,
+                         before.bottom - before.top, 1);
+    const int againsBeforeMove = display::AgainPresentCount();
+    RunFor(1500);
+    EXPECT_EQ(display::AgainPresentCount(), againsBeforeMove);
+    EXPECT_NE(display::PresentedFrame().source.left, before.left);
+    EXPECT_TRUE(Shows(110, 55, 0x0A0000));
+}
+
+TEST(ShownPicture, PlacesPaintedWhilePresentsWaitGoOutWithTheNextPresent)
+{
+    using Zolt::ShownPicture;
+    ShownPicture shown;
+    EXPECT_EQ(shown.Next(false), ShownPicture::Present::Whole); // nothing known yet
+    shown.NoteShown(true);
+    EXPECT_EQ(shown.Next(false), ShownPicture::Present::Again);
+    EXPECT_EQ(shown.Next(true), ShownPicture::Present::Whole);
+
+    // Two passes painted before a present was due: both places go out.
+    shown.NotePaintedPlaces({Zolt::Rect(1, 2, 3, 4)});
+    shown.NotePaintedPlaces({Zolt::Rect(50, 60, 5, 5)});
+    EXPECT_EQ(shown.Next(false), ShownPicture::Present::Places);
+    EXPECT_EQ(shown.Places(), (std::vector<Zolt::Rect>{Zolt::Rect(1, 2, 3, 4), Zolt::Rect(50, 60, 5, 5)}));
+    // One that did not say where makes it whole.
+    shown.NotePaintedWhole();
+    EXPECT_EQ(shown.Next(false), ShownPicture::Present::Whole);
+    shown.NoteShown(true);
+    EXPECT_TRUE(shown.Places().empty());
+    EXPECT_EQ(shown.Next(false), ShownPicture::Present::Again);
+    // A present that failed leaves nothing known of the window.
+    shown.NoteShown(false);
+    EXPECT_EQ(shown.Next(false), ShownPicture::Present::Whole);
 }
