@@ -135,13 +135,18 @@ bool TimeSystem_impl::RunPass()
         return false;
     const int64_t start = Counter();
     TickAll();
+    FinishPeriod(start);
+    return true;
+}
+
+void TimeSystem_impl::FinishPeriod(int64_t start)
+{
     // One sleep to the end of the period: the clock sleeps to the
     // microsecond, so slices would only wake the thread more often.
     const int64_t rest = pacer_->RestOfPeriod(Counter() - start);
     if (rest > 0)
         platform::GetClock().SleepMicroseconds(static_cast<uint64_t>(pacer_->MicrosecondsIn(rest)));
     pacer_->EndPass(Counter() - start);
-    return true;
 }
 
 int64_t TimeSystem_impl::FewestQuietSteps()
@@ -236,7 +241,7 @@ bool TimeSystem_impl::SleepFor(int64_t since, int64_t passes)
     return false;
 }
 
-void TimeSystem_impl::Doze()
+bool TimeSystem_impl::Doze(int64_t passStart)
 {
     int64_t quiet = 0;
     {
@@ -244,20 +249,25 @@ void TimeSystem_impl::Doze()
         quiet = MarkDozers();
     }
     if (quiet == 0)
-        return;
-    // Passes run at the start of their periods, and this is where the next
-    // one would begin: the doze stands for the passes that would begin before
-    // it ends, and the pass after it is the one with the notice.
-    const int64_t since = std::max<int64_t>(Counter(), 1);
+        return false;
+    // The pass's period is booked as if slept to its end (a pass that ran
+    // over it leaves its debt as ever), and the doze begins where the next
+    // pass would: it stands for the passes that would begin before it ends,
+    // and the pass after it is the one with the notice.
+    const int64_t period = std::max(Counter() - passStart, pacer_->Period());
+    pacer_->EndPass(period);
+    const int64_t since = std::max<int64_t>(passStart + period, 1);
     restingUntilWoken_.store(quiet == kNoStep);
     dozeLimit_.store(quiet == kNoStep ? UINT64_MAX : static_cast<uint64_t>(quiet));
     restingSince_.store(since);
     const bool woken = SleepFor(since, quiet);
-    uint64_t passes = std::min(PassesIn(Counter() - since), dozeLimit_.load());
+    const int64_t now = Counter();
+    uint64_t passes = std::min(PassesIn(now - since), dozeLimit_.load());
     // Woken early, the doze also stands for the pass that began before the
     // wake (still a quiet one); the objects that woke it are first stepped at
-    // the next pass, on the same boundary as without the doze.
-    if (woken)
+    // the next pass, on the same boundary as without the doze. Woken before
+    // the period's end, no pass has begun: the next one comes on time.
+    if (woken && now >= since)
         passes = std::min(passes + 1, dozeLimit_.load());
     WakeDozers(static_cast<int64_t>(passes));
     // The clock first, then the mark: GetTime never counts a pass twice.
@@ -266,6 +276,7 @@ void TimeSystem_impl::Doze()
     const int64_t rest = since + static_cast<int64_t>(passes) * countsPerPass_ - Counter();
     if (rest > 0 && running_.load())
         platform::GetClock().SleepMicroseconds(static_cast<uint64_t>(pacer_->MicrosecondsIn(rest)));
+    return true;
 }
 
 bool TimeSystem_impl::StartTicking()
@@ -333,9 +344,14 @@ void TimeSystem_impl::ThreadMain()
     tickThreadId_.store(platform::CurrentThreadId());
     thread_->SetPriority(platform::ThreadPriority::Highest);
     while (running_.load()) {
-        RunPass();
-        if (running_.load())
-            Doze();
+        const int64_t start = Counter();
+        TickAll();
+        if (!running_.load())
+            break;
+        // A doze takes in the rest of the period: one wake-up per notice,
+        // not one at the period's end and another at the doze's.
+        if (!Doze(start))
+            FinishPeriod(start);
     }
 }
 

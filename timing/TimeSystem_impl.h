@@ -94,19 +94,24 @@ public:
     // table during the pass is not stepped, but its start has set the wake
     // event, so the doze after the pass ends at once.)
     void TickAll();
-    // One whole pass of the time thread's loop: the advance pass, then the
-    // paced wait to the end of the period, then the overrun bookkeeping. The
-    // time thread runs it over and over; tests call it on their own thread
-    // (while no time thread runs) to drive the loop under a test clock.
-    // False when there is no usable performance counter.
+    // One whole pass of the time thread's loop without its doze: the advance
+    // pass, then the paced wait to the end of the period, then the overrun
+    // bookkeeping. Tests call it on their own thread (while no time thread
+    // runs) to drive the loop under a test clock. False when there is no
+    // usable performance counter.
     bool RunPass();
 
 private:
     void ThreadMain();
-    // The time thread's sleep between passes: over the quiet passes ahead,
-    // or, while no object steps, until woken; then the dozing objects and the
-    // clock catch up on the passes it stood for.
-    void Doze();
+    // The time thread's sleep after the pass that began at `passStart`: to
+    // the end of its period and over the quiet passes after it, or, while no
+    // object steps, until woken; then the dozing objects and the clock catch
+    // up on the passes it stood for. False, having slept not at all, when the
+    // next pass raises a notice.
+    bool Doze(int64_t passStart);
+    // The sleep to the end of the period of the pass that began at `start`,
+    // and the overrun bookkeeping.
+    void FinishPeriod(int64_t start);
     // Under tableLock: the fewest quiet steps among the objects running
     // unpaused (kNoStep when there is none, at most kMaxDozePasses); when it
     // is not 0, marks those objects as dozing.

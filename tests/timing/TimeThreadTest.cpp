@@ -117,6 +117,9 @@ TEST(TimeThread, RestsWhileNoTimerRunsYetItsClockCountsTheRestAndAStartWakesIt)
     for (int i = 0; i < 10000000 && !system.IsResting(); ++i)
         std::this_thread::yield();
     ASSERT_TRUE(system.IsResting());
+    // The rest begins where the next pass would have: from there on, every
+    // 5 ms of it counts one pass.
+    clock.Advance(5000);
     const uint64_t before = system.GetTime();
     clock.Advance(1000000);
     EXPECT_EQ(system.GetTime(), before + 1000) << "a second of rest is 200 passes";
@@ -175,10 +178,12 @@ TEST(TimeThread, ALongIntervalLetsTheThreadDozeAndItStillTicksOnItsPass)
     system.StopTicking();
     // As with a pass every 5 ms: the 10th, 20th and 30th pass tick.
     EXPECT_EQ(timer.ticks, (std::vector<uint64_t>{45, 95, 145}));
-    EXPECT_EQ(clock.NowMicroseconds(), 150000u);
-    // Each pass sleeps once to its period's end and each doze once: a pass
-    // every 5 ms would have slept 30 times.
-    EXPECT_LE(clock.Sleeps(), 8);
+    // The loop ends with the pass whose notice stopped it: no sleep after it.
+    EXPECT_EQ(clock.NowMicroseconds(), 145000u);
+    // One sleep from each ticking pass to the next, the rest of its own
+    // period included: a pass every 5 ms would have slept 30 times, and a
+    // sleep to each period's end before each doze would make it 6.
+    EXPECT_EQ(clock.Sleeps(), 3);
 }
 
 TEST(TimeThread, AShortTimerStartedDuringADozeIsNotHeldUntilItsEnd)
