@@ -223,13 +223,16 @@ bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int&
         return false;
     ++sleepCount_;
     // A screen that has stood still for a few updates lets the next updates
-    // wait: the loop sleeps longer (below the 200 ms the timing keeps, and
-    // no later than the application's own work due meanwhile), and on waking
-    // runs the updates that came due, back to back as after any stall, so
-    // the update count and what each update sees stay the same. Input, a
-    // message or a repaint ends the sleep at once.
-    if (ScreenStandsStill())
+    // wait: the loop sleeps longer (no later than the application's own work
+    // due meanwhile, nor than the idle screen's next present), and on waking
+    // runs the updates that came due, back to back as after any stall; the
+    // time of the wait is kept in full, so the update count and what each
+    // update sees stay the same. Input, a message or a repaint ends the
+    // sleep at once.
+    if (ScreenStandsStill()) {
         sleep = HeldSleep(sleep);
+        pacer_->NoteHeldWait(sleep);
+    }
     // Asleep until the next update is due, or until input or a message
     // arrives: then the loop takes it at once, still before the update. The
     // frame timer does not wake it: its WM_TIMER, due about once an update,
@@ -248,7 +251,10 @@ bool ZoltAppBase::ScreenStandsStill()
 
 int ZoltAppBase::HeldSleep(int sleep)
 {
-    const int longest = sleep + kStillScreenExtraSleepMs;
+    // The idle screen is presented once a second: the draw pass after the
+    // hold does it on time.
+    const int longest =
+        std::max(sleep, std::min(sleep + kStillScreenExtraSleepMs, pacer_->TimeToIdlePresent(timeGetTime())));
     const int limit = UpdateHoldLimitMs();
     if (limit == kHoldWithoutLimit)
         return longest;

@@ -25,16 +25,21 @@ void FramePacer::Accumulate(uint32_t now)
 {
     if (lastStamp_ != 0) {
         const uint32_t elapsed = now - lastStamp_;
-        accumulated_ = std::min(accumulated_ + double(elapsed), kMostInStore);
+        const double held = std::min(double(elapsed), double(heldWait_));
+        held_ += held;
+        stored_ = std::min(stored_ + (double(elapsed) - held), kMostInStore);
         if (resetHold_ > 0)
             resetHold_ = std::max(0, resetHold_ - int(elapsed));
     }
+    heldWait_ = 0;
     lastStamp_ = Stamp(now);
 }
 
 void FramePacer::Reset(uint32_t now, bool hold)
 {
-    accumulated_ = 0.0;
+    stored_ = 0.0;
+    held_ = 0.0;
+    heldWait_ = 0;
     lastStamp_ = Stamp(now);
     if (hold)
         resetHold_ = kHoldMs;
@@ -43,20 +48,24 @@ void FramePacer::Reset(uint32_t now, bool hold)
 bool FramePacer::IsUpdateDue(const Step& step, bool pacingActive, bool updatedSinceDraw) const
 {
     if (!pacingActive)
-        return step.length <= accumulated_;
+        return step.length <= Accumulated();
     if (!updatedSinceDraw)
         return true;
-    return double(int(step.length * 0.75)) <= accumulated_;
+    return double(int(step.length * 0.75)) <= Accumulated();
 }
 
 void FramePacer::ConsumeStep(const Step& step, bool pacingActive)
 {
+    const double used = pacingActive ? step.length + 0.2 : step.length;
+    const double fromHeld = std::min(held_, used);
+    held_ -= fromHeld;
+    stored_ -= used - fromHeld;
     if (pacingActive)
-        accumulated_ = std::max(accumulated_ - step.length - 0.2, 0.0);
-    else
-        accumulated_ -= step.length;
-    if (resetHold_ > 0)
-        accumulated_ = 0.0;
+        stored_ = std::max(stored_, 0.0);
+    if (resetHold_ > 0) {
+        stored_ = 0.0;
+        held_ = 0.0;
+    }
 }
 
 void FramePacer::CountUpdateForPacingCheck(uint32_t now, int frameTime)
@@ -76,7 +85,7 @@ void FramePacer::CountUpdateForPacingCheck(uint32_t now, int frameTime)
 
 bool FramePacer::IsPresentDue(uint32_t now, bool changed, bool forced) const
 {
-    const bool idleAndRecent = !changed && now - lastPresent_ < 1000 && !forced;
+    const bool idleAndRecent = !changed && now - lastPresent_ < kIdlePresentMs && !forced;
     const bool tooEarly = int32_t(now - nextPresent_) < 0;
     return !idleAndRecent && !tooEarly;
 }

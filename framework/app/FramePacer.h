@@ -1,7 +1,8 @@
 // The clock arithmetic of the main loop: how long a timing step lasts and
 // how many logic updates it stands for, the wall time not yet consumed by
 // updates (at most 200 ms, so a stall is caught up by at most 20 updates at
-// the default frame time), the fractional updates owed in refresh-paced
+// the default frame time; a wait the loop chose while its updates were held
+// is stored in full), the fractional updates owed in refresh-paced
 // mode, the check that switches refresh pacing off for good when logic runs
 // fast three seconds in a row, and the times of the presents: an idle screen
 // is still presented once a second, and while loading, presents are spaced
@@ -20,6 +21,8 @@ namespace Zolt {
 
 class FramePacer {
 public:
+    // A screen that stands still is still presented this often.
+    static constexpr uint32_t kIdlePresentMs = 1000;
     // A timing step: its length in milliseconds, and the logic updates it
     // stands for (1 unless refresh-paced).
     struct Step {
@@ -33,18 +36,24 @@ public:
     explicit FramePacer(uint32_t now) : lastPresent_(now), nextPresent_(now) {}
 
     // ---- Catching up ----
-    // Adds the time since the last call (at most 200 ms in store).
+    // Adds the time since the last call (at most 200 ms in store, besides
+    // the time of a held wait, below).
     void Accumulate(uint32_t now);
+    // The loop is about to wait up to `ms` with its updates held (the screen
+    // stands still): of the time until the next accumulation, up to `ms` is
+    // stored in full, beyond the 200 ms, so that every update held is run on
+    // waking. Only a wait that runs over its `ms` counts as a stall.
+    void NoteHeldWait(int ms) { heldWait_ = ms; }
     // Drops what is in store; with hold, for a second after this every step
     // drops it again.
     void Reset(uint32_t now, bool hold);
-    double Accumulated() const { return accumulated_; }
+    double Accumulated() const { return stored_ + held_; }
     // The next update is due: the time in store has reached the step length
     // (with pacing active, three quarters of it after an update, and always
     // before the first update since a draw).
     bool IsUpdateDue(const Step& step, bool pacingActive, bool updatedSinceDraw) const;
     // Whole milliseconds until the next update is due (0 or less: now).
-    int TimeToNextUpdate(const Step& step) const { return int(step.length - accumulated_); }
+    int TimeToNextUpdate(const Step& step) const { return int(step.length - Accumulated()); }
     // A step's updates ran: its time comes out of store.
     void ConsumeStep(const Step& step, bool pacingActive);
     // The updates of a paced step beyond the one that ran are owed.
@@ -63,12 +72,19 @@ public:
     // A paint has just finished: whether to present it.
     bool IsPresentDue(uint32_t now, bool changed, bool forced) const;
     uint32_t LastPresent() const { return lastPresent_; }
+    // Milliseconds until a screen that stands still is presented all the
+    // same (0 or less: now).
+    int TimeToIdlePresent(uint32_t now) const { return int(int32_t(lastPresent_ + kIdlePresentMs - now)); }
     void NotePresentStart(uint32_t now) { lastPresent_ = now; }
     // After a present that ended at `end` and painted for `paintDuration`.
     void ScheduleNextPresent(uint32_t end, int paintDuration, bool loading);
 
 private:
-    double accumulated_ = 0.0;
+    // The time in store: what came while updates ran on time (at most
+    // 200 ms), and what came during held waits (consumed first).
+    double stored_ = 0.0;
+    double held_ = 0.0;
+    int heldWait_ = 0;
     // 0 until the first accumulation.
     uint32_t lastStamp_ = 0;
     int resetHold_ = 0;

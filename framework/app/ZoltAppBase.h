@@ -562,8 +562,9 @@ protected:
     // stands still: longer, up to the application's limit.
     int HeldSleep(int sleep);
     static constexpr int kStillDrawsBeforeHolding = 2;
-    // Up to 15 updates in one sleep, well below the 200 ms the timing keeps.
-    static constexpr int kStillScreenExtraSleepMs = 140;
+    // Up to a second of updates in one sleep (the time of a held wait is
+    // kept in full; the idle screen's present, once a second, ends it anyway).
+    static constexpr int kStillScreenExtraSleepMs = 1000;
     // A hold that ends for work due outside the loop ends this much after
     // it: that work (on a thread of its own) is done by the time the
     // updates that follow it run.
