@@ -2,6 +2,7 @@
 
 #include "game/shell/HttpGet.h"
 #include "game/table/GameModule.h"
+#include "platform/window/Window.h"
 
 namespace Gamespace {
 
@@ -103,6 +104,7 @@ void NewsFetcher::Start()
     if (fetched_.load() || Running())
         return;
     cancel_.store(false);
+    starter_.store(platform::GetCurrentThreadId());
     thread_.Start([this] { Run(); }, platform::ThreadPriority::Highest, "news");
 }
 
@@ -143,6 +145,7 @@ void NewsFetcher::Run()
         items_ = std::move(items);
     }
     fetched_.store(true);
+    platform::PostThreadMessageA(starter_.load(), platform::WM_NULL, 0, 0);
 }
 
 } // namespace Gamespace

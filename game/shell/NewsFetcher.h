@@ -4,7 +4,9 @@
 // The worker asks its source (the game object, whose IsLatestVersion and
 // GetNewsText fetch the pages) once; when both answers are in, the items are
 // kept and Fetched() turns true. The screen takes the items on its own
-// thread; it never waits for the network. Cancel asks the worker to give up
+// thread; it never waits for the network. The worker ends its fetch with
+// a message to the thread that started it, so that a main loop asleep
+// waits no longer to take the items. Cancel asks the worker to give up
 // (the fetch notices within one wait step) and joins it; a cancelled fetch
 // leaves nothing and may be started again.
 //
@@ -72,6 +74,8 @@ private:
     std::vector<NewsItem> items_; // guarded by lock_
     std::atomic<bool> cancel_{false};
     std::atomic<bool> fetched_{false};
+    // The thread that started the fetch (the screen's), told when it ends.
+    std::atomic<uint32_t> starter_{0};
     platform::Thread thread_;
 };
 

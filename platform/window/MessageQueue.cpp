@@ -351,6 +351,20 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return TRUE;
 }
 
+BOOL PostThreadMessageA(DWORD thread, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (thread == 0)
+        return FALSE;
+    testing::RecordMessage(testing::MessageLog::Route::Posted, nullptr, message, wParam, lParam);
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    ThreadQueue& q = s.Queue(thread);
+    q.posted.push_back(MSG{nullptr, message, wParam, lParam, GetTickCount(), s.pointer});
+    q.cv.notify_all();
+    WakeIfWaiting(s, thread);
+    return TRUE;
+}
+
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (window == HWND_BROADCAST) {

@@ -58,6 +58,9 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Message queue of the calling thread.
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam); // HWND_BROADCAST: every top-level window
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Posts a message of no window to the queue of `thread` (from any thread),
+// ending a wait of that thread for messages; DispatchMessage passes it over.
+BOOL PostThreadMessageA(DWORD thread, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 // Sent messages from other threads are handled first; then posted and input
 // messages in order; then WM_QUIT, WM_PAINT for a window needing paint, and

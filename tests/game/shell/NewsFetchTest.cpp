@@ -8,6 +8,7 @@
 #include "game/shell/NewsFetcher.h"
 #include "platform/core/BlockedWait.h"
 #include "platform/core/Clock.h"
+#include "platform/window/Window.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/WaitUntil.h"
 
@@ -288,6 +289,30 @@ TEST(ThreadedNewsWorker, ACancelledFetchKeepsNothingAndCanRunAgain)
     fetcher.Start();
     ASSERT_TRUE(test_support::WaitUntil([&] { return fetcher.Fetched(); }));
     EXPECT_EQ(fetcher.Items(), (std::vector<NewsItem>{{"Hello", kHome}}));
+}
+
+TEST(ThreadedNewsWorker, TheEndOfAFetchWakesTheThreadThatStartedItFromItsWaitForMessages)
+{
+    ScriptedSource source;
+    source.hold = true;
+    source.news = "tovrelly_text: Hello";
+    NewsFetcher fetcher(source, kHome, "http://dl.example/");
+    fetcher.Start();
+    // The answer comes once this thread sleeps, as a main loop holding its
+    // updates does; the fetch's end must wake it, not its time-out.
+    std::thread release([&] {
+        test_support::WaitUntil([&] { return platform::testing::BlockedThreads() > 0; });
+        source.hold = false;
+    });
+    const platform::DWORD woke = platform::MsgWaitForMultipleObjects(0, nullptr, platform::FALSE, 60000, platform::QS_ALLINPUT);
+    release.join();
+    EXPECT_EQ(woke, platform::WAIT_OBJECT_0);
+    EXPECT_TRUE(fetcher.Fetched());
+    platform::MSG message{};
+    ASSERT_TRUE(platform::PeekMessageA(&message, nullptr, 0, 0, platform::PM_REMOVE));
+    EXPECT_EQ(message.hwnd, nullptr) << "a message of no window, which no window procedure sees";
+    EXPECT_EQ(message.message, platform::WM_NULL);
+    fetcher.Cancel();
 }
 
 TEST(ThreadedNewsWorker, TheGameObjectFetchesBothPagesFromItsServer)
