@@ -106,7 +106,10 @@ bool ZoltAppBase::RunLoopStep(bool* updated)
         loopState_ = 0;
     DeletionQueue::ScopedLoopStep depth(deletions_);
 
-    if (loopState_ == 0) {
+    if (loopState_ == 0 && pacer_->HeldUpdatesFirst() && singleStepMode_ == 0) {
+        // The messages that ended a hold wait for the updates due before them.
+        loopState_ = 1;
+    } else if (loopState_ == 0) {
         CheckSecondInstances();
         MSG msg{};
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -151,6 +154,7 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
     if (playback_->IsPaused() || demoSpeed <= 0) {
         // Back to the message pump, or a paused demo could never be resumed.
         loopState_ = 3;
+        pacer_->SetHeldUpdatesFirst(false);
         ProcessDeletions();
         return true;
     }
@@ -219,6 +223,12 @@ bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int&
     int sleep = pacer_->TimeToNextUpdate(step);
     if (sleep <= 0)
         return true;
+    if (pacer_->HeldUpdatesFirst()) {
+        // The updates held have run: the messages that ended the hold are
+        // taken now, before the next update, as without a hold.
+        pacer_->SetHeldUpdatesFirst(false);
+        return true;
+    }
     if (!allowSleep)
         return false;
     ++sleepCount_;
@@ -229,17 +239,20 @@ bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int&
     // time of the wait is kept in full, so the update count and what each
     // update sees stay the same. Input, a message or a repaint ends the
     // sleep at once.
-    if (ScreenStandsStill()) {
+    const bool held = ScreenStandsStill();
+    if (held) {
         sleep = HeldSleep(sleep);
         pacer_->NoteHeldWait(sleep);
     }
     // Asleep until the next update is due, or until input or a message
-    // arrives: then the loop takes it at once, still before the update. The
-    // frame timer does not wake it: its WM_TIMER, due about once an update,
-    // is taken when the loop next pumps, at the update.
+    // arrives: then the loop takes it at once, before the next update (after
+    // the updates a hold let wait). The frame timer does not wake it: its
+    // WM_TIMER, due about once an update, is taken when the loop next pumps,
+    // at the update.
     const uint32_t before = timeGetTime();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(sleep), QS_ALLINPUT & ~QS_TIMER);
+    const DWORD woke = MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(sleep), QS_ALLINPUT & ~QS_TIMER);
     slept = int(timeGetTime() - before);
+    pacer_->SetHeldUpdatesFirst(held && woke == WAIT_OBJECT_0);
     return true;
 }
 

@@ -44,6 +44,11 @@ public:
     // stored in full, beyond the 200 ms, so that every update held is run on
     // waking. Only a wait that runs over its `ms` counts as a stall.
     void NoteHeldWait(int ms) { heldWait_ = ms; }
+    // A held wait that a message ended early: the updates that came due
+    // during it run before the message is taken, as they would have run
+    // before it arrived, had the loop not held them. Cleared once none is due.
+    void SetHeldUpdatesFirst(bool first) { heldUpdatesFirst_ = first; }
+    bool HeldUpdatesFirst() const { return heldUpdatesFirst_; }
     // Drops what is in store; with hold, for a second after this every step
     // drops it again.
     void Reset(uint32_t now, bool hold);
@@ -85,6 +90,7 @@ private:
     double stored_ = 0.0;
     double held_ = 0.0;
     int heldWait_ = 0;
+    bool heldUpdatesFirst_ = false;
     // 0 until the first accumulation.
     uint32_t lastStamp_ = 0;
     int resetHold_ = 0;

@@ -70,6 +70,9 @@ bool PointerOverSetting();
 void SetHeadlessClipboard(const std::string& utf8);
 std::optional<std::string> GetHeadlessClipboard();
 void TakeInjectedEvents(std::vector<InputEvent>* events);
+// Input injected and not yet taken: it ends a wait for messages at once, as
+// the display's events do when they come.
+bool HasInjectedEvents();
 void ResetHeadlessRecords();
 } // namespace detail
 

@@ -9,6 +9,7 @@
 #include "platform/core/Testing.h"
 #include "platform/core/Thread.h"
 #include "platform/window/Desktop.h"
+#include "platform/window/HeadlessBackend.h"
 #include "platform/window/SessionEndSignals.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowTesting.h"
@@ -242,6 +243,9 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD millisec
         onUiThread = s.uiThread == me;
         s.uiWaiting = onUiThread;
     }
+    // Input a test injected is taken by the UI thread's next pump.
+    if (onUiThread && detail::HasInjectedEvents())
+        return WAIT_OBJECT_0;
     if (wait == 0)
         return WAIT_TIMEOUT;
     bool reported = false;

@@ -73,6 +73,13 @@ void TakeInjectedEvents(std::vector<InputEvent>* events)
     r.injected.clear();
 }
 
+bool HasInjectedEvents()
+{
+    Records& r = State();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    return !r.injected.empty();
+}
+
 void ResetHeadlessRecords()
 {
     Records& r = State();

@@ -14,6 +14,7 @@
 #include "platform/core/Testing.h"
 #include "platform/registry/Registry.h"
 #include "platform/window/VirtualKeys.h"
+#include "platform/window/Window.h"
 #include "platform/window/WindowTesting.h"
 #include "tests/support/CapturingPresenter.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -24,6 +25,10 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -284,9 +289,47 @@ void ScriptedPlayer::Step()
     }
 }
 
+namespace {
+
+// On the real clock, a still screen lets the program sleep until its next
+// work, up to a second: a wait of the player's ends its sleep on time with a
+// message, as the player's next input would.
+class WakeOnTime {
+public:
+    WakeOnTime(platform::DWORD thread, uint64_t ms)
+        : thread_(thread), waker_([this, ms] {
+              std::unique_lock<std::mutex> lock(mutex_);
+              if (!done_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return over_; }))
+                  platform::PostThreadMessageA(thread_, platform::WM_NULL, 0, 0);
+          })
+    {
+    }
+    ~WakeOnTime()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            over_ = true;
+        }
+        done_.notify_all();
+        waker_.join();
+    }
+
+private:
+    const platform::DWORD thread_;
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool over_ = false;
+    std::thread waker_;
+};
+
+} // namespace
+
 ScriptedPlayer& ScriptedPlayer::Wait(uint64_t ms)
 {
     const uint64_t until = Now() + ms;
+    std::optional<WakeOnTime> wake;
+    if (backend_ == Backend::Sdl && IsRunning())
+        wake.emplace(platform::GetCurrentThreadId(), ms);
     while (IsRunning() && Now() < until)
         Step();
     return *this;

@@ -69,6 +69,7 @@ public:
     void BringToFront(platform::WPARAM code, platform::LPARAM extra) override
     {
         ++broughtToFront;
+        broughtAtUpdate.push_back(UpdateCount());
         ZoltAppBase::BringToFront(code, extra);
     }
     void OnButtonClicked(int id) override { clicked.push_back(id); }
@@ -101,6 +102,8 @@ public:
     std::function<void()> loadBody;
     int loadDoneCalls = 0;
     int broughtToFront = 0;
+    // The update count at each BringToFront.
+    std::vector<int> broughtAtUpdate;
     // What UpdateHoldLimitMs answers: how long a still screen may hold updates.
     int holdLimitMs = 0;
     // When set, answers instead of holdLimitMs.

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <limits>
 #include <thread>
+#include <utility>
 
 using namespace apptest;
 
@@ -150,6 +151,59 @@ TEST_F(AppTest, AStillScreenSleepsThroughSeveralUpdatesYetLosesNone)
     const LoopCount unheld = CountFromSleepToSleep(a, clock_, 300);
     EXPECT_NEAR(unheld.sleeps, 30, 2) << "a screen that may not hold sleeps each update";
     EXPECT_NEAR(unheld.updates, unheld.ms / 10, 1);
+}
+
+// A manual clock on which a sleep that reaches `arrival` ends there, with
+// `message` posted: a message that comes while the loop sleeps.
+class MessageWhileAsleepClock final : public platform::Clock {
+public:
+    explicit MessageWhileAsleepClock(uint64_t now) : now_(now) {}
+    uint64_t NowMicroseconds() override { return now_; }
+    void SleepMicroseconds(uint64_t us) override
+    {
+        if (message && now_ + us >= arrival) {
+            now_ = arrival;
+            std::exchange(message, {})();
+            return;
+        }
+        now_ += us;
+    }
+    uint64_t arrival = 0;
+    std::function<void()> message;
+
+private:
+    uint64_t now_;
+};
+
+TEST_F(AppTest, AMessageThatEndsAHoldIsTakenAfterTheUpdatesDueBeforeItAsWithoutAHold)
+{
+    TestApp& a = StartApp();
+    a.holdLimitMs = Zolt::ZoltAppBase::kHoldWithoutLimit;
+    RunFor(300); // still: every sleep from here is a hold of up to a second
+    // Up to the next sleep, which begins when every update due has run.
+    int sleeps = a.SleepCount();
+    uint64_t sleptAt = 0;
+    int updatesThen = 0;
+    for (int guard = 0; guard < 100000 && a.SleepCount() == sleeps; ++guard) {
+        sleptAt = clock_.NowMicroseconds();
+        updatesThen = a.UpdateCount();
+        a.RunLoopStep(nullptr);
+    }
+    ASSERT_GT(a.SleepCount(), sleeps);
+
+    // The same time from here on, with the message coming 455 ms into it.
+    MessageWhileAsleepClock clock(sleptAt);
+    clock.arrival = sleptAt + 455'000;
+    const platform::UINT notify = platform::RegisterWindowMessageA("NotifyPellucorTest");
+    clock.message = [&] { platform::PostMessageA(a.GetMainWindow(), notify, 0, 0); };
+    platform::SetClock(&clock);
+    sleeps = a.SleepCount();
+    for (int guard = 0; guard < 100000 && a.broughtToFront == 0; ++guard)
+        a.RunLoopStep(nullptr);
+    platform::SetClock(&clock_);
+    ASSERT_EQ(a.broughtAtUpdate.size(), 1u);
+    EXPECT_EQ(a.SleepCount() - sleeps, 1) << "the message came during the hold";
+    EXPECT_EQ(a.broughtAtUpdate[0], updatesThen + 45) << "the 45 updates due by then ran first";
 }
 
 TEST_F(AppTest, AHoldEndsJustAfterTheApplicationsOwnWorkComesDueAndLosesNoUpdate)

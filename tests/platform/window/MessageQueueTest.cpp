@@ -253,6 +253,20 @@ TEST_F(MessageQueue, AWaitForMessagesEndsAtAMessageOrADueTimerAndOtherwiseSleeps
         << "waiting for objects is not offered";
 }
 
+TEST_F(MessageQueue, InputInjectedForTheNextPumpEndsTheUiThreadsWaitAtOnce)
+{
+    ManualClock clock(0);
+    ScopedClock scoped(clock);
+    HWND w = MakeWindow();
+    Pump();
+    InjectKey(w, 'A', true);
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT & ~QS_TIMER), WAIT_OBJECT_0);
+    EXPECT_EQ(clock.NowMicroseconds(), 0u) << "as the display's input would, it ends the wait at once";
+    EXPECT_EQ(Only(Pump(), WM_KEYDOWN).size(), 1u);
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT & ~QS_TIMER), WAIT_TIMEOUT);
+    EXPECT_EQ(clock.NowMicroseconds(), 1'000'000u) << "once taken, it wakes nothing";
+}
+
 TEST_F(MessageQueue, ATimerCanBeMadeToFail)
 {
     HWND w = MakeWindow();
