@@ -1,6 +1,11 @@
 // Seven-card evaluations per second over a fixed random sample: the full hand
 // record (category and groups) and the category alone, each against the
 // evaluator as it stood before its rank-mask rewrite (the Reference* runs).
+//
+// The Floor* runs evaluate nothing: through the same harness, they only read
+// the seven cards, or only write a record, or both. They show how much of
+// each figure the harness and the record's own shape cost whatever the
+// evaluator does, and so how far any evaluator could get ahead of another.
 #include "bench/reference/ReferenceHandEvaluator.h"
 #include "game/table/HandEvaluator.h"
 
@@ -70,6 +75,49 @@ template <auto Evaluate> void CategoryOnly(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 
+// The suit masks of the cards, as an evaluator would build them first; out
+// of line, as the evaluators are.
+[[gnu::noinline]] uint64_t SuitMasksOf(const Card* cards, size_t count)
+{
+    uint64_t bits = 0;
+    for (size_t i = 0; i < count; ++i)
+        bits |= uint64_t{1} << ((16 * cards[i].suit + cards[i].rank) & 63);
+    return bits;
+}
+
+// The record of a pair hand (a pair group, then three kickers) made of the
+// first five cards as given, written as the evaluators write theirs.
+[[gnu::noinline]] void WritePairRecord(const std::vector<Card>& cards, uint32_t category,
+                                       std::vector<uint32_t>& categories, std::vector<HandGroup>& groups)
+{
+    categories.push_back(category);
+    HandGroup& pair = groups.emplace_back();
+    pair.category = kPair;
+    pair.cards.push_back(cards[0]);
+    pair.cards.push_back(cards[1]);
+    HandGroup& kickers = groups.emplace_back();
+    for (size_t i = 2; i < 5; ++i)
+        kickers.cards.push_back(cards[i]);
+}
+
+void ReadOnly(const std::vector<Card>& cards, std::vector<uint32_t>& categories, std::vector<HandGroup>&)
+{
+    categories.push_back(static_cast<uint32_t>(SuitMasksOf(cards.data(), cards.size()) & 7));
+}
+
+void WriteOnly(const std::vector<Card>& cards, std::vector<uint32_t>& categories, std::vector<HandGroup>& groups)
+{
+    WritePairRecord(cards, kPair, categories, groups);
+}
+
+void ReadAndWrite(const std::vector<Card>& cards, std::vector<uint32_t>& categories, std::vector<HandGroup>& groups)
+{
+    const auto category = static_cast<uint32_t>(SuitMasksOf(cards.data(), cards.size()) & 7);
+    WritePairRecord(cards, category, categories, groups);
+}
+
+uint32_t ReadOnlyCategory(const Card* cards, size_t count) { return static_cast<uint32_t>(SuitMasksOf(cards, count) & 7); }
+
 } // namespace
 
 BENCHMARK(FullRecord<reference_evaluator::EvaluateHand>)->Name("ReferenceFullRecord");
@@ -78,3 +126,7 @@ BENCHMARK(SortedRecord<reference_evaluator::EvaluateSortedHand>)->Name("Referenc
 BENCHMARK(SortedRecord<EvaluateSortedHand>)->Name("SortedRecord");
 BENCHMARK(CategoryOnly<reference_evaluator::EvaluateHandCategory>)->Name("ReferenceCategoryOnly");
 BENCHMARK(CategoryOnly<static_cast<uint32_t (*)(const Card*, size_t)>(EvaluateHandCategory)>)->Name("CategoryOnly");
+BENCHMARK(FullRecord<ReadOnly>)->Name("FloorRecordReadOnly");
+BENCHMARK(FullRecord<WriteOnly>)->Name("FloorRecordWriteOnly");
+BENCHMARK(FullRecord<ReadAndWrite>)->Name("FloorRecordReadAndWrite");
+BENCHMARK(CategoryOnly<ReadOnlyCategory>)->Name("FloorCategoryReadOnly");
