@@ -48,10 +48,11 @@ double MemcpySeconds(size_t bytes)
 void BM_PresentFrame(benchmark::State& state)
 {
     const int depth = static_cast<int>(state.range(0));
+    const bool rgb555 = state.range(1) != 0;
     platform::UseHeadlessBackend(true);
     namespace dd = platform::ddraw::testing;
     dd::ResetDisplay();
-    dd::SetDesktop(1280, 1024, depth, 60);
+    dd::SetDesktop(1280, 1024, depth, 60, rgb555);
     platform::HWND window = dd::CreateWindow(100, 80, kWidth, kHeight);
 
     BenchHost host;
@@ -84,6 +85,12 @@ void BM_PresentFrame(benchmark::State& state)
     state.counters["x_memcpy"] = memcpySeconds > 0 ? perFrame / memcpySeconds : 0.0;
     dd::ResetDisplay();
 }
-BENCHMARK(BM_PresentFrame)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
+// 16 bits as 5-6-5 and as 5-5-5 (the two layouts the display offers), then 32.
+BENCHMARK(BM_PresentFrame)
+    ->ArgNames({"depth", "rgb555"})
+    ->Args({16, 0})
+    ->Args({16, 1})
+    ->Args({32, 0})
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
