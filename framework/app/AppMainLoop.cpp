@@ -259,7 +259,7 @@ bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int&
 bool ZoltAppBase::ScreenStandsStill()
 {
     return stillDraws_ >= kStillDrawsBeforeHolding && !demo_->IsPlaying() && demoSpeed == 1.0 &&
-           singleStepMode_ == 0 && loader_->IsCompletionApplied();
+           singleStepMode_ == 0 && loader_->IsCompletionApplied() && !(musicInterface_ && musicInterface_->IsFading());
 }
 
 int ZoltAppBase::HeldSleep(int sleep)

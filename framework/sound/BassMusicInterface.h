@@ -127,6 +127,7 @@ public:
     void SetOverallVolume(double volume) override;
     void SetTrackBoost(int id, double boost) override;
     void AdvanceFades() override;
+    bool IsFading() override { return tracks_.MayBeFading(); }
 
     // A copy of the record of a loaded id, or nothing.
     std::optional<BassTrack> FindTrack(int id) const;

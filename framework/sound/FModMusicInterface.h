@@ -105,6 +105,7 @@ public:
     bool IsTrackPlaying(int id) override;
     void SetOverallVolume(double volume) override;
     void AdvanceFades() override;
+    bool IsFading() override { return tracks_.MayBeFading(); }
     // DropTrack, DropAllTracks, HoldAllTracks, ContinueAllTracks,
     // SetTrackVolumeCap and SetTrackBoost do nothing here.
 

@@ -54,6 +54,9 @@ public:
     virtual void SetTrackBoost(int id, double boost);
     // One step of every running fade; called once per logic update.
     virtual void AdvanceFades();
+    // Whether a fade may still be running: the loop then runs its updates
+    // on time instead of holding them, so that the volume moves smoothly.
+    virtual bool IsFading() { return false; }
 };
 
 } // namespace Zolt

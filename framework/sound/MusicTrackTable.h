@@ -203,6 +203,12 @@ public:
         mayFade_ = fading;
     }
 
+    bool MayBeFading() const
+    {
+        Guard guard(lock_);
+        return mayFade_;
+    }
+
 private:
     using Guard = std::lock_guard<CriticalSection>;
 

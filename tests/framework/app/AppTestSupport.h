@@ -34,6 +34,9 @@ class SpyMusic : public Zolt::MusicInterface {
 public:
     explicit SpyMusic(double* volume) : volume_(volume) {}
     void SetOverallVolume(double volume) override { *volume_ = volume; }
+    bool IsFading() override { return fading; }
+
+    bool fading = false;
 
 private:
     double* volume_;

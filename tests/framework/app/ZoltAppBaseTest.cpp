@@ -127,6 +127,21 @@ LoopCount CountFromSleepToSleep(TestApp& a, platform::ManualClock& clock, int64_
                      last.draws - first.draws};
 }
 
+TEST_F(AppTest, AStillScreenDoesNotHoldItsUpdatesWhileMusicFades)
+{
+    TestApp& a = StartApp();
+    a.holdLimitMs = Zolt::ZoltAppBase::kHoldWithoutLimit;
+    auto* music = dynamic_cast<SpyMusic*>(a.GetMusicInterface());
+    ASSERT_NE(music, nullptr);
+    music->fading = true;
+    RunFor(300);
+    const LoopCount fading = CountFromSleepToSleep(a, clock_, 1000);
+    EXPECT_NEAR(fading.sleeps, 100, 3) << "each update of the fade on time";
+    music->fading = false;
+    RunFor(300);
+    EXPECT_LE(CountFromSleepToSleep(a, clock_, 2000).sleeps, 4);
+}
+
 TEST_F(AppTest, AStillScreenSleepsThroughSeveralUpdatesYetLosesNone)
 {
     TestApp& a = StartApp();
