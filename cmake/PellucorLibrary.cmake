@@ -19,6 +19,10 @@ function(pellucor_library)
   if(sources)
     add_library(${name} STATIC ${sources})
     target_link_libraries(${name} PUBLIC Threads::Threads ${uses} ${ARG_LINKS})
+    if(PELLUCOR_FUZZ)
+      # What the fuzz targets link: the fuzzers steer by its coverage.
+      target_compile_options(${name} PRIVATE -fsanitize=fuzzer-no-link)
+    endif()
   else()
     # A folder with headers only so far.
     add_library(${name} INTERFACE)
