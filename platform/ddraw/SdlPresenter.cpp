@@ -126,29 +126,33 @@ bool SdlPresenter::PresentDirect(HWND window, const SurfaceView& pixels, const R
     return true;
 }
 
+SDL_Surface* SdlPresenter::SurfaceShowingDirect(HWND window, const RECT& area)
+{
+    // SDL draws only on the thread that made the presenter.
+    if (std::this_thread::get_id() != owner_) return nullptr;
+    SDL_Window* target = TargetFor(window, false);
+    if (!target || target != frameTarget_ || frameFullScreen_ || SDL_GetWindowID(target) != directWindowId_)
+        return nullptr;
+    // The surface that holds the last whole picture, still the window's.
+    SDL_Surface* surface = WindowSurface(target);
+    if (!surface || surface != directSurface_) return nullptr;
+    if (frameWidth_ != area.right - area.left || frameHeight_ != area.bottom - area.top) return nullptr;
+    return surface;
+}
+
 bool SdlPresenter::ShowAgain(HWND window, const RECT& area)
 {
-    if (std::this_thread::get_id() != owner_) return false;
-    SDL_Window* target = TargetFor(window, false);
-    if (!target || target != frameTarget_ || frameFullScreen_ || SDL_GetWindowID(target) != directWindowId_) return false;
-    SDL_Surface* surface = WindowSurface(target);
-    if (!surface || surface != directSurface_) return false;
-    if (frameWidth_ != area.right - area.left || frameHeight_ != area.bottom - area.top) return false;
+    if (!SurfaceShowingDirect(window, area)) return false;
     SDL_Rect shown{0, 0, frameWidth_, frameHeight_};
-    SDL_UpdateWindowSurfaceRects(target, &shown, 1);
+    SDL_UpdateWindowSurfaceRects(frameTarget_, &shown, 1);
     return true;
 }
 
 bool SdlPresenter::PresentDirectPart(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& part,
                                      const RECT& area)
 {
-    if (std::this_thread::get_id() != owner_) return false;
-    SDL_Window* target = TargetFor(window, false);
-    if (!target || target != frameTarget_ || frameFullScreen_ || SDL_GetWindowID(target) != directWindowId_) return false;
-    // The surface that holds the last whole picture, still the window's.
-    SDL_Surface* surface = WindowSurface(target);
-    if (!surface || surface != directSurface_) return false;
-    if (frameWidth_ != area.right - area.left || frameHeight_ != area.bottom - area.top) return false;
+    SDL_Surface* surface = SurfaceShowingDirect(window, area);
+    if (!surface) return false;
     const int x = part.left - area.left;
     const int y = part.top - area.top;
     const int width = part.right - part.left;
@@ -162,7 +166,7 @@ bool SdlPresenter::PresentDirectPart(HWND window, const SurfaceView& pixels, con
     ConvertRows(pixels, from, corner, surface->pitch / 4);
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     SDL_Rect shown{x, y, width, height};
-    SDL_UpdateWindowSurfaceRects(target, &shown, 1);
+    SDL_UpdateWindowSurfaceRects(frameTarget_, &shown, 1);
     return true;
 }
 

@@ -57,6 +57,9 @@ private:
     // The window surface when the picture goes into it 1:1 as 32-bit
     // pixels; null when it must be scaled or converted.
     SDL_Surface* DirectTarget(SDL_Surface* surface, int width, int height, bool fullScreen) const;
+    // The window surface that still shows the last one-pass picture of
+    // `area` in `window`, on the owning thread; null otherwise.
+    SDL_Surface* SurfaceShowingDirect(HWND window, const RECT& area);
     // The window's surface, on the owning thread; forgets the direct picture
     // when SDL made the window a new surface.
     SDL_Surface* WindowSurface(SDL_Window* target);
