@@ -364,10 +364,12 @@ bool ZoltAppBase::RedrawIfNeeded()
     const int paintDuration = int(timeGetTime() - paintStart);
     painting_ = false;
     stillDraws_ = changed || forceRedraw_ ? 0 : stillDraws_ + 1;
+    // The display's answer holds for the frame: only its present can change it.
+    const bool keepsPicture = ScreenKeepsItsPicture();
     if (changed) {
         // Held until presented, with the places of passes not presented.
         std::vector<Rect> places;
-        if (ScreenKeepsItsPicture() && widgetManager->PaintedAreas(places))
+        if (keepsPicture && widgetManager->PaintedAreas(places))
             shown_->NotePaintedPlaces(places);
         else
             shown_->NotePaintedWhole();
@@ -383,7 +385,7 @@ bool ZoltAppBase::RedrawIfNeeded()
     drawSkipped_ = false;
     drawTime_ += paintDuration;
     DrawOverlays();
-    if (!ScreenKeepsItsPicture())
+    if (!keepsPicture)
         shown_->NotePaintedWhole();
 
     if (waitForVSync && isWindowed && display_) {
