@@ -196,20 +196,7 @@ uint32_t* MemoryImage::RequireNativeAlpha(NativeDisplay* display)
         return nativeAlpha_.get();
     ScanAlpha();
     const NativeDisplay& fmt = display ? *display : DefaultDisplayFormat();
-    const uint32_t masks[3] = {static_cast<uint32_t>(fmt.redMask), static_cast<uint32_t>(fmt.greenMask),
-                               static_cast<uint32_t>(fmt.blueMask)};
-    const int bits[3] = {fmt.redBits, fmt.greenBits, fmt.blueBits};
-    const int shifts[3] = {fmt.redShift, fmt.greenShift, fmt.blueShift};
-    auto convert = [&](uint32_t p) {
-        const uint32_t a = p >> 24;
-        uint32_t native = a << 24;
-        for (int c = 0; c < 3; ++c) {
-            const uint32_t v = (p >> (16 - 8 * c)) & 0xFF;
-            const uint32_t scaled = (v * (a + 1)) >> (16 - bits[c]);
-            native |= (scaled << shifts[c]) & masks[c];
-        }
-        return native;
-    };
+    auto convert = [&](uint32_t p) { return fmt.PremultipliedOf(p); };
     if (palette_ && indices_) {
         nativeAlpha_ = std::make_unique<uint32_t[]>(256);
         for (int i = 0; i < 256; ++i)

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "framework/graphics/Color.h"
+#include "framework/graphics/NativeDisplay.h"
 #include "framework/graphics/Rect.h"
 #include "framework/graphics/StretchMapping.h"
 
@@ -143,10 +144,13 @@ void AddRuns(const SurfaceView& dest, const SaturationTables& tables, const Sour
 // Nearest-sample stretch of the display-format pixels: the area `sourceArea`
 // (in source pixels, from the stretch mapping) onto `clippedDest`, in 16.16
 // steps. Draw mode 0 is source-over, every other mode additive. Samples are
-// kept inside `sourceRect` (cut to the source image).
+// kept inside `sourceRect` (cut to the source image). With `premultiplyFor`
+// the pixels are ARGB instead, and each sample is put into that format's
+// premultiplied form as it is read: the same pixels as from the
+// display-format copy, without making one.
 void StretchNearest(const SurfaceView& dest, const SaturationTables& tables, const SourcePixels& native,
                     const Rect& sourceRect, const DoubleRect& sourceArea, const Rect& clippedDest,
-                    const Color& tint, int drawMode, bool mirrored);
+                    const Color& tint, int drawMode, bool mirrored, const NativeDisplay* premultiplyFor = nullptr);
 
 // Bilinear rotated blit of ARGB pixels (or palette): sourceRect placed at
 // (x, y) and turned by `angle` radians (counter-clockwise on the screen)

@@ -15,9 +15,9 @@ namespace {
 // than converted.
 constexpr double kPositionLimit = 1073741824.0;
 
-template <typename P, int Dir, typename Op>
-void StretchRows(const SurfaceView& dest, const SourcePixels& src, const Rect& d, const std::vector<int32_t>& cols,
-                 int64_t startY, int64_t stepY, const Rect& limit, const Op& op)
+template <typename P, int Dir, typename Read, typename Op>
+void StretchRows(const SurfaceView& dest, const SourcePixels& src, const Read& read, const Rect& d,
+                 const std::vector<int32_t>& cols, int64_t startY, int64_t stepY, const Rect& limit, const Op& op)
 {
     int64_t ry = startY;
     for (int row = 0; row < d.height; ++row, ry += stepY) {
@@ -26,7 +26,7 @@ void StretchRows(const SurfaceView& dest, const SourcePixels& src, const Rect& d
         P* out = Row<P>(dest, d.y + row) + (Dir > 0 ? d.x : d.x + d.width - 1);
         for (int c = 0; c < d.width; ++c) {
             P& px = out[Dir * c];
-            const uint32_t s = src.At(s0 + static_cast<size_t>(cols[static_cast<size_t>(c)]));
+            const uint32_t s = read(src.At(s0 + static_cast<size_t>(cols[static_cast<size_t>(c)])));
             px = static_cast<P>(op(static_cast<uint32_t>(px), s));
         }
     }
@@ -34,9 +34,9 @@ void StretchRows(const SurfaceView& dest, const SourcePixels& src, const Rect& d
 
 // The per-pixel rule of one call; each returns the new destination pixel,
 // the destination itself where the sample leaves it alone.
-template <typename P, int Dir>
-void StretchTyped(const SurfaceView& dest, const SaturationTables& tables, const SourcePixels& src, const Rect& d,
-                  const std::vector<int32_t>& cols, int64_t startY, int64_t stepY, const Rect& limit,
+template <typename P, int Dir, typename Read>
+void StretchTyped(const SurfaceView& dest, const SaturationTables& tables, const SourcePixels& src, const Read& read,
+                  const Rect& d, const std::vector<int32_t>& cols, int64_t startY, int64_t stepY, const Rect& limit,
                   const Color& tintIn, bool additive)
 {
     const SurfaceFormat& f = dest.format;
@@ -45,7 +45,7 @@ void StretchTyped(const SurfaceView& dest, const SaturationTables& tables, const
     const TintFactors t = FactorsOf(tint);
     const uint32_t M[3] = {f.masks[0], f.masks[1], f.masks[2]};
     const int S[3] = {f.shifts[0], f.shifts[1], f.shifts[2]};
-    auto rows = [&](const auto& op) { StretchRows<P, Dir>(dest, src, d, cols, startY, stepY, limit, op); };
+    auto rows = [&](const auto& op) { StretchRows<P, Dir>(dest, src, read, d, cols, startY, stepY, limit, op); };
     if (!additive && white) {
         if (f.IsBytes32()) {
             rows([](uint32_t dv, uint32_t s) {
@@ -102,7 +102,7 @@ void StretchTyped(const SurfaceView& dest, const SaturationTables& tables, const
 
 void StretchNearest(const SurfaceView& dest, const SaturationTables& tables, const SourcePixels& native,
                     const Rect& sourceRect, const DoubleRect& sourceArea, const Rect& clippedDest, const Color& tint,
-                    int drawMode, bool mirrored)
+                    int drawMode, bool mirrored, const NativeDisplay* premultiplyFor)
 {
     const bool additive = drawMode != DrawMode::Normal;
     if (!dest.IsUsable() || !native.words || (additive && !tables.Covers(dest.format)))
@@ -136,15 +136,27 @@ void StretchNearest(const SurfaceView& dest, const SaturationTables& tables, con
         cols[static_cast<size_t>(c)] =
             static_cast<int32_t>(std::clamp<int64_t>(rx >> 16, limit.x, int64_t{limit.x} + limit.width - 1));
 
-    const bool wide = dest.format.bitsPerPixel == 32;
-    if (wide && !mirrored)
-        StretchTyped<uint32_t, 1>(dest, tables, native, d, cols, startY, stepY, limit, tint, additive);
-    else if (wide)
-        StretchTyped<uint32_t, -1>(dest, tables, native, d, cols, startY, stepY, limit, tint, additive);
-    else if (!mirrored)
-        StretchTyped<uint16_t, 1>(dest, tables, native, d, cols, startY, stepY, limit, tint, additive);
-    else
-        StretchTyped<uint16_t, -1>(dest, tables, native, d, cols, startY, stepY, limit, tint, additive);
+    auto draw = [&](const auto& read) {
+        const bool wide = dest.format.bitsPerPixel == 32;
+        if (wide && !mirrored)
+            StretchTyped<uint32_t, 1>(dest, tables, native, read, d, cols, startY, stepY, limit, tint, additive);
+        else if (wide)
+            StretchTyped<uint32_t, -1>(dest, tables, native, read, d, cols, startY, stepY, limit, tint, additive);
+        else if (!mirrored)
+            StretchTyped<uint16_t, 1>(dest, tables, native, read, d, cols, startY, stepY, limit, tint, additive);
+        else
+            StretchTyped<uint16_t, -1>(dest, tables, native, read, d, cols, startY, stepY, limit, tint, additive);
+    };
+    if (!premultiplyFor) {
+        draw([](uint32_t s) { return s; });
+    } else if (premultiplyFor->KeepsOpaqueArgb()) {
+        // Opaque samples are their own premultiplied form here.
+        const NativeDisplay& format = *premultiplyFor;
+        draw([&format](uint32_t s) { return s >= 0xFF000000u ? s : format.PremultipliedOf(s); });
+    } else {
+        const NativeDisplay& format = *premultiplyFor;
+        draw([&format](uint32_t s) { return format.PremultipliedOf(s); });
+    }
 }
 
 } // namespace Zolt::SurfaceBlit

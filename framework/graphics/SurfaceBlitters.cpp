@@ -81,6 +81,20 @@ SourcePixels NativeOf(MemoryImage& src, DDInterface& display)
     return {native, palettized ? src.GetIndices() : nullptr, src.GetWidth(), src.GetHeight()};
 }
 
+// A source without translucent pixels, for a copy that leaves its
+// transparent pixels alone: where the display keeps opaque ARGB as it is,
+// the ARGB bits serve as they are (only the alpha byte of a transparent
+// pixel is read, and it is 0 in both forms); elsewhere the display-format
+// copy.
+SourcePixels CopyableOf(MemoryImage& src, DDInterface& display)
+{
+    const bool bitsServe = display.KeepsOpaqueArgb() && !src.AlphaFlagsForced() && !src.HasTranslucency() &&
+                           !src.GetNativeAlpha() && !(src.GetPalette() && src.GetIndices());
+    if (!bitsServe)
+        return NativeOf(src, display);
+    return {src.RequireBits(), nullptr, src.GetWidth(), src.GetHeight()};
+}
+
 // A source's ARGB pixels: the palette with the indices, else the bits.
 SourcePixels ArgbOf(MemoryImage& src)
 {
@@ -155,11 +169,11 @@ bool BlitNormal(DDImage& dest, Image* source, int x, int y, const Rect& sourceRe
         return true;
     }
     return InFrame(dest, true, [&](const SurfaceView& view, DDInterface& display) {
-        const SourcePixels native = NativeOf(*src, display);
         if (!src->HasTranslucency() && white)
-            SurfaceBlit::CopyNative(view, native, src->HasTransparency(), x, y, sourceRect);
+            SurfaceBlit::CopyNative(view, CopyableOf(*src, display), src->HasTransparency(), x, y, sourceRect);
         else
-            SurfaceBlit::BlendRuns(view, native, src->RequireRLAlpha(), x, y, sourceRect, tint, false);
+            SurfaceBlit::BlendRuns(view, NativeOf(*src, display), src->RequireRLAlpha(), x, y, sourceRect, tint,
+                                   false);
     });
 }
 
@@ -296,6 +310,44 @@ bool StretchSurfaceToSurface(DDImage& dest, Image* source, const DoubleRect& are
     return true;
 }
 
+// A picture stretched to its own size with nothing to tint, blend or key
+// by colour is a plain copy: true when it should be drawn as one, which
+// needs no surface for the source and, where the display keeps opaque ARGB,
+// no converted copy of it either.
+bool IsPlainCopy(const DDImage& dest, const DDInterface& display, Image* source, const Rect& destRect,
+                 const Rect& sourceRect, const Color& tint, int drawMode, bool mirrored)
+{
+    auto* src = dynamic_cast<MemoryImage*>(source);
+    if (!src || mirrored || tint != Color::White || drawMode != DrawMode::Normal || !IsOpaque(dest) ||
+        display.IsIn3DMode() || destRect.width != sourceRect.width || destRect.height != sourceRect.height)
+        return false;
+    // Samples past the picture's edge repeat the edge in a stretch, while a
+    // copy leaves them out.
+    if (sourceRect.x < 0 || sourceRect.y < 0 || sourceRect.x + sourceRect.width > src->GetWidth() ||
+        sourceRect.y + sourceRect.height > src->GetHeight())
+        return false;
+    src->ScanAlpha();
+    // A volatile picture's plain blit blends its ARGB pixels, which is not
+    // the stretch's copy.
+    return !src->HasTranslucency() && !src->IsVolatile();
+}
+
+// The pixels the nearest-sample stretch reads: the display-format copy when
+// the picture has one (or is palettised, whose copy is only its palette),
+// else the ARGB bits, put into the display's form sample by sample, so that
+// drawing a picture, or a small part of one, makes no copy of it.
+struct StretchSource {
+    SourcePixels pixels;
+    const NativeDisplay* premultiplyFor = nullptr;
+};
+
+StretchSource StretchSourceOf(MemoryImage& src, DDInterface& display)
+{
+    if (src.GetNativeAlpha() || (src.GetPalette() && src.GetIndices()))
+        return {NativeOf(src, display), nullptr};
+    return {{src.RequireBits(), nullptr, src.GetWidth(), src.GetHeight()}, &display};
+}
+
 } // namespace
 
 bool BlitStretched(DDImage& dest, Image* source, const Rect& destRect, const Rect& sourceRect, const Rect& clip,
@@ -317,6 +369,13 @@ bool BlitStretched(DDImage& dest, Image* source, const Rect& destRect, const Rec
                                  : MapStretchRects(sourceRect, clip, destRect, area, clipped);
     if (!mapped || clipped.width <= 0 || clipped.height <= 0)
         return true;
+    if (quickStretch && IsPlainCopy(dest, *display, source, destRect, sourceRect, tint, drawMode, mirrored)) {
+        dest.BlitImage(source, clipped.x, clipped.y,
+                       Rect(sourceRect.x + clipped.x - destRect.x, sourceRect.y + clipped.y - destRect.y,
+                            clipped.width, clipped.height),
+                       tint, drawMode);
+        return true;
+    }
     if (!mirrored && !quickStretch) {
         StretchFiltered(dest, *display, source, destRect, sourceRect, clip, clipped, tint, drawMode);
         return true;
@@ -337,14 +396,14 @@ bool BlitStretched(DDImage& dest, Image* source, const Rect& destRect, const Rec
         return true;
     }
     src->ScanAlpha();
-    const SourcePixels native = NativeOf(*src, *display);
+    const StretchSource from = StretchSourceOf(*src, *display);
     {
         LockedSurface surface(dest);
         if (!surface.IsLocked())
             return true;
         if (surface.IsDrawable())
-            SurfaceBlit::StretchNearest(surface.View(), TablesOf(*display), native, sourceRect, area, clipped, tint,
-                                        drawMode, mirrored);
+            SurfaceBlit::StretchNearest(surface.View(), TablesOf(*display), from.pixels, sourceRect, area, clipped,
+                                        tint, drawMode, mirrored, from.premultiplyFor);
     }
     dest.DiscardMemoryCopies();
     return true;

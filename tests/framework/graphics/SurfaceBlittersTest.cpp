@@ -116,3 +116,129 @@ TEST_F(SurfaceBlitters, SmoothStretchOntoTheScreenTintsOnce)
     // Half of white once (not a quarter, as tinting twice would give).
     EXPECT_NEAR(static_cast<int>(centre & 0xFF), 127, 3);
 }
+
+namespace {
+
+// Pixels of every kind, in a fixed scatter: opaque, transparent with a
+// colour left in them, and translucent at many levels.
+std::vector<uint32_t> MixedPixels(int count, bool translucent)
+{
+    std::vector<uint32_t> px(static_cast<size_t>(count));
+    uint32_t seed = 12345;
+    for (uint32_t& p : px) {
+        seed = seed * 1103515245u + 12345u;
+        const uint32_t colour = (seed >> 8) & 0xFFFFFF;
+        const uint32_t pick = (seed >> 28) & 3;
+        const uint32_t alpha = pick == 0 ? 0 : (pick == 1 || !translucent ? 255 : 1 + (seed & 0xFD));
+        p = (alpha << 24) | colour;
+    }
+    return px;
+}
+
+std::vector<uint32_t> ScreenPixels(Zolt::DDImage& screen)
+{
+    const uint32_t* bits = screen.RequireBits();
+    return std::vector<uint32_t>(bits, bits + static_cast<size_t>(screen.GetWidth()) * screen.GetHeight());
+}
+
+} // namespace
+
+TEST_F(SurfaceBlitters, APictureStretchedToItsOwnSizeIsCopiedWithoutASurfaceOfItsOwn)
+{
+    for (const DesktopLayout& layout : Layouts()) {
+        SCOPED_TRACE(layout.name);
+        Zolt::DDImage* screen = Screen(layout);
+        ASSERT_NE(screen, nullptr);
+        const int w = screen->GetWidth();
+        const Color ground(30, 60, 90, 255);
+        screen->FillRectangle(Rect(0, 0, w, screen->GetHeight()), ground, 0);
+        for (const bool keyed : {false, true}) {
+            SCOPED_TRACE(keyed ? "keyed" : "opaque");
+            std::vector<uint32_t> px = MixedPixels(40 * 30, false);
+            if (!keyed)
+                for (uint32_t& p : px)
+                    p |= 0xFF000000u;
+            auto picture = displaytest::MakeImage(display.get(), 40, 30, px);
+            // Drawn whole at its size, then a part of it cut by the clip.
+            const int top = keyed ? 100 : 0;
+            screen->BlitImageStretched(picture.get(), Rect(10, top, 40, 30), Rect(0, 0, 40, 30), Rect(0, 0, w, 768),
+                                       Color::White, 0, true);
+            screen->BlitImageStretched(picture.get(), Rect(100, top, 30, 20), Rect(5, 4, 30, 20),
+                                       Rect(110, top + 3, 12, 9), Color::White, 0, true);
+            EXPECT_EQ(picture->GetSurface(), nullptr);
+            if (layout.format.bitsPerPixel == 32 && !layout.bgr32) {
+                EXPECT_EQ(picture->GetNativeAlpha(), nullptr); // its own pixels are the screen's form
+            }
+            const std::vector<uint32_t> shown = ScreenPixels(*screen);
+            auto at = [&](int x, int y) { return shown[static_cast<size_t>(y) * w + x]; };
+            const uint32_t background = at(190, 190);
+            auto expected = [&](int sx, int sy) {
+                const uint32_t p = px[static_cast<size_t>(sy) * 40 + sx];
+                return (p >> 24) == 0 ? background : layout.format.ToArgb(layout.format.FromArgb(p));
+            };
+            for (int y = 0; y < 30; ++y)
+                for (int x = 0; x < 40; ++x)
+                    ASSERT_EQ(at(10 + x, top + y), expected(x, y)) << x << "," << y;
+            for (int y = top; y < top + 20; ++y)
+                for (int x = 100; x < 130; ++x) {
+                    const bool inside = x >= 110 && x < 122 && y >= top + 3 && y < top + 12;
+                    ASSERT_EQ(at(x, y), inside ? expected(x - 95, y - top + 4) : background) << x << "," << y;
+                }
+        }
+        display.reset();
+    }
+}
+
+TEST_F(SurfaceBlitters, AStretchDrawsFromThePicturesOwnPixelsWhatTheConvertedCopyWouldDraw)
+{
+    struct Draw {
+        const char* name;
+        Rect dest, source, clip;
+        Color tint;
+        int mode;
+        bool mirrored;
+    };
+    const Draw draws[] = {
+        {"own size", Rect(3, 2, 24, 18), Rect(0, 0, 24, 18), Rect(0, 0, 200, 200), Color::White, 0, false},
+        {"own size, clipped", Rect(3, 2, 24, 18), Rect(0, 0, 24, 18), Rect(8, 5, 9, 7), Color::White, 0, false},
+        {"grown", Rect(1, 1, 61, 43), Rect(2, 1, 20, 15), Rect(0, 0, 200, 200), Color::White, 0, false},
+        {"shrunk", Rect(5, 7, 9, 6), Rect(0, 0, 24, 18), Rect(0, 0, 200, 200), Color::White, 0, false},
+        {"tinted", Rect(0, 0, 48, 36), Rect(0, 0, 24, 18), Rect(0, 0, 200, 200), Color(200, 90, 40, 160), 0, false},
+        {"additive", Rect(0, 0, 48, 36), Rect(0, 0, 24, 18), Rect(0, 0, 200, 200), Color::White, 1, false},
+        {"additive tinted", Rect(0, 0, 30, 30), Rect(0, 0, 24, 18), Rect(0, 0, 200, 200), Color(90, 200, 30, 255), 1,
+         false},
+        {"mirrored", Rect(4, 4, 40, 25), Rect(1, 1, 22, 16), Rect(0, 0, 200, 200), Color::White, 0, true},
+    };
+    for (const DesktopLayout& layout : Layouts()) {
+        SCOPED_TRACE(layout.name);
+        Zolt::DDImage* screen = Screen(layout);
+        ASSERT_NE(screen, nullptr);
+        const std::vector<uint32_t> px = MixedPixels(24 * 18, true);
+        for (const Draw& draw : draws) {
+            SCOPED_TRACE(draw.name);
+            // The same picture drawn twice on the same ground: once with
+            // nothing but its ARGB pixels, once with the display-format copy
+            // made beforehand.
+            std::vector<uint32_t> shown[2];
+            for (int withCopy = 0; withCopy < 2; ++withCopy) {
+                screen->FillRectangle(Rect(0, 0, 200, 200), Color(120, 40, 200, 255), 0);
+                Zolt::MemoryImage picture(nullptr);
+                picture.AssignBits(px.data(), 24, 18, true);
+                if (withCopy)
+                    picture.RequireNativeAlpha(display.get());
+                if (draw.mirrored)
+                    screen->BlitImageStretchedMirrored(&picture, draw.dest, draw.source, draw.clip, draw.tint,
+                                                       draw.mode, true);
+                else
+                    screen->BlitImageStretched(&picture, draw.dest, draw.source, draw.clip, draw.tint, draw.mode,
+                                               true);
+                if (!withCopy) {
+                    EXPECT_EQ(picture.GetNativeAlpha(), nullptr);
+                }
+                shown[withCopy] = ScreenPixels(*screen);
+            }
+            ASSERT_TRUE(shown[0] == shown[1]);
+        }
+        display.reset();
+    }
+}
