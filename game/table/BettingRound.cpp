@@ -113,6 +113,54 @@ void BettingRound::RestoreRound(bool betMade, double currentBet, double totalPot
     totalPot_ = totalPot;
 }
 
+void BettingRound::ResumeStanding(const RoundMarks& marks)
+{
+    for (size_t q = 0; q < order_.size(); ++q) {
+        SeatStake* stake = Find(order_[q]);
+        if (stake == nullptr)
+            continue;
+        auto position = static_cast<uint16_t>(q);
+        stake->bigBlindPending = marks.preFlop && position == marks.bigBlind;
+        // Whether a player out of the betting (folded or all-in) has acted
+        // decides nothing any more.
+        stake->acted = stake->inHand && !stake->allIn &&
+                       (marks.preFlop ? ActedBeforeFlop(position, marks) : ActedAfterFlop(position, marks));
+    }
+}
+
+bool BettingRound::ActedBeforeFlop(uint16_t position, const RoundMarks& marks) const
+{
+    // Only a blind goes in without a turn: more than his blind is a call or
+    // a raise, and whoever has acted without putting chips in has folded.
+    double blind = position == marks.bigBlind     ? marks.minBet
+                   : position == marks.smallBlind ? marks.minBet * 0.5
+                                                  : 0.0;
+    if (Stake(SeatAt(position)).bet > blind)
+        return true;
+    // The big blind acts last when nobody raised; with him the last to act
+    // and every bet level, his check (or call of nothing) closed the round.
+    return position == marks.bigBlind && marks.lastActor == marks.bigBlind && BetsLevel();
+}
+
+bool BettingRound::ActedAfterFlop(uint16_t position, const RoundMarks& marks) const
+{
+    if (Stake(SeatAt(position)).bet > 0.0)
+        return true;
+    // The round opens after the last position and goes round from position
+    // 0. Back at the last position, either nobody has acted yet, or a bet
+    // was made and its first lap is over.
+    if (static_cast<size_t>(marks.lastActor) + 1 >= order_.size())
+        return betMade_;
+    if (position <= marks.lastActor)
+        return true;
+    // Someone past the last actor with chips in put them in on a lap before
+    // this one: everybody has had a turn.
+    for (size_t q = static_cast<size_t>(marks.lastActor) + 1; q < order_.size(); ++q)
+        if (Stake(order_[q]).inHand && Stake(order_[q]).bet > 0.0)
+            return true;
+    return false;
+}
+
 void BettingRound::MarkBigBlind(uint16_t seat)
 {
     if (SeatStake* stake = Find(seat))
@@ -211,11 +259,18 @@ uint16_t BettingRound::NextToAct(uint16_t position) const
     return 0;
 }
 
+bool BettingRound::BetsLevel() const
+{
+    return std::none_of(order_.begin(), order_.end(), [this](uint16_t seat) {
+        const SeatStake& stake = Stake(seat);
+        return stake.inHand && (stake.bet > currentBet_ || (stake.bet < currentBet_ && !stake.allIn));
+    });
+}
+
 RoundStatus BettingRound::Status() const
 {
     size_t inHand = 0;
     size_t done = 0;
-    bool even = true;
     for (uint16_t seat : order_) {
         const SeatStake& stake = Stake(seat);
         if (!stake.inHand)
@@ -223,12 +278,10 @@ RoundStatus BettingRound::Status() const
         ++inHand;
         if (stake.acted || stake.allIn)
             ++done;
-        if (stake.bet > currentBet_ || (stake.bet < currentBet_ && !stake.allIn))
-            even = false;
     }
     if (inHand <= 1)
         return RoundStatus::OnePlayerLeft;
-    return even && done == inHand ? RoundStatus::RoundComplete : RoundStatus::AwaitingAction;
+    return BetsLevel() && done == inHand ? RoundStatus::RoundComplete : RoundStatus::AwaitingAction;
 }
 
 double BettingRound::RoundPot() const

@@ -50,6 +50,19 @@ struct SeatStake {
     bool bigBlindPending = false; // posted the big blind; its option is open
 };
 
+// Where a restored betting round stood, as far as a saved hand tells: the
+// positions in the acting order of the blinds (before the flop) and of the
+// player who acted last (the round's opening position when nobody has yet),
+// and the minimum bet the blinds were posted at.
+struct RoundMarks {
+    static constexpr uint16_t kNobody = 0xFFFF;
+    bool preFlop = false;
+    uint16_t smallBlind = kNobody;
+    uint16_t bigBlind = kNobody;
+    uint16_t lastActor = 0;
+    double minBet = 0.0;
+};
+
 enum class RoundStatus {
     OnePlayerLeft,   // the hand is over: one player (or none) is still in it
     RoundComplete,   // every player in the hand acted or is all-in, and the bets are even
@@ -94,6 +107,11 @@ public:
     void SetRestore(uint16_t seat, double bet, bool inHand);
     // The round of a restored hand: its bet and the pot collected before it.
     void RestoreRound(bool betMade, double currentBet, double totalPot);
+    // What a saved hand does not keep of its round, worked out from what it
+    // does (the bets, who is in the hand, the round's bet, who acted last):
+    // who has acted, and the big blind's option before the flop. Call it
+    // after RestoreRound, once every seat is dealt in again.
+    void ResumeStanding(const RoundMarks& marks);
     // The seat posts the big blind this hand, and has the option after it.
     void MarkBigBlind(uint16_t seat);
     // Both blinds are in: the first round's bet is the minimum bet.
@@ -135,6 +153,11 @@ private:
     static BetOutcome PostBlind(SeatStake& stake, double amount);
     // An open, call or raise that takes every chip is an all-in.
     BetMove WhatItComesTo(const SeatStake& stake, BetMove move, double amount) const;
+    // Every player in the hand has the round's bet, or is all-in below it.
+    bool BetsLevel() const;
+    // Whether the player at `position` of a restored round has acted in it.
+    bool ActedBeforeFlop(uint16_t position, const RoundMarks& marks) const;
+    bool ActedAfterFlop(uint16_t position, const RoundMarks& marks) const;
 
     std::array<SeatStake, kSeats> stakes_{};
     std::array<Restore, kSeats> restores_{};

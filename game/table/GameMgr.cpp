@@ -439,14 +439,20 @@ void GameMgr::RunTournamentClock(SavedGame& saved)
     saved.boardStage = 0;
 }
 
+std::vector<uint16_t> GameMgr::DealtInPositions() const
+{
+    std::vector<uint16_t> dealtIn;
+    for (size_t q = 0; q < actingOrder_.size(); ++q)
+        if (actingOrder_[q]->IsInHand() || !actingOrder_[q]->GetHoleCards().empty())
+            dealtIn.push_back(static_cast<uint16_t>(q));
+    return dealtIn;
+}
+
 void GameMgr::StartBlinds()
 {
     // The blinds come from the first two players dealt in; a player out of
     // the hand posts none.
-    std::vector<uint16_t> dealtIn;
-    for (size_t q = 0; q < actingOrder_.size(); ++q)
-        if (actingOrder_[q]->IsInHand())
-            dealtIn.push_back(static_cast<uint16_t>(q));
+    std::vector<uint16_t> dealtIn = DealtInPositions();
     if (dealtIn.size() < 2) {
         // Nobody to play against: settle as if the hand had been shown down.
         handSettled_ = true;

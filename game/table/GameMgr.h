@@ -174,6 +174,9 @@ private:
     // A tournament hand: the players' panel, the level clock and the level.
     void RunTournamentClock(SavedGame& saved);
     void StartBlinds();
+    // The positions of the players dealt into the hand: in it, or holding
+    // cards (a player who folded keeps his).
+    std::vector<uint16_t> DealtInPositions() const;
     void PassTurn(uint16_t position, uint32_t delay);
     void BettingStep();
     void EndOfRound();
@@ -211,6 +214,11 @@ private:
     std::string PickOpponentName() const;
     void SetUpTable();
     void RestoreTournament(SavedGame& saved);
+    // Gives the turn back where a resumed hand was left: its next stage or
+    // showdown when its round was over, else the next player to act.
+    void ResumeBetting(uint16_t position);
+    // Where a resumed round stood, for its betting unit.
+    RoundMarks ResumedRoundMarks(uint16_t lastActor);
     // Fills the players panel with the seated players of a resumed tournament.
     void ListResumedPlayers();
     void SaveTournamentState();

@@ -4,6 +4,7 @@
 #include "game/table/GameMgr.h"
 
 #include "game/table/FinishDlg.h"
+#include "game/table/ITableShell.h"
 #include "game/table/PlayerComp.h"
 #include "game/table/PlayerHuman.h"
 #include "game/table/SavedGame.h"
@@ -143,7 +144,13 @@ void GameMgr::SaveTournamentState()
     // (between hands, the shuffle, the dealer draw, the deal, a shown-down
     // hand) resumes with a fresh hand, and bets not yet in a pot go back.
     bool inPlay = tableState_ == kTableBetting && !handSettled_;
-    bool pending = inPlay && stageDialogPending_ != 0;
+    // A round whose betting is over waits only for its next stage (or, after
+    // the river, the showdown); who has acted is not kept, and the bets of a
+    // round left this way would make it look unfinished. It is kept as a
+    // round waiting for its stage announcement is: the bets in the pot.
+    bool roundOver =
+        inPlay && stageDialogPending_ == 0 && betting_.Status() == RoundStatus::RoundComplete && !actingOrder_.empty();
+    bool pending = inPlay && (stageDialogPending_ != 0 || roundOver);
     saved->newGame = 0;
     saved->levelTimeLeft =
         static_cast<uint16_t>(std::min<uint32_t>(levelClockStarted_ != 0 ? levelSecondsLeft_ : GetLevelTime(), 65535));
@@ -152,13 +159,15 @@ void GameMgr::SaveTournamentState()
         const std::vector<Card>& board = deck_.GetBoard();
         for (size_t i = 0; i < board.size() && i < saved->board.size(); ++i)
             saved->board[i] = board[i];
-        saved->totalPot = betting_.TotalPot();
+        saved->totalPot = betting_.TotalPot() + (roundOver ? betting_.RoundPot() : 0.0);
         saved->boardStage = static_cast<uint16_t>(boardStage_);
         saved->betMade = betting_.BetMade() ? 1 : 0;
         saved->currentBet = betting_.CurrentBet();
-        saved->stageDialogPending = stageDialogPending_;
+        saved->stageDialogPending = pending ? 1 : 0;
         saved->handOver = 0;
-        saved->resumePosition = pending ? pendingPosition_ : lastActor_;
+        // The next stage's turn goes round from the last position.
+        uint16_t last = static_cast<uint16_t>(actingOrder_.size() - 1);
+        saved->resumePosition = roundOver ? last : pending ? pendingPosition_ : lastActor_;
     } else {
         saved->totalPot = 0.0;
         saved->boardStage = 0;
@@ -272,16 +281,49 @@ void GameMgr::RestoreTournament(SavedGame& saved)
         return;
     }
     ListResumedPlayers();
-    uint16_t position = static_cast<uint16_t>(std::min<size_t>(saved.resumePosition, actingOrder_.size() - 1));
-    if (stageDialogPending_ != 0 && stageDlg_) {
-        pendingPosition_ = position;
+    ResumeBetting(static_cast<uint16_t>(std::min<size_t>(saved.resumePosition, actingOrder_.size() - 1)));
+}
+
+void GameMgr::ResumeBetting(uint16_t position)
+{
+    if (stageDialogPending_ == 0) {
+        betting_.ResumeStanding(ResumedRoundMarks(position));
+        PassTurn(position, 4u * GetActionDelay());
+        return;
+    }
+    // The round's betting was over.
+    if (boardStage_ >= 3) {
+        stageDialogPending_ = 0;
+        EndOfHand();
+        return;
+    }
+    pendingPosition_ = position;
+    if (services_.shell->AnnouncesStages() && stageDlg_) {
         static const char* const kStageNames[] = {"Flop", "Turn", "River"};
         stageDlg_->SetCaption(kStageNames[std::min<uint32_t>(boardStage_, 2)]);
         stageDlg_->Show(true);
         return;
     }
     stageDialogPending_ = 0;
-    PassTurn(position, 4u * GetActionDelay());
+    RefreshPotLabel();
+    ResetAllForNewRound();
+    AdvanceStage(position);
+}
+
+RoundMarks GameMgr::ResumedRoundMarks(uint16_t lastActor)
+{
+    RoundMarks marks;
+    marks.preFlop = boardStage_ == 0;
+    marks.lastActor = lastActor;
+    marks.minBet = GetMinBet();
+    // The blinds were posted by the first two players dealt in.
+    std::vector<uint16_t> dealtIn = DealtInPositions();
+    if (dealtIn.size() >= 2) {
+        marks.smallBlind = dealtIn[0];
+        marks.bigBlind = dealtIn[1];
+        bigBlindPosition_ = dealtIn[1];
+    }
+    return marks;
 }
 
 void GameMgr::ListResumedPlayers()

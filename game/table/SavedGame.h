@@ -53,8 +53,15 @@ struct SavedGame {
     uint8_t betMade = 0;       // a bet was made in the betting round
     double currentBet = 0.0;   // the highest bet of the betting round
     double totalPot = 0.0;     // the chips already collected from the bets
-    uint8_t stageDialogPending = 0; // the next board stage waited for its announcement
-    uint16_t resumePosition = 0;    // the turn goes to the first able player after it
+    // The betting round was over and its next board stage (after the river,
+    // the showdown) had not come yet, announced or not; the bets are in the
+    // pot.
+    uint8_t stageDialogPending = 0;
+    // The position that acted last (the round's opening position when
+    // nobody has yet): the turn goes to the first able player after it.
+    // Who else has acted, and the big blind's option, are worked out from
+    // it and the bets (BettingRound::ResumeStanding).
+    uint16_t resumePosition = 0;
     std::array<Card, 5> board{};
 
     // The human's seat.

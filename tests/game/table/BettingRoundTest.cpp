@@ -45,7 +45,44 @@ public:
     }
     // Whose turn it is after the last move.
     uint16_t Next() const { return betting.NextToAct(last_); }
+    uint16_t Last() const { return last_; }
     RoundStatus Status() const { return betting.Status(); }
+    // The round is over; the next one goes round from position 0.
+    Hand& NextRound()
+    {
+        betting.CollectBets();
+        betting.StartNextRound();
+        preFlop_ = false;
+        last_ = static_cast<uint16_t>(betting.ActingOrder().size() - 1);
+        return *this;
+    }
+
+    // The hand as a saved tournament keeps it (the chips, the bets and
+    // places of the players, the round's bet and pot, who acted last), taken
+    // up by a fresh betting unit, the blinds posted at `smallBlind` and
+    // `bigBlind`.
+    BettingRound Resumed(uint16_t smallBlind = 0, uint16_t bigBlind = 1) const
+    {
+        BettingRound back;
+        for (uint16_t seat : betting.ActingOrder()) {
+            const SeatStake& stake = betting.Stake(seat);
+            back.Buy(seat, stake.chips);
+            back.SetRestore(seat, stake.inHand ? stake.bet : 0.0, stake.inHand);
+        }
+        back.SetActingOrder(betting.ActingOrder());
+        back.StartHand();
+        for (uint16_t seat : betting.ActingOrder())
+            back.DealIn(seat, minBet_);
+        back.RestoreRound(betting.BetMade(), betting.CurrentBet(), betting.TotalPot());
+        RoundMarks marks;
+        marks.preFlop = preFlop_;
+        marks.smallBlind = smallBlind;
+        marks.bigBlind = bigBlind;
+        marks.lastActor = last_;
+        marks.minBet = minBet_;
+        back.ResumeStanding(marks);
+        return back;
+    }
 
     // The pots of a showdown now, players standing for their seats.
     std::vector<Pot> Pots() const
@@ -64,7 +101,27 @@ public:
 private:
     double minBet_;
     uint16_t last_ = 1;
+    bool preFlop_ = true;
 };
+
+// The resumed round stands as the played one: the same players still to
+// act (whether a player out of the betting acted decides nothing), the same
+// big blind's option, the same status and the same next player.
+void ExpectStandsAsPlayed(const Hand& played, const BettingRound& back)
+{
+    for (uint16_t seat : played.betting.ActingOrder()) {
+        const SeatStake& was = played.betting.Stake(seat);
+        const SeatStake& is = back.Stake(seat);
+        EXPECT_EQ(is.bigBlindPending, was.bigBlindPending) << "seat " << seat;
+        if (was.inHand && !was.allIn) {
+            EXPECT_EQ(is.acted, was.acted) << "seat " << seat;
+        }
+    }
+    EXPECT_EQ(back.Status(), played.Status());
+    if (played.Status() == RoundStatus::AwaitingAction) {
+        EXPECT_EQ(back.NextToAct(played.Last()), played.Next());
+    }
+}
 
 TEST(BettingRound, HeadsUpTheSmallBlindActsFirstAndTheBigBlindClosesTheRound)
 {
@@ -259,6 +316,122 @@ TEST(BettingRound, TheBooksCountEveryChipBoughtAndEveryChipThatLeft)
     EXPECT_DOUBLE_EQ(betting.ChipsBought(), 450.0);
     betting.Clear();
     EXPECT_DOUBLE_EQ(betting.ChipsBought(), 0.0);
+}
+
+// A hand resumed from its saved figures stands as it did at every move
+// before the flop: the callers have acted, the small blind has not until he
+// puts in more than his blind, the big blind keeps his option until he has
+// raised or closed the round, and a raise leaves him to answer it.
+TEST(BettingRound, AResumedRoundBeforeTheFlopKnowsWhoActedAndTheBigBlindsOption)
+{
+    Hand hand({100, 100, 100, 100});
+    hand.Blinds();
+    ExpectStandsAsPlayed(hand, hand.Resumed());
+    hand.Move(2, BetMove::Call);
+    ExpectStandsAsPlayed(hand, hand.Resumed());
+    hand.Move(3, BetMove::Fold);
+    hand.Move(0, BetMove::Call);
+    BettingRound back = hand.Resumed();
+    ExpectStandsAsPlayed(hand, back);
+    EXPECT_TRUE(back.Stake(1).bigBlindPending);
+    EXPECT_FALSE(back.Stake(1).acted);
+    EXPECT_EQ(back.NextToAct(0), 1) << "the option is the big blind's";
+    hand.Move(1, BetMove::Check);
+    EXPECT_EQ(hand.Resumed().Status(), RoundStatus::RoundComplete) << "his check closed the round";
+
+    Hand raised({100, 100, 100, 100});
+    raised.Blinds();
+    raised.Move(2, BetMove::Raise, 6);
+    ExpectStandsAsPlayed(raised, raised.Resumed());
+    raised.Move(3, BetMove::Call);
+    raised.Move(0, BetMove::Fold);
+    ExpectStandsAsPlayed(raised, raised.Resumed());
+    raised.Move(1, BetMove::Raise, 12);
+    ExpectStandsAsPlayed(raised, raised.Resumed());
+    raised.Move(2, BetMove::Call);
+    ExpectStandsAsPlayed(raised, raised.Resumed());
+    raised.Move(3, BetMove::Call);
+    EXPECT_EQ(raised.Resumed().Status(), RoundStatus::RoundComplete);
+}
+
+TEST(BettingRound, AResumedHeadsUpRoundGivesTheBigBlindHisOptionAfterTheSmallBlindsCall)
+{
+    Hand hand({100, 100});
+    hand.Blinds();
+    ExpectStandsAsPlayed(hand, hand.Resumed());
+    hand.Move(0, BetMove::Call);
+    BettingRound back = hand.Resumed();
+    ExpectStandsAsPlayed(hand, back);
+    EXPECT_EQ(back.NextToAct(0), 1);
+    hand.Move(1, BetMove::Check);
+    EXPECT_EQ(hand.Resumed().Status(), RoundStatus::RoundComplete);
+}
+
+TEST(BettingRound, AResumedRoundWithABlindAllInOrASeatOutPutsTheBlindsWhereTheyWere)
+{
+    // The big blind's stack is his blind: he is all-in and has no option.
+    Hand allIn({100, 2, 100});
+    allIn.Blinds();
+    ASSERT_TRUE(allIn.betting.Stake(1).allIn);
+    allIn.Move(2, BetMove::Call);
+    ExpectStandsAsPlayed(allIn, allIn.Resumed());
+    allIn.Move(0, BetMove::Call);
+    EXPECT_EQ(allIn.Resumed().Status(), RoundStatus::RoundComplete);
+
+    // A seat dealt out of the hand: the blinds are the next two dealt in.
+    Hand out({1, 100, 100, 100});
+    out.betting.MarkBigBlind(2);
+    out.betting.Place(1, BetMove::Blind, 1);
+    out.betting.Place(2, BetMove::Blind, 2);
+    out.betting.OpenBetting(2);
+    out.Move(3, BetMove::Call);
+    out.Move(1, BetMove::Call);
+    BettingRound back = out.Resumed(1, 2);
+    ExpectStandsAsPlayed(out, back);
+    EXPECT_TRUE(back.Stake(2).bigBlindPending);
+    EXPECT_EQ(back.NextToAct(1), 2);
+}
+
+// After the flop the turn goes round from position 0: those up to the last
+// actor have acted, and once a bet has gone round, everybody has.
+TEST(BettingRound, AResumedRoundAfterTheFlopKnowsWhoHasHadHisTurn)
+{
+    Hand hand({100, 100, 100, 100});
+    hand.Blinds();
+    hand.Move(2, BetMove::Call);
+    hand.Move(3, BetMove::Call);
+    hand.Move(0, BetMove::Call);
+    hand.Move(1, BetMove::Check);
+    hand.NextRound();
+    BettingRound opened = hand.Resumed();
+    ExpectStandsAsPlayed(hand, opened);
+    EXPECT_EQ(opened.NextToAct(3), 0);
+    hand.Move(0, BetMove::Check);
+    hand.Move(1, BetMove::Check);
+    ExpectStandsAsPlayed(hand, hand.Resumed());
+    hand.Move(2, BetMove::Open, 4);
+    ExpectStandsAsPlayed(hand, hand.Resumed());
+    hand.Move(3, BetMove::Call);
+    hand.Move(0, BetMove::Call);
+    BettingRound lapped = hand.Resumed();
+    ExpectStandsAsPlayed(hand, lapped);
+    EXPECT_TRUE(lapped.Stake(1).acted) << "he checked before the bet";
+    EXPECT_EQ(lapped.NextToAct(0), 1);
+    hand.Move(1, BetMove::Raise, 8);
+    ExpectStandsAsPlayed(hand, hand.Resumed());
+    hand.Move(2, BetMove::Fold);
+    hand.Move(3, BetMove::Call);
+    hand.Move(0, BetMove::Call);
+    EXPECT_EQ(hand.Resumed().Status(), RoundStatus::RoundComplete);
+
+    // The dealer opens: the first lap is over with him.
+    hand.NextRound();
+    hand.Move(0, BetMove::Check);
+    hand.Move(1, BetMove::Check);
+    hand.Move(3, BetMove::Open, 4);
+    BettingRound dealerBet = hand.Resumed();
+    ExpectStandsAsPlayed(hand, dealerBet);
+    EXPECT_EQ(dealerBet.NextToAct(3), 0);
 }
 
 } // namespace
