@@ -1,8 +1,9 @@
 // The set-up screens as a player walks them: each cash-table screen (stakes,
 // players, customize, options) opens the table it shows, a tournament is
 // chosen, started, left by quitting the program and continued in the next
-// run with every chip where it was, and quitting from a set-up screen leaves
-// the saved tournament as it was. Each step checks what the profile holds,
+// run with every chip where it was (and one an earlier run left at the
+// human's big blind with his turn and his check), and quitting from a set-up
+// screen leaves the saved tournament as it was. Each step checks what the profile holds,
 // which module is shown and what the table seated.
 //
 // The start screen is reached through the module flow (the start screen
@@ -15,6 +16,7 @@
 #include "game/shell/StartMgr.h"
 #include "game/shell/TournamentEntry.h"
 #include "game/table/GameMgr.h"
+#include "game/table/PlayerHuman.h"
 #include "game/table/Tournament.h"
 #include "platform/window/VirtualKeys.h"
 #include "tests/game/walk/ShellSights.h"
@@ -294,6 +296,107 @@ TEST(SetupWalk, ATournamentLeftByQuittingResumesInTheNextRunWithEveryChip)
     EXPECT_DOUBLE_EQ(ChipsAtTheTable(table), chipsAtQuit);
     EXPECT_EQ(Seats(table), seatsAtQuit);
     player.Screenshot("tournament resumed");
+}
+
+// Big-endian fields of a profile file.
+std::string U16(uint16_t value)
+{
+    return std::string{static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
+}
+
+std::string I32(int32_t value)
+{
+    const auto bits = static_cast<uint32_t>(value);
+    return U16(static_cast<uint16_t>(bits >> 16)) + U16(static_cast<uint16_t>(bits & 0xFFFF));
+}
+
+std::string Text15(const std::string& text)
+{
+    std::string field = text;
+    field.resize(15, '\0');
+    return field;
+}
+
+std::string CardBytes(uint16_t rank, uint16_t suit)
+{
+    return U16(suit) + U16(rank);
+}
+
+// Ann's profile file as the game wrote it when she left a "Sit & Go N" hand
+// before the flop, written out field by field. Six players at level 1 (the
+// blinds 5 and 10): the dealer at seat 4, the small blind at seat 5, Ann's
+// big blind at seat 0. Seats 1, 3 and 4 called, seat 2 folded, the small
+// blind called last: the turn is Ann's, nobody raised, her option is open.
+std::string ProfileLeftAtTheBigBlindsOption()
+{
+    std::string bytes{'\1', '\1'}; // the active profile; stages announced
+    bytes += U16(0) + Text15("Ann");
+    for (int choice = 0; choice < 3; ++choice)
+        bytes += U16(0) + U16(10);
+    bytes += std::string(24, '\0') + U16(2) + U16(1);
+    std::string record = U16(2) + '\1' + '\1' + I32(10) + U16(1) + I32(400) + I32(50) + U16(50);
+    // Before the flop, the bet made, position 0 acted last, nothing in the
+    // pot yet, the bet 10; no announcement pending, the hand not over.
+    record += U16(0) + '\1' + U16(0) + I32(0) + I32(10) + '\0' + '\0';
+    record += CardBytes(7, 1) + CardBytes(4, 2) + CardBytes(9, 3) + CardBytes(1, 0) + CardBytes(6, 1);
+    record += std::string{'\0', '\1'} + I32(1490) + I32(10) + U16(0) + CardBytes(12, 0) + CardBytes(3, 1);
+    struct {
+        const char* name;
+        double chips;
+        double bet;
+        bool inHand;
+        bool dealer;
+        uint16_t cards[4];
+    } const seats[5] = {{"Ben", 1490, 10, true, false, {5, 2, 5, 3}},  {"Cyd", 1500, 0, false, false, {8, 0, 9, 1}},
+                        {"Dot", 1490, 10, true, false, {0, 2, 1, 3}},  {"Eli", 1490, 10, true, true, {10, 0, 6, 2}},
+                        {"Fay", 1490, 10, true, false, {11, 3, 2, 0}}};
+    for (uint16_t k = 0; k < SavedGame::kComputerSeats; ++k) {
+        if (k >= 5) {
+            record += U16(0) + I32(0) + I32(0) + U16(0) + Text15("") + std::string(3, '\0') + CardBytes(14, 5) +
+                      CardBytes(14, 5);
+            continue;
+        }
+        const auto& seat = seats[k];
+        record += U16(static_cast<uint16_t>(k + 1)) + I32(static_cast<int32_t>(seat.chips)) +
+                  I32(static_cast<int32_t>(seat.bet)) + U16(2 << 8) + Text15(seat.name) + '\1' +
+                  static_cast<char>(seat.inHand) + static_cast<char>(seat.dealer) +
+                  CardBytes(seat.cards[0], seat.cards[1]) + CardBytes(seat.cards[2], seat.cards[3]);
+    }
+    EXPECT_EQ(record.size(), 417u);
+    return bytes + record;
+}
+
+// Continued, the tournament gives Ann her turn back with the check her
+// option allows, not a call of nothing, and her check ends the betting: the
+// flop is announced with nobody asked again.
+TEST(SetupWalk, ATournamentLeftAtTheBigBlindsOptionOffersTheCheckWhenContinued)
+{
+    ScriptedPlayer player;
+    walk::PutProfileBytes(player, "Ann", ProfileLeftAtTheBigBlindsOption());
+    LaunchFast(player);
+    ChooseOnTheStartScreen(player, kGameNoLimitTournament);
+    ASSERT_TRUE(player.WaitToSee(kContinue));
+    player.Click(kContinue);
+    ASSERT_TRUE(WaitForTheTable(player));
+    GameMgr& table = *player.Game().GetGameMgr();
+    ASSERT_TRUE(player.WaitUntil([&] { return HumanIsToAct(player); }, 10000, "Ann's turn as she left it"));
+    walk::PlayedTable strip(player);
+    for (uint32_t code : {Gamespace::kHumanFold, Gamespace::kHumanCheck, Gamespace::kHumanRaise, Gamespace::kHumanAllIn})
+        EXPECT_TRUE(strip.Enabled(code)) << walk::PlayedTable::kActionNames[code];
+    EXPECT_FALSE(strip.Enabled(Gamespace::kHumanCall)) << "nothing to call";
+    EXPECT_DOUBLE_EQ(strip.Human().GetChips(), 1490.0);
+    EXPECT_DOUBLE_EQ(strip.Human().GetBet(), 10.0);
+    player.Screenshot("the big blind's option resumed");
+
+    // (Not PlayedTable::Act: its books count the chips bought at this
+    // sitting, and the bets of a resumed hand were bought at an earlier one.)
+    player.Click(walk::PlayedTable::kActions[Gamespace::kHumanCheck]);
+    EXPECT_DOUBLE_EQ(strip.Human().GetBet(), 10.0);
+    EXPECT_EQ(table.Betting().Status(), Gamespace::RoundStatus::RoundComplete) << "her check closed the round";
+    ASSERT_TRUE(player.WaitUntil([&] { return table.GetStageDlg()->IsVisible(); }, ScriptedPlayer::kPromptMs,
+                                 "the flop's announcement"));
+    EXPECT_EQ(table.State().boardStage, 0u);
+    EXPECT_DOUBLE_EQ(table.Betting().TotalPot(), 50.0) << "the five bets of 10";
 }
 
 // A tournament in progress as an earlier run left it.
