@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 #include <random>
 
@@ -132,8 +133,7 @@ bool OnlyTheHumanIsStillToAct(GameMgr& table)
 
 // Plays a tournament of `players` until `spot` holds at the human's turn;
 // elsewhere the human plays as `otherwise` says. Then leaves the table and
-// sits down again, and plays on to the human's turn: what he is offered
-// then is what he was offered when he left.
+// sits down again, and plays on to the human's turn.
 class ResumedAtTheHumansTurn {
 public:
     ResumedAtTheHumansTurn(uint32_t seed, uint16_t players, std::function<bool(GameMgr&)> spot,
@@ -210,8 +210,7 @@ TEST(ResumedRound, TheHumanFacingABetEveryoneElseMatchedClosesTheRoundWithHisCal
     EXPECT_EQ(game.harness.table->Betting().Status(), RoundStatus::RoundComplete);
 }
 
-// Leaves the table at `moment` of a hand's betting and sits down again; the
-// round's state as it was left.
+// The round as the table was left.
 struct LeftAt {
     RoundStatus status;
     Standing standing;
@@ -219,6 +218,7 @@ struct LeftAt {
     Offer offer;
 };
 
+// Leaves the table now and sits down again.
 LeftAt LeaveAndComeBackNow(TableHarness& harness)
 {
     GameMgr& table = *harness.table;
