@@ -8,27 +8,16 @@
 
 namespace ControlLibrary {
 
-bool DrawingArea::Overlaps(const DrawingArea& o) const
+bool Overlaps(const Zolt::Rect& a, const Zolt::Rect& b)
 {
-    return !Empty() && !o.Empty() && x < o.x + o.w && o.x < x + w && y < o.y + o.h && o.y < y + h;
+    return !a.IsEmpty() && !b.IsEmpty() && a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
+           b.y < a.y + a.height;
 }
 
-bool DrawingArea::Holds(const DrawingArea& o) const
+bool Holds(const Zolt::Rect& outer, const Zolt::Rect& inner)
 {
-    return o.x >= x && o.y >= y && o.x + o.w <= x + w && o.y + o.h <= y + h;
-}
-
-DrawingArea DrawingArea::Joined(const DrawingArea& o) const
-{
-    if (Empty())
-        return o;
-    if (o.Empty())
-        return *this;
-    const int32_t left = std::min(x, o.x);
-    const int32_t top = std::min(y, o.y);
-    const int32_t right = std::max(x + w, o.x + o.w);
-    const int32_t bottom = std::max(y + h, o.y + o.h);
-    return DrawingArea{left, top, right - left, bottom - top};
+    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.width <= outer.x + outer.width &&
+           inner.y + inner.height <= outer.y + outer.height;
 }
 
 namespace {
@@ -76,19 +65,19 @@ namespace {
 
 constexpr size_t kMostAreasMerged = 64;
 
-DrawingArea BoundingBox(const std::vector<DrawingArea>& areas)
+Zolt::Rect BoundingBox(const std::vector<Zolt::Rect>& areas)
 {
-    DrawingArea box;
-    for (const DrawingArea& a : areas)
+    Zolt::Rect box;
+    for (const Zolt::Rect& a : areas)
         box = box.Joined(a);
     return box;
 }
 
 // Joins overlapping areas until none overlap; too many to join one by one
 // become their bounding box.
-void MergeOverlapping(std::vector<DrawingArea>& areas)
+void MergeOverlapping(std::vector<Zolt::Rect>& areas)
 {
-    areas.erase(std::remove_if(areas.begin(), areas.end(), [](const DrawingArea& a) { return a.Empty(); }),
+    areas.erase(std::remove_if(areas.begin(), areas.end(), [](const Zolt::Rect& a) { return a.IsEmpty(); }),
                 areas.end());
     if (areas.size() > kMostAreasMerged) {
         areas = {BoundingBox(areas)};
@@ -98,7 +87,7 @@ void MergeOverlapping(std::vector<DrawingArea>& areas)
         joined = false;
         for (size_t i = 0; i < areas.size() && !joined; ++i) {
             for (size_t j = i + 1; j < areas.size(); ++j) {
-                if (!areas[i].Overlaps(areas[j]))
+                if (!Overlaps(areas[i], areas[j]))
                     continue;
                 areas[i] = areas[i].Joined(areas[j]);
                 areas.erase(areas.begin() + static_cast<std::ptrdiff_t>(j));
@@ -111,15 +100,15 @@ void MergeOverlapping(std::vector<DrawingArea>& areas)
 
 // Every call that does not clip exactly and is cut by an area is drawn whole
 // inside it: the area grows to hold it.
-void GrowOverInexactCalls(const std::vector<DrawingStep>& steps, std::vector<DrawingArea>& areas)
+void GrowOverInexactCalls(const std::vector<DrawingStep>& steps, std::vector<Zolt::Rect>& areas)
 {
     for (bool grew = true; grew;) {
         grew = false;
         for (const DrawingStep& step : steps) {
             if (step.clipsExactly)
                 continue;
-            for (DrawingArea& area : areas) {
-                if (area.Overlaps(step.reach) && !area.Holds(step.reach)) {
+            for (Zolt::Rect& area : areas) {
+                if (Overlaps(area, step.reach) && !Holds(area, step.reach)) {
                     area = area.Joined(step.reach);
                     grew = true;
                 }
@@ -132,12 +121,12 @@ void GrowOverInexactCalls(const std::vector<DrawingStep>& steps, std::vector<Dra
 
 } // namespace
 
-std::vector<DrawingArea> DrawingRecord::Differences(const DrawingRecord& before, const DrawingRecord& after,
-                                                    size_t mostAreas)
+std::vector<Zolt::Rect> DrawingRecord::Differences(const DrawingRecord& before, const DrawingRecord& after,
+                                                   size_t mostAreas)
 {
     const std::vector<DrawingStep>& old = before.steps_;
     const std::vector<DrawingStep>& now = after.steps_;
-    std::vector<DrawingArea> areas;
+    std::vector<Zolt::Rect> areas;
 
     // Calls of the old pass by hash, in their order, so that equal calls are
     // paired first with first.

@@ -12,6 +12,7 @@
 #include "controls/Point.h"
 #include "controls/RGB.h"
 #include "controls/Rect.h"
+#include "framework/graphics/Rect.h"
 
 #include <cstdint>
 #include <string>
@@ -24,19 +25,11 @@ class Image;
 
 namespace ControlLibrary {
 
-// An area in the pass's coordinates: x, y, width, height.
-struct DrawingArea {
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t w = 0;
-    int32_t h = 0;
-
-    bool Empty() const { return w <= 0 || h <= 0; }
-    bool Overlaps(const DrawingArea& other) const;
-    bool Holds(const DrawingArea& other) const;
-    DrawingArea Joined(const DrawingArea& other) const;
-    bool operator==(const DrawingArea&) const = default;
-};
+// Areas are in the pass's coordinates. Two areas overlap when they share a
+// pixel (an empty one shares none); `outer` holds `inner` when every pixel of
+// `inner` lies in `outer`.
+bool Overlaps(const Zolt::Rect& a, const Zolt::Rect& b);
+bool Holds(const Zolt::Rect& outer, const Zolt::Rect& inner);
 
 // One drawing call with everything its pixels depend on, in the pass's own
 // coordinates.
@@ -58,7 +51,7 @@ struct DrawingStep {
     Point centre;
     std::string text;
     // What the call can change, grown to cover every pixel it may touch.
-    DrawingArea reach;
+    Zolt::Rect reach;
     // Whether drawing the call through a narrower clip changes exactly the
     // same pixels inside the clip as drawing it whole would (stretched,
     // rotated and line drawing may step differently once clipped).
@@ -82,8 +75,8 @@ public:
     // order with one of the calls both passes make. Overlapping places are
     // merged; a place that crosses a call that does not clip exactly grows
     // to hold that call whole; beyond `mostAreas` places, their bounding box.
-    static std::vector<DrawingArea> Differences(const DrawingRecord& before, const DrawingRecord& after,
-                                                size_t mostAreas = 8);
+    static std::vector<Zolt::Rect> Differences(const DrawingRecord& before, const DrawingRecord& after,
+                                               size_t mostAreas = 8);
 
 private:
     std::vector<DrawingStep> steps_;

@@ -91,11 +91,11 @@ bool Factory_impl::DrawChanges(Zolt::Graphics* g, std::vector<Zolt::Rect>& chang
     const bool full = RecordPass(true);
     const bool compared = !full && lastPassKnown_;
     if (compared) {
-        for (const DrawingArea& place : DrawingRecord::Differences(lastPass_, pass_)) {
+        for (const Zolt::Rect& place : DrawingRecord::Differences(lastPass_, pass_)) {
             DrawRecordedInside(g, place);
             const Zolt::Rect inDestination =
                 Zolt::Rect(static_cast<int32_t>(g->translateX) + place.x, static_cast<int32_t>(g->translateY) + place.y,
-                           place.w, place.h)
+                           place.width, place.height)
                     .Intersection(g->GetClip());
             if (inDestination.width > 0 && inDestination.height > 0)
                 changed.push_back(inDestination);
@@ -122,13 +122,13 @@ void Factory_impl::DrawRecorded(Zolt::Graphics* g)
         DrawStep(step);
 }
 
-void Factory_impl::DrawRecordedInside(Zolt::Graphics* g, const DrawingArea& place)
+void Factory_impl::DrawRecordedInside(Zolt::Graphics* g, const Zolt::Rect& place)
 {
     Zolt::Graphics clipped(*g);
-    clipped.NarrowClip(place.x, place.y, place.w, place.h);
+    clipped.NarrowClip(place.x, place.y, place.width, place.height);
     graphics_ = &clipped;
     for (const DrawingStep& step : pass_.Steps()) {
-        if (step.reach.Overlaps(place))
+        if (Overlaps(step.reach, place))
             DrawStep(step);
     }
     graphics_ = g;
@@ -195,7 +195,7 @@ void Factory_impl::DrawRect(const Rect& rect, const RGB& colour)
     step.colour = colour;
     SetFour(step.destination, rect.x, rect.y, rect.w, rect.h);
     // An outline covers one pixel more than its size each way.
-    step.reach = DrawingArea{rect.x, rect.y, rect.w + 1, rect.h + 1};
+    step.reach = Zolt::Rect(rect.x, rect.y, rect.w + 1, rect.h + 1);
     pass_.Add(std::move(step));
 }
 
@@ -207,7 +207,7 @@ void Factory_impl::FillRect(const Rect& rect, const RGB& colour)
     step.kind = DrawingStep::Kind::Fill;
     step.colour = colour;
     SetFour(step.destination, rect.x, rect.y, rect.w, rect.h);
-    step.reach = DrawingArea{rect.x, rect.y, rect.w, rect.h};
+    step.reach = Zolt::Rect(rect.x, rect.y, rect.w, rect.h);
     pass_.Add(std::move(step));
 }
 
@@ -221,7 +221,7 @@ void Factory_impl::DrawLine(Point from, Point to, const RGB& colour)
     SetFour(step.destination, from.x, from.y, to.x, to.y);
     const int32_t left = std::min(from.x, to.x);
     const int32_t top = std::min(from.y, to.y);
-    step.reach = DrawingArea{left - 1, top - 1, std::max(from.x, to.x) - left + 3, std::max(from.y, to.y) - top + 3};
+    step.reach = Zolt::Rect(left - 1, top - 1, std::max(from.x, to.x) - left + 3, std::max(from.y, to.y) - top + 3);
     step.clipsExactly = false;
     pass_.Add(std::move(step));
 }
@@ -277,7 +277,7 @@ bool Factory_impl::DrawImage(int32_t handle, const Rect& source, const Rect& des
     step.clipsExactly = dest.width == src.width && dest.height == src.height;
     // A stretched picture's filter may reach a pixel past its edges.
     const int32_t margin = step.clipsExactly ? 0 : 1;
-    step.reach = DrawingArea{dest.x - margin, dest.y - margin, dest.width + 2 * margin, dest.height + 2 * margin};
+    step.reach = Zolt::Rect(dest.x - margin, dest.y - margin, dest.width + 2 * margin, dest.height + 2 * margin);
     pass_.Add(std::move(step));
     return true;
 }
@@ -307,8 +307,8 @@ bool Factory_impl::DrawImageRotated(int32_t handle, const Rect& source, const Re
     // from the given place or the place is where the centre goes.
     const double far = FarthestCorner(src.width, src.height, centre);
     const int32_t radius = static_cast<int32_t>(std::ceil(far)) + 2;
-    const DrawingArea aroundCentre{x + centre.x - radius, y + centre.y - radius, 2 * radius, 2 * radius};
-    const DrawingArea aroundPlace{x - radius, y - radius, 2 * radius, 2 * radius};
+    const Zolt::Rect aroundCentre(x + centre.x - radius, y + centre.y - radius, 2 * radius, 2 * radius);
+    const Zolt::Rect aroundPlace(x - radius, y - radius, 2 * radius, 2 * radius);
     step.reach = aroundCentre.Joined(aroundPlace);
     step.clipsExactly = false;
     pass_.Add(std::move(step));
@@ -346,7 +346,7 @@ void Factory_impl::DrawString(IFont* font, const std::string& text, Point at, co
     // Glyphs may lean past the measured width and hang below the line: a
     // line's height on every side holds them.
     const int32_t slack = std::max<int32_t>(height, 1);
-    step.reach = DrawingArea{at.x - slack, at.y - slack, std::max(width, 0) + 2 * slack, 3 * slack};
+    step.reach = Zolt::Rect(at.x - slack, at.y - slack, std::max(width, 0) + 2 * slack, 3 * slack);
     pass_.Add(std::move(step));
 }
 

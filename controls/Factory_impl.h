@@ -234,7 +234,7 @@ private:
     // Draws the recorded steps through `g`: all of them, or, given places,
     // those that reach into each place, clipped to it.
     void DrawRecorded(Zolt::Graphics* g);
-    void DrawRecordedInside(Zolt::Graphics* g, const DrawingArea& place);
+    void DrawRecordedInside(Zolt::Graphics* g, const Zolt::Rect& place);
     void DrawStep(const DrawingStep& step);
     void KeepPassForComparison();
     struct ImageEntry {

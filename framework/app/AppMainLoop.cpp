@@ -429,14 +429,9 @@ bool ZoltAppBase::ScreenKeepsItsPicture()
 
 void ZoltAppBase::PresentPlaces(const std::vector<Rect>& areas)
 {
-    Rect box = areas.front();
-    for (const Rect& area : areas) {
-        const int32_t left = std::min(box.x, area.x);
-        const int32_t top = std::min(box.y, area.y);
-        const int32_t right = std::max(box.x + box.width, area.x + area.width);
-        const int32_t bottom = std::max(box.y + box.height, area.y + area.height);
-        box = Rect(left, top, right - left, bottom - top);
-    }
+    Rect box;
+    for (const Rect& area : areas)
+        box = box.Joined(area);
     box = box.Intersection(Rect(0, 0, width, height));
     if (box.width > 0 && box.height > 0)
         RecoverDisplay(&box);

@@ -19,4 +19,17 @@ Rect Rect::Intersection(const Rect& other) const
                 static_cast<int32_t>(h));
 }
 
+Rect Rect::Joined(const Rect& other) const
+{
+    if (IsEmpty())
+        return other;
+    if (other.IsEmpty())
+        return *this;
+    const int32_t left = std::min(x, other.x);
+    const int32_t top = std::min(y, other.y);
+    const int32_t right = std::max(x + width, other.x + other.width);
+    const int32_t bottom = std::max(y + height, other.y + other.height);
+    return Rect(left, top, right - left, bottom - top);
+}
+
 } // namespace Zolt

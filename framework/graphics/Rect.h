@@ -30,6 +30,10 @@ struct Rect {
     // The overlap of two rectangles. A negative overlap in either direction
     // gives (0, 0, 0, 0); a zero one is kept as it is (callers test for < 1).
     Rect Intersection(const Rect& other) const;
+    // The smallest rectangle that holds both; an empty one (no width or no
+    // height) adds nothing to the other.
+    Rect Joined(const Rect& other) const;
+    bool IsEmpty() const { return width <= 0 || height <= 0; }
 
     bool operator==(const Rect& o) const
     {

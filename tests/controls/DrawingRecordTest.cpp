@@ -16,7 +16,7 @@ DrawingStep Fill(int x, int y, int w, int h, uint8_t red = 255)
     step.destination[1] = y;
     step.destination[2] = w;
     step.destination[3] = h;
-    step.reach = DrawingArea{x, y, w, h};
+    step.reach = Zolt::Rect(x, y, w, h);
     return step;
 }
 
@@ -37,9 +37,20 @@ DrawingRecord Pass(std::initializer_list<DrawingStep> steps)
     return record;
 }
 
-using Areas = std::vector<DrawingArea>;
+using Areas = std::vector<Zolt::Rect>;
 
 } // namespace
+
+TEST(DrawingRecord, AreasThatOnlyTouchDoNotOverlapAndAnEmptyAreaOverlapsNothing)
+{
+    const Zolt::Rect area(10, 10, 10, 10);
+    EXPECT_TRUE(Overlaps(area, Zolt::Rect(19, 19, 5, 5)));
+    EXPECT_FALSE(Overlaps(area, Zolt::Rect(20, 10, 5, 5)));
+    EXPECT_FALSE(Overlaps(area, Zolt::Rect(10, 0, 5, 10)));
+    EXPECT_FALSE(Overlaps(area, Zolt::Rect(12, 12, 0, 3)));
+    EXPECT_TRUE(Holds(area, Zolt::Rect(10, 10, 10, 10)));
+    EXPECT_FALSE(Holds(area, Zolt::Rect(11, 11, 10, 9)));
+}
 
 TEST(DrawingRecord, EqualPassesDifferNowhereEvenWithRepeatedCalls)
 {
@@ -88,8 +99,8 @@ TEST(DrawingRecord, CallsThatChangedTheirOrderMarkTheCallThatMovedBehind)
     const Areas areas = DrawingRecord::Differences(Pass({a, far, b}), Pass({b, far, a}));
     ASSERT_FALSE(areas.empty());
     bool overlapHeld = false;
-    for (const DrawingArea& area : areas)
-        overlapHeld = overlapHeld || area.Holds(DrawingArea{20, 20, 20, 20});
+    for (const Zolt::Rect& area : areas)
+        overlapHeld = overlapHeld || Holds(area, Zolt::Rect(20, 20, 20, 20));
     EXPECT_TRUE(overlapHeld);
 }
 

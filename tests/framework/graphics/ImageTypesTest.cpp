@@ -41,6 +41,17 @@ TEST(Rect, IntersectionOfDisjointRectsIsEmptyButTouchingKeepsZeroSize)
     EXPECT_EQ(Rect(0, 0, 10, 10).Intersection(Rect(10, 2, 5, 5)), Rect(10, 2, 0, 5));
 }
 
+TEST(Rect, JoinedHoldsBothAndAnEmptyRectAddsNothing)
+{
+    EXPECT_EQ(Rect(0, 0, 10, 10).Joined(Rect(20, 5, 5, 10)), Rect(0, 0, 25, 15));
+    EXPECT_EQ(Rect(-5, -5, 2, 2).Joined(Rect(3, 3, 2, 2)), Rect(-5, -5, 10, 10));
+    EXPECT_EQ(Rect(5, 5, 2, 2).Joined(Rect(0, 0, 10, 10)), Rect(0, 0, 10, 10));
+    // An empty rectangle, wherever it lies, does not pull the box to itself.
+    EXPECT_EQ(Rect(100, 100, 0, 5).Joined(Rect(0, 0, 4, 4)), Rect(0, 0, 4, 4));
+    EXPECT_EQ(Rect(0, 0, 4, 4).Joined(Rect(-50, -50, 5, -1)), Rect(0, 0, 4, 4));
+    EXPECT_TRUE(Rect().Joined(Rect(7, 7, 0, 0)).IsEmpty());
+}
+
 // Records the rectangles the base operations pass on.
 class FillRecorder : public Image {
 public:
