@@ -9,12 +9,18 @@
 #     and not), each a time the thread was put back to work.
 #
 #   bench/idle_cpu.sh [PROGRAM] [SECONDS]
+#
+# IDLE_CPU_DISPLAY=N runs the X server as display :N (for a machine shared
+# with other X servers); otherwise the first free number is taken.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program=${1:-build/pellucor}
 seconds=${2:-10}
 [ -x "$program" ] || { echo "build the program first: cmake --build build --target pellucor" >&2; exit 2; }
 command -v xvfb-run >/dev/null || { echo "xvfb-run is not installed" >&2; exit 2; }
+
+server=(-a)
+[ -n "${IDLE_CPU_DISPLAY:-}" ] && server=(-n "$IDLE_CPU_DISPLAY")
 
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
@@ -56,4 +62,4 @@ awk -v w0="$w0" -v w1="$w1" '
 INSIDE
 chmod +x "$home/measure.sh"
 HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home \
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$home/measure.sh" "$(realpath "$program")" "$seconds"
+    xvfb-run "${server[@]}" -s "-screen 0 1280x1024x24" "$home/measure.sh" "$(realpath "$program")" "$seconds"

@@ -107,7 +107,9 @@ bool ZoltAppBase::RunLoopStep(bool* updated)
     DeletionQueue::ScopedLoopStep depth(deletions_);
 
     if (loopState_ == 0 && pacer_->HeldUpdatesFirst() && singleStepMode_ == 0) {
-        // The messages that ended a hold wait for the updates due before them.
+        // The updates a hold let wait all came due before the loop woke:
+        // whatever the pump would find now came after them, so it waits for
+        // them.
         loopState_ = 1;
     } else if (loopState_ == 0) {
         CheckSecondInstances();
@@ -224,8 +226,9 @@ bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int&
     if (sleep <= 0)
         return true;
     if (pacer_->HeldUpdatesFirst()) {
-        // The updates held have run: the messages that ended the hold are
-        // taken now, before the next update, as without a hold.
+        // The updates held have run: the messages that came meanwhile (or
+        // ended the hold) are taken now, before the next update, as without
+        // a hold.
         pacer_->SetHeldUpdatesFirst(false);
         return true;
     }
@@ -238,8 +241,11 @@ bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int&
     // runs the updates that came due, back to back as after any stall; the
     // time of the wait is kept in full, so the update count and what each
     // update sees stay the same. Input, a message or a repaint ends the
-    // sleep at once.
+    // sleep at once. The pump does not run between the updates held: a
+    // still screen's catching up costs no look at the display connection
+    // or the second-instance socket per update.
     const bool held = ScreenStandsStill();
+    const int untilUpdate = sleep;
     if (held) {
         sleep = HeldSleep(sleep);
         pacer_->NoteHeldWait(sleep);
@@ -252,7 +258,7 @@ bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int&
     const uint32_t before = timeGetTime();
     const DWORD woke = MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(sleep), QS_ALLINPUT & ~QS_TIMER);
     slept = int(timeGetTime() - before);
-    pacer_->SetHeldUpdatesFirst(held && woke == WAIT_OBJECT_0);
+    pacer_->SetHeldUpdatesFirst(held && (woke == WAIT_OBJECT_0 || sleep > untilUpdate));
     return true;
 }
 

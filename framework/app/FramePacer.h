@@ -44,9 +44,10 @@ public:
     // stored in full, beyond the 200 ms, so that every update held is run on
     // waking. Only a wait that runs over its `ms` counts as a stall.
     void NoteHeldWait(int ms) { heldWait_ = ms; }
-    // A held wait that a message ended early: the updates that came due
-    // during it run before the message is taken, as they would have run
-    // before it arrived, had the loop not held them. Cleared once none is due.
+    // After a held wait, whether it ran its time or a message ended it: the
+    // updates that came due during it run before the loop looks for
+    // messages again, as they would have run before anything that came at
+    // or after its end, had the loop not held them. Cleared once none is due.
     void SetHeldUpdatesFirst(bool first) { heldUpdatesFirst_ = first; }
     bool HeldUpdatesFirst() const { return heldUpdatesFirst_; }
     // Drops what is in store; with hold, for a second after this every step

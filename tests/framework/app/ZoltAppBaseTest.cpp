@@ -10,6 +10,7 @@
 #include "framework/resources/SysFont.h"
 #include "framework/sound/BassMusicInterface.h"
 #include "framework/sound/FModMusicInterface.h"
+#include "framework/widgets/Widget.h"
 #include "platform/core/FileSystem.h"
 #include "platform/ddraw/DDrawTypes.h"
 
@@ -219,6 +220,52 @@ TEST_F(AppTest, AMessageThatEndsAHoldIsTakenAfterTheUpdatesDueBeforeItAsWithoutA
     ASSERT_EQ(a.broughtAtUpdate.size(), 1u);
     EXPECT_EQ(a.SleepCount() - sleeps, 1) << "the message came during the hold";
     EXPECT_EQ(a.broughtAtUpdate[0], updatesThen + 45) << "the 45 updates due by then ran first";
+}
+
+// Posts the test's notify message at its first update once armed: a
+// message that comes while the loop runs updates.
+class MessageAtUpdate : public Zolt::Widget {
+public:
+    explicit MessageAtUpdate(Zolt::ZoltAppBase& app) : app_(app) {}
+    void Tick() override
+    {
+        if (!armed)
+            return;
+        armed = false;
+        postedAtUpdate = app_.UpdateCount();
+        platform::PostMessageA(app_.GetMainWindow(), platform::RegisterWindowMessageA("NotifyPellucorTest"), 0, 0);
+    }
+    bool armed = false;
+    int postedAtUpdate = -1;
+
+private:
+    Zolt::ZoltAppBase& app_;
+};
+
+TEST_F(AppTest, TheUpdatesAHoldLetWaitRunBackToBackAndWhatCameMeanwhileIsTakenAfterThem)
+{
+    TestApp& a = StartApp();
+    a.holdLimitMs = Zolt::ZoltAppBase::kHoldWithoutLimit;
+    MessageAtUpdate poster(a);
+    a.GetWidgetManager()->AddChild(&poster);
+    RunFor(300); // still: every sleep from here is a hold of up to a second
+    const int sleeps = a.SleepCount();
+    for (int guard = 0; guard < 100000 && a.SleepCount() == sleeps; ++guard)
+        a.RunLoopStep(nullptr);
+    ASSERT_EQ(a.SleepCount(), sleeps + 1);
+    // The hold runs its time out; the first update after it posts.
+    poster.armed = true;
+    int updatesAtNextSleep = -1;
+    for (int guard = 0; guard < 100000 && a.broughtToFront == 0; ++guard) {
+        a.RunLoopStep(nullptr);
+        if (updatesAtNextSleep < 0 && a.SleepCount() > sleeps + 1)
+            updatesAtNextSleep = a.UpdateCount();
+    }
+    a.GetWidgetManager()->RemoveChild(&poster);
+    ASSERT_EQ(a.broughtAtUpdate.size(), 1u);
+    EXPECT_GT(a.broughtAtUpdate[0] - poster.postedAtUpdate, 50) << "a hold of about a second was caught up";
+    EXPECT_EQ(updatesAtNextSleep, -1) << "taken before the loop slept again";
+    EXPECT_EQ(a.SleepCount(), sleeps + 1);
 }
 
 TEST_F(AppTest, AHoldEndsJustAfterTheApplicationsOwnWorkComesDueAndLosesNoUpdate)
