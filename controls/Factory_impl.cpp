@@ -176,6 +176,7 @@ bool Factory_impl::AddToLayerTable(IBridgeToVO* bridge)
                        layerTable_.begin() + layerCount_, layerTable_.begin() + layerCount_ + 1);
     layerTable_[slot] = bridge;
     ++layerCount_;
+    NoteSceneMayHaveChanged();
     return true;
 }
 
@@ -189,6 +190,7 @@ bool Factory_impl::RemoveFromLayerTable(IBridgeToVO* bridge)
                   layerTable_.begin() + static_cast<std::ptrdiff_t>(i));
         --layerCount_;
         layerTable_[layerCount_] = nullptr;
+        NoteSceneMayHaveChanged();
         return true;
     }
     return false;
@@ -479,18 +481,25 @@ void Factory_impl::OnTimerTick(uint32_t)
 {
     if (needsRepaint_.load())
         return;
-    platform::CriticalSectionLock lock(lock_);
-    // Areas left by hidden objects and a pending full redraw need a pass as
-    // much as a dirty object does.
-    if (!dirtyList_.empty() || invalidateAll_.load() || fullRedraw_.load()) {
+    // A pending full redraw needs a pass as much as a dirty object does.
+    if (invalidateAll_.load() || fullRedraw_.load()) {
         needsRepaint_.store(true);
         return;
     }
-    for (size_t i = 0; i < layerCount_; ++i) {
-        if (layerTable_[i]->GetImpl()->IsDirty()) {
-            needsRepaint_.store(true);
-            return;
-        }
+    // Cleared before the scan: whatever becomes dirty during it or after
+    // sets it again, for the next poll.
+    if (!sceneMayHaveChanged_.exchange(false))
+        return;
+    platform::CriticalSectionLock lock(lock_);
+    ++layerScans_;
+    // Areas left by hidden objects need a pass too.
+    bool dirty = !dirtyList_.empty();
+    for (size_t i = 0; i < layerCount_ && !dirty; ++i)
+        dirty = layerTable_[i]->GetImpl()->IsDirty();
+    if (dirty) {
+        // Until a scan finds the scene clean, every poll looks again.
+        sceneMayHaveChanged_.store(true);
+        needsRepaint_.store(true);
     }
 }
 

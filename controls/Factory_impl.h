@@ -199,6 +199,13 @@ public:
     // change, asked for a repaint since the last call.
     bool TakeRepaintRequest() override;
     bool NeedsRepaint() const { return needsRepaint_.load(); }
+    // An object became dirty, or the layer table changed: the next dirty
+    // poll looks through the layer table. Without it the poll answers from
+    // its flags alone, without the lock (an idle scene's updates cost
+    // nothing).
+    void NoteSceneMayHaveChanged() { sceneMayHaveChanged_.store(true); }
+    // How often the dirty poll has looked through the layer table.
+    uint64_t LayerScans() const { return layerScans_.load(); }
     // The next pass is a full one (the screen's contents were lost, as at a
     // display reset); the passes after it are dirty-rectangle passes again,
     // as after InvalidateAll.
@@ -289,6 +296,10 @@ private:
     std::array<std::unique_ptr<FontEntry>, kFontSlots> fonts_;
     TimeLibrary::ITimeObject* timer_ = nullptr;
     std::atomic<bool> needsRepaint_{false};
+    // Set before anything the dirty poll's scan could find; cleared only by
+    // a scan that then found nothing (see NoteSceneMayHaveChanged).
+    std::atomic<bool> sceneMayHaveChanged_{true};
+    std::atomic<uint64_t> layerScans_{0};
     ICursor* currentCursor_ = nullptr;
     ICursor* defaultCursor_ = nullptr;
     IToolTip* currentToolTip_ = nullptr;

@@ -120,6 +120,7 @@ IVisibleObject* VisibleObject_impl::GetParent() const
 void VisibleObject_impl::SetDirty(bool tellFactory)
 {
     dirty_.store(true);
+    factory_.NoteSceneMayHaveChanged();
     if (tellFactory)
         factory_.OnVisibilityChanged(id_, visible_);
 }

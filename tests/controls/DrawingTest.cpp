@@ -199,6 +199,57 @@ TEST(Drawing, HidingTheOnlyChangedObjectStillRequestsARepaintOfItsPlace)
     f.ReleaseVO(patch);
 }
 
+TEST(Drawing, TheDirtyPollLooksThroughTheObjectsOnlyAfterAChangeAndFindsEachChange)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    IImageVO* moved = Patch(f, 10, 10, RGB{255, 255, 255});
+    IImageVO* hidden = Patch(f, 10, 60, RGB{255, 0, 0});
+    moved->SetVisible(true);
+    hidden->SetVisible(true);
+    scene.Draw();
+    scene.Step(5);
+    ASSERT_FALSE(f.TakeRepaintRequest());
+    // One look after a pass finds the scene clean; then the poll rests.
+    const auto restsAfterOneLook = [&](const char* after) {
+        scene.Step(5);
+        EXPECT_FALSE(f.TakeRepaintRequest()) << after;
+        const uint64_t scans = f.LayerScans();
+        scene.Step(100);
+        EXPECT_FALSE(f.TakeRepaintRequest()) << after;
+        EXPECT_EQ(f.LayerScans(), scans) << "twenty idle polls and a request look at nothing, " << after;
+    };
+    restsAfterOneLook("the first pass");
+
+    moved->SetPosition(50, 10);
+    EXPECT_TRUE(f.TakeRepaintRequest()) << "found by the poll the request runs";
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(15, 15), kBlack);
+    EXPECT_EQ(scene.Pixel(55, 15), kWhite);
+    restsAfterOneLook("a move");
+
+    hidden->SetVisible(false);
+    scene.Step(5);
+    EXPECT_TRUE(f.TakeRepaintRequest()) << "found by the time thread's poll";
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(15, 65), kBlack);
+    restsAfterOneLook("a hide");
+
+    hidden->SetVisible(true);
+    EXPECT_TRUE(f.TakeRepaintRequest());
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(15, 65), kRed);
+    restsAfterOneLook("a show");
+
+    // A pass asked for with nothing changed needs no look either.
+    f.InvalidateAll();
+    EXPECT_TRUE(f.TakeRepaintRequest());
+    scene.Draw();
+    restsAfterOneLook("a full pass");
+    f.ReleaseVO(moved);
+    f.ReleaseVO(hidden);
+}
+
 TEST(Drawing, ImageObjectsStretchTheirPictureOrFillTheirColourWithout)
 {
     ControlScene scene;
