@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstddef>
 #include <cstring>
 #include <type_traits>
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -507,47 +511,214 @@ SuitMasks MasksOf(const Card* cards, size_t count)
     return {bits, sum != bits || count > 15 || (wide & 0xFFFFFFF0FFFFFFF0u) != 0};
 }
 
-// Per 13-bit rank mask: one more than the top rank of its highest straight
-// (0 for none) in the low bits, and kFiveOrMore when it holds five ranks or
-// more. 8 KB, in cache after the first few hands.
-constexpr uint32_t kStraightTop = 0x7F;
-constexpr uint32_t kFiveOrMore = 0x80;
+// Per 13-bit rank mask, what it gives as the ranks of one suit (five ranks
+// or more, a straight, the royal window) and as the ranks of the whole hand
+// (a straight). The low four bits stay clear for the counts of CategoryOf.
+// 8 KB, in cache after the first few hands.
+constexpr uint8_t kStraightFact = 0x10;
+constexpr uint8_t kFiveOrMoreFact = 0x20;
+constexpr uint8_t kSuitStraightFact = 0x40;
+constexpr uint8_t kRoyalFact = 0x80;
+// What the counts of ranks give: a rank held twice or more, two such ranks,
+// a rank held three times, four times.
+constexpr uint8_t kPairFact = 0x1;
+constexpr uint8_t kTwoPairFact = 0x2;
+constexpr uint8_t kThreeFact = 0x4;
+constexpr uint8_t kFourFact = 0x8;
+
 constexpr std::array<uint8_t, 8192> kMaskFacts = [] {
     std::array<uint8_t, 8192> facts{};
-    for (uint32_t ranks = 0; ranks < facts.size(); ++ranks)
-        facts[ranks] = static_cast<uint8_t>((std::popcount(ranks) >= 5 ? kFiveOrMore : 0) | (HighestStraight(ranks) + 1));
+    for (uint32_t ranks = 0; ranks < facts.size(); ++ranks) {
+        const bool straight = HighestStraight(ranks) >= 0;
+        facts[ranks] = static_cast<uint8_t>((straight ? kStraightFact | kSuitStraightFact : 0) |
+                                            (std::popcount(ranks) >= 5 ? kFiveOrMoreFact : 0) |
+                                            ((ranks & kRoyalWindow) == kRoyalWindow ? kRoyalFact : 0));
+    }
     return facts;
 }();
 
-// The category of a hand of distinct cards, decided as Classify decides it,
-// from the highest category down.
-uint32_t CategoryOf(SuitMasks masks)
-{
-    const uint32_t s0 = masks.Suit(0), s1 = masks.Suit(1), s2 = masks.Suit(2), s3 = masks.Suit(3);
-    const uint32_t f0 = kMaskFacts[s0], f1 = kMaskFacts[s1], f2 = kMaskFacts[s2], f3 = kMaskFacts[s3];
-    // A straight in one suit needs five cards of it: a straight flush is the
-    // highest straight of any suit, royal when it is ace high.
-    if (((f0 | f1 | f2 | f3) & kStraightTop) != 0) {
-        const uint32_t top = std::max({f0 & kStraightTop, f1 & kStraightTop, f2 & kStraightTop, f3 & kStraightTop});
-        return top == kAce + 1 ? kRoyalFlush : kStraightFlush;
+// The category for every set of facts, decided as Classify decides it, from
+// the highest category down: one load instead of a branch per category,
+// which random hands would mispredict every few hands.
+constexpr std::array<uint8_t, 256> kCategoryOfFacts = [] {
+    std::array<uint8_t, 256> categories{};
+    for (uint32_t facts = 0; facts < categories.size(); ++facts) {
+        const auto has = [facts](uint32_t fact) { return (facts & fact) != 0; };
+        uint32_t category = kHighCard;
+        if (has(kRoyalFact))
+            category = kRoyalFlush;
+        else if (has(kSuitStraightFact))
+            category = kStraightFlush;
+        else if (has(kFourFact))
+            category = kFourOfAKind;
+        else if (has(kThreeFact) && has(kTwoPairFact))
+            category = kFullHouse;
+        else if (has(kFiveOrMoreFact))
+            category = kFlush;
+        else if (has(kStraightFact))
+            category = kStraight;
+        else if (has(kThreeFact))
+            category = kThreeOfAKind;
+        else if (has(kTwoPairFact))
+            category = kTwoPair;
+        else if (has(kPairFact))
+            category = kPair;
+        categories[facts] = static_cast<uint8_t>(category);
     }
-    // Ranks held in two suits or more, and in three or more.
+    return categories;
+}();
+
+// For two masks of at most 13 bits, 16 bits apart: bit 13 set where the
+// first is not zero, bit 29 where the second is not. Adding 0x1FFF carries
+// into bit 13 exactly when a mask holds a bit, and never past it.
+constexpr uint32_t NonZeroBits(uint32_t pair) { return (pair + 0x1FFF1FFFu) & 0x20002000u; }
+
+// The category of a hand of distinct cards from its suit masks (16 bits
+// apart, the bits above each suit's 13 clear), without a branch.
+inline uint32_t CategoryOf(uint64_t bits)
+{
+    const uint32_t s0 = static_cast<uint32_t>(bits) & 0xFFFFu, s1 = static_cast<uint32_t>(bits >> 16) & 0xFFFFu;
+    const uint32_t s2 = static_cast<uint32_t>(bits >> 32) & 0xFFFFu, s3 = static_cast<uint32_t>(bits >> 48);
+    // Only one suit of a hand below ten cards can hold five; beyond, any
+    // suit's straight or royal window counts the same.
+    const uint32_t suitFacts = kMaskFacts[s0] | kMaskFacts[s1] | kMaskFacts[s2] | kMaskFacts[s3];
+    // Ranks held in two suits or more, three or more, four.
     const uint32_t low = s0 & s1, high = s2 & s3, lowAny = s0 | s1, highAny = s2 | s3;
     const uint32_t twice = low | high | (lowAny & highAny);
     const uint32_t thrice = (low & highAny) | (high & lowAny);
-    if ((low & high) != 0)
-        return kFourOfAKind;
-    if (thrice != 0 && HoldsTwoOrMore(twice))
-        return kFullHouse;
-    if (((f0 | f1 | f2 | f3) & kFiveOrMore) != 0)
-        return kFlush;
-    if ((kMaskFacts[lowAny | highAny] & kStraightTop) != 0)
-        return kStraight;
-    if (thrice != 0)
-        return kThreeOfAKind;
-    if (HoldsTwoOrMore(twice))
-        return kTwoPair;
-    return twice != 0 ? kPair : kHighCard;
+    const uint32_t four = low & high;
+    const uint32_t twoRanks = twice & (twice - 1);
+    // Bits 0 and 1 from the first sum, 16 and 17 from the second, folded
+    // into bits 0 to 3.
+    const uint32_t held = NonZeroBits(twice | thrice << 16) >> 13 | NonZeroBits(twoRanks | four << 16) >> 12;
+    const uint32_t counts = (held | held >> 14) & 0xFu;
+    static_assert(kPairFact == 1 && kTwoPairFact == 2 && kThreeFact == 4 && kFourFact == 8);
+    return kCategoryOfFacts[suitFacts | (kMaskFacts[lowAny | highAny] & kStraightFact) | counts];
+}
+
+// The category the general path gives: through the suit masks where they
+// describe the hand, else by counting the real cards.
+uint32_t ScalarCategory(const Card* cards, size_t count)
+{
+    const SuitMasks masks = MasksOf(cards, count);
+    if (!masks.needsCounting)
+        return CategoryOf(masks.bits);
+    NoGroups none{cards, count};
+    return Classify(CountCards(cards, count, [](const Card&, size_t, Mask) {}), none);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define PELLUCOR_VECTOR_READERS 1
+
+// The readers below hand a word to CategoryOf only when it holds one bit for
+// each of the `count` cards: a card given twice, or one that is not real,
+// sets no bit of its own (a rank past 12 or a suit past 3 shifts its bit out
+// of the suit masks), and such hands go to the general path.
+//
+// Each card is one 64-bit lane, rank low and suit high. Its bit is
+// 1 << rank in the low half (zero from 32 on), kept to the 13 ranks, then
+// shifted by 16 * suit + rank / 2^28, which is 64 or more (and so gives zero)
+// for every suit past 3 and every rank large enough to reach the shift.
+
+#define PELLUCOR_AVX2 __attribute__((target("avx2,bmi,bmi2,popcnt")))
+
+// Per count of cards 0..8, the lanes of the two loads of four cards.
+alignas(64) constexpr std::array<std::array<int64_t, 8>, 9> kAvx2Lanes = [] {
+    std::array<std::array<int64_t, 8>, 9> lanes{};
+    for (size_t count = 0; count < lanes.size(); ++count) {
+        for (size_t lane = 0; lane < count; ++lane)
+            lanes[count][lane] = -1;
+    }
+    return lanes;
+}();
+
+PELLUCOR_AVX2 inline __m256i CardBitsAvx2(__m256i cards, __m256i lanes)
+{
+    const __m256i rankBits =
+        _mm256_and_si256(_mm256_sllv_epi32(_mm256_set1_epi32(1), cards), _mm256_set1_epi64x(0x1FFF));
+    return _mm256_and_si256(_mm256_sllv_epi64(rankBits, _mm256_srli_epi64(cards, 28)), lanes);
+}
+
+PELLUCOR_AVX2 uint32_t Avx2Category(const Card* cards, size_t count)
+{
+    if (count > 8)
+        return ScalarCategory(cards, count);
+    const auto* lanes = reinterpret_cast<const __m256i*>(kAvx2Lanes[count].data());
+    const auto* words = reinterpret_cast<const long long*>(cards);
+    const __m256i low = _mm256_load_si256(lanes), high = _mm256_load_si256(lanes + 1);
+    const __m256i bits = _mm256_or_si256(CardBitsAvx2(_mm256_maskload_epi64(words, low), low),
+                                         CardBitsAvx2(_mm256_maskload_epi64(words + 4, high), high));
+    const __m128i half = _mm_or_si128(_mm256_castsi256_si128(bits), _mm256_extracti128_si256(bits, 1));
+    const uint64_t word = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_or_si128(half, _mm_unpackhi_epi64(half, half))));
+    if (static_cast<size_t>(std::popcount(word)) != count)
+        return ScalarCategory(cards, count);
+    return CategoryOf(word);
+}
+
+#define PELLUCOR_AVX512 __attribute__((target("avx512f,avx2,bmi,bmi2,popcnt")))
+
+PELLUCOR_AVX512 uint32_t Avx512Category(const Card* cards, size_t count)
+{
+    if (count > 8)
+        return ScalarCategory(cards, count);
+    const auto lanes = static_cast<__mmask8>(_bzhi_u32(0xFFu, static_cast<uint32_t>(count)));
+    const __m512i words = _mm512_maskz_loadu_epi64(lanes, cards);
+    // The all-lane masks below only keep this compiler's intrinsics from
+    // reading an undefined vector; they cost nothing.
+    const __m512i rankBits =
+        _mm512_and_si512(_mm512_maskz_sllv_epi32(0xFFFF, _mm512_set1_epi32(1), words), _mm512_set1_epi64(0x1FFF));
+    const __m512i bits = _mm512_maskz_sllv_epi64(lanes, rankBits, _mm512_maskz_srli_epi64(0xFF, words, 28));
+    const __m256i quarter =
+        _mm256_or_si256(_mm512_maskz_extracti64x4_epi64(0xF, bits, 0), _mm512_maskz_extracti64x4_epi64(0xF, bits, 1));
+    const __m128i half = _mm_or_si128(_mm256_castsi256_si128(quarter), _mm256_extracti128_si256(quarter, 1));
+    const uint64_t word = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_or_si128(half, _mm_unpackhi_epi64(half, half))));
+    if (static_cast<size_t>(std::popcount(word)) != count)
+        return ScalarCategory(cards, count);
+    return CategoryOf(word);
+}
+#endif
+
+using CategoryFunction = uint32_t (*)(const Card*, size_t);
+
+CategoryFunction ReaderFunction(CategoryReader reader)
+{
+    switch (reader) {
+#if defined(PELLUCOR_VECTOR_READERS)
+    case CategoryReader::Avx512: return Avx512Category;
+    case CategoryReader::Avx2: return Avx2Category;
+#endif
+    default: return ScalarCategory;
+    }
+}
+
+std::vector<CategoryReader> FindReaders()
+{
+    std::vector<CategoryReader> readers;
+#if defined(PELLUCOR_VECTOR_READERS)
+    __builtin_cpu_init();
+    const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+                      __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
+    if (avx2 && __builtin_cpu_supports("avx512f"))
+        readers.push_back(CategoryReader::Avx512);
+    if (avx2)
+        readers.push_back(CategoryReader::Avx2);
+#endif
+    readers.push_back(CategoryReader::Scalar);
+    return readers;
+}
+
+uint32_t FirstCategory(const Card* cards, size_t count);
+
+// Starts at a function that picks the widest reader on the first call and
+// puts it here: nothing to run before main, and every later call is one
+// indirect jump.
+std::atomic<CategoryFunction> categoryFunction{FirstCategory};
+
+uint32_t FirstCategory(const Card* cards, size_t count)
+{
+    const CategoryFunction widest = ReaderFunction(CategoryReadersHere().front());
+    categoryFunction.store(widest, std::memory_order_relaxed);
+    return widest(cards, count);
 }
 
 } // namespace
@@ -560,11 +731,18 @@ void EvaluateHand(const std::vector<Card>& cards, std::vector<uint32_t>& categor
 
 uint32_t EvaluateHandCategory(const Card* cards, size_t count)
 {
-    const SuitMasks masks = MasksOf(cards, count);
-    if (!masks.needsCounting)
-        return CategoryOf(masks);
-    NoGroups none{cards, count};
-    return Classify(CountCards(cards, count, [](const Card&, size_t, Mask) {}), none);
+    return categoryFunction.load(std::memory_order_relaxed)(cards, count);
+}
+
+const std::vector<CategoryReader>& CategoryReadersHere()
+{
+    static const std::vector<CategoryReader> readers = FindReaders();
+    return readers;
+}
+
+uint32_t EvaluateHandCategory(CategoryReader reader, const Card* cards, size_t count)
+{
+    return ReaderFunction(reader)(cards, count);
 }
 
 void SortHandGroups(std::vector<HandGroup>& groups)

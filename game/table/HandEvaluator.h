@@ -53,6 +53,24 @@ inline uint32_t EvaluateHandCategory(const std::vector<Card>& cards)
     return EvaluateHandCategory(cards.data(), cards.size());
 }
 
+// The ways the category can read a hand of up to eight cards: one card at a
+// time, or all at once with the processor's vector unit. Longer hands, and
+// hands with a card given twice or a card that is not real, take the general
+// path whichever reader starts. EvaluateHandCategory uses the widest reader
+// here; the others stay callable, so that tests hold each one to the same
+// results on any machine that can run it.
+enum class CategoryReader {
+    Scalar,
+    Avx2,   // two 256-bit loads of four cards
+    Avx512, // one 512-bit load of up to eight cards under a mask
+};
+
+// The readers this processor can run, widest first; Scalar is always last.
+const std::vector<CategoryReader>& CategoryReadersHere();
+
+// The category with `reader`, which must be one of CategoryReadersHere().
+uint32_t EvaluateHandCategory(CategoryReader reader, const Card* cards, size_t count);
+
 // Sorts the cards of every group holding more than one card by rank, high to
 // low: an ace-to-five straight then reads A, 5, 4, 3, 2 and two pair reads the
 // higher pair first.

@@ -2,7 +2,8 @@
 // benchmark's reference): the same category and the same groups, field by
 // field, raw and sorted, on random hands of five, six and seven distinct
 // cards (every category among them), on hands built for each tie-break in
-// every order of their cards, and on hands with repeated and unreal cards.
+// every order of their cards, and on hands with repeated and unreal cards;
+// the category once more through each way of reading the cards.
 #include "bench/reference/ReferenceHandEvaluator.h"
 #include "game/table/HandEvaluator.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -67,37 +69,41 @@ std::vector<Card> Hand(const std::string& text)
     return cards;
 }
 
-TEST(HandEvaluatorIdentity, RandomDistinctHandsMatchTheEarlierEvaluator)
+std::vector<Card> FullDeck()
 {
-    std::mt19937 random(15);
     std::vector<Card> deck;
     for (uint32_t r = 0; r < Card::kRankCount; ++r) {
         for (uint32_t s = 0; s < Card::kSuitCount; ++s)
             deck.emplace_back(r, s);
     }
-    std::array<int, kRoyalFlush + 1> seen{};
+    return deck;
+}
+
+// The hand sets below call `check` on each hand and stop at the first
+// failure; each is used for the whole record and for every category reader.
+
+// Hands of five, six and seven distinct cards, uniform deals.
+template <class Check> void ForRandomDistinctHands(Check check)
+{
+    std::mt19937 random(15);
+    std::vector<Card> deck = FullDeck();
     for (int i = 0; i < 1000000; ++i) {
         // A partial shuffle: the first seven places are a uniform deal.
         for (size_t k = 0; k < 7; ++k)
             std::swap(deck[k], deck[k + random() % (deck.size() - k)]);
         for (size_t size = 5; size <= 7; ++size) {
-            const uint32_t category = ExpectSameAsReference(std::vector<Card>(deck.begin(), deck.begin() + size));
+            check(std::vector<Card>(deck.begin(), deck.begin() + size));
             if (testing::Test::HasFailure())
                 return;
-            ++seen[category];
         }
     }
-    // The deals reach every category, royal flushes included (about 50 of
-    // them in three million hands).
-    for (uint32_t category = kHighCard; category <= kRoyalFlush; ++category)
-        EXPECT_GT(seen[category], 0) << HandCategoryName(category);
 }
 
-TEST(HandEvaluatorIdentity, EveryTieBreakMatchesInEveryCardOrder)
+// Each hand puts a choice to the evaluator: which cards fill a window,
+// which pairs and kickers count, which card of a rank comes first. All
+// 5040 orders of seven cards try each choice from every side.
+template <class Check> void ForEveryTieBreakOrder(Check check)
 {
-    // Each hand puts a choice to the evaluator: which cards fill a window,
-    // which pairs and kickers count, which card of a rank comes first. All
-    // 5040 orders of seven cards try each choice from every side.
     const char* const hands[] = {
         "Ab 2s 3d 4c 5b 9s Jd",  // ace-low straight
         "Ab 2b 3b 4b 5b 9s Jd",  // ace-low straight flush
@@ -116,54 +122,154 @@ TEST(HandEvaluatorIdentity, EveryTieBreakMatchesInEveryCardOrder)
         "Js 4d Qc 4s 8b 2d 9c",  // one pair
         "Js 4d Qc 3s 8b 2d 9c",  // high card
     };
+    const auto before = [](const Card& a, const Card& b) {
+        return a.rank != b.rank ? a.rank < b.rank : a.suit < b.suit;
+    };
     for (const char* text : hands) {
         std::vector<Card> hand = Hand(text);
-        std::sort(hand.begin(), hand.end(),
-                  [](const Card& a, const Card& b) { return a.rank != b.rank ? a.rank < b.rank : a.suit < b.suit; });
+        std::sort(hand.begin(), hand.end(), before);
         do {
-            ExpectSameAsReference(hand);
+            check(hand);
             if (testing::Test::HasFailure())
                 return;
-        } while (std::next_permutation(hand.begin(), hand.end(), [](const Card& a, const Card& b) {
-            return a.rank != b.rank ? a.rank < b.rank : a.suit < b.suit;
-        }));
+        } while (std::next_permutation(hand.begin(), hand.end(), before));
     }
 }
 
-TEST(HandEvaluatorIdentity, ShortAndLongHandsMatch)
+// Hands of up to four cards (the bare flop and less) and hands longer than
+// seven, where two flushes or two sets of four can meet.
+template <class Check> void ForShortAndLongHands(Check check)
 {
-    // Hands of up to four cards (the bare flop and less) and hands longer
-    // than seven, where two flushes or two sets of four can meet.
     std::mt19937 random(17);
-    std::vector<Card> deck;
-    for (uint32_t r = 0; r < Card::kRankCount; ++r) {
-        for (uint32_t s = 0; s < Card::kSuitCount; ++s)
-            deck.emplace_back(r, s);
-    }
+    std::vector<Card> deck = FullDeck();
     for (int i = 0; i < 100000; ++i) {
         std::shuffle(deck.begin(), deck.end(), random);
         const size_t size = i % 2 == 0 ? static_cast<size_t>(i / 2 % 5) : 8 + static_cast<size_t>(i / 2 % 13);
-        ExpectSameAsReference(std::vector<Card>(deck.begin(), deck.begin() + size));
+        check(std::vector<Card>(deck.begin(), deck.begin() + size));
         if (testing::Test::HasFailure())
             return;
     }
 }
 
-TEST(HandEvaluatorIdentity, RepeatedAndUnrealCardsMatchTheEarlierEvaluator)
+// Seven places, mostly real cards from a small pool (so repeats are common),
+// now and then the no-card value or a field out of range; and every kind of
+// card that is not real in every place of an otherwise plain hand.
+template <class Check> void ForRepeatedAndUnrealHands(Check check)
 {
     std::mt19937 random(16);
     for (int i = 0; i < 200000; ++i) {
         std::vector<Card> hand;
         for (int k = 0; k < 7; ++k) {
-            // Mostly real cards from a small pool (so repeats are common), now
-            // and then the no-card value or a field out of range.
             const uint32_t pick = random() % 40;
             hand.push_back(pick < 36 ? Card(9 + pick % 4, pick % 3) : pick < 38 ? Card::None() : Card(pick, 1));
         }
-        ExpectSameAsReference(hand);
+        check(hand);
         if (testing::Test::HasFailure())
             return;
     }
+    // Fields just past the real ones, at the edges of a suit's 16 bits, and
+    // far out: none may pass for a real card.
+    const Card unreal[] = {Card(13, 0), Card(15, 1), Card(16, 0), Card(16, 2), Card(31, 1), Card(32, 0),
+                           Card(63, 0), Card(64, 0), Card(0, 4), Card(0, 5), Card(3, 16), Card(0xFFFFFFFFu, 0),
+                           Card(0, 0xFFFFFFFFu), Card(0x10000000u, 2), Card::None()};
+    const std::vector<Card> plain = Hand("2s 4c 6d 8b 0s Qc Ad");
+    for (const Card& bad : unreal) {
+        for (size_t place = 0; place < plain.size(); ++place) {
+            std::vector<Card> hand = plain;
+            hand[place] = bad;
+            check(hand);
+            if (testing::Test::HasFailure())
+                return;
+        }
+    }
+}
+
+TEST(HandEvaluatorIdentity, RandomDistinctHandsMatchTheEarlierEvaluator)
+{
+    std::array<int, kRoyalFlush + 1> seen{};
+    ForRandomDistinctHands([&](const std::vector<Card>& hand) { ++seen[ExpectSameAsReference(hand)]; });
+    // The deals reach every category, royal flushes included (about 50 of
+    // them in three million hands).
+    for (uint32_t category = kHighCard; category <= kRoyalFlush; ++category)
+        EXPECT_GT(seen[category], 0) << HandCategoryName(category);
+}
+
+TEST(HandEvaluatorIdentity, EveryTieBreakMatchesInEveryCardOrder)
+{
+    ForEveryTieBreakOrder(ExpectSameAsReference);
+}
+
+TEST(HandEvaluatorIdentity, ShortAndLongHandsMatch) { ForShortAndLongHands(ExpectSameAsReference); }
+
+TEST(HandEvaluatorIdentity, RepeatedAndUnrealCardsMatchTheEarlierEvaluator)
+{
+    ForRepeatedAndUnrealHands(ExpectSameAsReference);
+}
+
+// Each way of reading the cards, called directly whatever the dispatch here
+// picks, against the earlier evaluator over the same hands.
+class CategoryReaderIdentity : public testing::TestWithParam<CategoryReader> {
+protected:
+    void SetUp() override
+    {
+        const auto& here = CategoryReadersHere();
+        if (std::find(here.begin(), here.end(), GetParam()) == here.end())
+            GTEST_SKIP() << "this processor lacks the vector unit of this reader";
+    }
+
+    void ExpectSameCategory(const std::vector<Card>& hand) const
+    {
+        ASSERT_EQ(EvaluateHandCategory(GetParam(), hand.data(), hand.size()),
+                  reference_evaluator::EvaluateHandCategory(hand.data(), hand.size()))
+            << Describe(hand);
+    }
+
+    std::function<void(const std::vector<Card>&)> Check() const
+    {
+        return [this](const std::vector<Card>& hand) { ExpectSameCategory(hand); };
+    }
+};
+
+TEST_P(CategoryReaderIdentity, RandomDistinctHands) { ForRandomDistinctHands(Check()); }
+
+TEST_P(CategoryReaderIdentity, EveryTieBreakOrder) { ForEveryTieBreakOrder(Check()); }
+
+TEST_P(CategoryReaderIdentity, ShortAndLongHands) { ForShortAndLongHands(Check()); }
+
+TEST_P(CategoryReaderIdentity, RepeatedAndUnrealCards) { ForRepeatedAndUnrealHands(Check()); }
+
+TEST_P(CategoryReaderIdentity, CardsPastTheCountAreNeverRead)
+{
+    // A hand inside a longer row: the cards after it would change the
+    // category (four kings, then a fifth heart) if a reader took them in.
+    const std::vector<Card> row = Hand("Ks Kd 2b 5b 9b Jb Kc Kb Qb Qs Qc");
+    for (size_t count = 0; count <= 7; ++count) {
+        const std::vector<Card> hand(row.begin(), row.begin() + count);
+        ASSERT_EQ(EvaluateHandCategory(GetParam(), row.data(), count),
+                  reference_evaluator::EvaluateHandCategory(hand.data(), hand.size()))
+            << count << " cards";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EachReader, CategoryReaderIdentity,
+                         testing::Values(CategoryReader::Scalar, CategoryReader::Avx2, CategoryReader::Avx512),
+                         [](const testing::TestParamInfo<CategoryReader>& info) {
+                             switch (info.param) {
+                             case CategoryReader::Avx512: return std::string("Avx512");
+                             case CategoryReader::Avx2: return std::string("Avx2");
+                             default: return std::string("Scalar");
+                             }
+                         });
+
+TEST(CategoryReaders, ScalarIsAlwaysThereAndEveryReaderAgreesWithTheDispatchedCall)
+{
+    const auto& here = CategoryReadersHere();
+    ASSERT_FALSE(here.empty());
+    EXPECT_EQ(here.back(), CategoryReader::Scalar);
+    // A hand each reader rates the same way as the dispatched call.
+    const std::vector<Card> hand = Hand("As Ks Qs Js 0s 2d 3c");
+    for (CategoryReader reader : here)
+        EXPECT_EQ(EvaluateHandCategory(reader, hand.data(), hand.size()), EvaluateHandCategory(hand));
 }
 
 } // namespace
