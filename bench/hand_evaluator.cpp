@@ -6,6 +6,9 @@
 // the seven cards, or only write a record, or both. They show how much of
 // each figure the harness and the record's own shape cost whatever the
 // evaluator does, and so how far any evaluator could get ahead of another.
+//
+// The CategoryOnly*Reader runs take the category through each way of
+// reading the cards that this processor has, by name.
 #include "bench/reference/ReferenceHandEvaluator.h"
 #include "game/table/HandEvaluator.h"
 
@@ -118,6 +121,24 @@ void ReadAndWrite(const std::vector<Card>& cards, std::vector<uint32_t>& categor
 
 uint32_t ReadOnlyCategory(const Card* cards, size_t count) { return static_cast<uint32_t>(SuitMasksOf(cards, count) & 7); }
 
+template <CategoryReader Reader> uint32_t ReaderCategory(const Card* cards, size_t count)
+{
+    return EvaluateHandCategory(Reader, cards, count);
+}
+
+// The category through one way of reading the cards, named rather than
+// picked once (one switch more per hand than CategoryOnly); skipped where
+// the processor lacks that reader's vector unit.
+template <CategoryReader Reader> void ReaderCategoryOnly(benchmark::State& state)
+{
+    const auto& here = CategoryReadersHere();
+    if (std::find(here.begin(), here.end(), Reader) == here.end()) {
+        state.SkipWithError("this processor lacks the reader's vector unit");
+        return;
+    }
+    CategoryOnly<ReaderCategory<Reader>>(state);
+}
+
 } // namespace
 
 BENCHMARK(FullRecord<reference_evaluator::EvaluateHand>)->Name("ReferenceFullRecord");
@@ -130,3 +151,6 @@ BENCHMARK(FullRecord<ReadOnly>)->Name("FloorRecordReadOnly");
 BENCHMARK(FullRecord<WriteOnly>)->Name("FloorRecordWriteOnly");
 BENCHMARK(FullRecord<ReadAndWrite>)->Name("FloorRecordReadAndWrite");
 BENCHMARK(CategoryOnly<ReadOnlyCategory>)->Name("FloorCategoryReadOnly");
+BENCHMARK(ReaderCategoryOnly<CategoryReader::Scalar>)->Name("CategoryOnlyScalarReader");
+BENCHMARK(ReaderCategoryOnly<CategoryReader::Avx2>)->Name("CategoryOnlyAvx2Reader");
+BENCHMARK(ReaderCategoryOnly<CategoryReader::Avx512>)->Name("CategoryOnlyAvx512Reader");

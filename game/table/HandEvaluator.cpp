@@ -511,27 +511,34 @@ SuitMasks MasksOf(const Card* cards, size_t count)
     return {bits, sum != bits || count > 15 || (wide & 0xFFFFFFF0FFFFFFF0u) != 0};
 }
 
-// Per 13-bit rank mask, what it gives as the ranks of one suit (five ranks
-// or more, a straight, the royal window) and as the ranks of the whole hand
-// (a straight). The low four bits stay clear for the counts of CategoryOf.
-// 8 KB, in cache after the first few hands.
-constexpr uint8_t kStraightFact = 0x10;
-constexpr uint8_t kFiveOrMoreFact = 0x20;
-constexpr uint8_t kSuitStraightFact = 0x40;
-constexpr uint8_t kRoyalFact = 0x80;
-// What the counts of ranks give: a rank held twice or more, two such ranks,
-// a rank held three times, four times.
+// Per 13-bit rank mask, what it gives in each of the places it can stand:
+// as the ranks of one suit (five ranks or more, a straight, the royal
+// window), as the ranks of the whole hand (a straight), as the ranks held
+// twice or more (a pair, or two), three times or more (some) and four times
+// (some). The category takes each place's bits from one load; masks held
+// in registers would need a shift, a compare or a count each. 8 KB, in cache
+// after the first few hands.
 constexpr uint8_t kPairFact = 0x1;
 constexpr uint8_t kTwoPairFact = 0x2;
 constexpr uint8_t kThreeFact = 0x4;
 constexpr uint8_t kFourFact = 0x8;
+constexpr uint8_t kStraightFact = 0x10;
+constexpr uint8_t kFiveOrMoreFact = 0x20;
+constexpr uint8_t kSuitStraightFact = 0x40;
+constexpr uint8_t kRoyalFact = 0x80;
+// The bits each place keeps.
+constexpr uint8_t kSuitFacts = kFiveOrMoreFact | kSuitStraightFact | kRoyalFact;
+constexpr uint8_t kTwiceFacts = kPairFact | kTwoPairFact;
 
 constexpr std::array<uint8_t, 8192> kMaskFacts = [] {
     std::array<uint8_t, 8192> facts{};
     for (uint32_t ranks = 0; ranks < facts.size(); ++ranks) {
         const bool straight = HighestStraight(ranks) >= 0;
-        facts[ranks] = static_cast<uint8_t>((straight ? kStraightFact | kSuitStraightFact : 0) |
-                                            (std::popcount(ranks) >= 5 ? kFiveOrMoreFact : 0) |
+        const int held = std::popcount(ranks);
+        facts[ranks] = static_cast<uint8_t>((held >= 1 ? kPairFact | kThreeFact | kFourFact : 0) |
+                                            (held >= 2 ? kTwoPairFact : 0) |
+                                            (straight ? kStraightFact | kSuitStraightFact : 0) |
+                                            (held >= 5 ? kFiveOrMoreFact : 0) |
                                             ((ranks & kRoyalWindow) == kRoyalWindow ? kRoyalFact : 0));
     }
     return facts;
@@ -568,10 +575,18 @@ constexpr std::array<uint8_t, 256> kCategoryOfFacts = [] {
     return categories;
 }();
 
-// For two masks of at most 13 bits, 16 bits apart: bit 13 set where the
-// first is not zero, bit 29 where the second is not. Adding 0x1FFF carries
-// into bit 13 exactly when a mask holds a bit, and never past it.
-constexpr uint32_t NonZeroBits(uint32_t pair) { return (pair + 0x1FFF1FFFu) & 0x20002000u; }
+// The category from the four suits' rank masks and the ranks held twice or
+// more, three times or more, four times and at all. Only one suit of a hand
+// below ten cards can hold five; beyond, any suit's straight or royal window
+// counts the same, so the suits' facts are simply joined.
+inline uint32_t CategoryOfRanks(uint32_t s0, uint32_t s1, uint32_t s2, uint32_t s3, uint32_t twice,
+                                uint32_t thrice, uint32_t four, uint32_t ranks)
+{
+    const uint32_t suitFacts = kMaskFacts[s0] | kMaskFacts[s1] | kMaskFacts[s2] | kMaskFacts[s3];
+    return kCategoryOfFacts[(suitFacts & kSuitFacts) | (kMaskFacts[twice] & kTwiceFacts) |
+                            (kMaskFacts[thrice] & kThreeFact) | (kMaskFacts[four] & kFourFact) |
+                            (kMaskFacts[ranks] & kStraightFact)];
+}
 
 // The category of a hand of distinct cards from its suit masks (16 bits
 // apart, the bits above each suit's 13 clear), without a branch.
@@ -579,21 +594,10 @@ inline uint32_t CategoryOf(uint64_t bits)
 {
     const uint32_t s0 = static_cast<uint32_t>(bits) & 0xFFFFu, s1 = static_cast<uint32_t>(bits >> 16) & 0xFFFFu;
     const uint32_t s2 = static_cast<uint32_t>(bits >> 32) & 0xFFFFu, s3 = static_cast<uint32_t>(bits >> 48);
-    // Only one suit of a hand below ten cards can hold five; beyond, any
-    // suit's straight or royal window counts the same.
-    const uint32_t suitFacts = kMaskFacts[s0] | kMaskFacts[s1] | kMaskFacts[s2] | kMaskFacts[s3];
-    // Ranks held in two suits or more, three or more, four.
+    // Ranks held in suits 0 and 1 both and in either, the same for 2 and 3.
     const uint32_t low = s0 & s1, high = s2 & s3, lowAny = s0 | s1, highAny = s2 | s3;
-    const uint32_t twice = low | high | (lowAny & highAny);
-    const uint32_t thrice = (low & highAny) | (high & lowAny);
-    const uint32_t four = low & high;
-    const uint32_t twoRanks = twice & (twice - 1);
-    // Bits 0 and 1 from the first sum, 16 and 17 from the second, folded
-    // into bits 0 to 3.
-    const uint32_t held = NonZeroBits(twice | thrice << 16) >> 13 | NonZeroBits(twoRanks | four << 16) >> 12;
-    const uint32_t counts = (held | held >> 14) & 0xFu;
-    static_assert(kPairFact == 1 && kTwoPairFact == 2 && kThreeFact == 4 && kFourFact == 8);
-    return kCategoryOfFacts[suitFacts | (kMaskFacts[lowAny | highAny] & kStraightFact) | counts];
+    return CategoryOfRanks(s0, s1, s2, s3, low | high | (lowAny & highAny), (low & highAny) | (high & lowAny),
+                           low & high, lowAny | highAny);
 }
 
 // The category the general path gives: through the suit masks where they
@@ -620,7 +624,42 @@ uint32_t ScalarCategory(const Card* cards, size_t count)
 // shifted by 16 * suit + rank / 2^28, which is 64 or more (and so gives zero)
 // for every suit past 3 and every rank large enough to reach the shift.
 
-#define PELLUCOR_AVX2 __attribute__((target("avx2,bmi,bmi2,popcnt")))
+#define PELLUCOR_AVX2 __attribute__((target("avx2,popcnt")))
+
+// The category from the suit masks in the low 64 bits of `masks`, as
+// CategoryOf gives it, with the ranks counted across the four suits at once;
+// -1 (as unsigned) when the masks do not hold one bit per card. The masks and
+// the counts go through memory to the table loads: taken out of the register
+// one by one, each would cost a shift, on the ports that also take the vector
+// shifts above and every branch, and measured slower.
+PELLUCOR_AVX2 inline uint32_t CategoryOfVector(__m128i masks, size_t count)
+{
+    uint16_t suits[8];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(suits), masks);
+    // Tells the compiler the stored lanes must be loaded back, which it
+    // would otherwise do with two-step lane extracts.
+    asm("" : "+m"(suits));
+    uint64_t word;
+    std::memcpy(&word, suits, sizeof(word));
+    if (static_cast<size_t>(std::popcount(word)) != count)
+        return ~0u;
+    // In 16-bit lanes 0 to 3: the ranks of suits 0 and 1 both and either,
+    // twice, then of suits 2 and 3; swapped, the other pair of suits.
+    const __m128i halvesSwapped = _mm_shufflelo_epi16(masks, 0xB1);
+    const __m128i both = _mm_and_si128(masks, halvesSwapped), either = _mm_or_si128(masks, halvesSwapped);
+    const __m128i otherBoth = _mm_shuffle_epi32(both, 0xB1), otherEither = _mm_shuffle_epi32(either, 0xB1);
+    const __m128i twice = _mm_or_si128(_mm_or_si128(both, otherBoth), _mm_and_si128(either, otherEither));
+    const __m128i thrice = _mm_or_si128(_mm_and_si128(both, otherEither), _mm_and_si128(otherBoth, either));
+    const __m128i four = _mm_and_si128(both, otherBoth);
+    const __m128i ranks = _mm_or_si128(either, otherEither);
+    // One to each of lanes 0 to 3: twice, thrice, four, ranks.
+    const __m128i held =
+        _mm_blend_epi16(_mm_blend_epi16(twice, thrice, 0x2), _mm_blend_epi16(four, ranks, 0x8), 0xC);
+    uint16_t counts[8];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), held);
+    asm("" : "+m"(counts));
+    return CategoryOfRanks(suits[0], suits[1], suits[2], suits[3], counts[0], counts[1], counts[2], counts[3]);
+}
 
 // Per count of cards 0..8, the lanes of the two loads of four cards.
 alignas(64) constexpr std::array<std::array<int64_t, 8>, 9> kAvx2Lanes = [] {
@@ -639,6 +678,9 @@ PELLUCOR_AVX2 inline __m256i CardBitsAvx2(__m256i cards, __m256i lanes)
     return _mm256_and_si256(_mm256_sllv_epi64(rankBits, _mm256_srli_epi64(cards, 28)), lanes);
 }
 
+// The OR of two 64-bit lanes, in the low one.
+PELLUCOR_AVX2 inline __m128i JoinLanes(__m128i lanes) { return _mm_or_si128(lanes, _mm_unpackhi_epi64(lanes, lanes)); }
+
 PELLUCOR_AVX2 uint32_t Avx2Category(const Card* cards, size_t count)
 {
     if (count > 8)
@@ -648,33 +690,34 @@ PELLUCOR_AVX2 uint32_t Avx2Category(const Card* cards, size_t count)
     const __m256i low = _mm256_load_si256(lanes), high = _mm256_load_si256(lanes + 1);
     const __m256i bits = _mm256_or_si256(CardBitsAvx2(_mm256_maskload_epi64(words, low), low),
                                          CardBitsAvx2(_mm256_maskload_epi64(words + 4, high), high));
-    const __m128i half = _mm_or_si128(_mm256_castsi256_si128(bits), _mm256_extracti128_si256(bits, 1));
-    const uint64_t word = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_or_si128(half, _mm_unpackhi_epi64(half, half))));
-    if (static_cast<size_t>(std::popcount(word)) != count)
-        return ScalarCategory(cards, count);
-    return CategoryOf(word);
+    const uint32_t category = CategoryOfVector(
+        JoinLanes(_mm_or_si128(_mm256_castsi256_si128(bits), _mm256_extracti128_si256(bits, 1))), count);
+    return category != ~0u ? category : ScalarCategory(cards, count);
 }
 
-#define PELLUCOR_AVX512 __attribute__((target("avx512f,avx2,bmi,bmi2,popcnt")))
+#define PELLUCOR_AVX512 __attribute__((target("avx512f,avx512vl,avx2,popcnt")))
+
+constexpr std::array<__mmask8, 9> kLanesUpTo = {0x00, 0x01, 0x03, 0x07, 0x0F, 0x1F, 0x3F, 0x7F, 0xFF};
 
 PELLUCOR_AVX512 uint32_t Avx512Category(const Card* cards, size_t count)
 {
     if (count > 8)
         return ScalarCategory(cards, count);
-    const auto lanes = static_cast<__mmask8>(_bzhi_u32(0xFFu, static_cast<uint32_t>(count)));
+    // Lanes past the count are neither read nor counted.
+    const __mmask8 lanes = kLanesUpTo[count];
     const __m512i words = _mm512_maskz_loadu_epi64(lanes, cards);
     // The all-lane masks below only keep this compiler's intrinsics from
     // reading an undefined vector; they cost nothing.
-    const __m512i rankBits =
-        _mm512_and_si512(_mm512_maskz_sllv_epi32(0xFFFF, _mm512_set1_epi32(1), words), _mm512_set1_epi64(0x1FFF));
+    const __m512i rankBits = _mm512_and_si512(_mm512_maskz_sllv_epi32(0xFFFF, _mm512_set1_epi32(1), words),
+                                              _mm512_set1_epi64(0x1FFF));
     const __m512i bits = _mm512_maskz_sllv_epi64(lanes, rankBits, _mm512_maskz_srli_epi64(0xFF, words, 28));
-    const __m256i quarter =
-        _mm256_or_si256(_mm512_maskz_extracti64x4_epi64(0xF, bits, 0), _mm512_maskz_extracti64x4_epi64(0xF, bits, 1));
-    const __m128i half = _mm_or_si128(_mm256_castsi256_si128(quarter), _mm256_extracti128_si256(quarter, 1));
-    const uint64_t word = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_or_si128(half, _mm_unpackhi_epi64(half, half))));
-    if (static_cast<size_t>(std::popcount(word)) != count)
-        return ScalarCategory(cards, count);
-    return CategoryOf(word);
+    // The four quarters side by side rather than halving twice: fewer
+    // steps in a row between the load and the category.
+    const __m128i quarters = _mm_or_si128(
+        _mm_or_si128(_mm512_maskz_extracti32x4_epi32(0xF, bits, 0), _mm512_maskz_extracti32x4_epi32(0xF, bits, 1)),
+        _mm_or_si128(_mm512_maskz_extracti32x4_epi32(0xF, bits, 2), _mm512_maskz_extracti32x4_epi32(0xF, bits, 3)));
+    const uint32_t category = CategoryOfVector(JoinLanes(quarters), count);
+    return category != ~0u ? category : ScalarCategory(cards, count);
 }
 #endif
 
@@ -696,9 +739,8 @@ std::vector<CategoryReader> FindReaders()
     std::vector<CategoryReader> readers;
 #if defined(PELLUCOR_VECTOR_READERS)
     __builtin_cpu_init();
-    const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
-                      __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
-    if (avx2 && __builtin_cpu_supports("avx512f"))
+    const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+    if (avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl"))
         readers.push_back(CategoryReader::Avx512);
     if (avx2)
         readers.push_back(CategoryReader::Avx2);
