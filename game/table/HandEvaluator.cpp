@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <type_traits>
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -467,8 +468,6 @@ struct SuitMasks {
     // Some card given twice, a field out of range or a long hand: the
     // masks may not describe it, and the general counting path decides.
     bool needsCounting = false;
-
-    uint32_t Suit(uint32_t suit) const { return static_cast<uint32_t>(bits >> (16 * suit)) & 0x1FFFu; }
 };
 
 // Each card's bit in SuitMasks::bits, by 16 * suit + rank for ranks and suits
@@ -681,17 +680,26 @@ PELLUCOR_AVX2 inline __m256i CardBitsAvx2(__m256i cards, __m256i lanes)
 // The OR of two 64-bit lanes, in the low one.
 PELLUCOR_AVX2 inline __m128i JoinLanes(__m128i lanes) { return _mm_or_si128(lanes, _mm_unpackhi_epi64(lanes, lanes)); }
 
-PELLUCOR_AVX2 uint32_t Avx2Category(const Card* cards, size_t count)
+// The suit masks of one to eight cards in the low 64 bits.
+PELLUCOR_AVX2 inline __m128i Avx2Masks(const Card* cards, size_t count)
 {
-    if (count > 8)
-        return ScalarCategory(cards, count);
     const auto* lanes = reinterpret_cast<const __m256i*>(kAvx2Lanes[count].data());
     const auto* words = reinterpret_cast<const long long*>(cards);
     const __m256i low = _mm256_load_si256(lanes), high = _mm256_load_si256(lanes + 1);
     const __m256i bits = _mm256_or_si256(CardBitsAvx2(_mm256_maskload_epi64(words, low), low),
                                          CardBitsAvx2(_mm256_maskload_epi64(words + 4, high), high));
-    const uint32_t category = CategoryOfVector(
-        JoinLanes(_mm_or_si128(_mm256_castsi256_si128(bits), _mm256_extracti128_si256(bits, 1))), count);
+    return JoinLanes(_mm_or_si128(_mm256_castsi256_si128(bits), _mm256_extracti128_si256(bits, 1)));
+}
+
+// No cards at all take the general path too: an empty hand may have no
+// array at all, and the second load's address must not be formed then.
+bool Avx2Reads(size_t count) { return count - 1 < 8; }
+
+PELLUCOR_AVX2 uint32_t Avx2Category(const Card* cards, size_t count)
+{
+    if (!Avx2Reads(count))
+        return ScalarCategory(cards, count);
+    const uint32_t category = CategoryOfVector(Avx2Masks(cards, count), count);
     return category != ~0u ? category : ScalarCategory(cards, count);
 }
 
@@ -699,10 +707,9 @@ PELLUCOR_AVX2 uint32_t Avx2Category(const Card* cards, size_t count)
 
 constexpr std::array<__mmask8, 9> kLanesUpTo = {0x00, 0x01, 0x03, 0x07, 0x0F, 0x1F, 0x3F, 0x7F, 0xFF};
 
-PELLUCOR_AVX512 uint32_t Avx512Category(const Card* cards, size_t count)
+// The suit masks of up to eight cards in the low 64 bits.
+PELLUCOR_AVX512 inline __m128i Avx512Masks(const Card* cards, size_t count)
 {
-    if (count > 8)
-        return ScalarCategory(cards, count);
     // Lanes past the count are neither read nor counted.
     const __mmask8 lanes = kLanesUpTo[count];
     const __m512i words = _mm512_maskz_loadu_epi64(lanes, cards);
@@ -716,8 +723,25 @@ PELLUCOR_AVX512 uint32_t Avx512Category(const Card* cards, size_t count)
     const __m128i quarters = _mm_or_si128(
         _mm_or_si128(_mm512_maskz_extracti32x4_epi32(0xF, bits, 0), _mm512_maskz_extracti32x4_epi32(0xF, bits, 1)),
         _mm_or_si128(_mm512_maskz_extracti32x4_epi32(0xF, bits, 2), _mm512_maskz_extracti32x4_epi32(0xF, bits, 3)));
-    const uint32_t category = CategoryOfVector(JoinLanes(quarters), count);
+    return JoinLanes(quarters);
+}
+
+bool Avx512Reads(size_t count) { return count <= 8; }
+
+PELLUCOR_AVX512 uint32_t Avx512Category(const Card* cards, size_t count)
+{
+    if (!Avx512Reads(count))
+        return ScalarCategory(cards, count);
+    const uint32_t category = CategoryOfVector(Avx512Masks(cards, count), count);
     return category != ~0u ? category : ScalarCategory(cards, count);
+}
+
+// The masks out of the register, for ReadSuitMasks.
+PELLUCOR_AVX2 uint64_t LowWord(__m128i masks) { return static_cast<uint64_t>(_mm_cvtsi128_si64(masks)); }
+PELLUCOR_AVX2 uint64_t Avx2SuitMasks(const Card* cards, size_t count) { return LowWord(Avx2Masks(cards, count)); }
+PELLUCOR_AVX512 uint64_t Avx512SuitMasks(const Card* cards, size_t count)
+{
+    return LowWord(Avx512Masks(cards, count));
 }
 #endif
 
@@ -785,6 +809,22 @@ const std::vector<CategoryReader>& CategoryReadersHere()
 uint32_t EvaluateHandCategory(CategoryReader reader, const Card* cards, size_t count)
 {
     return ReaderFunction(reader)(cards, count);
+}
+
+std::optional<uint64_t> ReadSuitMasks(CategoryReader reader, const Card* cards, size_t count)
+{
+    switch (reader) {
+#if defined(PELLUCOR_VECTOR_READERS)
+    case CategoryReader::Avx512:
+        return Avx512Reads(count) ? std::optional(Avx512SuitMasks(cards, count)) : std::nullopt;
+    case CategoryReader::Avx2:
+        return Avx2Reads(count) ? std::optional(Avx2SuitMasks(cards, count)) : std::nullopt;
+#endif
+    default: {
+        const SuitMasks masks = MasksOf(cards, count);
+        return masks.needsCounting ? std::nullopt : std::optional(masks.bits);
+    }
+    }
 }
 
 void SortHandGroups(std::vector<HandGroup>& groups)

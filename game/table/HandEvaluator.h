@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,14 @@ const std::vector<CategoryReader>& CategoryReadersHere();
 
 // The category with `reader`, which must be one of CategoryReadersHere().
 uint32_t EvaluateHandCategory(CategoryReader reader, const Card* cards, size_t count);
+
+// What `reader` makes of the cards before the category is decided: the rank
+// masks of the four suits, 16 bits apart (bit 16 * suit + rank per card).
+// Empty for a hand the reader leaves to the general path by its length
+// alone, and for one the scalar reader finds it cannot describe; a vector
+// reader gives its word for any other hand, which is trusted only when it
+// holds as many bits as there are cards.
+std::optional<uint64_t> ReadSuitMasks(CategoryReader reader, const Card* cards, size_t count);
 
 // Sorts the cards of every group holding more than one card by rank, high to
 // low: an ace-to-five straight then reads A, 5, 4, 3, 2 and two pair reads the
