@@ -49,6 +49,8 @@ ITimeObject* TimeSystem_impl::CreateTimeObject(TimeObjectMessageObserver* observ
         if (table_[entry])
             continue;
         table_[entry].reset(new (std::nothrow) TimeObject_impl(entry, observer, durationMs, intervalMs, tableLock_, stepsWanted_));
+        if (table_[entry] && entry >= usedEnd_)
+            usedEnd_ = entry + 1;
         return table_[entry].get();
     }
     return nullptr;
@@ -62,7 +64,7 @@ void TimeSystem_impl::DestroyTimeObject(ITimeObject* object)
     // Found by identity, not by the id the object reports: a pointer that was
     // already destroyed is then never read, and never frees whatever object
     // has taken its entry since.
-    for (uint32_t entry = 1; entry < kTableSize; ++entry) {
+    for (uint32_t entry = 1; entry < usedEnd_; ++entry) {
         if (table_[entry].get() == object) {
             Discard(entry);
             return;
@@ -73,7 +75,7 @@ void TimeSystem_impl::DestroyTimeObject(ITimeObject* object)
 void TimeSystem_impl::DestroyAllTimeObjects()
 {
     platform::CriticalSectionLock hold(tableLock_);
-    for (uint32_t entry = 1; entry < kTableSize; ++entry) {
+    for (uint32_t entry = 1; entry < usedEnd_; ++entry) {
         if (table_[entry])
             Discard(entry);
     }
@@ -82,10 +84,17 @@ void TimeSystem_impl::DestroyAllTimeObjects()
 void TimeSystem_impl::Discard(uint32_t entry)
 {
     std::unique_ptr<TimeObject_impl> object = std::move(table_[entry]);
+    TrimUsedEnd();
     if (object->InCallback()) {
         object->MarkDestroyed();
         graveyard_.push_back(std::move(object));
     }
+}
+
+void TimeSystem_impl::TrimUsedEnd()
+{
+    while (usedEnd_ > 1 && !table_[usedEnd_ - 1])
+        --usedEnd_;
 }
 
 uint64_t TimeSystem_impl::GetTime()
@@ -107,7 +116,7 @@ void TimeSystem_impl::TickAll()
     {
         platform::CriticalSectionLock hold(tableLock_);
         lastPassAt_ = Counter();
-        for (uint32_t entry = 1; entry < kTableSize; ++entry) {
+        for (uint32_t entry = 1; entry < usedEnd_; ++entry) {
             TimeObject_impl* object = table_[entry].get();
             if (object && object->IsRunning() && !object->IsPaused())
                 object->Advance();
@@ -152,7 +161,7 @@ void TimeSystem_impl::FinishPeriod(int64_t start)
 int64_t TimeSystem_impl::FewestQuietSteps()
 {
     int64_t fewest = kNoStep;
-    for (uint32_t entry = 1; entry < kTableSize; ++entry) {
+    for (uint32_t entry = 1; entry < usedEnd_; ++entry) {
         TimeObject_impl* object = table_[entry].get();
         if (object && object->IsRunning() && !object->IsPaused()) {
             const int64_t quiet = object->QuietSteps();
@@ -188,7 +197,7 @@ int64_t TimeSystem_impl::MarkDozers()
     const int64_t fewest = FewestQuietSteps();
     if (fewest == 0)
         return 0; // the next pass notices: no doze, nothing to mark
-    for (uint32_t entry = 1; entry < kTableSize; ++entry) {
+    for (uint32_t entry = 1; entry < usedEnd_; ++entry) {
         TimeObject_impl* object = table_[entry].get();
         if (object && object->IsRunning() && !object->IsPaused())
             object->SetInDoze(true);
@@ -199,7 +208,7 @@ int64_t TimeSystem_impl::MarkDozers()
 void TimeSystem_impl::WakeDozers(int64_t passes)
 {
     platform::CriticalSectionLock hold(tableLock_);
-    for (uint32_t entry = 1; entry < kTableSize; ++entry) {
+    for (uint32_t entry = 1; entry < usedEnd_; ++entry) {
         TimeObject_impl* object = table_[entry].get();
         if (!object || !object->IsInDoze())
             continue;

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 namespace TimeLibrary {
 namespace {
@@ -75,6 +76,66 @@ TEST(TimeSystem, FullTableRefusesANewObjectAndKeepsEveryOldOne)
     last->Start(false, 0);
     system.TickAll();
     EXPECT_EQ(log.text, "S2047@0 T2047@0 F2047@0");
+}
+
+// The walks over the table stop after its highest entry in use; what lies
+// above an emptied stretch, what a notice creates mid-walk and what is
+// created after the top was emptied must all still be found.
+TEST(TimeSystem, EveryWalkReachesTheHighestObjectAndWhatANoticeAddsAboveIt)
+{
+    platform::ManualClock clock(1'000'000);
+    platform::ScopedClock useClock(clock);
+    TimeSystem_impl system;
+    testing::TimerLog log;
+    std::vector<ITimeObject*> objects;
+    for (int i = 0; i < 2047; ++i)
+        objects.push_back(system.CreateTimeObject(&log, 5, 5));
+    for (int i = 0; i < 2046; ++i)
+        system.DestroyTimeObject(objects[static_cast<size_t>(i)]);
+    ITimeObject* last = objects.back();
+    ASSERT_EQ(last->GetId(), 2047u);
+    last->SetEndless(true);
+    last->Start(true, 0);
+    last->SetPaused(false);
+    EXPECT_EQ(system.MillisecondsToNextNotice(), 0) << "the object in the last entry is asked";
+    system.TickAll();
+    EXPECT_EQ(log.text, "T2047@0");
+
+    // A notice that creates and starts a second object: it takes the first
+    // entry, below the walk, and steps from the next pass. One created above
+    // the walk's current end is stepped in the same pass.
+    ITimeObject* low = system.CreateTimeObject(&log, 5, 5);
+    ASSERT_EQ(low->GetId(), 1u);
+    system.DestroyTimeObject(last);
+    ITimeObject* spawned = nullptr;
+    log.react = [&](char kind, uint32_t id) {
+        if (kind == 'T' && id == 1 && !spawned) {
+            spawned = system.CreateTimeObject(&log, 5, 5);
+            spawned->Start(false, 0);
+        }
+    };
+    log.text.clear();
+    low->SetEndless(true);
+    low->Start(true, 0);
+    low->SetPaused(false);
+    system.TickAll();
+    ASSERT_NE(spawned, nullptr);
+    EXPECT_EQ(spawned->GetId(), 2u);
+    EXPECT_EQ(log.text, "T1@0 S2@0 T2@0 F2@0") << "the new object above the old end is stepped in the same pass";
+
+    // With the top emptied, the lowest free entry is taken again and found.
+    system.DestroyTimeObject(low);
+    log.react = nullptr;
+    log.text.clear();
+    EXPECT_EQ(system.MillisecondsToNextNotice(), TimeSystem_impl::kNoNoticeDue) << "nothing runs any more";
+    ITimeObject* again = system.CreateTimeObject(&log, 5, 5);
+    EXPECT_EQ(again->GetId(), 1u);
+    again->Start(false, 0);
+    system.TickAll();
+    EXPECT_EQ(log.text, "S1@0 T1@0 F1@0");
+    system.DestroyAllTimeObjects();
+    system.TickAll();
+    EXPECT_EQ(log.text, "S1@0 T1@0 F1@0");
 }
 
 // An owner that drops its timer from the timer's own notice (an effect whose
