@@ -75,6 +75,18 @@ bool WaitForTheTable(ScriptedPlayer& player)
                             "the table to draw for the dealer");
 }
 
+// Starts the game on a profile already in place and continues its saved
+// no-limit tournament, up to the table with its dealer known.
+bool ContinueTheNoLimitTournament(ScriptedPlayer& player)
+{
+    LaunchFast(player);
+    ChooseOnTheStartScreen(player, kGameNoLimitTournament);
+    if (!player.WaitToSee(kContinue))
+        return false;
+    player.Click(kContinue);
+    return WaitForTheTable(player);
+}
+
 // Plays on at the table until `condition` holds, closing the table's
 // announcements (the dealer draw) as they come.
 bool PlayOnUntil(ScriptedPlayer& player, const std::function<bool()>& condition, const std::string& what)
@@ -373,11 +385,7 @@ TEST(SetupWalk, ATournamentLeftAtTheBigBlindsOptionOffersTheCheckWhenContinued)
 {
     ScriptedPlayer player;
     walk::PutProfileBytes(player, "Ann", ProfileLeftAtTheBigBlindsOption());
-    LaunchFast(player);
-    ChooseOnTheStartScreen(player, kGameNoLimitTournament);
-    ASSERT_TRUE(player.WaitToSee(kContinue));
-    player.Click(kContinue);
-    ASSERT_TRUE(WaitForTheTable(player));
+    ASSERT_TRUE(ContinueTheNoLimitTournament(player));
     GameMgr& table = *player.Game().GetGameMgr();
     ASSERT_TRUE(player.WaitUntil([&] { return HumanIsToAct(player); }, 10000, "Ann's turn as she left it"));
     walk::PlayedTable strip(player);
@@ -441,11 +449,7 @@ TEST(SetupWalk, DamagedSeatNumbersSeatOnlyTheSeatsThereAre)
     for (size_t k = 0; k < SavedGame::kComputerSeats; ++k)
         saved.seats[k].seatNumber = numbers[k];
     walk::PutProfile(player, ann);
-    LaunchFast(player);
-    ChooseOnTheStartScreen(player, kGameNoLimitTournament);
-    ASSERT_TRUE(player.WaitToSee(kContinue));
-    player.Click(kContinue);
-    ASSERT_TRUE(WaitForTheTable(player));
+    ASSERT_TRUE(ContinueTheNoLimitTournament(player));
     GameMgr& table = *player.Game().GetGameMgr();
     std::vector<uint16_t> seats;
     for (Gamespace::PlayerI* seated : SeatedPlayers(table))
