@@ -4,7 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 
 namespace ControlLibrary {
 
@@ -32,13 +32,14 @@ uint64_t Mix(uint64_t hash, uint64_t value)
 
 bool DrawingStep::SameCall(const DrawingStep& o) const
 {
-    return hash == o.hash && kind == o.kind && colour == o.colour && resource == o.resource &&
+    return kind == o.kind && colour == o.colour && resource == o.resource &&
            std::memcmp(source, o.source, sizeof source) == 0 &&
-           std::memcmp(destination, o.destination, sizeof destination) == 0 && angle == o.angle &&
+           std::memcmp(destination, o.destination, sizeof destination) == 0 &&
+           std::memcmp(&angle, &o.angle, sizeof angle) == 0 && angle == o.angle &&
            centre == o.centre && text == o.text && reach == o.reach;
 }
 
-void DrawingStep::Seal()
+uint64_t DrawingStep::Hash() const
 {
     uint64_t h = static_cast<uint64_t>(kind);
     h = Mix(h, (uint64_t{colour.r} << 16) | (uint64_t{colour.g} << 8) | colour.b);
@@ -51,15 +52,13 @@ void DrawingStep::Seal()
     std::memcpy(&angleBits, &angle, sizeof angleBits);
     h = Mix(h, angleBits);
     h = Mix(h, (uint64_t{static_cast<uint32_t>(centre.x)} << 32) | static_cast<uint32_t>(centre.y));
-    h = Mix(h, std::hash<std::string_view>{}(text));
-    hash = h;
+    // Most calls draw no text.
+    if (!text.empty())
+        h = Mix(h, std::hash<std::string_view>{}(text));
+    return h;
 }
 
-void DrawingRecord::Add(DrawingStep step)
-{
-    step.Seal();
-    steps_.push_back(std::move(step));
-}
+void DrawingRecord::Add(DrawingStep&& step) { steps_.push_back(std::move(step)); }
 
 namespace {
 
@@ -128,24 +127,37 @@ std::vector<Zolt::Rect> DrawingRecord::Differences(const DrawingRecord& before, 
     const std::vector<DrawingStep>& now = after.steps_;
     std::vector<Zolt::Rect> areas;
 
-    // Calls of the old pass by hash, in their order, so that equal calls are
-    // paired first with first.
-    std::unordered_map<uint64_t, std::vector<size_t>> oldByHash;
-    oldByHash.reserve(old.size());
-    for (size_t i = 0; i < old.size(); ++i)
-        oldByHash[old[i].hash].push_back(i);
-    std::vector<bool> paired(old.size(), false);
+    // Calls the two passes open with alike pair with each other in order:
+    // each is the first unpaired equal call of the old pass. Most passes
+    // differ late or not at all (a caret drawn or not over a still scene),
+    // so only the calls after them need a search.
+    size_t same = 0;
+    while (same < old.size() && same < now.size() && old[same].SameCall(now[same]))
+        ++same;
+    if (same == old.size() && same == now.size())
+        return areas;
 
-    size_t latestPaired = 0;
-    bool anyPaired = false;
-    for (const DrawingStep& step : now) {
+    // The old pass's remaining calls by hash, each hash's calls in their
+    // order, so that equal calls are paired first with first.
+    std::vector<std::pair<uint64_t, size_t>> oldByHash;
+    oldByHash.reserve(old.size() - same);
+    for (size_t i = same; i < old.size(); ++i)
+        oldByHash.emplace_back(old[i].Hash(), i);
+    std::sort(oldByHash.begin(), oldByHash.end());
+    std::vector<bool> paired(old.size(), false);
+    std::fill(paired.begin(), paired.begin() + static_cast<std::ptrdiff_t>(same), true);
+
+    size_t latestPaired = same > 0 ? same - 1 : 0;
+    bool anyPaired = same > 0;
+    for (size_t n = same; n < now.size(); ++n) {
+        const DrawingStep& step = now[n];
+        const uint64_t hash = step.Hash();
         size_t partner = old.size();
-        if (auto found = oldByHash.find(step.hash); found != oldByHash.end()) {
-            for (size_t i : found->second) {
-                if (!paired[i] && old[i].SameCall(step)) {
-                    partner = i;
-                    break;
-                }
+        for (auto it = std::lower_bound(oldByHash.begin(), oldByHash.end(), std::make_pair(hash, size_t{0}));
+             it != oldByHash.end() && it->first == hash; ++it) {
+            if (!paired[it->second] && old[it->second].SameCall(step)) {
+                partner = it->second;
+                break;
             }
         }
         if (partner == old.size()) {
@@ -162,7 +174,7 @@ std::vector<Zolt::Rect> DrawingRecord::Differences(const DrawingRecord& before, 
         latestPaired = partner;
         anyPaired = true;
     }
-    for (size_t i = 0; i < old.size(); ++i) {
+    for (size_t i = same; i < old.size(); ++i) {
         if (!paired[i])
             areas.push_back(old[i].reach);
     }

@@ -56,16 +56,19 @@ struct DrawingStep {
     // same pixels inside the clip as drawing it whole would (stretched,
     // rotated and line drawing may step differently once clipped).
     bool clipsExactly = true;
-    uint64_t hash = 0;
 
     bool SameCall(const DrawingStep& other) const;
-    void Seal(); // computes the hash once the call is filled in
+    // Equal for calls that are the same call. Taken only for the calls a
+    // comparison has to look up: most of a pass matches the last pass call
+    // for call, and needs none.
+    uint64_t Hash() const;
 };
 
 class DrawingRecord {
 public:
     void Clear() { steps_.clear(); }
-    void Add(DrawingStep step);
+    void Add(DrawingStep&& step);
+    void Add(const DrawingStep& step) { Add(DrawingStep(step)); }
     const std::vector<DrawingStep>& Steps() const { return steps_; }
     void Swap(DrawingRecord& other) { steps_.swap(other.steps_); }
 

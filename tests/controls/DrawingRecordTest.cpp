@@ -104,6 +104,31 @@ TEST(DrawingRecord, CallsThatChangedTheirOrderMarkTheCallThatMovedBehind)
     EXPECT_TRUE(overlapHeld);
 }
 
+TEST(DrawingRecord, ACallThatComesOrGoesAfterASharedOpeningMarksOnlyItsPlace)
+{
+    // A caret blinking inside a still scene: the calls after it are drawn
+    // one step earlier or later, yet in the same order.
+    const DrawingStep background = Fill(0, 0, 200, 200, 9);
+    const DrawingStep box = Fill(10, 10, 80, 20, 4);
+    const DrawingStep caret = Fill(30, 12, 1, 16, 5);
+    const DrawingStep button = Fill(10, 50, 40, 20, 6);
+    const DrawingStep label = Fill(12, 52, 30, 10, 7);
+    const DrawingRecord shown = Pass({background, box, caret, button, label});
+    const DrawingRecord hidden = Pass({background, box, button, label});
+    EXPECT_EQ(DrawingRecord::Differences(shown, hidden), (Areas{{30, 12, 1, 16}}));
+    EXPECT_EQ(DrawingRecord::Differences(hidden, shown), (Areas{{30, 12, 1, 16}}));
+    // Two copies of a call, one dropped: the calls left pair with the first
+    // copy, so only the dropped copy's place is marked.
+    const DrawingStep spot = Fill(100, 100, 10, 10, 8);
+    const DrawingStep cover = Fill(105, 105, 10, 10, 3);
+    EXPECT_EQ(DrawingRecord::Differences(Pass({background, spot, cover, spot}), Pass({background, spot, cover})),
+              (Areas{{100, 100, 10, 10}}));
+    // Calls after the opening that swapped places are still seen.
+    EXPECT_EQ(DrawingRecord::Differences(Pass({background, box, button, label}),
+                                         Pass({background, box, label, button})),
+              (Areas{{10, 50, 40, 20}}));
+}
+
 TEST(DrawingRecord, APlaceThatCutsACallWhichDoesNotClipExactlyGrowsToHoldIt)
 {
     const DrawingStep picture = Stretched(0, 0, 50, 50);
