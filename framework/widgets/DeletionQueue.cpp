@@ -14,7 +14,7 @@ DeletionQueue::~DeletionQueue()
     }
 }
 
-void DeletionQueue::ProcessDeletions()
+void DeletionQueue::DeleteDue()
 {
     for (;;) {
         // Taken out of the list before any destructor runs, so that a

@@ -37,7 +37,12 @@ public:
 
     // Deletes every entry queued at the current depth or deeper, including
     // those that the deleted objects queue while they go.
-    void ProcessDeletions();
+    // Runs several times an update, nearly always with nothing queued.
+    void ProcessDeletions()
+    {
+        if (!entries_.empty())
+            DeleteDue();
+    }
 
     // The loop-step nesting depth.
     int Depth() const { return depth_; }
@@ -58,6 +63,8 @@ public:
     };
 
 private:
+    void DeleteDue();
+
     using Owned = std::unique_ptr<void, void (*)(void*)>;
     struct Entry {
         Owned object;
