@@ -8,10 +8,13 @@ void TableEventQueue::Post(TimerTarget* target, uint32_t timerId, TimerNotice no
 {
     std::lock_guard<std::mutex> guard(mutex_);
     events_.push_back(Event{target, timerId, notice});
+    waiting_.store(events_.size(), std::memory_order_release);
 }
 
 bool TableEventQueue::DispatchOne()
 {
+    if (waiting_.load(std::memory_order_acquire) == 0)
+        return false;
     Event event{};
     {
         std::lock_guard<std::mutex> guard(mutex_);
@@ -19,6 +22,7 @@ bool TableEventQueue::DispatchOne()
             return false;
         event = events_.front();
         events_.pop_front();
+        waiting_.store(events_.size(), std::memory_order_release);
     }
     event.target->OnQueuedTimer(event.timerId, event.notice);
     return true;
@@ -38,6 +42,7 @@ void TableEventQueue::Purge(TimerTarget* target)
     events_.erase(std::remove_if(events_.begin(), events_.end(),
                                  [target](const Event& event) { return event.target == target; }),
                   events_.end());
+    waiting_.store(events_.size(), std::memory_order_release);
 }
 
 bool TableEventQueue::Empty()

@@ -14,6 +14,7 @@
 // Threads: Post from any thread; everything else from the main thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -54,6 +55,10 @@ private:
     };
     std::mutex mutex_;
     std::deque<Event> events_;
+    // The number of events, written under mutex_ with each change and read
+    // without it, so that the main thread's poll of an empty queue (once an
+    // update) takes no lock.
+    std::atomic<size_t> waiting_{0};
 };
 
 } // namespace Gamespace

@@ -38,6 +38,22 @@ TEST(TableEventQueue, NoticesArriveInOrderAndThoseOfAGoneOwnerAreDropped)
     EXPECT_TRUE(queue.Empty());
 }
 
+TEST(TableEventQueue, AQueuePurgedEmptyTakesNewNoticesAgain)
+{
+    std::string log;
+    TableEventQueue queue;
+    Target a("a", log), b("b", log);
+    EXPECT_FALSE(queue.DispatchOne());
+    queue.Post(&a, 1, TimerNotice::Tick);
+    queue.Purge(&a);
+    EXPECT_FALSE(queue.DispatchOne());
+    EXPECT_EQ(queue.Size(), 0u);
+    queue.Post(&b, 2, TimerNotice::Finish);
+    EXPECT_TRUE(queue.DispatchOne());
+    EXPECT_FALSE(queue.DispatchOne());
+    EXPECT_EQ(log, "b2f ");
+}
+
 TEST(TableEventQueue, AStepMayPurgeNoticesThatWereWaitingBehindIt)
 {
     std::string log;
