@@ -18,6 +18,7 @@
 
 #include "framework/base/CriticalSection.h"
 
+#include <atomic>
 #include <concepts>
 #include <cstdint>
 #include <map>
@@ -188,6 +189,11 @@ public:
     // the last call, and no record was touched since) it looks at nothing.
     void AdvanceFades()
     {
+        // Read without the lock first: a still screen's updates take no
+        // lock at all. A record touched meanwhile on another thread sets the
+        // flag under the lock, and the next update sees it.
+        if (!mayFade_.load(std::memory_order_acquire))
+            return;
         Guard guard(lock_);
         if (!mayFade_)
             return;
@@ -222,8 +228,9 @@ private:
     mutable CriticalSection lock_;
     std::map<int, Track> tracks_; // guarded by lock_
     // A fade may be running: a record was added or touched since the last
-    // AdvanceFades, or that call left one fading. Guarded by lock_.
-    bool mayFade_ = false;
+    // AdvanceFades, or that call left one fading. Written under lock_;
+    // AdvanceFades also reads it without, to skip the lock while it is clear.
+    std::atomic<bool> mayFade_{false};
 };
 
 } // namespace Zolt
