@@ -161,9 +161,11 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
         return true;
     }
 
+    // One reading of the clock serves the step's start and the frame time
+    // (a still screen's catching up runs two steps an update).
     const uint32_t start = timeGetTime();
     if (!pacingActive)
-        AccumulateFrameTime();
+        pacer_->Accumulate(start);
     bool draw = true;
     if (loopState_ == 1) {
         draw = !RunDueUpdate(step, pacingActive);
