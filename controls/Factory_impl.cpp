@@ -474,7 +474,8 @@ bool Factory_impl::WriteRegistryBool(const std::string& valueName, bool value)
 bool Factory_impl::TakeRepaintRequest()
 {
     OnTimerTick(timer_->GetId());
-    return needsRepaint_.exchange(false);
+    // Looked at before it is cleared: a still scene's poll writes nothing.
+    return needsRepaint_.load() && needsRepaint_.exchange(false);
 }
 
 void Factory_impl::OnTimerTick(uint32_t)
@@ -488,7 +489,7 @@ void Factory_impl::OnTimerTick(uint32_t)
     }
     // Cleared before the scan: whatever becomes dirty during it or after
     // sets it again, for the next poll.
-    if (!sceneMayHaveChanged_.exchange(false))
+    if (!sceneMayHaveChanged_.load() || !sceneMayHaveChanged_.exchange(false))
         return;
     platform::CriticalSectionLock lock(lock_);
     ++layerScans_;
