@@ -287,7 +287,10 @@ void GameMgr::RestoreTournament(SavedGame& saved)
 void GameMgr::ResumeBetting(uint16_t position)
 {
     if (stageDialogPending_ == 0) {
-        betting_.ResumeStanding(ResumedRoundMarks(position));
+        const RoundMarks marks = ResumedRoundMarks(position);
+        if (marks.bigBlind != RoundMarks::kNobody)
+            bigBlindPosition_ = marks.bigBlind;
+        betting_.ResumeStanding(marks);
         PassTurn(position, 4u * GetActionDelay());
         return;
     }
@@ -321,7 +324,6 @@ RoundMarks GameMgr::ResumedRoundMarks(uint16_t lastActor)
     if (dealtIn.size() >= 2) {
         marks.smallBlind = dealtIn[0];
         marks.bigBlind = dealtIn[1];
-        bigBlindPosition_ = dealtIn[1];
     }
     return marks;
 }

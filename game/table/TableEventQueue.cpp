@@ -45,16 +45,8 @@ void TableEventQueue::Purge(TimerTarget* target)
     waiting_.store(events_.size(), std::memory_order_release);
 }
 
-bool TableEventQueue::Empty()
-{
-    std::lock_guard<std::mutex> guard(mutex_);
-    return events_.empty();
-}
+bool TableEventQueue::Empty() { return Size() == 0; }
 
-size_t TableEventQueue::Size()
-{
-    std::lock_guard<std::mutex> guard(mutex_);
-    return events_.size();
-}
+size_t TableEventQueue::Size() { return waiting_.load(std::memory_order_acquire); }
 
 } // namespace Gamespace

@@ -56,8 +56,8 @@ private:
     std::mutex mutex_;
     std::deque<Event> events_;
     // The number of events, written under mutex_ with each change and read
-    // without it, so that the main thread's poll of an empty queue (once an
-    // update) takes no lock.
+    // without it (Empty, Size and the main thread's poll, once an update),
+    // so that looking at an empty queue takes no lock.
     std::atomic<size_t> waiting_{0};
 };
 
