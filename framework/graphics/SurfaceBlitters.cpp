@@ -318,13 +318,20 @@ bool IsPlainCopy(const DDImage& dest, const DDInterface& display, Image* source,
                  const Rect& sourceRect, const Color& tint, int drawMode, bool mirrored)
 {
     auto* src = dynamic_cast<MemoryImage*>(source);
+    // The plain blit leaves the screen kept in video memory alone, where a
+    // stretch draws.
     if (!src || mirrored || tint != Color::White || drawMode != DrawMode::Normal || !IsOpaque(dest) ||
-        display.IsIn3DMode() || destRect.width != sourceRect.width || destRect.height != sourceRect.height)
+        dest.IsVideoMemoryScreen() || display.IsIn3DMode() || destRect.width != sourceRect.width ||
+        destRect.height != sourceRect.height)
         return false;
     // Samples past the picture's edge repeat the edge in a stretch, while a
     // copy leaves them out.
     if (sourceRect.x < 0 || sourceRect.y < 0 || sourceRect.x + sourceRect.width > src->GetWidth() ||
         sourceRect.y + sourceRect.height > src->GetHeight())
+        return false;
+    // Flags its owner set say nothing of the pixels: a copy would take a
+    // half-transparent pixel as it is, where the stretch blends it.
+    if (src->AlphaFlagsForced())
         return false;
     src->ScanAlpha();
     // A volatile picture's plain blit blends its ARGB pixels, which is not

@@ -282,6 +282,12 @@ void DisplayMachine::ForgetShownOnly(const DirectDrawSurface* primary)
     if (shownOnly_ == primary) shownOnly_ = nullptr;
 }
 
+void DisplayMachine::SettleOwedPicture()
+{
+    std::lock_guard lock(mutex_);
+    SettleShownOnly();
+}
+
 void DisplayMachine::SettleShownOnly()
 {
     // Settle() comes back through ForgetShownOnly.

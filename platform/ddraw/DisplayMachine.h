@@ -104,6 +104,9 @@ public:
                        const RECT& area);
     bool ReadShown(HWND window, const RECT& area, uint32_t* out);
     void ForgetShownOnly(const DirectDrawSurface* primary);
+    // The primary that owes the picture a PresentDirect showed takes it
+    // back now (a presenter about to lose it calls this).
+    void SettleOwedPicture();
 
 private:
     DisplayMachine();

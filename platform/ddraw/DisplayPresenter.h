@@ -96,20 +96,4 @@ public:
     virtual bool ReadShown(HWND, const RECT& /*area*/, uint32_t* /*out*/) { return false; }
 };
 
-// The largest rectangle of the source's shape that fits inside (width x
-// height), centred: the bars of a full-screen present.
-inline RECT FitInside(int sourceWidth, int sourceHeight, int width, int height)
-{
-    if (sourceWidth <= 0 || sourceHeight <= 0 || width <= 0 || height <= 0) return RECT{0, 0, 0, 0};
-    int64_t w = width;
-    int64_t h = int64_t(sourceHeight) * width / sourceWidth;
-    if (h > height) {
-        h = height;
-        w = int64_t(sourceWidth) * height / sourceHeight;
-    }
-    LONG left = static_cast<LONG>((width - w) / 2);
-    LONG top = static_cast<LONG>((height - h) / 2);
-    return RECT{left, top, static_cast<LONG>(left + w), static_cast<LONG>(top + h)};
-}
-
 } // namespace platform::ddraw

@@ -1,6 +1,8 @@
 #include "platform/ddraw/HeadlessPresenter.h"
 
 #include "platform/ddraw/DisplayMachine.h"
+#include "platform/window/FullScreenWindow.h"
+#include "platform/window/Window.h"
 
 #include <algorithm>
 
@@ -35,16 +37,32 @@ bool HeadlessPresenter::GetClientArea(HWND window, RECT& area)
     return true;
 }
 
-void HeadlessPresenter::SetFullScreen(HWND, bool fullScreen, int width, int height)
+void HeadlessPresenter::SetFullScreen(HWND window, bool fullScreen, int width, int height)
 {
     fullScreen_ = fullScreen;
     fullWidth_ = width;
     fullHeight_ = height;
+    // A window of the window service covers the monitor as on the real back
+    // end, so that the pointer reads in the picture's pixels here too.
+    if (window && IsWindow(window)) {
+        if (fullScreen)
+            CoverMonitor(window);
+        else
+            UncoverMonitor(window);
+    }
 }
 
 void HeadlessPresenter::Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen)
 {
     Show(window, fullScreen, primary, source, source);
+    int width = 0;
+    int height = 0;
+    if (fullScreen && window && CoveringSize(window, width, height)) {
+        const int pictureWidth = source.right - source.left;
+        const int pictureHeight = source.bottom - source.top;
+        ShowScreenScaled(window, ScreenScaling{pictureWidth, pictureHeight,
+                                               FitPictureInside(pictureWidth, pictureHeight, width, height)});
+    }
 }
 
 bool HeadlessPresenter::PresentDirect(HWND window, const SurfaceView& pixels, const RECT& from, const RECT& area)

@@ -1,10 +1,12 @@
 #include "platform/ddraw/SdlPresenter.h"
 
 #include "platform/ddraw/DisplayMachine.h"
+#include "platform/window/FullScreenWindow.h"
 #include "platform/window/Window.h"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -72,14 +74,46 @@ bool SdlPresenter::GetClientArea(HWND window, RECT& area)
 
 void SdlPresenter::SetFullScreen(HWND window, bool fullScreen, int, int)
 {
+    // The window service moves its own windows, and then knows where the
+    // pointer is in the picture.
+    if (window && IsWindow(window)) {
+        if (fullScreen)
+            CoverMonitor(window);
+        else
+            UncoverMonitor(window);
+        return;
+    }
     if (SDL_Window* target = TargetFor(window, fullScreen))
-        SDL_SetWindowFullscreen(target, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        CoverWithFallback(target, fullScreen);
+}
+
+void SdlPresenter::CoverWithFallback(SDL_Window* target, bool cover)
+{
+    const bool covering = fallbackPlace_.w > 0;
+    if (cover == covering)
+        return;
+    if (cover) {
+        SDL_Rect monitor{};
+        if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(target), 0), &monitor) != 0)
+            return;
+        SDL_GetWindowPosition(target, &fallbackPlace_.x, &fallbackPlace_.y);
+        SDL_GetWindowSize(target, &fallbackPlace_.w, &fallbackPlace_.h);
+        SDL_SetWindowBordered(target, SDL_FALSE);
+        SDL_SetWindowPosition(target, monitor.x, monitor.y);
+        SDL_SetWindowSize(target, monitor.w, monitor.h);
+        return;
+    }
+    SDL_SetWindowSize(target, fallbackPlace_.w, fallbackPlace_.h);
+    SDL_SetWindowPosition(target, fallbackPlace_.x, fallbackPlace_.y);
+    SDL_SetWindowBordered(target, SDL_TRUE);
+    fallbackPlace_ = Place{};
 }
 
 void SdlPresenter::Present(HWND window, const SurfaceView& primary, const RECT& source, bool fullScreen)
 {
     const bool onOwner = std::this_thread::get_id() == owner_;
     frameTarget_ = TargetFor(window, onOwner);
+    frameWindow_ = window;
     if (!frameTarget_) return;
     frameWidth_ = source.right - source.left;
     frameHeight_ = source.bottom - source.top;
@@ -102,6 +136,16 @@ void SdlPresenter::Present(HWND window, const SurfaceView& primary, const RECT& 
 
 SDL_Surface* SdlPresenter::WindowSurface(SDL_Window* target)
 {
+    // Asked after the window's size changed, SDL frees the surface and makes
+    // a new one; the old one may hold the only copy of the last one-pass
+    // picture, which the primary that owes it takes back first.
+    if (directSurface_ && SDL_GetWindowID(target) == directWindowId_) {
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSize(target, &width, &height);
+        if (width != directSurface_->w || height != directSurface_->h)
+            DisplayMachine::Instance().SettleOwedPicture();
+    }
     SDL_Surface* surface = SDL_GetWindowSurface(target);
     // SDL may have freed the surface that holds the last direct picture.
     if (surface != directSurface_ && SDL_GetWindowID(target) == directWindowId_) directSurface_ = nullptr;
@@ -119,6 +163,7 @@ bool SdlPresenter::PresentDirect(HWND window, const SurfaceView& pixels, const R
     SDL_Surface* direct = DirectTarget(WindowSurface(target), width, height, false);
     if (!direct || width <= 0 || height <= 0) return false;
     frameTarget_ = target;
+    frameWindow_ = window;
     frameWidth_ = width;
     frameHeight_ = height;
     frameFullScreen_ = false;
@@ -174,25 +219,42 @@ void SdlPresenter::ShowDirect(SDL_Window* target, SDL_Surface* surface, const Su
 {
     if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
     ConvertRows(view, source, static_cast<uint32_t*>(surface->pixels), surface->pitch / 4);
+    const int width = source.right - source.left;
+    const int height = source.bottom - source.top;
+    PaintMargin(surface, width, height);
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-    SDL_Rect area{0, 0, source.right - source.left, source.bottom - source.top};
+    SDL_Rect area{0, 0, width, height};
+    if (width < surface->w || height < surface->h)
+        area = SDL_Rect{0, 0, surface->w, surface->h};
     SDL_UpdateWindowSurfaceRects(target, &area, 1);
     pending_ = false;
     directWindowId_ = SDL_GetWindowID(target);
     directSurface_ = surface;
 }
 
+void SdlPresenter::PaintMargin(SDL_Surface* surface, int width, int height)
+{
+    if (width >= surface->w && height >= surface->h) return;
+    if (surface == marginSurface_ && width == marginWidth_ && height == marginHeight_) return;
+    const Uint32 black = SDL_MapRGB(surface->format, 0, 0, 0);
+    for (int y = 0; y < surface->h; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) + size_t(y) * size_t(surface->pitch));
+        const int from = y < height ? std::min(width, surface->w) : 0;
+        std::fill(row + from, row + surface->w, black);
+    }
+    marginSurface_ = surface;
+    marginWidth_ = width;
+    marginHeight_ = height;
+}
+
 bool SdlPresenter::ReadShown(HWND window, const RECT& area, uint32_t* out)
 {
-    // The cursor thread reads too (it draws on the primary): it only reads
+    // The cursor thread reads too (it draws on the primary). Both read only
     // the surface's memory, which SDL frees only when this presenter asks it
-    // for the window's surface again, on the owning thread, under the lock.
+    // for the window's surface again (on the owning thread, under the lock),
+    // and that takes the picture back first when SDL would make a new one.
     SDL_Window* target = TargetFor(window, false);
     if (!target || !directSurface_ || SDL_GetWindowID(target) != directWindowId_) return false;
-    // Only while the surface that took the picture is still the window's
-    // (SDL makes a new one when the window's size changes).
-    if (std::this_thread::get_id() == owner_ && !WindowSurface(target)) return false;
-    if (!directSurface_) return false;
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     if (width > directSurface_->w || height > directSurface_->h) return false;
@@ -227,6 +289,7 @@ void SdlPresenter::Render()
     if (frameWidth_ <= 0 || frameHeight_ <= 0 || !frameTarget_) return;
     SDL_Surface* surface = WindowSurface(frameTarget_);
     directSurface_ = nullptr; // the window shows frame_ now
+    marginSurface_ = nullptr;
     if (!surface) {
         std::fprintf(stderr, "display: no window surface: %s\n", SDL_GetError());
         return;
@@ -237,17 +300,27 @@ void SdlPresenter::Render()
     SDL_SetSurfaceBlendMode(frame, SDL_BLENDMODE_NONE);
     // Windowed the client area is shown as it is; in full screen (or a window
     // smaller than the picture) it is scaled to fit, keeping its shape.
-    RECT fit = FitInside(frameWidth_, frameHeight_, surface->w, surface->h);
+    RECT fit = FitPictureInside(frameWidth_, frameHeight_, surface->w, surface->h);
     if (!frameFullScreen_ && surface->w >= frameWidth_ && surface->h >= frameHeight_)
         fit = RECT{0, 0, frameWidth_, frameHeight_};
     SDL_Rect dest{fit.left, fit.top, fit.right - fit.left, fit.bottom - fit.top};
-    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    // The bars around the picture, black.
+    const Uint32 black = SDL_MapRGB(surface->format, 0, 0, 0);
+    const SDL_Rect bars[4] = {{0, 0, surface->w, dest.y},
+                              {0, dest.y + dest.h, surface->w, surface->h - dest.y - dest.h},
+                              {0, dest.y, dest.x, dest.h},
+                              {dest.x + dest.w, dest.y, surface->w - dest.x - dest.w, dest.h}};
+    for (const SDL_Rect& bar : bars)
+        if (bar.w > 0 && bar.h > 0) SDL_FillRect(surface, &bar, black);
     if (dest.w == frameWidth_ && dest.h == frameHeight_)
         SDL_BlitSurface(frame, nullptr, surface, &dest);
     else
         SDL_BlitScaled(frame, nullptr, surface, &dest);
     SDL_FreeSurface(frame);
     SDL_UpdateWindowSurface(frameTarget_);
+    // The pointer reads in the picture's pixels where it is shown.
+    if (frameFullScreen_ && frameWindow_ && IsWindow(frameWindow_))
+        ShowScreenScaled(frameWindow_, ScreenScaling{frameWidth_, frameHeight_, fit});
 }
 
 } // namespace platform::ddraw

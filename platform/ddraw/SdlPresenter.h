@@ -2,9 +2,13 @@
 // window's own surface, with no renderer (and so no GL stack) at all.
 // Windowed, a frame copied whole onto the window's area of the primary is
 // converted from the draw surface straight into the window surface 1:1
-// (PresentDirect), and any other present from the primary the same way; in full screen (or in a window smaller than
-// the picture) the mode's picture is scaled into the window keeping its
-// shape, with black bars at the sides or top and bottom.
+// (PresentDirect), and any other present from the primary the same way; a
+// window larger than the picture shows black beyond it. In full screen the
+// window covers the monitor (FullScreenWindow.h) and the mode's picture is
+// scaled into it keeping its shape, with black bars at the sides or top and
+// bottom, and the window service is told where it went so that the pointer
+// reads in the picture's pixels; a window smaller than the picture shows it
+// shrunk the same way.
 //
 // The SDL window is the one the window service made for the handle; for a
 // handle the window service does not know (or none) the presenter makes a
@@ -66,8 +70,13 @@ private:
     // Converts `source` of the view into the window surface at (0, 0) and
     // shows that part; the window surface then holds the picture.
     void ShowDirect(SDL_Window* target, SDL_Surface* surface, const SurfaceView& view, const RECT& source);
+    // Paints black what a surface larger than the picture shows beyond it,
+    // once per surface and picture size.
+    void PaintMargin(SDL_Surface* surface, int width, int height);
     // Shows frame_ in frameTarget_, scaled to fit when needed.
     void Render();
+    // The presenter's own window covers its monitor, or goes back.
+    void CoverWithFallback(SDL_Window* target, bool cover);
 
     bool videoReady_ = false;
     bool ownsVideo_ = false;
@@ -77,6 +86,7 @@ private:
     int fallbackHeight_;
     std::thread::id owner_;
     SDL_Window* frameTarget_ = nullptr;
+    HWND frameWindow_ = nullptr;
     std::vector<uint32_t> frame_; // 0xAARRGGBB, frameWidth_ x frameHeight_
     int frameWidth_ = 0;
     int frameHeight_ = 0;
@@ -87,6 +97,14 @@ private:
     // seen to make the window a new surface.
     uint32_t directWindowId_ = 0;
     SDL_Surface* directSurface_ = nullptr;
+    // The surface whose margin beside a picture of this size is black.
+    SDL_Surface* marginSurface_ = nullptr;
+    int marginWidth_ = 0;
+    int marginHeight_ = 0;
+    // The presenter's own window's place before it covered the monitor.
+    struct Place {
+        int x = 0, y = 0, w = 0, h = 0;
+    } fallbackPlace_;
 };
 
 } // namespace platform::ddraw

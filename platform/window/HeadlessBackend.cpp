@@ -97,6 +97,30 @@ void HeadlessBackend::RestoreNative(uint32_t id)
 
 void HeadlessBackend::RaiseNative(uint32_t) {}
 
+void HeadlessBackend::CoverMonitorWith(uint32_t id, const RECT& monitor)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (auto it = windows_.find(id); it != windows_.end()) {
+        it->second.x = monitor.left;
+        it->second.y = monitor.top;
+        it->second.width = monitor.right - monitor.left;
+        it->second.height = monitor.bottom - monitor.top;
+        it->second.decorated = false;
+    }
+}
+
+void HeadlessBackend::UncoverMonitorWith(uint32_t id, const RECT& client, bool decorated)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (auto it = windows_.find(id); it != windows_.end()) {
+        it->second.x = client.left;
+        it->second.y = client.top;
+        it->second.width = client.right - client.left;
+        it->second.height = client.bottom - client.top;
+        it->second.decorated = decorated;
+    }
+}
+
 void HeadlessBackend::PumpEvents(std::vector<InputEvent>* events) { detail::TakeInjectedEvents(events); }
 
 // Input here is injected by the test between loop steps, so there is nothing

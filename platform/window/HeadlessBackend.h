@@ -28,6 +28,8 @@ public:
     void MinimizeNative(uint32_t id) override;
     void RestoreNative(uint32_t id) override;
     void RaiseNative(uint32_t id) override;
+    void CoverMonitorWith(uint32_t id, const RECT& monitor) override;
+    void UncoverMonitorWith(uint32_t id, const RECT& client, bool decorated) override;
     void PumpEvents(std::vector<InputEvent>* events) override;
     bool WaitForEvents(DWORD milliseconds) override;
     void WakeWaiter() override;

@@ -62,11 +62,11 @@ void InputTranslator::Translate(const InputEvent& event, InputContext& context, 
 void InputTranslator::Mouse(const InputEvent& event, InputContext& context, std::vector<TranslatedMessage>* out)
 {
     HWND source = event.window ? context.WindowForNative(event.window) : context.FocusWindow();
+    bool inMargin = false;
     if (event.kind == InputEvent::Kind::MouseWheel) {
         // The wheel turns where the pointer already is.
     } else if (source) {
-        const POINT origin = context.ClientOrigin(source);
-        pointer_ = POINT{origin.x + event.x, origin.y + event.y};
+        pointer_ = context.NativeToScreen(source, event.x, event.y, &inMargin);
     } else if (event.window) {
         return; // a window we no longer know
     } else {
@@ -88,10 +88,14 @@ void InputTranslator::Mouse(const InputEvent& event, InputContext& context, std:
     const bool isButton = event.kind != InputEvent::Kind::MouseMove;
     if (isButton && (event.button < 1 || event.button > 3))
         return;
+    HWND capture = context.CaptureWindow();
+    // A margin beside a scaled screen is no part of any window: only the
+    // window holding the capture hears of the pointer there.
+    if (inMargin && !capture)
+        return;
     if (isButton)
         buttons_[event.button] = event.kind == InputEvent::Kind::MouseDown;
 
-    HWND capture = context.CaptureWindow();
     HWND target = capture ? capture : source;
     if (!target)
         return;

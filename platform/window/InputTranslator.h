@@ -28,6 +28,11 @@ public:
     virtual HWND CaptureWindow() = 0;
     // Screen position of the window's client origin.
     virtual POINT ClientOrigin(HWND window) = 0;
+    // Screen position of a point of the window's native window (its own
+    // pixels): the client origin plus the point, or, while the window shows
+    // a scaled screen, the screen position the point shows; `inMargin` is
+    // set when the point lies in a margin beside that screen.
+    virtual POINT NativeToScreen(HWND window, int x, int y, bool* inMargin) = 0;
     virtual UINT ClassStyle(HWND window) = 0;
     virtual DWORD Now() = 0;
 };

@@ -122,6 +122,13 @@ void ApplyResized(HWND window, const InputEvent& e)
 {
     bool maximized = false;
     const bool changed = ChangeWindow(window, [&](WindowData& w) {
+        if (w.coversMonitor) {
+            // The native window's own size; the client keeps the mode's.
+            w.nativeArea.right = w.nativeArea.left + std::max(0, e.x);
+            w.nativeArea.bottom = w.nativeArea.top + std::max(0, e.y);
+            w.needsPaint = true;
+            return false;
+        }
         const bool sizeChanged = w.width != e.x || w.height != e.y;
         w.width = std::max(0, e.x);
         w.height = std::max(0, e.y);
@@ -152,6 +159,12 @@ void ApplyShowState(HWND window, InputEvent::Kind kind)
 void ApplyMoved(HWND window, const InputEvent& e)
 {
     const bool changed = ChangeWindow(window, [&](WindowData& w) {
+        if (w.coversMonitor) {
+            const LONG width = w.nativeArea.right - w.nativeArea.left;
+            const LONG height = w.nativeArea.bottom - w.nativeArea.top;
+            w.nativeArea = RECT{e.x, e.y, e.x + width, e.y + height};
+            return false;
+        }
         const bool moved = w.x != e.x || w.y != e.y;
         w.x = e.x;
         w.y = e.y;

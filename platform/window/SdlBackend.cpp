@@ -273,6 +273,33 @@ void SdlBackend::RaiseNative(uint32_t id)
         SDL_RaiseWindow(w);
 }
 
+void SdlBackend::CoverMonitorWith(uint32_t id, const RECT& monitor)
+{
+    // Placed and sized by hand rather than by SDL's full-screen switch: that
+    // one asks the window manager, and without one SDL takes the window for
+    // the monitor's size while it keeps its own, so only its top-left corner
+    // would show. A window manager that moves it elsewhere says so through
+    // the events, and the picture follows.
+    SDL_Window* w = SDL_GetWindowFromID(id);
+    if (!w)
+        return;
+    SDL_SetWindowBordered(w, SDL_FALSE);
+    SDL_SetWindowAlwaysOnTop(w, SDL_TRUE);
+    SDL_SetWindowPosition(w, monitor.left, monitor.top);
+    SDL_SetWindowSize(w, monitor.right - monitor.left, monitor.bottom - monitor.top);
+    SDL_RaiseWindow(w);
+}
+
+void SdlBackend::UncoverMonitorWith(uint32_t id, const RECT& client, bool decorated)
+{
+    SDL_Window* w = SDL_GetWindowFromID(id);
+    if (!w)
+        return;
+    SDL_SetWindowSize(w, client.right - client.left, client.bottom - client.top);
+    SDL_SetWindowPosition(w, client.left, client.top);
+    SDL_SetWindowBordered(w, decorated ? SDL_TRUE : SDL_FALSE);
+}
+
 bool SdlBackend::WaitForEvents(DWORD milliseconds)
 {
     if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)

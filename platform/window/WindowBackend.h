@@ -91,6 +91,12 @@ public:
     virtual void MinimizeNative(uint32_t id) = 0;
     virtual void RestoreNative(uint32_t id) = 0;
     virtual void RaiseNative(uint32_t id) = 0;
+    // The native window covers `monitor` (screen coordinates) without a
+    // frame, above the others; and back to `client` (its own frame again
+    // when `decorated`). The system reports where it really went with
+    // Moved and Resized events.
+    virtual void CoverMonitorWith(uint32_t id, const RECT& monitor) = 0;
+    virtual void UncoverMonitorWith(uint32_t id, const RECT& client, bool decorated) = 0;
 
     // Drains what the system reported since the last call.
     virtual void PumpEvents(std::vector<InputEvent>* events) = 0;

@@ -4,6 +4,7 @@
 
 #include "platform/core/Thread.h"
 #include "platform/window/Desktop.h"
+#include "platform/window/FullScreenWindow.h"
 
 #include <algorithm>
 
@@ -217,7 +218,9 @@ BOOL GetCursorPos(POINT* point)
     }
     if (onUiThread) {
         if (auto global = GetWindowBackend().GlobalPointer()) {
-            *point = *global;
+            WindowSystem& s = System();
+            std::lock_guard<std::mutex> lock(s.mutex);
+            *point = s.RealToScreen(*global);
             return TRUE;
         }
     }
@@ -229,12 +232,14 @@ BOOL GetCursorPos(POINT* point)
 
 BOOL SetCursorPos(int x, int y)
 {
+    POINT real{};
     {
         WindowSystem& s = System();
         std::lock_guard<std::mutex> lock(s.mutex);
         s.pointer = POINT{x, y};
+        real = s.ScreenToReal(s.pointer);
     }
-    GetWindowBackend().WarpPointer(x, y);
+    GetWindowBackend().WarpPointer(real.x, real.y);
     return TRUE;
 }
 
@@ -291,5 +296,86 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint)
 }
 
 BOOL EndPaint(HWND window, const PAINTSTRUCT*) { return IsWindow(window); }
+
+} // namespace platform
+
+namespace platform {
+
+bool CoverMonitor(HWND window)
+{
+    const DesktopMode desktop = GetDesktopMode();
+    const RECT monitor{0, 0, desktop.width, desktop.height};
+    uint32_t native = 0;
+    {
+        WindowSystem& s = System();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        WindowData* w = s.Find(window);
+        if (!w)
+            return false;
+        if (w->coversMonitor)
+            return true;
+        w->coversMonitor = true;
+        w->nativeArea = monitor;
+        w->scaling = ScreenScaling{};
+        native = w->native;
+    }
+    // A window not made yet is made there (SpecFor).
+    if (native)
+        GetWindowBackend().CoverMonitorWith(native, monitor);
+    return true;
+}
+
+void UncoverMonitor(HWND window)
+{
+    uint32_t native = 0;
+    RECT client{};
+    bool decorated = false;
+    {
+        WindowSystem& s = System();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        WindowData* w = s.Find(window);
+        if (!w || !w->coversMonitor)
+            return;
+        w->coversMonitor = false;
+        w->scaling = ScreenScaling{};
+        w->needsPaint = true;
+        native = w->native;
+        client = RECT{w->x, w->y, w->x + std::max(w->width, 1), w->y + std::max(w->height, 1)};
+        decorated = (w->style & WS_CAPTION) == WS_CAPTION || (w->style & WS_THICKFRAME);
+    }
+    if (native)
+        GetWindowBackend().UncoverMonitorWith(native, client, decorated);
+}
+
+bool CoveringSize(HWND window, int& width, int& height)
+{
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    WindowData* w = s.Find(window);
+    if (!w || !w->coversMonitor)
+        return false;
+    width = w->nativeArea.right - w->nativeArea.left;
+    height = w->nativeArea.bottom - w->nativeArea.top;
+    return true;
+}
+
+void ShowScreenScaled(HWND window, const ScreenScaling& scaling)
+{
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    WindowData* w = s.Find(window);
+    if (w && w->coversMonitor)
+        w->scaling = scaling;
+}
+
+std::optional<ScreenScaling> ScalingOf(HWND window)
+{
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    WindowData* w = s.Find(window);
+    if (!w || !w->coversMonitor || !w->scaling.IsValid())
+        return std::nullopt;
+    return w->scaling;
+}
 
 } // namespace platform

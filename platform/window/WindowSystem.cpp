@@ -44,6 +44,32 @@ WindowData* WindowSystem::Find(HWND window)
     return it == windows.end() ? nullptr : it->second.get();
 }
 
+WindowData* WindowSystem::ScaledScreenWindow()
+{
+    for (auto& [handle, w] : windows) {
+        if (w->coversMonitor && w->scaling.IsValid())
+            return w.get();
+    }
+    return nullptr;
+}
+
+POINT WindowSystem::RealToScreen(POINT real)
+{
+    WindowData* w = ScaledScreenWindow();
+    if (!w)
+        return real;
+    return w->scaling.ToScreen(POINT{real.x - w->nativeArea.left, real.y - w->nativeArea.top});
+}
+
+POINT WindowSystem::ScreenToReal(POINT screen)
+{
+    WindowData* w = ScaledScreenWindow();
+    if (!w)
+        return screen;
+    const POINT native = w->scaling.ToNative(screen);
+    return POINT{native.x + w->nativeArea.left, native.y + w->nativeArea.top};
+}
+
 ThreadQueue& WindowSystem::Queue(DWORD thread)
 {
     auto& q = queues[thread];
@@ -79,6 +105,21 @@ POINT WindowSystem::ClientOrigin(HWND window)
     std::lock_guard<std::mutex> lock(mutex);
     WindowData* w = Find(window);
     return w ? POINT{w->x, w->y} : POINT{0, 0};
+}
+
+POINT WindowSystem::NativeToScreen(HWND window, int x, int y, bool* inMargin)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    WindowData* w = Find(window);
+    *inMargin = false;
+    if (!w)
+        return POINT{x, y};
+    if (w->coversMonitor && w->scaling.IsValid()) {
+        const POINT screen = w->scaling.ToScreen(POINT{x, y});
+        *inMargin = !w->scaling.Contains(screen);
+        return screen;
+    }
+    return POINT{w->x + x, w->y + y};
 }
 
 UINT WindowSystem::ClassStyle(HWND window)
@@ -223,7 +264,13 @@ NativeWindowSpec SpecFor(const WindowData& w)
     spec.y = w.y;
     spec.width = std::max(w.width, 1);
     spec.height = std::max(w.height, 1);
-    spec.decorated = (w.style & WS_CAPTION) == WS_CAPTION || (w.style & WS_THICKFRAME);
+    if (w.coversMonitor) {
+        spec.x = w.nativeArea.left;
+        spec.y = w.nativeArea.top;
+        spec.width = std::max<int>(w.nativeArea.right - w.nativeArea.left, 1);
+        spec.height = std::max<int>(w.nativeArea.bottom - w.nativeArea.top, 1);
+    }
+    spec.decorated = !w.coversMonitor && ((w.style & WS_CAPTION) == WS_CAPTION || (w.style & WS_THICKFRAME));
     spec.topmost = (w.exStyle & WS_EX_TOPMOST) != 0;
     return spec;
 }

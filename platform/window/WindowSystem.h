@@ -9,6 +9,7 @@
 
 #include "platform/core/Clock.h"
 #include "platform/window/InputTranslator.h"
+#include "platform/window/ScreenScaling.h"
 #include "platform/window/Window.h"
 
 #include <condition_variable>
@@ -48,6 +49,13 @@ struct WindowData {
     bool destroying = false;
     DWORD thread = 0;
     uint32_t native = 0;
+    // The native window covers its monitor (full screen in a display mode
+    // the monitor does not have): it has a place and size of its own, on the
+    // real desktop, and shows the mode's screen as `scaling` says (once the
+    // presenter has shown it). The client keeps its place in that screen.
+    bool coversMonitor = false;
+    RECT nativeArea{0, 0, 0, 0};
+    ScreenScaling scaling;
 };
 
 struct Timer {
@@ -100,6 +108,12 @@ public:
 
     // Under the lock.
     WindowData* Find(HWND window);
+    // The window showing a scaled screen, if any.
+    WindowData* ScaledScreenWindow();
+    // Real desktop positions and the program's screen positions: the same,
+    // but over a window that shows a scaled screen.
+    POINT RealToScreen(POINT real);
+    POINT ScreenToReal(POINT screen);
     ThreadQueue& Queue(DWORD thread);
 
     // InputContext, called by the translator without the lock held.
@@ -107,6 +121,7 @@ public:
     HWND FocusWindow() override;
     HWND CaptureWindow() override;
     POINT ClientOrigin(HWND window) override;
+    POINT NativeToScreen(HWND window, int x, int y, bool* inMargin) override;
     UINT ClassStyle(HWND window) override;
     DWORD Now() override;
 };

@@ -1,6 +1,7 @@
 #include "platform/window/WindowTesting.h"
 
 #include "platform/window/Cursor.h"
+#include "platform/window/FullScreenWindow.h"
 #include "platform/window/HeadlessBackend.h"
 #include "platform/window/Window.h"
 #include "platform/window/WindowSystem.h"
@@ -112,13 +113,28 @@ InputEvent EventFor(HWND window, InputEvent::Kind kind)
     return e;
 }
 
+// The system reports positions in the native window's pixels: a client
+// position of a window that shows a scaled screen goes to the native pixel
+// that shows it.
+void PlaceInNative(HWND window, int x, int y, InputEvent& e)
+{
+    e.x = x;
+    e.y = y;
+    if (std::optional<ScreenScaling> scaling = ScalingOf(window)) {
+        POINT screen{x, y};
+        ClientToScreen(window, &screen);
+        const POINT native = scaling->ToNative(screen);
+        e.x = native.x;
+        e.y = native.y;
+    }
+}
+
 } // namespace
 
 void InjectMouseMove(HWND window, int x, int y)
 {
     InputEvent e = EventFor(window, InputEvent::Kind::MouseMove);
-    e.x = x;
-    e.y = y;
+    PlaceInNative(window, x, y, e);
     InjectInput(e);
 }
 
@@ -126,8 +142,7 @@ void InjectMouseButton(HWND window, int button, bool down, int x, int y)
 {
     InputEvent e = EventFor(window, down ? InputEvent::Kind::MouseDown : InputEvent::Kind::MouseUp);
     e.button = button;
-    e.x = x;
-    e.y = y;
+    PlaceInNative(window, x, y, e);
     InjectInput(e);
 }
 

@@ -470,7 +470,14 @@ void ScriptedPlayer::AfterAction(const std::string& what)
         Screenshot(what);
 }
 
-std::string ScriptedPlayer::Screenshot(const std::string& name)
+ScriptedPlayer::Picture ScriptedPlayer::FreshPicture()
+{
+    WaitForFreshPicture();
+    testing_support::CapturingPresenter::Frame frame = machine_->Presenter().LastFrame();
+    return Picture{frame.width, frame.height, std::move(frame.pixels)};
+}
+
+void ScriptedPlayer::WaitForFreshPicture()
 {
     // The window shows what the scene is now once the program has painted
     // and presented it: two presents from now on (the first may show what
@@ -488,6 +495,12 @@ std::string ScriptedPlayer::Screenshot(const std::string& name)
         }
         Step();
     }
+}
+
+std::string ScriptedPlayer::Screenshot(const std::string& name)
+{
+    WaitForFreshPicture();
+    const testing_support::CapturingPresenter& presenter = machine_->Presenter();
     std::string file;
     for (char c : name)
         file += std::isalnum(static_cast<unsigned char>(c)) ? c : '-';

@@ -50,6 +50,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Gamespace {
 class GameImpl;
@@ -148,6 +149,14 @@ public:
     // screenshot folder (in the build folder); the file's path, "" when no
     // picture was shown yet.
     std::string Screenshot(const std::string& name);
+    // What the window shows now, once the program has presented the scene
+    // as it is (0xAARRGGBB rows).
+    struct Picture {
+        int width = 0;
+        int height = 0;
+        std::vector<uint32_t> pixels;
+    };
+    Picture FreshPicture();
     std::string ShotFolder() const { return shotFolder_; }
     // Fails the test for every drawing fault since the last check.
     void CheckDrawing();
@@ -175,6 +184,7 @@ private:
     void EndProgram();
     // Lets the program take the input just injected.
     void Settle();
+    void WaitForFreshPicture();
     // After an action: the drawing check, and on SDL a screenshot.
     void AfterAction(const std::string& what);
     std::optional<Seen> Require(const Sight& sight, const std::string& action);

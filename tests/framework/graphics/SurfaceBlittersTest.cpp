@@ -242,3 +242,42 @@ TEST_F(SurfaceBlitters, AStretchDrawsFromThePicturesOwnPixelsWhatTheConvertedCop
         display.reset();
     }
 }
+
+TEST_F(SurfaceBlitters, APictureAtItsOwnSizeIsDrawnAsEveryOtherStretch)
+{
+    const DesktopLayout rgb32 = Layouts()[2];
+    Zolt::DDImage* screen = Screen(rgb32);
+    ASSERT_NE(screen, nullptr);
+    const Rect everywhere(0, 0, 1024, 768);
+    // Half-transparent red that the owner declared free of alpha: the
+    // stretch blends it over blue at 2:1, and so must the same picture at 1:1.
+    screen->FillRectangle(everywhere, Color(0, 0, 255, 255), 0);
+    const std::vector<uint32_t> halfRed(4, 0x80FF0000u);
+    auto declared = std::make_unique<Zolt::MemoryImage>(nullptr);
+    declared->AssignBits(halfRed.data(), 2, 2, true);
+    declared->ForceAlphaFlags(false, false);
+    screen->BlitImageStretched(declared.get(), Rect(0, 0, 2, 2), Rect(0, 0, 2, 2), everywhere, Color::White, 0, true);
+    screen->BlitImageStretched(declared.get(), Rect(10, 0, 4, 4), Rect(0, 0, 2, 2), everywhere, Color::White, 0, true);
+    std::vector<uint32_t> shown = ScreenPixels(*screen);
+    EXPECT_EQ(shown[10], 0xFF80007Fu);
+    EXPECT_EQ(shown[0], shown[10]);
+    EXPECT_EQ(shown[1025], shown[1035]);
+
+    // Stretches draw on the screen image kept in video memory, at any size.
+    display->RebuildScreenImage(true);
+    screen = display->GetScreenImage();
+    ASSERT_TRUE(screen->IsVideoMemoryScreen());
+    auto red = displaytest::MakeSolid(display.get(), 3, 3, 0xFFFF0000u);
+    screen->BlitImageStretched(red.get(), Rect(0, 0, 3, 3), Rect(0, 0, 3, 3), everywhere, Color::White, 0, true);
+    screen->BlitImageStretched(red.get(), Rect(10, 0, 6, 6), Rect(0, 0, 3, 3), everywhere, Color::White, 0, true);
+    platform::DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof desc;
+    ASSERT_EQ(screen->GetSurface()->Lock(nullptr, &desc, platform::DDLOCK_WAIT, nullptr), platform::DD_OK);
+    auto at = [&](int x, int y) {
+        return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(desc.lpSurface) + y * desc.lPitch)[x];
+    };
+    EXPECT_EQ(at(12, 2) & 0xFFFFFFu, 0xFF0000u);
+    EXPECT_EQ(at(2, 2) & 0xFFFFFFu, 0xFF0000u);
+    screen->GetSurface()->Unlock(nullptr);
+    display.reset();
+}

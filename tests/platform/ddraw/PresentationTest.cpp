@@ -2,6 +2,7 @@
 
 #include "platform/ddraw/DisplayMachine.h"
 #include "platform/ddraw/SdlPresenter.h"
+#include "platform/window/ScreenScaling.h"
 #include "platform/window/Window.h"
 #include "platform/window/WindowTesting.h"
 
@@ -201,17 +202,17 @@ TEST_F(Presentation, EightBitPrimaryShowsItsPaletteColours)
 
 TEST(PresentGeometry, FullScreenPictureKeepsItsShapeCentred)
 {
-    RECT pillar = ddraw::FitInside(1024, 768, 1680, 1050);
+    RECT pillar = FitPictureInside(1024, 768, 1680, 1050);
     EXPECT_EQ(pillar.left, 140);
     EXPECT_EQ(pillar.right - pillar.left, 1400);
     EXPECT_EQ(pillar.top, 0);
     EXPECT_EQ(pillar.bottom, 1050);
-    RECT letter = ddraw::FitInside(1600, 900, 1024, 768);
+    RECT letter = FitPictureInside(1600, 900, 1024, 768);
     EXPECT_EQ(letter.left, 0);
     EXPECT_EQ(letter.right, 1024);
     EXPECT_EQ(letter.bottom - letter.top, 576);
     EXPECT_EQ(letter.top, 96);
-    RECT none = ddraw::FitInside(0, 768, 1024, 768);
+    RECT none = FitPictureInside(0, 768, 1024, 768);
     EXPECT_EQ(none.right, 0);
 }
 

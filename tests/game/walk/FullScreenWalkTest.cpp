@@ -1,0 +1,315 @@
+// Full screen as a player meets it on a monitor larger than the picture:
+// switched on from the options, the picture fills the monitor keeping its
+// shape, and every click lands where the screen shows the button; back in a
+// window and across a restart in full screen.
+//
+// On the real back end (tests/ui/full_screen_walks.sh: a virtual X server of
+// a given size, with or without a window manager) the walk looks at the X
+// server's own screen, finds each button there by its pixels, and clicks it
+// with the X server's pointer, so the click takes the whole way a player's
+// does. Headless, it clicks the monitor's pixel the window service says
+// shows the button, computed here on its own.
+#include "game/shell/GameImpl.h"
+#include "game/shell/Options.h"
+#include "kernel/MainApp.h"
+#include "platform/core/FileSystem.h"
+#include "platform/window/Desktop.h"
+#include "platform/window/FullScreenWindow.h"
+#include "platform/window/Window.h"
+#include "platform/window/WindowTesting.h"
+#include "tests/game/walk/ShellSights.h"
+#include "tests/game/walk/WalkSupport.h"
+#include "tests/support/ScriptedPlayer.h"
+#include "tests/support/WalkMachine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace walk::sights;
+using walk::Caption;
+using walk::ScriptedPlayer;
+using walk::Seen;
+using walk::Sight;
+
+// What the X server shows, as 0x00RRGGBB.
+struct XScreen {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+XScreen GrabXScreen()
+{
+    XScreen screen;
+    FILE* pipe = popen("xwd -root -silent | convert xwd:- -depth 8 ppm:-", "r");
+    if (!pipe)
+        return screen;
+    // The header's numbers, past the comment lines convert writes there.
+    auto number = [&] {
+        int c = std::fgetc(pipe);
+        while (c == '#' || std::isspace(c)) {
+            if (c == '#')
+                while (c != '\n' && c != EOF)
+                    c = std::fgetc(pipe);
+            c = std::fgetc(pipe);
+        }
+        int value = 0;
+        for (; std::isdigit(c); c = std::fgetc(pipe))
+            value = value * 10 + (c - '0');
+        return value;
+    };
+    const bool p6 = std::fgetc(pipe) == 'P' && std::fgetc(pipe) == '6';
+    screen.width = number();
+    screen.height = number();
+    if (p6 && number() == 255 && screen.width > 0 && screen.height > 0) {
+        std::vector<unsigned char> rgb(size_t(screen.width) * size_t(screen.height) * 3);
+        if (std::fread(rgb.data(), 1, rgb.size(), pipe) == rgb.size()) {
+            screen.pixels.resize(rgb.size() / 3);
+            for (size_t i = 0; i < screen.pixels.size(); ++i)
+                screen.pixels[i] = uint32_t(rgb[3 * i]) << 16 | uint32_t(rgb[3 * i + 1]) << 8 | rgb[3 * i + 2];
+        }
+    }
+    pclose(pipe);
+    return screen;
+}
+
+bool Near(uint32_t a, uint32_t b)
+{
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 24)
+            return false;
+    return true;
+}
+
+class FullScreenWalker {
+public:
+    explicit FullScreenWalker(ScriptedPlayer& player) : player_(player)
+    {
+        const char* wm = std::getenv("PELLUCOR_WALK_WINDOW_MANAGER");
+        const platform::DesktopMode desktop = platform::GetDesktopMode();
+        folder_ = walk::WalkMachine::BuildFolder() + "/tests/walk/full-screen/" + std::to_string(desktop.width) +
+                  "x" + std::to_string(desktop.height) + (wm && *wm ? "-" + std::string(wm) : "-no-wm");
+        if (player.GetBackend() == ScriptedPlayer::Backend::Sdl)
+            platform::MakeDirectories(folder_);
+    }
+
+    // A screenshot of the whole X screen (real back end only).
+    void Shot(const std::string& name)
+    {
+        player_.Screenshot(name);
+        if (player_.GetBackend() != ScriptedPlayer::Backend::Sdl)
+            return;
+        char number[16];
+        std::snprintf(number, sizeof number, "%02d-", ++shots_);
+        std::string file = number + name + ".png";
+        std::replace(file.begin(), file.end(), ' ', '-');
+        const std::string command = "xwd -root -silent | convert xwd:- '" + folder_ + "/" + file + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    }
+
+    // Clicks `sight` where the screen shows it; false (and the test fails)
+    // when it is not to be seen there.
+    bool Click(const Sight& sight)
+    {
+        const std::optional<Seen> seen = player_.Find(sight);
+        if (!seen) {
+            ADD_FAILURE() << sight.Describe() << " is not on the screen:\n" << walk::DescribeScreen();
+            return false;
+        }
+        if (player_.GetBackend() == ScriptedPlayer::Backend::Sdl)
+            return ClickOnXScreen(*seen, sight.Describe());
+        return ClickOnMonitor(*seen);
+    }
+
+private:
+    // The monitor's pixel under the centre of the button's middle pixel,
+    // from where the window service says the picture is shown.
+    bool ClickOnMonitor(const Seen& seen)
+    {
+        const platform::HWND window = player_.App().GetMainWindow();
+        const std::optional<platform::ScreenScaling> scaling = platform::ScalingOf(window);
+        if (!scaling) {
+            player_.ClickAt(seen.CentreX(), seen.CentreY(), seen.Describe());
+            return true;
+        }
+        const platform::RECT& shown = scaling->shown;
+        const int x = shown.left + (2 * seen.CentreX() + 1) * (shown.right - shown.left) / (2 * scaling->width);
+        const int y = shown.top + (2 * seen.CentreY() + 1) * (shown.bottom - shown.top) / (2 * scaling->height);
+        for (const platform::InputEvent::Kind kind :
+             {platform::InputEvent::Kind::MouseMove, platform::InputEvent::Kind::MouseDown,
+              platform::InputEvent::Kind::MouseUp}) {
+            platform::InputEvent e;
+            e.kind = kind;
+            e.window = platform::NativeWindowId(window);
+            e.x = x;
+            e.y = y;
+            e.button = 1;
+            platform::testing::InjectInput(e);
+            player_.Wait(50);
+        }
+        return true;
+    }
+
+    // Where the X screen shows the picture: filling the screen (centred,
+    // keeping its shape), or, in a window, at its own size wherever the
+    // button's own pixels are found. Either is taken only when the screen
+    // shows the button's pixels there; the pointer goes to its middle. (A
+    // scaled pixel may show either neighbour of the picture pixel under its
+    // centre.)
+    bool ClickOnXScreen(const Seen& seen, const std::string& what)
+    {
+        const auto frame = player_.FreshPicture();
+        const XScreen screen = GrabXScreen();
+        if (frame.width <= 0 || screen.width <= 0) {
+            ADD_FAILURE() << "no picture to look at";
+            return false;
+        }
+        auto pictureAt = [&](int x, int y) {
+            x = std::clamp(x, 0, frame.width - 1);
+            y = std::clamp(y, 0, frame.height - 1);
+            return frame.pixels[size_t(y) * size_t(frame.width) + size_t(x)] & 0xFFFFFFu;
+        };
+        const int left = seen.area.x + 2;
+        const int top = seen.area.y + 2;
+        const int w = seen.area.w - 4;
+        const int h = seen.area.h - 4;
+        // The share of the button's pixels the screen shows at (ox, oy) at
+        // this scale.
+        auto shows = [&](double ox, double oy, double scale, int allowed) {
+            const int near = scale == 1.0 ? 0 : 1;
+            const int sw = int(w * scale);
+            const int sh = int(h * scale);
+            const int sx0 = int(ox + left * scale);
+            const int sy0 = int(oy + top * scale);
+            if (sx0 < 0 || sy0 < 0 || sx0 + sw > screen.width || sy0 + sh > screen.height)
+                return false;
+            int misses = 0;
+            for (int y = 0; y < sh && misses <= allowed; ++y)
+                for (int x = 0; x < sw && misses <= allowed; ++x) {
+                    const uint32_t shown = screen.At(sx0 + x, sy0 + y);
+                    const int px = left + int((x + 0.5) / scale);
+                    const int py = top + int((y + 0.5) / scale);
+                    bool found = false;
+                    for (int dy = -near; dy <= near && !found; ++dy)
+                        for (int dx = -near; dx <= near && !found; ++dx)
+                            found = Near(shown, pictureAt(px + dx, py + dy));
+                    misses += !found;
+                }
+            return misses <= allowed;
+        };
+        auto click = [&](double ox, double oy, double scale) {
+            const int x = int(ox + (seen.CentreX() + 0.5) * scale);
+            const int y = int(oy + (seen.CentreY() + 0.5) * scale);
+            const std::string command =
+                "xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1";
+            EXPECT_EQ(std::system(command.c_str()), 0) << command;
+            player_.Wait(400);
+            return true;
+        };
+        const double fill = std::min(double(screen.width) / frame.width, double(screen.height) / frame.height);
+        const double ox = (screen.width - frame.width * fill) / 2;
+        const double oy = (screen.height - frame.height * fill) / 2;
+        if (shows(ox, oy, fill, int(w * fill * h * fill) / 10))
+            return click(ox, oy, fill);
+        for (int y = 0; y + frame.height <= screen.height + 64; ++y)
+            for (int x = 0; x + frame.width <= screen.width + 64; ++x)
+                if (shows(x, y, 1.0, w * h / 20))
+                    return click(x, y, 1.0);
+        ADD_FAILURE() << what << " is not to be seen on the X screen";
+        return false;
+    }
+
+    ScriptedPlayer& player_;
+    std::string folder_;
+    int shots_ = 0;
+};
+
+// Waits for the display mode asked for, and for its picture on the screen.
+bool WaitForMode(ScriptedPlayer& player, bool fullScreen)
+{
+    return player.WaitUntil(
+        [&] {
+            return player.App().isWindowed != fullScreen &&
+                   platform::ScalingOf(player.App().GetMainWindow()).has_value() == fullScreen;
+        },
+        ScriptedPlayer::kPromptMs, fullScreen ? "full screen" : "a window");
+}
+
+} // namespace
+
+TEST(FullScreenWalk, OptionsClickedWhereTheScreenShowsThemInAndOutOfFullScreenAndAcrossARestart)
+{
+    ScriptedPlayer player;
+    Profile ann = walk::KnownPlayer("Ann");
+    walk::PutProfile(player, ann);
+    player.Launch();
+    FullScreenWalker walker(player);
+    ASSERT_TRUE(player.WaitToSee(kOptionsButton));
+    walker.Shot("start in a window");
+
+    // Full screen from the options.
+    ASSERT_TRUE(walker.Click(kOptionsButton));
+    ASSERT_TRUE(player.WaitToSee(kOptionsDialog));
+    ASSERT_TRUE(walker.Click(kToFullScreen));
+    ASSERT_TRUE(WaitForMode(player, true));
+    ASSERT_TRUE(player.WaitToSee(kToWindow));
+    walker.Shot("full screen with the options");
+    ASSERT_TRUE(walker.Click(kOptionsOk));
+    ASSERT_TRUE(player.WaitUntil([&] { return !player.Sees(kOptionsDialog); }, ScriptedPlayer::kPromptMs,
+                                 "the options to close"));
+    walker.Shot("full screen start");
+
+    // In full screen the Options button is where the screen shows it, and a
+    // value changes by a click on its plus.
+    ASSERT_TRUE(walker.Click(kOptionsButton));
+    ASSERT_TRUE(player.WaitToSee(kOptionsDialog));
+    // (The topmost plus is the speed's.)
+    ASSERT_TRUE(player.Sees(Caption("6")));
+    ASSERT_TRUE(walker.Click(kPlus));
+    EXPECT_TRUE(player.WaitToSee(Caption("7")));
+    walker.Shot("full screen options changed");
+
+    // Back to a window, the dialog still open.
+    ASSERT_TRUE(walker.Click(kToWindow));
+    ASSERT_TRUE(WaitForMode(player, false));
+    ASSERT_TRUE(player.WaitToSee(kToFullScreen));
+    walker.Shot("back in a window");
+    // And to full screen again, kept for the next start.
+    ASSERT_TRUE(walker.Click(kToFullScreen));
+    ASSERT_TRUE(WaitForMode(player, true));
+    ASSERT_TRUE(walker.Click(kOptionsOk));
+    ASSERT_TRUE(player.WaitUntil([&] { return !player.Sees(kOptionsDialog); }, ScriptedPlayer::kPromptMs,
+                                 "the options to close"));
+    ASSERT_TRUE(walker.Click(kCloseButton));
+    ASSERT_TRUE(player.WaitForExit());
+    EXPECT_EQ(player.Finish(), 0);
+    EXPECT_EQ(player.ReadRegistryNumber("Options\\FullScreen"), 1u);
+
+    // Started again in full screen: the Options button works at once and
+    // leads back to a window.
+    player.Relaunch();
+    FullScreenWalker again(player);
+    ASSERT_TRUE(player.WaitToSee(kOptionsButton));
+    ASSERT_TRUE(WaitForMode(player, true));
+    again.Shot("restarted in full screen");
+    ASSERT_TRUE(again.Click(kOptionsButton));
+    ASSERT_TRUE(player.WaitToSee(kOptionsDialog));
+    EXPECT_TRUE(player.Sees(Caption("7")));
+    ASSERT_TRUE(again.Click(kToWindow));
+    ASSERT_TRUE(WaitForMode(player, false));
+    again.Shot("restarted and back in a window");
+    ASSERT_TRUE(again.Click(kOptionsOk));
+    player.CloseWindow();
+    ASSERT_TRUE(player.WaitForExit());
+    EXPECT_EQ(player.Finish(), 0);
+    EXPECT_EQ(player.ReadRegistryNumber("Options\\FullScreen"), 0u);
+}

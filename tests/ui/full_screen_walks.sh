@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Runs the full-screen walk (tests/game/walk/FullScreenWalkTest.cpp) on the
+# real back end in a virtual X server of the given size, with the openbox
+# window manager running or with none. The walk saves a screenshot of the
+# whole X screen after each step under tests/walk/full-screen in the build
+# folder.
+#
+#   full_screen_walks.sh WALK_PROGRAM WIDTH HEIGHT openbox|none
+#
+# Exits 77 (skipped) when xvfb-run, xwd, convert or xdotool is not installed,
+# or openbox when the walk asks for it (tools/install-dependencies installs
+# them all).
+set -euo pipefail
+
+program=$1
+width=$2
+height=$3
+manager=$4
+if [ "${PELLUCOR_IN_X_SERVER:-}" != 1 ]; then
+    tools="xvfb-run xwd convert xdotool"
+    [ "$manager" = none ] || tools="$tools $manager"
+    for tool in $tools; do
+        command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
+    done
+    runtime=$(mktemp -d)
+    trap 'rm -rf "$runtime"' EXIT
+    PELLUCOR_IN_X_SERVER=1 XDG_RUNTIME_DIR=$runtime HOME=$runtime \
+        timeout 280 xvfb-run -a -s "-screen 0 ${width}x${height}x24" bash "$0" "$@"
+    exit
+fi
+
+# The X, D-Bus and GL client libraries keep memory until exit, which the leak
+# check would report as ours (the headless walks check our own code).
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+if [ "$manager" != none ]; then
+    "$manager" >"$XDG_RUNTIME_DIR/$manager.log" 2>&1 &
+    manager_pid=$!
+    trap 'kill $manager_pid 2>/dev/null || true' EXIT
+    # The manager is up once it has claimed the screen.
+    for _ in $(seq 1 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.1
+    done
+    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "$manager did not start"; exit 1; }
+fi
+PELLUCOR_PLATFORM=sdl PELLUCOR_WALK_WINDOW_MANAGER=$manager \
+    "$program" --gtest_filter='FullScreenWalk.*'
