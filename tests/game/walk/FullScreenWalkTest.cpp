@@ -109,7 +109,9 @@ public:
         if (player_.GetBackend() != ScriptedPlayer::Backend::Sdl)
             return;
         char number[16];
-        std::snprintf(number, sizeof number, "%02d-", ++shots_);
+        // Numbered on across the restarts of one walk.
+        static int shots = 0;
+        std::snprintf(number, sizeof number, "%02d-", ++shots);
         std::string file = number + name + ".png";
         std::replace(file.begin(), file.end(), ' ', '-');
         const std::string command = "xwd -root -silent | convert xwd:- '" + folder_ + "/" + file + "'";
@@ -230,7 +232,6 @@ private:
 
     ScriptedPlayer& player_;
     std::string folder_;
-    int shots_ = 0;
 };
 
 // Waits for the display mode asked for, and for its picture on the screen.
