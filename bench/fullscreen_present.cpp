@@ -9,7 +9,6 @@
 #include "platform/ddraw/PixelLayout.h"
 #include "platform/ddraw/SdlPresenter.h"
 
-#include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -31,15 +30,14 @@ void BM_FullScreenAgainstWindowed(benchmark::State& state)
     const int monitorWidth = static_cast<int>(state.range(0));
     const int monitorHeight = static_cast<int>(state.range(1));
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        state.SkipWithError(SDL_GetError());
-        return;
-    }
-    SDL_Window* window = SDL_CreateWindow("windowed", 0, 0, kWidth, kHeight, 0);
-    SDL_Window* monitor = SDL_CreateWindow("full screen", 0, 0, monitorWidth, monitorHeight, 0);
     {
-        platform::ddraw::SdlPresenter windowed(window, kWidth, kHeight);
-        platform::ddraw::SdlPresenter fullScreen(monitor, monitorWidth, monitorHeight);
+        // Each presenter makes a window of its size on first use.
+        platform::ddraw::SdlPresenter windowed(nullptr, kWidth, kHeight);
+        platform::ddraw::SdlPresenter fullScreen(nullptr, monitorWidth, monitorHeight);
+        if (!windowed.IsReady() || !fullScreen.IsReady()) {
+            state.SkipWithError("SDL video did not start");
+            return;
+        }
         // A draw surface's pixels in the common 32-bit desktop format.
         const int pitch = kWidth * 4 + 64;
         std::vector<uint8_t> pixels(size_t(pitch) * kHeight);
@@ -66,9 +64,6 @@ void BM_FullScreenAgainstWindowed(benchmark::State& state)
         state.counters["windowed_us"] = frames ? windowedSeconds / double(frames) * 1e6 : 0.0;
         state.counters["x_windowed"] = windowedSeconds > 0 ? fullSeconds / windowedSeconds : 0.0;
     }
-    SDL_DestroyWindow(monitor);
-    SDL_DestroyWindow(window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 BENCHMARK(BM_FullScreenAgainstWindowed)
     ->ArgNames({"width", "height"})

@@ -97,26 +97,21 @@ void HeadlessBackend::RestoreNative(uint32_t id)
 
 void HeadlessBackend::RaiseNative(uint32_t) {}
 
-void HeadlessBackend::CoverMonitorWith(uint32_t id, const RECT& monitor)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (auto it = windows_.find(id); it != windows_.end()) {
-        it->second.x = monitor.left;
-        it->second.y = monitor.top;
-        it->second.width = monitor.right - monitor.left;
-        it->second.height = monitor.bottom - monitor.top;
-        it->second.decorated = false;
-    }
-}
+void HeadlessBackend::CoverMonitorWith(uint32_t id, const RECT& monitor) { Place(id, monitor, false); }
 
 void HeadlessBackend::UncoverMonitorWith(uint32_t id, const RECT& client, bool decorated)
 {
+    Place(id, client, decorated);
+}
+
+void HeadlessBackend::Place(uint32_t id, const RECT& area, bool decorated)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     if (auto it = windows_.find(id); it != windows_.end()) {
-        it->second.x = client.left;
-        it->second.y = client.top;
-        it->second.width = client.right - client.left;
-        it->second.height = client.bottom - client.top;
+        it->second.x = area.left;
+        it->second.y = area.top;
+        it->second.width = area.right - area.left;
+        it->second.height = area.bottom - area.top;
         it->second.decorated = decorated;
     }
 }

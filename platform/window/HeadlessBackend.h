@@ -53,6 +53,8 @@ public:
     bool Captured();
 
 private:
+    // The native window at `area`, with or without its frame.
+    void Place(uint32_t id, const RECT& area, bool decorated);
     std::mutex mutex_;
     std::map<uint32_t, testing::NativeWindowState> windows_; // guarded by mutex_
     uint32_t nextId_ = 1;                                     // guarded by mutex_
