@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "pak/PakFormat.h"
+#include "pak/PakFileFunctions.h"
 #include "pak/PakInterface.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "pak/PakFileFunctions.h"
 #include "pak/PakInterface.h"
 #include "platform/core/FileSystem.h"
 

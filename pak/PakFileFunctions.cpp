@@ -1,6 +1,5 @@
 #include "pak/PakFileFunctions.h"
 
-#include <atomic>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,31 +8,6 @@
 #include "platform/core/DataFileReader.h"
 #include "platform/core/FileSystem.h"
 
-namespace {
-
-// The process's layer. A plain process-local cell: nothing outside this
-// process needs to find it, so no address is ever published.
-constinit std::atomic<PakInterfaceBase*> gRegistered{nullptr};
-
-} // namespace
-
-PakInterfaceBase* GetSharedPakInterface()
-{
-    return gRegistered.load(std::memory_order_acquire);
-}
-
-void RegisterPakInterface(PakInterfaceBase* layer)
-{
-    PakInterfaceBase* none = nullptr;
-    gRegistered.compare_exchange_strong(none, layer, std::memory_order_acq_rel);
-}
-
-void UnregisterPakInterface(PakInterfaceBase* layer)
-{
-    PakInterfaceBase* expected = layer;
-    gRegistered.compare_exchange_strong(expected, nullptr, std::memory_order_acq_rel);
-}
-
 // Created during static initialisation, before main, and never destroyed, so
 // that files can still be read by static destructors of other units.
 static PakInterface* const gProcessPakInterface = new PakInterface;
@@ -41,11 +15,6 @@ static PakInterface* const gProcessPakInterface = new PakInterface;
 PakInterface* GetProcessPakInterface()
 {
     return gProcessPakInterface;
-}
-
-PakInterfaceBase* pak_testing::ReplaceSharedPakInterface(PakInterfaceBase* layer)
-{
-    return gRegistered.exchange(layer, std::memory_order_acq_rel);
 }
 
 PakFileHandle* PakFileOpen(const char* name, const char* mode)

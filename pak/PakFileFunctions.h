@@ -6,18 +6,13 @@
 // registration is process-local and set during static initialisation.
 #pragma once
 
+#include "pak/PakRegistration.h"
+
 #include <cstddef>
 
 struct PakFileHandle;
-class PakInterfaceBase;
 class PakInterface;
 
-// The layer registered for this process, or null.
-PakInterfaceBase* GetSharedPakInterface();
-// Registers the layer when none is registered yet (the layer's constructor
-// calls it); a layer that goes away calls UnregisterPakInterface with itself.
-void RegisterPakInterface(PakInterfaceBase* layer);
-void UnregisterPakInterface(PakInterfaceBase* layer);
 // The program's own layer, created at static initialisation and never
 // destroyed; start-up adds "main.pak" to it.
 PakInterface* GetProcessPakInterface();
@@ -32,9 +27,3 @@ int PakFileAtEnd(PakFileHandle* handle);
 // Writes to the handle's disk file; an archive member cannot be written and
 // takes nothing. Returns the number of whole elements written.
 size_t PakFileWrite(PakFileHandle* handle, const void* buffer, size_t elementSize, size_t count);
-
-namespace pak_testing {
-// Replaces the registered layer (null: none) and returns the previous one,
-// so that tests can run the functions with and without a layer.
-PakInterfaceBase* ReplaceSharedPakInterface(PakInterfaceBase* layer);
-} // namespace pak_testing

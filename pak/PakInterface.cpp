@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pak/PakFormat.h"
+#include "pak/PakRegistration.h"
 #include "platform/core/CRuntime.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MappedFile.h"

@@ -2,9 +2,9 @@
 // holds the loaded archives ("main.pak", ...) mapped whole into memory and a
 // directory of their members by normalised upper-case name; opening for
 // reading looks in the archives first and then on disk, every other mode goes
-// to disk. Code outside the layer uses the PakFile* functions declared at the
-// end (framework/app/PakFileFunctions.h), which fall back to plain disk files
-// when no layer is registered.
+// to disk. Code outside the layer uses the PakFile* functions
+// (pak/PakFileFunctions.h), which go to the layer registered for the process
+// (pak/PakRegistration.h) and fall back to plain disk files without one.
 //
 // Threads: archives are added on the main thread during start-up, before
 // other threads read; afterwards the directory is only read. The layer takes
@@ -137,5 +137,3 @@ std::string NormalizePakPath(const std::string& name, const std::string& working
 // The same into a caller's buffer of outSize bytes (at least 260 by
 // convention); a longer result is cut, always zero-terminated.
 void NormalizePakPath(const char* name, char* out, size_t outSize);
-
-#include "pak/PakFileFunctions.h"

@@ -22,6 +22,7 @@
 #include "framework/sound/MusicInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "imagelib/ImageLib.h"
+#include "pak/PakFileFunctions.h"
 #include "pak/PakInterface.h"
 #include "platform/core/CRuntime.h"
 #include "platform/core/Clock.h"

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "pak/PakFileFunctions.h"
 #include "pak/PakInterface.h"
 #include <cerrno>
 

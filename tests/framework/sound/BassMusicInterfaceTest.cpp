@@ -3,6 +3,7 @@
 // few tracks played for real through our own bass.dll.
 #include "framework/sound/BassMusicInterface.h"
 #include "pak/PakFormat.h"
+#include "pak/PakFileFunctions.h"
 #include "pak/PakInterface.h"
 #include "platform/core/Clock.h"
 #include "platform/core/ModuleRegistry.h"
