@@ -44,6 +44,8 @@ DescParser::~DescParser() = default;
 bool DescParser::ReportError(const std::string& text)
 {
     errorText_ = text;
+    if (errorSink_)
+        errorSink_->OnDescError(text, currentLine_, currentCommand_);
     return false;
 }
 

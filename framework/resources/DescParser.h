@@ -11,6 +11,7 @@
 #pragma once
 
 #include "framework/resources/DataElement.h"
+#include "framework/resources/DescErrorSink.h"
 
 #include <cstddef>
 #include <map>
@@ -37,8 +38,10 @@ public:
     DescParser(const DescParser&) = delete;
     DescParser& operator=(const DescParser&) = delete;
 
-    // Stores the text; false.
-    virtual bool ReportError(const std::string& text);
+    // Stores the text and hands it to the error sink, if one is set, with
+    // the place of the command being executed; false.
+    bool ReportError(const std::string& text);
+    void SetErrorSink(DescErrorSink* sink) { errorSink_ = sink; }
     // The definition of the name (compared without regard to case), or null.
     virtual DataElement* FindDefinition(const std::string& name);
     virtual bool ExecuteCommand(ListDataElement& parameters) = 0;
@@ -65,18 +68,23 @@ public:
     const std::string& GetErrorText() const { return errorText_; }
     int GetFlags() const { return flags_; }
     void SetFlags(int flags) { flags_ = flags; }
+    // The command being executed: the line it began on and its text; 0 and
+    // "" between commands.
+    int CurrentLine() const { return currentLine_; }
+    const std::string& CurrentCommand() const { return currentCommand_; }
 
 protected:
     // Stores a definition under the upper-cased name, replacing any other.
     void SetDefinition(const std::string& name, std::unique_ptr<DataElement> value);
 
+private:
     int flags_ = kSemicolonEndsCommand;
     std::string errorText_;
     int currentLine_ = 0;
     std::string currentCommand_;
     std::map<std::string, std::unique_ptr<DataElement>> definitions_;
+    DescErrorSink* errorSink_ = nullptr;
 
-private:
     class CharSource;
     bool ReadCommands(CharSource& source);
     // The reading state of ReadCommands: the command gathered so far, the

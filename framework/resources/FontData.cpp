@@ -101,6 +101,7 @@ private:
 
 FontData::FontData()
 {
+    SetErrorSink(this);
     for (size_t i = 0; i < charMap_.size(); ++i)
         charMap_[i] = static_cast<uint8_t>(i);
 }
@@ -124,8 +125,6 @@ bool FontData::BeginLoad(FontHost* host, const std::string& fileName)
     if (loaded_)
         return false;
     host_ = host;
-    currentCommand_.clear();
-    currentLine_ = 0;
     errorPrefix_ = "Font Descriptor Error in " + fileName + "\r\n";
     fileName_ = fileName;
     return true;
@@ -147,16 +146,14 @@ bool FontData::LoadFromText(FontHost* host, const std::string& fileName, const s
     return loaded_;
 }
 
-bool FontData::ReportError(const std::string& text)
+void FontData::OnDescError(const std::string& text, int line, const std::string& command)
 {
-    DescParser::ReportError(text);
     if (!host_)
-        return false;
+        return;
     std::string message = errorPrefix_ + text;
-    if (!currentCommand_.empty())
-        message += " on Line " + std::to_string(currentLine_) + ":\r\n\r\n" + currentCommand_;
+    if (!command.empty())
+        message += " on Line " + std::to_string(line) + ":\r\n\r\n" + command;
     host_->ShowError(message);
-    return false;
 }
 
 void FontData::AddLayer(const std::string& name, std::unique_ptr<FontLayer> layer)

@@ -23,7 +23,9 @@ class Color;
 class FontHost;
 class MemoryImage;
 
-class FontData : public DescParser {
+// Its errors come back from the parser it is (as its error sink) and are
+// shown through the font host with the descriptor's name in front.
+class FontData : public DescParser, private DescErrorSink {
 public:
     FontData();
     ~FontData() override;
@@ -38,7 +40,6 @@ public:
     // file.
     bool LoadWidthListFont(MemoryImage* image, const std::string& fileName);
 
-    bool ReportError(const std::string& text) override;
     bool ExecuteCommand(ListDataElement& parameters) override;
 
     bool GetLayer(const DataElement& parameter, FontLayer*& out);
@@ -57,6 +58,7 @@ public:
     const std::string& FileName() const { return fileName_; }
 
 private:
+    void OnDescError(const std::string& text, int line, const std::string& command) override;
     bool BeginLoad(FontHost* host, const std::string& fileName);
     // Appends a layer under the name; an existing name is reported but the
     // layer stays in the list, unnamed.

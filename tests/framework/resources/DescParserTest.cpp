@@ -17,8 +17,8 @@ public:
     bool ExecuteCommand(ListDataElement& parameters) override
     {
         commands.push_back(DataElementToString(parameters));
-        lines.push_back(currentLine_);
-        texts.push_back(currentCommand_);
+        lines.push_back(CurrentLine());
+        texts.push_back(CurrentCommand());
         const std::string word = static_cast<SingleDataElement&>(*parameters.elements[0]).value;
         if (word == "FAIL")
             return ReportError("failed here");
