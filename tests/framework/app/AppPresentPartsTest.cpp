@@ -15,8 +15,9 @@ namespace display = platform::ddraw::testing;
 namespace {
 
 // Paints the whole screen green and a 20 x 10 square at (100, 50) in a
-// shade of red; where the screen still holds its last paint and it may,
-// only the square, and it says so.
+// shade of red (and, when asked, a 30 x 20 one at (400, 300)); where the
+// screen still holds its last paint and it may, only the squares, and it
+// says so, square by square.
 class SquarePainter : public Zolt::Widget {
 public:
     explicit SquarePainter(Zolt::ZoltAppBase* app) : app_(app) {}
@@ -34,10 +35,16 @@ public:
         g->FillRectangle(100, 50, 20, 10);
         if (inPlace)
             manager->ReportPaintedAreas({Zolt::Rect(100, 50, 20, 10)});
+        if (secondSquare) {
+            g->FillRectangle(400, 300, 30, 20);
+            if (inPlace)
+                manager->ReportPaintedAreas({Zolt::Rect(400, 300, 30, 20)});
+        }
     }
 
     int red = 10;
     bool saysWhere = true;
+    bool secondSquare = false;
     int wholePaints = 0;
 
 private:
@@ -103,6 +110,19 @@ TEST_F(PresentParts, OnlyThePlaceAWidgetSaysItPaintedIsPresented)
     EXPECT_EQ(part.right - part.left, 20);
     EXPECT_EQ(part.bottom - part.top, 10);
     EXPECT_TRUE(Shows(110, 55, 0xC80000));
+    EXPECT_TRUE(Shows(5, 5, 0x005000));
+}
+
+TEST_F(PresentParts, EveryPlaceAPassPaintsIsPresentedNotOnlyTheLast)
+{
+    const int parts = display::PartPresentCount();
+    painter->secondSquare = true;
+    painter->red = 150;
+    Repaint();
+    EXPECT_EQ(painter->wholePaints, 1);
+    EXPECT_EQ(display::PartPresentCount(), parts + 1);
+    EXPECT_TRUE(Shows(110, 55, 0x960000));
+    EXPECT_TRUE(Shows(415, 310, 0x960000));
     EXPECT_TRUE(Shows(5, 5, 0x005000));
 }
 

@@ -150,3 +150,34 @@ TEST_F(RegistrySettingsTest, PlayedRunReadsWhatTheRecordingReadAndWritesNothing)
     ASSERT_TRUE(settings->ReadNumber("Score", score));
     EXPECT_EQ(score, 99);
 }
+
+// A setting stored as a text or as raw bytes is no number, even with a
+// number's four bytes: neither read from the registry, nor played back from
+// a run that read it so (the registry holding real numbers by then).
+TEST_F(RegistrySettingsTest, AValueOfAnotherTypeIsNeverReadAsANumber)
+{
+    const uint8_t bytes[4] = {1, 0, 0, 0};
+    ASSERT_TRUE(settings->WriteValue("Options\\Speed", pw::REG_SZ, "42\0", 4));
+    ASSERT_TRUE(settings->WriteValue("Options\\FullScreen", pw::REG_BINARY, bytes, 4));
+    NewRun();
+    demo->StartRecording();
+    for (const char* run : {"recorded", "played"}) {
+        int number = -3;
+        bool flag = false;
+        EXPECT_FALSE(settings->ReadNumber("Options\\Speed", number)) << run;
+        EXPECT_FALSE(settings->ReadNumber("Options\\FullScreen", number)) << run;
+        EXPECT_FALSE(settings->ReadFlag("Options\\FullScreen", flag)) << run;
+        EXPECT_EQ(number, -3) << run;
+        EXPECT_FALSE(flag) << run;
+        if (demo->IsRecording()) {
+            demo->WriteFile(1, "1.0");
+            NewRun();
+            settings->WriteNumber("Options\\Speed", 5);
+            settings->WriteFlag("Options\\FullScreen", true);
+            demo->StartPlaying();
+            uint32_t seed = 0;
+            std::string error;
+            ASSERT_TRUE(demo->ReadFile("1.0", seed, error)) << error;
+        }
+    }
+}
