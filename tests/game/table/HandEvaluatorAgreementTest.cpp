@@ -8,6 +8,7 @@
 // category once more through each way of reading the cards.
 #include "bench/reference/PlainHandRating.h"
 #include "game/table/HandEvaluator.h"
+#include "tests/game/table/CardsByName.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +18,12 @@
 #include <functional>
 #include <optional>
 #include <random>
-#include <sstream>
 #include <string>
 
 namespace {
+
+using cards_by_name::FullDeck;
+using cards_by_name::Hand;
 
 std::string Describe(const std::vector<Card>& hand)
 {
@@ -80,29 +83,6 @@ uint32_t ExpectAgreesWithPlainRating(const std::vector<Card>& hand)
         EXPECT_EQ(Describe(raw), Describe(sorted)) << Describe(hand);
     }
     return category;
-}
-
-// "As Kd 0c" -> cards, in that order.
-std::vector<Card> Hand(const std::string& text)
-{
-    static const std::string ranks = "234567890JQKA";
-    static const std::string suits = "scdb";
-    std::vector<Card> cards;
-    std::istringstream in(text);
-    std::string name;
-    while (in >> name)
-        cards.emplace_back(static_cast<uint32_t>(ranks.find(name[0])), static_cast<uint32_t>(suits.find(name[1])));
-    return cards;
-}
-
-std::vector<Card> FullDeck()
-{
-    std::vector<Card> deck;
-    for (uint32_t r = 0; r < Card::kRankCount; ++r) {
-        for (uint32_t s = 0; s < Card::kSuitCount; ++s)
-            deck.emplace_back(r, s);
-    }
-    return deck;
 }
 
 // The hand sets below call `check` on each hand and stop at the first

@@ -5,6 +5,7 @@
 #include "bench/reference/PlainHandRating.h"
 #include "game/table/HandComparison.h"
 #include "game/table/HandEvaluator.h"
+#include "tests/game/table/CardsByName.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +15,7 @@
 
 namespace {
 
-std::vector<Card> FullDeck()
-{
-    std::vector<Card> deck;
-    for (uint32_t r = 0; r < 13; ++r) {
-        for (uint32_t s = 0; s < 4; ++s)
-            deck.emplace_back(r, s);
-    }
-    return deck;
-}
+using cards_by_name::FullDeck;
 
 int Sign(uint32_t a, uint32_t b) { return a < b ? -1 : (b < a ? 1 : 0); }
 

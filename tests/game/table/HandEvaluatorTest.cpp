@@ -1,26 +1,15 @@
 #include "game/table/HandEvaluator.h"
+#include "tests/game/table/CardsByName.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 
 namespace {
 
-// "As Kd 0c" -> cards, in that order.
-std::vector<Card> Hand(const std::string& text)
-{
-    static const std::string ranks = "234567890JQKA";
-    static const std::string suits = "scdb";
-    std::vector<Card> cards;
-    std::istringstream in(text);
-    std::string name;
-    while (in >> name)
-        cards.emplace_back(static_cast<uint32_t>(ranks.find(name[0])), static_cast<uint32_t>(suits.find(name[1])));
-    return cards;
-}
+using cards_by_name::Hand;
 
 // "1:Ks Kd|0:As 9c 4d": each group as category:cards.
 std::string Describe(const std::vector<HandGroup>& groups)
