@@ -7,6 +7,7 @@
 #include "platform/core/Process.h"
 #include "platform/crash/CrashService.h"
 #include "platform/crash/ModuleMap.h"
+#include "platform/crash/ReportNames.h"
 #include "platform/crash/SafeText.h"
 
 #include <atomic>
@@ -305,7 +306,7 @@ std::string HandleCrash(const platform::FaultRecord& fault)
     auto buffer = std::make_unique<char[]>(256 * 1024);
     platform::SafeText text(buffer.get(), 256 * 1024);
     platform::FormatCrashReport(fault, text, WriteTextDetails, &details);
-    std::string report(text.Data(), text.Length());
+    std::string report = platform::DemangleReportNames(std::string(text.Data(), text.Length()));
     platform::WriteReportFile(file.c_str(), report.data(), report.size());
 
     std::string demo;

@@ -4,6 +4,7 @@
 #include "platform/core/Process.h"
 #include "platform/crash/CrashService.h"
 #include "platform/crash/CrashWindow.h"
+#include "platform/crash/ReportNames.h"
 #include "platform/window/Clipboard.h"
 #include "platform/window/SystemDialogs.h"
 
@@ -55,10 +56,19 @@ CrashViewerOutcome RunCrashViewer(const CrashViewerInput& input, const CrashUplo
     CrashViewerOutcome outcome;
     std::string report;
     outcome.reportRead = ReadReport(input.reportFile, &report);
-    if (!outcome.reportRead)
+    if (!outcome.reportRead) {
         report = "The crash report \"" + input.reportFile + "\" could not be read.";
-    else
+    } else {
+        // The crashed process could name its frames only as the linker
+        // keeps them; the file gets the readable names too (whole, or left
+        // as it was).
+        std::string readable = platform::DemangleReportNames(report);
+        if (readable != report) {
+            report = std::move(readable);
+            platform::WriteReportFile(input.reportFile.c_str(), report.data(), report.size());
+        }
         platform::PutClipboardText(report);
+    }
 
     const bool offerSend = outcome.reportRead && !input.server.empty();
     for (;;) {

@@ -70,7 +70,7 @@ void AppendFrames(const FaultRecord& fault, SafeText& out)
         const FaultFrame& f = fault.frames[i];
         out.Hex(f.pc, kAddressDigits).Char(' ').Hex(f.frame, kAddressDigits).Char(' ');
         ModuleLocation where;
-        char symbol[256];
+        char symbol[1024]; // templates make long names
         uintptr_t displacement = 0;
         // A return address points after its call: look the caller up by the
         // byte before it, so a call at a function's very end names that
@@ -81,7 +81,8 @@ void AppendFrames(const FaultRecord& fault, SafeText& out)
             if (probe != f.pc)
                 ++displacement;
             out.Append(symbol).Char('+').Hex(displacement, 1);
-            out.Append(" (").Append(SafeBaseName(where.path)).Char(')');
+            // Where the module holds it, for a symbol reader of the same file.
+            out.Append(" (").Append(SafeBaseName(where.path)).Char('+').Hex(f.pc - where.base, 1).Char(')');
         } else {
             AppendLocation(out, f.pc);
         }

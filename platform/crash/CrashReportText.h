@@ -6,7 +6,8 @@
 //   Module: pellucor
 //   Logical Address: 0002:00001234
 //
-//   <one entry per frame: pc, frame, symbol+displacement or segment:offset module>
+//   <one entry per frame, innermost first: pc, frame, then
+//    symbol+displacement (module+offset) or segment:offset module>
 //
 //   <registers>
 //

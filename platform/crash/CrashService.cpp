@@ -1,7 +1,7 @@
 #include "platform/crash/CrashService.h"
 
-#include "platform/crash/ModuleMap.h"
 #include "platform/crash/SafeText.h"
+#include "platform/crash/StackUnwinder.h"
 
 #include <atomic>
 #include <cerrno>
@@ -17,7 +17,6 @@
 #include <sys/syscall.h>
 #include <ucontext.h>
 #include <fcntl.h>
-#include <initializer_list>
 #include <unistd.h>
 
 extern char** environ;
@@ -30,8 +29,6 @@ constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr size_t kSignalCount = sizeof kSignals / sizeof kSignals[0];
 constexpr size_t kAltStackBytes = 256 * 1024;
 constexpr size_t kMaxEnvironment = 1024;
-constexpr size_t kMaxCodeRanges = 512;
-constexpr uintptr_t kStackScanBytes = 64 * 1024;
 
 // The settings as the handler reads them: built whole in normal context,
 // published through one atomic pointer and never changed afterwards. Older
@@ -61,13 +58,6 @@ std::atomic<uint32_t> gOwner{0};
 FaultRecord gFault;
 char gReport[256 * 1024];
 const char* gEnvironment[kMaxEnvironment];
-
-struct CodeRange {
-    uintptr_t start;
-    uintptr_t end;
-};
-CodeRange gCode[kMaxCodeRanges];
-size_t gCodeCount = 0;
 
 uint32_t KernelThreadId() { return static_cast<uint32_t>(::syscall(SYS_gettid)); }
 
@@ -162,92 +152,27 @@ void FillRegisters(FaultRecord& f, const ucontext_t* context, uintptr_t* pc, uin
 }
 
 // ---- Frames ----
-//
-// The handler may take no lock, and the unwinder behind backtrace() takes the
-// dynamic loader's. So frames are found by reading the stack itself: every
-// word that points just after a call instruction in a code mapping is taken
-// for a return address. A few stale ones may show up among them; no real
-// caller is missed while the stack is intact.
 
-bool CollectCode(const MemoryMapping& m, void*)
+// The registers of a context in the numbering the unwinder reads.
+UnwindRegisters UnwindStartOf(const ucontext_t* context)
 {
-    if (m.executable && m.readable && gCodeCount < kMaxCodeRanges)
-        gCode[gCodeCount++] = CodeRange{m.start, m.end};
-    return true;
+    UnwindRegisters regs;
+#if defined(__x86_64__)
+    const greg_t* g = context->uc_mcontext.gregs;
+    constexpr int kOrder[UnwindRegisters::kCount] = {REG_RAX, REG_RDX, REG_RCX, REG_RBX, REG_RSI, REG_RDI,
+                                                     REG_RBP, REG_RSP, REG_R8,  REG_R9,  REG_R10, REG_R11,
+                                                     REG_R12, REG_R13, REG_R14, REG_R15, REG_RIP};
+    for (int n = 0; n < UnwindRegisters::kCount; ++n)
+        regs.Set(n, static_cast<uint64_t>(g[kOrder[n]]));
+#else
+    (void)context;
+#endif
+    return regs;
 }
 
-const CodeRange* CodeRangeOf(uintptr_t address)
+void WalkStack(FaultRecord& f, const ucontext_t* context)
 {
-    for (size_t i = 0; i < gCodeCount; ++i)
-        if (gCode[i].start <= address && address < gCode[i].end)
-            return &gCode[i];
-    return nullptr;
-}
-
-// These two read whatever the stack and the code hold, including the guard
-// zones an address checker puts between locals: they must not be checked.
-#define PELLUCOR_RAW_MEMORY_READ __attribute__((no_sanitize_address))
-
-PELLUCOR_RAW_MEMORY_READ bool FollowsCall(uintptr_t address)
-{
-    const CodeRange* range = CodeRangeOf(address - 1);
-    if (!range || address < range->start + 7)
-        return false;
-    const auto* b = reinterpret_cast<const unsigned char*>(address);
-    if (b[-5] == 0xE8) // call rel32
-        return true;
-    // call r/m64: FF /2 with 0, 1 or 4 bytes of displacement, and an
-    // optional SIB byte.
-    for (int length : {2, 3, 4, 6, 7}) {
-        if (b[-length] == 0xFF && (b[-length + 1] & 0x38) == 0x10)
-            return true;
-    }
-    return false;
-}
-
-struct StackRange {
-    uintptr_t sp;
-    uintptr_t end;
-};
-
-bool FindStackEnd(const MemoryMapping& m, void* context)
-{
-    auto* s = static_cast<StackRange*>(context);
-    if (m.start <= s->sp && s->sp < m.end) {
-        if (m.readable)
-            s->end = m.end;
-        return false;
-    }
-    return true;
-}
-
-void AddFrame(FaultRecord& f, uintptr_t pc, uintptr_t frame)
-{
-    if (f.frameCount < FaultRecord::kMaxFrames)
-        f.frames[f.frameCount++] = FaultFrame{pc, frame};
-}
-
-PELLUCOR_RAW_MEMORY_READ void WalkStack(FaultRecord& f, uintptr_t pc, uintptr_t sp)
-{
-    f.frameCount = 0;
-    AddFrame(f, pc, sp);
-    gCodeCount = 0;
-    ForEachMapping(CollectCode, nullptr);
-    StackRange stack{sp, 0};
-    if (sp == 0 || sp % sizeof(uintptr_t) != 0)
-        return;
-    ForEachMapping(FindStackEnd, &stack);
-    if (stack.end == 0)
-        return;
-    uintptr_t end = stack.end;
-    if (end - sp > kStackScanBytes)
-        end = sp + kStackScanBytes;
-    for (uintptr_t at = sp; at + sizeof(uintptr_t) <= end && f.frameCount < FaultRecord::kMaxFrames;
-         at += sizeof(uintptr_t)) {
-        const uintptr_t word = *reinterpret_cast<const uintptr_t*>(at);
-        if (word > 7 && FollowsCall(word))
-            AddFrame(f, word, at);
-    }
+    f.frameCount = context ? UnwindStack(UnwindStartOf(context), f.frames, FaultRecord::kMaxFrames) : 0;
 }
 
 // ---- Reporting ----
@@ -367,7 +292,7 @@ void OnFault(int signal, siginfo_t* info, void* context)
             f.address = f.dataAddress; // a jump to nowhere faults on its own address
     }
     (void)fp;
-    WalkStack(f, pc, sp);
+    WalkStack(f, static_cast<const ucontext_t*>(context));
     ReportAndLaunch(f);
     EndWith(signal);
 }
@@ -384,7 +309,7 @@ void OnTerminate()
     // An exception escaping is reported with the code it carries on Windows;
     // terminate without one is the runtime giving up, as abort().
     const DWORD code = abi::__cxa_current_exception_type() ? EXCEPTION_CPLUSPLUS : STATUS_FATAL_APP_EXIT;
-    CaptureCurrentThread(gFault, code, 1);
+    CaptureCurrentThread(gFault, code, 2); // from the caller of this handler on
     ReportAndLaunch(gFault);
     EndWith(SIGABRT);
 }
@@ -484,17 +409,17 @@ CrashServiceSettings CrashServiceSettingsInForce()
     return copy;
 }
 
-void CaptureCurrentThread(FaultRecord& fault, DWORD code, int skipFrames)
+__attribute__((noinline)) void CaptureCurrentThread(FaultRecord& fault, DWORD code, int skipFrames)
 {
     fault = FaultRecord{};
     fault.code = code;
     fault.threadId = KernelThreadId();
     ucontext_t context;
     uintptr_t pc = 0, sp = 0, fp = 0;
-    if (::getcontext(&context) == 0)
+    const bool captured = ::getcontext(&context) == 0;
+    if (captured)
         FillRegisters(fault, &context, &pc, &sp, &fp);
-    (void)fp;
-    WalkStack(fault, pc, sp);
+    WalkStack(fault, captured ? &context : nullptr);
     // The innermost entries are the reporting functions themselves.
     size_t drop = skipFrames > 0 ? static_cast<size_t>(skipFrames) : 0;
     if (drop >= fault.frameCount)

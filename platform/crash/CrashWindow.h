@@ -4,10 +4,10 @@
 //
 // What shows it is one of two back ends, picked on first use
 // (platform::IsHeadless) and kept for the run: the desktop's
-// (DesktopCrashWindow: a scrollable text window through zenity, else a
-// message box with the start of the report, else the terminal), or the
-// headless one of tests (HeadlessCrashWindow: keeps what it was asked to
-// show, and answers as the test scripted).
+// (DesktopCrashWindow: a 400 x 300 window with the report in a scrolling
+// box, the report on the terminal as well), or the headless one of tests
+// (HeadlessCrashWindow: keeps what it was asked to show, and answers as the
+// test scripted).
 //
 // Threads: the viewer's main thread.
 #pragma once

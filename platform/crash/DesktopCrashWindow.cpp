@@ -1,75 +1,28 @@
 #include "platform/crash/DesktopCrashWindow.h"
 
+#include "platform/crash/CrashWindowPainter.h"
+
 #include <SDL.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
-
-extern char** environ;
 
 namespace platform {
 
 namespace {
 
-// Runs zenity's text window with the text on its standard input, without a
-// shell. Its exit status, or -1 when it could not be run.
-int RunTextWindow(const std::string& caption, const std::string& text, bool offerSend)
+void WriteToTerminal(const std::string& text)
 {
-    std::vector<std::string> args = {"zenity", "--text-info", "--title=" + caption, "--width=560", "--height=460"};
-    if (offerSend) {
-        args.push_back("--ok-label=Send Report");
-        args.push_back("--cancel-label=Close Now");
-    } else {
-        args.push_back("--ok-label=Close Now");
-        args.push_back("--cancel-label=Close Now");
-    }
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    int input[2];
-    if (::pipe2(input, O_CLOEXEC) != 0)
-        return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    pid_t child = 0;
-    const int started = ::posix_spawnp(&child, "zenity", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(input[0]);
-    if (started != 0) {
-        ::close(input[1]);
-        return -1;
-    }
-    // The window may close before it read everything: no SIGPIPE for that.
-    struct sigaction ignore {}, previous {};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGPIPE, &ignore, &previous);
-    const char* p = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-        const ssize_t done = ::write(input[1], p, left);
+    size_t at = 0;
+    while (at < text.size()) {
+        const ssize_t done = ::write(2, text.data() + at, text.size() - at);
         if (done < 0 && errno == EINTR)
             continue;
         if (done <= 0)
             break;
-        p += done;
-        left -= static_cast<size_t>(done);
+        at += static_cast<size_t>(done);
     }
-    ::close(input[1]);
-    ::sigaction(SIGPIPE, &previous, nullptr);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) == 127)
-        return -1; // not installed or did not start
-    return WEXITSTATUS(status);
 }
 
 std::string FirstLines(const std::string& text, int lines)
@@ -85,38 +38,7 @@ std::string FirstLines(const std::string& text, int lines)
     return text.substr(0, at) + "...\n";
 }
 
-CrashWindowChoice ShowWithMessageBox(const std::string& caption, const std::string& text, bool offerSend)
-{
-    SDL_MessageBoxButtonData buttons[2];
-    int count = 0;
-    if (offerSend)
-        buttons[count++] = SDL_MessageBoxButtonData{0, 1, "Send Report"};
-    buttons[count++] = SDL_MessageBoxButtonData{SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT |
-                                                    SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT,
-                                                0, "Close Now"};
-    const std::string start = FirstLines(text, 40);
-    const SDL_MessageBoxData data{SDL_MESSAGEBOX_ERROR, nullptr, caption.c_str(), start.c_str(), count, buttons,
-                                  nullptr};
-    int chosen = 0;
-    if (SDL_ShowMessageBox(&data, &chosen) != 0) {
-        // No window of any kind: the terminal the program was started from
-        // (the viewer inherits its standard error) still gets the report.
-        const std::string whole = caption + "\n" + text;
-        size_t at = 0;
-        while (at < whole.size()) {
-            const ssize_t done = ::write(2, whole.data() + at, whole.size() - at);
-            if (done < 0 && errno == EINTR)
-                continue;
-            if (done <= 0)
-                break;
-            at += static_cast<size_t>(done);
-        }
-        return CrashWindowChoice::CloseNow;
-    }
-    return chosen == 1 ? CrashWindowChoice::SendReport : CrashWindowChoice::CloseNow;
-}
-
-// The report's line ends are "\r\n"; windows want "\n".
+// The report's line ends are "\r\n"; the terminal and the box want "\n".
 std::string PlainLines(const std::string& text)
 {
     std::string out;
@@ -127,16 +49,143 @@ std::string PlainLines(const std::string& text)
     return out;
 }
 
+CrashWindowChoice ShowStartInMessageBox(const std::string& caption, const std::string& text, bool offerSend)
+{
+    SDL_MessageBoxButtonData buttons[2];
+    int count = 0;
+    if (offerSend)
+        buttons[count++] = SDL_MessageBoxButtonData{0, 1, "Send Report"};
+    buttons[count++] = SDL_MessageBoxButtonData{
+        SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 0, "Close Now"};
+    // A box grows with its text: a few lines keep it on any screen.
+    const std::string start = FirstLines(text, 16);
+    const SDL_MessageBoxData data{SDL_MESSAGEBOX_ERROR, nullptr, caption.c_str(), start.c_str(), count, buttons,
+                                  nullptr};
+    int chosen = 0;
+    if (SDL_ShowMessageBox(&data, &chosen) != 0)
+        return CrashWindowChoice::CloseNow;
+    return chosen == 1 ? CrashWindowChoice::SendReport : CrashWindowChoice::CloseNow;
+}
+
+// Where the window's client area goes: (64, 64) on the desktop's usable
+// area, or centred on an area too small for that.
+SDL_Point Placement()
+{
+    SDL_Rect usable{0, 0, 0, 0};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
+        return SDL_Point{64, 64};
+    auto place = [](int start, int length, int size) {
+        return length >= 64 + size ? start + 64 : start + std::max(0, (length - size) / 2);
+    };
+    return SDL_Point{place(usable.x, usable.w, CrashWindowView::kWidth),
+                     place(usable.y, usable.h, CrashWindowView::kHeight)};
+}
+
+std::optional<CrashWindowKey> KeyOf(SDL_Keycode key)
+{
+    switch (key) {
+    case SDLK_UP: return CrashWindowKey::Up;
+    case SDLK_DOWN: return CrashWindowKey::Down;
+    case SDLK_PAGEUP: return CrashWindowKey::PageUp;
+    case SDLK_PAGEDOWN: return CrashWindowKey::PageDown;
+    case SDLK_HOME: return CrashWindowKey::Home;
+    case SDLK_END: return CrashWindowKey::End;
+    case SDLK_TAB: return CrashWindowKey::Tab;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+    case SDLK_SPACE: return CrashWindowKey::Return;
+    case SDLK_ESCAPE: return CrashWindowKey::Escape;
+    default: return std::nullopt;
+    }
+}
+
+void Present(SDL_Window* window, std::vector<uint32_t>& pixels, const CrashWindowView& view,
+             const std::string& heading, const CrashWindowFonts& fonts)
+{
+    PaintCrashWindow(view, heading, fonts, pixels.data());
+    SDL_Surface* target = SDL_GetWindowSurface(window);
+    SDL_Surface* picture =
+        SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), CrashWindowView::kWidth, CrashWindowView::kHeight, 32,
+                                           CrashWindowView::kWidth * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (target && picture) {
+        SDL_BlitSurface(picture, nullptr, target, nullptr);
+        SDL_UpdateWindowSurface(window);
+    }
+    SDL_FreeSurface(picture);
+}
+
+// Runs the window until the user chooses; nothing when no window could be
+// made.
+std::optional<CrashWindowChoice> RunWindow(const std::string& caption, const std::string& heading,
+                                           const std::string& report, bool offerSend, const CrashWindowFonts& fonts)
+{
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return std::nullopt;
+    const SDL_Point at = Placement();
+    SDL_Window* window = SDL_CreateWindow(caption.c_str(), at.x, at.y, CrashWindowView::kWidth,
+                                          CrashWindowView::kHeight, SDL_WINDOW_SHOWN);
+    if (!window) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return std::nullopt;
+    }
+    CrashWindowView view(report, offerSend, fonts.report->Metrics().height,
+                         [&](const std::string& text) { return fonts.report->MeasureText(text); });
+    std::vector<uint32_t> pixels(size_t(CrashWindowView::kWidth) * CrashWindowView::kHeight);
+    std::optional<CrashWindowChoice> choice;
+    bool dirty = true;
+    while (!choice) {
+        if (dirty)
+            Present(window, pixels, view, heading, fonts);
+        dirty = true;
+        SDL_Event event;
+        if (!SDL_WaitEvent(&event)) {
+            choice = CrashWindowChoice::CloseNow;
+            break;
+        }
+        switch (event.type) {
+        case SDL_QUIT: choice = CrashWindowChoice::CloseNow; break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+                choice = CrashWindowChoice::CloseNow;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT)
+                view.MouseDown(event.button.x, event.button.y);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button == SDL_BUTTON_LEFT)
+                choice = view.MouseUp(event.button.x, event.button.y);
+            break;
+        case SDL_MOUSEMOTION:
+            dirty = view.Pressed() == CrashWindowPart::Thumb;
+            view.MouseMove(event.motion.x, event.motion.y);
+            break;
+        case SDL_MOUSEWHEEL:
+            view.Wheel(event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y);
+            break;
+        case SDL_KEYDOWN:
+            if (const std::optional<CrashWindowKey> key = KeyOf(event.key.keysym.sym))
+                choice = view.Key(*key);
+            break;
+        default: dirty = false; break;
+        }
+    }
+    SDL_DestroyWindow(window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return choice;
+}
+
 } // namespace
 
 CrashWindowChoice DesktopCrashWindow::Show(const std::string& caption, const std::string& heading,
                                            const std::string& report, bool offerSend)
 {
-    const std::string text = PlainLines(heading + "\r\n\r\n" + report);
-    const int status = RunTextWindow(caption, text, offerSend);
-    if (status >= 0)
-        return status == 0 && offerSend ? CrashWindowChoice::SendReport : CrashWindowChoice::CloseNow;
-    return ShowWithMessageBox(caption, text, offerSend);
+    WriteToTerminal(PlainLines(caption + "\r\n" + heading + "\r\n\r\n" + report + "\r\n"));
+    std::vector<std::unique_ptr<fonts::SystemFontFace>> faces;
+    CrashWindowFonts fonts;
+    if (!OpenCrashWindowFonts(faces, &fonts))
+        return ShowStartInMessageBox(caption, PlainLines(heading + "\r\n\r\n" + report), offerSend);
+    return RunWindow(caption, heading, report, offerSend, fonts).value_or(CrashWindowChoice::CloseNow);
 }
 
 } // namespace platform

@@ -1,7 +1,11 @@
-// The crash window on a desktop: the report in a scrollable text window of
-// the desktop's zenity program (run without a shell); without zenity, an
-// SDL message box with the start of the report; without any window at all,
-// the report on the standard error the viewer inherited.
+// The crash window on a desktop: a window of its own, 400 x 300 as the
+// crash window always was, with the report in a scrolling box
+// (CrashWindowView, painted by CrashWindowPainter), placed at (64, 64) or,
+// on a screen too small for that, where it fits. The report also goes to
+// the standard error the viewer inherited, as every fatal error does, so a
+// terminal keeps it after the window closes. Without the system's fonts the
+// start of the report shows in a message box; without any window at all the
+// terminal has it.
 //
 // Threads: the viewer's main thread.
 #pragma once

@@ -42,9 +42,9 @@ void Scan(int fd, const Elf64_Shdr& table, uint64_t vaddr, Best* best)
     if (table.sh_entsize != sizeof(Elf64_Sym) || table.sh_size / sizeof(Elf64_Sym) > (1u << 24))
         return;
     const uint64_t count = table.sh_size / sizeof(Elf64_Sym);
-    Elf64_Sym chunk[64];
-    for (uint64_t i = 0; i < count; i += 64) {
-        const uint64_t n = count - i < 64 ? count - i : 64;
+    Elf64_Sym chunk[256];
+    for (uint64_t i = 0; i < count; i += 256) {
+        const uint64_t n = count - i < 256 ? count - i : 256;
         if (!ReadAt(fd, table.sh_offset + i * sizeof(Elf64_Sym), chunk, n * sizeof(Elf64_Sym)))
             return;
         for (uint64_t k = 0; k < n; ++k) {

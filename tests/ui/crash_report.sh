@@ -3,10 +3,13 @@
 # being recorded: the real program started with "-crash", and a test build
 # of it (the same program with a fault on purpose linked in) that writes
 # through a null pointer while it runs and takes input. Each time "crash.txt"
-# must begin with the access-violation line and carry the application's
-# lines, the demo must be there and whole (a readable header, every command
-# of its stream complete, the closing padding command last), and the report
-# viewer must have started as a process of its own.
+# must begin with the access-violation line, list the calls that led there
+# by their readable names out to main, and carry the application's lines,
+# the demo must be there and whole (a readable header, every command of its
+# stream complete, the closing padding command last), and the report viewer
+# must have started as a process of its own. Its window must keep to its
+# 400 x 300 on a 1280 x 1024 screen and on a 1024 x 768 one, scroll the
+# report, and close with "Close Now" (screenshots in OUTPUT_FOLDER).
 #
 #   crash_report.sh PROGRAM FAULTING_PROGRAM OUTPUT_FOLDER
 #
@@ -89,6 +92,47 @@ wait_for_text() {
     done
     echo "never seen in $1: $2"; cat "$1"; return 1
 }
+# The frames of crash.txt in $1 must begin with the function $2 and reach
+# main, each named readably with its module's offset, none repeated.
+check_frames() {
+    local frames
+    frames=$(grep -aE '^[0-9A-F]{8,16} [0-9A-F]{8,16} ' "$1/crash.txt" | tr -d '\r')
+    head -1 <<<"$frames" | grep -qF " $2" ||
+        { echo "the first frame is not $2:"; echo "$frames"; exit 1; }
+    grep -qE ' main\+[0-9A-F]+ \([^ ]+\+[0-9A-F]+\)$' <<<"$frames" ||
+        { echo "the frames do not reach main:"; echo "$frames"; exit 1; }
+    ! grep -q ' _Z' <<<"$frames" || { echo "a frame keeps its linker name:"; echo "$frames"; exit 1; }
+    [ "$(wc -l <<<"$frames")" -lt 64 ] || { echo "the frames run to the limit:"; echo "$frames"; exit 1; }
+}
+# The crash window on this screen: its client area 400 x 300 wholly on the
+# screen, the report scrolling in its box, and "Close Now" ending it.
+# Screenshots $1/crash-window-$2.png and $1/crash-window-$2-scrolled.png.
+check_crash_window() {
+    local window screen_w screen_h
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Fatal Error!$' | head -1)
+    [ -n "$window" ] || { echo "no crash window on the $2 screen"; exit 1; }
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+    echo "crash window at $X,$Y size ${WIDTH}x$HEIGHT on a ${screen_w}x$screen_h screen"
+    [ "$WIDTH" -eq 400 ] && [ "$HEIGHT" -eq 300 ] || { echo "the crash window is not 400x300"; exit 1; }
+    [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le "$screen_w" ] && [ $((Y + HEIGHT)) -le "$screen_h" ] ||
+        { echo "the crash window leaves the screen"; exit 1; }
+    sleep 0.5
+    shot "$1/crash-window-$2.png"
+    xdotool mousemove --sync $((X + 150)) $((Y + 150)) click 5 click 5 click 5
+    sleep 0.5
+    shot "$1/crash-window-$2-scrolled.png"
+    local before after
+    before=$(convert "$1/crash-window-$2.png" -crop "380x164+$((X + 10))+$((Y + 94))" +repage -format '%#' info:)
+    after=$(convert "$1/crash-window-$2-scrolled.png" -crop "380x164+$((X + 10))+$((Y + 94))" +repage -format '%#' info:)
+    [ "$before" != "$after" ] || { echo "the wheel did not scroll the report"; exit 1; }
+    xdotool mousemove --sync $((X + 200)) $((Y + 280)) click 1
+    for _ in $(seq 1 50); do
+        xdotool search --onlyvisible --name '^Fatal Error!$' >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    echo "Close Now did not close the crash window"; exit 1
+}
 check_report() {
     local report=$1/crash.txt
     [ -f "$report" ] || { echo "no crash.txt in $1"; exit 1; }
@@ -131,6 +175,11 @@ crash_test() {
     # ExitProcess with the exception code: its low byte is what the shell sees.
     [ "$code" -eq 5 ] || { echo "-crash ended with $code"; cat "$out/requested/program.log"; exit 1; }
     check_report "$out/requested"
+    check_frames "$out/requested" 'Zolt::RaiseCrashReport()+'
+    check_crash_window "$out" 1280x1024
+    # The viewer alone, with the same report, on a smaller screen.
+    PELLUCOR_CRASH_REPORT=$out/requested/crash.txt timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" \
+        bash "$0" --viewer-window "$program" "$out"
     local final commands mouse last
     read -r final commands mouse last < <(read_demo)
     echo "-crash: demo of $commands commands up to update $final, last $last"
@@ -160,6 +209,7 @@ crash_test() {
     trap - EXIT
     [ "$code" -eq 139 ] || { echo "the fault ended the program with $code, not SIGSEGV"; cat "$log"; exit 1; }
     check_report "$out/fault"
+    check_frames "$out/fault" '(anonymous namespace)::WriteThroughNull('
     read -r final commands mouse last < <(read_demo)
     echo "fault: demo of $commands commands ($mouse mouse) up to update $final, last $last"
     [ "$final" -gt 0 ] || { echo "the demo holds no update"; exit 1; }
@@ -168,4 +218,17 @@ crash_test() {
     echo "2 passed, 0 failed"
 }
 
+# The report viewer started on its own (the report named in the
+# environment) in the X server of the caller: its window, checked as above.
+viewer_window() {
+    "$1" 2>/dev/null &
+    check_crash_window "$2" 1024x768
+    wait
+}
+
+if [ "${1:-}" = --viewer-window ]; then
+    shift
+    viewer_window "$@"
+    exit
+fi
 run_in_x_server crash_test "$@"

@@ -2,6 +2,7 @@
 // real, with the handlers installed, and reads the report it left behind.
 #include "platform/crash/CrashService.h"
 #include "platform/crash/ModuleMap.h"
+#include "platform/crash/ReportNames.h"
 #include "platform/crash/SymbolLookup.h"
 #include "tests/support/WaitUntil.h"
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -85,6 +87,94 @@ TEST_F(CrashServiceTest, FaultInTheProgramsCodeNamesItsModuleAndCodeSegment)
     char segment[32];
     std::snprintf(segment, sizeof segment, "Logical Address: %04X:", code.segment);
     EXPECT_NE(report.find(segment), std::string::npos) << report;
+}
+
+} // namespace
+
+// A known chain of calls that ends in a fault. Each call is followed by an
+// empty barrier, so that no call becomes a jump and leaves its frame out.
+namespace crash_chain {
+volatile int* volatile gTarget = nullptr;
+[[gnu::noinline]] void Innermost(volatile int* target) { *target = 1; }
+[[gnu::noinline]] void Middle(volatile int* target)
+{
+    Innermost(target);
+    asm volatile("" ::: "memory");
+}
+[[gnu::noinline]] void Outer()
+{
+    Middle(gTarget);
+    asm volatile("" ::: "memory");
+}
+} // namespace crash_chain
+
+namespace {
+
+// The frame lines of a report: those that begin with the pc and the frame.
+std::vector<std::string> FrameLines(const std::string& report)
+{
+    static const std::regex frame("^[0-9A-F]{8,16} [0-9A-F]{8,16} .*$");
+    std::vector<std::string> lines;
+    std::istringstream in(report);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (std::regex_match(line, frame))
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST_F(CrashServiceTest, FramesAreTheFaultingThreadsCallsOutwardToMainWithReadableNamesAndModuleOffsets)
+{
+    EXPECT_EXIT(
+        {
+            platform::InstallCrashService(settings_);
+            crash_chain::Outer();
+            std::abort();
+        },
+        ::testing::KilledBySignal(SIGSEGV), "");
+    const std::string report = platform::DemangleReportNames(Report());
+    const std::vector<std::string> frames = FrameLines(report);
+    ASSERT_FALSE(frames.empty()) << report;
+    // Innermost first, each caller after its callee, out to main; the
+    // handler's own frames nowhere.
+    const char* chain[] = {" crash_chain::Innermost(int volatile*)+", " crash_chain::Middle(int volatile*)+",
+                           " crash_chain::Outer()+", " main+"};
+    size_t at = 0;
+    for (const char* name : chain) {
+        while (at < frames.size() && frames[at].find(name) == std::string::npos)
+            ++at;
+        ASSERT_LT(at, frames.size()) << "no frame of" << name << " in its place:\n" << report;
+    }
+    EXPECT_NE(frames[0].find(chain[0]), std::string::npos) << report;
+    EXPECT_LT(frames.size(), platform::FaultRecord::kMaxFrames) << report;
+    // Every frame says where its module holds it: by symbol with the
+    // module's offset, or by segment and offset.
+    static const std::regex located("^[0-9A-F]+ [0-9A-F]+ (.+\\+[0-9A-F]+ \\([^ ()]+\\+([0-9A-F]+)\\)|"
+                                    "[0-9A-F]{4}:[0-9A-F]{8} [^ ]+)$");
+    // Live frames only: each one's frame address above its callee's, no
+    // stale return address of a call that has returned (the fixture's set-up)
+    // and none of the handler's own.
+    uint64_t below = 0;
+    for (const std::string& line : frames) {
+        EXPECT_TRUE(std::regex_match(line, located)) << line;
+        const uint64_t frame = std::stoull(line.substr(line.find(' ') + 1), nullptr, 16);
+        EXPECT_GT(frame, below) << line << "\n" << report;
+        below = frame;
+        EXPECT_EQ(line.find("::SetUp()"), std::string::npos) << "a stale frame: " << line;
+        EXPECT_EQ(line.find("platform::"), std::string::npos) << "a frame of the crash handler: " << line;
+    }
+    // The child was a copy of this process: the innermost frame's offset
+    // lies in the function as this process has it mapped.
+    std::smatch parts;
+    ASSERT_TRUE(std::regex_match(frames[0], parts, located));
+    platform::ModuleLocation module;
+    const auto function = reinterpret_cast<uintptr_t>(&crash_chain::Innermost);
+    ASSERT_TRUE(platform::FindModule(function, &module));
+    const uintptr_t offset = std::stoull(parts[2].str(), nullptr, 16);
+    EXPECT_GE(offset, function - module.base);
+    EXPECT_LT(offset, function - module.base + 64);
 }
 
 struct FaultCase {
