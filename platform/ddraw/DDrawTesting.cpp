@@ -110,4 +110,6 @@ bool IsFullScreen()
     return Headless().IsFullScreen();
 }
 
+size_t LiveSurfaceCount() { return DisplayMachine::Instance().LiveSurfaceCount(); }
+
 } // namespace platform::ddraw::testing

@@ -59,5 +59,7 @@ int PartPresentCount();
 int AgainPresentCount();
 RECT LastPresentedPart();
 bool IsFullScreen();
+// Surfaces alive now, of every DirectDraw object.
+size_t LiveSurfaceCount();
 
 } // namespace platform::ddraw::testing

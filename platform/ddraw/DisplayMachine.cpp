@@ -197,6 +197,12 @@ void DisplayMachine::RegisterSurface(DirectDrawSurface* surface)
     surfaces_.insert(surface);
 }
 
+size_t DisplayMachine::LiveSurfaceCount()
+{
+    std::lock_guard lock(mutex_);
+    return surfaces_.size();
+}
+
 void DisplayMachine::UnregisterSurface(DirectDrawSurface* surface)
 {
     std::lock_guard lock(mutex_);

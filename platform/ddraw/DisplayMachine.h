@@ -78,6 +78,7 @@ public:
     static bool WindowServiceClientArea(HWND window, RECT& area);
 
     void RegisterSurface(DirectDrawSurface* surface);
+    size_t LiveSurfaceCount();
     void UnregisterSurface(DirectDrawSurface* surface);
     void LoseAllSurfaces();
 

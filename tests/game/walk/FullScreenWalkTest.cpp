@@ -11,14 +11,18 @@
 // shows the button, computed here on its own.
 #include "game/shell/GameImpl.h"
 #include "game/shell/Options.h"
+#include "game/table/TableScreen.h"
 #include "kernel/MainApp.h"
 #include "platform/core/FileSystem.h"
+#include "platform/ddraw/DDrawTesting.h"
 #include "platform/window/Desktop.h"
+#include "platform/window/VirtualKeys.h"
 #include "platform/window/FullScreenWindow.h"
 #include "platform/window/Window.h"
 #include "platform/window/WindowTesting.h"
 #include "tests/game/walk/ShellSights.h"
 #include "tests/game/walk/WalkSupport.h"
+#include "tests/support/PlayedTable.h"
 #include "tests/support/ScriptedPlayer.h"
 #include "tests/support/WalkMachine.h"
 
@@ -29,6 +33,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -130,6 +135,16 @@ public:
         if (player_.GetBackend() == ScriptedPlayer::Backend::Sdl)
             return ClickOnXScreen(*seen, sight.Describe());
         return ClickOnMonitor(*seen);
+    }
+
+    // The picture as it is with the pointer off it (no button lit by it).
+    ScriptedPlayer::Picture PictureUntouched()
+    {
+        if (player_.GetBackend() == ScriptedPlayer::Backend::Sdl) {
+            EXPECT_EQ(std::system("xdotool mousemove --sync 0 0"), 0);
+            player_.Wait(400);
+        }
+        return player_.FreshPicture();
     }
 
 private:
@@ -234,6 +249,14 @@ private:
     std::string folder_;
 };
 
+// Two pictures of a window are the same, unless the window manager placed
+// one of the windows partly off the screen (the picture is then the part
+// the screen shows).
+bool SameWhereBothWhole(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+{
+    return a.size() != b.size() || a == b;
+}
+
 // Waits for the display mode asked for, and for its picture on the screen.
 bool WaitForMode(ScriptedPlayer& player, bool fullScreen)
 {
@@ -313,4 +336,69 @@ TEST(FullScreenWalk, OptionsClickedWhereTheScreenShowsThemInAndOutOfFullScreenAn
     ASSERT_TRUE(player.WaitForExit());
     EXPECT_EQ(player.Finish(), 0);
     EXPECT_EQ(player.ReadRegistryNumber("Options\\FullScreen"), 0u);
+}
+
+TEST(FullScreenWalk, SwitchingBackAndForthKeepsThePictureWholeAndHoldsNoMoreSurfaces)
+{
+    ScriptedPlayer player;
+    Profile ann = walk::KnownPlayer("Ann");
+    walk::PlayedTable::ChooseCashTable(ann, kGameLimit, 4);
+    walk::PutProfile(player, ann);
+    player.WriteRegistryNumber("Options\\Speed", 10);
+    player.Launch();
+    FullScreenWalker walker(player);
+    ASSERT_TRUE(player.WaitToSee(kOptionsButton));
+    ASSERT_TRUE(walker.Click(kOptionsButton));
+    ASSERT_TRUE(player.WaitToSee(kOptionsDialog));
+
+    // Each round trip leaves the same picture and the same surfaces as the
+    // first one did, the dialog open throughout.
+    auto roundTrip = [&] {
+        EXPECT_TRUE(walker.Click(kToFullScreen));
+        EXPECT_TRUE(WaitForMode(player, true));
+        EXPECT_TRUE(player.WaitToSee(kToWindow));
+        const ScriptedPlayer::Picture full = walker.PictureUntouched();
+        EXPECT_EQ(full.width, 1024);
+        EXPECT_EQ(full.height, 768);
+        EXPECT_TRUE(walker.Click(kToWindow));
+        EXPECT_TRUE(WaitForMode(player, false));
+        EXPECT_TRUE(player.WaitToSee(kToFullScreen));
+        return std::make_pair(full.pixels, walker.PictureUntouched().pixels);
+    };
+    const auto first = roundTrip();
+    walker.Shot("after a round trip with the options open");
+    const size_t surfaces = platform::ddraw::testing::LiveSurfaceCount();
+    for (int i = 0; i < 5; ++i) {
+        const auto again = roundTrip();
+        EXPECT_TRUE(again.first == first.first) << "round trip " << i << " in full screen";
+        EXPECT_TRUE(SameWhereBothWhole(again.second, first.second)) << "round trip " << i << " in a window";
+    }
+    EXPECT_EQ(platform::ddraw::testing::LiveSurfaceCount(), surfaces);
+    ASSERT_TRUE(walker.Click(kOptionsOk));
+
+    // At the table, with its menu and the options above it.
+    walk::PlayedTable table(player);
+    table.SitDown();
+    table.Table().OnMouseUp(table.Table().Screen()->MenuButtonId(), 1);
+    ASSERT_TRUE(player.WaitToSee(kMenu));
+    ASSERT_TRUE(walker.Click(kMenuOptions));
+    ASSERT_TRUE(player.WaitToSee(kOptionsDialog));
+    ASSERT_TRUE(walker.Click(kToFullScreen));
+    ASSERT_TRUE(WaitForMode(player, true));
+    walker.Shot("the table in full screen with the options");
+    ASSERT_TRUE(walker.Click(kToWindow));
+    ASSERT_TRUE(WaitForMode(player, false));
+    walker.Shot("the table back in a window");
+    const auto atTable = roundTrip();
+    for (int i = 0; i < 3; ++i) {
+        const auto again = roundTrip();
+        EXPECT_TRUE(again.first == atTable.first) << "round trip " << i << " at the table, in full screen";
+        EXPECT_TRUE(SameWhereBothWhole(again.second, atTable.second)) << "round trip " << i << " at the table, in a window";
+    }
+    EXPECT_EQ(platform::ddraw::testing::LiveSurfaceCount(), surfaces);
+    player.CloseWindow();
+    if (player.WaitToSee(kExitQuestion))
+        player.Press(platform::VK_RETURN);
+    ASSERT_TRUE(player.WaitForExit());
+    EXPECT_EQ(player.Finish(), 0);
 }
