@@ -315,9 +315,15 @@ void GameMgr::SetPaused(bool paused)
 {
     if (!active_)
         return;
-    paused_ = paused ? 1 : 0;
-    if (menuDlg_ && menuDlg_->IsVisible())
+    // The open menu holds the table until it is closed itself: a pause and
+    // resume that come and go under it (the exit question answered No) leave
+    // the table paused, its timers and its queued steps waiting.
+    if (menuDlg_ && menuDlg_->IsVisible()) {
+        if (paused)
+            paused_ = 1;
         return;
+    }
+    paused_ = paused ? 1 : 0;
     for (auto& seat : seats_)
         if (seat)
             seat->SetPaused(paused);

@@ -544,6 +544,39 @@ TEST(TableSession, StepsAskedForJustBeforeAPauseWaitUntilTheTableGoesOn)
     EXPECT_EQ(harness.table->ProcessEvents(), waiting);
 }
 
+// Menu open, then the window's close box and No at the exit question: the
+// question's pause and resume come and go under the menu, which holds the
+// table until it is closed itself.
+TEST(TableSession, TheMenuHoldsTheTableThroughAnExitQuestionAnsweredNo)
+{
+    testing_support::RecordingFactory factory;
+    TableHarness harness(15, &factory);
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetTableStateCode() == kTableBetting; }));
+    // A step asked for just before the menu opens waits in the queue.
+    for (int i = 0; i < 100 && harness.table->Events().Empty(); ++i)
+        ASSERT_TRUE(harness.time.AdvanceToNextNotice());
+    harness.table->OnMouseUp(harness.table->Screen()->MenuButtonId(), 0);
+    ASSERT_TRUE(harness.shell.menu->IsVisible());
+    const size_t waiting = harness.table->Events().Size();
+    ASSERT_GT(waiting, 0u);
+    const uint64_t started = harness.table->GetHandsStarted();
+    const TableState before = harness.table->State();
+
+    harness.table->SetPaused(true);  // the exit question opens
+    harness.table->SetPaused(false); // and is answered No
+    EXPECT_TRUE(harness.table->IsPaused()) << "the menu is still open";
+    EXPECT_EQ(harness.table->ProcessEvents(), 0u);
+    EXPECT_EQ(harness.table->Events().Size(), waiting);
+    EXPECT_EQ(harness.table->State().totalPot, before.totalPot);
+    EXPECT_EQ(harness.time.CountRunning(), 0u);
+
+    harness.shell.menu->Show(false); // Resume
+    EXPECT_FALSE(harness.table->IsPaused());
+    EXPECT_EQ(harness.table->ProcessEvents(), waiting);
+    EXPECT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsStarted() > started; }));
+}
+
 TEST(TableSession, StepsOfPlayersWhoLeftTheTableAreDropped)
 {
     TableHarness harness(19);
