@@ -86,6 +86,8 @@ bool AppFactoryHost::RegWriteFlag(const std::string& valueName, bool value)
     return app_.RegWriteFlag(valueName, value);
 }
 
+void AppFactoryHost::OnRepaintRequested() { app_.RequestRepaint(); }
+
 Zolt::SharedImageHandle AppFactoryHost::AppFontHost::AcquireSharedImage(const std::string& fileName,
                                                                         const std::string& variant, bool* created)
 {

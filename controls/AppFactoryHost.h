@@ -43,6 +43,7 @@ public:
     bool RegWriteText(const std::string& valueName, const std::string& text) override;
     bool RegWriteNumber(const std::string& valueName, int value) override;
     bool RegWriteFlag(const std::string& valueName, bool value) override;
+    void OnRepaintRequested() override;
 
 private:
     // The application as the fonts see it, for descriptor layer images and

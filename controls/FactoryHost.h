@@ -60,6 +60,10 @@ public:
     virtual bool RegWriteText(const std::string& valueName, const std::string& text);
     virtual bool RegWriteNumber(const std::string& valueName, int value);
     virtual bool RegWriteFlag(const std::string& valueName, bool value);
+
+    // A still scene changed (any thread, with or without the factory's
+    // lock): the application's loop must draw it soon.
+    virtual void OnRepaintRequested() {}
 };
 
 } // namespace ControlLibrary

@@ -202,8 +202,13 @@ public:
     // An object became dirty, or the layer table changed: the next dirty
     // poll looks through the layer table. Without it the poll answers from
     // its flags alone, without the lock (an idle scene's updates cost
-    // nothing).
-    void NoteSceneMayHaveChanged() { sceneMayHaveChanged_.store(true); }
+    // nothing). The first change of a still scene asks the host for a
+    // repaint, which wakes a loop holding its updates.
+    void NoteSceneMayHaveChanged()
+    {
+        if (!sceneMayHaveChanged_.load() && !sceneMayHaveChanged_.exchange(true))
+            host_->OnRepaintRequested();
+    }
     // How often the dirty poll has looked through the layer table.
     uint64_t LayerScans() const { return layerScans_.load(); }
     // The next pass is a full one (the screen's contents were lost, as at a

@@ -116,6 +116,12 @@ bool ZoltAppBase::RunLoopStep(bool* updated)
         MSG msg{};
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (!quit_) {
+                // Input, a message or a repaint asked for may change the
+                // screen: it is no longer taken for still, so nothing waits
+                // in a hold for the update and the draw that show it. The
+                // frame timer, due every update, changes nothing by itself.
+                if (msg.message != WM_TIMER)
+                    stillDraws_ = 0;
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }
@@ -158,7 +164,7 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
         loopState_ = 3;
         pacer_->SetHeldUpdatesFirst(false);
         ProcessDeletions();
-        return true;
+        return WaitWhileStopped(allowSleep);
     }
 
     // One reading of the clock serves the step's start and the frame time
@@ -242,11 +248,13 @@ bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int&
     // due meanwhile, nor than the idle screen's next present), and on waking
     // runs the updates that came due, back to back as after any stall; the
     // time of the wait is kept in full, so the update count and what each
-    // update sees stay the same. Input, a message or a repaint ends the
-    // sleep at once. The pump does not run between the updates held: a
-    // still screen's catching up costs no look at the display connection
+    // update sees stay the same. Input, a message, a repaint asked for (from
+    // any thread, RequestRepaint) or a Quit from another thread ends the
+    // wait at once, and the loop then holds nothing until it has updated
+    // and drawn what came. The pump does not run between the updates held:
+    // a still screen's catching up costs no look at the display connection
     // or the second-instance socket per update.
-    const bool held = ScreenStandsStill();
+    const bool held = ScreenStandsStill() && BeginHold();
     const int untilUpdate = sleep;
     if (held) {
         sleep = HeldSleep(sleep);
@@ -260,14 +268,55 @@ bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int&
     const uint32_t before = timeGetTime();
     const DWORD woke = MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(sleep), QS_ALLINPUT & ~QS_TIMER);
     slept = int(timeGetTime() - before);
+    holding_.store(false);
     pacer_->SetHeldUpdatesFirst(held && (woke == WAIT_OBJECT_0 || sleep > untilUpdate));
+    return true;
+}
+
+bool ZoltAppBase::BeginHold()
+{
+    // Marked before the look at the request, as RequestRepaint asks in the
+    // other order: a request made meanwhile is seen here, or it sees the
+    // hold and ends its wait.
+    holding_.store(true);
+    if (!repaintRequested_.load())
+        return true;
+    holding_.store(false);
+    stillDraws_ = 0;
+    return false;
+}
+
+void ZoltAppBase::RequestRepaint()
+{
+    repaintRequested_.store(true);
+    if (holding_.load() && holding_.exchange(false))
+        WakeMainThread();
+}
+
+void ZoltAppBase::WakeMainThread()
+{
+    // A message of no window: the pump takes it, no window procedure sees it.
+    if (mainThreadId_ != 0)
+        PostThreadMessageA(mainThreadId_, WM_NULL, 0, 0);
+}
+
+bool ZoltAppBase::WaitWhileStopped(bool allowSleep)
+{
+    if (!allowSleep)
+        return false;
+    ++sleepCount_;
+    // As a still screen's hold, without its updates: the resume key, any
+    // other input or message, or a Quit from another thread ends the wait at
+    // once. A repaint asked for does not: nothing is drawn while stopped.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, FramePacer::kIdlePresentMs, QS_ALLINPUT & ~QS_TIMER);
     return true;
 }
 
 bool ZoltAppBase::ScreenStandsStill()
 {
-    return stillDraws_ >= kStillDrawsBeforeHolding && !demo_->IsPlaying() && demoSpeed == 1.0 &&
-           singleStepMode_ == 0 && loader_->IsCompletionApplied() && !(musicInterface_ && musicInterface_->IsFading());
+    return stillDraws_ >= kStillDrawsBeforeHolding && !demo_->IsPlaying() && !demo_->IsRecording() &&
+           demoSpeed == 1.0 && singleStepMode_ == 0 && loader_->IsCompletionApplied() &&
+           !(musicInterface_ && musicInterface_->IsFading());
 }
 
 int ZoltAppBase::HeldSleep(int sleep)
@@ -332,6 +381,9 @@ bool ZoltAppBase::GuardedUpdate()
 void ZoltAppBase::UpdateOnce()
 {
     ++updateCount_;
+    // Asked for before this update looks at the screen: this update's draw
+    // shows it.
+    repaintRequested_.store(false);
     if (!minimized_)
         widgetManager->TickWidgets();
     if (musicInterface_)

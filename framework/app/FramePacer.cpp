@@ -7,6 +7,9 @@ namespace Zolt {
 namespace {
 
 constexpr double kMostInStore = 200.0;
+// A held wait that ends this much later than it should was a stall, not the
+// system waking the loop a little late.
+constexpr double kLateWakeMs = 20.0;
 constexpr int kHoldMs = 1000;
 
 // 0 marks "no stamp yet"; a clock that reads 0 counts as 1.
@@ -25,9 +28,17 @@ void FramePacer::Accumulate(uint32_t now)
 {
     if (lastStamp_ != 0) {
         const uint32_t elapsed = now - lastStamp_;
-        const double held = std::min(double(elapsed), double(heldWait_));
-        held_ += held;
-        stored_ = std::min(stored_ + (double(elapsed) - held), kMostInStore);
+        if (heldWait_ > 0 && double(elapsed) > double(heldWait_) + kLateWakeMs) {
+            // The held wait ran well over its time: the program stalled,
+            // for all anyone knows from the wait's start, and a stall is
+            // caught up by 200 ms at most, the wait's own time included.
+            stored_ = std::min(stored_ + held_ + double(elapsed), kMostInStore);
+            held_ = 0.0;
+        } else {
+            const double held = std::min(double(elapsed), double(heldWait_));
+            held_ += held;
+            stored_ = std::min(stored_ + (double(elapsed) - held), kMostInStore);
+        }
         if (resetHold_ > 0)
             resetHold_ = std::max(0, resetHold_ - int(elapsed));
     }

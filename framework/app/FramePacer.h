@@ -2,7 +2,8 @@
 // how many logic updates it stands for, the wall time not yet consumed by
 // updates (at most 200 ms, so a stall is caught up by at most 20 updates at
 // the default frame time; a wait the loop chose while its updates were held
-// is stored in full), the fractional updates owed in refresh-paced
+// is stored in full when it ends on time, and counts as a stall, held time
+// and all, when it runs well over), the fractional updates owed in refresh-paced
 // mode, the check that switches refresh pacing off for good when logic runs
 // fast three seconds in a row, and the times of the presents: an idle screen
 // is still presented once a second, and while loading, presents are spaced
@@ -42,7 +43,8 @@ public:
     // The loop is about to wait up to `ms` with its updates held (the screen
     // stands still): of the time until the next accumulation, up to `ms` is
     // stored in full, beyond the 200 ms, so that every update held is run on
-    // waking. Only a wait that runs over its `ms` counts as a stall.
+    // waking. A wait that runs well over its `ms` was a stall: what is then
+    // stored is 200 ms at most in all, as after any stall.
     void NoteHeldWait(int ms) { heldWait_ = ms; }
     // After a held wait, whether it ran its time or a message ended it: the
     // updates that came due during it run before the loop looks for

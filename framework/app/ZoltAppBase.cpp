@@ -258,7 +258,11 @@ void ZoltAppBase::Initialize()
 
     timeLoaded_ = GetTickCount();
     StartDemo();
-    platform::srand(GetTickCount());
+    // Both generators start from the demo seed, which a played demo has
+    // just taken from its recording: what the main thread draws from them
+    // comes back the same in playback.
+    platform::srand(timeLoaded_);
+    random_.Seed(timeLoaded_);
     MakeInvisibleWindow();
     MakeCursors();
 
@@ -447,6 +451,8 @@ void ZoltAppBase::Quit()
 {
     if (mainThreadId_ != 0 && GetCurrentThreadId() != mainThreadId_) {
         quitFromOtherThread_ = true;
+        // The loop may be asleep for a while: it quits at the step it wakes to.
+        WakeMainThread();
         return;
     }
     if (quit_.exchange(true))

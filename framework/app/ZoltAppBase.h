@@ -43,6 +43,7 @@
 #include "framework/app/DemoFile.h"
 #include "framework/app/DemoPlaybackControls.h"
 #include "framework/app/FramePacer.h"
+#include "framework/base/MersenneTwister.h"
 #include "framework/graphics/D3DHost.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DisplayHost.h"
@@ -140,6 +141,10 @@ public:
     // never lets updates wait: only the application knows what runs outside.
     static constexpr int kHoldWithoutLimit = -1;
     virtual int UpdateHoldLimitMs() { return 0; }
+    // Something outside the loop changed what the screen shows (any thread):
+    // a loop holding its updates wakes at once, and the loop does not hold
+    // them before it has run an update and drawn.
+    void RequestRepaint();
     virtual MusicInterface* MakeMusicPlayer(platform::HWND window);
     virtual void OnInitialized() {}
     virtual void OnQuitStarted() {}
@@ -431,6 +436,10 @@ public:
     uint32_t GetNotifyMessage() const { return notifyMessage_; }
     platform::HCURSOR GetHandCursor() const { return handCursor_; }
     platform::HCURSOR GetDragCursor() const { return dragCursor_; }
+    // The framework's random-number generator, seeded with the demo seed
+    // (the recording's, when a demo plays) once the application is
+    // initialised; main thread.
+    MersenneTwister& Random() { return random_; }
 
     // The one application of the process; null before construction and
     // after destruction.
@@ -553,8 +562,9 @@ protected:
     bool DrawOrWait(const FramePacer::Step& step, bool allowSleep, int& slept);
     bool YieldToLoading(uint32_t stepStart, int slept, bool allowSleep);
     // The last draw passes found nothing to paint and nothing else needs
-    // updates on time (no demo played, normal speed, loading done): updates
-    // may wait for a longer sleep, as far as the application allows.
+    // updates on time (no demo played or recorded, normal speed, loading
+    // done): updates may wait for a longer sleep, as far as the application
+    // allows.
     bool ScreenStandsStill();
     // Presents the bounding box of the places a pass drew again.
     void PresentPlaces(const std::vector<Rect>& areas);
@@ -569,8 +579,21 @@ protected:
     // it: that work (on a thread of its own) is done by the time the
     // updates that follow it run.
     static constexpr int kOutsideWorkMarginMs = 2;
-    // Draw passes in a row that painted nothing.
+    // Draw passes in a row that painted nothing, with no message between.
     int stillDraws_ = 0;
+    // The wait of a hold is about to begin: false, and the screen no longer
+    // taken for still, when a repaint was asked for since the last update.
+    bool BeginHold();
+    // A paused demo (or a speed of 0) runs nothing until the player resumes:
+    // the loop sleeps until a message comes, up to the idle present's time.
+    bool WaitWhileStopped(bool allowSleep);
+    // Set while the loop waits in a hold, for RequestRepaint and a Quit from
+    // another thread to end the wait (with a message of no window).
+    std::atomic<bool> holding_{false};
+    // A repaint was asked for since the last update began.
+    std::atomic<bool> repaintRequested_{false};
+    // Ends a wait of the main thread's at once (any thread).
+    void WakeMainThread();
     [[noreturn]] void FatalExit(unsigned code);
     static bool IsAbsolutePath(const std::string& path);
 
@@ -614,6 +637,7 @@ protected:
     uint32_t notifyMessage_ = 0;
     uint32_t mainThreadId_ = 0;
     uint32_t timeLoaded_ = 0;
+    MersenneTwister random_;
     uint32_t constructionTick_ = 0;
     bool initialized_ = false;
     bool windowedRefused_ = false;

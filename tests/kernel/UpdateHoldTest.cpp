@@ -12,8 +12,10 @@
 #include "controls/IRectVO.h"
 #include "controls/VisibleObject_impl.h"
 #include "platform/core/Clock.h"
+#include "tests/support/InterruptingClock.h"
 
 #include <functional>
+#include <thread>
 #include <vector>
 
 using namespace kerneltest;
@@ -97,7 +99,7 @@ protected:
         application.RunLoopStep(nullptr);
         stillSteps_ = clock_.NowMicroseconds() == before ? stillSteps_ + 1 : 0;
         if (stillSteps_ >= 8) {
-            clock_.Advance(1000);
+            clock_.Set(clock_.NowMicroseconds() + 1000);
             stillSteps_ = 0;
         }
         TimeLibrary::TimeSystem_impl* time = TimeLibrary::GetTimeSystem();
@@ -149,7 +151,7 @@ protected:
         application.EndSteppedRun();
     }
 
-    platform::ManualClock clock_;
+    test_support::InterruptingClock clock_;
     platform::ScopedClock useClock_;
     Blinker blinker_;
     uint64_t nextPass_ = 0;
@@ -201,5 +203,23 @@ TEST_F(UpdateHold, WithNoTimerRunningTheLoopHoldsAsLongAsItMayAndLosesNoUpdate)
     // than the 200 ms of catching up the timing keeps after a stall.
     EXPECT_LE(count.sleeps, 12);
     EXPECT_GE(count.sleeps, 8);
+    End(application);
+}
+
+// The toolkit asks for a repaint when a still scene changes, from whatever
+// thread changed it: a loop holding its updates wakes and paints it within
+// a frame, not at the end of the hold.
+TEST_F(UpdateHold, AnObjectChangedFromAnotherThreadDuringAHoldIsPaintedWithinAFrame)
+{
+    KernelLibrary::MainApp& application = Start();
+    blinker_.StopBlinking();
+    Run(application, 2000);
+    clock_.Arm(3, [&] { std::thread([&] { blinker_.OnTimerTick(0); }).join(); });
+    const uint64_t end = NowMs() + 3000;
+    while ((clock_.eventAtMs == 0 || blinker_.Unpainted()) && NowMs() < end)
+        Step(application);
+    ASSERT_NE(clock_.eventAtMs, 0u);
+    EXPECT_FALSE(blinker_.Unpainted());
+    EXPECT_LE(NowMs(), clock_.eventAtMs + 10);
     End(application);
 }

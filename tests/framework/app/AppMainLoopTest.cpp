@@ -1,11 +1,13 @@
 // The main loop on the manual clock: fixed updates, catch-up after a stall,
 // forced draws, the once-a-second present of an idle screen, sleeping, speed
-// 0, and deletions deferred across nested loops.
+// 0 (asleep until a message comes), and deletions deferred across nested
+// loops.
 #include "tests/framework/app/AppTestSupport.h"
 
 #include "platform/ddraw/DDrawTesting.h"
 
 using namespace apptest;
+using test_support::InterruptingClock;
 
 namespace {
 
@@ -83,6 +85,30 @@ TEST_F(AppTest, SpeedZeroFreezesUpdatesWhileMessagesArePumped)
         a.RunLoopStep(nullptr);
     EXPECT_EQ(a.UpdateCount(), updates);
     EXPECT_TRUE(a.IsQuitting());
+}
+
+// Stopped, the loop sleeps until something comes, as a still screen does:
+// it does not spin through steps that take no time.
+TEST_F(AppTest, AStoppedLoopSleepsUntilAMessageComes)
+{
+    TestApp& a = StartApp();
+    RunFor(100);
+    a.demoSpeed = 0;
+    const uint64_t start = clock_.NowMicroseconds();
+    const int sleeps = a.SleepCount();
+    for (int i = 0; i < 40; ++i)
+        a.RunLoopStep(nullptr);
+    EXPECT_GE(clock_.NowMicroseconds() - start, 10'000'000u) << "asleep most of the time";
+    EXPECT_GE(a.SleepCount() - sleeps, 10);
+
+    InterruptingClock interrupting(clock_.NowMicroseconds());
+    platform::SetClock(&interrupting);
+    interrupting.Arm(5, [&] { platform::PostMessageA(a.GetMainWindow(), platform::WM_CLOSE, 0, 0); });
+    for (int i = 0; i < 40 && !a.IsQuitting(); ++i)
+        a.RunLoopStep(nullptr);
+    platform::SetClock(&clock_);
+    EXPECT_TRUE(a.IsQuitting());
+    EXPECT_EQ(interrupting.NowMs(), interrupting.eventAtMs) << "the close ended the sleep";
 }
 
 TEST_F(AppTest, DeletionQueuedByTheOuterLoopWaitsForItsDepth)

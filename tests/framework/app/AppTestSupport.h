@@ -17,6 +17,7 @@
 #include "platform/window/Window.h"
 #include "platform/window/WindowTesting.h"
 #include "platform/core/DebugOutput.h"
+#include "tests/support/InterruptingClock.h"
 #include "tests/support/PlatformTesting.h"
 #include "tests/support/WaitUntil.h"
 

@@ -8,11 +8,13 @@
 #include "framework/app/HTTPTransfer.h"
 #include "framework/base/PathUtils.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "platform/core/CRuntime.h"
 #include "platform/core/FileSystem.h"
 #include "platform/window/VirtualKeys.h"
 #include "tests/support/WidgetDoubles.h"
 
 #include <algorithm>
+#include <random>
 
 using namespace apptest;
 using platform::testing::LoopbackHttpServer;
@@ -152,6 +154,37 @@ TEST_F(DemoTest, RecordedSessionPlaysBackToTheSameEventsAndState)
     EXPECT_EQ(app->GetWidgetManager()->LastX(), recorded.lastX);
     EXPECT_EQ(app->GetWidgetManager()->LastY(), recorded.lastY);
     EXPECT_EQ(app->loadDoneCalls, 1);
+}
+
+// The C runtime's generator of the main thread and the framework's own both
+// start from the demo seed: a played demo draws the recording's numbers,
+// however late it is started.
+TEST_F(DemoTest, APlayedDemoDrawsTheNumbersOfItsRecording)
+{
+    const auto draw = [&] {
+        std::vector<uint32_t> numbers;
+        for (int i = 0; i < 4; ++i)
+            numbers.push_back(uint32_t(platform::rand()));
+        for (int i = 0; i < 4; ++i)
+            numbers.push_back(app->Random().Next());
+        return numbers;
+    };
+    Begin({"-record", "-demofile=" + DemoPath()});
+    const std::vector<uint32_t> recorded = draw();
+    StepUntilUpdate(5);
+    Finish();
+    Zolt::DemoFileData file;
+    std::string contents, error;
+    ASSERT_TRUE(platform::ReadWholeFile(DemoPath(), &contents));
+    ASSERT_TRUE(file.Parse(reinterpret_cast<const uint8_t*>(contents.data()), contents.size(), error)) << error;
+
+    std::mt19937 reference(file.seed);
+    for (size_t i = 4; i < recorded.size(); ++i)
+        EXPECT_EQ(recorded[i], reference()) << "the framework's generator starts from the demo seed";
+
+    clock_.AdvanceMilliseconds(12345);
+    Begin({"-play", "-demofile=" + DemoPath()});
+    EXPECT_EQ(draw(), recorded);
 }
 
 TEST_F(DemoTest, AWindowCloseTheApplicationRefusesKeepsThePlayedValuesInStepAndOneItTakesEndsThem)

@@ -38,6 +38,24 @@ TEST(FramePacer, StallIsCaughtUpByAtMost200Milliseconds)
     EXPECT_EQ(pacer.TimeToNextUpdate(step), 10);
 }
 
+// A wait the loop chose with its updates held keeps its time in full when it
+// ends on time (or a little late); one that a stall drew out gets what any
+// stall gets.
+TEST(FramePacer, AHeldWaitKeepsItsTimeUnlessAStallDrewItOut)
+{
+    FramePacer pacer(1000);
+    pacer.Accumulate(1000);
+    pacer.NoteHeldWait(900);
+    pacer.Accumulate(1905);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 905.0);
+
+    FramePacer stalled(1000);
+    stalled.Accumulate(1000);
+    stalled.NoteHeldWait(900);
+    stalled.Accumulate(6000);
+    EXPECT_DOUBLE_EQ(stalled.Accumulated(), 200.0);
+}
+
 TEST(FramePacer, ResetWithHoldKeepsTheStoreEmptyForASecond)
 {
     FramePacer pacer(0);
