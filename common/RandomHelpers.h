@@ -8,7 +8,9 @@
 
 // Seeds the calling thread's generator with the process clock (milliseconds
 // since the process started). Two calls within one millisecond give the same
-// sequence afterwards, which is what makes a recorded shuffle reproducible.
+// sequence afterwards. While a demo is recorded or played, the main thread's
+// readings of that clock go through the demo (platform::SetClockRelay), so a
+// played demo shuffles as its recording did.
 void SeedRandom();
 
 // low > high: 0; low == high: low; otherwise rand() mod (high - low) + low,

@@ -52,7 +52,8 @@ bool StartKernel(platform::HINSTANCE instance, IGame* game, bool startTimeThread
         // Animations make their image objects through the factory.
         effects->SetFactory(factory);
     }
-    if (timeSystem && startTimeThread)
+    // A recorded or played demo advances the time objects from its updates.
+    if (timeSystem && startTimeThread && !gApplication->DrivesTimeFromUpdates())
         timeSystem->StartTicking();
     return true;
 }

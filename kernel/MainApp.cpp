@@ -137,6 +137,18 @@ void MainApp::QuitFromFramework()
     ZoltAppBase::Quit();
 }
 
+void MainApp::UpdateOnce()
+{
+    TimeLibrary::TimeSystem_impl* time = TimeLibrary::GetTimeSystem();
+    if (time && DrivesTimeFromUpdates() && !time->IsTicking()) {
+        passTimeOwed_ += frameTime;
+        for (; passTimeOwed_ >= TimeLibrary::TimeSystem_impl::kPassMs;
+             passTimeOwed_ -= TimeLibrary::TimeSystem_impl::kPassMs)
+            time->TickAll();
+    }
+    ZoltAppBase::UpdateOnce();
+}
+
 int MainApp::UpdateHoldLimitMs()
 {
     // The game's own work outside the loop is its time objects' notices:

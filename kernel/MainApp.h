@@ -70,6 +70,16 @@ public:
     // Until the next notice of the game's time objects: the update after it
     // must handle what it queued and paint what it changed.
     int UpdateHoldLimitMs() override;
+    // While a demo is recorded or played, each update first advances the
+    // game's time objects by its frame time, in 5 ms passes on this thread.
+    void UpdateOnce() override;
+
+    // A demo is recorded or played (known once initialised): the game's time
+    // objects advance with the logic updates (DrivesTimeFromUpdates), not on
+    // the time thread, which is not started. What the table's timers and the
+    // effects do then comes at the same update in playback as in the
+    // recording, whatever the speed, pauses and stalls of either.
+    bool DrivesTimeFromUpdates() const { return IsRecordingDemo() || IsPlayingDemo(); }
 
     // A run driven from outside, one loop step at a time (RunLoopStep), by a
     // caller that started the kernel with StartKernel: BeginSteppedRun does
@@ -93,6 +103,8 @@ private:
     IGame* game_;
     std::unique_ptr<IGameBridge> bridge_;
     std::atomic<bool> quitRequested_{false};
+    // Frame time not yet passed on to the time objects (under 5 ms).
+    int passTimeOwed_ = 0;
 };
 
 } // namespace KernelLibrary

@@ -128,6 +128,21 @@ bool ZoltAppBase::ReadDemoFile(std::string& error) { return demo_->ReadFile(prod
 
 void ZoltAppBase::WriteDemoFile() { demo_->WriteFile(timeLoaded_, productVersion); }
 
+long ZoltAppBase::RelayClockReading(long reading)
+{
+    ZoltAppBase* app = Instance();
+    if (!app)
+        return reading;
+    Buffer value;
+    value.PutU32(int32_t(reading));
+    app->DemoRelayBuffer(value);
+    // A played value of another size is no reading of this clock.
+    if (value.ByteSize() != 4)
+        return reading;
+    value.Rewind();
+    return long(value.TakeU32());
+}
+
 void ZoltAppBase::SaveDemoForCrash()
 {
     if (demo_->IsRecording()) {

@@ -370,9 +370,13 @@ bool ZoltAppBase::GuardedUpdate()
         !loader_->IsCompletionApplied())
         return false;
     if (loader_->HasFinished() && !loader_->IsCompletionApplied() && completionDue) {
-        ApplyLoadingCompletion();
+        // Recorded before it is applied: the settings and files the
+        // completion reads (the game's, as it starts) follow it in the
+        // stream, where a playback, which applies it once it has played the
+        // command, looks for them.
         if (demo_->IsRecording())
             RecordSimpleCommand(kDemoLoadingDone);
+        ApplyLoadingCompletion();
     }
     UpdateOnce();
     return true;

@@ -300,12 +300,25 @@ void DemoRecorder::PlayDueCommands(DemoInput& input)
            stream_.PendingUpdate() <= CurrentUpdate()) {
         const bool isShort = stream_.PendingShort();
         const int id = stream_.PendingId();
+        // A value kept for its reader (a setting, a file, a transfer's
+        // result, a relayed value) waits for it through the update it was
+        // recorded at: the reader may still come in that update's work, as
+        // the loading completion does, which reads the game's settings as
+        // the game starts. Once the update has passed, nobody asked for it.
+        if (!isShort && IsReadersValue(id) && stream_.PendingUpdate() == CurrentUpdate())
+            return;
         stream_.Consume();
         if (isShort || id == kDemoMouseMoveTo)
             ApplyMouseCommand(isShort ? id : -1, input);
         else
             ApplyCommand(id, input);
     }
+}
+
+bool DemoRecorder::IsReadersValue(int id)
+{
+    return id == kDemoRegistryRead || id == kDemoRegistryWrite || id == kDemoFileRead || id == kDemoTransfer ||
+           id == kDemoRelay;
 }
 
 // `shortId` is the short command's id, -1 for the long absolute move.

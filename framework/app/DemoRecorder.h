@@ -156,6 +156,9 @@ private:
     bool TakeCommand(int id);
     void ApplyMouseCommand(int id, DemoInput& input);
     void ApplyCommand(int id, DemoInput& input);
+    // A long command whose payload is read by the one who asked for the
+    // value (a registry read or write, a file, a transfer, a relay).
+    static bool IsReadersValue(int id);
 
     std::function<int()> currentUpdate_;
     bool recording_ = false;

@@ -204,7 +204,8 @@ void ZoltAppBase::LeaveProcessServices()
     if (::Zolt::GetWidgetHost() == static_cast<WidgetHost*>(this))
         SetWidgetHost(nullptr);
     ZoltAppBase* self = this;
-    gApp.compare_exchange_strong(self, nullptr);
+    if (gApp.compare_exchange_strong(self, nullptr))
+        platform::SetClockRelay(nullptr);
     WriteDemoFile();
     if (GetHTTPTransferDemoLink() == &demo_->TransferLink())
         SetHTTPTransferDemoLink(nullptr);
@@ -352,9 +353,13 @@ void ZoltAppBase::StartDemo()
         if (!folder.empty())
             MakeAllDirectories(folder);
     }
-    // Transfers record and replay their results through the demo.
-    if (demo_->IsPlaying() || demo_->IsRecording())
+    // Transfers record and replay their results through the demo, and so do
+    // the main thread's readings of the C runtime's clock (the shuffles'
+    // seeds).
+    if (demo_->IsPlaying() || demo_->IsRecording()) {
         SetHTTPTransferDemoLink(&demo_->TransferLink());
+        platform::SetClockRelay(&RelayClockReading);
+    }
 }
 
 void ZoltAppBase::MakeInvisibleWindow()

@@ -607,6 +607,9 @@ protected:
     void RecordScreenMode();
     void RecordInput(const QueuedMessage& msg);
     void RecordSimpleCommand(int id);
+    // The C runtime's clock as a recorded or played demo gives it (the
+    // relay StartDemo installs for the main thread).
+    static long RelayClockReading(long reading);
     void HandlePlaybackChar(int c);
     DemoPlaybackControls::Position PlaybackPosition() const;
     bool IsDemoFastForwarding() const;

@@ -4,11 +4,20 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <mutex>
+#include <thread>
 
 namespace platform {
 
 namespace {
 thread_local uint32_t tRandState = 1;
+
+struct InstalledRelay {
+    ClockRelay relay = nullptr;
+    std::thread::id thread;
+};
+std::mutex gRelayLock;
+InstalledRelay gRelay;
 } // namespace
 
 int rand()
@@ -19,7 +28,23 @@ int rand()
 
 void srand(unsigned int seed) { tRandState = seed; }
 
-long clock() { return static_cast<long>(ProcessMicroseconds() / 1000); }
+long clock()
+{
+    const long reading = static_cast<long>(ProcessMicroseconds() / 1000);
+    ClockRelay relay = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(gRelayLock);
+        if (gRelay.relay && gRelay.thread == std::this_thread::get_id())
+            relay = gRelay.relay;
+    }
+    return relay ? relay(reading) : reading;
+}
+
+void SetClockRelay(ClockRelay relay)
+{
+    std::lock_guard<std::mutex> lock(gRelayLock);
+    gRelay = InstalledRelay{relay, std::this_thread::get_id()};
+}
 
 void ResetProcessClock() { ResetProcessStart(); }
 

@@ -23,8 +23,16 @@ int rand();
 void srand(unsigned int seed);
 
 // Milliseconds of the platform clock since the process started; installing a
-// manual clock does not make it jump.
+// manual clock does not make it jump. On the thread that installed a clock
+// relay, each reading passes through it first.
 long clock();
+// A relay for clock() readings (null: none): the application's demo records
+// each reading its main thread takes and gives the recorded ones back in
+// playback, so that what is seeded from the clock comes out the same.
+// Readings on other threads stay live: their order against the recording
+// is not fixed.
+using ClockRelay = long (*)(long reading);
+void SetClockRelay(ClockRelay relay);
 // Makes "now" the process start for clock() (tests that install a manual
 // clock call it so that clock() starts from 0).
 void ResetProcessClock();

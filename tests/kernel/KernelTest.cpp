@@ -3,7 +3,10 @@
 // game, a refused factory, and a second run after a first.
 #include "tests/kernel/KernelTestSupport.h"
 
+#include "platform/core/Clock.h"
 #include "platform/window/Window.h"
+
+#include <functional>
 
 using namespace kerneltest;
 
@@ -141,4 +144,41 @@ TEST_F(Kernel, AStartWithoutTheLoopLeavesTheLoopAndTheTimeToTheCaller)
     EXPECT_TRUE(application.IsQuitting());
     application.EndSteppedRun();
     EXPECT_EQ(game.log.back(), "Shutdown TFEA");
+}
+
+// A recorded demo: no time thread; each update advances the time objects by
+// its frame time, so their notices come at the same updates in playback.
+TEST_F(Kernel, WhileADemoIsRecordedTheUpdatesAdvanceTheTimeObjects)
+{
+    platform::ManualClock clock(1'000'000);
+    platform::ScopedClock useClock(clock);
+    const std::string file = "-demofile=" + (folder_ / "run.dmo");
+    const char* const argv[] = {"pellucor", "-record", file.c_str()};
+    platform::SetCommandLineArguments(3, argv);
+    ASSERT_TRUE(KernelLibrary::StartKernel(nullptr, &game, true));
+    KernelLibrary::MainApp& application = *KernelLibrary::GetApplication();
+    ASSERT_TRUE(application.IsRecordingDemo());
+    TimeLibrary::TimeSystem_impl& time = *TimeLibrary::GetTimeSystem();
+    EXPECT_FALSE(time.IsTicking());
+
+    // The loop polls through the last fraction of a millisecond, which the
+    // manual clock would never end by itself.
+    const auto runUntil = [&](const std::function<bool()>& done) {
+        for (int i = 0; i < 100000 && !done(); ++i) {
+            const uint64_t before = clock.NowMicroseconds();
+            application.RunLoopStep(nullptr);
+            if (clock.NowMicroseconds() == before)
+                clock.Advance(100);
+        }
+    };
+    application.BeginSteppedRun();
+    runUntil([&] { return application.GetBridge() && application.GetBridge()->IsStarted(); });
+    const uint64_t before = time.GetTime();
+    const int updates = application.UpdateCount();
+    runUntil([&] { return application.UpdateCount() == updates + 50; });
+    EXPECT_EQ(time.GetTime() - before, 50u * uint64_t(application.frameTime));
+    game.onCloseRequest = [this] { game.sysApp->Quit(); };
+    platform::PostMessageA(application.GetMainWindow(), platform::WM_CLOSE, 0, 0);
+    runUntil([&] { return application.IsQuitting(); });
+    application.EndSteppedRun();
 }

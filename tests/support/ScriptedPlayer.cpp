@@ -160,6 +160,11 @@ ScriptedPlayer& ScriptedPlayer::Launch()
     return *this;
 }
 
+void ScriptedPlayer::SetOptions(const std::vector<std::string>& options)
+{
+    machine_->SetExtraArguments(options);
+}
+
 ScriptedPlayer& ScriptedPlayer::Relaunch()
 {
     if (app_ && !finished_) {
@@ -273,6 +278,8 @@ void ScriptedPlayer::Step()
     }
     if (app_->IsQuitting())
         ended_ = true;
+    if (watch_ && !ended_)
+        watch_();
     if (!clock)
         return;
     stillSteps_ = ClockMicroseconds() == before ? stillSteps_ + 1 : 0;
@@ -281,9 +288,10 @@ void ScriptedPlayer::Step()
         stillSteps_ = 0;
     }
     // The time thread's part: one pass for every 5 ms the loop's sleeps
-    // moved the clock, on this thread, in the same order every run.
+    // moved the clock, on this thread, in the same order every run. A
+    // recorded or played demo's updates make the passes themselves.
     TimeLibrary::TimeSystem_impl* time = TimeLibrary::GetTimeSystem();
-    while (time && ClockMicroseconds() >= nextTickMicros_ && !ended_) {
+    while (time && !app_->DrivesTimeFromUpdates() && ClockMicroseconds() >= nextTickMicros_ && !ended_) {
         time->TickAll();
         nextTickMicros_ += kPassMicros;
     }

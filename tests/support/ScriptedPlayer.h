@@ -50,6 +50,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Gamespace {
@@ -89,6 +90,9 @@ public:
         webServer_ = server;
         webTimeouts_ = timeouts;
     }
+    // Options on the program's command line from the next Launch on
+    // ("-record", "-play", "-demofile=..."), after the program folder's.
+    void SetOptions(const std::vector<std::string>& options);
     // What the program's main entry does, up to its first screen: the game
     // object is made and handed to the kernel, and the program runs until
     // the game has started.
@@ -126,6 +130,9 @@ public:
     // runs out because a loaded machine is slow to schedule it. The deadline
     // is real time and generous. False (and the test fails) when it passes.
     bool WaitForOtherThread(const std::function<bool()>& condition, const std::string& what);
+
+    // Runs after every step of the program's loop (null: nothing).
+    void AfterEachStep(std::function<void()> watch) { watch_ = std::move(watch); }
 
     // ---- Seeing ----
     std::optional<Seen> Find(const Sight& sight) const { return FindOnScreen(sight); }
@@ -200,6 +207,7 @@ private:
     uint64_t launchMicros_ = 0;
     uint64_t nextTickMicros_ = 0;
     int stillSteps_ = 0;
+    std::function<void()> watch_;
     bool ended_ = false;
     bool finished_ = false;
     int exitCode_ = 0;

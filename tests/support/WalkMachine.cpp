@@ -63,7 +63,14 @@ WalkMachine::WalkMachine(bool headless) : headless_(headless)
         platform::ResetProcessStart();
     }
     InstallPresenter();
-    SetArguments({"pellucor", "-changedir=" + programFolder_});
+    SetExtraArguments({});
+}
+
+void WalkMachine::SetExtraArguments(const std::vector<std::string>& options)
+{
+    std::vector<std::string> arguments{"pellucor", "-changedir=" + programFolder_};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    SetArguments(arguments);
 }
 
 WalkMachine::~WalkMachine()

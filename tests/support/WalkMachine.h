@@ -19,6 +19,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 class ManualClock;
@@ -45,6 +46,9 @@ public:
     WalkMachine(const WalkMachine&) = delete;
     WalkMachine& operator=(const WalkMachine&) = delete;
 
+    // The options the next program started here gets after its
+    // "-changedir" ("-record", "-play", ...).
+    void SetExtraArguments(const std::vector<std::string>& options);
     // Null with the real clock.
     platform::ManualClock* Clock() const { return clock_.get(); }
     testing_support::CapturingPresenter& Presenter() const { return *presenter_; }

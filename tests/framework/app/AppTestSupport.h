@@ -68,7 +68,12 @@ public:
         if (loadBody)
             loadBody();
     }
-    void OnBackgroundLoadDone() override { ++loadDoneCalls; }
+    void OnBackgroundLoadDone() override
+    {
+        ++loadDoneCalls;
+        if (loadDone)
+            loadDone();
+    }
     int UpdateHoldLimitMs() override { return holdLimit ? holdLimit() : holdLimitMs; }
     void BringToFront(platform::WPARAM code, platform::LPARAM extra) override
     {
@@ -104,6 +109,8 @@ public:
     using ZoltAppBase::LaunchLoaderThread;
 
     std::function<void()> loadBody;
+    // Runs when the loading completion is applied.
+    std::function<void()> loadDone;
     int loadDoneCalls = 0;
     int broughtToFront = 0;
     // The update count at each BringToFront.

@@ -185,6 +185,32 @@ TEST_F(DemoTest, APlayedDemoDrawsTheNumbersOfItsRecording)
     clock_.AdvanceMilliseconds(12345);
     Begin({"-play", "-demofile=" + DemoPath()});
     EXPECT_EQ(draw(), recorded);
+    StepUntilUpdate(5); // the loading thread is done before the application goes
+}
+
+// What the loading completion reads (the game's settings as it starts) is
+// recorded at the update the completion came, after the completion itself;
+// the playback applies the completion there and gives it those values.
+TEST_F(DemoTest, SettingsTheLoadingCompletionReadsComeBackInPlayback)
+{
+    SetArguments({"-record", "-demofile=" + DemoPath()});
+    Make();
+    ASSERT_TRUE(app->RegWriteNumber("Speed", 10));
+    app.reset();
+    int recorded = -1;
+    Begin({"-record", "-demofile=" + DemoPath()});
+    app->loadDone = [&] { app->RegReadNumber("Speed", recorded); };
+    StepUntilUpdate(20);
+    ASSERT_EQ(recorded, 10);
+    Finish();
+
+    platform::testing::ResetRegistry();
+    int played = -1;
+    Begin({"-play", "-demofile=" + DemoPath()});
+    app->loadDone = [&] { app->RegReadNumber("Speed", played); };
+    StepUntilUpdate(20);
+    EXPECT_EQ(app->loadDoneCalls, 1);
+    EXPECT_EQ(played, 10);
 }
 
 TEST_F(DemoTest, AWindowCloseTheApplicationRefusesKeepsThePlayedValuesInStepAndOneItTakesEndsThem)

@@ -96,6 +96,28 @@ TEST(CRuntime, ClockDoesNotJumpWhenAClockIsInstalled)
     EXPECT_GE(platform::clock(), before + 40);
 }
 
+// A played demo gives its main thread the recorded readings; other threads
+// read the clock itself.
+TEST(CRuntime, AClockRelayAnswersForTheThreadThatInstalledItOnly)
+{
+    ManualClock manual(5'000'000);
+    ScopedClock scoped(manual);
+    ResetProcessClock();
+    manual.AdvanceMilliseconds(30);
+    static long heard = -1;
+    SetClockRelay([](long reading) {
+        heard = reading;
+        return 1234L;
+    });
+    EXPECT_EQ(platform::clock(), 1234);
+    EXPECT_EQ(heard, 30);
+    long elsewhere = -1;
+    std::thread([&] { elsewhere = platform::clock(); }).join();
+    EXPECT_EQ(elsewhere, 30);
+    SetClockRelay(nullptr);
+    EXPECT_EQ(platform::clock(), 30);
+}
+
 TEST(CRuntime, StricmpIgnoresTheCaseOfAsciiLettersOnly)
 {
     EXPECT_EQ(platform::stricmp("R+B", "r+b"), 0);
