@@ -49,9 +49,4 @@ void BannerDialog::SetText(const std::string& text)
     SetTextOf(text_, text);
 }
 
-uint32_t BannerDialog::ButtonId(size_t index) const
-{
-    return index < buttons_.size() && buttons_[index] ? buttons_[index]->GetId() : 0;
-}
-
 } // namespace Gamespace

@@ -50,7 +50,6 @@ protected:
     void SetText(const std::string& text);
     // The row's button `index` (null when it could not be made).
     ControlLibrary::IButtonVO* Button(size_t index) const { return buttons_.at(index); }
-    uint32_t ButtonId(size_t index) const;
 
 private:
     std::vector<RowButton> row_;

@@ -10,16 +10,17 @@
 
 namespace Gamespace {
 
-DeletePlayerDialog::DeletePlayerDialog(ControlLibrary::DialogMessageObserver* owner) : KeyDialog(owner)
+DeletePlayerDialog::DeletePlayerDialog(ControlLibrary::DialogMessageObserver* owner) : YesNoDialog(owner)
 {
     DialogObject().SetBackgroundImage(kBackground);
     DialogObject().SetSize(380, 250);
     ControlLibrary::IFont* captionFont = LoadFont(profile_looks::kCaptionFont);
-    deleteButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, button_sheets::kDelete);
-    cancelButton_ = AddButton(captionFont, ControlLibrary::Point{0, -5}, button_sheets::kCancel);
-    for (ControlLibrary::IButtonVO* button : {deleteButton_, cancelButton_})
+    ControlLibrary::IButtonVO* remove = AddButton(captionFont, ControlLibrary::Point{0, -5}, button_sheets::kDelete);
+    ControlLibrary::IButtonVO* cancel = AddButton(captionFont, ControlLibrary::Point{0, -5}, button_sheets::kCancel);
+    for (ControlLibrary::IButtonVO* button : {remove, cancel})
         if (button)
             profile_looks::Silence(*button);
+    SetAnswerButtons(remove, cancel);
     name_ = AddString(LoadFont(profile_looks::kNameFont), profile_looks::kCurrentNameColour,
                       profile_looks::kTextLayer);
     LayoutControls();
@@ -28,10 +29,10 @@ DeletePlayerDialog::DeletePlayerDialog(ControlLibrary::DialogMessageObserver* ow
 void DeletePlayerDialog::LayoutControls()
 {
     const ControlLibrary::Point centre = Centre();
-    if (deleteButton_)
-        deleteButton_->SetPosition(centre.x + 60, centre.y + 60);
-    if (cancelButton_)
-        cancelButton_->SetPosition(centre.x - 60, centre.y + 60);
+    if (DeleteButton())
+        DeleteButton()->SetPosition(centre.x + 60, centre.y + 60);
+    if (CancelButton())
+        CancelButton()->SetPosition(centre.x - 60, centre.y + 60);
     if (name_)
         name_->SetPosition(centre.x, centre.y + 15);
 }
@@ -42,18 +43,13 @@ void DeletePlayerDialog::OnDialogShown(uint32_t /*dialogId*/, bool /*shown*/)
         name_->SetText(ProfileList::CurrentProfile()->name);
 }
 
-void DeletePlayerDialog::OnMouseUp(uint32_t id, int32_t /*button*/)
+void DeletePlayerDialog::OnAnswer(bool remove)
 {
-    const bool remove = deleteButton_ && id == deleteButton_->GetId();
-    if (!remove && !(cancelButton_ && id == cancelButton_->GetId()))
+    if (!remove)
         return;
-    PlayClick();
-    if (remove) {
-        Profile* current = ProfileList::CurrentProfile();
-        if (!ProfileList::IsDefaultProfile(current))
-            DeleteProfile(ProfileList::Instance()->Remove(current));
-    }
-    DialogObject().SetVisible(false);
+    Profile* current = ProfileList::CurrentProfile();
+    if (!ProfileList::IsDefaultProfile(current))
+        DeleteProfile(ProfileList::Instance()->Remove(current));
 }
 
 void DeletePlayerDialog::OnSysKeyUp(uint32_t key)

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "game/shell/KeyDialog.h"
+#include "game/shell/YesNoDialog.h"
 
 namespace ControlLibrary {
 class IButtonVO;
@@ -16,26 +17,31 @@ class IStringVO;
 
 namespace Gamespace {
 
-class DeletePlayerDialog final : public KeyDialog {
+class DeletePlayerDialog final : public YesNoDialog<KeyDialog> {
 public:
     static constexpr char kBackground[] = "images/dialog/profiles/del_player.png";
 
     explicit DeletePlayerDialog(ControlLibrary::DialogMessageObserver* owner);
 
     void LayoutControls() override;
-    void OnMouseUp(uint32_t id, int32_t button) override;
     // Every show or close: the name shown is the current player's.
     void OnDialogShown(uint32_t dialogId, bool shown) override;
-    // Escape (on release) closes without deleting.
+    // Escape (on release) closes without a click and without deleting.
     void OnSysKeyUp(uint32_t key) override;
 
-    ControlLibrary::IButtonVO* DeleteButton() const { return deleteButton_; }
-    ControlLibrary::IButtonVO* CancelButton() const { return cancelButton_; }
+    ControlLibrary::IButtonVO* DeleteButton() const { return YesButton(); }
+    ControlLibrary::IButtonVO* CancelButton() const { return NoButton(); }
     ControlLibrary::IStringVO* NameText() const { return name_; }
 
+protected:
+    // Neither key clicks an answer: Return does nothing, Escape closes
+    // (OnSysKeyUp).
+    uint32_t ReturnButtonId() const override { return 0; }
+    uint32_t EscapeButtonId() const override { return 0; }
+
 private:
-    ControlLibrary::IButtonVO* deleteButton_ = nullptr;
-    ControlLibrary::IButtonVO* cancelButton_ = nullptr;
+    void OnAnswer(bool remove) override;
+
     ControlLibrary::IStringVO* name_ = nullptr;
 };
 

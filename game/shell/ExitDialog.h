@@ -8,34 +8,23 @@
 #pragma once
 
 #include "game/shell/KeyDialog.h"
-
-namespace ControlLibrary {
-class IButtonVO;
-}
+#include "game/shell/YesNoDialog.h"
 
 namespace Gamespace {
 
-class ExitDialog final : public KeyDialog {
+class ExitDialog final : public YesNoDialog<KeyDialog> {
 public:
     static constexpr char kBackground[] = "images/dialog/exit_window.png";
 
     explicit ExitDialog(ControlLibrary::DialogMessageObserver* owner);
 
     void LayoutControls() override;
-    void OnMouseUp(uint32_t id, int32_t button) override;
 
     bool AnswerYes() const { return answerYes_; }
-    uint32_t YesButtonId() const;
-    uint32_t NoButtonId() const;
-
-protected:
-    // Return: yes; Escape: no.
-    uint32_t ReturnButtonId() const override { return YesButtonId(); }
-    uint32_t EscapeButtonId() const override { return NoButtonId(); }
 
 private:
-    ControlLibrary::IButtonVO* yesButton_ = nullptr;
-    ControlLibrary::IButtonVO* noButton_ = nullptr;
+    void OnAnswer(bool yes) override { answerYes_ = answerYes_ || yes; }
+
     bool answerYes_ = false;
 };
 

@@ -14,8 +14,9 @@ enum : size_t { kYes, kNo };
 } // namespace
 
 RebuyAddonDlgImpl::RebuyAddonDlgImpl(ControlLibrary::DialogMessageObserver* owner)
-    : BannerDialog(owner, ControlLibrary::Point{512, 350}, {{"Yes", 100}, {"No", -100}})
+    : YesNoDialog(owner, ControlLibrary::Point{512, 350}, {{"Yes", 100}, {"No", -100}})
 {
+    SetAnswerButtons(Button(kYes), Button(kNo));
 }
 
 std::string RebuyAddonDlgImpl::Question(uint8_t mode)
@@ -34,25 +35,6 @@ void RebuyAddonDlgImpl::OnDialogShown(uint32_t dialogId, bool /*shown*/)
 {
     if (dialogId == GetId())
         SetText(Question(mode_));
-}
-
-void RebuyAddonDlgImpl::OnMouseUp(uint32_t id, int32_t /*button*/)
-{
-    if (id == 0 || (id != YesButtonId() && id != NoButtonId()))
-        return;
-    PlayClick();
-    answer_ = id == YesButtonId() ? 1 : 0;
-    DialogObject().SetVisible(false);
-}
-
-uint32_t RebuyAddonDlgImpl::YesButtonId() const
-{
-    return ButtonId(kYes);
-}
-
-uint32_t RebuyAddonDlgImpl::NoButtonId() const
-{
-    return ButtonId(kNo);
 }
 
 } // namespace Gamespace

@@ -13,17 +13,17 @@
 #pragma once
 
 #include "game/shell/BannerDialog.h"
+#include "game/shell/YesNoDialog.h"
 #include "game/table/RebuyAddonDlg.h"
 
 #include <string>
 
 namespace Gamespace {
 
-class RebuyAddonDlgImpl final : public BannerDialog, public RebuyAddonDlg {
+class RebuyAddonDlgImpl final : public YesNoDialog<BannerDialog>, public RebuyAddonDlg {
 public:
     explicit RebuyAddonDlgImpl(ControlLibrary::DialogMessageObserver* owner);
 
-    void OnMouseUp(uint32_t id, int32_t button) override;
     void OnDialogShown(uint32_t dialogId, bool shown) override;
 
     void SetMode(uint8_t mode) override { mode_ = mode; }
@@ -32,15 +32,10 @@ public:
 
     // The question as the current tournament and mode write it.
     static std::string Question(uint8_t mode);
-    uint32_t YesButtonId() const;
-    uint32_t NoButtonId() const;
-
-protected:
-    // Return: yes; Escape: no.
-    uint32_t ReturnButtonId() const override { return YesButtonId(); }
-    uint32_t EscapeButtonId() const override { return NoButtonId(); }
 
 private:
+    void OnAnswer(bool yes) override { answer_ = yes ? 1 : 0; }
+
     uint8_t mode_ = kAddOn;
     // No answer is a no until the human gives one.
     uint8_t answer_ = 0;
