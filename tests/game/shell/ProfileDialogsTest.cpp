@@ -202,6 +202,11 @@ TEST_F(ProfileDialogs, DeleteRemovesTheCurrentPlayerAndItsFileAndTheFirstBecomes
     DeletePlayer().NameText()->GetText(shownName);
     EXPECT_EQ(shownName, "Bob");
 
+    // Return is no answer to this question: nothing goes, it stays open.
+    PressKey(KeyDialog::kReturnKey);
+    EXPECT_TRUE(DeletePlayer().IsVisible());
+    EXPECT_TRUE(OnDisk("Bob"));
+
     // Escape leaves everything as it was.
     PressKey(KeyDialog::kEscapeKey);
     EXPECT_FALSE(DeletePlayer().IsVisible());
