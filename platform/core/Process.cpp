@@ -22,6 +22,7 @@ namespace {
 std::mutex gArgumentsMutex;
 std::vector<std::string> gArguments; // guarded by gArgumentsMutex (written once, at start)
 std::atomic<int> gExitInterceptions{0};
+std::atomic<testing::ProcessEndWatcher> gEndWatcher{nullptr};
 
 bool IsAbsolute(const std::optional<std::string>& path) { return path && !path->empty() && (*path)[0] == '/'; }
 
@@ -260,6 +261,8 @@ void TerminateProcess(UINT code)
 {
     if (gExitInterceptions.load() > 0)
         throw testing::ProcessExit{code};
+    if (testing::ProcessEndWatcher watcher = gEndWatcher.load())
+        watcher(code);
     std::fflush(nullptr);
     std::_Exit(static_cast<int>(code));
 }
@@ -267,6 +270,7 @@ void TerminateProcess(UINT code)
 namespace testing {
 ScopedExitInterception::ScopedExitInterception() { ++gExitInterceptions; }
 ScopedExitInterception::~ScopedExitInterception() { --gExitInterceptions; }
+void WatchProcessEnd(ProcessEndWatcher watcher) { gEndWatcher = watcher; }
 } // namespace testing
 
 } // namespace platform

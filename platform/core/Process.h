@@ -102,6 +102,13 @@ public:
     ScopedExitInterception(const ScopedExitInterception&) = delete;
     ScopedExitInterception& operator=(const ScopedExitInterception&) = delete;
 };
+// Called, on whatever thread ends the process, just before ExitProcess or
+// TerminateProcess ends it for real (not under interception), with the
+// code; it may end the process itself with another code. The test main
+// watches with it for a test that ends its process before its verdict.
+// nullptr removes the watcher.
+using ProcessEndWatcher = void (*)(UINT code);
+void WatchProcessEnd(ProcessEndWatcher watcher);
 } // namespace testing
 
 } // namespace platform

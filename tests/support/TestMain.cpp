@@ -1,6 +1,13 @@
 // The main of every test program. Tests run on the headless platform (no
 // window, no sound device) unless PELLUCOR_PLATFORM=sdl asks for the real one.
 //
+// A test passes only by reaching its verdict: code under test that ends the
+// process (a fatal error's ExitProcess, exit()) while a test runs would
+// otherwise end it with the status it chose, 0 reading as a pass with no
+// verdict printed. Such an end fails the test, named on standard output,
+// with a non-zero status. Processes a test forks (death tests and the like)
+// end as they ask.
+//
 // With PELLUCOR_THREADED_TESTS naming a file, each test that started a
 // thread adds a line "<program> <Suite.Test>" to it: ./check runs exactly
 // those tests again under ThreadSanitizer.
@@ -9,12 +16,58 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 namespace {
+
+// The test program's own process, and the test it is running (null between
+// tests); the main run is over once `gVerdictGiven` is set.
+pid_t gTestProcess = 0;
+std::atomic<const testing::TestInfo*> gRunningTest{nullptr};
+std::atomic<bool> gVerdictGiven{false};
+
+// Any thread, at the end of the process: fails the running test when the
+// process ends before the run has given its verdict.
+// `code` is the status asked for, nothing when exit() was called (which
+// does not tell its handlers the status).
+void FailAnEndBeforeTheVerdict(std::optional<unsigned> code)
+{
+    if (gVerdictGiven || ::getpid() != gTestProcess || testing::internal::InDeathTestChild())
+        return;
+    const testing::TestInfo* test = gRunningTest.load();
+    const std::string name =
+        test ? std::string(test->test_suite_name()) + "." + test->name() : std::string("(between tests)");
+    const std::string how = code ? "with status " + std::to_string(*code) : std::string("through exit()");
+    std::fprintf(stdout, "\n[  FAILED  ] %s ended the process %s before its verdict\n", name.c_str(), how.c_str());
+    std::fflush(nullptr);
+    // What the parent sees is the low byte: never let it read 0.
+    std::_Exit(code && (*code & 0xFF) != 0 ? static_cast<int>(*code) : 1);
+}
+
+// Threads: gtest calls it on the main thread, around each test.
+class RunningTestNote : public testing::EmptyTestEventListener {
+public:
+    void OnTestStart(const testing::TestInfo& test) override { gRunningTest = &test; }
+    void OnTestEnd(const testing::TestInfo&) override { gRunningTest = nullptr; }
+};
+
+void WatchForEndsBeforeTheVerdict()
+{
+    gTestProcess = ::getpid();
+    platform::testing::WatchProcessEnd([](platform::UINT code) { FailAnEndBeforeTheVerdict(code); });
+    std::atexit([] { FailAnEndBeforeTheVerdict(std::nullopt); });
+    std::at_quick_exit([] { FailAnEndBeforeTheVerdict(std::nullopt); });
+    testing::UnitTest::GetInstance()->listeners().Append(new RunningTestNote);
+}
 
 // Threads: gtest calls it on the main thread, around each test.
 class ThreadedTestLog : public testing::EmptyTestEventListener {
@@ -50,5 +103,8 @@ int main(int argc, char** argv)
     if (log && !log->empty() && platform::testing::CountsThreads())
         testing::UnitTest::GetInstance()->listeners().Append(
             new ThreadedTestLog(*log, std::filesystem::path(argv[0]).filename().string()));
-    return RUN_ALL_TESTS();
+    WatchForEndsBeforeTheVerdict();
+    const int result = RUN_ALL_TESTS();
+    gVerdictGiven = true;
+    return result;
 }
