@@ -20,6 +20,15 @@ std::string UShortToString(uint16_t value);
 // shorter of fixed and exponent notation as "%g" chooses, no trailing zeros.
 std::string DoubleToString(double value);
 
+// An amount of money as the screens write it: every digit of its whole part
+// (never an exponent), then its cents when it has any (37.5 reads "37.5",
+// 12.75 "12.75", 200 "200"), with a leading '-' below zero. The amount is cut
+// toward zero at the cent, so the text never reads more than the amount;
+// past what a double holds to the cent (some 90 billion billion cents) it
+// reads whole dollars. `groupSeparator`, when given, stands between every
+// group of three digits of the whole part, counted from the right.
+std::string AmountToString(double amount, const char* groupSeparator = nullptr);
+
 // The whole part of an amount of money, cut toward zero, as a 64-bit integer:
 // no amount the game can hold wraps or is cut to 16 or 32 bits. Amounts
 // beyond the range stick at its ends; a value that is no number is 0.

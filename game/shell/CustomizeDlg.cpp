@@ -18,9 +18,11 @@ constexpr char kFont[] = "fonts/a_BosaNova14.txt";
 // The state rows (normal, hover, pressed, disabled) of each button's column
 // in its sprite sheet, and the column's x.
 constexpr std::array<int32_t, 4> kStyleRows{0, 35, 69, 105};
-constexpr int32_t kStyleX[CustomizeDlg::kStyles] = {0, 90, 226, 328};
-constexpr uint32_t kStyleW[CustomizeDlg::kStyles] = {84, 136, 80, 96};
-constexpr uint32_t kStyleH[CustomizeDlg::kStyles] = {32, 32, 34, 32};
+// The four choices stand one under the other as one column of buttons of
+// one size, the size of the longest word's.
+constexpr uint32_t kStyleW = 136;
+constexpr uint32_t kStyleH = 32;
+constexpr int32_t kStyleX[CustomizeDlg::kStyles] = {0, 140, 280, 420};
 
 // The style buttons stand one under the other; the yes/no button below them
 // and the ok button at the foot. Offsets from the dialog's middle.
@@ -54,8 +56,7 @@ CustomizeDlg::CustomizeDlg(ControlLibrary::DialogMessageObserver* owner) : BaseD
         styleButtons_[style] = buttons[style];
         if (styleButtons_[style])
             SetButtonLook(*styleButtons_[style], kStyleImage,
-                          Frames(kStyleX[style], kStyleRows, int16_t(kStyleW[style]), int16_t(kStyleH[style])),
-                          kStyleW[style], kStyleH[style]);
+                          Frames(kStyleX[style], kStyleRows, int16_t(kStyleW), int16_t(kStyleH)), kStyleW, kStyleH);
     }
     yesNoButton_ = buttons[4];
     SetYesLook();

@@ -80,10 +80,20 @@ std::string FinishDlgImpl::WinnersLine(const Pot& pot)
     if (pot.winners.empty())
         return std::string();
     const Winner& first = pot.winners.front();
-    const std::string amount = "$" + std::to_string(WholeDollars(first.amount));
     if (pot.winners.size() == 1)
-        return first.player->GetName() + " win " + amount + " with " + first.handName;
-    return std::to_string(pot.winners.size()) + " players win " + amount + " each";
+        return first.player->GetName() + " win " + MoneyText(first.amount) + " with " + first.handName;
+    const std::string players = std::to_string(pot.winners.size()) + " players ";
+    double total = 0.0;
+    bool even = true;
+    for (const Winner& winner : pot.winners) {
+        total += winner.amount;
+        even = even && winner.amount == first.amount;
+    }
+    // The first winner takes the dollars the split leaves over: then the
+    // shares differ, and only the pot's amount is true of them all.
+    if (!even)
+        return players + "split " + MoneyText(total);
+    return players + "win " + MoneyText(first.amount) + " each";
 }
 
 void FinishDlgImpl::OnDialogShown(uint32_t dialogId, bool shown)

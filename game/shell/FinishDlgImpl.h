@@ -1,6 +1,7 @@
 // The hand result: the pots of a showdown one at a time, each with its name
 // ("Main pot", "Pot 2", ...) and its winners line: "Ann win $120 with Full
-// House", or "2 players win $51 each". Showing a pot lights its winners'
+// House", "2 players win $50 each", or, when the first winner took the odd
+// dollar, "2 players split $101". Showing a pot lights its winners'
 // seats, their best hole cards and the board cards of their best hand; one
 // of three chip sounds plays when the dialog opens. "Close" (or Return while
 // it is the top dialog) moves on to the next pot, and after the last one
@@ -10,7 +11,7 @@
 // dialog, so the dialog never touches money: a result closed before its last
 // pot (the table left, the game quit) loses no chip.
 //
-// Amounts are whole dollars as 64-bit integers.
+// Amounts read exactly (MoneyText).
 //
 // Threads: the main thread (the table's steps run there too).
 #pragma once

@@ -68,7 +68,6 @@ void GameImpl::CreateTable()
     services.shell = &tableShell_;
     services.timeSystem = KernelLibrary::GetTimeSystem();
     services.factory = factory_;
-    services.effects = KernelLibrary::GetEffectSystem();
     gameMgr_ = std::make_unique<GameMgr>(this, GameMgr::kModuleId, services);
 }
 

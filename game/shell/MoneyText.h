@@ -1,12 +1,9 @@
 // Money as the dialogs write it: "$" followed by the amount.
 //
-// Running values (a minimum bet, a pot) are written the way DoubleToString
-// writes them, so 2.5 reads "$2.5"; from a million on, where that would
-// switch to exponent form, they are written in whole dollars. Paid results
-// (prizes, winnings) and a player's chips, which the seats show in whole
-// dollars, are written in whole dollars.
-// Whole dollars are 64-bit integers (WholeDollars, common/TextHelpers.h), so
-// no amount the table can hold wraps or is cut to 16 bits.
+// Every amount is written exactly (AmountToString, common/TextHelpers.h):
+// all the digits of its whole part, never an exponent, and its cents when it
+// has any, so a half-dollar blind reads "$37.5" and no amount ever reads more
+// than it is, however many digits it takes.
 //
 // Threads: any (no state).
 #pragma once
@@ -24,6 +21,5 @@ std::string MoneyText(double amount);
 // The same amount without the "$" (a total in a table of figures, the
 // amount dialogs' figures).
 std::string AmountText(double amount);
-std::string WholeMoneyText(double amount);
 
 } // namespace Gamespace

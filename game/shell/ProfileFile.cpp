@@ -105,13 +105,30 @@ void CardFields(Io& io, Cards& cards)
     }
 }
 
+// A computer seat's re-buys and its add-on share a byte: the re-buys (three
+// at most) in the low bits, whether it bought its add-on in the top one, a
+// bit that files from before the add-on was counted never set.
+void SeatPurchases(FieldWriter& out, const SeatRecord& seat)
+{
+    const auto purchases = static_cast<uint8_t>((seat.rebuysTaken & 0x7F) | (seat.addOnTaken != 0 ? 0x80 : 0));
+    out.BytePair(purchases, seat.styleCode);
+}
+
+void SeatPurchases(FieldReader& in, SeatRecord& seat)
+{
+    uint8_t purchases = 0;
+    in.BytePair(purchases, seat.styleCode);
+    seat.rebuysTaken = purchases & 0x7F;
+    seat.addOnTaken = (purchases & 0x80) != 0 ? 1 : 0;
+}
+
 template <class Io, class Seat>
 void SeatFields(Io& io, Seat& seat)
 {
     io.U16(seat.seatNumber);
     io.Money(seat.chips);
     io.Money(seat.bet);
-    io.BytePair(seat.rebuysTaken, seat.styleCode);
+    SeatPurchases(io, seat);
     io.Text(seat.name, kSeatNameLength);
     io.Flag(seat.active);
     io.Flag(seat.inHand);

@@ -89,8 +89,10 @@ void SetupRulesCash::LayOut(int32_t cx, int32_t cy)
 {
     if (StartButton())
         StartButton()->SetPosition(cx + 400, cy + 320);
+    // Above the start button, clear of every dialog the screen opens (each
+    // stands in the middle and would hide the caption of a button under it).
     if (CustomizeButton())
-        CustomizeButton()->SetPosition(cx + 160, cy + 220);
+        CustomizeButton()->SetPosition(cx + 400, cy + 260);
     if (minus_)
         minus_->SetPosition(cx + 100, cy + 303);
     if (plus_)

@@ -193,9 +193,12 @@ bool SetupRulesScreen::IsShown() const
 
 bool SetupRulesScreen::IsSysInputEnabled()
 {
-    // While a dialog is open over the screen, its modality has disabled the
-    // start button, which then ignores the press.
-    return IsShown();
+    // While a dialog is open over the screen its modality has disabled the
+    // start button. The screen declines the key then, before any observer
+    // hears of it: a dialog that closes on the same key (and enables the
+    // button again) may be told first, whatever the order the screen and
+    // its dialogs asked for keys in.
+    return IsShown() && start_ && start_->IsEnabled();
 }
 
 void SetupRulesScreen::OnSysKeyDown(uint32_t key)

@@ -108,8 +108,10 @@ void SetupRulesTournament::CreateTournamentButtons()
 
 void SetupRulesTournament::LayOut(int32_t cx, int32_t cy)
 {
+    // Above continue and start, clear of every dialog the screen opens (the
+    // statistics reach 350 pixels either side of the middle).
     if (CustomizeButton())
-        CustomizeButton()->SetPosition(cx + 375, cy + 175);
+        CustomizeButton()->SetPosition(cx + 415, cy + 250);
     if (continue_)
         continue_->SetPosition(cx + 415, cy + 300);
     if (StartButton())

@@ -4,6 +4,7 @@
 #include "controls/IStringVO.h"
 #include "game/shell/MoneyText.h"
 #include "game/shell/ProfileList.h"
+#include "game/shell/ScreenSize.h"
 
 namespace Gamespace {
 
@@ -24,7 +25,10 @@ StatisticDlg::StatisticDlg(ControlLibrary::DialogMessageObserver* owner) : KeyDi
 {
     DialogObject().SetBackgroundImage(kBackground);
     DialogObject().SetSize(700, 340);
-    DialogObject().SetPosition(520, 410);
+    // In the middle across, and a little low, under the screen's title.
+    ControlLibrary::Size screen;
+    GetScreenSize(screen);
+    DialogObject().SetPosition(int32_t(screen.w / 2), 410);
     AddCloseButton();
     ControlLibrary::IFont* font = LoadFont(kFont);
     const char* rowTitles[] = {"Limit", "Pot Limit", "No Limit"};

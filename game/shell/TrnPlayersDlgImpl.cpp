@@ -118,9 +118,7 @@ void TrnPlayersDlgImpl::Fill(std::vector<TrnStanding> records)
                 texts_[row] = RowTexts{kGapText, kGapText};
             } else {
                 texts_[row].name = FitText(textFont_, place + ".   ", record.name, kRowRoom);
-                // Whole dollars, as the seats show the chips: half a dollar
-                // left by a small blind is not worth a place in the row.
-                texts_[row].chips = place + ".     " + WholeMoneyText(record.chips);
+                texts_[row].chips = place + ".     " + MoneyText(record.chips);
             }
             if (rows_[row] && record.human)
                 rows_[row]->SetColour(kHumanColour);

@@ -158,6 +158,7 @@ public:
     MenuDlg* GetMenuDlg() const { return menuDlg_.get(); }
     BankruptDlg* GetBankruptDlg() const { return bankruptDlg_.get(); }
     TrnFinishDlg* GetTrnFinishDlg() const { return trnFinishDlg_.get(); }
+    TrnPlayersDlg* GetTrnPlayersDlg() const { return trnPlayersDlg_.get(); }
 
     // The computer players' first names.
     static const std::vector<std::string>& OpponentNames();
@@ -219,8 +220,10 @@ private:
     void ResumeBetting(uint16_t position);
     // Where a resumed round stood, for its betting unit.
     RoundMarks ResumedRoundMarks(uint16_t lastActor);
-    // Fills the players panel with the seated players of a resumed tournament.
-    void ListResumedPlayers();
+    // Fills the players panel with every seated player of the tournament and
+    // his chips as they stand: at a resume, once a hand's pots are paid, and
+    // after a purchase between hands.
+    void ListStandings();
     void SaveTournamentState();
     // One seat's part of the saved tournament; `inPlay`: a hand in its
     // betting is saved as it stands, `pending` with its stage announcement.

@@ -277,10 +277,10 @@ void GameMgr::RestoreTournament(SavedGame& saved)
     if (saved.handOver != 0 || inHand == 0 || actingOrder_.empty()) {
         handSettled_ = true;
         OnHandResultClosed();
-        ListResumedPlayers();
+        ListStandings();
         return;
     }
-    ListResumedPlayers();
+    ListStandings();
     ResumeBetting(static_cast<uint16_t>(std::min<size_t>(saved.resumePosition, actingOrder_.size() - 1)));
 }
 
@@ -328,12 +328,12 @@ RoundMarks GameMgr::ResumedRoundMarks(uint16_t lastActor)
     return marks;
 }
 
-void GameMgr::ListResumedPlayers()
+void GameMgr::ListStandings()
 {
-    // The seats of a resumed hand are dealt in or out as the hand stood, and
-    // between hands nobody is dealt in yet: the panel lists everyone still in
-    // the tournament until the next hand begins.
-    if (trnPlayersDlg_)
+    // Between hands nobody is dealt in yet, and the seats of a resumed hand
+    // are dealt in or out as the hand stood: the panel lists everyone still
+    // in the tournament until the next hand begins and lists its players.
+    if (trnPlayersDlg_ && IsTournament())
         trnPlayersDlg_->FillSeatedPlayers(GetSeatList());
 }
 

@@ -412,6 +412,11 @@ void GameMgr::AddToPrizePool(double amount)
     saved->totalBuyIns += amount;
     if (trnInfoDlg_)
         trnInfoDlg_->SetTotalPot(saved->totalBuyIns);
+    // A purchase between hands changes the standings the panel shows; one
+    // in a hand (a computer's re-buy at its turn) waits for the hand's end,
+    // as the chips the others put in do.
+    if (handSettled_)
+        ListStandings();
 }
 
 } // namespace Gamespace

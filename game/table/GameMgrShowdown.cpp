@@ -24,6 +24,8 @@ void GameMgr::Showdown()
     }
     pots_ = BuildPots(entrants, betting_.TotalPot(), boardStage_);
     PayAndReport(pots_);
+    // The panel was filled as the hand began: it ranks the chips won now.
+    ListStandings();
     if (screen_)
         screen_->UpdateStageImages(0);
     SavedGame* saved = IsTournament() ? CurrentSavedGame() : nullptr;

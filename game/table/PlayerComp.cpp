@@ -5,7 +5,6 @@
 #include "game/table/SavedGame.h"
 #include "game/table/Tournament.h"
 #include "common/RandomHelpers.h"
-#include "common/TextHelpers.h"
 
 #include <cmath>
 
@@ -55,8 +54,7 @@ bool PlayerComp::OfferRebuy()
         return false;
     double chipsBought = record.price * record.chipsPerDollar;
     if (saved->level <= record.rebuyLastLevel && GetRebuyCount() < record.maxRebuys && GetChips() < chipsBought / 2.0) {
-        ShowStatus("Re-Buy $" + IntToString(static_cast<int>(record.price)) + " (" + DoubleToString(chipsBought) +
-                   " chips)");
+        AnnouncePurchase("Re-Buy", record.price, chipsBought);
         if (savedSeat_ != nullptr)
             savedSeat_->rebuysTaken = static_cast<uint8_t>(GetRebuyCount() + 1);
         BuyChips(chipsBought);
@@ -72,10 +70,14 @@ bool PlayerComp::OfferAddOn()
     SavedGame* saved = nullptr;
     if (!CurrentTournament(record, saved))
         return false;
+    // One add-on a player: the seat's record keeps, with the tournament,
+    // whether it was bought.
+    if (savedSeat_ == nullptr || savedSeat_->addOnTaken != 0 || !IsAddOnOffered(record, saved->level))
+        return false;
     double chipsBought = record.price * record.chipsPerDollar;
-    if (saved->level + 1 == record.addOnLevel && GetChips() < chipsBought) {
-        ShowStatus("Add-On $" + IntToString(static_cast<int>(record.price)) + " (" + DoubleToString(chipsBought) +
-                   " chips)");
+    if (GetChips() < chipsBought) {
+        AnnouncePurchase("Add-On", record.price, chipsBought);
+        savedSeat_->addOnTaken = 1;
         BuyChips(chipsBought);
         RefreshBetDisplay();
         table_->AddToPrizePool(record.price);

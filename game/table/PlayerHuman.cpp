@@ -9,7 +9,6 @@
 #include "game/table/RebuyAddonDlg.h"
 #include "game/table/SavedGame.h"
 #include "game/table/Tournament.h"
-#include "common/TextHelpers.h"
 
 namespace Gamespace {
 
@@ -198,26 +197,36 @@ bool PlayerHuman::OfferAddOn()
     SavedGame* saved = nullptr;
     if (!InTournament(record, saved) || !rebuyDialog_)
         return false;
-    if (saved->level + 1 != record.addOnLevel)
+    // One add-on a tournament, asked once a sitting: a "no" stands until the
+    // table is left.
+    if (!IsAddOnOffered(record, saved->level) || addOnAsked_ || AddOnBought(record, *saved))
         return false;
     // A re-buy question still waiting for its answer keeps its words; the
     // add-on is offered again after the next hand.
     if (rebuyDialog_->IsVisible() && rebuyDialog_->GetMode() == RebuyAddonDlg::kRebuy)
         return false;
+    addOnAsked_ = true;
     rebuyDialog_->SetMode(RebuyAddonDlg::kAddOn);
     rebuyDialog_->Show(true);
     return true;
 }
 
-void PlayerHuman::Buy(const char* label)
+bool PlayerHuman::AddOnBought(const Tournament& record, const SavedGame& saved)
+{
+    // What the human paid is the buy-in, each re-buy and the add-on, all at
+    // the tournament's price, and the record keeps it with the re-buys
+    // counted: anything beyond them was the add-on, however long ago.
+    return saved.buyIn >= record.price * (2.0 + saved.rebuysTaken);
+}
+
+void PlayerHuman::Buy(const char* what)
 {
     Tournament record;
     SavedGame* saved = nullptr;
     if (!InTournament(record, saved))
         return;
     double chipsBought = record.price * record.chipsPerDollar;
-    ShowStatus(std::string(label) + IntToString(static_cast<int>(record.price)) + " (" +
-               DoubleToString(chipsBought) + " chips)");
+    AnnouncePurchase(what, record.price, chipsBought);
     BuyChips(chipsBought);
     table_->AddToPrizePool(record.price);
     saved->buyIn += record.price;
@@ -231,7 +240,7 @@ void PlayerHuman::OnDialogShown(uint32_t dialogId, bool shown)
     bool yes = rebuyDialog_->GetAnswer() == 1;
     if (rebuyDialog_->GetMode() == RebuyAddonDlg::kAddOn) {
         if (yes)
-            Buy("Add-On $");
+            Buy("Add-On");
         table_->ScheduleNextHand();
     } else if (!yes) {
         if (rebuyOffered_ != 0) {
@@ -243,7 +252,7 @@ void PlayerHuman::OnDialogShown(uint32_t dialogId, bool shown)
         SavedGame* saved = nullptr;
         // A second answer for a re-buy already used up buys nothing.
         if (RebuyAllowed() && InTournament(record, saved)) {
-            Buy("Re-Buy $");
+            Buy("Re-Buy");
             saved->rebuysTaken += 1;
         }
         if (rebuyOffered_ != 0) {

@@ -64,14 +64,18 @@ private:
     bool InTournament(Tournament& record, SavedGame*& saved) const;
     bool RebuyAllowed() const;
     void UpdateRebuyButton();
-    // Adds the chips of one purchase and books its price.
-    void Buy(const char* label);
+    // Adds the chips of one purchase (`what`: "Re-Buy", "Add-On") and books
+    // its price.
+    void Buy(const char* what);
+    static bool AddOnBought(const Tournament& record, const SavedGame& saved);
 
     std::unique_ptr<HumanActionDlg> actionDialog_;
     std::unique_ptr<RebuyAddonDlg> rebuyDialog_;
     ControlLibrary::IButtonVO* rebuyButton_ = nullptr;
     std::unique_ptr<ClickSound> click_;
     uint8_t rebuyOffered_ = 0;
+    // The add-on was offered at this sitting.
+    bool addOnAsked_ = false;
 };
 
 } // namespace Gamespace

@@ -2,6 +2,7 @@
 
 #include "game/table/OpponentStrategy.h"
 #include "game/table/PlayerMgrI.h"
+#include "common/TextHelpers.h"
 #include "timing/ITimeObject.h"
 #include "timing/ITimeSystem.h"
 
@@ -12,16 +13,19 @@ namespace Gamespace {
 
 namespace {
 constexpr int kPlayerTimerMs = 10;
+// How long a seat's news of a re-buy or an add-on stays up.
+constexpr int kNewsMs = 4000;
 }
 
 PlayerI::PlayerI(PlayerMgrI* table, const TableServices& services, bool human)
     : table_(table), services_(services),
-      display_(std::make_unique<SeatDisplay>(services.factory, services.effects, human))
+      display_(std::make_unique<SeatDisplay>(services.factory, human))
 {
     TimeLibrary::ITimeSystem* time = services_.timeSystem;
     stepTimer_ = time->CreateTimeObject(this, kPlayerTimerMs, kPlayerTimerMs);
     smallBlindTimer_ = time->CreateTimeObject(this, kPlayerTimerMs, kPlayerTimerMs);
     bigBlindTimer_ = time->CreateTimeObject(this, kPlayerTimerMs, kPlayerTimerMs);
+    newsTimer_ = time->CreateTimeObject(this, kNewsMs, kNewsMs);
 }
 
 PlayerI::~PlayerI()
@@ -30,7 +34,7 @@ PlayerI::~PlayerI()
     // are gone no notice of ours can be posted any more; then drop the ones
     // still waiting.
     TimeLibrary::ITimeSystem* time = services_.timeSystem;
-    for (TimeLibrary::ITimeObject* timer : {stepTimer_, smallBlindTimer_, bigBlindTimer_})
+    for (TimeLibrary::ITimeObject* timer : {stepTimer_, smallBlindTimer_, bigBlindTimer_, newsTimer_})
         if (timer != nullptr)
             time->DestroyTimeObject(timer);
     if (services_.events != nullptr)
@@ -54,6 +58,8 @@ void PlayerI::OnQueuedTimer(uint32_t id, TimerNotice notice)
     } else if (bigBlindTimer_ != nullptr && id == bigBlindTimer_->GetId()) {
         PostBlind(table_->GetMinBet());
         table_->OnPlayerAction(position_, kActionBlindsPosted, 0.0);
+    } else if (newsTimer_ != nullptr && id == newsTimer_->GetId()) {
+        Display().HideNews();
     }
 }
 
@@ -208,10 +214,9 @@ void PlayerI::AllIn()
 
 void PlayerI::SetPaused(bool paused)
 {
-    for (TimeLibrary::ITimeObject* timer : {stepTimer_, smallBlindTimer_, bigBlindTimer_})
+    for (TimeLibrary::ITimeObject* timer : {stepTimer_, smallBlindTimer_, bigBlindTimer_, newsTimer_})
         if (timer != nullptr)
             timer->SetPaused(paused);
-    Display().SetPaused(paused);
 }
 
 void PlayerI::PauseAndHide()
@@ -264,9 +269,17 @@ void PlayerI::DimHoleCards()
     Display().ShowWinnerBadge(false);
 }
 
+void PlayerI::AnnouncePurchase(const char* what, double price, double chips)
+{
+    ShowStatus(std::string(what) + " $" + AmountToString(price) + " (" + AmountToString(chips) + " chips)");
+}
+
 void PlayerI::ShowStatus(const std::string& text)
 {
-    Display().ShowStatus(text);
+    // Later news replaces earlier and is given its full time.
+    Display().ShowNews(text);
+    if (newsTimer_ != nullptr)
+        newsTimer_->Start(table_->IsPaused(), 0);
 }
 
 void PlayerI::RevealHoleCards()

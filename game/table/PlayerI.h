@@ -135,6 +135,9 @@ public:
     uint32_t GetStyle() const { return style_; }
 
 protected:
+    // The seat's news of a re-buy or add-on (`what`): "Re-Buy $150 (15000
+    // chips)".
+    void AnnouncePurchase(const char* what, double price, double chips);
     // Places the move on the table, shows it at the seat and reports it.
     void Act(BetMove move, double amount);
     void ShowDrawnCard(size_t index);
@@ -157,6 +160,8 @@ private:
     TimeLibrary::ITimeObject* stepTimer_ = nullptr;
     TimeLibrary::ITimeObject* smallBlindTimer_ = nullptr;
     TimeLibrary::ITimeObject* bigBlindTimer_ = nullptr;
+    // Takes the seat's news down.
+    TimeLibrary::ITimeObject* newsTimer_ = nullptr;
 };
 
 } // namespace Gamespace

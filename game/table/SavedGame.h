@@ -23,6 +23,7 @@ struct SeatRecord {
     std::string name;
     double chips = 0.0;
     uint8_t rebuysTaken = 0;
+    uint8_t addOnTaken = 0;    // the seat bought its one add-on
     uint8_t styleCode = 0;     // the play style + 1; 0 before the seat was first played
     // The hand being played when the table was left.
     uint8_t dealer = 0;        // the seat held the dealer button

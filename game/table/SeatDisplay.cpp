@@ -5,7 +5,6 @@
 #include "controls/IImageVO.h"
 #include "controls/ISound.h"
 #include "controls/IStringVO.h"
-#include "effects/IEffectSystem.h"
 #include "common/RandomHelpers.h"
 #include "common/TextHelpers.h"
 
@@ -31,12 +30,43 @@ const std::array<SeatLayout, 10> kSeatLayouts = {{
 const char* const kIconFiles[kIconCount] = {"check.png", "open.png", "fold.png", "call.png", "raise.png", "allin.png"};
 const ControlLibrary::RGB kNameColour{255, 255, 255};
 const ControlLibrary::RGB kHighlightedNameColour{255, 230, 40};
-// The re-buy and add-on news: bright, to stand out from the names it rises past.
-const ControlLibrary::RGB kStatusColour{255, 255, 10};
+// The re-buy and add-on news: bright, to stand out on the wood.
+const ControlLibrary::RGB kNewsColour{255, 255, 10};
 // The table is laid out for a screen 1024 pixels wide.
 constexpr int32_t kTableWidth = 1024;
-constexpr int32_t kStatusMargin = 4;
-constexpr int32_t kStatusRise = 50;
+// The plate's picture (150 x 100, centred on the seat's point) draws the
+// plate, lit, 130 wide in its lower half; the upper half is left for the
+// cards.
+constexpr int32_t kPlateHalfWidth = 65;
+constexpr int32_t kPlateBottomDy = 50;
+constexpr int32_t kNewsGap = 2;
+constexpr int32_t kNewsMargin = 4;
+
+// Where each seat's news stands against its plate. Under the plates of the
+// lower seats and of those by the screen's sides lies bare wood; the upper
+// seats' cards lie under theirs, so their news goes beside the plate, away
+// from the corner panels, into the gap towards the next plate along the rim
+// (some 170 pixels: the news is set in the bet label's small font). The two
+// seats that share the gap on the right of the top one take its upper and
+// its lower half. `dy`: the news's middle, down from the seat's point.
+enum class NewsSide { Below, Right, Left };
+struct NewsSpot {
+    NewsSide side;
+    int32_t dy;
+};
+constexpr int32_t kPlateMiddleDy = 25;
+constexpr NewsSpot kNewsSpots[10] = {
+    {NewsSide::Below, 0},              // 0, the human's
+    {NewsSide::Below, 0},              // 1
+    {NewsSide::Below, 0},              // 2, by the left side
+    {NewsSide::Right, kPlateMiddleDy}, // 3
+    {NewsSide::Right, kPlateMiddleDy}, // 4, the top row's left
+    {NewsSide::Right, 11},             // 5, the top one: the gap's upper half
+    {NewsSide::Left, 36},              // 6: the same gap's lower half
+    {NewsSide::Left, kPlateMiddleDy},  // 7
+    {NewsSide::Below, 0},              // 8, by the right side
+    {NewsSide::Below, 0},              // 9
+};
 
 template <typename T>
 void SetVisible(T* object, bool visible)
@@ -64,8 +94,7 @@ SeatLayout TableSeatLayout(uint16_t seat)
     return kSeatLayouts.at(seat);
 }
 
-SeatDisplay::SeatDisplay(ControlLibrary::IFactory* factory, EffectLibrary::IEffectSystem* effects, bool human)
-    : factory_(factory), effects_(effects), human_(human)
+SeatDisplay::SeatDisplay(ControlLibrary::IFactory* factory, bool human) : factory_(factory), human_(human)
 {
     if (factory_ == nullptr)
         return;
@@ -75,16 +104,16 @@ SeatDisplay::SeatDisplay(ControlLibrary::IFactory* factory, EffectLibrary::IEffe
     betFont_ = factory_->CreateFont();
     if (betFont_ != nullptr)
         betFont_->Load("fonts/a_BosaNova10.txt");
-    statusFont_ = factory_->CreateFont();
-    if (statusFont_ != nullptr)
-        statusFont_->Load("fonts/a_BosaNova14.txt");
+    newsFont_ = factory_->CreateFont();
+    if (newsFont_ != nullptr)
+        newsFont_->Load(kNewsFont);
 
     nameLabel_ = NewText(seatFont_, 510);
     chipsLabel_ = NewText(seatFont_, 510);
     betLabel_ = NewText(betFont_, 600);
-    statusLabel_ = NewText(statusFont_, 1500);
-    if (statusLabel_ != nullptr)
-        statusLabel_->SetColour(kStatusColour);
+    newsLabel_ = NewText(newsFont_, 1500);
+    if (newsLabel_ != nullptr)
+        newsLabel_->SetColour(kNewsColour);
     for (size_t i = 0; i < 2; ++i) {
         cards_[i] = NewImage("", static_cast<uint16_t>(500 + 10 * i), 2);
         masks_[i] = NewImage(human_ ? "images/cards/mask1.png" : "images/cards/mask2.png",
@@ -107,20 +136,13 @@ SeatDisplay::SeatDisplay(ControlLibrary::IFactory* factory, EffectLibrary::IEffe
     chipsSound_ = factory_->CreateSound(false);
     if (chipsSound_ != nullptr)
         chipsSound_->Load("sounds/table/chips_set" + std::to_string(RandomInRange(0, 5)) + ".ogg");
-    if (effects_ != nullptr && statusLabel_ != nullptr) {
-        statusEffect_ = effects_->CreateState2MoveEffect(this, statusLabel_, 1000);
-        if (statusEffect_ != nullptr)
-            statusEffect_->SetHideAtEnd(true);
-    }
 }
 
 SeatDisplay::~SeatDisplay()
 {
-    if (effects_ != nullptr && statusEffect_ != nullptr)
-        effects_->DestroyEffect(statusEffect_);
     if (factory_ == nullptr)
         return;
-    for (ControlLibrary::IStringVO* text : {nameLabel_, chipsLabel_, betLabel_, statusLabel_})
+    for (ControlLibrary::IStringVO* text : {nameLabel_, chipsLabel_, betLabel_, newsLabel_})
         if (text != nullptr)
             factory_->ReleaseVO(text);
     std::vector<ControlLibrary::IImageVO*> images = {dealerButton_, background_, highlight_, betBackground_,
@@ -136,7 +158,7 @@ SeatDisplay::~SeatDisplay()
     factory_->ReleaseSound(chipsSound_);
     factory_->ReleaseFont(seatFont_);
     factory_->ReleaseFont(betFont_);
-    factory_->ReleaseFont(statusFont_);
+    factory_->ReleaseFont(newsFont_);
 }
 
 ControlLibrary::IImageVO* SeatDisplay::NewImage(const std::string& file, uint16_t layer, uint32_t vAlign)
@@ -179,11 +201,12 @@ void SeatDisplay::Layout(const SeatLayout& layout, uint16_t seat)
     ControlLibrary::Point seatAt = Offset(anchor, layout.cardsDx, layout.cardsDy);
     Place(background_, seatAt);
     Place(highlight_, seatAt);
+    plateAt_ = seatAt;
+    seat_ = seat;
     if (nameLabel_ != nullptr)
         nameLabel_->SetPosition(Offset(seatAt, -5, 14));
-    chipsLabelAt_ = Offset(seatAt, -5, 34);
     if (chipsLabel_ != nullptr)
-        chipsLabel_->SetPosition(chipsLabelAt_);
+        chipsLabel_->SetPosition(Offset(seatAt, -5, 34));
     Place(dealerButton_, Offset(anchor, layout.chipsDx, layout.chipsDy));
     for (ControlLibrary::IImageVO* icon : icons_)
         Place(icon, Offset(anchor, layout.labelDx, layout.labelDy));
@@ -214,6 +237,7 @@ void SeatDisplay::Show(bool on, bool dealer)
     SetVisible(dealerButton_, on && dealer);
     SetVisible(winnerBadge_, false);
     if (!on) {
+        HideNews();
         SetVisible(betLabel_, false);
         SetVisible(betBackground_, false);
         SetVisible(highlight_, false);
@@ -354,23 +378,39 @@ void SeatDisplay::RefreshBet(double bet, double chips)
     SetText(chipsLabel_, FormatMoney(chips));
 }
 
-void SeatDisplay::ShowStatus(const std::string& text)
+void SeatDisplay::ShowNews(const std::string& text)
 {
-    SetText(statusLabel_, text);
-    // The text rises from the chips label; at the seats by the screen's
-    // sides it is moved in just far enough to be read whole.
-    ControlLibrary::Point from = chipsLabelAt_;
-    const int32_t half = statusFont_ != nullptr ? statusFont_->GetStringWidth(text) / 2 : 0;
-    const int32_t leftmost = half + kStatusMargin;
-    from.x = std::clamp(from.x, leftmost, std::max(leftmost, kTableWidth - half - kStatusMargin));
-    if (statusLabel_ != nullptr)
-        statusLabel_->SetPosition(from);
-    SetVisible(statusLabel_, shown_);
-    if (statusEffect_ != nullptr) {
-        statusEffect_->SetFrom(from.x, from.y);
-        statusEffect_->SetTo(from.x, from.y - kStatusRise);
-        statusEffect_->Start(false, 0);
+    if (newsLabel_ == nullptr)
+        return;
+    newsLabel_->SetText(text);
+    const NewsSpot& spot = kNewsSpots[seat_ < std::size(kNewsSpots) ? seat_ : 0];
+    const int32_t middleY = plateAt_.y + spot.dy;
+    switch (spot.side) {
+    case NewsSide::Below: {
+        // Centred under the plate, moved in at the screen's sides just far
+        // enough to be read whole.
+        const int32_t half = newsFont_ != nullptr ? newsFont_->GetStringWidth(text) / 2 : 0;
+        const int32_t leftmost = half + kNewsMargin;
+        const int32_t x = std::clamp(plateAt_.x, leftmost, std::max(leftmost, kTableWidth - half - kNewsMargin));
+        newsLabel_->SetAlignment(1, 0);
+        newsLabel_->SetPosition(ControlLibrary::Point{x, plateAt_.y + kPlateBottomDy + kNewsGap});
+        break;
     }
+    case NewsSide::Right:
+        newsLabel_->SetAlignment(0, 1);
+        newsLabel_->SetPosition(ControlLibrary::Point{plateAt_.x + kPlateHalfWidth + kNewsGap, middleY});
+        break;
+    case NewsSide::Left:
+        newsLabel_->SetAlignment(2, 1);
+        newsLabel_->SetPosition(ControlLibrary::Point{plateAt_.x - kPlateHalfWidth - kNewsGap, middleY});
+        break;
+    }
+    SetVisible(newsLabel_, shown_);
+}
+
+void SeatDisplay::HideNews()
+{
+    SetVisible(newsLabel_, false);
 }
 
 void SeatDisplay::PlayCardSound()
@@ -385,33 +425,9 @@ void SeatDisplay::PlayChipsSound()
         chipsSound_->Play(false);
 }
 
-void SeatDisplay::SetPaused(bool paused)
-{
-    if (statusEffect_ != nullptr)
-        statusEffect_->SetPaused(paused);
-}
-
-void SeatDisplay::OnEffectFinish(uint32_t /*id*/)
-{
-    // The moved text leaves a trail the dirty rectangles do not cover.
-    if (factory_ != nullptr)
-        factory_->InvalidateAll();
-}
-
 std::string SeatDisplay::FormatMoney(double amount)
 {
-    int64_t whole = WholeDollars(amount);
-    bool negative = whole < 0;
-    // The magnitude of the most negative value does not fit a signed integer.
-    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(whole) : static_cast<uint64_t>(whole);
-    std::string digits = std::to_string(magnitude);
-    std::string grouped;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            grouped += ' ';
-        grouped += digits[i];
-    }
-    return std::string("$ ") + (negative ? "-" : "") + grouped;
+    return "$ " + AmountToString(amount, " ");
 }
 
 std::vector<uint32_t> SeatDisplay::BreakIntoChips(uint64_t value)

@@ -1,16 +1,14 @@
 // The screen objects of one seat: name and chip labels, the bet label with a
 // stack of chip images, two hole cards with their dimming masks, the seat
 // background, the turn highlight, the dealer button, the winner badge, six
-// action icons and a floating status text. The player owns one and tells it
-// what to show; without a control factory every operation does nothing, so
-// the table plays headless.
+// action icons and a line of news (a re-buy or an add-on). The player owns
+// one and tells it what to show; without a control factory every operation
+// does nothing, so the table plays headless.
 //
-// Threads: the main thread; the status effect's end arrives on the time
-// thread and only asks the factory for a full repaint.
+// Threads: the main thread.
 #pragma once
 
 #include "controls/Point.h"
-#include "effects/EffectMessageObserver.h"
 #include "game/table/Card.h"
 #include "game/table/TableState.h"
 
@@ -26,10 +24,6 @@ class IImageVO;
 class ISound;
 class IStringVO;
 } // namespace ControlLibrary
-namespace EffectLibrary {
-class IEffectSystem;
-class IState2MoveEffect;
-} // namespace EffectLibrary
 
 namespace Gamespace {
 
@@ -39,12 +33,13 @@ SeatLayout TableSeatLayout(uint16_t seat);
 
 enum SeatIcon : uint32_t { kIconCheck, kIconOpen, kIconFold, kIconCall, kIconRaise, kIconAllIn, kIconCount };
 
-class SeatDisplay : public EffectLibrary::EffectMessageObserver {
+class SeatDisplay {
 public:
     static constexpr size_t kChipImages = 18;
+    static constexpr char kNewsFont[] = "fonts/a_BosaNova10.txt";
 
-    SeatDisplay(ControlLibrary::IFactory* factory, EffectLibrary::IEffectSystem* effects, bool human);
-    ~SeatDisplay() override;
+    SeatDisplay(ControlLibrary::IFactory* factory, bool human);
+    ~SeatDisplay();
     SeatDisplay(const SeatDisplay&) = delete;
     SeatDisplay& operator=(const SeatDisplay&) = delete;
 
@@ -71,14 +66,15 @@ public:
     void HideChips();
     // The bet label with its chip stack, and the chips label.
     void RefreshBet(double bet, double chips);
-    void ShowStatus(const std::string& text);
+    // The news stands beside the seat's plate, on the side where no other
+    // object of the table is ever drawn, until HideNews.
+    void ShowNews(const std::string& text);
+    void HideNews();
     void PlayCardSound();
     void PlayChipsSound();
-    void SetPaused(bool paused);
 
-    void OnEffectFinish(uint32_t id) override;
-
-    // "$ " and the whole amount with a blank between groups of three digits.
+    // "$ " and the amount, cents and all, with a blank between the groups of
+    // three digits of its whole part.
     static std::string FormatMoney(double amount);
     // The chips that show a bet of `value`, largest first: the first
     // kChipImages of them, all a stack can show.
@@ -92,17 +88,16 @@ private:
     void Place(ControlLibrary::IImageVO* object, ControlLibrary::Point at);
 
     ControlLibrary::IFactory* factory_;
-    EffectLibrary::IEffectSystem* effects_;
     bool human_;
     ControlLibrary::ISound* cardSound_ = nullptr;
     ControlLibrary::ISound* chipsSound_ = nullptr;
     ControlLibrary::IFont* seatFont_ = nullptr;
     ControlLibrary::IFont* betFont_ = nullptr;
-    ControlLibrary::IFont* statusFont_ = nullptr;
+    ControlLibrary::IFont* newsFont_ = nullptr;
     ControlLibrary::IStringVO* nameLabel_ = nullptr;
     ControlLibrary::IStringVO* chipsLabel_ = nullptr;
     ControlLibrary::IStringVO* betLabel_ = nullptr;
-    ControlLibrary::IStringVO* statusLabel_ = nullptr;
+    ControlLibrary::IStringVO* newsLabel_ = nullptr;
     std::array<ControlLibrary::IImageVO*, 2> cards_{};
     std::array<ControlLibrary::IImageVO*, 2> masks_{};
     ControlLibrary::IImageVO* dealerButton_ = nullptr;
@@ -112,9 +107,10 @@ private:
     ControlLibrary::IImageVO* winnerBadge_ = nullptr;
     std::array<ControlLibrary::IImageVO*, kIconCount> icons_{};
     std::array<ControlLibrary::IImageVO*, kChipImages> chips_{};
-    EffectLibrary::IState2MoveEffect* statusEffect_ = nullptr;
     ControlLibrary::Point betAnchor_;
-    ControlLibrary::Point chipsLabelAt_;
+    // The middle of the seat's plate picture, and the seat's number.
+    ControlLibrary::Point plateAt_;
+    uint16_t seat_ = 0;
     bool shown_ = false;
 };
 

@@ -156,7 +156,7 @@ void TableScreen::ShowPotLabel(bool on)
 
 std::string TableScreen::PotText(double totalPot)
 {
-    return "$" + std::to_string(std::max<int64_t>(0, WholeDollars(totalPot)));
+    return "$" + AmountToString(std::max(0.0, totalPot));
 }
 
 void TableScreen::SetPot(double totalPot)

@@ -6,9 +6,6 @@
 namespace ControlLibrary {
 class IFactory;
 }
-namespace EffectLibrary {
-class IEffectSystem;
-}
 namespace TimeLibrary {
 class ITimeSystem;
 }
@@ -22,7 +19,6 @@ struct TableServices {
     ITableShell* shell = nullptr;                     // required
     TimeLibrary::ITimeSystem* timeSystem = nullptr;   // required
     ControlLibrary::IFactory* factory = nullptr;      // null: nothing is shown
-    EffectLibrary::IEffectSystem* effects = nullptr;  // null: no animations
     TableEventQueue* events = nullptr;                // set by the table
 };
 

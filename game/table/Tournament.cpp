@@ -33,3 +33,8 @@ bool FindTournament(uint16_t id, Tournament& out)
     out = catalogue[id - 1];
     return true;
 }
+
+bool IsAddOnOffered(const Tournament& record, uint32_t level)
+{
+    return record.addOnCount > 0 && level + 1 == record.addOnLevel;
+}

@@ -29,6 +29,9 @@ constexpr uint32_t kTournamentCount = 9;
 void BuildTournamentCatalogue();
 // Replaces `out` with copies of the nine records, in id order.
 void GetTournamentCatalogue(std::vector<Tournament>& out);
+// Whether the add-on is offered at `level`: the level before the record's
+// add-on level, in a tournament that has one.
+bool IsAddOnOffered(const Tournament& record, uint32_t level);
 // Copies record `id` into `out`. Ids run from 1 to 9; any other id gives
 // false and leaves `out` as it was.
 bool FindTournament(uint16_t id, Tournament& out);

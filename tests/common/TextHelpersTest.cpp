@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 TEST(TextHelpers, StringToIntReadsLikeTheCLibrary)
 {
     EXPECT_EQ(StringToInt("  -42xyz"), -42);
@@ -29,6 +31,20 @@ TEST(TextHelpers, DoublesInSixSignificantDigits)
     EXPECT_EQ(DoubleToString(123456), "123456");
     EXPECT_EQ(DoubleToString(0.0001), "0.0001");
     EXPECT_EQ(DoubleToString(-3.25), "-3.25");
+}
+
+TEST(TextHelpers, AmountsOfMoneyReadExactlyNeverRoundedUpNorInExponentForm)
+{
+    EXPECT_EQ(AmountToString(999999.5), "999999.5");
+    EXPECT_EQ(AmountToString(130337.5), "130337.5");
+    EXPECT_EQ(AmountToString(37.5), "37.5");
+    EXPECT_EQ(AmountToString(12.75), "12.75");
+    EXPECT_EQ(AmountToString(0.29), "0.29");
+    EXPECT_EQ(AmountToString(2.999), "2.99") << "cut at the cent, never rounded up";
+    EXPECT_EQ(AmountToString(-150.05), "-150.05");
+    EXPECT_EQ(AmountToString(1234567.25, " "), "1 234 567.25");
+    EXPECT_EQ(AmountToString(1e20), "100000000000000000000");
+    EXPECT_EQ(AmountToString(std::nan("")), "0");
 }
 
 TEST(TextHelpers, LowerCaseTouchesOnlyAsciiLetters)

@@ -313,6 +313,11 @@ bool PlayedTable::RebuyQuestionShown() const
     return Human().GetRebuyDialog().IsVisible();
 }
 
+bool PlayedTable::NextHandStarts(uint64_t started)
+{
+    return player_.WaitUntil([&] { return Table().GetHandsStarted() > started; }, 20000, "the next hand");
+}
+
 void PlayedTable::LeaveGame()
 {
     player_.CloseWindow();

@@ -112,6 +112,8 @@ public:
     void HandHumansChipsToAnOpponent();
     // The human's re-buy or add-on question is up.
     bool RebuyQuestionShown() const;
+    // Waits for a hand to be dealt after the `started`-th (GetHandsStarted).
+    bool NextHandStarts(uint64_t started);
     // Closes the window and answers the exit question with Return.
     void LeaveGame();
 

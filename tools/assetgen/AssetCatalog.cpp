@@ -167,11 +167,12 @@ void AddButtonSheets(std::vector<ImageAsset>& out)
         b.frames.back().rect.h = 35; // the disabled row is two pixels shorter
     out.push_back(Sheet("images/player/buttons.png", 412, 149, {std::begin(actions), std::end(actions)},
                         ButtonStyle::Action));
-    out.push_back(Sheet("images/dialog/customize/btn_cust.png", 424, 139,
-                        {Column("Random", 0, 84, 32, {0, 35, 69, 105}),
-                         Column("Cautious", 90, 136, 32, {0, 35, 69, 105}),
-                         Column("Balanced", 226, 80, 34, {0, 35, 69, 105}),
-                         Column("Aggressive", 328, 96, 32, {0, 35, 69, 105})},
+    // The customize dialog's four choices, one under the other, all of one size.
+    out.push_back(Sheet("images/dialog/customize/btn_cust.png", 556, 139,
+                        {Column("Random", 0, 136, 32, {0, 35, 69, 105}),
+                         Column("Cautious", 140, 136, 32, {0, 35, 69, 105}),
+                         Column("Balanced", 280, 136, 32, {0, 35, 69, 105}),
+                         Column("Aggressive", 420, 136, 32, {0, 35, 69, 105})},
                         ButtonStyle::Choice));
     SheetButton emblem{"", Glyph::Emblem,
                        {{{0, 0, 68, 68}, State::Normal},

@@ -188,7 +188,7 @@ void CashSetupScreen(Mock& m)
     m.PutButton("images/btn_sel_rules_scr.png", 2, 0, 912, 704);
     m.PutButton("images/btn_sel_rules_scr.png", 0, 0, 112, 684);
     m.PutButton("images/btn_options.png", 0, 1, 112, 734);
-    m.PutButton("images/btn_customize.png", 0, 0, 672, 604);
+    m.PutButton("images/btn_customize.png", 0, 0, 912, 644);
     m.PutButton("images/btn_close.png", 0, 0, 1000, 50);
     m.PutButton("images/buttons/btn_tovrelly.png", 0, 0, 52, 49);
 }

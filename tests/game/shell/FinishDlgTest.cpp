@@ -28,6 +28,12 @@ protected:
             deck_.PlaceBoardCard(card);
         board_.Show(deck_);
     }
+    // Seats shown on the board's factory go before it.
+    ~HandResult() override
+    {
+        for (auto& player : players_)
+            player.reset();
+    }
 
     // A winner whose best hand holds these board places (0..4).
     PlayerI& Winner(uint16_t seat, const std::string& name, std::vector<size_t> places)
@@ -51,6 +57,21 @@ protected:
     }
 
     void PressClose() { ClickOn(Shown<ControlLibrary::IButtonVO>().at(0)->GetId()); }
+
+    // Whether each seat shown on the board's factory is lit as a winner (its
+    // turn highlight and its badge), in the order the seats were made.
+    std::vector<bool> LitSeats()
+    {
+        std::vector<bool> highlights, badges;
+        for (RecordedObject* image : boardFactory_.ObjectsOfKind("Image")) {
+            if (image->image == "images/player/back_h.png")
+                highlights.push_back(image->visible);
+            if (image->image == "images/player/winner.png")
+                badges.push_back(image->visible);
+        }
+        EXPECT_EQ(highlights, badges);
+        return highlights;
+    }
 
     // How often each of the chip sounds started.
     size_t ChipSoundStarts()
@@ -118,13 +139,39 @@ TEST_F(HandResult, EachCloseShowsTheNextPotAndLightsItsWinnerUntilTheLastClosesT
     EXPECT_EQ(Clicks() - ChipSoundStarts(), 2u);
 }
 
-TEST_F(HandResult, ASplitPotReadsAsTheFirstSharePerPlayerAndAmountsAreWholeDollars)
+TEST_F(HandResult, OnlyTheWinnersOfThePotShownAreLit)
 {
+    table_.services.factory = &boardFactory_;
+    PlayerI& ava = Winner(2, "Ava", {0, 1});
+    PlayerI& noah = Winner(5, "Noah", {4});
+    PlayerI& luke = Winner(7, "Luke", {4});
+    for (PlayerI* seat : {&ava, &noah, &luke})
+        seat->Show(true);
+    dialog_.AddPot("Pot 1");
+    dialog_.AddWinner(&ava, 40, "Pair");
+    dialog_.AddPot("Pot 2");
+    dialog_.AddWinner(&noah, 30, "Flush");
+    dialog_.AddWinner(&luke, 30, "Flush");
+    dialog_.AddPot("Main pot");
+    dialog_.AddWinner(&luke, 75, "Flush");
+    dialog_.Show(true);
+    EXPECT_EQ(LitSeats(), (std::vector<bool>{true, false, false}));
+    PressClose();
+    EXPECT_EQ(LitSeats(), (std::vector<bool>{false, true, true}));
+    PressClose();
+    EXPECT_EQ(LitSeats(), (std::vector<bool>{false, false, true}));
+}
+
+TEST_F(HandResult, AmountsReadExactlyAndAnUnevenSplitReadsAsThePotSplit)
+{
+    // The first winner takes the odd dollar: nobody else won $51.
     FinishDlgImpl::Pot split{{{&Seat(1, "Ella", 0), "Straight", 51}, {&Seat(2, "Luke", 0), "Straight", 50}},
                              "Main pot"};
-    EXPECT_EQ(FinishDlgImpl::WinnersLine(split), "2 players win $51 each");
+    EXPECT_EQ(FinishDlgImpl::WinnersLine(split), "2 players split $101");
+    split.winners[0].amount = 50;
+    EXPECT_EQ(FinishDlgImpl::WinnersLine(split), "2 players win $50 each");
     FinishDlgImpl::Pot odd{{{&Seat(3, "Jamie", 0), "Pair", 12.75}}, "Pot 2"};
-    EXPECT_EQ(FinishDlgImpl::WinnersLine(odd), "Jamie win $12 with Pair");
+    EXPECT_EQ(FinishDlgImpl::WinnersLine(odd), "Jamie win $12.75 with Pair");
     // Beyond what 16 bits hold, and beyond 32.
     odd.winners[0].amount = 70000;
     EXPECT_EQ(FinishDlgImpl::WinnersLine(odd), "Jamie win $70000 with Pair");

@@ -231,8 +231,10 @@ TEST_F(ProfileFile, AKnownTournamentRecordLoadsIntoNamedFieldsAndSavesByteForByt
     record += CardBytes(12, 3) + CardBytes(0, 0) + CardBytes(5, 2) + CardBytes(14, 5) + CardBytes(14, 5);
     record += std::string{'\1', '\1'} + I32(1450) + I32(20) + U16(2);  // the human's seat
     record += CardBytes(11, 1) + CardBytes(10, 1);
+    // The last seat bought its add-on: the top bit of its re-buys' byte.
     for (uint16_t i = 0; i < 9; ++i)
-        record += U16(static_cast<uint16_t>(i + 1)) + I32(1000 + i) + I32(2 * i) + U16(static_cast<uint16_t>(0x0300 | i)) +
+        record += U16(static_cast<uint16_t>(i + 1)) + I32(1000 + i) + I32(2 * i) +
+                  U16(static_cast<uint16_t>(0x0300 | i | (i == 8 ? 0x80 : 0))) +
                   Text15("Seat" + std::to_string(i)) + '\1' + static_cast<char>(i % 2) + static_cast<char>(i == 4) +
                   CardBytes(i, 0) + CardBytes(i, 1);
     ASSERT_EQ(record.size(), 417u);
@@ -269,7 +271,10 @@ TEST_F(ProfileFile, AKnownTournamentRecordLoadsIntoNamedFieldsAndSavesByteForByt
     EXPECT_EQ(fifth.chips, 1004.0);
     EXPECT_EQ(fifth.bet, 8.0);
     EXPECT_EQ(fifth.rebuysTaken, 4);
+    EXPECT_EQ(fifth.addOnTaken, 0);
     EXPECT_EQ(fifth.styleCode, 3);
+    EXPECT_EQ(game.seats[8].rebuysTaken, 8);
+    EXPECT_EQ(game.seats[8].addOnTaken, 1);
     EXPECT_EQ(fifth.name, "Seat4");
     EXPECT_EQ(fifth.inHand, 0);
     EXPECT_EQ(fifth.dealer, 1);

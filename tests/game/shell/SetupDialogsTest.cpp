@@ -18,8 +18,8 @@ TEST_F(Statistics, ANewProfileReadsZeroInEveryCell)
     for (auto row : {StatisticDlg::kLimitRow, StatisticDlg::kPotLimitRow, StatisticDlg::kNoLimitRow})
         for (auto column : {StatisticDlg::kBuyInColumn, StatisticDlg::kCashOutColumn, StatisticDlg::kProfitColumn})
             EXPECT_EQ(dialog.Figure(row, column), "0");
-    // It stands a little right of and below the middle of the screen.
-    EXPECT_EQ(dialog.DialogObject().GetScreenRect(), (ControlLibrary::Rect{520 - 350, 410 - 170, 700, 340}));
+    // It stands in the middle across, a little below the middle down.
+    EXPECT_EQ(dialog.DialogObject().GetScreenRect(), (ControlLibrary::Rect{512 - 350, 410 - 170, 700, 340}));
 }
 
 TEST_F(Statistics, EachRowReadsItsOwnPairOfTotalsAfreshOnEveryShow)
@@ -77,6 +77,18 @@ TEST_F(Customize, ShowsTheProfilesStyleWithTheTickAndStoresTheNewOneOnOk)
     ClickOn(dialog_.OkButtonId());
     EXPECT_FALSE(dialog_.IsVisible());
     EXPECT_EQ(Ann().computerStyle, 2u);
+}
+
+TEST_F(Customize, TheFourStylesAreButtonsOfOneSizeInOneColumn)
+{
+    dialog_.Show(true);
+    const ControlLibrary::Rect first = Factory().FindObject(dialog_.StyleButtonId(0))->GetScreenRect();
+    for (size_t style = 1; style < CustomizeDlg::kStyles; ++style) {
+        const ControlLibrary::Rect rect = Factory().FindObject(dialog_.StyleButtonId(style))->GetScreenRect();
+        EXPECT_EQ(rect.x, first.x) << style;
+        EXPECT_EQ(rect.w, first.w) << style;
+        EXPECT_EQ(rect.h, first.h) << style;
+    }
 }
 
 TEST_F(Customize, AStyleOutsideTheFourShowsAndStoresTheFirst)

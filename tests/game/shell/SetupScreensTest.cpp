@@ -4,6 +4,7 @@
 #include "controls/ButtonFace_impl.h"
 #include "controls/IBridgeToVO.h"
 #include "controls/IButtonVO.h"
+#include "controls/IDialogVO.h"
 #include "controls/IImageVO.h"
 #include "game/shell/CustomizeDlg.h"
 #include "game/shell/Options.h"
@@ -232,6 +233,45 @@ TEST_F(SetupModule, EnterAndSpaceStartOnlyWhileTheScreenShowsAndNoDialogIsOpenOv
     module_.Hide();
     PressKey(SetupRulesScreen::kEnterKey);
     EXPECT_EQ(game_.done.size(), 1u);
+}
+
+// A dialog that stood over the customize button would hide its caption.
+TEST_F(SetupModule, NoDialogOfAScreenCoversItsCustomizeButton)
+{
+    for (GameType type : {0u, 1u, 2u, 3u}) {
+        ShowFor(type);
+        auto* screen = dynamic_cast<SetupRulesScreen*>(module_.ShownScreen());
+        ASSERT_NE(screen, nullptr);
+        std::vector<BaseDialog*> dialogs = {screen->GetOptionsDialog(), screen->GetCustomizeDlg()};
+        if (auto* tournaments = dynamic_cast<SetupRulesTournament*>(screen))
+            dialogs.push_back(tournaments->GetStatisticDlg());
+        const ControlLibrary::Rect button = screen->CustomizeButton()->GetScreenRect();
+        for (BaseDialog* dialog : dialogs) {
+            dialog->Show(true);
+            const ControlLibrary::Rect over = dynamic_cast<BaseDialogImpl*>(dialog)->DialogObject().GetScreenRect();
+            EXPECT_FALSE(button.x < over.x + over.w && over.x < button.x + button.w && button.y < over.y + over.h &&
+                         over.y < button.y + button.h)
+                << "game type " << type;
+            dialog->Show(false);
+        }
+        module_.Hide();
+    }
+}
+
+// Return closes the statistics, and must not then start the game behind
+// them, even when the screen hears of keys after its dialogs.
+TEST_F(SetupModule, AKeyThatClosesADialogNeverStartsTheGameBehindItWhateverTheOrderOfListening)
+{
+    ShowFor(3);
+    SetupRulesTournament& screen = ShownScreen<SetupRulesTournament>();
+    Factory().RemoveSysObserver(&screen);
+    Factory().AddSysObserver(&screen);
+    screen.GetStatisticDlg()->Show(true);
+    PressKey(SetupRulesScreen::kEnterKey);
+    EXPECT_FALSE(screen.GetStatisticDlg()->IsVisible());
+    EXPECT_TRUE(game_.done.empty());
+    PressKey(SetupRulesScreen::kEnterKey);
+    EXPECT_EQ(game_.done, std::vector<uint32_t>{4});
 }
 
 // A dialog over the screen disables every button behind it; only the chosen

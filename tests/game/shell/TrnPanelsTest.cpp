@@ -114,6 +114,24 @@ TEST_F(TrnPlayersPanel, LeadersByChipsWithEqualChipsInSeatOrderAndEmptyRowsBelow
     EXPECT_EQ(Rows()[0], "1.   Luke");
 }
 
+TEST_F(TrnPlayersPanel, OnlyTheHumansRowOfTheLatestFillIsLit)
+{
+    auto colours = [&] {
+        std::vector<ControlLibrary::RGB> lit;
+        for (size_t row = 0; row < TrnPlayersDlgImpl::kRows; ++row)
+            lit.push_back(panel_.RowColour(row));
+        return lit;
+    };
+    Seat(0, "Ann", 300);
+    Seat(4, "Luke", 900);
+    Seat(7, "Emma", 100);
+    panel_.FillPlayerList(Seats());
+    EXPECT_EQ(colours(), (std::vector<ControlLibrary::RGB>{kGold, kGreen, kGold, kGold, kGold}));
+    Seat(0, "Ann", 1000);
+    panel_.FillPlayerList(Seats());
+    EXPECT_EQ(colours(), (std::vector<ControlLibrary::RGB>{kGreen, kGold, kGold, kGold, kGold}));
+}
+
 TEST_F(TrnPlayersPanel, AHumanBelowTheFifthPlaceTakesTheLastRowAfterAGap)
 {
     const char* names[] = {"Ann", "Jacob", "Ethan", "Ava", "Grace", "Noah", "Sarah", "Ella"};
@@ -127,17 +145,16 @@ TEST_F(TrnPlayersPanel, AHumanBelowTheFifthPlaceTakesTheLastRowAfterAGap)
     EXPECT_EQ(Rows(), (std::vector<std::string>{"1.     $990", "2.     $980", "3.     $970", "  ...", "8.     $10"}));
 }
 
-TEST_F(TrnPlayersPanel, ChipsReadInWholeDollarsAsAtTheSeats)
+TEST_F(TrnPlayersPanel, ChipsReadExactlyAsAtTheSeats)
 {
     // Half a dollar is left behind by a small blind of half an odd bet; the
-    // seat's plate shows the whole dollars, and so does the panel, however
-    // many digits they take.
+    // panel shows it, as the seat's plate does, however many digits it takes.
     Seat(0, "Ann", 41212.5);
     Seat(3, "Luke", 2500000.75);
     Seat(5, "Emma", 2.5);
     panel_.FillPlayerList(Seats());
     time_.Advance(TrnPlayersDlgImpl::kSwitchMs);
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"1.     $2500000", "2.     $41212", "3.     $2", "", ""}));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"1.     $2500000.75", "2.     $41212.5", "3.     $2.5", "", ""}));
 }
 
 TEST_F(TrnPlayersPanel, ANameTooLongForThePanelIsCutShort)

@@ -93,6 +93,9 @@ protected:
 
     testing_support::RecordingFactory factory;
     FakeTable table;
+    // The players' timer notices, where a test delivers them (the players
+    // go first).
+    TableEventQueue events;
     SavedGame* tournament = nullptr;
     std::unique_ptr<PlayerHuman> human;
     std::unique_ptr<PlayerComp> computer;
@@ -231,6 +234,63 @@ TEST_F(PlayerTest, ComputerTakesTheAddOnAtTheLevelBeforeItsLevelWhenShortAndNeve
         EXPECT_DOUBLE_EQ(computer->GetChips(), 100.0) << "level " << level;
     }
     EXPECT_DOUBLE_EQ(table.prizePool, 150.0);
+}
+
+// One add-on a player a tournament: neither a computer short again nor a
+// human asked again buys a second, and neither does after the table was left
+// and sat at again (the tournament's record remembers). A "no" holds for the
+// sitting.
+TEST_F(PlayerTest, EachPlayerBuysOneAddOnATournamentAndTheRecordRemembersIt)
+{
+    InTournament(9, 9);
+    Computer(14999).OfferAddOn();
+    table.betting.SetChips(1, 100); // lost at the next hand
+    EXPECT_FALSE(computer->OfferAddOn());
+    Computer(100); // the same seat, resumed
+    EXPECT_FALSE(computer->OfferAddOn());
+    EXPECT_DOUBLE_EQ(computer->GetChips(), 100.0);
+
+    ASSERT_TRUE(Human(100).OfferAddOn());
+    table.shell.rebuy->Answer(true);
+    EXPECT_FALSE(human->OfferAddOn());
+    EXPECT_FALSE(Human(100).OfferAddOn()) << "resumed";
+    EXPECT_DOUBLE_EQ(table.prizePool, 300.0);
+    EXPECT_DOUBLE_EQ(tournament->buyIn, 300.0);
+
+    tournament->buyIn = 150.0;
+    ASSERT_TRUE(Human(100).OfferAddOn());
+    table.shell.rebuy->Answer(false);
+    EXPECT_FALSE(human->OfferAddOn());
+    EXPECT_TRUE(Human(100).OfferAddOn()) << "the next sitting asks again";
+}
+
+// A seat's news of a purchase, the human's as a computer's, shows at once,
+// stays up its time (held while the table is paused) and then goes.
+TEST_F(PlayerTest, PurchaseNewsShowsAtTheSeatForItsTimeAndThenGoes)
+{
+    table.services.events = &events;
+    table.services.factory = &factory;
+    InTournament(9, 9);
+    Human(100).Show(true);
+    ASSERT_TRUE(human->OfferAddOn());
+    table.shell.rebuy->Answer(true);
+    testing_support::RecordedObject* news = nullptr;
+    for (testing_support::RecordedObject* text : factory.ObjectsOfKind("String"))
+        if (text->text == "Add-On $150 (15000 chips)")
+            news = text;
+    ASSERT_NE(news, nullptr);
+    EXPECT_TRUE(news->visible);
+    human->SetPaused(true);
+    table.time.Advance(10000);
+    events.DispatchAll();
+    EXPECT_TRUE(news->visible) << "a paused table holds its news";
+    human->SetPaused(false);
+    table.time.Advance(3000);
+    events.DispatchAll();
+    EXPECT_TRUE(news->visible);
+    table.time.Advance(1100);
+    events.DispatchAll();
+    EXPECT_FALSE(news->visible);
 }
 
 TEST_F(PlayerTest, ComputerAtACashTableBuysNothing)
@@ -611,10 +671,11 @@ TEST(SeatDisplayText, ChipStackBreaksTheBetIntoChips)
     EXPECT_EQ(SeatDisplay::BreakIntoChips(10000000000ull).size(), SeatDisplay::kChipImages);
 }
 
-TEST(SeatDisplayText, MoneyIsGroupedByThousands)
+TEST(SeatDisplayText, MoneyIsGroupedByThousandsWithItsHalfDollars)
 {
     EXPECT_EQ(SeatDisplay::FormatMoney(999), "$ 999");
-    EXPECT_EQ(SeatDisplay::FormatMoney(1234.9), "$ 1 234");
+    EXPECT_EQ(SeatDisplay::FormatMoney(37.5), "$ 37.5");
+    EXPECT_EQ(SeatDisplay::FormatMoney(1234.9), "$ 1 234.9");
     EXPECT_EQ(SeatDisplay::FormatMoney(1234567), "$ 1 234 567");
     EXPECT_EQ(SeatDisplay::FormatMoney(70000), "$ 70 000");
     EXPECT_EQ(SeatDisplay::FormatMoney(5000000000.0), "$ 5 000 000 000");
@@ -627,10 +688,10 @@ TEST(SeatDisplayText, MoneyIsGroupedByThousands)
 namespace Gamespace {
 namespace {
 
-TEST(TableScreenText, PotLabelShowsTheWholePotBeyondSixteenBits)
+TEST(TableScreenText, PotLabelShowsTheWholePotBeyondSixteenBitsAndItsHalfDollars)
 {
-    EXPECT_EQ(TableScreen::PotText(70000.9), "$70000");
-    EXPECT_EQ(TableScreen::PotText(12.5), "$12");
+    EXPECT_EQ(TableScreen::PotText(70000.9), "$70000.9");
+    EXPECT_EQ(TableScreen::PotText(12.5), "$12.5");
 }
 
 } // namespace

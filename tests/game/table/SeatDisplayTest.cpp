@@ -17,7 +17,7 @@ using testing_support::RecordingFactory;
 // A computer's seat at the place of seat 2 (by the left edge of the screen).
 class SeatDisplayTest : public ::testing::Test {
 protected:
-    SeatDisplayTest() : seat(&factory, nullptr, false)
+    SeatDisplayTest() : seat(&factory, false)
     {
         seat.Layout(SeatLayout{150, 480, -80, 0, -34, 38, -36, -24, 55, -40}, 2);
         seat.Show(true, false);
@@ -83,18 +83,49 @@ TEST_F(SeatDisplayTest, BetsAndChipsBeyondSixteenBitsShowInFull)
     EXPECT_TRUE(ChipsShown().empty());
 }
 
-TEST_F(SeatDisplayTest, TheStatusTextIsMovedInFromTheScreensSideToBeReadWhole)
+// The screen area a recorded text covers, in the test font's metrics.
+ControlLibrary::Rect TextArea(const RecordedObject& text)
 {
-    const std::string news = "Re-Buy $150 (22500 chips)";
-    seat.ShowStatus(news);
-    RecordedObject* status = Text(3);
-    EXPECT_TRUE(status->visible);
-    const int32_t half = static_cast<int32_t>(7 * news.size() / 2);
-    EXPECT_GE(status->position.x - half, 0) << "cut by the screen's left edge";
-    EXPECT_EQ(status->position.y, 480 + 34) << "it starts on the chips line";
-    // A short one stays where the chips label is.
-    seat.ShowStatus("Hi");
-    EXPECT_EQ(status->position.x, 150 - 80 - 5);
+    const int32_t w = static_cast<int32_t>(7 * text.text.size());
+    const int32_t h = 12;
+    return ControlLibrary::Rect{text.position.x - static_cast<int32_t>(text.hAlign) * w / 2,
+                                text.position.y - static_cast<int32_t>(text.vAlign) * h / 2, int16_t(w), int16_t(h)};
+}
+
+bool Overlap(const ControlLibrary::Rect& a, const ControlLibrary::Rect& b)
+{
+    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+
+// The news of a re-buy or an add-on is read whole on the screen and crosses
+// neither the seat's plate (drawn, lit, in the lower half of its picture) nor
+// its cards; it stays until it is taken down, and goes with the seat.
+TEST(SeatNews, EverySeatsNewsStandsOnTheScreenClearOfItsPlateAndCards)
+{
+    const std::string news = "Add-On $150 (15000 chips)";
+    for (uint16_t number = 0; number < 10; ++number) {
+        RecordingFactory factory;
+        SeatDisplay seat(&factory, false);
+        const SeatLayout at = TableSeatLayout(number);
+        seat.Layout(at, number);
+        seat.Show(true, false);
+        seat.ShowNews(news);
+        const RecordedObject& text = *factory.ObjectsOfKind("String")[3];
+        ASSERT_TRUE(text.visible) << number;
+        const ControlLibrary::Rect area = TextArea(text);
+        EXPECT_TRUE(area.x >= 0 && area.y >= 0 && area.x + area.w <= 1024 && area.y + area.h <= 768) << number;
+        const int32_t plateX = at.anchorX + at.cardsDx, plateY = at.anchorY + at.cardsDy;
+        EXPECT_FALSE(Overlap(area, ControlLibrary::Rect{plateX - 65, plateY - 4, 130, 54})) << "plate of " << number;
+        for (int32_t cardDx : {-52, -14})
+            EXPECT_FALSE(Overlap(area, ControlLibrary::Rect{at.anchorX + cardDx - 35, at.anchorY - 108, 70, 98}))
+                << "cards of " << number;
+
+        seat.HideNews();
+        EXPECT_FALSE(text.visible);
+        seat.ShowNews(news);
+        seat.Show(false, false);
+        EXPECT_FALSE(text.visible) << "the news goes with the seat";
+    }
 }
 
 } // namespace

@@ -289,6 +289,23 @@ TEST_F(TournamentBreak, AtTheLevelBeforeTheAddOnLevelShortComputersBuyAndPlayWai
     EXPECT_TRUE(NextHandStarts());
 }
 
+TEST_F(TournamentBreak, ThePlayersPanelRanksThePurchasesOfTheBreakAtOnce)
+{
+    // The panel was filled as the hand began, when all had 22500 chips.
+    PlayToTheFirstResult(3, 14, false);
+    CloseTheResultWithChips({3000, 30000, 22499, 22500});
+    auto names = [&](std::initializer_list<uint16_t> seats) {
+        std::vector<std::string> ranked;
+        for (uint16_t seat : seats)
+            ranked.push_back(harness.table->GetPlayer(seat)->GetName());
+        return ranked;
+    };
+    // The second computer's add-on puts him first.
+    EXPECT_EQ(harness.shell.trnPlayers->listed, names({2, 1, 3, 4, 5, 6, 7, 8, 9, 0}));
+    harness.shell.rebuy->Answer(true);
+    EXPECT_EQ(harness.shell.trnPlayers->listed, names({2, 1, 0, 3, 4, 5, 6, 7, 8, 9}));
+}
+
 TEST_F(TournamentBreak, NoAddOnIsOfferedAwayFromItsLevel)
 {
     SavedGame& saved = PlayToTheFirstResult(3, 13, false);

@@ -68,8 +68,8 @@ inline const Sight kStatistics = Image("images/btn_statistic.png", {0, 0, 137, 5
 inline const Sight kTournamentScreen =
     Image(Gamespace::SetupRulesTournament::kBackgroundImage).Named("the tournament set-up screen");
 inline const Sight kCustomizeDialog = Image(Gamespace::CustomizeDlg::kBackground).Named("the customize dialog");
-inline const Sight kCautious = Image(Gamespace::CustomizeDlg::kStyleImage, {90, 0, 136, 32}).Named("Cautious");
-inline const Sight kAggressive = Image(Gamespace::CustomizeDlg::kStyleImage, {328, 0, 96, 32}).Named("Aggressive");
+inline const Sight kCautious = Image(Gamespace::CustomizeDlg::kStyleImage, {140, 0, 136, 32}).Named("Cautious");
+inline const Sight kAggressive = Image(Gamespace::CustomizeDlg::kStyleImage, {420, 0, 136, 32}).Named("Aggressive");
 // The shell's yes and no buttons: the customize dialog's toggle, the exit
 // question's answers.
 inline const Sight kYes = Image(Gamespace::button_sheets::kYes.image, Gamespace::button_sheets::kYes.frames[0]).Named("Yes");

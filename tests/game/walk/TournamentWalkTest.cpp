@@ -1,7 +1,7 @@
 // A short tournament played to its end as a person plays it: four players
 // of "Big game L" from level 7; the human busts and buys back in with
-// Return, the levels run out, the add-on is taken with a click and declined
-// with Escape the hand after, and then the human goes all-in until the
+// Return, the levels run out, the add-on is taken with a click and not
+// offered again the hand after, and then the human goes all-in until the
 // tournament is decided (or, when the opponents keep folding to him, loses
 // his chips past the re-buy levels) and its standings show. After every step the walk
 // checks the table's books, the human's chips and the tournament's record
@@ -34,12 +34,6 @@ constexpr double kChips = 15000.0;
 // the opponents decide for themselves, and on the real back end they may
 // keep folding.
 constexpr int kAllInHands = 8;
-
-// Waits for the next hand to be dealt.
-bool NextHandStarts(ScriptedPlayer& player, PlayedTable& table, uint64_t started)
-{
-    return player.WaitUntil([&] { return table.Table().GetHandsStarted() > started; }, 20000, "the next hand");
-}
 
 } // namespace
 
@@ -81,7 +75,7 @@ TEST(TournamentWalk, AShortTournamentIsPlayedToItsStandingsWithAReBuyAndAnAddOn)
     // the next hand.
     for (uint32_t level : {8u, 9u}) {
         table.Table().RunOutLevelClock();
-        ASSERT_TRUE(NextHandStarts(player, table, started));
+        ASSERT_TRUE(table.NextHandStarts(started));
         EXPECT_EQ(saved.level, level);
         EXPECT_DOUBLE_EQ(table.Table().GetMinBet(), 75.0 * level);
         started = table.Table().GetHandsStarted();
@@ -106,33 +100,28 @@ TEST(TournamentWalk, AShortTournamentIsPlayedToItsStandingsWithAReBuyAndAnAddOn)
     EXPECT_DOUBLE_EQ(table.Human().GetChips(), chips + kChips);
     EXPECT_DOUBLE_EQ(saved.buyIn, 3 * kPrice);
     EXPECT_DOUBLE_EQ(saved.totalBuyIns, poolBeforeAddOn + kPrice);
-    ASSERT_TRUE(NextHandStarts(player, table, started));
+    ASSERT_TRUE(table.NextHandStarts(started));
 
-    // The next hand's end asks again; Escape declines, and the table deals on.
+    // The next hand's end asks no more: one add-on a tournament.
     started = table.Table().GetHandsStarted();
     table.FoldToTheResult();
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
-    const double beforeDecline = table.Human().GetChips();
     table.FinishHand();
-    ASSERT_TRUE(table.RebuyQuestionShown()) << "the add-on is asked after every hand of its level";
-    player.Press(platform::VK_ESCAPE);
-    EXPECT_FALSE(table.RebuyQuestionShown());
-    EXPECT_DOUBLE_EQ(table.Human().GetChips(), beforeDecline);
+    EXPECT_FALSE(table.RebuyQuestionShown()) << "the add-on was bought";
     EXPECT_DOUBLE_EQ(saved.buyIn, 3 * kPrice);
-    ASSERT_TRUE(NextHandStarts(player, table, started));
+    ASSERT_TRUE(table.NextHandStarts(started));
 
     // Then the human goes all-in whenever he can, until the tournament is
-    // decided (an add-on asked again is declined).
+    // decided.
     for (int hand = 0; hand < kAllInHands && !table.Table().GetTrnFinishDlg()->IsVisible(); ++hand) {
         while (table.PlayOnToTurnOrResult()) {
             table.CheckTurn();
             table.Act(table.Enabled(Gamespace::kHumanAllIn) ? Gamespace::kHumanAllIn : Gamespace::kHumanCheck);
         }
         ASSERT_FALSE(::testing::Test::HasFatalFailure());
-        // Closing the result asks at once, or shows the standings.
+        // Closing the result deals on, or shows the standings.
         table.FinishHand();
-        if (table.RebuyQuestionShown())
-            player.Press(platform::VK_ESCAPE);
+        EXPECT_FALSE(table.RebuyQuestionShown());
     }
 
     // Opponents who keep folding to him leave it undecided: then he loses
