@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace platform::ddraw {
@@ -120,10 +121,17 @@ void SdlPresenter::Present(HWND window, const SurfaceView& primary, const RECT& 
     frameFullScreen_ = fullScreen;
     if (frameWidth_ <= 0 || frameHeight_ <= 0) return;
     if (onOwner) {
-        // The common case: converted once, straight into the window.
+        // The common case: converted once, straight into the window, 1:1 or
+        // scaled.
         SDL_Surface* surface = WindowSurface(frameTarget_);
         if (SDL_Surface* direct = DirectTarget(surface, frameWidth_, frameHeight_, fullScreen)) {
             ShowDirect(frameTarget_, direct, primary, source);
+            return;
+        }
+        if (IsXrgb(surface)) {
+            directSurface_ = nullptr;
+            pending_ = false;
+            ShowScaled(surface, primary, source);
             return;
         }
     }
@@ -221,7 +229,7 @@ void SdlPresenter::ShowDirect(SDL_Window* target, SDL_Surface* surface, const Su
     ConvertRows(view, source, static_cast<uint32_t*>(surface->pixels), surface->pitch / 4);
     const int width = source.right - source.left;
     const int height = source.bottom - source.top;
-    PaintMargin(surface, width, height);
+    PaintBars(surface, RECT{0, 0, width, height});
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     SDL_Rect area{0, 0, width, height};
     if (width < surface->w || height < surface->h)
@@ -232,19 +240,87 @@ void SdlPresenter::ShowDirect(SDL_Window* target, SDL_Surface* surface, const Su
     directSurface_ = surface;
 }
 
-void SdlPresenter::PaintMargin(SDL_Surface* surface, int width, int height)
+bool SdlPresenter::PaintBars(SDL_Surface* surface, const RECT& picture)
 {
-    if (width >= surface->w && height >= surface->h) return;
-    if (surface == marginSurface_ && width == marginWidth_ && height == marginHeight_) return;
+    // (A surface SDL made anew may come at the same address, never at the
+    // same address and size unless the window went back to that size.)
+    if (surface == barsSurface_ && surface->w == barsWidth_ && surface->h == barsHeight_ &&
+        picture.left == barsAround_.left && picture.top == barsAround_.top &&
+        picture.right == barsAround_.right && picture.bottom == barsAround_.bottom)
+        return false;
+    barsSurface_ = surface;
+    barsWidth_ = surface->w;
+    barsHeight_ = surface->h;
+    barsAround_ = picture;
+    if (picture.left <= 0 && picture.top <= 0 && picture.right >= surface->w && picture.bottom >= surface->h)
+        return false;
     const Uint32 black = SDL_MapRGB(surface->format, 0, 0, 0);
     for (int y = 0; y < surface->h; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) + size_t(y) * size_t(surface->pitch));
-        const int from = y < height ? std::min(width, surface->w) : 0;
-        std::fill(row + from, row + surface->w, black);
+        if (y < picture.top || y >= picture.bottom) {
+            std::fill(row, row + surface->w, black);
+            continue;
+        }
+        std::fill(row, row + std::clamp<int>(picture.left, 0, surface->w), black);
+        std::fill(row + std::clamp<int>(picture.right, 0, surface->w), row + surface->w, black);
     }
-    marginSurface_ = surface;
-    marginWidth_ = width;
-    marginHeight_ = height;
+    return true;
+}
+
+void SdlPresenter::ShowScaled(SDL_Surface* surface, const SurfaceView& view, const RECT& source)
+{
+    const int width = source.right - source.left;
+    const int height = source.bottom - source.top;
+    // Windowed the client area is shown as it is; in full screen (or a window
+    // smaller than the picture) it is scaled to fit, keeping its shape.
+    RECT fit = FitPictureInside(width, height, surface->w, surface->h);
+    if (!frameFullScreen_ && surface->w >= width && surface->h >= height)
+        fit = RECT{0, 0, width, height};
+    const ScreenScaling scaling{width, height, fit};
+    const int shownWidth = fit.right - fit.left;
+    const int shownHeight = fit.bottom - fit.top;
+    if (shownWidth <= 0 || shownHeight <= 0) return;
+    // Each shown pixel is the picture's pixel under its centre: the very
+    // pixel the window service reads the pointer in there.
+    columns_.resize(size_t(shownWidth));
+    for (int x = 0; x < shownWidth; ++x)
+        columns_[size_t(x)] = std::clamp<int>(scaling.ToScreen(POINT{fit.left + x, fit.top}).x, 0, width - 1);
+    row_.resize(size_t(width));
+    const bool direct32 = !view.palette && view.layout.SameAs(PixelLayout::Xrgb8888());
+    if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+    const bool barsPainted = PaintBars(surface, fit);
+    int lastRow = -1;
+    const uint32_t* lastOut = nullptr;
+    for (int y = 0; y < shownHeight; ++y) {
+        auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
+                                                size_t(fit.top + y) * size_t(surface->pitch)) + fit.left;
+        const int row = std::clamp<int>(scaling.ToScreen(POINT{fit.left, fit.top + y}).y, 0, height - 1);
+        if (row == lastRow) {
+            std::memcpy(out, lastOut, size_t(shownWidth) * 4);
+            continue;
+        }
+        const RECT line{source.left, source.top + row, source.right, source.top + row + 1};
+        if (shownWidth == width) {
+            ConvertRows(view, line, out);
+        } else {
+            // A 32-bit picture is read where it lies; any other is converted
+            // a row at a time first.
+            const uint32_t* from = row_.data();
+            if (direct32)
+                from = reinterpret_cast<const uint32_t*>(view.pixels + size_t(line.top) * size_t(view.pitch)) +
+                       source.left;
+            else
+                ConvertRows(view, line, row_.data());
+            for (int x = 0; x < shownWidth; ++x) out[x] = from[size_t(columns_[size_t(x)])] & 0xFFFFFFu;
+        }
+        lastRow = row;
+        lastOut = out;
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    SDL_Rect shown{fit.left, fit.top, shownWidth, shownHeight};
+    if (barsPainted) shown = SDL_Rect{0, 0, surface->w, surface->h};
+    SDL_UpdateWindowSurfaceRects(frameTarget_, &shown, 1);
+    if (frameFullScreen_ && frameWindow_ && IsWindow(frameWindow_)) ShowScreenScaled(frameWindow_, scaling);
 }
 
 bool SdlPresenter::ReadShown(HWND window, const RECT& area, uint32_t* out)
@@ -268,12 +344,16 @@ bool SdlPresenter::ReadShown(HWND window, const RECT& area, uint32_t* out)
     return true;
 }
 
+bool SdlPresenter::IsXrgb(const SDL_Surface* surface)
+{
+    // 0x00RRGGBB with or without alpha: the layout ConvertRows writes.
+    return surface && (surface->format->format == SDL_PIXELFORMAT_RGB888 ||
+                       surface->format->format == SDL_PIXELFORMAT_ARGB8888);
+}
+
 SDL_Surface* SdlPresenter::DirectTarget(SDL_Surface* surface, int width, int height, bool fullScreen) const
 {
-    if (!surface || fullScreen || surface->w < width || surface->h < height) return nullptr;
-    const Uint32 format = surface->format->format;
-    // 0x00RRGGBB with or without alpha: the layout ConvertRows writes.
-    if (format != SDL_PIXELFORMAT_RGB888 && format != SDL_PIXELFORMAT_ARGB8888) return nullptr;
+    if (!IsXrgb(surface) || fullScreen || surface->w < width || surface->h < height) return nullptr;
     return surface;
 }
 
@@ -289,11 +369,17 @@ void SdlPresenter::Render()
     if (frameWidth_ <= 0 || frameHeight_ <= 0 || !frameTarget_) return;
     SDL_Surface* surface = WindowSurface(frameTarget_);
     directSurface_ = nullptr; // the window shows frame_ now
-    marginSurface_ = nullptr;
     if (!surface) {
         std::fprintf(stderr, "display: no window surface: %s\n", SDL_GetError());
         return;
     }
+    if (IsXrgb(surface)) {
+        const SurfaceView view{reinterpret_cast<const uint8_t*>(frame_.data()), frameWidth_, frameHeight_,
+                               frameWidth_ * 4, PixelLayout::Xrgb8888(), nullptr};
+        ShowScaled(surface, view, RECT{0, 0, frameWidth_, frameHeight_});
+        return;
+    }
+    barsSurface_ = nullptr;
     SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(frame_.data(), frameWidth_, frameHeight_, 32,
                                                             frameWidth_ * 4, SDL_PIXELFORMAT_ARGB8888);
     if (!frame) return;

@@ -70,9 +70,13 @@ private:
     // Converts `source` of the view into the window surface at (0, 0) and
     // shows that part; the window surface then holds the picture.
     void ShowDirect(SDL_Window* target, SDL_Surface* surface, const SurfaceView& view, const RECT& source);
-    // Paints black what a surface larger than the picture shows beyond it,
-    // once per surface and picture size.
-    void PaintMargin(SDL_Surface* surface, int width, int height);
+    // Paints black what the surface shows around `picture`, once per
+    // surface and place; true when it painted.
+    bool PaintBars(SDL_Surface* surface, const RECT& picture);
+    // Converts `source` of the view into the window surface in one pass,
+    // scaled to fit when needed, and shows it.
+    void ShowScaled(SDL_Surface* surface, const SurfaceView& view, const RECT& source);
+    static bool IsXrgb(const SDL_Surface* surface);
     // Shows frame_ in frameTarget_, scaled to fit when needed.
     void Render();
     // The presenter's own window covers its monitor, or goes back.
@@ -97,10 +101,14 @@ private:
     // seen to make the window a new surface.
     uint32_t directWindowId_ = 0;
     SDL_Surface* directSurface_ = nullptr;
-    // The surface whose margin beside a picture of this size is black.
-    SDL_Surface* marginSurface_ = nullptr;
-    int marginWidth_ = 0;
-    int marginHeight_ = 0;
+    // The surface that is black around this place of the picture.
+    SDL_Surface* barsSurface_ = nullptr;
+    int barsWidth_ = 0;
+    int barsHeight_ = 0;
+    RECT barsAround_{0, 0, 0, 0};
+    // The scaled present's column map and converted row.
+    std::vector<int> columns_;
+    std::vector<uint32_t> row_;
     // The presenter's own window's place before it covered the monitor.
     struct Place {
         int x = 0, y = 0, w = 0, h = 0;
