@@ -107,10 +107,11 @@ public:
             platform::MakeDirectories(folder_);
     }
 
-    // A screenshot of the whole X screen (real back end only).
+    // A screenshot of the whole X screen, as it is once the program has
+    // shown the scene (real back end only).
     void Shot(const std::string& name)
     {
-        player_.Screenshot(name);
+        player_.FreshPicture();
         if (player_.GetBackend() != ScriptedPlayer::Backend::Sdl)
             return;
         char number[16];
