@@ -151,8 +151,14 @@ def test_targets_for(build, rel):
                     programs.add(name)
     if not programs:
         sys.exit("no test program links %s; name one with --target" % rel)
-    own = "test_" + Path(rel).parts[0]
-    return [own] if own in programs else sorted(programs)
+    # The program of the nearest folder that has one (game/table/X.cpp ->
+    # test_game_table, pak/X.cpp -> test_pak).
+    folders = Path(rel).parent.parts
+    for depth in range(len(folders), 0, -1):
+        own = "test_" + "_".join(folders[:depth])
+        if own in programs:
+            return [own]
+    return sorted(programs)
 
 
 def query_outputs(build, node):
@@ -249,8 +255,10 @@ def load_areas():
     areas = OrderedDict()
     for name in parser.sections():
         section = parser[name]
+        # A long filter may go on over several lines.
+        gtest_filter = "".join(section.get("filter", "").split()) or None
         areas[name] = {"files": section.get("files", "").split(), "target": section.get("target"),
-                       "filter": section.get("filter")}
+                       "filter": gtest_filter}
     return areas
 
 
