@@ -216,8 +216,15 @@ class TestRunner:
         self.env.update(SANITIZER_OPTIONS)
         self.env.setdefault("PELLUCOR_SOURCE_DIR", str(SOURCE))
         self.env.setdefault("PELLUCOR_BINARY_DIR", str(self.build))
-        pattern = re.compile("^(" + "|".join(re.escape(p).replace(r"\*", ".*") for p in self.filter.split(":")) + ")$")
-        self.names = [n for n in self.names if pattern.match(n)]
+        # As gtest reads a filter: the names of the patterns before a "-",
+        # less those of the patterns after it.
+        positive, _, negative = self.filter.partition("-")
+        wanted, unwanted = self._pattern(positive or "*"), self._pattern(negative)
+        self.names = [n for n in self.names if wanted.match(n) and not (negative and unwanted.match(n))]
+
+    @staticmethod
+    def _pattern(patterns):
+        return re.compile("^(" + "|".join(re.escape(p).replace(r"\*", ".*") for p in patterns.split(":")) + ")$")
 
     def run(self, timeout):
         """(status, detail): passed, failed or timeout."""
