@@ -311,7 +311,10 @@ public:
         Log(Call("SetImages", names[0], names[1], names[2], names[3]));
         r_.image = names[0];
     }
-    void SetSourceRects(const std::array<Rect, 4>&) override { Log(Call("SetSourceRects")); }
+    void SetSourceRects(const std::array<Rect, 4>& parts) override
+    {
+        Log(Call("SetSourceRects", parts[0], parts[1], parts[2], parts[3]));
+    }
     void SetTextColours(const std::array<RGB, 5>&) override { Log(Call("SetTextColours")); }
     void SetCaption(const std::string& caption) override
     {
@@ -629,12 +632,13 @@ int32_t RecordingSound::Load(const std::string& name)
     return track;
 }
 
-void RecordingSound::Play(bool)
+void RecordingSound::Play(bool loop)
 {
     if (factory_.IsHandleDeleted(this))
         factory_.NoteFault("sound played after release");
     ++plays;
     playing = true;
+    looping = loop;
 }
 
 void RecordingFactory::AddSysObserver(KeybdSysMessageObserver* observer)

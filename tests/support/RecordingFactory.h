@@ -92,6 +92,8 @@ public:
     int32_t track = -1;
     int plays = 0;
     bool playing = false;
+    // Whether the last Play asked for a loop.
+    bool looping = false;
     bool paused = false;
     double volume = 1.0;
 

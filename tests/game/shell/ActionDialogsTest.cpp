@@ -11,6 +11,7 @@
 #include "game/shell/ProfileList.h"
 #include "game/table/HumanActionMessageObserver.h"
 #include "tests/game/shell/ShellDialogScene.h"
+#include "tests/support/KeptScene.h"
 
 #include <string>
 #include <vector>
@@ -107,6 +108,23 @@ TEST_F(ActionStrip, SixButtonsInARowAtTheFootOfTheTableAndTheRestOfTheScreenStay
         EXPECT_EQ(Button(code).GetSize(), (ControlLibrary::Size{widths[code], 37})) << "button " << code;
     }
     EXPECT_EQ(Factory().GetModalDepth(), 0u);
+}
+
+// The strip on a turn, and each amount dialog over it, as the player sees them.
+TEST_F(ActionStrip, TheStripAndEachAmountDialogLookAsKept)
+{
+    Play(kGameNoLimit);
+    human_.legal = {kHumanOpen, kHumanFold, kHumanRaise};
+    human_.currentBet = 20;
+    human_.bet = 10;
+    host_->AddImage(HumanActionDlgImpl::kButtonSheet, 412, 150, 0xFF806040);
+    Turn();
+    testing_support::ExpectKeptScene(testing_support::DescribeShownScene(), "game/shell/scenes/strip.txt");
+    ClickOn(Button(kHumanOpen).GetId());
+    testing_support::ExpectKeptScene(testing_support::DescribeShownScene(), "game/shell/scenes/open.txt");
+    PressKey(KeyDialog::kEscapeKey);
+    ClickOn(Button(kHumanRaise).GetId());
+    testing_support::ExpectKeptScene(testing_support::DescribeShownScene(), "game/shell/scenes/raise.txt");
 }
 
 TEST_F(ActionStrip, ATurnEnablesTheLegalActionsAndAllInEverywhereButAtALimitCashTable)

@@ -7,6 +7,7 @@
 #include "game/table/BoardDisplay.h"
 #include "game/table/Deck.h"
 #include "tests/game/shell/TableDialogScene.h"
+#include "tests/support/KeptScene.h"
 #include "tests/support/RecordingFactory.h"
 
 #include <string>
@@ -111,6 +112,15 @@ TEST_F(HandResult, OnePotOneWinnerReadsNameAmountAndHandAndOneCloseEndsIt)
     EXPECT_FALSE(dialog_.IsVisible());
     EXPECT_EQ(owner_.closes, 1);
     EXPECT_TRUE(dialog_.Pots().empty());
+}
+
+TEST_F(HandResult, ASplitPotLooksAsKept)
+{
+    dialog_.AddPot("Pot 2");
+    dialog_.AddWinner(&Winner(2, "Ava", {1, 3}), 60.5, "Flush");
+    dialog_.AddWinner(&Winner(5, "Noah", {1, 3}), 60.5, "Flush");
+    dialog_.Show(true);
+    testing_support::ExpectKeptScene(testing_support::DescribeShownScene(), "game/shell/scenes/hand-result.txt");
 }
 
 TEST_F(HandResult, EachCloseShowsTheNextPotAndLightsItsWinnerUntilTheLastClosesTheDialog)

@@ -7,6 +7,7 @@
 #include "game/shell/ProfileList.h"
 #include "game/shell/RulesDlg.h"
 #include "tests/game/shell/TableDialogScene.h"
+#include "tests/support/KeptScene.h"
 #include "tests/support/ScreenSight.h"
 
 #include <optional>
@@ -80,6 +81,12 @@ TEST_F(Menu, FivePictureButtonsStandInAColumnDownTheMiddle)
         EXPECT_EQ(seen->CentreY(), 384 + expected.dy);
         EXPECT_EQ(seen->caption, "");
     }
+}
+
+TEST_F(Menu, TheMenuLooksAsKept)
+{
+    menu_->Show(true);
+    testing_support::ExpectKeptScene(testing_support::DescribeShownScene(), "game/shell/scenes/menu.txt");
 }
 
 TEST_F(Menu, ATournamentShowsItsOwnNarrowLeaveButton)

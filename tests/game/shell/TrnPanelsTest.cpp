@@ -5,6 +5,7 @@
 #include "game/shell/TrnInfoDlgImpl.h"
 #include "game/shell/TrnPlayersDlgImpl.h"
 #include "tests/game/shell/TableDialogScene.h"
+#include "tests/support/KeptScene.h"
 #include "tests/support/VirtualTimeSystem.h"
 
 #include <string>
@@ -40,6 +41,16 @@ TEST_F(TrnInfoPanel, SitsInTheTopLeftCornerWithItsLabelsEndingOnOneColumn)
         EXPECT_EQ(text->GetColour(), kGold);
         y += 30;
     }
+}
+
+TEST_F(TrnInfoPanel, AFilledPanelLooksAsKept)
+{
+    panel_.SetCaption("Sit & Go");
+    panel_.SetMinBet(1.5);
+    panel_.SetLevel(3);
+    panel_.SetLevelTime(12, 30);
+    panel_.SetTotalPot(1500);
+    testing_support::ExpectKeptScene(testing_support::DescribeShownScene(), "game/shell/scenes/tournament-info.txt");
 }
 
 TEST_F(TrnInfoPanel, ValuesStayEmptyUntilSetAndReadAsTheTableGivesThem)
@@ -96,6 +107,18 @@ TEST_F(TrnPlayersPanel, SitsInTheTopRightCornerUnderItsTitle)
     const Rect first = ShownText("1.   Ann")->GetScreenRect();
     EXPECT_EQ(first.x, 1024 - 139 + 69 - 50);
     EXPECT_EQ(first.y + first.h / 2, 85 - 35);
+}
+
+TEST_F(TrnPlayersPanel, AFullPanelLooksAsKeptWithNamesAndWithChips)
+{
+    const char* names[] = {"Ann", "Jacob", "Ethan", "Ava", "Grace", "Noah", "Sarah"};
+    for (uint16_t seat = 0; seat < 7; ++seat)
+        Seat(seat, names[seat], seat == 0 ? 10 : 1000 - 10 * seat);
+    panel_.FillPlayerList(Seats());
+    testing_support::ExpectKeptScene(testing_support::DescribeShownScene(), "game/shell/scenes/tournament-players.txt");
+    time_.Advance(TrnPlayersDlgImpl::kSwitchMs);
+    testing_support::ExpectKeptScene(testing_support::DescribeShownScene(),
+                                     "game/shell/scenes/tournament-players-chips.txt");
 }
 
 TEST_F(TrnPlayersPanel, LeadersByChipsWithEqualChipsInSeatOrderAndEmptyRowsBelow)
