@@ -118,6 +118,7 @@ TEST_F(ActionStrip, TheStripAndEachAmountDialogLookAsKept)
     human_.currentBet = 20;
     human_.bet = 10;
     host_->AddImage(HumanActionDlgImpl::kButtonSheet, 412, 150, 0xFF806040);
+    host_->AddImage("images/dialog/rules/dlg.png", 700, 60, 0xFF806040);
     Turn();
     testing_support::ExpectKeptScene(testing_support::DescribeShownScene(), "game/shell/scenes/strip.txt");
     ClickOn(Button(kHumanOpen).GetId());
@@ -161,6 +162,10 @@ TEST_F(ActionStrip, AClickPlaysTheClickAndReportsTheAction)
     strip_.ShowActions(false);
     ClickOn(Button(kHumanCheck).GetId());
     EXPECT_EQ(human_.reported.size(), 3u);
+    // A strip with nobody to report to takes a click and does nothing.
+    HumanActionDlgImpl alone(nullptr, nullptr);
+    alone.OnMouseUp(alone.Button(kHumanOpen)->GetId(), 0);
+    EXPECT_EQ(Clicks(), 3u);
 }
 
 TEST_F(ActionStrip, EveryButtonOfTheAmountDialogsClicksAndSoDoTheirKeys)
@@ -221,6 +226,11 @@ TEST_F(ActionStrip, PotLimitCapsArePotSizedBetsAndNeverMoreThanTheChips)
     ClickOn(Button(kHumanRaise).GetId());
     EXPECT_DOUBLE_EQ(strip_.GetRaiseDlg().GetCap(), 320.0);
     PressKey(KeyDialog::kEscapeKey);
+    human_.bet = 10;
+    ClickOn(Button(kHumanRaise).GetId());
+    EXPECT_DOUBLE_EQ(strip_.GetRaiseDlg().GetCap(), 300.0) << "with 10 in already";
+    PressKey(KeyDialog::kEscapeKey);
+    human_.bet = 0;
 
     human_.chips = 200;
     ClickOn(Button(kHumanOpen).GetId());

@@ -5,6 +5,12 @@
 #include "controls/IStringVO.h"
 #include "game/shell/AnnouncementDlgImpl.h"
 #include "game/shell/ExitDialog.h"
+#include "game/shell/TableShell.h"
+#include "game/table/BoardDisplay.h"
+#include "game/table/FinishDlg.h"
+#include "game/table/HumanActionDlg.h"
+#include "game/table/RebuyAddonDlg.h"
+#include "game/table/TableDialogs.h"
 #include "tests/game/shell/TableDialogScene.h"
 
 #include <functional>
@@ -61,6 +67,31 @@ TEST_F(Announcements, EachBannerStandsWhereItBelongsWithItsFirstTextAboveTheClos
         EXPECT_TRUE(DrawsItsFace(*buttons[0]));
         banner->Show(false);
     }
+}
+
+// The table's panels, its hand result and the dealer's announcement leave
+// the table working; the menu, the questions and the other announcements
+// hold it until they are answered.
+TEST_F(Announcements, ThePanelsAndTheResultLeaveTheTableWorkingAndTheRestHoldIt)
+{
+    TableShell shell;
+    BoardDisplay board(nullptr);
+    const auto holds = [&](auto dialog) {
+        dialog->Show(true);
+        const bool held = Factory().GetModalDepth() != 0;
+        dialog->Show(false);
+        return held;
+    };
+    EXPECT_FALSE(holds(shell.CreateFinishDlg(&owner_, board)));
+    EXPECT_FALSE(holds(shell.CreateDealerSelectDlg(&owner_)));
+    EXPECT_FALSE(holds(shell.CreateTrnInfoDlg(&owner_)));
+    EXPECT_FALSE(holds(shell.CreateTrnPlayersDlg(&owner_)));
+    EXPECT_FALSE(holds(shell.CreateHumanActionDlg(&owner_, nullptr)));
+    EXPECT_TRUE(holds(shell.CreateMenuDlg(&owner_)));
+    EXPECT_TRUE(holds(shell.CreateBankruptDlg(&owner_)));
+    EXPECT_TRUE(holds(shell.CreateStageDlg(&owner_)));
+    EXPECT_TRUE(holds(shell.CreateTrnFinishDlg(&owner_)));
+    EXPECT_TRUE(holds(shell.CreateRebuyAddonDlg(&owner_)));
 }
 
 TEST_F(Announcements, TheTableSetsTheStageAndTheDealerAndABlankNameStillReadsAsASentence)

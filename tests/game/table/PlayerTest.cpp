@@ -663,6 +663,9 @@ TEST(SeatDisplayText, ChipStackBreaksTheBetIntoChips)
     EXPECT_EQ(SeatDisplay::BreakIntoChips(12), (V{10, 1, 1}));
     EXPECT_EQ(SeatDisplay::BreakIntoChips(2500), (V{2500}));
     EXPECT_TRUE(SeatDisplay::BreakIntoChips(0).empty());
+    // Every kind of chip, the largest first.
+    EXPECT_EQ(SeatDisplay::BreakIntoChips(8888), (V{5000, 2500, 1000, 250, 100, 25, 10, 1, 1, 1}));
+    EXPECT_EQ(SeatDisplay::BreakIntoChips(559), (V{500, 50, 5, 2, 1, 1}));
     // Beyond 16 bits the stack is still the bet's, up to the chips it holds.
     V over16Bits(13, 5000);
     over16Bits.insert(over16Bits.end(), {500, 25, 10, 1});

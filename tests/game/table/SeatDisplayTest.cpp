@@ -78,6 +78,9 @@ TEST_F(SeatDisplayTest, BetsAndChipsBeyondSixteenBitsShowInFull)
     EXPECT_EQ(Text(2)->text, "$ 70 000");
     EXPECT_EQ(Text(1)->text, "$ 5 000 000 000");
     EXPECT_EQ(ChipsShown(), std::vector<std::string>(14, "images/player/chips/5000.png"));
+    seat.RefreshBet(30, 12);
+    EXPECT_EQ(ChipsShown(), (std::vector<std::string>{"images/player/chips/25.png", "images/player/chips/5.png"}))
+        << "a smaller bet leaves no chip of the larger one";
     seat.RefreshBet(0, 12);
     EXPECT_FALSE(Text(2)->visible);
     EXPECT_TRUE(ChipsShown().empty());
