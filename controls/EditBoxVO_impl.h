@@ -56,6 +56,10 @@ public:
     void SetFrameRects(const std::array<Rect, 3>& sources) { frameSources_ = sources; }
     void SetFaceHidden(bool hidden) { faceHidden_ = hidden; }
     bool IsCaretShown() const { return caretShown_.load(); }
+    // How the text is drawn (tests read them as the player would see them).
+    RGB GetTextColour() const { return textColour_; }
+    IFont* GetFont() const { return font_; }
+    bool IsFaceHidden() const { return faceHidden_; }
 
 private:
     // Whether the first edit observer lets the character in (all pass

@@ -1,6 +1,7 @@
 #include "tests/support/KeptScene.h"
 
 #include "controls/ButtonFace_impl.h"
+#include "controls/EditBoxVO_impl.h"
 #include "controls/Factory_impl.h"
 #include "controls/IBridgeToVO.h"
 #include "tests/support/RecordingFactory.h"
@@ -88,7 +89,13 @@ std::string DescribeShownScene()
             }
         else if (seen.kind == "image")
             out << " part " << seen.part.x << ' ' << seen.part.y << ' ' << seen.part.w << ' ' << seen.part.h;
-        if (seen.kind == "text" || seen.kind == "link" || seen.kind == "edit box") {
+        auto* edit = bridge ? dynamic_cast<ControlLibrary::EditBoxVO_impl*>(bridge->GetImpl()) : nullptr;
+        if (edit != nullptr) {
+            const ControlLibrary::RGB colour = edit->GetTextColour();
+            out << " text colour " << int(colour.r) << ',' << int(colour.g) << ',' << int(colour.b)
+                << (edit->GetFont() != nullptr ? "" : " no font") << (edit->IsFaceHidden() ? "" : " framed");
+        }
+        if (seen.kind == "text" || seen.kind == "link") {
             const ControlLibrary::RGB colour = object->GetColour();
             out << " colour " << int(colour.r) << ',' << int(colour.g) << ',' << int(colour.b);
         }

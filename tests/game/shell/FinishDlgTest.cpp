@@ -10,6 +10,7 @@
 #include "tests/support/KeptScene.h"
 #include "tests/support/RecordingFactory.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -202,6 +203,28 @@ TEST_F(HandResult, ThreeChipSoundsAreLoadedAndExactlyOnePlaysWhenTheDialogOpens)
     dialog_.AddWinner(&Winner(2, "Ava", {0}), 10, "Pair");
     dialog_.Show(true);
     EXPECT_EQ(ChipSoundStarts(), 1u);
+
+    // Each opening plays one of the three at random, and each dialog draws
+    // its three from the variants at random: over many, all are heard.
+    std::set<int> played;
+    for (int hand = 0; hand < 30; ++hand) {
+        dialog_.Show(false);
+        dialog_.AddPot("Main pot");
+        dialog_.AddWinner(&Winner(2, "Ava", {0}), 10, "Pair");
+        dialog_.Show(true);
+        for (const auto& start : host_->music.starts)
+            if (host_->music.loaded[start.id].rfind("sounds/table/chips_finish", 0) == 0)
+                played.insert(start.id);
+    }
+    EXPECT_EQ(played.size(), 3u);
+    std::set<std::string> variants;
+    for (int hand = 0; hand < 30; ++hand) {
+        FinishDlgImpl another(&owner_, board_);
+        for (const auto& [track, file] : host_->music.loaded)
+            if (file.rfind("sounds/table/chips_finish", 0) == 0)
+                variants.insert(file);
+    }
+    EXPECT_EQ(variants.size(), 3u);
 }
 
 TEST_F(HandResult, NeitherShowingNorClosingEarlyMovesAChip)
