@@ -108,6 +108,8 @@ TEST_F(BoardDisplayTest, EachCardSoundIsOneOfTheThree)
     for (int i = 0; i < 5; ++i)
         board->PlayCardSound();
     EXPECT_EQ(SoundPlays(), 5);
+    for (const auto& sound : factory.Sounds())
+        EXPECT_FALSE(sound->looping);
 }
 
 TEST_F(BoardDisplayTest, HighlightLeavesOnlyTheWinningBoardCardsBright)

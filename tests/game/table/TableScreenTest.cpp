@@ -2,6 +2,8 @@
 // button stand, what showing and leaving the table does with them, and its
 // music and shuffle sounds.
 #include "controls/MouseMessageObserver.h"
+#include "game/table/BoardDisplay.h"
+#include "game/table/Deck.h"
 #include "game/table/SeatDisplay.h"
 #include "game/table/TableScreen.h"
 #include "tests/support/KeptScene.h"
@@ -65,8 +67,9 @@ protected:
     std::unique_ptr<TableScreen> screen;
 };
 
-// The whole table as it stands in a hand: its pictures and pot, and every
-// seat with what a seat can show (each seat shows a different part of it).
+// The whole table as it stands in a hand: its pictures and pot, every seat
+// with what a seat can show (each seat shows a different part of it), and
+// the board.
 TEST_F(TableScreenTest, TheTableInAHandLooksAsKept)
 {
     screen->ShowTable(true);
@@ -90,6 +93,13 @@ TEST_F(TableScreenTest, TheTableInAHandLooksAsKept)
     seats[6]->RevealHoleCards({::Card(12, 2), ::Card(11, 2)});
     seats[6]->HideMask(1);
     seats[6]->ShowWinnerBadge(true);
+    // The turn: four cards on the board.
+    BoardDisplay board(&factory);
+    Deck deck;
+    deck.Clear();
+    for (const ::Card& card : {::Card(0, 0), ::Card(5, 1), ::Card(7, 2), ::Card(9, 3)})
+        deck.PlaceBoardCard(card);
+    board.Show(deck);
     testing_support::ExpectKeptScene(testing_support::DescribeRecordedScene(factory), "game/table/scenes/table.txt");
 
     // The menu button, with its four faces, is the table's way to its menu.
