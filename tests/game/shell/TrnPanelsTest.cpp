@@ -55,8 +55,8 @@ TEST_F(TrnInfoPanel, AFilledPanelLooksAsKept)
 
 TEST_F(TrnInfoPanel, ValuesStayEmptyUntilSetAndReadAsTheTableGivesThem)
 {
-    for (size_t row = 0; row < TrnInfoDlgImpl::kRowCount; ++row)
-        EXPECT_EQ(panel_.Value(static_cast<TrnInfoDlgImpl::Row>(row)), "");
+    for (size_t row = 0; row <= TrnInfoDlgImpl::kRowCount; ++row)
+        EXPECT_EQ(panel_.Value(static_cast<TrnInfoDlgImpl::Row>(row)), "") << "and none past the rows";
     panel_.SetCaption("Sit & Go");
     panel_.SetMinBet(1.5);
     panel_.SetLevel(3);
@@ -130,6 +130,8 @@ TEST_F(TrnPlayersPanel, LeadersByChipsWithEqualChipsInSeatOrderAndEmptyRowsBelow
     EXPECT_EQ(Rows(), (std::vector<std::string>{"1.   Luke", "2.   Ann", "3.   Emma", "", ""}));
     EXPECT_EQ(panel_.RowColour(1), kGreen);
     EXPECT_EQ(panel_.RowColour(0), kGold);
+    EXPECT_EQ(panel_.RowColour(TrnPlayersDlgImpl::kRows), RGB{}) << "no row past the last";
+    EXPECT_EQ(panel_.RowText(TrnPlayersDlgImpl::kRows), "");
 
     time_.Advance(TrnPlayersDlgImpl::kSwitchMs);
     EXPECT_EQ(Rows(), (std::vector<std::string>{"1.     $900", "2.     $300", "3.     $300", "", ""}));
