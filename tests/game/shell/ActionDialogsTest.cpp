@@ -110,7 +110,8 @@ TEST_F(ActionStrip, SixButtonsInARowAtTheFootOfTheTableAndTheRestOfTheScreenStay
     EXPECT_EQ(Factory().GetModalDepth(), 0u);
 }
 
-// The strip on a turn, and each amount dialog over it, as the player sees them.
+// The strip on a turn, and each amount dialog over it, as the player sees
+// them (a strip made once its pictures can be loaded).
 TEST_F(ActionStrip, TheStripAndEachAmountDialogLookAsKept)
 {
     Play(kGameNoLimit);
@@ -119,12 +120,14 @@ TEST_F(ActionStrip, TheStripAndEachAmountDialogLookAsKept)
     human_.bet = 10;
     host_->AddImage(HumanActionDlgImpl::kButtonSheet, 412, 150, 0xFF806040);
     host_->AddImage("images/dialog/rules/dlg.png", 700, 60, 0xFF806040);
-    Turn();
+    HumanActionDlgImpl strip(nullptr, &human_);
+    strip.Show(true);
+    strip.ShowActions(true);
     testing_support::ExpectKeptScene(testing_support::DescribeShownScene(), "game/shell/scenes/strip.txt");
-    ClickOn(Button(kHumanOpen).GetId());
+    ClickOn(strip.Button(kHumanOpen)->GetId());
     testing_support::ExpectKeptScene(testing_support::DescribeShownScene(), "game/shell/scenes/open.txt");
     PressKey(KeyDialog::kEscapeKey);
-    ClickOn(Button(kHumanRaise).GetId());
+    ClickOn(strip.Button(kHumanRaise)->GetId());
     testing_support::ExpectKeptScene(testing_support::DescribeShownScene(), "game/shell/scenes/raise.txt");
 }
 
@@ -259,6 +262,8 @@ TEST_F(ActionStrip, TheOpenDialogStartsAtTheMinimumBetAndTakesOnlyDigitsWithinTh
     EXPECT_EQ(EntryText(open), "100");
     Type("0");
     EXPECT_EQ(EntryText(open), "100") << "three digits at most";
+    for (const auto& [cap, digits] : std::vector<std::pair<double, uint16_t>>{{9, 1}, {10, 2}, {90, 2}, {100, 3}})
+        EXPECT_EQ(AmountDlg::DigitCount(cap), digits) << cap;
     Factory().DispatchKeyDown(8); // backspace
     Factory().DispatchKeyDown(8);
     Factory().DispatchKeyDown(8);

@@ -34,6 +34,8 @@ protected:
         factory.SetImageSize("images/main_pot.png", {150, 60});
         for (const char* stage : kStages)
             factory.SetImageSize(stage, {200, 60});
+        for (const char* card : {"images/cards/mask1.png", "images/cards/mask2.png", "images/cards/back2.png"})
+            factory.SetImageSize(card, {70, 98});
         screen = std::make_unique<TableScreen>(&factory, &menu);
     }
 
