@@ -165,6 +165,7 @@ TEST_F(ActionStrip, AClickPlaysTheClickAndReportsTheAction)
     strip_.ShowActions(false);
     ClickOn(Button(kHumanCheck).GetId());
     EXPECT_EQ(human_.reported.size(), 3u);
+    EXPECT_EQ(strip_.Button(HumanActionDlgImpl::kActionCount), nullptr) << "no button past the six";
     // A strip with nobody to report to takes a click and does nothing.
     HumanActionDlgImpl alone(nullptr, nullptr);
     alone.OnMouseUp(alone.Button(kHumanOpen)->GetId(), 0);
