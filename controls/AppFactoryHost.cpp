@@ -41,6 +41,11 @@ bool AppFactoryHost::OnChangeDirectory(const std::string& directory)
     return app_.OnChangeDirectory(directory);
 }
 
+void AppFactoryHost::AddArchive(const std::string& archivePath)
+{
+    app_.AddRequiredArchive(archivePath);
+}
+
 bool AppFactoryHost::IsWindowed()
 {
     return app_.isWindowed;

@@ -34,6 +34,7 @@ public:
     std::unique_ptr<Zolt::Image> LoadImageFile(const std::string& fileName, bool lookForAlpha) override;
     std::unique_ptr<Zolt::Font> LoadFont(const std::string& descriptorFile) override;
     bool OnChangeDirectory(const std::string& directory) override;
+    void AddArchive(const std::string& archivePath) override;
     bool IsWindowed() override;
     bool IsIn3DMode() override;
     void ChangeDisplayMode(bool windowed, bool use3D, bool force) override;

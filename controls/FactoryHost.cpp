@@ -6,6 +6,8 @@
 #include "framework/resources/ImageFont.h"
 #include "framework/resources/FontData.h"
 #include "framework/widgets/WidgetManager.h"
+#include "pak/PakFileFunctions.h"
+#include "pak/PakInterface.h"
 
 #include <climits>
 
@@ -37,6 +39,12 @@ std::unique_ptr<Zolt::Font> FactoryHost::LoadFont(const std::string& descriptorF
 bool FactoryHost::OnChangeDirectory(const std::string&)
 {
     return false;
+}
+
+void FactoryHost::AddArchive(const std::string& archivePath)
+{
+    if (PakInterface* layer = GetProcessPakInterface())
+        layer->AddPakArchive(archivePath);
 }
 
 std::string FactoryHost::GetAppDataFolder()

@@ -48,6 +48,9 @@ public:
 
     // True when the application changed the directory itself.
     virtual bool OnChangeDirectory(const std::string& directory);
+    // Adds the archive to the process's file layer. The plain host ignores a
+    // failure; the application's ends the program on it, naming the archive.
+    virtual void AddArchive(const std::string& archivePath);
     virtual std::string GetAppDataFolder();
 
     virtual bool IsWindowed() { return true; }

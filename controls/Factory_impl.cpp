@@ -6,8 +6,6 @@
 #include "controls/ControlHandles.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Image.h"
-#include "pak/PakFileFunctions.h"
-#include "pak/PakInterface.h"
 #include "platform/core/FileSystem.h"
 #include "timing/ITimeSystem.h"
 #include "timing/TimeSystem_impl.h"
@@ -406,8 +404,7 @@ void Factory_impl::AddPakArchive(uint32_t, const std::string& archivePath)
     const std::string directory = platform::GetCurrentDirectory();
     if (!host_->OnChangeDirectory(directory))
         platform::SetCurrentDirectory(directory);
-    if (PakInterface* layer = GetProcessPakInterface())
-        layer->AddPakArchive(archivePath);
+    host_->AddArchive(archivePath);
 }
 
 std::string Factory_impl::GetAppDataFolder()

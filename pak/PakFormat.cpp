@@ -97,6 +97,10 @@ bool ReadPakDirectory(const uint8_t* data, size_t size, std::vector<PakDirectory
             return Fail(error, Format("archive ends inside its directory (after %zu entries)", found.size()));
         if (flags & kPakEndOfDirectory)
             break;
+        if (found.size() == kPakMaxEntries)
+            return Fail(error, Format("the directory lists more than %zu entries, more than any archive of the game "
+                                      "holds",
+                                      kPakMaxEntries));
         PakDirectoryRecord record;
         uint8_t nameLength = 0;
         uint32_t memberSize = 0;
@@ -138,6 +142,8 @@ bool BuildPakArchive(const std::vector<PakMemberSource>& members, std::vector<ui
     std::vector<uint8_t> plain;
     PutU32(&plain, kPakMagic);
     PutU32(&plain, kPakVersion);
+    if (members.size() > kPakMaxEntries)
+        return Fail(error, Format("%zu members, more than an archive may list (%zu)", members.size(), kPakMaxEntries));
     uint64_t total = 0;
     for (const PakMemberSource& m : members) {
         if (m.name.size() > 255)

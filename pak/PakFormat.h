@@ -19,6 +19,11 @@ constexpr uint32_t kPakMagic = 0xBAC04AC0u;
 constexpr uint32_t kPakVersion = 0;
 constexpr uint8_t kPakScrambleKey = 0x5A;
 constexpr uint8_t kPakEndOfDirectory = 0x80;
+// The most members a directory may list. The game's own archive holds a few
+// hundred; a directory of millions of empty entries (14 bytes each) is no
+// archive of ours, and reading it would cost seconds and hundreds of
+// megabytes before the start-up could go on.
+constexpr size_t kPakMaxEntries = 65536;
 
 // One member as the directory describes it, with its data offset resolved
 // from the start of the archive file.
@@ -32,7 +37,8 @@ struct PakDirectoryRecord {
 // Reads and checks the directory of a whole (still scrambled) archive image.
 // Refuses, with a reason in *error, an archive with a wrong magic number or
 // version, one that ends inside its header or directory, one whose members'
-// data runs past its end, and one too large for 32-bit member offsets.
+// data runs past its end, one whose directory lists more than
+// kPakMaxEntries members, and one too large for 32-bit member offsets.
 // Never reads outside [data, data + size).
 bool ReadPakDirectory(const uint8_t* data, size_t size, std::vector<PakDirectoryRecord>* records,
                       std::string* error);
@@ -45,8 +51,9 @@ struct PakMemberSource {
 };
 
 // Builds a scrambled archive image of the members in the given order.
-// False (with a reason) for a name longer than 255 bytes or an archive that
-// would not fit 32-bit offsets.
+// False (with a reason) for a name longer than 255 bytes, more members than
+// a reader takes (kPakMaxEntries) or an archive that would not fit 32-bit
+// offsets.
 bool BuildPakArchive(const std::vector<PakMemberSource>& members, std::vector<uint8_t>* out, std::string* error);
 
 // XORs every byte with the key while copying: the one transform for both

@@ -291,11 +291,19 @@ void ZoltAppBase::Initialize()
 
 void ZoltAppBase::AddFrameworkArchive()
 {
-    PakInterface* pak = GetProcessPakInterface();
     // Without the archive the framework's files are looked for on disk (a
     // developer's tree); an archive that is there but cannot be used would
     // only show later as missing fonts and pictures, so it is named now.
-    if (!pak || pak->AddPakArchive("main.pak") || !FileExists("main.pak"))
+    AddArchiveOrExit("main.pak", true);
+}
+
+void ZoltAppBase::AddRequiredArchive(const std::string& fileName) { AddArchiveOrExit(fileName, false); }
+
+void ZoltAppBase::AddArchiveOrExit(const std::string& fileName, bool mayBeMissing)
+{
+    PakInterface* pak = GetProcessPakInterface();
+    // A folder of that name is no missing archive but an unusable one.
+    if (!pak || pak->AddPakArchive(fileName) || (mayBeMissing && !FileExists(fileName)))
         return;
     ShowError("Cannot use the program's archive (" + pak->LastError() + ").");
     FatalExit(1);

@@ -201,6 +201,11 @@ public:
         (void)directory;
         return false;
     }
+    // Adds an archive the game cannot run without (its "data.pak", which it
+    // adds through the toolkit): one that is missing or cannot be used is a
+    // fatal error that names it, as an unusable "main.pak" is. Without it
+    // the game would start on empty boxes and end as if all were well.
+    void AddRequiredArchive(const std::string& fileName);
     virtual void PlaySoundOncePanned(int soundId, int pan);
     virtual void PlaySoundOnce(int soundId);
     virtual double MixerLevel();
@@ -533,6 +538,7 @@ protected:
     // Adds "main.pak" to the file layer; one that is there but cannot be
     // used is a fatal error that names it.
     void AddFrameworkArchive();
+    void AddArchiveOrExit(const std::string& fileName, bool mayBeMissing);
     void StartDemo();
     // Names the demo file a "-recnum" or "-playnum" asked for.
     void PlaceNumberedDemo();

@@ -280,11 +280,116 @@ std::optional<FileTimes> GetFileTimes(std::string_view path)
     return TimesOf(sx);
 }
 
+namespace {
+
+// The open(2) flags of an fopen mode ("r", "rb", "r+b", "w", "a+", "wx",
+// ...); false for a mode fopen would refuse. Truncation is left out: it is
+// done once the file is known to be a regular one.
+bool OpenFlagsOfMode(const char* mode, int* flags, bool* truncate)
+{
+    bool update = false, exclusive = false;
+    for (const char* m = mode + 1; *m && *m != ','; ++m) {
+        if (*m == '+')
+            update = true;
+        else if (*m == 'x')
+            exclusive = true;
+    }
+    *truncate = false;
+    switch (mode[0]) {
+    case 'r': *flags = update ? O_RDWR : O_RDONLY; return true;
+    case 'w':
+        *flags = (update ? O_RDWR : O_WRONLY) | O_CREAT | (exclusive ? O_EXCL : 0);
+        *truncate = true;
+        return true;
+    case 'a': *flags = (update ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND | (exclusive ? O_EXCL : 0); return true;
+    default: return false;
+    }
+}
+
+// The errno that tells why what is at a path is not taken as a file.
+int NotARegularFileErrno(mode_t mode) { return S_ISDIR(mode) ? EISDIR : EINVAL; }
+
+// Opens a regular file (see OpenRegularFileForReading) with the flags; -1
+// with errno set otherwise.
+int OpenRegularDescriptor(const std::string& native, int flags)
+{
+    struct stat st;
+    if (stat(native.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            errno = NotARegularFileErrno(st.st_mode);
+            return -1;
+        }
+    } else if (errno != ENOENT || !(flags & O_CREAT)) {
+        return -1;
+    }
+    // The path may have become something else since it was looked at: the
+    // open must not wait for a pipe's writer nor take a terminal, and what
+    // was opened is looked at again.
+    const int fd = open(native.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return -1;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int error = S_ISREG(st.st_mode) ? errno : NotARegularFileErrno(st.st_mode);
+        close(fd);
+        errno = error;
+        return -1;
+    }
+    const int status = fcntl(fd, F_GETFL);
+    if (status == -1 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == -1) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+int OpenRegularFileForReading(std::string_view path)
+{
+    if (path.empty()) {
+        errno = ENOENT;
+        return -1;
+    }
+    return OpenRegularDescriptor(ResolvePath(path), O_RDONLY);
+}
+
+std::string DescribeOpenError(int error)
+{
+    if (error == EINVAL)
+        return "not a regular file: a pipe, a device or a socket";
+    if (error == EISDIR)
+        return "a folder, not a file";
+    return ErrnoText(error);
+}
+
 std::FILE* OpenFile(std::string_view path, const char* mode)
 {
     if (path.empty() || !mode || Injected("OpenFile", EACCES))
         return nullptr;
-    return std::fopen(ResolvePath(path).c_str(), mode);
+    int flags = 0;
+    bool truncate = false;
+    if (!OpenFlagsOfMode(mode, &flags, &truncate)) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    const int fd = OpenRegularDescriptor(ResolvePath(path), flags);
+    if (fd < 0)
+        return nullptr;
+    if (truncate && ftruncate(fd, 0) != 0) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+        return nullptr;
+    }
+    std::FILE* file = fdopen(fd, mode);
+    if (!file) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+    }
+    return file;
 }
 
 bool ReadWholeFile(std::string_view path, std::string* contents)
@@ -467,9 +572,52 @@ size_t RemoveInterruptedWrites(std::string_view folder)
     return removed;
 }
 
+namespace {
+
+// How many links a chain may hold, as the system itself allows.
+constexpr int kMaxLinkHops = 40;
+
+// The file a save to `path` must replace: `path` itself, or, when it is a
+// symbolic link, the file at the end of its chain of links (a synced copy the
+// player linked to keeps being updated, and the link stays a link). Empty,
+// with the reason in *why, for a link that leads nowhere or round in a
+// circle.
+std::string FileBehindLinks(const std::string& path, std::string* why)
+{
+    std::string current = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st;
+        if (lstat(current.c_str(), &st) != 0) {
+            if (hops == 0)
+                return current; // a new file, or a folder that will fail the write
+            *why = errno == ENOENT ? "it is a symbolic link to " + current + ", which does not exist"
+                                   : "cannot follow its link to " + current + ": " + ErrnoText(errno);
+            return {};
+        }
+        if (!S_ISLNK(st.st_mode))
+            return current;
+        if (hops == kMaxLinkHops) {
+            *why = "it is a symbolic link that leads round in a circle";
+            return {};
+        }
+        std::vector<char> link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        const ssize_t n = readlink(current.c_str(), link.data(), link.size());
+        if (n < 0 || static_cast<size_t>(n) >= link.size()) {
+            *why = "cannot follow its link " + current + ": " + ErrnoText(n < 0 ? errno : ENAMETOOLONG);
+            return {};
+        }
+        const std::string next(link.data(), static_cast<size_t>(n));
+        const std::string folder = SplitLast(current).first;
+        current = (!next.empty() && next.front() == '/') || folder.empty() ? next : JoinPath(folder, next);
+    }
+}
+
+} // namespace
+
 bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::string* error)
 {
-    std::string target = ResolvePath(path);
+    const std::string named = ResolvePath(path);
+    std::string target = named;
     auto fail = [&](const std::string& what, int err) {
         if (error)
             *error = what + " " + target + ": " + ErrnoText(err);
@@ -479,12 +627,27 @@ bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::
         return fail("Cannot write", ENOENT);
     if (!data && size > 0)
         return fail("Cannot write", EINVAL);
+    // The temporary file goes beside the file replaced, where renaming it
+    // over that file is one step of the same file system.
+    std::string why;
+    target = FileBehindLinks(named, &why);
+    if (target.empty()) {
+        if (error)
+            *error = "Cannot write " + named + ": " + why;
+        return false;
+    }
     // The rename would put a file in the place of a device, a pipe or a
     // folder (a save aimed at /dev/full would replace it).
     struct stat existing;
     const bool replacing = stat(target.c_str(), &existing) == 0;
-    if (replacing && !S_ISREG(existing.st_mode))
-        return fail("Cannot replace what is not a file:", S_ISDIR(existing.st_mode) ? EISDIR : EINVAL);
+    if (replacing && !S_ISREG(existing.st_mode)) {
+        if (error)
+            *error = "Cannot write " + named + ": " +
+                     (target != named ? "it is a symbolic link to " + target + ", which is " : "it is ") +
+                     (S_ISDIR(existing.st_mode) ? "a folder" : "not a regular file (a pipe, a device or a socket)") +
+                     "; nothing was replaced";
+        return false;
+    }
 
     static std::atomic<unsigned> counter{0};
     std::string temp = target + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1));

@@ -71,8 +71,18 @@ struct FileTimes {
 };
 std::optional<FileTimes> GetFileTimes(std::string_view path);
 
-// fopen on the resolved path (modes as fopen). Null on failure.
+// fopen on the resolved path (modes as fopen). Null on failure. Only a
+// regular file is opened (or created): a folder (errno EISDIR), a pipe, a
+// device or a socket (EINVAL) at the path is refused without ever being
+// opened, so a read can neither wait forever for a pipe's writer nor read a
+// device without end.
 std::FILE* OpenFile(std::string_view path, const char* mode);
+// The same refusal for a descriptor opened for reading (close-on-exec):
+// -1 with errno set when the path names no regular file.
+int OpenRegularFileForReading(std::string_view path);
+// What an errno left by OpenFile or OpenRegularFileForReading means, in
+// words for a message.
+std::string DescribeOpenError(int error);
 // The whole file; false (contents untouched) when it cannot be read.
 bool ReadWholeFile(std::string_view path, std::string* contents);
 

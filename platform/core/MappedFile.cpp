@@ -1,9 +1,7 @@
 #include "platform/core/MappedFile.h"
 
 #include <cerrno>
-#include <cstring>
 
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,16 +14,18 @@ std::unique_ptr<MappedFile> MappedFile::Open(const std::string& path, std::strin
 {
     auto fail = [&](const char* what, int err) {
         if (error)
-            *error = path + ": " + what + " (" + std::strerror(err) + ")";
+            *error = path + ": " + what + " (" + DescribeOpenError(err) + ")";
         return nullptr;
     };
-    int fd = ::open(ResolvePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // A pipe at the path would hold the start-up until someone wrote to it.
+    int fd = OpenRegularFileForReading(path);
     if (fd < 0)
         return fail("cannot open the file", errno);
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
         ::close(fd);
-        return fail("not a regular file", EINVAL);
+        return fail("cannot read the file's size", err);
     }
     std::unique_ptr<MappedFile> file(new MappedFile);
     file->size_ = static_cast<uint64_t>(st.st_size);

@@ -6,6 +6,7 @@
 #include "platform/core/Testing.h"
 #include "platform/registry/RegistryFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -90,7 +91,7 @@ std::string LoadProblem(RegistryState& s)
                std::to_string(kMaxFileBytes) + ")";
     std::string text;
     if (!ReadWholeFile(s.file, &text))
-        return "the file cannot be read";
+        return "the file cannot be read (" + DescribeOpenError(errno) + ")";
     std::string error;
     if (!registry::Parse(text, &s.root, &error))
         return error;

@@ -85,6 +85,38 @@ TEST(PakFormat, AnEntryIsCheckedAgainstTheArchiveAsItIsRead)
     EXPECT_NE(error.find("directory entry 0 (\"huge.bin\") runs past the end"), std::string::npos) << error;
 }
 
+TEST(PakFormat, ADirectoryOfMoreEntriesThanAnyArchiveHoldsIsRefused)
+{
+    // Empty members take 14 bytes each: a few megabytes of file list
+    // millions of them.
+    auto directoryOf = [](size_t entries) {
+        std::vector<uint8_t> plain = {0xC0, 0x4A, 0xC0, 0xBA, 0, 0, 0, 0};
+        plain.reserve(plain.size() + entries * 14 + 1);
+        for (size_t i = 0; i < entries; ++i) {
+            plain.insert(plain.end(), {0, 0});
+            plain.insert(plain.end(), 12, 0);
+        }
+        plain.push_back(kPakEndOfDirectory);
+        std::vector<uint8_t> stored(plain.size());
+        PakDescramble(stored.data(), plain.data(), plain.size());
+        return stored;
+    };
+    std::vector<PakDirectoryRecord> records;
+    std::string error;
+    std::vector<uint8_t> stored = directoryOf(kPakMaxEntries);
+    EXPECT_TRUE(ReadPakDirectory(stored.data(), stored.size(), &records, &error)) << error;
+    EXPECT_EQ(records.size(), kPakMaxEntries);
+    stored = directoryOf(kPakMaxEntries + 1);
+    EXPECT_FALSE(ReadPakDirectory(stored.data(), stored.size(), &records, &error));
+    EXPECT_NE(error.find("more than 65536 entries"), std::string::npos) << error;
+    EXPECT_TRUE(records.empty());
+
+    std::vector<PakMemberSource> members(kPakMaxEntries + 1);
+    for (size_t i = 0; i < members.size(); ++i)
+        members[i].name = std::to_string(i);
+    EXPECT_FALSE(BuildPakArchive(members, &stored, &error)) << "the packer makes no archive that cannot be read";
+}
+
 TEST(PakFormat, ArchivesUpToTheLargestSignedOffsetAreAccepted)
 {
     // Only the directory is read, so a small archive can stand for a large

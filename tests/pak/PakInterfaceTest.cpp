@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "tests/pak/PakTestFiles.h"
+#include "tests/support/PipeWatch.h"
 
 using paktest::MakeArchive;
 using paktest::TempFolder;
@@ -510,6 +511,13 @@ TEST_F(PakBadArchive, UnreadableFileIsRefusedWithItsName)
     EXPECT_FALSE(pak.AddPakArchive(dir / "absent.pak"));
     EXPECT_NE(pak.LastError().find("absent.pak"), std::string::npos);
     EXPECT_FALSE(pak.AddPakArchive(dir.Path()));
+    EXPECT_NE(pak.LastError().find("a folder"), std::string::npos) << pak.LastError();
+    // A pipe would hold the start-up until something was written to it.
+    platform::testing::PipeWatch pipe(dir / "data.pak");
+    EXPECT_FALSE(pak.AddPakArchive(dir / "data.pak"));
+    EXPECT_NE(pak.LastError().find("data.pak: cannot open the file (not a regular file"), std::string::npos)
+        << pak.LastError();
+    EXPECT_EQ(pipe.Stop(), 0) << "the pipe was opened";
 }
 
 TEST_F(PakBadArchive, GoodArchiveAfterABadOneStillLoads)

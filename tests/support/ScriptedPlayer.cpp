@@ -24,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
@@ -127,6 +128,8 @@ ScriptedPlayer::~ScriptedPlayer()
         else
             ADD_FAILURE() << "the program would not end; it is left as it is";
     }
+    // Boxes a walk expecting a fatal end did not take fail it now.
+    fatalEndExpected_ = false;
     CheckDrawing();
 }
 
@@ -140,6 +143,23 @@ void ScriptedPlayer::EndProgram()
 
 ScriptedPlayer& ScriptedPlayer::Launch()
 {
+    StartProgram();
+    if (app_)
+        WaitUntil([this] { return app_->GetBridge() && app_->GetBridge()->IsStarted(); }, kPromptMs,
+                  "the game to start");
+    CheckDrawing();
+    return *this;
+}
+
+ScriptedPlayer& ScriptedPlayer::LaunchExpectingAFatalEnd()
+{
+    fatalEndExpected_ = true;
+    StartProgram();
+    return *this;
+}
+
+void ScriptedPlayer::StartProgram()
+{
     game_ = Gamespace::CreateGameObject();
     Gamespace::WebPages pages = Gamespace::WebPages::On(
         webServer_.empty() ? "http://127.0.0.1:" + std::to_string(platform::testing::LoopbackHttpServer::UnusedPort())
@@ -148,16 +168,12 @@ ScriptedPlayer& ScriptedPlayer::Launch()
     game_->SetWebPages(pages);
     if (!KernelLibrary::StartKernel(nullptr, game_.get(), backend_ == Backend::Sdl)) {
         ADD_FAILURE() << "the kernel did not start";
-        return *this;
+        return;
     }
     app_ = KernelLibrary::GetApplication();
     launchMicros_ = ClockMicroseconds();
     nextTickMicros_ = launchMicros_ + kPassMicros;
     app_->BeginSteppedRun();
-    WaitUntil([this] { return app_->GetBridge() && app_->GetBridge()->IsStarted(); }, kPromptMs,
-              "the game to start");
-    CheckDrawing();
-    return *this;
 }
 
 void ScriptedPlayer::SetOptions(const std::vector<std::string>& options)
@@ -175,6 +191,7 @@ ScriptedPlayer& ScriptedPlayer::Relaunch()
     app_ = nullptr;
     ended_ = false;
     finished_ = false;
+    fatalEndExpected_ = false;
     exitCode_ = 0;
     return Launch();
 }
@@ -271,7 +288,8 @@ void ScriptedPlayer::Step()
     try {
         app_->RunLoopStep(nullptr);
     } catch (const platform::testing::ProcessExit& exit) {
-        ADD_FAILURE() << "the program ended the process with code " << exit.code;
+        if (!fatalEndExpected_)
+            ADD_FAILURE() << "the program ended the process with code " << exit.code;
         exitCode_ = int(exit.code);
         ended_ = true;
         return;
@@ -538,13 +556,21 @@ void ScriptedPlayer::CheckDrawing()
         lineStart = lineEnd + 1;
     }
     outputChecked_ = lineStart;
-    if (backend_ != Backend::Headless)
+    if (backend_ != Backend::Headless || fatalEndExpected_)
         return;
     const std::vector<platform::testing::RecordedBox> boxes = platform::testing::RecordedBoxes();
     for (size_t i = boxesChecked_; i < boxes.size(); ++i)
         ADD_FAILURE() << "the program showed a " << boxes[i].kind << " \"" << boxes[i].caption
                       << "\": " << boxes[i].text;
     boxesChecked_ = boxes.size();
+}
+
+std::vector<platform::testing::RecordedBox> ScriptedPlayer::TakeBoxes()
+{
+    std::vector<platform::testing::RecordedBox> boxes = platform::testing::RecordedBoxes();
+    boxes.erase(boxes.begin(), boxes.begin() + std::ptrdiff_t(std::min(boxesChecked_, boxes.size())));
+    boxesChecked_ += boxes.size();
+    return boxes;
 }
 
 std::optional<uint32_t> ScriptedPlayer::ReadRegistryNumber(const std::string& valueName) const

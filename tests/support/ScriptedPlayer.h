@@ -43,6 +43,7 @@
 #pragma once
 
 #include "game/shell/HttpGet.h"
+#include "platform/window/WindowTesting.h"
 #include "tests/support/ScreenSight.h"
 
 #include <cstdint>
@@ -97,6 +98,11 @@ public:
     // object is made and handed to the kernel, and the program runs until
     // the game has started.
     ScriptedPlayer& Launch();
+    // For a program that is to stop itself at start-up with a fatal error:
+    // the game object is made and handed to the kernel, and nothing is
+    // awaited. Its end (WaitForExit) is then what the walk expects, not a
+    // failure; the boxes it showed are the walk's to look at (TakeBoxes).
+    ScriptedPlayer& LaunchExpectingAFatalEnd();
     // After Finish: the program started again on the same machine, which
     // keeps its files and its saved registry.
     ScriptedPlayer& Relaunch();
@@ -167,6 +173,9 @@ public:
     std::string ShotFolder() const { return shotFolder_; }
     // Fails the test for every drawing fault since the last check.
     void CheckDrawing();
+    // The boxes the program showed since the last check, which then fails
+    // the test on none of them.
+    std::vector<platform::testing::RecordedBox> TakeBoxes();
     // What the toolkit's tables hold beyond the toolkit's own: visible
     // objects, time objects, effects and sounds.
     struct Leftovers {
@@ -185,6 +194,8 @@ public:
     void WriteRegistryNumber(const std::string& valueName, uint32_t value);
 
 private:
+    // The game object made and handed to the kernel, its loop begun.
+    void StartProgram();
     // One step of the program's loop (and, headless, of the time system).
     void Step();
     // Asks the program to quit, as the game does, and runs it until it has.
@@ -209,6 +220,7 @@ private:
     int stillSteps_ = 0;
     std::function<void()> watch_;
     bool ended_ = false;
+    bool fatalEndExpected_ = false;
     bool finished_ = false;
     int exitCode_ = 0;
     int shots_ = 0;

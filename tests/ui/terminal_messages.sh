@@ -45,6 +45,14 @@ for damaged in '' 'not an archive'; do
     expect 1 "Cannot use the program's archive (main.pak:" "$work/install/$(basename "$game")"
 done
 
+# And the game's "data.pak" beside it, without which it would show empty
+# boxes: missing or a folder, it is as fatal.
+cp "$(dirname "$game")/main.pak" "$work/install/"
+expect 1 "Cannot use the program's archive (data.pak: cannot open the file" "$work/install/$(basename "$game")"
+mkdir "$work/install/data.pak"
+expect 1 "Cannot use the program's archive (data.pak: cannot open the file (a folder" \
+    "$work/install/$(basename "$game")"
+
 mkdir -p "$work/cwd"
 for tool in "$@"; do
     got=0

@@ -1,6 +1,7 @@
 #include "platform/core/FileSystem.h"
 
 #include "platform/core/Testing.h"
+#include "tests/support/PipeWatch.h"
 #include "tests/support/PlatformTesting.h"
 
 #include <gtest/gtest.h>
@@ -179,6 +180,44 @@ TEST(Files, MoveFileReplacesOnlyWhenAsked)
     EXPECT_FALSE(DeleteFile(dir / "c"));
 }
 
+TEST(Files, OnlyRegularFilesAreOpenedAndAPipeNeverIs)
+{
+    ScopedTempFolder dir;
+    platform::testing::PipeWatch pipe(dir / "Bob_.usr");
+    ASSERT_TRUE(MakeDirectories(dir / "folder"));
+    for (const char* mode : {"r", "rb", "r+b", "a+"}) {
+        errno = 0;
+        EXPECT_EQ(OpenFile(dir / "Bob_.usr", mode), nullptr) << mode;
+        EXPECT_EQ(errno, EINVAL) << mode;
+        EXPECT_EQ(OpenFile(dir / "folder", mode), nullptr) << mode;
+        EXPECT_EQ(errno, EISDIR) << mode;
+    }
+    EXPECT_EQ(OpenFile("/dev/null", "rb"), nullptr) << "a device is no file";
+    std::string contents = "kept";
+    EXPECT_FALSE(ReadWholeFile(dir / "bob_.usr", &contents));
+    EXPECT_EQ(contents, "kept");
+    EXPECT_EQ(pipe.Stop(), 0) << "the pipe was opened";
+    EXPECT_NE(DescribeOpenError(EINVAL).find("not a regular file"), std::string::npos);
+
+    // Regular files open in every mode as fopen opens them.
+    std::FILE* f = OpenFile(dir / "new.dat", "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("12345", f);
+    std::fclose(f);
+    ASSERT_NE(f = OpenFile(dir / "NEW.dat", "r+b"), nullptr);
+    std::fputs("ab", f);
+    std::fclose(f);
+    EXPECT_EQ(ReadTestFile(dir / "new.dat"), "ab345");
+    ASSERT_NE(f = OpenFile(dir / "new.dat", "a"), nullptr);
+    std::fputs("+", f);
+    std::fclose(f);
+    EXPECT_EQ(ReadTestFile(dir / "new.dat"), "ab345+");
+    EXPECT_EQ(OpenFile(dir / "new.dat", "wx"), nullptr);
+    ASSERT_NE(f = OpenFile(dir / "new.dat", "w"), nullptr);
+    std::fclose(f);
+    EXPECT_EQ(FileSize(dir / "new.dat"), 0u);
+}
+
 TEST(AtomicWrite, ReplacesTheFileWholeAndKeepsItsPermissions)
 {
     ScopedTempFolder dir;
@@ -228,13 +267,46 @@ TEST(AtomicWrite, NeverPutsAFileInThePlaceOfAFolderOrAPipe)
     for (const char* name : {"folder", "pipe"}) {
         std::string error;
         EXPECT_FALSE(WriteFileAtomic(dir / name, std::string_view("x"), &error)) << name;
-        EXPECT_NE(error.find("not a file"), std::string::npos) << error;
+        EXPECT_NE(error.find("nothing was replaced"), std::string::npos) << error;
     }
     EXPECT_TRUE(DirectoryExists(dir / "folder"));
     struct stat pipe {};
     ASSERT_EQ(stat((dir / "pipe").c_str(), &pipe), 0);
     EXPECT_TRUE(S_ISFIFO(pipe.st_mode));
     EXPECT_EQ(Names(FindFiles(dir / "*")), (std::vector<std::string>{"folder", "pipe"}));
+}
+
+TEST(AtomicWrite, ASaveThroughALinkUpdatesTheFileItPointsToAndKeepsTheLink)
+{
+    ScopedTempFolder dir;
+    ASSERT_TRUE(MakeDirectories(dir / "synced"));
+    ASSERT_TRUE(MakeDirectories(dir / "save"));
+    WriteTestFile(dir / "synced/Ann_.usr", "old");
+    // A chain: an absolute link to a relative one.
+    ASSERT_EQ(symlink("../synced/Ann_.usr", (dir / "save/relative").c_str()), 0);
+    ASSERT_EQ(symlink((dir / "save/relative").c_str(), (dir / "save/Ann_.usr").c_str()), 0);
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomic(dir / "save/Ann_.usr", std::string_view("new"), &error)) << error;
+    EXPECT_EQ(ReadTestFile(dir / "synced/Ann_.usr"), "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "save/Ann_.usr"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "save/relative"));
+    EXPECT_EQ(Names(FindFiles(dir / "synced/*")), std::vector<std::string>{"Ann_.usr"});
+
+    // A link to a folder, to nowhere or round in a circle is refused, and
+    // nothing is put in its place.
+    ASSERT_EQ(symlink("../synced", (dir / "save/folder").c_str()), 0);
+    ASSERT_EQ(symlink("../synced/gone", (dir / "save/dangling").c_str()), 0);
+    ASSERT_EQ(symlink("circle", (dir / "save/circle").c_str()), 0);
+    for (const auto& [name, why] : {std::pair{"folder", "which is a folder"},
+                                    std::pair{"dangling", "synced/gone, which does not exist"},
+                                    std::pair{"circle", "round in a circle"}}) {
+        EXPECT_FALSE(WriteFileAtomic(dir / ("save/" + std::string(name)), std::string_view("x"), &error)) << name;
+        EXPECT_NE(error.find(why), std::string::npos) << error;
+        EXPECT_TRUE(std::filesystem::is_symlink(dir / ("save/" + std::string(name)))) << name;
+    }
+    EXPECT_FALSE(FileExists(dir / "synced/gone"));
+    EXPECT_EQ(Names(FindFiles(dir / "synced/*")), std::vector<std::string>{"Ann_.usr"});
+    EXPECT_EQ(FindFiles(dir / "save/*").size(), 5u);
 }
 
 TEST(AtomicWrite, OnlyWhatAWriterThatNoLongerRunsLeftBehindIsRemoved)

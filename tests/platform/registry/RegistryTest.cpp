@@ -3,11 +3,14 @@
 #include "platform/core/Process.h"
 #include "platform/core/Testing.h"
 #include "platform/registry/Registry.h"
+#include "tests/support/PipeWatch.h"
 #include "tests/support/PlatformTesting.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <unistd.h>
 #include <memory>
 
 namespace platform::testing {
@@ -303,6 +306,41 @@ TEST_F(Registry, AnUnreadableFileGivesEmptySettingsAndIsReported)
     ASSERT_TRUE(MakeDirectories(File()));
     EXPECT_FALSE(Number("SOFTWARE\\P", "Muted"));
     EXPECT_NE(LastRegistryError().find("cannot be read"), std::string::npos) << LastRegistryError();
+}
+
+TEST_F(Registry, ASettingsFileThatIsAPipeIsNeverOpened)
+{
+    ASSERT_TRUE(MakeDirectories(folder_ / "pellucor"));
+    PipeWatch pipe(File());
+    EXPECT_FALSE(Number("SOFTWARE\\P", "Muted"));
+    EXPECT_NE(LastRegistryError().find("not a regular file"), std::string::npos) << LastRegistryError();
+    EXPECT_EQ(pipe.Stop(), 0) << "the pipe was opened";
+}
+
+TEST_F(Registry, ASettingsFileThatIsALinkStaysOneAndTheFileItPointsToIsSaved)
+{
+    ASSERT_TRUE(MakeDirectories(folder_ / "pellucor"));
+    ASSERT_TRUE(MakeDirectories(folder_ / "synced"));
+    WriteTestFile(folder_ / "synced/registry.txt", "pellucor-registry 2\nend\n");
+    ASSERT_EQ(symlink("../synced/registry.txt", File().c_str()), 0);
+    HKEY key = Create("SOFTWARE\\P");
+    SetNumber(key, "MusicVolume", 40);
+    RegCloseKey(key);
+    EXPECT_TRUE(std::filesystem::is_symlink(File()));
+    EXPECT_NE(ReadTestFile(folder_ / "synced/registry.txt").find("MusicVolume"), std::string::npos);
+
+    // The file it points to went away (a synced folder not mounted): the
+    // change is refused with the reason, and nothing takes the link's place.
+    ASSERT_TRUE(DeleteFile(folder_ / "synced/registry.txt"));
+    ResetRegistry();
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\P", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_REGISTRY_IO_FAILED);
+    EXPECT_NE(LastRegistryError().find("symbolic link to " + folder_.Path() +
+                                       "/pellucor/../synced/registry.txt, which does not exist"),
+              std::string::npos)
+        << LastRegistryError();
+    EXPECT_TRUE(std::filesystem::is_symlink(File()));
+    EXPECT_FALSE(FileExists(folder_ / "synced/registry.txt"));
 }
 
 TEST_F(Registry, AFileThatCannotBeReadIsKeptAndNeverSavedOver)
