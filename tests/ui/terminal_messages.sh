@@ -34,6 +34,9 @@ expect() {
 
 expect 0 "FATAL ERROR: Invalid command line parameter: -bogus" "$game" -bogus
 expect 0 "Demo file not found: $work/none.dmo" "$game" -play "-demofile=$work/none.dmo"
+# A pipe is no demo: it is refused at once, not waited on for a writer.
+mkfifo "$work/pipe.dmo"
+expect 0 "Demo file not found: $work/pipe.dmo" "$game" -play "-demofile=$work/pipe.dmo"
 printf 'not a demo' >"$work/bad.dmo"
 expect 0 "Invalid demo file. ($work/bad.dmo)" "$game" -play "-demofile=$work/bad.dmo"
 
