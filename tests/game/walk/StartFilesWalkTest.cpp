@@ -56,6 +56,7 @@ TEST(StartFilesWalk, APipeNamedLikeAProfileIsNeverOpenedAndTheGameStarts)
     platform::testing::PipeWatch pipe(walk::ProfilePath(player, "Bob"));
     player.Launch();
     EXPECT_TRUE(player.WaitToSee(walk::sights::PlayerLine("Ann")));
+    player.Screenshot("the start screen, a pipe in save");
     player.CloseWindow();
     EXPECT_TRUE(player.WaitForExit());
     EXPECT_EQ(player.Finish(), 0);
