@@ -328,15 +328,19 @@ int OpenRegularDescriptor(const std::string& native, int flags)
     const int fd = open(native.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0)
         return -1;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int error = S_ISREG(st.st_mode) ? errno : NotARegularFileErrno(st.st_mode);
+    int error = 0;
+    if (fstat(fd, &st) != 0)
+        error = errno;
+    else if (!S_ISREG(st.st_mode))
+        error = NotARegularFileErrno(st.st_mode);
+    if (error != 0) {
         close(fd);
         errno = error;
         return -1;
     }
     const int status = fcntl(fd, F_GETFL);
     if (status == -1 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == -1) {
-        const int error = errno;
+        error = errno;
         close(fd);
         errno = error;
         return -1;

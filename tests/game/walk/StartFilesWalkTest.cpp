@@ -25,6 +25,7 @@ TEST(StartFilesWalk, AGameArchiveThatCannotBeUsedEndsTheProgramNamingIt)
         {"missing", [](const std::string&) {}},
         {"empty", [](const std::string& path) { platform::testing::WriteTestFile(path, ""); }},
         {"cut short", [&](const std::string& path) { platform::testing::WriteTestFile(path, archive.substr(0, 9000)); }},
+        {"damaged", [](const std::string& path) { platform::testing::WriteTestFile(path, "not an archive"); }},
         {"a folder", [](const std::string& path) { ASSERT_TRUE(platform::MakeDirectories(path)); }},
     };
     for (const auto& [what, make] : cases) {

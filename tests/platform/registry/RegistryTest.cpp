@@ -10,8 +10,8 @@
 
 #include <cstring>
 #include <filesystem>
-#include <unistd.h>
 #include <memory>
+#include <unistd.h>
 
 namespace platform::testing {
 namespace {
