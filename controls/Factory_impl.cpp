@@ -109,6 +109,13 @@ bool Factory_impl::RegisterObject(IBridgeToVO* bridge)
 bool Factory_impl::RemoveObject(IBridgeToVO* bridge)
 {
     platform::CriticalSectionLock lock(lock_);
+    // A shown object leaves its place to be repainted, as a hidden one does;
+    // else its picture stays on the screen until something else is drawn
+    // there.
+    if (FindById(bridge->GetId(), layerTable_) != kObjectSlots) {
+        bridge->GetImpl()->SetDirty();
+        bridge->CollectDirtyRects(dirtyList_);
+    }
     RemoveFromLayerTable(bridge);
     size_t index = kObjectSlots;
     for (size_t i = 0; i < idHighWater_; ++i) {

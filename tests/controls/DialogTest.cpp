@@ -25,6 +25,11 @@ TEST(Dialog, ShowingRaisesItAboveTheHighestLayerWithItsChildrenAbove)
 {
     ControlScene scene;
     Factory_impl& f = scene.Factory();
+    IDialogVO* alone = f.CreateDialogVO();
+    alone->SetVisible(true);
+    EXPECT_EQ(alone->GetAbsoluteLayer(), 100u) << "over an empty screen";
+    alone->SetVisible(false);
+    f.ReleaseVO(alone);
     IRectVO* table = f.CreateRectVO();
     table->SetLayer(40);
     table->SetVisible(true);

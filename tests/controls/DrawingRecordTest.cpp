@@ -45,8 +45,9 @@ TEST(DrawingRecord, AreasThatOnlyTouchDoNotOverlapAndAnEmptyAreaOverlapsNothing)
 {
     const Zolt::Rect area(10, 10, 10, 10);
     EXPECT_TRUE(Overlaps(area, Zolt::Rect(19, 19, 5, 5)));
-    EXPECT_FALSE(Overlaps(area, Zolt::Rect(20, 10, 5, 5)));
-    EXPECT_FALSE(Overlaps(area, Zolt::Rect(10, 0, 5, 10)));
+    for (const Zolt::Rect& beside : {Zolt::Rect(20, 10, 5, 5), Zolt::Rect(5, 10, 5, 5), Zolt::Rect(10, 0, 5, 10),
+                                     Zolt::Rect(10, 20, 5, 5)})
+        EXPECT_FALSE(Overlaps(area, beside)) << beside.x << "," << beside.y;
     EXPECT_FALSE(Overlaps(area, Zolt::Rect(12, 12, 0, 3)));
     EXPECT_TRUE(Holds(area, Zolt::Rect(10, 10, 10, 10)));
     EXPECT_FALSE(Holds(area, Zolt::Rect(11, 11, 10, 9)));
@@ -60,6 +61,12 @@ TEST(DrawingRecord, EqualPassesDifferNowhereEvenWithRepeatedCalls)
     // changes only its place, not the first one's.
     const DrawingRecord fewer = Pass({Fill(0, 0, 100, 100), Fill(10, 10, 5, 5, 1)});
     EXPECT_EQ(DrawingRecord::Differences(pass, fewer), (Areas{{0, 0, 100, 100}}));
+    // A copy added after the opening is new even though an equal call was
+    // drawn before it (a see-through picture drawn twice is darker).
+    const DrawingStep copy = Fill(40, 40, 5, 5, 3);
+    EXPECT_EQ(DrawingRecord::Differences(Pass({Fill(0, 0, 100, 100), Fill(10, 10, 5, 5, 1), copy}),
+                                         Pass({Fill(0, 0, 100, 100), Fill(10, 10, 5, 5, 2), copy, copy})),
+              (Areas{{10, 10, 5, 5}, {40, 40, 5, 5}}));
     EXPECT_TRUE(DrawingRecord::Differences(Pass({}), Pass({})).empty());
 }
 
@@ -102,6 +109,16 @@ TEST(DrawingRecord, CallsThatChangedTheirOrderMarkTheCallThatMovedBehind)
     for (const Zolt::Rect& area : areas)
         overlapHeld = overlapHeld || Holds(area, Zolt::Rect(20, 20, 20, 20));
     EXPECT_TRUE(overlapHeld);
+
+    // Two calls moved behind a third: both are marked, also the second,
+    // the only one the third overlaps.
+    const DrawingStep c = Fill(60, 10, 20, 20, 3);
+    const DrawingStep b2 = Fill(50, 0, 20, 20, 2);
+    const Areas moved = DrawingRecord::Differences(Pass({a, b2, c}), Pass({c, a, b2}));
+    overlapHeld = false;
+    for (const Zolt::Rect& area : moved)
+        overlapHeld = overlapHeld || Holds(area, Zolt::Rect(60, 10, 10, 10));
+    EXPECT_TRUE(overlapHeld);
 }
 
 TEST(DrawingRecord, ACallThatComesOrGoesAfterASharedOpeningMarksOnlyItsPlace)
@@ -135,6 +152,17 @@ TEST(DrawingRecord, APlaceThatCutsACallWhichDoesNotClipExactlyGrowsToHoldIt)
     EXPECT_EQ(DrawingRecord::Differences(Pass({picture, Fill(40, 40, 20, 20, 1)}),
                                          Pass({picture, Fill(40, 40, 20, 20, 2)})),
               (Areas{{0, 0, 60, 60}}));
+    // Places that come to overlap as they grow are joined, and the joined
+    // place grows again over a call it now cuts that neither part did.
+    const DrawingStep small = Stretched(0, 0, 20, 20);
+    const DrawingStep low = Stretched(15, 27, 20, 10);
+    EXPECT_EQ(DrawingRecord::Differences(Pass({small, low, Fill(15, 15, 10, 10, 1), Fill(0, 22, 10, 10, 1)}),
+                                         Pass({small, low, Fill(15, 15, 10, 10, 2), Fill(0, 22, 10, 10, 2)})),
+              (Areas{{0, 0, 35, 37}}));
+    // A chain of places, each overlapping the next, is one place.
+    EXPECT_EQ(DrawingRecord::Differences(Pass({Fill(0, 0, 10, 10, 1), Fill(8, 0, 10, 10, 1), Fill(16, 0, 10, 10, 1)}),
+                                         Pass({Fill(0, 0, 10, 10, 2), Fill(8, 0, 10, 10, 2), Fill(16, 0, 10, 10, 2)})),
+              (Areas{{0, 0, 26, 10}}));
     // A place that misses it stays as it is.
     EXPECT_EQ(DrawingRecord::Differences(Pass({picture, Fill(80, 80, 5, 5, 1)}),
                                          Pass({picture, Fill(80, 80, 5, 5, 2)})),

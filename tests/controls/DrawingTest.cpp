@@ -6,6 +6,7 @@
 #include "controls/IRectVO.h"
 #include "controls/IStringVO.h"
 #include "controls/IToolTip.h"
+#include "platform/core/DebugOutput.h"
 #include "tests/support/ControlTestHost.h"
 
 #include <gtest/gtest.h>
@@ -71,8 +72,12 @@ TEST(Drawing, EqualLayersDrawInTheOrderShownAndTheLaterOneIsOnTop)
     EXPECT_EQ(scene.Pixel(25, 25), kRed);
     EXPECT_EQ(scene.Pixel(35, 35), kBlue);
 
+    scene.Step(5);
+    ASSERT_FALSE(f.TakeRepaintRequest());
     second->SetLayer(5);
+    EXPECT_TRUE(f.TakeRepaintRequest()) << "the new order is to be seen";
     EXPECT_EQ(f.LayerOrder(), (std::vector<uint32_t>{first->GetId(), second->GetId()}));
+    EXPECT_EQ(f.ShownObjects(), (std::vector<IVisibleObject*>{first, second}));
     EXPECT_EQ(f.GetHighestLayer(), 5u);
     scene.Draw();
     EXPECT_EQ(scene.Pixel(25, 25), kBlue);
@@ -183,20 +188,31 @@ TEST(Drawing, MovingTwiceRepaintsBothOldPlacesAndDrawsTheObjectAtTheNewOne)
     f.ReleaseVO(patch);
 }
 
-TEST(Drawing, HidingTheOnlyChangedObjectStillRequestsARepaintOfItsPlace)
+TEST(Drawing, HidingOrReleasingTheOnlyChangedObjectStillRequestsARepaintOfItsPlace)
 {
     ControlScene scene;
     Factory_impl& f = scene.Factory();
-    IImageVO* patch = Patch(f, 10, 10, RGB{255, 255, 255});
-    patch->SetVisible(true);
+    IImageVO* hidden = Patch(f, 10, 10, RGB{255, 255, 255});
+    IImageVO* released = Patch(f, 10, 50, RGB{255, 255, 255});
+    hidden->SetVisible(true);
+    released->SetVisible(true);
     scene.Draw();
+    scene.Step(5);
+    ASSERT_FALSE(f.TakeRepaintRequest());
     EXPECT_EQ(scene.Pixel(15, 15), kWhite);
-    patch->SetVisible(false);
+    hidden->SetVisible(false);
     scene.Step(5);
     EXPECT_TRUE(f.TakeRepaintRequest());
     scene.Draw();
     EXPECT_EQ(scene.Pixel(15, 15), kBlack);
-    f.ReleaseVO(patch);
+
+    // Released while shown, as a screen lets go of its objects.
+    f.ReleaseVO(released);
+    scene.Step(5);
+    EXPECT_TRUE(f.TakeRepaintRequest());
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(15, 55), kBlack);
+    f.ReleaseVO(hidden);
 }
 
 TEST(Drawing, TheDirtyPollLooksThroughTheObjectsOnlyAfterAChangeAndFindsEachChange)
@@ -222,7 +238,10 @@ TEST(Drawing, TheDirtyPollLooksThroughTheObjectsOnlyAfterAChangeAndFindsEachChan
     restsAfterOneLook("the first pass");
 
     moved->SetPosition(50, 10);
+    const uint64_t before = f.LayerScans();
     EXPECT_TRUE(f.TakeRepaintRequest()) << "found by the poll the request runs";
+    EXPECT_GT(f.LayerScans(), before);
+    EXPECT_TRUE(f.TakeRepaintRequest()) << "asked for again until a pass draws it";
     scene.Draw();
     EXPECT_EQ(scene.Pixel(15, 15), kBlack);
     EXPECT_EQ(scene.Pixel(55, 15), kWhite);
@@ -279,6 +298,25 @@ TEST(Drawing, ImageObjectsStretchTheirPictureOrFillTheirColourWithout)
     EXPECT_EQ(scene.Pixel(110, 110), kWhite);
     for (IImageVO* o : {chip, stretched, missing})
         f.ReleaseVO(o);
+
+    // A part of a sheet, as a card is cut from its deck's picture.
+    scene.Host().AddPatternImage("images/sheet.png", 40, 30);
+    IImageVO* sheet = f.CreateImageVO();
+    ASSERT_TRUE(sheet->SetImage("images/sheet.png", true));
+    sheet->SetPosition(150, 0);
+    IImageVO* card = f.CreateImageVO();
+    ASSERT_TRUE(card->SetImage("images/sheet.png", false));
+    card->SetSourceRect(Rect{5, 7, 12, 9});
+    card->SetSize(12, 9);
+    card->SetPosition(150, 100);
+    sheet->SetVisible(true);
+    card->SetVisible(true);
+    scene.Draw();
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 12; ++x)
+            ASSERT_EQ(scene.Pixel(150 + x, 100 + y), scene.Pixel(155 + x, 7 + y)) << x << "," << y;
+    f.ReleaseVO(sheet);
+    f.ReleaseVO(card);
 }
 
 TEST(Drawing, TextStandsOnTopPlusFontHeightWithItsShadowBeneath)
@@ -345,10 +383,16 @@ TEST(Drawing, CursorWithoutPictureCountsSixteenSquareForTheToolTip)
     IToolTip* tip = f.CreateToolTip();
     tip->SetOffset(Point{4, 4});
     tip->SetBackColour(RGB{0, 0, 255});
-    f.SetDefaultCursor(cursor);
-    EXPECT_EQ(f.GetCurrentCursor(), cursor);
     f.SetCurrentToolTip(tip);
     scene.Host().mouse = Point{20, 20};
+    // No cursor at all counts the same.
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(36, 36), kBlue);
+    EXPECT_EQ(scene.Pixel(35, 36), kBlack);
+    EXPECT_EQ(scene.Pixel(36, 35), kBlack);
+    scene.Paint(kBlack);
+    f.SetDefaultCursor(cursor);
+    EXPECT_EQ(f.GetCurrentCursor(), cursor);
     scene.Draw();
     EXPECT_EQ(scene.Pixel(36, 36), kBlue);
     EXPECT_EQ(scene.Pixel(35, 35), kBlack);
@@ -381,4 +425,85 @@ TEST(Drawing, ObjectsThatDidNotChangeRedrawOnlyInsideTheDirtyRectangles)
     EXPECT_EQ(scene.Pixel(85, 85), kRed);
     f.ReleaseVO(under);
     f.ReleaseVO(over);
+}
+
+TEST(Drawing, WhereAnObjectWasIsClearedHoweverItIsAnchoredAndSized)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    // Anchored at its right edge, wider than tall.
+    IImageVO* bar = Patch(f, 100, 20, RGB{255, 255, 255});
+    bar->SetSize(30, 10);
+    bar->SetAlignment(2, 0);
+    IImageVO* shrinking = Patch(f, 10, 100, RGB{255, 0, 0});
+    shrinking->SetSize(10, 10);
+    IStringVO* label = f.CreateStringVO();
+    label->SetFont(scene.Font());
+    label->SetText("Pot $100");
+    label->SetPosition(100, 130);
+    for (IVisibleObject* o : std::initializer_list<IVisibleObject*>{bar, shrinking, label})
+        o->SetVisible(true);
+    scene.Draw();
+    shrinking->SetSize(40, 30);
+    scene.Draw();
+    ASSERT_EQ(scene.Pixel(45, 125), kRed);
+    ASSERT_EQ(scene.Pixel(124, 135), kWhite) << "the text's fifth letter";
+
+    bar->SetPosition(100, 60);
+    shrinking->SetSize(10, 10);
+    // Shorter, then another text of the same length: its own box and the
+    // longer one's are cleared.
+    label->SetText("ab");
+    label->SetText("cd");
+    scene.Paint(kBlue);
+    scene.Draw();
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 30; ++x) {
+            ASSERT_EQ(scene.Pixel(70 + x, 20 + y), kBlack) << "where the bar was, " << x << "," << y;
+            ASSERT_EQ(scene.Pixel(70 + x, 60 + y), kWhite) << x << "," << y;
+        }
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(scene.Pixel(10 + x, 100 + y), x < 10 && y < 10 ? kRed : kBlack) << x << "," << y;
+    EXPECT_EQ(scene.Pixel(124, 135), kBlack);
+    EXPECT_EQ(scene.Pixel(150, 100), kBlue) << "nothing else is repainted";
+    f.ReleaseVO(bar);
+    f.ReleaseVO(shrinking);
+    f.ReleaseVO(label);
+}
+
+TEST(Drawing, APictureThatDidNotChangeRedrawsOnlyWhereTheDirtyPlacesCrossIt)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    scene.Host().AddPatternImage("images/felt.png", 60, 40);
+    IImageVO* felt = f.CreateImageVO(); // 40..99 x 40..79
+    ASSERT_TRUE(felt->SetImage("images/felt.png", true));
+    felt->SetPosition(40, 40);
+    felt->SetAlwaysRepaint(false);
+    felt->SetVisible(true);
+    scene.Draw();
+    const std::vector<uint32_t> alone = scene.Pixels();
+    const auto seen = [&](int x, int y) { return alone[size_t(y) * 200 + size_t(x)]; };
+    IImageVO* over = Patch(f, 30, 50, RGB{255, 0, 0});   // across the felt's left edge
+    IImageVO* beside = Patch(f, 110, 45, RGB{255, 0, 0}); // beside it, level with it
+    over->SetVisible(true);
+    beside->SetVisible(true);
+    scene.Draw();
+
+    platform::testing::DebugOutputCapture reports;
+    over->SetPosition(150, 100);
+    beside->SetPosition(150, 120);
+    scene.Paint(kBlue);
+    scene.Draw();
+    for (int y = 40; y < 80; ++y)
+        for (int x = 40; x < 100; ++x) {
+            const bool uncovered = x < 50 && y >= 50 && y < 70;
+            ASSERT_EQ(scene.Pixel(x, y), uncovered ? seen(x, y) : kBlue) << x << "," << y;
+        }
+    EXPECT_EQ(scene.Pixel(35, 60), kBlack);
+    EXPECT_EQ(scene.Pixel(115, 50), kBlack);
+    EXPECT_EQ(reports.Text(), "");
+    for (IImageVO* o : {felt, over, beside})
+        f.ReleaseVO(o);
 }

@@ -163,4 +163,5 @@ TEST_F(EditBoxTest, TextIsDrawnCentredInTheFrameWithTheCaretBesideIt)
     EXPECT_EQ(scene.Pixel(12, 12), Opaque(255, 255, 255));
     EXPECT_EQ(scene.Pixel(34, 20), Opaque(0, 0, 255));
     EXPECT_EQ(scene.Pixel(47, 20), Opaque(255, 0, 0));
+    EXPECT_EQ(scene.Pixel(48, 20), Opaque(255, 255, 255)) << "a caret one pixel wide";
 }

@@ -20,11 +20,23 @@ TEST(Factory, SingletonRefusesAnApplicationWithoutWidgetManagerAndLivesUntilDest
     EXPECT_EQ(GetFactory(), nullptr);
     EXPECT_EQ(CreateFactory(nullptr, &time), nullptr);
 
+    TimeLibrary::ITimeObject* probe = time.CreateTimeObject(nullptr, 10, 5);
+    const uint32_t firstFree = probe->GetId();
+    time.DestroyTimeObject(probe);
     IFactory* factory = CreateFactory(std::make_unique<ControlTestHost>(), &time);
     ASSERT_NE(factory, nullptr);
     EXPECT_EQ(GetFactory(), factory);
     DestroyFactory();
     EXPECT_EQ(GetFactory(), nullptr);
+    probe = time.CreateTimeObject(nullptr, 10, 5);
+    EXPECT_EQ(probe->GetId(), firstFree) << "the factory gave its time object back";
+    time.DestroyTimeObject(probe);
+
+    // Given no time system, the process's own.
+    TimeLibrary::CreateTimeSystem();
+    EXPECT_NE(CreateFactory(std::make_unique<ControlTestHost>(), nullptr), nullptr);
+    DestroyFactory();
+    TimeLibrary::DestroyTimeSystem();
 }
 
 TEST(Factory, IdsStartAtTwoAndAreNeverGivenOutTwice)
@@ -55,6 +67,8 @@ TEST(Factory, CreatorsReturnNullOnceTheIdsReachTheEndOfTheTable)
     }
     for (IRectVO* o : objects)
         f.ReleaseVO(o);
+    EXPECT_EQ(f.FindObject(5), nullptr);
+    EXPECT_EQ(f.FindObject(Factory_impl::kObjectSlots - 1), nullptr);
     EXPECT_EQ(f.CreateRectVO(), nullptr);
     EXPECT_EQ(f.CreateEditBoxVO(), nullptr);
 }
@@ -72,6 +86,24 @@ TEST(Factory, ReleaseDeletesOnlyWhenTheLastReferenceGoes)
     f.ReleaseVO(rect);
     EXPECT_EQ(f.GetLayerCount(), 0);
     EXPECT_EQ(f.FindObject(2), nullptr);
+
+    // Each kind goes through its own release.
+    std::vector<uint32_t> ids;
+    const auto made = [&](IVisibleObject* o) {
+        ids.push_back(o->GetId());
+        return o;
+    };
+    f.ReleaseVO(static_cast<IDialogVO*>(made(f.CreateDialogVO())));
+    f.ReleaseVO(static_cast<ITextBoxVO*>(made(f.CreateTextBoxVO())));
+    f.ReleaseVO(static_cast<IEditBoxVO*>(made(f.CreateEditBoxVO())));
+    f.ReleaseVO(static_cast<ICheckBoxVO*>(made(f.CreateCheckBoxVO())));
+    f.ReleaseVO(static_cast<IButtonVO*>(made(f.CreateButtonVO())));
+    f.ReleaseVO(static_cast<ILinkVO*>(made(f.CreateLinkVO())));
+    f.ReleaseVO(static_cast<IStringVO*>(made(f.CreateStringVO())));
+    f.ReleaseVO(static_cast<IImageVO*>(made(f.CreateImageVO())));
+    f.ReleaseVO(static_cast<IRectVO*>(made(f.CreateRectVO())));
+    for (uint32_t id : ids)
+        EXPECT_EQ(f.FindObject(id), nullptr) << id;
 }
 
 TEST(Factory, OneImageNameSharesOneEntryUntilItsLastRelease)

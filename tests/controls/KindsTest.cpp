@@ -1,6 +1,7 @@
 // The simple kinds: image, text, link, rectangle, button and check box.
 #include "controls/BaseVO_bridge.h"
 #include "controls/Factory_impl.h"
+#include "controls/IDialogVO.h"
 #include "controls/MouseMessageObserver.h"
 #include "platform/window/WindowTesting.h"
 #include "tests/support/ControlTestHost.h"
@@ -59,6 +60,26 @@ TEST(Kinds, RotatedImageIgnoresItsSourceRectangle)
             lit += (scene.Pixel(x, y) & 0x0000FF00u) > 0x00008000u;
     EXPECT_GT(lit, 60) << "the whole 10 x 10 picture is drawn, not the 2 x 2 source";
     f.ReleaseVO(arrow);
+
+    // A full turn of a picture wider than tall, or taller than wide, covers
+    // what it covers unturned.
+    scene.Host().AddImage("images/wide.png", 30, 10, 0xFF00FF00);
+    scene.Host().AddImage("images/tall.png", 10, 30, 0xFF00FF00);
+    for (const bool wide : {true, false}) {
+        IImageVO* bar = f.CreateImageVO();
+        ASSERT_TRUE(bar->SetImage(wide ? "images/wide.png" : "images/tall.png", true));
+        bar->SetPosition(100, 40);
+        bar->SetRotation(2 * 3.14159265358979, wide ? Point{15, 5} : Point{5, 15});
+        bar->SetVisible(true);
+        scene.Paint(Opaque(0, 0, 0));
+        f.InvalidateAll();
+        scene.Draw();
+        // Green, not the white an undrawn picture's fill would give.
+        EXPECT_EQ(scene.Pixel(wide ? 127 : 105, wide ? 45 : 67) & 0xFFFF00FFu, 0xFF000000u) << wide;
+        EXPECT_GT(scene.Pixel(wide ? 127 : 105, wide ? 45 : 67) & 0x0000FF00u, 0x0000F000u) << wide;
+        EXPECT_EQ(scene.Pixel(wide ? 105 : 127, wide ? 67 : 45), Opaque(0, 0, 0)) << wide;
+        f.ReleaseVO(bar);
+    }
 }
 
 TEST(Kinds, LinkOpensItsAddressOnlyWhenEnabledAndSet)
@@ -146,7 +167,27 @@ TEST(Kinds, ButtonFacesAndCaptionFollowTheStateWithTheFirstFontEverywhere)
     scene.Draw();
     EXPECT_EQ(scene.Pixel(1, 1), Opaque(252, 133, 133));
     EXPECT_EQ(scene.Pixel(14, 8), Opaque(25, 25, 250));
+    f.DispatchMouseUp(1, 1, 0, 1);
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(1, 1), Opaque(248, 208, 87)) << "released, still under the pointer";
+    f.DispatchMouseMove(60, 60);
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(1, 1), Opaque(128, 64, 0)) << "left";
+
+    // Right-aligned in a dialog: the caption is centred where the button is.
+    IDialogVO* dialog = f.CreateDialogVO();
+    dialog->SetPosition(100, 50);
+    dialog->SetSize(100, 60);
+    dialog->AddChild(button);
+    button->SetVisible(false);
+    button->SetAlignment(2, 0);
+    button->SetPosition(60, 30); // on screen 120..159, 80..99
+    dialog->SetVisible(true);
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(134, 88), Opaque(248, 208, 87));
+    EXPECT_EQ(scene.Pixel(133, 88), Opaque(128, 64, 0));
     f.ReleaseVO(button);
+    f.ReleaseVO(dialog);
 }
 
 TEST(Kinds, PerformClickReachesButtonObserversWhereverTheMouseIs)
@@ -156,13 +197,20 @@ TEST(Kinds, PerformClickReachesButtonObserversWhereverTheMouseIs)
     Clicks clicks;
     IButtonVO* button = f.CreateButtonVO();
     button->AddMouseObserver(&clicks);
+    button->SetVisible(true);
     button->PerformClick();
     EXPECT_EQ(clicks.downs, 1);
     EXPECT_EQ(clicks.ups, 1);
+    EXPECT_EQ(f.GetFocusedId(), button->GetId()) << "the press takes the focus";
 
     Clicks boxClicks;
     ICheckBoxVO* box = f.CreateCheckBoxVO();
     box->AddMouseObserver(&boxClicks);
+    box->SetSize(20, 20);
+    box->SetPosition(0, 50);
+    box->SetVisible(true);
+    f.DispatchMouseMove(5, 55);
+    f.DispatchMouseMove(50, 55); // hovered once, not now
     box->PerformClick();
     EXPECT_TRUE(box->IsChecked());
     EXPECT_EQ(boxClicks.downs, 1);

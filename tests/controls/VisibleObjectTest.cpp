@@ -1,6 +1,8 @@
 // The geometry, flags and dirty rules every kind shares.
 #include "controls/BaseVO_bridge.h"
 #include "controls/Factory_impl.h"
+#include "controls/IFont.h"
+#include "controls/IStringVO.h"
 #include "controls/VisibleObject_impl.h"
 #include "tests/support/ControlTestHost.h"
 
@@ -26,11 +28,16 @@ TEST(VisibleObject, AlignmentMovesTheScreenPositionAroundTheAnchor)
     r->SetPosition(100, 50);
     r->SetAlignment(1, 2);
     EXPECT_EQ(r->GetScreenPosition(), (Point{95, 43}));
+    EXPECT_EQ(r->GetPosition(), (Point{100, 50}));
     EXPECT_EQ(r->GetRect(), (Rect{100, 50, 11, 7}));
     r->SetAlignment(2, 1);
     EXPECT_EQ(r->GetScreenPosition(), (Point{89, 47}));
+    r->SetSize(21, 9);
+    EXPECT_EQ(r->GetScreenPosition(), (Point{79, 46})) << "a new size moves the object around its anchor";
     r->SetAlignment(7, 0);
     EXPECT_EQ(r->GetScreenPosition(), (Point{100, 50}));
+    r->SetAlignment(7, 2);
+    EXPECT_EQ(r->GetScreenPosition(), (Point{100, 41})) << "one of the two alignments changed";
     scene.Factory().ReleaseVO(r);
 }
 
@@ -42,6 +49,12 @@ TEST(VisibleObject, OldRectanglesAreCutAtTheScreenEdge)
     Rect centred{4, -2, 20, 10};
     VisibleObject_impl::AlignAndClip(centred, 1, 1);
     EXPECT_EQ(centred, (Rect{0, 0, 14, 3}));
+    Rect farSide{50, 30, 20, 10};
+    VisibleObject_impl::AlignAndClip(farSide, 2, 2);
+    EXPECT_EQ(farSide, (Rect{30, 20, 20, 10}));
+    Rect overTheLeft{15, 5, 20, 10};
+    VisibleObject_impl::AlignAndClip(overTheLeft, 2, 0);
+    EXPECT_EQ(overTheLeft, (Rect{0, 5, 15, 10}));
     Rect gone{-40, 5, 30, 8};
     VisibleObject_impl::AlignAndClip(gone, 0, 0);
     EXPECT_EQ(gone, (Rect{}));
@@ -66,6 +79,25 @@ TEST(VisibleObject, SettersMarkDirtyOnlyWhenTheValueChanges)
     impl.ClearDirty();
     r->SetColour(RGB{1, 2, 3});
     EXPECT_TRUE(impl.IsDirty());
+    EXPECT_EQ(r->GetColour(), (RGB{1, 2, 3}));
+    impl.ClearDirty();
+    r->SetFocus(true);
+    EXPECT_TRUE(impl.IsDirty()) << "the focus shows";
+    impl.ClearDirty();
+    r->SetFocus(true);
+    EXPECT_FALSE(impl.IsDirty());
+
+    // Another font of the same size draws other letters in the same box.
+    IStringVO* label = scene.Factory().CreateStringVO();
+    label->SetText("Pot");
+    label->SetFont(scene.Font());
+    IFont* other = scene.Factory().CreateFont();
+    other->Load("fonts/Other10.txt");
+    Impl(label).ClearDirty();
+    label->SetFont(other);
+    EXPECT_TRUE(Impl(label).IsDirty());
+    scene.Factory().ReleaseVO(label);
+    scene.Factory().ReleaseFont(other);
     scene.Factory().ReleaseVO(r);
 }
 
@@ -122,8 +154,11 @@ TEST(VisibleObject, FocusNeedsAFocusableVisibleEnabledObject)
     EXPECT_EQ(f.GetFocusedId(), a->GetId());
     b->SetFocus(true);
     EXPECT_FALSE(a->HasFocus());
+    EXPECT_TRUE(b->HasFocus());
     EXPECT_EQ(f.GetFocusedId(), b->GetId());
     b->SetFocusable(false);
+    EXPECT_FALSE(b->HasFocus());
+    b->SetFocus(true);
     EXPECT_FALSE(b->HasFocus());
     f.ReleaseVO(b);
     EXPECT_EQ(f.GetFocusedId(), 0u);
