@@ -155,8 +155,11 @@ SDL_Surface* SdlPresenter::WindowSurface(SDL_Window* target)
             DisplayMachine::Instance().SettleOwedPicture();
     }
     SDL_Surface* surface = SDL_GetWindowSurface(target);
-    // SDL may have freed the surface that holds the last direct picture.
-    if (surface != directSurface_ && SDL_GetWindowID(target) == directWindowId_) directSurface_ = nullptr;
+    // SDL may have freed the surface that held the last direct picture and
+    // made another, even where the old one was: only the surface marked when
+    // the picture went in still holds it.
+    if (SDL_GetWindowID(target) == directWindowId_ && (!surface || surface != directSurface_ || surface->userdata != this))
+        directSurface_ = nullptr;
     return surface;
 }
 
@@ -238,16 +241,18 @@ void SdlPresenter::ShowDirect(SDL_Window* target, SDL_Surface* surface, const Su
     pending_ = false;
     directWindowId_ = SDL_GetWindowID(target);
     directSurface_ = surface;
+    surface->userdata = this;
 }
 
 bool SdlPresenter::PaintBars(SDL_Surface* surface, const RECT& picture)
 {
-    // (A surface SDL made anew may come at the same address, never at the
-    // same address and size unless the window went back to that size.)
-    if (surface == barsSurface_ && surface->w == barsWidth_ && surface->h == barsHeight_ &&
-        picture.left == barsAround_.left && picture.top == barsAround_.top &&
+    // A surface SDL made anew may come at the same address, even at the same
+    // size when the window went back to it: only the one marked holds bars.
+    if (surface == barsSurface_ && surface->userdata == this && surface->w == barsWidth_ &&
+        surface->h == barsHeight_ && picture.left == barsAround_.left && picture.top == barsAround_.top &&
         picture.right == barsAround_.right && picture.bottom == barsAround_.bottom)
         return false;
+    surface->userdata = this;
     barsSurface_ = surface;
     barsWidth_ = surface->w;
     barsHeight_ = surface->h;

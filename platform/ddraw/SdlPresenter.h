@@ -97,8 +97,9 @@ private:
     bool frameFullScreen_ = false;
     bool pending_ = false;
     // The last picture went 1:1 into the surface of the window with this id
-    // (ids are never reused); null when it went through frame_ or SDL was
-    // seen to make the window a new surface.
+    // (ids are never reused), marked with this presenter as its userdata;
+    // null when it went through frame_ or SDL was seen to make the window a
+    // new surface.
     uint32_t directWindowId_ = 0;
     SDL_Surface* directSurface_ = nullptr;
     // The surface that is black around this place of the picture.

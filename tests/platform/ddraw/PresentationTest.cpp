@@ -212,8 +212,15 @@ TEST(PresentGeometry, FullScreenPictureKeepsItsShapeCentred)
     EXPECT_EQ(letter.right, 1024);
     EXPECT_EQ(letter.bottom - letter.top, 576);
     EXPECT_EQ(letter.top, 96);
-    RECT none = FitPictureInside(0, 768, 1024, 768);
-    EXPECT_EQ(none.right, 0);
+    // One pixel each way is still something to fit, or room to fit it in.
+    RECT low = FitPictureInside(96, 40, 200, 1);
+    EXPECT_TRUE(low.left == 99 && low.top == 0 && low.right == 101 && low.bottom == 1);
+    RECT thin = FitPictureInside(40, 96, 1, 100);
+    EXPECT_TRUE(thin.left == 0 && thin.top == 49 && thin.right == 1 && thin.bottom == 51);
+    // Nothing to fit, or no room: nothing at all.
+    for (const RECT none : {FitPictureInside(0, 768, 1024, 768), FitPictureInside(1024, 0, 1024, 768),
+                            FitPictureInside(1024, 768, 0, 768), FitPictureInside(1024, 768, 1024, 0)})
+        EXPECT_TRUE(none.left == 0 && none.top == 0 && none.right == 0 && none.bottom == 0);
 }
 
 TEST(PixelLayoutConversion, ChannelsExpandToFullBytesAndReduceToTheirTopBits)

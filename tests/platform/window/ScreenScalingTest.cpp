@@ -3,8 +3,13 @@
 // position read in the picture's pixels.
 #include "WindowTestFixture.h"
 
+#include "platform/ddraw/SdlPresenter.h"
 #include "platform/window/FullScreenWindow.h"
 #include "platform/window/ScreenScaling.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
 
 namespace platform {
 inline bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
@@ -41,6 +46,9 @@ TEST(ScreenScalingMap, BothBarDirectionsMapTheWholePictureAndNothingElse)
         EXPECT_LT(before.y, 0);
         EXPECT_GE(after.x, 1024);
         EXPECT_GE(after.y, 768);
+        // Three native pixels into the bar are two screen pixels and a bit
+        // before the picture, however exactly the sizes divide.
+        EXPECT_EQ(s.ToScreen(POINT{s.shown.left - 3, s.shown.top - 3}), (POINT{-2, -2}));
         // Every picture pixel goes to the native pixel under its centre and
         // back unchanged, and native pixels never go backwards.
         int last = -1;
@@ -62,6 +70,9 @@ TEST(ScreenScalingMap, BothBarDirectionsMapTheWholePictureAndNothingElse)
     const ScreenScaling shrunk{1024, 768, FitPictureInside(1024, 768, 800, 600)};
     EXPECT_EQ(shrunk.ToScreen(POINT{799, 599}), (POINT{1023, 767}));
     EXPECT_EQ(shrunk.ToScreen(POINT{0, 0}), (POINT{0, 0}));
+    // Halved exactly: the pixel before it is a whole pixel before, not two.
+    const ScreenScaling halved{1024, 768, RECT{0, 0, 512, 384}};
+    EXPECT_EQ(halved.ToScreen(POINT{-1, -1}), (POINT{-1, -1}));
 }
 
 class ScaledScreen : public WindowFixture {
@@ -185,6 +196,39 @@ TEST_F(ScaledScreen, PointerPositionsReadInThePicturesPixelsAndTheBarsAreNoWindo
         EXPECT_EQ(GET_Y_LPARAM(in[0].lParam), 20);
         TearDown();
     }
+}
+
+TEST_F(ScaledScreen, TheSdlPresenterHasTheServiceCoverTheMonitorAndMapsThePointerWhereItDrew)
+{
+    DesktopMode mode;
+    mode.width = 1920;
+    mode.height = 1080;
+    SetDesktopMode(mode);
+    Register("Full", CS_DBLCLKS);
+    HWND w = CreateWindowExA(WS_EX_TOPMOST, "Full", "Pellucor", WS_POPUP | WS_VISIBLE, 0, 0, 96, 40, nullptr, nullptr,
+                             nullptr, nullptr);
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
+    // Stands for the native window that covers the monitor.
+    SDL_Window* native = SDL_CreateWindow("native", 0, 0, 200, 100, 0);
+    {
+        ddraw::SdlPresenter presenter(native, 200, 100);
+        presenter.SetFullScreen(w, true, 96, 40);
+        ASSERT_EQ(NativeWindows().size(), 1u);
+        EXPECT_EQ(NativeWindows()[0].width, 1920);
+        std::vector<uint32_t> picture(96 * 40, 0x00336699u);
+        const ddraw::SurfaceView view{reinterpret_cast<const uint8_t*>(picture.data()), 96, 40, 96 * 4,
+                                      ddraw::PixelLayout::Xrgb8888(), nullptr};
+        presenter.Present(w, view, RECT{0, 0, 96, 40}, true);
+        const std::optional<ScreenScaling> scaling = ScalingOf(w);
+        ASSERT_TRUE(scaling.has_value());
+        EXPECT_EQ(*scaling, (ScreenScaling{96, 40, RECT{0, 8, 200, 91}}));
+        presenter.SetFullScreen(w, false, 96, 40);
+        EXPECT_EQ(NativeWindows()[0].width, 96);
+        EXPECT_FALSE(ScalingOf(w).has_value());
+    }
+    SDL_DestroyWindow(native);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 } // namespace
