@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace ControlLibrary;
@@ -219,4 +220,42 @@ TEST_F(DrawingChanges, RandomChangesLeaveExactlyTheWholePassesPicture)
         f.ReleaseVO(image);
     for (IStringVO* text : texts)
         f.ReleaseVO(text);
+}
+
+// What changed is shown where its drawing can reach: a picture drawn as it
+// is covers its own place, a stretched one a pixel around it, a turned one
+// the circle it sweeps about its centre and about its place.
+TEST_F(DrawingChanges, EachChangeIsShownWhereItsDrawingCanReach)
+{
+    scene.Host().AddImage("images/dot.png", 10, 10, 0xFF00FF00);
+    IImageVO* card = Picture(f, "images/card.png", 0, 0);
+    IImageVO* stretched = Picture(f, "images/card.png", 100, 10);
+    stretched->SetSize(30, 40);
+    IImageVO* dot = Picture(f, "images/dot.png", 50, 60);
+    dot->SetRotation(0.5, Point{5, 5});
+    std::vector<Zolt::Rect> changed;
+    const auto changes = [&] {
+        changed.clear();
+        EXPECT_TRUE(scene.DrawChanges(changed));
+        std::vector<std::vector<int>> places;
+        for (const Zolt::Rect& r : changed)
+            places.push_back({r.x, r.y, r.width, r.height});
+        std::sort(places.begin(), places.end());
+        return places;
+    };
+    // A change shows in the pass after it and again in the next (the places
+    // it left are cleared, then not): one change at a time, after both.
+    changes();
+    changes();
+    card->SetPosition(30, 0);
+    EXPECT_EQ(changes(), (std::vector<std::vector<int>>{{0, 0, 23, 31}, {30, 0, 23, 31}}));
+    changes();
+    stretched->SetPosition(150, 10);
+    EXPECT_EQ(changes(), (std::vector<std::vector<int>>{{99, 9, 32, 42}, {149, 9, 32, 42}}));
+    changes();
+    // Corners at most 7.1 from the centre: 8, and 2 to spare.
+    dot->SetRotation(1.0, Point{5, 5});
+    EXPECT_EQ(changes(), (std::vector<std::vector<int>>{{40, 50, 25, 25}}));
+    for (IImageVO* o : {card, stretched, dot})
+        f.ReleaseVO(o);
 }

@@ -134,6 +134,9 @@ TEST(DrawingRecord, ACallThatComesOrGoesAfterASharedOpeningMarksOnlyItsPlace)
     const DrawingRecord hidden = Pass({background, box, button, label});
     EXPECT_EQ(DrawingRecord::Differences(shown, hidden), (Areas{{30, 12, 1, 16}}));
     EXPECT_EQ(DrawingRecord::Differences(hidden, shown), (Areas{{30, 12, 1, 16}}));
+    // The same with an opening of one call.
+    EXPECT_EQ(DrawingRecord::Differences(Pass({background, caret, button}), Pass({background, button})),
+              (Areas{{30, 12, 1, 16}}));
     // Two copies of a call, one dropped: the calls left pair with the first
     // copy, so only the dropped copy's place is marked.
     const DrawingStep spot = Fill(100, 100, 10, 10, 8);

@@ -315,6 +315,11 @@ TEST(Drawing, ImageObjectsStretchTheirPictureOrFillTheirColourWithout)
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 12; ++x)
             ASSERT_EQ(scene.Pixel(150 + x, 100 + y), scene.Pixel(155 + x, 7 + y)) << x << "," << y;
+    // Squeezed into one column, it keeps to that column.
+    card->SetSize(1, 9);
+    scene.Draw();
+    EXPECT_NE(scene.Pixel(150, 100), kBlack);
+    EXPECT_EQ(scene.Pixel(151, 100), kBlack);
     f.ReleaseVO(sheet);
     f.ReleaseVO(card);
 }
@@ -474,6 +479,8 @@ TEST(Drawing, WhereAnObjectWasIsClearedHoweverItIsAnchoredAndSized)
 
 TEST(Drawing, APictureThatDidNotChangeRedrawsOnlyWhereTheDirtyPlacesCrossIt)
 {
+    // Drawn whole, the pictures are inside their bounds: no report of one off them.
+    platform::testing::DebugOutputCapture reports;
     ControlScene scene;
     Factory_impl& f = scene.Factory();
     scene.Host().AddPatternImage("images/felt.png", 60, 40);
@@ -491,7 +498,6 @@ TEST(Drawing, APictureThatDidNotChangeRedrawsOnlyWhereTheDirtyPlacesCrossIt)
     beside->SetVisible(true);
     scene.Draw();
 
-    platform::testing::DebugOutputCapture reports;
     over->SetPosition(150, 100);
     beside->SetPosition(150, 120);
     scene.Paint(kBlue);

@@ -398,6 +398,19 @@ TEST(Input, AnObjectReleasedInsideItsOwnCallbackGoesWhenTheCallbackReturns)
         EXPECT_EQ(cursor->GetRefCount(), 2);
         f.ReleaseVO(next);
     }
+    // Entered from a neighbour that is still held while it is left: the one
+    // released goes all the same.
+    Releaser none, entered;
+    entered.when = "enter";
+    entered.factory = &f;
+    entered.cursor = cursor;
+    IRectVO* left = make(none);
+    entered.object = make(entered);
+    entered.object->SetPosition(20, 0);
+    f.DispatchMouseMove(5, 5);
+    f.DispatchMouseMove(25, 5);
+    EXPECT_EQ(cursor->GetRefCount(), 2) << "only the neighbour holds it";
+    f.ReleaseVO(left);
     f.ReleaseCursor(cursor);
     f.ReleaseToolTip(tip);
 }
