@@ -182,3 +182,15 @@ TEST(DrawingRecord, BeyondTheMostPlacesTheirBoundingBoxIsDrawn)
     EXPECT_EQ(DrawingRecord::Differences(before, after, 10).size(), 10u);
     EXPECT_EQ(DrawingRecord::Differences(before, after, 9), (Areas{{0, 0, 185, 5}}));
 }
+
+TEST(DrawingRecord, BeyondSixtyFourPlacesAllAreTakenAsOneBoxAtOnce)
+{
+    // Two far clusters of overlapping places: 64 places are joined into the
+    // two clusters, 65 make one box without being joined one by one.
+    for (const int count : {64, 65}) {
+        DrawingRecord after;
+        for (int i = 0; i < count; ++i)
+            after.Add(Fill((i % 2) * 100 + i / 2, 0, 10, 10));
+        EXPECT_EQ(DrawingRecord::Differences(Pass({}), after).size(), count == 64 ? 2u : 1u) << count;
+    }
+}

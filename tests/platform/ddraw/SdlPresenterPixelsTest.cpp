@@ -365,10 +365,10 @@ TEST_F(SdlPresenterPixels, AFrameFromAnotherThreadWaitsForTheThreadThatOwnsTheWi
     p.Present(nullptr, later.View(), kWhole, true);
     p.RenderPending();
     ExpectShows(RECT{0, 8, 130, 62}, kWhole, later);
-    // A kept frame one column wide shows as well.
-    std::thread([&] { p.Present(nullptr, picture.View(), RECT{0, 0, 1, kH}, false); }).join();
+    // A kept frame of one pixel shows as well.
+    std::thread([&] { p.Present(nullptr, picture.View(), RECT{0, 0, 1, 1}, false); }).join();
     p.RenderPending();
-    ExpectShows(RECT{0, 0, 1, kH}, RECT{0, 0, 1, kH}, picture);
+    ExpectShows(RECT{0, 0, 1, 1}, RECT{0, 0, 1, 1}, picture);
 }
 
 TEST_F(SdlPresenterPixels, SixteenBitPicturesAndWindowsShowTheSamePicture)
