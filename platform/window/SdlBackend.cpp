@@ -222,11 +222,62 @@ uint32_t SdlBackend::CreateNativeWindow(const NativeWindowSpec& spec)
         flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     SDL_Window* window = SDL_CreateWindow(spec.title.c_str(), spec.x, spec.y, spec.width, spec.height, flags);
     connectionWait_->Attach(window);
-    return window ? SDL_GetWindowID(window) : 0;
+    if (!window)
+        return 0;
+    const uint32_t id = SDL_GetWindowID(window);
+    if (spec.decorated)
+        PlaceWhenFramed(id, spec.x, spec.y);
+    return id;
+}
+
+void SdlBackend::PlaceWhenFramed(uint32_t id, int x, int y)
+{
+    // A window manager puts a new frame's corner where the bare window's
+    // corner was asked to be, so the window itself lands lower and further
+    // right by the frame's size; SDL can place it by its own corner only
+    // once the manager has said how large the frame is. Left alone, a
+    // window made again where the last one was (each return from full
+    // screen) crept down and right by a frame at every return.
+    placements_[id] = Placement{x, y, SDL_GetTicks64() + kPlacementMs, 2};
+}
+
+void SdlBackend::SettlePlacements(std::vector<InputEvent>* events)
+{
+    for (auto it = placements_.begin(); it != placements_.end();) {
+        SDL_Window* w = SDL_GetWindowFromID(it->first);
+        int x = 0;
+        int y = 0;
+        if (w)
+            SDL_GetWindowPosition(w, &x, &y);
+        int top = 0;
+        int left = 0;
+        const bool framed = w && SDL_GetWindowBordersSize(w, &top, &left, nullptr, nullptr) == 0 && (top > 0 || left > 0);
+        Placement& p = it->second;
+        if (!w || (x == p.x && y == p.y) || SDL_GetTicks64() > p.giveUpAt) {
+            it = placements_.erase(it);
+            continue;
+        }
+        // Without a frame (no manager, or none yet) there is nothing to put right.
+        if (framed && (SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN)) {
+            SDL_SetWindowPosition(w, p.x, p.y);
+            // SDL takes the new place as its own and says nothing of it.
+            InputEvent moved;
+            moved.kind = InputEvent::Kind::Moved;
+            moved.window = it->first;
+            SDL_GetWindowPosition(w, &moved.x, &moved.y);
+            events->push_back(moved);
+            if (--p.tries == 0) {
+                it = placements_.erase(it);
+                continue;
+            }
+        }
+        ++it;
+    }
 }
 
 void SdlBackend::DestroyNativeWindow(uint32_t id)
 {
+    placements_.erase(id);
     if (SDL_Window* w = SDL_GetWindowFromID(id))
         SDL_DestroyWindow(w);
 }
@@ -295,9 +346,12 @@ void SdlBackend::UncoverMonitorWith(uint32_t id, const RECT& client, bool decora
     SDL_Window* w = SDL_GetWindowFromID(id);
     if (!w)
         return;
+    SDL_SetWindowAlwaysOnTop(w, SDL_FALSE);
     SDL_SetWindowSize(w, client.right - client.left, client.bottom - client.top);
     SDL_SetWindowPosition(w, client.left, client.top);
     SDL_SetWindowBordered(w, decorated ? SDL_TRUE : SDL_FALSE);
+    if (decorated)
+        PlaceWhenFramed(id, client.left, client.top);
 }
 
 bool SdlBackend::WaitForEvents(DWORD milliseconds)
@@ -383,6 +437,8 @@ void SdlBackend::PumpEvents(std::vector<InputEvent>* events)
         default: break;
         }
     }
+    if (!placements_.empty())
+        SettlePlacements(events);
     // Input a test injected while the real back end runs.
     detail::TakeInjectedEvents(events);
 }

@@ -60,9 +60,22 @@ public:
 private:
     SdlBackend();
     SDL_Cursor* NativeCursor(const CursorObject* cursor);
+    // Puts window `id`'s own corner at (x, y) once a window manager has
+    // framed it, within a few seconds.
+    void PlaceWhenFramed(uint32_t id, int x, int y);
+    void SettlePlacements(std::vector<InputEvent>* events);
+
+    struct Placement {
+        int x = 0;
+        int y = 0;
+        uint64_t giveUpAt = 0;
+        int tries = 0;
+    };
+    static constexpr uint64_t kPlacementMs = 3000;
 
     std::map<const CursorObject*, SDL_Cursor*> cursors_; // main thread only
     uint64_t lastPump_ = 0;                              // main thread only
+    std::map<uint32_t, Placement> placements_;           // main thread only
     std::unique_ptr<DisplayConnectionWait> connectionWait_;
 };
 
