@@ -106,6 +106,7 @@ public:
             ZoltAppBase::ApplyStartOption(name, value);
     }
 
+    using ZoltAppBase::JoinLoaderThread;
     using ZoltAppBase::LaunchLoaderThread;
 
     std::function<void()> loadBody;

@@ -44,6 +44,10 @@ protected:
         probe_->SetBounds(0, 0, 640, 480);
         app->GetWidgetManager()->AddChild(probe_.get());
         app->LaunchLoaderThread();
+        // The loop takes the loading's end at its next step: on a loaded
+        // machine the thread could otherwise still be starting when the
+        // sessions below count on the loading being done.
+        app->JoinLoaderThread();
         return *app;
     }
 
