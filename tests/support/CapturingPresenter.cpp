@@ -58,7 +58,9 @@ void CapturingPresenter::SetFullScreen(platform::HWND window, bool fullScreen, i
 void CapturingPresenter::Present(platform::HWND window, const platform::ddraw::SurfaceView& primary,
                                  const platform::RECT& source, bool fullScreen)
 {
-    {
+    // A present of no area (a window between two sizes while it is made
+    // anew) shows nothing: the last picture stays the one shown.
+    if (source.right > source.left && source.bottom > source.top) {
         std::lock_guard<std::mutex> lock(mutex_);
         frame_.width = source.right - source.left;
         frame_.height = source.bottom - source.top;
