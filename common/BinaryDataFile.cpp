@@ -1,6 +1,7 @@
 #include "common/BinaryDataFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -116,7 +117,10 @@ bool BinaryDataFile::Delete()
 {
     if (path_.empty())
         return false;
-    return platform::DeleteFile(path_);
+    if (platform::DeleteFile(path_))
+        return true;
+    lastError_ = "Cannot delete " + path_ + ": " + std::strerror(errno);
+    return false;
 }
 
 bool BinaryDataFile::SeekTo(int offset)

@@ -51,6 +51,7 @@ public:
     bool Exists();
     // Creates the file empty (an existing one is emptied).
     bool Create();
+    // False (with LastError) when the file stays.
     bool Delete();
 
     bool ReadBool(bool* out, int offset = -1);

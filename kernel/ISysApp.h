@@ -1,5 +1,5 @@
-// What a game may ask of its application: size, screen mode, quitting and
-// the registry below the game's own key.
+// What a game may ask of its application: size, screen mode, quitting, the
+// registry below the game's own key, and whether a demo plays back.
 //
 // Threads: main thread. No call takes a lock; Quit hands the close to the
 // main window, so the close itself always runs on the main thread.
@@ -37,6 +37,9 @@ public:
                                    platform::HKEY rootKey) = 0;
     virtual bool WriteRegistryValue(const std::string& path, uint32_t type, const uint8_t* data,
                                     uint32_t length) = 0;
+    // The run replays a recorded demo: what the game does is the
+    // recording's, and the player's own files are not the game's to write.
+    virtual bool IsPlayingDemo() = 0;
 };
 
 } // namespace KernelLibrary

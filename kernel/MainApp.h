@@ -61,6 +61,9 @@ public:
     bool ReadRegistryValue(const std::string& path, uint32_t* type, uint8_t* data, uint32_t* length,
                            platform::HKEY rootKey) override;
     bool WriteRegistryValue(const std::string& path, uint32_t type, const uint8_t* data, uint32_t length) override;
+    // Also the display's question (D3DHost); the framework's own stays.
+    using ZoltAppBase::IsPlayingDemo;
+    bool IsPlayingDemo() override { return ZoltAppBase::IsPlayingDemo(); }
 
     // ---- Framework ----
     // The framework's start-up, then the game gets its ISysApp.

@@ -125,7 +125,7 @@ void ZoltAppBase::ShowErrorWide(const std::wstring& text)
 
 void ZoltAppBase::AppendScreenSaverErrorLog(const std::string& text)
 {
-    std::FILE* file = OpenFile("ScrError.txt", screenSaverLogStarted_ ? "a+" : "w");
+    std::FILE* file = OpenFile(UserFilePath("ScrError.txt"), screenSaverLogStarted_ ? "a+" : "w");
     screenSaverLogStarted_ = true;
     if (!file)
         return;

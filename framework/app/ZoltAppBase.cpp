@@ -28,6 +28,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/DebugOutput.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/FileTakeover.h"
 #include "platform/core/ModuleRegistry.h"
 #include "platform/ddraw/DirectDraw.h"
 #include "platform/window/Cursor.h"
@@ -249,6 +250,7 @@ void ZoltAppBase::Initialize()
 
     if (!OnChangeDirectory(startDirectory))
         SetCurrentDirectory(startDirectory);
+    KeepUserFilesInDataFolder();
     PlaceNumberedDemo();
     AddFrameworkArchive();
 
@@ -341,6 +343,39 @@ void ZoltAppBase::SetUpDataFolder()
     SetAppDataFolder(folder);
     if (!IsAbsolutePath(demo_->FileName()))
         demo_->SetFileName(Zolt::GetAppDataFolder() + demo_->FileName());
+}
+
+void ZoltAppBase::KeepUserFilesInDataFolder()
+{
+    const std::string folder = Zolt::GetAppDataFolder();
+    if (folder.empty())
+        return;
+    // Made now: a fault has no time to make it.
+    MakeAllDirectories(folder);
+    const std::string report = UserFilePath("crash.txt");
+    SetCrashReportFile(report);
+    // A played demo leaves the user's files as they are.
+    if (demo_->IsPlaying())
+        return;
+    const std::string beside = startDirectory.empty() ? "crash.txt" : startDirectory + "/crash.txt";
+    const platform::TakeOver taken = platform::TakeOverFile(beside, report);
+    using Outcome = platform::TakeOver::Outcome;
+    std::string note;
+    if (taken.outcome == Outcome::Moved)
+        note = "crash.txt (beside the program) was moved to " + report + ", where crash reports are kept now.";
+    else if (taken.outcome == Outcome::KeptBeside)
+        note = "crash.txt (beside the program) was kept as " + taken.keptAs + " beside the report already in " +
+               report + ".";
+    else if (taken.outcome == Outcome::Failed)
+        note = "crash.txt (beside the program) could not be moved to " + folder + " (" + taken.error + ").";
+    if (!note.empty())
+        std::fputs((note + "\n").c_str(), stderr);
+}
+
+std::string ZoltAppBase::UserFilePath(const std::string& name)
+{
+    const std::string folder = Zolt::GetAppDataFolder();
+    return folder.empty() ? name : platform::NativePath(folder + name);
 }
 
 void ZoltAppBase::StartDemo()

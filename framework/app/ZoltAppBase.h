@@ -535,6 +535,11 @@ protected:
     void MakeCursors();
     // Pieces of Initialize and of the teardown.
     void SetUpDataFolder();
+    // The user's files (the crash report) go to the data folder; a report
+    // an earlier build left beside the program is taken over into it.
+    void KeepUserFilesInDataFolder();
+    // `name` in the data folder (in the current folder without one).
+    static std::string UserFilePath(const std::string& name);
     // Adds "main.pak" to the file layer; one that is there but cannot be
     // used is a fatal error that names it.
     void AddFrameworkArchive();

@@ -5,8 +5,8 @@
 #include "game/shell/ButtonSheets.h"
 #include "controls/IStringVO.h"
 #include "game/shell/ProfileDialogLooks.h"
-#include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
+#include "game/shell/ProfileSaving.h"
 
 namespace Gamespace {
 
@@ -47,9 +47,8 @@ void DeletePlayerDialog::OnAnswer(bool remove)
 {
     if (!remove)
         return;
-    Profile* current = ProfileList::CurrentProfile();
-    if (!ProfileList::IsDefaultProfile(current))
-        DeleteProfile(ProfileList::Instance()->Remove(current));
+    // A player whose file cannot be deleted stays (and the player is told).
+    DeleteCurrentProfile();
 }
 
 void DeletePlayerDialog::OnSysKeyUp(uint32_t key)

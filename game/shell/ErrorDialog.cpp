@@ -5,7 +5,18 @@
 #include "controls/IStringVO.h"
 #include "game/shell/ProfileDialogLooks.h"
 
+#include <algorithm>
+
 namespace Gamespace {
+
+namespace {
+
+// From one line's middle to the next one's.
+constexpr int32_t kLineStep = 22;
+// Inside the frame of the background.
+constexpr int32_t kLineRoom = 370;
+
+} // namespace
 
 ErrorDialog::ErrorDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialogImpl(owner)
 {
@@ -19,10 +30,26 @@ ErrorDialog::ErrorDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDia
         okButton_->SetCaption("Ok");
         UseAsCloseButton(okButton_);
     }
-    message_ = AddString(LoadFont(profile_looks::kPromptFont), profile_looks::kPromptColour, profile_looks::kTextLayer);
-    if (message_)
-        message_->SetText(kMessage);
+    font_ = LoadFont(profile_looks::kPromptFont);
+    for (ControlLibrary::IStringVO*& line : lines_)
+        line = AddString(font_, profile_looks::kPromptColour, profile_looks::kTextLayer);
+    SetMessage({kMessage});
+}
+
+void ErrorDialog::SetMessage(const std::vector<std::string>& lines)
+{
+    for (size_t i = 0; i < lines_.size(); ++i)
+        SetTextOf(lines_[i], i < lines.size() ? FitText(font_, "", lines[i], kLineRoom) : std::string());
     LayoutControls();
+}
+
+std::vector<std::string> ErrorDialog::Message() const
+{
+    std::vector<std::string> lines;
+    for (const ControlLibrary::IStringVO* line : lines_)
+        if (!TextOf(line).empty())
+            lines.push_back(TextOf(line));
+    return lines;
 }
 
 void ErrorDialog::LayoutControls()
@@ -30,8 +57,13 @@ void ErrorDialog::LayoutControls()
     const ControlLibrary::Point centre = Centre();
     if (okButton_)
         okButton_->SetPosition(centre.x, centre.y + 50);
-    if (message_)
-        message_->SetPosition(centre.x, centre.y - 25);
+    // One line stands where the name's message always stood; more are
+    // spread over the room above the button, a little lower.
+    const int32_t count = static_cast<int32_t>(Message().size());
+    for (int32_t i = 0; i < static_cast<int32_t>(lines_.size()); ++i)
+        if (lines_[i])
+            lines_[i]->SetPosition(centre.x, centre.y - 25 + (2 * i - (count - 1)) * kLineStep / 2 +
+                                                 std::max(count - 1, 0) * 5);
 }
 
 } // namespace Gamespace

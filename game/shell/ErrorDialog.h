@@ -2,10 +2,17 @@
 // dialog that owns it. Its Ok button closes it; the owner then clears the
 // name and lets the player try again.
 //
+// The game object shows the same dialog, with a message of up to three
+// lines of its own, when a player's profile could not be saved or deleted.
+//
 // Threads: the main thread.
 #pragma once
 
 #include "game/shell/BaseDialogImpl.h"
+
+#include <array>
+#include <string>
+#include <vector>
 
 namespace ControlLibrary {
 class IButtonVO;
@@ -19,7 +26,15 @@ public:
     static constexpr char kBackground[] = "images/dialog_add_del.png";
     static constexpr char kMessage[] = "Player with this name already exist!";
 
+    static constexpr size_t kMaxLines = 3;
+
+    // Says kMessage.
     explicit ErrorDialog(ControlLibrary::DialogMessageObserver* owner);
+
+    // Says `lines` instead (the first kMaxLines, each cut to the dialog's
+    // width).
+    void SetMessage(const std::vector<std::string>& lines);
+    std::vector<std::string> Message() const;
 
     void LayoutControls() override;
 
@@ -27,7 +42,8 @@ public:
 
 private:
     ControlLibrary::IButtonVO* okButton_ = nullptr;
-    ControlLibrary::IStringVO* message_ = nullptr;
+    ControlLibrary::IFont* font_ = nullptr;
+    std::array<ControlLibrary::IStringVO*, kMaxLines> lines_{};
 };
 
 } // namespace Gamespace

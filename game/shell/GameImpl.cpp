@@ -4,6 +4,8 @@
 #include "controls/IFactory.h"
 #include "controls/IFont.h"
 #include "game/table/ClickSound.h"
+#include "game/shell/EarlierProfiles.h"
+#include "game/shell/ErrorDialog.h"
 #include "game/shell/ExitDialog.h"
 #include "game/shell/NewsFetcher.h"
 #include "game/shell/Options.h"
@@ -39,7 +41,7 @@ void GameImpl::Initialize()
     factory_ = KernelLibrary::GetFactory();
     factory_->AddPakArchive(0, kDataArchive);
     LoadOptions();
-    LoadAllProfiles(ProfileList::Instance());
+    LoadProfiles();
     CreateTable();
     startMgr_->Create();
     // Loaded once so that the first screen that uses it finds it ready.
@@ -49,6 +51,26 @@ void GameImpl::Initialize()
     }
     CreateHomePageButton();
     click_ = std::make_unique<ClickSound>(factory_);
+}
+
+void GameImpl::LoadProfiles()
+{
+    // A demo played back replays what a player did with the profiles of
+    // the recording: the player's own files stay as they are.
+    HoldProfileWrites(sysApp_ != nullptr && sysApp_->IsPlayingDemo());
+    const std::string data = factory_->GetAppDataFolder();
+    // Where earlier builds kept them: beside the program, which is the
+    // current folder.
+    const std::string earlier = "save/";
+    SetProfileFolder(data.empty() ? earlier : data + "save/");
+    // Those that could not be moved are read where they are.
+    std::vector<std::string> leftBeside;
+    if (!data.empty() && !AreProfileWritesHeld())
+        for (const std::string& name : TakeOverEarlierProfiles(earlier, ProfileFolder()))
+            if (name.size() > 4 && name.substr(name.size() - 4) == ".usr")
+                leftBeside.push_back(earlier + name);
+    LoadAllProfiles(*ProfileList::Instance(), leftBeside);
+    SetProfileProblemObserver(this);
 }
 
 void GameImpl::MakeLaterScreens()
@@ -117,6 +139,9 @@ void GameImpl::Shutdown()
         setupRulesMgr_->Release();
     }
     startMgr_->Release();
+    // Nothing can be shown any more: a last save that fails is said on
+    // standard error only.
+    SetProfileProblemObserver(nullptr);
     ReleaseOwnControls();
     SaveAllProfiles(ProfileList::Instance());
     SaveOptions();
@@ -125,6 +150,7 @@ void GameImpl::Shutdown()
 
 void GameImpl::ReleaseOwnControls()
 {
+    problemDialog_.reset();
     exitDialog_.reset();
     click_.reset();
     if (factory_ && homePageButton_)
@@ -150,6 +176,8 @@ void GameImpl::OnModuleDone(uint32_t moduleId)
         if (setupRulesMgr_->GetResult() == 0) {
             gameMgr_->Show();
             ShowHomePageButton(false);
+            // A tournament is kept from the moment it is entered.
+            SaveCurrentProfile();
         } else {
             startMgr_->Show();
         }
@@ -157,6 +185,8 @@ void GameImpl::OnModuleDone(uint32_t moduleId)
         gameMgr_->Hide();
         setupRulesMgr_->Show();
         ShowHomePageButton(true);
+        // The tournament left as it stood (or ended).
+        SaveCurrentProfile();
     }
 }
 
@@ -174,8 +204,29 @@ void GameImpl::OnCloseRequest()
 
 void GameImpl::QuitGame()
 {
+    // The players are saved while the game can still say that it failed;
+    // once it has, closing again quits all the same.
+    if (!quitToldUnsaved_ && SaveAllProfiles(*ProfileList::Instance(), SaveRetry::CloseAgain) > 0) {
+        quitToldUnsaved_ = true;
+        if (gameMgr_ && gameMgr_->IsActive())
+            gameMgr_->SetPaused(false);
+        return;
+    }
     if (sysApp_)
         sysApp_->Quit();
+}
+
+void GameImpl::OnProfileProblem(const std::vector<std::string>& lines)
+{
+    if (!factory_)
+        return;
+    if (!problemDialog_)
+        problemDialog_ = std::make_unique<ErrorDialog>(this);
+    problemDialog_->SetMessage(lines);
+    // Over whatever stands in front: a dialog shown again comes up again.
+    if (problemDialog_->IsVisible())
+        problemDialog_->Show(false);
+    problemDialog_->Show(true);
 }
 
 bool GameImpl::IsLatestVersion()

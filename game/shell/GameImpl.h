@@ -17,6 +17,14 @@
 // objects only queue their notices, and the game object hands the queue to
 // the table once per frame update (OnFrameUpdate), on the main thread.
 //
+// Player profiles live in the player's data folder ("save/" in it; an
+// earlier build's "save/" beside the program is taken over at the first
+// start). They are saved as the game goes (ProfileSaving.h), and each save
+// that fails is shown to the player in the error dialog of the profiles,
+// with what was not saved and why; quitting asks for one more save first
+// and, when that fails, quits only when the player closes again. While a
+// demo plays back no profile file is written, moved or removed.
+//
 // The table module is made in Initialize, not in the constructor: the table
 // is handed the toolkit's singletons when it is made, and those exist only
 // once the kernel has started, after the game object was constructed. The
@@ -28,6 +36,7 @@
 
 #include "controls/DialogMessageObserver.h"
 #include "controls/MouseMessageObserver.h"
+#include "game/shell/ProfileSaving.h"
 #include "game/shell/TableShell.h"
 #include "game/shell/WebPages.h"
 #include "game/table/GameModule.h"
@@ -44,6 +53,7 @@ class IFactory;
 namespace Gamespace {
 
 class ClickSound;
+class ErrorDialog;
 class ExitDialog;
 class GameMgr;
 class SetupRulesMgr;
@@ -53,7 +63,8 @@ class GameImpl final : public KernelLibrary::IGame,
                        public GameModuleObserver,
                        public ControlLibrary::DialogMessageObserver,
                        public ControlLibrary::MouseMessageObserver,
-                       public KernelLibrary::IFrameUpdate {
+                       public KernelLibrary::IFrameUpdate,
+                       public ProfileProblemObserver {
 public:
     static constexpr char kDataArchive[] = "data.pak";
     static constexpr char kWarmFont[] = "fonts/a_BosaNova14.txt";
@@ -96,6 +107,9 @@ public:
     // The home-page button.
     void OnMouseUp(uint32_t id, int32_t button) override;
 
+    // A profile could not be saved or deleted: the player is shown why.
+    void OnProfileProblem(const std::vector<std::string>& lines) override;
+
     // Where the version and news pages come from (before Start).
     void SetWebPages(WebPages pages) { webPages_ = std::move(pages); }
     const WebPages& GetWebPages() const { return webPages_; }
@@ -108,6 +122,8 @@ public:
     // Null until the player first leaves the start screen.
     ExitDialog* GetExitDialog() const { return exitDialog_.get(); }
     ControlLibrary::IButtonVO* GetHomePageButton() const { return homePageButton_; }
+    // Null until a profile could not be saved or deleted.
+    ErrorDialog* GetProfileProblemDialog() const { return problemDialog_.get(); }
 
 private:
     void CreateTable();
@@ -120,6 +136,9 @@ private:
     void MakeLaterScreens();
     bool laterScreensMade_ = false;
     void ReleaseOwnControls();
+    // The profile folder in the player's data folder, with what an earlier
+    // build left beside the program taken over; the profiles loaded.
+    void LoadProfiles();
 
     ControlLibrary::IButtonVO* homePageButton_ = nullptr;
     KernelLibrary::ISysApp* sysApp_ = nullptr;
@@ -130,6 +149,10 @@ private:
     std::unique_ptr<GameMgr> gameMgr_;
     std::unique_ptr<SetupRulesMgr> setupRulesMgr_;
     std::unique_ptr<ExitDialog> exitDialog_;
+    std::unique_ptr<ErrorDialog> problemDialog_;
+    // The save before quitting failed and the player was told: the next
+    // quit goes on without it.
+    bool quitToldUnsaved_ = false;
     ControlLibrary::IFactory* factory_ = nullptr;
     TableShell tableShell_;
     std::unique_ptr<ClickSound> click_;

@@ -44,10 +44,11 @@ struct Profile {
     // Makes this profile the only active one of the list (or, with false,
     // leaves no profile of the list active).
     void SetActive(bool value);
-    // Deletes this profile's file when there is one.
-    void RemoveFile() const;
-    // The file it was read from, else "save/" + name + "_.usr"; empty when
-    // the name cannot name a file.
+    // Deletes this profile's file when there is one; false (with the reason
+    // in `error`) when it is there and stays.
+    bool RemoveFile(std::string* error = nullptr) const;
+    // The file it was read from, else name + "_.usr" in the profile folder
+    // (ProfileFolder, ProfileFile.h); empty when the name cannot name a file.
     std::string FilePath() const;
 
     // The cash-table choice of the betting structure of `type`.

@@ -12,6 +12,9 @@
 
 namespace {
 
+std::string gProfileFolder = "save/";
+bool gWritesHeld = false;
+
 constexpr uint16_t kFormatVersion = 2;
 constexpr uint16_t kStakeRows = 6;
 constexpr uint16_t kMinPlayers = 2;
@@ -238,6 +241,8 @@ bool RepairChoice(TableChoice& choice)
 // name is then free for a new profile). What to tell the player.
 std::string KeepDamagedFile(const std::string& path, const std::string& problems, bool refused)
 {
+    if (gWritesHeld)
+        return problems + "\n";
     BinaryDataFile file(path);
     std::string copy;
     for (int n = 0; n < 100 && copy.empty(); ++n) {
@@ -253,14 +258,36 @@ std::string KeepDamagedFile(const std::string& path, const std::string& problems
 
 } // namespace
 
+const std::string& ProfileFolder()
+{
+    return gProfileFolder;
+}
+
+void SetProfileFolder(const std::string& folder)
+{
+    gProfileFolder = folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder : folder + "/";
+}
+
+void HoldProfileWrites(bool hold)
+{
+    gWritesHeld = hold;
+}
+
+bool AreProfileWritesHeld()
+{
+    return gWritesHeld;
+}
+
 bool SaveProfile(Profile& profile, std::string* error)
 {
     std::string path = profile.FilePath();
     if (path.empty()) {
-        Note(error, "save/" + profile.name + "_.usr", "the name cannot be used for a file");
+        Note(error, ProfileFolder() + profile.name + "_.usr", "the name cannot be used for a file");
         return false;
     }
-    // A new installation has no "save/" folder yet; without one every
+    if (gWritesHeld)
+        return true;
+    // A new installation has no profile folder yet; without one every
     // player made would be lost.
     const size_t folderEnd = path.rfind('/');
     if (folderEnd != std::string::npos)
@@ -348,28 +375,25 @@ bool LoadProfile(Profile& profile, const std::string& path, std::string* error)
     return true;
 }
 
-size_t SaveAllProfiles(ProfileList& list)
+void LoadAllProfiles(ProfileList& list, const std::vector<std::string>& alsoRead)
 {
-    size_t failed = 0;
-    for (size_t i = 0; i < list.Count(); ++i)
-        if (!SaveProfile(*list.At(i)))
-            ++failed;
-    return failed;
-}
-
-void LoadAllProfiles(ProfileList& list)
-{
-    BinaryDataFile::RemoveInterruptedSaves("save/");
+    const std::string folder = ProfileFolder();
+    if (!gWritesHeld)
+        BinaryDataFile::RemoveInterruptedSaves(folder);
     std::vector<std::string> names;
-    BinaryDataFile::ListFiles("save/", "usr", &names);
+    BinaryDataFile::ListFiles(folder, "usr", &names);
+    std::vector<std::string> paths;
+    for (const std::string& name : names)
+        paths.push_back(folder + name);
+    paths.insert(paths.end(), alsoRead.begin(), alsoRead.end());
     bool anyActive = false;
     std::string damage;
-    for (const std::string& name : names) {
+    for (const std::string& path : paths) {
         auto profile = std::make_unique<Profile>();
         std::string problems;
-        const bool loaded = LoadProfile(*profile, "save/" + name, &problems);
+        const bool loaded = LoadProfile(*profile, path, &problems);
         if (!problems.empty())
-            damage += KeepDamagedFile("save/" + name, problems, !loaded);
+            damage += KeepDamagedFile(path, problems, !loaded);
         if (!loaded)
             continue;
         bool active = profile->active != 0;
@@ -385,9 +409,7 @@ void LoadAllProfiles(ProfileList& list)
                               platform::MB_OK | platform::MB_ICONWARNING);
 }
 
-void DeleteProfile(std::unique_ptr<Profile> profile)
+bool DeleteProfile(std::unique_ptr<Profile> profile, std::string* error)
 {
-    if (!profile)
-        return;
-    profile->RemoveFile();
+    return !profile || profile->RemoveFile(error);
 }

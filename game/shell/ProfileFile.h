@@ -1,5 +1,6 @@
-// Profile files: "save/" + name + "_.usr", big-endian, written and read
-// through BinaryDataFile.
+// Profile files: name + "_.usr" in the profile folder (ProfileFolder: the
+// player's data folder's "save/" once the game has named it), big-endian,
+// written and read through BinaryDataFile.
 //
 // Layout (offsets in bytes): active u8 @0, customOption u8 @1, computerStyle
 // u16 @2, name 15-byte NUL-padded field @4, limit / no-limit / pot-limit
@@ -17,14 +18,30 @@
 // record cut short by the end of the file or naming no tournament of the
 // catalogue is dropped. Each repair and refusal is described in `error`.
 //
+// While profile writes are held (a demo plays back: the files are the
+// player's, not the recording's), nothing here writes, moves or removes a
+// file: a save stores nothing and reports success, a load repairs in memory
+// only.
+//
 // Threads: the main thread.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
 struct Profile;
 class ProfileList;
+
+// The folder the profile files are in, with its closing separator; "save/"
+// (in the current folder) until the game sets its own.
+const std::string& ProfileFolder();
+void SetProfileFolder(const std::string& folder);
+
+// Holds (true) or allows again every write, move and removal of a profile
+// file; allowed until held.
+void HoldProfileWrites(bool hold);
+bool AreProfileWritesHeld();
 
 // Writes the profile's file; false (with the reason in `error`) when the
 // name cannot name a file or the file cannot be written.
@@ -34,22 +51,20 @@ bool SaveProfile(Profile& profile, std::string* error = nullptr);
 // possibly with repairs that `error` then lists.
 bool LoadProfile(Profile& profile, const std::string& path, std::string* error = nullptr);
 
-// SaveProfile for every listed profile in list order. The number of
-// profiles that could not be saved.
-size_t SaveAllProfiles(ProfileList& list);
-inline size_t SaveAllProfiles(ProfileList* list) { return list ? SaveAllProfiles(*list) : 0; }
-// Loads every "save/*.usr" file into the list; a profile whose name is
-// already listed is skipped. When none of the kept profiles is active, the
-// first listed one becomes active. First removes what interrupted saves
+// Loads every "*.usr" file of the profile folder into the list; a profile
+// whose name is already listed is skipped. When none of the kept profiles is
+// active, the first listed one becomes active. First removes what interrupted saves
 // left; a repaired file is first copied to "<file>.damaged" and a refused
 // one moved there (".damaged1", ... when taken), and the player is told in
-// one box.
-void LoadAllProfiles(ProfileList& list);
+// one box. The files `alsoRead` names (outside the folder) are read after
+// the folder's, and each stays the file its profile is saved to.
+void LoadAllProfiles(ProfileList& list, const std::vector<std::string>& alsoRead = {});
 inline void LoadAllProfiles(ProfileList* list)
 {
     if (list)
         LoadAllProfiles(*list);
 }
 
-// Deletes the profile's file and the profile itself (null does nothing).
-void DeleteProfile(std::unique_ptr<Profile> profile);
+// Deletes the profile's file, then the profile itself (null does nothing).
+// False (with the reason in `error`) when the file stays.
+bool DeleteProfile(std::unique_ptr<Profile> profile, std::string* error = nullptr);

@@ -1,5 +1,6 @@
 #include "game/shell/ProfileList.h"
 
+#include "game/shell/ProfileFile.h"
 #include "common/BinaryDataFile.h"
 
 namespace {
@@ -135,12 +136,15 @@ std::string Profile::FilePath() const
 {
     if (!IsValidProfileName(name))
         return std::string();
-    return file.empty() ? "save/" + name + "_.usr" : file;
+    return file.empty() ? ProfileFolder() + name + "_.usr" : file;
 }
 
-void Profile::RemoveFile() const
+bool Profile::RemoveFile(std::string* error) const
 {
     BinaryDataFile file(FilePath());
-    if (file.Exists())
-        file.Delete();
+    if (AreProfileWritesHeld() || !file.Exists() || file.Delete())
+        return true;
+    if (error)
+        *error = "Profile file '" + FilePath() + "': cannot be deleted: " + file.LastError();
+    return false;
 }

@@ -55,8 +55,8 @@ constexpr size_t kMaxProfileNameLength = 10;
 // is typed with.
 bool IsProfileNameCharacter(char c);
 // A name the new-player dialog could have made: 1 to 10 letters and digits.
-// Only such a name keys a profile and names its file, so "save/" + name +
-// "_.usr" always stays inside "save/", whatever a file on disk holds.
+// Only such a name keys a profile and names its file, so name + "_.usr"
+// always stays inside the profile folder, whatever a file on disk holds.
 bool IsValidProfileName(const std::string& name);
 
 // The current profile plays a tournament (game type 3, 4 or 5): where cash

@@ -2,6 +2,7 @@
 
 #include "game/shell/Options.h"
 #include "game/shell/ProfileList.h"
+#include "game/shell/ProfileSaving.h"
 
 namespace Gamespace {
 
@@ -34,6 +35,11 @@ bool ProfileTableShell::AnnouncesStages()
 SavedGame* ProfileTableShell::GetCurrentSavedGame()
 {
     return ProfileList::CurrentProfile()->GetCurrentSavedGame();
+}
+
+void ProfileTableShell::KeepProgress()
+{
+    SaveCurrentProfile();
 }
 
 uint16_t ProfileTableShell::GetGameSpeed()

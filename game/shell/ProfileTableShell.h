@@ -1,5 +1,5 @@
 // The game shell's answers to the table's questions about the player and the
-// options: the current profile (ProfileList::CurrentProfile, the default one
+// options, and its keeping of the player's progress: the current profile (ProfileList::CurrentProfile, the default one
 // while none is active) and the program's options, read afresh at every
 // question, so a choice made on a set-up screen counts at once. The dialogs
 // the table asks for are left to the class that builds them (the game
@@ -20,6 +20,8 @@ public:
     uint32_t GetComputerStyle() override;
     bool AnnouncesStages() override;
     SavedGame* GetCurrentSavedGame() override;
+    // Saves the current profile (a failure is told to the player).
+    void KeepProgress() override;
     uint16_t GetGameSpeed() override;
     void AddOptionObserver(IOptionObserver* observer) override;
 };

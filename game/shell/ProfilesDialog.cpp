@@ -6,8 +6,8 @@
 #include "game/shell/DeletePlayerDialog.h"
 #include "game/shell/NewPlayerDialog.h"
 #include "game/shell/ProfileDialogLooks.h"
-#include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
+#include "game/shell/ProfileSaving.h"
 
 #include <algorithm>
 

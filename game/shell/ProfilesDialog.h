@@ -6,7 +6,7 @@
 // Each time it is shown, and each time one of its two dialogs closes, every
 // profile is saved to its file and the names are listed afresh; with no
 // profile at all, the new-player dialog opens by itself. A fifth profile (a
-// file put in "save/" by hand) is kept but has no name button here.
+// file put in the profile folder by hand) is kept but has no name button here.
 //
 // Threads: the main thread.
 #pragma once

@@ -3,8 +3,8 @@
 #include "controls/IDialogVO.h"
 #include "controls/IStringVO.h"
 #include "game/shell/MoneyText.h"
-#include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
+#include "game/shell/ProfileSaving.h"
 
 #include <iterator>
 

@@ -114,9 +114,10 @@ size_t GameMgr::ProcessEvents()
     // before they were paused: those wait in the queue for the table to go
     // on, so nothing it does (a dialog shown over the menu or the exit
     // question) can come between the pause and the resume.
-    if (paused_ != 0)
-        return 0;
-    return events_.DispatchAll();
+    const size_t done = paused_ != 0 ? 0 : events_.DispatchAll();
+    if (progressToKeep_)
+        KeepProgress();
+    return done;
 }
 
 PlayerI* GameMgr::GetPlayer(uint16_t seat) const

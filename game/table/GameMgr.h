@@ -93,7 +93,9 @@ public:
     virtual double GetBuyIn();
 
     // Main thread, once a frame: runs the steps the timers asked for, unless
-    // the table is paused (they then wait for it to go on).
+    // the table is paused (they then wait for it to go on); then, when a
+    // hand was paid out or chips were bought since, brings the tournament's
+    // record up to date and has the shell keep it (ITableShell::KeepProgress).
     size_t ProcessEvents();
     TableEventQueue& Events() { return events_; }
 
@@ -225,6 +227,7 @@ private:
     // after a purchase between hands.
     void ListStandings();
     void SaveTournamentState();
+    void KeepProgress();
     // One seat's part of the saved tournament; `inPlay`: a hand in its
     // betting is saved as it stands, `pending` with its stage announcement.
     void SaveSeat(SavedGame& saved, const PlayerI& player, bool inPlay, bool pending);
@@ -279,6 +282,9 @@ private:
     bool restoredHand_ = false;
     // The human was offered a re-buy and the table waits for the answer.
     bool awaitingRebuy_ = false;
+    // A hand was paid out or chips were bought: the profile is to be kept
+    // at the end of the frame's steps.
+    bool progressToKeep_ = false;
     bool created_ = false;
     uint64_t handsStarted_ = 0;
     uint64_t handsShownDown_ = 0;

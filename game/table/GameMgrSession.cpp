@@ -240,6 +240,7 @@ void GameMgr::Show()
     shufflePending_ = 1;
     stageDialogPending_ = 0;
     awaitingRebuy_ = false;
+    progressToKeep_ = false;
     handSettled_ = true;
     restoredHand_ = false;
     betting_.Clear();
@@ -417,6 +418,18 @@ void GameMgr::AddToPrizePool(double amount)
     // as the chips the others put in do.
     if (handSettled_)
         ListStandings();
+    // Kept once the buyer has booked the purchase too (the human's answer
+    // books it after this), at the end of the frame's steps.
+    progressToKeep_ = true;
+}
+
+void GameMgr::KeepProgress()
+{
+    progressToKeep_ = false;
+    if (!active_)
+        return;
+    SaveTournamentState();
+    services_.shell->KeepProgress();
 }
 
 } // namespace Gamespace

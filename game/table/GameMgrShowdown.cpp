@@ -64,6 +64,8 @@ void GameMgr::PayAndReport(const std::vector<Pot>& pots)
             finishDlg_->AddWinner(row.player, row.amount, row.handName);
         }
     }
+    // The hand is over for good: a program ended from now on must not undo it.
+    progressToKeep_ = true;
 }
 
 } // namespace Gamespace

@@ -52,6 +52,11 @@ public:
     // The tournament marked current, or null. It stays the profile's; the
     // table keeps it up to date while it plays it.
     virtual SavedGame* GetCurrentSavedGame() = 0;
+    // The game moved on for good (a hand was paid out, chips were bought)
+    // and the table has brought the current tournament up to date: the
+    // profile is to be kept as it is now, so that however the program ends
+    // next it loses at most the hand in play.
+    virtual void KeepProgress() = 0;
 
     // 0..10; a value outside that range is the caller's to clamp.
     virtual uint16_t GetGameSpeed() = 0;

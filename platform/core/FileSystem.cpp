@@ -433,7 +433,7 @@ bool MakeDirectories(std::string_view path)
 
 bool DeleteFile(std::string_view path)
 {
-    if (path.empty())
+    if (path.empty() || Injected("DeleteFile", EACCES))
         return false;
     std::string target = ResolvePath(path);
     struct stat st;

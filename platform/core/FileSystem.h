@@ -10,7 +10,7 @@
 // WriteFileAtomic, so a crash or a full disk never leaves half a file.
 //
 // Failure injection (platform::testing::FailNext) by operation name:
-// "OpenFile", "FindFiles", "MakeDirectories", "MoveFile",
+// "OpenFile", "FindFiles", "MakeDirectories", "MoveFile", "DeleteFile",
 // "WriteFileAtomic.Open", "WriteFileAtomic.Write" (a short write),
 // "WriteFileAtomic.Sync", "WriteFileAtomic.Rename"; the code, when non-zero,
 // is the errno reported.

@@ -13,7 +13,7 @@ std::atomic<bool> gHeadless{false};
 
 struct PendingFailure {
     int64_t code = 0;
-    int remaining = 0;
+    int remaining = 0; // below 0: every call, until stopped
 };
 
 // Function-local statics: services may consult the hooks from their own
@@ -31,6 +31,9 @@ TestState& State()
     static TestState state;
     return state;
 }
+
+// ScopedFailuresOff objects alive on this thread.
+thread_local int tFailuresOff = 0;
 
 } // namespace
 
@@ -55,7 +58,7 @@ void FailNext(std::string_view operation, int64_t code, int times)
 bool ShouldFail(std::string_view operation, int64_t* code)
 {
     TestState& s = State();
-    if (!s.anyFailure.load(std::memory_order_relaxed))
+    if (!s.anyFailure.load(std::memory_order_relaxed) || tFailuresOff > 0)
         return false;
     std::lock_guard<std::mutex> lock(s.mutex);
     auto it = s.failures.find(operation);
@@ -63,11 +66,27 @@ bool ShouldFail(std::string_view operation, int64_t* code)
         return false;
     if (code)
         *code = it->second.code;
-    if (--it->second.remaining <= 0)
+    if (it->second.remaining > 0 && --it->second.remaining == 0)
         s.failures.erase(it);
     s.anyFailure.store(!s.failures.empty());
     return true;
 }
+
+void FailEveryCall(std::string_view operation, int64_t code)
+{
+    TestState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.failures[std::string(operation)] = PendingFailure{code, -1};
+    s.anyFailure.store(true);
+}
+
+void StopFailing(std::string_view operation)
+{
+    FailNext(operation, 0, 0);
+}
+
+ScopedFailuresOff::ScopedFailuresOff() { ++tFailuresOff; }
+ScopedFailuresOff::~ScopedFailuresOff() { --tFailuresOff; }
 
 int PendingFailures(std::string_view operation)
 {

@@ -29,7 +29,24 @@ void FailNext(std::string_view operation, int64_t code, int times = 1);
 // Asked by the operation itself: true (and the code) when a failure was
 // arranged for it; each true answer uses up one arranged failure.
 bool ShouldFail(std::string_view operation, int64_t* code = nullptr);
-// Arranged failures not yet used up for `operation`.
+// Makes every call of `operation` fail with `code` from now on, until
+// StopFailing or ClearFailures: a condition that lasts. A full disk is
+// "WriteFileAtomic.Write" with ENOSPC, a folder that may not be written
+// "WriteFileAtomic.Open" with EACCES (platform/core/FileSystem.h), whoever
+// runs the test (root writes into any folder).
+void FailEveryCall(std::string_view operation, int64_t code);
+void StopFailing(std::string_view operation);
+// While alive, no arranged failure fires on the calling thread (its
+// operations go on as arranged afterwards): a test writes its own files
+// (screenshots) in the middle of a full disk it made for the program.
+class ScopedFailuresOff {
+public:
+    ScopedFailuresOff();
+    ~ScopedFailuresOff();
+    ScopedFailuresOff(const ScopedFailuresOff&) = delete;
+    ScopedFailuresOff& operator=(const ScopedFailuresOff&) = delete;
+};
+// Arranged failures not yet used up for `operation` (-1: every call fails).
 int PendingFailures(std::string_view operation);
 void ClearFailures();
 

@@ -12,8 +12,9 @@
 //
 // Each player runs the program on a machine of its own: a fresh folder with
 // its own home, data and settings folders, an empty registry, and a program
-// folder (the program's working folder, with the game's archives and the
-// profiles' "save/" folder) given to the program as "-changedir".
+// folder (the program's working folder, with the game's archives) given to
+// the program as "-changedir". The game keeps the players' profiles in
+// "save/" of its own data folder (SaveFolder).
 //
 // Two back ends, one script:
 // - headless (the default, in ./check): no window; a manual clock that
@@ -72,8 +73,10 @@ public:
     // a click, a dialog shown) should take less than this.
     static constexpr uint64_t kPromptMs = 2000;
 
-    // Sets up the machine; the back end is the test program's.
-    ScriptedPlayer();
+    // Sets up the machine; the back end is the test program's. `machine`:
+    // the folder of a machine an earlier process left (WalkMachine), to go
+    // on with; empty: a fresh machine.
+    explicit ScriptedPlayer(const std::string& machine = "");
     // Ends a program still running (the test failed on the way) as Finish
     // does, then checks the drawing one last time.
     ~ScriptedPlayer();
@@ -116,8 +119,13 @@ public:
     Gamespace::GameImpl& Game() const;
     KernelLibrary::MainApp& App() const;
     Backend GetBackend() const { return backend_; }
-    // The program's working folder ("save/" is in it).
+    // The program's working folder.
     std::string ProgramFolder() const;
+    // The game's folder in the data folder, and the profiles' folder in it
+    // (made by the game when it first saves).
+    std::string DataFolder() const;
+    std::string SaveFolder() const;
+
 
     // ---- Time ----
     // Milliseconds of program time since Launch.

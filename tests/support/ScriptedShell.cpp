@@ -162,6 +162,12 @@ ScriptedShell::ScriptedShell()
 
 ScriptedShell::~ScriptedShell() = default;
 
+void ScriptedShell::KeepProgress()
+{
+    const SavedGame* saved = profile.GetCurrentSavedGame();
+    kept.push_back(saved ? *saved : SavedGame{});
+}
+
 void ScriptedShell::AddOptionObserver(Gamespace::IOptionObserver* observer)
 {
     for (Gamespace::IOptionObserver* known : optionObservers)

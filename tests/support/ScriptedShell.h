@@ -193,6 +193,8 @@ public:
     uint32_t GetComputerStyle() override { return profile.computerStyle; }
     bool AnnouncesStages() override { return profile.customOption != 0; }
     SavedGame* GetCurrentSavedGame() override { return profile.GetCurrentSavedGame(); }
+    // Keeps a copy of the current tournament as the table handed it over.
+    void KeepProgress() override;
     uint16_t GetGameSpeed() override { return speed; }
     void AddOptionObserver(Gamespace::IOptionObserver* observer) override;
 
@@ -223,6 +225,9 @@ public:
     bool logging = true;
     std::vector<std::string> log;
     std::vector<Gamespace::IOptionObserver*> optionObservers;
+    // The current tournament at each KeepProgress (an empty record when
+    // there was none).
+    std::vector<SavedGame> kept;
 
     // The dialogs made last of each kind (the table's and the human's).
     ScriptedMenuDlg* menu = nullptr;

@@ -1,7 +1,10 @@
 #include "tests/support/WalkMachine.h"
 
 #include "game/shell/Options.h"
+#include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
+#include "game/shell/ProfileSaving.h"
+#include "game/shell/ProgramInfo.h"
 #include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Testing.h"
@@ -50,8 +53,11 @@ std::string WalkMachine::BuildFolder()
 #endif
 }
 
-WalkMachine::WalkMachine(bool headless) : headless_(headless)
+WalkMachine::WalkMachine(bool headless, const std::string& folder) : headless_(headless)
 {
+    if (folder.empty())
+        temporary_.emplace();
+    root_ = folder.empty() ? temporary_->Path() : folder;
     MakeFolders();
     ResetProcessState();
     if (headless) {
@@ -73,6 +79,16 @@ void WalkMachine::SetExtraArguments(const std::vector<std::string>& options)
     SetArguments(arguments);
 }
 
+std::string WalkMachine::At(const std::string& relative) const
+{
+    return root_ + "/" + relative;
+}
+
+std::string WalkMachine::DataFolder() const
+{
+    return At("data/" + std::string(Gamespace::kProductName) + " " + Gamespace::kProductVersion);
+}
+
 WalkMachine::~WalkMachine()
 {
     clockGuard_.reset();
@@ -81,18 +97,20 @@ WalkMachine::~WalkMachine()
 
 void WalkMachine::MakeFolders()
 {
-    for (const char* name : {"home", "data", "config", "runtime", "program/save"})
-        platform::MakeDirectories(folder_ / name);
-    platform::SetEnvironmentVariable("HOME", folder_ / "home");
-    platform::SetEnvironmentVariable("XDG_DATA_HOME", folder_ / "data");
-    platform::SetEnvironmentVariable("XDG_CONFIG_HOME", folder_ / "config");
-    platform::SetEnvironmentVariable("XDG_RUNTIME_DIR", folder_ / "runtime");
-    programFolder_ = folder_ / "program";
+    for (const char* name : {"home", "data", "config", "runtime", "program"})
+        platform::MakeDirectories(At(name));
+    platform::SetEnvironmentVariable("HOME", At("home"));
+    platform::SetEnvironmentVariable("XDG_DATA_HOME", At("data"));
+    platform::SetEnvironmentVariable("XDG_CONFIG_HOME", At("config"));
+    platform::SetEnvironmentVariable("XDG_RUNTIME_DIR", At("runtime"));
+    programFolder_ = At("program");
     const std::filesystem::path build = BuildFolder();
     for (const char* archive : {"main.pak", "data.pak"}) {
+        const std::string link = programFolder_ + "/" + archive;
         std::error_code error;
-        std::filesystem::create_symlink(std::filesystem::absolute(build / archive), programFolder_ + "/" + archive,
-                                        error);
+        if (std::filesystem::is_symlink(std::filesystem::symlink_status(link, error)))
+            continue; // a machine an earlier process left
+        std::filesystem::create_symlink(std::filesystem::absolute(build / archive), link, error);
         EXPECT_FALSE(error) << "cannot link " << (build / archive) << ": " << error.message();
     }
 }
@@ -124,6 +142,9 @@ void WalkMachine::ResetProcessState()
     // profiles loaded, the registry as its file holds it.
     Gamespace::ResetOptions();
     ProfileList::Free();
+    SetProfileFolder("save/");
+    HoldProfileWrites(false);
+    SetProfileProblemObserver(nullptr);
     platform::testing::ResetRegistry();
     platform::testing::ClearFailures();
     platform::testing::ClearScriptedAnswers();

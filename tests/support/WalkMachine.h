@@ -3,8 +3,9 @@
 // fresh folder with
 // the run's home, data, settings and runtime folders (set in the
 // environment), an empty registry, and the program's working folder with
-// links to the game's archives of the build and an empty "save/" folder;
-// the command line names that folder ("-changedir"). Headless, the window
+// links to the game's archives of the build; the command line names that
+// folder ("-changedir"), and may say more (SetExtraArguments). The game keeps its
+// players in "save/" of its data folder, which it makes itself. Headless, the window
 // system, desktop and display start afresh, and a manual clock is in force.
 // Whatever the run writes to the debug output is kept, and a path that would
 // end the process ends the run instead (ScopedExitInterception).
@@ -18,6 +19,7 @@
 #include "tests/support/PlatformTesting.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,7 +39,10 @@ public:
     // The build folder, where the archives and the test artefacts are.
     static std::string BuildFolder();
 
-    explicit WalkMachine(bool headless);
+    // `folder`: the machine's folder, kept afterwards (a machine an earlier
+    // process left, such as a program killed on it); empty: a fresh one of
+    // its own, deleted with it.
+    explicit WalkMachine(bool headless, const std::string& folder = "");
     ~WalkMachine();
     // What the next process on this machine finds: the files and the saved
     // registry as the last run left them, the options at their start values,
@@ -54,6 +59,9 @@ public:
     testing_support::CapturingPresenter& Presenter() const { return *presenter_; }
     std::string Output() const { return output_.Text(); }
     const std::string& ProgramFolder() const { return programFolder_; }
+    // The game's own folder in the data folder, and the players' in it.
+    std::string DataFolder() const;
+    std::string SaveFolder() const { return DataFolder() + "/save"; }
 
 private:
     void MakeFolders();
@@ -62,7 +70,10 @@ private:
     // Puts a capturing presenter in front of the back end's own.
     void InstallPresenter();
 
-    platform::testing::ScopedTempFolder folder_;
+    std::string At(const std::string& relative) const;
+
+    std::optional<platform::testing::ScopedTempFolder> temporary_;
+    std::string root_;
     std::string programFolder_;
     std::unique_ptr<platform::ManualClock> clock_;
     std::unique_ptr<platform::ScopedClock> clockGuard_;

@@ -3,7 +3,7 @@
 # being recorded: the real program started with "-crash", and a test build
 # of it (the same program with a fault on purpose linked in) that writes
 # through a null pointer while it runs and takes input. Each time "crash.txt"
-# must begin with the access-violation line, list the calls that led there
+# (in the user's data folder) must begin with the access-violation line, list the calls that led there
 # by their readable names out to main, and carry the application's lines,
 # the demo must be there and whole (a readable header, every command of its
 # stream complete, the closing padding command last), and the report viewer
@@ -133,9 +133,14 @@ check_crash_window() {
     done
     echo "Close Now did not close the crash window"; exit 1
 }
+# The report is the user's: in the data folder, never beside the program.
+# Once the viewer has shown it, it is moved to $1 for the checks that follow,
+# and the next crash's report is its own.
 check_report() {
-    local report=$1/crash.txt
-    [ -f "$report" ] || { echo "no crash.txt in $1"; exit 1; }
+    local report
+    [ ! -e "$1/crash.txt" ] || { echo "a crash.txt beside the program in $1"; exit 1; }
+    report=$(find "$XDG_DATA_HOME" -name crash.txt)
+    [ -n "$report" ] && [ -f "$report" ] || { echo "no crash.txt in $XDG_DATA_HOME"; exit 1; }
     head -1 "$report" | grep -q '^Exception: Access Violation (code 0xc0000005) at address ' ||
         { echo "the report does not begin with the access violation:"; head -3 "$report"; exit 1; }
     for line in 'Product: Pellucor' 'Version: ' 'Time Loaded: ' 'Primary ThreadId: ' 'DDraw Ver: SDL ' \
@@ -145,6 +150,7 @@ check_report() {
     # The viewer, a process of its own, shows the report (on the terminal
     # when the desktop offers no window for it).
     wait_for_text "$1/program.log" 'An unexpected error has occured!'
+    mv "$report" "$1/crash.txt"
 }
 # Prints "final-update commands mouse-commands last-command" of the one demo
 # recorded in the data folder, and takes it away.
@@ -155,8 +161,7 @@ read_demo() {
     python3 -c "$read_demo_py" "$demo"
     rm -f "$demo"
 }
-# A folder to run in, with the program's archives, so that the report is
-# written there.
+# A folder to run in, with the program's archives.
 run_folder() {
     mkdir -p "$1"
     ln -sf "$(dirname "$program")/main.pak" "$(dirname "$program")/data.pak" "$1/"

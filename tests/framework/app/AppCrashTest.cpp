@@ -16,13 +16,13 @@ namespace {
 
 class AppCrashTest : public AppTest {
 protected:
-    AppCrashTest() { Zolt::SetCrashReportFile(Report()); }
     ~AppCrashTest() override
     {
         app.reset();
         Zolt::SetCrashReportFile("");
     }
-    std::string Report() const { return folder_ / "crash.txt"; }
+    // The user's own, in the data folder.
+    std::string Report() const { return folder_ / "data/Tovrelly/PellucorTest/crash.txt"; }
     std::string DemoPath() const { return folder_ / "saved.dmo"; }
 
     // The commands of the saved demo file.
@@ -58,6 +58,30 @@ TEST_F(AppCrashTest, CrashOptionReportsTheStartedApplicationAndSavesItsDemo)
     EXPECT_EQ(commands.back(), "long 31") << "closed as a crash closes it";
     EXPECT_EQ(app->GetCrashDemoFile(), DemoPath()) << "sent with the report";
     EXPECT_FALSE(app->IsRecordingDemo()) << "recording ends with the crash";
+}
+
+TEST_F(AppCrashTest, ReportsAnEarlierBuildLeftBesideTheProgramAreTakenOverIntoTheDataFolder)
+{
+    // The first start: the report beside the program moves to the data folder.
+    const std::string beside = folder_ / "program/crash.txt";
+    platform::MakeDirectories(folder_ / "program");
+    ASSERT_TRUE(platform::WriteFileAtomic(beside, "the first report"));
+    SetArguments({"-changedir=" + (folder_ / "program")});
+    ::testing::internal::CaptureStderr();
+    Make().Initialize();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr().find("crash.txt (beside the program) was moved to " + Report()),
+              0u);
+    EXPECT_EQ(platform::testing::ReadTestFile(Report()), "the first report");
+    EXPECT_FALSE(platform::FileExists(beside));
+    app.reset();
+
+    // A later one left there (an earlier build run again) is kept beside the
+    // one in the data folder, which stays.
+    ASSERT_TRUE(platform::WriteFileAtomic(beside, "the second report"));
+    Make().Initialize();
+    EXPECT_EQ(platform::testing::ReadTestFile(Report()), "the first report");
+    EXPECT_EQ(platform::testing::ReadTestFile(Report() + ".earlier"), "the second report");
+    EXPECT_FALSE(platform::FileExists(beside));
 }
 
 TEST_F(AppCrashTest, TheHostIsTheInitialisedApplicationUntilItGoes)

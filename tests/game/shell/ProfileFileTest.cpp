@@ -1,4 +1,5 @@
 #include "game/shell/ProfileFile.h"
+#include "game/shell/ProfileSaving.h"
 #include "platform/window/WindowTesting.h"
 #include "tests/game/shell/ProfileTestSupport.h"
 

@@ -2,6 +2,7 @@
 // and the options, as they stand when it asks.
 #include "game/shell/Options.h"
 #include "game/shell/ProfileFile.h"
+#include "game/shell/ProfileSaving.h"
 #include "game/shell/ProfileList.h"
 #include "game/shell/ProfileTableShell.h"
 #include "game/table/FinishDlg.h"

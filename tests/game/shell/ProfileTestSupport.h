@@ -3,7 +3,9 @@
 #pragma once
 
 #include "game/shell/Options.h"
+#include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
+#include "game/shell/ProfileSaving.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Testing.h"
 
@@ -26,8 +28,9 @@ inline Profile& AddActiveProfile(const std::string& name)
 }
 
 // For as long as it lives: the working folder is a fresh one with an empty
-// "save/" folder, and the profile list starts empty; afterwards the folder
-// is gone and the list empty again.
+// "save/" folder, the profile folder, and the profile list starts empty
+// (writes allowed, failures told to nobody); afterwards the folder is gone
+// and the list empty again.
 class ScopedProfileFolder {
 public:
     ScopedProfileFolder()
@@ -38,11 +41,16 @@ public:
         EXPECT_TRUE(platform::MakeDirectories(folder_ + "/save"));
         EXPECT_TRUE(platform::SetCurrentDirectory(folder_));
         ProfileList::Free();
+        SetProfileFolder("save/");
+        HoldProfileWrites(false);
+        SetProfileProblemObserver(nullptr);
     }
     ~ScopedProfileFolder()
     {
         ProfileList::ClearActive();
         ProfileList::Free();
+        HoldProfileWrites(false);
+        SetProfileProblemObserver(nullptr);
         platform::testing::ClearFailures();
         platform::SetCurrentDirectory(previous_);
         platform::DeleteTree(folder_);

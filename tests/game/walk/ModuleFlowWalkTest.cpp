@@ -76,7 +76,7 @@ TEST(ModuleFlow, ProfilesAreLoadedAtStartAndSavedAtTheEnd)
     EXPECT_EQ(player.Finish(), 0);
 
     std::string after;
-    ASSERT_TRUE(platform::ReadWholeFile(player.ProgramFolder() + "/save/Ann_.usr", &after));
+    ASSERT_TRUE(platform::ReadWholeFile(player.SaveFolder() + "/Ann_.usr", &after));
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(after[1], 0) << "the change made during the run was not saved";
 }
@@ -100,7 +100,7 @@ TEST(ModuleFlow, QuittingAwayFromTheTableLeavesATournamentInProgressAsItWas)
         EXPECT_EQ(player.Finish(), 0);
 
         std::string after;
-        ASSERT_TRUE(platform::ReadWholeFile(player.ProgramFolder() + "/save/Ann_.usr", &after));
+        ASSERT_TRUE(platform::ReadWholeFile(player.SaveFolder() + "/Ann_.usr", &after));
         EXPECT_EQ(after, before);
     }
 }

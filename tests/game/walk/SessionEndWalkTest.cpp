@@ -1,8 +1,8 @@
 // The program ended by the system rather than by the player: a termination
 // signal (the desktop session ends, the terminal goes away, Ctrl+C) ends it
 // as quitting does, whatever screen shows, asking nothing, and loses no
-// player and no tournament, on a machine whose "save/" folder is not made yet
-// too.
+// player and no tournament, on a machine whose profile folder is not made
+// yet too.
 #include "game/shell/GameImpl.h"
 #include "game/shell/Profile.h"
 #include "game/shell/ProfileList.h"
@@ -36,7 +36,7 @@ constexpr uint16_t kBigGameL = 9;
 TEST(SessionEndWalk, APlayerNamedOnAFreshMachineOutlivesATerminationSignal)
 {
     ScriptedPlayer player;
-    ASSERT_TRUE(platform::RemoveDirectory(player.ProgramFolder() + "/save"));
+    ASSERT_FALSE(platform::DirectoryExists(player.SaveFolder()));
     player.Launch();
     ASSERT_TRUE(player.WaitToSee(kNewPlayer));
     player.Type("Ann");

@@ -64,11 +64,11 @@ inline void ClickRow(ScriptedPlayer& player, const Sight& sight, size_t row)
     player.ClickAt(found[row].CentreX(), found[row].CentreY(), sight.Describe() + " of row " + std::to_string(row));
 }
 
-// The files in the player's "save/" folder, by name.
+// The files in the player's profile folder, by name.
 inline std::vector<std::string> SavedFiles(const ScriptedPlayer& player)
 {
     std::vector<std::string> names;
-    for (const platform::FindData& file : platform::FindFiles(player.ProgramFolder() + "/save/*"))
+    for (const platform::FindData& file : platform::FindFiles(player.SaveFolder() + "/*"))
         names.push_back(file.name);
     std::sort(names.begin(), names.end());
     return names;
@@ -76,7 +76,7 @@ inline std::vector<std::string> SavedFiles(const ScriptedPlayer& player)
 
 inline std::string ProfilePath(const ScriptedPlayer& player, const std::string& name)
 {
-    return player.ProgramFolder() + "/save/" + name + "_.usr";
+    return player.SaveFolder() + "/" + name + "_.usr";
 }
 
 inline std::string ProfileBytes(const ScriptedPlayer& player, const std::string& name)
@@ -95,18 +95,19 @@ inline Profile KnownPlayer(const std::string& name, bool current = true)
     return profile;
 }
 
-// Saves `profile` into the player's "save/" folder; the file's bytes.
+// Saves `profile` into the player's profile folder; the file's bytes.
 inline std::string PutProfile(const ScriptedPlayer& player, Profile& profile)
 {
-    const std::string previous = platform::GetCurrentDirectory();
-    platform::SetCurrentDirectory(player.ProgramFolder());
+    const std::string previous = ProfileFolder();
+    SetProfileFolder(player.SaveFolder());
     EXPECT_TRUE(SaveProfile(profile));
-    platform::SetCurrentDirectory(previous);
+    SetProfileFolder(previous);
     return ProfileBytes(player, profile.name);
 }
 
 inline void PutProfileBytes(const ScriptedPlayer& player, const std::string& name, const std::string& bytes)
 {
+    EXPECT_TRUE(platform::MakeDirectories(player.SaveFolder()));
     EXPECT_TRUE(platform::WriteFileAtomic(ProfilePath(player, name), bytes));
 }
 

@@ -212,8 +212,8 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreen& screen, bool readR
     EXPECT_TRUE(player.Sees(kHomePage));
     player.Click(kBack);
     EXPECT_EQ(ShownModules(game), "start");
-    EXPECT_EQ(walk::ProfileOnDisk(player, "Ann")->TableChoiceFor(screen.gameType).tableIndex, 0)
-        << "the choices are written when the game ends";
+    EXPECT_EQ(walk::ProfileOnDisk(player, "Ann")->TableChoiceFor(screen.gameType).tableIndex, screen.tableIndex)
+        << "the choices are kept once a table is played";
 }
 
 // What the walk keeps of the tournament as it was quit.

@@ -24,6 +24,19 @@ TEST(TestingHooks, FailNextIsUsedUpByTheNamedOperationOnly)
     EXPECT_FALSE(platform::testing::ShouldFail("OpenKey"));
 }
 
+TEST(TestingHooks, AFailureOnEveryCallLastsUntilStopped)
+{
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", 28);
+    for (int call = 0; call < 50; ++call) {
+        int64_t code = 0;
+        ASSERT_TRUE(platform::testing::ShouldFail("WriteFileAtomic.Write", &code));
+        ASSERT_EQ(code, 28);
+    }
+    EXPECT_EQ(platform::testing::PendingFailures("WriteFileAtomic.Write"), -1);
+    platform::testing::StopFailing("WriteFileAtomic.Write");
+    EXPECT_FALSE(platform::testing::ShouldFail("WriteFileAtomic.Write"));
+}
+
 TEST(TestingHooks, ScriptedAnswersComeBackInOrderPerKey)
 {
     platform::testing::ScriptAnswer("MessageBox", 6);

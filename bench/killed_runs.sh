@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The program killed (SIGKILL) at random moments of some 300 hands of a
+# tournament at the fastest speed, and started again after each kill: the
+# walk KilledRuns.EveryRestartFindsThePlayerWholeWithEveryFinishedHand
+# (tests/game/walk/KilledRunsWalkTest.cpp, which ./check runs over some 24
+# hands) at length. Prints how many runs were killed, over how many hands,
+# and how many finished hands were lost at most.
+#
+#   bench/killed_runs.sh [BUILD_FOLDER] [HANDS] [SEED]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build}")
+hands=${2:-300}
+seed=${3:-$RANDOM}
+program=$build/tests/test_game_walk
+[ -x "$program" ] || { echo "build it first: cmake --build build --target test_game_walk" >&2; exit 2; }
+echo "seed $seed, $hands hands"
+cd "$build/tests"
+PELLUCOR_BINARY_DIR=$build PELLUCOR_KILLED_RUN_HANDS=$hands PELLUCOR_KILLED_RUN_SEED=$seed \
+    "$program" --gtest_filter=KilledRuns.EveryRestartFindsThePlayerWholeWithEveryFinishedHand

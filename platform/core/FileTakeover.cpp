@@ -1,0 +1,124 @@
+#include "platform/core/FileTakeover.h"
+
+#include "platform/core/FileSystem.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// Puts the file at `source` (holding `bytes`) at `target`, where nothing is:
+// renamed when it can be, else (another file system, or `source` a link)
+// written there whole and then removed. False (with `error`) when its bytes
+// did not reach `target`; `source` is then untouched.
+bool Place(const std::string& source, const std::string& bytes, bool link, const std::string& target,
+           std::string* error)
+{
+    if (!link && MoveFile(source, target, false))
+        return true;
+    if (!link && errno != EXDEV) {
+        *error = "cannot move " + source + " to " + target + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!WriteFileAtomic(target, bytes, error))
+        return false;
+    // A link goes, what it points to stays; an old file that cannot be
+    // removed is found again, with its bytes at the new place, next time.
+    DeleteFile(source);
+    return true;
+}
+
+bool HoldsBytes(const std::string& path, const std::string& bytes)
+{
+    std::string there;
+    return ReadWholeFile(path, &there) && there == bytes;
+}
+
+} // namespace
+
+TakeOver TakeOverFile(std::string_view from, std::string_view to)
+{
+    TakeOver result;
+    const std::string source = ResolvePath(from);
+    struct stat st;
+    if (source.empty() || stat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return result;
+    struct stat own;
+    const bool link = lstat(source.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
+    auto fail = [&result](const std::string& error) {
+        result.outcome = TakeOver::Outcome::Failed;
+        result.error = error;
+        return result;
+    };
+    std::string bytes;
+    if (!ReadWholeFile(source, &bytes))
+        return fail("cannot read " + source);
+    const std::string target = ResolvePath(to);
+    const std::string folder = FolderOf(target);
+    if (!folder.empty() && !MakeDirectories(folder))
+        return fail("cannot make the folder " + folder + ": " + std::strerror(errno));
+
+    std::string error;
+    if (!FileExists(target)) {
+        if (!Place(source, bytes, link, target, &error))
+            return fail(error);
+        result.outcome = TakeOver::Outcome::Moved;
+        return result;
+    }
+    if (HoldsBytes(target, bytes)) {
+        DeleteFile(source);
+        result.outcome = TakeOver::Outcome::AlreadyThere;
+        return result;
+    }
+    for (int n = 0; n < 1000; ++n) {
+        const std::string beside = target + ".earlier" + (n > 0 ? std::to_string(n) : std::string());
+        if (FileExists(beside)) {
+            if (!HoldsBytes(beside, bytes))
+                continue;
+            DeleteFile(source);
+            result.outcome = TakeOver::Outcome::AlreadyThere;
+            return result;
+        }
+        if (!Place(source, bytes, link, beside, &error))
+            return fail(error);
+        result.outcome = TakeOver::Outcome::KeptBeside;
+        result.keptAs = beside;
+        return result;
+    }
+    return fail("no free name beside " + target);
+}
+
+std::vector<TakenFile> TakeOverFolder(std::string_view from, std::string_view to)
+{
+    std::vector<TakenFile> taken;
+    if (!DirectoryExists(from))
+        return taken;
+    RemoveInterruptedWrites(from);
+    const std::string source = NativePath(from);
+    const std::string target = NativePath(to);
+    auto join = [](const std::string& folder, const std::string& name) {
+        return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+    };
+    for (const FindData& found : FindFiles(join(source, "*"))) {
+        if (found.isDirectory)
+            continue;
+        TakeOver result = TakeOverFile(join(source, found.name), join(target, found.name));
+        if (result.outcome != TakeOver::Outcome::NothingThere)
+            taken.push_back({found.name, std::move(result)});
+    }
+    // Only an empty folder goes.
+    RemoveDirectory(source);
+    return taken;
+}
+
+} // namespace platform

@@ -1,0 +1,356 @@
+// The program killed (SIGKILL) at random moments of a tournament played at
+// the fastest speed, and started again each time: after every restart the
+// player's profile is whole and holds every hand that was finished before
+// the kill; at most the hand in play is lost.
+//
+// The test runs the game in processes of its own (this test program again,
+// running KilledRunsChild.PlaysUntilKilled on a machine folder it is given);
+// each reports on a pipe every program step, every hand paid out and every
+// new content of the profile file with the number of hands paid out when it
+// appeared. After the kill the file's content names the hands it holds.
+//
+// ./check plays some 24 hands; bench/killed_runs.sh plays 300 and more
+// (PELLUCOR_KILLED_RUN_HANDS, PELLUCOR_KILLED_RUN_SEED).
+#include "game/shell/GameImpl.h"
+#include "game/shell/Profile.h"
+#include "game/shell/ProfileFile.h"
+#include "game/shell/ProfileList.h"
+#include "game/shell/SetupRulesMgr.h"
+#include "game/shell/StartMgr.h"
+#include "game/shell/TournamentEntry.h"
+#include "game/table/FinishDlg.h"
+#include "game/table/GameMgr.h"
+#include "game/table/HumanActionMessageObserver.h"
+#include "game/table/PlayerHuman.h"
+#include "game/table/RebuyAddonDlg.h"
+#include "game/table/TableDialogs.h"
+#include "game/table/Tournament.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Process.h"
+#include "platform/core/Testing.h"
+#include "platform/window/VirtualKeys.h"
+#include "tests/game/walk/WalkSupport.h"
+#include "tests/support/PlatformTesting.h"
+#include "tests/support/PlayedTable.h"
+#include "tests/support/ScriptedPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using walk::PlayedTable;
+using walk::ScriptedPlayer;
+
+constexpr char kMachineVariable[] = "PELLUCOR_KILLED_RUN_MACHINE";
+constexpr char kLogVariable[] = "PELLUCOR_KILLED_RUN_LOG_FD";
+constexpr int kLogDescriptor = 3;
+// Big game N: ten players, ten-minute levels, three re-buys: a long game.
+constexpr uint16_t kBigGameN = 3;
+
+int NumberFromEnvironment(const char* name, int otherwise)
+{
+    const std::optional<std::string> value = platform::GetEnvironmentVariable(name);
+    return value && !value->empty() ? std::stoi(*value) : otherwise;
+}
+
+std::string ProfilePathIn(const std::string& machine)
+{
+    return machine + "/data/" + Gamespace::kProductName + " " + Gamespace::kProductVersion + "/save/Ann_.usr";
+}
+
+std::string Fingerprint(const std::string& bytes)
+{
+    return std::to_string(std::hash<std::string>{}(bytes));
+}
+
+// ---- The played side ----
+
+void Say(const std::string& line)
+{
+    const std::string text = line + "\n";
+    // A parent that went away ends this process (SIGPIPE).
+    if (write(kLogDescriptor, text.data(), text.size()) < 0)
+        _exit(1);
+}
+
+// Sits Ann down at her tournament: the one in progress, or a new one.
+void GoToTheTable(ScriptedPlayer& player)
+{
+    Profile& ann = *ProfileList::CurrentProfile();
+    Tournament record;
+    ASSERT_TRUE(FindTournament(kBigGameN, record));
+    if (!Gamespace::ContinueTournament(ann, record))
+        Gamespace::StartTournament(ann, record);
+    player.Game().OnModuleDone(Gamespace::StartMgr::kModuleId);
+    player.Game().GetSetupRulesMgr().OnSetupDone(0);
+    ASSERT_TRUE(player.Game().GetGameMgr()->IsActive());
+}
+
+} // namespace
+
+TEST(KilledRunsChild, PlaysUntilKilled)
+{
+    const std::optional<std::string> machine = platform::GetEnvironmentVariable(kMachineVariable);
+    if (!machine || machine->empty())
+        GTEST_SKIP() << "a process of KilledRuns.EveryRestartFindsThePlayerWholeWithEveryFinishedHand";
+    ScriptedPlayer player(*machine);
+    player.WriteRegistryNumber("Options\\Speed", 10);
+    player.Launch();
+    GoToTheTable(player);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    Gamespace::GameMgr& table = *player.Game().GetGameMgr();
+    const std::string path = ProfilePathIn(*machine);
+    // The file as the run found it is reported with the first step.
+    std::string bytes;
+    uint64_t paid = 0;
+    // After every step of the program: what it has done.
+    const auto report = [&] {
+        Say("step");
+        std::string now;
+        if (platform::ReadWholeFile(path, &now) && now != bytes) {
+            bytes = now;
+            Say("saved " + Fingerprint(bytes) + " " + std::to_string(table.GetHandsShownDown()));
+        }
+        if (table.GetHandsShownDown() != paid) {
+            paid = table.GetHandsShownDown();
+            Say("hand " + std::to_string(paid));
+        }
+    };
+    const auto waiting = [&]() -> const walk::Sight* {
+        for (const walk::Sight* action : {&PlayedTable::kActions[Gamespace::kHumanCheck],
+                                          &PlayedTable::kActions[Gamespace::kHumanFold]})
+            if (std::optional<walk::Seen> seen = player.Find(*action); seen && seen->enabled)
+                return action;
+        return nullptr;
+    };
+    // The human checks or folds, buys whatever he is offered and closes
+    // every announcement; a tournament that ends is followed by the next.
+    for (int moves = 0; moves < 1'000'000; ++moves) {
+        const bool moved = player.WaitUntil(
+            [&] {
+                report();
+                return waiting() != nullptr || table.GetFinishDlg()->IsVisible() ||
+                       table.GetStageDlg()->IsVisible() || table.GetDealerSelectDlg()->IsVisible() ||
+                       table.GetTrnFinishDlg()->IsVisible() || table.GetHumanPlayer()->GetRebuyDialog().IsVisible();
+            },
+            3'600'000, "something to answer");
+        ASSERT_TRUE(moved);
+        if (table.GetHumanPlayer()->GetRebuyDialog().IsVisible()) {
+            player.Press(platform::VK_RETURN);
+        } else if (table.GetTrnFinishDlg()->IsVisible()) {
+            player.Click(PlayedTable::kClose);
+            GoToTheTable(player);
+        } else if (const walk::Sight* action = waiting()) {
+            player.Click(*action);
+        } else {
+            player.Click(PlayedTable::kClose);
+        }
+    }
+}
+
+namespace {
+
+// ---- The killing side ----
+
+// One run of the game in a process of its own, and what it reported.
+class KilledRun {
+public:
+    explicit KilledRun(const std::string& machine)
+    {
+        int pipeEnds[2];
+        EXPECT_EQ(pipe(pipeEnds), 0);
+        const std::string self = platform::GetProgramPath();
+        const std::string log = machine + "/run.log";
+        std::vector<std::string> environment;
+        for (char** variable = environ; *variable != nullptr; ++variable) {
+            const std::string entry = *variable;
+            // Headless whatever the test program runs on, and not noted as
+            // a threaded test (its report would be cut by the kill).
+            if (entry.rfind("PELLUCOR_PLATFORM=", 0) != 0 && entry.rfind("PELLUCOR_THREADED_TESTS=", 0) != 0)
+                environment.push_back(entry);
+        }
+        environment.push_back(std::string(kMachineVariable) + "=" + machine);
+        environment.push_back(std::string(kLogVariable) + "=" + std::to_string(kLogDescriptor));
+        std::vector<char*> envp;
+        for (std::string& entry : environment)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+        std::string filter = "--gtest_filter=KilledRunsChild.PlaysUntilKilled";
+        char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), nullptr};
+        pid_ = fork();
+        if (pid_ == 0) {
+            // The report's end is moved to its place first, out of the way
+            // of what the other descriptors become.
+            close(pipeEnds[0]);
+            const int report = fcntl(pipeEnds[1], F_DUPFD, 10);
+            const int output = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(output, 1);
+            dup2(output, 2);
+            dup2(report, kLogDescriptor);
+            execve(self.c_str(), argv, envp.data());
+            _exit(127);
+        }
+        close(pipeEnds[1]);
+        from_ = pipeEnds[0];
+    }
+    ~KilledRun()
+    {
+        Kill();
+        close(from_);
+    }
+    KilledRun(const KilledRun&) = delete;
+    KilledRun& operator=(const KilledRun&) = delete;
+
+    // Reads the reports until `steps` steps were reported; false when the
+    // run ended or fell silent first.
+    bool RunSteps(int steps)
+    {
+        while (steps_ < steps) {
+            std::string line;
+            if (!ReadLine(line))
+                return false;
+            std::istringstream words(line);
+            std::string what;
+            words >> what;
+            if (what == "step") {
+                ++steps_;
+            } else if (what == "hand") {
+                words >> paid_;
+            } else if (what == "saved") {
+                std::string fingerprint;
+                uint64_t paid = 0;
+                words >> fingerprint >> paid;
+                saves_.push_back({fingerprint, paid});
+            }
+        }
+        return true;
+    }
+    void Kill()
+    {
+        if (pid_ <= 0)
+            return;
+        kill(pid_, SIGKILL);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+    }
+
+    // Hands paid out that the run reported.
+    uint64_t Paid() const { return paid_; }
+    // The hands paid out when the file last held `fingerprint`; nothing
+    // when the run never reported it.
+    std::optional<uint64_t> PaidWhenSaved(const std::string& fingerprint) const
+    {
+        for (auto save = saves_.rbegin(); save != saves_.rend(); ++save)
+            if (save->first == fingerprint)
+                return save->second;
+        return std::nullopt;
+    }
+
+private:
+    bool ReadLine(std::string& line)
+    {
+        for (;;) {
+            const size_t end = pending_.find('\n');
+            if (end != std::string::npos) {
+                line = pending_.substr(0, end);
+                pending_.erase(0, end + 1);
+                return true;
+            }
+            // A deadline for a run that hangs, not a pause: the run reports
+            // many times a second.
+            pollfd wait{from_, POLLIN, 0};
+            if (poll(&wait, 1, 120'000) <= 0)
+                return false;
+            char buffer[4096];
+            const ssize_t got = read(from_, buffer, sizeof buffer);
+            if (got <= 0)
+                return false;
+            pending_.append(buffer, size_t(got));
+        }
+    }
+
+    pid_t pid_ = -1;
+    int from_ = -1;
+    std::string pending_;
+    int steps_ = 0;
+    uint64_t paid_ = 0;
+    std::vector<std::pair<std::string, uint64_t>> saves_;
+};
+
+} // namespace
+
+TEST(KilledRuns, EveryRestartFindsThePlayerWholeWithEveryFinishedHand)
+{
+    if (!platform::IsHeadless())
+        GTEST_SKIP() << "its moments are the steps of headless runs";
+    const int hands = NumberFromEnvironment("PELLUCOR_KILLED_RUN_HANDS", 24);
+    std::mt19937 random(uint32_t(NumberFromEnvironment("PELLUCOR_KILLED_RUN_SEED", 7)));
+    platform::testing::ScopedTempFolder machine;
+    const std::string path = ProfilePathIn(machine.Path());
+    {
+        // Ann, the player of an earlier run, sits at no table yet.
+        Profile ann = walk::KnownPlayer("Ann");
+        ASSERT_TRUE(platform::MakeDirectories(path.substr(0, path.rfind('/'))));
+        SetProfileFolder(path.substr(0, path.rfind('/') + 1));
+        ASSERT_TRUE(SaveProfile(ann));
+        SetProfileFolder("save/");
+    }
+
+    uint64_t played = 0;
+    int kills = 0;
+    int unreported = 0;
+    uint64_t mostLost = 0;
+    while (played < uint64_t(hands)) {
+        std::string before;
+        ASSERT_TRUE(platform::ReadWholeFile(path, &before));
+        KilledRun run(machine.Path());
+        // Anywhere from the sitting down to some six hands later (a hand
+        // takes some 350 steps at the fastest speed).
+        const int steps = std::uniform_int_distribution<int>(1, 2000)(random);
+        const bool ran = run.RunSteps(steps);
+        run.Kill();
+        if (!ran) {
+            std::string log;
+            platform::ReadWholeFile(machine / "run.log", &log);
+            FAIL() << "the run ended or hung before it was killed:\n" << log.substr(log.size() > 4000 ? log.size() - 4000 : 0);
+        }
+        ++kills;
+
+        std::string after;
+        ASSERT_TRUE(platform::ReadWholeFile(path, &after)) << "the profile is gone after kill " << kills;
+        Profile loaded;
+        std::string problems;
+        ASSERT_TRUE(LoadProfile(loaded, path, &problems)) << problems;
+        EXPECT_EQ(problems, "") << "the profile is not whole after kill " << kills;
+        const std::optional<uint64_t> held = after == before ? std::optional<uint64_t>(0)
+                                                             : run.PaidWhenSaved(Fingerprint(after));
+        // A save the run made in the step it was killed in holds every hand
+        // it reported, and more.
+        if (!held)
+            ++unreported;
+        const uint64_t lost = held && run.Paid() > *held ? run.Paid() - *held : 0;
+        EXPECT_EQ(lost, 0u) << "hands finished and lost at kill " << kills << " (" << run.Paid()
+                            << " paid out, the file holds " << held.value_or(0) << ")";
+        mostLost = std::max(mostLost, lost);
+        played += run.Paid();
+    }
+    std::printf("%d runs killed at random moments over %llu hands paid out: at most %llu finished hands lost "
+                "(beside the hand in play); %d kills came in the step of a save\n",
+                kills, static_cast<unsigned long long>(played), static_cast<unsigned long long>(mostLost),
+                unreported);
+}

@@ -1,0 +1,285 @@
+// The player's files as a player meets them: kept in the player's own data
+// folder (what an earlier build left beside the program taken over once,
+// nothing lost), saved as the game goes with every failed save and delete
+// told on screen and nothing lost once the disk takes writes again, and left
+// as they are while a demo plays back.
+#include "game/shell/ErrorDialog.h"
+#include "game/shell/GameImpl.h"
+#include "game/shell/Profile.h"
+#include "game/shell/ProfileFile.h"
+#include "game/shell/ProfileList.h"
+#include "game/shell/SetupRulesMgr.h"
+#include "game/shell/StartMgr.h"
+#include "game/table/GameMgr.h"
+#include "game/table/PlayerHuman.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Testing.h"
+#include "platform/window/VirtualKeys.h"
+#include "tests/game/walk/ShellSights.h"
+#include "tests/game/walk/WalkSupport.h"
+#include "tests/support/PlayedTable.h"
+#include "tests/support/ScriptedPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cmath>
+#include <filesystem>
+#include <map>
+
+namespace {
+
+using namespace walk::sights;
+using walk::Caption;
+using walk::PlayedTable;
+using walk::ScriptedPlayer;
+
+// Sit & Go P: ten players.
+constexpr uint16_t kSitAndGoP = 5;
+
+const walk::Sight kProblemOk = Caption("Ok").Named("the message's Ok");
+
+// Saves `profile` beside the program, where an earlier build kept players.
+std::string PutProfileBesideTheProgram(const ScriptedPlayer& player, Profile& profile)
+{
+    const std::string folder = player.ProgramFolder() + "/save/";
+    EXPECT_TRUE(platform::MakeDirectories(folder));
+    const std::string previous = ProfileFolder();
+    SetProfileFolder(folder);
+    EXPECT_TRUE(SaveProfile(profile));
+    SetProfileFolder(previous);
+    std::string bytes;
+    EXPECT_TRUE(platform::ReadWholeFile(folder + profile.name + "_.usr", &bytes));
+    return bytes;
+}
+
+std::string Launched(ScriptedPlayer& player, bool again)
+{
+    ::testing::internal::CaptureStderr();
+    again ? player.Relaunch() : player.Launch();
+    return ::testing::internal::GetCapturedStderr();
+}
+
+void Quit(ScriptedPlayer& player)
+{
+    player.CloseWindow();
+    ASSERT_TRUE(player.WaitForExit());
+    EXPECT_EQ(player.Finish(), 0);
+}
+
+// Every file under `folder` with its bytes and the time it was last written.
+std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> FilesUnder(const std::string& folder)
+{
+    std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::string bytes;
+        platform::ReadWholeFile(entry.path().string(), &bytes);
+        files[entry.path().string()] = {bytes, entry.last_write_time()};
+    }
+    return files;
+}
+
+} // namespace
+
+TEST(PlayerFilesWalk, PlayersLeftBesideTheProgramAreTakenOverOnceAndNoneIsLost)
+{
+    ScriptedPlayer player;
+    // As an earlier build left them: Ann and Bob beside the program; and a
+    // Bob this build made in the player's own folder.
+    Profile ann = walk::KnownPlayer("Ann");
+    Profile bobBeside = walk::KnownPlayer("Bob", false);
+    bobBeside.computerStyle = 1;
+    const std::string annBytes = PutProfileBesideTheProgram(player, ann);
+    const std::string bobBesideBytes = PutProfileBesideTheProgram(player, bobBeside);
+    Profile bob = walk::KnownPlayer("Bob", false);
+    bob.computerStyle = 2;
+    const std::string bobBytes = walk::PutProfile(player, bob);
+
+    const std::string said = Launched(player, false);
+    EXPECT_NE(said.find("save/Ann_.usr (beside the program) was moved to " + walk::ProfilePath(player, "Ann")),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("It was kept as " + walk::ProfilePath(player, "Bob") + ".earlier"), std::string::npos)
+        << said;
+    ASSERT_EQ(ProfileList::Instance()->Count(), 2u);
+    EXPECT_EQ(ProfileList::CurrentProfile()->name, "Ann");
+    ASSERT_NE(ProfileList::Instance()->FindByName("Bob"), nullptr);
+    EXPECT_EQ(ProfileList::Instance()->FindByName("Bob")->computerStyle, 2u) << "the player's own Bob";
+    EXPECT_EQ(walk::SavedFiles(player), (std::vector<std::string>{"Ann_.usr", "Bob_.usr", "Bob_.usr.earlier"}));
+    EXPECT_EQ(walk::ProfileBytes(player, "Ann"), annBytes);
+    std::string kept;
+    EXPECT_TRUE(platform::ReadWholeFile(walk::ProfilePath(player, "Bob") + ".earlier", &kept));
+    EXPECT_EQ(kept, bobBesideBytes);
+    EXPECT_FALSE(platform::DirectoryExists(player.ProgramFolder() + "/save"));
+    Quit(player);
+    EXPECT_EQ(walk::ProfileBytes(player, "Bob"), bobBytes);
+
+    // Once: the next start finds nothing to take over, and says nothing.
+    EXPECT_EQ(Launched(player, true).find("beside the program"), std::string::npos);
+    EXPECT_EQ(ProfileList::Instance()->Count(), 2u);
+    Quit(player);
+}
+
+TEST(PlayerFilesWalk, AnUnwritableSaveFolderThenAFullDiskAreToldAndNothingIsLostOnceItIsWritable)
+{
+    ScriptedPlayer player;
+    player.WriteRegistryNumber("Options\\Speed", 10);
+    // A save folder the program may not write: the platform's hook, since
+    // whoever runs the test may write any folder.
+    platform::testing::FailEveryCall("WriteFileAtomic.Open", EACCES);
+    player.Launch();
+
+    // The first player, named on a machine where nothing can be saved: told,
+    // and still a player.
+    ASSERT_TRUE(player.WaitToSee(kNewPlayer));
+    player.Type("Ann");
+    player.Press(platform::VK_RETURN);
+    ASSERT_TRUE(player.Sees(Caption("The player Ann was not saved:")));
+    EXPECT_TRUE(player.Sees(Caption("the folder cannot be written.")));
+    EXPECT_TRUE(player.Sees(Caption("It is kept and saved again later.")));
+    player.Screenshot("a new player not saved");
+    player.Click(kProblemOk);
+    EXPECT_FALSE(player.Sees(Caption("The player Ann was not saved:")));
+    EXPECT_TRUE(player.Sees(kChooser));
+    EXPECT_TRUE(player.Sees(Caption("Ann")));
+    EXPECT_TRUE(walk::SavedFiles(player).empty());
+    player.Click(kOk);
+
+    // Then the disk is full: the tournament entered, and its first hand,
+    // are told unsaved.
+    platform::testing::StopFailing("WriteFileAtomic.Open");
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
+    Profile& ann = *ProfileList::CurrentProfile();
+    PlayedTable::EnterTournament(ann, kSitAndGoP, 10, 1);
+    Gamespace::GameImpl& game = player.Game();
+    game.OnModuleDone(Gamespace::StartMgr::kModuleId);
+    game.GetSetupRulesMgr().OnSetupDone(0);
+    ASSERT_TRUE(player.Sees(Caption("Ann's tournament was not saved:")));
+    EXPECT_TRUE(player.Sees(Caption("the disk is full.")));
+    player.Screenshot("a tournament not saved on a full disk");
+    player.Click(kProblemOk);
+    PlayedTable table(player);
+    table.CloseTheDealerDraw();
+    table.FoldToTheResult();
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    ASSERT_TRUE(player.WaitUntil([&] { return player.Sees(Caption("Ann's tournament was not saved:")); },
+                                 ScriptedPlayer::kPromptMs, "the hand told unsaved"));
+    player.Screenshot("a hand not saved on a full disk");
+    EXPECT_TRUE(walk::SavedFiles(player).empty());
+
+    // Room again: the next hand's end saves everything that was kept.
+    platform::testing::StopFailing("WriteFileAtomic.Write");
+    player.Click(kProblemOk);
+    table.CloseResult();
+    table.FoldToTheResult();
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    EXPECT_FALSE(player.Sees(Caption("Ann's tournament was not saved:")));
+    ASSERT_EQ(walk::SavedFiles(player), std::vector<std::string>{"Ann_.usr"});
+    std::unique_ptr<Profile> onDisk = walk::ProfileOnDisk(player, "Ann");
+    ASSERT_EQ(onDisk->savedGames.size(), 1u);
+    EXPECT_EQ(onDisk->savedGames[0]->tournamentId, kSitAndGoP);
+    EXPECT_DOUBLE_EQ(onDisk->savedGames[0]->startChips, std::trunc(table.Human().GetChips()))
+        << "the human's chips as the hand left them";
+    table.LeaveGame();
+}
+
+TEST(PlayerFilesWalk, QuittingWhileAPlayerCannotBeSavedTellsItAndQuitsOnlyWhenClosedAgain)
+{
+    ScriptedPlayer player;
+    Profile ann = walk::KnownPlayer("Ann");
+    walk::PutProfile(player, ann);
+    player.Launch();
+    ProfileList::CurrentProfile()->customOption = 0;
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
+    player.CloseWindow();
+    ASSERT_TRUE(player.Sees(Caption("The player Ann was not saved:")));
+    EXPECT_TRUE(player.Sees(Caption("the disk is full.")));
+    EXPECT_TRUE(player.Sees(Caption("Close again to quit without it.")));
+    EXPECT_TRUE(player.IsRunning());
+    player.Screenshot("quitting with a player not saved");
+    player.Click(kProblemOk);
+
+    // Room made meanwhile: the second close quits, and the change is kept.
+    platform::testing::StopFailing("WriteFileAtomic.Write");
+    Quit(player);
+    EXPECT_EQ(walk::ProfileBytes(player, "Ann")[1], 0);
+}
+
+TEST(PlayerFilesWalk, APlayerWhoseFileCannotBeDeletedStaysAndThePlayerIsToldWhy)
+{
+    ScriptedPlayer player;
+    Profile ann = walk::KnownPlayer("Ann");
+    Profile bob = walk::KnownPlayer("Bob", false);
+    walk::PutProfile(player, ann);
+    walk::PutProfile(player, bob);
+    player.Launch();
+    player.Click(PlayerLine("Ann"));
+    ASSERT_TRUE(player.Sees(kChooser));
+
+    platform::testing::FailEveryCall("DeleteFile", EACCES);
+    player.Click(kDelete);
+    ASSERT_TRUE(player.Sees(kDeletePlayer));
+    player.Click(kDelete); // the dialog's, on top
+    ASSERT_TRUE(player.Sees(Caption("The player Ann was not deleted:")));
+    EXPECT_TRUE(player.Sees(Caption("the folder cannot be written.")));
+    EXPECT_TRUE(player.Sees(Caption("Nothing was changed.")));
+    player.Screenshot("a player not deleted");
+    player.Click(kProblemOk);
+    EXPECT_TRUE(player.Sees(Caption("Ann")));
+    EXPECT_EQ(ProfileList::CurrentProfile()->name, "Ann");
+    EXPECT_EQ(walk::SavedFiles(player), (std::vector<std::string>{"Ann_.usr", "Bob_.usr"}));
+
+    // Once the file can go, the player goes with it.
+    platform::testing::StopFailing("DeleteFile");
+    player.Click(kDelete);
+    player.Click(kDelete);
+    EXPECT_FALSE(player.Sees(Caption("Ann")));
+    EXPECT_EQ(walk::SavedFiles(player), std::vector<std::string>{"Bob_.usr"});
+    player.Press(platform::VK_ESCAPE);
+    Quit(player);
+}
+
+TEST(PlayerFilesWalk, PlayingADemoBackLeavesEveryFileOfThePlayerAsItWas)
+{
+    ScriptedPlayer player;
+    if (player.GetBackend() == ScriptedPlayer::Backend::Sdl)
+        GTEST_SKIP() << "the recorded input is the headless run's";
+    Profile ann = walk::KnownPlayer("Ann");
+    walk::PutProfile(player, ann);
+
+    // The run recorded: Bob is made in the chooser.
+    player.SetOptions({"-record"});
+    player.Launch();
+    player.Click(PlayerLine("Ann"));
+    player.Click(kNew);
+    ASSERT_TRUE(player.Sees(kNewPlayer));
+    player.Type("Bob");
+    player.Press(platform::VK_RETURN);
+    ASSERT_TRUE(player.Sees(Caption("Bob")));
+    player.Click(kOk);
+    Quit(player);
+    ASSERT_EQ(walk::SavedFiles(player), (std::vector<std::string>{"Ann_.usr", "Bob_.usr"}));
+    const std::string demo = player.DataFolder() + "/zoltapp.dmo";
+    ASSERT_TRUE(platform::FileExists(demo));
+
+    // The player's files as they stand before the playback: Bob deleted by
+    // hand since, and another demo kept beside the one played.
+    ASSERT_TRUE(platform::DeleteFile(walk::ProfilePath(player, "Bob")));
+    std::string demoBytes;
+    ASSERT_TRUE(platform::ReadWholeFile(demo, &demoBytes));
+    ASSERT_TRUE(platform::WriteFileAtomic(player.DataFolder() + "/kept.dmo", demoBytes));
+    const std::string config = player.DataFolder() + "/../../config";
+    const auto dataBefore = FilesUnder(player.DataFolder());
+    const auto configBefore = FilesUnder(config);
+    ASSERT_FALSE(configBefore.empty()) << "the settings";
+
+    player.SetOptions({"-play"});
+    player.Relaunch();
+    ASSERT_TRUE(player.WaitForExit(60000)) << "the played run ends with its recorded close";
+    EXPECT_EQ(player.Finish(), 0);
+    EXPECT_TRUE(FilesUnder(player.DataFolder()) == dataBefore) << "a profile or demo was written";
+    EXPECT_TRUE(FilesUnder(config) == configBefore) << "the settings were written";
+    EXPECT_FALSE(platform::FileExists(walk::ProfilePath(player, "Bob")));
+}
