@@ -18,9 +18,10 @@ constexpr int32_t kLineRoom = 370;
 
 } // namespace
 
-ErrorDialog::ErrorDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialogImpl(owner)
+ErrorDialog::ErrorDialog(ControlLibrary::DialogMessageObserver* owner, const char* background)
+    : BaseDialogImpl(owner)
 {
-    DialogObject().SetBackgroundImage(kBackground);
+    DialogObject().SetBackgroundImage(background);
     DialogObject().SetSize(400, 200);
     okButton_ = AddButton(LoadFont(profile_looks::kCaptionFont), ControlLibrary::Point{0, -5},
                           profile_looks::kCommonButton, Frames(0, {0, 27, 54, 81}, 108, 27), 108, 27);

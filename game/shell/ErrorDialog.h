@@ -3,7 +3,8 @@
 // name and lets the player try again.
 //
 // The game object shows the same dialog, with a message of up to three
-// lines of its own, when a player's profile could not be saved or deleted.
+// lines of its own and a heading that names no name (kProblemBackground),
+// when a player's profile could not be saved or deleted.
 //
 // Threads: the main thread.
 #pragma once
@@ -25,11 +26,12 @@ class ErrorDialog final : public BaseDialogImpl {
 public:
     static constexpr char kBackground[] = "images/dialog_add_del.png";
     static constexpr char kMessage[] = "Player with this name already exist!";
+    static constexpr char kProblemBackground[] = "images/dialog/profiles/player_files.png";
 
     static constexpr size_t kMaxLines = 3;
 
-    // Says kMessage.
-    explicit ErrorDialog(ControlLibrary::DialogMessageObserver* owner);
+    // Says kMessage, on `background` (of kBackground's size).
+    explicit ErrorDialog(ControlLibrary::DialogMessageObserver* owner, const char* background = kBackground);
 
     // Says `lines` instead (the first kMaxLines, each cut to the dialog's
     // width).

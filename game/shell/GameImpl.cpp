@@ -221,7 +221,7 @@ void GameImpl::OnProfileProblem(const std::vector<std::string>& lines)
     if (!factory_)
         return;
     if (!problemDialog_)
-        problemDialog_ = std::make_unique<ErrorDialog>(this);
+        problemDialog_ = std::make_unique<ErrorDialog>(this, ErrorDialog::kProblemBackground);
     problemDialog_->SetMessage(lines);
     // Over whatever stands in front: a dialog shown again comes up again.
     if (problemDialog_->IsVisible())
