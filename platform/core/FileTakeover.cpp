@@ -3,8 +3,10 @@
 #include "platform/core/FileSystem.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform {
@@ -18,22 +20,39 @@ std::string FolderOf(const std::string& path)
 }
 
 // Puts the file at `source` (holding `bytes`) at `target`, where nothing is:
-// renamed when it can be, else (another file system, or `source` a link)
-// written there whole and then removed. False (with `error`) when its bytes
-// did not reach `target`; `source` is then untouched.
+// renamed when it can be, else (another file system) written there whole
+// and then removed. A link is carried over as a link to the file it points
+// to, so that file (a copy kept in step elsewhere) goes on being the one the
+// game saves. False (with `error`) when nothing reached `target`; `source`
+// is then untouched.
 bool Place(const std::string& source, const std::string& bytes, bool link, const std::string& target,
            std::string* error)
 {
-    if (!link && MoveFile(source, target, false))
+    if (link) {
+        char* real = realpath(source.c_str(), nullptr);
+        if (real == nullptr) {
+            *error = "cannot follow the link " + source + ": " + std::strerror(errno);
+            return false;
+        }
+        const std::string pointedTo = real;
+        std::free(real);
+        if (symlink(pointedTo.c_str(), target.c_str()) != 0) {
+            *error = "cannot make the link " + target + ": " + std::strerror(errno);
+            return false;
+        }
+        DeleteFile(source);
         return true;
-    if (!link && errno != EXDEV) {
+    }
+    if (MoveFile(source, target, false))
+        return true;
+    if (errno != EXDEV) {
         *error = "cannot move " + source + " to " + target + ": " + std::strerror(errno);
         return false;
     }
     if (!WriteFileAtomic(target, bytes, error))
         return false;
-    // A link goes, what it points to stays; an old file that cannot be
-    // removed is found again, with its bytes at the new place, next time.
+    // An old file that cannot be removed is found again, with its bytes at
+    // the new place, next time.
     DeleteFile(source);
     return true;
 }

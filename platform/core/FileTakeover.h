@@ -8,7 +8,8 @@
 //  - the new place holds something else: that stays, and the old file is
 //    moved beside it as "<name>.earlier" (".earlier1", ... when taken), or
 //    only removed when such a copy holds its bytes already.
-// A file that cannot be read, written or moved stays where it was; the
+// A symbolic link is taken over as a link to the same file. A file that
+// cannot be read, written or moved stays where it was; the
 // result says why. The old file is removed only once its bytes are safe at
 // the new place, so a kill at any moment loses nothing either.
 //

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 
 using platform::TakeOverFile;
 using platform::testing::ReadTestFile;
@@ -72,4 +73,17 @@ TEST_F(FileTakeoverTest, AFileThatCannotBeMovedStaysWhereItWas)
     EXPECT_EQ(TakeOverFile(old_ + "/Ann_.usr", new_ + "/Ann_.usr").outcome, Outcome::Failed);
     EXPECT_EQ(ReadTestFile(old_ + "/Ann_.usr"), "Ann");
     EXPECT_FALSE(platform::FileExists(new_ + "/Ann_.usr"));
+}
+
+TEST_F(FileTakeoverTest, ALinkIsTakenOverAsALinkToTheSameFile)
+{
+    // A profile kept in step elsewhere, linked (relatively) beside the program.
+    platform::MakeDirectories(folder_ / "synced");
+    WriteTestFile(folder_ / "synced/Ann_.usr", "Ann");
+    std::filesystem::create_symlink("../../synced/Ann_.usr", old_ + "/Ann_.usr");
+    EXPECT_EQ(TakeOverFile(old_ + "/Ann_.usr", new_ + "/Ann_.usr").outcome, Outcome::Moved);
+    ASSERT_TRUE(std::filesystem::is_symlink(new_ + "/Ann_.usr"));
+    EXPECT_EQ(std::filesystem::canonical(new_ + "/Ann_.usr"), std::filesystem::canonical(folder_ / "synced/Ann_.usr"));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(old_ + "/Ann_.usr")));
+    EXPECT_EQ(ReadTestFile(folder_ / "synced/Ann_.usr"), "Ann");
 }
