@@ -15,8 +15,8 @@ unset DISPLAY WAYLAND_DISPLAY
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
 install=$work/install
-save=$install/save # where the game keeps its players
-mkdir -p "$save"
+save="$XDG_DATA_HOME/Pellucor 1.5/save" # where the game keeps its players
+mkdir -p "$save" "$install"
 cp "$game" "$(dirname "$game")/main.pak" "$(dirname "$game")/data.pak" "$install/"
 # Ann, as an earlier run left her: a new profile's 59 bytes.
 {
