@@ -16,6 +16,7 @@ TEST(FramePacer, StepIsOneFrameTimeOrOneRefreshAndShrinksWithSpeed)
     EXPECT_DOUBLE_EQ(paced.length, 1000.0 / 60);
     EXPECT_DOUBLE_EQ(paced.updates, 1000.0 / 600);
     EXPECT_DOUBLE_EQ(FramePacer::StepFor(true, 100, 10, 2.0).length, 5.0);
+    EXPECT_DOUBLE_EQ(FramePacer::StepFor(false, 60, 10, 2.0).length, 5.0);
     EXPECT_DOUBLE_EQ(FramePacer::StepFor(true, 0, 10, 1.0).length, 10.0) << "an unknown rate paces nothing";
 }
 
@@ -36,21 +37,40 @@ TEST(FramePacer, StallIsCaughtUpByAtMost200Milliseconds)
     }
     EXPECT_EQ(updates, 20);
     EXPECT_EQ(pacer.TimeToNextUpdate(step), 10);
+
+    // The clock wraps to 0 every 49.7 days: a stamp taken then still counts.
+    FramePacer wrapped(0);
+    wrapped.Reset(0, false);
+    wrapped.Accumulate(10);
+    EXPECT_NEAR(wrapped.Accumulated(), 10.0, 1.0);
 }
 
 // A wait the loop chose with its updates held keeps its time in full when it
-// ends on time (or a little late); one that a stall drew out gets what any
-// stall gets.
+// ends on time (or up to 20 ms late), and a later stall takes none of it;
+// one that a stall drew out gets what any stall gets, the held time in store
+// included.
 TEST(FramePacer, AHeldWaitKeepsItsTimeUnlessAStallDrewItOut)
 {
     FramePacer pacer(1000);
     pacer.Accumulate(1000);
     pacer.NoteHeldWait(900);
-    pacer.Accumulate(1905);
-    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 905.0);
+    pacer.Accumulate(1920);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 920.0);
+    pacer.Accumulate(6920);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 900.0 + 200.0);
+    pacer.NoteHeldWait(900);
+    pacer.Reset(7000, false);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 0.0);
+    pacer.Accumulate(7500);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 200.0) << "a reset forgets the wait it was told of";
 
     FramePacer stalled(1000);
     stalled.Accumulate(1000);
+    stalled.NoteHeldWait(150);
+    stalled.Accumulate(1150);
+    stalled.NoteHeldWait(1);
+    stalled.Accumulate(1250);
+    EXPECT_DOUBLE_EQ(stalled.Accumulated(), 200.0);
     stalled.NoteHeldWait(900);
     stalled.Accumulate(6000);
     EXPECT_DOUBLE_EQ(stalled.Accumulated(), 200.0);
@@ -61,11 +81,19 @@ TEST(FramePacer, ResetWithHoldKeepsTheStoreEmptyForASecond)
     FramePacer pacer(0);
     const FramePacer::Step step = FramePacer::StepFor(false, 100, 10, 1.0);
     pacer.Reset(5000, true);
+    pacer.NoteHeldWait(150);
     pacer.Accumulate(5150);
     EXPECT_DOUBLE_EQ(pacer.Accumulated(), 150.0);
     pacer.ConsumeStep(step, false);
-    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 0.0) << "held";
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 0.0) << "held, a held wait's time too";
+    pacer.Accumulate(5999);
+    pacer.ConsumeStep(step, false);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 0.0) << "held to the last millisecond of the second";
     pacer.Accumulate(6100);
+    pacer.ConsumeStep(step, false);
+    EXPECT_DOUBLE_EQ(pacer.Accumulated(), 91.0) << "the hold is over";
+    pacer.Reset(7000, true);
+    pacer.Accumulate(8000);
     pacer.ConsumeStep(step, false);
     EXPECT_DOUBLE_EQ(pacer.Accumulated(), 190.0) << "the hold is over after 1000 ms";
 
@@ -104,6 +132,9 @@ TEST(FramePacer, PacedUpdateIsDueEarlierOnceOneRanAndAtOnceBeforeTheFirst)
     EXPECT_FALSE(pacer.IsUpdateDue(step, false, true));
     pacer.ConsumeStep(step, true);
     EXPECT_DOUBLE_EQ(pacer.Accumulated(), 0.0) << "paced steps never leave a debt";
+    pacer.Accumulate(23);
+    pacer.ConsumeStep(step, true);
+    EXPECT_NEAR(pacer.Accumulated(), 4.8, 1e-9) << "a paced step takes 0.2 ms more than its length";
 }
 
 TEST(FramePacer, PacingIsGivenUpAfterThreeFastSecondsInARow)
