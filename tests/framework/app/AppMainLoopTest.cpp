@@ -4,7 +4,9 @@
 // loops.
 #include "tests/framework/app/AppTestSupport.h"
 
+#include "framework/base/StringUtils.h"
 #include "platform/ddraw/DDrawTesting.h"
+#include "tests/support/WidgetDoubles.h"
 
 using namespace apptest;
 using test_support::InterruptingClock;
@@ -122,15 +124,70 @@ TEST_F(AppTest, DeletionQueuedByTheOuterLoopWaitsForItsDepth)
     EXPECT_EQ(deleted, 1);
 }
 
-TEST_F(AppTest, LoopStepsEndOnceQuitIsSetAndRunWritesItsStatistics)
+// A whole run, closed 100 updates after its loading is done: the window is
+// shown and focused, the cursor and loading threads run, what was queued for
+// deletion outside the loop goes as the loop ends, and the statistics tell
+// the run as it went (each paint takes 1 ms of the clock).
+TEST_F(AppTest, ARunFromStartToCloseAndWhatItReports)
+{
+    TestApp& a = Make();
+    a.Initialize();
+    const platform::HWND window = a.GetMainWindow();
+    bool shown = false;
+    bool focused = false;
+    bool running = false;
+    a.loadDone = [&] {
+        shown = platform::IsWindowVisible(window);
+        focused = platform::GetFocus() == window;
+        running = a.IsRunning();
+    };
+    widget_testing::ProbeWidget probe("p", nullptr);
+    probe.SetBounds(0, 0, 640, 480);
+    int updatesLoaded = 0;
+    probe.onTick = [&] {
+        if (a.loadDoneCalls > 0 && ++updatesLoaded % 7 == 0)
+            probe.SetDirty(true);
+        if (updatesLoaded == 100 || a.UpdateCount() == 5000)
+            platform::PostMessageA(window, platform::WM_CLOSE, 0, 0);
+    };
+    probe.onPaint = [&] { clock_.AdvanceMilliseconds(1); };
+    a.GetWidgetManager()->AddChild(&probe);
+    int deleted = 0;
+    a.QueueForDeletion(new Tracked(&deleted));
+    const uint64_t threads = platform::testing::ThreadsStarted();
+    const uint64_t start = clock_.NowMicroseconds();
+    platform::testing::DebugOutputCapture capture;
+    a.Run();
+    a.GetWidgetManager()->RemoveChild(&probe);
+
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(focused);
+    EXPECT_TRUE(running);
+    EXPECT_FALSE(a.IsRunning());
+    EXPECT_EQ(a.loadDoneCalls, 1);
+    EXPECT_EQ(deleted, 1);
+    if (platform::testing::CountsThreads()) {
+        EXPECT_EQ(platform::testing::ThreadsStarted() - threads, 2u) << "the cursor and loading threads";
+    }
+    EXPECT_FALSE(a.RunLoopIteration());
+    EXPECT_EQ(platform::TimerPeriodRequests(), 0);
+    // Screen Blt: a present takes no time on this clock.
+    ASSERT_GT(probe.paints, 10);
+    const std::string stats = FormatString(
+        "Seconds       = %g\r\nSleep Count   = %d\r\nUpdate Count  = %d\r\nDraw Count    = %d\r\n"
+        "Draw Time     = %d\r\nScreen Blt    = 0\r\nAvg FPS       = %d\r\n",
+        double(clock_.NowMicroseconds() - start) / 1e6, a.SleepCount(), a.UpdateCount(), a.DrawCount(),
+        probe.paints, a.DrawCount() * 1000 / probe.paints);
+    EXPECT_NE(capture.Text().find(stats), std::string::npos) << capture.Text();
+}
+
+// Each iteration of the loop, as a modal wait runs it, is one update.
+TEST_F(AppTest, EachLoopIterationRunsOneUpdate)
 {
     TestApp& a = StartApp();
-    platform::testing::DebugOutputCapture capture;
-    platform::PostMessageA(a.GetMainWindow(), platform::WM_CLOSE, 0, 0);
-    a.Run();
-    EXPECT_TRUE(a.IsQuitting());
-    EXPECT_FALSE(a.RunLoopIteration());
-    EXPECT_NE(capture.Text().find("Update Count  = "), std::string::npos);
-    EXPECT_NE(capture.Text().find("Draw Count    = "), std::string::npos);
-    EXPECT_EQ(platform::TimerPeriodRequests(), 0);
+    RunFor(100);
+    const int before = a.UpdateCount();
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(a.RunLoopIteration());
+    EXPECT_EQ(a.UpdateCount(), before + 30);
 }
