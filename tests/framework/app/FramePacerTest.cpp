@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using Zolt::FramePacer;
 
 TEST(FramePacer, StepIsOneFrameTimeOrOneRefreshAndShrinksWithSpeed)
@@ -155,6 +157,23 @@ TEST(FramePacer, PacingIsGivenUpAfterThreeFastSecondsInARow)
     EXPECT_FALSE(pacer.IsPacingBroken());
     second(700);
     EXPECT_TRUE(pacer.IsPacingBroken());
+
+    // A check comes after a second's worth of updates, rounded up, and a
+    // second of 800 ms counts as fast, one of 801 not.
+    for (const auto& [frameTime, perSecond] : {std::pair{10, 100}, std::pair{9, 112}}) {
+        FramePacer checked(0);
+        const auto updates = [&](int count, uint32_t at) {
+            for (int i = 0; i < count; ++i)
+                checked.CountUpdateForPacingCheck(at, frameTime);
+        };
+        updates(perSecond, 801);
+        updates(perSecond, 1601);
+        updates(perSecond, 2401);
+        updates(perSecond - 1, 3201);
+        EXPECT_FALSE(checked.IsPacingBroken()) << frameTime;
+        updates(1, 3201);
+        EXPECT_TRUE(checked.IsPacingBroken()) << frameTime;
+    }
 }
 
 TEST(FramePacer, IdleScreenIsPresentedOnceASecondAndLoadingSpacesThePresents)

@@ -34,7 +34,8 @@ std::vector<pw::UINT> Drain(InputQueue& queue)
 TEST(InputQueue, TakesInputAndActivationButNotPaintOrCursorMessages)
 {
     for (pw::UINT m : {pw::WM_KEYDOWN, pw::WM_SYSKEYUP, pw::WM_CHAR, pw::WM_MOUSEMOVE, pw::WM_RBUTTONDBLCLK,
-                       pw::WM_MOUSEWHEEL, pw::WM_ACTIVATEAPP, pw::WM_SIZE, pw::WM_MOVE, pw::WM_CLOSE, pw::WM_TIMER})
+                       pw::WM_MBUTTONUP, pw::WM_MOUSEWHEEL, pw::WM_ACTIVATEAPP, pw::WM_SIZE, pw::WM_MOVE, pw::WM_CLOSE,
+                       pw::WM_TIMER})
         EXPECT_TRUE(InputQueue::IsQueuedKind(m)) << m;
     for (pw::UINT m : {pw::WM_PAINT, pw::WM_SETCURSOR, pw::WM_SYSCHAR, pw::WM_NCLBUTTONDOWN, pw::WM_ENABLE})
         EXPECT_FALSE(InputQueue::IsQueuedKind(m)) << m;

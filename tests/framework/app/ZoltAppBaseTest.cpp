@@ -313,6 +313,19 @@ TEST_F(AppTest, SecondCopyWakesTheFirstAndEnds)
     EXPECT_FALSE(first.IsMinimized());
 }
 
+// A copy started in another process can only knock on the running one's
+// lock: the loop looks for the knock and brings the window forward.
+TEST_F(AppTest, AKnockFromACopyInAnotherProcessBringsTheWindowForward)
+{
+    TestApp& first = StartApp();
+    platform::SingleInstance other("PellucorTestMutex");
+    ASSERT_FALSE(other.Acquire());
+    ASSERT_TRUE(other.NotifyFirstInstance());
+    for (int guard = 0; guard < 100000 && first.broughtToFront == 0; ++guard)
+        first.RunLoopStep(nullptr);
+    EXPECT_EQ(first.broughtToFront, 1);
+}
+
 TEST_F(AppTest, WindowThatDoesNotFitTheDesktopRunsFullScreenForGood)
 {
     platform::testing::SetDesktopMode(platform::DesktopMode{1024, 768, 32, 60});
