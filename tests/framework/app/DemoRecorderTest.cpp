@@ -115,6 +115,9 @@ TEST_F(DemoRecorderTest, RecordedInputPlaysBackAtTheSameUpdates)
     Record(pw::WM_MOUSEMOVE, 0, pw::MAKELPARAM(100, 50));
     Record(pw::WM_LBUTTONDOWN, 0, pw::MAKELPARAM(100, 50));
     Record(pw::WM_LBUTTONUP, 0, pw::MAKELPARAM(131, 19)); // a short move, then the release
+    for (pw::UINT click : {pw::WM_LBUTTONDBLCLK, pw::WM_RBUTTONDOWN, pw::WM_RBUTTONUP, pw::WM_RBUTTONDBLCLK,
+                           pw::WM_MBUTTONDOWN, pw::WM_MBUTTONUP})
+        Record(click, 0, pw::MAKELPARAM(131, 19));
     update = 40; // more than 15 updates later: padding in between
     Record(pw::WM_KEYDOWN, 'A');
     Record(pw::WM_CHAR, 0xE9);
@@ -134,7 +137,10 @@ TEST_F(DemoRecorderTest, RecordedInputPlaysBackAtTheSameUpdates)
     // Every mouse message moves the mouse first, as the live input does.
     EXPECT_EQ(input.log, (std::vector<std::string>{
                              "2: move 100,50", "2: move 100,50", "2: down 100,50 1", "2: move 131,19",
-                             "2: up 131,19 1",
+                             "2: up 131,19 1", "2: move 131,19", "2: down 131,19 2", "2: move 131,19",
+                             "2: down 131,19 -1", "2: move 131,19", "2: up 131,19 -1", "2: move 131,19",
+                             "2: down 131,19 -2", "2: move 131,19", "2: down 131,19 3", "2: move 131,19",
+                             "2: up 131,19 3",
                              "40: key down 65", "40: char 233", "40: key up 65", "40: wheel -2", "40: leave 131,19",
                              "41: inactive", "41: minimized", "41: full screen 60", "41: close"}));
 }
