@@ -123,10 +123,12 @@ TEST_F(InputTest, KeysF10AndTypedCharactersReachTheFocusedWidget)
     platform::testing::InjectKey(Window(), platform::VK_F10, true);
     platform::testing::InjectKey(Window(), platform::VK_F10, false);
     platform::testing::InjectText(Window(), "\xC3\xA9"); // e acute
+    platform::testing::InjectKey(Window(), platform::VK_ESCAPE, true); // its character comes from the key
     Pump(20);
     EXPECT_TRUE(Logged("w:keydown " + std::to_string(platform::VK_F10)));
     EXPECT_TRUE(Logged("w:keyup " + std::to_string(platform::VK_F10)));
     EXPECT_TRUE(Logged(std::string("w:char ") + char(0xE9))); // Windows-1252
+    EXPECT_TRUE(Logged(std::string("w:char ") + char(27)));
 }
 
 TEST_F(InputTest, WheelTurnsArriveAsSteps)

@@ -3,6 +3,7 @@
 #include "tests/framework/app/AppTestSupport.h"
 
 #include "framework/base/PathUtils.h"
+#include "framework/widgets/Widget.h"
 #include "platform/core/FileSystem.h"
 #include "platform/window/VirtualKeys.h"
 
@@ -33,27 +34,59 @@ protected:
 
 } // namespace
 
+// Changes at every update; notes its smooth updates and paints.
+class Stepped : public Zolt::Widget {
+public:
+    void Tick() override { SetDirty(true); }
+    void TickSmooth(float fraction) override { smooth.push_back(fraction); }
+    void Paint(Zolt::Graphics*) override { ++paints; }
+    std::vector<float> smooth;
+    int paints = 0;
+};
+
+// F10: each press is one update, with its smooth update and its draw; in
+// between, the loop sleeps and still takes input. Shift+F10 ends the
+// stepping, Ctrl+F10 switches slow motion.
 TEST_F(DeveloperToolsTest, EachSingleStepPressAdvancesExactlyOneUpdate)
 {
+    Stepped stepped;
+    stepped.SetBounds(0, 0, 640, 480);
+    app->GetWidgetManager()->AddChild(&stepped);
+    app->refreshPaced = true;
     ASSERT_TRUE(Press(platform::VK_F10));
     const int start = app->UpdateCount();
+    const int paints = stepped.paints;
+    stepped.smooth.clear();
+    const uint64_t pressedAt = clock_.NowMicroseconds();
     for (int i = 0; i < 30; ++i)
         app->RunLoopStep(nullptr);
     EXPECT_EQ(app->UpdateCount(), start + 1);
+    EXPECT_EQ(stepped.paints, paints + 1);
+    EXPECT_EQ(stepped.smooth, std::vector<float>{1.0f});
+    EXPECT_GE(clock_.NowMicroseconds() - pressedAt, 100'000u) << "asleep while waiting for the next press";
     Press(platform::VK_F10);
     for (int i = 0; i < 30; ++i)
         app->RunLoopStep(nullptr);
     EXPECT_EQ(app->UpdateCount(), start + 2);
-
-    Press(platform::VK_F10, {platform::VK_SHIFT});
-    EXPECT_EQ(app->SingleStepMode(), 0);
-    RunFor(100);
-    EXPECT_GT(app->UpdateCount(), start + 5);
+    app->refreshPaced = false;
 
     Press(platform::VK_F10, {platform::VK_CONTROL});
     EXPECT_DOUBLE_EQ(app->demoSpeed, 0.25);
     Press(platform::VK_F10, {platform::VK_CONTROL});
     EXPECT_DOUBLE_EQ(app->demoSpeed, 1.0);
+    Press(platform::VK_F10, {platform::VK_SHIFT});
+    EXPECT_EQ(app->SingleStepMode(), 0);
+    RunFor(100);
+    EXPECT_GT(app->UpdateCount(), start + 5);
+
+    Press(platform::VK_F10);
+    for (int i = 0; i < 5; ++i)
+        app->RunLoopStep(nullptr);
+    platform::PostMessageA(app->GetMainWindow(), platform::WM_CLOSE, 0, 0);
+    for (int i = 0; i < 30 && !app->IsQuitting(); ++i)
+        app->RunLoopStep(nullptr);
+    EXPECT_TRUE(app->IsQuitting()) << "input is still taken between presses";
+    app->GetWidgetManager()->RemoveChild(&stepped);
 }
 
 TEST_F(DeveloperToolsTest, ScreenshotsTakeTheNextNumberAfterTheHighest)
