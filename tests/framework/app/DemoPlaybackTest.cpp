@@ -10,11 +10,13 @@
 #include "tests/support/LoopbackHttpServer.h"
 #include "platform/core/CRuntime.h"
 #include "platform/core/FileSystem.h"
+#include "platform/window/Cursor.h"
 #include "platform/window/VirtualKeys.h"
 #include "tests/support/WidgetDoubles.h"
 
 #include <algorithm>
 #include <random>
+#include <utility>
 
 using namespace apptest;
 using platform::testing::LoopbackHttpServer;
@@ -88,7 +90,19 @@ struct Session {
     int finalUpdate = 0;
     int lastX = 0;
     int lastY = 0;
+    // Whether the pointer is in the window, and the cursor shown, at
+    // updates 25 (just out) and 100 (back in).
+    std::vector<std::pair<bool, platform::HCURSOR>> pointer;
+    bool minimizedAt50 = false;
 };
+
+// The picture shown scaled and moved, as in full screen: the window's
+// positions map to other widget positions, differently across and down.
+void MapInputAsInFullScreen(Zolt::ZoltAppBase& app)
+{
+    app.GetWidgetManager()->SetInputMapping(Zolt::Rect(0, 0, 640, 480), Zolt::Rect(8, 4, 1280, 480));
+    app.SetCursorIndex(3); // a text cursor in the window, the arrow out of it
+}
 
 } // namespace
 
@@ -96,6 +110,8 @@ TEST_F(DemoTest, RecordedSessionPlaysBackToTheSameEventsAndState)
 {
     Session recorded;
     Begin({"-record", "-demofile=" + DemoPath()});
+    MapInputAsInFullScreen(*app);
+    app->BeginRun(false); // the frame timer looks where the pointer is
     StepUntilUpdate(20);
     ASSERT_EQ(app->loadDoneCalls, 1);
     platform::testing::InjectMouseMove(Window(), 100, 50);
@@ -108,6 +124,9 @@ TEST_F(DemoTest, RecordedSessionPlaysBackToTheSameEventsAndState)
     platform::testing::InjectText(Window(), "a");
     platform::testing::InjectKey(Window(), 'A', false);
     platform::testing::InjectMouseWheel(Window(), -2);
+    platform::testing::InjectMouseMove(Window(), 700, 300); // out of the window
+    StepUntilUpdate(25);
+    recorded.pointer.push_back({app->IsMouseInWindow(), platform::GetCursor()});
     StepUntilUpdate(30);
     ASSERT_TRUE(app->RegWriteNumber("Score", 7));
     ASSERT_TRUE(app->RegReadNumber("Score", recorded.registryValue));
@@ -116,30 +135,48 @@ TEST_F(DemoTest, RecordedSessionPlaysBackToTheSameEventsAndState)
     recorded.relayedText = "seat 4";
     app->DemoRelayText(recorded.relayedText);
     app->AddDemoMarker("after relay");
-    // A long quiet spell, then more input.
+    // A long quiet spell with the window minimised, then more input.
+    StepUntilUpdate(40);
+    platform::SendMessageA(Window(), platform::WM_SIZE, platform::SIZE_MINIMIZED, 0);
+    StepUntilUpdate(50);
+    recorded.minimizedAt50 = app->IsMinimized();
+    platform::SendMessageA(Window(), platform::WM_SIZE, platform::SIZE_RESTORED, 0);
     StepUntilUpdate(90);
     platform::testing::InjectMouseButton(Window(), 3, true, 10, 10);
     platform::testing::InjectMouseButton(Window(), 3, false, 10, 10);
+    StepUntilUpdate(100);
+    recorded.pointer.push_back({app->IsMouseInWindow(), platform::GetCursor()});
     StepUntilUpdate(120);
+    platform::PostMessageA(Window(), platform::WM_CLOSE, 0, 0);
+    Pump();
+    ASSERT_TRUE(app->IsQuitting());
+    app->EndRun();
     recorded.events = log_;
     recorded.finalUpdate = app->UpdateCount();
     recorded.lastX = app->GetWidgetManager()->LastX();
     recorded.lastY = app->GetWidgetManager()->LastY();
     Finish();
     ASSERT_TRUE(platform::FileExists(DemoPath()));
-    ASSERT_NE(std::find(recorded.events.begin(), recorded.events.end(), "w:down 100,50 1"), recorded.events.end());
+    ASSERT_NE(std::find(recorded.events.begin(), recorded.events.end(), "w:down 46,46 1"), recorded.events.end());
+    ASSERT_EQ(recorded.pointer, (std::vector<std::pair<bool, platform::HCURSOR>>{
+                                    {false, platform::LoadCursorA(nullptr, platform::IDC_ARROW)},
+                                    {true, platform::LoadCursorA(nullptr, platform::IDC_IBEAM)}}));
 
     // Played on a machine whose registry never held the value; live input
     // during playback is dropped.
     platform::testing::ResetRegistry();
     Session played;
     Begin({"-play", "-demofile=" + DemoPath()});
+    MapInputAsInFullScreen(*app);
+    app->BeginRun(false);
     ASSERT_TRUE(app->IsPlayingDemo());
     EXPECT_EQ(app->DemoFinalUpdate(), recorded.finalUpdate);
     ASSERT_EQ(app->DemoMarkers().size(), 1u);
     EXPECT_EQ(app->DemoMarkers()[0].name, "after relay");
     StepUntilUpdate(20);
     app->GetWidgetManager()->GiveFocus(probe_.get());
+    StepUntilUpdate(25);
+    played.pointer.push_back({app->IsMouseInWindow(), platform::GetCursor()});
     StepUntilUpdate(30);
     platform::testing::InjectMouseButton(Window(), 1, true, 400, 400);
     ASSERT_TRUE(app->RegWriteNumber("Score", 7));
@@ -148,10 +185,21 @@ TEST_F(DemoTest, RecordedSessionPlaysBackToTheSameEventsAndState)
     app->DemoRelayFlag(played.relayedFlag);
     played.relayedText = "other";
     app->DemoRelayText(played.relayedText);
+    StepUntilUpdate(50);
+    played.minimizedAt50 = app->IsMinimized();
+    StepUntilUpdate(100);
+    played.pointer.push_back({app->IsMouseInWindow(), platform::GetCursor()});
     StepUntilUpdate(recorded.finalUpdate);
     played.events = log_;
 
     EXPECT_EQ(played.events, recorded.events);
+    EXPECT_EQ(played.pointer, recorded.pointer);
+    ASSERT_TRUE(recorded.minimizedAt50);
+    EXPECT_TRUE(played.minimizedAt50);
+    EXPECT_FALSE(app->IsMinimized());
+    Pump();
+    EXPECT_TRUE(app->IsQuitting()) << "closed where the recording was";
+    app->EndRun();
     EXPECT_EQ(played.registryValue, 7);
     EXPECT_TRUE(played.relayedFlag);
     EXPECT_EQ(played.relayedText, "seat 4");
@@ -161,8 +209,9 @@ TEST_F(DemoTest, RecordedSessionPlaysBackToTheSameEventsAndState)
 }
 
 // The C runtime's generator of the main thread and the framework's own both
-// start from the demo seed: a played demo draws the recording's numbers,
-// however late it is started.
+// start from the demo seed, and the main thread's readings of the C
+// runtime's clock (the shuffles' seeds) come back as recorded: a played demo
+// draws the recording's numbers, however late it is started.
 TEST_F(DemoTest, APlayedDemoDrawsTheNumbersOfItsRecording)
 {
     const auto draw = [&] {
@@ -171,9 +220,11 @@ TEST_F(DemoTest, APlayedDemoDrawsTheNumbersOfItsRecording)
             numbers.push_back(uint32_t(platform::rand()));
         for (int i = 0; i < 4; ++i)
             numbers.push_back(app->Random().Next());
+        numbers.push_back(uint32_t(platform::clock()));
         return numbers;
     };
     Begin({"-record", "-demofile=" + DemoPath()});
+    clock_.AdvanceMilliseconds(250); // the process has run a while
     const std::vector<uint32_t> recorded = draw();
     StepUntilUpdate(5);
     Finish();
@@ -183,8 +234,9 @@ TEST_F(DemoTest, APlayedDemoDrawsTheNumbersOfItsRecording)
     ASSERT_TRUE(file.Parse(reinterpret_cast<const uint8_t*>(contents.data()), contents.size(), error)) << error;
 
     std::mt19937 reference(file.seed);
-    for (size_t i = 4; i < recorded.size(); ++i)
+    for (size_t i = 4; i < 8; ++i)
         EXPECT_EQ(recorded[i], reference()) << "the framework's generator starts from the demo seed";
+    EXPECT_GT(recorded[8], 0u) << "the process clock's reading";
 
     clock_.AdvanceMilliseconds(12345);
     Begin({"-play", "-demofile=" + DemoPath()});
@@ -506,4 +558,10 @@ TEST_F(DemoTest, AltEnterIsRecordedAsTheScreenModeItCausesNotAsAKey)
     }
     EXPECT_EQ(keyDowns, 0);
     EXPECT_GE(screenModes, 2); // the first display and the switch
+
+    Begin({"-play", "-demofile=" + DemoPath()});
+    ASSERT_TRUE(app->windowedWanted);
+    StepUntilUpdate(10);
+    EXPECT_FALSE(app->windowedWanted) << "played back, the switch is wanted again";
+    EXPECT_EQ(app->refreshRate, 60);
 }
