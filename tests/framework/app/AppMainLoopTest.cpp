@@ -5,8 +5,12 @@
 #include "tests/framework/app/AppTestSupport.h"
 
 #include "framework/base/StringUtils.h"
+#include "framework/widgets/Widget.h"
 #include "platform/ddraw/DDrawTesting.h"
 #include "tests/support/WidgetDoubles.h"
+
+#include <atomic>
+#include <functional>
 
 using namespace apptest;
 using test_support::InterruptingClock;
@@ -17,6 +21,24 @@ namespace {
 struct Tracked {
     explicit Tracked(int* deleted) : deleted_(deleted) {}
     ~Tracked() { ++*deleted_; }
+    int* deleted_;
+};
+
+// Queues an object for deletion when a key comes, as a dialog closed by a
+// key does.
+class ClosesOnKey : public Zolt::Widget {
+public:
+    ClosesOnKey(Zolt::ZoltAppBase& app, int* deleted) : app_(app), deleted_(deleted) {}
+    void OnKeyDown(int) override { app_.QueueForDeletion(new Tracked(deleted_)); }
+    void Tick() override
+    {
+        if (onTick)
+            onTick();
+    }
+    std::function<void()> onTick;
+
+private:
+    Zolt::ZoltAppBase& app_;
     int* deleted_;
 };
 
@@ -62,18 +84,71 @@ TEST_F(AppTest, IdleScreenIsStillPresentedAboutOnceASecond)
 TEST_F(AppTest, StallIsCaughtUpAtMostTwentyUpdatesWithDrawsForced)
 {
     TestApp& a = StartApp();
+    widget_testing::ProbeWidget changing("c", nullptr);
+    changing.SetBounds(0, 0, 640, 480);
+    changing.onTick = [&] { changing.SetDirty(true); };
+    std::vector<int> drawnAt;
+    changing.onPaint = [&] { drawnAt.push_back(a.UpdateCount()); };
+    a.GetWidgetManager()->AddChild(&changing);
     RunFor(100);
     clock_.AdvanceMilliseconds(5000); // the program was stalled
     const int updates = a.UpdateCount();
-    const int redraws = a.redrawCalls;
     const int sleeps = a.SleepCount();
+    drawnAt.clear();
     while (a.SleepCount() == sleeps)
         a.RunLoopStep(nullptr);
+    a.GetWidgetManager()->RemoveChild(&changing);
     const int caughtUp = a.UpdateCount() - updates;
     EXPECT_GE(caughtUp, 19);
     EXPECT_LE(caughtUp, 21);
-    // A draw after every ten updates back to back.
-    EXPECT_GE(a.redrawCalls - redraws, 2);
+    // The tenth step since a draw draws: nine updates back to back, then a
+    // draw, and one after the last.
+    ASSERT_EQ(drawnAt.size(), 3u);
+    EXPECT_EQ(drawnAt[0], updates + 9);
+    EXPECT_EQ(drawnAt[1], updates + 18);
+}
+
+// While the loading thread runs, each step of the loop sleeps at least twice
+// the time it worked (the loader gets two thirds of the machine); once the
+// loading is done, the loop only keeps its pace.
+TEST_F(AppTest, WhileLoadingTheLoopSleepsTwiceWhatItWorks)
+{
+    TestApp& a = Make();
+    std::atomic<bool> loaded{false};
+    a.loadBody = [&] { loaded.wait(false); };
+    a.Initialize();
+    // Each update works 3 ms, each paint 1 ms.
+    uint64_t workedMs = 0;
+    widget_testing::ProbeWidget working("w", nullptr);
+    working.SetBounds(0, 0, 640, 480);
+    working.onTick = [&] {
+        working.SetDirty(true);
+        clock_.AdvanceMilliseconds(3);
+        workedMs += 3;
+    };
+    working.onPaint = [&] {
+        clock_.AdvanceMilliseconds(1);
+        ++workedMs;
+    };
+    a.GetWidgetManager()->AddChild(&working);
+    a.LaunchLoaderThread();
+    RunFor(100);
+    workedMs = 0;
+    RunFor(1200);
+    const uint64_t workedLoading = workedMs;
+    loaded = true;
+    loaded.notify_all();
+    test_support::WaitUntil([&] {
+        a.RunLoopStep(nullptr);
+        return a.loadDoneCalls > 0;
+    });
+    RunFor(100);
+    workedMs = 0;
+    RunFor(1200);
+    a.GetWidgetManager()->RemoveChild(&working);
+    EXPECT_GE(3 * workedLoading, 1200u - 10);
+    EXPECT_LE(3 * workedLoading, 1200u + 10);
+    EXPECT_GT(3 * workedMs, 1200u + 100) << "no longer held back";
 }
 
 TEST_F(AppTest, SpeedZeroFreezesUpdatesWhileMessagesArePumped)
@@ -111,6 +186,35 @@ TEST_F(AppTest, AStoppedLoopSleepsUntilAMessageComes)
     platform::SetClock(&clock_);
     EXPECT_TRUE(a.IsQuitting());
     EXPECT_EQ(interrupting.NowMs(), interrupting.eventAtMs) << "the close ended the sleep";
+}
+
+// What input queues for deletion (a dialog a key closed) is gone before the
+// next update, and while the loop is stopped too.
+TEST_F(AppTest, WhatInputQueuesForDeletionGoesBeforeTheNextUpdate)
+{
+    TestApp& a = StartApp();
+    int deleted = 0;
+    ClosesOnKey closing(a, &deleted);
+    a.GetWidgetManager()->AddChild(&closing);
+    a.GetWidgetManager()->GiveFocus(&closing);
+    RunFor(50);
+    int ticks = 0;
+    int deletedAtNextUpdate = -1;
+    closing.onTick = [&] {
+        if (++ticks == 1)
+            platform::PostMessageA(a.GetMainWindow(), platform::WM_KEYDOWN, 'K', 0);
+        else if (ticks == 2)
+            deletedAtNextUpdate = deleted;
+    };
+    RunFor(50);
+    EXPECT_EQ(deletedAtNextUpdate, 1);
+
+    a.demoSpeed = 0;
+    Pump();
+    platform::PostMessageA(a.GetMainWindow(), platform::WM_KEYDOWN, 'K', 0);
+    Pump();
+    EXPECT_EQ(deleted, 2);
+    a.GetWidgetManager()->RemoveChild(&closing);
 }
 
 TEST_F(AppTest, DeletionQueuedByTheOuterLoopWaitsForItsDepth)
