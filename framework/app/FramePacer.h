@@ -16,6 +16,7 @@
 #pragma once
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 
 namespace Zolt {
@@ -60,8 +61,11 @@ public:
     // (with pacing active, three quarters of it after an update, and always
     // before the first update since a draw).
     bool IsUpdateDue(const Step& step, bool pacingActive, bool updatedSinceDraw) const;
-    // Whole milliseconds until the next update is due (0 or less: now).
-    int TimeToNextUpdate(const Step& step) const { return int(step.length - Accumulated()); }
+    // Whole milliseconds until the next update is due, rounded up (0 or
+    // less: now): the loop sleeps through the part of a millisecond a step
+    // of a fractional length (a refresh, a changed speed) leaves, rather
+    // than spin until the clock turns.
+    int TimeToNextUpdate(const Step& step) const { return int(std::ceil(step.length - Accumulated())); }
     // A step's updates ran: its time comes out of store.
     void ConsumeStep(const Step& step, bool pacingActive);
     // The updates of a paced step beyond the one that ran are owed.

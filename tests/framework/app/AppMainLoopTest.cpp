@@ -151,6 +151,67 @@ TEST_F(AppTest, WhileLoadingTheLoopSleepsTwiceWhatItWorks)
     EXPECT_GT(3 * workedMs, 1200u + 100) << "no longer held back";
 }
 
+// Notes the fraction of each smooth update.
+class Smooth : public Zolt::Widget {
+public:
+    void TickSmooth(float fraction) override { fractions.push_back(fraction); }
+    std::vector<float> fractions;
+};
+
+// Refresh-paced, each timing step is one refresh of the display: at 60 Hz
+// a step stands for 1.67 updates, which the smooth updates are told, and
+// logic keeps its 100 updates a second. A display whose rate cannot be
+// trusted ends the pacing: steps are updates again.
+TEST_F(AppTest, RefreshPacedStepsAreRefreshesUntilTheRateCannotBeTrusted)
+{
+    TestApp& a = StartApp();
+    Smooth smooth;
+    a.GetWidgetManager()->AddChild(&smooth);
+    a.refreshPaced = true;
+    RunFor(100);
+    smooth.fractions.clear();
+    const int updates = a.UpdateCount();
+    RunFor(1000);
+    EXPECT_NEAR(a.UpdateCount() - updates, 100, 2);
+    ASSERT_NEAR(smooth.fractions.size(), 60u, 2u);
+    for (float f : smooth.fractions)
+        EXPECT_FLOAT_EQ(f, 1000.0f / 600.0f);
+
+    a.SetVSyncUnreliable(true);
+    RunFor(100);
+    smooth.fractions.clear();
+    RunFor(100);
+    EXPECT_EQ(smooth.fractions, std::vector<float>(10, 1.0f));
+    a.GetWidgetManager()->RemoveChild(&smooth);
+}
+
+// In full screen the steps follow the presents; a display that does not
+// hold them to its refresh (this one) lets logic run with no time passing,
+// until three such seconds' worth of updates in a row give the pacing up for
+// good: then logic keeps its 100 updates a second.
+TEST_F(AppTest, FullScreenPacingIsGivenUpWhenLogicRunsFastThreeSecondsInARow)
+{
+    TestApp& a = StartApp();
+    widget_testing::ProbeWidget changing("c", nullptr);
+    changing.SetBounds(0, 0, 640, 480);
+    changing.onTick = [&] { changing.SetDirty(true); };
+    a.GetWidgetManager()->AddChild(&changing);
+    a.refreshPaced = true;
+    a.SetWindowed(false);
+    ASSERT_FALSE(a.isWindowed);
+    const uint64_t start = clock_.NowMicroseconds();
+    int updates = a.UpdateCount();
+    for (int i = 0; i < 1000 && clock_.NowMicroseconds() == start; ++i)
+        a.RunLoopStep(nullptr);
+    EXPECT_GE(a.UpdateCount() - updates, 300);
+    EXPECT_LE(a.UpdateCount() - updates, 700);
+    RunFor(100);
+    updates = a.UpdateCount();
+    RunFor(1000);
+    EXPECT_NEAR(a.UpdateCount() - updates, 100, 2);
+    a.GetWidgetManager()->RemoveChild(&changing);
+}
+
 TEST_F(AppTest, SpeedZeroFreezesUpdatesWhileMessagesArePumped)
 {
     TestApp& a = StartApp();
