@@ -33,6 +33,14 @@ TEST(DemoPlaybackControls, KeysChangeTheSpeedAndJumpBackFromTheEnd)
     EXPECT_EQ(controls.JumpTarget(), 100000 - 500);
     controls.HandleKey('0', kAt, speed);
     EXPECT_EQ(controls.JumpTarget(), 100000);
+    // At 1 ms a frame, the keys' times in updates.
+    const int backMs[] = {120000, 90000, 60000, 30000, 10000, 5000};
+    for (char key = '4'; key <= '9'; ++key) {
+        controls.HandleKey(key, Controls::Position{0, 1000000, 1}, speed);
+        EXPECT_EQ(controls.JumpTarget(), 1000000 - backMs[key - '4']) << key;
+    }
+    controls.HandleKey('9', Controls::Position{0, 1000000, 0}, speed);
+    EXPECT_EQ(controls.JumpTarget(), 1000000 - 5000) << "a frame time of 0 counts as 1 ms";
 
     controls.HandleKey('N', kAt, speed);
     EXPECT_EQ(controls.JumpTarget(), 501) << "one update";
@@ -84,7 +92,9 @@ TEST(DemoPlaybackControls, MarkerListOffersTheMarkersAheadWithTheirTimeToTheEnd)
     EXPECT_EQ(choices[0].text, "showdown (00:00:10)");
     EXPECT_EQ(choices[0].update, 99000);
     EXPECT_EQ(Zolt::DemoClockText(360000 + 6000 + 500, 10), "01:01:05");
-    EXPECT_EQ(Zolt::DemoClockText(-50, 10), "00:00:00");
+    EXPECT_EQ(Zolt::DemoClockText(3600, 1000), "01:00:00");
+    EXPECT_EQ(Zolt::DemoClockText(7199, 1000), "01:59:59");
+    EXPECT_EQ(Zolt::DemoClockText(-50, 1000), "00:00:00");
 }
 
 TEST(DemoPlaybackControls, SoundSwitchGivesBackOnlyWhatItTookAway)
