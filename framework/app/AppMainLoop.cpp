@@ -191,8 +191,10 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
 bool ZoltAppBase::RunDueUpdate(const FramePacer::Step& step, bool pacingActive)
 {
     ++updatesSinceDraw_;
-    // At normal speed at most ten updates run back to back before a draw.
-    if (updatesSinceDraw_ >= int(std::floor(demoSpeed * 10)) && loader_->IsCompletionApplied())
+    // At normal speed the tenth step since a draw draws (nine updates back
+    // to back); below a fifth of it, every second step (one update): a limit
+    // under two would let no update run again.
+    if (updatesSinceDraw_ >= std::max(2, int(std::floor(demoSpeed * 10))) && loader_->IsCompletionApplied())
         return false;
     if (!pacer_->IsUpdateDue(step, pacingActive, updatedSinceDraw_))
         return false;

@@ -230,6 +230,20 @@ TEST_F(AppTest, FullScreenPacingIsGivenUpWhenLogicRunsFastThreeSecondsInARow)
     a.GetWidgetManager()->RemoveChild(&changing);
 }
 
+// Slowed right down (a played demo's '-' pressed four times is 0.198), logic
+// still runs, at its share of the normal pace.
+TEST_F(AppTest, AtAVeryLowSpeedLogicStillRuns)
+{
+    TestApp& a = StartApp();
+    RunFor(100);
+    a.demoSpeed = 0.15;
+    const int updates = a.UpdateCount();
+    const int sleeps = a.SleepCount();
+    RunFor(2000);
+    EXPECT_NEAR(a.UpdateCount() - updates, 30, 1);
+    EXPECT_GE(a.SleepCount() - sleeps, 10) << "asleep between updates";
+}
+
 TEST_F(AppTest, SpeedZeroFreezesUpdatesWhileMessagesArePumped)
 {
     TestApp& a = StartApp();
