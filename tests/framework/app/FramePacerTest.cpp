@@ -161,7 +161,9 @@ TEST(FramePacer, PacingIsGivenUpAfterThreeFastSecondsInARow)
 
     // A check comes after a second's worth of updates, rounded up, and a
     // second of 800 ms counts as fast, one of 801 not.
-    for (const auto& [frameTime, perSecond] : {std::pair{10, 100}, std::pair{9, 112}}) {
+    for (const auto& check : {std::pair{10, 100}, std::pair{9, 112}}) {
+        const int frameTime = check.first;
+        const int perSecond = check.second;
         FramePacer checked(0);
         const auto updates = [&](int count, uint32_t at) {
             for (int i = 0; i < count; ++i)
