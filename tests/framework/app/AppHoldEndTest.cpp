@@ -99,6 +99,23 @@ TEST_F(HoldEnd, WhatComesDuringAHoldIsTakenWithinAFrame)
                   });
               }),
               kFrameMs);
+    // Work left, and a repaint asked for, after the last update before a hold
+    // has drawn: no hold begins before the next update has taken the work.
+    const uint64_t still = clock_.NowMs() + 300;
+    StepUntil([&] { return clock_.NowMs() >= still; });
+    watched_.paintedAtMs = 0;
+    uint64_t askedAtMs = 0;
+    a.afterRedraw = [&] {
+        if (askedAtMs != 0 || a.TimeAccumulator() >= double(kFrameMs))
+            return; // asked already, or more updates to come at once
+        askedAtMs = clock_.NowMs();
+        onAnotherThread([&] {
+            watched_.work = true;
+            a.RequestRepaint();
+        });
+    };
+    EXPECT_TRUE(StepUntil([&] { return watched_.paintedAtMs != 0; }));
+    EXPECT_LE(watched_.paintedAtMs - askedAtMs, kFrameMs);
     // A pointer that stops on a button.
     EXPECT_LE(TimeToShow([&] { platform::testing::InjectMouseMove(a.GetMainWindow(), 200, 100); }), kFrameMs);
 

@@ -91,7 +91,10 @@ public:
     bool RedrawIfNeeded() override
     {
         ++redrawCalls;
-        return ZoltAppBase::RedrawIfNeeded();
+        const bool presented = ZoltAppBase::RedrawIfNeeded();
+        if (afterRedraw)
+            afterRedraw();
+        return presented;
     }
     // An application may refuse a close (the game asks the player first).
     void Quit() override
@@ -121,6 +124,8 @@ public:
     // When set, answers instead of holdLimitMs.
     std::function<int()> holdLimit;
     int redrawCalls = 0;
+    // Runs after each draw pass.
+    std::function<void()> afterRedraw;
     double heardMusicVolume = -1.0;
     // The framework's own choice of music back end instead of the spy.
     bool realMusic = false;

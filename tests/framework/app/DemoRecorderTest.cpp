@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 using Zolt::DemoRecorder;
@@ -118,17 +119,28 @@ TEST_F(DemoRecorderTest, RecordedInputPlaysBackAtTheSameUpdates)
     for (pw::UINT click : {pw::WM_LBUTTONDBLCLK, pw::WM_RBUTTONDOWN, pw::WM_RBUTTONUP, pw::WM_RBUTTONDBLCLK,
                            pw::WM_MBUTTONDOWN, pw::WM_MBUTTONUP})
         Record(click, 0, pw::MAKELPARAM(131, 19));
+    // Moves just past a short move's reach to the right and down, one left
+    // and up within it, and a drag held above and left of the window.
+    for (auto [x, y] : {std::pair{163, 19}, {163, 51}, {150, 45}, {-40, -300}})
+        Record(pw::WM_MOUSEMOVE, 0, pw::MAKELPARAM(x, y));
     update = 40; // more than 15 updates later: padding in between
     Record(pw::WM_KEYDOWN, 'A');
     Record(pw::WM_CHAR, 0xE9);
     Record(pw::WM_KEYUP, 'A');
+    Record(pw::WM_KEYDOWN, 0xBB); // a key code past 127 ('=' on the main keys)
+    Record(pw::WM_CHAR, 0x100);
+    Record(pw::WM_CHAR, 0xFF21);
     Record(pw::WM_MOUSEWHEEL, pw::WPARAM(uint32_t(-240) << 16));
+    Record(pw::WM_MOUSEWHEEL, pw::WPARAM(uint32_t(120) << 16));
     recorder->RecordCommand(Zolt::kDemoMouseLeave);
     update = 41;
     Record(pw::WM_ACTIVATEAPP, 0);
     Record(pw::WM_ACTIVATEAPP, 1, 0, nullptr); // another window's: not recorded
+    Record(pw::WM_ACTIVATEAPP, 1);
     Record(pw::WM_SIZE, pw::SIZE_MINIMIZED);
+    Record(pw::WM_SIZE, pw::SIZE_RESTORED);
     recorder->RecordScreenMode(false, 60);
+    recorder->RecordScreenMode(true, 144);
     Record(pw::WM_CLOSE, 0);
     Record(pw::WM_KEYDOWN, 'B'); // after the close: never applied
 
@@ -140,9 +152,11 @@ TEST_F(DemoRecorderTest, RecordedInputPlaysBackAtTheSameUpdates)
                              "2: up 131,19 1", "2: move 131,19", "2: down 131,19 2", "2: move 131,19",
                              "2: down 131,19 -1", "2: move 131,19", "2: up 131,19 -1", "2: move 131,19",
                              "2: down 131,19 -2", "2: move 131,19", "2: down 131,19 3", "2: move 131,19",
-                             "2: up 131,19 3",
-                             "40: key down 65", "40: char 233", "40: key up 65", "40: wheel -2", "40: leave 131,19",
-                             "41: inactive", "41: minimized", "41: full screen 60", "41: close"}));
+                             "2: up 131,19 3", "2: move 163,19", "2: move 163,51", "2: move 150,45", "2: move -40,-300",
+                             "40: key down 65", "40: char 233", "40: key up 65", "40: key down 187", "40: char 256",
+                             "40: char 65313", "40: wheel -2", "40: wheel 1", "40: leave -40,-300",
+                             "41: inactive", "41: active", "41: minimized", "41: restored", "41: full screen 60",
+                             "41: windowed 144", "41: close"}));
 }
 
 TEST_F(DemoRecorderTest, AltEnterThatSwitchesTheScreenIsLeftToTheScreenModeCommand)
