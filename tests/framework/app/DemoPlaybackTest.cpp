@@ -436,6 +436,19 @@ TEST_F(DemoTest, PlaybackKeysSetSpeedJumpsAndPause)
 
     Type('p');
     EXPECT_TRUE(app->IsDemoPaused());
+
+    // The sound key silences both levels and gives them back; a close while
+    // silenced leaves the player's own levels in place.
+    app->SetMusicLevel(0.6);
+    app->SetEffectsLevel(0.4);
+    for (const auto& [music, effects] : {std::pair{0.0, 0.0}, {0.6, 0.4}, {0.0, 0.0}}) {
+        Type('s');
+        EXPECT_DOUBLE_EQ(app->MusicLevel(), music);
+        EXPECT_DOUBLE_EQ(app->EffectsLevel(), effects);
+    }
+    app->Quit();
+    EXPECT_DOUBLE_EQ(app->MusicLevel(), 0.6);
+    EXPECT_DOUBLE_EQ(app->EffectsLevel(), 0.4);
 }
 
 TEST_F(DemoTest, JumpFastForwardsMutedAndOneUpdateStepsExactlyOnce)

@@ -121,7 +121,7 @@ TEST_F(DemoRecorderTest, RecordedInputPlaysBackAtTheSameUpdates)
         Record(click, 0, pw::MAKELPARAM(131, 19));
     // Moves just past a short move's reach to the right and down, one left
     // and up within it, and a drag held above and left of the window.
-    for (auto [x, y] : {std::pair{163, 19}, {163, 51}, {150, 45}, {-40, -300}})
+    for (const auto& [x, y] : {std::pair{163, 19}, {163, 51}, {150, 45}, {-40, -300}})
         Record(pw::WM_MOUSEMOVE, 0, pw::MAKELPARAM(x, y));
     update = 40; // more than 15 updates later: padding in between
     Record(pw::WM_KEYDOWN, 'A');
