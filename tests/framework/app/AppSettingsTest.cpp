@@ -119,6 +119,14 @@ TEST_F(AppTest, NumberedDemosDropTheOldestAndCountBack)
     EXPECT_EQ(b.GetDemoFileName(), data + "/zoltapp8.dmo");
     EXPECT_TRUE(b.IsPlayingDemo());
     EXPECT_FALSE(b.IsRecordingDemo());
+    app.reset();
+
+    // Fewer demos than kept: none is dropped.
+    SetArguments({"-recnum=20"});
+    Make().Initialize();
+    EXPECT_TRUE(platform::FileExists(data + "/zoltapp3.dmo"));
+    EXPECT_EQ(app->GetDemoFileName(), data + "/zoltapp10.dmo");
+    app->Quit();
     for (int i = 1; i <= 7; ++i)
         EXPECT_TRUE(platform::FileExists(launch + "/zoltapp" + std::to_string(i) + ".dmo")) << i;
     EXPECT_TRUE(platform::SetCurrentDirectory(startedIn));
