@@ -473,6 +473,10 @@ TEST_F(DemoTest, JumpFastForwardsMutedAndOneUpdateStepsExactlyOnce)
         app->RunLoopStep(nullptr);
     EXPECT_EQ(app->UpdateCount(), 5000);
     EXPECT_EQ(app->GetMuteCount(), mutes); // the jump's muting is undone
+    // Past the end the time left stays at nothing.
+    Type('p');
+    StepUntilUpdate(5100);
+    EXPECT_EQ(app->DemoTimeText(), "00:00:00");
 }
 
 TEST_F(DemoTest, TransferResultsAreRecordedAndPlayedWithoutTheNetwork)
