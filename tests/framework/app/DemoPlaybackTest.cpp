@@ -468,13 +468,20 @@ TEST_F(DemoTest, JumpFastForwardsMutedAndOneUpdateStepsExactlyOnce)
         app->RunLoopStep(nullptr);
     EXPECT_EQ(app->UpdateCount(), before + 1);
 
+    // Each update takes a millisecond: the jump runs a second at a time and
+    // the window's messages are taken in between.
+    probe_->onTick = [&] { clock_.AdvanceMilliseconds(1); };
     Type('0');
+    platform::PostMessageA(Window(), platform::WM_CHAR, platform::WPARAM('p'), 0);
+    app->RunLoopStep(nullptr); // a second more of the jump
+    app->RunLoopStep(nullptr);
+    EXPECT_FALSE(app->IsDemoPaused());
+    EXPECT_LT(app->UpdateCount(), 5000);
     for (int i = 0; i < 50 && app->UpdateCount() < 5000; ++i)
         app->RunLoopStep(nullptr);
     EXPECT_EQ(app->UpdateCount(), 5000);
     EXPECT_EQ(app->GetMuteCount(), mutes); // the jump's muting is undone
     // Past the end the time left stays at nothing.
-    Type('p');
     StepUntilUpdate(5100);
     EXPECT_EQ(app->DemoTimeText(), "00:00:00");
 }
