@@ -433,6 +433,13 @@ TEST_F(DemoTest, PlaybackKeysSetSpeedJumpsAndPause)
     EXPECT_EQ(boxes.back().caption, "Jump To Time");
     EXPECT_EQ(boxes.back().text, "1:30"); // the last time asked for comes back
     EXPECT_EQ(app->DemoJumpTarget(), 100000 - 91 * 100);
+    // The box takes 500 characters, and those come back whole.
+    platform::testing::ScriptAnswer("TextDialog",
+                                    platform::testing::ScriptedAnswer{platform::IDOK, std::string(600, '0')});
+    app->ShowJumpDialog();
+    platform::testing::ScriptAnswer("TextDialog", platform::IDCANCEL);
+    app->ShowJumpDialog();
+    EXPECT_EQ(platform::testing::RecordedBoxes().back().text, std::string(500, '0'));
 
     Type('p');
     EXPECT_TRUE(app->IsDemoPaused());
