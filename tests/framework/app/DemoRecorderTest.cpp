@@ -177,6 +177,9 @@ TEST_F(DemoRecorderTest, SettingsAndFilesComeBackAsTheRecordingSawThem)
     const uint32_t value = 70;
     recorder->RecordRegistryRead(true, 4, &value, 4);
     recorder->RecordRegistryRead(false, 0, nullptr, 0);
+    const uint8_t flag = 7;
+    recorder->RecordRegistryRead(true, 3, &flag, 1);
+    recorder->RecordRegistryRead(true, 1, nullptr, 12); // a size query
     recorder->RecordRegistryWrite(false);
     Zolt::Buffer read;
     ASSERT_TRUE(recorder->LoadFileIntoBuffer(file, read, false));
@@ -190,6 +193,12 @@ TEST_F(DemoRecorderTest, SettingsAndFilesComeBackAsTheRecordingSawThem)
     EXPECT_EQ(got, 70u);
     EXPECT_EQ(type, 4u);
     EXPECT_FALSE(recorder->ReplayRegistryRead(&type, &got, &length)) << "the read that failed, fails";
+    uint8_t byte = 0;
+    length = 1;
+    EXPECT_TRUE(recorder->ReplayRegistryRead(&type, &byte, &length));
+    EXPECT_EQ(byte, 7);
+    EXPECT_TRUE(recorder->ReplayRegistryRead(&type, nullptr, &length));
+    EXPECT_EQ(length, 12u);
     EXPECT_FALSE(recorder->ReplayRegistryWrite());
     Zolt::Buffer played;
     ASSERT_TRUE(recorder->LoadFileIntoBuffer(file, played, false));
