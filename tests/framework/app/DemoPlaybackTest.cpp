@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 #include <utility>
 
 using namespace apptest;
@@ -547,10 +548,15 @@ TEST_F(DemoTest, TransferResultsAreRecordedAndPlayedWithoutTheNetwork)
     out.WriteHeader(0, false, Zolt::kDemoScreenMode);
     out.Data().PutByte(1);
     out.Data().PutByte(60);
-    out.WriteHeader(6, false, Zolt::kDemoTransfer);
-    out.Data().PutU32(transfer.TransferId());
-    out.Data().PutByte(uint8_t(Zolt::HTTPTransfer::kFinished));
-    out.Data().PutText("recorded page");
+    // Another transfer's result first, then this one's, then the close.
+    for (const auto& [update, id, page] : {std::tuple{3, transfer.TransferId() + 1, "another page"},
+                                           std::tuple{8, transfer.TransferId(), "recorded page"}}) {
+        out.WriteHeader(update, false, Zolt::kDemoTransfer);
+        out.Data().PutU32(id);
+        out.Data().PutByte(uint8_t(Zolt::HTTPTransfer::kFinished));
+        out.Data().PutText(page);
+    }
+    out.WriteHeader(10, false, Zolt::kDemoClose);
     file.markers.clear();
     file.finalUpdate = 20;
     file.commands.assign(out.Data().Bytes(), out.Data().Bytes() + out.Data().ByteSize());
@@ -558,9 +564,15 @@ TEST_F(DemoTest, TransferResultsAreRecordedAndPlayedWithoutTheNetwork)
     platform::testing::WriteTestFile(DemoPath(), std::string(bytes.begin(), bytes.end()));
     Begin({"-play", "-demofile=" + DemoPath()});
     transfer.Launch();
-    StepUntilUpdate(6);
+    for (int update : {3, 6}) {
+        StepUntilUpdate(update);
+        EXPECT_EQ(transfer.Outcome(), Zolt::HTTPTransfer::kPending) << update;
+    }
+    StepUntilUpdate(8);
     EXPECT_EQ(transfer.Outcome(), Zolt::HTTPTransfer::kFinished);
     EXPECT_EQ(transfer.Content(), "recorded page");
+    StepUntilUpdate(12);
+    EXPECT_TRUE(app->IsQuitting()) << "the commands behind the results still play";
 }
 
 TEST_F(DemoTest, AltEnterIsRecordedAsTheScreenModeItCausesNotAsAKey)
