@@ -93,9 +93,21 @@ TEST(DemoFile, DamagedFilesAreRefusedAndLeaveTheTargetAlone)
     EXPECT_FALSE(target.Parse(manyMarkers.data(), manyMarkers.size(), error));
     EXPECT_EQ(error, "Invalid demo file.");
 
-    // Every cut inside the header.
-    for (size_t cut = 0; cut < good.size() - SampleFile().commands.size(); ++cut)
+    // A marker block too short for its count.
+    DemoFileData unmarked = SampleFile();
+    unmarked.markers.clear();
+    std::vector<uint8_t> shortBlock = unmarked.Serialize();
+    shortBlock[blockSizeAt] = 2;
+    error.clear();
+    EXPECT_FALSE(target.Parse(shortBlock.data(), shortBlock.size(), error));
+    EXPECT_EQ(error, "Invalid demo file.");
+
+    // Every cut inside the header, each refused with the message.
+    for (size_t cut = 0; cut < good.size() - SampleFile().commands.size(); ++cut) {
+        error.clear();
         EXPECT_FALSE(target.Parse(good.data(), cut, error)) << "cut at " << cut;
+        EXPECT_EQ(error, "Invalid demo file.") << "cut at " << cut;
+    }
     EXPECT_EQ(target.finalUpdate, 77);
     EXPECT_FALSE(target.Parse(nullptr, 10, error));
 }
