@@ -119,6 +119,8 @@ TEST(DemoStream, GapOfFortyUpdatesIsTwoPaddingsAndAHeaderOfTen)
     out.WriteHeader(40, false, kDemoMouseEnter);
     // 10 bits per long header: the first, two paddings, the last.
     EXPECT_EQ(out.Data().BitLength(), 40);
+    out.WriteHeader(55, false, kDemoClose); // a gap of fifteen fits one header
+    EXPECT_EQ(out.Data().BitLength(), 50);
 
     DemoStream in;
     in.Load(std::vector<uint8_t>(out.Data().Bytes(), out.Data().Bytes() + out.Data().ByteSize()));
