@@ -183,3 +183,22 @@ TEST(DemoStream, CutStreamEndsInsteadOfReadingOn)
     EXPECT_TRUE(bytes.empty());
     EXPECT_FALSE(in.ReadHeaderIfNeeded());
 }
+
+TEST(DemoStream, StreamIsReadToItsLastBitAndSeeksOnlyBack)
+{
+    DemoStream out;
+    out.WriteHeader(1, false, kDemoMouseEnter);
+    out.WriteHeader(2, true, kDemoShortMouseButton); // sixteen bits: two whole bytes
+    DemoStream in;
+    in.Load(std::vector<uint8_t>(out.Data().Bytes(), out.Data().Bytes() + out.Data().ByteSize()));
+    ASSERT_TRUE(in.ReadHeaderIfNeeded());
+    in.Consume();
+    in.SeekRead(16); // ahead of the reading: refused
+    in.SeekRead(-1);
+    ASSERT_TRUE(in.ReadHeaderIfNeeded()) << "a short header in the last six bits";
+    EXPECT_TRUE(in.PendingIs(true, kDemoShortMouseButton));
+    EXPECT_EQ(in.PendingUpdate(), 2);
+    in.Consume();
+    EXPECT_FALSE(in.ReadHeaderIfNeeded());
+    EXPECT_TRUE(in.Ended());
+}
