@@ -182,6 +182,16 @@ TEST(DemoStream, CutStreamEndsInsteadOfReadingOn)
     EXPECT_TRUE(in.Ended());
     EXPECT_TRUE(bytes.empty());
     EXPECT_FALSE(in.ReadHeaderIfNeeded());
+
+    // Cut inside the length itself.
+    DemoStream shortOut;
+    shortOut.WriteHeader(3, false, kDemoRelay);
+    shortOut.Data().PutBits(0xFFFF, 16);
+    in.Load(std::vector<uint8_t>(shortOut.Data().Bytes(), shortOut.Data().Bytes() + shortOut.Data().ByteSize()));
+    ASSERT_TRUE(in.ReadHeaderIfNeeded());
+    in.Consume();
+    EXPECT_EQ(in.U32(), 0u);
+    EXPECT_TRUE(in.Ended());
 }
 
 TEST(DemoStream, StreamIsReadToItsLastBitAndSeeksOnlyBack)
