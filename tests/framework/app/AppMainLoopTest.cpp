@@ -394,3 +394,23 @@ TEST_F(AppTest, EachLoopIterationRunsOneUpdate)
         ASSERT_TRUE(a.RunLoopIteration());
     EXPECT_EQ(a.UpdateCount(), before + 30);
 }
+
+// Where the system cannot tell its last input, a windowed run counts the
+// user idle from its own start: begun long after the clock's zero, it is not
+// held for the screensaver at once, only after the time-out less two seconds.
+TEST_F(AppTest, WithoutTheSystemsLastInputTheIdleTimeCountsFromTheRunsStart)
+{
+    platform::testing::HideModuleEntry("user32.dll", "GetLastInputInfo");
+    platform::testing::SetScreenSaver(true, 60);
+    clock_.AdvanceMilliseconds(100'000);
+    TestApp& a = StartApp();
+    a.BeginRun(false);
+    RunFor(57'000);
+    int updates = a.UpdateCount();
+    RunFor(500);
+    EXPECT_GT(a.UpdateCount(), updates) << "not held before 58 s idle";
+    RunFor(1'000);
+    updates = a.UpdateCount();
+    RunFor(1'000);
+    EXPECT_EQ(a.UpdateCount(), updates) << "held after it";
+}
