@@ -248,7 +248,15 @@ TEST_F(AppTest, AtAVeryLowSpeedLogicStillRuns)
 TEST_F(AppTest, SpeedZeroFreezesUpdatesWhileMessagesArePumped)
 {
     TestApp& a = StartApp();
-    RunFor(100);
+    a.holdLimitMs = Zolt::ZoltAppBase::kHoldWithoutLimit;
+    RunFor(300); // a still screen: it holds its updates
+    // Stopped just as a hold ends, the updates it let wait still to run.
+    for (int i = 0; i < 1000; ++i) {
+        const uint64_t before = clock_.NowMicroseconds();
+        a.RunLoopStep(nullptr);
+        if (clock_.NowMicroseconds() - before > 100'000)
+            break;
+    }
     a.demoSpeed = 0;
     const int updates = a.UpdateCount();
     platform::PostMessageA(a.GetMainWindow(), platform::WM_CLOSE, 0, 0);
