@@ -326,6 +326,29 @@ TEST_F(AppTest, WhatInputQueuesForDeletionGoesBeforeTheNextUpdate)
     a.GetWidgetManager()->RemoveChild(&closing);
 }
 
+// At 30 Hz a refresh-paced step runs three or four updates back to back:
+// each still sees what the one before it queued for deletion gone.
+TEST_F(AppTest, EachUpdateOfARefreshPacedStepSeesTheLastOnesDeletionsDone)
+{
+    TestApp& a = StartApp();
+    widget_testing::ProbeWidget queuing("q", nullptr);
+    int queued = 0;
+    int deleted = 0;
+    int seenAlive = 0;
+    queuing.onTick = [&] {
+        seenAlive += queued - deleted;
+        a.QueueForDeletion(new Tracked(&deleted));
+        ++queued;
+    };
+    a.GetWidgetManager()->AddChild(&queuing);
+    a.refreshPaced = true;
+    a.refreshRate = 30;
+    RunFor(1000);
+    a.GetWidgetManager()->RemoveChild(&queuing);
+    EXPECT_GT(queued, 90);
+    EXPECT_EQ(seenAlive, 0);
+}
+
 TEST_F(AppTest, DeletionQueuedByTheOuterLoopWaitsForItsDepth)
 {
     TestApp& a = StartApp();
