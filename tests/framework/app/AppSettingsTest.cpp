@@ -127,6 +127,13 @@ TEST_F(AppTest, NumberedDemosDropTheOldestAndCountBack)
     EXPECT_TRUE(platform::FileExists(data + "/zoltapp3.dmo"));
     EXPECT_EQ(app->GetDemoFileName(), data + "/zoltapp10.dmo");
     app->Quit();
+    app.reset();
+
+    // A base named with its whole path is counted where it names.
+    Make().demoBaseName = launch + "/zoltapp";
+    app->Initialize();
+    EXPECT_EQ(app->GetDemoFileName(), launch + "/zoltapp8.dmo");
+    app->Quit();
     for (int i = 1; i <= 7; ++i)
         EXPECT_TRUE(platform::FileExists(launch + "/zoltapp" + std::to_string(i) + ".dmo")) << i;
     EXPECT_TRUE(platform::SetCurrentDirectory(startedIn));
