@@ -326,6 +326,10 @@ TEST_F(DemoTest, SmallMovesAreShortAndLargerOnesAbsolute)
     StepUntilUpdate(9);
     platform::testing::InjectMouseMove(Window(), 263, 169); // (32, 0)
     StepUntilUpdate(11);
+    platform::testing::InjectMouseMove(Window(), 270, 169); // along one axis only
+    StepUntilUpdate(13);
+    platform::testing::InjectMouseMove(Window(), 270, 160);
+    StepUntilUpdate(15);
     Finish();
 
     std::string contents;
@@ -350,7 +354,7 @@ TEST_F(DemoTest, SmallMovesAreShortAndLargerOnesAbsolute)
             in.SkipPayload(isShort, id);
         }
     }
-    EXPECT_EQ(moves, (std::vector<std::string>{"to 200,200", "short 31,-31", "to 263,169"}));
+    EXPECT_EQ(moves, (std::vector<std::string>{"to 200,200", "short 31,-31", "to 263,169", "short 7,0", "short 0,-9"}));
 }
 
 TEST_F(DemoTest, UnplayableFilesEndTheStartWithTheirMessage)

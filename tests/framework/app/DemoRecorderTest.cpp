@@ -173,6 +173,8 @@ TEST_F(DemoRecorderTest, SettingsAndFilesComeBackAsTheRecordingSawThem)
 {
     const std::string file = folder_ / "table.txt";
     pw::testing::WriteTestFile(file, "seats=9");
+    const std::string oneByte = folder_ / "flag.txt";
+    pw::testing::WriteTestFile(oneByte, "Y");
     Recording();
     const uint32_t value = 70;
     recorder->RecordRegistryRead(true, 4, &value, 4);
@@ -183,6 +185,9 @@ TEST_F(DemoRecorderTest, SettingsAndFilesComeBackAsTheRecordingSawThem)
     recorder->RecordRegistryWrite(false);
     Zolt::Buffer read;
     ASSERT_TRUE(recorder->LoadFileIntoBuffer(file, read, false));
+    ASSERT_TRUE(recorder->LoadFileIntoBuffer(oneByte, read, false));
+    EXPECT_EQ(read.ByteSize(), 1);
+    EXPECT_EQ(read.Bytes()[0], 'Y');
 
     Played();
     pw::DeleteFile(file); // the played run never looks at the disk
