@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <functional>
+#include <thread>
 
 using namespace apptest;
 using test_support::InterruptingClock;
@@ -377,10 +378,18 @@ TEST_F(AppTest, ARunFromStartToCloseAndWhatItReports)
         focused = platform::GetFocus() == window;
         running = a.IsRunning();
     };
+    // The loading thread is real: until its work has ended, each update
+    // waits for it, so the run's manual clock cannot outpace it.
+    std::atomic<bool> loadEnded{false};
+    a.loadBody = [&] { loadEnded = true; };
     widget_testing::ProbeWidget probe("p", nullptr);
     probe.SetBounds(0, 0, 640, 480);
     int updatesLoaded = 0;
     probe.onTick = [&] {
+        if (a.loadDoneCalls == 0) {
+            test_support::WaitUntil([&] { return loadEnded.load(); });
+            std::this_thread::yield();
+        }
         if (a.loadDoneCalls > 0 && ++updatesLoaded % 7 == 0)
             probe.SetDirty(true);
         if (updatesLoaded == 100 || a.UpdateCount() == 5000)
