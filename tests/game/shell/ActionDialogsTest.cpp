@@ -284,7 +284,11 @@ TEST_F(ActionStrip, TheOpenDialogStartsAtTheMinimumBetAndTakesOnlyDigitsWithinTh
     Type("150");
     PressKey(KeyDialog::kReturnKey);
     EXPECT_FALSE(open.IsVisible());
-    EXPECT_EQ(human_.reported, (std::vector<std::string>{"1 150"}));
+    // What is typed goes in on top of a bet that stands.
+    human_.currentBet = 20;
+    ClickOn(Button(kHumanOpen).GetId());
+    PressKey(KeyDialog::kReturnKey);
+    EXPECT_EQ(human_.reported, (std::vector<std::string>{"1 150", "1 30"}));
 }
 
 TEST_F(ActionStrip, TheRaiseDialogShowsTheBetArithmeticAndReportsWhatGoesIn)
