@@ -89,8 +89,7 @@ TEST_F(TableScreenTest, TheTableInAHandLooksAsKept)
         seat.RefreshBet(number * 37.5, 1000 + number);
         seat.ShowIcon(static_cast<SeatIcon>(number % kIconCount));
         seat.SetHighlighted(number == 4);
-        if (number >= 7)
-            seat.ShowNews("Re-Buy $100");
+        seat.ShowNews(number % 2 != 0 ? "Re-Buy $100" : "Add-On $150 (15000 chips)");
     }
     seats[6]->RevealHoleCards({::Card(12, 2), ::Card(11, 2)});
     seats[6]->HideMask(1);
