@@ -7,6 +7,7 @@
 #include "game/shell/KeyDialog.h"
 #include "tests/game/shell/ShellDialogScene.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,8 @@ TEST_F(ShellDialog, OfTwoModelessDialogsOnlyTheTopOneTakesReturn)
     upper.MakeModeless();
     lower.Show(true);
     upper.Show(true);
+    // A dialog that goes takes only itself from the dialogs that weigh who is on top.
+    std::make_unique<CloseOnlyDialog>(nullptr).reset();
     PressKey(KeyDialog::kReturnKey);
     EXPECT_FALSE(upper.IsVisible());
     EXPECT_TRUE(lower.IsVisible());

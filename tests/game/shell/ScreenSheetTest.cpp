@@ -27,6 +27,8 @@
 #include "game/shell/SetupRulesMgr.h"
 #include "game/shell/StartMgr.h"
 #include "game/shell/StatisticDlg.h"
+#include "game/shell/TournamentEntry.h"
+#include "game/table/Tournament.h"
 #include "tests/game/shell/ProfileTestSupport.h"
 #include "tests/game/shell/SetupScene.h"
 #include "tests/support/WaitUntil.h"
@@ -71,7 +73,6 @@ protected:
     {
         for (const assetgen::ImageAsset& image : assetgen::GetCatalog().images)
             host_->AddPatternImage(image.path, image.width, image.height);
-        frame_.MakeBlank(kScreenW, kScreenH);
     }
 
     // The sheet of what is shown now, against tests/game/shell/sheets/NAME.txt.
@@ -96,6 +97,8 @@ private:
     // One line per shown object, the top one first.
     std::string Sheet()
     {
+        // A blank frame each time: what an earlier sheet drew never shows through.
+        frame_.MakeBlank(kScreenW, kScreenH);
         Zolt::Graphics graphics(&frame_);
         Factory().DrawAll(&graphics);
         std::string sheet;
@@ -273,6 +276,11 @@ TEST_F(ScreenSheet, SetupScreens)
         {kGameLimit, "limit"}, {kGamePotLimit, "pot-limit"}, {kGameNoLimit, "no-limit"}, {3, "tournaments"}};
     for (const auto& [gameType, name] : screens) {
         Ann().gameType = gameType;
+        if (gameType == 3) { // with a game to continue
+            Tournament record;
+            ASSERT_TRUE(FindTournament(1, record));
+            StartTournament(Ann(), record);
+        }
         module.Show();
         ExpectSheet(name);
         module.Hide();
@@ -286,6 +294,11 @@ TEST_F(ScreenSheet, Dialogs)
         OptionsDialog options(nullptr);
         options.Show(true);
         ExpectSheet("options");
+        options.Show(false);
+        SetFullScreenOption(true);
+        options.Show(true);
+        ExpectSheet("options-full-screen");
+        ResetOptions();
     }
     {
         CustomizeDlg customize(nullptr);

@@ -96,8 +96,12 @@ TEST_F(SetupModule, ShowsTheScreenOfTheGameTypeAndHidesTheScreenItShowed)
     ShowFor(0);
     EXPECT_EQ(module_.ShownScreen(), &Cash(0));
     EXPECT_EQ(Cash(0).GetGameType(), kGameLimit);
+    // Shown again for another game, it leaves one screen standing.
+    ShowFor(2);
+    EXPECT_FALSE(Cash(0).IsShown());
+    EXPECT_TRUE(Cash(2).IsShown());
     module_.Hide();
-    ShowFor(9);
+    ShowFor(6);
     EXPECT_TRUE(module_.IsActive());
     EXPECT_EQ(module_.ShownScreen(), nullptr);
     for (GameType type : {0u, 1u, 2u, 3u})
@@ -435,6 +439,7 @@ TEST_F(SetupModule, ReleaseGivesEveryObjectBackAndStopsTakingKeys)
     const uint32_t after = probe();
     ASSERT_GT(Factory().CountSounds(), 0u);
     module_.Release();
+    EXPECT_EQ(module_.ShownScreen(), nullptr);
     for (uint32_t id = before + 1; id < after; ++id)
         EXPECT_EQ(Factory().FindObject(id), nullptr) << id;
     EXPECT_EQ(Factory().CountSounds(), 0u);

@@ -139,12 +139,15 @@ TEST_F(StartScreen, SpaceAndReturnChooseNoLimitButNotWhileADialogStandsOverIt)
     EXPECT_TRUE(owner_.done.empty());
     PressKey(27);
     ASSERT_FALSE(screen_.GetOptionsDialog()->IsVisible());
+    EXPECT_TRUE(owner_.done.empty()) << "Escape only closed the dialog";
     PressKey(32);
     EXPECT_EQ(owner_.done.size(), 1u);
     EXPECT_EQ(ProfileList::CurrentProfile()->gameType, kGameNoLimit);
+    PressKey(13);
+    EXPECT_EQ(owner_.done.size(), 2u);
     screen_.Hide();
     PressKey(13); // a hidden screen takes no keys
-    EXPECT_EQ(owner_.done.size(), 1u);
+    EXPECT_EQ(owner_.done.size(), 2u);
 }
 
 TEST_F(StartScreen, WithoutAPlayerTheChooserOpensByItselfAndAsksForAName)
@@ -219,6 +222,24 @@ TEST_F(StartScreen, AnOutdatedVersionAndTheNewsTakeTurnsEveryFiveSeconds)
     Pass(StartMgr::kNewsRotateMs);
     screen_.Show();
     EXPECT_EQ(NewsShown(), kNewVersionText);
+}
+
+TEST_F(StartScreen, LeftBeforeTheNewsCameTheScreenFetchesThemAgainAFullWaitAfterItsReturn)
+{
+    Player("Ann");
+    owner_.news = "tovrelly_text: Spring cup";
+    screen_.Create();
+    screen_.Show();
+    Pass(StartMgr::kNewsStartMs - 5);
+    screen_.Hide();
+    screen_.Show();
+    Pass(StartMgr::kNewsStartMs - 5);
+    EXPECT_FALSE(screen_.GetNewsFetcher()->Running() || screen_.GetNewsFetcher()->Fetched());
+    Pass(5);
+    EXPECT_TRUE(screen_.GetNewsFetcher()->Running() || screen_.GetNewsFetcher()->Fetched());
+    ASSERT_TRUE(test_support::WaitUntil([&] { return screen_.GetNewsFetcher()->Fetched(); }));
+    screen_.ProcessEvents();
+    EXPECT_EQ(NewsShown(), "Spring cup");
 }
 
 TEST_F(StartScreen, OneItemStaysWithoutTurning)
