@@ -262,6 +262,9 @@ TEST_F(ScreenSheet, StartScreen)
     const Rect news = screen.GetNewsLink()->GetScreenRect();
     Factory().DispatchMouseMove(news.x + news.w / 2, news.y + news.h / 2);
     ExpectSheet("start");
+    // The player line opens the chooser over the screen.
+    ClickOn(screen.GetButton(StartMgr::kProfile)->GetId());
+    ExpectSheet("start-players");
     screen.Release();
     TimeLibrary::DestroyTimeSystem();
     ResetOptions();
