@@ -236,7 +236,7 @@ TEST_F(StartScreen, LeftBeforeTheNewsCameTheScreenFetchesThemAgainAFullWaitAfter
     Pass(StartMgr::kNewsStartMs - 5);
     EXPECT_FALSE(screen_.GetNewsFetcher()->Running() || screen_.GetNewsFetcher()->Fetched());
     Pass(5);
-    EXPECT_TRUE(screen_.GetNewsFetcher()->Running() || screen_.GetNewsFetcher()->Fetched());
+    ASSERT_TRUE(screen_.GetNewsFetcher()->Running() || screen_.GetNewsFetcher()->Fetched());
     ASSERT_TRUE(test_support::WaitUntil([&] { return screen_.GetNewsFetcher()->Fetched(); }));
     screen_.ProcessEvents();
     EXPECT_EQ(NewsShown(), "Spring cup");
