@@ -217,6 +217,13 @@ TEST_F(SetupModule, ShowingAgainUsesTheSameSixStakeButtons)
     for (const auto& stake : Cash(0).StakeButtons())
         again.push_back(stake.button->GetId());
     EXPECT_EQ(again, first);
+    // Made again after a release, the screen shows six new stakes.
+    module_.Release();
+    module_.Create();
+    ShowFor(0);
+    ASSERT_EQ(Cash(0).StakeButtons().size(), 6u);
+    for (const auto& stake : Cash(0).StakeButtons())
+        EXPECT_TRUE(stake.button && Shown(stake.button->GetId()));
 }
 
 TEST_F(SetupModule, EnterAndSpaceStartOnlyWhileTheScreenShowsAndNoDialogIsOpenOverIt)
@@ -436,10 +443,12 @@ TEST_F(SetupModule, ReleaseGivesEveryObjectBackAndStopsTakingKeys)
         else
             module_.Hide();
     }
+    ClickOn(Tournaments().GetCustomizeDlg()->StyleButtonId(2));
     const uint32_t after = probe();
     ASSERT_GT(Factory().CountSounds(), 0u);
     module_.Release();
     EXPECT_EQ(module_.ShownScreen(), nullptr);
+    EXPECT_EQ(Ann().computerStyle, 2u) << "the choice of the dialog left open is kept";
     for (uint32_t id = before + 1; id < after; ++id)
         EXPECT_EQ(Factory().FindObject(id), nullptr) << id;
     EXPECT_EQ(Factory().CountSounds(), 0u);

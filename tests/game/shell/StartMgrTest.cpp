@@ -155,10 +155,21 @@ TEST_F(StartScreen, WithoutAPlayerTheChooserOpensByItselfAndAsksForAName)
     screen_.Create();
     screen_.Show();
     EXPECT_EQ(Button(StartMgr::kProfile).GetCaption(), "Create");
+    EXPECT_EQ(Button(StartMgr::kProfile).GetSize(), (ControlLibrary::Size{6 * testing_support::kFontAdvance, 27}));
     EXPECT_FALSE(screen_.GetProfilesDialog()->IsVisible()) << "not before the screen's first frame";
     Pass(5);
     EXPECT_TRUE(screen_.GetProfilesDialog()->IsVisible());
     EXPECT_TRUE(screen_.GetProfilesDialog()->GetNewPlayerDialog().IsVisible());
+}
+
+TEST_F(StartScreen, ANoticeDueAsTheScreenIsLeftOpensNothingOverTheNextScreen)
+{
+    screen_.Create();
+    screen_.Show();
+    timeSystem_->TickAll(); // the chooser's timer ends; its notice waits for a frame
+    screen_.Hide();
+    screen_.ProcessEvents();
+    EXPECT_FALSE(screen_.GetProfilesDialog()->IsVisible());
 }
 
 TEST_F(StartScreen, ThePlayerLineNamesTheCurrentPlayerAndFollowsTheChooser)
@@ -293,6 +304,7 @@ TEST_F(StartScreen, LeavingClosesItsDialogsAndReleasingGivesEverythingBack)
     EXPECT_FALSE(screen_.GetNewsFetcher()->Running());
 
     screen_.Release();
+    EXPECT_EQ(screen_.GetNewsFetcher(), nullptr);
     for (uint32_t id : ids)
         EXPECT_EQ(Factory().FindObject(id), nullptr) << id;
     EXPECT_EQ(Factory().CountSounds(), 0u);
