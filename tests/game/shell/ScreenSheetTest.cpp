@@ -1,5 +1,5 @@
 // What the shell's screens and dialogs show, object by object, held against
-// a sheet of each under tests/game/shell/sheets/: every shown object, the top
+// a sheet of each kept under tests/game/shell/scenes/: every shown object, the top
 // one first, with its kind, layer, place and size, its words, the part of its
 // picture each state shows, its colours, and a hash of the pixels it covers
 // in a drawn frame. The pictures are the game's own sizes, each filled with
@@ -7,7 +7,7 @@
 // wrong frame of a sprite sheet, another colour or a missing font all change
 // a line of the sheet, and the failure names the object.
 //
-// PELLUCOR_UPDATE_SHEETS=1 writes the sheets from the program as it is; look
+// PELLUCOR_KEEP_SCENES=1 writes the sheets from the program as it is; look
 // at the screens (the walks' screenshots) before keeping a changed sheet.
 #include "controls/ButtonFace_impl.h"
 #include "controls/DialogVO_impl.h"
@@ -31,12 +31,12 @@
 #include "game/table/Tournament.h"
 #include "tests/game/shell/ProfileTestSupport.h"
 #include "tests/game/shell/SetupScene.h"
+#include "tests/support/KeptScene.h"
 #include "tests/support/WaitUntil.h"
 #include "timing/TimeSystem_impl.h"
 #include "tools/assetgen/AssetCatalog.h"
 
-#include <cstdlib>
-#include <fstream>
+#include <algorithm>
 #include <iomanip>
 #include <sstream>
 
@@ -75,22 +75,10 @@ protected:
             host_->AddPatternImage(image.path, image.width, image.height);
     }
 
-    // The sheet of what is shown now, against tests/game/shell/sheets/NAME.txt.
+    // The sheet of what is shown now, against tests/game/shell/scenes/NAME.txt.
     void ExpectSheet(const std::string& name)
     {
-        const std::string actual = Sheet();
-        const char* source = std::getenv("PELLUCOR_SOURCE_DIR");
-        ASSERT_NE(source, nullptr) << "PELLUCOR_SOURCE_DIR names the sources (ctest sets it)";
-        const std::string path = std::string(source) + "/tests/game/shell/sheets/" + name + ".txt";
-        if (std::getenv("PELLUCOR_UPDATE_SHEETS")) {
-            std::ofstream(path) << actual;
-            return;
-        }
-        std::ifstream in(path);
-        ASSERT_TRUE(in) << "no sheet " << path << " (PELLUCOR_UPDATE_SHEETS=1 writes it)";
-        std::stringstream expected;
-        expected << in.rdbuf();
-        EXPECT_EQ(expected.str(), actual) << Differences(expected.str(), actual);
+        testing_support::ExpectKeptScene(Sheet(), "game/shell/scenes/" + name + ".txt");
     }
 
 private:
@@ -213,27 +201,6 @@ private:
                 hash *= 16777619u;
             }
         return hash;
-    }
-
-    // The lines of each side that the other lacks.
-    static std::string Differences(const std::string& expected, const std::string& actual)
-    {
-        auto lines = [](const std::string& text) {
-            std::vector<std::string> out;
-            std::istringstream in(text);
-            for (std::string line; std::getline(in, line);)
-                out.push_back(line);
-            return out;
-        };
-        const std::vector<std::string> was = lines(expected), is = lines(actual);
-        std::string report = "\nwhat changed (- the sheet, + the screen):\n";
-        for (const std::string& line : was)
-            if (std::find(is.begin(), is.end(), line) == is.end())
-                report += "- " + line + "\n";
-        for (const std::string& line : is)
-            if (std::find(was.begin(), was.end(), line) == was.end())
-                report += "+ " + line + "\n";
-        return report;
     }
 
     Zolt::MemoryImage frame_{nullptr};
