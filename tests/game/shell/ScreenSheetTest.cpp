@@ -190,14 +190,15 @@ private:
         return name.empty() ? "-" : name;
     }
 
-    // FNV-1a over the drawn pixels of `area` (clipped to the screen).
+    // FNV-1a over the colours drawn in `area` (clipped to the screen); the
+    // frame's own alpha is never shown, so it is left out.
     uint32_t Hash(const Rect& area) const
     {
         uint32_t hash = 2166136261u;
         const uint32_t* bits = frame_.GetBits();
         for (int y = std::max(0, int(area.y)); y < std::min(kScreenH, int(area.y + area.h)); ++y)
             for (int x = std::max(0, int(area.x)); x < std::min(kScreenW, int(area.x + area.w)); ++x) {
-                hash ^= bits[y * kScreenW + x];
+                hash ^= bits[y * kScreenW + x] & 0x00FFFFFFu;
                 hash *= 16777619u;
             }
         return hash;
