@@ -231,6 +231,8 @@ TEST_F(SetupModule, EnterAndSpaceStartOnlyWhileTheScreenShowsAndNoDialogIsOpenOv
     PressKey(SetupRulesScreen::kEnterKey);
     EXPECT_TRUE(game_.done.empty());
     ShowFor(0);
+    PressKey('A');
+    EXPECT_TRUE(game_.done.empty()) << "only Return and Space start the game";
     SetupRulesCash& screen = ShownScreen<SetupRulesCash>();
     Click(screen.CustomizeButton());
     ASSERT_TRUE(screen.GetCustomizeDlg()->IsVisible());
