@@ -2,6 +2,8 @@
 
 #include "platform/core/Clock.h"
 #include "platform/core/Testing.h"
+#include "platform/window/DrawnMessageBox.h"
+#include "platform/window/VirtualKeys.h"
 
 #include <algorithm>
 
@@ -165,6 +167,23 @@ int HeadlessBackend::ShowMessageBox(const std::string& text, const std::string& 
         box.answer = static_cast<int>(scripted.value);
     detail::RecordBox(box);
     return box.answer;
+}
+
+int HeadlessBackend::ShowDrawnMessageBox(DrawnMessageBox& box, uint32_t)
+{
+    testing::RecordedBox record{"DrawnMessageBox", box.Caption(), box.Text(), {}, box.Flags(), 0};
+    record.width = box.Width();
+    record.height = box.Height();
+    record.picture.resize(static_cast<size_t>(box.Width()) * static_cast<size_t>(box.Height()));
+    box.Draw(record.picture.data(), box.Width());
+    testing::ScriptedAnswer scripted;
+    while (!box.Answer() && testing::TakeScriptedAnswer("DrawnMessageBox", &scripted))
+        box.KeyDown(static_cast<int>(scripted.value), false);
+    if (!box.Answer())
+        box.KeyDown(VK_RETURN, false);
+    record.answer = box.Answer().value_or(0);
+    detail::RecordBox(record);
+    return record.answer;
 }
 
 int HeadlessBackend::ChooseFromList(const std::string& caption, const std::vector<std::string>& items)

@@ -3,6 +3,9 @@
 // dialogs take their answers from platform::testing::ScriptAnswer under the
 // keys "MessageBox", "ListDialog" and "TextDialog" and record what they were
 // asked, URLs are recorded instead of opened, and the clipboard is a string.
+// A box the program draws itself is drawn (the picture is recorded) and
+// answered by the keys scripted under "DrawnMessageBox" (virtual-key codes,
+// pressed in turn until it answers), then by Return.
 //
 // Without a scripted answer a message box answers with its default button,
 // a list dialog is cancelled (-1) and a text dialog is cancelled.
@@ -42,6 +45,7 @@ public:
     bool SetClipboardText(const std::string& utf8) override;
     std::optional<std::string> GetClipboardText() override;
     int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) override;
+    int ShowDrawnMessageBox(DrawnMessageBox& box, uint32_t owner) override;
     int ChooseFromList(const std::string& caption, const std::vector<std::string>& items) override;
     std::optional<std::string> EnterText(const std::string& caption, const std::string& initial,
                                          size_t maxLength) override;

@@ -2,7 +2,9 @@
 
 #include "platform/window/Cursor.h"
 #include "platform/window/DisplayConnectionWait.h"
+#include "platform/window/DrawnMessageBox.h"
 #include "platform/window/HeadlessBackend.h"
+#include "platform/window/SdlDrawnBoxWindow.h"
 #include "platform/window/VirtualKeys.h"
 
 #include <SDL.h>
@@ -11,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -204,7 +207,10 @@ std::unique_ptr<SdlBackend> SdlBackend::Open(std::string* error)
     return std::unique_ptr<SdlBackend>(new SdlBackend);
 }
 
-SdlBackend::SdlBackend() : connectionWait_(std::make_unique<DisplayConnectionWait>()) {}
+SdlBackend::SdlBackend()
+    : connectionWait_(std::make_unique<DisplayConnectionWait>()), videoThread_(std::this_thread::get_id())
+{
+}
 
 SdlBackend::~SdlBackend()
 {
@@ -538,33 +544,17 @@ std::optional<std::string> SdlBackend::GetClipboardText()
 
 int SdlBackend::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags)
 {
-    static constexpr struct {
-        int ids[3];
-        const char* names[3];
-    } kSets[6] = {
-        {{IDOK, 0, 0}, {"OK", nullptr, nullptr}},
-        {{IDOK, IDCANCEL, 0}, {"OK", "Cancel", nullptr}},
-        {{IDABORT, IDRETRY, IDIGNORE}, {"Abort", "Retry", "Ignore"}},
-        {{IDYES, IDNO, IDCANCEL}, {"Yes", "No", "Cancel"}},
-        {{IDYES, IDNO, 0}, {"Yes", "No", nullptr}},
-        {{IDRETRY, IDCANCEL, 0}, {"Retry", "Cancel", nullptr}},
-    };
-    UINT type = flags & MB_TYPEMASK;
-    if (type > 5)
-        type = 0;
+    const std::vector<MessageBoxButton> set = MessageBoxButtonsFor(flags);
     const int defaultAnswer = DefaultMessageBoxAnswer(flags);
-    SDL_MessageBoxButtonData buttons[3];
-    int count = 0;
-    bool hasCancel = false;
-    for (int i = 0; i < 3 && kSets[type].ids[i]; ++i) {
+    const std::optional<int> closeAnswer = MessageBoxCloseAnswer(flags);
+    std::vector<SDL_MessageBoxButtonData> buttons;
+    for (const MessageBoxButton& button : set) {
         Uint32 buttonFlags = 0;
-        if (kSets[type].ids[i] == defaultAnswer)
+        if (button.id == defaultAnswer)
             buttonFlags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-        if (kSets[type].ids[i] == IDCANCEL || (type == 0 && i == 0)) {
+        if (closeAnswer == button.id)
             buttonFlags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-            hasCancel = true;
-        }
-        buttons[count++] = SDL_MessageBoxButtonData{buttonFlags, kSets[type].ids[i], kSets[type].names[i]};
+        buttons.push_back(SDL_MessageBoxButtonData{buttonFlags, button.id, button.label});
     }
     Uint32 boxFlags = SDL_MESSAGEBOX_INFORMATION;
     switch (flags & MB_ICONMASK) {
@@ -572,13 +562,27 @@ int SdlBackend::ShowMessageBox(const std::string& text, const std::string& capti
     case MB_ICONWARNING: boxFlags = SDL_MESSAGEBOX_WARNING; break;
     default: break;
     }
-    const SDL_MessageBoxData data{boxFlags, nullptr, caption.c_str(), text.c_str(), count, buttons, nullptr};
+    const SDL_MessageBoxData data{
+        boxFlags, nullptr, caption.c_str(), text.c_str(), static_cast<int>(buttons.size()), buttons.data(), nullptr};
     int chosen = -1;
     if (SDL_ShowMessageBox(&data, &chosen) != 0)
         return 0;
-    if (chosen < 0) // the box was closed from its frame
-        return hasCancel ? (type == 0 ? IDOK : IDCANCEL) : (type == MB_YESNO ? IDNO : defaultAnswer);
+    if (chosen < 0) // the box was closed from its frame, which SDL cannot refuse
+        return closeAnswer.value_or((flags & MB_TYPEMASK) == MB_YESNO ? IDNO : defaultAnswer);
     return chosen;
+}
+
+int SdlBackend::ShowDrawnMessageBox(DrawnMessageBox& box, uint32_t owner)
+{
+    // SDL's windows belong to the thread that started its video; a box
+    // asked for on another thread stays on standard error.
+    if (std::this_thread::get_id() != videoThread_)
+        return 0;
+    // SDL's drivers without a screen make windows nobody sees or answers.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0)
+        return 0;
+    return RunDrawnBoxWindow(box, owner, *connectionWait_);
 }
 
 int SdlBackend::ChooseFromList(const std::string& caption, const std::vector<std::string>& items)

@@ -4,7 +4,8 @@
 // a text entry) use the desktop's zenity helper when it is installed,
 // started with an argument vector (never a shell); without it the list falls
 // back to a message box with one button per entry (the first ten) and the
-// text entry is reported as unavailable and cancelled.
+// text entry is reported as unavailable and cancelled. A box the program
+// draws itself has a window of its own (SdlDrawnBoxWindow).
 //
 // Threads: created, pumped and called on the main thread (SDL's video
 // thread); the desktop queries may come from any thread, as SDL allows.
@@ -15,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 
 struct SDL_Cursor;
 
@@ -50,6 +52,7 @@ public:
     bool SetClipboardText(const std::string& utf8) override;
     std::optional<std::string> GetClipboardText() override;
     int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) override;
+    int ShowDrawnMessageBox(DrawnMessageBox& box, uint32_t owner) override;
     int ChooseFromList(const std::string& caption, const std::vector<std::string>& items) override;
     std::optional<std::string> EnterText(const std::string& caption, const std::string& initial,
                                          size_t maxLength) override;
@@ -77,6 +80,7 @@ private:
     uint64_t lastPump_ = 0;                              // main thread only
     std::map<uint32_t, Placement> placements_;           // main thread only
     std::unique_ptr<DisplayConnectionWait> connectionWait_;
+    std::thread::id videoThread_; // the thread that started SDL's video
 };
 
 } // namespace platform

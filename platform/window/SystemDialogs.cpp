@@ -2,12 +2,15 @@
 
 #include "platform/core/Process.h"
 #include "platform/core/Testing.h"
+#include "platform/window/DrawnMessageBox.h"
 #include "platform/window/VirtualKeys.h"
+#include "platform/window/Window.h"
 #include "platform/window/WindowBackend.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace platform {
 
@@ -43,29 +46,35 @@ void WriteToStandardError(const std::string& text, const std::string& caption)
     std::fflush(stderr);
 }
 
-int ShowBox(const std::string& text, const std::string& caption, UINT flags)
+int ShowBox(HWND owner, const std::string& text, const std::string& caption, UINT flags)
 {
-    // Whoever started the program from a terminal sees every error there
-    // too, and any box that could not be shown at all.
-    const bool isError = (flags & MB_ICONMASK) == MB_ICONERROR;
-    if (isError)
-        WriteToStandardError(text, caption);
-    const int answer = testing::ShouldFail("MessageBox") ? 0 : GetWindowBackend().ShowMessageBox(text, caption, flags);
-    if (answer == 0 && !isError)
-        WriteToStandardError(text, caption);
-    return answer;
+    // Whoever started the program from a terminal reads every box there
+    // too, at once: a box may wait long for its answer, and may not show.
+    WriteToStandardError(text, caption);
+    WindowBackend& backend = GetWindowBackend();
+    if (!testing::ShouldFail("MessageBox"))
+        if (const int answer = backend.ShowMessageBox(text, caption, flags))
+            return answer;
+    // The system's box could not be shown (SDL's box wants an X core font,
+    // the desktop's dialog program may be missing): the program draws one
+    // itself, in front of its window, so that a player who started it from
+    // a menu still reads it.
+    if (testing::ShouldFail("DrawnMessageBox"))
+        return 0;
+    std::unique_ptr<DrawnMessageBox> box = DrawnMessageBox::Make(text, caption, flags);
+    return box ? backend.ShowDrawnMessageBox(*box, owner ? NativeWindowId(owner) : 0) : 0;
 }
 
 } // namespace
 
-int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT flags)
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT flags)
 {
-    return ShowBox(Windows1252ToUtf8(text ? text : ""), Windows1252ToUtf8(caption ? caption : "Error"), flags);
+    return ShowBox(owner, Windows1252ToUtf8(text ? text : ""), Windows1252ToUtf8(caption ? caption : "Error"), flags);
 }
 
-int MessageBoxW(HWND, const wchar_t* text, const wchar_t* caption, UINT flags)
+int MessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags)
 {
-    return ShowBox(WideToUtf8(text ? text : L""), WideToUtf8(caption ? caption : L"Error"), flags);
+    return ShowBox(owner, WideToUtf8(text ? text : L""), WideToUtf8(caption ? caption : L"Error"), flags);
 }
 
 int ChooseFromList(HWND, const std::string& caption, const std::vector<std::string>& items)

@@ -2,9 +2,11 @@
 // handing a web address to the browser.
 //  - MessageBoxA / MessageBoxW: the MB_ button sets, icons and default
 //    buttons; the answer is an ID* value (0 when no box could be shown).
-//    An error box (MB_ICONERROR) is also written to standard error, and so
-//    is any box that could not be shown, so that a person who started the
-//    program from a terminal sees why it ended.
+//    Every box is first written to standard error, so that a person who
+//    started the program from a terminal reads it there at once. When the
+//    system's box cannot be shown, the program draws its own in front of
+//    its window (DrawnMessageBox), answered the same way; 0 only when that
+//    cannot show either (no display).
 //  - ChooseFromList: a modal list to pick one entry from (the demo player's
 //    marker list).
 //  - EnterText: a modal one-line text entry with Ok and Cancel, opened with
@@ -17,7 +19,9 @@
 // "MessageBox", "ListDialog" (value: the index, -1 to cancel) and
 // "TextDialog" (value IDOK with the text, or IDCANCEL), and every box is
 // recorded (platform::testing::RecordedBoxes). FailNext("MessageBox") makes
-// a box fail (0); FailNext("OpenUrl") makes a launch fail.
+// the system's box fail, so the drawn one shows (scripted under
+// "DrawnMessageBox", see HeadlessBackend.h); FailNext("DrawnMessageBox")
+// makes that fail too (0); FailNext("OpenUrl") makes a launch fail.
 //
 // Threads: the main thread; a box blocks its caller until answered.
 #pragma once

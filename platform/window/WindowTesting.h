@@ -69,12 +69,16 @@ void SetPointerOverWindow(bool over);
 
 // What the headless back end was asked to show.
 struct RecordedBox {
-    std::string kind;    // "MessageBox", "ListDialog", "TextDialog"
+    std::string kind;    // "MessageBox", "DrawnMessageBox", "ListDialog", "TextDialog"
     std::string caption; // UTF-8
     std::string text;    // message text, or the initial text of an entry
     std::vector<std::string> items; // list entries
     UINT flags = 0;
     int answer = 0;
+    // A drawn box as it was first shown: width x height pixels 0xAARRGGBB.
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> picture{};
 };
 std::vector<RecordedBox> RecordedBoxes();
 std::vector<std::string> OpenedUrls();

@@ -4,8 +4,8 @@
 
 # Runs the function `body` with the script's arguments inside a virtual X
 # server, with home, data, settings and runtime folders of its own: the
-# script starts itself again under xvfb-run. Exits 77 (skipped) when the X
-# tools are not installed.
+# script starts itself again under xvfb-run (with X_SERVER_OPTIONS added to
+# the server's). Exits 77 (skipped) when the X tools are not installed.
 run_in_x_server() {
     local body=$1
     shift
@@ -21,7 +21,7 @@ run_in_x_server() {
     trap 'rm -rf "$x_server_home"' EXIT
     PELLUCOR_IN_X_SERVER=1 HOME=$x_server_home XDG_DATA_HOME=$x_server_home/data \
         XDG_CONFIG_HOME=$x_server_home/config XDG_RUNTIME_DIR=$x_server_home \
-        timeout 240 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+        timeout 240 xvfb-run -a -s "-screen 0 1280x1024x24 ${X_SERVER_OPTIONS:-}" bash "$0" "$@"
 }
 
 # Under AddressSanitizer the X, D-Bus and GL client libraries keep memory

@@ -1,0 +1,115 @@
+#include "platform/window/DrawnMessageBox.h"
+
+#include "platform/window/VirtualKeys.h"
+#include "platform/window/WindowTypes.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace platform {
+namespace {
+
+std::unique_ptr<DrawnMessageBox> Box(UINT flags, const std::string& text = "Keep it?")
+{
+    std::unique_ptr<DrawnMessageBox> box = DrawnMessageBox::Make(text, "Question", flags);
+    EXPECT_TRUE(box) << "no font to draw a box with";
+    return box;
+}
+
+// The centre of a button, where a player clicks.
+std::pair<int, int> Centre(const DrawnMessageBox& box, size_t button)
+{
+    const DrawnMessageBox::Area a = box.ButtonArea(button);
+    return {a.x + a.width / 2, a.y + a.height / 2};
+}
+
+TEST(DrawnMessageBox, KeysAnswerAsTheSystemBoxDoes)
+{
+    struct Case {
+        UINT flags;
+        std::vector<int> keys;
+        std::optional<int> answer;
+    };
+    const Case cases[] = {
+        {MB_OK, {VK_ESCAPE}, IDOK},
+        {MB_OKCANCEL, {VK_RETURN}, IDOK},
+        {MB_OKCANCEL, {VK_ESCAPE}, IDCANCEL},
+        {MB_YESNO | MB_DEFBUTTON2, {VK_RETURN}, IDNO},
+        {MB_YESNO, {VK_ESCAPE}, std::nullopt}, // a question must be answered
+        {MB_YESNO, {'N'}, IDNO},
+        {MB_YESNOCANCEL, {VK_TAB, VK_TAB, VK_SPACE}, IDCANCEL},
+        {MB_YESNOCANCEL | MB_DEFBUTTON3, {VK_RIGHT, VK_RETURN}, IDYES}, // the focus goes round
+        {MB_ABORTRETRYIGNORE, {'I'}, IDIGNORE},
+        {MB_RETRYCANCEL, {'Y', VK_ESCAPE}, IDCANCEL}, // Y is no button here
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<DrawnMessageBox> box = Box(c.flags);
+        ASSERT_TRUE(box);
+        for (int key : c.keys)
+            box->KeyDown(key, false);
+        EXPECT_EQ(box->Answer(), c.answer) << "flags " << c.flags << ", first key " << c.keys[0];
+    }
+    std::unique_ptr<DrawnMessageBox> box = Box(MB_YESNO);
+    box->CloseRequested();
+    EXPECT_FALSE(box->Answer()) << "the close button does not answer a question";
+    box->KeyDown(VK_TAB, true);
+    box->KeyDown(VK_RETURN, false);
+    EXPECT_EQ(box->Answer(), IDNO) << "Shift+Tab goes back, round to the last button";
+}
+
+TEST(DrawnMessageBox, AClickChoosesTheButtonPressedAndReleasedOn)
+{
+    std::unique_ptr<DrawnMessageBox> box = Box(MB_YESNOCANCEL);
+    ASSERT_EQ(box->ButtonCount(), 3u);
+    const auto [yesX, yesY] = Centre(*box, 0);
+    const auto [noX, noY] = Centre(*box, 1);
+    box->PointerDown(yesX, yesY);
+    box->PointerUp(noX, noY);
+    EXPECT_FALSE(box->Answer()) << "a press taken off its button chooses nothing";
+    box->PointerDown(noX - 20, 5);
+    box->PointerUp(noX - 20, 5);
+    EXPECT_FALSE(box->Answer()) << "a click beside the buttons chooses nothing";
+    box->PointerMove(noX, noY);
+    box->PointerDown(noX, noY);
+    EXPECT_EQ(box->FocusedButton(), 1u);
+    box->PointerUp(noX, noY);
+    EXPECT_EQ(box->Answer(), IDNO);
+}
+
+TEST(DrawnMessageBox, DrawsItsTextWrappedInsideTheBox)
+{
+    const std::string longLine(60, 'w');
+    std::string text = "Some player profiles were damaged.\n" + longLine + " " + longLine + "\n";
+    for (int i = 0; i < 40; ++i)
+        text += "save/Player" + std::to_string(i) + "_.usr was cut short\n";
+    std::unique_ptr<DrawnMessageBox> box = Box(MB_OK | MB_ICONWARNING, text);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->Lines()[0], "Some player profiles were damaged.");
+    EXPECT_GE(box->Lines().size(), 5u) << "a word wider than a line is broken";
+    EXPECT_LE(box->Height(), 700) << "a long text is cut to fit a small screen";
+    EXPECT_EQ(box->Lines().back().back(), '\x85') << "and says so";
+    EXPECT_LE(box->Width(), 600);
+
+    std::vector<uint32_t> pixels(size_t(box->Width()) * size_t(box->Height()), 0);
+    box->Draw(pixels.data(), box->Width());
+    // Dark ink on the light face in the text's rows, light ink on the dark
+    // caption band, and every pixel opaque.
+    auto count = [&](int top, int bottom, auto test) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < box->Width(); ++x)
+                n += test(pixels[size_t(y) * size_t(box->Width()) + size_t(x)]);
+        return n;
+    };
+    const auto dark = [](uint32_t p) { return (p & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60; };
+    const auto light = [](uint32_t p) { return (p & 0xFF) > 0xC0 && ((p >> 16) & 0xFF) > 0xC0; };
+    EXPECT_GT(count(40, box->ButtonArea(0).y, dark), 2000);
+    EXPECT_GT(count(4, 24, light), 100) << "the caption is written on its band";
+    const DrawnMessageBox::Area ok = box->ButtonArea(0);
+    EXPECT_GT(count(ok.y + 6, ok.y + ok.height - 6, dark), 20) << "the button has its label";
+    EXPECT_EQ(count(0, box->Height(), [](uint32_t p) { return p >> 24 != 0xFF; }), 0);
+}
+
+} // namespace
+} // namespace platform
