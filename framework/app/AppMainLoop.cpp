@@ -113,6 +113,7 @@ bool ZoltAppBase::RunLoopStep(bool* updated)
         loopState_ = 1;
     } else if (loopState_ == 0) {
         CheckSecondInstances();
+        ShowSettingsWarnings();
         MSG msg{};
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (!quit_) {

@@ -128,6 +128,23 @@ void ZoltAppBase::WriteSettings()
     RegWriteNumber("PreferredX", preferredX);
     RegWriteNumber("PreferredY", preferredY);
     RegWriteNumber("CustomCursors", customCursorsOn_ ? 1 : 0);
+    // The last chance to say that they were not kept.
+    ShowSettingsWarnings();
+}
+
+void ZoltAppBase::ShowSettingsWarnings()
+{
+    // While the loop runs, the box waits for the window's first picture, so
+    // that it stands in front of the game rather than of a black window.
+    if (running_ && drawCount_ == 0)
+        return;
+    for (const std::string& problem : TakeRegistryWarnings()) {
+        const std::string text = "The settings could not be kept as they should be:\n" + problem + ".";
+        if (screenSaverMode_)
+            AppendScreenSaverErrorLog(text);
+        else
+            ShowMessageBox(text, "Settings", MB_OK | MB_ICONWARNING);
+    }
 }
 
 void ZoltAppBase::ReadStartOptions()

@@ -532,6 +532,11 @@ protected:
     void PointerThreadMain();
     void JoinLoaderThread();
     void CheckSecondInstances();
+    // Shows, in a warning box, each settings problem the registry told since
+    // the last look (each once a run): a player whose settings are not kept
+    // reads why where they look, not only on a terminal. In screen-saver
+    // mode it goes to the error log instead. Main thread.
+    void ShowSettingsWarnings();
     void MakeCursors();
     // Pieces of Initialize and of the teardown.
     void SetUpDataFolder();

@@ -6,12 +6,15 @@
 #include "platform/core/Testing.h"
 #include "platform/registry/RegistryFile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -34,6 +37,9 @@ struct RegistryState {
     std::map<uintptr_t, OpenKey> handles;   // guarded by mutex
     uintptr_t nextHandle = 0x1000;          // guarded by mutex
     std::string lastError;                  // guarded by mutex
+    std::set<std::string> reported;         // guarded by mutex: every problem told this run
+    std::vector<std::string> untaken;       // guarded by mutex: told, not yet taken as warnings
+    std::atomic<bool> anyUntaken{false};
     // Set when the file could be neither read nor moved aside: saving would
     // replace settings that may still be whole, so nothing is saved.
     std::string saveRefusal;                // guarded by mutex
@@ -60,6 +66,12 @@ LSTATUS Injected(std::string_view operation)
 void Report(RegistryState& s, const std::string& message)
 {
     s.lastError = message;
+    // A folder that cannot be written fails every save of the run the same
+    // way: the problem is told once.
+    if (!s.reported.insert(message).second)
+        return;
+    s.untaken.push_back(message);
+    s.anyUntaken = true;
     // Settings that silently fail to load or save lose the player's choices:
     // say so where a user can see it too.
     const std::string line = "Registry: " + message + "\n";
@@ -418,6 +430,16 @@ std::string LastRegistryError()
     return s.lastError;
 }
 
+std::vector<std::string> TakeRegistryWarnings()
+{
+    RegistryState& s = State();
+    if (!s.anyUntaken)
+        return {};
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.anyUntaken = false;
+    return std::exchange(s.untaken, {});
+}
+
 std::string RegistryFilePath()
 {
     RegistryState& s = State();
@@ -437,6 +459,9 @@ void ResetRegistry()
     s.handles.clear();
     s.lastError.clear();
     s.saveRefusal.clear();
+    s.reported.clear();
+    s.untaken.clear();
+    s.anyUntaken = false;
 }
 
 } // namespace testing

@@ -8,9 +8,10 @@
 // use and rewritten atomically after every change. A change that cannot be
 // saved is undone and its call fails with ERROR_REGISTRY_IO_FAILED, and the
 // reason is kept (LastRegistryError) and written to the debug output and to
-// standard error. A file that cannot be taken as the settings (it cannot be
-// read, is not a registry file, is cut short, or is larger than settings
-// ever are, 1 MB) leaves the tree empty, is moved aside to
+// standard error, once a run for each problem, and kept for the program to
+// show its user (TakeRegistryWarnings). A file that cannot be taken as the
+// settings (it cannot be read, is not a registry file, is cut short, or is
+// larger than settings ever are, 1 MB) leaves the tree empty, is moved aside to
 // "registry.txt.corrupt" (or .corrupt1, .corrupt2, ...) so nothing is lost,
 // and the reason is kept and reported the same way; when it cannot even be
 // moved aside, no change is saved for the rest of the run, so the file is
@@ -30,6 +31,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -86,6 +88,10 @@ LSTATUS RegCloseKey(HKEY key);
 
 // The last load or save problem, "" when there was none.
 std::string LastRegistryError();
+// The problems told since the last call (each problem is told once a run,
+// however often it recurs), for the program to show its user. Cheap when
+// there are none: the program asks at every step of its loop.
+std::vector<std::string> TakeRegistryWarnings();
 // The file the tree is kept in.
 std::string RegistryFilePath();
 

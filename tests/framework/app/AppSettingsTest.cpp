@@ -147,3 +147,33 @@ TEST_F(AppTest, PlayingADemoThatCannotBeReadEndsTheStart)
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().caption, "FATAL ERROR");
 }
+
+TEST_F(AppTest, SettingsThatCannotBeKeptAreShownInABoxOnceARun)
+{
+    TestApp& a = StartApp();
+    auto settingsBoxes = [] {
+        std::vector<platform::testing::RecordedBox> found;
+        for (const auto& box : platform::testing::RecordedBoxes())
+            if (box.caption == "Settings")
+                found.push_back(box);
+        return found;
+    };
+    for (int i = 0; i < 3; ++i) {
+        platform::testing::FailNext("MakeDirectories", 13);
+        EXPECT_FALSE(a.RegWriteNumber("Options\\Speed", 3));
+    }
+    Pump();
+    std::vector<platform::testing::RecordedBox> shown = settingsBoxes();
+    ASSERT_EQ(shown.size(), 1u) << "the loop shows what the settings told, once";
+    EXPECT_NE(shown[0].text.find("cannot make the folder"), std::string::npos) << shown[0].text;
+    EXPECT_EQ(shown[0].flags, platform::MB_OK | platform::MB_ICONWARNING);
+
+    // The last save at the end: a new problem is still shown, the same one
+    // not again.
+    platform::testing::FailNext("MakeDirectories", 13);
+    platform::testing::FailNext("WriteFileAtomic.Write", 28);
+    a.Quit();
+    shown = settingsBoxes();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_NE(shown[1].text.find("cannot save"), std::string::npos) << shown[1].text;
+}

@@ -286,6 +286,29 @@ TEST_F(Registry, AFolderThatCannotBeMadeRefusesTheChangeAndSaysWhy)
     RegCloseKey(key);
 }
 
+TEST_F(Registry, AProblemThatRecursIsToldOnceARunAndKeptForTheProgramToShow)
+{
+    HKEY key = Create("SOFTWARE\\P");
+    const DWORD value = 1;
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 3; ++i) {
+        FailNext("MakeDirectories", 13);
+        EXPECT_EQ(RegSetValueExA(key, "Muted", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4),
+                  ERROR_REGISTRY_IO_FAILED);
+    }
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(told.find("cannot make the folder"), told.rfind("cannot make the folder")) << told;
+    std::vector<std::string> warnings = TakeRegistryWarnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("cannot make the folder"), std::string::npos) << warnings[0];
+    EXPECT_TRUE(TakeRegistryWarnings().empty());
+
+    FailNext("MakeDirectories", 13);
+    RegSetValueExA(key, "Muted", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+    EXPECT_TRUE(TakeRegistryWarnings().empty()) << "told already this run";
+    RegCloseKey(key);
+}
+
 TEST_F(Registry, ProblemsAreToldOnTheDebugChannelAndOnStandardError)
 {
     // A player starting the game from a terminal sees why their settings
