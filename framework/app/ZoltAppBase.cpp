@@ -36,6 +36,7 @@
 #include "platform/window/SystemDialogs.h"
 #include "platform/window/User32Module.h"
 #include "platform/window/Window.h"
+#include "platform/window/WindowBackend.h"
 
 #include <cstdio>
 
@@ -239,6 +240,11 @@ void ZoltAppBase::Initialize()
         MessageBoxA(nullptr, LookupTextNarrow("APP_REQUIRES_DIRECTX", kDirectXText).c_str(),
                     LookupTextNarrow("YOU_NEED_DIRECTX", "You need DirectX").c_str(), MB_ICONERROR);
         FatalExit(0);
+    }
+    // Without a display the program would run unseen until killed.
+    if (const std::string failure = platform::WindowSystemFailure(); !failure.empty()) {
+        ShowError("The game's window cannot be shown (" + failure + ").");
+        FatalExit(1);
     }
 
     OnBeforeReadSettings();

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <thread>
 #include <spawn.h>
+#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -184,6 +185,12 @@ std::optional<std::string> RunHelper(const std::vector<std::string>& args, int* 
     return output;
 }
 
+// SDL's video drivers that make windows in memory only.
+bool IsDriverWithoutScreen(const char* driver)
+{
+    return std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0;
+}
+
 void TrimNewline(std::string* text)
 {
     while (!text->empty() && (text->back() == '\n' || text->back() == '\r'))
@@ -201,6 +208,20 @@ std::unique_ptr<SdlBackend> SdlBackend::Open(std::string* error)
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (error)
             *error = SDL_GetError();
+        return nullptr;
+    }
+    // Where no display can be reached, SDL settles for a driver that shows
+    // nothing: the program would run where nobody sees it, its boxes
+    // unanswerable. Such a driver serves only when asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (driver && IsDriverWithoutScreen(driver) && !(asked && strcasecmp(asked, driver) == 0)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (error) {
+            const char* display = std::getenv("DISPLAY");
+            *error = display && *display ? "no display can be reached at DISPLAY=" + std::string(display)
+                                         : std::string("no display: DISPLAY is not set");
+        }
         return nullptr;
     }
     SDL_StartTextInput();
@@ -580,7 +601,7 @@ int SdlBackend::ShowDrawnMessageBox(DrawnMessageBox& box, uint32_t owner)
         return 0;
     // SDL's drivers without a screen make windows nobody sees or answers.
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0)
+    if (!driver || IsDriverWithoutScreen(driver))
         return 0;
     return RunDrawnBoxWindow(box, owner, *connectionWait_);
 }

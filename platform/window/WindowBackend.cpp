@@ -6,7 +6,6 @@
 #include "platform/window/SdlBackend.h"
 #include "platform/window/SessionEndSignals.h"
 
-#include <cstdio>
 #include <mutex>
 
 namespace platform {
@@ -16,6 +15,7 @@ namespace {
 struct BackendSlot {
     std::mutex mutex;
     std::unique_ptr<WindowBackend> backend; // guarded by mutex
+    std::string failure;                    // guarded by mutex
 };
 
 BackendSlot& Slot()
@@ -31,15 +31,14 @@ WindowBackend& GetWindowBackend()
     BackendSlot& slot = Slot();
     std::lock_guard<std::mutex> lock(slot.mutex);
     if (!slot.backend) {
-        if (!IsHeadless()) {
-            std::string error;
-            slot.backend = SdlBackend::Open(&error);
-            if (!slot.backend) {
-                const std::string message =
-                    "The window system could not be opened (" + error + "); running without a window.\n";
-                OutputDebugString(message);
-                std::fputs(message.c_str(), stderr);
-            }
+        slot.failure.clear();
+        if (testing::ShouldFail("OpenWindowSystem")) {
+            slot.failure = "refused by a test";
+        } else if (!IsHeadless()) {
+            slot.backend = SdlBackend::Open(&slot.failure);
+            // The program says it (WindowSystemFailure) as it ends.
+            if (!slot.backend)
+                OutputDebugString("The window system could not be opened (" + slot.failure + ").\n");
         }
         if (!slot.backend)
             slot.backend = std::make_unique<HeadlessBackend>();
@@ -48,11 +47,20 @@ WindowBackend& GetWindowBackend()
     return *slot.backend;
 }
 
+std::string WindowSystemFailure()
+{
+    GetWindowBackend();
+    BackendSlot& slot = Slot();
+    std::lock_guard<std::mutex> lock(slot.mutex);
+    return slot.failure;
+}
+
 void ResetWindowBackend()
 {
     BackendSlot& slot = Slot();
     std::lock_guard<std::mutex> lock(slot.mutex);
     slot.backend.reset();
+    slot.failure.clear();
 }
 
 } // namespace platform

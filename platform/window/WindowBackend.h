@@ -146,6 +146,11 @@ public:
 
 // The back end in force (made on first use).
 WindowBackend& GetWindowBackend();
+// Why the window system could not be opened when the program wanted one (no
+// display to reach), so that it runs on the headless back end, unseen; ""
+// when it was opened or the headless back end was asked for.
+// FailNext("OpenWindowSystem") refuses it once, before the back end is made.
+std::string WindowSystemFailure();
 // Drops the back end (tests: the next use makes a fresh one).
 void ResetWindowBackend();
 

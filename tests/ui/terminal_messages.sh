@@ -39,6 +39,10 @@ mkfifo "$work/pipe.dmo"
 expect 0 "Demo file not found: $work/pipe.dmo" "$game" -play "-demofile=$work/pipe.dmo"
 printf 'not a demo' >"$work/bad.dmo"
 expect 0 "Invalid demo file. ($work/bad.dmo)" "$game" -play "-demofile=$work/bad.dmo"
+# With nothing to show its window on, SDL would settle for a driver that
+# shows nothing (as it does where no display is set): the game says so and
+# ends rather than run unseen.
+SDL_VIDEODRIVER=x11,offscreen expect 1 "FATAL ERROR: The game's window cannot be shown (no display: DISPLAY is not set)." "$game"
 
 # The program reads "main.pak" from its own folder.
 mkdir -p "$work/install"

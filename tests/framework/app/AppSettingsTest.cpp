@@ -177,3 +177,15 @@ TEST_F(AppTest, SettingsThatCannotBeKeptAreShownInABoxOnceARun)
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_NE(shown[1].text.find("cannot save"), std::string::npos) << shown[1].text;
 }
+
+TEST_F(AppTest, WithoutADisplayTheStartEndsSayingSo)
+{
+    platform::ResetWindowBackend();
+    platform::testing::FailNext("OpenWindowSystem", 0);
+    EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 1) << "not a run nobody sees";
+    const auto boxes = platform::testing::RecordedBoxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().caption, "FATAL ERROR");
+    EXPECT_EQ(boxes.back().text, "The game's window cannot be shown (refused by a test).");
+    platform::ResetWindowBackend();
+}

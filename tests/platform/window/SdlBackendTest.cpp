@@ -4,6 +4,7 @@
 
 #include "platform/core/Process.h"
 #include "platform/window/Cursor.h"
+#include "platform/window/SdlBackend.h"
 
 namespace platform::testing {
 namespace {
@@ -41,6 +42,23 @@ TEST_F(SdlBackendDummy, StartsMakesAWindowAndPumps)
     ShowCursor(FALSE);
     Pump();
     EXPECT_TRUE(DestroyWindow(w));
+}
+
+TEST(SdlBackend, ADriverThatShowsNothingServesOnlyWhenAskedForByName)
+{
+    // No display to reach: SDL falls back to its window-less driver, which
+    // would let the program run unseen.
+    const std::optional<std::string> display = GetEnvironmentVariable("DISPLAY");
+    const std::optional<std::string> driver = GetEnvironmentVariable("SDL_VIDEODRIVER");
+    SetEnvironmentVariable("DISPLAY", std::nullopt);
+    SetEnvironmentVariable("SDL_VIDEODRIVER", std::string("x11,offscreen"));
+    std::string error;
+    EXPECT_FALSE(SdlBackend::Open(&error));
+    EXPECT_EQ(error, "no display: DISPLAY is not set");
+    SetEnvironmentVariable("SDL_VIDEODRIVER", std::string("offscreen"));
+    EXPECT_TRUE(SdlBackend::Open(&error));
+    SetEnvironmentVariable("DISPLAY", display);
+    SetEnvironmentVariable("SDL_VIDEODRIVER", driver);
 }
 
 } // namespace
