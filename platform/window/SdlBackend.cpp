@@ -191,6 +191,46 @@ bool IsDriverWithoutScreen(const char* driver)
     return std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0;
 }
 
+// SDL's box grows with its longest line and its count of lines, past the
+// screen's edges: lines are broken between words (inside a word too long
+// for one) and a long text keeps its first lines, ending in "..." (the whole
+// of it went to standard error).
+std::string FitForSystemBox(const std::string& text)
+{
+    constexpr size_t kLineLength = 80;
+    constexpr size_t kMaxLines = 24;
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at <= text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        while (line.size() > kLineLength) {
+            size_t cut = line.rfind(' ', kLineLength);
+            if (cut == std::string::npos || cut == 0)
+                cut = kLineLength;
+            // Never inside a UTF-8 sequence.
+            while (cut > 1 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+                --cut;
+            lines.push_back(line.substr(0, cut));
+            line.erase(0, line[cut] == ' ' ? cut + 1 : cut);
+        }
+        lines.push_back(line);
+    }
+    if (lines.size() > kMaxLines) {
+        lines.resize(kMaxLines);
+        lines.back() = "...";
+    }
+    std::string fitted;
+    for (const std::string& line : lines)
+        fitted += (fitted.empty() ? "" : "\n") + line;
+    return fitted;
+}
+
 void TrimNewline(std::string* text)
 {
     while (!text->empty() && (text->back() == '\n' || text->back() == '\r'))
@@ -583,8 +623,9 @@ int SdlBackend::ShowMessageBox(const std::string& text, const std::string& capti
     case MB_ICONWARNING: boxFlags = SDL_MESSAGEBOX_WARNING; break;
     default: break;
     }
+    const std::string fitted = FitForSystemBox(text);
     const SDL_MessageBoxData data{
-        boxFlags, nullptr, caption.c_str(), text.c_str(), static_cast<int>(buttons.size()), buttons.data(), nullptr};
+        boxFlags, nullptr, caption.c_str(), fitted.c_str(), static_cast<int>(buttons.size()), buttons.data(), nullptr};
     int chosen = -1;
     if (SDL_ShowMessageBox(&data, &chosen) != 0)
         return 0;

@@ -38,9 +38,11 @@ start_program() {
     mkdir -p "$out"
     # The version and news pages are asked of a loopback port where nothing
     # listens: a test never reaches an outside address.
-    PELLUCOR_DEBUG_OUTPUT=1 PELLUCOR_WEB_SERVER=${PELLUCOR_WEB_SERVER:-http://127.0.0.1:9} "$1" 2>"$log" &
+    # In a session of its own, so that a test that fails takes away all it
+    # started (SDL's box runs in a process of its own).
+    PELLUCOR_DEBUG_OUTPUT=1 PELLUCOR_WEB_SERVER=${PELLUCOR_WEB_SERVER:-http://127.0.0.1:9} setsid "$1" 2>"$log" &
     pid=$!
-    trap 'kill $pid 2>/dev/null || true' EXIT
+    trap 'kill -- -$pid 2>/dev/null || true' EXIT
     window=$(timeout 20 xdotool search --sync --onlyvisible --name "$3" | head -1)
     eval "$(xdotool getwindowgeometry --shell "$window")" # X, Y, WIDTH, HEIGHT
     echo "window $window at $X,$Y size ${WIDTH}x$HEIGHT"
