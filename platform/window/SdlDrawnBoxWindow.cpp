@@ -2,6 +2,7 @@
 
 #include "platform/window/DisplayConnectionWait.h"
 #include "platform/window/DrawnMessageBox.h"
+#include "platform/window/SessionEndSignals.h"
 #include "platform/window/VirtualKeys.h"
 
 #include <SDL.h>
@@ -65,8 +66,6 @@ void Present(SDL_Window* window, const DrawnMessageBox& box, std::vector<uint32_
     SDL_UpdateWindowSurface(window);
 }
 
-} // namespace
-
 // What the box does with one of its own events.
 void Apply(DrawnMessageBox& box, const SDL_Event& e, bool* exposed)
 {
@@ -93,6 +92,8 @@ void Apply(DrawnMessageBox& box, const SDL_Event& e, bool* exposed)
     default: break;
     }
 }
+
+} // namespace
 
 int RunDrawnBoxWindow(DrawnMessageBox& box, uint32_t ownerId, DisplayConnectionWait& connection)
 {
@@ -125,7 +126,9 @@ int RunDrawnBoxWindow(DrawnMessageBox& box, uint32_t ownerId, DisplayConnectionW
     std::vector<uint32_t> pixels(static_cast<size_t>(box.Width()) * static_cast<size_t>(box.Height()));
     std::vector<SDL_Event> keptForLater;
     bool exposed = true;
-    while (!box.Answer()) {
+    // The session ending (SIGTERM and its kin) does not wait for an answer:
+    // the box goes, and the program, finding the request, ends as it does.
+    while (!box.Answer() && !detail::SessionEndPending()) {
         if (box.TakeRedraw() || exposed) {
             Present(window, box, pixels);
             exposed = false;
@@ -145,17 +148,19 @@ int RunDrawnBoxWindow(DrawnMessageBox& box, uint32_t ownerId, DisplayConnectionW
         }
         if (any || box.Answer())
             continue;
-        if (connection.IsActive())
-            connection.Wait(250);
-        else
+        // The news a wait finds (a wake-up meant for the program's loop
+        // too) is taken here, or every later wait would return at once.
+        if (!connection.IsActive())
             SDL_Delay(10);
+        else if (connection.Wait(250))
+            connection.HasNews();
     }
     SDL_DestroyWindow(window);
     for (SDL_Event& e : keptForLater)
         SDL_PushEvent(&e);
     if (owner)
         SDL_RaiseWindow(owner);
-    return box.Answer().value_or(0);
+    return box.Answer().value_or(MessageBoxCloseAnswer(box.Flags()).value_or(0));
 }
 
 } // namespace platform

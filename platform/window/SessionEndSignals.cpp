@@ -52,6 +52,8 @@ void WatchSessionEndSignals()
 
 bool TakeSessionEndRequest() { return requested.exchange(false); }
 
+bool SessionEndPending() { return requested.load(); }
+
 void WakeOnSessionEnd(int eventDescriptor) { wakeDescriptor.store(eventDescriptor); }
 
 } // namespace platform::detail

@@ -22,6 +22,8 @@ namespace platform::detail {
 void WatchSessionEndSignals();
 // True once for each noted request.
 bool TakeSessionEndRequest();
+// True while a noted request waits to be taken (a box gives up for it).
+bool SessionEndPending();
 // A descriptor that the handler writes an eight-byte 1 to, ending the UI
 // thread's wait when the signal went to another thread (-1: none).
 void WakeOnSessionEnd(int eventDescriptor);
