@@ -126,10 +126,11 @@ TEST(PlayerFilesWalk, AnUnwritableSaveFolderThenAFullDiskAreToldAndNothingIsLost
 {
     ScriptedPlayer player;
     player.WriteRegistryNumber("Options\\Speed", 10);
-    // A save folder the program may not write: the platform's hook, since
-    // whoever runs the test may write any folder.
-    platform::testing::FailEveryCall("WriteFileAtomic.Open", EACCES);
     player.Launch();
+    // A save folder the program may not write: the platform's hook, since
+    // whoever runs the test may write any folder (set once the program has
+    // started, which keeps its settings, whose failure is told otherwise).
+    platform::testing::FailEveryCall("WriteFileAtomic.Open", EACCES);
 
     // The first player, named on a machine where nothing can be saved: told,
     // and still a player.
