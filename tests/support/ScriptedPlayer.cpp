@@ -32,6 +32,7 @@
 #include <thread>
 #include <cstdio>
 #include <filesystem>
+#include <cstdlib>
 #include <map>
 
 namespace walk {
@@ -66,6 +67,10 @@ std::string ShotFolderFor(ScriptedPlayer::Backend backend)
 {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "walk";
+    // The same walk run side by side on other screens (ctest runs them at
+    // once) keeps its pictures apart: each clears its folder as it starts.
+    if (const char* variant = std::getenv("PELLUCOR_WALK_VARIANT"); variant && *variant)
+        name += "." + std::string(variant);
     for (char& c : name)
         if (c == '/')
             c = '_';

@@ -43,5 +43,5 @@ if [ "$manager" != none ]; then
     done
     xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "$manager did not start"; exit 1; }
 fi
-PELLUCOR_PLATFORM=sdl PELLUCOR_WALK_WINDOW_MANAGER=$manager \
+PELLUCOR_PLATFORM=sdl PELLUCOR_WALK_WINDOW_MANAGER=$manager PELLUCOR_WALK_VARIANT=${width}x${height}-$manager \
     "$program" --gtest_filter='FullScreenWalk.*'
