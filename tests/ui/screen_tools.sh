@@ -10,6 +10,14 @@ run_in_x_server() {
     local body=$1
     shift
     if [ "${PELLUCOR_IN_X_SERVER:-}" = 1 ]; then
+        # On a loaded machine the server may not answer yet when xvfb-run
+        # starts the body; the program would then rightly say it has no
+        # display.
+        local _
+        for _ in $(seq 1 100); do
+            xwininfo -root >/dev/null 2>&1 && break
+            sleep 0.1
+        done
         "$body" "$@"
         return
     fi
