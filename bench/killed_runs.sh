@@ -4,7 +4,11 @@
 # walk KilledRuns.EveryRestartFindsThePlayerWholeWithEveryFinishedHand
 # (tests/game/walk/KilledRunsWalkTest.cpp, which ./check runs over some 24
 # hands) at length. Prints how many runs were killed, over how many hands,
-# and how many finished hands were lost at most.
+# and how many finished hands were lost at most. Then as many new
+# tournaments as a tenth of the hands (every kind in turn), each killed in
+# its first hand and again after the first hand back
+# (KilledRuns.ANewTournamentKilledInItsFirstHandResumesAtItsWholeFirstLevel):
+# every resume at level 1 with the level's whole time.
 #
 #   bench/killed_runs.sh [BUILD_FOLDER] [HANDS] [SEED]
 set -euo pipefail
@@ -17,4 +21,5 @@ program=$build/tests/test_game_walk
 echo "seed $seed, $hands hands"
 cd "$build/tests"
 PELLUCOR_BINARY_DIR=$build PELLUCOR_KILLED_RUN_HANDS=$hands PELLUCOR_KILLED_RUN_SEED=$seed \
-    "$program" --gtest_filter=KilledRuns.EveryRestartFindsThePlayerWholeWithEveryFinishedHand
+    PELLUCOR_KILLED_RUN_FIRST_HANDS=$(( (hands + 9) / 10 )) \
+    "$program" --gtest_filter='KilledRuns.*'

@@ -13,6 +13,11 @@
 // costs five times the time, and what the kills test is the file layer's
 // renames, not memory); bench/killed_runs.sh plays 300 and more
 // (PELLUCOR_KILLED_RUN_HANDS, PELLUCOR_KILLED_RUN_SEED).
+//
+// A second walk kills each tournament of the catalogue in the first hand of
+// a new game, then again once the resumed game has paid its first hand:
+// the resume is at level 1 with the level's whole time, and no finished
+// hand is lost (PELLUCOR_KILLED_RUN_FIRST_HANDS new games; 9 in ./check).
 #include "game/shell/GameImpl.h"
 #include "game/shell/Profile.h"
 #include "game/shell/ProfileFile.h"
@@ -58,6 +63,9 @@ using walk::PlayedTable;
 using walk::ScriptedPlayer;
 
 constexpr char kMachineVariable[] = "PELLUCOR_KILLED_RUN_MACHINE";
+// The tournament the run plays, and whether it enters a new one of it.
+constexpr char kTournamentVariable[] = "PELLUCOR_KILLED_RUN_TOURNAMENT";
+constexpr char kNewGameVariable[] = "PELLUCOR_KILLED_RUN_NEW_GAME";
 constexpr char kLogVariable[] = "PELLUCOR_KILLED_RUN_LOG_FD";
 constexpr int kLogDescriptor = 3;
 // Big game N: ten players, ten-minute levels, three re-buys: a long game.
@@ -73,8 +81,10 @@ constexpr uint16_t kBigGameN = 3;
 #endif
 #ifdef PELLUCOR_KILLED_RUNS_SANITIZED
 constexpr int kHandsInTheSuite = 6;
+constexpr int kNewGamesInTheSuite = 3;
 #else
 constexpr int kHandsInTheSuite = 24;
+constexpr int kNewGamesInTheSuite = 9;
 #endif
 
 int NumberFromEnvironment(const char* name, int otherwise)
@@ -103,13 +113,14 @@ void Say(const std::string& line)
         _exit(1);
 }
 
-// Sits Ann down at her tournament: the one in progress, or a new one.
-void GoToTheTable(ScriptedPlayer& player)
+// Sits Ann down at her tournament: the one in progress, or a new one (and
+// always a new one when `enter`).
+void GoToTheTable(ScriptedPlayer& player, uint16_t tournamentId, bool enter)
 {
     Profile& ann = *ProfileList::CurrentProfile();
     Tournament record;
-    ASSERT_TRUE(FindTournament(kBigGameN, record));
-    if (!Gamespace::ContinueTournament(ann, record))
+    ASSERT_TRUE(FindTournament(tournamentId, record));
+    if (enter || !Gamespace::ContinueTournament(ann, record))
         Gamespace::StartTournament(ann, record);
     player.Game().OnModuleDone(Gamespace::StartMgr::kModuleId);
     player.Game().GetSetupRulesMgr().OnSetupDone(0);
@@ -126,9 +137,13 @@ TEST(KilledRunsChild, PlaysUntilKilled)
     ScriptedPlayer player(*machine);
     player.WriteRegistryNumber("Options\\Speed", 10);
     player.Launch();
-    GoToTheTable(player);
+    const uint16_t tournamentId = uint16_t(NumberFromEnvironment(kTournamentVariable, kBigGameN));
+    GoToTheTable(player, tournamentId, NumberFromEnvironment(kNewGameVariable, 0) != 0);
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
     Gamespace::GameMgr& table = *player.Game().GetGameMgr();
+    const auto level = [] { return std::to_string(ProfileList::CurrentProfile()->GetCurrentSavedGame()->level); };
+    // The level and its time left as the table is sat at.
+    Say("seated " + level() + " " + std::to_string(table.GetLevelSecondsLeft()));
     const std::string path = ProfilePathIn(*machine);
     // The file as the run found it is reported with the first step.
     std::string bytes;
@@ -143,7 +158,7 @@ TEST(KilledRunsChild, PlaysUntilKilled)
         }
         if (table.GetHandsShownDown() != paid) {
             paid = table.GetHandsShownDown();
-            Say("hand " + std::to_string(paid));
+            Say("hand " + std::to_string(paid) + " " + level());
         }
     };
     const auto waiting = [&]() -> const walk::Sight* {
@@ -169,7 +184,7 @@ TEST(KilledRunsChild, PlaysUntilKilled)
             player.Press(platform::VK_RETURN);
         } else if (table.GetTrnFinishDlg()->IsVisible()) {
             player.Click(PlayedTable::kClose);
-            GoToTheTable(player);
+            GoToTheTable(player, tournamentId, false);
         } else if (const walk::Sight* action = waiting()) {
             player.Click(*action);
         } else {
@@ -185,7 +200,8 @@ namespace {
 // One run of the game in a process of its own, and what it reported.
 class KilledRun {
 public:
-    explicit KilledRun(const std::string& machine)
+    // `tournamentId` 0: the harness's long game, resumed where there is one.
+    explicit KilledRun(const std::string& machine, uint16_t tournamentId = 0, bool newGame = false)
     {
         int pipeEnds[2];
         EXPECT_EQ(pipe(pipeEnds), 0);
@@ -201,6 +217,9 @@ public:
         }
         environment.push_back(std::string(kMachineVariable) + "=" + machine);
         environment.push_back(std::string(kLogVariable) + "=" + std::to_string(kLogDescriptor));
+        if (tournamentId != 0)
+            environment.push_back(std::string(kTournamentVariable) + "=" + std::to_string(tournamentId));
+        environment.push_back(std::string(kNewGameVariable) + "=" + (newGame ? "1" : "0"));
         std::vector<char*> envp;
         for (std::string& entry : environment)
             envp.push_back(entry.data());
@@ -231,11 +250,12 @@ public:
     KilledRun(const KilledRun&) = delete;
     KilledRun& operator=(const KilledRun&) = delete;
 
-    // Reads the reports until `steps` steps were reported; false when the
-    // run ended or fell silent first.
-    bool RunSteps(int steps)
+    // Reads the reports until `steps` steps were reported (or, when
+    // `untilPaid`, a hand was paid out); false when the run ended or fell
+    // silent first.
+    bool RunSteps(int steps, bool untilPaid = false)
     {
-        while (steps_ < steps) {
+        while (steps_ < steps && !(untilPaid && paid_ > 0)) {
             std::string line;
             if (!ReadLine(line))
                 return false;
@@ -246,6 +266,10 @@ public:
                 ++steps_;
             } else if (what == "hand") {
                 words >> paid_;
+                if (firstPaidLevel_ == 0)
+                    words >> firstPaidLevel_;
+            } else if (what == "seated") {
+                words >> seatedLevel_ >> seatedSecondsLeft_;
             } else if (what == "saved") {
                 std::string fingerprint;
                 uint64_t paid = 0;
@@ -267,6 +291,11 @@ public:
 
     // Hands paid out that the run reported.
     uint64_t Paid() const { return paid_; }
+    // The level and its seconds left when the run sat down at the table.
+    uint32_t SeatedLevel() const { return seatedLevel_; }
+    uint32_t SeatedSecondsLeft() const { return seatedSecondsLeft_; }
+    // The level the run's first hand paid out was played at (0: none).
+    uint32_t FirstPaidLevel() const { return firstPaidLevel_; }
     // The hands paid out when the file last held `fingerprint`; nothing
     // when the run never reported it.
     std::optional<uint64_t> PaidWhenSaved(const std::string& fingerprint) const
@@ -305,8 +334,75 @@ private:
     std::string pending_;
     int steps_ = 0;
     uint64_t paid_ = 0;
+    uint32_t seatedLevel_ = 0;
+    uint32_t seatedSecondsLeft_ = 0;
+    uint32_t firstPaidLevel_ = 0;
     std::vector<std::pair<std::string, uint64_t>> saves_;
 };
+
+} // namespace
+
+namespace {
+
+// The machine folder of a killed-runs walk, with Ann, the player of an
+// earlier run, sitting at no table yet.
+std::string PutAnnOnTheMachine(const std::string& machine)
+{
+    const std::string path = ProfilePathIn(machine);
+    Profile ann = walk::KnownPlayer("Ann");
+    EXPECT_TRUE(platform::MakeDirectories(path.substr(0, path.rfind('/'))));
+    SetProfileFolder(path.substr(0, path.rfind('/') + 1));
+    EXPECT_TRUE(SaveProfile(ann));
+    SetProfileFolder("save/");
+    return path;
+}
+
+// What a kill left, against the profile file as the run found it.
+struct AfterTheKill {
+    uint64_t lost = 0;          // finished hands the file does not hold
+    bool inASavesStep = false;  // the last save came in the step of the kill
+};
+
+// Runs `run` for `steps` steps (or to its first hand paid out, when
+// `untilPaid`), kills it, and checks that the profile is whole and holds
+// every hand the run finished.
+AfterTheKill KillAndLook(KilledRun& run, int steps, bool untilPaid, const std::string& machine,
+                         const std::string& before, int kill)
+{
+    AfterTheKill result;
+    const bool ran = run.RunSteps(steps, untilPaid);
+    run.Kill();
+    if (!ran) {
+        std::string log;
+        platform::ReadWholeFile(machine + "/run.log", &log);
+        ADD_FAILURE() << "the run ended or hung before it was killed:\n"
+                      << log.substr(log.size() > 4000 ? log.size() - 4000 : 0);
+        return result;
+    }
+    const std::string path = ProfilePathIn(machine);
+    std::string after;
+    EXPECT_TRUE(platform::ReadWholeFile(path, &after)) << "the profile is gone after kill " << kill;
+    Profile loaded;
+    std::string problems;
+    EXPECT_TRUE(LoadProfile(loaded, path, &problems)) << problems;
+    EXPECT_EQ(problems, "") << "the profile is not whole after kill " << kill;
+    const std::optional<uint64_t> held =
+        after == before ? std::optional<uint64_t>(0) : run.PaidWhenSaved(Fingerprint(after));
+    // A save the run made in the step it was killed in holds every hand
+    // it reported, and more.
+    result.inASavesStep = !held;
+    result.lost = held && run.Paid() > *held ? run.Paid() - *held : 0;
+    EXPECT_EQ(result.lost, 0u) << "hands finished and lost at kill " << kill << " (" << run.Paid()
+                               << " paid out, the file holds " << held.value_or(0) << ")";
+    return result;
+}
+
+std::string FileNow(const std::string& path)
+{
+    std::string bytes;
+    EXPECT_TRUE(platform::ReadWholeFile(path, &bytes));
+    return bytes;
+}
 
 } // namespace
 
@@ -317,56 +413,85 @@ TEST(KilledRuns, EveryRestartFindsThePlayerWholeWithEveryFinishedHand)
     const int hands = NumberFromEnvironment("PELLUCOR_KILLED_RUN_HANDS", kHandsInTheSuite);
     std::mt19937 random(uint32_t(NumberFromEnvironment("PELLUCOR_KILLED_RUN_SEED", 7)));
     platform::testing::ScopedTempFolder machine;
-    const std::string path = ProfilePathIn(machine.Path());
-    {
-        // Ann, the player of an earlier run, sits at no table yet.
-        Profile ann = walk::KnownPlayer("Ann");
-        ASSERT_TRUE(platform::MakeDirectories(path.substr(0, path.rfind('/'))));
-        SetProfileFolder(path.substr(0, path.rfind('/') + 1));
-        ASSERT_TRUE(SaveProfile(ann));
-        SetProfileFolder("save/");
-    }
+    const std::string path = PutAnnOnTheMachine(machine.Path());
+    ASSERT_FALSE(::testing::Test::HasFailure());
 
     uint64_t played = 0;
     int kills = 0;
     int unreported = 0;
     uint64_t mostLost = 0;
     while (played < uint64_t(hands)) {
-        std::string before;
-        ASSERT_TRUE(platform::ReadWholeFile(path, &before));
+        const std::string before = FileNow(path);
         KilledRun run(machine.Path());
         // Anywhere from the sitting down to some six hands later (a hand
         // takes some 350 steps at the fastest speed).
         const int steps = std::uniform_int_distribution<int>(1, 2000)(random);
-        const bool ran = run.RunSteps(steps);
-        run.Kill();
-        if (!ran) {
-            std::string log;
-            platform::ReadWholeFile(machine / "run.log", &log);
-            FAIL() << "the run ended or hung before it was killed:\n" << log.substr(log.size() > 4000 ? log.size() - 4000 : 0);
-        }
-        ++kills;
-
-        std::string after;
-        ASSERT_TRUE(platform::ReadWholeFile(path, &after)) << "the profile is gone after kill " << kills;
-        Profile loaded;
-        std::string problems;
-        ASSERT_TRUE(LoadProfile(loaded, path, &problems)) << problems;
-        EXPECT_EQ(problems, "") << "the profile is not whole after kill " << kills;
-        const std::optional<uint64_t> held = after == before ? std::optional<uint64_t>(0)
-                                                             : run.PaidWhenSaved(Fingerprint(after));
-        // A save the run made in the step it was killed in holds every hand
-        // it reported, and more.
-        if (!held)
-            ++unreported;
-        const uint64_t lost = held && run.Paid() > *held ? run.Paid() - *held : 0;
-        EXPECT_EQ(lost, 0u) << "hands finished and lost at kill " << kills << " (" << run.Paid()
-                            << " paid out, the file holds " << held.value_or(0) << ")";
-        mostLost = std::max(mostLost, lost);
+        const AfterTheKill after = KillAndLook(run, steps, false, machine.Path(), before, ++kills);
+        ASSERT_FALSE(::testing::Test::HasFatalFailure());
+        if (::testing::Test::HasFailure())
+            break;
+        unreported += after.inASavesStep ? 1 : 0;
+        mostLost = std::max(mostLost, after.lost);
         played += run.Paid();
     }
     std::printf("%d runs killed at random moments over %llu hands paid out: at most %llu finished hands lost "
                 "(beside the hand in play); %d kills came in the step of a save\n",
                 kills, static_cast<unsigned long long>(played), static_cast<unsigned long long>(mostLost),
                 unreported);
+}
+
+TEST(KilledRuns, ANewTournamentKilledInItsFirstHandResumesAtItsWholeFirstLevel)
+{
+    if (!platform::IsHeadless())
+        GTEST_SKIP() << "its moments are the steps of headless runs";
+    const int games = NumberFromEnvironment("PELLUCOR_KILLED_RUN_FIRST_HANDS", kNewGamesInTheSuite);
+    std::mt19937 random(uint32_t(NumberFromEnvironment("PELLUCOR_KILLED_RUN_SEED", 7)));
+    platform::testing::ScopedTempFolder machine;
+    const std::string path = PutAnnOnTheMachine(machine.Path());
+    ASSERT_FALSE(::testing::Test::HasFailure());
+    std::vector<Tournament> catalogue;
+    GetTournamentCatalogue(catalogue);
+    ASSERT_FALSE(catalogue.empty());
+
+    int kills = 0;
+    int entered = 0;
+    int inTheFirstHand = 0;
+    uint64_t mostLost = 0;
+    for (int game = 0; game < games && !::testing::Test::HasFailure(); ++game, ++entered) {
+        const Tournament& record = catalogue[size_t(game) % catalogue.size()];
+        const uint16_t id = uint16_t(record.id);
+        // Killed anywhere from the entry to the first hand's payout (the
+        // draw for the button and the first hand take 450 steps and more).
+        bool killedInTheFirstHand = false;
+        {
+            const std::string before = FileNow(path);
+            KilledRun run(machine.Path(), id, true);
+            const int steps = std::uniform_int_distribution<int>(1, 450)(random);
+            const AfterTheKill after = KillAndLook(run, steps, true, machine.Path(), before, ++kills);
+            mostLost = std::max(mostLost, after.lost);
+            if (::testing::Test::HasFailure())
+                break;
+            killedInTheFirstHand = run.Paid() == 0;
+            inTheFirstHand += killedInTheFirstHand ? 1 : 0;
+        }
+        // Sat at again: level 1, with the whole level when nothing of it was
+        // kept played, else what the first hand left; killed once it has
+        // paid its first hand out.
+        const std::string before = FileNow(path);
+        KilledRun resumed(machine.Path(), id, false);
+        const AfterTheKill after = KillAndLook(resumed, 100'000, true, machine.Path(), before, ++kills);
+        mostLost = std::max(mostLost, after.lost);
+        EXPECT_EQ(resumed.SeatedLevel(), 1u) << record.name;
+        if (killedInTheFirstHand) {
+            EXPECT_EQ(resumed.SeatedSecondsLeft(), record.levelTime) << record.name;
+        } else {
+            EXPECT_LT(resumed.SeatedSecondsLeft(), record.levelTime) << record.name;
+            EXPECT_GT(resumed.SeatedSecondsLeft(), 0u) << record.name;
+        }
+        EXPECT_EQ(resumed.FirstPaidLevel(), 1u) << record.name << ": the first hand back was not played at level 1";
+    }
+    ASSERT_GT(inTheFirstHand, 0) << "no kill came in a first hand";
+    std::printf("%d new tournaments killed (%d in their first hand, the others as it was paid out), and again "
+                "after the first hand back: at most %llu finished hands lost\n",
+                entered, inTheFirstHand, static_cast<unsigned long long>(mostLost));
 }
