@@ -106,6 +106,7 @@ public:
     void AddPakArchive(uint32_t ignored, const std::string& archivePath) override;
     std::string GetAppDataFolder() override;
     void ToggleScreenMode() override;
+    bool IsWindowedRefused() override { return host_->IsWindowedRefused(); }
     void AddSysObserver(KeybdSysMessageObserver* observer) override;
     void RemoveSysObserver(KeybdSysMessageObserver* observer) override;
     uint16_t GetEffectsVolume() override { return effectsVolume_.load(); }
