@@ -166,6 +166,7 @@ public:
     int32_t AcquireFont(const std::string& fileName);
     void ReleaseFontIndex(int32_t& index);
     void ReleaseAllFonts();
+    void GetFontName(int32_t index, std::string& name);
     int16_t GetFontHeight(int32_t index);
     int16_t GetStringWidth(int32_t index, const std::string& text);
     int GetFontRefCount(int32_t index);
