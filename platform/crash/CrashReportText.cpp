@@ -3,10 +3,12 @@
 #include "platform/crash/ModuleMap.h"
 #include "platform/crash/SymbolLookup.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -193,51 +195,171 @@ void FormatCrashReport(const FaultRecord& fault, SafeText& out, CrashDetailsWrit
     ForEachMapping(VisitModuleForList, &state);
 }
 
-bool WriteReportFile(const char* path, const char* text, size_t length)
+namespace {
+
+// Names beside a file: "<path><suffix>" and, from 1 on, a number after it.
+bool NameBeside(SafeText& name, const char* path, const char* suffix, uint64_t number = 0)
 {
-    const ByteSpan spans[] = {{text, length}, {"\n", 1}};
-    return WriteSpansToFile(path, spans, 2);
+    name.Clear();
+    name.Append(path).Append(suffix);
+    if (number > 0)
+        name.Decimal(static_cast<int64_t>(number));
+    return !name.Truncated();
 }
 
-bool WriteSpansToFile(const char* path, const ByteSpan* spans, size_t count)
+bool Failed(int* error, int code)
 {
-    char temp[1024];
-    SafeText name(temp, sizeof temp);
-    name.Append(path).Append(".tmp");
-    if (name.Truncated() || SafeLength(path) == 0)
-        return false;
-    int fd;
-    do
-        fd = ::open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    auto put = [&](const void* data, size_t n) {
-        const char* p = static_cast<const char*>(data);
-        while (ok && n > 0) {
+    if (error)
+        *error = code;
+    return false;
+}
+
+// Writes everything or says why not.
+int WriteAll(int fd, const ByteSpan* spans, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const char* p = static_cast<const char*>(spans[i].data);
+        size_t n = spans[i].size;
+        while (n > 0) {
             const ssize_t done = ::write(fd, p, n);
             if (done < 0 && errno == EINTR)
                 continue;
-            if (done <= 0) {
-                ok = false;
-                break;
-            }
+            if (done <= 0)
+                return done < 0 ? errno : EIO;
             p += done;
             n -= static_cast<size_t>(done);
         }
-    };
-    for (size_t i = 0; i < count; ++i)
-        put(spans[i].data, spans[i].size);
-    if (ok && ::fsync(fd) != 0 && errno != EINVAL)
-        ok = false;
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok && ::rename(temp, path) != 0)
-        ok = false;
-    if (!ok)
-        ::unlink(temp);
-    return ok;
+    }
+    return 0;
+}
+
+// A file of a fresh name beside `path`, holding the spans and flushed; its
+// name in `temp`. 0, or the errno of the step that failed (and no file).
+// O_EXCL makes the file anew: whatever else has the name (a link, a pipe)
+// makes the open fail, and the next number is tried.
+int WriteTemporary(const char* path, const ByteSpan* spans, size_t count, SafeText& temp)
+{
+    static std::atomic<unsigned> counter{0};
+    constexpr int kNamesTried = 16;
+    const auto pid = static_cast<int64_t>(::getpid());
+    int fd = -1;
+    int error = EEXIST;
+    for (int tries = 0; fd < 0 && error == EEXIST && tries < kNamesTried; ++tries) {
+        temp.Clear();
+        temp.Append(path).Append(".tmp-").Decimal(pid).Char('-').Decimal(counter.fetch_add(1));
+        if (temp.Truncated())
+            return ENAMETOOLONG;
+        fd = ::open(temp.Data(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+        error = fd < 0 ? errno : 0;
+        if (error == EINTR)
+            error = EEXIST; // try again, under the next name
+    }
+    if (fd < 0)
+        return error;
+    error = WriteAll(fd, spans, count);
+    if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        ::unlink(temp.Data());
+    return error;
+}
+
+// What stands at `path`: 0 for nothing or a file (or a link, which a rename
+// replaces without touching what it points to); the errno to fail with for
+// anything else.
+int ReplaceableAt(const char* path, bool* exists)
+{
+    struct stat st;
+    *exists = ::lstat(path, &st) == 0;
+    if (!*exists)
+        return errno == ENOENT ? 0 : errno;
+    if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))
+        return 0;
+    return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+}
+
+// How the earlier report was kept, to undo it when the new one fails.
+struct KeptReport {
+    char name[1024];
+    bool linked = false;  // a second name of the same file
+    bool renamed = false; // moved there: `path` is free now
+};
+
+// Keeps the file at `path` under the first free "<path>.earlier[N]": a hard
+// link where the file system has them (the report stays at `path` until the
+// new one replaces it), else a rename that never replaces anything.
+int KeepEarlier(const char* path, KeptReport* kept)
+{
+    SafeText name(kept->name, sizeof kept->name);
+    for (int n = 0; n < kMaxEarlierReports; ++n) {
+        if (!NameBeside(name, path, ".earlier", static_cast<uint64_t>(n)))
+            return ENAMETOOLONG;
+        if (::link(path, name.Data()) == 0) {
+            kept->linked = true;
+            return 0;
+        }
+        if (errno == EEXIST)
+            continue;
+        if (::renameat2(AT_FDCWD, path, AT_FDCWD, name.Data(), RENAME_NOREPLACE) == 0) {
+            kept->renamed = true;
+            return 0;
+        }
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
+void UndoKeep(const char* path, const KeptReport& kept)
+{
+    if (kept.linked)
+        ::unlink(kept.name);
+    else if (kept.renamed)
+        ::renameat2(AT_FDCWD, kept.name, AT_FDCWD, path, RENAME_NOREPLACE);
+}
+
+bool WriteWhole(const char* path, const ByteSpan* spans, size_t count, bool keepEarlier, int* error)
+{
+    if (!path || SafeLength(path) == 0)
+        return Failed(error, ENOENT);
+    bool exists = false;
+    if (const int refused = ReplaceableAt(path, &exists))
+        return Failed(error, refused);
+    char tempName[1024];
+    SafeText temp(tempName, sizeof tempName);
+    if (const int failed = WriteTemporary(path, spans, count, temp))
+        return Failed(error, failed);
+    KeptReport kept;
+    if (keepEarlier && exists) {
+        if (const int failed = KeepEarlier(path, &kept)) {
+            ::unlink(temp.Data());
+            return Failed(error, failed);
+        }
+    }
+    if (::rename(temp.Data(), path) != 0) {
+        const int failed = errno;
+        ::unlink(temp.Data());
+        UndoKeep(path, kept);
+        return Failed(error, failed);
+    }
+    if (error)
+        *error = 0;
+    return true;
+}
+
+} // namespace
+
+bool WriteSpansToFile(const char* path, const ByteSpan* spans, size_t count, int* error)
+{
+    return WriteWhole(path, spans, count, false, error);
+}
+
+bool WriteReportFile(const char* path, const char* text, size_t length, int* error)
+{
+    const ByteSpan spans[] = {{text, length}, {"\n", 1}};
+    return WriteWhole(path, spans, 2, true, error);
 }
 
 } // namespace platform

@@ -14,7 +14,9 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -45,6 +47,14 @@ protected:
     }
 
     std::string Report() const { return ReadFile(settings_.reportFile); }
+    // Temporary files a write left behind in the folder.
+    size_t TemporaryFiles() const
+    {
+        size_t n = 0;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            n += entry.path().filename().string().find(".tmp") != std::string::npos;
+        return n;
+    }
 
     static std::string ReadFile(const fs::path& path)
     {
@@ -72,7 +82,7 @@ TEST_F(CrashServiceTest, NullWriteIsAnAccessViolationWithItsDataAddressAndTheCal
     EXPECT_NE(report.find("\r\nModules:\r\n"), std::string::npos);
     // Written whole: the text and one newline, no temporary left behind.
     EXPECT_EQ(report.back(), '\n');
-    EXPECT_FALSE(fs::exists(settings_.reportFile + ".tmp"));
+    EXPECT_EQ(TemporaryFiles(), 0u);
 }
 
 TEST_F(CrashServiceTest, FaultInTheProgramsCodeNamesItsModuleAndCodeSegment)
@@ -239,7 +249,7 @@ TEST_F(CrashServiceTest, FilesThatGoWithTheReportAreWrittenFromTheHandlerAfterIt
     settings_.attachments = WriteAttachment;
     EXPECT_EXIT(CrashWith("null"), ::testing::KilledBySignal(SIGSEGV), "");
     EXPECT_EQ(ReadFile(attachment), "head|body|tail");
-    EXPECT_FALSE(fs::exists(attachment.string() + ".tmp"));
+    EXPECT_EQ(TemporaryFiles(), 0u);
     EXPECT_NE(Report().find("Access Violation"), std::string::npos);
 }
 
@@ -262,14 +272,133 @@ TEST_F(CrashServiceTest, UnwritableReportPlaceStillEndsTheProcessWithItsSignal)
     EXPECT_FALSE(fs::exists(settings_.reportFile));
 }
 
-TEST_F(CrashServiceTest, ReportFileReplacesAnOlderOneWhole)
+TEST_F(CrashServiceTest, AnUnsentEarlierReportIsKeptBesideTheNewOne)
 {
     const std::string path = settings_.reportFile;
-    { std::ofstream(path) << "an older, much longer report that must not survive in part"; }
+    { std::ofstream(path) << "an older, much longer report that was never sent"; }
     ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "new", 3));
     EXPECT_EQ(ReadFile(path), "new\n");
-    EXPECT_FALSE(platform::WriteReportFile((dir_ / "none" / "x.txt").c_str(), "new", 3));
+    EXPECT_EQ(ReadFile(path + ".earlier"), "an older, much longer report that was never sent");
+    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "newer", 5));
+    EXPECT_EQ(ReadFile(path), "newer\n");
+    EXPECT_EQ(ReadFile(path + ".earlier1"), "new\n");
+    // With every name beside it taken the new report is not written: the
+    // unsent one stays where it is.
+    for (int n = 2; n < platform::kMaxEarlierReports; ++n)
+        std::ofstream(path + ".earlier" + std::to_string(n)) << n;
+    int error = 0;
+    EXPECT_FALSE(platform::WriteReportFile(path.c_str(), "newest", 6, &error));
+    EXPECT_EQ(error, EEXIST);
+    EXPECT_EQ(ReadFile(path), "newer\n");
+    EXPECT_EQ(TemporaryFiles(), 0u);
+    // The demo and the viewer's rewrite replace their file.
+    const platform::ByteSpan span{"demo", 4};
+    ASSERT_TRUE(platform::WriteSpansToFile(path.c_str(), &span, 1));
+    EXPECT_EQ(ReadFile(path), "demo");
+    EXPECT_FALSE(platform::WriteReportFile((dir_ / "none" / "x.txt").c_str(), "new", 3, &error));
+    EXPECT_EQ(error, ENOENT);
     EXPECT_FALSE(platform::WriteReportFile("", "new", 3));
+}
+
+TEST_F(CrashServiceTest, TheReportIsWrittenThroughAFreshFileNeverALinkOrAPipeInTheWay)
+{
+    const std::string path = settings_.reportFile;
+    const fs::path victim = dir_ / "victim.txt";
+    { std::ofstream(victim) << "not the report's"; }
+    // The name a temporary file once always had, and the next fresh ones.
+    fs::create_symlink(victim, path + ".tmp");
+    for (int n = 0; n < 10; ++n) {
+        const std::string name = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(n);
+        if (n % 2)
+            ASSERT_EQ(::mkfifo(name.c_str(), 0644), 0);
+        else
+            fs::create_symlink(victim, name);
+    }
+    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "report", 6));
+    EXPECT_EQ(ReadFile(path), "report\n");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path)));
+    EXPECT_EQ(ReadFile(victim), "not the report's");
+    EXPECT_TRUE(fs::is_symlink(path + ".tmp"));
+
+    // Neither is a pipe at the old name waited on.
+    fs::remove(path + ".tmp");
+    ASSERT_EQ(::mkfifo((path + ".tmp").c_str(), 0644), 0);
+    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "again", 5));
+    EXPECT_EQ(ReadFile(path), "again\n");
+
+    // What stands at the report's own name: a link is replaced (what it
+    // points to is not touched); a folder or a pipe is left alone, and the
+    // write fails saying which.
+    fs::remove(path);
+    fs::remove(path + ".earlier");
+    fs::create_symlink(victim, path);
+    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "over a link", 11));
+    EXPECT_EQ(ReadFile(victim), "not the report's");
+    EXPECT_TRUE(fs::is_symlink(path + ".earlier")) << "the link itself kept";
+    fs::remove(path);
+    fs::create_directory(path);
+    int error = 0;
+    EXPECT_FALSE(platform::WriteReportFile(path.c_str(), "report", 6, &error));
+    EXPECT_EQ(error, EISDIR);
+    EXPECT_TRUE(fs::is_directory(path));
+    fs::remove(path);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    EXPECT_FALSE(platform::WriteReportFile(path.c_str(), "report", 6, &error));
+    EXPECT_EQ(error, EINVAL);
+    EXPECT_TRUE(fs::is_fifo(path));
+}
+
+TEST_F(CrashServiceTest, AReportThatCannotBeSavedGoesToStandardErrorAndToTheViewer)
+{
+    fs::create_directory(settings_.reportFile); // in the report's way
+    const fs::path copy = dir_ / "seen-by-viewer.txt";
+    settings_.viewerCommand = {"/bin/sh", "-c", "cat >\"$COPY_TO\"; echo \"$PELLUCOR_CRASH_UNSAVED\" >\"$COPY_TO.why\""};
+    settings_.viewerEnvironment = {"COPY_TO=" + copy.string()};
+    EXPECT_EXIT(CrashWith("null"), ::testing::KilledBySignal(SIGSEGV),
+                "The crash report could not be saved as .*/crash.txt \\(Is a directory\\)\\. Here it is:\n"
+                "Exception: Access Violation \\(code 0xc0000005\\)");
+    ASSERT_TRUE(test_support::WaitUntil([&] { return !ReadFile(copy.string() + ".why").empty(); }));
+    EXPECT_EQ(ReadFile(copy.string() + ".why"), std::to_string(EISDIR) + "\n");
+    const std::string handed = ReadFile(copy);
+    EXPECT_EQ(handed.rfind("Exception: Access Violation (code 0xc0000005)", 0), 0u) << handed;
+    EXPECT_NE(handed.find("\r\nModules:\r\n"), std::string::npos) << "whole";
+    EXPECT_TRUE(fs::is_empty(settings_.reportFile));
+}
+
+// The viewer's side: a report handed over on standard input.
+TEST(CrashViewerInput, TheHandedOverReportIsReadFromAPipeOnlyAndNeverWaitedFor)
+{
+    const int savedInput = ::dup(STDIN_FILENO);
+    auto readAsInput = [](int fd, size_t max) {
+        ::dup2(fd, STDIN_FILENO);
+        ::close(fd);
+        return platform::ReadHandedOverReport(max);
+    };
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "the report", 10), 10);
+    ::close(ends[1]);
+    EXPECT_EQ(readAsInput(ends[0], 1000), "the report");
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "the report", 10), 10);
+    ::close(ends[1]);
+    EXPECT_EQ(readAsInput(ends[0], 3), "the");
+    // A writer still there with nothing more to say is not waited for.
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "part", 4), 4);
+    EXPECT_EQ(readAsInput(ends[0], 1000), "part");
+    ::close(ends[1]);
+    // Anything but a pipe is not read.
+    const std::string file = ::testing::TempDir() + "not-a-pipe.txt";
+    { std::ofstream(file) << "a file"; }
+    EXPECT_EQ(readAsInput(::open(file.c_str(), O_RDONLY), 1000), "");
+    ::dup2(savedInput, STDIN_FILENO);
+    ::close(savedInput);
+
+    ::setenv(platform::kCrashUnsavedVariable, "13", 1);
+    EXPECT_EQ(platform::ReportSaveError(), 13);
+    ::unsetenv(platform::kCrashUnsavedVariable);
+    EXPECT_EQ(platform::ReportSaveError(), 0);
 }
 
 TEST(CrashReportText, UnnamedCodesAndTruncatedBuffersStayWellFormed)
