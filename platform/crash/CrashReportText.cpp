@@ -1,9 +1,9 @@
 #include "platform/crash/CrashReportText.h"
 
+#include "platform/core/Testing.h"
 #include "platform/crash/ModuleMap.h"
 #include "platform/crash/SymbolLookup.h"
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -197,16 +197,6 @@ void FormatCrashReport(const FaultRecord& fault, SafeText& out, CrashDetailsWrit
 
 namespace {
 
-// Names beside a file: "<path><suffix>" and, from 1 on, a number after it.
-bool NameBeside(SafeText& name, const char* path, const char* suffix, uint64_t number = 0)
-{
-    name.Clear();
-    name.Append(path).Append(suffix);
-    if (number > 0)
-        name.Decimal(static_cast<int64_t>(number));
-    return !name.Truncated();
-}
-
 bool Failed(int* error, int code)
 {
     if (error)
@@ -214,14 +204,28 @@ bool Failed(int* error, int code)
     return false;
 }
 
-// Writes everything or says why not.
+// One write, as the system does it; tests make it take only half of what it
+// is given (code 0) or fail with the code before it writes anything.
+ssize_t WriteSome(int fd, const char* p, size_t n)
+{
+    int64_t injected = 0;
+    if (!testing::ShouldFail("CrashReport.Write", &injected))
+        return ::write(fd, p, n);
+    if (injected == 0)
+        return ::write(fd, p, n > 1 ? n / 2 : n);
+    errno = static_cast<int>(injected);
+    return -1;
+}
+
+// Writes everything or says why not. A write may take only part of what it
+// is given (a signal, a file system of its own kind): the rest follows.
 int WriteAll(int fd, const ByteSpan* spans, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
         const char* p = static_cast<const char*>(spans[i].data);
         size_t n = spans[i].size;
         while (n > 0) {
-            const ssize_t done = ::write(fd, p, n);
+            const ssize_t done = WriteSome(fd, p, n);
             if (done < 0 && errno == EINTR)
                 continue;
             if (done <= 0)
@@ -233,34 +237,53 @@ int WriteAll(int fd, const ByteSpan* spans, size_t count)
     return 0;
 }
 
-// A file of a fresh name beside `path`, holding the spans and flushed; its
-// name in `temp`. 0, or the errno of the step that failed (and no file).
-// O_EXCL makes the file anew: whatever else has the name (a link, a pipe)
-// makes the open fail, and the next number is tried.
+// Flushes the file to the disk; 0 or why not. A file system that cannot
+// (EINVAL) has nothing to flush.
+int Flush(int fd)
+{
+    int64_t injected = 0;
+    const bool fails = testing::ShouldFail("CrashReport.Sync", &injected);
+    if (fails)
+        errno = static_cast<int>(injected);
+    if ((fails || ::fsync(fd) != 0) && errno != EINVAL)
+        return errno;
+    return 0;
+}
+
+// Opens a file of a fresh name beside `path`: "<path>.tmp-<pid>-<n>" with
+// the first n whose name is free. O_EXCL makes the file anew: whatever else
+// has the name (a link, a pipe, another writer's file) makes the open fail,
+// and the next number is tried. -1 with errno set when none could be made
+// (EEXIST when every name was taken).
+int OpenTemporary(const char* path, SafeText& temp)
+{
+    const auto pid = static_cast<int64_t>(::getpid());
+    for (int n = 0; n < kTemporaryNames; ++n) {
+        temp.Clear();
+        temp.Append(path).Append(".tmp-").Decimal(pid).Char('-').Decimal(n);
+        if (temp.Truncated()) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        const int fd =
+            ::open(temp.Data(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+        if (fd >= 0 || (errno != EEXIST && errno != EINTR))
+            return fd;
+    }
+    return -1; // errno as the last name left it: taken
+}
+
+// A temporary file beside `path` holding the spans, flushed; its name in
+// `temp`. 0, or the errno of the step that failed (and no file).
 int WriteTemporary(const char* path, const ByteSpan* spans, size_t count, SafeText& temp)
 {
-    static std::atomic<unsigned> counter{0};
-    constexpr int kNamesTried = 16;
-    const auto pid = static_cast<int64_t>(::getpid());
-    int fd = -1;
-    int error = EEXIST;
-    for (int tries = 0; fd < 0 && error == EEXIST && tries < kNamesTried; ++tries) {
-        temp.Clear();
-        temp.Append(path).Append(".tmp-").Decimal(pid).Char('-').Decimal(counter.fetch_add(1));
-        if (temp.Truncated())
-            return ENAMETOOLONG;
-        fd = ::open(temp.Data(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
-        error = fd < 0 ? errno : 0;
-        if (error == EINTR)
-            error = EEXIST; // try again, under the next name
-    }
+    const int fd = OpenTemporary(path, temp);
     if (fd < 0)
-        return error;
-    error = WriteAll(fd, spans, count);
-    if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
+        return errno;
+    int error = WriteAll(fd, spans, count);
+    if (error == 0)
+        error = Flush(fd);
+    ::close(fd); // what it could say, the flush said
     if (error != 0)
         ::unlink(temp.Data());
     return error;
@@ -280,44 +303,26 @@ int ReplaceableAt(const char* path, bool* exists)
     return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
 }
 
-// How the earlier report was kept, to undo it when the new one fails.
-struct KeptReport {
-    char name[1024];
-    bool linked = false;  // a second name of the same file
-    bool renamed = false; // moved there: `path` is free now
-};
-
-// Keeps the file at `path` under the first free "<path>.earlier[N]": a hard
-// link where the file system has them (the report stays at `path` until the
-// new one replaces it), else a rename that never replaces anything.
-int KeepEarlier(const char* path, KeptReport* kept)
+// Moves the file at `path` to the first free "<path>.earlier[N]", never
+// over another: the new report then takes its place. Should the new one
+// fail after this, the earlier one is still there, under its new name.
+int KeepEarlier(const char* path)
 {
-    SafeText name(kept->name, sizeof kept->name);
+    char buffer[1024];
+    SafeText name(buffer, sizeof buffer);
     for (int n = 0; n < kMaxEarlierReports; ++n) {
-        if (!NameBeside(name, path, ".earlier", static_cast<uint64_t>(n)))
+        name.Clear();
+        name.Append(path).Append(".earlier");
+        if (n > 0)
+            name.Decimal(n);
+        if (name.Truncated())
             return ENAMETOOLONG;
-        if (::link(path, name.Data()) == 0) {
-            kept->linked = true;
+        if (::renameat2(AT_FDCWD, path, AT_FDCWD, name.Data(), RENAME_NOREPLACE) == 0)
             return 0;
-        }
-        if (errno == EEXIST)
-            continue;
-        if (::renameat2(AT_FDCWD, path, AT_FDCWD, name.Data(), RENAME_NOREPLACE) == 0) {
-            kept->renamed = true;
-            return 0;
-        }
         if (errno != EEXIST)
             return errno;
     }
     return EEXIST;
-}
-
-void UndoKeep(const char* path, const KeptReport& kept)
-{
-    if (kept.linked)
-        ::unlink(kept.name);
-    else if (kept.renamed)
-        ::renameat2(AT_FDCWD, kept.name, AT_FDCWD, path, RENAME_NOREPLACE);
 }
 
 bool WriteWhole(const char* path, const ByteSpan* spans, size_t count, bool keepEarlier, int* error)
@@ -331,9 +336,8 @@ bool WriteWhole(const char* path, const ByteSpan* spans, size_t count, bool keep
     SafeText temp(tempName, sizeof tempName);
     if (const int failed = WriteTemporary(path, spans, count, temp))
         return Failed(error, failed);
-    KeptReport kept;
     if (keepEarlier && exists) {
-        if (const int failed = KeepEarlier(path, &kept)) {
+        if (const int failed = KeepEarlier(path)) {
             ::unlink(temp.Data());
             return Failed(error, failed);
         }
@@ -341,7 +345,6 @@ bool WriteWhole(const char* path, const ByteSpan* spans, size_t count, bool keep
     if (::rename(temp.Data(), path) != 0) {
         const int failed = errno;
         ::unlink(temp.Data());
-        UndoKeep(path, kept);
         return Failed(error, failed);
     }
     if (error)

@@ -97,16 +97,16 @@ uint64_t ReadEncodedPointer(TableCursor& c, uint8_t encoding, uint64_t dataBase)
 
 namespace {
 
-// One entry's extent: its length field, then its content up to `end`.
-bool EntryBounds(TableCursor& c, const uint8_t** end)
+// Reads an entry's length field; the end of its content, or null when it
+// has none or runs past the tables.
+const uint8_t* EntryEnd(TableCursor& c)
 {
     uint64_t length = c.Fixed(4);
     if (length == kExtendedLength)
         length = c.Fixed(8);
-    if (!c.ok || length == 0 || !c.Has(length))
-        return false;
-    *end = c.p + length;
-    return true;
+    if (length == 0 || !c.Has(length))
+        return nullptr;
+    return c.p + length;
 }
 
 } // namespace
@@ -114,7 +114,8 @@ bool EntryBounds(TableCursor& c, const uint8_t** end)
 bool ParseCommonInformationEntry(const uint8_t* at, const uint8_t* limit, CommonInformationEntry* cie)
 {
     TableCursor c{at, limit};
-    if (!EntryBounds(c, &cie->end))
+    cie->end = EntryEnd(c);
+    if (!cie->end)
         return false;
     c.end = cie->end;
     if (c.Fixed(4) != kCieId)
@@ -126,7 +127,7 @@ bool ParseCommonInformationEntry(const uint8_t* at, const uint8_t* limit, Common
     size_t n = 0;
     for (;;) {
         const char ch = static_cast<char>(c.U8());
-        if (!c.ok || n + 1 >= sizeof augmentation)
+        if (!c.ok || n >= sizeof augmentation)
             return false;
         augmentation[n++] = ch;
         if (ch == '\0')
@@ -173,7 +174,8 @@ bool ParseFrameDescriptionEntry(const uint8_t* at, const uint8_t* low, const uin
                                 FrameDescriptionEntry* fde)
 {
     TableCursor c{at, limit};
-    if (!EntryBounds(c, &fde->end))
+    fde->end = EntryEnd(c);
+    if (!fde->end)
         return false;
     c.end = fde->end;
     const uint8_t* idField = c.p;
@@ -195,8 +197,8 @@ bool FindFrameDescription(const ModuleTables& module, uint64_t pc, FrameDescript
     const uint8_t* low = module.low;
     const uint8_t* limit = module.limit;
     const uint8_t* header = module.searchTable;
-    if (!header || header < low || header >= limit)
-        return false;
+    if (!header || header < low)
+        return false; // (one at the limit or past it gives the cursor nothing to read)
     TableCursor c{header, limit};
     const uint8_t version = c.U8();
     const uint8_t framePointerEncoding = c.U8();
@@ -228,8 +230,9 @@ bool FindFrameDescription(const ModuleTables& module, uint64_t pc, FrameDescript
     }
     if (field(lo, 0) > pc)
         return false;
+    // (One at the limit or past it gives the entry's reader nothing to read.)
     const uint64_t at = field(lo, 4);
-    if (at < reinterpret_cast<uint64_t>(low) || at >= reinterpret_cast<uint64_t>(limit))
+    if (at < reinterpret_cast<uint64_t>(low))
         return false;
     const auto* entry = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(at));
     return ParseFrameDescriptionEntry(entry, low, limit, fde) && fde->start <= pc && pc - fde->start < fde->range;

@@ -33,10 +33,6 @@ PELLUCOR_RAW_STACK_READ bool ReadStackWord(const StackRange& stack, uint64_t add
     return true;
 }
 
-// A factored offset of the tables (an operand times the entry's alignment
-// factor), wrapping as the machine does rather than overflowing.
-int64_t Factored(uint64_t operand, int64_t factor) { return static_cast<int64_t>(operand * uint64_t(factor)); }
-
 // ---- The rules of one row ----
 
 enum class RuleKind : uint8_t { Same, Undefined, Offset, ValueOffset, Register, Expression, ValueExpression };
@@ -63,16 +59,15 @@ constexpr int kMaxRememberedRows = 8;
 // DW_CFA_restore goes back to), null while those run.
 class RowBuilder {
 public:
-    RowBuilder(const CommonInformationEntry& cie, const Row* initial, Row* row)
-        : cie_(cie), initial_(initial), row_(row)
+    // The rows from `location` on, up to the one that holds at `target`.
+    RowBuilder(const CommonInformationEntry& cie, const Row* initial, Row* row, uint64_t location, uint64_t target)
+        : cie_(cie), initial_(initial), row_(row), location_(location), target_(target)
     {
     }
 
-    bool Run(const uint8_t* begin, const uint8_t* end, uint64_t location, uint64_t target)
+    bool Run(const uint8_t* begin, const uint8_t* end)
     {
         TableCursor c{begin, end};
-        location_ = location;
-        target_ = target;
         while (c.ok && c.p < c.end) {
             const uint8_t op = c.U8();
             const uint8_t operand = op & kCfaOperandMask;
@@ -81,7 +76,7 @@ public:
                 if (!Advance(operand))
                     return true;
                 continue;
-            case DW_CFA_offset: Set(operand, RuleKind::Offset, Factored(c.Uleb(), cie_.dataAlign)); continue;
+            case DW_CFA_offset: Set(operand, RuleKind::Offset, Factored(c.Uleb())); continue;
             case DW_CFA_restore: Restore(operand); continue;
             default: break;
             }
@@ -99,7 +94,6 @@ private:
 
     Outcome Step(uint8_t op, TableCursor& c)
     {
-        const int64_t da = cie_.dataAlign;
         switch (op) {
         case DW_CFA_nop: break;
         case DW_CFA_set_loc:
@@ -112,7 +106,7 @@ private:
         case DW_CFA_advance_loc4: return Advance(c.Fixed(4)) ? Outcome::Go : Outcome::PastTarget;
         case DW_CFA_offset_extended: {
             const uint64_t reg = c.Uleb();
-            Set(reg, RuleKind::Offset, Factored(c.Uleb(), da));
+            Set(reg, RuleKind::Offset, Factored(c.Uleb()));
             break;
         }
         case DW_CFA_restore_extended: Restore(c.Uleb()); break;
@@ -152,30 +146,30 @@ private:
         case DW_CFA_expression: SetExpression(c.Uleb(), RuleKind::Expression, c); break;
         case DW_CFA_offset_extended_sf: {
             const uint64_t reg = c.Uleb();
-            Set(reg, RuleKind::Offset, Factored(uint64_t(c.Sleb()), da));
+            Set(reg, RuleKind::Offset, Factored(uint64_t(c.Sleb())));
             break;
         }
         case DW_CFA_def_cfa_sf: {
             const uint64_t reg = c.Uleb();
-            DefineCfa(reg, Factored(uint64_t(c.Sleb()), da));
+            DefineCfa(reg, Factored(uint64_t(c.Sleb())));
             break;
         }
-        case DW_CFA_def_cfa_offset_sf: row_->cfaOffset = Factored(uint64_t(c.Sleb()), da); break;
+        case DW_CFA_def_cfa_offset_sf: row_->cfaOffset = Factored(uint64_t(c.Sleb())); break;
         case DW_CFA_val_offset: {
             const uint64_t reg = c.Uleb();
-            Set(reg, RuleKind::ValueOffset, Factored(c.Uleb(), da));
+            Set(reg, RuleKind::ValueOffset, Factored(c.Uleb()));
             break;
         }
         case DW_CFA_val_offset_sf: {
             const uint64_t reg = c.Uleb();
-            Set(reg, RuleKind::ValueOffset, Factored(uint64_t(c.Sleb()), da));
+            Set(reg, RuleKind::ValueOffset, Factored(uint64_t(c.Sleb())));
             break;
         }
         case DW_CFA_val_expression: SetExpression(c.Uleb(), RuleKind::ValueExpression, c); break;
         case DW_CFA_GNU_args_size: c.Uleb(); break; // the size of the arguments pushed
         case DW_CFA_GNU_negative_offset_extended: {
             const uint64_t reg = c.Uleb();
-            Set(reg, RuleKind::Offset, Factored(uint64_t(0) - c.Uleb(), da));
+            Set(reg, RuleKind::Offset, Factored(uint64_t(0) - c.Uleb()));
             break;
         }
         default: return Outcome::Malformed;
@@ -183,6 +177,9 @@ private:
         return Outcome::Go;
     }
 
+    // A factored offset: an operand times the CIE's data alignment, wrapping
+    // as the machine does rather than overflowing.
+    int64_t Factored(uint64_t operand) const { return static_cast<int64_t>(operand * uint64_t(cie_.dataAlign)); }
     // False once the location has passed the target.
     bool Advance(uint64_t delta)
     {
@@ -218,8 +215,8 @@ private:
     const CommonInformationEntry& cie_;
     const Row* initial_;
     Row* row_;
-    uint64_t location_ = 0;
-    uint64_t target_ = 0;
+    uint64_t location_;
+    const uint64_t target_;
     Row remembered_[kMaxRememberedRows];
     int depth_ = 0;
 };
@@ -346,7 +343,7 @@ bool Evaluate(const uint8_t* expression, uint64_t length, const UnwindRegisters&
         } else if ((op >= DW_OP_breg0 && op <= DW_OP_breg31) || op == DW_OP_bregx) {
             const uint64_t reg = op == DW_OP_bregx ? c.Uleb() : uint64_t(op - DW_OP_breg0);
             const int64_t offset = c.Sleb();
-            if (reg >= kRegisters || !regs.Has(static_cast<int>(reg)))
+            if (!regs.Has(reg))
                 return false;
             s.Push(regs.value[reg] + uint64_t(offset));
         } else {
@@ -439,7 +436,7 @@ bool FrameAddress(const Row& row, const UnwindRegisters& regs, const StackRange&
 {
     if (row.cfaExpression)
         return Evaluate(row.cfaExpression, row.cfaExpressionLength, regs, stack, nullptr, cfa);
-    if (row.cfaRegister >= kRegisters || !regs.Has(static_cast<int>(row.cfaRegister)))
+    if (!regs.Has(row.cfaRegister))
         return false;
     *cfa = regs.value[row.cfaRegister] + uint64_t(row.cfaOffset);
     return true;
@@ -454,7 +451,7 @@ bool CallerValue(const Rule& rule, uint64_t cfa, const UnwindRegisters& regs, co
     case RuleKind::Offset: return ReadStackWord(stack, cfa + uint64_t(rule.offset), v);
     case RuleKind::ValueOffset: *v = cfa + uint64_t(rule.offset); return true;
     case RuleKind::Register:
-        if (rule.offset < 0 || rule.offset >= kRegisters || !regs.Has(static_cast<int>(rule.offset)))
+        if (!regs.Has(static_cast<uint64_t>(rule.offset)))
             return false;
         *v = regs.value[rule.offset];
         return true;
@@ -542,11 +539,13 @@ bool StepByTables(const ModuleTables& module, const UnwindRegisters& regs, bool 
     FrameDescriptionEntry fde;
     if (!FindFrameDescription(module, lookup, &fde))
         return false;
+    // The CIE's instructions build the row at the function's start (an
+    // advance among them counts towards the pc as the FDE's do).
     Row initial;
-    if (!RowBuilder(fde.cie, nullptr, &initial).Run(fde.cie.instructions, fde.cie.end, fde.start, ~uint64_t(0)))
+    if (!RowBuilder(fde.cie, nullptr, &initial, fde.start, lookup).Run(fde.cie.instructions, fde.cie.end))
         return false;
     Row row = initial;
-    if (!RowBuilder(fde.cie, &initial, &row).Run(fde.instructions, fde.end, fde.start, lookup))
+    if (!RowBuilder(fde.cie, &initial, &row, fde.start, lookup).Run(fde.instructions, fde.end))
         return false;
 
     uint64_t cfa = 0;
@@ -573,7 +572,7 @@ bool StepByTables(const ModuleTables& module, const UnwindRegisters& regs, bool 
     if (row.rules[ra].kind == RuleKind::Undefined) {
         step->outermost = true; // the entry point says so
     } else {
-        if (!step->caller.Has(static_cast<int>(ra)))
+        if (!step->caller.Has(ra))
             return false;
         step->caller.Set(kPc, step->caller.value[ra]);
     }

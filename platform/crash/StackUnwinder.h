@@ -43,7 +43,8 @@ struct UnwindRegisters {
         value[n] = v;
         known |= 1u << n;
     }
-    bool Has(int n) const { return (known >> n) & 1u; }
+    // False for a number past the registers held (what a table may name).
+    bool Has(uint64_t n) const { return n < kCount && ((known >> n) & 1u); }
 };
 
 // The memory saved registers may be read from: [low, high).

@@ -1,8 +1,9 @@
 // Hand-made unwind tables for the stack walker's tests and fuzz seeds: a
 // search table (.eh_frame_hdr) followed by .eh_frame's CIEs and FDEs, in one
-// block of bytes whose first byte is the search table. The functions the
-// FDEs cover are given as offsets from that first byte, so that wherever the
-// block lies, a pc of (block + offset) falls in them.
+// block of bytes whose first byte is the search table (or, on request, the
+// other way round). The functions the FDEs cover are given as offsets from
+// the block's first byte, so that wherever the block lies, a pc of (block +
+// offset) falls in them.
 #pragma once
 
 #include "platform/crash/EhFrameFormat.h"
@@ -98,6 +99,7 @@ inline CieSpec TypicalCie()
 
 struct Built {
     Bytes bytes;
+    size_t searchTable = 0;   // where the search table begins
     std::vector<size_t> cies; // where each entry begins
     std::vector<size_t> fdes;
 };
@@ -113,10 +115,13 @@ public:
     }
     void AddFde(FdeSpec fde) { fdes_.push_back(std::move(fde)); }
 
-    Built Build() const
+    // With `searchTableLast` the search table follows .eh_frame instead, so
+    // that its rows end the block.
+    Built Build(bool searchTableLast = false) const
     {
         Built out;
-        const size_t frameStart = kHeaderBytes + 8 * fdes_.size();
+        const size_t headerBytes = kHeaderBytes + 8 * fdes_.size();
+        const size_t frameStart = searchTableLast ? 0 : headerBytes;
         Code frame; // .eh_frame, from frameStart on
         for (const CieSpec& cie : cies_) {
             out.cies.push_back(frameStart + frame.bytes.size());
@@ -156,16 +161,24 @@ public:
         frame.Fixed(0, 4); // the terminator
         std::sort(rows.begin(), rows.end());
 
+        // Offsets in the header are from the header itself.
+        const int64_t headerAt = searchTableLast ? int64_t(frame.bytes.size()) : 0;
         Code header;
         header.Op(kSearchTableVersion)
             .Op(DW_EH_PE_pcrel | DW_EH_PE_sdata4)
             .Op(DW_EH_PE_udata4)
             .Op(DW_EH_PE_datarel | DW_EH_PE_sdata4);
-        header.Fixed(uint32_t(frameStart - 4), 4).Fixed(rows.size(), 4);
+        header.Fixed(uint32_t(int64_t(frameStart) - headerAt - 4), 4).Fixed(rows.size(), 4);
         for (const auto& [start, fde] : rows)
-            header.Fixed(start, 4).Fixed(fde, 4);
-        out.bytes = header.bytes;
-        out.bytes.insert(out.bytes.end(), frame.bytes.begin(), frame.bytes.end());
+            header.Fixed(uint32_t(start - headerAt), 4).Fixed(uint32_t(fde - headerAt), 4);
+        if (searchTableLast) {
+            out.bytes = frame.bytes;
+            out.bytes.insert(out.bytes.end(), header.bytes.begin(), header.bytes.end());
+            out.searchTable = size_t(headerAt);
+        } else {
+            out.bytes = header.bytes;
+            out.bytes.insert(out.bytes.end(), frame.bytes.begin(), frame.bytes.end());
+        }
         return out;
     }
 

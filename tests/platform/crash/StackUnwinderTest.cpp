@@ -1,106 +1,25 @@
 // The stack walker over hand-made unwind tables and a made-up stack: each
-// row of rules gives the caller the values the format says, and a table that
-// lies in any way (cut short, pointing outside itself, unknown operations,
-// loops, numbers past every range) ends the step or the walk, never the
-// process. The tables lie in a block of exactly their size, so that a read
-// past their end shows under the address checker.
+// row of rules gives the caller the values the format says; instructions and
+// expressions it does not know, loops, numbers past every range and saved
+// values outside the stack end the step or the walk, never the process; and
+// walks go outward by the tables, by frame pointers where there are none,
+// and stop where the stack goes wrong.
 #include "platform/crash/StackUnwinder.h"
-#include "tests/platform/crash/EhFrameBuilder.h"
+#include "tests/platform/crash/UnwindTest.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
-using namespace eh_frame_builder;
-using platform::UnwindRegisters;
-using platform::UnwindStep;
+using namespace unwind_test;
 
-constexpr int kSp = UnwindRegisters::kStackPointer;
-constexpr int kFp = UnwindRegisters::kFramePointer;
-constexpr int kPc = UnwindRegisters::kProgramCounter;
-
-// DW_OP_lit0 to DW_OP_lit31 push their own number.
-constexpr uint8_t Lit(int n) { return uint8_t(DW_OP_lit0 + n); }
-
-// A function of the tables: where it starts and how long it is.
-constexpr uint32_t kStart = 0x100;
-constexpr uint32_t kRange = 0x40;
-
-class StackUnwinderTest : public ::testing::Test {
-protected:
-    StackUnwinderTest() : stack_(64, 0) {}
-
-    // Tables of one typical CIE and one FDE at kStart with these instructions.
-    void UseFunction(const Code& instructions)
-    {
-        EhFrameImage image;
-        const size_t cie = image.AddCie(TypicalCie());
-        image.AddFde({cie, kStart, kRange, instructions.bytes});
-        Use(image.Build());
-    }
-    void Use(const Built& built)
-    {
-        built_ = built;
-        Place(built.bytes);
-    }
-    // The tables as these bytes, in a block of their size.
-    void Place(const Bytes& bytes)
-    {
-        size_ = bytes.size();
-        image_ = std::make_unique<uint8_t[]>(size_);
-        std::memcpy(image_.get(), bytes.data(), size_);
-    }
-    // Changes the placed bytes at `at`.
-    void Patch(size_t at, const Bytes& bytes) { std::memcpy(image_.get() + at, bytes.data(), bytes.size()); }
-
-    platform::ModuleTables Tables() const { return {image_.get(), image_.get() + size_, image_.get()}; }
-    uint64_t Pc(uint64_t offset) const { return reinterpret_cast<uint64_t>(image_.get()) + offset; }
-    uint64_t Word(size_t index) const { return reinterpret_cast<uint64_t>(stack_.data() + index); }
-    platform::StackRange Stack() const { return {Word(0), Word(stack_.size())}; }
-
-    // Registers at `pc` with the stack pointer at stack word `spWord`; every
-    // general register known, with a value of its own.
-    UnwindRegisters At(uint64_t pc, size_t spWord) const
-    {
-        UnwindRegisters regs;
-        for (int r = 0; r < kPc; ++r)
-            regs.Set(r, 0x1000 + uint64_t(r));
-        regs.Set(kSp, Word(spWord));
-        regs.Set(kPc, pc);
-        return regs;
-    }
-    bool Step(const UnwindRegisters& regs, UnwindStep* step, bool exactPc = true) const
-    {
-        return platform::StepByTables(Tables(), regs, exactPc, Stack(), step);
-    }
-    bool StepsAt(uint64_t pcOffset)
-    {
-        UnwindStep step;
-        return Step(At(Pc(pcOffset), 8), &step);
-    }
-
-    // The value of an expression, as the caller's rbx by a value-expression
-    // rule at the function's start (the frame address pushed first, with sp
-    // at word 10 the frame is word 11).
-    bool Evaluate(const Code& expression, uint64_t* result)
-    {
-        UseFunction(Code().Op(DW_CFA_val_expression).U(3).Block(expression));
-        UnwindStep step;
-        if (!Step(At(Pc(kStart), 10), &step))
-            return false;
-        *result = step.caller.value[3];
-        return true;
-    }
-
-    Built built_;
-    std::unique_ptr<uint8_t[]> image_;
-    size_t size_ = 0;
-    std::vector<uint64_t> stack_;
-};
+class StackUnwinderTest : public UnwindTest {};
 
 // ---- Rows of good tables ----
 
@@ -234,85 +153,54 @@ TEST_F(StackUnwinderTest, RememberedAndRestoredStatesComeBackWhole)
     EXPECT_EQ(step.caller.value[3], 0xB0u) << "as remembered";
 }
 
-TEST_F(StackUnwinderTest, EntriesOfEveryVersionAndAugmentationAreRead)
+TEST_F(StackUnwinderTest, AddressesSetOrAdvancedByFourBytesPlaceTheRows)
 {
-    EhFrameImage image;
-    CieSpec v3 = TypicalCie();
-    v3.version = 3;
-    v3.augmentation = "zPLRS";
-    // Personality: an indirect, pc-relative 4-byte pointer; language data
-    // encoding; then the FDEs' encoding.
-    v3.augmentationData = {DW_EH_PE_indirect | DW_EH_PE_pcrel | DW_EH_PE_sdata4, 0, 0, 0, 0,
-                           DW_EH_PE_pcrel | DW_EH_PE_sdata4, DW_EH_PE_pcrel | DW_EH_PE_sdata4};
-    v3.useDefaultAugmentationData = false;
-    v3.extendedLength = true;
-    CieSpec v4 = TypicalCie();
-    v4.version = 4;
-    v4.augmentation = "zBR";
-    image.AddFde({image.AddCie(v3), 0x100, 0x10, {}});
-    image.AddFde({image.AddCie(v4), 0x200, 0x10, {}});
-    Use(image.Build());
-
-    stack_[10] = 0xCA11;
+    // DW_CFA_set_loc in the CIE's encoding (relative to its own field):
+    // written once the place of that field is known.
+    UseFunction(Code().Op(DW_CFA_set_loc).Fixed(0, 4).Op(DW_CFA_def_cfa_offset).U(16));
+    const size_t field = built_.fdes[0] + 18; // length, CIE pointer, addresses, augmentation, opcode
+    Patch(field, Code().Fixed(uint32_t(int64_t(kStart + 0x20) - int64_t(field)), 4).bytes);
     UnwindStep step;
-    ASSERT_TRUE(Step(At(Pc(0x100), 10), &step)) << "version 3, 64-bit length, zPLRS";
-    EXPECT_TRUE(step.signalFrame);
-    EXPECT_EQ(step.caller.value[kPc], 0xCA11u);
-    ASSERT_TRUE(Step(At(Pc(0x200), 10), &step)) << "version 4, zBR";
-    EXPECT_FALSE(step.signalFrame);
-    EXPECT_EQ(step.caller.value[kPc], 0xCA11u);
+    ASSERT_TRUE(Step(At(Pc(kStart + 0x1F), 10), &step));
+    EXPECT_EQ(step.frameAddress, Word(11));
+    ASSERT_TRUE(Step(At(Pc(kStart + 0x20), 10), &step));
+    EXPECT_EQ(step.frameAddress, Word(12));
+
+    // An advance of four bytes whose every byte counts.
+    EhFrameImage image;
+    image.AddFde({image.AddCie(TypicalCie()), kStart, 0x02000000,
+                  Code().Op(DW_CFA_advance_loc4).Fixed(0x01000000, 4).Op(DW_CFA_def_cfa_offset).U(16).bytes});
+    Use(image.Build());
+    ASSERT_TRUE(Step(At(Pc(kStart + 0x00FFFFFF), 10), &step));
+    EXPECT_EQ(step.frameAddress, Word(11));
+    ASSERT_TRUE(Step(At(Pc(kStart + 0x01000000), 10), &step));
+    EXPECT_EQ(step.frameAddress, Word(12));
 }
 
-TEST(EhFrameTable, PointersAreReadInEveryEncoding)
+TEST_F(StackUnwinderTest, AdvancesCountInTheCodeAlignmentOfTheCIE)
 {
-    struct Case {
-        uint8_t encoding;
-        Bytes bytes;
-        uint64_t expected; // before the base it is relative to
-    };
-    const Case cases[] = {
-        {DW_EH_PE_absptr, Code().Fixed(0x1122334455667788, 8).bytes, 0x1122334455667788},
-        {DW_EH_PE_uleb128, Code().U(624485).bytes, 624485},
-        {DW_EH_PE_udata2, Code().Fixed(0xFFFE, 2).bytes, 0xFFFE},
-        {DW_EH_PE_udata4, Code().Fixed(0xFFFFFFFE, 4).bytes, 0xFFFFFFFE},
-        {DW_EH_PE_udata8, Code().Fixed(0x8000000000000001, 8).bytes, 0x8000000000000001},
-        {DW_EH_PE_sleb128, Code().S(-123456).bytes, uint64_t(-123456)},
-        {DW_EH_PE_sdata2, Code().Fixed(0x8000, 2).bytes, uint64_t(-32768)},
-        {DW_EH_PE_sdata4, Code().Fixed(0xFFFFFFFE, 4).bytes, uint64_t(-2)},
-        {DW_EH_PE_sdata8, Code().Fixed(0xFFFFFFFFFFFFFFF0, 8).bytes, uint64_t(-16)},
-    };
-    for (const Case& c : cases) {
-        for (uint8_t application : {DW_EH_PE_absptr, DW_EH_PE_pcrel, DW_EH_PE_datarel}) {
-            const Bytes bytes = c.bytes; // exactly its size: a longer read shows
-            auto block = std::make_unique<uint8_t[]>(bytes.size());
-            std::memcpy(block.get(), bytes.data(), bytes.size());
-            platform::TableCursor cursor{block.get(), block.get() + bytes.size()};
-            const uint64_t value = platform::ReadEncodedPointer(cursor, c.encoding | application, 0x5000);
-            const uint64_t base = application == DW_EH_PE_pcrel     ? reinterpret_cast<uint64_t>(block.get())
-                                  : application == DW_EH_PE_datarel ? 0x5000
-                                                                    : 0;
-            EXPECT_TRUE(cursor.ok) << int(c.encoding) << " " << int(application);
-            EXPECT_EQ(value, c.expected + base) << int(c.encoding) << " " << int(application);
-            EXPECT_EQ(cursor.p, block.get() + bytes.size()) << "the whole field and no more";
-        }
-    }
-    // What cannot be read: an unknown size, an unknown base, a data-relative
-    // pointer without its base, and a field cut short.
-    const uint8_t eight[8] = {};
-    for (uint8_t encoding : {uint8_t(0x05), uint8_t(0x0D), uint8_t(0x20), uint8_t(0x40), uint8_t(0x50)}) {
-        platform::TableCursor cursor{eight, eight + 8};
-        platform::ReadEncodedPointer(cursor, encoding, 0x5000);
-        EXPECT_FALSE(cursor.ok) << int(encoding);
-    }
-    platform::TableCursor noBase{eight, eight + 8};
-    platform::ReadEncodedPointer(noBase, DW_EH_PE_datarel | DW_EH_PE_sdata4, 0);
-    EXPECT_FALSE(noBase.ok);
-    platform::TableCursor shortField{eight, eight + 3};
-    EXPECT_EQ(platform::ReadEncodedPointer(shortField, DW_EH_PE_udata4, 0), 0u);
-    EXPECT_FALSE(shortField.ok);
-    platform::TableCursor omitted{eight, eight};
-    EXPECT_EQ(platform::ReadEncodedPointer(omitted, DW_EH_PE_omit, 0), 0u);
-    EXPECT_TRUE(omitted.ok) << "an omitted pointer reads nothing";
+    // (An advance in the CIE's own instructions counts as well.)
+    EhFrameImage inCie;
+    CieSpec advancing = TypicalCie();
+    advancing.instructions = Code().Raw(advancing.instructions).Op(DW_CFA_advance_loc + 1).Op(DW_CFA_def_cfa_offset).U(24).bytes;
+    inCie.AddFde({inCie.AddCie(advancing), kStart, kRange, {}});
+    Use(inCie.Build());
+    UnwindStep first;
+    ASSERT_TRUE(Step(At(Pc(kStart), 10), &first));
+    EXPECT_EQ(first.frameAddress, Word(11));
+    ASSERT_TRUE(Step(At(Pc(kStart + 1), 10), &first));
+    EXPECT_EQ(first.frameAddress, Word(13));
+
+    EhFrameImage image;
+    CieSpec cie = TypicalCie();
+    cie.codeAlign = 4;
+    image.AddFde({image.AddCie(cie), kStart, kRange, Code().Op(DW_CFA_advance_loc + 1).Op(DW_CFA_def_cfa_offset).U(16).bytes});
+    Use(image.Build());
+    UnwindStep step;
+    ASSERT_TRUE(Step(At(Pc(kStart + 3), 10), &step));
+    EXPECT_EQ(step.frameAddress, Word(11)) << "three bytes in: the first row still";
+    ASSERT_TRUE(Step(At(Pc(kStart + 4), 10), &step));
+    EXPECT_EQ(step.frameAddress, Word(12));
 }
 
 // ---- Location expressions ----
@@ -321,6 +209,7 @@ struct ExpressionCase {
     const char* what;
     Code code;
     uint64_t expected;
+    bool aboveTheStackPointer = false; // expected is an offset from sp (word 10)
 };
 
 TEST_F(StackUnwinderTest, ExpressionOperationsComputeAsTheFormatSays)
@@ -347,8 +236,8 @@ TEST_F(StackUnwinderTest, ExpressionOperationsComputeAsTheFormatSays)
         {"pick", Code().Op(Lit(1)).Op(Lit(2)).Op(Lit(3)).Op(DW_OP_pick).Fixed(2, 1), 1},
         {"pick 0", Code().Op(Lit(1)).Op(Lit(2)).Op(DW_OP_pick).Fixed(0, 1).Op(DW_OP_plus), 4},
         {"swap", Code().Op(Lit(5)).Op(Lit(7)).Op(DW_OP_swap).Op(DW_OP_minus), 2},
-        // 1 2 3 rot: 3 1 2, so 1 - 2 then 3 - (-1).
-        {"rot", Code().Op(Lit(1)).Op(Lit(2)).Op(Lit(3)).Op(DW_OP_rot).Op(DW_OP_minus).Op(DW_OP_minus), 4},
+        // 1 2 3 rot: 3 1 2, so 1 - 2 then 3 - (-1); on a stack of just those.
+        {"rot", Code().Op(DW_OP_drop).Op(Lit(1)).Op(Lit(2)).Op(Lit(3)).Op(DW_OP_rot).Op(DW_OP_minus).Op(DW_OP_minus), 4},
         {"abs of negative", Code().Op(DW_OP_consts).S(-7).Op(DW_OP_abs), 7},
         {"abs of positive", Code().Op(Lit(7)).Op(DW_OP_abs), 7},
         {"and", Code().Op(Lit(12)).Op(Lit(10)).Op(DW_OP_and), 8},
@@ -364,10 +253,13 @@ TEST_F(StackUnwinderTest, ExpressionOperationsComputeAsTheFormatSays)
         {"plus", Code().Op(Lit(12)).Op(Lit(3)).Op(DW_OP_plus), 15},
         {"plus_uconst", Code().Op(Lit(1)).Op(DW_OP_plus_uconst).U(1000), 1001},
         {"shl", Code().Op(Lit(1)).Op(Lit(4)).Op(DW_OP_shl), 16},
+        {"shl 63", Code().Op(Lit(1)).Op(DW_OP_const1u).Fixed(63, 1).Op(DW_OP_shl), uint64_t(1) << 63},
         {"shl out", Code().Op(Lit(1)).Op(DW_OP_const1u).Fixed(64, 1).Op(DW_OP_shl), 0},
         {"shr", Code().Op(DW_OP_consts).S(-16).Op(Lit(2)).Op(DW_OP_shr), uint64_t(-16) >> 2},
+        {"shr 63", Code().Op(DW_OP_consts).S(-16).Op(DW_OP_const1u).Fixed(63, 1).Op(DW_OP_shr), 1},
         {"shr out", Code().Op(DW_OP_consts).S(-16).Op(DW_OP_const1u).Fixed(64, 1).Op(DW_OP_shr), 0},
         {"shra", Code().Op(DW_OP_consts).S(-16).Op(Lit(2)).Op(DW_OP_shra), uint64_t(-4)},
+        {"shra 63", Code().Op(DW_OP_const8u).Fixed(uint64_t(1) << 62, 8).Op(DW_OP_const1u).Fixed(63, 1).Op(DW_OP_shra), 0},
         {"shra out", Code().Op(DW_OP_consts).S(-16).Op(DW_OP_const1u).Fixed(64, 1).Op(DW_OP_shra), uint64_t(-1)},
         {"xor", Code().Op(Lit(12)).Op(Lit(10)).Op(DW_OP_xor), 6},
         {"eq", Code().Op(Lit(3)).Op(Lit(3)).Op(DW_OP_eq), 1},
@@ -389,22 +281,22 @@ TEST_F(StackUnwinderTest, ExpressionOperationsComputeAsTheFormatSays)
         {"bra back", Code().Op(Lit(3)).Op(Lit(1)).Op(DW_OP_minus).Op(DW_OP_dup).Op(DW_OP_bra).Fixed(uint16_t(-6), 2)
                          .Op(Lit(9)),
          9},
-        {"breg", Code().Op(DW_OP_breg0 + kSp).S(8), 0},          // sp + 8, below
+        {"breg", Code().Op(DW_OP_breg0 + kSp).S(8), 8, true},
         {"bregx", Code().Op(DW_OP_bregx).U(3).S(-4), 0x1003 - 4},
         {"breg15", Code().Op(DW_OP_breg0 + 15).S(1), 0x1010},
         {"deref", Code().Op(DW_OP_breg0 + kSp).S(16).Op(DW_OP_deref), 0xDEADBEEF},
         {"nop", Code().Op(Lit(2)).Op(DW_OP_nop), 2},
-        {"the frame address first", Code().Op(DW_OP_nop), 0},  // the cfa, below
+        {"the frame address first", Code().Op(DW_OP_nop), 8, true},
+        // Counts up from the frame address to sp + 10, jumping back to the
+        // very first operation.
+        {"bra back to the start",
+         Code().Op(Lit(1)).Op(DW_OP_plus).Op(DW_OP_dup).Op(DW_OP_breg0 + kSp).S(10).Op(DW_OP_ne).Op(DW_OP_bra).Fixed(uint16_t(-9), 2),
+         10, true},
     };
     for (const ExpressionCase& c : cases) {
         uint64_t result = 0;
         ASSERT_TRUE(Evaluate(c.code, &result)) << c.what;
-        uint64_t expected = c.expected;
-        if (std::string(c.what) == "breg")
-            expected = Word(11);
-        if (std::string(c.what) == "the frame address first")
-            expected = Word(11);
-        EXPECT_EQ(result, expected) << c.what;
+        EXPECT_EQ(result, c.aboveTheStackPointer ? Word(10) + c.expected : c.expected) << c.what;
     }
 }
 
@@ -440,6 +332,12 @@ TEST_F(StackUnwinderTest, ExpressionsThatCannotBeComputedEndTheStep)
     };
     uint64_t top = 0;
     EXPECT_TRUE(Evaluate(full, &top)) << "as deep as it goes";
+    // An expression runs at most 256 operations.
+    Code longest;
+    for (int i = 0; i < 256; ++i)
+        longest.Op(DW_OP_nop);
+    EXPECT_TRUE(Evaluate(longest, &top));
+    EXPECT_FALSE(Evaluate(longest.Op(DW_OP_nop), &top)) << "a 257th";
     for (const ExpressionCase& c : cases) {
         uint64_t result = 0;
         EXPECT_FALSE(Evaluate(c.code, &result)) << c.what << " gave " << result;
@@ -476,109 +374,6 @@ TEST_F(StackUnwinderTest, TheFrameAddressMayBeAnExpression)
 }
 
 // ---- Tables that lie ----
-
-TEST_F(StackUnwinderTest, BrokenEntriesEndTheStep)
-{
-    const Code body = Code().Op(DW_CFA_def_cfa_offset).U(16);
-    UseFunction(body);
-    ASSERT_TRUE(StepsAt(kStart)) << "the table as made";
-    const size_t cie = built_.cies[0];
-    const size_t fde = built_.fdes[0];
-    // The typical CIE: length, id, version, "zR", code and data alignment,
-    // return register, augmentation length, then the FDEs' encoding.
-    const size_t augmentationLength = cie + 15;
-    struct Damage {
-        const char* what;
-        size_t at;
-        Bytes bytes;
-    };
-    const Damage damages[] = {
-        {"a CIE longer than the tables", cie, Code().Fixed(0x7FFFFFF0, 4).bytes},
-        {"a CIE of length 0", cie, Code().Fixed(0, 4).bytes},
-        {"a CIE's 64-bit length past the end", cie, Code().Fixed(kExtendedLength, 4).bytes},
-        {"an FDE longer than the tables", fde, Code().Fixed(0x7FFFFFF0, 4).bytes},
-        {"an FDE of length 0", fde, Code().Fixed(0, 4).bytes},
-        {"an FDE cut inside its addresses", fde, Code().Fixed(6, 4).bytes},
-        {"an FDE whose CIE pointer says it is a CIE", fde + 4, Code().Fixed(0, 4).bytes},
-        {"a CIE pointer before the tables", fde + 4, Code().Fixed(fde + 5, 4).bytes},
-        {"a CIE pointer at an FDE", fde + 4, Code().Fixed(4, 4).bytes},
-        {"a CIE of version 2", cie + 8, {2}},
-        {"an augmentation of unknown length", cie + 9, {'e'}},
-        {"augmentation data past the end", augmentationLength, {0x7F}},
-        {"an unknown pointer encoding", augmentationLength + 1, {0x05}},
-        {"data-relative addresses without a base", augmentationLength + 1, {DW_EH_PE_datarel | DW_EH_PE_sdata4}},
-        {"FDE augmentation data past its end", fde + 16, {0x7F}},
-    };
-    for (const Damage& d : damages) {
-        UseFunction(body);
-        Patch(d.at, d.bytes);
-        EXPECT_FALSE(StepsAt(kStart)) << d.what;
-    }
-
-    // Built so from the start: an augmentation without end, an instruction
-    // cut short by its entry's end.
-    EhFrameImage image;
-    CieSpec longName = TypicalCie();
-    longName.augmentation = "zRRRRRRRRRRRRRRR";
-    image.AddFde({image.AddCie(longName), kStart, kRange, {}});
-    Use(image.Build());
-    EXPECT_FALSE(StepsAt(kStart)) << "an augmentation string too long";
-    UseFunction(Code().Op(DW_CFA_def_cfa).U(kSp));
-    EXPECT_FALSE(StepsAt(kStart)) << "an instruction cut short";
-    UseFunction(Code().Op(DW_CFA_def_cfa_offset).Op(0x80));
-    EXPECT_FALSE(StepsAt(kStart)) << "a LEB128 cut short";
-}
-
-TEST_F(StackUnwinderTest, ASearchTableThatLiesFindsNothing)
-{
-    const Code body = Code().Op(DW_CFA_nop);
-    UseFunction(body);
-    ASSERT_TRUE(StepsAt(kStart));
-    // The search table: version, three encodings, the pointer to .eh_frame,
-    // the count, then the rows (function start, FDE).
-    struct Damage {
-        const char* what;
-        size_t at;
-        Bytes bytes;
-    };
-    const Damage damages[] = {
-        {"version 2", 0, {2}},
-        {"rows of another encoding", 3, {DW_EH_PE_udata4}},
-        {"no count", 2, {DW_EH_PE_omit}},
-        {"a count of 0", 8, Code().Fixed(0, 4).bytes},
-        {"more rows than the tables hold", 8, Code().Fixed(1000, 4).bytes},
-        {"a count cut short", 2, {DW_EH_PE_udata8}},
-        {"a row's FDE past the tables", 16, Code().Fixed(0x10000, 4).bytes},
-        {"a row's FDE before them", 16, Code().Fixed(uint32_t(-16), 4).bytes},
-        {"a row's FDE that is not the function's", 16, Code().Fixed(built_.cies[0], 4).bytes},
-        {"a row for a later function", 12, Code().Fixed(kStart + 1, 4).bytes},
-    };
-    for (const Damage& d : damages) {
-        UseFunction(body);
-        Patch(d.at, d.bytes);
-        EXPECT_FALSE(StepsAt(kStart)) << d.what;
-    }
-    UnwindStep step;
-    platform::ModuleTables none = Tables();
-    none.searchTable = nullptr;
-    EXPECT_FALSE(platform::StepByTables(none, At(Pc(kStart), 8), true, Stack(), &step)) << "no search table";
-    platform::ModuleTables outside = Tables();
-    outside.low = outside.searchTable + 1;
-    EXPECT_FALSE(platform::StepByTables(outside, At(Pc(kStart), 8), true, Stack(), &step)) << "one outside";
-
-    // A count so large that its rows' size wraps round to a few bytes.
-    Bytes table = Code()
-                      .Op(kSearchTableVersion)
-                      .Op(DW_EH_PE_pcrel | DW_EH_PE_sdata4)
-                      .Op(DW_EH_PE_udata8)
-                      .Op(DW_EH_PE_datarel | DW_EH_PE_sdata4)
-                      .Fixed(0, 4)
-                      .Fixed(0x2000000000000001, 8)
-                      .Fixed(0, 8)
-                      .bytes;
-    Place(table);
-    EXPECT_FALSE(StepsAt(0));
-}
 
 TEST_F(StackUnwinderTest, UnknownInstructionsAndUnbalancedStatesEndTheStep)
 {
@@ -653,9 +448,10 @@ TEST_F(StackUnwinderTest, NumbersPastEveryRangeWrapOrAreRefused)
                     .Op(DW_CFA_expression).U(1000).Block(Code().Op(0xFF)));
     ASSERT_TRUE(Step(At(Pc(kStart), 10), &step)) << "rules for registers the walk does not follow";
     EXPECT_EQ(step.caller.value[kPc], 0xCA11u);
-    UseFunction(Code().Op(DW_CFA_register).U(3).U(4));
+    UseFunction(Code().Op(DW_CFA_register).U(3).U(4).Op(DW_CFA_register).U(5).U(0));
     ASSERT_TRUE(Step(At(Pc(kStart), 10), &step));
     EXPECT_EQ(step.caller.value[3], 0x1004u);
+    EXPECT_EQ(step.caller.value[5], 0x1000u) << "from the register numbered 0";
     UnwindRegisters lacking = At(Pc(kStart), 10);
     lacking.known &= ~(1u << 4);
     EXPECT_FALSE(Step(lacking, &step)) << "a value from a register the thread lacks";
@@ -714,9 +510,76 @@ TEST_F(StackUnwinderTest, TheEntryPointsTableSaysItHasNoCaller)
     EXPECT_TRUE(step.outermost);
 }
 
+// ---- This process ----
+
+#if defined(__x86_64__)
+// A function whose table is known: its frame is 8 bytes above rbx, the
+// return address just below it, whatever the stack pointer.
+extern "C" void pellucor_unwind_probe();
+asm(".text\n"
+    ".globl pellucor_unwind_probe\n"
+    ".type pellucor_unwind_probe, @function\n"
+    "pellucor_unwind_probe:\n"
+    ".cfi_startproc\n"
+    ".cfi_def_cfa %rbx, 8\n"
+    "  nop\n"
+    "  ret\n"
+    ".cfi_endproc\n"
+    ".size pellucor_unwind_probe, .-pellucor_unwind_probe\n");
+
+TEST(StackWalkOfThisProcess, AStackThatRanOutIsReadFromTheMappingAboveItsPointer)
+{
+    // A stack of two pages with nothing mapped for the kernel's guard gap
+    // (1 MB) below it; the stack pointer run out into that gap, the frame
+    // (by rbx) in the stack.
+    constexpr uint64_t kGap = 1024 * 1024;
+    const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+    auto* block = static_cast<uint8_t*>(
+        ::mmap(nullptr, kGap + 3 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(block, MAP_FAILED);
+    ::munmap(block, kGap + page);
+    uint8_t* stack = block + kGap + page;
+    const auto top = reinterpret_cast<uint64_t>(stack);
+    const uint64_t returnAddress = 0x10;
+    std::memcpy(stack, &returnAddress, 8);
+    auto walkFrom = [&](uint64_t sp, platform::FaultFrame* frames) {
+        UnwindRegisters regs;
+        regs.Set(kPc, reinterpret_cast<uint64_t>(&pellucor_unwind_probe));
+        regs.Set(3, top); // rbx
+        regs.Set(kSp, sp);
+        regs.Set(kFp, 0);
+        return platform::UnwindStack(regs, frames, 4);
+    };
+    platform::FaultFrame frames[4];
+    const size_t justBelow = walkFrom(top - 8, frames);
+    const platform::FaultFrame first = frames[0], second = frames[1];
+    const size_t gapDeep = walkFrom(top - kGap, frames);
+    const size_t pastTheGap = walkFrom(top - kGap - 1, frames);
+    ::munmap(stack, 2 * page);
+    ASSERT_EQ(justBelow, 2u);
+    EXPECT_EQ(first.frame, top + 8);
+    EXPECT_EQ(second.pc, returnAddress);
+    EXPECT_EQ(gapDeep, 2u) << "the whole gap below the stack is its run-out";
+    EXPECT_EQ(pastTheGap, 1u) << "further down is no stack's";
+}
+
+TEST(StackWalkOfThisProcess, ACallThroughABadPointerIsSteppedOverByItsReturnAddress)
+{
+    uint64_t stack[4] = {reinterpret_cast<uint64_t>(&pellucor_unwind_probe) + 1, 0, 0, 0};
+    UnwindRegisters regs;
+    regs.Set(kPc, 0x10); // no code: where the bad pointer led
+    regs.Set(kSp, reinterpret_cast<uint64_t>(stack));
+    regs.Set(kFp, 0);
+    platform::FaultFrame frames[4];
+    ASSERT_GE(platform::UnwindStack(regs, frames, 4), 2u);
+    EXPECT_EQ(frames[0].frame, reinterpret_cast<uint64_t>(stack + 1));
+    EXPECT_EQ(frames[1].pc, stack[0]);
+}
+#endif
+
 // ---- Walks ----
 
-class StackWalkTest : public StackUnwinderTest {
+class StackWalkTest : public UnwindTest {
 protected:
     // Three functions: the innermost with no frame yet, one with 16 bytes
     // of frame after its first instruction, and the entry point.
@@ -772,6 +635,7 @@ TEST_F(StackWalkTest, TheWalkFollowsTheTablesOutToTheEntryPoint)
     EXPECT_THAT(frames[1], FrameIs(Pc(0x210), Word(13)));
     EXPECT_THAT(frames[2], FrameIs(Pc(0x320), Word(14)));
     EXPECT_EQ(Walk(At(Pc(0x100), 10), 2).size(), 2u) << "no more than asked for";
+    EXPECT_EQ(Walk(At(Pc(0x100), 10), 1).size(), 1u);
     EXPECT_TRUE(Walk(UnwindRegisters{}).empty()) << "no pc, no frame";
     EXPECT_TRUE(Walk(At(Pc(0x100), 10), 0).empty());
 }
@@ -795,13 +659,27 @@ TEST_F(StackWalkTest, WithoutTablesTheFramePointersLeadUntilTheStackGoesWrong)
     EXPECT_THAT(frames[2], FrameIs(Pc(0x1010), Word(32)));
     EXPECT_THAT(frames[3], FrameIs(0x7003u, 0u)) << "a frame that cannot be stepped over is the last";
 
+    // The return address of a bad call leads back into code with tables; and
+    // one that cannot be read leaves the frame's address unknown.
+    stack_[10] = Pc(0x210);
+    stack_[12] = Pc(0x320);
+    const auto intoTables = Walk(At(0x42, 10));
+    ASSERT_EQ(intoTables.size(), 3u);
+    EXPECT_THAT(intoTables[1], FrameIs(Pc(0x210), Word(13)));
+    EXPECT_THAT(intoTables[2], FrameIs(Pc(0x320), Word(14)));
+    const auto unreadable = Walk(At(0x42, stack_.size()));
+    ASSERT_EQ(unreadable.size(), 1u);
+    EXPECT_THAT(unreadable[0], FrameIs(0x42u, 0u));
+
     // In code without tables, the innermost frame goes by its frame pointer
     // too: the top of the stack is no return address there.
-    UnwindRegisters inCode = At(Pc(0x1000), 10);
+    // (Here just after the frame pointer was set: it is the stack pointer.)
+    UnwindRegisters inCode = At(Pc(0x1000), 30);
     inCode.Set(kFp, Word(30));
     stack_[30] = 0;
     const auto fromCode = Walk(inCode);
     ASSERT_EQ(fromCode.size(), 2u);
+    EXPECT_THAT(fromCode[0], FrameIs(Pc(0x1000), Word(32)));
     EXPECT_THAT(fromCode[1], FrameIs(0x7003u, 0u));
     UnwindRegisters noFp = inCode;
     noFp.known &= ~(1u << kFp);
