@@ -4,6 +4,7 @@
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/app/DemoRecorder.h"
+#include "framework/app/ProblemReporter.h"
 #include "framework/app/RegistrySettings.h"
 #include "framework/base/PathUtils.h"
 #include "platform/core/Process.h"
@@ -134,16 +135,17 @@ void ZoltAppBase::WriteSettings()
 
 void ZoltAppBase::ShowSettingsWarnings()
 {
-    // While the loop runs, the box waits for the window's first picture, so
+    ProblemReporter& reporter = ProblemReporter::Instance();
+    // While the loop runs, a box waits for the window's first picture, so
     // that it stands in front of the game rather than of a black window.
-    if (running_ && drawCount_ == 0)
+    if (running_ && drawCount_ == 0 && !reporter.HasSink())
         return;
-    for (const std::string& problem : TakeRegistryWarnings()) {
-        const std::string text = "The settings could not be kept as they should be:\n" + problem + ".";
-        if (screenSaverMode_)
-            AppendScreenSaverErrorLog(text);
-        else
-            ShowMessageBox(text, "Settings", MB_OK | MB_ICONWARNING);
+    for (const std::string& warning : TakeRegistryWarnings()) {
+        Problem problem;
+        problem.subject = "Settings";
+        problem.what = "The settings could not be kept as they should be";
+        problem.cause = warning;
+        reporter.Tell(problem);
     }
 }
 

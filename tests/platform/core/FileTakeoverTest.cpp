@@ -66,11 +66,15 @@ TEST_F(FileTakeoverTest, AFileThatCannotBeMovedStaysWhereItWas)
     platform::testing::FailNext("MoveFile", EACCES);
     platform::TakeOver taken = TakeOverFile(old_ + "/Ann_.usr", new_ + "/Ann_.usr");
     EXPECT_EQ(taken.outcome, Outcome::Failed);
-    EXPECT_NE(taken.error.find("Permission denied"), std::string::npos) << taken.error;
-    // A full disk on the way to another file system.
+    EXPECT_EQ(taken.error.code, EACCES);
+    EXPECT_EQ(taken.error.step, "move");
+    EXPECT_EQ(taken.error.path, old_ + "/Ann_.usr");
+    // A full disk on the way to another file system: the reason is the disk's.
     platform::testing::FailNext("MoveFile", EXDEV);
     platform::testing::FailNext("WriteFileAtomic.Write", ENOSPC);
-    EXPECT_EQ(TakeOverFile(old_ + "/Ann_.usr", new_ + "/Ann_.usr").outcome, Outcome::Failed);
+    taken = TakeOverFile(old_ + "/Ann_.usr", new_ + "/Ann_.usr");
+    EXPECT_EQ(taken.outcome, Outcome::Failed);
+    EXPECT_EQ(taken.error.code, ENOSPC);
     EXPECT_EQ(ReadTestFile(old_ + "/Ann_.usr"), "Ann");
     EXPECT_FALSE(platform::FileExists(new_ + "/Ann_.usr"));
 }
