@@ -34,8 +34,8 @@ std::vector<std::string> TakeOverEarlierProfiles(const std::string& earlier, con
             break;
         case Outcome::KeptBeside: {
             KernelLibrary::Problem problem =
-                TakeOverProblem("The player file " + file.name + " beside the program was not taken over", from);
-            problem.cause = "a player of that file's name is in the data folder already";
+                TakeOverProblem(file.name + " of an earlier build was kept aside", from);
+            problem.cause = "a file of that name is in the data folder already";
             problem.outcome = "It was kept as " + file.result.keptAs.substr(file.result.keptAs.rfind('/') + 1) + ".";
             problem.step = "the file beside the program is kept as";
             problem.path = file.result.keptAs;
@@ -44,7 +44,7 @@ std::vector<std::string> TakeOverEarlierProfiles(const std::string& earlier, con
         }
         case Outcome::Failed: {
             KernelLibrary::Problem problem =
-                TakeOverProblem("The player file " + file.name + " beside the program was not moved", from);
+                TakeOverProblem(file.name + " of an earlier build was not moved", from);
             problem.code = file.result.error.code;
             problem.cause = file.result.error.detail;
             problem.step = file.result.error.step;
