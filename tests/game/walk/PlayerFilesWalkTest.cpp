@@ -109,6 +109,7 @@ TEST(PlayerFilesWalk, PlayersLeftBesideTheProgramAreTakenOverOnceAndNoneIsLost)
     // The player reads why the Bob beside the program is not the one played.
     ASSERT_TRUE(player.Sees(Caption("Bob_.usr of an earlier build was kept aside:")));
     EXPECT_TRUE(player.Sees(Caption("It was kept as Bob_.usr.earlier.")));
+    player.Screenshot("an earlier build's player kept aside");
     player.Press(platform::VK_RETURN);
     EXPECT_FALSE(player.Sees(Caption("It was kept as Bob_.usr.earlier.")));
     ASSERT_EQ(ProfileList::Instance()->Count(), 2u);
