@@ -145,12 +145,12 @@ void GameImpl::Shutdown()
         setupRulesMgr_->Release();
     }
     startMgr_->Release();
-    // Nothing can be shown any more: a last save that fails is told in a
-    // box.
+    // The notice goes: a last save that fails, unless the player was told
+    // of it already, is told in a box.
     KernelLibrary::SetProblemSink(nullptr);
     started_ = false;
     ReleaseOwnControls();
-    SaveAllProfiles(ProfileList::Instance());
+    SaveAllProfiles(*ProfileList::Instance(), SaveRetry::Never);
     SaveOptions();
     ProfileList::Free();
 }

@@ -58,15 +58,25 @@ KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRet
     problem.cause = first.detail;
     problem.step = first.step;
     problem.path = first.path;
-    problem.outcome = retry == SaveRetry::CloseAgain
-                          ? (failures.size() == 1 ? "Close again to quit without it." : "Close again to quit without them.")
-                          : (failures.size() == 1 ? "It is kept and saved again later." : "They are kept and saved again later.");
+    const bool one = failures.size() == 1;
+    switch (retry) {
+    case SaveRetry::Later:
+        problem.outcome = one ? "It is kept and saved again later." : "They are kept and saved again later.";
+        break;
+    case SaveRetry::CloseAgain:
+        problem.outcome = one ? "Close again to quit without it." : "Close again to quit without them.";
+        break;
+    case SaveRetry::Never:
+        problem.outcome = "What was not saved is lost.";
+        break;
+    }
     // Standard error hears of these files failing for this reason once;
-    // the player, at every save that fails.
+    // the player, at every save that fails while the game goes on (each
+    // loses new work), but not at the end once told.
     problem.key = "save\n" + std::to_string(first.code);
     for (const Failure& failure : failures)
         problem.key += "\n" + failure.error.path;
-    problem.everyTime = true;
+    problem.everyTime = retry != SaveRetry::Never;
     return problem;
 }
 
@@ -85,8 +95,6 @@ bool TellSaves(const std::vector<Failure>& failures, const std::vector<std::stri
         return true;
     }
     const KernelLibrary::Problem problem = SaveProblem(failures, retry);
-    if (problem.key != gTold.key)
-        KernelLibrary::ProblemResolved(gTold.key, {});
     gTold.key = problem.key;
     gTold.paths.clear();
     for (const Failure& failure : failures)
@@ -138,7 +146,6 @@ bool DeleteCurrentProfile()
         KernelLibrary::TellProblem(problem);
         return false;
     }
-    gTold.paths.erase(std::remove(gTold.paths.begin(), gTold.paths.end(), current->FilePath()), gTold.paths.end());
     // Removing it from the list hands it back, and it goes.
     return ProfileList::Instance()->Remove(current) != nullptr;
 }

@@ -26,6 +26,7 @@ class ProfileList;
 enum class SaveRetry {
     Later,       // the game saves again at its next chance
     CloseAgain,  // the player was quitting: closing again quits without it
+    Never,       // the last save at the end: told only when not told already
 };
 
 // Saves every listed profile in list order; each one that fails is told

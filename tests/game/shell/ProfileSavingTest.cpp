@@ -48,12 +48,34 @@ TEST_F(ProfileSaving, AFailedSaveIsToldEveryTimeAndOnStandardErrorOnceUntilItSuc
     ASSERT_TRUE(LoadProfile(bob, "save/Bob_.usr"));
     EXPECT_EQ(bob.computerStyle, 3u);
 
-    // The same trouble later is news again.
+    // The same trouble later is news again; the same file failing for the
+    // same reason while the game goes on is not, whatever it holds now.
     platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
-    ProfileList::CurrentProfile()->customOption = 0;
+    for (const char* name : {"Ann", "Bob"})
+        ProfileList::Instance()->FindByName(name)->customOption = 0;
     ::testing::internal::CaptureStderr();
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 2u);
+    ProfileList::Instance()->FindByName("Ann")->savedGames.push_back(std::make_unique<SavedGame>());
+    ProfileList::Instance()->FindByName("Ann")->savedGames.back()->inUse = 1;
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 2u);
+    const std::string again = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(again.find("The players Ann and Bob were not saved"), std::string::npos) << again;
+    EXPECT_EQ(again.find("were not saved"), again.rfind("were not saved")) << again;
+
+    // One player with a tournament: what is lost is the tournament.
+    ProfileList::Instance()->Remove(ProfileList::Instance()->FindByName("Bob")).reset();
+    ProfileList::CurrentProfile()->computerStyle = 2;
     EXPECT_FALSE(SaveCurrentProfile());
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("The player Bob was not saved"), std::string::npos);
+    EXPECT_EQ(player_.told.back(), (std::vector<std::string>{"Ann's tournament was not saved:", "the disk is full.",
+                                                             "It is kept and saved again later."}));
+    // The last save at the end tells only what was not told.
+    const size_t told = player_.told.size();
+    EXPECT_EQ(SaveAllProfiles(*ProfileList::Instance(), SaveRetry::Never), 1u);
+    EXPECT_EQ(player_.told.size(), told);
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", EIO);
+    EXPECT_EQ(SaveAllProfiles(*ProfileList::Instance(), SaveRetry::Never), 1u);
+    ASSERT_EQ(player_.told.size(), told + 1);
+    EXPECT_EQ(player_.told.back().back(), "What was not saved is lost.");
 }
 
 TEST_F(ProfileSaving, EachFailureIsToldWithItsOwnReason)
@@ -72,12 +94,18 @@ TEST_F(ProfileSaving, EachFailureIsToldWithItsOwnReason)
     ASSERT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
     platform::testing::FailEveryCall("DeleteFile", EACCES);
     platform::testing::FailEveryCall("WriteFileAtomic.Open", EACCES);
+    ::testing::internal::CaptureStderr();
     EXPECT_FALSE(DeleteCurrentProfile());
+    const std::string said = ::testing::internal::GetCapturedStderr();
     SaveAllProfiles(ProfileList::Instance());
     ASSERT_EQ(player_.told.size(), 2u);
     EXPECT_EQ(player_.told[1], (std::vector<std::string>{"The player Ann was not deleted:",
                                                          "the folder cannot be written.", "Nothing was changed."}));
+    EXPECT_NE(said.find("(delete save/Ann_.usr: Permission denied)"), std::string::npos) << said;
     EXPECT_TRUE(platform::FileExists("save/Ann_.usr"));
+    // Asked again, told again.
+    EXPECT_FALSE(DeleteCurrentProfile());
+    EXPECT_EQ(player_.told.size(), 3u);
 }
 
 TEST_F(ProfileSaving, AnUnchangedProfileIsNotWrittenAgain)

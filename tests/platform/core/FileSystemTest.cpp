@@ -106,6 +106,8 @@ TEST(Paths, FileTimesConvertBetweenEpochs)
     FILETIME t = UnixTimeToFileTime(1'700'000'000, 500);
     EXPECT_EQ(FileTimeToUint64(t), 116444736000000000ull + 1'700'000'000ull * 10'000'000ull + 5);
     EXPECT_EQ(FileTimeToUnixSeconds(t), 1'700'000'000);
+    // The last nanoseconds of a second stay inside it.
+    EXPECT_EQ(FileTimeToUint64(UnixTimeToFileTime(0, 999'999'999)), 116444736000000000ull + 9'999'999);
 }
 
 TEST(Directories, MakeDirectoriesCreatesParentsAndAcceptsExisting)
@@ -115,6 +117,18 @@ TEST(Directories, MakeDirectoriesCreatesParentsAndAcceptsExisting)
     EXPECT_TRUE(DirectoryExists(dir / "a/b/c"));
     EXPECT_TRUE(MakeDirectories(dir / "a/b/c"));
     EXPECT_FALSE(CreateDirectory(dir / "a/b")); // exists already
+    // Made as the user's files are: for everyone the user's mask lets in.
+    const mode_t mask = umask(022);
+    umask(mask);
+    struct stat made {};
+    ASSERT_EQ(stat((dir / "a/b").c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode & 07777, 0777 & ~mask);
+    std::FILE* created = OpenFile(dir / "a/new.txt", "w");
+    ASSERT_NE(created, nullptr);
+    std::fclose(created);
+    ASSERT_EQ(stat((dir / "a/new.txt").c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode & 07777, 0666 & ~mask);
+
     WriteTestFile(dir / "file", "");
     FileError error;
     EXPECT_FALSE(MakeDirectories(dir / "file/sub", &error)); // a file in the way
@@ -127,8 +141,20 @@ TEST(Directories, MakeDirectoriesCreatesParentsAndAcceptsExisting)
     EXPECT_FALSE(MakeDirectories(""));
 }
 
+namespace {
+// The descriptors the process holds open now.
+size_t OpenDescriptors()
+{
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++n;
+    return n;
+}
+} // namespace
+
 TEST(Directories, DeleteTreeRemovesEverythingButNeverFollowsALink)
 {
+    const size_t descriptors = OpenDescriptors();
     ScopedTempFolder outside;
     WriteTestFile(outside / "precious.txt", "keep me");
     ASSERT_TRUE(MakeDirectories(outside / "deep"));
@@ -153,6 +179,7 @@ TEST(Directories, DeleteTreeRemovesEverythingButNeverFollowsALink)
     EXPECT_EQ(ReadTestFile(outside / "precious.txt"), "keep me");
 
     EXPECT_FALSE(DeleteTree(dir / "never-existed"));
+    EXPECT_EQ(OpenDescriptors(), descriptors) << "a folder read was left open";
 }
 
 TEST(Directories, CurrentDirectoryRoundTripsAndHasNoLengthLimit)
