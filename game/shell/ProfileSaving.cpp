@@ -137,7 +137,6 @@ bool DeleteCurrentProfile()
         problem.subject = kSubject;
         problem.what = "The player " + current->name + " was not deleted";
         problem.code = error.code;
-        problem.cause = error.detail;
         problem.step = error.step;
         problem.path = error.path;
         problem.outcome = "Nothing was changed.";

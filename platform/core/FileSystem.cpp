@@ -438,21 +438,22 @@ bool MakeDirectories(std::string_view path, FileError* error)
         return fail(ENOENT);
     if (Injected("MakeDirectories", EACCES))
         return fail(errno);
-    // Make each prefix that ends before a separator, then the whole path;
-    // the first refusal is the reason the folder is not there (the later
-    // ones only follow from it).
-    int refusal = 0;
-    auto make = [&refusal](const std::string& folder) {
-        if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST && refusal == 0)
-            refusal = errno;
+    // Each folder from the outermost down; the first that is not there and
+    // cannot be made is the reason (those below it only follow from it).
+    auto make = [](const std::string& folder) {
+        if (mkdir(folder.c_str(), 0777) == 0)
+            return 0;
+        const int refusal = errno;
+        struct stat st;
+        if (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            return 0;
+        return refusal == EEXIST ? ENOTDIR : refusal; // something else stands there
     };
     for (size_t slash = target.find('/', 1); slash != std::string::npos; slash = target.find('/', slash + 1))
-        make(target.substr(0, slash));
-    make(target);
-    struct stat st;
-    if (stat(target.c_str(), &st) != 0)
-        return fail(refusal != 0 ? refusal : errno);
-    return S_ISDIR(st.st_mode) ? true : fail(ENOTDIR);
+        if (const int refusal = make(target.substr(0, slash)))
+            return fail(refusal);
+    const int refusal = make(target);
+    return refusal == 0 || fail(refusal);
 }
 
 bool DeleteFile(std::string_view path)

@@ -86,7 +86,9 @@ TEST_F(ProfileSaving, EachFailureIsToldWithItsOwnReason)
     platform::testing::FailEveryCall("MakeDirectories", EACCES);
     EXPECT_FALSE(SaveCurrentProfile());
     ASSERT_EQ(player_.told.size(), 1u);
-    EXPECT_EQ(player_.told[0][1], "the folder may not be made there.");
+    EXPECT_EQ(player_.told[0], (std::vector<std::string>{"The player Ann was not saved:",
+                                                         "the folder may not be made there.",
+                                                         "It is kept and saved again later."}));
     platform::testing::StopFailing("MakeDirectories");
 
     // A delete refused, in a folder where saves fail as well: the player

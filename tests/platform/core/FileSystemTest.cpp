@@ -134,10 +134,16 @@ TEST(Directories, MakeDirectoriesCreatesParentsAndAcceptsExisting)
     EXPECT_FALSE(MakeDirectories(dir / "file/sub", &error)); // a file in the way
     EXPECT_EQ(error.code, ENOTDIR);
     EXPECT_EQ(error.Text(), "Cannot make the folder " + (dir / "file/sub") + ": " + std::strerror(ENOTDIR));
+    EXPECT_FALSE(MakeDirectories(dir / "file", &error)); // the file itself
+    EXPECT_EQ(error.code, ENOTDIR);
     // The first refusal is the reason, not what follows from it.
+    EXPECT_FALSE(MakeDirectories(dir / (std::string(300, 'x') + "/y"), &error));
+    EXPECT_EQ(error.code, ENAMETOOLONG);
+    EXPECT_EQ(error.path, dir / (std::string(300, 'x') + "/y"));
     platform::testing::FailNext("MakeDirectories", EACCES);
     EXPECT_FALSE(MakeDirectories(dir / "x/y", &error));
     EXPECT_EQ(error.code, EACCES);
+    EXPECT_FALSE(DirectoryExists(dir / "x"));
     EXPECT_FALSE(MakeDirectories(""));
 }
 
