@@ -11,14 +11,7 @@ ErrorDialog::ErrorDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDia
 {
     DialogObject().SetBackgroundImage(kBackground);
     DialogObject().SetSize(400, 200);
-    okButton_ = AddButton(LoadFont(profile_looks::kCaptionFont), ControlLibrary::Point{0, -5},
-                          profile_looks::kCommonButton, Frames(0, {0, 27, 54, 81}, 108, 27), 108, 27);
-    if (okButton_) {
-        profile_looks::Silence(*okButton_);
-        okButton_->SetTag(1);
-        okButton_->SetCaption("Ok");
-        UseAsCloseButton(okButton_);
-    }
+    okButton_ = AddOkCloseButton(LoadFont(profile_looks::kCaptionFont));
     message_ = AddString(LoadFont(profile_looks::kPromptFont), profile_looks::kPromptColour, profile_looks::kTextLayer);
     SetTextOf(message_, kMessage);
     LayoutControls();

@@ -22,13 +22,7 @@ PlayerFilesNotice::PlayerFilesNotice(ControlLibrary::DialogMessageObserver* owne
 {
     DialogObject().SetBackgroundImage(kBackground);
     DialogObject().SetSize(400, 200);
-    okButton_ = AddButton(LoadFont(profile_looks::kCaptionFont), ControlLibrary::Point{0, -5},
-                          profile_looks::kCommonButton, Frames(0, {0, 27, 54, 81}, 108, 27), 108, 27);
-    if (okButton_) {
-        profile_looks::Silence(*okButton_);
-        okButton_->SetCaption("Ok");
-        UseAsCloseButton(okButton_);
-    }
+    okButton_ = AddOkCloseButton(LoadFont(profile_looks::kCaptionFont));
     font_ = LoadFont(profile_looks::kPromptFont);
     for (ControlLibrary::IStringVO*& line : lines_)
         line = AddString(font_, profile_looks::kPromptColour, profile_looks::kTextLayer);

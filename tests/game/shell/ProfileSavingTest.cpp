@@ -47,6 +47,11 @@ TEST_F(ProfileSaving, AFailedSaveIsToldEveryTimeAndOnStandardErrorOnceUntilItSuc
     Profile bob;
     ASSERT_TRUE(LoadProfile(bob, "save/Bob_.usr"));
     EXPECT_EQ(bob.computerStyle, 3u);
+    // Said once: the next saves are plain saves.
+    ProfileList::Instance()->FindByName("Bob")->computerStyle = 1;
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(SaveCurrentProfile());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 
     // The same trouble later is news again; the same file failing for the
     // same reason while the game goes on is not, whatever it holds now.
@@ -112,6 +117,11 @@ TEST_F(ProfileSaving, EachFailureIsToldWithItsOwnReason)
 
 TEST_F(ProfileSaving, AnUnchangedProfileIsNotWrittenAgain)
 {
+    // Nobody yet: the stand-in is never saved, and that is no failure.
+    EXPECT_TRUE(SaveCurrentProfile());
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+    EXPECT_TRUE(platform::FindFiles("save/*").empty());
+
     // A player read from a file that cannot be written (beside the program,
     // or read-only) and never played is no failure at every quit.
     AddActiveProfile("Ann");

@@ -185,6 +185,14 @@ TEST(Directories, DeleteTreeRemovesEverythingButNeverFollowsALink)
     EXPECT_EQ(ReadTestFile(outside / "precious.txt"), "keep me");
 
     EXPECT_FALSE(DeleteTree(dir / "never-existed"));
+    // The folder one stands in is emptied, but stays: not all was deleted.
+    ASSERT_TRUE(MakeDirectories(dir / "here/inner"));
+    const std::string startedIn = GetCurrentDirectory();
+    ASSERT_TRUE(SetCurrentDirectory(dir / "here"));
+    EXPECT_FALSE(DeleteTree("."));
+    EXPECT_TRUE(SetCurrentDirectory(startedIn));
+    EXPECT_TRUE(DirectoryExists(dir / "here"));
+    EXPECT_FALSE(FileExists(dir / "here/inner"));
     EXPECT_EQ(OpenDescriptors(), descriptors) << "a folder read was left open";
 }
 
