@@ -11,6 +11,7 @@
 #include "platform/registry/Registry.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstdint>
 #include <cstdlib>
 
@@ -138,15 +139,21 @@ void ZoltAppBase::ShowSettingsWarnings()
     ProblemReporter& reporter = ProblemReporter::Instance();
     // While the loop runs, a box waits for the window's first picture, so
     // that it stands in front of the game rather than of a black window.
-    if (running_ && drawCount_ == 0 && !reporter.HasSink())
+    if (running_ && drawCount_ == 0 && (!reporter.HasSink() || !startWarnings_.empty()))
         return;
-    for (const std::string& warning : TakeRegistryWarnings()) {
+    // Those met at the start, before the game could show them, are told in
+    // the box; those met since, where the game shows them.
+    auto tell = [&reporter](const std::string& warning, bool inBox) {
         Problem problem;
         problem.subject = "Settings";
         problem.what = "The settings could not be kept as they should be";
         problem.cause = warning;
-        reporter.Tell(problem);
-    }
+        reporter.Tell(problem, inBox);
+    };
+    for (const std::string& warning : std::exchange(startWarnings_, {}))
+        tell(warning, true);
+    for (const std::string& warning : TakeRegistryWarnings())
+        tell(warning, false);
 }
 
 void ZoltAppBase::ReadStartOptions()

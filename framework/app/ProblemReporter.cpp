@@ -64,7 +64,7 @@ ProblemReporter& ProblemReporter::Instance()
     return reporter;
 }
 
-bool ProblemReporter::Tell(const Problem& problem)
+bool ProblemReporter::Tell(const Problem& problem, bool inBox)
 {
     ProblemSink* sink = nullptr;
     {
@@ -72,7 +72,7 @@ bool ProblemReporter::Tell(const Problem& problem)
         const bool fresh = told_.insert(problem.Key()).second;
         if (!fresh && !problem.everyTime)
             return false;
-        sink = sink_;
+        sink = inBox ? nullptr : sink_;
         // Standard error hears each problem once; the box writes it there
         // itself.
         if (sink && fresh)

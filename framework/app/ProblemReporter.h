@@ -79,8 +79,9 @@ public:
     static ProblemReporter& Instance();
 
     // Tells the problem as the header says. True when it was told (not
-    // told before under its key, or told every time).
-    bool Tell(const Problem& problem);
+    // told before under its key, or told every time). `inBox`: in the box
+    // whatever the sink, for a problem met before the game's notice was there.
+    bool Tell(const Problem& problem, bool inBox = false);
     // The problem of `key` is over (the file was saved after all): it will be
     // told again when it comes back, and, when it had been told, `note` is
     // said on standard error. True when it had been told.

@@ -267,6 +267,8 @@ void ZoltAppBase::Initialize()
 
     OnBeforeReadSettings();
     ReadSettings();
+    // What reading them met is told before the game can show it: in a box.
+    startWarnings_ = platform::TakeRegistryWarnings();
     SetUpDataFolder();
     ReadStartOptions();
     if (screenSaverMode_)

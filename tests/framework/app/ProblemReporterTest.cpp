@@ -82,6 +82,10 @@ TEST_F(ProblemReporterTest, EachProblemIsToldOnceInABoxUntilTheGameShowsItsOwnNo
               std::string::npos)
         << said;
     EXPECT_EQ(said.find("read-only"), said.rfind("read-only")) << "once: " << said;
+    // A problem met before the notice was there goes to the box all the same.
+    EXPECT_TRUE(reporter_.Tell(SaveFailed(EIO), true));
+    EXPECT_EQ(BoxesCaptioned("Player files"), boxes + 2);
+    EXPECT_EQ(notice.told.size(), 3u);
 
     // Over: told again when it comes back, the end said once.
     ::testing::internal::CaptureStderr();
@@ -90,6 +94,7 @@ TEST_F(ProblemReporterTest, EachProblemIsToldOnceInABoxUntilTheGameShowsItsOwnNo
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "saved again\n");
     EXPECT_TRUE(reporter_.Tell(SaveFailed(EACCES)));
     EXPECT_EQ(notice.told.size(), 4u);
+    reporter_.SetSink(nullptr);
 }
 
 TEST_F(ProblemReporterTest, TheReasonIsTheCauseGivenElseTheErrorNumberInThePlayersWords)
