@@ -41,6 +41,19 @@ bool BinaryDataFile::Open(uint32_t mode)
     return true;
 }
 
+bool BinaryDataFile::OpenForReading()
+{
+    if (path_.empty())
+        return false;
+    Close();
+    mode_ = kReadWriteMode;
+    handle_ = PakFileOpen(path_.c_str(), "rb");
+    if (!handle_)
+        return false;
+    PakFileSeek(handle_, 0, SEEK_SET);
+    return true;
+}
+
 void BinaryDataFile::OpenNew()
 {
     Close();
@@ -55,12 +68,8 @@ bool BinaryDataFile::Close()
     if (!IsOpen())
         return true;
     bool stored = true;
-    if (changing_) {
-        std::string error;
-        stored = platform::WriteFileAtomic(path_, contents_.data(), contents_.size(), &error);
-        if (!stored)
-            lastError_ = error;
-    }
+    if (changing_)
+        stored = platform::WriteFileAtomic(path_, contents_.data(), contents_.size(), &lastError_);
     if (handle_)
         PakFileClose(handle_);
     handle_ = nullptr;
@@ -119,7 +128,7 @@ bool BinaryDataFile::Delete()
         return false;
     if (platform::DeleteFile(path_))
         return true;
-    lastError_ = "Cannot delete " + path_ + ": " + std::strerror(errno);
+    lastError_ = platform::FileError{"delete", path_, errno, {}};
     return false;
 }
 
@@ -152,18 +161,14 @@ bool BinaryDataFile::TakeContents()
     if (changing_)
         return true;
     long position = PakFileTell(handle_);
-    if (position < 0 || PakFileSeek(handle_, 0, SEEK_END) != 0) {
-        lastError_ = path_ + ": cannot find the end of the file";
-        return false;
-    }
-    long size = PakFileTell(handle_);
+    long size = position < 0 || PakFileSeek(handle_, 0, SEEK_END) != 0 ? -1 : PakFileTell(handle_);
     if (size < 0 || PakFileSeek(handle_, 0, SEEK_SET) != 0) {
-        lastError_ = path_ + ": cannot find the end of the file";
+        lastError_ = platform::FileError{"find the end of", path_, EIO, {}};
         return false;
     }
     std::vector<uint8_t> contents(static_cast<size_t>(size));
     if (size > 0 && PakFileRead(contents.data(), 1, contents.size(), handle_) != contents.size()) {
-        lastError_ = path_ + ": cannot read the file";
+        lastError_ = platform::FileError{"read", path_, EIO, {}};
         PakFileSeek(handle_, position, SEEK_SET);
         return false;
     }
@@ -178,7 +183,7 @@ bool BinaryDataFile::WriteBytes(const void* bytes, size_t n, int offset)
     if (!IsOpen())
         return false;
     if (handle_ && handle_->entry) {
-        lastError_ = path_ + ": an archive member cannot be written";
+        lastError_ = platform::FileError{"write", path_, EROFS, "an archive member cannot be written"};
         return false;
     }
     if (!SeekTo(offset) || !TakeContents())
@@ -266,7 +271,15 @@ bool BinaryDataFile::WriteString(const std::string& text, uint32_t fieldLength, 
     return WriteBytes(field.data(), field.size(), offset);
 }
 
-bool BinaryDataFile::MakeFolder(const std::string& directory) { return platform::MakeDirectories(directory); }
+bool BinaryDataFile::MakeFolder(const std::string& directory, platform::FileError* error)
+{
+    return platform::MakeDirectories(directory, error);
+}
+
+bool BinaryDataFile::ReadWhole(const std::string& path, std::string* bytes)
+{
+    return platform::ReadWholeFile(path, bytes);
+}
 
 size_t BinaryDataFile::RemoveInterruptedSaves(const std::string& directory)
 {
@@ -277,14 +290,14 @@ bool BinaryDataFile::KeepCopyAs(const std::string& copyPath)
 {
     std::string bytes;
     if (platform::FileExists(copyPath)) {
-        lastError_ = copyPath + " exists already";
+        lastError_ = platform::FileError{"copy to", copyPath, EEXIST, {}};
         return false;
     }
     if (!platform::ReadWholeFile(path_, &bytes)) {
-        lastError_ = path_ + ": cannot be read";
+        lastError_ = platform::FileError{"read", path_, errno, {}};
         return false;
     }
-    return platform::WriteFileAtomic(copyPath, bytes, &lastError_);
+    return platform::WriteFileAtomic(copyPath, bytes.data(), bytes.size(), &lastError_);
 }
 
 void BinaryDataFile::ListFiles(const std::string& directory, const std::string& extension,

@@ -13,6 +13,8 @@
 // Threads: an object belongs to one thread; it takes no lock.
 #pragma once
 
+#include "platform/core/FileSystem.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,6 +35,10 @@ public:
     // Mode 1 reads and writes an existing file; any other mode appends and
     // creates the file when it is missing. Positioned at offset 0.
     bool Open(uint32_t mode);
+    // Opens an existing file to be read; a file the user may only read
+    // opens too. Writes work as in mode 1 (on the copy in memory, stored by
+    // Close). Positioned at offset 0.
+    bool OpenForReading();
     // Opens the file to be written afresh, whether or not it exists: nothing
     // on disk is read or made until Close stores what was written in one
     // step, so a file that did not exist appears whole or not at all.
@@ -40,6 +46,9 @@ public:
     // Stores pending changes and closes. False when the changes could not be
     // stored (the file on disk is then untouched); LastError() says why.
     bool Close();
+    // The whole file as it will be stored once written afresh (OpenNew) or
+    // changed; empty otherwise.
+    const std::vector<uint8_t>& PendingContents() const { return contents_; }
     // Closes without storing the changes made since the file was opened:
     // the file on disk stays as it was.
     void Discard();
@@ -75,8 +84,11 @@ public:
     // skipping names that begin with '.'. `directory` ends with its separator.
     static void ListFiles(const std::string& directory, const std::string& extension,
                           std::vector<std::string>* out);
-    // Makes `directory` and any missing parent; true when it exists after.
-    static bool MakeFolder(const std::string& directory);
+    // Makes `directory` and any missing parent; true when it exists after,
+    // else `error` (when given) says why.
+    static bool MakeFolder(const std::string& directory, platform::FileError* error = nullptr);
+    // The whole file at `path` as it is on disk; false when it cannot be read.
+    static bool ReadWhole(const std::string& path, std::string* bytes);
     // Deletes what saves into `directory` left behind when the program was
     // killed while storing them; the number deleted.
     static size_t RemoveInterruptedSaves(const std::string& directory);
@@ -84,7 +96,10 @@ public:
     // false (with LastError) when it cannot.
     bool KeepCopyAs(const std::string& copyPath);
 
-    const std::string& LastError() const { return lastError_; }
+    // Why the last store, delete or copy failed: the step, the path and the
+    // system's error number; LastError is it in words.
+    const platform::FileError& LastFileError() const { return lastError_; }
+    std::string LastError() const { return lastError_.code != 0 ? lastError_.Text() : std::string(); }
 
 private:
     bool SeekTo(int offset);
@@ -99,5 +114,5 @@ private:
     bool changing_ = false;
     std::vector<uint8_t> contents_;
     size_t position_ = 0;
-    std::string lastError_;
+    platform::FileError lastError_;
 };

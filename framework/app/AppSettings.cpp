@@ -4,12 +4,14 @@
 #include "framework/app/ZoltAppBase.h"
 
 #include "framework/app/DemoRecorder.h"
+#include "framework/app/ProblemReporter.h"
 #include "framework/app/RegistrySettings.h"
 #include "framework/base/PathUtils.h"
 #include "platform/core/Process.h"
 #include "platform/registry/Registry.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstdint>
 #include <cstdlib>
 
@@ -134,17 +136,24 @@ void ZoltAppBase::WriteSettings()
 
 void ZoltAppBase::ShowSettingsWarnings()
 {
-    // While the loop runs, the box waits for the window's first picture, so
+    ProblemReporter& reporter = ProblemReporter::Instance();
+    // While the loop runs, a box waits for the window's first picture, so
     // that it stands in front of the game rather than of a black window.
-    if (running_ && drawCount_ == 0)
+    if (running_ && drawCount_ == 0 && (!reporter.HasSink() || !startWarnings_.empty()))
         return;
-    for (const std::string& problem : TakeRegistryWarnings()) {
-        const std::string text = "The settings could not be kept as they should be:\n" + problem + ".";
-        if (screenSaverMode_)
-            AppendScreenSaverErrorLog(text);
-        else
-            ShowMessageBox(text, "Settings", MB_OK | MB_ICONWARNING);
-    }
+    // Those met at the start, before the game could show them, are told in
+    // the box; those met since, where the game shows them.
+    auto tell = [&reporter](const std::string& warning, bool inBox) {
+        Problem problem;
+        problem.subject = "Settings";
+        problem.what = "The settings could not be kept as they should be";
+        problem.cause = warning;
+        reporter.Tell(problem, inBox);
+    };
+    for (const std::string& warning : std::exchange(startWarnings_, {}))
+        tell(warning, true);
+    for (const std::string& warning : TakeRegistryWarnings())
+        tell(warning, false);
 }
 
 void ZoltAppBase::ReadStartOptions()

@@ -2,6 +2,8 @@
 // application object.
 #include "framework/app/ZoltAppBase.h"
 
+#include "framework/app/ProblemReporter.h"
+
 #include "framework/app/AppCursors.h"
 #include "framework/app/BackgroundLoader.h"
 #include "framework/app/DemoRecorder.h"
@@ -30,6 +32,7 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/FileTakeover.h"
 #include "platform/core/ModuleRegistry.h"
+#include "platform/registry/Registry.h"
 #include "platform/ddraw/DirectDraw.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/Desktop.h"
@@ -106,16 +109,31 @@ ZoltAppBase::ZoltAppBase() : images_(std::make_unique<ImageRegistry>()), input_(
     ImageLib::LoadJ2kCodec();
 
     fullScreenFlip = GetSystemMetrics(SM_TABLETPC) == 0;
+    // Problems with the player's files and settings are shown in the
+    // application's box until the game shows them itself.
+    ProblemReporter::Instance().SetBox([this](const std::string& text, const std::string& caption) {
+        if (!screenSaverMode_) {
+            ShowMessageBox(text, caption, MB_OK | MB_ICONWARNING);
+            return;
+        }
+        std::fputs((caption + ": " + text + "\n").c_str(), stderr);
+        AppendScreenSaverErrorLog(text);
+    });
 }
 
 ZoltAppBase::~ZoltAppBase()
 {
+    ProblemReporter::Instance().SetBox(nullptr);
     Quit();
     runNote_.Join();
     DropOverlays();
     SettleHardwareDrawingChoice();
     ReleaseWindowsAndManagers();
     LeaveProcessServices();
+    // Settings that failed after the last look can no longer be shown; they
+    // are said where a terminal reads them.
+    for (const std::string& warning : platform::TakeRegistryWarnings())
+        ProblemReporter::Instance().Say("Settings", "The settings could not be kept as they should be: " + warning + ".");
 }
 
 int ZoltAppBase::AskAboutHardwareDrawing(const std::string& textId, const std::string& defaultText)
@@ -249,6 +267,8 @@ void ZoltAppBase::Initialize()
 
     OnBeforeReadSettings();
     ReadSettings();
+    // What reading them met is told before the game can show it: in a box.
+    startWarnings_ = platform::TakeRegistryWarnings();
     SetUpDataFolder();
     ReadStartOptions();
     if (screenSaverMode_)
@@ -373,7 +393,7 @@ void ZoltAppBase::KeepUserFilesInDataFolder()
         note = "crash.txt (beside the program) was kept as " + taken.keptAs + " beside the report already in " +
                report + ".";
     else if (taken.outcome == Outcome::Failed)
-        note = "crash.txt (beside the program) could not be moved to " + folder + " (" + taken.error + ").";
+        note = "crash.txt (beside the program) could not be moved to " + folder + " (" + taken.error.Text() + ").";
     if (!note.empty())
         std::fputs((note + "\n").c_str(), stderr);
 }

@@ -537,6 +537,9 @@ protected:
     // reads why where they look, not only on a terminal. In screen-saver
     // mode it goes to the error log instead. Main thread.
     void ShowSettingsWarnings();
+    // The settings problems met at the start, before the game's notice was
+    // there, waiting for the box.
+    std::vector<std::string> startWarnings_;
     void MakeCursors();
     // Pieces of Initialize and of the teardown.
     void SetUpDataFolder();

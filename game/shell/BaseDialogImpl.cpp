@@ -223,6 +223,20 @@ ControlLibrary::IButtonVO* BaseDialogImpl::AddCloseButton()
     return closeButton_;
 }
 
+ControlLibrary::IButtonVO* BaseDialogImpl::AddOkCloseButton(ControlLibrary::IFont* font)
+{
+    ControlLibrary::IButtonVO* button = AddButton(font, ControlLibrary::Point{0, -5}, kCommonButtonImage,
+                                                  Frames(0, {0, 27, 54, 81}, 108, 27), 108, 27);
+    if (!button)
+        return nullptr;
+    // The dialog plays the click; the button makes no sound of its own.
+    button->SetSounds(ControlLibrary::ButtonSounds{});
+    button->SetTag(1);
+    button->SetCaption("Ok");
+    closeButton_ = button;
+    return button;
+}
+
 void BaseDialogImpl::PlaceCloseButton(int32_t dx, int32_t dy)
 {
     const ControlLibrary::Point centre = Centre();

@@ -122,6 +122,10 @@ protected:
     // The close button of the result dialogs: a caption button reading
     // "Close" in "fonts/a_BosaNova14.txt".
     ControlLibrary::IButtonVO* AddCloseButton();
+    // The small "Ok" of the message dialogs: a common 108 x 27 button with
+    // its caption in `font`, silent (the dialog plays the click), the
+    // dialog's close button.
+    ControlLibrary::IButtonVO* AddOkCloseButton(ControlLibrary::IFont* font);
     // Makes a button of the dialog's own its close button: a click plays
     // the click and closes the dialog (OnMouseUp of this base).
     void UseAsCloseButton(ControlLibrary::IButtonVO* button) { closeButton_ = button; }

@@ -1,36 +1,63 @@
 #include "game/shell/EarlierProfiles.h"
 
+#include "game/shell/ProfileFile.h"
 #include "platform/core/FileTakeover.h"
 
-#include <cstdio>
+namespace {
 
-std::vector<std::string> TakeOverEarlierProfiles(const std::string& earlier, const std::string& folder)
+constexpr char kSubject[] = "Player files";
+
+KernelLibrary::Problem TakeOverProblem(const std::string& what, const std::string& path)
+{
+    KernelLibrary::Problem problem;
+    problem.subject = kSubject;
+    problem.what = what;
+    problem.path = path;
+    return problem;
+}
+
+} // namespace
+
+std::vector<std::string> TakeOverEarlierProfiles(const std::string& earlier, const std::string& folder,
+                                                 std::vector<KernelLibrary::Problem>* problems)
 {
     using Outcome = platform::TakeOver::Outcome;
     std::vector<std::string> left;
-    for (const platform::TakenFile& file : platform::TakeOverFolder(earlier, folder)) {
+    // Only the players' files: whatever else lies there is not the game's.
+    for (const platform::TakenFile& file : platform::TakeOverFolder(earlier, folder, "*_.usr")) {
         const std::string from = earlier + file.name;
         const std::string to = folder + file.name;
-        std::string note;
         switch (file.result.outcome) {
         case Outcome::Moved:
-            note = from + " (beside the program) was moved to " + to + ", where players are kept now.";
+            KernelLibrary::SayOnStandardError(
+                kSubject, from + " (beside the program) was moved to " + to + ", where players are kept now.");
             break;
-        case Outcome::KeptBeside:
-            note = from + " (beside the program) was not taken over: " + to +
-                   " holds a player of that name already. It was kept as " + file.result.keptAs + ".";
+        case Outcome::KeptBeside: {
+            KernelLibrary::Problem problem =
+                TakeOverProblem(file.name + " of an earlier build was kept aside", from);
+            problem.cause = "a file of that name is in the data folder already";
+            problem.outcome = "It was kept as " + file.result.keptAs.substr(file.result.keptAs.rfind('/') + 1) + ".";
+            problem.step = "the file beside the program is kept as";
+            problem.path = file.result.keptAs;
+            problems->push_back(problem);
             break;
-        case Outcome::Failed:
-            note = from + " (beside the program) could not be moved to " + folder + " (" + file.result.error +
-                   "); it is read from where it is.";
-            left.push_back(file.name);
+        }
+        case Outcome::Failed: {
+            KernelLibrary::Problem problem =
+                TakeOverProblem(file.name + " of an earlier build was not moved", from);
+            problem.code = file.result.error.code;
+            problem.cause = file.result.error.detail;
+            problem.step = file.result.error.step;
+            problem.path = file.result.error.path;
+            problem.outcome = "It is read from where it is.";
+            problems->push_back(problem);
+            left.push_back(from);
             break;
+        }
         case Outcome::NothingThere:
         case Outcome::AlreadyThere:
             break;
         }
-        if (!note.empty())
-            std::fputs((note + "\n").c_str(), stderr);
     }
     return left;
 }

@@ -5,12 +5,13 @@
 #include "controls/IFont.h"
 #include "game/table/ClickSound.h"
 #include "game/shell/EarlierProfiles.h"
-#include "game/shell/ErrorDialog.h"
 #include "game/shell/ExitDialog.h"
 #include "game/shell/NewsFetcher.h"
 #include "game/shell/Options.h"
+#include "game/shell/PlayerFilesNotice.h"
 #include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
+#include "game/shell/ProfileSaving.h"
 #include "game/shell/ProgramInfo.h"
 #include "game/shell/ScreenSize.h"
 #include "game/shell/SetupRulesMgr.h"
@@ -63,14 +64,17 @@ void GameImpl::LoadProfiles()
     // current folder.
     const std::string earlier = "save/";
     SetProfileFolder(data.empty() ? earlier : data + "save/");
+    // From here on the game's notice tells every problem; what is met before
+    // the first screen waits for it.
+    KernelLibrary::SetProblemSink(this);
     // Those that could not be moved are read where they are.
+    std::vector<KernelLibrary::Problem> problems;
     std::vector<std::string> leftBeside;
     if (!data.empty() && !AreProfileWritesHeld())
-        for (const std::string& name : TakeOverEarlierProfiles(earlier, ProfileFolder()))
-            if (name.size() > 4 && name.substr(name.size() - 4) == ".usr")
-                leftBeside.push_back(earlier + name);
-    LoadAllProfiles(*ProfileList::Instance(), leftBeside);
-    SetProfileProblemObserver(this);
+        leftBeside = TakeOverEarlierProfiles(earlier, ProfileFolder(), &problems);
+    for (const KernelLibrary::Problem& problem : LoadAllProfiles(*ProfileList::Instance(), leftBeside))
+        problems.push_back(problem);
+    TellProblems(problems);
 }
 
 void GameImpl::MakeLaterScreens()
@@ -117,6 +121,8 @@ void GameImpl::Start()
         factory_->ToggleScreenMode();
     startMgr_->Show();
     ShowHomePageButton(true);
+    started_ = true;
+    ShowNotice();
 }
 
 void GameImpl::Stop()
@@ -139,18 +145,19 @@ void GameImpl::Shutdown()
         setupRulesMgr_->Release();
     }
     startMgr_->Release();
-    // Nothing can be shown any more: a last save that fails is said on
-    // standard error only.
-    SetProfileProblemObserver(nullptr);
+    // The notice goes: a last save that fails, unless the player was told
+    // of it already, is told in a box.
+    KernelLibrary::SetProblemSink(nullptr);
+    started_ = false;
     ReleaseOwnControls();
-    SaveAllProfiles(ProfileList::Instance());
+    SaveAllProfiles(*ProfileList::Instance(), SaveRetry::Never);
     SaveOptions();
     ProfileList::Free();
 }
 
 void GameImpl::ReleaseOwnControls()
 {
-    problemDialog_.reset();
+    notice_.reset();
     exitDialog_.reset();
     click_.reset();
     if (factory_ && homePageButton_)
@@ -208,25 +215,41 @@ void GameImpl::QuitGame()
     // once it has, closing again quits all the same.
     if (!quitToldUnsaved_ && SaveAllProfiles(*ProfileList::Instance(), SaveRetry::CloseAgain) > 0) {
         quitToldUnsaved_ = true;
-        if (gameMgr_ && gameMgr_->IsActive())
-            gameMgr_->SetPaused(false);
+        ResumeTable();
         return;
     }
     if (sysApp_)
         sysApp_->Quit();
 }
 
-void GameImpl::OnProfileProblem(const std::vector<std::string>& lines)
+void GameImpl::TellPlayer(const std::string& /*subject*/, const std::vector<std::string>& lines)
 {
     if (!factory_)
         return;
-    if (!problemDialog_)
-        problemDialog_ = std::make_unique<ErrorDialog>(this, ErrorDialog::kProblemBackground);
-    problemDialog_->SetMessage(lines);
-    // Over whatever stands in front: a dialog shown again comes up again.
-    if (problemDialog_->IsVisible())
-        problemDialog_->Show(false);
-    problemDialog_->Show(true);
+    if (!notice_)
+        notice_ = std::make_unique<PlayerFilesNotice>(this);
+    notice_->Add(lines);
+    ShowNotice();
+}
+
+void GameImpl::ShowNotice()
+{
+    if (!started_ || !notice_ || notice_->IsVisible() || !notice_->HasWaiting())
+        return;
+    notice_->ShowNext();
+    // The table waits for the player to read it, its clock too.
+    if (gameMgr_ && gameMgr_->IsActive() && !noticeHoldsTable_) {
+        noticeHoldsTable_ = true;
+        gameMgr_->SetPaused(true);
+    }
+}
+
+void GameImpl::ResumeTable()
+{
+    if (!gameMgr_ || !gameMgr_->IsActive() || (notice_ && notice_->IsVisible()) ||
+        (exitDialog_ && exitDialog_->IsVisible()))
+        return;
+    gameMgr_->SetPaused(false);
 }
 
 bool GameImpl::IsLatestVersion()
@@ -241,12 +264,21 @@ std::string GameImpl::GetNewsText()
 
 void GameImpl::OnDialogShown(uint32_t dialogId, bool shown)
 {
-    if (shown || !exitDialog_ || dialogId != exitDialog_->GetId())
+    if (shown)
+        return;
+    if (notice_ && dialogId == notice_->GetId()) {
+        if (noticeHoldsTable_) {
+            noticeHoldsTable_ = false;
+            ResumeTable();
+        }
+        return;
+    }
+    if (!exitDialog_ || dialogId != exitDialog_->GetId())
         return;
     if (exitDialog_->AnswerYes())
         QuitGame();
-    else if (gameMgr_)
-        gameMgr_->SetPaused(false);
+    else
+        ResumeTable();
 }
 
 void GameImpl::OnMouseUp(uint32_t id, int32_t /*button*/)

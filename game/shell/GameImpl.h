@@ -19,11 +19,17 @@
 //
 // Player profiles live in the player's data folder ("save/" in it; an
 // earlier build's "save/" beside the program is taken over at the first
-// start). They are saved as the game goes (ProfileSaving.h), and each save
-// that fails is shown to the player in the error dialog of the profiles,
-// with what was not saved and why; quitting asks for one more save first
-// and, when that fails, quits only when the player closes again. While a
-// demo plays back no profile file is written, moved or removed.
+// start). They are saved as the game goes (ProfileSaving.h); quitting asks
+// for one more save first and, when that fails, quits only when the player
+// closes again. While a demo plays back no profile file is written, moved or
+// removed.
+//
+// Every problem with the player's files or settings, the framework's
+// included, is shown in the game's "Player files" notice (PlayerFilesNotice)
+// from the moment the game loads its profiles (the game registers it with
+// the kernel as the face of the program's one teller); those met before the
+// game starts wait for its first screen. While the notice shows at the
+// table, the table, its level clock included, is held.
 //
 // The table module is made in Initialize, not in the constructor: the table
 // is handed the toolkit's singletons when it is made, and those exist only
@@ -36,11 +42,11 @@
 
 #include "controls/DialogMessageObserver.h"
 #include "controls/MouseMessageObserver.h"
-#include "game/shell/ProfileSaving.h"
 #include "game/shell/TableShell.h"
 #include "game/shell/WebPages.h"
 #include "game/table/GameModule.h"
 #include "kernel/IGame.h"
+#include "kernel/PlayerProblems.h"
 
 #include <memory>
 #include <string>
@@ -53,8 +59,8 @@ class IFactory;
 namespace Gamespace {
 
 class ClickSound;
-class ErrorDialog;
 class ExitDialog;
+class PlayerFilesNotice;
 class GameMgr;
 class SetupRulesMgr;
 class StartMgr;
@@ -64,7 +70,7 @@ class GameImpl final : public KernelLibrary::IGame,
                        public ControlLibrary::DialogMessageObserver,
                        public ControlLibrary::MouseMessageObserver,
                        public KernelLibrary::IFrameUpdate,
-                       public ProfileProblemObserver {
+                       public KernelLibrary::ProblemSink {
 public:
     static constexpr char kDataArchive[] = "data.pak";
     static constexpr char kWarmFont[] = "fonts/a_BosaNova14.txt";
@@ -102,13 +108,15 @@ public:
     bool IsLatestVersion() override;
     std::string GetNewsText() override;
 
-    // The exit dialog closed: quit on yes, else the table goes on.
+    // The exit dialog closed: quit on yes, else the table goes on. The
+    // notice closed: the table goes on.
     void OnDialogShown(uint32_t dialogId, bool shown) override;
     // The home-page button.
     void OnMouseUp(uint32_t id, int32_t button) override;
 
-    // A profile could not be saved or deleted: the player is shown why.
-    void OnProfileProblem(const std::vector<std::string>& lines) override;
+    // A problem with the player's files or settings: shown in the notice
+    // (after those shown before it; once the game has started).
+    void TellPlayer(const std::string& subject, const std::vector<std::string>& lines) override;
 
     // Where the version and news pages come from (before Start).
     void SetWebPages(WebPages pages) { webPages_ = std::move(pages); }
@@ -122,8 +130,8 @@ public:
     // Null until the player first leaves the start screen.
     ExitDialog* GetExitDialog() const { return exitDialog_.get(); }
     ControlLibrary::IButtonVO* GetHomePageButton() const { return homePageButton_; }
-    // Null until a profile could not be saved or deleted.
-    ErrorDialog* GetProfileProblemDialog() const { return problemDialog_.get(); }
+    // Null until a problem was told.
+    PlayerFilesNotice* GetNotice() const { return notice_.get(); }
 
 private:
     void CreateTable();
@@ -136,6 +144,11 @@ private:
     void MakeLaterScreens();
     bool laterScreensMade_ = false;
     void ReleaseOwnControls();
+    // Shows the next problem waiting once the game has started; holds the
+    // table while it shows.
+    void ShowNotice();
+    // Lets the table go on unless the notice or the exit question holds it.
+    void ResumeTable();
     // The profile folder in the player's data folder, with what an earlier
     // build left beside the program taken over; the profiles loaded.
     void LoadProfiles();
@@ -149,7 +162,10 @@ private:
     std::unique_ptr<GameMgr> gameMgr_;
     std::unique_ptr<SetupRulesMgr> setupRulesMgr_;
     std::unique_ptr<ExitDialog> exitDialog_;
-    std::unique_ptr<ErrorDialog> problemDialog_;
+    std::unique_ptr<PlayerFilesNotice> notice_;
+    bool started_ = false;
+    // The notice paused the table.
+    bool noticeHoldsTable_ = false;
     // The save before quitting failed and the player was told: the next
     // quit goes on without it.
     bool quitToldUnsaved_ = false;

@@ -17,6 +17,10 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+struct FileError;
+}
+
 struct Profile {
     // The longest name a profile file can hold.
     static constexpr size_t kMaxNameLength = 15;
@@ -40,13 +44,17 @@ struct Profile {
     // its own (copied or renamed by hand): it is still the one saved to, so
     // that it never overwrites the file of the profile it names.
     std::string file;
+    // The bytes its file holds as last read or saved: a save that would
+    // write them again writes nothing (empty: not known, always written).
+    std::string storedBytes;
 
     // Makes this profile the only active one of the list (or, with false,
     // leaves no profile of the list active).
     void SetActive(bool value);
     // Deletes this profile's file when there is one; false (with the reason
-    // in `error`) when it is there and stays.
-    bool RemoveFile(std::string* error = nullptr) const;
+    // in `error`) when it is there and stays. In ProfileFile.cpp, with the
+    // other file operations.
+    bool RemoveFile(platform::FileError* error = nullptr) const;
     // The file it was read from, else name + "_.usr" in the profile folder
     // (ProfileFolder, ProfileFile.h); empty when the name cannot name a file.
     std::string FilePath() const;

@@ -3,8 +3,8 @@
 #include "game/shell/ProfileList.h"
 #include "game/table/Tournament.h"
 #include "common/BinaryDataFile.h"
-#include "platform/window/SystemDialogs.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -235,26 +235,100 @@ bool RepairChoice(TableChoice& choice)
     return repaired;
 }
 
+// The file's own name, without its folder: what the player reads.
+std::string FileName(const std::string& path)
+{
+    return path.substr(path.find_last_of("/\\") + 1);
+}
+
+// A problem with the player's files, told under the notice's heading.
+KernelLibrary::Problem FileProblem(const std::string& what, const std::string& path)
+{
+    KernelLibrary::Problem problem;
+    problem.subject = "Player files";
+    problem.what = what;
+    problem.path = path;
+    return problem;
+}
+
+// The notes of a load (one line each, every one naming the file) as one
+// reason: "ends inside its header; ...".
+std::string NotesInWords(const std::string& notes, const std::string& path)
+{
+    const std::string prefix = "Profile file '" + path + "': ";
+    std::string words;
+    size_t start = 0;
+    while (start < notes.size()) {
+        size_t end = notes.find('\n', start);
+        if (end == std::string::npos)
+            end = notes.size();
+        std::string line = notes.substr(start, end - start);
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            line.erase(0, prefix.size());
+        words += (words.empty() ? "" : "; ") + line;
+        start = end + 1;
+    }
+    return words;
+}
+
+// The first free name for a copy of `path` kept aside: "<file>.damaged",
+// then ".damaged1"...; empty when all are taken.
+std::string FreeDamagedName(const std::string& path)
+{
+    for (int n = 0; n < 100; ++n) {
+        const std::string candidate = path + ".damaged" + (n ? std::to_string(n) : std::string());
+        if (!BinaryDataFile(candidate).Exists())
+            return candidate;
+    }
+    return {};
+}
+
 // Keeps a damaged profile file as it was, beside itself, before anything
 // is saved over it: a copy when the profile was repaired (the next save
 // writes the repair), the file itself moved aside when it was refused (its
 // name is then free for a new profile). What to tell the player.
-std::string KeepDamagedFile(const std::string& path, const std::string& problems, bool refused)
+KernelLibrary::Problem KeepDamagedFile(const std::string& path, const std::string& notes, bool refused,
+                                       const std::string& name)
 {
-    if (gWritesHeld)
-        return problems + "\n";
-    BinaryDataFile file(path);
-    std::string copy;
-    for (int n = 0; n < 100 && copy.empty(); ++n) {
-        const std::string candidate = path + ".damaged" + (n ? std::to_string(n) : std::string());
-        if (!BinaryDataFile(candidate).Exists())
-            copy = candidate;
+    KernelLibrary::Problem problem = FileProblem(
+        refused ? "The profile " + FileName(path) + " was not loaded" : name + "'s profile was damaged and mended",
+        path);
+    problem.cause = NotesInWords(notes, path);
+    if (gWritesHeld) {
+        problem.outcome = "The file is left as it is.";
+        return problem;
     }
-    if (copy.empty() || !file.KeepCopyAs(copy) || (refused && !file.Delete()))
-        return refused ? "" : problems + "\nThe file could not be copied before the repair.\n";
-    return problems + (refused ? "\nThe file was not loaded and was moved to " : "\nThe original file was kept as ") +
-           copy + ".\n";
+    BinaryDataFile file(path);
+    const std::string copy = FreeDamagedName(path);
+    if (!copy.empty() && file.KeepCopyAs(copy) && (!refused || file.Delete())) {
+        problem.outcome = (refused ? "It was moved to " : "The original was kept as ") + FileName(copy) + ".";
+        return problem;
+    }
+    const platform::FileError& failure = file.LastFileError();
+    problem.step = copy.empty() ? "keep a copy of" : failure.step;
+    problem.path = copy.empty() ? path : failure.path;
+    problem.code = copy.empty() ? EEXIST : failure.code;
+    problem.outcome = refused ? "It could not be moved aside and is left as it is."
+                              : "The original could not be kept before the repair.";
+    return problem;
 }
+
+// A file the load passed over, left as it is, and why.
+KernelLibrary::Problem SkippedFile(const std::string& path, const std::string& cause)
+{
+    KernelLibrary::Problem problem = FileProblem("The profile " + FileName(path) + " was not loaded", path);
+    problem.cause = cause;
+    problem.outcome = "The file is left as it is.";
+    return problem;
+}
+
+// What LoadProfile found.
+struct Reading {
+    bool loaded = false;
+    // The file could not be opened; the system's error.
+    platform::FileError openError;
+    std::string notes;
+};
 
 } // namespace
 
@@ -278,20 +352,49 @@ bool AreProfileWritesHeld()
     return gWritesHeld;
 }
 
-bool SaveProfile(Profile& profile, std::string* error)
+bool IsProfileFileName(const std::string& path)
 {
-    std::string path = profile.FilePath();
+    static const std::string kEnd = "_.usr";
+    if (path.size() < kEnd.size())
+        return false;
+    for (size_t i = 0; i < kEnd.size(); ++i) {
+        char c = path[path.size() - kEnd.size() + i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != kEnd[i])
+            return false;
+    }
+    return true;
+}
+
+std::string Profile::FilePath() const
+{
+    if (!IsValidProfileName(name))
+        return std::string();
+    return file.empty() ? ProfileFolder() + name + "_.usr" : file;
+}
+
+bool Profile::RemoveFile(platform::FileError* error) const
+{
+    BinaryDataFile file(FilePath());
+    if (AreProfileWritesHeld() || !file.Exists() || file.Delete())
+        return true;
+    if (error)
+        *error = file.LastFileError();
+    return false;
+}
+
+bool SaveProfile(Profile& profile, platform::FileError* error)
+{
+    const std::string path = profile.FilePath();
     if (path.empty()) {
-        Note(error, ProfileFolder() + profile.name + "_.usr", "the name cannot be used for a file");
+        if (error)
+            *error = platform::FileError{"write", ProfileFolder() + profile.name + "_.usr", EINVAL,
+                                         "the name cannot be used for a file"};
         return false;
     }
     if (gWritesHeld)
         return true;
-    // A new installation has no profile folder yet; without one every
-    // player made would be lost.
-    const size_t folderEnd = path.rfind('/');
-    if (folderEnd != std::string::npos)
-        BinaryDataFile::MakeFolder(path.substr(0, folderEnd));
     // The whole file is written afresh and stored in one step: a new
     // profile's file appears whole or not at all, an old one is replaced
     // whole or kept as it was.
@@ -299,24 +402,48 @@ bool SaveProfile(Profile& profile, std::string* error)
     file.OpenNew();
     FieldWriter out(file);
     WriteProfile(out, profile);
-    const bool stored = out.Ok() ? file.Close() : (file.Discard(), false);
-    if (!stored) {
-        Note(error, path, "cannot be written" + (file.LastError().empty() ? std::string() : ": " + file.LastError()));
-        return false;
+    const std::vector<uint8_t>& bytes = file.PendingContents();
+    const std::string written(bytes.begin(), bytes.end());
+    // A profile that did not change since it was read or saved is not
+    // written again: a file the player may not write is then never touched.
+    if (written == profile.storedBytes && BinaryDataFile(path).Exists()) {
+        file.Discard();
+        return true;
     }
-    return true;
+    // A new installation has no profile folder yet; without one every
+    // player made would be lost.
+    platform::FileError failure;
+    const size_t folderEnd = path.rfind('/');
+    const bool folderThere = folderEnd == std::string::npos ||
+                             BinaryDataFile::MakeFolder(path.substr(0, folderEnd), &failure);
+    if (!folderThere)
+        file.Discard();
+    else if (file.Close())
+        profile.storedBytes = written;
+    else
+        failure = file.LastFileError();
+    if (failure.code == 0)
+        return true;
+    if (error)
+        *error = failure;
+    return false;
 }
 
-bool LoadProfile(Profile& profile, const std::string& path, std::string* error)
+namespace {
+
+Reading ReadProfile(Profile& profile, const std::string& path)
 {
-    if (path.find("_.usr") == std::string::npos) {
+    Reading reading;
+    std::string* error = &reading.notes;
+    if (!IsProfileFileName(path)) {
         Note(error, path, "is not a profile file");
-        return false;
+        return reading;
     }
     BinaryDataFile file(path);
-    if (!file.Exists() || !file.Open(1)) {
+    if (!file.OpenForReading()) {
+        reading.openError = platform::FileError{"read", path, errno != 0 ? errno : ENOENT, {}};
         Note(error, path, "cannot be opened");
-        return false;
+        return reading;
     }
     FieldReader in(file);
     HeaderFields(in, profile);
@@ -329,15 +456,22 @@ bool LoadProfile(Profile& profile, const std::string& path, std::string* error)
     if (!in.Ok() || version != kFormatVersion) {
         Note(error, path,
              in.Ok() ? "is no profile of this game (format " + std::to_string(version) + ")" : "ends inside its header");
-        file.Close();
-        return false;
+        return reading;
     }
     profile.file = path;
 
     if (!IsValidProfileName(profile.name)) {
         Note(error, path, "holds no usable player name");
-        file.Close();
-        return false;
+        return reading;
+    }
+    // The set-up screen keeps one tournament per catalogue record: a file
+    // holding more was not written by the game, and taking it would mean
+    // reading, keeping and rewriting after every hand whatever it holds.
+    if (count > kTournamentCount) {
+        Note(error, path,
+             "holds " + std::to_string(count) + " tournaments, more than the game makes (" +
+                 std::to_string(kTournamentCount) + ")");
+        return reading;
     }
     if (profile.computerStyle > kMaxComputerStyle) {
         profile.computerStyle = 0;
@@ -372,10 +506,24 @@ bool LoadProfile(Profile& profile, const std::string& path, std::string* error)
         profile.savedGames.push_back(std::move(game));
     }
     file.Close();
-    return true;
+    // What the file holds: a save that would write the same writes nothing.
+    if (!BinaryDataFile::ReadWhole(path, &profile.storedBytes))
+        profile.storedBytes.clear();
+    reading.loaded = true;
+    return reading;
 }
 
-void LoadAllProfiles(ProfileList& list, const std::vector<std::string>& alsoRead)
+} // namespace
+
+bool LoadProfile(Profile& profile, const std::string& path, std::string* error)
+{
+    Reading reading = ReadProfile(profile, path);
+    if (error && !reading.notes.empty())
+        *error += (error->empty() ? "" : "\n") + reading.notes;
+    return reading.loaded;
+}
+
+std::vector<KernelLibrary::Problem> LoadAllProfiles(ProfileList& list, const std::vector<std::string>& alsoRead)
 {
     const std::string folder = ProfileFolder();
     if (!gWritesHeld)
@@ -387,16 +535,32 @@ void LoadAllProfiles(ProfileList& list, const std::vector<std::string>& alsoRead
         paths.push_back(folder + name);
     paths.insert(paths.end(), alsoRead.begin(), alsoRead.end());
     bool anyActive = false;
-    std::string damage;
+    std::vector<KernelLibrary::Problem> problems;
     for (const std::string& path : paths) {
-        auto profile = std::make_unique<Profile>();
-        std::string problems;
-        const bool loaded = LoadProfile(*profile, path, &problems);
-        if (!problems.empty())
-            damage += KeepDamagedFile(path, problems, !loaded);
-        if (!loaded)
+        if (!IsProfileFileName(path)) {
+            problems.push_back(SkippedFile(path, "its name does not end in _.usr"));
             continue;
-        bool active = profile->active != 0;
+        }
+        auto profile = std::make_unique<Profile>();
+        const Reading reading = ReadProfile(*profile, path);
+        if (reading.openError.code != 0) {
+            KernelLibrary::Problem problem = SkippedFile(path, "");
+            problem.step = reading.openError.step;
+            problem.code = reading.openError.code;
+            problems.push_back(problem);
+            continue;
+        }
+        if (!reading.notes.empty())
+            problems.push_back(KeepDamagedFile(path, reading.notes, !reading.loaded, profile->name));
+        if (!reading.loaded)
+            continue;
+        if (const Profile* listed = list.FindSharingFile(profile->name)) {
+            problems.push_back(SkippedFile(
+                path, "the player " + listed->name + " is loaded from " + FileName(listed->FilePath()) +
+                          (listed->name == profile->name ? "" : ", whose file a name differing only in case would share")));
+            continue;
+        }
+        const bool active = profile->active != 0;
         if (!list.Add(profile.get()))
             continue;
         profile.release();
@@ -404,12 +568,10 @@ void LoadAllProfiles(ProfileList& list, const std::vector<std::string>& alsoRead
     }
     if (!anyActive && list.Count() > 0)
         list.At(0)->SetActive(true);
-    if (!damage.empty())
-        platform::MessageBoxA(nullptr, ("Some player profiles were damaged.\n" + damage).c_str(), "Damaged Profiles",
-                              platform::MB_OK | platform::MB_ICONWARNING);
+    return problems;
 }
 
-bool DeleteProfile(std::unique_ptr<Profile> profile, std::string* error)
+bool DeleteProfile(std::unique_ptr<Profile> profile, platform::FileError* error)
 {
     return !profile || profile->RemoveFile(error);
 }

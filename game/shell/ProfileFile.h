@@ -13,10 +13,13 @@
 // or failed save leaves the previous file exactly as it was (or none). A
 // profile read from a file is saved to that file, whatever name it holds. A
 // load never trusts the file: a header that is cut short or not of format
-// 2, or a name that could not have been saved, refuses the whole file; a
+// 2, a name that could not have been saved, or more tournaments than the
+// game ever makes (one per catalogue record) refuses the whole file; a
 // value outside its range is replaced by its default, and a tournament
 // record cut short by the end of the file or naming no tournament of the
 // catalogue is dropped. Each repair and refusal is described in `error`.
+// Reading needs only read access: a file the player may not write is
+// played, and its saves fail (and are told) as any save that fails.
 //
 // While profile writes are held (a demo plays back: the files are the
 // player's, not the recording's), nothing here writes, moves or removes a
@@ -25,6 +28,9 @@
 //
 // Threads: the main thread.
 #pragma once
+
+#include "common/BinaryDataFile.h"
+#include "kernel/PlayerProblems.h"
 
 #include <memory>
 #include <string>
@@ -43,22 +49,33 @@ void SetProfileFolder(const std::string& folder);
 void HoldProfileWrites(bool hold);
 bool AreProfileWritesHeld();
 
-// Writes the profile's file; false (with the reason in `error`) when the
-// name cannot name a file or the file cannot be written.
-bool SaveProfile(Profile& profile, std::string* error = nullptr);
-// Reads `path` (which must contain "_.usr") into a freshly constructed
-// profile. False when the file is missing or refused; true when it loaded,
-// possibly with repairs that `error` then lists.
+// A name of a profile file: one that ends in "_.usr", letter case ignored
+// (file names match without regard to case).
+bool IsProfileFileName(const std::string& path);
+
+// Writes the profile's file, unless it holds those bytes already (and is
+// there); false (with the step, path and error number in `error`) when the
+// name cannot name a file, its folder cannot be made or the file cannot be
+// written.
+bool SaveProfile(Profile& profile, platform::FileError* error = nullptr);
+// Reads `path` (a profile file name, IsProfileFileName) into a freshly
+// constructed profile. False when the file is missing or refused; true
+// when it loaded, possibly with repairs that `error` then lists.
 bool LoadProfile(Profile& profile, const std::string& path, std::string* error = nullptr);
 
-// Loads every "*.usr" file of the profile folder into the list; a profile
-// whose name is already listed is skipped. When none of the kept profiles is
-// active, the first listed one becomes active. First removes what interrupted saves
-// left; a repaired file is first copied to "<file>.damaged" and a refused
-// one moved there (".damaged1", ... when taken), and the player is told in
-// one box. The files `alsoRead` names (outside the folder) are read after
-// the folder's, and each stays the file its profile is saved to.
-void LoadAllProfiles(ProfileList& list, const std::vector<std::string>& alsoRead = {});
+// Loads every "*.usr" file of the profile folder into the list; when none
+// of the kept profiles is active, the first listed one becomes active. First
+// removes what interrupted saves left (beside the files the folder's links
+// lead to as well). A repaired file is first copied to "<file>.damaged" and
+// a refused one moved there (".damaged1", ... when taken). A file that
+// cannot be read, whose name is no profile's, or whose player is listed
+// already (the same name, or one that differs only in letter case and would
+// share its file) is left as it is. The files `alsoRead` names (outside the
+// folder) are read after the folder's, and each stays the file its profile
+// is saved to. What the player is to be told: one problem for each file
+// skipped, moved aside or repaired (nothing is shown from here).
+std::vector<KernelLibrary::Problem> LoadAllProfiles(ProfileList& list,
+                                                    const std::vector<std::string>& alsoRead = {});
 inline void LoadAllProfiles(ProfileList* list)
 {
     if (list)
@@ -67,4 +84,4 @@ inline void LoadAllProfiles(ProfileList* list)
 
 // Deletes the profile's file, then the profile itself (null does nothing).
 // False (with the reason in `error`) when the file stays.
-bool DeleteProfile(std::unique_ptr<Profile> profile, std::string* error = nullptr);
+bool DeleteProfile(std::unique_ptr<Profile> profile, platform::FileError* error = nullptr);

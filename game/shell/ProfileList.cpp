@@ -1,8 +1,5 @@
 #include "game/shell/ProfileList.h"
 
-#include "game/shell/ProfileFile.h"
-#include "common/BinaryDataFile.h"
-
 namespace {
 
 ProfileList* gList = nullptr;
@@ -95,16 +92,23 @@ Profile* ProfileList::FindByName(const std::string& name) const
     return nullptr;
 }
 
+Profile* ProfileList::FindSharingFile(const std::string& name) const
+{
+    for (const auto& profile : profiles_)
+        if (SameIgnoringAsciiCase(profile->name, name))
+            return profile.get();
+    return nullptr;
+}
+
 bool ProfileList::Add(Profile* profile)
 {
     if (!profile || IsDefaultProfile(profile) || !IsValidProfileName(profile->name))
         return false;
     // Names differing only in letter case would share one file (file names
     // match without regard to case), and one of the two profiles would be
-    // lost at the next load.
-    for (const auto& listed : profiles_)
-        if (listed.get() == profile || SameIgnoringAsciiCase(listed->name, profile->name))
-            return false;
+    // lost at the next load. (A listed profile finds itself.)
+    if (FindSharingFile(profile->name))
+        return false;
     profiles_.emplace_back(profile);
     return true;
 }
@@ -130,21 +134,4 @@ void Profile::SetActive(bool value)
 {
     ProfileList::ClearActive();
     active = value ? 1 : 0;
-}
-
-std::string Profile::FilePath() const
-{
-    if (!IsValidProfileName(name))
-        return std::string();
-    return file.empty() ? ProfileFolder() + name + "_.usr" : file;
-}
-
-bool Profile::RemoveFile(std::string* error) const
-{
-    BinaryDataFile file(FilePath());
-    if (AreProfileWritesHeld() || !file.Exists() || file.Delete())
-        return true;
-    if (error)
-        *error = "Profile file '" + FilePath() + "': cannot be deleted: " + file.LastError();
-    return false;
 }

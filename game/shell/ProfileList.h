@@ -42,6 +42,9 @@ public:
     size_t Count() const { return profiles_.size(); }
     Profile* At(size_t index) const { return index < profiles_.size() ? profiles_[index].get() : nullptr; }
     Profile* FindByName(const std::string& name) const;
+    // The listed profile whose name equals `name` with letter case ignored:
+    // the one whose file a profile of that name would share.
+    Profile* FindSharingFile(const std::string& name) const;
 
 private:
     ProfileList() = default;

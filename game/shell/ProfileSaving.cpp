@@ -3,33 +3,23 @@
 #include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <map>
+#include <algorithm>
 
 namespace {
 
-ProfileProblemObserver* gObserver = nullptr;
-// The files whose save failed, with what standard error was told: told once
-// until the file is saved again.
-std::map<std::string, std::string> gFailing;
+constexpr char kSubject[] = "Player files";
 
 struct Failure {
     const Profile* profile;
-    std::string error;
+    platform::FileError error;
 };
 
-void Say(const std::string& text)
-{
-    std::fputs((text + "\n").c_str(), stderr);
-}
-
-void Tell(const std::vector<std::string>& lines)
-{
-    if (gObserver)
-        gObserver->OnProfileProblem(lines);
-}
+// The failed saves last told: the problem's key, and the files it named.
+struct ToldSaves {
+    std::string key;
+    std::vector<std::string> paths;
+};
+ToldSaves gTold;
 
 bool HoldsTournament(const Profile& profile)
 {
@@ -39,60 +29,89 @@ bool HoldsTournament(const Profile& profile)
     return false;
 }
 
-// Saves one profile; a failure is noted in `failures` and on standard error.
-bool SaveOne(Profile& profile, std::vector<Failure>& failures)
+// Saves one profile; a failure is noted in `failures`, a success in `saved`.
+void SaveOne(Profile& profile, std::vector<Failure>& failures, std::vector<std::string>& saved)
 {
-    std::string error;
-    const bool saved = SaveProfile(profile, &error);
-    const std::string path = profile.FilePath();
-    const auto failing = gFailing.find(path);
-    if (saved) {
-        if (failing != gFailing.end()) {
-            Say("Profile file '" + path + "': saved again.");
-            gFailing.erase(failing);
-        }
-        return true;
-    }
-    if (failing == gFailing.end() || failing->second != error) {
-        Say(error + " (the player is kept in memory and saved at the next chance)");
-        gFailing[path] = error;
-    }
-    failures.push_back({&profile, error});
-    return false;
+    platform::FileError error;
+    if (SaveProfile(profile, &error))
+        saved.push_back(profile.FilePath());
+    else
+        failures.push_back({&profile, error});
 }
 
-std::vector<std::string> SaveProblemLines(const std::vector<Failure>& failures, SaveRetry retry)
+KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRetry retry)
 {
-    std::string what;
+    KernelLibrary::Problem problem;
+    problem.subject = kSubject;
     if (failures.size() == 1) {
         const Profile& profile = *failures.front().profile;
-        what = HoldsTournament(profile) ? profile.name + "'s tournament was not saved:"
-                                        : "The player " + profile.name + " was not saved:";
+        problem.what = HoldsTournament(profile) ? profile.name + "'s tournament was not saved"
+                                                : "The player " + profile.name + " was not saved";
     } else if (failures.size() == 2) {
-        what = "The players " + failures[0].profile->name + " and " + failures[1].profile->name + " were not saved:";
+        problem.what = "The players " + failures[0].profile->name + " and " + failures[1].profile->name +
+                       " were not saved";
     } else {
-        what = std::to_string(failures.size()) + " players were not saved:";
+        problem.what = std::to_string(failures.size()) + " players were not saved";
     }
-    const char* next = retry == SaveRetry::CloseAgain
-                           ? (failures.size() == 1 ? "Close again to quit without it." : "Close again to quit without them.")
-                           : (failures.size() == 1 ? "It is kept and saved again later." : "They are kept and saved again later.");
-    return {what, ReasonInWords(failures.front().error) + ".", next};
+    const platform::FileError& first = failures.front().error;
+    problem.code = first.code;
+    problem.cause = first.detail;
+    problem.step = first.step;
+    problem.path = first.path;
+    const bool one = failures.size() == 1;
+    switch (retry) {
+    case SaveRetry::Later:
+        problem.outcome = one ? "It is kept and saved again later." : "They are kept and saved again later.";
+        break;
+    case SaveRetry::CloseAgain:
+        problem.outcome = one ? "Close again to quit without it." : "Close again to quit without them.";
+        break;
+    case SaveRetry::Never:
+        problem.outcome = "What was not saved is lost.";
+        break;
+    }
+    // Standard error hears of these files failing for this reason once;
+    // the player, at every save that fails while the game goes on (each
+    // loses new work), but not at the end once told.
+    problem.key = "save\n" + std::to_string(first.code);
+    for (const Failure& failure : failures)
+        problem.key += "\n" + failure.error.path;
+    problem.everyTime = retry != SaveRetry::Never;
+    return problem;
+}
+
+// Tells what a round of saves left: the files saved again, and those that
+// failed (in one message).
+bool TellSaves(const std::vector<Failure>& failures, const std::vector<std::string>& saved, SaveRetry retry)
+{
+    for (const std::string& path : saved)
+        if (std::find(gTold.paths.begin(), gTold.paths.end(), path) != gTold.paths.end())
+            KernelLibrary::SayOnStandardError(kSubject, "Profile file '" + path + "': saved again.");
+    if (failures.empty()) {
+        if (!gTold.key.empty() && !saved.empty())
+            KernelLibrary::ProblemResolved(gTold.key, {});
+        if (!saved.empty())
+            gTold = {};
+        return true;
+    }
+    const KernelLibrary::Problem problem = SaveProblem(failures, retry);
+    gTold.key = problem.key;
+    gTold.paths.clear();
+    for (const Failure& failure : failures)
+        gTold.paths.push_back(failure.error.path);
+    KernelLibrary::TellProblem(problem);
+    return false;
 }
 
 } // namespace
 
-void SetProfileProblemObserver(ProfileProblemObserver* observer)
-{
-    gObserver = observer;
-}
-
 size_t SaveAllProfiles(ProfileList& list, SaveRetry retry)
 {
     std::vector<Failure> failures;
+    std::vector<std::string> saved;
     for (size_t i = 0; i < list.Count(); ++i)
-        SaveOne(*list.At(i), failures);
-    if (!failures.empty())
-        Tell(SaveProblemLines(failures, retry));
+        SaveOne(*list.At(i), failures, saved);
+    TellSaves(failures, saved, retry);
     return failures.size();
 }
 
@@ -102,10 +121,9 @@ bool SaveCurrentProfile()
     if (ProfileList::IsDefaultProfile(current))
         return true;
     std::vector<Failure> failures;
-    if (SaveOne(*current, failures))
-        return true;
-    Tell(SaveProblemLines(failures, SaveRetry::Later));
-    return false;
+    std::vector<std::string> saved;
+    SaveOne(*current, failures, saved);
+    return TellSaves(failures, saved, SaveRetry::Later);
 }
 
 bool DeleteCurrentProfile()
@@ -113,38 +131,31 @@ bool DeleteCurrentProfile()
     Profile* current = ProfileList::CurrentProfile();
     if (ProfileList::IsDefaultProfile(current))
         return false;
-    std::string error;
+    platform::FileError error;
     if (!current->RemoveFile(&error)) {
-        Say(error + " (the player stays)");
-        Tell({"The player " + current->name + " was not deleted:", ReasonInWords(error) + ".", "Nothing was changed."});
+        KernelLibrary::Problem problem;
+        problem.subject = kSubject;
+        problem.what = "The player " + current->name + " was not deleted";
+        problem.code = error.code;
+        problem.step = error.step;
+        problem.path = error.path;
+        problem.outcome = "Nothing was changed.";
+        // The player asked again: told again.
+        problem.everyTime = true;
+        KernelLibrary::TellProblem(problem);
         return false;
     }
-    gFailing.erase(current->FilePath());
     // Removing it from the list hands it back, and it goes.
     return ProfileList::Instance()->Remove(current) != nullptr;
 }
 
-std::string ReasonInWords(const std::string& error)
+void TellProblems(const std::vector<KernelLibrary::Problem>& problems)
 {
-    const size_t colon = error.rfind(": ");
-    std::string reason = colon == std::string::npos ? error : error.substr(colon + 2);
-    struct Known {
-        int code;
-        const char* words;
-    };
-    static const Known kKnown[] = {
-        {ENOSPC, "the disk is full"},
-        {EDQUOT, "the disk quota is used up"},
-        {EACCES, "the folder cannot be written"},
-        {EPERM, "the folder cannot be written"},
-        {EROFS, "the disk is read-only"},
-        {ENOTDIR, "the save folder is not a folder"},
-        {EIO, "the disk could not be written"},
-    };
-    for (const Known& known : kKnown)
-        if (reason == std::strerror(known.code))
-            return known.words;
-    if (!reason.empty() && reason[0] >= 'A' && reason[0] <= 'Z')
-        reason[0] = static_cast<char>(reason[0] - 'A' + 'a');
-    return reason;
+    for (const KernelLibrary::Problem& problem : problems)
+        KernelLibrary::TellProblem(problem);
+}
+
+void ForgetToldSaves()
+{
+    gTold = {};
 }

@@ -1,17 +1,20 @@
 // Saving the player profiles while the game goes on, and telling the player
-// when a save fails.
+// about every problem with the profile files.
 //
 // Every save the game makes goes through here: the profile chooser's, the
 // tournament standings', the table's after each hand and each purchase, the
 // one before quitting and the last one at the end. A save that fails leaves
 // the profiles in the list as they are, so the next save writes them once it
-// can, and it is told twice: on standard error, with the file and the
-// system's reason (once, until that file is saved again, which is said too),
-// and to the observer the game object installs, which shows it on screen in
-// the player's words. A player whose file cannot be deleted stays a player.
+// can. Problems are told through the program's one teller
+// (kernel/PlayerProblems.h): on standard error once, until the files are
+// saved again (which is said too), and to the player each time a save fails,
+// since each time new work is not kept. A player whose file cannot be
+// deleted stays a player.
 //
 // Threads: the main thread.
 #pragma once
+
+#include "kernel/PlayerProblems.h"
 
 #include <cstddef>
 #include <string>
@@ -19,22 +22,11 @@
 
 class ProfileList;
 
-// What the player is told when a profile could not be saved or deleted.
-class ProfileProblemObserver {
-public:
-    virtual ~ProfileProblemObserver() = default;
-    // `lines`: what happened, why, and what becomes of it, each line short
-    // enough for a small dialog.
-    virtual void OnProfileProblem(const std::vector<std::string>& lines) = 0;
-};
-
-// Null: standard error only.
-void SetProfileProblemObserver(ProfileProblemObserver* observer);
-
 // What a save that fails leaves the player to do, as the last line told.
 enum class SaveRetry {
     Later,       // the game saves again at its next chance
     CloseAgain,  // the player was quitting: closing again quits without it
+    Never,       // the last save at the end: told only when not told already
 };
 
 // Saves every listed profile in list order; each one that fails is told
@@ -49,6 +41,7 @@ bool SaveCurrentProfile();
 // told why. False then, and when there is no listed current profile.
 bool DeleteCurrentProfile();
 
-// The reason an error text of the file layer ends with (the system's), in
-// the player's words: "the disk is full", "the folder cannot be written"...
-std::string ReasonInWords(const std::string& error);
+// Tells the player each problem of a load or a take-over, in turn.
+void TellProblems(const std::vector<KernelLibrary::Problem>& problems);
+// Forgets which failed saves were told (a fresh program).
+void ForgetToldSaves();

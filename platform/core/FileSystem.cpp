@@ -118,6 +118,11 @@ std::string ErrnoText(int error) { return std::strerror(error); }
 
 } // namespace
 
+std::string FileError::Text() const
+{
+    return "Cannot " + step + " " + path + ": " + (detail.empty() ? ErrnoText(code) : detail);
+}
+
 std::string NativePath(std::string_view path)
 {
     std::string native(path);
@@ -378,6 +383,8 @@ std::FILE* OpenFile(std::string_view path, const char* mode)
         errno = EINVAL;
         return nullptr;
     }
+    if ((flags & O_ACCMODE) != O_RDONLY && Injected("OpenFile.Write", EACCES))
+        return nullptr;
     const int fd = OpenRegularDescriptor(ResolvePath(path), flags);
     if (fd < 0)
         return nullptr;
@@ -418,17 +425,35 @@ bool CreateDirectory(std::string_view path)
     return !path.empty() && mkdir(StripTrailingSlashes(ResolvePath(path)).c_str(), 0777) == 0;
 }
 
-bool MakeDirectories(std::string_view path)
+bool MakeDirectories(std::string_view path, FileError* error)
 {
-    if (path.empty() || Injected("MakeDirectories", EACCES))
-        return false;
     std::string target = StripTrailingSlashes(ResolvePath(path));
-    // Make each prefix that ends before a separator, then the whole path.
+    auto fail = [&](int code) {
+        if (error)
+            *error = FileError{"make the folder", target, code, {}};
+        errno = code;
+        return false;
+    };
+    if (path.empty())
+        return fail(ENOENT);
+    if (Injected("MakeDirectories", EACCES))
+        return fail(errno);
+    // Each folder from the outermost down; the first that is not there and
+    // cannot be made is the reason (those below it only follow from it).
+    auto make = [](const std::string& folder) {
+        if (mkdir(folder.c_str(), 0777) == 0)
+            return 0;
+        const int refusal = errno;
+        struct stat st;
+        if (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            return 0;
+        return refusal == EEXIST ? ENOTDIR : refusal; // something else stands there
+    };
     for (size_t slash = target.find('/', 1); slash != std::string::npos; slash = target.find('/', slash + 1))
-        mkdir(target.substr(0, slash).c_str(), 0777);
-    mkdir(target.c_str(), 0777);
-    struct stat st;
-    return stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        if (const int refusal = make(target.substr(0, slash)))
+            return fail(refusal);
+    const int refusal = make(target);
+    return refusal == 0 || fail(refusal);
 }
 
 bool DeleteFile(std::string_view path)
@@ -560,22 +585,6 @@ pid_t TemporaryFileWriter(const std::string& name)
 
 } // namespace
 
-size_t RemoveInterruptedWrites(std::string_view folder)
-{
-    size_t removed = 0;
-    const std::string base = folder.empty() ? std::string(".") : std::string(folder);
-    for (const FindData& entry : FindFiles(base + "/*.tmp-*")) {
-        const pid_t writer = TemporaryFileWriter(entry.name);
-        if (entry.isDirectory || writer <= 0 || writer == getpid())
-            continue;
-        if (kill(writer, 0) == 0 || errno != ESRCH)
-            continue; // the writer still runs (or is not ours to ask)
-        if (DeleteFile(base + "/" + entry.name))
-            ++removed;
-    }
-    return removed;
-}
-
 namespace {
 
 // How many links a chain may hold, as the system itself allows.
@@ -586,7 +595,7 @@ constexpr int kMaxLinkHops = 40;
 // player linked to keeps being updated, and the link stays a link). Empty,
 // with the reason in *why, for a link that leads nowhere or round in a
 // circle.
-std::string FileBehindLinks(const std::string& path, std::string* why)
+std::string FileBehindLinks(const std::string& path, std::string* why, int* code)
 {
     std::string current = path;
     for (int hops = 0;; ++hops) {
@@ -594,6 +603,7 @@ std::string FileBehindLinks(const std::string& path, std::string* why)
         if (lstat(current.c_str(), &st) != 0) {
             if (hops == 0)
                 return current; // a new file, or a folder that will fail the write
+            *code = errno;
             *why = errno == ENOENT ? "it is a symbolic link to " + current + ", which does not exist"
                                    : "cannot follow its link to " + current + ": " + ErrnoText(errno);
             return {};
@@ -601,13 +611,15 @@ std::string FileBehindLinks(const std::string& path, std::string* why)
         if (!S_ISLNK(st.st_mode))
             return current;
         if (hops == kMaxLinkHops) {
+            *code = ELOOP;
             *why = "it is a symbolic link that leads round in a circle";
             return {};
         }
         std::vector<char> link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
         const ssize_t n = readlink(current.c_str(), link.data(), link.size());
         if (n < 0 || static_cast<size_t>(n) >= link.size()) {
-            *why = "cannot follow its link " + current + ": " + ErrnoText(n < 0 ? errno : ENAMETOOLONG);
+            *code = n < 0 ? errno : ENAMETOOLONG;
+            *why = "cannot follow its link " + current + ": " + ErrnoText(*code);
             return {};
         }
         const std::string next(link.data(), static_cast<size_t>(n));
@@ -616,42 +628,75 @@ std::string FileBehindLinks(const std::string& path, std::string* why)
     }
 }
 
+// Deletes the temporary files matching `pattern` (a folder and a name
+// ending in ".tmp-*") whose writer no longer runs; the number deleted.
+size_t RemoveTemporariesOfDeadWriters(const std::string& pattern)
+{
+    size_t removed = 0;
+    const std::string folder = SplitLast(pattern).first;
+    for (const FindData& entry : FindFiles(pattern)) {
+        const pid_t writer = TemporaryFileWriter(entry.name);
+        if (entry.isDirectory || writer <= 0 || writer == getpid())
+            continue;
+        if (kill(writer, 0) == 0 || errno != ESRCH)
+            continue; // the writer still runs (or is not ours to ask)
+        if (DeleteFile(JoinPath(folder, entry.name)))
+            ++removed;
+    }
+    return removed;
+}
+
 } // namespace
 
-bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::string* error)
+size_t RemoveInterruptedWrites(std::string_view folder)
+{
+    const std::string base = folder.empty() ? std::string(".") : std::string(folder);
+    size_t removed = RemoveTemporariesOfDeadWriters(base + "/*.tmp-*");
+    // A save through a link writes its temporary file beside the file the
+    // link leads to, wherever that is.
+    for (const FindData& entry : FindFiles(base + "/*")) {
+        const std::string linked = JoinPath(base, entry.name);
+        struct stat st;
+        if (entry.isDirectory || lstat(linked.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            continue;
+        std::string why;
+        int code = 0;
+        const std::string target = FileBehindLinks(linked, &why, &code);
+        if (!target.empty() && SplitLast(target).first != SplitLast(linked).first)
+            removed += RemoveTemporariesOfDeadWriters(target + ".tmp-*");
+    }
+    return removed;
+}
+
+bool WriteFileAtomic(std::string_view path, const void* data, size_t size, FileError* error)
 {
     const std::string named = ResolvePath(path);
     std::string target = named;
-    auto fail = [&](const std::string& what, int err) {
+    auto fail = [&](const char* step, int code, const std::string& detail = {}) {
         if (error)
-            *error = what + " " + target + ": " + ErrnoText(err);
+            *error = FileError{step, detail.empty() ? target : named, code, detail};
         return false;
     };
     if (target.empty())
-        return fail("Cannot write", ENOENT);
+        return fail("write", ENOENT);
     if (!data && size > 0)
-        return fail("Cannot write", EINVAL);
+        return fail("write", EINVAL);
     // The temporary file goes beside the file replaced, where renaming it
     // over that file is one step of the same file system.
     std::string why;
-    target = FileBehindLinks(named, &why);
-    if (target.empty()) {
-        if (error)
-            *error = "Cannot write " + named + ": " + why;
-        return false;
-    }
+    int whyCode = ENOENT;
+    target = FileBehindLinks(named, &why, &whyCode);
+    if (target.empty())
+        return fail("write", whyCode, why);
     // The rename would put a file in the place of a device, a pipe or a
     // folder (a save aimed at /dev/full would replace it).
     struct stat existing;
     const bool replacing = stat(target.c_str(), &existing) == 0;
-    if (replacing && !S_ISREG(existing.st_mode)) {
-        if (error)
-            *error = "Cannot write " + named + ": " +
-                     (target != named ? "it is a symbolic link to " + target + ", which is " : "it is ") +
-                     (S_ISDIR(existing.st_mode) ? "a folder" : "not a regular file (a pipe, a device or a socket)") +
-                     "; nothing was replaced";
-        return false;
-    }
+    if (replacing && !S_ISREG(existing.st_mode))
+        return fail("write", NotARegularFileErrno(existing.st_mode),
+                    (target != named ? "it is a symbolic link to " + target + ", which is " : "it is ") +
+                        (S_ISDIR(existing.st_mode) ? "a folder" : "not a regular file (a pipe, a device or a socket)") +
+                        "; nothing was replaced");
 
     static std::atomic<unsigned> counter{0};
     std::string temp = target + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1));
@@ -659,11 +704,11 @@ bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::
                  ? -1
                  : open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
-        return fail("Cannot create a temporary file for", errno);
-    auto abandon = [&](const std::string& what, int err) {
+        return fail("create a temporary file for", errno);
+    auto abandon = [&](const char* step, int err) {
         close(fd);
         unlink(temp.c_str());
-        return fail(what, err);
+        return fail(step, err);
     };
 
     // The file replaced keeps its permissions.
@@ -682,28 +727,28 @@ bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::
         if (shortWrite) {
             if (n > 0)
                 written += static_cast<size_t>(n);
-            return abandon("Cannot write", injectedErrno);
+            return abandon("write", injectedErrno);
         }
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return abandon("Cannot write", errno);
+            return abandon("write", errno);
         }
         if (n == 0)
-            return abandon("Cannot write", EIO);
+            return abandon("write", EIO);
         written += static_cast<size_t>(n);
     }
     if (Injected("WriteFileAtomic.Sync", EIO) || fsync(fd) != 0)
-        return abandon("Cannot flush", errno);
+        return abandon("flush", errno);
     if (close(fd) != 0) {
         int err = errno;
         unlink(temp.c_str());
-        return fail("Cannot close", err);
+        return fail("close", err);
     }
     if (Injected("WriteFileAtomic.Rename", EACCES) || std::rename(temp.c_str(), target.c_str()) != 0) {
         int err = errno;
         unlink(temp.c_str());
-        return fail("Cannot replace", err);
+        return fail("replace", err);
     }
     // Make the rename itself durable; a failure here no longer endangers the
     // old or the new contents, so it is not reported.
@@ -714,6 +759,15 @@ bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::
         close(dirFd);
     }
     return true;
+}
+
+bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::string* error)
+{
+    FileError failure;
+    const bool written = WriteFileAtomic(path, data, size, &failure);
+    if (!written && error)
+        *error = failure.Text();
+    return written;
 }
 
 } // namespace platform

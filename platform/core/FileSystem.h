@@ -10,7 +10,9 @@
 // WriteFileAtomic, so a crash or a full disk never leaves half a file.
 //
 // Failure injection (platform::testing::FailNext) by operation name:
-// "OpenFile", "FindFiles", "MakeDirectories", "MoveFile", "DeleteFile",
+// "OpenFile", "OpenFile.Write" (only an open that may write: what a file
+// the user may only read answers), "FindFiles", "MakeDirectories",
+// "MoveFile", "DeleteFile",
 // "WriteFileAtomic.Open", "WriteFileAtomic.Write" (a short write),
 // "WriteFileAtomic.Sync", "WriteFileAtomic.Rename"; the code, when non-zero,
 // is the errno reported.
@@ -29,6 +31,21 @@
 #include <vector>
 
 namespace platform {
+
+// A file operation that failed, as the system reported it: what was being
+// done, to which path, and the error number. The number travels up to
+// where the failure is told, which puts it in words for its reader.
+struct FileError {
+    std::string step;   // "write", "replace", "delete", "make the folder", ...
+    std::string path;
+    int code = 0;       // the errno; 0 for no failure
+    // What the system's words for `code` would not say (a link that leads
+    // nowhere); empty when they say it all.
+    std::string detail;
+
+    // "Cannot <step> <path>: <detail, else the system's words>".
+    std::string Text() const;
+};
 
 // The path with every "\" turned into "/"; nothing else changes.
 std::string NativePath(std::string_view path);
@@ -89,7 +106,8 @@ bool ReadWholeFile(std::string_view path, std::string* contents);
 // One folder; false when it exists already or cannot be made.
 bool CreateDirectory(std::string_view path);
 // The folder and every missing parent; true when it exists afterwards.
-bool MakeDirectories(std::string_view path);
+// Otherwise errno (and `error`, when given) says why.
+bool MakeDirectories(std::string_view path, FileError* error = nullptr);
 bool DeleteFile(std::string_view path);      // not a folder
 bool RemoveDirectory(std::string_view path); // empty folders only
 // Deletes a folder and all it holds. A symbolic link inside (or the path
@@ -111,12 +129,19 @@ bool MoveFile(std::string_view from, std::string_view to, bool replaceExisting);
 // the result is false. An existing file's permissions are kept. Something
 // at `path` that is not a file (a folder, a device, a pipe) is never
 // replaced: the call fails.
+bool WriteFileAtomic(std::string_view path, const void* data, size_t size, FileError* error);
+// The same with the failure as text (FileError::Text).
 bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::string* error = nullptr);
 // Deletes the temporary files WriteFileAtomic left in `folder` when the
 // process writing them was killed mid-save (those of running processes
-// stay). The number deleted.
+// stay), and those it left beside the file a symbolic link of `folder`
+// leads to, where a save through that link writes them. The number deleted.
 size_t RemoveInterruptedWrites(std::string_view folder);
 inline bool WriteFileAtomic(std::string_view path, std::string_view contents, std::string* error = nullptr)
+{
+    return WriteFileAtomic(path, contents.data(), contents.size(), error);
+}
+inline bool WriteFileAtomic(std::string_view path, std::string_view contents, FileError* error)
 {
     return WriteFileAtomic(path, contents.data(), contents.size(), error);
 }

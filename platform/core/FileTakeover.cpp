@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
 namespace platform {
 
@@ -26,18 +25,18 @@ std::string FolderOf(const std::string& path)
 // game saves. False (with `error`) when nothing reached `target`; `source`
 // is then untouched.
 bool Place(const std::string& source, const std::string& bytes, bool link, const std::string& target,
-           std::string* error)
+           FileError* error)
 {
     if (link) {
         char* real = realpath(source.c_str(), nullptr);
         if (real == nullptr) {
-            *error = "cannot follow the link " + source + ": " + std::strerror(errno);
+            *error = FileError{"follow the link", source, errno, {}};
             return false;
         }
         const std::string pointedTo = real;
         std::free(real);
         if (symlink(pointedTo.c_str(), target.c_str()) != 0) {
-            *error = "cannot make the link " + target + ": " + std::strerror(errno);
+            *error = FileError{"make the link", target, errno, {}};
             return false;
         }
         DeleteFile(source);
@@ -46,7 +45,7 @@ bool Place(const std::string& source, const std::string& bytes, bool link, const
     if (MoveFile(source, target, false))
         return true;
     if (errno != EXDEV) {
-        *error = "cannot move " + source + " to " + target + ": " + std::strerror(errno);
+        *error = FileError{"move", source, errno, {}};
         return false;
     }
     if (!WriteFileAtomic(target, bytes, error))
@@ -74,20 +73,20 @@ TakeOver TakeOverFile(std::string_view from, std::string_view to)
         return result;
     struct stat own;
     const bool link = lstat(source.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
-    auto fail = [&result](const std::string& error) {
+    auto fail = [&result](const FileError& error) {
         result.outcome = TakeOver::Outcome::Failed;
         result.error = error;
         return result;
     };
     std::string bytes;
     if (!ReadWholeFile(source, &bytes))
-        return fail("cannot read " + source);
+        return fail(FileError{"read", source, errno, {}});
     const std::string target = ResolvePath(to);
     const std::string folder = FolderOf(target);
-    if (!folder.empty() && !MakeDirectories(folder))
-        return fail("cannot make the folder " + folder + ": " + std::strerror(errno));
+    FileError error;
+    if (!folder.empty() && !MakeDirectories(folder, &error))
+        return fail(error);
 
-    std::string error;
     if (!FileExists(target)) {
         if (!Place(source, bytes, link, target, &error))
             return fail(error);
@@ -114,10 +113,10 @@ TakeOver TakeOverFile(std::string_view from, std::string_view to)
         result.keptAs = beside;
         return result;
     }
-    return fail("no free name beside " + target);
+    return fail(FileError{"keep a copy beside", target, EEXIST, "every name for a copy is taken"});
 }
 
-std::vector<TakenFile> TakeOverFolder(std::string_view from, std::string_view to)
+std::vector<TakenFile> TakeOverFolder(std::string_view from, std::string_view to, std::string_view names)
 {
     std::vector<TakenFile> taken;
     if (!DirectoryExists(from))
@@ -128,7 +127,7 @@ std::vector<TakenFile> TakeOverFolder(std::string_view from, std::string_view to
     auto join = [](const std::string& folder, const std::string& name) {
         return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
     };
-    for (const FindData& found : FindFiles(join(source, "*"))) {
+    for (const FindData& found : FindFiles(join(source, std::string(names)))) {
         if (found.isDirectory)
             continue;
         TakeOver result = TakeOverFile(join(source, found.name), join(target, found.name));

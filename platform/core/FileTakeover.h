@@ -16,6 +16,8 @@
 // Threads: any; two take-overs of the same files must not run at once.
 #pragma once
 
+#include "platform/core/FileSystem.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,7 +34,7 @@ struct TakeOver {
     };
     Outcome outcome = Outcome::NothingThere;
     std::string keptAs;
-    std::string error;
+    FileError error;
 };
 
 // Takes the file at `from` over into `to` (whose folder is made when
@@ -43,10 +45,11 @@ struct TakenFile {
     std::string name; // within the folder
     TakeOver result;
 };
-// Takes over every file of the folder `from` into the folder `to` (its
-// sub-folders stay), after deleting what saves interrupted by a kill left
-// there (RemoveInterruptedWrites); removes `from` when that leaves it
+// Takes over the files of the folder `from` whose names match `names` (a
+// FindFiles pattern: "*" for all of them) into the folder `to`; the others,
+// and its sub-folders, stay. First deletes what saves interrupted by a kill
+// left there (RemoveInterruptedWrites); removes `from` when that leaves it
 // empty. What became of each file, in name order.
-std::vector<TakenFile> TakeOverFolder(std::string_view from, std::string_view to);
+std::vector<TakenFile> TakeOverFolder(std::string_view from, std::string_view to, std::string_view names = "*");
 
 } // namespace platform

@@ -72,11 +72,9 @@ void Report(RegistryState& s, const std::string& message)
         return;
     s.untaken.push_back(message);
     s.anyUntaken = true;
-    // Settings that silently fail to load or save lose the player's choices:
-    // say so where a user can see it too.
-    const std::string line = "Registry: " + message + "\n";
-    OutputDebugString(line);
-    std::fputs(line.c_str(), stderr);
+    // The program tells the user (TakeRegistryWarnings), on standard error
+    // too; the debug output hears of it at once.
+    OutputDebugString("Registry: " + message + "\n");
 }
 
 std::string FilePathFor() { return GetConfigFolder() + "/pellucor/registry.txt"; }

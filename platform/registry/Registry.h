@@ -7,9 +7,9 @@
 // folder (platform::GetConfigFolder(), i.e. $XDG_CONFIG_HOME), read on first
 // use and rewritten atomically after every change. A change that cannot be
 // saved is undone and its call fails with ERROR_REGISTRY_IO_FAILED, and the
-// reason is kept (LastRegistryError) and written to the debug output and to
-// standard error, once a run for each problem, and kept for the program to
-// show its user (TakeRegistryWarnings). A file that cannot be taken as the
+// reason is kept (LastRegistryError) and written to the debug output, once a
+// run for each problem, and kept for the program to tell its user, on
+// standard error too (TakeRegistryWarnings). A file that cannot be taken as the
 // settings (it cannot be read, is not a registry file, is cut short, or is
 // larger than settings ever are, 1 MB) leaves the tree empty, is moved aside to
 // "registry.txt.corrupt" (or .corrupt1, .corrupt2, ...) so nothing is lost,

@@ -252,12 +252,13 @@ TEST_F(BinaryFile, ACopyIsKeptOnlyWhereNoFileIsYet)
 
     dir.Write("other.bak", "someone else's");
     EXPECT_FALSE(f.KeepCopyAs(dir / "other.bak"));
-    EXPECT_NE(f.LastError().find("exists already"), std::string::npos) << f.LastError();
+    EXPECT_EQ(f.LastFileError().code, EEXIST) << f.LastError();
     EXPECT_EQ(dir.Read("other.bak"), "someone else's");
 
     BinaryDataFile missing(dir / "missing.bin");
     EXPECT_FALSE(missing.KeepCopyAs(dir / "missing.bak"));
-    EXPECT_NE(missing.LastError().find("cannot be read"), std::string::npos) << missing.LastError();
+    EXPECT_EQ(missing.LastFileError().step, "read") << missing.LastError();
+    EXPECT_EQ(missing.LastFileError().code, ENOENT) << missing.LastError();
     EXPECT_FALSE(std::filesystem::exists(dir / "missing.bak"));
 }
 

@@ -5,6 +5,7 @@
 #include "game/shell/ProfileList.h"
 #include "game/shell/ProfileSaving.h"
 #include "game/shell/ProgramInfo.h"
+#include "framework/app/ProblemReporter.h"
 #include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Testing.h"
@@ -144,7 +145,8 @@ void WalkMachine::ResetProcessState()
     ProfileList::Free();
     SetProfileFolder("save/");
     HoldProfileWrites(false);
-    SetProfileProblemObserver(nullptr);
+    ForgetToldSaves();
+    Zolt::ProblemReporter::Instance().Reset();
     platform::testing::ResetRegistry();
     platform::testing::ClearFailures();
     platform::testing::ClearScriptedAnswers();

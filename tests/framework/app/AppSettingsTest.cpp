@@ -148,9 +148,10 @@ TEST_F(AppTest, PlayingADemoThatCannotBeReadEndsTheStart)
     EXPECT_EQ(boxes.back().caption, "FATAL ERROR");
 }
 
-TEST_F(AppTest, SettingsThatCannotBeKeptAreShownInABoxOnceARun)
+TEST_F(AppTest, SettingsThatCannotBeKeptAreShownInABoxAndOnStandardErrorOnceARun)
 {
     TestApp& a = StartApp();
+    ::testing::internal::CaptureStderr();
     auto settingsBoxes = [] {
         std::vector<platform::testing::RecordedBox> found;
         for (const auto& box : platform::testing::RecordedBoxes())
@@ -167,6 +168,10 @@ TEST_F(AppTest, SettingsThatCannotBeKeptAreShownInABoxOnceARun)
     ASSERT_EQ(shown.size(), 1u) << "the loop shows what the settings told, once";
     EXPECT_NE(shown[0].text.find("cannot make the folder"), std::string::npos) << shown[0].text;
     EXPECT_EQ(shown[0].flags, platform::MB_OK | platform::MB_ICONWARNING);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    const size_t first = said.find("cannot make the folder");
+    ASSERT_NE(first, std::string::npos) << said;
+    EXPECT_EQ(said.find("cannot make the folder", first + 1), std::string::npos) << "said twice: " << said;
 
     // The last save at the end: a new problem is still shown, the same one
     // not again.

@@ -3,6 +3,7 @@
 // that records its hooks and never changes the test's working folder.
 #pragma once
 
+#include "framework/app/ProblemReporter.h"
 #include "framework/app/ZoltAppBase.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/widgets/WidgetManager.h"
@@ -149,6 +150,7 @@ protected:
         platform::SetEnvironmentVariable("XDG_CONFIG_HOME", folder_ / "config");
         platform::SetEnvironmentVariable("XDG_RUNTIME_DIR", folder_.Path());
         platform::testing::ResetRegistry();
+        Zolt::ProblemReporter::Instance().Reset();
         platform::testing::ResetWindowSystem();
         platform::testing::ResetDesktop();
         platform::ddraw::testing::ResetDisplay();

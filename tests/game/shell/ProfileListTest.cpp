@@ -63,9 +63,9 @@ TEST_F(ProfileListTest, OnlyNamesTheNewPlayerDialogCouldMakeAreTaken)
 
     Profile outsider;
     outsider.name = "../../escaped";
-    std::string error;
+    platform::FileError error;
     EXPECT_FALSE(SaveProfile(outsider, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.code, EINVAL);
     EXPECT_FALSE(platform::FileExists("escaped_.usr"));
     EXPECT_FALSE(platform::FileExists("../escaped_.usr"));
 }

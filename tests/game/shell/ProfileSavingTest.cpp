@@ -1,26 +1,17 @@
 // Saving the players as the game goes: every failed save told to the player
-// in words (and once on standard error, until saved again), the profiles
-// kept for the next save; and no file written, moved or removed while
-// writes are held for a demo.
+// with its true reason (and once on standard error, until saved again), the
+// profiles kept for the next save, an unchanged profile never rewritten; and
+// no file written, moved or removed while writes are held for a demo.
 #include "game/shell/ProfileSaving.h"
 
 #include "tests/game/shell/ProfileTestSupport.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
-class ToldLines final : public ProfileProblemObserver {
-public:
-    void OnProfileProblem(const std::vector<std::string>& lines) override { told.push_back(lines); }
-    std::vector<std::vector<std::string>> told;
-};
-
 class ProfileSaving : public ProfileFolderTest {
 protected:
-    ProfileSaving() { SetProfileProblemObserver(&player_); }
-
     ToldLines player_;
 };
 
@@ -38,15 +29,17 @@ TEST_F(ProfileSaving, AFailedSaveIsToldEveryTimeAndOnStandardErrorOnceUntilItSuc
     ASSERT_EQ(player_.told.size(), 2u);
     EXPECT_EQ(player_.told[0], (std::vector<std::string>{"The players Ann and Bob were not saved:",
                                                          "the disk is full.", "They are kept and saved again later."}));
-    EXPECT_EQ(std::count(failing.begin(), failing.end(), '\n'), 2) << failing;
-    EXPECT_NE(failing.find("save/Ann_.usr"), std::string::npos) << failing;
+    EXPECT_EQ(player_.told[1], player_.told[0]);
+    const size_t first = failing.find("The players Ann and Bob were not saved");
+    ASSERT_NE(first, std::string::npos) << failing;
+    EXPECT_EQ(failing.find("The players", first + 1), std::string::npos) << "said once: " << failing;
+    EXPECT_NE(failing.find("save/Ann_.usr: No space left on device"), std::string::npos) << failing;
     EXPECT_FALSE(platform::FileExists("save/Ann_.usr"));
 
     // Room again: both are written as they are now, and that is said.
     platform::testing::StopFailing("WriteFileAtomic.Write");
     ProfileList::Instance()->FindByName("Bob")->computerStyle = 3;
     ::testing::internal::CaptureStderr();
-    EXPECT_TRUE(SaveCurrentProfile());
     EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
     const std::string recovered = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(player_.told.size(), 2u);
@@ -54,13 +47,102 @@ TEST_F(ProfileSaving, AFailedSaveIsToldEveryTimeAndOnStandardErrorOnceUntilItSuc
     Profile bob;
     ASSERT_TRUE(LoadProfile(bob, "save/Bob_.usr"));
     EXPECT_EQ(bob.computerStyle, 3u);
+    // Said once: the next saves are plain saves.
+    ProfileList::Instance()->FindByName("Bob")->computerStyle = 1;
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(SaveCurrentProfile());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+
+    // The same trouble later is news again; the same file failing for the
+    // same reason while the game goes on is not, whatever it holds now.
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
+    for (const char* name : {"Ann", "Bob"})
+        ProfileList::Instance()->FindByName(name)->customOption = 0;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 2u);
+    ProfileList::Instance()->FindByName("Ann")->savedGames.push_back(std::make_unique<SavedGame>());
+    ProfileList::Instance()->FindByName("Ann")->savedGames.back()->inUse = 1;
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 2u);
+    const std::string again = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(again.find("The players Ann and Bob were not saved"), std::string::npos) << again;
+    EXPECT_EQ(again.find("were not saved"), again.rfind("were not saved")) << again;
+
+    // One player with a tournament: what is lost is the tournament.
+    ProfileList::Instance()->Remove(ProfileList::Instance()->FindByName("Bob")).reset();
+    ProfileList::CurrentProfile()->computerStyle = 2;
+    EXPECT_FALSE(SaveCurrentProfile());
+    EXPECT_EQ(player_.told.back(), (std::vector<std::string>{"Ann's tournament was not saved:", "the disk is full.",
+                                                             "It is kept and saved again later."}));
+    // The last save at the end tells only what was not told.
+    const size_t told = player_.told.size();
+    EXPECT_EQ(SaveAllProfiles(*ProfileList::Instance(), SaveRetry::Never), 1u);
+    EXPECT_EQ(player_.told.size(), told);
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", EIO);
+    EXPECT_EQ(SaveAllProfiles(*ProfileList::Instance(), SaveRetry::Never), 1u);
+    ASSERT_EQ(player_.told.size(), told + 1);
+    EXPECT_EQ(player_.told.back().back(), "What was not saved is lost.");
 }
 
-TEST_F(ProfileSaving, ReasonsAreSaidInThePlayersWords)
+TEST_F(ProfileSaving, EachFailureIsToldWithItsOwnReason)
 {
-    EXPECT_EQ(ReasonInWords(std::string("Cannot write x: ") + std::strerror(EROFS)), "the disk is read-only");
-    EXPECT_EQ(ReasonInWords(std::string("Cannot write x: ") + std::strerror(EDQUOT)), "the disk quota is used up");
-    EXPECT_EQ(ReasonInWords(std::string("Cannot write x: ") + std::strerror(ENAMETOOLONG)), "file name too long");
+    // A data folder that cannot be made (a home the player may not write).
+    ASSERT_TRUE(platform::DeleteTree("save"));
+    AddActiveProfile("Ann");
+    platform::testing::FailEveryCall("MakeDirectories", EACCES);
+    EXPECT_FALSE(SaveCurrentProfile());
+    ASSERT_EQ(player_.told.size(), 1u);
+    EXPECT_EQ(player_.told[0], (std::vector<std::string>{"The player Ann was not saved:",
+                                                         "the folder may not be made there.",
+                                                         "It is kept and saved again later."}));
+    platform::testing::StopFailing("MakeDirectories");
+
+    // A delete refused, in a folder where saves fail as well: the player
+    // hears that the player was not deleted, not that a save failed.
+    ASSERT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+    platform::testing::FailEveryCall("DeleteFile", EACCES);
+    platform::testing::FailEveryCall("WriteFileAtomic.Open", EACCES);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(DeleteCurrentProfile());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    SaveAllProfiles(ProfileList::Instance());
+    ASSERT_EQ(player_.told.size(), 2u);
+    EXPECT_EQ(player_.told[1], (std::vector<std::string>{"The player Ann was not deleted:",
+                                                         "the folder cannot be written.", "Nothing was changed."}));
+    EXPECT_NE(said.find("(delete save/Ann_.usr: Permission denied)"), std::string::npos) << said;
+    EXPECT_TRUE(platform::FileExists("save/Ann_.usr"));
+    // Asked again, told again.
+    EXPECT_FALSE(DeleteCurrentProfile());
+    EXPECT_EQ(player_.told.size(), 3u);
+}
+
+TEST_F(ProfileSaving, AnUnchangedProfileIsNotWrittenAgain)
+{
+    // Nobody yet: the stand-in is never saved, and that is no failure.
+    EXPECT_TRUE(SaveCurrentProfile());
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+    EXPECT_TRUE(platform::FindFiles("save/*").empty());
+
+    // A player read from a file that cannot be written (beside the program,
+    // or read-only) and never played is no failure at every quit.
+    AddActiveProfile("Ann");
+    ASSERT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+    platform::testing::FailEveryCall("WriteFileAtomic.Open", EACCES);
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+    ProfileList::Free();
+    LoadAllProfiles(ProfileList::Instance());
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+    EXPECT_TRUE(player_.told.empty());
+
+    // Once it changes it is written, and a failure told.
+    ProfileList::CurrentProfile()->money[0] = 10.0;
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 1u);
+    EXPECT_EQ(player_.told.size(), 1u);
+    // A file removed by hand is written anew.
+    platform::testing::StopFailing("WriteFileAtomic.Open");
+    ASSERT_TRUE(SaveCurrentProfile());
+    ASSERT_TRUE(platform::DeleteFile("save/Ann_.usr"));
+    EXPECT_TRUE(SaveCurrentProfile());
+    EXPECT_TRUE(platform::FileExists("save/Ann_.usr"));
 }
 
 TEST_F(ProfileSaving, WhileWritesAreHeldNoFileIsWrittenMovedOrRemoved)

@@ -27,9 +27,28 @@ inline Profile& AddActiveProfile(const std::string& name)
     return added;
 }
 
+// What the player was told, message by message (the game's notice stands in).
+class ToldLines final : public KernelLibrary::ProblemSink {
+public:
+    ToldLines() { KernelLibrary::SetProblemSink(this); }
+    ~ToldLines() override { KernelLibrary::SetProblemSink(nullptr); }
+    void TellPlayer(const std::string& /*subject*/, const std::vector<std::string>& lines) override
+    {
+        told.push_back(lines);
+    }
+    std::vector<std::vector<std::string>> told;
+};
+
+// A fresh program: nothing told yet, no notice.
+inline void ForgetProblems()
+{
+    ForgetToldSaves();
+    Zolt::ProblemReporter::Instance().Reset();
+}
+
 // For as long as it lives: the working folder is a fresh one with an empty
 // "save/" folder, the profile folder, and the profile list starts empty
-// (writes allowed, failures told to nobody); afterwards the folder is gone
+// (writes allowed, nothing told yet); afterwards the folder is gone
 // and the list empty again.
 class ScopedProfileFolder {
 public:
@@ -43,14 +62,14 @@ public:
         ProfileList::Free();
         SetProfileFolder("save/");
         HoldProfileWrites(false);
-        SetProfileProblemObserver(nullptr);
+        ForgetProblems();
     }
     ~ScopedProfileFolder()
     {
         ProfileList::ClearActive();
         ProfileList::Free();
         HoldProfileWrites(false);
-        SetProfileProblemObserver(nullptr);
+        ForgetProblems();
         platform::testing::ClearFailures();
         platform::SetCurrentDirectory(previous_);
         platform::DeleteTree(folder_);

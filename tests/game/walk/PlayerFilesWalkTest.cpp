@@ -17,6 +17,7 @@
 #include "platform/window/VirtualKeys.h"
 #include "tests/game/walk/ShellSights.h"
 #include "tests/game/walk/WalkSupport.h"
+#include "tests/support/PlatformTesting.h"
 #include "tests/support/PlayedTable.h"
 #include "tests/support/ScriptedPlayer.h"
 
@@ -96,13 +97,21 @@ TEST(PlayerFilesWalk, PlayersLeftBesideTheProgramAreTakenOverOnceAndNoneIsLost)
     Profile bob = walk::KnownPlayer("Bob", false);
     bob.computerStyle = 2;
     const std::string bobBytes = walk::PutProfile(player, bob);
+    // And a file of the player's own there, which is no profile.
+    const std::string notes = player.ProgramFolder() + "/save/notes.txt";
+    platform::testing::WriteTestFile(notes, "the player's notes");
 
     const std::string said = Launched(player, false);
     EXPECT_NE(said.find("save/Ann_.usr (beside the program) was moved to " + walk::ProfilePath(player, "Ann")),
               std::string::npos)
         << said;
-    EXPECT_NE(said.find("It was kept as " + walk::ProfilePath(player, "Bob") + ".earlier"), std::string::npos)
-        << said;
+    EXPECT_NE(said.find("kept as " + walk::ProfilePath(player, "Bob") + ".earlier"), std::string::npos) << said;
+    // The player reads why the Bob beside the program is not the one played.
+    ASSERT_TRUE(player.Sees(Caption("Bob_.usr of an earlier build was kept aside:")));
+    EXPECT_TRUE(player.Sees(Caption("It was kept as Bob_.usr.earlier.")));
+    player.Screenshot("an earlier build's player kept aside");
+    player.Press(platform::VK_RETURN);
+    EXPECT_FALSE(player.Sees(Caption("It was kept as Bob_.usr.earlier.")));
     ASSERT_EQ(ProfileList::Instance()->Count(), 2u);
     EXPECT_EQ(ProfileList::CurrentProfile()->name, "Ann");
     ASSERT_NE(ProfileList::Instance()->FindByName("Bob"), nullptr);
@@ -112,7 +121,8 @@ TEST(PlayerFilesWalk, PlayersLeftBesideTheProgramAreTakenOverOnceAndNoneIsLost)
     std::string kept;
     EXPECT_TRUE(platform::ReadWholeFile(walk::ProfilePath(player, "Bob") + ".earlier", &kept));
     EXPECT_EQ(kept, bobBesideBytes);
-    EXPECT_FALSE(platform::DirectoryExists(player.ProgramFolder() + "/save"));
+    EXPECT_EQ(platform::testing::ReadTestFile(notes), "the player's notes") << "only profiles are taken over";
+    EXPECT_FALSE(platform::FileExists(player.DataFolder() + "/save/notes.txt"));
     Quit(player);
     EXPECT_EQ(walk::ProfileBytes(player, "Bob"), bobBytes);
 
@@ -169,10 +179,21 @@ TEST(PlayerFilesWalk, AnUnwritableSaveFolderThenAFullDiskAreToldAndNothingIsLost
                                  ScriptedPlayer::kPromptMs, "the hand told unsaved"));
     player.Screenshot("a hand not saved on a full disk");
     EXPECT_TRUE(walk::SavedFiles(player).empty());
+    // The notice holds the table, the tournament's level clock too.
+    const Gamespace::GameMgr& mgr = *game.GetGameMgr();
+    const uint32_t clock = mgr.GetLevelSecondsLeft();
+    ASSERT_GT(clock, 5u);
+    player.Wait(3000);
+    EXPECT_EQ(mgr.GetLevelSecondsLeft(), clock) << "the level clock ran on under the notice";
+    player.Screenshot("the clock held under the notice");
 
-    // Room again: the next hand's end saves everything that was kept.
+    // Room again: Return closes the notice, the clock goes on, and the next
+    // hand's end saves everything that was kept.
     platform::testing::StopFailing("WriteFileAtomic.Write");
-    player.Click(kProblemOk);
+    player.Press(platform::VK_RETURN);
+    EXPECT_FALSE(player.Sees(Caption("Ann's tournament was not saved:")));
+    EXPECT_TRUE(player.WaitUntil([&] { return mgr.GetLevelSecondsLeft() < clock; }, ScriptedPlayer::kPromptMs,
+                                 "the level clock going on"));
     table.CloseResult();
     table.FoldToTheResult();
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
@@ -208,7 +229,7 @@ TEST(PlayerFilesWalk, QuittingWhileAPlayerCannotBeSavedTellsItAndQuitsOnlyWhenCl
     EXPECT_EQ(walk::ProfileBytes(player, "Ann")[1], 0);
 }
 
-TEST(PlayerFilesWalk, APlayerWhoseFileCannotBeDeletedStaysAndThePlayerIsToldWhy)
+TEST(PlayerFilesWalk, APlayerWhoseFileCannotBeDeletedStaysAndThePlayerIsToldWhyBeforeAnythingElse)
 {
     ScriptedPlayer player;
     Profile ann = walk::KnownPlayer("Ann");
@@ -218,28 +239,74 @@ TEST(PlayerFilesWalk, APlayerWhoseFileCannotBeDeletedStaysAndThePlayerIsToldWhy)
     player.Launch();
     player.Click(PlayerLine("Ann"));
     ASSERT_TRUE(player.Sees(kChooser));
+    player.Click(Caption("Bob"));
 
+    // A folder that may not be written: the file stays, and the saves of
+    // the chooser that follow (Bob became the current player) fail too.
     platform::testing::FailEveryCall("DeleteFile", EACCES);
+    platform::testing::FailEveryCall("WriteFileAtomic.Open", EACCES);
     player.Click(kDelete);
     ASSERT_TRUE(player.Sees(kDeletePlayer));
     player.Click(kDelete); // the dialog's, on top
-    ASSERT_TRUE(player.Sees(Caption("The player Ann was not deleted:")));
+    ASSERT_TRUE(player.Sees(Caption("The player Bob was not deleted:")));
     EXPECT_TRUE(player.Sees(Caption("the folder cannot be written.")));
     EXPECT_TRUE(player.Sees(Caption("Nothing was changed.")));
     player.Screenshot("a player not deleted");
+    // Then what was not saved.
+    player.Press(platform::VK_RETURN);
+    ASSERT_TRUE(player.Sees(Caption("The players Ann and Bob were not saved:")));
     player.Click(kProblemOk);
-    EXPECT_TRUE(player.Sees(Caption("Ann")));
-    EXPECT_EQ(ProfileList::CurrentProfile()->name, "Ann");
+    EXPECT_FALSE(player.Sees(kProblemOk));
+    EXPECT_TRUE(player.Sees(Caption("Bob")));
+    EXPECT_EQ(ProfileList::CurrentProfile()->name, "Bob");
     EXPECT_EQ(walk::SavedFiles(player), (std::vector<std::string>{"Ann_.usr", "Bob_.usr"}));
 
     // Once the file can go, the player goes with it.
     platform::testing::StopFailing("DeleteFile");
+    platform::testing::StopFailing("WriteFileAtomic.Open");
     player.Click(kDelete);
     player.Click(kDelete);
-    EXPECT_FALSE(player.Sees(Caption("Ann")));
-    EXPECT_EQ(walk::SavedFiles(player), std::vector<std::string>{"Bob_.usr"});
+    EXPECT_FALSE(player.Sees(Caption("Bob")));
+    EXPECT_EQ(walk::SavedFiles(player), std::vector<std::string>{"Ann_.usr"});
     player.Press(platform::VK_ESCAPE);
     Quit(player);
+}
+
+TEST(PlayerFilesWalk, AProfileThePlayerMayOnlyReadIsPlayedAndItsFailedSavesAreTold)
+{
+    ScriptedPlayer player;
+    player.WriteRegistryNumber("Options\\Speed", 10);
+    Profile ann = walk::KnownPlayer("Ann");
+    const std::string annBytes = walk::PutProfile(player, ann);
+    // Another user's file in another user's folder, as a run with sudo
+    // leaves them: the platform's hook, since whoever runs the test may
+    // write both.
+    platform::testing::FailEveryCall("OpenFile.Write", EACCES);
+    player.Launch();
+    // (Once started: the settings it keeps at its start are told otherwise.)
+    platform::testing::FailEveryCall("WriteFileAtomic.Open", EACCES);
+    ASSERT_TRUE(player.WaitToSee(PlayerLine("Ann")));
+    EXPECT_FALSE(player.Sees(kNewPlayer));
+    EXPECT_FALSE(player.Sees(kProblemOk)) << "nothing to tell before anything changed";
+    player.Screenshot("a player who may only be read");
+
+    // Entering a tournament changes the player: not saved, and told so.
+    PlayedTable::EnterTournament(*ProfileList::CurrentProfile(), kSitAndGoP, 10, 1);
+    Gamespace::GameImpl& game = player.Game();
+    game.OnModuleDone(Gamespace::StartMgr::kModuleId);
+    game.GetSetupRulesMgr().OnSetupDone(0);
+    ASSERT_TRUE(player.Sees(Caption("Ann's tournament was not saved:")));
+    EXPECT_TRUE(player.Sees(Caption("the folder cannot be written.")));
+    player.Screenshot("a read-only player's tournament not saved");
+    player.Press(platform::VK_RETURN);
+    PlayedTable table(player);
+    table.CloseTheDealerDraw();
+    table.FoldToTheResult();
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    EXPECT_EQ(walk::ProfileBytes(player, "Ann"), annBytes);
+    EXPECT_EQ(walk::SavedFiles(player), std::vector<std::string>{"Ann_.usr"});
+    platform::testing::StopFailing("WriteFileAtomic.Open");
+    table.LeaveGame();
 }
 
 TEST(PlayerFilesWalk, PlayingADemoBackLeavesEveryFileOfThePlayerAsItWas)

@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <tuple>
 
 using namespace platform;
 using platform::testing::ReadTestFile;
@@ -104,6 +106,8 @@ TEST(Paths, FileTimesConvertBetweenEpochs)
     FILETIME t = UnixTimeToFileTime(1'700'000'000, 500);
     EXPECT_EQ(FileTimeToUint64(t), 116444736000000000ull + 1'700'000'000ull * 10'000'000ull + 5);
     EXPECT_EQ(FileTimeToUnixSeconds(t), 1'700'000'000);
+    // The last nanoseconds of a second stay inside it.
+    EXPECT_EQ(FileTimeToUint64(UnixTimeToFileTime(0, 999'999'999)), 116444736000000000ull + 9'999'999);
 }
 
 TEST(Directories, MakeDirectoriesCreatesParentsAndAcceptsExisting)
@@ -113,13 +117,50 @@ TEST(Directories, MakeDirectoriesCreatesParentsAndAcceptsExisting)
     EXPECT_TRUE(DirectoryExists(dir / "a/b/c"));
     EXPECT_TRUE(MakeDirectories(dir / "a/b/c"));
     EXPECT_FALSE(CreateDirectory(dir / "a/b")); // exists already
+    // Made as the user's files are: for everyone the user's mask lets in.
+    const mode_t mask = umask(022);
+    umask(mask);
+    struct stat made {};
+    ASSERT_EQ(stat((dir / "a/b").c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode & 07777, 0777 & ~mask);
+    std::FILE* created = OpenFile(dir / "a/new.txt", "w");
+    ASSERT_NE(created, nullptr);
+    std::fclose(created);
+    ASSERT_EQ(stat((dir / "a/new.txt").c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode & 07777, 0666 & ~mask);
+
     WriteTestFile(dir / "file", "");
-    EXPECT_FALSE(MakeDirectories(dir / "file/sub")); // a file in the way
+    FileError error;
+    EXPECT_FALSE(MakeDirectories(dir / "file/sub", &error)); // a file in the way
+    EXPECT_EQ(error.code, ENOTDIR);
+    EXPECT_EQ(error.Text(), "Cannot make the folder " + (dir / "file/sub") + ": " + std::strerror(ENOTDIR));
+    EXPECT_FALSE(MakeDirectories(dir / "file", &error)); // the file itself
+    EXPECT_EQ(error.code, ENOTDIR);
+    // The first refusal is the reason, not what follows from it.
+    EXPECT_FALSE(MakeDirectories(dir / (std::string(300, 'x') + "/y"), &error));
+    EXPECT_EQ(error.code, ENAMETOOLONG);
+    EXPECT_EQ(error.path, dir / (std::string(300, 'x') + "/y"));
+    platform::testing::FailNext("MakeDirectories", EACCES);
+    EXPECT_FALSE(MakeDirectories(dir / "x/y", &error));
+    EXPECT_EQ(error.code, EACCES);
+    EXPECT_FALSE(DirectoryExists(dir / "x"));
     EXPECT_FALSE(MakeDirectories(""));
 }
 
+namespace {
+// The descriptors the process holds open now.
+size_t OpenDescriptors()
+{
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++n;
+    return n;
+}
+} // namespace
+
 TEST(Directories, DeleteTreeRemovesEverythingButNeverFollowsALink)
 {
+    const size_t descriptors = OpenDescriptors();
     ScopedTempFolder outside;
     WriteTestFile(outside / "precious.txt", "keep me");
     ASSERT_TRUE(MakeDirectories(outside / "deep"));
@@ -144,6 +185,15 @@ TEST(Directories, DeleteTreeRemovesEverythingButNeverFollowsALink)
     EXPECT_EQ(ReadTestFile(outside / "precious.txt"), "keep me");
 
     EXPECT_FALSE(DeleteTree(dir / "never-existed"));
+    // The folder one stands in is emptied, but stays: not all was deleted.
+    ASSERT_TRUE(MakeDirectories(dir / "here/inner"));
+    const std::string startedIn = GetCurrentDirectory();
+    ASSERT_TRUE(SetCurrentDirectory(dir / "here"));
+    EXPECT_FALSE(DeleteTree("."));
+    EXPECT_TRUE(SetCurrentDirectory(startedIn));
+    EXPECT_TRUE(DirectoryExists(dir / "here"));
+    EXPECT_FALSE(FileExists(dir / "here/inner"));
+    EXPECT_EQ(OpenDescriptors(), descriptors) << "a folder read was left open";
 }
 
 TEST(Directories, CurrentDirectoryRoundTripsAndHasNoLengthLimit)
@@ -244,17 +294,46 @@ TEST(AtomicWrite, AnyFailedStepLeavesTheOldFileIntactAndReportsIt)
 {
     ScopedTempFolder dir;
     const std::string big(100000, 'n');
-    for (const char* step : {"WriteFileAtomic.Open", "WriteFileAtomic.Write", "WriteFileAtomic.Sync", "WriteFileAtomic.Rename"}) {
-        SCOPED_TRACE(step);
+    // Each step says which it was, with the system's error number.
+    const std::tuple<const char*, const char*, int> steps[] = {
+        {"WriteFileAtomic.Open", "create a temporary file for", EACCES},
+        {"WriteFileAtomic.Write", "write", ENOSPC},
+        {"WriteFileAtomic.Sync", "flush", EIO},
+        {"WriteFileAtomic.Rename", "replace", EACCES},
+    };
+    for (const auto& [hook, step, code] : steps) {
+        SCOPED_TRACE(hook);
         WriteTestFile(dir / "profile.dat", "old profile");
-        platform::testing::FailNext(step, step == std::string("WriteFileAtomic.Write") ? ENOSPC : 0);
-        std::string error;
+        platform::testing::FailNext(hook, 0);
+        FileError error;
         EXPECT_FALSE(WriteFileAtomic(dir / "profile.dat", std::string_view(big), &error));
-        EXPECT_NE(error.find("profile.dat"), std::string::npos) << error;
+        EXPECT_EQ(error.step, step);
+        EXPECT_EQ(error.code, code);
+        EXPECT_EQ(error.path, dir / "profile.dat");
         EXPECT_EQ(ReadTestFile(dir / "profile.dat"), "old profile");
         EXPECT_EQ(Names(FindFiles(dir / "*")), std::vector<std::string>{"profile.dat"});
-        EXPECT_EQ(platform::testing::PendingFailures(step), 0);
+        EXPECT_EQ(platform::testing::PendingFailures(hook), 0);
     }
+    // The text form names the step, the file and the reason.
+    platform::testing::FailNext("WriteFileAtomic.Write", ENOSPC);
+    std::string text;
+    EXPECT_FALSE(WriteFileAtomic(dir / "profile.dat", std::string_view(big), &text));
+    EXPECT_EQ(text, "Cannot write " + (dir / "profile.dat") + ": " + std::strerror(ENOSPC));
+
+    // A file the user may only read opens for reading, and only so.
+    platform::testing::FailEveryCall("OpenFile.Write", EACCES);
+    for (const char* mode : {"rb", "r"}) {
+        std::FILE* file = OpenFile(dir / "profile.dat", mode);
+        EXPECT_NE(file, nullptr) << mode;
+        if (file)
+            std::fclose(file);
+    }
+    for (const char* mode : {"r+b", "wb", "a+", "w+"}) {
+        EXPECT_EQ(OpenFile(dir / "profile.dat", mode), nullptr) << mode;
+        EXPECT_EQ(errno, EACCES) << mode;
+    }
+    platform::testing::ClearFailures();
+    EXPECT_EQ(ReadTestFile(dir / "profile.dat"), "old profile");
 }
 
 TEST(AtomicWrite, FailsCleanlyWhenTheFolderIsMissing)
@@ -340,6 +419,18 @@ TEST(AtomicWrite, OnlyWhatAWriterThatNoLongerRunsLeftBehindIsRemoved)
         EXPECT_TRUE(FileExists(dir / name)) << name;
     EXPECT_TRUE(DirectoryExists(dir / "folder.tmp-999999999-2"));
     EXPECT_EQ(RemoveInterruptedWrites(dir.Path()), 0u);
+
+    // A save through a link writes beside the file the link leads to: what
+    // a killed save left there goes too, and only that.
+    ASSERT_TRUE(MakeDirectories(dir / "synced"));
+    WriteTestFile(dir / "synced/Ann_.usr", "Ann");
+    ASSERT_EQ(symlink("synced/Ann_.usr", (dir / "save-Ann_.usr").c_str()), 0);
+    WriteTestFile(dir / "synced/Ann_.usr.tmp-999999999-0", "half a save");
+    WriteTestFile(dir / "synced/Bob_.usr.tmp-999999999-0", "not behind a link of this folder");
+    EXPECT_EQ(RemoveInterruptedWrites(dir.Path()), 1u);
+    EXPECT_FALSE(FileExists(dir / "synced/Ann_.usr.tmp-999999999-0"));
+    EXPECT_TRUE(FileExists(dir / "synced/Bob_.usr.tmp-999999999-0"));
+    EXPECT_EQ(ReadTestFile(dir / "synced/Ann_.usr"), "Ann");
 }
 
 TEST(Paths, SeparatorsDotsAndDoubledSlashesResolve)

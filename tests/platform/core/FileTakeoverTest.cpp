@@ -52,7 +52,12 @@ TEST_F(FileTakeoverTest, AFolderIsTakenOverOnceKeepingWhatWaitsThereAndGoesWhenE
     EXPECT_TRUE(platform::TakeOverFolder(old_, new_).empty());
 
     // The same bytes again (an old file that could not be removed) add no
-    // copy; other bytes take the next free name.
+    // copy, whether the new place or a copy beside it holds them; other
+    // bytes take the next free name.
+    WriteTestFile(folder_ / "crash.txt", "Bob of the data folder");
+    EXPECT_EQ(TakeOverFile(folder_ / "crash.txt", new_ + "/Bob_.usr").outcome, Outcome::AlreadyThere);
+    EXPECT_FALSE(platform::FileExists(folder_ / "crash.txt"));
+    EXPECT_FALSE(platform::FileExists(new_ + "/Bob_.usr.earlier1"));
     WriteTestFile(folder_ / "crash.txt", "Bob beside the program");
     EXPECT_EQ(TakeOverFile(folder_ / "crash.txt", new_ + "/Bob_.usr").outcome, Outcome::AlreadyThere);
     EXPECT_FALSE(platform::FileExists(folder_ / "crash.txt"));
@@ -66,11 +71,15 @@ TEST_F(FileTakeoverTest, AFileThatCannotBeMovedStaysWhereItWas)
     platform::testing::FailNext("MoveFile", EACCES);
     platform::TakeOver taken = TakeOverFile(old_ + "/Ann_.usr", new_ + "/Ann_.usr");
     EXPECT_EQ(taken.outcome, Outcome::Failed);
-    EXPECT_NE(taken.error.find("Permission denied"), std::string::npos) << taken.error;
-    // A full disk on the way to another file system.
+    EXPECT_EQ(taken.error.code, EACCES);
+    EXPECT_EQ(taken.error.step, "move");
+    EXPECT_EQ(taken.error.path, old_ + "/Ann_.usr");
+    // A full disk on the way to another file system: the reason is the disk's.
     platform::testing::FailNext("MoveFile", EXDEV);
     platform::testing::FailNext("WriteFileAtomic.Write", ENOSPC);
-    EXPECT_EQ(TakeOverFile(old_ + "/Ann_.usr", new_ + "/Ann_.usr").outcome, Outcome::Failed);
+    taken = TakeOverFile(old_ + "/Ann_.usr", new_ + "/Ann_.usr");
+    EXPECT_EQ(taken.outcome, Outcome::Failed);
+    EXPECT_EQ(taken.error.code, ENOSPC);
     EXPECT_EQ(ReadTestFile(old_ + "/Ann_.usr"), "Ann");
     EXPECT_FALSE(platform::FileExists(new_ + "/Ann_.usr"));
 }
@@ -81,9 +90,11 @@ TEST_F(FileTakeoverTest, ALinkIsTakenOverAsALinkToTheSameFile)
     platform::MakeDirectories(folder_ / "synced");
     WriteTestFile(folder_ / "synced/Ann_.usr", "Ann");
     std::filesystem::create_symlink("../../synced/Ann_.usr", old_ + "/Ann_.usr");
-    EXPECT_EQ(TakeOverFile(old_ + "/Ann_.usr", new_ + "/Ann_.usr").outcome, Outcome::Moved);
-    ASSERT_TRUE(std::filesystem::is_symlink(new_ + "/Ann_.usr"));
-    EXPECT_EQ(std::filesystem::canonical(new_ + "/Ann_.usr"), std::filesystem::canonical(folder_ / "synced/Ann_.usr"));
+    // Deeper than the old place: the link's own words would lead nowhere.
+    const std::string deeper = folder_ / "home/data/save";
+    EXPECT_EQ(TakeOverFile(old_ + "/Ann_.usr", deeper + "/Ann_.usr").outcome, Outcome::Moved);
+    ASSERT_TRUE(std::filesystem::is_symlink(deeper + "/Ann_.usr"));
+    EXPECT_EQ(std::filesystem::canonical(deeper + "/Ann_.usr"), std::filesystem::canonical(folder_ / "synced/Ann_.usr"));
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(old_ + "/Ann_.usr")));
     EXPECT_EQ(ReadTestFile(folder_ / "synced/Ann_.usr"), "Ann");
 }

@@ -1,0 +1,123 @@
+// The one teller of problems with the player's files and settings: each
+// problem once, on standard error always, in the game's notice once it is
+// registered and in a box before; the reason in the player's words, made
+// from the error number where it is told.
+#include "framework/app/ProblemReporter.h"
+
+#include "platform/core/Testing.h"
+#include "platform/window/WindowTesting.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace {
+
+using Zolt::Problem;
+using Zolt::ProblemReporter;
+
+class Notice final : public Zolt::ProblemSink {
+public:
+    void TellPlayer(const std::string& subject, const std::vector<std::string>& lines) override
+    {
+        told.push_back(subject + ": " + lines.front());
+    }
+    std::vector<std::string> told;
+};
+
+class ProblemReporterTest : public ::testing::Test {
+protected:
+    ProblemReporterTest() { reporter_.Reset(); }
+    ~ProblemReporterTest() override { reporter_.Reset(); }
+
+    static Problem SaveFailed(int code)
+    {
+        Problem problem;
+        problem.subject = "Player files";
+        problem.what = "The player Ann was not saved";
+        problem.code = code;
+        problem.step = "write";
+        problem.path = "save/Ann_.usr";
+        problem.outcome = "It is kept and saved again later.";
+        return problem;
+    }
+    static size_t BoxesCaptioned(const std::string& caption)
+    {
+        size_t n = 0;
+        for (const auto& box : platform::testing::RecordedBoxes())
+            n += box.caption == caption ? 1 : 0;
+        return n;
+    }
+
+    ProblemReporter& reporter_ = ProblemReporter::Instance();
+};
+
+} // namespace
+
+TEST_F(ProblemReporterTest, EachProblemIsToldOnceInABoxUntilTheGameShowsItsOwnNotice)
+{
+    const size_t boxes = BoxesCaptioned("Player files");
+    EXPECT_TRUE(reporter_.Tell(SaveFailed(ENOSPC)));
+    EXPECT_FALSE(reporter_.Tell(SaveFailed(ENOSPC)));
+    ASSERT_EQ(BoxesCaptioned("Player files"), boxes + 1);
+    EXPECT_EQ(platform::testing::RecordedBoxes().back().text,
+              "The player Ann was not saved:\nthe disk is full.\nIt is kept and saved again later.\n"
+              "(write save/Ann_.usr: No space left on device)");
+
+    // Once the notice is there, it is the face; standard error hears each
+    // problem once, the box no more.
+    Notice notice;
+    reporter_.SetSink(&notice);
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(reporter_.Tell(SaveFailed(EACCES)));
+    EXPECT_FALSE(reporter_.Tell(SaveFailed(EACCES)));
+    Problem again = SaveFailed(EROFS);
+    again.everyTime = true;
+    EXPECT_TRUE(reporter_.Tell(again));
+    EXPECT_TRUE(reporter_.Tell(again));
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(BoxesCaptioned("Player files"), boxes + 1);
+    EXPECT_EQ(notice.told, std::vector<std::string>(3, "Player files: The player Ann was not saved:"));
+    EXPECT_NE(said.find("Player files: The player Ann was not saved:\nthe folder cannot be written."),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(said.find("read-only"), said.rfind("read-only")) << "once: " << said;
+    // A problem met before the notice was there goes to the box all the same.
+    EXPECT_TRUE(reporter_.Tell(SaveFailed(EIO), true));
+    EXPECT_EQ(BoxesCaptioned("Player files"), boxes + 2);
+    EXPECT_EQ(notice.told.size(), 3u);
+
+    // Over: told again when it comes back, the end said once.
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(reporter_.Resolved(SaveFailed(EACCES).Key(), "saved again"));
+    EXPECT_FALSE(reporter_.Resolved(SaveFailed(EACCES).Key(), "saved again"));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "saved again\n");
+    EXPECT_TRUE(reporter_.Tell(SaveFailed(EACCES)));
+    EXPECT_EQ(notice.told.size(), 4u);
+    reporter_.SetSink(nullptr);
+}
+
+TEST_F(ProblemReporterTest, TheReasonIsTheCauseGivenElseTheErrorNumberInThePlayersWords)
+{
+    EXPECT_EQ(ProblemReporter::ReasonInWords(ENOSPC), "the disk is full");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(EDQUOT), "the disk quota is used up");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(EACCES), "the folder cannot be written");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(EPERM), "the folder cannot be written");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(EACCES, "make the folder"), "the folder may not be made there");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(EROFS), "the disk is read-only");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(ENOTDIR), "the save folder is not a folder");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(ENOTDIR, "make the folder"), "a file stands where the folder should be");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(EISDIR), "a folder stands in the file's place");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(EIO), "the disk could not be written");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(ENAMETOOLONG), "file name too long");
+
+    Problem damaged = SaveFailed(0);
+    damaged.cause = "it ends inside its header";
+    damaged.outcome.clear();
+    EXPECT_EQ(damaged.Lines(), (std::vector<std::string>{"The player Ann was not saved:", "it ends inside its header."}));
+    damaged.code = ENOENT;
+    EXPECT_EQ(damaged.Lines()[1], "it ends inside its header.") << "the cause says more than the number";
+    EXPECT_NE(damaged.Key(), SaveFailed(ENOENT).Key());
+    damaged.key = "mine";
+    EXPECT_EQ(damaged.Key(), "mine");
+}
