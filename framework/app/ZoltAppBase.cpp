@@ -383,6 +383,8 @@ void ZoltAppBase::KeepUserFilesInDataFolder()
     // A played demo leaves the user's files as they are.
     if (demo_->IsPlaying())
         return;
+    // What a crash cut short while writing its report left beside it.
+    platform::RemoveInterruptedWrites(folder);
     const std::string beside = startDirectory.empty() ? "crash.txt" : startDirectory + "/crash.txt";
     const platform::TakeOver taken = platform::TakeOverFile(beside, report);
     using Outcome = platform::TakeOver::Outcome;

@@ -76,9 +76,12 @@ TEST_F(AppCrashTest, ReportsAnEarlierBuildLeftBesideTheProgramAreTakenOverIntoTh
     app.reset();
 
     // A later one left there (an earlier build run again) is kept beside the
-    // one in the data folder, which stays.
+    // one in the data folder, which stays; what a crash killed while writing
+    // its report left goes (no system gives out process numbers this high).
     ASSERT_TRUE(platform::WriteFileAtomic(beside, "the second report"));
+    ASSERT_TRUE(platform::WriteFileAtomic(Report() + ".tmp-999999999-0", "half a rep"));
     Make().Initialize();
+    EXPECT_FALSE(platform::FileExists(Report() + ".tmp-999999999-0"));
     EXPECT_EQ(platform::testing::ReadTestFile(Report()), "the first report");
     EXPECT_EQ(platform::testing::ReadTestFile(Report() + ".earlier"), "the second report");
     EXPECT_FALSE(platform::FileExists(beside));
