@@ -146,7 +146,8 @@ public:
     DemoStream& Stream() { return stream_; }
 
     // The highest numbered demo base + "%d.dmo" (0 when none); with
-    // deleteOld, removes the lowest one when count - 1 or more exist.
+    // deleteOld, removes the lowest one when count or more exist, so that
+    // the demo recorded next makes count.
     static int HighestNumberedDemo(const std::string& baseName, int count, bool deleteOld);
 
 private:
