@@ -49,26 +49,6 @@ void Assign(Buffer& buffer, const std::vector<uint8_t>& bytes)
     buffer.PutBytes(bytes.data(), int(bytes.size()));
 }
 
-// The click code of a mouse button message and whether it presses; false for
-// a plain move.
-bool ClickOf(UINT message, int& code, bool& down)
-{
-    down = true;
-    switch (message) {
-    case WM_LBUTTONDOWN: code = 1; return true;
-    case WM_LBUTTONDBLCLK: code = 2; return true;
-    case WM_RBUTTONDOWN: code = -1; return true;
-    case WM_RBUTTONDBLCLK: code = -2; return true;
-    case WM_MBUTTONDOWN: code = 3; return true;
-    case WM_LBUTTONUP: code = 1; break;
-    case WM_RBUTTONUP: code = -1; break;
-    case WM_MBUTTONUP: code = 3; break;
-    default: return false;
-    }
-    down = false;
-    return true;
-}
-
 } // namespace
 
 DemoRecorder::DemoRecorder(std::function<int()> currentUpdate) : currentUpdate_(std::move(currentUpdate)) {}
@@ -186,7 +166,7 @@ void DemoRecorder::RecordMouse(const QueuedMessage& message)
     lastMouseY_ = y;
     int code = 0;
     bool down = true;
-    if (!ClickOf(message.message, code, down))
+    if (!InputQueue::ClickOf(message.message, code, down))
         return;
     WriteHeader(true, kDemoShortMouseButton);
     out.PutBits(down ? 1 : 0, 1);
