@@ -34,6 +34,14 @@ ControlLibrary::IFactory* Factory()
     return gFactory ? gFactory : ControlLibrary::GetFactory();
 }
 
+// A stored number held to 0..highest. The settings file is the player's to
+// edit, and a number written there as negative comes back as a large one: it
+// is taken as the negative number it was and held at the bottom.
+uint16_t HeldTo(uint32_t stored, uint16_t highest)
+{
+    return static_cast<uint16_t>(std::clamp<int64_t>(static_cast<int32_t>(stored), 0, highest));
+}
+
 } // namespace
 
 uint16_t GetSoundVolume()
@@ -116,10 +124,9 @@ void LoadOptions()
         if (!factory->ReadRegistryInteger(kSoundEffVolumeValue, soundEffVolume))
             soundEffVolume = kDefaultSoundEffVolume;
         // The table paces its steps by the speed, so a stored value outside
-        // 0..10 (a negative one reads as a large number) is held at the top of
-        // the range.
+        // 0..10 is held to the range.
         if (factory->ReadRegistryInteger(kSpeedValue, value))
-            gGameSpeed = std::min<uint32_t>(value, kMaxGameSpeed);
+            gGameSpeed = HeldTo(value, kMaxGameSpeed);
         if (factory->ReadRegistryBool(kFullScreenValue, flag))
             gFullScreen = flag;
     }
@@ -127,8 +134,8 @@ void LoadOptions()
     // they equal the ones held before.
     SetSoundEffVolume(0);
     SetSoundVolume(0);
-    SetSoundEffVolume(static_cast<uint16_t>(std::min<uint32_t>(soundEffVolume, kMaxVolume)));
-    SetSoundVolume(static_cast<uint16_t>(std::min<uint32_t>(soundVolume, kMaxVolume)));
+    SetSoundEffVolume(HeldTo(soundEffVolume, kMaxVolume));
+    SetSoundVolume(HeldTo(soundVolume, kMaxVolume));
 }
 
 void SaveOptions()
