@@ -38,6 +38,7 @@
 #include "platform/window/Window.h"
 #include "platform/window/WindowBackend.h"
 
+#include <cerrno>
 #include <cstdio>
 
 using namespace platform;
@@ -254,8 +255,7 @@ void ZoltAppBase::Initialize()
     if (screenSaverMode_)
         singleInstance = false;
 
-    if (!OnChangeDirectory(startDirectory))
-        SetCurrentDirectory(startDirectory);
+    EnterStartDirectory();
     KeepUserFilesInDataFolder();
     PlaceNumberedDemo();
     AddFrameworkArchive();
@@ -295,6 +295,17 @@ void ZoltAppBase::Initialize()
     BecomeCrashHost();
     if (crashRequested_)
         RaiseCrashReport(); // ends the process
+}
+
+void ZoltAppBase::EnterStartDirectory()
+{
+    if (startDirectory.empty() || OnChangeDirectory(startDirectory) || SetCurrentDirectory(startDirectory))
+        return;
+    // Everything after is looked for there: going on would blame the first
+    // file missing (the archives) for the folder.
+    const int error = errno;
+    ShowError("Cannot start in the folder " + startDirectory + " (" + DescribeOpenError(error) + ").");
+    FatalExit(1);
 }
 
 void ZoltAppBase::AddFrameworkArchive()

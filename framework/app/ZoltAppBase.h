@@ -545,6 +545,9 @@ protected:
     void KeepUserFilesInDataFolder();
     // `name` in the data folder (in the current folder without one).
     static std::string UserFilePath(const std::string& name);
+    // Makes the start directory (the program's folder, or -changedir's)
+    // the current one; one that cannot be entered is a fatal error naming it.
+    void EnterStartDirectory();
     // Adds "main.pak" to the file layer; one that is there but cannot be
     // used is a fatal error that names it.
     void AddFrameworkArchive();

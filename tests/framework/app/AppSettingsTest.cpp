@@ -81,6 +81,18 @@ TEST_F(AppTest, CommandLineAfterTheProgramPathIsRead)
     EXPECT_EQ(a.options, (std::vector<std::string>{"-record=", "-changedir=/some where"}));
 }
 
+TEST_F(AppTest, AStartFolderThatIsNotThereEndsTheStartNamingTheFolder)
+{
+    const std::string missing = folder_ / "no such folder";
+    SetArguments({"-changedir=" + missing});
+    Make().entersStartFolder = true;
+    EXPECT_EQ(ExitCodeOf([&] { app->Initialize(); }), 1);
+    const auto boxes = platform::testing::RecordedBoxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().caption, "FATAL ERROR");
+    EXPECT_EQ(boxes.back().text, "Cannot start in the folder " + missing + " (No such file or directory).");
+}
+
 TEST_F(AppTest, NumberedDemosDropTheOldestAndCountBack)
 {
     // Numbered demos live in the one folder demos are recorded to; the
