@@ -14,6 +14,8 @@
 #include "platform/core/Process.h"
 #include "platform/window/SystemDialogs.h"
 
+#include <cstdio>
+
 using namespace platform;
 
 namespace Zolt {
@@ -126,7 +128,14 @@ void ZoltAppBase::PlaceNumberedDemo()
 
 bool ZoltAppBase::ReadDemoFile(std::string& error) { return demo_->ReadFile(productVersion, timeLoaded_, error); }
 
-void ZoltAppBase::WriteDemoFile() { demo_->WriteFile(timeLoaded_, productVersion); }
+bool ZoltAppBase::WriteDemoFile(std::string* error) { return demo_->WriteFile(timeLoaded_, productVersion, error); }
+
+void ZoltAppBase::KeepRecordedDemo()
+{
+    std::string error;
+    if (!WriteDemoFile(&error))
+        TellFileProblem("Demo", "The demo was not kept:\n" + error + ".");
+}
 
 long ZoltAppBase::RelayClockReading(long reading)
 {
@@ -147,8 +156,13 @@ void ZoltAppBase::SaveDemoForCrash()
 {
     if (demo_->IsRecording()) {
         demo_->CloseForCrash();
-        WriteDemoFile();
-        crashDemoFile_ = demo_->FileName();
+        std::string error;
+        // The crash window names the demo; where it was not written, the
+        // reason goes where a box cannot come now.
+        if (WriteDemoFile(&error))
+            crashDemoFile_ = demo_->FileName();
+        else
+            std::fputs(("The demo was not kept: " + error + "\n").c_str(), stderr);
     }
     demo_->StopAll();
 }

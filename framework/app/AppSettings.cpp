@@ -8,6 +8,7 @@
 #include "framework/base/PathUtils.h"
 #include "platform/core/Process.h"
 #include "platform/registry/Registry.h"
+#include "platform/window/SystemDialogs.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -138,13 +139,18 @@ void ZoltAppBase::ShowSettingsWarnings()
     // that it stands in front of the game rather than of a black window.
     if (running_ && drawCount_ == 0)
         return;
-    for (const std::string& problem : TakeRegistryWarnings()) {
-        const std::string text = "The settings could not be kept as they should be:\n" + problem + ".";
-        if (screenSaverMode_)
-            AppendScreenSaverErrorLog(text);
-        else
-            ShowMessageBox(text, "Settings", MB_OK | MB_ICONWARNING);
-    }
+    for (const std::string& problem : TakeRegistryWarnings())
+        TellFileProblem("Settings", "The settings could not be kept as they should be:\n" + problem + ".");
+}
+
+void ZoltAppBase::TellFileProblem(const std::string& caption, const std::string& text)
+{
+    if (screenSaverMode_)
+        AppendScreenSaverErrorLog(text);
+    else if (widgetManager)
+        ShowMessageBox(text, caption, MB_OK | MB_ICONWARNING);
+    else
+        MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
 }
 
 void ZoltAppBase::ReadStartOptions()

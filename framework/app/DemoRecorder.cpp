@@ -4,7 +4,6 @@
 #include "framework/base/Buffer.h"
 #include "framework/base/PathUtils.h"
 #include "pak/PakFileFunctions.h"
-#include "platform/core/DebugOutput.h"
 #include "platform/core/FileSystem.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/Window.h"
@@ -90,10 +89,10 @@ bool DemoRecorder::ReadFile(const std::string& productVersion, uint32_t& seed, s
     return true;
 }
 
-void DemoRecorder::WriteFile(uint32_t seed, const std::string& productVersion)
+bool DemoRecorder::WriteFile(uint32_t seed, const std::string& productVersion, std::string* error)
 {
     if (!recording_)
-        return;
+        return true;
     DemoFileData file;
     file.seed = seed;
     file.versionText = productVersion;
@@ -103,11 +102,9 @@ void DemoRecorder::WriteFile(uint32_t seed, const std::string& productVersion)
     if (commands.Bytes())
         file.commands.assign(commands.Bytes(), commands.Bytes() + commands.ByteSize());
     const std::vector<uint8_t> bytes = file.Serialize();
-    std::string error;
     // Written whole to a temporary file and renamed, so an earlier demo of
     // the same name survives a failed write.
-    if (!WriteFileAtomic(fileName_, bytes.data(), bytes.size(), &error))
-        OutputDebugString("Demo file not written: " + fileName_ + " " + error + "\r\n");
+    return WriteFileAtomic(fileName_, bytes.data(), bytes.size(), error);
 }
 
 void DemoRecorder::PrepareCrashImage(uint32_t seed, const std::string& productVersion)

@@ -83,8 +83,9 @@ public:
     // file, a damaged one, or one recorded by another version.
     bool ReadFile(const std::string& productVersion, uint32_t& seed, std::string& error);
     // Writes the recording, whole or not at all (an earlier demo of the same
-    // name survives a failed write); nothing when not recording.
-    void WriteFile(uint32_t seed, const std::string& productVersion);
+    // name survives a failed write); nothing when not recording. False, with
+    // `error` saying what and why, when the file could not be written.
+    bool WriteFile(uint32_t seed, const std::string& productVersion, std::string* error = nullptr);
     // The update count when the played demo was written.
     int FinalUpdate() const { return finalUpdate_; }
     const std::vector<DemoMarker>& Markers() const { return markers_; }

@@ -209,7 +209,7 @@ void ZoltAppBase::LeaveProcessServices()
     ZoltAppBase* self = this;
     if (gApp.compare_exchange_strong(self, nullptr))
         platform::SetClockRelay(nullptr);
-    WriteDemoFile();
+    KeepRecordedDemo();
     if (GetHTTPTransferDemoLink() == &demo_->TransferLink())
         SetHTTPTransferDemoLink(nullptr);
     instanceLock_.reset();

@@ -534,9 +534,13 @@ protected:
     void CheckSecondInstances();
     // Shows, in a warning box, each settings problem the registry told since
     // the last look (each once a run): a player whose settings are not kept
-    // reads why where they look, not only on a terminal. In screen-saver
-    // mode it goes to the error log instead. Main thread.
+    // reads why where they look, not only on a terminal. Main thread.
     void ShowSettingsWarnings();
+    // How the framework tells the player that a file or a setting of theirs
+    // was not kept: a warning box (whose text also goes to standard error),
+    // or, in screen-saver mode, the error log. Once the window has gone (the
+    // demo is written last of all) the box stands on its own. Main thread.
+    void TellFileProblem(const std::string& caption, const std::string& text);
     void MakeCursors();
     // Pieces of Initialize and of the teardown.
     void SetUpDataFolder();
@@ -620,7 +624,10 @@ protected:
     // stream, these feed it and apply what it plays.
     class PlaybackInput;
     bool ReadDemoFile(std::string& error);
-    void WriteDemoFile();
+    bool WriteDemoFile(std::string* error);
+    // Writes the recording at the end of the run; one that cannot be
+    // written is told (TellFileProblem).
+    void KeepRecordedDemo();
     void PlayDemoCommand();
     bool ReadScreenModeCommand();
     void RecordScreenMode();

@@ -14,6 +14,8 @@
 #include "platform/window/VirtualKeys.h"
 #include "tests/support/WidgetDoubles.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <random>
 #include <tuple>
@@ -326,6 +328,36 @@ TEST_F(DemoTest, ARecordingOnAFreshMachineMakesItsFolderAndIsWritten)
     StepUntilUpdate(5);
     Finish();
     EXPECT_TRUE(platform::FileExists(file));
+}
+
+TEST_F(DemoTest, ARecordingThatCannotBeWrittenIsToldInABoxAtTheEnd)
+{
+    const auto lastBox = [] {
+        const auto boxes = platform::testing::RecordedBoxes();
+        return boxes.empty() ? platform::testing::RecordedBox{} : boxes.back();
+    };
+    // A pipe where the demo is to go is left a pipe.
+    ASSERT_EQ(mkfifo(DemoPath().c_str(), 0644), 0);
+    Begin({"-record", "-demofile=" + DemoPath()});
+    StepUntilUpdate(5);
+    Finish();
+    EXPECT_EQ(lastBox().caption, "Demo");
+    EXPECT_EQ(lastBox().text, "The demo was not kept:\nCannot write " + DemoPath() +
+                                  ": it is not a regular file (a pipe, a device or a socket); nothing was replaced.");
+    struct stat pipe {};
+    ASSERT_EQ(lstat(DemoPath().c_str(), &pipe), 0);
+    EXPECT_TRUE(S_ISFIFO(pipe.st_mode));
+
+    // A folder the demo may not be written to.
+    const std::string other = folder_ / "other.dmo";
+    Begin({"-record", "-demofile=" + other});
+    StepUntilUpdate(5);
+    app->Quit();
+    platform::testing::FailNext("WriteFileAtomic.Open", 13);
+    Finish();
+    EXPECT_EQ(lastBox().caption, "Demo");
+    EXPECT_NE(lastBox().text.find("Permission denied"), std::string::npos) << lastBox().text;
+    EXPECT_FALSE(platform::FileExists(other));
 }
 
 TEST_F(DemoTest, SmallMovesAreShortAndLargerOnesAbsolute)
