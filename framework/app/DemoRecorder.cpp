@@ -56,6 +56,9 @@ void DemoRecorder::StartRecording()
 {
     recording_ = true;
     playing_ = false;
+    // A fault writes the recording from where it lies (CrashDemoImage).
+    if (!stream_.IsKeptInPlace())
+        stream_.KeepInPlace();
 }
 
 void DemoRecorder::StartPlaying()
@@ -74,7 +77,8 @@ bool DemoRecorder::ReadFile(const std::string& productVersion, uint32_t& seed, s
         return false;
     }
     DemoFileData file;
-    if (!file.Parse(bytes.data(), bytes.size(), error)) {
+    size_t commandsAt = 0;
+    if (!file.ParseHead(bytes.data(), bytes.size(), error, commandsAt)) {
         error += " (" + fileName_ + ")"; // the player may have named it on the command line
         return false;
     }
@@ -85,7 +89,10 @@ bool DemoRecorder::ReadFile(const std::string& productVersion, uint32_t& seed, s
     seed = file.seed;
     finalUpdate_ = file.finalUpdate;
     markers_ = std::move(file.markers);
-    stream_.Load(file.commands);
+    // The commands are the file's bytes behind the head: they are moved to
+    // the front where they lie and handed over, so a demo is held once.
+    bytes.erase(bytes.begin(), bytes.begin() + std::ptrdiff_t(commandsAt));
+    stream_.Load(std::move(bytes));
     return true;
 }
 
@@ -93,15 +100,18 @@ bool DemoRecorder::WriteFile(uint32_t seed, const std::string& productVersion, s
 {
     if (!recording_)
         return true;
-    DemoFileData file;
-    file.seed = seed;
-    file.versionText = productVersion;
-    file.markers = markers_;
-    file.finalUpdate = CurrentUpdate();
+    DemoFileData head;
+    head.seed = seed;
+    head.versionText = productVersion;
+    head.markers = markers_;
+    head.finalUpdate = CurrentUpdate();
+    // One copy of the stream behind its head, the file's bytes.
+    std::vector<uint8_t> bytes = head.SerializeHead();
     const Buffer& commands = stream_.Data();
-    if (commands.Bytes())
-        file.commands.assign(commands.Bytes(), commands.Bytes() + commands.ByteSize());
-    const std::vector<uint8_t> bytes = file.Serialize();
+    if (commands.Bytes()) {
+        bytes.reserve(bytes.size() + size_t(commands.ByteSize()));
+        bytes.insert(bytes.end(), commands.Bytes(), commands.Bytes() + commands.ByteSize());
+    }
     // Written whole to a temporary file and renamed, so an earlier demo of
     // the same name survives a failed write.
     return WriteFileAtomic(fileName_, bytes.data(), bytes.size(), error);
