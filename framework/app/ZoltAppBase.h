@@ -38,6 +38,7 @@
 // because images are made and destroyed on the loading thread too.
 #pragma once
 
+#include "framework/app/ArchiveManifest.h"
 #include "framework/app/CrashHandler.h"
 #include "platform/core/Event.h"
 #include "framework/app/DemoFile.h"
@@ -459,6 +460,10 @@ public:
     std::string startDirectory;
     std::string productVersion;
     std::string demoBaseName = "zoltapp";
+    // What the archives the application adds must hold (see
+    // ArchiveManifest.h); each archive is checked against the members
+    // listed for its file name.
+    std::span<const ArchiveMember> archiveManifest = ProgramArchiveManifest();
     int width = 640;
     int height = 480;
     int colorDepth = 16;
@@ -555,7 +560,12 @@ protected:
     // Adds "main.pak" to the file layer; one that is there but cannot be
     // used is a fatal error that names it.
     void AddFrameworkArchive();
+    // An archive that cannot be opened or read, or that lacks files of
+    // archiveManifest, is a fatal error naming it (and them).
     void AddArchiveOrExit(const std::string& fileName, bool mayBeMissing);
+    // Why the archive just added cannot serve the program ("" when it can):
+    // the members of archiveManifest it lacks or holds empty.
+    std::string LackingArchiveMembers(const std::string& fileName) const;
     void StartDemo();
     // Names the demo file a "-recnum" or "-playnum" asked for.
     void PlaceNumberedDemo();
