@@ -143,6 +143,20 @@ TEST_F(OptionsTest, SpeedChangesReachEachObserverOnceInOrder)
     EXPECT_EQ(log.size(), 3u);
 }
 
+TEST_F(OptionsTest, AChoiceIsWrittenWhenMadeAndLoadingWritesNothing)
+{
+    factory.registryIntegers["Options\\Speed"] = 3;
+    LoadOptions();
+    EXPECT_EQ(factory.registryIntegers.size(), 1u) << "what was read is not written back";
+    EXPECT_TRUE(factory.registryBools.empty());
+    SetGameSpeed(4);
+    SetSoundEffVolume(70);
+    SetFullScreenOption(true);
+    EXPECT_EQ(factory.registryIntegers["Options\\Speed"], 4u);
+    EXPECT_EQ(factory.registryIntegers["Options\\SoundEffVol"], 70u);
+    EXPECT_TRUE(factory.registryBools["Options\\FullScreen"]);
+}
+
 TEST_F(OptionsTest, SaveWritesEveryOptionToTheRegistry)
 {
     SetSoundVolume(33);

@@ -1,19 +1,25 @@
 // The program killed (SIGKILL) at random moments of a tournament played at
 // the fastest speed, and started again each time: after every restart the
 // player's profile is whole and holds every hand that was finished before
-// the kill; at most the hand in play is lost.
+// the kill; at most the hand in play is lost. And killed right after the
+// player changed an option: every option chosen before the kill is in the
+// settings file.
 //
 // The test runs the game in processes of its own (this test program again,
-// running KilledRunsChild.PlaysUntilKilled on a machine folder it is given);
-// each reports on a pipe every program step, every hand paid out and every
-// new content of the profile file with the number of hands paid out when it
-// appeared. After the kill the file's content names the hands it holds.
+// running KilledRunsChild.PlaysUntilKilled or .ChoosesOptionsUntilKilled on
+// a machine folder it is given); each reports on a pipe every program step,
+// and every hand paid out and every new content of the profile file with the
+// number of hands paid out when it appeared, or every option it clicks and
+// the options it then holds. After the kill the files name what they hold.
 //
 // ./check plays some 24 hands (6 in the sanitizers' build, where a hand
 // costs five times the time, and what the kills test is the file layer's
-// renames, not memory); bench/killed_runs.sh plays 300 and more
-// (PELLUCOR_KILLED_RUN_HANDS, PELLUCOR_KILLED_RUN_SEED).
+// renames, not memory) and kills 12 runs after options; bench/killed_runs.sh
+// plays 300 hands and more and kills more runs (PELLUCOR_KILLED_RUN_HANDS,
+// PELLUCOR_KILLED_RUN_OPTION_KILLS, PELLUCOR_KILLED_RUN_SEED).
 #include "game/shell/GameImpl.h"
+#include "game/shell/Options.h"
+#include "game/shell/ProgramInfo.h"
 #include "game/shell/Profile.h"
 #include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
@@ -30,7 +36,9 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/Process.h"
 #include "platform/core/Testing.h"
+#include "platform/registry/RegistryFile.h"
 #include "platform/window/VirtualKeys.h"
+#include "tests/game/walk/ShellSights.h"
 #include "tests/game/walk/WalkSupport.h"
 #include "tests/support/PlatformTesting.h"
 #include "tests/support/PlayedTable.h"
@@ -44,6 +52,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <sstream>
@@ -76,6 +86,7 @@ constexpr int kHandsInTheSuite = 6;
 #else
 constexpr int kHandsInTheSuite = 24;
 #endif
+constexpr int kOptionKillsInTheSuite = 12;
 
 int NumberFromEnvironment(const char* name, int otherwise)
 {
@@ -91,6 +102,16 @@ std::string ProfilePathIn(const std::string& machine)
 std::string Fingerprint(const std::string& bytes)
 {
     return std::to_string(std::hash<std::string>{}(bytes));
+}
+
+// The four options, in the order OptionsText gives them.
+constexpr const char* kOptionValues[] = {"SoundVol", "SoundEffVol", "Speed", "FullScreen"};
+
+// The options the program holds: "sound effects speed full-screen".
+std::string OptionsText(uint32_t sound, uint32_t effects, uint32_t speed, uint32_t fullScreen)
+{
+    return std::to_string(sound) + " " + std::to_string(effects) + " " + std::to_string(speed) + " " +
+           std::to_string(fullScreen);
 }
 
 // ---- The played side ----
@@ -178,14 +199,43 @@ TEST(KilledRunsChild, PlaysUntilKilled)
     }
 }
 
+// Opens the options on the start screen and clicks their buttons at random,
+// saying before each click which option it changes and after it what the
+// program holds.
+TEST(KilledRunsChild, ChoosesOptionsUntilKilled)
+{
+    const std::optional<std::string> machine = platform::GetEnvironmentVariable(kMachineVariable);
+    if (!machine || machine->empty())
+        GTEST_SKIP() << "a process of KilledRuns.EveryOptionChosenBeforeAKillIsInTheSettingsFile";
+    ScriptedPlayer player(*machine);
+    player.AfterEachStep([] { Say("step"); });
+    player.Launch();
+    player.Click(walk::sights::kOptionsButton);
+    ASSERT_TRUE(player.Sees(walk::sights::kOptionsDialog));
+    std::mt19937 random(uint32_t(NumberFromEnvironment("PELLUCOR_KILLED_RUN_SEED", 7)));
+    for (int clicks = 0; clicks < 1'000'000; ++clicks) {
+        // 0..2 a row's minus, 3..5 its plus, 6 the screen mode.
+        const int choice = std::uniform_int_distribution<int>(0, 6)(random);
+        Say("click " + std::string(kOptionValues[choice < 6 ? choice % 3 : 3]));
+        if (choice < 6)
+            walk::ClickRow(player, choice < 3 ? walk::sights::kMinus : walk::sights::kPlus, size_t(choice % 3));
+        else
+            player.Click(player.Sees(walk::sights::kToWindow) ? walk::sights::kToWindow : walk::sights::kToFullScreen);
+        ASSERT_FALSE(::testing::Test::HasFatalFailure());
+        Say("chose " + OptionsText(Gamespace::GetSoundVolume(), Gamespace::GetSoundEffVolume(),
+                                   Gamespace::GetGameSpeed(), Gamespace::IsFullScreenOption()));
+    }
+}
+
 namespace {
 
 // ---- The killing side ----
 
-// One run of the game in a process of its own, and what it reported.
+// One run of the game in a process of its own (the child test `child`),
+// and what it reported.
 class KilledRun {
 public:
-    explicit KilledRun(const std::string& machine)
+    KilledRun(const std::string& machine, const std::string& child, const std::vector<std::string>& settings = {})
     {
         int pipeEnds[2];
         EXPECT_EQ(pipe(pipeEnds), 0);
@@ -201,11 +251,12 @@ public:
         }
         environment.push_back(std::string(kMachineVariable) + "=" + machine);
         environment.push_back(std::string(kLogVariable) + "=" + std::to_string(kLogDescriptor));
+        environment.insert(environment.end(), settings.begin(), settings.end());
         std::vector<char*> envp;
         for (std::string& entry : environment)
             envp.push_back(entry.data());
         envp.push_back(nullptr);
-        std::string filter = "--gtest_filter=KilledRunsChild.PlaysUntilKilled";
+        std::string filter = "--gtest_filter=" + child;
         char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), nullptr};
         pid_ = fork();
         if (pid_ == 0) {
@@ -235,7 +286,44 @@ public:
     // run ended or fell silent first.
     bool RunSteps(int steps)
     {
-        while (steps_ < steps) {
+        return RunUntil([&] { return steps_ >= steps; });
+    }
+    // The same until `choices` options were chosen.
+    bool RunChoices(int choices)
+    {
+        return RunUntil([&] { return choices_ >= choices; });
+    }
+    void Kill()
+    {
+        if (pid_ <= 0)
+            return;
+        kill(pid_, SIGKILL);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+    }
+
+    int Steps() const { return steps_; }
+    // Hands paid out that the run reported.
+    uint64_t Paid() const { return paid_; }
+    // The options the run held after its last click ("" before any), and
+    // the option of a click it began and did not finish ("" when none).
+    const std::string& LastChoice() const { return lastChoice_; }
+    const std::string& Clicking() const { return clicking_; }
+    // The hands paid out when the file last held `fingerprint`; nothing
+    // when the run never reported it.
+    std::optional<uint64_t> PaidWhenSaved(const std::string& fingerprint) const
+    {
+        for (auto save = saves_.rbegin(); save != saves_.rend(); ++save)
+            if (save->first == fingerprint)
+                return save->second;
+        return std::nullopt;
+    }
+
+private:
+    bool RunUntil(const std::function<bool()>& done)
+    {
+        while (!done()) {
             std::string line;
             if (!ReadLine(line))
                 return false;
@@ -251,33 +339,17 @@ public:
                 uint64_t paid = 0;
                 words >> fingerprint >> paid;
                 saves_.push_back({fingerprint, paid});
+            } else if (what == "click") {
+                words >> clicking_;
+            } else if (what == "chose") {
+                std::getline(words >> std::ws, lastChoice_);
+                clicking_.clear();
+                ++choices_;
             }
         }
         return true;
     }
-    void Kill()
-    {
-        if (pid_ <= 0)
-            return;
-        kill(pid_, SIGKILL);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-    }
 
-    // Hands paid out that the run reported.
-    uint64_t Paid() const { return paid_; }
-    // The hands paid out when the file last held `fingerprint`; nothing
-    // when the run never reported it.
-    std::optional<uint64_t> PaidWhenSaved(const std::string& fingerprint) const
-    {
-        for (auto save = saves_.rbegin(); save != saves_.rend(); ++save)
-            if (save->first == fingerprint)
-                return save->second;
-        return std::nullopt;
-    }
-
-private:
     bool ReadLine(std::string& line)
     {
         for (;;) {
@@ -306,7 +378,52 @@ private:
     int steps_ = 0;
     uint64_t paid_ = 0;
     std::vector<std::pair<std::string, uint64_t>> saves_;
+    int choices_ = 0;
+    std::string lastChoice_;
+    std::string clicking_;
 };
+
+// What a run that was killed left: the end of its log.
+std::string LogOf(const std::string& machine)
+{
+    std::string log;
+    platform::ReadWholeFile(machine + "/run.log", &log);
+    return log.substr(log.size() > 4000 ? log.size() - 4000 : 0);
+}
+
+// The options as the settings file on the machine holds them (the program's
+// defaults for those it does not hold), in the form of OptionsText; false
+// when the file is not whole.
+bool StoredOptions(const std::string& machine, std::string& options)
+{
+    std::string text;
+    platform::registry::Key root;
+    std::string error;
+    if (platform::ReadWholeFile(machine + "/config/pellucor/registry.txt", &text) &&
+        !platform::registry::Parse(text, &root, &error)) {
+        ADD_FAILURE() << "the settings file is damaged: " << error;
+        return false;
+    }
+    const platform::registry::Key* key = &root;
+    std::string path = std::string("SOFTWARE\\") + Gamespace::kRegistryKey + "\\Options";
+    for (size_t start = 0; key && start <= path.size();) {
+        const size_t end = std::min(path.find('\\', start), path.size());
+        const auto it = key->subKeys.find(path.substr(start, end - start));
+        key = it == key->subKeys.end() ? nullptr : it->second.get();
+        start = end + 1;
+    }
+    const uint32_t defaults[] = {Gamespace::kDefaultSoundVolume, Gamespace::kDefaultSoundEffVolume,
+                                 Gamespace::kDefaultGameSpeed, 0};
+    uint32_t values[4];
+    for (size_t i = 0; i < 4; ++i) {
+        values[i] = defaults[i];
+        const auto it = key ? key->values.find(kOptionValues[i]) : decltype(key->values.end()){};
+        if (key && it != key->values.end() && it->second.data.size() == 4)
+            std::memcpy(&values[i], it->second.data.data(), 4);
+    }
+    options = OptionsText(values[0], values[1], values[2], values[3]);
+    return true;
+}
 
 } // namespace
 
@@ -334,17 +451,14 @@ TEST(KilledRuns, EveryRestartFindsThePlayerWholeWithEveryFinishedHand)
     while (played < uint64_t(hands)) {
         std::string before;
         ASSERT_TRUE(platform::ReadWholeFile(path, &before));
-        KilledRun run(machine.Path());
+        KilledRun run(machine.Path(), "KilledRunsChild.PlaysUntilKilled");
         // Anywhere from the sitting down to some six hands later (a hand
         // takes some 350 steps at the fastest speed).
         const int steps = std::uniform_int_distribution<int>(1, 2000)(random);
         const bool ran = run.RunSteps(steps);
         run.Kill();
-        if (!ran) {
-            std::string log;
-            platform::ReadWholeFile(machine / "run.log", &log);
-            FAIL() << "the run ended or hung before it was killed:\n" << log.substr(log.size() > 4000 ? log.size() - 4000 : 0);
-        }
+        if (!ran)
+            FAIL() << "the run ended or hung before it was killed:\n" << LogOf(machine.Path());
         ++kills;
 
         std::string after;
@@ -369,4 +483,65 @@ TEST(KilledRuns, EveryRestartFindsThePlayerWholeWithEveryFinishedHand)
                 "(beside the hand in play); %d kills came in the step of a save\n",
                 kills, static_cast<unsigned long long>(played), static_cast<unsigned long long>(mostLost),
                 unreported);
+}
+
+TEST(KilledRuns, EveryOptionChosenBeforeAKillIsInTheSettingsFile)
+{
+    if (!platform::IsHeadless())
+        GTEST_SKIP() << "its moments are the steps of headless runs";
+    const int kills = NumberFromEnvironment("PELLUCOR_KILLED_RUN_OPTION_KILLS", kOptionKillsInTheSuite);
+    std::mt19937 random(uint32_t(NumberFromEnvironment("PELLUCOR_KILLED_RUN_SEED", 7)));
+    platform::testing::ScopedTempFolder machine;
+    {
+        // Ann, the player of an earlier run, so that the start screen shows.
+        Profile ann = walk::KnownPlayer("Ann");
+        const std::string path = ProfilePathIn(machine.Path());
+        ASSERT_TRUE(platform::MakeDirectories(path.substr(0, path.rfind('/'))));
+        SetProfileFolder(path.substr(0, path.rfind('/') + 1));
+        ASSERT_TRUE(SaveProfile(ann));
+        SetProfileFolder("save/");
+    }
+    int lost = 0;
+    int inTheClick = 0;
+    int choices = 0;
+    for (int kill = 1; kill <= kills; ++kill) {
+        KilledRun run(machine.Path(), "KilledRunsChild.ChoosesOptionsUntilKilled",
+                      {"PELLUCOR_KILLED_RUN_SEED=" + std::to_string(random() % 1'000'000'000)});
+        // Right after a choice: as it is told, or a step or two later.
+        const int chosen = std::uniform_int_distribution<int>(1, 6)(random);
+        bool ran = run.RunChoices(chosen);
+        ran = ran && run.RunSteps(run.Steps() + std::uniform_int_distribution<int>(0, 2)(random));
+        run.Kill();
+        if (!ran)
+            FAIL() << "the run ended or hung before it was killed:\n" << LogOf(machine.Path());
+        choices += chosen;
+        std::string stored;
+        ASSERT_TRUE(StoredOptions(machine.Path(), stored)) << "kill " << kill;
+        if (stored == run.LastChoice())
+            continue;
+        // Killed in the middle of the next click: that option may already
+        // be kept; the others must be as chosen.
+        const size_t changing = run.Clicking().empty() ? 4
+            : size_t(std::find_if(std::begin(kOptionValues), std::end(kOptionValues),
+                                  [&](const char* name) { return run.Clicking() == name; }) -
+                     std::begin(kOptionValues));
+        std::istringstream storedWords(stored), chosenWords(run.LastChoice());
+        bool others = true;
+        for (size_t i = 0; i < 4; ++i) {
+            std::string a, b;
+            storedWords >> a;
+            chosenWords >> b;
+            others = others && (i == changing || a == b);
+        }
+        if (others && changing < 4) {
+            ++inTheClick;
+            continue;
+        }
+        ++lost;
+        ADD_FAILURE() << "kill " << kill << ": chosen " << run.LastChoice() << ", kept " << stored;
+    }
+    EXPECT_EQ(lost, 0);
+    std::printf("%d runs killed right after %d options chosen: %d choices lost; %d kills came in the step of "
+                "a click that was kept\n",
+                kills, choices, lost, inTheClick);
 }
