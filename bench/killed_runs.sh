@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # The program killed (SIGKILL) at random moments of some 300 hands of a
-# tournament at the fastest speed, and right after some 100 changes of its
-# options, and started again after each kill: the walks
-# KilledRuns.EveryRestartFindsThePlayerWholeWithEveryFinishedHand and
-# KilledRuns.EveryOptionChosenBeforeAKillIsInTheSettingsFile
+# tournament at the fastest speed, and started again after each kill: the
+# walk KilledRuns.EveryRestartFindsThePlayerWholeWithEveryFinishedHand
 # (tests/game/walk/KilledRunsWalkTest.cpp, which ./check runs over some 24
-# hands and 12 kills) at length. Prints how many runs were killed, over how
-# many hands and options chosen, and how many finished hands and chosen
-# options were lost.
+# hands) at length. Prints how many runs were killed, over how many hands,
+# and how many finished hands were lost at most. Then as many new
+# tournaments as a tenth of the hands (every kind in turn), each killed in
+# its first hand and again after the first hand back
+# (KilledRuns.ANewTournamentKilledInItsFirstHandResumesAtItsWholeFirstLevel):
+# every resume at level 1 with the level's whole time. Then OPTION_KILLS
+# runs (100), each killed right after the player changed options
+# (KilledRuns.EveryOptionChosenBeforeAKillIsInTheSettingsFile): no option
+# chosen is lost.
 #
 #   bench/killed_runs.sh [BUILD_FOLDER] [HANDS] [SEED] [OPTION_KILLS]
 set -euo pipefail
@@ -21,5 +25,5 @@ program=$build/tests/test_game_walk
 echo "seed $seed, $hands hands, $optionKills kills after options"
 cd "$build/tests"
 PELLUCOR_BINARY_DIR=$build PELLUCOR_KILLED_RUN_HANDS=$hands PELLUCOR_KILLED_RUN_SEED=$seed \
-    PELLUCOR_KILLED_RUN_OPTION_KILLS=$optionKills \
-    "$program" --gtest_filter='KilledRuns.EveryRestartFindsThePlayerWholeWithEveryFinishedHand:KilledRuns.EveryOptionChosenBeforeAKillIsInTheSettingsFile'
+    PELLUCOR_KILLED_RUN_FIRST_HANDS=$(( (hands + 9) / 10 )) PELLUCOR_KILLED_RUN_OPTION_KILLS=$optionKills \
+    "$program" --gtest_filter='KilledRuns.*'

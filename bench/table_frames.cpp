@@ -309,7 +309,7 @@ int main(int argc, char** argv)
     profile->name = "Bench";
     profile->gameType = kGameNoLimit;
     profile->noLimit = TableChoice{2, 10};
-    profile->customOption = 0;
+    profile->announceStages = 0;
     program.Game().OnModuleDone(Gamespace::StartMgr::kModuleId);
     program.Game().GetSetupRulesMgr().OnSetupDone(0);
     Gamespace::GameMgr& table = program.Table();

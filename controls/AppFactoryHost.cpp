@@ -51,6 +51,11 @@ bool AppFactoryHost::IsWindowed()
     return app_.isWindowed;
 }
 
+bool AppFactoryHost::IsWindowedRefused()
+{
+    return app_.IsWindowedRefused();
+}
+
 bool AppFactoryHost::IsIn3DMode()
 {
     return app_.IsIn3DMode();

@@ -36,6 +36,7 @@ public:
     bool OnChangeDirectory(const std::string& directory) override;
     void AddArchive(const std::string& archivePath) override;
     bool IsWindowed() override;
+    bool IsWindowedRefused() override;
     bool IsIn3DMode() override;
     void ChangeDisplayMode(bool windowed, bool use3D, bool force) override;
     bool RegReadText(const std::string& valueName, std::string& out) override;

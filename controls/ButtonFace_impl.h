@@ -29,6 +29,8 @@ public:
     // What state `state` (0..3) shows: its image (-1: none) and the part of it.
     int32_t GetImageHandle(size_t state) const { return state < images_.size() ? images_[state] : -1; }
     Rect GetSourceRect(size_t state) const { return state < sources_.size() ? sources_[state] : Rect{}; }
+    // The caption's font in state `state` (0..3); null: none.
+    IFont* GetFont(size_t state) const { return state < fonts_.size() ? fonts_[state] : nullptr; }
     // The caption's colours, in the order SetTextColours takes them.
     const std::array<RGB, 5>& GetTextColours() const { return text_; }
 

@@ -54,6 +54,7 @@ public:
     virtual std::string GetAppDataFolder();
 
     virtual bool IsWindowed() { return true; }
+    virtual bool IsWindowedRefused() { return false; }
     virtual bool IsIn3DMode() { return false; }
     virtual void ChangeDisplayMode(bool windowed, bool use3D, bool force);
 

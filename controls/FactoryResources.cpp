@@ -271,6 +271,14 @@ void Factory_impl::ReleaseAllFonts()
         entry.reset();
 }
 
+void Factory_impl::GetFontName(int32_t index, std::string& name)
+{
+    platform::CriticalSectionLock lock(lock_);
+    if (index < 0 || static_cast<size_t>(index) >= kFontSlots || !fonts_[static_cast<size_t>(index)])
+        return;
+    name = fonts_[static_cast<size_t>(index)]->name;
+}
+
 Zolt::Font* Factory_impl::FontAt(int32_t index)
 {
     if (index < 0 || static_cast<size_t>(index) >= kFontSlots || !fonts_[static_cast<size_t>(index)])

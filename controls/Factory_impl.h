@@ -106,6 +106,7 @@ public:
     void AddPakArchive(uint32_t ignored, const std::string& archivePath) override;
     std::string GetAppDataFolder() override;
     void ToggleScreenMode() override;
+    bool IsWindowedRefused() override { return host_->IsWindowedRefused(); }
     void AddSysObserver(KeybdSysMessageObserver* observer) override;
     void RemoveSysObserver(KeybdSysMessageObserver* observer) override;
     uint16_t GetEffectsVolume() override { return effectsVolume_.load(); }
@@ -165,6 +166,7 @@ public:
     int32_t AcquireFont(const std::string& fileName);
     void ReleaseFontIndex(int32_t& index);
     void ReleaseAllFonts();
+    void GetFontName(int32_t index, std::string& name);
     int16_t GetFontHeight(int32_t index);
     int16_t GetStringWidth(int32_t index, const std::string& text);
     int GetFontRefCount(int32_t index);

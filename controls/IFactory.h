@@ -74,6 +74,9 @@ public:
     virtual void AddPakArchive(uint32_t ignored, const std::string& archivePath) = 0;
     virtual std::string GetAppDataFolder() = 0;
     virtual void ToggleScreenMode() = 0;
+    // The desktop cannot hold the window: the game covers the screen
+    // whatever mode it asks for, and a window is not to be offered.
+    virtual bool IsWindowedRefused() = 0;
     // Appended unless already registered.
     virtual void AddSysObserver(KeybdSysMessageObserver* observer) = 0;
     virtual void RemoveSysObserver(KeybdSysMessageObserver* observer) = 0;

@@ -21,6 +21,7 @@ public:
     void SetText(const std::string& text);
     void SetUrl(const std::string& url);
     void SetHoverColour(const RGB& colour);
+    RGB GetHoverColour() const { return hoverColour_; }
 
 private:
     void FitToFont(Size size) override;

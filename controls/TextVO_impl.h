@@ -18,6 +18,7 @@ public:
     void DrawClipped(const std::vector<Rect>& rects) override;
 
     void SetFont(IFont* font);
+    IFont* GetFont() const { return font_; }
     void GetText(std::string& out) const;
 
 protected:

@@ -146,11 +146,11 @@ void CustomizeDlg::OnDialogShown(uint32_t dialogId, bool shown)
         return;
     Profile& profile = *ProfileList::CurrentProfile();
     if (!shown) {
-        profile.customOption = flag_;
+        profile.announceStages = flag_;
         profile.computerStyle = style_;
         return;
     }
-    flag_ = profile.customOption;
+    flag_ = profile.announceStages;
     if (flag_ != 0)
         SetYesLook();
     else

@@ -51,6 +51,11 @@ constexpr std::array<int32_t, OptionsDialog::kRowCount> kTextDy{-78, -5, 68};
 
 } // namespace
 
+bool GameCoversTheScreen(ControlLibrary::IFactory& factory)
+{
+    return IsFullScreenOption() || factory.IsWindowedRefused();
+}
+
 OptionsDialog::OptionsDialog(ControlLibrary::DialogMessageObserver* owner) : KeyDialog(owner)
 {
     DialogObject().SetBackgroundImage(kBackground);
@@ -153,9 +158,11 @@ void OptionsDialog::ShowRow(Row row, uint16_t value, uint16_t lowest, uint16_t h
 
 void OptionsDialog::ShowDisplayRow()
 {
-    const bool fullScreen = IsFullScreenOption();
-    if (buttons_[kWindowed])
+    const bool fullScreen = GameCoversTheScreen(Factory());
+    if (buttons_[kWindowed]) {
         buttons_[kWindowed]->SetVisible(fullScreen);
+        buttons_[kWindowed]->SetEnabled(!Factory().IsWindowedRefused());
+    }
     if (buttons_[kFullScreen])
         buttons_[kFullScreen]->SetVisible(!fullScreen);
 }

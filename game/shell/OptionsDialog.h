@@ -16,10 +16,15 @@
 
 namespace ControlLibrary {
 class IButtonVO;
+class IFactory;
 class IStringVO;
 } // namespace ControlLibrary
 
 namespace Gamespace {
+
+// Whether the game covers the screen: full screen chosen, or a desktop that
+// cannot hold the window (full screen whatever the option says).
+bool GameCoversTheScreen(ControlLibrary::IFactory& factory);
 
 class OptionsDialog final : public KeyDialog {
 public:
@@ -47,6 +52,8 @@ private:
     // The row's text shows `value` (and " %" after a volume); its minus and
     // plus buttons are enabled unless the value is at the end they move to.
     void ShowRow(Row row, uint16_t value, uint16_t lowest, uint16_t highest);
+    // The button to the other mode; where the desktop cannot hold the
+    // window, the way to it shows disabled.
     void ShowDisplayRow();
     // The button with this id, or kButtonCount.
     Button Which(uint32_t id) const;

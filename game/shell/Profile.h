@@ -26,7 +26,7 @@ struct Profile {
     // The customize dialog's yes/no: whether a stage announcement is shown
     // before each board stage. Stored in the file, so the choice the player
     // makes is the one the table reads in every later game.
-    uint8_t customOption = 1;
+    uint8_t announceStages = 1;
     uint32_t computerStyle = 0;   // 0 a random style per seat, 1..3 a fixed style
     GameType gameType = kGameNoLimit;   // not stored in the file
     TableChoice limit;

@@ -173,7 +173,7 @@ template <class Io, class ProfileRecord>
 void HeaderFields(Io& io, ProfileRecord& profile)
 {
     io.Flag(profile.active);
-    io.Flag(profile.customOption);
+    io.Flag(profile.announceStages);
     io.U16(profile.computerStyle);
     io.Text(profile.name, Profile::kMaxNameLength);
     for (auto* choice : {&profile.limit, &profile.noLimit, &profile.potLimit}) {

@@ -2,7 +2,7 @@
 // player's data folder's "save/" once the game has named it), big-endian,
 // written and read through BinaryDataFile.
 //
-// Layout (offsets in bytes): active u8 @0, customOption u8 @1, computerStyle
+// Layout (offsets in bytes): active u8 @0, announceStages u8 @1, computerStyle
 // u16 @2, name 15-byte NUL-padded field @4, limit / no-limit / pot-limit
 // {tableIndex u16, players u16} @19, six money totals as i32 (truncated
 // toward zero) @31, format version u16 = 2 @55, count N u16 @57, then N

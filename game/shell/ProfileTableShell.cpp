@@ -29,7 +29,7 @@ uint32_t ProfileTableShell::GetComputerStyle()
 
 bool ProfileTableShell::AnnouncesStages()
 {
-    return ProfileList::CurrentProfile()->customOption != 0;
+    return ProfileList::CurrentProfile()->announceStages != 0;
 }
 
 SavedGame* ProfileTableShell::GetCurrentSavedGame()

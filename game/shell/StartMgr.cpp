@@ -7,7 +7,6 @@
 #include "controls/IImageVO.h"
 #include "controls/ILinkVO.h"
 #include "game/table/ClickSound.h"
-#include "game/shell/Options.h"
 #include "game/shell/OptionsDialog.h"
 #include "game/shell/ProfileList.h"
 #include "game/shell/ProfilesDialog.h"
@@ -232,9 +231,11 @@ void StartMgr::Show()
         // A fetch cancelled when the screen was left starts again.
         newsStartTimer_->Start(false, 0);
     }
-    // A window has its own close box; the full screen has only this one.
+    // A window has its own close box; a screen the game covers has only
+    // this one, also where the option asks for a window the desktop cannot
+    // hold.
     if (buttons_[kClose])
-        buttons_[kClose]->SetVisible(IsFullScreenOption());
+        buttons_[kClose]->SetVisible(GameCoversTheScreen(*factory_));
 }
 
 void StartMgr::Hide()
@@ -359,7 +360,7 @@ void StartMgr::OnDialogShown(uint32_t dialogId, bool shown)
             buttons_[kNoLimit]->SetFocus(true);
         UpdateProfileLine();
     } else if (optionsDialog_ && dialogId == optionsDialog_->GetId() && buttons_[kClose] && IsActive()) {
-        buttons_[kClose]->SetVisible(IsFullScreenOption());
+        buttons_[kClose]->SetVisible(GameCoversTheScreen(*factory_));
     }
 }
 

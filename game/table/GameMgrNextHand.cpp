@@ -261,9 +261,16 @@ void GameMgr::RestoreTournament(SavedGame& saved)
     stageDialogPending_ = saved.stageDialogPending;
     if (screen_)
         screen_->UpdateStageImages(boardStage_);
+    size_t inHand = std::count_if(actingOrder_.begin(), actingOrder_.end(),
+                                  [](const PlayerI* player) { return player->IsInHand(); });
+    // The table keeps a hand either over or in play with its players dealt
+    // in. A record that holds neither was kept by an earlier build as the
+    // tournament was entered, with no time on a level clock that had not
+    // yet started: its first level is still whole.
+    const bool neverPlayed = saved.handOver == 0 && inHand == 0;
     levelClockStarted_ = 1;
-    if (saved.levelTimeLeft > 0)
-        StartLevelTimer(saved.levelTimeLeft);
+    if (saved.levelTimeLeft > 0 || neverPlayed)
+        StartLevelTimer(saved.levelTimeLeft > 0 ? saved.levelTimeLeft : GetLevelTime());
     else
         levelExpired_ = 1;
     if (boardStage_ > 0)
@@ -272,8 +279,6 @@ void GameMgr::RestoreTournament(SavedGame& saved)
     restoredHand_ = true;
     handSettled_ = false;
 
-    size_t inHand = std::count_if(actingOrder_.begin(), actingOrder_.end(),
-                                  [](const PlayerI* player) { return player->IsInHand(); });
     if (saved.handOver != 0 || inHand == 0 || actingOrder_.empty()) {
         handSettled_ = true;
         OnHandResultClosed();

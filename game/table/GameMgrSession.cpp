@@ -276,9 +276,12 @@ void GameMgr::SetUpTable()
         RestoreTournament(*saved);
         return;
     }
-    if (saved != nullptr)
-        saved->newGame = 0;
     StartDealerDraw();
+    // The shell keeps a tournament from the moment it is entered, before
+    // its first hand ends: the record then says so as the table stands,
+    // with the whole first level still to play, so that a program ended in
+    // that hand resumes at level 1.
+    SaveTournamentState();
 }
 
 void GameMgr::Hide()

@@ -67,6 +67,7 @@ public:
     bool OnChangeDirectory(const std::string& directory) override;
     std::string GetAppDataFolder() override { return "appdata\\"; }
     bool IsWindowed() override { return windowed; }
+    bool IsWindowedRefused() override { return windowedRefused; }
     bool IsIn3DMode() override { return in3D; }
     void ChangeDisplayMode(bool windowed, bool use3D, bool force) override;
     bool RegReadText(const std::string& name, std::string& out) override;
@@ -85,6 +86,7 @@ public:
     ControlLibrary::Point mouse;
     RecordingMusic music;
     bool windowed = true;
+    bool windowedRefused = false;  // the desktop cannot hold the window
     bool in3D = false;
     std::vector<std::string> displayModes; // "windowed/3d/force"
     std::vector<std::string> imageLoads;

@@ -192,6 +192,7 @@ public:
     void AddPakArchive(uint32_t, const std::string& archivePath) override { archives.push_back(archivePath); }
     std::string GetAppDataFolder() override { return appDataFolder; }
     void ToggleScreenMode() override { ++screenModeToggles; }
+    bool IsWindowedRefused() override { return windowedRefused; }
     void AddSysObserver(ControlLibrary::KeybdSysMessageObserver* observer) override;
     void RemoveSysObserver(ControlLibrary::KeybdSysMessageObserver* observer) override;
     uint16_t GetEffectsVolume() override { return effectsVolume; }
@@ -248,6 +249,7 @@ public:
     std::vector<std::string> archives;
     std::string appDataFolder = "appdata/";
     int screenModeToggles = 0;
+    bool windowedRefused = false;
     uint16_t effectsVolume = 100;
     uint16_t musicVolume = 100;
     int invalidateAllCalls = 0;

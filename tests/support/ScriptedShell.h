@@ -191,7 +191,7 @@ public:
     GameType GetGameType() override { return profile.gameType; }
     TableChoice GetTableChoice() override { return profile.TableChoiceFor(profile.gameType); }
     uint32_t GetComputerStyle() override { return profile.computerStyle; }
-    bool AnnouncesStages() override { return profile.customOption != 0; }
+    bool AnnouncesStages() override { return profile.announceStages != 0; }
     SavedGame* GetCurrentSavedGame() override { return profile.GetCurrentSavedGame(); }
     // Keeps a copy of the current tournament as the table handed it over.
     void KeepProgress() override;

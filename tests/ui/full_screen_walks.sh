@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Runs the full-screen walk (tests/game/walk/FullScreenWalkTest.cpp) on the
-# real back end in a virtual X server of the given size, with the openbox
-# window manager running or with none. The walk saves a screenshot of the
-# whole X screen after each step under tests/walk/full-screen in the build
-# folder.
+# Runs the full-screen walk (tests/game/walk/FullScreenWalkTest.cpp), or the
+# walks of it FILTER names, on the real back end in a virtual X server of the
+# given size, with the openbox window manager running or with none. The walk
+# saves a screenshot of the whole X screen after each step under
+# tests/walk/full-screen in the build folder.
 #
-#   full_screen_walks.sh WALK_PROGRAM WIDTH HEIGHT openbox|none
+#   full_screen_walks.sh WALK_PROGRAM WIDTH HEIGHT openbox|none [FILTER]
 #
 # Exits 77 (skipped) when xvfb-run, xwd, convert or xdotool is not installed,
 # or openbox when the walk asks for it (tools/install-dependencies installs
@@ -16,6 +16,7 @@ program=$1
 width=$2
 height=$3
 manager=$4
+filter=${5:-FullScreenWalk.*}
 if [ "${PELLUCOR_IN_X_SERVER:-}" != 1 ]; then
     tools="xvfb-run xwd convert xdotool"
     [ "$manager" = none ] || tools="$tools $manager"
@@ -44,4 +45,4 @@ if [ "$manager" != none ]; then
     xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "$manager did not start"; exit 1; }
 fi
 PELLUCOR_PLATFORM=sdl PELLUCOR_WALK_WINDOW_MANAGER=$manager PELLUCOR_WALK_VARIANT=${width}x${height}-$manager \
-    "$program" --gtest_filter='FullScreenWalk.*'
+    "$program" --gtest_filter="$filter"

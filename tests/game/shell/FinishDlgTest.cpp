@@ -150,6 +150,32 @@ TEST_F(HandResult, EachCloseShowsTheNextPotAndLightsItsWinnerUntilTheLastClosesT
     EXPECT_EQ(Clicks() - ChipSoundStarts(), 2u);
 }
 
+TEST_F(HandResult, EachHandsResultOpensOnItsOwnFirstPotWhereverTheLastWasLeft)
+{
+    // The first hand's result is paged through its two pots; the second's
+    // opens on its one pot, with its winner lit, as the first did.
+    PlayerI& ava = Winner(2, "Ava", {0, 1});
+    PlayerI& noah = Winner(5, "Noah", {4});
+    dialog_.AddPot("Pot 1");
+    dialog_.AddWinner(&ava, 40, "Pair");
+    dialog_.AddPot("Main pot");
+    dialog_.AddWinner(&noah, 75, "Flush");
+    dialog_.Show(true);
+    PressClose();
+    PressClose();
+    ASSERT_FALSE(dialog_.IsVisible());
+
+    dialog_.AddPot("Main pot");
+    dialog_.AddWinner(&ava, 90, "Two Pair");
+    dialog_.Show(true);
+    EXPECT_NE(ShownText("Main pot"), nullptr);
+    EXPECT_NE(ShownText("Ava win $90 with Two Pair"), nullptr);
+    EXPECT_EQ(BoardMasks(), "--MMM");
+    PressClose();
+    EXPECT_FALSE(dialog_.IsVisible());
+    EXPECT_EQ(owner_.closes, 2);
+}
+
 TEST_F(HandResult, OnlyTheWinnersOfThePotShownAreLit)
 {
     table_.services.factory = &boardFactory_;

@@ -1,5 +1,6 @@
 // The options dialog: what each row shows, how far its buttons go, the
-// switch between window and full screen, and how it closes.
+// switch between window and full screen (none to a window the desktop
+// cannot hold), and how it closes.
 #include "controls/IButtonVO.h"
 #include "controls/IStringVO.h"
 #include "game/shell/Options.h"
@@ -116,6 +117,24 @@ TEST_F(OptionsDialogTest, TheDisplayButtonSwitchesTheModeAndOffersTheWayBack)
     EXPECT_FALSE(IsFullScreenOption());
     EXPECT_EQ(host_->displayModes.size(), 2u);
     EXPECT_TRUE(Showing(OptionsDialog::kFullScreen));
+}
+
+TEST_F(OptionsDialogTest, ADesktopTooSmallForTheWindowIsOfferedNoWindow)
+{
+    // The game covers the screen whatever the option says: the row shows
+    // full screen, its way to a window disabled.
+    host_->windowedRefused = true;
+    for (bool option : {false, true}) {
+        SetFullScreenOption(option);
+        dialog_.Show(true);
+        EXPECT_TRUE(Showing(OptionsDialog::kWindowed)) << option;
+        EXPECT_FALSE(Enabled(OptionsDialog::kWindowed)) << option;
+        EXPECT_FALSE(Showing(OptionsDialog::kFullScreen)) << option;
+        Click(OptionsDialog::kWindowed);
+        EXPECT_TRUE(host_->displayModes.empty()) << option;
+        EXPECT_EQ(IsFullScreenOption(), option) << "the choice stays for a desktop that can hold the window";
+        dialog_.Show(false);
+    }
 }
 
 TEST_F(OptionsDialogTest, OkAndEscapeCloseItEveryButtonClicks)

@@ -260,11 +260,11 @@ TEST_F(ProfileDialogs, TheStandInProfileIsNeverDeleted)
 TEST_F(ProfileDialogs, ReturnAndEscapeCloseTheChooserWhichSavedWhenShown)
 {
     Profile* ann = Listed("Ann", true);
-    ann->customOption = 0;
+    ann->announceStages = 0;
     chooser_.Show(true);
     const std::string saved = Bytes("Ann");
     EXPECT_EQ(saved[1], 0) << "showing the chooser saved every profile";
-    ann->customOption = 1;
+    ann->announceStages = 1;
     PressKey(KeyDialog::kEscapeKey);
     EXPECT_FALSE(chooser_.IsVisible());
     EXPECT_EQ(Bytes("Ann"), saved) << "closing saves nothing";

@@ -120,7 +120,7 @@ TEST_F(ProfileFile, AKnownHeaderLoadsIntoNamedFieldsAndSavesByteForByte)
     ASSERT_TRUE(LoadProfile(lou, "save/Lou_.usr", &error)) << error;
     EXPECT_TRUE(error.empty()) << error;
     EXPECT_EQ(lou.active, 1);
-    EXPECT_EQ(lou.customOption, 0);
+    EXPECT_EQ(lou.announceStages, 0);
     EXPECT_EQ(lou.computerStyle, 2u);
     EXPECT_EQ(lou.name, "Lou");
     EXPECT_EQ(lou.limit.tableIndex, 3);
@@ -141,7 +141,7 @@ TEST_F(ProfileFile, EveryStoredFieldSurvivesSaveAndLoad)
     Profile bob;
     bob.name = "Bob";
     bob.active = 1;
-    bob.customOption = 0;
+    bob.announceStages = 0;
     bob.computerStyle = 3;
     bob.gameType = kGameLimitTournament;
     bob.limit = {1, 4};
@@ -158,7 +158,7 @@ TEST_F(ProfileFile, EveryStoredFieldSurvivesSaveAndLoad)
     ASSERT_TRUE(LoadProfile(loaded, "save/Bob_.usr", &error));
     EXPECT_TRUE(error.empty()) << error;
     EXPECT_EQ(loaded.active, 1);
-    EXPECT_EQ(loaded.customOption, 0);
+    EXPECT_EQ(loaded.announceStages, 0);
     EXPECT_EQ(loaded.computerStyle, 3u);
     EXPECT_EQ(loaded.gameType, kGameNoLimit) << "the game type is not stored";
     EXPECT_EQ(loaded.limit.tableIndex, 1);

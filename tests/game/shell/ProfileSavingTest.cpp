@@ -72,7 +72,7 @@ TEST_F(ProfileSaving, WhileWritesAreHeldNoFileIsWrittenMovedOrRemoved)
     WriteBytes("save/Ann_.usr.tmp-999999999-0", "half a save of a killed run");
 
     HoldProfileWrites(true);
-    ProfileList::CurrentProfile()->customOption = 0;
+    ProfileList::CurrentProfile()->announceStages = 0;
     AddActiveProfile("Cid");
     EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
     EXPECT_TRUE(DeleteCurrentProfile());

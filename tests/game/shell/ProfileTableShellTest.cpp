@@ -85,7 +85,7 @@ TEST_F(ProfileTableShellTest, TheTableReadsTheCurrentProfileAsItIsNow)
     ann.potLimit = {3, 6};
     ann.noLimit = {1, 9};
     ann.computerStyle = 2;
-    ann.customOption = 0;
+    ann.announceStages = 0;
     EXPECT_EQ(shell.GetPlayerName(), "Ann");
     EXPECT_EQ(shell.GetTableChoice().tableIndex, 3);
     EXPECT_EQ(shell.GetTableChoice().players, 6);
@@ -118,7 +118,7 @@ TEST_F(StageAnnouncementChoice, IsTheStoredCustomizeOptionAndTheTableReadsItAfte
     current.SetActive(true);
     EXPECT_TRUE(shell.AnnouncesStages()) << "announcements are on for a new player";
 
-    current.customOption = 0; // what the customize dialog stores for "no"
+    current.announceStages = 0; // what the customize dialog stores for "no"
     EXPECT_FALSE(shell.AnnouncesStages());
     ASSERT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
     EXPECT_EQ(Bytes("save/Ann_.usr")[1], '\0');
@@ -129,7 +129,7 @@ TEST_F(StageAnnouncementChoice, IsTheStoredCustomizeOptionAndTheTableReadsItAfte
     EXPECT_FALSE(shell.AnnouncesStages()) << "the choice outlives the run";
 
     // A file written before the choice was made keeps announcing.
-    ProfileList::CurrentProfile()->customOption = 1;
+    ProfileList::CurrentProfile()->announceStages = 1;
     ASSERT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
     ProfileList::Free();
     LoadAllProfiles(ProfileList::Instance());

@@ -107,7 +107,7 @@ TEST_F(Customize, TheStageAnnouncementToggleIsStoredInTheProfile)
     ClickOn(dialog_.YesNoButtonId());
     ClickOn(dialog_.YesNoButtonId());
     ClickOn(dialog_.OkButtonId());
-    EXPECT_EQ(Ann().customOption, 1) << "toggled twice";
+    EXPECT_EQ(Ann().announceStages, 1) << "toggled twice";
     EXPECT_EQ(Played(ClickSound::kFile), 2u) << "the toggle makes no sound";
 
     dialog_.Show(true);
@@ -115,7 +115,7 @@ TEST_F(Customize, TheStageAnnouncementToggleIsStoredInTheProfile)
     EXPECT_EQ(Factory().FindObject(dialog_.YesNoButtonId())->GetSize(), (ControlLibrary::Size{58, 50}))
         << "the no picture";
     ClickOn(dialog_.OkButtonId());
-    EXPECT_EQ(Ann().customOption, 0);
+    EXPECT_EQ(Ann().announceStages, 0);
     dialog_.Show(true);
     EXPECT_FALSE(dialog_.AnnouncesStages());
     EXPECT_EQ(Factory().FindObject(dialog_.YesNoButtonId())->GetSize(), (ControlLibrary::Size{58, 50}));

@@ -1,7 +1,8 @@
 // The control factory of the kernel as the shell's dialogs find it
-// (KernelLibrary::GetFactory), made over a test host: images are the solid
-// pictures a test registers, fonts are block fonts, sounds go to a recording
-// music interface. Input goes in through the factory's dispatch, as the
+// (KernelLibrary::GetFactory), made over a test host: every picture of the
+// game is there at its size, a pattern whose pixels all differ (a test
+// registers solid pictures of its own over them), fonts are block fonts,
+// sounds go to a recording music interface. Input goes in through the factory's dispatch, as the
 // kernel's bridge hands it over.
 #pragma once
 
@@ -11,6 +12,7 @@
 #include "controls/IVisibleObject.h"
 #include "tests/support/ControlTestHost.h"
 #include "timing/TimeSystem_impl.h"
+#include "tools/assetgen/AssetCatalog.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +26,8 @@ protected:
     {
         auto host = std::make_unique<testing_support::ControlTestHost>();
         host_ = host.get();
+        for (const assetgen::ImageAsset& image : assetgen::GetCatalog().images)
+            host_->AddPatternImage(image.path, image.width, image.height);
         ControlLibrary::CreateFactory(std::move(host), &time_);
     }
     ~ShellDialogScene() override { ControlLibrary::DestroyFactory(); }

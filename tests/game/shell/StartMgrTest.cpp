@@ -1,7 +1,7 @@
 // The start screen on its own: what the mode buttons and keys choose, when
-// the player chooser opens by itself, the player line, the close button in
-// full screen, the news line and its turns, and that leaving and releasing
-// the screen leave nothing behind.
+// the player chooser opens by itself, the player line, the close button
+// where the game covers the screen, the news line and its turns, and that
+// leaving and releasing the screen leave nothing behind.
 #include "controls/IButtonVO.h"
 #include "controls/ILinkVO.h"
 #include "game/shell/DeletePlayerDialog.h"
@@ -205,6 +205,23 @@ TEST_F(StartScreen, TheCloseButtonShowsInFullScreenAndQuits)
     screen_.Hide();
     screen_.Show();
     EXPECT_TRUE(Shown(Button(StartMgr::kClose).GetId()));
+    ClickOn(Button(StartMgr::kClose).GetId());
+    EXPECT_EQ(owner_.quits, 1);
+}
+
+TEST_F(StartScreen, ADesktopTooSmallForTheWindowGetsTheCloseButtonWhatTheOptionSays)
+{
+    // The game covers the screen there though the option asks for a window:
+    // the first screen must still offer a way out.
+    host_->windowedRefused = true;
+    Player("Ann");
+    screen_.Create();
+    screen_.Show();
+    ASSERT_FALSE(IsFullScreenOption());
+    ASSERT_TRUE(Shown(Button(StartMgr::kClose).GetId()));
+    ClickOn(Button(StartMgr::kOptions).GetId());
+    ClickOn(screen_.GetOptionsDialog()->GetButton(OptionsDialog::kOk)->GetId());
+    EXPECT_TRUE(Shown(Button(StartMgr::kClose).GetId())) << "closing the options hid it";
     ClickOn(Button(StartMgr::kClose).GetId());
     EXPECT_EQ(owner_.quits, 1);
 }

@@ -87,7 +87,7 @@ protected:
     // human calling or checking every time.
     static void AnnounceStagesAndCallAlong(TableHarness& table)
     {
-        table.shell.profile.customOption = 1;
+        table.shell.profile.announceStages = 1;
         table.closeAnnouncements = false;
         table.humanPolicy = TableHarness::CallOrCheck;
     }

@@ -65,7 +65,7 @@ protected:
         platform::srand(7);
         shell_.logging = false;
         shell_.speed = 6; // an action delay of 500 ms
-        shell_.profile.customOption = 0;
+        shell_.profile.announceStages = 0;
         TableServices services;
         services.shell = &shell_;
         services.timeSystem = &time_;
@@ -216,7 +216,7 @@ TEST_F(HandFlowTest, TheBigBlindGetsHisOptionInEveryHand)
 
 TEST_F(HandFlowTest, StagesFollowInOrderAndTheFirstActiveAfterTheButtonOpensEach)
 {
-    shell_.profile.customOption = 1;
+    shell_.profile.announceStages = 1;
     SitDown(5);
     int rivers = 0;
     for (int hand = 0; hand < 30; ++hand) {

@@ -59,7 +59,7 @@ void PlayManyHands(uint32_t gameType, uint32_t seed)
 {
     TableHarness harness(seed);
     harness.shell.logging = false;
-    harness.shell.profile.customOption = static_cast<uint8_t>(seed % 2);
+    harness.shell.profile.announceStages = static_cast<uint8_t>(seed % 2);
     if (gameType >= 3) {
         static const uint16_t kTournaments[] = {9, 6, 3};
         harness.UseTournament(kTournaments[gameType - 3], 10);

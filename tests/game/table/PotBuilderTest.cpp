@@ -67,16 +67,18 @@ TEST(SidePots, AllInsOverSeveralRoundsStackByAscendingLevel)
     EXPECT_EQ(pots[2].eligible, (std::vector<PlayerI*>{C, D}));
 }
 
-TEST(SidePots, WhenEverybodyLeftIsAllInTheMainPotJoinsTheLastSidePot)
+TEST(SidePots, WhenEverybodyLeftIsAllInWhatNobodyCanWinJoinsTheTopAllInsPot)
 {
-    // D's uncalled excess has nobody else to win it; it goes back to him
-    // through the last pot, now called the main pot.
-    std::vector<Pot> pots = Build({AllIn(A, 50), AllIn(D, 120), Folded(B, 30)});
+    // The main pot has nobody to win it. It holds what B put in above D's
+    // all-in before folding: that belongs with the last pot, the one D alone
+    // may win (now called the main pot), never with the pot A may win too.
+    std::vector<Pot> pots = Build({AllIn(A, 50), AllIn(D, 120), Folded(B, 200)});
     ASSERT_EQ(pots.size(), 2u);
     EXPECT_EQ(pots[0].name, "Pot 1");
-    EXPECT_DOUBLE_EQ(pots[0].amount, 130.0);
+    EXPECT_DOUBLE_EQ(pots[0].amount, 150.0);
+    EXPECT_EQ(pots[0].eligible, (std::vector<PlayerI*>{A, D}));
     EXPECT_EQ(pots[1].name, "Main pot");
-    EXPECT_DOUBLE_EQ(pots[1].amount, 70.0);
+    EXPECT_DOUBLE_EQ(pots[1].amount, 220.0);
     EXPECT_EQ(pots[1].eligible, (std::vector<PlayerI*>{D}));
 }
 

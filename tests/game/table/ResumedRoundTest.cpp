@@ -263,7 +263,7 @@ TEST(ResumedRound, ARoundLeftAtAnyMomentOfItsBettingComesBackAsItStood)
     for (uint32_t seed : {21u, 22u, 23u, 24u}) {
         TableHarness harness(seed);
         harness.UseTournament(seed % 2 == 0 ? 2 : 8, 8);
-        harness.shell.profile.customOption = seed < 23 ? 1 : 0;
+        harness.shell.profile.announceStages = seed < 23 ? 1 : 0;
         harness.Start();
         std::mt19937 moments(seed);
         while (harness.table->GetHandsShownDown() < 30) {
@@ -291,7 +291,7 @@ TEST(ResumedRound, ARoundLeftAtAnyMomentOfItsBettingComesBackAsItStood)
                 uint32_t stage = left.standing.stage;
                 if (stage >= 3)
                     EXPECT_TRUE(harness.shell.finish->IsVisible()) << "the showdown follows the river's betting";
-                else if (harness.shell.profile.customOption != 0)
+                else if (harness.shell.profile.announceStages != 0)
                     EXPECT_TRUE(harness.shell.stage->IsVisible()) << "the next stage is announced";
                 else
                     EXPECT_EQ(table.State().boardStage, stage + 1) << "the next stage is dealt";

@@ -6,6 +6,7 @@
 #include "game/table/Deck.h"
 #include "game/table/SeatDisplay.h"
 #include "game/table/TableScreen.h"
+#include "tests/game/shell/ShellDialogScene.h"
 #include "tests/support/KeptScene.h"
 #include "tests/support/RecordingFactory.h"
 
@@ -69,18 +70,26 @@ protected:
     std::unique_ptr<TableScreen> screen;
 };
 
+// The kernel's own control factory, with every picture of the game at its
+// size: the table as a player sees it.
+class TableScene : public ShellDialogScene {
+protected:
+    MenuClicks menu;
+};
+
 // The whole table as it stands in a hand: its pictures and pot, every seat
 // with what a seat can show (each seat shows a different part of it), and
 // the board.
-TEST_F(TableScreenTest, TheTableInAHandLooksAsKept)
+TEST_F(TableScene, TheTableInAHandLooksAsKept)
 {
-    screen->ShowTable(true);
-    screen->UpdateStageImages(2);
-    screen->SetPot(1234.5);
-    screen->ShowPotLabel(true);
+    TableScreen screen(&Factory(), &menu);
+    screen.ShowTable(true);
+    screen.UpdateStageImages(2);
+    screen.SetPot(1234.5);
+    screen.ShowPotLabel(true);
     std::vector<std::unique_ptr<SeatDisplay>> seats;
     for (uint16_t number = 0; number < 10; ++number) {
-        auto& seat = *seats.emplace_back(std::make_unique<SeatDisplay>(&factory, number == 0));
+        auto& seat = *seats.emplace_back(std::make_unique<SeatDisplay>(&Factory(), number == 0));
         seat.Layout(TableSeatLayout(number), number);
         seat.SetName("Player " + std::to_string(number));
         seat.Show(number != 9, number == 3);
@@ -95,20 +104,18 @@ TEST_F(TableScreenTest, TheTableInAHandLooksAsKept)
     seats[6]->HideMask(1);
     seats[6]->ShowWinnerBadge(true);
     // The turn: four cards on the board.
-    BoardDisplay board(&factory);
+    BoardDisplay board(&Factory());
     Deck deck;
     deck.Clear();
     for (const ::Card& card : {::Card(0, 0), ::Card(5, 1), ::Card(7, 2), ::Card(9, 3)})
         deck.PlaceBoardCard(card);
     board.Show(deck);
-    testing_support::ExpectKeptScene(testing_support::DescribeRecordedScene(factory), "game/table/scenes/table.txt");
+    testing_support::ExpectKeptScene(testing_support::DescribeShownScene(), "game/table/scenes/table.txt");
 
-    // The menu button, with its four faces, is the table's way to its menu.
-    RecordedObject& button = MenuButton();
-    for (ControlLibrary::MouseMessageObserver* observer : button.mouseObservers)
-        observer->OnMouseUp(button.id, 1);
-    EXPECT_NE(screen->MenuButtonId(), 0u);
-    EXPECT_EQ(menu.clicked, std::vector<uint32_t>{screen->MenuButtonId()}) << "the table hears the menu button";
+    // The menu button is the table's way to its menu.
+    ClickOn(screen.MenuButtonId());
+    EXPECT_NE(screen.MenuButtonId(), 0u);
+    EXPECT_EQ(menu.clicked, std::vector<uint32_t>{screen.MenuButtonId()}) << "the table hears the menu button";
 }
 
 TEST_F(TableScreenTest, SittingDownShowsTheTableAndLeavingTakesEveryPictureAndTextAway)

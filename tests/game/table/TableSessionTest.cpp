@@ -792,7 +792,7 @@ TEST(TableSession, ThePotLabelShowsTheChipsCollectedAtEveryStageWithOrWithoutThe
         SCOPED_TRACE(announce ? "stages announced" : "no announcements");
         testing_support::RecordingFactory factory;
         TableHarness harness(21, &factory);
-        harness.shell.profile.customOption = announce;
+        harness.shell.profile.announceStages = announce;
         harness.UseTournament(2, 8);
         std::set<uint32_t> stagesSeen;
         harness.humanPolicy = [&](HumanActionMessageObserver& human) {

@@ -89,6 +89,50 @@ TEST(TournamentLevels, ALevelThatRanOutWhileAwayRisesAtTheFirstHandBackAndOnlyOn
     PlayHandsWithinTheLevel(harness, saved, 3);
 }
 
+// The record a program ended in a tournament's first hand leaves: what
+// the table held as the tournament was entered (every loaded record has
+// begun). Sat at again, it plays its first level, whole, from its first
+// hand on.
+void ExpectResumedAtTheWholeFirstLevel(const SavedGame& kept)
+{
+    TableHarness harness(27);
+    SavedGame& saved = SitAtTheBigGame(harness);
+    saved = kept;
+    saved.newGame = 0;
+    harness.Start();
+    Tournament record;
+    ASSERT_TRUE(FindTournament(kept.tournamentId, record));
+    EXPECT_EQ(harness.table->GetLevelSecondsLeft(), record.levelTime);
+    EXPECT_FALSE(harness.table->IsLevelExpired());
+    PlayHandsWithinTheLevel(harness, saved, 1);
+    EXPECT_EQ(saved.level, 1u);
+    EXPECT_DOUBLE_EQ(harness.table->GetMinBet(), record.startBet);
+}
+
+TEST(TournamentLevels, ATournamentEndedInItsFirstHandResumesAtItsWholeFirstLevel)
+{
+    TableHarness harness(28);
+    SavedGame& saved = SitAtTheBigGame(harness);
+    harness.Start();
+    // What the shell keeps as the tournament is entered: no hand to resume,
+    // the first level's whole time to play.
+    const SavedGame kept = saved;
+    EXPECT_EQ(kept.level, 1u);
+    EXPECT_EQ(kept.handOver, 1);
+    EXPECT_EQ(kept.levelTimeLeft, 600);
+    ExpectResumedAtTheWholeFirstLevel(kept);
+}
+
+TEST(TournamentLevels, ATournamentAnEarlierBuildKeptAsItWasEnteredResumesAtItsWholeFirstLevel)
+{
+    // That build kept the new record untouched: no hand, and no time left
+    // on a level clock that had not started.
+    TableHarness harness(29);
+    SavedGame kept = SitAtTheBigGame(harness);
+    ASSERT_EQ(kept.levelTimeLeft, 0);
+    ExpectResumedAtTheWholeFirstLevel(kept);
+}
+
 // A tournament of ten seats whose human checks or folds, played to its
 // first hand result and held there, at `level`, its clock run out when
 // `expired`. The Satellite (id 1) has a first bet of 8 and no re-buys.

@@ -421,3 +421,45 @@ TEST(FullScreenWalk, SwitchingBackAndForthKeepsThePictureWholeAndHoldsNoMoreSurf
     ASSERT_TRUE(player.WaitForExit());
     EXPECT_EQ(player.Finish(), 0);
 }
+
+// A screen too small for the window (1366 x 768: the window and its frame
+// are taller than the screen): the game covers it, though the option still
+// asks for a window. The start screen offers its close button, the only way
+// out where no window manager draws a frame, and the options offer no window.
+TEST(FullScreenWalk, AScreenThatCannotHoldTheWindowOffersTheStartScreensCloseButton)
+{
+    ScriptedPlayer player;
+    if (player.GetBackend() == ScriptedPlayer::Backend::Headless)
+        platform::testing::SetDesktopMode(platform::DesktopMode{1366, 768, 32, 60});
+    Profile ann = walk::KnownPlayer("Ann");
+    walk::PutProfile(player, ann);
+    player.Launch();
+    ASSERT_TRUE(player.WaitToSee(kOptionsButton));
+    if (!player.App().IsWindowedRefused()) {
+        player.CloseWindow();
+        ASSERT_TRUE(player.WaitForExit());
+        EXPECT_EQ(player.Finish(), 0);
+        GTEST_SKIP() << "this screen holds the window";
+    }
+    FullScreenWalker walker(player);
+    ASSERT_TRUE(WaitForMode(player, true));
+    ASSERT_TRUE(player.WaitToSee(kCloseButton));
+    walker.Shot("start screen on a screen too small for the window");
+
+    ASSERT_TRUE(walker.Click(kOptionsButton));
+    ASSERT_TRUE(player.WaitToSee(kOptionsDialog));
+    const std::optional<walk::Seen> toWindow = player.Find(kToWindow);
+    ASSERT_TRUE(toWindow.has_value()) << "the display row shows full screen";
+    EXPECT_FALSE(toWindow->enabled) << "a window the screen cannot hold is offered";
+    EXPECT_FALSE(player.Sees(kToFullScreen));
+    walker.Shot("options offer no window");
+    ASSERT_TRUE(walker.Click(kOptionsOk));
+    ASSERT_TRUE(player.WaitUntil([&] { return !player.Sees(kOptionsDialog); }, ScriptedPlayer::kPromptMs,
+                                 "the options to close"));
+
+    ASSERT_TRUE(player.WaitToSee(kCloseButton));
+    ASSERT_TRUE(walker.Click(kCloseButton));
+    ASSERT_TRUE(player.WaitForExit());
+    EXPECT_EQ(player.Finish(), 0);
+    EXPECT_EQ(player.ReadRegistryNumber("Options\\FullScreen"), 0u) << "the choice of a window is kept";
+}

@@ -1,28 +1,35 @@
 // The program killed (SIGKILL) at random moments of a tournament played at
 // the fastest speed, and started again each time: after every restart the
 // player's profile is whole and holds every hand that was finished before
-// the kill; at most the hand in play is lost. And killed right after the
-// player changed an option: every option chosen before the kill is in the
-// settings file.
+// the kill; at most the hand in play is lost.
 //
 // The test runs the game in processes of its own (this test program again,
-// running KilledRunsChild.PlaysUntilKilled or .ChoosesOptionsUntilKilled on
-// a machine folder it is given); each reports on a pipe every program step,
-// and every hand paid out and every new content of the profile file with the
-// number of hands paid out when it appeared, or every option it clicks and
-// the options it then holds. After the kill the files name what they hold.
+// running KilledRunsChild.PlaysUntilKilled on a machine folder it is given);
+// each reports on a pipe every program step, every hand paid out and every
+// new content of the profile file with the number of hands paid out when it
+// appeared. After the kill the file's content names the hands it holds.
 //
 // ./check plays some 24 hands (6 in the sanitizers' build, where a hand
 // costs five times the time, and what the kills test is the file layer's
-// renames, not memory) and kills 12 runs after options; bench/killed_runs.sh
-// plays 300 hands and more and kills more runs (PELLUCOR_KILLED_RUN_HANDS,
-// PELLUCOR_KILLED_RUN_OPTION_KILLS, PELLUCOR_KILLED_RUN_SEED).
+// renames, not memory); bench/killed_runs.sh plays 300 and more
+// (PELLUCOR_KILLED_RUN_HANDS, PELLUCOR_KILLED_RUN_SEED).
+//
+// A second walk kills each tournament of the catalogue in the first hand of
+// a new game, then again once the resumed game has paid its first hand:
+// the resume is at level 1 with the level's whole time, and no finished
+// hand is lost (PELLUCOR_KILLED_RUN_FIRST_HANDS new games; 9 in ./check).
+//
+// A third kills runs right after the player changed an option on the start
+// screen (KilledRunsChild.ChoosesOptionsUntilKilled, which reports every
+// option it clicks and the options the program then holds): every option
+// chosen before the kill is in the settings file
+// (PELLUCOR_KILLED_RUN_OPTION_KILLS runs; 12 in ./check).
 #include "game/shell/GameImpl.h"
 #include "game/shell/Options.h"
-#include "game/shell/ProgramInfo.h"
 #include "game/shell/Profile.h"
 #include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
+#include "game/shell/ProgramInfo.h"
 #include "game/shell/SetupRulesMgr.h"
 #include "game/shell/StartMgr.h"
 #include "game/shell/TournamentEntry.h"
@@ -68,6 +75,9 @@ using walk::PlayedTable;
 using walk::ScriptedPlayer;
 
 constexpr char kMachineVariable[] = "PELLUCOR_KILLED_RUN_MACHINE";
+// The tournament the run plays, and whether it enters a new one of it.
+constexpr char kTournamentVariable[] = "PELLUCOR_KILLED_RUN_TOURNAMENT";
+constexpr char kNewGameVariable[] = "PELLUCOR_KILLED_RUN_NEW_GAME";
 constexpr char kLogVariable[] = "PELLUCOR_KILLED_RUN_LOG_FD";
 constexpr int kLogDescriptor = 3;
 // Big game N: ten players, ten-minute levels, three re-buys: a long game.
@@ -83,8 +93,10 @@ constexpr uint16_t kBigGameN = 3;
 #endif
 #ifdef PELLUCOR_KILLED_RUNS_SANITIZED
 constexpr int kHandsInTheSuite = 6;
+constexpr int kNewGamesInTheSuite = 3;
 #else
 constexpr int kHandsInTheSuite = 24;
+constexpr int kNewGamesInTheSuite = 9;
 #endif
 constexpr int kOptionKillsInTheSuite = 12;
 
@@ -124,13 +136,14 @@ void Say(const std::string& line)
         _exit(1);
 }
 
-// Sits Ann down at her tournament: the one in progress, or a new one.
-void GoToTheTable(ScriptedPlayer& player)
+// Sits Ann down at her tournament: the one in progress, or a new one (and
+// always a new one when `enter`).
+void GoToTheTable(ScriptedPlayer& player, uint16_t tournamentId, bool enter)
 {
     Profile& ann = *ProfileList::CurrentProfile();
     Tournament record;
-    ASSERT_TRUE(FindTournament(kBigGameN, record));
-    if (!Gamespace::ContinueTournament(ann, record))
+    ASSERT_TRUE(FindTournament(tournamentId, record));
+    if (enter || !Gamespace::ContinueTournament(ann, record))
         Gamespace::StartTournament(ann, record);
     player.Game().OnModuleDone(Gamespace::StartMgr::kModuleId);
     player.Game().GetSetupRulesMgr().OnSetupDone(0);
@@ -147,9 +160,13 @@ TEST(KilledRunsChild, PlaysUntilKilled)
     ScriptedPlayer player(*machine);
     player.WriteRegistryNumber("Options\\Speed", 10);
     player.Launch();
-    GoToTheTable(player);
+    const uint16_t tournamentId = uint16_t(NumberFromEnvironment(kTournamentVariable, kBigGameN));
+    GoToTheTable(player, tournamentId, NumberFromEnvironment(kNewGameVariable, 0) != 0);
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
     Gamespace::GameMgr& table = *player.Game().GetGameMgr();
+    const auto level = [] { return std::to_string(ProfileList::CurrentProfile()->GetCurrentSavedGame()->level); };
+    // The level and its time left as the table is sat at.
+    Say("seated " + level() + " " + std::to_string(table.GetLevelSecondsLeft()));
     const std::string path = ProfilePathIn(*machine);
     // The file as the run found it is reported with the first step.
     std::string bytes;
@@ -164,7 +181,7 @@ TEST(KilledRunsChild, PlaysUntilKilled)
         }
         if (table.GetHandsShownDown() != paid) {
             paid = table.GetHandsShownDown();
-            Say("hand " + std::to_string(paid));
+            Say("hand " + std::to_string(paid) + " " + level());
         }
     };
     const auto waiting = [&]() -> const walk::Sight* {
@@ -190,7 +207,7 @@ TEST(KilledRunsChild, PlaysUntilKilled)
             player.Press(platform::VK_RETURN);
         } else if (table.GetTrnFinishDlg()->IsVisible()) {
             player.Click(PlayedTable::kClose);
-            GoToTheTable(player);
+            GoToTheTable(player, tournamentId, false);
         } else if (const walk::Sight* action = waiting()) {
             player.Click(*action);
         } else {
@@ -231,11 +248,79 @@ namespace {
 
 // ---- The killing side ----
 
-// One run of the game in a process of its own (the child test `child`),
-// and what it reported.
+// One run of the game in a process of its own, and what it reported.
 class KilledRun {
 public:
-    KilledRun(const std::string& machine, const std::string& child, const std::vector<std::string>& settings = {})
+    // A run of KilledRunsChild.PlaysUntilKilled. `tournamentId` 0: the
+    // harness's long game, resumed where there is one.
+    explicit KilledRun(const std::string& machine, uint16_t tournamentId = 0, bool newGame = false)
+    {
+        std::vector<std::string> settings;
+        if (tournamentId != 0)
+            settings.push_back(std::string(kTournamentVariable) + "=" + std::to_string(tournamentId));
+        settings.push_back(std::string(kNewGameVariable) + "=" + (newGame ? "1" : "0"));
+        Start(machine, "KilledRunsChild.PlaysUntilKilled", settings);
+    }
+    // A run of the child test `child`, with these settings in its
+    // environment besides the harness's own.
+    KilledRun(const std::string& machine, const std::string& child, const std::vector<std::string>& settings)
+    {
+        Start(machine, child, settings);
+    }
+    ~KilledRun()
+    {
+        Kill();
+        close(from_);
+    }
+    KilledRun(const KilledRun&) = delete;
+    KilledRun& operator=(const KilledRun&) = delete;
+
+    // Reads the reports until `steps` steps were reported (or, when
+    // `untilPaid`, a hand was paid out); false when the run ended or fell
+    // silent first.
+    bool RunSteps(int steps, bool untilPaid = false)
+    {
+        return RunUntil([&] { return steps_ >= steps || (untilPaid && paid_ > 0); });
+    }
+    // The same until `choices` options were chosen.
+    bool RunChoices(int choices)
+    {
+        return RunUntil([&] { return choices_ >= choices; });
+    }
+    void Kill()
+    {
+        if (pid_ <= 0)
+            return;
+        kill(pid_, SIGKILL);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+    }
+
+    int Steps() const { return steps_; }
+    // Hands paid out that the run reported.
+    uint64_t Paid() const { return paid_; }
+    // The level and its seconds left when the run sat down at the table.
+    uint32_t SeatedLevel() const { return seatedLevel_; }
+    uint32_t SeatedSecondsLeft() const { return seatedSecondsLeft_; }
+    // The level the run's first hand paid out was played at (0: none).
+    uint32_t FirstPaidLevel() const { return firstPaidLevel_; }
+    // The hands paid out when the file last held `fingerprint`; nothing
+    // when the run never reported it.
+    std::optional<uint64_t> PaidWhenSaved(const std::string& fingerprint) const
+    {
+        for (auto save = saves_.rbegin(); save != saves_.rend(); ++save)
+            if (save->first == fingerprint)
+                return save->second;
+        return std::nullopt;
+    }
+    // The options the run held after its last click ("" before any), and
+    // the option of a click it began and did not finish ("" when none).
+    const std::string& LastChoice() const { return lastChoice_; }
+    const std::string& Clicking() const { return clicking_; }
+
+private:
+    void Start(const std::string& machine, const std::string& child, const std::vector<std::string>& settings)
     {
         int pipeEnds[2];
         EXPECT_EQ(pipe(pipeEnds), 0);
@@ -274,53 +359,7 @@ public:
         close(pipeEnds[1]);
         from_ = pipeEnds[0];
     }
-    ~KilledRun()
-    {
-        Kill();
-        close(from_);
-    }
-    KilledRun(const KilledRun&) = delete;
-    KilledRun& operator=(const KilledRun&) = delete;
 
-    // Reads the reports until `steps` steps were reported; false when the
-    // run ended or fell silent first.
-    bool RunSteps(int steps)
-    {
-        return RunUntil([&] { return steps_ >= steps; });
-    }
-    // The same until `choices` options were chosen.
-    bool RunChoices(int choices)
-    {
-        return RunUntil([&] { return choices_ >= choices; });
-    }
-    void Kill()
-    {
-        if (pid_ <= 0)
-            return;
-        kill(pid_, SIGKILL);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-    }
-
-    int Steps() const { return steps_; }
-    // Hands paid out that the run reported.
-    uint64_t Paid() const { return paid_; }
-    // The options the run held after its last click ("" before any), and
-    // the option of a click it began and did not finish ("" when none).
-    const std::string& LastChoice() const { return lastChoice_; }
-    const std::string& Clicking() const { return clicking_; }
-    // The hands paid out when the file last held `fingerprint`; nothing
-    // when the run never reported it.
-    std::optional<uint64_t> PaidWhenSaved(const std::string& fingerprint) const
-    {
-        for (auto save = saves_.rbegin(); save != saves_.rend(); ++save)
-            if (save->first == fingerprint)
-                return save->second;
-        return std::nullopt;
-    }
-
-private:
     bool RunUntil(const std::function<bool()>& done)
     {
         while (!done()) {
@@ -334,6 +373,10 @@ private:
                 ++steps_;
             } else if (what == "hand") {
                 words >> paid_;
+                if (firstPaidLevel_ == 0)
+                    words >> firstPaidLevel_;
+            } else if (what == "seated") {
+                words >> seatedLevel_ >> seatedSecondsLeft_;
             } else if (what == "saved") {
                 std::string fingerprint;
                 uint64_t paid = 0;
@@ -377,10 +420,36 @@ private:
     std::string pending_;
     int steps_ = 0;
     uint64_t paid_ = 0;
+    uint32_t seatedLevel_ = 0;
+    uint32_t seatedSecondsLeft_ = 0;
+    uint32_t firstPaidLevel_ = 0;
     std::vector<std::pair<std::string, uint64_t>> saves_;
     int choices_ = 0;
     std::string lastChoice_;
     std::string clicking_;
+};
+
+} // namespace
+
+namespace {
+
+// The machine folder of a killed-runs walk, with Ann, the player of an
+// earlier run, sitting at no table yet.
+std::string PutAnnOnTheMachine(const std::string& machine)
+{
+    const std::string path = ProfilePathIn(machine);
+    Profile ann = walk::KnownPlayer("Ann");
+    EXPECT_TRUE(platform::MakeDirectories(path.substr(0, path.rfind('/'))));
+    SetProfileFolder(path.substr(0, path.rfind('/') + 1));
+    EXPECT_TRUE(SaveProfile(ann));
+    SetProfileFolder("save/");
+    return path;
+}
+
+// What a kill left, against the profile file as the run found it.
+struct AfterTheKill {
+    uint64_t lost = 0;          // finished hands the file does not hold
+    bool inASavesStep = false;  // the last save came in the step of the kill
 };
 
 // What a run that was killed left: the end of its log.
@@ -389,6 +458,44 @@ std::string LogOf(const std::string& machine)
     std::string log;
     platform::ReadWholeFile(machine + "/run.log", &log);
     return log.substr(log.size() > 4000 ? log.size() - 4000 : 0);
+}
+
+// Runs `run` for `steps` steps (or to its first hand paid out, when
+// `untilPaid`), kills it, and checks that the profile is whole and holds
+// every hand the run finished.
+AfterTheKill KillAndLook(KilledRun& run, int steps, bool untilPaid, const std::string& machine,
+                         const std::string& before, int kill)
+{
+    AfterTheKill result;
+    const bool ran = run.RunSteps(steps, untilPaid);
+    run.Kill();
+    if (!ran) {
+        ADD_FAILURE() << "the run ended or hung before it was killed:\n" << LogOf(machine);
+        return result;
+    }
+    const std::string path = ProfilePathIn(machine);
+    std::string after;
+    EXPECT_TRUE(platform::ReadWholeFile(path, &after)) << "the profile is gone after kill " << kill;
+    Profile loaded;
+    std::string problems;
+    EXPECT_TRUE(LoadProfile(loaded, path, &problems)) << problems;
+    EXPECT_EQ(problems, "") << "the profile is not whole after kill " << kill;
+    const std::optional<uint64_t> held =
+        after == before ? std::optional<uint64_t>(0) : run.PaidWhenSaved(Fingerprint(after));
+    // A save the run made in the step it was killed in holds every hand
+    // it reported, and more.
+    result.inASavesStep = !held;
+    result.lost = held && run.Paid() > *held ? run.Paid() - *held : 0;
+    EXPECT_EQ(result.lost, 0u) << "hands finished and lost at kill " << kill << " (" << run.Paid()
+                               << " paid out, the file holds " << held.value_or(0) << ")";
+    return result;
+}
+
+std::string FileNow(const std::string& path)
+{
+    std::string bytes;
+    EXPECT_TRUE(platform::ReadWholeFile(path, &bytes));
+    return bytes;
 }
 
 // The options as the settings file on the machine holds them (the program's
@@ -405,22 +512,19 @@ bool StoredOptions(const std::string& machine, std::string& options)
         return false;
     }
     const platform::registry::Key* key = &root;
-    std::string path = std::string("SOFTWARE\\") + Gamespace::kRegistryKey + "\\Options";
+    const std::string path = std::string("SOFTWARE\\") + Gamespace::kRegistryKey + "\\Options";
     for (size_t start = 0; key && start <= path.size();) {
         const size_t end = std::min(path.find('\\', start), path.size());
-        const auto it = key->subKeys.find(path.substr(start, end - start));
-        key = it == key->subKeys.end() ? nullptr : it->second.get();
+        const auto sub = key->subKeys.find(path.substr(start, end - start));
+        key = sub == key->subKeys.end() ? nullptr : sub->second.get();
         start = end + 1;
     }
-    const uint32_t defaults[] = {Gamespace::kDefaultSoundVolume, Gamespace::kDefaultSoundEffVolume,
-                                 Gamespace::kDefaultGameSpeed, 0};
-    uint32_t values[4];
-    for (size_t i = 0; i < 4; ++i) {
-        values[i] = defaults[i];
-        const auto it = key ? key->values.find(kOptionValues[i]) : decltype(key->values.end()){};
-        if (key && it != key->values.end() && it->second.data.size() == 4)
-            std::memcpy(&values[i], it->second.data.data(), 4);
-    }
+    uint32_t values[] = {Gamespace::kDefaultSoundVolume, Gamespace::kDefaultSoundEffVolume,
+                         Gamespace::kDefaultGameSpeed, 0};
+    for (size_t i = 0; key && i < std::size(values); ++i)
+        if (const auto value = key->values.find(kOptionValues[i]);
+            value != key->values.end() && value->second.data.size() == sizeof values[i])
+            std::memcpy(&values[i], value->second.data.data(), sizeof values[i]);
     options = OptionsText(values[0], values[1], values[2], values[3]);
     return true;
 }
@@ -434,55 +538,87 @@ TEST(KilledRuns, EveryRestartFindsThePlayerWholeWithEveryFinishedHand)
     const int hands = NumberFromEnvironment("PELLUCOR_KILLED_RUN_HANDS", kHandsInTheSuite);
     std::mt19937 random(uint32_t(NumberFromEnvironment("PELLUCOR_KILLED_RUN_SEED", 7)));
     platform::testing::ScopedTempFolder machine;
-    const std::string path = ProfilePathIn(machine.Path());
-    {
-        // Ann, the player of an earlier run, sits at no table yet.
-        Profile ann = walk::KnownPlayer("Ann");
-        ASSERT_TRUE(platform::MakeDirectories(path.substr(0, path.rfind('/'))));
-        SetProfileFolder(path.substr(0, path.rfind('/') + 1));
-        ASSERT_TRUE(SaveProfile(ann));
-        SetProfileFolder("save/");
-    }
+    const std::string path = PutAnnOnTheMachine(machine.Path());
+    ASSERT_FALSE(::testing::Test::HasFailure());
 
     uint64_t played = 0;
     int kills = 0;
     int unreported = 0;
     uint64_t mostLost = 0;
     while (played < uint64_t(hands)) {
-        std::string before;
-        ASSERT_TRUE(platform::ReadWholeFile(path, &before));
-        KilledRun run(machine.Path(), "KilledRunsChild.PlaysUntilKilled");
+        const std::string before = FileNow(path);
+        KilledRun run(machine.Path());
         // Anywhere from the sitting down to some six hands later (a hand
         // takes some 350 steps at the fastest speed).
         const int steps = std::uniform_int_distribution<int>(1, 2000)(random);
-        const bool ran = run.RunSteps(steps);
-        run.Kill();
-        if (!ran)
-            FAIL() << "the run ended or hung before it was killed:\n" << LogOf(machine.Path());
-        ++kills;
-
-        std::string after;
-        ASSERT_TRUE(platform::ReadWholeFile(path, &after)) << "the profile is gone after kill " << kills;
-        Profile loaded;
-        std::string problems;
-        ASSERT_TRUE(LoadProfile(loaded, path, &problems)) << problems;
-        EXPECT_EQ(problems, "") << "the profile is not whole after kill " << kills;
-        const std::optional<uint64_t> held = after == before ? std::optional<uint64_t>(0)
-                                                             : run.PaidWhenSaved(Fingerprint(after));
-        // A save the run made in the step it was killed in holds every hand
-        // it reported, and more.
-        if (!held)
-            ++unreported;
-        const uint64_t lost = held && run.Paid() > *held ? run.Paid() - *held : 0;
-        EXPECT_EQ(lost, 0u) << "hands finished and lost at kill " << kills << " (" << run.Paid()
-                            << " paid out, the file holds " << held.value_or(0) << ")";
-        mostLost = std::max(mostLost, lost);
+        const AfterTheKill after = KillAndLook(run, steps, false, machine.Path(), before, ++kills);
+        ASSERT_FALSE(::testing::Test::HasFatalFailure());
+        if (::testing::Test::HasFailure())
+            break;
+        unreported += after.inASavesStep ? 1 : 0;
+        mostLost = std::max(mostLost, after.lost);
         played += run.Paid();
     }
     std::printf("%d runs killed at random moments over %llu hands paid out: at most %llu finished hands lost "
                 "(beside the hand in play); %d kills came in the step of a save\n",
                 kills, static_cast<unsigned long long>(played), static_cast<unsigned long long>(mostLost),
                 unreported);
+}
+
+TEST(KilledRuns, ANewTournamentKilledInItsFirstHandResumesAtItsWholeFirstLevel)
+{
+    if (!platform::IsHeadless())
+        GTEST_SKIP() << "its moments are the steps of headless runs";
+    const int games = NumberFromEnvironment("PELLUCOR_KILLED_RUN_FIRST_HANDS", kNewGamesInTheSuite);
+    std::mt19937 random(uint32_t(NumberFromEnvironment("PELLUCOR_KILLED_RUN_SEED", 7)));
+    platform::testing::ScopedTempFolder machine;
+    const std::string path = PutAnnOnTheMachine(machine.Path());
+    ASSERT_FALSE(::testing::Test::HasFailure());
+    std::vector<Tournament> catalogue;
+    GetTournamentCatalogue(catalogue);
+    ASSERT_FALSE(catalogue.empty());
+
+    int kills = 0;
+    int entered = 0;
+    int inTheFirstHand = 0;
+    uint64_t mostLost = 0;
+    for (int game = 0; game < games && !::testing::Test::HasFailure(); ++game, ++entered) {
+        const Tournament& record = catalogue[size_t(game) % catalogue.size()];
+        const uint16_t id = uint16_t(record.id);
+        // Killed anywhere from the entry to the first hand's payout (the
+        // draw for the button and the first hand take 450 steps and more).
+        bool killedInTheFirstHand = false;
+        {
+            const std::string before = FileNow(path);
+            KilledRun run(machine.Path(), id, true);
+            const int steps = std::uniform_int_distribution<int>(1, 450)(random);
+            const AfterTheKill after = KillAndLook(run, steps, true, machine.Path(), before, ++kills);
+            mostLost = std::max(mostLost, after.lost);
+            if (::testing::Test::HasFailure())
+                break;
+            killedInTheFirstHand = run.Paid() == 0;
+            inTheFirstHand += killedInTheFirstHand ? 1 : 0;
+        }
+        // Sat at again: level 1, with the whole level when nothing of it was
+        // kept played, else what the first hand left; killed once it has
+        // paid its first hand out.
+        const std::string before = FileNow(path);
+        KilledRun resumed(machine.Path(), id, false);
+        const AfterTheKill after = KillAndLook(resumed, 100'000, true, machine.Path(), before, ++kills);
+        mostLost = std::max(mostLost, after.lost);
+        EXPECT_EQ(resumed.SeatedLevel(), 1u) << record.name;
+        if (killedInTheFirstHand) {
+            EXPECT_EQ(resumed.SeatedSecondsLeft(), record.levelTime) << record.name;
+        } else {
+            EXPECT_LT(resumed.SeatedSecondsLeft(), record.levelTime) << record.name;
+            EXPECT_GT(resumed.SeatedSecondsLeft(), 0u) << record.name;
+        }
+        EXPECT_EQ(resumed.FirstPaidLevel(), 1u) << record.name << ": the first hand back was not played at level 1";
+    }
+    ASSERT_GT(inTheFirstHand, 0) << "no kill came in a first hand";
+    std::printf("%d new tournaments killed (%d in their first hand, the others as it was paid out), and again "
+                "after the first hand back: at most %llu finished hands lost\n",
+                entered, inTheFirstHand, static_cast<unsigned long long>(mostLost));
 }
 
 TEST(KilledRuns, EveryOptionChosenBeforeAKillIsInTheSettingsFile)
@@ -492,15 +628,8 @@ TEST(KilledRuns, EveryOptionChosenBeforeAKillIsInTheSettingsFile)
     const int kills = NumberFromEnvironment("PELLUCOR_KILLED_RUN_OPTION_KILLS", kOptionKillsInTheSuite);
     std::mt19937 random(uint32_t(NumberFromEnvironment("PELLUCOR_KILLED_RUN_SEED", 7)));
     platform::testing::ScopedTempFolder machine;
-    {
-        // Ann, the player of an earlier run, so that the start screen shows.
-        Profile ann = walk::KnownPlayer("Ann");
-        const std::string path = ProfilePathIn(machine.Path());
-        ASSERT_TRUE(platform::MakeDirectories(path.substr(0, path.rfind('/'))));
-        SetProfileFolder(path.substr(0, path.rfind('/') + 1));
-        ASSERT_TRUE(SaveProfile(ann));
-        SetProfileFolder("save/");
-    }
+    PutAnnOnTheMachine(machine.Path());
+    ASSERT_FALSE(::testing::Test::HasFailure());
     int lost = 0;
     int inTheClick = 0;
     int choices = 0;
@@ -521,19 +650,17 @@ TEST(KilledRuns, EveryOptionChosenBeforeAKillIsInTheSettingsFile)
             continue;
         // Killed in the middle of the next click: that option may already
         // be kept; the others must be as chosen.
-        const size_t changing = run.Clicking().empty() ? 4
-            : size_t(std::find_if(std::begin(kOptionValues), std::end(kOptionValues),
-                                  [&](const char* name) { return run.Clicking() == name; }) -
-                     std::begin(kOptionValues));
+        const auto clicking = std::find_if(std::begin(kOptionValues), std::end(kOptionValues),
+                                           [&](const char* name) { return run.Clicking() == name; });
         std::istringstream storedWords(stored), chosenWords(run.LastChoice());
-        bool others = true;
-        for (size_t i = 0; i < 4; ++i) {
-            std::string a, b;
-            storedWords >> a;
-            chosenWords >> b;
-            others = others && (i == changing || a == b);
+        bool othersKept = clicking != std::end(kOptionValues);
+        for (const char* const& option : kOptionValues) {
+            std::string kept, chose;
+            storedWords >> kept;
+            chosenWords >> chose;
+            othersKept = othersKept && (&option == clicking || kept == chose);
         }
-        if (others && changing < 4) {
+        if (othersKept) {
             ++inTheClick;
             continue;
         }

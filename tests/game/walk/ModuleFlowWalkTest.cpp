@@ -70,7 +70,7 @@ TEST(ModuleFlow, ProfilesAreLoadedAtStartAndSavedAtTheEnd)
     player.Launch();
     ASSERT_EQ(ProfileList::Instance()->Count(), 1u);
     EXPECT_EQ(ProfileList::CurrentProfile()->name, "Ann");
-    ProfileList::CurrentProfile()->customOption = 0;
+    ProfileList::CurrentProfile()->announceStages = 0;
     player.CloseWindow();
     EXPECT_TRUE(player.WaitForExit());
     EXPECT_EQ(player.Finish(), 0);

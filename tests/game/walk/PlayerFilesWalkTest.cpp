@@ -192,7 +192,7 @@ TEST(PlayerFilesWalk, QuittingWhileAPlayerCannotBeSavedTellsItAndQuitsOnlyWhenCl
     Profile ann = walk::KnownPlayer("Ann");
     walk::PutProfile(player, ann);
     player.Launch();
-    ProfileList::CurrentProfile()->customOption = 0;
+    ProfileList::CurrentProfile()->announceStages = 0;
     platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
     player.CloseWindow();
     ASSERT_TRUE(player.Sees(Caption("The player Ann was not saved:")));

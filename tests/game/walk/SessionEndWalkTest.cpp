@@ -59,7 +59,7 @@ TEST(SessionEndWalk, AnInterruptOnASetUpScreenEndsAtOnceAndSavesWhatChanged)
     Profile ann = walk::KnownPlayer("Ann");
     walk::PutProfile(player, ann);
     player.Launch();
-    ProfileList::CurrentProfile()->customOption = 0;
+    ProfileList::CurrentProfile()->announceStages = 0;
     player.Game().GetStartMgr().Finish(0);
     ASSERT_EQ(walk::ShownModules(player.Game()), "set-up");
 

@@ -155,15 +155,15 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreenCase& walkCase)
     player.Click(kCustomize);
     ASSERT_TRUE(player.WaitToSee(kCustomizeDialog));
     player.Click(walkCase.style);
-    player.Click(profile.customOption != 0 ? kYes : kNo);
-    const uint8_t announces = profile.customOption != 0 ? 0 : 1;
+    player.Click(profile.announceStages != 0 ? kYes : kNo);
+    const uint8_t announces = profile.announceStages != 0 ? 0 : 1;
     // Return is not the start of a table while the dialog is open.
     player.Press(platform::VK_RETURN);
     EXPECT_EQ(ShownModules(game), "set-up");
     player.Click(kCustomizeOk);
     EXPECT_FALSE(player.Sees(kCustomizeDialog));
     EXPECT_EQ(profile.computerStyle, walkCase.styleCode);
-    EXPECT_EQ(profile.customOption, announces);
+    EXPECT_EQ(profile.announceStages, announces);
 
     player.Click(kOptionsButton);
     ASSERT_TRUE(player.WaitToSee(kOptionsDialog));
@@ -223,7 +223,7 @@ TEST(SetupWalk, EachCashScreenOpensTheTableItShowsAndKeepsTheChoicesInTheProfile
     EXPECT_EQ(saved->noLimit.tableIndex, 3);
     EXPECT_EQ(saved->noLimit.players, 7);
     EXPECT_EQ(saved->computerStyle, 1u);
-    EXPECT_EQ(saved->customOption, 0) << "three toggles from yes";
+    EXPECT_EQ(saved->announceStages, 0) << "three toggles from yes";
 }
 
 TEST(SetupWalk, ATournamentLeftByQuittingResumesInTheNextRunWithEveryChip)

@@ -179,12 +179,12 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreen& screen, bool readR
     player.Screenshot("customize");
     player.Click(screen.style);
     // The toggle shows the answer it holds; a click gives the other.
-    const uint8_t announce = ann.customOption != 0 ? 0 : 1;
+    const uint8_t announce = ann.announceStages != 0 ? 0 : 1;
     player.Click(announce != 0 ? kNo : kYes);
     player.Click(kCustomizeOk);
     EXPECT_FALSE(player.Sees(kCustomizeDialog));
     EXPECT_EQ(ann.computerStyle, screen.styleCode);
-    EXPECT_EQ(ann.customOption, announce);
+    EXPECT_EQ(ann.announceStages, announce);
     player.Screenshot("cash set-up changed");
 
     player.Click(kStart);
