@@ -307,7 +307,7 @@ std::string HandleCrash(const platform::FaultRecord& fault)
     platform::SafeText text(buffer.get(), 256 * 1024);
     platform::FormatCrashReport(fault, text, WriteTextDetails, &details);
     std::string report = platform::DemangleReportNames(std::string(text.Data(), text.Length()));
-    platform::WriteReportFile(file.c_str(), report.data(), report.size());
+    const platform::UnsavedReport saved = platform::SaveCrashReport(file.c_str(), report.data(), report.size());
 
     std::string demo;
     if (host) {
@@ -320,7 +320,7 @@ std::string HandleCrash(const platform::FaultRecord& fault)
         gDemoFile = demo;
         PublishLocked();
     }
-    platform::LaunchCrashViewer();
+    platform::LaunchCrashViewer(saved);
     return report;
 }
 

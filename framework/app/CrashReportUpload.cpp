@@ -2,9 +2,11 @@
 
 #include "framework/app/HTTPTransfer.h"
 #include "platform/core/Clock.h"
+#include "platform/core/FileSystem.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
 #include <mutex>
 
 namespace Zolt {
@@ -27,17 +29,8 @@ std::string SafeFieldName(const std::string& name)
 
 bool ReadDemo(const std::string& path, std::string* bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<uint64_t>(size) > kMaxCrashDemoBytes)
-        return false;
-    in.seekg(0, std::ios::beg);
-    bytes->resize(static_cast<size_t>(size));
-    in.read(bytes->data(), size);
-    return in.gcount() == size;
+    bool whole = false;
+    return ReadCrashFile(path, kMaxCrashDemoBytes, bytes, &whole) && whole;
 }
 
 // The fixed boundary, lengthened just past the longest run of 'x' that
@@ -63,6 +56,37 @@ std::string BoundaryFor(const std::vector<const std::string*>& values)
 }
 
 } // namespace
+
+bool ReadCrashFile(const std::string& path, size_t maxBytes, std::string* bytes, bool* whole, int* error)
+{
+    auto fail = [error](int code) {
+        if (error)
+            *error = code != 0 ? code : EIO;
+        return false;
+    };
+    std::FILE* file = platform::OpenFile(path, "rb");
+    if (!file)
+        return fail(errno);
+    bytes->clear();
+    char chunk[65536];
+    // One byte past the limit tells whether there was more.
+    while (bytes->size() <= maxBytes) {
+        const size_t n = std::fread(chunk, 1, std::min(sizeof chunk, maxBytes + 1 - bytes->size()), file);
+        bytes->append(chunk, n);
+        if (n == 0)
+            break;
+    }
+    const bool failed = std::ferror(file) != 0;
+    const int readError = errno;
+    std::fclose(file);
+    if (failed)
+        return fail(readError);
+    if (whole)
+        *whole = bytes->size() <= maxBytes;
+    if (bytes->size() > maxBytes)
+        bytes->resize(maxBytes);
+    return true;
+}
 
 std::string BuildCrashReportBody(const CrashReportForm& form, std::string* boundaryOut)
 {

@@ -39,6 +39,14 @@ struct CrashReportForm {
 
 constexpr size_t kMaxCrashDemoBytes = 32u * 1024 * 1024;
 
+// Reads a file of a report (the report, the demo sent with it): a regular
+// file only, so that a pipe, a device or a folder put in its place is never
+// waited on nor read without end. At most `maxBytes`; `*whole` (when given)
+// says whether that was all of it. False, with the errno in `*error` (when
+// given), when it cannot be opened or read.
+bool ReadCrashFile(const std::string& path, size_t maxBytes, std::string* bytes, bool* whole = nullptr,
+                   int* error = nullptr);
+
 struct CrashReportRequest {
     std::string url;     // "http://" + host + path
     std::string request; // head and body, ready to send

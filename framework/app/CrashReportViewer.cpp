@@ -1,6 +1,7 @@
 #include "framework/app/CrashReportViewer.h"
 
 #include "framework/app/CrashHandler.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/Process.h"
 #include "platform/crash/CrashService.h"
 #include "platform/crash/CrashWindow.h"
@@ -8,26 +9,59 @@
 #include "platform/window/Clipboard.h"
 #include "platform/window/SystemDialogs.h"
 
-#include <fstream>
-
 namespace Zolt {
 
 namespace {
 
 std::string Variable(const char* name) { return platform::GetEnvironmentVariable(name).value_or(""); }
 
-bool ReadReport(const std::string& path, std::string* text)
+// The file ends in the one newline the writer adds after the text.
+void DropWritersNewline(std::string* text)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    text->resize(kMaxViewedReportBytes);
-    in.read(text->data(), static_cast<std::streamsize>(kMaxViewedReportBytes));
-    text->resize(static_cast<size_t>(in.gcount()));
-    // The file ends in the one newline the writer adds after the text.
     if (!text->empty() && text->back() == '\n' && (text->size() < 2 || (*text)[text->size() - 2] != '\r'))
         text->pop_back();
-    return true;
+}
+
+// What the window shows and what goes out: the report, or what became of it.
+struct ShownReport {
+    bool read = false;
+    std::string text;   // the report itself
+    std::string window; // what the window shows
+};
+
+ShownReport HandedOverReport(const CrashViewerInput& input)
+{
+    ShownReport shown;
+    shown.text = platform::DemangleReportNames(input.handedOver);
+    shown.read = !shown.text.empty();
+    shown.window = "The crash report could not be saved as \"" + input.reportFile + "\" (" +
+                   platform::DescribeOpenError(input.saveError) + "). It was written to standard error";
+    shown.window += shown.read ? ":\r\n\r\n" + shown.text : ".";
+    return shown;
+}
+
+ShownReport SavedReport(const CrashViewerInput& input)
+{
+    ShownReport shown;
+    std::string report;
+    int error = 0;
+    if (!ReadCrashFile(input.reportFile, kMaxViewedReportBytes, &report, nullptr, &error)) {
+        shown.window = "The crash report \"" + input.reportFile + "\" could not be read (" +
+                       platform::DescribeOpenError(error) + ").";
+        return shown;
+    }
+    DropWritersNewline(&report);
+    // The crashed process could name its frames only as the linker keeps
+    // them; the file gets the readable names too (whole, or left as it was).
+    std::string readable = platform::DemangleReportNames(report);
+    if (readable != report) {
+        const platform::ByteSpan spans[] = {{readable.data(), readable.size()}, {"\n", 1}};
+        platform::WriteSpansToFile(input.reportFile.c_str(), spans, 2);
+    }
+    shown.read = true;
+    shown.text = std::move(readable);
+    shown.window = shown.text;
+    return shown;
 }
 
 std::string FirstLine(const std::string& text)
@@ -47,6 +81,9 @@ CrashViewerInput ReadCrashViewerInput()
     input.version = Variable(kCrashVersionVariable);
     input.demoFile = Variable(kCrashDemoVariable);
     input.fields = DecodeCrashFields(Variable(kCrashFieldsVariable));
+    input.saveError = platform::ReportSaveError();
+    if (input.saveError != 0)
+        input.handedOver = platform::ReadHandedOverReport(kMaxViewedReportBytes);
     return input;
 }
 
@@ -54,26 +91,16 @@ CrashViewerOutcome RunCrashViewer(const CrashViewerInput& input, const CrashUplo
                                   uint32_t uploadTimeoutMs)
 {
     CrashViewerOutcome outcome;
-    std::string report;
-    outcome.reportRead = ReadReport(input.reportFile, &report);
-    if (!outcome.reportRead) {
-        report = "The crash report \"" + input.reportFile + "\" could not be read.";
-    } else {
-        // The crashed process could name its frames only as the linker
-        // keeps them; the file gets the readable names too (whole, or left
-        // as it was).
-        std::string readable = platform::DemangleReportNames(report);
-        if (readable != report) {
-            report = std::move(readable);
-            platform::WriteReportFile(input.reportFile.c_str(), report.data(), report.size());
-        }
+    const ShownReport shown = input.saveError != 0 ? HandedOverReport(input) : SavedReport(input);
+    const std::string& report = shown.text;
+    outcome.reportRead = shown.read;
+    if (outcome.reportRead)
         platform::PutClipboardText(report);
-    }
 
     const bool offerSend = outcome.reportRead && !input.server.empty();
     for (;;) {
         const platform::CrashWindowChoice choice =
-            platform::ShowCrashWindow("Fatal Error!", "An unexpected error has occured!", report, offerSend);
+            platform::ShowCrashWindow("Fatal Error!", "An unexpected error has occured!", shown.window, offerSend);
         if (choice != platform::CrashWindowChoice::SendReport)
             break;
         // "Abort" in the details brings the report back; "Continue" sends.
@@ -101,6 +128,8 @@ CrashViewerOutcome RunCrashViewer(const CrashViewerInput& input, const CrashUplo
         if (outcome.uploadResult != 0)
             platform::MessageBoxA(nullptr, "Failed to connect to server.", "Submitting Report",
                                   platform::MB_OK | platform::MB_ICONERROR);
+        else if (input.saveError == 0)
+            platform::MoveFile(input.reportFile, input.reportFile + platform::kSentReportSuffix, true);
         break;
     }
     return outcome;

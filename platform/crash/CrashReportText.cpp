@@ -1,5 +1,6 @@
 #include "platform/crash/CrashReportText.h"
 
+#include "platform/core/Testing.h"
 #include "platform/crash/ModuleMap.h"
 #include "platform/crash/SymbolLookup.h"
 
@@ -7,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -193,51 +195,174 @@ void FormatCrashReport(const FaultRecord& fault, SafeText& out, CrashDetailsWrit
     ForEachMapping(VisitModuleForList, &state);
 }
 
-bool WriteReportFile(const char* path, const char* text, size_t length)
+namespace {
+
+bool Failed(int* error, int code)
 {
-    const ByteSpan spans[] = {{text, length}, {"\n", 1}};
-    return WriteSpansToFile(path, spans, 2);
+    if (error)
+        *error = code;
+    return false;
 }
 
-bool WriteSpansToFile(const char* path, const ByteSpan* spans, size_t count)
+// One write, as the system does it; tests make it take only half of what it
+// is given (code 0) or fail with the code before it writes anything.
+ssize_t WriteSome(int fd, const char* p, size_t n)
 {
-    char temp[1024];
-    SafeText name(temp, sizeof temp);
-    name.Append(path).Append(".tmp");
-    if (name.Truncated() || SafeLength(path) == 0)
-        return false;
-    int fd;
-    do
-        fd = ::open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    auto put = [&](const void* data, size_t n) {
-        const char* p = static_cast<const char*>(data);
-        while (ok && n > 0) {
-            const ssize_t done = ::write(fd, p, n);
+    int64_t injected = 0;
+    if (!testing::ShouldFail("CrashReport.Write", &injected))
+        return ::write(fd, p, n);
+    if (injected == 0)
+        return ::write(fd, p, n > 1 ? n / 2 : n);
+    errno = static_cast<int>(injected);
+    return -1;
+}
+
+// Writes everything or says why not. A write may take only part of what it
+// is given (a signal, a file system of its own kind): the rest follows.
+int WriteAll(int fd, const ByteSpan* spans, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const char* p = static_cast<const char*>(spans[i].data);
+        size_t n = spans[i].size;
+        while (n > 0) {
+            const ssize_t done = WriteSome(fd, p, n);
             if (done < 0 && errno == EINTR)
                 continue;
-            if (done <= 0) {
-                ok = false;
-                break;
-            }
+            if (done <= 0)
+                return done < 0 ? errno : EIO;
             p += done;
             n -= static_cast<size_t>(done);
         }
-    };
-    for (size_t i = 0; i < count; ++i)
-        put(spans[i].data, spans[i].size);
-    if (ok && ::fsync(fd) != 0 && errno != EINVAL)
-        ok = false;
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok && ::rename(temp, path) != 0)
-        ok = false;
-    if (!ok)
-        ::unlink(temp);
-    return ok;
+    }
+    return 0;
+}
+
+// Flushes the file to the disk; 0 or why not. A file system that cannot
+// (EINVAL) has nothing to flush.
+int Flush(int fd)
+{
+    int64_t injected = 0;
+    const bool fails = testing::ShouldFail("CrashReport.Sync", &injected);
+    if (fails)
+        errno = static_cast<int>(injected);
+    if ((fails || ::fsync(fd) != 0) && errno != EINVAL)
+        return errno;
+    return 0;
+}
+
+// Opens a file of a fresh name beside `path`: "<path>.tmp-<pid>-<n>" with
+// the first n whose name is free. O_EXCL makes the file anew: whatever else
+// has the name (a link, a pipe, another writer's file) makes the open fail,
+// and the next number is tried. -1 with errno set when none could be made
+// (EEXIST when every name was taken).
+int OpenTemporary(const char* path, SafeText& temp)
+{
+    const auto pid = static_cast<int64_t>(::getpid());
+    for (int n = 0; n < kTemporaryNames; ++n) {
+        temp.Clear();
+        temp.Append(path).Append(".tmp-").Decimal(pid).Char('-').Decimal(n);
+        if (temp.Truncated()) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        const int fd =
+            ::open(temp.Data(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+        if (fd >= 0 || (errno != EEXIST && errno != EINTR))
+            return fd;
+    }
+    return -1; // errno as the last name left it: taken
+}
+
+// A temporary file beside `path` holding the spans, flushed; its name in
+// `temp`. 0, or the errno of the step that failed (and no file).
+int WriteTemporary(const char* path, const ByteSpan* spans, size_t count, SafeText& temp)
+{
+    const int fd = OpenTemporary(path, temp);
+    if (fd < 0)
+        return errno;
+    int error = WriteAll(fd, spans, count);
+    if (error == 0)
+        error = Flush(fd);
+    ::close(fd); // what it could say, the flush said
+    if (error != 0)
+        ::unlink(temp.Data());
+    return error;
+}
+
+// What stands at `path`: 0 for nothing or a file (or a link, which a rename
+// replaces without touching what it points to); the errno to fail with for
+// anything else.
+int ReplaceableAt(const char* path, bool* exists)
+{
+    struct stat st;
+    *exists = ::lstat(path, &st) == 0;
+    if (!*exists)
+        return errno == ENOENT ? 0 : errno;
+    if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))
+        return 0;
+    return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+}
+
+// Moves the file at `path` to the first free "<path>.earlier[N]", never
+// over another: the new report then takes its place. Should the new one
+// fail after this, the earlier one is still there, under its new name.
+int KeepEarlier(const char* path)
+{
+    char buffer[1024];
+    SafeText name(buffer, sizeof buffer);
+    for (int n = 0; n < kMaxEarlierReports; ++n) {
+        name.Clear();
+        name.Append(path).Append(".earlier");
+        if (n > 0)
+            name.Decimal(n);
+        if (name.Truncated())
+            return ENAMETOOLONG;
+        if (::renameat2(AT_FDCWD, path, AT_FDCWD, name.Data(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
+bool WriteWhole(const char* path, const ByteSpan* spans, size_t count, bool keepEarlier, int* error)
+{
+    if (!path || SafeLength(path) == 0)
+        return Failed(error, ENOENT);
+    bool exists = false;
+    if (const int refused = ReplaceableAt(path, &exists))
+        return Failed(error, refused);
+    char tempName[1024];
+    SafeText temp(tempName, sizeof tempName);
+    if (const int failed = WriteTemporary(path, spans, count, temp))
+        return Failed(error, failed);
+    if (keepEarlier && exists) {
+        if (const int failed = KeepEarlier(path)) {
+            ::unlink(temp.Data());
+            return Failed(error, failed);
+        }
+    }
+    if (::rename(temp.Data(), path) != 0) {
+        const int failed = errno;
+        ::unlink(temp.Data());
+        return Failed(error, failed);
+    }
+    if (error)
+        *error = 0;
+    return true;
+}
+
+} // namespace
+
+bool WriteSpansToFile(const char* path, const ByteSpan* spans, size_t count, int* error)
+{
+    return WriteWhole(path, spans, count, false, error);
+}
+
+bool WriteReportFile(const char* path, const char* text, size_t length, int* error)
+{
+    const ByteSpan spans[] = {{text, length}, {"\n", 1}};
+    return WriteWhole(path, spans, 2, true, error);
 }
 
 } // namespace platform

@@ -39,18 +39,40 @@ void FormatCrashReport(const FaultRecord& fault, SafeText& out, CrashDetailsWrit
 // The exception line alone (also the title of an uploaded report).
 void FormatExceptionLine(const FaultRecord& fault, SafeText& out);
 
-// Writes `length` bytes and one newline to `path`: into `path` + ".tmp"
-// first, renamed over `path` when everything was written, so the report is
-// either complete or absent. False (and no file) on any failure.
-bool WriteReportFile(const char* path, const char* text, size_t length);
-
 // A run of bytes a file is written from.
 struct ByteSpan {
     const void* data;
     size_t size;
 };
-// Writes the spans one after another to `path`, whole or not at all as
-// WriteReportFile does. Signal-safe.
-bool WriteSpansToFile(const char* path, const ByteSpan* spans, size_t count);
+
+// Writes the spans one after another to `path`, whole or not at all: into a
+// temporary file of a fresh name beside it ("<path>.tmp-<pid>-<n>", the
+// first of kTemporaryNames numbers whose name is free, made anew: never
+// through a link or into a pipe that is in the way, never waiting), flushed,
+// then renamed over `path`. Something at `path` that is
+// no file or link (a folder, a pipe, a device) is left alone and the write
+// fails. False on any failure, with `*error` (when given) the errno of the
+// step that failed; no file is left behind then. Signal-safe.
+//
+// Test hooks (platform::testing::FailNext, for calls outside a signal
+// handler): "CrashReport.Write" makes the next write take only half of what
+// it is given (code 0), as the system may, or fail with the code (EINTR: it
+// was interrupted, and is tried again); "CrashReport.Sync" makes the flush
+// to the disk fail with the code.
+constexpr int kTemporaryNames = 16;
+bool WriteSpansToFile(const char* path, const ByteSpan* spans, size_t count, int* error = nullptr);
+
+// Writes a crash report: `length` bytes and one newline to `path`, as
+// WriteSpansToFile does, except that a report already at `path`, which was
+// never sent (the viewer moves a sent one aside), is first moved beside it
+// as "<path>.earlier", else "<path>.earlier1", ... up to
+// kMaxEarlierReports; when none of those names is free, or the earlier
+// report cannot be moved, the new one is not written (EEXIST or the
+// reason). Signal-safe.
+constexpr int kMaxEarlierReports = 100;
+bool WriteReportFile(const char* path, const char* text, size_t length, int* error = nullptr);
+
+// What a sent report at `path` is renamed to, out of the way of the next one.
+constexpr const char* kSentReportSuffix = ".sent";
 
 } // namespace platform

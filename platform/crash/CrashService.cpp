@@ -13,7 +13,10 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <algorithm>
+#include <cstring>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <ucontext.h>
 #include <fcntl.h>
@@ -177,7 +180,7 @@ void WalkStack(FaultRecord& f, const ucontext_t* context)
 
 // ---- Reporting ----
 
-void LaunchViewer(const Published* p);
+void LaunchViewer(const Published* p, const UnsavedReport& unsaved);
 
 void ReportAndLaunch(FaultRecord& f)
 {
@@ -186,11 +189,50 @@ void ReportAndLaunch(FaultRecord& f)
         return;
     SafeText text(gReport, sizeof gReport);
     FormatCrashReport(f, text, p->settings.details, p->settings.detailsContext);
-    const bool written = WriteReportFile(p->settings.reportFile.c_str(), text.Data(), text.Length());
+    const UnsavedReport saved = SaveCrashReport(p->settings.reportFile.c_str(), text.Data(), text.Length());
     if (p->settings.attachments)
         p->settings.attachments(p->settings.attachmentsContext);
-    if (written)
-        LaunchViewer(p);
+    LaunchViewer(p, saved);
+}
+
+void WriteToStandardError(const char* text, size_t length)
+{
+    while (length > 0) {
+        const ssize_t done = ::write(STDERR_FILENO, text, length);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return;
+        text += done;
+        length -= static_cast<size_t>(done);
+    }
+}
+
+// The report that could not be saved, into a pipe whose reading end becomes
+// the viewer's standard input. The pipe is made large enough to hold it and
+// filled without waiting before the viewer starts, and its writing end is
+// closed: neither process ever waits for the other. -1 when no pipe could be
+// made.
+int HandOver(const UnsavedReport& unsaved)
+{
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return -1;
+    ::fcntl(ends[1], F_SETPIPE_SZ, static_cast<int>(unsaved.length < (1u << 30) ? unsaved.length : (1u << 30)));
+    ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
+    const char* p = unsaved.text;
+    size_t left = unsaved.length;
+    while (left > 0) {
+        const ssize_t done = ::write(ends[1], p, left);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            break; // full: the rest is on standard error only
+        p += done;
+        left -= static_cast<size_t>(done);
+    }
+    ::close(ends[1]);
+    return ends[0];
 }
 
 // True when both entries ("NAME=value") name the same variable.
@@ -212,30 +254,42 @@ bool Overridden(const char* entry, const Published* p)
     return false;
 }
 
-void LaunchViewer(const Published* p)
+void LaunchViewer(const Published* p, const UnsavedReport& unsaved)
 {
     if (!p || p->argv.size() < 2)
         return;
-    // The environment: ours less the variables the extras set, then the extras.
+    // The environment: ours less the variables the extras set (and the
+    // saving error, which is this report's own), then the extras.
+    static char unsavedEntry[64];
+    SafeText entry(unsavedEntry, sizeof unsavedEntry);
+    entry.Append(kCrashUnsavedVariable).Char('=').Decimal(unsaved.error);
     size_t n = 0;
-    for (char** e = environ; e && *e && n + p->extraEnvironment.size() + 1 < kMaxEnvironment; ++e) {
-        if (Overridden(*e, p))
+    for (char** e = environ; e && *e && n + p->extraEnvironment.size() + 2 < kMaxEnvironment; ++e) {
+        if (Overridden(*e, p) || SameName(*e, unsavedEntry))
             continue;
         gEnvironment[n++] = *e;
     }
     for (const char* extra : p->extraEnvironment)
         gEnvironment[n++] = extra;
+    if (unsaved.error != 0)
+        gEnvironment[n++] = unsavedEntry;
     gEnvironment[n] = nullptr;
+    const int input = unsaved.error != 0 ? HandOver(unsaved) : -1;
 
     const pid_t child = ::_Fork();
-    if (child != 0)
+    if (child != 0) {
+        if (input >= 0)
+            ::close(input);
         return; // the parent (or a failed fork) goes on to end the process
+    }
     // The child leaves the crashed process's group of signals behind: the
     // handler blocked them, and exec keeps a blocked mask.
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     ::setsid(); // outlive the crashed process and its terminal's signals
+    if (input >= 0)
+        ::dup2(input, STDIN_FILENO); // the copy is kept across exec
     ::execve(p->argv[0], p->argv.data(), const_cast<char* const*>(gEnvironment));
     ::_exit(127);
 }
@@ -430,12 +484,33 @@ __attribute__((noinline)) void CaptureCurrentThread(FaultRecord& fault, DWORD co
     fault.address = fault.frameCount > 0 ? fault.frames[0].pc : pc;
 }
 
-bool LaunchCrashViewer()
+UnsavedReport SaveCrashReport(const char* path, const char* text, size_t length)
+{
+    UnsavedReport outcome{text, length, 0};
+    if (WriteReportFile(path, text, length, &outcome.error))
+        return outcome;
+    // Not lost: where the user or whoever started the program can see it.
+    char line[1200];
+    SafeText why(line, sizeof line);
+    why.Append("The crash report could not be saved as ").Append(path).Append(" (");
+    const char* words = ::strerrordesc_np(outcome.error);
+    if (words)
+        why.Append(words);
+    else
+        why.Append("error ").Decimal(outcome.error);
+    why.Append("). Here it is:\n");
+    WriteToStandardError(why.Data(), why.Length());
+    WriteToStandardError(text, length);
+    WriteToStandardError("\n", 1);
+    return outcome;
+}
+
+bool LaunchCrashViewer(const UnsavedReport& unsaved)
 {
     const Published* p = gPublished.load(std::memory_order_acquire);
     if (!p || p->argv.size() < 2)
         return false;
-    LaunchViewer(p);
+    LaunchViewer(p, unsaved);
     return true;
 }
 
@@ -443,6 +518,35 @@ std::string ReportFileToView()
 {
     const char* value = std::getenv(kCrashReportVariable);
     return value ? std::string(value) : std::string();
+}
+
+int ReportSaveError()
+{
+    const char* value = std::getenv(kCrashUnsavedVariable);
+    return value ? std::atoi(value) : 0;
+}
+
+std::string ReadHandedOverReport(size_t maxBytes)
+{
+    // Only the pipe the crash handler made: never a terminal, which would
+    // wait for the user.
+    struct stat st;
+    if (::fstat(STDIN_FILENO, &st) != 0 || !S_ISFIFO(st.st_mode))
+        return std::string();
+    const int flags = ::fcntl(STDIN_FILENO, F_GETFL);
+    if (flags < 0 || ::fcntl(STDIN_FILENO, F_SETFL, flags | O_NONBLOCK) != 0)
+        return std::string();
+    std::string text;
+    char chunk[65536];
+    while (text.size() < maxBytes) {
+        const ssize_t n = ::read(STDIN_FILENO, chunk, std::min(sizeof chunk, maxBytes - text.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break; // its end, or a writer still there that has nothing more now
+        text.append(chunk, static_cast<size_t>(n));
+    }
+    return text;
 }
 
 namespace testing {

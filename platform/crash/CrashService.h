@@ -5,12 +5,14 @@
 //  1. captures the fault (the Windows exception code the report prints,
 //     registers, call frames),
 //  2. writes the report text into a fixed buffer and the report file,
-//     complete or not at all (see CrashReportText.h), then the files the
-//     application sends with it (the demo it records),
+//     complete or not at all (see CrashReportText.h), or, where that file
+//     cannot be written, to standard error; then the files the application
+//     sends with it (the demo it records),
 //  3. starts the report viewer as a separate process (the configured command
 //     with the report file's name in the environment variable
-//     kCrashReportVariable), because no window can be shown from inside a
-//     signal handler,
+//     kCrashReportVariable, and a report that could not be saved on its
+//     standard input), because no window can be shown from inside a signal
+//     handler,
 //  4. ends the process with the original signal, so whoever started it sees
 //     the crash.
 // Inside the handler nothing is allocated, no lock is taken and no stdio is
@@ -71,13 +73,36 @@ bool PrepareCrashStackForThisThread();
 // the innermost frames (the caller's own reporting functions).
 void CaptureCurrentThread(FaultRecord& fault, DWORD code, int skipFrames);
 
+// The environment variable that tells the viewer the report could not be
+// saved: the errno of the failure. The text then comes on its standard input.
+constexpr const char* kCrashUnsavedVariable = "PELLUCOR_CRASH_UNSAVED";
+
+// A report that could not be saved, to hand to the viewer.
+struct UnsavedReport {
+    const char* text = nullptr;
+    size_t length = 0;
+    int error = 0; // why it could not be saved; 0: it was
+};
+
+// Saves a report as the file `path` (WriteReportFile). Where that fails, the
+// report goes to standard error, after a line that says why; the answer then
+// says so too, for the viewer. Signal-safe.
+UnsavedReport SaveCrashReport(const char* path, const char* text, size_t length);
+
 // Starts the configured viewer for the report file, detached; false when no
-// viewer is configured or it could not be started. Signal-safe.
-bool LaunchCrashViewer();
+// viewer is configured or it could not be started. A report that could not
+// be saved is handed to it through a pipe on its standard input, filled
+// before it starts, so that nothing ever waits for it. Signal-safe.
+bool LaunchCrashViewer(const UnsavedReport& unsaved = UnsavedReport{});
 
 // The file name to read when this process was started as the viewer of a
 // report; empty otherwise.
 std::string ReportFileToView();
+// In the viewer: why its report could not be saved (0: it was), and the text
+// its crashed process handed over, at most `maxBytes` of it (empty when none
+// came).
+int ReportSaveError();
+std::string ReadHandedOverReport(size_t maxBytes);
 
 namespace testing {
 // Ends the calling thread's process with a fault of the given kind, for tests

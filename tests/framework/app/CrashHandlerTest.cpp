@@ -12,11 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -118,6 +120,24 @@ TEST_F(CrashHandlerTest, FaultReportCarriesTheApplicationAsLastPublished)
     EXPECT_EQ(report.compare(at + 58, 41, "\r\nFullscreen: Yes\r\nPrimary ThreadId: 1F\r\n"), 0) << report;
 }
 
+TEST_F(CrashHandlerTest, ARequestedReportThatCannotBeSavedIsToldOnStandardError)
+{
+    fs::create_directory(report_);
+    platform::testing::ScopedExitInterception exits;
+    ::testing::internal::CaptureStderr();
+    try {
+        Zolt::RaiseCrashReport();
+    } catch (const platform::testing::ProcessExit&) {
+    }
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(told.rfind("The crash report could not be saved as " + report_ +
+                             " (Is a directory). Here it is:\nException: Access Violation (code 0xc0000005)",
+                         0),
+              0u)
+        << told;
+    EXPECT_NE(told.find(Zolt::LastCrashReport() + "\n"), std::string::npos) << "the whole report";
+}
+
 TEST_F(CrashHandlerTest, WithoutAnApplicationTheReportHasNoApplicationPart)
 {
     EXPECT_EXIT(platform::testing::RaiseFault("fpe"), ::testing::KilledBySignal(SIGFPE), "");
@@ -197,6 +217,40 @@ TEST_F(CrashViewerTest, SendingPostsTheReportWithTheUsersWords)
     EXPECT_NE(r.find("name=\"usertext\"\r\n\r\nit froze\r\n"), std::string::npos);
     EXPECT_NE(r.find("name=\"errortitle\"\r\n\r\nException: Access Violation (code 0xc0000005)\r\n"), std::string::npos);
     EXPECT_NE(r.find("name=\"prod\"\r\n\r\nPellucor\r\n"), std::string::npos);
+    // Sent: out of the way, so that the next crash does not keep it as unsent.
+    EXPECT_FALSE(fs::exists(report_));
+    EXPECT_EQ(ReadFile(report_ + ".sent"), "Exception: Access Violation (code 0xc0000005)\r\nmore\n");
+}
+
+TEST_F(CrashViewerTest, AReportThatCouldNotBeSavedIsShownWithWhereItWent)
+{
+    auto input = Input();
+    fs::remove(report_);
+    input.server = "127.0.0.1:8081";
+    input.saveError = EACCES;
+    input.handedOver = "Exception: Access Violation (code 0xc0000005)\r\n00401000 00402000 _ZN4Zolt3RunEv+1F (pellucor+1234)";
+    const std::string report = "Exception: Access Violation (code 0xc0000005)\r\n00401000 00402000 Zolt::Run()+1F (pellucor+1234)";
+    platform::testing::ScriptAnswer("CrashWindow", 1);
+    platform::testing::ScriptAnswer("TextDialog", platform::testing::ScriptedAnswer{platform::IDOK, ""});
+    const auto outcome = Zolt::RunCrashViewer(input, Recording(0));
+    const auto shown = platform::testing::LastCrashWindow();
+    EXPECT_EQ(shown.report, "The crash report could not be saved as \"" + report_ +
+                                "\" (Permission denied). It was written to standard error:\r\n\r\n" + report);
+    EXPECT_TRUE(shown.offeredSend);
+    EXPECT_EQ(platform::testing::HeadlessClipboard(), report);
+    ASSERT_TRUE(outcome.sent);
+    EXPECT_NE(requests_[0].find("name=\"errortext\"\r\n\r\n" + report + "\r\n"), std::string::npos) << "the report alone";
+    EXPECT_FALSE(fs::exists(report_)) << "the viewer writes no report of its own";
+    EXPECT_FALSE(fs::exists(report_ + ".sent"));
+
+    // Nothing came with it: the window still says where it went.
+    input.handedOver.clear();
+    const auto bare = Zolt::RunCrashViewer(input, Recording(0));
+    EXPECT_FALSE(bare.reportRead);
+    EXPECT_EQ(platform::testing::LastCrashWindow().report,
+              "The crash report could not be saved as \"" + report_ +
+                  "\" (Permission denied). It was written to standard error.");
+    EXPECT_FALSE(platform::testing::LastCrashWindow().offeredSend);
 }
 
 TEST_F(CrashViewerTest, AbortingTheDetailsReturnsToTheReportAndSendsNothing)
@@ -244,7 +298,19 @@ TEST_F(CrashViewerTest, AMissingOrHugeReportIsShownSafely)
     const auto missing = Zolt::RunCrashViewer(input, Recording(0));
     EXPECT_FALSE(missing.reportRead);
     EXPECT_FALSE(platform::testing::LastCrashWindow().offeredSend);
-    EXPECT_NE(platform::testing::LastCrashWindow().report.find("could not be read"), std::string::npos);
+    EXPECT_EQ(platform::testing::LastCrashWindow().report,
+              "The crash report \"" + input.reportFile + "\" could not be read (No such file or directory).");
+    // A folder or a pipe in its place is neither read nor waited on.
+    input.reportFile = (dir_ / "folder").string();
+    fs::create_directory(input.reportFile);
+    EXPECT_FALSE(Zolt::RunCrashViewer(input, Recording(0)).reportRead);
+    EXPECT_EQ(platform::testing::LastCrashWindow().report,
+              "The crash report \"" + input.reportFile + "\" could not be read (a folder, not a file).");
+    input.reportFile = (dir_ / "pipe").string();
+    ASSERT_EQ(::mkfifo(input.reportFile.c_str(), 0644), 0);
+    EXPECT_FALSE(Zolt::RunCrashViewer(input, Recording(0)).reportRead);
+    EXPECT_NE(platform::testing::LastCrashWindow().report.find("could not be read (not a regular file"),
+              std::string::npos);
 
     {
         std::ofstream big(report_, std::ios::binary);

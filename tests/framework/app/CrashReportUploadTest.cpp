@@ -10,6 +10,7 @@
 #include <fstream>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -54,7 +55,7 @@ TEST(CrashReportForm, HeadAndPartsAreLaidOutForTheServer)
     EXPECT_EQ(request.request, head + body);
 }
 
-TEST(CrashReportForm, DemoFileTravelsAsBinaryPartAndAMissingOneIsLeftOut)
+TEST(CrashReportForm, DemoFileTravelsAsBinaryPartAndAMissingOneOrAPipeIsLeftOut)
 {
     const std::string path = ::testing::TempDir() + "crash-demo.dmo";
     const std::string bytes("\x78\xEF\xBE\x42\0\r\n\xFF", 8);
@@ -70,6 +71,11 @@ TEST(CrashReportForm, DemoFileTravelsAsBinaryPartAndAMissingOneIsLeftOut)
                              Zolt::kCrashReportBoundary + "--\r\n";
     EXPECT_NE(body.find(part), std::string::npos);
     form.demoFile = path + ".missing";
+    EXPECT_EQ(Zolt::BuildCrashReportBody(form, nullptr).find("demofile"), std::string::npos);
+    std::filesystem::remove(path);
+    // Never waited on.
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    form.demoFile = path;
     EXPECT_EQ(Zolt::BuildCrashReportBody(form, nullptr).find("demofile"), std::string::npos);
     std::filesystem::remove(path);
 }

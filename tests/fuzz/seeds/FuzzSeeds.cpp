@@ -12,6 +12,8 @@
 #include "platform/core/FileSystem.h"
 #include "platform/registry/RegistryFile.h"
 #include "platform/window/WindowTypes.h"
+#include "tests/fuzz/StackWalkInput.h"
+#include "tests/platform/crash/EhFrameBuilder.h"
 #include "tests/platform/libs/AudioFixtures.h"
 #include "tests/support/ImageFixtures.h"
 
@@ -271,6 +273,59 @@ void AddRecords(SeedWriter& out, const std::string& folder)
     out.AddPicked("crash_report", "module", 1, TinyElf());
 }
 
+
+// Stacks to walk: three functions out to an entry point, by their tables;
+// rows built by every kind of rule and an expression of many operations;
+// and frames without tables, by their frame pointers.
+void AddStackWalks(SeedWriter& out)
+{
+    using namespace eh_frame_builder;
+    using stack_walk_input::kStackAt;
+    using stack_walk_input::kTablesAt;
+    auto words = [](std::initializer_list<uint64_t> values) {
+        Code stack;
+        for (uint64_t v : values)
+            stack.Fixed(v, 8);
+        return stack.bytes;
+    };
+    EhFrameImage image;
+    const size_t cie = image.AddCie(TypicalCie());
+    image.AddFde({cie, 0x100, 0x40, {}});
+    image.AddFde({cie, 0x200, 0x40, Code().Op(DW_CFA_advance_loc + 1).Op(DW_CFA_def_cfa_offset).U(16).bytes});
+    image.AddFde({cie, 0x300, 0x40, Code().Op(DW_CFA_undefined).U(16).bytes});
+    image.AddFde({cie, 0x400, 0x40,
+                  Code()
+                      .Op(DW_CFA_def_cfa_sf).U(7).S(-2)
+                      .Op(DW_CFA_offset_extended).U(3).U(2)
+                      .Op(DW_CFA_offset_extended_sf).U(12).S(-1)
+                      .Op(DW_CFA_val_offset).U(14).U(1)
+                      .Op(DW_CFA_register).U(8).U(1)
+                      .Op(DW_CFA_remember_state)
+                      .Op(DW_CFA_undefined).U(9)
+                      .Op(DW_CFA_restore_state)
+                      .Op(DW_CFA_expression).U(2).Block(Code().Op(DW_OP_lit0 + 8).Op(DW_OP_minus))
+                      .Op(DW_CFA_val_expression).U(11).Block(Code()
+                                                               .Op(DW_OP_breg0 + 7).S(8)
+                                                               .Op(DW_OP_deref)
+                                                               .Op(DW_OP_const4u).Fixed(0x1000, 4)
+                                                               .Op(DW_OP_lit0 + 3).Op(DW_OP_pick).Fixed(1, 1)
+                                                               .Op(DW_OP_rot).Op(DW_OP_plus).Op(DW_OP_swap)
+                                                               .Op(DW_OP_lit0 + 1).Op(DW_OP_bra).Fixed(1, 2)
+                                                               .Op(DW_OP_nop).Op(DW_OP_xor))
+                      .Op(DW_CFA_advance_loc + 4)
+                      .Op(DW_CFA_def_cfa_expression).Block(Code().Op(DW_OP_breg0 + 7).S(16))
+                      .bytes});
+    const Bytes tables = image.Build().bytes;
+    out.Add("stack_unwinder", "three-functions",
+            stack_walk_input::Encode(tables, 0x100, 0, words({kTablesAt + 0x210, 0, kTablesAt + 0x320, 0})));
+    out.Add("stack_unwinder", "every-rule",
+            stack_walk_input::Encode(tables, 0x402, 8, words({0, 1, kTablesAt + 0x210, 3, kTablesAt + 0x320, 5, 6})));
+    out.Add("stack_unwinder", "frame-pointers",
+            stack_walk_input::Encode(tables, 0x8000, 0,
+                                     words({kTablesAt + 0x9000, 1, 2, 3, 4, 5, kStackAt + 64, 0x7003, kStackAt + 80,
+                                            kTablesAt + 0x9010, 0, 0})));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -285,6 +340,7 @@ int main(int argc, char** argv)
     AddArchiveAndSettings(out);
     AddTexts(out);
     AddRecords(out, argv[1]);
+    AddStackWalks(out);
     if (out.Failed()) {
         std::fprintf(stderr, "make_fuzz_seeds: cannot write the seeds into %s\n", argv[1]);
         return 1;

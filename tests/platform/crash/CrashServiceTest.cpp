@@ -1,5 +1,6 @@
 // The crash service in a child process: each test lets a child fault for
 // real, with the handlers installed, and reads the report it left behind.
+#include "platform/core/Testing.h"
 #include "platform/crash/CrashService.h"
 #include "platform/crash/ModuleMap.h"
 #include "platform/crash/ReportNames.h"
@@ -14,7 +15,12 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <fcntl.h>
+#include <map>
 #include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 namespace {
@@ -45,6 +51,14 @@ protected:
     }
 
     std::string Report() const { return ReadFile(settings_.reportFile); }
+    // Temporary files a write left behind in the folder.
+    size_t TemporaryFiles() const
+    {
+        size_t n = 0;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            n += entry.path().filename().string().find(".tmp") != std::string::npos;
+        return n;
+    }
 
     static std::string ReadFile(const fs::path& path)
     {
@@ -72,7 +86,7 @@ TEST_F(CrashServiceTest, NullWriteIsAnAccessViolationWithItsDataAddressAndTheCal
     EXPECT_NE(report.find("\r\nModules:\r\n"), std::string::npos);
     // Written whole: the text and one newline, no temporary left behind.
     EXPECT_EQ(report.back(), '\n');
-    EXPECT_FALSE(fs::exists(settings_.reportFile + ".tmp"));
+    EXPECT_EQ(TemporaryFiles(), 0u);
 }
 
 TEST_F(CrashServiceTest, FaultInTheProgramsCodeNamesItsModuleAndCodeSegment)
@@ -197,6 +211,13 @@ TEST_P(FaultKindTest, EachFaultIsReportedUnderItsWindowsCodeAndEndsWithItsSignal
     EXPECT_EXIT(CrashWith(GetParam().kind), ::testing::KilledBySignal(GetParam().signal), "");
     const std::string report = Report();
     EXPECT_EQ(report.rfind(GetParam().line, 0), 0u) << report;
+    if (std::string(GetParam().kind) == "overflow") {
+        // Walked from the guard page below the stack, up the recursion.
+        size_t calls = 0;
+        for (const std::string& line : FrameLines(platform::DemangleReportNames(report)))
+            calls += line.find("Recurse(int)+") != std::string::npos;
+        EXPECT_GE(calls, 2u) << report;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -239,7 +260,7 @@ TEST_F(CrashServiceTest, FilesThatGoWithTheReportAreWrittenFromTheHandlerAfterIt
     settings_.attachments = WriteAttachment;
     EXPECT_EXIT(CrashWith("null"), ::testing::KilledBySignal(SIGSEGV), "");
     EXPECT_EQ(ReadFile(attachment), "head|body|tail");
-    EXPECT_FALSE(fs::exists(attachment.string() + ".tmp"));
+    EXPECT_EQ(TemporaryFiles(), 0u);
     EXPECT_NE(Report().find("Access Violation"), std::string::npos);
 }
 
@@ -255,21 +276,328 @@ TEST_F(CrashServiceTest, FaultInsideTheHandlerEndsTheProcessAndLeavesNoHalfRepor
     EXPECT_FALSE(fs::exists(settings_.reportFile));
 }
 
-TEST_F(CrashServiceTest, UnwritableReportPlaceStillEndsTheProcessWithItsSignal)
-{
-    settings_.reportFile = (dir_ / "missing-folder" / "crash.txt").string();
-    EXPECT_EXIT(CrashWith("null"), ::testing::KilledBySignal(SIGSEGV), "");
-    EXPECT_FALSE(fs::exists(settings_.reportFile));
-}
-
-TEST_F(CrashServiceTest, ReportFileReplacesAnOlderOneWhole)
+TEST_F(CrashServiceTest, AnUnsentEarlierReportIsKeptBesideTheNewOne)
 {
     const std::string path = settings_.reportFile;
-    { std::ofstream(path) << "an older, much longer report that must not survive in part"; }
+    { std::ofstream(path) << "an older, much longer report that was never sent"; }
     ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "new", 3));
     EXPECT_EQ(ReadFile(path), "new\n");
-    EXPECT_FALSE(platform::WriteReportFile((dir_ / "none" / "x.txt").c_str(), "new", 3));
+    EXPECT_EQ(ReadFile(path + ".earlier"), "an older, much longer report that was never sent");
+    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "newer", 5));
+    EXPECT_EQ(ReadFile(path), "newer\n");
+    EXPECT_EQ(ReadFile(path + ".earlier1"), "new\n");
+    // With every name beside it taken the new report is not written: the
+    // unsent one stays where it is.
+    for (int n = 2; n < platform::kMaxEarlierReports; ++n)
+        std::ofstream(path + ".earlier" + std::to_string(n)) << n;
+    int error = 0;
+    EXPECT_FALSE(platform::WriteReportFile(path.c_str(), "newest", 6, &error));
+    EXPECT_EQ(error, EEXIST);
+    EXPECT_EQ(ReadFile(path), "newer\n");
+    EXPECT_EQ(TemporaryFiles(), 0u);
+    // The demo and the viewer's rewrite replace their file.
+    const platform::ByteSpan span{"demo", 4};
+    ASSERT_TRUE(platform::WriteSpansToFile(path.c_str(), &span, 1));
+    EXPECT_EQ(ReadFile(path), "demo");
+    EXPECT_FALSE(platform::WriteReportFile((dir_ / "none" / "x.txt").c_str(), "new", 3, &error));
+    EXPECT_EQ(error, ENOENT);
     EXPECT_FALSE(platform::WriteReportFile("", "new", 3));
+}
+
+TEST_F(CrashServiceTest, TheReportIsWrittenThroughAFreshFileNeverALinkOrAPipeInTheWay)
+{
+    const std::string path = settings_.reportFile;
+    const fs::path victim = dir_ / "victim.txt";
+    { std::ofstream(victim) << "not the report's"; }
+    // The name a temporary file once always had, and the next fresh ones.
+    fs::create_symlink(victim, path + ".tmp");
+    for (int n = 0; n < 10; ++n) {
+        const std::string name = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(n);
+        if (n % 2)
+            ASSERT_EQ(::mkfifo(name.c_str(), 0644), 0);
+        else
+            fs::create_symlink(victim, name);
+    }
+    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "report", 6));
+    EXPECT_EQ(ReadFile(path), "report\n");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path)));
+    EXPECT_EQ(ReadFile(victim), "not the report's");
+    EXPECT_TRUE(fs::is_symlink(path + ".tmp"));
+
+    // Neither is a pipe at the old name waited on.
+    fs::remove(path + ".tmp");
+    ASSERT_EQ(::mkfifo((path + ".tmp").c_str(), 0644), 0);
+    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "again", 5));
+    EXPECT_EQ(ReadFile(path), "again\n");
+
+    // What stands at the report's own name: a link is replaced (what it
+    // points to is not touched); a folder or a pipe is left alone, and the
+    // write fails saying which.
+    fs::remove(path);
+    fs::remove(path + ".earlier");
+    fs::create_symlink(victim, path);
+    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "over a link", 11));
+    EXPECT_EQ(ReadFile(victim), "not the report's");
+    EXPECT_TRUE(fs::is_symlink(path + ".earlier")) << "the link itself moved aside";
+    fs::remove(path);
+    fs::create_directory(path);
+    int error = 0;
+    EXPECT_FALSE(platform::WriteReportFile(path.c_str(), "report", 6, &error));
+    EXPECT_EQ(error, EISDIR);
+    EXPECT_TRUE(fs::is_directory(path));
+    fs::remove(path);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    EXPECT_FALSE(platform::WriteReportFile(path.c_str(), "report", 6, &error));
+    EXPECT_EQ(error, EINVAL);
+    EXPECT_TRUE(fs::is_fifo(path));
+}
+
+// A write past a file-size limit of four bytes fails with EFBIG.
+bool FailsPastFourBytes(const std::string& path)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small;
+    small.rlim_cur = small.rlim_max = 4;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    int failure = 0;
+    const bool written = platform::WriteReportFile(path.c_str(), "a report of more than four bytes", 32, &failure);
+    return !written && failure == EFBIG;
+}
+
+TEST_F(CrashServiceTest, AWriteThatCannotBeFinishedFailsAndLeavesNothing)
+{
+    const std::string path = settings_.reportFile;
+    auto temporary = [&](int n) { return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(n); };
+    // Every temporary name taken (by another writer, say) but the first.
+    for (int n = 1; n < platform::kTemporaryNames; ++n)
+        std::ofstream(temporary(n)) << "taken";
+    EXPECT_TRUE(platform::WriteReportFile(path.c_str(), "report", 6));
+    fs::remove(path);
+    std::ofstream(temporary(0)) << "taken";
+    int error = 0;
+    EXPECT_FALSE(platform::WriteReportFile(path.c_str(), "report", 6, &error));
+    EXPECT_EQ(error, EEXIST);
+    EXPECT_FALSE(fs::exists(path));
+    fs::remove(temporary(platform::kTemporaryNames - 1));
+    EXPECT_TRUE(platform::WriteReportFile(path.c_str(), "report", 6)) << "the last name free";
+    for (const auto& entry : fs::directory_iterator(dir_))
+        fs::remove(entry.path());
+
+    // The disk runs full (here: the file-size limit) in the middle.
+    EXPECT_EXIT(std::exit(FailsPastFourBytes(path) ? 0 : 1), ::testing::ExitedWithCode(0), "");
+    EXPECT_TRUE(fs::is_empty(dir_));
+    // A process without standard input gets descriptor 0 for the file; and
+    // an errno an earlier call left (a folder made that was there) is no
+    // failure of the write.
+    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "earlier", 7));
+    EXPECT_EXIT(
+        {
+            ::close(STDIN_FILENO);
+            ::mkdir(dir_.c_str(), 0755);
+            std::exit(errno == EEXIST && platform::WriteReportFile(path.c_str(), "report", 6) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(ReadFile(path), "report\n");
+    EXPECT_EQ(TemporaryFiles(), 0u);
+
+    // A disk that is full; a flush that fails (one the file system cannot
+    // do is none); a name too long for its temporary file; no name.
+    platform::testing::FailNext("CrashReport.Write", ENOSPC);
+    EXPECT_FALSE(platform::WriteReportFile(path.c_str(), "lost", 4, &error));
+    EXPECT_EQ(error, ENOSPC);
+    platform::testing::FailNext("CrashReport.Sync", EIO);
+    EXPECT_FALSE(platform::WriteReportFile(path.c_str(), "lost", 4, &error));
+    EXPECT_EQ(error, EIO);
+    EXPECT_EQ(ReadFile(path), "report\n");
+    EXPECT_EQ(TemporaryFiles(), 0u);
+    platform::testing::FailNext("CrashReport.Sync", EINVAL);
+    EXPECT_TRUE(platform::WriteSpansToFile(path.c_str(), nullptr, 0));
+    std::string deep = dir_.string();
+    while (deep.size() < 1020)
+        deep += "/a";
+    EXPECT_FALSE(platform::WriteReportFile((deep + "/crash.txt").c_str(), "report", 6, &error));
+    EXPECT_EQ(error, ENAMETOOLONG);
+    EXPECT_FALSE(platform::WriteReportFile(nullptr, "report", 6, &error));
+    EXPECT_EQ(error, ENOENT);
+}
+
+TEST_F(CrashServiceTest, AWriteThatTheSystemTakesInPartsOrInterruptsIsFinishedWhole)
+{
+    const std::string path = settings_.reportFile;
+    std::string text;
+    for (int i = 0; text.size() < 5000; ++i)
+        text += "line " + std::to_string(i) + "\r\n";
+    platform::testing::FailNext("CrashReport.Write", 0, 100);
+    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), text.data(), text.size()));
+    EXPECT_EQ(ReadFile(path), text + "\n");
+    EXPECT_LT(platform::testing::PendingFailures("CrashReport.Write"), 90) << "taken in many parts";
+    platform::testing::FailNext("CrashReport.Write", EINTR, 3);
+    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "again", 5));
+    EXPECT_EQ(ReadFile(path), "again\n");
+    EXPECT_EQ(platform::testing::PendingFailures("CrashReport.Write"), 0);
+    platform::testing::ClearFailures();
+}
+
+TEST_F(CrashServiceTest, AReportThatCannotBeSavedGoesToStandardErrorAndToTheViewer)
+{
+    fs::create_directory(settings_.reportFile); // in the report's way
+    const fs::path copy = dir_ / "seen-by-viewer.txt";
+    settings_.viewerCommand = {"/bin/sh", "-c", "cat >\"$COPY_TO\"; echo \"$PELLUCOR_CRASH_UNSAVED\" >\"$COPY_TO.why\""};
+    settings_.viewerEnvironment = {"COPY_TO=" + copy.string()};
+    EXPECT_EXIT(CrashWith("null"), ::testing::KilledBySignal(SIGSEGV),
+                "The crash report could not be saved as .*/crash.txt \\(Is a directory\\)\\. Here it is:\n"
+                "Exception: Access Violation \\(code 0xc0000005\\)");
+    ASSERT_TRUE(test_support::WaitUntil([&] { return !ReadFile(copy.string() + ".why").empty(); }));
+    EXPECT_EQ(ReadFile(copy.string() + ".why"), std::to_string(EISDIR) + "\n");
+    const std::string handed = ReadFile(copy);
+    EXPECT_EQ(handed.rfind("Exception: Access Violation (code 0xc0000005)", 0), 0u) << handed;
+    EXPECT_NE(handed.find("\r\nModules:\r\n"), std::string::npos) << "whole";
+    EXPECT_TRUE(fs::is_empty(settings_.reportFile));
+}
+
+// The viewer's side: a report handed over on standard input.
+TEST(CrashViewerInput, TheHandedOverReportIsReadFromAPipeOnlyAndNeverWaitedFor)
+{
+    const int savedInput = ::dup(STDIN_FILENO);
+    auto readAsInput = [](int fd, size_t max) {
+        ::dup2(fd, STDIN_FILENO);
+        ::close(fd);
+        return platform::ReadHandedOverReport(max);
+    };
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "the report", 10), 10);
+    ::close(ends[1]);
+    EXPECT_EQ(readAsInput(ends[0], 1000), "the report");
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "the report", 10), 10);
+    ::close(ends[1]);
+    EXPECT_EQ(readAsInput(ends[0], 3), "the");
+    // A writer still there with nothing more to say is not waited for.
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "part", 4), 4);
+    EXPECT_EQ(readAsInput(ends[0], 1000), "part");
+    ::close(ends[1]);
+    // Anything but a pipe is not read.
+    const std::string file = ::testing::TempDir() + "not-a-pipe.txt";
+    { std::ofstream(file) << "a file"; }
+    EXPECT_EQ(readAsInput(::open(file.c_str(), O_RDONLY), 1000), "");
+    ::dup2(savedInput, STDIN_FILENO);
+    ::close(savedInput);
+
+    ::setenv(platform::kCrashUnsavedVariable, "13", 1);
+    EXPECT_EQ(platform::ReportSaveError(), 13);
+    ::unsetenv(platform::kCrashUnsavedVariable);
+    EXPECT_EQ(platform::ReportSaveError(), 0);
+}
+
+TEST(CrashReportText, EveryExceptionOfTheReportsTableIsNamed)
+{
+    const std::pair<platform::DWORD, const char*> names[] = {
+        {0x40000005u, "Segment Notification"}, {0x80000003u, "Breakpoint"},
+        {0x80000004u, "Single step"},          {0x00000000u, "Wait 0"},
+        {0x00000080u, "Abandoned Wait 0"},     {0x000000C0u, "User APC"},
+        {0x00000102u, "Timeout"},              {0x00000103u, "Pending"},
+        {0x80000001u, "Guard Page Violation"}, {0x80000002u, "Data Type Misalignment"},
+        {0xC0000005u, "Access Violation"},     {0xC0000006u, "In Page Error"},
+        {0xC0000017u, "No Memory"},            {0xC000001Du, "Illegal Instruction"},
+        {0xC0000025u, "Noncontinuable Exception"}, {0xC0000026u, "Invalid Disposition"},
+        {0xC000008Cu, "Array Bounds Exceeded"}, {0xC000008Du, "Float Denormal Operand"},
+        {0xC000008Eu, "Divide by Zero"},       {0xC000008Fu, "Float Inexact Result"},
+        {0xC0000090u, "Float Invalid Operation"}, {0xC0000091u, "Float Overflow"},
+        {0xC0000092u, "Float Stack Check"},    {0xC0000093u, "Float Underflow"},
+        {0xC0000094u, "Integer Divide by Zero"}, {0xC0000095u, "Integer Overflow"},
+        {0xC0000096u, "Privileged Instruction"}, {0xC00000FDu, "Stack Overflow"},
+        {0xC000013Au, "Ctrl+C Exit"},
+    };
+    for (const auto& [code, name] : names) {
+        ASSERT_NE(platform::ExceptionName(code), nullptr) << std::hex << code;
+        EXPECT_STREQ(platform::ExceptionName(code), name) << std::hex << code;
+    }
+    EXPECT_EQ(platform::ExceptionName(0xE06D7363u), nullptr);
+    EXPECT_EQ(platform::ExceptionName(0x00000001u), nullptr);
+}
+
+void WriteDetails(platform::SafeText& out, void* context)
+{
+    out.Append(static_cast<const char*>(context));
+}
+
+TEST(CrashReportText, AFaultIsLaidOutPartByPart)
+{
+    platform::FaultRecord fault;
+    fault.code = platform::EXCEPTION_ACCESS_VIOLATION;
+    fault.signal = SIGSEGV;
+    fault.address = reinterpret_cast<uintptr_t>(&crash_chain::Innermost);
+    fault.dataAddress = 0x10;
+    fault.threadId = 0x2A;
+    fault.registers[0] = {"RAX", 1, 16};
+    fault.registers[1] = {"RBX", 0xAB, 4};
+    fault.registers[2] = {nullptr, 0, 0};
+    fault.registers[3] = {"Flags", 0x246, 8};
+    fault.registerCount = 4;
+    const auto middle = reinterpret_cast<uintptr_t>(&crash_chain::Middle);
+    // The fault itself, a return address that is the first byte of a
+    // function (its call is the last instruction of the one before), and an
+    // address in no module.
+    fault.frames[0] = {fault.address, 0x7000};
+    fault.frames[1] = {middle, 0x7010};
+    fault.frames[2] = {0x10, 0x7020};
+    fault.frameCount = 3;
+    std::vector<char> buffer(64 * 1024);
+    platform::SafeText text(buffer.data(), buffer.size());
+    char details[] = "Product: Pellucor\r\n";
+    platform::FormatCrashReport(fault, text, WriteDetails, details);
+    const std::string report = platform::DemangleReportNames(std::string(text.Data(), text.Length()));
+
+    platform::ModuleLocation program;
+    ASSERT_TRUE(platform::FindModule(fault.address, &program));
+    const std::string module = fs::path(program.path).filename().string();
+    char head[256];
+    std::snprintf(head, sizeof head,
+                  "Exception: Access Violation (code 0xc0000005) at address %08lX in thread 2A\r\n"
+                  "Data Address: 00000010\r\nModule: %s\r\nLogical Address: %04X:%08lX\r\n\r\n",
+                  static_cast<unsigned long>(fault.address), module.c_str(), program.segment,
+                  static_cast<unsigned long>(fault.address - program.segmentStart));
+    EXPECT_EQ(report.rfind(head, 0), 0u) << report;
+    const std::vector<std::string> frames = FrameLines(report);
+    ASSERT_EQ(frames.size(), 3u) << report;
+    EXPECT_NE(frames[0].find(" crash_chain::Innermost(int volatile*)+0 (" + module + "+"), std::string::npos)
+        << frames[0];
+    EXPECT_EQ(frames[1].find("crash_chain::Middle"), std::string::npos) << "the caller's, not the next one's";
+    EXPECT_EQ(frames[2], "00000010 00007020 0000:00000000 ");
+    EXPECT_NE(report.find("\r\n\r\nRAX:0000000000000001 RBX:00AB\r\nFlags:00000246\r\n\r\n"), std::string::npos)
+        << report;
+    struct utsname names;
+    ASSERT_EQ(::uname(&names), 0);
+    const std::string os = std::string("OS Ver: ") + names.sysname + " " + names.release + " " + names.version + " " +
+                           names.machine + "\r\nProduct: Pellucor\r\n\r\nModules:\r\n";
+    const size_t modules = report.find(os);
+    ASSERT_NE(modules, std::string::npos) << report;
+    // Each module once, from its load address: the program and the C library
+    // among them.
+    std::map<std::string, int> listed;
+    std::istringstream lines(report.substr(modules + os.size()));
+    for (std::string line; std::getline(lines, line);)
+        ++listed[fs::path(line.substr(line.find(' ') + 1, line.size() - line.find(' ') - 2)).filename().string()];
+    EXPECT_EQ(listed[module], 1) << report;
+    EXPECT_EQ(listed["libc.so.6"], 1) << report;
+    for (const auto& [name, times] : listed)
+        EXPECT_EQ(times, 1) << name;
+
+    // No data address but for memory faults; registers that were not taken.
+    fault.signal = SIGFPE;
+    fault.registerCount = 0;
+    text.Clear();
+    platform::FormatCrashReport(fault, text);
+    const std::string plain(text.Data(), text.Length());
+    EXPECT_EQ(plain.find("Data Address"), std::string::npos);
+    EXPECT_NE(plain.find("\r\nRegisters: not captured\r\n"), std::string::npos);
+    fault.address = 0x10;
+    text.Clear();
+    platform::FormatCrashReport(fault, text);
+    EXPECT_NE(std::string(text.Data()).find("\r\nModule: \r\nLogical Address: 0000:00000000\r\n"),
+              std::string::npos);
 }
 
 TEST(CrashReportText, UnnamedCodesAndTruncatedBuffersStayWellFormed)
