@@ -2,7 +2,6 @@
 // messages and exit codes, the choice of window mode, the single running
 // copy, the settings that outlive a run and the order of teardown.
 #include "tests/framework/app/AppTestSupport.h"
-#include "tests/pak/PakTestFiles.h"
 #include "tests/support/ImageFixtures.h"
 
 #include "framework/base/PathUtils.h"
@@ -93,55 +92,6 @@ TEST_F(AppTest, AFrameworkArchiveThatCannotBeUsedIsAFatalErrorThatNamesIt)
     }
     platform::DeleteFile("main.pak");
     EXPECT_NO_FATAL_FAILURE(StartApp()) << "without the archive, the framework's files come from disk";
-    EXPECT_TRUE(platform::SetCurrentDirectory(startedIn));
-}
-
-TEST_F(AppTest, AnArchiveWithoutTheFilesItMustHoldEndsTheStartNamingThem)
-{
-    const std::string startedIn = platform::GetCurrentDirectory();
-    ASSERT_TRUE(platform::SetCurrentDirectory(folder_.Path()));
-    const std::vector<Zolt::ArchiveMember> manifest = {
-        {"main.pak", "fonts/a.txt"}, {"main.pak", "fonts/empty.txt"}, {"main.pak", "fonts/gone.txt"},
-        {"data.pak", "images/elsewhere.png"}};
-    const std::vector<uint8_t> archive = paktest::MakeArchive({{"fonts\\A.TXT", "x"}, {"fonts\\empty.txt", ""}});
-    platform::testing::WriteTestFile("main.pak", std::string(archive.begin(), archive.end()));
-    EXPECT_EQ(ExitCodeOf([&] {
-                  Make().archiveManifest = manifest;
-                  app->Initialize();
-              }),
-              1);
-    app.reset();
-    ASSERT_FALSE(Boxes().empty());
-    EXPECT_EQ(Boxes().back().caption, "FATAL ERROR");
-    EXPECT_EQ(Boxes().back().text, "Cannot use the program's archive (main.pak: 2 of the 3 files it must hold are "
-                                   "missing or empty: fonts/empty.txt, fonts/gone.txt).");
-
-    // Many missing: the first ten are named, the rest counted.
-    std::vector<Zolt::ArchiveMember> many;
-    std::vector<std::string> names;
-    for (int i = 0; i < 12; ++i)
-        names.push_back("images/card" + std::to_string(i) + ".png");
-    for (const std::string& name : names)
-        many.push_back({"main.pak", name.c_str()});
-    EXPECT_EQ(ExitCodeOf([&] {
-                  Make().archiveManifest = many;
-                  app->Initialize();
-              }),
-              1);
-    app.reset();
-    EXPECT_NE(Boxes().back().text.find("(main.pak: 12 of the 12 files"), std::string::npos) << Boxes().back().text;
-    EXPECT_NE(Boxes().back().text.find("images/card9.png and 2 more)."), std::string::npos) << Boxes().back().text;
-
-    const size_t boxes = Boxes().size();
-    const std::vector<Zolt::ArchiveMember> held = {{"main.pak", "fonts/a.txt"}};
-    {
-        platform::testing::ScopedExitInterception intercept;
-        Make().archiveManifest = held;
-        EXPECT_NO_THROW(app->Initialize()) << "an archive that holds its files is used";
-    }
-    EXPECT_EQ(Boxes().size(), boxes);
-    app.reset();
-    platform::DeleteFile("main.pak");
     EXPECT_TRUE(platform::SetCurrentDirectory(startedIn));
 }
 
