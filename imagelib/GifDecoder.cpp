@@ -261,10 +261,7 @@ std::unique_ptr<Image> DecodeGif(ImageSource& source)
 
 Image* ReadGifImage(const std::string& fileName)
 {
-    auto source = PakImageSource::Open(fileName);
-    if (!source)
-        return nullptr;
-    return DecodeGif(*source).release();
+    return DecodeFile(fileName, DecodeGif, "GIF").release();
 }
 
 } // namespace ImageLib

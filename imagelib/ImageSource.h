@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace ImageLib {
 
@@ -31,6 +32,20 @@ public:
     bool ReadU16(uint16_t& value);
     // Bytes left behind the current position, or -1 when unknown.
     int64_t Remaining();
+
+    // What the data is called where it came from ("" for bytes in memory).
+    virtual std::string Name() const { return {}; }
+    // Why a decoder refused the data, in the words of its library ("" when it
+    // gave none); the first reason noted stays.
+    const std::string& Failure() const { return mFailure; }
+    void NoteFailure(const std::string& reason)
+    {
+        if (mFailure.empty())
+            mFailure = reason;
+    }
+
+private:
+    std::string mFailure;
 };
 
 class MemoryImageSource : public ImageSource {
@@ -59,10 +74,14 @@ public:
     bool Seek(int64_t offset) override;
     int64_t Tell() override;
     int64_t Size() override;
+    // The name it was opened by, and the archive that holds it when it is a
+    // member of one ("images/x.png in data.pak").
+    std::string Name() const override;
 
 private:
-    explicit PakImageSource(void* handle) : mHandle(handle) {}
+    PakImageSource(void* handle, std::string name) : mHandle(handle), mName(std::move(name)) {}
     void* mHandle;
+    std::string mName;
     int64_t mSize = -2; // -2: not asked yet
 };
 

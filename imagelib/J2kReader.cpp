@@ -138,12 +138,11 @@ std::unique_ptr<Image> DecodeJ2k(ImageSource& source)
 
 Image* ReadJ2kImage(const std::string& fileName)
 {
+    // Without the codec, JPEG 2000 files are not read at all: no file of
+    // them is damaged for that.
     if (!gJ2kModule)
         return nullptr;
-    auto source = PakImageSource::Open(fileName);
-    if (!source)
-        return nullptr;
-    return DecodeJ2k(*source).release();
+    return DecodeFile(fileName, DecodeJ2k, "JPEG 2000").release();
 }
 
 } // namespace ImageLib

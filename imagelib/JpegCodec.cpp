@@ -25,12 +25,20 @@ constexpr size_t kSourceBlock = 4096;
 struct JumpingErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    ImageSource* source; // null while writing
 };
 
 void JumpBack(j_common_ptr info)
 {
-    (*info->err->output_message)(info);
-    std::longjmp(reinterpret_cast<JumpingErrorManager*>(info->err)->jump, 1);
+    auto* errors = reinterpret_cast<JumpingErrorManager*>(info->err);
+    if (errors->source) {
+        char message[JMSG_LENGTH_MAX];
+        (*info->err->format_message)(info, message);
+        errors->source->NoteFailure(message);
+    } else {
+        (*info->err->output_message)(info);
+    }
+    std::longjmp(errors->jump, 1);
 }
 
 // Corrupt-data warnings come once per damaged segment; a damaged file still
@@ -95,6 +103,7 @@ std::unique_ptr<Image> DecodeJpeg(ImageSource& source)
     info.err = jpeg_std_error(&errors.pub);
     errors.pub.error_exit = JumpBack;
     errors.pub.emit_message = IgnoreMessage;
+    errors.source = &source;
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&info);
         delete image;
@@ -166,10 +175,7 @@ std::unique_ptr<Image> DecodeJpeg(ImageSource& source)
 
 Image* ReadJpegImage(const std::string& fileName)
 {
-    auto source = PakImageSource::Open(fileName);
-    if (!source)
-        return nullptr;
-    return DecodeJpeg(*source).release();
+    return DecodeFile(fileName, DecodeJpeg, "JPEG").release();
 }
 
 bool SaveJpegFile(const std::string& fileName, Image* image)

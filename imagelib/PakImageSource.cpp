@@ -2,7 +2,11 @@
 // the PakFile* functions, so images may lie in the archives or on disk.
 #include "imagelib/ImageSource.h"
 
+#include "imagelib/ImageDecoders.h"
 #include "pak/PakFileFunctions.h"
+#include "pak/PakInterface.h"
+
+#include <cstdio>
 
 namespace ImageLib {
 
@@ -24,7 +28,7 @@ std::unique_ptr<PakImageSource> PakImageSource::Open(const std::string& name)
     Handle h = ImageLib::Open(name.c_str());
     if (!h)
         return nullptr;
-    return std::unique_ptr<PakImageSource>(new PakImageSource(static_cast<void*>(h)));
+    return std::unique_ptr<PakImageSource>(new PakImageSource(static_cast<void*>(h), name));
 }
 
 PakImageSource::~PakImageSource()
@@ -55,6 +59,14 @@ int64_t PakImageSource::Tell()
     return TellOf(AsHandle(mHandle));
 }
 
+std::string PakImageSource::Name() const
+{
+    const Handle h = AsHandle(mHandle);
+    if (h->entry && h->entry->archive)
+        return mName + " in " + h->entry->archive->fileName;
+    return mName;
+}
+
 int64_t PakImageSource::Size()
 {
     if (mSize != -2)
@@ -69,6 +81,23 @@ int64_t PakImageSource::Size()
     }
     SeekTo(h, here < 0 ? 0 : here, 0);
     return mSize;
+}
+
+std::unique_ptr<Image> DecodeFile(const std::string& fileName, Decoder decode, const char* format)
+{
+    auto source = PakImageSource::Open(fileName);
+    if (!source)
+        return nullptr;
+    std::unique_ptr<Image> image = decode(*source);
+    // A file that is there and does not decode is a damaged one (an archive
+    // member, most often): whoever made it needs to know which.
+    if (!image) {
+        const std::string& why = source->Failure();
+        const std::string line = source->Name() + ": not a readable " + format + " image" +
+                                 (why.empty() ? std::string() : " (" + why + ")") + "\n";
+        std::fputs(line.c_str(), stderr);
+    }
+    return image;
 }
 
 } // namespace ImageLib

@@ -34,9 +34,15 @@ void AppendToBytes(png_structp png, png_bytep data, size_t length)
     out->insert(out->end(), data, data + length);
 }
 
-void ReportError(png_structp png, png_const_charp message)
+void ReportWriteError(png_structp png, png_const_charp message)
 {
     std::fprintf(stderr, "PNG error: %s\n", message);
+    png_longjmp(png, 1);
+}
+
+void NoteError(png_structp png, png_const_charp message)
+{
+    static_cast<ImageSource*>(png_get_error_ptr(png))->NoteFailure(message);
     png_longjmp(png, 1);
 }
 
@@ -44,7 +50,7 @@ void ReportError(png_structp png, png_const_charp message)
 
 std::unique_ptr<Image> DecodePng(ImageSource& source)
 {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ReportError, IgnoreWarning);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, NoteError, IgnoreWarning);
     if (!png)
         return nullptr;
     png_infop info = png_create_info_struct(png);
@@ -90,10 +96,7 @@ std::unique_ptr<Image> DecodePng(ImageSource& source)
 
 Image* ReadPngImage(const std::string& fileName)
 {
-    auto source = PakImageSource::Open(fileName);
-    if (!source)
-        return nullptr;
-    return DecodePng(*source).release();
+    return DecodeFile(fileName, DecodePng, "PNG").release();
 }
 
 bool SavePngFile(const std::string& fileName, Image* image)
@@ -102,7 +105,7 @@ bool SavePngFile(const std::string& fileName, Image* image)
         return false;
     // Encoded in memory first: the file is replaced only by a whole picture.
     std::vector<uint8_t> encoded;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, ReportError, IgnoreWarning);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, ReportWriteError, IgnoreWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);

@@ -79,10 +79,7 @@ std::unique_ptr<Image> DecodeTga(ImageSource& in)
 
 Image* ReadTgaImage(const std::string& fileName)
 {
-    auto source = PakImageSource::Open(fileName);
-    if (!source)
-        return nullptr;
-    return DecodeTga(*source).release();
+    return DecodeFile(fileName, DecodeTga, "TGA").release();
 }
 
 } // namespace ImageLib

@@ -216,6 +216,18 @@ bool PakInterface::AddPakArchive(const std::string& fileName)
     return true;
 }
 
+std::vector<std::string> PakInterface::LackingMembers(const std::string& archiveFile,
+                                                     const std::vector<std::string>& names) const
+{
+    std::vector<std::string> lacking;
+    for (const std::string& name : names) {
+        const auto it = directory_.find(NormalizePakPath(name));
+        if (it == directory_.end() || it->second.size <= 0 || it->second.archive->fileName != archiveFile)
+            lacking.push_back(name);
+    }
+    return lacking;
+}
+
 PakFileHandle* PakInterface::OpenFileOther(uint32_t, uint32_t)
 {
     return nullptr;

@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/core/Types.h"
 
@@ -103,6 +104,11 @@ public:
     bool AddPakArchive(const std::string& fileName);
     // Why the last AddPakArchive failed ("" after a success).
     const std::string& LastError() const { return lastError_; }
+    // Of `names`, those the archive added as `archiveFile` does not serve:
+    // missing from it (or served from another archive) or empty. In the
+    // order given.
+    std::vector<std::string> LackingMembers(const std::string& archiveFile,
+                                            const std::vector<std::string>& names) const;
 
     PakFileHandle* OpenFileOther(uint32_t, uint32_t) override;
     PakFileHandle* OpenFile(const char* name, const char* mode) override;

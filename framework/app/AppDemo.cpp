@@ -6,6 +6,7 @@
 
 #include "framework/app/DemoPlaybackControls.h"
 #include "framework/app/DemoRecorder.h"
+#include "framework/app/ProblemReporter.h"
 #include "framework/app/RegistrySettings.h"
 #include "framework/base/PathUtils.h"
 #include "framework/widgets/WidgetManager.h"
@@ -13,6 +14,8 @@
 #include "platform/core/DebugOutput.h"
 #include "platform/core/Process.h"
 #include "platform/window/SystemDialogs.h"
+
+#include <cstdio>
 
 using namespace platform;
 
@@ -126,7 +129,23 @@ void ZoltAppBase::PlaceNumberedDemo()
 
 bool ZoltAppBase::ReadDemoFile(std::string& error) { return demo_->ReadFile(productVersion, timeLoaded_, error); }
 
-void ZoltAppBase::WriteDemoFile() { demo_->WriteFile(timeLoaded_, productVersion); }
+bool ZoltAppBase::WriteDemoFile(platform::FileError* error) { return demo_->WriteFile(timeLoaded_, productVersion, error); }
+
+void ZoltAppBase::KeepRecordedDemo()
+{
+    platform::FileError error;
+    if (WriteDemoFile(&error))
+        return;
+    Problem problem;
+    problem.subject = "Demo";
+    problem.what = "The demo was not kept";
+    problem.code = error.code;
+    problem.cause = error.detail;
+    problem.step = error.step;
+    problem.path = error.path;
+    // The recording is written last of all, when the game's notice has gone.
+    ProblemReporter::Instance().Tell(problem, true);
+}
 
 long ZoltAppBase::RelayClockReading(long reading)
 {
@@ -147,8 +166,13 @@ void ZoltAppBase::SaveDemoForCrash()
 {
     if (demo_->IsRecording()) {
         demo_->CloseForCrash();
-        WriteDemoFile();
-        crashDemoFile_ = demo_->FileName();
+        platform::FileError error;
+        // The crash window names the demo; where it was not written, the
+        // reason goes where a box cannot come now.
+        if (WriteDemoFile(&error))
+            crashDemoFile_ = demo_->FileName();
+        else
+            std::fputs(("The demo was not kept: " + error.Text() + "\n").c_str(), stderr);
     }
     demo_->StopAll();
 }

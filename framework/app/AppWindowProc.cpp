@@ -321,17 +321,8 @@ void ZoltAppBase::ApplyMouseMessage(const QueuedMessage& msg)
     }
     int code = 0;
     bool down = true;
-    switch (msg.message) {
-    case WM_LBUTTONDOWN: code = 1; break;
-    case WM_LBUTTONDBLCLK: code = 2; break;
-    case WM_RBUTTONDOWN: code = -1; break;
-    case WM_RBUTTONDBLCLK: code = -2; break;
-    case WM_MBUTTONDOWN: code = 3; break;
-    case WM_LBUTTONUP: code = 1; down = false; break;
-    case WM_RBUTTONUP: code = -1; down = false; break;
-    case WM_MBUTTONUP: code = 3; down = false; break;
-    default: return;
-    }
+    if (!InputQueue::ClickOf(msg.message, code, down))
+        return;
     if (down) {
         SetCapture(msg.window);
         widgetManager->HandleMouseDown(x, y, code);

@@ -4,12 +4,15 @@
 // and close (platform::WriteSpansToFile), and allocates, locks and formats
 // nothing.
 //
-// The command stream is copied into chunks that are only ever appended to
-// and live as long as the image. The file's head (header, marker block,
-// final update) and the stream's closing tail (its last partial byte, the
-// time padding and the long padding command a recording cut short ends
-// with, DemoStream::ClosingTail) are small; they are built in the slot that
-// is not published and then published by one atomic index.
+// The command stream is not copied: a recording's stream keeps its bytes in
+// place (DemoStream::KeepInPlace), and its whole bytes never change again
+// while the recording goes on, so the image names where they lie and how
+// many there are. A stream not kept in place is never prepared: its bytes
+// could move under a fault. The file's head (header, marker block, final
+// update) and the stream's closing tail (its last partial byte, the time
+// padding and the long padding command a recording cut short ends with,
+// DemoStream::ClosingTail) are small; they are built in the slot that is not
+// published and then published by one atomic index.
 //
 // Threads: SetFile and Prepare on the main thread; WriteNow from a signal
 // handler on any thread, or in normal context. WriteNow freezes the image
@@ -29,12 +32,7 @@ namespace Zolt {
 
 class CrashDemoImage {
 public:
-    static constexpr size_t kChunkBytes = size_t(1) << 20;
-    // A stream holds at most 2^31 bits: 256 chunks.
-    static constexpr size_t kMaxChunks = 256;
-
     CrashDemoImage() = default;
-    ~CrashDemoImage();
     CrashDemoImage(const CrashDemoImage&) = delete;
     CrashDemoImage& operator=(const CrashDemoImage&) = delete;
 
@@ -55,19 +53,15 @@ private:
     struct Slot {
         std::vector<uint8_t> head;
         std::vector<uint8_t> tail;
+        const uint8_t* stream = nullptr;
         size_t streamBytes = 0;
         std::string path;
     };
-
-    // Copies the stream's whole bytes that are not mirrored yet.
-    bool MirrorStream(const Buffer& stream, size_t wholeBytes);
 
     std::string fileName_;
     std::array<Slot, 2> slots_;
     std::atomic<int> published_{-1};
     std::atomic<bool> frozen_{false};
-    std::array<std::atomic<uint8_t*>, kMaxChunks> chunks_{};
-    size_t mirrored_ = 0;
 };
 
 } // namespace Zolt

@@ -50,6 +50,13 @@ const char* const kInvalid = "Invalid demo file.";
 
 std::vector<uint8_t> DemoFileData::Serialize() const
 {
+    std::vector<uint8_t> out = SerializeHead();
+    out.insert(out.end(), commands.begin(), commands.end());
+    return out;
+}
+
+std::vector<uint8_t> DemoFileData::SerializeHead() const
+{
     std::vector<uint8_t> out;
     PutLe(out, kMagic, 4);
     PutLe(out, kVersion, 4);
@@ -68,11 +75,22 @@ std::vector<uint8_t> DemoFileData::Serialize() const
     PutLe(out, uint32_t(block.size()), 4);
     out.insert(out.end(), block.begin(), block.end());
     PutLe(out, uint32_t(finalUpdate), 4);
-    out.insert(out.end(), commands.begin(), commands.end());
     return out;
 }
 
 bool DemoFileData::Parse(const uint8_t* bytes, size_t size, std::string& error)
+{
+    size_t commandsAt = 0;
+    std::vector<uint8_t> keptCommands = std::move(commands);
+    if (!ParseHead(bytes, size, error, commandsAt)) {
+        commands = std::move(keptCommands);
+        return false;
+    }
+    commands.assign(bytes + commandsAt, bytes + size);
+    return true;
+}
+
+bool DemoFileData::ParseHead(const uint8_t* bytes, size_t size, std::string& error, size_t& commandsAt)
 {
     ByteReader in(bytes, bytes ? size : 0);
     uint32_t magic = 0;
@@ -130,7 +148,7 @@ bool DemoFileData::Parse(const uint8_t* bytes, size_t size, std::string& error)
         return false;
     }
     read.finalUpdate = int32_t(finalUpdate);
-    read.commands.assign(bytes + in.Position(), bytes + size);
+    commandsAt = in.Position();
     *this = std::move(read);
     return true;
 }
@@ -185,12 +203,16 @@ void DemoStream::SeekRead(int bitPosition)
     }
 }
 
-void DemoStream::Load(const std::vector<uint8_t>& bytes)
+bool DemoStream::KeepInPlace()
 {
-    buffer_.Reset();
-    if (!bytes.empty())
-        buffer_.Assign(bytes.data(), int(std::min<size_t>(bytes.size(), 0x0FFFFFFF)));
-    buffer_.Rewind();
+    keptInPlace_ = buffer_.ReserveAll();
+    return keptInPlace_;
+}
+
+void DemoStream::Load(std::vector<uint8_t> bytes)
+{
+    buffer_.Adopt(std::move(bytes));
+    keptInPlace_ = false;
     commandUpdate_ = 0;
     needHeader_ = true;
     ended_ = false;

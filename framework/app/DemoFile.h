@@ -37,9 +37,15 @@ struct DemoFileData {
 
     // The whole file, current version.
     std::vector<uint8_t> Serialize() const;
+    // The file up to where the command stream begins (commands are left
+    // out), for a writer that has the stream elsewhere.
+    std::vector<uint8_t> SerializeHead() const;
     // Parses a whole file. On failure `error` holds the message and the
     // object is left unchanged.
     bool Parse(const uint8_t* bytes, size_t size, std::string& error);
+    // Parses all but the command stream, which is left where it is: it
+    // begins at `commandsAt`. A large demo is then held once.
+    bool ParseHead(const uint8_t* bytes, size_t size, std::string& error, size_t& commandsAt);
 };
 
 // Command ids of the stream.
@@ -86,9 +92,16 @@ public:
     // stream of its file.
     std::vector<uint8_t> ClosingTail(int updateCount) const;
 
+    // Keeps the recorded bytes where they are for the whole recording (see
+    // Buffer::ReserveAll), so that a fault's handler may write them out as
+    // they lie. False when that room cannot be had.
+    bool KeepInPlace();
+    bool IsKeptInPlace() const { return keptInPlace_; }
+
     // ---- Reading ----
-    // Starts reading `bytes` as a played stream.
-    void Load(const std::vector<uint8_t>& bytes);
+    // Starts reading `bytes` as a played stream (moved in, they are not
+    // copied).
+    void Load(std::vector<uint8_t> bytes);
     // Reads the next header when none is pending. False when the stream has
     // ended or broke off (then Ended() is true).
     bool ReadHeaderIfNeeded();
@@ -122,6 +135,7 @@ private:
     bool pendingShort_ = false;
     int pendingId_ = 0;
     bool ended_ = false;
+    bool keptInPlace_ = false;
 };
 
 } // namespace Zolt

@@ -4,7 +4,6 @@
 #include "framework/base/Buffer.h"
 #include "framework/base/PathUtils.h"
 #include "pak/PakFileFunctions.h"
-#include "platform/core/DebugOutput.h"
 #include "platform/core/FileSystem.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/Window.h"
@@ -49,26 +48,6 @@ void Assign(Buffer& buffer, const std::vector<uint8_t>& bytes)
     buffer.PutBytes(bytes.data(), int(bytes.size()));
 }
 
-// The click code of a mouse button message and whether it presses; false for
-// a plain move.
-bool ClickOf(UINT message, int& code, bool& down)
-{
-    down = true;
-    switch (message) {
-    case WM_LBUTTONDOWN: code = 1; return true;
-    case WM_LBUTTONDBLCLK: code = 2; return true;
-    case WM_RBUTTONDOWN: code = -1; return true;
-    case WM_RBUTTONDBLCLK: code = -2; return true;
-    case WM_MBUTTONDOWN: code = 3; return true;
-    case WM_LBUTTONUP: code = 1; break;
-    case WM_RBUTTONUP: code = -1; break;
-    case WM_MBUTTONUP: code = 3; break;
-    default: return false;
-    }
-    down = false;
-    return true;
-}
-
 } // namespace
 
 DemoRecorder::DemoRecorder(std::function<int()> currentUpdate) : currentUpdate_(std::move(currentUpdate)) {}
@@ -77,6 +56,9 @@ void DemoRecorder::StartRecording()
 {
     recording_ = true;
     playing_ = false;
+    // A fault writes the recording from where it lies (CrashDemoImage).
+    if (!stream_.IsKeptInPlace())
+        stream_.KeepInPlace();
 }
 
 void DemoRecorder::StartPlaying()
@@ -95,7 +77,8 @@ bool DemoRecorder::ReadFile(const std::string& productVersion, uint32_t& seed, s
         return false;
     }
     DemoFileData file;
-    if (!file.Parse(bytes.data(), bytes.size(), error)) {
+    size_t commandsAt = 0;
+    if (!file.ParseHead(bytes.data(), bytes.size(), error, commandsAt)) {
         error += " (" + fileName_ + ")"; // the player may have named it on the command line
         return false;
     }
@@ -106,28 +89,32 @@ bool DemoRecorder::ReadFile(const std::string& productVersion, uint32_t& seed, s
     seed = file.seed;
     finalUpdate_ = file.finalUpdate;
     markers_ = std::move(file.markers);
-    stream_.Load(file.commands);
+    // The commands are the file's bytes behind the head: they are moved to
+    // the front where they lie and handed over, so a demo is held once.
+    bytes.erase(bytes.begin(), bytes.begin() + std::ptrdiff_t(commandsAt));
+    stream_.Load(std::move(bytes));
     return true;
 }
 
-void DemoRecorder::WriteFile(uint32_t seed, const std::string& productVersion)
+bool DemoRecorder::WriteFile(uint32_t seed, const std::string& productVersion, platform::FileError* error)
 {
     if (!recording_)
-        return;
-    DemoFileData file;
-    file.seed = seed;
-    file.versionText = productVersion;
-    file.markers = markers_;
-    file.finalUpdate = CurrentUpdate();
+        return true;
+    DemoFileData head;
+    head.seed = seed;
+    head.versionText = productVersion;
+    head.markers = markers_;
+    head.finalUpdate = CurrentUpdate();
+    // One copy of the stream behind its head, the file's bytes.
+    std::vector<uint8_t> bytes = head.SerializeHead();
     const Buffer& commands = stream_.Data();
-    if (commands.Bytes())
-        file.commands.assign(commands.Bytes(), commands.Bytes() + commands.ByteSize());
-    const std::vector<uint8_t> bytes = file.Serialize();
-    std::string error;
+    if (commands.Bytes()) {
+        bytes.reserve(bytes.size() + size_t(commands.ByteSize()));
+        bytes.insert(bytes.end(), commands.Bytes(), commands.Bytes() + commands.ByteSize());
+    }
     // Written whole to a temporary file and renamed, so an earlier demo of
     // the same name survives a failed write.
-    if (!WriteFileAtomic(fileName_, bytes.data(), bytes.size(), &error))
-        OutputDebugString("Demo file not written: " + fileName_ + " " + error + "\r\n");
+    return WriteFileAtomic(fileName_, bytes.data(), bytes.size(), error);
 }
 
 void DemoRecorder::PrepareCrashImage(uint32_t seed, const std::string& productVersion)
@@ -186,7 +173,7 @@ void DemoRecorder::RecordMouse(const QueuedMessage& message)
     lastMouseY_ = y;
     int code = 0;
     bool down = true;
-    if (!ClickOf(message.message, code, down))
+    if (!InputQueue::ClickOf(message.message, code, down))
         return;
     WriteHeader(true, kDemoShortMouseButton);
     out.PutBits(down ? 1 : 0, 1);

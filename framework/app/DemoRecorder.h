@@ -20,6 +20,7 @@
 #include "framework/app/CrashDemoImage.h"
 #include "framework/app/DemoFile.h"
 #include "framework/app/DemoTransferLink.h"
+#include "platform/core/FileSystem.h"
 #include "platform/window/WindowTypes.h"
 
 #include <cstdint>
@@ -83,8 +84,10 @@ public:
     // file, a damaged one, or one recorded by another version.
     bool ReadFile(const std::string& productVersion, uint32_t& seed, std::string& error);
     // Writes the recording, whole or not at all (an earlier demo of the same
-    // name survives a failed write); nothing when not recording.
-    void WriteFile(uint32_t seed, const std::string& productVersion);
+    // name survives a failed write); nothing when not recording. False, with
+    // `error` saying which step failed on which file and the system's error
+    // number, when the file could not be written.
+    bool WriteFile(uint32_t seed, const std::string& productVersion, platform::FileError* error = nullptr);
     // The update count when the played demo was written.
     int FinalUpdate() const { return finalUpdate_; }
     const std::vector<DemoMarker>& Markers() const { return markers_; }
@@ -146,7 +149,8 @@ public:
     DemoStream& Stream() { return stream_; }
 
     // The highest numbered demo base + "%d.dmo" (0 when none); with
-    // deleteOld, removes the lowest one when count - 1 or more exist.
+    // deleteOld, removes the lowest one when count or more exist, so that
+    // the demo recorded next makes count.
     static int HighestNumberedDemo(const std::string& baseName, int count, bool deleteOld);
 
 private:

@@ -14,6 +14,24 @@ bool IsColourOrDisplayChange(UINT message) { return message == WM_SYSCOLORCHANGE
 
 bool InputQueue::IsMouseMessage(UINT message) { return message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP; }
 
+bool InputQueue::ClickOf(UINT message, int& code, bool& down)
+{
+    down = true;
+    switch (message) {
+    case WM_LBUTTONDOWN: code = 1; return true;
+    case WM_LBUTTONDBLCLK: code = 2; return true;
+    case WM_RBUTTONDOWN: code = -1; return true;
+    case WM_RBUTTONDBLCLK: code = -2; return true;
+    case WM_MBUTTONDOWN: code = 3; return true;
+    case WM_LBUTTONUP: code = 1; break;
+    case WM_RBUTTONUP: code = -1; break;
+    case WM_MBUTTONUP: code = 3; break;
+    default: return false;
+    }
+    down = false;
+    return true;
+}
+
 bool InputQueue::IsQueuedKind(UINT message)
 {
     switch (message) {

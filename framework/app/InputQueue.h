@@ -28,6 +28,11 @@ public:
     static bool IsQueuedKind(platform::UINT message);
     // WM_MOUSEMOVE to WM_MBUTTONUP (the wheel is not among them).
     static bool IsMouseMessage(platform::UINT message);
+    // The click code a mouse button message gives the widgets (1, 2 left
+    // and its double click, -1, -2 right, 3 middle) and whether it presses;
+    // false for a plain move. The live input and a recorded demo both go by
+    // it, so a played click is the one that was made.
+    static bool ClickOf(platform::UINT message, int& code, bool& down);
 
     // Appends the message unless the rules above drop it; true when queued.
     bool Offer(const QueuedMessage& message);

@@ -41,6 +41,7 @@
 #include "platform/window/Window.h"
 #include "platform/window/WindowBackend.h"
 
+#include <cerrno>
 #include <cstdio>
 
 using namespace platform;
@@ -226,7 +227,7 @@ void ZoltAppBase::LeaveProcessServices()
     ZoltAppBase* self = this;
     if (gApp.compare_exchange_strong(self, nullptr))
         platform::SetClockRelay(nullptr);
-    WriteDemoFile();
+    KeepRecordedDemo();
     if (GetHTTPTransferDemoLink() == &demo_->TransferLink())
         SetHTTPTransferDemoLink(nullptr);
     instanceLock_.reset();
@@ -274,8 +275,7 @@ void ZoltAppBase::Initialize()
     if (screenSaverMode_)
         singleInstance = false;
 
-    if (!OnChangeDirectory(startDirectory))
-        SetCurrentDirectory(startDirectory);
+    EnterStartDirectory();
     KeepUserFilesInDataFolder();
     PlaceNumberedDemo();
     AddFrameworkArchive();
@@ -317,6 +317,17 @@ void ZoltAppBase::Initialize()
         RaiseCrashReport(); // ends the process
 }
 
+void ZoltAppBase::EnterStartDirectory()
+{
+    if (startDirectory.empty() || OnChangeDirectory(startDirectory) || SetCurrentDirectory(startDirectory))
+        return;
+    // Everything after is looked for there: going on would blame the first
+    // file missing (the archives) for the folder.
+    const int error = errno;
+    ShowError("Cannot start in the folder " + startDirectory + " (" + DescribeOpenError(error) + ").");
+    FatalExit(1);
+}
+
 void ZoltAppBase::AddFrameworkArchive()
 {
     // Without the archive the framework's files are looked for on disk (a
@@ -330,11 +341,39 @@ void ZoltAppBase::AddRequiredArchive(const std::string& fileName) { AddArchiveOr
 void ZoltAppBase::AddArchiveOrExit(const std::string& fileName, bool mayBeMissing)
 {
     PakInterface* pak = GetProcessPakInterface();
-    // A folder of that name is no missing archive but an unusable one.
-    if (!pak || pak->AddPakArchive(fileName) || (mayBeMissing && !FileExists(fileName)))
+    if (!pak)
         return;
-    ShowError("Cannot use the program's archive (" + pak->LastError() + ").");
+    std::string problem;
+    if (pak->AddPakArchive(fileName))
+        problem = LackingArchiveMembers(fileName);
+    // A folder of that name is no missing archive but an unusable one.
+    else if (!mayBeMissing || FileExists(fileName))
+        problem = pak->LastError();
+    if (problem.empty())
+        return;
+    ShowError("Cannot use the program's archive (" + problem + ").");
     FatalExit(1);
+}
+
+std::string ZoltAppBase::LackingArchiveMembers(const std::string& fileName) const
+{
+    const std::string archive = PathFileName(fileName, false);
+    std::vector<std::string> expected;
+    for (const ArchiveMember& member : archiveManifest)
+        if (archive == member.archive)
+            expected.push_back(member.path);
+    const std::vector<std::string> lacking = GetProcessPakInterface()->LackingMembers(fileName, expected);
+    if (lacking.empty())
+        return {};
+    // A box of a few lines: the first ones name the damage, the count its size.
+    constexpr size_t kNamed = 10;
+    std::string names;
+    for (size_t i = 0; i < lacking.size() && i < kNamed; ++i)
+        names += (i ? ", " : "") + lacking[i];
+    if (lacking.size() > kNamed)
+        names += " and " + std::to_string(lacking.size() - kNamed) + " more";
+    return archive + ": " + std::to_string(lacking.size()) + " of the " + std::to_string(expected.size()) +
+           " files it must hold are missing or empty: " + names;
 }
 
 void ZoltAppBase::BecomeCrashHost()

@@ -38,6 +38,7 @@
 // because images are made and destroyed on the loading thread too.
 #pragma once
 
+#include "framework/app/ArchiveManifest.h"
 #include "framework/app/CrashHandler.h"
 #include "platform/core/Event.h"
 #include "framework/app/DemoFile.h"
@@ -71,6 +72,7 @@
 #include <vector>
 
 namespace platform {
+struct FileError;
 struct RegistryKeyObject;
 }
 
@@ -459,6 +461,10 @@ public:
     std::string startDirectory;
     std::string productVersion;
     std::string demoBaseName = "zoltapp";
+    // What the archives the application adds must hold (see
+    // ArchiveManifest.h); each archive is checked against the members
+    // listed for its file name.
+    std::span<const ArchiveMember> archiveManifest = ProgramArchiveManifest();
     int width = 640;
     int height = 480;
     int colorDepth = 16;
@@ -534,8 +540,7 @@ protected:
     void CheckSecondInstances();
     // Shows, in a warning box, each settings problem the registry told since
     // the last look (each once a run): a player whose settings are not kept
-    // reads why where they look, not only on a terminal. In screen-saver
-    // mode it goes to the error log instead. Main thread.
+    // reads why where they look, not only on a terminal. Main thread.
     void ShowSettingsWarnings();
     // The settings problems met at the start, before the game's notice was
     // there, waiting for the box.
@@ -548,10 +553,18 @@ protected:
     void KeepUserFilesInDataFolder();
     // `name` in the data folder (in the current folder without one).
     static std::string UserFilePath(const std::string& name);
+    // Makes the start directory (the program's folder, or -changedir's)
+    // the current one; one that cannot be entered is a fatal error naming it.
+    void EnterStartDirectory();
     // Adds "main.pak" to the file layer; one that is there but cannot be
     // used is a fatal error that names it.
     void AddFrameworkArchive();
+    // An archive that cannot be opened or read, or that lacks files of
+    // archiveManifest, is a fatal error naming it (and them).
     void AddArchiveOrExit(const std::string& fileName, bool mayBeMissing);
+    // Why the archive just added cannot serve the program ("" when it can):
+    // the members of archiveManifest it lacks or holds empty.
+    std::string LackingArchiveMembers(const std::string& fileName) const;
     void StartDemo();
     // Names the demo file a "-recnum" or "-playnum" asked for.
     void PlaceNumberedDemo();
@@ -620,7 +633,10 @@ protected:
     // stream, these feed it and apply what it plays.
     class PlaybackInput;
     bool ReadDemoFile(std::string& error);
-    void WriteDemoFile();
+    bool WriteDemoFile(platform::FileError* error);
+    // Writes the recording at the end of the run; one that cannot be
+    // written is told as every problem with the player's files is.
+    void KeepRecordedDemo();
     void PlayDemoCommand();
     bool ReadScreenModeCommand();
     void RecordScreenMode();

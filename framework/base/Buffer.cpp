@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
+#include <utility>
 
 namespace Zolt {
 
 namespace {
+
+// Eight times the count must fit the 32-bit bit length.
+constexpr int kMaxBytes = std::numeric_limits<int32_t>::max() / 8;
 
 int ClampBitCount(int count)
 {
@@ -207,10 +212,28 @@ void Buffer::Reset()
     writePos_ = 0;
 }
 
+void Buffer::Adopt(std::vector<uint8_t>&& bytes)
+{
+    data_ = std::move(bytes);
+    if (data_.size() > size_t(kMaxBytes))
+        data_.resize(size_t(kMaxBytes));
+    bitLength_ = 8 * static_cast<int32_t>(data_.size());
+    readPos_ = 0;
+    writePos_ = 0;
+}
+
+bool Buffer::ReserveAll()
+{
+    try {
+        data_.reserve(size_t(kMaxBytes) + 1);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
 void Buffer::Assign(const uint8_t* bytes, int count)
 {
-    // Eight times the count must fit the 32-bit bit length.
-    constexpr int kMaxBytes = std::numeric_limits<int32_t>::max() / 8;
     if (bytes == nullptr || count < 0) {
         count = 0;
     }

@@ -53,6 +53,16 @@ public:
     // Replaces the data by a copy; the bit length becomes 8 x count and the
     // positions stay where they were.
     void Assign(const uint8_t* bytes, int count);
+    // Takes the bytes over without copying them (a large stream read from a
+    // file is held once); the bit length becomes 8 x their count (bytes past
+    // what 32 bits of positions reach are dropped) and both positions go back
+    // to the start.
+    void Adopt(std::vector<uint8_t>&& bytes);
+    // Reserves room for everything the buffer can ever hold, so that its
+    // bytes never move as it grows: what was written may be read from
+    // elsewhere (a fault's handler) while writing goes on. Only the pages
+    // written to take memory. False when the room cannot be had.
+    bool ReserveAll();
     void Rewind() { readPos_ = 0; }
     int ByteSize() const { return static_cast<int>((static_cast<int64_t>(bitLength_) + 7) / 8); }
     bool Exhausted() const { return readPos_ >= bitLength_; }

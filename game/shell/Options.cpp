@@ -34,6 +34,45 @@ ControlLibrary::IFactory* Factory()
     return gFactory ? gFactory : ControlLibrary::GetFactory();
 }
 
+// A stored number held to 0..highest. The settings file is the player's to
+// edit, and a number written there as negative comes back as a large one: it
+// is taken as the negative number it was and held at the bottom.
+uint16_t HeldTo(uint32_t stored, uint16_t highest)
+{
+    return static_cast<uint16_t>(std::clamp<int64_t>(static_cast<int32_t>(stored), 0, highest));
+}
+
+// A volume set without keeping it: stored (held to 100) and pushed to the
+// factory by `push`; true when it changed.
+bool StoreVolume(std::atomic<uint32_t>& stored, uint16_t value, void (ControlLibrary::IFactory::*push)(uint16_t))
+{
+    if (value == stored.load())
+        return false;
+    stored = std::min(value, kMaxVolume);
+    if (ControlLibrary::IFactory* factory = Factory())
+        (factory->*push)(static_cast<uint16_t>(stored.load()));
+    return true;
+}
+
+bool StoreSoundVolume(uint16_t value)
+{
+    return StoreVolume(gSoundVolume, value, &ControlLibrary::IFactory::SetEffectsVolume);
+}
+
+bool StoreSoundEffVolume(uint16_t value)
+{
+    return StoreVolume(gSoundEffVolume, value, &ControlLibrary::IFactory::SetMusicVolume);
+}
+
+// A choice is kept the moment it is made: the registry writes its file
+// whole before the call returns, so a run killed, crashed or cut from its
+// power after it loses nothing the player chose.
+void Keep(const char* valueName, uint32_t value)
+{
+    if (ControlLibrary::IFactory* factory = Factory())
+        factory->WriteRegistryInteger(valueName, value);
+}
+
 } // namespace
 
 uint16_t GetSoundVolume()
@@ -43,11 +82,8 @@ uint16_t GetSoundVolume()
 
 void SetSoundVolume(uint16_t value)
 {
-    if (value == gSoundVolume.load())
-        return;
-    gSoundVolume = std::min(value, kMaxVolume);
-    if (ControlLibrary::IFactory* factory = Factory())
-        factory->SetEffectsVolume(GetSoundVolume());
+    if (StoreSoundVolume(value))
+        Keep(kSoundVolumeValue, GetSoundVolume());
 }
 
 uint16_t GetSoundEffVolume()
@@ -57,11 +93,8 @@ uint16_t GetSoundEffVolume()
 
 void SetSoundEffVolume(uint16_t value)
 {
-    if (value == gSoundEffVolume.load())
-        return;
-    gSoundEffVolume = std::min(value, kMaxVolume);
-    if (ControlLibrary::IFactory* factory = Factory())
-        factory->SetMusicVolume(GetSoundEffVolume());
+    if (StoreSoundEffVolume(value))
+        Keep(kSoundEffVolumeValue, GetSoundEffVolume());
 }
 
 uint16_t GetGameSpeed()
@@ -74,6 +107,7 @@ void SetGameSpeed(uint16_t value)
     if (value == gGameSpeed.load())
         return;
     gGameSpeed = std::min(value, kMaxGameSpeed);
+    Keep(kSpeedValue, GetGameSpeed());
     // A copy, so an observer may register another while being told.
     std::vector<IOptionObserver*> observers = Observers();
     for (IOptionObserver* observer : observers)
@@ -87,7 +121,10 @@ bool IsFullScreenOption()
 
 void SetFullScreenOption(bool value)
 {
-    gFullScreen = value;
+    if (gFullScreen.exchange(value) == value)
+        return;
+    if (ControlLibrary::IFactory* factory = Factory())
+        factory->WriteRegistryBool(kFullScreenValue, value);
 }
 
 void AddOptionObserver(IOptionObserver* observer)
@@ -116,19 +153,18 @@ void LoadOptions()
         if (!factory->ReadRegistryInteger(kSoundEffVolumeValue, soundEffVolume))
             soundEffVolume = kDefaultSoundEffVolume;
         // The table paces its steps by the speed, so a stored value outside
-        // 0..10 (a negative one reads as a large number) is held at the top of
-        // the range.
+        // 0..10 is held to the range.
         if (factory->ReadRegistryInteger(kSpeedValue, value))
-            gGameSpeed = std::min<uint32_t>(value, kMaxGameSpeed);
+            gGameSpeed = HeldTo(value, kMaxGameSpeed);
         if (factory->ReadRegistryBool(kFullScreenValue, flag))
             gFullScreen = flag;
     }
     // Through 0 first, so the factory hears the loaded values even when
-    // they equal the ones held before.
-    SetSoundEffVolume(0);
-    SetSoundVolume(0);
-    SetSoundEffVolume(static_cast<uint16_t>(std::min<uint32_t>(soundEffVolume, kMaxVolume)));
-    SetSoundVolume(static_cast<uint16_t>(std::min<uint32_t>(soundVolume, kMaxVolume)));
+    // they equal the ones held before. What was read needs no keeping.
+    StoreSoundEffVolume(0);
+    StoreSoundVolume(0);
+    StoreSoundEffVolume(HeldTo(soundEffVolume, kMaxVolume));
+    StoreSoundVolume(HeldTo(soundVolume, kMaxVolume));
 }
 
 void SaveOptions()

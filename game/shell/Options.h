@@ -1,8 +1,11 @@
 // The options of the whole program, independent of the player profile: two
 // sound volumes, the game speed and the full-screen choice. They are read
-// from the registry by LoadOptions and written back by SaveOptions, through
-// the control factory's registry functions. Volume changes go to the factory
-// at once; game-speed changes are announced to every IOptionObserver.
+// from the registry by LoadOptions, through the control factory's registry
+// functions, and each is written back the moment a setter changes it (the
+// registry's file is whole on disk before the setter returns), so that a
+// run that is killed loses no choice; SaveOptions writes them all again.
+// Volume changes go to the factory at once; game-speed changes are announced
+// to every IOptionObserver.
 //
 // The factory is the one set with SetOptionsFactory, else the toolkit's
 // process-wide factory; with neither, volumes are only stored and the

@@ -3,6 +3,9 @@
 // outside a buffer (the sanitizer build watches the latter).
 #include "imagelib/ImageDecoders.h"
 #include "imagelib/ImageLib.h"
+#include "pak/PakFileFunctions.h"
+#include "pak/PakFormat.h"
+#include "pak/PakInterface.h"
 #include "tests/support/ImageFixtures.h"
 
 #include <gtest/gtest.h>
@@ -158,7 +161,7 @@ TEST_F(CorruptImages, EveryTruncationIsHandled)
     }
 }
 
-TEST_F(CorruptImages, DamagedFilesThroughLoadImageFileGiveNull)
+TEST_F(CorruptImages, DamagedFilesThroughLoadImageFileGiveNullAndAreToldByName)
 {
     fixtures::TempFolder folder;
     for (const Sample& sample : ValidSamples()) {
@@ -171,7 +174,30 @@ TEST_F(CorruptImages, DamagedFilesThroughLoadImageFileGiveNull)
         for (size_t i = 4; i < garbage.size(); ++i)
             garbage[i] = uint8_t(0xA5 ^ i);
         const std::string path = folder.Write("broken" + extension, garbage);
+        testing::internal::CaptureStderr();
         std::unique_ptr<Image> image(LoadImageFile(path, true));
+        const std::string told = testing::internal::GetCapturedStderr();
         EXPECT_FALSE(image) << name;
+        EXPECT_EQ(told.rfind(path + ": not a readable ", 0), 0u) << told;
     }
+}
+
+TEST_F(CorruptImages, ADamagedArchiveMemberIsToldWithItsArchiveAndTheLibrarysReason)
+{
+    Bytes broken = fixtures::MakeRgbaPng(4, 4, fixtures::PatternPixels(4, 4, false));
+    broken[30] ^= 0x40; // inside the header chunk
+    std::vector<uint8_t> archive;
+    std::string error;
+    ASSERT_TRUE(BuildPakArchive({{"images\\cards\\2s.png", broken, 0}}, &archive, &error)) << error;
+    fixtures::TempFolder folder;
+    PakInterface pak;
+    const std::string file = folder.Write("data.pak", archive);
+    ASSERT_TRUE(pak.AddPakArchive(file)) << pak.LastError();
+    PakInterfaceBase* previous = pak_testing::ReplaceSharedPakInterface(&pak);
+    testing::internal::CaptureStderr();
+    std::unique_ptr<Image> image(LoadImageFile("images/cards/2s.png", true));
+    const std::string told = testing::internal::GetCapturedStderr();
+    pak_testing::ReplaceSharedPakInterface(previous);
+    EXPECT_FALSE(image);
+    EXPECT_EQ(told.rfind("images/cards/2s.png in " + file + ": not a readable PNG image (IHDR", 0), 0u) << told;
 }

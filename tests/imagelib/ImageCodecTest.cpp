@@ -398,21 +398,23 @@ constexpr size_t kAfterPngHeader = 8 + 25; // signature, IHDR chunk
 
 } // namespace
 
-TEST(PngReader, ADamagedFileIsToldOnStandardErrorAndADamagedNoteCostsOnlyTheNote)
+TEST(PngReader, ADamagedFileGivesTheLibrarysReasonAndADamagedNoteCostsOnlyTheNote)
 {
     Bytes bytes = fixtures::MakeRgbaPng(2, 2, fixtures::PatternPixels(2, 2, false));
     PutChunk(bytes, kAfterPngHeader, "tEXt", {'a', 0, 'x', 'y', 'z'}, true);
     testing::internal::CaptureStderr();
-    auto image = DecodeBytes(DecodePng, bytes);
+    MemoryImageSource noted(bytes.data(), bytes.size());
+    auto image = DecodePng(noted);
     const std::string quiet = testing::internal::GetCapturedStderr();
     ASSERT_TRUE(image) << "a text note with a bad checksum is only a warning";
     EXPECT_EQ(quiet, "") << "warnings are not printed";
+    EXPECT_EQ(noted.Failure(), "");
 
     Bytes broken = fixtures::MakeRgbaPng(2, 2, fixtures::PatternPixels(2, 2, false));
     broken[30] ^= 0x40; // inside the header chunk
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(DecodeBytes(DecodePng, broken));
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("PNG error"), std::string::npos);
+    MemoryImageSource damaged(broken.data(), broken.size());
+    EXPECT_FALSE(DecodePng(damaged));
+    EXPECT_NE(damaged.Failure().find("IHDR"), std::string::npos) << damaged.Failure();
 }
 
 TEST(PngReader, APictureTooLargeToHoldIsRefusedBeforeAnyAllocation)
@@ -474,11 +476,12 @@ TEST(ImageWriters, APictureWiderThanTheFormatTakesIsRefusedAndLeavesNoFile)
     EXPECT_FALSE(std::filesystem::exists(folder.File("wide.jpg")));
 }
 
-TEST(JpegReader, ADamagedFileIsToldOnStandardError)
+TEST(JpegReader, ADamagedFileGivesTheLibrarysReason)
 {
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(DecodeBytes(DecodeJpeg, Bytes {0xFF, 0xD8, 0xFF}));
-    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+    const Bytes cut = {0xFF, 0xD8, 0xFF};
+    MemoryImageSource source(cut.data(), cut.size());
+    EXPECT_FALSE(DecodeJpeg(source));
+    EXPECT_NE(source.Failure(), "");
 }
 
 TEST(JpegReader, CommentsAreSkippedWhateverTheirLength)

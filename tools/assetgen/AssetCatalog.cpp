@@ -425,6 +425,23 @@ const Catalog& GetCatalog()
     return catalog;
 }
 
+std::vector<std::string> ArchiveMembers(const Catalog& catalog, const std::string& archive)
+{
+    std::vector<std::string> members;
+    for (const ImageAsset& image : catalog.images)
+        if (image.archive == archive)
+            members.push_back(image.path);
+    for (const FontAsset& font : catalog.fonts)
+        if (font.archive == archive) {
+            members.push_back(font.descriptor);
+            members.push_back(font.atlas);
+        }
+    for (const SoundAsset& sound : catalog.sounds)
+        if (sound.archive == archive)
+            members.push_back(sound.path);
+    return members;
+}
+
 Rect FramesExtent(const ImageAsset& image)
 {
     Rect extent;

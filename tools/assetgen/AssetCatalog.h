@@ -156,6 +156,12 @@ struct Catalog {
 
 const Catalog& GetCatalog();
 
+// The files `archive` ("data.pak") holds, as named in the catalogue: each
+// image, each font's descriptor and glyph image, each sound. The program
+// checks its archives against this list at start (assetmanifest writes it
+// into the program at build time).
+std::vector<std::string> ArchiveMembers(const Catalog& catalog, const std::string& archive);
+
 // The smallest canvas that holds every frame of the image's buttons.
 Rect FramesExtent(const ImageAsset& image);
 

@@ -5,6 +5,7 @@
 
 #include "platform/core/FileSystem.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace apptest;
@@ -80,6 +81,18 @@ TEST_F(AppTest, CommandLineAfterTheProgramPathIsRead)
     EXPECT_EQ(a.options, (std::vector<std::string>{"-record=", "-changedir=/some where"}));
 }
 
+TEST_F(AppTest, AStartFolderThatIsNotThereEndsTheStartNamingTheFolder)
+{
+    const std::string missing = folder_ / "no such folder";
+    SetArguments({"-changedir=" + missing});
+    Make().entersStartFolder = true;
+    EXPECT_EQ(ExitCodeOf([&] { app->Initialize(); }), 1);
+    const auto boxes = platform::testing::RecordedBoxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().caption, "FATAL ERROR");
+    EXPECT_EQ(boxes.back().text, "Cannot start in the folder " + missing + " (No such file or directory).");
+}
+
 TEST_F(AppTest, NumberedDemosDropTheOldestAndCountBack)
 {
     // Numbered demos live in the one folder demos are recorded to; the
@@ -137,6 +150,23 @@ TEST_F(AppTest, NumberedDemosDropTheOldestAndCountBack)
     for (int i = 1; i <= 7; ++i)
         EXPECT_TRUE(platform::FileExists(launch + "/zoltapp" + std::to_string(i) + ".dmo")) << i;
     EXPECT_TRUE(platform::SetCurrentDirectory(startedIn));
+}
+
+TEST_F(AppTest, NumberedRecordingWithExactlyTheDemosKeptLeavesThatManyBehind)
+{
+    const std::string data = folder_ / "data/Tovrelly/PellucorTest";
+    ASSERT_TRUE(platform::MakeDirectories(data));
+    for (int i = 1; i <= 3; ++i)
+        platform::testing::WriteTestFile(data + "/zoltapp" + std::to_string(i) + ".dmo", "demo");
+    SetArguments({"-recnum=3"});
+    Make().Initialize();
+    app->Quit();
+    app.reset();
+    std::vector<std::string> kept;
+    for (const platform::FindData& entry : platform::FindFiles(data + "/zoltapp*.dmo"))
+        kept.push_back(entry.name);
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{"zoltapp2.dmo", "zoltapp3.dmo", "zoltapp4.dmo"}));
 }
 
 TEST_F(AppTest, PlayingADemoThatCannotBeReadEndsTheStart)

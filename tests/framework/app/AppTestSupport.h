@@ -57,7 +57,9 @@ public:
         colorDepth = 32;
     }
 
-    bool OnChangeDirectory(const std::string&) override { return true; }
+    // The test's working folder stays as it is, unless the test asks for
+    // the framework's own change into the start folder.
+    bool OnChangeDirectory(const std::string&) override { return !entersStartFolder; }
     Zolt::MusicInterface* MakeMusicPlayer(platform::HWND window) override
     {
         if (realMusic)
@@ -132,6 +134,7 @@ public:
     bool realMusic = false;
     bool consumeDeveloperKeys = false;
     bool recordOptionsOnly = false;
+    bool entersStartFolder = false;
     bool refuseQuit = false;
     std::vector<int> clicked;
     std::vector<int> pressed;

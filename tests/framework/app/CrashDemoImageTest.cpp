@@ -30,6 +30,7 @@ protected:
         GTEST_FLAG_SET(death_test_style, "fast");
         image_.SetFile(file_);
         markers_ = {{"deal", 12}, {"river", 40}};
+        ASSERT_TRUE(stream_.KeepInPlace());
     }
 
     // A few commands with gaps long enough to need padding, ending inside a
@@ -94,9 +95,9 @@ TEST_F(CrashDemoImageTest, WrittenNowItIsTheFileARecordingClosedAtTheLastUpdateG
         << "quiet stretches bridged by padding, then the closing command at 100";
 }
 
-TEST_F(CrashDemoImageTest, AStreamOfSeveralChunksIsWrittenWhole)
+TEST_F(CrashDemoImageTest, AStreamThatGrewPastAMegabyteBetweenPreparesIsWrittenWhole)
 {
-    std::vector<uint8_t> payload(Zolt::CrashDemoImage::kChunkBytes + 1000);
+    std::vector<uint8_t> payload((1 << 20) + 1000);
     for (size_t i = 0; i < payload.size(); ++i)
         payload[i] = uint8_t(i * 7);
     stream_.WriteHeader(1, false, Zolt::kDemoRelay);
@@ -109,6 +110,15 @@ TEST_F(CrashDemoImageTest, AStreamOfSeveralChunksIsWrittenWhole)
     Prepare(9);
     ASSERT_TRUE(image_.WriteNow());
     EXPECT_EQ(ReadBytes(file_), ClosedFile(stream_, 9));
+}
+
+TEST_F(CrashDemoImageTest, AStreamWhoseBytesMayMoveIsNeverPrepared)
+{
+    Zolt::DemoStream moving;
+    moving.WriteHeader(1, false, Zolt::kDemoMouseEnter);
+    image_.Prepare(0xC0FFEE, "1.5", markers_, moving, 5);
+    EXPECT_FALSE(image_.IsReady());
+    EXPECT_FALSE(image_.WriteNow());
 }
 
 TEST_F(CrashDemoImageTest, NothingPreparedWritesNothingAndAWriteFreezesTheImage)

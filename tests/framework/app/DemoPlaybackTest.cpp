@@ -14,6 +14,8 @@
 #include "platform/window/VirtualKeys.h"
 #include "tests/support/WidgetDoubles.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <random>
 #include <tuple>
@@ -70,6 +72,18 @@ protected:
     }
 
     std::string DemoPath() const { return folder_ / "run.dmo"; }
+    // Plays a demo of `finalUpdate` updates that holds no input, up to its
+    // tenth update.
+    void PlayEmptyDemo(int finalUpdate, const std::vector<Zolt::DemoMarker>& markers = {})
+    {
+        Zolt::DemoFileData file;
+        file.finalUpdate = finalUpdate;
+        file.markers = markers;
+        const std::vector<uint8_t> bytes = file.Serialize();
+        platform::testing::WriteTestFile(DemoPath(), std::string(bytes.begin(), bytes.end()));
+        Begin({"-play", "-demofile=" + DemoPath()});
+        StepUntilUpdate(10);
+    }
     platform::HWND Window() const { return app->GetMainWindow(); }
     // A character typed while the demo plays, pumped until the window had it.
     void Type(char c)
@@ -316,6 +330,39 @@ TEST_F(DemoTest, ARecordingOnAFreshMachineMakesItsFolderAndIsWritten)
     EXPECT_TRUE(platform::FileExists(file));
 }
 
+TEST_F(DemoTest, ARecordingThatCannotBeWrittenIsToldInABoxAtTheEnd)
+{
+    const auto lastBox = [] {
+        const auto boxes = platform::testing::RecordedBoxes();
+        return boxes.empty() ? platform::testing::RecordedBox{} : boxes.back();
+    };
+    // A pipe where the demo is to go is left a pipe.
+    ASSERT_EQ(mkfifo(DemoPath().c_str(), 0644), 0);
+    Begin({"-record", "-demofile=" + DemoPath()});
+    StepUntilUpdate(5);
+    Finish();
+    EXPECT_EQ(lastBox().caption, "Demo");
+    EXPECT_EQ(lastBox().text.rfind("The demo was not kept:\nit is not a regular file (a pipe, a device or a "
+                                   "socket); nothing was replaced.\n(write " + DemoPath(),
+                                   0),
+              0u)
+        << lastBox().text;
+    struct stat pipe {};
+    ASSERT_EQ(lstat(DemoPath().c_str(), &pipe), 0);
+    EXPECT_TRUE(S_ISFIFO(pipe.st_mode));
+
+    // A folder the demo may not be written to.
+    const std::string other = folder_ / "other.dmo";
+    Begin({"-record", "-demofile=" + other});
+    StepUntilUpdate(5);
+    app->Quit();
+    platform::testing::FailNext("WriteFileAtomic.Open", 13);
+    Finish();
+    EXPECT_EQ(lastBox().caption, "Demo");
+    EXPECT_NE(lastBox().text.find("Permission denied"), std::string::npos) << lastBox().text;
+    EXPECT_FALSE(platform::FileExists(other));
+}
+
 TEST_F(DemoTest, SmallMovesAreShortAndLargerOnesAbsolute)
 {
     Begin({"-record", "-demofile=" + DemoPath()});
@@ -404,53 +451,59 @@ TEST_F(DemoTest, CutDemoPlaysWhatItHoldsThenGoesOnWithoutRecordedInput)
     EXPECT_FALSE(log_.empty());
 }
 
-TEST_F(DemoTest, PlaybackKeysSetSpeedJumpsAndPause)
+TEST_F(DemoTest, PlaybackKeysSetTheSpeedJumpBackFromTheEndAndPause)
 {
-    Zolt::DemoFileData file;
-    file.finalUpdate = 100000; // 1000 s at 10 ms
-    file.markers = {{"early", 5}, {"late", 99000}};
-    const std::vector<uint8_t> bytes = file.Serialize();
-    platform::testing::WriteTestFile(DemoPath(), std::string(bytes.begin(), bytes.end()));
-    Begin({"-play", "-demofile=" + DemoPath()});
-    StepUntilUpdate(10);
+    PlayEmptyDemo(100000); // 1000 s at 10 ms
     Type('+');
     EXPECT_DOUBLE_EQ(app->demoSpeed, 1.5);
     Type('=');
     Type('7');
     EXPECT_DOUBLE_EQ(app->demoSpeed, 1.0);
     EXPECT_EQ(app->DemoJumpTarget(), 100000 - 3000);
+    Type('p');
+    EXPECT_TRUE(app->IsDemoPaused());
+}
 
-    // Only markers still ahead are offered, timed back from the end.
+TEST_F(DemoTest, MarkerListOffersTheMarkersAheadTimedFromTheEndAndJumpsToTheChosenOne)
+{
+    PlayEmptyDemo(100000, {{"early", 5}, {"late", 99000}});
     platform::testing::ScriptAnswer("ListDialog", 0);
     app->ShowMarkerList();
-    auto boxes = platform::testing::RecordedBoxes();
+    const auto boxes = platform::testing::RecordedBoxes();
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().caption, "Marker List");
     EXPECT_EQ(boxes.back().items, (std::vector<std::string>{"late (00:00:10)"}));
     EXPECT_EQ(app->DemoJumpTarget(), 99000);
+}
 
+TEST_F(DemoTest, JumpBoxJumpsToTheTimeLeftAndOffersItAgainNextTime)
+{
+    PlayEmptyDemo(100000);
     platform::testing::ScriptAnswer("TextDialog", platform::testing::ScriptedAnswer{platform::IDOK, "1:30"});
     app->ShowJumpDialog();
     EXPECT_EQ(app->DemoJumpTarget(), 100000 - 91 * 100);
     platform::testing::ScriptAnswer("TextDialog", platform::IDCANCEL);
     app->ShowJumpDialog();
-    boxes = platform::testing::RecordedBoxes();
+    const auto boxes = platform::testing::RecordedBoxes();
     EXPECT_EQ(boxes.back().caption, "Jump To Time");
-    EXPECT_EQ(boxes.back().text, "1:30"); // the last time asked for comes back
-    EXPECT_EQ(app->DemoJumpTarget(), 100000 - 91 * 100);
-    // The box takes 500 characters, and those come back whole.
+    EXPECT_EQ(boxes.back().text, "1:30");
+    EXPECT_EQ(app->DemoJumpTarget(), 100000 - 91 * 100) << "a cancelled box jumps nowhere";
+}
+
+TEST_F(DemoTest, JumpBoxKeepsItsFirst500Characters)
+{
+    PlayEmptyDemo(100000);
     platform::testing::ScriptAnswer("TextDialog",
                                     platform::testing::ScriptedAnswer{platform::IDOK, std::string(600, '0')});
     app->ShowJumpDialog();
     platform::testing::ScriptAnswer("TextDialog", platform::IDCANCEL);
     app->ShowJumpDialog();
     EXPECT_EQ(platform::testing::RecordedBoxes().back().text, std::string(500, '0'));
+}
 
-    Type('p');
-    EXPECT_TRUE(app->IsDemoPaused());
-
-    // The sound key silences both levels and gives them back; a close while
-    // silenced leaves the player's own levels in place.
+TEST_F(DemoTest, SoundKeySilencesAndAQuitWhileSilencedGivesThePlayersLevelsBack)
+{
+    PlayEmptyDemo(100000);
     app->SetMusicLevel(0.6);
     app->SetEffectsLevel(0.4);
     for (const auto& [music, effects] : {std::pair{0.0, 0.0}, {0.6, 0.4}, {0.0, 0.0}}) {
@@ -463,15 +516,9 @@ TEST_F(DemoTest, PlaybackKeysSetSpeedJumpsAndPause)
     EXPECT_DOUBLE_EQ(app->EffectsLevel(), 0.4);
 }
 
-TEST_F(DemoTest, JumpFastForwardsMutedAndOneUpdateStepsExactlyOnce)
+TEST_F(DemoTest, OneUpdateKeyStepsAPausedDemoExactlyOnce)
 {
-    Zolt::DemoFileData file;
-    file.finalUpdate = 5000;
-    const std::vector<uint8_t> bytes = file.Serialize();
-    platform::testing::WriteTestFile(DemoPath(), std::string(bytes.begin(), bytes.end()));
-    Begin({"-play", "-demofile=" + DemoPath()});
-    StepUntilUpdate(10);
-    const int mutes = app->GetMuteCount();
+    PlayEmptyDemo(5000);
     Type('p');
     ASSERT_TRUE(app->IsDemoPaused());
     const int before = app->UpdateCount();
@@ -479,10 +526,17 @@ TEST_F(DemoTest, JumpFastForwardsMutedAndOneUpdateStepsExactlyOnce)
     for (int i = 0; i < 50; ++i)
         app->RunLoopStep(nullptr);
     EXPECT_EQ(app->UpdateCount(), before + 1);
+}
 
+TEST_F(DemoTest, JumpToTheEndRunsMutedASecondAtATimeAndTakesTheWindowsMessagesBetween)
+{
+    PlayEmptyDemo(5000);
+    const int mutes = app->GetMuteCount();
     // Each update takes a millisecond: the jump runs a second at a time and
     // the window's messages are taken in between.
     probe_->onTick = [&] { clock_.AdvanceMilliseconds(1); };
+    Type('p');
+    ASSERT_TRUE(app->IsDemoPaused());
     Type('0');
     platform::PostMessageA(Window(), platform::WM_CHAR, platform::WPARAM('p'), 0);
     app->RunLoopStep(nullptr); // a second more of the jump
@@ -493,8 +547,12 @@ TEST_F(DemoTest, JumpFastForwardsMutedAndOneUpdateStepsExactlyOnce)
         app->RunLoopStep(nullptr);
     EXPECT_EQ(app->UpdateCount(), 5000);
     EXPECT_EQ(app->GetMuteCount(), mutes); // the jump's muting is undone
-    // Past the end the time left stays at nothing.
-    StepUntilUpdate(5100);
+}
+
+TEST_F(DemoTest, TimeLeftStaysAtNothingPastTheEnd)
+{
+    PlayEmptyDemo(50);
+    StepUntilUpdate(150);
     EXPECT_EQ(app->DemoTimeText(), "00:00:00");
 }
 

@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -301,6 +304,68 @@ TEST_F(DemoRecorderTest, StreamThatBreaksOffEndsPlaybackQuietly)
         played.PlayDueCommands(input);
     EXPECT_EQ(input.log, (std::vector<std::string>{"0: key down 65"}));
     EXPECT_TRUE(played.HasEnded());
+}
+
+namespace {
+
+// The process's resident memory now and at its peak since the last reset,
+// in bytes (Linux's /proc/self/status).
+struct Resident {
+    uint64_t now = 0;
+    uint64_t peak = 0;
+};
+
+Resident ResidentMemory()
+{
+    std::ifstream status("/proc/self/status");
+    Resident resident;
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            resident.now = std::stoull(line.substr(6)) * 1024;
+        else if (line.rfind("VmHWM:", 0) == 0)
+            resident.peak = std::stoull(line.substr(6)) * 1024;
+    }
+    return resident;
+}
+
+// What running `body` raised the process's resident memory by, at its peak.
+uint64_t PeakGrowthOf(const std::function<void()>& body)
+{
+    // The peak starts again from what the process holds now (a fresh test
+    // process holds little where the kernel cannot reset it).
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const Resident before = ResidentMemory();
+    body();
+    return ResidentMemory().peak - std::min(before.now, before.peak);
+}
+
+} // namespace
+
+TEST_F(DemoRecorderTest, ADemoIsHeldOnceWhilePlayedAndAtMostTwiceWhileWritten)
+{
+    constexpr int kBytes = 24 << 20;
+    Recording();
+    const uint64_t recording = PeakGrowthOf([&] {
+        for (int i = 0; recorder->Stream().Data().ByteSize() < kBytes; ++i) {
+            Record(pw::WM_MOUSEMOVE, 0, pw::MAKELPARAM(i % 2 ? 1000 : 0, 0));
+            if (i % 1000 == 0) {
+                ++update;
+                recorder->PrepareCrashImage(1, "1.0");
+            }
+        }
+        recorder->WriteFile(1, "1.0");
+    });
+    EXPECT_LT(recording, 3u * kBytes) << "recorded and written, " << recording / (1 << 20) << " MB";
+    recorder.reset();
+
+    DemoRecorder played([] { return 0; });
+    played.SetFileName(folder_ / "run.dmo");
+    played.StartPlaying();
+    uint32_t seed = 0;
+    std::string error;
+    const uint64_t playing = PeakGrowthOf([&] { EXPECT_TRUE(played.ReadFile("1.0", seed, error)) << error; });
+    EXPECT_LT(playing, kBytes * 3u / 2) << "read to play, " << playing / (1 << 20) << " MB";
+    EXPECT_GE(played.Stream().Data().ByteSize(), kBytes);
 }
 
 TEST_F(DemoRecorderTest, FileOfAnotherVersionOrNoneAtAllIsNotPlayed)

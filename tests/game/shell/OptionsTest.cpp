@@ -101,16 +101,26 @@ TEST_F(OptionsTest, OutOfRangeRegistryValuesAreHeldInRange)
     EXPECT_EQ(GetGameSpeed(), 10);
     EXPECT_EQ(GetSoundVolume(), 100);
 
-    // Past 16 bits and negative numbers are held too, not cut to their low
-    // half (65539 would otherwise read as 3).
+    // Past 16 bits they are held too, not cut to their low half (65539
+    // would otherwise read as 3).
     factory.registryIntegers["Options\\Speed"] = 65539;
     factory.registryIntegers["Options\\SoundEffVol"] = 65541;
     LoadOptions();
     EXPECT_EQ(GetGameSpeed(), 10);
     EXPECT_EQ(GetSoundEffVolume(), 100);
-    factory.registryIntegers["Options\\Speed"] = 0xFFFFFFFFu;
+}
+
+TEST_F(OptionsTest, NegativeRegistryValuesAreHeldAtTheBottom)
+{
+    for (const char* name : {"Options\\Speed", "Options\\SoundVol", "Options\\SoundEffVol"})
+        factory.registryIntegers[name] = static_cast<uint32_t>(-5);
     LoadOptions();
-    EXPECT_EQ(GetGameSpeed(), 10);
+    EXPECT_EQ(GetGameSpeed(), 0);
+    EXPECT_EQ(GetSoundVolume(), 0);
+    EXPECT_EQ(GetSoundEffVolume(), 0);
+    factory.registryIntegers["Options\\Speed"] = 0x80000000u;
+    LoadOptions();
+    EXPECT_EQ(GetGameSpeed(), 0) << "the most negative number too";
 }
 
 TEST_F(OptionsTest, SpeedChangesReachEachObserverOnceInOrder)
@@ -131,6 +141,20 @@ TEST_F(OptionsTest, SpeedChangesReachEachObserverOnceInOrder)
     SetGameSpeed(2);
     EXPECT_EQ(log.back(), "second:2");
     EXPECT_EQ(log.size(), 3u);
+}
+
+TEST_F(OptionsTest, AChoiceIsWrittenWhenMadeAndLoadingWritesNothing)
+{
+    factory.registryIntegers["Options\\Speed"] = 3;
+    LoadOptions();
+    EXPECT_EQ(factory.registryIntegers.size(), 1u) << "what was read is not written back";
+    EXPECT_TRUE(factory.registryBools.empty());
+    SetGameSpeed(4);
+    SetSoundEffVolume(70);
+    SetFullScreenOption(true);
+    EXPECT_EQ(factory.registryIntegers["Options\\Speed"], 4u);
+    EXPECT_EQ(factory.registryIntegers["Options\\SoundEffVol"], 70u);
+    EXPECT_TRUE(factory.registryBools["Options\\FullScreen"]);
 }
 
 TEST_F(OptionsTest, SaveWritesEveryOptionToTheRegistry)

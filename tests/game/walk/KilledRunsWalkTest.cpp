@@ -18,10 +18,18 @@
 // a new game, then again once the resumed game has paid its first hand:
 // the resume is at level 1 with the level's whole time, and no finished
 // hand is lost (PELLUCOR_KILLED_RUN_FIRST_HANDS new games; 9 in ./check).
+//
+// A third kills runs right after the player changed an option on the start
+// screen (KilledRunsChild.ChoosesOptionsUntilKilled, which reports every
+// option it clicks and the options the program then holds): every option
+// chosen before the kill is in the settings file
+// (PELLUCOR_KILLED_RUN_OPTION_KILLS runs; 12 in ./check).
 #include "game/shell/GameImpl.h"
+#include "game/shell/Options.h"
 #include "game/shell/Profile.h"
 #include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
+#include "game/shell/ProgramInfo.h"
 #include "game/shell/SetupRulesMgr.h"
 #include "game/shell/StartMgr.h"
 #include "game/shell/TournamentEntry.h"
@@ -35,7 +43,9 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/Process.h"
 #include "platform/core/Testing.h"
+#include "platform/registry/RegistryFile.h"
 #include "platform/window/VirtualKeys.h"
+#include "tests/game/walk/ShellSights.h"
 #include "tests/game/walk/WalkSupport.h"
 #include "tests/support/PlatformTesting.h"
 #include "tests/support/PlayedTable.h"
@@ -49,6 +59,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <sstream>
@@ -86,6 +98,7 @@ constexpr int kNewGamesInTheSuite = 3;
 constexpr int kHandsInTheSuite = 24;
 constexpr int kNewGamesInTheSuite = 9;
 #endif
+constexpr int kOptionKillsInTheSuite = 12;
 
 int NumberFromEnvironment(const char* name, int otherwise)
 {
@@ -101,6 +114,16 @@ std::string ProfilePathIn(const std::string& machine)
 std::string Fingerprint(const std::string& bytes)
 {
     return std::to_string(std::hash<std::string>{}(bytes));
+}
+
+// The four options, in the order OptionsText gives them.
+constexpr const char* kOptionValues[] = {"SoundVol", "SoundEffVol", "Speed", "FullScreen"};
+
+// The options the program holds: "sound effects speed full-screen".
+std::string OptionsText(uint32_t sound, uint32_t effects, uint32_t speed, uint32_t fullScreen)
+{
+    return std::to_string(sound) + " " + std::to_string(effects) + " " + std::to_string(speed) + " " +
+           std::to_string(fullScreen);
 }
 
 // ---- The played side ----
@@ -193,6 +216,34 @@ TEST(KilledRunsChild, PlaysUntilKilled)
     }
 }
 
+// Opens the options on the start screen and clicks their buttons at random,
+// saying before each click which option it changes and after it what the
+// program holds.
+TEST(KilledRunsChild, ChoosesOptionsUntilKilled)
+{
+    const std::optional<std::string> machine = platform::GetEnvironmentVariable(kMachineVariable);
+    if (!machine || machine->empty())
+        GTEST_SKIP() << "a process of KilledRuns.EveryOptionChosenBeforeAKillIsInTheSettingsFile";
+    ScriptedPlayer player(*machine);
+    player.AfterEachStep([] { Say("step"); });
+    player.Launch();
+    player.Click(walk::sights::kOptionsButton);
+    ASSERT_TRUE(player.Sees(walk::sights::kOptionsDialog));
+    std::mt19937 random(uint32_t(NumberFromEnvironment("PELLUCOR_KILLED_RUN_SEED", 7)));
+    for (int clicks = 0; clicks < 1'000'000; ++clicks) {
+        // 0..2 a row's minus, 3..5 its plus, 6 the screen mode.
+        const int choice = std::uniform_int_distribution<int>(0, 6)(random);
+        Say("click " + std::string(kOptionValues[choice < 6 ? choice % 3 : 3]));
+        if (choice < 6)
+            walk::ClickRow(player, choice < 3 ? walk::sights::kMinus : walk::sights::kPlus, size_t(choice % 3));
+        else
+            player.Click(player.Sees(walk::sights::kToWindow) ? walk::sights::kToWindow : walk::sights::kToFullScreen);
+        ASSERT_FALSE(::testing::Test::HasFatalFailure());
+        Say("chose " + OptionsText(Gamespace::GetSoundVolume(), Gamespace::GetSoundEffVolume(),
+                                   Gamespace::GetGameSpeed(), Gamespace::IsFullScreenOption()));
+    }
+}
+
 namespace {
 
 // ---- The killing side ----
@@ -200,8 +251,76 @@ namespace {
 // One run of the game in a process of its own, and what it reported.
 class KilledRun {
 public:
-    // `tournamentId` 0: the harness's long game, resumed where there is one.
+    // A run of KilledRunsChild.PlaysUntilKilled. `tournamentId` 0: the
+    // harness's long game, resumed where there is one.
     explicit KilledRun(const std::string& machine, uint16_t tournamentId = 0, bool newGame = false)
+    {
+        std::vector<std::string> settings;
+        if (tournamentId != 0)
+            settings.push_back(std::string(kTournamentVariable) + "=" + std::to_string(tournamentId));
+        settings.push_back(std::string(kNewGameVariable) + "=" + (newGame ? "1" : "0"));
+        Start(machine, "KilledRunsChild.PlaysUntilKilled", settings);
+    }
+    // A run of the child test `child`, with these settings in its
+    // environment besides the harness's own.
+    KilledRun(const std::string& machine, const std::string& child, const std::vector<std::string>& settings)
+    {
+        Start(machine, child, settings);
+    }
+    ~KilledRun()
+    {
+        Kill();
+        close(from_);
+    }
+    KilledRun(const KilledRun&) = delete;
+    KilledRun& operator=(const KilledRun&) = delete;
+
+    // Reads the reports until `steps` steps were reported (or, when
+    // `untilPaid`, a hand was paid out); false when the run ended or fell
+    // silent first.
+    bool RunSteps(int steps, bool untilPaid = false)
+    {
+        return RunUntil([&] { return steps_ >= steps || (untilPaid && paid_ > 0); });
+    }
+    // The same until `choices` options were chosen.
+    bool RunChoices(int choices)
+    {
+        return RunUntil([&] { return choices_ >= choices; });
+    }
+    void Kill()
+    {
+        if (pid_ <= 0)
+            return;
+        kill(pid_, SIGKILL);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+    }
+
+    int Steps() const { return steps_; }
+    // Hands paid out that the run reported.
+    uint64_t Paid() const { return paid_; }
+    // The level and its seconds left when the run sat down at the table.
+    uint32_t SeatedLevel() const { return seatedLevel_; }
+    uint32_t SeatedSecondsLeft() const { return seatedSecondsLeft_; }
+    // The level the run's first hand paid out was played at (0: none).
+    uint32_t FirstPaidLevel() const { return firstPaidLevel_; }
+    // The hands paid out when the file last held `fingerprint`; nothing
+    // when the run never reported it.
+    std::optional<uint64_t> PaidWhenSaved(const std::string& fingerprint) const
+    {
+        for (auto save = saves_.rbegin(); save != saves_.rend(); ++save)
+            if (save->first == fingerprint)
+                return save->second;
+        return std::nullopt;
+    }
+    // The options the run held after its last click ("" before any), and
+    // the option of a click it began and did not finish ("" when none).
+    const std::string& LastChoice() const { return lastChoice_; }
+    const std::string& Clicking() const { return clicking_; }
+
+private:
+    void Start(const std::string& machine, const std::string& child, const std::vector<std::string>& settings)
     {
         int pipeEnds[2];
         EXPECT_EQ(pipe(pipeEnds), 0);
@@ -217,14 +336,12 @@ public:
         }
         environment.push_back(std::string(kMachineVariable) + "=" + machine);
         environment.push_back(std::string(kLogVariable) + "=" + std::to_string(kLogDescriptor));
-        if (tournamentId != 0)
-            environment.push_back(std::string(kTournamentVariable) + "=" + std::to_string(tournamentId));
-        environment.push_back(std::string(kNewGameVariable) + "=" + (newGame ? "1" : "0"));
+        environment.insert(environment.end(), settings.begin(), settings.end());
         std::vector<char*> envp;
         for (std::string& entry : environment)
             envp.push_back(entry.data());
         envp.push_back(nullptr);
-        std::string filter = "--gtest_filter=KilledRunsChild.PlaysUntilKilled";
+        std::string filter = "--gtest_filter=" + child;
         char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), nullptr};
         pid_ = fork();
         if (pid_ == 0) {
@@ -242,20 +359,10 @@ public:
         close(pipeEnds[1]);
         from_ = pipeEnds[0];
     }
-    ~KilledRun()
-    {
-        Kill();
-        close(from_);
-    }
-    KilledRun(const KilledRun&) = delete;
-    KilledRun& operator=(const KilledRun&) = delete;
 
-    // Reads the reports until `steps` steps were reported (or, when
-    // `untilPaid`, a hand was paid out); false when the run ended or fell
-    // silent first.
-    bool RunSteps(int steps, bool untilPaid = false)
+    bool RunUntil(const std::function<bool()>& done)
     {
-        while (steps_ < steps && !(untilPaid && paid_ > 0)) {
+        while (!done()) {
             std::string line;
             if (!ReadLine(line))
                 return false;
@@ -275,38 +382,17 @@ public:
                 uint64_t paid = 0;
                 words >> fingerprint >> paid;
                 saves_.push_back({fingerprint, paid});
+            } else if (what == "click") {
+                words >> clicking_;
+            } else if (what == "chose") {
+                std::getline(words >> std::ws, lastChoice_);
+                clicking_.clear();
+                ++choices_;
             }
         }
         return true;
     }
-    void Kill()
-    {
-        if (pid_ <= 0)
-            return;
-        kill(pid_, SIGKILL);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-    }
 
-    // Hands paid out that the run reported.
-    uint64_t Paid() const { return paid_; }
-    // The level and its seconds left when the run sat down at the table.
-    uint32_t SeatedLevel() const { return seatedLevel_; }
-    uint32_t SeatedSecondsLeft() const { return seatedSecondsLeft_; }
-    // The level the run's first hand paid out was played at (0: none).
-    uint32_t FirstPaidLevel() const { return firstPaidLevel_; }
-    // The hands paid out when the file last held `fingerprint`; nothing
-    // when the run never reported it.
-    std::optional<uint64_t> PaidWhenSaved(const std::string& fingerprint) const
-    {
-        for (auto save = saves_.rbegin(); save != saves_.rend(); ++save)
-            if (save->first == fingerprint)
-                return save->second;
-        return std::nullopt;
-    }
-
-private:
     bool ReadLine(std::string& line)
     {
         for (;;) {
@@ -338,6 +424,9 @@ private:
     uint32_t seatedSecondsLeft_ = 0;
     uint32_t firstPaidLevel_ = 0;
     std::vector<std::pair<std::string, uint64_t>> saves_;
+    int choices_ = 0;
+    std::string lastChoice_;
+    std::string clicking_;
 };
 
 } // namespace
@@ -363,6 +452,14 @@ struct AfterTheKill {
     bool inASavesStep = false;  // the last save came in the step of the kill
 };
 
+// What a run that was killed left: the end of its log.
+std::string LogOf(const std::string& machine)
+{
+    std::string log;
+    platform::ReadWholeFile(machine + "/run.log", &log);
+    return log.substr(log.size() > 4000 ? log.size() - 4000 : 0);
+}
+
 // Runs `run` for `steps` steps (or to its first hand paid out, when
 // `untilPaid`), kills it, and checks that the profile is whole and holds
 // every hand the run finished.
@@ -373,10 +470,7 @@ AfterTheKill KillAndLook(KilledRun& run, int steps, bool untilPaid, const std::s
     const bool ran = run.RunSteps(steps, untilPaid);
     run.Kill();
     if (!ran) {
-        std::string log;
-        platform::ReadWholeFile(machine + "/run.log", &log);
-        ADD_FAILURE() << "the run ended or hung before it was killed:\n"
-                      << log.substr(log.size() > 4000 ? log.size() - 4000 : 0);
+        ADD_FAILURE() << "the run ended or hung before it was killed:\n" << LogOf(machine);
         return result;
     }
     const std::string path = ProfilePathIn(machine);
@@ -402,6 +496,37 @@ std::string FileNow(const std::string& path)
     std::string bytes;
     EXPECT_TRUE(platform::ReadWholeFile(path, &bytes));
     return bytes;
+}
+
+// The options as the settings file on the machine holds them (the program's
+// defaults for those it does not hold), in the form of OptionsText; false
+// when the file is not whole.
+bool StoredOptions(const std::string& machine, std::string& options)
+{
+    std::string text;
+    platform::registry::Key root;
+    std::string error;
+    if (platform::ReadWholeFile(machine + "/config/pellucor/registry.txt", &text) &&
+        !platform::registry::Parse(text, &root, &error)) {
+        ADD_FAILURE() << "the settings file is damaged: " << error;
+        return false;
+    }
+    const platform::registry::Key* key = &root;
+    const std::string path = std::string("SOFTWARE\\") + Gamespace::kRegistryKey + "\\Options";
+    for (size_t start = 0; key && start <= path.size();) {
+        const size_t end = std::min(path.find('\\', start), path.size());
+        const auto sub = key->subKeys.find(path.substr(start, end - start));
+        key = sub == key->subKeys.end() ? nullptr : sub->second.get();
+        start = end + 1;
+    }
+    uint32_t values[] = {Gamespace::kDefaultSoundVolume, Gamespace::kDefaultSoundEffVolume,
+                         Gamespace::kDefaultGameSpeed, 0};
+    for (size_t i = 0; key && i < std::size(values); ++i)
+        if (const auto value = key->values.find(kOptionValues[i]);
+            value != key->values.end() && value->second.data.size() == sizeof values[i])
+            std::memcpy(&values[i], value->second.data.data(), sizeof values[i]);
+    options = OptionsText(values[0], values[1], values[2], values[3]);
+    return true;
 }
 
 } // namespace
@@ -494,4 +619,56 @@ TEST(KilledRuns, ANewTournamentKilledInItsFirstHandResumesAtItsWholeFirstLevel)
     std::printf("%d new tournaments killed (%d in their first hand, the others as it was paid out), and again "
                 "after the first hand back: at most %llu finished hands lost\n",
                 entered, inTheFirstHand, static_cast<unsigned long long>(mostLost));
+}
+
+TEST(KilledRuns, EveryOptionChosenBeforeAKillIsInTheSettingsFile)
+{
+    if (!platform::IsHeadless())
+        GTEST_SKIP() << "its moments are the steps of headless runs";
+    const int kills = NumberFromEnvironment("PELLUCOR_KILLED_RUN_OPTION_KILLS", kOptionKillsInTheSuite);
+    std::mt19937 random(uint32_t(NumberFromEnvironment("PELLUCOR_KILLED_RUN_SEED", 7)));
+    platform::testing::ScopedTempFolder machine;
+    PutAnnOnTheMachine(machine.Path());
+    ASSERT_FALSE(::testing::Test::HasFailure());
+    int lost = 0;
+    int inTheClick = 0;
+    int choices = 0;
+    for (int kill = 1; kill <= kills; ++kill) {
+        KilledRun run(machine.Path(), "KilledRunsChild.ChoosesOptionsUntilKilled",
+                      {"PELLUCOR_KILLED_RUN_SEED=" + std::to_string(random() % 1'000'000'000)});
+        // Right after a choice: as it is told, or a step or two later.
+        const int chosen = std::uniform_int_distribution<int>(1, 6)(random);
+        bool ran = run.RunChoices(chosen);
+        ran = ran && run.RunSteps(run.Steps() + std::uniform_int_distribution<int>(0, 2)(random));
+        run.Kill();
+        if (!ran)
+            FAIL() << "the run ended or hung before it was killed:\n" << LogOf(machine.Path());
+        choices += chosen;
+        std::string stored;
+        ASSERT_TRUE(StoredOptions(machine.Path(), stored)) << "kill " << kill;
+        if (stored == run.LastChoice())
+            continue;
+        // Killed in the middle of the next click: that option may already
+        // be kept; the others must be as chosen.
+        const auto clicking = std::find_if(std::begin(kOptionValues), std::end(kOptionValues),
+                                           [&](const char* name) { return run.Clicking() == name; });
+        std::istringstream storedWords(stored), chosenWords(run.LastChoice());
+        bool othersKept = clicking != std::end(kOptionValues);
+        for (const char* const& option : kOptionValues) {
+            std::string kept, chose;
+            storedWords >> kept;
+            chosenWords >> chose;
+            othersKept = othersKept && (&option == clicking || kept == chose);
+        }
+        if (othersKept) {
+            ++inTheClick;
+            continue;
+        }
+        ++lost;
+        ADD_FAILURE() << "kill " << kill << ": chosen " << run.LastChoice() << ", kept " << stored;
+    }
+    EXPECT_EQ(lost, 0);
+    std::printf("%d runs killed right after %d options chosen: %d choices lost; %d kills came in the step of "
+                "a click that was kept\n",
+                kills, choices, lost, inTheClick);
 }

@@ -93,7 +93,7 @@ void ChangeEveryOption(ScriptedPlayer& player)
     player.Click(kOptionsOk);
     EXPECT_FALSE(player.Sees(kOptionsDialog));
     EXPECT_EQ(Gamespace::GetGameSpeed(), 10);
-    EXPECT_FALSE(player.ReadRegistryNumber("Options\\Speed")) << "written when the game ends";
+    EXPECT_EQ(player.ReadRegistryNumber("Options\\Speed"), 10u) << "kept the moment it is chosen";
     ASSERT_TRUE(player.Sees(kCloseButton)) << "full screen has a close button of its own";
     player.Screenshot("the start screen in full screen");
 }
