@@ -7,7 +7,6 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <algorithm>
