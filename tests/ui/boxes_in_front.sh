@@ -4,6 +4,7 @@
 # over its start screen, in a window or in full screen, with the openbox
 # window manager or with none. Three starts, one for each way of answering
 # (Return, Escape, a click on OK); in each:
+#  - the box is the program's own (no process of the program's runs it);
 #  - the box stands above the game's window (the X server's stacking order)
 #    and shows in a screenshot where it stands, its caption on it where no
 #    window manager frames it;
@@ -112,6 +113,12 @@ one_start() {
     game=$(wait_for_window 'Pellucor 1.5')
     grep -q 'Settings: The settings could not be kept as they should be:' "$log" ||
         { echo "the warning is not on standard error while its box is up"; cat "$log"; exit 1; }
+
+    # The box is the program's own, in its process: nothing of it can stay
+    # behind when the program ends.
+    local children
+    children=$(grep -ls "^PPid:[[:space:]]*$pid\$" /proc/[0-9]*/status || true)
+    [ -z "$children" ] || { echo "the box runs in a process of its own: $children"; exit 1; }
 
     # In front: above the game in the stacking order, and on the screen.
     local boxPlace gamePlace
