@@ -4,14 +4,16 @@
 // scroll bar at (8, 92, 384, 168) and the button row at (8, 268, 384, 24)
 // ("Close Now" across it, or "Send Report" on the left and "Close Now" on
 // the right, each half the row less the gap). The report's lines are
-// wrapped to the box; the box scrolls by the bar's arrows, its track, its
-// thumb, the wheel and the keys. DesktopCrashWindow paints it and feeds it
-// the window's input; tests drive it alone.
+// wrapped to the box as every box wraps its text (TextWrap); the box
+// scrolls by the bar's arrows, its track, its thumb, the wheel and the keys
+// (virtual-key codes). CrashWindowContent paints it in a window of the
+// drawn-window kit and feeds it the window's input; tests drive it alone.
 //
 // Threads: one (the viewer's main thread).
 #pragma once
 
 #include "platform/crash/CrashWindow.h"
+#include "platform/window/DrawnCanvas.h"
 
 #include <functional>
 #include <optional>
@@ -20,18 +22,7 @@
 
 namespace platform {
 
-struct CrashWindowBox {
-    int x = 0;
-    int y = 0;
-    int w = 0;
-    int h = 0;
-    bool Contains(int px, int py) const { return px >= x && px < x + w && py >= y && py < y + h; }
-    bool Empty() const { return w <= 0 || h <= 0; }
-};
-
 enum class CrashWindowPart { None, Text, LineUp, LineDown, PageUp, PageDown, Thumb, SendReport, CloseNow };
-
-enum class CrashWindowKey { Up, Down, PageUp, PageDown, Home, End, Tab, Return, Escape };
 
 class CrashWindowView {
 public:
@@ -49,16 +40,16 @@ public:
 
     CrashWindowView(const std::string& report, bool offerSend, int lineHeight, const Measure& measure);
 
-    static CrashWindowBox Heading() { return {8, 8, 384, 84}; }
-    static CrashWindowBox ReportBox() { return {8, 92, 384, 168}; }
-    CrashWindowBox TextArea() const;
-    CrashWindowBox UpArrow() const;
-    CrashWindowBox DownArrow() const;
-    CrashWindowBox Track() const;
+    static PixelArea Heading() { return {8, 8, 384, 84}; }
+    static PixelArea ReportBox() { return {8, 92, 384, 168}; }
+    PixelArea TextArea() const;
+    PixelArea UpArrow() const;
+    PixelArea DownArrow() const;
+    PixelArea Track() const;
     // Empty while everything fits (the bar is then disabled).
-    CrashWindowBox Thumb() const;
-    CrashWindowBox SendReportButton() const; // empty when not offered
-    CrashWindowBox CloseNowButton() const;
+    PixelArea Thumb() const;
+    PixelArea SendReportButton() const; // empty when not offered
+    PixelArea CloseNowButton() const;
 
     // The report as the box shows it: one entry per line on screen.
     const std::vector<std::string>& Lines() const { return lines_; }
@@ -83,10 +74,11 @@ public:
     std::optional<CrashWindowChoice> MouseUp(int x, int y);
     // Notches away from the user (positive) scroll back toward the start.
     void Wheel(int notches) { ScrollBy(-notches * kWheelLines); }
-    std::optional<CrashWindowChoice> Key(CrashWindowKey key);
+    // The arrows, Page Up and Down, Home and End scroll; Tab moves the
+    // focus; Return and Space press the focused button; Escape closes.
+    std::optional<CrashWindowChoice> Key(int vk);
 
 private:
-    void Wrap(const std::string& report, const Measure& measure);
     int ThumbHeight() const;
     int FirstLineForThumbAt(int thumbTop) const;
 

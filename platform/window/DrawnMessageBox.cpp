@@ -2,29 +2,15 @@
 
 #include "platform/fonts/SystemFontFace.h"
 #include "platform/window/HeadlessBackend.h"
+#include "platform/window/TextWrap.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowTypes.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace platform {
 
 namespace {
-
-// The look: a light face under a dark caption band (a box may show where no
-// window manager gives it a title bar), dark text, grey buttons with the
-// focused one ringed in blue.
-constexpr uint32_t kFace = 0xF2F2F2;
-constexpr uint32_t kBand = 0x34495E;
-constexpr uint32_t kBandText = 0xFFFFFF;
-constexpr uint32_t kText = 0x1E1E1E;
-constexpr uint32_t kButton = 0xE1E1E1;
-constexpr uint32_t kButtonHover = 0xE8F0FB;
-constexpr uint32_t kButtonPressed = 0xC8D8F0;
-constexpr uint32_t kButtonEdge = 0x8A8A8A;
-constexpr uint32_t kFocusEdge = 0x2F6FD0;
-constexpr uint32_t kOuterEdge = 0x5A6B7D;
 
 constexpr int kTextPixels = 15;
 constexpr int kMargin = 16;
@@ -53,105 +39,6 @@ Icon IconFor(UINT flags)
     case MB_ICONINFORMATION: return {0x2F6FD0, 0xFFFFFF, "i"};
     default: return {};
     }
-}
-
-void Fill(uint32_t* pixels, int pitch, const DrawnMessageBox::Area& area, uint32_t rgb)
-{
-    for (int y = area.y; y < area.y + area.height; ++y)
-        std::fill(pixels + y * pitch + area.x, pixels + y * pitch + area.x + area.width, 0xFF000000u | rgb);
-}
-
-void Frame(uint32_t* pixels, int pitch, const DrawnMessageBox::Area& a, uint32_t rgb, int thickness)
-{
-    Fill(pixels, pitch, {a.x, a.y, a.width, thickness}, rgb);
-    Fill(pixels, pitch, {a.x, a.y + a.height - thickness, a.width, thickness}, rgb);
-    Fill(pixels, pitch, {a.x, a.y, thickness, a.height}, rgb);
-    Fill(pixels, pitch, {a.x + a.width - thickness, a.y, thickness, a.height}, rgb);
-}
-
-uint32_t Blend(uint32_t under, uint32_t over, double amount)
-{
-    auto channel = [&](int shift) {
-        const double a = (under >> shift) & 0xFF;
-        const double b = (over >> shift) & 0xFF;
-        return static_cast<uint32_t>(std::lround(a + (b - a) * amount)) << shift;
-    };
-    return 0xFF000000u | channel(16) | channel(8) | channel(0);
-}
-
-// A disc with soft edges, in the square at (x, y).
-void Disc(uint32_t* pixels, int pitch, int x, int y, int size, uint32_t rgb)
-{
-    const double r = size / 2.0;
-    for (int py = 0; py < size; ++py) {
-        for (int px = 0; px < size; ++px) {
-            const double d = std::hypot(px + 0.5 - r, py + 0.5 - r);
-            const double cover = std::clamp(r - d + 0.5, 0.0, 1.0);
-            if (cover > 0) {
-                uint32_t& p = pixels[(y + py) * pitch + x + px];
-                p = Blend(p, rgb, cover);
-            }
-        }
-    }
-}
-
-// Cuts `text` to fit `width` with "..." (Windows-1252 0x85) at the end.
-std::string FitWidth(const fonts::SystemFontFace& face, std::string text, int width)
-{
-    if (face.MeasureText(text) <= width)
-        return text;
-    while (!text.empty() && face.MeasureText(text + "\x85") > width)
-        text.pop_back();
-    return text + "\x85";
-}
-
-// The text broken into lines no wider than `width`: at its own line ends,
-// then between words, and inside a word too long for a line.
-std::vector<std::string> Wrap(const fonts::SystemFontFace& face, const std::string& text, int width)
-{
-    std::vector<std::string> lines;
-    std::string paragraph;
-    auto flush = [&] {
-        std::string line;
-        size_t at = 0;
-        while (at <= paragraph.size()) {
-            size_t end = paragraph.find(' ', at);
-            if (end == std::string::npos)
-                end = paragraph.size();
-            std::string word = paragraph.substr(at, end - at);
-            at = end + 1;
-            std::string tried = line.empty() ? word : line + " " + word;
-            if (face.MeasureText(tried) <= width) {
-                line = tried;
-                continue;
-            }
-            if (!line.empty())
-                lines.push_back(line);
-            line.clear();
-            while (face.MeasureText(word) > width && word.size() > 1) {
-                size_t fits = 1;
-                while (fits < word.size() && face.MeasureText(word.substr(0, fits + 1)) <= width)
-                    ++fits;
-                lines.push_back(word.substr(0, fits));
-                word.erase(0, fits);
-            }
-            line = word;
-        }
-        lines.push_back(line);
-        paragraph.clear();
-    };
-    for (char c : text) {
-        if (c == '\r')
-            continue;
-        if (c == '\n')
-            flush();
-        else
-            paragraph += c == '\t' ? ' ' : c;
-    }
-    flush();
-    while (lines.size() > 1 && lines.back().empty())
-        lines.pop_back();
-    return lines;
 }
 
 } // namespace
@@ -183,66 +70,109 @@ std::unique_ptr<DrawnMessageBox> DrawnMessageBox::Make(const std::string& text, 
                                                        UINT flags)
 {
     std::unique_ptr<DrawnMessageBox> box(new DrawnMessageBox);
-    box->body_ = fonts::SystemFontFace::Open({"Tahoma", kTextPixels});
-    box->heading_ = fonts::SystemFontFace::Open({"Tahoma", kTextPixels, true});
-    box->mark_ = fonts::SystemFontFace::Open({"Tahoma", kIconSize * 2 / 3, true});
-    if (!box->body_ || !box->heading_ || !box->mark_)
+    if (!box->OpenFonts())
         return nullptr;
     box->textUtf8_ = text;
     box->captionUtf8_ = caption;
-    box->caption_ = Utf8ToWindows1252(caption);
     box->flags_ = flags;
-    box->Layout(Utf8ToWindows1252(text));
+    box->mnemonics_ = true;
+    box->closeAnswer_ = MessageBoxCloseAnswer(flags);
+    box->Layout(Utf8ToWindows1252(text), MessageBoxButtonsFor(flags), DefaultMessageBoxAnswer(flags));
+    return box;
+}
+
+std::unique_ptr<DrawnMessageBox> DrawnMessageBox::MakeChoice(const std::string& text, const std::string& caption,
+                                                             const std::vector<MessageBoxButton>& buttons,
+                                                             std::optional<int> closeAnswer)
+{
+    std::unique_ptr<DrawnMessageBox> box(new DrawnMessageBox);
+    if (buttons.empty() || !box->OpenFonts())
+        return nullptr;
+    box->textUtf8_ = text;
+    box->captionUtf8_ = caption;
+    box->closeAnswer_ = closeAnswer;
+    box->Layout(Utf8ToWindows1252(text), buttons, buttons.front().id);
     return box;
 }
 
 DrawnMessageBox::~DrawnMessageBox() = default;
 
-void DrawnMessageBox::Layout(const std::string& text)
+bool DrawnMessageBox::OpenFonts()
 {
-    const fonts::FaceMetrics metrics = body_->Metrics();
-    lineHeight_ = metrics.height + 3;
-    bandHeight_ = heading_->Metrics().height + 14;
+    body_ = fonts::SystemFontFace::Open({"Tahoma", kTextPixels});
+    mark_ = fonts::SystemFontFace::Open({"Tahoma", kIconSize * 2 / 3, true});
+    return body_ && mark_;
+}
+
+void DrawnMessageBox::Layout(const std::string& text, const std::vector<MessageBoxButton>& buttons,
+                             int defaultAnswer)
+{
+    lineHeight_ = body_->Metrics().height + 3;
     const bool icon = IconFor(flags_).glyph != nullptr;
     textLeft_ = kMargin + (icon ? kIconSize + 14 : 0);
-    textTop_ = bandHeight_ + kMargin;
+    textTop_ = kMargin;
 
-    lines_ = Wrap(*body_, text, kMaxTextWidth);
-    if (lines_.size() > kMaxLines) {
-        lines_.resize(kMaxLines);
-        lines_.back() = FitWidth(*body_, lines_.back() + "\x85\x85", kMaxTextWidth);
-    }
+    WrapRule rule;
+    rule.width = kMaxTextWidth;
+    rule.measure = [this](const std::string& line) { return body_->MeasureText(line); };
+    lines_ = WrapText(text, rule);
+    KeepFirstLines(lines_, kMaxLines, "\x85", rule);
     int textWidth = 0;
     for (const std::string& line : lines_)
         textWidth = std::max(textWidth, body_->MeasureText(line));
 
-    for (const MessageBoxButton& b : MessageBoxButtonsFor(flags_))
-        buttons_.push_back({b.id, b.label, {}});
-    int buttonsWidth = 0;
-    for (Button& b : buttons_) {
-        b.area.width = std::max(kButtonMinWidth, body_->MeasureText(b.label) + 24);
-        b.area.height = kButtonHeight;
-        buttonsWidth += b.area.width + (buttonsWidth ? kButtonGap : 0);
+    int rowWidth = 0;
+    int widestButton = 0;
+    for (const MessageBoxButton& b : buttons) {
+        Button button{b.id, Utf8ToWindows1252(b.label), {}};
+        button.area.width = std::max(kButtonMinWidth, body_->MeasureText(button.label) + 24);
+        button.area.height = kButtonHeight;
+        rowWidth += button.area.width + (rowWidth ? kButtonGap : 0);
+        widestButton = std::max(widestButton, button.area.width);
+        buttons_.push_back(button);
     }
-
-    width_ = std::max({kMinWidth, textLeft_ + textWidth + kMargin, buttonsWidth + 2 * kMargin,
-                       heading_->MeasureText(caption_) + 2 * kMargin});
-    width_ = std::min(width_, textLeft_ + kMaxTextWidth + kMargin);
-    caption_ = FitWidth(*heading_, caption_, width_ - 2 * kMargin);
+    const int widest = textLeft_ + kMaxTextWidth + kMargin;
+    const bool oneRow = rowWidth + 2 * kMargin <= widest;
+    width_ = std::max({kMinWidth, textLeft_ + textWidth + kMargin, (oneRow ? rowWidth : widestButton) + 2 * kMargin});
+    width_ = std::min(width_, widest);
     const int textHeight = std::max<int>(static_cast<int>(lines_.size()) * lineHeight_, icon ? kIconSize : 0);
     const int buttonsTop = textTop_ + textHeight + kMargin + 4;
-    height_ = buttonsTop + kButtonHeight + kMargin - 2;
-    int x = width_ - kMargin - buttonsWidth;
-    for (Button& b : buttons_) {
-        b.area.x = x;
-        b.area.y = buttonsTop;
-        x += b.area.width + kButtonGap;
-    }
+    const int buttonsBottom = oneRow ? PlaceButtonsInARow(buttonsTop) : PlaceButtonsInAColumn(buttonsTop);
+    height_ = buttonsBottom + kMargin - 2;
 
-    const int defaultAnswer = DefaultMessageBoxAnswer(flags_);
     for (size_t i = 0; i < buttons_.size(); ++i)
         if (buttons_[i].id == defaultAnswer)
             focused_ = i;
+}
+
+// Right-aligned in one row, as the system's box has them; the bottom.
+int DrawnMessageBox::PlaceButtonsInARow(int top)
+{
+    int rowWidth = 0;
+    for (const Button& b : buttons_)
+        rowWidth += b.area.width + (rowWidth ? kButtonGap : 0);
+    int x = width_ - kMargin - rowWidth;
+    for (Button& b : buttons_) {
+        b.area.x = x;
+        b.area.y = top;
+        x += b.area.width + kButtonGap;
+    }
+    return top + kButtonHeight;
+}
+
+// Across the box, one above the other; labels too long are cut. The bottom.
+int DrawnMessageBox::PlaceButtonsInAColumn(int top)
+{
+    WrapRule rule;
+    rule.width = width_ - 2 * kMargin - 16;
+    rule.measure = [this](const std::string& label) { return body_->MeasureText(label); };
+    int y = top;
+    for (Button& b : buttons_) {
+        b.area = {kMargin, y, width_ - 2 * kMargin, kButtonHeight};
+        b.label = FitOneLine(b.label, "\x85", rule);
+        y += kButtonHeight + kButtonGap / 2;
+    }
+    return y - kButtonGap / 2;
 }
 
 int DrawnMessageBox::ButtonAt(int x, int y) const
@@ -305,6 +235,8 @@ void DrawnMessageBox::KeyDown(int vk, bool shift)
     case VK_DOWN: MoveFocus(1); return;
     default: break;
     }
+    if (!mnemonics_)
+        return;
     static constexpr struct {
         int key;
         int id;
@@ -318,8 +250,8 @@ void DrawnMessageBox::KeyDown(int vk, bool shift)
 
 void DrawnMessageBox::CloseRequested()
 {
-    if (const std::optional<int> answer = MessageBoxCloseAnswer(flags_); answer && !answer_)
-        answer_ = *answer;
+    if (closeAnswer_ && !answer_)
+        answer_ = *closeAnswer_;
 }
 
 bool DrawnMessageBox::TakeRedraw()
@@ -329,37 +261,22 @@ bool DrawnMessageBox::TakeRedraw()
     return redraw;
 }
 
-void DrawnMessageBox::Draw(uint32_t* pixels, int pitch) const
+void DrawnMessageBox::Draw(DrawnCanvas& canvas) const
 {
-    Fill(pixels, pitch, {0, 0, width_, height_}, kFace);
-    Fill(pixels, pitch, {0, 0, width_, bandHeight_}, kBand);
-    Frame(pixels, pitch, {0, 0, width_, height_}, kOuterEdge, 1);
-    const int headingTop = (bandHeight_ - heading_->Metrics().height) / 2;
-    heading_->DrawText(pixels, width_, height_, pitch, kMargin, headingTop, kBandText, caption_);
-
+    canvas.Fill({0, 0, width_, height_}, drawn_colour::kFace);
     const Icon icon = IconFor(flags_);
     if (icon.glyph) {
-        Disc(pixels, pitch, kMargin, textTop_, kIconSize, icon.disc);
+        canvas.Disc(kMargin, textTop_, kIconSize, icon.disc);
         const int glyphLeft = kMargin + (kIconSize - mark_->MeasureText(icon.glyph) + 1) / 2;
         const int glyphTop = textTop_ + (kIconSize - mark_->Metrics().height + 1) / 2;
-        mark_->DrawText(pixels, width_, height_, pitch, glyphLeft, glyphTop, icon.mark, icon.glyph);
+        canvas.Text(*mark_, glyphLeft, glyphTop, icon.mark, icon.glyph);
     }
     for (size_t i = 0; i < lines_.size(); ++i)
-        body_->DrawText(pixels, width_, height_, pitch, textLeft_, textTop_ + static_cast<int>(i) * lineHeight_, kText,
-                        lines_[i]);
-
+        canvas.Text(*body_, textLeft_, textTop_ + static_cast<int>(i) * lineHeight_, drawn_colour::kText, lines_[i]);
     for (size_t i = 0; i < buttons_.size(); ++i) {
-        const Button& b = buttons_[i];
         const int index = static_cast<int>(i);
-        const uint32_t face = index == pressed_ ? kButtonPressed : index == hovered_ ? kButtonHover : kButton;
-        Fill(pixels, pitch, b.area, face);
-        if (i == focused_)
-            Frame(pixels, pitch, b.area, kFocusEdge, 2);
-        else
-            Frame(pixels, pitch, b.area, kButtonEdge, 1);
-        const int labelLeft = b.area.x + (b.area.width - body_->MeasureText(b.label)) / 2;
-        const int labelTop = b.area.y + (b.area.height - body_->Metrics().height) / 2;
-        body_->DrawText(pixels, width_, height_, pitch, labelLeft, labelTop, kText, b.label);
+        canvas.Button(buttons_[i].area, *body_, buttons_[i].label,
+                      {i == focused_, index == pressed_, index == hovered_});
     }
 }
 

@@ -1,9 +1,11 @@
-// A message box the program draws itself, for when the system's cannot be
-// shown (no X core font for SDL's box, no zenity): its caption, text and
-// buttons laid out and drawn with the program's own text rendering
-// (FreeType through platform/fonts) into a picture of 32-bit pixels, and
-// the player's pointer and keys turned into the answer the system's box
-// would give. A back end puts the picture in a window and feeds it input.
+// The message box the program draws itself: its text, icon and buttons
+// laid out and drawn with the program's own text rendering (FreeType
+// through platform/fonts), and the player's pointer and keys turned into the
+// answer the system's box would give. It is the content of a window of the
+// drawn-window kit (DrawnWindow.h), which gives it its caption band and its
+// window. Besides the MB_ button sets, a box may offer buttons of its own
+// (the demo player's list of markers, when no list dialog can be shown);
+// buttons too many for one row stand one above the other.
 //
 // Answers as the other platform's box: Return or Space choose the focused
 // button (the default button at first, MB_DEFBUTTONn), Tab and the arrow
@@ -17,6 +19,7 @@
 #pragma once
 
 #include "platform/core/Types.h"
+#include "platform/window/DrawnWindow.h"
 
 #include <memory>
 #include <optional>
@@ -25,13 +28,9 @@
 
 namespace platform {
 
-namespace fonts {
-class SystemFontFace;
-}
-
 struct MessageBoxButton {
     int id;            // IDOK, IDCANCEL, ...
-    const char* label; // "OK", "Cancel", ...
+    std::string label; // "OK", "Cancel", ... (UTF-8)
 };
 // The buttons of a box of these MB_ flags, left to right.
 std::vector<MessageBoxButton> MessageBoxButtonsFor(UINT flags);
@@ -39,76 +38,74 @@ std::vector<MessageBoxButton> MessageBoxButtonsFor(UINT flags);
 // Cancel, IDOK for OK alone, nothing when it must be answered with a button.
 std::optional<int> MessageBoxCloseAnswer(UINT flags);
 
-class DrawnMessageBox {
+class DrawnMessageBox final : public DrawnWindowContent {
 public:
-    struct Area {
-        int x = 0;
-        int y = 0;
-        int width = 0;
-        int height = 0;
-        bool Holds(int px, int py) const { return px >= x && py >= y && px < x + width && py < y + height; }
-    };
-
     // Texts in UTF-8, as the back ends get them. Null when no font can be
     // opened to draw it with.
     static std::unique_ptr<DrawnMessageBox> Make(const std::string& text, const std::string& caption, UINT flags);
-    ~DrawnMessageBox();
+    // A box with buttons of its own: the first has the focus; Escape and
+    // the close button answer `closeAnswer` when there is one.
+    static std::unique_ptr<DrawnMessageBox> MakeChoice(const std::string& text, const std::string& caption,
+                                                       const std::vector<MessageBoxButton>& buttons,
+                                                       std::optional<int> closeAnswer);
+    ~DrawnMessageBox() override;
     DrawnMessageBox(const DrawnMessageBox&) = delete;
     DrawnMessageBox& operator=(const DrawnMessageBox&) = delete;
 
-    int Width() const { return width_; }
-    int Height() const { return height_; }
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
     const std::string& Caption() const { return captionUtf8_; }
     const std::string& Text() const { return textUtf8_; }
-    UINT Flags() const { return flags_; }
     // The lines of text drawn (Windows-1252), after wrapping; a text too
     // long for the box ends in "..." (the whole of it went to standard error).
     const std::vector<std::string>& Lines() const { return lines_; }
     size_t ButtonCount() const { return buttons_.size(); }
     int ButtonId(size_t index) const { return buttons_[index].id; }
-    Area ButtonArea(size_t index) const { return buttons_[index].area; }
+    PixelArea ButtonArea(size_t index) const { return buttons_[index].area; }
     // The button that Return would choose now.
     size_t FocusedButton() const { return focused_; }
-
-    // Input, in the box's own pixels; `vk` is a virtual-key code.
-    void PointerMove(int x, int y);
-    void PointerDown(int x, int y);
-    void PointerUp(int x, int y);
-    void KeyDown(int vk, bool shift);
-    void CloseRequested();
     // The button chosen, once there is one.
     std::optional<int> Answer() const { return answer_; }
-    // True once after anything that changes the picture.
-    bool TakeRedraw();
+    // The answer of a box that went without one (the session ended, the
+    // display was lost): the close answer, else 0.
+    int AnswerOrClose() const { return answer_.value_or(closeAnswer_.value_or(0)); }
 
-    // Draws the whole box into Width() x Height() pixels 0xAARRGGBB (pitch
-    // in pixels), opaque.
-    void Draw(uint32_t* pixels, int pitch) const;
+    void PointerMove(int x, int y) override;
+    void PointerDown(int x, int y) override;
+    void PointerUp(int x, int y) override;
+    void Wheel(int) override {}
+    void KeyDown(int vk, bool shift) override;
+    void CloseRequested() override;
+    bool Done() const override { return answer_.has_value(); }
+    bool TakeRedraw() override;
+    void Draw(DrawnCanvas& canvas) const override;
 
 private:
     struct Button {
         int id;
-        std::string label;
-        Area area;
+        std::string label; // Windows-1252
+        PixelArea area;
     };
     DrawnMessageBox() = default;
-    void Layout(const std::string& text);
+    bool OpenFonts();
+    void Layout(const std::string& text, const std::vector<MessageBoxButton>& buttons, int defaultAnswer);
+    int PlaceButtonsInARow(int top);
+    int PlaceButtonsInAColumn(int top);
     int ButtonAt(int x, int y) const;
     void Choose(size_t index);
     void MoveFocus(int step);
 
     std::string textUtf8_;
     std::string captionUtf8_;
-    std::string caption_; // Windows-1252
     UINT flags_ = 0;
+    bool mnemonics_ = false;
+    std::optional<int> closeAnswer_;
     std::unique_ptr<fonts::SystemFontFace> body_;
-    std::unique_ptr<fonts::SystemFontFace> heading_;
     std::unique_ptr<fonts::SystemFontFace> mark_; // the icon's sign
     std::vector<std::string> lines_;
     std::vector<Button> buttons_;
     int width_ = 0;
     int height_ = 0;
-    int bandHeight_ = 0;
     int textLeft_ = 0;
     int textTop_ = 0;
     int lineHeight_ = 0;

@@ -3,7 +3,6 @@
 #include "platform/core/Clock.h"
 #include "platform/core/Testing.h"
 #include "platform/window/DrawnMessageBox.h"
-#include "platform/window/VirtualKeys.h"
 
 #include <algorithm>
 
@@ -158,9 +157,17 @@ bool HeadlessBackend::SetClipboardText(const std::string& utf8)
 
 std::optional<std::string> HeadlessBackend::GetClipboardText() { return detail::GetHeadlessClipboard(); }
 
-int HeadlessBackend::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags)
+int HeadlessBackend::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags, uint32_t)
 {
+    detail::RunWhileTheBoxIsUp();
     testing::RecordedBox box{"MessageBox", caption, text, {}, flags, 0};
+    if (std::unique_ptr<DrawnMessageBox> drawn = DrawnMessageBox::Make(text, caption, flags)) {
+        const std::unique_ptr<CaptionBand> band = CaptionBand::Make(caption);
+        const DrawnWindowPicture picture(*drawn, band.get());
+        box.width = picture.Width();
+        box.height = picture.Height();
+        box.picture = picture.Pixels();
+    }
     testing::ScriptedAnswer scripted;
     box.answer = DefaultMessageBoxAnswer(flags);
     if (testing::TakeScriptedAnswer("MessageBox", &scripted))
@@ -169,25 +176,9 @@ int HeadlessBackend::ShowMessageBox(const std::string& text, const std::string& 
     return box.answer;
 }
 
-int HeadlessBackend::ShowDrawnMessageBox(DrawnMessageBox& box, uint32_t)
+int HeadlessBackend::ChooseFromList(const std::string& caption, const std::vector<std::string>& items, uint32_t)
 {
-    testing::RecordedBox record{"DrawnMessageBox", box.Caption(), box.Text(), {}, box.Flags(), 0};
-    record.width = box.Width();
-    record.height = box.Height();
-    record.picture.resize(static_cast<size_t>(box.Width()) * static_cast<size_t>(box.Height()));
-    box.Draw(record.picture.data(), box.Width());
-    testing::ScriptedAnswer scripted;
-    while (!box.Answer() && testing::TakeScriptedAnswer("DrawnMessageBox", &scripted))
-        box.KeyDown(static_cast<int>(scripted.value), false);
-    if (!box.Answer())
-        box.KeyDown(VK_RETURN, false);
-    record.answer = box.Answer().value_or(0);
-    detail::RecordBox(record);
-    return record.answer;
-}
-
-int HeadlessBackend::ChooseFromList(const std::string& caption, const std::vector<std::string>& items)
-{
+    detail::RunWhileTheBoxIsUp();
     testing::RecordedBox box{"ListDialog", caption, {}, items, 0, -1};
     testing::ScriptedAnswer scripted;
     if (testing::TakeScriptedAnswer("ListDialog", &scripted))
@@ -199,8 +190,9 @@ int HeadlessBackend::ChooseFromList(const std::string& caption, const std::vecto
 }
 
 std::optional<std::string> HeadlessBackend::EnterText(const std::string& caption, const std::string& initial,
-                                                      size_t maxLength)
+                                                      size_t maxLength, uint32_t)
 {
+    detail::RunWhileTheBoxIsUp();
     testing::RecordedBox box{"TextDialog", caption, initial, {}, 0, IDCANCEL};
     testing::ScriptedAnswer scripted;
     std::optional<std::string> result;

@@ -2,10 +2,9 @@
 // is what tests inject (platform/window/WindowTesting.h), message boxes and
 // dialogs take their answers from platform::testing::ScriptAnswer under the
 // keys "MessageBox", "ListDialog" and "TextDialog" and record what they were
-// asked, URLs are recorded instead of opened, and the clipboard is a string.
-// A box the program draws itself is drawn (the picture is recorded) and
-// answered by the keys scripted under "DrawnMessageBox" (virtual-key codes,
-// pressed in turn until it answers), then by Return.
+// asked (a message box with its picture as the program draws it), URLs are
+// recorded instead of opened, and the clipboard is a string. While a box is
+// up it runs what the test gave WhileTheNextBoxIsUp.
 //
 // Without a scripted answer a message box answers with its default button,
 // a list dialog is cancelled (-1) and a text dialog is cancelled.
@@ -44,11 +43,10 @@ public:
     void ForgetCursor(const CursorObject* cursor) override;
     bool SetClipboardText(const std::string& utf8) override;
     std::optional<std::string> GetClipboardText() override;
-    int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) override;
-    int ShowDrawnMessageBox(DrawnMessageBox& box, uint32_t owner) override;
-    int ChooseFromList(const std::string& caption, const std::vector<std::string>& items) override;
-    std::optional<std::string> EnterText(const std::string& caption, const std::string& initial,
-                                         size_t maxLength) override;
+    int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags, uint32_t owner) override;
+    int ChooseFromList(const std::string& caption, const std::vector<std::string>& items, uint32_t owner) override;
+    std::optional<std::string> EnterText(const std::string& caption, const std::string& initial, size_t maxLength,
+                                         uint32_t owner) override;
     bool OpenUrl(const std::string& url) override;
     DesktopMode Desktop() override;
     RECT WorkArea() override;
@@ -78,6 +76,8 @@ bool PointerOverSetting();
 void SetHeadlessClipboard(const std::string& utf8);
 std::optional<std::string> GetHeadlessClipboard();
 void TakeInjectedEvents(std::vector<InputEvent>* events);
+// Runs (once) what the test asked to do while the next box is up.
+void RunWhileTheBoxIsUp();
 // Input injected and not yet taken: it ends a wait for messages at once, as
 // the display's events do when they come.
 bool HasInjectedEvents();

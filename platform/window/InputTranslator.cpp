@@ -77,7 +77,7 @@ void InputTranslator::Mouse(const InputEvent& event, InputContext& context, std:
         HWND target = context.FocusWindow();
         if (!target)
             target = source;
-        if (!target || event.wheel == 0)
+        if (!target || event.wheel == 0 || !context.TakesInput(target))
             return;
         // Screen coordinates, as Windows gives them with the wheel.
         out->push_back({target, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<int>(ButtonFlags()), event.wheel * WHEEL_DELTA),
@@ -97,7 +97,7 @@ void InputTranslator::Mouse(const InputEvent& event, InputContext& context, std:
         buttons_[event.button] = event.kind == InputEvent::Kind::MouseDown;
 
     HWND target = capture ? capture : source;
-    if (!target)
+    if (!target || !context.TakesInput(target))
         return;
     const POINT origin = context.ClientOrigin(target);
     const int x = pointer_.x - origin.x;
@@ -166,7 +166,7 @@ void InputTranslator::Key(const InputEvent& event, InputContext& context, std::v
     HWND target = context.FocusWindow();
     if (!target && event.window)
         target = context.WindowForNative(event.window);
-    if (!target)
+    if (!target || !context.TakesInput(target))
         return;
     UINT message = down ? WM_KEYDOWN : WM_KEYUP;
     if (system)
@@ -179,7 +179,7 @@ void InputTranslator::Text(const InputEvent& event, InputContext& context, std::
     HWND target = context.FocusWindow();
     if (!target && event.window)
         target = context.WindowForNative(event.window);
-    if (!target)
+    if (!target || !context.TakesInput(target))
         return;
     const bool system = keys_[VK_MENU] && !keys_[VK_CONTROL];
     for (char c : Utf8ToWindows1252(event.text)) {

@@ -6,7 +6,7 @@
 // modifier codes and the repeat count, scan code, extended, context and
 // transition bits in lParam, WM_SYSKEYDOWN/UP while Alt is held (without
 // Ctrl) and for F10, and typed text as WM_CHAR (WM_SYSCHAR with Alt) in
-// Windows-1252.
+// Windows-1252. Input meant for a disabled window makes no message.
 //
 // Threads: used by the window service on the thread that pumps input, under
 // no lock of its own; the context answers from the service's tables.
@@ -35,6 +35,10 @@ public:
     virtual POINT NativeToScreen(HWND window, int x, int y, bool* inMargin) = 0;
     virtual UINT ClassStyle(HWND window) = 0;
     virtual DWORD Now() = 0;
+    // False while the window or one it belongs to is disabled (a box stands
+    // in front of it): the clicks, keys and text made on it are dropped, and
+    // a click there is no first half of a double click.
+    virtual bool TakesInput(HWND window) = 0;
 };
 
 struct TranslatedMessage {

@@ -194,7 +194,11 @@ void HandleWindowEvent(const InputEvent& e)
         return;
     switch (e.kind) {
     case InputEvent::Kind::FocusGained: Activate(window); break;
-    case InputEvent::Kind::CloseRequested: CallProcedure(window, WM_SYSCOMMAND, SC_CLOSE, 0, false); break;
+    case InputEvent::Kind::CloseRequested:
+        // Not while a box stands in front of it (the window is disabled).
+        if (System().TakesInput(window))
+            CallProcedure(window, WM_SYSCOMMAND, SC_CLOSE, 0, false);
+        break;
     case InputEvent::Kind::Resized: ApplyResized(window, e); break;
     case InputEvent::Kind::Minimized:
     case InputEvent::Kind::Maximized:

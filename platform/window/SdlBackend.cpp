@@ -4,105 +4,30 @@
 #include "platform/window/DisplayConnectionWait.h"
 #include "platform/window/DrawnMessageBox.h"
 #include "platform/window/HeadlessBackend.h"
-#include "platform/window/SdlDrawnBoxWindow.h"
+#include "platform/window/HelperProgram.h"
+#include "platform/window/SdlDrawnWindow.h"
+#include "platform/window/SdlKeys.h"
+#include "platform/window/SdlSystemBox.h"
 #include "platform/window/VirtualKeys.h"
 
 #include <SDL.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
-#include <spawn.h>
 #include <strings.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
+#include <thread>
 
 namespace platform {
 
 namespace {
-
-// The virtual key of a physical key on a US layout.
-int PhysicalVirtualKey(SDL_Scancode code)
-{
-    if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z)
-        return 'A' + (code - SDL_SCANCODE_A);
-    if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_9)
-        return '1' + (code - SDL_SCANCODE_1);
-    if (code >= SDL_SCANCODE_F1 && code <= SDL_SCANCODE_F12)
-        return VK_F1 + (code - SDL_SCANCODE_F1);
-    if (code >= SDL_SCANCODE_KP_1 && code <= SDL_SCANCODE_KP_9)
-        return VK_NUMPAD0 + 1 + (code - SDL_SCANCODE_KP_1);
-    switch (code) {
-    case SDL_SCANCODE_0: return '0';
-    case SDL_SCANCODE_RETURN: return VK_RETURN;
-    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
-    case SDL_SCANCODE_BACKSPACE: return VK_BACK;
-    case SDL_SCANCODE_TAB: return VK_TAB;
-    case SDL_SCANCODE_SPACE: return VK_SPACE;
-    case SDL_SCANCODE_MINUS: return VK_OEM_MINUS;
-    case SDL_SCANCODE_EQUALS: return VK_OEM_PLUS;
-    case SDL_SCANCODE_LEFTBRACKET: return VK_OEM_4;
-    case SDL_SCANCODE_RIGHTBRACKET: return VK_OEM_6;
-    case SDL_SCANCODE_BACKSLASH:
-    case SDL_SCANCODE_NONUSHASH: return VK_OEM_5;
-    case SDL_SCANCODE_SEMICOLON: return VK_OEM_1;
-    case SDL_SCANCODE_APOSTROPHE: return VK_OEM_7;
-    case SDL_SCANCODE_GRAVE: return VK_OEM_3;
-    case SDL_SCANCODE_COMMA: return VK_OEM_COMMA;
-    case SDL_SCANCODE_PERIOD: return VK_OEM_PERIOD;
-    case SDL_SCANCODE_SLASH: return VK_OEM_2;
-    case SDL_SCANCODE_NONUSBACKSLASH: return VK_OEM_102;
-    case SDL_SCANCODE_CAPSLOCK: return VK_CAPITAL;
-    case SDL_SCANCODE_PRINTSCREEN: return VK_SNAPSHOT;
-    case SDL_SCANCODE_SCROLLLOCK: return VK_SCROLL;
-    case SDL_SCANCODE_PAUSE: return VK_PAUSE;
-    case SDL_SCANCODE_INSERT: return VK_INSERT;
-    case SDL_SCANCODE_HOME: return VK_HOME;
-    case SDL_SCANCODE_PAGEUP: return VK_PRIOR;
-    case SDL_SCANCODE_DELETE: return VK_DELETE;
-    case SDL_SCANCODE_END: return VK_END;
-    case SDL_SCANCODE_PAGEDOWN: return VK_NEXT;
-    case SDL_SCANCODE_RIGHT: return VK_RIGHT;
-    case SDL_SCANCODE_LEFT: return VK_LEFT;
-    case SDL_SCANCODE_DOWN: return VK_DOWN;
-    case SDL_SCANCODE_UP: return VK_UP;
-    case SDL_SCANCODE_NUMLOCKCLEAR: return VK_NUMLOCK;
-    case SDL_SCANCODE_KP_DIVIDE: return VK_DIVIDE;
-    case SDL_SCANCODE_KP_MULTIPLY: return VK_MULTIPLY;
-    case SDL_SCANCODE_KP_MINUS: return VK_SUBTRACT;
-    case SDL_SCANCODE_KP_PLUS: return VK_ADD;
-    case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
-    case SDL_SCANCODE_KP_0: return VK_NUMPAD0;
-    case SDL_SCANCODE_KP_PERIOD: return VK_DECIMAL;
-    case SDL_SCANCODE_APPLICATION: return VK_APPS;
-    case SDL_SCANCODE_LCTRL: return VK_LCONTROL;
-    case SDL_SCANCODE_RCTRL: return VK_RCONTROL;
-    case SDL_SCANCODE_LSHIFT: return VK_LSHIFT;
-    case SDL_SCANCODE_RSHIFT: return VK_RSHIFT;
-    case SDL_SCANCODE_LALT: return VK_LMENU;
-    case SDL_SCANCODE_RALT: return VK_RMENU;
-    case SDL_SCANCODE_LGUI: return VK_LWIN;
-    case SDL_SCANCODE_RGUI: return VK_RWIN;
-    default: return 0;
-    }
-}
 
 void TranslateKey(const SDL_KeyboardEvent& key, std::vector<InputEvent>* events)
 {
     const int physical = PhysicalVirtualKey(key.keysym.scancode);
     if (!physical)
         return;
-    int vk = physical;
-    // Letters and digits follow the layout, as Windows' virtual keys do.
-    const SDL_Keycode sym = key.keysym.sym;
-    if (sym >= SDLK_a && sym <= SDLK_z)
-        vk = 'A' + (sym - SDLK_a);
-    else if (sym >= SDLK_0 && sym <= SDLK_9 && !(physical >= VK_NUMPAD0 && physical <= VK_NUMPAD9))
-        vk = '0' + (sym - SDLK_0);
+    const int vk = VirtualKeyOf(key.keysym);
     InputEvent e;
     e.kind = key.type == SDL_KEYDOWN ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp;
     e.window = key.windowID;
@@ -143,92 +68,10 @@ void TranslateWindowEvent(const SDL_WindowEvent& w, std::vector<InputEvent>* eve
     events->push_back(e);
 }
 
-// Runs a helper program with an argument vector and collects what it
-// prints. Nothing when it cannot be started; `status` gets its exit code.
-std::optional<std::string> RunHelper(const std::vector<std::string>& args, int* status)
-{
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return std::nullopt;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
-    if (spawned != 0) {
-        close(pipeFds[0]);
-        return std::nullopt;
-    }
-    std::string output;
-    char buffer[512];
-    for (;;) {
-        const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
-        if (n > 0)
-            output.append(buffer, static_cast<size_t>(n));
-        else if (n == 0 || errno != EINTR)
-            break;
-    }
-    close(pipeFds[0]);
-    int waitStatus = 0;
-    while (waitpid(pid, &waitStatus, 0) < 0 && errno == EINTR) {
-    }
-    *status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
-    if (*status == 127)
-        return std::nullopt; // the helper is not installed
-    return output;
-}
-
 // SDL's video drivers that make windows in memory only.
 bool IsDriverWithoutScreen(const char* driver)
 {
     return std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0;
-}
-
-// SDL's box grows with its longest line and its count of lines, past the
-// screen's edges: lines are broken between words (inside a word too long
-// for one) and a long text keeps its first lines, ending in "..." (the whole
-// of it went to standard error).
-std::string FitForSystemBox(const std::string& text)
-{
-    constexpr size_t kLineLength = 80;
-    constexpr size_t kMaxLines = 24;
-    std::vector<std::string> lines;
-    size_t at = 0;
-    while (at <= text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        while (line.size() > kLineLength) {
-            size_t cut = line.rfind(' ', kLineLength);
-            if (cut == std::string::npos || cut == 0)
-                cut = kLineLength;
-            // Never inside a UTF-8 sequence.
-            while (cut > 1 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
-                --cut;
-            lines.push_back(line.substr(0, cut));
-            line.erase(0, line[cut] == ' ' ? cut + 1 : cut);
-        }
-        lines.push_back(line);
-    }
-    if (lines.size() > kMaxLines) {
-        lines.resize(kMaxLines);
-        lines.back() = "...";
-    }
-    std::string fitted;
-    for (const std::string& line : lines)
-        fitted += (fitted.empty() ? "" : "\n") + line;
-    return fitted;
 }
 
 void TrimNewline(std::string* text)
@@ -603,51 +446,41 @@ std::optional<std::string> SdlBackend::GetClipboardText()
     return result;
 }
 
-int SdlBackend::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags)
+std::optional<int> SdlBackend::ShowDrawn(DrawnMessageBox& box, uint32_t owner)
 {
-    const std::vector<MessageBoxButton> set = MessageBoxButtonsFor(flags);
-    const int defaultAnswer = DefaultMessageBoxAnswer(flags);
-    const std::optional<int> closeAnswer = MessageBoxCloseAnswer(flags);
-    std::vector<SDL_MessageBoxButtonData> buttons;
-    for (const MessageBoxButton& button : set) {
-        Uint32 buttonFlags = 0;
-        if (button.id == defaultAnswer)
-            buttonFlags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-        if (closeAnswer == button.id)
-            buttonFlags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-        buttons.push_back(SDL_MessageBoxButtonData{buttonFlags, button.id, button.label});
-    }
-    Uint32 boxFlags = SDL_MESSAGEBOX_INFORMATION;
-    switch (flags & MB_ICONMASK) {
-    case MB_ICONERROR: boxFlags = SDL_MESSAGEBOX_ERROR; break;
-    case MB_ICONWARNING: boxFlags = SDL_MESSAGEBOX_WARNING; break;
-    default: break;
-    }
-    const std::string fitted = FitForSystemBox(text);
-    const SDL_MessageBoxData data{
-        boxFlags, nullptr, caption.c_str(), fitted.c_str(), static_cast<int>(buttons.size()), buttons.data(), nullptr};
-    int chosen = -1;
-    if (SDL_ShowMessageBox(&data, &chosen) != 0)
-        return 0;
-    if (chosen < 0) // the box was closed from its frame, which SDL cannot refuse
-        return closeAnswer.value_or((flags & MB_TYPEMASK) == MB_YESNO ? IDNO : defaultAnswer);
-    return chosen;
-}
-
-int SdlBackend::ShowDrawnMessageBox(DrawnMessageBox& box, uint32_t owner)
-{
-    // SDL's windows belong to the thread that started its video; a box
-    // asked for on another thread stays on standard error.
-    if (std::this_thread::get_id() != videoThread_)
-        return 0;
-    // SDL's drivers without a screen make windows nobody sees or answers.
+    // SDL's windows belong to the thread that started its video; and its
+    // drivers without a screen make windows nobody sees or answers.
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || IsDriverWithoutScreen(driver))
-        return 0;
-    return RunDrawnBoxWindow(box, owner, *connectionWait_);
+    if (std::this_thread::get_id() != videoThread_ || !driver || IsDriverWithoutScreen(driver))
+        return std::nullopt;
+    DrawnWindowLook look;
+    look.captionUtf8 = box.Caption();
+    look.owner = owner;
+    switch (RunSdlDrawnWindow(box, look, *connectionWait_)) {
+    case DrawnWindowEnd::NoWindow: return std::nullopt;
+    case DrawnWindowEnd::Done: return box.Answer();
+    default: return box.AnswerOrClose();
+    }
 }
 
-int SdlBackend::ChooseFromList(const std::string& caption, const std::vector<std::string>& items)
+int SdlBackend::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags, uint32_t owner)
+{
+    // The program's own box wherever it can show: it goes with the program.
+    if (std::unique_ptr<DrawnMessageBox> box = DrawnMessageBox::Make(text, caption, flags))
+        if (const std::optional<int> answer = ShowDrawn(*box, owner))
+            return *answer;
+    SystemBoxRequest request;
+    request.caption = caption;
+    request.text = text;
+    request.buttons = MessageBoxButtonsFor(flags);
+    request.returnAnswer = DefaultMessageBoxAnswer(flags);
+    request.escapeAnswer = MessageBoxCloseAnswer(flags);
+    request.closedAnswer = request.escapeAnswer.value_or((flags & MB_TYPEMASK) == MB_YESNO ? IDNO : request.returnAnswer);
+    request.icon = flags & MB_ICONMASK;
+    return ShowSdlSystemBox(request).value_or(0);
+}
+
+int SdlBackend::ChooseFromList(const std::string& caption, const std::vector<std::string>& items, uint32_t owner)
 {
     std::vector<std::string> args = {"zenity", "--list", "--title=" + caption, "--column=#", "--column=" + caption,
                                      "--hide-column=1", "--print-column=1", "--width=420", "--height=360"};
@@ -655,47 +488,50 @@ int SdlBackend::ChooseFromList(const std::string& caption, const std::vector<std
         args.push_back(std::to_string(i));
         args.push_back(items[i]);
     }
-    int status = 0;
-    if (std::optional<std::string> out = RunHelper(args, &status)) {
-        TrimNewline(&*out);
-        if (status != 0 || out->empty())
+    if (std::optional<HelperResult> out = RunHelperProgram(args)) {
+        TrimNewline(&out->output);
+        if (out->exitCode != 0 || out->output.empty())
             return -1;
         char* end = nullptr;
-        const long index = std::strtol(out->c_str(), &end, 10);
+        const long index = std::strtol(out->output.c_str(), &end, 10);
         return (end && *end == '\0' && index >= 0 && index < static_cast<long>(items.size())) ? static_cast<int>(index)
                                                                                               : -1;
     }
     // No helper: one button per entry (the first ten) and Cancel.
-    std::vector<SDL_MessageBoxButtonData> buttons;
+    std::vector<MessageBoxButton> buttons;
     for (size_t i = 0; i < items.size() && i < 10; ++i)
-        buttons.push_back(SDL_MessageBoxButtonData{0, static_cast<int>(i), items[i].c_str()});
-    buttons.push_back(SDL_MessageBoxButtonData{SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, -1, "Cancel"});
-    const SDL_MessageBoxData data{SDL_MESSAGEBOX_INFORMATION, nullptr, caption.c_str(), caption.c_str(),
-                                  static_cast<int>(buttons.size()), buttons.data(), nullptr};
-    int chosen = -1;
-    if (SDL_ShowMessageBox(&data, &chosen) != 0)
-        return -1;
-    return chosen;
+        buttons.push_back({static_cast<int>(i), items[i]});
+    buttons.push_back({-1, "Cancel"});
+    if (std::unique_ptr<DrawnMessageBox> box = DrawnMessageBox::MakeChoice(caption, caption, buttons, -1))
+        if (const std::optional<int> answer = ShowDrawn(*box, owner))
+            return *answer;
+    SystemBoxRequest request;
+    request.caption = caption;
+    request.text = caption;
+    request.buttons = buttons;
+    request.returnAnswer = buttons.front().id;
+    request.escapeAnswer = -1;
+    request.closedAnswer = -1;
+    return ShowSdlSystemBox(request).value_or(-1);
 }
 
 std::optional<std::string> SdlBackend::EnterText(const std::string& caption, const std::string& initial,
-                                                 size_t maxLength)
+                                                 size_t maxLength, uint32_t owner)
 {
     const std::vector<std::string> args = {"zenity", "--entry", "--title=" + caption, "--text=" + caption,
                                            "--entry-text=" + initial};
-    int status = 0;
-    std::optional<std::string> out = RunHelper(args, &status);
+    std::optional<HelperResult> out = RunHelperProgram(args);
     if (!out) {
         ShowMessageBox("Text entry needs the zenity program, which is not installed.", caption,
-                       MB_OK | MB_ICONWARNING);
+                       MB_OK | MB_ICONWARNING, owner);
         return std::nullopt;
     }
-    if (status != 0)
+    if (out->exitCode != 0)
         return std::nullopt;
-    TrimNewline(&*out);
-    if (out->size() > maxLength)
-        out->resize(maxLength);
-    return out;
+    TrimNewline(&out->output);
+    if (out->output.size() > maxLength)
+        out->output.resize(maxLength);
+    return out->output;
 }
 
 bool SdlBackend::OpenUrl(const std::string& url) { return SDL_OpenURL(url.c_str()) == 0; }

@@ -1,11 +1,13 @@
 // The back end over SDL2: native windows are SDL windows, input comes from
-// SDL's event queue, cursors are SDL cursors, the clipboard, message boxes
-// and URLs go through SDL. The two small dialogs (a list to choose from and
-// a text entry) use the desktop's zenity helper when it is installed,
-// started with an argument vector (never a shell); without it the list falls
-// back to a message box with one button per entry (the first ten) and the
-// text entry is reported as unavailable and cancelled. A box the program
-// draws itself has a window of its own (SdlDrawnBoxWindow).
+// SDL's event queue, cursors are SDL cursors, the clipboard and URLs go
+// through SDL. A message box is the one the program draws itself, in a
+// window of the drawn-window kit (SdlDrawnWindow), which goes with the
+// program; SDL's own box (SdlSystemBox), which runs in a process of its
+// own, only where that cannot show. The two small dialogs (a list to choose
+// from and a text entry) use the desktop's zenity helper when it is
+// installed (HelperProgram: never outliving the program); without it the
+// list is a drawn box with one button per entry (the first ten) and the
+// text entry is reported as unavailable and cancelled.
 //
 // Threads: created, pumped and called on the main thread (SDL's video
 // thread); the desktop queries may come from any thread, as SDL allows.
@@ -23,6 +25,7 @@ struct SDL_Cursor;
 namespace platform {
 
 class DisplayConnectionWait;
+class DrawnMessageBox;
 
 class SdlBackend final : public WindowBackend {
 public:
@@ -51,11 +54,10 @@ public:
     void ForgetCursor(const CursorObject* cursor) override;
     bool SetClipboardText(const std::string& utf8) override;
     std::optional<std::string> GetClipboardText() override;
-    int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) override;
-    int ShowDrawnMessageBox(DrawnMessageBox& box, uint32_t owner) override;
-    int ChooseFromList(const std::string& caption, const std::vector<std::string>& items) override;
-    std::optional<std::string> EnterText(const std::string& caption, const std::string& initial,
-                                         size_t maxLength) override;
+    int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags, uint32_t owner) override;
+    int ChooseFromList(const std::string& caption, const std::vector<std::string>& items, uint32_t owner) override;
+    std::optional<std::string> EnterText(const std::string& caption, const std::string& initial, size_t maxLength,
+                                         uint32_t owner) override;
     bool OpenUrl(const std::string& url) override;
     DesktopMode Desktop() override;
     RECT WorkArea() override;
@@ -63,6 +65,9 @@ public:
 private:
     SdlBackend();
     SDL_Cursor* NativeCursor(const CursorObject* cursor);
+    // The drawn box in front of `owner` until it is answered (or the session
+    // or the display ends first); nothing when it cannot show here.
+    std::optional<int> ShowDrawn(DrawnMessageBox& box, uint32_t owner);
     // Puts window `id`'s own corner at (x, y) once a window manager has
     // framed it, within a few seconds.
     void PlaceWhenFramed(uint32_t id, int x, int y);

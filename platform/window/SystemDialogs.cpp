@@ -2,15 +2,16 @@
 
 #include "platform/core/Process.h"
 #include "platform/core/Testing.h"
-#include "platform/window/DrawnMessageBox.h"
+#include "platform/window/SessionEndSignals.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/Window.h"
 #include "platform/window/WindowBackend.h"
+#include "platform/window/WindowSystem.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <mutex>
 
 namespace platform {
 
@@ -46,23 +47,62 @@ void WriteToStandardError(const std::string& text, const std::string& caption)
     std::fflush(stderr);
 }
 
+// A box is modal, as the other platform's: the program's windows it
+// stands for (its owner, and every top-level window of the thread asking)
+// are disabled while it is up, so that the clicks, keys and close requests
+// made on them meanwhile are dropped rather than carried out after it; what
+// the system reported meanwhile is taken, and so dropped, before they are
+// enabled again.
+class ModalBox {
+public:
+    explicit ModalBox(HWND owner)
+    {
+        {
+            detail::WindowSystem& s = detail::System();
+            std::lock_guard<std::mutex> lock(s.mutex);
+            const DWORD me = GetCurrentThreadId();
+            for (auto& [handle, w] : s.windows) {
+                const bool mine = !w->parent && w->thread == me;
+                if (w->enabled && !w->destroying && (mine || detail::ToHandle(handle) == owner))
+                    disabled_.push_back(detail::ToHandle(handle));
+            }
+        }
+        for (HWND window : disabled_)
+            EnableWindow(window, FALSE);
+    }
+    ~ModalBox()
+    {
+        // A session that ends is told by the next pump of the program's own.
+        if (!detail::SessionEndPending())
+            detail::PumpInput();
+        for (HWND window : disabled_)
+            EnableWindow(window, TRUE);
+    }
+    ModalBox(const ModalBox&) = delete;
+    ModalBox& operator=(const ModalBox&) = delete;
+
+private:
+    std::vector<HWND> disabled_;
+};
+
+// The native window a box stands in front of: its owner's, or, for a box
+// that names none (a damaged profile's), the program's window in front.
+uint32_t NativeOwner(HWND owner)
+{
+    if (!owner)
+        owner = detail::FirstVisibleTopLevel();
+    return owner ? NativeWindowId(owner) : 0;
+}
+
 int ShowBox(HWND owner, const std::string& text, const std::string& caption, UINT flags)
 {
     // Whoever started the program from a terminal reads every box there
     // too, at once: a box may wait long for its answer, and may not show.
     WriteToStandardError(text, caption);
-    WindowBackend& backend = GetWindowBackend();
-    if (!testing::ShouldFail("MessageBox"))
-        if (const int answer = backend.ShowMessageBox(text, caption, flags))
-            return answer;
-    // The system's box could not be shown (SDL's box wants an X core font,
-    // the desktop's dialog program may be missing): the program draws one
-    // itself, in front of its window, so that a player who started it from
-    // a menu still reads it.
-    if (testing::ShouldFail("DrawnMessageBox"))
+    if (testing::ShouldFail("MessageBox"))
         return 0;
-    std::unique_ptr<DrawnMessageBox> box = DrawnMessageBox::Make(text, caption, flags);
-    return box ? backend.ShowDrawnMessageBox(*box, owner ? NativeWindowId(owner) : 0) : 0;
+    ModalBox modal(owner);
+    return GetWindowBackend().ShowMessageBox(text, caption, flags, NativeOwner(owner));
 }
 
 } // namespace
@@ -77,20 +117,24 @@ int MessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT fl
     return ShowBox(owner, WideToUtf8(text ? text : L""), WideToUtf8(caption ? caption : L"Error"), flags);
 }
 
-int ChooseFromList(HWND, const std::string& caption, const std::vector<std::string>& items)
+int ChooseFromList(HWND owner, const std::string& caption, const std::vector<std::string>& items)
 {
     std::vector<std::string> shown;
     shown.reserve(items.size());
     for (const std::string& item : items)
         shown.push_back(Windows1252ToUtf8(item));
-    const int chosen = GetWindowBackend().ChooseFromList(Windows1252ToUtf8(caption), shown);
+    ModalBox modal(owner);
+    const int chosen = GetWindowBackend().ChooseFromList(Windows1252ToUtf8(caption), shown, NativeOwner(owner));
     return chosen >= 0 && chosen < static_cast<int>(items.size()) ? chosen : -1;
 }
 
-std::optional<std::string> EnterText(HWND, const std::string& caption, const std::string& initial, size_t maxLength)
+std::optional<std::string> EnterText(HWND owner, const std::string& caption, const std::string& initial,
+                                     size_t maxLength)
 {
-    std::optional<std::string> text =
-        GetWindowBackend().EnterText(Windows1252ToUtf8(caption), Windows1252ToUtf8(initial), maxLength);
+    ModalBox modal(owner);
+    std::optional<std::string> text = GetWindowBackend().EnterText(Windows1252ToUtf8(caption),
+                                                                   Windows1252ToUtf8(initial), maxLength,
+                                                                   NativeOwner(owner));
     if (!text)
         return std::nullopt;
     std::string narrow = Utf8ToWindows1252(*text);

@@ -3,25 +3,27 @@
 //  - MessageBoxA / MessageBoxW: the MB_ button sets, icons and default
 //    buttons; the answer is an ID* value (0 when no box could be shown).
 //    Every box is first written to standard error, so that a person who
-//    started the program from a terminal reads it there at once. When the
-//    system's box cannot be shown, the program draws its own in front of
-//    its window (DrawnMessageBox), answered the same way; 0 only when that
-//    cannot show either (no display).
+//    started the program from a terminal reads it there at once. The box
+//    itself is the one the program draws (DrawnMessageBox), in front of its
+//    window and with the keyboard; the system's only where that cannot show.
 //  - ChooseFromList: a modal list to pick one entry from (the demo player's
 //    marker list).
 //  - EnterText: a modal one-line text entry with Ok and Cancel, opened with
 //    a text that is all selected (the demo player's jump-to-time entry).
 //  - ShellExecuteA with the "open" verb and OpenUrl: only http and https
 //    addresses, handed over without a shell.
+// Boxes and dialogs are modal: while one is up, the owner and every
+// top-level window of the calling thread are disabled (WM_ENABLE), and the
+// clicks, keys and close requests made on them meanwhile are dropped.
 // Narrow texts are Windows-1252, as the program writes them.
 //
 // Headless: answers come from platform::testing::ScriptAnswer under
 // "MessageBox", "ListDialog" (value: the index, -1 to cancel) and
 // "TextDialog" (value IDOK with the text, or IDCANCEL), and every box is
-// recorded (platform::testing::RecordedBoxes). FailNext("MessageBox") makes
-// the system's box fail, so the drawn one shows (scripted under
-// "DrawnMessageBox", see HeadlessBackend.h); FailNext("DrawnMessageBox")
-// makes that fail too (0); FailNext("OpenUrl") makes a launch fail.
+// recorded (platform::testing::RecordedBoxes); input a test injects while
+// one is up (WhileTheNextBoxIsUp) meets disabled windows.
+// FailNext("MessageBox") makes a box fail to show (0); FailNext("OpenUrl")
+// makes a launch fail.
 //
 // Threads: the main thread; a box blocks its caller until answered.
 #pragma once

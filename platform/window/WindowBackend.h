@@ -22,8 +22,6 @@
 
 namespace platform {
 
-class DrawnMessageBox;
-
 // One event from the system, already in Windows terms where that is cheap:
 // keys carry virtual-key codes (side-specific for the modifiers), positions
 // are client coordinates of `window` (a wheel turns where the pointer is).
@@ -123,19 +121,18 @@ public:
     virtual bool SetClipboardText(const std::string& utf8) = 0;
     virtual std::optional<std::string> GetClipboardText() = 0;
 
-    // A blocking box with the buttons of the MB_ type; returns the ID* of the
-    // button chosen, 0 when no box could be shown.
-    virtual int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) = 0;
-    // The box the program draws itself, for when the system's could not be
-    // shown: put in front of the native window `owner` (0: whichever of ours
-    // is in front) and answered there; returns its answer, 0 when it cannot
-    // be shown either.
-    virtual int ShowDrawnMessageBox(DrawnMessageBox& box, uint32_t owner) = 0;
+    // The boxes and dialogs stand in front of the native window `owner` (0:
+    // whichever of ours has the focus) and block until answered; input to
+    // the program's other windows meanwhile is left to the window service
+    // (which drops it, as the windows are disabled).
+    // A box with the buttons of the MB_ type; returns the ID* of the button
+    // chosen, 0 when no box could be shown.
+    virtual int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags, uint32_t owner) = 0;
     // A list to pick one entry from: its index, or -1 when cancelled.
-    virtual int ChooseFromList(const std::string& caption, const std::vector<std::string>& items) = 0;
+    virtual int ChooseFromList(const std::string& caption, const std::vector<std::string>& items, uint32_t owner) = 0;
     // A text entry: the text when confirmed, nothing when cancelled.
     virtual std::optional<std::string> EnterText(const std::string& caption, const std::string& initial,
-                                                 size_t maxLength) = 0;
+                                                 size_t maxLength, uint32_t owner) = 0;
     // Hands an http(s) URL to the desktop's browser; false when it could not.
     virtual bool OpenUrl(const std::string& url) = 0;
 

@@ -131,6 +131,15 @@ UINT WindowSystem::ClassStyle(HWND window)
 
 DWORD WindowSystem::Now() { return GetTickCount(); }
 
+bool WindowSystem::TakesInput(HWND window)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    for (WindowData* w = Find(window); w; w = Find(w->parent))
+        if (!w->enabled)
+            return false;
+    return true;
+}
+
 LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool dispatched)
 {
     WNDPROC proc = nullptr;

@@ -124,6 +124,7 @@ public:
     POINT NativeToScreen(HWND window, int x, int y, bool* inMargin) override;
     UINT ClassStyle(HWND window) override;
     DWORD Now() override;
+    bool TakesInput(HWND window) override;
 };
 
 WindowSystem& System();

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <functional>
 #include <mutex>
 
 namespace platform {
@@ -22,6 +23,7 @@ struct Records {
     std::vector<testing::RecordedBox> boxes;     // guarded by mutex
     std::vector<std::string> urls;               // guarded by mutex
     std::optional<std::string> clipboard;        // guarded by mutex
+    std::function<void()> whileNextBoxIsUp;      // guarded by mutex
     std::atomic<bool> pointerOver{true};
     std::atomic<bool> anyLog{false};
 };
@@ -81,10 +83,23 @@ bool HasInjectedEvents()
     return !r.injected.empty();
 }
 
+void RunWhileTheBoxIsUp()
+{
+    std::function<void()> action;
+    {
+        Records& r = State();
+        std::lock_guard<std::mutex> lock(r.mutex);
+        action.swap(r.whileNextBoxIsUp);
+    }
+    if (action)
+        action();
+}
+
 void ResetHeadlessRecords()
 {
     Records& r = State();
     std::lock_guard<std::mutex> lock(r.mutex);
+    r.whileNextBoxIsUp = nullptr;
     r.injected.clear();
     r.boxes.clear();
     r.urls.clear();
@@ -236,6 +251,13 @@ void RecordMessage(MessageLog::Route route, HWND window, UINT message, WPARAM wP
 }
 
 void SetPointerOverWindow(bool over) { State().pointerOver = over; }
+
+void WhileTheNextBoxIsUp(std::function<void()> action)
+{
+    Records& r = State();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    r.whileNextBoxIsUp = std::move(action);
+}
 
 std::vector<RecordedBox> RecordedBoxes()
 {

@@ -15,6 +15,7 @@
 #include "platform/window/WindowBackend.h"
 #include "platform/window/WindowTypes.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,15 +68,22 @@ void RecordMessage(MessageLog::Route route, HWND window, UINT message, WPARAM wP
 // program); true by default. Read by WindowFromPoint.
 void SetPointerOverWindow(bool over);
 
+// The headless back end runs `action` while the next box or dialog it
+// shows is up (before it is answered), as a person acting meanwhile: input
+// injected there reaches the program as it would under a real box.
+void WhileTheNextBoxIsUp(std::function<void()> action);
+
 // What the headless back end was asked to show.
 struct RecordedBox {
-    std::string kind;    // "MessageBox", "DrawnMessageBox", "ListDialog", "TextDialog"
+    std::string kind;    // "MessageBox", "ListDialog", "TextDialog"
     std::string caption; // UTF-8
     std::string text;    // message text, or the initial text of an entry
     std::vector<std::string> items; // list entries
     UINT flags = 0;
     int answer = 0;
-    // A drawn box as it was first shown: width x height pixels 0xAARRGGBB.
+    // A message box as the program draws it where no window manager frames
+    // it (its caption on it): width x height pixels 0xAARRGGBB; empty
+    // without a font.
     int width = 0;
     int height = 0;
     std::vector<uint32_t> picture{};

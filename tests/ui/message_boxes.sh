@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
-# The program's boxes on three desktops, with the same facts checked on each:
+# The program's boxes on three desktops, with the same facts checked on each
+# (whatever the machine offers, the program draws its box itself: its
+# caption band is looked for):
 #  - desktop: the machine as it is (the X server's core fonts, the programs
-#    on the path, zenity among them where installed): the system's box shows
-#    if it can, else the program's own;
+#    on the path, zenity among them where installed);
 #  - xmessage: the same X server, and of the desktop's dialog programs only
 #    xmessage on the program's path;
-#  - none: an X server with only its built-in font (SDL's box wants a core
-#    font it lacks) and nothing on the program's path: the program draws the
-#    box itself (its caption band is looked for, and OK is clicked).
+#  - none: an X server with only its built-in font and nothing on the
+#    program's path (OK is clicked).
 # Each box says its text on standard error while it is up, shows in a window
 # named by its caption, and is answered as a player does:
 #  - a fatal start-up error (an unknown option), before any other window:
-#    Return closes it (on "none", the session ends instead, SIGTERM) and
-#    the program ends as it does after that box;
+#    Return closes it, pressed without choosing a window (on "none", the
+#    session ends instead, SIGTERM) and the program ends as it does after
+#    that box;
 #  - a settings warning (a damaged settings file), in front of the game's
 #    window once it shows: answered, the game goes on and closes normally,
 #    and the warning was said once.
@@ -27,37 +28,10 @@ desktop=${3:?which desktop: desktop, xmessage or none}
 [ "$desktop" != none ] || export X_SERVER_OPTIONS="-fp built-ins"
 command -v xwininfo >/dev/null 2>&1 || { echo "skipped: xwininfo is not installed"; exit 77; }
 
-# The visible top-level window named NAME, in decimal ("" when none). SDL's
-# own box names itself in a form xdotool's search does not read.
-window_named() {
-    local id
-    for id in $(xwininfo -root -tree | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\": .*/\1/p"); do
-        xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { echo $((id)); return; }
-    done
-}
-# Waits (10 s at most) for the window named NAME; prints its id.
-wait_for_window() {
-    local id
-    for _ in $(seq 1 100); do
-        id=$(window_named "$1")
-        [ -n "$id" ] && { echo "$id"; return; }
-        sleep 0.1
-    done
-    echo "no window named '$1'" >&2
-    return 1
-}
-wait_for_gone() {
-    for _ in $(seq 1 100); do
-        [ -n "$(window_named "$1")" ] || return 0
-        sleep 0.1
-    done
-    echo "the box '$1' did not go"
-    return 1
-}
-# Return on the box $1 (the system's box may miss a key pressed as it
-# comes up: the callers press until it goes).
+# Return, where the keyboard is (a key pressed as the box comes up may be
+# missed: the callers press until it goes).
 press_return() {
-    xdotool windowfocus "$1" key Return 2>/dev/null || true
+    xdotool key Return 2>/dev/null || true
 }
 # How many pixels of the window's area in the screenshot have the colour
 # of the drawn box's caption band (52, 73, 94).
@@ -66,9 +40,8 @@ band_pixels() {
     eval "$(xdotool getwindowgeometry --shell "$2")"
     count_where "$1" "$WIDTH" 24 "$X" "$Y" 'abs(r*255-52)<3&&abs(g*255-73)<3&&abs(b*255-94)<3'
 }
-# The box $2 in the screenshot $1: when the program drew it, its band shows.
+# The box $2 in the screenshot $1: the program drew it, its band shows.
 check_drawn() {
-    [ "$desktop" = none ] || return 0
     local band
     band=$(band_pixels "$1" "$2")
     echo "drawn box: caption band $band pixels"
@@ -107,7 +80,7 @@ box_test() {
     [ "$desktop" != none ] || kill -TERM "$pid"
     for _ in $(seq 1 50); do
         kill -0 "$pid" 2>/dev/null || break
-        [ "$desktop" = none ] || press_return "$box"
+        [ "$desktop" = none ] || press_return
         sleep 0.1
     done
     kill -0 "$pid" 2>/dev/null && { echo "the program did not end"; exit 1; }
@@ -143,7 +116,7 @@ box_test() {
     else
         for _ in $(seq 1 50); do
             [ -n "$(window_named Settings)" ] || break
-            press_return "$box"
+            press_return
             sleep 0.1
         done
     fi

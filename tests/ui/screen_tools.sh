@@ -59,6 +59,35 @@ start_program() {
 
 shot() { xwd -root -silent | convert xwd:- "$1"; }
 
+# The visible top-level window named NAME, in decimal ("" when none); a
+# window under a window manager's frame too, which xdotool's search misses.
+window_named() {
+    local id
+    for id in $(xwininfo -root -tree | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\": .*/\1/p"); do
+        xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { echo $((id)); return; }
+    done
+}
+# Waits (30 s at most) for the window named NAME; prints its id.
+wait_for_window() {
+    local id
+    for _ in $(seq 1 300); do
+        id=$(window_named "$1")
+        [ -n "$id" ] && { echo "$id"; return; }
+        sleep 0.1
+    done
+    echo "no window named '$1'" >&2
+    return 1
+}
+# Waits (10 s at most) for the window named NAME to go.
+wait_for_gone() {
+    for _ in $(seq 1 100); do
+        [ -n "$(window_named "$1")" ] || return 0
+        sleep 0.1
+    done
+    echo "the window '$1' did not go"
+    return 1
+}
+
 # How many pixels of the area W H X Y of an image match an fx condition.
 count_where() {
     convert "$1" -crop "$2x$3+$4+$5" +repage -fx "($6)?1:0" -format '%[fx:round(mean*w*h)]' info:

@@ -107,6 +107,29 @@ TEST_F(InputTest, CloseEndsTheRunAndKeysSentAfterItNeverArrive)
     EXPECT_FALSE(Logged("w:keydown 65"));
 }
 
+TEST_F(InputTest, NothingMadeUnderABoxReachesTheWidgetsOrClosesTheProgramAfterIt)
+{
+    platform::testing::WhileTheNextBoxIsUp([&] {
+        platform::testing::InjectMouseButton(Window(), 1, true, 100, 50);
+        platform::testing::InjectMouseButton(Window(), 1, false, 100, 50);
+        platform::testing::InjectKey(Window(), platform::VK_RETURN, true);
+        platform::testing::InjectKey(Window(), platform::VK_RETURN, false);
+        platform::testing::InjectWindowEvent(Window(), platform::InputEvent::Kind::CloseRequested);
+    });
+    app->ShowMessageBox("The settings could not be kept as they should be.", "Settings",
+                        platform::MB_OK | platform::MB_ICONWARNING);
+    Pump(40);
+    EXPECT_TRUE(Events("w:down").empty());
+    EXPECT_TRUE(Events("w:key").empty());
+    EXPECT_FALSE(app->IsQuitting()) << "the close clicked under the box";
+    EXPECT_TRUE(app->IsMainWindowEnabled());
+
+    // The game takes input again once the box is answered.
+    platform::testing::InjectMouseButton(Window(), 1, true, 100, 50);
+    Pump(10);
+    EXPECT_EQ(Events("w:down"), std::vector<std::string>{"w:down 100,50 1"});
+}
+
 TEST_F(InputTest, AltCombinationsAreSwallowedButAltF4ClosesTheWindow)
 {
     EXPECT_EQ(platform::SendMessageA(Window(), platform::WM_SYSKEYDOWN, 'X', 0), 0);

@@ -3,17 +3,20 @@
 // in its box instead of growing the window.
 #include "platform/crash/CrashWindowView.h"
 
+#include "platform/window/VirtualKeys.h"
+
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
-using platform::CrashWindowBox;
 using platform::CrashWindowChoice;
-using platform::CrashWindowKey;
 using platform::CrashWindowPart;
 using platform::CrashWindowView;
+using platform::PixelArea;
 
 constexpr int kCharWidth = 7;
 constexpr int kLineHeight = 13;
@@ -35,36 +38,45 @@ std::string LongReport()
     return report + "Modules:";
 }
 
-bool Inside(const CrashWindowBox& inner, const CrashWindowBox& outer)
+std::vector<std::string> Words(const std::string& text)
 {
-    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
-           inner.y + inner.h <= outer.y + outer.h;
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
+}
+
+bool Inside(const PixelArea& inner, const PixelArea& outer)
+{
+    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.width <= outer.x + outer.width &&
+           inner.y + inner.height <= outer.y + outer.height;
 }
 
 TEST(CrashWindowView, EveryPartLiesInTheClientAreaWhereTheWindowAlwaysHadIt)
 {
-    const CrashWindowBox client{0, 0, CrashWindowView::kWidth, CrashWindowView::kHeight};
+    const PixelArea client{0, 0, CrashWindowView::kWidth, CrashWindowView::kHeight};
     for (const bool send : {false, true}) {
         const CrashWindowView view = ViewOf(LongReport(), send);
-        const CrashWindowBox box = CrashWindowView::ReportBox();
-        for (const CrashWindowBox& part : {CrashWindowView::Heading(), box, view.CloseNowButton()})
+        const PixelArea box = CrashWindowView::ReportBox();
+        for (const PixelArea& part : {CrashWindowView::Heading(), box, view.CloseNowButton()})
             EXPECT_TRUE(Inside(part, client));
-        for (const CrashWindowBox& part : {view.TextArea(), view.UpArrow(), view.DownArrow(), view.Track(), view.Thumb()})
-            EXPECT_TRUE(Inside(part, box)) << part.x << "," << part.y << " " << part.w << "x" << part.h;
-        EXPECT_LE(view.TextArea().x + view.TextArea().w, view.Track().x);
-        const CrashWindowBox close = view.CloseNowButton();
+        for (const PixelArea& part : {view.TextArea(), view.UpArrow(), view.DownArrow(), view.Track(), view.Thumb()})
+            EXPECT_TRUE(Inside(part, box)) << part.x << "," << part.y << " " << part.width << "x" << part.height;
+        EXPECT_LE(view.TextArea().x + view.TextArea().width, view.Track().x);
+        const PixelArea close = view.CloseNowButton();
         EXPECT_EQ(close.y, 268);
-        EXPECT_EQ(close.h, 24);
+        EXPECT_EQ(close.height, 24);
         if (send) {
-            const CrashWindowBox sendButton = view.SendReportButton();
+            const PixelArea sendButton = view.SendReportButton();
             EXPECT_EQ(sendButton.x, 8);
-            EXPECT_EQ(sendButton.w, close.w);
-            EXPECT_EQ(close.x + close.w, 392);
-            EXPECT_EQ(close.x - (sendButton.x + sendButton.w), CrashWindowView::kButtonGap);
+            EXPECT_EQ(sendButton.width, close.width);
+            EXPECT_EQ(close.x + close.width, 392);
+            EXPECT_EQ(close.x - (sendButton.x + sendButton.width), CrashWindowView::kButtonGap);
         } else {
             EXPECT_TRUE(view.SendReportButton().Empty());
             EXPECT_EQ(close.x, 8);
-            EXPECT_EQ(close.w, 384);
+            EXPECT_EQ(close.width, 384);
         }
     }
 }
@@ -75,38 +87,34 @@ TEST(CrashWindowView, LongReportWrapsToTheBoxAndScrollsToItsEndByKeysWheelBarAnd
     CrashWindowView view = ViewOf(report);
     std::string joined;
     for (const std::string& line : view.Lines()) {
-        EXPECT_LE(static_cast<int>(line.size()) * kCharWidth, view.TextArea().w) << line;
-        joined += line;
+        EXPECT_LE(static_cast<int>(line.size()) * kCharWidth, view.TextArea().width) << line;
+        joined += line + "\n";
     }
-    std::string plain;
-    for (char c : report)
-        if (c != '\r' && c != '\n')
-            plain += c;
-    EXPECT_EQ(joined, plain) << "wrapping lost or added text";
-    EXPECT_EQ(view.VisibleLines(), view.TextArea().h / kLineHeight);
+    EXPECT_EQ(Words(joined), Words(report)) << "wrapping lost or added text";
+    EXPECT_EQ(view.VisibleLines(), view.TextArea().height / kLineHeight);
     ASSERT_TRUE(view.CanScroll());
 
-    view.Key(CrashWindowKey::End);
+    view.Key(platform::VK_END);
     EXPECT_EQ(view.FirstLine() + view.VisibleLines(), static_cast<int>(view.Lines().size()));
-    EXPECT_EQ(view.Thumb().y + view.Thumb().h, view.Track().y + view.Track().h);
+    EXPECT_EQ(view.Thumb().y + view.Thumb().height, view.Track().y + view.Track().height);
     view.Wheel(1);
     EXPECT_EQ(view.FirstLine(), view.LastFirstLine() - CrashWindowView::kWheelLines);
-    view.Key(CrashWindowKey::Home);
+    view.Key(platform::VK_HOME);
     EXPECT_EQ(view.Thumb().y, view.Track().y);
 
     // The track below the thumb pages; the arrows step one line.
-    const CrashWindowBox track = view.Track();
-    view.MouseDown(track.x + 4, track.y + track.h - 2);
-    EXPECT_FALSE(view.MouseUp(track.x + 4, track.y + track.h - 2));
+    const PixelArea track = view.Track();
+    view.MouseDown(track.x + 4, track.y + track.height - 2);
+    EXPECT_FALSE(view.MouseUp(track.x + 4, track.y + track.height - 2));
     EXPECT_EQ(view.FirstLine(), view.VisibleLines());
     view.MouseDown(view.UpArrow().x + 4, view.UpArrow().y + 4);
     view.MouseUp(view.UpArrow().x + 4, view.UpArrow().y + 4);
     EXPECT_EQ(view.FirstLine(), view.VisibleLines() - 1);
 
     // The thumb follows the pointer that drags it, to either end.
-    const CrashWindowBox thumb = view.Thumb();
+    const PixelArea thumb = view.Thumb();
     view.MouseDown(thumb.x + 4, thumb.y + 2);
-    view.MouseMove(thumb.x + 4, track.y + track.h + 50);
+    view.MouseMove(thumb.x + 4, track.y + track.height + 50);
     EXPECT_EQ(view.FirstLine(), view.LastFirstLine());
     view.MouseMove(thumb.x + 4, track.y - 50);
     EXPECT_EQ(view.FirstLine(), 0);
@@ -120,18 +128,18 @@ TEST(CrashWindowView, ButtonsActOnlyWhenReleasedOverThemAndKeysChooseTheFocusedO
     EXPECT_TRUE(view.Thumb().Empty());
     EXPECT_EQ(view.HitTest(view.DownArrow().x + 4, view.DownArrow().y + 4), CrashWindowPart::None);
 
-    const CrashWindowBox close = view.CloseNowButton();
-    const CrashWindowBox send = view.SendReportButton();
+    const PixelArea close = view.CloseNowButton();
+    const PixelArea send = view.SendReportButton();
     view.MouseDown(close.x + 4, close.y + 4);
     EXPECT_FALSE(view.MouseUp(send.x + 4, send.y + 4)) << "released over the other button";
     view.MouseDown(send.x + 4, send.y + 4);
     EXPECT_EQ(view.MouseUp(send.x + 4, send.y + 4), CrashWindowChoice::SendReport);
 
-    EXPECT_EQ(view.Key(CrashWindowKey::Return), CrashWindowChoice::SendReport); // focus stayed on it
-    view.Key(CrashWindowKey::Tab);
-    EXPECT_EQ(view.Key(CrashWindowKey::Return), CrashWindowChoice::CloseNow);
-    EXPECT_EQ(view.Key(CrashWindowKey::Escape), CrashWindowChoice::CloseNow);
-    EXPECT_EQ(ViewOf("x").Key(CrashWindowKey::Return), CrashWindowChoice::CloseNow);
+    EXPECT_EQ(view.Key(platform::VK_RETURN), CrashWindowChoice::SendReport); // focus stayed on it
+    view.Key(platform::VK_TAB);
+    EXPECT_EQ(view.Key(platform::VK_RETURN), CrashWindowChoice::CloseNow);
+    EXPECT_EQ(view.Key(platform::VK_ESCAPE), CrashWindowChoice::CloseNow);
+    EXPECT_EQ(ViewOf("x").Key(platform::VK_RETURN), CrashWindowChoice::CloseNow);
 }
 
 } // namespace

@@ -20,7 +20,7 @@ std::unique_ptr<DrawnMessageBox> Box(UINT flags, const std::string& text = "Keep
 // The centre of a button, where a player clicks.
 std::pair<int, int> Centre(const DrawnMessageBox& box, size_t button)
 {
-    const DrawnMessageBox::Area a = box.ButtonArea(button);
+    const PixelArea a = box.ButtonArea(button);
     return {a.x + a.width / 2, a.y + a.height / 2};
 }
 
@@ -77,7 +77,7 @@ TEST(DrawnMessageBox, AClickChoosesTheButtonPressedAndReleasedOn)
     EXPECT_EQ(box->Answer(), IDNO);
 }
 
-TEST(DrawnMessageBox, DrawsItsTextWrappedInsideTheBox)
+TEST(DrawnMessageBox, DrawsItsTextWrappedInsideTheBoxAndItsCaptionOnABandWhereNoFrameShowsOne)
 {
     const std::string longLine(60, 'w');
     std::string text = "Some player profiles were damaged.\n" + longLine + " " + longLine + "\n";
@@ -91,24 +91,60 @@ TEST(DrawnMessageBox, DrawsItsTextWrappedInsideTheBox)
     EXPECT_EQ(box->Lines().back().back(), '\x85') << "and says so";
     EXPECT_LE(box->Width(), 600);
 
-    std::vector<uint32_t> pixels(size_t(box->Width()) * size_t(box->Height()), 0);
-    box->Draw(pixels.data(), box->Width());
+    const std::unique_ptr<CaptionBand> band = CaptionBand::Make("Damaged Profiles");
+    ASSERT_TRUE(band);
+    const DrawnWindowPicture picture(*box, band.get());
+    ASSERT_EQ(picture.Height(), box->Height() + band->Height());
+    const std::vector<uint32_t> pixels = picture.Pixels();
     // Dark ink on the light face in the text's rows, light ink on the dark
     // caption band, and every pixel opaque.
     auto count = [&](int top, int bottom, auto test) {
         int n = 0;
         for (int y = top; y < bottom; ++y)
-            for (int x = 0; x < box->Width(); ++x)
-                n += test(pixels[size_t(y) * size_t(box->Width()) + size_t(x)]);
+            for (int x = 0; x < picture.Width(); ++x)
+                n += test(pixels[size_t(y) * size_t(picture.Width()) + size_t(x)]);
         return n;
     };
     const auto dark = [](uint32_t p) { return (p & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60; };
     const auto light = [](uint32_t p) { return (p & 0xFF) > 0xC0 && ((p >> 16) & 0xFF) > 0xC0; };
-    EXPECT_GT(count(40, box->ButtonArea(0).y, dark), 2000);
-    EXPECT_GT(count(4, 24, light), 100) << "the caption is written on its band";
-    const DrawnMessageBox::Area ok = box->ButtonArea(0);
-    EXPECT_GT(count(ok.y + 6, ok.y + ok.height - 6, dark), 20) << "the button has its label";
-    EXPECT_EQ(count(0, box->Height(), [](uint32_t p) { return p >> 24 != 0xFF; }), 0);
+    const auto inBand = [](uint32_t p) { return (p & 0xFFFFFF) == drawn_colour::kBand; };
+    EXPECT_GT(count(1, band->Height() - 1, inBand), picture.Width() * (band->Height() - 2) * 3 / 4);
+    EXPECT_GT(count(1, band->Height() - 1, light), 100) << "the caption is written on its band";
+    const PixelArea ok = box->ButtonArea(0);
+    const int below = band->Height();
+    EXPECT_GT(count(below + 40, below + ok.y, dark), 2000);
+    EXPECT_GT(count(below + ok.y + 6, below + ok.y + ok.height - 6, dark), 20) << "the button has its label";
+    EXPECT_EQ(count(0, picture.Height(), [](uint32_t p) { return p >> 24 != 0xFF; }), 0);
+    EXPECT_EQ(picture.ContentY(below + ok.y), ok.y) << "the pointer is read below the band";
+}
+
+TEST(DrawnMessageBox, ButtonsTooManyForOneRowStandOneAboveTheOtherInsideTheBox)
+{
+    std::vector<MessageBoxButton> buttons;
+    for (int i = 0; i < 10; ++i)
+        buttons.push_back({i, "Marker " + std::to_string(i) + " at the showdown of hand " + std::to_string(i * 7)});
+    buttons.push_back({-1, "Cancel"});
+    std::unique_ptr<DrawnMessageBox> box = DrawnMessageBox::MakeChoice("Marker List", "Marker List", buttons, -1);
+    ASSERT_TRUE(box);
+    ASSERT_EQ(box->ButtonCount(), 11u);
+    for (size_t i = 0; i < box->ButtonCount(); ++i) {
+        const PixelArea a = box->ButtonArea(i);
+        EXPECT_GE(a.x, 0);
+        EXPECT_LE(a.x + a.width, box->Width());
+        EXPECT_LE(a.y + a.height, box->Height());
+        if (i > 0) {
+            EXPECT_GE(a.y, box->ButtonArea(i - 1).y + box->ButtonArea(i - 1).height) << "button " << i;
+        }
+    }
+    EXPECT_EQ(box->ButtonId(box->FocusedButton()), 0) << "the first entry has the focus";
+    box->KeyDown('N', false);
+    EXPECT_FALSE(box->Answer()) << "letters choose only the buttons of a system box";
+    box->KeyDown(VK_DOWN, false);
+    box->KeyDown(VK_RETURN, false);
+    EXPECT_EQ(box->Answer(), 1);
+    std::unique_ptr<DrawnMessageBox> closed = DrawnMessageBox::MakeChoice("Marker List", "Marker List", buttons, -1);
+    closed->CloseRequested();
+    EXPECT_EQ(closed->Answer(), -1);
 }
 
 } // namespace
