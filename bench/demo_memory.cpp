@@ -38,9 +38,9 @@ int Record(double megabytes, const std::string& file)
             recorder.PrepareCrashImage(1, kVersion);
         }
     }
-    std::string error;
+    platform::FileError error;
     if (!recorder.WriteFile(1, kVersion, &error)) {
-        std::fprintf(stderr, "bench_demo_memory: %s\n", error.c_str());
+        std::fprintf(stderr, "bench_demo_memory: %s\n", error.Text().c_str());
         return 1;
     }
     return 0;

@@ -57,7 +57,7 @@ TEST_F(ProfileSaving, AFailedSaveIsToldEveryTimeAndOnStandardErrorOnceUntilItSuc
     // same reason while the game goes on is not, whatever it holds now.
     platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
     for (const char* name : {"Ann", "Bob"})
-        ProfileList::Instance()->FindByName(name)->customOption = 0;
+        ProfileList::Instance()->FindByName(name)->announceStages = 0;
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 2u);
     ProfileList::Instance()->FindByName("Ann")->savedGames.push_back(std::make_unique<SavedGame>());
