@@ -139,8 +139,17 @@ void ZoltAppBase::ShowSettingsWarnings()
     ProblemReporter& reporter = ProblemReporter::Instance();
     // While the loop runs, a box waits for the window's first picture, so
     // that it stands in front of the game rather than of a black window.
-    if (running_ && drawCount_ == 0 && (!reporter.HasSink() || !startWarnings_.empty()))
+    if (running_ && drawCount_ == 0)
         return;
+    if (!startWarningsTaken_) {
+        // The run note is written on a thread of its own while the start
+        // goes on: what it met belongs to the start as well, and is told in
+        // the box wherever that thread happened to be.
+        runNote_.Join();
+        for (std::string& warning : TakeRegistryWarnings())
+            startWarnings_.push_back(std::move(warning));
+        startWarningsTaken_ = true;
+    }
     // Those met at the start, before the game could show them, are told in
     // the box; those met since, where the game shows them.
     auto tell = [&reporter](const std::string& warning, bool inBox) {

@@ -543,8 +543,9 @@ protected:
     // reads why where they look, not only on a terminal. Main thread.
     void ShowSettingsWarnings();
     // The settings problems met at the start, before the game's notice was
-    // there, waiting for the box.
+    // there, waiting for the box; taken whole once the first picture shows.
     std::vector<std::string> startWarnings_;
+    bool startWarningsTaken_ = false;
     void MakeCursors();
     // Pieces of Initialize and of the teardown.
     void SetUpDataFolder();

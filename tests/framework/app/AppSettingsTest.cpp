@@ -213,6 +213,29 @@ TEST_F(AppTest, SettingsThatCannotBeKeptAreShownInABoxAndOnStandardErrorOnceARun
     EXPECT_NE(shown[1].text.find("cannot save"), std::string::npos) << shown[1].text;
 }
 
+TEST_F(AppTest, WhatTheStartsOwnSettingsWriteMetIsToldInTheBoxThoughTheGameShowsProblems)
+{
+    // The game's notice is there from the start; the first run's note, written
+    // on a thread of its own as the start goes on, cannot be saved.
+    struct Notice : Zolt::ProblemSink {
+        std::vector<std::string> subjects;
+        void TellPlayer(const std::string& subject, const std::vector<std::string>&) override
+        {
+            subjects.push_back(subject);
+        }
+    } notice;
+    Zolt::ProblemReporter::Instance().SetSink(&notice);
+    platform::testing::FailNext("WriteFileAtomic.Write", 28);
+    StartApp();
+    Pump();
+    int boxes = 0;
+    for (const auto& box : platform::testing::RecordedBoxes())
+        boxes += box.caption == "Settings" && box.text.find("No space left on device") != std::string::npos;
+    EXPECT_EQ(boxes, 1) << "a problem of the start is told in the box, wherever its thread was";
+    EXPECT_TRUE(notice.subjects.empty());
+    Zolt::ProblemReporter::Instance().SetSink(nullptr);
+}
+
 TEST_F(AppTest, WithoutADisplayTheStartEndsSayingSo)
 {
     platform::ResetWindowBackend();
