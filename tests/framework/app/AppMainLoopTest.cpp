@@ -83,6 +83,25 @@ TEST_F(AppTest, IdleScreenIsStillPresentedAboutOnceASecond)
     EXPECT_NEAR(platform::ddraw::testing::PresentCount() - presents, 5, 1);
 }
 
+// A screen that changes at every update (an animation) is never taken for a
+// still one: nothing holds its updates back, and each is drawn.
+TEST_F(AppTest, AScreenThatChangesAtEveryUpdateIsDrawnAtEveryUpdate)
+{
+    TestApp& a = StartApp();
+    a.holdLimitMs = Zolt::ZoltAppBase::kHoldWithoutLimit;
+    widget_testing::ProbeWidget changing("c", nullptr);
+    changing.SetBounds(0, 0, 640, 480);
+    changing.onTick = [&] { changing.SetDirty(true); };
+    a.GetWidgetManager()->AddChild(&changing);
+    RunFor(100);
+    const int draws = a.DrawCount();
+    const int updates = a.UpdateCount();
+    RunFor(1000);
+    a.GetWidgetManager()->RemoveChild(&changing);
+    EXPECT_NEAR(a.UpdateCount() - updates, 100, 2);
+    EXPECT_NEAR(a.DrawCount() - draws, 100, 2);
+}
+
 TEST_F(AppTest, StallIsCaughtUpAtMostTwentyUpdatesWithDrawsForced)
 {
     TestApp& a = StartApp();
