@@ -269,7 +269,7 @@ void ZoltAppBase::FastForwardDemo()
     // single update included).
     forceRedraw_ = true;
     RedrawIfNeeded();
-    loopState_ = 3;
+    loopState_ = LoopState::Finished;
 }
 
 } // namespace Zolt

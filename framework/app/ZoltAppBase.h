@@ -677,7 +677,12 @@ protected:
     std::array<uint8_t, 256> identityTable_{};
 
     // ---- Loop and timing (main thread unless atomic) ----
-    int loopState_ = 0;
+    // Where the loop is in an iteration: taking messages and queued input,
+    // running the update that is due, catching up the updates a refresh-paced
+    // step owes, and finished (a draw, a wait or a catch-up ended it; the
+    // next step takes messages again).
+    enum class LoopState { Pump, DueUpdate, CatchUp, Finished };
+    LoopState loopState_ = LoopState::Pump;
     int updateCount_ = 0;
     int drawCount_ = 0;
     int drawTime_ = 0;
