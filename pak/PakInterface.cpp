@@ -197,7 +197,6 @@ bool PakInterface::AddPakArchive(const std::string& fileName)
         return false;
     }
     auto archive = std::make_unique<PakArchive>();
-    archive->fileName = fileName;
     archive->view = std::move(view);
     for (PakDirectoryRecord& r : records) {
         // Stored names are only upper-cased: the packer already writes them

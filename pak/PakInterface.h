@@ -27,7 +27,6 @@ class MappedFile;
 // One loaded archive: the read-only view of the whole file. Lives until the
 // layer is destroyed (the process's layer never is).
 struct PakArchive {
-    std::string fileName;
     std::unique_ptr<platform::MappedFile> view;
 };
 
