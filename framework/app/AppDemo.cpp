@@ -44,6 +44,7 @@ public:
     }
     void MouseLeave(int x, int y) override
     {
+        // The manager's exit takes the place, mapped as for any pointer event, and reads none.
         app_.widgetManager->MapWindowToWidgetCoords(x, y);
         app_.widgetManager->HandleMouseExit(x, y);
         app_.mouseInWindow_ = false;

@@ -147,6 +147,8 @@ bool ZoltAppBase::RunLoopStep(bool* updated)
     return true;
 }
 
+// The application base's table of operations fixes this signature: the
+// loop's one call allows sleeping and reads no answer.
 bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
 {
     if (quitFromOtherThread_.exchange(false))
@@ -406,6 +408,8 @@ void ZoltAppBase::SmoothUpdate(float fraction)
         widgetManager->TickWidgetsSmooth(fraction);
 }
 
+// Whether it presented: the answer its place in the application base's table
+// fixes; the loop reads none.
 bool ZoltAppBase::RedrawIfNeeded()
 {
     if (displaySuspended_) {
