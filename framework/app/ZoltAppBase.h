@@ -443,7 +443,8 @@ public:
     platform::HCURSOR GetDragCursor() const { return dragCursor_; }
     // The framework's random-number generator, seeded with the demo seed
     // (the recording's, when a demo plays) once the application is
-    // initialised; main thread.
+    // initialised, for a game whose chances should replay with a demo (this
+    // one draws from the C runtime's instead); main thread.
     MersenneTwister& Random() { return random_; }
 
     // The one application of the process; null before construction and
