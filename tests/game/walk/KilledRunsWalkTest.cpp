@@ -3,38 +3,24 @@
 // player's profile is whole and holds every hand that was finished before
 // the kill; at most the hand in play is lost.
 //
-// The test runs the game in processes of its own (this test program again,
-// running KilledRunsChild.PlaysUntilKilled on a machine folder it is given);
-// each reports on a pipe every program step, every hand paid out and every
-// new content of the profile file with the number of hands paid out when it
+// The test runs the game in processes of its own (the helper program
+// tests/programs/KilledRunChild.cpp on a machine folder it is given); each
+// reports on a pipe every program step, every hand paid out and every new
+// content of the profile file with the number of hands paid out when it
 // appeared. After the kill the file's content names the hands it holds.
 //
 // ./check plays some 24 hands (6 in the sanitizers' build, where a hand
 // costs five times the time, and what the kills test is the file layer's
 // renames, not memory); bench/killed_runs.sh plays 300 and more
 // (PELLUCOR_KILLED_RUN_HANDS, PELLUCOR_KILLED_RUN_SEED).
-#include "game/shell/GameImpl.h"
 #include "game/shell/Profile.h"
 #include "game/shell/ProfileFile.h"
-#include "game/shell/ProfileList.h"
-#include "game/shell/SetupRulesMgr.h"
-#include "game/shell/StartMgr.h"
-#include "game/shell/TournamentEntry.h"
-#include "game/table/FinishDlg.h"
-#include "game/table/GameMgr.h"
-#include "game/table/HumanActionMessageObserver.h"
-#include "game/table/PlayerHuman.h"
-#include "game/table/RebuyAddonDlg.h"
-#include "game/table/TableDialogs.h"
-#include "game/table/Tournament.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Process.h"
 #include "platform/core/Testing.h"
-#include "platform/window/VirtualKeys.h"
+#include "tests/game/walk/KilledRun.h"
 #include "tests/game/walk/WalkSupport.h"
 #include "tests/support/PlatformTesting.h"
-#include "tests/support/PlayedTable.h"
-#include "tests/support/ScriptedPlayer.h"
 
 #include <gtest/gtest.h>
 
@@ -44,24 +30,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
-using walk::PlayedTable;
-using walk::ScriptedPlayer;
-
-constexpr char kMachineVariable[] = "PELLUCOR_KILLED_RUN_MACHINE";
-constexpr char kLogVariable[] = "PELLUCOR_KILLED_RUN_LOG_FD";
-constexpr int kLogDescriptor = 3;
-// Big game N: ten players, ten-minute levels, three re-buys: a long game.
-constexpr uint16_t kBigGameN = 3;
+using killed_run::Fingerprint;
+using killed_run::ProfilePathIn;
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -83,105 +60,6 @@ int NumberFromEnvironment(const char* name, int otherwise)
     return value && !value->empty() ? std::stoi(*value) : otherwise;
 }
 
-std::string ProfilePathIn(const std::string& machine)
-{
-    return machine + "/data/" + Gamespace::kProductName + " " + Gamespace::kProductVersion + "/save/Ann_.usr";
-}
-
-std::string Fingerprint(const std::string& bytes)
-{
-    return std::to_string(std::hash<std::string>{}(bytes));
-}
-
-// ---- The played side ----
-
-void Say(const std::string& line)
-{
-    const std::string text = line + "\n";
-    // A parent that went away ends this process (SIGPIPE).
-    if (write(kLogDescriptor, text.data(), text.size()) < 0)
-        _exit(1);
-}
-
-// Sits Ann down at her tournament: the one in progress, or a new one.
-void GoToTheTable(ScriptedPlayer& player)
-{
-    Profile& ann = *ProfileList::CurrentProfile();
-    Tournament record;
-    ASSERT_TRUE(FindTournament(kBigGameN, record));
-    if (!Gamespace::ContinueTournament(ann, record))
-        Gamespace::StartTournament(ann, record);
-    player.Game().OnModuleDone(Gamespace::StartMgr::kModuleId);
-    player.Game().GetSetupRulesMgr().OnSetupDone(0);
-    ASSERT_TRUE(player.Game().GetGameMgr()->IsActive());
-}
-
-} // namespace
-
-TEST(KilledRunsChild, PlaysUntilKilled)
-{
-    const std::optional<std::string> machine = platform::GetEnvironmentVariable(kMachineVariable);
-    if (!machine || machine->empty())
-        GTEST_SKIP() << "a process of KilledRuns.EveryRestartFindsThePlayerWholeWithEveryFinishedHand";
-    ScriptedPlayer player(*machine);
-    player.WriteRegistryNumber("Options\\Speed", 10);
-    player.Launch();
-    GoToTheTable(player);
-    ASSERT_FALSE(::testing::Test::HasFatalFailure());
-    Gamespace::GameMgr& table = *player.Game().GetGameMgr();
-    const std::string path = ProfilePathIn(*machine);
-    // The file as the run found it is reported with the first step.
-    std::string bytes;
-    uint64_t paid = 0;
-    // After every step of the program: what it has done.
-    const auto report = [&] {
-        Say("step");
-        std::string now;
-        if (platform::ReadWholeFile(path, &now) && now != bytes) {
-            bytes = now;
-            Say("saved " + Fingerprint(bytes) + " " + std::to_string(table.GetHandsShownDown()));
-        }
-        if (table.GetHandsShownDown() != paid) {
-            paid = table.GetHandsShownDown();
-            Say("hand " + std::to_string(paid));
-        }
-    };
-    const auto waiting = [&]() -> const walk::Sight* {
-        for (const walk::Sight* action : {&PlayedTable::kActions[Gamespace::kHumanCheck],
-                                          &PlayedTable::kActions[Gamespace::kHumanFold]})
-            if (std::optional<walk::Seen> seen = player.Find(*action); seen && seen->enabled)
-                return action;
-        return nullptr;
-    };
-    // The human checks or folds, buys whatever he is offered and closes
-    // every announcement; a tournament that ends is followed by the next.
-    for (int moves = 0; moves < 1'000'000; ++moves) {
-        const bool moved = player.WaitUntil(
-            [&] {
-                report();
-                return waiting() != nullptr || table.GetFinishDlg()->IsVisible() ||
-                       table.GetStageDlg()->IsVisible() || table.GetDealerSelectDlg()->IsVisible() ||
-                       table.GetTrnFinishDlg()->IsVisible() || table.GetHumanPlayer()->GetRebuyDialog().IsVisible();
-            },
-            3'600'000, "something to answer");
-        ASSERT_TRUE(moved);
-        if (table.GetHumanPlayer()->GetRebuyDialog().IsVisible()) {
-            player.Press(platform::VK_RETURN);
-        } else if (table.GetTrnFinishDlg()->IsVisible()) {
-            player.Click(PlayedTable::kClose);
-            GoToTheTable(player);
-        } else if (const walk::Sight* action = waiting()) {
-            player.Click(*action);
-        } else {
-            player.Click(PlayedTable::kClose);
-        }
-    }
-}
-
-namespace {
-
-// ---- The killing side ----
-
 // One run of the game in a process of its own, and what it reported.
 class KilledRun {
 public:
@@ -189,24 +67,9 @@ public:
     {
         int pipeEnds[2];
         EXPECT_EQ(pipe(pipeEnds), 0);
-        const std::string self = platform::GetProgramPath();
+        const std::string child = PELLUCOR_KILLED_RUN_CHILD;
         const std::string log = machine + "/run.log";
-        std::vector<std::string> environment;
-        for (char** variable = environ; *variable != nullptr; ++variable) {
-            const std::string entry = *variable;
-            // Headless whatever the test program runs on, and not noted as
-            // a threaded test (its report would be cut by the kill).
-            if (entry.rfind("PELLUCOR_PLATFORM=", 0) != 0 && entry.rfind("PELLUCOR_THREADED_TESTS=", 0) != 0)
-                environment.push_back(entry);
-        }
-        environment.push_back(std::string(kMachineVariable) + "=" + machine);
-        environment.push_back(std::string(kLogVariable) + "=" + std::to_string(kLogDescriptor));
-        std::vector<char*> envp;
-        for (std::string& entry : environment)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
-        std::string filter = "--gtest_filter=KilledRunsChild.PlaysUntilKilled";
-        char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), nullptr};
+        char* argv[] = {const_cast<char*>(child.c_str()), const_cast<char*>(machine.c_str()), nullptr};
         pid_ = fork();
         if (pid_ == 0) {
             // The report's end is moved to its place first, out of the way
@@ -216,8 +79,8 @@ public:
             const int output = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(output, 1);
             dup2(output, 2);
-            dup2(report, kLogDescriptor);
-            execve(self.c_str(), argv, envp.data());
+            dup2(report, killed_run::kReportDescriptor);
+            execv(child.c_str(), argv);
             _exit(127);
         }
         close(pipeEnds[1]);
