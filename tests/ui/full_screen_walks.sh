@@ -11,6 +11,7 @@
 # or openbox when the walk asks for it (tools/install-dependencies installs
 # them all).
 set -euo pipefail
+source "$(dirname "$0")/screen_tools.sh"
 
 program=$1
 width=$2
@@ -29,15 +30,13 @@ if [ "${PELLUCOR_IN_X_SERVER:-}" != 1 ]; then
     exit
 fi
 
-# The X, D-Bus and GL client libraries keep memory until exit, which the leak
-# check would report as ours (the headless walks check our own code).
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+wait_for_x_server || exit 1
 if [ "$manager" != none ]; then
     "$manager" >"$XDG_RUNTIME_DIR/$manager.log" 2>&1 &
     manager_pid=$!
     trap 'kill $manager_pid 2>/dev/null || true' EXIT
-    # The manager is up once it has claimed the screen.
-    for _ in $(seq 1 100); do
+    # The manager is up once it has claimed the screen (a minute at most).
+    for _ in $(seq 1 600); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
         sleep 0.1
     done
