@@ -26,7 +26,7 @@ if [ "${PELLUCOR_IN_X_SERVER:-}" != 1 ]; then
     runtime=$(mktemp -d)
     trap 'rm -rf "$runtime"' EXIT
     PELLUCOR_IN_X_SERVER=1 XDG_RUNTIME_DIR=$runtime HOME=$runtime \
-        timeout 280 xvfb-run -a -s "-screen 0 ${width}x${height}x24" bash "$0" "$@"
+        timeout 880 xvfb-run -a -s "-screen 0 ${width}x${height}x24" bash "$0" "$@"
     exit
 fi
 

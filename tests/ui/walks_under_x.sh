@@ -23,4 +23,4 @@ command -v xvfb-run >/dev/null 2>&1 || { echo "skipped: xvfb-run is not installe
 runtime=$(mktemp -d)
 trap 'rm -rf "$runtime"' EXIT
 PELLUCOR_IN_X_SERVER=1 PELLUCOR_PLATFORM=sdl XDG_RUNTIME_DIR=$runtime \
-    timeout 280 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+    timeout 880 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
