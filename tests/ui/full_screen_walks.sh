@@ -32,15 +32,19 @@ fi
 
 wait_for_x_server || exit 1
 if [ "$manager" != none ]; then
-    "$manager" >"$XDG_RUNTIME_DIR/$manager.log" 2>&1 &
+    manager_log=$XDG_RUNTIME_DIR/$manager.log
+    "$manager" >"$manager_log" 2>&1 &
     manager_pid=$!
     trap 'kill $manager_pid 2>/dev/null || true' EXIT
-    # The manager is up once it has claimed the screen (a minute at most).
-    for _ in $(seq 1 600); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    # The manager is up once it has claimed the screen (two minutes at most).
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+        if ! kill -0 "$manager_pid" 2>/dev/null || [ "$SECONDS" -ge 120 ]; then
+            echo "$manager did not start:"
+            cat "$manager_log"
+            exit 1
+        fi
         sleep 0.1
     done
-    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "$manager did not start"; exit 1; }
 fi
 PELLUCOR_PLATFORM=sdl PELLUCOR_WALK_WINDOW_MANAGER=$manager PELLUCOR_WALK_VARIANT=${width}x${height}-$manager \
     "$program" --gtest_filter='FullScreenWalk.*'
