@@ -172,10 +172,11 @@ TEST_F(AppTest, WhileLoadingTheLoopSleepsTwiceWhatItWorks)
     EXPECT_GT(3 * workedMs, 1200u + 100) << "no longer held back";
 }
 
-// Notes the fraction of each smooth update.
+// Notes the fraction of each smooth update; on the screen while it lives.
 class Smooth : public Zolt::Widget {
 public:
-    explicit Smooth(Zolt::ZoltAppBase& app) : app_(app) {}
+    explicit Smooth(Zolt::ZoltAppBase& app) : app_(app) { app.GetWidgetManager()->AddChild(this); }
+    ~Smooth() override { app_.GetWidgetManager()->RemoveChild(this); }
     void Tick() override { SetDirty(true); }
     void TickSmooth(float fraction) override { fractions.push_back(fraction); }
     void Paint(Zolt::Graphics*) override { drawnAt.push_back(app_.UpdateCount()); }
@@ -194,7 +195,6 @@ TEST_F(AppTest, RefreshPacedStepsAreRefreshesUntilTheRateCannotBeTrusted)
 {
     TestApp& a = StartApp();
     Smooth smooth(a);
-    a.GetWidgetManager()->AddChild(&smooth);
     a.refreshPaced = true;
     RunFor(100);
     smooth.fractions.clear();
@@ -210,7 +210,6 @@ TEST_F(AppTest, RefreshPacedStepsAreRefreshesUntilTheRateCannotBeTrusted)
     smooth.fractions.clear();
     RunFor(100);
     EXPECT_EQ(smooth.fractions, std::vector<float>(10, 1.0f));
-    a.GetWidgetManager()->RemoveChild(&smooth);
 }
 
 // Refresh-paced, a stall's catch-up runs whole steps of several updates: the
@@ -219,7 +218,6 @@ TEST_F(AppTest, ARefreshPacedStallsCatchUpCountsItsOwedUpdatesTowardsTheForcedDr
 {
     TestApp& a = StartApp();
     Smooth smooth(a);
-    a.GetWidgetManager()->AddChild(&smooth);
     a.refreshPaced = true;
     RunFor(100);
     clock_.AdvanceMilliseconds(5000);
@@ -228,7 +226,6 @@ TEST_F(AppTest, ARefreshPacedStallsCatchUpCountsItsOwedUpdatesTowardsTheForcedDr
     smooth.drawnAt.clear();
     while (a.SleepCount() == sleeps)
         a.RunLoopStep(nullptr);
-    a.GetWidgetManager()->RemoveChild(&smooth);
     EXPECT_EQ(a.UpdateCount() - stalledAt, 20);
     EXPECT_EQ(smooth.drawnAt, (std::vector<int>{stalledAt + 10, stalledAt + 20}));
 }
