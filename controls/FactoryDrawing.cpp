@@ -330,6 +330,7 @@ void Factory_impl::DrawString(IFont* font, const std::string& text, Point at, co
     const int32_t height = static_cast<int16_t>(zfont->QueryHeight());
     if (hAlign == 1)
         at.x -= width / 2;
+    // (Alignment 2 is the toolkit's contract; no text of the game is right-aligned.)
     else if (hAlign == 2)
         at.x -= width;
     if (vAlign == 1)

@@ -168,6 +168,8 @@ size_t Factory_impl::FindLayerSlot(uint32_t absoluteLayer) const
     return slot;
 }
 
+// Refuses an object already in the table, as the toolkit's contract has it;
+// its callers only ever add one that is not, and read no answer.
 bool Factory_impl::AddToLayerTable(IBridgeToVO* bridge)
 {
     platform::CriticalSectionLock lock(lock_);

@@ -353,7 +353,6 @@ void VisibleObject_impl::OnMouseEnter()
 
 void VisibleObject_impl::OnMouseMove(int32_t x, int32_t y)
 {
-    lastMouse_ = Point{x, y};
     const auto observers = mouseObservers_;
     for (MouseMessageObserver* o : observers)
         o->OnMouseMove(id_, x, y);

@@ -77,8 +77,8 @@ public:
     IToolTip* GetToolTip() const { return toolTip_; }
     bool CanTakeFocus() const { return focusable_ && visible_ && enabled_; }
     bool HasFocus() const { return focused_; }
+    // A free value for the owner: the toolkit keeps it and never reads it.
     void SetTag(uint16_t tag) { tag_ = tag; }
-    uint16_t GetTag() const { return tag_; }
     void AddMouseObserver(MouseMessageObserver* observer) { mouseObservers_.push_back(observer); }
     void AddKeybdObserver(KeybdMessageObserver* observer) { keybdObservers_.push_back(observer); }
     void SetModalExempt(bool exempt) { modalExempt_ = exempt; }
@@ -91,7 +91,6 @@ public:
     bool IsAlwaysRepaint() const { return alwaysRepaint_; }
     bool IsHovered() const { return hovered_; }
     bool IsPressed() const { return pressed_; }
-    Point GetLastMousePosition() const { return lastMouse_; }
 
     bool IsDirty() const { return dirty_.load(); }
     void ClearDirty() { dirty_.store(false); }
@@ -145,7 +144,6 @@ protected:
     IToolTip* toolTip_ = nullptr;
     ICursor* cursor_ = nullptr;
     IVisibleObject* parent_ = nullptr;
-    Point lastMouse_;
     Point position_;
     std::array<OldPlace, kHistory> oldPlaces_{};
     Point screen_;

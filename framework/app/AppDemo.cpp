@@ -47,6 +47,7 @@ public:
     }
     void MouseLeave(int x, int y) override
     {
+        // The manager's exit takes the place, mapped as for any pointer event, and reads none.
         app_.widgetManager->MapWindowToWidgetCoords(x, y);
         app_.widgetManager->HandleMouseExit(x, y);
         app_.mouseInWindow_ = false;
@@ -293,7 +294,7 @@ void ZoltAppBase::FastForwardDemo()
     // single update included).
     forceRedraw_ = true;
     RedrawIfNeeded();
-    loopState_ = 3;
+    loopState_ = LoopState::Finished;
 }
 
 } // namespace Zolt

@@ -102,16 +102,16 @@ bool ZoltAppBase::RunLoopStep(bool* updated)
         *updated = false;
     if (leaveNestedLoops_)
         return false;
-    if (loopState_ == 3)
-        loopState_ = 0;
+    if (loopState_ == LoopState::Finished)
+        loopState_ = LoopState::Pump;
     DeletionQueue::ScopedLoopStep depth(deletions_);
 
-    if (loopState_ == 0 && pacer_->HeldUpdatesFirst() && singleStepMode_ == 0) {
+    if (loopState_ == LoopState::Pump && pacer_->HeldUpdatesFirst() && singleStepMode_ == 0) {
         // The updates a hold let wait all came due before the loop woke:
         // whatever the pump would find now came after them, so it waits for
         // them.
-        loopState_ = 1;
-    } else if (loopState_ == 0) {
+        loopState_ = LoopState::DueUpdate;
+    } else if (loopState_ == LoopState::Pump) {
         CheckSecondInstances();
         ShowSettingsWarnings();
         MSG msg{};
@@ -129,7 +129,7 @@ bool ZoltAppBase::RunLoopStep(bool* updated)
         }
         PlayDemoCommand();
         if (!ProcessQueuedInput(true))
-            loopState_ = 1;
+            loopState_ = LoopState::DueUpdate;
     } else if (singleStepMode_ == 0) {
         const int before = updateCount_;
         TimedUpdateStep(true);
@@ -142,11 +142,13 @@ bool ZoltAppBase::RunLoopStep(bool* updated)
         RedrawIfNeeded();
     } else {
         Sleep(DWORD(frameTime));
-        loopState_ = 3;
+        loopState_ = LoopState::Finished;
     }
     return true;
 }
 
+// The application base's table of operations fixes this signature: the
+// loop's one call allows sleeping and reads no answer.
 bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
 {
     if (quitFromOtherThread_.exchange(false))
@@ -162,7 +164,7 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
     }
     if (playback_->IsPaused() || demoSpeed <= 0) {
         // Back to the message pump, or a paused demo could never be resumed.
-        loopState_ = 3;
+        loopState_ = LoopState::Finished;
         pacer_->SetHeldUpdatesFirst(false);
         ProcessDeletions();
         return WaitWhileStopped(allowSleep);
@@ -174,9 +176,9 @@ bool ZoltAppBase::TimedUpdateStep(bool allowSleep)
     if (!pacingActive)
         pacer_->Accumulate(start);
     bool draw = true;
-    if (loopState_ == 1) {
+    if (loopState_ == LoopState::DueUpdate) {
         draw = !RunDueUpdate(step, pacingActive);
-    } else if (loopState_ == 2) {
+    } else if (loopState_ == LoopState::CatchUp) {
         CatchUpOwedUpdates(step, pacingActive);
         draw = false;
     }
@@ -202,14 +204,14 @@ bool ZoltAppBase::RunDueUpdate(const FramePacer::Step& step, bool pacingActive)
     if (!demo_->IsPlaying() && demoSpeed == 1.0)
         pacer_->CountUpdateForPacingCheck(timeGetTime(), frameTime);
     if (GuardedUpdate())
-        loopState_ = 2;
+        loopState_ = LoopState::CatchUp;
     updatedSinceDraw_ = true;
     return true;
 }
 
 void ZoltAppBase::CatchUpOwedUpdates(const FramePacer::Step& step, bool pacingActive)
 {
-    loopState_ = 3;
+    loopState_ = LoopState::Finished;
     pacer_->OweExtraUpdates(step);
     ProcessDeletions();
     while (pacer_->HasOwedUpdate()) {
@@ -227,7 +229,7 @@ void ZoltAppBase::CatchUpOwedUpdates(const FramePacer::Step& step, bool pacingAc
 
 bool ZoltAppBase::DrawOrWait(const FramePacer::Step& step, bool allowSleep, int& slept)
 {
-    loopState_ = 3;
+    loopState_ = LoopState::Finished;
     updatesSinceDraw_ = 0;
     if (updatedSinceDraw_) {
         RedrawIfNeeded();
@@ -406,6 +408,8 @@ void ZoltAppBase::SmoothUpdate(float fraction)
         widgetManager->TickWidgetsSmooth(fraction);
 }
 
+// Whether it presented: the answer its place in the application base's table
+// fixes; the loop reads none.
 bool ZoltAppBase::RedrawIfNeeded()
 {
     if (displaySuspended_) {

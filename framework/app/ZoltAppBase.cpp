@@ -397,7 +397,7 @@ void ZoltAppBase::LeaveCrashHandler()
 void ZoltAppBase::SetUpDataFolder()
 {
     // The data folder is the user's own, under the XDG data folder.
-    std::string folder = platform::GetAppDataFolder();
+    std::string folder = platform::GetUserDataFolder();
     if (folder.empty())
         return;
     folder = EnsureTrailingSeparator(folder, false);

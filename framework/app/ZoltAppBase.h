@@ -445,7 +445,8 @@ public:
     platform::HCURSOR GetDragCursor() const { return dragCursor_; }
     // The framework's random-number generator, seeded with the demo seed
     // (the recording's, when a demo plays) once the application is
-    // initialised; main thread.
+    // initialised, for a game whose chances should replay with a demo (this
+    // one draws from the C runtime's instead); main thread.
     MersenneTwister& Random() { return random_; }
 
     // The one application of the process; null before construction and
@@ -697,7 +698,12 @@ protected:
     std::array<uint8_t, 256> identityTable_{};
 
     // ---- Loop and timing (main thread unless atomic) ----
-    int loopState_ = 0;
+    // Where the loop is in an iteration: taking messages and queued input,
+    // running the update that is due, catching up the updates a refresh-paced
+    // step owes, and finished (a draw, a wait or a catch-up ended it; the
+    // next step takes messages again).
+    enum class LoopState { Pump, DueUpdate, CatchUp, Finished };
+    LoopState loopState_ = LoopState::Pump;
     int updateCount_ = 0;
     int drawCount_ = 0;
     int drawTime_ = 0;

@@ -2,8 +2,11 @@
 // (period 2^19937 - 1), seeded the way its authors' reference code seeds it
 // from one 32-bit number, so a seed gives the same numbers as any other
 // implementation of that generator. The application holds one, made with
-// the seed 4357 and seeded again with the demo seed once it is initialised,
-// so a played demo's generator starts where the recording's did.
+// the seed 4357 and seeded again with the demo seed once it is initialised:
+// it is there for a game on the framework whose chances should replay with
+// a demo, since a played demo's generator starts where the recording's did.
+// This game draws nothing from it: its cards and its opponents' choices come
+// from the C runtime's generator (RandomInRange, SeedRandom).
 //
 // Threads: a plain value; whoever holds it keeps it to one thread.
 #pragma once

@@ -46,6 +46,9 @@ MenuDlgImpl::MenuDlgImpl(ControlLibrary::DialogMessageObserver* owner) : BaseDia
         buttons_[i] = button;
         if (!button)
             continue;
+        // The make-up the menu's description gives each button: a tag that
+        // nothing reads, text colours and a caption offset for a caption it
+        // does not have, and a size the look replaces.
         button->SetTag(static_cast<uint16_t>(i + 1));
         button->SetTextColours({RGB{25, 25, 250}, RGB{0, 0, 0}, RGB{0, 0, 0}, RGB{0, 0, 0}, RGB{0, 0, 0}});
         ApplyLook(*button, kLooks[i]);

@@ -143,7 +143,7 @@ std::string GetCommandLine()
     return line;
 }
 
-std::string GetAppDataFolder()
+std::string GetUserDataFolder()
 {
     std::optional<std::string> xdg = GetEnvironmentVariable("XDG_DATA_HOME");
     return IsAbsolute(xdg) ? *xdg : HomeFolder() + "/.local/share";

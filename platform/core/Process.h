@@ -31,9 +31,11 @@ const std::vector<std::string>& GetArguments();
 // \", backslashes before a quote doubled).
 std::string GetCommandLine();
 
-// The per-user folder for application data: $XDG_DATA_HOME when it is an
-// absolute path, else $HOME/.local/share (no trailing separator).
-std::string GetAppDataFolder();
+// The user's folder for the data of every program (the XDG data folder):
+// $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share (no
+// trailing separator). Each program keeps a folder of its own in it; this
+// game's is the framework's application-data folder (Zolt::GetAppDataFolder).
+std::string GetUserDataFolder();
 // The per-user folder for settings: $XDG_CONFIG_HOME when absolute, else
 // $HOME/.config.
 std::string GetConfigFolder();

@@ -83,20 +83,26 @@ void PostInput(const MSG& m)
     q.cv.notify_all();
 }
 
+// The top-level windows, front to back: who hears a message broadcast.
+// Taken under the service's lock and handed on without it, since each
+// window's answer may create or destroy windows.
+std::vector<HWND> TopLevelWindows()
+{
+    std::vector<HWND> tops;
+    WindowSystem& s = System();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    for (uintptr_t h : s.zOrder) {
+        WindowData* w = s.Find(ToHandle(h));
+        if (w && !w->parent)
+            tops.push_back(ToHandle(h));
+    }
+    return tops;
+}
+
 // Sends `message` to every top-level window, as the system does.
 void SendToTopLevels(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    std::vector<HWND> tops;
-    {
-        WindowSystem& s = System();
-        std::lock_guard<std::mutex> lock(s.mutex);
-        for (uintptr_t h : s.zOrder) {
-            WindowData* w = s.Find(ToHandle(h));
-            if (w && !w->parent)
-                tops.push_back(ToHandle(h));
-        }
-    }
-    for (HWND top : tops)
+    for (HWND top : TopLevelWindows())
         CallProcedure(top, message, wParam, lParam, false);
 }
 
@@ -342,16 +348,7 @@ void PumpInput()
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (window == HWND_BROADCAST) {
-        std::vector<HWND> tops;
-        {
-            WindowSystem& s = System();
-            std::lock_guard<std::mutex> lock(s.mutex);
-            for (auto& [handle, w] : s.windows) {
-                if (!w->parent)
-                    tops.push_back(ToHandle(handle));
-            }
-        }
-        for (HWND top : tops)
+        for (HWND top : TopLevelWindows())
             PostMessageA(top, message, wParam, lParam);
         return TRUE;
     }
@@ -389,16 +386,7 @@ BOOL PostThreadMessageA(DWORD thread, UINT message, WPARAM wParam, LPARAM lParam
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (window == HWND_BROADCAST) {
-        std::vector<HWND> tops;
-        {
-            WindowSystem& s = System();
-            std::lock_guard<std::mutex> lock(s.mutex);
-            for (auto& [handle, w] : s.windows) {
-                if (!w->parent)
-                    tops.push_back(ToHandle(handle));
-            }
-        }
-        for (HWND top : tops)
+        for (HWND top : TopLevelWindows())
             SendMessageA(top, message, wParam, lParam);
         return 0;
     }

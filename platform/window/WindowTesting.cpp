@@ -191,6 +191,8 @@ void InjectWindowEvent(HWND window, InputEvent::Kind kind, int x, int y)
     InjectInput(e);
 }
 
+bool InjectedInputPending() { return detail::HasInjectedEvents(); }
+
 void RaiseSessionEndSignal(SessionEndSignal which)
 {
     switch (which) {

@@ -29,6 +29,8 @@ void InjectMouseWheel(HWND window, int notches);
 void InjectKey(HWND window, int vk, bool down, bool repeat = false);
 void InjectText(HWND window, const std::string& utf8);
 void InjectWindowEvent(HWND window, InputEvent::Kind kind, int x = 0, int y = 0);
+// Whether input injected here still waits for the next pump.
+bool InjectedInputPending();
 // Raises a real termination signal in this process, as the system sends it
 // when the session ends (the handler of the window service must be in
 // place: the window service has been used).

@@ -84,6 +84,13 @@ TEST(DrawingRecord, ACallThatMovedOrChangedMarksWhereItWasAndWhereItIs)
     EXPECT_EQ(DrawingRecord::Differences(Pass({background, Fill(10, 10, 20, 20, 1)}),
                                          Pass({background, Fill(10, 10, 20, 20, 2)})),
               (Areas{{10, 10, 20, 20}}));
+    // Another picture at the same place, as the very first call of the pass
+    // (the background every pass repaints).
+    DrawingStep picture = Stretched(0, 0, 200, 200);
+    DrawingStep another = picture;
+    another.resource = 8;
+    EXPECT_EQ(DrawingRecord::Differences(Pass({picture, Fill(10, 10, 20, 20)}), Pass({another, Fill(10, 10, 20, 20)})),
+              (Areas{{0, 0, 200, 200}}));
 }
 
 TEST(DrawingRecord, ANewCallAndAGoneCallMarkTheirReach)

@@ -31,10 +31,19 @@ TEST(Factory, SingletonRefusesAnApplicationWithoutWidgetManagerAndLivesUntilDest
     probe = time.CreateTimeObject(nullptr, 10, 5);
     EXPECT_EQ(probe->GetId(), firstFree) << "the factory gave its time object back";
     time.DestroyTimeObject(probe);
+}
 
-    // Given no time system, the process's own.
-    TimeLibrary::CreateTimeSystem();
+TEST(Factory, GivenNoTimeSystemItPollsOnTheProcesss)
+{
+    TimeLibrary::TimeSystem_impl* time = TimeLibrary::CreateTimeSystem();
+    ASSERT_NE(time, nullptr);
+    TimeLibrary::ITimeObject* probe = time->CreateTimeObject(nullptr, 10, 5);
+    const uint32_t firstFree = probe->GetId();
+    time->DestroyTimeObject(probe);
     EXPECT_NE(CreateFactory(std::make_unique<ControlTestHost>(), nullptr), nullptr);
+    probe = time->CreateTimeObject(nullptr, 10, 5);
+    EXPECT_NE(probe->GetId(), firstFree) << "the factory's poll holds the first free slot";
+    time->DestroyTimeObject(probe);
     DestroyFactory();
     TimeLibrary::DestroyTimeSystem();
 }

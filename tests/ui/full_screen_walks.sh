@@ -11,6 +11,7 @@
 # or openbox when the walk asks for it (tools/install-dependencies installs
 # them all).
 set -euo pipefail
+source "$(dirname "$0")/screen_tools.sh"
 
 program=$1
 width=$2
@@ -26,23 +27,25 @@ if [ "${PELLUCOR_IN_X_SERVER:-}" != 1 ]; then
     runtime=$(mktemp -d)
     trap 'rm -rf "$runtime"' EXIT
     PELLUCOR_IN_X_SERVER=1 XDG_RUNTIME_DIR=$runtime HOME=$runtime \
-        timeout 280 xvfb-run -a -s "-screen 0 ${width}x${height}x24" bash "$0" "$@"
+        timeout 880 xvfb-run -a -s "-screen 0 ${width}x${height}x24" bash "$0" "$@"
     exit
 fi
 
-# The X, D-Bus and GL client libraries keep memory until exit, which the leak
-# check would report as ours (the headless walks check our own code).
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+wait_for_x_server || exit 1
 if [ "$manager" != none ]; then
-    "$manager" >"$XDG_RUNTIME_DIR/$manager.log" 2>&1 &
+    manager_log=$XDG_RUNTIME_DIR/$manager.log
+    "$manager" >"$manager_log" 2>&1 &
     manager_pid=$!
     trap 'kill $manager_pid 2>/dev/null || true' EXIT
-    # The manager is up once it has claimed the screen.
-    for _ in $(seq 1 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    # The manager is up once it has claimed the screen (two minutes at most).
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+        if ! kill -0 "$manager_pid" 2>/dev/null || [ "$SECONDS" -ge 120 ]; then
+            echo "$manager did not start:"
+            cat "$manager_log"
+            exit 1
+        fi
         sleep 0.1
     done
-    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "$manager did not start"; exit 1; }
 fi
 PELLUCOR_PLATFORM=sdl PELLUCOR_WALK_WINDOW_MANAGER=$manager PELLUCOR_WALK_VARIANT=${width}x${height}-$manager \
     "$program" --gtest_filter="$filter"

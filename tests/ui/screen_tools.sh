@@ -2,6 +2,19 @@
 # virtual X server on a machine of its own, screenshots and pixel counts,
 # and closing the program's window as a player does.
 
+# On a loaded machine a fresh virtual X server may not answer yet when
+# xvfb-run starts the command; a program would then rightly say it has no
+# display. Waits until it answers (a minute at most).
+wait_for_x_server() {
+    local _
+    for _ in $(seq 1 600); do
+        xwininfo -root >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    echo "the virtual X server $DISPLAY does not answer"
+    return 1
+}
+
 # Runs the function `body` with the script's arguments inside a virtual X
 # server, with home, data, settings and runtime folders of its own: the
 # script starts itself again under xvfb-run (with X_SERVER_OPTIONS added to
@@ -10,14 +23,7 @@ run_in_x_server() {
     local body=$1
     shift
     if [ "${PELLUCOR_IN_X_SERVER:-}" = 1 ]; then
-        # On a loaded machine the server may not answer yet when xvfb-run
-        # starts the body; the program would then rightly say it has no
-        # display.
-        local _
-        for _ in $(seq 1 100); do
-            xwininfo -root >/dev/null 2>&1 && break
-            sleep 0.1
-        done
+        wait_for_x_server || exit 1
         "$body" "$@"
         return
     fi
@@ -51,7 +57,7 @@ start_program() {
     PELLUCOR_DEBUG_OUTPUT=1 PELLUCOR_WEB_SERVER=${PELLUCOR_WEB_SERVER:-http://127.0.0.1:9} setsid "$1" 2>"$log" &
     pid=$!
     trap 'kill -- -$pid 2>/dev/null || true' EXIT
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name "$3" | head -1)
+    window=$(timeout 120 xdotool search --sync --onlyvisible --name "$3" | head -1)
     eval "$(xdotool getwindowgeometry --shell "$window")" # X, Y, WIDTH, HEIGHT
     echo "window $window at $X,$Y size ${WIDTH}x$HEIGHT"
     [ "$WIDTH" -eq 1024 ] && [ "$HEIGHT" -eq 768 ] || { echo "window is not 1024x768"; exit 1; }
@@ -99,7 +105,7 @@ close_and_expect_clean_exit() {
     local window=$1 pid=$2 log=$3
     xdotool windowfocus --sync "$window"
     xdotool key alt+F4
-    for _ in $(seq 1 50); do
+    for _ in $(seq 1 600); do
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done

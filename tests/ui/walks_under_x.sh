@@ -11,14 +11,16 @@
 #
 # Exits 77 (skipped) when xvfb-run is not installed.
 set -euo pipefail
+source "$(dirname "$0")/screen_tools.sh"
 
 program=$1
 filter=${2:-*}
+if [ "${PELLUCOR_IN_X_SERVER:-}" = 1 ]; then
+    wait_for_x_server || exit 1
+    exec "$program" --gtest_filter="$filter"
+fi
 command -v xvfb-run >/dev/null 2>&1 || { echo "skipped: xvfb-run is not installed"; exit 77; }
 runtime=$(mktemp -d)
 trap 'rm -rf "$runtime"' EXIT
-# The X, D-Bus and GL client libraries keep memory until exit, which the leak
-# check would report as ours (the headless walks check our own code).
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-PELLUCOR_PLATFORM=sdl XDG_RUNTIME_DIR=$runtime \
-    timeout 280 xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --gtest_filter="$filter"
+PELLUCOR_IN_X_SERVER=1 PELLUCOR_PLATFORM=sdl XDG_RUNTIME_DIR=$runtime \
+    timeout 880 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"

@@ -194,6 +194,9 @@ class TestRunner:
         self.build, self.target, self.filter, self.jobs = build, target, gtest_filter, jobs
         self.program = build / "tests" / target
         self.isolated = False
+        # Every test runs, not only up to the first that fails: which tests
+        # catch a mutant, not only whether one does.
+        self.every_test = False
         self.names = []
         self.env = dict(os.environ)
         self.cwd = build / "tests"
@@ -231,16 +234,23 @@ class TestRunner:
         if self.isolated:
             regex = "^(" + "|".join(re.escape(n) for n in self.names) + ")$"
             command = ["ctest", "--test-dir", str(self.build), "-R", regex, "-j", str(self.jobs),
-                       "--stop-on-failure", "--timeout", str(int(timeout)), "--no-tests=error"]
+                       "--timeout", str(int(timeout)), "--no-tests=error"]
+            if not self.every_test:
+                command.append("--stop-on-failure")
         else:
-            command = [str(self.program), "--gtest_filter=" + self.filter, "--gtest_fail_fast", "--gtest_brief=1"]
+            command = [str(self.program), "--gtest_filter=" + self.filter, "--gtest_brief=1"]
+            if not self.every_test:
+                command.append("--gtest_fail_fast")
         code, output = run(command, cwd=self.cwd, env=self.env, timeout=timeout)
         if code is None:
             return "timeout", ""
         if code == 0:
             return "passed", ""
-        failed = re.findall(r"\[  FAILED  \] (\S+)", output) or re.findall(r"\d+ - (\S+) \(Failed", output)
-        return "failed", failed[0] if failed else "exit %d" % code
+        failed = re.findall(r"\[  FAILED  \] (\S+)", output) or re.findall(r"\d+ - (\S+) \((?:Failed|SEGFAULT|Subprocess)", output)
+        failed = list(OrderedDict.fromkeys(f for f in failed if "." in f))
+        if not failed:
+            return "failed", "exit %d" % code
+        return "failed", ",".join(failed) if self.every_test else failed[0]
 
 
 # -- results -----------------------------------------------------------------
@@ -317,6 +327,15 @@ def print_table(title, table, out):
 def report(results, out=sys.stdout):
     print_table("file", summarise(results, lambda r: r["file"]), out)
     print_table("area", summarise(results, lambda r: r["area"]), out)
+    # With --every-test the detail of a killed mutant names every test that
+    # caught it (a program that crashed names none: "exit N").
+    single = [r for r in results if r["status"] == "killed" and r["detail"] and "," not in r["detail"]
+              and not r["detail"].startswith(("exit", "the program"))]
+    if single and any("," in r["detail"] for r in results if r["status"] == "killed"):
+        print("\ncaught by one test only:", file=out)
+        for r in single:
+            print("  %s %s:%d %s: %s  | %s  <- %s" % (r["id"], r["file"], r["line"], r["operator"],
+                                                     r["description"], r["context"][:50], r["detail"]), file=out)
     survivors = [r for r in results if r["status"] in ("survived",)]
     if survivors:
         print("\nsurvivors (mark an equivalent one in equivalent.txt by its id):", file=out)
@@ -404,6 +423,9 @@ def main():
     parser.add_argument("--jobs", type=int, default=int(os.environ.get("PELLUCOR_JOBS", "2")))
     parser.add_argument("--timeout", type=float, help="seconds per test run (default: 3x the baseline + 10)")
     parser.add_argument("--isolated", action="store_true", help="one process per test, as ctest runs them")
+    parser.add_argument("--every-test", action="store_true",
+                        help="run every chosen test for each mutant and note all that catch it; the report lists "
+                             "the mutants only one test catches")
     parser.add_argument("--sanitize", action="store_true",
                         help="build and test under AddressSanitizer and UBSan, as ./check's second pass "
                              "(default build directory build-mutate-asan)")
@@ -508,6 +530,7 @@ def baseline(build, targets, gtest_filter, args):
     slowest = 0.0
     for tester in testers:
         tester.isolated = args.isolated
+        tester.every_test = args.every_test
         started = time.monotonic()
         status, detail = tester.run(600)
         if status != "passed" and not tester.isolated:
@@ -537,12 +560,17 @@ def evaluate(build, rel, targets, testers, limit, args):
         return {"status": "invalid", "detail": error.group(1)[:80] if error else "build failed"}
     if any(o.stat().st_mtime_ns == stamp for o, stamp in zip(objects, stamps)):
         raise RuntimeError("%s was not recompiled; the results would be wrong" % rel)
+    killers = []
     for tester in testers:
         status, detail = tester.run(limit)
         if status == "timeout":
             return {"status": "timeout", "detail": tester.target}
         if status == "failed":
-            return {"status": "killed", "detail": detail}
+            if not args.every_test:
+                return {"status": "killed", "detail": detail}
+            killers += detail.split(",")
+    if killers:
+        return {"status": "killed", "detail": ",".join(killers)}
     return {"status": "survived", "detail": ""}
 
 

@@ -40,8 +40,11 @@ TEST(FramePacer, StallIsCaughtUpByAtMost200Milliseconds)
     EXPECT_EQ(updates, 20);
     EXPECT_EQ(pacer.TimeToNextUpdate(step), 10);
     EXPECT_EQ(pacer.TimeToNextUpdate(FramePacer::StepFor(false, 60, 10, 1.5)), 7) << "6.67 ms, rounded up";
+}
 
-    // The clock wraps to 0 every 49.7 days: a stamp taken then still counts.
+// The clock wraps to 0 every 49.7 days: a stamp taken then still counts.
+TEST(FramePacer, AStampTakenAsTheClockReadsZeroCounts)
+{
     FramePacer wrapped(0);
     wrapped.Reset(0, false);
     wrapped.Accumulate(10);

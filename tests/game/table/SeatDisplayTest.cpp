@@ -72,6 +72,20 @@ TEST_F(SeatDisplayTest, AtTheShowdownCardsOnTheTableTurnUpDimmedAndAFoldedHandSt
     EXPECT_FALSE(Mask(0)->visible || Mask(1)->visible);
 }
 
+// A player who leaves at the showdown leaves an empty place: nothing of his
+// hand (the cards, their dimming), his bet or his plate stays on the table.
+TEST_F(SeatDisplayTest, ASeatThatEmptiesAtTheShowdownShowsNothing)
+{
+    const ::Card ace(12, 0), king(11, 2);
+    seat.ShowHoleCard(0, ace, false);
+    seat.ShowHoleCard(1, king, false);
+    seat.RevealHoleCards({ace, king});
+    seat.RefreshBet(30, 12);
+    seat.Show(false, false);
+    for (const RecordedObject* object : factory.Objects())
+        EXPECT_FALSE(object->visible) << object->kind << " " << object->image << object->text;
+}
+
 TEST_F(SeatDisplayTest, BetsAndChipsBeyondSixteenBitsShowInFull)
 {
     seat.RefreshBet(70000, 5000000000.0);

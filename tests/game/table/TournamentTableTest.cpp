@@ -212,7 +212,13 @@ TEST_F(TournamentBreak, PlayEndsWhenOnlyTwoPlayersCanPayTheBetOfTheNextHand)
     EXPECT_EQ(saved.inUse, 0);
     EXPECT_EQ(harness.shell.trnFinish->standingsShown, 1);
     EXPECT_DOUBLE_EQ(harness.shell.trnFinish->prize, saved.totalBuyIns);
-    // The level clock stops with the tournament.
+}
+
+TEST_F(TournamentBreak, TheLevelClockStopsWithTheTournament)
+{
+    PlayToTheFirstResult(1, 1, false);
+    CloseTheResultWithChips({1000, 1000, 7.5});
+    ASSERT_TRUE(harness.shell.trnFinish->IsVisible());
     const uint32_t secondsLeft = harness.table->GetLevelSecondsLeft();
     for (int second = 0; second < 30; ++second) {
         harness.time.Advance(1000);

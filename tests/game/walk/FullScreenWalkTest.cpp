@@ -138,12 +138,25 @@ public:
         return ClickOnMonitor(*seen);
     }
 
-    // The picture as it is with the pointer off it (no button lit by it).
+    // The picture as it is with the pointer off every button (near the top
+    // left corner of the picture, where none is), once the program has
+    // taken the pointer's move there.
     ScriptedPlayer::Picture PictureUntouched()
     {
         if (player_.GetBackend() == ScriptedPlayer::Backend::Sdl) {
-            EXPECT_EQ(std::system("xdotool mousemove --sync 0 0"), 0);
-            player_.Wait(400);
+            const platform::HWND window = player_.App().GetMainWindow();
+            platform::POINT corner{kCorner, kCorner};
+            platform::ClientToScreen(window, &corner);
+            platform::testing::MessageLog log;
+            platform::SetCursorPos(corner.x, corner.y);
+            EXPECT_TRUE(player_.WaitUntil(
+                [&] {
+                    const auto moves = log.Filter(platform::testing::MessageLog::Route::Dispatched,
+                                                  platform::WM_MOUSEMOVE);
+                    return !moves.empty() && std::abs(platform::GET_X_LPARAM(moves.back().lParam) - kCorner) <= 1 &&
+                           std::abs(platform::GET_Y_LPARAM(moves.back().lParam) - kCorner) <= 1 && InputTaken();
+                },
+                ScriptedPlayer::kPromptMs, "the pointer to leave every button"));
         }
         return player_.FreshPicture();
     }
@@ -177,20 +190,22 @@ private:
         return true;
     }
 
-    // Where the X screen shows the picture: filling the screen (centred,
-    // keeping its shape), or, in a window, at its own size wherever the
-    // button's own pixels are found. Either is taken only when the screen
-    // shows the button's pixels there; the pointer goes to its middle. (A
-    // scaled pixel may show either neighbour of the picture pixel under its
-    // centre.)
-    bool ClickOnXScreen(const Seen& seen, const std::string& what)
+    // Where the X screen shows the middle of the button, if it does: with
+    // the picture filling the screen (centred, keeping its shape), or, in a
+    // window, at its own size wherever the button's own pixels are found.
+    // Either is taken only when the screen shows the button's pixels there.
+    // (A scaled pixel may show either neighbour of the picture pixel under
+    // its centre.)
+    struct XPoint {
+        int x = 0;
+        int y = 0;
+    };
+    std::optional<XPoint> WhereXScreenShows(const Seen& seen)
     {
         const auto frame = player_.FreshPicture();
         const XScreen screen = GrabXScreen();
-        if (frame.width <= 0 || screen.width <= 0) {
-            ADD_FAILURE() << "no picture to look at";
-            return false;
-        }
+        if (frame.width <= 0 || screen.width <= 0)
+            return std::nullopt;
         auto pictureAt = [&](int x, int y) {
             x = std::clamp(x, 0, frame.width - 1);
             y = std::clamp(y, 0, frame.height - 1);
@@ -224,27 +239,51 @@ private:
                 }
             return misses <= allowed;
         };
-        auto click = [&](double ox, double oy, double scale) {
-            const int x = int(ox + (seen.CentreX() + 0.5) * scale);
-            const int y = int(oy + (seen.CentreY() + 0.5) * scale);
-            const std::string command =
-                "xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1";
-            EXPECT_EQ(std::system(command.c_str()), 0) << command;
-            player_.Wait(400);
-            return true;
+        auto at = [&](double ox, double oy, double scale) {
+            return XPoint{int(ox + (seen.CentreX() + 0.5) * scale), int(oy + (seen.CentreY() + 0.5) * scale)};
         };
         const double fill = std::min(double(screen.width) / frame.width, double(screen.height) / frame.height);
         const double ox = (screen.width - frame.width * fill) / 2;
         const double oy = (screen.height - frame.height * fill) / 2;
         if (shows(ox, oy, fill, int(w * fill * h * fill) / 10))
-            return click(ox, oy, fill);
+            return at(ox, oy, fill);
         for (int y = 0; y + frame.height <= screen.height + 64; ++y)
             for (int x = 0; x + frame.width <= screen.width + 64; ++x)
                 if (shows(x, y, 1.0, w * h / 20))
-                    return click(x, y, 1.0);
-        ADD_FAILURE() << what << " is not to be seen on the X screen";
-        return false;
+                    return at(x, y, 1.0);
+        return std::nullopt;
     }
+
+    // Clicks with the X server's pointer where the X screen shows the
+    // button, and waits until the program has taken the click. The X
+    // screen may lag behind the program's picture (a window manager still
+    // placing a window that changed its mode): it is looked at again until
+    // it shows the button.
+    bool ClickOnXScreen(const Seen& seen, const std::string& what)
+    {
+        std::optional<XPoint> at;
+        if (!player_.WaitUntil([&] { return (at = WhereXScreenShows(seen)).has_value(); }, ScriptedPlayer::kPromptMs,
+                               what + " on the X screen"))
+            return false;
+        platform::testing::MessageLog log;
+        const std::string command =
+            "xdotool mousemove --sync " + std::to_string(at->x) + " " + std::to_string(at->y) + " click 1";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        // (A click that closes the program is taken once it has ended.)
+        return player_.WaitUntil(
+            [&] {
+                return !player_.IsRunning() ||
+                       (!log.Filter(platform::testing::MessageLog::Route::Dispatched, platform::WM_LBUTTONUP).empty() &&
+                        InputTaken());
+            },
+            ScriptedPlayer::kPromptMs, "the program to take the click on " + what);
+    }
+
+    bool InputTaken() const { return player_.App().QueuedInputCount() == 0; }
+
+    // Client pixels from the picture's top left corner that no button
+    // covers, on every screen the walk goes through.
+    static constexpr int kCorner = 2;
 
     ScriptedPlayer& player_;
     std::string folder_;

@@ -3,9 +3,9 @@
 // player's profile is whole and holds every hand that was finished before
 // the kill; at most the hand in play is lost.
 //
-// The test runs the game in processes of its own (this test program again,
-// running KilledRunsChild.PlaysUntilKilled on a machine folder it is given);
-// each reports on a pipe every program step, every hand paid out and every
+// The test runs the game in processes of its own (the helper program
+// tests/programs/KilledRunChild.cpp on a machine folder it is given); each
+// reports on a pipe every program step, every hand paid out and every
 // new content of the profile file with the number of hands paid out when it
 // appeared. After the kill the file's content names the hands it holds.
 //
@@ -20,36 +20,23 @@
 // hand is lost (PELLUCOR_KILLED_RUN_FIRST_HANDS new games; 9 in ./check).
 //
 // A third kills runs right after the player changed an option on the start
-// screen (KilledRunsChild.ChoosesOptionsUntilKilled, which reports every
-// option it clicks and the options the program then holds): every option
+// screen (the helper program's "chooses", which reports every option it
+// clicks and the options the program then holds): every option
 // chosen before the kill is in the settings file
 // (PELLUCOR_KILLED_RUN_OPTION_KILLS runs; 12 in ./check).
-#include "game/shell/GameImpl.h"
 #include "game/shell/Options.h"
 #include "game/shell/Profile.h"
 #include "game/shell/ProfileFile.h"
-#include "game/shell/ProfileList.h"
 #include "game/shell/ProgramInfo.h"
-#include "game/shell/SetupRulesMgr.h"
-#include "game/shell/StartMgr.h"
 #include "game/shell/TournamentEntry.h"
-#include "game/table/FinishDlg.h"
-#include "game/table/GameMgr.h"
-#include "game/table/HumanActionMessageObserver.h"
-#include "game/table/PlayerHuman.h"
-#include "game/table/RebuyAddonDlg.h"
-#include "game/table/TableDialogs.h"
 #include "game/table/Tournament.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Process.h"
 #include "platform/core/Testing.h"
 #include "platform/registry/RegistryFile.h"
-#include "platform/window/VirtualKeys.h"
-#include "tests/game/walk/ShellSights.h"
+#include "tests/game/walk/KilledRun.h"
 #include "tests/game/walk/WalkSupport.h"
 #include "tests/support/PlatformTesting.h"
-#include "tests/support/PlayedTable.h"
-#include "tests/support/ScriptedPlayer.h"
 
 #include <gtest/gtest.h>
 
@@ -67,21 +54,12 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
-using walk::PlayedTable;
-using walk::ScriptedPlayer;
-
-constexpr char kMachineVariable[] = "PELLUCOR_KILLED_RUN_MACHINE";
-// The tournament the run plays, and whether it enters a new one of it.
-constexpr char kTournamentVariable[] = "PELLUCOR_KILLED_RUN_TOURNAMENT";
-constexpr char kNewGameVariable[] = "PELLUCOR_KILLED_RUN_NEW_GAME";
-constexpr char kLogVariable[] = "PELLUCOR_KILLED_RUN_LOG_FD";
-constexpr int kLogDescriptor = 3;
-// Big game N: ten players, ten-minute levels, three re-buys: a long game.
-constexpr uint16_t kBigGameN = 3;
+using killed_run::Fingerprint;
+using killed_run::kOptionValues;
+using killed_run::OptionsText;
+using killed_run::ProfilePathIn;
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -106,166 +84,19 @@ int NumberFromEnvironment(const char* name, int otherwise)
     return value && !value->empty() ? std::stoi(*value) : otherwise;
 }
 
-std::string ProfilePathIn(const std::string& machine)
-{
-    return machine + "/data/" + Gamespace::kProductName + " " + Gamespace::kProductVersion + "/save/Ann_.usr";
-}
-
-std::string Fingerprint(const std::string& bytes)
-{
-    return std::to_string(std::hash<std::string>{}(bytes));
-}
-
-// The four options, in the order OptionsText gives them.
-constexpr const char* kOptionValues[] = {"SoundVol", "SoundEffVol", "Speed", "FullScreen"};
-
-// The options the program holds: "sound effects speed full-screen".
-std::string OptionsText(uint32_t sound, uint32_t effects, uint32_t speed, uint32_t fullScreen)
-{
-    return std::to_string(sound) + " " + std::to_string(effects) + " " + std::to_string(speed) + " " +
-           std::to_string(fullScreen);
-}
-
-// ---- The played side ----
-
-void Say(const std::string& line)
-{
-    const std::string text = line + "\n";
-    // A parent that went away ends this process (SIGPIPE).
-    if (write(kLogDescriptor, text.data(), text.size()) < 0)
-        _exit(1);
-}
-
-// Sits Ann down at her tournament: the one in progress, or a new one (and
-// always a new one when `enter`).
-void GoToTheTable(ScriptedPlayer& player, uint16_t tournamentId, bool enter)
-{
-    Profile& ann = *ProfileList::CurrentProfile();
-    Tournament record;
-    ASSERT_TRUE(FindTournament(tournamentId, record));
-    if (enter || !Gamespace::ContinueTournament(ann, record))
-        Gamespace::StartTournament(ann, record);
-    player.Game().OnModuleDone(Gamespace::StartMgr::kModuleId);
-    player.Game().GetSetupRulesMgr().OnSetupDone(0);
-    ASSERT_TRUE(player.Game().GetGameMgr()->IsActive());
-}
-
-} // namespace
-
-TEST(KilledRunsChild, PlaysUntilKilled)
-{
-    const std::optional<std::string> machine = platform::GetEnvironmentVariable(kMachineVariable);
-    if (!machine || machine->empty())
-        GTEST_SKIP() << "a process of KilledRuns.EveryRestartFindsThePlayerWholeWithEveryFinishedHand";
-    ScriptedPlayer player(*machine);
-    player.WriteRegistryNumber("Options\\Speed", 10);
-    player.Launch();
-    const uint16_t tournamentId = uint16_t(NumberFromEnvironment(kTournamentVariable, kBigGameN));
-    GoToTheTable(player, tournamentId, NumberFromEnvironment(kNewGameVariable, 0) != 0);
-    ASSERT_FALSE(::testing::Test::HasFatalFailure());
-    Gamespace::GameMgr& table = *player.Game().GetGameMgr();
-    const auto level = [] { return std::to_string(ProfileList::CurrentProfile()->GetCurrentSavedGame()->level); };
-    // The level and its time left as the table is sat at.
-    Say("seated " + level() + " " + std::to_string(table.GetLevelSecondsLeft()));
-    const std::string path = ProfilePathIn(*machine);
-    // The file as the run found it is reported with the first step.
-    std::string bytes;
-    uint64_t paid = 0;
-    // After every step of the program: what it has done.
-    const auto report = [&] {
-        Say("step");
-        std::string now;
-        if (platform::ReadWholeFile(path, &now) && now != bytes) {
-            bytes = now;
-            Say("saved " + Fingerprint(bytes) + " " + std::to_string(table.GetHandsShownDown()));
-        }
-        if (table.GetHandsShownDown() != paid) {
-            paid = table.GetHandsShownDown();
-            Say("hand " + std::to_string(paid) + " " + level());
-        }
-    };
-    const auto waiting = [&]() -> const walk::Sight* {
-        for (const walk::Sight* action : {&PlayedTable::kActions[Gamespace::kHumanCheck],
-                                          &PlayedTable::kActions[Gamespace::kHumanFold]})
-            if (std::optional<walk::Seen> seen = player.Find(*action); seen && seen->enabled)
-                return action;
-        return nullptr;
-    };
-    // The human checks or folds, buys whatever he is offered and closes
-    // every announcement; a tournament that ends is followed by the next.
-    for (int moves = 0; moves < 1'000'000; ++moves) {
-        const bool moved = player.WaitUntil(
-            [&] {
-                report();
-                return waiting() != nullptr || table.GetFinishDlg()->IsVisible() ||
-                       table.GetStageDlg()->IsVisible() || table.GetDealerSelectDlg()->IsVisible() ||
-                       table.GetTrnFinishDlg()->IsVisible() || table.GetHumanPlayer()->GetRebuyDialog().IsVisible();
-            },
-            3'600'000, "something to answer");
-        ASSERT_TRUE(moved);
-        if (table.GetHumanPlayer()->GetRebuyDialog().IsVisible()) {
-            player.Press(platform::VK_RETURN);
-        } else if (table.GetTrnFinishDlg()->IsVisible()) {
-            player.Click(PlayedTable::kClose);
-            GoToTheTable(player, tournamentId, false);
-        } else if (const walk::Sight* action = waiting()) {
-            player.Click(*action);
-        } else {
-            player.Click(PlayedTable::kClose);
-        }
-    }
-}
-
-// Opens the options on the start screen and clicks their buttons at random,
-// saying before each click which option it changes and after it what the
-// program holds.
-TEST(KilledRunsChild, ChoosesOptionsUntilKilled)
-{
-    const std::optional<std::string> machine = platform::GetEnvironmentVariable(kMachineVariable);
-    if (!machine || machine->empty())
-        GTEST_SKIP() << "a process of KilledRuns.EveryOptionChosenBeforeAKillIsInTheSettingsFile";
-    ScriptedPlayer player(*machine);
-    player.AfterEachStep([] { Say("step"); });
-    player.Launch();
-    player.Click(walk::sights::kOptionsButton);
-    ASSERT_TRUE(player.Sees(walk::sights::kOptionsDialog));
-    std::mt19937 random(uint32_t(NumberFromEnvironment("PELLUCOR_KILLED_RUN_SEED", 7)));
-    for (int clicks = 0; clicks < 1'000'000; ++clicks) {
-        // 0..2 a row's minus, 3..5 its plus, 6 the screen mode.
-        const int choice = std::uniform_int_distribution<int>(0, 6)(random);
-        Say("click " + std::string(kOptionValues[choice < 6 ? choice % 3 : 3]));
-        if (choice < 6)
-            walk::ClickRow(player, choice < 3 ? walk::sights::kMinus : walk::sights::kPlus, size_t(choice % 3));
-        else
-            player.Click(player.Sees(walk::sights::kToWindow) ? walk::sights::kToWindow : walk::sights::kToFullScreen);
-        ASSERT_FALSE(::testing::Test::HasFatalFailure());
-        Say("chose " + OptionsText(Gamespace::GetSoundVolume(), Gamespace::GetSoundEffVolume(),
-                                   Gamespace::GetGameSpeed(), Gamespace::IsFullScreenOption()));
-    }
-}
-
-namespace {
-
-// ---- The killing side ----
-
 // One run of the game in a process of its own, and what it reported.
 class KilledRun {
 public:
-    // A run of KilledRunsChild.PlaysUntilKilled. `tournamentId` 0: the
-    // harness's long game, resumed where there is one.
+    // A run that plays. `tournamentId` 0: the harness's long game, resumed
+    // where there is one.
     explicit KilledRun(const std::string& machine, uint16_t tournamentId = 0, bool newGame = false)
     {
-        std::vector<std::string> settings;
-        if (tournamentId != 0)
-            settings.push_back(std::string(kTournamentVariable) + "=" + std::to_string(tournamentId));
-        settings.push_back(std::string(kNewGameVariable) + "=" + (newGame ? "1" : "0"));
-        Start(machine, "KilledRunsChild.PlaysUntilKilled", settings);
+        Start(machine, {killed_run::kPlays, machine, std::to_string(tournamentId), newGame ? "1" : "0"});
     }
-    // A run of the child test `child`, with these settings in its
-    // environment besides the harness's own.
-    KilledRun(const std::string& machine, const std::string& child, const std::vector<std::string>& settings)
+    // A run that chooses options, drawing its clicks from `seed`.
+    KilledRun(const std::string& machine, uint32_t seed)
     {
-        Start(machine, child, settings);
+        Start(machine, {killed_run::kChooses, machine, std::to_string(seed)});
     }
     ~KilledRun()
     {
@@ -320,29 +151,17 @@ public:
     const std::string& Clicking() const { return clicking_; }
 
 private:
-    void Start(const std::string& machine, const std::string& child, const std::vector<std::string>& settings)
+    // Starts the helper program with `arguments` (after its own name).
+    void Start(const std::string& machine, std::vector<std::string> arguments)
     {
         int pipeEnds[2];
         EXPECT_EQ(pipe(pipeEnds), 0);
-        const std::string self = platform::GetProgramPath();
+        std::string child = PELLUCOR_KILLED_RUN_CHILD;
         const std::string log = machine + "/run.log";
-        std::vector<std::string> environment;
-        for (char** variable = environ; *variable != nullptr; ++variable) {
-            const std::string entry = *variable;
-            // Headless whatever the test program runs on, and not noted as
-            // a threaded test (its report would be cut by the kill).
-            if (entry.rfind("PELLUCOR_PLATFORM=", 0) != 0 && entry.rfind("PELLUCOR_THREADED_TESTS=", 0) != 0)
-                environment.push_back(entry);
-        }
-        environment.push_back(std::string(kMachineVariable) + "=" + machine);
-        environment.push_back(std::string(kLogVariable) + "=" + std::to_string(kLogDescriptor));
-        environment.insert(environment.end(), settings.begin(), settings.end());
-        std::vector<char*> envp;
-        for (std::string& entry : environment)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
-        std::string filter = "--gtest_filter=" + child;
-        char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), nullptr};
+        std::vector<char*> argv{child.data()};
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
         pid_ = fork();
         if (pid_ == 0) {
             // The report's end is moved to its place first, out of the way
@@ -352,8 +171,8 @@ private:
             const int output = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(output, 1);
             dup2(output, 2);
-            dup2(report, kLogDescriptor);
-            execve(self.c_str(), argv, envp.data());
+            dup2(report, killed_run::kReportDescriptor);
+            execv(child.c_str(), argv.data());
             _exit(127);
         }
         close(pipeEnds[1]);
@@ -634,8 +453,7 @@ TEST(KilledRuns, EveryOptionChosenBeforeAKillIsInTheSettingsFile)
     int inTheClick = 0;
     int choices = 0;
     for (int kill = 1; kill <= kills; ++kill) {
-        KilledRun run(machine.Path(), "KilledRunsChild.ChoosesOptionsUntilKilled",
-                      {"PELLUCOR_KILLED_RUN_SEED=" + std::to_string(random() % 1'000'000'000)});
+        KilledRun run(machine.Path(), uint32_t(random() % 1'000'000'000));
         // Right after a choice: as it is told, or a step or two later.
         const int chosen = std::uniform_int_distribution<int>(1, 6)(random);
         bool ran = run.RunChoices(chosen);

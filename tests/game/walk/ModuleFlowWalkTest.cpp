@@ -55,8 +55,7 @@ TEST(ModuleFlow, EachModuleHandsOverToTheNextAndTheHomePageButtonStaysOffTheTabl
 
     game.GetGameMgr()->Finish(1);
     EXPECT_EQ(ShownModules(game), "set-up");
-    player.Wait(100);
-    EXPECT_TRUE(player.Sees(kHomePage));
+    EXPECT_TRUE(player.WaitToSee(kHomePage));
     // Away from the table the window closes without a question.
     player.CloseWindow();
     EXPECT_TRUE(player.WaitForExit());

@@ -278,6 +278,9 @@ TEST(StartScreenWalk, TheVersionNoteAndTheNewsTakeTurnsAndTheNewsLinkOpens)
 
     if (player.GetBackend() == ScriptedPlayer::Backend::Sdl)
         platform::testing::FailNext("OpenUrl", 0);
+    // The line turns every five seconds of the real clock, which a loaded
+    // machine's screenshot may take: the news are clicked once they show.
+    ASSERT_TRUE(player.WaitToSee(news, 6000));
     player.Click(news);
     if (player.GetBackend() == ScriptedPlayer::Backend::Headless) {
         EXPECT_EQ(platform::testing::OpenedUrls(), std::vector<std::string>{"http://news.example/cup"});

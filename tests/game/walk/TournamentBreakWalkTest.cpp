@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,24 +46,43 @@ bool Cross(const ControlLibrary::Rect& a, const ControlLibrary::Rect& b)
     return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
 }
 
-// Every news on the screen, each checked to cross nothing drawn but the
-// table beneath.
-size_t NewsCrossingNothing()
-{
-    const std::vector<Seen> screen = walk::LookAtScreen();
-    size_t news = 0;
-    for (const Seen& line : screen) {
-        if (line.caption != kNews)
-            continue;
-        ++news;
-        EXPECT_TRUE(line.area.x >= 0 && line.area.x + line.area.w <= 1024) << line.Describe();
-        for (const Seen& other : screen) {
-            const bool beneath = other.id == line.id || other.image == "images/game_fon/redtable.jpg";
-            EXPECT_TRUE(beneath || !Cross(line.area, Drawn(other))) << line.Describe() << " crosses " << other.Describe();
+// The news of the purchases shown since the watch began, told apart by the
+// object that shows them (one a seat), each checked as it first shows to
+// cross nothing drawn but the table beneath. A news stands four seconds of
+// the table's time, which runs on however slowly the machine lets the walk
+// look: a look after every step of the program sees each one.
+class NewsWatch {
+public:
+    explicit NewsWatch(ScriptedPlayer& player) : player_(player)
+    {
+        player.AfterEachStep([this] { Look(); });
+        Look();
+    }
+    ~NewsWatch() { player_.AfterEachStep(nullptr); }
+    NewsWatch(const NewsWatch&) = delete;
+    NewsWatch& operator=(const NewsWatch&) = delete;
+
+    size_t Seen() const { return seen_.size(); }
+
+private:
+    void Look()
+    {
+        const std::vector<walk::Seen> screen = walk::LookAtScreen();
+        for (const walk::Seen& line : screen) {
+            if (line.caption != kNews || !seen_.insert(line.id).second)
+                continue;
+            EXPECT_TRUE(line.area.x >= 0 && line.area.x + line.area.w <= 1024) << line.Describe();
+            for (const walk::Seen& other : screen) {
+                const bool beneath = other.id == line.id || other.image == "images/game_fon/redtable.jpg";
+                EXPECT_TRUE(beneath || !Cross(line.area, Drawn(other)))
+                    << line.Describe() << " crosses " << other.Describe();
+            }
         }
     }
-    return news;
-}
+
+    ScriptedPlayer& player_;
+    std::set<uint32_t> seen_;
+};
 
 } // namespace
 
@@ -81,15 +101,18 @@ TEST(TournamentBreakWalk, AtTheAddOnBreakEachBuysOnceAndTheNewsCrossesNothingThe
     table.FoldToTheResult();
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
     uint64_t started = table.Table().GetHandsStarted();
-    table.CloseResult();
-    ASSERT_TRUE(player.WaitUntil([&] { return table.RebuyQuestionShown(); }, ScriptedPlayer::kPromptMs,
-                                 "the add-on question"));
-    const size_t bought = NewsCrossingNothing();
-    EXPECT_GE(bought, 1u) << "the short opponents bought their add-ons";
-    player.Screenshot("add-on question with the seat news");
-    player.Click(Caption("Yes"));
-    EXPECT_EQ(NewsCrossingNothing(), bought + 1) << "the human's news shows as the opponents' do";
-    player.Screenshot("the human's add-on news");
+    {
+        NewsWatch news(player);
+        table.CloseResult();
+        ASSERT_TRUE(player.WaitUntil([&] { return table.RebuyQuestionShown(); }, ScriptedPlayer::kPromptMs,
+                                     "the add-on question"));
+        const size_t bought = news.Seen();
+        EXPECT_GE(bought, 1u) << "the short opponents bought their add-ons";
+        player.Screenshot("add-on question with the seat news");
+        player.Click(Caption("Yes"));
+        EXPECT_EQ(news.Seen(), bought + 1) << "the human's news shows as the opponents' do";
+        player.Screenshot("the human's add-on news");
+    }
 
     // The next break asks the human no more; an opponent may buy there the
     // add-on he did not need at the first, but none buys a second (no

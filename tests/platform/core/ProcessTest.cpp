@@ -96,16 +96,16 @@ TEST(Process, ProgramPathNamesThisTestProgram)
     EXPECT_EQ(GetProgramFolder() + "/" + path.substr(path.find_last_of('/') + 1), path);
 }
 
-TEST(Process, AppDataFolderFollowsXdgDataHomeElseHome)
+TEST(Process, UserDataFolderFollowsXdgDataHomeElseHome)
 {
     ScopedEnvironment env;
     env.Set("XDG_DATA_HOME", "/data/home");
     env.Set("HOME", "/home/player");
-    EXPECT_EQ(GetAppDataFolder(), "/data/home");
+    EXPECT_EQ(GetUserDataFolder(), "/data/home");
     env.Set("XDG_DATA_HOME", "relative/ignored");
-    EXPECT_EQ(GetAppDataFolder(), "/home/player/.local/share");
+    EXPECT_EQ(GetUserDataFolder(), "/home/player/.local/share");
     env.Set("XDG_DATA_HOME", std::nullopt);
-    EXPECT_EQ(GetAppDataFolder(), "/home/player/.local/share");
+    EXPECT_EQ(GetUserDataFolder(), "/home/player/.local/share");
     env.Set("XDG_CONFIG_HOME", std::nullopt);
     EXPECT_EQ(GetConfigFolder(), "/home/player/.config");
 }

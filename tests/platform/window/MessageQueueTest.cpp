@@ -120,17 +120,22 @@ TEST_F(MessageQueue, RegisteredMessagesAreSharedByNameWithoutCase)
     EXPECT_NE(RegisterWindowMessageA("NotifyOther"), a);
 }
 
-TEST_F(MessageQueue, BroadcastReachesEveryTopLevelWindow)
+TEST_F(MessageQueue, BroadcastReachesEveryTopLevelWindowAndNoChild)
 {
     HWND main = MakeWindow();
     Register("InvisWindow", 0);
     HWND invisible = CreateWindowExA(0, "InvisWindow", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    HWND child = CreateWindowExA(0, "InvisWindow", "", WS_CHILD, 0, 0, 10, 10, main, nullptr, nullptr, nullptr);
     Pump();
     received().clear();
     PostMessageA(HWND_BROADCAST, WM_USER + 9, 0, 0);
+    SendMessageA(HWND_BROADCAST, WM_USER + 10, 0, 0);
     Pump();
-    EXPECT_EQ(CountReceived(WM_USER + 9, main), 1);
-    EXPECT_EQ(CountReceived(WM_USER + 9, invisible), 1);
+    for (const UINT message : {WM_USER + 9, WM_USER + 10}) {
+        EXPECT_EQ(CountReceived(message, main), 1) << message;
+        EXPECT_EQ(CountReceived(message, invisible), 1) << message;
+        EXPECT_EQ(CountReceived(message, child), 0) << message;
+    }
 }
 
 TEST_F(MessageQueue, AMessageSentFromAnotherThreadRunsOnTheOwnerThread)
