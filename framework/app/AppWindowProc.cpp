@@ -43,6 +43,9 @@ LRESULT ZoltAppBase::HandleWindowMessage(HWND window, UINT message, WPARAM wPara
         return QueueInputMessage(window, message, wParam, lParam);
     if (notifyMessage_ != 0 && message == notifyMessage_ && window == mainWindow_) {
         BringToFront(wParam, lParam);
+        // The copies that knocked wait to hear that it is done.
+        if (instanceLock_)
+            instanceLock_->AnswerNotifications();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -261,7 +261,8 @@ void ZoltAppBase::Initialize()
     AddFrameworkArchive();
 
     notifyMessage_ = RegisterWindowMessageA(("Notify" + productName).c_str());
-    instanceLock_ = std::make_unique<SingleInstance>(productName + "Mutex");
+    // The lock lies beside the player's files it keeps to one copy.
+    instanceLock_ = std::make_unique<SingleInstance>(Zolt::GetAppDataFolder(), productName + "Mutex");
     if (!instanceLock_->Acquire())
         OnAlreadyRunning();
 
@@ -453,13 +454,21 @@ void ZoltAppBase::OnAlreadyRunning()
 {
     if (!singleInstance)
         return;
-    // The first copy hears of us through the instance lock and comes to the
-    // front; windows of this process get the broadcast as on the system.
-    const bool told = instanceLock_ && instanceLock_->NotifyFirstInstance();
+    // Windows of this process get the broadcast as on the system.
     PostMessageA(HWND_BROADCAST, notifyMessage_, 0, 0);
+    // The first copy hears of us through the instance lock and answers once
+    // its window is in front; one that is ending lets go of the lock, and
+    // this copy starts in its place.
+    const SingleInstance::HandOver handOver =
+        instanceLock_ ? instanceLock_->HandOverToFirst(kHandOverPatienceMs) : SingleInstance::HandOver::NoAnswer;
+    if (handOver == SingleInstance::HandOver::Acquired)
+        return;
     // Started from a terminal, this copy would otherwise end without a word.
-    const std::string note = productName + " is already running" +
-                             (told ? "; its window was brought to the front.\n" : ".\n");
+    const std::string note =
+        productName + (handOver == SingleInstance::HandOver::BroughtToFront
+                           ? " is already running; its window was brought to the front.\n"
+                           : " is already running over the same player files, but it did not answer; its window "
+                             "was not brought to the front.\n");
     std::fputs(note.c_str(), stderr);
     FatalExit(0);
 }
@@ -511,6 +520,11 @@ void ZoltAppBase::Quit()
     }
     if (quit_.exchange(true))
         return;
+    // A new start need not wait for this one's shutdown, nor be told that a
+    // window going away came to the front: what the player changed is
+    // saved by now.
+    if (instanceLock_)
+        instanceLock_->Release();
     // The window closed while a demo plays: the close is not in the
     // recording, so what the shutdown reads and writes must not take the
     // recorded values meant for later.

@@ -532,6 +532,9 @@ protected:
     void PointerThreadMain();
     void JoinLoaderThread();
     void CheckSecondInstances();
+    // How long a second copy waits for the first to answer its knock (the
+    // first's loop looks for knocks at least twice a second).
+    static constexpr platform::DWORD kHandOverPatienceMs = 5000;
     // Shows, in a warning box, each settings problem the registry told since
     // the last look (each once a run): a player whose settings are not kept
     // reads why where they look, not only on a terminal. In screen-saver
