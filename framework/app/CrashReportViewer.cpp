@@ -7,6 +7,9 @@
 #include "platform/crash/ReportNames.h"
 #include "platform/window/Clipboard.h"
 #include "platform/window/SystemDialogs.h"
+#include "platform/window/WindowBackend.h"
+
+#include <cstdio>
 
 #include <fstream>
 
@@ -68,6 +71,21 @@ CrashViewerOutcome RunCrashViewer(const CrashViewerInput& input, const CrashUplo
             platform::WriteReportFile(input.reportFile.c_str(), report.data(), report.size());
         }
         platform::PutClipboardText(report);
+    }
+
+    // Where no display can be reached nobody could see the window, nor
+    // close it: the report stays where it is (in its file, and now on the
+    // terminal), and the viewer ends.
+    if (const std::string failure = platform::WindowSystemFailure(); !failure.empty()) {
+        std::string plain;
+        for (char c : report)
+            if (c != '\r')
+                plain += c;
+        std::fputs(("The crash report cannot be shown in a window (" + failure + "); it is kept in " +
+                    input.reportFile + ":\n" + plain + "\n")
+                       .c_str(),
+                   stderr);
+        return outcome;
     }
 
     const bool offerSend = outcome.reportRead && !input.server.empty();
