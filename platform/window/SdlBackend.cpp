@@ -1,5 +1,6 @@
 #include "platform/window/SdlBackend.h"
 
+#include "platform/core/DebugOutput.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/DisplayConnectionWait.h"
 #include "platform/window/DisplayPresence.h"
@@ -252,6 +253,7 @@ bool StartVideoOnAScreen(std::string* failure)
 {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point giveUpAt = Clock::now() + std::chrono::seconds(kDisplayPatienceSeconds);
+    bool waiting = false;
     for (;;) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             *failure = SDL_GetError();
@@ -268,9 +270,14 @@ bool StartVideoOnAScreen(std::string* failure)
             return false;
         }
         std::string why = detail::WhyTheXDisplayCannotBeOpened();
+        if (why.empty())
+            why = "it opens, but SDL's X11 driver would not use it";
+        if (!waiting) {
+            OutputDebugString("The display " + std::string(display) + " does not answer yet (" + why +
+                              "): waiting for it.\n");
+            waiting = true;
+        }
         if (Clock::now() >= giveUpAt) {
-            if (why.empty())
-                why = "SDL's X11 driver would not use it";
             *failure = "no display can be reached at DISPLAY=" + std::string(display) + ": " + why + ", for " +
                        std::to_string(kDisplayPatienceSeconds) + " s";
             return false;
