@@ -79,8 +79,10 @@ bool ZoltAppBase::HandleAtOnce(HWND window, UINT message, WPARAM wParam, LPARAM 
         result = 1;
         return true;
     case WM_ENDSESSION:
-        if (wParam)
+        if (wParam) {
+            sessionEnding_ = true;
             OnSessionEnding();
+        }
         result = DefWindowProcA(window, message, wParam, lParam);
         return true;
     case WM_NCLBUTTONDOWN:

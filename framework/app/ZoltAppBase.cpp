@@ -120,6 +120,10 @@ ZoltAppBase::~ZoltAppBase()
 
 int ZoltAppBase::AskAboutHardwareDrawing(const std::string& textId, const std::string& defaultText)
 {
+    // Nobody is there to answer when the session ends: no choice is made,
+    // and none is stored.
+    if (sessionEnding_)
+        return 0;
     const std::string caption =
         fullTitle + " " + LookupTextNarrow("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
     return MessageBoxA(nullptr, LookupTextNarrow(textId, defaultText).c_str(), caption.c_str(),

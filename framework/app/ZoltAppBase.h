@@ -729,6 +729,8 @@ protected:
     bool systemDialogUp_ = false;
     bool developerMode_ = false;
     bool closedByWindow_ = false;
+    // The system ends the program: the teardown asks nothing.
+    bool sessionEnding_ = false;
     // "-crash" was given: the crash report comes once the application stands.
     bool crashRequested_ = false;
     // "-recnum" (record, count) or "-playnum" (play, how far back): which
