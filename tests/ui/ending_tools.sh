@@ -1,0 +1,134 @@
+# What the tests of the program's ending share (sourced, not run, after
+# screen_tools.sh): a machine of the test's own, X servers of its own that
+# it can end as a crash would, the program started so that every process of
+# it can be found afterwards, and the wait for its end.
+
+# Home, data, settings and runtime folders of the test's own, under $1;
+# every process started from here on is marked (screen_tools.sh) and taken
+# away when the script ends.
+own_machine() {
+    export HOME=$1/home XDG_DATA_HOME=$1/data XDG_CONFIG_HOME=$1/config XDG_RUNTIME_DIR=$1
+    mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
+    mark_what_the_test_starts
+    # The version and news pages are asked of a loopback port where nothing
+    # listens: a test never reaches an outside address.
+    export PELLUCOR_WEB_SERVER=http://127.0.0.1:9
+    # Under AddressSanitizer the X client libraries keep memory until exit.
+    export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+}
+
+# The folder of the game's players on this machine.
+save_folder() { echo "$XDG_DATA_HOME/Pellucor 1.5/save"; }
+
+# A player as a new profile is saved: 59 bytes, named $1 (three letters).
+put_new_profile() {
+    mkdir -p "$(save_folder)"
+    {
+        printf '\001\001\000\000%s' "$1"
+        head -c 12 /dev/zero
+        printf '\000\000\000\012\000\000\000\012\000\000\000\012'
+        head -c 24 /dev/zero
+        printf '\000\002\000\000'
+    } >"$(save_folder)/$1_.usr"
+}
+
+# Starts a virtual X server of the test's own on a display it picks (with
+# arguments $@ added), and the window manager $manager unless it is "none";
+# sets x_server (its process) and DISPLAY once the server answers.
+start_x_server() {
+    local number_file
+    number_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$number_file" >/dev/null 2>&1 &
+    x_server=$!
+    disown "$x_server" # ended on purpose: the shell need not say so
+    local _
+    for _ in $(seq 1 300); do
+        [ -s "$number_file" ] && break
+        sleep 0.1
+    done
+    [ -s "$number_file" ] || { echo "the X server did not start"; exit 1; }
+    export DISPLAY=":$(head -1 "$number_file")"
+    rm -f "$number_file"
+    for _ in $(seq 1 300); do
+        xwininfo -root >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    [ "${manager:-none}" = none ] && return
+    "$manager" >/dev/null 2>&1 &
+    # The manager is up once it has claimed the screen.
+    for _ in $(seq 1 300); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return
+        sleep 0.1
+    done
+    echo "$manager did not start"
+    exit 1
+}
+
+# Starts PROGRAM with its arguments in a session of its own, its standard
+# output and error in $out/$run.log; every process it starts carries the mark of this
+# run (PELLUCOR_PROGRAM_RUN=$run) so that what is left of it can be found.
+# Sets pid and log. $run names the run.
+start_program_run() {
+    log=$out/$run.log
+    PELLUCOR_DEBUG_OUTPUT=1 PELLUCOR_PROGRAM_RUN="$PELLUCOR_TEST_RUN-$run" setsid "$@" >"$log" 2>&1 &
+    pid=$!
+}
+
+# The processes of the program's run $run still there ("pid command" a line).
+left_of_run() {
+    "$screen_tools_folder/../../tools/marked-processes" PELLUCOR_PROGRAM_RUN "$PELLUCOR_TEST_RUN-$run" || true
+}
+
+# Waits (a minute at most) for the program $pid to end; sets code (its exit
+# status, "" when it did not end) and seconds (how long it took since
+# $1, a `date +%s.%N` stamp).
+wait_for_end() {
+    code=""
+    local _
+    for _ in $(seq 1 3000); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            code=0
+            wait "$pid" || code=$?
+            break
+        fi
+        sleep 0.02
+    done
+    seconds=$(awk -v from="$1" -v to="$(date +%s.%N)" 'BEGIN { printf "%.2f", to - from }')
+}
+
+# The visible top-level window named exactly $1, in decimal ("" when none):
+# the system's box names itself in a form xdotool's search does not read.
+window_named() {
+    local id
+    for id in $(xwininfo -root -tree | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\": .*/\1/p"); do
+        xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { echo $((id)); return; }
+    done
+}
+
+# Waits (30 s at most) for the window named $1 while the program runs.
+wait_for_window_named() {
+    local id _
+    for _ in $(seq 1 300); do
+        id=$(window_named "$1")
+        [ -n "$id" ] && { echo "$id"; return; }
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "no window named '$1'" >&2
+    return 1
+}
+
+# Waits (30 s at most) until the area W H X Y of the game's window (at
+# $X, $Y) has at least N pixels meeting the fx condition C; $1 names the
+# sight for the message.
+wait_for_sight() {
+    local name=$1 width=$2 height=$3 left=$4 top=$5 least=$6 condition=$7 count=0 _
+    for _ in $(seq 1 300); do
+        shot "$out/sight.png"
+        count=$(count_where "$out/sight.png" "$width" "$height" $((X + left)) $((Y + top)) "$condition")
+        [ "$count" -ge "$least" ] && return
+        sleep 0.1
+    done
+    echo "never saw $name ($count of $least pixels)"
+    exit 1
+}
