@@ -3,6 +3,36 @@
 # it can end as a crash would, the program started so that every process of
 # it can be found afterwards, and the wait for its end.
 
+# A work folder ($work), taken away with all the test started when the
+# script ends, however it ends; and the count of failed checks, which
+# `fail` adds to and `verdict` reports.
+begin_ending_test() {
+    work=$(mktemp -d)
+    trap 'take_away_what_the_test_started; rm -rf "$work"' EXIT
+    failures=0
+}
+fail() {
+    echo "FAILED: $*"
+    failures=$((failures + 1))
+}
+verdict() {
+    echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
+    [ "$failures" -eq 0 ]
+}
+
+# Skips the test (77) unless the X tools it uses, and the window manager
+# $manager when not "none", are installed; makes the output folder $out
+# afresh.
+need_x_tools() {
+    local tool tools="Xvfb xdotool xwd convert xwininfo xprop"
+    [ "$manager" = none ] || tools="$tools $manager"
+    for tool in $tools; do
+        command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
+    done
+    rm -rf "$out"
+    mkdir -p "$out"
+}
+
 # Home, data, settings and runtime folders of the test's own, under $1;
 # every process started from here on is marked (screen_tools.sh) and taken
 # away when the script ends.
@@ -32,6 +62,17 @@ put_new_profile() {
     } >"$(save_folder)/$1_.usr"
 }
 
+# Waits (30 s at most) for the X server at $DISPLAY to answer.
+wait_for_x_server() {
+    local _
+    for _ in $(seq 1 300); do
+        xwininfo -root >/dev/null 2>&1 && return
+        sleep 0.1
+    done
+    echo "the X server at $DISPLAY does not answer"
+    exit 1
+}
+
 # Starts a virtual X server of the test's own on a display it picks (with
 # arguments $@ added), and the window manager $manager unless it is "none";
 # sets x_server (its process) and DISPLAY once the server answers.
@@ -49,10 +90,7 @@ start_x_server() {
     [ -s "$number_file" ] || { echo "the X server did not start"; exit 1; }
     export DISPLAY=":$(head -1 "$number_file")"
     rm -f "$number_file"
-    for _ in $(seq 1 300); do
-        xwininfo -root >/dev/null 2>&1 && break
-        sleep 0.1
-    done
+    wait_for_x_server
     [ "${manager:-none}" = none ] && return
     "$manager" >/dev/null 2>&1 &
     # The manager is up once it has claimed the screen.
@@ -94,6 +132,25 @@ wait_for_end() {
         sleep 0.02
     done
     seconds=$(awk -v from="$1" -v to="$(date +%s.%N)" 'BEGIN { printf "%.2f", to - from }')
+}
+
+# Sends the signal $3 to the process $2 (the program $pid, or its X
+# server), and expects the program to end by itself with the exit code $4,
+# leaving no process of its run; $1 says what happened, for the messages.
+end_by() {
+    local what=$1 target=$2 signal=$3 expected=$4 since left
+    since=$(date +%s.%N)
+    kill "-$signal" "$target"
+    wait_for_end "$since"
+    echo "$what: the program ended with ${code:-nothing} after $seconds s"
+    if [ -z "$code" ]; then
+        fail "$what: the program did not end within a minute"
+        kill -KILL "$pid" 2>/dev/null || true
+    elif [ "$code" -ne "$expected" ]; then
+        fail "$what: the program ended with $code, not $expected"
+    fi
+    left=$(left_of_run)
+    [ -z "$left" ] || fail "$what: left running: $left"
 }
 
 # The visible top-level window named exactly $1, in decimal ("" when none):

@@ -24,22 +24,10 @@ source "$(dirname "$0")/ending_tools.sh"
 program=$1
 out=$2
 manager=$3
-tools="Xvfb xdotool xwd convert xwininfo xprop"
-[ "$manager" = none ] || tools="$tools $manager"
-for tool in $tools; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
-done
-rm -rf "$out"
-mkdir -p "$out"
-work=$(mktemp -d)
-trap 'take_away_what_the_test_started; rm -rf "$work"' EXIT
+need_x_tools
+begin_ending_test
 own_machine "$work"
 put_new_profile Ann
-failures=0
-fail() {
-    echo "FAILED: $*"
-    failures=$((failures + 1))
-}
 
 # The program's window, once it shows; sets window, and X and Y of its
 # client area on the screen (inside a frame the window manager gave it).
@@ -83,22 +71,10 @@ lost_under() {
     find_game_window
     go_to "$state"
     shot "$out/$state.png"
-    local since
-    since=$(date +%s.%N)
-    kill -KILL "$x_server"
-    wait_for_end "$since"
-    echo "$state: the display went away; the program ended with ${code:-nothing} after $seconds s"
-    if [ -z "$code" ]; then
-        fail "$state: the program did not end within a minute of its display going away"
-        kill -KILL "$pid" 2>/dev/null || true
-    elif [ "$code" -ne 1 ]; then
-        fail "$state: the program ended with $code, not 1"
-    fi
+    # Killed, as a crash ends it.
+    end_by "$state: the X server went away" "$x_server" KILL 1
     grep -q 'went away; the program ends' "$log" || fail "$state: standard error does not say the display went away"
     [ -z "$(find "$XDG_DATA_HOME" -name crash.txt)" ] || fail "$state: a crash report was written"
-    local left
-    left=$(left_of_run)
-    [ -z "$left" ] || fail "$state: left running: $left"
 
     # A new start over the same player files, on a new display.
     start_x_server
@@ -116,11 +92,7 @@ lost_under() {
     pid=$first
     log=$firstLog
     run=after-$state
-    since=$(date +%s.%N)
-    kill -TERM "$pid"
-    wait_for_end "$since"
-    echo "$state: the new start ended with ${code:-nothing} after $seconds s of SIGTERM"
-    [ "$code" = 0 ] || fail "$state: the new start ended with ${code:-nothing} after SIGTERM"
+    end_by "$state: SIGTERM to the new start" "$pid" TERM 0
     kill "$x_server"
 }
 
@@ -141,6 +113,7 @@ late_display() {
     x_server=$!
     disown "$x_server"
     export DISPLAY=:$number
+    wait_for_x_server
     find_game_window
     see_start_screen
     echo "late display: the window showed once the X server answered"
@@ -153,5 +126,4 @@ for state in start table options; do
     lost_under "$state"
 done
 late_display
-echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+verdict

@@ -23,13 +23,7 @@ set -euo pipefail
 source "$(dirname "$0")/screen_tools.sh"
 source "$(dirname "$0")/ending_tools.sh"
 game=$1
-work=$(mktemp -d)
-trap 'take_away_what_the_test_started; rm -rf "$work"' EXIT
-failures=0
-fail() {
-    echo "FAILED: $*"
-    failures=$((failures + 1))
-}
+begin_ending_test
 
 without_display() {
     own_machine "$work"
@@ -58,13 +52,7 @@ without_display() {
     done
     [ ! -e "$save/Zed_.usr.tmp-999999999-0" ] ||
         { echo "FAILED: the game did not come to reading its players"; cat "$log"; exit 1; }
-    kill -TERM "$pid"
-    wait_for_end "$(date +%s.%N)"
-    if [ -z "$code" ]; then
-        fail "the game did not end within a minute of SIGTERM (main thread: $(cat /proc/$pid/wchan 2>/dev/null))"
-    elif [ "$code" -ne 0 ]; then
-        fail "the game ended with $code after SIGTERM, not as quitting does"
-    fi
+    end_by "SIGTERM while the game reads its players" "$pid" TERM 0
     cmp -s "$save/Ann_.usr" "$work/ann-before" || fail "Ann's profile changed or went"
     [ -p "$save/Bob_.usr" ] || fail "the pipe was not left as it was"
 }
@@ -96,19 +84,7 @@ under_box() {
     shot "$out/$kind-box.png"
     local drawn=system
     ! xprop -id "$box" WM_CLASS | grep -q pellucor || drawn=drawn
-    local since
-    since=$(date +%s.%N)
-    kill -TERM "$pid"
-    wait_for_end "$since"
-    echo "$kind: SIGTERM under the $drawn box '$caption': the program ended with ${code:-nothing} after $seconds s"
-    if [ -z "$code" ]; then
-        fail "$kind: the program did not end within a minute of SIGTERM"
-    elif [ "$code" -ne 0 ]; then
-        fail "$kind: the program ended with $code"
-    fi
-    local left
-    left=$(left_of_run)
-    [ -z "$left" ] || fail "$kind: left running: $left"
+    end_by "$kind: SIGTERM under the $drawn box '$caption'" "$pid" TERM 0
     kill "$x_server"
 }
 
@@ -118,17 +94,10 @@ else
     out=$2
     boxes=$3
     manager=$4
-    tools="Xvfb xwd convert xwininfo xprop"
-    [ "$manager" = none ] || tools="$tools $manager"
-    for tool in $tools; do
-        command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
-    done
-    rm -rf "$out"
-    mkdir -p "$out"
+    need_x_tools
     under_box settings Settings
     under_box profile 'Damaged Profiles'
     under_box fatal 'FATAL ERROR'
 fi
 [ "$failures" -eq 0 ] || { echo "standard error:"; sed 's/^/    /' "$log"; }
-echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+verdict
