@@ -235,18 +235,19 @@ crash_test() {
 # it ends on SIGTERM; and started where no display can be reached, it puts
 # the report on the terminal and ends by itself.
 viewer_ends() {
-    local viewer _
-    viewer=$("$screen_tools_folder/../../tools/marked-processes" PELLUCOR_PROGRAM_RUN "fault-$$" | cut -d' ' -f1) ||
-        true
+    local marked="$screen_tools_folder/../../tools/marked-processes PELLUCOR_PROGRAM_RUN fault-$$" viewer _
+    viewer=$($marked | cut -d' ' -f1) || true
     [ -n "$viewer" ] || { echo "no report viewer runs after the fault"; exit 1; }
     local since
     since=$(date +%s.%N)
     kill -TERM $viewer
+    # Ended once nothing of the run is left (an ended viewer may wait a
+    # while for whichever process took it over to reap it).
     for _ in $(seq 1 300); do
-        kill -0 $viewer 2>/dev/null || break
+        $marked >/dev/null && break
         sleep 0.05
     done
-    ! kill -0 $viewer 2>/dev/null || { echo "the report viewer did not end on SIGTERM"; exit 1; }
+    $marked >/dev/null || { echo "the report viewer did not end on SIGTERM"; exit 1; }
     echo "the report viewer ended $(awk -v from="$since" -v to="$(date +%s.%N)" 'BEGIN { printf "%.2f", to - from }') s after SIGTERM"
     local code=0
     env -u DISPLAY PELLUCOR_CRASH_REPORT="$1/fault/crash.txt" timeout 60 "$program" 2>"$1/viewer-without-display.log" ||
