@@ -10,7 +10,6 @@
 #include "platform/window/WindowBackend.h"
 
 #include <cstdio>
-
 #include <fstream>
 
 namespace Zolt {
