@@ -9,6 +9,9 @@
 begin_ending_test() {
     work=$(mktemp -d)
     trap 'take_away_what_the_test_started; rm -rf "$work"' EXIT
+    # A step that fails ends the script (set -e): it says which.
+    set -E
+    trap 'echo "FAILED: $(basename "$0") line $LINENO stopped at: $BASH_COMMAND"' ERR
     failures=0
 }
 fail() {
@@ -62,10 +65,10 @@ put_new_profile() {
     } >"$(save_folder)/$1_.usr"
 }
 
-# Waits (30 s at most) for the X server at $DISPLAY to answer.
+# Waits (a minute at most) for the X server at $DISPLAY to answer.
 wait_for_x_server() {
     local _
-    for _ in $(seq 1 300); do
+    for _ in $(seq 1 600); do
         xwininfo -root >/dev/null 2>&1 && return
         sleep 0.1
     done
@@ -83,7 +86,7 @@ start_x_server() {
     x_server=$!
     disown "$x_server" # ended on purpose: the shell need not say so
     local _
-    for _ in $(seq 1 300); do
+    for _ in $(seq 1 600); do
         [ -s "$number_file" ] && break
         sleep 0.1
     done
@@ -94,7 +97,7 @@ start_x_server() {
     [ "${manager:-none}" = none ] && return
     "$manager" >/dev/null 2>&1 &
     # The manager is up once it has claimed the screen.
-    for _ in $(seq 1 300); do
+    for _ in $(seq 1 600); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return
         sleep 0.1
     done
@@ -162,10 +165,10 @@ window_named() {
     done
 }
 
-# Waits (30 s at most) for the window named $1 while the program runs.
+# Waits (a minute at most) for the window named $1 while the program runs.
 wait_for_window_named() {
     local id _
-    for _ in $(seq 1 300); do
+    for _ in $(seq 1 600); do
         id=$(window_named "$1")
         [ -n "$id" ] && { echo "$id"; return; }
         kill -0 "$pid" 2>/dev/null || break
@@ -175,12 +178,12 @@ wait_for_window_named() {
     return 1
 }
 
-# Waits (30 s at most) until the area W H X Y of the game's window (at
+# Waits (a minute at most) until the area W H X Y of the game's window (at
 # $X, $Y) has at least N pixels meeting the fx condition C; $1 names the
 # sight for the message.
 wait_for_sight() {
     local name=$1 width=$2 height=$3 left=$4 top=$5 least=$6 condition=$7 count=0 _
-    for _ in $(seq 1 300); do
+    for _ in $(seq 1 600); do
         shot "$out/sight.png"
         count=$(count_where "$out/sight.png" "$width" "$height" $((X + left)) $((Y + top)) "$condition")
         [ "$count" -ge "$least" ] && return

@@ -32,12 +32,15 @@ put_new_profile Ann
 # The program's window, once it shows; sets window, and X and Y of its
 # client area on the screen (inside a frame the window manager gave it).
 find_game_window() {
-    window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Pellucor 1.5$' | head -1)
-    [ -n "$window" ] || { echo "no game window"; cat "$log"; exit 1; }
+    window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Pellucor 1.5$' | head -1) || true
+    [ -n "$window" ] || { echo "no game window within two minutes"; cat "$log"; exit 1; }
     X=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left X: *//p')
     Y=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left Y: *//p')
 }
-click_at() { xdotool mousemove --sync --window "$window" "$1" "$2" click 1; }
+# (What the click did is waited for as a sight.)
+click_at() {
+    xdotool mousemove --window "$window" "$1" "$2" click 1 || { echo "could not click at $1,$2"; exit 1; }
+}
 
 # The start screen: its emblem lit (see game_window.sh).
 see_start_screen() { wait_for_sight "the start screen" 68 68 18 15 2000 'r+g+b>0.3'; }
@@ -93,7 +96,7 @@ lost_under() {
     log=$firstLog
     run=after-$state
     end_by "$state: SIGTERM to the new start" "$pid" TERM 0
-    kill "$x_server"
+    kill "$x_server" 2>/dev/null || true
 }
 
 # The display named before its X server starts: the program waits for it.
@@ -103,7 +106,7 @@ late_display() {
     run=late-display
     DISPLAY=:$number start_program_run "$program"
     local _
-    for _ in $(seq 1 300); do
+    for _ in $(seq 1 1200); do
         grep -q 'does not answer yet' "$log" 2>/dev/null && break
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.05
@@ -119,7 +122,7 @@ late_display() {
     echo "late display: the window showed once the X server answered"
     kill -TERM "$pid"
     wait_for_end "$(date +%s.%N)"
-    kill "$x_server"
+    kill "$x_server" 2>/dev/null || true
 }
 
 for state in start table options; do

@@ -85,7 +85,7 @@ under_box() {
     local drawn=system
     ! xprop -id "$box" WM_CLASS | grep -q pellucor || drawn=drawn
     end_by "$kind: SIGTERM under the $drawn box '$caption'" "$pid" TERM 0
-    kill "$x_server"
+    kill "$x_server" 2>/dev/null || true
 }
 
 if [ $# -eq 1 ]; then
