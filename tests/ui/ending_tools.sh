@@ -77,12 +77,13 @@ wait_for_x_server() {
 }
 
 # Starts a virtual X server of the test's own on a display it picks (with
-# arguments $@ added), and the window manager $manager unless it is "none";
+# arguments $@ added; it does not reset as its last client leaves, which
+# would refuse the next one for a moment), and the window manager $manager unless it is "none";
 # sets x_server (its process) and DISPLAY once the server answers.
 start_x_server() {
     local number_file
     number_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$number_file" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset "$@" 3>"$number_file" >/dev/null 2>&1 &
     x_server=$!
     disown "$x_server" # ended on purpose: the shell need not say so
     local _
@@ -95,13 +96,14 @@ start_x_server() {
     rm -f "$number_file"
     wait_for_x_server
     [ "${manager:-none}" = none ] && return
-    "$manager" >/dev/null 2>&1 &
+    "$manager" >"$work/$manager.log" 2>&1 &
     # The manager is up once it has claimed the screen.
     for _ in $(seq 1 600); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return
         sleep 0.1
     done
-    echo "$manager did not start"
+    echo "$manager did not start:"
+    cat "$work/$manager.log"
     exit 1
 }
 

@@ -112,7 +112,7 @@ late_display() {
         sleep 0.05
     done
     grep -q 'does not answer yet' "$log" || { fail "the program did not wait for its display"; cat "$log"; return; }
-    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     x_server=$!
     disown "$x_server"
     export DISPLAY=:$number
