@@ -7,6 +7,7 @@
 #include "platform/core/Process.h"
 #include "platform/core/Testing.h"
 #include "platform/ddraw/SdlPresenter.h"
+#include "platform/window/SessionEndSignals.h"
 
 #include <cstdlib>
 
@@ -14,6 +15,10 @@ int main(int argc, char** argv)
 {
     platform::SetCommandLineArguments(argc, argv);
     platform::UseHeadlessBackend(false);
+    // Whatever holds the program when its session ends (a box nobody
+    // answers, a helper it waits for), it is gone soon after; the player's
+    // files are saved as they change.
+    platform::EndSessionWithin(1200);
     // A copy started to show the report of a crash does only that.
     if (Zolt::RunCrashReportIfRequested())
         return 0;

@@ -33,8 +33,11 @@ void ZoltAppBase::CreateMainWindow()
         mainWindow_ = nullptr;
         widgetManager->SetScreenImage(nullptr);
     }
-    // A played demo always runs in a window.
-    if (!demo_->IsPlaying() && !windowedWanted)
+    // A played demo runs in a window, so as not to take the screen over;
+    // but on a screen that cannot hold the window it covers the screen as
+    // every other run does, or its bottom rows would lie off the screen.
+    const bool windowed = windowedWanted || (demo_->IsPlaying() && !windowedRefused_);
+    if (!windowed)
         MakeFullScreenWindow();
     else
         MakeWindowedWindow();

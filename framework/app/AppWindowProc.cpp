@@ -43,6 +43,9 @@ LRESULT ZoltAppBase::HandleWindowMessage(HWND window, UINT message, WPARAM wPara
         return QueueInputMessage(window, message, wParam, lParam);
     if (notifyMessage_ != 0 && message == notifyMessage_ && window == mainWindow_) {
         BringToFront(wParam, lParam);
+        // The copies that knocked wait to hear that it is done.
+        if (instanceLock_)
+            instanceLock_->AnswerNotifications();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -76,8 +79,10 @@ bool ZoltAppBase::HandleAtOnce(HWND window, UINT message, WPARAM wParam, LPARAM 
         result = 1;
         return true;
     case WM_ENDSESSION:
-        if (wParam)
+        if (wParam) {
+            sessionEnding_ = true;
             OnSessionEnding();
+        }
         result = DefWindowProcA(window, message, wParam, lParam);
         return true;
     case WM_NCLBUTTONDOWN:

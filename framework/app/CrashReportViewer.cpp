@@ -8,6 +8,9 @@
 #include "platform/crash/ReportNames.h"
 #include "platform/window/Clipboard.h"
 #include "platform/window/SystemDialogs.h"
+#include "platform/window/WindowBackend.h"
+
+#include <cstdio>
 
 namespace Zolt {
 
@@ -96,6 +99,23 @@ CrashViewerOutcome RunCrashViewer(const CrashViewerInput& input, const CrashUplo
     outcome.reportRead = shown.read;
     if (outcome.reportRead)
         platform::PutClipboardText(report);
+
+    // Where no display can be reached nobody could see the window, nor
+    // close it: the report stays where it is (in its file, and now on the
+    // terminal), and the viewer ends.
+    if (const std::string failure = platform::WindowSystemFailure(); !failure.empty()) {
+        std::string plain;
+        for (char c : report)
+            if (c != '\r')
+                plain += c;
+        // A report that could not be saved says so, and where it went, in
+        // its own first lines.
+        const std::string kept = input.saveError != 0 ? "" : "; it is kept in " + input.reportFile;
+        std::fputs(("The crash report cannot be shown in a window (" + failure + ")" + kept + ":\n" + plain + "\n")
+                       .c_str(),
+                   stderr);
+        return outcome;
+    }
 
     const bool offerSend = outcome.reportRead && !input.server.empty();
     for (;;) {

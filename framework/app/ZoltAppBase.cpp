@@ -139,6 +139,10 @@ ZoltAppBase::~ZoltAppBase()
 
 int ZoltAppBase::AskAboutHardwareDrawing(const std::string& textId, const std::string& defaultText)
 {
+    // Nobody is there to answer when the session ends: no choice is made,
+    // and none is stored.
+    if (sessionEnding_)
+        return 0;
     const std::string caption =
         fullTitle + " " + LookupTextNarrow("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
     return MessageBoxA(nullptr, LookupTextNarrow(textId, defaultText).c_str(), caption.c_str(),
@@ -281,7 +285,8 @@ void ZoltAppBase::Initialize()
     AddFrameworkArchive();
 
     notifyMessage_ = RegisterWindowMessageA(("Notify" + productName).c_str());
-    instanceLock_ = std::make_unique<SingleInstance>(productName + "Mutex");
+    // The lock lies beside the player's files it keeps to one copy.
+    instanceLock_ = std::make_unique<SingleInstance>(Zolt::GetAppDataFolder(), productName + "Mutex");
     if (!instanceLock_->Acquire())
         OnAlreadyRunning();
 
@@ -514,13 +519,21 @@ void ZoltAppBase::OnAlreadyRunning()
 {
     if (!singleInstance)
         return;
-    // The first copy hears of us through the instance lock and comes to the
-    // front; windows of this process get the broadcast as on the system.
-    const bool told = instanceLock_ && instanceLock_->NotifyFirstInstance();
+    // Windows of this process get the broadcast as on the system.
     PostMessageA(HWND_BROADCAST, notifyMessage_, 0, 0);
+    // The first copy hears of us through the instance lock and answers once
+    // its window is in front; one that is ending lets go of the lock, and
+    // this copy starts in its place.
+    const SingleInstance::HandOver handOver =
+        instanceLock_ ? instanceLock_->HandOverToFirst(kHandOverPatienceMs) : SingleInstance::HandOver::NoAnswer;
+    if (handOver == SingleInstance::HandOver::Acquired)
+        return;
     // Started from a terminal, this copy would otherwise end without a word.
-    const std::string note = productName + " is already running" +
-                             (told ? "; its window was brought to the front.\n" : ".\n");
+    const std::string note =
+        productName + (handOver == SingleInstance::HandOver::BroughtToFront
+                           ? " is already running; its window was brought to the front.\n"
+                           : " is already running over the same player files, but it did not answer; its window "
+                             "was not brought to the front.\n");
     std::fputs(note.c_str(), stderr);
     FatalExit(0);
 }
@@ -572,6 +585,11 @@ void ZoltAppBase::Quit()
     }
     if (quit_.exchange(true))
         return;
+    // A new start need not wait for this one's shutdown, nor be told that a
+    // window going away came to the front: what the player changed is
+    // saved by now.
+    if (instanceLock_)
+        instanceLock_->Release();
     // The window closed while a demo plays: the close is not in the
     // recording, so what the shutdown reads and writes must not take the
     // recorded values meant for later.

@@ -539,6 +539,9 @@ protected:
     void PointerThreadMain();
     void JoinLoaderThread();
     void CheckSecondInstances();
+    // How long a second copy waits for the first to answer its knock (the
+    // first's loop looks for knocks at least twice a second).
+    static constexpr platform::DWORD kHandOverPatienceMs = 5000;
     // Shows, in a warning box, each settings problem the registry told since
     // the last look (each once a run): a player whose settings are not kept
     // reads why where they look, not only on a terminal. Main thread.
@@ -752,6 +755,8 @@ protected:
     bool systemDialogUp_ = false;
     bool developerMode_ = false;
     bool closedByWindow_ = false;
+    // The system ends the program: the teardown asks nothing.
+    bool sessionEnding_ = false;
     // "-crash" was given: the crash report comes once the application stands.
     bool crashRequested_ = false;
     // "-recnum" (record, count) or "-playnum" (play, how far back): which

@@ -1,5 +1,8 @@
 #include "platform/core/Process.h"
 
+#include "platform/core/Clock.h"
+#include "platform/core/DescendantProcesses.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -23,6 +26,20 @@ std::mutex gArgumentsMutex;
 std::vector<std::string> gArguments; // guarded by gArgumentsMutex (written once, at start)
 std::atomic<int> gExitInterceptions{0};
 std::atomic<testing::ProcessEndWatcher> gEndWatcher{nullptr};
+// The lock and the knock socket of this process's first instance, for an
+// abrupt end (-1: none).
+std::atomic<int> gHeldLock{-1};
+std::atomic<int> gHeldListener{-1};
+
+// What a later copy sends, and what the first answers once its window is in
+// front.
+constexpr char kKnock = 'N';
+constexpr char kInFront = 'F';
+constexpr DWORD kHandOverStep = 20;
+constexpr size_t kMaxWaiting = 16;
+// What the processes a program started get to end in their own way when it
+// ends abruptly.
+constexpr int kDescendantGraceMs = 150;
 
 bool IsAbsolute(const std::optional<std::string>& path) { return path && !path->empty() && (*path)[0] == '/'; }
 
@@ -54,23 +71,23 @@ std::string SafeFileName(const std::string& name)
     return safe;
 }
 
-// The abstract socket the first instance listens on, derived from the lock
-// file so that both always agree.
-sockaddr_un NotifyAddress(const std::string& lockPath, socklen_t* length)
+// The abstract socket the first instance listens on, named after the lock
+// file itself (device and inode), so that copies that reach the data folder
+// by different paths still agree.
+bool NotifyAddress(int lockFd, sockaddr_un* address, socklen_t* length)
 {
-    uint64_t hash = 1469598103934665603ull; // FNV-1a
-    for (unsigned char c : lockPath) {
-        hash ^= c;
-        hash *= 1099511628211ull;
-    }
-    char name[64];
-    int n = std::snprintf(name, sizeof name, "pellucor-instance-%016llx", static_cast<unsigned long long>(hash));
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    address.sun_path[0] = '\0'; // abstract: no file, gone when the process ends
-    std::memcpy(address.sun_path + 1, name, static_cast<size_t>(n));
+    struct stat st;
+    if (fstat(lockFd, &st) != 0)
+        return false;
+    char name[80];
+    const int n = std::snprintf(name, sizeof name, "pellucor-instance-%llx-%llx",
+                                static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino));
+    *address = sockaddr_un{};
+    address->sun_family = AF_UNIX;
+    address->sun_path[0] = '\0'; // abstract: no file, gone when the process ends
+    std::memcpy(address->sun_path + 1, name, static_cast<size_t>(n));
     *length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + static_cast<size_t>(n));
-    return address;
+    return true;
 }
 
 } // namespace
@@ -172,25 +189,32 @@ bool SetEnvironmentVariable(std::string_view name, const std::optional<std::stri
     return (value ? setenv(key.c_str(), value->c_str(), 1) : unsetenv(key.c_str())) == 0;
 }
 
-SingleInstance::SingleInstance(std::string productName) : product_(std::move(productName)) {}
+SingleInstance::SingleInstance(std::string folder, std::string name)
+    : folder_(std::move(folder)), name_(std::move(name))
+{
+}
 
-SingleInstance::~SingleInstance() { Release(); }
+SingleInstance::~SingleInstance()
+{
+    Release();
+    if (answerFd_ >= 0)
+        close(answerFd_);
+}
 
 std::string SingleInstance::LockFilePath() const
 {
-    std::optional<std::string> runtime = GetEnvironmentVariable("XDG_RUNTIME_DIR");
-    struct stat st;
-    if (IsAbsolute(runtime) && stat(runtime->c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        return *runtime + "/" + SafeFileName(product_) + ".lock";
-    return "/tmp/pellucor-" + std::to_string(getuid()) + "-" + SafeFileName(product_) + ".lock";
+    std::string folder = folder_;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return (folder.empty() ? std::string(".") : folder) + "/" + SafeFileName(name_) + ".lock";
 }
 
 bool SingleInstance::Acquire()
 {
     if (IsFirst())
         return true;
-    std::string path = LockFilePath();
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const std::string path = LockFilePath();
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0) {
         unlocked_ = true;
         return true;
@@ -205,17 +229,25 @@ bool SingleInstance::Acquire()
     }
     lockFd_ = fd;
     socklen_t length = 0;
-    sockaddr_un address = NotifyAddress(path, &length);
+    sockaddr_un address{};
     listenFd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (listenFd_ >= 0 && bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0) {
+    if (listenFd_ >= 0 &&
+        (!NotifyAddress(fd, &address, &length) || bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0)) {
         close(listenFd_);
         listenFd_ = -1; // still the first instance, just deaf
     }
+    gHeldLock.store(lockFd_);
+    gHeldListener.store(listenFd_);
     return true;
 }
 
 void SingleInstance::Release()
 {
+    // (A copy of the descriptor: a failed exchange writes into it.)
+    int held = lockFd_;
+    gHeldLock.compare_exchange_strong(held, -1);
+    held = listenFd_;
+    gHeldListener.compare_exchange_strong(held, -1);
     if (listenFd_ >= 0)
         close(listenFd_);
     if (lockFd_ >= 0)
@@ -223,19 +255,78 @@ void SingleInstance::Release()
     listenFd_ = -1;
     lockFd_ = -1;
     unlocked_ = false;
+    waiting_.clear();
+}
+
+bool SingleInstance::OpenAnswerSocket()
+{
+    if (answerFd_ >= 0)
+        return true;
+    answerFd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (answerFd_ < 0)
+        return false;
+    // An address of the system's choosing, so that the first can answer.
+    sockaddr_un own{};
+    own.sun_family = AF_UNIX;
+    if (bind(answerFd_, reinterpret_cast<sockaddr*>(&own), sizeof(sa_family_t)) != 0) {
+        close(answerFd_);
+        answerFd_ = -1;
+        return false;
+    }
+    return true;
 }
 
 bool SingleInstance::NotifyFirstInstance()
 {
-    socklen_t length = 0;
-    sockaddr_un address = NotifyAddress(LockFilePath(), &length);
-    int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const std::string path = LockFilePath();
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         return false;
-    const char message = 'N';
-    bool sent = sendto(fd, &message, 1, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&address), length) == 1;
+    socklen_t length = 0;
+    sockaddr_un address{};
+    const bool known = NotifyAddress(fd, &address, &length);
     close(fd);
-    return sent;
+    if (!known || !OpenAnswerSocket())
+        return false;
+    const char message = kKnock;
+    return sendto(answerFd_, &message, 1, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&address),
+                  length) == 1;
+}
+
+bool SingleInstance::AwaitAnswer(DWORD milliseconds)
+{
+    if (answerFd_ < 0)
+        return false;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        char answer = 0;
+        while (recv(answerFd_, &answer, 1, MSG_DONTWAIT) == 1) {
+            if (answer == kInFront)
+                return true;
+        }
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+        Sleep(kHandOverStep);
+    }
+}
+
+SingleInstance::HandOver SingleInstance::HandOverToFirst(DWORD patience)
+{
+    const DWORD start = GetTickCount();
+    bool knocked = false;
+    for (;;) {
+        // A copy that is ending lets go of the lock as it begins to, and
+        // stops listening with it: this one takes its place.
+        if (Acquire())
+            return HandOver::Acquired;
+        if (!knocked)
+            knocked = NotifyFirstInstance();
+        if (knocked && AwaitAnswer(0))
+            return HandOver::BroughtToFront;
+        if (GetTickCount() - start >= patience)
+            return HandOver::NoAnswer;
+        Sleep(kHandOverStep);
+    }
 }
 
 int SingleInstance::TakeNotifications()
@@ -244,9 +335,49 @@ int SingleInstance::TakeNotifications()
         return 0;
     int count = 0;
     char buffer[16];
-    while (recv(listenFd_, buffer, sizeof buffer, MSG_DONTWAIT) >= 0)
+    sockaddr_un sender{};
+    socklen_t length = sizeof sender;
+    while (recvfrom(listenFd_, buffer, sizeof buffer, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&sender), &length) >=
+           0) {
         ++count;
+        // A copy that waits for the answer (a nameless sender cannot).
+        if (length > offsetof(sockaddr_un, sun_path) && waiting_.size() < kMaxWaiting)
+            waiting_.emplace_back(reinterpret_cast<const char*>(&sender), length);
+        length = sizeof sender;
+    }
     return count;
+}
+
+void SingleInstance::AnswerNotifications()
+{
+    if (listenFd_ < 0)
+        return;
+    const char answer = kInFront;
+    for (const std::string& address : waiting_)
+        sendto(listenFd_, &answer, 1, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(address.data()),
+               static_cast<socklen_t>(address.size()));
+    waiting_.clear();
+}
+
+void PrepareAbruptEnd()
+{
+    // Shared with a child that was forked but did not start another
+    // program: letting go here lets go there too.
+    const int lock = gHeldLock.exchange(-1);
+    if (lock >= 0)
+        flock(lock, LOCK_UN);
+    const int listener = gHeldListener.exchange(-1);
+    if (listener >= 0)
+        close(listener);
+    EndDescendantProcesses(kDescendantGraceMs);
+}
+
+void EndProcessAbruptly(UINT code)
+{
+    PrepareAbruptEnd();
+    if (testing::ProcessEndWatcher watcher = gEndWatcher.load())
+        watcher(code);
+    _exit(static_cast<int>(code));
 }
 
 void ExitProcess(UINT code)

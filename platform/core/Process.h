@@ -44,16 +44,20 @@ std::optional<std::string> GetEnvironmentVariable(std::string_view name);
 // Sets the variable, or removes it when `value` is empty (nullopt).
 bool SetEnvironmentVariable(std::string_view name, const std::optional<std::string>& value);
 
-// One running copy per product name and user. The first process to Acquire
-// holds an exclusive lock on a file in $XDG_RUNTIME_DIR (else the system's
-// temporary folder) until it ends or Release is called; a later process finds
-// the lock taken and may wake the first with NotifyFirstInstance, which the
-// first picks up by polling TakeNotifications from its message loop.
+// One running copy per data folder: the copies that would write the same
+// player's files. The first process to Acquire holds an exclusive lock on a
+// file in that folder until it ends or Release is called (a copy lets go as
+// it begins to end, so a new start need not wait for its shutdown). A later
+// process finds the lock taken and knocks with NotifyFirstInstance; the
+// first picks the knock up by polling TakeNotifications from its message
+// loop and, once its window has come to the front, says so with
+// AnswerNotifications. HandOverToFirst is the whole of a later copy's side.
 //
 // Threads: one thread uses an instance.
 class SingleInstance {
 public:
-    explicit SingleInstance(std::string productName);
+    // `name` names the lock file in `folder` (made safe as a file name).
+    SingleInstance(std::string folder, std::string name);
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
@@ -64,20 +68,56 @@ public:
     void Release();
     bool IsFirst() const { return lockFd_ >= 0 || unlocked_; }
 
-    // From a later instance: tell the first one. False when none listens.
+    // From a later instance: knocks at the first one. False when none
+    // listens (it is ending, or could not listen).
     bool NotifyFirstInstance();
-    // In the first instance: notifications received since the last call.
-    int TakeNotifications();
+    // True when the first answered a knock within `milliseconds`: its
+    // window came to the front.
+    bool AwaitAnswer(DWORD milliseconds);
 
-    // The lock file used for this product (for tests and messages).
+    enum class HandOver {
+        Acquired,       // the first let go (it was ending): this copy is the first now
+        BroughtToFront, // the first answered: its window is in front
+        NoAnswer,       // the first holds on but did not answer in time
+    };
+    // A later instance's whole course: knocks, waits up to `patience` for
+    // the answer, and takes the lock the moment the first lets go of it.
+    HandOver HandOverToFirst(DWORD patience);
+
+    // In the first instance: knocks received since the last call. Their
+    // senders wait for AnswerNotifications.
+    int TakeNotifications();
+    // In the first instance: tells the copies that knocked that its window
+    // is in front now.
+    void AnswerNotifications();
+
+    // The lock file used (for tests and messages).
     std::string LockFilePath() const;
 
 private:
-    std::string product_;
+    bool OpenAnswerSocket();
+
+    std::string folder_;
+    std::string name_;
     int lockFd_ = -1;
     int listenFd_ = -1;
+    int answerFd_ = -1; // a later instance's own socket, where the answer comes
     bool unlocked_ = false;
+    std::vector<std::string> waiting_; // addresses of the copies that knocked
 };
+
+// Prepares an end of the process that skips its orderly course (the display
+// went away, or a termination signal was not honoured in time): the
+// single-copy lock is let go, so that a new start need not wait, and the
+// processes this one started in its own session (a box, a helper, and
+// theirs) are ended, so that none stays on the screen or holds the
+// program's files. A process that made a session of its own (the crash
+// report viewer) means to outlive the program and is left. Async-signal-safe.
+void PrepareAbruptEnd();
+// PrepareAbruptEnd, then the process ends with `code` at once: no exit
+// handler, no destructor, no flush. Async-signal-safe (the test watcher of
+// WatchProcessEnd aside).
+[[noreturn]] void EndProcessAbruptly(UINT code);
 
 // Ends the process with `code`, as ExitProcess does in a program built as
 // one file: C streams are flushed, but no exit handler and no destructor of

@@ -2,6 +2,7 @@
 
 #include "platform/ddraw/DisplayMachine.h"
 #include "platform/window/FullScreenWindow.h"
+#include "platform/window/WindowBackend.h"
 #include "platform/window/Window.h"
 
 #include <SDL.h>
@@ -22,6 +23,10 @@ SdlPresenter::SdlPresenter(SDL_Window* fallback, int width, int height)
     // without a graphics card, a software GL with a thread per core) for a
     // picture we have already drawn.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // SDL's video is the window service's to start: it gives a display that
+    // answers slowly its time, and takes no driver that shows nothing. Its
+    // driver, once chosen, stays for the run.
+    GetWindowBackend();
     if (!SDL_WasInit(SDL_INIT_VIDEO)) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             std::fprintf(stderr, "display: SDL video could not start: %s\n", SDL_GetError());

@@ -1,7 +1,9 @@
 #include "platform/window/SdlBackend.h"
 
+#include "platform/core/DebugOutput.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/DisplayConnectionWait.h"
+#include "platform/window/DisplayPresence.h"
 #include "platform/window/DrawnMessageBox.h"
 #include "platform/window/HeadlessBackend.h"
 #include "platform/window/HelperProgram.h"
@@ -13,6 +15,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
@@ -68,6 +72,9 @@ void TranslateWindowEvent(const SDL_WindowEvent& w, std::vector<InputEvent>* eve
     events->push_back(e);
 }
 
+// How long an X display that does not answer is waited for at start-up.
+constexpr int kDisplayPatienceSeconds = 5;
+
 // SDL's video drivers that make windows in memory only.
 bool IsDriverWithoutScreen(const char* driver)
 {
@@ -80,6 +87,49 @@ void TrimNewline(std::string* text)
         text->pop_back();
 }
 
+// Starts SDL's video on a driver with a screen. Where no display can be
+// reached, SDL settles for a driver that shows nothing: the program would
+// run where nobody sees it, its boxes unanswerable; such a driver serves
+// only when asked for by name. An X display that does not answer yet (a
+// server still starting, or slow on a loaded machine) is given a few
+// seconds; then the reason is told.
+bool StartVideoOnAScreen(std::string* failure)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point giveUpAt = Clock::now() + std::chrono::seconds(kDisplayPatienceSeconds);
+    bool waiting = false;
+    for (;;) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            *failure = SDL_GetError();
+            return false;
+        }
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const char* asked = std::getenv("SDL_VIDEODRIVER");
+        if (!driver || !IsDriverWithoutScreen(driver) || (asked && strcasecmp(asked, driver) == 0))
+            return true;
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display) {
+            *failure = "no display: DISPLAY is not set";
+            return false;
+        }
+        std::string why = detail::WhyTheXDisplayCannotBeOpened();
+        if (why.empty())
+            why = "it opens, but SDL's X11 driver would not use it";
+        if (!waiting) {
+            OutputDebugString("The display " + std::string(display) + " does not answer yet (" + why +
+                              "): waiting for it.\n");
+            waiting = true;
+        }
+        if (Clock::now() >= giveUpAt) {
+            *failure = "no display can be reached at DISPLAY=" + std::string(display) + ": " + why + ", for " +
+                       std::to_string(kDisplayPatienceSeconds) + " s";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
 } // namespace
 
 std::unique_ptr<SdlBackend> SdlBackend::Open(std::string* error)
@@ -88,25 +138,13 @@ std::unique_ptr<SdlBackend> SdlBackend::Open(std::string* error)
     // The window service watches the termination signals itself: SDL would
     // make a window close of them, which may ask a question.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    std::string failure;
+    if (!StartVideoOnAScreen(&failure)) {
         if (error)
-            *error = SDL_GetError();
+            *error = failure;
         return nullptr;
     }
-    // Where no display can be reached, SDL settles for a driver that shows
-    // nothing: the program would run where nobody sees it, its boxes
-    // unanswerable. Such a driver serves only when asked for by name.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    const char* asked = std::getenv("SDL_VIDEODRIVER");
-    if (driver && IsDriverWithoutScreen(driver) && !(asked && strcasecmp(asked, driver) == 0)) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        if (error) {
-            const char* display = std::getenv("DISPLAY");
-            *error = display && *display ? "no display can be reached at DISPLAY=" + std::string(display)
-                                         : std::string("no display: DISPLAY is not set");
-        }
-        return nullptr;
-    }
+    detail::EndWhenTheDisplayGoes();
     SDL_StartTextInput();
     return std::unique_ptr<SdlBackend>(new SdlBackend);
 }

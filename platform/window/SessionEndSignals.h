@@ -5,16 +5,29 @@
 // delivers these so, and the program ends as it always does, saving what it
 // saves at its end. A signal nobody can answer must not ask anything.
 //
-// A second signal of the same kind after the first was noted ends the
-// program at once, as it would have without the handler: a program whose
-// orderly end hangs can still be stopped.
+// The program also ends when its orderly course cannot: a second signal of
+// the same kind after the first was noted ends it at once, and where the
+// program asked for a deadline (EndSessionWithin), so does the deadline's
+// passing, whatever holds the program (a box, a helper program it waits
+// for, a display that stopped answering). Either way what it started in its
+// session ends with it and its single-copy lock is let go
+// (PrepareAbruptEnd).
 //
-// Threads: Watch and Take on the thread that owns the windows; the handler
-// runs on whichever thread the system picks and touches only lock-free
-// atomics and write(2).
+// Threads: Watch and Take on the thread that owns the windows; the handlers
+// run on whichever thread the system picks and touch only lock-free atomics
+// and async-signal-safe calls.
 #pragma once
 
-namespace platform::detail {
+#include "platform/core/Types.h"
+
+namespace platform {
+
+// After a termination signal the program has `milliseconds` to end in its
+// own way; then it is ended (exit code 0, as quitting gives). Called once
+// by the program's entry point; the deadline is armed by the first signal.
+void EndSessionWithin(DWORD milliseconds);
+
+namespace detail {
 
 // Installs the handlers (again: a new run starts without a request
 // pending). A signal the program was started with ignored (nohup) stays
@@ -28,4 +41,6 @@ bool SessionEndPending();
 // thread's wait when the signal went to another thread (-1: none).
 void WakeOnSessionEnd(int eventDescriptor);
 
-} // namespace platform::detail
+} // namespace detail
+
+} // namespace platform

@@ -12,7 +12,9 @@
 # report, and close with "Close Now" (screenshots in OUTPUT_FOLDER). None of
 # it may hang on what the desktop offers: "-crash" runs with nothing on the
 # program's path, the fault with xmessage alone, and the viewer alone with
-# the path as it is, on an X server without core fonts.
+# the path as it is, on an X server without core fonts. The viewer ends on
+# SIGTERM, and where no display can be reached it puts the report on the
+# terminal and ends.
 #
 #   crash_report.sh PROGRAM FAULTING_PROGRAM OUTPUT_FOLDER
 #
@@ -199,7 +201,7 @@ crash_test() {
     mkdir -p "$out/fault/path"
     if command -v xmessage >/dev/null; then ln -s "$(command -v xmessage)" "$out/fault/path/"; fi
     PELLUCOR_FAULT_TRIGGER=$out/fault/now PELLUCOR_DEBUG_OUTPUT=1 PATH=$out/fault/path \
-        "$faulting" -record "-changedir=$out/fault" 2>"$log" &
+        PELLUCOR_PROGRAM_RUN="fault-$$" "$faulting" -record "-changedir=$out/fault" 2>"$log" &
     local pid=$!
     trap 'kill $pid 2>/dev/null || true' EXIT
     local window
@@ -225,7 +227,35 @@ crash_test() {
     [ "$final" -gt 0 ] || { echo "the demo holds no update"; exit 1; }
     [ "$mouse" -ge 1 ] || { echo "the demo lost the input before the fault"; exit 1; }
     [ "$last" = "long 31" ] || { echo "the demo does not end with the closing padding command"; exit 1; }
-    echo "2 passed, 0 failed"
+    viewer_ends "$out"
+    echo "4 passed, 0 failed"
+}
+
+# The viewer the fault started outlives the program, but not the session:
+# it ends on SIGTERM; and started where no display can be reached, it puts
+# the report on the terminal and ends by itself.
+viewer_ends() {
+    local marked="$screen_tools_folder/../../tools/marked-processes PELLUCOR_PROGRAM_RUN fault-$$" viewer _
+    viewer=$($marked | cut -d' ' -f1) || true
+    [ -n "$viewer" ] || { echo "no report viewer runs after the fault"; exit 1; }
+    local since
+    since=$(date +%s.%N)
+    kill -TERM $viewer
+    # Ended once nothing of the run is left (an ended viewer may wait a
+    # while for whichever process took it over to reap it).
+    for _ in $(seq 1 300); do
+        $marked >/dev/null && break
+        sleep 0.05
+    done
+    $marked >/dev/null || { echo "the report viewer did not end on SIGTERM"; exit 1; }
+    echo "the report viewer ended $(awk -v from="$since" -v to="$(date +%s.%N)" 'BEGIN { printf "%.2f", to - from }') s after SIGTERM"
+    local code=0
+    env -u DISPLAY PELLUCOR_CRASH_REPORT="$1/fault/crash.txt" timeout 60 "$program" 2>"$1/viewer-without-display.log" ||
+        code=$?
+    [ "$code" -eq 0 ] || { echo "the viewer without a display ended with $code"; cat "$1/viewer-without-display.log"; exit 1; }
+    grep -q 'cannot be shown in a window' "$1/viewer-without-display.log" &&
+        grep -q '^Exception: Access Violation' "$1/viewer-without-display.log" ||
+        { echo "the viewer without a display did not put the report on the terminal"; exit 1; }
 }
 
 # The report viewer started on its own (the report named in the

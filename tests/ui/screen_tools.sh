@@ -15,6 +15,24 @@ wait_for_x_server() {
     return 1
 }
 
+screen_tools_folder=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# Every process a screen test starts carries a mark in its environment
+# (PELLUCOR_TEST_RUN), whatever session or parent it ends up with: what of
+# them is left when the test ends, however it ends (the program, a box's
+# process, its crash report viewer, xmessage, a window manager, the X
+# server), is taken away then.
+mark_what_the_test_starts() {
+    [ -n "${PELLUCOR_TEST_RUN:-}" ] && return
+    export PELLUCOR_TEST_RUN="$$-$(date +%s%N)"
+    owns_test_mark=1
+}
+take_away_what_the_test_started() {
+    [ "${owns_test_mark:-}" = 1 ] || return 0
+    "$screen_tools_folder/../../tools/marked-processes" --kill PELLUCOR_TEST_RUN "$PELLUCOR_TEST_RUN" >/dev/null ||
+        true
+}
+
 # Runs the function `body` with the script's arguments inside a virtual X
 # server, with home, data, settings and runtime folders of its own: the
 # script starts itself again under xvfb-run (with X_SERVER_OPTIONS added to
@@ -32,7 +50,8 @@ run_in_x_server() {
         command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
     done
     x_server_home=$(mktemp -d)
-    trap 'rm -rf "$x_server_home"' EXIT
+    mark_what_the_test_starts
+    trap 'take_away_what_the_test_started; rm -rf "$x_server_home"' EXIT
     PELLUCOR_IN_X_SERVER=1 HOME=$x_server_home XDG_DATA_HOME=$x_server_home/data \
         XDG_CONFIG_HOME=$x_server_home/config XDG_RUNTIME_DIR=$x_server_home \
         timeout 240 xvfb-run -a -s "-screen 0 1280x1024x24 ${X_SERVER_OPTIONS:-}" bash "$0" "$@"

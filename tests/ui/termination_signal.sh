@@ -1,72 +1,103 @@
 #!/usr/bin/env bash
-# A termination signal ends the game as quitting does, whatever its
-# player's "save/" folder holds: a pipe named like a profile there once held
-# the start-up for good, and the signal with it (the signal only noted the
-# request, and the loop that acts on it never came round again).
+# A termination signal (SIGTERM: the session ends, or someone asks with
+# kill) ends the game, however it is held, leaving no process of it:
+#  - without any display, with a pipe named like a profile in its players'
+#    folder: the game ends as quitting does (exit code 0), Ann's profile and
+#    the pipe untouched (the pipe once held the start-up for good, and the
+#    signal with it);
+#  - under a virtual X server, with each kind of box up (a settings warning,
+#    damaged player profiles, a fatal error before any window): the program
+#    ends with exit code 0 and nothing of it is left running. The box is
+#    the one the program draws itself ("drawn": an X server without core
+#    fonts) or the one the desktop offers ("system": the X server as it is;
+#    where the system's box cannot show, the drawn one does), with the
+#    window manager named or none. Screenshots of each box, and how long
+#    each end took, in OUTPUT_FOLDER.
 #
 #   termination_signal.sh GAME
+#   termination_signal.sh GAME OUTPUT_FOLDER drawn|system openbox|none
+#
+# Exits 77 (skipped) when the X tools or the window manager are not
+# installed.
 set -euo pipefail
+source "$(dirname "$0")/screen_tools.sh"
+source "$(dirname "$0")/ending_tools.sh"
 game=$1
-work=$(mktemp -d)
-pid=""
-trap '[ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
-export HOME=$work/home XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work
-unset DISPLAY WAYLAND_DISPLAY
-export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+begin_ending_test
 
-install=$work/install
-save="$XDG_DATA_HOME/Pellucor 1.5/save" # where the game keeps its players
-mkdir -p "$save" "$install"
-cp "$game" "$(dirname "$game")/main.pak" "$(dirname "$game")/data.pak" "$install/"
-# Ann, as an earlier run left her: a new profile's 59 bytes.
-{
-    printf '\001\001\000\000Ann'
-    head -c 12 /dev/zero
-    printf '\000\000\000\012\000\000\000\012\000\000\000\012'
-    head -c 24 /dev/zero
-    printf '\000\002\000\000'
-} >"$save/Ann_.usr"
-cp "$save/Ann_.usr" "$work/ann-before"
-mkfifo "$save/Bob_.usr"
-# What a save killed long ago left: the game removes it as it starts to read
-# its players, which tells this script that the reading has begun. No
-# system gives out process numbers this high.
-: >"$save/Zed_.usr.tmp-999999999-0"
+without_display() {
+    own_machine "$work"
+    unset DISPLAY WAYLAND_DISPLAY
+    export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+    out=$work
+    install=$work/install
+    local save
+    save=$(save_folder)
+    mkdir -p "$install"
+    cp "$game" "$(dirname "$game")/main.pak" "$(dirname "$game")/data.pak" "$install/"
+    put_new_profile Ann
+    cp "$save/Ann_.usr" "$work/ann-before"
+    mkfifo "$save/Bob_.usr"
+    # What a save killed long ago left: the game removes it as it starts to
+    # read its players, which tells this script that the reading has begun.
+    # No system gives out process numbers this high.
+    : >"$save/Zed_.usr.tmp-999999999-0"
 
-"$install/$(basename "$game")" >"$work/out" 2>"$work/err" &
-pid=$!
-for _ in $(seq 600); do
-    [ -e "$save/Zed_.usr.tmp-999999999-0" ] && kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-if [ -e "$save/Zed_.usr.tmp-999999999-0" ]; then
-    echo "FAILED: the game did not come to reading its players"
-    cat "$work/err"
-    exit 1
+    run=no-display
+    start_program_run "$install/$(basename "$game")"
+    local _
+    for _ in $(seq 600); do
+        [ -e "$save/Zed_.usr.tmp-999999999-0" ] && kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    [ ! -e "$save/Zed_.usr.tmp-999999999-0" ] ||
+        { echo "FAILED: the game did not come to reading its players"; cat "$log"; exit 1; }
+    end_by "SIGTERM while the game reads its players" "$pid" TERM 0
+    cmp -s "$save/Ann_.usr" "$work/ann-before" || fail "Ann's profile changed or went"
+    [ -p "$save/Bob_.usr" ] || fail "the pipe was not left as it was"
+}
+
+# One run under an X server of its own: the box $1 (captioned $2) up, then
+# SIGTERM.
+under_box() {
+    local kind=$1 caption=$2
+    own_machine "$work/$kind"
+    local fonts=()
+    [ "$boxes" = system ] || fonts=(-fp built-ins)
+    start_x_server "${fonts[@]}"
+    local args=()
+    case $kind in
+    settings)
+        mkdir -p "$XDG_CONFIG_HOME/pellucor"
+        echo 'not a settings file' >"$XDG_CONFIG_HOME/pellucor/registry.txt"
+        ;;
+    profile)
+        put_new_profile Ann
+        echo 'not a profile' >"$(save_folder)/Bob_.usr"
+        ;;
+    fatal) args=(-bogus) ;;
+    esac
+    run=$kind
+    start_program_run "$game" "${args[@]}"
+    local box
+    box=$(wait_for_window_named "$caption") || { fail "$kind: no box '$caption'"; cat "$log"; return; }
+    shot "$out/$kind-box.png"
+    local drawn=system
+    ! xprop -id "$box" WM_CLASS | grep -q pellucor || drawn=drawn
+    end_by "$kind: SIGTERM under the $drawn box '$caption'" "$pid" TERM 0
+    kill "$x_server" 2>/dev/null || true
+}
+
+if [ $# -eq 1 ]; then
+    without_display
+else
+    out=$2
+    boxes=$3
+    manager=$4
+    need_x_tools
+    under_box settings Settings
+    under_box profile 'Damaged Profiles'
+    under_box fatal 'FATAL ERROR'
 fi
-kill -TERM "$pid"
-code=""
-for _ in $(seq 600); do
-    kill -0 "$pid" 2>/dev/null || { code=0; wait "$pid" || code=$?; break; }
-    sleep 0.1
-done
-failures=0
-if [ -z "$code" ]; then
-    echo "FAILED: the game did not end within a minute of SIGTERM (main thread: $(cat /proc/$pid/wchan 2>/dev/null))"
-    failures=$((failures + 1))
-elif [ "$code" -ne 0 ]; then
-    echo "FAILED: the game ended with $code after SIGTERM, not as quitting does"
-    failures=$((failures + 1))
-fi
-pid=""
-if ! cmp -s "$save/Ann_.usr" "$work/ann-before"; then
-    echo "FAILED: Ann's profile changed or went"
-    failures=$((failures + 1))
-fi
-if [ ! -p "$save/Bob_.usr" ]; then
-    echo "FAILED: the pipe was not left as it was"
-    failures=$((failures + 1))
-fi
-[ "$failures" -eq 0 ] || { echo "standard error:"; sed 's/^/    /' "$work/err"; }
-echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+[ "$failures" -eq 0 ] || { echo "standard error:"; sed 's/^/    /' "$log"; }
+verdict

@@ -136,6 +136,21 @@ TEST_F(AppTest, SwitchingOnByHandIsKeptOnlyWhenThePlayerSaysSo)
     EXPECT_TRUE(stored);
 }
 
+// The session ends (a termination signal): the question about the switch
+// would stand unanswered in front of a program that must end; the choice is
+// left unstored instead.
+TEST_F(AppTest, AnEndingSessionIsAskedNothingAboutHardwareDrawing)
+{
+    TestApp& a = StartApp();
+    a.ChangeDisplayMode(true, true, false);
+    ASSERT_TRUE(a.IsIn3DMode());
+    platform::SendMessageA(a.GetMainWindow(), platform::WM_ENDSESSION, 1, 0);
+    app.reset();
+    EXPECT_EQ(BoxesWithText("Hardware Acceleration"), 0);
+    bool stored = false;
+    EXPECT_FALSE(Make().RegReadFlag("Is3D", stored));
+}
+
 TEST_F(AppTest, FailedDrawIsRecordedUnderTest3DAndTheAppFallsBackTo2D)
 {
     TestApp& a = StartApp();

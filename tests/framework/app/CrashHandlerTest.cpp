@@ -8,6 +8,7 @@
 #include "platform/core/Testing.h"
 #include "platform/crash/CrashService.h"
 #include "platform/crash/CrashWindow.h"
+#include "platform/window/WindowBackend.h"
 #include "platform/window/WindowTesting.h"
 
 #include <gtest/gtest.h>
@@ -198,6 +199,24 @@ TEST_F(CrashViewerTest, WithoutAServerTheReportIsShownAndCopiedButNotOffered)
     EXPECT_EQ(platform::testing::HeadlessClipboard(), "Exception: Access Violation (code 0xc0000005)\r\nmore");
     EXPECT_FALSE(outcome.sent);
     EXPECT_TRUE(requests_.empty());
+}
+
+// Started where no display can be reached (or left there), the viewer
+// would wait for ever on a window nobody sees: the report goes to the
+// terminal it inherited, and the viewer ends.
+TEST_F(CrashViewerTest, WithoutADisplayTheReportGoesToTheTerminalAndTheViewerEnds)
+{
+    platform::ResetWindowBackend();
+    platform::testing::FailNext("OpenWindowSystem", 0);
+    ::testing::internal::CaptureStderr();
+    Zolt::RunCrashViewer(Input(), Recording(0));
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    platform::ResetWindowBackend();
+    EXPECT_EQ(platform::testing::LastCrashWindow().count, 0);
+    EXPECT_NE(said.find("The crash report cannot be shown in a window (refused by a test); it is kept in " + report_ +
+                        ":\nException: Access Violation (code 0xc0000005)\nmore\n"),
+              std::string::npos)
+        << said;
 }
 
 TEST_F(CrashViewerTest, SendingPostsTheReportWithTheUsersWords)

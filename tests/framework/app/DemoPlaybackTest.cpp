@@ -670,3 +670,30 @@ TEST_F(DemoTest, AltEnterIsRecordedAsTheScreenModeItCausesNotAsAKey)
     EXPECT_FALSE(app->windowedWanted) << "played back, the switch is wanted again";
     EXPECT_EQ(app->refreshRate, 60);
 }
+
+// A screen that cannot hold the window with its frame: every run covers
+// the screen, and so does a played demo, which would otherwise stand in a
+// window whose bottom rows (part of the action strip) lie off the screen.
+TEST_F(DemoTest, APlayedDemoStandsWholeOnAScreenThatCannotHoldItsWindow)
+{
+    platform::testing::SetDesktopMode(platform::DesktopMode{1024, 768, 32, 60});
+    for (const char* mode : {"-record", "-play"}) {
+        SetArguments({mode, "-demofile=" + DemoPath()});
+        TestApp& run = Make();
+        run.width = 1024;
+        run.height = 768;
+        run.Initialize();
+        // The window with its frame, if it has one.
+        platform::RECT whole{};
+        ASSERT_TRUE(platform::GetWindowRect(run.GetMainWindow(), &whole));
+        EXPECT_GE(whole.left, 0) << mode;
+        EXPECT_GE(whole.top, 0) << mode;
+        EXPECT_LE(whole.right, 1024) << mode;
+        EXPECT_LE(whole.bottom, 768) << mode;
+        platform::RECT client{};
+        ASSERT_TRUE(platform::GetClientRect(run.GetMainWindow(), &client));
+        EXPECT_EQ(client.right - client.left, 1024) << mode;
+        EXPECT_EQ(client.bottom - client.top, 768) << mode;
+        app.reset();
+    }
+}

@@ -298,14 +298,19 @@ TEST_F(AppTest, AHoldEndsJustAfterTheApplicationsOwnWorkComesDueAndLosesNoUpdate
     EXPECT_GE(count.sleeps, 20 * 1);
 }
 
-TEST_F(AppTest, SecondCopyWakesTheFirstAndEnds)
+// A second copy in the same process knocks, but the first's loop cannot
+// run to answer while the second waits: the second does not claim that the
+// window came forward. The first still comes forward once its loop runs.
+TEST_F(AppTest, SecondCopyEndsWithoutClaimingAnAnswerItDidNotGet)
 {
     TestApp& first = StartApp();
     auto second = std::make_unique<TestApp>();
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(ExitCodeOf([&] { second->Initialize(); }), 0);
     const std::string said = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(said.find("PellucorTest is already running; its window was brought to the front."), std::string::npos)
+    EXPECT_NE(said.find("PellucorTest is already running over the same player files, but it did not answer; its "
+                        "window was not brought to the front."),
+              std::string::npos)
         << said;
     second.reset();
     Pump();
@@ -314,16 +319,30 @@ TEST_F(AppTest, SecondCopyWakesTheFirstAndEnds)
 }
 
 // A copy started in another process can only knock on the running one's
-// lock: the loop looks for the knock and brings the window forward.
-TEST_F(AppTest, AKnockFromACopyInAnotherProcessBringsTheWindowForward)
+// lock, beside the player's files: the loop looks for the knock, brings the
+// window forward and then answers.
+TEST_F(AppTest, AKnockFromACopyInAnotherProcessBringsTheWindowForwardAndIsAnswered)
 {
     TestApp& first = StartApp();
-    platform::SingleInstance other("PellucorTestMutex");
+    platform::SingleInstance other(Zolt::GetAppDataFolder(), "PellucorTestMutex");
     ASSERT_FALSE(other.Acquire());
     ASSERT_TRUE(other.NotifyFirstInstance());
     for (int guard = 0; guard < 100000 && first.broughtToFront == 0; ++guard)
         first.RunLoopStep(nullptr);
     EXPECT_EQ(first.broughtToFront, 1);
+    EXPECT_TRUE(other.AwaitAnswer(0));
+}
+
+// A copy that has begun to end lets go of the lock: a new start is not
+// refused by a window that is going away.
+TEST_F(AppTest, ANewStartIsNotRefusedByACopyThatIsEnding)
+{
+    TestApp& first = StartApp();
+    first.Quit();
+    auto second = std::make_unique<TestApp>();
+    platform::testing::ScopedExitInterception intercept;
+    EXPECT_NO_THROW(second->Initialize());
+    EXPECT_EQ(first.broughtToFront, 0);
 }
 
 TEST_F(AppTest, WindowThatDoesNotFitTheDesktopRunsFullScreenForGood)

@@ -1,15 +1,23 @@
 #include "platform/core/Process.h"
 
 #include "platform/core/FileSystem.h"
+#include "platform/core/Clock.h"
 #include "tests/support/PlatformTesting.h"
+#include "tests/platform/core/WaitingProcesses.h"
+#include "tests/support/WaitUntil.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <thread>
 
 using namespace platform;
+using platform::testing::Gone;
+using platform::testing::ListedPids;
+using platform::testing::ReadTestFile;
+using platform::testing::StartWaitingChild;
 using platform::testing::ScopedTempFolder;
 
 namespace {
@@ -110,28 +118,121 @@ TEST(Process, UserDataFolderFollowsXdgDataHomeElseHome)
     EXPECT_EQ(GetConfigFolder(), "/home/player/.config");
 }
 
-TEST(SingleInstance, SecondInstanceIsRefusedAndCanNotifyTheFirst)
+// The lock keeps one copy per data folder: the runtime folder (which two
+// logins of one user need not share) plays no part, and copies over
+// separate data folders never refuse each other.
+TEST(SingleInstance, OneCopyPerDataFolderWhateverTheRuntimeFolder)
 {
-    ScopedTempFolder runtime;
+    ScopedTempFolder root;
     ScopedEnvironment env;
-    env.Set("XDG_RUNTIME_DIR", runtime.Path());
-    SingleInstance first("Pellucor Test");
-    SingleInstance second("Pellucor Test");
-    SingleInstance other("Another Product");
+    MakeDirectories(root / "ann");
+    MakeDirectories(root / "bob");
+    env.Set("XDG_RUNTIME_DIR", root / "run-1");
+    SingleInstance first(root / "ann", "Pellucor 1.5Mutex");
     ASSERT_TRUE(first.Acquire());
-    EXPECT_EQ(first.LockFilePath(), runtime / "Pellucor_Test.lock");
+    EXPECT_EQ(first.LockFilePath(), root / "ann/Pellucor_1.5Mutex.lock");
+    env.Set("XDG_RUNTIME_DIR", root / "run-2");
+    SingleInstance second(root / "ann/", "Pellucor 1.5Mutex");
     EXPECT_FALSE(second.Acquire());
-    EXPECT_FALSE(second.IsFirst());
-    EXPECT_TRUE(other.Acquire());
+    SingleInstance elsewhere(root / "bob", "Pellucor 1.5Mutex");
+    EXPECT_TRUE(elsewhere.Acquire());
+    first.Release();
+    EXPECT_TRUE(second.Acquire()) << "the lock is free again";
+}
+
+// A copy that knocks hears back only once the first's window is in front;
+// copies that reach the data folder by another path knock at the same door.
+TEST(SingleInstance, AKnockIsAnsweredOnceTheWindowIsInFront)
+{
+    ScopedTempFolder root;
+    MakeDirectories(root / "data");
+    ASSERT_EQ(symlink((root / "data").c_str(), (root / "link").c_str()), 0);
+    SingleInstance first(root / "data", "Game");
+    SingleInstance second(root / "link", "Game");
+    SingleInstance stranger(root.Path(), "Game");
+    ASSERT_TRUE(first.Acquire());
+    ASSERT_TRUE(stranger.Acquire());
+    ASSERT_FALSE(second.Acquire());
 
     EXPECT_EQ(first.TakeNotifications(), 0);
-    EXPECT_TRUE(second.NotifyFirstInstance());
-    EXPECT_TRUE(second.NotifyFirstInstance());
-    EXPECT_EQ(first.TakeNotifications(), 2);
+    ASSERT_TRUE(second.NotifyFirstInstance());
+    EXPECT_FALSE(second.AwaitAnswer(0));
+    EXPECT_EQ(first.TakeNotifications(), 1);
+    EXPECT_EQ(stranger.TakeNotifications(), 0);
+    EXPECT_FALSE(second.AwaitAnswer(0)) << "knock taken, window not in front yet";
+    first.AnswerNotifications();
+    EXPECT_TRUE(second.AwaitAnswer(0));
     EXPECT_EQ(first.TakeNotifications(), 0);
-    EXPECT_EQ(other.TakeNotifications(), 0);
 
     first.Release();
-    EXPECT_FALSE(second.NotifyFirstInstance()); // nobody listens any more
-    EXPECT_TRUE(second.Acquire());              // the lock is free again
+    EXPECT_FALSE(second.NotifyFirstInstance()) << "nobody listens any more";
+}
+
+// A later copy's course: a first that answers sends it away with its
+// window in front; one that is ending lets go, and the later copy starts;
+// one that holds on without answering is not said to have come forward.
+TEST(SingleInstance, ALaterCopyIsToldTheTruthAboutTheFirst)
+{
+    ScopedTempFolder root;
+    platform::ManualClock clock;
+    platform::ScopedClock useClock(clock);
+    auto first = std::make_unique<SingleInstance>(root.Path(), "Game");
+    ASSERT_TRUE(first->Acquire());
+
+    SingleInstance silent(root.Path(), "Game");
+    EXPECT_EQ(silent.HandOverToFirst(5000), SingleInstance::HandOver::NoAnswer);
+    EXPECT_GE(clock.NowMicroseconds(), 5000000u) << "the patience was spent";
+
+    SingleInstance answered(root.Path(), "Game");
+    ASSERT_TRUE(answered.NotifyFirstInstance());
+    EXPECT_EQ(first->TakeNotifications(), 2);
+    first->AnswerNotifications();
+    EXPECT_EQ(answered.HandOverToFirst(5000), SingleInstance::HandOver::BroughtToFront);
+
+    first.reset();
+    SingleInstance successor(root.Path(), "Game");
+    EXPECT_EQ(successor.HandOverToFirst(5000), SingleInstance::HandOver::Acquired);
+    EXPECT_TRUE(successor.IsFirst());
+}
+
+// An end without the orderly course takes along what the program started
+// (the child that ignores SIGTERM, and that child's own) and lets go of the
+// single-copy lock, which a forked child shares; a process that made a
+// session of its own (as the crash report viewer does) outlives it.
+TEST(ProcessAbruptEnd, EndsTheProgramsProcessesAndLetsGoOfTheLock)
+{
+    ScopedTempFolder root;
+    const std::string pids = root / "pids";
+    EXPECT_EXIT(
+        {
+            SingleInstance lock(root.Path(), "Game");
+            if (!lock.Acquire())
+                _exit(10);
+            std::ofstream out(pids);
+            // The box's process keeps the lock it shares.
+            const pid_t stubborn = StartWaitingChild(true, false, lock.LockFilePath());
+            out << stubborn << ' ' << StartWaitingChild(false, false) << ' ' << StartWaitingChild(false, true) << ' ';
+            out.flush();
+            // A grandchild, started by a child that then waits.
+            const pid_t parent = fork();
+            if (parent == 0) {
+                std::ofstream(pids, std::ios::app) << StartWaitingChild(false, false) << std::flush;
+                closefrom(3);
+                for (;;)
+                    pause();
+            }
+            if (!test_support::WaitUntil([&] { return ListedPids(pids).size() == 4; }))
+                _exit(11);
+            EndProcessAbruptly(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+    const std::vector<pid_t> listed = ListedPids(pids);
+    ASSERT_EQ(listed.size(), 4u) << ReadTestFile(pids);
+    const pid_t stubborn = listed[0], plain = listed[1], apart = listed[2], grandchild = listed[3];
+    for (pid_t pid : {stubborn, plain, grandchild})
+        EXPECT_TRUE(test_support::WaitUntil([&] { return Gone(pid); })) << "process " << pid << " outlived the program";
+    EXPECT_FALSE(Gone(apart)) << "a process in a session of its own is left";
+    kill(apart, SIGKILL);
+    SingleInstance next(root.Path(), "Game");
+    EXPECT_TRUE(next.Acquire()) << "the lock was let go";
 }

@@ -1,0 +1,65 @@
+// Processes a test starts to stand for what a program starts (a box's own
+// process, a helper), to see whether the program's end takes them along.
+#pragma once
+
+#include "tests/support/PlatformTesting.h"
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace platform::testing {
+
+// A process of the caller's that waits until it is ended. With
+// `ignoreTerm` it takes no notice of SIGTERM, as a box forked off the
+// program does not (it keeps the program's own handler); with `ownSession`
+// it leaves the caller's session, as the crash report viewer does. Of the
+// caller's open files it keeps only the one at `keepOpen` (a lock it
+// shares, say): a death test waits for its own pipes to close, and a child
+// that outlived what should have ended it would otherwise hold the test up
+// instead of failing it.
+inline pid_t StartWaitingChild(bool ignoreTerm, bool ownSession, const std::string& keepOpen = "")
+{
+    const pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    if (ignoreTerm)
+        std::signal(SIGTERM, SIG_IGN);
+    if (ownSession)
+        setsid();
+    for (int fd = 3; fd < 1024; ++fd) {
+        char target[4096];
+        const ssize_t length = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target);
+        if (length >= 0 && std::string(target, static_cast<size_t>(length)) == keepOpen)
+            continue;
+        close(fd);
+    }
+    for (;;)
+        pause();
+}
+
+// The process ids written, blank-separated, into `file`.
+inline std::vector<pid_t> ListedPids(const std::string& file)
+{
+    std::istringstream in(ReadTestFile(file));
+    std::vector<pid_t> pids;
+    for (pid_t pid = 0; in >> pid;)
+        pids.push_back(pid);
+    return pids;
+}
+
+// Ended: gone, or a zombie its parent has not reaped.
+inline bool Gone(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    std::getline(stat, text);
+    const size_t close = text.rfind(')');
+    return text.empty() || (close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'Z');
+}
+
+} // namespace platform::testing

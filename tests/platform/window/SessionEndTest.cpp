@@ -1,0 +1,82 @@
+// The program ends when the session does, whatever holds it: the orderly
+// end is asked for by the first termination signal (the window service's
+// own tests see it delivered as WM_ENDSESSION); these see the program ended
+// where it cannot answer, each in a process of its own standing for the
+// program, with a child of its own standing for a box's process.
+#include "platform/window/SessionEndSignals.h"
+
+#include "tests/platform/core/WaitingProcesses.h"
+#include "tests/support/PlatformTesting.h"
+#include "tests/support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <thread>
+
+namespace platform::testing {
+namespace {
+
+// In the program's process: starts the box's stand-in, which ignores
+// SIGTERM, and writes its id into `file`.
+void StartBoxProcess(const std::string& file) { std::ofstream(file) << StartWaitingChild(true, false) << std::flush; }
+
+// The program held for good, as by a box nobody answers: ends with 42 if
+// nothing ends it first.
+[[noreturn]] void HoldForHalfAMinute()
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    _exit(42);
+}
+
+void ExpectEnded(const std::string& file)
+{
+    const std::vector<pid_t> box = ListedPids(file);
+    ASSERT_EQ(box.size(), 1u);
+    EXPECT_TRUE(test_support::WaitUntil([&] { return Gone(box[0]); })) << "the box's process outlived the program";
+    kill(box[0], SIGKILL);
+}
+
+TEST(SessionEnd, AProgramHeldPastItsDeadlineIsEndedAsQuittingEndsIt)
+{
+    ScopedTempFolder folder;
+    const std::string file = folder / "box";
+    EXPECT_EXIT(
+        {
+            EndSessionWithin(300);
+            detail::WatchSessionEndSignals();
+            StartBoxProcess(file);
+            std::raise(SIGTERM);
+            if (!detail::SessionEndPending())
+                _exit(40);
+            HoldForHalfAMinute();
+        },
+        ::testing::ExitedWithCode(0), "did not end in time after a termination signal");
+    ExpectEnded(file);
+}
+
+TEST(SessionEnd, ASecondSignalOfTheSameKindEndsTheProgramAtOnceWithWhatItStarted)
+{
+    ScopedTempFolder folder;
+    const std::string file = folder / "box";
+    EXPECT_EXIT(
+        {
+            detail::WatchSessionEndSignals();
+            StartBoxProcess(file);
+            std::raise(SIGHUP);
+            std::raise(SIGINT);
+            if (!detail::TakeSessionEndRequest())
+                _exit(40);
+            std::raise(SIGHUP);
+            HoldForHalfAMinute();
+        },
+        ::testing::KilledBySignal(SIGHUP), "");
+    ExpectEnded(file);
+}
+
+} // namespace
+} // namespace platform::testing
