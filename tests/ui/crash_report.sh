@@ -188,8 +188,8 @@ crash_test() {
     check_frames "$out/requested" 'Zolt::RaiseCrashReport()+'
     check_crash_window "$out" 1280x1024
     # The viewer alone, with the same report, on a smaller screen.
-    PELLUCOR_CRASH_REPORT=$out/requested/crash.txt timeout 60 xvfb-run -a -s "-screen 0 1024x768x24 -fp built-ins" \
-        bash "$0" --viewer-window "$program" "$out"
+    with_x_server -screen 0 1024x768x24 -fp built-ins -- \
+        env PELLUCOR_CRASH_REPORT="$out/requested/crash.txt" timeout 60 bash "$0" --viewer-window "$program" "$out"
     local final commands mouse last
     read -r final commands mouse last < <(read_demo)
     echo "-crash: demo of $commands commands up to update $final, last $last"

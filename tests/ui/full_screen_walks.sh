@@ -7,7 +7,7 @@
 #
 #   full_screen_walks.sh WALK_PROGRAM WIDTH HEIGHT openbox|none [FILTER]
 #
-# Exits 77 (skipped) when xvfb-run, xwd, convert or xdotool is not installed,
+# Exits 77 (skipped) when Xvfb, xwd, convert or xdotool is not installed,
 # or openbox when the walk asks for it (tools/install-dependencies installs
 # them all).
 set -euo pipefail
@@ -19,15 +19,15 @@ height=$3
 manager=$4
 filter=${5:-FullScreenWalk.*}
 if [ "${PELLUCOR_IN_X_SERVER:-}" != 1 ]; then
-    tools="xvfb-run xwd convert xdotool"
+    tools="Xvfb xwd convert xdotool"
     [ "$manager" = none ] || tools="$tools $manager"
     for tool in $tools; do
         command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
     done
     runtime=$(mktemp -d)
     trap 'rm -rf "$runtime"' EXIT
-    PELLUCOR_IN_X_SERVER=1 XDG_RUNTIME_DIR=$runtime HOME=$runtime \
-        timeout 880 xvfb-run -a -s "-screen 0 ${width}x${height}x24" bash "$0" "$@"
+    with_x_server -screen 0 "${width}x${height}x24" -- \
+        env PELLUCOR_IN_X_SERVER=1 XDG_RUNTIME_DIR="$runtime" HOME="$runtime" timeout 880 bash "$0" "$@"
     exit
 fi
 

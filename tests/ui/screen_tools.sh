@@ -2,9 +2,8 @@
 # virtual X server on a machine of its own, screenshots and pixel counts,
 # and closing the program's window as a player does.
 
-# On a loaded machine a fresh virtual X server may not answer yet when
-# xvfb-run starts the command; a program would then rightly say it has no
-# display. Waits until it answers (a minute at most).
+# On a loaded machine a fresh virtual X server may not answer yet when its
+# first client starts; a program would then rightly say it has no display. Waits until it answers (a minute at most).
 wait_for_x_server() {
     local _
     for _ in $(seq 1 600); do
@@ -16,6 +15,44 @@ wait_for_x_server() {
 }
 
 screen_tools_folder=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# Runs COMMAND in a virtual X server of its own, started with the server
+# OPTIONS, and ends the server after it; the command's status:
+#
+#   with_x_server OPTION... -- COMMAND...
+#
+# The server picks a free display number itself (-displayfd), so that two
+# tests starting at once never take the same one, as the free number that
+# xvfb-run -a looks for beforehand can be; and it does not reset when its
+# last client leaves, which would refuse a client coming in that moment.
+with_x_server() {
+    local options=()
+    while [ "$1" != -- ]; do
+        options+=("$1")
+        shift
+    done
+    shift
+    local number_file server status=0 _
+    number_file=$(mktemp)
+    Xvfb -displayfd 3 -nolisten tcp -noreset "${options[@]}" 3>"$number_file" >/dev/null 2>&1 &
+    server=$!
+    for _ in $(seq 1 600); do
+        [ -s "$number_file" ] && break
+        kill -0 "$server" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ ! -s "$number_file" ]; then
+        echo "the virtual X server did not start"
+        kill "$server" 2>/dev/null || true
+        rm -f "$number_file"
+        return 1
+    fi
+    DISPLAY=":$(head -1 "$number_file")" "$@" || status=$?
+    rm -f "$number_file"
+    kill "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+    return "$status"
+}
 
 # Every process a screen test starts carries a mark in its environment
 # (PELLUCOR_TEST_RUN), whatever session or parent it ends up with: what of
@@ -35,8 +72,9 @@ take_away_what_the_test_started() {
 
 # Runs the function `body` with the script's arguments inside a virtual X
 # server, with home, data, settings and runtime folders of its own: the
-# script starts itself again under xvfb-run (with X_SERVER_OPTIONS added to
-# the server's). Exits 77 (skipped) when the X tools are not installed.
+# script starts itself again in a server of its own (with X_SERVER_OPTIONS
+# added to the server's). Exits 77 (skipped) when the X tools are not
+# installed.
 run_in_x_server() {
     local body=$1
     shift
@@ -46,15 +84,16 @@ run_in_x_server() {
         return
     fi
     local tool
-    for tool in xvfb-run xdotool xwd convert; do
+    for tool in Xvfb xdotool xwd convert; do
         command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
     done
     x_server_home=$(mktemp -d)
     mark_what_the_test_starts
     trap 'take_away_what_the_test_started; rm -rf "$x_server_home"' EXIT
-    PELLUCOR_IN_X_SERVER=1 HOME=$x_server_home XDG_DATA_HOME=$x_server_home/data \
-        XDG_CONFIG_HOME=$x_server_home/config XDG_RUNTIME_DIR=$x_server_home \
-        timeout 240 xvfb-run -a -s "-screen 0 1280x1024x24 ${X_SERVER_OPTIONS:-}" bash "$0" "$@"
+    # shellcheck disable=SC2086 # the options are words
+    with_x_server -screen 0 1280x1024x24 ${X_SERVER_OPTIONS:-} -- \
+        env PELLUCOR_IN_X_SERVER=1 HOME="$x_server_home" XDG_DATA_HOME="$x_server_home/data" \
+        XDG_CONFIG_HOME="$x_server_home/config" XDG_RUNTIME_DIR="$x_server_home" timeout 240 bash "$0" "$@"
 }
 
 # Under AddressSanitizer the X, D-Bus and GL client libraries keep memory

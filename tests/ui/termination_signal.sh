@@ -7,7 +7,8 @@
 #    signal with it);
 #  - under a virtual X server, with each kind of box up (a settings warning,
 #    damaged player profiles, a fatal error before any window): the program
-#    ends with exit code 0 and nothing of it is left running. The box is
+#    ends with exit code 0 and nothing of it is left running (a damaged
+#    profile is told in the game's own notice, in its window). The box is
 #    the one the program draws itself ("drawn": an X server without core
 #    fonts) or the one the desktop offers ("system": the X server as it is;
 #    where the system's box cannot show, the drawn one does), with the
@@ -81,9 +82,20 @@ under_box() {
     start_program_run "$game" "${args[@]}"
     local box
     box=$(wait_for_window_named "$caption") || { fail "$kind: no box '$caption'"; cat "$log"; return; }
-    shot "$out/$kind-box.png"
     local drawn=system
     ! xprop -id "$box" WM_CLASS | grep -q pellucor || drawn=drawn
+    if [ "$kind" = profile ]; then
+        # The game tells a damaged profile in its own notice, in its window.
+        drawn="game's notice in the"
+        local _
+        for _ in $(seq 1 600); do
+            grep -q 'Player files: The profile Bob_.usr was not loaded' "$log" && break
+            sleep 0.1
+        done
+        grep -q 'Player files: The profile Bob_.usr was not loaded' "$log" ||
+            { fail "$kind: the damaged profile was not told"; cat "$log"; return; }
+    fi
+    shot "$out/$kind-box.png"
     end_by "$kind: SIGTERM under the $drawn box '$caption'" "$pid" TERM 0
     kill "$x_server" 2>/dev/null || true
 }
@@ -96,7 +108,7 @@ else
     manager=$4
     need_x_tools
     under_box settings Settings
-    under_box profile 'Damaged Profiles'
+    under_box profile 'Pellucor 1.5'
     under_box fatal 'FATAL ERROR'
 fi
 [ "$failures" -eq 0 ] || { echo "standard error:"; sed 's/^/    /' "$log"; }

@@ -9,7 +9,7 @@
 # A filter runs only the walks it names (the long ones have a time budget of
 # their own).
 #
-# Exits 77 (skipped) when xvfb-run is not installed.
+# Exits 77 (skipped) when Xvfb is not installed.
 set -euo pipefail
 source "$(dirname "$0")/screen_tools.sh"
 
@@ -19,8 +19,8 @@ if [ "${PELLUCOR_IN_X_SERVER:-}" = 1 ]; then
     wait_for_x_server || exit 1
     exec "$program" --gtest_filter="$filter"
 fi
-command -v xvfb-run >/dev/null 2>&1 || { echo "skipped: xvfb-run is not installed"; exit 77; }
+command -v Xvfb >/dev/null 2>&1 || { echo "skipped: Xvfb is not installed"; exit 77; }
 runtime=$(mktemp -d)
 trap 'rm -rf "$runtime"' EXIT
-PELLUCOR_IN_X_SERVER=1 PELLUCOR_PLATFORM=sdl XDG_RUNTIME_DIR=$runtime \
-    timeout 880 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+with_x_server -screen 0 1280x1024x24 -- \
+    env PELLUCOR_IN_X_SERVER=1 PELLUCOR_PLATFORM=sdl XDG_RUNTIME_DIR="$runtime" timeout 880 bash "$0" "$@"
