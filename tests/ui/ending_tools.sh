@@ -158,15 +158,6 @@ end_by() {
     [ -z "$left" ] || fail "$what: left running: $left"
 }
 
-# The visible top-level window named exactly $1, in decimal ("" when none):
-# the system's box names itself in a form xdotool's search does not read.
-window_named() {
-    local id
-    for id in $(xwininfo -root -tree | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\": .*/\1/p"); do
-        xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { echo $((id)); return; }
-    done
-}
-
 # Waits (a minute at most) for the window named $1 while the program runs.
 wait_for_window_named() {
     local id _
