@@ -60,6 +60,17 @@ protected:
 
     void PressClose() { ClickOn(Shown<ControlLibrary::IButtonVO>().at(0)->GetId()); }
 
+    // A hand of two pots shown: the first player's pair takes "Pot 1", the
+    // second's flush the main pot.
+    void ShowTwoPots(PlayerI& pair, PlayerI& flush)
+    {
+        dialog_.AddPot("Pot 1");
+        dialog_.AddWinner(&pair, 40, "Pair");
+        dialog_.AddPot("Main pot");
+        dialog_.AddWinner(&flush, 75, "Flush");
+        dialog_.Show(true);
+    }
+
     // Whether each seat shown on the board's factory is lit as a winner (its
     // turn highlight and its badge), in the order the seats were made.
     std::vector<bool> LitSeats()
@@ -128,11 +139,7 @@ TEST_F(HandResult, EachCloseShowsTheNextPotAndLightsItsWinnerUntilTheLastClosesT
 {
     PlayerI& ava = Winner(2, "Ava", {0, 1});
     PlayerI& noah = Winner(5, "Noah", {4});
-    dialog_.AddPot("Pot 1");
-    dialog_.AddWinner(&ava, 40, "Pair");
-    dialog_.AddPot("Main pot");
-    dialog_.AddWinner(&noah, 75, "Flush");
-    dialog_.Show(true);
+    ShowTwoPots(ava, noah);
     EXPECT_EQ(dialog_.Title(), "Pot 1");
     EXPECT_EQ(BoardMasks(), "--MMM");
 
@@ -156,11 +163,7 @@ TEST_F(HandResult, EachHandsResultOpensOnItsOwnFirstPotWhereverTheLastWasLeft)
     // opens on its one pot, with its winner lit, as the first did.
     PlayerI& ava = Winner(2, "Ava", {0, 1});
     PlayerI& noah = Winner(5, "Noah", {4});
-    dialog_.AddPot("Pot 1");
-    dialog_.AddWinner(&ava, 40, "Pair");
-    dialog_.AddPot("Main pot");
-    dialog_.AddWinner(&noah, 75, "Flush");
-    dialog_.Show(true);
+    ShowTwoPots(ava, noah);
     PressClose();
     PressClose();
     ASSERT_FALSE(dialog_.IsVisible());
