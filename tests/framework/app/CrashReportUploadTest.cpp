@@ -1,6 +1,7 @@
 // The crash report's form, its post to a server of the test's own on the
 // loopback address, and the submit thread that carries it.
 #include "framework/app/CrashReportUpload.h"
+#include "tests/support/PlatformTesting.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,8 @@ TEST(CrashReportForm, HeadAndPartsAreLaidOutForTheServer)
 
 TEST(CrashReportForm, DemoFileTravelsAsBinaryPartAndAMissingOneOrAPipeIsLeftOut)
 {
-    const std::string path = ::testing::TempDir() + "crash-demo.dmo";
+    platform::testing::ScopedTempFolder folder;
+    const std::string path = folder / "crash-demo.dmo";
     const std::string bytes("\x78\xEF\xBE\x42\0\r\n\xFF", 8);
     {
         std::ofstream out(path, std::ios::binary);

@@ -5,6 +5,7 @@
 #include "platform/crash/ModuleMap.h"
 #include "platform/crash/ReportNames.h"
 #include "platform/crash/SymbolLookup.h"
+#include "tests/support/PlatformTesting.h"
 #include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -479,7 +480,8 @@ TEST(CrashViewerInput, TheHandedOverReportIsReadFromAPipeOnlyAndNeverWaitedFor)
     EXPECT_EQ(readAsInput(ends[0], 1000), "part");
     ::close(ends[1]);
     // Anything but a pipe is not read.
-    const std::string file = ::testing::TempDir() + "not-a-pipe.txt";
+    platform::testing::ScopedTempFolder folder;
+    const std::string file = folder / "not-a-pipe.txt";
     { std::ofstream(file) << "a file"; }
     EXPECT_EQ(readAsInput(::open(file.c_str(), O_RDONLY), 1000), "");
     ::dup2(savedInput, STDIN_FILENO);
@@ -647,7 +649,8 @@ TEST(SymbolLookup, NamesAFunctionOfTheProgramAndRejectsNonsense)
     EXPECT_NE(std::string(name).find("RaiseFault"), std::string::npos) << name;
     EXPECT_EQ(displacement, 2u);
     // A file that is no ELF file, and one that is missing.
-    const std::string notElf = std::string(::testing::TempDir()) + "not-elf.bin";
+    platform::testing::ScopedTempFolder folder;
+    const std::string notElf = folder / "not-elf.bin";
     { std::ofstream(notElf) << std::string(200, 'x'); }
     EXPECT_FALSE(platform::FindSymbol(notElf.c_str(), 0, 0x1000, name, sizeof name, &displacement));
     EXPECT_FALSE(platform::FindSymbol("/no/such/file", 0, 0x1000, name, sizeof name, &displacement));
