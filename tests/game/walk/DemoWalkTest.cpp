@@ -73,14 +73,19 @@ private:
 
 // Hands of a no-limit table of four, each turn answered by a click: the
 // first hand checked and called through, the second opened or raised with a
-// typed amount and then called, the third folded.
-void PlayThreeHands(ScriptedPlayer& player, PlayedTable& walk)
+// typed amount and then called, the third folded; then, where the
+// opponents' folds left every hand without a flop (the real back end's
+// cards follow the clock), more checked and called through until one
+// comes.
+void PlayHandsToAFlop(ScriptedPlayer& player, PlayedTable& walk, const TableLog& log)
 {
+    constexpr int kMostHands = 12;
     player.Click(walk::sights::kNoLimit);
     ASSERT_TRUE(player.WaitToSee(walk::sights::kStart));
     player.Click(walk::sights::kStart);
     walk.CloseTheDealerDraw();
-    while (walk.Hands() < 3 && !::testing::Test::HasFatalFailure()) {
+    while ((walk.Hands() < 3 || (log.BoardsSeen() == 0 && walk.Hands() < kMostHands)) &&
+           !::testing::Test::HasFatalFailure()) {
         bool bet = false;
         while (walk.PlayOnToTurnOrResult()) {
             using namespace Gamespace;
@@ -118,7 +123,7 @@ TEST(DemoWalk, ARecordedGamePlaysBackCardForCardWithTheSameActionsAndChips)
         player.SetOptions({"-record", "-demofile=" + demo});
         player.Launch();
         PlayedTable walk(player);
-        PlayThreeHands(player, walk);
+        PlayHandsToAFlop(player, walk, log);
         ASSERT_FALSE(::testing::Test::HasFatalFailure());
         recordedMs = player.Now();
         walk.LeaveGame();
