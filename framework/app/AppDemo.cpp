@@ -140,10 +140,7 @@ void ZoltAppBase::KeepRecordedDemo()
     Problem problem;
     problem.subject = "Demo";
     problem.what = "The demo was not kept";
-    problem.code = error.code;
-    problem.cause = error.detail;
-    problem.step = error.step;
-    problem.path = error.path;
+    problem.SetFailure(error);
     // The recording is written last of all, when the game's notice has gone.
     ProblemReporter::Instance().Tell(problem, true);
 }

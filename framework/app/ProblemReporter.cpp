@@ -32,6 +32,14 @@ bool IsFolderStep(const std::string& step)
 
 } // namespace
 
+void Problem::SetFailure(const platform::FileError& error)
+{
+    code = error.code;
+    cause = error.detail;
+    step = error.step;
+    path = error.path;
+}
+
 std::string Problem::Key() const
 {
     if (!key.empty())
@@ -104,12 +112,6 @@ void ProblemReporter::SetSink(ProblemSink* sink)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     sink_ = sink;
-}
-
-bool ProblemReporter::HasSink() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return sink_ != nullptr;
 }
 
 void ProblemReporter::SetBox(Box box)

@@ -21,6 +21,8 @@
 // main thread).
 #pragma once
 
+#include "platform/core/FileSystem.h"
+
 #include <functional>
 #include <mutex>
 #include <set>
@@ -52,6 +54,9 @@ struct Problem {
     // The player is told again at each report of the key (standard error
     // still once).
     bool everyTime = false;
+
+    // The why, the step and the path of a failure the file layer met.
+    void SetFailure(const platform::FileError& error);
 
     std::string Key() const;
     // The lines the player reads: what, why, what becomes of it.
@@ -92,7 +97,6 @@ public:
 
     // The game's notice (null: the box again).
     void SetSink(ProblemSink* sink);
-    bool HasSink() const;
     // The application's box (empty: the system's).
     void SetBox(Box box);
 

@@ -45,10 +45,7 @@ std::vector<std::string> TakeOverEarlierProfiles(const std::string& earlier, con
         case Outcome::Failed: {
             KernelLibrary::Problem problem =
                 TakeOverProblem(file.name + " of an earlier build was not moved", from);
-            problem.code = file.result.error.code;
-            problem.cause = file.result.error.detail;
-            problem.step = file.result.error.step;
-            problem.path = file.result.error.path;
+            problem.SetFailure(file.result.error);
             problem.outcome = "It is read from where it is.";
             problems->push_back(problem);
             left.push_back(from);

@@ -130,8 +130,6 @@ public:
     // Null until the player first leaves the start screen.
     ExitDialog* GetExitDialog() const { return exitDialog_.get(); }
     ControlLibrary::IButtonVO* GetHomePageButton() const { return homePageButton_; }
-    // Null until a problem was told.
-    PlayerFilesNotice* GetNotice() const { return notice_.get(); }
 
 private:
     void CreateTable();

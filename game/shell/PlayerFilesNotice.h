@@ -42,7 +42,6 @@ public:
     void ShowNext();
 
     std::vector<std::string> Message() const;
-    ControlLibrary::IButtonVO* OkButton() const { return okButton_; }
 
     void LayoutControls() override;
     // Ok: the next message, or the notice closes after the last.

@@ -53,11 +53,7 @@ KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRet
     } else {
         problem.what = std::to_string(failures.size()) + " players were not saved";
     }
-    const platform::FileError& first = failures.front().error;
-    problem.code = first.code;
-    problem.cause = first.detail;
-    problem.step = first.step;
-    problem.path = first.path;
+    problem.SetFailure(failures.front().error);
     const bool one = failures.size() == 1;
     switch (retry) {
     case SaveRetry::Later:
@@ -73,7 +69,7 @@ KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRet
     // Standard error hears of these files failing for this reason once;
     // the player, at every save that fails while the game goes on (each
     // loses new work), but not at the end once told.
-    problem.key = "save\n" + std::to_string(first.code);
+    problem.key = "save\n" + std::to_string(problem.code);
     for (const Failure& failure : failures)
         problem.key += "\n" + failure.error.path;
     problem.everyTime = retry != SaveRetry::Never;
@@ -136,9 +132,7 @@ bool DeleteCurrentProfile()
         KernelLibrary::Problem problem;
         problem.subject = kSubject;
         problem.what = "The player " + current->name + " was not deleted";
-        problem.code = error.code;
-        problem.step = error.step;
-        problem.path = error.path;
+        problem.SetFailure(error);
         problem.outcome = "Nothing was changed.";
         // The player asked again: told again.
         problem.everyTime = true;

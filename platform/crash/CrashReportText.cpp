@@ -195,6 +195,20 @@ void FormatCrashReport(const FaultRecord& fault, SafeText& out, CrashDetailsWrit
     ForEachMapping(VisitModuleForList, &state);
 }
 
+int WriteFully(int fd, const char* text, size_t length)
+{
+    while (length > 0) {
+        const ssize_t done = ::write(fd, text, length);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return done < 0 ? errno : EIO;
+        text += done;
+        length -= static_cast<size_t>(done);
+    }
+    return 0;
+}
+
 namespace {
 
 bool Failed(int* error, int code)

@@ -39,6 +39,11 @@ void FormatCrashReport(const FaultRecord& fault, SafeText& out, CrashDetailsWrit
 // The exception line alone (also the title of an uploaded report).
 void FormatExceptionLine(const FaultRecord& fault, SafeText& out);
 
+// Writes all `length` bytes to `fd`, again after an interrupted or partial
+// write; 0, or the errno of the write that failed (EIO when it wrote
+// nothing, as a full pipe that does not wait does). Signal-safe.
+int WriteFully(int fd, const char* text, size_t length);
+
 // A run of bytes a file is written from.
 struct ByteSpan {
     const void* data;

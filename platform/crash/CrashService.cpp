@@ -197,15 +197,7 @@ void ReportAndLaunch(FaultRecord& f)
 
 void WriteToStandardError(const char* text, size_t length)
 {
-    while (length > 0) {
-        const ssize_t done = ::write(STDERR_FILENO, text, length);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return;
-        text += done;
-        length -= static_cast<size_t>(done);
-    }
+    WriteFully(STDERR_FILENO, text, length);
 }
 
 // The report that could not be saved, into a pipe whose reading end becomes
@@ -220,17 +212,8 @@ int HandOver(const UnsavedReport& unsaved)
         return -1;
     ::fcntl(ends[1], F_SETPIPE_SZ, static_cast<int>(unsaved.length < (1u << 30) ? unsaved.length : (1u << 30)));
     ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
-    const char* p = unsaved.text;
-    size_t left = unsaved.length;
-    while (left > 0) {
-        const ssize_t done = ::write(ends[1], p, left);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            break; // full: the rest is on standard error only
-        p += done;
-        left -= static_cast<size_t>(done);
-    }
+    // Full: the rest is on standard error only.
+    WriteFully(ends[1], unsaved.text, unsaved.length);
     ::close(ends[1]);
     return ends[0];
 }

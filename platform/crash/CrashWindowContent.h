@@ -24,7 +24,6 @@ public:
                                                     bool offerSend);
     ~CrashWindowContent() override;
 
-    const CrashWindowView& View() const { return *view_; }
     std::optional<CrashWindowChoice> Choice() const { return choice_; }
 
     int Width() const override { return CrashWindowView::kWidth; }

@@ -1,5 +1,6 @@
 #include "platform/crash/DesktopCrashWindow.h"
 
+#include "platform/crash/CrashReportText.h"
 #include "platform/crash/CrashWindowContent.h"
 #include "platform/window/DisplayConnectionWait.h"
 #include "platform/window/SdlDrawnWindow.h"
@@ -22,15 +23,7 @@ constexpr int kSend = 1;
 
 void WriteToTerminal(const std::string& text)
 {
-    size_t at = 0;
-    while (at < text.size()) {
-        const ssize_t done = ::write(2, text.data() + at, text.size() - at);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            break;
-        at += static_cast<size_t>(done);
-    }
+    WriteFully(STDERR_FILENO, text.data(), text.size());
 }
 
 // The report's line ends are "\r\n"; the terminal and the box want "\n".

@@ -72,7 +72,6 @@ std::unique_ptr<DrawnMessageBox> DrawnMessageBox::Make(const std::string& text, 
     std::unique_ptr<DrawnMessageBox> box(new DrawnMessageBox);
     if (!box->OpenFonts())
         return nullptr;
-    box->textUtf8_ = text;
     box->captionUtf8_ = caption;
     box->flags_ = flags;
     box->mnemonics_ = true;
@@ -88,7 +87,6 @@ std::unique_ptr<DrawnMessageBox> DrawnMessageBox::MakeChoice(const std::string& 
     std::unique_ptr<DrawnMessageBox> box(new DrawnMessageBox);
     if (buttons.empty() || !box->OpenFonts())
         return nullptr;
-    box->textUtf8_ = text;
     box->captionUtf8_ = caption;
     box->closeAnswer_ = closeAnswer;
     box->Layout(Utf8ToWindows1252(text), buttons, buttons.front().id);
@@ -137,7 +135,7 @@ void DrawnMessageBox::Layout(const std::string& text, const std::vector<MessageB
     width_ = std::min(width_, widest);
     const int textHeight = std::max<int>(static_cast<int>(lines_.size()) * lineHeight_, icon ? kIconSize : 0);
     const int buttonsTop = textTop_ + textHeight + kMargin + 4;
-    const int buttonsBottom = oneRow ? PlaceButtonsInARow(buttonsTop) : PlaceButtonsInAColumn(buttonsTop);
+    const int buttonsBottom = oneRow ? PlaceButtonsInARow(buttonsTop, rowWidth) : PlaceButtonsInAColumn(buttonsTop);
     height_ = buttonsBottom + kMargin - 2;
 
     for (size_t i = 0; i < buttons_.size(); ++i)
@@ -146,11 +144,8 @@ void DrawnMessageBox::Layout(const std::string& text, const std::vector<MessageB
 }
 
 // Right-aligned in one row, as the system's box has them; the bottom.
-int DrawnMessageBox::PlaceButtonsInARow(int top)
+int DrawnMessageBox::PlaceButtonsInARow(int top, int rowWidth)
 {
-    int rowWidth = 0;
-    for (const Button& b : buttons_)
-        rowWidth += b.area.width + (rowWidth ? kButtonGap : 0);
     int x = width_ - kMargin - rowWidth;
     for (Button& b : buttons_) {
         b.area.x = x;

@@ -55,7 +55,6 @@ public:
     int Width() const override { return width_; }
     int Height() const override { return height_; }
     const std::string& Caption() const { return captionUtf8_; }
-    const std::string& Text() const { return textUtf8_; }
     // The lines of text drawn (Windows-1252), after wrapping; a text too
     // long for the box ends in "..." (the whole of it went to standard error).
     const std::vector<std::string>& Lines() const { return lines_; }
@@ -89,13 +88,12 @@ private:
     DrawnMessageBox() = default;
     bool OpenFonts();
     void Layout(const std::string& text, const std::vector<MessageBoxButton>& buttons, int defaultAnswer);
-    int PlaceButtonsInARow(int top);
+    int PlaceButtonsInARow(int top, int rowWidth);
     int PlaceButtonsInAColumn(int top);
     int ButtonAt(int x, int y) const;
     void Choose(size_t index);
     void MoveFocus(int step);
 
-    std::string textUtf8_;
     std::string captionUtf8_;
     UINT flags_ = 0;
     bool mnemonics_ = false;
