@@ -374,8 +374,13 @@ void GameMgr::ChooseDealer()
         return;
     dealer->SetDealer(true);
     dealerChosen_ = 1;
+    buttonPlaced_ = true;
     BuildActingOrder(dealer->GetSeat());
     NumberPositions();
+    // The draw is kept at once: a program ended before the first hand is
+    // over resumes with the dealer the player saw drawn.
+    if (IsTournament())
+        progressToKeep_ = true;
     if (dealerDlg_) {
         dealerDlg_->SetDealer(*dealer);
         dealerDlg_->Show(true);
@@ -457,6 +462,7 @@ void GameMgr::StartBlinds()
     if (dealtIn.size() < 2) {
         // Nobody to play against: settle as if the hand had been shown down.
         handSettled_ = true;
+        buttonPlaced_ = false;
         OnHandResultClosed();
         return;
     }

@@ -198,8 +198,10 @@ private:
     void PayAndReport(const std::vector<Pot>& pots);
 
     // Between hands and tournaments (GameMgrSession.cpp).
-    void OnHandResultClosed();
-    void PrepareNextHand();
+    // `moveButton` false: the button already sits with the player who deals
+    // the coming hand (a sitting resumed before that hand was dealt).
+    void OnHandResultClosed(bool moveButton = true);
+    void PrepareNextHand(bool moveButton);
     void FinishTournament();
     void FinishCashTable();
     bool IsTournament() const;
@@ -277,6 +279,10 @@ private:
     uint16_t bigBlindPosition_ = 1;
     // The showdown of the current hand has paid its pots.
     bool handSettled_ = true;
+    // The dealer button sits with the player who deals the coming hand:
+    // drawn for the first hand, moved on for each later one. A sitting left
+    // before that hand is played resumes with the same dealer.
+    bool buttonPlaced_ = false;
     // The hand was restored from a saved tournament: earlier rounds'
     // contributions are not known, so every player left shares one pot.
     bool restoredHand_ = false;

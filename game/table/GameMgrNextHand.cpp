@@ -17,7 +17,7 @@
 
 namespace Gamespace {
 
-void GameMgr::OnHandResultClosed()
+void GameMgr::OnHandResultClosed(bool moveButton)
 {
     if (!active_)
         return;
@@ -47,7 +47,7 @@ void GameMgr::OnHandResultClosed()
             awaitingRebuy_ = true;
         }
     }
-    PrepareNextHand();
+    PrepareNextHand(moveButton);
     if (tournament) {
         bool wait = awaitingRebuy_;
         for (PlayerI* player : actingOrder_) {
@@ -86,7 +86,7 @@ void GameMgr::RemovePlayer(uint16_t seat)
     seats_[seat].reset();
 }
 
-void GameMgr::PrepareNextHand()
+void GameMgr::PrepareNextHand(bool moveButton)
 {
     uint16_t oldDealer = actingOrder_.empty() ? 0 : actingOrder_.back()->GetSeat();
     ClearDealerButtons();
@@ -95,7 +95,7 @@ void GameMgr::PrepareNextHand()
     for (uint16_t seat = 1; seat < kSeatCount; ++seat)
         if (seats_[seat] && seats_[seat]->GetChips() < minBet)
             RemovePlayer(seat);
-    int dealer = -1;
+    int dealer = !moveButton && seats_[oldDealer] ? oldDealer : -1;
     for (uint16_t seat = oldDealer + 1; seat < kSeatCount && dealer < 0; ++seat)
         if (seats_[seat])
             dealer = seat;
@@ -107,6 +107,7 @@ void GameMgr::PrepareNextHand()
     BuildActingOrder(static_cast<uint16_t>(std::max(dealer, 0)));
     NumberPositions();
     ResetSeatsForNewHand();
+    buttonPlaced_ = true;
 }
 
 void GameMgr::FinishTournament()
@@ -174,7 +175,11 @@ void GameMgr::SaveTournamentState()
         saved->betMade = 0;
         saved->currentBet = 0.0;
         saved->stageDialogPending = 0;
-        saved->handOver = 1;
+        // A hand that was not played (the dealer just drawn or moved on, the
+        // cards being dealt) leaves the button where it is: it is dealt
+        // afresh by the same dealer, and the record says so as a hand not
+        // over with nobody in it.
+        saved->handOver = buttonPlaced_ ? 0 : 1;
         saved->resumePosition = 0;
     }
     for (const auto& seat : seats_)
@@ -245,9 +250,11 @@ void GameMgr::RestoreBoard(const SavedGame& saved)
 void GameMgr::RestoreTournament(SavedGame& saved)
 {
     uint16_t dealerSeat = 0;
+    bool dealerKept = false;
     for (const auto& seat : seats_)
         if (seat && seat->IsDealer()) {
             dealerSeat = seat->GetSeat();
+            dealerKept = true;
             break;
         }
     dealerChosen_ = 1;
@@ -263,11 +270,13 @@ void GameMgr::RestoreTournament(SavedGame& saved)
         screen_->UpdateStageImages(boardStage_);
     size_t inHand = std::count_if(actingOrder_.begin(), actingOrder_.end(),
                                   [](const PlayerI* player) { return player->IsInHand(); });
-    // The table keeps a hand either over or in play with its players dealt
-    // in. A record that holds neither was kept by an earlier build as the
-    // tournament was entered, with no time on a level clock that had not
-    // yet started: its first level is still whole.
-    const bool neverPlayed = saved.handOver == 0 && inHand == 0;
+    // The table keeps a hand over, in play with its players dealt in, or not
+    // yet played with its dealer in place. A record that holds none of them
+    // was kept by an earlier build as the tournament was entered, with no
+    // time on a level clock that had not yet started: its first level is
+    // still whole.
+    const bool notPlayed = saved.handOver == 0 && inHand == 0;
+    const bool neverPlayed = notPlayed && !dealerKept;
     levelClockStarted_ = 1;
     if (saved.levelTimeLeft > 0 || neverPlayed)
         StartLevelTimer(saved.levelTimeLeft > 0 ? saved.levelTimeLeft : GetLevelTime());
@@ -281,7 +290,7 @@ void GameMgr::RestoreTournament(SavedGame& saved)
 
     if (saved.handOver != 0 || inHand == 0 || actingOrder_.empty()) {
         handSettled_ = true;
-        OnHandResultClosed();
+        OnHandResultClosed(!(notPlayed && dealerKept));
         ListStandings();
         return;
     }

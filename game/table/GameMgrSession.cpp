@@ -242,6 +242,7 @@ void GameMgr::Show()
     awaitingRebuy_ = false;
     progressToKeep_ = false;
     handSettled_ = true;
+    buttonPlaced_ = false;
     restoredHand_ = false;
     betting_.Clear();
     pots_.clear();

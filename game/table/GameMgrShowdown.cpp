@@ -41,6 +41,7 @@ void GameMgr::PayAndReport(const std::vector<Pot>& pots)
     // Every row is credited here, once: the dialog only shows the wins, so a
     // dialog closed before it has shown every pot loses nothing.
     handSettled_ = true;
+    buttonPlaced_ = false;
     if (finishDlg_)
         finishDlg_->ClearPots();
     for (const Pot& pot : pots) {

@@ -539,11 +539,55 @@ TEST_F(BetweenHands, ATableResumedBetweenHandsAndLeftAtOnceIsStillBetweenHands)
     ASSERT_TRUE(PlayToTheResult());
     harness.table->Hide();
     harness.table->Show();
+    const std::vector<uint16_t> dealer = DealerSeats(*harness.table);
     Scribble(saved);
     harness.table->Hide();
-    EXPECT_EQ(saved.handOver, 1);
+    // The button has moved on to the next hand's dealer, who keeps it.
+    EXPECT_EQ(saved.handOver, 0);
     EXPECT_EQ(saved.humanInHand, 0);
+    for (uint16_t seat = 1; seat < 8; ++seat)
+        EXPECT_EQ(RecordOf(saved, seat).inHand, 0) << seat;
     EXPECT_DOUBLE_EQ(saved.totalPot, 0.0);
+    harness.table->Show();
+    EXPECT_EQ(DealerSeats(*harness.table), dealer);
+}
+
+TEST_F(BetweenHands, TheDealerDrawnOrMovedOnDealsTheNextHandHoweverTheSittingBeforeItEnds)
+{
+    harness.UseTournament(2, 8);
+    HoldResults();
+    harness.closeAnnouncements = false;
+    harness.Start();
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.dealer->IsVisible(); }));
+    const std::vector<uint16_t> drawn = DealerSeats(*harness.table);
+    ASSERT_EQ(drawn.size(), 1u);
+    // A program killed now leaves the profile as last kept: with the draw.
+    EXPECT_FALSE(harness.shell.kept.empty());
+    const SavedGame killed = harness.shell.kept.empty() ? SavedGame{} : harness.shell.kept.back();
+
+    // Left with the draw announced, then during the first deal.
+    harness.table->Hide();
+    harness.table->Show();
+    EXPECT_EQ(DealerSeats(*harness.table), drawn);
+    harness.closeAnnouncements = true;
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetTableStateCode() == kTableSecondCard; }));
+    harness.table->Hide();
+    harness.table->Show();
+    ASSERT_TRUE(PlayToTheResult());
+    EXPECT_EQ(DealerSeats(*harness.table), drawn) << "the drawn dealer deals the first hand";
+
+    // The button moved on, and the next hand is not dealt yet.
+    harness.shell.finish->Show(false);
+    const std::vector<uint16_t> next = DealerSeats(*harness.table);
+    ASSERT_EQ(next, std::vector<uint16_t>{NextSeated(*harness.table, drawn[0])});
+    harness.table->Hide();
+    harness.table->Show();
+    EXPECT_EQ(DealerSeats(*harness.table), next);
+
+    TableHarness resumed{31};
+    resumed.UseTournament(2, 8) = killed;
+    resumed.Start();
+    EXPECT_EQ(DealerSeats(*resumed.table), drawn);
 }
 
 // The names of the seated players, most chips first, equal chips in seat
@@ -661,7 +705,7 @@ TEST_F(BetweenHands, ASavedHandWithNoButtonResumesWithTheHumanHoldingIt)
     EXPECT_EQ(order.front()->GetSeat(), 1);
 }
 
-TEST_F(BetweenHands, LeavingWhileAReBuyQuestionWaitsAfterAResumeKeepsTheHandOver)
+TEST_F(BetweenHands, LeavingWhileAReBuyQuestionWaitsAfterAResumeKeepsItBetweenHands)
 {
     SavedGame& saved = harness.UseTournament(2, 8); // one re-buy
     HoldResults();
@@ -672,8 +716,11 @@ TEST_F(BetweenHands, LeavingWhileAReBuyQuestionWaitsAfterAResumeKeepsTheHandOver
     harness.table->Show();
     ASSERT_TRUE(harness.shell.rebuy->IsVisible());
     harness.table->Hide();
-    EXPECT_EQ(saved.handOver, 1);
+    // No hand in play: the next sitting deals one, from the button as it is.
+    EXPECT_EQ(saved.handOver, 0);
     EXPECT_EQ(saved.humanInHand, 0);
+    for (const SeatRecord& record : saved.seats)
+        EXPECT_EQ(record.inHand, 0);
 }
 
 TEST_F(BetweenHands, TheHumanHoldingTheButtonIsSavedAsTheDealer)

@@ -41,10 +41,11 @@ protected:
         ASSERT_FALSE(harness.shell.kept.empty());
         const SavedGame& kept = harness.shell.kept.back();
         EXPECT_EQ(kept.inUse, 1);
-        EXPECT_EQ(kept.handOver, 1) << "the next sitting deals a new hand";
+        EXPECT_EQ(kept.humanInHand, 0) << "the next sitting deals a new hand";
         EXPECT_DOUBLE_EQ(kept.startChips, std::trunc(harness.table->GetPlayer(0)->GetChips()));
         for (const SeatRecord& seat : kept.seats) {
             const PlayerI* player = harness.table->GetPlayer(seat.seatNumber);
+            EXPECT_EQ(seat.inHand, 0) << "seat " << seat.seatNumber;
             if (seat.active != 0 && player != nullptr) {
                 EXPECT_DOUBLE_EQ(seat.chips, player->GetChips()) << "seat " << seat.seatNumber;
             }
@@ -57,12 +58,13 @@ protected:
 TEST_F(KeptProgress, EveryHandIsKeptOncePaidOutBeforeItsResultCanBeClosed)
 {
     PlayToTheFirstResult(3, 1);
-    EXPECT_EQ(harness.shell.kept.size(), 1u);
+    // The draw for the button, then the hand.
+    EXPECT_EQ(harness.shell.kept.size(), 2u);
     ExpectKeptAsTheTableStands();
 
     harness.closeResults = true;
     ASSERT_TRUE(harness.RunUntil([&] { return harness.table->GetHandsShownDown() >= 6; }));
-    EXPECT_EQ(harness.shell.kept.size(), harness.table->GetHandsShownDown());
+    EXPECT_EQ(harness.shell.kept.size(), harness.table->GetHandsShownDown() + 1);
 }
 
 TEST_F(KeptProgress, AReBuyIsKeptOnceTheHumanHasBookedIt)

@@ -153,7 +153,7 @@ TEST(TableSession, TournamentLeftDuringTheDealResumesWithAFreshHandAndTheBlindsB
     ASSERT_GT(SeatedBets(*harness.table), 0.0);
 
     harness.table->Hide();
-    EXPECT_EQ(saved.handOver, 1);
+    EXPECT_EQ(saved.humanInHand, 0);
     EXPECT_DOUBLE_EQ(saved.totalPot, 0.0);
     EXPECT_DOUBLE_EQ(SavedChips(saved), total);
     for (const SeatRecord& seat : saved.seats)
