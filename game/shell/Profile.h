@@ -41,8 +41,9 @@ struct Profile {
     std::array<double, 6> money{};
     // The file the profile was read from; empty for a profile made in this
     // run, which is saved under its name. A file may hold another name than
-    // its own (copied or renamed by hand): it is still the one saved to, so
-    // that it never overwrites the file of the profile it names.
+    // its own (copied or renamed by hand): when the player it names has no
+    // file of his own, it is still the one saved to, so that it never
+    // overwrites the file of the profile it names.
     std::string file;
     // The bytes its file holds as last read or saved: a save that would
     // write them again writes nothing (empty: not known, always written).

@@ -1,9 +1,12 @@
 #include "game/shell/ProfileFile.h"
 
 #include "game/shell/ProfileList.h"
+#include "game/table/GameMgr.h"
 #include "game/table/Tournament.h"
 #include "common/BinaryDataFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -220,6 +223,63 @@ bool RepairCards(Card* cards, size_t count)
     return repaired;
 }
 
+// A tournament record taken from the file: which tournament, and where in
+// the file (counted from one).
+struct KeptTournament {
+    uint16_t id;
+    uint32_t number;
+};
+
+// Numbers of a tournament record that the game cannot make. Amounts below
+// zero become nothing and a name no seat is given is cleared (the table
+// names the seat afresh); a level the tournament cannot reach, or a second
+// record of a tournament the file holds already, drops the record (false).
+bool CheckNumbers(SavedGame& game, const Tournament& record, const std::string& which,
+                  const std::vector<KeptTournament>& kept, const std::string& path, std::string* error)
+{
+    for (const KeptTournament& earlier : kept)
+        if (earlier.id == game.tournamentId) {
+            Note(error, path, which + " is a second copy of tournament " + std::to_string(earlier.number) + " (" +
+                                  record.name + "); dropped");
+            return false;
+        }
+    bool belowZero = false;
+    auto mend = [&belowZero](double& amount) {
+        if (amount < 0.0) {
+            amount = 0.0;
+            belowZero = true;
+        }
+    };
+    for (double* amount : {&game.minBet, &game.totalBuyIns, &game.buyIn, &game.totalPot, &game.currentBet,
+                           &game.startChips, &game.humanBet})
+        mend(*amount);
+    for (SeatRecord& seat : game.seats) {
+        mend(seat.chips);
+        mend(seat.bet);
+    }
+    if (belowZero)
+        Note(error, path, which + " holds amounts below zero, set to 0");
+    const uint32_t highest = HighestLevel(record, game.minBet > 0.0 ? game.minBet : record.startBet);
+    if (game.level > highest) {
+        Note(error, path, which + " is at level " + std::to_string(game.level) + ", beyond the last it can reach (" +
+                              std::to_string(highest) + "); dropped");
+        return false;
+    }
+    if (game.level == 0) {
+        game.level = 1;
+        Note(error, path, which + " is at level 0, set to 1");
+    }
+    bool namesCleared = false;
+    for (SeatRecord& seat : game.seats)
+        if (!Gamespace::GameMgr::IsSeatName(seat.name)) {
+            seat.name.clear();
+            namesCleared = true;
+        }
+    if (namesCleared)
+        Note(error, path, which + " holds a seat name no player is given, cleared");
+    return true;
+}
+
 // Puts a choice of table back in range; true when something changed.
 bool RepairChoice(TableChoice& choice)
 {
@@ -320,6 +380,18 @@ KernelLibrary::Problem SkippedFile(const std::string& path, const std::string& c
     problem.cause = cause;
     problem.outcome = "The file is left as it is.";
     return problem;
+}
+
+// Whether the profile was read from the file its name gives (letter case
+// ignored, as file names match).
+bool IsOwnFile(const Profile& profile)
+{
+    const std::string name = FileName(profile.file);
+    const std::string own = profile.name + "_.usr";
+    return name.size() == own.size() && IsProfileFileName(name) &&
+           std::equal(own.begin(), own.end(), name.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+           });
 }
 
 // What LoadProfile found.
@@ -483,6 +555,7 @@ Reading ReadProfile(Profile& profile, const std::string& path)
     if (choicesRepaired)
         Note(error, path, "table choice out of range, reset");
 
+    std::vector<KeptTournament> kept;
     for (uint32_t i = 0; i < count; ++i) {
         auto game = std::make_unique<SavedGame>();
         SavedGameFields(in, *game);
@@ -491,12 +564,16 @@ Reading ReadProfile(Profile& profile, const std::string& path)
                                   "; the rest is dropped");
             break;
         }
+        const std::string which = "tournament " + std::to_string(i + 1);
         Tournament record;
         if (!FindTournament(game->tournamentId, record)) {
-            Note(error, path, "tournament " + std::to_string(i + 1) + " names no known tournament (" +
-                                  std::to_string(game->tournamentId) + "); dropped");
+            Note(error, path, which + " names no known tournament (" + std::to_string(game->tournamentId) +
+                                  "); dropped");
             continue;
         }
+        if (!CheckNumbers(*game, record, which, kept, path, error))
+            continue;
+        kept.push_back({game->tournamentId, i + 1});
         bool cardsRepaired = RepairCards(game->board.data(), game->board.size());
         cardsRepaired = RepairCards(game->tableCards.data(), game->tableCards.size()) || cardsRepaired;
         for (SeatRecord& seat : game->seats)
@@ -534,8 +611,8 @@ std::vector<KernelLibrary::Problem> LoadAllProfiles(ProfileList& list, const std
     for (const std::string& name : names)
         paths.push_back(folder + name);
     paths.insert(paths.end(), alsoRead.begin(), alsoRead.end());
-    bool anyActive = false;
     std::vector<KernelLibrary::Problem> problems;
+    std::vector<std::unique_ptr<Profile>> read;
     for (const std::string& path : paths) {
         if (!IsProfileFileName(path)) {
             problems.push_back(SkippedFile(path, "its name does not end in _.usr"));
@@ -552,8 +629,17 @@ std::vector<KernelLibrary::Problem> LoadAllProfiles(ProfileList& list, const std
         }
         if (!reading.notes.empty())
             problems.push_back(KeepDamagedFile(path, reading.notes, !reading.loaded, profile->name));
-        if (!reading.loaded)
-            continue;
+        if (reading.loaded)
+            read.push_back(std::move(profile));
+    }
+    // A file named after the player it holds is that player's own; one
+    // holding another name (copied or renamed by hand) comes after all of
+    // those, so that it never stands in for the player's own file.
+    std::stable_partition(read.begin(), read.end(),
+                          [](const std::unique_ptr<Profile>& profile) { return IsOwnFile(*profile); });
+    bool anyActive = false;
+    for (std::unique_ptr<Profile>& profile : read) {
+        const std::string& path = profile->file;
         if (const Profile* listed = list.FindSharingFile(profile->name)) {
             problems.push_back(SkippedFile(
                 path, "the player " + listed->name + " is loaded from " + FileName(listed->FilePath()) +

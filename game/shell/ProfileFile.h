@@ -16,8 +16,12 @@
 // 2, a name that could not have been saved, or more tournaments than the
 // game ever makes (one per catalogue record) refuses the whole file; a
 // value outside its range is replaced by its default, and a tournament
-// record cut short by the end of the file or naming no tournament of the
-// catalogue is dropped. Each repair and refusal is described in `error`.
+// record cut short by the end of the file, naming no tournament of the
+// catalogue, copying one the file holds already or at a level the
+// tournament cannot reach is dropped. In a tournament, impossible cards
+// become empty ones, amounts below zero nothing and a seat name no player
+// is given none (the table names the seat). Each repair and refusal is
+// described in `error`.
 // Reading needs only read access: a file the player may not write is
 // played, and its saves fail (and are told) as any save that fails.
 //
@@ -70,7 +74,9 @@ bool LoadProfile(Profile& profile, const std::string& path, std::string* error =
 // a refused one moved there (".damaged1", ... when taken). A file that
 // cannot be read, whose name is no profile's, or whose player is listed
 // already (the same name, or one that differs only in letter case and would
-// share its file) is left as it is. The files `alsoRead` names (outside the
+// share its file) is left as it is; a file named after the player it holds
+// is read as that player's before any copy holding the same player under
+// another name. The files `alsoRead` names (outside the
 // folder) are read after the folder's, and each stays the file its profile
 // is saved to. What the player is to be told: one problem for each file
 // skipped, moved aside or repaired (nothing is shown from here).

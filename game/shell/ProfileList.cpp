@@ -109,6 +109,13 @@ bool ProfileList::Add(Profile* profile)
     // lost at the next load. (A listed profile finds itself.)
     if (FindSharingFile(profile->name))
         return false;
+    // Nor may it take the file a listed profile of another name was read
+    // from (a file copied or renamed by hand): its saves would replace that
+    // player's.
+    const std::string file = profile->FilePath();
+    for (const auto& listed : profiles_)
+        if (SameIgnoringAsciiCase(listed->FilePath(), file))
+            return false;
     profiles_.emplace_back(profile);
     return true;
 }

@@ -30,9 +30,9 @@ public:
     static bool IsDefaultProfile(const Profile* profile);
 
     // Takes ownership and appends when the name is usable as a profile
-    // name (IsValidProfileName) and no listed profile has the same name,
-    // letter case ignored (both would use one file). On false the caller
-    // keeps the profile.
+    // name (IsValidProfileName), no listed profile has the same name,
+    // letter case ignored (both would use one file), and none is saved to
+    // the file this one would be. On false the caller keeps the profile.
     bool Add(Profile* profile);
     // Takes the first profile named like `profile` out of the list and
     // hands it back (null when none). When `profile` was active, the first

@@ -46,6 +46,19 @@ const std::vector<std::string>& GameMgr::OpponentNames()
     return names;
 }
 
+bool GameMgr::IsSeatName(const std::string& name)
+{
+    static const size_t longest = [] {
+        size_t length = 0;
+        for (const std::string& known : OpponentNames())
+            length = std::max(length, known.size());
+        return length;
+    }();
+    return name.size() <= longest && std::all_of(name.begin(), name.end(), [](char c) {
+               return c == ' ' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+           });
+}
+
 void GameMgr::Create()
 {
     if (created_)

@@ -164,6 +164,11 @@ public:
 
     // The computer players' first names.
     static const std::vector<std::string>& OpponentNames();
+    // A name a saved computer seat can hold: none yet, or one no longer than
+    // the longest of those names, of letters, digits and spaces only (the
+    // names a tournament's seats hold until the table names them have a
+    // space).
+    static bool IsSeatName(const std::string& name);
 
 private:
     // Hand flow (GameMgr.cpp).

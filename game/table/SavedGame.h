@@ -49,7 +49,10 @@ struct SavedGame {
     uint32_t rebuysTaken = 0;  // the human's re-buys
 
     // The hand being played when the table was left.
-    uint8_t handOver = 0;      // the hand was over: the next sitting deals a new one
+    // The hand was over: the next sitting moves the button on and deals a
+    // new one. Not over with nobody in it: the hand the button was placed
+    // for was not played yet, and the next sitting deals it from that seat.
+    uint8_t handOver = 0;
     uint16_t boardStage = 0;   // 0 before the flop .. 3 river
     uint8_t betMade = 0;       // a bet was made in the betting round
     double currentBet = 0.0;   // the highest bet of the betting round

@@ -1,5 +1,7 @@
 #include "game/table/Tournament.h"
 
+#include <algorithm>
+
 namespace {
 
 const std::vector<Tournament>& Catalogue()
@@ -32,6 +34,15 @@ bool FindTournament(uint16_t id, Tournament& out)
         return false;
     out = catalogue[id - 1];
     return true;
+}
+
+uint32_t HighestLevel(const Tournament& record, double startBet)
+{
+    const double purchases = 1.0 + record.maxRebuys + record.addOnCount;
+    const double chips = double(record.players) * record.tables * record.price * record.chipsPerDollar * purchases;
+    if (startBet <= 0.0)
+        return 0;
+    return static_cast<uint32_t>(std::min(chips / (3.0 * startBet), 4294967295.0));
 }
 
 bool IsAddOnOffered(const Tournament& record, uint32_t level)

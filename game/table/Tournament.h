@@ -32,6 +32,11 @@ void GetTournamentCatalogue(std::vector<Tournament>& out);
 // Whether the add-on is offered at `level`: the level before the record's
 // add-on level, in a tournament that has one.
 bool IsAddOnOffered(const Tournament& record, uint32_t level);
+// The highest level `record` can reach when its level 1 minimum bet is
+// `startBet`: a level rises only while at least three players can each pay
+// its minimum bet, and no table holds more chips than every player's buy-in,
+// re-buys and add-on bring in.
+uint32_t HighestLevel(const Tournament& record, double startBet);
 // Copies record `id` into `out`. Ids run from 1 to 9; any other id gives
 // false and leaves `out` as it was.
 bool FindTournament(uint16_t id, Tournament& out);

@@ -369,6 +369,23 @@ TEST_F(ProfileFile, OutOfRangeValuesAreRepairedOrDropped)
     odd->board[0] = Card(20, 1);
     odd->seats[2].cards[1] = Card(3, 9);
     fay.savedGames.push_back(std::move(odd));
+    // Numbers no table makes: a second copy of one tournament, a level
+    // beyond the last one it can reach, chips below zero, a seat name
+    // that fills its field with no end, level 0.
+    fay.savedGames.push_back(BusyTournament(4));
+    fay.savedGames.push_back(BusyTournament(1));
+    fay.savedGames.back()->level = 65535;
+    auto negative = BusyTournament(2);
+    negative->seats[0].chips = -100.0;
+    negative->startChips = -5.0;
+    negative->seats[1].name = "Fifteen letters";
+    fay.savedGames.push_back(std::move(negative));
+    fay.savedGames.push_back(BusyTournament(3));
+    fay.savedGames.back()->level = 0;
+    // The last level Sit & Go P reaches at a start bet of 40: three players
+    // sharing every chip its eight buy-ins and re-buys bring in.
+    fay.savedGames.push_back(BusyTournament(5));
+    fay.savedGames.back()->level = 200;
     ASSERT_TRUE(SaveProfile(fay));
 
     Profile loaded;
@@ -379,14 +396,32 @@ TEST_F(ProfileFile, OutOfRangeValuesAreRepairedOrDropped)
     EXPECT_EQ(loaded.noLimit.players, 10);
     EXPECT_EQ(loaded.potLimit.tableIndex, 3);
     EXPECT_EQ(loaded.potLimit.players, 10);
-    ASSERT_EQ(loaded.savedGames.size(), 1u) << "tournaments 0 and 10 do not exist";
+    ASSERT_EQ(loaded.savedGames.size(), 4u) << "tournaments 0 and 10 do not exist";
     EXPECT_EQ(loaded.savedGames[0]->tournamentId, 4);
     EXPECT_EQ(loaded.savedGames[0]->board[0], Card::None());
     EXPECT_EQ(loaded.savedGames[0]->board[1], Card(0, 0));
     EXPECT_EQ(loaded.savedGames[0]->seats[2].cards[1], Card::None());
+    const SavedGame& mended = *loaded.savedGames[1];
+    EXPECT_EQ(mended.tournamentId, 2);
+    EXPECT_EQ(mended.seats[0].chips, 0.0);
+    EXPECT_EQ(mended.startChips, 0.0);
+    EXPECT_EQ(mended.seats[1].name, "") << "the table names the seat afresh";
+    EXPECT_EQ(mended.seats[2].name, "Seat2");
+    EXPECT_EQ(mended.level, 3u);
+    EXPECT_EQ(loaded.savedGames[2]->level, 1u);
+    EXPECT_EQ(loaded.savedGames[3]->level, 200u);
     // The notes count the tournaments from one, as the file holds them.
     EXPECT_NE(error.find("tournament 1 names no known tournament (0); dropped"), std::string::npos) << error;
     EXPECT_NE(error.find("tournament 3 holds impossible cards, cleared"), std::string::npos) << error;
+    EXPECT_NE(error.find("tournament 4 is a second copy of tournament 3 (Satellite P); dropped"), std::string::npos)
+        << error;
+    EXPECT_NE(error.find("tournament 5 is at level 65535, beyond the last it can reach (83); dropped"),
+              std::string::npos)
+        << error;
+    EXPECT_NE(error.find("tournament 6 holds amounts below zero, set to 0"), std::string::npos) << error;
+    EXPECT_NE(error.find("tournament 6 holds a seat name no player is given, cleared"), std::string::npos) << error;
+    EXPECT_NE(error.find("tournament 7 is at level 0, set to 1"), std::string::npos) << error;
+    EXPECT_EQ(error.find("tournament 8"), std::string::npos) << error;
 }
 
 TEST_F(ProfileFile, FilesWithUnusableNamesAreRefused)
@@ -449,25 +484,44 @@ TEST_F(ProfileFile, BytesOfAnotherFormatAreNoProfile)
     EXPECT_NE(error.find("no profile of this game (format 32514)"), std::string::npos) << error;
 }
 
-TEST_F(ProfileFile, AProfileIsSavedToTheFileItCameFromWhateverNameItHolds)
+TEST_F(ProfileFile, APlayersOwnFileOutranksACopyUnderAnotherNameWhichIsSavedToOnlyWhenItIsHisOnlyOne)
 {
-    // A copy of Bob's file under another name lists first and takes the
-    // name Bob; Bob's own file is then passed over, and must stay his.
+    // A hand-made copy of Bob's file, under a name listed before his own.
     Profile bob;
     bob.name = "Bob";
     bob.money[0] = 500.0;
     ASSERT_TRUE(SaveProfile(bob));
-    const std::string bobs = Bytes("save/Bob_.usr");
-    WriteBytes("save/Aaron_.usr", Header("Bob", 0));
+    WriteBytes("save/ _.usr", Header("Bob", 0));
 
-    LoadAllProfiles(ProfileList::Instance());
+    std::vector<KernelLibrary::Problem> problems = LoadAllProfiles(*ProfileList::Instance());
     ASSERT_EQ(ProfileList::Instance()->Count(), 1u);
     Profile& listed = *ProfileList::Instance()->At(0);
-    EXPECT_EQ(listed.FilePath(), "save/Aaron_.usr");
+    EXPECT_EQ(listed.FilePath(), "save/Bob_.usr");
+    EXPECT_EQ(listed.money[0], 500.0);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].what + ": " + problems[0].cause,
+              "The profile  _.usr was not loaded: the player Bob is loaded from Bob_.usr");
     listed.money[0] = 1.0;
     EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
-    EXPECT_EQ(Bytes("save/Bob_.usr"), bobs);
+    EXPECT_EQ(Bytes("save/ _.usr"), Header("Bob", 0));
+    EXPECT_EQ(Bytes("save/Bob_.usr").substr(31, 4), I32(1));
+
+    // Alone, the copy is Bob's and is saved to; it is never overwritten by
+    // a new player named after the file.
+    ProfileList::Free();
+    ASSERT_TRUE(platform::DeleteFile("save/Bob_.usr"));
+    ASSERT_TRUE(platform::DeleteFile("save/ _.usr"));
+    WriteBytes("save/Aaron_.usr", Header("Bob", 0));
+    EXPECT_TRUE(LoadAllProfiles(*ProfileList::Instance()).empty());
+    ASSERT_EQ(ProfileList::Instance()->Count(), 1u);
+    EXPECT_EQ(ProfileList::Instance()->At(0)->FilePath(), "save/Aaron_.usr");
+    Profile aaron;
+    aaron.name = "aaron";
+    EXPECT_FALSE(ProfileList::Instance()->Add(&aaron));
+    ProfileList::Instance()->At(0)->money[0] = 1.0;
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
     EXPECT_NE(Bytes("save/Aaron_.usr"), Header("Bob", 0)) << "the change went to the file it came from";
+    EXPECT_FALSE(platform::FileExists("save/Bob_.usr"));
 }
 
 TEST_F(ProfileFile, ARepairedOrRefusedFileIsKeptAsItWasAndEachIsToBeToldWithoutABoxOfItsOwn)
@@ -566,7 +620,7 @@ TEST_F(ProfileFile, FilesPassedOverAreLeftAsTheyAreAndEachIsToBeToldOnce)
     const std::vector<KernelLibrary::Problem> problems = LoadAllProfiles(*ProfileList::Instance());
     ProfileList& list = *ProfileList::Instance();
     ASSERT_EQ(list.Count(), 3u);
-    EXPECT_EQ(list.FindByName("Bob")->FilePath(), "save/Aaron_.usr");
+    EXPECT_EQ(list.FindByName("Bob")->FilePath(), "save/Bob_.usr");
     ASSERT_NE(list.FindByName("Cid"), nullptr);
     EXPECT_EQ(list.FindByName("Cid")->FilePath(), "save/Cid_.USR");
     std::vector<std::string> told;
@@ -575,11 +629,11 @@ TEST_F(ProfileFile, FilesPassedOverAreLeftAsTheyAreAndEachIsToBeToldOnce)
         EXPECT_EQ(problem.outcome, "The file is left as it is.");
     }
     EXPECT_EQ(told, (std::vector<std::string>{
+                        "The profile notes.usr was not loaded: its name does not end in _.usr",
                         "The profile ann_.usr was not loaded: the player Ann is loaded from Ann_.usr, whose file a "
                         "name differing only in case would share",
-                        "The profile Bob_.usr was not loaded: the player Bob is loaded from Aaron_.usr",
-                        "The profile notes.usr was not loaded: its name does not end in _.usr"}));
-    for (const char* path : {"save/ann_.usr", "save/Bob_.usr", "save/Cid_.USR", "save/notes.usr"})
+                        "The profile Aaron_.usr was not loaded: the player Bob is loaded from Bob_.usr"}));
+    for (const char* path : {"save/ann_.usr", "save/Aaron_.usr", "save/Cid_.USR", "save/notes.usr"})
         EXPECT_TRUE(platform::FileExists(path)) << path;
     EXPECT_TRUE(platform::FindFiles("save/*.damaged*").empty());
 }
