@@ -1,6 +1,7 @@
 #include "game/shell/ProfileTableShell.h"
 
 #include "game/shell/Options.h"
+#include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
 #include "game/shell/ProfileSaving.h"
 
@@ -40,6 +41,13 @@ SavedGame* ProfileTableShell::GetCurrentSavedGame()
 void ProfileTableShell::KeepProgress()
 {
     SaveCurrentProfile();
+}
+
+void ProfileTableShell::KeepDraw()
+{
+    Profile* current = ProfileList::CurrentProfile();
+    if (!ProfileList::IsDefaultProfile(current))
+        SaveProfile(*current);
 }
 
 uint16_t ProfileTableShell::GetGameSpeed()

@@ -22,6 +22,8 @@ public:
     SavedGame* GetCurrentSavedGame() override;
     // Saves the current profile (a failure is told to the player).
     void KeepProgress() override;
+    // Saves the current profile; a failure is told by the next save.
+    void KeepDraw() override;
     uint16_t GetGameSpeed() override;
     void AddOptionObserver(IOptionObserver* observer) override;
 };

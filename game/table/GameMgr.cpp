@@ -392,8 +392,10 @@ void GameMgr::ChooseDealer()
     NumberPositions();
     // The draw is kept at once: a program ended before the first hand is
     // over resumes with the dealer the player saw drawn.
-    if (IsTournament())
-        progressToKeep_ = true;
+    if (IsTournament()) {
+        SaveTournamentState();
+        services_.shell->KeepDraw();
+    }
     if (dealerDlg_) {
         dealerDlg_->SetDealer(*dealer);
         dealerDlg_->Show(true);

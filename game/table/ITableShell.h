@@ -57,6 +57,13 @@ public:
     // profile is to be kept as it is now, so that however the program ends
     // next it loses at most the hand in play.
     virtual void KeepProgress() = 0;
+    // The dealer was drawn and the table has written the draw into the
+    // current tournament: the profile is to be kept, so that a program ended
+    // before the first hand is over resumes with the dealer the player saw
+    // drawn. Only a moment after the tournament was entered (and kept, or
+    // told not kept), a save that fails here is not told again: the first
+    // hand's end saves again and tells.
+    virtual void KeepDraw() = 0;
 
     // 0..10; a value outside that range is the caller's to clamp.
     virtual uint16_t GetGameSpeed() = 0;

@@ -54,6 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const auto& game : profile.savedGames) {
         Tournament record;
         Check(FindTournament(game->tournamentId, record));
+        const double startBet = game->minBet > 0.0 ? game->minBet : record.startBet;
+        Check(game->level >= 1 && game->level <= HighestLevel(record, startBet));
     }
     // What loaded is stored as it was read.
     if (!SaveProfile(profile))

@@ -195,6 +195,7 @@ public:
     SavedGame* GetCurrentSavedGame() override { return profile.GetCurrentSavedGame(); }
     // Keeps a copy of the current tournament as the table handed it over.
     void KeepProgress() override;
+    void KeepDraw() override { KeepProgress(); }
     uint16_t GetGameSpeed() override { return speed; }
     void AddOptionObserver(Gamespace::IOptionObserver* observer) override;
 
@@ -225,8 +226,8 @@ public:
     bool logging = true;
     std::vector<std::string> log;
     std::vector<Gamespace::IOptionObserver*> optionObservers;
-    // The current tournament at each KeepProgress (an empty record when
-    // there was none).
+    // The current tournament at each KeepProgress and KeepDraw (an empty
+    // record when there was none).
     std::vector<SavedGame> kept;
 
     // The dialogs made last of each kind (the table's and the human's).
