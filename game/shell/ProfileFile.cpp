@@ -388,7 +388,7 @@ bool IsOwnFile(const Profile& profile)
 {
     const std::string name = FileName(profile.file);
     const std::string own = profile.name + "_.usr";
-    return name.size() == own.size() && IsProfileFileName(name) &&
+    return name.size() == own.size() &&
            std::equal(own.begin(), own.end(), name.begin(), [](char a, char b) {
                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
            });
