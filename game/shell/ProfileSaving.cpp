@@ -116,7 +116,7 @@ bool DeleteCurrentProfile()
         KernelLibrary::Problem problem;
         problem.what = "The player " + current->name + " was not deleted";
         problem.SetFailure(error);
-        problem.outcome = current->name + " stays in the list of players, and the file stays as it is.";
+        problem.outcome = current->name + " stays a player, the file as it is.";
         problem.topic = "delete\n" + error.path;
         // The player asked again: told again.
         problem.asked = true;

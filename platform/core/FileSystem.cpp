@@ -146,7 +146,7 @@ const char* StepWords(FileStep step)
     case FileStep::CopyTo: return "copy to";
     case FileStep::KeepCopyBeside: return "keep a copy beside";
     case FileStep::KeepCopyOf: return "keep a copy of";
-    case FileStep::KeepBeside: return "keep beside the program as";
+    case FileStep::KeepBeside: return "the file beside the program is kept as";
     }
     return "use";
 }

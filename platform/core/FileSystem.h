@@ -52,7 +52,7 @@ enum class FileStep {
     CopyTo,           // "copy to"
     KeepCopyBeside,   // "keep a copy beside"
     KeepCopyOf,       // "keep a copy of"
-    KeepBeside,       // "keep beside the program as"
+    KeepBeside,       // "the file beside the program is kept as"
 };
 // The step in words, as it goes before the path: "make the folder".
 const char* StepWords(FileStep step);

@@ -130,9 +130,9 @@ TEST_F(ProfileSaving, EachFailureIsToldWithItsOwnReason)
     const std::string said = ::testing::internal::GetCapturedStderr();
     SaveAllProfiles(ProfileList::Instance());
     ASSERT_EQ(player_.told.size(), 2u);
-    EXPECT_EQ(player_.told[1],
-              (std::vector<std::string>{"The player Ann was not deleted:", "the folder cannot be written.",
-                                        "Ann stays in the list of players, and the file stays as it is."}));
+    EXPECT_EQ(player_.told[1], (std::vector<std::string>{"The player Ann was not deleted:",
+                                                         "the folder cannot be written.",
+                                                         "Ann stays a player, the file as it is."}));
     EXPECT_NE(said.find("(delete save/Ann_.usr: Permission denied)"), std::string::npos) << said;
     EXPECT_TRUE(platform::FileExists("save/Ann_.usr"));
     // Asked again, told again; a file the player may not even read is
