@@ -128,7 +128,7 @@ bool BinaryDataFile::Delete()
         return false;
     if (platform::DeleteFile(path_))
         return true;
-    lastError_ = platform::FileError{"delete", path_, errno, {}};
+    lastError_ = platform::FileError{platform::FileStep::Delete, path_, errno, {}};
     return false;
 }
 
@@ -163,12 +163,12 @@ bool BinaryDataFile::TakeContents()
     long position = PakFileTell(handle_);
     long size = position < 0 || PakFileSeek(handle_, 0, SEEK_END) != 0 ? -1 : PakFileTell(handle_);
     if (size < 0 || PakFileSeek(handle_, 0, SEEK_SET) != 0) {
-        lastError_ = platform::FileError{"find the end of", path_, EIO, {}};
+        lastError_ = platform::FileError{platform::FileStep::FindEnd, path_, EIO, {}};
         return false;
     }
     std::vector<uint8_t> contents(static_cast<size_t>(size));
     if (size > 0 && PakFileRead(contents.data(), 1, contents.size(), handle_) != contents.size()) {
-        lastError_ = platform::FileError{"read", path_, EIO, {}};
+        lastError_ = platform::FileError{platform::FileStep::Read, path_, EIO, {}};
         PakFileSeek(handle_, position, SEEK_SET);
         return false;
     }
@@ -183,7 +183,7 @@ bool BinaryDataFile::WriteBytes(const void* bytes, size_t n, int offset)
     if (!IsOpen())
         return false;
     if (handle_ && handle_->entry) {
-        lastError_ = platform::FileError{"write", path_, EROFS, "an archive member cannot be written"};
+        lastError_ = platform::FileError{platform::FileStep::Write, path_, EROFS, "an archive member cannot be written"};
         return false;
     }
     if (!SeekTo(offset) || !TakeContents())
@@ -290,11 +290,11 @@ bool BinaryDataFile::KeepCopyAs(const std::string& copyPath)
 {
     std::string bytes;
     if (platform::FileExists(copyPath)) {
-        lastError_ = platform::FileError{"copy to", copyPath, EEXIST, {}};
+        lastError_ = platform::FileError{platform::FileStep::CopyTo, copyPath, EEXIST, {}};
         return false;
     }
     if (!platform::ReadWholeFile(path_, &bytes)) {
-        lastError_ = platform::FileError{"read", path_, errno, {}};
+        lastError_ = platform::FileError{platform::FileStep::Read, path_, errno, {}};
         return false;
     }
     return platform::WriteFileAtomic(copyPath, bytes.data(), bytes.size(), &lastError_);

@@ -7,9 +7,14 @@ bool TellProblem(const Problem& problem)
     return Zolt::ProblemReporter::Instance().Tell(problem);
 }
 
-bool ProblemResolved(const std::string& key, const std::string& note)
+bool ProblemResolved(const std::string& topic, const std::string& note)
 {
-    return Zolt::ProblemReporter::Instance().Resolved(key, note);
+    return Zolt::ProblemReporter::Instance().Resolved(topic, note);
+}
+
+std::vector<std::string> FileProblemsResolved(const std::vector<std::string>& files)
+{
+    return Zolt::ProblemReporter::Instance().ResolvedFiles(files);
 }
 
 void SayOnStandardError(const std::string& subject, const std::string& text)

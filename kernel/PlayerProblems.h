@@ -9,17 +9,23 @@
 #include "framework/app/ProblemReporter.h"
 
 #include <string>
+#include <vector>
 
 namespace KernelLibrary {
 
 using Problem = Zolt::Problem;
+using ProblemSubject = Zolt::ProblemSubject;
 using ProblemSink = Zolt::ProblemSink;
 
-// Tells the problem (once for its key); true when it was told now.
+// Tells the problem (once for its topic and reason); true when it was told
+// now.
 bool TellProblem(const Problem& problem);
-// The problem of `key` is over; `note` goes to standard error when it had
+// The problem of `topic` is over; `note` goes to standard error when it had
 // been told. True when it had been told.
-bool ProblemResolved(const std::string& key, const std::string& note);
+bool ProblemResolved(const std::string& topic, const std::string& note);
+// Every told problem concerning one of `files` is over; those of them that
+// a told problem concerned.
+std::vector<std::string> FileProblemsResolved(const std::vector<std::string>& files);
 // News for standard error only.
 void SayOnStandardError(const std::string& subject, const std::string& text);
 // The game's notice; null hands the telling back to the box.

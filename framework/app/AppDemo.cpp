@@ -138,7 +138,7 @@ void ZoltAppBase::KeepRecordedDemo()
     if (WriteDemoFile(&error))
         return;
     Problem problem;
-    problem.subject = "Demo";
+    problem.subject = ProblemSubject::Demo;
     problem.what = "The demo was not kept";
     problem.SetFailure(error);
     // The recording is written last of all, when the game's notice has gone.

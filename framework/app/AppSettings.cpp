@@ -150,19 +150,27 @@ void ZoltAppBase::ShowSettingsWarnings()
             startWarnings_.push_back(std::move(warning));
         startWarningsTaken_ = true;
     }
+    constexpr char kTopic[] = "settings";
     // Those met at the start, before the game could show them, are told in
-    // the box; those met since, where the game shows them.
-    auto tell = [&reporter](const std::string& warning, bool inBox) {
+    // the box; those met since, where the game shows them. A failure that
+    // recurs for the same reason is told once.
+    auto tell = [&reporter, &kTopic](const std::string& warning, bool inBox) {
         Problem problem;
-        problem.subject = "Settings";
+        problem.subject = ProblemSubject::Settings;
         problem.what = "The settings could not be kept as they should be";
         problem.cause = warning;
+        problem.topic = kTopic;
         reporter.Tell(problem, inBox);
     };
     for (const std::string& warning : std::exchange(startWarnings_, {}))
         tell(warning, true);
     for (const std::string& warning : TakeRegistryWarnings())
         tell(warning, false);
+    // A save that went through since ends what was told: the same failure
+    // later is news again. (Failures met before it in this step were told
+    // just now.)
+    if (TakeRegistrySavedAgain())
+        reporter.Resolved(kTopic, {});
 }
 
 void ZoltAppBase::ReadStartOptions()

@@ -3,6 +3,7 @@
 #include "platform/core/Process.h"
 #include "platform/window/SystemDialogs.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -25,12 +26,17 @@ void WriteToStandardError(const std::string& subject, const std::string& text)
     std::fflush(stderr);
 }
 
-bool IsFolderStep(const std::string& step)
-{
-    return step == "make the folder";
-}
-
 } // namespace
+
+const char* HeadingOf(ProblemSubject subject)
+{
+    switch (subject) {
+    case ProblemSubject::PlayerFiles: return "Player files";
+    case ProblemSubject::Settings: return "Settings";
+    case ProblemSubject::Demo: return "Demo";
+    }
+    return "Player files";
+}
 
 void Problem::SetFailure(const platform::FileError& error)
 {
@@ -40,11 +46,16 @@ void Problem::SetFailure(const platform::FileError& error)
     path = error.path;
 }
 
-std::string Problem::Key() const
+std::string Problem::Topic() const
 {
-    if (!key.empty())
-        return key;
-    return subject + "\n" + what + "\n" + step + "\n" + path + "\n" + std::to_string(code) + "\n" + cause;
+    if (!topic.empty())
+        return topic;
+    return std::to_string(static_cast<int>(subject)) + "\n" + what;
+}
+
+std::string Problem::Reason() const
+{
+    return std::to_string(static_cast<int>(step)) + "\n" + path + "\n" + std::to_string(code) + "\n" + cause;
 }
 
 std::vector<std::string> Problem::Lines() const
@@ -61,8 +72,8 @@ std::string Problem::Text() const
     for (const std::string& line : Lines())
         text += line + "\n";
     if (!path.empty())
-        text += "(" + (step.empty() ? std::string() : step + " ") + path +
-                (code != 0 ? std::string(": ") + std::strerror(code) : std::string()) + ")";
+        text += "(" + (step == platform::FileStep::None ? std::string() : std::string(platform::StepWords(step)) + " ") +
+                path + (code != 0 ? std::string(": ") + std::strerror(code) : std::string()) + ")";
     return text;
 }
 
@@ -74,33 +85,55 @@ ProblemReporter& ProblemReporter::Instance()
 
 bool ProblemReporter::Tell(const Problem& problem, bool inBox)
 {
+    const std::string subject = HeadingOf(problem.subject);
     ProblemSink* sink = nullptr;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        const bool fresh = told_.insert(problem.Key()).second;
-        if (!fresh && !problem.everyTime)
+        const std::string topic = problem.Topic();
+        const std::string reason = problem.Reason();
+        const auto told = told_.find(topic);
+        const bool news = told == told_.end() || told->second.reason != reason;
+        if (!news && !problem.asked)
             return false;
+        told_[topic] = Told{reason, problem.files};
         sink = inBox ? nullptr : sink_;
-        // Standard error hears each problem once; the box writes it there
-        // itself.
-        if (sink && fresh)
-            WriteToStandardError(problem.subject, problem.Text());
+        // Standard error hears each piece of news once; the box writes it
+        // there itself.
+        if (sink && news)
+            WriteToStandardError(subject, problem.Text());
     }
     if (sink)
-        sink->TellPlayer(problem.subject, problem.Lines());
+        sink->TellPlayer(subject, problem.Lines());
     else
-        ShowBox(problem.Text(), problem.subject);
+        ShowBox(problem.Text(), subject);
     return true;
 }
 
-bool ProblemReporter::Resolved(const std::string& key, const std::string& note)
+bool ProblemReporter::Resolved(const std::string& topic, const std::string& note)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (told_.erase(key) == 0)
+    if (told_.erase(topic) == 0)
         return false;
     if (!note.empty())
         std::fputs((note + "\n").c_str(), stderr);
     return true;
+}
+
+std::vector<std::string> ProblemReporter::ResolvedFiles(const std::vector<std::string>& files)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::string> concerned;
+    for (auto it = told_.begin(); it != told_.end();) {
+        bool over = false;
+        for (const std::string& file : it->second.files)
+            if (std::find(files.begin(), files.end(), file) != files.end()) {
+                over = true;
+                if (std::find(concerned.begin(), concerned.end(), file) == concerned.end())
+                    concerned.push_back(file);
+            }
+        it = over ? told_.erase(it) : std::next(it);
+    }
+    return concerned;
 }
 
 void ProblemReporter::Say(const std::string& subject, const std::string& text)
@@ -133,17 +166,29 @@ void ProblemReporter::ShowBox(const std::string& text, const std::string& captio
         platform::MessageBoxA(nullptr, text.c_str(), caption.c_str(), platform::MB_OK | platform::MB_ICONWARNING);
 }
 
-std::string ProblemReporter::ReasonInWords(int code, const std::string& step)
+std::string ProblemReporter::ReasonInWords(int code, platform::FileStep step)
 {
+    using platform::FileStep;
+    const bool reading = step == FileStep::Read || step == FileStep::FindEnd;
     switch (code) {
     case ENOSPC: return "the disk is full";
     case EDQUOT: return "the disk quota is used up";
     case EACCES:
-    case EPERM: return IsFolderStep(step) ? "the folder may not be made there" : "the folder cannot be written";
+    case EPERM:
+        if (step == FileStep::MakeFolder)
+            return "the folder may not be made there";
+        return reading ? "the file may not be read" : "the folder cannot be written";
     case EROFS: return "the disk is read-only";
-    case ENOTDIR: return IsFolderStep(step) ? "a file stands where the folder should be" : "the save folder is not a folder";
+    case ENOTDIR:
+        return step == FileStep::MakeFolder ? "a file stands where the folder should be" : "the save folder is not a folder";
     case EISDIR: return "a folder stands in the file's place";
-    case EIO: return "the disk could not be written";
+    case EINVAL:
+        // What the file layer answers for a pipe, a device or a socket
+        // where a file should be.
+        if (reading)
+            return "it is not a regular file (a pipe, a device or a socket)";
+        break;
+    case EIO: return reading ? "the disk could not be read" : "the disk could not be written";
     default: break;
     }
     std::string reason = std::strerror(code);

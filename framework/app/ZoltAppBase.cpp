@@ -603,14 +603,16 @@ void ZoltAppBase::Quit()
     pointerThread_.Join();
     if (musicInterface_)
         musicInterface_->HaltAllTracks();
+    // Settings that cannot be kept are told while the game's window still
+    // stands behind the box that says so.
+    if (settingsRead_)
+        WriteSettings();
     if (!isWindowed && display_ && display_->GetDirectDraw())
         display_->GetDirectDraw()->RestoreDisplayMode();
     if (mainWindow_)
         ShowWindow(mainWindow_, SW_HIDE);
     if (demo_->IsPlaying())
         RestoreDemoSound();
-    if (settingsRead_)
-        WriteSettings();
     ImageLib::FreeJ2kCodec();
 }
 

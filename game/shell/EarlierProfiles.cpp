@@ -5,12 +5,9 @@
 
 namespace {
 
-constexpr char kSubject[] = "Player files";
-
 KernelLibrary::Problem TakeOverProblem(const std::string& what, const std::string& path)
 {
     KernelLibrary::Problem problem;
-    problem.subject = kSubject;
     problem.what = what;
     problem.path = path;
     return problem;
@@ -30,14 +27,14 @@ std::vector<std::string> TakeOverEarlierProfiles(const std::string& earlier, con
         switch (file.result.outcome) {
         case Outcome::Moved:
             KernelLibrary::SayOnStandardError(
-                kSubject, from + " (beside the program) was moved to " + to + ", where players are kept now.");
+                Zolt::HeadingOf(KernelLibrary::ProblemSubject::PlayerFiles), from + " (beside the program) was moved to " + to + ", where players are kept now.");
             break;
         case Outcome::KeptBeside: {
             KernelLibrary::Problem problem =
                 TakeOverProblem(file.name + " of an earlier build was kept aside", from);
             problem.cause = "a file of that name is in the data folder already";
             problem.outcome = "It was kept as " + file.result.keptAs.substr(file.result.keptAs.rfind('/') + 1) + ".";
-            problem.step = "the file beside the program is kept as";
+            problem.step = platform::FileStep::KeepBeside;
             problem.path = file.result.keptAs;
             problems->push_back(problem);
             break;

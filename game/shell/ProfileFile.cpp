@@ -305,7 +305,6 @@ std::string FileName(const std::string& path)
 KernelLibrary::Problem FileProblem(const std::string& what, const std::string& path)
 {
     KernelLibrary::Problem problem;
-    problem.subject = "Player files";
     problem.what = what;
     problem.path = path;
     return problem;
@@ -365,7 +364,7 @@ KernelLibrary::Problem KeepDamagedFile(const std::string& path, const std::strin
         return problem;
     }
     const platform::FileError& failure = file.LastFileError();
-    problem.step = copy.empty() ? "keep a copy of" : failure.step;
+    problem.step = copy.empty() ? platform::FileStep::KeepCopyOf : failure.step;
     problem.path = copy.empty() ? path : failure.path;
     problem.code = copy.empty() ? EEXIST : failure.code;
     problem.outcome = refused ? "It could not be moved aside and is left as it is."
@@ -449,7 +448,9 @@ std::string Profile::FilePath() const
 bool Profile::RemoveFile(platform::FileError* error) const
 {
     BinaryDataFile file(FilePath());
-    if (AreProfileWritesHeld() || !file.Exists() || file.Delete())
+    // A file the player may not read is there all the same: it is deleted,
+    // or the player stays.
+    if (AreProfileWritesHeld() || !platform::FileExists(FilePath()) || file.Delete())
         return true;
     if (error)
         *error = file.LastFileError();
@@ -461,7 +462,7 @@ bool SaveProfile(Profile& profile, platform::FileError* error)
     const std::string path = profile.FilePath();
     if (path.empty()) {
         if (error)
-            *error = platform::FileError{"write", ProfileFolder() + profile.name + "_.usr", EINVAL,
+            *error = platform::FileError{platform::FileStep::Write, ProfileFolder() + profile.name + "_.usr", EINVAL,
                                          "the name cannot be used for a file"};
         return false;
     }
@@ -513,7 +514,7 @@ Reading ReadProfile(Profile& profile, const std::string& path)
     }
     BinaryDataFile file(path);
     if (!file.OpenForReading()) {
-        reading.openError = platform::FileError{"read", path, errno != 0 ? errno : ENOENT, {}};
+        reading.openError = platform::FileError{platform::FileStep::Read, path, errno != 0 ? errno : ENOENT, {}};
         Note(error, path, "cannot be opened");
         return reading;
     }

@@ -7,26 +7,19 @@
 
 namespace {
 
-constexpr char kSubject[] = "Player files";
-
 struct Failure {
     const Profile* profile;
     platform::FileError error;
 };
 
-// The failed saves last told: the problem's key, and the files it named.
-struct ToldSaves {
-    std::string key;
-    std::vector<std::string> paths;
-};
-ToldSaves gTold;
-
-bool HoldsTournament(const Profile& profile)
+// What a failed save of the profile loses: the tournament it is playing,
+// else the player's own choices and money.
+bool PlaysTournament(const Profile& profile)
 {
-    for (const auto& game : profile.savedGames)
-        if (game && game->inUse != 0)
-            return true;
-    return false;
+    if (!IsTournamentGameType(profile.gameType))
+        return false;
+    const SavedGame* game = profile.GetCurrentSavedGame();
+    return game && game->inUse != 0;
 }
 
 // Saves one profile; a failure is noted in `failures`, a success in `saved`.
@@ -42,10 +35,9 @@ void SaveOne(Profile& profile, std::vector<Failure>& failures, std::vector<std::
 KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRetry retry)
 {
     KernelLibrary::Problem problem;
-    problem.subject = kSubject;
     if (failures.size() == 1) {
         const Profile& profile = *failures.front().profile;
-        problem.what = HoldsTournament(profile) ? profile.name + "'s tournament was not saved"
+        problem.what = PlaysTournament(profile) ? profile.name + "'s tournament was not saved"
                                                 : "The player " + profile.name + " was not saved";
     } else if (failures.size() == 2) {
         problem.what = "The players " + failures[0].profile->name + " and " + failures[1].profile->name +
@@ -66,13 +58,15 @@ KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRet
         problem.outcome = "What was not saved is lost.";
         break;
     }
-    // Standard error hears of these files failing for this reason once;
-    // the player, at every save that fails while the game goes on (each
-    // loses new work), but not at the end once told.
-    problem.key = "save\n" + std::to_string(problem.code);
-    for (const Failure& failure : failures)
-        problem.key += "\n" + failure.error.path;
-    problem.everyTime = retry != SaveRetry::Never;
+    // These files failing for this reason are told once, on standard error
+    // and to the player, until one of them is saved again or the reason
+    // changes; a quit the player asked for is answered each time.
+    problem.topic = "save";
+    for (const Failure& failure : failures) {
+        problem.topic += "\n" + failure.error.path;
+        problem.files.push_back(failure.error.path);
+    }
+    problem.asked = retry == SaveRetry::CloseAgain;
     return problem;
 }
 
@@ -80,22 +74,12 @@ KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRet
 // failed (in one message).
 bool TellSaves(const std::vector<Failure>& failures, const std::vector<std::string>& saved, SaveRetry retry)
 {
-    for (const std::string& path : saved)
-        if (std::find(gTold.paths.begin(), gTold.paths.end(), path) != gTold.paths.end())
-            KernelLibrary::SayOnStandardError(kSubject, "Profile file '" + path + "': saved again.");
-    if (failures.empty()) {
-        if (!gTold.key.empty() && !saved.empty())
-            KernelLibrary::ProblemResolved(gTold.key, {});
-        if (!saved.empty())
-            gTold = {};
+    for (const std::string& path : KernelLibrary::FileProblemsResolved(saved))
+        KernelLibrary::SayOnStandardError(Zolt::HeadingOf(KernelLibrary::ProblemSubject::PlayerFiles),
+                                              "Profile file '" + path + "': saved again.");
+    if (failures.empty())
         return true;
-    }
-    const KernelLibrary::Problem problem = SaveProblem(failures, retry);
-    gTold.key = problem.key;
-    gTold.paths.clear();
-    for (const Failure& failure : failures)
-        gTold.paths.push_back(failure.error.path);
-    KernelLibrary::TellProblem(problem);
+    KernelLibrary::TellProblem(SaveProblem(failures, retry));
     return false;
 }
 
@@ -130,12 +114,12 @@ bool DeleteCurrentProfile()
     platform::FileError error;
     if (!current->RemoveFile(&error)) {
         KernelLibrary::Problem problem;
-        problem.subject = kSubject;
         problem.what = "The player " + current->name + " was not deleted";
         problem.SetFailure(error);
-        problem.outcome = "Nothing was changed.";
+        problem.outcome = current->name + " stays a player, the file as it is.";
+        problem.topic = "delete\n" + error.path;
         // The player asked again: told again.
-        problem.everyTime = true;
+        problem.asked = true;
         KernelLibrary::TellProblem(problem);
         return false;
     }
@@ -147,9 +131,4 @@ void TellProblems(const std::vector<KernelLibrary::Problem>& problems)
 {
     for (const KernelLibrary::Problem& problem : problems)
         KernelLibrary::TellProblem(problem);
-}
-
-void ForgetToldSaves()
-{
-    gTold = {};
 }

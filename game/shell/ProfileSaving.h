@@ -6,10 +6,10 @@
 // one before quitting and the last one at the end. A save that fails leaves
 // the profiles in the list as they are, so the next save writes them once it
 // can. Problems are told through the program's one teller
-// (kernel/PlayerProblems.h): on standard error once, until the files are
-// saved again (which is said too), and to the player each time a save fails,
-// since each time new work is not kept. A player whose file cannot be
-// deleted stays a player.
+// (kernel/PlayerProblems.h), on standard error and to the player: once,
+// until the files are saved again (which is said on standard error) or they
+// fail for another reason; a failure met as the player quits is told at each
+// quit. A player whose file cannot be deleted stays a player.
 //
 // Threads: the main thread.
 #pragma once
@@ -26,7 +26,7 @@ class ProfileList;
 enum class SaveRetry {
     Later,       // the game saves again at its next chance
     CloseAgain,  // the player was quitting: closing again quits without it
-    Never,       // the last save at the end: told only when not told already
+    Never,       // the last save at the end
 };
 
 // Saves every listed profile in list order; each one that fails is told
@@ -43,5 +43,3 @@ bool DeleteCurrentProfile();
 
 // Tells the player each problem of a load or a take-over, in turn.
 void TellProblems(const std::vector<KernelLibrary::Problem>& problems);
-// Forgets which failed saves were told (a fresh program).
-void ForgetToldSaves();

@@ -116,11 +116,44 @@ FileTimes TimesOf(const struct statx& sx)
 
 std::string ErrnoText(int error) { return std::strerror(error); }
 
+// A file its mode marks read-only for everyone (what even the superuser is
+// held to here), or one the user may not write.
+bool FileRefusesWrites(const std::string& path, const struct stat& st)
+{
+    if ((st.st_mode & 0222) == 0)
+        return true;
+    return access(path.c_str(), W_OK) != 0 && errno == EACCES;
+}
+
 } // namespace
+
+const char* StepWords(FileStep step)
+{
+    switch (step) {
+    case FileStep::None: return "use";
+    case FileStep::Read: return "read";
+    case FileStep::FindEnd: return "find the end of";
+    case FileStep::Write: return "write";
+    case FileStep::CreateTemporary: return "create a temporary file for";
+    case FileStep::Flush: return "flush";
+    case FileStep::Close: return "close";
+    case FileStep::Replace: return "replace";
+    case FileStep::Delete: return "delete";
+    case FileStep::MakeFolder: return "make the folder";
+    case FileStep::Move: return "move";
+    case FileStep::FollowLink: return "follow the link";
+    case FileStep::MakeLink: return "make the link";
+    case FileStep::CopyTo: return "copy to";
+    case FileStep::KeepCopyBeside: return "keep a copy beside";
+    case FileStep::KeepCopyOf: return "keep a copy of";
+    case FileStep::KeepBeside: return "the file beside the program is kept as";
+    }
+    return "use";
+}
 
 std::string FileError::Text() const
 {
-    return "Cannot " + step + " " + path + ": " + (detail.empty() ? ErrnoText(code) : detail);
+    return std::string("Cannot ") + StepWords(step) + " " + path + ": " + (detail.empty() ? ErrnoText(code) : detail);
 }
 
 std::string NativePath(std::string_view path)
@@ -430,7 +463,7 @@ bool MakeDirectories(std::string_view path, FileError* error)
     std::string target = StripTrailingSlashes(ResolvePath(path));
     auto fail = [&](int code) {
         if (error)
-            *error = FileError{"make the folder", target, code, {}};
+            *error = FileError{FileStep::MakeFolder, target, code, {}};
         errno = code;
         return false;
     };
@@ -672,31 +705,37 @@ bool WriteFileAtomic(std::string_view path, const void* data, size_t size, FileE
 {
     const std::string named = ResolvePath(path);
     std::string target = named;
-    auto fail = [&](const char* step, int code, const std::string& detail = {}) {
+    auto fail = [&](FileStep step, int code, const std::string& detail = {}) {
         if (error)
             *error = FileError{step, detail.empty() ? target : named, code, detail};
         return false;
     };
     if (target.empty())
-        return fail("write", ENOENT);
+        return fail(FileStep::Write, ENOENT);
     if (!data && size > 0)
-        return fail("write", EINVAL);
+        return fail(FileStep::Write, EINVAL);
     // The temporary file goes beside the file replaced, where renaming it
     // over that file is one step of the same file system.
     std::string why;
     int whyCode = ENOENT;
     target = FileBehindLinks(named, &why, &whyCode);
     if (target.empty())
-        return fail("write", whyCode, why);
+        return fail(FileStep::Write, whyCode, why);
     // The rename would put a file in the place of a device, a pipe or a
     // folder (a save aimed at /dev/full would replace it).
     struct stat existing;
     const bool replacing = stat(target.c_str(), &existing) == 0;
     if (replacing && !S_ISREG(existing.st_mode))
-        return fail("write", NotARegularFileErrno(existing.st_mode),
+        return fail(FileStep::Write, NotARegularFileErrno(existing.st_mode),
                     (target != named ? "it is a symbolic link to " + target + ", which is " : "it is ") +
                         (S_ISDIR(existing.st_mode) ? "a folder" : "not a regular file (a pipe, a device or a socket)") +
                         "; nothing was replaced");
+    // The rename asks only the folder: a file the user marked read-only
+    // (or one not the user's to write) would be replaced all the same.
+    if (replacing && FileRefusesWrites(target, existing))
+        return fail(FileStep::Replace, EACCES,
+                    (target != named ? "it is a symbolic link to " + target + ", which is" : "it is") +
+                        std::string(" marked read-only; it was left as it is"));
 
     static std::atomic<unsigned> counter{0};
     std::string temp = target + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1));
@@ -704,8 +743,8 @@ bool WriteFileAtomic(std::string_view path, const void* data, size_t size, FileE
                  ? -1
                  : open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
-        return fail("create a temporary file for", errno);
-    auto abandon = [&](const char* step, int err) {
+        return fail(FileStep::CreateTemporary, errno);
+    auto abandon = [&](FileStep step, int err) {
         close(fd);
         unlink(temp.c_str());
         return fail(step, err);
@@ -727,28 +766,28 @@ bool WriteFileAtomic(std::string_view path, const void* data, size_t size, FileE
         if (shortWrite) {
             if (n > 0)
                 written += static_cast<size_t>(n);
-            return abandon("write", injectedErrno);
+            return abandon(FileStep::Write, injectedErrno);
         }
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return abandon("write", errno);
+            return abandon(FileStep::Write, errno);
         }
         if (n == 0)
-            return abandon("write", EIO);
+            return abandon(FileStep::Write, EIO);
         written += static_cast<size_t>(n);
     }
     if (Injected("WriteFileAtomic.Sync", EIO) || fsync(fd) != 0)
-        return abandon("flush", errno);
+        return abandon(FileStep::Flush, errno);
     if (close(fd) != 0) {
         int err = errno;
         unlink(temp.c_str());
-        return fail("close", err);
+        return fail(FileStep::Close, err);
     }
     if (Injected("WriteFileAtomic.Rename", EACCES) || std::rename(temp.c_str(), target.c_str()) != 0) {
         int err = errno;
         unlink(temp.c_str());
-        return fail("replace", err);
+        return fail(FileStep::Replace, err);
     }
     // Make the rename itself durable; a failure here no longer endangers the
     // old or the new contents, so it is not reported.

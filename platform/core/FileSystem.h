@@ -32,11 +32,36 @@
 
 namespace platform {
 
+// What was being done to a file when it failed. Where the failure is told,
+// the step decides the words for the error number (a folder refused is not
+// a file refused); StepWords names it for a log.
+enum class FileStep {
+    None,
+    Read,
+    FindEnd,          // "find the end of"
+    Write,
+    CreateTemporary,  // "create a temporary file for"
+    Flush,
+    Close,
+    Replace,
+    Delete,
+    MakeFolder,       // "make the folder"
+    Move,
+    FollowLink,       // "follow the link"
+    MakeLink,         // "make the link"
+    CopyTo,           // "copy to"
+    KeepCopyBeside,   // "keep a copy beside"
+    KeepCopyOf,       // "keep a copy of"
+    KeepBeside,       // "the file beside the program is kept as"
+};
+// The step in words, as it goes before the path: "make the folder".
+const char* StepWords(FileStep step);
+
 // A file operation that failed, as the system reported it: what was being
 // done, to which path, and the error number. The number travels up to
 // where the failure is told, which puts it in words for its reader.
 struct FileError {
-    std::string step;   // "write", "replace", "delete", "make the folder", ...
+    FileStep step = FileStep::None;
     std::string path;
     int code = 0;       // the errno; 0 for no failure
     // What the system's words for `code` would not say (a link that leads
@@ -127,8 +152,9 @@ bool MoveFile(std::string_view from, std::string_view to, bool replaceExisting);
 // and renames it over `path`. On any failure the temporary file is removed,
 // `path` keeps its old contents, `error` (when given) says what failed, and
 // the result is false. An existing file's permissions are kept. Something
-// at `path` that is not a file (a folder, a device, a pipe) is never
-// replaced: the call fails.
+// at `path` that is not a file (a folder, a device, a pipe), or a file
+// marked read-only (no write permission for anyone, or none for the user),
+// is never replaced: the call fails.
 bool WriteFileAtomic(std::string_view path, const void* data, size_t size, FileError* error);
 // The same with the failure as text (FileError::Text).
 bool WriteFileAtomic(std::string_view path, const void* data, size_t size, std::string* error = nullptr);

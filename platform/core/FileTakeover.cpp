@@ -30,13 +30,13 @@ bool Place(const std::string& source, const std::string& bytes, bool link, const
     if (link) {
         char* real = realpath(source.c_str(), nullptr);
         if (real == nullptr) {
-            *error = FileError{"follow the link", source, errno, {}};
+            *error = FileError{FileStep::FollowLink, source, errno, {}};
             return false;
         }
         const std::string pointedTo = real;
         std::free(real);
         if (symlink(pointedTo.c_str(), target.c_str()) != 0) {
-            *error = FileError{"make the link", target, errno, {}};
+            *error = FileError{FileStep::MakeLink, target, errno, {}};
             return false;
         }
         DeleteFile(source);
@@ -45,7 +45,7 @@ bool Place(const std::string& source, const std::string& bytes, bool link, const
     if (MoveFile(source, target, false))
         return true;
     if (errno != EXDEV) {
-        *error = FileError{"move", source, errno, {}};
+        *error = FileError{FileStep::Move, source, errno, {}};
         return false;
     }
     if (!WriteFileAtomic(target, bytes, error))
@@ -80,7 +80,7 @@ TakeOver TakeOverFile(std::string_view from, std::string_view to)
     };
     std::string bytes;
     if (!ReadWholeFile(source, &bytes))
-        return fail(FileError{"read", source, errno, {}});
+        return fail(FileError{FileStep::Read, source, errno, {}});
     const std::string target = ResolvePath(to);
     const std::string folder = FolderOf(target);
     FileError error;
@@ -113,7 +113,7 @@ TakeOver TakeOverFile(std::string_view from, std::string_view to)
         result.keptAs = beside;
         return result;
     }
-    return fail(FileError{"keep a copy beside", target, EEXIST, "every name for a copy is taken"});
+    return fail(FileError{FileStep::KeepCopyBeside, target, EEXIST, "every name for a copy is taken"});
 }
 
 std::vector<TakenFile> TakeOverFolder(std::string_view from, std::string_view to, std::string_view names)

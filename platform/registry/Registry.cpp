@@ -13,7 +13,6 @@
 #include <map>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -37,9 +36,10 @@ struct RegistryState {
     std::map<uintptr_t, OpenKey> handles;   // guarded by mutex
     uintptr_t nextHandle = 0x1000;          // guarded by mutex
     std::string lastError;                  // guarded by mutex
-    std::set<std::string> reported;         // guarded by mutex: every problem told this run
-    std::vector<std::string> untaken;       // guarded by mutex: told, not yet taken as warnings
+    std::vector<std::string> untaken;       // guarded by mutex: met, not yet taken as warnings
     std::atomic<bool> anyUntaken{false};
+    bool lastSaveFailed = false;            // guarded by mutex
+    std::atomic<bool> savedAgain{false};    // a save went through after one failed
     // Set when the file could be neither read nor moved aside: saving would
     // replace settings that may still be whole, so nothing is saved.
     std::string saveRefusal;                // guarded by mutex
@@ -66,9 +66,10 @@ LSTATUS Injected(std::string_view operation)
 void Report(RegistryState& s, const std::string& message)
 {
     s.lastError = message;
-    // A folder that cannot be written fails every save of the run the same
-    // way: the problem is told once.
-    if (!s.reported.insert(message).second)
+    // A folder that cannot be written fails every save the same way: until
+    // the program takes them, the same problem waits once. Whether it is
+    // news to the player is the program's to know (it keeps what it told).
+    if (!s.untaken.empty() && s.untaken.back() == message)
         return;
     s.untaken.push_back(message);
     s.anyUntaken = true;
@@ -132,6 +133,7 @@ void EnsureLoaded(RegistryState& s)
 
 bool Save(RegistryState& s)
 {
+    const bool failedBefore = std::exchange(s.lastSaveFailed, true);
     if (!s.saveRefusal.empty()) {
         Report(s, s.saveRefusal + "; the change was not saved");
         return false;
@@ -152,6 +154,9 @@ bool Save(RegistryState& s)
         Report(s, "cannot save " + s.file + " (" + error + "); the change was not saved");
         return false;
     }
+    s.lastSaveFailed = false;
+    if (failedBefore)
+        s.savedAgain = true;
     return true;
 }
 
@@ -428,6 +433,11 @@ std::string LastRegistryError()
     return s.lastError;
 }
 
+bool TakeRegistrySavedAgain()
+{
+    return State().savedAgain.exchange(false);
+}
+
 std::vector<std::string> TakeRegistryWarnings()
 {
     RegistryState& s = State();
@@ -457,8 +467,9 @@ void ResetRegistry()
     s.handles.clear();
     s.lastError.clear();
     s.saveRefusal.clear();
-    s.reported.clear();
     s.untaken.clear();
+    s.lastSaveFailed = false;
+    s.savedAgain = false;
     s.anyUntaken = false;
 }
 

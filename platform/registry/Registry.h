@@ -7,9 +7,11 @@
 // folder (platform::GetConfigFolder(), i.e. $XDG_CONFIG_HOME), read on first
 // use and rewritten atomically after every change. A change that cannot be
 // saved is undone and its call fails with ERROR_REGISTRY_IO_FAILED, and the
-// reason is kept (LastRegistryError) and written to the debug output, once a
-// run for each problem, and kept for the program to tell its user, on
-// standard error too (TakeRegistryWarnings). A file that cannot be taken as the
+// reason is kept (LastRegistryError), written to the debug output and kept
+// for the program to tell its user, on standard error too
+// (TakeRegistryWarnings; the program keeps what it told, so a problem that
+// recurs is not news to the user until a save went through,
+// TakeRegistrySavedAgain). A file that cannot be taken as the
 // settings (it cannot be read, is not a registry file, is cut short, or is
 // larger than settings ever are, 1 MB) leaves the tree empty, is moved aside to
 // "registry.txt.corrupt" (or .corrupt1, .corrupt2, ...) so nothing is lost,
@@ -88,10 +90,13 @@ LSTATUS RegCloseKey(HKEY key);
 
 // The last load or save problem, "" when there was none.
 std::string LastRegistryError();
-// The problems told since the last call (each problem is told once a run,
-// however often it recurs), for the program to show its user. Cheap when
-// there are none: the program asks at every step of its loop.
+// The problems met since the last call (one that recurs at once waits only
+// once), for the program to show its user. Cheap when there are none: the
+// program asks at every step of its loop.
 std::vector<std::string> TakeRegistryWarnings();
+// True once after a save went through where the one before it failed: the
+// problem told is over.
+bool TakeRegistrySavedAgain();
 // The file the tree is kept in.
 std::string RegistryFilePath();
 

@@ -257,7 +257,7 @@ TEST_F(BinaryFile, ACopyIsKeptOnlyWhereNoFileIsYet)
 
     BinaryDataFile missing(dir / "missing.bin");
     EXPECT_FALSE(missing.KeepCopyAs(dir / "missing.bak"));
-    EXPECT_EQ(missing.LastFileError().step, "read") << missing.LastError();
+    EXPECT_EQ(missing.LastFileError().step, platform::FileStep::Read) << missing.LastError();
     EXPECT_EQ(missing.LastFileError().code, ENOENT) << missing.LastError();
     EXPECT_FALSE(std::filesystem::exists(dir / "missing.bak"));
 }

@@ -145,7 +145,6 @@ void WalkMachine::ResetProcessState()
     ProfileList::Free();
     SetProfileFolder("save/");
     HoldProfileWrites(false);
-    ForgetToldSaves();
     Zolt::ProblemReporter::Instance().Reset();
     platform::testing::ResetRegistry();
     platform::testing::ClearFailures();

@@ -4,6 +4,8 @@
 #include "tests/framework/app/AppTestSupport.h"
 
 #include "platform/core/FileSystem.h"
+#include "platform/window/SystemDialogs.h"
+#include "platform/window/Window.h"
 
 #include <algorithm>
 #include <cstring>
@@ -204,13 +206,20 @@ TEST_F(AppTest, SettingsThatCannotBeKeptAreShownInABoxAndOnStandardErrorOnceARun
     EXPECT_EQ(said.find("cannot make the folder", first + 1), std::string::npos) << "said twice: " << said;
 
     // The last save at the end: a new problem is still shown, the same one
-    // not again.
+    // not again, and in front of the game's window, not after it went.
+    std::vector<bool> windowShown;
+    Zolt::ProblemReporter::Instance().SetBox([&](const std::string& text, const std::string& caption) {
+        windowShown.push_back(platform::IsWindowVisible(a.GetMainWindow()) != 0);
+        platform::MessageBoxA(nullptr, text.c_str(), caption.c_str(), platform::MB_OK | platform::MB_ICONWARNING);
+    });
     platform::testing::FailNext("MakeDirectories", 13);
     platform::testing::FailNext("WriteFileAtomic.Write", 28);
     a.Quit();
     shown = settingsBoxes();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_NE(shown[1].text.find("cannot save"), std::string::npos) << shown[1].text;
+    EXPECT_EQ(windowShown, std::vector<bool>{true});
+    Zolt::ProblemReporter::Instance().SetBox(nullptr);
 }
 
 TEST_F(AppTest, WhatTheStartsOwnSettingsWriteMetIsToldInTheBoxThoughTheGameShowsProblems)

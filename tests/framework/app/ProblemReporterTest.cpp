@@ -1,7 +1,8 @@
 // The one teller of problems with the player's files and settings: each
-// problem once, on standard error always, in the game's notice once it is
-// registered and in a box before; the reason in the player's words, made
-// from the error number where it is told.
+// problem once for its topic and reason (until the topic is over), on
+// standard error always, in the game's notice once it is registered and in
+// a box before; the reason in the player's words, made from the error
+// number and the step where it is told.
 #include "framework/app/ProblemReporter.h"
 
 #include "platform/core/Testing.h"
@@ -33,10 +34,9 @@ protected:
     static Problem SaveFailed(int code)
     {
         Problem problem;
-        problem.subject = "Player files";
         problem.what = "The player Ann was not saved";
         problem.code = code;
-        problem.step = "write";
+        problem.step = platform::FileStep::Write;
         problem.path = "save/Ann_.usr";
         problem.outcome = "It is kept and saved again later.";
         return problem;
@@ -72,7 +72,7 @@ TEST_F(ProblemReporterTest, EachProblemIsToldOnceInABoxUntilTheGameShowsItsOwnNo
     EXPECT_TRUE(reporter_.Tell(SaveFailed(EACCES)));
     EXPECT_FALSE(reporter_.Tell(SaveFailed(EACCES)));
     Problem again = SaveFailed(EROFS);
-    again.everyTime = true;
+    again.asked = true;
     EXPECT_TRUE(reporter_.Tell(again));
     EXPECT_TRUE(reporter_.Tell(again));
     const std::string said = ::testing::internal::GetCapturedStderr();
@@ -89,11 +89,47 @@ TEST_F(ProblemReporterTest, EachProblemIsToldOnceInABoxUntilTheGameShowsItsOwnNo
 
     // Over: told again when it comes back, the end said once.
     ::testing::internal::CaptureStderr();
-    EXPECT_TRUE(reporter_.Resolved(SaveFailed(EACCES).Key(), "saved again"));
-    EXPECT_FALSE(reporter_.Resolved(SaveFailed(EACCES).Key(), "saved again"));
+    EXPECT_TRUE(reporter_.Resolved(SaveFailed(EACCES).Topic(), "saved again"));
+    EXPECT_FALSE(reporter_.Resolved(SaveFailed(EACCES).Topic(), "saved again"));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "saved again\n");
     EXPECT_TRUE(reporter_.Tell(SaveFailed(EACCES)));
     EXPECT_EQ(notice.told.size(), 4u);
+    reporter_.SetSink(nullptr);
+}
+
+TEST_F(ProblemReporterTest, ATopicIsToldOnceForAReasonUntilOneOfItsFilesIsSavedAgain)
+{
+    Notice notice;
+    reporter_.SetSink(&notice);
+    ::testing::internal::CaptureStderr();
+    Problem both = SaveFailed(EACCES);
+    both.what = "The players Ann and Bob were not saved";
+    both.topic = "save Ann Bob";
+    both.files = {"save/Ann_.usr", "save/Bob_.usr"};
+    EXPECT_TRUE(reporter_.Tell(both));
+    // Whatever else it says (another outcome: the last save at the end),
+    // the same reason for the same files is no news.
+    both.outcome = "What was not saved is lost.";
+    EXPECT_FALSE(reporter_.Tell(both));
+    // Another topic of the same words is news of its own.
+    Problem other = both;
+    other.topic = "save Ann";
+    other.files = {"save/Ann_.usr"};
+    EXPECT_TRUE(reporter_.Tell(other));
+    // A file that was never told of ends nothing; one of the two files
+    // saved ends what was told of both.
+    using Files = std::vector<std::string>;
+    EXPECT_EQ(reporter_.ResolvedFiles({"save/Cid_.usr"}), Files{});
+    EXPECT_EQ(reporter_.ResolvedFiles({"save/Cid_.usr", "save/Bob_.usr"}), Files{"save/Bob_.usr"});
+    EXPECT_EQ(reporter_.ResolvedFiles({"save/Bob_.usr"}), Files{});
+    EXPECT_TRUE(reporter_.Tell(both));
+    EXPECT_FALSE(reporter_.Tell(other)) << "its files were never saved";
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(notice.told.size(), 3u);
+    size_t times = 0;
+    for (size_t at = said.find("were not saved"); at != std::string::npos; at = said.find("were not saved", at + 1))
+        ++times;
+    EXPECT_EQ(times, 3u) << said;
     reporter_.SetSink(nullptr);
 }
 
@@ -103,10 +139,17 @@ TEST_F(ProblemReporterTest, TheReasonIsTheCauseGivenElseTheErrorNumberInThePlaye
     EXPECT_EQ(ProblemReporter::ReasonInWords(EDQUOT), "the disk quota is used up");
     EXPECT_EQ(ProblemReporter::ReasonInWords(EACCES), "the folder cannot be written");
     EXPECT_EQ(ProblemReporter::ReasonInWords(EPERM), "the folder cannot be written");
-    EXPECT_EQ(ProblemReporter::ReasonInWords(EACCES, "make the folder"), "the folder may not be made there");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(EACCES, platform::FileStep::MakeFolder), "the folder may not be made there");
+    // Reading is not writing: a file that may not be read, a pipe where the
+    // file should be.
+    EXPECT_EQ(ProblemReporter::ReasonInWords(EACCES, platform::FileStep::Read), "the file may not be read");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(EINVAL, platform::FileStep::Read),
+              "it is not a regular file (a pipe, a device or a socket)");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(EIO, platform::FileStep::Read), "the disk could not be read");
     EXPECT_EQ(ProblemReporter::ReasonInWords(EROFS), "the disk is read-only");
     EXPECT_EQ(ProblemReporter::ReasonInWords(ENOTDIR), "the save folder is not a folder");
-    EXPECT_EQ(ProblemReporter::ReasonInWords(ENOTDIR, "make the folder"), "a file stands where the folder should be");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(ENOTDIR, platform::FileStep::MakeFolder),
+              "a file stands where the folder should be");
     EXPECT_EQ(ProblemReporter::ReasonInWords(EISDIR), "a folder stands in the file's place");
     EXPECT_EQ(ProblemReporter::ReasonInWords(EIO), "the disk could not be written");
     EXPECT_EQ(ProblemReporter::ReasonInWords(ENAMETOOLONG), "file name too long");
@@ -117,7 +160,8 @@ TEST_F(ProblemReporterTest, TheReasonIsTheCauseGivenElseTheErrorNumberInThePlaye
     EXPECT_EQ(damaged.Lines(), (std::vector<std::string>{"The player Ann was not saved:", "it ends inside its header."}));
     damaged.code = ENOENT;
     EXPECT_EQ(damaged.Lines()[1], "it ends inside its header.") << "the cause says more than the number";
-    EXPECT_NE(damaged.Key(), SaveFailed(ENOENT).Key());
-    damaged.key = "mine";
-    EXPECT_EQ(damaged.Key(), "mine");
+    EXPECT_NE(damaged.Reason(), SaveFailed(ENOENT).Reason());
+    EXPECT_EQ(damaged.Topic(), SaveFailed(ENOENT).Topic());
+    damaged.topic = "mine";
+    EXPECT_EQ(damaged.Topic(), "mine");
 }

@@ -322,7 +322,7 @@ TEST_F(ProfileFile, AMissingSaveFolderIsMadeSoThatTheFirstPlayerIsNotLost)
     WriteBytes("save", "not a folder");
     platform::FileError error;
     EXPECT_FALSE(SaveProfile(ann, &error));
-    EXPECT_EQ(error.step, "make the folder");
+    EXPECT_EQ(error.step, platform::FileStep::MakeFolder);
     EXPECT_EQ(error.code, ENOTDIR);
     EXPECT_EQ(Bytes("save"), "not a folder");
 }

@@ -1,10 +1,12 @@
 // Saving the players as the game goes: every failed save told to the player
-// with its true reason (and once on standard error, until saved again), the
+// with its true reason, once until saved again or failing otherwise, the
 // profiles kept for the next save, an unchanged profile never rewritten; and
 // no file written, moved or removed while writes are held for a demo.
 #include "game/shell/ProfileSaving.h"
 
 #include "tests/game/shell/ProfileTestSupport.h"
+
+#include <sys/stat.h>
 
 #include <cerrno>
 
@@ -17,7 +19,7 @@ protected:
 
 } // namespace
 
-TEST_F(ProfileSaving, AFailedSaveIsToldEveryTimeAndOnStandardErrorOnceUntilItSucceeds)
+TEST_F(ProfileSaving, AFailedSaveIsToldOnceUntilItSucceedsOrFailsForAnotherReason)
 {
     AddActiveProfile("Ann");
     AddActiveProfile("Bob");
@@ -26,10 +28,11 @@ TEST_F(ProfileSaving, AFailedSaveIsToldEveryTimeAndOnStandardErrorOnceUntilItSuc
     EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 2u);
     EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 2u);
     const std::string failing = ::testing::internal::GetCapturedStderr();
-    ASSERT_EQ(player_.told.size(), 2u);
+    // The table saves after every hand: what was told holds it once, not
+    // at each hand.
+    ASSERT_EQ(player_.told.size(), 1u);
     EXPECT_EQ(player_.told[0], (std::vector<std::string>{"The players Ann and Bob were not saved:",
                                                          "the disk is full.", "They are kept and saved again later."}));
-    EXPECT_EQ(player_.told[1], player_.told[0]);
     const size_t first = failing.find("The players Ann and Bob were not saved");
     ASSERT_NE(first, std::string::npos) << failing;
     EXPECT_EQ(failing.find("The players", first + 1), std::string::npos) << "said once: " << failing;
@@ -42,7 +45,7 @@ TEST_F(ProfileSaving, AFailedSaveIsToldEveryTimeAndOnStandardErrorOnceUntilItSuc
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
     const std::string recovered = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(player_.told.size(), 2u);
+    EXPECT_EQ(player_.told.size(), 1u);
     EXPECT_NE(recovered.find("save/Bob_.usr': saved again."), std::string::npos) << recovered;
     Profile bob;
     ASSERT_TRUE(LoadProfile(bob, "save/Bob_.usr"));
@@ -66,10 +69,31 @@ TEST_F(ProfileSaving, AFailedSaveIsToldEveryTimeAndOnStandardErrorOnceUntilItSuc
     const std::string again = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(again.find("The players Ann and Bob were not saved"), std::string::npos) << again;
     EXPECT_EQ(again.find("were not saved"), again.rfind("were not saved")) << again;
+    EXPECT_EQ(player_.told.size(), 2u);
+    // Another reason is news.
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", EDQUOT);
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 2u);
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 2u);
+    ASSERT_EQ(player_.told.size(), 3u);
+    EXPECT_EQ(player_.told.back()[1], "the disk quota is used up.");
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
 
-    // One player with a tournament: what is lost is the tournament.
+    // One player at a cash table, with a tournament held for later: what
+    // is lost is the player's; in the tournament, the tournament.
     ProfileList::Instance()->Remove(ProfileList::Instance()->FindByName("Bob")).reset();
-    ProfileList::CurrentProfile()->computerStyle = 2;
+    Profile& ann = *ProfileList::CurrentProfile();
+    ann.savedGames.back()->current = 1;
+    ann.gameType = kGameLimit;
+    ann.computerStyle = 2;
+    EXPECT_FALSE(SaveCurrentProfile());
+    EXPECT_EQ(player_.told.back(), (std::vector<std::string>{"The player Ann was not saved:", "the disk is full.",
+                                                             "It is kept and saved again later."}));
+    ann.gameType = kGameNoLimitTournament;
+    ann.computerStyle = 3;
+    platform::testing::StopFailing("WriteFileAtomic.Write");
+    ASSERT_TRUE(SaveCurrentProfile());
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
+    ann.computerStyle = 1;
     EXPECT_FALSE(SaveCurrentProfile());
     EXPECT_EQ(player_.told.back(), (std::vector<std::string>{"Ann's tournament was not saved:", "the disk is full.",
                                                              "It is kept and saved again later."}));
@@ -107,12 +131,53 @@ TEST_F(ProfileSaving, EachFailureIsToldWithItsOwnReason)
     SaveAllProfiles(ProfileList::Instance());
     ASSERT_EQ(player_.told.size(), 2u);
     EXPECT_EQ(player_.told[1], (std::vector<std::string>{"The player Ann was not deleted:",
-                                                         "the folder cannot be written.", "Nothing was changed."}));
+                                                         "the folder cannot be written.",
+                                                         "Ann stays a player, the file as it is."}));
     EXPECT_NE(said.find("(delete save/Ann_.usr: Permission denied)"), std::string::npos) << said;
     EXPECT_TRUE(platform::FileExists("save/Ann_.usr"));
-    // Asked again, told again.
+    // Asked again, told again; a file the player may not even read is
+    // there all the same, and so is the player.
+    platform::testing::FailEveryCall("OpenFile", EACCES);
     EXPECT_FALSE(DeleteCurrentProfile());
     EXPECT_EQ(player_.told.size(), 3u);
+    EXPECT_NE(ProfileList::Instance()->FindByName("Ann"), nullptr);
+    EXPECT_TRUE(platform::FileExists("save/Ann_.usr"));
+}
+
+TEST_F(ProfileSaving, AFileMarkedReadOnlyKeepsItsBytesAndAFileThatCannotBeReadIsToldSo)
+{
+    Profile& ann = AddActiveProfile("Ann");
+    ASSERT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+    const std::string before = Bytes("save/Ann_.usr");
+    ASSERT_EQ(chmod("save/Ann_.usr", 0444), 0);
+    for (uint32_t style : {2u, 3u}) {
+        ann.computerStyle = style;
+        EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 1u);
+    }
+    EXPECT_EQ(Bytes("save/Ann_.usr"), before);
+    struct stat st {};
+    ASSERT_EQ(stat("save/Ann_.usr", &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+    ASSERT_EQ(player_.told.size(), 1u);
+    EXPECT_EQ(player_.told[0], (std::vector<std::string>{"The player Ann was not saved:",
+                                                         "it is marked read-only; it was left as it is.",
+                                                         "It is kept and saved again later."}));
+    ASSERT_EQ(chmod("save/Ann_.usr", 0644), 0);
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+
+    // Reading is what failed: a profile that may not be read, a pipe where
+    // a profile should be.
+    ProfileList::Free();
+    ASSERT_EQ(mkfifo("save/Pip_.usr", 0644), 0);
+    platform::testing::FailNext("OpenFile", EACCES);
+    TellProblems(LoadAllProfiles(*ProfileList::Instance()));
+    ASSERT_EQ(player_.told.size(), 3u);
+    EXPECT_EQ(player_.told[1], (std::vector<std::string>{"The profile Ann_.usr was not loaded:",
+                                                         "the file may not be read.", "The file is left as it is."}));
+    EXPECT_EQ(player_.told[2],
+              (std::vector<std::string>{"The profile Pip_.usr was not loaded:",
+                                        "it is not a regular file (a pipe, a device or a socket).",
+                                        "The file is left as it is."}));
 }
 
 TEST_F(ProfileSaving, AnUnchangedProfileIsNotWrittenAgain)

@@ -42,7 +42,6 @@ public:
 // A fresh program: nothing told yet, no notice.
 inline void ForgetProblems()
 {
-    ForgetToldSaves();
     Zolt::ProblemReporter::Instance().Reset();
 }
 

@@ -158,8 +158,9 @@ TEST(PlayerFilesWalk, AnUnwritableSaveFolderThenAFullDiskAreToldAndNothingIsLost
     EXPECT_TRUE(walk::SavedFiles(player).empty());
     player.Click(kOk);
 
-    // Then the disk is full: the tournament entered, and its first hand,
-    // are told unsaved.
+    // Then the disk is full: the tournament entered is told unsaved; its
+    // first hand, failing the same way, is not told again (the hand's result
+    // stands), the next, failing for another reason, is.
     platform::testing::StopFailing("WriteFileAtomic.Open");
     platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
     Profile& ann = *ProfileList::CurrentProfile();
@@ -175,8 +176,14 @@ TEST(PlayerFilesWalk, AnUnwritableSaveFolderThenAFullDiskAreToldAndNothingIsLost
     table.CloseTheDealerDraw();
     table.FoldToTheResult();
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    EXPECT_FALSE(player.Sees(Caption("Ann's tournament was not saved:")));
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", EDQUOT);
+    table.CloseResult();
+    table.FoldToTheResult();
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
     ASSERT_TRUE(player.WaitUntil([&] { return player.Sees(Caption("Ann's tournament was not saved:")); },
                                  ScriptedPlayer::kPromptMs, "the hand told unsaved"));
+    EXPECT_TRUE(player.Sees(Caption("the disk quota is used up.")));
     player.Screenshot("a hand not saved on a full disk");
     EXPECT_TRUE(walk::SavedFiles(player).empty());
     // The notice holds the table, the tournament's level clock too.
@@ -250,7 +257,7 @@ TEST(PlayerFilesWalk, APlayerWhoseFileCannotBeDeletedStaysAndThePlayerIsToldWhyB
     player.Click(kDelete); // the dialog's, on top
     ASSERT_TRUE(player.Sees(Caption("The player Bob was not deleted:")));
     EXPECT_TRUE(player.Sees(Caption("the folder cannot be written.")));
-    EXPECT_TRUE(player.Sees(Caption("Nothing was changed.")));
+    EXPECT_TRUE(player.Sees(Caption("Bob stays a player, the file as it is.")));
     player.Screenshot("a player not deleted");
     // Then what was not saved.
     player.Press(platform::VK_RETURN);

@@ -307,7 +307,7 @@ TEST(AtomicWrite, AnyFailedStepLeavesTheOldFileIntactAndReportsIt)
         platform::testing::FailNext(hook, 0);
         FileError error;
         EXPECT_FALSE(WriteFileAtomic(dir / "profile.dat", std::string_view(big), &error));
-        EXPECT_EQ(error.step, step);
+        EXPECT_STREQ(StepWords(error.step), step);
         EXPECT_EQ(error.code, code);
         EXPECT_EQ(error.path, dir / "profile.dat");
         EXPECT_EQ(ReadTestFile(dir / "profile.dat"), "old profile");

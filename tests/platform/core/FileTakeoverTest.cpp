@@ -72,7 +72,7 @@ TEST_F(FileTakeoverTest, AFileThatCannotBeMovedStaysWhereItWas)
     platform::TakeOver taken = TakeOverFile(old_ + "/Ann_.usr", new_ + "/Ann_.usr");
     EXPECT_EQ(taken.outcome, Outcome::Failed);
     EXPECT_EQ(taken.error.code, EACCES);
-    EXPECT_EQ(taken.error.step, "move");
+    EXPECT_EQ(taken.error.step, platform::FileStep::Move);
     EXPECT_EQ(taken.error.path, old_ + "/Ann_.usr");
     // A full disk on the way to another file system: the reason is the disk's.
     platform::testing::FailNext("MoveFile", EXDEV);
