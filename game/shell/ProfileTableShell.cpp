@@ -45,9 +45,9 @@ void ProfileTableShell::KeepProgress()
 
 void ProfileTableShell::KeepDraw()
 {
-    Profile* current = ProfileList::CurrentProfile();
-    if (!ProfileList::IsDefaultProfile(current))
-        SaveProfile(*current);
+    // A failure here is one the entry's save has most likely told already:
+    // the reporter tells it again only for a new reason.
+    SaveCurrentProfile();
 }
 
 uint16_t ProfileTableShell::GetGameSpeed()

@@ -60,9 +60,8 @@ public:
     // The dealer was drawn and the table has written the draw into the
     // current tournament: the profile is to be kept, so that a program ended
     // before the first hand is over resumes with the dealer the player saw
-    // drawn. Only a moment after the tournament was entered (and kept, or
-    // told not kept), a save that fails here is not told again: the first
-    // hand's end saves again and tells.
+    // drawn. A failure told at the tournament's entry a moment before is
+    // not told again unless its reason changed.
     virtual void KeepDraw() = 0;
 
     // 0..10; a value outside that range is the caller's to clamp.
