@@ -4,7 +4,9 @@
 // told on screen and nothing lost once the disk takes writes again, and left
 // as they are while a demo plays back.
 #include "game/shell/ErrorDialog.h"
+#include "game/shell/FinishDlgImpl.h"
 #include "game/shell/GameImpl.h"
+#include "game/shell/PlayerFilesNotice.h"
 #include "game/shell/Profile.h"
 #include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
@@ -27,11 +29,13 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 namespace {
 
 using namespace walk::sights;
 using walk::Caption;
+using walk::Image;
 using walk::PlayedTable;
 using walk::ScriptedPlayer;
 
@@ -205,6 +209,71 @@ TEST(PlayerFilesWalk, AnUnwritableSaveFolderThenAFullDiskAreToldAndNothingIsLost
     EXPECT_DOUBLE_EQ(onDisk->savedGames[0]->startChips, std::trunc(table.Human().GetChips()))
         << "the human's chips as the hand left them";
     table.LeaveGame();
+}
+
+TEST(PlayerFilesWalk, AtTheTableTheNoticeLeavesTheHandsResultInSightAndTheExitQuestionFollowsIt)
+{
+    ScriptedPlayer player;
+    player.WriteRegistryNumber("Options\\Speed", 10);
+    Profile ann = walk::KnownPlayer("Ann");
+    walk::PutProfile(player, ann);
+    player.Launch();
+    PlayedTable::EnterTournament(*ProfileList::CurrentProfile(), kSitAndGoP, 10, 1);
+    Gamespace::GameImpl& game = player.Game();
+    game.OnModuleDone(Gamespace::StartMgr::kModuleId);
+    game.GetSetupRulesMgr().OnSetupDone(0);
+    PlayedTable table(player);
+    table.CloseTheDealerDraw();
+    ASSERT_FALSE(player.Sees(kProblemOk)) << "the tournament was saved as it was entered";
+
+    // The disk fills during the hand: its end is told unsaved with its result.
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
+    table.FoldToTheResult();
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    ASSERT_TRUE(player.WaitUntil([&] { return player.Sees(Caption("Ann's tournament was not saved:")); },
+                                 ScriptedPlayer::kPromptMs, "the hand told unsaved"));
+    player.Screenshot("the notice over the hand's result");
+    const std::optional<walk::Seen> notice = player.Find(Image(Gamespace::PlayerFilesNotice::kBackground));
+    const std::optional<walk::Seen> result = player.Find(Image(Gamespace::FinishDlgImpl::kBackground));
+    ASSERT_TRUE(notice && result);
+    EXPECT_LE(notice->area.y + notice->area.h, result->area.y) << "the notice covers the hand's result";
+
+    // Closing the window asks only once the notice is read.
+    player.CloseWindow();
+    player.Wait(500);
+    EXPECT_FALSE(game.GetExitDialog()->IsVisible()) << "the question stands over the notice";
+    EXPECT_TRUE(player.Sees(kProblemOk));
+    platform::testing::StopFailing("WriteFileAtomic.Write");
+    player.Press(platform::VK_RETURN);
+    ASSERT_TRUE(player.WaitUntil([&] { return game.GetExitDialog()->IsVisible(); }, ScriptedPlayer::kPromptMs,
+                                 "the exit question"));
+    EXPECT_FALSE(player.Sees(kProblemOk));
+    player.Press(platform::VK_RETURN);
+    ASSERT_TRUE(player.WaitForExit());
+    EXPECT_EQ(player.Finish(), 0);
+}
+
+TEST(PlayerFilesWalk, WhenTheOnlyProfileIsDamagedTheNoticeSaysSoBeforeANewPlayerIsAskedFor)
+{
+    ScriptedPlayer player;
+    walk::PutProfileBytes(player, "Bob", "not a profile at all");
+    player.Launch();
+    ASSERT_TRUE(player.WaitToSee(Caption("The profile Bob_.usr was not loaded:")));
+    // The chooser is due at once; it waits for the notice.
+    player.Wait(1000);
+    player.Screenshot("a damaged profile told at the start");
+    EXPECT_FALSE(player.Sees(kNewPlayer)) << "the new player is asked for over the notice";
+    const std::optional<walk::Seen> ok = player.Find(kProblemOk);
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(ok->enabled);
+    player.Press(platform::VK_RETURN);
+    ASSERT_TRUE(player.WaitToSee(kNewPlayer));
+    EXPECT_FALSE(player.Sees(kProblemOk));
+    player.Type("Ann");
+    player.Press(platform::VK_RETURN);
+    ASSERT_TRUE(player.WaitToSee(kChooser));
+    player.Click(kOk);
+    Quit(player);
 }
 
 TEST(PlayerFilesWalk, QuittingWhileAPlayerCannotBeSavedTellsItAndQuitsOnlyWhenClosedAgain)
