@@ -241,12 +241,11 @@ TEST(PlayerFilesWalk, AtTheTableTheNoticeLeavesTheHandsResultInSightAndTheExitQu
     // Closing the window asks only once the notice is read.
     player.CloseWindow();
     player.Wait(500);
-    EXPECT_FALSE(game.GetExitDialog()->IsVisible()) << "the question stands over the notice";
+    ASSERT_FALSE(player.Sees(kExitQuestion)) << "the question stands over the notice";
     EXPECT_TRUE(player.Sees(kProblemOk));
     platform::testing::StopFailing("WriteFileAtomic.Write");
     player.Press(platform::VK_RETURN);
-    ASSERT_TRUE(player.WaitUntil([&] { return game.GetExitDialog()->IsVisible(); }, ScriptedPlayer::kPromptMs,
-                                 "the exit question"));
+    ASSERT_TRUE(player.WaitToSee(kExitQuestion));
     EXPECT_FALSE(player.Sees(kProblemOk));
     player.Press(platform::VK_RETURN);
     ASSERT_TRUE(player.WaitForExit());
