@@ -6,6 +6,7 @@
 #include "game/shell/ErrorDialog.h"
 #include "game/shell/FinishDlgImpl.h"
 #include "game/shell/GameImpl.h"
+#include "game/shell/Options.h"
 #include "game/shell/PlayerFilesNotice.h"
 #include "game/shell/Profile.h"
 #include "game/shell/ProfileFile.h"
@@ -25,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
@@ -84,6 +86,26 @@ std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> F
         files[entry.path().string()] = {bytes, entry.last_write_time()};
     }
     return files;
+}
+
+// The lines the notice shows, top to bottom, joined by blanks.
+std::string NoticeText(const ScriptedPlayer& player)
+{
+    const std::optional<walk::Seen> notice = player.Find(Image(Gamespace::PlayerFilesNotice::kBackground));
+    if (!notice)
+        return "(no notice)";
+    std::vector<walk::Seen> lines;
+    for (const walk::Seen& seen : walk::LookAtScreen()) {
+        const ControlLibrary::Rect& a = seen.area;
+        if (seen.kind == "text" && !seen.caption.empty() && a.x >= notice->area.x && a.y >= notice->area.y &&
+            a.x + a.w <= notice->area.x + notice->area.w && a.y + a.h <= notice->area.y + notice->area.h)
+            lines.push_back(seen);
+    }
+    std::sort(lines.begin(), lines.end(), [](const walk::Seen& a, const walk::Seen& b) { return a.area.y < b.area.y; });
+    std::string text;
+    for (const walk::Seen& line : lines)
+        text += (text.empty() ? "" : " ") + line.caption;
+    return text;
 }
 
 } // namespace
@@ -250,6 +272,37 @@ TEST(PlayerFilesWalk, AtTheTableTheNoticeLeavesTheHandsResultInSightAndTheExitQu
     player.Press(platform::VK_RETURN);
     ASSERT_TRUE(player.WaitForExit());
     EXPECT_EQ(player.Finish(), 0);
+}
+
+TEST(PlayerFilesWalk, SettingsThatCannotBeKeptAreToldWithTheirWholeReasonInAWindowAndInFullScreen)
+{
+    for (const bool fullScreen : {false, true}) {
+        SCOPED_TRACE(fullScreen ? "full screen" : "window");
+        ScriptedPlayer player;
+        Profile ann = walk::KnownPlayer("Ann");
+        walk::PutProfile(player, ann);
+        if (fullScreen)
+            player.WriteRegistryNumber("Options\\FullScreen", 1);
+        player.Launch();
+        ASSERT_TRUE(player.WaitToSee(PlayerLine("Ann")));
+        // The settings file became a folder since the start; its long path
+        // leaves little room for the reason.
+        const std::string settings = player.DataFolder() + "/../../config/pellucor/registry.txt";
+        std::filesystem::remove(settings);
+        ASSERT_TRUE(std::filesystem::create_directory(settings));
+        Gamespace::SaveOptions();
+        ASSERT_TRUE(player.WaitToSee(Caption("The settings could not be kept as they should be:")));
+        const std::string told = NoticeText(player);
+        EXPECT_NE(told.find("registry.txt"), std::string::npos) << told;
+        EXPECT_NE(told.find("nothing was replaced"), std::string::npos) << told;
+        EXPECT_NE(told.find("the change was not saved."), std::string::npos) << told;
+        EXPECT_EQ(told.find("..."), std::string::npos) << told;
+        player.Screenshot("settings not kept");
+        player.Press(platform::VK_RETURN);
+        EXPECT_FALSE(player.Sees(kProblemOk));
+        std::filesystem::remove(settings);
+        Quit(player);
+    }
 }
 
 TEST(PlayerFilesWalk, WhenTheOnlyProfileIsDamagedTheNoticeSaysSoBeforeANewPlayerIsAskedFor)
