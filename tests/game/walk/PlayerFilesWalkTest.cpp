@@ -285,6 +285,8 @@ TEST(PlayerFilesWalk, SettingsThatCannotBeKeptAreToldWithTheirWholeReasonInAWind
             player.WriteRegistryNumber("Options\\FullScreen", 1);
         player.Launch();
         ASSERT_TRUE(player.WaitToSee(PlayerLine("Ann")));
+        // Past the start, whose problems are told in a box.
+        player.Wait(1000);
         // The settings file became a folder since the start; its long path
         // leaves little room for the reason.
         const std::string settings = player.DataFolder() + "/../../config/pellucor/registry.txt";
