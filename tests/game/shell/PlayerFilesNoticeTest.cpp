@@ -57,7 +57,7 @@ TEST_F(Notice, ALongReasonIsShownWholeInsideTheFrameAndALongPathByItsFileName)
             EXPECT_GE(r.x, frame.x + 20);
             EXPECT_LE(r.x + r.w, frame.x + frame.w - 20);
             EXPECT_GE(r.y, frame.y + 60) << "under the title";
-            EXPECT_LE(r.y + r.h, frame.y + frame.h - 10) << child->GetId() << " " << r.x << "," << r.y << " " << r.w << "x" << r.h;
+            EXPECT_LE(r.y + r.h, frame.y + frame.h - 10) << "object " << child->GetId();
         }
         PressKey(PlayerFilesNotice::kReturnKey);
         EXPECT_FALSE(notice_.IsVisible());
