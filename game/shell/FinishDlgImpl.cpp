@@ -27,8 +27,8 @@ FinishDlgImpl::FinishDlgImpl(ControlLibrary::DialogMessageObserver* owner, Board
     : KeyDialog(owner), board_(board)
 {
     DialogObject().SetBackgroundImage(kBackground);
-    DialogObject().SetSize(600, 130);
-    DialogObject().SetPosition(520, 430);
+    DialogObject().SetSize(kWidth, kHeight);
+    DialogObject().SetPosition(kCentreX, kCentreY);
     AddCloseButton();
     ControlLibrary::IFont* font = LoadFont(kFont);
     title_ = AddString(font, kTitleColour, kChildLayer);

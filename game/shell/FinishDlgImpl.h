@@ -38,6 +38,12 @@ public:
     static constexpr char kBackground[] = "images/dialog/finish_big.png";
     static constexpr char kFont[] = "fonts/a_BosaNova20.txt";
     static constexpr size_t kSoundCount = 3;
+    // Where it stands: below the board, over the lower half of the table.
+    static constexpr int32_t kCentreX = 520;
+    static constexpr int32_t kCentreY = 430;
+    static constexpr int32_t kWidth = 600;
+    static constexpr int32_t kHeight = 130;
+    static constexpr int32_t kTop = kCentreY - kHeight / 2;
 
     struct Winner {
         PlayerI* player;

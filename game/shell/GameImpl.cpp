@@ -6,6 +6,7 @@
 #include "game/table/ClickSound.h"
 #include "game/shell/EarlierProfiles.h"
 #include "game/shell/ExitDialog.h"
+#include "game/shell/FinishDlgImpl.h"
 #include "game/shell/NewsFetcher.h"
 #include "game/shell/Options.h"
 #include "game/shell/PlayerFilesNotice.h"
@@ -22,7 +23,9 @@
 #include "kernel/Kernel.h"
 #include "platform/window/SystemDialogs.h"
 
+#include <climits>
 #include <new>
+#include <utility>
 
 namespace Gamespace {
 
@@ -202,6 +205,11 @@ void GameImpl::OnCloseRequest()
     if (gameMgr_ && gameMgr_->IsActive()) {
         if (!exitDialog_ || exitDialog_->IsVisible())
             return;
+        // The notice stays in front of every dialog: the question follows it.
+        if (IsNoticeShown()) {
+            closeWaitsForNotice_ = true;
+            return;
+        }
         gameMgr_->SetPaused(true);
         exitDialog_->Show(true);
         return;
@@ -232,10 +240,19 @@ void GameImpl::TellPlayer(const std::string& /*subject*/, const std::vector<std:
     ShowNotice();
 }
 
+bool GameImpl::IsNoticeShown()
+{
+    return notice_ && notice_->IsVisible();
+}
+
 void GameImpl::ShowNotice()
 {
     if (!started_ || !notice_ || notice_->IsVisible() || !notice_->HasWaiting())
         return;
+    // At the table the hand's result, which the notice may come with, stays
+    // in sight below it.
+    const bool atTable = gameMgr_ && gameMgr_->IsActive();
+    notice_->StandAbove(atTable ? FinishDlgImpl::kTop : INT32_MAX);
     notice_->ShowNext();
     // The table waits for the player to read it, its clock too.
     if (gameMgr_ && gameMgr_->IsActive() && !noticeHoldsTable_) {
@@ -271,6 +288,8 @@ void GameImpl::OnDialogShown(uint32_t dialogId, bool shown)
             noticeHoldsTable_ = false;
             ResumeTable();
         }
+        if (std::exchange(closeWaitsForNotice_, false))
+            OnCloseRequest();
         return;
     }
     if (!exitDialog_ || dialogId != exitDialog_->GetId())

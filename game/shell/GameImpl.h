@@ -91,7 +91,8 @@ public:
     void GetVersion(std::string* out) override { *out = version_; }
     void GetRegistryKey(std::string* out) override { *out = registryKey_; }
     // At the table: pause it and ask (once, however often the window is
-    // closed meanwhile); anywhere else: quit at once.
+    // closed meanwhile), after the notice when one shows; anywhere else:
+    // quit at once.
     void OnCloseRequest() override;
 
     // ---- KernelLibrary::IFrameUpdate ----
@@ -107,6 +108,8 @@ public:
     // the version page cannot be read; "" when the news page cannot.
     bool IsLatestVersion() override;
     std::string GetNewsText() override;
+    // The notice shows.
+    bool IsNoticeShown() override;
 
     // The exit dialog closed: quit on yes, else the table goes on. The
     // notice closed: the table goes on.
@@ -164,6 +167,9 @@ private:
     bool started_ = false;
     // The notice paused the table.
     bool noticeHoldsTable_ = false;
+    // The window was closed at the table while the notice showed: the exit
+    // question comes once it is answered.
+    bool closeWaitsForNotice_ = false;
     // The save before quitting failed and the player was told: the next
     // quit goes on without it.
     bool quitToldUnsaved_ = false;

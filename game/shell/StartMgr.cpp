@@ -241,6 +241,7 @@ void StartMgr::Show()
 void StartMgr::Hide()
 {
     StopTimers();
+    chooserWaits_ = false;
     events_.Purge(this);
     if (newsFetcher_ && !newsFetcher_->Fetched())
         newsFetcher_->Cancel();
@@ -270,6 +271,10 @@ void StartMgr::StopTimers()
 void StartMgr::ProcessEvents()
 {
     events_.DispatchAll();
+    if (chooserWaits_ && !(observer_ && observer_->IsNoticeShown())) {
+        chooserWaits_ = false;
+        profilesDialog_->Show(true);
+    }
     if (!newsTaken_ && newsFetcher_ && newsFetcher_->Fetched()) {
         news_ = newsFetcher_->Items();
         newsTaken_ = true;
@@ -374,7 +379,12 @@ void StartMgr::OnQueuedTimer(uint32_t timerId, TimerNotice notice)
     if (notice != TimerNotice::Finish)
         return;
     if (profilesTimer_ && timerId == profilesTimer_->GetId()) {
-        profilesDialog_->Show(true);
+        // Asked for a name over the notice, the player could not read why
+        // the players are gone until after answering.
+        if (observer_ && observer_->IsNoticeShown())
+            chooserWaits_ = true;
+        else
+            profilesDialog_->Show(true);
     } else if (newsStartTimer_ && timerId == newsStartTimer_->GetId()) {
         if (newsFetcher_)
             newsFetcher_->Start();

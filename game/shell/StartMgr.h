@@ -6,7 +6,8 @@
 //
 // Choosing a game mode writes it into the current profile and finishes the
 // module, which leads to the set-up screens. With no player at all, the
-// chooser opens by itself (and asks for the first name). Half a second
+// chooser opens by itself (and asks for the first name), once the game's
+// notice, which may say why no player is left, has been read. Half a second
 // after the screen was built, a worker fetches the version note and the
 // news line (NewsFetcher); the screen shows them once they are in, and
 // shows them in turn every five seconds when there are two. Leaving the
@@ -129,6 +130,8 @@ private:
     std::vector<NewsItem> news_;
     size_t newsIndex_ = 0;
     bool newsTaken_ = false;
+    // The chooser is due and waits for the game's notice to be answered.
+    bool chooserWaits_ = false;
     TableEventQueue events_;
 };
 

@@ -22,6 +22,9 @@ public:
     // What the version check and the news fetch found (the start screen's).
     virtual bool IsLatestVersion() { return true; }
     virtual std::string GetNewsText() { return std::string(); }
+    // A message the player must read first stands on the screen: a dialog
+    // that would open by itself waits until it is answered.
+    virtual bool IsNoticeShown() { return false; }
 };
 
 class GameModule {

@@ -223,8 +223,9 @@ void AddPlates(std::vector<ImageAsset>& out)
     out.push_back(Plate("images/dialog/profiles/new_player.png", 365, 215,
                         {"New player", {{"Enter your name:", 182, 74, 1, 18}}, {{27, 105, 310, 34}}, {}, {}}));
     out.push_back(Plate("images/dialog_add_del.png", 400, 200, {"Player name", {}, {}, {}, {}}));
-    // A save or a delete that failed: the message names the player.
-    out.push_back(Plate("images/dialog/profiles/player_files.png", 400, 200, {"Player files", {}, {}, {}, {}}));
+    // A problem with the player's files: room for the whole of a long
+    // reason, wrapped over several lines.
+    out.push_back(Plate("images/dialog/profiles/player_files.png", 540, 300, {"Player files", {}, {}, {}, {}}));
     out.push_back(Plate("images/dialog/profiles/del_player.png", 380, 250,
                         {"Delete player", {{"Delete this player?", 190, 92, 1, 20}}, {{65, 124, 250, 32}}, {}, {}}));
     // The rule passes under the information panel's title, whose swashes

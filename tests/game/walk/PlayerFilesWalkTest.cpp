@@ -4,7 +4,10 @@
 // told on screen and nothing lost once the disk takes writes again, and left
 // as they are while a demo plays back.
 #include "game/shell/ErrorDialog.h"
+#include "game/shell/FinishDlgImpl.h"
 #include "game/shell/GameImpl.h"
+#include "game/shell/Options.h"
+#include "game/shell/PlayerFilesNotice.h"
 #include "game/shell/Profile.h"
 #include "game/shell/ProfileFile.h"
 #include "game/shell/ProfileList.h"
@@ -23,15 +26,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 namespace {
 
 using namespace walk::sights;
 using walk::Caption;
+using walk::Image;
 using walk::PlayedTable;
 using walk::ScriptedPlayer;
 
@@ -80,6 +86,26 @@ std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> F
         files[entry.path().string()] = {bytes, entry.last_write_time()};
     }
     return files;
+}
+
+// The lines the notice shows, top to bottom, joined by blanks.
+std::string NoticeText(const ScriptedPlayer& player)
+{
+    const std::optional<walk::Seen> notice = player.Find(Image(Gamespace::PlayerFilesNotice::kBackground));
+    if (!notice)
+        return "(no notice)";
+    std::vector<walk::Seen> lines;
+    for (const walk::Seen& seen : walk::LookAtScreen()) {
+        const ControlLibrary::Rect& a = seen.area;
+        if (seen.kind == "text" && !seen.caption.empty() && a.x >= notice->area.x && a.y >= notice->area.y &&
+            a.x + a.w <= notice->area.x + notice->area.w && a.y + a.h <= notice->area.y + notice->area.h)
+            lines.push_back(seen);
+    }
+    std::sort(lines.begin(), lines.end(), [](const walk::Seen& a, const walk::Seen& b) { return a.area.y < b.area.y; });
+    std::string text;
+    for (const walk::Seen& line : lines)
+        text += (text.empty() ? "" : " ") + line.caption;
+    return text;
 }
 
 } // namespace
@@ -214,6 +240,103 @@ TEST(PlayerFilesWalk, AnUnwritableSaveFolderThenAFullDiskAreToldAndNothingIsLost
     table.LeaveGame();
 }
 
+TEST(PlayerFilesWalk, AtTheTableTheNoticeLeavesTheHandsResultInSightAndTheExitQuestionFollowsIt)
+{
+    ScriptedPlayer player;
+    player.WriteRegistryNumber("Options\\Speed", 10);
+    Profile ann = walk::KnownPlayer("Ann");
+    walk::PutProfile(player, ann);
+    player.Launch();
+    PlayedTable::EnterTournament(*ProfileList::CurrentProfile(), kSitAndGoP, 10, 1);
+    Gamespace::GameImpl& game = player.Game();
+    game.OnModuleDone(Gamespace::StartMgr::kModuleId);
+    game.GetSetupRulesMgr().OnSetupDone(0);
+    PlayedTable table(player);
+    table.CloseTheDealerDraw();
+    ASSERT_FALSE(player.Sees(kProblemOk)) << "the tournament was saved as it was entered";
+
+    // The disk fills during the hand: its end is told unsaved with its result.
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
+    table.FoldToTheResult();
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    ASSERT_TRUE(player.WaitUntil([&] { return player.Sees(Caption("Ann's tournament was not saved:")); },
+                                 ScriptedPlayer::kPromptMs, "the hand told unsaved"));
+    player.Screenshot("the notice over the hand's result");
+    const std::optional<walk::Seen> notice = player.Find(Image(Gamespace::PlayerFilesNotice::kBackground));
+    const std::optional<walk::Seen> result = player.Find(Image(Gamespace::FinishDlgImpl::kBackground));
+    ASSERT_TRUE(notice && result);
+    EXPECT_LE(notice->area.y + notice->area.h, result->area.y) << "the notice covers the hand's result";
+
+    // Closing the window asks only once the notice is read.
+    player.CloseWindow();
+    player.Wait(500);
+    ASSERT_FALSE(player.Sees(kExitQuestion)) << "the question stands over the notice";
+    EXPECT_TRUE(player.Sees(kProblemOk));
+    platform::testing::StopFailing("WriteFileAtomic.Write");
+    player.Press(platform::VK_RETURN);
+    ASSERT_TRUE(player.WaitToSee(kExitQuestion));
+    EXPECT_FALSE(player.Sees(kProblemOk));
+    player.Press(platform::VK_RETURN);
+    ASSERT_TRUE(player.WaitForExit());
+    EXPECT_EQ(player.Finish(), 0);
+}
+
+TEST(PlayerFilesWalk, SettingsThatCannotBeKeptAreToldWithTheirWholeReasonInAWindowAndInFullScreen)
+{
+    for (const bool fullScreen : {false, true}) {
+        SCOPED_TRACE(fullScreen ? "full screen" : "window");
+        ScriptedPlayer player;
+        Profile ann = walk::KnownPlayer("Ann");
+        walk::PutProfile(player, ann);
+        if (fullScreen)
+            player.WriteRegistryNumber("Options\\FullScreen", 1);
+        player.Launch();
+        ASSERT_TRUE(player.WaitToSee(PlayerLine("Ann")));
+        // Past the start, whose problems are told in a box.
+        player.Wait(1000);
+        // The settings file became a folder since the start; its long path
+        // leaves little room for the reason.
+        const std::string settings = player.DataFolder() + "/../../config/pellucor/registry.txt";
+        std::filesystem::remove(settings);
+        ASSERT_TRUE(std::filesystem::create_directory(settings));
+        Gamespace::SaveOptions();
+        ASSERT_TRUE(player.WaitToSee(Caption("The settings could not be kept as they should be:")));
+        const std::string told = NoticeText(player);
+        EXPECT_NE(told.find("registry.txt"), std::string::npos) << told;
+        EXPECT_NE(told.find("nothing was replaced"), std::string::npos) << told;
+        EXPECT_NE(told.find("the change was not saved."), std::string::npos) << told;
+        EXPECT_EQ(told.find("..."), std::string::npos) << told;
+        player.Screenshot("settings not kept");
+        player.Press(platform::VK_RETURN);
+        EXPECT_FALSE(player.Sees(kProblemOk));
+        std::filesystem::remove(settings);
+        Quit(player);
+    }
+}
+
+TEST(PlayerFilesWalk, WhenTheOnlyProfileIsDamagedTheNoticeSaysSoBeforeANewPlayerIsAskedFor)
+{
+    ScriptedPlayer player;
+    walk::PutProfileBytes(player, "Bob", "not a profile at all");
+    player.Launch();
+    ASSERT_TRUE(player.WaitToSee(Caption("The profile Bob_.usr was not loaded:")));
+    // The chooser is due at once; it waits for the notice.
+    player.Wait(1000);
+    player.Screenshot("a damaged profile told at the start");
+    EXPECT_FALSE(player.Sees(kNewPlayer)) << "the new player is asked for over the notice";
+    const std::optional<walk::Seen> ok = player.Find(kProblemOk);
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(ok->enabled);
+    player.Press(platform::VK_RETURN);
+    ASSERT_TRUE(player.WaitToSee(kNewPlayer));
+    EXPECT_FALSE(player.Sees(kProblemOk));
+    player.Type("Ann");
+    player.Press(platform::VK_RETURN);
+    ASSERT_TRUE(player.WaitToSee(kChooser));
+    player.Click(kOk);
+    Quit(player);
+}
+
 TEST(PlayerFilesWalk, QuittingWhileAPlayerCannotBeSavedTellsItAndQuitsOnlyWhenClosedAgain)
 {
     ScriptedPlayer player;
@@ -310,6 +433,9 @@ TEST(PlayerFilesWalk, AProfileThePlayerMayOnlyReadIsPlayedAndItsFailedSavesAreTo
     table.CloseTheDealerDraw();
     table.FoldToTheResult();
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    // Where the hand's end is told unsaved too, that is read first.
+    if (player.Sees(kProblemOk))
+        player.Click(kProblemOk);
     EXPECT_EQ(walk::ProfileBytes(player, "Ann"), annBytes);
     EXPECT_EQ(walk::SavedFiles(player), std::vector<std::string>{"Ann_.usr"});
     platform::testing::StopFailing("WriteFileAtomic.Open");

@@ -1,0 +1,91 @@
+// The "Player files" notice on its own: every word of a long message is
+// shown inside its frame, a path too long for it names its file, and a
+// message told again while it waits is answered by one Return.
+#include "controls/IDialogVO.h"
+#include "controls/IStringVO.h"
+#include "game/shell/PlayerFilesNotice.h"
+#include "tests/game/shell/ShellDialogScene.h"
+
+#include <string>
+#include <vector>
+
+namespace Gamespace {
+namespace {
+
+class Notice : public ShellDialogScene {
+protected:
+    std::string Joined()
+    {
+        std::string text;
+        for (const std::string& line : notice_.Message())
+            text += (text.empty() ? "" : " ") + line;
+        return text;
+    }
+
+    PlayerFilesNotice notice_{nullptr};
+};
+
+TEST_F(Notice, ALongReasonIsShownWholeInsideTheFrameAndALongPathByItsFileName)
+{
+    const std::string why = "(it is a folder; nothing was replaced); the change was not saved.";
+    const std::string what = "The settings could not be kept as they should be:";
+    // A path wider than a line, then one longer than the whole notice.
+    for (const size_t depth : {12u, 80u}) {
+        std::string folder;
+        for (size_t i = 0; i < depth; ++i)
+            folder += "/folder" + std::to_string(i);
+        const std::string path = folder + "/pellucor/registry.txt";
+        notice_.Add({what, "cannot save " + path + " " + why});
+        notice_.ShowNext();
+        ASSERT_TRUE(notice_.IsVisible());
+        const std::vector<std::string> lines = notice_.Message();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front(), what);
+        const std::string shown = Joined();
+        EXPECT_NE(shown.find(why), std::string::npos) << shown;
+        EXPECT_EQ(shown.find("..."), std::string::npos) << shown;
+        EXPECT_NE(shown.find("registry.txt"), std::string::npos) << shown;
+        if (depth == 12u) {
+            EXPECT_NE(shown.find("/folder11/pellucor/"), std::string::npos) << "the whole path where it fits";
+        }
+        const ControlLibrary::Rect frame = notice_.DialogObject().GetScreenRect();
+        // Its lines and its button: all the scene shows besides the notice.
+        for (ControlLibrary::IVisibleObject* child : Factory().ShownObjects()) {
+            if (child->GetId() == notice_.GetId())
+                continue;
+            const ControlLibrary::Rect r = child->GetScreenRect();
+            EXPECT_GE(r.x, frame.x + 20);
+            EXPECT_LE(r.x + r.w, frame.x + frame.w - 20);
+            EXPECT_GE(r.y, frame.y + 60) << "under the title";
+            EXPECT_LE(r.y + r.h, frame.y + frame.h - 10) << "object " << child->GetId();
+        }
+        PressKey(PlayerFilesNotice::kReturnKey);
+        EXPECT_FALSE(notice_.IsVisible());
+    }
+}
+
+TEST_F(Notice, AMessageToldAgainWhileItShowsOrWaitsIsAnsweredByOneReturn)
+{
+    const std::vector<std::string> full{"Ann's tournament was not saved:", "the disk is full.",
+                                        "It is kept and saved again later."};
+    const std::vector<std::string> other{"The player Bob was not saved:", "the disk is full."};
+    for (int i = 0; i < 5; ++i) {
+        notice_.Add(full);
+        notice_.ShowNext();
+        notice_.Add(other);
+    }
+    ASSERT_TRUE(notice_.IsVisible());
+    EXPECT_EQ(notice_.Message(), full);
+    PressKey(PlayerFilesNotice::kReturnKey);
+    ASSERT_TRUE(notice_.IsVisible());
+    EXPECT_EQ(notice_.Message(), other);
+    PressKey(PlayerFilesNotice::kReturnKey);
+    EXPECT_FALSE(notice_.IsVisible());
+    // Once read, the same message is told again when it comes back.
+    notice_.Add(full);
+    notice_.ShowNext();
+    EXPECT_TRUE(notice_.IsVisible());
+}
+
+} // namespace
+} // namespace Gamespace
