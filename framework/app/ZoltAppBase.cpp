@@ -289,6 +289,8 @@ void ZoltAppBase::Initialize()
     instanceLock_ = std::make_unique<SingleInstance>(Zolt::GetAppDataFolder(), productName + "Mutex");
     if (!instanceLock_->Acquire())
         OnAlreadyRunning();
+    else if (singleInstance && !instanceLock_->Doubt().empty())
+        TellInstanceDoubt(instanceLock_->Doubt());
 
     timeLoaded_ = GetTickCount();
     StartDemo();
@@ -536,6 +538,19 @@ void ZoltAppBase::OnAlreadyRunning()
                              "was not brought to the front.\n");
     std::fputs(note.c_str(), stderr);
     FatalExit(0);
+}
+
+void ZoltAppBase::TellInstanceDoubt(const std::string& why)
+{
+    // Two copies over one folder undo each other's saves: the player who
+    // starts a second one should know that nothing will stop it.
+    Problem problem;
+    problem.subject = "Player files";
+    problem.what = productName + " cannot tell whether another copy of it is running over the same player files";
+    problem.cause = why;
+    problem.outcome = "It goes on; while it runs, do not start it a second time, or one copy may undo what the "
+                      "other saved.";
+    ProblemReporter::Instance().Tell(problem);
 }
 
 void ZoltAppBase::CheckSecondInstances()

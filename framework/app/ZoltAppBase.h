@@ -551,6 +551,8 @@ protected:
     std::vector<std::string> startWarnings_;
     bool startWarningsTaken_ = false;
     void MakeCursors();
+    // Tells the player that no single-copy lock could be had, and why.
+    void TellInstanceDoubt(const std::string& why);
     // Pieces of Initialize and of the teardown.
     void SetUpDataFolder();
     // The user's files (the crash report) go to the data folder; a report
