@@ -264,7 +264,11 @@ bool SingleInstance::Acquire()
     // The lock file as well: it is seen by copies that do not share this
     // system's names (in a network namespace of their own).
     int fileError = 0;
-    int fd = open(LockFilePath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    int fd = -1;
+    if (testing::ShouldFail("SingleInstance.LockFile", &injected))
+        errno = static_cast<int>(injected);
+    else
+        fd = open(LockFilePath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0) {
         fileError = errno;
     } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {

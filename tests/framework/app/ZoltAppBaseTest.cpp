@@ -15,6 +15,7 @@
 #include "platform/ddraw/DDrawTypes.h"
 
 #include <atomic>
+#include <cerrno>
 #include <limits>
 #include <thread>
 #include <utility>
@@ -343,6 +344,22 @@ TEST_F(AppTest, ANewStartIsNotRefusedByACopyThatIsEnding)
     platform::testing::ScopedExitInterception intercept;
     EXPECT_NO_THROW(second->Initialize());
     EXPECT_EQ(first.broughtToFront, 0);
+}
+
+// A copy that can take no lock at all (neither the system's name nor the
+// lock file) cannot keep a second one out: it starts, but says so.
+TEST_F(AppTest, ACopyThatCanTakeNoLockStartsAndSaysItCannotTell)
+{
+    platform::testing::FailNext("SingleInstance.Claim", EMFILE);
+    platform::testing::FailNext("SingleInstance.LockFile", EACCES);
+    ::testing::internal::CaptureStderr();
+    TestApp& a = Make();
+    a.Initialize();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("PellucorTest cannot tell whether another copy of it is running over the same player files"),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("Permission denied"), std::string::npos) << said;
 }
 
 TEST_F(AppTest, WindowThatDoesNotFitTheDesktopRunsFullScreenForGood)
