@@ -811,7 +811,9 @@ protected:
     std::array<Image*, kCursorCount> customCursors_{};
     bool customCursorsOn_ = false;
     platform::HCURSOR overrideCursor_ = nullptr;
+    // The screen saver's error log: written once this run, and its lines.
     bool screenSaverLogStarted_ = false;
+    std::string screenSaverLog_;
 };
 
 } // namespace Zolt
