@@ -187,6 +187,11 @@ public:
     virtual void ReadStartOptions();
     virtual void SplitStartOptions(const std::string& text);
     virtual void ApplyStartOption(const std::string& name, const std::string& value);
+    // Ends the start with the invalid-option message, the option and why.
+    [[noreturn]] void RefuseStartOption(const std::string& option, const std::string& why);
+    // The count of a numbered-demo option (0 when not given); a value that
+    // is not a whole number refuses the start.
+    int StartOptionCount(const std::string& name, const std::string& value);
     virtual void BringToFront(platform::WPARAM code, platform::LPARAM extra);
     virtual void OnAlreadyRunning();
     virtual void Run();

@@ -409,7 +409,7 @@ TEST_F(DemoTest, UnplayableFilesEndTheStartWithTheirMessage)
     auto messageFor = [&](const std::string& contents) {
         platform::testing::WriteTestFile(DemoPath(), contents);
         SetArguments({"-play", "-demofile=" + DemoPath()});
-        EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), 0);
+        EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), 1);
         app.reset();
         const auto boxes = platform::testing::RecordedBoxes();
         return boxes.empty() ? std::string() : boxes.back().text;
@@ -423,7 +423,7 @@ TEST_F(DemoTest, UnplayableFilesEndTheStartWithTheirMessage)
     EXPECT_NE(messageFor(whole.substr(0, 10)).find("Invalid demo file. (" + DemoPath() + ")"), std::string::npos);
     platform::DeleteFile(DemoPath());
     SetArguments({"-play", "-demofile=" + DemoPath()});
-    EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), 0);
+    EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), 1);
     ASSERT_FALSE(platform::testing::RecordedBoxes().empty());
     EXPECT_NE(platform::testing::RecordedBoxes().back().text.find("Demo file not found: " + DemoPath()),
               std::string::npos);
