@@ -200,6 +200,14 @@ void ZoltAppBase::PlayDemoCommand()
 {
     PlaybackInput input(*this);
     demo_->PlayDueCommands(input);
+    if (!demo_->IsFeeding() || !demo_->IsBroken())
+        return;
+    // What follows the damage would drive the game at random (and could
+    // well close it as a success): the playback ends here, as a failure.
+    demo_->StopPlaying();
+    ShowError("The demo file " + demo_->FileName() + " is damaged: it breaks off after " +
+              DemoClockText(updateCount_, frameTime) + " of play, and cannot be played further.");
+    FatalExit(1);
 }
 
 // ---- The developer's playback controls ----
