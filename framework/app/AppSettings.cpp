@@ -226,8 +226,10 @@ int ZoltAppBase::StartOptionCount(const std::string& name, const std::string& va
     const char* end = value.data() + value.size();
     const char* first = value.data() + (value[0] == '+' ? 1 : 0);
     const auto [stop, error] = std::from_chars(first, end, count);
-    if (first == end || error != std::errc() || stop != end)
+    if (first == end || stop != end || (error != std::errc() && error != std::errc::result_out_of_range))
         RefuseStartOption(name + "=" + value, "\"" + value + "\" is not a whole number");
+    if (error == std::errc::result_out_of_range)
+        RefuseStartOption(name + "=" + value, "\"" + value + "\" is out of range");
     return count;
 }
 

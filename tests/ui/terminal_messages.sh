@@ -35,7 +35,8 @@ expect() {
 # A start that did not happen ends as a failure, naming what is wrong.
 expect 1 "FATAL ERROR: Invalid command line parameter: -bogus" "$game" -bogus
 expect 1 "FATAL ERROR: Invalid command line parameter: -recnum=abc (\"abc\" is not a whole number)" "$game" -recnum=abc
-expect 1 "FATAL ERROR: Invalid command line parameter: -demofile= (the demo file's name is empty)" "$game" -play -demofile=
+expect 1 "FATAL ERROR: Invalid command line parameter: -demofile= (the demo file's name is empty)" \
+    "$game" -play -demofile=
 expect 1 "Demo file not found: $work/data/" "$game" -play
 expect 1 "There is no numbered demo to play: no file $work/data/" "$game" -playnum=3
 expect 1 "Demo file not found: $work/none.dmo" "$game" -play "-demofile=$work/none.dmo"

@@ -77,6 +77,8 @@ TEST_F(AppTest, AnOptionThatCannotBeFollowedIsFatalWithItsNameAndWhy)
         {{"-record", "-bogus"}, "Invalid command line parameter: -bogus"},
         {{"-recnum=abc"}, "Invalid command line parameter: -recnum=abc (\"abc\" is not a whole number)"},
         {{"-playnum=2x"}, "Invalid command line parameter: -playnum=2x (\"2x\" is not a whole number)"},
+        {{"-recnum=99999999999"},
+         "Invalid command line parameter: -recnum=99999999999 (\"99999999999\" is out of range)"},
         {{"-play", "-demofile="}, "Invalid command line parameter: -demofile= (the demo file's name is empty)"},
         {{"-playnum=3"}, "There is no numbered demo to play: no file " + (folder_ / "data/Tovrelly/PellucorTest/") +
                              "zoltapp<number>.dmo was found."},
@@ -93,9 +95,9 @@ TEST_F(AppTest, AnOptionThatCannotBeFollowedIsFatalWithItsNameAndWhy)
     SetArguments({"-playnum=3"});
     EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 1);
     ASSERT_FALSE(Boxes().empty());
-    EXPECT_EQ(Boxes().back().text, "There is no numbered demo to play: -playnum=3 asks for the one 2 before the latest (" +
-                                       (folder_ / "data/Tovrelly/PellucorTest/zoltapp2.dmo") +
-                                       "), but numbered demos start at 1.");
+    EXPECT_EQ(Boxes().back().text,
+              "There is no numbered demo to play: -playnum=3 asks for the one 2 before the latest (" +
+                  (folder_ / "data/Tovrelly/PellucorTest/zoltapp2.dmo") + "), but numbered demos start at 1.");
 }
 
 TEST_F(AppTest, AFrameworkArchiveThatCannotBeUsedIsAFatalErrorThatNamesIt)
