@@ -284,8 +284,8 @@ bool SingleInstance::Acquire()
     if (claim < 0 && fd < 0) {
         // Neither kind of lock: the copy goes on, but cannot say that it is
         // the only one, and says so.
-        doubt_ = "no lock could be taken: not the system's (" + ErrorWords(claimError) + "), nor the file " +
-                 LockFilePath() + " (" + ErrorWords(fileError) + ")";
+        doubt_ = "neither the system's lock (" + ErrorWords(claimError) + ") nor the lock file " + LockFilePath() +
+                 " (" + ErrorWords(fileError) + ") could be taken";
     }
     first_ = true;
     lockFd_ = fd;
