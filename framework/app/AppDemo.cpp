@@ -125,6 +125,16 @@ void ZoltAppBase::PlaceNumberedDemo()
     numberedDemo_.reset();
     const int highest = DemoFileNameFor(request.record ? request.value : 0, request.record);
     const int number = request.record ? highest + 1 : highest - (request.value - 1);
+    if (number < 1) {
+        // The name the count leads to is none the game ever makes.
+        const std::string base = NumberedDemoBase();
+        ShowError(highest == 0 ? "There is no numbered demo to play: no file " + base + "<number>.dmo was found."
+                               : "There is no numbered demo to play: -playnum=" + std::to_string(request.value) +
+                                     " asks for the one " + std::to_string(request.value - 1) +
+                                     " before the latest (" + base + std::to_string(highest) +
+                                     ".dmo), but numbered demos start at 1.");
+        FatalExit(1);
+    }
     demo_->SetFileName(NumberedDemoBase() + std::to_string(number) + ".dmo");
 }
 
@@ -190,6 +200,14 @@ void ZoltAppBase::PlayDemoCommand()
 {
     PlaybackInput input(*this);
     demo_->PlayDueCommands(input);
+    if (!demo_->IsFeeding() || !demo_->IsBroken())
+        return;
+    // What follows the damage would drive the game at random (and could
+    // well close it as a success): the playback ends here, as a failure.
+    demo_->StopPlaying();
+    ShowError("The demo file " + demo_->FileName() + " is damaged: it breaks off after " +
+              DemoClockText(updateCount_, frameTime) + " of play, and cannot be played further.");
+    FatalExit(1);
 }
 
 // ---- The developer's playback controls ----

@@ -26,6 +26,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/ModuleRegistry.h"
+#include "platform/crash/CrashReportText.h"
 #include "platform/ddraw/DirectDraw.h"
 #include "platform/window/Clipboard.h"
 #include "platform/window/Cursor.h"
@@ -125,17 +126,40 @@ void ZoltAppBase::ShowErrorWide(const std::wstring& text)
 
 void ZoltAppBase::AppendScreenSaverErrorLog(const std::string& text)
 {
-    std::FILE* file = OpenFile(UserFilePath("ScrError.txt"), screenSaverLogStarted_ ? "a+" : "w");
-    screenSaverLogStarted_ = true;
-    if (!file)
-        return;
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     platform::localtime_s(&local, &now);
     char clockText[16];
     std::snprintf(clockText, sizeof clockText, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
-    std::fprintf(file, "%s %s %u\n", text.c_str(), clockText, unsigned(GetTickCount()));
-    std::fclose(file);
+    char tail[48];
+    std::snprintf(tail, sizeof tail, " %s %u", clockText, unsigned(GetTickCount()));
+    const std::string line = text + tail;
+    // The log is kept as the crash report is: the run's lines are written
+    // whole to a new file that replaces the old one (never through a link
+    // that stands at its name, never half-written), and a log an earlier
+    // run left is moved aside rather than overwritten.
+    const std::string path = UserFilePath("ScrError.txt");
+    const std::string kept = screenSaverLog_;
+    screenSaverLog_ += line + "\n";
+    int error = 0;
+    bool written = false;
+    if (!screenSaverLogStarted_) {
+        written = platform::WriteReportFile(path.c_str(), line.data(), line.size(), &error);
+    } else {
+        const platform::ByteSpan span{screenSaverLog_.data(), screenSaverLog_.size()};
+        written = platform::WriteSpansToFile(path.c_str(), &span, 1, &error);
+    }
+    if (written) {
+        screenSaverLogStarted_ = true;
+        return;
+    }
+    // Not lost: where whoever started the screen saver can see it.
+    if (!screenSaverLogStarted_)
+        screenSaverLog_ = kept;
+    std::fputs(("The screen saver's error could not be kept in " + path + " (" + platform::DescribeOpenError(error) +
+                "): " + line + "\n")
+                   .c_str(),
+               stderr);
 }
 
 // ---- URL, product, crash text, clipboard ----

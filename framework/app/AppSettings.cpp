@@ -11,6 +11,7 @@
 #include "platform/registry/Registry.h"
 
 #include <algorithm>
+#include <charconv>
 #include <utility>
 #include <cstdint>
 #include <cstdlib>
@@ -216,6 +217,30 @@ void ZoltAppBase::SplitStartOptions(const std::string& text)
     finish();
 }
 
+void ZoltAppBase::RefuseStartOption(const std::string& option, const std::string& why)
+{
+    // A start that did not happen is no success: the exit code says so.
+    ShowError(LookupTextNarrow("INVALID_COMMANDLINE_PARAM", "Invalid command line parameter: ") + option +
+              (why.empty() ? std::string() : " (" + why + ")"));
+    FatalExit(1);
+}
+
+int ZoltAppBase::StartOptionCount(const std::string& name, const std::string& value)
+{
+    // No value is the default; anything else must be a whole number.
+    if (value.empty())
+        return 0;
+    int count = 0;
+    const char* end = value.data() + value.size();
+    const char* first = value.data() + (value[0] == '+' ? 1 : 0);
+    const auto [stop, error] = std::from_chars(first, end, count);
+    if (first == end || stop != end || (error != std::errc() && error != std::errc::result_out_of_range))
+        RefuseStartOption(name + "=" + value, "\"" + value + "\" is not a whole number");
+    if (error == std::errc::result_out_of_range)
+        RefuseStartOption(name + "=" + value, "\"" + value + "\" is out of range");
+    return count;
+}
+
 void ZoltAppBase::ApplyStartOption(const std::string& name, const std::string& value)
 {
     if (name == "-play") {
@@ -223,14 +248,16 @@ void ZoltAppBase::ApplyStartOption(const std::string& name, const std::string& v
     } else if (name == "-record") {
         demo_->StartRecording();
     } else if (name == "-demofile") {
+        if (value.empty())
+            RefuseStartOption(name + "=", "the demo file's name is empty");
         numberedDemo_.reset();
         demo_->SetFileName(value.size() >= 2 && !IsAbsolutePath(value) ? Zolt::GetAppDataFolder() + value : value);
     } else if (name == "-recnum") {
-        const int count = std::atoi(value.c_str());
+        const int count = StartOptionCount(name, value);
         numberedDemo_ = NumberedDemoRequest{true, count < 1 ? 5 : count};
         demo_->StartRecording();
     } else if (name == "-playnum") {
-        const int back = std::atoi(value.c_str());
+        const int back = StartOptionCount(name, value);
         numberedDemo_ = NumberedDemoRequest{false, back < 1 ? 1 : back};
         demo_->StartPlaying();
     } else if (name == "-screensaver") {
@@ -240,8 +267,7 @@ void ZoltAppBase::ApplyStartOption(const std::string& name, const std::string& v
     } else if (name == "-crash") {
         crashRequested_ = true;
     } else {
-        ShowError(LookupTextNarrow("INVALID_COMMANDLINE_PARAM", "Invalid command line parameter: ") + name);
-        FatalExit(0);
+        RefuseStartOption(name, "");
     }
 }
 

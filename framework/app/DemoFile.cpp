@@ -46,6 +46,33 @@ private:
 
 const char* const kInvalid = "Invalid demo file.";
 
+// The long commands a recording writes; the other ids of the five bits are
+// written by none.
+bool IsRecordedLongId(int id)
+{
+    switch (id) {
+    case kDemoMouseMoveTo:
+    case kDemoActivate:
+    case kDemoMinimize:
+    case kDemoKeyDown:
+    case kDemoKeyUp:
+    case kDemoChar:
+    case kDemoClose:
+    case kDemoMouseEnter:
+    case kDemoMouseLeave:
+    case kDemoLoadingDone:
+    case kDemoRegistryRead:
+    case kDemoRegistryWrite:
+    case kDemoFileRead:
+    case kDemoTransfer:
+    case kDemoRelay:
+    case kDemoWheel:
+    case kDemoScreenMode:
+    case kDemoPadding: return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
 std::vector<uint8_t> DemoFileData::Serialize() const
@@ -216,6 +243,7 @@ void DemoStream::Load(std::vector<uint8_t> bytes)
     commandUpdate_ = 0;
     needHeader_ = true;
     ended_ = false;
+    broken_ = false;
 }
 
 bool DemoStream::ReadHeaderIfNeeded()
@@ -236,6 +264,10 @@ bool DemoStream::ReadHeaderIfNeeded()
         return false;
     }
     pendingId_ = int(buffer_.TakeBits(idBits, false));
+    if (!pendingShort_ && !IsRecordedLongId(pendingId_)) {
+        ended_ = broken_ = true;
+        return false;
+    }
     commandUpdate_ += delta;
     needHeader_ = false;
     return true;
@@ -244,6 +276,7 @@ bool DemoStream::ReadHeaderIfNeeded()
 int32_t DemoStream::Bits(int count, bool signExtend)
 {
     if (ended_ || BitsLeft() < count) {
+        broken_ = broken_ || !ended_;
         ended_ = true;
         return 0;
     }
@@ -253,6 +286,7 @@ int32_t DemoStream::Bits(int count, bool signExtend)
 uint32_t DemoStream::U32()
 {
     if (ended_ || BitsLeft() < 32) {
+        broken_ = broken_ || !ended_;
         ended_ = true;
         return 0;
     }
@@ -262,6 +296,7 @@ uint32_t DemoStream::U32()
 bool DemoStream::Bytes(uint32_t length, std::vector<uint8_t>& out)
 {
     if (ended_ || BitsLeft() / 8 < int64_t(length)) {
+        broken_ = broken_ || !ended_;
         ended_ = true;
         out.clear();
         return false;

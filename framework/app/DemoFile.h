@@ -116,6 +116,10 @@ public:
     bool NeedHeader() const { return needHeader_; }
     bool Ended() const { return ended_; }
     void End() { ended_ = true; }
+    // The stream broke off where a whole recording never does: inside a
+    // command's payload, or at a command no recording writes. It has ended
+    // then too.
+    bool Broken() const { return broken_; }
     // Puts the read position back to an earlier bit of the stream.
     void SeekRead(int bitPosition);
 
@@ -135,6 +139,7 @@ private:
     bool pendingShort_ = false;
     int pendingId_ = 0;
     bool ended_ = false;
+    bool broken_ = false;
     bool keptInPlace_ = false;
 };
 

@@ -95,6 +95,8 @@ public:
     void AddMarker(const std::string& name);
     // The played stream has no more commands (or broke off).
     bool HasEnded() const { return stream_.Ended(); }
+    // It broke off where no whole recording does: the file is damaged.
+    bool IsBroken() const { return stream_.Broken(); }
 
     // ---- A crash ----
     // Brings the image a fault writes up to the current update (a recording

@@ -41,6 +41,7 @@
 #include "platform/window/Window.h"
 #include "platform/window/WindowBackend.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -262,11 +263,20 @@ void ZoltAppBase::Initialize()
     if (!ddrawLibrary_ || !dsoundLibrary_) {
         MessageBoxA(nullptr, LookupTextNarrow("APP_REQUIRES_DIRECTX", kDirectXText).c_str(),
                     LookupTextNarrow("YOU_NEED_DIRECTX", "You need DirectX").c_str(), MB_ICONERROR);
-        FatalExit(0);
+        FatalExit(1);
     }
     // Without a display the program would run unseen until killed.
     if (const std::string failure = platform::WindowSystemFailure(); !failure.empty()) {
         ShowError("The game's window cannot be shown (" + failure + ").");
+        // A crash asked for is reported all the same, where a report goes
+        // without a window: into its file and onto standard error.
+        const std::vector<std::string>& arguments = platform::GetArguments();
+        if (std::find(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end(), "-crash") != arguments.end()) {
+            SetUpDataFolder();
+            KeepUserFilesInDataFolder();
+            BecomeCrashHost();
+            RaiseCrashReport(); // ends the process
+        }
         FatalExit(1);
     }
 
@@ -289,6 +299,8 @@ void ZoltAppBase::Initialize()
     instanceLock_ = std::make_unique<SingleInstance>(Zolt::GetAppDataFolder(), productName + "Mutex");
     if (!instanceLock_->Acquire())
         OnAlreadyRunning();
+    else if (singleInstance && !instanceLock_->Doubt().empty())
+        TellInstanceDoubt(instanceLock_->Doubt());
 
     timeLoaded_ = GetTickCount();
     StartDemo();
@@ -457,7 +469,7 @@ void ZoltAppBase::StartDemo()
         if (!ReadDemoFile(error)) {
             demo_->StopPlaying();
             ShowError(error);
-            FatalExit(0);
+            FatalExit(1);
         }
     }
     // A recording goes into the data folder, which a fresh machine does not
@@ -535,7 +547,22 @@ void ZoltAppBase::OnAlreadyRunning()
                            : " is already running over the same player files, but it did not answer; its window "
                              "was not brought to the front.\n");
     std::fputs(note.c_str(), stderr);
-    FatalExit(0);
+    // Brought to the front, the player has the game they asked for; a first
+    // that did not answer leaves them with none.
+    FatalExit(handOver == SingleInstance::HandOver::BroughtToFront ? 0 : 1);
+}
+
+void ZoltAppBase::TellInstanceDoubt(const std::string& why)
+{
+    // Two copies over one folder undo each other's saves: the player who
+    // starts a second one should know that nothing will stop it.
+    Problem problem;
+    problem.subject = ProblemSubject::PlayerFiles;
+    problem.what = productName + " cannot tell whether another copy of it is running over the same player files";
+    problem.cause = why;
+    problem.outcome = "It goes on; while it runs, do not start it a second time, or one copy may undo what the "
+                      "other saved.";
+    ProblemReporter::Instance().Tell(problem);
 }
 
 void ZoltAppBase::CheckSecondInstances()

@@ -187,6 +187,11 @@ public:
     virtual void ReadStartOptions();
     virtual void SplitStartOptions(const std::string& text);
     virtual void ApplyStartOption(const std::string& name, const std::string& value);
+    // Ends the start with the invalid-option message, the option and why.
+    [[noreturn]] void RefuseStartOption(const std::string& option, const std::string& why);
+    // The count of a numbered-demo option (0 when not given); a value that
+    // is not a whole number refuses the start.
+    int StartOptionCount(const std::string& name, const std::string& value);
     virtual void BringToFront(platform::WPARAM code, platform::LPARAM extra);
     virtual void OnAlreadyRunning();
     virtual void Run();
@@ -551,6 +556,8 @@ protected:
     std::vector<std::string> startWarnings_;
     bool startWarningsTaken_ = false;
     void MakeCursors();
+    // Tells the player that no single-copy lock could be had, and why.
+    void TellInstanceDoubt(const std::string& why);
     // Pieces of Initialize and of the teardown.
     void SetUpDataFolder();
     // The user's files (the crash report) go to the data folder; a report
@@ -809,7 +816,9 @@ protected:
     std::array<Image*, kCursorCount> customCursors_{};
     bool customCursorsOn_ = false;
     platform::HCURSOR overrideCursor_ = nullptr;
+    // The screen saver's error log: written once this run, and its lines.
     bool screenSaverLogStarted_ = false;
+    std::string screenSaverLog_;
 };
 
 } // namespace Zolt

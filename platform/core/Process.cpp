@@ -2,6 +2,7 @@
 
 #include "platform/core/Clock.h"
 #include "platform/core/DescendantProcesses.h"
+#include "platform/core/Testing.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -13,6 +14,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -71,23 +73,43 @@ std::string SafeFileName(const std::string& name)
     return safe;
 }
 
-// The abstract socket the first instance listens on, named after the lock
-// file itself (device and inode), so that copies that reach the data folder
-// by different paths still agree.
-bool NotifyAddress(int lockFd, sockaddr_un* address, socklen_t* length)
+// What a copy claims to be the first over a data folder: an abstract socket
+// name, which only one socket of the system can hold at a time, and which
+// needs no file, so the rule holds in a folder where no lock file can be
+// made. It is named after the folder itself (device and inode), so that
+// copies that reach it by different paths agree, and after the lock's name;
+// a folder that cannot be looked at is known by its path alone. The first
+// copy listens on it for the knocks of later ones.
+void ClaimAddress(const std::string& folder, const std::string& name, sockaddr_un* address, socklen_t* length)
 {
+    uint64_t nameHash = 14695981039346656037ull; // FNV-1a: short and fixed
+    for (unsigned char c : name)
+        nameHash = (nameHash ^ c) * 1099511628211ull;
+    char text[96];
+    int n = 0;
     struct stat st;
-    if (fstat(lockFd, &st) != 0)
-        return false;
-    char name[80];
-    const int n = std::snprintf(name, sizeof name, "pellucor-instance-%llx-%llx",
-                                static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino));
+    if (stat(folder.c_str(), &st) == 0) {
+        n = std::snprintf(text, sizeof text, "pellucor-instance-%llx-%llx-%016llx",
+                          static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+                          static_cast<unsigned long long>(nameHash));
+    } else {
+        uint64_t pathHash = 14695981039346656037ull;
+        for (unsigned char c : folder)
+            pathHash = (pathHash ^ c) * 1099511628211ull;
+        n = std::snprintf(text, sizeof text, "pellucor-instance-path-%016llx-%016llx",
+                          static_cast<unsigned long long>(pathHash), static_cast<unsigned long long>(nameHash));
+    }
     *address = sockaddr_un{};
     address->sun_family = AF_UNIX;
     address->sun_path[0] = '\0'; // abstract: no file, gone when the process ends
-    std::memcpy(address->sun_path + 1, name, static_cast<size_t>(n));
+    std::memcpy(address->sun_path + 1, text, static_cast<size_t>(n));
     *length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + static_cast<size_t>(n));
-    return true;
+}
+
+std::string ErrorWords(int error)
+{
+    char buffer[128];
+    return strerror_r(error, buffer, sizeof buffer);
 }
 
 } // namespace
@@ -201,41 +223,73 @@ SingleInstance::~SingleInstance()
         close(answerFd_);
 }
 
-std::string SingleInstance::LockFilePath() const
+std::string SingleInstance::LockFilePath() const { return Folder() + "/" + SafeFileName(name_) + ".lock"; }
+
+std::string SingleInstance::Folder() const
 {
     std::string folder = folder_;
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
-    return (folder.empty() ? std::string(".") : folder) + "/" + SafeFileName(name_) + ".lock";
+    return folder.empty() ? std::string(".") : folder;
 }
 
 bool SingleInstance::Acquire()
 {
     if (IsFirst())
         return true;
-    const std::string path = LockFilePath();
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    // The claim on the system's name comes first: it holds whatever the
+    // folder allows.
+    int claimError = 0;
+    int claim = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    int64_t injected = 0;
+    if (claim >= 0 && testing::ShouldFail("SingleInstance.Claim", &injected)) {
+        close(claim);
+        claim = -1;
+        errno = static_cast<int>(injected);
+    }
+    if (claim < 0) {
+        claimError = errno;
+    } else {
+        socklen_t length = 0;
+        sockaddr_un address{};
+        ClaimAddress(Folder(), SafeFileName(name_), &address, &length);
+        if (bind(claim, reinterpret_cast<sockaddr*>(&address), length) != 0) {
+            claimError = errno;
+            close(claim);
+            claim = -1;
+            if (claimError == EADDRINUSE)
+                return false;
+        }
+    }
+    // The lock file as well: it is seen by copies that do not share this
+    // system's names (in a network namespace of their own).
+    int fileError = 0;
+    int fd = -1;
+    if (testing::ShouldFail("SingleInstance.LockFile", &injected))
+        errno = static_cast<int>(injected);
+    else
+        fd = open(LockFilePath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0) {
-        unlocked_ = true;
-        return true;
-    }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        int err = errno;
+        fileError = errno;
+    } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        fileError = errno;
         close(fd);
-        if (err == EWOULDBLOCK)
+        fd = -1;
+        if (fileError == EWOULDBLOCK) {
+            if (claim >= 0)
+                close(claim);
             return false;
-        unlocked_ = true;
-        return true;
+        }
     }
+    if (claim < 0 && fd < 0) {
+        // Neither kind of lock: the copy goes on, but cannot say that it is
+        // the only one, and says so.
+        doubt_ = "neither the system's lock (" + ErrorWords(claimError) + ") nor the lock file " + LockFilePath() +
+                 " (" + ErrorWords(fileError) + ") could be taken";
+    }
+    first_ = true;
     lockFd_ = fd;
-    socklen_t length = 0;
-    sockaddr_un address{};
-    listenFd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (listenFd_ >= 0 &&
-        (!NotifyAddress(fd, &address, &length) || bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0)) {
-        close(listenFd_);
-        listenFd_ = -1; // still the first instance, just deaf
-    }
+    listenFd_ = claim;
     gHeldLock.store(lockFd_);
     gHeldListener.store(listenFd_);
     return true;
@@ -254,7 +308,8 @@ void SingleInstance::Release()
         close(lockFd_); // drops the lock; the file stays, so no race on its creation
     listenFd_ = -1;
     lockFd_ = -1;
-    unlocked_ = false;
+    first_ = false;
+    doubt_.clear();
     waiting_.clear();
 }
 
@@ -278,16 +333,11 @@ bool SingleInstance::OpenAnswerSocket()
 
 bool SingleInstance::NotifyFirstInstance()
 {
-    const std::string path = LockFilePath();
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0)
+    if (!OpenAnswerSocket())
         return false;
     socklen_t length = 0;
     sockaddr_un address{};
-    const bool known = NotifyAddress(fd, &address, &length);
-    close(fd);
-    if (!known || !OpenAnswerSocket())
-        return false;
+    ClaimAddress(Folder(), SafeFileName(name_), &address, &length);
     const char message = kKnock;
     return sendto(answerFd_, &message, 1, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&address),
                   length) == 1;

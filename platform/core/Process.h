@@ -45,9 +45,12 @@ std::optional<std::string> GetEnvironmentVariable(std::string_view name);
 bool SetEnvironmentVariable(std::string_view name, const std::optional<std::string>& value);
 
 // One running copy per data folder: the copies that would write the same
-// player's files. The first process to Acquire holds an exclusive lock on a
-// file in that folder until it ends or Release is called (a copy lets go as
-// it begins to end, so a new start need not wait for its shutdown). A later
+// player's files. The first process to Acquire holds two locks until it ends
+// or Release is called (a copy lets go as it begins to end, so a new start
+// need not wait for its shutdown): a name of the system's, which needs no
+// file and so holds in a folder where none can be made, and an exclusive
+// lock on a file in that folder, which copies that do not share the
+// system's names still see. Either one taken by another copy refuses. A later
 // process finds the lock taken and knocks with NotifyFirstInstance; the
 // first picks the knock up by polling TakeNotifications from its message
 // loop and, once its window has come to the front, says so with
@@ -62,11 +65,15 @@ public:
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // True when this process is (now) the first instance. Also true when no
-    // lock file can be made at all: better two copies than none.
+    // True when this process is (now) the first instance. Also true when
+    // neither lock can be had at all (better two copies than none); Doubt
+    // then says why this copy cannot tell.
     bool Acquire();
     void Release();
-    bool IsFirst() const { return lockFd_ >= 0 || unlocked_; }
+    bool IsFirst() const { return first_; }
+    // Empty when this copy holds a lock; otherwise why it cannot tell
+    // whether another copy runs over the same folder.
+    const std::string& Doubt() const { return doubt_; }
 
     // From a later instance: knocks at the first one. False when none
     // listens (it is ending, or could not listen).
@@ -96,13 +103,15 @@ public:
 
 private:
     bool OpenAnswerSocket();
+    std::string Folder() const;
 
     std::string folder_;
     std::string name_;
     int lockFd_ = -1;
     int listenFd_ = -1;
     int answerFd_ = -1; // a later instance's own socket, where the answer comes
-    bool unlocked_ = false;
+    bool first_ = false;
+    std::string doubt_;
     std::vector<std::string> waiting_; // addresses of the copies that knocked
 };
 

@@ -13,7 +13,7 @@
 #  - a fatal start-up error (an unknown option), before any other window:
 #    Return closes it, pressed without choosing a window (on "none", the
 #    session ends instead, SIGTERM) and the program ends as it does after
-#    that box;
+#    that box, with a failure's exit code;
 #  - a settings warning (a damaged settings file), in front of the game's
 #    window once it shows: answered, the game goes on and closes normally,
 #    and the warning was said once.
@@ -87,7 +87,9 @@ box_test() {
     local code=0
     wait "$pid" || code=$?
     trap - EXIT
-    [ "$code" -eq 0 ] || { echo "the program ended with $code after its fatal error"; cat "$log"; exit 1; }
+    # A start that did not happen is no success, whether the box was
+    # answered or the session ended under it.
+    [ "$code" -eq 1 ] || { echo "the program ended with $code after its fatal error"; cat "$log"; exit 1; }
 
     # ---- a settings warning in front of the game ----
     mkdir -p "$XDG_CONFIG_HOME/pellucor"

@@ -32,17 +32,42 @@ expect() {
     fi
 }
 
-expect 0 "FATAL ERROR: Invalid command line parameter: -bogus" "$game" -bogus
-expect 0 "Demo file not found: $work/none.dmo" "$game" -play "-demofile=$work/none.dmo"
+# A start that did not happen ends as a failure, naming what is wrong.
+expect 1 "FATAL ERROR: Invalid command line parameter: -bogus" "$game" -bogus
+expect 1 "FATAL ERROR: Invalid command line parameter: -recnum=abc (\"abc\" is not a whole number)" "$game" -recnum=abc
+expect 1 "FATAL ERROR: Invalid command line parameter: -demofile= (the demo file's name is empty)" \
+    "$game" -play -demofile=
+expect 1 "Demo file not found: $work/data/" "$game" -play
+expect 1 "There is no numbered demo to play: no file $work/data/" "$game" -playnum=3
+expect 1 "Demo file not found: $work/none.dmo" "$game" -play "-demofile=$work/none.dmo"
 # A pipe is no demo: it is refused at once, not waited on for a writer.
 mkfifo "$work/pipe.dmo"
-expect 0 "Demo file not found: $work/pipe.dmo" "$game" -play "-demofile=$work/pipe.dmo"
+expect 1 "Demo file not found: $work/pipe.dmo" "$game" -play "-demofile=$work/pipe.dmo"
 printf 'not a demo' >"$work/bad.dmo"
-expect 0 "Invalid demo file. ($work/bad.dmo)" "$game" -play "-demofile=$work/bad.dmo"
+expect 1 "Invalid demo file. ($work/bad.dmo)" "$game" -play "-demofile=$work/bad.dmo"
 # With nothing to show its window on, SDL would settle for a driver that
 # shows nothing (as it does where no display is set): the game says so and
 # ends rather than run unseen.
 SDL_VIDEODRIVER=x11,offscreen expect 1 "FATAL ERROR: The game's window cannot be shown (no display: DISPLAY is not set)." "$game"
+# A crash asked for is reported even so: the report is written where
+# reports go (and its viewer puts it on the terminal).
+SDL_VIDEODRIVER=x11,offscreen expect 5 "FATAL ERROR: The game's window cannot be shown" "$game" -crash
+report=$(find "$work/data" -name crash.txt)
+# The viewer, a process of its own, says it on the terminal once it has
+# read the report, and ends.
+for _ in $(seq 1 300); do
+    grep -q "^Exception: Access Violation" "$work/err" && break
+    sleep 0.1
+done
+if [ -z "$report" ] || ! grep -q "^Exception: Access Violation" "$report" ||
+    ! grep -qF "The crash report cannot be shown in a window (no display: DISPLAY is not set); it is kept in $report:" \
+        "$work/err"; then
+    echo "FAILED: -crash without a display: report ${report:-not written}; standard error:"
+    sed 's/^/    /' "$work/err"
+    failures=$((failures + 1))
+else
+    echo "ok: -crash without a display wrote $report and said it"
+fi
 
 # The program reads "main.pak" from its own folder.
 mkdir -p "$work/install"

@@ -60,6 +60,19 @@ TEST_F(AppCrashTest, CrashOptionReportsTheStartedApplicationAndSavesItsDemo)
     EXPECT_FALSE(app->IsRecordingDemo()) << "recording ends with the crash";
 }
 
+// Without a display the start ends, but a crash asked for is still
+// reported: its report is written where reports go.
+TEST_F(AppCrashTest, CrashOptionWithoutADisplayStillWritesItsReport)
+{
+    platform::ResetWindowBackend();
+    platform::testing::FailNext("OpenWindowSystem", 0);
+    SetArguments({"-crash"});
+    EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), int(platform::EXCEPTION_ACCESS_VIOLATION));
+    const std::string report = platform::testing::ReadTestFile(Report());
+    EXPECT_EQ(report.rfind("Exception: Access Violation (code 0xc0000005) at address ", 0), 0u) << report;
+    platform::ResetWindowBackend();
+}
+
 TEST_F(AppCrashTest, ReportsAnEarlierBuildLeftBesideTheProgramAreTakenOverIntoTheDataFolder)
 {
     // The first start: the report beside the program moves to the data folder.

@@ -4,7 +4,12 @@
 
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/Dialog.h"
+#include "platform/core/FileSystem.h"
 #include "platform/window/Cursor.h"
+
+#include <algorithm>
+
+#include <unistd.h>
 
 using namespace apptest;
 
@@ -113,4 +118,43 @@ TEST_F(AppTest, FatalErrorsUseTheFatalErrorCaption)
     EXPECT_EQ(boxes.back().caption, "FATAL ERROR");
     EXPECT_EQ(boxes.back().text, "Something broke");
     EXPECT_NE(a.GetCrashInfo().find("Product: PellucorTest\r\nVersion: "), std::string::npos);
+}
+
+// The screen saver's error log is kept as the crash report is: a log an
+// earlier run left is moved aside, not overwritten; a link at its name is
+// replaced, never followed; and a log that cannot be written is said on
+// standard error with its line.
+TEST_F(AppTest, TheScreenSaversErrorLogKeepsEarlierLogsFollowsNoLinkAndIsNeverLostUnsaid)
+{
+    const std::string data = folder_ / "data/Tovrelly/PellucorTest";
+    const std::string log = data + "/ScrError.txt";
+    ASSERT_TRUE(platform::MakeDirectories(data));
+    platform::testing::WriteTestFile(log, "an earlier run's error\n");
+    platform::testing::WriteTestFile(folder_ / "other.txt", "someone else's file\n");
+    SetArguments({"-screensaver"});
+    TestApp& a = StartApp();
+    a.ShowError("first");
+    a.ShowError("second");
+    EXPECT_EQ(platform::testing::ReadTestFile(log + ".earlier"), "an earlier run's error\n");
+    const std::string written = platform::testing::ReadTestFile(log);
+    EXPECT_EQ(written.rfind("first ", 0), 0u) << written;
+    EXPECT_NE(written.find("\nsecond "), std::string::npos) << written;
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 2) << written;
+    app.reset();
+
+    ASSERT_EQ(platform::DeleteFile(log), true);
+    ASSERT_EQ(symlink((folder_ / "other.txt").c_str(), log.c_str()), 0);
+    StartApp().ShowError("third");
+    EXPECT_EQ(platform::testing::ReadTestFile(folder_ / "other.txt"), "someone else's file\n");
+    EXPECT_EQ(platform::testing::ReadTestFile(log).rfind("third ", 0), 0u);
+    app.reset();
+
+    ASSERT_EQ(platform::DeleteFile(log), true);
+    ASSERT_TRUE(platform::MakeDirectories(log));
+    ::testing::internal::CaptureStderr();
+    StartApp().ShowError("fourth");
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("The screen saver's error could not be kept in " + log + " (a folder, not a file): fourth "),
+              std::string::npos)
+        << said;
 }

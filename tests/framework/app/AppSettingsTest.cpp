@@ -174,7 +174,7 @@ TEST_F(AppTest, NumberedRecordingWithExactlyTheDemosKeptLeavesThatManyBehind)
 TEST_F(AppTest, PlayingADemoThatCannotBeReadEndsTheStart)
 {
     SetArguments({"-play"});
-    EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 0);
+    EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 1);
     const auto boxes = platform::testing::RecordedBoxes();
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().caption, "FATAL ERROR");

@@ -404,12 +404,40 @@ TEST_F(DemoTest, SmallMovesAreShortAndLargerOnesAbsolute)
     EXPECT_EQ(moves, (std::vector<std::string>{"to 200,200", "short 31,-31", "to 263,169", "short 7,0", "short 0,-9"}));
 }
 
+// A demo damaged past its head plays up to the damage, which no whole
+// recording holds (a command cut off inside its payload, a command no
+// recording writes), and ends there as a failure that says so: what would
+// follow drives the game at random.
+TEST_F(DemoTest, ADemoDamagedInItsCommandsEndsThePlayAsAFailureSayingWhere)
+{
+    for (const int id : {int(Zolt::kDemoKeyDown), 13}) {
+        Zolt::DemoStream stream;
+        stream.WriteHeader(150, false, Zolt::kDemoMouseEnter);
+        stream.WriteHeader(250, false, id); // the key's code is missing
+        Zolt::DemoFileData file;
+        file.finalUpdate = 1000;
+        const Zolt::Buffer& data = stream.Data();
+        file.commands.assign(data.Bytes(), data.Bytes() + data.ByteSize());
+        const std::vector<uint8_t> bytes = file.Serialize();
+        platform::testing::WriteTestFile(DemoPath(), std::string(bytes.begin(), bytes.end()));
+        Begin({"-play", "-demofile=" + DemoPath()});
+        StepUntilUpdate(200);
+        ASSERT_FALSE(app->IsQuitting()) << "played up to the damage";
+        EXPECT_EQ(ExitCodeOf([&] { StepUntilUpdate(1000); }), 1) << id;
+        ASSERT_FALSE(platform::testing::RecordedBoxes().empty());
+        EXPECT_EQ(platform::testing::RecordedBoxes().back().text,
+                  "The demo file " + DemoPath() + " is damaged: it breaks off after 00:00:02 of play, and cannot be "
+                  "played further.");
+        TearDown();
+    }
+}
+
 TEST_F(DemoTest, UnplayableFilesEndTheStartWithTheirMessage)
 {
     auto messageFor = [&](const std::string& contents) {
         platform::testing::WriteTestFile(DemoPath(), contents);
         SetArguments({"-play", "-demofile=" + DemoPath()});
-        EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), 0);
+        EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), 1);
         app.reset();
         const auto boxes = platform::testing::RecordedBoxes();
         return boxes.empty() ? std::string() : boxes.back().text;
@@ -423,7 +451,7 @@ TEST_F(DemoTest, UnplayableFilesEndTheStartWithTheirMessage)
     EXPECT_NE(messageFor(whole.substr(0, 10)).find("Invalid demo file. (" + DemoPath() + ")"), std::string::npos);
     platform::DeleteFile(DemoPath());
     SetArguments({"-play", "-demofile=" + DemoPath()});
-    EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), 0);
+    EXPECT_EQ(ExitCodeOf([&] { Make().Initialize(); }), 1);
     ASSERT_FALSE(platform::testing::RecordedBoxes().empty());
     EXPECT_NE(platform::testing::RecordedBoxes().back().text.find("Demo file not found: " + DemoPath()),
               std::string::npos);

@@ -15,6 +15,7 @@
 #include "platform/ddraw/DDrawTypes.h"
 
 #include <atomic>
+#include <cerrno>
 #include <limits>
 #include <thread>
 #include <utility>
@@ -55,12 +56,12 @@ std::string PcmWav(uint32_t frames)
 
 } // namespace
 
-TEST_F(AppTest, MissingDisplayOrSoundLibraryShowsTheDirectXBoxAndEndsWithZero)
+TEST_F(AppTest, MissingDisplayOrSoundLibraryShowsTheDirectXBoxAndEndsAsAFailure)
 {
     for (const char* library : {"dsound.dll", "ddraw.dll"}) {
         platform::testing::ClearModuleHiding();
         platform::testing::HideModule(library);
-        EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 0) << library;
+        EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 1) << library;
         app.reset();
         ASSERT_FALSE(Boxes().empty());
         EXPECT_EQ(Boxes().back().caption, "You need DirectX");
@@ -68,13 +69,35 @@ TEST_F(AppTest, MissingDisplayOrSoundLibraryShowsTheDirectXBoxAndEndsWithZero)
     }
 }
 
-TEST_F(AppTest, UnknownOptionIsFatalWithItsName)
+// An option the game cannot follow ends the start as a failure, with a
+// message that names it and says what is wrong with it.
+TEST_F(AppTest, AnOptionThatCannotBeFollowedIsFatalWithItsNameAndWhy)
 {
-    SetArguments({"-record", "-bogus"});
-    EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 0);
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"-record", "-bogus"}, "Invalid command line parameter: -bogus"},
+        {{"-recnum=abc"}, "Invalid command line parameter: -recnum=abc (\"abc\" is not a whole number)"},
+        {{"-playnum=2x"}, "Invalid command line parameter: -playnum=2x (\"2x\" is not a whole number)"},
+        {{"-recnum=99999999999"},
+         "Invalid command line parameter: -recnum=99999999999 (\"99999999999\" is out of range)"},
+        {{"-play", "-demofile="}, "Invalid command line parameter: -demofile= (the demo file's name is empty)"},
+        {{"-playnum=3"}, "There is no numbered demo to play: no file " + (folder_ / "data/Tovrelly/PellucorTest/") +
+                             "zoltapp<number>.dmo was found."},
+    };
+    for (const auto& [arguments, message] : refused) {
+        SetArguments(arguments);
+        EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 1) << message;
+        ASSERT_FALSE(Boxes().empty());
+        EXPECT_EQ(Boxes().back().caption, "FATAL ERROR");
+        EXPECT_EQ(Boxes().back().text, message);
+        app.reset();
+    }
+    platform::testing::WriteTestFile(folder_ / "data/Tovrelly/PellucorTest/zoltapp2.dmo", "demo");
+    SetArguments({"-playnum=3"});
+    EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 1);
     ASSERT_FALSE(Boxes().empty());
-    EXPECT_EQ(Boxes().back().caption, "FATAL ERROR");
-    EXPECT_EQ(Boxes().back().text, "Invalid command line parameter: -bogus");
+    EXPECT_EQ(Boxes().back().text,
+              "There is no numbered demo to play: -playnum=3 asks for the one 2 before the latest (" +
+                  (folder_ / "data/Tovrelly/PellucorTest/zoltapp2.dmo") + "), but numbered demos start at 1.");
 }
 
 TEST_F(AppTest, AFrameworkArchiveThatCannotBeUsedIsAFatalErrorThatNamesIt)
@@ -306,7 +329,7 @@ TEST_F(AppTest, SecondCopyEndsWithoutClaimingAnAnswerItDidNotGet)
     TestApp& first = StartApp();
     auto second = std::make_unique<TestApp>();
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(ExitCodeOf([&] { second->Initialize(); }), 0);
+    EXPECT_EQ(ExitCodeOf([&] { second->Initialize(); }), 1) << "no game for the player";
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("PellucorTest is already running over the same player files, but it did not answer; its "
                         "window was not brought to the front."),
@@ -343,6 +366,22 @@ TEST_F(AppTest, ANewStartIsNotRefusedByACopyThatIsEnding)
     platform::testing::ScopedExitInterception intercept;
     EXPECT_NO_THROW(second->Initialize());
     EXPECT_EQ(first.broughtToFront, 0);
+}
+
+// A copy that can take no lock at all (neither the system's name nor the
+// lock file) cannot keep a second one out: it starts, but says so.
+TEST_F(AppTest, ACopyThatCanTakeNoLockStartsAndSaysItCannotTell)
+{
+    platform::testing::FailNext("SingleInstance.Claim", EMFILE);
+    platform::testing::FailNext("SingleInstance.LockFile", EACCES);
+    ::testing::internal::CaptureStderr();
+    TestApp& a = Make();
+    a.Initialize();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("PellucorTest cannot tell whether another copy of it is running over the same player files"),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("Permission denied"), std::string::npos) << said;
 }
 
 TEST_F(AppTest, WindowThatDoesNotFitTheDesktopRunsFullScreenForGood)

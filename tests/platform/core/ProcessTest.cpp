@@ -2,6 +2,7 @@
 
 #include "platform/core/FileSystem.h"
 #include "platform/core/Clock.h"
+#include "platform/core/Testing.h"
 #include "tests/support/PlatformTesting.h"
 #include "tests/platform/core/WaitingProcesses.h"
 #include "tests/support/WaitUntil.h"
@@ -9,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <thread>
@@ -138,6 +140,35 @@ TEST(SingleInstance, OneCopyPerDataFolderWhateverTheRuntimeFolder)
     EXPECT_TRUE(elsewhere.Acquire());
     first.Release();
     EXPECT_TRUE(second.Acquire()) << "the lock is free again";
+}
+
+// Where no lock file can be made (a read-only data folder, a lock file that
+// cannot be opened: here a folder in its place, which refuses root too),
+// the rule still holds and the knock still reaches the first; a copy that
+// can take no lock of any kind goes on but says that it cannot tell.
+TEST(SingleInstance, OneCopyEvenWhereNoLockFileCanBeMade)
+{
+    ScopedTempFolder root;
+    MakeDirectories(root / "data");
+    ASSERT_EQ(symlink((root / "data").c_str(), (root / "link").c_str()), 0);
+    SingleInstance first(root / "data", "Game");
+    MakeDirectories(first.LockFilePath());
+    ASSERT_TRUE(first.Acquire());
+    EXPECT_EQ(first.Doubt(), "");
+    SingleInstance second(root / "link", "Game");
+    EXPECT_FALSE(second.Acquire()) << "two copies over one folder";
+    ASSERT_TRUE(second.NotifyFirstInstance());
+    EXPECT_EQ(first.TakeNotifications(), 1);
+    first.Release();
+    EXPECT_TRUE(second.Acquire()) << "the lock is free again";
+    second.Release();
+
+    platform::testing::FailNext("SingleInstance.Claim", EMFILE);
+    ASSERT_TRUE(first.Acquire());
+    EXPECT_THAT(first.Doubt(), ::testing::HasSubstr(first.LockFilePath() + " (Is a directory)"));
+    EXPECT_THAT(first.Doubt(), ::testing::HasSubstr("Too many open files"));
+    first.Release();
+    EXPECT_EQ(first.Doubt(), "");
 }
 
 // A copy that knocks hears back only once the first's window is in front;
