@@ -13,7 +13,10 @@
 #    fonts) or the one the desktop offers ("system": the X server as it is;
 #    where the system's box cannot show, the drawn one does), with the
 #    window manager named or none. Screenshots of each box, and how long
-#    each end took, in OUTPUT_FOLDER.
+#    each end took, in OUTPUT_FOLDER;
+#  - with the system's boxes: SIGKILL under SDL's own box (no font to draw
+#    one with) leaves nothing of the game running, and the next start is
+#    not refused.
 #
 #   termination_signal.sh GAME
 #   termination_signal.sh GAME OUTPUT_FOLDER drawn|system openbox|none
@@ -100,6 +103,45 @@ under_box() {
     kill "$x_server" 2>/dev/null || true
 }
 
+# SDL's own box, which shows where no font can be found to draw one (the
+# settings warning): the game killed under it (SIGKILL, which nothing of
+# the game sees) leaves nothing of it running, the box's process among
+# them, and the next start is not refused as a copy already running.
+killed_under_sdls_box() {
+    own_machine "$work/sdl-box"
+    start_x_server
+    mkdir -p "$XDG_CONFIG_HOME/pellucor" "$work/fonts"
+    echo 'not a settings file' >"$XDG_CONFIG_HOME/pellucor/registry.txt"
+    printf '<fontconfig><cachedir>%s</cachedir></fontconfig>\n' "$work/fonts" >"$work/no-fonts.conf"
+    run=sdl-box
+    FONTCONFIG_FILE=$work/no-fonts.conf start_program_run "$game"
+    local box left _
+    box=$(wait_for_window_named Settings) || { fail "no box 'Settings' without fonts"; cat "$log"; return; }
+    ! xprop -id "$box" WM_CLASS | grep -q pellucor || { fail "without fonts the box is the game's own"; return; }
+    shot "$out/sdl-box.png"
+    kill -KILL "$pid"
+    wait "$pid" 2>/dev/null || true
+    for _ in $(seq 1 600); do
+        left=$(left_of_run)
+        [ -n "$left" ] || break
+        sleep 0.1
+    done
+    [ -z "$left" ] || fail "SIGKILL under SDL's box: left running: $left"
+    run=after-sdl-box
+    FONTCONFIG_FILE=$work/no-fonts.conf start_program_run "$game"
+    # Its own window (the killed game's stays on the screen for as long as
+    # anything holds its connection to the display).
+    local mine=""
+    for _ in $(seq 1 600); do
+        mine=$(xdotool search --all --onlyvisible --pid "$pid" --name 'Pellucor 1.5' 2>/dev/null || true)
+        [ -z "$mine" ] && kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    [ -n "$mine" ] || { fail "the start after SIGKILL under SDL's box was refused"; cat "$log"; return; }
+    end_by "the start after SIGKILL under SDL's box" "$pid" TERM 0
+    kill "$x_server" 2>/dev/null || true
+}
+
 if [ $# -eq 1 ]; then
     without_display
 else
@@ -110,6 +152,7 @@ else
     under_box settings Settings
     under_box profile 'Pellucor 1.5'
     under_box fatal 'FATAL ERROR'
+    [ "$boxes" != system ] || killed_under_sdls_box
 fi
 [ "$failures" -eq 0 ] || { echo "standard error:"; sed 's/^/    /' "$log"; }
 verdict
