@@ -60,9 +60,11 @@ public:
         const long dialog = static_cast<long>(XInternAtom(display_, "_NET_WM_WINDOW_TYPE_DIALOG", False));
         XChangeProperty(display_, window, type, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&dialog), 1);
-        // The Motif hints, which every manager of today reads: flags
-        // (functions and decorations given), functions (move, close),
-        // decorations (border, title, window menu), input mode, status.
+        // The Motif hints, which the managers of today read for the
+        // buttons they put on a frame (openbox keeps its minimise whatever
+        // a window asks): flags (functions and decorations given),
+        // functions (move, close), decorations (border, title, window
+        // menu), input mode, status.
         const long motif[5] = {1 | 2, 4 | 32, 2 | 8 | 16, 0, 0};
         const Atom hints = XInternAtom(display_, "_MOTIF_WM_HINTS", False);
         XChangeProperty(display_, window, hints, hints, 32, PropModeReplace,
