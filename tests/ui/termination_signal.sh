@@ -109,7 +109,12 @@ under_box() {
 # them, and the next start is not refused as a copy already running.
 killed_under_sdls_box() {
     own_machine "$work/sdl-box"
-    start_x_server
+    # SDL's box writes with the X server's own fonts, which a machine may
+    # lack: the server is given one, made of a font file installed here.
+    mkdir -p "$work/x-fonts"
+    ln -s "$(fc-match -f '%{file}' sans)" "$work/x-fonts/box.ttf"
+    printf '1\nbox.ttf -misc-box-medium-r-normal--0-0-0-0-p-0-iso8859-1\n' >"$work/x-fonts/fonts.dir"
+    start_x_server -fp "built-ins,$work/x-fonts"
     mkdir -p "$XDG_CONFIG_HOME/pellucor" "$work/fonts"
     echo 'not a settings file' >"$XDG_CONFIG_HOME/pellucor/registry.txt"
     printf '<fontconfig><cachedir>%s</cachedir></fontconfig>\n' "$work/fonts" >"$work/no-fonts.conf"
