@@ -6,6 +6,9 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <pthread.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -162,7 +165,39 @@ void Nap(int milliseconds)
     }
 }
 
+// How many guards stand on this thread, and its process's id as it forks:
+// the fork handlers below run on the forking thread, in the parent just
+// before and in the child just after.
+thread_local int tGuards = 0;
+thread_local pid_t tForkingProcess = 0;
+
+void NoteForkingProcess()
+{
+    if (tGuards > 0)
+        tForkingProcess = ::getpid();
+}
+
+// In the child, where only async-signal-safe calls may be made.
+void TieChildToThread()
+{
+    if (tGuards == 0)
+        return;
+    tGuards = 0; // what the child starts in turn is its own affair
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != tForkingProcess)
+        ::_exit(127); // the program ended before the line above
+}
+
 } // namespace
+
+ChildrenEndWithThisThread::ChildrenEndWithThisThread()
+{
+    static std::once_flag installed;
+    std::call_once(installed, [] { ::pthread_atfork(NoteForkingProcess, nullptr, TieChildToThread); });
+    ++tGuards;
+}
+
+ChildrenEndWithThisThread::~ChildrenEndWithThisThread() { --tGuards; }
 
 size_t FindDescendantProcesses(pid_t* pids, size_t capacity)
 {

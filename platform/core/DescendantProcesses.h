@@ -22,4 +22,21 @@ size_t FindDescendantProcesses(pid_t* pids, size_t capacity);
 // not yet reaped counts as ended.
 void EndDescendantProcesses(int graceMilliseconds);
 
+// While one stands, every process that the thread which made it starts
+// (with fork, as a library may do behind its call: SDL shows its own box
+// in a process it starts so) is ended by the system the moment that thread
+// ends, and so with the program however it ends (SIGKILL, a crash, a
+// force-quit), which no handler of ours would see; one started as the
+// program is already ending ends at once. Nothing else of it changes.
+//
+// Threads: made and dropped on one thread; other threads' children are
+// left as they are.
+class ChildrenEndWithThisThread {
+public:
+    ChildrenEndWithThisThread();
+    ~ChildrenEndWithThisThread();
+    ChildrenEndWithThisThread(const ChildrenEndWithThisThread&) = delete;
+    ChildrenEndWithThisThread& operator=(const ChildrenEndWithThisThread&) = delete;
+};
+
 } // namespace platform

@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <algorithm>
@@ -41,6 +42,34 @@ public:
         const std::string name = "WM_S" + std::to_string(DefaultScreen(display_));
         const Atom selection = XInternAtom(display_, name.c_str(), False);
         return XGetSelectionOwner(display_, selection) != None;
+    }
+
+    // Tells the window manager that the window is a dialog of a fixed size:
+    // no minimise (a box minimised takes the game with it, and with no
+    // entry in the task bar nothing brings it back), no maximise and no
+    // resizing; it keeps its title, its close button and its move. Set
+    // before the window first shows, when managers read it.
+    void MarkAsDialog()
+    {
+        if (!display_)
+            return;
+        const Window window = XWindowOf(window_);
+        if (!window)
+            return;
+        const Atom type = XInternAtom(display_, "_NET_WM_WINDOW_TYPE", False);
+        const long dialog = static_cast<long>(XInternAtom(display_, "_NET_WM_WINDOW_TYPE_DIALOG", False));
+        XChangeProperty(display_, window, type, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&dialog), 1);
+        // The Motif hints, which the managers of today read for the
+        // buttons they put on a frame (openbox keeps its minimise whatever
+        // a window asks): flags (functions and decorations given),
+        // functions (move, close), decorations (border, title, window
+        // menu), input mode, status.
+        const long motif[5] = {1 | 2, 4 | 32, 2 | 8 | 16, 0, 0};
+        const Atom hints = XInternAtom(display_, "_MOTIF_WM_HINTS", False);
+        XChangeProperty(display_, window, hints, hints, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(motif), 5);
+        XFlush(display_);
     }
 
     // Remembers who has the keyboard now, to give it back later.
@@ -246,6 +275,7 @@ public:
             SDL_SetWindowAlwaysOnTop(owner_, SDL_FALSE);
         if (owner_)
             SDL_SetWindowModalFor(window_, owner_);
+        x_->MarkAsDialog();
         x_->NoteFocus();
         SDL_ShowWindow(window_);
         SDL_RaiseWindow(window_);
@@ -316,6 +346,13 @@ private:
                 continue;
             }
             keptForLater_.push_back(e);
+            // Another window of the program back in view (restored, or
+            // mapped again where no window manager keeps the box above it):
+            // its picture again, and the box in front of it.
+            if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                ShowPictureAgain(e.window.windowID);
+                SDL_RaiseWindow(window_);
+            }
             // A click on the window behind (a window manager gives it the
             // keyboard for it): the box takes the keyboard back, as a modal
             // box does when its owner is clicked.
@@ -325,6 +362,18 @@ private:
             }
         }
         return any;
+    }
+
+    // Window `id` came back into view while the box is up: its loop waits
+    // for the box's answer, so the picture its surface last held is shown
+    // again, where the display would leave it black until then.
+    static void ShowPictureAgain(uint32_t id)
+    {
+        SDL_Window* other = SDL_GetWindowFromID(id);
+        if (!other || (SDL_GetWindowFlags(other) & SDL_WINDOW_SHOWN) == 0)
+            return;
+        if (SDL_GetWindowSurface(other))
+            SDL_UpdateWindowSurface(other);
     }
 
     DrawnWindowContent& content_;

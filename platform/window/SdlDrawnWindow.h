@@ -4,6 +4,8 @@
 //  - it stands in front: transient for (and modal to) the window it answers
 //    for, kept above the others, and that window gives up its own
 //    keep-above (a full-screen game's) while it is up;
+//  - it is a dialog to the window manager, of a fixed size: no minimise
+//    (which would take its owner along) and no maximise;
 //  - it has the keyboard: it takes the input focus itself once it shows
 //    (no window manager gives it one), and gives it back as it goes;
 //  - its caption is drawn in a band on it where no window manager frames
@@ -11,7 +13,9 @@
 //  - it is drawn on the window's surface, whatever size that has;
 //  - while it is up it takes SDL's events: its own drive the content, and
 //    every other one is queued again after it (the window service then
-//    drops the input meant for the windows the box disabled);
+//    drops the input meant for the windows the box disabled); another
+//    window of the program that comes back into view meanwhile shows its
+//    last picture again, since its own loop waits for the answer;
 //  - it goes at once, unanswered, when the session ends (SIGTERM and its
 //    kin, noted by SessionEndSignals) or the display connection is lost.
 // It sleeps on the display connection, never in SDL's own wait: that one

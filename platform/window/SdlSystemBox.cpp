@@ -1,5 +1,6 @@
 #include "platform/window/SdlSystemBox.h"
 
+#include "platform/core/DescendantProcesses.h"
 #include "platform/window/TextWrap.h"
 #include "platform/window/WindowTypes.h"
 
@@ -30,6 +31,11 @@ std::optional<int> ShowSdlSystemBox(const SystemBoxRequest& request)
     // SDL answers -1 for a box closed from its frame (unless a button has
     // that id).
     int chosen = -1;
+    // SDL shows the box in a process it starts for it, which would outlive
+    // a program that is killed or crashes: a frozen box, and a process
+    // that holds the program's descriptors (its single-copy lock among
+    // them), so that the next start finds a copy that never answers.
+    const ChildrenEndWithThisThread boxEndsWithProgram;
     if (SDL_ShowMessageBox(&data, &chosen) != 0)
         return std::nullopt;
     for (const MessageBoxButton& button : request.buttons)

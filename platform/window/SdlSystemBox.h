@@ -1,9 +1,9 @@
 // SDL's own message box, which the program shows only where it cannot draw
 // one itself (no font to draw with, a box asked for on another thread than
-// the windows'): on X11 it runs in a process of its own, which outlives the
-// program when that is killed, so it is the last resort. Its text is fitted
-// first (TextWrap's FitForSystemBox): SDL's box grows past the screen with
-// a long line or many lines.
+// the windows'), so it is the last resort. On X11 it runs in a process SDL
+// starts for it, which the system ends with the program, however that
+// ends. Its text is fitted first (TextWrap's FitForSystemBox): SDL's box
+// grows past the screen with a long line or many lines.
 //
 // Threads: any (SDL allows its box on any thread).
 #pragma once

@@ -8,6 +8,9 @@
 #  - the box stands above the game's window (the X server's stacking order)
 #    and shows in a screenshot where it stands, its caption on it where no
 #    window manager frames it;
+#  - the box is a dialog of the game to a window manager (no minimise, no
+#    maximise), and when the game comes back into view with the box up,
+#    the game's picture shows again with the box in front of it;
 #  - the box has the keyboard: the keys are pressed without choosing a
 #    window, as a player presses them;
 #  - a click on the game's close button and Alt+F4 typed into its window
@@ -96,6 +99,58 @@ picture_point() {
         printf "%d %d\n", X + (W - 1024 * s) / 2 + x * s, Y + (H - 768 * s) / 2 + y * s }'
 }
 
+# The box $1 is a dialog of the game $2 to a window manager: transient for
+# the game, of a fixed size, with neither minimise (which takes the game
+# along) nor maximise in what it asks of the manager (openbox draws its
+# minimise button whatever a window asks); and when the game comes back into
+# view with the box up (restored under a manager, mapped again without one),
+# the game shows its picture again beside the box, which stands in front.
+box_is_a_dialog_and_the_game_shows_again() {
+    local box=$1 game=$2 folder=$3 props
+    props=$(xprop -id "$box" _NET_WM_WINDOW_TYPE WM_TRANSIENT_FOR _MOTIF_WM_HINTS WM_NORMAL_HINTS)
+    grep -q '_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_DIALOG$' <<<"$props" &&
+        grep -q "WM_TRANSIENT_FOR(WINDOW): window id # $(printf 0x%x "$game")\$" <<<"$props" ||
+        { echo "the box is not a dialog of the game:"; echo "$props"; exit 1; }
+    # Motif: flags, functions (minimise 8, maximise 16, resize 2, all 1),
+    # decorations (minimise 32, maximise 64, all 1).
+    local flags=0 functions=0 decorations=0
+    read -r flags functions decorations < <(sed -n 's/^_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = \([^,]*\), \([^,]*\), \([^,]*\),.*/\1 \2 \3/p' <<<"$props") || true
+    [ $((${flags:-0} & 3)) -eq 3 ] && [ $((functions & (1 | 2 | 8 | 16))) -eq 0 ] && [ $((decorations & (1 | 32 | 64))) -eq 0 ] ||
+        { echo "the box asks the window manager for minimise, maximise or resizing:"; echo "$props"; exit 1; }
+    [ "$(sed -n 's/.*minimum size: //p' <<<"$props")" = "$(sed -n 's/.*maximum size: //p' <<<"$props")" ] ||
+        { echo "the box can be resized:"; echo "$props"; exit 1; }
+    if [ "$manager" != none ]; then
+        ! xprop -id "$box" _NET_WM_ALLOWED_ACTIONS | grep -q 'MAXIMIZE\|RESIZE' ||
+            { echo "the window manager lets the box be resized or maximised"; exit 1; }
+        xdotool windowminimize "$game"
+        for _ in $(seq 1 100); do
+            [ -z "$(window_named 'Pellucor 1.5')" ] && break
+            sleep 0.1
+        done
+        xdotool windowactivate "$game" 2>/dev/null || true
+    else
+        xdotool windowunmap --sync "$game"
+        xdotool windowmap --sync "$game"
+    fi
+    # The wood of the start screen left of the box, not the black the
+    # display leaves in a window that is not drawn again.
+    local left top right bottom wood=0
+    for _ in $(seq 1 100); do
+        [ -n "$(window_named 'Pellucor 1.5')" ] || { sleep 0.1; continue; }
+        read -r left top < <(picture_point "$game" 20 250)
+        read -r right bottom < <(picture_point "$game" 120 450)
+        shot "$folder/restored.png"
+        wood=$(count_where "$folder/restored.png" $((right - left)) $((bottom - top)) "$left" "$top" 'r+g+b>0.1')
+        [ "$wood" -ge $(((right - left) * (bottom - top) * 9 / 10)) ] && break
+        sleep 0.1
+    done
+    echo "back in view: the game's picture shows on $wood of $(((right - left) * (bottom - top))) pixels beside the box"
+    [ "$wood" -ge $(((right - left) * (bottom - top) * 9 / 10)) ] ||
+        { echo "the game's window is not drawn again while the box is up"; exit 1; }
+    [ "$(stacking_place "$(top_level "$box")")" -lt "$(stacking_place "$(top_level "$game")")" ] ||
+        { echo "the box is under the game's window once the game is back"; exit 1; }
+}
+
 one_start() {
     local answer=$1 folder=$2
     prepare_files
@@ -139,6 +194,8 @@ one_start() {
         echo "no frame: the caption band shows on $caption pixels"
         [ "$caption" -ge $((WIDTH * 12)) ] || { echo "the box shows no caption of its own"; exit 1; }
     fi
+
+    [ "$answer" != Return ] || box_is_a_dialog_and_the_game_shows_again "$box" "$game" "$folder"
 
     # A click on the game's close button while the box is up: a window
     # manager gives the game the keyboard for it, the box takes it back.

@@ -7,13 +7,17 @@
 #    signal with it);
 #  - under a virtual X server, with each kind of box up (a settings warning,
 #    damaged player profiles, a fatal error before any window): the program
-#    ends with exit code 0 and nothing of it is left running (a damaged
+#    ends with exit code 0 (1 under the fatal error: the start failed) and
+#    nothing of it is left running (a damaged
 #    profile is told in the game's own notice, in its window). The box is
 #    the one the program draws itself ("drawn": an X server without core
 #    fonts) or the one the desktop offers ("system": the X server as it is;
 #    where the system's box cannot show, the drawn one does), with the
 #    window manager named or none. Screenshots of each box, and how long
-#    each end took, in OUTPUT_FOLDER.
+#    each end took, in OUTPUT_FOLDER;
+#  - with the system's boxes: SIGKILL under SDL's own box (no font to draw
+#    one with) leaves nothing of the game running, and the next start is
+#    not refused.
 #
 #   termination_signal.sh GAME
 #   termination_signal.sh GAME OUTPUT_FOLDER drawn|system openbox|none
@@ -96,7 +100,55 @@ under_box() {
             { fail "$kind: the damaged profile was not told"; cat "$log"; return; }
     fi
     shot "$out/$kind-box.png"
-    end_by "$kind: SIGTERM under the $drawn box '$caption'" "$pid" TERM 0
+    # A start that failed (the fatal error) stays a failure when the signal
+    # ends it; the others end as quitting does.
+    local expected=0
+    [ "$kind" != fatal ] || expected=1
+    end_by "$kind: SIGTERM under the $drawn box '$caption'" "$pid" TERM "$expected"
+    kill "$x_server" 2>/dev/null || true
+}
+
+# SDL's own box, which shows where no font can be found to draw one (the
+# settings warning): the game killed under it (SIGKILL, which nothing of
+# the game sees) leaves nothing of it running, the box's process among
+# them, and the next start is not refused as a copy already running.
+killed_under_sdls_box() {
+    own_machine "$work/sdl-box"
+    # SDL's box writes with the X server's own fonts, which a machine may
+    # lack: the server is given one, made of a font file installed here.
+    mkdir -p "$work/x-fonts"
+    ln -s "$(fc-match -f '%{file}' sans)" "$work/x-fonts/box.ttf"
+    printf '1\nbox.ttf -misc-box-medium-r-normal--0-0-0-0-p-0-iso8859-1\n' >"$work/x-fonts/fonts.dir"
+    start_x_server -fp "built-ins,$work/x-fonts"
+    mkdir -p "$XDG_CONFIG_HOME/pellucor" "$work/fonts"
+    echo 'not a settings file' >"$XDG_CONFIG_HOME/pellucor/registry.txt"
+    printf '<fontconfig><cachedir>%s</cachedir></fontconfig>\n' "$work/fonts" >"$work/no-fonts.conf"
+    run=sdl-box
+    FONTCONFIG_FILE=$work/no-fonts.conf start_program_run "$game"
+    local box left _
+    box=$(wait_for_window_named Settings) || { fail "no box 'Settings' without fonts"; cat "$log"; return; }
+    ! xprop -id "$box" WM_CLASS | grep -q pellucor || { fail "without fonts the box is the game's own"; return; }
+    shot "$out/sdl-box.png"
+    kill -KILL "$pid"
+    wait "$pid" 2>/dev/null || true
+    for _ in $(seq 1 600); do
+        left=$(left_of_run)
+        [ -n "$left" ] || break
+        sleep 0.1
+    done
+    [ -z "$left" ] || fail "SIGKILL under SDL's box: left running: $left"
+    run=after-sdl-box
+    FONTCONFIG_FILE=$work/no-fonts.conf start_program_run "$game"
+    # Its own window (the killed game's stays on the screen for as long as
+    # anything holds its connection to the display).
+    local mine=""
+    for _ in $(seq 1 600); do
+        mine=$(xdotool search --all --onlyvisible --pid "$pid" --name 'Pellucor 1.5' 2>/dev/null || true)
+        [ -z "$mine" ] && kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    [ -n "$mine" ] || { fail "the start after SIGKILL under SDL's box was refused"; cat "$log"; return; }
+    end_by "the start after SIGKILL under SDL's box" "$pid" TERM 0
     kill "$x_server" 2>/dev/null || true
 }
 
@@ -110,6 +162,7 @@ else
     under_box settings Settings
     under_box profile 'Pellucor 1.5'
     under_box fatal 'FATAL ERROR'
+    [ "$boxes" != system ] || killed_under_sdls_box
 fi
 [ "$failures" -eq 0 ] || { echo "standard error:"; sed 's/^/    /' "$log"; }
 verdict

@@ -2,6 +2,7 @@
 
 #include "platform/core/FileSystem.h"
 #include "platform/core/Clock.h"
+#include "platform/core/DescendantProcesses.h"
 #include "platform/core/Testing.h"
 #include "tests/support/PlatformTesting.h"
 #include "tests/platform/core/WaitingProcesses.h"
@@ -13,6 +14,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <thread>
 
 using namespace platform;
@@ -266,4 +270,39 @@ TEST(ProcessAbruptEnd, EndsTheProgramsProcessesAndLetsGoOfTheLock)
     kill(apart, SIGKILL);
     SingleInstance next(root.Path(), "Game");
     EXPECT_TRUE(next.Acquire()) << "the lock was let go";
+}
+
+// A box that a library shows in a process it starts itself (SDL's own box),
+// forked while the program waits for its answer: a SIGKILL of the program,
+// which no handler of ours sees, ends the box's process too. A process the
+// program starts on another thread meanwhile is left as it was.
+TEST(ProcessAbruptEnd, AKilledProgramTakesTheBoxsProcessAlong)
+{
+    ScopedTempFolder root;
+    const std::string pids = root / "pids";
+    const pid_t program = fork();
+    ASSERT_GE(program, 0);
+    if (program == 0) {
+        const ChildrenEndWithThisThread boxEndsWithProgram;
+        pid_t other = 0;
+        std::thread([&] { other = StartWaitingChild(false, false); }).join();
+        const pid_t box = StartWaitingChild(true, false);
+        std::ofstream(pids) << box << ' ' << other << std::flush;
+        waitpid(box, nullptr, 0); // as SDL waits for its box's answer
+        _exit(0);
+    }
+    ASSERT_TRUE(test_support::WaitUntil([&] { return ListedPids(pids).size() == 2; })) << ReadTestFile(pids);
+    const pid_t box = ListedPids(pids)[0], other = ListedPids(pids)[1];
+    const int boxHandle = static_cast<int>(syscall(SYS_pidfd_open, box, 0));
+    ASSERT_GE(boxHandle, 0) << "the box ended before its program";
+    kill(program, SIGKILL);
+    waitpid(program, nullptr, 0);
+    // Its end is an event: the handle becomes readable.
+    pollfd ended{boxHandle, POLLIN, 0};
+    const int ready = poll(&ended, 1, 60'000);
+    close(boxHandle);
+    EXPECT_EQ(ready, 1) << "the box's process " << box << " outlived its program";
+    EXPECT_FALSE(Gone(other)) << "a process started on another thread was ended too";
+    kill(box, SIGKILL);
+    kill(other, SIGKILL);
 }
