@@ -153,7 +153,12 @@ const char* StepWords(FileStep step)
 
 std::string FileError::Text() const
 {
-    return std::string("Cannot ") + StepWords(step) + " " + path + ": " + (detail.empty() ? ErrnoText(code) : detail);
+    return std::string("Cannot ") + StepWords(step) + " " + path + ": " + Reason();
+}
+
+std::string FileError::Reason() const
+{
+    return detail.empty() ? ErrnoText(code) : detail;
 }
 
 std::string NativePath(std::string_view path)

@@ -68,8 +68,10 @@ struct FileError {
     // nowhere); empty when they say it all.
     std::string detail;
 
-    // "Cannot <step> <path>: <detail, else the system's words>".
+    // "Cannot <step> <path>: <Reason>".
     std::string Text() const;
+    // The why alone: the detail, else the system's words for the code.
+    std::string Reason() const;
 };
 
 // The path with every "\" turned into "/"; nothing else changes.

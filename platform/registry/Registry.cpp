@@ -149,9 +149,13 @@ bool Save(RegistryState& s)
         Report(s, "cannot make the folder " + folder + "; the change was not saved");
         return false;
     }
-    std::string error;
+    FileError error;
     if (!WriteFileAtomic(s.file, text, &error)) {
-        Report(s, "cannot save " + s.file + " (" + error + "); the change was not saved");
+        // The file's own failure is said once, with its path; a step on
+        // another path (the temporary file beside it) names that path too.
+        Report(s, "cannot save " + s.file +
+                      (error.path == s.file ? ": " + error.Reason() : " (" + error.Text() + ")") +
+                      "; the change was not saved");
         return false;
     }
     s.lastSaveFailed = false;

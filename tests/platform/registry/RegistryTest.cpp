@@ -274,7 +274,7 @@ TEST_F(Registry, AChangeThatCannotBeSavedLeavesNoTraceWhateverItWas)
     EXPECT_EQ(ReadTestFile(File()), before);
 }
 
-TEST_F(Registry, AFolderThatCannotBeMadeRefusesTheChangeAndSaysWhy)
+TEST_F(Registry, AFailedSaveRefusesTheChangeAndSaysWhyNamingTheFileOnce)
 {
     HKEY key = Create("SOFTWARE\\P");
     FailNext("MakeDirectories", 13);
@@ -283,6 +283,17 @@ TEST_F(Registry, AFolderThatCannotBeMadeRefusesTheChangeAndSaysWhy)
               ERROR_REGISTRY_IO_FAILED);
     EXPECT_NE(LastRegistryError().find("cannot make the folder"), std::string::npos) << LastRegistryError();
     EXPECT_FALSE(Number("SOFTWARE\\P", "Muted"));
+
+    // The file turned into a folder while the program ran: the reason is
+    // said right after the file's name, which is not said twice.
+    ASSERT_EQ(RegSetValueExA(key, "Muted", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4), ERROR_SUCCESS);
+    ASSERT_TRUE(DeleteFile(File()));
+    ASSERT_TRUE(MakeDirectories(File()));
+    EXPECT_EQ(RegSetValueExA(key, "Muted", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4),
+              ERROR_REGISTRY_IO_FAILED);
+    const std::string error = LastRegistryError();
+    EXPECT_NE(error.find("cannot save " + File() + ": it is a folder"), std::string::npos) << error;
+    EXPECT_EQ(error.find(File()), error.rfind(File())) << error;
     RegCloseKey(key);
 }
 
