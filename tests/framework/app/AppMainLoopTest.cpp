@@ -159,10 +159,7 @@ TEST_F(AppTest, WhileLoadingTheLoopSleepsTwiceWhatItWorks)
     const uint64_t workedLoading = workedMs;
     loaded = true;
     loaded.notify_all();
-    test_support::WaitUntil([&] {
-        a.RunLoopStep(nullptr);
-        return a.loadDoneCalls > 0;
-    });
+    StepUntilTheLoadingIsApplied();
     RunFor(100);
     workedMs = 0;
     RunFor(1200);
