@@ -216,6 +216,13 @@ bool PakInterface::AddPakArchive(const std::string& fileName)
     return true;
 }
 
+void PakInterface::RemoveArchives()
+{
+    directory_.clear();
+    archives_.clear();
+    lastError_.clear();
+}
+
 std::vector<std::string> PakInterface::LackingMembers(const std::string& archiveFile,
                                                      const std::vector<std::string>& names) const
 {

@@ -102,6 +102,10 @@ public:
     // A file that cannot be mapped or is not a well-formed archive adds nothing and
     // returns false; LastError() then says why.
     bool AddPakArchive(const std::string& fileName);
+    // Drops every archive and member, as a new process starts: for a
+    // program started again in the same process (the tests' walks). No file
+    // opened from an archive may still be open.
+    void RemoveArchives();
     // Why the last AddPakArchive failed ("" after a success).
     const std::string& LastError() const { return lastError_; }
     // Of `names`, those the archive added as `archiveFile` does not serve:

@@ -41,6 +41,21 @@ bool AudioOutput::OpenLocked()
     return !openFailed_;
 }
 
+void AudioOutput::CloseDevice()
+{
+    std::unique_ptr<AudioDevice> closing;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (opening_ && !device_ && !openFailed_)
+            return; // still being opened: its hand-over would come after
+        closing = std::move(device_);
+        opening_ = false;
+        openFailed_ = false;
+    }
+    // Closed outside the lock: SDL's close waits for its thread, which may
+    // be waiting for the lock to mix.
+}
+
 bool AudioOutput::AddSource(MixSource* source)
 {
     // Mix what the old set of sources owes before the new one joins, so a

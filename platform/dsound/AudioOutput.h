@@ -59,6 +59,10 @@ public:
     // The test hooks (DSoundTesting.h) reach the device through this.
     bool WithHeadlessDevice(const std::function<void(HeadlessAudioDevice&)>& action);
 
+    // For tests (DSoundTesting.h): the device goes, once the real one has
+    // been opened or failed to; the next use opens one anew.
+    void CloseDevice();
+
 private:
     AudioOutput() = default;
     bool OpenLocked();
@@ -70,7 +74,7 @@ private:
     std::vector<MixSource*> sources_;     // guarded by mutex_
     float gainLeft_ = 1.0f;               // guarded by mutex_
     float gainRight_ = 1.0f;              // guarded by mutex_
-    std::unique_ptr<AudioDevice> device_; // guarded by mutex_; made on first open, kept for the run
+    std::unique_ptr<AudioDevice> device_; // guarded by mutex_; made on first open, kept for the run (or a test)
     // The real device is being opened on its own thread (set once); the
     // opening failed. Guarded by mutex_.
     bool opening_ = false;

@@ -14,6 +14,8 @@ void ResetAudio()
     ForgetBufferSizes();
 }
 
+void CloseAudioOutput() { AudioOutput::Instance().CloseDevice(); }
+
 void StartCapture()
 {
     AudioOutput& output = AudioOutput::Instance();

@@ -16,6 +16,10 @@ namespace platform::dsound::testing {
 
 // Frame 0 at the clock's present, nothing captured, full wave-out volume.
 void ResetAudio();
+// Closes the output's device, which has no sources left: the next use opens
+// one anew, of the back end then in force, as the first use in a process
+// does.
+void CloseAudioOutput();
 // From now on keep every mixed frame.
 void StartCapture();
 // The frames mixed and kept since StartCapture or the last take, as

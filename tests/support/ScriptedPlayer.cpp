@@ -9,6 +9,8 @@
 #include "kernel/IGameBridge.h"
 #include "kernel/Kernel.h"
 #include "kernel/MainApp.h"
+#include "pak/PakFileFunctions.h"
+#include "pak/PakInterface.h"
 #include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Testing.h"
@@ -168,6 +170,9 @@ ScriptedPlayer& ScriptedPlayer::LaunchExpectingAFatalEnd()
 
 void ScriptedPlayer::StartProgram()
 {
+    // The archives an earlier program of this process added go: this one
+    // finds only its own, as a program of a process of its own does.
+    GetProcessPakInterface()->RemoveArchives();
     game_ = Gamespace::CreateGameObject();
     Gamespace::WebPages pages = Gamespace::WebPages::On(
         webServer_.empty() ? "http://127.0.0.1:" + std::to_string(platform::testing::LoopbackHttpServer::UnusedPort())

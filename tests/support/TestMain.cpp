@@ -11,6 +11,7 @@
 // With PELLUCOR_THREADED_TESTS naming a file, each test that started a
 // thread adds a line "<program> <Suite.Test>" to it: ./check runs exactly
 // those tests again under ThreadSanitizer.
+#include "platform/core/ModuleRegistry.h"
 #include "platform/core/Process.h"
 #include "platform/core/Testing.h"
 
@@ -57,7 +58,14 @@ void FailAnEndBeforeTheVerdict(std::optional<unsigned> code)
 class RunningTestNote : public testing::EmptyTestEventListener {
 public:
     void OnTestStart(const testing::TestInfo& test) override { gRunningTest = &test; }
-    void OnTestEnd(const testing::TestInfo&) override { gRunningTest = nullptr; }
+    // A library a test hid stays hidden only for that test: the next one in
+    // the same process (a repeat, or a run of several) finds every library,
+    // as a process of its own would.
+    void OnTestEnd(const testing::TestInfo&) override
+    {
+        gRunningTest = nullptr;
+        platform::testing::ClearModuleHiding();
+    }
 };
 
 void WatchForEndsBeforeTheVerdict()

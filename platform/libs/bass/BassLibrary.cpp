@@ -573,4 +573,15 @@ bool BassLibraryInitialised()
     std::lock_guard<std::mutex> lock(lib.mutex);
     return lib.initialised;
 }
+
+void ResetBassLibrarySettings()
+{
+    auto& lib = platform::libs::bass::Lib();
+    std::lock_guard<std::mutex> lock(lib.mutex);
+    const platform::libs::bass::Library fresh;
+    lib.streamVolume = fresh.streamVolume;
+    lib.musicVolume = fresh.musicVolume;
+    lib.masterVolume = fresh.masterVolume;
+    lib.bufferLength = fresh.bufferLength;
+}
 } // namespace platform::testing

@@ -140,4 +140,7 @@ void RegisterBassLibrary();
 namespace platform::testing {
 // Whether BASS_Init has been called and not yet undone by BASS_Free.
 bool BassLibraryInitialised();
+// The settings that outlive BASS_Free (the volumes, the buffer length) back
+// to what a new process starts with.
+void ResetBassLibrarySettings();
 } // namespace platform::testing

@@ -159,10 +159,7 @@ TEST_F(AppTest, WhileLoadingTheLoopSleepsTwiceWhatItWorks)
     const uint64_t workedLoading = workedMs;
     loaded = true;
     loaded.notify_all();
-    test_support::WaitUntil([&] {
-        a.RunLoopStep(nullptr);
-        return a.loadDoneCalls > 0;
-    });
+    StepUntilTheLoadingIsApplied();
     RunFor(100);
     workedMs = 0;
     RunFor(1200);
@@ -432,6 +429,7 @@ TEST_F(AppTest, ARunFromStartToCloseAndWhatItReports)
     int deleted = 0;
     a.QueueForDeletion(new Tracked(&deleted));
     const uint64_t threads = platform::testing::ThreadsStarted();
+    const int timerPeriods = platform::TimerPeriodRequests();
     const uint64_t start = clock_.NowMicroseconds();
     platform::testing::DebugOutputCapture capture;
     a.Run();
@@ -447,7 +445,7 @@ TEST_F(AppTest, ARunFromStartToCloseAndWhatItReports)
         EXPECT_EQ(platform::testing::ThreadsStarted() - threads, 2u) << "the cursor and loading threads";
     }
     EXPECT_FALSE(a.RunLoopIteration());
-    EXPECT_EQ(platform::TimerPeriodRequests(), 0);
+    EXPECT_EQ(platform::TimerPeriodRequests(), timerPeriods) << "the run ended the timer period it began";
     // Screen Blt: a present takes no time on this clock.
     ASSERT_GT(probe.paints, 10);
     // The cursor thread's rounds move this clock too: one may come before
@@ -492,4 +490,5 @@ TEST_F(AppTest, WithoutTheSystemsLastInputTheIdleTimeCountsFromTheRunsStart)
     updates = a.UpdateCount();
     RunFor(1'000);
     EXPECT_EQ(a.UpdateCount(), updates) << "held after it";
+    a.EndRun();
 }

@@ -196,12 +196,22 @@ protected:
         platform::ShowWindow(app->GetMainWindow(), platform::SW_SHOW);
         platform::SetFocus(app->GetMainWindow());
         app->LaunchLoaderThread();
-        test_support::WaitUntil([&] {
-            app->RunLoopStep(nullptr);
-            return app->loadDoneCalls > 0;
-        });
+        StepUntilTheLoadingIsApplied();
         EXPECT_EQ(app->loadDoneCalls, 1);
         return *app;
+    }
+
+    // Waits for the loading thread itself, then steps the loop until it has
+    // applied the loading's completion. Every step moves the manual clock:
+    // stepping while the thread still ran would let a slow thread see the
+    // clock pass a time-out of the program's (the screen saver's, at 58 s)
+    // before its work was done, and the test's verdict would then hang on
+    // the machine's load.
+    void StepUntilTheLoadingIsApplied()
+    {
+        app->JoinLoaderThread();
+        for (int step = 0; step < 10'000 && app->loadDoneCalls == 0; ++step)
+            app->RunLoopStep(nullptr);
     }
 
     // Runs loop steps until `ms` of clock time have passed.

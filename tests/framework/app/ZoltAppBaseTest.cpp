@@ -526,6 +526,8 @@ public:
 
 TEST_F(AppTest, LoadingThreadIsWaitedForBeforeTheManagersGo)
 {
+    gLoaderInside = false;
+    gManagerSeen = false;
     auto slow = std::make_unique<SlowLoadingApp>();
     slow->Initialize();
     slow->LaunchLoaderThread();

@@ -11,6 +11,7 @@
 #include "platform/dsound/DSoundTesting.h"
 #include "platform/dsound/WaveMixer.h"
 #include "platform/libs/audio/AudioMixer.h"
+#include "platform/libs/bass/BassLibrary.h"
 #include "platform/window/WindowTesting.h"
 #include "tests/framework/sound/RecordingBassLibrary.h"
 #include "tests/platform/libs/AudioFixtures.h"
@@ -61,6 +62,12 @@ void SetWaveOutVolume(platform::DWORD value)
 
 class BassBackEnd : public testing::Test {
 protected:
+    ~BassBackEnd() override
+    {
+        music.reset();
+        recording_bass::Restore();
+    }
+
     void Make(recording_bass::Options options = {})
     {
         recording_bass::Install(options);
@@ -347,6 +354,9 @@ TEST_F(BassBackEnd, BoostAndDropReachTheRightChannel)
 // The program cannot run its music without the library: a box, then the end.
 class MissingBass : public testing::Test {
 protected:
+    MissingBass() { platform::testing::ResetWindowSystem(); }
+    ~MissingBass() override { recording_bass::Restore(); }
+
     void ExpectEndsWithBox(const std::string& text)
     {
         platform::testing::ScopedExitInterception exits;
@@ -404,6 +414,7 @@ protected:
     void SetUp() override
     {
         platform::dsound::testing::ResetAudio();
+        platform::testing::ResetBassLibrarySettings();
         platform::dsound::testing::StartCapture();
     }
 

@@ -215,6 +215,8 @@ TEST_F(FModBackEnd, SongOrSampleLoadedUnderATakenIdIsLetGo)
 
 class MissingFmod : public testing::Test {
 protected:
+    MissingFmod() { platform::testing::ResetWindowSystem(); }
+
     void ExpectEndsWithBox(const std::string& text)
     {
         platform::testing::ScopedExitInterception exits;
@@ -247,6 +249,7 @@ TEST_F(MissingFmod, FunctionNotFoundNamesItInQuotes)
 
 TEST(FmodTable, ALibraryThatCannotFreeSongsStillServes)
 {
+    platform::testing::ResetWindowSystem();
     platform::testing::ScopedExitInterception exits;
     platform::testing::HideModuleEntry("fmod.dll", "_FMUSIC_FreeSong@4");
     Zolt::FModMusicInterface music(nullptr);

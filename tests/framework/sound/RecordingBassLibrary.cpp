@@ -123,7 +123,12 @@ void Install(const Options& options)
         entries.push_back(Entry(name, &NeverCalled));
     platform::RegisterModule("bass.dll", entries);
     gCalls.clear();
+    gActive.clear();
+    gNextStream = kFirstStream;
+    gNextMusic = kFirstMusic;
 }
+
+void Restore() { platform::libs::bass::RegisterBassLibrary(); }
 
 std::vector<std::string>& Calls() { return gCalls; }
 void ClearCalls() { gCalls.clear(); }

@@ -1,7 +1,8 @@
 // A stand-in bass.dll that writes down every call the back end makes, so
 // tests can hold the back end to the exact calls and values it must send.
-// It replaces our library in the module registry for the rest of the test
-// process (each test runs in a process of its own).
+// It replaces our library in the module registry until Restore puts ours
+// back, which a test that installed it does as it ends: the next test in
+// the same process finds our library, as a process of its own would.
 #pragma once
 
 #include "platform/core/Types.h"
@@ -18,7 +19,9 @@ struct Options {
     bool outputVolume = true;      // has BASS_SetVolume
 };
 
+// Starts afresh: no calls, no channel states, handles from the first again.
 void Install(const Options& options);
+void Restore();
 
 // Every call so far, as "Name(arg,arg,...)"; integers in decimal, 64-bit
 // positions in hexadecimal.

@@ -118,6 +118,11 @@ public:
     {
         return RunUntil([&] { return choices_ >= choices; });
     }
+    // Kills the run, then reads what it reported up to its end: the run
+    // goes on while the reports wait in the pipe, and on a busy machine it
+    // may be many steps (a click, a save) past the last one read when the
+    // kill comes. What the run had done is then known whatever the speed of
+    // either process.
     void Kill()
     {
         if (pid_ <= 0)
@@ -126,6 +131,7 @@ public:
         int status = 0;
         waitpid(pid_, &status, 0);
         pid_ = -1;
+        RunUntil([] { return false; });
     }
 
     int Steps() const { return steps_; }

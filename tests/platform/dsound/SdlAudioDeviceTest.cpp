@@ -5,6 +5,7 @@
 #include "platform/core/Process.h"
 #include "platform/core/Testing.h"
 #include "platform/dsound/AudioOutput.h"
+#include "platform/dsound/DSoundTesting.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,9 @@ private:
 TEST(SdlAudioDevice, TheDriversThreadPullsTheMixUntilTheSourceIsRemoved)
 {
     SetEnvironmentVariable("SDL_AUDIODRIVER", std::string("dummy"));
+    // The output opens its device on first use: an earlier test of the same
+    // process may have opened the headless one.
+    testing::CloseAudioOutput();
     UseHeadlessBackend(false);
     AudioOutput& output = AudioOutput::Instance();
     CountingSource source;
@@ -59,6 +63,7 @@ TEST(SdlAudioDevice, TheDriversThreadPullsTheMixUntilTheSourceIsRemoved)
     EXPECT_TRUE(later.WaitForFrames(4 * 1024)) << "SDL's thread went on pulling";
     EXPECT_EQ(source.FramesPulled(), pulled) << "but not from the removed source";
     output.RemoveSource(&later);
+    testing::CloseAudioOutput();
     UseHeadlessBackend(true);
 }
 

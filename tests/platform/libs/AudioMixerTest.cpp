@@ -21,9 +21,22 @@ protected:
         platform::dsound::testing::StartCapture();
     }
 
+    // The mixer is the process's one: the channels a test made go with it,
+    // or a looping one would still be heard in the next test.
+    void TearDown() override
+    {
+        for (uint32_t channel : made)
+            mixer.Remove(channel);
+    }
+
     uint32_t AddConstant(int rate, int frames, int16_t level, int channels = 1)
     {
-        return mixer.AddDecoder(OpenWav(ConstantWav(rate, channels, frames, level)));
+        return Made(mixer.AddDecoder(OpenWav(ConstantWav(rate, channels, frames, level))));
+    }
+    uint32_t Made(uint32_t channel)
+    {
+        made.push_back(channel);
+        return channel;
     }
 
     void AdvanceMs(uint64_t ms) { clock.AdvanceMilliseconds(ms); }
@@ -34,6 +47,7 @@ protected:
     platform::ManualClock clock{1000000};
     platform::ScopedClock scoped{clock};
     Mixer& mixer = Mixer::Instance();
+    std::vector<uint32_t> made;
 };
 
 TEST_F(MixerScene, ChannelPlayedOnceStopsAtItsEnd)
@@ -150,7 +164,7 @@ TEST_F(MixerScene, LoopingSamplePlaysItsStartOnceThenRepeatsTheLoop)
     auto sample = TwoLevelSample(1000, 3000, 100);
     sample->loopStart = 100;
     sample->loopEnd = 199;
-    const uint32_t channel = mixer.AddSample(sample);
+    const uint32_t channel = Made(mixer.AddSample(sample));
     mixer.SetLooping(channel, true);
     mixer.Play(channel, true);
     AdvanceMs(20);
@@ -167,7 +181,7 @@ TEST_F(MixerScene, LockedSampleIsSilentWhileItsTimePasses)
         auto guard = mixer.Guard();
         sample->locks = 1;
     }
-    const uint32_t channel = mixer.AddSample(sample);
+    const uint32_t channel = Made(mixer.AddSample(sample));
     mixer.Play(channel, true);
     AdvanceMs(50);
     {
