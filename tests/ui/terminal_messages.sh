@@ -54,14 +54,18 @@ SDL_VIDEODRIVER=x11,offscreen expect 1 "FATAL ERROR: The game's window cannot be
 SDL_VIDEODRIVER=x11,offscreen expect 5 "FATAL ERROR: The game's window cannot be shown" "$game" -crash
 report=$(find "$work/data" -name crash.txt)
 # The viewer, a process of its own, says it on the terminal once it has
-# read the report, and ends.
+# read the report, and ends (in a build whose crash handler stands aside
+# for the address checker there is no viewer: the file is all).
+viewer=${PELLUCOR_TEST_CRASH_VIEWER:-1}
 for _ in $(seq 1 300); do
+    [ "$viewer" = 1 ] || break
     grep -q "^Exception: Access Violation" "$work/err" && break
     sleep 0.1
 done
 if [ -z "$report" ] || ! grep -q "^Exception: Access Violation" "$report" ||
-    ! grep -qF "The crash report cannot be shown in a window (no display: DISPLAY is not set); it is kept in $report:" \
-        "$work/err"; then
+    { [ "$viewer" = 1 ] &&
+        ! grep -qF "The crash report cannot be shown in a window (no display: DISPLAY is not set); it is kept in $report:" \
+            "$work/err"; }; then
     echo "FAILED: -crash without a display: report ${report:-not written}; standard error:"
     sed 's/^/    /' "$work/err"
     failures=$((failures + 1))
