@@ -684,6 +684,20 @@ TEST_F(StackWalkTest, WithoutTablesTheFramePointersLeadUntilTheStackGoesWrong)
     UnwindRegisters noFp = inCode;
     noFp.known &= ~(1u << kFp);
     EXPECT_EQ(Walk(noFp).size(), 1u);
+
+    // A frame-pointer step leaves the caller's stack pointer above the saved
+    // frame pointer and return address: the tables of the caller, here a
+    // function with no frame of its own, find their frame from it.
+    UnwindRegisters byFp = At(Pc(0x1000), 10);
+    byFp.Set(kFp, Word(20));
+    stack_[20] = Word(40);
+    stack_[21] = Pc(0x101);
+    stack_[22] = Pc(0x320);
+    const auto intoCaller = Walk(byFp);
+    ASSERT_EQ(intoCaller.size(), 3u);
+    EXPECT_THAT(intoCaller[0], FrameIs(Pc(0x1000), Word(22)));
+    EXPECT_THAT(intoCaller[1], FrameIs(Pc(0x101), Word(23))) << "the caller's stack pointer is word 22";
+    EXPECT_THAT(intoCaller[2], FrameIs(Pc(0x320), Word(24)));
 }
 
 TEST_F(StackWalkTest, AStackThatDoesNotGrowOutwardEndsTheWalk)
