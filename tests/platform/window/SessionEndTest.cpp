@@ -15,6 +15,8 @@
 #include <csignal>
 #include <fstream>
 #include <thread>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace platform::testing {
 namespace {
@@ -81,6 +83,41 @@ TEST(SessionEnd, ASecondSignalOfTheSameKindEndsTheProgramAtOnceWithWhatItStarted
         },
         ::testing::KilledBySignal(SIGHUP), "");
     ExpectEnded(file);
+}
+
+// What a noted signal leaves for the UI thread, in a process of its own
+// standing for the program: each step that goes wrong ends it with a code
+// of its own.
+TEST(SessionEnd, ANotedSignalWakesTheWaitAndANewWatchForgetsItButAnIgnoredOneIsNeverNoted)
+{
+    EXPECT_EXIT(
+        {
+            const int wake = eventfd(0, EFD_NONBLOCK);
+            detail::WakeOnSessionEnd(wake);
+            detail::WatchSessionEndSignals();
+            std::raise(SIGTERM);
+            uint64_t count = 0;
+            if (read(wake, &count, sizeof count) != sizeof count || count != 1)
+                _exit(41);
+            detail::WatchSessionEndSignals();
+            if (detail::SessionEndPending())
+                _exit(42);
+            // Started with hangups ignored (nohup): they stay so.
+            std::signal(SIGHUP, SIG_IGN);
+            detail::WatchSessionEndSignals();
+            std::raise(SIGHUP);
+            std::raise(SIGHUP);
+            if (detail::SessionEndPending())
+                _exit(43);
+            // The first termination signal is noted, the second of its kind
+            // ends the program at once.
+            std::raise(SIGTERM);
+            if (!detail::TakeSessionEndRequest())
+                _exit(44);
+            std::raise(SIGTERM);
+            _exit(45);
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
 }
 
 } // namespace
