@@ -54,10 +54,10 @@ protected:
 TEST_F(ProblemReporterLines, StandardErrorHearsTheProgramsNameTheSubjectAndTheTextOnOneLineEnd)
 {
     Problem problem;
-    problem.subject = "Settings";
+    problem.subject = Zolt::ProblemSubject::Settings;
     problem.what = "The settings were not kept";
     platform::FileError failure;
-    failure.step = "replace";
+    failure.step = platform::FileStep::Replace;
     failure.path = "config/registry.dat";
     failure.code = EROFS;
     failure.detail = "";
@@ -74,7 +74,7 @@ TEST_F(ProblemReporterLines, StandardErrorHearsTheProgramsNameTheSubjectAndTheTe
     // Without a file, the text's own line ends give way to one; a program
     // called without a folder is named as called; a cause is the reason.
     Problem damaged;
-    damaged.subject = "Player files";
+    damaged.subject = Zolt::ProblemSubject::PlayerFiles;
     damaged.what = "Ann's profile was not read";
     failure.code = 0;
     failure.detail = "it ends inside its header";
@@ -98,15 +98,15 @@ TEST_F(ProblemReporterLines, StandardErrorHearsTheProgramsNameTheSubjectAndTheTe
     Problem kept;
     kept.what = "Ann's profile was kept aside";
     kept.cause = "it is damaged";
-    kept.step = "rename";
+    kept.step = platform::FileStep::Move;
     kept.path = "save/Ann_.usr";
-    EXPECT_EQ(kept.Text(), "Ann's profile was kept aside:\nit is damaged.\n(rename save/Ann_.usr)");
+    EXPECT_EQ(kept.Text(), "Ann's profile was kept aside:\nit is damaged.\n(move save/Ann_.usr)");
 }
 
 TEST_F(ProblemReporterLines, TheBoxGetsTheWholeTextAWarningAndIsForgottenWithWhatWasTold)
 {
     Problem problem;
-    problem.subject = "Player files";
+    problem.subject = Zolt::ProblemSubject::PlayerFiles;
     problem.what = "The player Ann was not saved";
     problem.code = ENOENT;
     const size_t before = platform::testing::RecordedBoxes().size();
