@@ -133,13 +133,15 @@ TEST_F(ProblemReporterLines, TheBoxGetsTheWholeTextAWarningAndIsForgottenWithWha
     EXPECT_EQ(shown.size(), 2u);
     EXPECT_TRUE(notice.told.empty());
 
-    // A file two told problems concern is named once when it is saved.
+    // Each file told problems concern is named once when it is saved.
     problem.code = ENOSPC;
     Problem other = problem;
     other.what = "The tournament was not saved";
-    problem.files = other.files = {"save/Ann_.usr"};
+    problem.files = {"save/Ann_.usr"};
+    other.files = {"save/Ann_.usr", "save/Bob_.usr"};
     EXPECT_TRUE(reporter_.Tell(problem, true));
     EXPECT_TRUE(reporter_.Tell(other, true));
-    EXPECT_EQ(reporter_.ResolvedFiles({"save/Bob_.usr", "save/Ann_.usr"}), std::vector<std::string>{"save/Ann_.usr"});
+    EXPECT_EQ(reporter_.ResolvedFiles({"save/Bob_.usr", "save/Ann_.usr", "save/Cy_.usr"}),
+              (std::vector<std::string>{"save/Ann_.usr", "save/Bob_.usr"}));
     EXPECT_TRUE(reporter_.ResolvedFiles({"save/Ann_.usr"}).empty());
 }
