@@ -92,6 +92,8 @@ TEST(SessionEnd, ANotedSignalWakesTheWaitAndANewWatchForgetsItButAnIgnoredOneIsN
 {
     EXPECT_EXIT(
         {
+            // Descriptor 0 is a descriptor like any other.
+            close(0);
             const int wake = eventfd(0, EFD_NONBLOCK);
             detail::WakeOnSessionEnd(wake);
             detail::WatchSessionEndSignals();
