@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace platform {
@@ -145,6 +146,34 @@ TEST(DrawnMessageBox, ButtonsTooManyForOneRowStandOneAboveTheOtherInsideTheBox)
     std::unique_ptr<DrawnMessageBox> closed = DrawnMessageBox::MakeChoice("Marker List", "Marker List", buttons, -1);
     closed->CloseRequested();
     EXPECT_EQ(closed->Answer(), -1);
+}
+
+TEST(DrawnMessageBox, ThePointerRedrawsOnlyAsItCrossesAButtonAndEachIconWearsItsColour)
+{
+    std::unique_ptr<DrawnMessageBox> box = Box(MB_OKCANCEL | MB_ICONERROR);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->ButtonArea(0).height, 28);
+    const auto [x, y] = Centre(*box, 0);
+    box->TakeRedraw();
+    box->PointerMove(x, y);
+    EXPECT_TRUE(box->TakeRedraw()) << "onto the button";
+    box->PointerMove(x + 1, y);
+    EXPECT_FALSE(box->TakeRedraw()) << "about on the same button";
+    box->PointerMove(2, 2);
+    EXPECT_TRUE(box->TakeRedraw()) << "off it";
+
+    // The icon's disc in the colour of its kind.
+    const std::pair<UINT, uint32_t> icons[] = {
+        {MB_ICONERROR, 0xC62828}, {MB_ICONWARNING, 0xE6A100}, {MB_ICONQUESTION, 0x2F6FD0}};
+    for (const auto& [flags, colour] : icons) {
+        std::unique_ptr<DrawnMessageBox> shown = Box(MB_OK | flags);
+        ASSERT_TRUE(shown);
+        std::vector<uint32_t> pixels(size_t(shown->Width()) * size_t(shown->Height()), 0);
+        DrawnCanvas canvas(pixels.data(), shown->Width(), shown->Height(), shown->Width());
+        shown->Draw(canvas);
+        const auto disc = std::count(pixels.begin(), pixels.end(), 0xFF000000u | colour);
+        EXPECT_GT(disc, 300) << std::hex << colour;
+    }
 }
 
 } // namespace
