@@ -130,13 +130,20 @@ TEST(DrawnMessageBox, ButtonsTooManyForOneRowStandOneAboveTheOtherInsideTheBox)
     ASSERT_EQ(box->ButtonCount(), 11u);
     for (size_t i = 0; i < box->ButtonCount(); ++i) {
         const PixelArea a = box->ButtonArea(i);
-        EXPECT_GE(a.x, 0);
-        EXPECT_LE(a.x + a.width, box->Width());
+        EXPECT_GE(a.x, 16);
+        EXPECT_LE(a.x + a.width + 16, box->Width()) << "a margin on either side";
         EXPECT_LE(a.y + a.height, box->Height());
         if (i > 0) {
             EXPECT_GE(a.y, box->ButtonArea(i - 1).y + box->ButtonArea(i - 1).height) << "button " << i;
         }
     }
+    const PixelArea last = box->ButtonArea(box->ButtonCount() - 1);
+    EXPECT_LE(box->Height() - (last.y + last.height), 16) << "no more than a margin below the last";
+    // Two answers wider than the text keep the margin too.
+    std::unique_ptr<DrawnMessageBox> row = DrawnMessageBox::MakeChoice(
+        "?", "Q", {{1, "The first answer of some length"}, {2, "The second answer of some length"}}, 1);
+    ASSERT_TRUE(row);
+    EXPECT_LE(row->ButtonArea(1).x + row->ButtonArea(1).width + 16, row->Width());
     EXPECT_EQ(box->ButtonId(box->FocusedButton()), 0) << "the first entry has the focus";
     box->KeyDown('N', false);
     EXPECT_FALSE(box->Answer()) << "letters choose only the buttons of a system box";
