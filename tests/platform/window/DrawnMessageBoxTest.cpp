@@ -181,6 +181,18 @@ TEST(DrawnMessageBox, ThePointerRedrawsOnlyAsItCrossesAButtonAndEachIconWearsIts
         const auto disc = std::count(pixels.begin(), pixels.end(), 0xFF000000u | colour);
         EXPECT_GT(disc, 300) << std::hex << colour;
     }
+
+    // The focused button wears a frame two pixels wide, the others one.
+    std::vector<uint32_t> pixels(size_t(box->Width()) * size_t(box->Height()), 0);
+    DrawnCanvas canvas(pixels.data(), box->Width(), box->Height(), box->Width());
+    box->Draw(canvas);
+    auto at = [&](int x, int y) { return pixels[size_t(y) * size_t(box->Width()) + size_t(x)] & 0xFFFFFF; };
+    const PixelArea focused = box->ButtonArea(box->FocusedButton());
+    const PixelArea other = box->ButtonArea(1 - box->FocusedButton());
+    EXPECT_EQ(at(focused.x + 1, focused.y + focused.height / 2), drawn_colour::kFocusEdge);
+    EXPECT_NE(at(focused.x + 2, focused.y + focused.height / 2), drawn_colour::kFocusEdge);
+    EXPECT_EQ(at(other.x, other.y + other.height / 2), drawn_colour::kButtonEdge);
+    EXPECT_EQ(at(other.x + 1, other.y + other.height / 2), drawn_colour::kButton);
 }
 
 } // namespace
