@@ -104,8 +104,12 @@ TEST(Kinds, LinkOpensItsAddressOnlyWhenEnabledAndSet)
     EXPECT_EQ(platform::testing::OpenedUrls().back(), "http://example.com/");
 
     link->SetHoverColour(RGB{255, 0, 0});
+    link->SetColour(RGB{0, 0, 255});
     scene.Draw();
     EXPECT_EQ(scene.Pixel(1, 3), Opaque(255, 0, 0)) << "hovered links take the hover colour";
+    f.DispatchMouseMove(100, 100);
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(1, 3), Opaque(0, 0, 255)) << "and give it up when the pointer leaves";
     f.ReleaseVO(link);
 }
 
@@ -173,6 +177,7 @@ TEST(Kinds, ButtonFacesAndCaptionFollowTheStateWithTheFirstFontEverywhere)
     f.DispatchMouseMove(60, 60);
     scene.Draw();
     EXPECT_EQ(scene.Pixel(1, 1), Opaque(128, 64, 0)) << "left";
+    EXPECT_EQ(scene.Pixel(14, 8), Opaque(248, 208, 87)) << "the caption as before the pointer came";
 
     // Right-aligned in a dialog: the caption is centred where the button is.
     IDialogVO* dialog = f.CreateDialogVO();
@@ -231,6 +236,21 @@ TEST(Kinds, CheckBoxCaptionSitsRightOfTheBoxOrAtFourPixelsWithoutIt)
     scene.Draw();
     EXPECT_EQ(scene.Pixel(2, 2), Opaque(252, 133, 133)) << "unchecked box";
     EXPECT_EQ(scene.Pixel(24, 8), Opaque(25, 25, 250)) << "caption at box width + 4";
+    // The pointer over the box lights its caption; gone, it leaves the
+    // caption as it found it, checked or not.
+    f.DispatchMouseMove(50, 10);
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(24, 8), Opaque(128, 64, 0)) << "hovered";
+    f.DispatchMouseMove(150, 10);
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(24, 8), Opaque(25, 25, 250)) << "left";
+    f.DispatchMouseMove(50, 10);
+    f.DispatchMouseDown(50, 10, 1, 1);
+    f.DispatchMouseUp(50, 10, 0, 1);
+    f.DispatchMouseMove(150, 10);
+    scene.Draw();
+    EXPECT_EQ(scene.Pixel(24, 8), Opaque(248, 208, 87)) << "left checked";
+    box->SetChecked(false);
     box->SetFaceHidden(true);
     scene.Paint(Opaque(0, 0, 0));
     f.InvalidateAll();

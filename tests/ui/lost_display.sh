@@ -76,7 +76,8 @@ lost_under() {
     shot "$out/$state.png"
     # Killed, as a crash ends it.
     end_by "$state: the X server went away" "$x_server" KILL 1
-    grep -q 'went away; the program ends' "$log" || fail "$state: standard error does not say the display went away"
+    grep -qE '^The display :[0-9]+(\.[0-9]+)? went away; the program ends\.$' "$log" ||
+        fail "$state: standard error does not say which display went away: $(cat "$log")"
     [ -z "$(find "$XDG_DATA_HOME" -name crash.txt)" ] || fail "$state: a crash report was written"
 
     # A new start over the same player files, on a new display.

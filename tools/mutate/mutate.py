@@ -94,7 +94,14 @@ def run(command, cwd=None, env=None, timeout=None):
         return process.returncode, output
     except subprocess.TimeoutExpired:
         os.killpg(process.pid, signal.SIGKILL)
-        output, _ = process.communicate()
+        try:
+            output, _ = process.communicate(timeout=10)
+        except subprocess.TimeoutExpired:
+            # A process the program started in a session of its own (a
+            # mutant that let it outlive the program) still holds the output.
+            process.stdout.close()
+            process.wait()
+            output = "(a process the program started kept its output open)"
         return None, output
     except BaseException:
         os.killpg(process.pid, signal.SIGKILL)

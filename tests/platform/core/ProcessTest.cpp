@@ -18,6 +18,8 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace platform;
 using platform::testing::Gone;
@@ -96,6 +98,8 @@ TEST(Process, CommandLineQuotesLikeWindows)
               "\"/opt/My Game/pellucor\" -play \"-demofile=C:\\demos\\a b.dmo\" \"\" \"say \\\"hi\\\"\" trail\\");
     ArgumentsOf({"p", "with space\\"});
     EXPECT_EQ(GetCommandLine(), "p \"with space\\\\\""); // a closing quote must not be escaped
+    ArgumentsOf({"p", "a\\\"b c"}); // a\"b c: the backslash before a quote is doubled, the quote escaped
+    EXPECT_EQ(GetCommandLine(), "p \"a\\\\\\\"b c\"");
     std::vector<const char*> restore;
     for (const std::string& s : saved)
         restore.push_back(s.c_str());
@@ -122,6 +126,27 @@ TEST(Process, UserDataFolderFollowsXdgDataHomeElseHome)
     EXPECT_EQ(GetUserDataFolder(), "/home/player/.local/share");
     env.Set("XDG_CONFIG_HOME", std::nullopt);
     EXPECT_EQ(GetConfigFolder(), "/home/player/.config");
+    // A home that is no absolute path, or none, is the account's own.
+    const passwd* account = getpwuid(getuid());
+    ASSERT_NE(account, nullptr);
+    const std::string own = account->pw_dir;
+    env.Set("HOME", "relative/home");
+    EXPECT_EQ(GetUserDataFolder(), own + "/.local/share");
+    env.Set("HOME", std::nullopt);
+    EXPECT_EQ(GetUserDataFolder(), own + "/.local/share");
+
+    // Names the environment cannot hold are refused; a value is set and
+    // taken away.
+    EXPECT_FALSE(GetEnvironmentVariable(""));
+    EXPECT_FALSE(GetEnvironmentVariable("HOME=x"));
+    EXPECT_FALSE(SetEnvironmentVariable("", std::string("1")));
+    EXPECT_FALSE(SetEnvironmentVariable("PELLUCOR_A=B", std::string("1")));
+    EXPECT_FALSE(GetEnvironmentVariable("PELLUCOR_A"));
+    env.Set("PELLUCOR_PROCESS_TEST", std::nullopt);
+    EXPECT_TRUE(SetEnvironmentVariable("PELLUCOR_PROCESS_TEST", std::string("one")));
+    EXPECT_EQ(GetEnvironmentVariable("PELLUCOR_PROCESS_TEST"), "one");
+    EXPECT_TRUE(SetEnvironmentVariable("PELLUCOR_PROCESS_TEST", std::nullopt));
+    EXPECT_FALSE(GetEnvironmentVariable("PELLUCOR_PROCESS_TEST"));
 }
 
 // The lock keeps one copy per data folder: the runtime folder (which two

@@ -180,17 +180,34 @@ TEST_F(CrashServiceTest, FramesAreTheFaultingThreadsCallsOutwardToMainWithReadab
         EXPECT_EQ(line.find("::SetUp()"), std::string::npos) << "a stale frame: " << line;
         EXPECT_EQ(line.find("platform::"), std::string::npos) << "a frame of the crash handler: " << line;
     }
-    // The child was a copy of this process: the innermost frame's offset,
-    // less its distance into the function, is where this process has the
-    // function in its module.
-    std::smatch parts;
-    ASSERT_TRUE(std::regex_match(frames[0], parts, located));
-    platform::ModuleLocation module;
-    const auto function = reinterpret_cast<uintptr_t>(&crash_chain::Innermost);
-    ASSERT_TRUE(platform::FindModule(function, &module));
-    const uintptr_t offset = std::stoull(parts[3].str(), nullptr, 16);
-    const uintptr_t displacement = std::stoull(parts[2].str(), nullptr, 16);
-    EXPECT_EQ(offset - displacement, function - module.base) << frames[0];
+    // The child was a copy of this process: each frame's module offset is
+    // its pc less where this process has that module, and for the chain's
+    // functions, less the frame's distance into the function, it is where
+    // this process has the function (a caller by its return address, which
+    // lies after its call).
+    const std::pair<const char*, uintptr_t> functions[] = {
+        {chain[0], reinterpret_cast<uintptr_t>(&crash_chain::Innermost)},
+        {chain[1], reinterpret_cast<uintptr_t>(&crash_chain::Middle)},
+        {chain[2], reinterpret_cast<uintptr_t>(&crash_chain::Outer)}};
+    size_t checked = 0;
+    for (const std::string& line : frames) {
+        std::smatch parts;
+        if (!std::regex_match(line, parts, located) || !parts[3].matched)
+            continue;
+        const uintptr_t pc = std::stoull(line, nullptr, 16);
+        platform::ModuleLocation module;
+        ASSERT_TRUE(platform::FindModule(pc, &module)) << line;
+        const uintptr_t offset = std::stoull(parts[3].str(), nullptr, 16);
+        const uintptr_t displacement = std::stoull(parts[2].str(), nullptr, 16);
+        EXPECT_EQ(offset, pc - module.base) << line;
+        for (const auto& [name, function] : functions) {
+            if (line.find(name) == std::string::npos)
+                continue;
+            EXPECT_EQ(offset - displacement, function - module.base) << line;
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 3u) << report;
 }
 
 struct FaultCase {

@@ -530,14 +530,15 @@ asm(".text\n"
 TEST(StackWalkOfThisProcess, AStackThatRanOutIsReadFromTheMappingAboveItsPointer)
 {
     // A stack of two pages with nothing mapped for the kernel's guard gap
-    // (1 MB) below it; the stack pointer run out into that gap, the frame
-    // (by rbx) in the stack.
+    // (1 MB) below it, and a page of something else right below the gap;
+    // the stack pointer run out into that gap, the frame (by rbx) in the
+    // stack.
     constexpr uint64_t kGap = 1024 * 1024;
     const size_t page = size_t(::sysconf(_SC_PAGESIZE));
     auto* block = static_cast<uint8_t*>(
         ::mmap(nullptr, kGap + 3 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     ASSERT_NE(block, MAP_FAILED);
-    ::munmap(block, kGap + page);
+    ::munmap(block + page, kGap);
     uint8_t* stack = block + kGap + page;
     const auto top = reinterpret_cast<uint64_t>(stack);
     const uint64_t returnAddress = 0x10;
@@ -556,10 +557,11 @@ TEST(StackWalkOfThisProcess, AStackThatRanOutIsReadFromTheMappingAboveItsPointer
     const size_t gapDeep = walkFrom(top - kGap, frames);
     const size_t pastTheGap = walkFrom(top - kGap - 1, frames);
     ::munmap(stack, 2 * page);
+    ::munmap(block, page);
     ASSERT_EQ(justBelow, 2u);
     EXPECT_EQ(first.frame, top + 8);
     EXPECT_EQ(second.pc, returnAddress);
-    EXPECT_EQ(gapDeep, 2u) << "the whole gap below the stack is its run-out";
+    EXPECT_EQ(gapDeep, 2u) << "the whole gap below the stack is its run-out, up from the end of what lies below";
     EXPECT_EQ(pastTheGap, 1u) << "further down is no stack's";
 }
 
@@ -684,6 +686,20 @@ TEST_F(StackWalkTest, WithoutTablesTheFramePointersLeadUntilTheStackGoesWrong)
     UnwindRegisters noFp = inCode;
     noFp.known &= ~(1u << kFp);
     EXPECT_EQ(Walk(noFp).size(), 1u);
+
+    // A frame-pointer step leaves the caller's stack pointer above the saved
+    // frame pointer and return address: the tables of the caller, here a
+    // function with no frame of its own, find their frame from it.
+    UnwindRegisters byFp = At(Pc(0x1000), 10);
+    byFp.Set(kFp, Word(20));
+    stack_[20] = Word(40);
+    stack_[21] = Pc(0x101);
+    stack_[22] = Pc(0x320);
+    const auto intoCaller = Walk(byFp);
+    ASSERT_EQ(intoCaller.size(), 3u);
+    EXPECT_THAT(intoCaller[0], FrameIs(Pc(0x1000), Word(22)));
+    EXPECT_THAT(intoCaller[1], FrameIs(Pc(0x101), Word(23))) << "the caller's stack pointer is word 22";
+    EXPECT_THAT(intoCaller[2], FrameIs(Pc(0x320), Word(24)));
 }
 
 TEST_F(StackWalkTest, AStackThatDoesNotGrowOutwardEndsTheWalk)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace platform {
@@ -129,13 +130,20 @@ TEST(DrawnMessageBox, ButtonsTooManyForOneRowStandOneAboveTheOtherInsideTheBox)
     ASSERT_EQ(box->ButtonCount(), 11u);
     for (size_t i = 0; i < box->ButtonCount(); ++i) {
         const PixelArea a = box->ButtonArea(i);
-        EXPECT_GE(a.x, 0);
-        EXPECT_LE(a.x + a.width, box->Width());
+        EXPECT_GE(a.x, 16);
+        EXPECT_LE(a.x + a.width + 16, box->Width()) << "a margin on either side";
         EXPECT_LE(a.y + a.height, box->Height());
         if (i > 0) {
             EXPECT_GE(a.y, box->ButtonArea(i - 1).y + box->ButtonArea(i - 1).height) << "button " << i;
         }
     }
+    const PixelArea last = box->ButtonArea(box->ButtonCount() - 1);
+    EXPECT_LE(box->Height() - (last.y + last.height), 16) << "no more than a margin below the last";
+    // Two answers wider than the text keep the margin too.
+    std::unique_ptr<DrawnMessageBox> row = DrawnMessageBox::MakeChoice(
+        "?", "Q", {{1, "The first answer of some length"}, {2, "The second answer of some length"}}, 1);
+    ASSERT_TRUE(row);
+    EXPECT_LE(row->ButtonArea(1).x + row->ButtonArea(1).width + 16, row->Width());
     EXPECT_EQ(box->ButtonId(box->FocusedButton()), 0) << "the first entry has the focus";
     box->KeyDown('N', false);
     EXPECT_FALSE(box->Answer()) << "letters choose only the buttons of a system box";
@@ -145,6 +153,46 @@ TEST(DrawnMessageBox, ButtonsTooManyForOneRowStandOneAboveTheOtherInsideTheBox)
     std::unique_ptr<DrawnMessageBox> closed = DrawnMessageBox::MakeChoice("Marker List", "Marker List", buttons, -1);
     closed->CloseRequested();
     EXPECT_EQ(closed->Answer(), -1);
+}
+
+TEST(DrawnMessageBox, ThePointerRedrawsOnlyAsItCrossesAButtonAndEachIconWearsItsColour)
+{
+    std::unique_ptr<DrawnMessageBox> box = Box(MB_OKCANCEL | MB_ICONERROR);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->ButtonArea(0).height, 28);
+    const auto [x, y] = Centre(*box, 0);
+    box->TakeRedraw();
+    box->PointerMove(x, y);
+    EXPECT_TRUE(box->TakeRedraw()) << "onto the button";
+    box->PointerMove(x + 1, y);
+    EXPECT_FALSE(box->TakeRedraw()) << "about on the same button";
+    box->PointerMove(2, 2);
+    EXPECT_TRUE(box->TakeRedraw()) << "off it";
+
+    // The icon's disc in the colour of its kind.
+    const std::pair<UINT, uint32_t> icons[] = {
+        {MB_ICONERROR, 0xC62828}, {MB_ICONWARNING, 0xE6A100}, {MB_ICONQUESTION, 0x2F6FD0}};
+    for (const auto& [flags, colour] : icons) {
+        std::unique_ptr<DrawnMessageBox> shown = Box(MB_OK | flags);
+        ASSERT_TRUE(shown);
+        std::vector<uint32_t> pixels(size_t(shown->Width()) * size_t(shown->Height()), 0);
+        DrawnCanvas canvas(pixels.data(), shown->Width(), shown->Height(), shown->Width());
+        shown->Draw(canvas);
+        const auto disc = std::count(pixels.begin(), pixels.end(), 0xFF000000u | colour);
+        EXPECT_GT(disc, 300) << std::hex << colour;
+    }
+
+    // The focused button wears a frame two pixels wide, the others one.
+    std::vector<uint32_t> pixels(size_t(box->Width()) * size_t(box->Height()), 0);
+    DrawnCanvas canvas(pixels.data(), box->Width(), box->Height(), box->Width());
+    box->Draw(canvas);
+    auto at = [&](int x, int y) { return pixels[size_t(y) * size_t(box->Width()) + size_t(x)] & 0xFFFFFF; };
+    const PixelArea focused = box->ButtonArea(box->FocusedButton());
+    const PixelArea other = box->ButtonArea(1 - box->FocusedButton());
+    EXPECT_EQ(at(focused.x + 1, focused.y + focused.height / 2), drawn_colour::kFocusEdge);
+    EXPECT_NE(at(focused.x + 2, focused.y + focused.height / 2), drawn_colour::kFocusEdge);
+    EXPECT_EQ(at(other.x, other.y + other.height / 2), drawn_colour::kButtonEdge);
+    EXPECT_EQ(at(other.x + 1, other.y + other.height / 2), drawn_colour::kButton);
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 #include <csignal>
 #include <fstream>
 #include <thread>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace platform::testing {
 namespace {
@@ -53,9 +55,14 @@ TEST(SessionEnd, AProgramHeldPastItsDeadlineIsEndedAsQuittingEndsIt)
             std::raise(SIGTERM);
             if (!detail::SessionEndPending())
                 _exit(40);
+            // The deadline runs from the first signal: neither a later one of
+            // another kind nor a new allowance moves it.
+            EndSessionWithin(3600 * 1000);
+            std::raise(SIGHUP);
             HoldForHalfAMinute();
         },
-        ::testing::ExitedWithCode(0), "did not end in time after a termination signal");
+        ::testing::ExitedWithCode(0),
+        "(^|\n)The program did not end in time after a termination signal; it is ended now\\.\n");
     ExpectEnded(file);
 }
 
@@ -76,6 +83,43 @@ TEST(SessionEnd, ASecondSignalOfTheSameKindEndsTheProgramAtOnceWithWhatItStarted
         },
         ::testing::KilledBySignal(SIGHUP), "");
     ExpectEnded(file);
+}
+
+// What a noted signal leaves for the UI thread, in a process of its own
+// standing for the program: each step that goes wrong ends it with a code
+// of its own.
+TEST(SessionEnd, ANotedSignalWakesTheWaitAndANewWatchForgetsItButAnIgnoredOneIsNeverNoted)
+{
+    EXPECT_EXIT(
+        {
+            // Descriptor 0 is a descriptor like any other.
+            close(0);
+            const int wake = eventfd(0, EFD_NONBLOCK);
+            detail::WakeOnSessionEnd(wake);
+            detail::WatchSessionEndSignals();
+            std::raise(SIGTERM);
+            uint64_t count = 0;
+            if (read(wake, &count, sizeof count) != sizeof count || count != 1)
+                _exit(41);
+            detail::WatchSessionEndSignals();
+            if (detail::SessionEndPending())
+                _exit(42);
+            // Started with hangups ignored (nohup): they stay so.
+            std::signal(SIGHUP, SIG_IGN);
+            detail::WatchSessionEndSignals();
+            std::raise(SIGHUP);
+            std::raise(SIGHUP);
+            if (detail::SessionEndPending())
+                _exit(43);
+            // The first termination signal is noted, the second of its kind
+            // ends the program at once.
+            std::raise(SIGTERM);
+            if (!detail::TakeSessionEndRequest())
+                _exit(44);
+            std::raise(SIGTERM);
+            _exit(45);
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
 }
 
 } // namespace

@@ -27,6 +27,9 @@ TEST(TextWrap, BreaksAtLineEndsThenAfterTheLastBlankThatFitsThenInsideAWordTooLo
     EXPECT_EQ(WrapText("    indented line", Columns(10)), (Lines{"    indent", "ed line"})) << "an indent is no break";
     EXPECT_EQ(WrapText("a\tb\n\nc\n\n", Columns(20)), (Lines{"a       b", "", "c"}))
         << "tabs stand at every eighth column; blank lines inside stay, at the end go";
+    EXPECT_EQ(WrapText("abcdefgh\tb", Columns(20)), (Lines{"abcdefgh        b"})) << "a tab at a stop goes to the next";
+    EXPECT_EQ(WrapText("ab\xA9" "c", Columns(2)), (Lines{"ab", "\xA9" "c"}))
+        << "a Windows-1252 character is a byte like any other, whatever UTF-8 would make of it";
     EXPECT_EQ(WrapText("", Columns(5)), (Lines{""}));
     EXPECT_EQ(WrapText("xyz", Columns(0)), (Lines{"x", "y", "z"})) << "a box narrower than a character moves on";
 }
