@@ -13,8 +13,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
@@ -82,9 +84,11 @@ TEST(Process, ExitAndTerminateFlushOutputButDestroyNoStaticObject)
                 static char buffer[256];
                 std::setvbuf(stderr, buffer, _IOFBF, sizeof buffer);
                 std::fputs("flushed", stderr);
+                // The test main's watch for an end before the verdict is told the code.
+                platform::testing::WatchProcessEnd([](UINT code) { std::fprintf(stderr, " watched %u", code); });
                 end(5);
             },
-            ::testing::ExitedWithCode(5), ::testing::StrEq("flushed"));
+            ::testing::ExitedWithCode(5), ::testing::StrEq("flushed watched 5"));
     }
 }
 
@@ -167,6 +171,14 @@ TEST(SingleInstance, OneCopyPerDataFolderWhateverTheRuntimeFolder)
     EXPECT_FALSE(second.Acquire());
     SingleInstance elsewhere(root / "bob", "Pellucor 1.5Mutex");
     EXPECT_TRUE(elsewhere.Acquire());
+    struct stat lockFile {};
+    ASSERT_EQ(stat(first.LockFilePath().c_str(), &lockFile), 0);
+    EXPECT_EQ(lockFile.st_mode & 0777, 0600u) << "another account could hold the lock";
+    // Locks of other names over the same folder are apart, long names too.
+    const std::string longName(40, 'x');
+    SingleInstance one(root / "ann", "a" + longName), other(root / "ann", "b" + longName);
+    EXPECT_TRUE(one.Acquire());
+    EXPECT_TRUE(other.Acquire());
     first.Release();
     EXPECT_TRUE(second.Acquire()) << "the lock is free again";
 }
@@ -198,6 +210,25 @@ TEST(SingleInstance, OneCopyEvenWhereNoLockFileCanBeMade)
     EXPECT_THAT(first.Doubt(), ::testing::HasSubstr("Too many open files"));
     first.Release();
     EXPECT_EQ(first.Doubt(), "");
+    platform::testing::FailNext("SingleInstance.Claim", EMFILE);
+    platform::testing::FailNext("SingleInstance.LockFile", EROFS);
+    ASSERT_TRUE(first.Acquire());
+    EXPECT_THAT(first.Doubt(), ::testing::HasSubstr("(Read-only file system)"));
+    first.Release();
+}
+
+// Copies that do not share the system's names (each in a network namespace
+// of its own) are kept apart by the lock file alone.
+TEST(SingleInstance, TheLockFileAloneKeepsOneCopy)
+{
+    ScopedTempFolder root;
+    SingleInstance first(root.Path(), "Game"), second(root.Path(), "Game");
+    platform::testing::FailNext("SingleInstance.Claim", EMFILE, 2);
+    ASSERT_TRUE(first.Acquire());
+    EXPECT_EQ(first.Doubt(), "");
+    EXPECT_FALSE(second.Acquire());
+    first.Release();
+    EXPECT_TRUE(second.Acquire());
 }
 
 // A copy that knocks hears back only once the first's window is in front;
@@ -295,6 +326,31 @@ TEST(ProcessAbruptEnd, EndsTheProgramsProcessesAndLetsGoOfTheLock)
     kill(apart, SIGKILL);
     SingleInstance next(root.Path(), "Game");
     EXPECT_TRUE(next.Acquire()) << "the lock was let go";
+}
+
+// An end under way (a termination signal, a lost display) lets a new copy
+// start at once, however often it is begun, and closes nothing else the
+// program has open.
+TEST(ProcessAbruptEnd, AnEndUnderWayLetsANewCopyInAndClosesNothingElse)
+{
+    ScopedTempFolder root;
+    EXPECT_EXIT(
+        {
+            const int input = open("/dev/null", O_RDONLY);
+            if (input < 0 || dup2(input, 0) != 0)
+                _exit(10);
+            PrepareAbruptEnd(); // nothing held yet
+            SingleInstance ending(root.Path(), "Game");
+            if (!ending.Acquire())
+                _exit(11);
+            PrepareAbruptEnd();
+            PrepareAbruptEnd();
+            if (fcntl(0, F_GETFD) == -1)
+                _exit(12);
+            SingleInstance next(root.Path(), "Game");
+            _exit(next.Acquire() ? 0 : 13);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 // A box that a library shows in a process it starts itself (SDL's own box),
