@@ -166,6 +166,8 @@ TEST(SingleInstance, OneCopyPerDataFolderWhateverTheRuntimeFolder)
     SingleInstance first(root / "ann", "Pellucor 1.5Mutex");
     ASSERT_TRUE(first.Acquire());
     EXPECT_EQ(first.LockFilePath(), root / "ann/Pellucor_1.5Mutex.lock");
+    EXPECT_EQ(SingleInstance(root / "ann", ".az AZ09/-~").LockFilePath(), root / "ann/_az_AZ09_-_.lock")
+        << "a plain name of its own, never hidden";
     env.Set("XDG_RUNTIME_DIR", root / "run-2");
     SingleInstance second(root / "ann/", "Pellucor 1.5Mutex");
     EXPECT_FALSE(second.Acquire());
@@ -210,6 +212,15 @@ TEST(SingleInstance, OneCopyEvenWhereNoLockFileCanBeMade)
     EXPECT_THAT(first.Doubt(), ::testing::HasSubstr("Too many open files"));
     first.Release();
     EXPECT_EQ(first.Doubt(), "");
+    // A folder that cannot be looked at is known by its path.
+    const std::string longName(40, 'x');
+    SingleInstance missing(root / ("a" + longName), "Game"), again(root / ("a" + longName), "Game");
+    SingleInstance otherMissing(root / ("b" + longName), "Game");
+    ASSERT_TRUE(missing.Acquire());
+    EXPECT_EQ(missing.Doubt(), "");
+    EXPECT_FALSE(again.Acquire());
+    EXPECT_TRUE(otherMissing.Acquire());
+
     platform::testing::FailNext("SingleInstance.Claim", EMFILE);
     platform::testing::FailNext("SingleInstance.LockFile", EROFS);
     ASSERT_TRUE(first.Acquire());
@@ -229,6 +240,25 @@ TEST(SingleInstance, TheLockFileAloneKeepsOneCopy)
     EXPECT_FALSE(second.Acquire());
     first.Release();
     EXPECT_TRUE(second.Acquire());
+}
+
+// The claim is a name of the system's, which leaves no file anywhere, made
+// from the folder's device and inode; a folder that cannot be looked at is
+// named by its path.
+TEST(SingleInstance, TheClaimIsTheSystemsNameForTheFolder)
+{
+    ScopedTempFolder root;
+    struct stat folder {};
+    ASSERT_EQ(stat(root.Path().c_str(), &folder), 0);
+    SingleInstance here(root.Path(), "Game"), missing(root / "missing", "Game");
+    ASSERT_TRUE(here.Acquire());
+    ASSERT_TRUE(missing.Acquire());
+    char name[96];
+    std::snprintf(name, sizeof name, " @pellucor-instance-%llx-%llx-[0-9a-f]{16}\n",
+                  static_cast<unsigned long long>(folder.st_dev), static_cast<unsigned long long>(folder.st_ino));
+    const std::string sockets = ReadTestFile("/proc/net/unix");
+    EXPECT_THAT(sockets, ::testing::ContainsRegex(name));
+    EXPECT_THAT(sockets, ::testing::ContainsRegex(" @pellucor-instance-path-[0-9a-f]{16}-[0-9a-f]{16}\n"));
 }
 
 // A copy that knocks hears back only once the first's window is in front;
