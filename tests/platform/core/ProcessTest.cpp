@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <poll.h>
 #include <sys/stat.h>
@@ -110,12 +111,31 @@ TEST(Process, CommandLineQuotesLikeWindows)
     ArgumentsOf(restore);
 }
 
+// Installed deep in folders too: this test runs once more from a path longer
+// than the first guess at its length.
 TEST(Process, ProgramPathNamesThisTestProgram)
 {
     std::string path = GetProgramPath();
     ASSERT_FALSE(path.empty());
     EXPECT_TRUE(FileExists(path));
     EXPECT_EQ(GetProgramFolder() + "/" + path.substr(path.find_last_of('/') + 1), path);
+    const std::string& started = GetArguments().at(0);
+    if (started.size() > 300) {
+        EXPECT_EQ(path, started);
+        return;
+    }
+    ScopedTempFolder root;
+    const std::string deep = root / (std::string(100, 'd') + "/" + std::string(100, 'e') + "/" + std::string(100, 'f'));
+    MakeDirectories(deep);
+    const std::string copy = deep + "/program";
+    if (link(path.c_str(), copy.c_str()) != 0)
+        std::filesystem::copy_file(path, copy);
+    std::FILE* run = popen((copy + " --gtest_filter=Process.ProgramPathNamesThisTestProgram 2>&1").c_str(), "r");
+    ASSERT_NE(run, nullptr);
+    std::string output;
+    for (int c; (c = std::fgetc(run)) != EOF;)
+        output += static_cast<char>(c);
+    EXPECT_EQ(pclose(run), 0) << output;
 }
 
 TEST(Process, UserDataFolderFollowsXdgDataHomeElseHome)
@@ -177,10 +197,13 @@ TEST(SingleInstance, OneCopyPerDataFolderWhateverTheRuntimeFolder)
     ASSERT_EQ(stat(first.LockFilePath().c_str(), &lockFile), 0);
     EXPECT_EQ(lockFile.st_mode & 0777, 0600u) << "another account could hold the lock";
     // Locks of other names over the same folder are apart, long names too.
-    const std::string longName(40, 'x');
-    SingleInstance one(root / "ann", "a" + longName), other(root / "ann", "b" + longName);
-    EXPECT_TRUE(one.Acquire());
-    EXPECT_TRUE(other.Acquire());
+    const std::string longName(70, 'x');
+    std::vector<std::unique_ptr<SingleInstance>> others;
+    for (const std::string& name : std::vector<std::string>{"a" + longName, "b" + longName, "v1.0", "v2.0", "v3.0",
+                                                            "v4.0", "v5.0"}) {
+        others.push_back(std::make_unique<SingleInstance>(root / "ann", name));
+        EXPECT_TRUE(others.back()->Acquire()) << name;
+    }
     first.Release();
     EXPECT_TRUE(second.Acquire()) << "the lock is free again";
 }
@@ -213,7 +236,7 @@ TEST(SingleInstance, OneCopyEvenWhereNoLockFileCanBeMade)
     first.Release();
     EXPECT_EQ(first.Doubt(), "");
     // A folder that cannot be looked at is known by its path.
-    const std::string longName(40, 'x');
+    const std::string longName(70, 'x');
     SingleInstance missing(root / ("a" + longName), "Game"), again(root / ("a" + longName), "Game");
     SingleInstance otherMissing(root / ("b" + longName), "Game");
     ASSERT_TRUE(missing.Acquire());
