@@ -51,6 +51,20 @@ private:
 };
 
 void ArgumentsOf(std::vector<const char*> argv) { SetCommandLineArguments(static_cast<int>(argv.size()), argv.data()); }
+
+// Declared before what it watches: finds, once that is gone, any
+// descriptor it left open.
+class NoDescriptorLeft {
+public:
+    ~NoDescriptorLeft() { EXPECT_EQ(Count(), before_) << "a descriptor was left open"; }
+
+private:
+    static size_t Count()
+    {
+        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+    }
+    size_t before_ = Count();
+};
 } // namespace
 
 TEST(Process, ExitCanBeInterceptedByATest)
@@ -163,8 +177,11 @@ TEST(Process, UserDataFolderFollowsXdgDataHomeElseHome)
     // taken away.
     EXPECT_FALSE(GetEnvironmentVariable(""));
     EXPECT_FALSE(GetEnvironmentVariable("HOME=x"));
+    env.Set("PELLUCOR_A", std::string("B=C"));
+    EXPECT_FALSE(GetEnvironmentVariable("PELLUCOR_A=B")) << "read as the variable PELLUCOR_A";
     EXPECT_FALSE(SetEnvironmentVariable("", std::string("1")));
     EXPECT_FALSE(SetEnvironmentVariable("PELLUCOR_A=B", std::string("1")));
+    env.Set("PELLUCOR_A", std::nullopt);
     EXPECT_FALSE(GetEnvironmentVariable("PELLUCOR_A"));
     env.Set("PELLUCOR_PROCESS_TEST", std::nullopt);
     EXPECT_TRUE(SetEnvironmentVariable("PELLUCOR_PROCESS_TEST", std::string("one")));
@@ -186,8 +203,12 @@ TEST(SingleInstance, OneCopyPerDataFolderWhateverTheRuntimeFolder)
     SingleInstance first(root / "ann", "Pellucor 1.5Mutex");
     ASSERT_TRUE(first.Acquire());
     EXPECT_EQ(first.LockFilePath(), root / "ann/Pellucor_1.5Mutex.lock");
-    EXPECT_EQ(SingleInstance(root / "ann", ".az AZ09/-~").LockFilePath(), root / "ann/_az_AZ09_-_.lock")
+    EXPECT_EQ(SingleInstance(root / "ann//", ".az AZ09/-~").LockFilePath(), root / "ann/_az_AZ09_-_.lock")
         << "a plain name of its own, never hidden";
+    EXPECT_EQ(SingleInstance("a/", "Game").LockFilePath(), "a/Game.lock");
+    EXPECT_THAT(SingleInstance("/", "Game").LockFilePath(), ::testing::StartsWith("/")) << "the root stays itself";
+    EXPECT_EQ(SingleInstance("", "").LockFilePath(), "./product.lock");
+    EXPECT_TRUE(first.Acquire()) << "held already";
     env.Set("XDG_RUNTIME_DIR", root / "run-2");
     SingleInstance second(root / "ann/", "Pellucor 1.5Mutex");
     EXPECT_FALSE(second.Acquire());
@@ -215,6 +236,7 @@ TEST(SingleInstance, OneCopyPerDataFolderWhateverTheRuntimeFolder)
 TEST(SingleInstance, OneCopyEvenWhereNoLockFileCanBeMade)
 {
     ScopedTempFolder root;
+    NoDescriptorLeft leftOpen;
     MakeDirectories(root / "data");
     ASSERT_EQ(symlink((root / "data").c_str(), (root / "link").c_str()), 0);
     SingleInstance first(root / "data", "Game");
@@ -256,8 +278,9 @@ TEST(SingleInstance, OneCopyEvenWhereNoLockFileCanBeMade)
 TEST(SingleInstance, TheLockFileAloneKeepsOneCopy)
 {
     ScopedTempFolder root;
+    NoDescriptorLeft leftOpen;
     SingleInstance first(root.Path(), "Game"), second(root.Path(), "Game");
-    platform::testing::FailNext("SingleInstance.Claim", EMFILE, 2);
+    platform::testing::FailNext("SingleInstance.Claim", EMFILE);
     ASSERT_TRUE(first.Acquire());
     EXPECT_EQ(first.Doubt(), "");
     EXPECT_FALSE(second.Acquire());
@@ -289,6 +312,7 @@ TEST(SingleInstance, TheClaimIsTheSystemsNameForTheFolder)
 TEST(SingleInstance, AKnockIsAnsweredOnceTheWindowIsInFront)
 {
     ScopedTempFolder root;
+    NoDescriptorLeft leftOpen;
     MakeDirectories(root / "data");
     ASSERT_EQ(symlink((root / "data").c_str(), (root / "link").c_str()), 0);
     SingleInstance first(root / "data", "Game");
