@@ -425,7 +425,14 @@ TEST(ProcessAbruptEnd, AnEndUnderWayLetsANewCopyInAndClosesNothingElse)
             if (fcntl(0, F_GETFD) == -1)
                 _exit(12);
             SingleInstance next(root.Path(), "Game");
-            _exit(next.Acquire() ? 0 : 13);
+            if (!next.Acquire())
+                _exit(13);
+            // Let go in the orderly way: the numbers it had go to other files.
+            next.Release();
+            const int one = open("/dev/null", O_RDONLY);
+            const int two = open("/dev/null", O_RDONLY);
+            PrepareAbruptEnd();
+            _exit(fcntl(0, F_GETFD) == -1 || fcntl(one, F_GETFD) == -1 || fcntl(two, F_GETFD) == -1 ? 14 : 0);
         },
         ::testing::ExitedWithCode(0), "");
 }
