@@ -288,6 +288,54 @@ TEST(SingleInstance, TheLockFileAloneKeepsOneCopy)
     EXPECT_TRUE(second.Acquire());
 }
 
+// A program started with its standard input closed may be given descriptor
+// 0 for its claim, its lock file or its knock: each is held, let go and
+// closed as any other.
+TEST(SingleInstance, DescriptorZeroIsHeldAndLetGoAsAnyOther)
+{
+    ScopedTempFolder root;
+    EXPECT_EXIT(
+        {
+            close(0);
+            SingleInstance first(root.Path(), "Game");
+            SingleInstance second(root.Path(), "Game");
+            if (!first.Acquire() || !first.Doubt().empty()) // the claim is 0
+                _exit(10);
+            platform::testing::FailNext("SingleInstance.LockFile", EROFS);
+            if (second.Acquire())
+                _exit(11);
+            platform::testing::ClearFailures(); // refused before its lock file was tried
+            first.Release();
+            platform::testing::FailNext("SingleInstance.Claim", EMFILE);
+            if (!first.Acquire() || !first.Doubt().empty()) // the lock file is 0
+                _exit(12);
+            if (second.Acquire())
+                _exit(13);
+            first.Release();
+            const int placeholder = open("/dev/null", O_RDONLY);
+            platform::testing::FailNext("SingleInstance.Claim", EMFILE);
+            if (placeholder != 0 || !first.Acquire())
+                _exit(14);
+            close(placeholder);
+            if (second.Acquire()) // its claim is 0, its lock file is refused
+                _exit(15);
+            first.Release();
+            if (!second.Acquire())
+                _exit(16);
+            second.Release();
+            platform::testing::FailNext("SingleInstance.LockFile", EROFS);
+            if (!first.Acquire() || !first.Doubt().empty()) // the claim alone, at 0
+                _exit(17);
+            first.Release();
+            {
+                SingleInstance later(root.Path(), "Game");
+                later.NotifyFirstInstance(); // its own socket is 0
+            }
+            _exit(fcntl(0, F_GETFD) == -1 ? 0 : 18);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 // The claim is a name of the system's, which leaves no file anywhere, made
 // from the folder's device and inode; a folder that cannot be looked at is
 // named by its path.
@@ -431,6 +479,7 @@ TEST(ProcessAbruptEnd, AnEndUnderWayLetsANewCopyInAndClosesNothingElse)
             next.Release();
             const int one = open("/dev/null", O_RDONLY);
             const int two = open("/dev/null", O_RDONLY);
+            next.Release(); // as its destructor does
             PrepareAbruptEnd();
             _exit(fcntl(0, F_GETFD) == -1 || fcntl(one, F_GETFD) == -1 || fcntl(two, F_GETFD) == -1 ? 14 : 0);
         },
