@@ -305,33 +305,57 @@ TEST(SingleInstance, DescriptorZeroIsHeldAndLetGoAsAnyOther)
             if (second.Acquire())
                 _exit(11);
             platform::testing::ClearFailures(); // refused before its lock file was tried
+            if (!second.NotifyFirstInstance() || !second.NotifyFirstInstance() || first.TakeNotifications() != 2)
+                _exit(12);
+            first.AnswerNotifications();
+            if (!second.AwaitAnswer(0))
+                _exit(13);
+            PrepareAbruptEnd();
+            platform::testing::FailNext("SingleInstance.LockFile", EROFS);
+            if (!second.Acquire()) // the claim let go at an abrupt end
+                _exit(14);
+            second.Release();
             first.Release();
+
             platform::testing::FailNext("SingleInstance.Claim", EMFILE);
             if (!first.Acquire() || !first.Doubt().empty()) // the lock file is 0
-                _exit(12);
+                _exit(15);
             if (second.Acquire())
-                _exit(13);
+                _exit(16);
+            PrepareAbruptEnd();
+            if (!second.Acquire()) // the lock file let go at an abrupt end
+                _exit(17);
+            second.Release();
             first.Release();
+
             const int placeholder = open("/dev/null", O_RDONLY);
             platform::testing::FailNext("SingleInstance.Claim", EMFILE);
             if (placeholder != 0 || !first.Acquire())
-                _exit(14);
+                _exit(18);
             close(placeholder);
             if (second.Acquire()) // its claim is 0, its lock file is refused
-                _exit(15);
+                _exit(19);
             first.Release();
             if (!second.Acquire())
-                _exit(16);
+                _exit(20);
             second.Release();
+
             platform::testing::FailNext("SingleInstance.LockFile", EROFS);
             if (!first.Acquire() || !first.Doubt().empty()) // the claim alone, at 0
-                _exit(17);
+                _exit(21);
             first.Release();
+            if (open("/dev/null", O_RDONLY) != 0 || !first.Acquire())
+                _exit(22);
+            close(0);
             {
-                SingleInstance later(root.Path(), "Game");
-                later.NotifyFirstInstance(); // its own socket is 0
+                SingleInstance later(root.Path(), "Game"); // its own socket is 0
+                if (!later.NotifyFirstInstance() || !later.NotifyFirstInstance() || first.TakeNotifications() != 2)
+                    _exit(23);
+                first.AnswerNotifications();
+                if (!later.AwaitAnswer(0))
+                    _exit(24);
             }
-            _exit(fcntl(0, F_GETFD) == -1 ? 0 : 18);
+            _exit(fcntl(0, F_GETFD) == -1 ? 0 : 25);
         },
         ::testing::ExitedWithCode(0), "");
 }
@@ -379,6 +403,18 @@ TEST(SingleInstance, AKnockIsAnsweredOnceTheWindowIsInFront)
     first.AnswerNotifications();
     EXPECT_TRUE(second.AwaitAnswer(0));
     EXPECT_EQ(first.TakeNotifications(), 0);
+    first.AnswerNotifications();
+    EXPECT_FALSE(second.AwaitAnswer(0)) << "answered once";
+    EXPECT_EQ(second.TakeNotifications(), 0) << "not the first";
+    EXPECT_FALSE(SingleInstance(root.Path(), "Game").AwaitAnswer(0)) << "no knock, no answer";
+
+    // A knock taken by a first that then let go is not answered later.
+    ASSERT_TRUE(second.NotifyFirstInstance());
+    EXPECT_EQ(first.TakeNotifications(), 1);
+    first.Release();
+    ASSERT_TRUE(first.Acquire());
+    first.AnswerNotifications();
+    EXPECT_FALSE(second.AwaitAnswer(0));
 
     first.Release();
     EXPECT_FALSE(second.NotifyFirstInstance()) << "nobody listens any more";
@@ -395,9 +431,12 @@ TEST(SingleInstance, ALaterCopyIsToldTheTruthAboutTheFirst)
     auto first = std::make_unique<SingleInstance>(root.Path(), "Game");
     ASSERT_TRUE(first->Acquire());
 
+    clock.Set(3600000000u); // the patience counts from the start, not from zero
     SingleInstance silent(root.Path(), "Game");
     EXPECT_EQ(silent.HandOverToFirst(5000), SingleInstance::HandOver::NoAnswer);
-    EXPECT_GE(clock.NowMicroseconds(), 5000000u) << "the patience was spent";
+    EXPECT_GE(clock.NowMicroseconds(), 3605000000u) << "the patience was spent";
+    EXPECT_FALSE(silent.AwaitAnswer(5000));
+    EXPECT_GE(clock.NowMicroseconds(), 3610000000u) << "the wait for an answer was spent";
 
     SingleInstance answered(root.Path(), "Game");
     ASSERT_TRUE(answered.NotifyFirstInstance());
