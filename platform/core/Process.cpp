@@ -242,18 +242,16 @@ bool SingleInstance::Acquire()
     int claimError = 0;
     int claim = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     int64_t injected = 0;
-    if (claim >= 0 && testing::ShouldFail("SingleInstance.Claim", &injected)) {
-        close(claim);
-        claim = -1;
-        errno = static_cast<int>(injected);
-    }
     if (claim < 0) {
         claimError = errno;
     } else {
         socklen_t length = 0;
         sockaddr_un address{};
         ClaimAddress(Folder(), SafeFileName(name_), &address, &length);
-        if (bind(claim, reinterpret_cast<sockaddr*>(&address), length) != 0) {
+        const bool refused = testing::ShouldFail("SingleInstance.Claim", &injected);
+        if (refused)
+            errno = static_cast<int>(injected);
+        if (refused || bind(claim, reinterpret_cast<sockaddr*>(&address), length) != 0) {
             claimError = errno;
             close(claim);
             claim = -1;
@@ -264,14 +262,13 @@ bool SingleInstance::Acquire()
     // The lock file as well: it is seen by copies that do not share this
     // system's names (in a network namespace of their own).
     int fileError = 0;
-    int fd = -1;
-    if (testing::ShouldFail("SingleInstance.LockFile", &injected))
+    int fd = open(LockFilePath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    const bool refused = fd >= 0 && testing::ShouldFail("SingleInstance.LockFile", &injected);
+    if (refused)
         errno = static_cast<int>(injected);
-    else
-        fd = open(LockFilePath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0) {
         fileError = errno;
-    } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    } else if (refused || flock(fd, LOCK_EX | LOCK_NB) != 0) {
         fileError = errno;
         close(fd);
         fd = -1;
@@ -323,7 +320,8 @@ bool SingleInstance::OpenAnswerSocket()
     // An address of the system's choosing, so that the first can answer.
     sockaddr_un own{};
     own.sun_family = AF_UNIX;
-    if (bind(answerFd_, reinterpret_cast<sockaddr*>(&own), sizeof(sa_family_t)) != 0) {
+    if (testing::ShouldFail("SingleInstance.Knock") ||
+        bind(answerFd_, reinterpret_cast<sockaddr*>(&own), sizeof(sa_family_t)) != 0) {
         close(answerFd_);
         answerFd_ = -1;
         return false;

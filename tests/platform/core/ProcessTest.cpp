@@ -267,10 +267,11 @@ TEST(SingleInstance, OneCopyEvenWhereNoLockFileCanBeMade)
     EXPECT_TRUE(otherMissing.Acquire());
 
     platform::testing::FailNext("SingleInstance.Claim", EMFILE);
+    SingleInstance plain(root.Path(), "Game");
     platform::testing::FailNext("SingleInstance.LockFile", EROFS);
-    ASSERT_TRUE(first.Acquire());
-    EXPECT_THAT(first.Doubt(), ::testing::HasSubstr("(Read-only file system)"));
-    first.Release();
+    ASSERT_TRUE(plain.Acquire());
+    EXPECT_THAT(plain.Doubt(), ::testing::HasSubstr("(Read-only file system)"));
+    plain.Release();
 }
 
 // Copies that do not share the system's names (each in a network namespace
@@ -416,8 +417,46 @@ TEST(SingleInstance, AKnockIsAnsweredOnceTheWindowIsInFront)
     first.AnswerNotifications();
     EXPECT_FALSE(second.AwaitAnswer(0));
 
+    SingleInstance third(root / "link", "Game");
+    platform::testing::FailNext("SingleInstance.Knock", EMFILE);
+    EXPECT_FALSE(third.NotifyFirstInstance()) << "no socket of its own to hear the answer on";
+    EXPECT_TRUE(third.NotifyFirstInstance());
+
     first.Release();
     EXPECT_FALSE(second.NotifyFirstInstance()) << "nobody listens any more";
+}
+
+// Neither copy waits on the other: knocks at a first that does not read
+// are refused once they fill its queue, and answers to a copy that does not
+// read are dropped. A crowd of copies knocking at once are answered, up to
+// sixteen; the first keeps no more.
+TEST(SingleInstance, NeitherCopyWaitsOnTheOther)
+{
+    ScopedTempFolder root;
+    SingleInstance first(root.Path(), "Game"), eager(root.Path(), "Game");
+    ASSERT_TRUE(first.Acquire());
+    int knocks = 0;
+    while (knocks < 100000 && eager.NotifyFirstInstance())
+        ++knocks;
+    EXPECT_LT(knocks, 100000);
+    EXPECT_EQ(first.TakeNotifications(), knocks);
+    while (eager.NotifyFirstInstance()) {
+    }
+    first.TakeNotifications();
+    first.AnswerNotifications();
+    EXPECT_TRUE(eager.AwaitAnswer(0));
+
+    std::vector<std::unique_ptr<SingleInstance>> crowd;
+    for (int i = 0; i < 20; ++i) {
+        crowd.push_back(std::make_unique<SingleInstance>(root.Path(), "Game"));
+        ASSERT_TRUE(crowd.back()->NotifyFirstInstance());
+        first.TakeNotifications();
+    }
+    first.AnswerNotifications();
+    int answered = 0;
+    for (const auto& copy : crowd)
+        answered += copy->AwaitAnswer(0) ? 1 : 0;
+    EXPECT_EQ(answered, 16);
 }
 
 // A later copy's course: a first that answers sends it away with its
