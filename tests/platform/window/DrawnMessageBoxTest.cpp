@@ -89,6 +89,7 @@ TEST(DrawnMessageBox, DrawsItsTextWrappedInsideTheBoxAndItsCaptionOnABandWhereNo
     EXPECT_EQ(box->Lines()[0], "Some player profiles were damaged.");
     EXPECT_GE(box->Lines().size(), 5u) << "a word wider than a line is broken";
     EXPECT_LE(box->Height(), 700) << "a long text is cut to fit a small screen";
+    EXPECT_EQ(box->Lines().size(), 24u) << "a long text is cut to fit a small screen";
     EXPECT_EQ(box->Lines().back().back(), '\x85') << "and says so";
     EXPECT_LE(box->Width(), 600);
 
@@ -168,18 +169,50 @@ TEST(DrawnMessageBox, ThePointerRedrawsOnlyAsItCrossesAButtonAndEachIconWearsIts
     EXPECT_FALSE(box->TakeRedraw()) << "about on the same button";
     box->PointerMove(2, 2);
     EXPECT_TRUE(box->TakeRedraw()) << "off it";
+    box->KeyDown(VK_TAB, false);
+    EXPECT_TRUE(box->TakeRedraw()) << "the focus moved";
 
-    // The icon's disc in the colour of its kind.
-    const std::pair<UINT, uint32_t> icons[] = {
-        {MB_ICONERROR, 0xC62828}, {MB_ICONWARNING, 0xE6A100}, {MB_ICONQUESTION, 0x2F6FD0}};
-    for (const auto& [flags, colour] : icons) {
-        std::unique_ptr<DrawnMessageBox> shown = Box(MB_OK | flags);
+    // The icon's disc in the colour of its kind, its mark in the middle of
+    // it and the text beside it; without an icon the text starts at the
+    // margin.
+    struct Icon {
+        UINT flags;
+        uint32_t disc, mark;
+    };
+    const Icon icons[] = {{MB_ICONERROR, 0xC62828, 0xFFFFFF},
+                          {MB_ICONWARNING, 0xE6A100, 0x1E1E1E},
+                          {MB_ICONQUESTION, 0x2F6FD0, 0xFFFFFF},
+                          {0, 0, 0}};
+    for (const Icon& icon : icons) {
+        std::unique_ptr<DrawnMessageBox> shown = Box(MB_OK | icon.flags);
         ASSERT_TRUE(shown);
-        std::vector<uint32_t> pixels(size_t(shown->Width()) * size_t(shown->Height()), 0);
-        DrawnCanvas canvas(pixels.data(), shown->Width(), shown->Height(), shown->Width());
+        const int width = shown->Width();
+        std::vector<uint32_t> pixels(size_t(width) * size_t(shown->Height()), 0);
+        DrawnCanvas canvas(pixels.data(), width, shown->Height(), width);
         shown->Draw(canvas);
-        const auto disc = std::count(pixels.begin(), pixels.end(), 0xFF000000u | colour);
-        EXPECT_GT(disc, 300) << std::hex << colour;
+        // Where the mark's ink lies, left of where the text of a box with an
+        // icon starts (16 + 32 + 14).
+        int left = width, right = -1, top = shown->Height(), bottom = -1;
+        for (int y = 0; y < shown->ButtonArea(0).y; ++y)
+            for (int x = 0; x < 62; ++x)
+                if (const uint32_t p = pixels[size_t(y) * size_t(width) + size_t(x)];
+                    icon.disc ? p == (0xFF000000u | icon.mark) : (p & 0xFF) < 0x80) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        ASSERT_GE(right, 0) << std::hex << icon.mark;
+        if (!icon.disc) {
+            EXPECT_LT(left, 20) << "no icon: the text at the margin";
+            continue;
+        }
+        EXPECT_GT(std::count(pixels.begin(), pixels.end(), 0xFF000000u | icon.disc), 300) << std::hex << icon.disc;
+        EXPECT_GE(left, 16 + 4);
+        EXPECT_LE(right, 16 + 32 - 4);
+        EXPECT_GE(top, 16 + 4);
+        EXPECT_LE(bottom, 16 + 32 - 4);
+        EXPECT_LE(std::abs((left + right) - 2 * 32), 4) << "the mark in the middle of its disc, " << std::hex << icon.mark;
     }
 
     // The focused button wears a frame two pixels wide, the others one.
