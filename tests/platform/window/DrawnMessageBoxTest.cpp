@@ -1,5 +1,6 @@
 #include "platform/window/DrawnMessageBox.h"
 
+#include "platform/fonts/SystemFontFace.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowTypes.h"
 
@@ -145,6 +146,13 @@ TEST(DrawnMessageBox, ButtonsTooManyForOneRowStandOneAboveTheOtherInsideTheBox)
         "?", "Q", {{1, "The first answer of some length"}, {2, "The second answer of some length"}}, 1);
     ASSERT_TRUE(row);
     EXPECT_LE(row->ButtonArea(1).x + row->ButtonArea(1).width + 16, row->Width());
+    const std::unique_ptr<fonts::SystemFontFace> face = fonts::SystemFontFace::Open({"Tahoma", 15});
+    ASSERT_TRUE(face);
+    std::unique_ptr<DrawnMessageBox> pair = DrawnMessageBox::MakeChoice("?", "Q", {{1, "Keep the profile"}, {2, "No"}}, 1);
+    ASSERT_TRUE(pair);
+    EXPECT_EQ(pair->ButtonArea(0).width, std::max(84, face->MeasureText("Keep the profile") + 24))
+        << "a label wider than the least button has 12 pixels either side";
+    EXPECT_EQ(pair->ButtonArea(1).width, 84);
     EXPECT_EQ(box->ButtonId(box->FocusedButton()), 0) << "the first entry has the focus";
     box->KeyDown('N', false);
     EXPECT_FALSE(box->Answer()) << "letters choose only the buttons of a system box";

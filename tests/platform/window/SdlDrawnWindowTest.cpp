@@ -125,7 +125,7 @@ public:
     bool Done() const override
     {
         // The loop wakes at least four times a second: a bound, not a clock.
-        if (++looks > 400)
+        if (++looks > 200)
             return true;
         const Window box = XWindowOf(SDL_GetWindowFromID(id_));
         if (step == 0 && drawn && box && Focus(x_) == box) {
