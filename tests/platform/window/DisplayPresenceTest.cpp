@@ -1,6 +1,8 @@
 // Why the X display cannot be opened, as the start-up tells the player:
 // displays that cannot be reached whatever the machine runs; and what the
 // program does when its display goes, without a display to lose.
+#include "XServer.h"
+
 #include "platform/window/DisplayPresence.h"
 
 #include "platform/core/Process.h"
@@ -9,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <type_traits>
 
 // Last: its macros (Bool, None) would rewrite the test framework's names.
@@ -35,6 +38,21 @@ TEST(DisplayPresence, WhyTheDisplayCannotBeOpenedIsSaidInThePlayersWords)
     errno = EPERM;
     const std::string ended = detail::WhyTheXDisplayCannotBeOpened();
     EXPECT_TRUE(ended == "the X server closed the connection at once" || ended == std::strerror(ENOENT)) << ended;
+
+    // A display that serves: nothing to say, and the look leaves no
+    // connection open behind it.
+    XServer server;
+    if (!server.NotInstalled()) {
+        ASSERT_FALSE(server.Name().empty()) << "Xvfb did not start";
+        SetEnvironmentVariable("DISPLAY", server.Name());
+        auto openFiles = [] {
+            const std::filesystem::directory_iterator files("/proc/self/fd");
+            return std::distance(begin(files), end(files));
+        };
+        const auto before = openFiles();
+        EXPECT_EQ(detail::WhyTheXDisplayCannotBeOpened(), "");
+        EXPECT_EQ(openFiles(), before);
+    }
     SetEnvironmentVariable("DISPLAY", display);
 }
 

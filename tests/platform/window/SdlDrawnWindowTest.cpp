@@ -3,6 +3,8 @@
 // it: a dialog without minimise, over its owner, drawn, holding the keyboard
 // while it is up and giving it back as it goes. Skipped where Xvfb is not
 // installed, as the walks under X are.
+#include "XServer.h"
+
 #include "platform/core/Process.h"
 #include "platform/window/DisplayConnectionWait.h"
 #include "platform/window/DrawnWindow.h"
@@ -12,10 +14,7 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
-#include <csignal>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 // Last: its macros (Bool, None) would rewrite the test framework's names.
 #include <X11/Xatom.h>
@@ -23,52 +22,6 @@
 
 namespace platform {
 namespace {
-
-// Xvfb on a display number it picks itself; empty name when it could not start.
-class XServer {
-public:
-    XServer()
-    {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        // Xvfb writes its number once it serves; an end of file is its end.
-        std::string number;
-        char c;
-        while (pid_ > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        if (!number.empty())
-            name_ = ":" + number;
-    }
-    ~XServer()
-    {
-        if (pid_ <= 0)
-            return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    const std::string& Name() const { return name_; }
-    bool NotInstalled()
-    {
-        int status = 0;
-        return name_.empty() && pid_ > 0 && waitpid(pid_, &status, 0) == pid_ && WIFEXITED(status) &&
-               WEXITSTATUS(status) == 127 && (pid_ = 0) == 0;
-    }
-
-private:
-    pid_t pid_ = -1;
-    std::string name_;
-};
 
 Window XWindowOf(SDL_Window* window)
 {
@@ -125,7 +78,7 @@ public:
     bool Done() const override
     {
         // The loop wakes at least four times a second: a bound, not a clock.
-        if (++looks > 200)
+        if (++looks > 80)
             return true;
         const Window box = XWindowOf(SDL_GetWindowFromID(id_));
         if (step == 0 && drawn && box && Focus(x_) == box) {
