@@ -105,6 +105,10 @@ TEST(DrawnCanvas, ADiscIsSolidInsideSoftAtItsRimAndClippedAtEverySide)
     EXPECT_EQ(clipped.At(11, 0), 0xFFFFFFFFu);
     EXPECT_EQ(clipped.At(6, 6), kUnder);
     EXPECT_TRUE(clipped.PaddingUntouched());
+    // A canvas of the surface's first eight rows: nothing below them.
+    DrawnCanvas(&clipped.At(0, 0), kWidth, 8, kPitch).Disc(4, 4, 8, 0xFFFFFF);
+    EXPECT_EQ(clipped.At(8, 7), 0xFFFFFFFFu);
+    EXPECT_EQ(clipped.At(8, 8), kUnder);
 }
 
 } // namespace

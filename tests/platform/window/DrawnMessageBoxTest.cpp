@@ -125,7 +125,8 @@ TEST(DrawnMessageBox, ButtonsTooManyForOneRowStandOneAboveTheOtherInsideTheBox)
 {
     std::vector<MessageBoxButton> buttons;
     for (int i = 0; i < 10; ++i)
-        buttons.push_back({i, "Marker " + std::to_string(i) + " at the showdown of hand " + std::to_string(i * 7)});
+        buttons.push_back({i, "Marker " + std::to_string(i) + " at the showdown of hand " + std::to_string(i * 7) +
+                                  (i == 3 ? std::string(" and a note") + std::string(80, 'w') : "")});
     buttons.push_back({-1, "Cancel"});
     std::unique_ptr<DrawnMessageBox> box = DrawnMessageBox::MakeChoice("Marker List", "Marker List", buttons, -1);
     ASSERT_TRUE(box);
@@ -136,9 +137,19 @@ TEST(DrawnMessageBox, ButtonsTooManyForOneRowStandOneAboveTheOtherInsideTheBox)
         EXPECT_LE(a.x + a.width + 16, box->Width()) << "a margin on either side";
         EXPECT_LE(a.y + a.height, box->Height());
         if (i > 0) {
-            EXPECT_GE(a.y, box->ButtonArea(i - 1).y + box->ButtonArea(i - 1).height) << "button " << i;
+            EXPECT_EQ(a.y, box->ButtonArea(i - 1).y + box->ButtonArea(i - 1).height + 4) << "button " << i;
         }
     }
+    // A label too long for its button is cut inside it.
+    std::vector<uint32_t> pixels(size_t(box->Width()) * size_t(box->Height()), 0);
+    DrawnCanvas canvas(pixels.data(), box->Width(), box->Height(), box->Width());
+    box->Draw(canvas);
+    const PixelArea longest = box->ButtonArea(3);
+    for (int y = longest.y; y < longest.y + longest.height; ++y)
+        for (int x = 0; x < box->Width(); ++x)
+            if (x < longest.x || x >= longest.x + longest.width) {
+                ASSERT_EQ(pixels[size_t(y) * size_t(box->Width()) + size_t(x)] & 0xFFFFFF, drawn_colour::kFace) << x;
+            }
     const PixelArea last = box->ButtonArea(box->ButtonCount() - 1);
     EXPECT_LE(box->Height() - (last.y + last.height), 16) << "no more than a margin below the last";
     // Two answers wider than the text keep the margin too.
@@ -153,6 +164,8 @@ TEST(DrawnMessageBox, ButtonsTooManyForOneRowStandOneAboveTheOtherInsideTheBox)
     EXPECT_EQ(pair->ButtonArea(0).width, std::max(84, face->MeasureText("Keep the profile") + 24))
         << "a label wider than the least button has 12 pixels either side";
     EXPECT_EQ(pair->ButtonArea(1).width, 84);
+    EXPECT_EQ(pair->ButtonArea(1).x, pair->ButtonArea(0).x + pair->ButtonArea(0).width + 8) << "8 pixels apart";
+    EXPECT_EQ(pair->ButtonArea(1).x + 84 + 16, pair->Width()) << "on the right, a margin from the edge";
     EXPECT_EQ(box->ButtonId(box->FocusedButton()), 0) << "the first entry has the focus";
     box->KeyDown('N', false);
     EXPECT_FALSE(box->Answer()) << "letters choose only the buttons of a system box";

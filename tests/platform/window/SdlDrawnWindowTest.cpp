@@ -66,7 +66,7 @@ public:
     void Draw(DrawnCanvas& canvas) const override
     {
         canvas.Fill({0, 0, 120, 60}, 0x336699);
-        drawn = true;
+        ++draws;
     }
     void PointerMove(int, int) override {}
     void PointerDown(int, int) override {}
@@ -81,7 +81,7 @@ public:
         if (++looks > 80)
             return true;
         const Window box = XWindowOf(SDL_GetWindowFromID(id_));
-        if (step == 0 && drawn && box && Focus(x_) == box) {
+        if (step == 0 && draws && box && Focus(x_) == box) {
             type = Property(x_, box, "_NET_WM_WINDOW_TYPE");
             motif = Property(x_, box, "_MOTIF_WM_HINTS");
             Window child = 0;
@@ -89,9 +89,10 @@ public:
             XWindowAttributes attributes;
             XGetWindowAttributes(x_, box, &attributes);
             height = attributes.height;
-            XSetInputFocus(x_, owner, RevertToParent, CurrentTime);
+            step = owner ? 1 : 2;
+            if (owner)
+                XSetInputFocus(x_, owner, RevertToParent, CurrentTime);
             XSync(x_, False);
-            step = 1;
         } else if (step == 1 && Focus(x_) == box) {
             step = 2;
         }
@@ -99,7 +100,7 @@ public:
     }
 
     Window owner = 0;
-    mutable bool drawn = false;
+    mutable int draws = 0;
     mutable int looks = 0;
     mutable int step = 0;
     mutable std::vector<long> type, motif;
@@ -135,7 +136,8 @@ TEST(SdlDrawnWindow, OnXItIsADialogOverItsOwnerThatHoldsTheKeyboardAndGivesItBac
         look.owner = SDL_GetWindowID(owner);
         DisplayConnectionWait connection;
         EXPECT_EQ(RunSdlDrawnWindow(box, look, connection), DrawnWindowEnd::Done);
-        EXPECT_TRUE(box.drawn);
+        EXPECT_GT(box.draws, 0);
+        EXPECT_LT(box.draws * 2, box.looks) << "drawn as it shows, not at every look";
         EXPECT_EQ(box.step, 2) << "1: it never had the keyboard; 2: it did not take it back from its owner";
         const Atom dialog = XInternAtom(x, "_NET_WM_WINDOW_TYPE_DIALOG", False);
         EXPECT_EQ(box.type, std::vector<long>{static_cast<long>(dialog)});
@@ -146,6 +148,24 @@ TEST(SdlDrawnWindow, OnXItIsADialogOverItsOwnerThatHoldsTheKeyboardAndGivesItBac
         XSync(x, False);
         EXPECT_EQ(Focus(x), box.owner) << "the keyboard goes back to the owner";
         SDL_DestroyWindow(owner);
+    }
+    {
+        // Without an owner, near the top left, where the keyboard was
+        // nowhere: it goes back there.
+        XSetInputFocus(x, None, RevertToParent, CurrentTime);
+        XSync(x, False);
+        SDL_Window* probe = SDL_CreateWindow("probe", 0, 0, 10, 10, SDL_WINDOW_HIDDEN);
+        Watched box(x, SDL_GetWindowID(probe) + 1);
+        SDL_DestroyWindow(probe);
+        DrawnWindowLook look;
+        look.place = DrawnWindowPlace::NearTopLeft;
+        DisplayConnectionWait connection;
+        EXPECT_EQ(RunSdlDrawnWindow(box, look, connection), DrawnWindowEnd::Done);
+        EXPECT_EQ(box.step, 2);
+        EXPECT_EQ(box.left, 64);
+        EXPECT_EQ(box.top, 64);
+        XSync(x, False);
+        EXPECT_EQ(Focus(x), static_cast<Window>(None));
     }
     XCloseDisplay(x);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
