@@ -102,8 +102,9 @@ public:
         } else if (step == 1 && Focus(x_) == box) {
             step = 2;
         }
-        // With an owner it stays up for a few idle turns of its loop too.
-        return step == 2 && (!owner || asks >= 4);
+        // It stays up for a few idle turns of its loop too, with the
+        // keyboard its own.
+        return step == 2 && asks >= 4;
     }
 
     Window owner = 0;
@@ -159,7 +160,8 @@ TEST(SdlDrawnWindow, OnXItIsADialogOverItsOwnerThatHoldsTheKeyboardAndGivesItBac
     }
     {
         // Without an owner, near the top left, where the keyboard was
-        // nowhere: it goes back there.
+        // nowhere (as told by its revert, which is no window): it goes back
+        // there.
         XSetInputFocus(x, None, RevertToParent, CurrentTime);
         XSync(x, False);
         SDL_Window* probe = SDL_CreateWindow("probe", 0, 0, 10, 10, SDL_WINDOW_HIDDEN);
