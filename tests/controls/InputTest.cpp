@@ -4,6 +4,7 @@
 #include "controls/IButtonVO.h"
 #include "controls/ICursor.h"
 #include "controls/IDialogVO.h"
+#include "controls/IEditBoxMsgObserver.h"
 #include "controls/IEditBoxVO.h"
 #include "controls/IRectVO.h"
 #include "controls/IToolTip.h"
@@ -411,6 +412,37 @@ TEST(Input, AnObjectReleasedInsideItsOwnCallbackGoesWhenTheCallbackReturns)
     f.DispatchMouseMove(25, 5);
     EXPECT_EQ(cursor->GetRefCount(), 2) << "only the neighbour holds it";
     f.ReleaseVO(left);
+
+    // A box that releases itself as a press takes its focus away.
+    struct ReleaseOnFocusLost : IEditBoxMsgObserver {
+        void OnFocusLost(uint32_t) override
+        {
+            factory->ReleaseVO(box);
+            countInside = cursor->GetRefCount();
+        }
+        Factory_impl* factory = nullptr;
+        IEditBoxVO* box = nullptr;
+        ICursor* cursor = nullptr;
+        int countInside = 0;
+    } losing;
+    losing.factory = &f;
+    losing.cursor = cursor;
+    losing.box = f.CreateEditBoxVO();
+    losing.box->SetSize(10, 10);
+    losing.box->SetCursor(cursor);
+    losing.box->AddEditObserver(&losing);
+    losing.box->SetVisible(true);
+    losing.box->SetFocus(true);
+    IEditBoxVO* taking = f.CreateEditBoxVO();
+    taking->SetSize(10, 10);
+    taking->SetPosition(20, 0);
+    taking->SetVisible(true);
+    f.DispatchMouseMove(25, 5);
+    f.DispatchMouseDown(25, 5, 1, 1);
+    EXPECT_EQ(losing.countInside, 2) << "alive while it hears of the focus it lost";
+    EXPECT_EQ(cursor->GetRefCount(), 1);
+    EXPECT_EQ(f.GetFocusedId(), taking->GetId());
+    f.ReleaseVO(taking);
     f.ReleaseCursor(cursor);
     f.ReleaseToolTip(tip);
 }

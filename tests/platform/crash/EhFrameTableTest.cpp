@@ -176,6 +176,10 @@ TEST_F(EhFrameTableTest, BrokenEntriesEndTheStep)
         absolute("");
         Patch(d.at, d.bytes);
         EXPECT_FALSE(StepsAt(kStart)) << d.what;
+        platform::FrameDescriptionEntry fde;
+        EXPECT_FALSE(platform::ParseFrameDescriptionEntry(image_.get() + built_.fdes[0], image_.get(),
+                                                          image_.get() + size_, &fde))
+            << d.what << ": the entry is refused itself, not only by the step that would use it";
     }
     absolute("e");
     EXPECT_FALSE(StepsAt(kStart)) << "an augmentation of one unknown letter";
