@@ -413,7 +413,8 @@ TEST(Input, AnObjectReleasedInsideItsOwnCallbackGoesWhenTheCallbackReturns)
     EXPECT_EQ(cursor->GetRefCount(), 2) << "only the neighbour holds it";
     f.ReleaseVO(left);
 
-    // A box that releases itself as a press takes its focus away.
+    // A box given the focus by a press's handler, which the press then takes
+    // back for what was pressed: the box releases itself as it hears so.
     struct ReleaseOnFocusLost : IEditBoxMsgObserver {
         void OnFocusLost(uint32_t) override
         {
@@ -432,11 +433,16 @@ TEST(Input, AnObjectReleasedInsideItsOwnCallbackGoesWhenTheCallbackReturns)
     losing.box->SetCursor(cursor);
     losing.box->AddEditObserver(&losing);
     losing.box->SetVisible(true);
-    losing.box->SetFocus(true);
-    IEditBoxVO* taking = f.CreateEditBoxVO();
+    IRectVO* taking = f.CreateRectVO();
     taking->SetSize(10, 10);
     taking->SetPosition(20, 0);
     taking->SetVisible(true);
+    struct FocusTheBox : MouseMessageObserver {
+        void OnMouseDown(uint32_t, int32_t) override { box->SetFocus(true); }
+        IEditBoxVO* box = nullptr;
+    } handler;
+    handler.box = losing.box;
+    taking->AddMouseObserver(&handler);
     f.DispatchMouseMove(25, 5);
     f.DispatchMouseDown(25, 5, 1, 1);
     EXPECT_EQ(losing.countInside, 2) << "alive while it hears of the focus it lost";
