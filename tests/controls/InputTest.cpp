@@ -416,6 +416,7 @@ TEST(Input, AnObjectReleasedInsideItsOwnCallbackGoesWhenTheCallbackReturns)
     // A box given the focus by a press's handler, which the press then takes
     // back for what was pressed: the box releases itself as it hears so.
     struct ReleaseOnFocusLost : IEditBoxMsgObserver {
+        void OnFocusGained(uint32_t) override { ++gained; }
         void OnFocusLost(uint32_t) override
         {
             factory->ReleaseVO(box);
@@ -425,6 +426,7 @@ TEST(Input, AnObjectReleasedInsideItsOwnCallbackGoesWhenTheCallbackReturns)
         IEditBoxVO* box = nullptr;
         ICursor* cursor = nullptr;
         int countInside = 0;
+        int gained = 0;
     } losing;
     losing.factory = &f;
     losing.cursor = cursor;
@@ -446,6 +448,7 @@ TEST(Input, AnObjectReleasedInsideItsOwnCallbackGoesWhenTheCallbackReturns)
     f.DispatchMouseMove(25, 5);
     f.DispatchMouseDown(25, 5, 1, 1);
     EXPECT_EQ(losing.countInside, 2) << "alive while it hears of the focus it lost";
+    EXPECT_EQ(losing.gained, 1) << "the focus is taken from it, never given again";
     EXPECT_EQ(cursor->GetRefCount(), 1);
     EXPECT_EQ(f.GetFocusedId(), taking->GetId());
     f.ReleaseVO(taking);
