@@ -259,15 +259,17 @@ bool CheckNumbers(SavedGame& game, const Tournament& record, const std::string& 
     }
     if (belowZero)
         Note(error, path, which + " holds amounts below zero, set to 0");
+    if (game.level == 0) {
+        game.level = 1;
+        Note(error, path, which + " is at level 0, set to 1");
+    }
+    // After the mending above: a bet so high that not even the first level
+    // can be played leaves nothing to resume.
     const uint32_t highest = HighestLevel(record, game.minBet > 0.0 ? game.minBet : record.startBet);
     if (game.level > highest) {
         Note(error, path, which + " is at level " + std::to_string(game.level) + ", beyond the last it can reach (" +
                               std::to_string(highest) + "); dropped");
         return false;
-    }
-    if (game.level == 0) {
-        game.level = 1;
-        Note(error, path, which + " is at level 0, set to 1");
     }
     bool namesCleared = false;
     for (SeatRecord& seat : game.seats)

@@ -195,20 +195,6 @@ void FormatCrashReport(const FaultRecord& fault, SafeText& out, CrashDetailsWrit
     ForEachMapping(VisitModuleForList, &state);
 }
 
-int WriteFully(int fd, const char* text, size_t length)
-{
-    while (length > 0) {
-        const ssize_t done = ::write(fd, text, length);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return done < 0 ? errno : EIO;
-        text += done;
-        length -= static_cast<size_t>(done);
-    }
-    return 0;
-}
-
 namespace {
 
 bool Failed(int* error, int code)
@@ -250,6 +236,16 @@ int WriteAll(int fd, const ByteSpan* spans, size_t count)
     }
     return 0;
 }
+
+} // namespace
+
+int WriteFully(int fd, const char* text, size_t length)
+{
+    const ByteSpan span{text, length};
+    return WriteAll(fd, &span, 1);
+}
+
+namespace {
 
 // Flushes the file to the disk; 0 or why not. A file system that cannot
 // (EINVAL) has nothing to flush.

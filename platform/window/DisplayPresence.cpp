@@ -2,7 +2,6 @@
 
 #include "platform/core/Process.h"
 
-#include <SDL.h>
 #include <X11/Xlib.h>
 #include <xcb/xcb.h>
 
@@ -51,10 +50,9 @@ std::string WhyTheXDisplayCannotBeOpened()
     }
 }
 
-void EndWhenTheDisplayGoes()
+void EndWhenTheDisplayGoes(const char* videoDriver)
 {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver && std::strcmp(driver, "x11") == 0)
+    if (videoDriver && std::strcmp(videoDriver, "x11") == 0)
         XSetIOErrorHandler(&OnDisplayGone);
 }
 

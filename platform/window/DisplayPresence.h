@@ -24,7 +24,8 @@ namespace platform::detail {
 // can): a connection of a moment, opened and closed again.
 std::string WhyTheXDisplayCannotBeOpened();
 
-// Installs the handler when SDL's video runs on X (again is harmless).
-void EndWhenTheDisplayGoes();
+// Installs the handler when `videoDriver` (SDL's current one, null before
+// its video starts) is X's (again is harmless).
+void EndWhenTheDisplayGoes(const char* videoDriver);
 
 } // namespace platform::detail

@@ -144,7 +144,7 @@ std::unique_ptr<SdlBackend> SdlBackend::Open(std::string* error)
             *error = failure;
         return nullptr;
     }
-    detail::EndWhenTheDisplayGoes();
+    detail::EndWhenTheDisplayGoes(SDL_GetCurrentVideoDriver());
     SDL_StartTextInput();
     return std::unique_ptr<SdlBackend>(new SdlBackend);
 }

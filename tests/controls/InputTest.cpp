@@ -4,6 +4,7 @@
 #include "controls/IButtonVO.h"
 #include "controls/ICursor.h"
 #include "controls/IDialogVO.h"
+#include "controls/IEditBoxMsgObserver.h"
 #include "controls/IEditBoxVO.h"
 #include "controls/IRectVO.h"
 #include "controls/IToolTip.h"
@@ -411,6 +412,46 @@ TEST(Input, AnObjectReleasedInsideItsOwnCallbackGoesWhenTheCallbackReturns)
     f.DispatchMouseMove(25, 5);
     EXPECT_EQ(cursor->GetRefCount(), 2) << "only the neighbour holds it";
     f.ReleaseVO(left);
+
+    // A box given the focus by a press's handler, which the press then takes
+    // back for what was pressed: the box releases itself as it hears so.
+    struct ReleaseOnFocusLost : IEditBoxMsgObserver {
+        void OnFocusGained(uint32_t) override { ++gained; }
+        void OnFocusLost(uint32_t) override
+        {
+            factory->ReleaseVO(box);
+            countInside = cursor->GetRefCount();
+        }
+        Factory_impl* factory = nullptr;
+        IEditBoxVO* box = nullptr;
+        ICursor* cursor = nullptr;
+        int countInside = 0;
+        int gained = 0;
+    } losing;
+    losing.factory = &f;
+    losing.cursor = cursor;
+    losing.box = f.CreateEditBoxVO();
+    losing.box->SetSize(10, 10);
+    losing.box->SetCursor(cursor);
+    losing.box->AddEditObserver(&losing);
+    losing.box->SetVisible(true);
+    IRectVO* taking = f.CreateRectVO();
+    taking->SetSize(10, 10);
+    taking->SetPosition(20, 0);
+    taking->SetVisible(true);
+    struct FocusTheBox : MouseMessageObserver {
+        void OnMouseDown(uint32_t, int32_t) override { box->SetFocus(true); }
+        IEditBoxVO* box = nullptr;
+    } handler;
+    handler.box = losing.box;
+    taking->AddMouseObserver(&handler);
+    f.DispatchMouseMove(25, 5);
+    f.DispatchMouseDown(25, 5, 1, 1);
+    EXPECT_EQ(losing.countInside, 2) << "alive while it hears of the focus it lost";
+    EXPECT_EQ(losing.gained, 1) << "the focus is taken from it, never given again";
+    EXPECT_EQ(cursor->GetRefCount(), 1);
+    EXPECT_EQ(f.GetFocusedId(), taking->GetId());
+    f.ReleaseVO(taking);
     f.ReleaseCursor(cursor);
     f.ReleaseToolTip(tip);
 }

@@ -377,6 +377,10 @@ TEST_F(DemoTest, SmallMovesAreShortAndLargerOnesAbsolute)
     StepUntilUpdate(13);
     platform::testing::InjectMouseMove(Window(), 270, 160);
     StepUntilUpdate(15);
+    platform::testing::InjectMouseMove(Window(), 238, 160); // (-32, 0)
+    StepUntilUpdate(17);
+    platform::testing::InjectMouseMove(Window(), 238, 128); // (0, -32)
+    StepUntilUpdate(19);
     Finish();
 
     std::string contents;
@@ -401,7 +405,7 @@ TEST_F(DemoTest, SmallMovesAreShortAndLargerOnesAbsolute)
             in.SkipPayload(isShort, id);
         }
     }
-    EXPECT_EQ(moves, (std::vector<std::string>{"to 200,200", "short 31,-31", "to 263,169", "short 7,0", "short 0,-9"}));
+    EXPECT_EQ(moves, (std::vector<std::string>{"to 200,200", "short 31,-31", "to 263,169", "short 7,0", "short 0,-9", "to 238,160", "to 238,128"}));
 }
 
 // A demo damaged past its head plays up to the damage, which no whole

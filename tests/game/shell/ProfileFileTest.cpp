@@ -386,6 +386,10 @@ TEST_F(ProfileFile, OutOfRangeValuesAreRepairedOrDropped)
     // sharing every chip its eight buy-ins and re-buys bring in.
     fay.savedGames.push_back(BusyTournament(5));
     fay.savedGames.back()->level = 200;
+    // Level 0 at a bet so high that not even the first level can be played.
+    fay.savedGames.push_back(BusyTournament(6));
+    fay.savedGames.back()->level = 0;
+    fay.savedGames.back()->minBet = 1e12;
     ASSERT_TRUE(SaveProfile(fay));
 
     Profile loaded;
@@ -422,6 +426,8 @@ TEST_F(ProfileFile, OutOfRangeValuesAreRepairedOrDropped)
     EXPECT_NE(error.find("tournament 6 holds a seat name no player is given, cleared"), std::string::npos) << error;
     EXPECT_NE(error.find("tournament 7 is at level 0, set to 1"), std::string::npos) << error;
     EXPECT_EQ(error.find("tournament 8"), std::string::npos) << error;
+    EXPECT_NE(error.find("tournament 9 is at level 1, beyond the last it can reach (0); dropped"), std::string::npos)
+        << error;
 }
 
 TEST_F(ProfileFile, FilesWithUnusableNamesAreRefused)

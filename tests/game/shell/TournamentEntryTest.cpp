@@ -74,6 +74,7 @@ TEST(TournamentEntry, ContinuingMakesTheGameInProgressCurrentAndFailsWithoutOne)
     EXPECT_EQ(current->tournamentId, 3);
     EXPECT_EQ(current->level, 4u);
     EXPECT_EQ(current->newGame, 0) << "resumed where it was, not dealt afresh";
+    EXPECT_EQ(current->current, 1) << "a flag, kept in the file as one byte 0 or 1";
     EXPECT_EQ(profile.gameType, kGameNoLimitTournament);
 
     // A finished tournament is no game to continue.

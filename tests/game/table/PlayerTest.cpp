@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace Gamespace {
 namespace {
 
@@ -473,6 +475,10 @@ TEST_F(PlayerTest, TheReBuyButtonIsASquareBadgeLeftOfTheHumansCards)
     for (const std::string& call : button.calls)
         badge = badge || (call.rfind("SetImages", 0) == 0 && call.find("images/player/rebuy.png") != std::string::npos);
     EXPECT_TRUE(badge);
+    // A whole 31-pixel frame for each state, one below the other.
+    EXPECT_NE(std::find(button.calls.begin(), button.calls.end(),
+                        "SetSourceRects(0 0 31 31,0 31 31 31,0 62 31 31,0 93 31 31)"),
+              button.calls.end());
     EXPECT_FALSE(button.mouseObservers.empty());
 }
 

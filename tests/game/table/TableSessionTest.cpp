@@ -321,6 +321,7 @@ TEST(TableSession, ACashTableIsPlayedAsOneWhileATournamentWaitsInTheProfile)
     ASSERT_EQ(harness.shell.profile.GetCurrentSavedGame(), &saved);
     harness.Start();
     EXPECT_DOUBLE_EQ(harness.table->GetMinBet(), 4.0);
+    EXPECT_EQ(harness.table->State().gameType, kGameNoLimit) << "what the computers are told they play";
     EXPECT_DOUBLE_EQ(harness.table->GetPlayer(0)->GetChips(), 400.0);
     EXPECT_EQ(harness.table->GetPlayer(4), nullptr);
     EXPECT_FALSE(harness.shell.trnInfo->IsVisible());

@@ -450,9 +450,26 @@ TEST_F(CrashServiceTest, AWriteThatTheSystemTakesInPartsOrInterruptsIsFinishedWh
     EXPECT_EQ(ReadFile(path), text + "\n");
     EXPECT_LT(platform::testing::PendingFailures("CrashReport.Write"), 90) << "taken in many parts";
     platform::testing::FailNext("CrashReport.Write", EINTR, 3);
-    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "again", 5));
+    int error = EIO;
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(platform::WriteReportFile(path.c_str(), "again", 5, &error));
+    ::umask(mask);
+    EXPECT_EQ(error, 0) << "a success says so";
     EXPECT_EQ(ReadFile(path), "again\n");
+    struct stat made {};
+    ASSERT_EQ(::stat(path.c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode & 07777, 0644u) << "readable by all, written by its owner";
     EXPECT_EQ(platform::testing::PendingFailures("CrashReport.Write"), 0);
+
+    // The same for a text written straight to a descriptor (standard error,
+    // the viewer's pipe).
+    const fs::path straight = dir_ / "straight.txt";
+    const int fd = ::open(straight.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    platform::testing::FailNext("CrashReport.Write", 0, 100);
+    EXPECT_EQ(platform::WriteFully(fd, text.data(), text.size()), 0);
+    ::close(fd);
+    EXPECT_EQ(ReadFile(straight), text);
     platform::testing::ClearFailures();
 }
 

@@ -15,7 +15,16 @@ namespace {
 
 using namespace unwind_test;
 
-class EhFrameTableTest : public UnwindTest {};
+class EhFrameTableTest : public UnwindTest {
+protected:
+    // Whether the first FDE, as the tables stand, reads as one.
+    bool ParsesFde() const
+    {
+        platform::FrameDescriptionEntry fde;
+        return platform::ParseFrameDescriptionEntry(image_.get() + built_.fdes[0], image_.get(), image_.get() + size_,
+                                                    &fde);
+    }
+};
 
 TEST(EhFrameTable, PointersAreReadInEveryEncoding)
 {
@@ -140,6 +149,7 @@ TEST_F(EhFrameTableTest, BrokenEntriesEndTheStep)
         UseFunction(body);
         Patch(d.at, d.bytes);
         EXPECT_FALSE(StepsAt(kStart)) << d.what;
+        EXPECT_FALSE(ParsesFde()) << d.what << ": the entry is refused itself, not only by the step that would use it";
     }
 
     // Built so from the start: an augmentation without end, an instruction
@@ -176,6 +186,7 @@ TEST_F(EhFrameTableTest, BrokenEntriesEndTheStep)
         absolute("");
         Patch(d.at, d.bytes);
         EXPECT_FALSE(StepsAt(kStart)) << d.what;
+        EXPECT_FALSE(ParsesFde()) << d.what;
     }
     absolute("e");
     EXPECT_FALSE(StepsAt(kStart)) << "an augmentation of one unknown letter";

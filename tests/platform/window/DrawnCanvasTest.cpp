@@ -65,6 +65,8 @@ TEST(DrawnCanvas, EachShapeCoversItsOwnPixelsOnlyAndNothingPastTheCanvas)
     edge.Canvas().Frame({0, 6, 6, 6}, 0x00FF00, 2);
     EXPECT_EQ(edge.At(1, 7), 0xFF00FF00u);
     EXPECT_EQ(edge.At(4, 10), 0xFF00FF00u);
+    EXPECT_EQ(edge.At(2, 11), 0xFF00FF00u) << "the bottom";
+    EXPECT_EQ(edge.At(5, 8), 0xFF00FF00u) << "the right side";
     EXPECT_EQ(edge.At(2, 8), kUnder) << "two pixels of frame";
     EXPECT_EQ(edge.At(3, 9), kUnder);
 
@@ -103,6 +105,10 @@ TEST(DrawnCanvas, ADiscIsSolidInsideSoftAtItsRimAndClippedAtEverySide)
     EXPECT_EQ(clipped.At(11, 0), 0xFFFFFFFFu);
     EXPECT_EQ(clipped.At(6, 6), kUnder);
     EXPECT_TRUE(clipped.PaddingUntouched());
+    // A canvas of the surface's first eight rows: nothing below them.
+    DrawnCanvas(&clipped.At(0, 0), kWidth, 8, kPitch).Disc(4, 4, 8, 0xFFFFFF);
+    EXPECT_EQ(clipped.At(8, 7), 0xFFFFFFFFu);
+    EXPECT_EQ(clipped.At(8, 8), kUnder);
 }
 
 } // namespace

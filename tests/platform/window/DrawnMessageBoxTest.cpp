@@ -1,5 +1,6 @@
 #include "platform/window/DrawnMessageBox.h"
 
+#include "platform/fonts/SystemFontFace.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowTypes.h"
 
@@ -89,6 +90,7 @@ TEST(DrawnMessageBox, DrawsItsTextWrappedInsideTheBoxAndItsCaptionOnABandWhereNo
     EXPECT_EQ(box->Lines()[0], "Some player profiles were damaged.");
     EXPECT_GE(box->Lines().size(), 5u) << "a word wider than a line is broken";
     EXPECT_LE(box->Height(), 700) << "a long text is cut to fit a small screen";
+    EXPECT_EQ(box->Lines().size(), 24u) << "a long text is cut to fit a small screen";
     EXPECT_EQ(box->Lines().back().back(), '\x85') << "and says so";
     EXPECT_LE(box->Width(), 600);
 
@@ -123,7 +125,8 @@ TEST(DrawnMessageBox, ButtonsTooManyForOneRowStandOneAboveTheOtherInsideTheBox)
 {
     std::vector<MessageBoxButton> buttons;
     for (int i = 0; i < 10; ++i)
-        buttons.push_back({i, "Marker " + std::to_string(i) + " at the showdown of hand " + std::to_string(i * 7)});
+        buttons.push_back({i, "Marker " + std::to_string(i) + " at the showdown of hand " + std::to_string(i * 7) +
+                                  (i == 3 ? std::string(" and a note") + std::string(80, 'w') : "")});
     buttons.push_back({-1, "Cancel"});
     std::unique_ptr<DrawnMessageBox> box = DrawnMessageBox::MakeChoice("Marker List", "Marker List", buttons, -1);
     ASSERT_TRUE(box);
@@ -134,9 +137,18 @@ TEST(DrawnMessageBox, ButtonsTooManyForOneRowStandOneAboveTheOtherInsideTheBox)
         EXPECT_LE(a.x + a.width + 16, box->Width()) << "a margin on either side";
         EXPECT_LE(a.y + a.height, box->Height());
         if (i > 0) {
-            EXPECT_GE(a.y, box->ButtonArea(i - 1).y + box->ButtonArea(i - 1).height) << "button " << i;
+            EXPECT_EQ(a.y, box->ButtonArea(i - 1).y + box->ButtonArea(i - 1).height + 4) << "button " << i;
         }
     }
+    // A label too long for its button is cut to leave room at its ends.
+    std::vector<uint32_t> pixels(size_t(box->Width()) * size_t(box->Height()), 0);
+    DrawnCanvas canvas(pixels.data(), box->Width(), box->Height(), box->Width());
+    box->Draw(canvas);
+    const PixelArea longest = box->ButtonArea(3);
+    for (int y = longest.y + 2; y < longest.y + longest.height - 2; ++y)
+        for (int x : {longest.x + 2, longest.x + 5, longest.x + longest.width - 6, longest.x + longest.width - 3}) {
+            ASSERT_EQ(pixels[size_t(y) * size_t(box->Width()) + size_t(x)] & 0xFFFFFF, drawn_colour::kButton) << x;
+        }
     const PixelArea last = box->ButtonArea(box->ButtonCount() - 1);
     EXPECT_LE(box->Height() - (last.y + last.height), 16) << "no more than a margin below the last";
     // Two answers wider than the text keep the margin too.
@@ -144,6 +156,15 @@ TEST(DrawnMessageBox, ButtonsTooManyForOneRowStandOneAboveTheOtherInsideTheBox)
         "?", "Q", {{1, "The first answer of some length"}, {2, "The second answer of some length"}}, 1);
     ASSERT_TRUE(row);
     EXPECT_LE(row->ButtonArea(1).x + row->ButtonArea(1).width + 16, row->Width());
+    const std::unique_ptr<fonts::SystemFontFace> face = fonts::SystemFontFace::Open({"Tahoma", 15});
+    ASSERT_TRUE(face);
+    std::unique_ptr<DrawnMessageBox> pair = DrawnMessageBox::MakeChoice("?", "Q", {{1, "Keep the profile"}, {2, "No"}}, 1);
+    ASSERT_TRUE(pair);
+    EXPECT_EQ(pair->ButtonArea(0).width, std::max(84, face->MeasureText("Keep the profile") + 24))
+        << "a label wider than the least button has 12 pixels either side";
+    EXPECT_EQ(pair->ButtonArea(1).width, 84);
+    EXPECT_EQ(pair->ButtonArea(1).x, pair->ButtonArea(0).x + pair->ButtonArea(0).width + 8) << "8 pixels apart";
+    EXPECT_EQ(pair->ButtonArea(1).x + 84 + 16, pair->Width()) << "on the right, a margin from the edge";
     EXPECT_EQ(box->ButtonId(box->FocusedButton()), 0) << "the first entry has the focus";
     box->KeyDown('N', false);
     EXPECT_FALSE(box->Answer()) << "letters choose only the buttons of a system box";
@@ -168,18 +189,50 @@ TEST(DrawnMessageBox, ThePointerRedrawsOnlyAsItCrossesAButtonAndEachIconWearsIts
     EXPECT_FALSE(box->TakeRedraw()) << "about on the same button";
     box->PointerMove(2, 2);
     EXPECT_TRUE(box->TakeRedraw()) << "off it";
+    box->KeyDown(VK_TAB, false);
+    EXPECT_TRUE(box->TakeRedraw()) << "the focus moved";
 
-    // The icon's disc in the colour of its kind.
-    const std::pair<UINT, uint32_t> icons[] = {
-        {MB_ICONERROR, 0xC62828}, {MB_ICONWARNING, 0xE6A100}, {MB_ICONQUESTION, 0x2F6FD0}};
-    for (const auto& [flags, colour] : icons) {
-        std::unique_ptr<DrawnMessageBox> shown = Box(MB_OK | flags);
+    // The icon's disc in the colour of its kind, its mark in the middle of
+    // it and the text beside it; without an icon the text starts at the
+    // margin.
+    struct Icon {
+        UINT flags;
+        uint32_t disc, mark;
+    };
+    const Icon icons[] = {{MB_ICONERROR, 0xC62828, 0xFFFFFF},
+                          {MB_ICONWARNING, 0xE6A100, 0x1E1E1E},
+                          {MB_ICONQUESTION, 0x2F6FD0, 0xFFFFFF},
+                          {0, 0, 0}};
+    for (const Icon& icon : icons) {
+        std::unique_ptr<DrawnMessageBox> shown = Box(MB_OK | icon.flags);
         ASSERT_TRUE(shown);
-        std::vector<uint32_t> pixels(size_t(shown->Width()) * size_t(shown->Height()), 0);
-        DrawnCanvas canvas(pixels.data(), shown->Width(), shown->Height(), shown->Width());
+        const int width = shown->Width();
+        std::vector<uint32_t> pixels(size_t(width) * size_t(shown->Height()), 0);
+        DrawnCanvas canvas(pixels.data(), width, shown->Height(), width);
         shown->Draw(canvas);
-        const auto disc = std::count(pixels.begin(), pixels.end(), 0xFF000000u | colour);
-        EXPECT_GT(disc, 300) << std::hex << colour;
+        // Where the mark's ink lies, left of where the text of a box with an
+        // icon starts (16 + 32 + 14).
+        int left = width, right = -1, top = shown->Height(), bottom = -1;
+        for (int y = 0; y < shown->ButtonArea(0).y; ++y)
+            for (int x = 0; x < 62; ++x)
+                if (const uint32_t p = pixels[size_t(y) * size_t(width) + size_t(x)];
+                    icon.disc ? p == (0xFF000000u | icon.mark) : (p & 0xFF) < 0x80) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        ASSERT_GE(right, 0) << std::hex << icon.mark;
+        if (!icon.disc) {
+            EXPECT_LT(left, 20) << "no icon: the text at the margin";
+            continue;
+        }
+        EXPECT_GT(std::count(pixels.begin(), pixels.end(), 0xFF000000u | icon.disc), 300) << std::hex << icon.disc;
+        EXPECT_GE(left, 16 + 4);
+        EXPECT_LE(right, 16 + 32 - 4);
+        EXPECT_GE(top, 16 + 4);
+        EXPECT_LE(bottom, 16 + 32 - 4);
+        EXPECT_LE(std::abs((left + right) - 2 * 32), 4) << "the mark in the middle of its disc, " << std::hex << icon.mark;
     }
 
     // The focused button wears a frame two pixels wide, the others one.

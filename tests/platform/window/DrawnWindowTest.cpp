@@ -3,6 +3,8 @@
 // its caption on a band of its own.
 #include "platform/window/DrawnWindow.h"
 
+#include "platform/fonts/SystemFontFace.h"
+
 #include <gtest/gtest.h>
 
 namespace platform {
@@ -58,6 +60,31 @@ TEST(DrawnWindow, WithoutAFrameTheCaptionStandsOnABandAboveTheContent)
     EXPECT_EQ(pixels[size_t(band->Height() + 5) * 50 + 25], 0xFF102030u) << "the content below the band";
     EXPECT_EQ(pixels[size_t(band->Height() / 2) * 50 + 2], 0xFF000000u | drawn_colour::kBand);
     EXPECT_EQ(pixels[0], 0xFF000000u | drawn_colour::kOuterEdge) << "an edge of its own round the window";
+
+    // The caption keeps a margin of 16 pixels on either side: a short one
+    // starts at the margin, a long one is cut before the other.
+    auto inkColumns = [](const std::vector<uint32_t>& picture, int width, int top, int bottom) {
+        std::vector<int> columns;
+        for (int x = 1; x < width - 1; ++x)
+            for (int y = top; y < bottom; ++y)
+                if ((picture[size_t(y) * size_t(width) + size_t(x)] & 0xFFFFFF) != drawn_colour::kBand) {
+                    columns.push_back(x);
+                    break;
+                }
+        return columns;
+    };
+    const std::vector<int> cut = inkColumns(pixels, 50, 1, band->Height() - 1);
+    ASSERT_FALSE(cut.empty());
+    EXPECT_GE(cut.front(), 16);
+    EXPECT_LT(cut.back(), 50 - 16);
+    const std::unique_ptr<CaptionBand> shortBand = CaptionBand::Make("l");
+    const std::vector<int> alone =
+        inkColumns(DrawnWindowPicture(content, shortBand.get()).Pixels(), 50, 1, band->Height() - 1);
+    const std::unique_ptr<fonts::SystemFontFace> face = fonts::SystemFontFace::Open({"Tahoma", 15, true});
+    ASSERT_TRUE(face);
+    std::vector<uint32_t> reference(size_t(50) * size_t(band->Height()), 0xFF000000u | drawn_colour::kBand);
+    DrawnCanvas(reference.data(), 50, band->Height(), 50).Text(*face, 16, 0, drawn_colour::kBandText, "l");
+    EXPECT_EQ(alone, inkColumns(reference, 50, 0, band->Height())) << "the caption starts at the margin";
 }
 
 } // namespace

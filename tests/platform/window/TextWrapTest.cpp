@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
@@ -64,6 +66,18 @@ TEST(TextWrap, TheSystemBoxGetsEightyCharactersALineAndNeverHalfAUtf8Character)
     EXPECT_EQ(lines[2], word.substr(160));
     EXPECT_EQ(lines[3], std::string(80, 'x'));
     EXPECT_EQ(lines.back(), std::string(77, 'x') + "...");
+
+    // The same rule on a box narrower than a character, and cutting to fit.
+    WrapRule rule = Columns(0);
+    rule.utf8 = true;
+    rule.measure = [](const std::string& text) {
+        return static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    };
+    EXPECT_EQ(WrapText(word.substr(0, 4), rule), (Lines{word.substr(0, 2), word.substr(0, 2)}))
+        << "a character wider than the box goes whole";
+    rule.width = 6;
+    rule.measure = Columns(6).measure; // bytes, as a font's widths would differ
+    EXPECT_EQ(FitOneLine(word.substr(0, 12), "...", rule), word.substr(0, 2) + "...");
 }
 
 } // namespace
