@@ -256,6 +256,32 @@ TEST_F(DrawingChanges, EachChangeIsShownWhereItsDrawingCanReach)
     // Corners at most 7.1 from the centre: 8, and 2 to spare.
     dot->SetRotation(1.0, Point{5, 5});
     EXPECT_EQ(changes(), (std::vector<std::vector<int>>{{40, 50, 25, 25}}));
+    changes();
+    // Drawn away from its place by an offset, it is shown where it went.
+    dot->SetDrawOffset(Point{20, 30});
+    EXPECT_EQ(changes(), (std::vector<std::vector<int>>{{40, 50, 25, 25}, {60, 80, 25, 25}}));
+    changes();
+    // Text: a line's height on every side of its measured width.
+    IStringVO* text = f.CreateStringVO();
+    text->SetFont(scene.Font());
+    text->SetText("ab");
+    text->SetPosition(20, 110);
+    text->SetVisible(true);
+    changes();
+    changes();
+    text->SetPosition(100, 110);
+    const int width = 2 * testing_support::kFontAdvance;
+    const int h = testing_support::kFontHeight;
+    EXPECT_EQ(changes(), (std::vector<std::vector<int>>{{20 - h, 100, width + 2 * h, 3 * h},
+                                                        {100 - h, 100, width + 2 * h, 3 * h}}));
+    changes();
+    // A line: a pixel beyond each end and each side.
+    scene.Step(500); // the caret shows
+    const std::vector<std::vector<int>> caret = changes();
+    ASSERT_EQ(caret.size(), 1u);
+    EXPECT_EQ(caret[0][2], 3);
+    EXPECT_EQ(caret[0][3], 4 + 3); // the box's 20 rows less 16, and 3
+    f.ReleaseVO(text);
     for (IImageVO* o : {card, stretched, dot})
         f.ReleaseVO(o);
 }
