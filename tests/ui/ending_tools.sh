@@ -171,12 +171,20 @@ wait_for_window_named() {
     return 1
 }
 
-# Waits (a minute at most) until the area W H X Y of the game's window (at
-# $X, $Y) has at least N pixels meeting the fx condition C; $1 names the
+# Waits (a minute at most) until the area W H X Y of the game's window
+# ($window, else the one at $X, $Y) has at least N pixels meeting the fx condition C; $1 names the
 # sight for the message.
 wait_for_sight() {
     local name=$1 width=$2 height=$3 left=$4 top=$5 least=$6 condition=$7 count=0 _
     for _ in $(seq 1 600); do
+        # The window can still move after it was first seen (framed and
+        # placed by its manager, or placed by the program): where it stands
+        # is read again at each look.
+        local info
+        if [ -n "${window:-}" ] && info=$(xwininfo -id "$window" 2>/dev/null); then
+            X=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
+            Y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
+        fi
         shot "$out/sight.png"
         count=$(count_where "$out/sight.png" "$width" "$height" $((X + left)) $((Y + top)) "$condition")
         [ "$count" -ge "$least" ] && return
