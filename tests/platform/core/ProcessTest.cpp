@@ -16,9 +16,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <poll.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
 #include <pwd.h>
@@ -578,15 +576,9 @@ TEST(ProcessAbruptEnd, AKilledProgramTakesTheBoxsProcessAlong)
     }
     ASSERT_TRUE(test_support::WaitUntil([&] { return ListedPids(pids).size() == 2; })) << ReadTestFile(pids);
     const pid_t box = ListedPids(pids)[0], other = ListedPids(pids)[1];
-    const int boxHandle = static_cast<int>(syscall(SYS_pidfd_open, box, 0));
-    ASSERT_GE(boxHandle, 0) << "the box ended before its program";
-    kill(program, SIGKILL);
-    waitpid(program, nullptr, 0);
-    // Its end is an event: the handle becomes readable.
-    pollfd ended{boxHandle, POLLIN, 0};
-    const int ready = poll(&ended, 1, 60'000);
-    close(boxHandle);
-    EXPECT_EQ(ready, 1) << "the box's process " << box << " outlived its program";
+    const int followed = platform::testing::EndsWithItsProgram(program, box);
+    ASSERT_NE(followed, -1) << "the box ended before its program";
+    EXPECT_EQ(followed, 1) << "the box's process " << box << " outlived its program";
     EXPECT_FALSE(Gone(other)) << "a process started on another thread was ended too";
     kill(box, SIGKILL);
     kill(other, SIGKILL);

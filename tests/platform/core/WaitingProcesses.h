@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include <poll.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace platform::testing {
@@ -60,6 +63,24 @@ inline bool Gone(pid_t pid)
     std::getline(stat, text);
     const size_t close = text.rfind(')');
     return text.empty() || (close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'Z');
+}
+
+// Kills `program`, a child of the caller's, reaps it, and waits a minute at
+// most for `process`, which should end with it: 1 when it did, 0 when it
+// outlived it, -1 when it had ended before the kill. The handle on it is
+// taken first, so that its number, given out again, cannot answer for it;
+// its end is an event (the handle becomes readable), not a poll of /proc.
+inline int EndsWithItsProgram(pid_t program, pid_t process)
+{
+    const int handle = static_cast<int>(syscall(SYS_pidfd_open, process, 0));
+    kill(program, SIGKILL);
+    waitpid(program, nullptr, 0);
+    if (handle < 0)
+        return -1;
+    pollfd ended{handle, POLLIN, 0};
+    const int ready = poll(&ended, 1, 60'000);
+    close(handle);
+    return ready == 1 ? 1 : 0;
 }
 
 } // namespace platform::testing

@@ -3,6 +3,7 @@
 #include "platform/window/HelperProgram.h"
 
 #include "platform/window/SessionEndSignals.h"
+#include "tests/platform/core/WaitingProcesses.h"
 #include "tests/support/PlatformTesting.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +12,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <poll.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -71,15 +70,9 @@ TEST(HelperProgram, TheHelperEndsWithTheProgramHoweverTheProgramEnds)
     close(ids[0]);
     const pid_t helper = static_cast<pid_t>(std::atoi(text));
     ASSERT_GT(helper, 0);
-    const int helperHandle = static_cast<int>(syscall(SYS_pidfd_open, helper, 0));
-    ASSERT_GE(helperHandle, 0) << "the helper ended before its program";
-    kill(program, SIGKILL);
-    waitpid(program, nullptr, 0);
-    // Its end is an event: the handle becomes readable.
-    pollfd ended{helperHandle, POLLIN, 0};
-    const int ready = poll(&ended, 1, 60'000);
-    close(helperHandle);
-    EXPECT_EQ(ready, 1) << "the helper outlived its program";
+    const int followed = platform::testing::EndsWithItsProgram(program, helper);
+    ASSERT_NE(followed, -1) << "the helper ended before its program";
+    EXPECT_EQ(followed, 1) << "the helper outlived its program";
 }
 
 } // namespace
