@@ -232,13 +232,7 @@ box_walk() {
     local folder=$2
     rm -rf "$folder"
     if [ "$manager" != none ]; then
-        "$manager" >"$XDG_RUNTIME_DIR/$manager.log" 2>&1 &
-        manager_pid=$!
-        for _ in $(seq 1 100); do
-            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-            sleep 0.1
-        done
-        xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "$manager did not start"; exit 1; }
+        start_window_manager "$manager" "$XDG_RUNTIME_DIR/$manager.log" || exit 1
     fi
     for answer in Return Escape mouse; do
         one_start "$answer" "$folder/$answer"

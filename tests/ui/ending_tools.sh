@@ -96,15 +96,7 @@ start_x_server() {
     rm -f "$number_file"
     wait_for_x_server
     [ "${manager:-none}" = none ] && return
-    "$manager" >"$work/$manager.log" 2>&1 &
-    # The manager is up once it has claimed the screen.
-    for _ in $(seq 1 600); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return
-        sleep 0.1
-    done
-    echo "$manager did not start:"
-    cat "$work/$manager.log"
-    exit 1
+    start_window_manager "$manager" "$work/$manager.log" || exit 1
 }
 
 # Starts PROGRAM with its arguments in a session of its own, its standard

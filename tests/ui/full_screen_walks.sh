@@ -33,19 +33,8 @@ fi
 
 wait_for_x_server || exit 1
 if [ "$manager" != none ]; then
-    manager_log=$XDG_RUNTIME_DIR/$manager.log
-    "$manager" >"$manager_log" 2>&1 &
-    manager_pid=$!
+    start_window_manager "$manager" "$XDG_RUNTIME_DIR/$manager.log" || exit 1
     trap 'kill $manager_pid 2>/dev/null || true' EXIT
-    # The manager is up once it has claimed the screen (two minutes at most).
-    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-        if ! kill -0 "$manager_pid" 2>/dev/null || [ "$SECONDS" -ge 120 ]; then
-            echo "$manager did not start:"
-            cat "$manager_log"
-            exit 1
-        fi
-        sleep 0.1
-    done
 fi
 PELLUCOR_PLATFORM=sdl PELLUCOR_WALK_WINDOW_MANAGER=$manager PELLUCOR_WALK_VARIANT=${width}x${height}-$manager \
     "$program" --gtest_filter="$filter"

@@ -123,6 +123,28 @@ start_program() {
 
 shot() { xwd -root -silent | convert xwd:- "$1"; }
 
+# Starts the window manager MANAGER (its output in LOG) and waits, two
+# minutes at most, until it is ready; sets manager_pid. A manager claims the
+# screen (_NET_SUPPORTING_WM_CHECK) long before it is ready, and openbox,
+# still starting on a loaded machine, leaves a window mapped in that time
+# unmanaged: never shown, and SDL waits for it for good. Its list of
+# windows (_NET_CLIENT_LIST) is the last thing it publishes as it starts.
+#
+#   start_window_manager MANAGER LOG
+start_window_manager() {
+    "$1" >"$2" 2>&1 &
+    manager_pid=$!
+    local _
+    for _ in $(seq 1 1200); do
+        xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q '^_NET_CLIENT_LIST(WINDOW)' && return
+        kill -0 "$manager_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "$1 did not start:"
+    cat "$2"
+    return 1
+}
+
 # The visible top-level window named NAME, in decimal ("" when none); a
 # window under a window manager's frame too, which xdotool's search misses.
 window_named() {
