@@ -121,7 +121,20 @@ start_program() {
     [ "$WIDTH" -eq 1024 ] && [ "$HEIGHT" -eq 768 ] || { echo "window is not 1024x768"; exit 1; }
 }
 
-shot() { xwd -root -silent | convert xwd:- "$1"; }
+# A screenshot of the whole X screen in FILE. xwd looks at every window as
+# it takes the screen, and gives up when one goes meanwhile (a box answered,
+# a frame taken down): it tries again.
+#
+#   shot FILE
+shot() {
+    local dump=$1.xwd _
+    for _ in $(seq 1 20); do
+        xwd -root -silent >"$dump" 2>/dev/null && break
+        sleep 0.05
+    done
+    convert "xwd:$dump" "$1"
+    rm -f "$dump"
+}
 
 # Starts the window manager MANAGER (its output in LOG) and waits, two
 # minutes at most, until it is ready; sets manager_pid. A manager claims the

@@ -36,6 +36,8 @@
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 using namespace walk::sights;
@@ -52,10 +54,22 @@ struct XScreen {
     uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
 };
 
-XScreen GrabXScreen()
+// The shell command that takes the whole X screen into `dump` and converts
+// it as `converted` says. xwd looks at every window as it takes the screen,
+// and gives up when one goes meanwhile (a frame taken down, a window
+// replaced by its full-screen one): it tries again.
+std::string XScreenCommand(const std::string& dump, const std::string& converted)
+{
+    return "for try in 1 2 3 4 5 6 7 8 9 10; do xwd -root -silent >'" + dump +
+           "' 2>/dev/null && break; sleep 0.05; done; convert xwd:'" + dump + "' " + converted +
+           "; status=$?; rm -f '" + dump + "'; exit $status";
+}
+
+// `dump`: a file the screen may be taken into on the way.
+XScreen GrabXScreen(const std::string& dump)
 {
     XScreen screen;
-    FILE* pipe = popen("xwd -root -silent | convert xwd:- -depth 8 ppm:-", "r");
+    FILE* pipe = popen(XScreenCommand(dump, "-depth 8 ppm:-").c_str(), "r");
     if (!pipe)
         return screen;
     // The header's numbers, past the comment lines convert writes there.
@@ -120,7 +134,7 @@ public:
         std::snprintf(number, sizeof number, "%02d-", ++shots);
         std::string file = number + name + ".png";
         std::replace(file.begin(), file.end(), ' ', '-');
-        const std::string command = "xwd -root -silent | convert xwd:- '" + folder_ + "/" + file + "'";
+        const std::string command = XScreenCommand(DumpFile(), "'" + folder_ + "/" + file + "'");
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
     }
 
@@ -203,7 +217,7 @@ private:
     std::optional<XPoint> WhereXScreenShows(const Seen& seen)
     {
         const auto frame = player_.FreshPicture();
-        const XScreen screen = GrabXScreen();
+        const XScreen screen = GrabXScreen(DumpFile());
         if (frame.width <= 0 || screen.width <= 0)
             return std::nullopt;
         auto pictureAt = [&](int x, int y) {
@@ -286,6 +300,10 @@ private:
     static constexpr int kCorner = 2;
 
     ScriptedPlayer& player_;
+    // Where the X screen is taken on the way to a picture: this process's
+    // own file (walks of the same screen may run at once).
+    std::string DumpFile() const { return folder_ + "/screen-" + std::to_string(::getpid()) + ".xwd"; }
+
     std::string folder_;
 };
 
