@@ -501,20 +501,20 @@ TEST(ProcessAbruptEnd, EndsTheProgramsProcessesAndLetsGoOfTheLock)
             // A grandchild, started by a child that then waits.
             const pid_t parent = fork();
             if (parent == 0) {
-                std::ofstream(pids, std::ios::app) << StartWaitingChild(false, false) << std::flush;
+                std::ofstream(pids, std::ios::app) << StartWaitingChild(false, false) << ' ' << getpid() << std::flush;
                 closefrom(3);
                 for (;;)
                     pause();
             }
-            if (!test_support::WaitUntil([&] { return ListedPids(pids).size() == 4; }))
+            if (!test_support::WaitUntil([&] { return ListedPids(pids).size() == 5; }))
                 _exit(11);
             EndProcessAbruptly(3);
         },
         ::testing::ExitedWithCode(3), "");
     const std::vector<pid_t> listed = ListedPids(pids);
-    ASSERT_EQ(listed.size(), 4u) << ReadTestFile(pids);
-    const pid_t stubborn = listed[0], plain = listed[1], apart = listed[2], grandchild = listed[3];
-    for (pid_t pid : {stubborn, plain, grandchild})
+    ASSERT_EQ(listed.size(), 5u) << ReadTestFile(pids);
+    const pid_t stubborn = listed[0], plain = listed[1], apart = listed[2], grandchild = listed[3], child = listed[4];
+    for (pid_t pid : {stubborn, plain, grandchild, child})
         EXPECT_TRUE(test_support::WaitUntil([&] { return Gone(pid); })) << "process " << pid << " outlived the program";
     EXPECT_FALSE(Gone(apart)) << "a process in a session of its own is left";
     kill(apart, SIGKILL);

@@ -4,6 +4,7 @@
 
 #include "tests/support/PlatformTesting.h"
 
+#include <cerrno>
 #include <csignal>
 #include <fstream>
 #include <sstream>
@@ -25,11 +26,24 @@ namespace platform::testing {
 // shares, say): a death test waits for its own pipes to close, and a child
 // that outlived what should have ended it would otherwise hold the test up
 // instead of failing it.
+//
+// Returns once the process stands as asked, so that on a loaded machine an
+// end that comes at once finds it so (a child not yet in its own session
+// would be taken along as the program's own).
 inline pid_t StartWaitingChild(bool ignoreTerm, bool ownSession, const std::string& keepOpen = "")
 {
+    int ready[2];
+    if (pipe(ready) != 0)
+        return -1;
     const pid_t pid = fork();
-    if (pid != 0)
+    if (pid != 0) {
+        close(ready[1]);
+        char byte = 0;
+        while (pid > 0 && read(ready[0], &byte, 1) < 0 && errno == EINTR) {
+        }
+        close(ready[0]);
         return pid;
+    }
     if (ignoreTerm)
         std::signal(SIGTERM, SIG_IGN);
     if (ownSession)
@@ -37,10 +51,13 @@ inline pid_t StartWaitingChild(bool ignoreTerm, bool ownSession, const std::stri
     for (int fd = 3; fd < 1024; ++fd) {
         char target[4096];
         const ssize_t length = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target);
-        if (length >= 0 && std::string(target, static_cast<size_t>(length)) == keepOpen)
+        if (fd == ready[1] || (length >= 0 && std::string(target, static_cast<size_t>(length)) == keepOpen))
             continue;
         close(fd);
     }
+    const char byte = 1;
+    (void)!write(ready[1], &byte, 1);
+    close(ready[1]);
     for (;;)
         pause();
 }
