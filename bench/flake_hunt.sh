@@ -115,7 +115,10 @@ while [ "$run" -lt "$runs" ] && [ $(($(date +%s) - started)) -lt "$duration" ]; 
     pids[free]=$!
     run=$((run + 1))
 done
-wait
+# The runs still going (not the busy loops, which never end).
+for pid in "${pids[@]}"; do
+    [ "$pid" -eq 0 ] || wait "$pid" 2>/dev/null || true
+done
 elapsed=$(($(date +%s) - started))
 
 total=$(wc -l <"$results")
