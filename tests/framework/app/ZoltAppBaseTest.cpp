@@ -460,7 +460,7 @@ TEST_F(AppTest, AKnockFromAnotherUserDoesNotBringTheWindowForward)
     for (int guard = 0;
          guard < 100000 && platform::testing::PendingFailures("SingleInstance.KnockerIsAnotherUser") > 0; ++guard)
         first.RunLoopStep(nullptr);
-    ASSERT_EQ(platform::testing::PendingFailures("SingleInstance.KnockerIsAnotherUser"), 0) << "the knock was not seen";
+    EXPECT_EQ(platform::testing::PendingFailures("SingleInstance.KnockerIsAnotherUser"), 0) << "the knock was not seen";
     RunFor(1000);
     EXPECT_EQ(first.broughtToFront, 0);
     EXPECT_FALSE(stranger.AwaitAnswer(0));
