@@ -24,7 +24,11 @@
 
 using namespace platform;
 using platform::testing::ScopedTempFolder;
+using ::testing::AllOf;
+using ::testing::EndsWith;
+using ::testing::Eq;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 namespace {
 
@@ -33,6 +37,18 @@ namespace {
 const uid_t kHookedUser = geteuid() == 65534 ? 65533 : 65534;
 const std::string kHookedUserWords = "(uid " + std::to_string(kHookedUser) + ")";
 constexpr uid_t kOtherUser = 65534;
+
+bool CanRunAsAnotherUser() { return geteuid() == 0; }
+
+// The socket address of a name as the system lists it ("@…": abstract).
+sockaddr_un AddressOf(const std::string& name, socklen_t* length)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, name.data() + 1, name.size() - 1); // '@' stands for the leading 0
+    *length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + name.size());
+    return address;
+}
 
 // A process of another user's on the system's name of a lock (as the system
 // lists it, "@…"). Holding, it binds the name and, unless told not to,
@@ -45,10 +61,8 @@ public:
 
     OtherUsersSocket(const std::string& name, Role role)
     {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path + 1, name.data() + 1, name.size() - 1); // '@' stands for the leading 0
-        const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + name.size());
+        socklen_t length = 0;
+        sockaddr_un address = AddressOf(name, &length);
         if (pipe(report_) != 0 || pipe(release_) != 0)
             return;
         pid_ = fork();
@@ -136,60 +150,48 @@ private:
     int release_[2] = {-1, -1};
 };
 
-bool CanRunAsAnotherUser() { return geteuid() == 0; }
 
 } // namespace
 
 // The name held by another user keeps no copy of the player's from
 // starting: this copy starts, says whose the name is and that it passes it
-// over, and its lock file still keeps a second copy of this user out. The
-// holder hears no knock.
+// over, and its lock file still keeps a second copy of this user out, which
+// knocks at no other user's door.
 TEST(SingleInstanceUsers, ANameHeldByAnotherUserIsPassedOverAndTheLockFileStillHolds)
 {
     ScopedTempFolder root;
+    SingleInstance mine(root.Path(), "Game"), again(root.Path(), "Game");
+    const auto passesOverTheName = [&](const ::testing::Matcher<const std::string&>& holder) {
+        ASSERT_TRUE(mine.Acquire()) << "kept from starting by another user's hold";
+        EXPECT_THAT(mine.PassedOver(), holder);
+        EXPECT_EQ(mine.Doubt(), "") << "the lock file is this copy's";
+        EXPECT_FALSE(again.Acquire()) << "a second copy of this user";
+        EXPECT_EQ(again.PassedOver(), "");
+        EXPECT_FALSE(again.NotifyFirstInstance()) << "a knock at another user's door";
+        mine.Release();
+    };
+
     SingleInstance holder(root.Path(), "Game"); // stands for the other user: the name alone
     platform::testing::FailNext("SingleInstance.LockFile", EROFS);
     ASSERT_TRUE(holder.Acquire());
-    ASSERT_EQ(holder.Doubt(), "");
-
-    SingleInstance mine(root.Path(), "Game"), again(root.Path(), "Game");
-    platform::testing::FailNext("SingleInstance.HolderIsAnotherUser", kHookedUser);
-    ASSERT_TRUE(mine.Acquire()) << "kept from starting by another user";
-    EXPECT_THAT(mine.PassedOver(), HasSubstr("held by another user"));
-    EXPECT_THAT(mine.PassedOver(), HasSubstr(kHookedUserWords));
-    EXPECT_EQ(mine.Doubt(), "") << "the lock file is this copy's";
-    EXPECT_FALSE(again.Acquire()) << "a second copy of this user";
-    EXPECT_EQ(again.PassedOver(), "");
-    platform::testing::FailNext("SingleInstance.HolderIsAnotherUser", kHookedUser);
-    EXPECT_FALSE(again.NotifyFirstInstance()) << "no knock at another user's door";
+    platform::testing::FailEveryCall("SingleInstance.HolderIsAnotherUser", kHookedUser);
+    passesOverTheName(AllOf(StartsWith("held by another user, "), EndsWith(kHookedUserWords)));
+    platform::testing::StopFailing("SingleInstance.HolderIsAnotherUser");
     EXPECT_EQ(holder.TakeNotifications(), 0);
+    holder.Release();
 
     // Nor does a name bound by a program that takes no knocks on it count.
-    mine.Release();
-    holder.Release();
+    socklen_t length = 0;
+    const sockaddr_un address = AddressOf(mine.ClaimName(), &length);
     const int squatter = socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string name = mine.ClaimName();
-    std::memcpy(address.sun_path + 1, name.data() + 1, name.size() - 1);
-    ASSERT_EQ(bind(squatter, reinterpret_cast<sockaddr*>(&address),
-                   static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + name.size())),
-              0);
-    ASSERT_TRUE(mine.Acquire());
-    EXPECT_THAT(mine.PassedOver(), HasSubstr("takes no knocks on it (Connection refused)"));
-    EXPECT_FALSE(again.Acquire());
+    ASSERT_EQ(bind(squatter, reinterpret_cast<const sockaddr*>(&address), length), 0);
+    passesOverTheName(Eq("held by a program that takes no knocks on it (Connection refused)"));
     close(squatter);
-    mine.Release();
 
     if (CanRunAsAnotherUser()) {
         OtherUsersSocket other(mine.ClaimName(), OtherUsersSocket::Role::Hold);
         ASSERT_EQ(other.Ready(), 'h');
-        ASSERT_TRUE(mine.Acquire()) << "kept from starting by a process of uid 65534";
-        EXPECT_THAT(mine.PassedOver(), HasSubstr("held by another user"));
-        EXPECT_THAT(mine.PassedOver(), HasSubstr("(uid 65534)"));
-        EXPECT_FALSE(again.Acquire());
-        EXPECT_FALSE(again.NotifyFirstInstance());
-        mine.Release();
+        passesOverTheName(AllOf(StartsWith("held by another user, "), EndsWith("(uid 65534)")));
         other.Finish();
     }
 }
@@ -200,25 +202,27 @@ TEST(SingleInstanceUsers, ANameHeldByAnotherUserIsPassedOverAndTheLockFileStillH
 TEST(SingleInstanceUsers, WithoutALockFileANameHeldByAnotherUserLeavesACopyThatCannotTell)
 {
     ScopedTempFolder root;
-    SingleInstance holder(root.Path(), "Game");
-    MakeDirectories(holder.LockFilePath());
-    ASSERT_TRUE(holder.Acquire());
-
     SingleInstance mine(root.Path(), "Game");
+    MakeDirectories(mine.LockFilePath());
+    const auto cannotTell = [&](const std::string& userWords) {
+        ASSERT_TRUE(mine.Acquire());
+        EXPECT_THAT(mine.PassedOver(), HasSubstr(userWords));
+        EXPECT_THAT(mine.Doubt(), HasSubstr("neither the system's lock (its name is held by another user, "));
+        EXPECT_THAT(mine.Doubt(), HasSubstr(userWords + ") nor the lock file " + mine.LockFilePath() +
+                                            " (Is a directory) could be taken"));
+        mine.Release();
+    };
+
+    SingleInstance holder(root.Path(), "Game");
+    ASSERT_TRUE(holder.Acquire());
     platform::testing::FailNext("SingleInstance.HolderIsAnotherUser", kHookedUser);
-    ASSERT_TRUE(mine.Acquire());
-    EXPECT_THAT(mine.Doubt(), HasSubstr("neither the system's lock (its name is held by another user"));
-    EXPECT_THAT(mine.Doubt(), HasSubstr(mine.LockFilePath() + " (Is a directory)"));
-    EXPECT_THAT(mine.PassedOver(), HasSubstr(kHookedUserWords));
-    mine.Release();
+    cannotTell(kHookedUserWords);
     holder.Release();
 
     if (CanRunAsAnotherUser()) {
         OtherUsersSocket other(mine.ClaimName(), OtherUsersSocket::Role::Hold);
         ASSERT_EQ(other.Ready(), 'h');
-        ASSERT_TRUE(mine.Acquire());
-        EXPECT_THAT(mine.Doubt(), HasSubstr("(uid 65534)) nor the lock file"));
-        mine.Release();
+        cannotTell("(uid 65534)");
         other.Finish();
     }
 }
