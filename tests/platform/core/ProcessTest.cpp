@@ -298,12 +298,12 @@ TEST(SingleInstance, DescriptorZeroIsHeldAndLetGoAsAnyOther)
             close(0);
             SingleInstance first(root.Path(), "Game");
             SingleInstance second(root.Path(), "Game");
-            if (!first.Acquire() || !first.Doubt().empty()) // the claim is 0
+            if (!first.Acquire() || !first.Doubt().empty()) // the lock file is 0
                 _exit(10);
             platform::testing::FailNext("SingleInstance.LockFile", EROFS);
             if (second.Acquire())
                 _exit(11);
-            platform::testing::ClearFailures(); // refused before its lock file was tried
+            platform::testing::ClearFailures(); // refused by the name the first holds
             if (!second.NotifyFirstInstance() || !second.NotifyFirstInstance() || first.TakeNotifications() != 2)
                 _exit(12);
             first.AnswerNotifications();
@@ -338,7 +338,7 @@ TEST(SingleInstance, DescriptorZeroIsHeldAndLetGoAsAnyOther)
             if (placeholder != 0 || !first.Acquire())
                 _exit(18);
             close(placeholder);
-            if (second.Acquire()) // its claim is 0, its lock file is refused
+            if (second.Acquire()) // its lock file is 0, and refused
                 _exit(19);
             first.Release();
             if (!second.Acquire())
