@@ -120,7 +120,7 @@ void ClaimAddress(const std::string& folder, const std::string& name, sockaddr_u
 // The user at the other end of a connection on the claim, as the system
 // recorded it when the connection (or the listening) was made: what the
 // peer says of itself plays no part. `hook` lets a test make it another
-// user. An end the system will not tell of is nobody's.
+// user. An end the system will not tell of counts as another user's.
 uid_t PeerUser(int connection, std::string_view hook)
 {
     ucred credentials{};
@@ -282,8 +282,9 @@ bool SingleInstance::Acquire()
     if (IsFirst())
         return true;
     passedOver_.clear();
-    // The lock file first: a copy that holds it is kept out here, before it
-    // could find the name bound but not yet listened on.
+    // The lock file first: a later copy is refused by it before it could
+    // meet the first's name bound but not yet listened on, which it would
+    // pass over as a program that takes no knocks.
     int64_t injected = 0;
     int fileError = 0;
     int fd = open(LockFilePath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
