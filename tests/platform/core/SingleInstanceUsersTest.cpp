@@ -38,7 +38,21 @@ const uid_t kHookedUser = geteuid() == 65534 ? 65533 : 65534;
 const std::string kHookedUserWords = "(uid " + std::to_string(kHookedUser) + ")";
 constexpr uid_t kOtherUser = 65534;
 
-bool CanRunAsAnotherUser() { return geteuid() == 0; }
+// Root, in a system that lets it become kOtherUser (a user namespace may
+// have no such user).
+bool CanRunAsAnotherUser()
+{
+    static const bool can = [] {
+        if (geteuid() != 0)
+            return false;
+        const pid_t probe = fork();
+        if (probe == 0)
+            _exit(setgroups(0, nullptr) == 0 && setgid(kOtherUser) == 0 && setuid(kOtherUser) == 0 ? 0 : 1);
+        int status = 0;
+        return probe > 0 && waitpid(probe, &status, 0) == probe && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }();
+    return can;
+}
 
 // The socket address of a name as the system lists it ("@…": abstract).
 sockaddr_un AddressOf(const std::string& name, socklen_t* length)
