@@ -299,8 +299,8 @@ void ZoltAppBase::Initialize()
     instanceLock_ = std::make_unique<SingleInstance>(Zolt::GetAppDataFolder(), productName + "Mutex");
     if (!instanceLock_->Acquire())
         OnAlreadyRunning();
-    else if (singleInstance && !instanceLock_->Doubt().empty())
-        TellInstanceDoubt(instanceLock_->Doubt());
+    if (singleInstance && instanceLock_->IsFirst())
+        TellHowTheLockHolds();
 
     timeLoaded_ = GetTickCount();
     StartDemo();
@@ -550,6 +550,23 @@ void ZoltAppBase::OnAlreadyRunning()
     // Brought to the front, the player has the game they asked for; a first
     // that did not answer leaves them with none.
     FatalExit(handOver == SingleInstance::HandOver::BroughtToFront ? 0 : 1);
+}
+
+void ZoltAppBase::TellHowTheLockHolds()
+{
+    // Someone else's hold on the name is no copy of the player's: started
+    // from a terminal, the player learns why no knock went there.
+    if (!instanceLock_->PassedOver().empty()) {
+        std::string note = productName + ": the name " + instanceLock_->ClaimName() +
+                           ", which keeps one copy of it per data folder, is " + instanceLock_->PassedOver() +
+                           "; it is passed over";
+        note += instanceLock_->Doubt().empty()
+                    ? ", and the lock file " + instanceLock_->LockFilePath() + " keeps a second copy out.\n"
+                    : ".\n";
+        std::fputs(note.c_str(), stderr);
+    }
+    if (!instanceLock_->Doubt().empty())
+        TellInstanceDoubt(instanceLock_->Doubt());
 }
 
 void ZoltAppBase::TellInstanceDoubt(const std::string& why)

@@ -556,7 +556,10 @@ protected:
     std::vector<std::string> startWarnings_;
     bool startWarningsTaken_ = false;
     void MakeCursors();
-    // Tells the player that no single-copy lock could be had, and why.
+    // Tells the player, once this copy is the first, what its lock lacks:
+    // a name passed over (on standard error) and that no lock could be had
+    // at all, and why.
+    void TellHowTheLockHolds();
     void TellInstanceDoubt(const std::string& why);
     // Pieces of Initialize and of the teardown.
     void SetUpDataFolder();

@@ -12,6 +12,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 namespace platform {
 
@@ -39,6 +41,9 @@ constexpr char kKnock = 'N';
 constexpr char kInFront = 'F';
 constexpr DWORD kHandOverStep = 20;
 constexpr size_t kMaxWaiting = 16;
+// New connections taken in at one poll: a flood of them does not hold the
+// loop.
+constexpr int kMaxCallersPerPoll = 64;
 // What the processes a program started get to end in their own way when it
 // ends abruptly.
 constexpr int kDescendantGraceMs = 150;
@@ -76,34 +81,71 @@ std::string SafeFileName(const std::string& name)
 // What a copy claims to be the first over a data folder: an abstract socket
 // name, which only one socket of the system can hold at a time, and which
 // needs no file, so the rule holds in a folder where no lock file can be
-// made. It is named after the folder itself (device and inode), so that
-// copies that reach it by different paths agree, and after the lock's name;
-// a folder that cannot be looked at is known by its path alone. The first
-// copy listens on it for the knocks of later ones.
-void ClaimAddress(const std::string& folder, const std::string& name, sockaddr_un* address, socklen_t* length)
+// made. It is named after the user, the folder itself (device and inode), so
+// that copies that reach it by different paths agree, and after the lock's
+// name; a folder that cannot be looked at is known by its path alone. The
+// first copy listens on it for the knocks of later ones.
+std::string ClaimText(const std::string& folder, const std::string& name)
 {
     uint64_t nameHash = 14695981039346656037ull; // FNV-1a: short and fixed
     for (unsigned char c : name)
         nameHash = (nameHash ^ c) * 1099511628211ull;
-    char text[96];
-    int n = 0;
+    const unsigned long user = static_cast<unsigned long>(geteuid());
+    char text[sizeof(sockaddr_un::sun_path) - 1];
     struct stat st;
     if (stat(folder.c_str(), &st) == 0) {
-        n = std::snprintf(text, sizeof text, "pellucor-instance-%llx-%llx-%016llx",
-                          static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
-                          static_cast<unsigned long long>(nameHash));
+        std::snprintf(text, sizeof text, "pellucor-instance-u%lu-%llx-%llx-%016llx", user,
+                      static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+                      static_cast<unsigned long long>(nameHash));
     } else {
         uint64_t pathHash = 14695981039346656037ull;
         for (unsigned char c : folder)
             pathHash = (pathHash ^ c) * 1099511628211ull;
-        n = std::snprintf(text, sizeof text, "pellucor-instance-path-%016llx-%016llx",
-                          static_cast<unsigned long long>(pathHash), static_cast<unsigned long long>(nameHash));
+        std::snprintf(text, sizeof text, "pellucor-instance-u%lu-path-%016llx-%016llx", user,
+                      static_cast<unsigned long long>(pathHash), static_cast<unsigned long long>(nameHash));
     }
+    return text;
+}
+
+void ClaimAddress(const std::string& folder, const std::string& name, sockaddr_un* address, socklen_t* length)
+{
+    const std::string text = ClaimText(folder, name);
     *address = sockaddr_un{};
     address->sun_family = AF_UNIX;
     address->sun_path[0] = '\0'; // abstract: no file, gone when the process ends
-    std::memcpy(address->sun_path + 1, text, static_cast<size_t>(n));
-    *length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + static_cast<size_t>(n));
+    std::memcpy(address->sun_path + 1, text.data(), text.size());
+    *length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + text.size());
+}
+
+// The user at the other end of a connection on the claim, as the system
+// recorded it when the connection (or the listening) was made: what the
+// peer says of itself plays no part. `hook` lets a test make it another
+// user. An end the system will not tell of counts as another user's.
+uid_t PeerUser(int connection, std::string_view hook)
+{
+    ucred credentials{};
+    socklen_t length = sizeof credentials;
+    uid_t user = static_cast<uid_t>(-1);
+    if (getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 && length == sizeof credentials)
+        user = credentials.uid;
+    int64_t injected = 0;
+    if (testing::ShouldFail(hook, &injected))
+        user = static_cast<uid_t>(injected);
+    return user;
+}
+
+// "another user, nobody (uid 65534)", or without the name where the
+// system has none for it.
+std::string AnotherUserWords(uid_t user)
+{
+    std::string words = "another user, ";
+    std::vector<char> buffer(16384);
+    passwd entry;
+    passwd* result = nullptr;
+    if (getpwuid_r(user, &entry, buffer.data(), buffer.size(), &result) == 0 && result && result->pw_name &&
+        result->pw_name[0] != '\0')
+        words += std::string(result->pw_name) + " ";
+    return words + "(uid " + std::to_string(static_cast<unsigned long>(user)) + ")";
 }
 
 std::string ErrorWords(int error)
@@ -219,11 +261,13 @@ SingleInstance::SingleInstance(std::string folder, std::string name)
 SingleInstance::~SingleInstance()
 {
     Release();
-    if (answerFd_ >= 0)
-        close(answerFd_);
+    if (knockFd_ >= 0)
+        close(knockFd_);
 }
 
 std::string SingleInstance::LockFilePath() const { return Folder() + "/" + SafeFileName(name_) + ".lock"; }
+
+std::string SingleInstance::ClaimName() const { return "@" + ClaimText(Folder(), SafeFileName(name_)); }
 
 std::string SingleInstance::Folder() const
 {
@@ -237,52 +281,71 @@ bool SingleInstance::Acquire()
 {
     if (IsFirst())
         return true;
-    // The claim on the system's name comes first: it holds whatever the
-    // folder allows.
-    int claimError = 0;
-    int claim = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    passedOver_.clear();
+    // The lock file first: a later copy is refused by it before it could
+    // meet the first's name bound but not yet listened on, which it would
+    // pass over as a program that takes no knocks.
     int64_t injected = 0;
-    if (claim < 0) {
-        claimError = errno;
-    } else {
+    int fileError = 0;
+    int fd = open(LockFilePath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    const bool fileRefused = fd >= 0 && testing::ShouldFail("SingleInstance.LockFile", &injected);
+    if (fileRefused)
+        errno = static_cast<int>(injected);
+    if (fd < 0) {
+        fileError = errno;
+    } else if (fileRefused || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        fileError = errno;
+        close(fd);
+        fd = -1;
+        if (fileError == EWOULDBLOCK)
+            return false;
+    }
+    // The system's name: it holds whatever the folder allows. Tried twice
+    // at most, for a holder that lets go between the bind and the look at it.
+    std::string claimWhy;
+    int claim = -1;
+    for (int attempt = 0; attempt < 2 && claim < 0; ++attempt) {
+        int claimError = 0;
+        claim = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (claim < 0) {
+            claimWhy = ErrorWords(errno);
+            break;
+        }
         socklen_t length = 0;
         sockaddr_un address{};
         ClaimAddress(Folder(), SafeFileName(name_), &address, &length);
         const bool refused = testing::ShouldFail("SingleInstance.Claim", &injected);
         if (refused)
             errno = static_cast<int>(injected);
-        if (refused || bind(claim, reinterpret_cast<sockaddr*>(&address), length) != 0) {
-            claimError = errno;
-            close(claim);
-            claim = -1;
-            if (claimError == EADDRINUSE)
-                return false;
-        }
-    }
-    // The lock file as well: it is seen by copies that do not share this
-    // system's names (in a network namespace of their own).
-    int fileError = 0;
-    int fd = open(LockFilePath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
-    const bool refused = fd >= 0 && testing::ShouldFail("SingleInstance.LockFile", &injected);
-    if (refused)
-        errno = static_cast<int>(injected);
-    if (fd < 0) {
-        fileError = errno;
-    } else if (refused || flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        fileError = errno;
-        close(fd);
-        fd = -1;
-        if (fileError == EWOULDBLOCK) {
-            if (claim >= 0)
-                close(claim);
+        if (!refused && bind(claim, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+            listen(claim, static_cast<int>(kMaxWaiting)) == 0)
+            break;
+        claimError = errno;
+        close(claim);
+        claim = -1;
+        claimWhy = ErrorWords(claimError);
+        if (claimError != EADDRINUSE)
+            break;
+        std::string who;
+        const Holder holder = ReachFirst(&who);
+        if (holder == Holder::ThisUser || holder == Holder::Unknown) {
+            if (fd >= 0)
+                close(fd);
             return false;
         }
+        if (holder == Holder::NoListener && attempt == 0)
+            continue;
+        // Not a copy of this user's: its hold does not count.
+        passedOver_ = holder == Holder::AnotherUser ? "held by " + who
+                                                    : "held by a program that takes no knocks on it (" + who + ")";
+        claimWhy = "its name is " + passedOver_;
+        break;
     }
     if (claim < 0 && fd < 0) {
         // Neither kind of lock: the copy goes on, but cannot say that it is
         // the only one, and says so.
-        doubt_ = "neither the system's lock (" + ErrorWords(claimError) + ") nor the lock file " + LockFilePath() +
-                 " (" + ErrorWords(fileError) + ") could be taken";
+        doubt_ = "neither the system's lock (" + claimWhy + ") nor the lock file " + LockFilePath() + " (" +
+                 ErrorWords(fileError) + ") could be taken";
     }
     first_ = true;
     lockFd_ = fd;
@@ -307,52 +370,96 @@ void SingleInstance::Release()
     lockFd_ = -1;
     first_ = false;
     doubt_.clear();
-    waiting_.clear();
+    CloseCallers();
 }
 
-bool SingleInstance::OpenAnswerSocket()
+SingleInstance::Holder SingleInstance::ReachFirst(std::string* who)
 {
-    if (answerFd_ >= 0)
-        return true;
-    answerFd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (answerFd_ < 0)
-        return false;
-    // An address of the system's choosing, so that the first can answer.
-    sockaddr_un own{};
-    own.sun_family = AF_UNIX;
-    if (testing::ShouldFail("SingleInstance.Knock") ||
-        bind(answerFd_, reinterpret_cast<sockaddr*>(&own), sizeof(sa_family_t)) != 0) {
-        close(answerFd_);
-        answerFd_ = -1;
-        return false;
+    // A connection made before stays the way to the first until it ends it.
+    CollectAnswers();
+    if (knockFd_ >= 0)
+        return Holder::ThisUser;
+    int connection = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    int64_t injected = 0;
+    if (connection >= 0 && testing::ShouldFail("SingleInstance.Knock", &injected)) {
+        close(connection);
+        connection = -1;
+        errno = static_cast<int>(injected);
     }
-    return true;
+    if (connection < 0) {
+        *who = ErrorWords(errno);
+        return Holder::Unknown;
+    }
+    socklen_t length = 0;
+    sockaddr_un address{};
+    ClaimAddress(Folder(), SafeFileName(name_), &address, &length);
+    if (connect(connection, reinterpret_cast<sockaddr*>(&address), length) != 0) {
+        const int error = errno;
+        close(connection);
+        *who = ErrorWords(error);
+        // A full queue is a first that is busy, or one that will not take
+        // anyone in: either way nobody can say whose it is.
+        return error == ECONNREFUSED ? Holder::NoListener : Holder::Unknown;
+    }
+    const uid_t holder = PeerUser(connection, "SingleInstance.HolderIsAnotherUser");
+    if (holder != geteuid()) {
+        close(connection);
+        *who = AnotherUserWords(holder);
+        return Holder::AnotherUser;
+    }
+    knockFd_ = connection;
+    return Holder::ThisUser;
+}
+
+void SingleInstance::CollectAnswers()
+{
+    while (knockFd_ >= 0) {
+        char answer[16];
+        const ssize_t n = recv(knockFd_, answer, sizeof answer, MSG_DONTWAIT);
+        if (n > 0) {
+            if (std::memchr(answer, kInFront, static_cast<size_t>(n)))
+                answered_ = true;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        // The first ended the connection: it answered, let go or has no
+        // room for this copy.
+        close(knockFd_);
+        knockFd_ = -1;
+    }
 }
 
 bool SingleInstance::NotifyFirstInstance()
 {
-    if (!OpenAnswerSocket())
+    CollectAnswers();
+    if (answered_)
+        return true; // its window is in front already
+    std::string who;
+    if (ReachFirst(&who) != Holder::ThisUser)
         return false;
-    socklen_t length = 0;
-    sockaddr_un address{};
-    ClaimAddress(Folder(), SafeFileName(name_), &address, &length);
     const char message = kKnock;
-    return sendto(answerFd_, &message, 1, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&address),
-                  length) == 1;
+    if (send(knockFd_, &message, 1, MSG_DONTWAIT | MSG_NOSIGNAL) == 1)
+        return true;
+    close(knockFd_);
+    knockFd_ = -1;
+    return false;
 }
 
 bool SingleInstance::AwaitAnswer(DWORD milliseconds)
 {
-    if (answerFd_ < 0)
+    if (knockFd_ < 0 && !answered_)
         return false;
     const DWORD start = GetTickCount();
     for (;;) {
-        char answer = 0;
-        while (recv(answerFd_, &answer, 1, MSG_DONTWAIT) == 1) {
-            if (answer == kInFront)
-                return true;
+        CollectAnswers();
+        if (answered_) {
+            answered_ = false;
+            return true;
         }
-        if (GetTickCount() - start >= milliseconds)
+        if (knockFd_ < 0 || GetTickCount() - start >= milliseconds)
             return false;
         Sleep(kHandOverStep);
     }
@@ -377,34 +484,89 @@ SingleInstance::HandOver SingleInstance::HandOverToFirst(DWORD patience)
     }
 }
 
+namespace {
+// Reads what a caller sent so far: the number of knocks in it. `open`
+// turns false once the caller has ended its side.
+int ReadKnocks(int caller, bool* open)
+{
+    int knocks = 0;
+    for (;;) {
+        char buffer[16];
+        const ssize_t n = recv(caller, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) {
+            knocks += static_cast<int>(std::count(buffer, buffer + n, kKnock));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        *open = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        return knocks;
+    }
+}
+} // namespace
+
 int SingleInstance::TakeNotifications()
 {
     if (listenFd_ < 0)
         return 0;
     int count = 0;
-    char buffer[16];
-    sockaddr_un sender{};
-    socklen_t length = sizeof sender;
-    while (recvfrom(listenFd_, buffer, sizeof buffer, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&sender), &length) >=
-           0) {
-        ++count;
-        // A copy that waits for the answer (a nameless sender cannot).
-        if (length > offsetof(sockaddr_un, sun_path) && waiting_.size() < kMaxWaiting)
-            waiting_.emplace_back(reinterpret_cast<const char*>(&sender), length);
-        length = sizeof sender;
+    for (int taken = 0; taken < kMaxCallersPerPoll; ++taken) {
+        const int caller = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (caller < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            break;
+        }
+        // Another user's knock is not heard: no window comes forward for
+        // it, and it gets no answer.
+        if (PeerUser(caller, "SingleInstance.KnockerIsAnotherUser") != geteuid()) {
+            close(caller);
+            continue;
+        }
+        if (callers_.size() < kMaxWaiting) {
+            callers_.push_back(Caller{caller, false});
+            continue;
+        }
+        // No room to answer it: its knock still brings the window forward.
+        bool open = false;
+        count += ReadKnocks(caller, &open);
+        close(caller);
+    }
+    for (size_t i = 0; i < callers_.size();) {
+        bool open = false;
+        const int knocks = ReadKnocks(callers_[i].fd, &open);
+        count += knocks;
+        callers_[i].knocked = callers_[i].knocked || knocks > 0;
+        if (open) {
+            ++i;
+            continue;
+        }
+        // Gone: nobody waits for an answer on it.
+        close(callers_[i].fd);
+        callers_.erase(callers_.begin() + static_cast<std::ptrdiff_t>(i));
     }
     return count;
 }
 
 void SingleInstance::AnswerNotifications()
 {
-    if (listenFd_ < 0)
-        return;
     const char answer = kInFront;
-    for (const std::string& address : waiting_)
-        sendto(listenFd_, &answer, 1, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(address.data()),
-               static_cast<socklen_t>(address.size()));
-    waiting_.clear();
+    for (size_t i = 0; i < callers_.size();) {
+        if (!callers_[i].knocked) {
+            ++i;
+            continue;
+        }
+        send(callers_[i].fd, &answer, 1, MSG_DONTWAIT | MSG_NOSIGNAL);
+        close(callers_[i].fd);
+        callers_.erase(callers_.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+}
+
+void SingleInstance::CloseCallers()
+{
+    for (const Caller& caller : callers_)
+        close(caller.fd);
+    callers_.clear();
 }
 
 void PrepareAbruptEnd()

@@ -47,14 +47,29 @@ bool SetEnvironmentVariable(std::string_view name, const std::optional<std::stri
 // One running copy per data folder: the copies that would write the same
 // player's files. The first process to Acquire holds two locks until it ends
 // or Release is called (a copy lets go as it begins to end, so a new start
-// need not wait for its shutdown): a name of the system's, which needs no
-// file and so holds in a folder where none can be made, and an exclusive
-// lock on a file in that folder, which copies that do not share the
-// system's names still see. Either one taken by another copy refuses. A later
-// process finds the lock taken and knocks with NotifyFirstInstance; the
-// first picks the knock up by polling TakeNotifications from its message
-// loop and, once its window has come to the front, says so with
-// AnswerNotifications. HandOverToFirst is the whole of a later copy's side.
+// need not wait for its shutdown): an exclusive lock on a file in that
+// folder, and a name of the system's, which needs no file and so holds in a
+// folder where none can be made, and which copies that do not share the
+// system's names do not see. Either one taken by a copy of this user's
+// refuses. A later process finds the lock taken and knocks with
+// NotifyFirstInstance; the first picks the knock up by polling
+// TakeNotifications from its message loop and, once its window has come to
+// the front, says so with AnswerNotifications. HandOverToFirst is the whole
+// of a later copy's side.
+//
+// The name is open to every user of the system: only a copy of the same
+// user counts. Each side asks the system who is at the other end of a
+// knock's connection, never the caller itself: a name held by another user
+// (or by a program that takes no knocks on it) is passed over, and the lock
+// file alone keeps this user's copies apart (PassedOver says so); a knock
+// from another user is closed unheard, neither counted nor answered. The
+// name carries the user's id as well, so that two users' copies meet on it
+// only when one takes the other's on purpose.
+//
+// Test hooks (testing::FailNext with the user id to see as the code): the
+// system reports another user for the holder a later copy reaches,
+// "SingleInstance.HolderIsAnotherUser", or for a knocking copy the first
+// takes in, "SingleInstance.KnockerIsAnotherUser".
 //
 // Threads: one thread uses an instance.
 class SingleInstance {
@@ -74,9 +89,14 @@ public:
     // Empty when this copy holds a lock; otherwise why it cannot tell
     // whether another copy runs over the same folder.
     const std::string& Doubt() const { return doubt_; }
+    // Empty unless the last Acquire passed over the system's name because
+    // no copy of this user's holds it: who does ("held by another user,
+    // ...").
+    const std::string& PassedOver() const { return passedOver_; }
 
     // From a later instance: knocks at the first one. False when none
-    // listens (it is ending, or could not listen).
+    // listens (it is ending, or could not listen) or the name's holder is
+    // not a copy of this user's.
     bool NotifyFirstInstance();
     // True when the first answered a knock within `milliseconds`: its
     // window came to the front.
@@ -100,19 +120,37 @@ public:
 
     // The lock file used (for tests and messages).
     std::string LockFilePath() const;
+    // The system's name claimed, as the system lists it ("@pellucor-…").
+    std::string ClaimName() const;
 
 private:
-    bool OpenAnswerSocket();
+    // Who holds the system's name, as a later copy finds on connecting.
+    enum class Holder {
+        ThisUser,    // a copy of this user's: the connection is kept to knock on
+        AnotherUser, // a program of another user's
+        NoListener,  // nothing, or a program that takes no connections on it
+        Unknown,     // it cannot be reached now (no socket, a full queue)
+    };
+    Holder ReachFirst(std::string* who);
+    void CollectAnswers();
+    void CloseCallers();
     std::string Folder() const;
+
+    struct Caller {
+        int fd;
+        bool knocked;
+    };
 
     std::string folder_;
     std::string name_;
     int lockFd_ = -1;
     int listenFd_ = -1;
-    int answerFd_ = -1; // a later instance's own socket, where the answer comes
+    int knockFd_ = -1;      // a later instance's connection to the first
+    bool answered_ = false; // the first said its window is in front
     bool first_ = false;
     std::string doubt_;
-    std::vector<std::string> waiting_; // addresses of the copies that knocked
+    std::string passedOver_;
+    std::vector<Caller> callers_; // the first's connections from copies of this user's
 };
 
 // Prepares an end of the process that skips its orderly course (the display

@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <limits>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 
 using namespace apptest;
@@ -382,6 +383,87 @@ TEST_F(AppTest, ACopyThatCanTakeNoLockStartsAndSaysItCannotTell)
               std::string::npos)
         << said;
     EXPECT_NE(said.find("Permission denied"), std::string::npos) << said;
+}
+
+// The single-copy name is open to every user of the system. Held by another
+// user, it keeps no game of the player's from starting: the game says so on
+// standard error and passes it over, and its lock file still keeps a second
+// copy out (one that cannot knock at the stranger's door, so it is told no
+// answer came).
+TEST_F(AppTest, ANameHeldByAnotherUserIsPassedOverAndTheGameStartsSayingSo)
+{
+    StartApp();
+    const std::string folder = Zolt::GetAppDataFolder();
+    app.reset();
+    platform::SingleInstance stranger(folder, "PellucorTestMutex"); // the name alone
+    platform::testing::FailNext("SingleInstance.LockFile", EROFS);
+    ASSERT_TRUE(stranger.Acquire());
+
+    platform::testing::FailEveryCall("SingleInstance.HolderIsAnotherUser", int64_t(geteuid()) + 1);
+    platform::testing::ScopedExitInterception intercept;
+    ::testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(StartApp()) << "kept from starting by another user's hold";
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("PellucorTest: the name " + stranger.ClaimName() +
+                        ", which keeps one copy of it per data folder, is held by another user, "),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("; it is passed over, and the lock file " + stranger.LockFilePath() +
+                        " keeps a second copy out.\n"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(said.find("cannot tell"), std::string::npos) << said;
+
+    auto second = std::make_unique<TestApp>();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(ExitCodeOf([&] { second->Initialize(); }), 1);
+    said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("PellucorTest is already running over the same player files, but it did not answer"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(stranger.TakeNotifications(), 0) << "a knock went to another user";
+}
+
+// Where no lock file can be made either, a game whose name another user
+// holds starts as one that cannot tell whether another copy runs.
+TEST_F(AppTest, WithoutALockFileANameHeldByAnotherUserLeavesAGameThatCannotTell)
+{
+    StartApp();
+    const std::string folder = Zolt::GetAppDataFolder();
+    app.reset();
+    platform::SingleInstance stranger(folder, "PellucorTestMutex");
+    std::remove(stranger.LockFilePath().c_str()); // the last run's
+    ASSERT_TRUE(platform::MakeDirectories(stranger.LockFilePath()));
+    ASSERT_TRUE(stranger.Acquire());
+
+    platform::testing::FailNext("SingleInstance.HolderIsAnotherUser", int64_t(geteuid()) + 1);
+    platform::testing::ScopedExitInterception intercept;
+    ::testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(StartApp());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("is held by another user, "), std::string::npos) << said;
+    EXPECT_NE(said.find("; it is passed over.\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("PellucorTest cannot tell whether another copy of it is running over the same player files"),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("(Is a directory)"), std::string::npos) << said;
+}
+
+// A knock from another user's process is not heard: the window stays where
+// it is and the knocker gets no answer.
+TEST_F(AppTest, AKnockFromAnotherUserDoesNotBringTheWindowForward)
+{
+    TestApp& first = StartApp();
+    platform::SingleInstance stranger(Zolt::GetAppDataFolder(), "PellucorTestMutex");
+    ASSERT_TRUE(stranger.NotifyFirstInstance());
+    platform::testing::FailNext("SingleInstance.KnockerIsAnotherUser", int64_t(geteuid()) + 1);
+    for (int guard = 0;
+         guard < 100000 && platform::testing::PendingFailures("SingleInstance.KnockerIsAnotherUser") > 0; ++guard)
+        first.RunLoopStep(nullptr);
+    EXPECT_EQ(platform::testing::PendingFailures("SingleInstance.KnockerIsAnotherUser"), 0) << "the knock was not seen";
+    RunFor(1000);
+    EXPECT_EQ(first.broughtToFront, 0);
+    EXPECT_FALSE(stranger.AwaitAnswer(0));
 }
 
 TEST_F(AppTest, WindowThatDoesNotFitTheDesktopRunsFullScreenForGood)

@@ -298,12 +298,12 @@ TEST(SingleInstance, DescriptorZeroIsHeldAndLetGoAsAnyOther)
             close(0);
             SingleInstance first(root.Path(), "Game");
             SingleInstance second(root.Path(), "Game");
-            if (!first.Acquire() || !first.Doubt().empty()) // the claim is 0
+            if (!first.Acquire() || !first.Doubt().empty()) // the lock file is 0
                 _exit(10);
             platform::testing::FailNext("SingleInstance.LockFile", EROFS);
             if (second.Acquire())
                 _exit(11);
-            platform::testing::ClearFailures(); // refused before its lock file was tried
+            platform::testing::ClearFailures(); // refused by the name the first holds
             if (!second.NotifyFirstInstance() || !second.NotifyFirstInstance() || first.TakeNotifications() != 2)
                 _exit(12);
             first.AnswerNotifications();
@@ -338,7 +338,7 @@ TEST(SingleInstance, DescriptorZeroIsHeldAndLetGoAsAnyOther)
             if (placeholder != 0 || !first.Acquire())
                 _exit(18);
             close(placeholder);
-            if (second.Acquire()) // its claim is 0, its lock file is refused
+            if (second.Acquire()) // its lock file is 0, and refused
                 _exit(19);
             first.Release();
             if (!second.Acquire())
@@ -366,8 +366,8 @@ TEST(SingleInstance, DescriptorZeroIsHeldAndLetGoAsAnyOther)
 }
 
 // The claim is a name of the system's, which leaves no file anywhere, made
-// from the folder's device and inode; a folder that cannot be looked at is
-// named by its path.
+// from the user and the folder's device and inode; a folder that cannot be
+// looked at is named by its path.
 TEST(SingleInstance, TheClaimIsTheSystemsNameForTheFolder)
 {
     ScopedTempFolder root;
@@ -377,11 +377,14 @@ TEST(SingleInstance, TheClaimIsTheSystemsNameForTheFolder)
     ASSERT_TRUE(here.Acquire());
     ASSERT_TRUE(missing.Acquire());
     char name[96];
-    std::snprintf(name, sizeof name, " @pellucor-instance-%llx-%llx-[0-9a-f]{16}\n",
-                  static_cast<unsigned long long>(folder.st_dev), static_cast<unsigned long long>(folder.st_ino));
+    std::snprintf(name, sizeof name, "@pellucor-instance-u%lu-%llx-%llx-[0-9a-f]{16}",
+                  static_cast<unsigned long>(geteuid()), static_cast<unsigned long long>(folder.st_dev),
+                  static_cast<unsigned long long>(folder.st_ino));
+    EXPECT_THAT(here.ClaimName(), ::testing::MatchesRegex(name));
     const std::string sockets = ReadTestFile("/proc/net/unix");
-    EXPECT_THAT(sockets, ::testing::ContainsRegex(name));
-    EXPECT_THAT(sockets, ::testing::ContainsRegex(" @pellucor-instance-path-[0-9a-f]{16}-[0-9a-f]{16}\n"));
+    EXPECT_THAT(sockets, ::testing::HasSubstr(" " + here.ClaimName() + "\n"));
+    EXPECT_THAT(missing.ClaimName(), ::testing::MatchesRegex("@pellucor-instance-u[0-9]+-path-[0-9a-f]{16}-[0-9a-f]{16}"));
+    EXPECT_THAT(sockets, ::testing::HasSubstr(" " + missing.ClaimName() + "\n"));
 }
 
 // A copy that knocks hears back only once the first's window is in front;
