@@ -403,7 +403,7 @@ TEST_F(ActionStrip, TypingTenIntoTheRaiseRaisesByTen)
     }
 }
 
-TEST_F(ActionStrip, AMinimumBetBeyondTheCapStartsTheOpenAtZeroAndTheRaiseAtOne)
+TEST_F(ActionStrip, AMinimumBetUpToTheCapIsProposedAndBeyondItTheOpenStartsAtZeroAndTheRaiseAtOne)
 {
     Play(kGameNoLimit);
     human_.legal = {kHumanOpen, kHumanRaise};
@@ -416,7 +416,15 @@ TEST_F(ActionStrip, AMinimumBetBeyondTheCapStartsTheOpenAtZeroAndTheRaiseAtOne)
     ClickOn(Button(kHumanRaise).GetId());
     EXPECT_EQ(EntryText(strip_.GetRaiseDlg()), "1");
     EXPECT_TRUE(ConfirmEnabled(strip_.GetRaiseDlg()));
+    ClickOn(strip_.GetRaiseDlg().CancelButtonId());
     EXPECT_TRUE(human_.reported.empty());
+
+    // A minimum bet the chips just reach is proposed as it is.
+    human_.chips = 10;
+    ClickOn(Button(kHumanOpen).GetId());
+    EXPECT_EQ(EntryText(strip_.GetOpenDlg()), "10");
+    PressKey(KeyDialog::kReturnKey);
+    EXPECT_EQ(human_.reported, std::vector<std::string>{"1 10"});
 }
 
 TEST_F(ActionStrip, BigCapsTakeAllTheirDigitsAndBigAmountsReadInFull)

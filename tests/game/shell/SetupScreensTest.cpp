@@ -368,6 +368,21 @@ TEST_F(SetupModule, TheCloseButtonShowsExactlyWhereTheGameCoversTheScreenWhateve
     }
 }
 
+// The screen may go while one of its dialogs is still open (the game ends
+// under it); the dialog closing after it must not bring the button back.
+TEST_F(SetupModule, ADialogClosedAfterItsScreenWentBringsNoCloseButton)
+{
+    SetFullScreenOption(true);
+    ShowFor(2);
+    SetupRulesCash& screen = ShownScreen<SetupRulesCash>();
+    ASSERT_TRUE(Shown(screen.CloseButton()->GetId()));
+    Click(screen.OptionsButton());
+    ASSERT_TRUE(screen.GetOptionsDialog()->IsVisible());
+    module_.Hide();
+    screen.GetOptionsDialog()->Show(false);
+    EXPECT_FALSE(Shown(screen.CloseButton()->GetId()));
+}
+
 TEST_F(SetupModule, TheCloseButtonFollowsTheDisplayModeChosenInTheOptions)
 {
     for (GameType type : {0u, 1u, 2u, 3u}) {
