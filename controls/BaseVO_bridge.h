@@ -186,6 +186,8 @@ public:
     void SetFont(IFont* font) override { impl_->SetFont(font); }
     void SetText(const std::string& text) override { impl_->SetText(text); }
     void GetText(std::string& out) const override { impl_->GetText(out); }
+    void ProposeText(const std::string& text) override { impl_->ProposeText(text); }
+    bool IsTextProposed() const override { return impl_->IsTextProposed(); }
     void SetTextOffset(int16_t x, int16_t y) override { impl_->SetTextOffset(x, y); }
     void SetTextColour(const RGB& colour) override { impl_->SetTextColour(colour); }
     void SetMaxLength(uint16_t length) override { impl_->SetMaxLength(length); }

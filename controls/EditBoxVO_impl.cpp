@@ -60,7 +60,22 @@ void EditBoxVO_impl::SetText(const std::string& text)
 {
     platform::CriticalSectionLock lock(factory_.Lock());
     text_ = text;
+    proposed_ = false;
     SetDirty();
+}
+
+void EditBoxVO_impl::ProposeText(const std::string& text)
+{
+    platform::CriticalSectionLock lock(factory_.Lock());
+    text_ = text;
+    proposed_ = true;
+    SetDirty();
+}
+
+bool EditBoxVO_impl::IsTextProposed() const
+{
+    platform::CriticalSectionLock lock(factory_.Lock());
+    return proposed_;
 }
 
 void EditBoxVO_impl::GetText(std::string& out) const
@@ -124,7 +139,8 @@ void EditBoxVO_impl::OnChar(char character)
     size_t length;
     {
         platform::CriticalSectionLock lock(factory_.Lock());
-        length = text_.size();
+        // A proposal goes when the character comes in: it takes no room.
+        length = proposed_ ? 0 : text_.size();
     }
     bool accepted = !(limit >= 0 && length >= static_cast<size_t>(limit));
     if (accepted && !Accepts(character))
@@ -132,6 +148,9 @@ void EditBoxVO_impl::OnChar(char character)
     if (accepted) {
         {
             platform::CriticalSectionLock lock(factory_.Lock());
+            if (proposed_)
+                text_.clear();
+            proposed_ = false;
             text_ += character;
         }
         NotifyTextChanged();
@@ -167,6 +186,13 @@ bool EditBoxVO_impl::Paste()
     std::erase_if(pasted, [this](char c) { return !Accepts(c); });
     {
         platform::CriticalSectionLock lock(factory_.Lock());
+        // A paste takes the place of a proposal as a typed character does;
+        // one that brought nothing in leaves it.
+        if (!pasted.empty()) {
+            if (proposed_)
+                text_.clear();
+            proposed_ = false;
+        }
         text_ += pasted;
         const int16_t limit = static_cast<int16_t>(maxLength_);
         if (limit >= 1 && text_.size() > static_cast<size_t>(limit))
@@ -182,6 +208,8 @@ void EditBoxVO_impl::OnKeyDown(uint32_t key)
         bool removed = false;
         {
             platform::CriticalSectionLock lock(factory_.Lock());
+            // Backspace edits a proposal as any text, and makes it the player's.
+            proposed_ = false;
             if (!text_.empty()) {
                 text_.pop_back();
                 removed = true;

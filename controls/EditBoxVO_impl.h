@@ -1,6 +1,7 @@
 // The single-line text field: text typed while it has the focus, shown
 // centred in a three-piece frame with a blinking caret; characters are
-// filtered by the first edit observer; backspace and Ctrl+V paste work.
+// filtered by the first edit observer; backspace and Ctrl+V paste work. A
+// proposed text (an amount the box offers) is typed over, not typed after.
 //
 // Threads: typing arrives on the main thread; the caret blinks from a time
 // object on the time thread (it only flips a flag and marks the box dirty).
@@ -47,6 +48,8 @@ public:
     void SetFont(IFont* font);
     void SetText(const std::string& text);
     void GetText(std::string& out) const;
+    void ProposeText(const std::string& text);
+    bool IsTextProposed() const;
     void SetTextOffset(int16_t x, int16_t y);
     void SetTextColour(const RGB& colour);
     void SetMaxLength(uint16_t length) { maxLength_ = length; }
@@ -71,6 +74,8 @@ private:
     void NotifyTextChanged();
 
     std::string text_;
+    // The text is a proposal that the next character or paste replaces.
+    bool proposed_ = false;
     IFont* font_ = nullptr;
     RGB textColour_{0, 0, 0};
     RGB caretColour_{0, 0, 0};

@@ -13,6 +13,8 @@ public:
     virtual void OnFocusGained(uint32_t /*id*/) {}
     virtual void OnFocusLost(uint32_t /*id*/) {}
     // Only the first observer of a box is asked; false drops the character.
+    // An accepted one follows the box's text, or replaces it while the text
+    // is a proposal (IEditBoxVO::IsTextProposed).
     virtual bool AcceptChar(char /*character*/) { return true; }
 };
 

@@ -27,6 +27,13 @@ public:
     // Observers are not told.
     virtual void SetText(const std::string& text) = 0;
     virtual void GetText(std::string& out) const = 0;
+    // Stored as SetText stores it, but as a proposal the player takes or
+    // types over: the first character the box lets in replaces it, as does a
+    // paste; Backspace edits it as any text. Any change ends the proposal.
+    virtual void ProposeText(const std::string& text) = 0;
+    // Whether the text is still a proposal: the first edit observer's
+    // AcceptChar then judges the character as the whole new text.
+    virtual bool IsTextProposed() const = 0;
     virtual void SetTextOffset(int16_t x, int16_t y) = 0;
     virtual void SetTextColour(const RGB& colour) = 0;
     // 65535 (any value from 32768 up) means no limit.

@@ -105,7 +105,8 @@ void AmountDlg::OnDialogShown(uint32_t dialogId, bool shown)
     // million or more ("1e+06") would allow too few, one with a fraction too
     // many.
     entry_->SetMaxLength(DigitCount(cap_));
-    entry_->SetText(minBet_ <= cap_ ? std::to_string(WholeDollars(minBet_)) : look_.startBeyondCap);
+    // Offered, not imposed: the first digit typed replaces it.
+    entry_->ProposeText(minBet_ <= cap_ ? std::to_string(WholeDollars(minBet_)) : look_.startBeyondCap);
     OnTextChanged(entry_->GetId());
 }
 
@@ -114,7 +115,8 @@ bool AmountDlg::AcceptChar(char character)
     if (character < '0' || character > '9' || !entry_)
         return false;
     std::string text;
-    entry_->GetText(text);
+    if (!entry_->IsTextProposed())
+        entry_->GetText(text);
     return static_cast<double>(DigitsValue(text + character)) <= Room();
 }
 

@@ -7,9 +7,10 @@
 // The entry takes digits only. The typed number x may run from 1 to the cap
 // less the table's current bet; a digit that would carry it further is
 // refused, and the entry holds no more digits than the cap has. Every show
-// starts afresh from the table's minimum bet. Return confirms (while the
-// confirm button is enabled), Escape closes; the dialog is modal, so it is
-// the one key dialog that answers while it is shown.
+// proposes the table's minimum bet afresh: the first digit typed takes its
+// place, Backspace edits it. Return confirms (while the confirm button is
+// enabled), Escape closes; the dialog is modal, so it is the one key dialog
+// that answers while it is shown.
 //
 // Threads: the main thread.
 #pragma once

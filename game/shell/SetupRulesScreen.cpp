@@ -8,7 +8,6 @@
 #include "game/table/ClickSound.h"
 #include "game/shell/CustomizeDlg.h"
 #include "game/shell/MoneyText.h"
-#include "game/shell/Options.h"
 #include "game/shell/OptionsDialog.h"
 #include "game/shell/ScreenSize.h"
 #include "kernel/Kernel.h"
@@ -127,8 +126,15 @@ void SetupRulesScreen::Show()
         return;
     ShowFixedObjects(true);
     FillFromProfile();
+    ShowCloseButtonWhereNeeded();
+}
+
+void SetupRulesScreen::ShowCloseButtonWhereNeeded()
+{
+    // A window has its own close box; a screen the game covers has only
+    // this one. The start screen keeps the same rule.
     if (close_)
-        close_->SetVisible(true);
+        close_->SetVisible(GameCoversTheScreen(*factory_));
 }
 
 void SetupRulesScreen::Hide()
@@ -143,8 +149,10 @@ void SetupRulesScreen::ShowFixedObjects(bool visible)
 {
     if (background_)
         background_->SetVisible(visible);
+    // The close button shows by its own rule; a frame drawn in between
+    // never shows it for a moment.
     for (ControlLibrary::IButtonVO* button : buttons_)
-        if (button)
+        if (button && (button != close_ || !visible))
             button->SetVisible(visible);
     for (ControlLibrary::IStringVO* text : texts_)
         if (text)
@@ -207,12 +215,13 @@ void SetupRulesScreen::OnSysKeyDown(uint32_t key)
         start_->PerformClick();
 }
 
-void SetupRulesScreen::OnDialogShown(uint32_t dialogId, bool shown)
+void SetupRulesScreen::OnDialogShown(uint32_t /*dialogId*/, bool shown)
 {
-    if (shown || !optionsDialog_ || dialogId != optionsDialog_->GetId())
-        return;
-    if (close_)
-        close_->SetVisible(IsFullScreenOption());
+    // Any of the screen's dialogs may have changed the display mode (the
+    // options switch it); a dialog closed while the screen is away (at
+    // Release) leaves the button as it is.
+    if (!shown && IsShown())
+        ShowCloseButtonWhereNeeded();
 }
 
 bool SetupRulesScreen::OnCommonButton(uint32_t id)

@@ -7,8 +7,9 @@
 //   reports 0 (the table follows); close asks to quit the game;
 // - space or Return press the start button while the screen is shown and no
 //   dialog is open over it;
-// - once the options dialog closes, the close button stays only in full
-//   screen; showing the screen brings it back.
+// - the close button shows only where the game covers the screen (a window
+//   has its own close box): when the screen shows and after any of its
+//   dialogs closed (the options may have switched the display mode).
 // A screen keeps no choice of its own: whatever the player picks is written
 // into the current profile at once, and the table reads it from there.
 //
@@ -151,8 +152,11 @@ protected:
     ControlLibrary::IFont* TextFont() const { return textFont_; }
 
 private:
-    // The background, the seven buttons and the texts.
+    // The background, the seven buttons (the close button hides with them
+    // but shows by its own rule) and the texts.
     void ShowFixedObjects(bool visible);
+    // The close button shows exactly where the game covers the screen.
+    void ShowCloseButtonWhereNeeded();
     void ReleaseDialogs();
 
     std::string backgroundImage_;

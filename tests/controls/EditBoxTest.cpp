@@ -110,6 +110,47 @@ TEST_F(EditBoxTest, PastedCharactersPassTheSameFilterAsTypedOnes)
     scene.Factory().ReleaseVO(amount);
 }
 
+TEST_F(EditBoxTest, AProposedTextIsTypedOverByTheFirstCharacterTheBoxLetsIn)
+{
+    box->SetMaxLength(3);
+    box->ProposeText("100");
+    EXPECT_TRUE(box->IsTextProposed());
+    Type("#");
+    EXPECT_EQ(Text(), "100") << "a refused character leaves the proposal";
+    EXPECT_TRUE(box->IsTextProposed());
+    Type("7");
+    EXPECT_EQ(Text(), "7") << "a full proposal takes no room";
+    EXPECT_FALSE(box->IsTextProposed());
+    Type("5");
+    EXPECT_EQ(Text(), "75");
+    EXPECT_EQ(log.changes, 2);
+
+    // Backspace edits a proposal as any text; what follows is typed after it.
+    box->ProposeText("20");
+    scene.Factory().DispatchKeyDown(8);
+    Type("5");
+    EXPECT_EQ(Text(), "25");
+    // A text set plainly is no proposal.
+    box->ProposeText("20");
+    box->SetText("20");
+    EXPECT_FALSE(box->IsTextProposed());
+    Type("1");
+    EXPECT_EQ(Text(), "201");
+}
+
+TEST_F(EditBoxTest, APasteReplacesAProposalUnlessNothingOfItIsLetIn)
+{
+    box->ProposeText("20");
+    Paste("##");
+    EXPECT_EQ(Text(), "20");
+    EXPECT_TRUE(box->IsTextProposed());
+    Paste("6#0");
+    EXPECT_EQ(Text(), "60");
+    EXPECT_FALSE(box->IsTextProposed());
+    Paste("1");
+    EXPECT_EQ(Text(), "601");
+}
+
 TEST_F(EditBoxTest, ACtrlStillDownWhenTheFocusLeavesDoesNotPasteOnALaterV)
 {
     IEditBoxVO* other = scene.Factory().CreateEditBoxVO();

@@ -2,6 +2,7 @@
 #include "controls/BaseVO_bridge.h"
 #include "controls/Factory_impl.h"
 #include "controls/IDialogVO.h"
+#include "controls/KeybdSysMessageObserver.h"
 #include "controls/MouseMessageObserver.h"
 #include "platform/window/WindowTesting.h"
 #include "tests/support/ControlTestHost.h"
@@ -222,6 +223,58 @@ TEST(Kinds, PerformClickReachesButtonObserversWhereverTheMouseIs)
     EXPECT_EQ(boxClicks.ups, 0) << "the box is not hovered";
     f.ReleaseVO(button);
     f.ReleaseVO(box);
+}
+
+// A key that presses a button (as Return or Space press a screen's start
+// button) leaves it drawn as the pointer finds it: hovered only under it.
+TEST(Kinds, AButtonPressedFromTheKeyboardDoesNotStayDrawnAsHovered)
+{
+    ControlScene scene;
+    Factory_impl& f = scene.Factory();
+    Clicks clicks;
+    IButtonVO* button = f.CreateButtonVO();
+    button->SetSize(40, 20);
+    button->SetFonts({scene.Font(), nullptr, nullptr, nullptr});
+    button->SetCaption("OK");
+    button->AddMouseObserver(&clicks);
+    button->SetVisible(true);
+    struct ReturnPresses : KeybdSysMessageObserver {
+        void OnSysKeyDown(uint32_t key) override
+        {
+            if (key == 13)
+                button->PerformClick();
+        }
+        IButtonVO* button = nullptr;
+    } keys;
+    keys.button = button;
+    f.AddSysObserver(&keys);
+
+    auto pressReturn = [&] {
+        f.DispatchKeyDown(13);
+        f.DispatchKeyUp(13);
+    };
+    // The face's colour at its corner, drawn now.
+    auto face = [&] {
+        scene.Draw();
+        return scene.Pixel(1, 1);
+    };
+    f.DispatchMouseMove(60, 60);
+    pressReturn();
+    ASSERT_EQ(clicks.ups, 1);
+    EXPECT_EQ(face(), Opaque(128, 64, 0)) << "the pointer is away: the normal face";
+    EXPECT_EQ(scene.Pixel(14, 8), Opaque(248, 208, 87)) << "the normal caption";
+    f.DispatchMouseMove(61, 61);
+    EXPECT_EQ(face(), Opaque(128, 64, 0)) << "nor does it light up later";
+
+    // Under the pointer it stays hovered, as it was before the key.
+    f.DispatchMouseMove(1, 1);
+    pressReturn();
+    EXPECT_EQ(clicks.ups, 2);
+    EXPECT_EQ(face(), Opaque(248, 208, 87));
+    f.DispatchMouseMove(60, 60);
+    EXPECT_EQ(face(), Opaque(128, 64, 0)) << "left after the key";
+    f.RemoveSysObserver(&keys);
+    f.ReleaseVO(button);
 }
 
 TEST(Kinds, CheckBoxCaptionSitsRightOfTheBoxOrAtFourPixelsWithoutIt)

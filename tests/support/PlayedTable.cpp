@@ -228,12 +228,11 @@ void PlayedTable::ActTyped(uint32_t code, uint64_t x, const std::string& shot)
     const double current = Table().State().currentBet;
     player_.Click(kActions[code]);
     ASSERT_TRUE(player_.Sees(dialog));
-    // The entry starts at the minimum bet.
+    // The entry offers the minimum bet; what is typed takes its place.
     const std::string start = std::to_string(static_cast<int64_t>(Table().GetMinBet()));
     EXPECT_TRUE(player_.Sees(Caption(start)));
-    for (size_t i = 0; i < start.size(); ++i)
-        player_.Press(platform::VK_BACK);
     player_.Type(std::to_string(x));
+    EXPECT_TRUE(player_.Sees(Caption(std::to_string(x))));
     if (raise) {
         // Raised to, and what goes in now.
         EXPECT_TRUE(player_.Sees(Caption(std::to_string(static_cast<int64_t>(current + x)))));

@@ -91,8 +91,9 @@ public:
     void Act(uint32_t code);
     // Open or raise in a limit game: one unit, doubled from the turn on.
     void ActFixed(uint32_t code);
-    // Open or raise with `x` typed into its dialog: the bet of an open, or
-    // by how much a raise raises; a screenshot `shot` of the dialog.
+    // Open or raise with `x` typed into its dialog as it opens (over the
+    // minimum bet it offers): the bet of an open, or by how much a raise
+    // raises; a screenshot `shot` of the dialog.
     void ActTyped(uint32_t code, uint64_t x, const std::string& shot = "");
     // The amount dialog of `code` closed with Escape, after Escape answered
     // the exit question above it: the turn stays.

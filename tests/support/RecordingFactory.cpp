@@ -388,8 +388,16 @@ public:
     {
         Log(Call("SetText", text));
         r_.text = text;
+        r_.textProposed = false;
     }
     void GetText(std::string& out) const override { out = r_.text; }
+    void ProposeText(const std::string& text) override
+    {
+        Log(Call("ProposeText", text));
+        r_.text = text;
+        r_.textProposed = true;
+    }
+    bool IsTextProposed() const override { return r_.textProposed; }
     void SetTextOffset(int16_t x, int16_t y) override { Log(Call("SetTextOffset", x, y)); }
     void SetTextColour(const RGB& colour) override { Log(Call("SetTextColour", colour)); }
     void SetMaxLength(uint16_t length) override { Log(Call("SetMaxLength", length)); }

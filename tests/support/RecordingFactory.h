@@ -61,6 +61,7 @@ struct RecordedObject {
     // Kind-specific values: the image shown, the text or caption, and so on.
     std::string image;
     std::string text;
+    bool textProposed = false;             // edit box
     std::string url;
     std::vector<std::string> paragraphs;   // text box
     ControlLibrary::IFont* font = nullptr;

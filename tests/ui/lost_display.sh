@@ -52,8 +52,9 @@ go_to() {
     start) ;;
     table)
         click_at 402 370 # Limit
-        # The set-up screen's close button, white on the wood.
-        wait_for_sight "the set-up screen" 28 28 985 35 50 'r+g+b>2.2'
+        # The set-up screen's Start button, red where the start screen
+        # shows its wood (a window shows no close button of the game's).
+        wait_for_sight "the set-up screen" 90 20 867 694 400 'r>g+0.2&&r>b+0.2'
         click_at 911 703 # Start
         # The felt left of the table's middle.
         wait_for_sight "the table" 100 20 150 330 2000 'g>r+0.05&&g>b'

@@ -262,7 +262,7 @@ TEST_F(ActionStrip, TheOpenDialogStartsAtTheMinimumBetAndTakesOnlyDigitsWithinTh
     OpenDlg& open = strip_.GetOpenDlg();
     EXPECT_EQ(Factory().GetFocusedId(), open.Entry()->GetId());
     EXPECT_EQ(EntryText(open), "10");
-    Type("0");
+    Type("100");
     EXPECT_EQ(EntryText(open), "100");
     Type("0");
     EXPECT_EQ(EntryText(open), "100") << "three digits at most";
@@ -323,7 +323,87 @@ TEST_F(ActionStrip, TheRaiseDialogShowsTheBetArithmeticAndReportsWhatGoesIn)
     EXPECT_EQ(human_.reported, (std::vector<std::string>{"4 80", "4 30"}));
 }
 
-TEST_F(ActionStrip, AMinimumBetBeyondTheCapStartsTheOpenAtZeroAndTheRaiseAtOne)
+// The minimum bet is offered, not imposed: typing after the dialog opens
+// gives the amount typed, not the typed digits behind the offer.
+TEST_F(ActionStrip, TheFirstDigitTypedReplacesTheProposedAmount)
+{
+    Play(kGameNoLimit);
+    human_.legal = {kHumanOpen, kHumanRaise};
+    human_.chips = 320;
+    human_.currentBet = 20;
+    Turn();
+    ClickOn(Button(kHumanRaise).GetId());
+    const OpenRaiseDlg& raise = strip_.GetRaiseDlg();
+    ASSERT_EQ(EntryText(raise), "10");
+    Type("60");
+    EXPECT_EQ(EntryText(raise), "60");
+    EXPECT_EQ(Label(OpenRaiseDlg::kRaiseToLabel), "80");
+    EXPECT_EQ(Label(OpenRaiseDlg::kToPutInLabel), "80");
+    PressKey(KeyDialog::kReturnKey);
+    EXPECT_FALSE(raise.IsVisible());
+
+    // A refused character leaves the offer; the first digit let in takes
+    // its place, and the digits after it follow up to the cap (300 here).
+    ClickOn(Button(kHumanRaise).GetId());
+    ASSERT_EQ(EntryText(raise), "10") << "every show proposes the minimum bet afresh";
+    Type("a.");
+    EXPECT_EQ(EntryText(raise), "10");
+    Type("4");
+    EXPECT_EQ(EntryText(raise), "4");
+    Type("0");
+    EXPECT_EQ(EntryText(raise), "40") << "later digits follow";
+    Type("0");
+    EXPECT_EQ(EntryText(raise), "40") << "400 passes the cap";
+    PressKey(KeyDialog::kEscapeKey);
+
+    // Backspace first edits the offer, and what is typed then follows it.
+    ClickOn(Button(kHumanRaise).GetId());
+    Factory().DispatchKeyDown(8);
+    EXPECT_EQ(EntryText(raise), "1");
+    Type("5");
+    EXPECT_EQ(EntryText(raise), "15");
+    EXPECT_EQ(Label(OpenRaiseDlg::kRaiseToLabel), "35");
+    PressKey(KeyDialog::kEscapeKey);
+
+    // The open: a first digit that would itself pass the cap is refused and
+    // leaves the offer; the next one within it replaces the offer.
+    human_.chips = 6;
+    human_.currentBet = 0;
+    human_.minBet = 5;
+    ClickOn(Button(kHumanOpen).GetId());
+    const OpenDlg& open = strip_.GetOpenDlg();
+    ASSERT_EQ(EntryText(open), "5");
+    Type("9");
+    EXPECT_EQ(EntryText(open), "5");
+    EXPECT_TRUE(ConfirmEnabled(open));
+    Type("3");
+    EXPECT_EQ(EntryText(open), "3");
+    PressKey(KeyDialog::kReturnKey);
+    EXPECT_EQ(human_.reported, (std::vector<std::string>{"4 80", "1 3"}));
+}
+
+// As the player met it: the bet to match and the minimum bet $2, "1" then
+// "0" typed, Return: a raise by $10 to $12 (not "210", nor "21" at a stack
+// too small for 210, which raised to $23).
+TEST_F(ActionStrip, TypingTenIntoTheRaiseRaisesByTen)
+{
+    Play(kGameNoLimit);
+    human_.legal = {kHumanRaise};
+    human_.minBet = 2;
+    human_.currentBet = 2;
+    for (double chips : {1000.0, 100.0}) {
+        human_.chips = chips;
+        human_.reported.clear();
+        Turn();
+        ClickOn(Button(kHumanRaise).GetId());
+        Type("10");
+        EXPECT_EQ(Label(OpenRaiseDlg::kRaiseToLabel), "12") << chips;
+        PressKey(KeyDialog::kReturnKey);
+        EXPECT_EQ(human_.reported, std::vector<std::string>{"4 12"}) << chips;
+    }
+}
+
+TEST_F(ActionStrip, AMinimumBetUpToTheCapIsProposedAndBeyondItTheOpenStartsAtZeroAndTheRaiseAtOne)
 {
     Play(kGameNoLimit);
     human_.legal = {kHumanOpen, kHumanRaise};
@@ -336,7 +416,15 @@ TEST_F(ActionStrip, AMinimumBetBeyondTheCapStartsTheOpenAtZeroAndTheRaiseAtOne)
     ClickOn(Button(kHumanRaise).GetId());
     EXPECT_EQ(EntryText(strip_.GetRaiseDlg()), "1");
     EXPECT_TRUE(ConfirmEnabled(strip_.GetRaiseDlg()));
+    ClickOn(strip_.GetRaiseDlg().CancelButtonId());
     EXPECT_TRUE(human_.reported.empty());
+
+    // A minimum bet the chips just reach is proposed as it is.
+    human_.chips = 10;
+    ClickOn(Button(kHumanOpen).GetId());
+    EXPECT_EQ(EntryText(strip_.GetOpenDlg()), "10");
+    PressKey(KeyDialog::kReturnKey);
+    EXPECT_EQ(human_.reported, std::vector<std::string>{"1 10"});
 }
 
 TEST_F(ActionStrip, BigCapsTakeAllTheirDigitsAndBigAmountsReadInFull)

@@ -32,7 +32,12 @@ public:
 class SetupModule : public SetupScene {
 protected:
     SetupModule() { module_.Create(); }
-    ~SetupModule() override { module_.Release(); }
+    ~SetupModule() override
+    {
+        module_.Release();
+        // A test that went full screen leaves the next one a window.
+        SetFullScreenOption(false);
+    }
 
     void ShowFor(GameType gameType)
     {
@@ -120,6 +125,10 @@ TEST_F(SetupModule, StartLeadsToTheTableBackToTheStartScreenAndCloseEndsTheGameW
     EXPECT_EQ(module_.GetResult(), 1u);
     EXPECT_EQ(game_.done, (std::vector<uint32_t>{4, 4}));
     EXPECT_EQ(Played(ClickSound::kFile), 2u);
+    // The close button is there where the game covers the screen.
+    SetFullScreenOption(true);
+    module_.Hide();
+    module_.Show();
     Click(screen.CloseButton());
     EXPECT_EQ(game_.quits, 1);
     EXPECT_EQ(Played(ClickSound::kFile), 2u);
@@ -320,23 +329,80 @@ TEST_F(SetupModule, BehindADialogOnlyTheChoiceShowsTheChosenFrame)
     screen.GetCustomizeDlg()->Show(false);
 }
 
-TEST_F(SetupModule, InAWindowTheCloseButtonGoesWhenTheOptionsCloseAndComesBackWithTheScreen)
+// A window has its own close box; only a game that covers the screen (full
+// screen, or a desktop too small for the window) shows its own close button,
+// on every set-up screen, when it opens and after any of its dialogs.
+TEST_F(SetupModule, TheCloseButtonShowsExactlyWhereTheGameCoversTheScreenWhateverDialogClosed)
 {
-    ShowFor(3);
-    SetupRulesTournament& screen = ShownScreen<SetupRulesTournament>();
+    struct Mode {
+        const char* name;
+        bool fullScreen;
+        bool windowRefused;
+    };
+    const Mode modes[] = {{"window", false, false}, {"full screen", true, false}, {"no room for a window", false, true}};
+    for (const Mode& mode : modes) {
+        SetFullScreenOption(mode.fullScreen);
+        host_->windowedRefused = mode.windowRefused;
+        const bool covers = mode.fullScreen || mode.windowRefused;
+        for (GameType type : {0u, 1u, 2u, 3u}) {
+            SCOPED_TRACE(std::string(mode.name) + ", game type " + std::to_string(type));
+            ShowFor(type);
+            auto* screen = dynamic_cast<SetupRulesScreen*>(module_.ShownScreen());
+            ASSERT_NE(screen, nullptr);
+            const uint32_t close = screen->CloseButton()->GetId();
+            EXPECT_EQ(Shown(close), covers) << "as the screen opens";
+            std::vector<std::pair<ControlLibrary::IButtonVO*, BaseDialog*>> dialogs = {
+                {screen->OptionsButton(), screen->GetOptionsDialog()},
+                {screen->CustomizeButton(), screen->GetCustomizeDlg()}};
+            if (auto* tournaments = dynamic_cast<SetupRulesTournament*>(screen))
+                dialogs.emplace_back(tournaments->StatisticsButton(), tournaments->GetStatisticDlg());
+            for (const auto& [button, dialog] : dialogs) {
+                Click(button);
+                ASSERT_TRUE(dialog->IsVisible());
+                dialog->Show(false);
+                EXPECT_EQ(Shown(close), covers) << "after a dialog closed";
+            }
+            module_.Hide();
+            EXPECT_FALSE(Shown(close));
+        }
+    }
+}
+
+// The screen may go while one of its dialogs is still open (the game ends
+// under it); the dialog closing after it must not bring the button back.
+TEST_F(SetupModule, ADialogClosedAfterItsScreenWentBringsNoCloseButton)
+{
+    SetFullScreenOption(true);
+    ShowFor(2);
+    SetupRulesCash& screen = ShownScreen<SetupRulesCash>();
+    ASSERT_TRUE(Shown(screen.CloseButton()->GetId()));
     Click(screen.OptionsButton());
     ASSERT_TRUE(screen.GetOptionsDialog()->IsVisible());
+    module_.Hide();
     screen.GetOptionsDialog()->Show(false);
     EXPECT_FALSE(Shown(screen.CloseButton()->GetId()));
-    module_.Hide();
-    module_.Show();
-    EXPECT_TRUE(Shown(screen.CloseButton()->GetId()));
+}
 
-    SetFullScreenOption(true);
-    Click(screen.OptionsButton());
-    screen.GetOptionsDialog()->Show(false);
-    EXPECT_TRUE(Shown(screen.CloseButton()->GetId()));
-    SetFullScreenOption(false);
+TEST_F(SetupModule, TheCloseButtonFollowsTheDisplayModeChosenInTheOptions)
+{
+    for (GameType type : {0u, 1u, 2u, 3u}) {
+        SCOPED_TRACE("game type " + std::to_string(type));
+        ShowFor(type);
+        auto* screen = dynamic_cast<SetupRulesScreen*>(module_.ShownScreen());
+        ASSERT_NE(screen, nullptr);
+        OptionsDialog& options = *screen->GetOptionsDialog();
+        Click(screen->OptionsButton());
+        Click(options.GetButton(OptionsDialog::kFullScreen));
+        Click(options.GetButton(OptionsDialog::kOk));
+        ASSERT_TRUE(IsFullScreenOption());
+        EXPECT_TRUE(Shown(screen->CloseButton()->GetId())) << "in full screen";
+        Click(screen->OptionsButton());
+        Click(options.GetButton(OptionsDialog::kWindowed));
+        Click(options.GetButton(OptionsDialog::kOk));
+        ASSERT_FALSE(IsFullScreenOption());
+        EXPECT_FALSE(Shown(screen->CloseButton()->GetId())) << "back in a window";
+        module_.Hide();
+    }
 }
 
 TEST_F(SetupModule, AFreshProfileOnTheTournamentScreenChoosesTheFirstTournament)

@@ -32,11 +32,12 @@ protected:
     }
 
     // Ten players; the human holds place `humanPlace` (1-based).
-    void TenPlayersWithTheHumanAt(size_t humanPlace)
+    void TenPlayersWithTheHumanAt(size_t humanPlace) { PlayersWithTheHumanAt(10, humanPlace); }
+    void PlayersWithTheHumanAt(size_t players, size_t humanPlace)
     {
         double chips = 1000;
         uint16_t computer = 1;
-        for (size_t place = 1; place <= 10; ++place, chips -= 50) {
+        for (size_t place = 1; place <= players; ++place, chips -= 50) {
             if (place == humanPlace)
                 Seat(0, kNames[0], chips);
             else
@@ -107,6 +108,28 @@ TEST_F(TrnFinish, TheHumanSeventhShowsAfterTheFirstThreeAndAGap)
     EXPECT_EQ(dialog_.PlaceLine(), "You are at the 7 place!");
     EXPECT_EQ(Rows(), (std::vector<std::string>{"1. Jacob | $500", "2. Ethan | $300", "3. Ava | $200", "... | ",
                                                 "7. Ann | $0"}));
+    EXPECT_EQ(dialog_.NameColour(4), kGreen);
+    EXPECT_EQ(dialog_.NameColour(3), kGold);
+}
+
+// Just below the rows shown, and on the last of them: the own place is in
+// sight either way, with a gap only where places are left out.
+TEST_F(TrnFinish, TheHumanSixthOfSevenSeesTheOwnPlaceAfterAGapAndTheFifthWithout)
+{
+    PlayersWithTheHumanAt(7, 6);
+    dialog_.ShowStandings(Seats(), 1000);
+    EXPECT_EQ(dialog_.PlaceLine(), "You are at the 6 place!");
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"1. Jacob | $500", "2. Ethan | $300", "3. Ava | $200", "... | ",
+                                                "6. Ann | $0"}));
+    EXPECT_EQ(dialog_.NameColour(4), kGreen);
+    EXPECT_EQ(dialog_.AmountColour(4), kGreen);
+    EXPECT_EQ(dialog_.NameColour(3), kGold);
+
+    PlayersWithTheHumanAt(7, 5);
+    dialog_.ShowStandings(Seats(), 1000);
+    EXPECT_EQ(dialog_.PlaceLine(), "You are at the 5 place!");
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"1. Jacob | $500", "2. Ethan | $300", "3. Ava | $200",
+                                                "4. Grace | $0", "5. Ann | $0"}));
     EXPECT_EQ(dialog_.NameColour(4), kGreen);
     EXPECT_EQ(dialog_.NameColour(3), kGold);
 }

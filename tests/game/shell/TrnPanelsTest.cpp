@@ -170,6 +170,31 @@ TEST_F(TrnPlayersPanel, AHumanBelowTheFifthPlaceTakesTheLastRowAfterAGap)
     EXPECT_EQ(Rows(), (std::vector<std::string>{"1.     $990", "2.     $980", "3.     $970", "  ...", "8.     $10"}));
 }
 
+TEST_F(TrnPlayersPanel, TheHumanSixthOfSevenTakesTheLastRowAfterAGapAndTheFifthKeepsItsOwn)
+{
+    const char* names[] = {"Ann", "Jacob", "Ethan", "Ava", "Grace", "Noah", "Sarah"};
+    auto fill = [&](double humanChips) {
+        for (uint16_t seat = 0; seat < 7; ++seat)
+            Seat(seat, names[seat], seat == 0 ? humanChips : 1000 - 10 * seat);
+        panel_.FillPlayerList(Seats());
+    };
+    // The others hold 990 down to 940 in steps of 10.
+    fill(945); // sixth, above Sarah
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"1.   Jacob", "2.   Ethan", "3.   Ava", "  ...", "6.   Ann"}));
+    EXPECT_EQ(panel_.RowColour(4), kGreen);
+    EXPECT_EQ(panel_.RowColour(3), kGold);
+    time_.Advance(TrnPlayersDlgImpl::kSwitchMs);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"1.     $990", "2.     $980", "3.     $970", "  ...", "6.     $945"}));
+
+    fill(955); // fifth: every row a place, no gap
+    std::vector<std::string> rows = Rows();
+    for (std::string& row : rows)
+        row = row.substr(0, 2);
+    EXPECT_EQ(rows, (std::vector<std::string>{"1.", "2.", "3.", "4.", "5."}));
+    EXPECT_EQ(panel_.RowColour(4), kGreen);
+    EXPECT_EQ(panel_.RowColour(3), kGold);
+}
+
 TEST_F(TrnPlayersPanel, ChipsReadExactlyAsAtTheSeats)
 {
     // Half a dollar is left behind by a small blind of half an odd bet; the

@@ -127,6 +127,7 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreenCase& walkCase)
     ChooseOnTheStartScreen(player, walkCase.gameType);
     ASSERT_TRUE(player.WaitToSee(Image(walkCase.background)));
     EXPECT_TRUE(player.Sees(kHomePage));
+    EXPECT_FALSE(player.Sees(kCloseButton)) << "a window has its own close box";
     SetupRulesCash* screen = ShownScreen<SetupRulesCash>(player);
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(screen->GetGameType(), walkCase.gameType);
@@ -164,12 +165,13 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreenCase& walkCase)
     EXPECT_FALSE(player.Sees(kCustomizeDialog));
     EXPECT_EQ(profile.computerStyle, walkCase.styleCode);
     EXPECT_EQ(profile.announceStages, announces);
+    EXPECT_FALSE(player.Sees(kCloseButton)) << "closing the customize dialog brought a close button";
 
     player.Click(kOptionsButton);
     ASSERT_TRUE(player.WaitToSee(kOptionsDialog));
     player.Press(platform::VK_ESCAPE);
     EXPECT_FALSE(player.Sees(kOptionsDialog));
-    EXPECT_FALSE(player.Sees(kCloseButton)) << "in a window the close button goes once the options close";
+    EXPECT_FALSE(player.Sees(kCloseButton)) << "closing the options brought a close button";
 
     player.Click(kStart);
     ASSERT_TRUE(WaitForTheTable(player));
@@ -187,7 +189,7 @@ void WalkCashScreen(ScriptedPlayer& player, const CashScreenCase& walkCase)
     ASSERT_TRUE(player.WaitToSee(Image(walkCase.background)));
     EXPECT_FALSE(IsEnabled(Caption("$10/$20")));
     EXPECT_EQ(screen->PlayersText(), std::to_string(walkCase.players));
-    EXPECT_TRUE(player.Sees(kCloseButton)) << "showing the screen brings the close button back";
+    EXPECT_FALSE(player.Sees(kCloseButton)) << "showing the screen again brought a close button";
     player.Click(kBack);
     EXPECT_EQ(ShownModules(game), "start");
 }
@@ -212,7 +214,8 @@ TEST(SetupWalk, EachCashScreenOpensTheTableItShowsAndKeepsTheChoicesInTheProfile
     ASSERT_TRUE(WaitForTheTable(player));
     EXPECT_EQ(SeatedPlayers(*player.Game().GetGameMgr()).size(), 4u);
     player.Game().GetGameMgr()->Finish(1);
-    player.Click(kCloseButton);
+    ASSERT_TRUE(player.WaitToSee(Image("images/game_fon/fon_rules_limit.jpg")));
+    player.CloseWindow();
     EXPECT_TRUE(player.WaitForExit());
     EXPECT_EQ(player.Finish(), 0);
 
@@ -425,15 +428,19 @@ TEST(SetupWalk, QuittingFromTheTournamentScreenLeavesTheSavedTournamentAsItWas)
     Profile ann = KnownPlayer("Ann");
     PlayedTournament(ann, 5);
     const std::string before = walk::PutProfile(player, ann);
+    // In full screen, where the screen's own close button is the way out.
+    player.WriteRegistryNumber("Options\\FullScreen", 1);
     LaunchFast(player);
     ChooseOnTheStartScreen(player, kGameNoLimitTournament);
     ASSERT_TRUE(player.WaitToSee(kContinue));
+    EXPECT_TRUE(player.Sees(kCloseButton));
     EXPECT_FALSE(IsEnabled(Caption("Sit & Go P")));
     EXPECT_EQ(ProfileList::CurrentProfile()->gameType, kGamePotLimitTournament);
     player.Click(Caption("Big game L"));
     EXPECT_FALSE(player.Sees(kContinue)) << "no game of Big game L to continue";
     player.Click(kStatistics);
     player.Press(platform::VK_RETURN);
+    ASSERT_TRUE(player.Sees(kCloseButton)) << "closing the statistics took the close button away";
     player.Click(kCloseButton);
     EXPECT_TRUE(player.WaitForExit()) << "away from the table the game ends without a question";
     EXPECT_EQ(player.Finish(), 0);
