@@ -9,12 +9,16 @@
 #include "platform/window/DisplayConnectionWait.h"
 #include "platform/window/DrawnWindow.h"
 #include "platform/window/SdlDrawnWindow.h"
+#include "tests/support/PlatformTesting.h"
 
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 // Last: its macros (Bool, None) would rewrite the test framework's names.
 #include <X11/Xatom.h>
@@ -119,6 +123,97 @@ private:
     Display* x_;
     uint32_t id_;
 };
+
+// A box whose owner (the game's window) comes back into view while it is
+// up, as a restore or a window on top going away brings it: the first look
+// of the loop says so the way SDL does, then the box stays until the owner's
+// picture has gone out again (a bound on the loop's turns, not a clock).
+class OwnerComesBackIntoView final : public DrawnWindowContent {
+public:
+    OwnerComesBackIntoView(uint32_t owner, std::function<bool()> ownerShown) : owner_(owner), ownerShown_(ownerShown) {}
+    int Width() const override { return 120; }
+    int Height() const override { return 60; }
+    void Draw(DrawnCanvas& canvas) const override { canvas.Fill({0, 0, 120, 60}, 0x336699); }
+    void PointerMove(int, int) override {}
+    void PointerDown(int, int) override {}
+    void PointerUp(int, int) override {}
+    void Wheel(int) override {}
+    void KeyDown(int, bool) override {}
+    void CloseRequested() override {}
+    bool TakeRedraw() override { return false; }
+    bool Done() const override
+    {
+        if (looks++ == 0) {
+            SDL_Event exposed{};
+            exposed.type = SDL_WINDOWEVENT;
+            exposed.window.windowID = owner_;
+            exposed.window.event = SDL_WINDOWEVENT_EXPOSED;
+            SDL_PushEvent(&exposed);
+            return false;
+        }
+        return ownerShown_() || looks > 50;
+    }
+
+    mutable int looks = 0;
+
+private:
+    uint32_t owner_;
+    std::function<bool()> ownerShown_;
+};
+
+// Without any display: SDL's window-less driver hands every picture a
+// window sends out to a file of its own, which is what the test looks at.
+TEST(SdlDrawnWindow, TheOwnersPictureIsShownAgainWhenItComesBackIntoViewBehindTheBox)
+{
+    testing::ScopedTempFolder folder;
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path());
+    const std::optional<std::string> driver = GetEnvironmentVariable("SDL_VIDEODRIVER");
+    const std::optional<std::string> frames = GetEnvironmentVariable("SDL_VIDEO_DUMMY_SAVE_FRAMES");
+    SetEnvironmentVariable("SDL_VIDEODRIVER", std::string("dummy"));
+    SetEnvironmentVariable("SDL_VIDEO_DUMMY_SAVE_FRAMES", std::string("1"));
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    {
+        SDL_Window* owner = SDL_CreateWindow("owner", 10, 20, 400, 300, SDL_WINDOW_SHOWN);
+        ASSERT_TRUE(owner) << SDL_GetError();
+        const uint32_t id = SDL_GetWindowID(owner);
+        // The game's last picture, as its own loop left it before the box.
+        SDL_Surface* surface = SDL_GetWindowSurface(owner);
+        ASSERT_TRUE(surface) << SDL_GetError();
+        SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0xAA, 0x33, 0x00));
+        const std::string prefix = "SDL_window" + std::to_string(id) + "-";
+        auto ownerFrames = [&] {
+            std::vector<std::string> names;
+            for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+                if (entry.path().filename().string().rfind(prefix, 0) == 0)
+                    names.push_back(entry.path().string());
+            return names;
+        };
+        OwnerComesBackIntoView box(id, [&] { return !ownerFrames().empty(); });
+        DrawnWindowLook look;
+        look.captionUtf8 = "Question";
+        look.owner = id;
+        DisplayConnectionWait connection;
+        EXPECT_EQ(RunSdlDrawnWindow(box, look, connection), DrawnWindowEnd::Done);
+        const std::vector<std::string> shown = ownerFrames();
+        ASSERT_EQ(shown.size(), 1u) << "the game's window came back into view with nothing on it";
+        SDL_Surface* picture = SDL_LoadBMP(shown[0].c_str());
+        ASSERT_TRUE(picture) << SDL_GetError();
+        SDL_Surface* pixels = SDL_ConvertSurfaceFormat(picture, SDL_PIXELFORMAT_ARGB8888, 0);
+        ASSERT_TRUE(pixels);
+        EXPECT_EQ(static_cast<const uint32_t*>(pixels->pixels)[pixels->w * 150 + 200] & 0xFFFFFF, 0xAA3300u)
+            << "not the picture the game's window last had";
+        SDL_FreeSurface(pixels);
+        SDL_FreeSurface(picture);
+        // What the box kept for the game's own loop.
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        SDL_DestroyWindow(owner);
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SetEnvironmentVariable("SDL_VIDEODRIVER", driver);
+    SetEnvironmentVariable("SDL_VIDEO_DUMMY_SAVE_FRAMES", frames);
+    std::filesystem::current_path(before);
+}
 
 TEST(SdlDrawnWindow, OnXItIsADialogOverItsOwnerThatHoldsTheKeyboardAndGivesItBack)
 {
