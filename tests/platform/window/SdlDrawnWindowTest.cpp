@@ -165,9 +165,15 @@ private:
 // window sends out to a file of its own, which is what the test looks at.
 TEST(SdlDrawnWindow, TheOwnersPictureIsShownAgainWhenItComesBackIntoViewBehindTheBox)
 {
-    testing::ScopedTempFolder folder;
-    const std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::current_path(folder.Path());
+    // The frames are written in the current folder: one of the test's own
+    // for the test's time, whatever way it ends.
+    struct FolderOfItsOwn {
+        testing::ScopedTempFolder folder;
+        const std::filesystem::path before = std::filesystem::current_path();
+        FolderOfItsOwn() { std::filesystem::current_path(folder.Path()); }
+        ~FolderOfItsOwn() { std::filesystem::current_path(before); }
+    } current;
+    const testing::ScopedTempFolder& folder = current.folder;
     const std::optional<std::string> driver = GetEnvironmentVariable("SDL_VIDEODRIVER");
     const std::optional<std::string> frames = GetEnvironmentVariable("SDL_VIDEO_DUMMY_SAVE_FRAMES");
     SetEnvironmentVariable("SDL_VIDEODRIVER", std::string("dummy"));
@@ -212,7 +218,6 @@ TEST(SdlDrawnWindow, TheOwnersPictureIsShownAgainWhenItComesBackIntoViewBehindTh
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SetEnvironmentVariable("SDL_VIDEODRIVER", driver);
     SetEnvironmentVariable("SDL_VIDEO_DUMMY_SAVE_FRAMES", frames);
-    std::filesystem::current_path(before);
 }
 
 TEST(SdlDrawnWindow, OnXItIsADialogOverItsOwnerThatHoldsTheKeyboardAndGivesItBack)
