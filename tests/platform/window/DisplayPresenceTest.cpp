@@ -179,17 +179,21 @@ TEST_F(WatchedConnection, AConnectionThatStaysKeepsItsEventsForXlibAndTheWatchEn
 {
     Window window = 0;
     Display* game = OpenGame(&window);
-    ASSERT_TRUE(game);
+    Display* other = XOpenDisplay(server_.Name().c_str());
+    ASSERT_TRUE(game && other);
     {
         const detail::EndWhenTheConnectionCloses watch(game);
-        XMapWindow(game, window);
-        XFlush(game);
-        // The server's answer waits on the connection, under the watch.
+        // Another client maps the game's window: the game's connection,
+        // which nothing here reads or writes, gets the news under the
+        // watch.
+        XMapWindow(other, window);
+        XFlush(other);
         pollfd news{ConnectionNumber(game), POLLIN, 0};
-        ASSERT_EQ(poll(&news, 1, 60 * 1000), 1) << "the server never sent the window's mapping";
+        ASSERT_EQ(poll(&news, 1, 60 * 1000), 1) << "the server never told the window's mapping";
     }
     XEvent event;
     EXPECT_TRUE(XCheckTypedWindowEvent(game, window, MapNotify, &event)) << "the watch took what Xlib was to read";
+    XCloseDisplay(other);
     XCloseDisplay(game);
 }
 
