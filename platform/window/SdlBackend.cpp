@@ -517,15 +517,7 @@ int SdlBackend::ShowMessageBox(const std::string& text, const std::string& capti
     if (std::unique_ptr<DrawnMessageBox> box = DrawnMessageBox::Make(text, caption, flags))
         if (const std::optional<int> answer = ShowDrawn(*box, owner))
             return *answer;
-    SystemBoxRequest request;
-    request.caption = caption;
-    request.text = text;
-    request.buttons = MessageBoxButtonsFor(flags);
-    request.returnAnswer = DefaultMessageBoxAnswer(flags);
-    request.escapeAnswer = MessageBoxCloseAnswer(flags);
-    request.closedAnswer = request.escapeAnswer.value_or((flags & MB_TYPEMASK) == MB_YESNO ? IDNO : request.returnAnswer);
-    request.icon = flags & MB_ICONMASK;
-    return ShowSystemBox(request).value_or(0);
+    return ShowSystemBox(SystemBoxForMessage(text, caption, flags)).value_or(0);
 }
 
 int SdlBackend::ChooseFromList(const std::string& caption, const std::vector<std::string>& items, uint32_t owner)
