@@ -127,8 +127,7 @@ under_sdls_box() {
     local how=$1
     start_under_sdls_box "$work/sdl-box-$how" "sdl-box-$how" "$program" || return
     local game_window
-    game_window=$(window_named 'Pellucor 1.5')
-    [ -n "$game_window" ] || { fail "$how: no game window behind SDL's box"; return; }
+    game_window=$(wait_for_window_named 'Pellucor 1.5') || { fail "$how: no game window behind SDL's box"; return; }
     shot "$out/sdl-box-$how.png"
     if [ "$how" = force-quit ]; then
         end_after "the game's window force-quit under SDL's box" 1 force_quit "$game_window"
