@@ -117,6 +117,9 @@ CrashViewerOutcome RunCrashViewer(const CrashViewerInput& input, const CrashUplo
         return outcome;
     }
 
+    // The crashed process waits for this one, so that its end comes after
+    // what is said on the terminal; the window may stay up long after.
+    platform::ReleaseCrashedProcess();
     const bool offerSend = outcome.reportRead && !input.server.empty();
     for (;;) {
         const platform::CrashWindowChoice choice =

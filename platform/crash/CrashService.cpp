@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <cxxabi.h>
 #include <exception>
 #include <memory>
@@ -15,9 +16,11 @@
 #include <thread>
 #include <algorithm>
 #include <cstring>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <ucontext.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -237,18 +240,67 @@ bool Overridden(const char* entry, const Published* p)
     return false;
 }
 
+int64_t MonotonicMilliseconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// Waits until the viewer lets this process go: a byte on `release` (its
+// window is about to show, and may stay long after this process), or every
+// writing end closed (it ended, having written all it writes where this
+// process's output goes; it is then reaped, so that not one of its
+// descriptors outlives this process). Closes `release`.
+void WaitForViewer(pid_t viewer, int release)
+{
+    const int64_t giveUpAt = MonotonicMilliseconds() + kCrashViewerPatienceMs;
+    char released = 0;
+    ssize_t got = -1;
+    for (int64_t left = kCrashViewerPatienceMs; left > 0; left = giveUpAt - MonotonicMilliseconds()) {
+        pollfd end{release, POLLIN, 0};
+        const int ready = ::poll(&end, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            break;
+        got = ::read(release, &released, 1);
+        if (got < 0 && errno == EINTR)
+            continue;
+        break;
+    }
+    ::close(release);
+    if (got != 0)
+        return; // let go, or not heard from in time
+    while (MonotonicMilliseconds() < giveUpAt) {
+        const pid_t reaped = ::waitpid(viewer, nullptr, WNOHANG);
+        if (reaped == viewer || (reaped < 0 && errno != EINTR))
+            return;
+        timespec pause{0, 2 * 1000 * 1000};
+        ::nanosleep(&pause, nullptr);
+    }
+}
+
 void LaunchViewer(const Published* p, const UnsavedReport& unsaved)
 {
     if (!p || p->argv.size() < 2)
         return;
+    // The pipe through which the viewer lets this process go; without one
+    // the viewer is not waited for.
+    int release[2] = {-1, -1};
+    const bool waits = ::pipe2(release, O_CLOEXEC) == 0;
     // The environment: ours less the variables the extras set (and the
-    // saving error, which is this report's own), then the extras.
+    // saving error and the release, which are this report's own), then the
+    // extras.
     static char unsavedEntry[64];
     SafeText entry(unsavedEntry, sizeof unsavedEntry);
     entry.Append(kCrashUnsavedVariable).Char('=').Decimal(unsaved.error);
+    static char releaseEntry[64];
+    SafeText releaseText(releaseEntry, sizeof releaseEntry);
+    releaseText.Append(kCrashReleaseVariable).Char('=').Decimal(waits ? release[1] : 0);
     size_t n = 0;
-    for (char** e = environ; e && *e && n + p->extraEnvironment.size() + 2 < kMaxEnvironment; ++e) {
-        if (Overridden(*e, p) || SameName(*e, unsavedEntry))
+    for (char** e = environ; e && *e && n + p->extraEnvironment.size() + 3 < kMaxEnvironment; ++e) {
+        if (Overridden(*e, p) || SameName(*e, unsavedEntry) || SameName(*e, releaseEntry))
             continue;
         gEnvironment[n++] = *e;
     }
@@ -256,6 +308,8 @@ void LaunchViewer(const Published* p, const UnsavedReport& unsaved)
         gEnvironment[n++] = extra;
     if (unsaved.error != 0)
         gEnvironment[n++] = unsavedEntry;
+    if (waits)
+        gEnvironment[n++] = releaseEntry;
     gEnvironment[n] = nullptr;
     const int input = unsaved.error != 0 ? HandOver(unsaved) : -1;
 
@@ -263,6 +317,13 @@ void LaunchViewer(const Published* p, const UnsavedReport& unsaved)
     if (child != 0) {
         if (input >= 0)
             ::close(input);
+        if (waits) {
+            ::close(release[1]);
+            if (child > 0)
+                WaitForViewer(child, release[0]);
+            else
+                ::close(release[0]);
+        }
         return; // the parent (or a failed fork) goes on to end the process
     }
     // The child leaves the crashed process's group of signals behind: the
@@ -273,6 +334,10 @@ void LaunchViewer(const Published* p, const UnsavedReport& unsaved)
     ::setsid(); // outlive the crashed process and its terminal's signals
     if (input >= 0)
         ::dup2(input, STDIN_FILENO); // the copy is kept across exec
+    if (waits) {
+        ::close(release[0]);
+        ::fcntl(release[1], F_SETFD, 0); // the viewer's to keep
+    }
     ::execve(p->argv[0], p->argv.data(), const_cast<char* const*>(gEnvironment));
     ::_exit(127);
 }
@@ -495,6 +560,30 @@ bool LaunchCrashViewer(const UnsavedReport& unsaved)
         return false;
     LaunchViewer(p, unsaved);
     return true;
+}
+
+void ReleaseCrashedProcess()
+{
+    const char* value = std::getenv(kCrashReleaseVariable);
+    if (!value)
+        return;
+    char* end = nullptr;
+    const long fd = std::strtol(value, &end, 10);
+    const bool whole = end != value && *end == '\0';
+    // Once: the descriptor is closed below, and its number may come back
+    // for anything else.
+    ::unsetenv(kCrashReleaseVariable);
+    // Only the writing end of a pipe, as the crash handler hands it over:
+    // never one of the standard three, nor anything else a stale variable
+    // could name.
+    struct stat st;
+    if (!whole || fd <= STDERR_FILENO || static_cast<int>(fd) != fd || ::fstat(static_cast<int>(fd), &st) != 0 ||
+        !S_ISFIFO(st.st_mode) || (::fcntl(static_cast<int>(fd), F_GETFL) & O_ACCMODE) != O_WRONLY)
+        return;
+    const char go = 1;
+    while (::write(static_cast<int>(fd), &go, 1) < 0 && errno == EINTR) {
+    }
+    ::close(static_cast<int>(fd));
 }
 
 std::string ReportFileToView()

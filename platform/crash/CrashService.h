@@ -12,7 +12,10 @@
 //     with the report file's name in the environment variable
 //     kCrashReportVariable, and a report that could not be saved on its
 //     standard input), because no window can be shown from inside a signal
-//     handler,
+//     handler, and waits until the viewer lets it go (it is about to show
+//     its window) or has ended: where the viewer only puts the report on the
+//     terminal, the program's end comes after all it says, as a script that
+//     reads standard error until the exit, or a shell's prompt, expects,
 //  4. ends the process with the original signal, so whoever started it sees
 //     the crash.
 // Inside the handler nothing is allocated, no lock is taken and no stdio is
@@ -89,11 +92,26 @@ struct UnsavedReport {
 // says so too, for the viewer. Signal-safe.
 UnsavedReport SaveCrashReport(const char* path, const char* text, size_t length);
 
-// Starts the configured viewer for the report file, detached; false when no
-// viewer is configured or it could not be started. A report that could not
-// be saved is handed to it through a pipe on its standard input, filled
-// before it starts, so that nothing ever waits for it. Signal-safe.
+// Starts the configured viewer for the report file, detached, and waits
+// until it lets this process go (ReleaseCrashedProcess) or ends (at most
+// kCrashViewerPatienceMs: a viewer that does neither is left to itself);
+// false when no viewer is configured or it could not be started. A report
+// that could not be saved is handed to it through a pipe on its standard
+// input, filled before it starts, so that the viewer never waits for this
+// process. Signal-safe.
 bool LaunchCrashViewer(const UnsavedReport& unsaved = UnsavedReport{});
+
+// The environment variable that gives the viewer the descriptor through
+// which it lets its crashed process go (the writing end of a pipe).
+constexpr const char* kCrashReleaseVariable = "PELLUCOR_CRASH_RELEASE";
+constexpr int kCrashViewerPatienceMs = 30000;
+
+// In the viewer, before it shows a window, which may stay up long after
+// the crashed process should have ended: lets that process end now. Without
+// the call it ends once the viewer has. Only the first call does anything
+// (it takes the variable away); nothing where the viewer was not started by
+// a crash.
+void ReleaseCrashedProcess();
 
 // The file name to read when this process was started as the viewer of a
 // report; empty otherwise.

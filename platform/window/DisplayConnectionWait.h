@@ -28,6 +28,8 @@ public:
     // Takes the connection of `window` when it is an X window (once).
     void Attach(SDL_Window* window);
     bool IsActive() const { return display_ != nullptr; }
+    // The connection taken (null before, or on another video driver).
+    _XDisplay* Connection() const { return display_; }
 
     // True when the connection has events read or waiting to be read, or a
     // wake-up or a signal came since the last pump; without blocking.

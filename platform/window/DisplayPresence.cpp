@@ -5,26 +5,66 @@
 #include <X11/Xlib.h>
 #include <xcb/xcb.h>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <cstring>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace platform::detail {
 
 namespace {
 
+// The process that installed the handler: the program. A process forked
+// from it without a program of its own keeps the handler.
+std::atomic<pid_t> gProgramProcess{0};
+// Set by the first thread that meets the loss; another one (the watch and
+// Xlib's handler may meet it together) leaves the saying to it.
+std::atomic<bool> gEnding{false};
+
 void Say(const char* text)
 {
     [[maybe_unused]] const ssize_t put = write(2, text, std::strlen(text));
 }
 
+// What the program can tell of its connection's end (its descriptor, -1
+// for none): the server closed its side (it ended, or it put the program
+// out), or the connection broke.
+const char* WhyTheConnectionEnded(int connection)
+{
+    pollfd end{connection, POLLRDHUP, 0};
+    if (connection >= 0 && poll(&end, 1, 0) > 0 && (end.revents & (POLLRDHUP | POLLHUP)) != 0)
+        return "the X server closed the connection";
+    return "the connection to it broke";
+}
+
+// Says why the program ends, once, and ends it; `name` is the display's
+// (null: unknown).
+[[noreturn]] void EndForTheLostDisplay(const char* name, int connection)
+{
+    const pid_t program = gProgramProcess.load();
+    if (program != 0 && getpid() != program)
+        _exit(1);
+    if (gEnding.exchange(true)) {
+        for (;;)
+            pause(); // the thread that came first ends the process
+    }
+    Say("The display ");
+    if (name)
+        Say(name);
+    Say(" went away (");
+    Say(WhyTheConnectionEnded(connection));
+    Say("); the program ends.\n");
+    EndProcessAbruptly(1);
+}
+
 int OnDisplayGone(Display* display)
 {
-    Say("The display ");
-    if (const char* name = display ? XDisplayString(display) : nullptr)
-        Say(name);
-    Say(" went away; the program ends.\n");
-    EndProcessAbruptly(1);
+    EndForTheLostDisplay(display ? XDisplayString(display) : nullptr, display ? ConnectionNumber(display) : -1);
 }
 
 } // namespace
@@ -52,8 +92,63 @@ std::string WhyTheXDisplayCannotBeOpened()
 
 void EndWhenTheDisplayGoes(const char* videoDriver)
 {
-    if (videoDriver && std::strcmp(videoDriver, "x11") == 0)
+    if (videoDriver && std::strcmp(videoDriver, "x11") == 0) {
+        gProgramProcess.store(getpid());
         XSetIOErrorHandler(&OnDisplayGone);
+    }
+}
+
+EndWhenTheConnectionCloses::EndWhenTheConnectionCloses(Display* display)
+{
+    if (!display)
+        return;
+    stopFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (stopFd_ < 0)
+        return;
+    // The signals sent to the program stay with its other threads, which
+    // answer them as they did before the watch; a fault stays with the
+    // thread that made it.
+    sigset_t blocked;
+    sigset_t previous;
+    sigfillset(&blocked);
+    for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        sigdelset(&blocked, fault);
+    pthread_sigmask(SIG_SETMASK, &blocked, &previous);
+    try {
+        watch_ = std::thread([this, name = XDisplayString(display), connection = ConnectionNumber(display)] {
+            Watch(name, connection);
+        });
+    } catch (const std::system_error&) {
+        // No thread to spare: the box shows unwatched, as before.
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
+
+EndWhenTheConnectionCloses::~EndWhenTheConnectionCloses()
+{
+    if (watch_.joinable()) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t put = write(stopFd_, &one, sizeof one);
+        watch_.join();
+    }
+    if (stopFd_ >= 0)
+        close(stopFd_);
+}
+
+void EndWhenTheConnectionCloses::Watch(const char* name, int connection) const
+{
+    // Asked for the hang-up only: the events the server sends meanwhile
+    // wake nothing here, and stay for Xlib to read.
+    pollfd fds[2] = {{connection, POLLRDHUP, 0}, {stopFd_, POLLIN, 0}};
+    for (;;) {
+        const int ready = poll(fds, 2, -1);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0 || (fds[1].revents & POLLIN) != 0 || (fds[0].revents & POLLNVAL) != 0)
+            return;
+        if ((fds[0].revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0)
+            EndForTheLostDisplay(name, connection);
+    }
 }
 
 } // namespace platform::detail

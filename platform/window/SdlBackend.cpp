@@ -501,21 +501,23 @@ std::optional<int> SdlBackend::ShowDrawn(DrawnMessageBox& box, uint32_t owner)
     }
 }
 
+std::optional<int> SdlBackend::ShowSystemBox(const SystemBoxRequest& request)
+{
+    // SDL waits for its box's process here, and nothing reads the game's X
+    // connection meanwhile: a window manager's force-quit (the server closing
+    // the connection) must still end the program, and the box with it.
+    const detail::EndWhenTheConnectionCloses forceQuitEndsTheProgram(
+        std::this_thread::get_id() == videoThread_ ? connectionWait_->Connection() : nullptr);
+    return ShowSdlSystemBox(request);
+}
+
 int SdlBackend::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags, uint32_t owner)
 {
     // The program's own box wherever it can show: it goes with the program.
     if (std::unique_ptr<DrawnMessageBox> box = DrawnMessageBox::Make(text, caption, flags))
         if (const std::optional<int> answer = ShowDrawn(*box, owner))
             return *answer;
-    SystemBoxRequest request;
-    request.caption = caption;
-    request.text = text;
-    request.buttons = MessageBoxButtonsFor(flags);
-    request.returnAnswer = DefaultMessageBoxAnswer(flags);
-    request.escapeAnswer = MessageBoxCloseAnswer(flags);
-    request.closedAnswer = request.escapeAnswer.value_or((flags & MB_TYPEMASK) == MB_YESNO ? IDNO : request.returnAnswer);
-    request.icon = flags & MB_ICONMASK;
-    return ShowSdlSystemBox(request).value_or(0);
+    return ShowSystemBox(SystemBoxForMessage(text, caption, flags)).value_or(0);
 }
 
 int SdlBackend::ChooseFromList(const std::string& caption, const std::vector<std::string>& items, uint32_t owner)
@@ -550,7 +552,7 @@ int SdlBackend::ChooseFromList(const std::string& caption, const std::vector<std
     request.returnAnswer = buttons.front().id;
     request.escapeAnswer = -1;
     request.closedAnswer = -1;
-    return ShowSdlSystemBox(request).value_or(-1);
+    return ShowSystemBox(request).value_or(-1);
 }
 
 std::optional<std::string> SdlBackend::EnterText(const std::string& caption, const std::string& initial,

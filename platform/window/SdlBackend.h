@@ -26,6 +26,7 @@ namespace platform {
 
 class DisplayConnectionWait;
 class DrawnMessageBox;
+struct SystemBoxRequest;
 
 class SdlBackend final : public WindowBackend {
 public:
@@ -68,6 +69,9 @@ private:
     // The drawn box in front of `owner` until it is answered (or the session
     // or the display ends first); nothing when it cannot show here.
     std::optional<int> ShowDrawn(DrawnMessageBox& box, uint32_t owner);
+    // SDL's own box (ShowSdlSystemBox), with the program's X connection
+    // watched while SDL keeps this thread from reading it.
+    std::optional<int> ShowSystemBox(const SystemBoxRequest& request);
     // Puts window `id`'s own corner at (x, y) once a window manager has
     // framed it, within a few seconds.
     void PlaceWhenFramed(uint32_t id, int x, int y);

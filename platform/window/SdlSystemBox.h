@@ -29,6 +29,27 @@ struct SystemBoxRequest {
     UINT icon = 0; // MB_ICON*
 };
 
+// A message box of these MB_ flags as SDL's box shows it: its buttons,
+// Return on the default one, Escape on Cancel (or on the one button; a
+// question has none), and the box closed from its frame, which SDL cannot
+// refuse, answered as Escape, else No to a Yes/No question, else as Return.
+SystemBoxRequest SystemBoxForMessage(const std::string& text, const std::string& caption, UINT flags);
+
+// The keys that choose the request's button `id`.
+struct SystemBoxKeys {
+    bool returnKey = false;
+    bool escapeKey = false;
+};
+SystemBoxKeys SystemBoxKeysFor(const SystemBoxRequest& request, int id);
+
+// The kind of box SDL shows for the request's MB_ICON* (the picture on it).
+enum class SystemBoxKind { Information, Warning, Error };
+SystemBoxKind SystemBoxKindFor(const SystemBoxRequest& request);
+
+// The answer for the button SDL reports chosen: -1, or any id the request's
+// buttons do not have, is the box closed from its frame.
+int SystemBoxAnswer(const SystemBoxRequest& request, int chosen);
+
 // The answer chosen; nothing when the box could not show.
 std::optional<int> ShowSdlSystemBox(const SystemBoxRequest& request);
 

@@ -27,7 +27,7 @@ verdict() {
 # $manager when not "none", are installed; makes the output folder $out
 # afresh.
 need_x_tools() {
-    local tool tools="Xvfb xdotool xwd convert xwininfo xprop"
+    local tool tools="Xvfb xdotool xwd convert xwininfo xprop xkill"
     [ "$manager" = none ] || tools="$tools $manager"
     for tool in $tools; do
         command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
@@ -135,9 +135,17 @@ wait_for_end() {
 # server), and expects the program to end by itself with the exit code $4,
 # leaving no process of its run; $1 says what happened, for the messages.
 end_by() {
-    local what=$1 target=$2 signal=$3 expected=$4 since left
+    end_after "$1" "$4" kill "-$3" "$2"
+}
+
+# Runs the command $3... (what happens to the program, $1 for the
+# messages), and expects the program to end by itself with the exit code
+# $2, leaving no process of its run.
+end_after() {
+    local what=$1 expected=$2 since left
+    shift 2
     since=$(date +%s.%N)
-    kill "-$signal" "$target"
+    "$@"
     wait_for_end "$since"
     echo "$what: the program ended with ${code:-nothing} after $seconds s"
     if [ -z "$code" ]; then
@@ -184,4 +192,46 @@ wait_for_sight() {
     done
     echo "never saw $name ($count of $least pixels)"
     exit 1
+}
+
+# The program under SDL's own box, which shows only where no font can be
+# found to draw one: a machine of its own under $1 whose settings cannot be
+# read (the warning is the box, captioned "Settings"), an X server of its
+# own with a font SDL's box can write with (it uses the X server's own
+# fonts, which a machine may lack: the server is given one, made of a font
+# file installed here), and no font for the program ($3). Sets box (the
+# box's window), no_fonts (the font settings that find none) and what
+# start_program_run sets, the run named $2; fails (1) when the box is not
+# SDL's.
+start_under_sdls_box() {
+    own_machine "$1"
+    mkdir -p "$1/x-fonts"
+    ln -s "$(fc-match -f '%{file}' sans)" "$1/x-fonts/box.ttf"
+    printf '1\nbox.ttf -misc-box-medium-r-normal--0-0-0-0-p-0-iso8859-1\n' >"$1/x-fonts/fonts.dir"
+    start_x_server -fp "built-ins,$1/x-fonts"
+    mkdir -p "$XDG_CONFIG_HOME/pellucor" "$1/fonts"
+    echo 'not a settings file' >"$XDG_CONFIG_HOME/pellucor/registry.txt"
+    no_fonts=$1/no-fonts.conf
+    printf '<fontconfig><cachedir>%s</cachedir></fontconfig>\n' "$1/fonts" >"$no_fonts"
+    run=$2
+    FONTCONFIG_FILE=$no_fonts start_program_run "$3"
+    box=$(wait_for_window_named Settings) || { fail "$run: no box 'Settings' without fonts"; cat "$log"; return 1; }
+    ! xprop -id "$box" WM_CLASS | grep -q pellucor || { fail "$run: without fonts the box is the game's own"; return 1; }
+}
+
+# After the run under SDL's box ended ($1 says how), a new start of the
+# program $2 on the same machine and display is not refused: it shows a
+# window of its own (an ended game's stays on the screen for as long as
+# anything holds its connection to the display). Then SIGTERM ends it.
+start_again_without_fonts() {
+    local what=$1 mine="" _
+    run=after-$run
+    FONTCONFIG_FILE=$no_fonts start_program_run "$2"
+    for _ in $(seq 1 600); do
+        mine=$(xdotool search --all --onlyvisible --pid "$pid" --name 'Pellucor 1.5' 2>/dev/null || true)
+        [ -z "$mine" ] && kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    [ -n "$mine" ] || { fail "the start after $what was refused"; cat "$log"; return; }
+    end_by "the start after $what" "$pid" TERM 0
 }

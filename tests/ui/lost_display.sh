@@ -8,6 +8,12 @@
 #    over the same player files on a new X server shows its window (the
 #    single-copy lock was let go), and a second start there is told that the
 #    first came to the front;
+#  - under SDL's own box (no font to draw one with), where the program
+#    waits for the box's process: the X server going away ends it the same
+#    way, and the window manager force-quitting the game's window (the
+#    server closes the game's connection, as xkill has it do) too, the
+#    box's process with it; the line is written once, and a new start gets
+#    its window;
 #  - a display that does not answer yet when the program starts (its X
 #    server still starting) is waited for: the window shows once it answers.
 # With the window manager named (openbox) or none. Screenshots of each
@@ -77,8 +83,7 @@ lost_under() {
     shot "$out/$state.png"
     # Killed, as a crash ends it.
     end_by "$state: the X server went away" "$x_server" KILL 1
-    grep -qE '^The display :[0-9]+(\.[0-9]+)? went away; the program ends\.$' "$log" ||
-        fail "$state: standard error does not say which display went away: $(cat "$log")"
+    said_once "$state"
     [ -z "$(find "$XDG_DATA_HOME" -name crash.txt)" ] || fail "$state: a crash report was written"
 
     # A new start over the same player files, on a new display.
@@ -99,6 +104,42 @@ lost_under() {
     run=after-$state
     end_by "$state: SIGTERM to the new start" "$pid" TERM 0
     kill "$x_server" 2>/dev/null || true
+}
+
+# Standard error says once which display went away, and why ($1 names the
+# case).
+said_once() {
+    local lines
+    lines=$(grep -c 'went away' "$log" || true)
+    [ "$lines" -eq 1 ] || fail "$1: the display's going was said $lines times: $(cat "$log")"
+    grep -qE '^The display :[0-9]+(\.[0-9]+)? went away \(the X server closed the connection\); the program ends\.$' \
+        "$log" || fail "$1: standard error does not say which display went away, and why: $(cat "$log")"
+}
+
+# What a window manager does to force-quit the window $1 (xkill's way).
+force_quit() { xkill -id "$1" >/dev/null; }
+
+# The program waiting for SDL's own box: the X server goes away (killed),
+# or the window manager force-quits the game's window ("force-quit"); the
+# program ends at once with exit code 1, the box's process with it, saying
+# so once; after a force-quit a new start on the same display shows its
+# window.
+under_sdls_box() {
+    local how=$1
+    start_under_sdls_box "$work/sdl-box-$how" "sdl-box-$how" "$program" || return
+    local game_window
+    game_window=$(wait_for_window_named 'Pellucor 1.5') || { fail "$how: no game window behind SDL's box"; return; }
+    shot "$out/sdl-box-$how.png"
+    if [ "$how" = force-quit ]; then
+        end_after "the game's window force-quit under SDL's box" 1 force_quit "$game_window"
+        said_once "$how under SDL's box"
+        shot "$out/sdl-box-force-quit-after.png"
+        start_again_without_fonts "a force-quit under SDL's box" "$program"
+        kill "$x_server" 2>/dev/null || true
+    else
+        end_by "the X server went away under SDL's box" "$x_server" KILL 1
+        said_once "$how under SDL's box"
+    fi
 }
 
 # The display named before its X server starts: the program waits for it.
@@ -131,4 +172,6 @@ for state in start table options; do
     lost_under "$state"
 done
 late_display
+under_sdls_box server-ends
+under_sdls_box force-quit
 verdict

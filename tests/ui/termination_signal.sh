@@ -108,47 +108,23 @@ under_box() {
     kill "$x_server" 2>/dev/null || true
 }
 
-# SDL's own box, which shows where no font can be found to draw one (the
-# settings warning): the game killed under it (SIGKILL, which nothing of
-# the game sees) leaves nothing of it running, the box's process among
-# them, and the next start is not refused as a copy already running.
+# SDL's own box (the settings warning without fonts): the game killed
+# under it (SIGKILL, which nothing of the game sees) leaves nothing of it
+# running, the box's process among them, and the next start is not refused
+# as a copy already running.
 killed_under_sdls_box() {
-    own_machine "$work/sdl-box"
-    # SDL's box writes with the X server's own fonts, which a machine may
-    # lack: the server is given one, made of a font file installed here.
-    mkdir -p "$work/x-fonts"
-    ln -s "$(fc-match -f '%{file}' sans)" "$work/x-fonts/box.ttf"
-    printf '1\nbox.ttf -misc-box-medium-r-normal--0-0-0-0-p-0-iso8859-1\n' >"$work/x-fonts/fonts.dir"
-    start_x_server -fp "built-ins,$work/x-fonts"
-    mkdir -p "$XDG_CONFIG_HOME/pellucor" "$work/fonts"
-    echo 'not a settings file' >"$XDG_CONFIG_HOME/pellucor/registry.txt"
-    printf '<fontconfig><cachedir>%s</cachedir></fontconfig>\n' "$work/fonts" >"$work/no-fonts.conf"
-    run=sdl-box
-    FONTCONFIG_FILE=$work/no-fonts.conf start_program_run "$game"
-    local box left _
-    box=$(wait_for_window_named Settings) || { fail "no box 'Settings' without fonts"; cat "$log"; return; }
-    ! xprop -id "$box" WM_CLASS | grep -q pellucor || { fail "without fonts the box is the game's own"; return; }
+    start_under_sdls_box "$work/sdl-box" sdl-box "$game" || return
     shot "$out/sdl-box.png"
     kill -KILL "$pid"
     wait "$pid" 2>/dev/null || true
+    local left _
     for _ in $(seq 1 600); do
         left=$(left_of_run)
         [ -n "$left" ] || break
         sleep 0.1
     done
     [ -z "$left" ] || fail "SIGKILL under SDL's box: left running: $left"
-    run=after-sdl-box
-    FONTCONFIG_FILE=$work/no-fonts.conf start_program_run "$game"
-    # Its own window (the killed game's stays on the screen for as long as
-    # anything holds its connection to the display).
-    local mine=""
-    for _ in $(seq 1 600); do
-        mine=$(xdotool search --all --onlyvisible --pid "$pid" --name 'Pellucor 1.5' 2>/dev/null || true)
-        [ -z "$mine" ] && kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    [ -n "$mine" ] || { fail "the start after SIGKILL under SDL's box was refused"; cat "$log"; return; }
-    end_by "the start after SIGKILL under SDL's box" "$pid" TERM 0
+    start_again_without_fonts "SIGKILL under SDL's box" "$game"
     kill "$x_server" 2>/dev/null || true
 }
 

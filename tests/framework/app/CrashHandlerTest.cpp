@@ -16,11 +16,14 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <poll.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -217,6 +220,36 @@ TEST_F(CrashViewerTest, WithoutADisplayTheReportGoesToTheTerminalAndTheViewerEnd
                         ":\nException: Access Violation (code 0xc0000005)\nmore\n"),
               std::string::npos)
         << said;
+}
+
+// The crashed process waits for its viewer: the viewer lets it go before
+// its window, which may stay up long after, and not at all where it only
+// speaks on the terminal (its end lets the process go, after its words).
+TEST_F(CrashViewerTest, TheCrashedProcessIsLetGoBeforeTheWindowAndNotBeforeTheLastWord)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    auto heard = [&] {
+        pollfd fd{ends[0], POLLIN, 0};
+        return ::poll(&fd, 1, 0) == 1;
+    };
+    ::setenv(platform::kCrashReleaseVariable, std::to_string(ends[1]).c_str(), 1);
+    platform::ResetWindowBackend();
+    platform::testing::FailNext("OpenWindowSystem", 0);
+    ::testing::internal::CaptureStderr();
+    Zolt::RunCrashViewer(Input(), Recording(0));
+    ::testing::internal::GetCapturedStderr();
+    platform::ResetWindowBackend();
+    EXPECT_FALSE(heard()) << "let go before its words on the terminal ended with it";
+
+    Zolt::RunCrashViewer(Input(), Recording(0));
+    EXPECT_EQ(platform::testing::LastCrashWindow().count, 1);
+    ASSERT_TRUE(heard()) << "the window came, the crashed process still waiting";
+    char said[2];
+    EXPECT_EQ(::read(ends[0], said, 2), 1);
+    EXPECT_EQ(::read(ends[0], said, 2), 0) << "the viewer keeps its end of the pipe";
+    EXPECT_EQ(std::getenv(platform::kCrashReleaseVariable), nullptr);
+    ::close(ends[0]);
 }
 
 TEST_F(CrashViewerTest, SendingPostsTheReportWithTheUsersWords)

@@ -265,6 +265,46 @@ TEST_F(CrashServiceTest, ViewerStartsAsItsOwnProcessWithTheReportNamed)
         << "the viewer got: " << ReadFile(copy);
 }
 
+// The start of a viewer's script that drops every descriptor it inherited
+// but the standard three: the test's own (the death test's pipe, which the
+// test waits on) would tie the test to the viewer.
+constexpr const char* kKeepOnlyTheStandardDescriptors =
+    "for f in /proc/$$/fd/*; do n=${f##*/}; [ \"$n\" -gt 2 ] && eval \"exec $n>&-\"; done; ";
+
+// Where the viewer only says its piece (no display to show a window on),
+// the crashed process ends after it: whoever reads its standard error until
+// its end, or a shell's prompt, comes after the report.
+TEST_F(CrashServiceTest, TheCrashedProcessEndsAfterAViewerThatOnlySpeaks)
+{
+    const fs::path said = dir_ / "said.txt";
+    settings_.viewerCommand = {"/bin/bash", "-c", kKeepOnlyTheStandardDescriptors +
+                                                      std::string("sleep 0.3; printf 'the report' >\"$COPY_TO\"")};
+    settings_.viewerEnvironment = {"COPY_TO=" + said.string()};
+    EXPECT_EXIT(CrashWith("null"), ::testing::KilledBySignal(SIGSEGV), "");
+    EXPECT_EQ(ReadFile(said), "the report") << "the crashed process ended before its viewer";
+}
+
+// A viewer that shows a window (which may stay up for long) lets the crashed
+// process go first; it is not waited for. Here the viewer goes on only once
+// the test has seen the crashed process end (having let go of every
+// descriptor it was given, the test's own among them).
+TEST_F(CrashServiceTest, AViewerThatLetsTheCrashedProcessGoIsNotWaitedFor)
+{
+    const fs::path gone = dir_ / "crashed-process-gone";
+    const fs::path after = dir_ / "viewer-after.txt";
+    settings_.viewerCommand = {
+        "/bin/bash", "-c",
+        "printf x >&\"$PELLUCOR_CRASH_RELEASE\"; " + std::string(kKeepOnlyTheStandardDescriptors) +
+            "exec </dev/null >/dev/null 2>&1; "
+            "for i in $(seq 1 200); do [ -e \"$GONE\" ] && break; sleep 0.1; done; "
+            "[ -e \"$GONE\" ] && printf 'went on' >\"$COPY_TO\""};
+    settings_.viewerEnvironment = {"COPY_TO=" + after.string(), "GONE=" + gone.string()};
+    EXPECT_EXIT(CrashWith("null"), ::testing::KilledBySignal(SIGSEGV), "");
+    { std::ofstream(gone) << ""; }
+    EXPECT_TRUE(test_support::WaitUntil([&] { return ReadFile(after) == "went on"; }))
+        << "the crashed process waited for its viewer's end";
+}
+
 // What the application sends with a report: written from inside the
 // handler, after the report, from spans prepared before the fault.
 char gAttachmentPath[512];

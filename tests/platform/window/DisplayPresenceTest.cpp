@@ -12,7 +12,11 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
 #include <type_traits>
+#include <unistd.h>
 
 // Last: its macros (Bool, None) would rewrite the test framework's names.
 #include <X11/Xlib.h>
@@ -56,6 +60,16 @@ TEST(DisplayPresence, WhyTheDisplayCannotBeOpenedIsSaidInThePlayersWords)
     SetEnvironmentVariable("DISPLAY", display);
 }
 
+// The handler Xlib would call, as EndWhenTheDisplayGoes installs it in
+// this process.
+XIOErrorHandler InstalledHandler()
+{
+    detail::EndWhenTheDisplayGoes("x11");
+    const XIOErrorHandler handler = XSetIOErrorHandler(nullptr);
+    XSetIOErrorHandler(handler);
+    return handler;
+}
+
 TEST(DisplayPresence, OnlyAnXDisplayIsWatchedAndItsLossEndsTheProgramNamingIt)
 {
     XSetIOErrorHandler(nullptr);
@@ -64,16 +78,123 @@ TEST(DisplayPresence, OnlyAnXDisplayIsWatchedAndItsLossEndsTheProgramNamingIt)
         detail::EndWhenTheDisplayGoes(driver);
         EXPECT_EQ(XSetIOErrorHandler(nullptr), xlibs) << (driver ? driver : "video not started");
     }
-    detail::EndWhenTheDisplayGoes("x11");
-    const XIOErrorHandler watch = XSetIOErrorHandler(nullptr);
-    ASSERT_NE(watch, xlibs);
+    ASSERT_NE(InstalledHandler(), xlibs);
 
-    // What Xlib hands the handler: a connection whose name is all it reads.
+    // What Xlib hands the handler: a connection whose name and descriptor
+    // are all it reads (no descriptor: nothing tells that the server
+    // closed it).
     std::remove_pointer_t<_XPrivDisplay> gone{};
     gone.display_name = const_cast<char*>(":7");
-    EXPECT_EXIT(watch(reinterpret_cast<Display*>(&gone)), ::testing::ExitedWithCode(1),
-                "^The display :7 went away; the program ends\\.\n$");
-    EXPECT_EXIT(watch(nullptr), ::testing::ExitedWithCode(1), "^The display  went away; the program ends\\.\n$");
+    gone.fd = -1;
+    EXPECT_EXIT(InstalledHandler()(reinterpret_cast<Display*>(&gone)), ::testing::ExitedWithCode(1),
+                "^The display :7 went away \\(the connection to it broke\\); the program ends\\.\n$");
+    EXPECT_EXIT(InstalledHandler()(nullptr), ::testing::ExitedWithCode(1),
+                "^The display  went away \\(the connection to it broke\\); the program ends\\.\n$");
+    // A connection the server closed says so.
+    int ends[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+    close(ends[1]);
+    gone.fd = ends[0];
+    EXPECT_EXIT(InstalledHandler()(reinterpret_cast<Display*>(&gone)), ::testing::ExitedWithCode(1),
+                "^The display :7 went away \\(the X server closed the connection\\); the program ends\\.\n$");
+    close(ends[0]);
+}
+
+// SDL's own box runs in a process forked from the program, which keeps the
+// program's handler and has a connection of its own: when the display goes,
+// that process ends without a word, and the program says it once.
+TEST(DisplayPresence, AProcessForkedFromTheProgramLeavesTheSayingToIt)
+{
+    std::remove_pointer_t<_XPrivDisplay> gone{};
+    gone.display_name = const_cast<char*>(":7");
+    gone.fd = -1;
+    EXPECT_EXIT(
+        {
+            const XIOErrorHandler handler = InstalledHandler();
+            const pid_t box = fork();
+            if (box == 0)
+                handler(reinterpret_cast<Display*>(&gone));
+            int status = 0;
+            waitpid(box, &status, 0);
+            // The box's process ended as a lost display ends the program;
+            // the program still had the word.
+            if (!WIFEXITED(status) || WEXITSTATUS(status) != 1)
+                _exit(2);
+            handler(reinterpret_cast<Display*>(&gone));
+        },
+        ::testing::ExitedWithCode(1),
+        "^The display :7 went away \\(the connection to it broke\\); the program ends\\.\n$");
+}
+
+// While SDL's own box is up nothing reads the program's connection: a watch
+// does, for its hang-up alone. On an X server of the test's own.
+class WatchedConnection : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (server_.NotInstalled())
+            GTEST_SKIP() << "Xvfb is not installed";
+        ASSERT_FALSE(server_.Name().empty()) << "Xvfb did not start";
+    }
+    // A connection with a window on it, as the game's.
+    Display* OpenGame(Window* window)
+    {
+        Display* game = XOpenDisplay(server_.Name().c_str());
+        if (game) {
+            *window = XCreateSimpleWindow(game, DefaultRootWindow(game), 0, 0, 10, 10, 0, 0, 0);
+            XSelectInput(game, *window, StructureNotifyMask);
+            XSync(game, False);
+        }
+        return game;
+    }
+    XServer server_;
+};
+
+TEST_F(WatchedConnection, AForceQuitOfTheWindowEndsTheProgramSayingWhy)
+{
+    EXPECT_EXIT(
+        {
+            detail::EndWhenTheDisplayGoes("x11");
+            Window window = 0;
+            Display* game = OpenGame(&window);
+            Display* manager = XOpenDisplay(server_.Name().c_str());
+            if (!game || !manager)
+                _exit(3);
+            const detail::EndWhenTheConnectionCloses watch(game);
+            // What xkill does: the server closes the connection that made
+            // the window.
+            XKillClient(manager, window);
+            XSync(manager, False);
+            // This thread never looks at the connection again: the watch
+            // must end the program. A minute without it is a failure.
+            for (int i = 0; i < 600; ++i)
+                usleep(100 * 1000);
+            _exit(2);
+        },
+        ::testing::ExitedWithCode(1),
+        "^The display :[0-9]+ went away \\(the X server closed the connection\\); the program ends\\.\n$");
+}
+
+TEST_F(WatchedConnection, AConnectionThatStaysKeepsItsEventsForXlibAndTheWatchEndsWithItsScope)
+{
+    Window window = 0;
+    Display* game = OpenGame(&window);
+    Display* other = XOpenDisplay(server_.Name().c_str());
+    ASSERT_TRUE(game && other);
+    {
+        const detail::EndWhenTheConnectionCloses watch(game);
+        // Another client maps the game's window: the game's connection,
+        // which nothing here reads or writes, gets the news under the
+        // watch.
+        XMapWindow(other, window);
+        XFlush(other);
+        pollfd news{ConnectionNumber(game), POLLIN, 0};
+        ASSERT_EQ(poll(&news, 1, 60 * 1000), 1) << "the server never told the window's mapping";
+    }
+    XEvent event;
+    EXPECT_TRUE(XCheckTypedWindowEvent(game, window, MapNotify, &event)) << "the watch took what Xlib was to read";
+    XCloseDisplay(other);
+    XCloseDisplay(game);
 }
 
 } // namespace

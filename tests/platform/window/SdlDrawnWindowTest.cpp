@@ -9,12 +9,18 @@
 #include "platform/window/DisplayConnectionWait.h"
 #include "platform/window/DrawnWindow.h"
 #include "platform/window/SdlDrawnWindow.h"
+#include "platform/window/SessionEndSignals.h"
+#include "tests/support/PlatformTesting.h"
 
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <csignal>
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 // Last: its macros (Bool, None) would rewrite the test framework's names.
 #include <X11/Xatom.h>
@@ -119,6 +125,169 @@ private:
     Display* x_;
     uint32_t id_;
 };
+
+// A box whose loop runs the test's step at each look it takes (numbered from
+// 0): done when the step says so, or after 50 looks (a bound on the loop's
+// turns, not a clock). It notes the keys it is given.
+class StepsAtEachLook final : public DrawnWindowContent {
+public:
+    explicit StepsAtEachLook(std::function<bool(int)> step) : step_(std::move(step)) {}
+    int Width() const override { return 120; }
+    int Height() const override { return 60; }
+    void Draw(DrawnCanvas& canvas) const override { canvas.Fill({0, 0, 120, 60}, 0x336699); }
+    void PointerMove(int, int) override {}
+    void PointerDown(int, int) override {}
+    void PointerUp(int, int) override {}
+    void Wheel(int) override {}
+    void KeyDown(int vk, bool) override { keys.push_back(vk); }
+    void CloseRequested() override {}
+    bool TakeRedraw() override { return false; }
+    bool Done() const override
+    {
+        const int look = looks++;
+        return step_(look) || looks > 50;
+    }
+
+    std::vector<int> keys;
+    mutable int looks = 0;
+
+private:
+    std::function<bool(int)> step_;
+};
+
+// Without any display, on SDL's window-less driver, which hands every
+// picture a window sends out to a file of its own (in the current folder:
+// one of the test's own, for the test's time): a shown window stands for
+// the game's, the box's owner.
+class SdlDrawnWindowWithoutDisplay : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::current_path(folder_.Path());
+        SetEnvironmentVariable("SDL_VIDEODRIVER", std::string("dummy"));
+        SetEnvironmentVariable("SDL_VIDEO_DUMMY_SAVE_FRAMES", std::string("1"));
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        owner_ = SDL_CreateWindow("owner", 10, 20, 400, 300, SDL_WINDOW_SHOWN);
+        ASSERT_TRUE(owner_) << SDL_GetError();
+        ownerId_ = SDL_GetWindowID(owner_);
+    }
+    void TearDown() override
+    {
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        if (owner_)
+            SDL_DestroyWindow(owner_);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SetEnvironmentVariable("SDL_VIDEODRIVER", driver_);
+        SetEnvironmentVariable("SDL_VIDEO_DUMMY_SAVE_FRAMES", frames_);
+        std::filesystem::current_path(before_);
+    }
+
+    DrawnWindowEnd RunBox(DrawnWindowContent& box)
+    {
+        DrawnWindowLook look;
+        look.captionUtf8 = "Question";
+        look.owner = ownerId_;
+        DisplayConnectionWait connection;
+        return RunSdlDrawnWindow(box, look, connection);
+    }
+    // The pictures the window `id` has sent out, by file.
+    std::vector<std::string> FramesOf(uint32_t id) const
+    {
+        const std::string prefix = "SDL_window" + std::to_string(id) + "-";
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.Path()))
+            if (entry.path().filename().string().rfind(prefix, 0) == 0)
+                names.push_back(entry.path().string());
+        return names;
+    }
+    void Push(SDL_Event event) { SDL_PushEvent(&event); }
+    SDL_Event WindowEvent(uint8_t what) const
+    {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = ownerId_;
+        e.window.event = what;
+        return e;
+    }
+
+    testing::ScopedTempFolder folder_;
+    const std::filesystem::path before_ = std::filesystem::current_path();
+    const std::optional<std::string> driver_ = GetEnvironmentVariable("SDL_VIDEODRIVER");
+    const std::optional<std::string> frames_ = GetEnvironmentVariable("SDL_VIDEO_DUMMY_SAVE_FRAMES");
+    SDL_Window* owner_ = nullptr;
+    uint32_t ownerId_ = 0;
+};
+
+// The game's window comes back into view while the box is up (a restore, a
+// window on top going away): its own loop waits for the box's answer, so
+// the box sends its last picture out again.
+TEST_F(SdlDrawnWindowWithoutDisplay, TheOwnersPictureIsShownAgainWhenItComesBackIntoViewBehindTheBox)
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(owner_);
+    ASSERT_TRUE(surface) << SDL_GetError();
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0xAA, 0x33, 0x00));
+    StepsAtEachLook box([&](int look) {
+        if (look == 0)
+            Push(WindowEvent(SDL_WINDOWEVENT_EXPOSED)); // as SDL says it
+        return !FramesOf(ownerId_).empty();
+    });
+    EXPECT_EQ(RunBox(box), DrawnWindowEnd::Done);
+    const std::vector<std::string> shown = FramesOf(ownerId_);
+    ASSERT_EQ(shown.size(), 1u) << "the game's window came back into view with nothing on it";
+    SDL_Surface* picture = SDL_LoadBMP(shown[0].c_str());
+    ASSERT_TRUE(picture) << SDL_GetError();
+    SDL_Surface* pixels = SDL_ConvertSurfaceFormat(picture, SDL_PIXELFORMAT_ARGB8888, 0);
+    ASSERT_TRUE(pixels);
+    EXPECT_EQ(static_cast<const uint32_t*>(pixels->pixels)[pixels->w * 150 + 200] & 0xFFFFFF, 0xAA3300u)
+        << "not the picture the game's window last had";
+    SDL_FreeSurface(pixels);
+    SDL_FreeSurface(picture);
+}
+
+// What came for the game's window while the box was up (a key, its close
+// button) is not the box's: it waits for the game's own loop, in order,
+// once the box has gone.
+TEST_F(SdlDrawnWindowWithoutDisplay, WhatCameForTheGamesWindowMeanwhileWaitsForTheGameAfterTheBox)
+{
+    StepsAtEachLook box([&](int look) {
+        if (look == 0) {
+            SDL_Event key{};
+            key.type = SDL_KEYDOWN;
+            key.key.windowID = ownerId_;
+            key.key.keysym.scancode = SDL_SCANCODE_N;
+            key.key.keysym.sym = SDLK_n;
+            Push(key);
+            Push(WindowEvent(SDL_WINDOWEVENT_CLOSE));
+        }
+        return look == 5;
+    });
+    EXPECT_EQ(RunBox(box), DrawnWindowEnd::Done);
+    EXPECT_TRUE(box.keys.empty()) << "the box took the game's key";
+    std::vector<std::string> left;
+    SDL_Event e;
+    while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+        if (e.type == SDL_KEYDOWN && e.key.windowID == ownerId_)
+            left.push_back("key");
+        if (e.type == SDL_WINDOWEVENT && e.window.windowID == ownerId_ && e.window.event == SDL_WINDOWEVENT_CLOSE)
+            left.push_back("close");
+    }
+    EXPECT_EQ(left, (std::vector<std::string>{"key", "close"}));
+}
+
+// The session ending (SIGTERM and its kin) does not wait for an answer:
+// the box goes at once, unanswered, and the program ends as it does.
+TEST_F(SdlDrawnWindowWithoutDisplay, TheSessionEndingTakesTheBoxAwayUnanswered)
+{
+    EXPECT_EXIT(
+        {
+            detail::WatchSessionEndSignals();
+            std::raise(SIGTERM);
+            StepsAtEachLook box([](int) { return false; });
+            const DrawnWindowEnd end = RunBox(box);
+            _exit(end == DrawnWindowEnd::SessionEnded && box.looks == 1 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
 
 TEST(SdlDrawnWindow, OnXItIsADialogOverItsOwnerThatHoldsTheKeyboardAndGivesItBack)
 {
