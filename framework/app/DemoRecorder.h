@@ -86,9 +86,9 @@ public:
     bool ReadFile(const std::string& productVersion, uint32_t& seed, std::string& error);
     // Writes the recording closed at the current update, whole or not at
     // all (an earlier demo of the same name survives a failed write);
-    // nothing when not recording. False, with
-    // `error` saying which step failed on which file and the system's error
-    // number, when the file could not be written.
+    // nothing when not recording. False, with `error` saying which step
+    // failed on which file and the system's error number, when the file
+    // could not be written.
     bool WriteFile(uint32_t seed, const std::string& productVersion, platform::FileError* error = nullptr);
     // The update count when the played demo was written.
     int FinalUpdate() const { return finalUpdate_; }

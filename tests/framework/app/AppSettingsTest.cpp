@@ -200,6 +200,8 @@ TEST_F(AppTest, ANumberedDemoAskedForBeyondThoseThereAreEndsTheStartSayingWhichT
     EXPECT_EQ(refusal("-playnum=22"), "-playnum=22 asks for the 22nd latest numbered demo" + several);
     EXPECT_EQ(refusal("-playnum=111"), "-playnum=111 asks for the 111th latest numbered demo" + several);
     EXPECT_EQ(refusal("-playnum=+31"), "-playnum=+31 asks for the 31st latest numbered demo" + several);
+    // As far back as there are: the oldest is played (these are no demos).
+    EXPECT_EQ(refusal("-playnum=21"), "Invalid demo file. (" + data + "zoltapp2.dmo)");
 }
 
 TEST_F(AppTest, PlayingADemoThatCannotBeReadEndsTheStart)

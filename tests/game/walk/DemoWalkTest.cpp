@@ -259,3 +259,29 @@ TEST(DemoWalk, TheWindowsCloseEndsAPlayedDemoAtOnceAlsoAtTheTableAndOnceItsComma
     EXPECT_TRUE(player.WaitForExit()) << "no exit question";
     EXPECT_EQ(player.Finish(), 0);
 }
+
+// A close the demo holds is played as it was recorded: the game asks its
+// question, and the recorded answer (No) plays on; the run ends where the
+// recording did.
+TEST(DemoWalk, AClosePlayedFromTheDemoAsksTheGameAsItDidWhenRecorded)
+{
+    ScriptedPlayer player;
+    PutAnnAtNoLimit(player);
+    const std::string demo = player.ProgramFolder() + "/refused.dmo";
+    RecordATableVisit(player, demo, [&] {
+        player.CloseWindow();
+        ASSERT_TRUE(player.WaitToSee(walk::sights::kExitQuestion));
+        player.Click(walk::sights::kNo);
+        player.Wait(1000);
+    });
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+
+    player.SetOptions({"-play", "-demofile=" + demo});
+    player.Relaunch();
+    ASSERT_TRUE(player.WaitToSee(walk::sights::kExitQuestion, 30000)) << "the recorded close asks";
+    ASSERT_TRUE(player.WaitUntil([&] { return !player.Sees(walk::sights::kExitQuestion); }, 30000,
+                                 "the recorded No"));
+    EXPECT_TRUE(AtTheTable(player));
+    EXPECT_TRUE(player.WaitForExit(30000)) << "ended where the recording did";
+    EXPECT_EQ(player.Finish(), 0);
+}
