@@ -196,26 +196,20 @@ void ScriptedPlayer::SetOptions(const std::vector<std::string>& options)
 
 ScriptedPlayer& ScriptedPlayer::Relaunch()
 {
-    if (app_ && !finished_) {
-        ADD_FAILURE() << "the program still runs; it cannot be started again";
-        return *this;
-    }
-    RestartMachine();
-    return Launch();
+    return RestartMachine() ? Launch() : *this;
 }
 
 ScriptedPlayer& ScriptedPlayer::RelaunchExpectingAFatalEnd()
 {
-    if (app_ && !finished_) {
-        ADD_FAILURE() << "the program still runs; it cannot be started again";
-        return *this;
-    }
-    RestartMachine();
-    return LaunchExpectingAFatalEnd();
+    return RestartMachine() ? LaunchExpectingAFatalEnd() : *this;
 }
 
-void ScriptedPlayer::RestartMachine()
+bool ScriptedPlayer::RestartMachine()
 {
+    if (app_ && !finished_) {
+        ADD_FAILURE() << "the program still runs; it cannot be started again";
+        return false;
+    }
     machine_->Restart();
     app_ = nullptr;
     ended_ = false;
@@ -226,6 +220,7 @@ void ScriptedPlayer::RestartMachine()
     // A headless machine's restart forgot the boxes shown: the next
     // program's are counted from none.
     boxesChecked_ = platform::testing::RecordedBoxes().size();
+    return true;
 }
 
 bool ScriptedPlayer::IsRunning() const

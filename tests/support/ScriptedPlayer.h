@@ -207,8 +207,9 @@ public:
 private:
     // The game object made and handed to the kernel, its loop begun.
     void StartProgram();
-    // After Finish: the machine as the next process finds it.
-    void RestartMachine();
+    // After Finish: the machine as the next process finds it (false, and
+    // the test fails, while the program still runs).
+    bool RestartMachine();
     // After the program ended its process with the game running.
     void ShutDownAfterAnExit();
     // One step of the program's loop (and, headless, of the time system).
