@@ -124,6 +124,12 @@ void MainApp::OnSessionEnding()
 
 void MainApp::QuitFromFramework()
 {
+    // While a demo plays, the window takes no input of the player's: a
+    // question the close would ask could be answered only by the demo. The
+    // window's close ends the play at once, as if the game had asked; a
+    // close the demo holds asks the game, as it did when recorded.
+    if (closedByWindow_ && IsPlayingDemo())
+        quitRequested_ = true;
     if (!quitRequested_) {
         game_->OnCloseRequest();
         return;

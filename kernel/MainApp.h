@@ -9,7 +9,8 @@
 // (IGame::OnCloseRequest); once the game called ISysApp::Quit the close
 // removes the bridge (game stopped and shut down) and ends the loop. The
 // end of the session is such a quit, as if the game had asked: it saves
-// what quitting saves and asks nothing. The quit request is atomic.
+// what quitting saves and asks nothing; so is the window's close while a
+// demo plays. The quit request is atomic.
 #pragma once
 
 #include "framework/app/ZoltAppBase.h"

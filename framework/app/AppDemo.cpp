@@ -16,6 +16,7 @@
 #include "platform/window/SystemDialogs.h"
 
 #include <cstdio>
+#include <set>
 
 using namespace platform;
 
@@ -117,25 +118,59 @@ std::string ZoltAppBase::NumberedDemoBase() const
     return IsAbsolutePath(demoBaseName) || folder.empty() ? demoBaseName : folder + demoBaseName;
 }
 
+namespace {
+
+// "2nd", "3rd", "11th", "21st", ...
+std::string Ordinal(int n)
+{
+    const int lastTwo = n % 100;
+    const char* suffix = "th";
+    if (lastTwo < 11 || lastTwo > 13) {
+        switch (n % 10) {
+        case 1: suffix = "st"; break;
+        case 2: suffix = "nd"; break;
+        case 3: suffix = "rd"; break;
+        default: break;
+        }
+    }
+    return std::to_string(n) + suffix;
+}
+
+// `option` asked for the `back`-th latest numbered demo, and there are
+// fewer: what was asked for, and which there are.
+std::string FewerNumberedDemosText(const std::string& option, int back, const std::string& base,
+                                   const std::set<int>& numbers)
+{
+    const auto file = [&base](int number) { return base + std::to_string(number) + ".dmo"; };
+    const std::string asked =
+        option + " asks for the " + (back == 1 ? std::string("latest") : Ordinal(back) + " latest") + " numbered demo";
+    if (numbers.empty())
+        return asked + ", but there is none: no file " + base + "<number>.dmo was found.";
+    if (numbers.size() == 1)
+        return asked + ", but there is only one: " + file(*numbers.begin()) + ".";
+    return asked + ", but there are only " + std::to_string(numbers.size()) + ": " + file(*numbers.begin()) +
+           " to " + file(*numbers.rbegin()) + ".";
+}
+
+} // namespace
+
 void ZoltAppBase::PlaceNumberedDemo()
 {
     if (!numberedDemo_)
         return;
     const NumberedDemoRequest request = *numberedDemo_;
     numberedDemo_.reset();
+    const std::string base = NumberedDemoBase();
+    if (!request.record) {
+        const std::set<int> numbers = DemoRecorder::NumberedDemos(base);
+        if (int(numbers.size()) < request.value) {
+            ShowError(FewerNumberedDemosText(request.option, request.value, base, numbers));
+            FatalExit(1);
+        }
+    }
     const int highest = DemoFileNameFor(request.record ? request.value : 0, request.record);
     const int number = request.record ? highest + 1 : highest - (request.value - 1);
-    if (number < 1) {
-        // The name the count leads to is none the game ever makes.
-        const std::string base = NumberedDemoBase();
-        ShowError(highest == 0 ? "There is no numbered demo to play: no file " + base + "<number>.dmo was found."
-                               : "There is no numbered demo to play: -playnum=" + std::to_string(request.value) +
-                                     " asks for the one " + std::to_string(request.value - 1) +
-                                     " before the latest (" + base + std::to_string(highest) +
-                                     ".dmo), but numbered demos start at 1.");
-        FatalExit(1);
-    }
-    demo_->SetFileName(NumberedDemoBase() + std::to_string(number) + ".dmo");
+    demo_->SetFileName(base + std::to_string(number) + ".dmo");
 }
 
 bool ZoltAppBase::ReadDemoFile(std::string& error) { return demo_->ReadFile(productVersion, timeLoaded_, error); }
@@ -173,7 +208,6 @@ long ZoltAppBase::RelayClockReading(long reading)
 void ZoltAppBase::SaveDemoForCrash()
 {
     if (demo_->IsRecording()) {
-        demo_->CloseForCrash();
         platform::FileError error;
         // The crash window names the demo; where it was not written, the
         // reason goes where a box cannot come now.
@@ -200,13 +234,24 @@ void ZoltAppBase::PlayDemoCommand()
 {
     PlaybackInput input(*this);
     demo_->PlayDueCommands(input);
-    if (!demo_->IsFeeding() || !demo_->IsBroken())
+    // A damaged demo plays up to where it breaks off, or to the end of the
+    // recorded run where the damage lies in what the shutdown reads.
+    if (!demo_->IsFeeding() || !demo_->IsCutShort() || !(demo_->HasEnded() || quit_))
         return;
     // What follows the damage would drive the game at random (and could
-    // well close it as a success): the playback ends here, as a failure.
+    // well close it as a success); a demo cut between two commands would
+    // leave the game standing with input nobody can give (a played demo's
+    // window takes none). The playback ends here, as a failure.
     demo_->StopPlaying();
-    ShowError("The demo file " + demo_->FileName() + " is damaged: it breaks off after " +
-              DemoClockText(updateCount_, frameTime) + " of play, and cannot be played further.");
+    const std::string message = "The demo file " + demo_->FileName() + " is damaged: it breaks off after " +
+                                DemoClockText(updateCount_, frameTime) + " of play, and cannot be played further.";
+    if (quit_) {
+        // Found by the shutdown the demo's own close began, when the
+        // window has gone: the box stands by itself.
+        MessageBoxA(nullptr, message.c_str(), LookupTextNarrow("FATAL_ERROR", "FATAL ERROR").c_str(), MB_ICONERROR);
+    } else {
+        ShowError(message);
+    }
     FatalExit(1);
 }
 

@@ -20,6 +20,16 @@ using namespace platform;
 
 namespace Zolt {
 
+namespace {
+
+// An option as the command line gave it.
+std::string OptionAsGiven(const std::string& name, const std::string& value)
+{
+    return value.empty() ? name : name + "=" + value;
+}
+
+} // namespace
+
 bool ZoltAppBase::RegWriteValue(const std::string& valueName, uint32_t type, const void* data, uint32_t length)
 {
     return settings_->WriteValue(valueName, type, data, length);
@@ -254,11 +264,11 @@ void ZoltAppBase::ApplyStartOption(const std::string& name, const std::string& v
         demo_->SetFileName(value.size() >= 2 && !IsAbsolutePath(value) ? Zolt::GetAppDataFolder() + value : value);
     } else if (name == "-recnum") {
         const int count = StartOptionCount(name, value);
-        numberedDemo_ = NumberedDemoRequest{true, count < 1 ? 5 : count};
+        numberedDemo_ = NumberedDemoRequest{true, count < 1 ? 5 : count, OptionAsGiven(name, value)};
         demo_->StartRecording();
     } else if (name == "-playnum") {
         const int back = StartOptionCount(name, value);
-        numberedDemo_ = NumberedDemoRequest{false, back < 1 ? 1 : back};
+        numberedDemo_ = NumberedDemoRequest{false, back < 1 ? 1 : back, OptionAsGiven(name, value)};
         demo_->StartPlaying();
     } else if (name == "-screensaver") {
         screenSaverMode_ = true;

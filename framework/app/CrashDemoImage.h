@@ -10,7 +10,7 @@
 // many there are. A stream not kept in place is never prepared: its bytes
 // could move under a fault. The file's head (header, marker block, final
 // update) and the stream's closing tail (its last partial byte, the time
-// padding and the long padding command a recording cut short ends with,
+// padding and the closing command every recording ends with,
 // DemoStream::ClosingTail) are small; they are built in the slot that is not
 // published and then published by one atomic index.
 //

@@ -273,6 +273,25 @@ bool DemoStream::ReadHeaderIfNeeded()
     return true;
 }
 
+bool DemoStream::CheckWhole(int finalUpdate)
+{
+    bool any = false;
+    bool closed = false;
+    while (ReadHeaderIfNeeded()) {
+        any = true;
+        closed = !pendingShort_ && pendingId_ == kDemoPadding && commandUpdate_ == finalUpdate;
+        Consume();
+        SkipPayload(pendingShort_, pendingId_);
+    }
+    const bool whole = !broken_ && (any ? closed : finalUpdate == 0);
+    buffer_.Rewind();
+    commandUpdate_ = 0;
+    needHeader_ = true;
+    ended_ = false;
+    broken_ = false;
+    return whole;
+}
+
 int32_t DemoStream::Bits(int count, bool signExtend)
 {
     if (ended_ || BitsLeft() < count) {

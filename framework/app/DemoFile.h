@@ -7,11 +7,17 @@
 // over a Buffer, checking every read against the bits that are left, so a
 // cut or damaged stream ends playback instead of reading past its data.
 //
+// Every recording ends its stream with a closing command: a long padding
+// command at the final update, the update the file's head gives. A stream
+// read to its end without it, or cut inside a command, holds less than was
+// recorded.
+//
 // Threads: one thread at a time (the main thread in the application).
 #pragma once
 
 #include "framework/base/Buffer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -86,11 +92,14 @@ public:
     // short flag, the id and the payload.
     void WriteTime(int updateCount);
     int LastCommandUpdate() const { return commandUpdate_; }
-    // How a recording cut short at `updateCount` ends, as whole bytes: the
-    // stream's last partial byte, then the time padding and a long padding
+    // How a recording that ends at `updateCount` ends, as whole bytes: the
+    // stream's last partial byte, then the time padding and the closing
     // command. The stream's whole bytes followed by these are the command
     // stream of its file.
     std::vector<uint8_t> ClosingTail(int updateCount) const;
+    // The stream's bytes that no later command changes (its last partial
+    // byte is left out): ClosingTail's bytes follow them in a file.
+    size_t WholeBytes() const { return size_t(std::max(0, buffer_.BitLength())) / 8; }
 
     // Keeps the recorded bytes where they are for the whole recording (see
     // Buffer::ReserveAll), so that a fault's handler may write them out as
@@ -120,6 +129,11 @@ public:
     // command's payload, or at a command no recording writes. It has ended
     // then too.
     bool Broken() const { return broken_; }
+    // Reads the loaded stream through to its end and starts it over:
+    // whether it ends where the recording did, right after the closing
+    // command at `finalUpdate` (a recording of nothing at all: no command,
+    // at update 0), without breaking off before.
+    bool CheckWhole(int finalUpdate);
     // Puts the read position back to an earlier bit of the stream.
     void SeekRead(int bitPosition);
 

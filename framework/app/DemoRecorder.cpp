@@ -48,6 +48,22 @@ void Assign(Buffer& buffer, const std::vector<uint8_t>& bytes)
     buffer.PutBytes(bytes.data(), int(bytes.size()));
 }
 
+// The numbers of the files base + "%d.dmo".
+std::set<int> DemoNumbers(const std::string& baseName)
+{
+    const std::string stem = PathFileName(baseName, false);
+    std::set<int> numbers;
+    for (const FindData& entry : FindFiles(baseName + "*.dmo")) {
+        if (entry.isDirectory || entry.name.size() <= stem.size() + 4)
+            continue;
+        const std::string middle = entry.name.substr(stem.size(), entry.name.size() - stem.size() - 4);
+        if (middle.empty() || middle.size() > 9 || middle.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        numbers.insert(std::atoi(middle.c_str()));
+    }
+    return numbers;
+}
+
 } // namespace
 
 DemoRecorder::DemoRecorder(std::function<int()> currentUpdate) : currentUpdate_(std::move(currentUpdate)) {}
@@ -93,6 +109,7 @@ bool DemoRecorder::ReadFile(const std::string& productVersion, uint32_t& seed, s
     // the front where they lie and handed over, so a demo is held once.
     bytes.erase(bytes.begin(), bytes.begin() + std::ptrdiff_t(commandsAt));
     stream_.Load(std::move(bytes));
+    cutShort_ = !stream_.CheckWhole(finalUpdate_);
     return true;
 }
 
@@ -105,13 +122,17 @@ bool DemoRecorder::WriteFile(uint32_t seed, const std::string& productVersion, p
     head.versionText = productVersion;
     head.markers = markers_;
     head.finalUpdate = CurrentUpdate();
-    // One copy of the stream behind its head, the file's bytes.
+    // One copy of the stream behind its head, closed at the final update,
+    // the file's bytes: those a fault at this update would write (the crash
+    // image's), so that a playback tells a recording read to its end from
+    // one cut short.
     std::vector<uint8_t> bytes = head.SerializeHead();
     const Buffer& commands = stream_.Data();
-    if (commands.Bytes()) {
-        bytes.reserve(bytes.size() + size_t(commands.ByteSize()));
-        bytes.insert(bytes.end(), commands.Bytes(), commands.Bytes() + commands.ByteSize());
-    }
+    const std::vector<uint8_t> closing = stream_.ClosingTail(head.finalUpdate);
+    bytes.reserve(bytes.size() + stream_.WholeBytes() + closing.size());
+    if (commands.Bytes())
+        bytes.insert(bytes.end(), commands.Bytes(), commands.Bytes() + stream_.WholeBytes());
+    bytes.insert(bytes.end(), closing.begin(), closing.end());
     // Written whole to a temporary file and renamed, so an earlier demo of
     // the same name survives a failed write.
     return WriteFileAtomic(fileName_, bytes.data(), bytes.size(), error);
@@ -133,20 +154,18 @@ void DemoRecorder::AddMarker(const std::string& name)
 
 int DemoRecorder::HighestNumberedDemo(const std::string& baseName, int count, bool deleteOld)
 {
-    const std::string folder = PathDirectory(baseName, true);
-    const std::string stem = PathFileName(baseName, false);
-    std::set<int> numbers;
-    for (const FindData& entry : FindFiles(baseName + "*.dmo")) {
-        if (entry.isDirectory || entry.name.size() <= stem.size() + 4)
-            continue;
-        const std::string middle = entry.name.substr(stem.size(), entry.name.size() - stem.size() - 4);
-        if (middle.empty() || middle.size() > 9 || middle.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        numbers.insert(std::atoi(middle.c_str()));
-    }
+    const std::set<int> numbers = DemoNumbers(baseName);
     if (deleteOld && !numbers.empty() && int(numbers.size()) > count - 1)
-        DeleteFile(folder + stem + std::to_string(*numbers.begin()) + ".dmo");
+        DeleteFile(PathDirectory(baseName, true) + PathFileName(baseName, false) + std::to_string(*numbers.begin()) +
+                   ".dmo");
     return numbers.empty() ? 0 : *numbers.rbegin();
+}
+
+std::set<int> DemoRecorder::NumberedDemos(const std::string& baseName)
+{
+    std::set<int> numbers = DemoNumbers(baseName);
+    numbers.erase(0);
+    return numbers;
 }
 
 // ---- Recording ----

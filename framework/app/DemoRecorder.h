@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -83,10 +84,11 @@ public:
     // gets the recording's seed. On failure `error` says why: a missing
     // file, a damaged one, or one recorded by another version.
     bool ReadFile(const std::string& productVersion, uint32_t& seed, std::string& error);
-    // Writes the recording, whole or not at all (an earlier demo of the same
-    // name survives a failed write); nothing when not recording. False, with
-    // `error` saying which step failed on which file and the system's error
-    // number, when the file could not be written.
+    // Writes the recording closed at the current update, whole or not at
+    // all (an earlier demo of the same name survives a failed write);
+    // nothing when not recording. False, with `error` saying which step
+    // failed on which file and the system's error number, when the file
+    // could not be written.
     bool WriteFile(uint32_t seed, const std::string& productVersion, platform::FileError* error = nullptr);
     // The update count when the played demo was written.
     int FinalUpdate() const { return finalUpdate_; }
@@ -95,8 +97,10 @@ public:
     void AddMarker(const std::string& name);
     // The played stream has no more commands (or broke off).
     bool HasEnded() const { return stream_.Ended(); }
-    // It broke off where no whole recording does: the file is damaged.
-    bool IsBroken() const { return stream_.Broken(); }
+    // The played file holds less than was recorded: its stream ends before
+    // the recording's closing command, or breaks off inside a command
+    // (DemoStream::CheckWhole, when it was read).
+    bool IsCutShort() const { return cutShort_; }
 
     // ---- A crash ----
     // Brings the image a fault writes up to the current update (a recording
@@ -104,9 +108,6 @@ public:
     // without the recorder (CrashDemoImage.h).
     void PrepareCrashImage(uint32_t seed, const std::string& productVersion);
     CrashDemoImage& CrashImage() { return crashImage_; }
-    // Ends the recording as a crash does, with a long padding command at the
-    // current update, ready for WriteFile.
-    void CloseForCrash() { RecordCommand(kDemoPadding); }
     // Neither records nor plays any more.
     void StopAll() { recording_ = playing_ = false; }
 
@@ -154,6 +155,9 @@ public:
     // deleteOld, removes the lowest one when count or more exist, so that
     // the demo recorded next makes count.
     static int HighestNumberedDemo(const std::string& baseName, int count, bool deleteOld);
+    // The numbers of the numbered demos there are, from 1 up (a file
+    // numbered 0 is none the recorder makes).
+    static std::set<int> NumberedDemos(const std::string& baseName);
 
 private:
     void WriteHeader(bool isShort, int id);
@@ -173,6 +177,7 @@ private:
     std::string fileName_ = "zoltapp.dmo";
     DemoStream stream_;
     int32_t finalUpdate_ = 0;
+    bool cutShort_ = false;
     std::vector<DemoMarker> markers_;
     bool recordedLoadingDone_ = false;
     // The last mouse position written or played (window coordinates).

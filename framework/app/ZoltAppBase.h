@@ -775,6 +775,8 @@ protected:
     struct NumberedDemoRequest {
         bool record = false;
         int value = 0;
+        // As it was given ("-playnum=3").
+        std::string option;
     };
     std::optional<NumberedDemoRequest> numberedDemo_;
     std::string crashDemoFile_;

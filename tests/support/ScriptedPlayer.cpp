@@ -196,9 +196,19 @@ void ScriptedPlayer::SetOptions(const std::vector<std::string>& options)
 
 ScriptedPlayer& ScriptedPlayer::Relaunch()
 {
+    return RestartMachine() ? Launch() : *this;
+}
+
+ScriptedPlayer& ScriptedPlayer::RelaunchExpectingAFatalEnd()
+{
+    return RestartMachine() ? LaunchExpectingAFatalEnd() : *this;
+}
+
+bool ScriptedPlayer::RestartMachine()
+{
     if (app_ && !finished_) {
         ADD_FAILURE() << "the program still runs; it cannot be started again";
-        return *this;
+        return false;
     }
     machine_->Restart();
     app_ = nullptr;
@@ -206,7 +216,11 @@ ScriptedPlayer& ScriptedPlayer::Relaunch()
     finished_ = false;
     fatalEndExpected_ = false;
     exitCode_ = 0;
-    return Launch();
+    exitedMidRun_ = false;
+    // A headless machine's restart forgot the boxes shown: the next
+    // program's are counted from none.
+    boxesChecked_ = platform::testing::RecordedBoxes().size();
+    return true;
 }
 
 bool ScriptedPlayer::IsRunning() const
@@ -226,6 +240,8 @@ int ScriptedPlayer::Finish()
     if (!ended_)
         return -1;
     finished_ = true;
+    if (exitedMidRun_)
+        ShutDownAfterAnExit();
     app_->EndSteppedRun();
     const Leftovers left = CountHeld();
     EXPECT_EQ(left, Leftovers{}) << "the game left behind " << left.objects << " objects, " << left.timeObjects
@@ -235,6 +251,22 @@ int ScriptedPlayer::Finish()
     game_.reset();
     CheckDrawing();
     return exitCode_;
+}
+
+void ScriptedPlayer::ShutDownAfterAnExit()
+{
+    // The process would end here and take the game with it. This one goes
+    // on to the next test: the game is shut down as a quit does, so that
+    // the toolkit is not taken apart under its objects, and what it gives
+    // back is counted as after any run.
+    static_cast<KernelLibrary::ISysApp*>(app_)->Quit();
+    try {
+        for (int step = 0; step < 100'000 && !app_->IsQuitting(); ++step)
+            app_->RunLoopStep(nullptr);
+    } catch (const platform::testing::ProcessExit& exit) {
+        ADD_FAILURE() << "the program ended the process again, with code " << exit.code;
+    }
+    EXPECT_TRUE(app_->IsQuitting()) << "the game after the exit would not shut down";
 }
 
 ScriptedPlayer::Leftovers ScriptedPlayer::CountHeld()
@@ -316,6 +348,7 @@ void ScriptedPlayer::Step()
             ADD_FAILURE() << "the program ended the process with code " << exit.code;
         exitCode_ = int(exit.code);
         ended_ = true;
+        exitedMidRun_ = app_->GetBridge() != nullptr;
         return;
     }
     if (app_->IsQuitting())

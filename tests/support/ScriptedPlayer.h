@@ -109,6 +109,9 @@ public:
     // After Finish: the program started again on the same machine, which
     // keeps its files and its saved registry.
     ScriptedPlayer& Relaunch();
+    // Relaunch for a program that is to stop itself with a fatal error, at
+    // its start or later, as LaunchExpectingAFatalEnd.
+    ScriptedPlayer& RelaunchExpectingAFatalEnd();
     // The program runs (it has not quit).
     bool IsRunning() const;
     // After the program quit: the rest of its main entry (the kernel's
@@ -204,6 +207,11 @@ public:
 private:
     // The game object made and handed to the kernel, its loop begun.
     void StartProgram();
+    // After Finish: the machine as the next process finds it (false, and
+    // the test fails, while the program still runs).
+    bool RestartMachine();
+    // After the program ended its process with the game running.
+    void ShutDownAfterAnExit();
     // One step of the program's loop (and, headless, of the time system).
     void Step();
     // Asks the program to quit, as the game does, and runs it until it has.
@@ -229,6 +237,8 @@ private:
     std::function<void()> watch_;
     bool ended_ = false;
     bool fatalEndExpected_ = false;
+    // The program ended its process while the game ran.
+    bool exitedMidRun_ = false;
     bool finished_ = false;
     int exitCode_ = 0;
     int shots_ = 0;

@@ -38,7 +38,7 @@ expect 1 "FATAL ERROR: Invalid command line parameter: -recnum=abc (\"abc\" is n
 expect 1 "FATAL ERROR: Invalid command line parameter: -demofile= (the demo file's name is empty)" \
     "$game" -play -demofile=
 expect 1 "Demo file not found: $work/data/" "$game" -play
-expect 1 "There is no numbered demo to play: no file $work/data/" "$game" -playnum=3
+expect 1 "FATAL ERROR: -playnum=3 asks for the 3rd latest numbered demo, but there is none: no file $work/data/" "$game" -playnum=3
 expect 1 "Demo file not found: $work/none.dmo" "$game" -play "-demofile=$work/none.dmo"
 # A pipe is no demo: it is refused at once, not waited on for a writer.
 mkfifo "$work/pipe.dmo"

@@ -6,7 +6,7 @@
 #include "framework/app/CrashHandler.h"
 #include "framework/app/DemoFile.h"
 #include "platform/core/FileSystem.h"
-#include "tests/framework/app/DemoCommands.h"
+#include "tests/support/DemoCommands.h"
 
 #include <algorithm>
 

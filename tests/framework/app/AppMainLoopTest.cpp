@@ -5,6 +5,7 @@
 #include "tests/framework/app/AppTestSupport.h"
 
 #include "framework/base/StringUtils.h"
+#include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/Widget.h"
 #include "platform/ddraw/DDrawTesting.h"
 #include "tests/support/WidgetDoubles.h"
@@ -81,6 +82,28 @@ TEST_F(AppTest, IdleScreenIsStillPresentedAboutOnceASecond)
     RunFor(5000);
     EXPECT_NEAR(a.DrawCount() - draws, 5, 1);
     EXPECT_NEAR(platform::ddraw::testing::PresentCount() - presents, 5, 1);
+}
+
+// A redraw forced once (the software cursor took a new picture, which no
+// widget's paint shows) is presented, and the frames after it are not
+// forced: the idle screen rests again, presented once a second.
+TEST_F(AppTest, AfterOneForcedRedrawAnIdleScreenIsPresentedOnceASecondAgain)
+{
+    TestApp& a = StartApp();
+    a.SetCustomCursors(true);
+    platform::testing::InjectMouseMove(a.GetMainWindow(), 100, 100);
+    RunFor(1500);
+    ASSERT_TRUE(a.IsMouseInWindow());
+    Zolt::MemoryImage cursor(nullptr);
+    cursor.MakeBlank(32, 32);
+    const int presents = platform::ddraw::testing::PresentCount();
+    a.SetCustomCursorImage(a.GetCursorIndex(), &cursor);
+    RunFor(1000);
+    EXPECT_GE(platform::ddraw::testing::PresentCount() - presents, 1) << "the forced redraw";
+    const int draws = a.DrawCount();
+    RunFor(5000);
+    EXPECT_NEAR(a.DrawCount() - draws, 5, 1);
+    a.SetCustomCursorImage(a.GetCursorIndex(), nullptr);
 }
 
 // A screen that changes at every update (an animation) is never taken for a

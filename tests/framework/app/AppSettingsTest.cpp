@@ -171,6 +171,39 @@ TEST_F(AppTest, NumberedRecordingWithExactlyTheDemosKeptLeavesThatManyBehind)
     EXPECT_EQ(kept, (std::vector<std::string>{"zoltapp2.dmo", "zoltapp3.dmo", "zoltapp4.dmo"}));
 }
 
+// A numbered demo asked for further back than there are numbered demos
+// ends the start, saying what was asked for and which demos there are.
+TEST_F(AppTest, ANumberedDemoAskedForBeyondThoseThereAreEndsTheStartSayingWhichThereAre)
+{
+    const std::string data = folder_ / "data/Tovrelly/PellucorTest/";
+    const auto refusal = [&](const std::string& option) {
+        SetArguments({option});
+        EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 1) << option;
+        app.reset();
+        const auto boxes = platform::testing::RecordedBoxes();
+        return boxes.empty() ? std::string() : boxes.back().text;
+    };
+    EXPECT_EQ(refusal("-playnum"), "-playnum asks for the latest numbered demo, but there is none: no file " + data +
+                                       "zoltapp<number>.dmo was found.");
+    EXPECT_EQ(refusal("-playnum=3"), "-playnum=3 asks for the 3rd latest numbered demo, but there is none: no file " +
+                                         data + "zoltapp<number>.dmo was found.");
+
+    platform::testing::WriteTestFile(data + "zoltapp2.dmo", "demo");
+    platform::testing::WriteTestFile(data + "zoltapp0.dmo", "none the game makes");
+    platform::testing::WriteTestFile(data + "zoltappx.dmo", "not numbered");
+    EXPECT_EQ(refusal("-playnum=2"),
+              "-playnum=2 asks for the 2nd latest numbered demo, but there is only one: " + data + "zoltapp2.dmo.");
+
+    for (int i = 3; i <= 22; ++i)
+        platform::testing::WriteTestFile(data + "zoltapp" + std::to_string(i) + ".dmo", "demo");
+    const std::string several = ", but there are only 21: " + data + "zoltapp2.dmo to " + data + "zoltapp22.dmo.";
+    EXPECT_EQ(refusal("-playnum=22"), "-playnum=22 asks for the 22nd latest numbered demo" + several);
+    EXPECT_EQ(refusal("-playnum=111"), "-playnum=111 asks for the 111th latest numbered demo" + several);
+    EXPECT_EQ(refusal("-playnum=+31"), "-playnum=+31 asks for the 31st latest numbered demo" + several);
+    // As far back as there are: the oldest is played (these are no demos).
+    EXPECT_EQ(refusal("-playnum=21"), "Invalid demo file. (" + data + "zoltapp2.dmo)");
+}
+
 TEST_F(AppTest, PlayingADemoThatCannotBeReadEndsTheStart)
 {
     SetArguments({"-play"});

@@ -4,7 +4,7 @@
 #include "framework/app/CrashDemoImage.h"
 #include "framework/app/CrashHandler.h"
 #include "platform/crash/CrashService.h"
-#include "tests/framework/app/DemoCommands.h"
+#include "tests/support/DemoCommands.h"
 #include "tests/support/PlatformTesting.h"
 
 #include <gtest/gtest.h>

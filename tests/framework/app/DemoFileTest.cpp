@@ -212,3 +212,49 @@ TEST(DemoStream, StreamIsReadToItsLastBitAndSeeksOnlyBack)
     EXPECT_FALSE(in.ReadHeaderIfNeeded());
     EXPECT_TRUE(in.Ended());
 }
+
+// Every recording ends with its closing command at the final update; a
+// stream read to its end without it, or breaking off before, is less than
+// was recorded.
+TEST(DemoStream, IsWholeOnlyWhenItEndsRightAfterTheClosingCommandAtTheFinalUpdate)
+{
+    const auto bytesOf = [](const DemoStream& stream) {
+        return std::vector<uint8_t>(stream.Data().Bytes(), stream.Data().Bytes() + stream.Data().ByteSize());
+    };
+    const auto isWhole = [](const std::vector<uint8_t>& bytes, int finalUpdate) {
+        DemoStream in;
+        in.Load(bytes);
+        return in.CheckWhole(finalUpdate);
+    };
+    DemoStream open;
+    open.WriteHeader(3, false, kDemoKeyDown);
+    open.Data().PutBits('A', 8);
+    DemoStream closed = open;
+    closed.WriteHeader(40, false, kDemoPadding); // two paddings on the way
+    EXPECT_TRUE(isWhole(bytesOf(closed), 40));
+    EXPECT_FALSE(isWhole(bytesOf(closed), 41)) << "closed before the recording's end";
+    EXPECT_FALSE(isWhole(bytesOf(closed), 25));
+    EXPECT_FALSE(isWhole(bytesOf(open), 3)) << "no closing command";
+    DemoStream broken = closed;
+    broken.WriteHeader(40, false, 13); // no recording writes it
+    EXPECT_FALSE(isWhole(bytesOf(broken), 40));
+    DemoStream cut = open;
+    cut.WriteHeader(5, false, kDemoRelay);
+    cut.Data().PutU32(9); // nine bytes said, none there
+    cut.WriteHeader(40, false, kDemoPadding);
+    EXPECT_FALSE(isWhole(bytesOf(cut), 40));
+    EXPECT_TRUE(isWhole({}, 0)) << "a recording of nothing";
+    EXPECT_FALSE(isWhole({}, 5));
+
+    // Read through, the stream starts over: its first command is due.
+    DemoStream in;
+    in.Load(bytesOf(broken));
+    ASSERT_FALSE(in.CheckWhole(40));
+    EXPECT_FALSE(in.Ended());
+    ASSERT_TRUE(in.ReadHeaderIfNeeded());
+    EXPECT_TRUE(in.PendingIs(false, kDemoKeyDown));
+    EXPECT_EQ(in.PendingUpdate(), 3);
+    in.Consume();
+    EXPECT_EQ(in.Bits(8, false), 'A');
+    EXPECT_FALSE(in.Broken());
+}

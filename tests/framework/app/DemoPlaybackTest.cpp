@@ -5,8 +5,10 @@
 #include "tests/framework/app/AppTestSupport.h"
 
 #include "framework/app/DemoFile.h"
+#include "framework/app/DemoPlaybackControls.h"
 #include "framework/app/HTTPTransfer.h"
 #include "framework/base/PathUtils.h"
+#include "tests/support/DemoCommands.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "platform/core/CRuntime.h"
 #include "platform/core/FileSystem.h"
@@ -17,6 +19,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <optional>
 #include <random>
 #include <tuple>
 #include <utility>
@@ -72,17 +75,44 @@ protected:
     }
 
     std::string DemoPath() const { return folder_ / "run.dmo"; }
+    // Writes the demo file of `commands`, closed at `finalUpdate` as a
+    // recording that ran that long is.
+    void WriteDemo(Zolt::DemoStream commands, int finalUpdate, const std::vector<Zolt::DemoMarker>& markers = {})
+    {
+        commands.WriteHeader(finalUpdate, false, Zolt::kDemoPadding);
+        Zolt::DemoFileData file;
+        file.finalUpdate = finalUpdate;
+        file.markers = markers;
+        const Zolt::Buffer& data = commands.Data();
+        file.commands.assign(data.Bytes(), data.Bytes() + data.ByteSize());
+        const std::vector<uint8_t> bytes = file.Serialize();
+        platform::testing::WriteTestFile(DemoPath(), std::string(bytes.begin(), bytes.end()));
+    }
     // Plays a demo of `finalUpdate` updates that holds no input, up to its
     // tenth update.
     void PlayEmptyDemo(int finalUpdate, const std::vector<Zolt::DemoMarker>& markers = {})
     {
-        Zolt::DemoFileData file;
-        file.finalUpdate = finalUpdate;
-        file.markers = markers;
-        const std::vector<uint8_t> bytes = file.Serialize();
-        platform::testing::WriteTestFile(DemoPath(), std::string(bytes.begin(), bytes.end()));
+        WriteDemo(Zolt::DemoStream(), finalUpdate, markers);
         Begin({"-play", "-demofile=" + DemoPath()});
         StepUntilUpdate(10);
+    }
+    // Plays the demo file up to `update` (or until the application quits);
+    // the exit code when the program ended the process on the way.
+    std::optional<int> PlayTo(int update)
+    {
+        Begin({"-play", "-demofile=" + DemoPath()});
+        platform::testing::ScopedExitInterception intercept;
+        try {
+            StepUntilUpdate(update);
+        } catch (const platform::testing::ProcessExit& exit) {
+            return int(exit.code);
+        }
+        return std::nullopt;
+    }
+    std::string LastBoxText() const
+    {
+        const auto boxes = platform::testing::RecordedBoxes();
+        return boxes.empty() ? std::string() : boxes.back().text;
     }
     platform::HWND Window() const { return app->GetMainWindow(); }
     // A character typed while the demo plays, pumped until the window had it.
@@ -461,26 +491,98 @@ TEST_F(DemoTest, UnplayableFilesEndTheStartWithTheirMessage)
               std::string::npos);
 }
 
-TEST_F(DemoTest, CutDemoPlaysWhatItHoldsThenGoesOnWithoutRecordedInput)
+// A recording whose run went on for a second after its last input plays to
+// its end and past it; a copy cut short anywhere, between two commands as inside
+// one, ends the play where it breaks off, as a failure: what the missing
+// commands would have done to the run can only be guessed, and a played
+// demo's window takes no input that could go on in their place.
+TEST_F(DemoTest, ARecordingPlaysPastItsEndAndACopyCutAnywhereEndsThePlayWhereItBreaksOff)
 {
     Begin({"-record", "-demofile=" + DemoPath()});
-    StepUntilUpdate(20);
-    for (int i = 0; i < 20; ++i) {
-        platform::testing::InjectMouseMove(Window(), 10 + i * 20, 10 + i * 7);
-        StepUntilUpdate(21 + i * 2);
+    for (int group = 0; group < 4; ++group) {
+        StepUntilUpdate(20 + group * 30);
+        const int x = 40 + group * 90;
+        platform::testing::InjectMouseMove(Window(), x, 30);
+        platform::testing::InjectMouseButton(Window(), 1, true, x, 30);
+        platform::testing::InjectMouseButton(Window(), 1, false, x, 30);
+        platform::testing::InjectMouseMove(Window(), x + 5, 33);
+        platform::testing::InjectKey(Window(), 'K', true);
+        platform::testing::InjectText(Window(), "k");
+        platform::testing::InjectKey(Window(), 'K', false);
     }
-    StepUntilUpdate(65);
+    StepUntilUpdate(210);
     Finish();
-    std::string contents = platform::testing::ReadTestFile(DemoPath());
-    contents.resize(contents.size() - 9);
-    platform::testing::WriteTestFile(DemoPath(), contents);
+    const std::string whole = platform::testing::ReadTestFile(DemoPath());
+    const Zolt::DemoFileData file = demo_testing::ParseDemo(whole);
+    ASSERT_EQ(file.finalUpdate, 210);
+    const std::vector<demo_testing::StreamCommand> commands = demo_testing::CommandsWithPlaces(file.commands);
+    ASSERT_GT(commands.size(), 30u);
+    EXPECT_EQ(commands.back().name, "long 31") << "the recording's closing command";
+    EXPECT_EQ(commands.back().update, 210);
 
-    Begin({"-play", "-demofile=" + DemoPath()});
-    StepUntilUpdate(80);
-    EXPECT_EQ(app->UpdateCount(), 80);
+    EXPECT_EQ(PlayTo(300), std::nullopt) << LastBoxText();
+    EXPECT_EQ(app->UpdateCount(), 300);
     EXPECT_FALSE(app->IsQuitting());
+    EXPECT_TRUE(platform::testing::RecordedBoxes().empty());
+    const std::vector<std::string> events = log_;
+    EXPECT_NE(std::find(events.begin(), events.end(), "w:down 310,30 1"), events.end()) << "the last click played";
+    TearDown();
+
+    // Where a cut breaks off: the update of the command it cuts into, when
+    // that command's header is whole; else that of the last whole command.
+    const auto breaksOffAt = [&](int bits) {
+        int update = 0;
+        int start = 0;
+        for (const demo_testing::StreamCommand& command : commands) {
+            const int header = command.name.rfind("short", 0) == 0 ? 6 : 10;
+            if (command.endBit > bits)
+                return bits - start >= header ? command.update : update;
+            update = command.update;
+            start = command.endBit;
+        }
+        return update;
+    };
+    std::vector<int> cuts;
+    for (size_t i = 0; i + 1 < commands.size(); ++i)
+        cuts.push_back(commands[i].endBit);
+    for (size_t bytes = 0; bytes < file.commands.size(); ++bytes)
+        cuts.push_back(int(bytes * 8));
+    for (const int bits : cuts) {
+        platform::testing::WriteTestFile(DemoPath(),
+                                         demo_testing::FileWith(file, demo_testing::FirstBits(file.commands, bits)));
+        EXPECT_EQ(PlayTo(300), 1) << "cut at bit " << bits;
+        EXPECT_EQ(LastBoxText(), "The demo file " + DemoPath() + " is damaged: it breaks off after " +
+                                     Zolt::DemoClockText(breaksOffAt(bits), 10) +
+                                     " of play, and cannot be played further.")
+            << "cut at bit " << bits;
+        TearDown();
+        platform::testing::ResetWindowSystem(); // the boxes shown, each with its picture
+    }
+}
+
+// What ends a recording without input at its last update plays whole: a
+// run that recorded nothing but its start, and the demo a crash leaves,
+// closed at the update it came. Once played, the program stands as the
+// recorded run did when it ended.
+TEST_F(DemoTest, ARecordingOfNothingAndTheDemoACrashLeavesPlayWhole)
+{
+    Begin({"-record", "-demofile=" + DemoPath()});
+    Finish();
+    ASSERT_EQ(demo_testing::ParseDemo(platform::testing::ReadTestFile(DemoPath())).finalUpdate, 0);
+    EXPECT_EQ(PlayTo(100), std::nullopt) << LastBoxText();
     EXPECT_EQ(app->loadDoneCalls, 1);
-    EXPECT_FALSE(log_.empty());
+    TearDown();
+
+    Begin({"-record", "-demofile=" + DemoPath()});
+    StepUntilUpdate(40);
+    platform::testing::InjectMouseButton(Window(), 1, true, 60, 70);
+    StepUntilUpdate(75);
+    app->SaveDemoForCrash();
+    Finish();
+    ASSERT_EQ(demo_testing::ParseDemo(platform::testing::ReadTestFile(DemoPath())).finalUpdate, 75);
+    EXPECT_EQ(PlayTo(600), std::nullopt) << LastBoxText();
+    EXPECT_EQ(app->UpdateCount(), 600);
+    EXPECT_NE(std::find(log_.begin(), log_.end(), "w:down 60,70 1"), log_.end());
 }
 
 TEST_F(DemoTest, PlaybackKeysSetTheSpeedJumpBackFromTheEndAndPause)
@@ -651,11 +753,7 @@ TEST_F(DemoTest, TransferResultsAreRecordedAndPlayedWithoutTheNetwork)
         out.Data().PutText(page);
     }
     out.WriteHeader(10, false, Zolt::kDemoClose);
-    file.markers.clear();
-    file.finalUpdate = 20;
-    file.commands.assign(out.Data().Bytes(), out.Data().Bytes() + out.Data().ByteSize());
-    const std::vector<uint8_t> bytes = file.Serialize();
-    platform::testing::WriteTestFile(DemoPath(), std::string(bytes.begin(), bytes.end()));
+    WriteDemo(out, 20);
     Begin({"-play", "-demofile=" + DemoPath()});
     transfer.Launch();
     for (int update : {3, 6}) {

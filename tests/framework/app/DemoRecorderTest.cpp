@@ -289,9 +289,10 @@ TEST_F(DemoRecorderTest, StreamThatBreaksOffEndsPlaybackQuietly)
     update = 1;
     Record(pw::WM_KEYDOWN, 'B');
     recorder->WriteFile(1, "1.0");
-    // Cut the file in the middle of the second command.
+    // Cut the file in the middle of the second command: the two keys take
+    // 36 bits, the closing command 10 more.
     std::string bytes = pw::testing::ReadTestFile(folder_ / "run.dmo");
-    bytes.pop_back();
+    bytes.resize(bytes.size() - 2);
     pw::testing::WriteTestFile(folder_ / "run.dmo", bytes);
 
     DemoRecorder played([this] { return update; });
@@ -304,6 +305,7 @@ TEST_F(DemoRecorderTest, StreamThatBreaksOffEndsPlaybackQuietly)
         played.PlayDueCommands(input);
     EXPECT_EQ(input.log, (std::vector<std::string>{"0: key down 65"}));
     EXPECT_TRUE(played.HasEnded());
+    EXPECT_TRUE(played.IsCutShort());
 }
 
 namespace {

@@ -81,8 +81,6 @@ TEST_F(AppTest, AnOptionThatCannotBeFollowedIsFatalWithItsNameAndWhy)
         {{"-recnum=99999999999"},
          "Invalid command line parameter: -recnum=99999999999 (\"99999999999\" is out of range)"},
         {{"-play", "-demofile="}, "Invalid command line parameter: -demofile= (the demo file's name is empty)"},
-        {{"-playnum=3"}, "There is no numbered demo to play: no file " + (folder_ / "data/Tovrelly/PellucorTest/") +
-                             "zoltapp<number>.dmo was found."},
     };
     for (const auto& [arguments, message] : refused) {
         SetArguments(arguments);
@@ -92,13 +90,6 @@ TEST_F(AppTest, AnOptionThatCannotBeFollowedIsFatalWithItsNameAndWhy)
         EXPECT_EQ(Boxes().back().text, message);
         app.reset();
     }
-    platform::testing::WriteTestFile(folder_ / "data/Tovrelly/PellucorTest/zoltapp2.dmo", "demo");
-    SetArguments({"-playnum=3"});
-    EXPECT_EQ(ExitCodeOf([&] { StartApp(); }), 1);
-    ASSERT_FALSE(Boxes().empty());
-    EXPECT_EQ(Boxes().back().text,
-              "There is no numbered demo to play: -playnum=3 asks for the one 2 before the latest (" +
-                  (folder_ / "data/Tovrelly/PellucorTest/zoltapp2.dmo") + "), but numbered demos start at 1.");
 }
 
 TEST_F(AppTest, AFrameworkArchiveThatCannotBeUsedIsAFatalErrorThatNamesIt)

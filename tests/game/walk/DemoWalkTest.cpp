@@ -4,18 +4,24 @@
 // deal the same cards, see the same actions and leave the same chips, step
 // for step: the shuffles' seeds, the opponents' choices and the table's
 // timers all come back as they were.
+#include "framework/app/DemoPlaybackControls.h"
 #include "game/shell/GameImpl.h"
 #include "game/table/GameMgr.h"
 #include "game/table/HumanActionMessageObserver.h"
 #include "game/table/PlayerI.h"
+#include "kernel/MainApp.h"
 #include "tests/game/walk/ShellSights.h"
 #include "tests/game/walk/WalkSupport.h"
+#include "tests/support/DemoCommands.h"
+#include "tests/support/PlatformTesting.h"
 #include "tests/support/PlayedTable.h"
 #include "tests/support/ScriptedPlayer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -105,15 +111,45 @@ void PlayHandsToAFlop(ScriptedPlayer& player, PlayedTable& walk, const TableLog&
     }
 }
 
+// Ann, who plays at the no-limit table of four, on a machine whose game
+// runs at its fastest.
+void PutAnnAtNoLimit(ScriptedPlayer& player)
+{
+    player.WriteRegistryNumber("Options\\Speed", 10);
+    Profile ann = walk::KnownPlayer("Ann");
+    ann.noLimit = TableChoice{1, 4};
+    walk::PutProfile(player, ann);
+}
+
+// A short visit to the table, recorded: the start screen, the table's
+// set-up, the dealer draw and three seconds of the first hand; then
+// `atTheTable`, and the player leaves through the exit question.
+void RecordATableVisit(ScriptedPlayer& player, const std::string& demo, const std::function<void()>& atTheTable = {})
+{
+    player.SetOptions({"-record", "-demofile=" + demo});
+    player.Launch();
+    PlayedTable walk(player);
+    player.Click(walk::sights::kNoLimit);
+    ASSERT_TRUE(player.WaitToSee(walk::sights::kStart));
+    player.Click(walk::sights::kStart);
+    walk.CloseTheDealerDraw();
+    player.Wait(3000);
+    if (atTheTable)
+        atTheTable();
+    walk.LeaveGame();
+}
+
+bool AtTheTable(ScriptedPlayer& player)
+{
+    return player.Game().GetGameMgr() != nullptr && player.Game().GetGameMgr()->IsActive();
+}
+
 } // namespace
 
 TEST(DemoWalk, ARecordedGamePlaysBackCardForCardWithTheSameActionsAndChips)
 {
     ScriptedPlayer player;
-    player.WriteRegistryNumber("Options\\Speed", 10);
-    Profile ann = walk::KnownPlayer("Ann");
-    ann.noLimit = TableChoice{1, 4};
-    walk::PutProfile(player, ann);
+    PutAnnAtNoLimit(player);
     const std::string demo = player.ProgramFolder() + "/hands.dmo";
 
     std::vector<std::string> recorded;
@@ -141,4 +177,113 @@ TEST(DemoWalk, ARecordedGamePlaysBackCardForCardWithTheSameActionsAndChips)
     EXPECT_TRUE(player.WaitForExit(recordedMs + 30000)) << "the played demo ends the program as the recording did";
     EXPECT_EQ(player.Finish(), 0);
     EXPECT_EQ(log.States(), recorded) << "the same cards, actions and chips at every step";
+}
+
+// The recorded visit played whole ends as the recording did, with exit code
+// 0; a copy cut between any two of its commands (or inside one) plays to the
+// cut and ends there, as a failure that says where: it never leaves the
+// game standing on input that will not come.
+TEST(DemoWalk, ATableDemoPlaysWholeAndACopyCutBetweenAnyTwoCommandsEndsThereAsAFailure)
+{
+    ScriptedPlayer player;
+    if (player.GetBackend() == ScriptedPlayer::Backend::Sdl)
+        GTEST_SKIP() << "the error box would wait for a person";
+    PutAnnAtNoLimit(player);
+    const std::string demo = player.ProgramFolder() + "/visit.dmo";
+    RecordATableVisit(player, demo);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    const Zolt::DemoFileData file = demo_testing::ParseDemo(platform::testing::ReadTestFile(demo));
+    const std::vector<demo_testing::StreamCommand> commands = demo_testing::CommandsWithPlaces(file.commands);
+    ASSERT_GT(commands.size(), 40u);
+
+    player.SetOptions({"-play", "-demofile=" + demo});
+    player.Relaunch();
+    EXPECT_TRUE(player.WaitForExit(60000));
+    EXPECT_EQ(player.Finish(), 0);
+
+    // Between each two commands, and inside the first command of each kind
+    // that has a payload (its header whole, its payload not).
+    std::vector<std::pair<int, int>> cuts; // bits kept, update where it breaks off
+    std::set<std::string> cutInside;
+    for (size_t i = 0; i + 1 < commands.size(); ++i) {
+        cuts.emplace_back(commands[i].endBit, commands[i].update);
+        const demo_testing::StreamCommand& next = commands[i + 1];
+        if (next.endBit - commands[i].endBit > 10 && cutInside.insert(next.name).second)
+            cuts.emplace_back(next.endBit - 1, next.update);
+    }
+    for (const auto& [bits, update] : cuts) {
+        platform::testing::WriteTestFile(demo,
+                                         demo_testing::FileWith(file, demo_testing::FirstBits(file.commands, bits)));
+        player.RelaunchExpectingAFatalEnd();
+        EXPECT_TRUE(player.WaitForExit(60000)) << "cut at bit " << bits;
+        const std::vector<platform::testing::RecordedBox> boxes = player.TakeBoxes();
+        ASSERT_EQ(boxes.size(), 1u) << "cut at bit " << bits;
+        EXPECT_EQ(boxes.back().text, "The demo file " + demo + " is damaged: it breaks off after " +
+                                         Zolt::DemoClockText(update, 10) + " of play, and cannot be played further.")
+            << "cut at bit " << bits;
+        EXPECT_EQ(player.Finish(), 1) << "cut at bit " << bits;
+    }
+}
+
+// A played demo's window takes none of the watcher's input: its close ends
+// the play at once, asking nothing, wherever the play stands: on the start
+// screen, at the table mid-hand, and once the commands of a demo that ended
+// without leaving (the one a crash left) have run out.
+TEST(DemoWalk, TheWindowsCloseEndsAPlayedDemoAtOnceAlsoAtTheTableAndOnceItsCommandsHaveRunOut)
+{
+    ScriptedPlayer player;
+    PutAnnAtNoLimit(player);
+    const std::string demo = player.ProgramFolder() + "/crashed.dmo";
+    RecordATableVisit(player, demo, [&] { player.App().SaveDemoForCrash(); });
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    const int crashedAt = demo_testing::ParseDemo(platform::testing::ReadTestFile(demo)).finalUpdate;
+    player.SetOptions({"-play", "-demofile=" + demo});
+
+    player.Relaunch();
+    player.CloseWindow();
+    EXPECT_TRUE(player.WaitForExit());
+    EXPECT_EQ(player.Finish(), 0);
+
+    player.Relaunch();
+    ASSERT_TRUE(player.WaitUntil([&] { return AtTheTable(player); }, 30000, "the table played back"));
+    ASSERT_LT(player.App().UpdateCount(), crashedAt);
+    player.Screenshot("the table played back");
+    player.CloseWindow();
+    EXPECT_TRUE(player.WaitForExit()) << "no exit question";
+    EXPECT_EQ(player.Finish(), 0);
+
+    player.Relaunch();
+    ASSERT_TRUE(player.WaitUntil([&] { return player.App().UpdateCount() > crashedAt + 100; }, 60000,
+                                 "the demo's commands to run out"));
+    ASSERT_TRUE(AtTheTable(player));
+    player.Screenshot("the table after the demo's commands");
+    player.CloseWindow();
+    EXPECT_TRUE(player.WaitForExit()) << "no exit question";
+    EXPECT_EQ(player.Finish(), 0);
+}
+
+// A close the demo holds is played as it was recorded: the game asks its
+// question, and the recorded answer (No) plays on; the run ends where the
+// recording did.
+TEST(DemoWalk, AClosePlayedFromTheDemoAsksTheGameAsItDidWhenRecorded)
+{
+    ScriptedPlayer player;
+    PutAnnAtNoLimit(player);
+    const std::string demo = player.ProgramFolder() + "/refused.dmo";
+    RecordATableVisit(player, demo, [&] {
+        player.CloseWindow();
+        ASSERT_TRUE(player.WaitToSee(walk::sights::kExitQuestion));
+        player.Click(walk::sights::kNo);
+        player.Wait(1000);
+    });
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+
+    player.SetOptions({"-play", "-demofile=" + demo});
+    player.Relaunch();
+    ASSERT_TRUE(player.WaitToSee(walk::sights::kExitQuestion, 30000)) << "the recorded close asks";
+    ASSERT_TRUE(player.WaitUntil([&] { return !player.Sees(walk::sights::kExitQuestion); }, 30000,
+                                 "the recorded No"));
+    EXPECT_TRUE(AtTheTable(player));
+    EXPECT_TRUE(player.WaitForExit(30000)) << "ended where the recording did";
+    EXPECT_EQ(player.Finish(), 0);
 }
