@@ -97,9 +97,10 @@ bool ProblemReporter::Tell(const Problem& problem, bool inBox)
             return false;
         told_[topic] = Told{reason, problem.files};
         sink = inBox ? nullptr : sink_;
-        // Standard error hears each piece of news once; the box writes it
-        // there itself.
-        if (sink && news)
+        // Standard error hears whatever the notice shows (a problem asked
+        // for again too: what the player reads on screen, a script reads
+        // there); the box writes it there itself.
+        if (sink)
             WriteToStandardError(subject, problem.Text());
     }
     if (sink)

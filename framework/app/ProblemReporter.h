@@ -13,7 +13,7 @@
 // reason; it is news again when the reason changes, or once the topic is
 // over (Resolved: the file was saved after all) and the problem comes back.
 // What the player asked for (a delete, a quit) is told at each asking.
-//  - on standard error, once for each piece of news;
+//  - on standard error, each time it is told;
 //  - to the game's own notice once the game has registered one (SetSink,
 //    through the kernel: the framework cannot call the game);
 //  - before that, in a box (the application's, SetBox; the system's while
@@ -65,7 +65,7 @@ struct Problem {
     // The files it concerns: a file saved again ends it (ResolvedFiles).
     std::vector<std::string> files;
     // The player asked for what failed (a delete, a quit): told at each
-    // asking (standard error still once).
+    // asking.
     bool asked = false;
 
     // The why, the step and the path of a failure the file layer met.

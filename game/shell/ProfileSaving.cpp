@@ -54,6 +54,9 @@ KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRet
     case SaveRetry::CloseAgain:
         problem.outcome = one ? "Close again to quit without it." : "Close again to quit without them.";
         break;
+    case SaveRetry::ExitAgain:
+        problem.outcome = one ? "Choose Exit again to quit without it." : "Choose Exit again to quit without them.";
+        break;
     case SaveRetry::Never:
         problem.outcome = "What was not saved is lost.";
         break;
@@ -66,7 +69,7 @@ KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRet
         problem.topic += "\n" + failure.error.path;
         problem.files.push_back(failure.error.path);
     }
-    problem.asked = retry == SaveRetry::CloseAgain;
+    problem.asked = retry == SaveRetry::CloseAgain || retry == SaveRetry::ExitAgain;
     return problem;
 }
 
