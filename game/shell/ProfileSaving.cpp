@@ -22,6 +22,15 @@ bool PlaysTournament(const Profile& profile)
     return game && game->inUse != 0;
 }
 
+// The file a failure is remembered by: the profile's own, whatever path
+// the failure names (the folder that could not be made, the file a link
+// leads to), so that the profile saved again ends it.
+std::string FileOf(const Failure& failure)
+{
+    const std::string own = failure.profile->FilePath();
+    return own.empty() ? failure.error.path : own;
+}
+
 // Saves one profile; a failure is noted in `failures`, a success in `saved`.
 void SaveOne(Profile& profile, std::vector<Failure>& failures, std::vector<std::string>& saved)
 {
@@ -66,8 +75,8 @@ KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRet
     // changes; a quit the player asked for is answered each time.
     problem.topic = "save";
     for (const Failure& failure : failures) {
-        problem.topic += "\n" + failure.error.path;
-        problem.files.push_back(failure.error.path);
+        problem.topic += "\n" + FileOf(failure);
+        problem.files.push_back(FileOf(failure));
     }
     problem.asked = retry == SaveRetry::CloseAgain || retry == SaveRetry::ExitAgain;
     return problem;
@@ -120,7 +129,7 @@ bool DeleteCurrentProfile()
         problem.what = "The player " + current->name + " was not deleted";
         problem.SetFailure(error);
         problem.outcome = current->name + " stays a player, the file as it is.";
-        problem.topic = "delete\n" + error.path;
+        problem.topic = "delete\n" + current->FilePath();
         // The player asked again: told again.
         problem.asked = true;
         KernelLibrary::TellProblem(problem);

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -232,4 +234,45 @@ TEST_F(ProfileSaving, WhileWritesAreHeldNoFileIsWrittenMovedOrRemoved)
     EXPECT_FALSE(platform::FileExists("save/Gil_.usr.damaged"));
     EXPECT_TRUE(platform::FileExists("save/Ann_.usr.tmp-999999999-0"));
     EXPECT_TRUE(player_.told.empty());
+}
+
+TEST_F(ProfileSaving, AFailureIsRememberedByTheProfilesFileWhateverPathItNames)
+{
+    // Fails, is saved after all, fails again: told both times. `fail` and
+    // `stop` make the next save fail and go through.
+    auto failSaveFailAgain = [this](Profile& ann, const std::function<void()>& fail,
+                                    const std::function<void()>& stop) {
+        const size_t before = player_.told.size();
+        fail();
+        ann.computerStyle = 1;
+        EXPECT_FALSE(SaveCurrentProfile());
+        stop();
+        ann.computerStyle = 2;
+        EXPECT_TRUE(SaveCurrentProfile());
+        fail();
+        ann.computerStyle = 3;
+        EXPECT_FALSE(SaveCurrentProfile());
+        stop();
+        EXPECT_EQ(player_.told.size(), before + 2) << "the failure that came back was not told";
+    };
+
+    // A failure at the step that makes the profile folder names the folder.
+    Profile& ann = AddActiveProfile("Ann");
+    failSaveFailAgain(
+        ann, [] { platform::testing::FailEveryCall("MakeDirectories", EACCES); },
+        [] { platform::testing::StopFailing("MakeDirectories"); });
+    ASSERT_FALSE(player_.told.empty());
+    EXPECT_EQ(player_.told.back()[1], "the folder may not be made there.");
+
+    // A profile that is a link names the file the link leads to.
+    ASSERT_TRUE(platform::MakeDirectories("synced"));
+    ASSERT_TRUE(platform::MoveFile("save/Ann_.usr", "synced/Ann_.usr", false));
+    std::filesystem::create_symlink("../synced/Ann_.usr", "save/Ann_.usr");
+    failSaveFailAgain(
+        ann, [] { platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC); },
+        [] { platform::testing::StopFailing("WriteFileAtomic.Write"); });
+    EXPECT_EQ(player_.told.back()[1], "the disk is full.");
+    Profile onDisk;
+    ASSERT_TRUE(LoadProfile(onDisk, "synced/Ann_.usr"));
+    EXPECT_EQ(onDisk.computerStyle, 2u) << "saved through the link";
 }
