@@ -77,7 +77,8 @@ struct Problem {
     std::string Reason() const;
     // The lines the player reads: what, why, what becomes of it.
     std::vector<std::string> Lines() const;
-    // The lines, then the step, path and the system's own words.
+    // The lines, then the step, path and the system's own words (where they
+    // are true).
     std::string Text() const;
 };
 
@@ -121,8 +122,10 @@ public:
 
     // The reason of an error number in the player's words ("the disk is
     // full"); `step` tells a refused folder from a refused file, a write
-    // from a read.
-    static std::string ReasonInWords(int code, platform::FileStep step = platform::FileStep::Write);
+    // from a read; `path`, the file or folder the step failed on, is named
+    // where the words need it (the file that stands where a folder should).
+    static std::string ReasonInWords(int code, platform::FileStep step = platform::FileStep::Write,
+                                     const std::string& path = {});
 
     // Forgets what was told, and the sink (tests: a fresh program). The
     // application's box stays as long as the application.

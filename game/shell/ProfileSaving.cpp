@@ -4,6 +4,7 @@
 #include "game/shell/ProfileList.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -58,7 +59,13 @@ KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRet
     const bool one = failures.size() == 1;
     switch (retry) {
     case SaveRetry::Later:
-        problem.outcome = one ? "It is kept and saved again later." : "They are kept and saved again later.";
+        // A path too long for the system stays too long: no later save goes
+        // through.
+        if (failures.front().error.code == ENAMETOOLONG)
+            problem.outcome = one ? "It cannot be saved under that name; it is kept until the game ends."
+                                  : "They cannot be saved under those names; they are kept until the game ends.";
+        else
+            problem.outcome = one ? "It is kept and saved again later." : "They are kept and saved again later.";
         break;
     case SaveRetry::CloseAgain:
         problem.outcome = one ? "Close again to quit without it." : "Close again to quit without them.";

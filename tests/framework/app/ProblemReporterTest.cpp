@@ -185,6 +185,8 @@ TEST_F(ProblemReporterTest, TheReasonIsTheCauseGivenElseTheErrorNumberInThePlaye
     EXPECT_EQ(ProblemReporter::ReasonInWords(ENOTDIR), "the save folder is not a folder");
     EXPECT_EQ(ProblemReporter::ReasonInWords(ENOTDIR, platform::FileStep::MakeFolder),
               "a file stands where the folder should be");
+    EXPECT_EQ(ProblemReporter::ReasonInWords(ENOTDIR, platform::FileStep::MakeFolder, "/home/ann/Pellucor 1.5"),
+              "a file stands where the folder /home/ann/Pellucor 1.5 should be");
     EXPECT_EQ(ProblemReporter::ReasonInWords(EISDIR), "a folder stands in the file's place");
     EXPECT_EQ(ProblemReporter::ReasonInWords(EIO), "the disk could not be written");
     EXPECT_EQ(ProblemReporter::ReasonInWords(ENAMETOOLONG), "file name too long");
@@ -251,6 +253,19 @@ TEST_F(ProblemReporterLines, StandardErrorHearsTheProgramsNameTheSubjectAndTheTe
     kept.step = platform::FileStep::Move;
     kept.path = "save/Ann_.usr";
     EXPECT_EQ(kept.Text(), "Ann's profile was kept aside:\nit is damaged.\n(move save/Ann_.usr)");
+    // Nor with the number the file layer answers for a pipe where a file
+    // should be, whose system words ("Invalid argument") are not true of it;
+    // without a step, the path alone.
+    Problem pipe;
+    pipe.what = "The profile Pip_.usr was not loaded";
+    pipe.code = EINVAL;
+    pipe.step = platform::FileStep::Read;
+    pipe.path = "save/Pip_.usr";
+    EXPECT_EQ(pipe.Text(), "The profile Pip_.usr was not loaded:\n"
+                           "it is not a regular file (a pipe, a device or a socket).\n(read save/Pip_.usr)");
+    pipe.step = platform::FileStep::None;
+    pipe.code = ENOENT;
+    EXPECT_EQ(pipe.Text().substr(pipe.Text().rfind('(')), "(save/Pip_.usr: No such file or directory)");
 }
 
 TEST_F(ProblemReporterLines, TheBoxGetsTheWholeTextAWarningAndIsForgottenWithWhatWasTold)

@@ -172,7 +172,9 @@ TEST_F(ProfileSaving, AFileMarkedReadOnlyKeepsItsBytesAndAFileThatCannotBeReadIs
     ProfileList::Free();
     ASSERT_EQ(mkfifo("save/Pip_.usr", 0644), 0);
     platform::testing::FailNext("OpenFile", EACCES);
+    ::testing::internal::CaptureStderr();
     TellProblems(LoadAllProfiles(*ProfileList::Instance()));
+    const std::string said = ::testing::internal::GetCapturedStderr();
     ASSERT_EQ(player_.told.size(), 3u);
     EXPECT_EQ(player_.told[1], (std::vector<std::string>{"The profile Ann_.usr was not loaded:",
                                                          "the file may not be read.", "The file is left as it is."}));
@@ -180,6 +182,11 @@ TEST_F(ProfileSaving, AFileMarkedReadOnlyKeepsItsBytesAndAFileThatCannotBeReadIs
               (std::vector<std::string>{"The profile Pip_.usr was not loaded:",
                                         "it is not a regular file (a pipe, a device or a socket).",
                                         "The file is left as it is."}));
+    // The detail for standard error says no more than is true: the system's
+    // words for what the file layer answered ("Invalid argument") are not.
+    EXPECT_NE(said.find("(read save/Ann_.usr: Permission denied)\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("(read save/Pip_.usr)\n"), std::string::npos) << said;
+    EXPECT_EQ(said.find("Invalid argument"), std::string::npos) << said;
 }
 
 TEST_F(ProfileSaving, AnUnchangedProfileIsNotWrittenAgain)
@@ -275,4 +282,40 @@ TEST_F(ProfileSaving, AFailureIsRememberedByTheProfilesFileWhateverPathItNames)
     Profile onDisk;
     ASSERT_TRUE(LoadProfile(onDisk, "synced/Ann_.usr"));
     EXPECT_EQ(onDisk.computerStyle, 2u) << "saved through the link";
+}
+
+TEST_F(ProfileSaving, TheReasonAndWhatBecomesOfTheProfileAreTrueOfWhatStandsInTheWay)
+{
+    // A path too long ever to be saved is not saved later either.
+    const std::string tooLong = "save/" + std::string(300, 'x') + "/";
+    SetProfileFolder(tooLong);
+    AddActiveProfile("Ann");
+    EXPECT_FALSE(SaveCurrentProfile());
+    ASSERT_EQ(player_.told.size(), 1u);
+    EXPECT_EQ(player_.told.back(),
+              (std::vector<std::string>{"The player Ann was not saved:", "file name too long.",
+                                        "It cannot be saved under that name; it is kept until the game ends."}));
+    AddActiveProfile("Bob");
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 2u);
+    ASSERT_EQ(player_.told.size(), 2u);
+    EXPECT_EQ(player_.told.back().back(), "They cannot be saved under those names; they are kept until the game ends.");
+
+    // The data folder itself is a file: it is the folder named.
+    WriteBytes("data", "a file of the player's");
+    SetProfileFolder("data/save/");
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(SaveCurrentProfile());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(player_.told.size(), 3u);
+    EXPECT_EQ(player_.told.back(),
+              (std::vector<std::string>{"The player Bob was not saved:", "a file stands where the folder data should be.",
+                                        "It is kept and saved again later."}));
+    EXPECT_NE(said.find("(make the folder data: Not a directory)\n"), std::string::npos) << said;
+
+    // The profile folder is a link to nothing: said so, with where it leads.
+    std::filesystem::create_symlink("nowhere", "saves");
+    SetProfileFolder("saves/");
+    EXPECT_FALSE(SaveCurrentProfile());
+    ASSERT_EQ(player_.told.size(), 4u);
+    EXPECT_EQ(player_.told.back()[1], "the folder saves is a symbolic link to nowhere, which does not exist.");
 }
