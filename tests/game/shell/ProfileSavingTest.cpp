@@ -319,3 +319,52 @@ TEST_F(ProfileSaving, TheReasonAndWhatBecomesOfTheProfileAreTrueOfWhatStandsInTh
     ASSERT_EQ(player_.told.size(), 4u);
     EXPECT_EQ(player_.told.back()[1], "the folder saves is a symbolic link to nowhere, which does not exist.");
 }
+
+TEST_F(ProfileSaving, WhatWasNotSavedIsNamedAsItIsAndASaveThatGoesThroughEndsItsOwnProblemOnly)
+{
+    Profile& ann = AddActiveProfile("Ann");
+    AddActiveProfile("Bob");
+    AddActiveProfile("Cid");
+    ann.SetActive(true);
+    ASSERT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+    auto markReadOnly = [](const std::string& name, bool readOnly) {
+        ASSERT_EQ(chmod(("save/" + name + "_.usr").c_str(), readOnly ? 0444 : 0644), 0);
+    };
+    auto changeAll = [](uint32_t style) {
+        for (const char* name : {"Ann", "Bob", "Cid"})
+            ProfileList::Instance()->FindByName(name)->computerStyle = style;
+    };
+
+    // Three not saved: counted, none named for another.
+    for (const char* name : {"Ann", "Bob", "Cid"})
+        markReadOnly(name, true);
+    changeAll(1);
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 3u);
+    ASSERT_EQ(player_.told.size(), 1u);
+    EXPECT_EQ(player_.told.back()[0], "3 players were not saved:");
+
+    // Ann's tournament is over: what is lost is the player, not a
+    // tournament (the record stays current, no longer in use).
+    ann.gameType = kGameNoLimitTournament;
+    ann.savedGames.push_back(std::make_unique<SavedGame>());
+    ann.savedGames.back()->current = 1;
+    ann.savedGames.back()->inUse = 0;
+    EXPECT_FALSE(SaveCurrentProfile());
+    ASSERT_EQ(player_.told.size(), 2u);
+    EXPECT_EQ(player_.told.back()[0], "The player Ann was not saved:");
+
+    // Ann saved in a round where Bob still fails: her problem is over, so
+    // her file failing again is told again.
+    markReadOnly("Ann", false);
+    changeAll(2);
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 2u);
+    ASSERT_EQ(player_.told.size(), 3u);
+    EXPECT_EQ(player_.told.back()[0], "The players Bob and Cid were not saved:");
+    markReadOnly("Ann", true);
+    ann.computerStyle = 3;
+    EXPECT_FALSE(SaveCurrentProfile());
+    ASSERT_EQ(player_.told.size(), 4u);
+    EXPECT_EQ(player_.told.back()[0], "The player Ann was not saved:");
+    for (const char* name : {"Ann", "Bob", "Cid"})
+        markReadOnly(name, false);
+}

@@ -2,8 +2,9 @@
 // notice says, in the words of the way the player left, what quits without
 // the save, and that way quits: the window closed again (also while the
 // notice shows), or the menu's Exit chosen again. The program then ends with
-// status 0 and the player's file as it was. Every notice is written to
-// standard error as well. A close that waited for a notice and was then
+// status 0 and the player's file as it was. Ended by a signal, it asks
+// nothing and says that what was not saved is lost. Every notice is written
+// to standard error as well. A close that waited for a notice and was then
 // answered No is over: no later notice brings the question back.
 #include "game/shell/GameImpl.h"
 #include "game/shell/MenuDlgImpl.h"
@@ -15,6 +16,7 @@
 #include "game/table/GameMgr.h"
 #include "platform/core/Testing.h"
 #include "platform/window/VirtualKeys.h"
+#include "platform/window/WindowTesting.h"
 #include "tests/game/walk/ShellSights.h"
 #include "tests/game/walk/WalkSupport.h"
 #include "tests/support/PlayedTable.h"
@@ -150,6 +152,32 @@ TEST(LeavingUnsavedWalk, LeavingByTheMenusExitSaysToChooseItAgainAndThatQuits)
     EXPECT_FALSE(table.IsPaused());
     ChooseExitInTheMenu(player);
     EndsWithTheFileAsItWas(player, bytes);
+}
+
+TEST(LeavingUnsavedWalk, ATerminationSignalAsksNothingAndTellsThatWhatWasNotSavedIsLost)
+{
+    ScriptedPlayer player;
+    if (player.GetBackend() == ScriptedPlayer::Backend::Sdl)
+        GTEST_SKIP() << "the box would wait for a person; the real program's end under a box is "
+                        "ui.TerminationSignalUnderEachBox's";
+    const std::string bytes = PutReadOnlyAnn(player);
+    player.Launch();
+    ProfileList::CurrentProfile()->announceStages = 0;
+    ::testing::internal::CaptureStderr();
+    platform::testing::RaiseSessionEndSignal(platform::testing::SessionEndSignal::Terminate);
+    ASSERT_TRUE(player.WaitForExit());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    // Nobody is there to leave again: the last save's failure says what
+    // becomes of the change, in a box, the game's notice being gone.
+    const std::vector<platform::testing::RecordedBox> boxes = player.TakeBoxes();
+    EXPECT_EQ(player.Finish(), 0);
+    EXPECT_EQ(walk::ProfileBytes(player, "Ann"), bytes);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Player files");
+    EXPECT_NE(boxes[0].text.find("The player Ann was not saved:"), std::string::npos) << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find("What was not saved is lost."), std::string::npos) << boxes[0].text;
+    EXPECT_NE(said.find("What was not saved is lost."), std::string::npos) << said;
+    EXPECT_EQ(said.find("again"), std::string::npos) << said;
 }
 
 TEST(LeavingUnsavedWalk, ACloseThatWaitedForANoticeAndWasAnsweredNoIsOverForEveryLaterNotice)

@@ -1,8 +1,8 @@
 // The player's files as a player meets them: kept in the player's own data
 // folder (what an earlier build left beside the program taken over once,
 // nothing lost), saved as the game goes with every failed save and delete
-// told on screen and nothing lost once the disk takes writes again, and left
-// as they are while a demo plays back.
+// told on screen (a delete refused again told again) and nothing lost once
+// the disk takes writes again, and left as they are while a demo plays back.
 #include "game/shell/ErrorDialog.h"
 #include "game/shell/FinishDlgImpl.h"
 #include "game/shell/GameImpl.h"
@@ -333,7 +333,11 @@ TEST(PlayerFilesWalk, WhenTheOnlyProfileIsDamagedTheNoticeSaysSoBeforeANewPlayer
     player.Type("Ann");
     player.Press(platform::VK_RETURN);
     ASSERT_TRUE(player.WaitToSee(kChooser));
+    // Closed, the chooser stays closed: it waited for the notice once.
     player.Click(kOk);
+    player.Wait(1000);
+    EXPECT_FALSE(player.Sees(kChooser)) << "the chooser opened again";
+    EXPECT_TRUE(player.Sees(PlayerLine("Ann")));
     Quit(player);
 }
 
@@ -398,6 +402,37 @@ TEST(PlayerFilesWalk, APlayerWhoseFileCannotBeDeletedStaysAndThePlayerIsToldWhyB
     player.Click(kDelete);
     EXPECT_FALSE(player.Sees(Caption("Bob")));
     EXPECT_EQ(walk::SavedFiles(player), std::vector<std::string>{"Ann_.usr"});
+    player.Press(platform::VK_ESCAPE);
+    Quit(player);
+}
+
+TEST(PlayerFilesWalk, ADeleteRefusedAgainAfterItsNoticeWasReadIsToldAgain)
+{
+    ScriptedPlayer player;
+    Profile ann = walk::KnownPlayer("Ann");
+    Profile bob = walk::KnownPlayer("Bob", false);
+    walk::PutProfile(player, ann);
+    walk::PutProfile(player, bob);
+    player.Launch();
+    player.Click(PlayerLine("Ann"));
+    ASSERT_TRUE(player.Sees(kChooser));
+    platform::testing::FailEveryCall("DeleteFile", EACCES);
+    ::testing::internal::CaptureStderr();
+    for (int asked = 1; asked <= 2; ++asked) {
+        SCOPED_TRACE("delete " + std::to_string(asked));
+        player.Click(kDelete);
+        ASSERT_TRUE(player.Sees(kDeletePlayer));
+        player.Click(kDelete); // the dialog's, on top
+        ASSERT_TRUE(player.Sees(Caption("The player Ann was not deleted:")));
+        player.Click(kProblemOk);
+        EXPECT_FALSE(player.Sees(kProblemOk));
+    }
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    const size_t first = said.find("The player Ann was not deleted:");
+    ASSERT_NE(first, std::string::npos) << said;
+    EXPECT_NE(said.find("The player Ann was not deleted:", first + 1), std::string::npos) << "said once: " << said;
+    platform::testing::StopFailing("DeleteFile");
+    EXPECT_EQ(walk::SavedFiles(player), (std::vector<std::string>{"Ann_.usr", "Bob_.usr"}));
     player.Press(platform::VK_ESCAPE);
     Quit(player);
 }
