@@ -93,8 +93,9 @@ TEST(LeavingUnsavedWalk, TheWindowClosedWhileTheNoticeSaysCloseAgainQuitsWithout
         ProfileList::CurrentProfile()->announceStages = 0;
         ::testing::internal::CaptureStderr();
         player.CloseWindow();
-        ASSERT_TRUE(player.WaitToSee(kCloseAgain));
+        const bool told = player.WaitToSee(kCloseAgain);
         const std::string said = ::testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(told);
         EXPECT_NE(said.find("Close again to quit without it."), std::string::npos) << said;
         player.Screenshot("close again, on the start screen");
         player.CloseWindow();
@@ -111,10 +112,12 @@ TEST(LeavingUnsavedWalk, TheWindowClosedWhileTheNoticeSaysCloseAgainQuitsWithout
         ASSERT_FALSE(::testing::Test::HasFatalFailure());
         ::testing::internal::CaptureStderr();
         player.CloseWindow();
-        ASSERT_TRUE(player.WaitToSee(kExitQuestion));
-        player.Click(kYes);
-        ASSERT_TRUE(player.WaitToSee(kCloseAgain));
+        const bool asked = player.WaitToSee(kExitQuestion);
+        if (asked)
+            player.Click(kYes);
+        const bool told = asked && player.WaitToSee(kCloseAgain);
         const std::string said = ::testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(told);
         EXPECT_NE(said.find("Close again to quit without it."), std::string::npos) << said;
         EXPECT_TRUE(player.Game().GetGameMgr()->IsPaused()) << "the table went on under the notice";
         player.Screenshot("close again, at the table");
@@ -132,8 +135,9 @@ TEST(LeavingUnsavedWalk, LeavingByTheMenusExitSaysToChooseItAgainAndThatQuits)
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
     ::testing::internal::CaptureStderr();
     ChooseExitInTheMenu(player);
-    ASSERT_TRUE(player.WaitToSee(kExitAgain));
+    const bool told = player.WaitToSee(kExitAgain);
     const std::string said = ::testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(told);
     EXPECT_NE(said.find("Choose Exit again to quit without it."), std::string::npos) << said;
     EXPECT_FALSE(player.Sees(kCloseAgain)) << "the player closed nothing";
     player.Screenshot("choose Exit again");
@@ -165,8 +169,9 @@ TEST(LeavingUnsavedWalk, ATerminationSignalAsksNothingAndTellsThatWhatWasNotSave
     ProfileList::CurrentProfile()->announceStages = 0;
     ::testing::internal::CaptureStderr();
     platform::testing::RaiseSessionEndSignal(platform::testing::SessionEndSignal::Terminate);
-    ASSERT_TRUE(player.WaitForExit());
+    const bool ended = player.WaitForExit();
     const std::string said = ::testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(ended);
     // Nobody is there to leave again: the last save's failure says what
     // becomes of the change, in a box, the game's notice being gone.
     const std::vector<platform::testing::RecordedBox> boxes = player.TakeBoxes();

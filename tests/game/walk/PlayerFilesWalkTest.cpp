@@ -417,17 +417,22 @@ TEST(PlayerFilesWalk, ADeleteRefusedAgainAfterItsNoticeWasReadIsToldAgain)
     player.Click(PlayerLine("Ann"));
     ASSERT_TRUE(player.Sees(kChooser));
     platform::testing::FailEveryCall("DeleteFile", EACCES);
+    // (Standard error is looked at once the walk is back, whatever it met.)
     ::testing::internal::CaptureStderr();
-    for (int asked = 1; asked <= 2; ++asked) {
-        SCOPED_TRACE("delete " + std::to_string(asked));
+    int told = 0;
+    for (int asked = 1; asked <= 2 && told == asked - 1; ++asked) {
         player.Click(kDelete);
-        ASSERT_TRUE(player.Sees(kDeletePlayer));
+        if (!player.Sees(kDeletePlayer))
+            break;
         player.Click(kDelete); // the dialog's, on top
-        ASSERT_TRUE(player.Sees(Caption("The player Ann was not deleted:")));
+        if (!player.Sees(Caption("The player Ann was not deleted:")))
+            break;
+        ++told;
         player.Click(kProblemOk);
         EXPECT_FALSE(player.Sees(kProblemOk));
     }
     const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(told, 2) << "each refused delete shown";
     const size_t first = said.find("The player Ann was not deleted:");
     ASSERT_NE(first, std::string::npos) << said;
     EXPECT_NE(said.find("The player Ann was not deleted:", first + 1), std::string::npos) << "said once: " << said;
