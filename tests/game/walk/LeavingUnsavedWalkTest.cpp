@@ -36,8 +36,6 @@ using walk::Image;
 using walk::PlayedTable;
 using walk::ScriptedPlayer;
 
-const walk::Sight kProblemOk = Caption("Ok").Named("the message's Ok");
-const walk::Sight kNotice = Image(Gamespace::PlayerFilesNotice::kBackground).Named("the notice");
 const walk::Sight kMenuExit = Image(Gamespace::MenuDlgImpl::kExitButton).Named("the menu's Exit");
 const walk::Sight kCloseAgain = Caption("Close again to quit without it.");
 const walk::Sight kExitAgain = Caption("Choose Exit again to quit without it.");
@@ -52,10 +50,12 @@ std::string PutReadOnlyAnn(ScriptedPlayer& player)
     return bytes;
 }
 
-// To a limit table with Ann, whose choice of table cannot be saved: that is
-// told as the table opens, and read; the dealer is drawn.
+// The program started and taken to a limit table with the read-only Ann,
+// whose choice of table cannot be saved: that is told as the table opens,
+// and read; the dealer is drawn.
 void SitDownUnsaved(ScriptedPlayer& player)
 {
+    player.Launch();
     PlayedTable::ChooseCashTable(*ProfileList::CurrentProfile(), kGameLimit, 4);
     Gamespace::GameImpl& game = player.Game();
     game.OnModuleDone(Gamespace::StartMgr::kModuleId);
@@ -107,7 +107,6 @@ TEST(LeavingUnsavedWalk, TheWindowClosedWhileTheNoticeSaysCloseAgainQuitsWithout
     {
         ScriptedPlayer player;
         const std::string bytes = PutReadOnlyAnn(player);
-        player.Launch();
         SitDownUnsaved(player);
         ASSERT_FALSE(::testing::Test::HasFatalFailure());
         ::testing::internal::CaptureStderr();
@@ -130,7 +129,6 @@ TEST(LeavingUnsavedWalk, LeavingByTheMenusExitSaysToChooseItAgainAndThatQuits)
 {
     ScriptedPlayer player;
     const std::string bytes = PutReadOnlyAnn(player);
-    player.Launch();
     SitDownUnsaved(player);
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
     ::testing::internal::CaptureStderr();

@@ -44,7 +44,6 @@ using walk::ScriptedPlayer;
 // Sit & Go P: ten players.
 constexpr uint16_t kSitAndGoP = 5;
 
-const walk::Sight kProblemOk = Caption("Ok").Named("the message's Ok");
 
 // Saves `profile` beside the program, where an earlier build kept players.
 std::string PutProfileBesideTheProgram(const ScriptedPlayer& player, Profile& profile)
@@ -106,6 +105,18 @@ std::string NoticeText(const ScriptedPlayer& player)
     for (const walk::Seen& line : lines)
         text += (text.empty() ? "" : " ") + line.caption;
     return text;
+}
+
+// Ann, the current player, and Bob, with the player chooser open.
+void LaunchToTheChooserWithAnnAndBob(ScriptedPlayer& player)
+{
+    Profile ann = walk::KnownPlayer("Ann");
+    Profile bob = walk::KnownPlayer("Bob", false);
+    walk::PutProfile(player, ann);
+    walk::PutProfile(player, bob);
+    player.Launch();
+    player.Click(PlayerLine("Ann"));
+    ASSERT_TRUE(player.Sees(kChooser));
 }
 
 } // namespace
@@ -366,13 +377,8 @@ TEST(PlayerFilesWalk, QuittingWhileAPlayerCannotBeSavedTellsItAndQuitsOnlyWhenCl
 TEST(PlayerFilesWalk, APlayerWhoseFileCannotBeDeletedStaysAndThePlayerIsToldWhyBeforeAnythingElse)
 {
     ScriptedPlayer player;
-    Profile ann = walk::KnownPlayer("Ann");
-    Profile bob = walk::KnownPlayer("Bob", false);
-    walk::PutProfile(player, ann);
-    walk::PutProfile(player, bob);
-    player.Launch();
-    player.Click(PlayerLine("Ann"));
-    ASSERT_TRUE(player.Sees(kChooser));
+    LaunchToTheChooserWithAnnAndBob(player);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
     player.Click(Caption("Bob"));
 
     // A folder that may not be written: the file stays, and the saves of
@@ -409,13 +415,8 @@ TEST(PlayerFilesWalk, APlayerWhoseFileCannotBeDeletedStaysAndThePlayerIsToldWhyB
 TEST(PlayerFilesWalk, ADeleteRefusedAgainAfterItsNoticeWasReadIsToldAgain)
 {
     ScriptedPlayer player;
-    Profile ann = walk::KnownPlayer("Ann");
-    Profile bob = walk::KnownPlayer("Bob", false);
-    walk::PutProfile(player, ann);
-    walk::PutProfile(player, bob);
-    player.Launch();
-    player.Click(PlayerLine("Ann"));
-    ASSERT_TRUE(player.Sees(kChooser));
+    LaunchToTheChooserWithAnnAndBob(player);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
     platform::testing::FailEveryCall("DeleteFile", EACCES);
     // (Standard error is looked at once the walk is back, whatever it met.)
     ::testing::internal::CaptureStderr();
