@@ -60,7 +60,8 @@ std::string Problem::Reason() const
 
 std::vector<std::string> Problem::Lines() const
 {
-    std::vector<std::string> lines{what + ":", (cause.empty() ? ProblemReporter::ReasonInWords(code, step) : cause) + "."};
+    std::vector<std::string> lines{what + ":",
+                                   (cause.empty() ? ProblemReporter::ReasonInWords(code, step, path) : cause) + "."};
     if (!outcome.empty())
         lines.push_back(outcome);
     return lines;
@@ -71,9 +72,13 @@ std::string Problem::Text() const
     std::string text;
     for (const std::string& line : Lines())
         text += line + "\n";
+    // The file layer answers EINVAL for a pipe, a device or a socket where a
+    // file should be: the system's words for it ("Invalid argument") are
+    // not true of that, and the reason said what is.
+    const bool systemWords = code != 0 && code != EINVAL;
     if (!path.empty())
         text += "(" + (step == platform::FileStep::None ? std::string() : std::string(platform::StepWords(step)) + " ") +
-                path + (code != 0 ? std::string(": ") + std::strerror(code) : std::string()) + ")";
+                path + (systemWords ? std::string(": ") + std::strerror(code) : std::string()) + ")";
     return text;
 }
 
@@ -97,9 +102,10 @@ bool ProblemReporter::Tell(const Problem& problem, bool inBox)
             return false;
         told_[topic] = Told{reason, problem.files};
         sink = inBox ? nullptr : sink_;
-        // Standard error hears each piece of news once; the box writes it
-        // there itself.
-        if (sink && news)
+        // Standard error hears whatever the notice shows (a problem asked
+        // for again too: what the player reads on screen, a script reads
+        // there); the box writes it there itself.
+        if (sink)
             WriteToStandardError(subject, problem.Text());
     }
     if (sink)
@@ -166,7 +172,7 @@ void ProblemReporter::ShowBox(const std::string& text, const std::string& captio
         platform::MessageBoxA(nullptr, text.c_str(), caption.c_str(), platform::MB_OK | platform::MB_ICONWARNING);
 }
 
-std::string ProblemReporter::ReasonInWords(int code, platform::FileStep step)
+std::string ProblemReporter::ReasonInWords(int code, platform::FileStep step, const std::string& path)
 {
     using platform::FileStep;
     const bool reading = step == FileStep::Read || step == FileStep::FindEnd;
@@ -180,7 +186,10 @@ std::string ProblemReporter::ReasonInWords(int code, platform::FileStep step)
         return reading ? "the file may not be read" : "the folder cannot be written";
     case EROFS: return "the disk is read-only";
     case ENOTDIR:
-        return step == FileStep::MakeFolder ? "a file stands where the folder should be" : "the save folder is not a folder";
+        if (step != FileStep::MakeFolder)
+            return "the save folder is not a folder";
+        return path.empty() ? "a file stands where the folder should be"
+                            : "a file stands where the folder " + path + " should be";
     case EISDIR: return "a folder stands in the file's place";
     case EINVAL:
         // What the file layer answers for a pipe, a device or a socket

@@ -13,7 +13,7 @@
 // reason; it is news again when the reason changes, or once the topic is
 // over (Resolved: the file was saved after all) and the problem comes back.
 // What the player asked for (a delete, a quit) is told at each asking.
-//  - on standard error, once for each piece of news;
+//  - on standard error, each time it is told;
 //  - to the game's own notice once the game has registered one (SetSink,
 //    through the kernel: the framework cannot call the game);
 //  - before that, in a box (the application's, SetBox; the system's while
@@ -65,7 +65,7 @@ struct Problem {
     // The files it concerns: a file saved again ends it (ResolvedFiles).
     std::vector<std::string> files;
     // The player asked for what failed (a delete, a quit): told at each
-    // asking (standard error still once).
+    // asking.
     bool asked = false;
 
     // The why, the step and the path of a failure the file layer met.
@@ -77,7 +77,8 @@ struct Problem {
     std::string Reason() const;
     // The lines the player reads: what, why, what becomes of it.
     std::vector<std::string> Lines() const;
-    // The lines, then the step, path and the system's own words.
+    // The lines, then the step, path and the system's own words (where they
+    // are true).
     std::string Text() const;
 };
 
@@ -121,8 +122,10 @@ public:
 
     // The reason of an error number in the player's words ("the disk is
     // full"); `step` tells a refused folder from a refused file, a write
-    // from a read.
-    static std::string ReasonInWords(int code, platform::FileStep step = platform::FileStep::Write);
+    // from a read; `path`, the file or folder the step failed on, is named
+    // where the words need it (the file that stands where a folder should).
+    static std::string ReasonInWords(int code, platform::FileStep step = platform::FileStep::Write,
+                                     const std::string& path = {});
 
     // Forgets what was told, and the sink (tests: a fresh program). The
     // application's box stays as long as the application.

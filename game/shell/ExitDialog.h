@@ -2,7 +2,9 @@
 // carries the question; a yes and a no button answer it, and so do Return
 // (yes) and Escape (no). The dialog only records the answer and closes; its
 // owner, the game object, reads AnswerYes when it hears that the dialog
-// closed. Once yes was chosen the game quits, so the answer is never reset.
+// closed. Each answer replaces the one before: a yes does not always quit
+// (a player who cannot be saved is told so first and plays on), and a no
+// after it is a no.
 //
 // Threads: the main thread.
 #pragma once
@@ -23,7 +25,7 @@ public:
     bool AnswerYes() const { return answerYes_; }
 
 private:
-    void OnAnswer(bool yes) override { answerYes_ = answerYes_ || yes; }
+    void OnAnswer(bool yes) override { answerYes_ = yes; }
 
     bool answerYes_ = false;
 };

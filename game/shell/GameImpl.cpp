@@ -202,26 +202,41 @@ void GameImpl::OnModuleDone(uint32_t moduleId)
 
 void GameImpl::OnCloseRequest()
 {
+    AskToLeave(Leaving::ByClose);
+}
+
+void GameImpl::AskToLeave(Leaving how)
+{
     if (gameMgr_ && gameMgr_->IsActive()) {
         if (!exitDialog_ || exitDialog_->IsVisible())
             return;
-        // The notice stays in front of every dialog: the question follows it.
         if (IsNoticeShown()) {
+            // The player answered yes already and was told that leaving
+            // again quits without the save: it does, whatever notice shows.
+            if (quitToldUnsaved_) {
+                Leave(how);
+                return;
+            }
+            // The notice stays in front of every dialog: the question
+            // follows it.
             closeWaitsForNotice_ = true;
+            leaving_ = how;
             return;
         }
+        leaving_ = how;
         gameMgr_->SetPaused(true);
         exitDialog_->Show(true);
         return;
     }
-    QuitGame();
+    Leave(how);
 }
 
-void GameImpl::QuitGame()
+void GameImpl::Leave(Leaving how)
 {
     // The players are saved while the game can still say that it failed;
-    // once it has, closing again quits all the same.
-    if (!quitToldUnsaved_ && SaveAllProfiles(*ProfileList::Instance(), SaveRetry::CloseAgain) > 0) {
+    // once it has, leaving again quits all the same.
+    const SaveRetry retry = how == Leaving::ByMenuExit ? SaveRetry::ExitAgain : SaveRetry::CloseAgain;
+    if (!quitToldUnsaved_ && SaveAllProfiles(*ProfileList::Instance(), retry) > 0) {
         quitToldUnsaved_ = true;
         ResumeTable();
         return;
@@ -289,13 +304,13 @@ void GameImpl::OnDialogShown(uint32_t dialogId, bool shown)
             ResumeTable();
         }
         if (std::exchange(closeWaitsForNotice_, false))
-            OnCloseRequest();
+            AskToLeave(leaving_);
         return;
     }
     if (!exitDialog_ || dialogId != exitDialog_->GetId())
         return;
     if (exitDialog_->AnswerYes())
-        QuitGame();
+        Leave(leaving_);
     else
         ResumeTable();
 }

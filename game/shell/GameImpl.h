@@ -20,9 +20,11 @@
 // Player profiles live in the player's data folder ("save/" in it; an
 // earlier build's "save/" beside the program is taken over at the first
 // start). They are saved as the game goes (ProfileSaving.h); quitting asks
-// for one more save first and, when that fails, quits only when the player
-// closes again. While a demo plays back no profile file is written, moved or
-// removed.
+// for one more save first and, when that fails, tells the player so in the
+// words of the way the player left (the window's close, or the table menu's
+// Exit) and quits when the player leaves again: that way, or any other, or
+// by a close of the window while a notice holds the table. While a demo
+// plays back no profile file is written, moved or removed.
 //
 // Every problem with the player's files or settings, the framework's
 // included, is shown in the game's "Player files" notice (PlayerFilesNotice)
@@ -102,8 +104,10 @@ public:
 
     // ---- GameModuleObserver ----
     void OnModuleDone(uint32_t moduleId) override;
-    void RequestExit() override { OnCloseRequest(); }
-    void QuitGame() override;
+    // The table menu's Exit: as a close of the window, in its own words.
+    void RequestExit() override { AskToLeave(Leaving::ByMenuExit); }
+    // The start and set-up screens' close buttons.
+    void QuitGame() override { Leave(Leaving::ByClose); }
     // The version and news pages (on the news worker's thread): current when
     // the version page cannot be read; "" when the news page cannot.
     bool IsLatestVersion() override;
@@ -135,6 +139,16 @@ public:
     ControlLibrary::IButtonVO* GetHomePageButton() const { return homePageButton_; }
 
 private:
+    // How the player asked to leave; a quit that could not save says to do
+    // it again.
+    enum class Leaving { ByClose, ByMenuExit };
+    // At the table: pause it and ask, after the notice when one shows;
+    // anywhere else: leave at once.
+    void AskToLeave(Leaving how);
+    // Saves the players and quits; when the save fails and that was not yet
+    // told for a quit, tells it and stays.
+    void Leave(Leaving how);
+
     void CreateTable();
     void CreateHomePageButton();
     void ShowHomePageButton(bool show);
@@ -170,6 +184,9 @@ private:
     // The window was closed at the table while the notice showed: the exit
     // question comes once it is answered.
     bool closeWaitsForNotice_ = false;
+    // How the player asked to leave the table: the exit question's yes
+    // leaves that way.
+    Leaving leaving_ = Leaving::ByClose;
     // The save before quitting failed and the player was told: the next
     // quit goes on without it.
     bool quitToldUnsaved_ = false;

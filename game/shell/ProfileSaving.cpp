@@ -4,6 +4,7 @@
 #include "game/shell/ProfileList.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -20,6 +21,15 @@ bool PlaysTournament(const Profile& profile)
         return false;
     const SavedGame* game = profile.GetCurrentSavedGame();
     return game && game->inUse != 0;
+}
+
+// The file a failure is remembered by: the profile's own, whatever path
+// the failure names (the folder that could not be made, the file a link
+// leads to), so that the profile saved again ends it.
+std::string FileOf(const Failure& failure)
+{
+    const std::string own = failure.profile->FilePath();
+    return own.empty() ? failure.error.path : own;
 }
 
 // Saves one profile; a failure is noted in `failures`, a success in `saved`.
@@ -49,10 +59,19 @@ KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRet
     const bool one = failures.size() == 1;
     switch (retry) {
     case SaveRetry::Later:
-        problem.outcome = one ? "It is kept and saved again later." : "They are kept and saved again later.";
+        // A path too long for the system stays too long: no later save goes
+        // through.
+        if (failures.front().error.code == ENAMETOOLONG)
+            problem.outcome = one ? "It cannot be saved under that name; it is kept until the game ends."
+                                  : "They cannot be saved under those names; they are kept until the game ends.";
+        else
+            problem.outcome = one ? "It is kept and saved again later." : "They are kept and saved again later.";
         break;
     case SaveRetry::CloseAgain:
         problem.outcome = one ? "Close again to quit without it." : "Close again to quit without them.";
+        break;
+    case SaveRetry::ExitAgain:
+        problem.outcome = one ? "Choose Exit again to quit without it." : "Choose Exit again to quit without them.";
         break;
     case SaveRetry::Never:
         problem.outcome = "What was not saved is lost.";
@@ -63,10 +82,10 @@ KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRet
     // changes; a quit the player asked for is answered each time.
     problem.topic = "save";
     for (const Failure& failure : failures) {
-        problem.topic += "\n" + failure.error.path;
-        problem.files.push_back(failure.error.path);
+        problem.topic += "\n" + FileOf(failure);
+        problem.files.push_back(FileOf(failure));
     }
-    problem.asked = retry == SaveRetry::CloseAgain;
+    problem.asked = retry == SaveRetry::CloseAgain || retry == SaveRetry::ExitAgain;
     return problem;
 }
 
@@ -117,7 +136,7 @@ bool DeleteCurrentProfile()
         problem.what = "The player " + current->name + " was not deleted";
         problem.SetFailure(error);
         problem.outcome = current->name + " stays a player, the file as it is.";
-        problem.topic = "delete\n" + error.path;
+        problem.topic = "delete\n" + current->FilePath();
         // The player asked again: told again.
         problem.asked = true;
         KernelLibrary::TellProblem(problem);

@@ -25,7 +25,8 @@ class ProfileList;
 // What a save that fails leaves the player to do, as the last line told.
 enum class SaveRetry {
     Later,       // the game saves again at its next chance
-    CloseAgain,  // the player was quitting: closing again quits without it
+    CloseAgain,  // the player closed the game: closing again quits without it
+    ExitAgain,   // the player chose the table menu's Exit: choosing it again quits without it
     Never,       // the last save at the end
 };
 

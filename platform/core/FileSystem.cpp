@@ -463,35 +463,51 @@ bool CreateDirectory(std::string_view path)
     return !path.empty() && mkdir(StripTrailingSlashes(ResolvePath(path)).c_str(), 0777) == 0;
 }
 
+namespace {
+
+std::string FileBehindLinks(const std::string& path, std::string* why, int* code, const std::string& subject = "it");
+
+} // namespace
+
 bool MakeDirectories(std::string_view path, FileError* error)
 {
     std::string target = StripTrailingSlashes(ResolvePath(path));
-    auto fail = [&](int code) {
+    auto fail = [&](int code, const std::string& folder, const std::string& detail) {
         if (error)
-            *error = FileError{FileStep::MakeFolder, target, code, {}};
+            *error = FileError{FileStep::MakeFolder, folder, code, detail};
         errno = code;
         return false;
     };
     if (path.empty())
-        return fail(ENOENT);
+        return fail(ENOENT, target, {});
     if (Injected("MakeDirectories", EACCES))
-        return fail(errno);
+        return fail(errno, target, {});
     // Each folder from the outermost down; the first that is not there and
-    // cannot be made is the reason (those below it only follow from it).
-    auto make = [](const std::string& folder) {
+    // cannot be made is the reason (those below it only follow from it), and
+    // the failure names it: the data folder that is a file, not the save
+    // folder that cannot be made in it.
+    std::string detail;
+    auto make = [&detail](const std::string& folder) {
         if (mkdir(folder.c_str(), 0777) == 0)
             return 0;
         const int refusal = errno;
         struct stat st;
         if (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             return 0;
-        return refusal == EEXIST ? ENOTDIR : refusal; // something else stands there
+        if (refusal != EEXIST)
+            return refusal;
+        // Something else stands there: a file, or a link that leads
+        // nowhere, which is said as such.
+        int code = ENOTDIR;
+        if (lstat(folder.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            FileBehindLinks(folder, &detail, &code, "the folder " + folder);
+        return code;
     };
     for (size_t slash = target.find('/', 1); slash != std::string::npos; slash = target.find('/', slash + 1))
         if (const int refusal = make(target.substr(0, slash)))
-            return fail(refusal);
+            return fail(refusal, target.substr(0, slash), detail);
     const int refusal = make(target);
-    return refusal == 0 || fail(refusal);
+    return refusal == 0 || fail(refusal, target, detail);
 }
 
 bool DeleteFile(std::string_view path)
@@ -632,9 +648,10 @@ constexpr int kMaxLinkHops = 40;
 // symbolic link, the file at the end of its chain of links (a synced copy the
 // player linked to keeps being updated, and the link stays a link). Empty,
 // with the reason in *why, for a link that leads nowhere or round in a
-// circle.
-std::string FileBehindLinks(const std::string& path, std::string* why, int* code)
+// circle; `subject` names `path` there.
+std::string FileBehindLinks(const std::string& path, std::string* why, int* code, const std::string& subject)
 {
+    const std::string its = subject == "it" ? "its" : subject + "'s";
     std::string current = path;
     for (int hops = 0;; ++hops) {
         struct stat st;
@@ -642,22 +659,22 @@ std::string FileBehindLinks(const std::string& path, std::string* why, int* code
             if (hops == 0)
                 return current; // a new file, or a folder that will fail the write
             *code = errno;
-            *why = errno == ENOENT ? "it is a symbolic link to " + current + ", which does not exist"
-                                   : "cannot follow its link to " + current + ": " + ErrnoText(errno);
+            *why = errno == ENOENT ? subject + " is a symbolic link to " + current + ", which does not exist"
+                                   : "cannot follow " + its + " link to " + current + ": " + ErrnoText(errno);
             return {};
         }
         if (!S_ISLNK(st.st_mode))
             return current;
         if (hops == kMaxLinkHops) {
             *code = ELOOP;
-            *why = "it is a symbolic link that leads round in a circle";
+            *why = subject + " is a symbolic link that leads round in a circle";
             return {};
         }
         std::vector<char> link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
         const ssize_t n = readlink(current.c_str(), link.data(), link.size());
         if (n < 0 || static_cast<size_t>(n) >= link.size()) {
             *code = n < 0 ? errno : ENAMETOOLONG;
-            *why = "cannot follow its link " + current + ": " + ErrnoText(*code);
+            *why = "cannot follow " + its + " link " + current + ": " + ErrnoText(*code);
             return {};
         }
         const std::string next(link.data(), static_cast<size_t>(n));

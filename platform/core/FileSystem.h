@@ -133,7 +133,10 @@ bool ReadWholeFile(std::string_view path, std::string* contents);
 // One folder; false when it exists already or cannot be made.
 bool CreateDirectory(std::string_view path);
 // The folder and every missing parent; true when it exists afterwards.
-// Otherwise errno (and `error`, when given) says why.
+// Otherwise errno (and `error`, when given) says why, and `error` names the
+// first folder on the way that could not be made: ENOTDIR where a file
+// stands in its place, ENOENT (with the detail) where a symbolic link that
+// leads nowhere does.
 bool MakeDirectories(std::string_view path, FileError* error = nullptr);
 bool DeleteFile(std::string_view path);      // not a folder
 bool RemoveDirectory(std::string_view path); // empty folders only

@@ -1,6 +1,8 @@
 // The "Player files" notice on its own: every word of a long message is
-// shown inside its frame, a path too long for it names its file, and a
-// message told again while it waits is answered by one Return.
+// shown inside its frame, a path too long for it names its file, a message
+// told again while it waits is answered by one Return (and shown again once
+// it was read), every Ok clicks, and the notice stands on the screen above
+// what it keeps in sight.
 #include "controls/IDialogVO.h"
 #include "controls/IStringVO.h"
 #include "game/shell/PlayerFilesNotice.h"
@@ -81,10 +83,47 @@ TEST_F(Notice, AMessageToldAgainWhileItShowsOrWaitsIsAnsweredByOneReturn)
     EXPECT_EQ(notice_.Message(), other);
     PressKey(PlayerFilesNotice::kReturnKey);
     EXPECT_FALSE(notice_.IsVisible());
-    // Once read, the same message is told again when it comes back.
-    notice_.Add(full);
+    // Once read, the same message is told again when it comes back, the
+    // last one shown too.
+    for (const std::vector<std::string>& message : {full, other, other}) {
+        notice_.Add(message);
+        notice_.ShowNext();
+        EXPECT_TRUE(notice_.IsVisible());
+        EXPECT_EQ(notice_.Message(), message);
+        PressKey(PlayerFilesNotice::kReturnKey);
+        EXPECT_FALSE(notice_.IsVisible());
+    }
+}
+
+TEST_F(Notice, EveryOkClicksAndTheNoticeStandsOnTheScreenAboveWhatItKeepsInSight)
+{
+    const std::vector<std::string> first{"The player Ann was not deleted:", "the folder cannot be written."};
+    const std::vector<std::string> second{"The player Ann was not saved:", "the disk is full."};
+    notice_.Add(first);
+    notice_.Add(second);
     notice_.ShowNext();
-    EXPECT_TRUE(notice_.IsVisible());
+    PressKey(PlayerFilesNotice::kReturnKey);
+    EXPECT_EQ(notice_.Message(), second);
+    EXPECT_EQ(Clicks(), 1u) << "paging on";
+    PressKey(PlayerFilesNotice::kReturnKey);
+    EXPECT_FALSE(notice_.IsVisible());
+    EXPECT_EQ(Clicks(), 2u) << "closing";
+
+    // In the middle where what it keeps in sight is below it; raised above
+    // what stands higher, but never past the top of the screen.
+    for (const int32_t edge : {INT32_MAX, 700, 500, 100, -50}) {
+        SCOPED_TRACE("edge " + std::to_string(edge));
+        notice_.StandAbove(edge);
+        const ControlLibrary::Rect r = notice_.DialogObject().GetScreenRect();
+        EXPECT_GE(r.y, 0);
+        if (edge >= 384 + PlayerFilesNotice::kHeight / 2 + 8) {
+            EXPECT_EQ(r.y + r.h / 2, 384) << "the middle of the screen";
+        } else if (edge - 8 >= PlayerFilesNotice::kHeight) {
+            EXPECT_EQ(r.y + r.h, edge - 8) << "just above the edge";
+        } else {
+            EXPECT_EQ(r.y, 0) << "at the top";
+        }
+    }
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -170,7 +172,9 @@ TEST_F(ProfileSaving, AFileMarkedReadOnlyKeepsItsBytesAndAFileThatCannotBeReadIs
     ProfileList::Free();
     ASSERT_EQ(mkfifo("save/Pip_.usr", 0644), 0);
     platform::testing::FailNext("OpenFile", EACCES);
+    ::testing::internal::CaptureStderr();
     TellProblems(LoadAllProfiles(*ProfileList::Instance()));
+    const std::string said = ::testing::internal::GetCapturedStderr();
     ASSERT_EQ(player_.told.size(), 3u);
     EXPECT_EQ(player_.told[1], (std::vector<std::string>{"The profile Ann_.usr was not loaded:",
                                                          "the file may not be read.", "The file is left as it is."}));
@@ -178,6 +182,11 @@ TEST_F(ProfileSaving, AFileMarkedReadOnlyKeepsItsBytesAndAFileThatCannotBeReadIs
               (std::vector<std::string>{"The profile Pip_.usr was not loaded:",
                                         "it is not a regular file (a pipe, a device or a socket).",
                                         "The file is left as it is."}));
+    // The detail for standard error says no more than is true: the system's
+    // words for what the file layer answered ("Invalid argument") are not.
+    EXPECT_NE(said.find("(read save/Ann_.usr: Permission denied)\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("(read save/Pip_.usr)\n"), std::string::npos) << said;
+    EXPECT_EQ(said.find("Invalid argument"), std::string::npos) << said;
 }
 
 TEST_F(ProfileSaving, AnUnchangedProfileIsNotWrittenAgain)
@@ -232,4 +241,130 @@ TEST_F(ProfileSaving, WhileWritesAreHeldNoFileIsWrittenMovedOrRemoved)
     EXPECT_FALSE(platform::FileExists("save/Gil_.usr.damaged"));
     EXPECT_TRUE(platform::FileExists("save/Ann_.usr.tmp-999999999-0"));
     EXPECT_TRUE(player_.told.empty());
+}
+
+TEST_F(ProfileSaving, AFailureIsRememberedByTheProfilesFileWhateverPathItNames)
+{
+    // Fails, is saved after all, fails again: told both times. `fail` and
+    // `stop` make the next save fail and go through.
+    auto failSaveFailAgain = [this](Profile& ann, const std::function<void()>& fail,
+                                    const std::function<void()>& stop) {
+        const size_t before = player_.told.size();
+        fail();
+        ann.computerStyle = 1;
+        EXPECT_FALSE(SaveCurrentProfile());
+        stop();
+        ann.computerStyle = 2;
+        EXPECT_TRUE(SaveCurrentProfile());
+        fail();
+        ann.computerStyle = 3;
+        EXPECT_FALSE(SaveCurrentProfile());
+        stop();
+        EXPECT_EQ(player_.told.size(), before + 2) << "the failure that came back was not told";
+    };
+
+    // A failure at the step that makes the profile folder names the folder.
+    Profile& ann = AddActiveProfile("Ann");
+    failSaveFailAgain(
+        ann, [] { platform::testing::FailEveryCall("MakeDirectories", EACCES); },
+        [] { platform::testing::StopFailing("MakeDirectories"); });
+    ASSERT_FALSE(player_.told.empty());
+    EXPECT_EQ(player_.told.back()[1], "the folder may not be made there.");
+
+    // A profile that is a link names the file the link leads to.
+    ASSERT_TRUE(platform::MakeDirectories("synced"));
+    ASSERT_TRUE(platform::MoveFile("save/Ann_.usr", "synced/Ann_.usr", false));
+    std::filesystem::create_symlink("../synced/Ann_.usr", "save/Ann_.usr");
+    failSaveFailAgain(
+        ann, [] { platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC); },
+        [] { platform::testing::StopFailing("WriteFileAtomic.Write"); });
+    EXPECT_EQ(player_.told.back()[1], "the disk is full.");
+    Profile onDisk;
+    ASSERT_TRUE(LoadProfile(onDisk, "synced/Ann_.usr"));
+    EXPECT_EQ(onDisk.computerStyle, 2u) << "saved through the link";
+}
+
+TEST_F(ProfileSaving, TheReasonAndWhatBecomesOfTheProfileAreTrueOfWhatStandsInTheWay)
+{
+    // A path too long ever to be saved is not saved later either.
+    const std::string tooLong = "save/" + std::string(300, 'x') + "/";
+    SetProfileFolder(tooLong);
+    AddActiveProfile("Ann");
+    EXPECT_FALSE(SaveCurrentProfile());
+    ASSERT_EQ(player_.told.size(), 1u);
+    EXPECT_EQ(player_.told.back(),
+              (std::vector<std::string>{"The player Ann was not saved:", "file name too long.",
+                                        "It cannot be saved under that name; it is kept until the game ends."}));
+    AddActiveProfile("Bob");
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 2u);
+    ASSERT_EQ(player_.told.size(), 2u);
+    EXPECT_EQ(player_.told.back().back(), "They cannot be saved under those names; they are kept until the game ends.");
+
+    // The data folder itself is a file: it is the folder named.
+    WriteBytes("data", "a file of the player's");
+    SetProfileFolder("data/save/");
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(SaveCurrentProfile());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(player_.told.size(), 3u);
+    EXPECT_EQ(player_.told.back(),
+              (std::vector<std::string>{"The player Bob was not saved:", "a file stands where the folder data should be.",
+                                        "It is kept and saved again later."}));
+    EXPECT_NE(said.find("(make the folder data: Not a directory)\n"), std::string::npos) << said;
+
+    // The profile folder is a link to nothing: said so, with where it leads.
+    std::filesystem::create_symlink("nowhere", "saves");
+    SetProfileFolder("saves/");
+    EXPECT_FALSE(SaveCurrentProfile());
+    ASSERT_EQ(player_.told.size(), 4u);
+    EXPECT_EQ(player_.told.back()[1], "the folder saves is a symbolic link to nowhere, which does not exist.");
+}
+
+TEST_F(ProfileSaving, WhatWasNotSavedIsNamedAsItIsAndASaveThatGoesThroughEndsItsOwnProblemOnly)
+{
+    Profile& ann = AddActiveProfile("Ann");
+    AddActiveProfile("Bob");
+    AddActiveProfile("Cid");
+    ann.SetActive(true);
+    ASSERT_EQ(SaveAllProfiles(ProfileList::Instance()), 0u);
+    auto markReadOnly = [](const std::string& name, bool readOnly) {
+        ASSERT_EQ(chmod(("save/" + name + "_.usr").c_str(), readOnly ? 0444 : 0644), 0);
+    };
+    auto changeAll = [](uint32_t style) {
+        for (const char* name : {"Ann", "Bob", "Cid"})
+            ProfileList::Instance()->FindByName(name)->computerStyle = style;
+    };
+
+    // Three not saved: counted, none named for another.
+    for (const char* name : {"Ann", "Bob", "Cid"})
+        markReadOnly(name, true);
+    changeAll(1);
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 3u);
+    ASSERT_EQ(player_.told.size(), 1u);
+    EXPECT_EQ(player_.told.back()[0], "3 players were not saved:");
+
+    // Ann's tournament is over: what is lost is the player, not a
+    // tournament (the record stays current, no longer in use).
+    ann.gameType = kGameNoLimitTournament;
+    ann.savedGames.push_back(std::make_unique<SavedGame>());
+    ann.savedGames.back()->current = 1;
+    ann.savedGames.back()->inUse = 0;
+    EXPECT_FALSE(SaveCurrentProfile());
+    ASSERT_EQ(player_.told.size(), 2u);
+    EXPECT_EQ(player_.told.back()[0], "The player Ann was not saved:");
+
+    // Ann saved in a round where Bob still fails: her problem is over, so
+    // her file failing again is told again.
+    markReadOnly("Ann", false);
+    changeAll(2);
+    EXPECT_EQ(SaveAllProfiles(ProfileList::Instance()), 2u);
+    ASSERT_EQ(player_.told.size(), 3u);
+    EXPECT_EQ(player_.told.back()[0], "The players Bob and Cid were not saved:");
+    markReadOnly("Ann", true);
+    ann.computerStyle = 3;
+    EXPECT_FALSE(SaveCurrentProfile());
+    ASSERT_EQ(player_.told.size(), 4u);
+    EXPECT_EQ(player_.told.back()[0], "The player Ann was not saved:");
+    for (const char* name : {"Ann", "Bob", "Cid"})
+        markReadOnly(name, false);
 }

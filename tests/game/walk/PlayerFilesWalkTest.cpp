@@ -1,8 +1,8 @@
 // The player's files as a player meets them: kept in the player's own data
 // folder (what an earlier build left beside the program taken over once,
 // nothing lost), saved as the game goes with every failed save and delete
-// told on screen and nothing lost once the disk takes writes again, and left
-// as they are while a demo plays back.
+// told on screen (a delete refused again told again) and nothing lost once
+// the disk takes writes again, and left as they are while a demo plays back.
 #include "game/shell/ErrorDialog.h"
 #include "game/shell/FinishDlgImpl.h"
 #include "game/shell/GameImpl.h"
@@ -44,7 +44,6 @@ using walk::ScriptedPlayer;
 // Sit & Go P: ten players.
 constexpr uint16_t kSitAndGoP = 5;
 
-const walk::Sight kProblemOk = Caption("Ok").Named("the message's Ok");
 
 // Saves `profile` beside the program, where an earlier build kept players.
 std::string PutProfileBesideTheProgram(const ScriptedPlayer& player, Profile& profile)
@@ -106,6 +105,18 @@ std::string NoticeText(const ScriptedPlayer& player)
     for (const walk::Seen& line : lines)
         text += (text.empty() ? "" : " ") + line.caption;
     return text;
+}
+
+// Ann, the current player, and Bob, with the player chooser open.
+void LaunchToTheChooserWithAnnAndBob(ScriptedPlayer& player)
+{
+    Profile ann = walk::KnownPlayer("Ann");
+    Profile bob = walk::KnownPlayer("Bob", false);
+    walk::PutProfile(player, ann);
+    walk::PutProfile(player, bob);
+    player.Launch();
+    player.Click(PlayerLine("Ann"));
+    ASSERT_TRUE(player.Sees(kChooser));
 }
 
 } // namespace
@@ -333,7 +344,11 @@ TEST(PlayerFilesWalk, WhenTheOnlyProfileIsDamagedTheNoticeSaysSoBeforeANewPlayer
     player.Type("Ann");
     player.Press(platform::VK_RETURN);
     ASSERT_TRUE(player.WaitToSee(kChooser));
+    // Closed, the chooser stays closed: it waited for the notice once.
     player.Click(kOk);
+    player.Wait(1000);
+    EXPECT_FALSE(player.Sees(kChooser)) << "the chooser opened again";
+    EXPECT_TRUE(player.Sees(PlayerLine("Ann")));
     Quit(player);
 }
 
@@ -362,13 +377,8 @@ TEST(PlayerFilesWalk, QuittingWhileAPlayerCannotBeSavedTellsItAndQuitsOnlyWhenCl
 TEST(PlayerFilesWalk, APlayerWhoseFileCannotBeDeletedStaysAndThePlayerIsToldWhyBeforeAnythingElse)
 {
     ScriptedPlayer player;
-    Profile ann = walk::KnownPlayer("Ann");
-    Profile bob = walk::KnownPlayer("Bob", false);
-    walk::PutProfile(player, ann);
-    walk::PutProfile(player, bob);
-    player.Launch();
-    player.Click(PlayerLine("Ann"));
-    ASSERT_TRUE(player.Sees(kChooser));
+    LaunchToTheChooserWithAnnAndBob(player);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
     player.Click(Caption("Bob"));
 
     // A folder that may not be written: the file stays, and the saves of
@@ -398,6 +408,37 @@ TEST(PlayerFilesWalk, APlayerWhoseFileCannotBeDeletedStaysAndThePlayerIsToldWhyB
     player.Click(kDelete);
     EXPECT_FALSE(player.Sees(Caption("Bob")));
     EXPECT_EQ(walk::SavedFiles(player), std::vector<std::string>{"Ann_.usr"});
+    player.Press(platform::VK_ESCAPE);
+    Quit(player);
+}
+
+TEST(PlayerFilesWalk, ADeleteRefusedAgainAfterItsNoticeWasReadIsToldAgain)
+{
+    ScriptedPlayer player;
+    LaunchToTheChooserWithAnnAndBob(player);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    platform::testing::FailEveryCall("DeleteFile", EACCES);
+    // (Standard error is looked at once the walk is back, whatever it met.)
+    ::testing::internal::CaptureStderr();
+    int told = 0;
+    for (int asked = 1; asked <= 2 && told == asked - 1; ++asked) {
+        player.Click(kDelete);
+        if (!player.Sees(kDeletePlayer))
+            break;
+        player.Click(kDelete); // the dialog's, on top
+        if (!player.Sees(Caption("The player Ann was not deleted:")))
+            break;
+        ++told;
+        player.Click(kProblemOk);
+        EXPECT_FALSE(player.Sees(kProblemOk));
+    }
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(told, 2) << "each refused delete shown";
+    const size_t first = said.find("The player Ann was not deleted:");
+    ASSERT_NE(first, std::string::npos) << said;
+    EXPECT_NE(said.find("The player Ann was not deleted:", first + 1), std::string::npos) << "said once: " << said;
+    platform::testing::StopFailing("DeleteFile");
+    EXPECT_EQ(walk::SavedFiles(player), (std::vector<std::string>{"Ann_.usr", "Bob_.usr"}));
     player.Press(platform::VK_ESCAPE);
     Quit(player);
 }

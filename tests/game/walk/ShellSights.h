@@ -1,7 +1,7 @@
 // What a player finds on the shell's screens and dialogs: the start screen,
 // the profile dialogs, the options, the set-up screens with their dialogs,
-// the in-game menu with the rules, and the exit question; each named as the
-// player would call it.
+// the in-game menu with the rules, the exit question and the player files'
+// notice; each named as the player would call it.
 #pragma once
 
 #include "game/shell/ButtonSheets.h"
@@ -12,6 +12,7 @@
 #include "game/shell/MenuDlgImpl.h"
 #include "game/shell/NewPlayerDialog.h"
 #include "game/shell/OptionsDialog.h"
+#include "game/shell/PlayerFilesNotice.h"
 #include "game/shell/ProfilesDialog.h"
 #include "game/shell/RulesDlg.h"
 #include "game/shell/SetupRulesCash.h"
@@ -85,5 +86,9 @@ inline const Sight kMenuOptions = Image(Gamespace::MenuDlgImpl::kButtons, {464, 
 // (The menu button and the menu's leave buttons are walk::PlayedTable's.)
 inline const Sight kRulesPage = Image(Gamespace::RulesDlg::kBackground).Named("the rules page");
 inline const Sight kExitQuestion = Image(Gamespace::ExitDialog::kBackground).Named("the exit question");
+
+// ---- The "Player files" notice, over any screen ----
+inline const Sight kNotice = Image(Gamespace::PlayerFilesNotice::kBackground).Named("the notice");
+inline const Sight kProblemOk = Caption("Ok").Named("the message's Ok");
 
 } // namespace walk::sights

@@ -129,17 +129,26 @@ TEST(Directories, MakeDirectoriesCreatesParentsAndAcceptsExisting)
     ASSERT_EQ(stat((dir / "a/new.txt").c_str(), &made), 0);
     EXPECT_EQ(made.st_mode & 07777, 0666 & ~mask);
 
+    // The first refusal is the reason, not what follows from it, and the
+    // failure names the folder in the way.
     WriteTestFile(dir / "file", "");
     FileError error;
-    EXPECT_FALSE(MakeDirectories(dir / "file/sub", &error)); // a file in the way
+    EXPECT_FALSE(MakeDirectories(dir / "file/sub/deeper", &error)); // a file in the way
     EXPECT_EQ(error.code, ENOTDIR);
-    EXPECT_EQ(error.Text(), "Cannot make the folder " + (dir / "file/sub") + ": " + std::strerror(ENOTDIR));
+    EXPECT_EQ(error.Text(), "Cannot make the folder " + (dir / "file") + ": " + std::strerror(ENOTDIR));
     EXPECT_FALSE(MakeDirectories(dir / "file", &error)); // the file itself
     EXPECT_EQ(error.code, ENOTDIR);
-    // The first refusal is the reason, not what follows from it.
+    EXPECT_EQ(error.path, dir / "file");
     EXPECT_FALSE(MakeDirectories(dir / (std::string(300, 'x') + "/y"), &error));
     EXPECT_EQ(error.code, ENAMETOOLONG);
-    EXPECT_EQ(error.path, dir / (std::string(300, 'x') + "/y"));
+    EXPECT_EQ(error.path, dir / std::string(300, 'x'));
+    // A link that leads nowhere is said as such, with what it points to.
+    ASSERT_EQ(symlink((dir / "gone").c_str(), (dir / "dangling").c_str()), 0);
+    EXPECT_FALSE(MakeDirectories(dir / "dangling/save", &error));
+    EXPECT_EQ(error.code, ENOENT);
+    EXPECT_EQ(error.path, dir / "dangling");
+    EXPECT_EQ(error.Text(), "Cannot make the folder " + (dir / "dangling") + ": the folder " + (dir / "dangling") +
+                                " is a symbolic link to " + (dir / "gone") + ", which does not exist");
     platform::testing::FailNext("MakeDirectories", EACCES);
     EXPECT_FALSE(MakeDirectories(dir / "x/y", &error));
     EXPECT_EQ(error.code, EACCES);
