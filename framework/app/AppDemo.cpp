@@ -234,9 +234,19 @@ void ZoltAppBase::PlayDemoCommand()
 {
     PlaybackInput input(*this);
     demo_->PlayDueCommands(input);
+    if (!demo_->IsFeeding())
+        return;
     // A damaged demo plays up to where it breaks off, or to the end of the
-    // recorded run where the damage lies in what the shutdown reads.
-    if (!demo_->IsFeeding() || !demo_->IsCutShort() || !(demo_->HasEnded() || quit_))
+    // recorded run where the damage lies in what the shutdown reads. An
+    // earlier build's recording, which may end at its last command, is cut
+    // short only when its recorded quit has not come by the update the
+    // recording ended at.
+    int breaksOffAt = -1;
+    if (demo_->IsCutShort() && (demo_->HasEnded() || quit_))
+        breaksOffAt = updateCount_;
+    else if (demo_->EndsAtItsLastCommand() && demo_->HasEnded() && !quit_ && updateCount_ > demo_->FinalUpdate())
+        breaksOffAt = demo_->Stream().LastCommandUpdate();
+    if (breaksOffAt < 0)
         return;
     // What follows the damage would drive the game at random (and could
     // well close it as a success); a demo cut between two commands would
@@ -244,7 +254,7 @@ void ZoltAppBase::PlayDemoCommand()
     // window takes none). The playback ends here, as a failure.
     demo_->StopPlaying();
     const std::string message = "The demo file " + demo_->FileName() + " is damaged: it breaks off after " +
-                                DemoClockText(updateCount_, frameTime) + " of play, and cannot be played further.";
+                                DemoClockText(breaksOffAt, frameTime) + " of play, and cannot be played further.";
     if (quit_) {
         // Found by the shutdown the demo's own close began, when the
         // window has gone: the box stands by itself.

@@ -86,21 +86,23 @@ std::vector<uint8_t> DemoFileData::SerializeHead() const
 {
     std::vector<uint8_t> out;
     PutLe(out, kMagic, 4);
-    PutLe(out, kVersion, 4);
+    PutLe(out, version, 4);
     PutLe(out, seed, 4);
     const size_t textLength = std::min<size_t>(versionText.size(), kMaxVersionText);
     PutLe(out, uint32_t(textLength), 2);
     out.insert(out.end(), versionText.begin(), versionText.begin() + std::ptrdiff_t(textLength));
-    std::vector<uint8_t> block;
-    PutLe(block, uint32_t(markers.size()), 4);
-    for (const DemoMarker& marker : markers) {
-        const size_t length = std::min<size_t>(marker.name.size(), 0xFFFF);
-        PutLe(block, uint32_t(length), 2);
-        block.insert(block.end(), marker.name.begin(), marker.name.begin() + std::ptrdiff_t(length));
-        PutLe(block, uint32_t(marker.update), 4);
+    if (version >= 2) { // the files before 2 have no markers
+        std::vector<uint8_t> block;
+        PutLe(block, uint32_t(markers.size()), 4);
+        for (const DemoMarker& marker : markers) {
+            const size_t length = std::min<size_t>(marker.name.size(), 0xFFFF);
+            PutLe(block, uint32_t(length), 2);
+            block.insert(block.end(), marker.name.begin(), marker.name.begin() + std::ptrdiff_t(length));
+            PutLe(block, uint32_t(marker.update), 4);
+        }
+        PutLe(out, uint32_t(block.size()), 4);
+        out.insert(out.end(), block.begin(), block.end());
     }
-    PutLe(out, uint32_t(block.size()), 4);
-    out.insert(out.end(), block.begin(), block.end());
     PutLe(out, uint32_t(finalUpdate), 4);
     return out;
 }
@@ -273,7 +275,7 @@ bool DemoStream::ReadHeaderIfNeeded()
     return true;
 }
 
-bool DemoStream::CheckWhole(int finalUpdate)
+DemoStream::Ending DemoStream::CheckEnd(int finalUpdate)
 {
     bool any = false;
     bool closed = false;
@@ -283,13 +285,13 @@ bool DemoStream::CheckWhole(int finalUpdate)
         Consume();
         SkipPayload(pendingShort_, pendingId_);
     }
-    const bool whole = !broken_ && (any ? closed : finalUpdate == 0);
+    const Ending end = broken_ ? Ending::Broken : (any ? closed : finalUpdate == 0) ? Ending::Closed : Ending::Open;
     buffer_.Rewind();
     commandUpdate_ = 0;
     needHeader_ = true;
     ended_ = false;
     broken_ = false;
-    return whole;
+    return end;
 }
 
 int32_t DemoStream::Bits(int count, bool signExtend)

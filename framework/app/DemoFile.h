@@ -31,7 +31,11 @@ struct DemoMarker {
 
 struct DemoFileData {
     static constexpr uint32_t kMagic = 0x42BEEF78;
-    static constexpr uint32_t kVersion = 2;
+    // 3: the stream ends with its closing command. The files of 2 are read
+    // the same way (the closing command is a padding command to them), but
+    // a recording of an earlier build may end at its last command.
+    static constexpr uint32_t kVersion = 3;
+    static constexpr uint32_t kFirstClosedVersion = 3;
     static constexpr int kMaxVersionText = 255;
 
     uint32_t version = kVersion;
@@ -41,7 +45,7 @@ struct DemoFileData {
     int32_t finalUpdate = 0;
     std::vector<uint8_t> commands;
 
-    // The whole file, current version.
+    // The whole file, in its version (the current one unless set).
     std::vector<uint8_t> Serialize() const;
     // The file up to where the command stream begins (commands are left
     // out), for a writer that has the stream elsewhere.
@@ -129,11 +133,20 @@ public:
     // command's payload, or at a command no recording writes. It has ended
     // then too.
     bool Broken() const { return broken_; }
-    // Reads the loaded stream through to its end and starts it over:
-    // whether it ends where the recording did, right after the closing
-    // command at `finalUpdate` (a recording of nothing at all: no command,
-    // at update 0), without breaking off before.
-    bool CheckWhole(int finalUpdate);
+    // How a stream read through to its end ends.
+    enum class Ending {
+        // Right after the closing command at the final update (or, for a
+        // recording of nothing at all, with no command, at update 0).
+        Closed,
+        // At the end of a command, without the closing command.
+        Open,
+        // Inside a command, or at a command no recording writes.
+        Broken,
+    };
+    // Reads the loaded stream through to its end and starts it over: how it
+    // ends, against the recording's `finalUpdate`.
+    Ending CheckEnd(int finalUpdate);
+    bool CheckWhole(int finalUpdate) { return CheckEnd(finalUpdate) == Ending::Closed; }
     // Puts the read position back to an earlier bit of the stream.
     void SeekRead(int bitPosition);
 

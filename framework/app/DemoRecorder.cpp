@@ -109,7 +109,10 @@ bool DemoRecorder::ReadFile(const std::string& productVersion, uint32_t& seed, s
     // the front where they lie and handed over, so a demo is held once.
     bytes.erase(bytes.begin(), bytes.begin() + std::ptrdiff_t(commandsAt));
     stream_.Load(std::move(bytes));
-    cutShort_ = !stream_.CheckWhole(finalUpdate_);
+    const DemoStream::Ending end = stream_.CheckEnd(finalUpdate_);
+    const bool closedByRule = file.version >= DemoFileData::kFirstClosedVersion;
+    cutShort_ = end == DemoStream::Ending::Broken || (end == DemoStream::Ending::Open && closedByRule);
+    endsAtLastCommand_ = end == DemoStream::Ending::Open && !closedByRule;
     return true;
 }
 

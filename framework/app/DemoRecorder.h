@@ -99,8 +99,13 @@ public:
     bool HasEnded() const { return stream_.Ended(); }
     // The played file holds less than was recorded: its stream ends before
     // the recording's closing command, or breaks off inside a command
-    // (DemoStream::CheckWhole, when it was read).
+    // (DemoStream::CheckEnd, when it was read).
     bool IsCutShort() const { return cutShort_; }
+    // The played file was recorded by an earlier build, which ended its
+    // stream at its last command, and its stream ends so: whether it holds
+    // all that was recorded shows only in the play, by the recorded run's
+    // quit coming by its final update.
+    bool EndsAtItsLastCommand() const { return endsAtLastCommand_; }
 
     // ---- A crash ----
     // Brings the image a fault writes up to the current update (a recording
@@ -178,6 +183,7 @@ private:
     DemoStream stream_;
     int32_t finalUpdate_ = 0;
     bool cutShort_ = false;
+    bool endsAtLastCommand_ = false;
     std::vector<DemoMarker> markers_;
     bool recordedLoadingDone_ = false;
     // The last mouse position written or played (window coordinates).

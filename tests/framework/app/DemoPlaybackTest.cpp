@@ -560,6 +560,69 @@ TEST_F(DemoTest, ARecordingPlaysPastItsEndAndACopyCutAnywhereEndsThePlayWhereItB
     }
 }
 
+// A recording of an earlier build ended its stream at its last command, with
+// no closing command after it: played, it is whole when the recorded run's
+// quit comes by the update the recording ended at, and cut short when the
+// play passes that update without it; the play then ends where its commands
+// end. A file of this build without its closing command ends at the cut.
+TEST_F(DemoTest, AnEarlierBuildsRecordingEndingAtItsLastCommandIsJudgedByTheQuitItRecorded)
+{
+    Begin({"-record", "-demofile=" + DemoPath()});
+    StepUntilUpdate(20);
+    platform::testing::InjectKey(Window(), 'K', true);
+    StepUntilUpdate(45);
+    platform::testing::InjectKey(Window(), 'K', false);
+    StepUntilUpdate(80);
+    platform::PostMessageA(Window(), platform::WM_CLOSE, 0, 0);
+    Pump();
+    ASSERT_TRUE(app->IsQuitting());
+    Finish();
+    Zolt::DemoFileData file = demo_testing::ParseDemo(platform::testing::ReadTestFile(DemoPath()));
+    EXPECT_EQ(file.version, 3u);
+    const std::vector<demo_testing::StreamCommand> commands = demo_testing::CommandsWithPlaces(file.commands);
+    ASSERT_GE(commands.size(), 4u);
+    ASSERT_EQ(commands.back().name, "long 31") << "the closing command";
+    const int finalUpdate = file.finalUpdate;
+    ASSERT_GE(finalUpdate, 80);
+    // Up to the command at `index`, as an earlier build wrote it.
+    const auto earlierBuilds = [&](size_t index) {
+        Zolt::DemoFileData earlier = file;
+        earlier.version = 2;
+        return demo_testing::FileWith(earlier, demo_testing::FirstBits(file.commands, commands[index].endBit));
+    };
+
+    // The whole recording: its last command is the close.
+    platform::testing::WriteTestFile(DemoPath(), earlierBuilds(commands.size() - 2));
+    EXPECT_EQ(PlayTo(finalUpdate + 300), std::nullopt) << LastBoxText();
+    EXPECT_TRUE(app->IsQuitting()) << "the recorded close played";
+    EXPECT_LE(app->UpdateCount(), finalUpdate);
+    EXPECT_TRUE(platform::testing::RecordedBoxes().empty());
+    TearDown();
+
+    // Cut before the close: nothing shows it until the recorded end passes.
+    size_t lastKey = 0;
+    for (size_t i = 0; i < commands.size(); ++i)
+        if (commands[i].update <= 45 && commands[i].name != "long 31")
+            lastKey = i;
+    platform::testing::WriteTestFile(DemoPath(), earlierBuilds(lastKey));
+    EXPECT_EQ(PlayTo(finalUpdate), std::nullopt) << LastBoxText();
+    EXPECT_FALSE(app->IsQuitting());
+    EXPECT_EQ(ExitCodeOf([&] { StepUntilUpdate(finalUpdate + 300); }), 1);
+    EXPECT_EQ(app->UpdateCount(), finalUpdate + 1);
+    EXPECT_EQ(LastBoxText(), "The demo file " + DemoPath() + " is damaged: it breaks off after " +
+                                 Zolt::DemoClockText(commands[lastKey].update, 10) +
+                                 " of play, and cannot be played further.");
+    TearDown();
+    platform::testing::ResetWindowSystem();
+
+    // The same cut in a file of this build: it ends at the cut.
+    Zolt::DemoFileData cut = file;
+    platform::testing::WriteTestFile(
+        DemoPath(), demo_testing::FileWith(cut, demo_testing::FirstBits(file.commands, commands[lastKey].endBit)));
+    EXPECT_EQ(PlayTo(finalUpdate + 300), 1);
+    EXPECT_LT(app->UpdateCount(), finalUpdate);
+}
+
 // What ends a recording without input at its last update plays whole: a
 // run that recorded nothing but its start, and the demo a crash leaves,
 // closed at the update it came. Once played, the program stands as the
