@@ -234,10 +234,14 @@ void GameImpl::AskToLeave(Leaving how)
 void GameImpl::Leave(Leaving how)
 {
     // The players are saved while the game can still say that it failed;
-    // once it has, leaving again quits all the same.
+    // once it has, leaving again quits all the same, unless a save went
+    // through since: what the player was told is then no longer so.
+    if (quitToldUnsaved_ && ProfileSavesSoFar() != savesWhenQuitTold_)
+        quitToldUnsaved_ = false;
     const SaveRetry retry = how == Leaving::ByMenuExit ? SaveRetry::ExitAgain : SaveRetry::CloseAgain;
     if (!quitToldUnsaved_ && SaveAllProfiles(*ProfileList::Instance(), retry) > 0) {
         quitToldUnsaved_ = true;
+        savesWhenQuitTold_ = ProfileSavesSoFar();
         ResumeTable();
         return;
     }

@@ -188,8 +188,10 @@ private:
     // leaves that way.
     Leaving leaving_ = Leaving::ByClose;
     // The save before quitting failed and the player was told: the next
-    // quit goes on without it.
+    // quit goes on without it, as long as no save goes through meanwhile
+    // (ProfileSavesSoFar() stays at savesWhenQuitTold_).
     bool quitToldUnsaved_ = false;
+    size_t savesWhenQuitTold_ = 0;
     ControlLibrary::IFactory* factory_ = nullptr;
     TableShell tableShell_;
     std::unique_ptr<ClickSound> click_;

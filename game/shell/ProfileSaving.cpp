@@ -91,8 +91,11 @@ KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRet
 
 // Tells what a round of saves left: the files saved again, and those that
 // failed (in one message).
+size_t savesSoFar = 0;
+
 bool TellSaves(const std::vector<Failure>& failures, const std::vector<std::string>& saved, SaveRetry retry)
 {
+    savesSoFar += saved.size();
     for (const std::string& path : KernelLibrary::FileProblemsResolved(saved))
         KernelLibrary::SayOnStandardError(Zolt::HeadingOf(KernelLibrary::ProblemSubject::PlayerFiles),
                                               "Profile file '" + path + "': saved again.");
@@ -103,6 +106,8 @@ bool TellSaves(const std::vector<Failure>& failures, const std::vector<std::stri
 }
 
 } // namespace
+
+size_t ProfileSavesSoFar() { return savesSoFar; }
 
 size_t SaveAllProfiles(ProfileList& list, SaveRetry retry)
 {

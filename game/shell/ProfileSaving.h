@@ -34,6 +34,9 @@ enum class SaveRetry {
 // (all of them in one message). The number not saved.
 size_t SaveAllProfiles(ProfileList& list, SaveRetry retry = SaveRetry::Later);
 inline size_t SaveAllProfiles(ProfileList* list) { return list ? SaveAllProfiles(*list) : 0; }
+// How many times a profile's file was saved in this run: what the player was
+// told of a failed save holds while it stands still.
+size_t ProfileSavesSoFar();
 // Saves the current profile (the stand-in used while there is none is never
 // saved); false, and told, when it could not be.
 bool SaveCurrentProfile();

@@ -235,3 +235,59 @@ TEST(LeavingUnsavedWalk, ACloseThatWaitedForANoticeAndWasAnsweredNoIsOverForEver
     ASSERT_TRUE(player.WaitForExit());
     EXPECT_EQ(player.Finish(), 0);
 }
+
+// What the player was told of a quit holds while nothing is saved: once a
+// save goes through, a later quit that cannot save is told again.
+TEST(LeavingUnsavedWalk, ASaveThatGoesThroughAfterTheQuitWasToldMakesTheNextQuitTellAgain)
+{
+    ScriptedPlayer player;
+    player.WriteRegistryNumber("Options\\Speed", 10);
+    Profile ann = walk::KnownPlayer("Ann");
+    walk::PutProfile(player, ann);
+    player.Launch();
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
+    PlayedTable::ChooseCashTable(*ProfileList::CurrentProfile(), kGameLimit, 4);
+    Gamespace::GameImpl& game = player.Game();
+    game.OnModuleDone(Gamespace::StartMgr::kModuleId);
+    game.GetSetupRulesMgr().OnSetupDone(0);
+    ASSERT_TRUE(player.WaitToSee(Caption("the disk is full.")));
+    player.Click(kProblemOk);
+    PlayedTable table(player);
+    table.CloseTheDealerDraw();
+    ChooseExitInTheMenu(player);
+    ASSERT_TRUE(player.WaitToSee(kExitAgain));
+    player.Click(kProblemOk);
+
+    // The disk has room again: the hand's end is saved.
+    platform::testing::StopFailing("WriteFileAtomic.Write");
+    const std::string before = walk::ProfileBytes(player, "Ann");
+    table.FoldToTheResult();
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    ASSERT_TRUE(player.WaitUntil([&] { return walk::ProfileBytes(player, "Ann") != before; },
+                                 ScriptedPlayer::kPromptMs, "the hand saved"));
+    table.CloseResult();
+
+    // Full again, and a change to Ann is not saved at the next hand's end:
+    // leaving is told as the first time was, not taken as the leave the
+    // player was told of then.
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
+    ProfileList::CurrentProfile()->announceStages = 0;
+    table.FoldToTheResult();
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    ASSERT_TRUE(player.WaitUntil([&] { return player.Sees(Caption("the disk is full.")); },
+                                 ScriptedPlayer::kPromptMs, "the hand told unsaved"));
+    player.Click(kProblemOk);
+    table.CloseResult();
+    ChooseExitInTheMenu(player);
+    ASSERT_TRUE(player.WaitToSee(kExitAgain)) << "quit without a word after a save went through";
+    EXPECT_TRUE(player.IsRunning());
+
+    // With room again, leaving saves what was kept.
+    platform::testing::StopFailing("WriteFileAtomic.Write");
+    const std::string unsaved = walk::ProfileBytes(player, "Ann");
+    player.Click(kProblemOk);
+    ChooseExitInTheMenu(player);
+    ASSERT_TRUE(player.WaitForExit());
+    EXPECT_EQ(player.Finish(), 0);
+    EXPECT_NE(walk::ProfileBytes(player, "Ann"), unsaved);
+}

@@ -293,7 +293,7 @@ TEST(SdlDrawnWindow, OnXItIsADialogOverItsOwnerThatHoldsTheKeyboardAndGivesItBac
 {
     XServer server;
     if (server.NotInstalled())
-        GTEST_SKIP() << "Xvfb is not installed";
+        FAIL() << "Xvfb is not installed (tools/install-dependencies installs it)";
     ASSERT_FALSE(server.Name().empty()) << "Xvfb did not start";
     const std::optional<std::string> display = GetEnvironmentVariable("DISPLAY");
     const std::optional<std::string> driver = GetEnvironmentVariable("SDL_VIDEODRIVER");

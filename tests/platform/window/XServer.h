@@ -1,5 +1,6 @@
 // An X server of the test's own (Xvfb), with no window manager, for the
-// tests that need a real display; they skip where Xvfb is not installed.
+// tests that need a real display. Xvfb is one of the program's test
+// dependencies: where it is missing, those tests fail saying so.
 #pragma once
 
 #include <csignal>
