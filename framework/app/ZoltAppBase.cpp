@@ -541,11 +541,19 @@ void ZoltAppBase::OnAlreadyRunning()
     if (handOver == SingleInstance::HandOver::Acquired)
         return;
     // Started from a terminal, this copy would otherwise end without a word.
+    // A first that passed the name over to another user's hold listens
+    // nowhere: that is why it cannot answer.
+    const std::string unreachable = instanceLock_ ? instanceLock_->Unreachable() : std::string();
     const std::string note =
-        productName + (handOver == SingleInstance::HandOver::BroughtToFront
-                           ? " is already running; its window was brought to the front.\n"
-                           : " is already running over the same player files, but it did not answer; its window "
-                             "was not brought to the front.\n");
+        productName +
+        (handOver == SingleInstance::HandOver::BroughtToFront
+             ? " is already running; its window was brought to the front.\n"
+         : unreachable.empty()
+             ? " is already running over the same player files, but it did not answer; its window "
+               "was not brought to the front.\n"
+             : " is already running over the same player files, but it cannot be reached: the name " +
+                   instanceLock_->ClaimName() + " it would answer on is " + unreachable +
+                   "; its window was not brought to the front.\n");
     std::fputs(note.c_str(), stderr);
     // Brought to the front, the player has the game they asked for; a first
     // that did not answer leaves them with none.

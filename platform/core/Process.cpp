@@ -438,7 +438,17 @@ bool SingleInstance::NotifyFirstInstance()
     if (answered_)
         return true; // its window is in front already
     std::string who;
-    if (ReachFirst(&who) != Holder::ThisUser)
+    const Holder holder = ReachFirst(&who);
+    // What a knock that was not made met; a name that cannot be reached
+    // now (the other program's queue filled by the knocks before) leaves
+    // what the earlier ones found.
+    if (holder == Holder::ThisUser)
+        unreachable_.clear();
+    else if (holder == Holder::AnotherUser)
+        unreachable_ = "held by " + who;
+    else if (holder == Holder::NoListener)
+        unreachable_ = "held by a program that takes no knocks on it (" + who + ")";
+    if (holder != Holder::ThisUser)
         return false;
     const char message = kKnock;
     if (send(knockFd_, &message, 1, MSG_DONTWAIT | MSG_NOSIGNAL) == 1)

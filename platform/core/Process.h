@@ -98,6 +98,10 @@ public:
     // listens (it is ending, or could not listen) or the name's holder is
     // not a copy of this user's.
     bool NotifyFirstInstance();
+    // Empty unless the last knock could not be made because the name is
+    // held by no copy of this user's (the first passed it over): who holds
+    // it ("held by another user, ...").
+    const std::string& Unreachable() const { return unreachable_; }
     // True when the first answered a knock within `milliseconds`: its
     // window came to the front.
     bool AwaitAnswer(DWORD milliseconds);
@@ -150,6 +154,7 @@ private:
     bool first_ = false;
     std::string doubt_;
     std::string passedOver_;
+    std::string unreachable_;
     std::vector<Caller> callers_; // the first's connections from copies of this user's
 };
 

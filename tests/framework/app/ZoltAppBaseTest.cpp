@@ -409,9 +409,13 @@ TEST_F(AppTest, ANameHeldByAnotherUserIsPassedOverAndTheGameStartsSayingSo)
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(ExitCodeOf([&] { second->Initialize(); }), 1);
     said = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(said.find("PellucorTest is already running over the same player files, but it did not answer"),
+    // The first listens nowhere: the second says why it cannot be reached.
+    EXPECT_NE(said.find("PellucorTest is already running over the same player files, but it cannot be reached: the "
+                        "name " +
+                        stranger.ClaimName() + " it would answer on is held by another user, "),
               std::string::npos)
         << said;
+    EXPECT_NE(said.find("; its window was not brought to the front.\n"), std::string::npos) << said;
     EXPECT_EQ(stranger.TakeNotifications(), 0) << "a knock went to another user";
 }
 

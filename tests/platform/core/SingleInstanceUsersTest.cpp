@@ -182,6 +182,7 @@ TEST(SingleInstanceUsers, ANameHeldByAnotherUserIsPassedOverAndTheLockFileStillH
         EXPECT_FALSE(again.Acquire()) << "a second copy of this user";
         EXPECT_EQ(again.PassedOver(), "");
         EXPECT_FALSE(again.NotifyFirstInstance()) << "a knock at another user's door";
+        EXPECT_THAT(again.Unreachable(), holder) << "why the first cannot be reached";
         mine.Release();
     };
 
