@@ -65,6 +65,23 @@ void SitDownUnsaved(ScriptedPlayer& player)
     PlayedTable(player).CloseTheDealerDraw();
 }
 
+// Ann, whose file can be written, taken to a limit table at the fastest
+// speed as the disk fills: the table's opening is told unsaved, and the
+// notice is up.
+void SitDownAsTheDiskFills(ScriptedPlayer& player)
+{
+    player.WriteRegistryNumber("Options\\Speed", 10);
+    Profile ann = walk::KnownPlayer("Ann");
+    walk::PutProfile(player, ann);
+    player.Launch();
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
+    PlayedTable::ChooseCashTable(*ProfileList::CurrentProfile(), kGameLimit, 4);
+    Gamespace::GameImpl& game = player.Game();
+    game.OnModuleDone(Gamespace::StartMgr::kModuleId);
+    game.GetSetupRulesMgr().OnSetupDone(0);
+    ASSERT_TRUE(player.WaitToSee(Caption("the disk is full.")));
+}
+
 void ChooseExitInTheMenu(ScriptedPlayer& player)
 {
     player.Click(PlayedTable::kMenuButton);
@@ -186,18 +203,11 @@ TEST(LeavingUnsavedWalk, ATerminationSignalAsksNothingAndTellsThatWhatWasNotSave
 TEST(LeavingUnsavedWalk, ACloseThatWaitedForANoticeAndWasAnsweredNoIsOverForEveryLaterNotice)
 {
     ScriptedPlayer player;
-    player.WriteRegistryNumber("Options\\Speed", 10);
-    Profile ann = walk::KnownPlayer("Ann");
-    walk::PutProfile(player, ann);
-    player.Launch();
     // The disk fills as the table opens: that is told, and the window is
     // closed while it shows; the question follows it and is answered No.
-    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
-    PlayedTable::ChooseCashTable(*ProfileList::CurrentProfile(), kGameLimit, 4);
+    SitDownAsTheDiskFills(player);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
     Gamespace::GameImpl& game = player.Game();
-    game.OnModuleDone(Gamespace::StartMgr::kModuleId);
-    game.GetSetupRulesMgr().OnSetupDone(0);
-    ASSERT_TRUE(player.WaitToSee(Caption("the disk is full.")));
     player.CloseWindow();
     player.Click(kProblemOk);
     ASSERT_TRUE(player.WaitToSee(kExitQuestion));
@@ -241,16 +251,8 @@ TEST(LeavingUnsavedWalk, ACloseThatWaitedForANoticeAndWasAnsweredNoIsOverForEver
 TEST(LeavingUnsavedWalk, ASaveThatGoesThroughAfterTheQuitWasToldMakesTheNextQuitTellAgain)
 {
     ScriptedPlayer player;
-    player.WriteRegistryNumber("Options\\Speed", 10);
-    Profile ann = walk::KnownPlayer("Ann");
-    walk::PutProfile(player, ann);
-    player.Launch();
-    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
-    PlayedTable::ChooseCashTable(*ProfileList::CurrentProfile(), kGameLimit, 4);
-    Gamespace::GameImpl& game = player.Game();
-    game.OnModuleDone(Gamespace::StartMgr::kModuleId);
-    game.GetSetupRulesMgr().OnSetupDone(0);
-    ASSERT_TRUE(player.WaitToSee(Caption("the disk is full.")));
+    SitDownAsTheDiskFills(player);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
     player.Click(kProblemOk);
     PlayedTable table(player);
     table.CloseTheDealerDraw();
