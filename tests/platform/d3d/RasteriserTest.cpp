@@ -191,6 +191,23 @@ TEST_F(RasteriserSampling, LinearFilteringWeighsNeighboursAndClampsAtTheEdge)
     EXPECT_EQ(Colour(3, 0), 0xFFFFFFu);
 }
 
+TEST_F(RasteriserSampling, OneAddressModeForBothAxesClampsAcrossAndDown)
+{
+    // A 2 x 2 texture spread twice over 4 x 4 pixels: wrapped it repeats,
+    // clamped its last column and row run on to the edge.
+    MakeTarget(4, 4);
+    const uint32_t a = 0xFF102030, b = 0xFF405060, c = 0xFF708090, d = 0xFFA0B0C0;
+    auto texture = MakeTexture(2, 2, {a, b, c, d});
+    device->SetTexture(0, texture.get());
+    ASSERT_EQ(device->SetTextureStageState(0, D3DTSS_ADDRESS, D3DTADDRESS_CLAMP), D3D_OK);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, Quad(-0.5f, -0.5f, 3.5f, 3.5f, 0xFFFFFFFF, 0, 0, 2, 2)), D3D_OK);
+    EXPECT_EQ(At(0, 0), a);
+    EXPECT_EQ(At(3, 0), b);
+    EXPECT_EQ(At(0, 3), c);
+    EXPECT_EQ(At(3, 3), d);
+    EXPECT_EQ(At(2, 2), d);
+}
+
 TEST_F(RasteriserSampling, PalettisedAndSixteenBitTexturesDecodeToTheirColours)
 {
     DDPIXELFORMAT argb = Argb8888();
