@@ -154,6 +154,29 @@ TEST_F(D3DLife, FilterStateReachesTheDeviceOnlyWhenItChanges)
     EXPECT_FALSE(path->IsLinearFilter());
 }
 
+TEST_F(D3DLife, ABlitBetweenPixelsLooksTheSameInEveryFrame)
+{
+    Make3DDisplay();
+    auto image = std::make_unique<Zolt::MemoryImage>(nullptr);
+    const std::vector<uint32_t> pixels = fixtures::PatternPixels(8, 8, true);
+    image->AssignBits(pixels.data(), 8, 8, true);
+    Zolt::DDImage* screen = display->GetScreenImage();
+    auto frame = [&] {
+        screen->FillRectangle(Rect(0, 0, 20, 20), Color(0, 0, 0), DrawMode::Normal);
+        screen->BlitImageSubpixel(image.get(), 3.5f, 2.5f, Rect(0, 0, 8, 8), Rect(0, 0, 160, 120), Color::White,
+                                  DrawMode::Normal);
+        EXPECT_TRUE(display->Redraw(nullptr));
+        const std::vector<uint32_t> shown = ReadScreen();
+        std::vector<uint32_t> area;
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 12; ++x)
+                area.push_back(ScreenAt(shown, x, y));
+        return area;
+    };
+    const std::vector<uint32_t> first = frame();
+    EXPECT_EQ(frame(), first) << "the second frame's scene filters as the first did";
+}
+
 TEST_F(D3DLife, TransformStackMovesFillsAndBlits)
 {
     Make3DDisplay();

@@ -321,6 +321,27 @@ TEST_F(RasteriserBlending, ArithmeticRoundsToNearestAndAdditionSaturates)
     EXPECT_EQ(Colour(2, 0), 0x802000u);
 }
 
+TEST_F(RasteriserBlending, EachTextureOperationCombinesTexelAndVertexColourItsOwnWay)
+{
+    // A texel of 0x40 with a vertex colour of 0x40 in every channel: the
+    // product is 16, doubled 32, four times 64, the sum 128; either one alone
+    // is 64.
+    MakeTarget(6, 1);
+    auto texture = MakeTexture(1, 1, {0xFF404040});
+    device->SetTexture(0, texture.get());
+    const std::pair<DWORD, uint32_t> cases[] = {
+        {D3DTOP_MODULATE, 0x101010},   {D3DTOP_MODULATE2X, 0x202020}, {D3DTOP_MODULATE4X, 0x404040},
+        {D3DTOP_ADD, 0x808080},        {D3DTOP_SELECTARG1, 0x404040}, {D3DTOP_SELECTARG2, 0x404040},
+    };
+    float x = -0.5f;
+    for (const auto& [op, expected] : cases) {
+        device->SetTextureStageState(0, D3DTSS_COLOROP, op);
+        ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, Quad(x, -0.5f, x + 1, 0.5f, 0xFF404040)), D3D_OK);
+        EXPECT_EQ(Colour(int(x + 0.5f), 0), expected) << "operation " << op;
+        x += 1;
+    }
+}
+
 TEST_F(RasteriserBlending, GouraudColoursRunFromVertexToVertex)
 {
     MakeTarget(5, 1);
