@@ -210,6 +210,7 @@ TEST(TableDialogsWalk, WhileTheMenuIsOpenTheTournamentPanelsHoldStill)
     EXPECT_TRUE(player.Sees(Caption("1.   Ann")));
     EXPECT_FALSE(SeesTextStarting("1.     $"));
     EXPECT_EQ(table.GetLevelSecondsLeft(), clock);
+    player.Screenshot("the menu over the held panels");
 
     // Resumed, they switch again.
     player.Click(kResume);
