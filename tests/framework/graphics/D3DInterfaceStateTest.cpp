@@ -25,6 +25,15 @@ D3DTLVERTEX At(float x, float y, uint32_t colour = 0xFFFFFFFF)
     return D3DTLVERTEX{x, y, 0, 1, colour, 0, 0, 0};
 }
 
+// An 8 x 8 picture of varied colours (and alphas, unless opaque).
+std::unique_ptr<Zolt::MemoryImage> PatternImage(bool opaque)
+{
+    auto image = std::make_unique<Zolt::MemoryImage>(nullptr);
+    const std::vector<uint32_t> pixels = fixtures::PatternPixels(8, 8, opaque);
+    image->AssignBits(pixels.data(), 8, 8, true);
+    return image;
+}
+
 void FailNextDevice(const char* operation)
 {
     platform::testing::FailNext(operation, int64_t(platform::DDERR_GENERIC));
@@ -137,9 +146,7 @@ TEST_F(D3DLife, LostRenderTargetStopsDrawingUntilItComesBack)
 TEST_F(D3DLife, FilterStateReachesTheDeviceOnlyWhenItChanges)
 {
     Make3DDisplay();
-    auto image = std::make_unique<Zolt::MemoryImage>(nullptr);
-    const std::vector<uint32_t> pixels = fixtures::PatternPixels(8, 8, false);
-    image->AssignBits(pixels.data(), 8, 8, true);
+    auto image = PatternImage(false);
     Zolt::DDImage* screen = display->GetScreenImage();
     screen->BlitImageSubpixel(image.get(), 3.5f, 2.0f, Rect(0, 0, 8, 8), Rect(0, 0, 160, 120), Color::White,
                               DrawMode::Normal);
@@ -157,9 +164,7 @@ TEST_F(D3DLife, FilterStateReachesTheDeviceOnlyWhenItChanges)
 TEST_F(D3DLife, ABlitBetweenPixelsLooksTheSameInEveryFrame)
 {
     Make3DDisplay();
-    auto image = std::make_unique<Zolt::MemoryImage>(nullptr);
-    const std::vector<uint32_t> pixels = fixtures::PatternPixels(8, 8, true);
-    image->AssignBits(pixels.data(), 8, 8, true);
+    auto image = PatternImage(true);
     Zolt::DDImage* screen = display->GetScreenImage();
     auto frame = [&] {
         screen->FillRectangle(Rect(0, 0, 20, 20), Color(0, 0, 0), DrawMode::Normal);
