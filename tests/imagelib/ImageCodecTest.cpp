@@ -73,6 +73,20 @@ TEST(TgaReader, SkipsTheImageIdField)
     EXPECT_EQ(image->GetBits()[8], spec.pixels[8]);
 }
 
+TEST(TgaReader, SkipsAColourMapOfAnyEntrySize)
+{
+    for (uint8_t bits : {15, 16, 24, 32}) {
+        auto spec = TgaOf(3, 3);
+        spec.imageId = "id";
+        spec.colorMapLength = 7;
+        spec.colorMapEntryBits = bits;
+        auto image = DecodeBytes(DecodeTga, fixtures::MakeTga(spec));
+        ASSERT_TRUE(image) << int(bits) << "-bit entries";
+        EXPECT_EQ(image->GetBits()[0], spec.pixels[0]) << int(bits) << "-bit entries";
+        EXPECT_EQ(image->GetBits()[8], spec.pixels[8]) << int(bits) << "-bit entries";
+    }
+}
+
 TEST(TgaReader, RejectsOtherLayoutsAndShortFiles)
 {
     auto bottomUp = TgaOf(2, 2);

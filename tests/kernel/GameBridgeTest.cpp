@@ -243,3 +243,30 @@ TEST(GameBridgeAlone, WithoutAToolkitOnlyTheGamesOwnPartsRun)
     EXPECT_EQ(std::vector<std::string>(game.log.end() - 2, game.log.end()),
               (std::vector<std::string>{"Stop", "Shutdown"}));
 }
+
+TEST_F(GameBridge, DrawsOnlyWhatChangedWhereTheScreenKeepsItsPictureAndTheWholeSceneElsewhere)
+{
+    BringUp();
+    RecordingToolkit toolkit;
+    KernelLibrary::IGameBridge bridge(app.get(), nullptr, &toolkit);
+    Zolt::WidgetManager& manager = *app->widgetManager;
+    manager.AddChild(&bridge);
+    // Passes in which the bridge paints alone, as the game's only widget does.
+    auto paintAlone = [&] {
+        app->GetBridge()->SetDirty(false);
+        bridge.SetDirty(true);
+        manager.PaintDirtyWidgets();
+        return toolkit.calls.back();
+    };
+    EXPECT_EQ(paintAlone(), "draw") << "the first pass knows no earlier picture";
+    ASSERT_TRUE(app->ScreenKeepsItsPicture());
+    EXPECT_EQ(paintAlone(), "draw changes");
+
+    // Full screen, the picture goes out whole at every frame: each pass
+    // draws the whole scene, though the bridge painted the last one alone.
+    app->SetWindowed(false);
+    ASSERT_FALSE(app->ScreenKeepsItsPicture());
+    paintAlone();
+    EXPECT_EQ(paintAlone(), "draw");
+    manager.RemoveChild(&bridge);
+}

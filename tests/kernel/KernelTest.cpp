@@ -3,6 +3,7 @@
 // game, a refused factory, and a second run after a first.
 #include "tests/kernel/KernelTestSupport.h"
 
+#include "effects/AnimationEffectImpl.h"
 #include "platform/core/Clock.h"
 #include "platform/window/Window.h"
 
@@ -62,10 +63,19 @@ TEST_F(Kernel, RunsTheGameUntilItQuitsAndTearsDownInReverse)
                             "SetSysApp T--A", "Initialize T+FEA", "Start T+FEA", "OnCloseRequest T+FEA",
                             "Stop T+FEA", "Shutdown T+FEA"}));
 
-    // The effect system was wired to the kernel's time system and factory.
+    // The effect system was wired to the kernel's time system and factory:
+    // an animation finds its image objects there.
     auto* effects = EffectLibrary::GetEffectSystem();
     ASSERT_NE(effects, nullptr);
     EXPECT_EQ(effects->GetTimeSystem(), KernelLibrary::GetTimeSystem());
+    const std::string script = folder_ / "deal.ani";
+    platform::testing::WriteTestFile(script, "[animation]\r\nimage=\"cards.png\"\r\nframe_w=10\r\nframe_h=10\r\n"
+                                             "[effect]=\"deal\"\r\ntime=100\r\n[frame]\r\nindex=0\r\n");
+    EffectLibrary::IAnimationEffect* animation = KernelLibrary::GetEffectSystem()->CreateAnimationEffect(nullptr);
+    ASSERT_NE(animation, nullptr);
+    EXPECT_TRUE(animation->Load(script)) << static_cast<EffectLibrary::AnimationEffectImpl*>(animation)->LastError();
+    EXPECT_EQ(animation->GetEffectCount(), 1);
+    KernelLibrary::GetEffectSystem()->DestroyEffect(animation);
     EXPECT_EQ(KernelLibrary::GetApplication()->GetBridge(), nullptr);
 
     KernelLibrary::ShutdownKernel(nullptr);

@@ -216,11 +216,11 @@ Bytes MakeTga(const TgaSpec& spec)
 {
     Bytes out;
     out.push_back(uint8_t(spec.imageId.size()));
-    out.push_back(0); // no colour map
+    out.push_back(spec.colorMapLength > 0 ? 1 : 0);
     out.push_back(spec.imageType);
     PutU16(out, 0);
-    PutU16(out, 0);
-    out.push_back(0);
+    PutU16(out, spec.colorMapLength);
+    out.push_back(spec.colorMapEntryBits);
     PutU16(out, 0);
     PutU16(out, 0);
     PutU16(out, spec.width);
@@ -228,6 +228,7 @@ Bytes MakeTga(const TgaSpec& spec)
     out.push_back(spec.bitsPerPixel);
     out.push_back(spec.descriptor);
     out.insert(out.end(), spec.imageId.begin(), spec.imageId.end());
+    out.insert(out.end(), size_t(spec.colorMapLength) * ((spec.colorMapEntryBits + 7) / 8), uint8_t(0x5A));
     const int bytesPerPixel = spec.bitsPerPixel / 8;
     for (uint32_t p : spec.pixels)
         for (int i = 0; i < bytesPerPixel; ++i)

@@ -56,6 +56,10 @@ struct TgaSpec {
     uint8_t bitsPerPixel = 32;
     uint8_t descriptor = 0x28;
     std::string imageId;
+    // A colour map the true-colour pixels do not use: its entries, each of
+    // this many bits (stored in whole bytes), lie before the pixels.
+    uint16_t colorMapLength = 0;
+    uint8_t colorMapEntryBits = 0;
 };
 
 Bytes MakeTga(const TgaSpec& spec);

@@ -180,6 +180,25 @@ TEST_F(InputTest, LosingTheFocusSilencesAndReleasesHeldButtons)
     EXPECT_DOUBLE_EQ(app->heardMusicVolume, 0.85);
 }
 
+TEST_F(InputTest, AButtonHeldAsTheFocusWentCountsAsReleasedWhenItComesBack)
+{
+    // The left button goes down, the player switches away and lets it go
+    // elsewhere: the release never comes to this window.
+    platform::testing::InjectMouseButton(Window(), 1, true, 20, 20);
+    Pump(10);
+    platform::testing::InjectWindowEvent(Window(), platform::InputEvent::Kind::FocusLost);
+    Pump(10);
+    platform::testing::InjectWindowEvent(Window(), platform::InputEvent::Kind::FocusGained);
+    Pump(10);
+    // A right click after the return captures the mouse for its press only.
+    platform::testing::InjectMouseButton(Window(), 3, true, 30, 30);
+    Pump(10);
+    EXPECT_EQ(platform::GetCapture(), Window());
+    platform::testing::InjectMouseButton(Window(), 3, false, 30, 30);
+    Pump(10);
+    EXPECT_EQ(platform::GetCapture(), nullptr);
+}
+
 TEST_F(InputTest, ConsumedDeveloperKeysNeverReachTheWidgets)
 {
     app->GetWidgetManager()->GiveFocus(probe_.get());

@@ -57,6 +57,7 @@ TEST(ResolveRelativePath, JoinsAndResolvesDots)
     EXPECT_EQ(ResolveRelativePath("d:\\abs\\p", "c:\\a"), "d:\\abs\\p");
     EXPECT_EQ(ResolveRelativePath("fonts/./big.txt", "data"), "data/fonts/big.txt");
     EXPECT_EQ(ResolveRelativePath("../../up", "one"), "../up");
+    EXPECT_EQ(ResolveRelativePath("../../up", ""), "../../up");
     EXPECT_EQ(ResolveRelativePath("../../../x", "c:\\a"), "c:\\x");
     EXPECT_EQ(ResolveRelativePath("x//y", "/base/"), "/base/x/y");
     EXPECT_EQ(ResolveRelativePath("/etc/abs", "base"), "/etc/abs");

@@ -25,6 +25,15 @@ D3DTLVERTEX At(float x, float y, uint32_t colour = 0xFFFFFFFF)
     return D3DTLVERTEX{x, y, 0, 1, colour, 0, 0, 0};
 }
 
+// An 8 x 8 picture of varied colours (and alphas, unless opaque).
+std::unique_ptr<Zolt::MemoryImage> PatternImage(bool opaque)
+{
+    auto image = std::make_unique<Zolt::MemoryImage>(nullptr);
+    const std::vector<uint32_t> pixels = fixtures::PatternPixels(8, 8, opaque);
+    image->AssignBits(pixels.data(), 8, 8, true);
+    return image;
+}
+
 void FailNextDevice(const char* operation)
 {
     platform::testing::FailNext(operation, int64_t(platform::DDERR_GENERIC));
@@ -137,9 +146,7 @@ TEST_F(D3DLife, LostRenderTargetStopsDrawingUntilItComesBack)
 TEST_F(D3DLife, FilterStateReachesTheDeviceOnlyWhenItChanges)
 {
     Make3DDisplay();
-    auto image = std::make_unique<Zolt::MemoryImage>(nullptr);
-    const std::vector<uint32_t> pixels = fixtures::PatternPixels(8, 8, false);
-    image->AssignBits(pixels.data(), 8, 8, true);
+    auto image = PatternImage(false);
     Zolt::DDImage* screen = display->GetScreenImage();
     screen->BlitImageSubpixel(image.get(), 3.5f, 2.0f, Rect(0, 0, 8, 8), Rect(0, 0, 160, 120), Color::White,
                               DrawMode::Normal);
@@ -152,6 +159,27 @@ TEST_F(D3DLife, FilterStateReachesTheDeviceOnlyWhenItChanges)
     platform::testing::ClearFailures();
     screen->BlitImage(image.get(), 40, 2, Rect(0, 0, 8, 8), Color::White, DrawMode::Normal);
     EXPECT_FALSE(path->IsLinearFilter());
+}
+
+TEST_F(D3DLife, ABlitBetweenPixelsLooksTheSameInEveryFrame)
+{
+    Make3DDisplay();
+    auto image = PatternImage(true);
+    Zolt::DDImage* screen = display->GetScreenImage();
+    auto frame = [&] {
+        screen->FillRectangle(Rect(0, 0, 20, 20), Color(0, 0, 0), DrawMode::Normal);
+        screen->BlitImageSubpixel(image.get(), 3.5f, 2.5f, Rect(0, 0, 8, 8), Rect(0, 0, 160, 120), Color::White,
+                                  DrawMode::Normal);
+        EXPECT_TRUE(display->Redraw(nullptr));
+        const std::vector<uint32_t> shown = ReadScreen();
+        std::vector<uint32_t> area;
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 12; ++x)
+                area.push_back(ScreenAt(shown, x, y));
+        return area;
+    };
+    const std::vector<uint32_t> first = frame();
+    EXPECT_EQ(frame(), first) << "the second frame's scene filters as the first did";
 }
 
 TEST_F(D3DLife, TransformStackMovesFillsAndBlits)

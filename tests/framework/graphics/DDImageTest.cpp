@@ -269,6 +269,31 @@ TEST_F(SurfaceImage, ClearingTheScreenImageKeepsItOnTheDrawSurface)
     EXPECT_EQ(PixelAt(display->GetDrawSurface(), 5, 5), 0u);
 }
 
+TEST_F(SurfaceImage, TheScreenImageReadsBackWhatWasDrawnOnItsSurfaceSinceItsBitsLastWentUp)
+{
+    Start(32);
+    DDImage* screen = display->GetScreenImage();
+    const int width = screen->GetWidth();
+    // A change made in memory goes to the surface...
+    screen->RequireBits()[0] = 0xFF112233;
+    screen->MarkBitsChanged();
+    EXPECT_EQ(PixelAt(display->GetDrawSurface(), 0, 0), 0x112233u);
+    // ...and what is drawn on the surface afterwards by anything else (the
+    // 3D device draws there) is what the bits say from then on: another
+    // change of the bits must not put the older picture back.
+    platform::DirectDrawSurface* surface = display->GetDrawSurface();
+    platform::DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof desc;
+    ASSERT_EQ(surface->Lock(nullptr, &desc, platform::DDLOCK_WAIT, nullptr), platform::DD_OK);
+    reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(desc.lpSurface) + 5 * desc.lPitch)[5] = 0xABCDEF;
+    surface->Unlock(nullptr);
+    EXPECT_EQ(screen->RequireBits()[5 * width + 5] & 0xFFFFFF, 0xABCDEFu);
+    screen->RequireBits()[1] = 0xFF445566;
+    screen->MarkBitsChanged();
+    EXPECT_EQ(PixelAt(surface, 5, 5), 0xABCDEFu);
+    EXPECT_EQ(PixelAt(surface, 1, 0), 0x445566u);
+}
+
 TEST_F(SurfaceImage, CoverageFillBlendsInTheSurfaceFormat)
 {
     Start(32);

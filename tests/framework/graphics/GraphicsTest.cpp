@@ -1,4 +1,5 @@
 #include "RecordingImage.h"
+#include "TestImageHost.h"
 
 #include "framework/graphics/Graphics.h"
 
@@ -220,6 +221,33 @@ TEST(GraphicsFrame, EdgesTileAndTheLastTileIsCutByTheNarrowedClip)
     h.PaintImageFrame(Rect(0, 0, 30, 30), Rect(0, 0, 100, 50), &picture);
     EXPECT_EQ(TopTiles(exact, &last), 8);
     EXPECT_EQ(last, 10);
+}
+
+TEST(GraphicsFrame, EachCornerEdgeAndTheMiddleComeFromTheirOwnPartOfTheSource)
+{
+    // A 3 x 3 source of one colour per part, framed into 50 x 40: the
+    // corners stay in the corners, the edges run along their sides and the
+    // middle fills the rest.
+    const uint32_t parts[9] = {0xFF000001, 0xFF000002, 0xFF000003, 0xFF000004, 0xFF000005,
+                               0xFF000006, 0xFF000007, 0xFF000008, 0xFF000009};
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x)
+            pixels.push_back(parts[y * 3 + x]);
+    auto source = testing::MakeImage(3, 3, pixels);
+    auto dest = testing::MakeFilled(50, 40, 0xFF000000);
+    Graphics g(dest.get());
+    g.PaintImageFrame(Rect(0, 0, 50, 40), source.get());
+    auto part = [&](int x, int y) { return testing::PixelAt(*dest, x, y); };
+    EXPECT_EQ(part(0, 0), parts[0]);
+    EXPECT_EQ(part(25, 0), parts[1]);
+    EXPECT_EQ(part(49, 0), parts[2]);
+    EXPECT_EQ(part(0, 20), parts[3]);
+    EXPECT_EQ(part(25, 20), parts[4]);
+    EXPECT_EQ(part(49, 20), parts[5]);
+    EXPECT_EQ(part(0, 39), parts[6]);
+    EXPECT_EQ(part(25, 39), parts[7]);
+    EXPECT_EQ(part(49, 39), parts[8]);
 }
 
 TEST(GraphicsFrame, EmptySourceDrawsNothing)

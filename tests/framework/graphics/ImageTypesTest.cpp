@@ -98,6 +98,7 @@ TEST(ImageBase, CopyTakesGridAndAnimationButNotPath)
     Image a;
     a.SetPath("cards.png");
     a.SetCelRows(2);
+    a.SetCelCols(3);
     auto anim = std::make_unique<ImageAnimation>();
     anim->frameDelay = 7;
     a.SetAnimation(std::move(anim));
@@ -107,11 +108,17 @@ TEST(ImageBase, CopyTakesGridAndAnimationButNotPath)
     EXPECT_EQ(b.GetPath(), "");
     EXPECT_FALSE(b.IsDrawnFrom());
     EXPECT_EQ(b.GetCelRows(), 2);
+    EXPECT_EQ(b.GetCelCols(), 3);
     ASSERT_NE(b.GetAnimation(), nullptr);
     EXPECT_NE(b.GetAnimation(), a.GetAnimation());
     EXPECT_EQ(b.GetAnimation()->frameDelay, 7);
 
     Image c;
+    c.CopyAnimationFrom(a);
+    EXPECT_EQ(c.GetCelRows(), 2);
+    EXPECT_EQ(c.GetCelCols(), 3);
+    ASSERT_NE(c.GetAnimation(), nullptr);
+    EXPECT_EQ(c.GetAnimation()->frameDelay, 7);
     c.SetAnimation(std::make_unique<ImageAnimation>());
     c.CopyAnimationFrom(Image());
     EXPECT_EQ(c.GetAnimation(), nullptr);

@@ -141,6 +141,14 @@ TEST(StretchMapping, ClipMovesTheSourceAreaByTheScale)
     ASSERT_TRUE(MapStretchRectsMirrored(Rect(0, 0, 10, 10), Rect(5, 5, 100, 100), Rect(0, 0, 20, 20), s, d));
     EXPECT_DOUBLE_EQ(s.x, 0.0);
     EXPECT_FALSE(MapStretchRects(Rect(0, 0, 10, 10), Rect(50, 50, 10, 10), Rect(0, 0, 20, 20), s, d));
+
+    // Stretched four times down but only twice across: each axis by its own.
+    ASSERT_TRUE(MapStretchRects(Rect(0, 0, 10, 10), Rect(4, 8, 100, 100), Rect(0, 0, 20, 40), s, d));
+    EXPECT_EQ(d, Rect(4, 8, 16, 32));
+    EXPECT_DOUBLE_EQ(s.x, 2.0);
+    EXPECT_DOUBLE_EQ(s.y, 2.0);
+    EXPECT_DOUBLE_EQ(s.width, 8.0);
+    EXPECT_DOUBLE_EQ(s.height, 8.0);
 }
 
 TEST(MemoryImageStretch, QuickStretchRepeatsNearestPixelsAndRefusesTints)

@@ -65,6 +65,9 @@ TEST(TexturePieces, WastefulPowersAreSplitInsteadOfPadded)
     EXPECT_EQ(near.columns, 1);
     EXPECT_EQ(near.pieces[0].width, 128);
     EXPECT_EQ(near.pieces[0].height, 32);
+    // The picture's extent in pieces, across and down, each by its own side.
+    EXPECT_FLOAT_EQ(near.maxU, 100.0f / 128.0f);
+    EXPECT_FLOAT_EQ(near.maxV, 20.0f / 32.0f);
 }
 
 TEST(TexturePieces, HintsAndCardLimitsShapeThePieces)

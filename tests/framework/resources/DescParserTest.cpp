@@ -98,6 +98,22 @@ TEST(DescParser, ReaderKeepsEscapedQuotesFromEndingAString)
     EXPECT_EQ(parser.texts[0], "A 'x\\';y'");
 }
 
+TEST(DescParser, AFileCutAfterABackslashInQuotesIsReportedAsItIsWritten)
+{
+    struct Sink : DescErrorSink {
+        void OnDescError(const std::string& text, int line, const std::string& command) override
+        {
+            errors.push_back(text + " | " + std::to_string(line) + " | " + command);
+        }
+        std::vector<std::string> errors;
+    } sink;
+    RecordingParser parser;
+    parser.SetErrorSink(&sink);
+    EXPECT_FALSE(parser.LoadDescriptorText("A 1;\nB 'dir\\"));
+    EXPECT_EQ(parser.commands, std::vector<std::string>{"(A, 1)"});
+    EXPECT_EQ(sink.errors, std::vector<std::string>{"Unterminated Single Quotes | 2 | B 'dir\\"});
+}
+
 TEST(DescParser, CommentsOnlyAtTheStartOfALineOrAfterASemicolon)
 {
     RecordingParser parser;

@@ -178,6 +178,8 @@ TEST(XmlReader, EntitiesDecodeInValuesAndText)
     EXPECT_EQ(XmlReader::DecodeEntities("AT&T"), "AT&T");
     // A bare "&" keeps the words that follow it even when a ";" comes later.
     EXPECT_EQ(XmlReader::DecodeEntities("Salt & Pepper; hot &lt;3"), "Salt & Pepper; hot <3");
+    // Nor does it take the entity right after it.
+    EXPECT_EQ(XmlReader::DecodeEntities("AT&T&amp;Co"), "AT&T&Co");
     EXPECT_EQ(XmlReader::DecodeEntities(std::wstring(L"&lt;b&gt;")), L"<b>");
     EXPECT_EQ(ReadAll("<A>1 &lt; 2</A>").items[1], "text 1 < 2");
 }

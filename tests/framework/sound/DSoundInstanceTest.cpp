@@ -61,6 +61,20 @@ TEST_F(SoundInstanceScene, PitchShiftsBySemitonesWithinTheDevicesRange)
     EXPECT_FALSE(instance->IsSounding());
 }
 
+TEST_F(SoundInstanceScene, ASoundStartedAgainPlaysFromItsBeginning)
+{
+    // The one-second tone, started again 700 ms in (a card dealt while the
+    // last card's sound still plays), sounds its whole second once more.
+    Zolt::SoundInstance* instance = manager_->NewInstance(0);
+    ASSERT_TRUE(instance->Start(false, false));
+    clock_.AdvanceMilliseconds(700);
+    ASSERT_TRUE(instance->Start(false, false));
+    clock_.AdvanceMilliseconds(900);
+    EXPECT_TRUE(instance->IsSounding());
+    clock_.AdvanceMilliseconds(200);
+    EXPECT_FALSE(instance->IsSounding());
+}
+
 TEST_F(SoundInstanceScene, PansAddUpAndStopAtTheSides)
 {
     Zolt::SoundInstance* instance = manager_->NewInstance(0);

@@ -91,12 +91,18 @@ TEST_F(Customize, TheFourStylesAreButtonsOfOneSizeInOneColumn)
 
 TEST_F(Customize, AStyleOutsideTheFourShowsAndStoresTheFirst)
 {
-    Ann().computerStyle = 7;
-    dialog_.Show(true);
-    EXPECT_EQ(dialog_.ChosenStyle(), 0);
-    // However the dialog is hidden, its choices go to the profile.
-    dialog_.Show(false);
-    EXPECT_EQ(Ann().computerStyle, 0u);
+    for (uint32_t outside : {7u, 4u}) {
+        // Shown once with the third style, then with one outside the four.
+        Ann().computerStyle = 2;
+        dialog_.Show(true);
+        dialog_.Show(false);
+        Ann().computerStyle = outside;
+        dialog_.Show(true);
+        EXPECT_EQ(dialog_.ChosenStyle(), 0) << outside;
+        // However the dialog is hidden, its choices go to the profile.
+        dialog_.Show(false);
+        EXPECT_EQ(Ann().computerStyle, 0u) << outside;
+    }
 }
 
 TEST_F(Customize, TheStageAnnouncementToggleIsStoredInTheProfile)

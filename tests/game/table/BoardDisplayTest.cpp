@@ -124,12 +124,13 @@ TEST_F(BoardDisplayTest, HighlightLeavesOnlyTheWinningBoardCardsBright)
     board->HighlightBestHandBoardCards(best);
     EXPECT_EQ(Pattern(true), "----M");
 
-    // Only four places turned over: no mask is left over the fifth.
+    // Only four places turned over: no mask is left over the fifth, though
+    // its card (5d, dealt but not shown) is no part of the hand.
     deck.DealNewHand();
     Reveal(4);
-    best[1].cards = {Card(12, 0), Card(3, 2)};
+    best[1].cards = {Card(12, 0), Card(11, 2)};
     board->HighlightBestHandBoardCards(best);
-    EXPECT_EQ(Pattern(true), "M--M-");
+    EXPECT_EQ(Pattern(true), "M----");
 }
 
 TEST_F(BoardDisplayTest, EveryObjectIsGivenBackOnceWhenItGoes)

@@ -40,6 +40,7 @@ using walk::sights::kRulesPage;
 
 const walk::Sight kBanner = Image(Gamespace::AnnouncementPanel::kBackground).Named("the banner");
 const walk::Sight& kClose = walk::PlayedTable::kClose;
+const walk::Sight kCardBack = Image("images/cards/back2.png").Named("a card's back");
 const walk::Sight kPanel = Image(Gamespace::TrnInfoDlgImpl::kBackground).Named("a tournament panel");
 
 // The fastest table: each of its steps waits 100 ms.
@@ -113,6 +114,8 @@ TEST(TableDialogsWalk, TheDealerDrawIsAnnouncedAndItsCloseDealsTheFirstHand)
     Gamespace::PlayerI* dealer = Dealer(table);
     ASSERT_NE(dealer, nullptr);
     EXPECT_TRUE(player.Sees(Caption(dealer->GetName() + " is the dealer.")));
+    // Every card of the draw lies face up, the computers' too.
+    EXPECT_FALSE(player.Sees(kCardBack));
     player.Screenshot("the dealer draw");
     // The banner leaves the table working beneath it, and nothing is dealt
     // while it shows.
@@ -123,6 +126,8 @@ TEST(TableDialogsWalk, TheDealerDrawIsAnnouncedAndItsCloseDealsTheFirstHand)
     EXPECT_FALSE(player.Sees(kBanner));
     ASSERT_TRUE(player.WaitUntil([&] { return table.GetHandsStarted() == 1; }, 5000, "the first hand"));
     EXPECT_TRUE(dealer->IsDealer());
+    // In the hand the computers' cards are dealt face down.
+    EXPECT_TRUE(player.WaitToSee(kCardBack));
     player.CloseWindow();
 }
 
@@ -185,5 +190,31 @@ TEST(TableDialogsWalk, TheMenuPausesTheTableAndItsRulesAndOptionsOpenAboveIt)
     EXPECT_FALSE(player.Sees(kMenu));
     EXPECT_FALSE(table.IsPaused());
     EXPECT_TRUE(table.IsActive());
+    player.CloseWindow();
+}
+
+TEST(TableDialogsWalk, WhileTheMenuIsOpenTheTournamentPanelsHoldStill)
+{
+    ScriptedPlayer player;
+    LaunchFast(player);
+    EnterSitAndGo(AddActiveProfile("Ann"));
+    GameMgr& table = SitDown(player);
+    DealTheFirstHand(player, table);
+    ASSERT_TRUE(player.Sees(Caption("1.   Ann")));
+
+    // The names stay, and the level clock with them, however long the
+    // player reads the menu.
+    OpenMenu(player, table);
+    const uint32_t clock = table.GetLevelSecondsLeft();
+    player.Wait(3 * Gamespace::TrnPlayersDlgImpl::kSwitchMs);
+    EXPECT_TRUE(player.Sees(Caption("1.   Ann")));
+    EXPECT_FALSE(SeesTextStarting("1.     $"));
+    EXPECT_EQ(table.GetLevelSecondsLeft(), clock);
+    player.Screenshot("the menu over the held panels");
+
+    // Resumed, they switch again.
+    player.Click(kResume);
+    EXPECT_TRUE(player.WaitUntil([&] { return SeesTextStarting("1.     $"); },
+                                 Gamespace::TrnPlayersDlgImpl::kSwitchMs + ScriptedPlayer::kPromptMs, "the chips"));
     player.CloseWindow();
 }

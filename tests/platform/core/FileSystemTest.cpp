@@ -70,6 +70,21 @@ TEST(FindFiles, ListsMatchingEntriesSortedWithSizesAndKinds)
     EXPECT_TRUE(FindFiles(dir / "*.wav").empty());
 }
 
+TEST(FindFiles, ALinkToNothingIsStillListed)
+{
+    // A profile left as a link whose file has gone is still found, so that
+    // the player can be told of it.
+    ScopedTempFolder dir;
+    WriteTestFile(dir / "Ann_.usr", "ann");
+    ASSERT_EQ(symlink("Ann_.usr", (dir / "Bob_.usr").c_str()), 0);
+    ASSERT_EQ(symlink("gone.usr", (dir / "Cid_.usr").c_str()), 0);
+    const std::vector<FindData> found = FindFiles(dir / "*.usr");
+    EXPECT_EQ(Names(found), (std::vector<std::string>{"Ann_.usr", "Bob_.usr", "Cid_.usr"}));
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[1].size, 3u) << "a link that leads somewhere is what it leads to";
+    EXPECT_FALSE(found[2].isDirectory);
+}
+
 TEST(FindFiles, FolderPartIsMatchedWithoutCase)
 {
     ScopedTempFolder dir;

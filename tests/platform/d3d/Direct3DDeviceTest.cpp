@@ -155,6 +155,17 @@ TEST_F(D3DDevice, TexturesOutsideTheCardsLimitsAreRefused)
     EXPECT_EQ(bound, square.get());
     bound->Release();
 
+    // A card whose widest texture is wider than its tallest holds each side
+    // to its own limit.
+    hooks::ResetDevice();
+    hooks::SetTextureLimits(1, 1, 64, 16, 0);
+    hooks::SetTextureFormats(d3d::kTextureA8R8G8B8);
+    MakeTarget(8, 8);
+    auto flat = MakeTexture(64, 16, std::vector<uint32_t>(64 * 16));
+    EXPECT_EQ(device->SetTexture(0, flat.get()), D3D_OK);
+    auto tall = MakeTexture(16, 32, std::vector<uint32_t>(16 * 32));
+    EXPECT_EQ(device->SetTexture(0, tall.get()), D3DERR_TEXTURE_BADSIZE);
+
     // A card that gives no maximum enforces none.
     hooks::ResetDevice();
     hooks::SetTextureLimits(0, 0, 0, 0, 0);

@@ -191,6 +191,23 @@ TEST_F(RasteriserSampling, LinearFilteringWeighsNeighboursAndClampsAtTheEdge)
     EXPECT_EQ(Colour(3, 0), 0xFFFFFFu);
 }
 
+TEST_F(RasteriserSampling, OneAddressModeForBothAxesClampsAcrossAndDown)
+{
+    // A 2 x 2 texture spread twice over 4 x 4 pixels: wrapped it repeats,
+    // clamped its last column and row run on to the edge.
+    MakeTarget(4, 4);
+    const uint32_t a = 0xFF102030, b = 0xFF405060, c = 0xFF708090, d = 0xFFA0B0C0;
+    auto texture = MakeTexture(2, 2, {a, b, c, d});
+    device->SetTexture(0, texture.get());
+    ASSERT_EQ(device->SetTextureStageState(0, D3DTSS_ADDRESS, D3DTADDRESS_CLAMP), D3D_OK);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, Quad(-0.5f, -0.5f, 3.5f, 3.5f, 0xFFFFFFFF, 0, 0, 2, 2)), D3D_OK);
+    EXPECT_EQ(At(0, 0), a);
+    EXPECT_EQ(At(3, 0), b);
+    EXPECT_EQ(At(0, 3), c);
+    EXPECT_EQ(At(3, 3), d);
+    EXPECT_EQ(At(2, 2), d);
+}
+
 TEST_F(RasteriserSampling, PalettisedAndSixteenBitTexturesDecodeToTheirColours)
 {
     DDPIXELFORMAT argb = Argb8888();
@@ -302,6 +319,27 @@ TEST_F(RasteriserBlending, ArithmeticRoundsToNearestAndAdditionSaturates)
     device->SetTexture(0, texture.get());
     ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, Quad(1.5f, -0.5f, 2.5f, 0.5f, 0xFFFF4000)), D3D_OK);
     EXPECT_EQ(Colour(2, 0), 0x802000u);
+}
+
+TEST_F(RasteriserBlending, EachTextureOperationCombinesTexelAndVertexColourItsOwnWay)
+{
+    // A texel of 0x40 with a vertex colour of 0x40 in every channel: the
+    // product is 16, doubled 32, four times 64, the sum 128; either one alone
+    // is 64.
+    MakeTarget(6, 1);
+    auto texture = MakeTexture(1, 1, {0xFF404040});
+    device->SetTexture(0, texture.get());
+    const std::pair<DWORD, uint32_t> cases[] = {
+        {D3DTOP_MODULATE, 0x101010},   {D3DTOP_MODULATE2X, 0x202020}, {D3DTOP_MODULATE4X, 0x404040},
+        {D3DTOP_ADD, 0x808080},        {D3DTOP_SELECTARG1, 0x404040}, {D3DTOP_SELECTARG2, 0x404040},
+    };
+    float x = -0.5f;
+    for (const auto& [op, expected] : cases) {
+        device->SetTextureStageState(0, D3DTSS_COLOROP, op);
+        ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, Quad(x, -0.5f, x + 1, 0.5f, 0xFF404040)), D3D_OK);
+        EXPECT_EQ(Colour(int(x + 0.5f), 0), expected) << "operation " << op;
+        x += 1;
+    }
 }
 
 TEST_F(RasteriserBlending, GouraudColoursRunFromVertexToVertex)

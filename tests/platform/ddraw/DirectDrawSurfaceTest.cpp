@@ -145,6 +145,37 @@ TEST_F(Surface, SourceColourKeyLeavesKeyedPixelsUntouched)
     EXPECT_EQ(Read(*dst, 1, 0), 0x07E0u);
 }
 
+TEST_F(Surface, DestinationColourKeyWritesOnlyOverKeyedPixels)
+{
+    auto src = MakeSurface(*dd, 3, 1);
+    Fill(*src, 0x07E0);
+    auto dst = MakeSurface(*dd, 3, 1);
+    Write(*dst, 0, 0, 0x001F);
+    Write(*dst, 1, 0, 0xF800);
+    Write(*dst, 2, 0, 0x001F);
+    EXPECT_EQ(dst->Blt(nullptr, src.get(), nullptr, DDBLT_WAIT | DDBLT_KEYDEST, nullptr), DDERR_NOCOLORKEY);
+    DDCOLORKEY key{0x001F, 0x001F};
+    ASSERT_EQ(dst->SetColorKey(DDCKEY_DESTBLT, &key), DD_OK);
+    ASSERT_EQ(dst->Blt(nullptr, src.get(), nullptr, DDBLT_WAIT | DDBLT_KEYDEST, nullptr), DD_OK);
+    EXPECT_EQ(Read(*dst, 0, 0), 0x07E0u);
+    EXPECT_EQ(Read(*dst, 1, 0), 0xF800u);
+    EXPECT_EQ(Read(*dst, 2, 0), 0x07E0u);
+
+    // A key given with the blit overrides the surface's; the fast copy keys
+    // by the surface's.
+    Write(*dst, 0, 0, 0xF800);
+    Write(*dst, 1, 0, 0x001F);
+    DDBLTFX fx = Fx();
+    fx.ddckDestColorkey = DDCOLORKEY{0xF800, 0xF800};
+    ASSERT_EQ(dst->Blt(nullptr, src.get(), nullptr, DDBLT_WAIT | DDBLT_KEYDESTOVERRIDE, &fx), DD_OK);
+    EXPECT_EQ(Read(*dst, 0, 0), 0x07E0u);
+    EXPECT_EQ(Read(*dst, 1, 0), 0x001Fu);
+    Fill(*src, 0x1234);
+    ASSERT_EQ(dst->BltFast(0, 0, src.get(), nullptr, DDBLTFAST_DESTCOLORKEY), DD_OK);
+    EXPECT_EQ(Read(*dst, 0, 0), 0x07E0u);
+    EXPECT_EQ(Read(*dst, 1, 0), 0x1234u);
+}
+
 TEST_F(Surface, ColourFillWritesTheRawValueInsideItsRectangleOnly)
 {
     auto s = MakeSurface(*dd, 4, 4);
@@ -194,6 +225,13 @@ TEST_F(Surface, BltWithinOneSurfaceCopiesAsIfThroughABuffer)
     EXPECT_EQ(Read(*s, 1, 0), 1u);
     EXPECT_EQ(Read(*s, 2, 0), 2u);
     EXPECT_EQ(Read(*s, 3, 0), 3u);
+
+    // Rows moved down over themselves, as a scroll does.
+    auto column = MakeSurface(*dd, 1, 4);
+    for (int y = 0; y < 4; ++y) Write(*column, 0, y, uint32_t(y + 1));
+    RECT above{0, 0, 1, 3}, below{0, 1, 1, 4};
+    ASSERT_EQ(column->Blt(&below, column.get(), &above, DDBLT_WAIT, nullptr), DD_OK);
+    for (int y = 0; y < 4; ++y) EXPECT_EQ(Read(*column, 0, y), uint32_t(y == 0 ? 1 : y)) << "row " << y;
 }
 
 TEST_F(Surface, LostSurfacesFailUntilRestoredAndComeBackScrambled)

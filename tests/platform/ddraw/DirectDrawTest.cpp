@@ -119,6 +119,10 @@ TEST_F(DirectDrawObject, ModeChangeLosesSurfacesThatCannotComeBack)
     EXPECT_EQ(surface->Restore(), DDERR_WRONGMODE);
     auto fresh = MakeSurface(*dd, 16, 16);
     EXPECT_EQ(fresh->IsLost(), DD_OK);
+
+    // Going back to the desktop's mode is a change of mode too.
+    ASSERT_EQ(dd->RestoreDisplayMode(), DD_OK);
+    EXPECT_EQ(fresh->IsLost(), DDERR_SURFACELOST);
 }
 
 TEST_F(DirectDrawObject, PrimaryTakesTheDesktopsDepthAndChannelOrder)
