@@ -1,11 +1,17 @@
 // The "Player files" notice on its own: every word of a long message is
-// shown inside its frame, a path too long for it names its file, and a
-// message told again while it waits is answered by one Return.
+// shown inside its frame, a path too long for it names its file, a message
+// told again while it waits is answered by one Return and shown again once
+// read, and the notice keeps clear of what it must leave in sight below it.
 #include "controls/IDialogVO.h"
 #include "controls/IStringVO.h"
+#include "controls/Size.h"
+#include "game/shell/FinishDlgImpl.h"
 #include "game/shell/PlayerFilesNotice.h"
+#include "game/shell/ScreenSize.h"
 #include "tests/game/shell/ShellDialogScene.h"
 
+#include <climits>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -64,6 +70,22 @@ TEST_F(Notice, ALongReasonIsShownWholeInsideTheFrameAndALongPathByItsFileName)
     }
 }
 
+TEST_F(Notice, AFileNameTooLongForTheWholeNoticeLosesItsMiddleAndTheReasonAndOutcomeStay)
+{
+    const std::string name = std::string(300, 'a') + std::string(300, 'z') + "_.usr";
+    const std::string reason = "the disk is full.";
+    const std::string outcome = "It is kept and saved again later.";
+    notice_.Add({"The player Ann was not saved:", "cannot write /home/ann/" + name + ": " + reason, outcome});
+    notice_.ShowNext();
+    ASSERT_TRUE(notice_.IsVisible());
+    EXPECT_LE(notice_.Message().size(), PlayerFilesNotice::kMaxLines);
+    const std::string shown = Joined();
+    EXPECT_NE(shown.find("aaa..."), std::string::npos) << shown;
+    EXPECT_NE(shown.find("zzz_.usr"), std::string::npos) << shown;
+    EXPECT_NE(shown.find(reason), std::string::npos) << shown;
+    EXPECT_NE(shown.find(outcome), std::string::npos) << shown;
+}
+
 TEST_F(Notice, AMessageToldAgainWhileItShowsOrWaitsIsAnsweredByOneReturn)
 {
     const std::vector<std::string> full{"Ann's tournament was not saved:", "the disk is full.",
@@ -81,10 +103,43 @@ TEST_F(Notice, AMessageToldAgainWhileItShowsOrWaitsIsAnsweredByOneReturn)
     EXPECT_EQ(notice_.Message(), other);
     PressKey(PlayerFilesNotice::kReturnKey);
     EXPECT_FALSE(notice_.IsVisible());
-    // Once read, the same message is told again when it comes back.
-    notice_.Add(full);
+    // Once read, each is told again when it comes back, the last one read
+    // too (a second failed delete of the same player says the same words).
+    for (const std::vector<std::string>& message : {other, full, full}) {
+        notice_.Add(message);
+        notice_.ShowNext();
+        ASSERT_TRUE(notice_.IsVisible());
+        EXPECT_EQ(notice_.Message(), message);
+        PressKey(PlayerFilesNotice::kReturnKey);
+        EXPECT_FALSE(notice_.IsVisible());
+    }
+}
+
+TEST_F(Notice, ItStandsInTheMiddleUnlessItWouldReachTheEdgeBelowItThenJustAboveThatEdge)
+{
+    notice_.Add({"The player Ann was not saved:", "the disk is full."});
     notice_.ShowNext();
-    EXPECT_TRUE(notice_.IsVisible());
+    ASSERT_TRUE(notice_.IsVisible());
+    ControlLibrary::Size screen;
+    GetScreenSize(screen);
+    const int32_t middle = static_cast<int32_t>(screen.h / 2);
+    const int32_t centredBottom = middle + PlayerFilesNotice::kHeight / 2;
+    // Nothing to keep in sight, an edge well below it, one it would cover by
+    // a little and by much (the hand result's top at the table).
+    for (const int32_t edge : {INT32_MAX, centredBottom + 100, centredBottom, centredBottom - 40,
+                               FinishDlgImpl::kTop}) {
+        notice_.StandAbove(edge);
+        const ControlLibrary::Rect r = notice_.DialogObject().GetScreenRect();
+        EXPECT_EQ(r.h, PlayerFilesNotice::kHeight);
+        EXPECT_EQ(r.x + r.w / 2, static_cast<int32_t>(screen.w / 2)) << "edge " << edge;
+        if (edge > centredBottom + 20) {
+            EXPECT_EQ(r.y + r.h / 2, middle) << "edge " << edge;
+            continue;
+        }
+        EXPECT_LT(r.y + r.h, edge) << "edge " << edge;
+        EXPECT_GT(r.y + r.h, edge - 20) << "no higher than it must, edge " << edge;
+        EXPECT_GE(r.y, 0);
+    }
 }
 
 } // namespace
