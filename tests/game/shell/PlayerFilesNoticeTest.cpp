@@ -142,5 +142,39 @@ TEST_F(Notice, ItStandsInTheMiddleUnlessItWouldReachTheEdgeBelowItThenJustAboveT
     }
 }
 
+TEST_F(Notice, AWordWiderThanALineBreaksAtASlashOnlyWhereThatKeepsMostOfTheLine)
+{
+    // One slash just after the start, none later.
+    const std::string word = "/a/" + std::string(200, 'b') + ".usr";
+    notice_.Add({"cannot write " + word});
+    notice_.ShowNext();
+    ASSERT_TRUE(notice_.IsVisible());
+    const std::vector<std::string> lines = notice_.Message();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "cannot write");
+    EXPECT_GT(lines[1].size(), 20u) << "broken at the early slash: " << lines[1];
+    EXPECT_EQ(lines[1].substr(0, 4), "/a/b");
+    std::string joined;
+    for (size_t i = 1; i < lines.size(); ++i)
+        joined += lines[i];
+    EXPECT_EQ(joined, word) << "not a character lost";
+}
+
+TEST_F(Notice, PathsShortenedToTheirFilesKeepTheBracketBeforeThemAndNothingElse)
+{
+    // More long paths than lines: they are named by their files.
+    std::string paths = "cannot write";
+    for (int i = 0; i < 9; ++i)
+        paths += " /home/ann/" + std::string(40, static_cast<char>('a' + i)) + "/p" + std::to_string(i) + "_.usr";
+    const std::vector<std::string> lines{"The players were not saved:", paths,
+                                         "see save/Ann_.usr and (/home/ann/.config/registry.txt)."};
+    notice_.Add(lines);
+    notice_.ShowNext();
+    ASSERT_TRUE(notice_.IsVisible());
+    const std::string shown = Joined();
+    EXPECT_NE(shown.find("p8_.usr"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("see Ann_.usr and (registry.txt)."), std::string::npos) << shown;
+}
+
 } // namespace
 } // namespace Gamespace

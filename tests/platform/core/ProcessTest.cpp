@@ -294,6 +294,25 @@ TEST(SingleInstance, AFirstThatCannotBeAskedForAMomentStillKeepsASecondCopyOut)
     second.Release();
 }
 
+// What a copy passed over is said of the hold it met: once the name is its
+// own, nothing was passed over.
+TEST(SingleInstance, WhatWasPassedOverIsForgottenOnceTheNameIsThisCopysOwn)
+{
+    ScopedTempFolder root;
+    SingleInstance holder(root.Path(), "Game"), mine(root.Path(), "Game");
+    platform::testing::FailNext("SingleInstance.LockFile", EROFS);
+    ASSERT_TRUE(holder.Acquire());
+    platform::testing::FailEveryCall("SingleInstance.HolderIsAnotherUser", 65534);
+    ASSERT_TRUE(mine.Acquire());
+    EXPECT_NE(mine.PassedOver(), "");
+    platform::testing::StopFailing("SingleInstance.HolderIsAnotherUser");
+    mine.Release();
+    holder.Release();
+    ASSERT_TRUE(mine.Acquire());
+    EXPECT_EQ(mine.PassedOver(), "") << "a hold that is gone is still said to be passed over";
+    mine.Release();
+}
+
 // Copies that do not share the system's names (each in a network namespace
 // of its own) are kept apart by the lock file alone.
 TEST(SingleInstance, TheLockFileAloneKeepsOneCopy)
