@@ -13,9 +13,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -270,6 +272,45 @@ TEST(SingleInstance, OneCopyEvenWhereNoLockFileCanBeMade)
     ASSERT_TRUE(plain.Acquire());
     EXPECT_THAT(plain.Doubt(), ::testing::HasSubstr("(Read-only file system)"));
     plain.Release();
+}
+
+// Without a lock file the name alone keeps a second copy out: a first that
+// cannot be asked whose it is for a moment (no socket to knock with) is not
+// taken for a stranger's program.
+TEST(SingleInstance, AFirstThatCannotBeAskedForAMomentStillKeepsASecondCopyOut)
+{
+    ScopedTempFolder root;
+    NoDescriptorLeft leftOpen;
+    SingleInstance first(root.Path(), "Game");
+    MakeDirectories(first.LockFilePath());
+    ASSERT_TRUE(first.Acquire());
+    SingleInstance second(root.Path(), "Game");
+    platform::testing::FailNext("SingleInstance.Knock", EMFILE);
+    EXPECT_FALSE(second.Acquire()) << "two copies over one folder";
+    EXPECT_EQ(second.PassedOver(), "");
+    EXPECT_FALSE(second.IsFirst());
+    first.Release();
+    EXPECT_TRUE(second.Acquire()) << "the name is free again";
+    second.Release();
+}
+
+// What a copy passed over is said of the hold it met: once the name is its
+// own, nothing was passed over.
+TEST(SingleInstance, WhatWasPassedOverIsForgottenOnceTheNameIsThisCopysOwn)
+{
+    ScopedTempFolder root;
+    SingleInstance holder(root.Path(), "Game"), mine(root.Path(), "Game");
+    platform::testing::FailNext("SingleInstance.LockFile", EROFS);
+    ASSERT_TRUE(holder.Acquire());
+    platform::testing::FailEveryCall("SingleInstance.HolderIsAnotherUser", 65534);
+    ASSERT_TRUE(mine.Acquire());
+    EXPECT_NE(mine.PassedOver(), "");
+    platform::testing::StopFailing("SingleInstance.HolderIsAnotherUser");
+    mine.Release();
+    holder.Release();
+    ASSERT_TRUE(mine.Acquire());
+    EXPECT_EQ(mine.PassedOver(), "") << "a hold that is gone is still said to be passed over";
+    mine.Release();
 }
 
 // Copies that do not share the system's names (each in a network namespace
@@ -585,4 +626,28 @@ TEST(ProcessAbruptEnd, AKilledProgramTakesTheBoxsProcessAlong)
     EXPECT_FALSE(Gone(other)) << "a process started on another thread was ended too";
     kill(box, SIGKILL);
     kill(other, SIGKILL);
+}
+
+// The tie holds only while its guard stands: a process the same thread
+// starts afterwards (a browser opened for a link, say) is the player's to
+// keep once the program ends.
+TEST(ProcessAbruptEnd, OnlyWhileTheGuardStandsAreTheThreadsChildrenTiedToIt)
+{
+    // What the child was told to get at its parent's end (0: nothing).
+    auto deathSignalOfAChild = [] {
+        const pid_t child = fork();
+        if (child == 0) {
+            int signal = -1;
+            prctl(PR_GET_PDEATHSIG, &signal);
+            _exit(signal);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    {
+        const ChildrenEndWithThisThread boxEndsWithProgram;
+        EXPECT_EQ(deathSignalOfAChild(), SIGKILL);
+    }
+    EXPECT_EQ(deathSignalOfAChild(), 0) << "a child started after the box is tied to the thread";
 }

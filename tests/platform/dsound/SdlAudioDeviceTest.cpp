@@ -67,5 +67,24 @@ TEST(SdlAudioDevice, TheDriversThreadPullsTheMixUntilTheSourceIsRemoved)
     UseHeadlessBackend(true);
 }
 
+// A test that closes the output for the next one leaves nothing of the old
+// device's opening behind: the next use opens the real device anew.
+TEST(SdlAudioDevice, TheOutputClosedBetweenTestsOpensTheRealDeviceAnew)
+{
+    SetEnvironmentVariable("SDL_AUDIODRIVER", std::string("dummy"));
+    testing::CloseAudioOutput();
+    UseHeadlessBackend(false);
+    AudioOutput& output = AudioOutput::Instance();
+    for (int opening = 0; opening < 2; ++opening) {
+        SCOPED_TRACE(opening == 0 ? "first opening" : "after the close");
+        CountingSource source;
+        ASSERT_TRUE(output.AddSource(&source));
+        EXPECT_TRUE(source.WaitForFrames(1024)) << "no device pulled the mix";
+        output.RemoveSource(&source);
+        testing::CloseAudioOutput();
+    }
+    UseHeadlessBackend(true);
+}
+
 } // namespace
 } // namespace platform::dsound

@@ -326,6 +326,8 @@ TEST_F(Registry, AProblemThatRecursWaitsOnceForTheProgramAndASaveThatGoesThrough
     EXPECT_EQ(RegSetValueExA(key, "Muted", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4), ERROR_SUCCESS);
     EXPECT_TRUE(TakeRegistrySavedAgain());
     EXPECT_FALSE(TakeRegistrySavedAgain());
+    EXPECT_EQ(RegSetValueExA(key, "Muted", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4), ERROR_SUCCESS);
+    EXPECT_FALSE(TakeRegistrySavedAgain()) << "saved after a save that went through";
     RegCloseKey(key);
 }
 

@@ -244,6 +244,23 @@ TEST_F(SdlDrawnWindowWithoutDisplay, TheOwnersPictureIsShownAgainWhenItComesBack
     SDL_FreeSurface(picture);
 }
 
+// However many pictures went out before, the one the window comes back into
+// view for is sent out at its exposure, later in the box's life too.
+TEST_F(SdlDrawnWindowWithoutDisplay, ALaterExposureOfTheOwnerSendsItsPictureOutAgain)
+{
+    ASSERT_TRUE(SDL_GetWindowSurface(owner_)) << SDL_GetError();
+    size_t before = 0;
+    StepsAtEachLook box([&](int look) {
+        if (look == 3) {
+            before = FramesOf(ownerId_).size();
+            Push(WindowEvent(SDL_WINDOWEVENT_EXPOSED));
+        }
+        return look > 3 && (FramesOf(ownerId_).size() > before || look == 50);
+    });
+    EXPECT_EQ(RunBox(box), DrawnWindowEnd::Done);
+    EXPECT_GT(FramesOf(ownerId_).size(), before) << "the exposure sent nothing out";
+}
+
 // What came for the game's window while the box was up (a key, its close
 // button) is not the box's: it waits for the game's own loop, in order,
 // once the box has gone.
