@@ -1,8 +1,8 @@
 // What waits for the "Player files" notice gets its turn once, and only
 // once: a close at the table asks after the notice and not again after a
-// later notice, the chooser that waited opens once and stays closed when
-// answered, and a failure the player meets again by asking again is shown
-// again.
+// later notice, and away from the table a later notice's Ok does not quit.
+// (The chooser that waited for a notice, and a refused delete asked again,
+// are PlayerFilesWalk's.)
 #include "game/shell/GameImpl.h"
 #include "game/shell/Options.h"
 #include "game/shell/Profile.h"
@@ -48,14 +48,8 @@ std::string SettingsMadeUnwritable(const ScriptedPlayer& player)
 TEST(NoticeTurnsWalk, ACloseAnsweredNoAfterTheNoticeIsNotAskedAgainByALaterNotice)
 {
     ScriptedPlayer player;
-    player.WriteRegistryNumber("Options\\Speed", 10);
-    Profile ann = walk::KnownPlayer("Ann");
-    walk::PutProfile(player, ann);
-    player.Launch();
-    PlayedTable::EnterTournament(*ProfileList::CurrentProfile(), kSitAndGoP, 10, 1);
+    walk::SitAnnAtATournament(player, kSitAndGoP);
     Gamespace::GameImpl& game = player.Game();
-    game.OnModuleDone(Gamespace::StartMgr::kModuleId);
-    game.GetSetupRulesMgr().OnSetupDone(0);
     PlayedTable table(player);
     table.CloseTheDealerDraw();
 
@@ -117,58 +111,6 @@ TEST(NoticeTurnsWalk, AwayFromTheTableALaterNoticeDoesNotQuitTheGame)
         ASSERT_TRUE(std::filesystem::create_directory(settings));
     }
     std::filesystem::remove(settings);
-    player.CloseWindow();
-    ASSERT_TRUE(player.WaitForExit());
-    EXPECT_EQ(player.Finish(), 0);
-}
-
-TEST(NoticeTurnsWalk, TheChooserThatWaitedForTheNoticeOpensOnceAndStaysClosedWhenAnswered)
-{
-    ScriptedPlayer player;
-    walk::PutProfileBytes(player, "Bob", "not a profile at all");
-    player.Launch();
-    ASSERT_TRUE(player.WaitToSee(Caption("The profile Bob_.usr was not loaded:")));
-    player.Wait(1000);
-    EXPECT_FALSE(player.Sees(kNewPlayer));
-    player.Press(platform::VK_RETURN);
-    ASSERT_TRUE(player.WaitToSee(kNewPlayer));
-    player.Type("Ann");
-    player.Press(platform::VK_RETURN);
-    ASSERT_TRUE(player.WaitToSee(kChooser));
-    player.Click(kOk);
-    player.Wait(500);
-    EXPECT_FALSE(player.Sees(kChooser)) << "the chooser came back";
-    EXPECT_FALSE(player.Sees(kNewPlayer));
-    EXPECT_TRUE(player.Sees(PlayerLine("Ann")));
-    player.CloseWindow();
-    ASSERT_TRUE(player.WaitForExit());
-    EXPECT_EQ(player.Finish(), 0);
-}
-
-TEST(NoticeTurnsWalk, ADeleteThatFailsAgainWhenAskedAgainIsShownAgain)
-{
-    ScriptedPlayer player;
-    Profile ann = walk::KnownPlayer("Ann");
-    Profile bob = walk::KnownPlayer("Bob", false);
-    walk::PutProfile(player, ann);
-    walk::PutProfile(player, bob);
-    player.Launch();
-    player.Click(PlayerLine("Ann"));
-    ASSERT_TRUE(player.Sees(kChooser));
-    player.Click(Caption("Bob"));
-    platform::testing::FailEveryCall("DeleteFile", EACCES);
-    for (int asked = 0; asked < 2; ++asked) {
-        SCOPED_TRACE(asked == 0 ? "first delete" : "second delete");
-        player.Click(kDelete);
-        ASSERT_TRUE(player.Sees(kDeletePlayer));
-        player.Click(kDelete);
-        ASSERT_TRUE(player.Sees(Caption("The player Bob was not deleted:")));
-        player.Press(platform::VK_RETURN);
-        EXPECT_FALSE(player.Sees(kProblemOk));
-        EXPECT_TRUE(player.Sees(Caption("Bob")));
-    }
-    platform::testing::StopFailing("DeleteFile");
-    player.Press(platform::VK_ESCAPE);
     player.CloseWindow();
     ASSERT_TRUE(player.WaitForExit());
     EXPECT_EQ(player.Finish(), 0);

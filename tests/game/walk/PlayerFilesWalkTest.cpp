@@ -254,14 +254,7 @@ TEST(PlayerFilesWalk, AnUnwritableSaveFolderThenAFullDiskAreToldAndNothingIsLost
 TEST(PlayerFilesWalk, AtTheTableTheNoticeLeavesTheHandsResultInSightAndTheExitQuestionFollowsIt)
 {
     ScriptedPlayer player;
-    player.WriteRegistryNumber("Options\\Speed", 10);
-    Profile ann = walk::KnownPlayer("Ann");
-    walk::PutProfile(player, ann);
-    player.Launch();
-    PlayedTable::EnterTournament(*ProfileList::CurrentProfile(), kSitAndGoP, 10, 1);
-    Gamespace::GameImpl& game = player.Game();
-    game.OnModuleDone(Gamespace::StartMgr::kModuleId);
-    game.GetSetupRulesMgr().OnSetupDone(0);
+    walk::SitAnnAtATournament(player, kSitAndGoP);
     PlayedTable table(player);
     table.CloseTheDealerDraw();
     ASSERT_FALSE(player.Sees(kProblemOk)) << "the tournament was saved as it was entered";

@@ -7,12 +7,14 @@
 #include "game/shell/GameImpl.h"
 #include "game/shell/Profile.h"
 #include "game/shell/ProfileFile.h"
+#include "game/shell/ProfileList.h"
 #include "game/shell/SetupRulesMgr.h"
 #include "game/shell/StartMgr.h"
 #include "game/table/BettingRound.h"
 #include "game/table/GameMgr.h"
 #include "game/table/PlayerI.h"
 #include "platform/core/FileSystem.h"
+#include "tests/support/PlayedTable.h"
 #include "tests/support/ScriptedPlayer.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +169,21 @@ inline std::map<uint16_t, Seat> Seats(const Gamespace::GameMgr& table)
                                     player->GetHoleCards(), player->IsDealer()};
     }
     return seats;
+}
+
+// Ann, known and current, entered at level 1 of a tournament of ten players
+// (`tournament`, a catalogue id) at the fastest speed, and taken through the
+// module flow to its table: the dealer is not drawn yet.
+inline void SitAnnAtATournament(ScriptedPlayer& player, uint16_t tournament)
+{
+    player.WriteRegistryNumber("Options\\Speed", 10);
+    Profile ann = KnownPlayer("Ann");
+    PutProfile(player, ann);
+    player.Launch();
+    PlayedTable::EnterTournament(*ProfileList::CurrentProfile(), tournament, 10, 1);
+    Gamespace::GameImpl& game = player.Game();
+    game.OnModuleDone(Gamespace::StartMgr::kModuleId);
+    game.GetSetupRulesMgr().OnSetupDone(0);
 }
 
 } // namespace walk
