@@ -158,6 +158,22 @@ end_after() {
     [ -z "$left" ] || fail "$what: left running: $left"
 }
 
+# Where each process of the run $run waits, a line per thread: its name,
+# its state and the system call it is in (its number and arguments, as the
+# system shows them), for the message of a test that waited in vain.
+say_where_the_run_waits() {
+    local process task
+    while read -r process _; do
+        [ -n "$process" ] || continue
+        echo "process $process ($(tr '\0' ' ' <"/proc/$process/cmdline" 2>/dev/null | cut -c1-80)):"
+        for task in /proc/"$process"/task/*; do
+            echo "  thread ${task##*/} $(cat "$task/comm" 2>/dev/null)" \
+                "$(sed -n 's/^State:[[:space:]]*//p' "$task/status" 2>/dev/null)," \
+                "in $(cat "$task/wchan" 2>/dev/null || true), system call $(cat "$task/syscall" 2>/dev/null || echo '?')"
+        done
+    done < <(left_of_run)
+}
+
 # Waits (a minute at most) for the window named $1 while the program runs.
 wait_for_window_named() {
     local id _
@@ -215,7 +231,12 @@ start_under_sdls_box() {
     printf '<fontconfig><cachedir>%s</cachedir></fontconfig>\n' "$1/fonts" >"$no_fonts"
     run=$2
     FONTCONFIG_FILE=$no_fonts start_program_run "$3"
-    box=$(wait_for_window_named Settings) || { fail "$run: no box 'Settings' without fonts"; cat "$log"; return 1; }
+    box=$(wait_for_window_named Settings) || {
+        fail "$run: no box 'Settings' without fonts"
+        say_where_the_run_waits
+        cat "$log"
+        return 1
+    }
     ! xprop -id "$box" WM_CLASS | grep -q pellucor || { fail "$run: without fonts the box is the game's own"; return 1; }
 }
 
