@@ -171,6 +171,11 @@ say_where_the_run_waits() {
                 "$(sed -n 's/^State:[[:space:]]*//p' "$task/status" 2>/dev/null)," \
                 "in $(cat "$task/wchan" 2>/dev/null || true), system call $(cat "$task/syscall" 2>/dev/null || echo '?')"
         done
+        # Where a debugger is at hand, the calls each thread is in.
+        if command -v gdb >/dev/null 2>&1; then
+            timeout 60 gdb -p "$process" -batch -ex 'thread apply all bt 16' 2>/dev/null |
+                sed -n 's/^\(Thread [0-9]*\).*(LWP \([0-9]*\)).*/  \1 (\2):/p; s/^#[0-9]* *\(0x[0-9a-f]* in \)\{0,1\}\([^ ]*\).*/    \2/p' || true
+        fi
     done < <(left_of_run)
 }
 
