@@ -146,7 +146,6 @@ public:
     // Reads the loaded stream through to its end and starts it over: how it
     // ends, against the recording's `finalUpdate`.
     Ending CheckEnd(int finalUpdate);
-    bool CheckWhole(int finalUpdate) { return CheckEnd(finalUpdate) == Ending::Closed; }
     // Puts the read position back to an earlier bit of the stream.
     void SeekRead(int bitPosition);
 

@@ -89,10 +89,11 @@ KernelLibrary::Problem SaveProblem(const std::vector<Failure>& failures, SaveRet
     return problem;
 }
 
-// Tells what a round of saves left: the files saved again, and those that
-// failed (in one message).
+// The profile files saved in this run, counted as the rounds are told.
 size_t savesSoFar = 0;
 
+// Tells what a round of saves left: the files saved again, and those that
+// failed (in one message).
 bool TellSaves(const std::vector<Failure>& failures, const std::vector<std::string>& saved, SaveRetry retry)
 {
     savesSoFar += saved.size();

@@ -336,8 +336,7 @@ bool SingleInstance::Acquire()
         if (holder == Holder::NoListener && attempt == 0)
             continue;
         // Not a copy of this user's: its hold does not count.
-        passedOver_ = holder == Holder::AnotherUser ? "held by " + who
-                                                    : "held by a program that takes no knocks on it (" + who + ")";
+        passedOver_ = HeldByWords(holder, who);
         claimWhy = "its name is " + passedOver_;
         break;
     }
@@ -411,6 +410,12 @@ SingleInstance::Holder SingleInstance::ReachFirst(std::string* who)
     return Holder::ThisUser;
 }
 
+std::string SingleInstance::HeldByWords(Holder holder, const std::string& who)
+{
+    return holder == Holder::AnotherUser ? "held by " + who
+                                         : "held by a program that takes no knocks on it (" + who + ")";
+}
+
 void SingleInstance::CollectAnswers()
 {
     while (knockFd_ >= 0) {
@@ -444,10 +449,8 @@ bool SingleInstance::NotifyFirstInstance()
     // what the earlier ones found.
     if (holder == Holder::ThisUser)
         unreachable_.clear();
-    else if (holder == Holder::AnotherUser)
-        unreachable_ = "held by " + who;
-    else if (holder == Holder::NoListener)
-        unreachable_ = "held by a program that takes no knocks on it (" + who + ")";
+    else if (holder == Holder::AnotherUser || holder == Holder::NoListener)
+        unreachable_ = HeldByWords(holder, who);
     if (holder != Holder::ThisUser)
         return false;
     const char message = kKnock;

@@ -136,6 +136,10 @@ private:
         Unknown,     // it cannot be reached now (no socket, a full queue)
     };
     Holder ReachFirst(std::string* who);
+    // "held by …": who holds the name that no copy of this user's holds
+    // (another user, or a program that takes no knocks; `who` as ReachFirst
+    // said it).
+    static std::string HeldByWords(Holder holder, const std::string& who);
     void CollectAnswers();
     void CloseCallers();
     std::string Folder() const;

@@ -221,35 +221,36 @@ TEST(DemoStream, IsWholeOnlyWhenItEndsRightAfterTheClosingCommandAtTheFinalUpdat
     const auto bytesOf = [](const DemoStream& stream) {
         return std::vector<uint8_t>(stream.Data().Bytes(), stream.Data().Bytes() + stream.Data().ByteSize());
     };
-    const auto isWhole = [](const std::vector<uint8_t>& bytes, int finalUpdate) {
+    using Ending = DemoStream::Ending;
+    const auto endOf = [](const std::vector<uint8_t>& bytes, int finalUpdate) {
         DemoStream in;
         in.Load(bytes);
-        return in.CheckWhole(finalUpdate);
+        return in.CheckEnd(finalUpdate);
     };
     DemoStream open;
     open.WriteHeader(3, false, kDemoKeyDown);
     open.Data().PutBits('A', 8);
     DemoStream closed = open;
     closed.WriteHeader(40, false, kDemoPadding); // two paddings on the way
-    EXPECT_TRUE(isWhole(bytesOf(closed), 40));
-    EXPECT_FALSE(isWhole(bytesOf(closed), 41)) << "closed before the recording's end";
-    EXPECT_FALSE(isWhole(bytesOf(closed), 25));
-    EXPECT_FALSE(isWhole(bytesOf(open), 3)) << "no closing command";
+    EXPECT_EQ(endOf(bytesOf(closed), 40), Ending::Closed);
+    EXPECT_EQ(endOf(bytesOf(closed), 41), Ending::Open) << "closed before the recording's end";
+    EXPECT_EQ(endOf(bytesOf(closed), 25), Ending::Open);
+    EXPECT_EQ(endOf(bytesOf(open), 3), Ending::Open) << "no closing command";
     DemoStream broken = closed;
     broken.WriteHeader(40, false, 13); // no recording writes it
-    EXPECT_FALSE(isWhole(bytesOf(broken), 40));
+    EXPECT_EQ(endOf(bytesOf(broken), 40), Ending::Broken);
     DemoStream cut = open;
     cut.WriteHeader(5, false, kDemoRelay);
     cut.Data().PutU32(9); // nine bytes said, none there
     cut.WriteHeader(40, false, kDemoPadding);
-    EXPECT_FALSE(isWhole(bytesOf(cut), 40));
-    EXPECT_TRUE(isWhole({}, 0)) << "a recording of nothing";
-    EXPECT_FALSE(isWhole({}, 5));
+    EXPECT_EQ(endOf(bytesOf(cut), 40), Ending::Broken);
+    EXPECT_EQ(endOf({}, 0), Ending::Closed) << "a recording of nothing";
+    EXPECT_EQ(endOf({}, 5), Ending::Open);
 
     // Read through, the stream starts over: its first command is due.
     DemoStream in;
     in.Load(bytesOf(broken));
-    ASSERT_FALSE(in.CheckWhole(40));
+    ASSERT_EQ(in.CheckEnd(40), Ending::Broken);
     EXPECT_FALSE(in.Ended());
     ASSERT_TRUE(in.ReadHeaderIfNeeded());
     EXPECT_TRUE(in.PendingIs(false, kDemoKeyDown));
