@@ -128,6 +128,14 @@ void EditBoxVO_impl::NotifyTextChanged()
         o->OnTextChanged(id_);
 }
 
+void EditBoxVO_impl::AppendTyped(const std::string& typed)
+{
+    if (proposed_)
+        text_.clear();
+    proposed_ = false;
+    text_ += typed;
+}
+
 bool EditBoxVO_impl::Accepts(char character) const
 {
     return editObservers_.empty() || editObservers_.front()->AcceptChar(character);
@@ -148,10 +156,7 @@ void EditBoxVO_impl::OnChar(char character)
     if (accepted) {
         {
             platform::CriticalSectionLock lock(factory_.Lock());
-            if (proposed_)
-                text_.clear();
-            proposed_ = false;
-            text_ += character;
+            AppendTyped(std::string(1, character));
         }
         NotifyTextChanged();
     }
@@ -188,12 +193,8 @@ bool EditBoxVO_impl::Paste()
         platform::CriticalSectionLock lock(factory_.Lock());
         // A paste takes the place of a proposal as a typed character does;
         // one that brought nothing in leaves it.
-        if (!pasted.empty()) {
-            if (proposed_)
-                text_.clear();
-            proposed_ = false;
-        }
-        text_ += pasted;
+        if (!pasted.empty())
+            AppendTyped(pasted);
         const int16_t limit = static_cast<int16_t>(maxLength_);
         if (limit >= 1 && text_.size() > static_cast<size_t>(limit))
             text_.resize(static_cast<size_t>(limit));

@@ -72,6 +72,9 @@ private:
     // the clipboard had no text.
     bool Paste();
     void NotifyTextChanged();
+    // Puts what the player typed or pasted after the text, or in place of a
+    // proposal. The caller holds the factory's lock.
+    void AppendTyped(const std::string& typed);
 
     std::string text_;
     // The text is a proposal that the next character or paste replaces.
