@@ -6,10 +6,12 @@
 #include "common/BinaryDataFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -19,6 +21,11 @@ std::string gProfileFolder = "save/";
 bool gWritesHeld = false;
 
 constexpr uint16_t kFormatVersion = 2;
+// The block of the hands' exact amounts that follows the tournaments: "HAND".
+constexpr uint32_t kHandAmountsTag = 0x48414E44;
+constexpr uint16_t kHandAmountsVersion = 1;
+constexpr size_t kHeaderBytes = 59;
+constexpr size_t kTournamentBytes = 417;
 constexpr uint16_t kStakeRows = 6;
 constexpr uint16_t kMinPlayers = 2;
 constexpr uint16_t kMaxPlayers = 10;
@@ -48,6 +55,15 @@ public:
     // Two bytes in one 16-bit field, `low` in its low byte.
     void BytePair(uint8_t low, uint8_t high) { U16(low | (high << 8)); }
     void Money(double v) { ok_ = ok_ && file_.WriteUInt(MoneyToFile(v)); }
+    void U32(uint32_t v) { ok_ = ok_ && file_.WriteUInt(v); }
+    // An amount as it is, to the last bit: its IEEE 754 form, high word first.
+    void Exact(double v)
+    {
+        uint64_t bits = 0;
+        std::memcpy(&bits, &v, sizeof bits);
+        U32(static_cast<uint32_t>(bits >> 32));
+        U32(static_cast<uint32_t>(bits));
+    }
     void Text(const std::string& v, uint32_t length) { ok_ = ok_ && file_.WriteString(v, length); }
     bool Ok() const { return ok_; }
 
@@ -86,6 +102,23 @@ public:
         uint32_t w = 0;
         if (ok_ && (ok_ = file_.ReadUInt(&w)))
             v = static_cast<double>(static_cast<int32_t>(w));
+    }
+    void U32(uint32_t& v)
+    {
+        uint32_t w = 0;
+        if (ok_ && (ok_ = file_.ReadUInt(&w)))
+            v = w;
+    }
+    void Exact(double& v)
+    {
+        uint32_t high = 0;
+        uint32_t low = 0;
+        U32(high);
+        U32(low);
+        if (!ok_)
+            return;
+        const uint64_t bits = (static_cast<uint64_t>(high) << 32) | low;
+        std::memcpy(&v, &bits, sizeof v);
     }
     void Text(std::string& v, uint32_t length)
     {
@@ -171,6 +204,112 @@ void SavedGameFields(Io& io, Game& game)
         SeatFields(io, seat);
 }
 
+// The amounts of a tournament's hand that its record holds only truncated to
+// whole chips, or not at all: each seat's part of the pot, the raises of the
+// round, and the chips, bets and pot as they are (a small blind of an odd
+// bet is half a chip). They follow the tournaments in a block of their own,
+// one entry a tournament, each naming its tournament, so that a file of an
+// earlier build (which has no block and reads none) is read as before, and
+// a file of this one is read by an earlier build, which keeps to the
+// tournaments and writes the file again without the block.
+struct HandAmounts {
+    uint16_t tournamentId = 0;
+    uint8_t contributionsKnown = 0;
+    double totalPot = 0.0;
+    double currentBet = 0.0;
+    double raiseCount = 0.0;
+    struct Seat {
+        double chips = 0.0;
+        double bet = 0.0;
+        double contribution = 0.0;
+    };
+    // The human first, then the nine computer seats in record order.
+    std::array<Seat, SavedGame::kComputerSeats + 1> seats{};
+};
+
+template <class Io, class Amounts>
+void HandAmountsFields(Io& io, Amounts& amounts)
+{
+    io.U16(amounts.tournamentId);
+    io.Flag(amounts.contributionsKnown);
+    io.Exact(amounts.totalPot);
+    io.Exact(amounts.currentBet);
+    io.Exact(amounts.raiseCount);
+    for (auto& seat : amounts.seats) {
+        io.Exact(seat.chips);
+        io.Exact(seat.bet);
+        io.Exact(seat.contribution);
+    }
+}
+
+HandAmounts AmountsOf(const SavedGame& game)
+{
+    HandAmounts amounts;
+    amounts.tournamentId = game.tournamentId;
+    amounts.contributionsKnown = game.contributionsKnown;
+    amounts.totalPot = game.totalPot;
+    amounts.currentBet = game.currentBet;
+    amounts.raiseCount = game.raiseCount;
+    amounts.seats[0] = {game.startChips, game.humanBet, game.humanContribution};
+    for (size_t i = 0; i < game.seats.size(); ++i)
+        amounts.seats[i + 1] = {game.seats[i].chips, game.seats[i].bet, game.seats[i].contribution};
+    return amounts;
+}
+
+// Whether the record leaves out something the hand in it needs: a seat's
+// part of the pot, the raises of the round, or an amount that is not whole.
+// A file whose tournaments need nothing more is written without the block,
+// byte for byte as an earlier build wrote it.
+bool NeedsAmounts(const SavedGame& game)
+{
+    const HandAmounts amounts = AmountsOf(game);
+    auto whole = [](double amount) { return amount == std::trunc(amount); };
+    if (amounts.raiseCount != 0.0 || !whole(amounts.totalPot) || !whole(amounts.currentBet))
+        return true;
+    for (const HandAmounts::Seat& seat : amounts.seats)
+        if (seat.contribution != 0.0 || !whole(seat.chips) || !whole(seat.bet))
+            return true;
+    return false;
+}
+
+// Whether the exact amounts are those the record holds truncated: a block
+// entry that is not was not written with the record (the file was changed by
+// hand, or damaged) and is not taken.
+bool AmountsMatch(const HandAmounts& amounts, const SavedGame& game)
+{
+    auto same = [](double exact, double truncated) {
+        return std::isfinite(exact) && exact >= 0.0 && MoneyToFile(exact) == MoneyToFile(truncated);
+    };
+    if (!same(amounts.totalPot, game.totalPot) || !same(amounts.currentBet, game.currentBet) ||
+        !std::isfinite(amounts.raiseCount) || amounts.raiseCount < 0.0)
+        return false;
+    if (!same(amounts.seats[0].chips, game.startChips) || !same(amounts.seats[0].bet, game.humanBet))
+        return false;
+    for (size_t i = 0; i < game.seats.size(); ++i)
+        if (!same(amounts.seats[i + 1].chips, game.seats[i].chips) || !same(amounts.seats[i + 1].bet, game.seats[i].bet))
+            return false;
+    for (const HandAmounts::Seat& seat : amounts.seats)
+        if (!std::isfinite(seat.contribution) || seat.contribution < 0.0)
+            return false;
+    return true;
+}
+
+void TakeAmounts(SavedGame& game, const HandAmounts& amounts)
+{
+    game.contributionsKnown = amounts.contributionsKnown;
+    game.totalPot = amounts.totalPot;
+    game.currentBet = amounts.currentBet;
+    game.raiseCount = amounts.raiseCount;
+    game.startChips = amounts.seats[0].chips;
+    game.humanBet = amounts.seats[0].bet;
+    game.humanContribution = amounts.seats[0].contribution;
+    for (size_t i = 0; i < game.seats.size(); ++i) {
+        game.seats[i].chips = amounts.seats[i + 1].chips;
+        game.seats[i].bet = amounts.seats[i + 1].bet;
+        game.seats[i].contribution = amounts.seats[i + 1].contribution;
+    }
+}
+
 // Everything before the format version.
 template <class Io, class ProfileRecord>
 void HeaderFields(Io& io, ProfileRecord& profile)
@@ -199,6 +338,17 @@ void WriteProfile(FieldWriter& out, const Profile& profile)
     for (const auto& game : profile.savedGames)
         if (game && game->inUse != 0)
             SavedGameFields(out, *game);
+    if (std::none_of(profile.savedGames.begin(), profile.savedGames.end(),
+                     [](const auto& game) { return game && game->inUse != 0 && NeedsAmounts(*game); }))
+        return;
+    out.U32(kHandAmountsTag);
+    out.U16(kHandAmountsVersion);
+    out.U16(count);
+    for (const auto& game : profile.savedGames)
+        if (game && game->inUse != 0) {
+            HandAmounts amounts = AmountsOf(*game);
+            HandAmountsFields(out, amounts);
+        }
 }
 
 void Note(std::string* error, const std::string& path, const std::string& what)
@@ -506,6 +656,45 @@ bool SaveProfile(Profile& profile, platform::FileError* error)
 
 namespace {
 
+// The block of exact amounts after the tournaments, where the file has one.
+// A block that is damaged, or an entry that does not match its tournament,
+// leaves the tournaments as their records hold them.
+void ReadHandAmounts(FieldReader& in, Profile& profile, const std::vector<KeptTournament>& kept,
+                     const std::string& path, std::string* error)
+{
+    uint32_t tag = 0;
+    uint16_t version = 0;
+    uint16_t entries = 0;
+    in.U32(tag);
+    in.U16(version);
+    in.U16(entries);
+    if (!in.Ok() || tag != kHandAmountsTag || version != kHandAmountsVersion || entries > kTournamentCount) {
+        Note(error, path, "the amounts kept after its tournaments are damaged; a hand left in play is paid as one pot");
+        return;
+    }
+    std::vector<bool> taken(profile.savedGames.size(), false);
+    for (uint16_t e = 0; e < entries; ++e) {
+        HandAmounts amounts;
+        HandAmountsFields(in, amounts);
+        if (!in.Ok()) {
+            Note(error, path, "ends inside the amounts kept after its tournaments; a hand left in play is paid as one pot");
+            return;
+        }
+        for (size_t g = 0; g < profile.savedGames.size(); ++g) {
+            SavedGame& game = *profile.savedGames[g];
+            if (taken[g] || game.tournamentId != amounts.tournamentId)
+                continue;
+            taken[g] = true;
+            if (AmountsMatch(amounts, game))
+                TakeAmounts(game, amounts);
+            else
+                Note(error, path, "the amounts kept for tournament " + std::to_string(kept[g].number) +
+                                      " differ from its record; a hand left in play there is paid as one pot");
+            break;
+        }
+    }
+}
+
 Reading ReadProfile(Profile& profile, const std::string& path)
 {
     Reading reading;
@@ -559,12 +748,14 @@ Reading ReadProfile(Profile& profile, const std::string& path)
         Note(error, path, "table choice out of range, reset");
 
     std::vector<KeptTournament> kept;
+    bool whole = true;
     for (uint32_t i = 0; i < count; ++i) {
         auto game = std::make_unique<SavedGame>();
         SavedGameFields(in, *game);
         if (!in.Ok()) {
             Note(error, path, "ends inside tournament " + std::to_string(i + 1) + " of " + std::to_string(count) +
                                   "; the rest is dropped");
+            whole = false;
             break;
         }
         const std::string which = "tournament " + std::to_string(i + 1);
@@ -585,10 +776,12 @@ Reading ReadProfile(Profile& profile, const std::string& path)
             Note(error, path, "tournament " + std::to_string(i + 1) + " holds impossible cards, cleared");
         profile.savedGames.push_back(std::move(game));
     }
-    file.Close();
     // What the file holds: a save that would write the same writes nothing.
     if (!BinaryDataFile::ReadWhole(path, &profile.storedBytes))
         profile.storedBytes.clear();
+    if (whole && profile.storedBytes.size() > kHeaderBytes + count * kTournamentBytes)
+        ReadHandAmounts(in, profile, kept, path, error);
+    file.Close();
     reading.loaded = true;
     return reading;
 }

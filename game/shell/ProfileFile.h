@@ -8,6 +8,12 @@
 // toward zero) @31, format version u16 = 2 @55, count N u16 @57, then N
 // saved tournaments of 417 bytes, each ending with nine 38-byte seat records.
 // Only tournaments in use are written; gameType and newGame are not stored.
+// When there are any, a block follows them: "HAND", version u16 = 1, count
+// u16, then for each tournament its id u16, whether its seats' parts of the
+// pot are known u8, and as IEEE 754 doubles (high word first) its pot,
+// round bet and raise count and each seat's chips, bet and part of the pot
+// (the human first): what a hand left in play needs to be paid to the chip.
+// A file without the block (an earlier build's) loads as before.
 //
 // A save writes the whole file in one step, the first one too, so a killed
 // or failed save leaves the previous file exactly as it was (or none). A

@@ -1,6 +1,7 @@
 #include "game/table/BettingRound.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace Gamespace {
 
@@ -92,25 +93,41 @@ void BettingRound::DealIn(uint16_t seat, double minBet)
         return;
     restore.pending = false;
     stake->bet = restore.bet;
-    stake->contribution = restore.bet;
+    stake->contribution = restore.contribution;
     stake->inHand = restore.inHand;
     // Only a player dealt out of the hand is passed over.
     stake->isShort = !stake->inHand;
     stake->allIn = stake->inHand && stake->chips <= 0.0;
 }
 
-void BettingRound::SetRestore(uint16_t seat, double bet, bool inHand)
+void BettingRound::SetRestore(uint16_t seat, double bet, bool inHand, std::optional<double> contribution)
 {
     if (seat < kSeats)
-        restores_[seat] = Restore{true, bet, inHand};
+        restores_[seat] = Restore{true, bet, inHand, contribution.value_or(bet)};
 }
 
-void BettingRound::RestoreRound(bool betMade, double currentBet, double totalPot)
+void BettingRound::RestoreRound(bool betMade, double currentBet, double totalPot, double raiseCount)
 {
     betMade_ = betMade;
     currentBet_ = currentBet;
-    raiseCount_ = 0.0;
+    raiseCount_ = raiseCount;
     totalPot_ = totalPot;
+}
+
+bool BettingRound::ContributionsAddUp() const
+{
+    // Amounts are sums of halves of whole bets, which doubles hold exactly;
+    // the margin only forgives amounts typed with more decimals.
+    constexpr double kMargin = 1e-6;
+    double sum = 0.0;
+    for (uint16_t seat : order_) {
+        const SeatStake& stake = Stake(seat);
+        const double out = stake.inHand ? stake.bet : 0.0;
+        if (!std::isfinite(stake.contribution) || stake.contribution < out - kMargin)
+            return false;
+        sum += stake.contribution;
+    }
+    return std::fabs(sum - (totalPot_ + RoundPot())) <= kMargin;
 }
 
 void BettingRound::ResumeStanding(const RoundMarks& marks)

@@ -21,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace Gamespace {
@@ -102,11 +103,18 @@ public:
     // some chips), short below it; no bet, no flag. A restore set for the
     // seat takes effect here instead.
     void DealIn(uint16_t seat, double minBet);
-    // The seat's bet and place in a hand restored from a saved tournament,
-    // for its next DealIn: in the hand, it is all-in when it has no chips.
-    void SetRestore(uint16_t seat, double bet, bool inHand);
-    // The round of a restored hand: its bet and the pot collected before it.
-    void RestoreRound(bool betMade, double currentBet, double totalPot);
+    // The seat's bet, its part of the pot and its place in a hand restored
+    // from a saved tournament, for its next DealIn: in the hand, it is all-in
+    // when it has no chips. Without a known part of the pot the bet stands
+    // for it.
+    void SetRestore(uint16_t seat, double bet, bool inHand, std::optional<double> contribution = std::nullopt);
+    // The round of a restored hand: its bet, the pot collected before it and
+    // the raises made in it.
+    void RestoreRound(bool betMade, double currentBet, double totalPot, double raiseCount = 0.0);
+    // Every seat's part of the pot is at least its bet, and together they
+    // make the pot collected and the bets still out: true of every hand
+    // played here, and of a restored one only when its parts are known.
+    bool ContributionsAddUp() const;
     // What a saved hand does not keep of its round, worked out from what it
     // does (the bets, who is in the hand, the round's bet, who acted last):
     // who has acted, and the big blind's option before the flop. Call it
@@ -146,6 +154,7 @@ private:
         bool pending = false;
         double bet = 0.0;
         bool inHand = false;
+        double contribution = 0.0;
     };
     SeatStake* Find(uint16_t seat);
     // Moves `amount` from the stack into the bet.

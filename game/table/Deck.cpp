@@ -61,13 +61,15 @@ Card Deck::DrawCard()
     return card;
 }
 
-void Deck::RemoveCard(const Card& card)
+bool Deck::RemoveCard(const Card& card)
 {
     if (card.IsNone())
-        return;
+        return false;
     auto it = std::find(cards_.begin(), cards_.end(), card);
-    if (it != cards_.end())
-        cards_.erase(it);
+    if (it == cards_.end())
+        return false;
+    cards_.erase(it);
+    return true;
 }
 
 void Deck::PlaceBoardCard(const Card& card)
@@ -78,6 +80,12 @@ void Deck::PlaceBoardCard(const Card& card)
         return;
     board_.push_back(card);
     faceUp_ = board_.size();
+}
+
+void Deck::PlaceFaceDownBoardCard(const Card& card)
+{
+    if (card.IsReal() && board_.size() < kBoardSize)
+        board_.push_back(card);
 }
 
 void Deck::FillBoard()

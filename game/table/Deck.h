@@ -30,11 +30,14 @@ public:
     void ShuffleOnly();
     // The next card, taken from the deck; the no-card value once it is empty.
     Card DrawCard();
-    // Takes the first card equal to `card` out of the deck, if it is there.
-    void RemoveCard(const Card& card);
+    // Takes the first card equal to `card` out of the deck, if it is there;
+    // whether it was.
+    bool RemoveCard(const Card& card);
     // Appends `card` to the board face up; the no-card value, any other value
     // that is not one of the 52, and a sixth card are ignored.
     void PlaceBoardCard(const Card& card);
+    // The same, face down: after every face-up card.
+    void PlaceFaceDownBoardCard(const Card& card);
     // Draws face-down board cards until the board holds five.
     void FillBoard();
     // Appends the board cards turned over so far, in board order.

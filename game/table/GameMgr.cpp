@@ -419,7 +419,7 @@ void GameMgr::StartHand()
 
     boardStage_ = 0;
     pots_.clear();
-    restoredHand_ = false;
+    potSharesUnknown_ = false;
     handSettled_ = false;
     ResetSeatsForNewHand();
     // The panel lists the players dealt into this hand, so it is filled once

@@ -139,6 +139,12 @@ public:
     std::vector<PlayerI*> GetSeatList() const;
     PlayerHuman* GetHumanPlayer() const;
     const std::vector<Pot>& GetPots() const { return pots_; }
+    // The pots the hand would be paid in if it were shown down now, in its
+    // betting (the round's bets not yet collected).
+    std::vector<Pot> PotsAsTheyStand() const;
+    // The showdown of the current hand has paid its pots (and no hand has
+    // begun since).
+    bool IsHandSettled() const { return handSettled_; }
     bool IsDealerChosen() const { return dealerChosen_ != 0; }
     uint64_t GetHandsStarted() const { return handsStarted_; }
     uint64_t GetHandsShownDown() const { return handsShownDown_; }
@@ -199,6 +205,9 @@ private:
     void ShowBoard();
 
     // Money (GameMgrShowdown.cpp).
+    // The hand's pots from what each seat put in, `total` being every chip
+    // of the hand.
+    std::vector<Pot> BuildHandPots(double total) const;
     void Showdown();
     void PayAndReport(const std::vector<Pot>& pots);
 
@@ -288,9 +297,10 @@ private:
     // drawn for the first hand, moved on for each later one. A sitting left
     // before that hand is played resumes with the same dealer.
     bool buttonPlaced_ = false;
-    // The hand was restored from a saved tournament: earlier rounds'
-    // contributions are not known, so every player left shares one pot.
-    bool restoredHand_ = false;
+    // The hand was restored from a saved tournament that does not know what
+    // each seat put in (an earlier build kept it): every player left shares
+    // one pot.
+    bool potSharesUnknown_ = false;
     // The human was offered a re-buy and the table waits for the answer.
     bool awaitingRebuy_ = false;
     // A hand was paid out or chips were bought: the profile is to be kept

@@ -164,6 +164,7 @@ void GameMgr::SaveTournamentState()
         saved->boardStage = static_cast<uint16_t>(boardStage_);
         saved->betMade = betting_.BetMade() ? 1 : 0;
         saved->currentBet = betting_.CurrentBet();
+        saved->raiseCount = roundOver ? 0.0 : betting_.RaiseCount();
         saved->stageDialogPending = pending ? 1 : 0;
         saved->handOver = 0;
         // The next stage's turn goes round from the last position.
@@ -174,6 +175,7 @@ void GameMgr::SaveTournamentState()
         saved->boardStage = 0;
         saved->betMade = 0;
         saved->currentBet = 0.0;
+        saved->raiseCount = 0.0;
         saved->stageDialogPending = 0;
         // A hand that was not played (the dealer just drawn or moved on, the
         // cards being dealt) leaves the button where it is: it is dealt
@@ -182,6 +184,10 @@ void GameMgr::SaveTournamentState()
         saved->handOver = buttonPlaced_ ? 0 : 1;
         saved->resumePosition = 0;
     }
+    // What each seat put in is kept with its bet: the pots of a hand left
+    // with players all-in are built from it when the hand is shown down. A
+    // hand resumed without it still does without.
+    saved->contributionsKnown = inPlay && potSharesUnknown_ ? 0 : 1;
     for (const auto& seat : seats_)
         if (seat)
             SaveSeat(*saved, *seat, inPlay, pending);
@@ -195,6 +201,8 @@ void GameMgr::SaveSeat(SavedGame& saved, const PlayerI& player, bool inPlay, boo
     // A bet already moved to the pot (a folded player's, or every bet
     // once the round is over) is not a bet any more.
     double bet = (inHand && !pending) ? player.GetBet() : 0.0;
+    // Folded or not, a seat's chips stay in the pot they went into.
+    double contribution = inPlay ? player.GetHandContribution() : 0.0;
     std::array<Card, 2> cards = {Card::None(), Card::None()};
     if (inPlay)
         for (size_t i = 0; i < 2; ++i)
@@ -204,6 +212,7 @@ void GameMgr::SaveSeat(SavedGame& saved, const PlayerI& player, bool inPlay, boo
         saved.humanInHand = inHand ? 1 : 0;
         saved.startChips = chips;
         saved.humanBet = bet;
+        saved.humanContribution = contribution;
         saved.tableCards = cards;
         return;
     }
@@ -215,6 +224,7 @@ void GameMgr::SaveSeat(SavedGame& saved, const PlayerI& player, bool inPlay, boo
     record->inHand = inHand ? 1 : 0;
     record->chips = chips;
     record->bet = bet;
+    record->contribution = contribution;
     record->styleCode = static_cast<uint8_t>(player.GetStyle() + 1);
     record->cards = cards;
     // A busted player is not seated again.
@@ -225,8 +235,11 @@ void GameMgr::SaveSeat(SavedGame& saved, const PlayerI& player, bool inPlay, boo
 
 void GameMgr::RestoreBoard(const SavedGame& saved)
 {
-    // The deck is dealt again without the cards in the players' hands and
-    // the board cards turned over; the rest of the board is drawn afresh.
+    // The deck is dealt again without the cards in the players' hands; the
+    // board gets its cards back, those turned over face up and the rest face
+    // down, so that the hand goes on to the cards it would have shown. A
+    // board card that is no longer in the deck (a damaged record giving a
+    // card twice) is drawn afresh.
     deck_.ShuffleOnly();
     for (PlayerI* player : actingOrder_)
         for (const Card& card : player->GetHoleCards())
@@ -242,6 +255,9 @@ void GameMgr::RestoreBoard(const SavedGame& saved)
         deck_.PlaceBoardCard(card);
         boardCards_.push_back(card);
     }
+    for (size_t i = shown; i < saved.board.size(); ++i)
+        if (deck_.RemoveCard(saved.board[i]))
+            deck_.PlaceFaceDownBoardCard(saved.board[i]);
     deck_.FillBoard();
     ShowBoard();
     boardStage_ = static_cast<uint32_t>(boardCards_.size() >= 3 ? boardCards_.size() - 2 : 0);
@@ -264,7 +280,10 @@ void GameMgr::RestoreTournament(SavedGame& saved)
     // The players take back their saved cards, bets and places in the hand.
     ResetSeatsForNewHand();
     RestoreBoard(saved);
-    betting_.RestoreRound(saved.betMade != 0, saved.currentBet, saved.totalPot);
+    betting_.RestoreRound(saved.betMade != 0, saved.currentBet, saved.totalPot, saved.raiseCount);
+    // Parts of the pot that do not make the pot (a record an earlier build
+    // kept, or a damaged one) cannot build side pots that add up.
+    potSharesUnknown_ = saved.contributionsKnown == 0 || !betting_.ContributionsAddUp();
     stageDialogPending_ = saved.stageDialogPending;
     if (screen_)
         screen_->UpdateStageImages(boardStage_);
@@ -285,7 +304,6 @@ void GameMgr::RestoreTournament(SavedGame& saved)
     if (boardStage_ > 0)
         RefreshPotLabel();
     tableState_ = kTableBetting;
-    restoredHand_ = true;
     handSettled_ = false;
 
     if (saved.handOver != 0 || inHand == 0 || actingOrder_.empty()) {

@@ -15,6 +15,7 @@
 #include "timing/ITimeObject.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace Gamespace {
 
@@ -179,6 +180,16 @@ void GameMgr::SeatCashPlayers()
     }
 }
 
+namespace {
+
+// A seat's part of the pot, where the record knows it.
+std::optional<double> ContributionOf(const SavedGame& saved, double contribution)
+{
+    return saved.contributionsKnown != 0 ? std::optional<double>(contribution) : std::nullopt;
+}
+
+} // namespace
+
 void GameMgr::SeatTournamentPlayers(SavedGame& saved)
 {
     uint32_t styleOption = services_.shell->GetComputerStyle();
@@ -214,7 +225,7 @@ void GameMgr::SeatTournamentPlayers(SavedGame& saved)
             player->SetDealer(seatRecord.dealer != 0);
             for (const Card& card : seatRecord.cards)
                 player->AddSavedCard(card.rank, card.suit);
-            betting_.SetRestore(seat, seatRecord.bet, seatRecord.inHand != 0);
+            betting_.SetRestore(seat, seatRecord.bet, seatRecord.inHand != 0, ContributionOf(saved, seatRecord.contribution));
         }
     }
     PlayerI& human = *seats_[0];
@@ -226,7 +237,7 @@ void GameMgr::SeatTournamentPlayers(SavedGame& saved)
         human.SetDealer(saved.humanDealer != 0);
         for (const Card& card : saved.tableCards)
             human.AddSavedCard(card.rank, card.suit);
-        betting_.SetRestore(0, saved.humanBet, saved.humanInHand != 0);
+        betting_.SetRestore(0, saved.humanBet, saved.humanInHand != 0, ContributionOf(saved, saved.humanContribution));
     }
 }
 
@@ -243,7 +254,7 @@ void GameMgr::Show()
     progressToKeep_ = false;
     handSettled_ = true;
     buttonPlaced_ = false;
-    restoredHand_ = false;
+    potSharesUnknown_ = false;
     betting_.Clear();
     pots_.clear();
     boardStage_ = 0;

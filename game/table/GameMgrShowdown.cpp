@@ -10,19 +10,30 @@
 
 namespace Gamespace {
 
-void GameMgr::Showdown()
+std::vector<Pot> GameMgr::BuildHandPots(double total) const
 {
     // The pots come from what the betting unit says every seat put in.
     std::vector<PotEntrant> entrants;
     for (PlayerI* player : actingOrder_) {
         const SeatStake& stake = betting_.Stake(player->GetSeat());
-        if (stake.inHand)
-            player->UpdateBestHand();
-        // A restored hand does not know what earlier rounds put in: rather
-        // than shut an all-in player out, everybody left shares one pot.
-        entrants.push_back(PotEntrant{player, stake.contribution, stake.inHand, stake.allIn && !restoredHand_});
+        // A hand restored without what each seat put in: rather than shut an
+        // all-in player out, everybody left shares one pot.
+        entrants.push_back(PotEntrant{player, stake.contribution, stake.inHand, stake.allIn && !potSharesUnknown_});
     }
-    pots_ = BuildPots(entrants, betting_.TotalPot(), boardStage_);
+    return BuildPots(entrants, total, boardStage_);
+}
+
+std::vector<Pot> GameMgr::PotsAsTheyStand() const
+{
+    return BuildHandPots(betting_.TotalPot() + betting_.RoundPot());
+}
+
+void GameMgr::Showdown()
+{
+    for (PlayerI* player : actingOrder_)
+        if (player->IsInHand())
+            player->UpdateBestHand();
+    pots_ = BuildHandPots(betting_.TotalPot());
     PayAndReport(pots_);
     // The panel was filled as the hand began: it ranks the chips won now.
     ListStandings();

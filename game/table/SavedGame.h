@@ -29,6 +29,9 @@ struct SeatRecord {
     uint8_t dealer = 0;        // the seat held the dealer button
     uint8_t inHand = 0;        // the seat was dealt in and had not folded
     double bet = 0.0;          // the seat's bet in the betting round
+    // The seat's part of the pot: every chip it put in during the hand, its
+    // bet included. The side pots are built from these at the showdown.
+    double contribution = 0.0;
     std::array<Card, 2> cards{};
 };
 
@@ -66,6 +69,13 @@ struct SavedGame {
     // Who else has acted, and the big blind's option, are worked out from
     // it and the bets (BettingRound::ResumeStanding).
     uint16_t resumePosition = 0;
+    double raiseCount = 0.0;   // raises made in the betting round
+    // Every seat's part of the pot (the contributions) is known, and every
+    // amount of the hand is exact. Records kept by earlier builds, and files
+    // without the amounts' own block, know only the bets and a truncated
+    // pot: such a hand is shown down as one pot for the players left in it.
+    uint8_t contributionsKnown = 0;
+    // The five board cards, those not yet turned over included.
     std::array<Card, 5> board{};
 
     // The human's seat.
@@ -73,6 +83,7 @@ struct SavedGame {
     uint8_t humanDealer = 0;
     uint8_t humanInHand = 0;
     double humanBet = 0.0;
+    double humanContribution = 0.0;
     std::array<Card, 2> tableCards{}; // the human's hole cards
 
     std::array<SeatRecord, kComputerSeats> seats{};

@@ -28,6 +28,8 @@ int rand()
 
 void srand(unsigned int seed) { tRandState = seed; }
 
+unsigned int testing::RandState() { return tRandState; }
+
 long clock()
 {
     const long reading = static_cast<long>(ProcessMicroseconds() / 1000);

@@ -22,6 +22,13 @@ constexpr long kClocksPerSecond = 1000;
 int rand();
 void srand(unsigned int seed);
 
+namespace testing {
+// The calling thread's generator state, which srand sets back: a test that
+// puts a step of its own between two of the program's keeps the numbers the
+// program draws afterwards as they would have been without it.
+unsigned int RandState();
+} // namespace testing
+
 // Milliseconds of the platform clock since the process started; installing a
 // manual clock does not make it jump. On the thread that installed a clock
 // relay, each reading passes through it first.

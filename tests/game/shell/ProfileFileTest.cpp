@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -281,10 +283,153 @@ TEST_F(ProfileFile, AKnownTournamentRecordLoadsIntoNamedFieldsAndSavesByteForByt
     EXPECT_EQ(fifth.inHand, 0);
     EXPECT_EQ(fifth.dealer, 1);
     EXPECT_EQ(game.seats[3].inHand, 1);
+    // An earlier build's file: what each seat put in is not known.
+    EXPECT_EQ(game.contributionsKnown, 0);
 
     ASSERT_TRUE(platform::DeleteFile("save/Kim_.usr"));
     ASSERT_TRUE(SaveProfile(kim));
     EXPECT_EQ(Bytes("save/Kim_.usr"), bytes);
+}
+
+namespace {
+
+// Big game L left in the river's betting: blinds of half a chip, three seats'
+// parts of the pot, a raise made.
+std::unique_ptr<SavedGame> HandLeftInPlay()
+{
+    std::unique_ptr<SavedGame> game = BusyTournament(9);
+    game->minBet = 75.0;
+    game->level = 1;
+    game->handOver = 0;
+    game->contributionsKnown = 1;
+    game->raiseCount = 2.0;
+    game->totalPot = 1532.5;
+    game->currentBet = 150.0;
+    game->startChips = 0.0;
+    game->humanBet = 0.0;
+    game->humanContribution = 245.0;
+    for (SeatRecord& seat : game->seats) {
+        seat.inHand = 0;
+        seat.bet = 0.0;
+        seat.contribution = 37.5;
+        seat.chips = 1462.5;
+    }
+    game->seats[1].inHand = 1;
+    game->seats[1].bet = 150.0;
+    game->seats[1].contribution = 745.0;
+    game->seats[5].inHand = 1;
+    game->seats[5].bet = 150.0;
+    game->seats[5].contribution = 745.0;
+    return game;
+}
+
+// Where the block of exact amounts begins in a file of one tournament, and
+// where in it the human's chips and the first computer seat's chips lie.
+constexpr size_t kAmountsAt = 59 + 417;
+constexpr size_t kHumanChipsAt = kAmountsAt + 8 + 2 + 1 + 3 * 8;
+constexpr size_t kFirstSeatChipsAt = kHumanChipsAt + 3 * 8;
+
+std::string WithDouble(std::string bytes, size_t at, double value)
+{
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int i = 0; i < 8; ++i)
+        bytes[at + i] = static_cast<char>(bits >> (56 - 8 * i));
+    return bytes;
+}
+
+} // namespace
+
+// A tournament left with a hand in play keeps what each seat put in, the
+// round's raises and every half chip, and an earlier build reading the same
+// file finds the tournament it knows in the bytes it reads.
+TEST_F(ProfileFile, AHandLeftInPlayKeepsEverySeatsPartOfThePotAndEveryHalfChip)
+{
+    Profile ivy;
+    ivy.name = "Ivy";
+    ivy.savedGames.push_back(HandLeftInPlay());
+    const SavedGame kept = *ivy.savedGames[0];
+    ASSERT_TRUE(SaveProfile(ivy));
+    const std::string bytes = Bytes("save/Ivy_.usr");
+    EXPECT_EQ(bytes.size(), kAmountsAt + 8 + 2 + 1 + 3 * 8 + 10 * 3 * 8);
+    EXPECT_EQ(bytes.substr(kAmountsAt, 8), std::string("HAND") + U16(1) + U16(1));
+
+    Profile loaded;
+    std::string notes;
+    ASSERT_TRUE(LoadProfile(loaded, "save/Ivy_.usr", &notes));
+    EXPECT_EQ(notes, "");
+    ASSERT_EQ(loaded.savedGames.size(), 1u);
+    const SavedGame& game = *loaded.savedGames[0];
+    EXPECT_EQ(game.contributionsKnown, 1);
+    EXPECT_EQ(game.raiseCount, 2.0);
+    EXPECT_EQ(game.totalPot, 1532.5);
+    EXPECT_EQ(game.currentBet, 150.0);
+    EXPECT_EQ(game.startChips, 0.0);
+    EXPECT_EQ(game.humanContribution, 245.0);
+    for (size_t i = 0; i < game.seats.size(); ++i) {
+        EXPECT_EQ(game.seats[i].chips, kept.seats[i].chips) << i;
+        EXPECT_EQ(game.seats[i].bet, kept.seats[i].bet) << i;
+        EXPECT_EQ(game.seats[i].contribution, kept.seats[i].contribution) << i;
+    }
+    // Saved again unchanged, the file is not written again.
+    ASSERT_TRUE(SaveProfile(loaded));
+    EXPECT_EQ(Bytes("save/Ivy_.usr"), bytes);
+
+    // The bytes before the block are the file an earlier build writes: read
+    // alone, they hold the same tournament, amounts truncated to whole chips.
+    WriteBytes("save/Ivy_.usr", bytes.substr(0, kAmountsAt));
+    Profile earlier;
+    notes.clear();
+    ASSERT_TRUE(LoadProfile(earlier, "save/Ivy_.usr", &notes));
+    EXPECT_EQ(notes, "");
+    ASSERT_EQ(earlier.savedGames.size(), 1u);
+    EXPECT_EQ(earlier.savedGames[0]->contributionsKnown, 0);
+    EXPECT_EQ(earlier.savedGames[0]->totalPot, 1532.0);
+    EXPECT_EQ(earlier.savedGames[0]->seats[0].chips, 1462.0);
+}
+
+// Amounts after the tournaments that are cut short, not ours, or not those
+// of the tournament they name are told, and the tournament is kept as its
+// record holds it: its hand in play is then paid as one pot.
+TEST_F(ProfileFile, DamagedAmountsAreToldAndTheirTournamentIsKeptWithoutThem)
+{
+    Profile joe;
+    joe.name = "Joe";
+    joe.savedGames.push_back(HandLeftInPlay());
+    ASSERT_TRUE(SaveProfile(joe));
+    const std::string bytes = Bytes("save/Joe_.usr");
+    std::string foreignTag = bytes;
+    foreignTag[kAmountsAt] = 'X';
+    const struct {
+        std::string bytes;
+        std::string note;
+    } cases[] = {
+        {bytes.substr(0, bytes.size() - 5), "ends inside the amounts kept after its tournaments"},
+        {bytes.substr(0, kAmountsAt + 3), "the amounts kept after its tournaments are damaged"},
+        {foreignTag, "the amounts kept after its tournaments are damaged"},
+        {WithDouble(bytes, kFirstSeatChipsAt, 4000.0), "the amounts kept for tournament 1 differ from its record"},
+        {WithDouble(bytes, kHumanChipsAt + 16, std::nan("")), "the amounts kept for tournament 1 differ from its record"},
+        {WithDouble(bytes, kHumanChipsAt + 16, -245.0), "the amounts kept for tournament 1 differ from its record"},
+    };
+    for (const auto& damaged : cases) {
+        WriteBytes("save/Joe_.usr", damaged.bytes);
+        Profile loaded;
+        std::string notes;
+        ASSERT_TRUE(LoadProfile(loaded, "save/Joe_.usr", &notes)) << damaged.note;
+        EXPECT_NE(notes.find(damaged.note), std::string::npos) << notes;
+        EXPECT_NE(notes.find("a hand left in play"), std::string::npos) << notes;
+        ASSERT_EQ(loaded.savedGames.size(), 1u) << damaged.note;
+        EXPECT_EQ(loaded.savedGames[0]->contributionsKnown, 0) << damaged.note;
+        EXPECT_EQ(loaded.savedGames[0]->seats[0].chips, 1462.0) << damaged.note;
+    }
+
+    // Loaded with the others, the damaged file is kept as it was beside the
+    // one the mended profile is saved to.
+    WriteBytes("save/Joe_.usr", foreignTag);
+    const std::vector<KernelLibrary::Problem> problems = LoadAllProfiles(*ProfileList::Instance());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].what, "Joe's profile was damaged and mended");
+    EXPECT_EQ(Bytes("save/Joe_.usr.damaged"), foreignTag);
 }
 
 TEST_F(ProfileFile, AFailedSaveLeavesThePreviousFileByteIdentical)

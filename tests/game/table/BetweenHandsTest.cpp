@@ -743,9 +743,11 @@ TEST_F(BetweenHands, TheHumanHoldingTheButtonIsSavedAsTheDealer)
     EXPECT_EQ(DealerSeats(*harness.table), std::vector<uint16_t>{1});
 }
 
-TEST_F(BetweenHands, APlayerAllInWhenTheTableWasLeftStillPlaysForThePot)
+TEST_F(BetweenHands, APlayerAllInInAHandAnEarlierBuildKeptStillPlaysForThePot)
 {
     SavedGame& saved = LeaveAtTheHumansFirstTurn(harness);
+    // Kept without what each seat put in: the pot cannot be split by it.
+    saved.contributionsKnown = 0;
     // A computer still in the hand whose chips all went in before the flop.
     SeatRecord* allIn = nullptr;
     for (SeatRecord& record : saved.seats)
@@ -762,6 +764,35 @@ TEST_F(BetweenHands, APlayerAllInWhenTheTableWasLeftStillPlaysForThePot)
     const std::vector<Pot>& pots = harness.table->GetPots();
     ASSERT_EQ(pots.size(), 1u);
     EXPECT_NE(std::find(pots[0].eligible.begin(), pots[0].eligible.end(), player), pots[0].eligible.end());
+}
+
+TEST_F(BetweenHands, KeptPartsOfThePotThatDoNotMakeThePotArePaidAsOnePotAndMakeNoChip)
+{
+    SavedGame& saved = LeaveAtTheHumansFirstTurn(harness);
+    ASSERT_EQ(saved.contributionsKnown, 1);
+    // A damaged record: a seat in the hand, all-in, claims a part it never
+    // put in.
+    SeatRecord* claimant = nullptr;
+    for (SeatRecord& record : saved.seats)
+        if (record.active != 0 && record.inHand != 0 && claimant == nullptr)
+            claimant = &record;
+    ASSERT_NE(claimant, nullptr);
+    claimant->contribution += 100000.0;
+    claimant->chips = 0.0;
+    harness.table->Show();
+    GameMgr& table = *harness.table;
+    const std::vector<Pot> pots = table.PotsAsTheyStand();
+    ASSERT_EQ(pots.size(), 1u);
+    EXPECT_EQ(pots[0].amount, table.Betting().TotalPot() + table.Betting().RoundPot());
+    double chips = pots[0].amount;
+    for (PlayerI* player : table.GetSeatList())
+        chips += player != nullptr ? player->GetChips() : 0.0;
+    harness.closeResults = false;
+    ASSERT_TRUE(harness.RunUntil([&] { return harness.shell.finish->IsVisible(); }));
+    double after = 0.0;
+    for (PlayerI* player : table.GetSeatList())
+        after += player != nullptr ? player->GetChips() : 0.0;
+    EXPECT_EQ(after, chips);
 }
 
 } // namespace

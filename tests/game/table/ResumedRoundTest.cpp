@@ -2,14 +2,24 @@
 // the round goes on as it would have. The human is offered the same actions
 // for the same amounts, the players who had acted are not asked again, the
 // big blind keeps his option, and a round that was over stays over.
+#include "game/shell/ProfileFile.h"
+#include "game/shell/TournamentEntry.h"
+#include "game/table/Tournament.h"
 #include "game/table/PlayerHuman.h"
+#include "platform/core/CRuntime.h"
+#include "tests/support/PlatformTesting.h"
 #include "tests/support/TableHarness.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace Gamespace {
 namespace {
@@ -210,63 +220,139 @@ TEST(ResumedRound, TheHumanFacingABetEveryoneElseMatchedClosesTheRoundWithHisCal
     EXPECT_EQ(game.harness.table->Betting().Status(), RoundStatus::RoundComplete);
 }
 
+// The pots a hand stands to be paid in: by name, amount and the seats that
+// may win each.
+struct PotView {
+    std::string name;
+    double amount = 0.0;
+    std::vector<uint16_t> seats;
+    bool operator==(const PotView&) const = default;
+};
+
+std::vector<PotView> ViewOf(const std::vector<Pot>& pots)
+{
+    std::vector<PotView> views;
+    for (const Pot& pot : pots) {
+        PotView view{pot.name, pot.amount, {}};
+        for (const PlayerI* player : pot.eligible)
+            view.seats.push_back(player->GetSeat());
+        std::sort(view.seats.begin(), view.seats.end());
+        views.push_back(std::move(view));
+    }
+    return views;
+}
+
+void PrintTo(const PotView& pot, std::ostream* out)
+{
+    *out << pot.name << " " << pot.amount << " for seats";
+    for (uint16_t seat : pot.seats)
+        *out << " " << seat;
+}
+
 // The round as the table was left.
 struct LeftAt {
     RoundStatus status;
     Standing standing;
+    std::vector<PotView> pots;
     bool humansTurn;
     Offer offer;
 };
-
-// Leaves the table now and sits down again.
-LeftAt LeaveAndComeBackNow(TableHarness& harness)
-{
-    GameMgr& table = *harness.table;
-    LeftAt left{table.Betting().Status(), StandingOf(table), HumansTurn(harness), {}};
-    if (left.humansTurn)
-        left.offer = Offered(Human(harness));
-    LeaveAndComeBack(harness);
-    return left;
-}
-
-bool InTheBetting(const TableHarness& harness)
-{
-    const testing_support::ScriptedShell& shell = harness.shell;
-    return harness.table->GetTableStateCode() == kTableBetting && !shell.finish->IsVisible() &&
-           !shell.stage->IsVisible() && (shell.rebuy == nullptr || !shell.rebuy->IsVisible()) &&
-           !shell.trnFinish->IsVisible();
-}
 
 // Every chip of the tournament: in front of the players and, until the hand
 // is shown down and paid, in the hand.
 double ChipsAndPot(const TableHarness& harness)
 {
     GameMgr& table = *harness.table;
-    bool paid = harness.shell.finish->IsVisible();
-    double sum = paid ? 0.0 : table.Betting().TotalPot();
+    double sum = table.IsHandSettled() ? 0.0 : table.Betting().TotalPot() + table.Betting().RoundPot();
     for (PlayerI* player : table.GetSeatList())
         if (player != nullptr)
-            sum += player->GetChips() + (!paid && player->IsInHand() ? player->GetBet() : 0.0);
+            sum += player->GetChips();
     return sum;
 }
 
+// Quits the game and starts it again: the table is left, the profile saved
+// to its file and read back from it, and the tournament continued.
+void QuitAndRestart(TableHarness& harness, const platform::testing::ScopedTempFolder& folder)
+{
+    harness.table->Hide();
+    SetProfileFolder(folder.Path() + "/");
+    Profile& profile = harness.shell.profile;
+    profile.file.clear();
+    ASSERT_TRUE(SaveProfile(profile));
+    Profile read;
+    std::string notes;
+    ASSERT_TRUE(LoadProfile(read, profile.FilePath(), &notes));
+    EXPECT_EQ(notes, "");
+    profile.savedGames = std::move(read.savedGames);
+    // Continued from the set-up screen, as the player would.
+    Tournament record;
+    ASSERT_TRUE(FindTournament(harness.tournamentId, record));
+    ASSERT_TRUE(ContinueTournament(profile, record));
+    harness.table->Show();
+}
+
+// Leaves the table now and sits down again, or quits and starts again;
+// what the program draws at random meanwhile is not taken from the hand.
+LeftAt LeaveAndComeBackNow(TableHarness& harness, const platform::testing::ScopedTempFolder* quitTo = nullptr)
+{
+    GameMgr& table = *harness.table;
+    LeftAt left{table.Betting().Status(), StandingOf(table), ViewOf(table.PotsAsTheyStand()), HumansTurn(harness), {}};
+    if (left.humansTurn)
+        left.offer = Offered(Human(harness));
+    const unsigned int random = platform::testing::RandState();
+    if (quitTo != nullptr)
+        QuitAndRestart(harness, *quitTo);
+    else
+        LeaveAndComeBack(harness);
+    platform::srand(random);
+    return left;
+}
+
+bool InTheBetting(const TableHarness& harness)
+{
+    const testing_support::ScriptedShell& shell = harness.shell;
+    return harness.table->GetTableStateCode() == kTableBetting && !harness.table->IsHandSettled() &&
+           !shell.finish->IsVisible() && !shell.stage->IsVisible() && (shell.rebuy == nullptr || !shell.rebuy->IsVisible()) &&
+           !shell.trnFinish->IsVisible();
+}
+
+bool AnyoneAllIn(const GameMgr& table)
+{
+    for (PlayerI* player : table.GetSeatList())
+        if (player != nullptr && player->IsInHand() && player->IsAllIn())
+            return true;
+    return false;
+}
+
+// The tournaments a seed plays: each betting structure, and both ways a
+// round ends (with and without the stage announcements).
+void UseTournamentOfSeed(TableHarness& harness, uint32_t seed)
+{
+    static const uint16_t kTournaments[] = {2, 5, 8, 3, 9};
+    harness.UseTournament(kTournaments[seed % 5], 8);
+    harness.shell.profile.announceStages = (seed / 5) % 2 == 0 ? 1 : 0;
+    harness.restartWhenDone = false;
+}
+
 // Whatever the moment of the betting the table is left at, the round comes
-// back standing as it stood: the same bets, the same players in it, the
-// same players still to act, the same big blind's option, the same offer to
-// the human. A round whose betting was over (its last action made, its next
-// stage not yet come) comes back over: its next stage follows (announced or
-// not), or after the river the showdown, with nobody asked to act again.
+// back standing as it stood: every chip where it was, the same bets, the
+// same players in it, the same pots to be won, the same players still to
+// act, the same big blind's option, the same offer to the human. A round
+// whose betting was over (its last action made, its next stage not yet
+// come) comes back over: its next stage follows (announced or not), or after
+// the river the showdown, with nobody asked to act again.
 TEST(ResumedRound, ARoundLeftAtAnyMomentOfItsBettingComesBackAsItStood)
 {
     int awaiting = 0;
     int over = 0;
-    for (uint32_t seed : {21u, 22u, 23u, 24u}) {
+    int sidePots = 0;
+    for (uint32_t seed = 1; seed <= 200; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
         TableHarness harness(seed);
-        harness.UseTournament(seed % 2 == 0 ? 2 : 8, 8);
-        harness.shell.profile.announceStages = seed < 23 ? 1 : 0;
+        UseTournamentOfSeed(harness, seed);
         harness.Start();
         std::mt19937 moments(seed);
-        while (harness.table->GetHandsShownDown() < 30) {
+        while (harness.table->GetHandsShownDown() < 8 && harness.modulesDone == 0) {
             ASSERT_TRUE(harness.Step());
             if (!InTheBetting(harness) || moments() % 6 != 0)
                 continue;
@@ -274,34 +360,156 @@ TEST(ResumedRound, ARoundLeftAtAnyMomentOfItsBettingComesBackAsItStood)
             const double chips = ChipsAndPot(harness);
             const LeftAt left = LeaveAndComeBackNow(harness);
             SCOPED_TRACE(::testing::PrintToString(left.standing));
-            EXPECT_DOUBLE_EQ(ChipsAndPot(harness), chips);
+            ASSERT_EQ(ChipsAndPot(harness), chips);
+            sidePots += left.pots.size() > 1 ? 1 : 0;
             if (left.status == RoundStatus::AwaitingAction) {
                 ++awaiting;
-                ASSERT_EQ(StandingOf(table), left.standing) << "seed " << seed;
+                ASSERT_EQ(StandingOf(table), left.standing);
+                ASSERT_EQ(ViewOf(table.PotsAsTheyStand()), left.pots);
                 // Left again before anything happened, it comes back the same.
                 if (moments() % 4 == 0) {
                     LeaveAndComeBack(harness);
-                    ASSERT_EQ(StandingOf(table), left.standing) << "seed " << seed;
+                    ASSERT_EQ(StandingOf(table), left.standing);
+                    ASSERT_EQ(ViewOf(table.PotsAsTheyStand()), left.pots);
                 }
                 if (left.humansTurn) {
-                    ASSERT_EQ(Offered(*table.GetHumanPlayer()), left.offer) << "seed " << seed;
+                    ASSERT_EQ(Offered(*table.GetHumanPlayer()), left.offer);
                 }
             } else if (left.status == RoundStatus::RoundComplete) {
                 ++over;
                 uint32_t stage = left.standing.stage;
-                if (stage >= 3)
-                    EXPECT_TRUE(harness.shell.finish->IsVisible()) << "the showdown follows the river's betting";
-                else if (harness.shell.profile.announceStages != 0)
+                if (stage >= 3) {
+                    ASSERT_TRUE(harness.shell.finish->IsVisible()) << "the showdown follows the river's betting";
+                    EXPECT_EQ(ViewOf(table.GetPots()), left.pots);
+                } else if (harness.shell.profile.announceStages != 0) {
                     EXPECT_TRUE(harness.shell.stage->IsVisible()) << "the next stage is announced";
-                else
+                } else {
                     EXPECT_EQ(table.State().boardStage, stage + 1) << "the next stage is dealt";
+                }
+                if (!harness.shell.finish->IsVisible()) {
+                    EXPECT_EQ(ViewOf(table.PotsAsTheyStand()), left.pots);
+                }
                 for (PlayerI* player : table.GetSeatList())
                     EXPECT_TRUE(player == nullptr || !player->HasActed()) << "nobody acts again in a round that is over";
             }
         }
     }
-    EXPECT_GT(awaiting, 100);
-    EXPECT_GT(over, 5);
+    EXPECT_GT(awaiting, 1000);
+    EXPECT_GT(over, 50);
+    EXPECT_GT(sidePots, 100);
+}
+
+// What a hand's showdown paid: its pots, the rows of the hand result, and
+// every seat's chips afterwards.
+struct Payout {
+    std::vector<PotView> pots;
+    struct Row {
+        std::string pot;
+        uint16_t seat;
+        double amount;
+        std::string hand;
+        bool operator==(const Row&) const = default;
+    };
+    std::vector<Row> rows;
+    std::vector<std::pair<uint16_t, double>> chips;
+    bool operator==(const Payout&) const = default;
+};
+
+void PrintTo(const Payout& payout, std::ostream* out)
+{
+    for (const PotView& pot : payout.pots) {
+        *out << "\n  ";
+        PrintTo(pot, out);
+    }
+    for (const Payout::Row& row : payout.rows)
+        *out << "\n  " << row.pot << ": seat " << row.seat << " wins " << row.amount << " with " << row.hand;
+    *out << "\n  chips:";
+    for (const auto& [seat, chips] : payout.chips)
+        *out << " " << seat << "=" << chips;
+}
+
+Payout PayoutOf(const TableHarness& harness)
+{
+    Payout payout;
+    payout.pots = ViewOf(harness.table->GetPots());
+    for (const testing_support::ShownPot& pot : harness.shell.finish->pots)
+        for (const testing_support::ShownPot::Row& row : pot.rows)
+            payout.rows.push_back(Payout::Row{pot.name, row.player->GetSeat(), row.amount, row.hand});
+    for (PlayerI* player : harness.table->GetSeatList())
+        if (player != nullptr)
+            payout.chips.emplace_back(player->GetSeat(), player->GetChips());
+    return payout;
+}
+
+// Steps until the hand that was under way when `shownDown` hands had been
+// shown down is shown down too (a hand resumed after its river's betting is
+// shown down as it is resumed); its payout.
+std::optional<Payout> PlayToTheShowdown(TableHarness& harness, uint64_t shownDown)
+{
+    if (!harness.RunUntil([&] { return harness.table->GetHandsShownDown() > shownDown; }))
+        return std::nullopt;
+    return PayoutOf(harness);
+}
+
+// A hand of a tournament is played twice from the same seed: once straight
+// through, and once left at a moment of its betting (the menu's Leave table
+// and Continue, or a quit and a new start, through the profile's file) and
+// played on. The second is paid exactly as the first: the same pots, the same
+// winners of the same amounts, uncovered chips back to their owner, every
+// seat's chips the same to the chip.
+TEST(ResumedRound, AHandLeftAndContinuedIsPaidAsTheSameHandPlayedThrough)
+{
+    platform::testing::ScopedTempFolder folder;
+    int compared = 0;
+    int withSidePots = 0;
+    int throughTheFile = 0;
+    for (uint32_t seed = 1; seed <= 200; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        // Where the second play leaves: a moment of the betting, in a hand
+        // with a player all-in where the seed asks for one.
+        const bool wantAllIn = seed % 3 != 0;
+        const bool quit = seed % 2 == 0;
+        std::mt19937 moments(seed);
+        TableHarness left(seed);
+        UseTournamentOfSeed(left, seed);
+        left.Start();
+        uint64_t hand = 0;
+        bool found = false;
+        for (;;) {
+            if (!left.Step() || left.modulesDone != 0 || left.table->GetHandsShownDown() >= 40)
+                break;
+            if (!InTheBetting(left) || moments() % 4 != 0 || (wantAllIn && !AnyoneAllIn(*left.table)))
+                continue;
+            found = true;
+            hand = left.table->GetHandsStarted();
+            break;
+        }
+        if (!found)
+            continue;
+        const double chips = ChipsAndPot(left);
+        const uint64_t shownDown = left.table->GetHandsShownDown();
+        const LeftAt at = LeaveAndComeBackNow(left, quit ? &folder : nullptr);
+        ASSERT_EQ(ChipsAndPot(left), chips) << ::testing::PrintToString(at.standing) << "\nnow "
+                                            << ::testing::PrintToString(StandingOf(*left.table));
+        const std::optional<Payout> resumed = PlayToTheShowdown(left, shownDown);
+        ASSERT_TRUE(resumed.has_value());
+
+        // The same hand, played through.
+        TableHarness through(seed);
+        UseTournamentOfSeed(through, seed);
+        through.Start();
+        ASSERT_TRUE(through.RunUntil([&] { return through.table->GetHandsStarted() == hand && InTheBetting(through); }));
+        const std::optional<Payout> played = PlayToTheShowdown(through, through.table->GetHandsShownDown());
+        ASSERT_TRUE(played.has_value());
+        ASSERT_EQ(*resumed, *played) << (quit ? "quit and started again" : "left and continued") << " at\n"
+                                     << ::testing::PrintToString(at.standing);
+        ++compared;
+        withSidePots += played->pots.size() > 1 ? 1 : 0;
+        throughTheFile += quit ? 1 : 0;
+    }
+    EXPECT_GT(compared, 180);
+    EXPECT_GT(throughTheFile, 80);
+    EXPECT_GT(withSidePots, 60);
 }
 
 } // namespace
