@@ -7,6 +7,7 @@
 #include "platform/core/FileSystem.h"
 #include "tests/fuzz/FuzzSupport.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -63,6 +64,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Profile again;
     Check(LoadProfile(again, profile.FilePath()));
     Check(again.name == profile.name && again.money == profile.money);
+    // A hand's exact amounts come back as they were, and only sound ones.
+    Check(again.savedGames.size() == profile.savedGames.size());
+    for (size_t i = 0; i < profile.savedGames.size(); ++i) {
+        const SavedGame& first = *profile.savedGames[i];
+        const SavedGame& second = *again.savedGames[i];
+        Check(second.totalPot == first.totalPot && second.raiseCount == first.raiseCount &&
+              second.humanContribution == first.humanContribution);
+        // Whether the parts are known tells only for a hand with chips in.
+        bool partsIn = first.humanContribution != 0.0;
+        for (size_t s = 0; s < first.seats.size(); ++s) {
+            Check(second.seats[s].chips == first.seats[s].chips &&
+                  second.seats[s].contribution == first.seats[s].contribution);
+            partsIn = partsIn || first.seats[s].contribution != 0.0;
+        }
+        Check(!partsIn || second.contributionsKnown == first.contributionsKnown);
+        for (double amount : {first.totalPot, first.raiseCount, first.humanContribution, first.startChips})
+            Check(std::isfinite(amount) && amount >= 0.0);
+    }
     platform::DeleteFile(profile.FilePath());
     return 0;
 }

@@ -198,6 +198,16 @@ Bytes SavedProfile(const std::string& scratchFolder)
     game->inUse = 1;
     game->current = 1;
     ann.savedGames.push_back(std::move(game));
+    // A second tournament left with a hand in play: the block of its exact
+    // amounts follows the records.
+    auto inPlay = std::make_unique<SavedGame>();
+    inPlay->tournamentId = 9;
+    inPlay->inUse = 1;
+    inPlay->contributionsKnown = 1;
+    inPlay->totalPot = 112.5;
+    inPlay->humanContribution = 37.5;
+    inPlay->seats[0].contribution = 75.0;
+    ann.savedGames.push_back(std::move(inPlay));
     SaveProfile(ann);
     std::string bytes;
     platform::ReadWholeFile("save/Ann_.usr", &bytes);
