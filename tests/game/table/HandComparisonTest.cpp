@@ -182,8 +182,8 @@ TEST(PotAward, HandsEqualInTheirFiveCardsSplitThePot)
 TEST(PotAward, ATieForTheBestHandSharesThePotWithoutTheBeatenHandOfItsCategory)
 {
     const char* board = "Ks 9c 7d 4b 2s";
-    std::vector<WinnerRow> rows =
-        AwardPot(90.0, {{A, RateNamed(board, "Ad Ac")}, {B, RateNamed(board, "3d 3c")}, {C, RateNamed(board, "Ab As")}});
+    std::vector<WinnerRow> rows = AwardPot(
+        90.0, {{A, RateNamed(board, "Ad Ac")}, {B, RateNamed(board, "3d 3c")}, {C, RateNamed(board, "Ab As")}});
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].player, A);
     EXPECT_EQ(rows[1].player, C);
