@@ -33,6 +33,9 @@ public:
     // The user asked to close the window. The program only ends when the game
     // answers with ISysApp::Quit (now or later, say after a confirmation).
     virtual void OnCloseRequest() = 0;
+    // The window was minimised (true) or came back (false), between Start and
+    // Stop. Nobody sees the game meanwhile: what runs by itself should wait.
+    virtual void OnWindowMinimized(bool minimized) { (void)minimized; }
 };
 
 // Optional second interface of a game object: work that has to run on the

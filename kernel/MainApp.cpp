@@ -122,6 +122,12 @@ void MainApp::OnSessionEnding()
     QuitFromGame();
 }
 
+void MainApp::OnWindowMinimized(bool minimized)
+{
+    if (bridge_ && bridge_->IsStarted())
+        game_->OnWindowMinimized(minimized);
+}
+
 void MainApp::QuitFromFramework()
 {
     // While a demo plays, the window takes no input of the player's: a

@@ -102,6 +102,8 @@ protected:
     void QuitFromGame() override;
     void QuitFromFramework() override;
     void OnSessionEnding() override;
+    // Told to the game once it has started.
+    void OnWindowMinimized(bool minimized) override;
 
 private:
     IGame* game_;

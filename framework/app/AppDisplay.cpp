@@ -57,12 +57,15 @@ void ZoltAppBase::CreateMainWindow()
     active_ = GetActiveWindow() == mainWindow_;
     const bool wasMinimized = minimized_;
     minimized_ = false;
-    if (minimizedForFocus_) {
+    const bool restored = minimizedForFocus_;
+    if (restored) {
         Unsilence(true);
         minimizedForFocus_ = false;
     }
     if (wasMinimized != minimized_ || wasActive != active_)
         UpdateActiveState();
+    if (restored)
+        OnWindowMinimized(false);
 
     RecreateImageSurfaces();
     widgetManager->SetScreenImage(display_->GetScreenImage());

@@ -256,7 +256,8 @@ void ZoltAppBase::ApplyActivation()
 
 void ZoltAppBase::ApplyMinimized(bool minimizedNow)
 {
-    if (minimizedNow != minimizedForFocus_) {
+    const bool changed = minimizedNow != minimizedForFocus_;
+    if (changed) {
         minimizedForFocus_ = minimizedNow;
         if (minimizedNow) {
             Silence(true);
@@ -267,6 +268,8 @@ void ZoltAppBase::ApplyMinimized(bool minimizedNow)
     }
     minimized_ = minimizedNow;
     UpdateActiveState();
+    if (changed)
+        OnWindowMinimized(minimizedNow);
 }
 
 void ZoltAppBase::ApplyTimerTick()

@@ -247,6 +247,9 @@ public:
     virtual void OnModalDialogRemoved() {}
     virtual void OnInputFocusGained() {}
     virtual void OnInputFocusLost() {}
+    // The main window went down to the task bar (true) or came back (false);
+    // called once for each change, as the sound goes silent or is heard again.
+    virtual void OnWindowMinimized(bool minimized) { (void)minimized; }
     virtual bool IsScreenToggleKey(int key);
     // Developer keys (developer mode, or any key while a demo plays); true
     // when the key was taken.

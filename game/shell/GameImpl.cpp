@@ -205,6 +205,17 @@ void GameImpl::OnCloseRequest()
     AskToLeave(Leaving::ByClose);
 }
 
+void GameImpl::OnWindowMinimized(bool minimized)
+{
+    windowMinimized_ = minimized;
+    if (minimized) {
+        if (gameMgr_ && gameMgr_->IsActive())
+            gameMgr_->SetPaused(true);
+        return;
+    }
+    ResumeTable();
+}
+
 void GameImpl::AskToLeave(Leaving how)
 {
     if (gameMgr_ && gameMgr_->IsActive()) {
@@ -282,7 +293,7 @@ void GameImpl::ShowNotice()
 
 void GameImpl::ResumeTable()
 {
-    if (!gameMgr_ || !gameMgr_->IsActive() || (notice_ && notice_->IsVisible()) ||
+    if (!gameMgr_ || !gameMgr_->IsActive() || windowMinimized_ || (notice_ && notice_->IsVisible()) ||
         (exitDialog_ && exitDialog_->IsVisible()))
         return;
     gameMgr_->SetPaused(false);

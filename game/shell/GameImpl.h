@@ -96,6 +96,9 @@ public:
     // closed meanwhile), after the notice when one shows; anywhere else:
     // quit at once.
     void OnCloseRequest() override;
+    // The table holds still while the window is down, its clock too, and
+    // goes on when it is back unless something else holds it.
+    void OnWindowMinimized(bool minimized) override;
 
     // ---- KernelLibrary::IFrameUpdate ----
     // Runs the steps the start screen's and the table's timers asked for
@@ -162,7 +165,8 @@ private:
     // Shows the next problem waiting once the game has started; holds the
     // table while it shows.
     void ShowNotice();
-    // Lets the table go on unless the notice or the exit question holds it.
+    // Lets the table go on unless the notice, the exit question or the
+    // minimised window holds it.
     void ResumeTable();
     // The profile folder in the player's data folder, with what an earlier
     // build left beside the program taken over; the profiles loaded.
@@ -181,6 +185,8 @@ private:
     bool started_ = false;
     // The notice paused the table.
     bool noticeHoldsTable_ = false;
+    // The window is minimised.
+    bool windowMinimized_ = false;
     // The window was closed at the table while the notice showed: the exit
     // question comes once it is answered.
     bool closeWaitsForNotice_ = false;

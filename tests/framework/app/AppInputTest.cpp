@@ -180,6 +180,25 @@ TEST_F(InputTest, LosingTheFocusSilencesAndReleasesHeldButtons)
     EXPECT_DOUBLE_EQ(app->heardMusicVolume, 0.85);
 }
 
+// The application hears of each change of the window between minimised and
+// shown once, and of nothing else the window's size does.
+TEST_F(InputTest, MinimisingAndRestoringAreToldOnceEach)
+{
+    platform::SendMessageA(Window(), platform::WM_SIZE, platform::SIZE_RESTORED, 0);
+    Pump(10);
+    EXPECT_TRUE(app->minimizedTold.empty()) << "a size change of a window in view";
+    platform::testing::InjectWindowEvent(Window(), platform::InputEvent::Kind::Minimized);
+    platform::SendMessageA(Window(), platform::WM_SIZE, platform::SIZE_MINIMIZED, 0);
+    Pump(10);
+    EXPECT_TRUE(app->IsSilenced());
+    EXPECT_EQ(app->minimizedTold, std::vector<bool>{true});
+    platform::testing::InjectWindowEvent(Window(), platform::InputEvent::Kind::Restored);
+    platform::SendMessageA(Window(), platform::WM_SIZE, platform::SIZE_RESTORED, 0);
+    Pump(10);
+    EXPECT_FALSE(app->IsSilenced());
+    EXPECT_EQ(app->minimizedTold, (std::vector<bool>{true, false}));
+}
+
 TEST_F(InputTest, AButtonHeldAsTheFocusWentCountsAsReleasedWhenItComesBack)
 {
     // The left button goes down, the player switches away and lets it go

@@ -84,6 +84,7 @@ public:
         broughtAtUpdate.push_back(UpdateCount());
         ZoltAppBase::BringToFront(code, extra);
     }
+    void OnWindowMinimized(bool minimized) override { minimizedTold.push_back(minimized); }
     void OnButtonClicked(int id) override { clicked.push_back(id); }
     void OnButtonDown(int id) override { pressed.push_back(id); }
     bool OnDeveloperKey(int key) override
@@ -120,6 +121,8 @@ public:
     std::function<void()> loadDone;
     int loadDoneCalls = 0;
     int broughtToFront = 0;
+    // What OnWindowMinimized was told, in order.
+    std::vector<bool> minimizedTold;
     // The update count at each BringToFront.
     std::vector<int> broughtAtUpdate;
     // What UpdateHoldLimitMs answers: how long a still screen may hold updates.

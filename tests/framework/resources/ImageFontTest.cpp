@@ -50,9 +50,9 @@ std::string MainLayer(const std::string& name = "Main")
 // A font read from a descriptor file written for the test, with the glyph
 // image served beside it.
 struct TestFont {
-    explicit TestFont(const std::string& descriptor)
+    explicit TestFont(const std::string& descriptor, std::vector<uint32_t> glyphPixels = GlyphPixels())
     {
-        host.AddImage(folder / "glyphs.png", 9, 4, GlyphPixels());
+        host.AddImage(folder / "glyphs.png", 9, 4, std::move(glyphPixels));
         platform::testing::WriteTestFile(folder / "font.txt", descriptor);
         font = std::make_unique<ImageFont>(&host, folder / "font.txt");
     }
@@ -292,6 +292,74 @@ TEST(ImageFont, MetricsCombineTheSelectedLayers)
     EXPECT_EQ(t.font->QueryAscentPadding(), 1);
     EXPECT_EQ(t.font->QueryLineGapOffset(), -2);
     EXPECT_EQ(t.font->QueryLineAdvance(), 14);
+}
+
+// The glyph image of GlyphPixels' layout in which no two pixels are alike,
+// some of them half see-through and some wholly, so that a column drawn in
+// the wrong place shows.
+std::vector<uint32_t> EveryPixelItsOwn()
+{
+    std::vector<uint32_t> pixels(9 * 4);
+    for (uint32_t y = 0; y < 4; ++y)
+        for (uint32_t x = 0; x < 9; ++x) {
+            const uint32_t alpha = (x * y) % 4 == 3 ? 0x00 : (x + y) % 3 == 0 ? 0x80 : 0xFF;
+            pixels[y * 9 + x] = alpha << 24 | (30 * x + 10) << 16 | (60 * y + 20) << 8 | (255 - 25 * x);
+        }
+    return pixels;
+}
+
+// A redraw of part of the screen draws what lies under it exactly as a whole
+// draw would have: text clipped at any column or row, through its glyphs,
+// matches the unclipped text pixel for pixel inside the clip and leaves the
+// rest untouched. At the font's own size and at a scaled size (drawn from a
+// scaled image of its own), in white and tinted.
+TEST(ImageFont, TextCutByTheClipShowsTheGlyphColumnsAndRowsUnderIt)
+{
+    constexpr uint32_t kBackground = 0xFF203040;
+    const Color kWhiteText(255, 255, 255);
+    for (const char* size : {"10", "20"}) {
+        TestFont t(MainLayer() + "LayerSetPointSize Main 10; SetDefaultPointSize " + size, EveryPixelItsOwn());
+        ASSERT_TRUE(t.font->GetFontData()->IsLoaded()) << t.font->GetFontData()->GetErrorText();
+        const int w = 2 * t.font->MeasureText("ABCBA") + 2, h = 2 * t.font->QueryHeight() + 2;
+        for (const Color& colour : {kWhiteText, Color(200, 120, 60)}) {
+            auto draw = [&](const Rect& clip) {
+                auto canvas = testing::MakeFilled(w, h, kBackground);
+                Graphics g(canvas.get());
+                g.NarrowClip(clip.x, clip.y, clip.width, clip.height);
+                t.font->RenderText(&g, 1, t.font->QueryAscent() + 1, "ABCBA", colour, kNoClip);
+                return canvas;
+            };
+            const auto whole = draw(Rect(0, 0, w, h));
+            int drawn = 0;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    drawn += PixelAt(*whole, x, y) != kBackground;
+            ASSERT_GT(drawn, 2 * t.font->MeasureText("ABCBA")) << "the text is drawn";
+            std::vector<Rect> clips;
+            for (int x = 1; x < t.font->MeasureText("ABCBA") + 1; ++x)
+                clips.push_back(Rect(x, 0, w - x, h)); // the left edge in every column of the text
+            for (int y = 2; y <= t.font->QueryAscent(); ++y) {
+                clips.push_back(Rect(0, y, w, h - y)); // the top edge in every row
+                clips.push_back(Rect(y + 2, y, 3, 2)); // a small window inside the glyphs
+            }
+            for (const Rect& clip : clips) {
+                const auto cut = draw(clip);
+                int wrong = 0;
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x) {
+                        const bool inside = x >= clip.x && x < clip.x + clip.width && y >= clip.y &&
+                                            y < clip.y + clip.height;
+                        const uint32_t expected = inside ? PixelAt(*whole, x, y) : kBackground;
+                        if (PixelAt(*cut, x, y) != expected && wrong++ == 0)
+                            ADD_FAILURE() << "point size " << size << (colour == kWhiteText ? ", white" : ", tinted")
+                                          << ", clip (" << clip.x << "," << clip.y << " " << clip.width << "x"
+                                          << clip.height
+                                          << "): pixel (" << x << "," << y << ") is " << std::hex
+                                          << PixelAt(*cut, x, y) << ", the whole text has " << expected << std::dec;
+                    }
+            }
+        }
+    }
 }
 
 TEST(ImageFont, FullDrawBufferStopsThePen)

@@ -1,5 +1,6 @@
 // Thousands of whole hands of every game type, computer seats and a scripted
-// human, with the books checked after every hand.
+// human, with the books and the winners checked after every hand.
+#include "bench/reference/PlainHandRating.h"
 #include "game/table/PlayerI.h"
 #include "tests/support/TableHarness.h"
 
@@ -7,8 +8,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -49,6 +52,42 @@ void CheckBooks(TableHarness& harness, Books& books)
                            " but bought minus removed is " + std::to_string(expected);
 }
 
+// Each pot goes to the best hands of the players who may win it, rated the
+// plain way from their hole cards and the board: to all of them when they
+// tie, to none of the others. (A share too small to be a whole chip is not
+// shown, so a pot smaller than its contenders is only held to the first.)
+void CheckWinners(TableHarness& harness, Books& books)
+{
+    const std::vector<Card> board = harness.table->State().board;
+    for (const Gamespace::Pot& pot : harness.table->GetPots()) {
+        std::map<Gamespace::PlayerI*, uint32_t> strengths;
+        uint32_t best = 0;
+        for (Gamespace::PlayerI* player : pot.eligible) {
+            std::vector<Card> cards = player->GetHoleCards();
+            cards.insert(cards.end(), board.begin(), board.end());
+            strengths[player] = plain_rating::RateHand(cards).strength;
+            best = std::max(best, strengths[player]);
+        }
+        std::set<Gamespace::PlayerI*> bestHands, shown;
+        for (const auto& [player, strength] : strengths)
+            if (strength == best)
+                bestHands.insert(player);
+        for (const testing_support::ShownPot& shownPot : harness.shell.finish->pots)
+            if (shownPot.name == pot.name)
+                for (const testing_support::ShownPot::Row& row : shownPot.rows)
+                    shown.insert(row.player);
+        const bool wholeShares = pot.amount >= static_cast<double>(bestHands.size());
+        const bool paidRight = wholeShares ? shown == bestHands
+                                           : !shown.empty() && std::includes(bestHands.begin(), bestHands.end(),
+                                                                             shown.begin(), shown.end());
+        if (!pot.eligible.empty() && !paidRight && books.faults++ == 0)
+            books.firstFault = "hand " + std::to_string(books.hands) + ": " + pot.name + " paid to " +
+                               std::to_string(shown.size()) + " players, not to the " +
+                               std::to_string(bestHands.size()) + " best hands of its " +
+                               std::to_string(pot.eligible.size());
+    }
+}
+
 uint64_t HandsToPlay()
 {
     const char* env = std::getenv("PELLUCOR_TABLE_HANDS");
@@ -68,7 +107,10 @@ void PlayManyHands(uint32_t gameType, uint32_t seed)
     }
     Books books;
     harness.Start();
-    harness.shell.finish->onShown = [&] { CheckBooks(harness, books); };
+    harness.shell.finish->onShown = [&] {
+        CheckBooks(harness, books);
+        CheckWinners(harness, books);
+    };
     uint64_t target = HandsToPlay();
     // Between the hands too, nobody ever holds fewer than no chips.
     auto done = [&] {

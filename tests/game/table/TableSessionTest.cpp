@@ -728,6 +728,42 @@ TEST(TableSession, TheSeatsShowEachPlayerWhatHeMaySeeAndKeepShowingItWhenResumed
     EXPECT_TRUE(seats.HoleCards().empty());
 }
 
+// The winner's badge belongs to the hand it was won in: while the hand's
+// result shows, it stands at each of that hand's winners and nowhere else;
+// from the next deal on it is gone until the next result.
+TEST(TableSession, TheWinnersBadgeShowsOnlyWithItsHandsResult)
+{
+    testing_support::RecordingFactory factory;
+    TableHarness harness(18, &factory);
+    harness.UseCashTable(2, 4);
+    harness.humanPolicy = TableHarness::CallOrCheck;
+    harness.restartWhenDone = false;
+    harness.Start();
+    const SeatsOnScreen seats(factory);
+    const std::string badge = "images/player/winner.png";
+    int results = 0;
+    bool resultShown = false;
+    size_t badgesBetweenResults = 0;
+    auto watch = [&] {
+        if (harness.shell.finish->IsVisible()) {
+            if (!resultShown) {
+                std::set<PlayerI*> winners;
+                for (const testing_support::ShownPot& pot : harness.shell.finish->pots)
+                    for (const testing_support::ShownPot::Row& row : pot.rows)
+                        winners.insert(row.player);
+                EXPECT_EQ(seats.Count(badge), winners.size()) << "at the result of hand " << results + 1;
+                ++results;
+            }
+        } else {
+            badgesBetweenResults = std::max(badgesBetweenResults, seats.Count(badge));
+        }
+        resultShown = harness.shell.finish->IsVisible();
+        return results >= 4 && harness.table->GetHandsStarted() > 4;
+    };
+    ASSERT_TRUE(harness.RunUntil(watch));
+    EXPECT_EQ(badgesBetweenResults, 0u) << "a badge stayed up after its hand's result";
+}
+
 // Whether the pot label on the screen reads the chips collected so far.
 bool PotShown(testing_support::RecordingFactory& factory, GameMgr& table)
 {
