@@ -277,21 +277,22 @@ bool NeedsAmounts(const SavedGame& game)
 // hand, or damaged) and is not taken.
 bool AmountsMatch(const HandAmounts& amounts, const SavedGame& game)
 {
-    auto same = [](double exact, double truncated) {
-        return std::isfinite(exact) && exact >= 0.0 && MoneyToFile(exact) == MoneyToFile(truncated);
+    // No table holds more chips than a 32-bit count: the record's fields
+    // hold every amount there is, truncated.
+    auto sound = [](double amount) { return std::isfinite(amount) && amount >= 0.0 && amount < 2147483648.0; };
+    auto same = [&sound](double exact, double truncated) {
+        return sound(exact) && MoneyToFile(exact) == MoneyToFile(truncated);
     };
     if (!same(amounts.totalPot, game.totalPot) || !same(amounts.currentBet, game.currentBet) ||
-        !std::isfinite(amounts.raiseCount) || amounts.raiseCount < 0.0)
+        !sound(amounts.raiseCount))
         return false;
     if (!same(amounts.seats[0].chips, game.startChips) || !same(amounts.seats[0].bet, game.humanBet))
         return false;
     for (size_t i = 0; i < game.seats.size(); ++i)
         if (!same(amounts.seats[i + 1].chips, game.seats[i].chips) || !same(amounts.seats[i + 1].bet, game.seats[i].bet))
             return false;
-    for (const HandAmounts::Seat& seat : amounts.seats)
-        if (!std::isfinite(seat.contribution) || seat.contribution < 0.0)
-            return false;
-    return true;
+    return std::all_of(amounts.seats.begin(), amounts.seats.end(),
+                       [&sound](const HandAmounts::Seat& seat) { return sound(seat.contribution); });
 }
 
 void TakeAmounts(SavedGame& game, const HandAmounts& amounts)

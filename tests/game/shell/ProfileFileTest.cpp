@@ -410,6 +410,7 @@ TEST_F(ProfileFile, DamagedAmountsAreToldAndTheirTournamentIsKeptWithoutThem)
         {WithDouble(bytes, kFirstSeatChipsAt, 4000.0), "the amounts kept for tournament 1 differ from its record"},
         {WithDouble(bytes, kHumanChipsAt + 16, std::nan("")), "the amounts kept for tournament 1 differ from its record"},
         {WithDouble(bytes, kHumanChipsAt + 16, -245.0), "the amounts kept for tournament 1 differ from its record"},
+        {WithDouble(bytes, kHumanChipsAt + 16, 3e9), "the amounts kept for tournament 1 differ from its record"},
     };
     for (const auto& damaged : cases) {
         WriteBytes("save/Joe_.usr", damaged.bytes);
