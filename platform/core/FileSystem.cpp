@@ -1,5 +1,6 @@
 #include "platform/core/FileSystem.h"
 
+#include "platform/core/ForkQuiet.h"
 #include "platform/core/Testing.h"
 
 #include <dirent.h>
@@ -114,7 +115,14 @@ FileTimes TimesOf(const struct statx& sx)
     return times;
 }
 
-std::string ErrnoText(int error) { return std::strerror(error); }
+std::string ErrnoText(int error)
+{
+    // The words are read from the C library's message catalogue under its
+    // locale lock: a process forked meanwhile (SDL's box) would wait for
+    // that lock forever. Any thread may meet a failed file here.
+    const ForkUnsafeWork words("ErrnoText");
+    return std::strerror(error);
+}
 
 // A file its mode marks read-only for everyone (what even the superuser is
 // held to here), or one the user may not write.

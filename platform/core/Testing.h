@@ -64,6 +64,18 @@ bool TakeScriptedAnswer(std::string_view key, ScriptedAnswer* answer);
 size_t PendingAnswers(std::string_view key);
 void ClearScriptedAnswers();
 
+// Holds the next fork-unsafe work named `name` (ForkQuiet.h; the real audio
+// device's opening is "SdlAudioDevice.Open", the file layer's error words
+// "ErrnoText") on its thread once it has begun, until a ForkQuiet waits for
+// it or ReleaseForkUnsafeWork: the moment at which a process forked would
+// find the C library's locks taken. Defined in ForkQuiet.cpp.
+void HoldForkUnsafeWork(std::string_view name);
+// True while the work so held waits in its hold. Async-signal-safe: a fork
+// handler in the child may ask it.
+bool ForkUnsafeWorkHeld();
+// Lets the held work go on, and holds no other.
+void ReleaseForkUnsafeWork();
+
 // The threads the process has started so far, counted by the thread census
 // (platform_thread_census, which the tests link); CountsThreads() is false
 // where it cannot count (sanitizer builds, whose runtimes stand in front of

@@ -9,7 +9,8 @@
 //
 // Threads: sources are added and removed from any thread; SDL's audio thread
 // mixes. The real device is opened on a short-lived thread of its own, which
-// hands it over under the mutex. One mutex guards the source list, the master
+// hands it over under the mutex (SDL's own box waits for that opening, and
+// an opening not yet begun waits for the box: ForkQuiet.h). One mutex guards the source list, the master
 // gain and the device (which is only called with it held); it is held while
 // sources mix, so a source removed by RemoveSource is never called again
 // after the call returns. Lock order: this mutex before any source's own lock.

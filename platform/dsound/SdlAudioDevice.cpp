@@ -1,6 +1,7 @@
 #include "platform/dsound/SdlAudioDevice.h"
 
 #include "platform/core/DebugOutput.h"
+#include "platform/core/ForkQuiet.h"
 
 #include <SDL.h>
 
@@ -18,6 +19,12 @@ void SdlAudioDevice::Pull(void* self, uint8_t* stream, int length)
 
 std::unique_ptr<SdlAudioDevice> SdlAudioDevice::Open(RenderFrames pull)
 {
+    // SDL asks the sound servers and the sound card in turn; its back ends
+    // load libraries and translate what they meet (the C library's locale
+    // lock, dozens of times), and a failed opening stops the threads they
+    // started. A process forked meanwhile would wait for those locks
+    // forever: SDL's own box waits for this to end (ForkQuiet.h).
+    const ForkUnsafeWork opening(kOpeningWork);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         OutputDebugString(std::string("audio: SDL audio unavailable: ") + SDL_GetError() + "\n");
         return nullptr;

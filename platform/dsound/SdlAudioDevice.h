@@ -3,7 +3,8 @@
 //
 // Threads: made under the audio output's lock. SDL's audio thread calls the
 // pull function, which takes that lock itself; so the device is never
-// destroyed with the lock held (closing waits for a pull under way).
+// destroyed with the lock held (closing waits for a pull under way). The
+// opening is work that a fork must not cut (ForkQuiet.h).
 #pragma once
 
 #include "platform/dsound/AudioDevice.h"
@@ -16,6 +17,9 @@ namespace platform::dsound {
 
 class SdlAudioDevice final : public AudioDevice {
 public:
+    // The opening's name as fork-unsafe work (testing::HoldForkUnsafeWork).
+    static constexpr const char* kOpeningWork = "SdlAudioDevice.Open";
+
     // Opens the system's default output and starts it pulling through
     // `pull`; null when it cannot (the reason goes to the debug output).
     static std::unique_ptr<SdlAudioDevice> Open(RenderFrames pull);

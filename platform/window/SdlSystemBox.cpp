@@ -1,6 +1,7 @@
 #include "platform/window/SdlSystemBox.h"
 
 #include "platform/core/DescendantProcesses.h"
+#include "platform/core/ForkQuiet.h"
 #include "platform/window/HeadlessBackend.h"
 #include "platform/window/TextWrap.h"
 #include "platform/window/WindowTypes.h"
@@ -68,6 +69,12 @@ std::optional<int> ShowSdlSystemBox(const SystemBoxRequest& request)
     // SDL answers -1 for a box closed from its frame (unless a button has
     // that id).
     int chosen = -1;
+    // SDL forks the box's process and goes on there in its own code,
+    // setlocale first: a lock of the C library that another thread of ours
+    // held at the fork (opening the sound device, making error words) would
+    // never be let go there, and the program would wait for the box
+    // forever. No such work runs while the box is made (ForkQuiet.h).
+    const ForkQuiet noWorkOfOursAtTheFork;
     // SDL shows the box in a process it starts for it, which would outlive
     // a program that is killed or crashes: a frozen box, and a process
     // that holds the program's descriptors (its single-copy lock among

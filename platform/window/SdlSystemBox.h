@@ -5,7 +5,10 @@
 // ends. Its text is fitted first (TextWrap's FitForSystemBox): SDL's box
 // grows past the screen with a long line or many lines.
 //
-// Threads: any (SDL allows its box on any thread).
+// Threads: any (SDL allows its box on any thread). While SDL starts the
+// box's process no fork-unsafe work runs on another thread (ForkQuiet.h):
+// the box waits for work under way, and work about to begin waits for the
+// box.
 #pragma once
 
 #include "platform/core/Types.h"
