@@ -39,6 +39,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -315,6 +316,8 @@ private:
 // the return, and the showdown's payout.
 struct Walked {
     int hand = 0;
+    // Leaves that came after the hand was over (the real back end).
+    int tooLate = 0;
     uint64_t sidePotAtMs = 0;
     Standing left;
     Standing back;
@@ -372,6 +375,7 @@ public:
                         return leaving == Leaving::Done;
                     // (The real back end: the hand ran to its end before
                     // the table held still. The next may do.)
+                    ++walked.tooLate;
                     if (Table().GetHandsStarted() != dealt)
                         continue;
                     PlayOnUntil([] { return false; }, "the hand's result");
@@ -659,6 +663,13 @@ Walked WalkTheHand(const Seating& seating, Away away)
     }
     hand.PlayToTheShowdown(walked);
     hand.Quit();
+    if (away != Away::None)
+        std::printf("hand %d of the walk (%d leaves too late before it) left at board stage %u, %s; pots at the "
+                    "leave and the return:%s\npaid:%s\n",
+                    walked.hand, walked.tooLate, walked.left.stage,
+                    walked.left.awaitingAction ? "in the betting" : "after the round's betting",
+                    ::testing::PrintToString(walked.left.pots).c_str(),
+                    ::testing::PrintToString(walked.payout).c_str());
     return walked;
 }
 
