@@ -63,8 +63,8 @@ struct Seating {
     uint16_t players;
     double humanChips;
 };
-// Sit & Go N: no limit, eight players of 1500 chips, blinds 10 and 20; Ann
-// has five big blinds.
+// Sit & Go N: no limit, eight players of 1500 chips, blinds 5 and 10; Ann
+// has ten big blinds.
 constexpr Seating kSitAndGoN{2, 8, 100.0};
 // Big game L: limit, ten players of 15000 chips, blinds 37.5 and 75; Ann
 // has two and a half bets, a half chip among them.
@@ -361,26 +361,32 @@ public:
     bool PlayToASidePotAndLeave(Away away, Walked& walked)
     {
         for (int hand = 1; hand <= kHandsToTry; ++hand) {
+            // (The real back end: a new hand was dealt while the walk was
+            // about to leave the last.)
+            bool dealtOn = false;
             if (table_.PlayOnToTurnOrResult()) {
                 EXPECT_TRUE(table_.Enabled(Gamespace::kHumanAllIn));
                 table_.Act(Gamespace::kHumanAllIn);
                 if (::testing::Test::HasFatalFailure())
                     return false;
-                if (PlayOnUntil([&] { return SidePotInTheOthersBetting(); }, "a side pot behind Ann's all-in")) {
-                    const uint64_t dealt = Table().GetHandsStarted();
+                const uint64_t dealt = Table().GetHandsStarted();
+                while (PlayOnUntil([&] { return SidePotInTheOthersBetting(); }, "a side pot behind Ann's all-in")) {
                     walked.hand = hand;
                     walked.sidePotAtMs = player_.Now();
                     const Leaving leaving = away == Away::None ? Leaving::Done : Leave(away, walked);
                     if (leaving != Leaving::TooLate)
                         return leaving == Leaving::Done;
-                    // (The real back end: the hand ran to its end before
-                    // the table held still. The next may do.)
+                    // (The real back end: the table moved on before it held
+                    // still. The same hand, or the next, may do.)
                     ++walked.tooLate;
-                    if (Table().GetHandsStarted() != dealt)
-                        continue;
-                    PlayOnUntil([] { return false; }, "the hand's result");
+                    if (Table().GetHandsStarted() != dealt) {
+                        dealtOn = true;
+                        break;
+                    }
                 }
             }
+            if (dealtOn)
+                continue;
             if (!Table().GetFinishDlg()->IsVisible())
                 return false;
             const uint64_t dealt = Table().GetHandsStarted();
@@ -463,7 +469,8 @@ private:
 
     // Away from the table as `away` says and back with Continue: the table
     // as it stood at the leave and at the return. TooLate (the real back
-    // end only) when the hand was shown down before the table held still:
+    // end only) when the table moved on before it held still, to a dialog
+    // of its own that took the menu button's click or to the hand's end:
     // the table is then played on.
     Leaving Leave(Away away, Walked& walked)
     {
@@ -472,9 +479,22 @@ private:
         player_.Screenshot(away == Away::Quit ? "the all-in and the bets, before quitting"
                                               : "the all-in and the bets, before leaving");
         if (away == Away::LeaveTable) {
+            // A dialog of the table that came first takes the click.
+            GameMgr& table = Table();
             player_.Click(PlayedTable::kMenuButton);
-            if (!player_.WaitToSee(kMenu))
+            if (!player_.WaitUntil(
+                    [&] {
+                        return player_.Sees(kMenu) || table.GetStageDlg()->IsVisible() ||
+                               table.GetFinishDlg()->IsVisible();
+                    },
+                    ScriptedPlayer::kPromptMs, "the menu"))
                 return Leaving::Failed;
+            if (!player_.Sees(kMenu)) {
+                if (player_.GetBackend() == ScriptedPlayer::Backend::Sdl)
+                    return Leaving::TooLate;
+                ADD_FAILURE() << "the table moved on to a dialog before the menu came";
+                return Leaving::Failed;
+            }
             player_.Screenshot("the menu");
         } else {
             player_.CloseWindow();
