@@ -7,6 +7,7 @@
 #include "game/table/Tournament.h"
 #include "game/table/PlayerHuman.h"
 #include "platform/core/CRuntime.h"
+#include "tests/support/HandPayout.h"
 #include "tests/support/PlatformTesting.h"
 #include "tests/support/TableHarness.h"
 
@@ -24,7 +25,10 @@
 namespace Gamespace {
 namespace {
 
+using testing_support::Payout;
+using testing_support::PotView;
 using testing_support::TableHarness;
+using testing_support::ViewOf;
 
 // What the human's action strip offers and the figures it shows with it.
 struct Offer {
@@ -220,35 +224,6 @@ TEST(ResumedRound, TheHumanFacingABetEveryoneElseMatchedClosesTheRoundWithHisCal
     EXPECT_EQ(game.harness.table->Betting().Status(), RoundStatus::RoundComplete);
 }
 
-// The pots a hand stands to be paid in: by name, amount and the seats that
-// may win each.
-struct PotView {
-    std::string name;
-    double amount = 0.0;
-    std::vector<uint16_t> seats;
-    bool operator==(const PotView&) const = default;
-};
-
-std::vector<PotView> ViewOf(const std::vector<Pot>& pots)
-{
-    std::vector<PotView> views;
-    for (const Pot& pot : pots) {
-        PotView view{pot.name, pot.amount, {}};
-        for (const PlayerI* player : pot.eligible)
-            view.seats.push_back(player->GetSeat());
-        std::sort(view.seats.begin(), view.seats.end());
-        views.push_back(std::move(view));
-    }
-    return views;
-}
-
-void PrintTo(const PotView& pot, std::ostream* out)
-{
-    *out << pot.name << " " << pot.amount << " for seats";
-    for (uint16_t seat : pot.seats)
-        *out << " " << seat;
-}
-
 // The round as the table was left.
 struct LeftAt {
     RoundStatus status;
@@ -258,16 +233,9 @@ struct LeftAt {
     Offer offer;
 };
 
-// Every chip of the tournament: in front of the players and, until the hand
-// is shown down and paid, in the hand.
 double ChipsAndPot(const TableHarness& harness)
 {
-    GameMgr& table = *harness.table;
-    double sum = table.IsHandSettled() ? 0.0 : table.Betting().TotalPot() + table.Betting().RoundPot();
-    for (PlayerI* player : table.GetSeatList())
-        if (player != nullptr)
-            sum += player->GetChips();
-    return sum;
+    return testing_support::ChipsAndPot(*harness.table);
 }
 
 // Quits the game and starts it again: the table is left, the profile saved
@@ -399,35 +367,6 @@ TEST(ResumedRound, ARoundLeftAtAnyMomentOfItsBettingComesBackAsItStood)
     EXPECT_GT(sidePots, 100);
 }
 
-// What a hand's showdown paid: its pots, the rows of the hand result, and
-// every seat's chips afterwards.
-struct Payout {
-    std::vector<PotView> pots;
-    struct Row {
-        std::string pot;
-        uint16_t seat;
-        double amount;
-        std::string hand;
-        bool operator==(const Row&) const = default;
-    };
-    std::vector<Row> rows;
-    std::vector<std::pair<uint16_t, double>> chips;
-    bool operator==(const Payout&) const = default;
-};
-
-void PrintTo(const Payout& payout, std::ostream* out)
-{
-    for (const PotView& pot : payout.pots) {
-        *out << "\n  ";
-        PrintTo(pot, out);
-    }
-    for (const Payout::Row& row : payout.rows)
-        *out << "\n  " << row.pot << ": seat " << row.seat << " wins " << row.amount << " with " << row.hand;
-    *out << "\n  chips:";
-    for (const auto& [seat, chips] : payout.chips)
-        *out << " " << seat << "=" << chips;
-}
-
 Payout PayoutOf(const TableHarness& harness)
 {
     Payout payout;
@@ -437,7 +376,7 @@ Payout PayoutOf(const TableHarness& harness)
             payout.rows.push_back(Payout::Row{pot.name, row.player->GetSeat(), row.amount, row.hand});
     for (PlayerI* player : harness.table->GetSeatList())
         if (player != nullptr)
-            payout.chips.emplace_back(player->GetSeat(), player->GetChips());
+            payout.chips[player->GetSeat()] = player->GetChips();
     return payout;
 }
 

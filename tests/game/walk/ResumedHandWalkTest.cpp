@@ -33,6 +33,7 @@
 #include "platform/window/VirtualKeys.h"
 #include "tests/game/walk/ShellSights.h"
 #include "tests/game/walk/WalkSupport.h"
+#include "tests/support/HandPayout.h"
 #include "tests/support/PlayedTable.h"
 #include "tests/support/ScriptedPlayer.h"
 
@@ -54,6 +55,10 @@ namespace {
 using namespace walk::sights;
 using Gamespace::GameMgr;
 using Gamespace::PlayerI;
+using testing_support::ChipsAndPot;
+using testing_support::Payout;
+using testing_support::PotView;
+using testing_support::ViewOf;
 using walk::PlayedTable;
 using walk::ScriptedPlayer;
 
@@ -77,45 +82,6 @@ constexpr uint32_t kSpeed = 6;
 constexpr int kHandsToTry = 12;
 
 enum class Away { None, LeaveTable, Quit };
-
-// A pot as the hand stands to pay it: its name, amount and the seats that
-// may win it.
-struct PotView {
-    std::string name;
-    double amount = 0.0;
-    std::vector<uint16_t> seats;
-    bool operator==(const PotView&) const = default;
-};
-
-void PrintTo(const PotView& pot, std::ostream* out)
-{
-    *out << pot.name << " " << pot.amount << " for seats";
-    for (uint16_t seat : pot.seats)
-        *out << " " << seat;
-}
-
-std::vector<PotView> ViewOf(const std::vector<Gamespace::Pot>& pots)
-{
-    std::vector<PotView> views;
-    for (const Gamespace::Pot& pot : pots) {
-        PotView view{pot.name, pot.amount, {}};
-        for (const PlayerI* player : pot.eligible)
-            view.seats.push_back(player->GetSeat());
-        std::sort(view.seats.begin(), view.seats.end());
-        views.push_back(std::move(view));
-    }
-    return views;
-}
-
-// Every chip of the tournament: in front of the players and, until the hand
-// is shown down, in the hand.
-double ChipsAndPot(GameMgr& table)
-{
-    double chips = table.IsHandSettled() ? 0.0 : table.Betting().TotalPot() + table.Betting().RoundPot();
-    for (PlayerI* player : walk::SeatedPlayers(table))
-        chips += player->GetChips();
-    return chips;
-}
 
 // The table as it stands: every seat, every seat's part of the pot and the
 // chips it paid for, the pots and every chip; whether the hand was shown
@@ -167,35 +133,6 @@ Standing StandingOf(GameMgr& table)
     standing.stage = table.State().boardStage;
     standing.hands = table.GetHandsStarted();
     return standing;
-}
-
-// What a hand's showdown paid: its pots, the rows of the hand result, and
-// every seat's chips afterwards.
-struct Payout {
-    std::vector<PotView> pots;
-    struct Row {
-        std::string pot;
-        uint16_t seat;
-        double amount;
-        std::string hand;
-        bool operator==(const Row&) const = default;
-    };
-    std::vector<Row> rows;
-    std::map<uint16_t, double> chips;
-    bool operator==(const Payout&) const = default;
-};
-
-void PrintTo(const Payout& payout, std::ostream* out)
-{
-    for (const PotView& pot : payout.pots) {
-        *out << "\n  ";
-        PrintTo(pot, out);
-    }
-    for (const Payout::Row& row : payout.rows)
-        *out << "\n  " << row.pot << ": seat " << row.seat << " wins " << row.amount << " with " << row.hand;
-    *out << "\n  chips:";
-    for (const auto& [seat, chips] : payout.chips)
-        *out << " " << seat << "=" << chips;
 }
 
 Payout PayoutOf(GameMgr& table)
