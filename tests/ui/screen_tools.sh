@@ -171,23 +171,53 @@ shot() {
 }
 
 # Starts the window manager MANAGER (its output in LOG) and waits, two
-# minutes at most, until it is ready; sets manager_pid. A manager claims the
-# screen (_NET_SUPPORTING_WM_CHECK) long before it is ready, and openbox,
-# still starting on a loaded machine, leaves a window mapped in that time
-# unmanaged: never shown, and SDL waits for it for good. Its list of
-# windows (_NET_CLIENT_LIST) is the last thing it publishes as it starts.
+# minutes at most, until it takes new windows; sets manager_pid. A manager
+# claims the screen (_NET_SUPPORTING_WM_CHECK) and publishes its list of
+# windows (_NET_CLIENT_LIST) before its start is over: openbox goes on to
+# read its menus and look at its own windows, and the request of a window
+# mapped meanwhile is read into its queue there, which its loop, once it
+# runs, does not look at until the next event comes: the window is never
+# shown, and SDL waits for it for good. So the manager is asked something
+# only its loop answers (a desktop fewer, or more where it has one, then as
+# many as before), again until it has answered: that loop then runs, and
+# what was waiting in its queue was taken with the answer.
+#
+# A manager that ends, or does not answer, is the test's set-up failing: it
+# is said so, with the manager's output, and the function fails (1).
 #
 #   start_window_manager MANAGER LOG
 start_window_manager() {
     "$1" >"$2" 2>&1 &
     manager_pid=$!
-    local _
+    local count="" wanted="" original="" asked=0 step=0 _
     for _ in $(seq 1 1200); do
-        xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q '^_NET_CLIENT_LIST(WINDOW)' && return
-        kill -0 "$manager_pid" 2>/dev/null || break
+        if ! kill -0 "$manager_pid" 2>/dev/null; then
+            echo "the test's set-up failed: the window manager $1 ended as it started; its output:"
+            cat "$2"
+            return 1
+        fi
+        count=$(xprop -root _NET_NUMBER_OF_DESKTOPS 2>/dev/null | sed -n 's/^_NET_NUMBER_OF_DESKTOPS(CARDINAL) = //p')
+        if [ -n "$count" ]; then
+            if [ -z "$wanted" ]; then
+                original=$count
+                wanted=$((count > 1 ? count - 1 : count + 1))
+            elif [ "$count" = "$wanted" ]; then
+                [ "$step" = 0 ] || return 0
+                step=1
+                wanted=$original
+                asked=0
+            fi
+            # Asked again every half second: a request read into the
+            # queue before the loop ran waits there for the next one.
+            if [ $((asked % 5)) = 0 ]; then
+                xdotool set_num_desktops "$wanted" >/dev/null 2>&1 || true
+            fi
+            asked=$((asked + 1))
+        fi
         sleep 0.1
     done
-    echo "$1 did not start:"
+    echo "the test's set-up failed: the window manager $1 did not take windows within two minutes" \
+        "(it was asked for $wanted desktops, and has ${count:-none}); its output:"
     cat "$2"
     return 1
 }
