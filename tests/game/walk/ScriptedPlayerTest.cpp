@@ -12,6 +12,7 @@
 #include "game/shell/SetupRulesMgr.h"
 #include "game/shell/StartMgr.h"
 #include "kernel/Kernel.h"
+#include "kernel/MainApp.h"
 #include "platform/core/Testing.h"
 #include "platform/window/VirtualKeys.h"
 #include "tests/game/walk/WalkSupport.h"
@@ -20,6 +21,8 @@
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -137,6 +140,69 @@ TEST(ScriptedPlayer, WhatTheProgramHoldsIsCountedOneByOne)
     KernelLibrary::GetFactory()->ReleaseVO(image);
     KernelLibrary::GetTimeSystem()->DestroyTimeObject(timer);
     EXPECT_EQ(ScriptedPlayer::CountHeld(), before);
+}
+
+// What the start-up writes to the settings (the first run's in-progress
+// note, beside the start-up) is written by the time Launch returns: a walk
+// that fills the disk next does not meet the start-up, which would tell
+// the failure in a box (on the real back end, one that waits for a person).
+TEST(ScriptedPlayer, LaunchReturnsOnceTheStartUpHasWrittenItsSettings)
+{
+    ScriptedPlayer player;
+    player.Launch();
+    EXPECT_TRUE(player.App().StartWarningsTaken()) << "Launch returned while the start-up still wrote its settings";
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
+    player.Wait(1000);
+    platform::testing::StopFailing("WriteFileAtomic.Write");
+    player.CheckDrawing();
+}
+
+// A wait whose program ends meanwhile fails saying so, and does not ask its
+// condition (which may look at the game) of a program that let its game go.
+TEST(ScriptedPlayer, AWaitWhoseProgramEndsFailsWithoutAskingTheEndedProgram)
+{
+    ScriptedPlayer player;
+    player.Launch();
+    static_cast<KernelLibrary::ISysApp&>(player.App()).Quit();
+    int askedAfterTheEnd = 0;
+    EXPECT_NONFATAL_FAILURE(player.WaitUntil(
+                                [&] {
+                                    askedAfterTheEnd += player.IsRunning() ? 0 : 1;
+                                    return false;
+                                },
+                                1000, "a sight that never comes"),
+                            "waited in vain 1000 ms for a sight that never comes (the program has ended)");
+    EXPECT_EQ(askedAfterTheEnd, 0);
+    EXPECT_EQ(player.Finish(), 0);
+}
+
+// On the real back end a box of the program waits for a person, whom a walk
+// does not have: a box nobody answers (here the settings the start-up could
+// not write, the disk being full from the start) holds a wait no longer
+// than its deadline and a few seconds. The walk fails naming what it waited
+// for, and the program, asked to end as at a session's end, ends.
+TEST(ScriptedPlayer, ABoxNobodyAnswersHoldsAWaitNoLongerThanItsDeadline)
+{
+    ScriptedPlayer player;
+    if (player.GetBackend() != ScriptedPlayer::Backend::Sdl)
+        GTEST_SKIP() << "headless, a box takes its scripted answer at once";
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
+    ::testing::TestPartResultArray failures;
+    {
+        const ::testing::ScopedFakeTestPartResultReporter reporter(
+            ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+        player.Launch();
+    }
+    platform::testing::StopFailing("WriteFileAtomic.Write");
+    std::string said;
+    for (int i = 0; i < failures.size(); ++i)
+        said += failures.GetTestPartResult(i).message() + std::string("\n");
+    EXPECT_NE(said.find("waited in vain for the game to start, and its start-up's settings to be written: a step "
+                        "of the program had not come back"),
+              std::string::npos)
+        << said;
+    EXPECT_TRUE(player.WaitForExit()) << said;
+    EXPECT_EQ(player.Finish(), 0);
 }
 
 TEST(ScriptedPlayer, AClickOnWhatTheScreenDoesNotShowFailsWithWhatItShows)
