@@ -475,9 +475,8 @@ bool ScriptedPlayer::WaitUntil(const std::function<bool()>& condition, uint64_t 
     Awaiting(what, deadline);
     // The condition is asked again whenever program time has moved on: the
     // loop takes several steps per frame, and nothing changes between them
-    // that a frame would not show.
-    // A program that ended has let its game go: the condition, which may
-    // look at the game, is not asked of it.
+    // that a frame would not show. A program that ended has let its game
+    // go: the condition, which may look at the game, is not asked of it.
     uint64_t askedAt = Now();
     bool met = condition();
     while (IsRunning() && !met && Now() <= deadline) {

@@ -30,9 +30,9 @@ menu=$XDG_CONFIG_HOME/openbox/menu.xml
 mkdir -p "$(dirname "$menu")"
 mkfifo "$menu"
 
-# The X server alone; the window manager is started below.
+# The X server alone (the manager named for this call only); the window
+# manager is started below.
 manager=none start_x_server
-manager=openbox
 
 # The menu is given once a window of the game exists (it maps it right
 # after), or after ten seconds when the set-up waits for openbox first, as
