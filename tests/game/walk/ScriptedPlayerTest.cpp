@@ -15,6 +15,7 @@
 #include "kernel/MainApp.h"
 #include "platform/core/Testing.h"
 #include "platform/window/VirtualKeys.h"
+#include "platform/window/WindowTesting.h"
 #include "tests/game/walk/WalkSupport.h"
 #include "tests/support/ScriptedPlayer.h"
 #include "timing/ITimeSystem.h"
@@ -203,6 +204,21 @@ TEST(ScriptedPlayer, ABoxNobodyAnswersHoldsAWaitNoLongerThanItsDeadline)
         << said;
     EXPECT_TRUE(player.WaitForExit()) << said;
     EXPECT_EQ(player.Finish(), 0);
+}
+
+// Each run of the program in the walk's process starts as a new process
+// does: a termination signal asks it to end, whatever an earlier run was
+// asked to end by (a second signal of a kind in one run ends it at once).
+TEST(ScriptedPlayer, EachRunIsAskedToEndByItsFirstTerminationSignal)
+{
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        ScriptedPlayer player;
+        player.Launch();
+        platform::testing::RaiseSessionEndSignal(platform::testing::SessionEndSignal::Terminate);
+        ASSERT_TRUE(player.WaitForExit());
+        EXPECT_EQ(player.Finish(), 0);
+    }
 }
 
 TEST(ScriptedPlayer, AClickOnWhatTheScreenDoesNotShowFailsWithWhatItShows)
