@@ -157,8 +157,10 @@ void ScriptedPlayer::Watched(Part&& part)
         const Inside inside(*stepWatch_);
         part();
     }
-    if (const std::string report = stepWatch_->TakeReport(); !report.empty())
+    if (const std::string report = stepWatch_->TakeReport(); !report.empty()) {
         ADD_FAILURE() << report;
+        endedByTheWatch_ = true;
+    }
 }
 
 ScriptedPlayer::~ScriptedPlayer()
@@ -218,6 +220,7 @@ void ScriptedPlayer::StartProgram()
     pages.timeouts = webTimeouts_;
     game_->SetWebPages(pages);
     launchMicros_ = ClockMicroseconds();
+    endedByTheWatch_ = false;
     Awaiting("the program to start", Deadline(kPromptMs));
     bool started = false;
     Watched([&] { started = KernelLibrary::StartKernel(nullptr, game_.get(), backend_ == Backend::Sdl); });
@@ -475,18 +478,20 @@ bool ScriptedPlayer::WaitUntil(const std::function<bool()>& condition, uint64_t 
     Awaiting(what, deadline);
     // The condition is asked again whenever program time has moved on: the
     // loop takes several steps per frame, and nothing changes between them
-    // that a frame would not show. A program that ended has let its game
-    // go: the condition, which may look at the game, is not asked of it.
+    // that a frame would not show. A program the step watch ended has let
+    // its game go under a walk that did not expect it: the condition, which
+    // may look at the game, is not asked of it.
+    const auto mayAsk = [this] { return IsRunning() || !endedByTheWatch_; };
     uint64_t askedAt = Now();
     bool met = condition();
     while (IsRunning() && !met && Now() <= deadline) {
         Step();
-        if (IsRunning() && Now() != askedAt) {
+        if (mayAsk() && Now() != askedAt) {
             askedAt = Now();
             met = condition();
         }
     }
-    if (met || (IsRunning() && condition()))
+    if (met || (mayAsk() && condition()))
         return true;
     ADD_FAILURE() << "waited in vain " << deadlineMs << " ms for " << what
                   << (IsRunning() ? "" : " (the program has ended)") << "; the screen shows:\n"

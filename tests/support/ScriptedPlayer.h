@@ -257,6 +257,8 @@ private:
     bool fatalEndExpected_ = false;
     // The program ended its process while the game ran.
     bool exitedMidRun_ = false;
+    // The step watch asked the program to end (the walk failed).
+    bool endedByTheWatch_ = false;
     bool finished_ = false;
     int exitCode_ = 0;
     int shots_ = 0;
