@@ -441,6 +441,11 @@ public:
     int GetMuteCount() const { return muteCount_; }
     int UpdateCount() const { return updateCount_; }
     int DrawCount() const { return drawCount_; }
+    // What the start-up wrote to the settings is written, or what kept it
+    // from that is taken to be told: the first run's in-progress note,
+    // written beside the start-up, is waited for in the first pump after the
+    // first picture. Until then a disk that fills still meets the start-up.
+    bool StartWarningsTaken() const { return startWarningsTaken_; }
     int SleepCount() const { return sleepCount_; }
     double TimeAccumulator() const;
     size_t QueuedInputCount() const;

@@ -67,6 +67,10 @@ int OnDisplayGone(Display* display)
     EndForTheLostDisplay(display ? XDisplayString(display) : nullptr, display ? ConnectionNumber(display) : -1);
 }
 
+// Taken and dropped: a write to a connection whose other end went fails
+// with EPIPE instead.
+void DropBrokenPipe(int) {}
+
 } // namespace
 
 std::string WhyTheXDisplayCannotBeOpened()
@@ -95,6 +99,20 @@ void EndWhenTheDisplayGoes(const char* videoDriver)
     if (videoDriver && std::strcmp(videoDriver, "x11") == 0) {
         gProgramProcess.store(getpid());
         XSetIOErrorHandler(&OnDisplayGone);
+        // The loss is often met by a write (the window raised as SDL's box
+        // goes, a picture sent): the broken pipe's signal would end the
+        // program there, before Xlib meets the failed write and calls the
+        // handler, which says so. A handler of our own rather than ignoring
+        // it: the programs started from here get the signal's default back.
+        // One already chosen (ignored by whoever started us) is kept.
+        struct sigaction current {};
+        if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+            struct sigaction drop {};
+            drop.sa_handler = DropBrokenPipe;
+            sigemptyset(&drop.sa_mask);
+            drop.sa_flags = SA_RESTART;
+            sigaction(SIGPIPE, &drop, nullptr);
+        }
     }
 }
 

@@ -15,7 +15,9 @@
 // (Wayland, none) nothing is installed. A process forked from the program
 // that keeps its handler (SDL's own box runs in one, on a connection of its
 // own) ends quietly when its connection goes: the program speaks for the
-// display, and meets the loss itself.
+// display, and meets the loss itself. A loss met by a write to the
+// connection is said the same way: the broken pipe's signal is taken and
+// dropped, so the write fails and Xlib calls the handler.
 //
 // Threads: WhyTheXDisplayCannotBeOpened and EndWhenTheDisplayGoes on the
 // thread that starts SDL's video; the handler runs on whichever thread met

@@ -3,6 +3,7 @@
 #include "platform/window/Cursor.h"
 #include "platform/window/FullScreenWindow.h"
 #include "platform/window/HeadlessBackend.h"
+#include "platform/window/SessionEndSignals.h"
 #include "platform/window/Window.h"
 #include "platform/window/WindowSystem.h"
 
@@ -201,6 +202,8 @@ void RaiseSessionEndSignal(SessionEndSignal which)
     case SessionEndSignal::Interrupt: std::raise(SIGINT); break;
     }
 }
+
+void ForgetSessionEndSignals() { detail::WatchSessionEndSignals(); }
 
 MessageLog::MessageLog()
 {

@@ -36,6 +36,10 @@ bool InjectedInputPending();
 // place: the window service has been used).
 enum class SessionEndSignal { Terminate, Hangup, Interrupt };
 void RaiseSessionEndSignal(SessionEndSignal which);
+// A run of the program that follows another in the same process starts as
+// a new process does: no termination signal noted yet (the first of a kind
+// asks the program to end, a second one ends it at once).
+void ForgetSessionEndSignals();
 
 // Every message that reaches a window while the log lives: posted into a
 // queue (by anyone, input included), sent (straight to the procedure) or

@@ -20,6 +20,7 @@
 #include "platform/window/WindowTesting.h"
 #include "tests/support/CapturingPresenter.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/StepWatch.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/support/WalkMachine.h"
 #include "timing/TimeSystem_impl.h"
@@ -126,6 +127,40 @@ ScriptedPlayer::ScriptedPlayer(const std::string& machine)
       machine_(std::make_unique<WalkMachine>(backend_ == Backend::Headless, machine)),
       shotFolder_(ShotFolderFor(backend_))
 {
+    // Headless, nothing of the program waits for a person: a box takes its
+    // scripted answer at once.
+    if (backend_ == Backend::Sdl)
+        stepWatch_ = std::make_unique<StepWatch>();
+}
+
+void ScriptedPlayer::Awaiting(const std::string& what, uint64_t deadline)
+{
+    if (!stepWatch_)
+        return;
+    const uint64_t now = Now();
+    stepWatch_->Await(what, StepWatch::Clock::now() + std::chrono::milliseconds(deadline > now ? deadline - now : 0));
+}
+
+template <class Part>
+void ScriptedPlayer::Watched(Part&& part)
+{
+    if (!stepWatch_) {
+        part();
+        return;
+    }
+    struct Inside {
+        StepWatch& watch;
+        explicit Inside(StepWatch& w) : watch(w) { watch.Enter(); }
+        ~Inside() { watch.Leave(); }
+    };
+    {
+        const Inside inside(*stepWatch_);
+        part();
+    }
+    if (const std::string report = stepWatch_->TakeReport(); !report.empty()) {
+        ADD_FAILURE() << report;
+        endedByTheWatch_ = true;
+    }
 }
 
 ScriptedPlayer::~ScriptedPlayer()
@@ -147,6 +182,7 @@ void ScriptedPlayer::EndProgram()
 {
     static_cast<KernelLibrary::ISysApp*>(app_)->Quit();
     const uint64_t deadline = Deadline(kPromptMs);
+    Awaiting("the program to quit", deadline);
     while (IsRunning() && Now() <= deadline)
         Step();
 }
@@ -154,9 +190,13 @@ void ScriptedPlayer::EndProgram()
 ScriptedPlayer& ScriptedPlayer::Launch()
 {
     StartProgram();
+    // The start-up is over once what it writes to the settings is written
+    // too (its in-progress note is written beside it, and waited for after
+    // the first picture): a walk that fills the disk next does not meet it.
     if (app_)
-        WaitUntil([this] { return app_->GetBridge() && app_->GetBridge()->IsStarted(); }, kPromptMs,
-                  "the game to start");
+        WaitUntil(
+            [this] { return app_->GetBridge() && app_->GetBridge()->IsStarted() && app_->StartWarningsTaken(); },
+            kPromptMs, "the game to start, and its start-up's settings to be written");
     CheckDrawing();
     return *this;
 }
@@ -179,14 +219,19 @@ void ScriptedPlayer::StartProgram()
                            : webServer_);
     pages.timeouts = webTimeouts_;
     game_->SetWebPages(pages);
-    if (!KernelLibrary::StartKernel(nullptr, game_.get(), backend_ == Backend::Sdl)) {
+    launchMicros_ = ClockMicroseconds();
+    endedByTheWatch_ = false;
+    Awaiting("the program to start", Deadline(kPromptMs));
+    bool started = false;
+    Watched([&] { started = KernelLibrary::StartKernel(nullptr, game_.get(), backend_ == Backend::Sdl); });
+    if (!started) {
         ADD_FAILURE() << "the kernel did not start";
         return;
     }
     app_ = KernelLibrary::GetApplication();
     launchMicros_ = ClockMicroseconds();
     nextTickMicros_ = launchMicros_ + kPassMicros;
-    app_->BeginSteppedRun();
+    Watched([this] { app_->BeginSteppedRun(); });
 }
 
 void ScriptedPlayer::SetOptions(const std::vector<std::string>& options)
@@ -242,12 +287,14 @@ int ScriptedPlayer::Finish()
     finished_ = true;
     if (exitedMidRun_)
         ShutDownAfterAnExit();
-    app_->EndSteppedRun();
+    Awaiting("the program's shutdown", Deadline(kPromptMs));
+    Watched([this] { app_->EndSteppedRun(); });
     const Leftovers left = CountHeld();
     EXPECT_EQ(left, Leftovers{}) << "the game left behind " << left.objects << " objects, " << left.timeObjects
                                  << " time objects, " << left.effects << " effects and " << left.sounds << " sounds";
     // The rest of the program's main entry.
-    KernelLibrary::ShutdownKernel(nullptr);
+    Awaiting("the program's shutdown", Deadline(kPromptMs));
+    Watched([] { KernelLibrary::ShutdownKernel(nullptr); });
     game_.reset();
     CheckDrawing();
     return exitCode_;
@@ -260,9 +307,10 @@ void ScriptedPlayer::ShutDownAfterAnExit()
     // the toolkit is not taken apart under its objects, and what it gives
     // back is counted as after any run.
     static_cast<KernelLibrary::ISysApp*>(app_)->Quit();
+    Awaiting("the game to shut down after the program's exit", Deadline(kPromptMs));
     try {
         for (int step = 0; step < 100'000 && !app_->IsQuitting(); ++step)
-            app_->RunLoopStep(nullptr);
+            Watched([this] { app_->RunLoopStep(nullptr); });
     } catch (const platform::testing::ProcessExit& exit) {
         ADD_FAILURE() << "the program ended the process again, with code " << exit.code;
     }
@@ -342,7 +390,7 @@ void ScriptedPlayer::Step()
     platform::ManualClock* clock = machine_->Clock();
     const uint64_t before = ClockMicroseconds();
     try {
-        app_->RunLoopStep(nullptr);
+        Watched([this] { app_->RunLoopStep(nullptr); });
     } catch (const platform::testing::ProcessExit& exit) {
         if (!fatalEndExpected_)
             ADD_FAILURE() << "the program ended the process with code " << exit.code;
@@ -410,6 +458,7 @@ private:
 ScriptedPlayer& ScriptedPlayer::Wait(uint64_t ms)
 {
     const uint64_t until = Now() + ms;
+    Awaiting(std::to_string(ms) + " ms of the program's time to pass", until + (Deadline(kPromptMs) - Now()));
     std::optional<WakeOnTime> wake;
     if (backend_ == Backend::Sdl && IsRunning())
         wake.emplace(platform::GetCurrentThreadId(), ms);
@@ -426,19 +475,23 @@ uint64_t ScriptedPlayer::Deadline(uint64_t ms) const
 bool ScriptedPlayer::WaitUntil(const std::function<bool()>& condition, uint64_t deadlineMs, const std::string& what)
 {
     const uint64_t deadline = Deadline(deadlineMs);
+    Awaiting(what, deadline);
     // The condition is asked again whenever program time has moved on: the
     // loop takes several steps per frame, and nothing changes between them
-    // that a frame would not show.
+    // that a frame would not show. A program the step watch ended has let
+    // its game go under a walk that did not expect it: the condition, which
+    // may look at the game, is not asked of it.
+    const auto mayAsk = [this] { return IsRunning() || !endedByTheWatch_; };
     uint64_t askedAt = Now();
     bool met = condition();
     while (IsRunning() && !met && Now() <= deadline) {
         Step();
-        if (Now() != askedAt) {
+        if (mayAsk() && Now() != askedAt) {
             askedAt = Now();
             met = condition();
         }
     }
-    if (met || condition())
+    if (met || (mayAsk() && condition()))
         return true;
     ADD_FAILURE() << "waited in vain " << deadlineMs << " ms for " << what
                   << (IsRunning() ? "" : " (the program has ended)") << "; the screen shows:\n"
@@ -454,6 +507,7 @@ bool ScriptedPlayer::WaitToSee(const Sight& sight, uint64_t deadlineMs)
 bool ScriptedPlayer::WaitForExit(uint64_t deadlineMs)
 {
     const uint64_t deadline = Deadline(deadlineMs);
+    Awaiting("the program to end", deadline);
     while (IsRunning() && Now() <= deadline)
         Step();
     EXPECT_FALSE(IsRunning()) << "the program did not end; the screen shows:\n" << DescribeScreen();
@@ -487,6 +541,7 @@ void ScriptedPlayer::Settle()
         return !platform::testing::InjectedInputPending() && app_->QueuedInputCount() == 0;
     };
     const uint64_t deadline = Deadline(kPromptMs);
+    Awaiting("the program to take the input", deadline);
     while (IsRunning() && !taken() && Now() <= deadline)
         Step();
     if (IsRunning() && !taken())
@@ -580,6 +635,7 @@ void ScriptedPlayer::WaitForFreshPicture()
     const testing_support::CapturingPresenter& presenter = machine_->Presenter();
     const int wanted = presenter.FrameCount() + 2;
     const uint64_t deadline = Deadline(kFreshFrameMs);
+    Awaiting("a fresh picture of the program", deadline);
     int asked = -1;
     while (IsRunning() && presenter.FrameCount() < wanted && Now() <= deadline) {
         if (presenter.FrameCount() != asked) {

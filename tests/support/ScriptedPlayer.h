@@ -40,6 +40,13 @@
 // an image asked for outside it, or (headless) a message box the program
 // raised, such as a font descriptor error.
 //
+// On the real back end a step of the program that does not come back (a box
+// of the program waiting for a person, a program that hangs) is watched
+// from a thread of its own (StepWatch): some seconds past the deadline of
+// the wait it belongs to, the walk fails naming what it waited for, and the
+// program is asked to end as at a session's end; a walk never waits for the
+// test suite's own limit.
+//
 // Threads: the test's thread is the program's main thread.
 #pragma once
 
@@ -64,6 +71,7 @@ class MainApp;
 
 namespace walk {
 
+class StepWatch;
 class WalkMachine;
 
 class ScriptedPlayer {
@@ -99,7 +107,8 @@ public:
     void SetOptions(const std::vector<std::string>& options);
     // What the program's main entry does, up to its first screen: the game
     // object is made and handed to the kernel, and the program runs until
-    // the game has started.
+    // the game has started and what its start-up writes to the settings is
+    // written (a disk the walk fills next does not meet the start-up).
     ScriptedPlayer& Launch();
     // For a program that is to stop itself at start-up with a fatal error:
     // the game object is made and handed to the kernel, and nothing is
@@ -216,6 +225,14 @@ private:
     void Step();
     // Asks the program to quit, as the game does, and runs it until it has.
     void EndProgram();
+    // From now on the walk waits for `what` until `deadline` (program
+    // time): said to the step watch, on the real back end.
+    void Awaiting(const std::string& what, uint64_t deadline);
+    // Runs `part` of the program (a step of its loop, its start or its
+    // shutdown) under the step watch, and fails the walk for what the
+    // watch found meanwhile.
+    template <class Part>
+    void Watched(Part&& part);
     // Lets the program take the input just injected.
     void Settle();
     void WaitForFreshPicture();
@@ -227,6 +244,7 @@ private:
 
     Backend backend_;
     std::unique_ptr<WalkMachine> machine_;
+    std::unique_ptr<StepWatch> stepWatch_; // on the real back end
     std::unique_ptr<Gamespace::GameImpl> game_;
     std::string webServer_;
     Gamespace::HttpTimeouts webTimeouts_;
@@ -239,6 +257,8 @@ private:
     bool fatalEndExpected_ = false;
     // The program ended its process while the game ran.
     bool exitedMidRun_ = false;
+    // The step watch asked the program to end (the walk failed).
+    bool endedByTheWatch_ = false;
     bool finished_ = false;
     int exitCode_ = 0;
     int shots_ = 0;

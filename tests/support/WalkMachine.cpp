@@ -149,6 +149,9 @@ void WalkMachine::ResetProcessState()
     platform::testing::ResetRegistry();
     platform::testing::ClearFailures();
     platform::testing::ClearScriptedAnswers();
+    // A signal an earlier run was asked to end by (a walk's, or the step
+    // watch's) is not this run's second.
+    platform::testing::ForgetSessionEndSignals();
 }
 
 void WalkMachine::ResetHeadlessServices()

@@ -160,26 +160,12 @@ end_after() {
 
 # Where each process of the run $run waits, a line per thread: its name,
 # its state and the system call it is in (its number and arguments, as the
-# system shows them), for the message of a test that waited in vain.
-say_where_the_run_waits() {
-    local process task
-    while read -r process _; do
-        [ -n "$process" ] || continue
-        echo "process $process ($(tr '\0' ' ' <"/proc/$process/cmdline" 2>/dev/null | cut -c1-80)):"
-        for task in /proc/"$process"/task/*; do
-            echo "  thread ${task##*/} $(cat "$task/comm" 2>/dev/null)" \
-                "$(sed -n 's/^State:[[:space:]]*//p' "$task/status" 2>/dev/null)," \
-                "in $(cat "$task/wchan" 2>/dev/null || true), system call $(cat "$task/syscall" 2>/dev/null || echo '?')"
-        done
-        # Where a debugger is at hand, the calls each thread is in.
-        if command -v gdb >/dev/null 2>&1; then
-            timeout 60 gdb -p "$process" -batch -ex 'thread apply all bt 16' 2>/dev/null |
-                sed -n 's/^\(Thread [0-9]*\).*(LWP \([0-9]*\)).*/  \1 (\2):/p; s/^#[0-9]* *\(0x[0-9a-f]* in \)\{0,1\}\([^ ]*\).*/    \2/p' || true
-        fi
-    done < <(left_of_run)
-}
+# system shows them), and, where a debugger is at hand, the calls each thread
+# is in: for the message of a test that waited in vain (screen_tools.sh).
+say_where_the_run_waits() { left_of_run | say_where_processes_wait; }
 
-# Waits (a minute at most) for the window named $1 while the program runs.
+# Waits (a minute at most) for the window named $1 while the program runs;
+# in vain, says (on standard error) where each thread of the run waits.
 wait_for_window_named() {
     local id _
     for _ in $(seq 1 600); do
@@ -189,6 +175,7 @@ wait_for_window_named() {
         sleep 0.1
     done
     echo "no window named '$1'" >&2
+    say_where_the_run_waits >&2
     return 1
 }
 
@@ -238,7 +225,6 @@ start_under_sdls_box() {
     FONTCONFIG_FILE=$no_fonts start_program_run "$3"
     box=$(wait_for_window_named Settings) || {
         fail "$run: no box 'Settings' without fonts"
-        say_where_the_run_waits
         cat "$log"
         return 1
     }
@@ -258,6 +244,11 @@ start_again_without_fonts() {
         [ -z "$mine" ] && kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
-    [ -n "$mine" ] || { fail "the start after $what was refused"; cat "$log"; return; }
+    [ -n "$mine" ] || {
+        fail "the start after $what was refused"
+        say_where_the_run_waits
+        cat "$log"
+        return
+    }
     end_by "the start after $what" "$pid" TERM 0
 }

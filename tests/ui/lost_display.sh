@@ -36,10 +36,16 @@ own_machine "$work"
 put_new_profile Ann
 
 # The program's window, once it shows; sets window, and X and Y of its
-# client area on the screen (inside a frame the window manager gave it).
+# client area on the screen (inside a frame the window manager gave it). In
+# vain, says where each thread of the run waits.
 find_game_window() {
     window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Pellucor 1.5$' | head -1) || true
-    [ -n "$window" ] || { echo "no game window within two minutes"; cat "$log"; exit 1; }
+    [ -n "$window" ] || {
+        echo "no game window within two minutes"
+        say_where_the_run_waits
+        cat "$log"
+        exit 1
+    }
     X=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left X: *//p')
     Y=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left Y: *//p')
 }

@@ -115,10 +115,44 @@ start_program() {
     PELLUCOR_DEBUG_OUTPUT=1 PELLUCOR_WEB_SERVER=${PELLUCOR_WEB_SERVER:-http://127.0.0.1:9} setsid "$1" 2>"$log" &
     pid=$!
     trap 'kill -- -$pid 2>/dev/null || true' EXIT
-    window=$(timeout 120 xdotool search --sync --onlyvisible --name "$3" | head -1)
+    window=$(timeout 120 xdotool search --sync --onlyvisible --name "$3" | head -1) || true
+    [ -n "$window" ] || {
+        echo "no window named '$3' within two minutes"
+        processes_of_session "$pid" | say_where_processes_wait
+        cat "$log"
+        exit 1
+    }
     eval "$(xdotool getwindowgeometry --shell "$window")" # X, Y, WIDTH, HEIGHT
     echo "window $window at $X,$Y size ${WIDTH}x$HEIGHT"
     [ "$WIDTH" -eq 1024 ] && [ "$HEIGHT" -eq 768 ] || { echo "window is not 1024x768"; exit 1; }
+}
+
+# Where each process listed on standard input ("pid ..." a line) waits, a
+# line per thread: its name, its state and the system call it is in (its
+# number and arguments, as the system shows them); and, where a debugger is
+# at hand, the calls each thread is in. For the message of a test that
+# waited in vain for a window or a sight.
+say_where_processes_wait() {
+    local process task
+    while read -r process _; do
+        [ -n "$process" ] || continue
+        echo "process $process ($(tr '\0' ' ' <"/proc/$process/cmdline" 2>/dev/null | cut -c1-80)):"
+        for task in /proc/"$process"/task/*; do
+            echo "  thread ${task##*/} $(cat "$task/comm" 2>/dev/null)" \
+                "$(sed -n 's/^State:[[:space:]]*//p' "$task/status" 2>/dev/null)," \
+                "in $(cat "$task/wchan" 2>/dev/null || true), system call $(cat "$task/syscall" 2>/dev/null || echo '?')"
+        done
+        if command -v gdb >/dev/null 2>&1; then
+            timeout 60 gdb -p "$process" -batch -ex 'thread apply all bt 16' 2>/dev/null |
+                sed -n 's/^\(Thread [0-9]*\).*(LWP \([0-9]*\)).*/  \1 (\2):/p; s/^#[0-9]* *\(0x[0-9a-f]* in \)\{0,1\}\([^ ]*\).*/    \2/p' || true
+        fi
+    done
+}
+
+# The processes of the session of $1 (a program started with setsid), "pid
+# command" a line.
+processes_of_session() {
+    ps -e -o pid=,sid=,comm= | awk -v session="$1" '$2 == session { print $1, $3 }'
 }
 
 # A screenshot of the whole X screen in FILE. xwd looks at every window as
@@ -137,23 +171,53 @@ shot() {
 }
 
 # Starts the window manager MANAGER (its output in LOG) and waits, two
-# minutes at most, until it is ready; sets manager_pid. A manager claims the
-# screen (_NET_SUPPORTING_WM_CHECK) long before it is ready, and openbox,
-# still starting on a loaded machine, leaves a window mapped in that time
-# unmanaged: never shown, and SDL waits for it for good. Its list of
-# windows (_NET_CLIENT_LIST) is the last thing it publishes as it starts.
+# minutes at most, until it takes new windows; sets manager_pid. A manager
+# claims the screen (_NET_SUPPORTING_WM_CHECK) and publishes its list of
+# windows (_NET_CLIENT_LIST) before its start is over: openbox goes on to
+# read its menus and look at its own windows, and the request of a window
+# mapped meanwhile is read into its queue there, which its loop, once it
+# runs, does not look at until the next event comes: the window is never
+# shown, and SDL waits for it for good. So the manager is asked something
+# only its loop answers (a desktop fewer, or more where it has one, then as
+# many as before), again until it has answered: that loop then runs, and
+# what was waiting in its queue was taken with the answer.
+#
+# A manager that ends, or does not answer, is the test's set-up failing: it
+# is said so, with the manager's output, and the function fails (1).
 #
 #   start_window_manager MANAGER LOG
 start_window_manager() {
     "$1" >"$2" 2>&1 &
     manager_pid=$!
-    local _
+    local count="" wanted="" original="" asked=0 step=0 _
     for _ in $(seq 1 1200); do
-        xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q '^_NET_CLIENT_LIST(WINDOW)' && return
-        kill -0 "$manager_pid" 2>/dev/null || break
+        if ! kill -0 "$manager_pid" 2>/dev/null; then
+            echo "the test's set-up failed: the window manager $1 ended as it started; its output:"
+            cat "$2"
+            return 1
+        fi
+        count=$(xprop -root _NET_NUMBER_OF_DESKTOPS 2>/dev/null | sed -n 's/^_NET_NUMBER_OF_DESKTOPS(CARDINAL) = //p')
+        if [ -n "$count" ]; then
+            if [ -z "$wanted" ]; then
+                original=$count
+                wanted=$((count > 1 ? count - 1 : count + 1))
+            elif [ "$count" = "$wanted" ]; then
+                [ "$step" = 0 ] || return 0
+                step=1
+                wanted=$original
+                asked=0
+            fi
+            # Asked again every half second: a request read into the
+            # queue before the loop ran waits there for the next one.
+            if [ $((asked % 5)) = 0 ]; then
+                xdotool set_num_desktops "$wanted" >/dev/null 2>&1 || true
+            fi
+            asked=$((asked + 1))
+        fi
         sleep 0.1
     done
-    echo "$1 did not start:"
+    echo "the test's set-up failed: the window manager $1 did not take windows within two minutes" \
+        "(it was asked for $wanted desktops, and has ${count:-none}); its output:"
     cat "$2"
     return 1
 }
@@ -166,7 +230,9 @@ window_named() {
         xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { echo $((id)); return; }
     done
 }
-# Waits (30 s at most) for the window named NAME; prints its id.
+# Waits (30 s at most) for the window named NAME; prints its id. In vain,
+# says (on standard error) where each thread of the program $pid's session
+# waits, when one was started.
 wait_for_window() {
     local id
     for _ in $(seq 1 300); do
@@ -175,6 +241,7 @@ wait_for_window() {
         sleep 0.1
     done
     echo "no window named '$1'" >&2
+    [ -z "${pid:-}" ] || processes_of_session "$pid" | say_where_processes_wait >&2
     return 1
 }
 # Waits (10 s at most) for the window named NAME to go.

@@ -12,14 +12,18 @@
 #include "game/shell/SetupRulesMgr.h"
 #include "game/shell/StartMgr.h"
 #include "kernel/Kernel.h"
+#include "kernel/MainApp.h"
 #include "platform/core/Testing.h"
 #include "platform/window/VirtualKeys.h"
+#include "platform/window/WindowTesting.h"
 #include "tests/game/walk/WalkSupport.h"
 #include "tests/support/ScriptedPlayer.h"
 #include "timing/ITimeSystem.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -137,6 +141,80 @@ TEST(ScriptedPlayer, WhatTheProgramHoldsIsCountedOneByOne)
     KernelLibrary::GetFactory()->ReleaseVO(image);
     KernelLibrary::GetTimeSystem()->DestroyTimeObject(timer);
     EXPECT_EQ(ScriptedPlayer::CountHeld(), before);
+}
+
+// What the start-up writes to the settings (the first run's in-progress
+// note, beside the start-up) is written by the time Launch returns: a walk
+// that fills the disk next does not meet the start-up, which would tell
+// the failure in a box (on the real back end, one that waits for a person).
+TEST(ScriptedPlayer, LaunchReturnsOnceTheStartUpHasWrittenItsSettings)
+{
+    ScriptedPlayer player;
+    player.Launch();
+    EXPECT_TRUE(player.App().StartWarningsTaken()) << "Launch returned while the start-up still wrote its settings";
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
+    player.Wait(1000);
+    platform::testing::StopFailing("WriteFileAtomic.Write");
+    player.CheckDrawing();
+}
+
+// On the real back end a box of the program waits for a person, whom a walk
+// does not have: a box nobody answers (here the settings the start-up could
+// not write, the disk being full from the start) holds a wait no longer
+// than its deadline and a few seconds. The walk fails naming what it waited
+// for, and the program, asked to end as at a session's end, ends; the
+// walk's next wait does not ask its condition (which may look at the game)
+// of the program that let its game go.
+TEST(ScriptedPlayer, ABoxNobodyAnswersHoldsAWaitNoLongerThanItsDeadline)
+{
+    ScriptedPlayer player;
+    if (player.GetBackend() != ScriptedPlayer::Backend::Sdl)
+        GTEST_SKIP() << "headless, a box takes its scripted answer at once";
+    platform::testing::FailEveryCall("WriteFileAtomic.Write", ENOSPC);
+    ::testing::TestPartResultArray failures;
+    {
+        const ::testing::ScopedFakeTestPartResultReporter reporter(
+            ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+        player.Launch();
+    }
+    platform::testing::StopFailing("WriteFileAtomic.Write");
+    std::string said;
+    for (int i = 0; i < failures.size(); ++i)
+        said += failures.GetTestPartResult(i).message() + std::string("\n");
+    EXPECT_NE(said.find("waited in vain for the game to start, and its start-up's settings to be written: a step "
+                        "of the program had not come back"),
+              std::string::npos)
+        << said;
+    int askedOfTheEndedProgram = 0;
+    {
+        ::testing::TestPartResultArray waited;
+        const ::testing::ScopedFakeTestPartResultReporter reporter(
+            ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &waited);
+        player.WaitUntil(
+            [&] {
+                askedOfTheEndedProgram += player.IsRunning() ? 0 : 1;
+                return false;
+            },
+            ScriptedPlayer::kPromptMs, "the dealer draw");
+    }
+    EXPECT_FALSE(player.IsRunning()) << "the program asked to end did not end";
+    EXPECT_EQ(askedOfTheEndedProgram, 0) << "a wait asked its condition of the program the watch ended";
+    EXPECT_EQ(player.Finish(), 0);
+}
+
+// Each run of the program in the walk's process starts as a new process
+// does: a termination signal asks it to end, whatever an earlier run was
+// asked to end by (a second signal of a kind in one run ends it at once).
+TEST(ScriptedPlayer, EachRunIsAskedToEndByItsFirstTerminationSignal)
+{
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        ScriptedPlayer player;
+        player.Launch();
+        platform::testing::RaiseSessionEndSignal(platform::testing::SessionEndSignal::Terminate);
+        ASSERT_TRUE(player.WaitForExit());
+        EXPECT_EQ(player.Finish(), 0);
+    }
 }
 
 TEST(ScriptedPlayer, AClickOnWhatTheScreenDoesNotShowFailsWithWhatItShows)

@@ -101,6 +101,26 @@ TEST(DisplayPresence, OnlyAnXDisplayIsWatchedAndItsLossEndsTheProgramNamingIt)
     close(ends[0]);
 }
 
+// The loss met by a write (the game raising its window as SDL's box goes,
+// with nothing read since): the write fails, so that Xlib meets the broken
+// connection and hands it to the handler, which says it; the broken pipe's
+// signal does not end the program first, without a word.
+TEST(DisplayPresence, AWriteToAConnectionWhoseOtherEndWentFailsRatherThanEndingTheProgram)
+{
+    EXPECT_EXIT(
+        {
+            detail::EndWhenTheDisplayGoes("x11");
+            int ends[2];
+            if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
+                _exit(3);
+            close(ends[1]);
+            const char request = 0;
+            const bool failed = write(ends[0], &request, 1) == -1 && errno == EPIPE;
+            _exit(failed ? 0 : 2);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 // SDL's own box runs in a process forked from the program, which keeps the
 // program's handler and has a connection of its own: when the display goes,
 // that process ends without a word, and the program says it once.
