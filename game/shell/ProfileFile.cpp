@@ -6,7 +6,6 @@
 #include "common/BinaryDataFile.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -208,52 +207,26 @@ void SavedGameFields(Io& io, Game& game)
 // whole chips, or not at all: each seat's part of the pot, the raises of the
 // round, and the chips, bets and pot as they are (a small blind of an odd
 // bet is half a chip). They follow the tournaments in a block of their own,
-// one entry a tournament, each naming its tournament, so that a file of an
-// earlier build (which has no block and reads none) is read as before, and
-// a file of this one is read by an earlier build, which keeps to the
-// tournaments and writes the file again without the block.
-struct HandAmounts {
-    uint16_t tournamentId = 0;
-    uint8_t contributionsKnown = 0;
-    double totalPot = 0.0;
-    double currentBet = 0.0;
-    double raiseCount = 0.0;
-    struct Seat {
-        double chips = 0.0;
-        double bet = 0.0;
-        double contribution = 0.0;
-    };
-    // The human first, then the nine computer seats in record order.
-    std::array<Seat, SavedGame::kComputerSeats + 1> seats{};
-};
-
-template <class Io, class Amounts>
-void HandAmountsFields(Io& io, Amounts& amounts)
+// one entry a tournament, each naming its tournament (the id first, then
+// these fields), so that a file of an earlier build (which has no block and
+// reads none) is read as before, and a file of this one is read by an
+// earlier build, which keeps to the tournaments and writes the file again
+// without the block.
+template <class Io, class Game>
+void HandAmountsFields(Io& io, Game& game)
 {
-    io.U16(amounts.tournamentId);
-    io.Flag(amounts.contributionsKnown);
-    io.Exact(amounts.totalPot);
-    io.Exact(amounts.currentBet);
-    io.Exact(amounts.raiseCount);
-    for (auto& seat : amounts.seats) {
+    io.Flag(game.contributionsKnown);
+    io.Exact(game.totalPot);
+    io.Exact(game.currentBet);
+    io.Exact(game.raiseCount);
+    io.Exact(game.startChips);
+    io.Exact(game.humanBet);
+    io.Exact(game.humanContribution);
+    for (auto& seat : game.seats) {
         io.Exact(seat.chips);
         io.Exact(seat.bet);
         io.Exact(seat.contribution);
     }
-}
-
-HandAmounts AmountsOf(const SavedGame& game)
-{
-    HandAmounts amounts;
-    amounts.tournamentId = game.tournamentId;
-    amounts.contributionsKnown = game.contributionsKnown;
-    amounts.totalPot = game.totalPot;
-    amounts.currentBet = game.currentBet;
-    amounts.raiseCount = game.raiseCount;
-    amounts.seats[0] = {game.startChips, game.humanBet, game.humanContribution};
-    for (size_t i = 0; i < game.seats.size(); ++i)
-        amounts.seats[i + 1] = {game.seats[i].chips, game.seats[i].bet, game.seats[i].contribution};
-    return amounts;
 }
 
 // Whether the record leaves out something the hand in it needs: a seat's
@@ -262,53 +235,35 @@ HandAmounts AmountsOf(const SavedGame& game)
 // byte for byte as an earlier build wrote it.
 bool NeedsAmounts(const SavedGame& game)
 {
-    const HandAmounts amounts = AmountsOf(game);
     auto whole = [](double amount) { return amount == std::trunc(amount); };
-    if (amounts.raiseCount != 0.0 || !whole(amounts.totalPot) || !whole(amounts.currentBet))
+    if (game.raiseCount != 0.0 || game.humanContribution != 0.0 || !whole(game.totalPot) ||
+        !whole(game.currentBet) || !whole(game.startChips) || !whole(game.humanBet))
         return true;
-    for (const HandAmounts::Seat& seat : amounts.seats)
-        if (seat.contribution != 0.0 || !whole(seat.chips) || !whole(seat.bet))
-            return true;
-    return false;
+    return std::any_of(game.seats.begin(), game.seats.end(), [&whole](const SeatRecord& seat) {
+        return seat.contribution != 0.0 || !whole(seat.chips) || !whole(seat.bet);
+    });
 }
 
 // Whether the exact amounts are those the record holds truncated: a block
 // entry that is not was not written with the record (the file was changed by
 // hand, or damaged) and is not taken.
-bool AmountsMatch(const HandAmounts& amounts, const SavedGame& game)
+bool AmountsMatch(const SavedGame& exact, const SavedGame& record)
 {
     // No table holds more chips than a 32-bit count: the record's fields
     // hold every amount there is, truncated.
     auto sound = [](double amount) { return std::isfinite(amount) && amount >= 0.0 && amount < 2147483648.0; };
-    auto same = [&sound](double exact, double truncated) {
-        return sound(exact) && MoneyToFile(exact) == MoneyToFile(truncated);
+    auto same = [&sound](double amount, double truncated) {
+        return sound(amount) && MoneyToFile(amount) == MoneyToFile(truncated);
     };
-    if (!same(amounts.totalPot, game.totalPot) || !same(amounts.currentBet, game.currentBet) ||
-        !sound(amounts.raiseCount))
+    if (!same(exact.totalPot, record.totalPot) || !same(exact.currentBet, record.currentBet) ||
+        !sound(exact.raiseCount) || !same(exact.startChips, record.startChips) ||
+        !same(exact.humanBet, record.humanBet) || !sound(exact.humanContribution))
         return false;
-    if (!same(amounts.seats[0].chips, game.startChips) || !same(amounts.seats[0].bet, game.humanBet))
-        return false;
-    for (size_t i = 0; i < game.seats.size(); ++i)
-        if (!same(amounts.seats[i + 1].chips, game.seats[i].chips) || !same(amounts.seats[i + 1].bet, game.seats[i].bet))
+    for (size_t i = 0; i < exact.seats.size(); ++i)
+        if (!same(exact.seats[i].chips, record.seats[i].chips) || !same(exact.seats[i].bet, record.seats[i].bet) ||
+            !sound(exact.seats[i].contribution))
             return false;
-    return std::all_of(amounts.seats.begin(), amounts.seats.end(),
-                       [&sound](const HandAmounts::Seat& seat) { return sound(seat.contribution); });
-}
-
-void TakeAmounts(SavedGame& game, const HandAmounts& amounts)
-{
-    game.contributionsKnown = amounts.contributionsKnown;
-    game.totalPot = amounts.totalPot;
-    game.currentBet = amounts.currentBet;
-    game.raiseCount = amounts.raiseCount;
-    game.startChips = amounts.seats[0].chips;
-    game.humanBet = amounts.seats[0].bet;
-    game.humanContribution = amounts.seats[0].contribution;
-    for (size_t i = 0; i < game.seats.size(); ++i) {
-        game.seats[i].chips = amounts.seats[i + 1].chips;
-        game.seats[i].bet = amounts.seats[i + 1].bet;
-        game.seats[i].contribution = amounts.seats[i + 1].contribution;
-    }
+    return true;
 }
 
 // Everything before the format version.
@@ -347,8 +302,8 @@ void WriteProfile(FieldWriter& out, const Profile& profile)
     out.U16(count);
     for (const auto& game : profile.savedGames)
         if (game && game->inUse != 0) {
-            HandAmounts amounts = AmountsOf(*game);
-            HandAmountsFields(out, amounts);
+            out.U16(game->tournamentId);
+            HandAmountsFields(out, *game);
         }
 }
 
@@ -675,24 +630,28 @@ void ReadHandAmounts(FieldReader& in, Profile& profile, const std::vector<KeptTo
     }
     std::vector<bool> taken(profile.savedGames.size(), false);
     for (uint16_t e = 0; e < entries; ++e) {
-        HandAmounts amounts;
-        HandAmountsFields(in, amounts);
+        uint16_t id = 0;
+        in.U16(id);
+        // The first tournament of that id not yet given its amounts; an entry
+        // for a tournament the load dropped is read and passed over.
+        size_t g = 0;
+        while (g < profile.savedGames.size() && (taken[g] || profile.savedGames[g]->tournamentId != id))
+            ++g;
+        const bool found = g < profile.savedGames.size();
+        SavedGame exact = found ? *profile.savedGames[g] : SavedGame{};
+        HandAmountsFields(in, exact);
         if (!in.Ok()) {
             Note(error, path, "ends inside the amounts kept after its tournaments; a hand left in play is paid as one pot");
             return;
         }
-        for (size_t g = 0; g < profile.savedGames.size(); ++g) {
-            SavedGame& game = *profile.savedGames[g];
-            if (taken[g] || game.tournamentId != amounts.tournamentId)
-                continue;
-            taken[g] = true;
-            if (AmountsMatch(amounts, game))
-                TakeAmounts(game, amounts);
-            else
-                Note(error, path, "the amounts kept for tournament " + std::to_string(kept[g].number) +
-                                      " differ from its record; a hand left in play there is paid as one pot");
-            break;
-        }
+        if (!found)
+            continue;
+        taken[g] = true;
+        if (AmountsMatch(exact, *profile.savedGames[g]))
+            *profile.savedGames[g] = exact;
+        else
+            Note(error, path, "the amounts kept for tournament " + std::to_string(kept[g].number) +
+                                  " differ from its record; a hand left in play there is paid as one pot");
     }
 }
 

@@ -100,10 +100,10 @@ void BettingRound::DealIn(uint16_t seat, double minBet)
     stake->allIn = stake->inHand && stake->chips <= 0.0;
 }
 
-void BettingRound::SetRestore(uint16_t seat, double bet, bool inHand, std::optional<double> contribution)
+void BettingRound::SetRestore(uint16_t seat, double bet, bool inHand, double contribution)
 {
     if (seat < kSeats)
-        restores_[seat] = Restore{true, bet, inHand, contribution.value_or(bet)};
+        restores_[seat] = Restore{true, bet, inHand, contribution};
 }
 
 void BettingRound::RestoreRound(bool betMade, double currentBet, double totalPot, double raiseCount)

@@ -21,7 +21,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace Gamespace {
@@ -105,9 +104,8 @@ public:
     void DealIn(uint16_t seat, double minBet);
     // The seat's bet, its part of the pot and its place in a hand restored
     // from a saved tournament, for its next DealIn: in the hand, it is all-in
-    // when it has no chips. Without a known part of the pot the bet stands
-    // for it.
-    void SetRestore(uint16_t seat, double bet, bool inHand, std::optional<double> contribution = std::nullopt);
+    // when it has no chips.
+    void SetRestore(uint16_t seat, double bet, bool inHand, double contribution);
     // The round of a restored hand: its bet, the pot collected before it and
     // the raises made in it.
     void RestoreRound(bool betMade, double currentBet, double totalPot, double raiseCount = 0.0);

@@ -164,7 +164,7 @@ void GameMgr::SaveTournamentState()
         saved->boardStage = static_cast<uint16_t>(boardStage_);
         saved->betMade = betting_.BetMade() ? 1 : 0;
         saved->currentBet = betting_.CurrentBet();
-        saved->raiseCount = roundOver ? 0.0 : betting_.RaiseCount();
+        saved->raiseCount = betting_.RaiseCount();
         saved->stageDialogPending = pending ? 1 : 0;
         saved->handOver = 0;
         // The next stage's turn goes round from the last position.

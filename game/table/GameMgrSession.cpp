@@ -15,7 +15,6 @@
 #include "timing/ITimeObject.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace Gamespace {
 
@@ -180,16 +179,6 @@ void GameMgr::SeatCashPlayers()
     }
 }
 
-namespace {
-
-// A seat's part of the pot, where the record knows it.
-std::optional<double> ContributionOf(const SavedGame& saved, double contribution)
-{
-    return saved.contributionsKnown != 0 ? std::optional<double>(contribution) : std::nullopt;
-}
-
-} // namespace
-
 void GameMgr::SeatTournamentPlayers(SavedGame& saved)
 {
     uint32_t styleOption = services_.shell->GetComputerStyle();
@@ -225,7 +214,7 @@ void GameMgr::SeatTournamentPlayers(SavedGame& saved)
             player->SetDealer(seatRecord.dealer != 0);
             for (const Card& card : seatRecord.cards)
                 player->AddSavedCard(card.rank, card.suit);
-            betting_.SetRestore(seat, seatRecord.bet, seatRecord.inHand != 0, ContributionOf(saved, seatRecord.contribution));
+            betting_.SetRestore(seat, seatRecord.bet, seatRecord.inHand != 0, seatRecord.contribution);
         }
     }
     PlayerI& human = *seats_[0];
@@ -237,7 +226,7 @@ void GameMgr::SeatTournamentPlayers(SavedGame& saved)
         human.SetDealer(saved.humanDealer != 0);
         for (const Card& card : saved.tableCards)
             human.AddSavedCard(card.rank, card.suit);
-        betting_.SetRestore(0, saved.humanBet, saved.humanInHand != 0, ContributionOf(saved, saved.humanContribution));
+        betting_.SetRestore(0, saved.humanBet, saved.humanInHand != 0, saved.humanContribution);
     }
 }
 

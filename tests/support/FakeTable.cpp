@@ -41,7 +41,7 @@ void FakeTable::Deal(Gamespace::PlayerI& player, Card first, Card second, double
     }
     player.AddSavedCard(first.rank, first.suit);
     player.AddSavedCard(second.rank, second.suit);
-    betting.SetRestore(seat, bet, true);
+    betting.SetRestore(seat, bet, true, bet);
     betting.DealIn(seat, minBet);
     player.ResetForNewHand();
 }

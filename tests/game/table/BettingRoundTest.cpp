@@ -67,13 +67,13 @@ public:
         for (uint16_t seat : betting.ActingOrder()) {
             const SeatStake& stake = betting.Stake(seat);
             back.Buy(seat, stake.chips);
-            back.SetRestore(seat, stake.inHand ? stake.bet : 0.0, stake.inHand);
+            back.SetRestore(seat, stake.inHand ? stake.bet : 0.0, stake.inHand, stake.contribution);
         }
         back.SetActingOrder(betting.ActingOrder());
         back.StartHand();
         for (uint16_t seat : betting.ActingOrder())
             back.DealIn(seat, minBet_);
-        back.RestoreRound(betting.BetMade(), betting.CurrentBet(), betting.TotalPot());
+        back.RestoreRound(betting.BetMade(), betting.CurrentBet(), betting.TotalPot(), betting.RaiseCount());
         RoundMarks marks;
         marks.preFlop = preFlop_;
         marks.smallBlind = smallBlind;
@@ -282,12 +282,13 @@ TEST(BettingRound, AShortStackSitsOutAndABlindBeyondTheChipsIsAnAllIn)
 TEST(BettingRound, ARestoredSeatTakesBackItsBetAndPlace)
 {
     Hand hand({100, 0, 100});
-    hand.betting.SetRestore(1, 40, true);
-    hand.betting.SetRestore(2, 0, false);
+    hand.betting.SetRestore(1, 40, true, 90);
+    hand.betting.SetRestore(2, 0, false, 10);
     for (uint16_t seat = 0; seat < 3; ++seat)
         hand.betting.DealIn(seat, 2);
     EXPECT_DOUBLE_EQ(hand.betting.Stake(1).bet, 40.0);
-    EXPECT_DOUBLE_EQ(hand.betting.Stake(1).contribution, 40.0);
+    EXPECT_DOUBLE_EQ(hand.betting.Stake(1).contribution, 90.0) << "what it put in before this round counts";
+    EXPECT_DOUBLE_EQ(hand.betting.Stake(2).contribution, 10.0) << "a folded seat's chips stay in the pot";
     EXPECT_TRUE(hand.betting.Stake(1).allIn) << "in the hand with no chips left";
     EXPECT_FALSE(hand.betting.Stake(2).inHand);
     EXPECT_TRUE(hand.betting.Stake(2).isShort);
