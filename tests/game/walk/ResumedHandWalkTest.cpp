@@ -327,6 +327,12 @@ public:
             if (!Table().GetFinishDlg()->IsVisible())
                 return false;
             const uint64_t dealt = Table().GetHandsStarted();
+            // (The real back end, where the opponents decide for themselves:
+            // a hand can take all of Ann's chips with fewer than two of them
+            // betting on behind her. She is then given her short stack back,
+            // so that a later hand can come to the side pot.)
+            if (table_.Human().GetChips() < Table().GetMinBet())
+                GiveAnnHerStackBack();
             table_.FinishHand();
             if (table_.RebuyQuestionShown() || Table().GetTrnFinishDlg()->IsVisible()) {
                 ADD_FAILURE() << "Ann lost her chips in hand " << hand << " with no side pot behind her all-in";
@@ -366,6 +372,22 @@ public:
     GameMgr& Table() const { return table_.Table(); }
 
 private:
+    // A tool, at the hand's result: Ann's short stack comes from the
+    // opponent with the most chips (behind the seats' backs: their labels
+    // keep showing the chips as they were), no chip made or lost.
+    void GiveAnnHerStackBack()
+    {
+        Gamespace::BettingRound& money = Table().Betting();
+        PlayerI* richest = nullptr;
+        for (PlayerI* player : walk::SeatedPlayers(Table()))
+            if (!player->IsHuman() && (richest == nullptr || player->GetChips() > richest->GetChips()))
+                richest = player;
+        ASSERT_NE(richest, nullptr);
+        const double given = std::min(seating_.humanChips, richest->GetChips());
+        money.SetChips(richest->GetSeat(), richest->GetChips() - given);
+        money.SetChips(0, money.Stake(0).chips + given);
+    }
+
     // The others bet on behind Ann's all-in, two or more of them, with a
     // side pot standing.
     bool SidePotInTheOthersBetting() const
